@@ -1,0 +1,31 @@
+#pragma once
+// Exact money: a 64-bit integer scaled by 10,000 (four decimal places), the
+// way the catalogue stores prices. Arithmetic never goes through floating point.
+#include <QMetaType>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+struct Currency {
+    static constexpr int64_t Scale = 10000;
+    int64_t raw = 0;  // value * 10,000
+
+    static constexpr Currency fromRaw(int64_t r) { return Currency{r}; }
+    static constexpr Currency fromUnits(int64_t units) { return Currency{units * Scale}; }
+    // Rounds half away from zero to four decimals.
+    static Currency fromDouble(double v);
+    // Parses an invariant decimal text ("-12.5", "3", " 0.0001"); no separators.
+    static std::optional<Currency> parse(const QString &text);
+
+    double toDouble() const { return double(raw) / Scale; }
+    // Invariant text with only the decimals needed: "12.5", "-0.0001", "3".
+    QString toString() const;
+
+    friend constexpr bool operator==(Currency a, Currency b) { return a.raw == b.raw; }
+    friend constexpr auto operator<=>(Currency a, Currency b) { return a.raw <=> b.raw; }
+    friend constexpr Currency operator+(Currency a, Currency b) { return {a.raw + b.raw}; }
+    friend constexpr Currency operator-(Currency a, Currency b) { return {a.raw - b.raw}; }
+    constexpr Currency operator-() const { return {-raw}; }
+};
+
+Q_DECLARE_METATYPE(Currency)

@@ -1,0 +1,463 @@
+#include "database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QUuid>
+#include <sqlite3.h>
+
+DbError::DbError(int n, const QString &d)
+    : std::runtime_error(QStringLiteral("%1 %2").arg(n).arg(d).toStdString()), number(n), description(d)
+{
+}
+
+FieldDef ColumnInfo::definition() const
+{
+    FieldDef f;
+    f.name = name;
+    f.type = type;
+    f.size = size;
+    f.allowEmpty = allowEmpty;
+    f.exact = exact;
+    if (defaultValue.isValid()) {
+        // Stored defaults are in storage form; field definitions hold values.
+        if (type == FieldType::Currency)
+            f.defaultValue = double(defaultValue.toLongLong()) / 10000;
+        else if (type == FieldType::Boolean)
+            f.defaultValue = defaultValue.toLongLong() != 0;
+        else
+            f.defaultValue = defaultValue;
+    }
+    return f;
+}
+
+const ColumnInfo *TableInfo::column(const QString &n) const
+{
+    auto it = index.find(n.toLower());
+    return it == index.end() ? nullptr : &columns[*it];
+}
+
+namespace {
+
+// Case-insensitive comparison for text columns, accented letters included;
+// plain ASCII is compared byte by byte without building strings.
+int jetCollate(void *, int n1, const void *p1, int n2, const void *p2)
+{
+    auto a = static_cast<const unsigned char *>(p1);
+    auto b = static_cast<const unsigned char *>(p2);
+    const int n = std::min(n1, n2);
+    for (int i = 0; i < n; ++i) {
+        unsigned char ca = a[i], cb = b[i];
+        if ((ca | cb) & 0x80) {
+            const QString sa = QString::fromUtf8(reinterpret_cast<const char *>(a + i), n1 - i);
+            const QString sb = QString::fromUtf8(reinterpret_cast<const char *>(b + i), n2 - i);
+            int c = sa.compare(sb, Qt::CaseInsensitive);
+            return c < 0 ? -1 : (c > 0 ? 1 : 0);
+        }
+        if (ca >= 'A' && ca <= 'Z')
+            ca += 32;
+        if (cb >= 'A' && cb <= 'Z')
+            cb += 32;
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
+}
+
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    QVariant v = db.driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(v.constData());
+    return nullptr;
+}
+
+// One connection per file per thread.
+QMutex registryMutex;
+QHash<QString, std::weak_ptr<Database>> registry;
+
+QString registryKey(const QString &path)
+{
+    return QString::number(reinterpret_cast<quintptr>(QThread::currentThread())) + u'|' + path;
+}
+
+int errorNumberFor(const QSqlError &e)
+{
+    const int code = e.nativeErrorCode().toInt() & 0xff;
+    const QString text = e.databaseText();
+    switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return DbErr::InUse;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return DbErr::Damaged;
+    case SQLITE_CANTOPEN:
+        return DbErr::FileNotFound;
+    case SQLITE_CONSTRAINT:
+        if (text.contains(QLatin1String(":size")))
+            return DbErr::FieldTooSmall;
+        if (text.contains(QLatin1String(":empty")))
+            return DbErr::EmptyNotAllowed;
+        if (text.contains(QLatin1String(":type")) || text.contains(QLatin1String(":range")))
+            return DbErr::ConversionError;
+        if (text.contains(QLatin1String("UNIQUE")))
+            return DbErr::DuplicateKey;
+        if (text.contains(QLatin1String("NOT NULL")))
+            return DbErr::NullNotAllowed;
+        return DbErr::Generic;
+    default:
+        if (text.contains(QLatin1String("no such table")))
+            return DbErr::NoSuchTable;
+        if (text.contains(QLatin1String("no such column")))
+            return DbErr::NoSuchField;
+        return DbErr::Generic;
+    }
+}
+
+// A column default as PRAGMA table_info gives it: SQL literal text.
+QVariant parseDefault(const QVariant &v)
+{
+    if (v.isNull())
+        return {};
+    QString s = v.toString().trimmed();
+    if (s.size() >= 2 && s.startsWith(u'\'') && s.endsWith(u'\''))
+        return s.mid(1, s.size() - 2).replace(QStringLiteral("''"), QStringLiteral("'"));
+    bool ok = false;
+    qlonglong i = s.toLongLong(&ok);
+    if (ok)
+        return i;
+    double d = s.toDouble(&ok);
+    if (ok)
+        return d;
+    if (s.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0)
+        return {};
+    return s;
+}
+
+} // namespace
+
+Database::Database(QString path, QString connectionName)
+    : m_path(std::move(path)), m_connectionName(std::move(connectionName))
+{
+}
+
+Database::~Database()
+{
+    close();
+}
+
+QSqlDatabase Database::connection() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+void Database::fail(const QSqlError &e, const QString &context) const
+{
+    QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    if (!context.isEmpty())
+        text = context + QStringLiteral(": ") + text;
+    throw DbError(errorNumberFor(e), text);
+}
+
+void Database::exec(const QString &sql)
+{
+    QSqlQuery q(connection());
+    if (!q.exec(sql))
+        fail(q.lastError(), QString());
+}
+
+void Database::configure(Access access)
+{
+    QSqlDatabase c = connection();
+    if (sqlite3 *h = handleOf(c))
+        sqlite3_create_collation_v2(h, "JET", SQLITE_UTF8, nullptr, jetCollate, nullptr);
+    // Reading the schema is the first real access: it tells a file in use
+    // from one that is not a database at all.
+    exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (access == Access::Exclusive) {
+        // In exclusive locking mode the lock taken by the first write
+        // transaction is kept until the connection closes: no other process
+        // can read or write the file meanwhile.
+        exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
+        exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        exec(QStringLiteral("COMMIT"));
+        m_exclusive = true;
+    }
+}
+
+std::shared_ptr<Database> Database::open(const QString &path, Access access)
+{
+    const QString abs = QFileInfo(path).absoluteFilePath();
+    {
+        QMutexLocker lock(&registryMutex);
+        if (auto existing = registry.value(registryKey(abs)).lock(); existing && existing->isOpen()) {
+            lock.unlock();
+            if (access == Access::Exclusive && !existing->m_exclusive)
+                existing->configure(access);
+            return existing;
+        }
+    }
+    QFileInfo fi(abs);
+    if (!fi.exists() || !fi.isFile())
+        throw DbError(DbErr::FileNotFound, QStringLiteral("Impossibile trovare il file '%1'.").arg(abs));
+
+    const QString name = QStringLiteral("vt-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    std::shared_ptr<Database> db(new Database(abs, name));
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        c.setDatabaseName(abs);
+        c.setConnectOptions(access == Access::Exclusive ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=250")
+                                                        : QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
+        if (!c.open()) {
+            const QSqlError e = c.lastError();
+            c = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            db->fail(e, abs);
+        }
+    }
+    db->m_open = true;
+    try {
+        db->configure(access);
+    } catch (...) {
+        db->close();
+        throw;
+    }
+    QMutexLocker lock(&registryMutex);
+    registry.insert(registryKey(abs), db);
+    return db;
+}
+
+std::shared_ptr<Database> Database::create(const QString &path, const DatabaseDef &def)
+{
+    const QString abs = QFileInfo(path).absoluteFilePath();
+    if (QFileInfo::exists(abs))
+        throw DbError(DbErr::Generic, QStringLiteral("Il file '%1' esiste già.").arg(abs));
+    QDir().mkpath(QFileInfo(abs).absolutePath());
+    {
+        QFile f(abs);
+        if (!f.open(QIODevice::WriteOnly))
+            throw DbError(DbErr::FileNotFound, QStringLiteral("Impossibile creare il file '%1'.").arg(abs));
+    }
+    auto db = open(abs);
+    db->beginTrans();
+    try {
+        for (const auto &t : def.tables)
+            db->createTable(t);
+        db->commitTrans();
+    } catch (...) {
+        db->rollback();
+        throw;
+    }
+    return db;
+}
+
+void Database::close()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_depth = 0;
+    {
+        QMutexLocker lock(&registryMutex);
+        auto key = registryKey(m_path);
+        auto it = registry.find(key);
+        if (it != registry.end() && (it->expired() || it->lock().get() == this))
+            registry.erase(it);
+    }
+    {
+        QSqlDatabase c = connection();
+        if (c.isValid())
+            c.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+    m_tables.clear();
+}
+
+int Database::execute(const QString &sql, const QVariantList &params)
+{
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        fail(q.lastError(), QString());
+    for (int i = 0; i < params.size(); ++i)
+        q.bindValue(i, params[i]);
+    if (!q.exec())
+        fail(q.lastError(), QString());
+    return q.numRowsAffected();
+}
+
+QVariant Database::scalar(const QString &sql, const QVariantList &params)
+{
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        fail(q.lastError(), QString());
+    for (int i = 0; i < params.size(); ++i)
+        q.bindValue(i, params[i]);
+    if (!q.exec())
+        fail(q.lastError(), QString());
+    if (!q.next())
+        return {};
+    QVariant v = q.value(0);
+    return v.isNull() ? QVariant() : v;
+}
+
+void Database::beginTrans()
+{
+    if (m_depth == 0)
+        exec(QStringLiteral("BEGIN IMMEDIATE"));
+    else
+        exec(QStringLiteral("SAVEPOINT sp%1").arg(m_depth));
+    ++m_depth;
+}
+
+void Database::commitTrans()
+{
+    if (m_depth == 0)
+        throw DbError(DbErr::Generic, QStringLiteral("Nessuna transazione aperta."));
+    --m_depth;
+    if (m_depth == 0)
+        exec(QStringLiteral("COMMIT"));
+    else
+        exec(QStringLiteral("RELEASE sp%1").arg(m_depth));
+}
+
+void Database::rollback()
+{
+    if (m_depth == 0)
+        return;
+    --m_depth;
+    if (m_depth == 0) {
+        exec(QStringLiteral("ROLLBACK"));
+    } else {
+        exec(QStringLiteral("ROLLBACK TO sp%1").arg(m_depth));
+        exec(QStringLiteral("RELEASE sp%1").arg(m_depth));
+    }
+    m_tables.clear();  // a rolled-back schema change must be read again
+}
+
+bool Database::hasTable(const QString &table)
+{
+    return scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                  {table}).toInt() > 0;
+}
+
+const TableInfo &Database::tableInfo(const QString &table)
+{
+    const QString key = table.toLower();
+    auto it = m_tables.find(key);
+    if (it != m_tables.end())
+        return *it;
+    TableInfo info;
+    QSqlQuery q(connection());
+    if (!q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(QString(table).remove(u'"'))))
+        fail(q.lastError(), table);
+    const QString createSql =
+        scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {table})
+            .toString();
+    const bool hasAutoIncrement = createSql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
+    while (q.next()) {
+        ColumnInfo c;
+        c.name = q.value(1).toString();
+        c.known = parseDeclaredType(q.value(2).toString(), c.type, c.size);
+        if (c.type == FieldType::AutoNumber && !(q.value(5).toInt() > 0 && hasAutoIncrement))
+            c.type = FieldType::Long;
+        if (c.type == FieldType::AutoNumber)
+            info.autoNumber = c.name;
+        c.defaultValue = parseDefault(q.value(4));
+        c.allowEmpty = !createSql.contains(u'"' + c.name + QStringLiteral(":empty\""));
+        static const QRegularExpression jet(QStringLiteral("COLLATE\\s+JET"), QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpression line(QStringLiteral("^\\s*\"%1\" [^\\n]*$").arg(QRegularExpression::escape(c.name)),
+                                      QRegularExpression::MultilineOption);
+        const auto m = line.match(createSql);
+        c.exact = (c.type == FieldType::Text || c.type == FieldType::Memo) && m.hasMatch() && !m.captured(0).contains(jet);
+        info.index.insert(c.name.toLower(), int(info.columns.size()));
+        info.columns.push_back(c);
+    }
+    if (info.columns.empty())
+        throw DbError(DbErr::NoSuchTable, QStringLiteral("Tabella '%1' non trovata.").arg(table));
+    info.name = table;
+    return *m_tables.insert(key, info);
+}
+
+bool Database::hasField(const QString &table, const QString &field)
+{
+    if (!hasTable(table))
+        return false;
+    return tableInfo(table).column(field) != nullptr;
+}
+
+void Database::createTable(const TableDef &t)
+{
+    exec(createTableSql(t));
+    for (const auto &i : t.indexes)
+        exec(createIndexSql(t, i));
+    m_tables.remove(t.name.toLower());
+}
+
+void Database::addField(const QString &table, const FieldDef &f)
+{
+    exec(QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN %2").arg(table, columnSql(f)));
+    m_tables.remove(table.toLower());
+}
+
+void Database::redefineField(const QString &table, const FieldDef &f)
+{
+    // The column definitions this layer writes stand one per line, so the
+    // column's line can be replaced in the stored CREATE TABLE text. Only the
+    // default and the checks change: the stored rows stay valid as they are.
+    QString sql = scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                         {table}).toString();
+    const QRegularExpression line(QStringLiteral("^(\\s*)\"%1\" [^\\n]*?(,?)$")
+                                      .arg(QRegularExpression::escape(f.name)),
+                                  QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
+    auto m = line.match(sql);
+    if (!m.hasMatch())
+        throw DbError(DbErr::NoSuchField, QStringLiteral("Campo '%1' non trovato in '%2'.").arg(f.name, table));
+    sql.replace(m.capturedStart(), m.capturedLength(), m.captured(1) + columnSql(f) + m.captured(2));
+    const bool own = m_depth == 0;
+    if (own)
+        beginTrans();
+    try {
+        const int version = scalar(QStringLiteral("PRAGMA schema_version")).toInt();
+        exec(QStringLiteral("PRAGMA writable_schema=ON"));
+        execute(QStringLiteral("UPDATE sqlite_master SET sql=? WHERE type='table' AND name=? COLLATE NOCASE"),
+                {sql, table});
+        exec(QStringLiteral("PRAGMA schema_version=%1").arg(version + 1));
+        exec(QStringLiteral("PRAGMA writable_schema=OFF"));
+        if (own)
+            commitTrans();
+    } catch (...) {
+        if (own)
+            rollback();
+        throw;
+    }
+    m_tables.remove(table.toLower());
+}
+
+qint64 Database::reserveAutoNumber(const QString &table)
+{
+    const TableInfo &info = tableInfo(table);
+    if (info.autoNumber.isEmpty())
+        throw DbError(DbErr::Generic, QStringLiteral("La tabella '%1' non ha un contatore.").arg(table));
+    const QVariant seq = scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=?"), {info.name});
+    const qint64 maxId = scalar(QStringLiteral("SELECT max(\"%1\") FROM \"%2\"").arg(info.autoNumber, info.name)).toLongLong();
+    const qint64 next = std::max(seq.toLongLong(), maxId) + 1;
+    if (seq.isValid())
+        execute(QStringLiteral("UPDATE sqlite_sequence SET seq=? WHERE name=?"), {next, info.name});
+    else
+        execute(QStringLiteral("INSERT INTO sqlite_sequence(name, seq) VALUES(?, ?)"), {info.name, next});
+    return next;
+}
+
+void setScratchMode(Database &db)
+{
+    db.execute(QStringLiteral("PRAGMA synchronous=OFF"));
+    db.execute(QStringLiteral("PRAGMA journal_mode=MEMORY"));
+}

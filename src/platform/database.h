@@ -1,0 +1,124 @@
+#pragma once
+// The database layer: one SQLite connection per database file per thread,
+// shared by every recordset and data source of that file. Errors are thrown
+// as DbError with the engine numbers the rest of the program reacts to.
+#include "schema.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <stdexcept>
+
+// Error numbers, as the catalogue engine numbered them.
+namespace DbErr {
+constexpr int Generic = 3000;
+constexpr int NoCurrentRecord = 3021;
+constexpr int DuplicateKey = 3022;
+constexpr int FileNotFound = 3024;
+constexpr int InUse = 3045;          // the file is open elsewhere
+constexpr int InUseExclusive = 3356; // opened exclusively by another user
+constexpr int FieldTooSmall = 3163;
+constexpr int NullNotAllowed = 3314;
+constexpr int EmptyNotAllowed = 3315;
+constexpr int ConversionError = 3421;
+constexpr int NotUpdatable = 3027;
+constexpr int NoSuchTable = 3078;
+constexpr int NoSuchField = 3265;
+constexpr int NotInEditMode = 3020;
+constexpr int Damaged = 3343;        // not a database, or damaged
+}
+
+class DbError : public std::runtime_error {
+public:
+    DbError(int number, const QString &description);
+    int number;
+    QString description;
+    bool inUse() const { return number == DbErr::InUse || number == DbErr::InUseExclusive; }
+};
+
+struct ColumnInfo {
+    QString name;
+    FieldType type = FieldType::Memo;
+    int size = 0;
+    bool known = false;  // declared type understood by the layer
+    QVariant defaultValue;  // as stored; invalid: none
+    bool allowEmpty = true;
+    bool exact = false;
+    FieldDef definition() const;  // the column as a field definition
+};
+
+struct TableInfo {
+    QString name;
+    std::vector<ColumnInfo> columns;
+    QHash<QString, int> index;  // lower-case name -> column
+    QString autoNumber;         // name of the AutoNumber column, if any
+    const ColumnInfo *column(const QString &n) const;
+};
+
+class Database : public std::enable_shared_from_this<Database> {
+public:
+    enum class Access { Shared, Exclusive };
+
+    // Opens an existing file; never creates one. Within one thread a second
+    // open of the same file returns the connection already open.
+    static std::shared_ptr<Database> open(const QString &path, Access access = Access::Shared);
+    // Creates a new file with the given tables (fails when the file exists).
+    static std::shared_ptr<Database> create(const QString &path, const DatabaseDef &def);
+
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    const QString &path() const { return m_path; }
+    bool exclusive() const { return m_exclusive; }
+    QSqlDatabase connection() const;
+
+    // Runs a statement with bound parameters; returns the rows changed.
+    int execute(const QString &sql, const QVariantList &params = {});
+    // First column of the first row, or an invalid QVariant.
+    QVariant scalar(const QString &sql, const QVariantList &params = {});
+
+    // Transactions; nested ones are savepoints.
+    void beginTrans();
+    void commitTrans();
+    void rollback();
+    int transactionDepth() const { return m_depth; }
+
+    // Schema as stored in the file.
+    bool hasTable(const QString &table);
+    const TableInfo &tableInfo(const QString &table);
+    bool hasField(const QString &table, const QString &field);
+    void createTable(const TableDef &t);
+    void addField(const QString &table, const FieldDef &f);
+    // Rewrites one column's definition in place (defaults, empty-text rule);
+    // only changes that leave the stored values valid are allowed here.
+    void redefineField(const QString &table, const FieldDef &f);
+
+    // Next value of a table's AutoNumber, reserved so it is never given twice.
+    qint64 reserveAutoNumber(const QString &table);
+
+    void close();
+    bool isOpen() const { return m_open; }
+
+    // Throws the DbError that matches a failed statement.
+    [[noreturn]] void fail(const class QSqlError &e, const QString &context) const;
+
+private:
+    Database(QString path, QString connectionName);
+    void exec(const QString &sql);
+    void configure(Access access);
+
+    QString m_path;
+    QString m_connectionName;
+    bool m_exclusive = false;
+    bool m_open = false;
+    int m_depth = 0;
+    QHash<QString, TableInfo> m_tables;
+};
+
+using DatabasePtr = std::shared_ptr<Database>;
+
+// Scratch databases (the build's work database) trade durability for speed.
+void setScratchMode(Database &db);

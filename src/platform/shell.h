@@ -1,0 +1,13 @@
+#pragma once
+// Desktop services: the folder picker and opening a document or address
+// with the desktop's default handler.
+#include <QString>
+
+class QWidget;
+
+namespace Shell {
+// The folder picker; the empty text when cancelled.
+QString scegliCartella(QWidget *owner, const QString &titolo, const QString &iniziale);
+// Opens a document or address; true when the desktop reports a failure.
+bool apriDocumento(const QString &documento);
+}

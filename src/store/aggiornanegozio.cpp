@@ -1,0 +1,187 @@
+// The in-place upgrade of a shop, run at every opening before the catalogue
+// is opened exclusively: renumbers the sort order, adds the fields later
+// versions need with their defaults, extends the work database and gives the
+// shop its own copy of the program's code folder. It reports nothing.
+#include "negozio.h"
+
+#include "cartelle.h"
+#include "catalogschema.h"
+#include "programfolder.h"
+#include "recordset.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const FieldDef &schemaField(const QString &table, const QString &field)
+{
+    return *CatalogSchema::catalog().table(table)->field(field);
+}
+
+// Renumbers a whole table from 100 in steps of 5, in the given order. Rows
+// with equal keys keep the order in which they are stored.
+void rinumera(Database &db, const QString &table, const QString &order)
+{
+    db.execute(QStringLiteral("UPDATE \"%1\" SET ordinamento = 95 + 5 * r.n FROM "
+                              "(SELECT rowid AS id, row_number() OVER (ORDER BY %2, rowid) AS n FROM \"%1\") AS r "
+                              "WHERE \"%1\".rowid = r.id")
+                   .arg(table, order));
+}
+
+// Each schema step ignores its own failure, as the upgrade always has.
+template <typename F>
+void passo(F &&f)
+{
+    try {
+        f();
+    } catch (const std::exception &) {
+    }
+}
+
+// Adds a field when missing; true when this call added it.
+bool aggiungi(Database &db, const QString &table, const FieldDef &f)
+{
+    if (!db.hasTable(table) || db.hasField(table, f.name))
+        return false;
+    db.addField(table, f);
+    return true;
+}
+
+void consentiVuoto(Database &db, const QString &table, const QString &field)
+{
+    const ColumnInfo *c = db.tableInfo(table).column(field);
+    if (!c || c->allowEmpty)
+        return;
+    FieldDef f = c->definition();
+    f.allowEmpty = true;
+    db.redefineField(table, f);
+}
+
+void impostaPredefinito(Database &db, const QString &table, const QString &field, const QVariant &value)
+{
+    const ColumnInfo *c = db.tableInfo(table).column(field);
+    if (!c)
+        return;
+    FieldDef f = c->definition();
+    if (f.defaultValue.isValid() && Recordset::sameValue(f.defaultValue, value))
+        return;
+    f.defaultValue = value;
+    db.redefineField(table, f);
+}
+
+void aggiornaCatalogo(Database &db)
+{
+    const QString articoli = QStringLiteral("articoli"), clip = QStringLiteral("cliparticoli");
+    for (const char *flag : {"popup", "fuoricatalogo", "inelenco"}) {
+        const QString name = QString::fromLatin1(flag);
+        passo([&] { aggiungi(db, articoli, schemaField(articoli, name)); });
+        passo([&] { aggiungi(db, clip, schemaField(clip, name)); });
+    }
+    passo([&] { consentiVuoto(db, QStringLiteral("categorie"), QStringLiteral("note")); });
+    passo([&] { consentiVuoto(db, QStringLiteral("clipcategorie"), QStringLiteral("note")); });
+    for (const char *table : {"categorie", "clipcategorie", "generale"}) {
+        const QString t = QString::fromLatin1(table);
+        passo([&] { aggiungi(db, t, schemaField(t, QStringLiteral("sconto"))); });
+        passo([&] { impostaPredefinito(db, t, QStringLiteral("sconto"), 0); });
+    }
+
+    // Settings added by later versions: when a field is new, or Null, it
+    // takes its default.
+    struct Nuovo {
+        const char *name;
+        QVariant value;
+        bool added = false;
+    };
+    Nuovo nuovi[] = {{"vis_offerta", true}, {"vis_sconto", true}, {"vis_percrep", false}, {"usa_cambio", true},
+                     {"colonnevetrina", QStringLiteral("3")}};
+    const QString generale = QStringLiteral("generale");
+    for (Nuovo &n : nuovi) {
+        const QString name = QString::fromLatin1(n.name);
+        passo([&] { n.added = aggiungi(db, generale, schemaField(generale, name)); });
+        passo([&] { impostaPredefinito(db, generale, name, n.value); });
+    }
+    passo([&] {
+        Recordset g(db.shared_from_this(), QStringLiteral("SELECT * FROM generale"));
+        for (; !g.eof(); g.moveNext()) {
+            g.edit();
+            if (!g.value(QStringLiteral("sconto")).isValid())
+                g.setValue(QStringLiteral("sconto"), 0);
+            for (const Nuovo &n : nuovi) {
+                const QString name = QString::fromLatin1(n.name);
+                if (n.added || !g.value(name).isValid())
+                    g.setValue(name, n.value);
+            }
+            g.update();
+        }
+    });
+
+    for (int i = 1; i <= 15; ++i)
+        passo([&] { consentiVuoto(db, QStringLiteral("opzioni"), QStringLiteral("opzione%1").arg(i)); });
+    passo([&] { consentiVuoto(db, QStringLiteral("opzioni"), QStringLiteral("nome")); });
+}
+
+void aggiornaLavoro(const QString &path)
+{
+    auto db = Database::open(path);
+    const QString t = QStringLiteral("categoria");
+    const FieldDef &vetrina = *CatalogSchema::workDatabase().table(t)->field(QStringLiteral("vetrina"));
+    passo([&] { aggiungi(*db, t, vetrina); });
+    passo([&] { consentiVuoto(*db, t, vetrina.name); });
+    db->close();
+}
+
+// The shop gets its own copy of the program's code folder (payment systems'
+// folders) when its own holds no ordinary file. The top-level scripts stay
+// out: a build always reads them from the program folder.
+void copiaCodice(const QString &shop)
+{
+    const QString code = shop + QStringLiteral("/code");
+    if (!QDir(code).entryList(QDir::Files).isEmpty())
+        return;
+    QDir().mkpath(code);
+    CopiaCartella(ProgramFolder::path() + QStringLiteral("/code"), code);
+    const auto scripts = QDir(code).entryInfoList({QStringLiteral("*.js"), QStringLiteral("*.pl"), QStringLiteral("*.asp")},
+                                                  QDir::Files | QDir::Hidden);
+    for (const QFileInfo &f : scripts)
+        QFile::remove(f.absoluteFilePath());
+}
+
+} // namespace
+
+void AggiornaNegozio(const QString &cartellaNegozio)
+{
+    // Phase 1: the renumbering. Its first failure ends the whole upgrade; it
+    // runs in one transaction, so a failure leaves the old order intact.
+    DatabasePtr db;
+    try {
+        db = Database::open(cartellaNegozio + QStringLiteral("/catalog.mdb"));
+        db->beginTrans();
+        try {
+            rinumera(*db, QStringLiteral("articoli"), QStringLiteral("catID, ordinamento"));
+            rinumera(*db, QStringLiteral("categorie"), QStringLiteral("livello, ordinamento"));
+            db->commitTrans();
+        } catch (...) {
+            db->rollback();
+            throw;
+        }
+    } catch (const std::exception &) {
+        if (db)
+            db->close();
+        return;
+    }
+    // Phases 2 to 6: each step that fails is skipped.
+    passo([&] {
+        db->beginTrans();
+        try {
+            aggiornaCatalogo(*db);
+            db->commitTrans();
+        } catch (...) {
+            db->rollback();
+            throw;
+        }
+    });
+    db->close();
+    passo([&] { aggiornaLavoro(cartellaNegozio + QStringLiteral("/source.new")); });
+    passo([&] { copiaCodice(cartellaNegozio); });
+}

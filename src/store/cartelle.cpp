@@ -1,0 +1,84 @@
+#include "cartelle.h"
+
+#include "programfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QCursor>
+#include <QGuiApplication>
+
+static QString localPath(const QString &root, const QString &relative)
+{
+    QString rel = relative;
+    rel.replace(u'\\', u'/');
+    return QDir::cleanPath(root + u'/' + rel);
+}
+
+QString ElencoFile(const QString &root, const QString &relative)
+{
+    const QString base = relative.isEmpty() || relative.startsWith(u'\\') ? relative : u'\\' + relative;
+    const QDir dir(localPath(root, base));
+    QString listing;
+    QStringList folders;
+    const auto entries = dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+                                           QDir::NoSort);
+    for (const QFileInfo &fi : entries) {
+        const QString name = fi.fileName();
+        if (name.contains(u'\\'))
+            continue;  // cannot be written in the listing's form
+        const QString entry = base + u'\\' + name;
+        if (fi.isDir()) {
+            listing += u'>' + entry + QStringLiteral("\r\n");
+            folders << entry;
+        } else {
+            listing += entry + QStringLiteral("\r\n");
+        }
+    }
+    for (const QString &f : folders)
+        listing += ElencoFile(root, f);
+    return listing;
+}
+
+void CopiaCartella(const QString &source, const QString &destination)
+{
+    const QStringList lines = ElencoFile(source).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QDir().mkpath(destination);
+    for (const QString &line : lines) {
+        if (line.startsWith(u'>')) {
+            QDir().mkpath(localPath(destination, line.mid(1)));
+        } else {
+            const QString from = localPath(source, line);
+            const QString to = localPath(destination, line);
+            QFile::remove(to);
+            QFile::copy(from, to);
+        }
+    }
+}
+
+static bool sameFolder(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QFileInfo fa(a), fb(b);
+    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty())
+        return ca == cb;
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+bool SvuotaCartella(const QString &folder, const QString &shopFolder)
+{
+    if (folder.trimmed().isEmpty() || sameFolder(folder, shopFolder) || sameFolder(folder, ProgramFolder::path())
+        || QFileInfo::exists(folder + QStringLiteral("/catalog.mdb")))
+        return false;
+    const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+    if (gui)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    const auto files = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QFileInfo &fi : files)
+        QFile::remove(fi.absoluteFilePath());
+    if (gui)
+        QGuiApplication::restoreOverrideCursor();
+    return true;
+}

@@ -1,0 +1,125 @@
+#include "datiprincipali.h"
+
+#include "finestraprincipale.h"
+
+DatiPrincipali::DatiPrincipali(ShopState &state, FinestraPrincipale &finestra, QObject *parent)
+    : QObject(parent), m_state(state), m_finestra(finestra)
+{
+    connect(&dataCategorie, &DataSource::reposition, this, &DatiPrincipali::onCategorieReposition);
+    connect(&dataFratelli, &DataSource::reposition, this, &DatiPrincipali::onFratelliReposition);
+    connect(&dataArticoli, &DataSource::reposition, this, &DatiPrincipali::onArticoliReposition);
+    connect(&dataGenerale, &DataSource::reposition, this, &DatiPrincipali::onGeneraleReposition);
+}
+
+QString DatiPrincipali::repartoCorrente() const
+{
+    const Recordset &rs = dataCategorie.recordset();
+    return rs.isOpen() && rs.hasCurrent() ? rs.text(QStringLiteral("ID")) : AlberoReparti::Radice;
+}
+
+void DatiPrincipali::selezionaRadice()
+{
+    Recordset &rs = dataCategorie.recordset();
+    {
+        BusyFlag busy(m_state.InAggiornamento);
+        if (rs.recordCount() > 0)
+            rs.moveFirst();
+    }
+    if (!rs.bof())
+        rs.movePrevious();
+}
+
+void DatiPrincipali::selezionaNodo(const QString &key)
+{
+    if (key == AlberoReparti::Radice)
+        selezionaRadice();
+    else
+        dataCategorie.recordset().findFirst(QStringLiteral("ID"), key);
+}
+
+void DatiPrincipali::chiudi()
+{
+    for (DataSource *d : {&dataCategorie, &dataFratelli, &dataArticoli, &dataGenerale, &dataOpzioni})
+        d->close();
+}
+
+void DatiPrincipali::onCategorieReposition()
+{
+    if (m_state.InAggiornamento)
+        return;
+    m_finestra.MostraImmagineReparto(0);
+    m_finestra.MostraImmagineReparto(1);
+
+    const Recordset &rs = dataCategorie.recordset();
+    const bool current = rs.hasCurrent();
+    const QString key = current ? rs.text(QStringLiteral("ID")) : AlberoReparti::Radice;
+    // Without a current row the parent is one no department has: no siblings.
+    const QString parentKey = current ? rs.text(QStringLiteral("genitore")) : QStringLiteral("#");
+
+    dataArticoli.setDatabaseName(dataCategorie.databaseName());
+    dataArticoli.setRecordSource(sqlArticoli(), {key});
+    dataArticoli.refresh();
+
+    if (key == AlberoReparti::Radice)
+        m_state.ArticoliReparto = -1;
+    else
+        m_state.ArticoliReparto = dataArticoli.recordset().recordCount();
+    m_finestra.AggiornaTotaleArticoli();
+
+    if (!m_state.SaltaFratelli) {
+        BusyFlag busy(m_state.InAggiornamento);
+        dataFratelli.setDatabaseName(dataCategorie.databaseName());
+        dataFratelli.setRecordSource(sqlFratelli(), {parentKey});
+        dataFratelli.refresh();
+        if (current)
+            dataFratelli.recordset().findFirst(QStringLiteral("ID"), key);
+    }
+
+    for (const char *cmd : {"+ categoria prima", "+ categoria dopo", "categoria su", "categoria giu", "- categoria",
+                            "copia categoria", "+ articolo prima", "+ articolo dopo", "+ immagine cat0",
+                            "+ immagine cat1", "maschera categorie"})
+        m_finestra.AbilitaComando(QString::fromLatin1(cmd), current);
+
+    BusyFlag busy(m_state.InAggiornamento);
+    if (tvwCategorie.contains(key))
+        tvwCategorie.select(key);
+}
+
+void DatiPrincipali::onFratelliReposition()
+{
+    Recordset &rs = dataFratelli.recordset();
+    if (rs.hasCurrent()) {
+        const QVariant id = rs.value(QStringLiteral("ID"));
+        if (!id.isValid())
+            return;
+        if (!m_state.InAggiornamento) {
+            BusyFlag skip(m_state.SaltaFratelli);
+            dataCategorie.recordset().findFirst(QStringLiteral("ID"), id);
+        }
+    }
+    // Titles edited in the sibling list reach the tree.
+    Recordset copy = rs.clone();
+    for (; copy.isOpen() && !copy.eof(); copy.moveNext()) {
+        const QString id = copy.text(QStringLiteral("ID"));
+        if (tvwCategorie.contains(id) && tvwCategorie.node(id)->text != copy.text(QStringLiteral("titolo")))
+            tvwCategorie.setText(id, copy.text(QStringLiteral("titolo")));
+    }
+}
+
+void DatiPrincipali::onArticoliReposition()
+{
+    if (m_state.InAggiornamento)
+        return;
+    for (int n = 0; n < 3; ++n)
+        m_finestra.MostraImmagineArticolo(n);
+    const bool current = dataArticoli.recordset().hasCurrent();
+    for (const char *cmd : {"articolo su", "articolo giu", "- articolo", "copia articolo", "+ immagine0",
+                            "+ immagine1", "+ immagine2", "maschera articoli"})
+        m_finestra.AbilitaComando(QString::fromLatin1(cmd), current);
+}
+
+void DatiPrincipali::onGeneraleReposition()
+{
+    m_finestra.MostraImmagineNegozio(0);
+    m_finestra.MostraImmagineNegozio(1);
+}

@@ -1,0 +1,338 @@
+#include "negozio.h"
+
+#include "cartelle.h"
+#include "catalogschema.h"
+#include "datiprincipali.h"
+#include "finestraprincipale.h"
+#include "messages.h"
+#include "programfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace {
+
+const QString msgInUso = QStringLiteral("Il database è utilizzato da un altro utente.");
+const QString msgCorrotto =
+    QStringLiteral("Il database è corrotto, oppure sono stati cancellati alcuni file del programma.");
+const QString msgAltroNegozio = QStringLiteral("Si desidera aprire un altro negozio?");
+const QString msgNonNegozio =
+    QStringLiteral("La cartella selezionata non contiene un negozio\r\n(oppure il negozio contenuto è corrotto)");
+const QString msgServerPath = QStringLiteral("Impossibile registrare il negozio da aprire all'avvio nel file '%1'.");
+
+QString numeroConSegno(qint64 n)
+{
+    return n < 0 ? QString::number(n) : u' ' + QString::number(n);
+}
+
+// The first line of serverpath.net, trimmed; null when the file cannot be read.
+QString leggiServerPath(bool *vuoto)
+{
+    QFile f(ProgramFolder::serverPathFile());
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = f.readAll();
+    *vuoto = data.isEmpty();
+    QString first = QString::fromUtf8(data).section(u'\n', 0, 0);
+    first.remove(u'\r');
+    return first.trimmed();
+}
+
+} // namespace
+
+Negozio::Negozio(Messages &messages) : m_messages(messages) {}
+
+QString Negozio::testoTotaleArticoli() const
+{
+    if (state.ArticoliReparto < 0)
+        return QStringLiteral(" Articoli: ") + numeroConSegno(state.TotaleArticoli);
+    return QStringLiteral(" Articoli: ") + numeroConSegno(state.ArticoliReparto) + QStringLiteral(" /")
+           + numeroConSegno(state.TotaleArticoli);
+}
+
+QStringList Negozio::modelliTemplate(const QString &cartellaSet)
+{
+    QStringList models;
+    const auto files = QDir(cartellaSet).entryList(QDir::Files, QDir::Name);
+    for (const QString &f : files)
+        if (f.startsWith(QLatin1String("modello"), Qt::CaseInsensitive)
+            && f.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
+            models << f;
+    return models;
+}
+
+bool Negozio::eNegozio(const QString &cartella)
+{
+    for (const char *file : {"catalog.mdb", "vtftp.mdb", "source.new"}) {
+        const QFileInfo fi(cartella + u'/' + QLatin1String(file));
+        if (!fi.isFile() || fi.isHidden())
+            return false;
+    }
+    // Any entry of these names counts, whatever it is.
+    for (const char *item : {"work", "online", "scripts"})
+        if (!QFileInfo::exists(cartella + u'/' + QLatin1String(item)))
+            return false;
+    return true;
+}
+
+bool Negozio::preparaNegozioPredefinito(QString *errore)
+{
+    const QString folder = ProgramFolder::localFolder();
+    if (QFileInfo::exists(folder + QStringLiteral("/catalog.mdb")))
+        return true;
+    const QString empty = ProgramFolder::path() + QStringLiteral("/new");
+    if (!QFileInfo::exists(empty + QStringLiteral("/catalog.mdb"))) {
+        if (errore)
+            *errore = QStringLiteral("Il negozio vuoto '%1' non è stato trovato.").arg(empty);
+        return false;
+    }
+    QDir().mkpath(folder);
+    CopiaCartella(empty, folder);
+    if (!QFileInfo::exists(folder + QStringLiteral("/catalog.mdb"))) {
+        if (errore)
+            *errore = QStringLiteral("Impossibile creare il negozio nella cartella '%1'.").arg(folder);
+        return false;
+    }
+    return true;
+}
+
+QString Negozio::cartellaAvvio(bool *letto)
+{
+    bool vuoto = false;
+    const QString named = leggiServerPath(&vuoto);
+    if (letto)
+        *letto = !named.isNull();
+    if (named.isNull() || vuoto) {
+        preparaNegozioPredefinito();
+        return ProgramFolder::localFolder();
+    }
+    return named;
+}
+
+int Negozio::CaricaNegozio()
+{
+    ShopState &s = state;
+    if (s.PercorsoNegozio.isEmpty())
+        return NonAperto;
+    AggiornaNegozio(s.PercorsoNegozio);
+    m_finestra->setCaption(QStringLiteral("Vetrasto - ") + s.PercorsoNegozio);
+    try {
+        const QString path = s.PercorsoNegozio + QStringLiteral("/catalog.mdb");
+        s.dbCatalogo = Database::open(path, Database::Access::Exclusive);
+        s.TotaleArticoli = s.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) AS nArt FROM articoli")).toLongLong();
+        s.ArticoliReparto = -1;
+        m_finestra->AggiornaTotaleArticoli();
+
+        DatiPrincipali &d = m_finestra->dati();
+        d.dataArticoli.setDatabaseName(path);
+        d.dataArticoli.setRecordSource(DatiPrincipali::sqlArticoli(), {AlberoReparti::Radice});
+        CaricaReparti(true);
+        d.dataCategorie.setDatabaseName(path);
+        d.dataFratelli.setDatabaseName(path);
+        d.dataGenerale.setDatabaseName(path);
+        d.dataGenerale.setRecordSource(QStringLiteral("generale"));
+        d.dataGenerale.refresh();
+        d.dataOpzioni.setDatabaseName(path);
+        d.dataOpzioni.setRecordSource(QStringLiteral("opzioni"));
+        d.dataOpzioni.refresh();
+        d.dataCategorie.setRecordSource(DatiPrincipali::sqlCategorie());
+        d.dataCategorie.refresh();
+
+        impostaCartelle();
+        impostaTemplate();
+        return Aperto;
+    } catch (const std::exception &e) {
+        const auto *db = dynamic_cast<const DbError *>(&e);
+        const QString msg = (db && db->inUse() ? msgInUso : msgCorrotto) + QStringLiteral("\r\n") + msgAltroNegozio;
+        s.PercorsoNegozio.clear();
+        if (m_messages.show(msg, Messages::Icon::Warning, Messages::Buttons::YesNo) == Messages::Answer::Yes)
+            return ApriNegozio(QStringLiteral("*")) ? AltroNegozio : NonAperto;
+        return NonAperto;
+    }
+}
+
+void Negozio::impostaCartelle()
+{
+    const Recordset &g = m_finestra->dati().dataGenerale.recordset();
+    state.CartellaPagine = g.text(QStringLiteral("siteonline"));
+    if (state.CartellaPagine.isEmpty())
+        state.CartellaPagine = state.PercorsoNegozio + QStringLiteral("/online");
+    state.CartellaScript = g.text(QStringLiteral("sitescript"));
+    if (state.CartellaScript.isEmpty())
+        state.CartellaScript = state.PercorsoNegozio + QStringLiteral("/scripts");
+}
+
+void Negozio::impostaTemplate()
+{
+    DatiPrincipali &d = m_finestra->dati();
+    const QString set = d.dataGenerale.recordset().text(QStringLiteral("template"));
+    if (!set.isEmpty()) {
+        state.CartellaTemplate = QStringLiteral("template/") + set;
+        if (!modelliTemplate(ProgramFolder::path() + u'/' + state.CartellaTemplate).isEmpty()) {
+            m_finestra->CaricaModelli();
+        } else if (!m_finestra->ScegliTemplate()) {
+            d.cboTemplate << QStringLiteral("modello1");
+            emit d.modelliChanged();
+            m_messages.show(QStringLiteral("Per costruire il negozio sarà necessario scegliere un template"),
+                            Messages::Icon::Information, Messages::Buttons::Ok);
+        }
+    } else if (!m_finestra->ScegliTemplate()) {
+        d.cboTemplate << QStringLiteral("modello1");
+        emit d.modelliChanged();
+    }
+}
+
+bool Negozio::ApriNegozio(const QString &cartella)
+{
+    QString folder = cartella;
+    if (cartella == QLatin1String("*"))
+        folder = m_finestra ? m_finestra->SfogliaCartelle(
+                                  QStringLiteral("Selezionare la cartella che contiene il negozio da aprire:"),
+                                  state.PercorsoNegozio)
+                            : QString();
+    if (folder.isEmpty())
+        return false;
+    folder = QDir::cleanPath(folder);
+    if (!eNegozio(folder)) {
+        m_messages.show(msgNonNegozio, Messages::Icon::Warning, Messages::Buttons::Ok);
+        return false;
+    }
+    const QString serverPath = ProgramFolder::serverPathFile();
+    if (folder == ProgramFolder::localFolder()) {
+        QFile::remove(serverPath);
+    } else {
+        QDir().mkpath(QFileInfo(serverPath).absolutePath());
+        QSaveFile f(serverPath);
+        bool ok = f.open(QIODevice::WriteOnly);
+        if (ok) {
+            f.write((folder + QStringLiteral("\r\n")).toUtf8());
+            ok = f.commit();
+        }
+        if (!ok) {
+            m_messages.show(msgServerPath.arg(serverPath), Messages::Icon::Warning, Messages::Buttons::Ok);
+            return false;
+        }
+    }
+    RiavviaMain();
+    return true;
+}
+
+void Negozio::NuovoNegozio()
+{
+    const QString folder = m_finestra->SfogliaCartelle(
+        QStringLiteral("Selezionare la cartella del nuovo negozio (la cartella deve essere preferibilmente vuota):"),
+        QString());
+    if (folder.isEmpty())
+        return;
+    if (QFileInfo::exists(folder + QStringLiteral("/catalog.mdb"))) {
+        m_messages.show(QStringLiteral("Nel percorso specificato è già presente un negozio"), Messages::Icon::Warning,
+                        Messages::Buttons::Ok);
+        return;
+    }
+    const QString empty = ProgramFolder::path() + QStringLiteral("/new");
+    if (!QFileInfo::exists(empty + QStringLiteral("/catalog.mdb")) || !QDir().mkpath(folder)) {
+        m_messages.show(QStringLiteral("Impossibile creare un negozio nel percorso specificato"),
+                        Messages::Icon::Warning, Messages::Buttons::Ok);
+        return;
+    }
+    CopiaCartella(empty, folder);
+    ApriNegozio(folder);
+}
+
+void Negozio::RiavviaMain()
+{
+    if (m_finestra)
+        m_finestra->dati().chiudi();
+    if (state.dbCatalogo)
+        state.dbCatalogo->close();
+    state.clear();
+    if (m_riavvio)
+        m_riavvio();
+}
+
+void Negozio::CaricaReparti(bool dalDatabase)
+{
+    DatiPrincipali &d = m_finestra->dati();
+    Recordset rs = dalDatabase ? Recordset(state.dbCatalogo, DatiPrincipali::sqlCategorie())
+                               : d.dataCategorie.recordset().clone();
+    if (!dalDatabase)
+        rs.requery();
+    rs.moveFirst();  // the catalogue always holds a department
+
+    AlberoReparti &t = d.tvwCategorie;
+    t.setEnabled(false);
+    t.clear();
+    t.add(QString(), AlberoReparti::Radice, QStringLiteral("Negozio")).expanded = true;
+
+    // Nodes are made first and attached to their parents in a second pass, so
+    // a parent that comes later in the order still gets its children. A
+    // department whose parent does not exist is shown under the root; that
+    // placement is the tree's only and is never written back.
+    struct Riga {
+        QString id, titolo, genitore;
+    };
+    std::vector<Riga> righe;
+    righe.reserve(rs.recordCount());
+    bool haGenitore = false;
+    const int cId = rs.fieldIndex(QStringLiteral("ID"));
+    const int cTitolo = rs.fieldIndex(QStringLiteral("titolo"));
+    const int cGenitore = rs.fieldIndex(QStringLiteral("genitore"));
+    for (; !rs.eof(); rs.moveNext()) {
+        const QVariant genitore = rs.value(cGenitore);
+        if (genitore.isValid())
+            haGenitore = true;
+        righe.push_back({rs.value(cId).toString(), rs.value(cTitolo).toString(),
+                         genitore.isValid() ? genitore.toString() : AlberoReparti::Radice});
+    }
+    QHash<QString, int> perId;
+    for (int i = 0; i < int(righe.size()); ++i)
+        perId.insert(righe[i].id, i);
+    QHash<QString, QList<int>> figli;  // parent -> rows, in the query's order
+    for (int i = 0; i < int(righe.size()); ++i) {
+        const Riga &r = righe[i];
+        const bool esiste = perId.contains(r.genitore) && r.genitore != r.id;
+        figli[esiste ? r.genitore : AlberoReparti::Radice].append(i);
+    }
+    std::vector<bool> posto(righe.size(), false);
+    auto appendi = [&](const QString &radice) {
+        QList<QString> pila{radice};
+        while (!pila.isEmpty()) {
+            const QString parent = pila.takeLast();
+            const QList<int> &lista = figli[parent];
+            for (int i : lista) {
+                if (posto[i])
+                    continue;
+                posto[i] = true;
+                t.add(parent, righe[i].id, righe[i].titolo);
+            }
+            for (auto it = lista.rbegin(); it != lista.rend(); ++it)
+                pila.append(righe[*it].id);
+        }
+    };
+    appendi(AlberoReparti::Radice);
+    // Rows caught in a cycle of parents never reach the root: show them under it.
+    for (int i = 0; i < int(righe.size()); ++i) {
+        if (posto[i])
+            continue;
+        posto[i] = true;
+        t.add(AlberoReparti::Radice, righe[i].id, righe[i].titolo);
+        appendi(righe[i].id);
+    }
+    t.setEnabled(true);
+    t.notifyRebuilt();
+    m_finestra->AbilitaComando(QStringLiteral("espansione"), haGenitore);
+}
+
+void Negozio::VaiArticolo(qint64 id)
+{
+    Recordset a(state.dbCatalogo, QStringLiteral("SELECT * FROM articoli WHERE ID=?"), {id});
+    const QString catId = a.text(QStringLiteral("catID"));
+    DatiPrincipali &d = m_finestra->dati();
+    d.dataCategorie.recordset().findFirst(QStringLiteral("ID"), catId);
+    d.tvwCategorie.select(catId);
+    d.dataArticoli.recordset().findFirst(QStringLiteral("ID"), id);
+    m_finestra->selezionaScheda(QStringLiteral("kArticoli"));
+}

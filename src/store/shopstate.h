@@ -1,0 +1,50 @@
+#pragma once
+// The shop state: what holds while a shop is open, shared by the main
+// window, the catalogue operations, the builder and the publisher.
+#include "database.h"
+
+#include <QString>
+
+class QWidget;
+
+struct ShopState {
+    QString PercorsoNegozio;     // the open shop's folder; empty: no shop
+    DatabasePtr dbCatalogo;      // catalog.mdb, held exclusively
+    QString CartellaTemplate;    // "template/" + set name, relative to the program folder
+    bool InAggiornamento = false;  // busy: Reposition handlers stand still
+    bool SaltaFratelli = false;
+    QString PrefissoValuta1, PrefissoValuta2;
+    double TassoCambio = 0;
+    QString SeparatoreMigliaia, SeparatoreDecimali;
+    QString FormatoDecimali1, FormatoDecimali2;
+    QString CartellaPagine, CartellaScript;
+    qint64 TotaleArticoli = 0;
+    qint64 ArticoliReparto = 0;  // -1 while the root is selected
+    bool AvvioCompletato = false;
+    bool SpedizioneConfermata = false;
+    QString CartellaFTPScelta;
+    // Not cleared by a restart:
+    QWidget *FormPagamento = nullptr;
+    QString CartellaIniziale;
+
+    // What RiavviaMain clears: everything but FormPagamento and CartellaIniziale.
+    void clear()
+    {
+        ShopState fresh;
+        fresh.FormPagamento = FormPagamento;
+        fresh.CartellaIniziale = CartellaIniziale;
+        *this = fresh;
+    }
+};
+
+// Sets the busy flag for a scope and clears it on every way out.
+class BusyFlag {
+public:
+    explicit BusyFlag(bool &flag) : m_flag(flag) { m_flag = true; }
+    ~BusyFlag() { m_flag = false; }
+    BusyFlag(const BusyFlag &) = delete;
+    BusyFlag &operator=(const BusyFlag &) = delete;
+
+private:
+    bool &m_flag;
+};

@@ -1,0 +1,113 @@
+#include "testshop.h"
+
+#include "catalogschema.h"
+#include "programfolder.h"
+#include "settings.h"
+#include "cartelle.h"
+
+#include <QDir>
+#include <QFile>
+
+static void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(data);
+}
+
+TestProgramFolder::TestProgramFolder()
+{
+    const QString p = m_dir.path();
+    CatalogSchema::createEmptyShop(p + QStringLiteral("/new"));
+    writeFile(p + QStringLiteral("/template/classico/modello1.htm"), "<html><<1-titolo>></html>");
+    writeFile(p + QStringLiteral("/template/classico/modello2.htm"), "<html><<1-titolo>></html>");
+    writeFile(p + QStringLiteral("/code/vtorder.pl"), "#!/usr/bin/perl\n");
+    writeFile(p + QStringLiteral("/code/cart.js"), "function Acquista() {}\n");
+    writeFile(p + QStringLiteral("/code/bonifico/conf.ini"), "action=vtorder\r\n");
+    writeFile(p + QStringLiteral("/code/bonifico/form.epg"), "<p>Bonifico</p>\r\n");
+    ProgramFolder::setPath(p);
+    SettingsStore::setLocation(p + QStringLiteral("/settings"));
+}
+
+QString TestProgramFolder::newShop(const QString &name)
+{
+    const QString folder = m_dir.path() + u'/' + name;
+    CopiaCartella(m_dir.path() + QStringLiteral("/new"), folder);
+    return folder;
+}
+
+FinestraDiProva::FinestraDiProva(Negozio &negozio) : m_negozio(negozio), m_dati(negozio.state, *this)
+{
+    negozio.setFinestra(this);
+}
+
+FinestraDiProva::~FinestraDiProva()
+{
+    m_dati.chiudi();
+    if (m_negozio.finestra() == this)
+        m_negozio.setFinestra(nullptr);
+}
+
+void FinestraDiProva::CaricaModelli()
+{
+    m_dati.cboTemplate.clear();
+    for (const QString &f : Negozio::modelliTemplate(ProgramFolder::path() + u'/' + m_negozio.state.CartellaTemplate))
+        m_dati.cboTemplate << f.left(f.size() - 4);
+}
+
+bool FinestraDiProva::ScegliTemplate()
+{
+    ++scelteTemplate;
+    if (templateScelto.isEmpty())
+        return false;
+    m_negozio.state.CartellaTemplate = QStringLiteral("template/") + templateScelto;
+    CaricaModelli();
+    return true;
+}
+
+QString FinestraDiProva::SfogliaCartelle(const QString &titolo, const QString &)
+{
+    titoliCartelle << titolo;
+    if (cartelle.empty())
+        return {};
+    QString c = cartelle.front();
+    cartelle.pop_front();
+    return c;
+}
+
+NegozioDiProva::NegozioDiProva()
+{
+    finestra = std::make_unique<FinestraDiProva>(negozio);
+    negozio.setRiavvio([this] { ++riavvii; });
+}
+
+int NegozioDiProva::apri(const QString &folder)
+{
+    negozio.state.PercorsoNegozio = folder;
+    return negozio.CaricaNegozio();
+}
+
+void riempiCatalogo(Database &db, int reparti, int articoliPerReparto)
+{
+    db.beginTrans();
+    db.execute(QStringLiteral("DELETE FROM categorie"));
+    db.execute(QStringLiteral("DELETE FROM articoli"));
+    for (int r = 1; r <= reparti; ++r) {
+        const QString id = QStringLiteral("cat%1").arg(r, 3, 10, QLatin1Char('0'));
+        // Every tenth department hangs under the one before it.
+        const bool sub = r % 10 == 0;
+        const QString parent = sub ? QStringLiteral("cat%1").arg(r - 1, 3, 10, QLatin1Char('0')) : QStringLiteral("###");
+        db.execute(QStringLiteral("INSERT INTO categorie (contatore, ID, genitore, livello, ordinamento, pagina, "
+                                  "template, titolo) VALUES (?, ?, ?, ?, ?, ?, 'modello1', ?)"),
+                   {r, id, parent, sub ? 2 : 1, r, id, QStringLiteral("Reparto %1").arg(r)});
+        if (sub)
+            db.execute(QStringLiteral("UPDATE categorie SET hafigli=-1 WHERE ID=?"), {parent});
+        for (int a = 1; a <= articoliPerReparto; ++a)
+            db.execute(QStringLiteral("INSERT INTO articoli (catID, ordinamento, codice, titolo, prezzo) "
+                                      "VALUES (?, ?, ?, ?, ?)"),
+                       {id, a, QStringLiteral("A%1-%2").arg(r).arg(a), QStringLiteral("Articolo %1").arg(a),
+                        qlonglong(a) * 10000});
+    }
+    db.commitTrans();
+}
