@@ -1,0 +1,1 @@
+// The site builder library.
