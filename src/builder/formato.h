@@ -1,0 +1,59 @@
+#pragma once
+// The small text and number routines every page generator uses: the shop's
+// separators, the amount format of the scripts, the site code, the two base
+// URLs, stored texts as HTML, tags, escapes for script strings, the "|"
+// quote convention, "@" for Perl strings, colours, and the rewriting of a
+// page's relative addresses. All are pure functions of their arguments.
+#include "currency.h"
+#include "impostazioni.h"
+#include "shopstate.h"
+
+#include <QString>
+#include <QVariant>
+
+// A number text written with "." and "," (Format's output) with its
+// separators exchanged for the shop's.
+QString ConvertiSeparatori(const QString &numero, const ShopState &stato);
+// Every "." becomes the shop's decimal separator.
+QString DecimaleNegozio(const QString &numero, const ShopState &stato);
+// The amount in the main currency's format (FormatoDecimali1), no grouping,
+// "." as decimal point: the number as a script reads it.
+QString FormatoImporto(const QVariant &importo, const ShopState &stato);
+QString FormatoImporto(Currency importo, const ShopState &stato);
+
+// The site's base URL and the CGI folder's URL, without a final "/". A host
+// typed with "http://" or "https://" keeps its scheme.
+QString URLNegozio(const Impostazioni &imp);
+QString URLCGI(const Impostazioni &imp);
+// The site code: upper-case hexadecimal digits computed from the shop's URL
+// after its scheme; suffix of the generated scripts' names.
+QString CodiceSito(const Impostazioni &imp);
+
+// A field's value as HTML text ("" for Null).
+QString CampoHTML(const QVariant &campo);
+// CR LF becomes "<BR>", unless the text holds a tag (kept as written).
+QString TestoHTML(const QString &testo);
+// True when the text holds a "<" with a ">" at or after it.
+bool ContieneTag(const QString &testo);
+// The text without its tags.
+QString TogliTag(const QString &testo);
+// The text escaped for a JavaScript string or a URL parameter.
+QString CodificaCaratteri(const QString &testo);
+// Every "|" becomes a double quote.
+QString MettiVirgolette(const QString &Testo);
+// Every "@" becomes "\@".
+QString MakePerl(const QString &Titolo);
+// A colour value (red in the low byte) as "#RRGGBB".
+QString HTMLColor(qint32 codicecolore);
+
+// Rewrites the relative addresses of a page as addresses in the shop folder
+// and writes it to NomeFileOutput.
+void MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp);
+// The same on a text (the page's bytes), for callers that hold it already.
+QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio);
+// Replaces NomeFileOutput by the text followed by CR LF.
+void AbsoluteOutput(const QString &NomeFileOutput, const QByteArray &OrigineHTML);
+// Returns its argument unchanged.
+QString NoASPQuery(const QString &sTesto);
+// The relative path from Folder1 to Folder2.
+QString MakeRelative(const QString &Folder1, const QString &Folder2);
