@@ -1,0 +1,212 @@
+// The template merger on a real work database copied from the empty shop.
+#include "make.h"
+
+#include "database.h"
+#include "messages.h"
+#include "recordset.h"
+#include "testshop.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray leggi(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+void scrivi(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+using Campi = QList<QPair<QString, QString>>;
+
+} // namespace
+
+class TestMake : public QObject {
+    Q_OBJECT
+
+    TestProgramFolder m_program;
+    QTemporaryDir m_dir;
+    QString m_db;
+
+    // A fresh work database with one page row and the given article rows.
+    void preparaDb(const Campi &pagina, const QList<Campi> &articoli)
+    {
+        m_db = m_dir.path() + QStringLiteral("/source.mdb");
+        QFile::remove(m_db);
+        QVERIFY(QFile::copy(m_program.path() + QStringLiteral("/new/source.new"), m_db));
+        auto db = Database::open(m_db);
+        Recordset cat(db, QStringLiteral("SELECT * FROM categoria"));
+        cat.addNew();
+        for (const auto &c : pagina)
+            cat.setValue(c.first, c.second);
+        cat.update();
+        Recordset art(db, QStringLiteral("SELECT * FROM articoli"));
+        for (const auto &a : articoli) {
+            art.addNew();
+            for (const auto &c : a)
+                art.setValue(c.first, c.second);
+            art.update();
+        }
+    }
+
+    QString modello(const QString &nome, const QByteArray &testo)
+    {
+        const QString p = m_dir.path() + u'/' + nome;
+        QFile::remove(p);
+        scrivi(p, testo);
+        return p;
+    }
+
+private slots:
+    void unione_data()
+    {
+        QTest::addColumn<QString>("nomeModello");
+        QTest::addColumn<QByteArray>("testo");
+        QTest::addColumn<bool>("ripeti");
+        QTest::addColumn<QByteArray>("atteso");
+
+        const QByteArray gen = TagGeneratore().toUtf8() + "\r\n";
+        QTest::newRow("senza tag") << "m.htm" << QByteArray("<html>\n<head><title>x</title>\n</html>") << false
+                                   << "<html>\n<head>" + gen + "<title>x</title>\n</html>\r\n";
+        QTest::newRow("generatore presente") << "m.htm" << "<head>" + TagGeneratore().toUtf8() + "<TITLE>"
+                                             << false << "<head>" + TagGeneratore().toUtf8() + "<TITLE>\r\n";
+        QTest::newRow("generatore di altra versione")
+            << "m.htm" << QByteArray("<meta name=\"generator\" content=\"Vetrasto 0.9.0\"><Title>") << false
+            << "<meta name=\"generator\" content=\"Vetrasto 0.9.0\">" + gen + "<Title>\r\n";
+        QTest::newRow("maiuscole nel nome") << "m.htm" << QByteArray("<<1-titolo>>|<<1-TITOLO>>|<<1-nessuno>>")
+                                            << false << QByteArray("Scarpe|Scarpe|<<1-nessuno>>\r\n");
+        QTest::newRow("contatore livello 1") << "m.htm" << QByteArray("[<<1-/COUNTER/>>][<<1-/counter/>>]") << false
+                                             << QByteArray("[0][<<1-/counter/>>]\r\n");
+        QTest::newRow("valore con tag") << "m.htm" << QByteArray("<<1-descrizione>>") << false
+                                        << QByteArray("vedi: vedi nota\r\n");
+        // The search goes on one character after the replaced tag began, so a
+        // value that starts with a tag keeps it.
+        QTest::newRow("valore che inizia con un tag") << "m.htm" << QByteArray("<<1-sottopagine>>") << false
+                                                      << QByteArray("<<1-note>>\r\n");
+        QTest::newRow("valore Null") << "m.htm" << QByteArray("[<<1-immagine>>]") << false << QByteArray("[]\r\n");
+        QTest::newRow("prefisso non chiuso") << "m.htm" << QByteArray("<<1-titolo>> e <<1-titolo") << false
+                                             << QByteArray("Scarpe e <<1-titolo\r\n");
+        QTest::newRow("blocco")
+            << "m.htm" << QByteArray("A<<1-titolo>><vt_start>[<<2-codice>>:<<2-/COUNTER/>>:<<1-titolo>>]<Vt_End>Z<<2-codice>>")
+            << true << QByteArray("AScarpe<a name=1></a>[C1:1:Scarpe]<a name=2></a>[C2:2:Scarpe]Z<<2-codice>>\r\n");
+        QTest::newRow("senza ripetizione") << "m.htm" << QByteArray("<VT_START><<2-codice>><VT_END>") << false
+                                           << QByteArray("<VT_START><<2-codice>><VT_END>\r\n");
+        QTest::newRow("livello 3 in results.htm") << "results.htm" << QByteArray("<<3-titolo>>|<<1-titolo>>") << false
+                                                  << QByteArray("Scarpe|Scarpe\r\n");
+        QTest::newRow("livello 3 altrove") << "Results.htm" << QByteArray("<<3-titolo>>") << false
+                                           << QByteArray("<<3-titolo>>\r\n");
+        QTest::newRow("byte fuori dai tag") << "m.htm" << QByteArray("\xEF\xBB\xBF<<1-note>> caff\xC3\xA8\r\n\n")
+                                            << false << QByteArray("\xEF\xBB\xBFvedi nota caff\xC3\xA8\r\n\n\r\n");
+    }
+
+    void unione()
+    {
+        QFETCH(QString, nomeModello);
+        QFETCH(QByteArray, testo);
+        QFETCH(bool, ripeti);
+        QFETCH(QByteArray, atteso);
+        preparaDb({{"titolo", "Scarpe"}, {"note", "vedi nota"}, {"descrizione", "vedi: <<1-note>>"}, {"sottopagine", "<<1-note>>"}},
+                  {{{"codice", "C1"}}, {{"codice", "C2"}}});
+        ScriptedMessages msg;
+        const QString out = m_dir.path() + QStringLiteral("/out.htm");
+        QVERIFY(MakePagina(m_db, modello(nomeModello, testo), out, ripeti, msg));
+        QCOMPARE(leggi(out), atteso);
+        QVERIFY(msg.shown().empty());
+    }
+
+    void bloccoSenzaArticoli()
+    {
+        preparaDb({{"titolo", "T"}}, {});
+        ScriptedMessages msg;
+        const QString out = m_dir.path() + QStringLiteral("/out.htm");
+        QVERIFY(MakePagina(m_db, modello("m.htm", "prima<VT_START>x<<2-codice>><VT_END>dopo"), out, true, msg));
+        QCOMPARE(leggi(out), QByteArray("primadopo\r\n"));
+    }
+
+    void windows1252()
+    {
+        // A model that is not valid UTF-8 keeps its bytes, and values are
+        // written in its encoding.
+        preparaDb({{"titolo", QStringLiteral("Caffè €")}}, {});
+        ScriptedMessages msg;
+        const QString out = m_dir.path() + QStringLiteral("/out.htm");
+        QVERIFY(MakePagina(m_db, modello("m.htm", "\xE0 \x81 <<1-titolo>>"), out, false, msg));
+        QCOMPARE(leggi(out), QByteArray("\xE0 \x81 Caff\xE8 \x80\r\n"));
+    }
+
+    void errori_data()
+    {
+        QTest::addColumn<QByteArray>("testo");
+        QTest::addColumn<QString>("messaggio");
+        QTest::newRow("nessun inizio") << QByteArray("<VT_END>") << "' non contiene il tag <VT_START>";
+        QTest::newRow("due inizi") << QByteArray("<VT_START><vt_start><VT_END>") << "' contiene più di un tag <VT_START>";
+        QTest::newRow("nessuna fine") << QByteArray("<VT_START>") << "' non contiene il tag <VT_END>";
+        QTest::newRow("invertiti") << QByteArray("<VT_END>x<VT_START>") << "' non contiene il tag <VT_END>";
+        QTest::newRow("due fini") << QByteArray("<VT_START><VT_END><VT_END>") << "' contiene più di un tag <VT_END>";
+        QTest::newRow("campo che contiene se stesso") << QByteArray("<<1-note>>") << "' non è stato creato";
+        QTest::newRow("campo che raddoppia") << QByteArray("<<1-descrizione>>") << "' non è stato creato";
+    }
+
+    void errori()
+    {
+        QFETCH(QByteArray, testo);
+        QFETCH(QString, messaggio);
+        preparaDb({{"note", "a<<1-note>>"}, {"descrizione", "<<1-descrizione>><<1-descrizione>>"}}, {{{"codice", "C"}}});
+        ScriptedMessages msg;
+        const QString out = m_dir.path() + QStringLiteral("/buona.htm");
+        QFile::remove(out);
+        scrivi(out, "pagina buona");
+        const QString m = modello("m.htm", testo);
+        QVERIFY(!MakePagina(m_db, m, out, true, msg));
+        QCOMPARE(msg.shown().size(), size_t(1));
+        QCOMPARE(msg.shown()[0].icon, Messages::Icon::Warning);
+        QVERIFY2(msg.shown()[0].text.startsWith(QStringLiteral("Il file '") + m + messaggio), qPrintable(msg.shown()[0].text));
+        QCOMPARE(leggi(out), QByteArray("pagina buona"));
+    }
+
+    void modelloMancante()
+    {
+        preparaDb({}, {});
+        ScriptedMessages msg;
+        const QString out = m_dir.path() + QStringLiteral("/buona.htm");
+        QFile::remove(out);
+        scrivi(out, "pagina buona");
+        QVERIFY(!MakePagina(m_db, m_dir.path() + QStringLiteral("/manca.htm"), out, true, msg));
+        QCOMPARE(msg.texts(), QStringList{QStringLiteral(
+                                  "Il file manca.htm non è presente nel template selezionato.\rSelezionare un altro "
+                                  "template per il sito o un altro modello per i reparti.")});
+        QCOMPARE(leggi(out), QByteArray("pagina buona"));
+    }
+
+    void modelloConAltreMaiuscole()
+    {
+        preparaDb({{"titolo", "T"}}, {});
+        ScriptedMessages msg;
+        modello("Modello3.htm", "<<1-titolo>>");
+        const QString out = m_dir.path() + QStringLiteral("/out.htm");
+        QVERIFY(MakePagina(m_db, m_dir.path() + QStringLiteral("/modello3.htm"), out, false, msg));
+        QCOMPARE(leggi(out), QByteArray("T\r\n"));
+    }
+
+    void paginaComeModelloDiSeStessa()
+    {
+        // The list pass merges a written page in place.
+        preparaDb({{"elenco", "<li><<1-titolo>></li>"}, {"titolo", "T"}}, {});
+        ScriptedMessages msg;
+        const QString p = modello("pag.htm", "<ul><<1-elenco>></ul>");
+        QVERIFY(MakePagina(m_db, p, p, false, msg));
+        QCOMPARE(leggi(p), QByteArray("<ul><li>T</li></ul>\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMake)
+#include "test_make.moc"
