@@ -1,0 +1,186 @@
+// The article and department clipboards: the tables cliparticoli and
+// clipcategorie of the catalogue, so a copy survives until the next copy,
+// also across runs. A paste adds new rows and fills exactly the rows its own
+// insertions made, found by their identity.
+#include "catalogo.h"
+
+#include "catalogo_p.h"
+#include "datiprincipali.h"
+#include "finestraprincipale.h"
+#include "messages.h"
+#include "negozio.h"
+
+using namespace catalogo;
+
+const QStringList &Catalogo::campiArticolo()
+{
+    static const QStringList campi = {
+        QStringLiteral("codice"),        QStringLiteral("titolo"),      QStringLiteral("descrizione"),
+        QStringLiteral("sottotitolo"),   QStringLiteral("note"),        QStringLiteral("link"),
+        QStringLiteral("prezzo"),        QStringLiteral("offerta"),     QStringLiteral("novita"),
+        QStringLiteral("immagine0"),     QStringLiteral("imgX0"),       QStringLiteral("imgY0"),
+        QStringLiteral("immagine1"),     QStringLiteral("imgX1"),       QStringLiteral("imgY1"),
+        QStringLiteral("immagine2"),     QStringLiteral("imgX2"),       QStringLiteral("imgY2"),
+        QStringLiteral("offertaprezzo"), QStringLiteral("linkesterno"), QStringLiteral("opzione1"),
+        QStringLiteral("opzione2"),      QStringLiteral("opzione3"),    QStringLiteral("giacenza"),
+        QStringLiteral("peso"),          QStringLiteral("fuoricatalogo"), QStringLiteral("popup"),
+    };
+    return campi;
+}
+
+const QStringList &Catalogo::campiReparto()
+{
+    static const QStringList campi = {
+        QStringLiteral("titolo"),    QStringLiteral("descrizione"), QStringLiteral("note"),
+        QStringLiteral("template"),  QStringLiteral("maxarticoli"), QStringLiteral("immagine0"),
+        QStringLiteral("imgX0"),     QStringLiteral("imgY0"),       QStringLiteral("immagine1"),
+        QStringLiteral("imgX1"),     QStringLiteral("imgY1"),       QStringLiteral("iva"),
+        QStringLiteral("sconto"),
+    };
+    return campi;
+}
+
+static void copiaCampi(Recordset &verso, const Recordset &da, const QStringList &campi)
+{
+    for (const QString &campo : campi)
+        verso.setValue(campo, da.value(campo));
+}
+
+void Catalogo::CopiaArticolo()
+{
+    const Recordset &a = dati().dataArticoli.recordset();
+    if (!a.isOpen() || !a.hasCurrent())
+        return;
+    {
+        Transazione t(db());
+        db().execute(QStringLiteral("DELETE FROM cliparticoli"));
+        Recordset clip(m_negozio.state.dbCatalogo, QStringLiteral("SELECT * FROM cliparticoli"));
+        clip.addNew();
+        copiaCampi(clip, a, campiArticolo());
+        clip.update();
+        t.commit();
+    }
+    finestra().AbilitaComando(QStringLiteral("incolla articolo"), true);
+    // After an article copy the department paste waits for the next department copy.
+    finestra().AbilitaComando(QStringLiteral("incolla categoria"), false);
+}
+
+void Catalogo::IncollaArticoli()
+{
+    DatiPrincipali &d = dati();
+    Messages &msg = m_negozio.messages();
+    const Recordset &c = d.dataCategorie.recordset();
+    if (!c.isOpen() || !c.hasCurrent()) {
+        msg.warning(QStringLiteral("Per incollare gli articoli è necessario selezionare un reparto."));
+        return;
+    }
+    Recordset clip(m_negozio.state.dbCatalogo, QStringLiteral("SELECT * FROM cliparticoli"));
+    const int n = clip.recordCount();
+    if (n == 0)
+        return;
+    if (n > 1 && !msg.question(QStringLiteral("Saranno incollati %1 articoli. Procedere?").arg(n)))
+        return;
+
+    Recordset &a = d.dataArticoli.recordset();
+    int i = 0;
+    for (clip.moveFirst(); !clip.eof(); clip.moveNext()) {
+        ++i;
+        const qint64 id = AggiungiArticoloDopo();
+        // Only the article this insertion made is filled, never an existing one.
+        if (id == 0 || !a.hasCurrent() || a.value(QStringLiteral("ID")).toLongLong() != id) {
+            msg.warning(QStringLiteral("Impossibile aggiungere il nuovo articolo: l'incolla è stato interrotto."));
+            return;
+        }
+        const bool ultimo = i == n;
+        const bool prima = state().InAggiornamento;
+        if (!ultimo)
+            state().InAggiornamento = true;
+        try {
+            a.edit();
+            copiaCampi(a, clip, campiArticolo());
+            a.update();
+        } catch (...) {
+            a.cancelUpdate();
+            state().InAggiornamento = prima;
+            throw;
+        }
+        state().InAggiornamento = prima;
+    }
+}
+
+void Catalogo::CopiaReparto()
+{
+    DatiPrincipali &d = dati();
+    const Recordset &c = d.dataCategorie.recordset();
+    if (!c.isOpen() || !c.hasCurrent())
+        return;
+    bool conArticoli = false;
+    if (d.dataArticoli.recordset().recordCount() > 0
+        && m_negozio.messages().question(QStringLiteral("Copiare anche tutti gli articoli del reparto?"))) {
+        CopiaArticoliReparto();
+        conArticoli = true;
+        finestra().AbilitaComando(QStringLiteral("incolla articolo"), true);
+    }
+    {
+        Transazione t(db());
+        db().execute(QStringLiteral("DELETE FROM clipcategorie"));
+        Recordset clip(m_negozio.state.dbCatalogo, QStringLiteral("SELECT * FROM clipcategorie"));
+        clip.addNew();
+        copiaCampi(clip, c, campiReparto());
+        clip.setValue(QStringLiteral("incolla_articoli"), conArticoli);
+        clip.update();
+        t.commit();
+    }
+    finestra().AbilitaComando(QStringLiteral("incolla categoria"), true);
+}
+
+void Catalogo::CopiaArticoliReparto()
+{
+    Recordset a = dati().dataArticoli.recordset().clone();
+    Transazione t(db());
+    db().execute(QStringLiteral("DELETE FROM cliparticoli"));
+    Recordset clip(m_negozio.state.dbCatalogo, QStringLiteral("SELECT * FROM cliparticoli"));
+    for (a.moveFirst(); !a.eof(); a.moveNext()) {
+        clip.addNew();
+        copiaCampi(clip, a, campiArticolo());
+        clip.setValue(QStringLiteral("ordinamento"), a.value(QStringLiteral("ordinamento")));
+        clip.update();
+    }
+    t.commit();
+}
+
+void Catalogo::IncollaReparto()
+{
+    DatiPrincipali &d = dati();
+    Recordset clip(m_negozio.state.dbCatalogo, QStringLiteral("SELECT * FROM clipcategorie"));
+    if (clip.recordCount() == 0)
+        return;
+    clip.moveFirst();
+    // With the root selected the copy becomes the last top-level department,
+    // otherwise it goes just before the selected one.
+    const Recordset &c = d.dataCategorie.recordset();
+    const QString id = c.isOpen() && c.hasCurrent() ? AggiungiRepartoPrima() : AggiungiSottoreparto();
+    if (id.isEmpty() || !compilaReparto(id, clip)) {
+        m_negozio.messages().warning(
+            QStringLiteral("Impossibile aggiungere il nuovo reparto: l'incolla è stato interrotto."));
+        return;
+    }
+    if (clip.value(QStringLiteral("incolla_articoli")).toBool())
+        IncollaArticoli();
+}
+
+bool Catalogo::compilaReparto(const QString &id, const Recordset &clip)
+{
+    DatiPrincipali &d = dati();
+    Recordset &c = d.dataCategorie.recordset();
+    if (!c.hasCurrent() || c.text(QStringLiteral("ID")) != id)
+        return false;
+    c.edit();
+    copiaCampi(c, clip, campiReparto());
+    c.update();
+    // The tree and the sibling list show the pasted title.
+    d.tvwCategorie.setText(id, c.text(QStringLiteral("titolo")));
+    BusyFlag busy(state().InAggiornamento);
+    ritorna(d.dataFratelli.recordset(), id);
+    return true;
+}

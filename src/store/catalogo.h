@@ -1,0 +1,75 @@
+#pragma once
+// The catalogue operations the main window's commands start: moving rows,
+// adding articles and departments, deleting and re-parenting departments,
+// copying and pasting through the clipboard tables. They work on the main
+// window's data sources (reached through the shop store's current window),
+// hold the busy flag while they move rows themselves, and leave the row the
+// merchant expects current at the end.
+#include <QString>
+#include <QStringList>
+
+class Negozio;
+class DatiPrincipali;
+class FinestraPrincipale;
+class Recordset;
+class Database;
+struct ShopState;
+
+class Catalogo {
+public:
+    explicit Catalogo(Negozio &negozio);
+
+    enum Tipo { Articoli = 0, Reparti = 1 };
+
+    // Moves the current article (kind 0) or department (kind 1) one place up
+    // (direction -1) or down (+1) by exchanging its sort order with its
+    // neighbour's. At the first or last row nothing changes.
+    void SpostaRecord(int tipo, int direzione);
+
+    // A new empty article after or before the current one in the selected
+    // department; it becomes current. The result is its ID, 0 when none was added.
+    qint64 AggiungiArticoloDopo();
+    qint64 AggiungiArticoloPrima();
+
+    // A new department beside the selected one, or as its last child (as a
+    // top-level department when the root is selected); it becomes current.
+    // The result is its ID, empty when none was added.
+    QString AggiungiRepartoDopo();
+    QString AggiungiRepartoPrima();
+    QString AggiungiSottoreparto();
+    // Deletes the selected department with its articles.
+    void EliminaReparto();
+
+    // Moves a department with its subtree under another node ("###": the root).
+    void SpostaReparto(const QString &origine, const QString &destinazione);
+    // Rewrites parent, order, depth and has-children of every department from
+    // the tree. False when the rewrite failed and was undone.
+    bool SalvaAlbero();
+
+    // Article clipboard.
+    void CopiaArticolo();
+    void IncollaArticoli();
+    // Department clipboard.
+    void CopiaReparto();
+    void IncollaReparto();
+
+    // Fields the clipboards carry.
+    static const QStringList &campiArticolo();
+    static const QStringList &campiReparto();
+    // "cat" followed by the counter, at least three digits.
+    static QString idReparto(qint64 contatore);
+
+private:
+    DatiPrincipali &dati() const;
+    FinestraPrincipale &finestra() const;
+    ShopState &state() const;
+    Database &db() const;
+
+    qint64 aggiungiArticolo(bool dopo);
+    QString aggiungiReparto(bool dopo);
+    void CopiaArticoliReparto();
+    // Fills the new department's row from the department clipboard.
+    bool compilaReparto(const QString &id, const Recordset &clip);
+
+    Negozio &m_negozio;
+};
