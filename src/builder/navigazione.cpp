@@ -1,0 +1,352 @@
+#include "navigazione.h"
+
+#include "formato.h"
+#include "numeri.h"
+#include "recordset.h"
+
+namespace {
+
+const QString radice = QStringLiteral("###");
+
+QString chiave(const QString &ID)
+{
+    return ID.toLower();
+}
+
+bool vuoto(const QVariant &v)
+{
+    return v.isNull() || !v.isValid() || v.toString().isEmpty();
+}
+
+QString rientro(int livello)
+{
+    if (livello <= 1)
+        return {};
+    return QStringLiteral("&nbsp;").repeated((livello - 1) * 2 - 1) + u' ';
+}
+
+} // namespace
+
+QString PageFile(const QString &Testo, int numero)
+{
+    if (numero > 1)
+        return Testo + QStringLiteral("_p") + Format(numero, QStringLiteral("#####")) + QStringLiteral(".htm");
+    return Testo + QStringLiteral(".htm");
+}
+
+QString PutLink(const QString &Testo, const QString &link, bool esterno)
+{
+    if (Testo.isEmpty() || link.isEmpty())
+        return Testo;
+    const QString apertura = esterno ? QStringLiteral("<a href=|") + link + QStringLiteral("| target=|_blank|>")
+                                     : QStringLiteral("<a href=|") + link + QStringLiteral("|>");
+    return MettiVirgolette(apertura) + Testo + QStringLiteral("</a>");
+}
+
+QString PutOnClick(const QString &Testo, const QString &link)
+{
+    if (Testo.isEmpty() || link.isEmpty())
+        return Testo;
+    return MettiVirgolette(QStringLiteral("<a href=|#| onClick=|") + link + QStringLiteral("|>")) + Testo +
+           QStringLiteral("</a>");
+}
+
+Navigazione::Navigazione(Database &catalogo)
+{
+    Recordset rs(catalogo.shared_from_this(), QStringLiteral("SELECT * FROM categorie ORDER BY livello, ordinamento"));
+    const int n = rs.recordCount();
+    m_reparti.reserve(n);
+    if (n > 0) {
+        const int cID = rs.fieldIndex(QStringLiteral("ID")), cGen = rs.fieldIndex(QStringLiteral("genitore")),
+                  cLiv = rs.fieldIndex(QStringLiteral("livello")), cPag = rs.fieldIndex(QStringLiteral("pagina")),
+                  cMod = rs.fieldIndex(QStringLiteral("template")), cTit = rs.fieldIndex(QStringLiteral("titolo")),
+                  cMax = rs.fieldIndex(QStringLiteral("maxarticoli")), cNote = rs.fieldIndex(QStringLiteral("note")),
+                  cDesc = rs.fieldIndex(QStringLiteral("descrizione")),
+                  cI0 = rs.fieldIndex(QStringLiteral("immagine0")), cX0 = rs.fieldIndex(QStringLiteral("imgX0")),
+                  cY0 = rs.fieldIndex(QStringLiteral("imgY0")), cI1 = rs.fieldIndex(QStringLiteral("immagine1")),
+                  cX1 = rs.fieldIndex(QStringLiteral("imgX1")), cY1 = rs.fieldIndex(QStringLiteral("imgY1"));
+        rs.moveFirst();
+        for (int i = 0; i < n; ++i, rs.moveNext()) {
+            Reparto r;
+            r.ID = rs.value(cID).toString();
+            r.genitoreValore = rs.value(cGen);
+            r.genitore = r.genitoreValore.toString();
+            r.livello = rs.value(cLiv).toInt();
+            r.pagina = rs.value(cPag).toString();
+            r.modello = rs.value(cMod).toString();
+            r.titolo = rs.value(cTit).toString();
+            r.maxarticoli = rs.value(cMax).toInt();
+            r.note = rs.value(cNote);
+            r.descrizione = rs.value(cDesc);
+            r.immagine0 = rs.value(cI0);
+            r.imgX0 = rs.value(cX0);
+            r.imgY0 = rs.value(cY0);
+            r.immagine1 = rs.value(cI1);
+            r.imgX1 = rs.value(cX1);
+            r.imgY1 = rs.value(cY1);
+            m_reparti.push_back(std::move(r));
+        }
+    }
+    indicizza();
+    componi();
+}
+
+Navigazione::Navigazione(std::vector<Reparto> reparti) : m_reparti(std::move(reparti))
+{
+    indicizza();
+    componi();
+}
+
+void Navigazione::setModelloEvidenza(const QString &m)
+{
+    m_evidenza = m;
+    componi();
+}
+
+int Navigazione::indice(const QString &ID) const
+{
+    return m_perID.value(chiave(ID), -1);
+}
+
+void Navigazione::indicizza()
+{
+    m_perID.clear();
+    m_figli.clear();
+    for (int i = 0; i < int(m_reparti.size()); ++i) {
+        const Reparto &r = m_reparti[i];
+        if (!r.genitoreValore.isNull())
+            m_figli[chiave(r.genitore)].push_back(i);
+    }
+    // The first row of an ID is the one a search finds.
+    for (int i = int(m_reparti.size()) - 1; i >= 0; --i)
+        m_perID.insert(chiave(m_reparti[i].ID), i);
+
+    // Depth-first order from the root; each row is visited once at most.
+    m_ordine.clear();
+    std::vector<char> visto(m_reparti.size(), 0);
+    std::vector<std::pair<const std::vector<int> *, size_t>> pila;
+    if (auto it = m_figli.constFind(chiave(radice)); it != m_figli.constEnd())
+        pila.push_back({&*it, 0});
+    while (!pila.empty()) {
+        auto &[figli, k] = pila.back();
+        if (k >= figli->size()) {
+            pila.pop_back();
+            continue;
+        }
+        const int nodo = (*figli)[k++];
+        if (visto[nodo])
+            continue;
+        visto[nodo] = 1;
+        m_ordine.push_back(nodo);
+        if (auto it = m_figli.constFind(chiave(m_reparti[nodo].ID)); it != m_figli.constEnd())
+            pila.push_back({&*it, 0});
+    }
+}
+
+QString Navigazione::linea(const Reparto &r, bool selected) const
+{
+    const QString pagina = r.pagina + QStringLiteral(".htm");
+    QString immagine;
+    if (!vuoto(r.immagine1))
+        immagine = QStringLiteral("<img src=|") + r.immagine1.toString() + QStringLiteral("| width=|") +
+                   Format(r.imgX1, QStringLiteral("#####")) + QStringLiteral("| height=|") +
+                   Format(r.imgY1, QStringLiteral("#####")) + QStringLiteral("| border=|0|>");
+    QString t;
+    if (r.livello <= 1)
+        t = immagine.isEmpty() ? QStringLiteral("<B>\u2022 </B>") : QStringLiteral("<BR>");
+    else
+        t = QStringLiteral("&nbsp;&nbsp;");
+    t += rientro(r.livello);
+    QString etichetta = immagine;
+    if (etichetta.isEmpty()) {
+        const qsizetype p = m_evidenza.indexOf(radice);
+        etichetta = p >= 0 ? m_evidenza.left(p) + r.titolo + m_evidenza.mid(p + 3) : r.titolo;
+    }
+    if (selected)
+        t += QStringLiteral("<B>") + etichetta + QStringLiteral("</B>");
+    else
+        t += QStringLiteral("<a href=|") + pagina + QStringLiteral("|>") + etichetta + QStringLiteral("</a>");
+    t += QStringLiteral("<BR>\r\n");
+    return MettiVirgolette(t);
+}
+
+QString Navigazione::opzione(const Reparto &r, bool selected) const
+{
+    const QString testo = (r.livello > 1 ? QStringLiteral("&nbsp;&nbsp;") : QString()) + rientro(r.livello) + r.titolo;
+    const QString pagina = r.pagina + QStringLiteral(".htm");
+    const QString t = (selected ? QStringLiteral("<option selected value=|") : QStringLiteral("<option value=|")) +
+                      pagina + QStringLiteral("|>") + testo + QStringLiteral("</option>");
+    return MettiVirgolette(t) + QStringLiteral("\r\n");
+}
+
+void Navigazione::componi()
+{
+    const size_t n = m_reparti.size();
+    m_linee.assign(n, {});
+    m_lineeSel.assign(n, {});
+    m_opzioni.assign(n, {});
+    m_opzioniSel.assign(n, {});
+    m_inizioOpzione.assign(n, -1);
+    m_menuIntero.clear();
+    for (int i : m_ordine) {
+        const Reparto &r = m_reparti[i];
+        m_linee[i] = linea(r, false);
+        m_lineeSel[i] = linea(r, true);
+        m_opzioni[i] = opzione(r, false);
+        m_opzioniSel[i] = opzione(r, true);
+        m_inizioOpzione[i] = m_menuIntero.size();
+        m_menuIntero += m_opzioni[i];
+    }
+}
+
+QString Navigazione::CatLink(const QString &ID, bool selected) const
+{
+    const int i = indice(ID);
+    return i < 0 ? QString() : linea(m_reparti[i], selected);
+}
+
+QString Navigazione::CatMenu(const QString &ID, bool selected) const
+{
+    const int i = indice(ID);
+    return i < 0 ? QString() : opzione(m_reparti[i], selected);
+}
+
+QString Navigazione::CatLinkRep(const QString &ID) const
+{
+    const int i = indice(ID);
+    if (i < 0)
+        return {};
+    const Reparto &r = m_reparti[i];
+    return MettiVirgolette(QStringLiteral("<a href=|") + r.pagina + QStringLiteral(".htm|>") + r.titolo +
+                           QStringLiteral("</a>"));
+}
+
+void Navigazione::esplora(int nodo, const QString &sID, const QString &Visibili, QString &Out1, QString &Out2,
+                          std::vector<char> &visto) const
+{
+    QString chiaveNodo = radice;
+    if (nodo >= 0) {
+        if (visto[nodo])
+            return;
+        visto[nodo] = 1;
+        const Reparto &r = m_reparti[nodo];
+        const bool sel = r.ID == sID;
+        if (Visibili.contains(u'#' + r.ID + u'#'))
+            Out1 += linea(r, sel);
+        Out2 += opzione(r, sel);
+        chiaveNodo = r.ID;
+    }
+    if (auto it = m_figli.constFind(chiave(chiaveNodo)); it != m_figli.constEnd())
+        for (int figlio : *it)
+            esplora(figlio, sID, Visibili, Out1, Out2, visto);
+}
+
+void Navigazione::CatEsplora(const QString &nID, const QString &sID, const QString &Visibili, QString &Out1,
+                             QString &Out2) const
+{
+    Out1.clear();
+    Out2.clear();
+    std::vector<char> visto(m_reparti.size(), 0);
+    if (nID == radice) {
+        esplora(-1, sID, Visibili, Out1, Out2, visto);
+        return;
+    }
+    const int i = indice(nID);
+    if (i >= 0)
+        esplora(i, sID, Visibili, Out1, Out2, visto);
+}
+
+void Navigazione::Menu(const QString &sID, const QSet<QString> &visibili, QString &albero, QString &opzioni) const
+{
+    // The lines are composed once per build; a page only picks them.
+    albero.clear();
+    int corrente = -1;
+    for (int i : m_ordine) {
+        const Reparto &r = m_reparti[i];
+        const bool sel = r.ID == sID;
+        if (sel)
+            corrente = i;
+        if (visibili.contains(r.ID))
+            albero += sel ? m_lineeSel[i] : m_linee[i];
+    }
+    if (corrente < 0) {
+        opzioni = m_menuIntero;
+        return;
+    }
+    const qsizetype inizio = m_inizioOpzione[corrente];
+    opzioni.clear();
+    opzioni.reserve(m_menuIntero.size() + 16);
+    opzioni += QStringView(m_menuIntero).left(inizio);
+    opzioni += m_opzioniSel[corrente];
+    opzioni += QStringView(m_menuIntero).mid(inizio + m_opzioni[corrente].size());
+}
+
+QString Navigazione::MakePercorsoTitolo(const QString &nID) const
+{
+    QString percorso;
+    QString cur = nID;
+    // A chain of parents longer than the table has rows is a loop.
+    size_t passi = 0;
+    while (!cur.isEmpty() && cur != radice) {
+        if (++passi > m_reparti.size() + 1)
+            return {};
+        const int i = indice(cur);
+        if (i < 0 || m_reparti[i].genitoreValore.isNull())
+            return {};
+        const Reparto &r = m_reparti[i];
+        if (cur != nID && !r.genitore.isEmpty())
+            percorso = QStringLiteral("<font size=\"1\">") + CatLinkRep(cur) + QStringLiteral("&nbsp;&gt;&nbsp;</font>") +
+                       percorso;
+        cur = r.genitore;
+    }
+    return percorso;
+}
+
+QString Navigazione::MakeSottoreparti(const QString &nID) const
+{
+    auto it = m_figli.constFind(chiave(nID));
+    if (it == m_figli.constEnd() || it->empty())
+        return {};
+    const QString separatore = QStringLiteral("&nbsp;|&nbsp;</font>");
+    QString elenco = QStringLiteral("<BR><font size=\"1\">&gt;&gt;&nbsp;</font>");
+    for (int figlio : *it)
+        elenco += QStringLiteral("<font face=\"Arial\" size=\"1\">") + CatLinkRep(m_reparti[figlio].ID) + separatore;
+    elenco.chop(separatore.size());
+    elenco += QStringLiteral("</font>");
+    return elenco;
+}
+
+QSet<QString> Navigazione::InsiemeMenu(const QString &ID, int livelliAperti) const
+{
+    QSet<QString> insieme;
+    const int i = indice(ID);
+    const QString genitore = i >= 0 ? m_reparti[i].genitore : QString();
+    const QString kID = chiave(ID), kGen = chiave(genitore);
+    for (const Reparto &r : m_reparti) {
+        const QString kr = chiave(r.genitore);
+        if ((!r.genitoreValore.isNull() && (kr == kID || kr == kGen)) || r.livello < livelliAperti)
+            insieme.insert(r.ID);
+    }
+    // Up from the parent; a damaged chain that loops stops after as many
+    // steps as there are departments.
+    QString cur = genitore;
+    size_t passi = 0;
+    while (i >= 0 && !cur.isEmpty() && cur != radice && ++passi <= m_reparti.size()) {
+        const int p = indice(cur);
+        if (p < 0)
+            break;
+        insieme.insert(m_reparti[p].ID);
+        if (m_reparti[p].genitoreValore.isNull())
+            break;
+        cur = m_reparti[p].genitore;
+    }
+    return insieme;
+}
+
+QString Navigazione::TestoInsieme(const QSet<QString> &insieme)
+{
+    QString t;
+    for (const QString &id : insieme)
+        t += u'#' + id;
+    return t + u'#';
+}

@@ -1,0 +1,97 @@
+#pragma once
+// The navigation of the generated shop: the department tree of every
+// department page (page field `reparti`), the same tree as a drop-down menu
+// (`repartimenu`), the path of parent departments above a title, the list of
+// sub-departments below it, page file names and plain and pop-up links.
+//
+// The departments are read once per build into memory (rows in level and
+// sort order, an ID map and child lists), so that the fragments of a page
+// cost no query and the lines of each department are composed only once.
+#include "database.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <vector>
+
+// The page file of page `numero` of a department: "base.htm", "base_p2.htm", ...
+QString PageFile(const QString &Testo, int numero);
+// A link to `link` around `Testo`, or `Testo` alone when either is empty.
+QString PutLink(const QString &Testo, const QString &link, bool esterno);
+// A link that runs the script call `link`, or `Testo` alone.
+QString PutOnClick(const QString &Testo, const QString &link);
+
+// One department row as the navigation and the build read it.
+struct Reparto {
+    QString ID, genitore, pagina, modello, titolo;
+    QVariant genitoreValore;  // Null apart from ""
+    int livello = 1;
+    int maxarticoli = 0;
+    QVariant note, descrizione;
+    QVariant immagine0, imgX0, imgY0, immagine1, imgX1, imgY1;
+};
+
+class Navigazione {
+public:
+    // Reads "SELECT * FROM categorie ORDER BY livello, ordinamento".
+    explicit Navigazione(Database &catalogo);
+    explicit Navigazione(std::vector<Reparto> reparti);
+
+    // The highlight pattern: a font element around "###" where the title
+    // goes; "" for none.
+    const QString &ModelloEvidenza() const { return m_evidenza; }
+    void setModelloEvidenza(const QString &m);
+
+    const std::vector<Reparto> &reparti() const { return m_reparti; }
+    // Index of a department by its ID (letter case aside, as the catalogue
+    // compares IDs); -1 when there is none.
+    int indice(const QString &ID) const;
+
+    // One line of the department tree, one option of the menu, a plain link.
+    // A department that has no row gives "".
+    QString CatLink(const QString &ID, bool selected) const;
+    QString CatMenu(const QString &ID, bool selected) const;
+    QString CatLinkRep(const QString &ID) const;
+
+    // The tree (Out1) and the menu options (Out2) below nID for the page of
+    // sID, showing in the tree only the departments named in Visibili
+    // ("#" & ID & "#" ...).
+    void CatEsplora(const QString &nID, const QString &sID, const QString &Visibili, QString &Out1,
+                    QString &Out2) const;
+    // The same from the root, with the set of visible IDs (exact), from the
+    // lines composed once per build: what the build
+    // calls once per department.
+    void Menu(const QString &sID, const QSet<QString> &visibili, QString &albero, QString &opzioni) const;
+
+    // The links of the department's ancestors, top level first; "" for a
+    // top-level department or a broken (or looping) chain of parents.
+    QString MakePercorsoTitolo(const QString &nID) const;
+    // The list of the direct children, or "" when there are none.
+    QString MakeSottoreparti(const QString &nID) const;
+
+    // The departments whose lines the tree of ID's page shows: its children,
+    // its siblings and itself, every department above the open depth
+    // (livello < livelliAperti) and its ancestors.
+    QSet<QString> InsiemeMenu(const QString &ID, int livelliAperti) const;
+    // The same as the text "#ID1#ID2#...#".
+    static QString TestoInsieme(const QSet<QString> &insieme);
+
+private:
+    void indicizza();
+    void componi();
+    QString linea(const Reparto &r, bool selected) const;
+    QString opzione(const Reparto &r, bool selected) const;
+    void esplora(int nodo, const QString &sID, const QString &Visibili, QString &Out1, QString &Out2,
+                 std::vector<char> &visto) const;
+
+    QString m_evidenza;
+    std::vector<Reparto> m_reparti;
+    QHash<QString, int> m_perID;                // lower-case ID -> row
+    QHash<QString, std::vector<int>> m_figli;   // lower-case parent ID -> rows in order
+    std::vector<int> m_ordine;                  // depth-first order from the root
+    std::vector<QString> m_linee, m_lineeSel, m_opzioni, m_opzioniSel;
+    QString m_menuIntero;                       // every option, none selected
+    std::vector<qsizetype> m_inizioOpzione;     // where each row's option starts in m_menuIntero
+};

@@ -1,0 +1,147 @@
+// Navigation fragments over a real catalogue of a temporary shop.
+#include "navigazione.h"
+
+#include "database.h"
+#include "testshop.h"
+
+#include <QtTest>
+
+namespace {
+
+struct Riga {
+    const char *id, *genitore;
+    int livello;
+    const char *titolo, *immagine1;
+};
+
+// cat1 (picture) > cat11 > cat111 ; cat1 > cat12 ; cat2 ; cat3 > cat31
+const Riga reparti[] = {
+    {"cat1", "###", 1, "Uno", "uno.gif"}, {"cat2", "###", 1, "Due", nullptr}, {"cat3", "###", 1, "Tre", ""},
+    {"cat11", "cat1", 2, "Uno-uno", nullptr}, {"cat12", "cat1", 2, "Uno-due", nullptr},
+    {"cat31", "cat3", 2, "Tre-uno", nullptr}, {"cat111", "cat11", 3, "Foglia", nullptr},
+};
+
+} // namespace
+
+class TestNavigazione : public QObject {
+    Q_OBJECT
+
+    TestProgramFolder m_program;
+    DatabasePtr m_db;
+    std::unique_ptr<Navigazione> m_nav;
+
+private slots:
+    void initTestCase()
+    {
+        const QString shop = m_program.newShop();
+        m_db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+        m_db->execute(QStringLiteral("DELETE FROM categorie"));
+        int ord = 100;
+        for (const Riga &r : reparti) {
+            m_db->execute(QStringLiteral("INSERT INTO categorie (ID, genitore, livello, ordinamento, pagina, template, "
+                                         "titolo, immagine1, imgX1, imgY1) VALUES (?, ?, ?, ?, ?, 'modello1', ?, ?, 40, 20)"),
+                          {QString::fromLatin1(r.id), QString::fromLatin1(r.genitore), r.livello, ord += 5,
+                           QString::fromLatin1(r.id), QString::fromLatin1(r.titolo),
+                           r.immagine1 ? QVariant(QString::fromLatin1(r.immagine1)) : QVariant()});
+        }
+        m_nav = std::make_unique<Navigazione>(*m_db);
+        m_nav->setModelloEvidenza(QStringLiteral("<font color=\"#FF0000\">###</font>"));
+    }
+
+    void pageFile()
+    {
+        QCOMPARE(PageFile("cat007", 1), QStringLiteral("cat007.htm"));
+        QCOMPARE(PageFile("cat007", 2), QStringLiteral("cat007_p2.htm"));
+        QCOMPARE(PageFile("cat007", 12), QStringLiteral("cat007_p12.htm"));
+        QCOMPARE(PutLink("", "a.htm", false), QString());
+        QCOMPARE(PutLink("t", "", true), QStringLiteral("t"));
+        QCOMPARE(PutLink("t", "a.htm", true), QStringLiteral("<a href=\"a.htm\" target=\"_blank\">t</a>"));
+        QCOMPARE(PutOnClick("t", "PopupImage('x')"), QStringLiteral("<a href=\"#\" onClick=\"PopupImage('x')\">t</a>"));
+    }
+
+    void righe_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("opzione");
+        QTest::newRow("livello 1 senza immagine") << "cat2" << false
+            << "<B>\u2022 </B><a href=\"cat2.htm\"><font color=\"#FF0000\">Due</font></a><BR>\r\n"
+            << "<option value=\"cat2.htm\">Due</option>\r\n";
+        QTest::newRow("immagine vuota") << "cat3" << false
+            << "<B>\u2022 </B><a href=\"cat3.htm\"><font color=\"#FF0000\">Tre</font></a><BR>\r\n"
+            << "<option value=\"cat3.htm\">Tre</option>\r\n";
+        QTest::newRow("livello 1 con immagine") << "cat1" << false
+            << "<BR><a href=\"cat1.htm\"><img src=\"uno.gif\" width=\"40\" height=\"20\" border=\"0\"></a><BR>\r\n"
+            << "<option value=\"cat1.htm\">Uno</option>\r\n";
+        QTest::newRow("corrente livello 2") << "cat11" << true
+            << "&nbsp;&nbsp;&nbsp; <B><font color=\"#FF0000\">Uno-uno</font></B><BR>\r\n"
+            << "<option selected value=\"cat11.htm\">&nbsp;&nbsp;&nbsp; Uno-uno</option>\r\n";
+        QTest::newRow("livello 3") << "CAT111" << false
+            << "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp; <a href=\"cat111.htm\"><font color=\"#FF0000\">Foglia</font></a><BR>\r\n"
+            << "<option value=\"cat111.htm\">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp; Foglia</option>\r\n";
+        QTest::newRow("reparto inesistente") << "nessuno" << false << "" << "";
+    }
+
+    void righe()
+    {
+        QFETCH(QString, id);
+        QFETCH(bool, selected);
+        QFETCH(QString, link);
+        QFETCH(QString, opzione);
+        QCOMPARE(m_nav->CatLink(id, selected), link);
+        QCOMPARE(m_nav->CatMenu(id, selected), opzione);
+    }
+
+    void percorsoESottoreparti()
+    {
+        QCOMPARE(m_nav->MakePercorsoTitolo("cat1"), QString());
+        QCOMPARE(m_nav->MakePercorsoTitolo("cat111"),
+                 QStringLiteral("<font size=\"1\"><a href=\"cat1.htm\">Uno</a>&nbsp;&gt;&nbsp;</font>"
+                                "<font size=\"1\"><a href=\"cat11.htm\">Uno-uno</a>&nbsp;&gt;&nbsp;</font>"));
+        QCOMPARE(m_nav->MakeSottoreparti("cat2"), QString());
+        QCOMPARE(m_nav->MakeSottoreparti("cat1"),
+                 QStringLiteral("<BR><font size=\"1\">&gt;&gt;&nbsp;</font>"
+                                "<font face=\"Arial\" size=\"1\"><a href=\"cat11.htm\">Uno-uno</a>&nbsp;|&nbsp;</font>"
+                                "<font face=\"Arial\" size=\"1\"><a href=\"cat12.htm\">Uno-due</a></font>"));
+    }
+
+    void menuEAlbero()
+    {
+        // Page of cat11 with one open level: top level, its siblings and
+        // children, its ancestors. cat31 is in the menu, not in the tree.
+        const QSet<QString> vis = m_nav->InsiemeMenu("cat11", 2);
+        QCOMPARE(vis, (QSet<QString>{"cat1", "cat2", "cat3", "cat11", "cat12", "cat111"}));
+        QString albero, menu, albero2, menu2;
+        m_nav->Menu("cat11", vis, albero, menu);
+        m_nav->CatEsplora("###", "cat11", Navigazione::TestoInsieme(vis), albero2, menu2);
+        QCOMPARE(albero, albero2);
+        QCOMPARE(menu, menu2);
+        QString atteso;
+        for (const char *id : {"cat1", "cat11", "cat111", "cat12", "cat2", "cat3"})
+            atteso += m_nav->CatLink(id, QByteArray(id) == "cat11");
+        QCOMPARE(albero, atteso);
+        QVERIFY(!albero.contains("Tre-uno"));
+        QCOMPARE(menu.count("<option"), 7);
+        QCOMPARE(menu.count("<option selected value=\"cat11.htm\">"), 1);
+        QVERIFY(menu.indexOf("cat12.htm") < menu.indexOf("cat2.htm"));
+    }
+
+    void catenaDanneggiata()
+    {
+        // Two departments that name each other as parent: every walk ends.
+        std::vector<Reparto> r(3);
+        r[0].ID = "a"; r[0].genitore = "b"; r[0].genitoreValore = "b"; r[0].livello = 2;
+        r[1].ID = "b"; r[1].genitore = "a"; r[1].genitoreValore = "a"; r[1].livello = 2;
+        r[2].ID = "c"; r[2].genitore = "###"; r[2].genitoreValore = "###";
+        Navigazione nav(std::move(r));
+        QCOMPARE(nav.MakePercorsoTitolo("a"), QString());
+        QCOMPARE(nav.InsiemeMenu("a", 2), (QSet<QString>{"a", "b", "c"}));
+        QString albero, menu;
+        nav.Menu("c", {"c"}, albero, menu);
+        QCOMPARE(menu.count("<option"), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNavigazione)
+#include "test_navigazione.moc"
