@@ -1,22 +1,331 @@
 #include "formato.h"
 
-QString ConvertiSeparatori(const QString &n, const ShopState &) { return n; }
-QString DecimaleNegozio(const QString &n, const ShopState &) { return n; }
-QString FormatoImporto(const QVariant &, const ShopState &) { return {}; }
-QString FormatoImporto(Currency, const ShopState &) { return {}; }
-QString URLNegozio(const Impostazioni &) { return {}; }
-QString URLCGI(const Impostazioni &) { return {}; }
-QString CodiceSito(const Impostazioni &) { return {}; }
-QString CampoHTML(const QVariant &) { return {}; }
-QString TestoHTML(const QString &t) { return t; }
-bool ContieneTag(const QString &) { return false; }
-QString TogliTag(const QString &t) { return t; }
-QString CodificaCaratteri(const QString &t) { return t; }
-QString MettiVirgolette(const QString &t) { return t; }
-QString MakePerl(const QString &t) { return t; }
-QString HTMLColor(qint32) { return {}; }
-void MakeAbsolute(const QString &, const QString &, const Impostazioni &) {}
-QByteArray RendiAssoluto(const QByteArray &p, const QString &) { return p; }
-void AbsoluteOutput(const QString &, const QByteArray &) {}
-QString NoASPQuery(const QString &s) { return s; }
-QString MakeRelative(const QString &, const QString &) { return {}; }
+#include "numeri.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+// The code page the site code is computed in: Latin-1 with the Windows
+// characters of 0x80-0x9F.
+int codiceAnsi(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u < 0x100))
+        return u;
+    static const char16_t tabella[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    for (int i = 0; i < 32; ++i)
+        if (tabella[i] == u)
+            return 0x80 + i;
+    return '?';
+}
+
+// The host as typed: trimmed, its scheme apart ("http://" dropped,
+// "https://" kept), one final "/" dropped.
+struct Host {
+    QString schema;  // "http://" or "https://"
+    QString nome;
+};
+
+Host leggiHost(const QString &txtURL)
+{
+    Host h{QStringLiteral("http://"), txtURL.trimmed()};
+    if (h.nome.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)) {
+        h.nome = h.nome.mid(7);
+    } else if (h.nome.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) {
+        h.schema = QStringLiteral("https://");
+        h.nome = h.nome.mid(8);
+    }
+    if (h.nome.endsWith(u'/'))
+        h.nome.chop(1);
+    return h;
+}
+
+QString cartellaURL(const QString &testo)
+{
+    QString f = testo.trimmed();
+    if (f.endsWith(u'/'))
+        f.chop(1);
+    if (f.startsWith(u'/'))
+        f.remove(0, 1);
+    return f;
+}
+
+// The address without its scheme: host, and "/" and folder when there is one.
+QString indirizzo(const Host &h, const QString &cartella)
+{
+    const QString f = cartellaURL(cartella);
+    return f.isEmpty() ? h.nome : h.nome + u'/' + f;
+}
+
+QString sostituisciSeparatori(const QString &numero, const QString &decimali, const QString &migliaia)
+{
+    QString r;
+    r.reserve(numero.size());
+    for (QChar c : numero) {
+        if (c == u'.')
+            r += decimali;
+        else if (c == u',')
+            r += migliaia;
+        else
+            r += c;
+    }
+    return r;
+}
+
+QByteArray maiuscoleAscii(const QByteArray &b)
+{
+    QByteArray r = b;
+    for (char &c : r)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return r;
+}
+
+// An address that stays as written in a page served from another folder.
+bool indirizzoCompleto(const QByteArray &valore)
+{
+    const QByteArray su = maiuscoleAscii(valore);
+    if (valore.startsWith("<<") || valore.startsWith("$arg") || su.startsWith("HTTP://")
+        || su.startsWith("JAVASCRIPT") || valore.startsWith('#'))
+        return true;
+    // Any scheme ("https:", "mailto:", "ftp:"): letters, then letters,
+    // digits, "+", "-" or ".", then ":".
+    if (valore.isEmpty() || !std::isalpha(uchar(valore[0])))
+        return false;
+    for (int i = 1; i < valore.size(); ++i) {
+        const uchar c = uchar(valore[i]);
+        if (c == ':')
+            return true;
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+QString ConvertiSeparatori(const QString &numero, const ShopState &stato)
+{
+    // Format writes "." and ","; the exchange is done in one pass, so crossed
+    // separators ("1,000.00" into "1.000,00") cannot be confused.
+    return sostituisciSeparatori(numero, stato.SeparatoreDecimali, stato.SeparatoreMigliaia);
+}
+
+QString DecimaleNegozio(const QString &numero, const ShopState &stato)
+{
+    QString r = numero;
+    return r.replace(u'.', stato.SeparatoreDecimali);
+}
+
+QString FormatoImporto(const QVariant &importo, const ShopState &stato)
+{
+    const QString decimali = stato.FormatoDecimali1.isEmpty() ? QStringLiteral("0") : stato.FormatoDecimali1;
+    QString r = Format(importo, QStringLiteral("##################") + decimali);
+    const int virgola = r.indexOf(u',');
+    if (virgola >= 0)
+        r[virgola] = u'.';
+    return r;
+}
+
+QString FormatoImporto(Currency importo, const ShopState &stato)
+{
+    return FormatoImporto(QVariant::fromValue(importo), stato);
+}
+
+QString URLNegozio(const Impostazioni &imp)
+{
+    const Host h = leggiHost(imp.txtURL);
+    return h.schema + indirizzo(h, imp.txtCartella);
+}
+
+QString URLCGI(const Impostazioni &imp)
+{
+    const Host h = leggiHost(imp.txtURL);
+    return h.schema + indirizzo(h, imp.txtCGI);
+}
+
+QString CodiceSito(const Impostazioni &imp)
+{
+    const QString testo = indirizzo(leggiHost(imp.txtURL), imp.txtCartella);
+    quint32 somma = 0;  // a 32-bit signed sum; unsigned arithmetic wraps the same way
+    for (int i = 0; i < testo.size(); ++i)
+        somma += quint32(codiceAnsi(testo[i])) * quint32(i + 1);
+    return QString::number(somma, 16).toUpper();
+}
+
+QString CampoHTML(const QVariant &campo)
+{
+    if (!campo.isValid() || campo.isNull())
+        return {};
+    return TestoHTML(TestoValore(campo));
+}
+
+QString TestoHTML(const QString &testo)
+{
+    if (ContieneTag(testo))
+        return testo;
+    QString r = testo;
+    return r.replace(QLatin1String("\r\n"), QLatin1String("<BR>"));
+}
+
+bool ContieneTag(const QString &testo)
+{
+    const int p = testo.indexOf(u'<');
+    return p >= 0 && testo.indexOf(u'>', p) >= 0;
+}
+
+QString TogliTag(const QString &testo)
+{
+    QString r = testo;
+    int chiude = r.indexOf(u'>');
+    while (chiude >= 0) {
+        const int apre = chiude > 0 ? r.lastIndexOf(u'<', chiude - 1) : -1;
+        if (apre >= 0) {
+            r.remove(apre, chiude - apre + 1);
+            chiude = r.indexOf(u'>', apre);
+        } else {
+            chiude = r.indexOf(u'>', chiude + 1);
+        }
+    }
+    return r;
+}
+
+QString CodificaCaratteri(const QString &testo)
+{
+    QString r;
+    r.reserve(testo.size() + 8);
+    for (QChar c : testo) {
+        switch (c.unicode()) {
+        case u'"': r += QLatin1String("%22"); break;
+        case u'\'': r += QLatin1String("\\'"); break;
+        case u'\\': r += QLatin1String("\\\\"); break;
+        case u'%': r += QLatin1String("%25"); break;
+        case u';': r += u','; break;
+        case u'[': case u']': case u'|': case u'\u00A3': r += u' '; break;
+        default: r += c;
+        }
+    }
+    return r;
+}
+
+QString MettiVirgolette(const QString &Testo)
+{
+    QString r = Testo;
+    return r.replace(u'|', u'"');
+}
+
+QString MakePerl(const QString &Titolo)
+{
+    QString r = Titolo;
+    r.replace(u'@', QLatin1String("[###]"));
+    return r.replace(QLatin1String("[###]"), QLatin1String("\\@"));
+}
+
+QString HTMLColor(qint32 codicecolore)
+{
+    const QString h = (QStringLiteral("000000") + QString::number(quint32(codicecolore), 16).toUpper()).right(6);
+    return u'#' + h.mid(4, 2) + h.mid(2, 2) + h.mid(0, 2);
+}
+
+QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio)
+{
+    QByteArray testo = pagina;
+    QStringDecoder prova(QStringDecoder::Utf8);
+    (void)prova.decode(pagina);
+    const QByteArray base = (prova.hasError() ? urlNegozio.toLatin1() : urlNegozio.toUtf8()) + '/';
+    const QByteArray baseSu = maiuscoleAscii(base);
+    QByteArray su = maiuscoleAscii(testo);
+
+    const QByteArray aperture[] = {"SRC=\"", "HREF=\"", "BACKGROUND=\"", "OPTION VALUE=\""};
+    for (int k = 0; k < 4; ++k) {
+        const QByteArray &apertura = aperture[k];
+        if (k == 3) {
+            // Option values only in the department menu's list.
+            const int prima = su.indexOf(apertura);
+            if (prima < 0)
+                break;
+            const int select = su.lastIndexOf("SELECT NAME=", prima);
+            if (select < 0)
+                break;
+            const int virgolette = testo.indexOf('"', select + 12);
+            if (virgolette < 0 || testo.mid(virgolette + 1, 13) != "vtRepartiMenu")
+                break;
+        }
+        int pos = 0;
+        for (;;) {
+            const int p = su.indexOf(apertura, pos);
+            if (p < 0)
+                break;
+            const int inizio = p + apertura.size();
+            const int fine = testo.indexOf('"', inizio);
+            if (fine < 0) {
+                pos = inizio + 1;
+                continue;
+            }
+            if (indirizzoCompleto(testo.mid(inizio, fine - inizio))) {
+                pos = fine + 1;
+            } else {
+                testo.insert(inizio, base);
+                su.insert(inizio, baseSu);
+                pos = fine + 1 + base.size();
+            }
+        }
+    }
+    return testo;
+}
+
+void AbsoluteOutput(const QString &NomeFileOutput, const QByteArray &OrigineHTML)
+{
+    QSaveFile f(NomeFileOutput);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    f.write(OrigineHTML);
+    f.write("\r\n");
+    f.commit();
+}
+
+void MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp)
+{
+    QFile in(NomeFileInput);
+    if (!in.open(QIODevice::ReadOnly))
+        return;  // nothing to rewrite: no empty page is written
+    AbsoluteOutput(NomeFileOutput, RendiAssoluto(in.readAll(), URLNegozio(imp)));
+}
+
+QString NoASPQuery(const QString &sTesto) { return sTesto; }
+
+QString MakeRelative(const QString &Folder1, const QString &Folder2)
+{
+    auto pulisci = [](QString s) {
+        s.replace(u'\\', u'/');
+        while (s.startsWith(u'/'))
+            s.remove(0, 1);
+        while (s.endsWith(u'/'))
+            s.chop(1);
+        return s;
+    };
+    const QStringList segmenti = pulisci(Folder1).split(u'/');
+    QString resto = pulisci(Folder2);
+    QString su;
+    bool uguali = true;
+    for (int i = 0; i < segmenti.size(); ++i) {
+        if (i == segmenti.size() - 1) {
+            su += QLatin1String("../");
+            break;
+        }
+        const QString pezzo = segmenti[i] + u'/';
+        if (uguali && resto.startsWith(pezzo))
+            resto.remove(0, pezzo.size());
+        else {
+            uguali = false;
+            su += QLatin1String("../");
+        }
+    }
+    return su + resto;
+}
