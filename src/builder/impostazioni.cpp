@@ -1,13 +1,232 @@
 #include "impostazioni.h"
 
+#include "formato.h"
+#include "numeri.h"
 #include "recordset.h"
 
-Impostazioni Impostazioni::daRecord(const Recordset &) { return {}; }
-void Impostazioni::derivaIndirizzi() {}
-QString Impostazioni::cartellaDaFolderFTP(const QString &f, bool) { return f; }
-QString Impostazioni::cartellaDaFolderCGI(const QString &f, bool) { return f; }
-ValoriValuta ValoriValuta::daImpostazioni(const Impostazioni &, const ValoriValuta &prima) { return prima; }
-ValoriValuta ValoriValuta::daShopState(const ShopState &) { return {}; }
-void ValoriValuta::impostaIn(ShopState &) const {}
-Impostazioni CaricaImpostazioni(const Recordset &generale, ShopState &) { return Impostazioni::daRecord(generale); }
+namespace {
+
+QString testo(const Recordset &r, const char *campo)
+{
+    const QString nome = QString::fromLatin1(campo);
+    return r.hasField(nome) ? r.text(nome) : QString();
+}
+
+// A check box bound to a Boolean: 1 for any stored True (-1 included), 0
+// for False and Null.
+int casella(const Recordset &r, const char *campo)
+{
+    const QString nome = QString::fromLatin1(campo);
+    if (!r.hasField(nome))
+        return 0;
+    const QVariant v = r.value(nome);
+    if (!v.isValid() || v.isNull())
+        return 0;
+    if (v.userType() == QMetaType::Bool)
+        return v.toBool() ? 1 : 0;
+    if (v.userType() == QMetaType::QString)
+        return Val(v.toString()) != 0 ? 1 : 0;
+    return v.toDouble() != 0 ? 1 : 0;
+}
+
+qint64 intero(const Recordset &r, const char *campo)
+{
+    const QString nome = QString::fromLatin1(campo);
+    if (!r.hasField(nome))
+        return 0;
+    const QVariant v = r.value(nome);
+    return v.isValid() && !v.isNull() ? v.toLongLong() : 0;
+}
+
+// The text a number field shows for a stored value ("" for Null).
+QString testoNumero(const Recordset &r, const char *campo, bool singola)
+{
+    const QString nome = QString::fromLatin1(campo);
+    if (!r.hasField(nome))
+        return {};
+    const QVariant v = r.value(nome);
+    if (!v.isValid() || v.isNull())
+        return {};
+    if (singola && v.canConvert<double>() && v.userType() != QMetaType::QString)
+        return TestoValore(QVariant(float(v.toDouble())));
+    return TestoValore(v);
+}
+
+// Drops the first folder of the web server's own layout from a remote path.
+QString togliRadiceServer(const QString &s, const QStringList &radici)
+{
+    for (const QString &radice : radici) {
+        if (s == radice)
+            return {};
+        if (s.startsWith(radice + u'/'))
+            return s.mid(radice.size() + 1);
+    }
+    return s;
+}
+
+}  // namespace
+
+Impostazioni Impostazioni::daRecord(const Recordset &g)
+{
+    Impostazioni i;
+    if (!g.hasCurrent())
+        return i;
+    i.txtTitolo = testo(g, "titolo");
+    i.txtEmail = testo(g, "email");
+    const char *testi[7] = {"home1", "home2", "condizioni", "recesso", "datipers", "testo1", "testo2"};
+    for (int k = 0; k < 7; ++k)
+        i.txtTesti[size_t(k)] = testo(g, testi[k]);
+    i.txtScontoNegozio = testoNumero(g, "sconto", true);
+    i.lblLogo = {testo(g, "immagine0"), testo(g, "immagine1")};
+
+    i.chkVisSconto = casella(g, "vis_sconto");
+    i.chkVisOfferta = casella(g, "vis_offerta");
+    i.txtFirma = testo(g, "firma_email");
+    i.txtMID = testo(g, "merchantid");
+    i.txtEmailOrdini = testo(g, "email_ordini");
+    i.txtMinimo = testoNumero(g, "minimo", false);
+    i.chkPercRep = casella(g, "vis_percrep");
+    i.cboLivelli = testo(g, "livelliaperti");
+    i.chkCodInCart = casella(g, "codincart");
+    i.txtKeywords = {testo(g, "keywords"), testo(g, "content")};
+    i.cboVetrina = testo(g, "colonnevetrina");
+    i.chkElencoFoto = casella(g, "elenco_foto");
+    i.chkElencoCodice = casella(g, "elenco_codice");
+    i.chkElencoTitolo = casella(g, "elenco_titolo");
+    i.txtRicerca = testo(g, "operatorericerca");
+    i.chkRicerca = casella(g, "ricercaparole");
+    i.chkCambio = casella(g, "usa_cambio");
+    i.chkIvaCompresa = casella(g, "ivacompresa");
+    i.txtNotazione = testo(g, "notazione");
+    i.txtCambio = testoNumero(g, "cambio", false);
+    if (i.txtCambio.startsWith(u'-'))  // the rate field makes its text positive
+        i.txtCambio.remove(0, 1);
+    i.chkDecimali = {casella(g, "decimali1"), casella(g, "decimali2")};
+    i.txtValuta = {testo(g, "valuta1"), testo(g, "valuta2")};
+
+    i.cboSendmail = testo(g, "sendmail");
+    i.cboPerl = testo(g, "perl");
+    i.txtSetting = {testo(g, "siteonline"), testo(g, "sitescript")};
+    i.txtURL = testo(g, "URL");
+    i.chkNT = casella(g, "serverNT");
+    i.txtFolderFTP = testo(g, "folderFTP");
+    i.txtFolderCGI = testo(g, "folderCGI");
+    i.txtHost = testo(g, "hostname");
+    i.txtUsername = testo(g, "username");
+    i.txtPassword = testo(g, "password");
+    // The window fills its fields in the record's order: the stored folders
+    // first, then the remote folders, whose change derives them again (a
+    // remote folder left empty raises no change and keeps the stored one).
+    i.txtCartella = testo(g, "cartella");
+    i.txtCGI = testo(g, "cartellaCGI");
+    if (!i.txtFolderFTP.isEmpty())
+        i.txtCartella = cartellaDaFolderFTP(i.txtFolderFTP, i.chkNT != 0);
+    if (!i.txtFolderCGI.isEmpty())
+        i.txtCGI = cartellaDaFolderCGI(i.txtFolderCGI, i.chkNT != 0);
+    // Loading runs the address derivations, so the stored search and order
+    // addresses are brought up to date.
+    i.txtCGIsearch = testo(g, "CGIsearch");
+    i.txtCGIOrdine = testo(g, "CGIordine");
+    i.derivaIndirizzi();
+
+    i.minimo = CCur(g.hasField(QStringLiteral("minimo")) ? g.value(QStringLiteral("minimo")) : QVariant());
+    i.imgX = {intero(g, "imgX0"), intero(g, "imgX1")};
+    i.imgY = {intero(g, "imgY0"), intero(g, "imgY1")};
+    i.template_ = testo(g, "template");
+    return i;
+}
+
+void Impostazioni::derivaIndirizzi()
+{
+    if (txtURL.isEmpty()) {
+        txtURLNegozio.clear();
+        txtCGIsearch.clear();
+        txtCGIOrdine.clear();
+        return;
+    }
+    const QString codice = CodiceSito(*this);
+    txtURLNegozio = URLNegozio(*this) + QLatin1String("/index.htm");
+    txtCGIsearch = URLCGI(*this) + QLatin1String("/vtsearch") + codice + QLatin1String(".pl");
+    txtCGIOrdine = chkNT != 0 ? QStringLiteral("vtorder.asp")
+                              : URLCGI(*this) + QLatin1String("/vtorder") + codice + QLatin1String(".pl");
+}
+
+QString Impostazioni::cartellaDaFolderFTP(const QString &folderFTP, bool serverNT)
+{
+    const QString s = folderFTP.trimmed();
+    if (serverNT)
+        return s;
+    return togliRadiceServer(s, {QStringLiteral("www"), QStringLiteral("public_html"),
+                                 QStringLiteral("usr/local/etc/httpd/htdocs"), QStringLiteral("usr/local/etc/httpd"),
+                                 QStringLiteral("httpdocs")});
+}
+
+QString Impostazioni::cartellaDaFolderCGI(const QString &folderCGI, bool serverNT)
+{
+    QString s = folderCGI.trimmed();
+    if (s.startsWith(u'/'))
+        s.remove(0, 1);
+    if (s.endsWith(u'/'))
+        s.chop(1);
+    if (serverNT)
+        return s;
+    return togliRadiceServer(s, {QStringLiteral("www"), QStringLiteral("public_html"),
+                                 QStringLiteral("usr/local/etc/httpd/htdocs"), QStringLiteral("usr/local/etc/httpd")});
+}
+
+ValoriValuta ValoriValuta::daImpostazioni(const Impostazioni &imp, const ValoriValuta &prima)
+{
+    ValoriValuta v = prima;
+    v.PrefissoValuta1 = imp.txtValuta[0].trimmed() + u' ';
+    v.PrefissoValuta2 = imp.txtValuta[1].trimmed() + u' ';
+    // A rate that is not a number (empty included) keeps the previous one.
+    if (const auto cambio = NumeroDaTesto(imp.txtCambio))
+        v.TassoCambio = std::abs(*cambio);
+    // An empty notation raises no change: the separators stay as they were.
+    if (!imp.txtNotazione.isEmpty()) {
+        const double n = Val(imp.txtNotazione);
+        if (n == 0) {
+            v.SeparatoreDecimali = QStringLiteral(",");
+            v.SeparatoreMigliaia = QStringLiteral(".");
+        } else if (n == 1) {
+            v.SeparatoreDecimali = QStringLiteral(".");
+            v.SeparatoreMigliaia = QStringLiteral(",");
+        }
+    }
+    v.FormatoDecimali1 = imp.chkDecimali[0] != 0 ? QStringLiteral("0.00") : QStringLiteral("0");
+    v.FormatoDecimali2 = imp.chkDecimali[1] != 0 ? QStringLiteral("0.00") : QStringLiteral("0");
+    return v;
+}
+
 ValoriValuta ValoriValuta::daImpostazioni(const Impostazioni &imp) { return daImpostazioni(imp, ValoriValuta{}); }
+
+ValoriValuta ValoriValuta::daShopState(const ShopState &s)
+{
+    ValoriValuta v;
+    v.PrefissoValuta1 = s.PrefissoValuta1;
+    v.PrefissoValuta2 = s.PrefissoValuta2;
+    v.TassoCambio = s.TassoCambio;
+    v.SeparatoreMigliaia = s.SeparatoreMigliaia;
+    v.SeparatoreDecimali = s.SeparatoreDecimali;
+    v.FormatoDecimali1 = s.FormatoDecimali1;
+    v.FormatoDecimali2 = s.FormatoDecimali2;
+    return v;
+}
+
+void ValoriValuta::impostaIn(ShopState &s) const
+{
+    s.PrefissoValuta1 = PrefissoValuta1;
+    s.PrefissoValuta2 = PrefissoValuta2;
+    s.TassoCambio = TassoCambio;
+    s.SeparatoreMigliaia = SeparatoreMigliaia;
+    s.SeparatoreDecimali = SeparatoreDecimali;
+    s.FormatoDecimali1 = FormatoDecimali1;
+    s.FormatoDecimali2 = FormatoDecimali2;
+}
+
+Impostazioni CaricaImpostazioni(const Recordset &generale, ShopState &stato)
+{
+    const Impostazioni imp = Impostazioni::daRecord(generale);
+    ValoriValuta::daImpostazioni(imp, ValoriValuta::daShopState(stato)).impostaIn(stato);
+    return imp;
+}

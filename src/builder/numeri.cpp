@@ -316,7 +316,14 @@ QString TestoValore(const QVariant &v)
         return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     else
         return v.toString();
-    return s.startsWith(u' ') ? s.mid(1) : s;
+    // As a text field shows it: no blank in front, a zero before the point.
+    if (s.startsWith(u' '))
+        s.remove(0, 1);
+    if (s.startsWith(u'.'))
+        s.prepend(u'0');
+    else if (s.startsWith(QLatin1String("-.")))
+        s.insert(1, u'0');
+    return s;
 }
 
 double Val(const QString &testo)

@@ -24,8 +24,9 @@ QString Str(Currency v);        // exact, only the decimals needed
 QString Str(qint64 v);
 QString Str(int v);
 
-// The text a value converts to (CStr of a number, without Str's leading
-// blank; "." as decimal point). Null gives "", Booleans "True"/"False".
+// The text a value converts to, as a text field shows it: Str's digits
+// without its leading blank and with a zero before the point ("0.2",
+// "-0.5", "12.5"). Null gives "", Booleans "True"/"False", texts stay.
 QString TestoValore(const QVariant &v);
 
 // --- Val: the leading number of a text ---------------------------------------

@@ -347,8 +347,8 @@ void TestNumeri::testoValore_data()
     QTest::newRow("null") << QVariant() << "";
     QTest::newRow("testo") << QVariant(QStringLiteral(" a ")) << " a ";
     QTest::newRow("currency") << QVariant::fromValue(cur("12.5")) << "12.5";
-    QTest::newRow("singola") << QVariant(0.2f) << ".2";
-    QTest::newRow("negativa") << QVariant(-0.5) << "-.5";
+    QTest::newRow("singola") << QVariant(0.2f) << "0.2";
+    QTest::newRow("negativa") << QVariant(-0.5) << "-0.5";
     QTest::newRow("intero") << QVariant(42) << "42";
     QTest::newRow("booleano") << QVariant(true) << "True";
 }
