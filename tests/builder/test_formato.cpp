@@ -1,0 +1,369 @@
+// The formatting helpers: every generator of the site goes through them.
+#include "formato.h"
+#include "numeri.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+static ShopState negozio(const QString &decimali, const QString &migliaia, const QString &formato = QStringLiteral("0.00"))
+{
+    ShopState s;
+    s.SeparatoreDecimali = decimali;
+    s.SeparatoreMigliaia = migliaia;
+    s.FormatoDecimali1 = formato;
+    return s;
+}
+
+static Impostazioni sito(const QString &url, const QString &cartella, const QString &cgi = QString())
+{
+    Impostazioni i;
+    i.txtURL = url;
+    i.txtCartella = cartella;
+    i.txtCGI = cgi;
+    return i;
+}
+
+class TestFormato : public QObject {
+    Q_OBJECT
+private slots:
+    void separatori_data();
+    void separatori();
+    void formatoImporto_data();
+    void formatoImporto();
+    void indirizzi_data();
+    void indirizzi();
+    void codiceSito_data();
+    void codiceSito();
+    void testoHTML_data();
+    void testoHTML();
+    void tag_data();
+    void tag();
+    void codificaCaratteri_data();
+    void codificaCaratteri();
+    void virgoletteEPerl_data();
+    void virgoletteEPerl();
+    void colori_data();
+    void colori();
+    void campoHTML_data();
+    void campoHTML();
+    void relativo_data();
+    void relativo();
+    void assoluto_data();
+    void assoluto();
+    void assolutoSuFile();
+};
+
+void TestFormato::separatori_data()
+{
+    QTest::addColumn<QString>("numero");
+    QTest::addColumn<QString>("decimali");
+    QTest::addColumn<QString>("migliaia");
+    QTest::addColumn<QString>("convertito");
+    QTest::addColumn<QString>("decimale");
+    QTest::newRow("italiana") << "1,234,567.89" << "," << "." << "1.234.567,89" << "1,234,567,89";
+    QTest::newRow("inglese") << "1,234,567.89" << "." << "," << "1,234,567.89" << "1,234,567.89";
+    QTest::newRow("senza migliaia") << "12.5" << "," << "." << "12,5" << "12,5";
+    QTest::newRow("negativo") << "-1,000.00" << "," << "." << "-1.000,00" << "-1,000,00";
+    QTest::newRow("separatori vuoti") << "1,000.50" << "" << "" << "100050" << "1,00050";
+    QTest::newRow("Str con spazio") << " 12.5" << "," << "." << " 12,5" << " 12,5";
+}
+
+void TestFormato::separatori()
+{
+    QFETCH(QString, numero);
+    QFETCH(QString, decimali);
+    QFETCH(QString, migliaia);
+    QFETCH(QString, convertito);
+    QFETCH(QString, decimale);
+    const ShopState s = negozio(decimali, migliaia);
+    QCOMPARE(ConvertiSeparatori(numero, s), convertito);
+    QCOMPARE(DecimaleNegozio(numero, s), decimale);
+}
+
+void TestFormato::formatoImporto_data()
+{
+    QTest::addColumn<QVariant>("importo");
+    QTest::addColumn<QString>("formato");
+    QTest::addColumn<QString>("atteso");
+    QTest::newRow("due decimali") << QVariant(1234.5) << "0.00" << "1234.50";
+    QTest::newRow("senza decimali") << QVariant(1234.6) << "0" << "1235";
+    QTest::newRow("currency") << QVariant::fromValue(Currency::fromRaw(12345678)) << "0.00" << "1234.57";
+    QTest::newRow("singola") << QVariant(19.99f) << "0.00" << "19.99";
+    QTest::newRow("zero") << QVariant::fromValue(Currency{}) << "0.00" << "0.00";
+    QTest::newRow("grande, mai raggruppato") << QVariant::fromValue(Currency::fromUnits(1234567)) << "0.00"
+                                             << "1234567.00";
+    QTest::newRow("formato non ancora impostato") << QVariant(7.5) << "" << "8";
+}
+
+void TestFormato::formatoImporto()
+{
+    QFETCH(QVariant, importo);
+    QFETCH(QString, formato);
+    QFETCH(QString, atteso);
+    // The shop's separators do not matter: a script reads the number.
+    QCOMPARE(FormatoImporto(importo, negozio(",", ".", formato)), atteso);
+    QCOMPARE(FormatoImporto(importo, negozio(".", ",", formato)), atteso);
+}
+
+void TestFormato::indirizzi_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<QString>("cgi");
+    QTest::addColumn<QString>("negozio");
+    QTest::addColumn<QString>("script");
+    QTest::newRow("semplice") << "www.esempio.it" << "negozio" << "cgi-bin" << "http://www.esempio.it/negozio"
+                              << "http://www.esempio.it/cgi-bin";
+    QTest::newRow("digitato male") << "  HTTP://www.esempio.it/ " << " /negozio/ " << "/cgi-bin/"
+                                   << "http://www.esempio.it/negozio" << "http://www.esempio.it/cgi-bin";
+    QTest::newRow("cartella vuota") << "www.esempio.it" << "" << "  " << "http://www.esempio.it"
+                                    << "http://www.esempio.it";
+    QTest::newRow("una barra per lato") << "host//" << "//a//" << "b" << "http://host///a/" << "http://host//b";
+    QTest::newRow("https resta") << "https://www.esempio.it/" << "negozio" << "cgi-bin"
+                                 << "https://www.esempio.it/negozio" << "https://www.esempio.it/cgi-bin";
+    QTest::newRow("HTTPS maiuscolo") << "HTTPS://host" << "" << "" << "https://host" << "https://host";
+    QTest::newRow("vuoto") << "" << "" << "" << "http://" << "http://";
+}
+
+void TestFormato::indirizzi()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, cartella);
+    QFETCH(QString, cgi);
+    QFETCH(QString, negozio);
+    QFETCH(QString, script);
+    const Impostazioni i = sito(url, cartella, cgi);
+    QCOMPARE(URLNegozio(i), negozio);
+    QCOMPARE(URLCGI(i), script);
+}
+
+void TestFormato::codiceSito_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<QString>("codice");
+    QTest::newRow("abc") << "abc" << "" << "24E";
+    QTest::newRow("abc con http") << "http://abc/" << "" << "24E";
+    QTest::newRow("abc con https") << "https://abc" << "" << "24E";
+    // abc/x: 590 + 47 x 4 + 120 x 5 = 1378
+    QTest::newRow("cartella") << "abc" << "/x/" << "562";
+    QTest::newRow("cgi non conta") << "abc" << "" << "24E";
+    QTest::newRow("vuoto") << "" << "" << "0";
+    // The euro sign counts as code 128 of the Windows code page.
+    QTest::newRow("carattere ansi") << QStringLiteral("a\u20AC") << "" << "161";
+}
+
+void TestFormato::codiceSito()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, cartella);
+    QFETCH(QString, codice);
+    QCOMPARE(CodiceSito(sito(url, cartella, QStringLiteral("cgi-bin"))), codice);
+}
+
+void TestFormato::testoHTML_data()
+{
+    QTest::addColumn<QString>("testo");
+    QTest::addColumn<QString>("atteso");
+    QTest::newRow("a capo") << "uno\r\ndue" << "uno<BR>due";
+    QTest::newRow("due a capo") << "a\r\n\r\nb" << "a<BR><BR>b";
+    QTest::newRow("CR o LF soli") << "a\rb\nc" << "a\rb\nc";
+    QTest::newRow("con tag resta") << "uno\r\n<b>due</b>" << "uno\r\n<b>due</b>";
+    QTest::newRow("maggiore prima di minore") << "a > b\r\nc < d" << "a > b<BR>c < d";
+    QTest::newRow("vuoto") << "" << "";
+}
+
+void TestFormato::testoHTML()
+{
+    QFETCH(QString, testo);
+    QFETCH(QString, atteso);
+    QCOMPARE(TestoHTML(testo), atteso);
+}
+
+void TestFormato::tag_data()
+{
+    QTest::addColumn<QString>("testo");
+    QTest::addColumn<bool>("contiene");
+    QTest::addColumn<QString>("senza");
+    QTest::newRow("nessuno") << "testo" << false << "testo";
+    QTest::newRow("grassetto") << "a<b>c</b>d" << true << "acd";
+    QTest::newRow("maggiore prima") << "a > b < c" << false << "a > b < c";
+    QTest::newRow("maggiore solo prima del tag") << "x>y<i>z" << true << "x>yz";
+    QTest::newRow("minore senza chiusura") << "a<b>c<d" << true << "ac<d";
+    QTest::newRow("annidati") << "<<b>>x" << true << "x";
+    QTest::newRow("solo tag") << "<br>" << true << "";
+}
+
+void TestFormato::tag()
+{
+    QFETCH(QString, testo);
+    QFETCH(bool, contiene);
+    QFETCH(QString, senza);
+    QCOMPARE(ContieneTag(testo), contiene);
+    QCOMPARE(TogliTag(testo), senza);
+}
+
+void TestFormato::codificaCaratteri_data()
+{
+    QTest::addColumn<QString>("testo");
+    QTest::addColumn<QString>("atteso");
+    QTest::newRow("apostrofo") << "l'uva" << "l\\'uva";
+    QTest::newRow("virgolette") << "il \"vero\"" << "il %22vero%22";
+    QTest::newRow("punto e virgola") << "a;b" << "a,b";
+    QTest::newRow("parentesi e barra") << "[a]|b" << " a  b";
+    QTest::newRow("sterlina") << QStringLiteral("5\u00A3") << "5 ";
+    QTest::newRow("barra rovescia") << "a\\b" << "a\\\\b";
+    QTest::newRow("percento") << "10%" << "10%25";
+    QTest::newRow("altro invariato") << QStringLiteral("perch\u00E9 <b>") << QStringLiteral("perch\u00E9 <b>");
+}
+
+void TestFormato::codificaCaratteri()
+{
+    QFETCH(QString, testo);
+    QFETCH(QString, atteso);
+    QCOMPARE(CodificaCaratteri(testo), atteso);
+}
+
+void TestFormato::virgoletteEPerl_data()
+{
+    QTest::addColumn<QString>("testo");
+    QTest::addColumn<QString>("virgolette");
+    QTest::addColumn<QString>("perl");
+    QTest::newRow("attributo") << "<a href=|x.htm|>" << "<a href=\"x.htm\">" << "<a href=|x.htm|>";
+    QTest::newRow("due chiocciole") << "a@b.it, c@d.it" << "a@b.it, c@d.it" << "a\\@b.it, c\\@d.it";
+    QTest::newRow("segnaposto gia presente") << "x[###]y" << "x[###]y" << "x\\@y";
+    QTest::newRow("vuoto") << "" << "" << "";
+}
+
+void TestFormato::virgoletteEPerl()
+{
+    QFETCH(QString, testo);
+    QFETCH(QString, virgolette);
+    QFETCH(QString, perl);
+    QCOMPARE(MettiVirgolette(testo), virgolette);
+    QCOMPARE(MakePerl(testo), perl);
+}
+
+void TestFormato::colori_data()
+{
+    QTest::addColumn<qint32>("valore");
+    QTest::addColumn<QString>("html");
+    QTest::newRow("nero") << 0 << "#000000";
+    QTest::newRow("rosso") << 255 << "#FF0000";
+    QTest::newRow("verde") << 65280 << "#00FF00";
+    QTest::newRow("blu") << 0xFF0000 << "#0000FF";
+    QTest::newRow("misto") << 0x123456 << "#563412";
+    QTest::newRow("colore di sistema") << qint32(0x8000000F) << "#0F0000";
+}
+
+void TestFormato::colori()
+{
+    QFETCH(qint32, valore);
+    QFETCH(QString, html);
+    QCOMPARE(HTMLColor(valore), html);
+}
+
+void TestFormato::campoHTML_data()
+{
+    QTest::addColumn<QVariant>("campo");
+    QTest::addColumn<QString>("atteso");
+    QTest::newRow("null") << QVariant() << "";
+    QTest::newRow("vuoto") << QVariant(QString()) << "";
+    QTest::newRow("testo a capo") << QVariant(QStringLiteral("a\r\nb")) << "a<BR>b";
+    QTest::newRow("numero") << QVariant(12.5) << "12.5";
+    QTest::newRow("currency") << QVariant::fromValue(Currency::fromUnits(3)) << "3";
+}
+
+void TestFormato::campoHTML()
+{
+    QFETCH(QVariant, campo);
+    QFETCH(QString, atteso);
+    QCOMPARE(CampoHTML(campo), atteso);
+}
+
+void TestFormato::relativo_data()
+{
+    QTest::addColumn<QString>("da");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("atteso");
+    QTest::newRow("fratelli") << "a/b" << "a/c" << "../c";
+    QTest::newRow("barre rovesce") << "\\a\\b\\" << "/a/c/" << "../c";
+    QTest::newRow("diversi") << "x/y" << "a/c" << "../../a/c";
+    QTest::newRow("stessa") << "a" << "a" << "../a";
+    QTest::newRow("sotto") << "a/b" << "a/b/c" << "../b/c";
+}
+
+void TestFormato::relativo()
+{
+    QFETCH(QString, da);
+    QFETCH(QString, a);
+    QFETCH(QString, atteso);
+    QCOMPARE(MakeRelative(da, a), atteso);
+}
+
+void TestFormato::assoluto_data()
+{
+    QTest::addColumn<QByteArray>("pagina");
+    QTest::addColumn<QByteArray>("attesa");
+    const QByteArray b = "http://host/negozio/";
+    QTest::newRow("link a reparto") << QByteArray("<a href=\"rep1.htm\">x</a>")
+                                    << "<a href=\"" + b + "rep1.htm\">x</a>";
+    QTest::newRow("maiuscole e piu attributi")
+        << QByteArray("<IMG SRC=\"a.gif\"><td background=\"b.jpg\">")
+        << "<IMG SRC=\"" + b + "a.gif\"><td background=\"" + b + "b.jpg\">";
+    QTest::newRow("tag di modello resta") << QByteArray("<img src=\"<<logo1>>\">") << QByteArray("<img src=\"<<logo1>>\">");
+    QTest::newRow("javascript resta") << QByteArray("<a href=\"javascript:RepGoTo()\">")
+                                      << QByteArray("<a href=\"javascript:RepGoTo()\">");
+    QTest::newRow("http resta") << QByteArray("<a href=\"HTTP://altro/\">") << QByteArray("<a href=\"HTTP://altro/\">");
+    QTest::newRow("https e mailto restano") << QByteArray("<a href=\"https://x\"><a href=\"mailto:a@b\">")
+                                            << QByteArray("<a href=\"https://x\"><a href=\"mailto:a@b\">");
+    QTest::newRow("ancora resta") << QByteArray("<a href=\"#su\">") << QByteArray("<a href=\"#su\">");
+    QTest::newRow("argomento perl resta") << QByteArray("<a href=\"$arg1\">") << QByteArray("<a href=\"$arg1\">");
+    QTest::newRow("vuoto prefissato") << QByteArray("<a href=\"\">") << "<a href=\"" + b + "\">";
+    QTest::newRow("senza chiusura") << QByteArray("<a href=\"x.htm>") << QByteArray("<a href=\"x.htm>");
+    QTest::newRow("opzioni fuori dal menu") << QByteArray("<select name=\"altro\"><option value=\"1\">")
+                                            << QByteArray("<select name=\"altro\"><option value=\"1\">");
+    QTest::newRow("opzioni del menu")
+        << QByteArray("<SELECT NAME=\"vtRepartiMenu\"><OPTION VALUE=\"r1.htm\"><option value=\"r2.htm\">")
+        << "<SELECT NAME=\"vtRepartiMenu\"><OPTION VALUE=\"" + b + "r1.htm\"><option value=\"" + b + "r2.htm\">";
+    QTest::newRow("byte invariati") << QByteArray("perch\xe9 <a href=\"p.htm\">") << "perch\xe9 <a href=\"" + b + "p.htm\">";
+}
+
+void TestFormato::assoluto()
+{
+    QFETCH(QByteArray, pagina);
+    QFETCH(QByteArray, attesa);
+    QCOMPARE(RendiAssoluto(pagina, QStringLiteral("http://host/negozio")), attesa);
+}
+
+void TestFormato::assolutoSuFile()
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("results.htm"));
+    const QString out = dir.filePath(QStringLiteral("results24E.htm"));
+    {
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(5000, 'x'));  // an older, longer page
+    }
+    {
+        QFile f(in);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<img src=\"logo.gif\">");
+    }
+    const Impostazioni i = sito(QStringLiteral("https://abc"), QStringLiteral("shop"));
+    MakeAbsolute(in, out, i);
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("<img src=\"https://abc/shop/logo.gif\">\r\n"));
+    f.close();
+
+    // No source page: nothing is written.
+    const QString altro = dir.filePath(QStringLiteral("nuovo.htm"));
+    MakeAbsolute(dir.filePath(QStringLiteral("manca.htm")), altro, i);
+    QVERIFY(!QFile::exists(altro));
+}
+
+QTEST_GUILESS_MAIN(TestFormato)
+#include "test_formato.moc"
