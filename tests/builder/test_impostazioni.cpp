@@ -1,0 +1,236 @@
+// The settings snapshot made from the settings record of a real shop, with
+// the derivations the main window applies when it loads the record.
+#include "formato.h"
+#include "impostazioni.h"
+#include "numeri.h"
+#include "recordset.h"
+#include "testshop.h"
+
+#include <QTest>
+
+using Campi = QVariantMap;
+
+class TestImpostazioni : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void caselleEListe();
+    void indirizzi_data();
+    void indirizzi();
+    void cartelle_data();
+    void cartelle();
+    void valuta_data();
+    void valuta();
+    void valutaConservaPrecedenti();
+    void stessoRisultatoDaiCampi();
+
+private:
+    // Writes the fields into the shop's settings record and reads it back.
+    Impostazioni carica(const Campi &campi, ShopState *stato = nullptr);
+
+    std::unique_ptr<TestProgramFolder> m_programma;
+    DatabasePtr m_db;
+};
+
+void TestImpostazioni::initTestCase()
+{
+    m_programma = std::make_unique<TestProgramFolder>();
+    m_db = Database::open(m_programma->newShop() + QStringLiteral("/catalog.mdb"));
+    QVERIFY(m_db);
+}
+
+Impostazioni TestImpostazioni::carica(const Campi &campi, ShopState *stato)
+{
+    Recordset g(m_db, QStringLiteral("SELECT * FROM generale"));
+    g.moveFirst();
+    g.edit();
+    for (auto it = campi.begin(); it != campi.end(); ++it)
+        g.setValue(it.key(), it.value());
+    g.update();
+    Recordset letto(m_db, QStringLiteral("SELECT * FROM generale"));
+    letto.moveFirst();
+    if (stato)
+        return CaricaImpostazioni(letto, *stato);
+    return Impostazioni::daRecord(letto);
+}
+
+void TestImpostazioni::caselleEListe()
+{
+    const Impostazioni i = carica({{"vis_sconto", true}, {"vis_offerta", false}, {"codincart", QVariant()},
+                                   {"elenco_foto", true}, {"colonnevetrina", "4"}, {"livelliaperti", "2"},
+                                   {"operatorericerca", "1"}, {"serverNT", false}, {"sconto", 12.5},
+                                   {"immagine0", "logo.jpg"}, {"immagine1", QVariant()}, {"imgX0", 120},
+                                   {"imgY0", 40}, {"minimo", "50"}, {"titolo", "Bottega"}, {"content", "c"},
+                                   {"home2", "h2"}, {"cambio", -1936.27}, {"template", "classico"}});
+    // A stored True (-1) shows as a ticked box, 1.
+    QCOMPARE(i.chkVisSconto, 1);
+    QCOMPARE(i.chkVisOfferta, 0);
+    QCOMPARE(i.chkCodInCart, 0);
+    QCOMPARE(i.chkElencoFoto, 1);
+    QCOMPARE(i.cboVetrina, QStringLiteral("4"));
+    QCOMPARE(i.cboLivelli, QStringLiteral("2"));
+    QCOMPARE(i.txtRicerca, QStringLiteral("1"));
+    QCOMPARE(i.txtScontoNegozio, QStringLiteral("12.5"));
+    QCOMPARE(i.lblLogo[0], QStringLiteral("logo.jpg"));
+    QCOMPARE(i.lblLogo[1], QString());
+    QCOMPARE(i.imgX[0], 120);
+    QCOMPARE(i.imgY[0], 40);
+    QCOMPARE(i.minimo, Currency::fromUnits(50));
+    QCOMPARE(i.txtTitolo, QStringLiteral("Bottega"));
+    QCOMPARE(i.txtKeywords[1], QStringLiteral("c"));
+    QCOMPARE(i.txtTesti[1], QStringLiteral("h2"));
+    QCOMPARE(i.txtCambio, QStringLiteral("1936.27"));
+    QCOMPARE(i.template_, QStringLiteral("classico"));
+}
+
+void TestImpostazioni::indirizzi_data()
+{
+    QTest::addColumn<Campi>("campi");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("ricerca");
+    QTest::addColumn<QString>("ordine");
+    const Campi base{{"URL", "abc"}, {"cartella", ""}, {"cartellaCGI", "cgi-bin"}, {"folderFTP", ""},
+                     {"folderCGI", ""}, {"serverNT", false}, {"CGIsearch", "vecchio"}, {"CGIordine", "vecchio"}};
+    QTest::newRow("unix") << base << "http://abc/index.htm" << "http://abc/cgi-bin/vtsearch24E.pl"
+                          << "http://abc/cgi-bin/vtorder24E.pl";
+    Campi nt = base;
+    nt["serverNT"] = true;
+    QTest::newRow("server windows") << nt << "http://abc/index.htm" << "http://abc/cgi-bin/vtsearch24E.pl"
+                                    << "vtorder.asp";
+    Campi vuoto = nt;
+    vuoto["URL"] = "";
+    QTest::newRow("indirizzo vuoto") << vuoto << "" << "" << "";
+    Campi http = base;
+    http["URL"] = "HTTP://abc/";
+    QTest::newRow("con http e barra") << http << "http://abc/index.htm" << "http://abc/cgi-bin/vtsearch24E.pl"
+                                      << "http://abc/cgi-bin/vtorder24E.pl";
+    Campi https = base;
+    https["URL"] = "https://abc";
+    QTest::newRow("https") << https << "https://abc/index.htm" << "https://abc/cgi-bin/vtsearch24E.pl"
+                           << "https://abc/cgi-bin/vtorder24E.pl";
+    Campi cartella = base;
+    cartella["folderFTP"] = "www/x";  // derives the shop folder "x": code of abc/x
+    QTest::newRow("cartella da FTP") << cartella << "http://abc/x/index.htm"
+                                     << "http://abc/cgi-bin/vtsearch562.pl" << "http://abc/cgi-bin/vtorder562.pl";
+}
+
+void TestImpostazioni::indirizzi()
+{
+    QFETCH(Campi, campi);
+    QFETCH(QString, home);
+    QFETCH(QString, ricerca);
+    QFETCH(QString, ordine);
+    const Impostazioni i = carica(campi);
+    QCOMPARE(i.txtURLNegozio, home);
+    QCOMPARE(i.txtCGIsearch, ricerca);
+    QCOMPARE(i.txtCGIOrdine, ordine);
+}
+
+void TestImpostazioni::cartelle_data()
+{
+    QTest::addColumn<QString>("folderFTP");
+    QTest::addColumn<QString>("folderCGI");
+    QTest::addColumn<bool>("nt");
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<QString>("cgi");
+    QTest::newRow("www") << "www" << "/cgi-bin/" << false << "" << "cgi-bin";
+    QTest::newRow("www/negozio") << "www/negozio" << "www/cgi-bin" << false << "negozio" << "cgi-bin";
+    QTest::newRow("maiuscole restano") << "WWW/negozio" << "WWW/cgi" << false << "WWW/negozio" << "WWW/cgi";
+    QTest::newRow("barra iniziale resta") << "/www/negozio" << "/www/cgi" << false << "/www/negozio" << "cgi";
+    QTest::newRow("httpdocs solo per le pagine") << "httpdocs/cgi-bin" << "httpdocs/cgi-bin" << false << "cgi-bin"
+                                                 << "httpdocs/cgi-bin";
+    QTest::newRow("htdocs prima di httpd") << "usr/local/etc/httpd/htdocs/n" << "usr/local/etc/httpd/cgi-bin"
+                                           << false << "n" << "cgi-bin";
+    QTest::newRow("server windows") << "public_html/negozio" << "public_html/cgi" << true << "public_html/negozio"
+                                    << "public_html/cgi";
+    QTest::newRow("spazi") << "  public_html  " << " cgi " << false << "" << "cgi";
+}
+
+void TestImpostazioni::cartelle()
+{
+    QFETCH(QString, folderFTP);
+    QFETCH(QString, folderCGI);
+    QFETCH(bool, nt);
+    QFETCH(QString, cartella);
+    QFETCH(QString, cgi);
+    const Impostazioni i = carica({{"folderFTP", folderFTP}, {"folderCGI", folderCGI}, {"serverNT", nt},
+                                   {"cartella", "scritta"}, {"cartellaCGI", "scritta"}});
+    QCOMPARE(i.txtCartella, cartella);
+    QCOMPARE(i.txtCGI, cgi);
+    // Empty remote folders keep the folders typed by hand.
+    const Impostazioni j = carica({{"folderFTP", ""}, {"folderCGI", ""}, {"cartella", "a mano"}, {"cartellaCGI", "cgi"}});
+    QCOMPARE(j.txtCartella, QStringLiteral("a mano"));
+    QCOMPARE(j.txtCGI, QStringLiteral("cgi"));
+}
+
+void TestImpostazioni::valuta_data()
+{
+    QTest::addColumn<Campi>("campi");
+    QTest::addColumn<QString>("prefisso1");
+    QTest::addColumn<QString>("prefisso2");
+    QTest::addColumn<double>("cambio");
+    QTest::addColumn<QString>("decimali");
+    QTest::addColumn<QString>("migliaia");
+    QTest::addColumn<QString>("formato1");
+    QTest::addColumn<QString>("formato2");
+    QTest::newRow("italiana") << Campi{{"valuta1", " Euro "}, {"valuta2", "Lire"}, {"cambio", 0.5}, {"notazione", "0"},
+                                       {"decimali1", true}, {"decimali2", false}}
+                              << "Euro " << "Lire " << 0.5 << "," << "." << "0.00" << "0";
+    QTest::newRow("inglese") << Campi{{"valuta1", "$"}, {"valuta2", ""}, {"cambio", 1936.27}, {"notazione", "1"},
+                                      {"decimali1", false}, {"decimali2", true}}
+                             << "$ " << " " << 1936.27 << "." << "," << "0" << "0.00";
+    QTest::newRow("cambio negativo") << Campi{{"valuta1", ""}, {"cambio", -2.0}, {"notazione", "0"}}
+                                     << " " << " " << 2.0 << "," << "." << "0" << "0.00";
+}
+
+void TestImpostazioni::valuta()
+{
+    QFETCH(Campi, campi);
+    ShopState stato;
+    carica(campi, &stato);
+    QTEST(stato.PrefissoValuta1, "prefisso1");
+    QTEST(stato.PrefissoValuta2, "prefisso2");
+    QTEST(stato.TassoCambio, "cambio");
+    QTEST(stato.SeparatoreDecimali, "decimali");
+    QTEST(stato.SeparatoreMigliaia, "migliaia");
+    QTEST(stato.FormatoDecimali1, "formato1");
+    QTEST(stato.FormatoDecimali2, "formato2");
+}
+
+void TestImpostazioni::valutaConservaPrecedenti()
+{
+    // An empty notation leaves the separators as they were; a rate that is
+    // not a number keeps the previous rate.
+    ShopState stato;
+    stato.TassoCambio = 3;
+    carica({{"notazione", ""}, {"cambio", QVariant()}}, &stato);
+    QCOMPARE(stato.SeparatoreDecimali, QString());
+    QCOMPARE(stato.SeparatoreMigliaia, QString());
+    QCOMPARE(stato.TassoCambio, 3.0);
+    ShopState altro;
+    altro.SeparatoreDecimali = QStringLiteral(".");
+    altro.SeparatoreMigliaia = QStringLiteral(",");
+    carica({{"notazione", "7"}, {"cambio", 2.5}}, &altro);
+    QCOMPARE(altro.SeparatoreDecimali, QStringLiteral("."));
+    QCOMPARE(altro.TassoCambio, 2.5);
+}
+
+void TestImpostazioni::stessoRisultatoDaiCampi()
+{
+    // The window fills the struct from its controls and derives the
+    // addresses with the same rule: the result equals the headless one.
+    const Impostazioni r = carica({{"URL", "www.bottega.it"}, {"cartella", "n"}, {"cartellaCGI", "c"},
+                                   {"folderFTP", ""}, {"folderCGI", ""}, {"serverNT", false}});
+    Impostazioni w;
+    w.txtURL = QStringLiteral("www.bottega.it");
+    w.txtCartella = QStringLiteral("n");
+    w.txtCGI = QStringLiteral("c");
+    w.derivaIndirizzi();
+    QCOMPARE(w.txtURLNegozio, r.txtURLNegozio);
+    QCOMPARE(w.txtCGIsearch, r.txtCGIsearch);
+    QCOMPARE(w.txtCGIOrdine, r.txtCGIOrdine);
+    QCOMPARE(r.txtCGIsearch, QStringLiteral("http://www.bottega.it/c/vtsearch") + CodiceSito(r) + QStringLiteral(".pl"));
+}
+
+QTEST_GUILESS_MAIN(TestImpostazioni)
+#include "test_impostazioni.moc"
