@@ -1,1 +1,28 @@
-int main(){return 0;}
+// vetrasto-bench SUBCOMMAND [ARGS]: one measurement per subcommand, each
+// printing "name: value unit" lines.
+#include <cstdio>
+#include <cstring>
+
+int benchCatalogue(int argc, char **argv);
+
+namespace {
+struct Comando {
+    const char *nome;
+    int (*esegui)(int argc, char **argv);
+};
+const Comando comandi[] = {
+    {"catalogue", benchCatalogue},
+};
+} // namespace
+
+int main(int argc, char **argv)
+{
+    for (const Comando &c : comandi)
+        if (argc > 1 && std::strcmp(argv[1], c.nome) == 0)
+            return c.esegui(argc, argv);
+    std::fprintf(stderr, "usage: vetrasto-bench SUBCOMMAND [ARGS]\nsubcommands:");
+    for (const Comando &c : comandi)
+        std::fprintf(stderr, " %s", c.nome);
+    std::fprintf(stderr, "\n");
+    return 2;
+}
