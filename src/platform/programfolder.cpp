@@ -8,6 +8,12 @@
 
 namespace {
 QString overridden;
+bool forcedReadOnly = false;
+}
+
+void ProgramFolder::setReadOnly(bool readOnly)
+{
+    forcedReadOnly = readOnly;
 }
 
 void ProgramFolder::setPath(const QString &folder)
@@ -35,6 +41,8 @@ bool ProgramFolder::writable()
 {
     // Permission bits do not tell the whole story (read-only mounts, ACLs):
     // try to create a file.
+    if (forcedReadOnly)
+        return false;
     QTemporaryFile probe(path() + QStringLiteral("/.vetrasto-XXXXXX"));
     return probe.open();
 }

@@ -301,14 +301,15 @@ void Negozio::CaricaReparti(bool dalDatabase)
         QList<QString> pila{radice};
         while (!pila.isEmpty()) {
             const QString parent = pila.takeLast();
-            const QList<int> &lista = figli[parent];
-            for (int i : lista) {
+            QList<int> nuovi;
+            for (int i : figli.value(parent)) {
                 if (posto[i])
                     continue;
                 posto[i] = true;
                 t.add(parent, righe[i].id, righe[i].titolo);
+                nuovi.append(i);
             }
-            for (auto it = lista.rbegin(); it != lista.rend(); ++it)
+            for (auto it = nuovi.rbegin(); it != nuovi.rend(); ++it)
                 pila.append(righe[*it].id);
         }
     };

@@ -1,13 +1,119 @@
+// The shop store on real shop folders: opening, its failures, the upgrade,
+// new shops, serverpath.net, the department tree and the reposition chain.
 #include "testshop.h"
 
+#include "cartelle.h"
 #include "catalogschema.h"
+#include "programfolder.h"
 
+#include <QProcess>
 #include <QtTest>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The catalogue as an older version of the program left it: without the
+// fields later versions added, with notes that refuse empty text, and with
+// an unordered sort order.
+void makeOldCatalog(const QString &shop)
+{
+    QFile::remove(shop + QStringLiteral("/catalog.mdb"));
+    QFile::remove(shop + QStringLiteral("/source.new"));
+    const QSet<QString> later = {QStringLiteral("popup"), QStringLiteral("fuoricatalogo"), QStringLiteral("inelenco"),
+                                 QStringLiteral("sconto"), QStringLiteral("vis_offerta"), QStringLiteral("vis_sconto"),
+                                 QStringLiteral("vis_percrep"), QStringLiteral("usa_cambio"),
+                                 QStringLiteral("colonnevetrina")};
+    DatabaseDef old = CatalogSchema::catalog();
+    for (TableDef &t : old.tables) {
+        std::erase_if(t.fields, [&](const FieldDef &f) { return later.contains(f.name); });
+        for (FieldDef &f : t.fields)
+            if ((t.name == QLatin1String("categorie") && f.name == QLatin1String("note"))
+                || (t.name == QLatin1String("opzioni") && f.type == FieldType::Text))
+                f.allowEmpty = false;
+    }
+    auto db = Database::create(shop + QStringLiteral("/catalog.mdb"), old);
+    db->execute(QStringLiteral("INSERT INTO generale (titolo, template) VALUES ('Vecchio', 'classico')"));
+    db->execute(QStringLiteral("INSERT INTO opzioni (ID, nome) VALUES (1, 'Nessuna')"));
+    const char *rows[][4] = {{"cat001", "###", "1", "7"}, {"cat002", "###", "1", "3"}, {"cat003", "cat001", "2", "3"}};
+    for (auto &r : rows)
+        db->execute(QStringLiteral("INSERT INTO categorie (ID, genitore, livello, ordinamento, pagina, titolo, note) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, 'nota')"),
+                    {QString::fromLatin1(r[0]), QString::fromLatin1(r[1]), QString::fromLatin1(r[2]).toInt(),
+                     QString::fromLatin1(r[3]).toInt(), QString::fromLatin1(r[0]), QStringLiteral("Reparto")});
+    // Two articles of cat002 with the same order keep the order they were stored in.
+    const char *arts[][3] = {{"cat002", "9", "B1"}, {"cat001", "50", "A2"}, {"cat001", "1", "A1"}, {"cat002", "9", "B2"}};
+    for (auto &a : arts)
+        db->execute(QStringLiteral("INSERT INTO articoli (catID, ordinamento, codice) VALUES (?, ?, ?)"),
+                    {QString::fromLatin1(a[0]), QString::fromLatin1(a[1]).toInt(), QString::fromLatin1(a[2])});
+    db->close();
+    DatabaseDef work = CatalogSchema::workDatabase();
+    std::erase_if(work.tables[0].fields, [](const FieldDef &f) { return f.name == QLatin1String("vetrina"); });
+    Database::create(shop + QStringLiteral("/source.new"), work)->close();
+}
+
+QStringList column(const DatabasePtr &db, const QString &sql)
+{
+    QStringList out;
+    Recordset rs(db, sql);
+    for (; !rs.eof(); rs.moveNext())
+        out << rs.value(0).toString();
+    return out;
+}
+
+int holdMain(const QString &path)
+{
+    QCoreApplication::instance();
+    auto db = Database::open(path, Database::Access::Exclusive);
+    std::puts("held");
+    std::fflush(stdout);
+    char buf[8];
+    while (std::fgets(buf, sizeof buf, stdin)) {
+    }
+    return 0;
+}
+
+const QString msgAltro = QStringLiteral("\r\nSi desidera aprire un altro negozio?");
+
+} // namespace
 
 class TestNegozio : public QObject {
     Q_OBJECT
 private slots:
     void apreUnNegozioValido();
+    void ogniGuastoHaIlSuoMessaggio_data();
+    void ogniGuastoHaIlSuoMessaggio();
+    void negozioInUsoInUnAltroProcesso();
+    void cartellaCheNonENegozio_data();
+    void cartellaCheNonENegozio();
+    void aggiornaUnCatalogoVecchio();
+    void ilSecondoAggiornamentoNonCambiaNulla();
+    void serverPathConSpaziECrLf_data();
+    void serverPathConSpaziECrLf();
+    void apriNegozioScriveServerPath();
+    void cartellaDiProgrammaInSolaLettura();
+    void nuovoNegozioDaNew();
+    void repartiInOrdineDiAlbero();
+    void alberoDiUnCatalogoDanneggiato();
+    void catenaDiRiposizionamento();
+    void templateMancante_data();
+    void templateMancante();
+    void svuotaCartellaRifiuta_data();
+    void svuotaCartellaRifiuta();
+    void elencoFileECopia();
+    void vaiArticolo();
 };
 
 void TestNegozio::apreUnNegozioValido()
@@ -20,12 +126,513 @@ void TestNegozio::apreUnNegozioValido()
     QVERIFY2(t.messages.shown().empty(), qPrintable(t.messages.texts().join(u'|')));
     const ShopState &s = t.negozio.state;
     QCOMPARE(s.CartellaPagine, shop + QStringLiteral("/online"));
+    QCOMPARE(s.CartellaScript, shop + QStringLiteral("/scripts"));
     QCOMPARE(s.CartellaTemplate, QStringLiteral("template/classico"));
     QCOMPARE(t.finestra->dati().cboTemplate, QStringList({QStringLiteral("modello1"), QStringLiteral("modello2")}));
     QCOMPARE(t.finestra->dati().tvwCategorie.count(), 2);
     QCOMPARE(t.finestra->dati().repartoCorrente(), QStringLiteral("cat001"));
     QCOMPARE(t.finestra->totale, QStringLiteral(" Articoli:  0 / 0"));
+    QVERIFY(s.dbCatalogo->exclusive());
+    // The new shop meets the payment tables' invariants.
+    auto db = s.dbCatalogo;
+    QCOMPARE(db->scalar(QStringLiteral("SELECT count(*) FROM pagamento p JOIN paesi c ON c.strID = p.paesesel "
+                                       "JOIN zona1 z WHERE c.zona = p.zonasel AND p.attivo1 <> 0 AND z.pag1 <> 0"))
+                 .toInt(),
+             1);
+    QCOMPARE(db->scalar(QStringLiteral("SELECT count(*) FROM zone")).toInt(), 4);
 }
 
-QTEST_MAIN(TestNegozio)
+void TestNegozio::ogniGuastoHaIlSuoMessaggio_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("message");
+    const QString corrotto =
+        QStringLiteral("Il database è corrotto, oppure sono stati cancellati alcuni file del programma.");
+    QTest::newRow("not a database") << "garbage" << corrotto;
+    QTest::newRow("table missing") << "drop" << corrotto;
+    QTest::newRow("no department") << "empty" << corrotto;
+}
+
+void TestNegozio::ogniGuastoHaIlSuoMessaggio()
+{
+    QFETCH(QString, damage);
+    QFETCH(QString, message);
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    const QString catalog = shop + QStringLiteral("/catalog.mdb");
+    if (damage == QLatin1String("garbage")) {
+        writeFile(catalog, QByteArray(8192, '\x5a'));
+    } else {
+        auto db = Database::open(catalog);
+        db->execute(damage == QLatin1String("drop") ? QStringLiteral("DROP TABLE generale")
+                                                    : QStringLiteral("DELETE FROM categorie"));
+        db->close();
+    }
+    NegozioDiProva t;
+    t.messages.answer(Messages::Answer::No);
+    QCOMPARE(t.apri(shop), int(Negozio::NonAperto));
+    QCOMPARE(t.messages.texts(), QStringList{message + msgAltro});
+    QCOMPARE(t.messages.shown()[0].buttons, Messages::Buttons::YesNo);
+    QCOMPARE(t.messages.shown()[0].title, QStringLiteral("Vetrasto"));
+    QVERIFY(t.negozio.state.PercorsoNegozio.isEmpty());
+}
+
+void TestNegozio::negozioInUsoInUnAltroProcesso()
+{
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold"), shop + QStringLiteral("/catalog.mdb")});
+    QVERIFY(holder.waitForReadyRead(10000));
+    NegozioDiProva t;
+    t.messages.answer(Messages::Answer::Yes);  // then the folder picker is cancelled
+    QCOMPARE(t.apri(shop), int(Negozio::NonAperto));
+    QCOMPARE(t.messages.texts(), QStringList{QStringLiteral("Il database è utilizzato da un altro utente.") + msgAltro});
+    QCOMPARE(t.finestra->titoliCartelle,
+             QStringList{QStringLiteral("Selezionare la cartella che contiene il negozio da aprire:")});
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(10000));
+    // Once the other copy is closed, the shop opens and was not changed.
+    NegozioDiProva again;
+    QCOMPARE(again.apri(shop), int(Negozio::Aperto));
+}
+
+void TestNegozio::cartellaCheNonENegozio_data()
+{
+    QTest::addColumn<QString>("missing");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("complete shop") << "" << true;
+    QTest::newRow("no vtftp.mdb") << "vtftp.mdb" << false;
+    QTest::newRow("no source.new") << "source.new" << false;
+    QTest::newRow("no online folder") << "online" << false;
+    QTest::newRow("work is a file") << "work=file" << true;
+    QTest::newRow("hidden catalogue only") << "catalog.mdb=hidden" << false;
+}
+
+void TestNegozio::cartellaCheNonENegozio()
+{
+    QFETCH(QString, missing);
+    QFETCH(bool, valid);
+    TestProgramFolder program;
+    QString shop = program.newShop();
+    if (missing == QLatin1String("work=file")) {
+        QDir(shop + QStringLiteral("/work")).removeRecursively();
+        writeFile(shop + QStringLiteral("/work"), "x");
+    } else if (missing == QLatin1String("catalog.mdb=hidden")) {
+        QFile::rename(shop + QStringLiteral("/catalog.mdb"), shop + QStringLiteral("/.catalog.mdb"));
+        // A file named like the catalogue but hidden does not count.
+        writeFile(shop + QStringLiteral("/.x"), "");
+        QFile::remove(shop + QStringLiteral("/catalog.mdb"));
+    } else if (!missing.isEmpty()) {
+        QFileInfo fi(shop + u'/' + missing);
+        if (fi.isDir())
+            QDir(fi.filePath()).removeRecursively();
+        else
+            QFile::remove(fi.filePath());
+    }
+    NegozioDiProva t;
+    QCOMPARE(t.negozio.ApriNegozio(shop), valid);
+    QCOMPARE(t.riavvii, valid ? 1 : 0);
+    if (!valid)
+        QCOMPARE(t.messages.texts(), QStringList{QStringLiteral("La cartella selezionata non contiene un negozio\r\n"
+                                                                "(oppure il negozio contenuto è corrotto)")});
+    QCOMPARE(QFile::exists(ProgramFolder::serverPathFile()), valid);
+}
+
+void TestNegozio::aggiornaUnCatalogoVecchio()
+{
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    makeOldCatalog(shop);
+    QDir(shop + QStringLiteral("/code")).removeRecursively();
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    auto db = t.negozio.state.dbCatalogo;
+
+    for (const char *f : {"articoli.popup", "articoli.fuoricatalogo", "articoli.inelenco", "cliparticoli.popup",
+                          "categorie.sconto", "clipcategorie.sconto", "generale.sconto", "generale.vis_offerta",
+                          "generale.colonnevetrina"}) {
+        const QStringList tf = QString::fromLatin1(f).split(u'.');
+        QVERIFY2(db->hasField(tf[0], tf[1]), f);
+    }
+    QCOMPARE(db->tableInfo(QStringLiteral("cliparticoli")).column(QStringLiteral("popup"))->type, FieldType::Single);
+    Recordset g(db, QStringLiteral("SELECT * FROM generale"));
+    QCOMPARE(g.value(QStringLiteral("vis_offerta")).toBool(), true);
+    QCOMPARE(g.value(QStringLiteral("vis_sconto")).toBool(), true);
+    QCOMPARE(g.value(QStringLiteral("vis_percrep")).toBool(), false);
+    QCOMPARE(g.value(QStringLiteral("usa_cambio")).toBool(), true);
+    QCOMPARE(g.text(QStringLiteral("colonnevetrina")), QStringLiteral("3"));
+    QCOMPARE(g.value(QStringLiteral("sconto")).toDouble(), 0.0);
+    QCOMPARE(g.text(QStringLiteral("titolo")), QStringLiteral("Vecchio"));  // values kept
+
+    // Renumbered from 100 in steps of 5 over each whole table.
+    QCOMPARE(column(db, QStringLiteral("SELECT codice || ':' || ordinamento FROM articoli ORDER BY ordinamento")),
+             QStringList({"A1:100", "A2:105", "B1:110", "B2:115"}));
+    QCOMPARE(column(db, QStringLiteral("SELECT ID || ':' || ordinamento FROM categorie ORDER BY ordinamento")),
+             QStringList({"cat002:100", "cat001:105", "cat003:110"}));
+    // Empty notes and variant names are accepted now; new rows take the defaults.
+    db->execute(QStringLiteral("UPDATE categorie SET note='' WHERE ID='cat001'"));
+    db->execute(QStringLiteral("UPDATE opzioni SET nome='', opzione15=''"));
+    db->execute(QStringLiteral("INSERT INTO categorie (ID, titolo) VALUES ('cat009', 'x')"));
+    QCOMPARE(db->scalar(QStringLiteral("SELECT sconto FROM categorie WHERE ID='cat009'")).toInt(), 0);
+
+    auto work = Database::open(shop + QStringLiteral("/source.new"));
+    QVERIFY(work->hasField(QStringLiteral("categoria"), QStringLiteral("vetrina")));
+    work->close();
+    // The shop's own code folder: the payment systems, not the top-level scripts.
+    QVERIFY(QFile::exists(shop + QStringLiteral("/code/bonifico/conf.ini")));
+    QVERIFY(!QFile::exists(shop + QStringLiteral("/code/vtorder.pl")));
+    QVERIFY(!QFile::exists(shop + QStringLiteral("/code/cart.js")));
+}
+
+void TestNegozio::ilSecondoAggiornamentoNonCambiaNulla()
+{
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    {
+        NegozioDiProva t;
+        QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+        t.negozio.state.dbCatalogo->execute(QStringLiteral("UPDATE generale SET colonnevetrina='', vis_offerta=0"));
+    }
+    // A shop's code folder that holds a file is left alone.
+    writeFile(shop + QStringLiteral("/code/bonifico.epg"), "mio");
+    QFile::remove(shop + QStringLiteral("/code/bonifico/conf.ini"));
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    Recordset g(t.negozio.state.dbCatalogo, QStringLiteral("SELECT * FROM generale"));
+    QCOMPARE(g.text(QStringLiteral("colonnevetrina")), QString());  // only Null is replaced
+    QCOMPARE(g.value(QStringLiteral("vis_offerta")).toBool(), false);
+    QVERIFY(!QFile::exists(shop + QStringLiteral("/code/bonifico/conf.ini")));
+    QCOMPARE(readFile(shop + QStringLiteral("/code/bonifico.epg")), QByteArray("mio"));
+}
+
+void TestNegozio::serverPathConSpaziECrLf_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("named");
+    QTest::newRow("CR LF") << QByteArray("%1\r\naltro\r\n") << true;
+    QTest::newRow("blanks around") << QByteArray("   %1  \r\n") << true;
+    QTest::newRow("LF only") << QByteArray("%1\n") << true;
+    QTest::newRow("no line end") << QByteArray("%1") << true;
+    QTest::newRow("empty file") << QByteArray("") << false;
+}
+
+void TestNegozio::serverPathConSpaziECrLf()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, named);
+    TestProgramFolder program;
+    const QString shop = program.newShop(QStringLiteral("con spazio"));
+    writeFile(ProgramFolder::serverPathFile(), QString::fromUtf8(content).replace(QStringLiteral("%1"), shop).toUtf8());
+    const QString folder = Negozio::cartellaAvvio();
+    QCOMPARE(folder, named ? shop : program.path());
+    if (!named)  // the program folder became the default shop
+        QVERIFY(QFile::exists(program.path() + QStringLiteral("/catalog.mdb")));
+}
+
+void TestNegozio::apriNegozioScriveServerPath()
+{
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    NegozioDiProva t;
+    t.finestra->cartelle.push_back(shop);
+    QVERIFY(t.negozio.ApriNegozio(QStringLiteral("*")));
+    QCOMPARE(readFile(ProgramFolder::serverPathFile()), (shop + QStringLiteral("\r\n")).toUtf8());
+    QCOMPARE(t.riavvii, 1);
+    // Choosing the default shop removes the file instead.
+    QVERIFY(Negozio::preparaNegozioPredefinito());
+    QVERIFY(t.negozio.ApriNegozio(program.path()));
+    QVERIFY(!QFile::exists(ProgramFolder::serverPathFile()));
+    // A cancelled picker changes nothing.
+    QVERIFY(!t.negozio.ApriNegozio(QStringLiteral("*")));
+    QCOMPARE(t.riavvii, 2);
+}
+
+void TestNegozio::cartellaDiProgrammaInSolaLettura()
+{
+    TestProgramFolder program;
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    ProgramFolder::setReadOnly(true);
+    const QString local = home.path() + QStringLiteral("/Vetrasto");
+    QCOMPARE(ProgramFolder::serverPathFile(), local + QStringLiteral("/serverpath.net"));
+    // The default shop is made from new/ in the user's folder.
+    QCOMPARE(Negozio::cartellaAvvio(), local);
+    QVERIFY(Negozio::eNegozio(local));
+    QVERIFY(!QFile::exists(program.path() + QStringLiteral("/catalog.mdb")));
+    const QString shop = program.newShop();
+    NegozioDiProva t;
+    QVERIFY(t.negozio.ApriNegozio(shop));
+    QCOMPARE(readFile(local + QStringLiteral("/serverpath.net")), (shop + QStringLiteral("\r\n")).toUtf8());
+    QCOMPARE(Negozio::cartellaAvvio(), shop);
+    ProgramFolder::setReadOnly(false);
+}
+
+void TestNegozio::nuovoNegozioDaNew()
+{
+    TestProgramFolder program;
+    QTemporaryDir target;
+    writeFile(target.filePath(QStringLiteral("mio.txt")), "resta");
+    NegozioDiProva t;
+    t.finestra->cartelle.push_back(target.path());
+    t.negozio.NuovoNegozio();
+    QVERIFY(t.messages.shown().empty());
+    QVERIFY(Negozio::eNegozio(target.path()));
+    QCOMPARE(readFile(target.filePath(QStringLiteral("mio.txt"))), QByteArray("resta"));
+    QCOMPARE(t.riavvii, 1);
+    // A folder that already holds a shop is refused before anything is copied.
+    t.finestra->cartelle.push_back(target.path());
+    t.negozio.NuovoNegozio();
+    QCOMPARE(t.messages.texts(), QStringList{QStringLiteral("Nel percorso specificato è già presente un negozio")});
+    QCOMPARE(t.riavvii, 1);
+    NegozioDiProva opened;
+    QCOMPARE(opened.apri(target.path()), int(Negozio::Aperto));
+}
+
+void TestNegozio::repartiInOrdineDiAlbero()
+{
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    {
+        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+        riempiCatalogo(*db, 12, 0);
+        // cat002 is moved before cat001 among the top-level departments.
+        db->execute(QStringLiteral("UPDATE categorie SET ordinamento=0 WHERE ID='cat002'"));
+        db->close();
+    }
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    const AlberoReparti &tree = t.finestra->dati().tvwCategorie;
+    const AlberoReparti::Nodo *root = tree.node(AlberoReparti::Radice);
+    QVERIFY(root->expanded);
+    QCOMPARE(root->text, QStringLiteral("Negozio"));
+    QStringList top;
+    for (auto *c : root->children)
+        top << c->key;
+    QCOMPARE(top.mid(0, 3), QStringList({"cat002", "cat001", "cat003"}));
+    QCOMPARE(tree.node(QStringLiteral("cat010"))->parent->key, QStringLiteral("cat009"));
+    QVERIFY(!tree.node(QStringLiteral("cat009"))->expanded);
+    QVERIFY(t.finestra->comandi.value(QStringLiteral("espansione")));
+}
+
+void TestNegozio::alberoDiUnCatalogoDanneggiato()
+{
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    {
+        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+        db->execute(QStringLiteral("DELETE FROM categorie"));
+        // A child stored before its parent, a Null title, an orphan, and a
+        // parent cycle.
+        const char *rows[][4] = {{"figlio", "padre", "1", "Figlio"}, {"padre", "###", "2", "Padre"},
+                                 {"senza", "###", "1", nullptr},     {"orfano", "sparito", "2", "Orfano"},
+                                 {"a", "b", "3", "A"},               {"b", "a", "3", "B"}};
+        for (auto &r : rows)
+            db->execute(QStringLiteral("INSERT INTO categorie (ID, genitore, livello, ordinamento, titolo) "
+                                       "VALUES (?, ?, ?, 1, ?)"),
+                        {QString::fromLatin1(r[0]), QString::fromLatin1(r[1]), QString::fromLatin1(r[2]).toInt(),
+                         r[3] ? QVariant(QString::fromLatin1(r[3])) : QVariant()});
+        db->close();
+    }
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    const AlberoReparti &tree = t.finestra->dati().tvwCategorie;
+    QCOMPARE(tree.count(), 7);
+    QCOMPARE(tree.node(QStringLiteral("figlio"))->parent->key, QStringLiteral("padre"));
+    QCOMPARE(tree.node(QStringLiteral("senza"))->text, QString());
+    QCOMPARE(tree.node(QStringLiteral("orfano"))->parent->key, AlberoReparti::Radice);
+    QVERIFY(tree.contains(QStringLiteral("a")) && tree.contains(QStringLiteral("b")));
+    // The orphan's place under the root is the tree's alone.
+    QCOMPARE(t.negozio.state.dbCatalogo->scalar(QStringLiteral("SELECT genitore FROM categorie WHERE ID='orfano'"))
+                 .toString(),
+             QStringLiteral("sparito"));
+}
+
+void TestNegozio::catenaDiRiposizionamento()
+{
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    {
+        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+        riempiCatalogo(*db, 10, 3);
+        db->execute(QStringLiteral("DELETE FROM articoli WHERE catID='cat002'"));
+        db->close();
+    }
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    DatiPrincipali &d = t.finestra->dati();
+    QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A1-1"));
+    QCOMPARE(d.dataFratelli.recordset().recordCount(), 9);  // the top-level departments
+    QCOMPARE(d.dataFratelli.recordset().text(QStringLiteral("ID")), QStringLiteral("cat001"));
+    QCOMPARE(t.finestra->totale, QStringLiteral(" Articoli:  3 / 27"));
+
+    // Moving the department reloads its articles and siblings, and selects its node.
+    d.selezionaNodo(QStringLiteral("cat010"));
+    QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-1"));
+    QCOMPARE(d.dataFratelli.recordset().recordCount(), 1);
+    QCOMPARE(d.tvwCategorie.selected(), QStringLiteral("cat010"));
+    QVERIFY(t.finestra->comandi.value(QStringLiteral("+ articolo dopo")));
+    QVERIFY(t.finestra->comandi.value(QStringLiteral("articolo su")));
+
+    d.selezionaNodo(QStringLiteral("cat002"));  // no articles
+    QCOMPARE(t.negozio.state.ArticoliReparto, 0);
+    QVERIFY(!t.finestra->comandi.value(QStringLiteral("articolo su")));
+    QCOMPARE(t.finestra->totale, QStringLiteral(" Articoli:  0 / 27"));
+
+    // The busy flag holds the chain still.
+    {
+        BusyFlag busy(t.negozio.state.InAggiornamento);
+        d.dataCategorie.recordset().findFirst(QStringLiteral("ID"), QStringLiteral("cat003"));
+    }
+    QCOMPARE(d.dataArticoli.recordset().recordCount(), 0);
+    QCOMPARE(d.tvwCategorie.selected(), QStringLiteral("cat002"));
+    QVERIFY(!t.negozio.state.InAggiornamento);
+
+    // The root: dataCategorie before its first row, no siblings, no articles.
+    d.selezionaNodo(AlberoReparti::Radice);
+    QVERIFY(d.dataCategorie.recordset().bof());
+    QCOMPARE(d.repartoCorrente(), AlberoReparti::Radice);
+    QCOMPARE(t.negozio.state.ArticoliReparto, -1);
+    QCOMPARE(d.dataFratelli.recordset().recordCount(), 0);
+    QCOMPARE(d.tvwCategorie.selected(), AlberoReparti::Radice);
+    QVERIFY(!t.finestra->comandi.value(QStringLiteral("- categoria")));
+    QCOMPARE(t.finestra->totale, QStringLiteral(" Articoli:  27"));
+
+    // A move in the sibling list makes that sibling the current department.
+    d.selezionaNodo(QStringLiteral("cat004"));
+    d.dataFratelli.recordset().findFirst(QStringLiteral("ID"), QStringLiteral("cat005"));
+    QCOMPARE(d.repartoCorrente(), QStringLiteral("cat005"));
+    QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A5-1"));
+    QCOMPARE(d.dataFratelli.recordset().text(QStringLiteral("ID")), QStringLiteral("cat005"));
+}
+
+void TestNegozio::templateMancante_data()
+{
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QStringList>("models");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("folder");
+    const QString msg = QStringLiteral("Per costruire il negozio sarà necessario scegliere un template");
+    QTest::newRow("set without models, cancelled") << "sparito" << "" << QStringList{"modello1"} << QStringList{msg}
+                                                   << "template/sparito";
+    QTest::newRow("no set, cancelled") << "" << "" << QStringList{"modello1"} << QStringList{} << "";
+    QTest::newRow("no set, chosen") << "" << "classico" << QStringList{"modello1", "modello2"} << QStringList{}
+                                    << "template/classico";
+}
+
+void TestNegozio::templateMancante()
+{
+    QFETCH(QString, set);
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, models);
+    QFETCH(QStringList, messages);
+    QFETCH(QString, folder);
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    {
+        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+        db->execute(QStringLiteral("UPDATE generale SET template=?"), {set.isEmpty() ? QVariant() : QVariant(set)});
+        db->close();
+    }
+    NegozioDiProva t;
+    t.finestra->templateScelto = chosen;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    QCOMPARE(t.finestra->dati().cboTemplate, models);
+    QCOMPARE(t.messages.texts(), messages);
+    QCOMPARE(t.finestra->scelteTemplate, 1);
+    QCOMPARE(t.negozio.state.CartellaTemplate, folder);
+}
+
+void TestNegozio::svuotaCartellaRifiuta_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<bool>("emptied");
+    QTest::newRow("pages folder") << "online" << true;
+    QTest::newRow("empty path") << "" << false;
+    QTest::newRow("shop folder") << "." << false;
+    QTest::newRow("program folder") << "program" << false;
+    QTest::newRow("another shop") << "altro" << false;
+}
+
+void TestNegozio::svuotaCartellaRifiuta()
+{
+    QFETCH(QString, which);
+    QFETCH(bool, emptied);
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    const QString other = program.newShop(QStringLiteral("altro"));
+    QString folder = which == QLatin1String("program") ? program.path()
+                     : which == QLatin1String("altro") ? other
+                     : which.isEmpty()                 ? QString()
+                                                       : shop + u'/' + which;
+    const QString probe = (folder.isEmpty() ? shop : folder) + QStringLiteral("/pagina.htm");
+    writeFile(probe, "x");
+    writeFile(shop + QStringLiteral("/online/sotto/resta.htm"), "x");
+    writeFile(shop + QStringLiteral("/online/.nascosto"), "x");
+    QCOMPARE(SvuotaCartella(folder, shop), emptied);
+    QCOMPARE(QFile::exists(probe), !emptied);
+    QVERIFY(QFile::exists(shop + QStringLiteral("/catalog.mdb")));
+    QVERIFY(QFile::exists(shop + QStringLiteral("/online/sotto/resta.htm")));
+    QVERIFY(QFile::exists(shop + QStringLiteral("/online/.nascosto")));
+}
+
+void TestNegozio::elencoFileECopia()
+{
+    QTemporaryDir src, dst;
+    writeFile(src.filePath(QStringLiteral("a.gif")), "a");
+    writeFile(src.filePath(QStringLiteral("sub/b.htm")), "b");
+    writeFile(src.filePath(QStringLiteral("sub/deep/c.js")), "c");
+    writeFile(src.filePath(QStringLiteral(".hidden/d.txt")), "d");
+    writeFile(src.filePath(QStringLiteral(".e")), "e");
+    const QStringList lines = ElencoFile(src.path()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(QSet<QString>(lines.begin(), lines.end()),
+             QSet<QString>({"\\a.gif", ">\\sub", "\\sub\\b.htm", ">\\sub\\deep", "\\sub\\deep\\c.js"}));
+    // A folder's entry comes before its contents.
+    QVERIFY(lines.indexOf(">\\sub") < lines.indexOf("\\sub\\b.htm"));
+    QVERIFY(lines.indexOf(">\\sub\\deep") < lines.indexOf("\\sub\\deep\\c.js"));
+    QVERIFY(ElencoFile(src.path()).endsWith(QStringLiteral("\r\n")));
+    writeFile(dst.filePath(QStringLiteral("a.gif")), "old");
+    CopiaCartella(src.path(), dst.path());
+    QCOMPARE(readFile(dst.filePath(QStringLiteral("a.gif"))), QByteArray("a"));
+    QCOMPARE(readFile(dst.filePath(QStringLiteral("sub/deep/c.js"))), QByteArray("c"));
+    QVERIFY(!QFile::exists(dst.filePath(QStringLiteral(".hidden/d.txt"))));
+    QTemporaryDir empty;
+    QCOMPARE(ElencoFile(empty.path()), QString());
+}
+
+void TestNegozio::vaiArticolo()
+{
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    {
+        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+        riempiCatalogo(*db, 10, 2);
+        db->close();
+    }
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    const qint64 id = t.negozio.state.dbCatalogo
+                          ->scalar(QStringLiteral("SELECT ID FROM articoli WHERE codice='A10-2'"))
+                          .toLongLong();
+    t.negozio.VaiArticolo(id);
+    DatiPrincipali &d = t.finestra->dati();
+    QCOMPARE(d.repartoCorrente(), QStringLiteral("cat010"));
+    QCOMPARE(d.tvwCategorie.selected(), QStringLiteral("cat010"));
+    QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-2"));
+    QCOMPARE(t.finestra->scheda, QStringLiteral("kArticoli"));
+    QVERIFY_THROWS_EXCEPTION(DbError, t.negozio.VaiArticolo(999999));
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && QByteArray(argv[1]) == "--hold") {
+        QCoreApplication app(argc, argv);
+        return holdMain(QString::fromLocal8Bit(argv[2]));
+    }
+    QApplication app(argc, argv);
+    TestNegozio t;
+    return QTest::qExec(&t, argc, argv);
+}
+
 #include "test_negozio.moc"
