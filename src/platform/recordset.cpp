@@ -197,6 +197,7 @@ void Recordset::load()
             r.values.append(fromStorage(set->columns[i], q.value(i + first)));
         set->rows.push_back(std::move(r));
     }
+    set->live = int(set->rows.size());
     m_set = std::move(set);
     m_mode = Mode::None;
     m_noMatch = false;
@@ -232,12 +233,7 @@ bool Recordset::eof() const
 
 int Recordset::recordCount() const
 {
-    if (!m_set)
-        return 0;
-    int n = 0;
-    for (const auto &r : m_set->rows)
-        n += r.deleted ? 0 : 1;
-    return n;
+    return m_set ? m_set->live : 0;
 }
 
 int Recordset::absolutePosition() const
@@ -528,6 +524,7 @@ void Recordset::update()
         r.values = back.m_set->rows.empty() ? m_buffer : back.m_set->rows.front().values;
         const bool atEnd = m_pos >= int(m_set->rows.size());
         m_set->rows.push_back(std::move(r));
+        ++m_set->live;
         if (atEnd)
             m_pos = int(m_set->rows.size());
         m_lastModified = m_set->rows.back().id;
@@ -561,6 +558,7 @@ void Recordset::remove()
         throw noCurrent();
     m_db->execute(QStringLiteral("DELETE FROM \"%1\" WHERE rowid=?").arg(m_set->table), {r->id});
     m_set->rows[m_pos].deleted = true;
+    --m_set->live;
     m_mode = Mode::None;
 }
 

@@ -95,6 +95,7 @@ private:
         QHash<QString, int> index;  // lower-case name -> column
         std::vector<const ColumnInfo *> columns;  // base-table column or nullptr
         std::vector<Row> rows;
+        int live = 0;   // rows not deleted: kept so position tests stay cheap
         QString table;  // base table when updatable
         TableInfo tableInfo;
     };
