@@ -4,6 +4,7 @@
 #include <cstring>
 
 int benchCatalogue(int argc, char **argv);
+int benchOpen(int argc, char **argv);
 
 namespace {
 struct Comando {
@@ -12,6 +13,7 @@ struct Comando {
 };
 const Comando comandi[] = {
     {"catalogue", benchCatalogue},
+    {"open", benchOpen},
 };
 } // namespace
 

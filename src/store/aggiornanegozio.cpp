@@ -25,7 +25,7 @@ void rinumera(Database &db, const QString &table, const QString &order)
 {
     db.execute(QStringLiteral("UPDATE \"%1\" SET ordinamento = 95 + 5 * r.n FROM "
                               "(SELECT rowid AS id, row_number() OVER (ORDER BY %2, rowid) AS n FROM \"%1\") AS r "
-                              "WHERE \"%1\".rowid = r.id")
+                              "WHERE \"%1\".rowid = r.id AND ordinamento IS NOT 95 + 5 * r.n")
                    .arg(table, order));
 }
 
