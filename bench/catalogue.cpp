@@ -142,8 +142,16 @@ int benchCatalogue(int argc, char **argv)
                BusyFlag busy(negozio.state.InAggiornamento);  // as the dispatcher holds it
                cat.SpostaRecord(Catalogo::Articoli, 1);
            }));
-    // Values 100, 105, ... leave room: no follower is renumbered.
-    stampa("catalogue_insert_article", misura(volte, metaLista, [&] { cat.AggiungiArticoloDopo(); }));
+    // Values 100, 105, ... leave room: no follower is renumbered. Each run
+    // inserts after a different row, away from the earlier insertions.
+    int giro = 0;
+    auto rigaLibera = [&] {
+        a.moveFirst();
+        for (int i = 0; i < 100 + 400 * giro; ++i)
+            a.moveNext();
+        ++giro;
+    };
+    stampa("catalogue_insert_article", misura(volte, rigaLibera, [&] { cat.AggiungiArticoloDopo(); }));
     // Consecutive values: every follower of the first row is renumbered.
     auto consecutivi = [&] {
         db.execute(QStringLiteral("UPDATE articoli SET ordinamento = (SELECT COUNT(*) FROM articoli b WHERE "

@@ -68,7 +68,7 @@ QString Catalogo::aggiungiReparto(bool dopo)
         const QVariant prima = f.hasCurrent() ? f.value(QStringLiteral("ID")) : QVariant();
         Transazione t(db());
         try {
-            const qint64 valore = nuovoOrdinamento(f, dopo);
+            const qint64 valore = nuovoOrdinamento(f, QStringLiteral("categorie"), dopo);
             const QVariant genitore = c.value(QStringLiteral("genitore"));
             const int livello = c.value(QStringLiteral("livello")).toInt();
             f.addNew();
