@@ -310,11 +310,17 @@ void TestCatalogo::aggiungeRepartiAccanto_data()
     QTest::addColumn<QString>("selezionato");
     QTest::addColumn<bool>("dopo");
     QTest::addColumn<QStringList>("ordine");  // the siblings afterwards; "new" is the new one
+    QTest::addColumn<bool>("stretti");        // siblings numbered 100, 101, 102: no room
 
-    QTest::newRow("dopo il primo") << "cat001" << true << QStringList{"cat001", "new", "cat002", "cat003"};
-    QTest::newRow("dopo l'ultimo") << "cat003" << true << QStringList{"cat001", "cat002", "cat003", "new"};
-    QTest::newRow("prima del primo") << "cat001" << false << QStringList{"new", "cat001", "cat002", "cat003"};
-    QTest::newRow("prima del secondo") << "cat002" << false << QStringList{"cat001", "new", "cat002", "cat003"};
+    QTest::newRow("dopo il primo") << "cat001" << true << QStringList{"cat001", "new", "cat002", "cat003"} << false;
+    QTest::newRow("dopo l'ultimo") << "cat003" << true << QStringList{"cat001", "cat002", "cat003", "new"} << false;
+    QTest::newRow("prima del primo") << "cat001" << false << QStringList{"new", "cat001", "cat002", "cat003"} << false;
+    QTest::newRow("prima del secondo") << "cat002" << false << QStringList{"cat001", "new", "cat002", "cat003"}
+                                       << false;
+    QTest::newRow("dopo il primo, valore preso") << "cat001" << true << QStringList{"cat001", "new", "cat002", "cat003"}
+                                                 << true;
+    QTest::newRow("prima del secondo, valore preso")
+        << "cat002" << false << QStringList{"cat001", "new", "cat002", "cat003"} << true;
 }
 
 void TestCatalogo::aggiungeRepartiAccanto()
@@ -322,8 +328,13 @@ void TestCatalogo::aggiungeRepartiAccanto()
     QFETCH(QString, selezionato);
     QFETCH(bool, dopo);
     QFETCH(QStringList, ordine);
+    QFETCH(bool, stretti);
 
     Prova p(treReparti);
+    if (stretti) {
+        p.db().execute(QStringLiteral("UPDATE categorie SET ordinamento = 99 + contatore"));
+        p.categorie().requery();
+    }
     p.vai(selezionato);
     const QString id = dopo ? p.cat.AggiungiRepartoDopo() : p.cat.AggiungiRepartoPrima();
     QVERIFY(!p.occupato());
@@ -332,6 +343,8 @@ void TestCatalogo::aggiungeRepartiAccanto()
     QCOMPARE(p.testi(QStringLiteral("SELECT ID FROM categorie WHERE genitore='###' ORDER BY ordinamento")), ordine);
     const Lista valori = p.colonna(QStringLiteral("SELECT ordinamento FROM categorie ORDER BY ordinamento"));
     QCOMPARE(QSet<qint64>(valori.begin(), valori.end()).size(), 4);
+    if (stretti)
+        QCOMPARE(valori, (Lista{100, 101, 102, 103}));
     QCOMPARE(p.campo(id, QStringLiteral("pagina")).toString(), id);
     QCOMPARE(p.campo(id, QStringLiteral("titolo")).toString(), QStringLiteral("Nuovo Reparto"));
     QCOMPARE(p.campo(id, QStringLiteral("template")).toString(), QStringLiteral("modello1"));
