@@ -72,6 +72,11 @@ bool CopiaFileRisorsa(const QString &origine, const QString &destinazione)
             QFile::remove(temporaneo);
             return false;
         }
+        if (!out.flush()) {
+            out.close();
+            QFile::remove(temporaneo);
+            return false;
+        }
         // The publisher compares times: an unchanged picture keeps its own.
         out.setFileTime(modifica, QFileDevice::FileModificationTime);
     }

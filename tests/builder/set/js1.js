@@ -1,0 +1,1 @@
+// model of a script

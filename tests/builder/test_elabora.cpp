@@ -1,0 +1,262 @@
+// The build of a real temporary shop with the small template set of this
+// folder (set/): department pages, list pass, resources, colours, upload
+// list, failures and cancelling, and the build window.
+#include "elabora.h"
+#include "frmelabora.h"
+
+#include "database.h"
+#include "recordset.h"
+#include "testshop.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+QByteArray leggi(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+QString setDiProva()
+{
+    return qEnvironmentVariable("VETRASTO_TEST_DATA") + QStringLiteral("/set");
+}
+
+// The phases of later parts stand in as the tests need them: each article
+// row gets its code, and the article index one entry per article.
+class ElaborazioneDiProva : public Elaborazione {
+public:
+    using Elaborazione::Elaborazione;
+    bool credenziali = false;
+
+protected:
+    void ScriviArticoli(const Reparto &, const Recordset &articolo, Recordset &riga, int) override
+    {
+        riga.setValue(QStringLiteral("codice"), articolo.text(QStringLiteral("codice")));
+        ElencoReparto += QStringLiteral("<li>") + articolo.text(QStringLiteral("codice")) + QStringLiteral("</li>");
+    }
+    void CampiNegozio(Recordset &pagina) override
+    {
+        if (credenziali) {
+            pagina.setValue(QStringLiteral("username"), QStringLiteral("mario"));
+            pagina.setValue(QStringLiteral("password"), QStringLiteral("segreta"));
+        }
+    }
+};
+
+} // namespace
+
+class TestElabora : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramFolder> m_program;
+    std::unique_ptr<NegozioDiProva> m_shop;
+    QString m_cartella;
+    Impostazioni m_imp;
+
+    ShopState &stato() { return m_shop->negozio.state; }
+    QString pagine() { return stato().CartellaPagine; }
+
+    void reparto(const QString &id, const QString &genitore, int livello, const QString &modello, int articoli,
+                 int max = 5)
+    {
+        static int ordine = 100;
+        Database &db = *stato().dbCatalogo;
+        db.execute(QStringLiteral("INSERT INTO categorie (ID, genitore, livello, ordinamento, pagina, template, titolo, "
+                                  "maxarticoli, immagine0, imgX0, imgY0) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 30, 20)"),
+                   {id, genitore, livello, ordine += 5, id, modello, QStringLiteral("Titolo ") + id, max,
+                    livello == 1 ? QVariant(QStringLiteral("rep.jpg")) : QVariant()});
+        for (int a = 1; a <= articoli; ++a)
+            db.execute(QStringLiteral("INSERT INTO articoli (catID, ordinamento, codice, titolo) VALUES (?, ?, ?, ?)"),
+                       {id, a, QStringLiteral("%1-A%2").arg(id).arg(a), QStringLiteral("Articolo")});
+    }
+
+private slots:
+    void init()
+    {
+        m_shop.reset();
+        m_program = std::make_unique<TestProgramFolder>();
+        m_cartella = m_program->newShop();
+        m_shop = std::make_unique<NegozioDiProva>();
+        QCOMPARE(m_shop->apri(m_cartella), int(Negozio::Aperto));
+        stato().dbCatalogo->execute(QStringLiteral("DELETE FROM categorie"));
+        reparto("cat001", "###", 1, "modello1", 11);
+        reparto("cat002", "###", 1, "Modello2", 2);   // the file is modello2.htm
+        reparto("cat003", "cat001", 2, "modello1", 0);
+        m_imp = Impostazioni{};
+        m_imp.cboVetrina = "3";
+        m_imp.cboLivelli = "1";
+        m_imp.chkPercRep = 1;
+        m_imp.chkElencoCodice = 1;
+        m_imp.txtURL = "www.esempio.it";
+        // A shop picture whose time the copy keeps.
+        QFile foto(m_cartella + QStringLiteral("/work/rep.jpg"));
+        QVERIFY(foto.open(QIODevice::WriteOnly));
+        foto.write("jpeg");
+        foto.flush();
+        foto.setFileTime(QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5)), QFileDevice::FileModificationTime);
+        foto.close();
+        m_shop->messages.clear();
+    }
+
+    void costruzioneCompleta_data()
+    {
+        QTest::addColumn<bool>("vedi");
+        QTest::newRow("senza vedere") << false;
+        QTest::newRow("vedi il risultato") << true;
+    }
+
+    void costruzioneCompleta()
+    {
+        QFETCH(bool, vedi);
+        ScriptedMessages &msg = m_shop->messages;
+        msg.answer(vedi ? Messages::Answer::Yes : Messages::Answer::No);
+        ElaborazioneDiProva e(stato(), m_imp, msg);
+        e.CartellaSet = setDiProva();
+        e.credenziali = true;
+        QStringList aperti;
+        e.apriDocumento = [&](const QString &d) { aperti << d; return false; };
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg.texts(), QStringList{"Creazione del negozio terminata. Vuoi vedere il risultato?"});
+        QCOMPARE(aperti, vedi ? QStringList{pagine() + "/index.htm"} : QStringList{});
+
+        // 11 articles, 5 per page: three pages, each listing every article.
+        const QString p2 = QString::fromUtf8(leggi(pagine() + "/cat001_p2.htm"));
+        QVERIFY(p2.contains("<a href=\"cat001.htm\">1</a> - <B>2</B> - <a href=\"cat001_p3.htm\">3</a>"));
+        QVERIFY(p2.contains("<a name=1></a><div class=\"articolo\">cat001-A6 1</div>"));
+        QVERIFY(p2.contains("cat001-A10 5</div>"));
+        QVERIFY(!p2.contains("cat001-A11 "));
+        for (const char *f : {"/cat001.htm", "/cat001_p2.htm", "/cat001_p3.htm"}) {
+            const QString t = QString::fromUtf8(leggi(pagine() + f));
+            QVERIFY2(t.contains("<li>cat001-A1</li>") && t.contains("<li>cat001-A11</li>"), f);
+            QVERIFY(!t.contains("<<1-elenco>>"));
+            QVERIFY(t.contains("<!--  -->"));  // no user name, no password
+            QVERIFY(t.endsWith("</html>\r\n\r\n"));
+        }
+        // Breadcrumb, picture, tree and menu of the sub-department.
+        const QString p3 = QString::fromUtf8(leggi(pagine() + "/cat003.htm"));
+        QVERIFY(p3.contains("<font size=\"1\"><a href=\"cat001.htm\">Titolo cat001</a>&nbsp;&gt;&nbsp;</font>Titolo cat003"));
+        QVERIFY(p3.contains("<option selected value=\"cat003.htm\">"));
+        QVERIFY(p3.contains("<B><font color=\"#000000\">Titolo cat003</font></B>"));
+        const QString p1 = QString::fromUtf8(leggi(pagine() + "/cat001.htm"));
+        QVERIFY(p1.contains("<img border=\"0\" src=\"rep.jpg\" width=\"30\" height=\"20\">"));
+        QVERIFY(p1.contains("<form name=\"vtReparti\">\r\n<select name=\"vtRepartiMenu\" onChange=\"RepGoTo()\">\r\n"));
+        // The model named with another letter case is found.
+        QVERIFY(leggi(pagine() + "/cat002.htm").contains("<a name=1></a>[cat002-A1]<a name=2></a>[cat002-A2]"));
+
+        // Resources and pictures, with the picture's own time.
+        for (const char *f : {"style.css", "menu.js", "Extra.HTM", "rep.jpg"})
+            QVERIFY2(QFile::exists(pagine() + '/' + f), f);
+        for (const char *f : {"js1.js", "vtas_col_0.gif", "vtas_note.txt", "thankyou.htm", "modello1.htm"})
+            QVERIFY2(!QFile::exists(pagine() + '/' + f), f);
+        QCOMPARE(QFileInfo(pagine() + "/rep.jpg").lastModified(), QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5)));
+
+        // The upload list, in the order of production, closed by "#".
+        const QString lista = QString::fromUtf8(leggi(m_cartella + "/vtftp.dat"));
+        QStringList attesi{m_cartella + "/source.mdb", e.fileRicerca()};
+        for (const char *f : {"cat001.htm", "cat001_p2.htm", "cat001_p3.htm", "cat002.htm", "cat003.htm", "Extra.HTM",
+                              "menu.js", "style.css", "rep.jpg"})
+            attesi << pagine() + '/' + f;
+        QCOMPARE(lista, '#' + attesi.join('#') + '#');
+        QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat.tmp"));
+        QCOMPARE(leggi(e.fileRicerca()), QByteArray("pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n"));
+    }
+
+    void colori()
+    {
+        const auto c = LeggiColori(setDiProva());
+        QCOMPARE(c[0], QStringLiteral("#112233"));
+        QCOMPARE(c[1], QStringLiteral("#00FF00"));
+        QCOMPARE(c[3], QStringLiteral("#FEDCBA"));
+        QCOMPARE(c[4], ColoreMancante);
+    }
+
+    void errori_data()
+    {
+        QTest::addColumn<QString>("modello");
+        QTest::addColumn<QString>("avviso");
+        QTest::newRow("modello mancante") << "manca"
+            << "Il file manca.htm non è presente nel template selezionato.\rSelezionare un altro template per il sito "
+               "o un altro modello per i reparti.";
+        QTest::newRow("marcatori invertiti") << "rotto" << "Il file '" + setDiProva() + "/rotto.htm' non contiene il tag <VT_END>";
+    }
+
+    void errori()
+    {
+        QFETCH(QString, modello);
+        QFETCH(QString, avviso);
+        stato().dbCatalogo->execute("UPDATE categorie SET template=? WHERE ID='cat002'", {modello});
+        QFile vecchia(m_cartella + "/vtftp.dat");
+        QVERIFY(vecchia.open(QIODevice::WriteOnly));
+        vecchia.write("#vecchio#");
+        vecchia.close();
+        ScriptedMessages &msg = m_shop->messages;
+        Elaborazione e(stato(), m_imp, msg);
+        e.CartellaSet = setDiProva();
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Fallita);
+        QCOMPARE(msg.texts().size(), 2);
+        QCOMPARE(msg.texts()[0], avviso);
+        QVERIFY(msg.texts()[1].startsWith("In seguito agli errori verificatisi, il contenuto della cartella '" + pagine() + "'\r"));
+        // Pages written before stay; no upload list can publish half a site.
+        QVERIFY(QFile::exists(pagine() + "/cat001_p3.htm"));
+        QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat"));
+        QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat.tmp"));
+    }
+
+    void cartellaPagineMancante()
+    {
+        stato().CartellaPagine = m_cartella + "/non-esiste";
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = setDiProva();
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Fallita);
+        QCOMPARE(m_shop->messages.texts(),
+                 QStringList{"La cartella di lavoro '" + m_cartella +
+                             "/non-esiste' non esiste: \r\nselezionare un'altra cartella e ripetere l'operazione"});
+    }
+
+    void annullaDalPulsante()
+    {
+        // The window's timer starts the build once; repaints during the
+        // build start no second one; the cancel button stops it silently.
+        frmElabora w(stato(), m_imp, m_shop->messages);
+        w.elaborazione().CartellaSet = setDiProva();
+        auto eventi = w.elaborazione().elaboraEventi;
+        int chiamate = 0;
+        w.elaborazione().elaboraEventi = [&] {
+            eventi();
+            w.repaint();
+            if (++chiamate == 1)
+                w.cmdAnnulla->click();
+        };
+        // Every yield runs: no throttling wait in between matters here.
+        w.exec();
+        QVERIFY(w.avviata());
+        QCOMPARE(w.avvii(), 1);
+        QCOMPARE(w.esito(), Elaborazione::Esito::Annullata);
+        QVERIFY(m_shop->messages.texts().isEmpty());
+        QVERIFY(!w.isVisible());
+        QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat"));
+    }
+
+    void finestraCompleta()
+    {
+        m_shop->messages.answer(Messages::Answer::No);
+        frmElabora w(stato(), m_imp, m_shop->messages);
+        w.elaborazione().CartellaSet = setDiProva();
+        w.exec();
+        QCOMPARE(w.esito(), Elaborazione::Esito::Completata);
+        QCOMPARE(w.barElaborazione->value(), w.barElaborazione->maximum());
+        QCOMPARE(w.barElaborazione->maximum(), 4);
+        QVERIFY(QFile::exists(m_cartella + "/vtftp.dat"));
+    }
+};
+
+QTEST_MAIN(TestElabora)
+#include "test_elabora.moc"
