@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+int benchBuild(int argc, char **argv);
 int benchCatalogue(int argc, char **argv);
 int benchOpen(int argc, char **argv);
+int benchPictures(int argc, char **argv);
 
 namespace {
 struct Comando {
@@ -12,8 +14,10 @@ struct Comando {
     int (*esegui)(int argc, char **argv);
 };
 const Comando comandi[] = {
+    {"build", benchBuild},
     {"catalogue", benchCatalogue},
     {"open", benchOpen},
+    {"pictures", benchPictures},
 };
 } // namespace
 
