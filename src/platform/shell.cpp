@@ -5,8 +5,19 @@
 #include <QFileInfo>
 #include <QUrl>
 
+namespace {
+Shell::Picker testPicker;
+}
+
+void Shell::setPicker(Picker picker)
+{
+    testPicker = std::move(picker);
+}
+
 QString Shell::scegliCartella(QWidget *owner, const QString &titolo, const QString &iniziale)
 {
+    if (testPicker)
+        return testPicker(titolo, iniziale);
     return QFileDialog::getExistingDirectory(owner, titolo, iniziale, QFileDialog::ShowDirsOnly);
 }
 

@@ -1,0 +1,38 @@
+#include "avvio.h"
+
+#include "messages.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+Avvio::Avvio(Messages &messages) : m_messages(messages), m_negozio(messages)
+{
+    m_negozio.setRiavvio([this] {
+        if (m_finestra) {
+            m_finestra->hide();
+            m_finestra->deleteLater();
+        }
+        m_riavvioInCorso = true;
+        QTimer::singleShot(0, [this] { mostraMain(); });
+    });
+}
+
+void Avvio::mostraMain()
+{
+    m_riavvioInCorso = false;
+    m_finestra = new frmMain(m_negozio);
+    m_finestra->setAttribute(Qt::WA_DeleteOnClose);
+    if (auto *box = dynamic_cast<BoxMessages *>(&m_messages))
+        box->setOwner(m_finestra);
+    QPointer<frmMain> self = m_finestra;
+    const int result = m_finestra->carica();
+    if (!self || m_riavvioInCorso)
+        return;
+    if (result == Negozio::NonAperto) {
+        self->deleteLater();
+        m_finito = true;
+        QCoreApplication::quit();  // no window is left
+        return;
+    }
+    self->show();
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Start-up and restart of the main window: shows a fresh frmMain and runs
+// its load; a restart (another shop chosen) replaces the window once the old
+// window's own code has finished running, never while it runs.
+#include "frmmain.h"
+#include "negozio.h"
+
+#include <QPointer>
+
+class Messages;
+
+class Avvio {
+public:
+    explicit Avvio(Messages &messages);
+    // Shows a fresh main window and runs its load. When no shop could be
+    // opened the window goes and `finito` is set.
+    void mostraMain();
+    frmMain *finestra() const { return m_finestra; }
+    Negozio &negozio() { return m_negozio; }
+    bool finito() const { return m_finito; }
+
+private:
+    Messages &m_messages;
+    Negozio m_negozio;
+    QPointer<frmMain> m_finestra;
+    bool m_riavvioInCorso = false;
+    bool m_finito = false;
+};
