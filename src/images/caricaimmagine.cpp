@@ -1,0 +1,397 @@
+#include "caricaimmagine.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+#include <cstdio>
+#include <jpeglib.h>
+#include <jerror.h>
+#include <new>
+
+bool PixelBGR::riserva(int w, int h)
+{
+    data.reset();
+    width = height = 0;
+    if (w <= 0 || h <= 0)
+        return false;
+    data.reset(new (std::nothrow) uint8_t[size_t(w) * size_t(h) * 3]);
+    if (!data)
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+namespace {
+
+QString nome(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+QString messaggioTroppoGrande(const QString &path, qint64 w, qint64 h)
+{
+    return QStringLiteral("L'immagine '%1' è troppo grande (%2 × %3 pixel): si accettano al massimo %4 pixel "
+                          "per lato e 120 milioni di pixel in tutto.")
+        .arg(nome(path))
+        .arg(w)
+        .arg(h)
+        .arg(CaricaImmagine::LatoMassimo);
+}
+
+QString messaggioDanneggiato(const QString &path, const QString &dettaglio)
+{
+    QString m = QStringLiteral("Il file '%1' è incompleto o danneggiato e non si può usare come immagine.").arg(nome(path));
+    if (!dettaglio.isEmpty())
+        m += QStringLiteral(" (") + dettaglio + u')';
+    return m;
+}
+
+QString messaggioMemoria(const QString &path, qint64 w, qint64 h)
+{
+    return QStringLiteral("Memoria insufficiente per leggere l'immagine '%1' (%2 × %3 pixel).")
+        .arg(nome(path))
+        .arg(w)
+        .arg(h);
+}
+
+bool dentroLimiti(qint64 w, qint64 h)
+{
+    return w > 0 && h > 0 && w <= CaricaImmagine::LatoMassimo && h <= CaricaImmagine::LatoMassimo
+           && w * h <= CaricaImmagine::PixelMassimi;
+}
+
+void imposta(QString *errore, const QString &testo)
+{
+    if (errore)
+        *errore = testo;
+}
+
+// The file's bytes: mapped when possible.
+class Contenuto {
+public:
+    bool apri(const QString &path, QString *errore)
+    {
+        m_file.setFileName(path);
+        if (!QFileInfo(path).isFile() || !m_file.open(QIODevice::ReadOnly)) {
+            imposta(errore, QStringLiteral("Il file '%1' non esiste o non si può leggere.").arg(nome(path)));
+            return false;
+        }
+        m_size = m_file.size();
+        if (m_size == 0) {
+            imposta(errore, QStringLiteral("Il file '%1' è vuoto: non contiene un'immagine.").arg(nome(path)));
+            return false;
+        }
+        m_data = m_file.map(0, m_size);
+        if (!m_data) {
+            m_copy = m_file.readAll();
+            m_data = reinterpret_cast<uchar *>(m_copy.data());
+            m_size = m_copy.size();
+        }
+        return m_data != nullptr && m_size > 0;
+    }
+    const uchar *data() const { return m_data; }
+    qint64 size() const { return m_size; }
+
+private:
+    QFile m_file;
+    QByteArray m_copy;
+    uchar *m_data = nullptr;
+    qint64 m_size = 0;
+};
+
+QByteArray formatoDa(const uchar *p, qint64 n)
+{
+    if (n >= 3 && p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF)
+        return "jpeg";
+    if (n >= 8 && std::memcmp(p, "\x89PNG\r\n\x1a\n", 8) == 0)
+        return "png";
+    if (n >= 6 && (std::memcmp(p, "GIF87a", 6) == 0 || std::memcmp(p, "GIF89a", 6) == 0))
+        return "gif";
+    if (n >= 2 && p[0] == 'B' && p[1] == 'M')
+        return "bmp";
+    return {};
+}
+
+QString messaggioNonImmagine(const QString &path)
+{
+    return QStringLiteral("Il file '%1' non è un'immagine BMP, JPEG, GIF o PNG.").arg(nome(path));
+}
+
+// --- JPEG through libjpeg-turbo ----------------------------------------
+
+struct ErroreLettura {
+    jpeg_error_mgr mgr;
+    std::jmp_buf salto;
+    char testo[JMSG_LENGTH_MAX];
+    bool troncato;
+};
+
+void esciLettura(j_common_ptr c)
+{
+    auto *e = reinterpret_cast<ErroreLettura *>(c->err);
+    (*c->err->format_message)(c, e->testo);
+    std::longjmp(e->salto, 1);
+}
+
+// Warnings: a file that ends too early or whose data stops in the middle is
+// refused; harmless oddities (extra bytes between markers) are let through.
+void avvisoLettura(j_common_ptr c, int livello)
+{
+    if (livello >= 0)
+        return;
+    const int code = c->err->msg_code;
+    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC) {
+        auto *e = reinterpret_cast<ErroreLettura *>(c->err);
+        e->troncato = true;
+        (*c->err->format_message)(c, e->testo);
+        std::longjmp(e->salto, 1);
+    }
+}
+
+// Holds the decompressor and every buffer of one decoding, so that a jump
+// out of the library (its way of failing) loses nothing: the jump lands in
+// a function that holds only this object, and the bodies that allocate are
+// never inlined into it.
+struct Decompressore {
+    jpeg_decompress_struct c{};
+    ErroreLettura err{};
+    std::unique_ptr<uint8_t[]> riga;
+    QString errore;  // a failure found outside the library
+    Decompressore()
+    {
+        c.err = jpeg_std_error(&err.mgr);
+        err.mgr.error_exit = esciLettura;
+        err.mgr.emit_message = avvisoLettura;
+        jpeg_create_decompress(&c);
+    }
+    ~Decompressore() { jpeg_destroy_decompress(&c); }
+};
+
+[[gnu::noinline]] void leggiIntestazione(Decompressore &d, const Contenuto &file)
+{
+    jpeg_mem_src(&d.c, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&d.c, TRUE);
+}
+
+bool infoJpeg(const QString &path, const Contenuto &file, InfoImmagine &info, QString *errore)
+{
+    Decompressore d;
+    if (setjmp(d.err.salto)) {
+        imposta(errore, messaggioDanneggiato(path, QString::fromLocal8Bit(d.err.testo)));
+        return false;
+    }
+    leggiIntestazione(d, file);
+    info.width = int(d.c.image_width);
+    info.height = int(d.c.image_height);
+    info.formato = "jpeg";
+    return true;
+}
+
+// Adobe's CMYK JPEG files store the inks inverted.
+void daCmyk(const uint8_t *in, uint8_t *out, int n, bool invertito)
+{
+    for (int i = 0; i < n; ++i, in += 4, out += 3) {
+        int cc = in[0], m = in[1], y = in[2], k = in[3];
+        if (!invertito) {
+            cc = 255 - cc;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        out[0] = uint8_t(y * k / 255);
+        out[1] = uint8_t(m * k / 255);
+        out[2] = uint8_t(cc * k / 255);
+    }
+}
+
+[[gnu::noinline]] bool corpoJpeg(Decompressore &d, const QString &path, const Contenuto &file, PixelBGR &out,
+                                 QSize minimo, QSize ritaglio)
+{
+    jpeg_decompress_struct &c = d.c;
+    leggiIntestazione(d, file);
+    if (!dentroLimiti(c.image_width, c.image_height)) {
+        d.errore = messaggioTroppoGrande(path, c.image_width, c.image_height);
+        return false;
+    }
+    if (minimo.isValid()) {
+        for (unsigned m = 1; m <= 8; ++m) {
+            c.scale_num = m;
+            c.scale_denom = 8;
+            jpeg_calc_output_dimensions(&c);
+            if (c.output_width >= unsigned(minimo.width()) && c.output_height >= unsigned(minimo.height()))
+                break;
+        }
+    }
+    const bool cmyk = c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK;
+    c.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    jpeg_start_decompress(&c);
+
+    int keepW = int(c.output_width), keepH = int(c.output_height);
+    if (ritaglio.isValid()) {
+        keepW = std::min(keepW, std::max(1, ritaglio.width()));
+        keepH = std::min(keepH, std::max(1, ritaglio.height()));
+        if (unsigned(keepW) < c.output_width) {
+            JDIMENSION xoff = 0, w = JDIMENSION(keepW);
+            jpeg_crop_scanline(&c, &xoff, &w);  // widens to a whole block
+        }
+    }
+    if (!out.riserva(keepW, keepH)) {
+        d.errore = messaggioMemoria(path, c.image_width, c.image_height);
+        return false;  // the decompressor is destroyed without finishing
+    }
+    const int componenti = cmyk ? 4 : 3;
+    const bool diretto = !cmyk && int(c.output_width) == keepW;
+    if (!diretto) {
+        d.riga.reset(new (std::nothrow) uint8_t[size_t(c.output_width) * componenti]);
+        if (!d.riga) {
+            d.errore = messaggioMemoria(path, c.image_width, c.image_height);
+            return false;
+        }
+    }
+    while (int(c.output_scanline) < keepH) {
+        const int y = int(c.output_scanline);
+        JSAMPROW r = diretto ? out.row(y) : d.riga.get();
+        if (jpeg_read_scanlines(&c, &r, 1) != 1)
+            continue;
+        if (cmyk)
+            daCmyk(d.riga.get(), out.row(y), keepW, c.saw_Adobe_marker);
+        else if (!diretto)
+            std::copy_n(d.riga.get(), size_t(keepW) * 3, out.row(y));
+    }
+    if (c.output_scanline < c.output_height)
+        jpeg_skip_scanlines(&c, c.output_height - c.output_scanline);  // still read and checked
+    jpeg_finish_decompress(&c);
+    return true;
+}
+
+bool decodificaJpeg(const QString &path, const Contenuto &file, PixelBGR &out, QString *errore, QSize minimo,
+                    QSize ritaglio)
+{
+    Decompressore d;
+    if (setjmp(d.err.salto)) {
+        out.data.reset();
+        out.width = out.height = 0;
+        imposta(errore, messaggioDanneggiato(path, QString::fromLocal8Bit(d.err.testo)));
+        return false;
+    }
+    if (corpoJpeg(d, path, file, out, minimo, ritaglio))
+        return true;
+    out.data.reset();
+    out.width = out.height = 0;
+    imposta(errore, d.errore);
+    return false;
+}
+
+// --- BMP, GIF and PNG through Qt -----------------------------------------
+
+bool infoQt(const QString &path, const QByteArray &fmt, InfoImmagine &info, QString *errore)
+{
+    QImageReader r(path, fmt);
+    const QSize s = r.size();
+    if (!s.isValid()) {
+        imposta(errore, messaggioDanneggiato(path, r.errorString()));
+        return false;
+    }
+    info.width = s.width();
+    info.height = s.height();
+    info.formato = fmt;
+    return true;
+}
+
+bool decodificaQt(const QString &path, const QByteArray &fmt, PixelBGR &out, QString *errore, QSize ritaglio)
+{
+    QImageReader r(path, fmt);
+    const QSize s = r.size();
+    if (!s.isValid()) {
+        imposta(errore, messaggioDanneggiato(path, r.errorString()));
+        return false;
+    }
+    if (!dentroLimiti(s.width(), s.height())) {
+        imposta(errore, messaggioTroppoGrande(path, s.width(), s.height()));
+        return false;
+    }
+    r.setAllocationLimit(1024);  // MiB; the pixel limit keeps well below
+    QImage img = r.read();
+    if (img.isNull()) {
+        imposta(errore, messaggioDanneggiato(path, r.errorString()));
+        return false;
+    }
+    if (ritaglio.isValid() && (ritaglio.width() < img.width() || ritaglio.height() < img.height()))
+        img = img.copy(0, 0, std::min(img.width(), ritaglio.width()), std::min(img.height(), ritaglio.height()));
+    const bool alpha = img.hasAlphaChannel();
+    img = img.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (img.isNull() || !out.riserva(img.width(), img.height())) {
+        imposta(errore, messaggioMemoria(path, s.width(), s.height()));
+        return false;
+    }
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb *in = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        uint8_t *o = out.row(y);
+        for (int x = 0; x < img.width(); ++x, o += 3) {
+            const QRgb p = in[x];
+            int b = qBlue(p), g = qGreen(p), rr = qRed(p);
+            if (alpha) {
+                // On white, as on a page.
+                const int a = qAlpha(p), bianco = 255 * (255 - a);
+                b = (b * a + bianco + 127) / 255;
+                g = (g * a + bianco + 127) / 255;
+                rr = (rr * a + bianco + 127) / 255;
+            }
+            o[0] = uint8_t(b);
+            o[1] = uint8_t(g);
+            o[2] = uint8_t(rr);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+QByteArray CaricaImmagine::formato(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = f.read(8);
+    return formatoDa(reinterpret_cast<const uchar *>(head.constData()), head.size());
+}
+
+bool CaricaImmagine::informazioni(const QString &path, InfoImmagine &info, QString *errore)
+{
+    Contenuto file;
+    if (!file.apri(path, errore))
+        return false;
+    const QByteArray fmt = formatoDa(file.data(), file.size());
+    if (fmt.isEmpty()) {
+        imposta(errore, messaggioNonImmagine(path));
+        return false;
+    }
+    const bool ok = fmt == "jpeg" ? infoJpeg(path, file, info, errore) : infoQt(path, fmt, info, errore);
+    if (ok && !dentroLimiti(info.width, info.height)) {
+        imposta(errore, messaggioTroppoGrande(path, info.width, info.height));
+        return false;
+    }
+    return ok;
+}
+
+bool CaricaImmagine::decodifica(const QString &path, PixelBGR &out, QString *errore, QSize minimo, QSize ritaglio)
+{
+    out = PixelBGR{};
+    Contenuto file;
+    if (!file.apri(path, errore))
+        return false;
+    const QByteArray fmt = formatoDa(file.data(), file.size());
+    if (fmt.isEmpty()) {
+        imposta(errore, messaggioNonImmagine(path));
+        return false;
+    }
+    if (fmt == "jpeg")
+        return decodificaJpeg(path, file, out, errore, minimo, ritaglio);
+    return decodificaQt(path, fmt, out, errore, ritaglio);
+}

@@ -1,0 +1,105 @@
+#include "filesicuro.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::function<bool()> &guastoPerTest()
+{
+    static std::function<bool()> f;
+    return f;
+}
+
+EsitoScrittura fallito(int codice, const QString &cosa)
+{
+    return {false, codice, cosa + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(codice))};
+}
+
+bool scriviTutto(int fd, const QByteArray &data)
+{
+    const char *p = data.constData();
+    qint64 left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+}  // namespace
+
+void impostaGuastoScritturaPerTest(std::function<bool()> prova)
+{
+    guastoPerTest() = std::move(prova);
+}
+
+EsitoScrittura sostituisciFile(const QString &path, const QByteArray &data)
+{
+    const QByteArray target = QFile::encodeName(path);
+    struct stat old {};
+    const bool existed = ::stat(target.constData(), &old) == 0;
+    if (existed && !S_ISREG(old.st_mode))
+        return fallito(EISDIR, QStringLiteral("'%1' non è un file").arg(path));
+
+    // A hidden temporary name next to the target, so that the rename stays
+    // within one file system and the site builder never lists it.
+    const QFileInfo fi(path);
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = QFile::encodeName(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".")
+                                 + QString::number(QRandomGenerator::global()->generate(), 36)
+                                 + QStringLiteral(".tmp"));
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return fallito(errno, QStringLiteral("impossibile creare un file in '%1'").arg(fi.absolutePath()));
+    }
+    if (fd < 0)
+        return fallito(EEXIST, QStringLiteral("impossibile creare un file temporaneo in '%1'").arg(fi.absolutePath()));
+
+    auto abbandona = [&](int codice, const QString &cosa) {
+        ::close(fd);
+        ::unlink(temp.constData());
+        return fallito(codice, cosa);
+    };
+    if (!scriviTutto(fd, data))
+        return abbandona(errno, QStringLiteral("scrittura di '%1' non riuscita").arg(path));
+    if (existed) {
+        // The old file's attributes; the modification time stays the new one.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only the owner's group may be kept without privileges.
+        }
+        if (::fchmod(fd, old.st_mode & 07777) != 0)
+            return abbandona(errno, QStringLiteral("impossibile impostare gli attributi di '%1'").arg(path));
+    }
+    if (::fsync(fd) != 0)
+        return abbandona(errno, QStringLiteral("scrittura di '%1' non riuscita").arg(path));
+    if (::close(fd) != 0) {
+        const int e = errno;
+        ::unlink(temp.constData());
+        return fallito(e, QStringLiteral("scrittura di '%1' non riuscita").arg(path));
+    }
+    if (guastoPerTest() && !guastoPerTest()()) {
+        ::unlink(temp.constData());
+        return fallito(EIO, QStringLiteral("scrittura di '%1' non riuscita").arg(path));
+    }
+    if (::rename(temp.constData(), target.constData()) != 0) {
+        const int e = errno;
+        ::unlink(temp.constData());
+        return fallito(e, QStringLiteral("impossibile sostituire '%1'").arg(path));
+    }
+    return {true, 0, {}};
+}

@@ -1,0 +1,84 @@
+#pragma once
+// frmImmagine, "Vetrasto - Scelta immagine": the picture chooser's window.
+// It holds the widgets and forwards every event to SceltaImmagine, which
+// keeps the state; the caller presets txtParametri, runs it modally and
+// reads the tag and imgImmagine's size.
+#include "immaginicatalogo.h"
+#include "sceltaimmagine.h"
+
+#include <QDialog>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QTabBar;
+class QToolButton;
+
+class frmImmagine : public QDialog {
+    Q_OBJECT
+public:
+    frmImmagine(const QString &cartellaNegozio, Messages &messages, std::function<void(const QString &)> aiuto = {},
+                QWidget *parent = nullptr);
+
+    SceltaImmagine &logica() { return m_logica; }
+    // The result: "" cancelled, else the file name in the work folder.
+    QString tag() const { return m_tag; }
+
+    // Controls, named as the Part names them (objectName too).
+    QTabBar *tabSelezione;
+    QWidget *picSelezione[2];
+    QComboBox *Unita;
+    QListWidget *Cartella;
+    QListWidget *File;
+    QLabel *lblPercorso;
+    QToolButton *cmdDesktop;
+    QCheckBox *chkAdatta;
+    QLineEdit *txtMax[2];
+    QListWidget *Sito;
+    QWidget *picImmagine;
+    QWidget *picSalva;
+    QLabel *imgImmagine;
+    QLabel *lblMessaggio;  // why a picture cannot be shown
+    QLabel *lblImmagine;
+    QPushButton *cmdOK, *cmdAnnulla, *cmdHelp;
+    QLineEdit *txtParametri;
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void riempiUnita();
+    void mostraCartella();
+    void riempiSito();
+    void mostraAnteprima();
+    void mostraScheda();
+    void onOK();
+    void onLimite(int i);
+
+    SceltaImmagine m_logica;
+    std::function<void(const QString &)> m_aiuto;
+    QString m_tag;
+    bool m_inLimite = false;
+};
+
+// ImpostaImmagine's chooser in the program: the dialog, shown modally.
+class DialogoSceltaImmagine : public SceltaImmagineModale {
+public:
+    DialogoSceltaImmagine(QWidget *owner, const QString &cartellaNegozio, Messages &messages,
+                          std::function<void(const QString &)> aiuto = {})
+        : m_owner(owner), m_negozio(cartellaNegozio), m_messages(messages), m_aiuto(std::move(aiuto))
+    {
+    }
+    RisultatoScelta scegli(const QString &nomeAttuale) override;
+
+private:
+    QWidget *m_owner;
+    QString m_negozio;
+    Messages &m_messages;
+    std::function<void(const QString &)> m_aiuto;
+};
