@@ -87,7 +87,7 @@ bool Elaborazione::unisci(const QString &modello, const QString &uscita, bool ri
 void Elaborazione::leggiStato()
 {
     int celle = CInt(Val(m_imp.cboVetrina));
-    CelleVetrina = celle < 1 ? 3 : (celle > 10 ? 10 : celle);
+    ColonneVetrina = celle < 1 ? 3 : (celle > 10 ? 10 : celle);
     FattoreNegozio = 1;
     if (const auto s = NumeroDaTesto(m_imp.txtScontoNegozio); s && *s >= 0 && *s <= 100)
         FattoreNegozio = float((100 - *s) / 100);
@@ -150,6 +150,9 @@ Elaborazione::Esito Elaborazione::MakePages()
     // Phase 1: the build state.
     annulla = false;
     RepartiFatti = 0;
+    ElencoVetrina = QStringLiteral("<BR>");
+    CelleVetrina = QStringList{QString()};
+    NumeroCelle = 0;
     leggiStato();
 
     // Phase 2: the output folders must take a file.

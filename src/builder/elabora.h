@@ -57,12 +57,20 @@ public:
     float FattoreNegozio = 1;
     bool CodiceInCarrello = false;
     bool IvaCompresa = false;
-    int CelleVetrina = 3;
+    int ColonneVetrina = 3;  // showcase cells per row
     int LivelliAperti = 1;
     bool PercorsoReparti = false;
     int MaxArticoli = 32000;
     QString FilePagina, URLPagina;
     QString ElencoReparto;
+    int NumeroArticolo = 0;  // the article's number within its department
+    // The showcase, grown over the whole build by the article rows and read
+    // once by the home page: the index of the showcase articles, and one cell
+    // per showcase article in CelleVetrina[1..NumeroCelle] (element 0 stays
+    // empty).
+    QString ElencoVetrina = QStringLiteral("<BR>");
+    QStringList CelleVetrina{QString()};
+    int NumeroCelle = 0;
     std::array<QString, 5> Colori;
     std::unique_ptr<Navigazione> TuttiReparti;
     int RepartiFatti = 0;
