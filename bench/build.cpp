@@ -4,9 +4,8 @@
 // shop's own set). Without SHOP it makes a synthetic shop of 2,000
 // departments and 20,000 articles with a small template set.
 #include "catalogschema.h"
-#include "datiprincipali.h"
+#include "finestrabench.h"
 #include "elabora.h"
-#include "finestraprincipale.h"
 #include "impostazioni.h"
 #include "messages.h"
 #include "negozio.h"
@@ -21,27 +20,6 @@
 #include <cstdio>
 
 namespace {
-
-class FinestraBuild : public FinestraPrincipale {
-public:
-    explicit FinestraBuild(Negozio &n) : m_dati(n.state, *this) { n.setFinestra(this); }
-    DatiPrincipali &dati() override { return m_dati; }
-    void setCaption(const QString &) override {}
-    void AggiornaTotaleArticoli() override {}
-    void CaricaModelli() override {}
-    bool ScegliTemplate() override { return false; }
-    void AbilitaComando(const QString &, bool) override {}
-    QString SfogliaCartelle(const QString &, const QString &) override { return {}; }
-    bool MostraAiuto(const QString &) override { return false; }
-    void MostraScheda() override {}
-    void selezionaScheda(const QString &) override {}
-    void MostraImmagineArticolo(int) override {}
-    void MostraImmagineReparto(int) override {}
-    void MostraImmagineNegozio(int) override {}
-
-private:
-    DatiPrincipali m_dati;
-};
 
 void scrivi(const QString &path, const QByteArray &data)
 {
@@ -116,7 +94,7 @@ int benchBuild(int argc, char **argv)
 
     ScriptedMessages messages;
     Negozio negozio(messages);
-    FinestraBuild finestra(negozio);
+    FinestraBench finestra(negozio);
     negozio.state.PercorsoNegozio = shop;
     QElapsedTimer apertura;
     apertura.start();

@@ -4,8 +4,7 @@
 // the slowest of several runs of each operation.
 #include "catalogo.h"
 #include "catalogschema.h"
-#include "datiprincipali.h"
-#include "finestraprincipale.h"
+#include "finestrabench.h"
 #include "messages.h"
 #include "negozio.h"
 #include "programfolder.h"
@@ -20,29 +19,6 @@
 #include <vector>
 
 namespace {
-
-// The main window without widgets.
-class FinestraBench : public FinestraPrincipale {
-public:
-    explicit FinestraBench(Negozio &n) : m_dati(n.state, *this) { n.setFinestra(this); }
-    ~FinestraBench() override { m_dati.chiudi(); }
-    DatiPrincipali &dati() override { return m_dati; }
-    void setCaption(const QString &) override {}
-    void AggiornaTotaleArticoli() override {}
-    void CaricaModelli() override {}
-    bool ScegliTemplate() override { return false; }
-    void AbilitaComando(const QString &, bool) override {}
-    QString SfogliaCartelle(const QString &, const QString &) override { return {}; }
-    bool MostraAiuto(const QString &) override { return false; }
-    void MostraScheda() override {}
-    void selezionaScheda(const QString &) override {}
-    void MostraImmagineArticolo(int) override {}
-    void MostraImmagineReparto(int) override {}
-    void MostraImmagineNegozio(int) override {}
-
-private:
-    DatiPrincipali m_dati;
-};
 
 void riempi(const QString &folder, int reparti, int articoli)
 {

@@ -2,8 +2,7 @@
 // (upgrade, exclusive open, data sources, department tree). Without SHOP it
 // makes a synthetic shop of 50,000 articles in 2,000 departments.
 #include "catalogschema.h"
-#include "datiprincipali.h"
-#include "finestraprincipale.h"
+#include "finestrabench.h"
 #include "messages.h"
 #include "negozio.h"
 #include "programfolder.h"
@@ -15,27 +14,6 @@
 #include <cstdio>
 
 namespace {
-
-class FinestraBench : public FinestraPrincipale {
-public:
-    explicit FinestraBench(Negozio &n) : m_dati(n.state, *this) { n.setFinestra(this); }
-    DatiPrincipali &dati() override { return m_dati; }
-    void setCaption(const QString &) override {}
-    void AggiornaTotaleArticoli() override {}
-    void CaricaModelli() override {}
-    bool ScegliTemplate() override { return false; }
-    void AbilitaComando(const QString &, bool) override {}
-    QString SfogliaCartelle(const QString &, const QString &) override { return {}; }
-    bool MostraAiuto(const QString &) override { return false; }
-    void MostraScheda() override {}
-    void selezionaScheda(const QString &) override {}
-    void MostraImmagineArticolo(int) override {}
-    void MostraImmagineReparto(int) override {}
-    void MostraImmagineNegozio(int) override {}
-
-private:
-    DatiPrincipali m_dati;
-};
 
 // 200 top-level departments with 9 sub-departments each, 25 articles each,
 // with the sort order shuffled so the upgrade has real work to do.
