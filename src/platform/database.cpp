@@ -279,7 +279,7 @@ void Database::close()
     m_tables.clear();
 }
 
-int Database::execute(const QString &sql, const QVariantList &params)
+QSqlQuery Database::run(const QString &sql, const QVariantList &params) const
 {
     QSqlQuery q(connection());
     q.setForwardOnly(true);
@@ -289,19 +289,17 @@ int Database::execute(const QString &sql, const QVariantList &params)
         q.bindValue(i, params[i]);
     if (!q.exec())
         fail(q.lastError(), QString());
-    return q.numRowsAffected();
+    return q;
+}
+
+int Database::execute(const QString &sql, const QVariantList &params)
+{
+    return run(sql, params).numRowsAffected();
 }
 
 QVariant Database::scalar(const QString &sql, const QVariantList &params)
 {
-    QSqlQuery q(connection());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        fail(q.lastError(), QString());
-    for (int i = 0; i < params.size(); ++i)
-        q.bindValue(i, params[i]);
-    if (!q.exec())
-        fail(q.lastError(), QString());
+    QSqlQuery q = run(sql, params);
     if (!q.next())
         return {};
     QVariant v = q.value(0);

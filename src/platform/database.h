@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -79,6 +80,9 @@ public:
     int execute(const QString &sql, const QVariantList &params = {});
     // First column of the first row, or an invalid QVariant.
     QVariant scalar(const QString &sql, const QVariantList &params = {});
+    // A statement with bound parameters, executed, positioned before its
+    // first row.
+    QSqlQuery run(const QString &sql, const QVariantList &params = {}) const;
 
     // Transactions; nested ones are savepoints.
     void beginTrans();

@@ -172,14 +172,7 @@ void Recordset::load()
         auto f = from.match(m_sql);
         sql = QStringLiteral("SELECT \"%1\".rowid AS %2, * FROM").arg(set->table, rowidAlias) + m_sql.mid(f.capturedEnd());
     }
-    QSqlQuery q(m_db->connection());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        m_db->fail(q.lastError(), QString());
-    for (int i = 0; i < m_params.size(); ++i)
-        q.bindValue(i, m_params[i]);
-    if (!q.exec())
-        m_db->fail(q.lastError(), QString());
+    QSqlQuery q = m_db->run(sql, m_params);
     const QSqlRecord rec = q.record();
     const int first = set->table.isEmpty() ? 0 : 1;
     for (int i = first; i < rec.count(); ++i) {
