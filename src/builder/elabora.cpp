@@ -70,7 +70,6 @@ bool Elaborazione::fermati()
     return annulla;
 }
 
-void Elaborazione::ScriviArticoli(const Reparto &, const Recordset &, Recordset &, int) {}
 void Elaborazione::CampiNegozio(Recordset &) {}
 bool Elaborazione::MakeHome() { return true; }
 bool Elaborazione::MakePagineTemplate() { return true; }
@@ -153,6 +152,7 @@ Elaborazione::Esito Elaborazione::MakePages()
     ElencoVetrina = QStringLiteral("<BR>");
     CelleVetrina = QStringList{QString()};
     NumeroCelle = 0;
+    m_repartoPrezzi.clear();
     leggiStato();
 
     // Phase 2: the output folders must take a file.
@@ -283,7 +283,6 @@ Elaborazione::Passo Elaborazione::reparto(const Reparto &r)
 
     if (nArticoli > 0)
         articoli.moveFirst();
-    int numero = 0;
     for (int p = 1; p <= nPagine; ++p) {
         if (fermati())
             return Passo::Annulla;
@@ -314,9 +313,9 @@ Elaborazione::Passo Elaborazione::reparto(const Reparto &r)
                     m_lavoro->rollback();
                     return Passo::Annulla;
                 }
-                ++numero;
+                // Articles are numbered from 1 on every page.
                 riga.addNew();
-                ScriviArticoli(r, articoli, riga, numero);
+                ScriviArticoli(r, articoli, riga, a + 1);
                 riga.update();
                 articoli.moveNext();
             }

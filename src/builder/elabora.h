@@ -104,6 +104,9 @@ protected:
     ListaUpload m_upload;
     QFile m_ricerca;
     DatabasePtr m_lavoro;
+    // VAT and discount of the department whose articles are being written.
+    QString m_repartoPrezzi;
+    QVariant m_ivaReparto, m_scontoReparto;
 
 private:
     enum class Passo { Avanti, Annulla, Errore };

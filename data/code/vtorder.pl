@@ -1,0 +1,358 @@
+#!<<1-perl_path>>
+# Vetrasto - script d'ordine del negozio.
+# Riceve il modulo d'ordine, lo controlla (nulla di quanto arriva dal browser
+# e' preso per buono: quantita', prezzi e totali sono ricalcolati qui con le
+# tabelle di spedizione e IVA del negozio), spedisce l'ordine al negozio e la
+# conferma al cliente con il programma di posta del server, e porta il
+# cliente alla pagina di ringraziamento del metodo di pagamento scelto.
+# Usa solo i moduli di base di Perl.
+use strict;
+use warnings;
+use Encode qw(decode encode);
+use POSIX qw(strftime);
+
+# ---- impostazioni del negozio, scritte dal programma ----
+# Ogni valore sta in un documento "here" non interpolato, cosi' che virgolette,
+# dollari, chiocciole e barre rovesciate del testo non tocchino lo script.
+sub valore { my $t = shift; $t =~ s/\r//g; $t =~ s/\n\z//; return decode('UTF-8', $t); }
+
+my $NEGOZIO = valore(<<'__VT_FINE_NEGOZIO_Q7Z__');
+<<1-negozio>>
+__VT_FINE_NEGOZIO_Q7Z__
+my $EMAIL_NEGOZIO = valore(<<'__VT_FINE_EMAIL_Q7Z__');
+<<1-email_ordini>>
+__VT_FINE_EMAIL_Q7Z__
+my $FIRMA = valore(<<'__VT_FINE_FIRMA_Q7Z__');
+<<1-firma>>
+__VT_FINE_FIRMA_Q7Z__
+my $SENDMAIL = valore(<<'__VT_FINE_SENDMAIL_Q7Z__');
+<<1-perl_sendmail>>
+__VT_FINE_SENDMAIL_Q7Z__
+my $URL_NEGOZIO = valore(<<'__VT_FINE_URL_Q7Z__');
+<<1-perl_shopURL>>
+__VT_FINE_URL_Q7Z__
+my $PAESI = valore(<<'__VT_FINE_PAESI_Q7Z__');
+<<1-paesi>>
+__VT_FINE_PAESI_Q7Z__
+my $PAGAMENTI = valore(<<'__VT_FINE_PAGAMENTI_Q7Z__');
+<<1-pagamento>>
+__VT_FINE_PAGAMENTI_Q7Z__
+my $TABELLE = valore(<<'__VT_FINE_TABELLE_Q7Z__');
+<<1-java_importi>>
+<<1-java_permessi>>
+<<1-java_importi_peso>>
+<<1-java_valuta>>
+__VT_FINE_TABELLE_Q7Z__
+my $TIPOPESO = valore(<<'__VT_FINE_TIPOPESO_Q7Z__');
+<<1-java_tipopeso>>
+__VT_FINE_TIPOPESO_Q7Z__
+my $MINIMO = valore(<<'__VT_FINE_MINIMO_Q7Z__');
+<<1-java_minimo>>
+__VT_FINE_MINIMO_Q7Z__
+my $IVACOMPRESA = valore(<<'__VT_FINE_IVACOMPRESA_Q7Z__');
+<<1-java_ivacompresa>>
+__VT_FINE_IVACOMPRESA_Q7Z__
+
+binmode(STDOUT, ':raw');
+
+# ---- tabelle ----
+
+my %ARRAY;     # nome -> [16 voci]
+my %VAR;       # nome -> testo
+while ($TABELLE =~ /(\w+)\s*=\s*new\s+Array\(([^)]*)\)/g) {
+    my ($n, $v) = ($1, $2);
+    $ARRAY{$n} = [map { s/\s//gr } split(/,/, $v)];
+}
+while ($TABELLE =~ /var\s+(\w+)\s*=\s*(?:'([^']*)'|"([^"]*)"|\s*(-?\d+))\s*;/g) {
+    $VAR{$1} = defined $2 ? $2 : defined $3 ? $3 : $4;
+}
+my $SPOK = $VAR{SpOk} // '';
+my $IVAOK = $VAR{IvaOk} // '';
+my $VALUTA = $VAR{valuta} // '';
+my $SEPMIGL = $VAR{sepmigl} // '.';
+my $SEPDEC = $VAR{sepdec} // ',';
+my $DECIMALI = !defined $VAR{PutDec} || $VAR{PutDec} ne '0';
+
+sub testo_html {
+    my $t = shift;
+    $t =~ s/<[^>]*>//g;
+    $t =~ s/&nbsp;/ /g; $t =~ s/&lt;/</g; $t =~ s/&gt;/>/g; $t =~ s/&quot;/"/g; $t =~ s/&amp;/&/g;
+    $t =~ s/^\s+|\s+$//g;
+    return $t;
+}
+
+# Paesi: nome -> zona, dall'elenco delle pagine.
+my %ZONA;
+while ($PAESI =~ /<option\b[^>]*?value\s*=\s*"(\d)"[^>]*>(.*?)<\/option>/gis) {
+    $ZONA{testo_html($2)} = $1;
+}
+# Metodi di pagamento attivi, nell'ordine dell'elenco (1, 2, ...).
+my @METODI;
+while ($PAGAMENTI =~ /<option\b[^>]*>(.*?)<\/option>/gis) {
+    push @METODI, testo_html($1);
+}
+
+# ---- importi in centesimi interi ----
+
+sub cent {
+    my $s = shift // '';
+    $s =~ s/\s//g;
+    return undef unless $s =~ /^(-?)(\d*)(?:\.(\d*))?$/ && ($2 ne '' || ($3 // '') ne '');
+    my ($segno, $int, $dec) = ($1, $2 || 0, ($3 // '') . '000');
+    my $c = $int * 100 + substr($dec, 0, 2) + (substr($dec, 2, 1) >= 5 ? 1 : 0);
+    return $segno ? -$c : $c;
+}
+
+sub voce {
+    my ($nome, $e) = @_;
+    my $a = $ARRAY{$nome} or return 0;
+    return $a->[$e] // 0;
+}
+
+sub formatta {
+    my $c = shift;
+    my $neg = $c < 0;
+    $c = -$c if $neg;
+    my $int = $DECIMALI ? int($c / 100) : int(($c + 50) / 100);
+    my $s = "$int";
+    1 while $s =~ s/^(\d+)(\d{3})/$1\x{1}$2/;
+    $s =~ s/\x{1}/$SEPMIGL/g;
+    $s .= $SEPDEC . sprintf('%02d', $c % 100) if $DECIMALI;
+    return $VALUTA . ($neg ? '-' : '') . $s;
+}
+
+sub decimale {
+    my $c = shift;
+    my $neg = $c < 0;
+    $c = -$c if $neg;
+    return ($neg ? '-' : '') . int($c / 100) . '.' . sprintf('%02d', $c % 100);
+}
+
+sub spedizione {
+    my ($zona, $metodo, $merce, $peso) = @_;
+    my $e = ($metodo - 1) * 4 + ($zona - 1);
+    if ($TIPOPESO eq '1') {
+        for my $b (1 .. 9) {
+            my $limite = voce("imppeso$b", $e);
+            $limite = 0 unless $limite =~ /^-?\d*\.?\d+$/;
+            return cent(voce("impspp$b", $e)) // 0 if $limite > 0 && $peso <= $limite;
+        }
+        return cent(voce('impspp10', $e)) // 0;
+    }
+    return cent(voce('impspese1', $e)) // 0 if $merce <= (cent(voce('impord1', $e)) // 0);
+    return cent(voce('impspese2', $e)) // 0 if $merce <= (cent(voce('impord2', $e)) // 0);
+    return cent(voce('impspese3', $e)) // 0;
+}
+
+# ---- richiesta ----
+
+sub pagina_errore {
+    my @errori = @_;
+    my $t = '';
+    $t .= '<li>' . html($_) . "</li>\n" for @errori;
+    my $home = html($URL_NEGOZIO . '/ordine.htm');
+    my $titolo = html("Ordine non inviato - $NEGOZIO");
+    print "Status: 400 Bad Request\r\nContent-Type: text/html; charset=utf-8\r\n\r\n";
+    print encode('UTF-8', "<!DOCTYPE html>\n<html lang=\"it\"><head><meta charset=\"utf-8\">"
+        . "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+        . '<ti' . "tle>$titolo</ti" . "tle></head>\n<body style=\"font-family: sans-serif; max-width: 40rem; margin: 2rem auto; padding: 0 1rem\">\n"
+        . "<h1>L'ordine non &egrave; stato inviato</h1>\n<ul>\n$t</ul>\n"
+        . "<p><a href=\"$home\">Torna al carrello</a></p>\n</body></html>\n");
+    exit 0;
+}
+
+sub html {
+    my $t = shift // '';
+    $t =~ s/&/&amp;/g; $t =~ s/</&lt;/g; $t =~ s/>/&gt;/g; $t =~ s/"/&quot;/g; $t =~ s/'/&#39;/g;
+    return $t;
+}
+
+sub leggi_modulo {
+    my $metodo = $ENV{REQUEST_METHOD} // '';
+    pagina_errore("La richiesta deve essere inviata dal modulo d'ordine.") unless $metodo eq 'POST';
+    my $lunghezza = $ENV{CONTENT_LENGTH} // 0;
+    pagina_errore("Richiesta non valida.") unless $lunghezza =~ /^\d+$/;
+    pagina_errore("L'ordine e' troppo grande.") if $lunghezza > 200_000;
+    my $dati = '';
+    binmode STDIN;
+    while (length($dati) < $lunghezza) {
+        my $letti = read(STDIN, $dati, $lunghezza - length($dati), length($dati));
+        last unless $letti;
+    }
+    my %f;
+    for my $coppia (split /[&;]/, $dati) {
+        my ($k, $v) = split /=/, $coppia, 2;
+        next unless defined $k;
+        for ($k, $v) {
+            $_ //= '';
+            tr/+/ /;
+            s/%([0-9A-Fa-f]{2})/chr(hex($1))/ge;
+        }
+        $v = decode('UTF-8', $v, Encode::FB_DEFAULT);
+        $k = decode('UTF-8', $k, Encode::FB_DEFAULT);
+        $f{$k} = $v unless exists $f{$k};
+    }
+    return %f;
+}
+
+# Una riga di intestazione o un campo di una riga: niente a capo ne' caratteri
+# di controllo, lunghezza limitata.
+sub riga {
+    my ($t, $max) = @_;
+    $t //= '';
+    $t =~ s/[\x00-\x1f\x7f]+/ /g;
+    $t =~ s/^\s+|\s+$//g;
+    return length($t) > $max ? substr($t, 0, $max) : $t;
+}
+
+sub testo_libero {
+    my ($t, $max) = @_;
+    $t //= '';
+    $t =~ s/\r\n?/\n/g;
+    $t =~ s/[\x00-\x08\x0b-\x1f\x7f]//g;
+    return length($t) > $max ? substr($t, 0, $max) : $t;
+}
+
+my %F = leggi_modulo();
+my @errori;
+
+my %cliente;
+for my $c (['nome', 'Nome', 60, 1], ['cognome', 'Cognome', 60, 1], ['azienda', 'Azienda', 80, 0],
+           ['codicefiscale', 'Codice fiscale o partita IVA', 20, 0], ['indirizzo', 'Indirizzo', 120, 1],
+           ['cap', 'CAP', 10, 1], ['citta', 'Citta\'', 60, 1], ['provincia', 'Provincia', 30, 0],
+           ['telefono', 'Telefono', 30, 1], ['email', 'E-mail', 120, 1]) {
+    my ($campo, $etichetta, $max, $obbligatorio) = @$c;
+    $cliente{$campo} = riga($F{$campo}, $max);
+    push @errori, "Il campo \"$etichetta\" e' obbligatorio." if $obbligatorio && $cliente{$campo} eq '';
+}
+$cliente{note} = testo_libero($F{note}, 2000);
+my $email = $cliente{email};
+push @errori, "L'indirizzo e-mail non e' valido."
+    if $email ne '' && $email !~ /^[A-Za-z0-9.!#\$%&'*+\/=?^_`{|}~-]+\@[A-Za-z0-9](?:[A-Za-z0-9-]{0,62}[A-Za-z0-9])?(?:\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,62}[A-Za-z0-9])?)+$/;
+push @errori, "Occorre accettare le condizioni di vendita e l'informativa sulla privacy." unless ($F{accetto} // '') eq 'si';
+
+my $paese = riga($F{paese}, 80);
+my $zona = $ZONA{$paese};
+push @errori, "Il paese di spedizione non e' tra quelli serviti." unless defined $zona;
+my $pag = riga($F{Pagamento}, 80);
+my ($metodo) = grep { $METODI[$_ - 1] eq $pag } 1 .. @METODI;
+push @errori, "La modalita' di pagamento non e' valida." unless defined $metodo;
+if (defined $zona && defined $metodo) {
+    push @errori, "La modalita' di pagamento scelta non e' disponibile per il paese di spedizione."
+        unless substr($SPOK, ($metodo - 1) * 4 + ($zona - 1), 1) eq '1';
+}
+
+my $n = $F{n_articoli} // '';
+my @righe;
+if ($n !~ /^\d{1,3}$/ || $n < 1 || $n > 200) {
+    push @errori, "Il carrello e' vuoto.";
+} else {
+    for my $i (1 .. $n) {
+        my $art = riga($F{"articolo_$i"}, 250);
+        my $var = riga($F{"varianti_$i"}, 250);
+        my $q = $F{"qt_$i"} // '';
+        my $p = $F{"prezzo_$i"} // '';
+        my $a = $F{"iva_$i"} // '';
+        my $w = $F{"peso_$i"} // '';
+        unless ($art ne '' && $q =~ /^\d{1,4}$/ && $q >= 1 && $p =~ /^\d{1,9}(\.\d{1,2})?$/
+                && $a =~ /^(0|\d?\.\d{1,7})$/ && $a < 1 && $w =~ /^-?\d{0,7}(\.\d{1,7})?$/) {
+            push @errori, "La riga $i del carrello non e' valida.";
+            next;
+        }
+        push @righe, { articolo => $art, varianti => $var, qt => $q + 0, prezzo => cent($p),
+                       aliquota => int($a * 1_000_000 + 0.5), peso => ($w eq '' ? 0 : $w + 0) };
+    }
+}
+pagina_errore(@errori) if @errori;
+
+# ---- totali, ricalcolati qui ----
+my ($merce, $peso, $iva_micro) = (0, 0, 0);
+for my $r (@righe) {
+    my $importo = $r->{prezzo} * $r->{qt};
+    $r->{importo} = $importo;
+    $merce += $importo;
+    $peso += $r->{peso} * $r->{qt};
+    $iva_micro += $importo * $r->{aliquota};
+}
+my $iva = 0;
+if ($IVACOMPRESA ne '1' && substr($IVAOK, $zona - 1, 1) eq '1') {
+    $iva = int($iva_micro / 1_000_000 + 0.5);
+    $iva = int($iva / 100 + 0.5) * 100 unless $DECIMALI;
+}
+my $sped = spedizione($zona, $metodo, $merce, $peso);
+my $totale = $merce + $sped + $iva;
+my $minimo = cent($MINIMO) // 0;
+pagina_errore("L'importo minimo dell'ordine e' " . formatta($minimo) . ".") if $merce < $minimo;
+
+my $ordine = strftime('%Y%m%d-%H%M%S', localtime) . '-' . sprintf('%05d', $$ % 100000);
+my $data = strftime('%d/%m/%Y %H:%M', localtime);
+
+# ---- testo dell'ordine ----
+my $testo = "Ordine n. $ordine del $data\n\n";
+$testo .= "ARTICOLI\n";
+for my $r (@righe) {
+    $testo .= "- $r->{articolo}" . ($r->{varianti} ne '' ? " ($r->{varianti})" : '') . "\n";
+    $testo .= "  quantita' $r->{qt} x " . formatta($r->{prezzo}) . " = " . formatta($r->{importo}) . "\n";
+}
+$testo .= "\nTotale merce: " . formatta($merce) . "\n";
+$testo .= "Spese di spedizione: " . formatta($sped) . "\n";
+$testo .= "IVA: " . formatta($iva) . ($IVACOMPRESA eq '1' ? " (inclusa nei prezzi)" : '') . "\n";
+$testo .= "TOTALE ORDINE: " . formatta($totale) . "\n\n";
+$testo .= "Pagamento: $METODI[$metodo - 1]\nSpedizione in: $paese\n\n";
+$testo .= "CLIENTE\n$cliente{nome} $cliente{cognome}\n";
+$testo .= "$cliente{azienda}\n" if $cliente{azienda} ne '';
+$testo .= "Codice fiscale / P. IVA: $cliente{codicefiscale}\n" if $cliente{codicefiscale} ne '';
+$testo .= "$cliente{indirizzo}\n$cliente{cap} $cliente{citta}" . ($cliente{provincia} ne '' ? " ($cliente{provincia})" : '') . "\n$paese\n";
+$testo .= "Telefono: $cliente{telefono}\nE-mail: $cliente{email}\n";
+$testo .= "\nNote:\n$cliente{note}\n" if $cliente{note} =~ /\S/;
+
+my $controllo = '';
+my $dal_browser = cent($F{totale} // '');
+if (!defined $dal_browser || $dal_browser != $totale) {
+    $controllo = "ATTENZIONE: il totale mostrato al cliente (" . (defined $dal_browser ? formatta($dal_browser) : 'non indicato')
+        . ") non corrisponde a quello ricalcolato. Verificare i prezzi degli articoli prima di evadere l'ordine.\n\n";
+}
+
+# ---- posta ----
+sub intestazione {
+    my ($nome, $valore) = @_;
+    $valore = riga($valore, 400);
+    $valore = encode('MIME-Header', $valore) if $valore =~ /[^\x20-\x7e]/;
+    $valore =~ s/\r//g;
+    $valore =~ s/\n+(?![ \t])/ /g;
+    return "$nome: $valore\n";
+}
+
+sub indirizzo_ok { my $a = shift // ''; return $a =~ /^[^\s<>()",;:\\\@]+\@[^\s<>()",;:\\\@]+$/; }
+
+sub spedisci {
+    my ($a, $da, $rispondi, $oggetto, $corpo) = @_;
+    return 0 unless indirizzo_ok($a);
+    my @comando = split ' ', $SENDMAIL;
+    return 0 unless @comando && -x $comando[0];
+    push @comando, '-oi', '-t';
+    my $mail;
+    open($mail, '|-', @comando) or return 0;
+    binmode $mail;
+    print $mail intestazione('To', $a);
+    print $mail intestazione('From', $da);
+    print $mail intestazione('Reply-To', $rispondi) if indirizzo_ok($rispondi);
+    print $mail intestazione('Subject', $oggetto);
+    print $mail "MIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: 8bit\n\n";
+    print $mail encode('UTF-8', $corpo);
+    return close($mail);
+}
+
+my $da_negozio = indirizzo_ok($EMAIL_NEGOZIO) ? $EMAIL_NEGOZIO : '';
+my $ok1 = spedisci($EMAIL_NEGOZIO, $email, $email, "Ordine n. $ordine - $NEGOZIO",
+                   $controllo . "Nuovo ordine ricevuto dal sito.\n\n" . $testo);
+my $ok2 = spedisci($email, $da_negozio || $email, $da_negozio, "Conferma d'ordine n. $ordine - $NEGOZIO",
+                   "Gentile $cliente{nome} $cliente{cognome},\ngrazie per il suo ordine. Ecco il riepilogo:\n\n"
+                   . $testo . "\n" . $FIRMA . "\n");
+pagina_errore("Non e' stato possibile spedire l'ordine: si prega di riprovare piu' tardi o di contattare il negozio.")
+    unless $ok1;
+
+# ---- pagina di ringraziamento del metodo scelto ----
+my $dest = "$URL_NEGOZIO/thankyou$metodo.htm?ordine=$ordine&totale=" . decimale($totale);
+print "Status: 303 See Other\r\nLocation: $dest\r\nContent-Type: text/html; charset=utf-8\r\n\r\n";
+print '<p><a href="' . html($dest) . '">Continua</a></p>' . "\n";

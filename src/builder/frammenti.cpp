@@ -1,0 +1,198 @@
+#include "frammenti.h"
+
+#include "formato.h"
+#include "make.h"
+#include "numeri.h"
+#include "recordset.h"
+
+#include <QImageReader>
+
+Currency FattoreSconto::applica(Currency importo) const
+{
+    return unitario() ? importo : MoltiplicaFrazione(importo, num, den);
+}
+
+FattoreSconto FattoreSconto::daPercentuale(Currency percentuale)
+{
+    constexpr qint64 cento = 100 * Currency::Scale;
+    return {cento - percentuale.raw, cento};
+}
+
+FattoreSconto FattoreSconto::per(const FattoreSconto &altro) const
+{
+    if (unitario())
+        return altro;
+    if (altro.unitario())
+        return *this;
+    // Two percentages of at most four decimals each: the product of the
+    // numerators stays far inside 64 bits.
+    return {num * altro.num, den * altro.den};
+}
+
+Currency ImportoIva(Currency prezzo, Currency aliquotaPercento)
+{
+    return MoltiplicaFrazione(prezzo, aliquotaPercento.raw, 100 * Currency::Scale);
+}
+
+QString StringaScript(const QString &testo)
+{
+    QString r = CodificaCaratteri(testo);
+    r.replace(u'\r', QLatin1String("\\r"));
+    r.replace(u'\n', QLatin1String("\\n"));
+    r.replace(QChar(0x2028), QLatin1String("\\u2028"));
+    r.replace(QChar(0x2029), QLatin1String("\\u2029"));
+    return r;
+}
+
+QString ValoreAttributo(const QString &testo)
+{
+    QString r;
+    r.reserve(testo.size() + 8);
+    for (QChar c : testo) {
+        switch (c.unicode()) {
+        case u'&': r += QLatin1String("&amp;"); break;
+        case u'"': r += QLatin1String("&quot;"); break;
+        case u'<': r += QLatin1String("&lt;"); break;
+        case u'>': r += QLatin1String("&gt;"); break;
+        default: r += c;
+        }
+    }
+    return r;
+}
+
+QString CampoCSV(const QString &testo)
+{
+    if (!testo.contains(u',') && !testo.contains(u'"') && !testo.contains(u'\r') && !testo.contains(u'\n'))
+        return testo;
+    QString r = testo;
+    r.replace(u'"', QLatin1String("\"\""));
+    return u'"' + r + u'"';
+}
+
+QString CartArticolo(const QString &sCodice, const QString &sTitolo)
+{
+    QString nome = TogliTag(sTitolo);
+    if (!sCodice.isEmpty())
+        nome = TogliTag(sCodice) + u' ' + nome;
+    return StringaScript(nome);
+}
+
+QString CampoRicerca(const QString &sTesto)
+{
+    static const QString ammessi = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789àèéìòù");
+    const QString s = TogliTag(sTesto).trimmed().toLower();
+    QString chiave;
+    bool dopoSpazio = false;
+    for (QChar c : s) {
+        if (c.isSpace()) {
+            if (!dopoSpazio)
+                chiave += QLatin1String("##");
+            dopoSpazio = true;
+        } else if (ammessi.contains(c)) {
+            chiave += c;
+            dopoSpazio = false;
+        }
+    }
+    chiave = u'#' + chiave + u'#';
+    return chiave == QLatin1String("##") ? QString() : chiave;
+}
+
+namespace {
+
+// A number field as Str writes it, without the leading blank; Null is 0.
+QString numeroInvariante(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return QStringLiteral("0");
+    const int t = v.userType();
+    if (t == qMetaTypeId<Currency>())
+        return Str(v.value<Currency>()).trimmed();
+    if (t == QMetaType::Float)
+        return Str(v.toFloat()).trimmed();
+    if (t == QMetaType::Int || t == QMetaType::LongLong || t == QMetaType::Short || t == QMetaType::UInt)
+        return Str(v.toLongLong()).trimmed();
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    return ok ? Str(d).trimmed() : QStringLiteral("0");
+}
+
+} // namespace
+
+QString CreaOpzione(const DatabasePtr &db, const ShopState &stato, qint32 numero, int Contatore, int Tipo,
+                    const FattoreSconto &scontorep, Currency ivarep, bool ivacomp)
+{
+    if (numero == 1)
+        return {};
+    Recordset set(db, QStringLiteral("SELECT * FROM opzioni WHERE ID=?"), {numero});
+    if (set.eof())
+        return {};  // a set that no longer exists makes no empty list
+
+    const QString nomeSelect = QStringLiteral("op") + Format(Tipo, QStringLiteral("0")) +
+                               Format(Contatore, QStringLiteral("####0"));
+    QString lista = QStringLiteral("<select size=\"1\" name=\"") + nomeSelect + QStringLiteral("\">");
+
+    const QString nome = set.text(QStringLiteral("nome"));
+    const int note = nome.contains(QLatin1String("|*2")) ? 2 : (nome.contains(QLatin1String("|*1")) ? 1 : 0);
+    const QVariant sel = set.value(QStringLiteral("selezionato"));
+    const int selezionato = sel.isNull() ? -1 : sel.toInt();
+    const QString pattern = QStringLiteral("###,###,###,###,##") +
+                            (stato.FormatoDecimali1.isEmpty() ? QStringLiteral("0") : stato.FormatoDecimali1);
+
+    for (int i = 1; i <= 15; ++i) {
+        const QString n = QString::number(i);
+        QString testo = MettiVirgolette(set.text(QStringLiteral("opzione") + n).trimmed());
+        if (testo.isEmpty())
+            continue;  // no variant, even in the preselected slot
+        Currency prezzo = scontorep.applica(CCur(set.value(QStringLiteral("prezzo") + n)));
+        const Currency iva = ImportoIva(prezzo, ivarep);
+        if (ivacomp)
+            prezzo = prezzo + iva;
+        const QString peso = numeroInvariante(set.value(QStringLiteral("peso") + n));
+
+        const bool scelto = selezionato == i - 1;
+        if (scelto)
+            testo += QLatin1String(" *");
+        lista += QStringLiteral("<option ") + (scelto ? QStringLiteral("selected ") : QString()) +
+                 QStringLiteral("value=\"") +
+                 ValoreAttributo(FormatoImporto(prezzo, stato) + u'=' + peso + u'#' + testo) +
+                 QStringLiteral("\">") + testo;
+        if (prezzo.raw != 0 && note != 1) {
+            if (prezzo.raw < 0)
+                lista += note == 2 ? QStringLiteral(" ( meno ") : QStringLiteral(" ( - ");
+            else
+                lista += note == 2 ? QStringLiteral(" ( piu' ") : QStringLiteral(" ( + ");
+            lista += stato.PrefissoValuta1 +
+                     ConvertiSeparatori(Format(prezzo.raw < 0 ? -prezzo : prezzo, pattern), stato) +
+                     QStringLiteral(" )");
+        }
+        lista += QStringLiteral("</option>");
+    }
+    return lista + QStringLiteral("</select>");
+}
+
+QString CreaNomeOpzione(const DatabasePtr &db, qint32 numero)
+{
+    if (numero == 1)
+        return {};
+    Recordset set(db, QStringLiteral("SELECT nome FROM opzioni WHERE ID=?"), {numero});
+    if (set.eof())
+        return {};
+    const QString nome = set.text(QStringLiteral("nome"));
+    const int barra = nome.indexOf(u'|');
+    return barra < 0 ? nome : nome.left(barra);
+}
+
+QString CreaTagImg(const QString &cartellaSet, const QString &nImm)
+{
+    const QString src = ValoreAttributo(nImm);
+    const QString file = Make::trovaFile(cartellaSet + u'/' + nImm);
+    if (!file.isEmpty()) {
+        QImageReader lettore(file);
+        const QSize s = lettore.size();
+        if (s.width() > 0 && s.height() > 0)
+            return QStringLiteral("<img src=\"") + src + QStringLiteral("\" height=\"") +
+                   Format(s.height(), QStringLiteral("###0")) + QStringLiteral("\" width=\"") +
+                   Format(s.width(), QStringLiteral("###0")) + QStringLiteral("\">");
+    }
+    return QStringLiteral("<img src=\"") + src + QStringLiteral("\">");
+}

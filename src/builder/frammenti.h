@@ -1,0 +1,59 @@
+#pragma once
+// The fragments the article rows hand to the shop's page scripts: the
+// article's name as the cart shows it, the search key of its search row, the
+// drop-down list of one variant set with its caption, and the picture tag of
+// a badge of the template set. Also the escapes these fragments need for the
+// place they land: a JavaScript string, an HTML attribute value, a CSV field.
+#include "currency.h"
+#include "database.h"
+#include "shopstate.h"
+
+#include <QString>
+
+// A discount factor as an exact fraction num / den (1 / 1: no discount),
+// so that discounted money is computed without rounding on the way.
+struct FattoreSconto {
+    qint64 num = 1;
+    qint64 den = 1;
+
+    bool unitario() const { return num == den; }
+    // The amount times the factor, rounded half to even to four decimals.
+    Currency applica(Currency importo) const;
+    // The factor of a discount in percent (10 -> 90 / 100) combined with
+    // another factor.
+    static FattoreSconto daPercentuale(Currency percentuale);
+    FattoreSconto per(const FattoreSconto &altro) const;
+};
+
+// The VAT amount of a price at a rate given in percent (20 = 20 %),
+// exact, rounded half to even to four decimals.
+Currency ImportoIva(Currency prezzo, Currency aliquotaPercento);
+
+// The text escaped for a JavaScript string between single quotes:
+// CodificaCaratteri's escapes, and line breaks as \r and \n.
+QString StringaScript(const QString &testo);
+// The text escaped for an HTML attribute value between double quotes.
+QString ValoreAttributo(const QString &testo);
+// One field of a comma-separated row: quoted, with doubled quotes, when it
+// holds a comma, a quote or a line break; as it is otherwise.
+QString CampoCSV(const QString &testo);
+
+// The article's name in the cart: the code (when given), a blank and the
+// title, without tags, escaped for a script string.
+QString CartArticolo(const QString &sCodice, const QString &sTitolo);
+// The search key of a text: every word lower-cased, stripped of
+// punctuation, between its own pair of "#" marks; "" for no word.
+QString CampoRicerca(const QString &sTesto);
+
+// The select of variant set `numero` for slot `Tipo` of the article
+// numbered `Contatore` on its page, its options priced with the discount
+// factor and the VAT rate (in percent, added when `ivacomp`); "" for set 1
+// and for a set that does not exist.
+QString CreaOpzione(const DatabasePtr &db, const ShopState &stato, qint32 numero, int Contatore, int Tipo,
+                    const FattoreSconto &scontorep, Currency ivarep, bool ivacomp);
+// The name of variant set `numero` as customers see it; "" for set 1.
+QString CreaNomeOpzione(const DatabasePtr &db, qint32 numero);
+
+// The picture tag of a picture of the template set (a badge), with its real
+// size when the file can be measured, else with its source alone.
+QString CreaTagImg(const QString &cartellaSet, const QString &nImm);
