@@ -70,10 +70,6 @@ bool Elaborazione::fermati()
     return annulla;
 }
 
-void Elaborazione::CampiNegozio(Recordset &) {}
-bool Elaborazione::MakeHome() { return true; }
-bool Elaborazione::MakePagineTemplate() { return true; }
-bool Elaborazione::MakeScript() { return true; }
 
 bool Elaborazione::unisci(const QString &modello, const QString &uscita, bool ripeti)
 {
@@ -154,6 +150,7 @@ Elaborazione::Esito Elaborazione::MakePages()
     NumeroCelle = 0;
     m_repartoPrezzi.clear();
     leggiStato();
+    m_tabelle.azzera();
 
     // Phase 2: the output folders must take a file.
     if (!controllaCartelle())

@@ -13,6 +13,7 @@
 #include "impostazioni.h"
 #include "navigazione.h"
 #include "risorse.h"
+#include "tabelle.h"
 #include "shopstate.h"
 
 #include <QElapsedTimer>
@@ -91,6 +92,10 @@ protected:
     virtual bool MakeHome();
     virtual bool MakePagineTemplate();
     virtual bool MakeScript();
+    // Inside the set's pages: the payment result pages from paymsg.htm and
+    // the thank-you pages from thankyou.htm; false when a merge failed.
+    bool MakePagamentoEsito();
+    bool MakeRingraziamenti();
 
     // Lets the window system run (at most every few tens of milliseconds)
     // and tells whether the build is to stop.
@@ -107,6 +112,8 @@ protected:
     // VAT and discount of the department whose articles are being written.
     QString m_repartoPrezzi;
     QVariant m_ivaReparto, m_scontoReparto;
+    // The shipping tables of the page scripts, computed once per build.
+    TabelleScript m_tabelle;
 
 private:
     enum class Passo { Avanti, Annulla, Errore };

@@ -222,9 +222,16 @@ QString MettiVirgolette(const QString &Testo)
 
 QString MakePerl(const QString &Titolo)
 {
-    QString r = Titolo;
-    r.replace(u'@', QLatin1String("[###]"));
-    return r.replace(QLatin1String("[###]"), QLatin1String("\\@"));
+    // Inside a Perl string in double quotes a backslash, a double quote, "$"
+    // and "@" are special: each gets a backslash before it.
+    QString r;
+    r.reserve(Titolo.size() + 4);
+    for (QChar c : Titolo) {
+        if (c == u'\\' || c == u'"' || c == u'$' || c == u'@')
+            r += u'\\';
+        r += c;
+    }
+    return r;
 }
 
 QString HTMLColor(qint32 codicecolore)

@@ -41,7 +41,8 @@ QString TogliTag(const QString &testo);
 QString CodificaCaratteri(const QString &testo);
 // Every "|" becomes a double quote.
 QString MettiVirgolette(const QString &Testo);
-// Every "@" becomes "\@".
+// The text escaped for a Perl string in double quotes: a backslash goes
+// before every backslash, double quote, "$" and "@".
 QString MakePerl(const QString &Titolo);
 // A colour value (red in the low byte) as "#RRGGBB".
 QString HTMLColor(qint32 codicecolore);

@@ -161,10 +161,14 @@ private slots:
         // The upload list, in the order of production, closed by "#".
         const QString lista = QString::fromUtf8(leggi(m_cartella + "/vtftp.dat"));
         QStringList attesi{m_cartella + "/source.mdb", e.fileRicerca()};
-        for (const char *f : {"cat001.htm", "cat001_p2.htm", "cat001_p3.htm", "cat002.htm", "cat003.htm", "Extra.HTM",
-                              "menu.js", "style.css", "rep.jpg"})
+        for (const char *f : {"cat001.htm", "cat001_p2.htm", "cat001_p3.htm", "cat002.htm", "cat003.htm", "rotto.htm",
+                              "thankyou1.htm", "thankyou2.htm", "cart.js"})
             attesi << pagine() + '/' + f;
-        QCOMPARE(lista, '#' + attesi.join('#') + '#');
+        attesi << stato().CartellaScript + "/vtorder" + e.IDnegozio + ".pl";
+        for (const char *f : {"Extra.HTM", "menu.js", "style.css", "rep.jpg"})
+            attesi << pagine() + '/' + f;
+        QCOMPARE(lista.split(u'#', Qt::SkipEmptyParts), attesi);
+        QVERIFY(lista.startsWith(u'#') && lista.endsWith(u'#'));
         QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat.tmp"));
         QCOMPARE(leggi(e.fileRicerca()), QByteArray("pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n"));
     }

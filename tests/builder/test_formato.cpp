@@ -232,7 +232,9 @@ void TestFormato::virgoletteEPerl_data()
     QTest::addColumn<QString>("perl");
     QTest::newRow("attributo") << "<a href=|x.htm|>" << "<a href=\"x.htm\">" << "<a href=|x.htm|>";
     QTest::newRow("due chiocciole") << "a@b.it, c@d.it" << "a@b.it, c@d.it" << "a\\@b.it, c\\@d.it";
-    QTest::newRow("segnaposto gia presente") << "x[###]y" << "x[###]y" << "x\\@y";
+    QTest::newRow("segnaposto resta") << "x[###]y" << "x[###]y" << "x[###]y";
+    QTest::newRow("speciali del perl") << "Da \"Mario\" $5 \\ @casa" << "Da \"Mario\" $5 \\ @casa"
+                                       << "Da \\\"Mario\\\" \\$5 \\\\ \\@casa";
     QTest::newRow("vuoto") << "" << "" << "";
 }
 

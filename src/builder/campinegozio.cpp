@@ -1,0 +1,110 @@
+// The shop-wide fields of a page row: the shop's texts, the shipping and
+// payment tables of the page scripts, the script URLs, the e-mail and server
+// settings, the search settings, the cart call, the site code, the logos,
+// the meta texts and the template set's colours. Every department page and
+// the home page carry the same values.
+#include "campinegozio.h"
+#include "elabora.h"
+
+#include "formato.h"
+#include "numeri.h"
+#include "recordset.h"
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+} // namespace
+
+QString AttributoHTML(const QString &testo)
+{
+    QString r;
+    r.reserve(testo.size());
+    for (QChar c : testo) {
+        switch (c.unicode()) {
+        case u'&': r += QLatin1String("&amp;"); break;
+        case u'"': r += QLatin1String("&quot;"); break;
+        case u'<': r += QLatin1String("&lt;"); break;
+        case u'>': r += QLatin1String("&gt;"); break;
+        default: r += c;
+        }
+    }
+    return r;
+}
+
+QString TagLogo(const QString &nome, qint64 larghezza, qint64 altezza)
+{
+    if (nome.isEmpty())
+        return {};
+    return QStringLiteral("<img border=\"0\" src=\"") + AttributoHTML(nome) + QStringLiteral("\" width=\"") +
+           Format(larghezza, QStringLiteral("#####")) + QStringLiteral("\" height=\"") +
+           Format(altezza, QStringLiteral("#####")) + QStringLiteral("\">");
+}
+
+void Elaborazione::CampiNegozio(Recordset &pagina)
+{
+    const Impostazioni &imp = m_imp;
+    auto metti = [&pagina](const char *campo, const QString &valore) {
+        pagina.setValue(QLatin1String(campo), valore);
+    };
+    static const char *const testi[] = {"home1", "home2", "condizioni", "recesso", "datipers", "testo1", "testo2"};
+    for (int i = 0; i < 7; ++i)
+        metti(testi[i], TestoHTML(imp.txtTesti[size_t(i)]));
+
+    metti("paesi", TabelleScript::MakePaesi(m_stato.dbCatalogo));
+    metti("pagamento", TabelleScript::MakePagamenti(m_stato.dbCatalogo));
+    metti("java_zona", QString::number(TabelleScript::MakeTipoSel(m_stato.dbCatalogo)));
+    QString v1, v2, v3;
+    m_tabelle.MakeImporti(m_stato.dbCatalogo, m_stato, v1, v2, v3);
+    metti("java_importi", v1);
+    metti("java_permessi", v2);
+    metti("java_iva", v3);
+    m_tabelle.MakeImportiPeso(m_stato.dbCatalogo, m_stato, v1, v2);
+    metti("java_importi_peso", v1);
+    metti("java_tipopeso", v2);
+
+    metti("java_minimo", Str(imp.minimo));
+    metti("CGIsearch", imp.txtCGIsearch);
+    metti("CGIordine", imp.txtCGIOrdine);
+    metti("email", imp.txtEmail);
+    // The FTP account never reaches a generated page.
+    metti("username", QString());
+    metti("password", QString());
+    metti("negozio", imp.txtTitolo);
+    metti("java_valuta", TabelleScript::JavaValuta(m_stato));
+    metti("email_ordini", imp.txtEmailOrdini);
+    metti("perl_path", imp.cboPerl);
+    metti("java_ivacompresa", IvaCompresa ? QStringLiteral("1") : QStringLiteral("0"));
+    metti("merchantid", imp.txtMID);
+    const QString url = URLNegozio(imp);
+    metti("urlback", url + QStringLiteral("/payerr.htm"));
+    metti("urldone", url + QStringLiteral("/payok.htm"));
+    metti("foldercgi", imp.txtFolderCGI.trimmed());
+    metti("perl_sendmail", imp.cboSendmail);
+    metti("perl_shopURL", url);
+    metti("perl_shopname", MakePerl(imp.txtTitolo));
+    metti("perl_email", MakePerl(imp.txtEmailOrdini));
+    metti("valuta", m_stato.PrefissoValuta1);
+    metti("perl_mailend", MakePerl(imp.txtFirma));
+    metti("firma", imp.txtFirma);
+    metti("java_search", QStringLiteral("return SubmitSearchForm(1)"));
+    metti("java_daticliente", QStringLiteral("CaricaDati()"));
+    metti("java_ANDORsearch", imp.txtRicerca == QLatin1String("1") ? QStringLiteral("any") : QStringLiteral("all"));
+    metti("java_sepsearch", imp.chkRicerca == 1 ? QStringLiteral("var sleft = \"#\"; var sright = \"#\";")
+                                                : QStringLiteral("var sleft = \",#.*\"; var sright = \"\";"));
+    metti("java_carrello", QStringLiteral("<script language=\"JavaScript\">") + crlf + QStringLiteral("<!--") + crlf +
+                               QStringLiteral("MostraCarrello();") + crlf + QStringLiteral("//-->") + crlf +
+                               QStringLiteral("</script>"));
+    metti("IDnegozio", IDnegozio);
+    metti("ric_pagina", QStringLiteral("$arg1"));
+    metti("ric_codice", QStringLiteral("$arg2"));
+    metti("ric_titolo", QStringLiteral("$arg3"));
+    metti("ric_sottotitolo", QStringLiteral("$arg4"));
+    metti("ric_foto", QStringLiteral("$arg5"));
+    metti("logo1", TagLogo(imp.lblLogo[0], imp.imgX[0], imp.imgY[0]));
+    metti("logo2", TagLogo(imp.lblLogo[1], imp.imgX[1], imp.imgY[1]));
+    metti("meta_keywords", imp.txtKeywords[0]);
+    metti("meta_description", imp.txtKeywords[1]);
+    for (int i = 0; i < 4; ++i)
+        pagina.setValue(QStringLiteral("colore%1").arg(i), Colori[size_t(i)]);
+}

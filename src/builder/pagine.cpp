@@ -1,0 +1,150 @@
+// The template set's other pages, merged with the home page row: the home
+// page and every page that is not a department model, the payment result
+// pages payok/payerr, one thank-you page per active payment method with its
+// gateway's server files; then the search results page and the scripts of
+// the program's code folder, with the site code in the order and search
+// scripts' names.
+#include "elabora.h"
+
+#include "campinegozio.h"
+#include "formato.h"
+#include "make.h"
+#include "messages.h"
+#include "programfolder.h"
+#include "recordset.h"
+#include "ringraziamento.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// The files of a folder that match a pattern, by name. Names are compared
+// with their letter case, as the resource copy compares them, so a page the
+// set names "Extra.HTM" is a resource and not merged.
+QStringList elenca(const QString &cartella, const QString &modello)
+{
+    return QDir(cartella).entryList({modello}, QDir::Files | QDir::CaseSensitive, QDir::Name);
+}
+
+const QString chiusuraPagamento =
+    QStringLiteral("<p align=\"center\"><a href=\"index.htm\">Torna all'ingresso del negozio</font></font></a></p>");
+
+} // namespace
+
+bool Elaborazione::MakePagineTemplate()
+{
+    for (const QString &nome : elenca(CartellaSet, QStringLiteral("*.*htm*"))) {
+        if (fermati())
+            return false;
+        if (nome == QLatin1String("thankyou.htm")) {
+            if (!MakeRingraziamenti())
+                return false;
+        } else if (nome == QLatin1String("paymsg.htm")) {
+            if (!MakePagamentoEsito())
+                return false;
+        } else if (!(nome.startsWith(QLatin1String("modello")) && nome.endsWith(QLatin1String(".htm")))) {
+            if (!unisci(CartellaSet + u'/' + nome, m_stato.CartellaPagine + u'/' + nome, false))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool Elaborazione::MakePagamentoEsito()
+{
+    const QString modello = CartellaSet + QStringLiteral("/paymsg.htm");
+    const QString ok =
+        QStringLiteral("<p align=\"center\"><font face=\"Arial, Helvetica\" size=\"2\"><b>Ordine completato</b>"
+                       "<p align=\"center\">") +
+        QStringLiteral("<font size=\"2\">Tutti i dati necessari per evadere l'ordine sono stati ricevuti, e il "
+                       "pagamento è stato autorizzato dalla banca.</p>") +
+        chiusuraPagamento;
+    const QString errore =
+        QStringLiteral("<p align=\"center\"><font face=\"Arial, Helvetica\" size=\"2\"><b>Pagamento non "
+                       "effettuato</b><p align=\"center\">") +
+        QStringLiteral("<font size=\"2\">Il pagamento non è stato autorizzato dalla banca: l'ordine non sarà evaso, "
+                       "e non verrà addebitato alcun importo sulla carta di credito.</p>") +
+        chiusuraPagamento;
+    m_lavoro->execute(QStringLiteral("UPDATE categoria SET paymsg=?"), {ok});
+    if (!unisci(modello, m_stato.CartellaPagine + QStringLiteral("/payok.htm"), false))
+        return false;
+    m_lavoro->execute(QStringLiteral("UPDATE categoria SET paymsg=?"), {errore});
+    return unisci(modello, m_stato.CartellaPagine + QStringLiteral("/payerr.htm"), false);
+}
+
+bool Elaborazione::MakeRingraziamenti()
+{
+    Recordset pagamento(m_stato.dbCatalogo, QStringLiteral("SELECT * FROM pagamento"));
+    if (pagamento.recordCount() == 0)
+        return true;
+    pagamento.moveFirst();
+    const QString modello = CartellaSet + QStringLiteral("/thankyou.htm");
+    const QString temporaneo = m_stato.CartellaPagine + QStringLiteral("/thankyou.tmp");
+    int numero = 0;
+    for (int k = 1; k <= 4; ++k) {
+        if (!pagamento.value(QStringLiteral("attivo%1").arg(k)).toBool())
+            continue;
+        ++numero;
+        const QString metodo = pagamento.text(QStringLiteral("metodo%1").arg(k));
+        QString frammento = ReadEpg(m_stato.PercorsoNegozio, metodo);
+        if (frammento == ErroreEpg) {
+            frammento.clear();
+            m_messages.warning(QStringLiteral("Impossibile trovare il file '") + metodo + QStringLiteral(".epg'"));
+        }
+        // The form's target lands in an attribute value of the fragment.
+        const QString azione = AttributoHTML(ReadEpgAction(m_stato.PercorsoNegozio, metodo, m_imp));
+        m_lavoro->execute(QStringLiteral("UPDATE categoria SET thankyou=?, java_PGAction=?"), {frammento, azione});
+
+        // Two merges: the fragment's own tags are filled by the second.
+        if (!MakePagina(percorsoLavoro(), modello, temporaneo, false, m_messages))
+            return false;
+        const bool fatto = unisci(temporaneo, m_stato.CartellaPagine + QStringLiteral("/thankyou%1.htm").arg(numero),
+                                  false);
+        QFile::remove(temporaneo);
+        if (!fatto)
+            return false;
+        for (const QString &file : SetPG(percorsoLavoro(), m_stato.PercorsoNegozio, metodo, m_stato.CartellaPagine,
+                                         m_stato.CartellaScript, m_imp, m_messages))
+            m_upload.aggiungi(file);
+    }
+    return true;
+}
+
+bool Elaborazione::MakeScript()
+{
+    // The results page, with site-absolute addresses, goes to the scripts
+    // folder; a set without one writes and lists nothing here.
+    const QString risultati = m_stato.CartellaPagine + QStringLiteral("/results.htm");
+    if (QFile::exists(risultati)) {
+        const QString uscita = m_stato.CartellaScript + QStringLiteral("/results") + IDnegozio + QStringLiteral(".htm");
+        MakeAbsolute(risultati, uscita, m_imp);
+        QFile::remove(risultati);
+        if (QFile::exists(uscita))
+            m_upload.aggiungi(uscita);
+    }
+
+    const QString codice = ProgramFolder::path() + QStringLiteral("/code");
+    const struct {
+        const char *modello;
+        bool script;
+    } passi[] = {{"*.js", false}, {"*.pl", true}, {"*.asp", false}};
+    for (const auto &passo : passi) {
+        for (const QString &nome : elenca(codice, QLatin1String(passo.modello))) {
+            if (fermati())
+                return false;
+            QString uscita;
+            if (!passo.script)
+                uscita = m_stato.CartellaPagine + u'/' + nome;
+            else if (nome == QLatin1String("vtorder.pl"))
+                uscita = m_stato.CartellaScript + QStringLiteral("/vtorder") + IDnegozio + QStringLiteral(".pl");
+            else if (nome == QLatin1String("vtsearch.pl"))
+                uscita = m_stato.CartellaScript + QStringLiteral("/vtsearch") + IDnegozio + QStringLiteral(".pl");
+            else
+                uscita = m_stato.CartellaScript + u'/' + nome;
+            if (!unisci(codice + u'/' + nome, uscita, false))
+                return false;
+        }
+    }
+    return true;
+}
