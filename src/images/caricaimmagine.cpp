@@ -264,8 +264,20 @@ void daCmyk(const uint8_t *in, uint8_t *out, int n, bool invertito)
         else if (!diretto)
             std::copy_n(d.riga.get(), size_t(keepW) * 3, out.row(y));
     }
-    if (c.output_scanline < c.output_height)
-        jpeg_skip_scanlines(&c, c.output_height - c.output_scanline);  // still read and checked
+    // The rest of the picture is still decoded (only the kept columns, when
+    // cropped), so that a file that ends too early is refused.
+    if (c.output_scanline < c.output_height) {
+        if (!d.riga) {
+            d.riga.reset(new (std::nothrow) uint8_t[size_t(c.output_width) * componenti]);
+            if (!d.riga) {
+                d.errore = messaggioMemoria(path, c.image_width, c.image_height);
+                return false;
+            }
+        }
+        JSAMPROW r = d.riga.get();
+        while (c.output_scanline < c.output_height)
+            jpeg_read_scanlines(&c, &r, 1);
+    }
     jpeg_finish_decompress(&c);
     return true;
 }
@@ -290,8 +302,93 @@ bool decodificaJpeg(const QString &path, const Contenuto &file, PixelBGR &out, Q
 
 // --- BMP, GIF and PNG through Qt -----------------------------------------
 
-bool infoQt(const QString &path, const QByteArray &fmt, InfoImmagine &info, QString *errore)
+// A GIF file must hold the whole data of its first image (Qt's reader shows
+// what it got of a cut file). A missing trailer after it is forgiven, as
+// browsers do.
+bool gifCompleto(const uchar *p, qint64 n)
 {
+    if (n < 13)
+        return false;
+    qint64 i = 13 + ((p[10] & 0x80) ? 3 * (2 << (p[10] & 7)) : 0);
+    auto saltaBlocchi = [&]() {
+        while (i < n && p[i] != 0)
+            i += qint64(p[i]) + 1;
+        if (i >= n)
+            return false;
+        ++i;  // the terminator
+        return true;
+    };
+    while (i < n) {
+        if (p[i] == 0x21) {  // extension: label, then sub-blocks
+            i += 2;
+            if (!saltaBlocchi())
+                return false;
+        } else if (p[i] == 0x2C) {  // image: descriptor, local table, code size, data
+            if (i + 10 > n)
+                return false;
+            const uchar flags = p[i + 9];
+            i += 10 + ((flags & 0x80) ? 3 * (2 << (flags & 7)) : 0) + 1;
+            return i <= n && saltaBlocchi();
+        } else {
+            return false;  // the trailer or garbage before any image
+        }
+    }
+    return false;
+}
+
+quint32 be32(const uchar *p) { return quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | p[3]; }
+quint32 le32(const uchar *p) { return quint32(p[3]) << 24 | quint32(p[2]) << 16 | quint32(p[1]) << 8 | p[0]; }
+quint16 le16(const uchar *p) { return quint16(p[1] << 8 | p[0]); }
+
+// The size the header gives, read here so that a giant picture is refused
+// before any reader sees it. False when the header is too short to tell.
+bool dimensioniTestata(const QByteArray &fmt, const uchar *p, qint64 n, qint64 &w, qint64 &h)
+{
+    if (fmt == "png" && n >= 24) {
+        w = be32(p + 16);
+        h = be32(p + 20);
+        return true;
+    }
+    if (fmt == "gif" && n >= 10) {
+        w = le16(p + 6);
+        h = le16(p + 8);
+        return true;
+    }
+    if (fmt == "bmp" && n >= 26) {
+        if (le32(p + 14) == 12) {  // the old OS/2 header: 16-bit sizes
+            w = le16(p + 18);
+            h = le16(p + 20);
+        } else {
+            w = qint32(le32(p + 18));
+            h = qint64(qAbs(qint64(qint32(le32(p + 22)))));  // negative: rows top-down
+        }
+        return true;
+    }
+    return false;
+}
+
+// An uncompressed BMP must hold all its rows; Qt's reader would make up
+// the missing ones.
+bool bmpCompleto(const uchar *p, qint64 n)
+{
+    if (n < 34 || le32(p + 14) < 40)
+        return true;  // old header or too short to tell: the reader decides
+    const qint64 w = qint32(le32(p + 18)), h = qAbs(qint64(qint32(le32(p + 22))));
+    const int bpp = le16(p + 28);
+    const quint32 compressione = le32(p + 30);
+    if (compressione != 0 && compressione != 3)  // RLE and others: the reader decides
+        return true;
+    const qint64 riga = (w * bpp + 31) / 32 * 4;
+    return qint64(le32(p + 10)) + riga * h <= n;
+}
+
+bool infoQt(const QString &path, const QByteArray &fmt, const Contenuto &file, InfoImmagine &info, QString *errore)
+{
+    qint64 hw = 0, hh = 0;
+    if (dimensioniTestata(fmt, file.data(), file.size(), hw, hh) && !dentroLimiti(hw, hh)) {
+        imposta(errore, messaggioTroppoGrande(path, hw, hh));
+        return false;
+    }
     QImageReader r(path, fmt);
     const QSize s = r.size();
     if (!s.isValid()) {
@@ -304,8 +401,19 @@ bool infoQt(const QString &path, const QByteArray &fmt, InfoImmagine &info, QStr
     return true;
 }
 
-bool decodificaQt(const QString &path, const QByteArray &fmt, PixelBGR &out, QString *errore, QSize ritaglio)
+bool decodificaQt(const QString &path, const QByteArray &fmt, const Contenuto &file, PixelBGR &out, QString *errore,
+                  QSize ritaglio)
 {
+    qint64 hw = 0, hh = 0;
+    if (dimensioniTestata(fmt, file.data(), file.size(), hw, hh) && !dentroLimiti(hw, hh)) {
+        imposta(errore, messaggioTroppoGrande(path, hw, hh));
+        return false;
+    }
+    if ((fmt == "bmp" && !bmpCompleto(file.data(), file.size()))
+        || (fmt == "gif" && !gifCompleto(file.data(), file.size()))) {
+        imposta(errore, messaggioDanneggiato(path, QStringLiteral("mancano dei dati")));
+        return false;
+    }
     QImageReader r(path, fmt);
     const QSize s = r.size();
     if (!s.isValid()) {
@@ -372,7 +480,7 @@ bool CaricaImmagine::informazioni(const QString &path, InfoImmagine &info, QStri
         imposta(errore, messaggioNonImmagine(path));
         return false;
     }
-    const bool ok = fmt == "jpeg" ? infoJpeg(path, file, info, errore) : infoQt(path, fmt, info, errore);
+    const bool ok = fmt == "jpeg" ? infoJpeg(path, file, info, errore) : infoQt(path, fmt, file, info, errore);
     if (ok && !dentroLimiti(info.width, info.height)) {
         imposta(errore, messaggioTroppoGrande(path, info.width, info.height));
         return false;
@@ -393,5 +501,5 @@ bool CaricaImmagine::decodifica(const QString &path, PixelBGR &out, QString *err
     }
     if (fmt == "jpeg")
         return decodificaJpeg(path, file, out, errore, minimo, ritaglio);
-    return decodificaQt(path, fmt, out, errore, ritaglio);
+    return decodificaQt(path, fmt, file, out, errore, ritaglio);
 }

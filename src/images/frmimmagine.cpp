@@ -7,8 +7,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeySequence>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,6 +62,7 @@ frmImmagine::frmImmagine(const QString &cartellaNegozio, Messages &messages, std
         txtMax[i] = chiamato(new QLineEdit, nomiMax[i]);
         txtMax[i]->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtMax[i]));
         txtMax[i]->setMaximumWidth(60);
+        txtMax[i]->installEventFilter(this);
     }
     auto *fit = new QGridLayout(Frame1);
     fit->addWidget(chkAdatta, 0, 0, 1, 2);
@@ -218,7 +218,6 @@ frmImmagine::frmImmagine(const QString &cartellaNegozio, Messages &messages, std
             m_aiuto(SceltaImmagine::argomentoAiuto());
     };
     connect(cmdHelp, &QPushButton::clicked, this, chiediAiuto);
-    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, chiediAiuto);
 }
 
 void frmImmagine::riempiUnita()
@@ -327,6 +326,32 @@ void frmImmagine::onOK()
         reject();
     else
         accept();
+}
+
+bool frmImmagine::eventFilter(QObject *o, QEvent *e)
+{
+    // Enter in a limit box takes the value (as leaving the box does) and
+    // does not confirm the dialog.
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(e)->key();
+        for (int i = 0; i < 2; ++i)
+            if (o == txtMax[i] && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+                onLimite(i);
+                return true;
+            }
+    }
+    return QDialog::eventFilter(o, e);
+}
+
+void frmImmagine::keyPressEvent(QKeyEvent *e)
+{
+    // F1 anywhere in the dialog: the controls leave it to the dialog.
+    if (e->key() == Qt::Key_F1) {
+        if (m_aiuto)
+            m_aiuto(SceltaImmagine::argomentoAiuto());
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void frmImmagine::closeEvent(QCloseEvent *e)

@@ -49,6 +49,8 @@ public:
     QLineEdit *txtParametri;
 
 protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
 
 private:

@@ -8,7 +8,10 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QtEndian>
+#include <cstdio>
 #include <cstdlib>
+#include <jpeglib.h>
+#include <vector>
 
 namespace FileProva {
 
@@ -48,18 +51,83 @@ QByteArray leggi(const QString &path)
     return f.readAll();
 }
 
+// A GIF file (Qt reads GIF but does not write it): the picture in 256
+// colours, coded with LZW that clears its table before codes grow past 9
+// bits, which every decoder reads.
+static QByteArray gif(const QImage &img)
+{
+    const QImage ix = img.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+    QByteArray out("GIF89a");
+    auto u16 = [&](int v) {
+        out.append(char(v & 0xff));
+        out.append(char((v >> 8) & 0xff));
+    };
+    u16(ix.width());
+    u16(ix.height());
+    out.append(char(0xF7));  // global table of 256 colours
+    out.append(char(0));
+    out.append(char(0));
+    const QList<QRgb> table = ix.colorTable();
+    for (int i = 0; i < 256; ++i) {
+        const QRgb c = i < table.size() ? table[i] : 0;
+        out.append(char(qRed(c)));
+        out.append(char(qGreen(c)));
+        out.append(char(qBlue(c)));
+    }
+    out.append(char(0x2C));
+    u16(0);
+    u16(0);
+    u16(ix.width());
+    u16(ix.height());
+    out.append(char(0));
+    out.append(char(8));  // minimum code size
+    QByteArray data;
+    quint32 bits = 0;
+    int nbits = 0;
+    auto code = [&](int c) {
+        bits |= quint32(c) << nbits;
+        nbits += 9;
+        while (nbits >= 8) {
+            data.append(char(bits & 0xff));
+            bits >>= 8;
+            nbits -= 8;
+        }
+    };
+    int count = 0;
+    code(256);
+    for (int y = 0; y < ix.height(); ++y)
+        for (int x = 0; x < ix.width(); ++x) {
+            if (count == 254) {
+                code(256);
+                count = 0;
+            }
+            code(ix.pixelIndex(x, y));
+            ++count;
+        }
+    code(257);
+    if (nbits > 0)
+        data.append(char(bits & 0xff));
+    for (qsizetype i = 0; i < data.size(); i += 255) {
+        const QByteArray block = data.mid(i, 255);
+        out.append(char(block.size()));
+        out.append(block);
+    }
+    out.append(char(0));
+    out.append(char(0x3B));
+    return out;
+}
+
 QString scrivi(const QString &path, const QImage &img, const char *formato, int qualita)
 {
+    if (qstrcmp(formato, "gif") == 0)
+        return scriviByte(path, gif(img));
     if (qstrcmp(formato, "jpg") == 0) {
         cDIBSection dib;
         dib.CreateFromPicture(img);
         return scriviByte(path, encodeJpeg(dib, qualita));
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QImage out = img;
-    if (qstrcmp(formato, "gif") == 0)
-        out = img.convertToFormat(QImage::Format_Indexed8);
-    if (!out.save(path, formato))
+    if (!img.save(path, formato))
         qFatal("cannot write %s as %s", qPrintable(path), formato);
     return path;
 }
@@ -131,3 +199,42 @@ double differenza(const QImage &a, const QImage &b)
 }
 
 }  // namespace FileProva
+
+
+QString FileProva::scriviJpegCmyk(const QString &path, const QImage &img)
+{
+    const QImage rgb = img.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct c{};
+    jpeg_error_mgr e{};
+    c.err = jpeg_std_error(&e);
+    jpeg_create_compress(&c);
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = JDIMENSION(rgb.width());
+    c.image_height = JDIMENSION(rgb.height());
+    c.input_components = 4;
+    c.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&c);
+    jpeg_set_colorspace(&c, JCS_YCCK);  // writes the Adobe marker
+    jpeg_set_quality(&c, 95, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<unsigned char> row(size_t(rgb.width()) * 4);
+    while (c.next_scanline < c.image_height) {
+        const uchar *s = rgb.constScanLine(int(c.next_scanline));
+        for (int x = 0; x < rgb.width(); ++x) {
+            // Inverted inks: 255 means none. K = 0 ink; C, M, Y from the colour.
+            row[4 * x] = s[3 * x];
+            row[4 * x + 1] = s[3 * x + 1];
+            row[4 * x + 2] = s[3 * x + 2];
+            row[4 * x + 3] = 255;
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    const QString p = scriviByte(path, QByteArray(reinterpret_cast<const char *>(out), qsizetype(size)));
+    std::free(out);
+    return p;
+}

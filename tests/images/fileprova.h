@@ -26,4 +26,6 @@ QByteArray conDimensioni(const QByteArray &file, int w, int h);
 // Mean absolute difference of two pictures of the same size, 0 … 255.
 double differenza(const QImage &a, const QImage &b);
 
-}  // namespace FileProva
+// A CMYK JPEG as Adobe's programs write it (inks inverted, Adobe marker).
+QString scriviJpegCmyk(const QString &path, const QImage &img);
+}
