@@ -158,8 +158,12 @@ int TabelleScript::MakeTipoSel(const DatabasePtr &catalogo)
         paese.moveFirst();
         zonaPaese = paese.value(QStringLiteral("zona")).toInt();
     }
+    // Without an active preselected method or a country with a zone there
+    // is no cell to point at: the first one stands in.
+    if (posizione < 1 || zonaPaese < 1 || zonaPaese > 4)
+        return 1;
     const int cella = (posizione - 1) * 4 + zonaPaese;
-    return (posizione < 1 || cella < 1 || cella > 16) ? 1 : cella;
+    return (cella < 1 || cella > 16) ? 1 : cella;
 }
 
 void TabelleScript::MakeImporti(const DatabasePtr &catalogo, const ShopState &stato, QString &Valore1,
