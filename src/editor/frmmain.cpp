@@ -1,5 +1,7 @@
 #include "frmmain.h"
 
+#include "corniceimmagine.h"
+
 #include "messages.h"
 #include "negozio.h"
 #include "programfolder.h"
@@ -36,6 +38,12 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
         page->setObjectName(QString::fromLatin1(key));
         m_tabs->addTab(page, QString::fromUtf8(caption));
     }
+    // The picture frames of the current article, department and shop.
+    const std::pair<const char *, FamigliaImmagine> pictures[] = {{"kArticoli", FamigliaImmagine::Articolo},
+                                                                  {"kReparti", FamigliaImmagine::Reparto},
+                                                                  {"kSito", FamigliaImmagine::Negozio}};
+    for (const auto &[key, famiglia] : pictures)
+        m_cornici[int(famiglia)] = CorniceImmagine::aggiungi(m_tabs->findChild<QWidget *>(QLatin1String(key)), famiglia);
     auto *split = new QSplitter;
     split->addWidget(m_tree);
     split->addWidget(m_tabs);
@@ -198,4 +206,22 @@ void frmMain::onNodoCliccato(QTreeWidgetItem *item)
 {
     if (item)
         m_dati.selezionaNodo(item->data(0, Qt::UserRole).toString());
+}
+
+void frmMain::MostraImmagineArticolo(int n)
+{
+    if (CorniceImmagine *c = m_cornici[int(FamigliaImmagine::Articolo)].value(n))
+        c->aggiorna(*this, m_negozio.state.PercorsoNegozio);
+}
+
+void frmMain::MostraImmagineReparto(int n)
+{
+    if (CorniceImmagine *c = m_cornici[int(FamigliaImmagine::Reparto)].value(n))
+        c->aggiorna(*this, m_negozio.state.PercorsoNegozio);
+}
+
+void frmMain::MostraImmagineNegozio(int n)
+{
+    if (CorniceImmagine *c = m_cornici[int(FamigliaImmagine::Negozio)].value(n))
+        c->aggiorna(*this, m_negozio.state.PercorsoNegozio);
 }

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 
+class CorniceImmagine;
 class Negozio;
 class QLabel;
 class QTabWidget;
@@ -33,9 +34,9 @@ public:
     bool MostraAiuto(const QString &argomento) override;
     void MostraScheda() override {}
     void selezionaScheda(const QString &chiave) override;
-    void MostraImmagineArticolo(int) override {}
-    void MostraImmagineReparto(int) override {}
-    void MostraImmagineNegozio(int) override {}
+    void MostraImmagineArticolo(int n) override;
+    void MostraImmagineReparto(int n) override;
+    void MostraImmagineNegozio(int n) override;
 
     QTreeWidget *tvwCategorie() const { return m_tree; }
     QLabel *lblTotaleArticoli() const { return m_totale; }
@@ -50,4 +51,6 @@ private:
     QTabWidget *m_tabs;
     QLabel *m_totale;
     QHash<QString, QTreeWidgetItem *> m_items;
+    // The picture frames: articles, departments, logos, each by n.
+    QList<CorniceImmagine *> m_cornici[3];
 };

@@ -1,11 +1,13 @@
 // Catalogue pictures (Part 1.120): ImpostaImmagine stores the chooser's
 // result in the row; the showing family loads a stored picture, centres it
 // in its frame and switches the delete command.
+#include "corniceimmagine.h"
 #include "fileprova.h"
 #include "immaginicatalogo.h"
 #include "sceltaimmagine.h"
 #include "testshop.h"
 
+#include <QLabel>
 #include <QtTest>
 #include <map>
 
@@ -86,6 +88,7 @@ private slots:
     void mostraImmagineSenzaFile_data();
     void mostraImmagineSenzaFile();
     void mostraRepartoELoghi();
+    void cornici();
 
 private:
     std::unique_ptr<TestProgramFolder> m_program;
@@ -310,6 +313,29 @@ void TestImmaginiCatalogo::mostraRepartoELoghi()
     dati().selezionaRadice();
     QVERIFY(!m_finestra->mostrate.at(QStringLiteral("imgCategoria1")).visibile);
     QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine cat1"), true), false);
+}
+
+void TestImmaginiCatalogo::cornici()
+{
+    QWidget pagina;
+    const QList<CorniceImmagine *> c = CorniceImmagine::aggiungi(&pagina, FamigliaImmagine::Articolo);
+    QCOMPARE(c.size(), 3);
+    QCOMPARE(c[2]->objectName(), QStringLiteral("picImmagineArticolo2"));
+    QCOMPARE(c[2]->immagine()->objectName(), QStringLiteral("imgArticolo2"));
+    QCOMPARE(CorniceImmagine::didascalia(FamigliaImmagine::Articolo, 2), QStringLiteral("Immagine piccola"));
+    QCOMPARE(CorniceImmagine::aggiungi(&pagina, FamigliaImmagine::Negozio).size(), 2);
+
+    FileProva::scrivi(m_shop + QStringLiteral("/work/a.png"), FileProva::quarti(100, 60), "png");
+    scrivi(dati().dataArticoli.recordset(), QStringLiteral("immagine0"), QStringLiteral("a.png"));
+    c[0]->aggiorna(*m_finestra, m_shop);
+    QVERIFY(!c[0]->immagine()->isHidden());
+    QCOMPARE(c[0]->immagine()->geometry(), QRect(42, 62, 100, 60));  // centred in 184 × 184
+    c[1]->aggiorna(*m_finestra, m_shop);
+    QVERIFY(c[1]->immagine()->isHidden());
+    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine1"), true), false);
+    scrivi(dati().dataArticoli.recordset(), QStringLiteral("immagine0"), QStringLiteral("sparita.png"));
+    c[0]->aggiorna(*m_finestra, m_shop);
+    QVERIFY(c[0]->immagine()->isHidden());
 }
 
 QTEST_MAIN(TestImmaginiCatalogo)
