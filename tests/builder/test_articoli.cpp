@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -311,6 +313,47 @@ private slots:
         QCOMPARE(e.NumeroCelle, 2);
         QCOMPARE(e.CelleVetrina.size(), 3);
         QCOMPARE(e.ElencoVetrina.count(QStringLiteral("<a href=")), 2);
+    }
+    // The purchase call and the variant menu as a browser runs them: the
+    // link of the page model calls Acquista with the article's values, a
+    // title with quotes, a semicolon and a line break arrives whole, and the
+    // link keeps its onMouseOver attribute.
+    void acquistoNelBrowser()
+    {
+        const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+        if (chromium.isEmpty())
+            QSKIP("chromium is not installed");
+        QFile f(m_set + QStringLiteral("/acquista.htm"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<html><body><form name=\"itemsform\">\r\n<VT_START><input name=\"qt<<2-contatore>>\" value=\"2\">"
+                "<<2-opzione1>><a id=\"compra<<2-contatore>>\" href=\"<<2-java_acquista>>\">Compra</a>\r\n<VT_END>"
+                "</form><pre id=\"esito\"></pre><pre id=\"mouse\"></pre>\r\n<script>\r\n"
+                "function Acquista() { var a = []; for (var i = 0; i < arguments.length; i++) a.push(String(arguments[i]));"
+                " a.push(document.itemsform.elements[arguments[4]].value);"
+                " document.getElementById('esito').textContent = JSON.stringify(a); }\r\n"
+                "var l = document.getElementById('compra1');"
+                " document.getElementById('mouse').textContent = l.getAttribute('onmouseover'); l.click();\r\n"
+                "</script></body></html>");
+        f.close();
+        db().execute(QStringLiteral("DELETE FROM categorie WHERE ID='cat002'"));
+        db().execute(QStringLiteral("UPDATE categorie SET template='acquista', maxarticoli=5 WHERE ID='cat001'"));
+        db().execute(QStringLiteral("UPDATE articoli SET codice=?, titolo=? WHERE ordinamento=1"),
+                     {QStringLiteral("A'1"), QStringLiteral("L'olio \"extra\";\r\nnuovo \\ 100%")});
+
+        SoloReparti e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = m_set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+
+        QProcess browser;
+        browser.start(chromium, {"--headless", "--no-sandbox", "--disable-gpu", "--virtual-time-budget=3000",
+                                 "--dump-dom", QUrl::fromLocalFile(stato().CartellaPagine + "/cat001.htm").toString()});
+        QVERIFY(browser.waitForFinished(60000));
+        const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
+        const QString esito = dom.section(QStringLiteral("<pre id=\"esito\">"), 1).section(QStringLiteral("</pre>"), 0, 0);
+        QCOMPARE(esito, QStringLiteral("[\"A'1 L'olio \\\"extra\\\",\\r\\nnuovo \\\\ 100%\",\"96.00\",\"0\",\"2\",\"op11\",\"\",\"\","
+                                "\"1.5\",\"2.40=.75#75 cl *\"]"));
+        QCOMPARE(dom.section(QStringLiteral("<pre id=\"mouse\">"), 1).section(QStringLiteral("</pre>"), 0, 0),
+                 QStringLiteral("window.status=''; return true"));
     }
 };
 
