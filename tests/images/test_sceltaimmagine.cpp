@@ -55,6 +55,7 @@ private slots:
 
 private:
     std::unique_ptr<TestProgramFolder> m_program;
+    QTemporaryDir m_fileCattivi;  // the bad files of inputNonValido
     QString m_shop, m_work, m_disco;
     ScriptedMessages m_messages;
     QStringList work() const { return QDir(m_work).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
@@ -329,7 +330,7 @@ void TestSceltaImmagine::inputNonValido_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("fit");
     QTest::addColumn<QString>("message");
-    const QString d = QDir::tempPath() + QStringLiteral("/vt_scelta_") + QString::number(QCoreApplication::applicationPid());
+    const QString d = m_fileCattivi.path();
     const QByteArray jpg = FileProva::leggi(FileProva::scrivi(d + QStringLiteral("/ok.jpg"), FileProva::quarti(400, 300), "jpg"));
     for (bool fit : {false, true}) {
         const QString f = fit ? QStringLiteral(" fit") : QString();
