@@ -83,7 +83,10 @@ bool Negozio::preparaNegozioPredefinito(QString *errore)
     const QString folder = ProgramFolder::localFolder();
     if (QFileInfo::exists(folder + QStringLiteral("/catalog.mdb")))
         return true;
-    const QString empty = ProgramFolder::path() + QStringLiteral("/new");
+    // The demo shop, when the program folder has one, else the empty shop.
+    QString empty = ProgramFolder::path() + QStringLiteral("/demo");
+    if (!QFileInfo::exists(empty + QStringLiteral("/catalog.mdb")))
+        empty = ProgramFolder::path() + QStringLiteral("/new");
     if (!QFileInfo::exists(empty + QStringLiteral("/catalog.mdb"))) {
         if (errore)
             *errore = QStringLiteral("Il negozio vuoto '%1' non è stato trovato.").arg(empty);

@@ -1,0 +1,220 @@
+#!/usr/bin/perl
+# The order and search scripts, merged with the values a build writes into
+# them and run as CGI programs: the request through the environment and
+# standard input, the mail through a stand-in sendmail that writes to a file.
+use strict;
+use utf8;
+use warnings;
+use File::Temp qw(tempdir);
+use Test::More;
+use Encode qw(encode decode);
+
+my $data = $ENV{VETRASTO_DATA} or die "VETRASTO_DATA non impostata\n";
+my $dir = tempdir(CLEANUP => 1);
+my $mailfile = "$dir/posta.txt";
+open(my $sm, '>', "$dir/sendmail") or die;
+print $sm "#!/bin/sh\n{ echo \"ARGS: \$*\"; cat; echo '----FINE----'; } >> '$mailfile'\n";
+close $sm;
+chmod 0755, "$dir/sendmail";
+
+sub arr { my ($n, @v) = @_; push @v, 0 while @v < 16; return "$n=new Array(" . join(',', @v) . ");\r\n"; }
+
+# Two active methods (COD, prepayment); zone 1 Italy, zone 2 EU, zone 3 without
+# VAT and without shipping costs; COD only in Italy.
+sub valori {
+    my %v = (
+        perl_path => $^X, negozio => 'Bottega del Caffè', email_ordini => 'ordini@bottega.it',
+        firma => "Grazie!\r\nBottega", perl_sendmail => "$dir/sendmail", perl_shopURL => 'http://127.0.0.1:9/negozio',
+        paesi => qq{<select size="1" name="LSStato" onChange="SpedPaese()">\r\n<option selected value ="1">Italia</option>\r\n}
+               . qq{<option value ="2">Francia</option>\r\n<option value ="3">Città "Libera"</option>\r\n</select>},
+        pagamento => qq{<select size="1" name="Pagamento" onChange="SpedPaese()">\r\n<option selected>Contrassegno</option>\r\n}
+               . qq{<option>Bonifico bancario anticipato</option>\r\n</select>},
+        java_importi => arr('impord1', 50, 0, 0, 0, 50, 50) . arr('impspese1', '12.00', 0, 0, 0, '9.00', '15.00')
+               . arr('impord2', 100, 0, 0, 0, 100, 100) . arr('impspese2', '9.00', 0, 0, 0, '6.00', '12.00')
+               . arr('impspese3', '3.00', 0, 0, 0, '0.00', '8.00'),
+        java_permessi => "var SpOk='10001110';\r\nvar IvaOk='1100';",
+        java_importi_peso => join('', map { arr("imppeso$_", ($_ == 8 ? 2 : $_ == 9 ? 5 : 0)) . arr("impspp$_", ($_ == 8 ? '4.00' : $_ == 9 ? '7.00' : 0)) } 1 .. 9)
+               . arr('impspp10', '20.00'),
+        java_valuta => qq{var valuta="€ ";\r\nvar sepmigl=".";\r\nvar sepdec=",";\r\nvar PutDec= 1;\r\n},
+        java_tipopeso => '0', java_minimo => ' 10', java_ivacompresa => '0', IDnegozio => '24E',
+        java_ANDORsearch => 'all', java_sepsearch => 'var sleft = "#"; var sright = "#";',
+    );
+    return %v;
+}
+
+sub unisci {
+    my ($modello, $uscita, %v) = @_;
+    open(my $in, '<:raw', $modello) or die "$modello: $!";
+    local $/;
+    my $t = <$in>;
+    close $in;
+    $t =~ s/<<1-([^>]+)>>/exists $v{$1} ? encode('UTF-8', $v{$1}) : "<<1-$1>>"/ge;
+    open(my $out, '>:raw', $uscita) or die;
+    print $out $t, "\r\n";
+    close $out;
+}
+
+sub esegui {
+    my ($script, %req) = @_;
+    unlink $mailfile;
+    my $corpo = $req{corpo} // '';
+    local $ENV{REQUEST_METHOD} = $req{metodo} // 'POST';
+    local $ENV{CONTENT_LENGTH} = length($corpo);
+    local $ENV{QUERY_STRING} = $req{query} // '';
+    open(my $in, '>:raw', "$dir/stdin") or die;
+    print $in $corpo;
+    close $in;
+    my $out = `'$^X' '$script' < '$dir/stdin'`;
+    my $posta = -e $mailfile ? do { local $/; open(my $f, '<:raw', $mailfile); <$f> } : '';
+    return ($out, $posta);
+}
+
+sub codifica {
+    my %f = @_;
+    return join '&', map {
+        my $v = encode('UTF-8', $f{$_});
+        $v =~ s/([^A-Za-z0-9_.-])/sprintf('%%%02X', ord($1))/ge;
+        "$_=$v";
+    } sort keys %f;
+}
+
+sub ordine {
+    my %f = (nome => 'Mario', cognome => 'Rossi', indirizzo => 'Via Roma 1', cap => '10100', citta => 'Torino',
+             telefono => '011 123456', email => 'mario@example.it', accetto => 'si', paese => 'Italia',
+             Pagamento => 'Contrassegno', metodo => '1', n_articoli => 2,
+             articolo_1 => 'CAF-001 Miscela Bar', varianti_1 => 'In grani', prezzo_1 => '9.50', iva_1 => '.22', qt_1 => 2, peso_1 => '.25',
+             articolo_2 => 'Arabica "Etiopia"', varianti_2 => '500 g', prezzo_2 => '20.90', iva_2 => '.22', qt_2 => 1, peso_2 => '.5',
+             totale => '60.68', @_);
+    return codifica(%f);
+}
+
+# ---------------------------------------------------------------- ordini
+my %v = valori();
+unisci("$data/code/vtorder.pl", "$dir/ordine.pl", %v);
+like(`'$^X' -c '$dir/ordine.pl' 2>&1`, qr/syntax OK/, 'lo script d\'ordine unito si compila');
+
+my @casi = (
+    # nome, campi cambiati, atteso: totale (ok) o errore
+    ['contrassegno in Italia', [], ok => '60.68'],
+    ['bonifico in Francia, IVA applicata', [paese => 'Francia', Pagamento => 'Bonifico bancario anticipato', totale => '63.68'], ok => '63.68', metodo => 2],
+    ['paese con virgolette, IVA non applicata', [paese => 'Città "Libera"', Pagamento => 'Bonifico bancario anticipato', totale => '39.90'], ok => '39.90', metodo => 2],
+    ['oltre la seconda fascia', [qt_1 => 10, totale => '144.40'], ok => '144.40'],
+    ['totale del browser manomesso', [totale => '1.00'], ok => '60.68', attenzione => 1],
+    ['contrassegno non disponibile in Francia', [paese => 'Francia'], errore => qr/non e' disponibile/],
+    ['paese sconosciuto', [paese => 'Atlantide'], errore => qr/paese di spedizione/],
+    ['metodo sconosciuto', [Pagamento => 'Carta'], errore => qr/pagamento non e' valida/],
+    ['quantita negativa', [qt_1 => '-1'], errore => qr/riga 1/],
+    ['quantita con esponente', [qt_1 => '1e3'], errore => qr/riga 1/],
+    ['prezzo negativo', [prezzo_2 => '-20.90'], errore => qr/riga 2/],
+    ['aliquota fuori misura', [iva_2 => '5'], errore => qr/riga 2/],
+    ['carrello vuoto', [n_articoli => 0], errore => qr/vuoto/],
+    ['sotto il minimo', [n_articoli => 1, qt_1 => 1], errore => qr/minimo/],
+    ['e-mail con intestazione iniettata', [email => "mario\@example.it\r\nBcc: spia\@example.com"], errore => qr/e-mail non e' valido/],
+    ['e-mail senza dominio', [email => 'mario@'], errore => qr/e-mail non e' valido/],
+    ['condizioni non accettate', [accetto => ''], errore => qr/condizioni/],
+);
+for my $c (@casi) {
+    my ($nome, $campi, $tipo, $atteso, %extra) = @$c;
+    my ($out, $posta) = esegui("$dir/ordine.pl", corpo => ordine(@$campi));
+    if ($tipo eq 'ok') {
+        my $m = $extra{metodo} // 1;
+        like($out, qr{^Status: 303 See Other\r\nLocation: http://127\.0\.0\.1:9/negozio/thankyou$m\.htm\?ordine=[0-9-]+&totale=\Q$atteso\E\r\n}m, "$nome: pagina di ringraziamento");
+        (my $mostrato = $atteso) =~ s/\./,/;
+        my @mail = split /----FINE----\n/, $posta;
+        is(scalar @mail, 2, "$nome: due messaggi");
+        like($mail[0] // '', qr/^To: ordini\@bottega\.it$/m, "$nome: ordine al negozio");
+        like($mail[0] // '', qr/^Reply-To: mario\@example\.it$/m, "$nome: risposta al cliente");
+        like($mail[1] // '', qr/^To: mario\@example\.it$/m, "$nome: conferma al cliente");
+        like($mail[0] // '', qr/TOTALE ORDINE: \x{e2}\x{82}\x{ac} \Q$mostrato\E\n/, "$nome: totale ricalcolato");
+        is(($mail[0] // '') =~ /ATTENZIONE/ ? 1 : 0, $extra{attenzione} // 0, "$nome: avviso di totale diverso");
+        like($mail[0] // '', qr/^ARGS: -oi -t$/m, "$nome: sendmail con -t");
+    } else {
+        like($out, qr/^Status: 400/, "$nome: rifiutato");
+        (my $testo = decode('UTF-8', $out)) =~ s/&#39;/'/g;
+        like($testo, $atteso, "$nome: messaggio");
+        is($posta, '', "$nome: nessuna posta");
+    }
+}
+
+# Line breaks in single-line fields never reach a header; non-ASCII subjects are encoded.
+{
+    my ($out, $posta) = esegui("$dir/ordine.pl", corpo => ordine(nome => "Mario\r\nBcc: spia\@example.com", cognome => "Rossi\nTo: x\@y.z"));
+    like($out, qr/^Status: 303/, 'a capo nel nome: ordine accettato');
+    unlike($posta, qr/^(Bcc|To: x)/m, 'a capo nel nome: nessuna intestazione aggiunta');
+    like($posta, qr/^Subject: =\?UTF-8\?/m, 'oggetto con lettere accentate codificato');
+}
+
+# Costs by weight: bands 2 kg and 5 kg, then 20.
+for my $r ([[], '4.00'], [[qt_1 => 10], '7.00'], [[qt_1 => 30], '20.00']) {
+    my %p = valori();
+    $p{java_tipopeso} = '1';
+    unisci("$data/code/vtorder.pl", "$dir/ordine_peso.pl", %p);
+    my ($out, $posta) = esegui("$dir/ordine_peso.pl", corpo => ordine(@{$r->[0]}));
+    (my $s = $r->[1]) =~ s/\./,/;
+    like($posta, qr/Spese di spedizione: \x{e2}\x{82}\x{ac} \Q$s\E\n/, "spese a peso: $r->[1]");
+}
+
+# Hostile settings cannot break the script.
+{
+    my %h = valori();
+    $h{negozio} = qq{Bottega "L'\@rte" \$HOME \\n, @{[ '__VT_FINE_NEGOZIO' ]} del caffè\\};
+    $h{email_ordini} = 'ordini@bottega.it';
+    $h{firma} = qq{Grazie "\$x" \@y \\z\r\nEND\r\n__END__};
+    unisci("$data/code/vtorder.pl", "$dir/ostile.pl", %h);
+    like(`'$^X' -c '$dir/ostile.pl' 2>&1`, qr/syntax OK/, 'impostazioni ostili: lo script si compila');
+    my ($out, $posta) = esegui("$dir/ostile.pl", corpo => ordine());
+    like($out, qr/^Status: 303/, 'impostazioni ostili: ordine accettato');
+    like($posta, qr/Grazie "\$x" \@y \\z\nEND\n__END__/, 'impostazioni ostili: firma intatta');
+}
+
+# ---------------------------------------------------------------- ricerca
+open(my $csv, '>:raw', "$dir/search24E.csv") or die;
+print $csv "pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n";
+print $csv qq{http://127.0.0.1:9/negozio/caffe.htm#1,CAF-001,<b>Miscela</b> Bar,"Grani, 80% arabica",}
+         . qq{"<img border=""0"" src=""http://127.0.0.1:9/negozio/caf_p.jpg"">",#miscela##bar##grani##80##arabica#\r\n};
+print $csv qq{http://127.0.0.1:9/negozio/caffe.htm#2,"C""2,\$arg3",Arabica "Etiopia" \$arg1,"due\r\nrighe",,#arabica##etiopia#\r\n};
+print $csv qq{http://127.0.0.1:9/negozio/te.htm#1,TE-1,Tè verde,,,#tè##verde##sencha#\r\n};
+print $csv qq{javascript:alert(1),X,Trappola,,,#trappola#\r\n};
+close $csv;
+open(my $res, '>:raw', "$dir/results24E.htm") or die;
+print $res qq{<html><body><p><!--vt:esito--></p>\r\n<!--vt:inizio--><div class="r"><a href="\$arg1"><i>\$arg5</i><s>\$arg2</s><u>\$arg3</u></a><q>\$arg4</q></div>\r\n<!--vt:fine--></body></html>};
+close $res;
+
+my @ricerche = (
+    # impostazioni, parole, titoli trovati
+    [['all', 'intera'], 'arabica', ['<b>Miscela</b> Bar', 'Arabica "Etiopia" $arg1']],
+    [['all', 'intera'], 'Arabica MISCELA', ['<b>Miscela</b> Bar']],
+    [['any', 'intera'], 'etiopia verde', ['Arabica "Etiopia" $arg1', 'Tè verde']],
+    [['all', 'intera'], 'arab', []],
+    [['all', 'parziale'], 'arab', ['<b>Miscela</b> Bar', 'Arabica "Etiopia" $arg1']],
+    [['all', 'intera'], 'tè', ['Tè verde']],
+    [['all', 'intera'], '80%', ['<b>Miscela</b> Bar']],
+);
+for my $r (@ricerche) {
+    my ($imp, $parole, $titoli) = @$r;
+    my %s = valori();
+    $s{java_ANDORsearch} = $imp->[0];
+    $s{java_sepsearch} = $imp->[1] eq 'intera' ? 'var sleft = "#"; var sright = "#";' : 'var sleft = ",#.*"; var sright = "";';
+    unisci("$data/code/vtsearch.pl", "$dir/cerca.pl", %s);
+    my ($out) = esegui("$dir/cerca.pl", metodo => 'GET', query => codifica(parole => $parole));
+    $out = decode('UTF-8', $out);
+    my @trovati = $out =~ m{<u>(.*?)</u>}gs;
+    is_deeply(\@trovati, $titoli, "ricerca @$imp di \"$parole\"");
+}
+{
+    my %s = valori();
+    unisci("$data/code/vtsearch.pl", "$dir/cerca.pl", %s);
+    my ($out) = esegui("$dir/cerca.pl", metodo => 'GET', query => 'parole=arabica');
+    like($out, qr{<a href="http://127\.0\.0\.1:9/negozio/caffe\.htm\#1"><i><img border="0" src="http://127\.0\.0\.1:9/negozio/caf_p\.jpg"></i><s>CAF-001</s><u><b>Miscela</b> Bar</u></a><q>Grani, 80% arabica</q></div>},
+         'riga con campi tra virgolette: foto, codice, titolo HTML, sottotitolo con virgola');
+    like($out, qr{<s>C"2,\$arg3</s><u>Arabica "Etiopia" \$arg1</u></a><q>due\r\nrighe</q>}, 'un testo con $arg non e\' sostituito di nuovo; a capo nel campo');
+    like($out, qr/Trovati 2 articoli per &laquo;arabica&raquo;/, 'esito della ricerca');
+    ($out) = esegui("$dir/cerca.pl", metodo => 'GET', query => 'parole=trappola');
+    like($out, qr{<a href="">}, 'un indirizzo che non e\' http non arriva alla pagina');
+    ($out) = esegui("$dir/cerca.pl", metodo => 'GET', query => codifica(parole => '<script>alert(1)</script> "x"'));
+    unlike($out, qr/<script>alert/, 'le parole cercate sono mostrate come testo');
+    ($out) = esegui("$dir/cerca.pl", metodo => 'GET', query => 'parole=');
+    like($out, qr/Scrivere una o pi/, 'ricerca vuota');
+}
+
+done_testing();
