@@ -179,7 +179,9 @@ QString SostituisciTag(const QString &testo, const Recordset &rs, int livello, q
             if (valore.contains(prefisso))
                 regioni.push_back({pos + valore.size(), profondita + 1});
         }
-        pos = t.indexOf(prefisso, pos + 1);
+        // After an empty value the next tag may begin right where this one
+        // did: searching one character on would skip it.
+        pos = t.indexOf(prefisso, trovato && valore.isEmpty() ? pos : pos + 1);
     }
     return t;
 }

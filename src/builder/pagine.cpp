@@ -43,6 +43,12 @@ bool Elaborazione::MakePagineTemplate()
         } else if (nome == QLatin1String("paymsg.htm")) {
             if (!MakePagamentoEsito())
                 return false;
+        } else if (nome == QLatin1String("results.htm")) {
+            // Rewritten into the scripts folder and deleted by MakeScript:
+            // only the scripts-folder copy is listed for upload.
+            if (!MakePagina(percorsoLavoro(), CartellaSet + u'/' + nome, m_stato.CartellaPagine + u'/' + nome, false,
+                            m_messages))
+                return false;
         } else if (!(nome.startsWith(QLatin1String("modello")) && nome.endsWith(QLatin1String(".htm")))) {
             if (!unisci(CartellaSet + u'/' + nome, m_stato.CartellaPagine + u'/' + nome, false))
                 return false;

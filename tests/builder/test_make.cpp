@@ -93,6 +93,9 @@ private slots:
         QTest::newRow("valore che inizia con un tag") << "m.htm" << QByteArray("<<1-sottopagine>>") << false
                                                       << QByteArray("<<1-note>>\r\n");
         QTest::newRow("valore Null") << "m.htm" << QByteArray("[<<1-immagine>>]") << false << QByteArray("[]\r\n");
+        // A tag right after an empty value is replaced too.
+        QTest::newRow("tag dopo un valore vuoto") << "m.htm" << QByteArray("[<<1-immagine>><<1-titolo>>]") << false
+                                                  << QByteArray("[Scarpe]\r\n");
         QTest::newRow("prefisso non chiuso") << "m.htm" << QByteArray("<<1-titolo>> e <<1-titolo") << false
                                              << QByteArray("Scarpe e <<1-titolo\r\n");
         QTest::newRow("blocco")

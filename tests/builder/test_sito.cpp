@@ -1,0 +1,281 @@
+// A whole build of a fixture shop with departments, showcase articles,
+// countries, zones, shipping bands and active payment methods: the home
+// page, the set's other pages, payok/payerr, the thank-you pages with their
+// gateway fragments and server files, the results page and the scripts, all
+// in the upload list.
+#include "elabora.h"
+
+#include "cartelle.h"
+#include "database.h"
+#include "programfolder.h"
+#include "testshop.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+namespace {
+
+QByteArray leggi(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+QString testo(const QString &path) { return QString::fromUtf8(leggi(path)); }
+
+void scrivi(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+} // namespace
+
+class TestSito : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramFolder> m_program;
+    std::unique_ptr<NegozioDiProva> m_shop;
+    QString m_cartella, m_set;
+    Impostazioni m_imp;
+
+    ShopState &stato() { return m_shop->negozio.state; }
+    QString pagine() { return stato().CartellaPagine; }
+    QString script() { return stato().CartellaScript; }
+
+private slots:
+    void init()
+    {
+        m_shop.reset();
+        m_program = std::make_unique<TestProgramFolder>();
+        const QString codice = ProgramFolder::path() + "/code/";
+        scrivi(codice + "vtorder.pl", "my $negozio = \"<<1-perl_shopname>>\";\n");
+        scrivi(codice + "vtsearch.pl", "open(F, \"search<<1-IDnegozio>>.csv\");\n");
+        scrivi(codice + "vtaltro.pl", "1;\n");
+        scrivi(codice + "carrello.asp", "<% ' <<1-negozio>> %>\n");
+
+        m_cartella = m_program->newShop();
+        m_shop = std::make_unique<NegozioDiProva>();
+        QCOMPARE(m_shop->apri(m_cartella), int(Negozio::Aperto));
+
+        // The set: the test set with a home page, results, payment result and
+        // thank-you models.
+        m_set = m_program->path() + "/set";
+        CopiaCartella(qEnvironmentVariable("VETRASTO_TEST_DATA") + "/set", m_set);
+        QFile::remove(m_set + "/rotto.htm");
+        scrivi(m_set + "/index.htm",
+               "<html><head><title><<1-negozio>></title></head><body>\n<<1-logo1>>|<<1-logo2>>\n<<1-home1>>\n"
+               "<<1-vetrina>>\n[<<1-elenco>>]\n<<1-repartimenu>>\n<<1-reparti>>\n<script>\n<<1-java_importi>>"
+               "<<1-java_permessi>>\n<<1-java_valuta>>var zona=<<1-java_zona>>; var minimo=<<1-java_minimo>>;\n"
+               "</script>\n<<1-paesi>>\n<<1-pagamento>>\n<!-- <<1-username>><<1-password>> -->\n</body></html>");
+        scrivi(m_set + "/results.htm", "<html><<3-negozio>> <a href=\"cat001.htm\">r</a> "
+                                       "<a href=\"https://altro.it/x\">x</a> <a href=\"#su\">su</a></html>");
+        scrivi(m_set + "/paymsg.htm", "<html><<1-paymsg>>|<<1-negozio>></html>");
+        scrivi(m_set + "/thankyou.htm", "<html><<1-thankyou>></html>");
+
+        // Gateways in the shop's code folder: "bonifico" with a fragment
+        // holding tags of its own; "Carta" without a fragment.
+        const QString negozio = m_cartella + "/code/";
+        scrivi(negozio + "bonifico.epg", "<form action=\"<<1-java_PGAction>>\">Bonifico a <<1-negozio>></form>");
+        scrivi(negozio + "bonifico/conf.ini", "asp(default)=ordinent\r\npl(default)=ordine\r\naction=vtorder\r\n"
+                                              "Pl=maiuscolo\r\npl=ricevuta\r\n=vuoto\r\nriga senza uguale\r\n");
+        scrivi(negozio + "bonifico/ordine.pl", "ordine\n");
+        scrivi(negozio + "bonifico/ricevuta.pl", "print \"<<1-perl_shopname>>\";\n");
+        scrivi(negozio + "bonifico/maiuscolo.pl", "x\n");
+        scrivi(negozio + "Carta/conf.ini", "asp=esito\r\nasp(sel)=solont\r\npl(sel)=soloperl\n");
+        scrivi(negozio + "Carta/esito.asp", "<% '<<1-java_PGAction>>' %>");
+        scrivi(negozio + "Carta/solont.asp", "nt");
+        scrivi(negozio + "Carta/soloperl.pl", "perl");
+
+        Database &db = *stato().dbCatalogo;
+        riempiCatalogo(db, 2, 4);
+        // Showcase: three articles of the first department, one of the second,
+        // and one out of the catalogue that no page shows.
+        db.execute("UPDATE articoli SET inelenco=-1 WHERE codice IN ('A1-1', 'A1-2', 'A1-4', 'A2-3', 'A2-4')");
+        db.execute("UPDATE articoli SET fuoricatalogo=-1 WHERE codice='A2-4'");
+        // Methods 1 and 3 active, 3 preselected; the preselected country is
+        // in zone 3.
+        db.execute("UPDATE pagamento SET attivo1=-1, attivo2=0, attivo3=-1, attivo4=0, metodo1='bonifico', "
+                   "metodo3='Carta', selezionato=3, paesesel='31', zonasel=3, imppeso=0, ivaok3=0");
+        db.execute("UPDATE zona3 SET pag3=-1, m3imp1=1000000, m3imp2=2000000, m3sp1=125000, m3sp2=80000, m3sp3=0");
+        db.execute("UPDATE zona2 SET m3peso1=3, m3spp1=50000");
+
+        m_imp = Impostazioni{};
+        m_imp.txtTitolo = "Bottega \"Da Mario\" @ $1";
+        m_imp.txtUsername = "mario";
+        m_imp.txtPassword = "segreta";
+        m_imp.txtURL = "www.esempio.it";
+        m_imp.txtCGI = "cgi-bin";
+        m_imp.txtTesti[0] = "Riga uno\r\nRiga due";
+        m_imp.lblLogo = {"logo.gif", ""};
+        m_imp.imgX = {120, 0};
+        m_imp.imgY = {40, 0};
+        m_imp.cboVetrina = "3";
+        m_imp.cboLivelli = "1";
+        m_imp.chkElencoCodice = 1;
+        m_imp.minimo = Currency::fromUnits(50);
+        m_shop->messages.clear();
+    }
+
+    void costruzione_data()
+    {
+        QTest::addColumn<int>("nt");
+        QTest::addColumn<QString>("azione");
+        QTest::addColumn<QStringList>("serverBonifico");
+        QTest::addColumn<QStringList>("serverCarta");
+        QTest::addColumn<QStringList>("avvisi");
+
+        // The first line that applies to the server type gives the action.
+        QTest::newRow("server unix") << 0 << "http://www.esempio.it/cgi-bin/ordine%1.pl"
+                                     << QStringList{"scripts/ordine%1.pl", "scripts/ricevuta%1.pl"}
+                                     << QStringList{"online/esito.asp", "scripts/soloperl%1.pl"}
+                                     << QStringList{"Impossibile trovare il file 'Carta.epg'"};
+        // On a Windows server the ASP line comes first; its model is missing.
+        QTest::newRow("server windows") << 1 << "ordinent.asp" << QStringList{"scripts/ricevuta%1.pl"}
+                                        << QStringList{"online/esito.asp", "online/solont.asp"}
+                                        << QStringList{"Errore nell'elaborazione del file %2/ordinent.asp",
+                                                       "Impossibile trovare il file 'Carta.epg'"};
+    }
+
+    void costruzione()
+    {
+        QFETCH(int, nt);
+        QFETCH(QString, azione);
+        QFETCH(QStringList, serverBonifico);
+        QFETCH(QStringList, serverCarta);
+        QFETCH(QStringList, avvisi);
+        m_imp.chkNT = nt;
+        m_imp.derivaIndirizzi();
+        ScriptedMessages &msg = m_shop->messages;
+        msg.answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, msg);
+        e.CartellaSet = m_set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        const QString id = e.IDnegozio;
+        azione.replace("%1", id);
+
+        // Messages: the merger's own for a missing server model, then ours.
+        QStringList mostrati = msg.texts();
+        QCOMPARE(mostrati.takeLast(), QString("Creazione del negozio terminata. Vuoi vedere il risultato?"));
+        if (nt)
+            mostrati.removeFirst();
+        for (QString &a : avvisi)
+            a.replace("%2", pagine());
+        QCOMPARE(mostrati, avvisi);
+
+        // The home page.
+        const QString home = testo(pagine() + "/index.htm");
+        QVERIFY(home.contains("<title>Bottega \"Da Mario\" @ $1</title>"));
+        QVERIFY(home.contains("<img border=\"0\" src=\"logo.gif\" width=\"120\" height=\"40\">|\n"));
+        QVERIFY(home.contains("Riga uno<BR>Riga due"));
+        QVERIFY2(home.contains("<!--  -->"), qPrintable(home));  // the FTP account stays out
+        QVERIFY(!home.contains("segreta") && !home.contains("mario"));
+        // Four showcase cells, three to a row; every element opened is closed.
+        QCOMPARE(home.count("<td valign=\"top\" align=\"center\">"), 4);
+        QCOMPARE(home.count("<tr>"), 2);
+        QCOMPARE(home.count("</tr>"), 2);
+        QVERIFY(home.contains("</td>\r\n</tr>\r\n</table>\r\n</center></div>\r\n"));
+        QVERIFY(home.indexOf("A1-4") < home.indexOf("A2-3"));
+        QVERIFY(!home.contains("A2-4"));
+        QVERIFY(home.contains("[<BR>"));
+        QVERIFY(home.contains("<select name=\"vtRepartiMenu\" onChange=\"RepGoTo()\">\r\n"
+                              "<option selected value=\"#\"> </option>\r\n"));
+        // Method 3 is the second active one; the country is in zone 3.
+        QVERIFY(home.contains("var zona=7; var minimo= 50;"));
+        auto voci = [&home](const QString &nome) {
+            const qsizetype i = home.indexOf(nome + "=new Array(") + nome.size() + 11;
+            return home.mid(i, home.indexOf(')', i) - i).split(',');
+        };
+        QCOMPARE(voci("impord1").size(), 16);
+        QCOMPARE(voci("impord1")[6], QString("100"));  // second active method, zone 3
+        QCOMPARE(voci("impord2")[6], QString("200"));
+        QVERIFY(home.contains("var SpOk='10000010';\r\nvar IvaOk='1100';"));
+        QVERIFY(home.contains("<option selected value =\"3\">Regno Unito</option>"));
+        QVERIFY(home.contains("<option>Contrassegno</option>\r\n<option selected>Carta di credito</option>"));
+
+        // Payment result pages: the home row with their own message.
+        const QString ok = testo(pagine() + "/payok.htm"), err = testo(pagine() + "/payerr.htm");
+        QVERIFY(ok.contains("<b>Ordine completato</b>") && ok.contains("|Bottega \"Da Mario\" @ $1</html>"));
+        QVERIFY(err.contains("<b>Pagamento non effettuato</b>") && err.contains("Torna all'ingresso del negozio"));
+
+        // One thank-you page per active method, numbered without gaps; the
+        // fragment's own tags are filled by the second of the two merges
+        // (each ends the file with a line break).
+        QCOMPARE(testo(pagine() + "/thankyou1.htm"),
+                 "<html><form action=\"" + azione + "\">Bonifico a Bottega \"Da Mario\" @ $1</form></html>\r\n\r\n");
+        QCOMPARE(testo(pagine() + "/thankyou2.htm"), QString("<html></html>\r\n\r\n"));
+        for (const char *f : {"/thankyou3.htm", "/thankyou.tmp", "/thankyou.htm", "/modello1.htm", "/results.htm",
+                              "/paymsg.htm"})
+            QVERIFY2(!QFile::exists(pagine() + f), f);
+        if (!nt)
+            QCOMPARE(testo(script() + "/ricevuta" + id + ".pl"),
+                     QString("print \"Bottega \\\"Da Mario\\\" \\@ \\$1\";\n\r\n"));
+        QVERIFY(!QFile::exists(script() + "/maiuscolo" + id + ".pl"));
+
+        // Results page with site addresses; scripts with the site code.
+        const QString risultati = testo(script() + "/results" + id + ".htm");
+        QVERIFY(risultati.contains("<a href=\"http://www.esempio.it/cat001.htm\">r</a>"));
+        QVERIFY(risultati.contains("<a href=\"https://altro.it/x\">x</a> <a href=\"#su\">su</a>"));
+        QVERIFY(risultati.contains("<html>Bottega"));
+        QCOMPARE(testo(script() + "/vtorder" + id + ".pl"),
+                 QString("my $negozio = \"Bottega \\\"Da Mario\\\" \\@ \\$1\";\n\r\n"));
+        QVERIFY(testo(script() + "/vtsearch" + id + ".pl").contains("search" + id + ".csv"));
+
+        // Everything written is in the upload list, once.
+        QStringList lista = testo(m_cartella + "/vtftp.dat").split('#', Qt::SkipEmptyParts);
+        QStringList attesi{pagine() + "/index.htm",        pagine() + "/payok.htm",
+                           pagine() + "/payerr.htm",       pagine() + "/thankyou1.htm",
+                           pagine() + "/thankyou2.htm",    pagine() + "/Extra.HTM",
+                           script() + "/results" + id + ".htm",
+                           pagine() + "/cart.js",          script() + "/vtaltro.pl",
+                           script() + "/vtorder" + id + ".pl", script() + "/vtsearch" + id + ".pl",
+                           pagine() + "/carrello.asp",     e.fileRicerca()};
+        for (const QString &f : serverBonifico + serverCarta)
+            attesi << m_cartella + '/' + f.arg(id);
+        for (const QString &f : attesi) {
+            QCOMPARE(lista.count(f), 1);
+            QVERIFY2(QFile::exists(f), qPrintable(f));
+        }
+        QVERIFY(!lista.contains(pagine() + "/results.htm"));
+        QVERIFY(lista.indexOf(pagine() + "/thankyou1.htm") < lista.indexOf(m_cartella + '/' + serverBonifico[0].arg(id)));
+    }
+
+    void senzaPagineDiPagamento()
+    {
+        // A set without results, paymsg and thank-you models writes and
+        // lists none of their pages.
+        for (const char *f : {"/results.htm", "/paymsg.htm", "/thankyou.htm"})
+            QVERIFY(QFile::remove(m_set + f));
+        m_shop->messages.answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = m_set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        const QString lista = testo(m_cartella + "/vtftp.dat");
+        QVERIFY(lista.contains(pagine() + "/index.htm#"));
+        for (const QString &f : {pagine() + "/payok.htm", pagine() + "/thankyou1.htm",
+                                 script() + "/results" + e.IDnegozio + ".htm"}) {
+            QVERIFY(!lista.contains(f));
+            QVERIFY(!QFile::exists(f));
+        }
+    }
+
+    void frammentoCheSiRipete()
+    {
+        // A fragment that names its own field makes the thank-you merge
+        // fail: the build takes its failure path and leaves no list.
+        scrivi(m_cartella + "/code/bonifico.epg", "<<1-thankyou>><<1-thankyou>>");
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = m_set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Fallita);
+        QVERIFY(m_shop->messages.texts().last().startsWith("In seguito agli errori verificatisi"));
+        QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat"));
+        QVERIFY(!QFile::exists(pagine() + "/thankyou1.htm"));
+    }
+};
+
+QTEST_MAIN(TestSito)
+#include "test_sito.moc"
