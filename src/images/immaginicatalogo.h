@@ -1,5 +1,5 @@
 #pragma once
-// Catalogue pictures (Part 1.120): choosing the picture of a row's picture
+// Catalogue pictures: choosing the picture of a row's picture
 // field through the chooser, and showing a stored picture centred in its
 // frame of the main window. The logic is here; the window only shows the
 // picture that comes back.

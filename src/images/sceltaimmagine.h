@@ -1,5 +1,5 @@
 #pragma once
-// The picture chooser's logic (Part 2.103), without widgets: the dialog
+// The picture chooser's logic, without widgets: the dialog
 // frmImmagine shows this state and forwards its events here, and tests drive
 // it headless.
 //

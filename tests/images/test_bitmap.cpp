@@ -1,4 +1,4 @@
-// The DIB section bitmap (Part 2.101) and the JPEG writer (Part 2.102).
+// The DIB section bitmap and the JPEG writer.
 #include "cdibsection.h"
 #include "fileprova.h"
 #include "filesicuro.h"

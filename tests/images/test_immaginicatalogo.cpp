@@ -1,4 +1,4 @@
-// Catalogue pictures (Part 1.120): ImpostaImmagine stores the chooser's
+// Catalogue pictures: ImpostaImmagine stores the chooser's
 // result in the row; the showing family loads a stored picture, centres it
 // in its frame and switches the delete command.
 #include "corniceimmagine.h"

@@ -1,5 +1,5 @@
-// Loading pictures and the shrinking engine: the fitting rule of the chooser
-// (Part 2.103), the formats, bad input, and the Lanczos reduction.
+// Loading pictures and the shrinking engine: the fitting rule of the chooser,
+// the formats, bad input, and the Lanczos reduction.
 #include "caricaimmagine.h"
 #include "cdibsection.h"
 #include "fileprova.h"

@@ -1,4 +1,4 @@
-// The picture chooser (Part 2.103): the naming rule, the stored settings,
+// The picture chooser: the naming rule, the stored settings,
 // the modes, copying and shrinking into the work folder, bad input, and the
 // dialog forwarding to its logic.
 #include "fileprova.h"
