@@ -1,8 +1,9 @@
-// vetrasto-mkdemo CARTELLA [--url HOST] [--ostile]
+// vetrasto-mkdemo CARTELLA [--url HOST] [--sendmail PERCORSO] [--ostile]
 //   writes the demo shop: departments, twenty articles with pictures drawn
 //   here, variants, offers, two shipping zones, cash on delivery and
-//   prepayment with their page fragments. --url sets the site's host (the
-//   tests point it at a local web server); --ostile fills codes, titles,
+//   prepayment with their page fragments. --url sets the site's host and
+//   --sendmail the server's mail program (the tests point them at a local
+//   web server and a stand-in); --ostile fills codes, titles,
 //   variant texts and settings with quotes, "$", "@", backslashes, commas and
 //   line breaks.
 // vetrasto-mkdemo --immagini-set CARTELLA STILE
@@ -170,7 +171,7 @@ void sistema(const QString &shop, const QString &nome, const QString &info)
     scrivi(shop + QStringLiteral("/code/") + nome + QStringLiteral(".epg"), epg);
 }
 
-int creaDemo(const QString &shop, const QString &url, bool ostile)
+int creaDemo(const QString &shop, const QString &url, const QString &sendmail, bool ostile)
 {
     QDir(shop).removeRecursively();
     CatalogSchema::createEmptyShop(shop);
@@ -183,7 +184,7 @@ int creaDemo(const QString &shop, const QString &url, bool ostile)
         "testo1=?, testo2=?, firma_email=?, minimo=?, ivacompresa=0, vis_percrep=-1, livelliaperti='1', colonnevetrina='3', "
         "elenco_foto=-1, elenco_codice=-1, elenco_titolo=-1, URL=?, cartella='', cartellaCGI='cgi-bin', template='classico', "
         "keywords=?, content=?, valuta1=?, valuta2='$ ', cambio=1.1, usa_cambio=-1, operatorericerca='0', ricercaparole=0, "
-        "immagine0='logo.jpg', imgX0=64, imgY0=64"),
+        "immagine0='logo.jpg', imgX0=64, imgY0=64, sendmail=?"),
         {T, QStringLiteral("info@bottega-esempio.it"),
          ostile ? QStringLiteral("ordini@bottega-esempio.it") : QStringLiteral("ordini@bottega-esempio.it"),
          QStringLiteral("Benvenuti nella <b>Bottega del Caffè</b>: miscele tostate ogni settimana, tè in foglia e tutto per servirli."),
@@ -196,7 +197,7 @@ int creaDemo(const QString &shop, const QString &url, bool ostile)
                         "Titolare del trattamento: Bottega del Caffè, via Roma 1, Torino."),
          QStringLiteral("Tostiamo il caffè in piccoli lotti dal 1962."), QStringLiteral("Bottega del Caffè - via Roma 1, Torino - P. IVA 01234567890"),
          ostile ? QStringLiteral("Grazie! \"Bottega\" $x @y \\z\r\nFINE") : QStringLiteral("Grazie per aver scelto la Bottega del Caffè."),
-         euro(10), url, QStringLiteral("caffè, tè, moka, tazze"), QStringLiteral("Caffè tostato, tè e accessori"), QStringLiteral("€ ")});
+         euro(10), url, QStringLiteral("caffè, tè, moka, tazze"), QStringLiteral("Caffè tostato, tè e accessori"), QStringLiteral("€ "), sendmail});
     // Varianti: 2 Macinatura, 3 Formato (prezzi e pesi), 4 Confezione, 5 Colore.
     db->execute(QStringLiteral("INSERT INTO opzioni (ID, nome, opzione1, opzione2, opzione3, prezzo1, prezzo2, prezzo3, peso1, peso2, peso3, selezionato) "
                                "VALUES (2, ?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 0)"),
@@ -348,14 +349,17 @@ int main(int argc, char **argv)
             return 2;
         }
         QString url = QStringLiteral("www.bottega-esempio.it");
+        QString sendmail = QStringLiteral("/usr/sbin/sendmail");
         bool ostile = false;
         for (int i = 2; i < a.size(); ++i) {
             if (a[i] == QStringLiteral("--url") && i + 1 < a.size())
                 url = a[++i];
+            else if (a[i] == QStringLiteral("--sendmail") && i + 1 < a.size())
+                sendmail = a[++i];
             else if (a[i] == QStringLiteral("--ostile"))
                 ostile = true;
         }
-        return creaDemo(a[1], url, ostile);
+        return creaDemo(a[1], url, sendmail, ostile);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -1,0 +1,296 @@
+// The demo shop built with each template set, served by a local web server
+// on 127.0.0.1 that runs the scripts folder's Perl scripts as CGI, driven in
+// headless Chromium: jump menu, purchase with a variant, cart totals against
+// the catalogue, order with a stand-in sendmail, search; then the demo shop
+// with hostile texts. Screenshots of the home page, a department and the
+// cart, phone and desktop sized, go to the output folder.
+import { spawn, spawnSync, execFileSync } from "node:child_process";
+import fs from "node:fs";
+import http from "node:http";
+import os from "node:os";
+import path from "node:path";
+import { createRequire } from "node:module";
+
+const require = createRequire(import.meta.url);
+const puppeteer = require("puppeteer-core");
+
+const args = {};
+for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
+const out = path.resolve(args.out || "site-output");
+fs.mkdirSync(out, { recursive: true });
+const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "vetrasto-site-"));
+
+let fallimenti = 0;
+function verifica(cond, testo) {
+  if (cond) console.log("ok - " + testo);
+  else { fallimenti++; console.log("NOT OK - " + testo); }
+}
+
+// ---- local web server: the pages folder, and /cgi-bin/*.pl as CGI ----
+let sito = { pagine: "", script: "" };
+const tipi = { ".htm": "text/html; charset=utf-8", ".html": "text/html; charset=utf-8", ".css": "text/css",
+  ".js": "text/javascript; charset=utf-8", ".jpg": "image/jpeg", ".gif": "image/gif", ".png": "image/png" };
+const server = http.createServer((req, res) => {
+  const u = new URL(req.url, "http://127.0.0.1");
+  const nome = decodeURIComponent(u.pathname);
+  if (nome.startsWith("/cgi-bin/")) {
+    const file = path.join(sito.script, path.basename(nome));
+    if (!file.endsWith(".pl") || !fs.existsSync(file)) { res.writeHead(404); res.end(); return; }
+    const corpo = [];
+    req.on("data", (c) => corpo.push(c));
+    req.on("end", () => {
+      const dati = Buffer.concat(corpo);
+      const p = spawn("/usr/bin/perl", [file], { env: {
+        PATH: process.env.PATH, GATEWAY_INTERFACE: "CGI/1.1", REQUEST_METHOD: req.method,
+        QUERY_STRING: u.search.replace(/^\?/, ""), CONTENT_LENGTH: String(dati.length),
+        CONTENT_TYPE: req.headers["content-type"] || "", SCRIPT_NAME: nome, SERVER_NAME: "127.0.0.1",
+        SERVER_PORT: String(server.address().port), REMOTE_ADDR: "127.0.0.1" } });
+      const uscita = [];
+      p.stdout.on("data", (c) => uscita.push(c));
+      p.stderr.on("data", (c) => process.stderr.write(c));
+      p.stdin.end(dati);
+      p.on("close", () => {
+        const tutto = Buffer.concat(uscita);
+        let fine = tutto.indexOf("\r\n\r\n"), salto = 4;
+        const lf = tutto.indexOf("\n\n");
+        if (fine < 0 || (lf >= 0 && lf < fine)) { fine = lf; salto = 2; }
+        if (fine < 0) { res.writeHead(500); res.end("risposta CGI senza intestazioni"); return; }
+        const intestazioni = {};
+        let stato = 200;
+        for (const riga of tutto.subarray(0, fine).toString("latin1").split(/\r?\n/)) {
+          const m = /^([^:]+):\s*(.*)$/.exec(riga);
+          if (!m) continue;
+          if (m[1].toLowerCase() == "status") stato = parseInt(m[2], 10);
+          else intestazioni[m[1]] = m[2];
+        }
+        if (intestazioni.Location && stato == 200) stato = 302;
+        res.writeHead(stato, intestazioni);
+        res.end(tutto.subarray(fine + salto));
+      });
+    });
+    return;
+  }
+  const file = path.join(sito.pagine, path.normalize(nome == "/" ? "/index.htm" : nome));
+  if (!file.startsWith(sito.pagine) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+    res.writeHead(404); res.end(); return;
+  }
+  res.writeHead(200, { "Content-Type": tipi[path.extname(file).toLowerCase()] || "application/octet-stream" });
+  fs.createReadStream(file).pipe(res);
+});
+await new Promise((r) => server.listen(0, "127.0.0.1", r));
+const porta = server.address().port;
+const base = `http://127.0.0.1:${porta}`;
+
+const posta = path.join(tmp, "posta.txt");
+const sendmail = path.join(tmp, "sendmail");
+fs.writeFileSync(sendmail, `#!/bin/sh\n{ echo "ARGS: $*"; cat; echo '----FINE----'; } >> '${posta}'\n`, { mode: 0o755 });
+
+// Whole tables only: the text columns carry the database's own collation,
+// which the sqlite3 shell does not know, so filtering is done here.
+function sql(db, q) {
+  return JSON.parse(execFileSync("sqlite3", ["-json", db, q]).toString() || "[]");
+}
+function articolo(db, trova) {
+  const a = sql(db, "SELECT * FROM articoli ORDER BY ordinamento").find(trova);
+  const c = sql(db, "SELECT * FROM categorie").find((r) => r.ID == a.catID);
+  return { ...a, pagina: c.pagina, ivarep: c.iva };
+}
+
+function costruisci(set, ostile) {
+  const shop = path.join(tmp, `negozio-${set}${ostile ? "-ostile" : ""}`);
+  const r1 = spawnSync(args.mkdemo, [shop, "--url", `127.0.0.1:${porta}`, "--sendmail", sendmail, ...(ostile ? ["--ostile"] : [])],
+    { env: { ...process.env, VETRASTO_HOME: args.home }, encoding: "utf8" });
+  if (r1.status != 0) throw new Error("vetrasto-mkdemo: " + r1.stderr);
+  const r2 = spawnSync(args.bench, ["build", shop, path.join(args.home, "template", set)],
+    { env: { ...process.env, VETRASTO_HOME: args.home }, encoding: "utf8" });
+  if (r2.status != 0) throw new Error("vetrasto-bench build: " + r2.stderr + r2.stdout);
+  sito = { pagine: path.join(shop, "online"), script: path.join(shop, "scripts") };
+  return shop;
+}
+
+// ---- expected totals, computed from the catalogue ----
+const cent = (raw) => Math.round(Number(raw) / 100);  // Currency is stored as value x 10,000
+function atteso(db, righe, metodo, zona) {
+  const pag = sql(db, "SELECT * FROM pagamento")[0];
+  const attivi = [1, 2, 3, 4].filter((k) => pag["attivo" + k]);
+  const k = attivi[metodo - 1];
+  const z = sql(db, `SELECT * FROM zona${zona}`)[0];
+  let merce = 0, ivaMicro = 0;
+  for (const r of righe) {
+    const riga = r.prezzo * r.qt;
+    merce += riga;
+    ivaMicro += riga * Math.round(r.iva * 1000000);
+  }
+  const iva = pag["ivaok" + zona] ? Math.round(ivaMicro / 1000000) : 0;
+  let b = [[cent(z[`m${k}imp1`]), cent(z[`m${k}sp1`])], [cent(z[`m${k}imp2`]), cent(z[`m${k}sp2`])]];
+  if (b[0][0] > b[1][0]) b = [b[1], b[0]];
+  const sped = merce <= b[0][0] ? b[0][1] : merce <= b[1][0] ? b[1][1] : cent(z[`m${k}sp3`]);
+  return { merce, sped, iva, totale: merce + sped + iva };
+}
+const euro = (c) => "€ " + Math.floor(c / 100).toString().replace(/\B(?=(\d{3})+(?!\d))/g, ".") + "," + String(c % 100).padStart(2, "0");
+
+const browser = await puppeteer.launch({
+  executablePath: "/usr/bin/chromium",
+  headless: true,
+  userDataDir: fs.mkdtempSync(path.join(tmp, "profilo-")),
+  args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+    "--disable-background-networking", "--disable-component-update", "--disable-sync"],
+});
+
+async function nuovaPagina(errori) {
+  const page = await browser.newPage();
+  page.on("pageerror", (e) => errori.push(String(e.message || e)));
+  page.on("dialog", async (d) => { errori.push("dialog: " + d.message()); await d.dismiss(); });
+  return page;
+}
+
+async function fotografa(page, nome) {
+  for (const [dim, w, h] of [["telefono", 390, 844], ["desktop", 1280, 900]]) {
+    await page.setViewport({ width: w, height: h, isMobile: dim == "telefono", deviceScaleFactor: 1 });
+    await page.screenshot({ path: path.join(out, `${nome}-${dim}.png`), fullPage: true });
+  }
+  await page.setViewport({ width: 1280, height: 900 });
+}
+
+async function testoDi(page, sel) {
+  return page.$eval(sel, (e) => e.textContent.trim()).catch(() => null);
+}
+
+async function percorso(set) {
+  const shop = costruisci(set, false);
+  const db = path.join(shop, "catalog.mdb");
+  const errori = [];
+  const page = await nuovaPagina(errori);
+  await page.goto(`${base}/index.htm`, { waitUntil: "load" });
+  verifica(await page.$("form[name=vtReparti] select[name=vtRepartiMenu]"), `${set}: menu dei reparti nella pagina d'ingresso`);
+  verifica((await page.$$(".vt-vetrina td")).length > 0, `${set}: vetrina con articoli`);
+  await fotografa(page, `${set}-ingresso`);
+
+  // Jump menu to the department of the first article.
+  const art = articolo(db, (a) => a.codice == "CAF-001");
+  await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.select("select[name=vtRepartiMenu]", `${art.pagina}.htm`)]);
+  verifica(page.url().endsWith(`/${art.pagina}.htm`), `${set}: il menu porta al reparto (${page.url()})`);
+  verifica(await page.$eval(".vt-art-descrizione b", (e) => e.textContent).catch(() => "") == "tostata a legna",
+    `${set}: l'HTML del negozio nella descrizione resta HTML`);
+  await fotografa(page, `${set}-reparto`);
+
+  // The article with its first variant set on its second choice, two pieces.
+  const opz = sql(db, "SELECT * FROM opzioni").find((o) => o.ID == art.opzione1);
+  const sel = await page.$("select[name=op11]");
+  verifica(sel, `${set}: menu della variante op11`);
+  const valori = await page.$$eval("select[name=op11] option", (o) => o.map((x) => x.value));
+  if (sel) await page.select("select[name=op11]", valori[1]);
+  await page.$eval("input[name=qt1]", (e) => { e.value = "2"; });
+  await page.$eval("a.vt-compra", (a) => a.click());
+  await page.waitForSelector("#vt-avviso.vt-visibile", { timeout: 5000 }).catch(() => null);
+  verifica((await testoDi(page, "#vt-conta")) == "2", `${set}: il contatore del carrello segna 2`);
+
+  const righe = [{ prezzo: cent(art.prezzo) + cent(opz.prezzo2), qt: 2, iva: art.ivarep / 100 }];
+  await page.click("a.vt-carrello-link");
+  await page.waitForSelector("#vt-totale");
+  verifica((await testoDi(page, ".vt-c-articolo")).includes(art.titolo), `${set}: l'articolo è nel carrello dopo il cambio di pagina`);
+  verifica(((await testoDi(page, ".vt-c-articolo small")) || "").startsWith(opz.opzione2 + ", "), `${set}: varianti nel carrello`);
+
+  // Country and method: Italy with cash on delivery, then the EU with prepayment.
+  const paesi = sql(db, "SELECT paese, zona FROM paesi").sort((x, y) => x.zona - y.zona);
+  const italia = paesi.find((p) => p.zona == 1), ue = paesi.find((p) => p.zona == 2);
+  for (const [paese, metodo] of [[ue, 2], [italia, 1]]) {
+    const idx = await page.$$eval("select[name=LSStato] option", (o, t) => o.findIndex((x) => x.text == t), paese.paese);
+    await page.$eval("select[name=LSStato]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, idx);
+    await page.$eval("select[name=Pagamento]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, metodo - 1);
+    const a = atteso(db, righe, metodo, paese.zona);
+    const visti = { merce: await testoDi(page, "#vt-subtotale"), sped: await testoDi(page, "#vt-spedizione"),
+      iva: await testoDi(page, "#vt-iva"), totale: await testoDi(page, "#vt-totale") };
+    for (const k of ["merce", "sped", "iva", "totale"])
+      verifica(visti[k] == euro(a[k]), `${set}: ${k} in ${paese.paese} col metodo ${metodo}: ${visti[k]} = ${euro(a[k])}`);
+  }
+  // Cash on delivery is not offered in the EU zone.
+  const idxUe = await page.$$eval("select[name=LSStato] option", (o, t) => o.findIndex((x) => x.text == t), ue.paese);
+  await page.$eval("select[name=LSStato]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, idxUe);
+  await page.$eval("select[name=Pagamento]", (s) => { s.selectedIndex = 0; s.dispatchEvent(new Event("change")); });
+  verifica(/non è disponibile/.test((await testoDi(page, "#vt-messaggio")) || ""), `${set}: contrassegno non disponibile nella UE`);
+  const idxIt = await page.$$eval("select[name=LSStato] option", (o, t) => o.findIndex((x) => x.text == t), italia.paese);
+  await page.$eval("select[name=LSStato]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, idxIt);
+  await fotografa(page, `${set}-carrello`);
+
+  // The order.
+  fs.rmSync(posta, { force: true });
+  const cliente = { nome: "Maria", cognome: "Bianchi", indirizzo: "Via Po 3", cap: "10123", citta: "Torino",
+    telefono: "011 555", email: "maria@example.it" };
+  for (const [k, v] of Object.entries(cliente)) await page.type(`form#vtordine [name=${k}]`, v);
+  await page.click("form#vtordine [name=accetto]");
+  await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.click("form#vtordine button[type=submit]")]);
+  const a = atteso(db, righe, 1, 1);
+  const tot = (a.totale / 100).toFixed(2);
+  verifica(new RegExp(`/thankyou1\\.htm\\?ordine=[0-9-]+&totale=${tot.replace(".", "\\.")}$`).test(page.url()),
+    `${set}: pagina di ringraziamento del contrassegno (${page.url()})`);
+  verifica(((await testoDi(page, "#vt-esito-ordine")) || "").includes(euro(a.totale)), `${set}: numero e totale dell'ordine mostrati`);
+  verifica(/Pagamento in contrassegno/.test(await page.content()), `${set}: frammento del contrassegno nella pagina`);
+  const mail = fs.existsSync(posta) ? fs.readFileSync(posta, "utf8") : "";
+  verifica(mail.includes(`TOTALE ORDINE: ${euro(a.totale)}`) && mail.includes(art.titolo) && mail.includes(opz.opzione2),
+    `${set}: la posta dell'ordine riporta articolo, variante e totale`);
+  verifica((mail.match(/----FINE----/g) || []).length == 2, `${set}: ordine al negozio e conferma al cliente`);
+  verifica(!mail.includes("ATTENZIONE"), `${set}: il totale del browser coincide con quello dello script`);
+  verifica((await testoDi(page, "#vt-conta")) == "", `${set}: il carrello è vuoto dopo l'ordine`);
+
+  // Search.
+  await page.goto(`${base}/index.htm`, { waitUntil: "load" });
+  await page.type("form[name=vtcerca] input[name=parole]", "moka");
+  await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.click("form[name=vtcerca] button")]);
+  const titoli = await page.$$eval(".vt-risultato strong", (e) => e.map((x) => x.textContent));
+  const moka = sql(db, "SELECT titolo, sottotitolo, descrizione, note FROM articoli")
+    .filter((r) => [r.titolo, r.sottotitolo, r.descrizione, r.note].some((t) => /\bmoka\b/i.test(t || ""))).map((r) => r.titolo);
+  verifica(moka.length > 0 && moka.every((t) => titoli.includes(t)), `${set}: la ricerca di "moka" trova ${moka.join(", ")} (${titoli.join(", ")})`);
+  const link = await page.$eval(".vt-risultato a", (a) => a.href).catch(() => "");
+  verifica(link.startsWith(base + "/"), `${set}: il risultato porta alla pagina dell'articolo (${link})`);
+  verifica(errori.length == 0, `${set}: nessun errore di script (${errori.join(" | ")})`);
+  await page.close();
+}
+
+async function ostile() {
+  const shop = costruisci("classico", true);
+  const db = path.join(shop, "catalog.mdb");
+  const errori = [];
+  const page = await nuovaPagina(errori);
+  await page.goto(`${base}/index.htm`, { waitUntil: "load" });
+  verifica(await page.evaluate(() => typeof Acquista == "function" && typeof SpedPaese == "function"), "testi ostili: lo script delle pagine si carica");
+  const art = articolo(db, () => true);
+  await page.goto(`${base}/${art.pagina}.htm`, { waitUntil: "load" });
+  const valori = await page.$$eval("select[name=op21] option", (o) => o.map((x) => x.value));
+  if (valori.length > 2) await page.select("select[name=op21]", valori[2]);
+  await page.$eval("input[name=qt1]", (e) => { e.value = "3"; });
+  await page.$eval("a.vt-compra", (a) => a.click());
+  await page.goto(`${base}/ordine.htm`, { waitUntil: "load" });
+  const nome = (await testoDi(page, ".vt-c-articolo")) || "";
+  verifica(nome.includes('Miscela "Bar" l\'Italia, $5 @casa \\ fine'), `testi ostili: titolo intero nel carrello (${nome})`);
+  for (const [k, v] of Object.entries({ nome: "O'Brien", cognome: "D\"Arco $x", indirizzo: "Via \\ 1", cap: "1",
+    citta: "@", telefono: "1", email: "ob@example.it" })) await page.type(`form#vtordine [name=${k}]`, v);
+  await page.click("form#vtordine [name=accetto]");
+  fs.rmSync(posta, { force: true });
+  await Promise.all([page.waitForNavigation({ waitUntil: "load", timeout: 10000 }), page.click("form#vtordine button[type=submit]")])
+    .catch((e) => errori.push(String(e)));
+  verifica(/\/thankyou1\.htm\?/.test(page.url()), `testi ostili: ordine inviato (${page.url()} ${errori.join(" | ")})`);
+  const mail = fs.existsSync(posta) ? fs.readFileSync(posta, "utf8") : "";
+  verifica(mail.includes("Grazie! \"Bottega\" $x @y \\z"), "testi ostili: la firma arriva intatta nella posta");
+  verifica(!/^(Bcc|Cc):/m.test(mail), "testi ostili: nessuna intestazione aggiunta");
+  await page.goto(`${base}/index.htm`, { waitUntil: "load" });
+  await page.type("form[name=vtcerca] input[name=parole]", "miscela");
+  await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.click("form[name=vtcerca] button")]);
+  const titoli = await page.$$eval(".vt-risultato strong", (e) => e.map((x) => x.textContent));
+  verifica(titoli.some((t) => t.includes('Miscela "Bar"')), `testi ostili: la ricerca legge il file dei dati (${titoli.join(" | ")})`);
+  verifica(errori.length == 0, `testi ostili: nessun errore di script (${errori.join(" | ")})`);
+  await page.close();
+}
+
+try {
+  for (const set of ["classico", "moderno"]) {
+    try { await percorso(set); } catch (e) { verifica(false, `${set}: ${e.stack || e}`); }
+  }
+  try { await ostile(); } catch (e) { verifica(false, `testi ostili: ${e.stack || e}`); }
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(tmp, { recursive: true, force: true });
+}
+console.log(`schermate in ${out}`);
+process.exit(fallimenti ? 1 : 0);
