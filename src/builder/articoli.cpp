@@ -49,7 +49,7 @@ QString ChiamataPopup(const QString &file, const QVariant &larghezza, const QVar
     const qint64 y = misura(altezza) ? CLng(altezza.toDouble()) : 350;
     // The call stands in an onClick attribute: a JavaScript string first,
     // then an attribute value.
-    return ValoreAttributo(QStringLiteral("javascript:PopupImage('") + StringaScript(file) + QStringLiteral("',") +
+    return ValoreAttributo(QStringLiteral("javascript:PopupImage('") + CodificaCaratteri(file) + QStringLiteral("',") +
                            QString::number(x) + u',' + QString::number(y) + QStringLiteral("); return false;"));
 }
 

@@ -16,27 +16,11 @@ const QString crlf = QStringLiteral("\r\n");
 
 } // namespace
 
-QString AttributoHTML(const QString &testo)
-{
-    QString r;
-    r.reserve(testo.size());
-    for (QChar c : testo) {
-        switch (c.unicode()) {
-        case u'&': r += QLatin1String("&amp;"); break;
-        case u'"': r += QLatin1String("&quot;"); break;
-        case u'<': r += QLatin1String("&lt;"); break;
-        case u'>': r += QLatin1String("&gt;"); break;
-        default: r += c;
-        }
-    }
-    return r;
-}
-
 QString TagLogo(const QString &nome, qint64 larghezza, qint64 altezza)
 {
     if (nome.isEmpty())
         return {};
-    return QStringLiteral("<img border=\"0\" src=\"") + AttributoHTML(nome) + QStringLiteral("\" width=\"") +
+    return QStringLiteral("<img border=\"0\" src=\"") + ValoreAttributo(nome) + QStringLiteral("\" width=\"") +
            Format(larghezza, QStringLiteral("#####")) + QStringLiteral("\" height=\"") +
            Format(altezza, QStringLiteral("#####")) + QStringLiteral("\">");
 }

@@ -3,8 +3,6 @@
 // worth having on their own.
 #include <QString>
 
-// The text as an HTML attribute value in double quotes.
-QString AttributoHTML(const QString &testo);
 // The img tag of a logo in the pages folder, or "" when there is no logo;
 // a width or height of 0 is written as an empty value.
 QString TagLogo(const QString &nome, qint64 larghezza, qint64 altezza);

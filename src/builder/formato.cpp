@@ -208,6 +208,50 @@ QString CodificaCaratteri(const QString &testo)
         case u'%': r += QLatin1String("%25"); break;
         case u';': r += u','; break;
         case u'[': case u']': case u'|': case u'\u00A3': r += u' '; break;
+        // A line break would end the script string it lands in.
+        case u'\r': r += QLatin1String("\\r"); break;
+        case u'\n': r += QLatin1String("\\n"); break;
+        case 0x2028: r += QLatin1String("\\u2028"); break;
+        case 0x2029: r += QLatin1String("\\u2029"); break;
+        default: r += c;
+        }
+    }
+    return r;
+}
+
+QString StringaJS(const QString &testo)
+{
+    QString r;
+    r.reserve(testo.size() + 4);
+    for (qsizetype i = 0; i < testo.size(); ++i) {
+        const QChar c = testo[i];
+        switch (c.unicode()) {
+        case u'\\': r += QLatin1String("\\\\"); break;
+        case u'"': r += QLatin1String("\\\""); break;
+        case u'\'': r += QLatin1String("\\'"); break;
+        case u'\r': r += QLatin1String("\\r"); break;
+        case u'\n': r += QLatin1String("\\n"); break;
+        case 0x2028: r += QLatin1String("\\u2028"); break;
+        case 0x2029: r += QLatin1String("\\u2029"); break;
+        case u'/':
+            r += (i > 0 && testo[i - 1] == u'<') ? QLatin1String("\\/") : QLatin1String("/");
+            break;
+        default: r += c;
+        }
+    }
+    return r;
+}
+
+QString ValoreAttributo(const QString &testo)
+{
+    QString r;
+    r.reserve(testo.size() + 8);
+    for (QChar c : testo) {
+        switch (c.unicode()) {
+        case u'&': r += QLatin1String("&amp;"); break;
+        case u'"': r += QLatin1String("&quot;"); break;
+        case u'<': r += QLatin1String("&lt;"); break;
+        case u'>': r += QLatin1String("&gt;"); break;
         default: r += c;
         }
     }

@@ -37,8 +37,15 @@ QString TestoHTML(const QString &testo);
 bool ContieneTag(const QString &testo);
 // The text without its tags.
 QString TogliTag(const QString &testo);
-// The text escaped for a JavaScript string or a URL parameter.
+// The text escaped for a JavaScript string or a URL parameter; line breaks
+// become \r and \n.
 QString CodificaCaratteri(const QString &testo);
+// The text as the inside of a JavaScript string in double quotes: backslash,
+// quotes and line breaks escaped, and "</" broken so that a string never ends
+// the script element around it.
+QString StringaJS(const QString &testo);
+// The text as an HTML attribute value between double quotes.
+QString ValoreAttributo(const QString &testo);
 // Every "|" becomes a double quote.
 QString MettiVirgolette(const QString &Testo);
 // The text escaped for a Perl string in double quotes: a backslash goes

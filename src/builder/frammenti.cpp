@@ -34,32 +34,6 @@ Currency ImportoIva(Currency prezzo, Currency aliquotaPercento)
     return MoltiplicaFrazione(prezzo, aliquotaPercento.raw, 100 * Currency::Scale);
 }
 
-QString StringaScript(const QString &testo)
-{
-    QString r = CodificaCaratteri(testo);
-    r.replace(u'\r', QLatin1String("\\r"));
-    r.replace(u'\n', QLatin1String("\\n"));
-    r.replace(QChar(0x2028), QLatin1String("\\u2028"));
-    r.replace(QChar(0x2029), QLatin1String("\\u2029"));
-    return r;
-}
-
-QString ValoreAttributo(const QString &testo)
-{
-    QString r;
-    r.reserve(testo.size() + 8);
-    for (QChar c : testo) {
-        switch (c.unicode()) {
-        case u'&': r += QLatin1String("&amp;"); break;
-        case u'"': r += QLatin1String("&quot;"); break;
-        case u'<': r += QLatin1String("&lt;"); break;
-        case u'>': r += QLatin1String("&gt;"); break;
-        default: r += c;
-        }
-    }
-    return r;
-}
-
 QString CampoCSV(const QString &testo)
 {
     if (!testo.contains(u',') && !testo.contains(u'"') && !testo.contains(u'\r') && !testo.contains(u'\n'))
@@ -74,7 +48,7 @@ QString CartArticolo(const QString &sCodice, const QString &sTitolo)
     QString nome = TogliTag(sTitolo);
     if (!sCodice.isEmpty())
         nome = TogliTag(sCodice) + u' ' + nome;
-    return StringaScript(nome);
+    return CodificaCaratteri(nome);
 }
 
 QString CampoRicerca(const QString &sTesto)

@@ -29,11 +29,6 @@ struct FattoreSconto {
 // exact, rounded half to even to four decimals.
 Currency ImportoIva(Currency prezzo, Currency aliquotaPercento);
 
-// The text escaped for a JavaScript string between single quotes:
-// CodificaCaratteri's escapes, and line breaks as \r and \n.
-QString StringaScript(const QString &testo);
-// The text escaped for an HTML attribute value between double quotes.
-QString ValoreAttributo(const QString &testo);
 // One field of a comma-separated row: quoted, with doubled quotes, when it
 // holds a comma, a quote or a line break; as it is otherwise.
 QString CampoCSV(const QString &testo);

@@ -99,7 +99,7 @@ bool Elaborazione::MakeRingraziamenti()
             m_messages.warning(QStringLiteral("Impossibile trovare il file '") + metodo + QStringLiteral(".epg'"));
         }
         // The form's target lands in an attribute value of the fragment.
-        const QString azione = AttributoHTML(ReadEpgAction(m_stato.PercorsoNegozio, metodo, m_imp));
+        const QString azione = ValoreAttributo(ReadEpgAction(m_stato.PercorsoNegozio, metodo, m_imp));
         m_lavoro->execute(QStringLiteral("UPDATE categoria SET thankyou=?, java_PGAction=?"), {frammento, azione});
 
         // Two merges: the fragment's own tags are filled by the second.

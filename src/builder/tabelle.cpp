@@ -72,29 +72,6 @@ QString invariante(float v) { return Str(v).trimmed(); }
 
 } // namespace
 
-QString StringaJS(const QString &testo)
-{
-    QString r;
-    r.reserve(testo.size() + 4);
-    for (qsizetype i = 0; i < testo.size(); ++i) {
-        const QChar c = testo[i];
-        switch (c.unicode()) {
-        case u'\\': r += QLatin1String("\\\\"); break;
-        case u'"': r += QLatin1String("\\\""); break;
-        case u'\'': r += QLatin1String("\\'"); break;
-        case u'\r': r += QLatin1String("\\r"); break;
-        case u'\n': r += QLatin1String("\\n"); break;
-        case 0x2028: r += QLatin1String("\\u2028"); break;
-        case 0x2029: r += QLatin1String("\\u2029"); break;
-        case u'/':
-            r += (i > 0 && testo[i - 1] == u'<') ? QLatin1String("\\/") : QLatin1String("/");
-            break;
-        default: r += c;
-        }
-    }
-    return r;
-}
-
 void TabelleScript::azzera()
 {
     m_importiFatti = m_pesoFatti = false;

@@ -42,7 +42,3 @@ private:
     QString m_importi, m_permessi, m_iva, m_importiPeso;
 };
 
-// The text as the inside of a JavaScript string in double quotes: backslash,
-// double quote and line breaks escaped, and "</" broken so that a string
-// never ends the script element around it.
-QString StringaJS(const QString &testo);

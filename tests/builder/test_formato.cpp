@@ -216,6 +216,7 @@ void TestFormato::codificaCaratteri_data()
     QTest::newRow("barra rovescia") << "a\\b" << "a\\\\b";
     QTest::newRow("percento") << "10%" << "10%25";
     QTest::newRow("altro invariato") << QStringLiteral("perch\u00E9 <b>") << QStringLiteral("perch\u00E9 <b>");
+    QTest::newRow("a capo") << "riga 1\r\nriga 2" << "riga 1\\r\\nriga 2";
 }
 
 void TestFormato::codificaCaratteri()
