@@ -60,6 +60,14 @@ void Elaborazione::chiudiFile()
         m_ricerca.close();
 }
 
+void Elaborazione::salvaRigaPagina(Recordset &pagina)
+{
+    // The FTP credentials never reach a generated page, whatever filled the row.
+    pagina.setValue(QStringLiteral("username"), QString());
+    pagina.setValue(QStringLiteral("password"), QString());
+    pagina.update();
+}
+
 bool Elaborazione::fermati()
 {
     if (!m_ultimaPausa.isValid() || m_ultimaPausa.elapsed() >= intervalloEventi) {
@@ -329,10 +337,7 @@ Elaborazione::Passo Elaborazione::reparto(const Reparto &r)
             // The article index is filled in by the list pass.
             pagina.setValue(QStringLiteral("elenco"), QStringLiteral("<<1-elenco>>"));
             CampiNegozio(pagina);
-            // The FTP credentials never reach a generated page.
-            pagina.setValue(QStringLiteral("username"), QString());
-            pagina.setValue(QStringLiteral("password"), QString());
-            pagina.update();
+            salvaRigaPagina(pagina);
             m_lavoro->commitTrans();
         } catch (...) {
             m_lavoro->rollback();

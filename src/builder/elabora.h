@@ -97,6 +97,8 @@ protected:
     bool MakePagamentoEsito();
     bool MakeRingraziamenti();
 
+    // Stores a page row being added or edited, with the FTP credentials emptied.
+    void salvaRigaPagina(Recordset &pagina);
     // Lets the window system run (at most every few tens of milliseconds)
     // and tells whether the build is to stop.
     bool fermati();

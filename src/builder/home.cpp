@@ -76,10 +76,7 @@ bool Elaborazione::MakeHome()
         pagina.setValue(QStringLiteral("reparti"), albero);
         pagina.setValue(QStringLiteral("repartimenu"), MenuHome(opzioni));
         CampiNegozio(pagina);
-        // The FTP credentials never reach a generated page.
-        pagina.setValue(QStringLiteral("username"), QString());
-        pagina.setValue(QStringLiteral("password"), QString());
-        pagina.update();
+        salvaRigaPagina(pagina);
         m_lavoro->commitTrans();
     } catch (...) {
         m_lavoro->rollback();

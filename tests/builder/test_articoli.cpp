@@ -36,11 +36,9 @@ protected:
     bool MakeScript() override { return true; }
 };
 
-QString leggi(const QString &path)
+QString testo(const QString &path)
 {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(f.readAll());
+    return QString::fromUtf8(leggi(path));
 }
 
 // The article blocks of a merged page, each as its fields.
@@ -208,8 +206,8 @@ private slots:
         const QString pagine = stato().CartellaPagine;
 
         // Two articles on the first page, one on the second, numbered from 1.
-        const auto p1 = articoliDi(leggi(pagine + "/cat001.htm"));
-        const auto p2 = articoliDi(leggi(pagine + "/cat001_p2.htm"));
+        const auto p1 = articoliDi(testo(pagine + "/cat001.htm"));
+        const auto p2 = articoliDi(testo(pagine + "/cat001_p2.htm"));
         QCOMPARE(p1.size(), 2);
         QCOMPARE(p2.size(), 1);
         QCOMPARE(p1[1]["contatore"], QStringLiteral("2"));
@@ -262,7 +260,7 @@ private slots:
         QVERIFY(p2[0]["java_acquista"].contains("qt1.value,'','op21','','0')"));
 
         // One article per page, a department discount without VAT.
-        const auto b = articoliDi(leggi(pagine + "/cat002.htm"));
+        const auto b = articoliDi(testo(pagine + "/cat002.htm"));
         QCOMPARE(b.size(), 1);
         QCOMPARE(b[0]["prezzo"], QStringLiteral("€ 18,00"));
         QCOMPARE(b[0]["listino"], QStringLiteral("<strike>€ 20,00</strike>"));
@@ -273,9 +271,9 @@ private slots:
             "<a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\" width=\"40\" height=\"30\"><BR>A1<BR>Vino, "
             "rosso</a><BR>&nbsp;<BR><a href=\"cat001.htm#2\"><BR><BR>Olio</a><BR>&nbsp;<BR>"
             "<a href=\"cat001_p2.htm#1\"><BR><BR>Miele</a><BR>&nbsp;<BR>";
-        QVERIFY(leggi(pagine + "/cat001.htm").contains("<ul>" + indice + "</ul>"));
-        QVERIFY(leggi(pagine + "/cat001_p2.htm").contains("<ul>" + indice + "</ul>"));
-        QVERIFY(leggi(pagine + "/cat002.htm").contains("<ul><a href=\"cat002.htm\"><BR>B1<BR>Torta</a>"));
+        QVERIFY(testo(pagine + "/cat001.htm").contains("<ul>" + indice + "</ul>"));
+        QVERIFY(testo(pagine + "/cat001_p2.htm").contains("<ul>" + indice + "</ul>"));
+        QVERIFY(testo(pagine + "/cat002.htm").contains("<ul><a href=\"cat002.htm\"><BR>B1<BR>Torta</a>"));
 
         // The showcase: the articles marked for it, in build order.
         QCOMPARE(e.NumeroCelle, 2);
@@ -291,7 +289,7 @@ private slots:
                                 "<BR><BR>Miele</a><BR>&nbsp;<BR>"));
 
         // The search data: one row per article, six columns each.
-        const auto righe = righeCSV(leggi(e.fileRicerca()));
+        const auto righe = righeCSV(testo(e.fileRicerca()));
         QCOMPARE(righe.size(), 5);
         QCOMPARE(righe[0], (QStringList{"pagina", "codice", "titolo", "sottotitolo", "immagine", "ricerca"}));
         QCOMPARE(righe[1], (QStringList{"http://www.esempio.it/cat001.htm#1", "A1", "Vino, rosso", "Il \"migliore\"",

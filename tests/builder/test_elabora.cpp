@@ -17,13 +17,6 @@
 
 namespace {
 
-QByteArray leggi(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 QString setDiProva()
 {
     return qEnvironmentVariable("VETRASTO_TEST_DATA") + QStringLiteral("/set");

@@ -12,20 +12,6 @@
 
 namespace {
 
-QByteArray leggi(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void scrivi(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
 using Campi = QList<QPair<QString, QString>>;
 
 } // namespace

@@ -15,14 +15,6 @@
 
 namespace {
 
-void scrivi(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
 } // namespace
 
 class TestRingraziamento : public QObject {

@@ -16,22 +16,7 @@
 
 namespace {
 
-QByteArray leggi(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 QString testo(const QString &path) { return QString::fromUtf8(leggi(path)); }
-
-void scrivi(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
 
 } // namespace
 

@@ -44,13 +44,6 @@ QString scriviByte(const QString &path, const QByteArray &bytes)
     return path;
 }
 
-QByteArray leggi(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 // A GIF file (Qt reads GIF but does not write it): the picture in 256
 // colours, coded with LZW that clears its table before codes grow past 9
 // bits, which every decoder reads.

@@ -1,5 +1,7 @@
 #pragma once
 // Picture files for the tests, written with Qt's writers and libjpeg-turbo.
+#include "testshop.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
@@ -17,7 +19,6 @@ QImage tinta(int w, int h, QColor c);
 // quality, "png", "bmp", "gif" through Qt); returns the path.
 QString scrivi(const QString &path, const QImage &img, const char *formato, int qualita = 95);
 QString scriviByte(const QString &path, const QByteArray &bytes);
-QByteArray leggi(const QString &path);
 
 // The same file with its header saying it is w × h pixels (JPEG, PNG, BMP,
 // GIF): a giant picture without the giant file.

@@ -353,7 +353,7 @@ void TestBitmap::jpegFallitoLasciaIlVecchio()
     }
     impostaGuastoScritturaPerTest({});
     QVERIFY(raised);
-    QCOMPARE(FileProva::leggi(path), QByteArray("old contents"));
+    QCOMPARE(leggi(path), QByteArray("old contents"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList(QStringLiteral("foto.jpg")));
 
     // A folder in the way is not replaced either.

@@ -152,10 +152,10 @@ void TestRiduzione::inputNonValido_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("message");
     const QImage q = FileProva::quarti(300, 200);
-    const QByteArray jpg = FileProva::leggi(FileProva::scrivi(path("ok.jpg"), q, "jpg"));
-    const QByteArray png = FileProva::leggi(FileProva::scrivi(path("ok.png"), q, "png"));
-    const QByteArray bmp = FileProva::leggi(FileProva::scrivi(path("ok.bmp"), q, "bmp"));
-    const QByteArray gif = FileProva::leggi(FileProva::scrivi(path("ok.gif"), q, "gif"));
+    const QByteArray jpg = leggi(FileProva::scrivi(path("ok.jpg"), q, "jpg"));
+    const QByteArray png = leggi(FileProva::scrivi(path("ok.png"), q, "png"));
+    const QByteArray bmp = leggi(FileProva::scrivi(path("ok.bmp"), q, "bmp"));
+    const QByteArray gif = leggi(FileProva::scrivi(path("ok.gif"), q, "gif"));
     const QString incomplete = QStringLiteral("è incompleto o danneggiato");
     const QString tooLarge = QStringLiteral("è troppo grande (20000 × 20000 pixel)");
     QTest::newRow("text named .jpg") << FileProva::scriviByte(path("testo.jpg"), "Questa non è una foto.\n")

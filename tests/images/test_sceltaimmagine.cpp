@@ -261,7 +261,7 @@ void TestSceltaImmagine::copiaSenzaAdattare()
     QCOMPARE(s.posizione(), QPoint(0, 0));
     QCOMPARE(s.anteprima().size(), QSize(281, 281));  // what the preview box shows
     QCOMPARE(s.ok(), std::optional<QString>(QStringLiteral("foto_0000.jpg")));
-    QCOMPARE(FileProva::leggi(m_work + QStringLiteral("/foto_0000.jpg")), FileProva::leggi(src));  // unchanged
+    QCOMPARE(leggi(m_work + QStringLiteral("/foto_0000.jpg")), leggi(src));  // unchanged
     QCOMPARE(impostazione(QStringLiteral("Path")), m_disco);
     QCOMPARE(impostazione(QStringLiteral("MaxSize")), QStringLiteral("0"));
     QCOMPARE(impostazione(QStringLiteral("MaxWidth")), QStringLiteral("180"));
@@ -331,7 +331,7 @@ void TestSceltaImmagine::inputNonValido_data()
     QTest::addColumn<bool>("fit");
     QTest::addColumn<QString>("message");
     const QString d = m_fileCattivi.path();
-    const QByteArray jpg = FileProva::leggi(FileProva::scrivi(d + QStringLiteral("/ok.jpg"), FileProva::quarti(400, 300), "jpg"));
+    const QByteArray jpg = leggi(FileProva::scrivi(d + QStringLiteral("/ok.jpg"), FileProva::quarti(400, 300), "jpg"));
     for (bool fit : {false, true}) {
         const QString f = fit ? QStringLiteral(" fit") : QString();
         QTest::addRow("not a picture%s", qPrintable(f))

@@ -11,20 +11,6 @@
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The catalogue as an older version of the program left it: without the
 // fields later versions added, with notes that refuse empty text, and with
 // an unordered sort order.
@@ -161,7 +147,7 @@ void TestNegozio::ogniGuastoHaIlSuoMessaggio()
     const QString shop = program.newShop();
     const QString catalog = shop + QStringLiteral("/catalog.mdb");
     if (damage == QLatin1String("garbage")) {
-        writeFile(catalog, QByteArray(8192, '\x5a'));
+        scrivi(catalog, QByteArray(8192, '\x5a'));
     } else {
         auto db = Database::open(catalog);
         db->execute(damage == QLatin1String("drop") ? QStringLiteral("DROP TABLE generale")
@@ -217,11 +203,11 @@ void TestNegozio::cartellaCheNonENegozio()
     QString shop = program.newShop();
     if (missing == QLatin1String("work=file")) {
         QDir(shop + QStringLiteral("/work")).removeRecursively();
-        writeFile(shop + QStringLiteral("/work"), "x");
+        scrivi(shop + QStringLiteral("/work"), "x");
     } else if (missing == QLatin1String("catalog.mdb=hidden")) {
         QFile::rename(shop + QStringLiteral("/catalog.mdb"), shop + QStringLiteral("/.catalog.mdb"));
         // A file named like the catalogue but hidden does not count.
-        writeFile(shop + QStringLiteral("/.x"), "");
+        scrivi(shop + QStringLiteral("/.x"), "");
         QFile::remove(shop + QStringLiteral("/catalog.mdb"));
     } else if (!missing.isEmpty()) {
         QFileInfo fi(shop + u'/' + missing);
@@ -295,7 +281,7 @@ void TestNegozio::ilSecondoAggiornamentoNonCambiaNulla()
         t.negozio.state.dbCatalogo->execute(QStringLiteral("UPDATE generale SET colonnevetrina='', vis_offerta=0"));
     }
     // A shop's code folder that holds a file is left alone.
-    writeFile(shop + QStringLiteral("/code/bonifico.epg"), "mio");
+    scrivi(shop + QStringLiteral("/code/bonifico.epg"), "mio");
     QFile::remove(shop + QStringLiteral("/code/bonifico/conf.ini"));
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
@@ -303,7 +289,7 @@ void TestNegozio::ilSecondoAggiornamentoNonCambiaNulla()
     QCOMPARE(g.text(QStringLiteral("colonnevetrina")), QString());  // only Null is replaced
     QCOMPARE(g.value(QStringLiteral("vis_offerta")).toBool(), false);
     QVERIFY(!QFile::exists(shop + QStringLiteral("/code/bonifico/conf.ini")));
-    QCOMPARE(readFile(shop + QStringLiteral("/code/bonifico.epg")), QByteArray("mio"));
+    QCOMPARE(leggi(shop + QStringLiteral("/code/bonifico.epg")), QByteArray("mio"));
 }
 
 void TestNegozio::serverPathConSpaziECrLf_data()
@@ -323,7 +309,7 @@ void TestNegozio::serverPathConSpaziECrLf()
     QFETCH(bool, named);
     TestProgramFolder program;
     const QString shop = program.newShop(QStringLiteral("con spazio"));
-    writeFile(ProgramFolder::serverPathFile(), QString::fromUtf8(content).replace(QStringLiteral("%1"), shop).toUtf8());
+    scrivi(ProgramFolder::serverPathFile(), QString::fromUtf8(content).replace(QStringLiteral("%1"), shop).toUtf8());
     const QString folder = Negozio::cartellaAvvio();
     QCOMPARE(folder, named ? shop : program.path());
     if (!named)  // the program folder became the default shop
@@ -337,7 +323,7 @@ void TestNegozio::apriNegozioScriveServerPath()
     NegozioDiProva t;
     t.finestra->cartelle.push_back(shop);
     QVERIFY(t.negozio.ApriNegozio(QStringLiteral("*")));
-    QCOMPARE(readFile(ProgramFolder::serverPathFile()), (shop + QStringLiteral("\r\n")).toUtf8());
+    QCOMPARE(leggi(ProgramFolder::serverPathFile()), (shop + QStringLiteral("\r\n")).toUtf8());
     QCOMPARE(t.riavvii, 1);
     // Choosing the default shop removes the file instead.
     QVERIFY(Negozio::preparaNegozioPredefinito());
@@ -363,7 +349,7 @@ void TestNegozio::cartellaDiProgrammaInSolaLettura()
     const QString shop = program.newShop();
     NegozioDiProva t;
     QVERIFY(t.negozio.ApriNegozio(shop));
-    QCOMPARE(readFile(local + QStringLiteral("/serverpath.net")), (shop + QStringLiteral("\r\n")).toUtf8());
+    QCOMPARE(leggi(local + QStringLiteral("/serverpath.net")), (shop + QStringLiteral("\r\n")).toUtf8());
     QCOMPARE(Negozio::cartellaAvvio(), shop);
     ProgramFolder::setReadOnly(false);
 }
@@ -372,13 +358,13 @@ void TestNegozio::nuovoNegozioDaNew()
 {
     TestProgramFolder program;
     QTemporaryDir target;
-    writeFile(target.filePath(QStringLiteral("mio.txt")), "resta");
+    scrivi(target.filePath(QStringLiteral("mio.txt")), "resta");
     NegozioDiProva t;
     t.finestra->cartelle.push_back(target.path());
     t.negozio.NuovoNegozio();
     QVERIFY(t.messages.shown().empty());
     QVERIFY(Negozio::eNegozio(target.path()));
-    QCOMPARE(readFile(target.filePath(QStringLiteral("mio.txt"))), QByteArray("resta"));
+    QCOMPARE(leggi(target.filePath(QStringLiteral("mio.txt"))), QByteArray("resta"));
     QCOMPARE(t.riavvii, 1);
     // A folder that already holds a shop is refused before anything is copied.
     t.finestra->cartelle.push_back(target.path());
@@ -567,9 +553,9 @@ void TestNegozio::svuotaCartellaRifiuta()
                      : which.isEmpty()                 ? QString()
                                                        : shop + u'/' + which;
     const QString probe = (folder.isEmpty() ? shop : folder) + QStringLiteral("/pagina.htm");
-    writeFile(probe, "x");
-    writeFile(shop + QStringLiteral("/online/sotto/resta.htm"), "x");
-    writeFile(shop + QStringLiteral("/online/.nascosto"), "x");
+    scrivi(probe, "x");
+    scrivi(shop + QStringLiteral("/online/sotto/resta.htm"), "x");
+    scrivi(shop + QStringLiteral("/online/.nascosto"), "x");
     QCOMPARE(SvuotaCartella(folder, shop), emptied);
     QCOMPARE(QFile::exists(probe), !emptied);
     QVERIFY(QFile::exists(shop + QStringLiteral("/catalog.mdb")));
@@ -580,11 +566,11 @@ void TestNegozio::svuotaCartellaRifiuta()
 void TestNegozio::elencoFileECopia()
 {
     QTemporaryDir src, dst;
-    writeFile(src.filePath(QStringLiteral("a.gif")), "a");
-    writeFile(src.filePath(QStringLiteral("sub/b.htm")), "b");
-    writeFile(src.filePath(QStringLiteral("sub/deep/c.js")), "c");
-    writeFile(src.filePath(QStringLiteral(".hidden/d.txt")), "d");
-    writeFile(src.filePath(QStringLiteral(".e")), "e");
+    scrivi(src.filePath(QStringLiteral("a.gif")), "a");
+    scrivi(src.filePath(QStringLiteral("sub/b.htm")), "b");
+    scrivi(src.filePath(QStringLiteral("sub/deep/c.js")), "c");
+    scrivi(src.filePath(QStringLiteral(".hidden/d.txt")), "d");
+    scrivi(src.filePath(QStringLiteral(".e")), "e");
     const QStringList lines = ElencoFile(src.path()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     QCOMPARE(QSet<QString>(lines.begin(), lines.end()),
              QSet<QString>({"\\a.gif", ">\\sub", "\\sub\\b.htm", ">\\sub\\deep", "\\sub\\deep\\c.js"}));
@@ -592,10 +578,10 @@ void TestNegozio::elencoFileECopia()
     QVERIFY(lines.indexOf(">\\sub") < lines.indexOf("\\sub\\b.htm"));
     QVERIFY(lines.indexOf(">\\sub\\deep") < lines.indexOf("\\sub\\deep\\c.js"));
     QVERIFY(ElencoFile(src.path()).endsWith(QStringLiteral("\r\n")));
-    writeFile(dst.filePath(QStringLiteral("a.gif")), "old");
+    scrivi(dst.filePath(QStringLiteral("a.gif")), "old");
     CopiaCartella(src.path(), dst.path());
-    QCOMPARE(readFile(dst.filePath(QStringLiteral("a.gif"))), QByteArray("a"));
-    QCOMPARE(readFile(dst.filePath(QStringLiteral("sub/deep/c.js"))), QByteArray("c"));
+    QCOMPARE(leggi(dst.filePath(QStringLiteral("a.gif"))), QByteArray("a"));
+    QCOMPARE(leggi(dst.filePath(QStringLiteral("sub/deep/c.js"))), QByteArray("c"));
     QVERIFY(!QFile::exists(dst.filePath(QStringLiteral(".hidden/d.txt"))));
     QTemporaryDir empty;
     QCOMPARE(ElencoFile(empty.path()), QString());

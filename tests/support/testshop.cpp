@@ -6,26 +6,33 @@
 #include "cartelle.h"
 
 #include <QDir>
+#include <QtTest>
 #include <QFile>
 
-static void writeFile(const QString &path, const QByteArray &data)
+void scrivi(const QString &path, const QByteArray &data)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
-    f.open(QIODevice::WriteOnly);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
     f.write(data);
+}
+
+QByteArray leggi(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 TestProgramFolder::TestProgramFolder()
 {
     const QString p = m_dir.path();
     CatalogSchema::createEmptyShop(p + QStringLiteral("/new"));
-    writeFile(p + QStringLiteral("/template/classico/modello1.htm"), "<html><<1-titolo>></html>");
-    writeFile(p + QStringLiteral("/template/classico/modello2.htm"), "<html><<1-titolo>></html>");
-    writeFile(p + QStringLiteral("/code/vtorder.pl"), "#!/usr/bin/perl\n");
-    writeFile(p + QStringLiteral("/code/cart.js"), "function Acquista() {}\n");
-    writeFile(p + QStringLiteral("/code/bonifico/conf.ini"), "action=vtorder\r\n");
-    writeFile(p + QStringLiteral("/code/bonifico/form.epg"), "<p>Bonifico</p>\r\n");
+    scrivi(p + QStringLiteral("/template/classico/modello1.htm"), "<html><<1-titolo>></html>");
+    scrivi(p + QStringLiteral("/template/classico/modello2.htm"), "<html><<1-titolo>></html>");
+    scrivi(p + QStringLiteral("/code/vtorder.pl"), "#!/usr/bin/perl\n");
+    scrivi(p + QStringLiteral("/code/cart.js"), "function Acquista() {}\n");
+    scrivi(p + QStringLiteral("/code/bonifico/conf.ini"), "action=vtorder\r\n");
+    scrivi(p + QStringLiteral("/code/bonifico/form.epg"), "<p>Bonifico</p>\r\n");
     ProgramFolder::setPath(p);
     SettingsStore::setLocation(p + QStringLiteral("/settings"));
 }

@@ -68,5 +68,10 @@ struct NegozioDiProva {
     int apri(const QString &folder);
 };
 
+// Writes a file, making its folders; fails the test when it cannot.
+void scrivi(const QString &path, const QByteArray &data);
+// A file's bytes, or nothing when it cannot be read.
+QByteArray leggi(const QString &path);
+
 // Adds n departments and articles straight into a catalogue (fixtures).
 void riempiCatalogo(Database &db, int reparti, int articoliPerReparto);
