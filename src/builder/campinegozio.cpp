@@ -35,9 +35,9 @@ void Elaborazione::CampiNegozio(Recordset &pagina)
     for (int i = 0; i < 7; ++i)
         metti(testi[i], TestoHTML(imp.txtTesti[size_t(i)]));
 
-    metti("paesi", TabelleScript::MakePaesi(m_stato.dbCatalogo));
-    metti("pagamento", TabelleScript::MakePagamenti(m_stato.dbCatalogo));
-    metti("java_zona", QString::number(TabelleScript::MakeTipoSel(m_stato.dbCatalogo)));
+    metti("paesi", m_tabelle.paesi(m_stato.dbCatalogo));
+    metti("pagamento", m_tabelle.pagamenti(m_stato.dbCatalogo));
+    metti("java_zona", QString::number(m_tabelle.tipoSel(m_stato.dbCatalogo)));
     QString v1, v2, v3;
     m_tabelle.MakeImporti(m_stato.dbCatalogo, m_stato, v1, v2, v3);
     metti("java_importi", v1);

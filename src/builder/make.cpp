@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <cstdio>
 #include <QStringDecoder>
 #include <vector>
 
@@ -106,14 +106,21 @@ QString trovaFile(const QString &path)
 
 bool scriviFile(const QString &path, const QByteArray &data)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    // Written under a temporary name and renamed over the old page, so a
+    // failure never leaves half a page. Generated pages are not synced to
+    // disk one by one: a build that stops is built again.
+    const QFileInfo fi(path);
+    const QString temp = fi.path() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".vttmp");
+    QFile f(temp);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    if (f.write(data) != data.size()) {
-        f.cancelWriting();
+    const bool scritto = f.write(data) == data.size() && f.flush();
+    f.close();
+    if (!scritto || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(temp);
         return false;
     }
-    return f.commit();
+    return true;
 }
 
 } // namespace Make
@@ -236,20 +243,21 @@ bool MakePagina(const QString &dbPath, const QString &modello, const QString &us
     if (ripeti) {
         const QString start = QStringLiteral("<VT_START>");
         const QString end = QStringLiteral("<VT_END>");
-        const QString maiuscolo = testo.toUpper();
         auto avviso = [&](const QString &cosa, const QString &tag) {
             messages.warning(QStringLiteral("Il file '") + modello + cosa + tag);
             return false;
         };
-        const qsizetype inizio = maiuscolo.indexOf(start);
+        // The markers are found in any letter case.
+        const auto cerca = [&](const QString &tag, qsizetype da) { return testo.indexOf(tag, da, Qt::CaseInsensitive); };
+        const qsizetype inizio = cerca(start, 0);
         if (inizio < 0)
             return avviso(QStringLiteral("' non contiene il tag "), start);
-        if (maiuscolo.indexOf(start, inizio + start.size()) >= 0)
+        if (cerca(start, inizio + start.size()) >= 0)
             return avviso(QStringLiteral("' contiene più di un tag "), start);
-        const qsizetype fine = maiuscolo.indexOf(end, inizio + start.size());
+        const qsizetype fine = cerca(end, inizio + start.size());
         if (fine < 0)
             return avviso(QStringLiteral("' non contiene il tag "), end);
-        if (maiuscolo.indexOf(end, fine + end.size()) >= 0)
+        if (cerca(end, fine + end.size()) >= 0)
             return avviso(QStringLiteral("' contiene più di un tag "), end);
 
         const QString blocco = QStringLiteral("<a name=<<2-/COUNTER/>>></a>") +

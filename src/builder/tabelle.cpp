@@ -72,8 +72,37 @@ QString invariante(float v) { return Str(v).trimmed(); }
 
 } // namespace
 
+void TabelleScript::leggiSelezioni(const DatabasePtr &catalogo)
+{
+    if (m_selezioniFatte)
+        return;
+    m_paesi = MakePaesi(catalogo);
+    m_pagamenti = MakePagamenti(catalogo);
+    m_tipoSel = MakeTipoSel(catalogo);
+    m_selezioniFatte = true;
+}
+
+const QString &TabelleScript::paesi(const DatabasePtr &catalogo)
+{
+    leggiSelezioni(catalogo);
+    return m_paesi;
+}
+
+const QString &TabelleScript::pagamenti(const DatabasePtr &catalogo)
+{
+    leggiSelezioni(catalogo);
+    return m_pagamenti;
+}
+
+int TabelleScript::tipoSel(const DatabasePtr &catalogo)
+{
+    leggiSelezioni(catalogo);
+    return m_tipoSel;
+}
+
 void TabelleScript::azzera()
 {
+    m_selezioniFatte = false;
     m_importiFatti = m_pesoFatti = false;
     m_importi.clear();
     m_permessi.clear();

@@ -37,7 +37,18 @@ public:
     // The currency and separator declarations of the scripts.
     static QString JavaValuta(const ShopState &stato);
 
+    // The three selections above as one build uses them on every page: read
+    // from the catalogue by the first call after azzera(), kept after.
+    const QString &paesi(const DatabasePtr &catalogo);
+    const QString &pagamenti(const DatabasePtr &catalogo);
+    int tipoSel(const DatabasePtr &catalogo);
+
 private:
+    void leggiSelezioni(const DatabasePtr &catalogo);
+
+    bool m_selezioniFatte = false;
+    QString m_paesi, m_pagamenti;
+    int m_tipoSel = 1;
     bool m_importiFatti = false, m_pesoFatti = false;
     QString m_importi, m_permessi, m_iva, m_importiPeso;
 };

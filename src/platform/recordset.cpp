@@ -512,9 +512,9 @@ void Recordset::update()
         m_db->execute(sql, params);
         Row r;
         r.id = m_db->scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
-        // Read the row back so that defaults the engine filled in are seen.
-        Recordset back(m_db, QStringLiteral("SELECT * FROM \"%1\" WHERE rowid=?").arg(t), {r.id});
-        r.values = back.m_set->rows.empty() ? m_buffer : back.m_set->rows.front().values;
+        // The buffer holds what was stored: addNew filled in the defaults and
+        // setValue kept each value in its stored form.
+        r.values = m_buffer;
         const bool atEnd = m_pos >= int(m_set->rows.size());
         m_set->rows.push_back(std::move(r));
         ++m_set->live;
