@@ -161,11 +161,11 @@ void Elaborazione::ScriviArticoli(const Reparto &reparto, const Recordset &artic
     scrivi("cart_iva", prezzo.cart_iva);
     scrivi("cambio", prezzo.cambio);
 
-    // Weight in the invariant form the page script reads; texts.
+    // Weight in the invariant form the page script reads; texts. The field
+    // is a Single, which the recordset hands over as a double: it is written
+    // with a Single's seven digits (0.1, not 0.100000001490116).
     const QVariant peso = campo("peso");
-    const QString cartPeso = peso.isNull() ? QStringLiteral("0")
-                             : peso.userType() == QMetaType::Float ? Str(peso.toFloat()).trimmed()
-                                                                   : Str(peso.toDouble()).trimmed();
+    const QString cartPeso = peso.isNull() ? QStringLiteral("0") : Str(float(peso.toDouble())).trimmed();
     scrivi("cart_peso", cartPeso);
     const QString descrizione = testo("descrizione"), note = testo("note");
     scrivi("descrizione", TestoHTML(descrizione));

@@ -73,21 +73,15 @@ QString CampoRicerca(const QString &sTesto)
 
 namespace {
 
-// A number field as Str writes it, without the leading blank; Null is 0.
-QString numeroInvariante(const QVariant &v)
+// A weight (a Single field, which the recordset hands over as a double) as
+// Str writes a Single, without the leading blank; Null is 0.
+QString pesoInvariante(const QVariant &v)
 {
     if (!v.isValid() || v.isNull())
         return QStringLiteral("0");
-    const int t = v.userType();
-    if (t == qMetaTypeId<Currency>())
-        return Str(v.value<Currency>()).trimmed();
-    if (t == QMetaType::Float)
-        return Str(v.toFloat()).trimmed();
-    if (t == QMetaType::Int || t == QMetaType::LongLong || t == QMetaType::Short || t == QMetaType::UInt)
-        return Str(v.toLongLong()).trimmed();
     bool ok = false;
     const double d = v.toDouble(&ok);
-    return ok ? Str(d).trimmed() : QStringLiteral("0");
+    return ok ? Str(float(d)).trimmed() : QStringLiteral("0");
 }
 
 } // namespace
@@ -121,7 +115,7 @@ QString CreaOpzione(const DatabasePtr &db, const ShopState &stato, qint32 numero
         const Currency iva = ImportoIva(prezzo, ivarep);
         if (ivacomp)
             prezzo = prezzo + iva;
-        const QString peso = numeroInvariante(set.value(QStringLiteral("peso") + n));
+        const QString peso = pesoInvariante(set.value(QStringLiteral("peso") + n));
 
         const bool scelto = selezionato == i - 1;
         if (scelto)

@@ -173,7 +173,7 @@ private slots:
                   {"immagine0", "a.jpg"}, {"imgX0", 30}, {"imgY0", 20}, {"immagine1", "g.jpg"}, {"imgX1", 0},
                   {"imgY1", 500}, {"peso", QVariant()}, {"opzione2", 999}});
         articolo("cat001", 3, {{"titolo", "Miele"}, {"prezzo", QVariant::fromValue(Currency::fromUnits(5))},
-                               {"inelenco", true}, {"opzione2", formato}});
+                               {"inelenco", true}, {"opzione2", formato}, {"peso", QVariant(0.1f)}});
         articolo("cat001", 4, {{"titolo", "Nascosto"}, {"fuoricatalogo", true}, {"inelenco", true}});
         articolo("cat002", 1, {{"codice", "B1"}, {"titolo", "Torta"}, {"prezzo", QVariant::fromValue(Currency::fromUnits(20))},
                                {"offerta", true}, {"offertaprezzo", QVariant()}});
@@ -257,7 +257,9 @@ private slots:
 
         // The second page's article: its variant set is the second.
         QCOMPARE(p2[0]["cart_opzione2"], QStringLiteral("op21"));
-        QVERIFY(p2[0]["java_acquista"].contains("qt1.value,'','op21','','0')"));
+        // A weight as Str writes a single-precision value: seven digits at most.
+        QCOMPARE(p2[0]["cart_peso"], QStringLiteral(".1"));
+        QVERIFY(p2[0]["java_acquista"].contains("qt1.value,'','op21','','.1')"));
 
         // One article per page, a department discount without VAT.
         const auto b = articoliDi(testo(pagine + "/cat002.htm"));

@@ -379,6 +379,12 @@ private slots:
             << QList<QVariant>{singolo(2), QVariant()} << QVariant(0) << "0"
             << "<option selected value=\"6.00=2#A *\">A * ( + C 6,00 )</option>"
                "<option value=\"0.00=0#B\">B</option>";
+        QTest::newRow("pesi con decimali come li scrive Str") << "X" << QStringList{"A", "B"}
+                                                           << QList<QVariant>{soldi("0"), soldi("0")}
+                                                           << QList<QVariant>{singolo(0.1), singolo(1.2)}
+                                                           << QVariant(0) << "0"
+                                                           << "<option selected value=\"0.00=.1#A *\">A *</option>"
+                                                              "<option value=\"0.00=1.2#B\">B</option>";
         QTest::newRow("preselezionata vuota") << "X" << QStringList{"A", "", "C"}
                                               << QList<QVariant>{soldi("0"), soldi("0"), soldi("0")}
                                               << QList<QVariant>{singolo(0), singolo(0), singolo(0)} << QVariant(1)
