@@ -8,6 +8,7 @@
 #include "settings.h"
 #include "shell.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -189,12 +190,22 @@ void frmMain::ricostruisciAlbero()
     m_tree->setUpdatesEnabled(false);
     m_tree->clear();
     m_items.clear();
-    for (const auto &n : t.nodes()) {
-        QTreeWidgetItem *item = n->parent ? new QTreeWidgetItem(m_items.value(n->parent->key))
-                                          : new QTreeWidgetItem(m_tree);
+    // Each node under its parent in the order of the parent's children (a
+    // node's place in the collection may come before its parent's).
+    std::vector<std::pair<const AlberoReparti::Nodo *, QTreeWidgetItem *>> pila;
+    for (const auto &n : t.nodes())
+        if (!n->parent)
+            pila.emplace_back(n.get(), nullptr);
+    std::reverse(pila.begin(), pila.end());
+    while (!pila.empty()) {
+        const auto [n, padre] = pila.back();
+        pila.pop_back();
+        QTreeWidgetItem *item = padre ? new QTreeWidgetItem(padre) : new QTreeWidgetItem(m_tree);
         item->setText(0, n->text);
         item->setData(0, Qt::UserRole, n->key);
         m_items.insert(n->key, item);
+        for (auto it = n->children.rbegin(); it != n->children.rend(); ++it)
+            pila.emplace_back(*it, item);
     }
     for (const auto &n : t.nodes())
         m_items.value(n->key)->setExpanded(n->expanded);

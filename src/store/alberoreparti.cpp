@@ -33,6 +33,28 @@ AlberoReparti::Nodo &AlberoReparti::add(const QString &parentKey, const QString 
     return *m_nodes.back();
 }
 
+AlberoReparti::Nodo &AlberoReparti::addUnattached(const QString &key, const QString &text)
+{
+    if (m_byKey.contains(key))
+        throw std::runtime_error(QStringLiteral("Chiave duplicata: %1").arg(key).toStdString());
+    auto n = std::make_unique<Nodo>();
+    n->key = key;
+    n->text = text;
+    m_byKey.insert(key, n.get());
+    m_nodes.push_back(std::move(n));
+    return *m_nodes.back();
+}
+
+void AlberoReparti::attach(const QString &key, const QString &parentKey)
+{
+    Nodo *n = node(key);
+    Nodo *p = node(parentKey);
+    if (!n || !p || n->parent)
+        throw std::runtime_error(QStringLiteral("Nodo non collegabile: %1").arg(key).toStdString());
+    n->parent = p;
+    p->children.push_back(n);
+}
+
 AlberoReparti::Nodo *AlberoReparti::node(const QString &key) const
 {
     return m_byKey.value(key, nullptr);

@@ -28,6 +28,11 @@ public:
     // Adds a node as the last child of parentKey; throws std::runtime_error
     // for a key already present or a parent that does not exist.
     Nodo &add(const QString &parentKey, const QString &key, const QString &text);
+    // For a rebuild that places each node in the collection first and hangs
+    // it under its parent afterwards: a node with no parent yet, and the
+    // step that makes it the last child of an existing node. Neither signals.
+    Nodo &addUnattached(const QString &key, const QString &text);
+    void attach(const QString &key, const QString &parentKey);
     Nodo *node(const QString &key) const;
     bool contains(const QString &key) const { return node(key) != nullptr; }
     int count() const { return int(m_nodes.size()); }

@@ -270,12 +270,14 @@ void Negozio::CaricaReparti(bool dalDatabase)
     t.clear();
     t.add(QString(), AlberoReparti::Radice, QStringLiteral("Negozio")).expanded = true;
 
-    // Nodes are made first and attached to their parents in a second pass, so
-    // a parent that comes later in the order still gets its children. A
-    // department whose parent does not exist is shown under the root; that
-    // placement is the tree's only and is never written back.
+    // Nodes are made first, in the query's order (their place in the node
+    // collection, which a re-parenting saves as the sort order), and attached
+    // to their parents in a second pass, so a parent that comes later in the
+    // order still gets its children. A department whose parent does not exist
+    // is shown under the root; that placement is the tree's only and is never
+    // written back.
     struct Riga {
-        QString id, titolo, genitore;
+        QString id, genitore;
     };
     std::vector<Riga> righe;
     righe.reserve(rs.recordCount());
@@ -287,43 +289,16 @@ void Negozio::CaricaReparti(bool dalDatabase)
         const QVariant genitore = rs.value(cGenitore);
         if (genitore.isValid())
             haGenitore = true;
-        righe.push_back({rs.value(cId).toString(), rs.value(cTitolo).toString(),
-                         genitore.isValid() ? genitore.toString() : AlberoReparti::Radice});
+        const QString id = rs.value(cId).toString();
+        t.addUnattached(id, rs.value(cTitolo).toString());
+        righe.push_back({id, genitore.isValid() ? genitore.toString() : AlberoReparti::Radice});
     }
-    QHash<QString, int> perId;
-    for (int i = 0; i < int(righe.size()); ++i)
-        perId.insert(righe[i].id, i);
-    QHash<QString, QList<int>> figli;  // parent -> rows, in the query's order
-    for (int i = 0; i < int(righe.size()); ++i) {
-        const Riga &r = righe[i];
-        const bool esiste = perId.contains(r.genitore) && r.genitore != r.id;
-        figli[esiste ? r.genitore : AlberoReparti::Radice].append(i);
-    }
-    std::vector<bool> posto(righe.size(), false);
-    auto appendi = [&](const QString &radice) {
-        QList<QString> pila{radice};
-        while (!pila.isEmpty()) {
-            const QString parent = pila.takeLast();
-            QList<int> nuovi;
-            for (int i : figli.value(parent)) {
-                if (posto[i])
-                    continue;
-                posto[i] = true;
-                t.add(parent, righe[i].id, righe[i].titolo);
-                nuovi.append(i);
-            }
-            for (auto it = nuovi.rbegin(); it != nuovi.rend(); ++it)
-                pila.append(righe[*it].id);
-        }
-    };
-    appendi(AlberoReparti::Radice);
-    // Rows caught in a cycle of parents never reach the root: show them under it.
-    for (int i = 0; i < int(righe.size()); ++i) {
-        if (posto[i])
-            continue;
-        posto[i] = true;
-        t.add(AlberoReparti::Radice, righe[i].id, righe[i].titolo);
-        appendi(righe[i].id);
+    for (const Riga &r : righe) {
+        // A parent that does not exist, or one that would close a cycle of
+        // parents (it hangs, so far, below this node), gives the root.
+        const bool esiste = r.genitore != r.id && r.genitore != AlberoReparti::Radice && t.contains(r.genitore)
+                            && !t.isDescendant(r.genitore, r.id);
+        t.attach(r.id, esiste ? r.genitore : AlberoReparti::Radice);
     }
     t.setEnabled(true);
     t.notifyRebuilt();

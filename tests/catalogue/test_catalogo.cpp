@@ -139,6 +139,8 @@ private slots:
     void riparenta_data();
     void riparenta();
     void riparentaRifiutato();
+    void riparentaFraFigliDiAltriRami_data();
+    void riparentaFraFigliDiAltriRami();
     void salvataggioAlberoFallito();
     void incollaArticoli();
     void incollaArticoliRifiutato_data();
@@ -562,6 +564,40 @@ void TestCatalogo::riparentaRifiutato()
     QCOMPARE(p.testi(QStringLiteral("SELECT ID || genitore || livello || ordinamento FROM categorie")), prima);
     QCOMPARE(p.figli(QStringLiteral("cat001")), QStringList{"cat003"});
     QCOMPARE(p.d().repartoCorrente(), QStringLiteral("cat003"));
+}
+
+// The new order among siblings is each node's place in the tree as it was
+// built, by level and order: a department listed before the target's
+// children there comes first among them, one listed after comes last,
+// whatever branch it came from.
+void TestCatalogo::riparentaFraFigliDiAltriRami_data()
+{
+    QTest::addColumn<QString>("origine");
+    QTest::addColumn<QString>("destinazione");
+    QTest::addColumn<QStringList>("figliDestinazione");
+
+    QTest::newRow("prima dei nuovi fratelli") << "cat004" << "cat003" << QStringList{"cat004", "cat005"};
+    QTest::newRow("dopo i nuovi fratelli") << "cat005" << "cat002" << QStringList{"cat004", "cat005"};
+}
+
+void TestCatalogo::riparentaFraFigliDiAltriRami()
+{
+    QFETCH(QString, origine);
+    QFETCH(QString, destinazione);
+    QFETCH(QStringList, figliDestinazione);
+
+    // Casa > Cucina > Pentole; Giardino > Serra.
+    Prova p({{"cat001", "###", 1, "Casa"},
+             {"cat002", "###", 1, "Giardino"},
+             {"cat003", "cat001", 2, "Cucina"},
+             {"cat004", "cat002", 2, "Serra"},
+             {"cat005", "cat003", 3, "Pentole"}});
+    p.cat.SpostaReparto(origine, destinazione);
+    QVERIFY(p.t.messages.shown().empty());
+    QCOMPARE(p.figli(destinazione), figliDestinazione);
+    QCOMPARE(p.testi(QStringLiteral("SELECT ID FROM categorie WHERE genitore=? ORDER BY livello, ordinamento"),
+                     {destinazione}),
+             figliDestinazione);
 }
 
 void TestCatalogo::salvataggioAlberoFallito()
