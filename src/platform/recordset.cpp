@@ -286,7 +286,19 @@ void Recordset::movePrevious()
 int Recordset::seek(int from, int step, const Predicate &p) const
 {
     auto *self = const_cast<Recordset *>(this);
-    const int saved = m_pos;
+    // The rows are compared as stored, not with the values of a pending edit;
+    // position and edit are given back on every way out.
+    struct Restore {
+        Recordset *rs;
+        int pos;
+        Mode mode;
+        ~Restore()
+        {
+            rs->m_pos = pos;
+            rs->m_mode = mode;
+        }
+    } restore{self, m_pos, m_mode};
+    self->m_mode = Mode::None;
     const int n = int(m_set->rows.size());
     int found = -2;
     for (int i = from; i >= 0 && i < n; i += step) {
@@ -298,7 +310,6 @@ int Recordset::seek(int from, int step, const Predicate &p) const
             break;
         }
     }
-    self->m_pos = saved;
     return found;
 }
 

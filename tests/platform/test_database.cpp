@@ -66,6 +66,7 @@ private slots:
     void emptyRecordsetIsAtBofAndEof();
     void movesFollowBofEofRules();
     void findKeepsPositionOnNoMatch();
+    void findDuringAnEditReadsTheRows();
     void addNewLeavesTheCurrentRow();
     void editWritesThroughAndRequerySeesIt();
     void removeAndClone();
@@ -308,6 +309,27 @@ void TestDatabase::findKeepsPositionOnNoMatch()
     QVERIFY(rs.bookmark() != first);  // stayed on the second "b"
     QVERIFY(rs.findPrevious(isB));
     QCOMPARE(rs.bookmark(), first);
+}
+
+void TestDatabase::findDuringAnEditReadsTheRows()
+{
+    for (const char *n : {"a", "b", "c"})
+        m_db->execute(QStringLiteral("INSERT INTO t (rigido, nome) VALUES ('x', ?)"), {QString::fromLatin1(n)});
+    Recordset rs(m_db, QStringLiteral("SELECT * FROM t ORDER BY nome"));
+    rs.moveNext();
+    // A search while a row is being edited compares the stored rows, not the
+    // pending values, and leaves the edit unsaved.
+    rs.edit();
+    rs.setValue(QStringLiteral("nome"), QStringLiteral("z"));
+    QVERIFY(rs.findFirst(QStringLiteral("nome"), QStringLiteral("c")));
+    QCOMPARE(rs.text(QStringLiteral("nome")), QStringLiteral("c"));
+    QVERIFY(!rs.editing());
+    rs.edit();
+    rs.setValue(QStringLiteral("nome"), QStringLiteral("a"));
+    QVERIFY(!rs.findFirst(QStringLiteral("nome"), QStringLiteral("z")));
+    QVERIFY(rs.findFirst(QStringLiteral("nome"), QStringLiteral("a")));
+    QCOMPARE(rs.absolutePosition(), 0);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(nome, ',') FROM t")).toString(), QStringLiteral("a,b,c"));
 }
 
 void TestDatabase::addNewLeavesTheCurrentRow()
