@@ -55,6 +55,22 @@ function vtFormatta(cent) {
   return (typeof valuta == "string" ? valuta : "") + (neg ? "-" : "") + out;
 }
 
+// Pesi in milionesimi interi: sommati in virgola mobile, 0,1 kg per 3 pezzi
+// supererebbe il limite di 0,3 kg della fascia.
+function vtMicro(s) {
+  var n = parseFloat(String(s == null ? "" : s).replace(/\s/g, ""));
+  return isFinite(n) ? Math.round(n * 1000000) : 0;
+}
+
+function vtPeso(micro) {
+  var neg = micro < 0;
+  micro = Math.abs(micro);
+  var f = String(micro % 1000000);
+  while (f.length < 6) f = "0" + f;
+  f = f.replace(/0+$/, "");
+  return (neg ? "-" : "") + Math.floor(micro / 1000000) + (f ? "." + f : "");
+}
+
 // In lettere decimali con il punto, per il modulo d'ordine.
 function vtDecimale(cent) {
   var neg = cent < 0;
@@ -133,7 +149,7 @@ function Acquista(articolo, prezzo, iva, qt, op1, op2, op3, peso) {
   }
   var nome = String(articolo).replace(/%22/g, "\"").replace(/%25/g, "%");
   var unitario = vtCent(prezzo);
-  var pesoUnit = parseFloat(peso) || 0;
+  var pesoUnit = vtMicro(peso);
   var varianti = [];
   var ops = [op1, op2, op3];
   for (var i = 0; i < ops.length; i++) {
@@ -143,7 +159,7 @@ function Acquista(articolo, prezzo, iva, qt, op1, op2, op3, peso) {
     var m = /^(-?[\d.]*)=(-?[\d.]*)#([\s\S]*)$/.exec(s.value);
     if (!m) continue;
     unitario += vtCent(m[1]);
-    pesoUnit += parseFloat(m[2]) || 0;
+    pesoUnit += vtMicro(m[2]);
     varianti.push(m[3].replace(/ \*$/, ""));
   }
   var v = varianti.join(", ");
@@ -155,7 +171,7 @@ function Acquista(articolo, prezzo, iva, qt, op1, op2, op3, peso) {
       trovato = true;
     }
   }
-  if (!trovato) c.push({ a: nome, v: v, p: unitario, i: String(iva), q: Number(q), w: pesoUnit });
+  if (!trovato) c.push({ a: nome, v: v, p: unitario, i: String(iva), q: Number(q), w: pesoUnit / 1000000 });
   vtScrivi(c);
   vtAvviso("\u00ab" + nome + (v ? " (" + v + ")" : "") + "\u00bb aggiunto al carrello.", true);
 }
@@ -185,12 +201,13 @@ function vtVoce(nome, e) {
   return a && a.length > e ? a[e] : 0;
 }
 
-function vtSpedizione(zona, metodo, merceCent, pesoTot) {
+// pesoMicro: il peso dell'ordine in milionesimi (vtMicro).
+function vtSpedizione(zona, metodo, merceCent, pesoMicro) {
   var e = (metodo - 1) * 4 + (zona - 1);
   if (tipopeso == "1") {
     for (var b = 1; b <= 9; b++) {
-      var limite = parseFloat(vtVoce("imppeso" + b, e)) || 0;
-      if (limite > 0 && pesoTot <= limite) return vtCent(vtVoce("impspp" + b, e));
+      var limite = vtMicro(vtVoce("imppeso" + b, e));
+      if (limite > 0 && pesoMicro <= limite) return vtCent(vtVoce("impspp" + b, e));
     }
     return vtCent(vtVoce("impspp10", e));
   }
@@ -211,7 +228,7 @@ function vtTotali() {
   for (var i = 0; i < c.length; i++) {
     var riga = c[i].p * c[i].q;
     merce += riga;
-    peso += c[i].w * c[i].q;
+    peso += vtMicro(c[i].w) * c[i].q;
     ivaMicro += riga * vtAliquota(c[i].i);
   }
   var ivaZona = typeof IvaOk == "string" ? IvaOk.charAt(zona - 1) == "1" : totiva != 0;
@@ -383,7 +400,7 @@ function CaricaDati() {
     vtNascosto(form, "prezzo_" + n, vtDecimale(r.p));
     vtNascosto(form, "iva_" + n, r.i);
     vtNascosto(form, "qt_" + n, String(r.q));
-    vtNascosto(form, "peso_" + n, String(r.w));
+    vtNascosto(form, "peso_" + n, vtPeso(vtMicro(r.w)));
   });
   var s = vtSelect("LSStato");
   vtNascosto(form, "paese", s && s.selectedIndex >= 0 ? s.options[s.selectedIndex].text : "");

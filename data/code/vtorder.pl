@@ -103,6 +103,16 @@ sub cent {
     return $segno ? -$c : $c;
 }
 
+# Pesi in milionesimi interi, cosi' che un peso pari al limite di una fascia
+# resti nella fascia (0.1 x 3 in virgola mobile supera 0.3).
+sub micro {
+    my $s = shift // '';
+    $s =~ s/\s//g;
+    return undef unless $s =~ /^-?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d{1,2})?$/;
+    my $x = $s + 0;
+    return $x < 0 ? -int(-$x * 1_000_000 + 0.5) : int($x * 1_000_000 + 0.5);
+}
+
 sub voce {
     my ($nome, $e) = @_;
     my $a = $ARRAY{$nome} or return 0;
@@ -133,8 +143,7 @@ sub spedizione {
     my $e = ($metodo - 1) * 4 + ($zona - 1);
     if ($TIPOPESO eq '1') {
         for my $b (1 .. 9) {
-            my $limite = voce("imppeso$b", $e);
-            $limite = 0 unless $limite =~ /^-?\d*\.?\d+$/;
+            my $limite = micro(voce("imppeso$b", $e)) // 0;
             return cent(voce("impspp$b", $e)) // 0 if $limite > 0 && $peso <= $limite;
         }
         return cent(voce('impspp10', $e)) // 0;
@@ -255,12 +264,12 @@ if ($n !~ /^\d{1,3}$/ || $n < 1 || $n > 200) {
         my $a = $F{"iva_$i"} // '';
         my $w = $F{"peso_$i"} // '';
         unless ($art ne '' && $q =~ /^\d{1,4}$/ && $q >= 1 && $p =~ /^\d{1,9}(\.\d{1,2})?$/
-                && $a =~ /^(0|\d?\.\d{1,7})$/ && $a < 1 && $w =~ /^-?\d{0,7}(\.\d{1,7})?$/) {
+                && $a =~ /^(0|\d?\.\d{1,7})$/ && $a < 1 && $w =~ /^-?\d{0,7}(\.\d{1,20})?$/) {
             push @errori, "La riga $i del carrello non e' valida.";
             next;
         }
         push @righe, { articolo => $art, varianti => $var, qt => $q + 0, prezzo => cent($p),
-                       aliquota => int($a * 1_000_000 + 0.5), peso => ($w eq '' ? 0 : $w + 0) };
+                       aliquota => int($a * 1_000_000 + 0.5), peso => micro($w) // 0 };
     }
 }
 pagina_errore(@errori) if @errori;

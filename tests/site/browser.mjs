@@ -247,6 +247,44 @@ async function percorso(set) {
   await page.close();
 }
 
+// Shipping by weight on the order page of the shop built last: a weight
+// equal to a band's limit stays in the band however the decimals add up,
+// and the order form carries the weight as plain decimals.
+async function pesi() {
+  const errori = [];
+  const page = await nuovaPagina(errori);
+  await page.goto(`${base}/ordine.htm`, { waitUntil: "load" });
+  const casi = [
+    // unit weight, quantity, band limit, expected cost in cents, unit weight sent
+    [0.1, 3, ".3", 400, "0.1"],
+    [0.1, 4, ".3", 700, "0.1"],
+    [0.30000000000000004, 1, ".3", 400, "0.3"],
+    [0.25, 8, "2", 400, "0.25"],
+    [0.7, 3, "2.1", 400, "0.7"],
+  ];
+  const visti = await page.evaluate((casi) => casi.map(([w, q, limite]) => {
+    tipopeso = "1";
+    for (let b = 1; b <= 10; b++) { window["imppeso" + b] = new Array(16).fill(0); window["impspp" + b] = new Array(16).fill(0); }
+    imppeso8[0] = Number(limite); impspp8[0] = 4; imppeso9[0] = 5; impspp9[0] = 7; impspp10[0] = 20;
+    const paese = document.querySelector("select[name=LSStato]");
+    paese.selectedIndex = [...paese.options].findIndex((o) => o.value == "1");
+    document.querySelector("select[name=Pagamento]").selectedIndex = 0;
+    vtScrivi([{ a: "Prova", v: "", p: 100000, i: "0", q: q, w: w }]);
+    const form = document.getElementById("vtordine");
+    form.elements.email.value = "prova@example.it";
+    const inviato = CaricaDati();
+    const r = { sped: vtTotali().spedizione, peso: inviato && form.elements.peso_1 ? form.elements.peso_1.value : null };
+    vtScrivi([]);
+    return r;
+  }), casi);
+  casi.forEach(([w, q, limite, sped, peso], i) => {
+    verifica(visti[i].sped == sped, `peso ${w} x ${q} con fascia fino a ${limite}: spese ${visti[i].sped} = ${sped}`);
+    verifica(visti[i].peso == peso, `peso ${w} x ${q}: nel modulo d'ordine ${visti[i].peso} = ${peso}`);
+  });
+  verifica(errori.length == 0, `pesi: nessun errore di script (${errori.join(" | ")})`);
+  await page.close();
+}
+
 async function ostile() {
   const shop = costruisci("classico", true);
   const db = path.join(shop, "catalog.mdb");
@@ -286,6 +324,7 @@ try {
   for (const set of ["classico", "moderno"]) {
     try { await percorso(set); } catch (e) { verifica(false, `${set}: ${e.stack || e}`); }
   }
+  try { await pesi(); } catch (e) { verifica(false, `pesi: ${e.stack || e}`); }
   try { await ostile(); } catch (e) { verifica(false, `testi ostili: ${e.stack || e}`); }
 } finally {
   await browser.close();

@@ -144,9 +144,17 @@ for my $c (@casi) {
     like($posta, qr/^Subject: =\?UTF-8\?/m, 'oggetto con lettere accentate codificato');
 }
 
-# Costs by weight: bands 2 kg and 5 kg, then 20.
-for my $r ([[], '4.00'], [[qt_1 => 10], '7.00'], [[qt_1 => 30], '20.00']) {
+# Costs by weight: bands 2 kg and 5 kg, then 20. A weight equal to a band's
+# limit stays in the band, however the decimals add up; a weight as a
+# browser's arithmetic writes it is accepted.
+for my $r ([[], '4.00'], [[qt_1 => 10], '7.00'], [[qt_1 => 30], '20.00'],
+           [[n_articoli => 1, peso_1 => '.1', qt_1 => 3], '4.00', '.3'],
+           [[n_articoli => 1, peso_1 => '.1', qt_1 => 4], '7.00', '.3'],
+           [[peso_1 => '0.30000000000000004'], '4.00']) {
     my %p = valori();
+    my $primo = $r->[2] // 2;
+    $p{java_importi_peso} = join('', map { arr("imppeso$_", ($_ == 8 ? $primo : $_ == 9 ? 5 : 0)) . arr("impspp$_", ($_ == 8 ? '4.00' : $_ == 9 ? '7.00' : 0)) } 1 .. 9)
+        . arr('impspp10', '20.00');
     $p{java_tipopeso} = '1';
     unisci("$data/code/vtorder.pl", "$dir/ordine_peso.pl", %p);
     my ($out, $posta) = esegui("$dir/ordine_peso.pl", corpo => ordine(@{$r->[0]}));
