@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QRandomGenerator>
+
+#include <cstdio>
 
 static QString localPath(const QString &root, const QString &relative)
 {
@@ -48,10 +51,16 @@ void CopiaCartella(const QString &source, const QString &destination)
         if (line.startsWith(u'>')) {
             QDir().mkpath(localPath(destination, line.mid(1)));
         } else {
+            // The copy is made under a temporary name and put in place over
+            // the old file only when it is complete: a failed copy, or one of
+            // a file onto itself, never loses the file already there.
             const QString from = localPath(source, line);
             const QString to = localPath(destination, line);
-            QFile::remove(to);
-            QFile::copy(from, to);
+            const QString temp = to + QStringLiteral(".vt") + QString::number(QRandomGenerator::global()->generate(), 36);
+            if (!QFile::copy(from, temp))
+                continue;
+            if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(to).constData()) != 0)
+                QFile::remove(temp);
         }
     }
 }

@@ -585,6 +585,12 @@ void TestNegozio::elencoFileECopia()
     QVERIFY(!QFile::exists(dst.filePath(QStringLiteral(".hidden/d.txt"))));
     QTemporaryDir empty;
     QCOMPARE(ElencoFile(empty.path()), QString());
+    // A file is replaced only by a finished copy: a copy onto itself (a shop
+    // that is the program folder copying its code folder) loses nothing.
+    CopiaCartella(dst.path() + QStringLiteral("/sub"), dst.path() + QStringLiteral("/sub"));
+    QCOMPARE(leggi(dst.filePath(QStringLiteral("sub/b.htm"))), QByteArray("b"));
+    QCOMPARE(leggi(dst.filePath(QStringLiteral("sub/deep/c.js"))), QByteArray("c"));
+    QCOMPARE(QDir(dst.filePath(QStringLiteral("sub"))).entryList(QDir::Files | QDir::Hidden), QStringList{"b.htm"});
 }
 
 void TestNegozio::vaiArticolo()
