@@ -125,6 +125,33 @@ private slots:
         QTest::newRow("sconto del negozio fuori misura") << soldi("100") << nulla << false << zero << nulla << "150"
                                                          << false << true << true << true << "C 100,00" << "" << ""
                                                          << "" << "100.00" << "0";
+        // Money stays exact where a single-precision product would lose cents.
+        QTest::newRow("IVA compresa su un importo grande") << soldi("12345678.91") << nulla << false << singolo(20)
+                                                           << zero << "0" << true << true << true << true
+                                                           << "C 14.814.814,69" << "" << "" << ""
+                                                           << "14814814.69" << "0";
+        // The price text rounds a half away from zero.
+        QTest::newRow("mezzo centesimo per eccesso") << soldi("10.125") << nulla << false << zero << zero << "0"
+                                                     << false << true << true << true << "C 10,13" << "" << ""
+                                                     << "" << "10.13" << "0";
+        // The offer's percent: tenths rounded half to even, written as Str
+        // writes them (no zero before the point).
+        QTest::newRow("offerta: mezzo decimo al pari, in basso") << soldi("2000") << soldi("1999") << true << zero
+                                                                 << zero << "0" << false << true << true << true
+                                                                 << "C 1.999,00" << "<strike>C 2.000,00</strike>"
+                                                                 << "" << "B - 0% " << "1999.00" << "0";
+        QTest::newRow("offerta: mezzo decimo al pari, in alto") << soldi("2000") << soldi("1997") << true << zero
+                                                                << zero << "0" << false << true << true << true
+                                                                << "C 1.997,00" << "<strike>C 2.000,00</strike>"
+                                                                << "" << "B - ,2% " << "1997.00" << "0";
+        QTest::newRow("offerta con IVA esclusa") << soldi("100") << soldi("80") << true << singolo(22) << zero << "0"
+                                                 << false << true << true << true << "C 80,00"
+                                                 << "<strike>C 100,00</strike>" << "+ IVA 22%" << "B - 20% "
+                                                 << "80.00" << ".22";
+        QTest::newRow("sconto del reparto non intero") << soldi("100") << nulla << false << zero << singolo(33.33)
+                                                       << "0" << false << true << true << true << "C 66,67"
+                                                       << "<strike>C 100,00</strike>" << "" << " - 33,33% "
+                                                       << "66.67" << "0";
         QTest::newRow("notazione 1,000 senza decimali") << soldi("1234.5") << nulla << false << zero << zero << "0"
                                                         << false << true << false << false << "C 1,235" << "" << ""
                                                         << "" << "1235" << "0";
@@ -206,6 +233,7 @@ private slots:
         QTest::newRow("tasso 2") << 2.0 << true << singolo(0) << "L 50,00";
         QTest::newRow("prezzo scontato") << 2.0 << true << singolo(10) << "L 45,00";
         QTest::newRow("lire") << 1.0 / 1936.27 << true << singolo(0) << "L 193.627,00";
+        QTest::newRow("mezzo centesimo") << 800.0 << true << singolo(0) << "L 0,13";
         QTest::newRow("tasso 0") << 0.0 << true << singolo(0) << "";
         QTest::newRow("cambio spento") << 2.0 << false << singolo(0) << "";
     }

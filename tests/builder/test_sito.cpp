@@ -229,6 +229,110 @@ private slots:
         QVERIFY(lista.indexOf(pagine() + "/thankyou1.htm") < lista.indexOf(m_cartella + '/' + serverBonifico[0].arg(id)));
     }
 
+    // The shop-wide fields as a page of the set receives them.
+    void campiNegozio_data()
+    {
+        QTest::addColumn<QString>("ricerca");  // txtRicerca
+        QTest::addColumn<int>("paroleIntere");  // chkRicerca
+        QTest::addColumn<QString>("minimo");
+        QTest::addColumn<int>("ivaCompresa");
+        QTest::addColumn<QString>("andOr");
+        QTest::addColumn<QString>("separatori");
+        QTest::addColumn<QString>("javaMinimo");
+        QTest::addColumn<QString>("javaIva");
+        const QString intere = "var sleft = \"#\"; var sright = \"#\";";
+        const QString modello = "var sleft = \",#.*\"; var sright = \"\";";
+        QTest::newRow("o, parole intere") << "1" << 1 << "50" << 1 << "any" << intere << " 50" << "1";
+        QTest::newRow("e, modello") << "0" << 0 << "12.5" << 0 << "all" << modello << " 12.5" << "0";
+        QTest::newRow("operatore 2") << "2" << 1 << "0" << 2 << "all" << intere << " 0" << "1";
+        QTest::newRow("operatore vuoto") << "" << 2 << "-5" << 0 << "all" << modello << "-5" << "0";
+        QTest::newRow("operatore con spazio") << " 1" << 0 << "0.75" << 0 << "all" << modello << " .75" << "0";
+    }
+
+    void campiNegozio()
+    {
+        QFETCH(QString, ricerca);
+        QFETCH(int, paroleIntere);
+        QFETCH(QString, minimo);
+        QFETCH(int, ivaCompresa);
+        static const char *const campi[] = {
+            "home2", "testo1", "java_minimo", "CGIsearch", "CGIordine", "email", "negozio", "email_ordini",
+            "perl_path", "java_ivacompresa", "merchantid", "urlback", "urldone", "foldercgi", "perl_sendmail",
+            "perl_shopURL", "perl_shopname", "perl_email", "valuta", "perl_mailend", "firma", "java_search",
+            "java_daticliente", "java_ANDORsearch", "java_sepsearch", "java_carrello", "IDnegozio", "ric_pagina",
+            "ric_codice", "ric_titolo", "ric_sottotitolo", "ric_foto", "logo2", "meta_keywords", "meta_description"};
+        QString pagina;
+        for (const char *c : campi)
+            pagina += QStringLiteral("[%1]<<1-%1>>[/%1]").arg(QLatin1String(c));
+        scrivi(m_set + "/campi.htm", pagina.toUtf8());
+
+        m_imp.txtRicerca = ricerca;
+        m_imp.chkRicerca = paroleIntere;
+        m_imp.minimo = *Currency::parse(minimo);
+        m_imp.chkIvaCompresa = ivaCompresa;
+        m_imp.txtURL = "HTTP://www.esempio.it/";
+        m_imp.txtCartella = "/negozio/";
+        m_imp.txtTesti[1] = "Due\r\nrighe";
+        m_imp.txtTesti[5] = "<b>Grassetto</b>\r\nresta";
+        m_imp.txtEmail = "info@esempio.it";
+        m_imp.txtEmailOrdini = "ordini@esempio.it";
+        m_imp.txtFirma = "Saluti\r\nda @Mario";
+        m_imp.txtMID = "M-1";
+        m_imp.txtFolderCGI = "  /cgi-bin/  ";
+        m_imp.cboPerl = "/usr/bin/perl";
+        m_imp.cboSendmail = "/usr/sbin/sendmail -t";
+        m_imp.txtKeywords = {"caff\u00e8, t\u00e8\r\nmoka", "Una <b>bottega</b>"};
+        m_imp.derivaIndirizzi();
+        stato().PrefissoValuta1 = "\u20ac ";
+        m_shop->messages.answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = m_set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+
+        const QString t = testo(pagine() + "/campi.htm");
+        auto campo = [&t](const char *nome) {
+            const QString apre = QStringLiteral("[%1]").arg(QLatin1String(nome));
+            const qsizetype i = t.indexOf(apre) + apre.size();
+            return t.mid(i, t.indexOf(QStringLiteral("[/%1]").arg(QLatin1String(nome))) - i);
+        };
+        QTEST(campo("java_ANDORsearch"), "andOr");
+        QTEST(campo("java_sepsearch"), "separatori");
+        QTEST(campo("java_minimo"), "javaMinimo");
+        QTEST(campo("java_ivacompresa"), "javaIva");
+
+        const QString url = "http://www.esempio.it/negozio";
+        QCOMPARE(campo("home2"), QString("Due<BR>righe"));
+        QCOMPARE(campo("testo1"), QString("<b>Grassetto</b>\r\nresta"));
+        QCOMPARE(campo("CGIsearch"), m_imp.txtCGIsearch);
+        QCOMPARE(campo("CGIordine"), m_imp.txtCGIOrdine);
+        QCOMPARE(campo("email"), QString("info@esempio.it"));
+        QCOMPARE(campo("negozio"), m_imp.txtTitolo);
+        QCOMPARE(campo("email_ordini"), QString("ordini@esempio.it"));
+        QCOMPARE(campo("perl_path"), QString("/usr/bin/perl"));
+        QCOMPARE(campo("merchantid"), QString("M-1"));
+        QCOMPARE(campo("urlback"), url + "/payerr.htm");
+        QCOMPARE(campo("urldone"), url + "/payok.htm");
+        QCOMPARE(campo("foldercgi"), QString("/cgi-bin/"));
+        QCOMPARE(campo("perl_sendmail"), QString("/usr/sbin/sendmail -t"));
+        QCOMPARE(campo("perl_shopURL"), url);
+        QCOMPARE(campo("perl_shopname"), QString("Bottega \\\"Da Mario\\\" \\@ \\$1"));
+        QCOMPARE(campo("perl_email"), QString("ordini\\@esempio.it"));
+        QCOMPARE(campo("valuta"), QString("\u20ac "));
+        QCOMPARE(campo("perl_mailend"), QString("Saluti\r\nda \\@Mario"));
+        QCOMPARE(campo("firma"), QString("Saluti\r\nda @Mario"));
+        QCOMPARE(campo("java_search"), QString("return SubmitSearchForm(1)"));
+        QCOMPARE(campo("java_daticliente"), QString("CaricaDati()"));
+        QCOMPARE(campo("java_carrello"), QString("<script language=\"JavaScript\">\r\n<!--\r\nMostraCarrello();\r\n"
+                                                 "//-->\r\n</script>"));
+        QCOMPARE(campo("IDnegozio"), e.IDnegozio);
+        QCOMPARE(campo("ric_pagina") + campo("ric_codice") + campo("ric_titolo") + campo("ric_sottotitolo") +
+                     campo("ric_foto"),
+                 QString("$arg1$arg2$arg3$arg4$arg5"));
+        QCOMPARE(campo("logo2"), QString());
+        QCOMPARE(campo("meta_keywords"), QString("caff\u00e8, t\u00e8\r\nmoka"));
+        QCOMPARE(campo("meta_description"), QString("Una <b>bottega</b>"));
+    }
+
     void senzaPagineDiPagamento()
     {
         // A set without results, paymsg and thank-you models writes and
