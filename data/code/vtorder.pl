@@ -352,14 +352,17 @@ sub spedisci {
     return close($mail);
 }
 
-my $da_negozio = indirizzo_ok($EMAIL_NEGOZIO) ? $EMAIL_NEGOZIO : '';
-my $ok1 = spedisci($EMAIL_NEGOZIO, $email, $email, "Ordine n. $ordine - $NEGOZIO",
+# L'ordine parte dall'indirizzo del negozio, con la risposta al cliente: un
+# messaggio "da" un indirizzo altrui spedito da questo server verrebbe
+# respinto dai server di posta che verificano il mittente (SPF, DMARC).
+# La conferma al cliente parte solo se l'ordine e' arrivato al negozio.
+my $ok1 = spedisci($EMAIL_NEGOZIO, $EMAIL_NEGOZIO, $email, "Ordine n. $ordine - $NEGOZIO",
                    $controllo . "Nuovo ordine ricevuto dal sito.\n\n" . $testo);
-my $ok2 = spedisci($email, $da_negozio || $email, $da_negozio, "Conferma d'ordine n. $ordine - $NEGOZIO",
-                   "Gentile $cliente{nome} $cliente{cognome},\ngrazie per il suo ordine. Ecco il riepilogo:\n\n"
-                   . $testo . "\n" . $FIRMA . "\n");
 pagina_errore("Non e' stato possibile spedire l'ordine: si prega di riprovare piu' tardi o di contattare il negozio.")
     unless $ok1;
+spedisci($email, $EMAIL_NEGOZIO, $EMAIL_NEGOZIO, "Conferma d'ordine n. $ordine - $NEGOZIO",
+         "Gentile $cliente{nome} $cliente{cognome},\ngrazie per il suo ordine. Ecco il riepilogo:\n\n"
+         . $testo . "\n" . $FIRMA . "\n");
 
 # ---- pagina di ringraziamento del metodo scelto ----
 my $dest = "$URL_NEGOZIO/thankyou$metodo.htm?ordine=$ordine&totale=" . decimale($totale);

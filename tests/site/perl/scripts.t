@@ -123,6 +123,7 @@ for my $c (@casi) {
         my @mail = split /----FINE----\n/, $posta;
         is(scalar @mail, 2, "$nome: due messaggi");
         like($mail[0] // '', qr/^To: ordini\@bottega\.it$/m, "$nome: ordine al negozio");
+        like($mail[0] // '', qr/^From: ordini\@bottega\.it$/m, "$nome: ordine dall'indirizzo del negozio");
         like($mail[0] // '', qr/^Reply-To: mario\@example\.it$/m, "$nome: risposta al cliente");
         like($mail[1] // '', qr/^To: mario\@example\.it$/m, "$nome: conferma al cliente");
         like($mail[0] // '', qr/TOTALE ORDINE: \x{e2}\x{82}\x{ac} \Q$mostrato\E\n/, "$nome: totale ricalcolato");
@@ -142,6 +143,22 @@ for my $c (@casi) {
     like($out, qr/^Status: 303/, 'a capo nel nome: ordine accettato');
     unlike($posta, qr/^(Bcc|To: x)/m, 'a capo nel nome: nessuna intestazione aggiunta');
     like($posta, qr/^Subject: =\?UTF-8\?/m, 'oggetto con lettere accentate codificato');
+}
+
+# A shop mail that cannot be sent: the order is refused and the customer
+# gets no confirmation of it.
+{
+    open(my $g, '>', "$dir/sendmail_guasto") or die;
+    print $g "#!/bin/sh\nt=\$(cat)\necho \"\$t\" >> '$mailfile'; echo '----FINE----' >> '$mailfile'\n"
+           . "case \"\$t\" in *'To: ordini\@'*) exit 75;; esac\nexit 0\n";
+    close $g;
+    chmod 0755, "$dir/sendmail_guasto";
+    my %g = valori();
+    $g{perl_sendmail} = "$dir/sendmail_guasto";
+    unisci("$data/code/vtorder.pl", "$dir/ordine_guasto.pl", %g);
+    my ($out, $posta) = esegui("$dir/ordine_guasto.pl", corpo => ordine());
+    like($out, qr/^Status: 400/, 'posta del negozio non spedita: ordine rifiutato');
+    unlike($posta, qr/^To: mario\@/m, 'posta del negozio non spedita: nessuna conferma al cliente');
 }
 
 # Costs by weight: bands 2 kg and 5 kg, then 20. A weight equal to a band's
