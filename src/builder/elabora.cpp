@@ -150,8 +150,8 @@ void Elaborazione::erroreImprevisto(int numero, const QString &descrizione)
 
 Elaborazione::Esito Elaborazione::MakePages()
 {
-    // Phase 1: the build state.
-    annulla = false;
+    // Phase 1: the build state. The cancel flag belongs to the window: a
+    // cancel that came before the first test still stops the build there.
     RepartiFatti = 0;
     ElencoVetrina = QStringLiteral("<BR>");
     CelleVetrina = QStringList{QString()};

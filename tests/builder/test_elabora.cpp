@@ -242,6 +242,19 @@ private slots:
         QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat"));
     }
 
+    void annullaPrimaDellaPrimaProva()
+    {
+        // A cancel that comes before the build reaches its first test (while
+        // the window's timer lets the events run) still stops it.
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = setDiProva();
+        e.annulla = true;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Annullata);
+        QVERIFY(m_shop->messages.texts().isEmpty());
+        QVERIFY(!QFile::exists(pagine() + "/cat001.htm"));
+        QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat"));
+    }
+
     void finestraCompleta()
     {
         m_shop->messages.answer(Messages::Answer::No);
