@@ -73,12 +73,22 @@ my $SEPMIGL = $VAR{sepmigl} // '.';
 my $SEPDEC = $VAR{sepdec} // ',';
 my $DECIMALI = !defined $VAR{PutDec} || $VAR{PutDec} ne '0';
 
+# Il testo di un'opzione come lo manda il browser: senza marcatori, con le
+# entita' sciolte e gli spazi ridotti a uno.
+my %ENTITA = (nbsp => ' ', amp => '&', lt => '<', gt => '>', quot => '"', apos => "'",
+    agrave => "\x{e0}", aacute => "\x{e1}", egrave => "\x{e8}", eacute => "\x{e9}", igrave => "\x{ec}",
+    iacute => "\x{ed}", ograve => "\x{f2}", oacute => "\x{f3}", ugrave => "\x{f9}", uacute => "\x{fa}",
+    Agrave => "\x{c0}", Egrave => "\x{c8}", Eacute => "\x{c9}", Igrave => "\x{cc}", Ograve => "\x{d2}",
+    Ugrave => "\x{d9}", ccedil => "\x{e7}", ntilde => "\x{f1}", auml => "\x{e4}", ouml => "\x{f6}",
+    uuml => "\x{fc}", Auml => "\x{c4}", Ouml => "\x{d6}", Uuml => "\x{dc}", szlig => "\x{df}");
+sub carattere { my $n = shift; return $n > 0 && $n < 0x110000 ? chr($n) : ''; }
+sub spazi { my $t = shift // ''; $t =~ s/[\s\x{a0}]+/ /g; $t =~ s/^ | $//g; return $t; }
 sub testo_html {
     my $t = shift;
     $t =~ s/<[^>]*>//g;
-    $t =~ s/&nbsp;/ /g; $t =~ s/&lt;/</g; $t =~ s/&gt;/>/g; $t =~ s/&quot;/"/g; $t =~ s/&amp;/&/g;
-    $t =~ s/^\s+|\s+$//g;
-    return $t;
+    $t =~ s/&(?:#(\d{1,7})|#[xX]([0-9A-Fa-f]{1,6})|([A-Za-z]{2,8}));/
+        defined $1 ? carattere($1) : defined $2 ? carattere(hex $2) : $ENTITA{$3} \/\/ "&$3;"/ge;
+    return spazi($t);
 }
 
 # Paesi: nome -> zona, dall'elenco delle pagine.
@@ -240,10 +250,10 @@ push @errori, "L'indirizzo e-mail non e' valido."
     if $email ne '' && $email !~ /^[A-Za-z0-9.!#\$%&'*+\/=?^_`{|}~-]+\@[A-Za-z0-9](?:[A-Za-z0-9-]{0,62}[A-Za-z0-9])?(?:\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,62}[A-Za-z0-9])?)+$/;
 push @errori, "Occorre accettare le condizioni di vendita e l'informativa sulla privacy." unless ($F{accetto} // '') eq 'si';
 
-my $paese = riga($F{paese}, 80);
+my $paese = spazi(riga($F{paese}, 80));
 my $zona = $ZONA{$paese};
 push @errori, "Il paese di spedizione non e' tra quelli serviti." unless defined $zona;
-my $pag = riga($F{Pagamento}, 80);
+my $pag = spazi(riga($F{Pagamento}, 80));
 my ($metodo) = grep { $METODI[$_ - 1] eq $pag } 1 .. @METODI;
 push @errori, "La modalita' di pagamento non e' valida." unless defined $metodo;
 if (defined $zona && defined $metodo) {

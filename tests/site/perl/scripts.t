@@ -26,7 +26,8 @@ sub valori {
         perl_path => $^X, negozio => 'Bottega del Caffè', email_ordini => 'ordini@bottega.it',
         firma => "Grazie!\r\nBottega", perl_sendmail => "$dir/sendmail", perl_shopURL => 'http://127.0.0.1:9/negozio',
         paesi => qq{<select size="1" name="LSStato" onChange="SpedPaese()">\r\n<option selected value ="1">Italia</option>\r\n}
-               . qq{<option value ="2">Francia</option>\r\n<option value ="3">Città "Libera"</option>\r\n</select>},
+               . qq{<option value ="2">Francia</option>\r\n<option value ="3">Città "Libera"</option>\r\n}
+               . qq{<option value ="2">Regno  Unito</option>\r\n<option value ="2">Citt&agrave; del&nbsp;Vaticano &amp; dintorni</option>\r\n</select>},
         pagamento => qq{<select size="1" name="Pagamento" onChange="SpedPaese()">\r\n<option selected>Contrassegno</option>\r\n}
                . qq{<option>Bonifico bancario anticipato</option>\r\n</select>},
         java_importi => arr('impord1', 50, 0, 0, 0, 50, 50) . arr('impspese1', '12.00', 0, 0, 0, '9.00', '15.00')
@@ -98,6 +99,9 @@ my @casi = (
     ['contrassegno in Italia', [], ok => '60.68'],
     ['bonifico in Francia, IVA applicata', [paese => 'Francia', Pagamento => 'Bonifico bancario anticipato', totale => '63.68'], ok => '63.68', metodo => 2],
     ['paese con virgolette, IVA non applicata', [paese => 'Città "Libera"', Pagamento => 'Bonifico bancario anticipato', totale => '39.90'], ok => '39.90', metodo => 2],
+    # the country's name as a browser sends an option's text
+    ['paese con due spazi', [paese => 'Regno Unito', Pagamento => 'Bonifico bancario anticipato', totale => '63.68'], ok => '63.68', metodo => 2],
+    ['paese scritto con entita', [paese => "Città del\x{a0}Vaticano & dintorni", Pagamento => 'Bonifico bancario anticipato', totale => '63.68'], ok => '63.68', metodo => 2],
     ['oltre la seconda fascia', [qt_1 => 10, totale => '144.40'], ok => '144.40'],
     ['totale del browser manomesso', [totale => '1.00'], ok => '60.68', attenzione => 1],
     ['contrassegno non disponibile in Francia', [paese => 'Francia'], errore => qr/non e' disponibile/],
