@@ -302,6 +302,40 @@ private slots:
         QCOMPARE(righe[4], (QStringList{"http://www.esempio.it/cat002.htm", "B1", "Torta", "", "", "#torta#"}));
     }
 
+    // The index entry: the thumbnail, the code and the title as the three
+    // settings ask.
+    void voceIndice_data()
+    {
+        QTest::addColumn<int>("foto");
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<int>("titolo");
+        QTest::addColumn<QString>("voce");
+        const QString foto = "<img border=\"0\" src=\"p.jpg\" width=\"40\" height=\"30\"><BR>";
+        QTest::newRow("codice e titolo") << 0 << 1 << 1 << "A1<BR>Vino, rosso";
+        QTest::newRow("solo titolo") << 0 << 0 << 1 << "Vino, rosso";
+        QTest::newRow("solo codice") << 0 << 1 << 0 << "A1";
+        QTest::newRow("solo foto") << 1 << 0 << 0 << foto;
+        QTest::newRow("foto e titolo") << 1 << 0 << 1 << foto + "Vino, rosso";
+    }
+
+    void voceIndice()
+    {
+        QFETCH(int, foto);
+        QFETCH(int, codice);
+        QFETCH(int, titolo);
+        QFETCH(QString, voce);
+        m_imp.chkElencoFoto = foto;
+        m_imp.chkElencoCodice = codice;
+        m_imp.chkElencoTitolo = titolo;
+        SoloReparti e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = m_set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        QVERIFY2(e.ElencoVetrina.startsWith("<BR><a href=\"cat001.htm#1\">" + voce + "</a><BR>&nbsp;<BR><a href="),
+                 qPrintable(e.ElencoVetrina));
+        // The showcase cell keeps its thumbnail whatever the index shows.
+        QVERIFY(e.CelleVetrina[1].startsWith("<a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\""));
+    }
+
     // Each build starts the showcase afresh.
     void vetrinaDaCapo()
     {
