@@ -328,7 +328,10 @@ function vtDisegna() {
   var voci = [
     ["Totale merce", vtFormatta(t.merce), "vt-subtotale"],
     ["Spese di spedizione", vtFormatta(t.spedizione), "vt-spedizione"],
-    [ivacompresa == "1" ? "IVA (inclusa nei prezzi)" : (t.ivaZona ? "IVA" : "IVA (non applicata)"), vtFormatta(t.iva), "vt-iva"],
+    // Con i prezzi IVA compresa l'imposta non e' nota qui: si dice che e'
+    // inclusa, non che vale zero.
+    ivacompresa == "1" ? ["IVA", "inclusa nei prezzi", "vt-iva"]
+      : [t.ivaZona ? "IVA" : "IVA (non applicata)", vtFormatta(t.iva), "vt-iva"],
     ["Totale ordine", vtFormatta(t.totale), "vt-totale"]
   ];
   voci.forEach(function (v) {

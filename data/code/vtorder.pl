@@ -1,8 +1,10 @@
 #!<<1-perl_path>>
 # Vetrasto - script d'ordine del negozio.
 # Riceve il modulo d'ordine, lo controlla (nulla di quanto arriva dal browser
-# e' preso per buono: quantita', prezzi e totali sono ricalcolati qui con le
-# tabelle di spedizione e IVA del negozio), spedisce l'ordine al negozio e la
+# e' preso per buono: righe, paese e modalita' sono controllati e i totali
+# ricalcolati qui con le tabelle di spedizione e IVA del negozio; i prezzi
+# unitari sono quelli del carrello del cliente, e l'ordine li riporta perche'
+# il negozio li confronti con il catalogo), spedisce l'ordine al negozio e la
 # conferma al cliente con il programma di posta del server, e porta il
 # cliente alla pagina di ringraziamento del metodo di pagamento scelto.
 # Usa solo i moduli di base di Perl.
@@ -315,7 +317,9 @@ for my $r (@righe) {
 }
 $testo .= "\nTotale merce: " . formatta($merce) . "\n";
 $testo .= "Spese di spedizione: " . formatta($sped) . "\n";
-$testo .= "IVA: " . formatta($iva) . ($IVACOMPRESA eq '1' ? " (inclusa nei prezzi)" : '') . "\n";
+# Con i prezzi IVA compresa l'imposta non e' nota qui (l'aliquota della riga e'
+# 0): si dice che e' inclusa, non che vale zero.
+$testo .= "IVA: " . ($IVACOMPRESA eq '1' ? "inclusa nei prezzi" : formatta($iva)) . "\n";
 $testo .= "TOTALE ORDINE: " . formatta($totale) . "\n\n";
 $testo .= "Pagamento: $METODI[$metodo - 1]\nSpedizione in: $paese\n\n";
 $testo .= "CLIENTE\n$cliente{nome} $cliente{cognome}\n";

@@ -281,6 +281,16 @@ async function pesi() {
     verifica(visti[i].sped == sped, `peso ${w} x ${q} con fascia fino a ${limite}: spese ${visti[i].sped} = ${sped}`);
     verifica(visti[i].peso == peso, `peso ${w} x ${q}: nel modulo d'ordine ${visti[i].peso} = ${peso}`);
   });
+  // Prices with VAT included: the cart says so instead of a VAT of zero.
+  const iva = await page.evaluate(() => {
+    ivacompresa = "1";
+    vtScrivi([{ a: "Prova", v: "", p: 100000, i: "0", q: 1, w: 0 }]);
+    vtDisegna();
+    const r = document.getElementById("vt-iva").textContent;
+    vtScrivi([]);
+    return r;
+  });
+  verifica(iva == "inclusa nei prezzi", `IVA compresa: il carrello la dice inclusa (${iva})`);
   verifica(errori.length == 0, `pesi: nessun errore di script (${errori.join(" | ")})`);
   await page.close();
 }

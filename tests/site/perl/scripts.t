@@ -149,6 +149,16 @@ for my $c (@casi) {
     like($posta, qr/^Subject: =\?UTF-8\?/m, 'oggetto con lettere accentate codificato');
 }
 
+# Prices with VAT included: the mail says so instead of a VAT of zero.
+{
+    my %c = valori();
+    $c{java_ivacompresa} = '1';
+    unisci("$data/code/vtorder.pl", "$dir/ordine_ivacompresa.pl", %c);
+    my ($out, $posta) = esegui("$dir/ordine_ivacompresa.pl", corpo => ordine(totale => '51.90'));
+    like($posta, qr/^IVA: inclusa nei prezzi$/m, 'IVA compresa: detta inclusa');
+    like($posta, qr/TOTALE ORDINE: \x{e2}\x{82}\x{ac} 51,90\n/, 'IVA compresa: totale senza IVA aggiunta');
+}
+
 # A shop mail that cannot be sent: the order is refused and the customer
 # gets no confirmation of it.
 {
