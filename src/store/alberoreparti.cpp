@@ -86,6 +86,7 @@ bool AlberoReparti::setParent(const QString &key, const QString &newParent)
     if (n->parent)
         std::erase(n->parent->children, n);
     n->parent = p;
+    n->soloMostrato = false;
     p->children.push_back(n);
     emit rebuilt();
     return true;

@@ -20,6 +20,9 @@ public:
         Nodo *parent = nullptr;
         std::vector<Nodo *> children;
         bool expanded = false;
+        // Shown under the root only because its stored parent does not
+        // exist (or would close a cycle); nobody placed it there.
+        bool soloMostrato = false;
     };
 
     explicit AlberoReparti(QObject *parent = nullptr);
@@ -41,7 +44,8 @@ public:
     int index(const QString &key) const;  // position in the node collection, -1 if absent
 
     // Makes key the last child of newParent, with its subtree. Refused (false)
-    // when newParent is the node itself or one of its descendants.
+    // when newParent is the node itself or one of its descendants. The node
+    // is then where it was put, no longer only shown there.
     bool setParent(const QString &key, const QString &newParent);
     bool isDescendant(const QString &key, const QString &ancestor) const;
     QString fullPath(const QString &key) const;  // texts joined with "\"

@@ -299,6 +299,8 @@ void Negozio::CaricaReparti(bool dalDatabase)
         const bool esiste = r.genitore != r.id && r.genitore != AlberoReparti::Radice && t.contains(r.genitore)
                             && !t.isDescendant(r.genitore, r.id);
         t.attach(r.id, esiste ? r.genitore : AlberoReparti::Radice);
+        if (!esiste && r.genitore != AlberoReparti::Radice)
+            t.node(r.id)->soloMostrato = true;
     }
     t.setEnabled(true);
     t.notifyRebuilt();

@@ -224,24 +224,32 @@ bool Catalogo::SalvaAlbero()
         qint64 ordinamento;
         int livello;
         bool hafigli;
+        bool soloMostrato;
     };
     std::vector<Riga> righe;
     righe.reserve(t.count());
     // The order is the node's place in the collection (the root is 1); the
-    // level is the node's depth below the root, whatever its title holds.
+    // level is the node's depth below the root, whatever its title holds. A
+    // department shown under the root only because its parent is missing
+    // keeps its stored parent and level.
     for (int i = 0; i < t.count(); ++i) {
         const AlberoReparti::Nodo &n = *t.nodes()[i];
         if (n.key == Radice)
             continue;
-        righe.push_back({n.key, n.parent ? n.parent->key : Radice, i + 1, t.depth(n.key), !n.children.empty()});
+        righe.push_back({n.key, n.parent ? n.parent->key : Radice, i + 1, t.depth(n.key), !n.children.empty(),
+                         n.soloMostrato});
     }
 
     Transazione tr(db());
     try {
         for (const Riga &r : righe) {
-            const int scritte = db().execute(
-                QStringLiteral("UPDATE categorie SET genitore=?, ordinamento=?, livello=?, hafigli=? WHERE ID=?"),
-                {r.genitore, r.ordinamento, r.livello, r.hafigli ? -1 : 0, r.id});
+            const int scritte =
+                r.soloMostrato
+                    ? db().execute(QStringLiteral("UPDATE categorie SET ordinamento=?, hafigli=? WHERE ID=?"),
+                                   {r.ordinamento, r.hafigli ? -1 : 0, r.id})
+                    : db().execute(QStringLiteral("UPDATE categorie SET genitore=?, ordinamento=?, livello=?, "
+                                                  "hafigli=? WHERE ID=?"),
+                                   {r.genitore, r.ordinamento, r.livello, r.hafigli ? -1 : 0, r.id});
             if (scritte != 1)
                 throw DbError(DbErr::NoCurrentRecord, QStringLiteral("Reparto non trovato: %1").arg(r.id));
         }

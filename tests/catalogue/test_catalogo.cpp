@@ -141,6 +141,7 @@ private slots:
     void riparentaRifiutato();
     void riparentaFraFigliDiAltriRami_data();
     void riparentaFraFigliDiAltriRami();
+    void riparentaNonScriveIlPostoDegliOrfani();
     void salvataggioAlberoFallito();
     void incollaArticoli();
     void incollaArticoliRifiutato_data();
@@ -598,6 +599,30 @@ void TestCatalogo::riparentaFraFigliDiAltriRami()
     QCOMPARE(p.testi(QStringLiteral("SELECT ID FROM categorie WHERE genitore=? ORDER BY livello, ordinamento"),
                      {destinazione}),
              figliDestinazione);
+}
+
+void TestCatalogo::riparentaNonScriveIlPostoDegliOrfani()
+{
+    // Cantina names a parent that no longer exists: the tree shows it under
+    // the root, and a drop elsewhere leaves its row as it was.
+    Prova p({{"cat001", "###", 1, "Casa"},
+             {"cat002", "###", 1, "Giardino"},
+             {"cat003", "sparito", 2, "Cantina", 1},
+             {"cat004", "cat003", 3, "Vini"}});
+    QCOMPARE(p.d().tvwCategorie.node(QStringLiteral("cat003"))->parent->key, QStringLiteral("###"));
+    p.cat.SpostaReparto(QStringLiteral("cat002"), QStringLiteral("cat001"));
+    QVERIFY(p.t.messages.shown().empty());
+    QCOMPARE(p.campo(QStringLiteral("cat002"), QStringLiteral("genitore")).toString(), QStringLiteral("cat001"));
+    QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("genitore")).toString(), QStringLiteral("sparito"));
+    QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("livello")).toInt(), 2);
+    QCOMPARE(p.campo(QStringLiteral("cat004"), QStringLiteral("genitore")).toString(), QStringLiteral("cat003"));
+    QCOMPARE(p.d().tvwCategorie.node(QStringLiteral("cat003"))->parent->key, QStringLiteral("###"));
+
+    // Dropped by the merchant, it takes the place it was given.
+    p.cat.SpostaReparto(QStringLiteral("cat003"), QStringLiteral("cat001"));
+    QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("genitore")).toString(), QStringLiteral("cat001"));
+    QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("livello")).toInt(), 2);
+    QCOMPARE(p.campo(QStringLiteral("cat004"), QStringLiteral("livello")).toInt(), 3);
 }
 
 void TestCatalogo::salvataggioAlberoFallito()
