@@ -20,9 +20,11 @@ QString TagLogo(const QString &nome, qint64 larghezza, qint64 altezza)
 {
     if (nome.isEmpty())
         return {};
-    return QStringLiteral("<img border=\"0\" src=\"") + ValoreAttributo(nome) + QStringLiteral("\" width=\"") +
-           Format(larghezza, QStringLiteral("#####")) + QStringLiteral("\" height=\"") +
-           Format(altezza, QStringLiteral("#####")) + QStringLiteral("\">");
+    const QString apertura = QStringLiteral("<img border=\"0\" src=\"") + ValoreAttributo(nome) + u'"';
+    if (larghezza <= 0 || altezza <= 0)
+        return apertura + u'>';
+    return apertura + QStringLiteral(" width=\"") + Format(larghezza, QStringLiteral("#####")) +
+           QStringLiteral("\" height=\"") + Format(altezza, QStringLiteral("#####")) + QStringLiteral("\">");
 }
 
 void Elaborazione::CampiNegozio(Recordset &pagina)

@@ -75,8 +75,9 @@ private slots:
         QTest::addColumn<QString>("tag");
         QTest::newRow("logo") << "logo.gif" << qint64(120) << qint64(40)
                               << "<img border=\"0\" src=\"logo.gif\" width=\"120\" height=\"40\">";
-        QTest::newRow("larghezza 0") << "l.jpg" << qint64(0) << qint64(40)
-                                     << "<img border=\"0\" src=\"l.jpg\" width=\"\" height=\"40\">";
+        // Both sizes or neither.
+        QTest::newRow("larghezza 0") << "l.jpg" << qint64(0) << qint64(40) << "<img border=\"0\" src=\"l.jpg\">";
+        QTest::newRow("altezza 0") << "l.jpg" << qint64(120) << qint64(0) << "<img border=\"0\" src=\"l.jpg\">";
         QTest::newRow("nessun logo") << "" << qint64(120) << qint64(40) << "";
         QTest::newRow("virgolette nel nome") << "a\"b&.gif" << qint64(1) << qint64(2)
                                              << "<img border=\"0\" src=\"a&quot;b&amp;.gif\" width=\"1\" height=\"2\">";
