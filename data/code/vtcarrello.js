@@ -481,7 +481,39 @@ function SubmitSearchForm(n) {
   return true;
 }
 
+// Le immagini scritte dal programma non hanno testo alternativo: i segni di
+// novita' e offerta lo prendono dal loro significato, le foto dal titolo
+// dell'articolo (o dal testo della cella della vetrina) quando sono l'unico
+// contenuto di un collegamento o la foto di un articolo; le altre, accanto a
+// un testo che le nomina gia', restano decorative.
+function vtTestoVicino(img) {
+  var el = img.closest(".vt-articolo, .vt-scheda");
+  var t = el && el.querySelector(".vt-art-titolo");
+  if (t) return t.textContent;
+  el = img.closest("td, li, .vt-risultato");
+  return el ? el.innerText || el.textContent : "";
+}
+
+function vtTestiAlternativi() {
+  var l = document.getElementsByTagName("img");
+  for (var i = 0; i < l.length; i++) {
+    var img = l[i];
+    if (img.hasAttribute("alt")) continue;
+    var src = img.getAttribute("src") || "";
+    var alt = "";
+    if (/(^|\/)vtas_novita\.gif$/i.test(src)) alt = "Novit\u00e0";
+    else if (/(^|\/)vtas_offerta\.gif$/i.test(src)) alt = "Offerta";
+    else {
+      var a = img.closest("a");
+      var solo = a && !a.textContent.replace(/\s/g, "");
+      if (solo || (!a && img.closest(".vt-articolo, .vt-scheda"))) alt = vtTestoVicino(img).replace(/\s+/g, " ").trim();
+    }
+    img.setAttribute("alt", alt);
+  }
+}
+
 document.addEventListener("DOMContentLoaded", function () {
+  vtTestiAlternativi();
   vtAggiornaConta();
   var s = vtSelect("vtRepartiMenu");
   if (s && !s.getAttribute("aria-label")) s.setAttribute("aria-label", "Vai al reparto");

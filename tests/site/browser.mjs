@@ -152,6 +152,21 @@ async function fotografa(page, nome) {
   await page.setViewport({ width: 1280, height: 900 });
 }
 
+// What a screen reader cannot name: pictures without a text alternative,
+// links without a name, form fields without a label.
+async function senzaNome(page) {
+  return page.evaluate(() => {
+    const nome = (el) => (el.getAttribute("aria-label") || el.textContent || "").trim()
+      || [...el.querySelectorAll("img")].map((i) => i.alt || "").join("").trim();
+    const out = [];
+    for (const i of document.querySelectorAll("img")) if (!i.hasAttribute("alt")) out.push("img " + i.getAttribute("src"));
+    for (const a of document.querySelectorAll("a[href]")) if (!nome(a)) out.push("a " + a.getAttribute("href"));
+    for (const c of document.querySelectorAll("input:not([type=hidden]), select, textarea"))
+      if (!c.labels.length && !c.getAttribute("aria-label")) out.push(c.tagName + " " + c.name);
+    return out;
+  });
+}
+
 async function testoDi(page, sel) {
   return page.$eval(sel, (e) => e.textContent.trim()).catch(() => null);
 }
@@ -164,6 +179,8 @@ async function percorso(set) {
   await page.goto(`${base}/index.htm`, { waitUntil: "load" });
   verifica(await page.$("form[name=vtReparti] select[name=vtRepartiMenu]"), `${set}: menu dei reparti nella pagina d'ingresso`);
   verifica((await page.$$(".vt-vetrina td")).length > 0, `${set}: vetrina con articoli`);
+  const anonimi = await senzaNome(page);
+  verifica(anonimi.length == 0, `${set}: pagina d'ingresso senza immagini, collegamenti o campi senza nome (${anonimi.join(", ")})`);
   await fotografa(page, `${set}-ingresso`);
 
   // Jump menu to the department of the first article.
@@ -173,6 +190,10 @@ async function percorso(set) {
   verifica(await page.$eval(".vt-art-descrizione b", (e) => e.textContent).catch(() => "") == "tostata a legna",
     `${set}: l'HTML del negozio nella descrizione resta HTML`);
   await fotografa(page, `${set}-reparto`);
+  const anonimiReparto = await senzaNome(page);
+  verifica(anonimiReparto.length == 0, `${set}: reparto senza immagini, collegamenti o campi senza nome (${anonimiReparto.join(", ")})`);
+  verifica(await page.$eval(".vt-badge img[src$='vtas_offerta.gif']", (i) => i.alt).catch(() => "") == "Offerta",
+    `${set}: il segno dell'offerta si legge "Offerta"`);
 
   // The article with its first variant set on its second choice, two pieces.
   const opz = sql(db, "SELECT * FROM opzioni").find((o) => o.ID == art.opzione1);
