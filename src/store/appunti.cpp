@@ -114,15 +114,15 @@ void Catalogo::CopiaReparto()
     const Recordset &c = d.dataCategorie.recordset();
     if (!c.isOpen() || !c.hasCurrent())
         return;
-    bool conArticoli = false;
-    if (d.dataArticoli.recordset().recordCount() > 0
-        && m_negozio.messages().question(QStringLiteral("Copiare anche tutti gli articoli del reparto?"))) {
-        CopiaArticoliReparto();
-        conArticoli = true;
-        finestra().AbilitaComando(QStringLiteral("incolla articolo"), true);
-    }
+    const bool conArticoli =
+        d.dataArticoli.recordset().recordCount() > 0
+        && m_negozio.messages().question(QStringLiteral("Copiare anche tutti gli articoli del reparto?"));
     {
+        // The articles and the department go into the clipboards together or
+        // not at all, so a paste never mixes two copies.
         Transazione t(db());
+        if (conArticoli)
+            CopiaArticoliReparto();
         db().execute(QStringLiteral("DELETE FROM clipcategorie"));
         Recordset clip(m_negozio.state.dbCatalogo, QStringLiteral("SELECT * FROM clipcategorie"));
         clip.addNew();
@@ -131,6 +131,8 @@ void Catalogo::CopiaReparto()
         clip.update();
         t.commit();
     }
+    if (conArticoli)
+        finestra().AbilitaComando(QStringLiteral("incolla articolo"), true);
     finestra().AbilitaComando(QStringLiteral("incolla categoria"), true);
 }
 

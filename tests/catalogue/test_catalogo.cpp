@@ -149,6 +149,7 @@ private slots:
     void incollaNonSovrascrive();
     void copiaIncollaReparto_data();
     void copiaIncollaReparto();
+    void copiaRepartoFallitaNonCambiaGliAppunti();
     void incollaRepartoSullaRadice();
 };
 
@@ -755,6 +756,27 @@ void TestCatalogo::incollaNonSovrascrive()
              QStringList{"Impossibile aggiungere il nuovo reparto: l'incolla è stato interrotto."});
     QCOMPARE(p.testi(QStringLiteral("SELECT ID || titolo || ordinamento FROM categorie")), reparti);
     QVERIFY(!p.occupato());
+}
+
+void TestCatalogo::copiaRepartoFallitaNonCambiaGliAppunti()
+{
+    // A department copy that fails half-way leaves both clipboards as the
+    // last copy made them, so a paste never mixes two copies.
+    Prova p(treReparti);
+    p.vai(QStringLiteral("cat001"));
+    p.t.messages.answer(Messages::Answer::Yes);
+    p.cat.CopiaReparto();
+    const QStringList articoli = p.testi(QStringLiteral("SELECT codice FROM cliparticoli ORDER BY ID"));
+    QCOMPARE(articoli.size(), 4);
+    p.db().execute(QStringLiteral("CREATE TRIGGER blocca BEFORE INSERT ON clipcategorie BEGIN "
+                                  "SELECT RAISE(ABORT, 'bloccato'); END"));
+    p.vai(QStringLiteral("cat003"));
+    p.t.messages.answer(Messages::Answer::Yes);
+    QVERIFY_THROWS_EXCEPTION(DbError, p.cat.CopiaReparto());
+    QCOMPARE(p.testi(QStringLiteral("SELECT codice FROM cliparticoli ORDER BY ID")), articoli);
+    QCOMPARE(p.testi(QStringLiteral("SELECT titolo FROM clipcategorie")), QStringList{"Uno"});
+    QCOMPARE(p.db().scalar(QStringLiteral("SELECT incolla_articoli FROM clipcategorie")).toInt(), -1);
+    QCOMPARE(p.db().transactionDepth(), 0);
 }
 
 void TestCatalogo::copiaIncollaReparto_data()
