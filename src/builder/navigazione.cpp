@@ -145,12 +145,16 @@ void Navigazione::indicizza()
 
 QString Navigazione::linea(const Reparto &r, bool selected) const
 {
+    // The markup is written with "|" for its quotes and converted alone; the
+    // department's title and file names are put in as they stand, so that a
+    // "|" of the merchant's own stays one.
     const QString pagina = r.pagina + QStringLiteral(".htm");
     QString immagine;
     if (!vuoto(r.immagine1))
-        immagine = QStringLiteral("<img src=|") + r.immagine1.toString() + QStringLiteral("| width=|") +
-                   Format(r.imgX1, QStringLiteral("#####")) + QStringLiteral("| height=|") +
-                   Format(r.imgY1, QStringLiteral("#####")) + QStringLiteral("| border=|0|>");
+        immagine = MettiVirgolette(QStringLiteral("<img src=|")) + r.immagine1.toString() +
+                   MettiVirgolette(QStringLiteral("| width=|") + Format(r.imgX1, QStringLiteral("#####")) +
+                                   QStringLiteral("| height=|") + Format(r.imgY1, QStringLiteral("#####")) +
+                                   QStringLiteral("| border=|0|>"));
     QString t;
     if (r.livello <= 1)
         t = immagine.isEmpty() ? QStringLiteral("<B>\u2022 </B>") : QStringLiteral("<BR>");
@@ -165,18 +169,18 @@ QString Navigazione::linea(const Reparto &r, bool selected) const
     if (selected)
         t += QStringLiteral("<B>") + etichetta + QStringLiteral("</B>");
     else
-        t += QStringLiteral("<a href=|") + pagina + QStringLiteral("|>") + etichetta + QStringLiteral("</a>");
+        t += MettiVirgolette(QStringLiteral("<a href=|")) + pagina + MettiVirgolette(QStringLiteral("|>")) + etichetta +
+             QStringLiteral("</a>");
     t += QStringLiteral("<BR>\r\n");
-    return MettiVirgolette(t);
+    return t;
 }
 
 QString Navigazione::opzione(const Reparto &r, bool selected) const
 {
     const QString testo = (r.livello > 1 ? QStringLiteral("&nbsp;&nbsp;") : QString()) + rientro(r.livello) + r.titolo;
     const QString pagina = r.pagina + QStringLiteral(".htm");
-    const QString t = (selected ? QStringLiteral("<option selected value=|") : QStringLiteral("<option value=|")) +
-                      pagina + QStringLiteral("|>") + testo + QStringLiteral("</option>");
-    return MettiVirgolette(t) + QStringLiteral("\r\n");
+    return MettiVirgolette(selected ? QStringLiteral("<option selected value=|") : QStringLiteral("<option value=|")) +
+           pagina + MettiVirgolette(QStringLiteral("|>")) + testo + QStringLiteral("</option>\r\n");
 }
 
 void Navigazione::componi()
@@ -217,8 +221,8 @@ QString Navigazione::CatLinkRep(const QString &ID) const
     if (i < 0)
         return {};
     const Reparto &r = m_reparti[i];
-    return MettiVirgolette(QStringLiteral("<a href=|") + r.pagina + QStringLiteral(".htm|>") + r.titolo +
-                           QStringLiteral("</a>"));
+    return MettiVirgolette(QStringLiteral("<a href=|")) + r.pagina + MettiVirgolette(QStringLiteral(".htm|>")) +
+           r.titolo + QStringLiteral("</a>");
 }
 
 void Navigazione::esplora(int nodo, const QString &sID, const QString &Visibili, QString &Out1, QString &Out2,

@@ -127,6 +127,29 @@ private slots:
         QVERIFY(menu.indexOf("cat12.htm") < menu.indexOf("cat2.htm"));
     }
 
+    void titoliConBarra()
+    {
+        // A "|" the merchant writes in a title stays a "|": only the quotes
+        // of the markup are written that way.
+        std::vector<Reparto> r(2);
+        r[0].ID = "a"; r[0].genitore = "###"; r[0].genitoreValore = "###"; r[0].pagina = "a"; r[0].titolo = "T\u00e8 | Tisane";
+        r[1].ID = "b"; r[1].genitore = "a"; r[1].genitoreValore = "a"; r[1].livello = 2; r[1].pagina = "b";
+        r[1].titolo = "Verde|Nero";
+        Navigazione nav(std::move(r));
+        QCOMPARE(nav.CatLink("a", false), QStringLiteral("<B>\u2022 </B><a href=\"a.htm\">T\u00e8 | Tisane</a><BR>\r\n"));
+        QCOMPARE(nav.CatLink("b", true), QStringLiteral("&nbsp;&nbsp;&nbsp; <B>Verde|Nero</B><BR>\r\n"));
+        QCOMPARE(nav.CatMenu("b", true),
+                 QStringLiteral("<option selected value=\"b.htm\">&nbsp;&nbsp;&nbsp; Verde|Nero</option>\r\n"));
+        QCOMPARE(nav.CatLinkRep("a"), QStringLiteral("<a href=\"a.htm\">T\u00e8 | Tisane</a>"));
+        QCOMPARE(nav.MakePercorsoTitolo("b"),
+                 QStringLiteral("<font size=\"1\"><a href=\"a.htm\">T\u00e8 | Tisane</a>&nbsp;&gt;&nbsp;</font>"));
+        QVERIFY(nav.MakeSottoreparti("a").contains(QStringLiteral("<a href=\"b.htm\">Verde|Nero</a></font>")));
+        QString albero, menu;
+        nav.Menu("b", {"a", "b"}, albero, menu);
+        QCOMPARE(albero, nav.CatLink("a", false) + nav.CatLink("b", true));
+        QCOMPARE(menu, nav.CatMenu("a", false) + nav.CatMenu("b", true));
+    }
+
     void catenaDanneggiata()
     {
         // Two departments that name each other as parent: every walk ends.
