@@ -17,6 +17,15 @@ print $sm "#!/bin/sh\n{ echo \"ARGS: \$*\"; cat; echo '----FINE----'; } >> '$mai
 close $sm;
 chmod 0755, "$dir/sendmail";
 
+# The scripts run with Perl's own modules only: @INC holds nothing but the
+# core library folders, none of the site's or the distribution's additions.
+mkdir "$dir/base" or die;
+open(my $base, '>', "$dir/base/VtSoloBase.pm") or die;
+print $base "package VtSoloBase;\nuse Config;\n"
+          . "\@INC = grep { defined && length } (\$Config{privlibexp}, \$Config{archlibexp});\n1;\n";
+close $base;
+my $PERL = "'$^X' -I'$dir/base' -MVtSoloBase";
+
 sub arr { my ($n, @v) = @_; push @v, 0 while @v < 16; return "$n=new Array(" . join(',', @v) . ");\r\n"; }
 
 # Two active methods (COD, prepayment); zone 1 Italy, zone 2 EU, zone 3 without
@@ -65,7 +74,7 @@ sub esegui {
     open(my $in, '>:raw', "$dir/stdin") or die;
     print $in $corpo;
     close $in;
-    my $out = `'$^X' '$script' < '$dir/stdin'`;
+    my $out = `$PERL '$script' < '$dir/stdin'`;
     my $posta = -e $mailfile ? do { local $/; open(my $f, '<:raw', $mailfile); <$f> } : '';
     return ($out, $posta);
 }
@@ -92,7 +101,7 @@ sub ordine {
 # ---------------------------------------------------------------- ordini
 my %v = valori();
 unisci("$data/code/vtorder.pl", "$dir/ordine.pl", %v);
-like(`'$^X' -c '$dir/ordine.pl' 2>&1`, qr/syntax OK/, 'lo script d\'ordine unito si compila');
+like(`$PERL -c '$dir/ordine.pl' 2>&1`, qr/syntax OK/, 'lo script d\'ordine unito si compila');
 
 my @casi = (
     # nome, campi cambiati, atteso: totale (ok) o errore
@@ -200,10 +209,20 @@ for my $r ([[], '4.00'], [[qt_1 => 10], '7.00'], [[qt_1 => 30], '20.00'],
     $h{email_ordini} = 'ordini@bottega.it';
     $h{firma} = qq{Grazie "\$x" \@y \\z\r\nEND\r\n__END__};
     unisci("$data/code/vtorder.pl", "$dir/ostile.pl", %h);
-    like(`'$^X' -c '$dir/ostile.pl' 2>&1`, qr/syntax OK/, 'impostazioni ostili: lo script si compila');
+    like(`$PERL -c '$dir/ostile.pl' 2>&1`, qr/syntax OK/, 'impostazioni ostili: lo script si compila');
     my ($out, $posta) = esegui("$dir/ostile.pl", corpo => ordine());
     like($out, qr/^Status: 303/, 'impostazioni ostili: ordine accettato');
     like($posta, qr/Grazie "\$x" \@y \\z\nEND\n__END__/, 'impostazioni ostili: firma intatta');
+}
+
+# The payment systems' scripts, merged as a build merges them, compile.
+{
+    my %g = valori();
+    for my $f (glob("'$data/code/Banca Sella/'*.pl"), glob("'$data/code/Banca Sella/'*.new")) {
+        (my $nome = $f) =~ s{.*/}{};
+        unisci($f, "$dir/gateway.pl", %g);
+        like(`$PERL -c '$dir/gateway.pl' 2>&1`, qr/syntax OK/, "$nome si compila con i soli moduli di base");
+    }
 }
 
 # ---------------------------------------------------------------- ricerca
