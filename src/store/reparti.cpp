@@ -228,20 +228,35 @@ bool Catalogo::SalvaAlbero()
     };
     std::vector<Riga> righe;
     righe.reserve(t.count());
-    // The order is the node's place in the collection (the root is 1); the
-    // level is the node's depth below the root, whatever its title holds. A
-    // department shown under the root only because its parent is missing
-    // keeps its stored parent and level.
-    for (int i = 0; i < t.count(); ++i) {
-        const AlberoReparti::Nodo &n = *t.nodes()[i];
-        if (n.key == Radice)
-            continue;
-        righe.push_back({n.key, n.parent ? n.parent->key : Radice, i + 1, t.depth(n.key), !n.children.empty(),
-                         n.soloMostrato});
-    }
 
     Transazione tr(db());
     try {
+        // The order is the node's place in the collection (the root is 1);
+        // the level is the node's depth below the root, whatever its title
+        // holds. A department shown under the root only because its parent is
+        // missing keeps its stored parent and level, and the levels below it
+        // count from its own.
+        QHash<QString, int> livelliSalvati;
+        auto livello = [&](const AlberoReparti::Nodo &n) {
+            int sopra = 0;
+            for (const AlberoReparti::Nodo *a = &n; a && a->key != Radice; a = a->parent, ++sopra) {
+                if (!a->soloMostrato)
+                    continue;
+                if (!livelliSalvati.contains(a->key))
+                    livelliSalvati.insert(
+                        a->key,
+                        db().scalar(QStringLiteral("SELECT livello FROM categorie WHERE ID=?"), {a->key}).toInt());
+                return livelliSalvati.value(a->key) + sopra;
+            }
+            return t.depth(n.key);
+        };
+        for (int i = 0; i < t.count(); ++i) {
+            const AlberoReparti::Nodo &n = *t.nodes()[i];
+            if (n.key == Radice)
+                continue;
+            righe.push_back({n.key, n.parent ? n.parent->key : Radice, i + 1, livello(n), !n.children.empty(),
+                             n.soloMostrato});
+        }
         for (const Riga &r : righe) {
             const int scritte =
                 r.soloMostrato

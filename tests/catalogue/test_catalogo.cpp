@@ -617,7 +617,12 @@ void TestCatalogo::riparentaNonScriveIlPostoDegliOrfani()
     QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("genitore")).toString(), QStringLiteral("sparito"));
     QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("livello")).toInt(), 2);
     QCOMPARE(p.campo(QStringLiteral("cat004"), QStringLiteral("genitore")).toString(), QStringLiteral("cat003"));
+    QCOMPARE(p.campo(QStringLiteral("cat004"), QStringLiteral("livello")).toInt(), 3);
     QCOMPARE(p.d().tvwCategorie.node(QStringLiteral("cat003"))->parent->key, QStringLiteral("###"));
+    // A department dropped below it counts its level from the stored one.
+    p.cat.SpostaReparto(QStringLiteral("cat002"), QStringLiteral("cat004"));
+    QCOMPARE(p.campo(QStringLiteral("cat002"), QStringLiteral("livello")).toInt(), 4);
+    QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("livello")).toInt(), 2);
 
     // Dropped by the merchant, it takes the place it was given.
     p.cat.SpostaReparto(QStringLiteral("cat003"), QStringLiteral("cat001"));
