@@ -16,6 +16,7 @@
 namespace DbErr {
 constexpr int Generic = 3000;
 constexpr int NoCurrentRecord = 3021;
+constexpr int RecordDeleted = 3167;
 constexpr int DuplicateKey = 3022;
 constexpr int FileNotFound = 3024;
 constexpr int InUse = 3045;          // the file is open elsewhere

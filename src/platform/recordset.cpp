@@ -539,7 +539,9 @@ void Recordset::update()
             for (const auto &c : cols)
                 sets << c + QStringLiteral("=?");
             params << r.id;
-            m_db->execute(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid=?").arg(t, sets.join(u',')), params);
+            // A row deleted meanwhile by another way is not saved: say so.
+            if (m_db->execute(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid=?").arg(t, sets.join(u',')), params) == 0)
+                throw DbError(DbErr::RecordDeleted, QStringLiteral("Il record è stato eliminato."));
         }
         r.values = m_buffer;
         m_lastModified = r.id;

@@ -360,6 +360,17 @@ void TestDatabase::editWritesThroughAndRequerySeesIt()
     Recordset count(m_db, QStringLiteral("SELECT COUNT(*) AS n FROM t"));
     QCOMPARE(count.value(QStringLiteral("n")).toInt(), 1);
     QVERIFY_THROWS_EXCEPTION(DbError, count.edit());  // not updatable
+
+    // A row deleted meanwhile by another way is not reported as saved.
+    rs.edit();
+    rs.setValue(QStringLiteral("nome"), QStringLiteral("perso"));
+    m_db->execute(QStringLiteral("DELETE FROM t"));
+    try {
+        rs.update();
+        QFAIL("the update of a deleted row succeeded");
+    } catch (const DbError &e) {
+        QCOMPARE(e.number, DbErr::RecordDeleted);
+    }
 }
 
 void TestDatabase::removeAndClone()
