@@ -126,7 +126,16 @@ QString Catalogo::AggiungiSottoreparto()
         } catch (...) {
             c.cancelUpdate();
             t.finish();
-            ritorna(c, sotto ? QVariant(genitore) : QVariant());
+            if (sotto) {
+                ritorna(c, genitore);
+            } else {
+                // Back before the first row, where a selected root stands.
+                c.requery();
+                if (c.recordCount() > 0) {
+                    c.moveFirst();
+                    c.movePrevious();
+                }
+            }
             throw;
         }
         c.requery();

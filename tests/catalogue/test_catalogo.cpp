@@ -395,6 +395,18 @@ void TestCatalogo::aggiungeSottoreparto()
     QCOMPARE(p.figli(QStringLiteral("###")).last(), alto);
     QCOMPARE(p.d().repartoCorrente(), alto);
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM categorie WHERE hafigli<>0")), Lista{1});
+
+    // A failed addition leaves the selection where it was: with the root
+    // selected, a later paste must not land in the first department.
+    p.db().execute(QStringLiteral("CREATE TRIGGER blocca BEFORE INSERT ON categorie BEGIN "
+                                  "SELECT RAISE(ABORT, 'bloccato'); END"));
+    for (const QString &dove : {QStringLiteral("###"), QStringLiteral("cat002")}) {
+        p.vai(dove);
+        QVERIFY_THROWS_EXCEPTION(DbError, p.cat.AggiungiSottoreparto());
+        QVERIFY(!p.occupato());
+        QCOMPARE(p.d().repartoCorrente(), dove);
+        QCOMPARE(p.categorie().bof(), dove == QLatin1String("###"));
+    }
 }
 
 void TestCatalogo::eliminaUltimoFiglio()
