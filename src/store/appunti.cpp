@@ -85,6 +85,7 @@ void Catalogo::IncollaArticoli()
     int i = 0;
     for (clip.moveFirst(); !clip.eof(); clip.moveNext()) {
         ++i;
+        const QVariant precedente = a.hasCurrent() ? a.value(QStringLiteral("ID")) : QVariant();
         const qint64 id = AggiungiArticoloDopo();
         // Only the article this insertion made is filled, never an existing one.
         if (id == 0 || !a.hasCurrent() || a.value(QStringLiteral("ID")).toLongLong() != id) {
@@ -100,8 +101,18 @@ void Catalogo::IncollaArticoli()
             copiaCampi(a, clip, campiArticolo());
             a.update();
         } catch (...) {
+            // The empty article this insertion made goes again: the paste
+            // stops after the articles already written.
             a.cancelUpdate();
             state().InAggiornamento = prima;
+            try {
+                if (db().execute(QStringLiteral("DELETE FROM articoli WHERE ID=?"), {id}) == 1) {
+                    state().TotaleArticoli = std::max<qint64>(0, state().TotaleArticoli - 1);
+                    finestra().AggiornaTotaleArticoli();
+                }
+                ritorna(a, precedente);
+            } catch (...) {
+            }
             throw;
         }
         state().InAggiornamento = prima;

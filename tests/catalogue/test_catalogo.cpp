@@ -773,6 +773,24 @@ void TestCatalogo::incollaNonSovrascrive()
              QStringList{"Impossibile aggiungere il nuovo reparto: l'incolla è stato interrotto."});
     QCOMPARE(p.testi(QStringLiteral("SELECT ID || titolo || ordinamento FROM categorie")), reparti);
     QVERIFY(!p.occupato());
+
+    // A pasted article whose values cannot be written is not left behind
+    // empty: the articles pasted before it stay, the counter counts them.
+    p.db().execute(QStringLiteral("DROP TRIGGER blocca"));
+    p.vai(QStringLiteral("cat001"));
+    p.t.messages.answer(Messages::Answer::Yes);
+    p.cat.CopiaReparto();  // with its four articles
+    p.db().execute(QStringLiteral("CREATE TRIGGER blocca BEFORE UPDATE ON articoli WHEN NEW.codice='cat001-3' BEGIN "
+                                  "SELECT RAISE(ABORT, 'bloccato'); END"));
+    p.vai(QStringLiteral("cat002"));
+    const qint64 totale = p.t.negozio.state.TotaleArticoli;
+    p.t.messages.answer(Messages::Answer::Yes);
+    QVERIFY_THROWS_EXCEPTION(DbError, p.cat.IncollaArticoli());
+    QVERIFY(!p.occupato());
+    QCOMPARE(p.testi(QStringLiteral("SELECT codice FROM articoli WHERE catID='cat002' ORDER BY ordinamento")),
+             QStringList({"cat001-1", "cat001-2"}));
+    QCOMPARE(p.t.negozio.state.TotaleArticoli, totale + 2);
+    QCOMPARE(p.articoli().text(QStringLiteral("codice")), QStringLiteral("cat001-2"));
 }
 
 void TestCatalogo::copiaRepartoFallitaNonCambiaGliAppunti()
