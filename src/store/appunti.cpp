@@ -171,9 +171,34 @@ void Catalogo::IncollaReparto()
     clip.moveFirst();
     // With the root selected the copy becomes the last top-level department,
     // otherwise it goes just before the selected one.
-    const Recordset &c = d.dataCategorie.recordset();
+    Recordset &c = d.dataCategorie.recordset();
+    const QString prima = d.repartoCorrente();
     const QString id = c.isOpen() && c.hasCurrent() ? AggiungiRepartoPrima() : AggiungiSottoreparto();
-    if (id.isEmpty() || !compilaReparto(id, clip)) {
+    bool compilato = false;
+    try {
+        compilato = !id.isEmpty() && compilaReparto(id, clip);
+    } catch (...) {
+        // The "Nuovo Reparto" this paste made goes again (it has neither
+        // sub-departments nor articles) and the selection goes back.
+        c.cancelUpdate();
+        try {
+            {
+                BusyFlag busy(state().InAggiornamento);
+                db().execute(QStringLiteral("DELETE FROM categorie WHERE ID=?"), {id});
+                c.requery();
+                m_negozio.CaricaReparti(false);
+            }
+            if (prima == AlberoReparti::Radice) {
+                d.tvwCategorie.select(AlberoReparti::Radice);
+                d.selezionaRadice();
+            } else {
+                c.findFirst(QStringLiteral("ID"), prima);
+            }
+        } catch (...) {
+        }
+        throw;
+    }
+    if (!compilato) {
         m_negozio.messages().warning(
             QStringLiteral("Impossibile aggiungere il nuovo reparto: l'incolla è stato interrotto."));
         return;

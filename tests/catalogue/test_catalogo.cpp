@@ -791,6 +791,23 @@ void TestCatalogo::incollaNonSovrascrive()
              QStringList({"cat001-1", "cat001-2"}));
     QCOMPARE(p.t.negozio.state.TotaleArticoli, totale + 2);
     QCOMPARE(p.articoli().text(QStringLiteral("codice")), QStringLiteral("cat001-2"));
+
+    // Likewise a pasted department whose values cannot be written is not
+    // left behind as a "Nuovo Reparto".
+    p.db().execute(QStringLiteral("DROP TRIGGER blocca"));
+    p.db().execute(QStringLiteral("CREATE TRIGGER blocca BEFORE UPDATE ON categorie WHEN NEW.titolo='Uno' BEGIN "
+                                  "SELECT RAISE(ABORT, 'bloccato'); END"));
+    const QStringList tutti = p.testi(QStringLiteral("SELECT ID FROM categorie ORDER BY ID"));
+    for (const QString &dove : {QStringLiteral("cat002"), QStringLiteral("###")}) {
+        p.vai(dove);
+        p.t.messages.answer(Messages::Answer::Yes);
+        QVERIFY_THROWS_EXCEPTION(DbError, p.cat.IncollaReparto());
+        QVERIFY(!p.occupato());
+        QCOMPARE(p.testi(QStringLiteral("SELECT ID FROM categorie ORDER BY ID")), tutti);
+        QCOMPARE(p.d().tvwCategorie.count(), int(tutti.size()) + 1);
+        QCOMPARE(p.d().repartoCorrente(), dove);
+        QCOMPARE(p.d().tvwCategorie.selected(), dove);
+    }
 }
 
 void TestCatalogo::copiaRepartoFallitaNonCambiaGliAppunti()
