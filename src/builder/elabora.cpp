@@ -1,5 +1,6 @@
 #include "elabora.h"
 
+#include "articoli.h"
 #include "formato.h"
 #include "make.h"
 #include "messages.h"
@@ -271,16 +272,9 @@ Elaborazione::Passo Elaborazione::reparto(const Reparto &r)
                          QStringLiteral("<select name=\"vtRepartiMenu\" onChange=\"RepGoTo()\">") + crlf + opzioni +
                          QStringLiteral("</select>") + crlf + QStringLiteral("</form>");
 
-    QString immagine;
-    if (!r.immagine0.isNull() && !r.immagine0.toString().isEmpty()) {
-        const QString file = r.immagine0.toString();
-        if (!r.imgX0.isNull() && r.imgX0.toLongLong() != 0)
-            immagine = MettiVirgolette(QStringLiteral("<img border=|0| src=|") + file + QStringLiteral("| width=|") +
-                                       Format(r.imgX0, QStringLiteral("#####")) + QStringLiteral("| height=|") +
-                                       Format(r.imgY0, QStringLiteral("#####")) + QStringLiteral("|>"));
-        else
-            immagine = MettiVirgolette(QStringLiteral("<img border=|0| src=|") + file + QStringLiteral("|>"));
-    }
+    // The department's picture, beside the pages: width and height are
+    // written together, or neither when one is missing.
+    const QString immagine = TagImmagine(r.immagine0, r.imgX0, r.imgY0);
     const QString note = CampoHTML(r.note), descrizione = CampoHTML(r.descrizione);
     const QString titolo = percorso + r.titolo + sottoreparti;
     const QString modello = CartellaSet + u'/' + r.modello + QStringLiteral(".htm");

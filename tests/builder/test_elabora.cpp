@@ -166,6 +166,40 @@ private slots:
         QCOMPARE(leggi(e.fileRicerca()), QByteArray("pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n"));
     }
 
+    void immagineReparto_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QVariant>("larghezza");
+        QTest::addColumn<QVariant>("altezza");
+        QTest::addColumn<QString>("tag");
+        QTest::newRow("con le misure") << "rep.jpg" << QVariant(30) << QVariant(20)
+                                       << "<img border=\"0\" src=\"rep.jpg\" width=\"30\" height=\"20\">";
+        QTest::newRow("larghezza 0") << "rep.jpg" << QVariant(0) << QVariant(20) << "<img border=\"0\" src=\"rep.jpg\">";
+        QTest::newRow("altezza 0") << "rep.jpg" << QVariant(30) << QVariant(0) << "<img border=\"0\" src=\"rep.jpg\">";
+        QTest::newRow("altezza Null") << "rep.jpg" << QVariant(30) << QVariant() << "<img border=\"0\" src=\"rep.jpg\">";
+        QTest::newRow("nome con & e virgolette")
+            << "a&b \"c\".jpg" << QVariant(30) << QVariant(20)
+            << "<img border=\"0\" src=\"a&amp;b &quot;c&quot;.jpg\" width=\"30\" height=\"20\">";
+    }
+
+    void immagineReparto()
+    {
+        // The department's picture above its articles: width and height both
+        // or neither, the file name written as an attribute value.
+        QFETCH(QString, file);
+        QFETCH(QVariant, larghezza);
+        QFETCH(QVariant, altezza);
+        QFETCH(QString, tag);
+        stato().dbCatalogo->execute("UPDATE categorie SET immagine0=?, imgX0=?, imgY0=? WHERE ID='cat003'",
+                                    {file, larghezza, altezza});
+        m_shop->messages.answer(Messages::Answer::No);
+        ElaborazioneDiProva e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = setDiProva();
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        const QString pagina = QString::fromUtf8(leggi(pagine() + "/cat003.htm"));
+        QVERIFY2(pagina.contains("</h1>" + tag + "\r\n"), qPrintable(pagina));
+    }
+
     void colori()
     {
         const auto c = LeggiColori(setDiProva());
