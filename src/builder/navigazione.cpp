@@ -146,12 +146,12 @@ void Navigazione::indicizza()
 QString Navigazione::linea(const Reparto &r, bool selected) const
 {
     // The markup is written with "|" for its quotes and converted alone; the
-    // department's title and file names are put in as they stand, so that a
-    // "|" of the merchant's own stays one.
+    // department's title is put in as it stands, so that a "|" of the
+    // merchant's own stays one, and the picture's name as an attribute value.
     const QString pagina = r.pagina + QStringLiteral(".htm");
     QString immagine;
     if (!vuoto(r.immagine1))
-        immagine = MettiVirgolette(QStringLiteral("<img src=|")) + r.immagine1.toString() +
+        immagine = MettiVirgolette(QStringLiteral("<img src=|")) + ValoreAttributo(r.immagine1.toString()) +
                    MettiVirgolette(QStringLiteral("| width=|") + Format(r.imgX1, QStringLiteral("#####")) +
                                    QStringLiteral("| height=|") + Format(r.imgY1, QStringLiteral("#####")) +
                                    QStringLiteral("| border=|0|>"));

@@ -144,6 +144,13 @@ private slots:
         QCOMPARE(nav.MakePercorsoTitolo("b"),
                  QStringLiteral("<font size=\"1\"><a href=\"a.htm\">T\u00e8 | Tisane</a>&nbsp;&gt;&nbsp;</font>"));
         QVERIFY(nav.MakeSottoreparti("a").contains(QStringLiteral("<a href=\"b.htm\">Verde|Nero</a></font>")));
+        // The button picture's file name is written as an attribute value.
+        std::vector<Reparto> c(1);
+        c[0].ID = "c"; c[0].genitore = "###"; c[0].genitoreValore = "###"; c[0].pagina = "c"; c[0].titolo = "C";
+        c[0].immagine1 = QStringLiteral("a&b \"1\".gif"); c[0].imgX1 = 40; c[0].imgY1 = 20;
+        QCOMPARE(Navigazione(std::move(c)).CatLink("c", false),
+                 QStringLiteral("<BR><a href=\"c.htm\"><img src=\"a&amp;b &quot;1&quot;.gif\" width=\"40\" "
+                                "height=\"20\" border=\"0\"></a><BR>\r\n"));
         QString albero, menu;
         nav.Menu("b", {"a", "b"}, albero, menu);
         QCOMPARE(albero, nav.CatLink("a", false) + nav.CatLink("b", true));
