@@ -76,6 +76,8 @@ void frmElabora::MakePages()
 void frmElabora::annulla()
 {
     m_elaborazione->annulla = true;
+    // Cancelled before its start, the build is not started later on either.
+    Timer1.stop();
     hide();
 }
 

@@ -289,6 +289,21 @@ private slots:
         QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat"));
     }
 
+    void annullaPrimaDellAvvio()
+    {
+        // Cancelled while it waits for its timer, the window starts no build,
+        // even when it stays alive a while longer.
+        frmElabora w(stato(), m_imp, m_shop->messages);
+        w.elaborazione().CartellaSet = setDiProva();
+        QTimer::singleShot(100, w.cmdAnnulla, &QPushButton::click);
+        w.exec();
+        QVERIFY(!w.isVisible());
+        QTest::qWait(1500);
+        QVERIFY(!w.avviata());
+        QVERIFY(!QFile::exists(pagine() + "/cat001.htm"));
+        QVERIFY(m_shop->messages.texts().isEmpty());
+    }
+
     void finestraCompleta()
     {
         m_shop->messages.answer(Messages::Answer::No);
