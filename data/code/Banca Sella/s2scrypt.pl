@@ -23,8 +23,11 @@ my %r = map { s/[\r\n]//gr =~ /^(\w+)=(.*)$/ ? ($1, $2) : () } <$p>;
 close $p;
 my $esito = ($r{PAY1_TRANSACTIONRESULT} // '') eq 'OK' ? 'AUTORIZZATO' : 'NON AUTORIZZATO';
 my $ordine = ($r{PAY1_SHOPTRANSACTIONID} // '') =~ s/[^A-Za-z0-9-]//gr;
+# L'importo pagato viene dalla pagina del cliente: il negozio lo confronta
+# con il totale dell'ordine.
+my $importo = ($r{PAY1_AMOUNT} // '') =~ s/[^0-9.]//gr;
 my @cmd = split ' ', $SENDMAIL;
 exit 0 unless $EMAIL =~ /^[^\s<>()",;:\\\@]+\@[^\s<>()",;:\\\@]+$/ && @cmd && -x $cmd[0];
 open(my $m, '|-', @cmd, '-oi', '-t') or exit 0;
-print $m "To: $EMAIL\nFrom: $EMAIL\nSubject: Pagamento ordine n. $ordine: $esito\n\nBanca Sella ha comunicato l'esito del pagamento.\nOrdine: $ordine\nEsito: $esito\n";
+print $m "To: $EMAIL\nFrom: $EMAIL\nSubject: Pagamento ordine n. $ordine: $esito\n\nBanca Sella ha comunicato l'esito del pagamento.\nOrdine: $ordine\nImporto: $importo\nEsito: $esito\n";
 close $m;

@@ -225,6 +225,25 @@ for my $r ([[], '4.00'], [[qt_1 => 10], '7.00'], [[qt_1 => 30], '20.00'],
     }
 }
 
+# The bank's result in Crypt mode, decrypted by a stand-in of the bank's
+# component: the shop's mail carries order, amount paid and result, since the
+# amount paid comes from the customer's page.
+{
+    open(my $c, '>', "$dir/gestpaycrypt") or die;
+    print $c "#!/bin/sh\nprintf 'PAY1_TRANSACTIONRESULT=OK\\nPAY1_SHOPTRANSACTIONID=20261206-1\\nPAY1_AMOUNT=0.01\\n'\n";
+    close $c;
+    chmod 0755, "$dir/gestpaycrypt";
+    unisci("$data/code/Banca Sella/s2scrypt.pl", "$dir/s2scrypt.pl", valori());
+    my $t = do { local $/; open(my $f, '<:raw', "$dir/s2scrypt.pl") or die; <$f> };
+    $t =~ s{'/usr/local/gestpay/gestpaycrypt'}{'$dir/gestpaycrypt'} or die;
+    open(my $f, '>:raw', "$dir/s2scrypt.pl") or die;
+    print $f $t;
+    close $f;
+    my (undef, $posta) = esegui("$dir/s2scrypt.pl", metodo => 'GET', query => 'a=GESPAY00123&b=ABCDEF');
+    like($posta, qr/^Subject: Pagamento ordine n\. 20261206-1: AUTORIZZATO$/m, 'esito Crypt: oggetto');
+    like($posta, qr/^Importo: 0\.01$/m, "esito Crypt: l'importo pagato nella posta");
+}
+
 # ---------------------------------------------------------------- ricerca
 open(my $csv, '>:raw', "$dir/search24E.csv") or die;
 print $csv "pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n";
