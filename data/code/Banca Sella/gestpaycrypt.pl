@@ -25,4 +25,6 @@ my $cifrato = <$p> // '';
 close $p;
 $cifrato =~ s/\s+//g;
 errore('Cifratura non riuscita.') unless $cifrato =~ /^[A-Za-z0-9*+\/=_-]+$/;
+# Nell'indirizzo "+" varrebbe uno spazio: "+", "/" e "=" vanno codificati.
+$cifrato =~ s/([+\/=])/sprintf('%%%02X', ord($1))/ge;
 print "Status: 303 See Other\r\nLocation: $BANCA?a=$f{esercente}&b=$cifrato\r\n\r\n";

@@ -230,7 +230,8 @@ for my $r ([[], '4.00'], [[qt_1 => 10], '7.00'], [[qt_1 => 30], '20.00'],
 # amount paid comes from the customer's page.
 {
     open(my $c, '>', "$dir/gestpaycrypt") or die;
-    print $c "#!/bin/sh\nprintf 'PAY1_TRANSACTIONRESULT=OK\\nPAY1_SHOPTRANSACTIONID=20261206-1\\nPAY1_AMOUNT=0.01\\n'\n";
+    print $c "#!/bin/sh\nif [ \"\$1\" = encrypt ]; then echo 'AB+CD/EF=='; exit 0; fi\n"
+           . "printf 'PAY1_TRANSACTIONRESULT=OK\\nPAY1_SHOPTRANSACTIONID=20261206-1\\nPAY1_AMOUNT=0.01\\n'\n";
     close $c;
     chmod 0755, "$dir/gestpaycrypt";
     unisci("$data/code/Banca Sella/s2scrypt.pl", "$dir/s2scrypt.pl", valori());
@@ -242,6 +243,17 @@ for my $r ([[], '4.00'], [[qt_1 => 10], '7.00'], [[qt_1 => 30], '20.00'],
     my (undef, $posta) = esegui("$dir/s2scrypt.pl", metodo => 'GET', query => 'a=GESPAY00123&b=ABCDEF');
     like($posta, qr/^Subject: Pagamento ordine n\. 20261206-1: AUTORIZZATO$/m, 'esito Crypt: oggetto');
     like($posta, qr/^Importo: 0\.01$/m, "esito Crypt: l'importo pagato nella posta");
+
+    # The payment: the encrypted text reaches the bank's address with "+",
+    # "/" and "=" encoded, since a "+" in a query reads as a blank.
+    unisci("$data/code/Banca Sella/gestpaycrypt.pl", "$dir/gestpaycrypt.pl", valori());
+    $t = do { local $/; open(my $g, '<:raw', "$dir/gestpaycrypt.pl") or die; <$g> };
+    $t =~ s{'/usr/local/gestpay/gestpaycrypt'}{'$dir/gestpaycrypt'} or die;
+    open($f, '>:raw', "$dir/gestpaycrypt.pl") or die;
+    print $f $t;
+    close $f;
+    my ($out) = esegui("$dir/gestpaycrypt.pl", corpo => 'esercente=GESPAY00123&valuta=242&importo=63.68&ordine=20261206-1');
+    like($out, qr{^Location: https://\S+\?a=GESPAY00123&b=AB%2BCD%2FEF%3D%3D\r$}m, 'pagamento Crypt: testo cifrato codificato nell\'indirizzo');
 }
 
 # ---------------------------------------------------------------- ricerca
