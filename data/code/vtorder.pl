@@ -88,8 +88,8 @@ sub spazi { my $t = shift // ''; $t =~ s/[\s\x{a0}]+/ /g; $t =~ s/^ | $//g; retu
 sub testo_html {
     my $t = shift;
     $t =~ s/<[^>]*>//g;
-    $t =~ s/&(?:#(\d{1,7})|#[xX]([0-9A-Fa-f]{1,6})|([A-Za-z]{2,8}));/
-        defined $1 ? carattere($1) : defined $2 ? carattere(hex $2) : $ENTITA{$3} \/\/ "&$3;"/ge;
+    $t =~ s{&(?:#(\d{1,7})|#[xX]([0-9A-Fa-f]{1,6})|([A-Za-z]{2,8}));}
+           {defined $1 ? carattere($1) : defined $2 ? carattere(hex $2) : $ENTITA{$3} // "&$3;"}ge;
     return spazi($t);
 }
 
