@@ -382,13 +382,22 @@ bool bmpCompleto(const uchar *p, qint64 n)
     return qint64(le32(p + 10)) + riga * h <= n;
 }
 
-bool infoQt(const QString &path, const QByteArray &fmt, const Contenuto &file, InfoImmagine &info, QString *errore)
+// The size the file's header declares is checked before anything is decoded,
+// so a huge picture costs nothing.
+bool testataNeiLimiti(const QString &path, const QByteArray &fmt, const Contenuto &file, QString *errore)
 {
     qint64 hw = 0, hh = 0;
     if (dimensioniTestata(fmt, file.data(), file.size(), hw, hh) && !dentroLimiti(hw, hh)) {
         imposta(errore, messaggioTroppoGrande(path, hw, hh));
         return false;
     }
+    return true;
+}
+
+bool infoQt(const QString &path, const QByteArray &fmt, const Contenuto &file, InfoImmagine &info, QString *errore)
+{
+    if (!testataNeiLimiti(path, fmt, file, errore))
+        return false;
     QImageReader r(path, fmt);
     const QSize s = r.size();
     if (!s.isValid()) {
@@ -404,11 +413,8 @@ bool infoQt(const QString &path, const QByteArray &fmt, const Contenuto &file, I
 bool decodificaQt(const QString &path, const QByteArray &fmt, const Contenuto &file, PixelBGR &out, QString *errore,
                   QSize ritaglio)
 {
-    qint64 hw = 0, hh = 0;
-    if (dimensioniTestata(fmt, file.data(), file.size(), hw, hh) && !dentroLimiti(hw, hh)) {
-        imposta(errore, messaggioTroppoGrande(path, hw, hh));
+    if (!testataNeiLimiti(path, fmt, file, errore))
         return false;
-    }
     if ((fmt == "bmp" && !bmpCompleto(file.data(), file.size()))
         || (fmt == "gif" && !gifCompleto(file.data(), file.size()))) {
         imposta(errore, messaggioDanneggiato(path, QStringLiteral("mancano dei dati")));
