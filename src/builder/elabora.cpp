@@ -302,16 +302,14 @@ Elaborazione::Passo Elaborazione::reparto(const Reparto &r)
         URLPagina = urlNegozio + u'/' + FilePagina;
 
         // One transaction per page: the page row and its article rows.
-        m_lavoro->beginTrans();
-        try {
+        {
+            Transazione t(*m_lavoro);
             m_lavoro->execute(QStringLiteral("DELETE FROM categoria"));
             m_lavoro->execute(QStringLiteral("DELETE FROM articoli"));
             Recordset riga(m_lavoro, QStringLiteral("SELECT * FROM articoli"));
             for (int a = 0; a < MaxArticoli && !articoli.eof() && nArticoli > 0; ++a) {
-                if (fermati()) {
-                    m_lavoro->rollback();
-                    return Passo::Annulla;
-                }
+                if (fermati())
+                    return Passo::Annulla;  // the page's rows are undone
                 // Articles are numbered from 1 on every page.
                 riga.addNew();
                 ScriviArticoli(r, articoli, riga, a + 1);
@@ -332,10 +330,7 @@ Elaborazione::Passo Elaborazione::reparto(const Reparto &r)
             pagina.setValue(QStringLiteral("elenco"), QStringLiteral("<<1-elenco>>"));
             CampiNegozio(pagina);
             salvaRigaPagina(pagina);
-            m_lavoro->commitTrans();
-        } catch (...) {
-            m_lavoro->rollback();
-            throw;
+            t.commit();
         }
 
         pagine << m_stato.CartellaPagine + u'/' + FilePagina;

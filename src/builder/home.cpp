@@ -66,8 +66,8 @@ bool Elaborazione::MakeHome()
     QString albero, opzioni;
     TuttiReparti->CatEsplora(QStringLiteral("###"), QStringLiteral("###"), visibili, albero, opzioni);
 
-    m_lavoro->beginTrans();
-    try {
+    Transazione t(*m_lavoro);
+    {
         m_lavoro->execute(QStringLiteral("DELETE FROM categoria"));
         Recordset pagina(m_lavoro, QStringLiteral("SELECT * FROM categoria"));
         pagina.addNew();
@@ -77,10 +77,7 @@ bool Elaborazione::MakeHome()
         pagina.setValue(QStringLiteral("repartimenu"), MenuHome(opzioni));
         CampiNegozio(pagina);
         salvaRigaPagina(pagina);
-        m_lavoro->commitTrans();
-    } catch (...) {
-        m_lavoro->rollback();
-        throw;
     }
+    t.commit();
     return true;
 }

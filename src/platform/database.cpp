@@ -245,15 +245,10 @@ std::shared_ptr<Database> Database::create(const QString &path, const DatabaseDe
             throw DbError(DbErr::FileNotFound, QStringLiteral("Impossibile creare il file '%1'.").arg(abs));
     }
     auto db = open(abs);
-    db->beginTrans();
-    try {
-        for (const auto &t : def.tables)
-            db->createTable(t);
-        db->commitTrans();
-    } catch (...) {
-        db->rollback();
-        throw;
-    }
+    Transazione t(*db);
+    for (const auto &table : def.tables)
+        db->createTable(table);
+    t.commit();
     return db;
 }
 

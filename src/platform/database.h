@@ -125,5 +125,39 @@ private:
 
 using DatabasePtr = std::shared_ptr<Database>;
 
+// A transaction that is undone unless committed, on every way out.
+class Transazione {
+public:
+    explicit Transazione(Database &db) : m_db(db) { m_db.beginTrans(); }
+    ~Transazione()
+    {
+        try {
+            finish();
+        } catch (...) {
+        }
+    }
+    void commit()
+    {
+        if (m_open) {
+            m_open = false;
+            m_db.commitTrans();
+        }
+    }
+    // Undoes what was not committed.
+    void finish()
+    {
+        if (m_open) {
+            m_open = false;
+            m_db.rollback();
+        }
+    }
+    Transazione(const Transazione &) = delete;
+    Transazione &operator=(const Transazione &) = delete;
+
+private:
+    Database &m_db;
+    bool m_open = true;
+};
+
 // Scratch databases (the build's work database) trade durability for speed.
 void setScratchMode(Database &db);

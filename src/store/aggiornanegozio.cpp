@@ -156,15 +156,10 @@ void AggiornaNegozio(const QString &cartellaNegozio)
     DatabasePtr db;
     try {
         db = Database::open(cartellaNegozio + QStringLiteral("/catalog.mdb"));
-        db->beginTrans();
-        try {
-            rinumera(*db, QStringLiteral("articoli"), QStringLiteral("catID, ordinamento"));
-            rinumera(*db, QStringLiteral("categorie"), QStringLiteral("livello, ordinamento"));
-            db->commitTrans();
-        } catch (...) {
-            db->rollback();
-            throw;
-        }
+        Transazione t(*db);
+        rinumera(*db, QStringLiteral("articoli"), QStringLiteral("catID, ordinamento"));
+        rinumera(*db, QStringLiteral("categorie"), QStringLiteral("livello, ordinamento"));
+        t.commit();
     } catch (const std::exception &) {
         if (db)
             db->close();
@@ -172,14 +167,9 @@ void AggiornaNegozio(const QString &cartellaNegozio)
     }
     // Phases 2 to 6: each step that fails is skipped.
     passo([&] {
-        db->beginTrans();
-        try {
-            aggiornaCatalogo(*db);
-            db->commitTrans();
-        } catch (...) {
-            db->rollback();
-            throw;
-        }
+        Transazione t(*db);
+        aggiornaCatalogo(*db);
+        t.commit();
     });
     db->close();
     passo([&] { aggiornaLavoro(cartellaNegozio + QStringLiteral("/source.new")); });

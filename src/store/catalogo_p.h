@@ -5,40 +5,6 @@
 
 namespace catalogo {
 
-// A transaction that is undone unless committed, on every way out.
-class Transazione {
-public:
-    explicit Transazione(Database &db) : m_db(db) { m_db.beginTrans(); }
-    ~Transazione()
-    {
-        try {
-            finish();
-        } catch (...) {
-        }
-    }
-    void commit()
-    {
-        if (m_open) {
-            m_open = false;
-            m_db.commitTrans();
-        }
-    }
-    // Undoes what was not committed.
-    void finish()
-    {
-        if (m_open) {
-            m_open = false;
-            m_db.rollback();
-        }
-    }
-    Transazione(const Transazione &) = delete;
-    Transazione &operator=(const Transazione &) = delete;
-
-private:
-    Database &m_db;
-    bool m_open = true;
-};
-
 qint64 ordinamento(const Recordset &rs);
 void scriviOrdinamento(Recordset &rs, qint64 valore);
 // The sort order of a row inserted after (dopo) or before the current row,

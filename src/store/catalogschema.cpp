@@ -264,8 +264,8 @@ const DatabaseDef &workDatabase()
 void fillNewCatalog(Database &db)
 {
     auto c = [](int units) { return qlonglong(Currency::fromUnits(units).raw); };
-    db.beginTrans();
-    try {
+    Transazione t(db);
+    {
         db.execute(QStringLiteral("INSERT INTO generale (template) VALUES (?)"), {DefaultTemplateSet});
         db.execute(QStringLiteral("INSERT INTO categorie (contatore, ID, genitore, livello, ordinamento, hafigli, "
                                   "pagina, template, titolo, maxarticoli, iva, sconto) "
@@ -299,11 +299,8 @@ void fillNewCatalog(Database &db)
                        {n == 1 ? -1 : 0, c(50), c(100), c(k[0] + 3), c(k[1] + 3), c(k[2] + 3), c(50), c(100), c(k[0]),
                         c(k[1]), c(k[2])});
         }
-        db.commitTrans();
-    } catch (...) {
-        db.rollback();
-        throw;
     }
+    t.commit();
 }
 
 void createEmptyShop(const QString &folder)
