@@ -5,6 +5,7 @@
 // departments and 20,000 articles with a small template set.
 #include "catalogschema.h"
 #include "finestrabench.h"
+#include "sintetico.h"
 #include "elabora.h"
 #include "impostazioni.h"
 #include "messages.h"
@@ -29,27 +30,6 @@ void scrivi(const QString &path, const QByteArray &data)
     f.write(data);
 }
 
-// 200 top-level departments with 9 sub-departments each, 10 articles each.
-void riempi(const QString &shop)
-{
-    auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
-    db->beginTrans();
-    db->execute(QStringLiteral("DELETE FROM categorie"));
-    db->execute(QStringLiteral(
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
-        "INSERT INTO categorie (contatore, ID, genitore, livello, ordinamento, hafigli, pagina, template, titolo, "
-        "maxarticoli, descrizione) "
-        "SELECT i, printf('cat%04d', i), CASE WHEN (i - 1) % 10 = 0 THEN '###' ELSE printf('cat%04d', i - (i - 1) % 10) END, "
-        "CASE WHEN (i - 1) % 10 = 0 THEN 1 ELSE 2 END, 100 + 5 * i, CASE WHEN (i - 1) % 10 = 0 THEN -1 ELSE 0 END, "
-        "printf('cat%04d', i), 'modello1', 'Reparto ' || i, 4, 'Descrizione del reparto ' || i FROM n"));
-    db->execute(QStringLiteral(
-        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19999) "
-        "INSERT INTO articoli (catID, ordinamento, codice, titolo, descrizione, prezzo) "
-        "SELECT printf('cat%04d', i / 10 + 1), 100 + 5 * i, 'A' || i, 'Articolo ' || i, "
-        "'Descrizione dell''articolo ' || i, (i % 1000) * 10000 FROM n"));
-    db->commitTrans();
-    db->close();
-}
 
 void setSintetico(const QString &cartella)
 {
@@ -88,7 +68,7 @@ int benchBuild(int argc, char **argv)
         ProgramFolder::setPath(tmp.path());
         shop = tmp.filePath(QStringLiteral("negozio"));
         CatalogSchema::createEmptyShop(shop);
-        riempi(shop);
+        negozioSintetico(shop, 20000, false);
         setSintetico(tmp.filePath(QStringLiteral("template/") + CatalogSchema::DefaultTemplateSet));
     }
 

@@ -3,6 +3,7 @@
 // makes a synthetic shop of 50,000 articles in 2,000 departments.
 #include "catalogschema.h"
 #include "finestrabench.h"
+#include "sintetico.h"
 #include "messages.h"
 #include "negozio.h"
 #include "programfolder.h"
@@ -15,27 +16,6 @@
 
 namespace {
 
-// 200 top-level departments with 9 sub-departments each, 25 articles each,
-// with the sort order shuffled so the upgrade has real work to do.
-void riempi(const QString &shop)
-{
-    auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
-    db->beginTrans();
-    db->execute(QStringLiteral("DELETE FROM categorie"));
-    db->execute(QStringLiteral(
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
-        "INSERT INTO categorie (contatore, ID, genitore, livello, ordinamento, hafigli, pagina, template, titolo) "
-        "SELECT i, printf('cat%03d', i), CASE WHEN (i - 1) % 10 = 0 THEN '###' ELSE printf('cat%03d', i - (i - 1) % 10) END, "
-        "CASE WHEN (i - 1) % 10 = 0 THEN 1 ELSE 2 END, (i * 7919) % 2000, CASE WHEN (i - 1) % 10 = 0 THEN -1 ELSE 0 END, "
-        "printf('cat%03d', i), 'modello1', 'Reparto ' || i FROM n"));
-    db->execute(QStringLiteral(
-        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 49999) "
-        "INSERT INTO articoli (catID, ordinamento, codice, titolo, descrizione, prezzo) "
-        "SELECT printf('cat%03d', i / 25 + 1), (i * 104729) % 50000, 'A' || i, 'Articolo ' || i, "
-        "'Descrizione dell''articolo ' || i, (i % 1000) * 10000 FROM n"));
-    db->commitTrans();
-    db->close();
-}
 
 } // namespace
 
@@ -49,7 +29,7 @@ int benchOpen(int argc, char **argv)
     } else {
         shop = tmp.filePath(QStringLiteral("negozio"));
         CatalogSchema::createEmptyShop(shop);
-        riempi(shop);
+        negozioSintetico(shop, 50000, true);
     }
     ProgramFolder::setPath(tmp.path());  // no template sets: the shop opens with "modello1"
     ScriptedMessages messages;
