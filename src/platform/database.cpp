@@ -180,6 +180,9 @@ void Database::configure(Access access)
     // Reading the schema is the first real access: it tells a file in use
     // from one that is not a database at all.
     exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    // A catalogue of tens of thousands of articles fits in memory: whole-table
+    // work (the renumbering at every opening) then never spills mid-transaction.
+    exec(QStringLiteral("PRAGMA cache_size=-65536"));
     if (access == Access::Exclusive) {
         // In exclusive locking mode the lock taken by the first write
         // transaction is kept until the connection closes: no other process

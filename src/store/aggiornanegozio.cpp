@@ -10,6 +10,8 @@
 #include "recordset.h"
 
 #include <QDir>
+#include <algorithm>
+#include <QSqlQuery>
 #include <QFile>
 
 namespace {
@@ -20,13 +22,31 @@ const FieldDef &schemaField(const QString &table, const QString &field)
 }
 
 // Renumbers a whole table from 100 in steps of 5, in the given order. Rows
-// with equal keys keep the order in which they are stored.
+// with equal keys keep the order in which they are stored. The order is read
+// from the sort index; only rows whose number changes are written, in one
+// statement.
 void rinumera(Database &db, const QString &table, const QString &order)
 {
-    db.execute(QStringLiteral("UPDATE \"%1\" SET ordinamento = 95 + 5 * r.n FROM "
-                              "(SELECT rowid AS id, row_number() OVER (ORDER BY %2, rowid) AS n FROM \"%1\") AS r "
-                              "WHERE \"%1\".rowid = r.id AND ordinamento IS NOT 95 + 5 * r.n")
-                   .arg(table, order));
+    QSqlQuery q = db.run(QStringLiteral("SELECT rowid, ordinamento FROM \"%1\" ORDER BY %2, rowid").arg(table, order));
+    std::vector<std::pair<qint64, qint64>> cambi;  // rowid, new order
+    qint64 nuovo = 100;
+    for (; q.next(); nuovo += 5) {
+        const QVariant vecchio = q.value(1);
+        if (vecchio.isNull() || vecchio.toLongLong() != nuovo)
+            cambi.emplace_back(q.value(0).toLongLong(), nuovo);
+    }
+    if (cambi.empty())
+        return;
+    // Written in storage order, so the table's pages are visited once each.
+    std::sort(cambi.begin(), cambi.end());
+    QByteArray json = "[";
+    for (const auto &[rowid, valore] : cambi)
+        json += '[' + QByteArray::number(rowid) + ',' + QByteArray::number(valore) + "],";
+    json.back() = ']';
+    db.execute(QStringLiteral("UPDATE \"%1\" SET ordinamento = c.value ->> 1 FROM json_each(?) AS c "
+                              "WHERE \"%1\".rowid = c.value ->> 0")
+                   .arg(table),
+               {QString::fromLatin1(json)});
 }
 
 // Each schema step ignores its own failure, as the upgrade always has.
