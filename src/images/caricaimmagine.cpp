@@ -476,16 +476,25 @@ QByteArray CaricaImmagine::formato(const QString &path)
     return formatoDa(reinterpret_cast<const uchar *>(head.constData()), head.size());
 }
 
-bool CaricaImmagine::informazioni(const QString &path, InfoImmagine &info, QString *errore)
+// Reads a file whole and recognises its format from its first bytes.
+static bool apriImmagine(const QString &path, Contenuto &file, QByteArray &fmt, QString *errore)
 {
-    Contenuto file;
     if (!file.apri(path, errore))
         return false;
-    const QByteArray fmt = formatoDa(file.data(), file.size());
+    fmt = formatoDa(file.data(), file.size());
     if (fmt.isEmpty()) {
         imposta(errore, messaggioNonImmagine(path));
         return false;
     }
+    return true;
+}
+
+bool CaricaImmagine::informazioni(const QString &path, InfoImmagine &info, QString *errore)
+{
+    Contenuto file;
+    QByteArray fmt;
+    if (!apriImmagine(path, file, fmt, errore))
+        return false;
     const bool ok = fmt == "jpeg" ? infoJpeg(path, file, info, errore) : infoQt(path, fmt, file, info, errore);
     if (ok && !dentroLimiti(info.width, info.height)) {
         imposta(errore, messaggioTroppoGrande(path, info.width, info.height));
@@ -498,13 +507,9 @@ bool CaricaImmagine::decodifica(const QString &path, PixelBGR &out, QString *err
 {
     out = PixelBGR{};
     Contenuto file;
-    if (!file.apri(path, errore))
+    QByteArray fmt;
+    if (!apriImmagine(path, file, fmt, errore))
         return false;
-    const QByteArray fmt = formatoDa(file.data(), file.size());
-    if (fmt.isEmpty()) {
-        imposta(errore, messaggioNonImmagine(path));
-        return false;
-    }
     if (fmt == "jpeg")
         return decodificaJpeg(path, file, out, errore, minimo, ritaglio);
     return decodificaQt(path, fmt, file, out, errore, ritaglio);
