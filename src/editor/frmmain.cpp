@@ -127,10 +127,7 @@ void frmMain::AggiornaTotaleArticoli()
 
 void frmMain::CaricaModelli()
 {
-    m_dati.cboTemplate.clear();
-    const QString folder = ProgramFolder::path() + u'/' + m_negozio.state.CartellaTemplate;
-    for (const QString &f : Negozio::modelliTemplate(folder))
-        m_dati.cboTemplate << f.left(f.size() - 4).left(50);
+    m_dati.cboTemplate = m_negozio.elencoModelli();
     emit m_dati.modelliChanged();
 }
 

@@ -64,6 +64,14 @@ QStringList Negozio::modelliTemplate(const QString &cartellaSet)
     return models;
 }
 
+QStringList Negozio::elencoModelli() const
+{
+    QStringList nomi;
+    for (const QString &f : modelliTemplate(ProgramFolder::path() + u'/' + state.CartellaTemplate))
+        nomi << f.left(f.size() - 4).left(50);
+    return nomi;
+}
+
 bool Negozio::eNegozio(const QString &cartella)
 {
     for (const char *file : {"catalog.mdb", "vtftp.mdb", "source.new"}) {

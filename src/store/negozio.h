@@ -46,6 +46,9 @@ public:
     static bool eNegozio(const QString &cartella);
     // The model files ("modello*.htm") of a template set folder, sorted.
     static QStringList modelliTemplate(const QString &cartellaSet);
+    // The model list of the open shop's template set as cboTemplate shows it:
+    // file names less ".htm", at most 50 characters.
+    QStringList elencoModelli() const;
 
     // The main window's article counter text.
     QString testoTotaleArticoli() const;

@@ -58,9 +58,7 @@ FinestraDiProva::~FinestraDiProva()
 
 void FinestraDiProva::CaricaModelli()
 {
-    m_dati.cboTemplate.clear();
-    for (const QString &f : Negozio::modelliTemplate(ProgramFolder::path() + u'/' + m_negozio.state.CartellaTemplate))
-        m_dati.cboTemplate << f.left(f.size() - 4);
+    m_dati.cboTemplate = m_negozio.elencoModelli();
 }
 
 bool FinestraDiProva::ScegliTemplate()
