@@ -1,0 +1,111 @@
+// The order script's price list: the bytes written for rows of articles and
+// variants, and the article's name as the cart ends up holding it after the
+// purchase call's escapes. The script reading such a file is tested under
+// prove (tests/site/perl), with files from the same generator.
+#include "datiordine.h"
+#include "frammenti.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(QList<RigaDatiOrdine>)
+
+namespace {
+
+Currency soldi(const char *testo) { return *Currency::parse(QString::fromLatin1(testo)); }
+
+RigaDatiOrdine riga(const QString &articolo, const char *prezzo, const char *aliquota, float peso)
+{
+    RigaDatiOrdine r;
+    r.articolo = articolo;
+    r.prezzo = soldi(prezzo);
+    r.aliquota = soldi(aliquota);
+    r.peso = peso;
+    return r;
+}
+
+} // namespace
+
+class TestDatiOrdine : public QObject {
+    Q_OBJECT
+private slots:
+    void file_data();
+    void file();
+    void nomeInCarrello_data();
+    void nomeInCarrello();
+};
+
+void TestDatiOrdine::file_data()
+{
+    QTest::addColumn<QString>("decimali");
+    QTest::addColumn<QList<RigaDatiOrdine>>("righe");
+    QTest::addColumn<QByteArray>("atteso");
+
+    const QByteArray testa = "vetrasto-prezzi\t1\n";
+    QTest::newRow("nessun articolo") << "0.00" << QList<RigaDatiOrdine>{} << testa;
+
+    QTest::newRow("prezzo, aliquota e peso come li riceve il carrello")
+        << "0.00" << QList<RigaDatiOrdine>{riga("CAF-001 Miscela", "9.5", "22", 0.25f)}
+        << testa + "A\tCAF-001 Miscela\t9.50\t0.22\t.25\n";
+    // The cart receives the price with the shop's decimals: the list holds
+    // the same rounded amount.
+    QTest::newRow("prezzo a quattro decimali, due decimali")
+        << "0.00" << QList<RigaDatiOrdine>{riga("A", "81.0049", "4", 0.1f), riga("B", "12.3450", "10.5", 0)}
+        << testa + "A\tA\t81.00\t0.04\t.1\nA\tB\t12.35\t0.105\t0\n";
+    QTest::newRow("prezzo a quattro decimali, senza decimali")
+        << "0" << QList<RigaDatiOrdine>{riga("A", "12.5", "0", 1234.5678f)} << testa + "A\tA\t13\t0\t1234.568\n";
+
+    RigaDatiOrdine varianti = riga("Moka", "20", "22", 1.5f);
+    varianti.varianti[0] = {{QStringLiteral("In grani"), soldi("1.2"), 0.05f}, {QStringLiteral("Macinato"), soldi("0"), 0}};
+    varianti.varianti[2] = {{QStringLiteral("Sconto"), soldi("-1.5"), -0.5f}};
+    QTest::newRow("varianti nei loro menu, in ordine")
+        << "0.00" << QList<RigaDatiOrdine>{varianti, riga("Tazza", "5", "22", 0)}
+        << testa + "A\tMoka\t20.00\t0.22\t1.5\nV\t1\tIn grani\t1.20\t.05\nV\t1\tMacinato\t0.00\t0\n"
+                   "V\t3\tSconto\t-1.50\t-.5\nA\tTazza\t5.00\t0.22\t0\n";
+
+    // Separators and line breaks inside a text never split a record.
+    RigaDatiOrdine testi = riga(CartArticolo({}, QStringLiteral("Tab\there\\x")), "1", "0", 0);
+    testi.varianti[1] = {{QStringLiteral("due\r\nrighe \u00e8"), soldi("0"), 0}};
+    QTest::newRow("testi con tabulazioni, a capo e barre")
+        << "0.00" << QList<RigaDatiOrdine>{testi}
+        << testa + "A\tTab\\there\\\\x\t1.00\t0\t0\nV\t2\tdue\\r\\nrighe \xc3\xa8\t0.00\t0\n";
+}
+
+void TestDatiOrdine::file()
+{
+    QFETCH(QString, decimali);
+    QFETCH(QList<RigaDatiOrdine>, righe);
+    QFETCH(QByteArray, atteso);
+    ShopState stato;
+    stato.FormatoDecimali1 = decimali;
+    QCOMPARE(DatiOrdine(righe, stato), atteso);
+}
+
+// The purchase call carries CartArticolo's text inside a "javascript:"
+// address: the browser percent-decodes it, reads it as a script string, and
+// the cart turns "%22" and "%25" back into characters. The list must hold
+// the name the cart then sends.
+void TestDatiOrdine::nomeInCarrello_data()
+{
+    QTest::addColumn<QString>("codice");
+    QTest::addColumn<QString>("titolo");
+    QTest::addColumn<QString>("atteso");
+
+    QTest::newRow("codice e titolo") << "CAF-001" << "Miscela <b>Bar</b>" << "CAF-001 Miscela Bar";
+    QTest::newRow("virgolette e apostrofi") << "" << "Caff\u00e8 \"speciale\" l'ora" << "Caff\u00e8 \"speciale\" l'ora";
+    QTest::newRow("percento e punto e virgola") << "" << "Sconto 50%; subito" << "Sconto 50%, subito";
+    QTest::newRow("percento che sembra un codice") << "" << "Prova %22 e %25" << "Prova \" e %";
+    QTest::newRow("barre rovesciate") << "A\\1" << "C:\\new \\\\ fine" << "A\\1 C:\\new \\\\ fine";
+    QTest::newRow("a capo e separatori di riga") << "" << "uno\r\ndue\u2028tre" << "uno\r\ndue\u2028tre";
+    QTest::newRow("caratteri tolti dal carrello") << "" << "[Tazza] | \u00a3 5" << " Tazza      5";
+}
+
+void TestDatiOrdine::nomeInCarrello()
+{
+    QFETCH(QString, codice);
+    QFETCH(QString, titolo);
+    QFETCH(QString, atteso);
+    QCOMPARE(NomeInCarrello(CartArticolo(codice, titolo)), atteso);
+}
+
+QTEST_GUILESS_MAIN(TestDatiOrdine)
+#include "test_datiordine.moc"
