@@ -151,6 +151,9 @@ function Acquista(articolo, prezzo, iva, qt, op1, op2, op3, peso) {
   var unitario = vtCent(prezzo);
   var pesoUnit = vtMicro(peso);
   var varianti = [];
+  // La variante scelta in ognuno dei tre menu, perche' lo script d'ordine
+  // la ritrovi nel listino del negozio.
+  var scelte = ["", "", ""];
   var ops = [op1, op2, op3];
   for (var i = 0; i < ops.length; i++) {
     if (!ops[i]) continue;
@@ -160,18 +163,19 @@ function Acquista(articolo, prezzo, iva, qt, op1, op2, op3, peso) {
     if (!m) continue;
     unitario += vtCent(m[1]);
     pesoUnit += vtMicro(m[2]);
-    varianti.push(m[3].replace(/ \*$/, ""));
+    scelte[i] = m[3].replace(/ \*$/, "");
+    varianti.push(scelte[i]);
   }
   var v = varianti.join(", ");
   var c = vtLeggi();
   var trovato = false;
   for (var k = 0; k < c.length; k++) {
-    if (c[k].a == nome && c[k].v == v && c[k].p == unitario && c[k].i == iva) {
+    if (c[k].a == nome && c[k].v == v && String(c[k].o) == String(scelte) && c[k].p == unitario && c[k].i == iva) {
       c[k].q = Math.min(9999, c[k].q + Number(q));
       trovato = true;
     }
   }
-  if (!trovato) c.push({ a: nome, v: v, p: unitario, i: String(iva), q: Number(q), w: pesoUnit / 1000000 });
+  if (!trovato) c.push({ a: nome, v: v, o: scelte, p: unitario, i: String(iva), q: Number(q), w: pesoUnit / 1000000 });
   vtScrivi(c);
   vtAvviso("\u00ab" + nome + (v ? " (" + v + ")" : "") + "\u00bb aggiunto al carrello.", true);
 }
@@ -400,6 +404,7 @@ function CaricaDati() {
     var n = i + 1;
     vtNascosto(form, "articolo_" + n, r.a);
     vtNascosto(form, "varianti_" + n, r.v);
+    for (var k = 1; k <= 3; k++) vtNascosto(form, "opzione_" + n + "_" + k, (r.o && r.o[k - 1]) || "");
     vtNascosto(form, "prezzo_" + n, vtDecimale(r.p));
     vtNascosto(form, "iva_" + n, r.i);
     vtNascosto(form, "qt_" + n, String(r.q));

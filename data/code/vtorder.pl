@@ -2,16 +2,18 @@
 # Vetrasto - script d'ordine del negozio.
 # Riceve il modulo d'ordine, lo controlla (nulla di quanto arriva dal browser
 # e' preso per buono: righe, paese e modalita' sono controllati e i totali
-# ricalcolati qui con le tabelle di spedizione e IVA del negozio; i prezzi
-# unitari sono quelli del carrello del cliente, e l'ordine li riporta perche'
-# il negozio li confronti con il catalogo), spedisce l'ordine al negozio e la
-# conferma al cliente con il programma di posta del server, e porta il
-# cliente alla pagina di ringraziamento del metodo di pagamento scelto.
-# Usa solo i moduli di base di Perl.
+# ricalcolati qui con le tabelle di spedizione e IVA del negozio; prezzo,
+# aliquota IVA e peso di ogni articolo e delle sue varianti vengono dal
+# listino che il programma scrive accanto a questo script, prezzi<codice>.tsv,
+# e ogni differenza dal carrello e' segnalata al negozio), spedisce l'ordine
+# al negozio e al cliente un riepilogo scritto dal negozio con il programma
+# di posta del server, e porta il cliente alla pagina di ringraziamento del
+# metodo di pagamento scelto. Usa solo i moduli di base di Perl.
 use strict;
 use warnings;
 use Encode qw(decode encode);
 use POSIX qw(strftime);
+use File::Basename qw(dirname);
 
 # ---- impostazioni del negozio, scritte dal programma ----
 # Ogni valore sta in un documento "here" non interpolato, cosi' che virgolette,
@@ -54,8 +56,18 @@ __VT_FINE_MINIMO_Q7Z__
 my $IVACOMPRESA = valore(<<'__VT_FINE_IVACOMPRESA_Q7Z__');
 <<1-java_ivacompresa>>
 __VT_FINE_IVACOMPRESA_Q7Z__
+my $CODICE = valore(<<'__VT_FINE_CODICE_Q7Z__');
+<<1-IDnegozio>>
+__VT_FINE_CODICE_Q7Z__
 
+
+$CODICE =~ s/[^0-9A-Za-z]//g;
+my $LISTINO_FILE = dirname(__FILE__) . "/prezzi$CODICE.tsv";
 binmode(STDOUT, ':raw');
+
+# Ogni numero che arriva dal browser e' fatto di cifre ASCII: nel testo
+# decodificato "\d" accetterebbe anche le cifre di altre scritture, che
+# valgono zero nei conti.
 
 # ---- tabelle ----
 
@@ -65,7 +77,7 @@ while ($TABELLE =~ /(\w+)\s*=\s*new\s+Array\(([^)]*)\)/g) {
     my ($n, $v) = ($1, $2);
     $ARRAY{$n} = [map { s/\s//gr } split(/,/, $v)];
 }
-while ($TABELLE =~ /var\s+(\w+)\s*=\s*(?:'([^']*)'|"([^"]*)"|\s*(-?\d+))\s*;/g) {
+while ($TABELLE =~ /var\s+(\w+)\s*=\s*(?:'([^']*)'|"([^"]*)"|\s*(-?[0-9]+))\s*;/g) {
     $VAR{$1} = defined $2 ? $2 : defined $3 ? $3 : $4;
 }
 my $SPOK = $VAR{SpOk} // '';
@@ -75,8 +87,7 @@ my $SEPMIGL = $VAR{sepmigl} // '.';
 my $SEPDEC = $VAR{sepdec} // ',';
 my $DECIMALI = !defined $VAR{PutDec} || $VAR{PutDec} ne '0';
 
-# Il testo di un'opzione come lo manda il browser: senza marcatori, con le
-# entita' sciolte e gli spazi ridotti a uno.
+# Testi confrontati come li vede il cliente: entita' sciolte, spazi ridotti a uno.
 my %ENTITA = (nbsp => ' ', amp => '&', lt => '<', gt => '>', quot => '"', apos => "'",
     agrave => "\x{e0}", aacute => "\x{e1}", egrave => "\x{e8}", eacute => "\x{e9}", igrave => "\x{ec}",
     iacute => "\x{ed}", ograve => "\x{f2}", oacute => "\x{f3}", ugrave => "\x{f9}", uacute => "\x{fa}",
@@ -85,17 +96,19 @@ my %ENTITA = (nbsp => ' ', amp => '&', lt => '<', gt => '>', quot => '"', apos =
     uuml => "\x{fc}", Auml => "\x{c4}", Ouml => "\x{d6}", Uuml => "\x{dc}", szlig => "\x{df}");
 sub carattere { my $n = shift; return $n > 0 && $n < 0x110000 ? chr($n) : ''; }
 sub spazi { my $t = shift // ''; $t =~ s/[\s\x{a0}]+/ /g; $t =~ s/^ | $//g; return $t; }
-sub testo_html {
-    my $t = shift;
-    $t =~ s/<[^>]*>//g;
-    $t =~ s{&(?:#(\d{1,7})|#[xX]([0-9A-Fa-f]{1,6})|([A-Za-z]{2,8}));}
+sub chiave {
+    my $t = shift // '';
+    $t =~ s{&(?:#([0-9]{1,7})|#[xX]([0-9A-Fa-f]{1,6})|([A-Za-z]{2,8}));}
            {defined $1 ? carattere($1) : defined $2 ? carattere(hex $2) : $ENTITA{$3} // "&$3;"}ge;
     return spazi($t);
 }
+sub testo_html { my $t = shift; $t =~ s/<[^>]*>//g; return chiave($t); }
+# Il testo di una variante: il carrello toglie il " *" della variante preselezionata.
+sub chiave_variante { my $t = chiave(shift); $t =~ s/ \*\z//; return $t; }
 
 # Paesi: nome -> zona, dall'elenco delle pagine.
 my %ZONA;
-while ($PAESI =~ /<option\b[^>]*?value\s*=\s*"(\d)"[^>]*>(.*?)<\/option>/gis) {
+while ($PAESI =~ /<option\b[^>]*?value\s*=\s*"([0-9])"[^>]*>(.*?)<\/option>/gis) {
     $ZONA{testo_html($2)} = $1;
 }
 # Metodi di pagamento attivi, nell'ordine dell'elenco (1, 2, ...).
@@ -109,18 +122,18 @@ while ($PAGAMENTI =~ /<option\b[^>]*>(.*?)<\/option>/gis) {
 sub cent {
     my $s = shift // '';
     $s =~ s/\s//g;
-    return undef unless $s =~ /^(-?)(\d*)(?:\.(\d*))?$/ && ($2 ne '' || ($3 // '') ne '');
+    return undef unless $s =~ /^(-?)([0-9]*)(?:\.([0-9]*))?$/ && ($2 ne '' || ($3 // '') ne '');
     my ($segno, $int, $dec) = ($1, $2 || 0, ($3 // '') . '000');
     my $c = $int * 100 + substr($dec, 0, 2) + (substr($dec, 2, 1) >= 5 ? 1 : 0);
     return $segno ? -$c : $c;
 }
 
-# Pesi in milionesimi interi, cosi' che un peso pari al limite di una fascia
-# resti nella fascia (0.1 x 3 in virgola mobile supera 0.3).
+# Pesi e aliquote in milionesimi interi, cosi' che un peso pari al limite di
+# una fascia resti nella fascia (0.1 x 3 in virgola mobile supera 0.3).
 sub micro {
     my $s = shift // '';
     $s =~ s/\s//g;
-    return undef unless $s =~ /^-?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d{1,2})?$/;
+    return undef unless $s =~ /^-?(?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][-+]?[0-9]{1,2})?$/;
     my $x = $s + 0;
     return $x < 0 ? -int(-$x * 1_000_000 + 0.5) : int($x * 1_000_000 + 0.5);
 }
@@ -137,7 +150,7 @@ sub formatta {
     $c = -$c if $neg;
     my $int = $DECIMALI ? int($c / 100) : int(($c + 50) / 100);
     my $s = "$int";
-    1 while $s =~ s/^(\d+)(\d{3})/$1\x{1}$2/;
+    1 while $s =~ s/^([0-9]+)([0-9]{3})/$1\x{1}$2/;
     $s =~ s/\x{1}/$SEPMIGL/g;
     $s .= $SEPDEC . sprintf('%02d', $c % 100) if $DECIMALI;
     return $VALUTA . ($neg ? '-' : '') . $s;
@@ -149,6 +162,17 @@ sub decimale {
     $c = -$c if $neg;
     return ($neg ? '-' : '') . int($c / 100) . '.' . sprintf('%02d', $c % 100);
 }
+
+# Milionesimi in lettere: 250000 -> "0.25".
+sub milionesimi {
+    my $m = shift;
+    my $neg = $m < 0;
+    $m = -$m if $neg;
+    my $f = sprintf('%06d', $m % 1_000_000);
+    $f =~ s/0+\z//;
+    return ($neg ? '-' : '') . int($m / 1_000_000) . ($f ne '' ? ".$f" : '');
+}
+sub percento { my $m = shift; return milionesimi($m * 100) . '%'; }
 
 sub spedizione {
     my ($zona, $metodo, $merce, $peso) = @_;
@@ -165,22 +189,68 @@ sub spedizione {
     return cent(voce('impspese3', $e)) // 0;
 }
 
-# ---- richiesta ----
+# ---- listino del negozio ----
 
-sub pagina_errore {
-    my @errori = @_;
-    my $t = '';
-    $t .= '<li>' . html($_) . "</li>\n" for @errori;
-    my $home = html($URL_NEGOZIO . '/ordine.htm');
-    my $titolo = html("Ordine non inviato - $NEGOZIO");
-    print "Status: 400 Bad Request\r\nContent-Type: text/html; charset=utf-8\r\n\r\n";
-    print encode('UTF-8', "<!DOCTYPE html>\n<html lang=\"it\"><head><meta charset=\"utf-8\">"
-        . "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-        . '<ti' . "tle>$titolo</ti" . "tle></head>\n<body style=\"font-family: sans-serif; max-width: 40rem; margin: 2rem auto; padding: 0 1rem\">\n"
-        . "<h1>L'ordine non &egrave; stato inviato</h1>\n<ul>\n$t</ul>\n"
-        . "<p><a href=\"$home\">Torna al carrello</a></p>\n</body></html>\n");
-    exit 0;
+# Il file scritto dal programma: una riga "A" per articolo (nome come lo
+# manda il carrello, prezzo, aliquota IVA, peso) seguita dalle righe "V" delle
+# sue varianti (menu 1-3, testo, prezzo, peso), campi separati da tabulazioni.
+# Restituisce nome -> [articoli] per i soli nomi richiesti, o undef e il
+# motivo quando il file manca o non e' leggibile.
+sub leggi_listino {
+    my %cercati = map { $_ => 1 } @_;
+    open(my $fh, '<:raw', $LISTINO_FILE) or return (undef, 'manca');
+    my $testa = <$fh> // '';
+    $testa =~ s/\r?\n\z//;
+    return (undef, 'illeggibile') unless $testa eq "vetrasto-prezzi\t1";
+    my %esc = ('\\' => '\\', t => "\t", n => "\n", r => "\r");
+    my $testo = sub { (my $t = decode('UTF-8', shift, Encode::FB_DEFAULT)) =~ s{\\(.)}{$esc{$1} // $1}ge; return $t; };
+    my (%listino, $art);
+    while (my $l = <$fh>) {
+        $l =~ s/\r?\n\z//;
+        my @c = split /\t/, $l, -1;
+        next unless @c == 5;
+        if ($c[0] eq 'A') {
+            $art = undef;
+            my $nome = chiave($testo->($c[1]));
+            next unless $cercati{$nome};
+            my ($p, $i, $w) = (cent($c[2]), micro($c[3]), micro($c[4]));
+            next unless defined $p && defined $i && defined $w;
+            $art = { nome => $nome, prezzo => $p, iva => $i, peso => $w, var => [[], [], []] };
+            push @{$listino{$nome}}, $art;
+        } elsif ($c[0] eq 'V' && $art && $c[1] =~ /^[1-3]$/) {
+            my ($p, $w) = (cent($c[3]), micro($c[4]));
+            # Un menu con una voce illeggibile non si puo' controllare.
+            unless (defined $p && defined $w) { $art->{rotto} = 1; next; }
+            push @{$art->{var}[$c[1] - 1]}, { testo => chiave_variante($testo->($c[2])), prezzo => $p, peso => $w };
+        }
+    }
+    close $fh;
+    return (\%listino, '');
 }
+
+# Le combinazioni di un articolo del listino con le varianti scelte nel
+# carrello (un testo per menu): prezzo, peso e testi di ognuna. Nessuna
+# quando una variante non e' tra quelle del listino.
+sub combinazioni {
+    my ($art, $scelte) = @_;
+    return () if $art->{rotto};
+    my @comb = ([$art->{prezzo}, $art->{peso}, []]);
+    for my $s (0 .. 2) {
+        my $voci = $art->{var}[$s];
+        my $t = $scelte->[$s] // '';
+        if (!@$voci) {
+            return () if $t ne '';
+            next;
+        }
+        my @trovate = grep { $_->{testo} eq $t } @$voci;
+        return () unless @trovate;
+        @comb = map { my $c = $_; map { [$c->[0] + $_->{prezzo}, $c->[1] + $_->{peso}, [@{$c->[2]}, $_->{testo}]] } @trovate } @comb;
+        splice(@comb, 64) if @comb > 64;
+    }
+    return @comb;
+}
+
+# ---- richiesta ----
 
 sub html {
     my $t = shift // '';
@@ -188,12 +258,28 @@ sub html {
     return $t;
 }
 
+sub pagina_errore {
+    my ($stato, @errori) = @_;
+    my $t = '';
+    $t .= '<li>' . html($_) . "</li>\n" for @errori;
+    my $home = html($URL_NEGOZIO . '/ordine.htm');
+    my $titolo = html("Ordine non inviato - $NEGOZIO");
+    print "Status: $stato\r\nContent-Type: text/html; charset=utf-8\r\n\r\n";
+    print encode('UTF-8', "<!DOCTYPE html>\n<html lang=\"it\"><head><meta charset=\"utf-8\">"
+        . "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+        . '<ti' . "tle>$titolo</ti" . "tle></head>\n<body style=\"font-family: sans-serif; max-width: 40rem; margin: 2rem auto; padding: 0 1rem\">\n"
+        . "<h1>L'ordine non &egrave; stato inviato</h1>\n<ul>\n$t</ul>\n"
+        . "<p><a href=\"$home\">Torna al carrello</a></p>\n</body></html>\n");
+    exit 0;
+}
+sub rifiuta { pagina_errore('400 Bad Request', @_); }
+
 sub leggi_modulo {
     my $metodo = $ENV{REQUEST_METHOD} // '';
-    pagina_errore("La richiesta deve essere inviata dal modulo d'ordine.") unless $metodo eq 'POST';
+    rifiuta("La richiesta deve essere inviata dal modulo d'ordine.") unless $metodo eq 'POST';
     my $lunghezza = $ENV{CONTENT_LENGTH} // 0;
-    pagina_errore("Richiesta non valida.") unless $lunghezza =~ /^\d+$/;
-    pagina_errore("L'ordine e' troppo grande.") if $lunghezza > 200_000;
+    rifiuta("Richiesta non valida.") unless $lunghezza =~ /^[0-9]+$/;
+    rifiuta("L'ordine e' troppo grande.") if $lunghezza > 200_000;
     my $dati = '';
     binmode STDIN;
     while (length($dati) < $lunghezza) {
@@ -265,26 +351,55 @@ if (defined $zona && defined $metodo) {
 
 my $n = $F{n_articoli} // '';
 my @righe;
-if ($n !~ /^\d{1,3}$/ || $n < 1 || $n > 200) {
+if ($n !~ /^[0-9]{1,3}$/ || $n < 1 || $n > 200) {
     push @errori, "Il carrello e' vuoto.";
 } else {
     for my $i (1 .. $n) {
         my $art = riga($F{"articolo_$i"}, 250);
         my $var = riga($F{"varianti_$i"}, 250);
+        my @scelte = map { chiave_variante(riga($F{"opzione_${i}_$_"}, 250)) } 1 .. 3;
         my $q = $F{"qt_$i"} // '';
         my $p = $F{"prezzo_$i"} // '';
         my $a = $F{"iva_$i"} // '';
         my $w = $F{"peso_$i"} // '';
-        unless ($art ne '' && $q =~ /^\d{1,4}$/ && $q >= 1 && $p =~ /^\d{1,9}(\.\d{1,2})?$/
-                && $a =~ /^(0|\d?\.\d{1,7})$/ && $a < 1 && $w =~ /^-?\d{0,7}(\.\d{1,20})?$/) {
+        unless ($art ne '' && $q =~ /^[0-9]{1,4}$/ && $q >= 1 && $p =~ /^[0-9]{1,9}(\.[0-9]{1,2})?$/
+                && $a =~ /^(0|[0-9]?\.[0-9]{1,7})$/ && $a < 1 && $w =~ /^-?[0-9]{0,7}(\.[0-9]{1,20})?$/ && $w =~ /[0-9]/) {
             push @errori, "La riga $i del carrello non e' valida.";
             next;
         }
-        push @righe, { articolo => $art, varianti => $var, qt => $q + 0, prezzo => cent($p),
-                       aliquota => int($a * 1_000_000 + 0.5), peso => micro($w) // 0 };
+        push @righe, { n => $i, articolo => $art, varianti => $var, scelte => \@scelte, qt => $q + 0,
+                       prezzo => cent($p), aliquota => micro($a), peso => micro($w) };
     }
 }
-pagina_errore(@errori) if @errori;
+rifiuta(@errori) if @errori;
+
+# ---- ogni riga confrontata con il listino ----
+# Vale il listino: prezzo, aliquota e peso dal listino quando l'articolo e le
+# sue varianti vi si trovano (fra piu' articoli con lo stesso nome, quello che
+# coincide con il carrello); altrimenti restano quelli del carrello, e la riga
+# e' segnalata come non verificata.
+my ($LISTINO, $perche) = leggi_listino(map { chiave($_->{articolo}) } @righe);
+my @avvisi;
+for my $r (@righe) {
+    my $titolo = "riga $r->{n} (\x{ab}$r->{articolo}\x{bb}" . ($r->{varianti} ne '' ? ", $r->{varianti}" : '') . ')';
+    next unless $LISTINO;
+    my $candidati = $LISTINO->{chiave($r->{articolo})} // [];
+    my @comb = map { my $c = $_; map { [$c, @$_] } combinazioni($c, $r->{scelte}) } @$candidati;
+    my ($uguale) = grep { $_->[1] == $r->{prezzo} && $_->[2] == $r->{peso} && $_->[0]{iva} == $r->{aliquota} } @comb;
+    my $scelta = $uguale // $comb[0];
+    unless ($scelta) {
+        push @avvisi, "$titolo: " . (@$candidati ? "variante non presente nel listino" : "articolo non presente nel listino")
+            . ": prezzo, IVA e peso NON VERIFICATI, presi dal carrello del cliente.";
+        next;
+    }
+    my ($voce, $prezzo, $peso, $testi) = @$scelta;
+    my @diff;
+    push @diff, 'prezzo unitario ' . formatta($r->{prezzo}) . ', listino ' . formatta($prezzo) if $prezzo != $r->{prezzo};
+    push @diff, 'IVA ' . percento($r->{aliquota}) . ', listino ' . percento($voce->{iva}) if $voce->{iva} != $r->{aliquota};
+    push @diff, 'peso ' . milionesimi($r->{peso}) . ', listino ' . milionesimi($peso) if $peso != $r->{peso};
+    push @avvisi, "$titolo: nel carrello " . join('; ', @diff) . ". Nell'ordine valgono i dati del listino." if @diff;
+    @$r{qw(verificata prezzo aliquota peso nome_listino varianti_listino)} = (1, $prezzo, $voce->{iva}, $peso, $voce->{nome}, join(', ', @$testi));
+}
 
 # ---- totali, ricalcolati qui ----
 my ($merce, $peso, $iva_micro) = (0, 0, 0);
@@ -303,25 +418,49 @@ if ($IVACOMPRESA ne '1' && substr($IVAOK, $zona - 1, 1) eq '1') {
 my $sped = spedizione($zona, $metodo, $merce, $peso);
 my $totale = $merce + $sped + $iva;
 my $minimo = cent($MINIMO) // 0;
-pagina_errore("L'importo minimo dell'ordine e' " . formatta($minimo) . ".") if $merce < $minimo;
+rifiuta("L'importo minimo dell'ordine e' " . formatta($minimo) . ".") if $merce < $minimo;
 
 my $ordine = strftime('%Y%m%d-%H%M%S', localtime) . '-' . sprintf('%05d', $$ % 100000);
 my $data = strftime('%d/%m/%Y %H:%M', localtime);
 
-# ---- testo dell'ordine ----
-my $testo = "Ordine n. $ordine del $data\n\n";
-$testo .= "ARTICOLI\n";
-for my $r (@righe) {
-    $testo .= "- $r->{articolo}" . ($r->{varianti} ne '' ? " ($r->{varianti})" : '') . "\n";
-    $testo .= "  quantita' $r->{qt} x " . formatta($r->{prezzo}) . " = " . formatta($r->{importo}) . "\n";
+# ---- testi dell'ordine ----
+# Articoli e totali; con $cliente i nomi mostrati sono solo quelli del listino.
+sub riepilogo {
+    my $cliente = shift;
+    my $t = "ARTICOLI\n";
+    for my $r (@righe) {
+        my ($nome, $var) = $r->{verificata} ? ($r->{nome_listino}, $r->{varianti_listino})
+                         : $cliente ? ('Articolo (descrizione non disponibile)', '')
+                         : ("$r->{articolo} [NON VERIFICATO]", $r->{varianti});
+        $t .= "- $nome" . ($var ne '' ? " ($var)" : '') . "\n";
+        $t .= "  quantita' $r->{qt} x " . formatta($r->{prezzo}) . " = " . formatta($r->{importo}) . "\n";
+    }
+    $t .= "\nTotale merce: " . formatta($merce) . "\n";
+    $t .= "Spese di spedizione: " . formatta($sped) . "\n";
+    # Con i prezzi IVA compresa l'imposta non e' nota qui (l'aliquota della
+    # riga e' 0): si dice che e' inclusa, non che vale zero.
+    $t .= "IVA: " . ($IVACOMPRESA eq '1' ? "inclusa nei prezzi" : formatta($iva)) . "\n";
+    $t .= "TOTALE ORDINE: " . formatta($totale) . "\n\n";
+    $t .= "Pagamento: $METODI[$metodo - 1]\nSpedizione in: $paese\n";
+    return $t;
 }
-$testo .= "\nTotale merce: " . formatta($merce) . "\n";
-$testo .= "Spese di spedizione: " . formatta($sped) . "\n";
-# Con i prezzi IVA compresa l'imposta non e' nota qui (l'aliquota della riga e'
-# 0): si dice che e' inclusa, non che vale zero.
-$testo .= "IVA: " . ($IVACOMPRESA eq '1' ? "inclusa nei prezzi" : formatta($iva)) . "\n";
-$testo .= "TOTALE ORDINE: " . formatta($totale) . "\n\n";
-$testo .= "Pagamento: $METODI[$metodo - 1]\nSpedizione in: $paese\n\n";
+
+my $controllo = '';
+if (!$LISTINO) {
+    $controllo .= "ATTENZIONE: prezzi, aliquote IVA e pesi degli articoli NON sono stati verificati: il listino del negozio "
+        . ($perche eq 'manca' ? "(prezzi$CODICE.tsv) non e' sul server" : "(prezzi$CODICE.tsv) non e' leggibile")
+        . ". Ricostruire e pubblicare il sito; intanto confrontare l'ordine con il catalogo prima di evaderlo.\n\n";
+} elsif (@avvisi) {
+    $controllo .= "ATTENZIONE: alcune righe non corrispondono al listino del negozio. Verificare prima di evadere l'ordine.\n"
+        . join('', map { "- $_\n" } @avvisi) . "\n";
+}
+my $dal_browser = cent($F{totale} // '');
+if (!defined $dal_browser || $dal_browser != $totale) {
+    $controllo .= "ATTENZIONE: il totale mostrato al cliente (" . (defined $dal_browser ? formatta($dal_browser) : 'non indicato')
+        . ") non corrisponde a quello ricalcolato. Verificare i prezzi degli articoli prima di evadere l'ordine.\n\n";
+}
+
+my $testo = "Ordine n. $ordine del $data\n\n" . riepilogo(0) . "\n";
 $testo .= "CLIENTE\n$cliente{nome} $cliente{cognome}\n";
 $testo .= "$cliente{azienda}\n" if $cliente{azienda} ne '';
 $testo .= "Codice fiscale / P. IVA: $cliente{codicefiscale}\n" if $cliente{codicefiscale} ne '';
@@ -329,12 +468,13 @@ $testo .= "$cliente{indirizzo}\n$cliente{cap} $cliente{citta}" . ($cliente{provi
 $testo .= "Telefono: $cliente{telefono}\nE-mail: $cliente{email}\n";
 $testo .= "\nNote:\n$cliente{note}\n" if $cliente{note} =~ /\S/;
 
-my $controllo = '';
-my $dal_browser = cent($F{totale} // '');
-if (!defined $dal_browser || $dal_browser != $totale) {
-    $controllo = "ATTENZIONE: il totale mostrato al cliente (" . (defined $dal_browser ? formatta($dal_browser) : 'non indicato')
-        . ") non corrisponde a quello ricalcolato. Verificare i prezzi degli articoli prima di evadere l'ordine.\n\n";
-}
+# La conferma parte dall'indirizzo del negozio verso un indirizzo scritto da
+# chiunque: porta solo testi del negozio, il nome del cliente e l'inizio
+# delle sue note, cosi' che il modulo non serva a spedire testi altrui.
+my $nota = riga($cliente{note}, 200);
+my $conferma = "Gentile $cliente{nome} $cliente{cognome},\ngrazie per il suo ordine n. $ordine del $data.\n"
+    . "Ecco il riepilogo:\n\n" . riepilogo(1)
+    . ($nota ne '' ? "\nLe sue note: $nota\n" : '') . "\n$FIRMA\n";
 
 # ---- posta ----
 sub intestazione {
@@ -348,35 +488,45 @@ sub intestazione {
 
 sub indirizzo_ok { my $a = shift // ''; return $a =~ /^[^\s<>()",;:\\\@]+\@[^\s<>()",;:\\\@]+$/; }
 
+# Restituisce '' quando il messaggio e' stato consegnato al programma di
+# posta, altrimenti il motivo. Un programma che esce senza leggere tutto il
+# messaggio fa fallire la scrittura (SIGPIPE ignorato) invece di uccidere lo
+# script.
 sub spedisci {
     my ($a, $da, $rispondi, $oggetto, $corpo) = @_;
-    return 0 unless indirizzo_ok($a);
+    return "indirizzo non valido ($a)" unless indirizzo_ok($a);
     my @comando = split ' ', $SENDMAIL;
-    return 0 unless @comando && -x $comando[0];
+    return "programma di posta non trovato ($SENDMAIL)" unless @comando && -x $comando[0];
     push @comando, '-oi', '-t';
+    local $SIG{PIPE} = 'IGNORE';
     my $mail;
-    open($mail, '|-', @comando) or return 0;
+    open($mail, '|-', @comando) or return "programma di posta non avviato: $!";
     binmode $mail;
-    print $mail intestazione('To', $a);
-    print $mail intestazione('From', $da);
-    print $mail intestazione('Reply-To', $rispondi) if indirizzo_ok($rispondi);
-    print $mail intestazione('Subject', $oggetto);
-    print $mail "MIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: 8bit\n\n";
-    print $mail encode('UTF-8', $corpo);
-    return close($mail);
+    my $scritto = print $mail intestazione('To', $a), intestazione('From', $da),
+        (indirizzo_ok($rispondi) ? intestazione('Reply-To', $rispondi) : ()), intestazione('Subject', $oggetto),
+        "MIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: 8bit\n\n",
+        encode('UTF-8', $corpo);
+    my $errore = $scritto ? '' : "$!";
+    return '' if close($mail) && $scritto;
+    return $? ? "il programma di posta e' uscito con il codice " . ($? >> 8) . ($? & 127 ? ' (segnale ' . ($? & 127) . ')' : '')
+              : "scrittura interrotta: $errore";
 }
 
 # L'ordine parte dall'indirizzo del negozio, con la risposta al cliente: un
 # messaggio "da" un indirizzo altrui spedito da questo server verrebbe
 # respinto dai server di posta che verificano il mittente (SPF, DMARC).
 # La conferma al cliente parte solo se l'ordine e' arrivato al negozio.
-my $ok1 = spedisci($EMAIL_NEGOZIO, $EMAIL_NEGOZIO, $email, "Ordine n. $ordine - $NEGOZIO",
-                   $controllo . "Nuovo ordine ricevuto dal sito.\n\n" . $testo);
-pagina_errore("Non e' stato possibile spedire l'ordine: si prega di riprovare piu' tardi o di contattare il negozio.")
-    unless $ok1;
-spedisci($email, $EMAIL_NEGOZIO, $EMAIL_NEGOZIO, "Conferma d'ordine n. $ordine - $NEGOZIO",
-         "Gentile $cliente{nome} $cliente{cognome},\ngrazie per il suo ordine. Ecco il riepilogo:\n\n"
-         . $testo . "\n" . $FIRMA . "\n");
+my $corpo = $controllo . "Nuovo ordine ricevuto dal sito.\n\n" . $testo;
+my $guasto = spedisci($EMAIL_NEGOZIO, $EMAIL_NEGOZIO, $email, "Ordine n. $ordine - $NEGOZIO", $corpo);
+if ($guasto ne '') {
+    # L'ordine resta nel registro degli errori del server web, riga per riga.
+    print STDERR encode('UTF-8', "vtorder$CODICE: ordine n. $ordine non spedito al negozio: $guasto\n"
+        . join('', map { "vtorder$CODICE: | $_\n" } split /\n/, $corpo));
+    pagina_errore('503 Service Unavailable',
+        "Non e' stato possibile spedire l'ordine n. $ordine al negozio per un guasto del server di posta. "
+        . "Si prega di riprovare piu' tardi o di contattare il negozio indicando il numero dell'ordine.");
+}
+spedisci($email, $EMAIL_NEGOZIO, $EMAIL_NEGOZIO, "Conferma d'ordine n. $ordine - $NEGOZIO", $conferma);
 
 # ---- pagina di ringraziamento del metodo scelto ----
 my $dest = "$URL_NEGOZIO/thankyou$metodo.htm?ordine=$ordine&totale=" . decimale($totale);

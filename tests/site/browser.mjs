@@ -108,6 +108,32 @@ function costruisci(set, ostile) {
   return shop;
 }
 
+// The order script's price list, for a build that did not write one:
+// written by the build's generator (through vetrasto-datiordine) from the
+// catalogue rows of the articles given, whose departments have no discount.
+function listino(shop, db, articoli) {
+  const script = fs.readdirSync(path.join(shop, "scripts")).find((n) => /^vtorder.*\.pl$/.test(n));
+  const file = path.join(shop, "scripts", script.replace(/^vtorder(.*)\.pl$/, "prezzi$1.tsv"));
+  if (fs.existsSync(file)) return;
+  const gen = sql(db, "SELECT * FROM generale")[0];
+  const opzioni = sql(db, "SELECT * FROM opzioni");
+  const iva = gen.ivacompresa != 0;
+  const righe = articoli.map((a) => ({
+    codice: gen.codincart != 0 ? a.codice || "" : "", titolo: a.titolo || "",
+    prezzo: String((a.prezzo * (iva ? 1 + a.ivarep / 100 : 1)) / 10000), aliquota: String(iva ? 0 : a.ivarep || 0), peso: a.peso || 0,
+    varianti: [a.opzione1, a.opzione2, a.opzione3].map((id) => {
+      const o = opzioni.find((x) => x.ID == id && id != 1);
+      const voci = [];
+      for (let i = 1; o && i <= 15; i++) {
+        const t = (o["opzione" + i] || "").trim();
+        if (t) voci.push({ testo: t.replace(/\|/g, "\""), prezzo: String((o["prezzo" + i] || 0) * (iva ? 1 + a.ivarep / 100 : 1) / 10000), peso: o["peso" + i] || 0 });
+      }
+      return voci;
+    }),
+  }));
+  fs.writeFileSync(file, execFileSync(args.datiordine, { input: JSON.stringify({ decimali: "0.00", righe }) }));
+}
+
 // ---- expected totals, computed from the catalogue ----
 const cent = (raw) => Math.round(Number(raw) / 100);  // Currency is stored as value x 10,000
 function atteso(db, righe, metodo, zona) {
@@ -235,6 +261,7 @@ async function percorso(set) {
   await fotografa(page, `${set}-carrello`);
 
   // The order.
+  listino(shop, db, [art]);
   fs.rmSync(posta, { force: true });
   const cliente = { nome: "Maria", cognome: "Bianchi", indirizzo: "Via Po 3", cap: "10123", citta: "Torino",
     telefono: "011 555", email: "maria@example.it" };
@@ -251,7 +278,7 @@ async function percorso(set) {
   verifica(mail.includes(`TOTALE ORDINE: ${euro(a.totale)}`) && mail.includes(art.titolo) && mail.includes(opz.opzione2),
     `${set}: la posta dell'ordine riporta articolo, variante e totale`);
   verifica((mail.match(/----FINE----/g) || []).length == 2, `${set}: ordine al negozio e conferma al cliente`);
-  verifica(!mail.includes("ATTENZIONE"), `${set}: il totale del browser coincide con quello dello script`);
+  verifica(!mail.includes("ATTENZIONE"), `${set}: prezzi, aliquota e peso del carrello coincidono con il listino, e il totale con quello dello script`);
   verifica((await testoDi(page, "#vt-conta")) == "", `${set}: il carrello è vuoto dopo l'ordine`);
 
   // Search.
@@ -335,6 +362,7 @@ async function ostile() {
   for (const [k, v] of Object.entries({ nome: "O'Brien", cognome: "D\"Arco $x", indirizzo: "Via \\ 1", cap: "1",
     citta: "@", telefono: "1", email: "ob@example.it" })) await page.type(`form#vtordine [name=${k}]`, v);
   await page.click("form#vtordine [name=accetto]");
+  listino(shop, db, [art]);
   fs.rmSync(posta, { force: true });
   await Promise.all([page.waitForNavigation({ waitUntil: "load", timeout: 10000 }), page.click("form#vtordine button[type=submit]")])
     .catch((e) => errori.push(String(e)));
@@ -342,6 +370,7 @@ async function ostile() {
   const mail = fs.existsSync(posta) ? fs.readFileSync(posta, "utf8") : "";
   verifica(mail.includes("Grazie! \"Bottega\" $x @y \\z"), "testi ostili: la firma arriva intatta nella posta");
   verifica(!/^(Bcc|Cc):/m.test(mail), "testi ostili: nessuna intestazione aggiunta");
+  verifica(mail.includes("Nuovo ordine") && !mail.includes("ATTENZIONE"), "testi ostili: articolo e variante ritrovati nel listino");
   await page.goto(`${base}/index.htm`, { waitUntil: "load" });
   await page.type("form[name=vtcerca] input[name=parole]", "miscela");
   await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.click("form[name=vtcerca] button")]);

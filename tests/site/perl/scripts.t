@@ -8,8 +8,10 @@ use warnings;
 use File::Temp qw(tempdir);
 use Test::More;
 use Encode qw(encode decode);
+use JSON::PP;
 
 my $data = $ENV{VETRASTO_DATA} or die "VETRASTO_DATA non impostata\n";
+my $DATIORDINE = $ENV{VETRASTO_DATIORDINE} or die "VETRASTO_DATIORDINE non impostata\n";
 my $dir = tempdir(CLEANUP => 1);
 my $mailfile = "$dir/posta.txt";
 open(my $sm, '>', "$dir/sendmail") or die;
@@ -74,9 +76,46 @@ sub esegui {
     open(my $in, '>:raw', "$dir/stdin") or die;
     print $in $corpo;
     close $in;
-    my $out = `$PERL '$script' < '$dir/stdin'`;
+    my $out = `$PERL '$script' < '$dir/stdin' 2> '$dir/stderr'`;
     my $posta = -e $mailfile ? do { local $/; open(my $f, '<:raw', $mailfile); <$f> } : '';
-    return ($out, $posta);
+    my $errori = do { local $/; open(my $f, '<:raw', "$dir/stderr"); <$f> };
+    return ($out, $posta, $errori);
+}
+
+# The shop's price list beside the order script, written by the build's
+# generator from rows in its input form; the cart texts as the article rows
+# write them into the purchase call.
+my @LISTINO = (
+    { articolo => 'CAF-001 Miscela Bar', prezzo => '8.50', aliquota => '22', peso => 0.2,
+      varianti => [[{ testo => 'In grani', prezzo => '1.00', peso => 0.05 }, { testo => 'Macinato', prezzo => '0', peso => 0 }], [], []] },
+    { articolo => 'Arabica %22Etiopia%22', prezzo => '20.90', aliquota => '22', peso => 0.5,
+      varianti => [[], [{ testo => '500 g', prezzo => '0', peso => 0 }, { testo => '1 kg', prezzo => '19.00', peso => 0.5 }], []] },
+    { articolo => 'Tazza', prezzo => '5.00', aliquota => '22', peso => 0.3 },
+    { articolo => 'Tazza', prezzo => '7.00', aliquota => '22', peso => 0.3 },
+);
+
+sub scrivi_listino {
+    my ($file, $righe) = @_;
+    open(my $p, '|-', "'$DATIORDINE' > '$file'") or die;
+    print $p JSON::PP->new->utf8->encode({ decimali => '0.00', righe => $righe });
+    close $p or die "vetrasto-datiordine: $?";
+}
+
+# The order script merged into a folder of its own, with the given price
+# list, none (undef), or a damaged one ('rotto').
+sub prepara {
+    my ($nome, $valori, $listino) = @_;
+    mkdir "$dir/$nome" or die "$nome: $!";
+    unisci("$data/code/vtorder.pl", "$dir/$nome/ordine.pl", %$valori);
+    my $file = "$dir/$nome/prezzi$valori->{IDnegozio}.tsv";
+    if (ref $listino) {
+        scrivi_listino($file, $listino);
+    } elsif (defined $listino) {
+        open(my $f, '>', $file) or die;
+        print $f "pagina,prezzo\n";
+        close $f;
+    }
+    return "$dir/$nome/ordine.pl";
 }
 
 sub codifica {
@@ -92,19 +131,22 @@ sub ordine {
     my %f = (nome => 'Mario', cognome => 'Rossi', indirizzo => 'Via Roma 1', cap => '10100', citta => 'Torino',
              telefono => '011 123456', email => 'mario@example.it', accetto => 'si', paese => 'Italia',
              Pagamento => 'Contrassegno', metodo => '1', n_articoli => 2,
-             articolo_1 => 'CAF-001 Miscela Bar', varianti_1 => 'In grani', prezzo_1 => '9.50', iva_1 => '.22', qt_1 => 2, peso_1 => '.25',
-             articolo_2 => 'Arabica "Etiopia"', varianti_2 => '500 g', prezzo_2 => '20.90', iva_2 => '.22', qt_2 => 1, peso_2 => '.5',
+             articolo_1 => 'CAF-001 Miscela Bar', varianti_1 => 'In grani', opzione_1_1 => 'In grani', opzione_1_2 => '', opzione_1_3 => '',
+             prezzo_1 => '9.50', iva_1 => '.22', qt_1 => 2, peso_1 => '.25',
+             articolo_2 => 'Arabica "Etiopia"', varianti_2 => '500 g', opzione_2_1 => '', opzione_2_2 => '500 g', opzione_2_3 => '',
+             prezzo_2 => '20.90', iva_2 => '.22', qt_2 => 1, peso_2 => '.5',
              totale => '60.68', @_);
     return codifica(%f);
 }
 
 # ---------------------------------------------------------------- ordini
 my %v = valori();
-unisci("$data/code/vtorder.pl", "$dir/ordine.pl", %v);
-like(`$PERL -c '$dir/ordine.pl' 2>&1`, qr/syntax OK/, 'lo script d\'ordine unito si compila');
+my $ORDINE = prepara('ordine', \%v, \@LISTINO);
+like(`$PERL -c '$ORDINE' 2>&1`, qr/syntax OK/, 'lo script d\'ordine unito si compila');
 
 my @casi = (
-    # nome, campi cambiati, atteso: totale (ok) o errore
+    # nome, campi cambiati, atteso: totale (ok) o errore; attenzione: l'avviso
+    # atteso nella posta del negozio (nessun "ATTENZIONE" se manca)
     ['contrassegno in Italia', [], ok => '60.68'],
     ['bonifico in Francia, IVA applicata', [paese => 'Francia', Pagamento => 'Bonifico bancario anticipato', totale => '63.68'], ok => '63.68', metodo => 2],
     ['paese con virgolette, IVA non applicata', [paese => 'Città "Libera"', Pagamento => 'Bonifico bancario anticipato', totale => '39.90'], ok => '39.90', metodo => 2],
@@ -112,7 +154,23 @@ my @casi = (
     ['paese con due spazi', [paese => 'Regno Unito', Pagamento => 'Bonifico bancario anticipato', totale => '63.68'], ok => '63.68', metodo => 2],
     ['paese scritto con entita', [paese => "Città del\x{a0}Vaticano & dintorni", Pagamento => 'Bonifico bancario anticipato', totale => '63.68'], ok => '63.68', metodo => 2],
     ['oltre la seconda fascia', [qt_1 => 10, totale => '144.40'], ok => '144.40'],
-    ['totale del browser manomesso', [totale => '1.00'], ok => '60.68', attenzione => 1],
+    ['totale del browser manomesso', [totale => '1.00'], ok => '60.68', attenzione => qr/il totale mostrato al cliente \(\x{e2}\x{82}\x{ac} 1,00\)/],
+    # Price, VAT rate and weight come from the shop's price list; each
+    # difference is named in the shop's mail.
+    ['IVA azzerata dal browser', [iva_1 => '0'], ok => '60.68', attenzione => qr/riga 1 \([^\n]*\): nel carrello IVA 0%, listino 22%\./],
+    ['prezzo manomesso', [prezzo_1 => '0.01', totale => '41.08'], ok => '60.68',
+     attenzione => qr/riga 1 [^\n]*prezzo unitario \x{e2}\x{82}\x{ac} 0,01, listino \x{e2}\x{82}\x{ac} 9,50\..*totale mostrato/s],
+    ['variante cara al prezzo di base', [opzione_2_2 => '1 kg', varianti_2 => '1 kg'], ok => '80.86',
+     attenzione => qr/riga 2 [^\n]*prezzo unitario \x{e2}\x{82}\x{ac} 20,90, listino \x{e2}\x{82}\x{ac} 39,90; peso 0\.5, listino 1\./],
+    ['variante sconosciuta', [opzione_1_1 => 'Oro', varianti_1 => 'Oro'], ok => '60.68',
+     attenzione => qr/riga 1 [^\n]*: variante non presente nel listino: prezzo, IVA e peso NON VERIFICATI/],
+    ['carrello senza i menu delle varianti', [opzione_1_1 => '', opzione_2_2 => ''], ok => '60.68',
+     attenzione => qr/- riga 1 [^\n]*variante non presente[^\n]*\n- riga 2 [^\n]*variante non presente/],
+    ['articolo sconosciuto', [articolo_1 => 'Caffè misterioso', opzione_1_1 => ''], ok => '60.68',
+     attenzione => qr/riga 1 \(\x{c2}\x{ab}Caff\x{c3}\x{a8} misterioso\x{c2}\x{bb}, In grani\): articolo non presente nel listino/],
+    ['due articoli con lo stesso nome: quello del carrello', [articolo_2 => 'Tazza', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '7.00', peso_2 => '.3', totale => '43.72'], ok => '43.72'],
+    ['due articoli con lo stesso nome, prezzo di nessuno', [articolo_2 => 'Tazza', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '6.00', peso_2 => '.3', totale => '41.28'], ok => '41.28',
+     attenzione => qr/riga 2 [^\n]*prezzo unitario \x{e2}\x{82}\x{ac} 6,00, listino \x{e2}\x{82}\x{ac} 5,00\./],
     ['contrassegno non disponibile in Francia', [paese => 'Francia'], errore => qr/non e' disponibile/],
     ['paese sconosciuto', [paese => 'Atlantide'], errore => qr/paese di spedizione/],
     ['metodo sconosciuto', [Pagamento => 'Carta'], errore => qr/pagamento non e' valida/],
@@ -120,6 +178,14 @@ my @casi = (
     ['quantita con esponente', [qt_1 => '1e3'], errore => qr/riga 1/],
     ['prezzo negativo', [prezzo_2 => '-20.90'], errore => qr/riga 2/],
     ['aliquota fuori misura', [iva_2 => '5'], errore => qr/riga 2/],
+    # Numbers are written in ASCII digits: digits of other scripts count as
+    # nothing in the arithmetic.
+    ['aliquota in cifre arabe', [iva_1 => "\x{660}.\x{662}"], errore => qr/riga 1/],
+    ['aliquota in cifre a larghezza piena', [iva_1 => ".\x{ff12}\x{ff12}"], errore => qr/riga 1/],
+    ['quantita in cifre devanagari', [qt_1 => "\x{969}"], errore => qr/riga 1/],
+    ['prezzo in cifre arabe', [prezzo_1 => "\x{669}.\x{665}\x{660}"], errore => qr/riga 1/],
+    ['peso in cifre arabe', [peso_2 => "\x{660}.\x{665}"], errore => qr/riga 2/],
+    ['numero di righe in cifre arabe', [n_articoli => "\x{662}"], errore => qr/vuoto/],
     ['carrello vuoto', [n_articoli => 0], errore => qr/vuoto/],
     ['sotto il minimo', [n_articoli => 1, qt_1 => 1], errore => qr/minimo/],
     ['e-mail con intestazione iniettata', [email => "mario\@example.it\r\nBcc: spia\@example.com"], errore => qr/e-mail non e' valido/],
@@ -128,7 +194,7 @@ my @casi = (
 );
 for my $c (@casi) {
     my ($nome, $campi, $tipo, $atteso, %extra) = @$c;
-    my ($out, $posta) = esegui("$dir/ordine.pl", corpo => ordine(@$campi));
+    my ($out, $posta) = esegui($ORDINE, corpo => ordine(@$campi));
     if ($tipo eq 'ok') {
         my $m = $extra{metodo} // 1;
         like($out, qr{^Status: 303 See Other\r\nLocation: http://127\.0\.0\.1:9/negozio/thankyou$m\.htm\?ordine=[0-9-]+&totale=\Q$atteso\E\r\n}m, "$nome: pagina di ringraziamento");
@@ -140,7 +206,11 @@ for my $c (@casi) {
         like($mail[0] // '', qr/^Reply-To: mario\@example\.it$/m, "$nome: risposta al cliente");
         like($mail[1] // '', qr/^To: mario\@example\.it$/m, "$nome: conferma al cliente");
         like($mail[0] // '', qr/TOTALE ORDINE: \x{e2}\x{82}\x{ac} \Q$mostrato\E\n/, "$nome: totale ricalcolato");
-        is(($mail[0] // '') =~ /ATTENZIONE/ ? 1 : 0, $extra{attenzione} // 0, "$nome: avviso di totale diverso");
+        if ($extra{attenzione}) {
+            like($mail[0] // '', $extra{attenzione}, "$nome: avviso al negozio");
+        } else {
+            unlike($mail[0] // '', qr/ATTENZIONE/, "$nome: nessun avviso");
+        }
         like($mail[0] // '', qr/^ARGS: -oi -t$/m, "$nome: sendmail con -t");
     } else {
         like($out, qr/^Status: 400/, "$nome: rifiutato");
@@ -150,9 +220,62 @@ for my $c (@casi) {
     }
 }
 
+# Without the price list (a site built without it) or with a damaged one,
+# orders go through on the cart's values and the shop's mail says so.
+for my $r ([undef, qr/ATTENZIONE: prezzi, aliquote IVA e pesi degli articoli NON sono stati verificati: il listino del negozio \(prezzi24E\.tsv\) non e' sul server/],
+           ['rotto', qr/NON sono stati verificati: il listino del negozio \(prezzi24E\.tsv\) non e' leggibile/]) {
+    my ($listino, $avviso) = @$r;
+    my $nome = $listino ? 'listino illeggibile' : 'senza listino';
+    my ($out, $posta) = esegui(prepara($listino ? 'rotto' : 'senza', \%v, $listino), corpo => ordine(iva_1 => '0', totale => '56.50'));
+    like($out, qr{^Location: \S+totale=56\.50\r$}m, "$nome: ordine accettato con i valori del carrello");
+    like($posta, $avviso, "$nome: il negozio sa che i prezzi non sono verificati");
+}
+
+# The customer's confirmation carries the shop's own texts, the customer's
+# name and the start of the note, nothing else the form brought.
+{
+    my $spam = 'Offerta imperdibile su http://spam.example';
+    my ($out, $posta) = esegui($ORDINE, corpo => ordine(
+        n_articoli => 3, articolo_3 => $spam, varianti_3 => $spam, opzione_3_1 => '', opzione_3_2 => '', opzione_3_3 => '',
+        prezzo_3 => '1.00', iva_3 => '0', qt_3 => 1, peso_3 => '0', azienda => $spam, indirizzo => $spam, citta => $spam,
+        note => 'Consegnare al portiere. ' . ('x' x 500) . $spam, totale => '61.68'));
+    my ($negozio, $conferma) = split /----FINE----\n/, $posta;
+    like($out, qr/^Status: 303/m, 'conferma: ordine accettato');
+    like($negozio // '', qr/\Q$spam\E \[NON VERIFICATO\].*^\Q$spam\E$/ms, 'conferma: il negozio riceve tutto il modulo');
+    like($conferma // '', qr/^Subject: =\?UTF-8\?/m, 'conferma: spedita');
+    unlike($conferma // '', qr/spam\.example/, 'conferma: nessun testo libero del cliente oltre nome e note brevi');
+    like($conferma // '', qr/^Gentile Mario Rossi,$/m, 'conferma: il nome del cliente');
+    like($conferma // '', qr/^- CAF-001 Miscela Bar \(In grani\)\n.*^- Arabica "Etiopia" \(500 g\)\n.*^- Articolo \(descrizione non disponibile\)$/ms,
+         'conferma: i nomi degli articoli dal listino');
+    like($conferma // '', qr/^Le sue note: Consegnare al portiere\. x{176}$/m, 'conferma: le note tagliate a 200 caratteri');
+    like($conferma // '', qr/^Spedizione in: Italia\n.*^Grazie!$/ms, 'conferma: paese e firma del negozio');
+}
+
+# A mail program that exits without reading a large order: no death by
+# SIGPIPE, a page that says what happened, the order in the server's log.
+{
+    open(my $g, '>', "$dir/sendmail_muto") or die;
+    print $g "#!/bin/sh\necho chiamato >> '$mailfile'\nexit 75\n";
+    close $g;
+    chmod 0755, "$dir/sendmail_muto";
+    my %g = (valori(), perl_sendmail => "$dir/sendmail_muto");
+    my $script = prepara('muto', \%g, \@LISTINO);
+    my @righe = map { ("articolo_$_" => "Articolo $_ " . ('a' x 230), "varianti_$_" => 'v' x 250, "prezzo_$_" => '1.00',
+                       "iva_$_" => '.22', "qt_$_" => 1, "peso_$_" => '0') } 1 .. 200;
+    my $corpo = ordine(@righe, n_articoli => 200, note => 'Citofono Rossi ' . ('n' x 1900), totale => '212.00');
+    ok(length($corpo) > 112_000, 'ordine grande: ' . length($corpo) . ' byte');
+    my ($out, $posta, $log) = esegui($script, corpo => $corpo);
+    like($out, qr/^Status: 503 Service Unavailable\r$/m, 'sendmail che non legge: pagina di errore dello script');
+    like(decode('UTF-8', $out), qr/Non e&#39;.*spedire l&#39;ordine n\. [0-9-]+ al negozio/, 'sendmail che non legge: il numero dell\'ordine nella pagina');
+    is($posta, "chiamato\n", 'sendmail che non legge: nessuna conferma al cliente');
+    like($log, qr/^vtorder24E: ordine n\. [0-9-]+ non spedito al negozio: il programma di posta e' uscito con il codice 75$/m, 'sendmail che non legge: il motivo nel registro');
+    like($log, qr/^vtorder24E: \| - Articolo 200 a{230} \[NON VERIFICATO\] \(v{250}\)$/m, 'sendmail che non legge: l\'ultima riga dell\'ordine nel registro');
+    like($log, qr/^vtorder24E: \| Citofono Rossi n{1900}$/m, 'sendmail che non legge: le note nel registro');
+}
+
 # Line breaks in single-line fields never reach a header; non-ASCII subjects are encoded.
 {
-    my ($out, $posta) = esegui("$dir/ordine.pl", corpo => ordine(nome => "Mario\r\nBcc: spia\@example.com", cognome => "Rossi\nTo: x\@y.z"));
+    my ($out, $posta) = esegui($ORDINE, corpo => ordine(nome => "Mario\r\nBcc: spia\@example.com", cognome => "Rossi\nTo: x\@y.z"));
     like($out, qr/^Status: 303/, 'a capo nel nome: ordine accettato');
     unlike($posta, qr/^(Bcc|To: x)/m, 'a capo nel nome: nessuna intestazione aggiunta');
     like($posta, qr/^Subject: =\?UTF-8\?/m, 'oggetto con lettere accentate codificato');
@@ -162,44 +285,53 @@ for my $c (@casi) {
 {
     my %c = valori();
     $c{java_ivacompresa} = '1';
-    unisci("$data/code/vtorder.pl", "$dir/ordine_ivacompresa.pl", %c);
-    my ($out, $posta) = esegui("$dir/ordine_ivacompresa.pl", corpo => ordine(totale => '51.90'));
+    my ($out, $posta) = esegui(prepara('ivacompresa', \%c, \@LISTINO), corpo => ordine(totale => '51.90'));
     like($posta, qr/^IVA: inclusa nei prezzi$/m, 'IVA compresa: detta inclusa');
     like($posta, qr/TOTALE ORDINE: \x{e2}\x{82}\x{ac} 51,90\n/, 'IVA compresa: totale senza IVA aggiunta');
 }
 
-# A shop mail that cannot be sent: the order is refused and the customer
-# gets no confirmation of it.
+# A shop mail that cannot be sent: the order is refused with the server's
+# failure, and the customer gets no confirmation of it.
 {
     open(my $g, '>', "$dir/sendmail_guasto") or die;
     print $g "#!/bin/sh\nt=\$(cat)\necho \"\$t\" >> '$mailfile'; echo '----FINE----' >> '$mailfile'\n"
            . "case \"\$t\" in *'To: ordini\@'*) exit 75;; esac\nexit 0\n";
     close $g;
     chmod 0755, "$dir/sendmail_guasto";
-    my %g = valori();
-    $g{perl_sendmail} = "$dir/sendmail_guasto";
-    unisci("$data/code/vtorder.pl", "$dir/ordine_guasto.pl", %g);
-    my ($out, $posta) = esegui("$dir/ordine_guasto.pl", corpo => ordine());
-    like($out, qr/^Status: 400/, 'posta del negozio non spedita: ordine rifiutato');
+    my %g = (valori(), perl_sendmail => "$dir/sendmail_guasto");
+    my ($out, $posta) = esegui(prepara('guasto', \%g, \@LISTINO), corpo => ordine());
+    like($out, qr/^Status: 503/, 'posta del negozio non spedita: ordine rifiutato');
     unlike($posta, qr/^To: mario\@/m, 'posta del negozio non spedita: nessuna conferma al cliente');
 }
 
 # Costs by weight: bands 2 kg and 5 kg, then 20. A weight equal to a band's
 # limit stays in the band, however the decimals add up; a weight as a
-# browser's arithmetic writes it is accepted.
-for my $r ([[], '4.00'], [[qt_1 => 10], '7.00'], [[qt_1 => 30], '20.00'],
-           [[n_articoli => 1, peso_1 => '.1', qt_1 => 3], '4.00', '.3'],
-           [[n_articoli => 1, peso_1 => '.1', qt_1 => 4], '7.00', '.3'],
-           [[peso_1 => '0.30000000000000004'], '4.00']) {
-    my %p = valori();
-    my $primo = $r->[2] // 2;
-    $p{java_importi_peso} = join('', map { arr("imppeso$_", ($_ == 8 ? $primo : $_ == 9 ? 5 : 0)) . arr("impspp$_", ($_ == 8 ? '4.00' : $_ == 9 ? '7.00' : 0)) } 1 .. 9)
-        . arr('impspp10', '20.00');
-    $p{java_tipopeso} = '1';
-    unisci("$data/code/vtorder.pl", "$dir/ordine_peso.pl", %p);
-    my ($out, $posta) = esegui("$dir/ordine_peso.pl", corpo => ordine(@{$r->[0]}));
-    (my $s = $r->[1]) =~ s/\./,/;
-    like($posta, qr/Spese di spedizione: \x{e2}\x{82}\x{ac} \Q$s\E\n/, "spese a peso: $r->[1]");
+# browser's arithmetic writes it is accepted. The same with the price list
+# (the weight is the list's) and without it (the cart's).
+my $caso_peso = 0;
+for my $listino (1, 0) {
+    for my $r (['.25', 4, 2, '4.00'], ['.25', 12, 2, '7.00'], ['.25', 30, 2, '20.00'],
+               ['.1', 3, '.3', '4.00'], ['.1', 4, '.3', '7.00'], ['0.30000000000000004', 1, '.3', '4.00', 0.3],
+               # a weight the cart never sends gets the list's band
+               ['-9999999', 12, 2, ['7.00', '4.00'], 0.25]) {
+        my ($w, $q, $primo, $spese, $peso_listino) = @$r;
+        $spese = $spese->[$listino ? 0 : 1] if ref $spese;
+        my %p = (valori(), java_tipopeso => '1',
+                 java_importi_peso => join('', map { arr("imppeso$_", ($_ == 8 ? $primo : $_ == 9 ? 5 : 0)) . arr("impspp$_", ($_ == 8 ? '4.00' : $_ == 9 ? '7.00' : 0)) } 1 .. 9)
+                     . arr('impspp10', '20.00'));
+        my $voce = { articolo => 'Sacco', prezzo => '10.00', aliquota => '0', peso => $peso_listino // $w + 0 };
+        my $script = prepara('peso' . ++$caso_peso, \%p, $listino ? [$voce] : undef);
+        my ($out, $posta) = esegui($script, corpo => ordine(n_articoli => 1, articolo_1 => 'Sacco', varianti_1 => '', opzione_1_1 => '',
+                                                           prezzo_1 => '10.00', iva_1 => '0', qt_1 => $q, peso_1 => $w));
+        (my $s = $spese) =~ s/\./,/;
+        my $nome = "spese a peso, $q x $w kg, " . ($listino ? 'con' : 'senza') . ' listino';
+        like($posta, qr/Spese di spedizione: \x{e2}\x{82}\x{ac} \Q$s\E\n/, "$nome: $spese");
+        if ($listino && $w < 0) {
+            like($posta, qr/riga 1 [^\n]*: nel carrello peso -9999999, listino 0\.25\./, "$nome: il peso diverso segnalato");
+        } elsif ($listino) {
+            unlike($posta, qr/non corrispondono al listino/, "$nome: nessuna differenza dal listino");
+        }
+    }
 }
 
 # Hostile settings cannot break the script.
