@@ -206,21 +206,27 @@ sub leggi_listino {
     my $testo = sub { (my $t = decode('UTF-8', shift, Encode::FB_DEFAULT)) =~ s{\\(.)}{$esc{$1} // $1}ge; return $t; };
     my (%listino, $art);
     while (my $l = <$fh>) {
-        $l =~ s/\r?\n\z//;
-        my @c = split /\t/, $l, -1;
-        next unless @c == 5;
-        if ($c[0] eq 'A') {
+        my $tipo = substr($l, 0, 2);
+        if ($tipo eq "A\t") {
+            # Solo il nome di ogni articolo, finche' non e' uno dei richiesti;
+            # un nome ASCII senza entita', barre ne' spazi doppi e' gia' la sua chiave.
             $art = undef;
-            my $nome = chiave($testo->($c[1]));
+            my $nome = substr($l, 2, index($l, "\t", 2) - 2);
+            $nome = chiave($testo->($nome)) if $nome =~ /[^\x20-\x25\x27-\x5b\x5d-\x7e]|  |^ | \z/;
             next unless $cercati{$nome};
+            $l =~ s/\r?\n\z//;
+            my @c = split /\t/, $l, -1;
+            next unless @c == 5;
             my ($p, $i, $w) = (cent($c[2]), micro($c[3]), micro($c[4]));
             next unless defined $p && defined $i && defined $w;
             $art = { nome => $nome, prezzo => $p, iva => $i, peso => $w, var => [[], [], []] };
             push @{$listino{$nome}}, $art;
-        } elsif ($c[0] eq 'V' && $art && $c[1] =~ /^[1-3]$/) {
+        } elsif ($tipo eq "V\t" && $art) {
+            $l =~ s/\r?\n\z//;
+            my @c = split /\t/, $l, -1;
             my ($p, $w) = (cent($c[3]), micro($c[4]));
             # Un menu con una voce illeggibile non si puo' controllare.
-            unless (defined $p && defined $w) { $art->{rotto} = 1; next; }
+            unless (@c == 5 && $c[1] =~ /^[1-3]$/ && defined $p && defined $w) { $art->{rotto} = 1; next; }
             push @{$art->{var}[$c[1] - 1]}, { testo => chiave_variante($testo->($c[2])), prezzo => $p, peso => $w };
         }
     }

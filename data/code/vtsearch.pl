@@ -107,7 +107,7 @@ sub leggi_file {
 
 my $richiesta = ($ENV{REQUEST_METHOD} // 'GET') eq 'POST' ? do {
     my $l = $ENV{CONTENT_LENGTH} // 0;
-    $l = 0 unless $l =~ /^\d+$/ && $l <= 10_000;
+    $l = 0 unless $l =~ /^[0-9]+$/ && $l <= 10_000;
     my $d = '';
     read(STDIN, $d, $l) if $l;
     $d;
