@@ -532,7 +532,9 @@ if ($guasto ne '') {
         "Non e' stato possibile spedire l'ordine n. $ordine al negozio per un guasto del server di posta. "
         . "Si prega di riprovare piu' tardi o di contattare il negozio indicando il numero dell'ordine.");
 }
-spedisci($email, $EMAIL_NEGOZIO, $EMAIL_NEGOZIO, "Conferma d'ordine n. $ordine - $NEGOZIO", $conferma);
+my $senza_conferma = spedisci($email, $EMAIL_NEGOZIO, $EMAIL_NEGOZIO, "Conferma d'ordine n. $ordine - $NEGOZIO", $conferma);
+print STDERR encode('UTF-8', "vtorder$CODICE: conferma dell'ordine n. $ordine non spedita a $email: $senza_conferma\n")
+    if $senza_conferma ne '';
 
 # ---- pagina di ringraziamento del metodo scelto ----
 my $dest = "$URL_NEGOZIO/thankyou$metodo.htm?ordine=$ordine&totale=" . decimale($totale);

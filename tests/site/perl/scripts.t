@@ -290,18 +290,22 @@ for my $r ([undef, qr/ATTENZIONE: prezzi, aliquote IVA e pesi degli articoli NON
     like($posta, qr/TOTALE ORDINE: \x{e2}\x{82}\x{ac} 51,90\n/, 'IVA compresa: totale senza IVA aggiunta');
 }
 
-# A shop mail that cannot be sent: the order is refused with the server's
-# failure, and the customer gets no confirmation of it.
-{
-    open(my $g, '>', "$dir/sendmail_guasto") or die;
+# A mail the mail program refuses: the shop's order refused with the
+# server's failure and no confirmation; a confirmation refused noted in the
+# server's log, the order accepted.
+for my $r (['ordini', qr/^Status: 503/, qr/^vtorder24E: ordine n\. [0-9-]+ non spedito al negozio: il programma di posta e' uscito con il codice 75$/m],
+           ['mario', qr/^Status: 303/, qr/^vtorder24E: conferma dell'ordine n\. [0-9-]+ non spedita a mario\@example\.it: il programma di posta e' uscito con il codice 75$/m]) {
+    my ($rifiutato, $stato, $registro) = @$r;
+    open(my $g, '>', "$dir/sendmail_$rifiutato") or die;
     print $g "#!/bin/sh\nt=\$(cat)\necho \"\$t\" >> '$mailfile'; echo '----FINE----' >> '$mailfile'\n"
-           . "case \"\$t\" in *'To: ordini\@'*) exit 75;; esac\nexit 0\n";
+           . "printf '%s\\n' \"\$t\" | grep -q '^To: $rifiutato\@' && exit 75\nexit 0\n";
     close $g;
-    chmod 0755, "$dir/sendmail_guasto";
-    my %g = (valori(), perl_sendmail => "$dir/sendmail_guasto");
-    my ($out, $posta) = esegui(prepara('guasto', \%g, \@LISTINO), corpo => ordine());
-    like($out, qr/^Status: 503/, 'posta del negozio non spedita: ordine rifiutato');
-    unlike($posta, qr/^To: mario\@/m, 'posta del negozio non spedita: nessuna conferma al cliente');
+    chmod 0755, "$dir/sendmail_$rifiutato";
+    my %g = (valori(), perl_sendmail => "$dir/sendmail_$rifiutato");
+    my ($out, $posta, $log) = esegui(prepara("guasto_$rifiutato", \%g, \@LISTINO), corpo => ordine());
+    like($out, $stato, "posta a $rifiutato rifiutata: esito");
+    like($log, $registro, "posta a $rifiutato rifiutata: nel registro del server");
+    unlike($posta, qr/^To: mario\@/m, 'posta del negozio non spedita: nessuna conferma al cliente') if $rifiutato eq 'ordini';
 }
 
 # Costs by weight: bands 2 kg and 5 kg, then 20. A weight equal to a band's
