@@ -60,14 +60,9 @@ my $CODICE = valore(<<'__VT_FINE_CODICE_Q7Z__');
 <<1-IDnegozio>>
 __VT_FINE_CODICE_Q7Z__
 
-
 $CODICE =~ s/[^0-9A-Za-z]//g;
 my $LISTINO_FILE = dirname(__FILE__) . "/prezzi$CODICE.tsv";
 binmode(STDOUT, ':raw');
-
-# Ogni numero che arriva dal browser e' fatto di cifre ASCII: nel testo
-# decodificato "\d" accetterebbe anche le cifre di altre scritture, che
-# valgono zero nei conti.
 
 # ---- tabelle ----
 
@@ -118,6 +113,8 @@ while ($PAGAMENTI =~ /<option\b[^>]*>(.*?)<\/option>/gis) {
 }
 
 # ---- importi in centesimi interi ----
+# Ogni numero e' letto in cifre ASCII ([0-9]): nel testo decodificato "\d"
+# accetterebbe anche le cifre di altre scritture, che nei conti valgono zero.
 
 sub cent {
     my $s = shift // '';
