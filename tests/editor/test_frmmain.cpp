@@ -22,9 +22,7 @@ private slots:
 
 static void scriviServerPath(const QString &line)
 {
-    QFile f(ProgramFolder::serverPathFile());
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write((line + QStringLiteral("\r\n")).toUtf8());
+    scrivi(ProgramFolder::serverPathFile(), (line + QStringLiteral("\r\n")).toUtf8());
 }
 
 void TestFrmMain::apreIlNegozioDiServerPath()
