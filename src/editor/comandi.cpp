@@ -1,7 +1,8 @@
 #include "comandi.h"
 
+#include "icone.h"
+
 #include <QAction>
-#include <QIcon>
 #include <QWidget>
 
 const std::vector<DefinizioneComando> &RegistroComandi::definizioni()
@@ -100,7 +101,7 @@ RegistroComandi::RegistroComandi(QObject *parent) : QObject(parent)
         if (*d.suggerimento)
             a->setToolTip(QString::fromUtf8(d.suggerimento));
         if (*d.icona)
-            a->setIcon(QIcon::fromTheme(QString::fromLatin1(d.icona)));
+            a->setIcon(icona(QString::fromLatin1(d.icona)));
         const int numero = d.numero;
         connect(a, &QAction::triggered, this, [this, numero] { emit comando(numero); });
         m_azioni.insert(numero, a);

@@ -204,7 +204,9 @@ void frmMain::selezionaScheda(const QString &chiave)
 
 void frmMain::MostraScheda()
 {
-    const bool radice = m_negozio.dati().repartoCorrente() == AlberoReparti::Radice;
+    // The shop panel replaces the department panels while the tree's root is selected.
+    const QTreeWidgetItem *nodo = m_tree->currentItem();
+    const bool radice = !nodo || nodo->data(0, Qt::UserRole).toString() == AlberoReparti::Radice;
     const QString chiave = schedaCorrente();
     const bool reparti = chiave == QLatin1String("kReparti");
     const bool articoli = chiave == QLatin1String("kArticoli");

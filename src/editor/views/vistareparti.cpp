@@ -88,6 +88,7 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     cboTemplate = new QComboBox;
     cboTemplate->setObjectName(QStringLiteral("cboTemplate"));
     cboTemplate->setMinimumContentsLength(16);
+    cboTemplate->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     auto *numeri = new QHBoxLayout;
     numeri->addWidget(txtCategorie11);
@@ -103,7 +104,10 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     modulo->addRow(QStringLiteral("Descrizione:"), txtCategorie12);
     modulo->addRow(QStringLiteral("Articoli per pagina:"), numeri);
     modulo->addRow(QStringLiteral("Note:"), txtCategorie10);
-    modulo->addRow(QStringLiteral("Modello di pagina:"), cboTemplate);
+    auto *rigaModello = new QHBoxLayout;
+    rigaModello->addWidget(cboTemplate);
+    rigaModello->addStretch(1);
+    modulo->addRow(QStringLiteral("Modello di pagina:"), rigaModello);
 
     auto *immagini = new QHBoxLayout;
     const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagineReparto, Cmd::EliminaImmagineReparto},
@@ -219,9 +223,10 @@ void VistaReparti::mostraTitolo()
 
 void VistaReparti::caricaModelli()
 {
-    // The list changes without touching the bound value: the current text
-    // is shown again after the items are replaced.
-    const QString attuale = cboTemplate->currentText();
+    // The list changes without touching the bound value: the current
+    // department's model is shown again among the new items.
+    const Recordset &rs = m_negozio.dati().dataCategorie.recordset();
+    const QString attuale = rs.isOpen() && rs.hasCurrent() ? rs.text(QStringLiteral("template")) : QString();
     const QSignalBlocker blocco(cboTemplate);
     cboTemplate->clear();
     cboTemplate->addItems(m_negozio.dati().cboTemplate);
