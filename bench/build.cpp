@@ -4,7 +4,7 @@
 // shop's own set). Without SHOP it makes a synthetic shop of 2,000
 // departments and 20,000 articles with a small template set.
 #include "catalogschema.h"
-#include "finestrabench.h"
+#include "scriptedmessages.h"
 #include "sintetico.h"
 #include "elabora.h"
 #include "impostazioni.h"
@@ -74,7 +74,6 @@ int benchBuild(int argc, char **argv)
 
     ScriptedMessages messages;
     Negozio negozio(messages);
-    FinestraBench finestra(negozio);
     negozio.state.PercorsoNegozio = shop;
     QElapsedTimer apertura;
     apertura.start();
@@ -82,7 +81,7 @@ int benchBuild(int argc, char **argv)
         std::fprintf(stderr, "build: the shop could not be opened: %s\n", qPrintable(messages.texts().join(u' ')));
         return 1;
     }
-    const Impostazioni imp = CaricaImpostazioni(finestra.dati().dataGenerale.recordset(), negozio.state);
+    const Impostazioni imp = CaricaImpostazioni(negozio.dati().dataGenerale.recordset(), negozio.state);
     messages.clear();
     messages.answer(Messages::Answer::No);
 

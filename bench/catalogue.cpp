@@ -4,7 +4,7 @@
 // the slowest of several runs of each operation.
 #include "catalogo.h"
 #include "catalogschema.h"
-#include "finestrabench.h"
+#include "scriptedmessages.h"
 #include "messages.h"
 #include "negozio.h"
 #include "programfolder.h"
@@ -85,13 +85,12 @@ int benchCatalogue(int argc, char **argv)
 
     ScriptedMessages messages;
     Negozio negozio(messages);
-    FinestraBench finestra(negozio);
     negozio.state.PercorsoNegozio = shop;
     if (negozio.CaricaNegozio() != Negozio::Aperto) {
         std::fprintf(stderr, "catalogue: the shop could not be opened\n");
         return 1;
     }
-    DatiPrincipali &d = finestra.dati();
+    DatiPrincipali &d = negozio.dati();
     Database &db = *negozio.state.dbCatalogo;
     if (reparto.isEmpty())  // a given shop: its department with the most articles
         reparto = db.scalar(QStringLiteral("SELECT catID FROM articoli GROUP BY catID ORDER BY COUNT(*) DESC LIMIT 1"))

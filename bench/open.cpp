@@ -2,7 +2,7 @@
 // (upgrade, exclusive open, data sources, department tree). Without SHOP it
 // makes a synthetic shop of 50,000 articles in 2,000 departments.
 #include "catalogschema.h"
-#include "finestrabench.h"
+#include "scriptedmessages.h"
 #include "sintetico.h"
 #include "messages.h"
 #include "negozio.h"
@@ -36,8 +36,7 @@ int benchOpen(int argc, char **argv)
     double best = 1e9, bestUpgrade = 1e9, first = 0;
     for (int run = 0; run < 3; ++run) {
         Negozio negozio(messages);
-        FinestraBench finestra(negozio);
-        negozio.state.PercorsoNegozio = shop;
+            negozio.state.PercorsoNegozio = shop;
         // CaricaNegozio runs the upgrade itself; time it whole as the window does.
         QElapsedTimer whole;
         whole.start();
@@ -51,8 +50,8 @@ int benchOpen(int argc, char **argv)
         }
         if (run == 0)
             std::printf("departments: %d count\narticles: %lld count\n",
-                        finestra.dati().tvwCategorie.count() - 1, negozio.state.TotaleArticoli);
-        finestra.dati().chiudi();
+                        negozio.dati().tvwCategorie.count() - 1, negozio.state.TotaleArticoli);
+        negozio.dati().chiudi();
         negozio.state.dbCatalogo->close();
         QElapsedTimer t;
         t.start();

@@ -1,8 +1,9 @@
 // Vetrasto: keeps the catalogue of an online shop and builds its site.
 #include "avvio.h"
-#include "messages.h"
+#include "boxmessages.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTimer>
 
 int main(int argc, char **argv)
@@ -10,7 +11,10 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vetrasto"));
     QApplication::setOrganizationName(QStringLiteral("Vetrasto"));
+    // Numbers in the fields are read and written in the Italian notation.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     BoxMessages messages;
+    installaSceltaCartella();
     Avvio avvio(messages);
     QTimer::singleShot(0, [&avvio] { avvio.mostraMain(); });
     return app.exec();

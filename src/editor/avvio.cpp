@@ -1,13 +1,13 @@
 #include "avvio.h"
 
-#include "messages.h"
+#include "boxmessages.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
 Avvio::Avvio(Messages &messages) : m_messages(messages), m_negozio(messages)
 {
-    m_negozio.setRiavvio([this] {
+    QObject::connect(&m_negozio, &Negozio::riavvioRichiesto, [this] {
         if (m_finestra) {
             m_finestra->hide();
             m_finestra->deleteLater();

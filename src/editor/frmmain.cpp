@@ -1,97 +1,165 @@
 #include "frmmain.h"
 
-#include "corniceimmagine.h"
-
 #include "messages.h"
-#include "negozio.h"
 #include "programfolder.h"
 #include "settings.h"
 #include "shell.h"
+#include "vistareparti.h"
 
-#include <algorithm>
+#include <QAction>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QHeaderView>
+#include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
-#include <QStatusBar>
-#include <QTabWidget>
+#include <QTabBar>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+struct Scheda {
+    const char *chiave;
+    const char *didascalia;
+    const char *suggerimento;
+    const char *menu;
+    const char *aiuto;
+};
+const Scheda schede[] = {
+    {"kReparti", "Reparti", "Gestione reparti", "mnuReparti", "pagine\\reparti.htm"},
+    {"kArticoli", "Articoli", "Gestione articoli", "mnuArticoli", "pagine\\articoli.htm"},
+    {"kSito", " Sito", "Impostazioni generali del sito", "mnuSito", "pagine\\sito.htm"},
+    {"kInternet", "Internet", "Impostazioni Internet", "mnuInternet", "pagine\\internet.htm"},
+};
+
+QWidget *pannello(const QString &nome, QWidget *parent)
+{
+    auto *w = new QWidget(parent);
+    w->setObjectName(nome);
+    return w;
+}
+
+} // namespace
 
 frmMain::frmMain(Negozio &negozio, QWidget *parent)
-    : QMainWindow(parent), m_negozio(negozio), m_dati(negozio.state, *this)
+    : QMainWindow(parent), m_negozio(negozio), m_comandi(this), m_abilitazione(negozio, m_comandi, this)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vetrasto"));
-    resize(1000, 680);
+    resize(1280, 800);
 
-    m_tree = new QTreeWidget;
+    // picCategorie(0): the department tree with its buttons and counter.
+    m_alberoPannello = pannello(QStringLiteral("picCategorie0"), this);
+    m_tree = new QTreeWidget(m_alberoPannello);
     m_tree->setObjectName(QStringLiteral("tvwCategorie"));
     m_tree->setHeaderHidden(true);
-    m_tabs = new QTabWidget;
-    m_tabs->setObjectName(QStringLiteral("tabGestione"));
-    const std::pair<const char *, const char *> tabs[] = {
-        {"kReparti", "Reparti"}, {"kArticoli", "Articoli"}, {"kSito", " Sito"}, {"kInternet", "Internet"}};
-    for (const auto &[key, caption] : tabs) {
-        auto *page = new QWidget;
-        page->setObjectName(QString::fromLatin1(key));
-        m_tabs->addTab(page, QString::fromUtf8(caption));
-    }
-    // The picture frames of the current article, department and shop.
-    const std::pair<const char *, FamigliaImmagine> pictures[] = {{"kArticoli", FamigliaImmagine::Articolo},
-                                                                  {"kReparti", FamigliaImmagine::Reparto},
-                                                                  {"kSito", FamigliaImmagine::Negozio}};
-    for (const auto &[key, famiglia] : pictures)
-        m_cornici[int(famiglia)] = CorniceImmagine::aggiungi(m_tabs->findChild<QWidget *>(QLatin1String(key)), famiglia);
-    auto *split = new QSplitter;
-    split->addWidget(m_tree);
-    split->addWidget(m_tabs);
-    split->setStretchFactor(1, 3);
-    setCentralWidget(split);
-
-    m_totale = new QLabel;
+    m_totale = new QLabel(m_alberoPannello);
     m_totale->setObjectName(QStringLiteral("lblTotaleArticoli"));
-    statusBar()->addWidget(m_totale);
+    auto *titoloAlbero = new QLabel(QStringLiteral("Reparti"), m_alberoPannello);
+    QFont grassetto = titoloAlbero->font();
+    grassetto.setBold(true);
+    titoloAlbero->setFont(grassetto);
+    auto *pulsantiAlbero = new QHBoxLayout;
+    pulsantiAlbero->addWidget(titoloAlbero);
+    pulsantiAlbero->addStretch(1);
+    // The tree's buttons follow "espansione"; their menu entries follow the view.
+    for (int n : {Cmd::Comprimi, Cmd::Espandi}) {
+        const QAction *a = m_comandi.azione(n);
+        auto *b = new QToolButton(m_alberoPannello);
+        b->setObjectName(QStringLiteral("cmdButton%1").arg(n));
+        b->setIcon(a->icon());
+        b->setToolTip(a->toolTip());
+        b->setAutoRaise(true);
+        connect(b, &QToolButton::clicked, this, [this, n] { EseguiComando(n); });
+        m_comandi.registraControllo(QStringLiteral("espansione"), b);
+        pulsantiAlbero->addWidget(b);
+    }
+    auto *colonnaAlbero = new QVBoxLayout(m_alberoPannello);
+    colonnaAlbero->setContentsMargins(0, 0, 0, 0);
+    colonnaAlbero->addLayout(pulsantiAlbero);
+    colonnaAlbero->addWidget(m_tree, 1);
+    colonnaAlbero->addWidget(m_totale);
+    m_pannelli.insert(QStringLiteral("picCategorie0"), m_alberoPannello);
 
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction *apri = file->addAction(QStringLiteral("&Apri negozio..."));
-    apri->setObjectName(QStringLiteral("mnuCambiaNegozio"));
-    connect(apri, &QAction::triggered, this, [this] { m_negozio.ApriNegozio(QStringLiteral("*")); });
-    QAction *nuovo = file->addAction(QStringLiteral("&Nuovo negozio..."));
-    nuovo->setObjectName(QStringLiteral("mnuNuovo"));
-    connect(nuovo, &QAction::triggered, this, [this] { m_negozio.NuovoNegozio(); });
-    file->addSeparator();
-    QAction *esci = file->addAction(QStringLiteral("&Esci"));
-    esci->setObjectName(QStringLiteral("mnuEsci"));
-    connect(esci, &QAction::triggered, this, &QWidget::close);
+    // The views' panels.
+    auto *destra = new QWidget(this);
+    auto *colonnaDestra = new QVBoxLayout(destra);
+    colonnaDestra->setContentsMargins(0, 0, 0, 0);
+    m_reparti = new VistaReparti(negozio, m_comandi, destra);
+    m_pannelli.insert(QStringLiteral("picCategorie1"), m_reparti->picCategorie1());
+    m_pannelli.insert(QStringLiteral("picCategorie2"), m_reparti->picCategorie2());
+    colonnaDestra->addWidget(m_reparti, 1);
+    for (const char *nome : {"picArticoli0", "picArticoli1", "picNegozio", "picSito", "picGenerale"}) {
+        QWidget *p = pannello(QString::fromLatin1(nome), destra);
+        m_pannelli.insert(p->objectName(), p);
+        colonnaDestra->addWidget(p, 1);
+    }
 
-    connect(&m_dati.tvwCategorie, &AlberoReparti::rebuilt, this, &frmMain::ricostruisciAlbero);
-    connect(&m_dati.tvwCategorie, &AlberoReparti::selectionChanged, this, [this](const QString &key) {
+    m_tabs = new QTabBar(this);
+    m_tabs->setObjectName(QStringLiteral("tabGestione"));
+    m_tabs->setDrawBase(false);
+    for (const Scheda &s : schede) {
+        const int i = m_tabs->addTab(QString::fromUtf8(s.didascalia));
+        m_tabs->setTabData(i, QString::fromLatin1(s.chiave));
+        m_tabs->setTabToolTip(i, QString::fromUtf8(s.suggerimento));
+    }
+    connect(m_tabs, &QTabBar::currentChanged, this, &frmMain::MostraScheda);
+
+    auto *split = new QSplitter(this);
+    split->addWidget(m_alberoPannello);
+    split->addWidget(destra);
+    split->setStretchFactor(1, 3);
+    split->setSizes({300, 980});
+    auto *centro = new QWidget(this);
+    auto *colonna = new QVBoxLayout(centro);
+    colonna->addWidget(m_tabs);
+    colonna->addWidget(split, 1);
+    setCentralWidget(centro);
+
+    creaMenu();
+    connect(&m_comandi, &RegistroComandi::comando, this, &frmMain::esegui);
+
+    // What the store announces.
+    DatiPrincipali &d = negozio.dati();
+    connect(&negozio, &Negozio::captionChanged, this, &QWidget::setWindowTitle);
+    connect(&negozio, &Negozio::totaliChanged, this, [this] { m_totale->setText(m_negozio.testoTotaleArticoli()); });
+    connect(&negozio, &Negozio::schedaRichiesta, this, &frmMain::selezionaScheda);
+    connect(&negozio, &Negozio::mostraSchedaRichiesta, this, &frmMain::MostraScheda);
+    connect(&d.tvwCategorie, &AlberoReparti::rebuilt, this, &frmMain::ricostruisciAlbero);
+    connect(&d.tvwCategorie, &AlberoReparti::selectionChanged, this, [this](const QString &key) {
         if (QTreeWidgetItem *item = m_items.value(key)) {
             m_tree->scrollToItem(item);
             m_tree->setCurrentItem(item);
         }
     });
-    connect(&m_dati.tvwCategorie, &AlberoReparti::textChanged, this, [this](const QString &key) {
+    connect(&d.tvwCategorie, &AlberoReparti::textChanged, this, [this](const QString &key) {
         if (QTreeWidgetItem *item = m_items.value(key))
-            item->setText(0, m_dati.tvwCategorie.node(key)->text);
+            item->setText(0, m_negozio.dati().tvwCategorie.node(key)->text);
     });
+    for (DataSource *s : {&d.dataCategorie, &d.dataFratelli, &d.dataArticoli, &d.dataGenerale})
+        connect(s, &DataSource::error, this,
+                [this, nome = s->objectName()](int n, const QString &t) { erroreDati(nome, n, t); });
     connect(m_tree, &QTreeWidget::itemClicked, this, &frmMain::onNodoCliccato);
-    m_negozio.setFinestra(this);
+    negozio.setSceltaTemplate(this);
 }
 
 frmMain::~frmMain()
 {
-    // Unload: the catalogue is closed, nothing is asked.
-    m_dati.chiudi();
-    if (m_negozio.finestra() == this) {
-        if (m_negozio.state.dbCatalogo)
-            m_negozio.state.dbCatalogo->close();
-        m_negozio.state.dbCatalogo.reset();
-        m_negozio.setFinestra(nullptr);
-    }
+    m_negozio.setSceltaTemplate(nullptr);
+}
+
+void frmMain::closeEvent(QCloseEvent *e)
+{
+    // Unload: nothing is asked and the catalogue is closed. Edits still
+    // pending in the fields reach it first; one the database refuses has
+    // been reported by its data source.
+    m_negozio.ChiudiNegozio();
+    e->accept();
 }
 
 int frmMain::carica()
@@ -115,26 +183,81 @@ int frmMain::carica()
         }
     }
     const int result = m_negozio.CaricaNegozio();
-    if (result == Negozio::Aperto)
+    if (result == Negozio::Aperto) {
+        m_reparti->carica();
         MostraScheda();
+    }
     return result;
 }
 
-void frmMain::AggiornaTotaleArticoli()
+QString frmMain::schedaCorrente() const
 {
-    m_totale->setText(m_negozio.testoTotaleArticoli());
+    return m_tabs->tabData(m_tabs->currentIndex()).toString();
 }
 
-void frmMain::CaricaModelli()
+void frmMain::selezionaScheda(const QString &chiave)
 {
-    m_dati.cboTemplate = m_negozio.elencoModelli();
-    emit m_dati.modelliChanged();
+    for (int i = 0; i < m_tabs->count(); ++i)
+        if (m_tabs->tabData(i).toString() == chiave)
+            m_tabs->setCurrentIndex(i);
+}
+
+void frmMain::MostraScheda()
+{
+    // The shop panel replaces the department panels while the tree's root is selected.
+    const QTreeWidgetItem *nodo = m_tree->currentItem();
+    const bool radice = !nodo || nodo->data(0, Qt::UserRole).toString() == AlberoReparti::Radice;
+    const QString chiave = schedaCorrente();
+    const bool reparti = chiave == QLatin1String("kReparti");
+    const bool articoli = chiave == QLatin1String("kArticoli");
+    const bool sito = chiave == QLatin1String("kSito");
+    const bool internet = chiave == QLatin1String("kInternet");
+    if (!reparti && !articoli && !sito && !internet)
+        return;
+    const auto mostra = [this](const char *nome, bool visibile) {
+        QWidget *p = m_pannelli.value(QString::fromLatin1(nome));
+        p->setVisible(visibile);
+        p->setEnabled(visibile);
+    };
+    mostra("picCategorie0", reparti || articoli);
+    mostra("picCategorie1", reparti && !radice);
+    mostra("picCategorie2", reparti && !radice);
+    mostra("picArticoli0", articoli && !radice);
+    mostra("picArticoli1", articoli && !radice);
+    mostra("picGenerale", internet);
+    mostra("picSito", sito);
+    if (reparti || articoli)
+        mostra("picNegozio", radice);
+    else
+        m_pannelli.value(QStringLiteral("picNegozio"))->setVisible(false);
+    // The departments view holds its two panels: it shows while one does.
+    m_reparti->setVisible(reparti && !radice);
+    for (const Scheda &s : schede)
+        m_menuVista.value(QString::fromLatin1(s.menu))->menuAction()->setVisible(chiave == QLatin1String(s.chiave));
+    m_comandi.azione(Cmd::Comprimi)->setEnabled(reparti || articoli);
+    m_comandi.azione(Cmd::Espandi)->setEnabled(reparti || articoli);
+    const std::pair<int, const char *> spunte[] = {{Cmd::VisualizzaReparti, "kReparti"},
+                                                  {Cmd::VisualizzaArticoli, "kArticoli"},
+                                                  {Cmd::VisualizzaSito, "kSito"},
+                                                  {Cmd::VisualizzaInternet, "kInternet"}};
+    for (const auto &[n, k] : spunte)
+        m_comandi.azione(n)->setChecked(chiave == QLatin1String(k));
+    if (reparti || articoli)
+        for (const char *nome : {"mnuImpostaLogoR", "mnuEliminaLogoR", "mnuImpostaLogoA", "mnuEliminaLogoA"})
+            if (auto *m = menuBar()->findChild<QMenu *>(QString::fromLatin1(nome)))
+                m->menuAction()->setEnabled(radice);
+}
+
+void frmMain::MostraAiuto(const QString &argomento)
+{
+    QString topic = argomento;
+    topic.replace(u'\\', u'/');
+    Shell::apriDocumento(ProgramFolder::path() + QStringLiteral("/help/") + topic);
 }
 
 bool frmMain::ScegliTemplate()
 {
-    // The template chooser proper comes with the catalogue editor; until then
-    // a plain list of the sets that hold page models.
+    // A plain list of the sets that hold page models.
     QStringList sets;
     const QString root = ProgramFolder::path() + QStringLiteral("/template");
     for (const QString &d : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
@@ -147,43 +270,33 @@ bool frmMain::ScegliTemplate()
                                               sets, 0, false, &ok);
     if (!ok || set.isEmpty())
         return false;
-    Recordset &g = m_dati.dataGenerale.recordset();
-    g.edit();
-    g.setValue(QStringLiteral("template"), set.left(50));
-    g.update();
-    m_negozio.state.CartellaTemplate = QStringLiteral("template/") + set.left(50);
-    CaricaModelli();
-    return true;
+    return m_negozio.ApplicaTemplate(set.left(50));
 }
 
-void frmMain::AbilitaComando(const QString &, bool)
+void frmMain::esegui(int numero)
 {
-    // Toolbar and menus of the catalogue commands come with the editor.
-}
-
-QString frmMain::SfogliaCartelle(const QString &titolo, const QString &cartellaIniziale)
-{
-    m_negozio.state.CartellaIniziale = cartellaIniziale;
-    return Shell::scegliCartella(this, titolo, cartellaIniziale);
-}
-
-bool frmMain::MostraAiuto(const QString &argomento)
-{
-    QString topic = argomento;
-    topic.replace(u'\\', u'/');
-    return Shell::apriDocumento(ProgramFolder::path() + QStringLiteral("/help/") + topic);
-}
-
-void frmMain::selezionaScheda(const QString &chiave)
-{
-    for (int i = 0; i < m_tabs->count(); ++i)
-        if (m_tabs->widget(i)->objectName() == chiave)
-            m_tabs->setCurrentIndex(i);
+    if (numero <= Cmd::AggiornaSito) {
+        EseguiComando(numero);
+        return;
+    }
+    switch (numero) {
+    case Cmd::NuovoNegozio: m_negozio.NuovoNegozio(); break;
+    case Cmd::ApriNegozio: m_negozio.ApriNegozio(QStringLiteral("*")); break;
+    case Cmd::ScegliTemplate: ScegliTemplate(); break;
+    case Cmd::Esci: close(); break;
+    case Cmd::VisualizzaReparti: selezionaScheda(QStringLiteral("kReparti")); break;
+    case Cmd::VisualizzaArticoli: selezionaScheda(QStringLiteral("kArticoli")); break;
+    case Cmd::VisualizzaSito: selezionaScheda(QStringLiteral("kSito")); break;
+    case Cmd::VisualizzaInternet: selezionaScheda(QStringLiteral("kInternet")); break;
+    case Cmd::Sommario: MostraAiuto(QStringLiteral("index.htm")); break;
+    case Cmd::DomandeFrequenti: MostraAiuto(QStringLiteral("pagine\\faq.htm")); break;
+    default: break;
+    }
 }
 
 void frmMain::ricostruisciAlbero()
 {
-    const AlberoReparti &t = m_dati.tvwCategorie;
+    const AlberoReparti &t = m_negozio.dati().tvwCategorie;
     m_tree->setUpdatesEnabled(false);
     m_tree->clear();
     m_items.clear();
@@ -212,24 +325,108 @@ void frmMain::ricostruisciAlbero()
 
 void frmMain::onNodoCliccato(QTreeWidgetItem *item)
 {
-    if (item)
-        m_dati.selezionaNodo(item->data(0, Qt::UserRole).toString());
+    if (!item)
+        return;
+    const QString key = item->data(0, Qt::UserRole).toString();
+    // The root: the view switch first, then the shop becomes current; a
+    // department: it becomes current first, then the view switch.
+    if (key == AlberoReparti::Radice) {
+        MostraScheda();
+        m_negozio.dati().selezionaNodo(key);
+    } else {
+        m_negozio.dati().selezionaNodo(key);
+        MostraScheda();
+    }
 }
 
-void frmMain::MostraImmagineArticolo(int n)
+void frmMain::erroreDati(const QString &sorgente, int numero, const QString &descrizione)
 {
-    if (CorniceImmagine *c = m_cornici[int(FamigliaImmagine::Articolo)].value(n))
-        c->aggiorna(*this, m_negozio.state.PercorsoNegozio);
+    Q_UNUSED(sorgente);
+    Q_UNUSED(numero);
+    m_negozio.messages().warning(QStringLiteral("Impossibile salvare le modifiche: ") + descrizione);
 }
 
-void frmMain::MostraImmagineReparto(int n)
+void frmMain::creaMenu()
 {
-    if (CorniceImmagine *c = m_cornici[int(FamigliaImmagine::Reparto)].value(n))
-        c->aggiorna(*this, m_negozio.state.PercorsoNegozio);
-}
+    QMenuBar *barra = menuBar();
+    const auto menu = [](QMenu *padre, const char *nome, const char *testo) {
+        QMenu *m = padre->addMenu(QString::fromUtf8(testo));
+        m->setObjectName(QString::fromLatin1(nome));
+        m->menuAction()->setObjectName(QString::fromLatin1(nome));
+        return m;
+    };
+    const auto voci = [this](QMenu *m, std::initializer_list<int> numeri) {
+        for (int n : numeri) {
+            if (n < 0)
+                m->addSeparator();
+            else
+                m->addAction(m_comandi.azione(n));
+        }
+    };
+    const auto principale = [barra](const char *nome, const char *testo) {
+        QMenu *m = barra->addMenu(QString::fromUtf8(testo));
+        m->setObjectName(QString::fromLatin1(nome));
+        m->menuAction()->setObjectName(QString::fromLatin1(nome));
+        return m;
+    };
+    constexpr int sep = -1;
 
-void frmMain::MostraImmagineNegozio(int n)
-{
-    if (CorniceImmagine *c = m_cornici[int(FamigliaImmagine::Negozio)].value(n))
-        c->aggiorna(*this, m_negozio.state.PercorsoNegozio);
+    QMenu *file = principale("mnuFile", "&File");
+    voci(file, {Cmd::NuovoNegozio, Cmd::ApriNegozio, sep, Cmd::CartelleLavoro, Cmd::PulisciCartelle, sep,
+                Cmd::ScegliTemplate, Cmd::Costruisci, Cmd::AggiornaSito, sep, Cmd::ImportaZendaro, sep, Cmd::Esci});
+
+    QMenu *reparti = principale("mnuReparti", "&Modifica");
+    voci(menu(reparti, "mnuSpostaRep", "&Sposta"), {Cmd::RepartoSu, Cmd::RepartoGiu});
+    reparti->addSeparator();
+    voci(menu(reparti, "mnuAggiungiCat", "&Aggiungi"),
+         {Cmd::AggiungiRepartoPrima, Cmd::AggiungiRepartoDopo, Cmd::AggiungiSottoreparto});
+    reparti->addSeparator();
+    voci(reparti, {Cmd::CopiaReparto, Cmd::IncollaReparto, sep, Cmd::EliminaReparto, sep, Cmd::ImpostaImmagineReparto,
+                   Cmd::EliminaImmagineReparto, sep, Cmd::ImpostaPulsante, Cmd::EliminaPulsante, sep});
+    voci(menu(reparti, "mnuImpostaLogoR", "Imposta logo &negozio"), {Cmd::ImpostaLogoNormale, Cmd::ImpostaLogoPiccolo});
+    voci(menu(reparti, "mnuEliminaLogoR", "Elimina logo nego&zio"), {Cmd::EliminaLogoNormale, Cmd::EliminaLogoPiccolo});
+
+    QMenu *articoli = principale("mnuArticoli", "&Modifica");
+    voci(menu(articoli, "mnuSpostaArt", "&Sposta"), {Cmd::ArticoloSu, Cmd::ArticoloGiu});
+    articoli->addSeparator();
+    voci(menu(articoli, "mnuAggiungiArt", "&Aggiungi"), {Cmd::AggiungiArticoloPrima, Cmd::AggiungiArticoloDopo});
+    articoli->addSeparator();
+    voci(articoli, {Cmd::CopiaArticolo, Cmd::IncollaArticolo, sep, Cmd::Ricerca, sep, Cmd::EliminaArticolo, sep});
+    voci(menu(articoli, "mnuOpzioni", "&Definisci varianti"), {Cmd::Variante1, Cmd::Variante2, Cmd::Variante3});
+    articoli->addSeparator();
+    voci(menu(articoli, "mnuImpostaImmagine", "Impos&ta immagine"),
+         {Cmd::ImpostaImmagine1, Cmd::ImpostaImmagine2, Cmd::ImpostaImmaginePiccola});
+    voci(menu(articoli, "mnuEliminaImmagine", "Eli&mina immagine"),
+         {Cmd::EliminaImmagine1, Cmd::EliminaImmagine2, Cmd::EliminaImmaginePiccola});
+    articoli->addSeparator();
+    voci(menu(articoli, "mnuImpostaLogoA", "Imposta logo &negozio"), {Cmd::ImpostaLogoNormale, Cmd::ImpostaLogoPiccolo});
+    voci(menu(articoli, "mnuEliminaLogoA", "Elimina logo nego&zio"),
+         {Cmd::EliminaLogoNormale, Cmd::EliminaLogoPiccolo});
+
+    voci(principale("mnuSito", "&Modifica"), {Cmd::Spedizione, Cmd::SistemiPagamento});
+    voci(principale("mnuInternet", "&Modifica"),
+         {Cmd::CartellaFTPNegozio, Cmd::CartellaFTPScript, Cmd::ImpostazioniAvanzate});
+
+    QMenu *visualizza = principale("mnuVisualizza", "&Visualizza");
+    for (int n : {Cmd::VisualizzaReparti, Cmd::VisualizzaArticoli, Cmd::VisualizzaSito, Cmd::VisualizzaInternet})
+        m_comandi.azione(n)->setCheckable(true);
+    voci(visualizza, {Cmd::VisualizzaReparti, Cmd::VisualizzaArticoli, Cmd::VisualizzaSito, Cmd::VisualizzaInternet,
+                      sep, Cmd::Espandi, Cmd::Comprimi});
+    voci(principale("mnuHelp", "&?"), {Cmd::Sommario, Cmd::DomandeFrequenti, sep, Cmd::Informazioni});
+
+    for (const Scheda &s : schede)
+        m_menuVista.insert(QString::fromLatin1(s.menu), barra->findChild<QMenu *>(QString::fromLatin1(s.menu)));
+
+    // A submenu of these groups is enabled exactly while one of its entries is.
+    for (const char *nome : {"mnuSpostaArt", "mnuAggiungiArt", "mnuSpostaRep", "mnuImpostaImmagine", "mnuEliminaImmagine"}) {
+        QMenu *gruppo = barra->findChild<QMenu *>(QString::fromLatin1(nome));
+        const auto ricalcola = [gruppo] {
+            const QList<QAction *> figli = gruppo->actions();
+            gruppo->menuAction()->setEnabled(
+                std::any_of(figli.begin(), figli.end(), [](const QAction *a) { return a->isEnabled(); }));
+        };
+        for (QAction *a : gruppo->actions())
+            connect(a, &QAction::changed, gruppo, ricalcola);
+        ricalcola();
+    }
 }

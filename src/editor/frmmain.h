@@ -1,19 +1,24 @@
 #pragma once
-// The main window: finds and opens the shop at load, shows the department
-// tree, and forwards its commands to the shop store.
-#include "datiprincipali.h"
-#include "finestraprincipale.h"
+// The main window: the department tree on the left, the four views
+// ("Reparti", "Articoli", " Sito", "Internet") on the right, the menus, and
+// the dispatcher of the numbered commands. It composes the views, shows the
+// ones the current view and selection ask for, and forwards what the
+// merchant does to the shop store; it follows the store through its signals.
+#include "abilitazione.h"
+#include "comandi.h"
+#include "negozio.h"
 
+#include <QHash>
 #include <QMainWindow>
 
-class CorniceImmagine;
-class Negozio;
 class QLabel;
-class QTabWidget;
+class QMenu;
+class QTabBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class VistaReparti;
 
-class frmMain : public QMainWindow, public FinestraPrincipale {
+class frmMain : public QMainWindow, private SceltaTemplate {
     Q_OBJECT
 public:
     explicit frmMain(Negozio &negozio, QWidget *parent = nullptr);
@@ -23,34 +28,45 @@ public:
     // shop could be opened and the window must go).
     int carica();
 
-    // FinestraPrincipale
-    DatiPrincipali &dati() override { return m_dati; }
-    void setCaption(const QString &caption) override { setWindowTitle(caption); }
-    void AggiornaTotaleArticoli() override;
-    void CaricaModelli() override;
-    bool ScegliTemplate() override;
-    void AbilitaComando(const QString &nome, bool abilitato) override;
-    QString SfogliaCartelle(const QString &titolo, const QString &cartellaIniziale) override;
-    bool MostraAiuto(const QString &argomento) override;
-    void MostraScheda() override {}
-    void selezionaScheda(const QString &chiave) override;
-    void MostraImmagineArticolo(int n) override;
-    void MostraImmagineReparto(int n) override;
-    void MostraImmagineNegozio(int n) override;
+    // The single entry of the numbered commands (0 to 34, 50, 51); other
+    // numbers do nothing.
+    void EseguiComando(int numero);
+    // Shows the panels and menu of the selected view.
+    void MostraScheda();
+    // Opens a page of the program's help ("pagine\reparti.htm").
+    static void MostraAiuto(const QString &argomento);
 
+    Negozio &negozio() { return m_negozio; }
+    DatiPrincipali &dati() { return m_negozio.dati(); }
+    RegistroComandi &comandi() { return m_comandi; }
     QTreeWidget *tvwCategorie() const { return m_tree; }
     QLabel *lblTotaleArticoli() const { return m_totale; }
+    QTabBar *tabGestione() const { return m_tabs; }
+    VistaReparti *vistaReparti() const { return m_reparti; }
+    // The key of the selected view: "kReparti", "kArticoli", "kSito", "kInternet".
+    QString schedaCorrente() const;
+    void selezionaScheda(const QString &chiave);
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
 
 private:
+    bool ScegliTemplate() override;
+    void esegui(int numero);
+    void creaMenu();
     void ricostruisciAlbero();
     void onNodoCliccato(QTreeWidgetItem *item);
+    void erroreDati(const QString &sorgente, int numero, const QString &descrizione);
 
     Negozio &m_negozio;
-    DatiPrincipali m_dati;
+    RegistroComandi m_comandi;
+    AbilitazioneComandi m_abilitazione;
+    QWidget *m_alberoPannello;
     QTreeWidget *m_tree;
-    QTabWidget *m_tabs;
+    QTabBar *m_tabs;
     QLabel *m_totale;
+    VistaReparti *m_reparti;
+    QHash<QString, QWidget *> m_pannelli;  // picCategorie0, picArticoli0, picNegozio, ...
+    QHash<QString, QMenu *> m_menuVista;   // mnuReparti, mnuArticoli, mnuSito, mnuInternet
     QHash<QString, QTreeWidgetItem *> m_items;
-    // The picture frames: articles, departments, logos, each by n.
-    QList<CorniceImmagine *> m_cornici[3];
 };

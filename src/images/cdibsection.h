@@ -74,7 +74,7 @@ public:
     // Releases the pixel memory; Width and Height still report the old size.
     void ClearUp();
     // A new bitmap of the given size (height first) holding this picture,
-    // bilinearly resampled as the Part fixes it; the same size gives an exact
+    // bilinearly resampled (source step (size - 1) / new size); the same size gives an exact
     // copy. Nothing (nullptr) when the new bitmap cannot be made. A source
     // narrower or lower than 2 pixels raises the out-of-range error.
     std::unique_ptr<cDIBSection> Resample(int lNewHeight, int lNewWidth) const;

@@ -1,8 +1,6 @@
 #include "immaginicatalogo.h"
 
 #include "caricaimmagine.h"
-#include "datiprincipali.h"
-#include "finestraprincipale.h"
 #include "recordset.h"
 
 namespace {
@@ -10,16 +8,6 @@ namespace {
 QString suffisso(int n)
 {
     return QString::number(n);  // format "0"
-}
-
-const char *radice(FamigliaImmagine f)
-{
-    switch (f) {
-    case FamigliaImmagine::Articolo: return "Articolo";
-    case FamigliaImmagine::Reparto: return "Categoria";
-    case FamigliaImmagine::Negozio: return "Negozio";
-    }
-    return "";
 }
 
 }  // namespace
@@ -38,41 +26,6 @@ void ImpostaImmagine(Recordset &rs, int n, SceltaImmagineModale &scelta)
     rs.setValue(QStringLiteral("imgX") + s, r.misura.width());
     rs.setValue(QStringLiteral("imgY") + s, r.misura.height());
     rs.update();
-}
-
-QString nomeComandoElimina(FamigliaImmagine famiglia, int n)
-{
-    switch (famiglia) {
-    case FamigliaImmagine::Articolo: return QStringLiteral("- immagine") + suffisso(n);
-    case FamigliaImmagine::Reparto: return QStringLiteral("- immagine cat") + suffisso(n);
-    case FamigliaImmagine::Negozio: return QStringLiteral("- immagine neg") + suffisso(n);
-    }
-    return {};
-}
-
-QString nomeControllo(FamigliaImmagine famiglia, int n)
-{
-    return QStringLiteral("img") + QLatin1String(radice(famiglia)) + suffisso(n);
-}
-
-QString nomeCornice(FamigliaImmagine famiglia, int n)
-{
-    switch (famiglia) {
-    case FamigliaImmagine::Articolo: return QStringLiteral("picImmagineArticolo") + suffisso(n);
-    case FamigliaImmagine::Reparto: return QStringLiteral("picSfondoImmCat") + suffisso(n);
-    case FamigliaImmagine::Negozio: return QStringLiteral("picSfondoImmNeg") + suffisso(n);
-    }
-    return {};
-}
-
-DataSource &sorgenteImmagine(DatiPrincipali &dati, FamigliaImmagine famiglia)
-{
-    switch (famiglia) {
-    case FamigliaImmagine::Articolo: return dati.dataArticoli;
-    case FamigliaImmagine::Reparto: return dati.dataCategorie;
-    case FamigliaImmagine::Negozio: break;
-    }
-    return dati.dataGenerale;
 }
 
 int scostamento(int cornice, int immagine)
@@ -106,14 +59,5 @@ ImmagineInCornice preparaImmagine(const Recordset &rs, int n, const QString &car
     r.misura = QSize(info.width, info.height);
     r.posizione = QPoint(scostamento(cornice.width(), info.width), scostamento(cornice.height(), info.height));
     r.visibile = true;
-    return r;
-}
-
-ImmagineInCornice MostraImmagine(FinestraPrincipale &finestra, FamigliaImmagine famiglia, int n,
-                                 const QString &cartellaNegozio, QSize cornice)
-{
-    const DataSource &sorgente = sorgenteImmagine(finestra.dati(), famiglia);
-    ImmagineInCornice r = preparaImmagine(sorgente.recordset(), n, cartellaNegozio, cornice);
-    finestra.AbilitaComando(nomeComandoElimina(famiglia, n), r.visibile);
     return r;
 }

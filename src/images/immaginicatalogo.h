@@ -1,16 +1,12 @@
 #pragma once
-// Catalogue pictures: choosing the picture of a row's picture
-// field through the chooser, and showing a stored picture centred in its
-// frame of the main window. The logic is here; the window only shows the
-// picture that comes back.
+// Catalogue pictures: choosing the picture of a row's picture field through
+// the chooser, and preparing a stored picture to be shown centred in a frame.
+// The logic is here; the window only shows the picture that comes back.
 #include <QImage>
 #include <QPoint>
 #include <QSize>
 #include <QString>
 
-class DataSource;
-class DatiPrincipali;
-class FinestraPrincipale;
 class Recordset;
 
 // What the chooser hands back: the file name in the shop's work folder and
@@ -35,16 +31,6 @@ public:
 // chooser changes nothing. Without a current row nothing happens.
 void ImpostaImmagine(Recordset &rs, int n, SceltaImmagineModale &scelta);
 
-enum class FamigliaImmagine { Articolo, Reparto, Negozio };
-
-// "- immagine0", "- immagine cat1", "- immagine neg0", ...
-QString nomeComandoElimina(FamigliaImmagine famiglia, int n);
-// The picture control and its frame: "imgArticolo0" in "picImmagineArticolo0", ...
-QString nomeControllo(FamigliaImmagine famiglia, int n);
-QString nomeCornice(FamigliaImmagine famiglia, int n);
-// dataArticoli, dataCategorie, dataGenerale.
-DataSource &sorgenteImmagine(DatiPrincipali &dati, FamigliaImmagine famiglia);
-
 // The offset that centres a picture in its frame along one side: half the
 // difference, truncated, when the picture is smaller, else 0.
 int scostamento(int cornice, int immagine);
@@ -61,8 +47,3 @@ struct ImmagineInCornice {
 // The showing steps without the window: the file named by field
 // "immagine" & n of the current row, loaded from the work folder and placed.
 ImmagineInCornice preparaImmagine(const Recordset &rs, int n, const QString &cartellaNegozio, QSize cornice);
-
-// The whole procedure for the window: prepares picture n of the family's
-// data source and enables or disables its delete command.
-ImmagineInCornice MostraImmagine(FinestraPrincipale &finestra, FamigliaImmagine famiglia, int n,
-                                 const QString &cartellaNegozio, QSize cornice);

@@ -3,7 +3,7 @@
 // file's name in lower case with a four-digit hexadecimal version
 // ("foto_000a.jpg"), one above the highest version already there.
 //
-// Beyond the Part's rule: a new name is never the name of an existing file,
+// Besides: a new name is never the name of an existing file,
 // letter case aside (web servers and other systems may not tell them apart);
 // characters that would break an address, a page or the upload list become
 // "_" (accented letters lose their accent first); a name never starts with

@@ -3,9 +3,8 @@
 // frmImmagine shows this state and forwards its events here, and tests drive
 // it headless.
 //
-// Where the Part shrinks a picture by grabbing its stretched preview from
-// the screen, the picture itself is scaled with a good filter (Riduzione):
-// the preview shows exactly the pixels that OK writes.
+// A picture is shrunk by scaling the picture itself with a good filter
+// (Riduzione), so the preview shows exactly the pixels that OK writes.
 #include "cdibsection.h"
 
 #include <QImage>
@@ -77,10 +76,10 @@ public:
     // the message has been shown, nothing was written, the dialog stays.
     std::optional<QString> ok();
 
-    // The Part's CaricaAnteprima: 0 failed, 1 shown at its size, 2 reduced.
+    // Shows a picture in the preview: 0 failed, 1 shown at its size, 2 reduced.
     int CaricaAnteprima(const QString &percorso);
 
-    // VB's Val on the digits a limit box holds: the leading whole number.
+    // The leading whole number of the digits a limit box holds.
     static qint64 valore(const QString &testo);
 
 private:

@@ -16,6 +16,13 @@ DbError::DbError(int n, const QString &d)
 {
 }
 
+QString testoErrore(const std::exception &e)
+{
+    if (const auto *db = dynamic_cast<const DbError *>(&e))
+        return db->description;
+    return QString::fromLocal8Bit(e.what());
+}
+
 FieldDef ColumnInfo::definition() const
 {
     FieldDef f;

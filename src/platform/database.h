@@ -25,6 +25,7 @@ constexpr int FieldTooSmall = 3163;
 constexpr int NullNotAllowed = 3314;
 constexpr int EmptyNotAllowed = 3315;
 constexpr int ConversionError = 3421;
+constexpr int CancelledByBoundField = 3426;  // a bound field's pending edit could not be saved
 constexpr int NotUpdatable = 3027;
 constexpr int NoSuchTable = 3078;
 constexpr int NoSuchField = 3265;
@@ -39,6 +40,10 @@ public:
     QString description;
     bool inUse() const { return number == DbErr::InUse || number == DbErr::InUseExclusive; }
 };
+
+// What to tell the merchant about a failure: the engine's text for a
+// database error, the exception's own text otherwise.
+QString testoErrore(const std::exception &e);
 
 struct ColumnInfo {
     QString name;

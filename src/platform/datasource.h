@@ -1,15 +1,38 @@
 #pragma once
 // A data source: the window's data control. It holds a database name and a
-// record source, opens its recordset on refresh, and signals Reposition
-// whenever the current row changes (a move, a find, a refresh).
+// record source, opens its recordset on refresh, shows the current row in the
+// fields bound to it, and signals Reposition whenever the current row changes
+// (a move, a find, a refresh).
+//
+// Bound fields keep the merchant's edits until the record is written: by an
+// edit and update of the recordset (which takes every pending edit with it),
+// or before the current row changes. A write the database refuses is
+// announced with error(); the edits stay in the fields and the row stays
+// where it is, so nothing typed is lost.
 #include "recordset.h"
 
 #include <QObject>
+#include <vector>
+
+// A control bound to one column of a data source.
+class CampoCollegato {
+public:
+    virtual ~CampoCollegato() = default;
+    virtual QString campo() const = 0;
+    // Shows the current row's value (Null when there is none).
+    virtual void carica(const QVariant &valore) = 0;
+    // True once the merchant has edited the field since it was loaded or written.
+    virtual bool modificato() const = 0;
+    // The value to store.
+    virtual QVariant valore() const = 0;
+    virtual void segnaScritto() = 0;
+};
 
 class DataSource : public QObject {
     Q_OBJECT
 public:
     explicit DataSource(const QString &name, QObject *parent = nullptr);
+    ~DataSource() override;
 
     QString databaseName() const { return m_databaseName; }
     void setDatabaseName(const QString &path) { m_databaseName = path; }
@@ -23,12 +46,29 @@ public:
     const Recordset &recordset() const { return m_recordset; }
     void close();
 
+    // Bound fields (the data source does not own them).
+    void collega(CampoCollegato *campo);
+    void scollega(CampoCollegato *campo);
+    bool modifichePendenti() const;
+    // Writes the pending edits of the bound fields into the current row.
+    // False when the database refused them (error() has said why).
+    bool scriviModifiche();
+    // Shows the current row again in every bound field, dropping their edits.
+    void ricaricaCampi();
+
 signals:
     void reposition();
+    // A value of a bound field could not be stored: the engine's number and text.
+    void error(int numero, const QString &descrizione);
 
 private:
+    void collegaRecordset();
+    bool lasciaRiga();
+    void applicaModifiche();
+
     QString m_databaseName;
     QString m_sql;
     QVariantList m_params;
     Recordset m_recordset;
+    std::vector<CampoCollegato *> m_campi;
 };

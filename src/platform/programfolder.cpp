@@ -4,16 +4,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 namespace {
 QString overridden;
-bool forcedReadOnly = false;
-}
-
-void ProgramFolder::setReadOnly(bool readOnly)
-{
-    forcedReadOnly = readOnly;
+QString userOverridden;
 }
 
 void ProgramFolder::setPath(const QString &folder)
@@ -37,20 +31,15 @@ QString ProgramFolder::path()
     return exe;
 }
 
-bool ProgramFolder::writable()
+void ProgramFolder::setUserFolder(const QString &folder)
 {
-    // Permission bits do not tell the whole story (read-only mounts, ACLs):
-    // try to create a file.
-    if (forcedReadOnly)
-        return false;
-    QTemporaryFile probe(path() + QStringLiteral("/.vetrasto-XXXXXX"));
-    return probe.open();
+    userOverridden = folder.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
 }
 
-QString ProgramFolder::localFolder()
+QString ProgramFolder::userFolder()
 {
-    if (writable())
-        return path();
+    if (!userOverridden.isEmpty())
+        return userOverridden;
     QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty())
         data = QDir::homePath() + QStringLiteral("/.local/share");

@@ -1,18 +1,22 @@
 #pragma once
-// The program folder: template sets, scripts, help pages and the empty shop
-// "new". Found from VETRASTO_HOME, else next to the executable (build tree),
-// else in ../share/vetrasto (installed layout).
+// The program folder: template sets, scripts, help pages, the empty shop
+// "new" and the demo shop "demo". Found from VETRASTO_HOME, else next to the
+// executable (build tree), else in ../share/vetrasto (installed layout). The
+// running program only reads it: what it writes (serverpath.net, the shop
+// used when none is named) lives in the user's own data folder.
 #include <QString>
 
 class ProgramFolder {
 public:
     static QString path();
     static void setPath(const QString &folder);  // tests and benchmarks
-    static bool writable();
-    // Tests stand for a read-only installation (root can write anywhere).
-    static void setReadOnly(bool readOnly);
-    // Where serverpath.net lives, and the shop used when none is named: the
-    // program folder itself, or the user's data folder when that is read-only.
-    static QString localFolder();
-    static QString serverPathFile() { return localFolder() + QStringLiteral("/serverpath.net"); }
+
+    // The user's data folder (~/.local/share/Vetrasto); tests point it at a
+    // temporary folder.
+    static QString userFolder();
+    static void setUserFolder(const QString &folder);
+    // The file naming the shop to open at start-up.
+    static QString serverPathFile() { return userFolder() + QStringLiteral("/serverpath.net"); }
+    // The shop opened when serverpath.net names none.
+    static QString defaultShopFolder() { return userFolder() + QStringLiteral("/Negozio"); }
 };

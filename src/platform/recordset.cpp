@@ -239,6 +239,50 @@ int Recordset::absolutePosition() const
     return n;
 }
 
+static DbError noCurrent()
+{
+    return DbError(DbErr::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
+}
+
+int Recordset::rowAt(int posizione) const
+{
+    if (!m_set || posizione < 0 || posizione >= m_set->live)
+        return -1;
+    if (m_set->live == int(m_set->rows.size()))
+        return posizione;
+    for (int i = 0, n = 0; i < int(m_set->rows.size()); ++i)
+        if (!m_set->rows[i].deleted && n++ == posizione)
+            return i;
+    return -1;
+}
+
+void Recordset::setAbsolutePosition(int posizione)
+{
+    const int i = rowAt(posizione);
+    if (i < 0)
+        throw noCurrent();
+    if (i != m_pos && !leaveRow())
+        return;
+    m_pos = i;
+    moved();
+}
+
+QVariant Recordset::valueAt(int posizione, int column) const
+{
+    const int i = rowAt(posizione);
+    if (i < 0 || column < 0 || column >= m_set->names.size())
+        return {};
+    // The row being edited shows its pending values.
+    if (i == m_pos && m_mode == Mode::Edit)
+        return m_buffer.value(column);
+    return m_set->rows[i].values.value(column);
+}
+
+bool Recordset::leaveRow()
+{
+    return !onLeaveRow || onLeaveRow();
+}
+
 void Recordset::moved()
 {
     m_mode = Mode::None;
@@ -246,15 +290,14 @@ void Recordset::moved()
         onReposition();
 }
 
-static DbError noCurrent()
-{
-    return DbError(DbErr::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
-}
+
 
 void Recordset::moveFirst()
 {
     if (!m_set || recordCount() == 0)
         throw noCurrent();
+    if (!leaveRow())
+        return;
     m_pos = nextLive(-1, 1);
     moved();
 }
@@ -263,6 +306,8 @@ void Recordset::moveLast()
 {
     if (!m_set || recordCount() == 0)
         throw noCurrent();
+    if (!leaveRow())
+        return;
     m_pos = nextLive(int(m_set->rows.size()), -1);
     moved();
 }
@@ -271,6 +316,8 @@ void Recordset::moveNext()
 {
     if (eof())
         throw noCurrent();
+    if (!leaveRow())
+        return;
     m_pos = nextLive(m_pos, 1);
     moved();
 }
@@ -279,6 +326,8 @@ void Recordset::movePrevious()
 {
     if (bof())
         throw noCurrent();
+    if (!leaveRow())
+        return;
     m_pos = nextLive(m_pos, -1);
     moved();
 }
@@ -319,6 +368,8 @@ bool Recordset::findFirst(const Predicate &p)
         throw noCurrent();
     int i = seek(0, 1, p);
     m_noMatch = i < 0;
+    if (!m_noMatch && i != m_pos && !leaveRow())
+        return false;
     if (!m_noMatch) {
         m_pos = i;
         moved();
@@ -332,6 +383,8 @@ bool Recordset::findNext(const Predicate &p)
         throw noCurrent();
     int i = seek(std::max(m_pos + 1, 0), 1, p);
     m_noMatch = i < 0;
+    if (!m_noMatch && i != m_pos && !leaveRow())
+        return false;
     if (!m_noMatch) {
         m_pos = i;
         moved();
@@ -345,6 +398,8 @@ bool Recordset::findLast(const Predicate &p)
         throw noCurrent();
     int i = seek(int(m_set->rows.size()) - 1, -1, p);
     m_noMatch = i < 0;
+    if (!m_noMatch && i != m_pos && !leaveRow())
+        return false;
     if (!m_noMatch) {
         m_pos = i;
         moved();
@@ -358,6 +413,8 @@ bool Recordset::findPrevious(const Predicate &p)
         throw noCurrent();
     int i = seek(std::min(m_pos - 1, int(m_set->rows.size()) - 1), -1, p);
     m_noMatch = i < 0;
+    if (!m_noMatch && i != m_pos && !leaveRow())
+        return false;
     if (!m_noMatch) {
         m_pos = i;
         moved();
@@ -385,6 +442,8 @@ void Recordset::setBookmark(Bookmark b)
         throw noCurrent();
     for (int i = 0; i < int(m_set->rows.size()); ++i)
         if (m_set->rows[i].id == b && !m_set->rows[i].deleted) {
+            if (i != m_pos && !leaveRow())
+                return;
             m_pos = i;
             moved();
             return;
@@ -410,6 +469,12 @@ int Recordset::fieldIndex(const QString &field) const
     if (!m_set)
         return -1;
     return m_set->index.value(field.toLower(), -1);
+}
+
+const ColumnInfo *Recordset::column(const QString &field) const
+{
+    const int i = fieldIndex(field);
+    return i < 0 ? nullptr : m_set->columns[i];
 }
 
 QStringList Recordset::fieldNames() const
@@ -452,6 +517,8 @@ void Recordset::addNew()
     if (!m_set)
         throw noCurrent();
     requireTable(m_set->table);
+    if (!leaveRow())
+        throw DbError(DbErr::CancelledByBoundField, QStringLiteral("Operazione annullata: le modifiche in corso non sono state salvate."));
     const int n = int(m_set->names.size());
     m_buffer = QVariantList(n);
     m_dirty = QVector<bool>(n, false);
@@ -495,7 +562,8 @@ void Recordset::setValue(const QString &field, const QVariant &v)
         throw DbError(DbErr::NotUpdatable, QStringLiteral("Il campo '%1' non è aggiornabile.").arg(field));
     if (c->type == FieldType::AutoNumber)
         throw DbError(DbErr::NotUpdatable, QStringLiteral("Il campo '%1' non è aggiornabile.").arg(field));
-    // Checked now so that the error comes from the assignment, as it did.
+    // Checked now, so that a value the field cannot take fails here, where
+    // the caller knows which field it was.
     m_buffer[col] = fromStorage(c, toStorage(*c, v, m_set->table));
     m_dirty[col] = true;
 }
@@ -504,6 +572,9 @@ void Recordset::update()
 {
     if (m_mode == Mode::None)
         throw DbError(DbErr::NotInEditMode, QStringLiteral("Aggiornamento o annullamento senza AddNew o Edit."));
+    const bool edited = m_mode == Mode::Edit;
+    if (edited && onBeforeUpdate)
+        onBeforeUpdate();
     const QString &t = m_set->table;
     QStringList cols;
     QVariantList params;
@@ -548,6 +619,8 @@ void Recordset::update()
     }
     m_mode = Mode::None;
     m_buffer.clear();
+    if (edited && onAfterUpdate)
+        onAfterUpdate();
 }
 
 void Recordset::cancelUpdate()
@@ -572,6 +645,8 @@ void Recordset::requery()
 {
     if (!m_db)
         throw noCurrent();
+    if (!leaveRow())
+        return;
     load();
     moved();
 }

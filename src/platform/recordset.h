@@ -22,6 +22,8 @@ public:
     Recordset(DatabasePtr db, QString sql, QVariantList params = {});
 
     bool isOpen() const { return m_set != nullptr; }
+    // Which rows the recordset holds: changes when it is (re)opened or requeried.
+    const void *identita() const { return m_set.get(); }
     const DatabasePtr &database() const { return m_db; }
     const QString &sql() const { return m_sql; }
 
@@ -35,6 +37,10 @@ public:
     void movePrevious();
     int recordCount() const;
     int absolutePosition() const;  // 0-based; -1 without a current row
+    // Makes the row at a 0-based position current (grids use it).
+    void setAbsolutePosition(int posizione);
+    // A field of the row at a 0-based position, without moving.
+    QVariant valueAt(int posizione, int column) const;
 
     // Searches from the first row (findFirst), the row after the current one
     // (findNext), and so on. On no match the current row stays and noMatch()
@@ -59,6 +65,8 @@ public:
     QStringList fieldNames() const;
     int fieldIndex(const QString &field) const;  // -1 when missing
     bool hasField(const QString &field) const { return fieldIndex(field) >= 0; }
+    // The base table's column behind a field (nullptr for computed fields).
+    const ColumnInfo *column(const QString &field) const;
 
     // Changes.
     void addNew();   // AutoNumber fields are readable right away
@@ -75,7 +83,15 @@ public:
     Recordset clone() const;
     void close();
 
-    // Called after every change of the current row (data sources use it).
+    // What a data source needs of its recordset. onLeaveRow runs before the
+    // current row changes (a move, a find, addNew, requery); returning false
+    // keeps the row where it is. onBeforeUpdate runs when an edited row is
+    // about to be written, so that the pending edits of bound fields go with
+    // it, and onAfterUpdate once it is written. onReposition runs after every
+    // change of the current row.
+    std::function<bool()> onLeaveRow;
+    std::function<void()> onBeforeUpdate;
+    std::function<void()> onAfterUpdate;
     std::function<void()> onReposition;
 
     // Values as the catalogue stores them, checked against the field's kind.
@@ -102,11 +118,13 @@ private:
     enum class Mode { None, Edit, Add };
 
     void load();
+    bool leaveRow();
     void moved();
     void requireCurrent() const;
     const Row *currentRow() const;
     int seek(int from, int step, const Predicate &p) const;
     int nextLive(int from, int step) const;
+    int rowAt(int posizione) const;  // index in rows of a live position, -1 when out of range
 
     DatabasePtr m_db;
     QString m_sql;

@@ -1,24 +1,21 @@
 #include "shell.h"
 
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QUrl>
 
 namespace {
-Shell::Picker testPicker;
+Shell::Picker picker;
 }
 
-void Shell::setPicker(Picker picker)
+void Shell::setPicker(Picker p)
 {
-    testPicker = std::move(picker);
+    picker = std::move(p);
 }
 
-QString Shell::scegliCartella(QWidget *owner, const QString &titolo, const QString &iniziale)
+QString Shell::scegliCartella(const QString &titolo, const QString &iniziale)
 {
-    if (testPicker)
-        return testPicker(titolo, iniziale);
-    return QFileDialog::getExistingDirectory(owner, titolo, iniziale, QFileDialog::ShowDirsOnly);
+    return picker ? picker(titolo, iniziale) : QString();
 }
 
 bool Shell::apriDocumento(const QString &documento)

@@ -1,18 +1,17 @@
 #pragma once
 // Desktop services: the folder picker and opening a document or address
-// with the desktop's default handler.
+// with the desktop's default handler. The editor installs the picker's
+// dialog; tests install an answering function.
 #include <QString>
 
 #include <functional>
 
-class QWidget;
-
 namespace Shell {
-// The folder picker; the empty text when cancelled.
-QString scegliCartella(QWidget *owner, const QString &titolo, const QString &iniziale);
-// Tests answer the picker themselves (title, start folder -> chosen folder).
+// The folder picker (title, start folder -> chosen folder; "" when cancelled).
 using Picker = std::function<QString(const QString &titolo, const QString &iniziale)>;
 void setPicker(Picker picker);
+// The chosen folder, or "" when cancelled or when no picker is installed.
+QString scegliCartella(const QString &titolo, const QString &iniziale);
 // Opens a document or address; true when the desktop reports a failure.
 bool apriDocumento(const QString &documento);
 }

@@ -54,6 +54,10 @@ public:
 
     bool enabled() const { return m_enabled; }
     void setEnabled(bool e) { m_enabled = e; }
+    // Whether the last rebuild put at least one department in the tree (the
+    // expand and collapse commands are offered then).
+    bool haReparti() const { return m_haReparti; }
+    void setHaReparti(bool h) { m_haReparti = h; }
     QString selected() const { return m_selected; }
     void select(const QString &key);  // also makes it visible
 
@@ -70,5 +74,6 @@ private:
     std::vector<std::unique_ptr<Nodo>> m_nodes;
     QHash<QString, Nodo *> m_byKey;
     bool m_enabled = true;
+    bool m_haReparti = false;
     QString m_selected;
 };

@@ -6,7 +6,6 @@
 
 #include "catalogo_p.h"
 #include "datiprincipali.h"
-#include "finestraprincipale.h"
 #include "messages.h"
 #include "negozio.h"
 
@@ -60,9 +59,8 @@ void Catalogo::CopiaArticolo()
         clip.update();
         t.commit();
     }
-    finestra().AbilitaComando(QStringLiteral("incolla articolo"), true);
     // After an article copy the department paste waits for the next department copy.
-    finestra().AbilitaComando(QStringLiteral("incolla categoria"), false);
+    m_negozio.setAppunti({true, false});
 }
 
 void Catalogo::IncollaArticoli()
@@ -108,10 +106,12 @@ void Catalogo::IncollaArticoli()
             try {
                 if (db().execute(QStringLiteral("DELETE FROM articoli WHERE ID=?"), {id}) == 1) {
                     state().TotaleArticoli = std::max<qint64>(0, state().TotaleArticoli - 1);
-                    finestra().AggiornaTotaleArticoli();
+                    emit m_negozio.totaliChanged();
                 }
                 ritorna(a, precedente);
-            } catch (...) {
+            } catch (const std::exception &e) {
+                msg.warning(QStringLiteral("L'articolo vuoto aggiunto dall'incolla non è stato rimosso:\r\n")
+                            + testoErrore(e));
             }
             throw;
         }
@@ -142,9 +142,7 @@ void Catalogo::CopiaReparto()
         clip.update();
         t.commit();
     }
-    if (conArticoli)
-        finestra().AbilitaComando(QStringLiteral("incolla articolo"), true);
-    finestra().AbilitaComando(QStringLiteral("incolla categoria"), true);
+    m_negozio.setAppunti({m_negozio.appunti().articoli || conArticoli, true});
 }
 
 void Catalogo::CopiaArticoliReparto()
@@ -194,7 +192,9 @@ void Catalogo::IncollaReparto()
             } else {
                 c.findFirst(QStringLiteral("ID"), prima);
             }
-        } catch (...) {
+        } catch (const std::exception &e) {
+            m_negozio.messages().warning(
+                QStringLiteral("Il reparto vuoto aggiunto dall'incolla non è stato rimosso:\r\n") + testoErrore(e));
         }
         throw;
     }

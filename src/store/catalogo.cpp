@@ -7,7 +7,6 @@
 #include "catalogo.h"
 
 #include "datiprincipali.h"
-#include "finestraprincipale.h"
 #include "negozio.h"
 #include "catalogo_p.h"
 
@@ -15,12 +14,7 @@ Catalogo::Catalogo(Negozio &negozio) : m_negozio(negozio) {}
 
 DatiPrincipali &Catalogo::dati() const
 {
-    return m_negozio.finestra()->dati();
-}
-
-FinestraPrincipale &Catalogo::finestra() const
-{
-    return *m_negozio.finestra();
+    return m_negozio.dati();
 }
 
 ShopState &Catalogo::state() const
@@ -207,6 +201,6 @@ qint64 Catalogo::aggiungiArticolo(bool dopo)
     a.requery();
     a.findFirst(QStringLiteral("ID"), nuovo);
     ++state().TotaleArticoli;
-    finestra().AggiornaTotaleArticoli();
+    emit m_negozio.totaliChanged();
     return nuovo;
 }

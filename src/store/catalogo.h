@@ -1,16 +1,14 @@
 #pragma once
 // The catalogue operations the main window's commands start: moving rows,
 // adding articles and departments, deleting and re-parenting departments,
-// copying and pasting through the clipboard tables. They work on the main
-// window's data sources (reached through the shop store's current window),
-// hold the busy flag while they move rows themselves, and leave the row the
-// merchant expects current at the end.
+// copying and pasting through the clipboard tables. They work on the shop
+// store's data sources, hold the busy flag while they move rows themselves,
+// and leave the row the merchant expects current at the end.
 #include <QString>
 #include <QStringList>
 
 class Negozio;
 class DatiPrincipali;
-class FinestraPrincipale;
 class Recordset;
 class Database;
 struct ShopState;
@@ -61,7 +59,6 @@ public:
 
 private:
     DatiPrincipali &dati() const;
-    FinestraPrincipale &finestra() const;
     ShopState &state() const;
     Database &db() const;
 

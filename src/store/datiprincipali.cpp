@@ -1,14 +1,11 @@
 #include "datiprincipali.h"
 
-#include "finestraprincipale.h"
-
-DatiPrincipali::DatiPrincipali(ShopState &state, FinestraPrincipale &finestra, QObject *parent)
-    : QObject(parent), m_state(state), m_finestra(finestra)
+DatiPrincipali::DatiPrincipali(ShopState &state, QObject *parent) : QObject(parent), m_state(state)
 {
     connect(&dataCategorie, &DataSource::reposition, this, &DatiPrincipali::onCategorieReposition);
     connect(&dataFratelli, &DataSource::reposition, this, &DatiPrincipali::onFratelliReposition);
     connect(&dataArticoli, &DataSource::reposition, this, &DatiPrincipali::onArticoliReposition);
-    connect(&dataGenerale, &DataSource::reposition, this, &DatiPrincipali::onGeneraleReposition);
+    connect(&dataGenerale, &DataSource::reposition, this, &DatiPrincipali::generaleCambiato);
 }
 
 QString DatiPrincipali::repartoCorrente() const
@@ -37,6 +34,14 @@ void DatiPrincipali::selezionaNodo(const QString &key)
         dataCategorie.recordset().findFirst(QStringLiteral("ID"), key);
 }
 
+bool DatiPrincipali::scriviModifiche()
+{
+    bool ok = true;
+    for (DataSource *d : {&dataCategorie, &dataFratelli, &dataArticoli, &dataGenerale, &dataOpzioni})
+        ok = d->scriviModifiche() && ok;
+    return ok;
+}
+
 void DatiPrincipali::chiudi()
 {
     for (DataSource *d : {&dataCategorie, &dataFratelli, &dataArticoli, &dataGenerale, &dataOpzioni})
@@ -47,9 +52,6 @@ void DatiPrincipali::onCategorieReposition()
 {
     if (m_state.InAggiornamento)
         return;
-    m_finestra.MostraImmagineReparto(0);
-    m_finestra.MostraImmagineReparto(1);
-
     const Recordset &rs = dataCategorie.recordset();
     const bool current = rs.hasCurrent();
     const QString key = current ? rs.text(QStringLiteral("ID")) : AlberoReparti::Radice;
@@ -64,7 +66,7 @@ void DatiPrincipali::onCategorieReposition()
         m_state.ArticoliReparto = -1;
     else
         m_state.ArticoliReparto = dataArticoli.recordset().recordCount();
-    m_finestra.AggiornaTotaleArticoli();
+    emit totaliChanged();
 
     if (!m_state.SaltaFratelli) {
         BusyFlag busy(m_state.InAggiornamento);
@@ -75,10 +77,7 @@ void DatiPrincipali::onCategorieReposition()
             dataFratelli.recordset().findFirst(QStringLiteral("ID"), key);
     }
 
-    for (const char *cmd : {"+ categoria prima", "+ categoria dopo", "categoria su", "categoria giu", "- categoria",
-                            "copia categoria", "+ articolo prima", "+ articolo dopo", "+ immagine cat0",
-                            "+ immagine cat1", "maschera categorie"})
-        m_finestra.AbilitaComando(QString::fromLatin1(cmd), current);
+    emit repartoCambiato(current);
 
     BusyFlag busy(m_state.InAggiornamento);
     if (tvwCategorie.contains(key))
@@ -110,16 +109,5 @@ void DatiPrincipali::onArticoliReposition()
 {
     if (m_state.InAggiornamento)
         return;
-    for (int n = 0; n < 3; ++n)
-        m_finestra.MostraImmagineArticolo(n);
-    const bool current = dataArticoli.recordset().hasCurrent();
-    for (const char *cmd : {"articolo su", "articolo giu", "- articolo", "copia articolo", "+ immagine0",
-                            "+ immagine1", "+ immagine2", "maschera articoli"})
-        m_finestra.AbilitaComando(QString::fromLatin1(cmd), current);
-}
-
-void DatiPrincipali::onGeneraleReposition()
-{
-    m_finestra.MostraImmagineNegozio(0);
-    m_finestra.MostraImmagineNegozio(1);
+    emit articoloCambiato(dataArticoli.recordset().hasCurrent());
 }

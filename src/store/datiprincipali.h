@@ -2,7 +2,8 @@
 // The main window's data sources, department tree and model list, with the
 // chain of Reposition handlers that keeps them in step: moving dataCategorie
 // reloads the department's articles and siblings, unless the busy flag
-// InAggiornamento holds them still.
+// InAggiornamento holds them still. The editor shows them and listens to the
+// signals below; the chain itself needs no window.
 #include "alberoreparti.h"
 #include "datasource.h"
 #include "shopstate.h"
@@ -10,12 +11,10 @@
 #include <QObject>
 #include <QStringList>
 
-class FinestraPrincipale;
-
 class DatiPrincipali : public QObject {
     Q_OBJECT
 public:
-    DatiPrincipali(ShopState &state, FinestraPrincipale &finestra, QObject *parent = nullptr);
+    explicit DatiPrincipali(ShopState &state, QObject *parent = nullptr);
 
     DataSource dataCategorie{QStringLiteral("dataCategorie")};
     DataSource dataFratelli{QStringLiteral("dataFratelli")};
@@ -31,7 +30,10 @@ public:
     void selezionaRadice();
     // A click on a tree node: the root, or the department with that key.
     void selezionaNodo(const QString &key);
-    // Closes every data source (the window's unload).
+    // Writes the pending edits of the bound fields of every data source; false
+    // when one could not be written (its error signal has said why).
+    bool scriviModifiche();
+    // Closes every data source.
     void chiudi();
 
     static QString sqlCategorie() { return QStringLiteral("SELECT * FROM categorie ORDER BY livello, ordinamento"); }
@@ -43,13 +45,20 @@ public:
 
 signals:
     void modelliChanged();
+    // The current department (corrente: a department row, not the root) and
+    // everything that hangs on it have been reloaded.
+    void repartoCambiato(bool corrente);
+    // The current article changed (corrente: there is one).
+    void articoloCambiato(bool corrente);
+    // The settings record was (re)loaded.
+    void generaleCambiato();
+    // ArticoliReparto changed.
+    void totaliChanged();
 
 private:
     void onCategorieReposition();
     void onFratelliReposition();
     void onArticoliReposition();
-    void onGeneraleReposition();
 
     ShopState &m_state;
-    FinestraPrincipale &m_finestra;
 };

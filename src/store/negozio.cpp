@@ -2,10 +2,9 @@
 
 #include "cartelle.h"
 #include "catalogschema.h"
-#include "datiprincipali.h"
-#include "finestraprincipale.h"
 #include "messages.h"
 #include "programfolder.h"
+#include "shell.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,7 +42,21 @@ QString leggiServerPath(bool *vuoto)
 
 } // namespace
 
-Negozio::Negozio(Messages &messages) : m_messages(messages) {}
+Negozio::Negozio(Messages &messages, QObject *parent) : QObject(parent), m_messages(messages), m_dati(state)
+{
+    connect(&m_dati, &DatiPrincipali::totaliChanged, this, &Negozio::totaliChanged);
+}
+
+Negozio::~Negozio()
+{
+    m_dati.chiudi();
+}
+
+void Negozio::setAppunti(Appunti a)
+{
+    m_appunti = a;
+    emit appuntiChanged();
+}
 
 QString Negozio::testoTotaleArticoli() const
 {
@@ -88,7 +101,7 @@ bool Negozio::eNegozio(const QString &cartella)
 
 bool Negozio::preparaNegozioPredefinito(QString *errore)
 {
-    const QString folder = ProgramFolder::localFolder();
+    const QString folder = ProgramFolder::defaultShopFolder();
     if (QFileInfo::exists(folder + QStringLiteral("/catalog.mdb")))
         return true;
     // The demo shop, when the program folder has one, else the empty shop.
@@ -118,7 +131,7 @@ QString Negozio::cartellaAvvio(bool *letto)
         *letto = !named.isNull();
     if (named.isNull() || vuoto) {
         preparaNegozioPredefinito();
-        return ProgramFolder::localFolder();
+        return ProgramFolder::defaultShopFolder();
     }
     return named;
 }
@@ -129,15 +142,15 @@ int Negozio::CaricaNegozio()
     if (s.PercorsoNegozio.isEmpty())
         return NonAperto;
     AggiornaNegozio(s.PercorsoNegozio);
-    m_finestra->setCaption(QStringLiteral("Vetrasto - ") + s.PercorsoNegozio);
+    emit captionChanged(QStringLiteral("Vetrasto - ") + s.PercorsoNegozio);
     try {
         const QString path = s.PercorsoNegozio + QStringLiteral("/catalog.mdb");
         s.dbCatalogo = Database::open(path, Database::Access::Exclusive);
         s.TotaleArticoli = s.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) AS nArt FROM articoli")).toLongLong();
         s.ArticoliReparto = -1;
-        m_finestra->AggiornaTotaleArticoli();
+        emit totaliChanged();
 
-        DatiPrincipali &d = m_finestra->dati();
+        DatiPrincipali &d = m_dati;
         d.dataArticoli.setDatabaseName(path);
         d.dataArticoli.setRecordSource(DatiPrincipali::sqlArticoli(), {AlberoReparti::Radice});
         CaricaReparti(true);
@@ -167,7 +180,7 @@ int Negozio::CaricaNegozio()
 
 void Negozio::impostaCartelle()
 {
-    const Recordset &g = m_finestra->dati().dataGenerale.recordset();
+    const Recordset &g = m_dati.dataGenerale.recordset();
     state.CartellaPagine = g.text(QStringLiteral("siteonline"));
     if (state.CartellaPagine.isEmpty())
         state.CartellaPagine = state.PercorsoNegozio + QStringLiteral("/online");
@@ -178,32 +191,62 @@ void Negozio::impostaCartelle()
 
 void Negozio::impostaTemplate()
 {
-    DatiPrincipali &d = m_finestra->dati();
-    const QString set = d.dataGenerale.recordset().text(QStringLiteral("template"));
+    const QString set = m_dati.dataGenerale.recordset().text(QStringLiteral("template"));
+    const auto scegli = [this] { return m_sceltaTemplate && m_sceltaTemplate->ScegliTemplate(); };
     if (!set.isEmpty()) {
         state.CartellaTemplate = QStringLiteral("template/") + set;
         if (!modelliTemplate(ProgramFolder::path() + u'/' + state.CartellaTemplate).isEmpty()) {
-            m_finestra->CaricaModelli();
-        } else if (!m_finestra->ScegliTemplate()) {
-            d.cboTemplate << QStringLiteral("modello1");
-            emit d.modelliChanged();
+            CaricaModelli();
+        } else if (!scegli()) {
+            m_dati.cboTemplate = {QStringLiteral("modello1")};
+            emit m_dati.modelliChanged();
             m_messages.show(QStringLiteral("Per costruire il negozio sarà necessario scegliere un template"),
                             Messages::Icon::Information, Messages::Buttons::Ok);
         }
-    } else if (!m_finestra->ScegliTemplate()) {
-        d.cboTemplate << QStringLiteral("modello1");
-        emit d.modelliChanged();
+    } else if (!scegli()) {
+        m_dati.cboTemplate = {QStringLiteral("modello1")};
+        emit m_dati.modelliChanged();
     }
+}
+
+void Negozio::CaricaModelli()
+{
+    m_dati.cboTemplate = elencoModelli();
+    emit m_dati.modelliChanged();
+}
+
+bool Negozio::ApplicaTemplate(const QString &set)
+{
+    Recordset &g = m_dati.dataGenerale.recordset();
+    try {
+        g.edit();
+        g.setValue(QStringLiteral("template"), set);
+        g.update();
+    } catch (const DbError &) {
+        g.cancelUpdate();
+        return false;
+    }
+    state.CartellaTemplate = QStringLiteral("template/") + set;
+    CaricaModelli();
+    return true;
+}
+
+bool Negozio::ChiudiNegozio()
+{
+    const bool scritto = m_dati.scriviModifiche();
+    m_dati.chiudi();
+    if (state.dbCatalogo)
+        state.dbCatalogo->close();
+    state.dbCatalogo.reset();
+    return scritto;
 }
 
 bool Negozio::ApriNegozio(const QString &cartella)
 {
     QString folder = cartella;
     if (cartella == QLatin1String("*"))
-        folder = m_finestra ? m_finestra->SfogliaCartelle(
-                                  QStringLiteral("Selezionare la cartella che contiene il negozio da aprire:"),
-                                  state.PercorsoNegozio)
-                            : QString();
+        folder = Shell::scegliCartella(QStringLiteral("Selezionare la cartella che contiene il negozio da aprire:"),
+                                       state.PercorsoNegozio);
     if (folder.isEmpty())
         return false;
     folder = QDir::cleanPath(folder);
@@ -212,7 +255,7 @@ bool Negozio::ApriNegozio(const QString &cartella)
         return false;
     }
     const QString serverPath = ProgramFolder::serverPathFile();
-    if (folder == ProgramFolder::localFolder()) {
+    if (folder == ProgramFolder::defaultShopFolder()) {
         QFile::remove(serverPath);
     } else {
         QDir().mkpath(QFileInfo(serverPath).absolutePath());
@@ -233,7 +276,7 @@ bool Negozio::ApriNegozio(const QString &cartella)
 
 void Negozio::NuovoNegozio()
 {
-    const QString folder = m_finestra->SfogliaCartelle(
+    const QString folder = Shell::scegliCartella(
         QStringLiteral("Selezionare la cartella del nuovo negozio (la cartella deve essere preferibilmente vuota):"),
         QString());
     if (folder.isEmpty())
@@ -255,23 +298,20 @@ void Negozio::NuovoNegozio()
 
 void Negozio::RiavviaMain()
 {
-    if (m_finestra)
-        m_finestra->dati().chiudi();
-    if (state.dbCatalogo)
-        state.dbCatalogo->close();
+    ChiudiNegozio();
     state.clear();
-    if (m_riavvio)
-        m_riavvio();
+    m_appunti = {};
+    emit riavvioRichiesto();
 }
 
 void Negozio::CaricaReparti(bool dalDatabase)
 {
-    DatiPrincipali &d = m_finestra->dati();
+    DatiPrincipali &d = m_dati;
     Recordset rs = dalDatabase ? Recordset(state.dbCatalogo, DatiPrincipali::sqlCategorie())
                                : d.dataCategorie.recordset().clone();
     if (!dalDatabase)
         rs.requery();
-    rs.moveFirst();  // the catalogue always holds a department
+    rs.moveFirst();  // a catalogue without departments fails here: it is damaged
 
     AlberoReparti &t = d.tvwCategorie;
     t.setEnabled(false);
@@ -311,17 +351,17 @@ void Negozio::CaricaReparti(bool dalDatabase)
             t.node(r.id)->soloMostrato = true;
     }
     t.setEnabled(true);
+    t.setHaReparti(haGenitore);
     t.notifyRebuilt();
-    m_finestra->AbilitaComando(QStringLiteral("espansione"), haGenitore);
 }
 
 void Negozio::VaiArticolo(qint64 id)
 {
     Recordset a(state.dbCatalogo, QStringLiteral("SELECT * FROM articoli WHERE ID=?"), {id});
     const QString catId = a.text(QStringLiteral("catID"));
-    DatiPrincipali &d = m_finestra->dati();
+    DatiPrincipali &d = m_dati;
     d.dataCategorie.recordset().findFirst(QStringLiteral("ID"), catId);
     d.tvwCategorie.select(catId);
     d.dataArticoli.recordset().findFirst(QStringLiteral("ID"), id);
-    m_finestra->selezionaScheda(QStringLiteral("kArticoli"));
+    emit schedaRichiesta(QStringLiteral("kArticoli"));
 }

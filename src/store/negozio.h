@@ -1,46 +1,67 @@
 #pragma once
-// The shop store: which shop is open, and the operations that open, upgrade,
-// create and change it. One instance lives for the whole run; the main
-// window reaches it, and it drives the current main window through the
-// FinestraPrincipale interface.
+// The shop store: which shop is open, the main window's data sources on its
+// catalogue, and the operations that open, upgrade, create and change it.
+// One instance lives for the whole run. It never calls a window: it asks the
+// merchant through the Messages interface and the shell's folder picker, and
+// announces what changed with signals that the editor listens to.
+#include "datiprincipali.h"
 #include "shopstate.h"
 
-#include <functional>
+#include <QObject>
 
-class FinestraPrincipale;
 class Messages;
 
-class Negozio {
+// The template chooser, as the store needs it while it opens a shop: true
+// when a set was chosen (and applied with Negozio::ApplicaTemplate).
+class SceltaTemplate {
 public:
-    explicit Negozio(Messages &messages);
+    virtual ~SceltaTemplate() = default;
+    virtual bool ScegliTemplate() = 0;
+};
+
+class Negozio : public QObject {
+    Q_OBJECT
+public:
+    explicit Negozio(Messages &messages, QObject *parent = nullptr);
+    ~Negozio() override;
 
     ShopState state;
-
-    // The main window now loaded (set by the window itself, nullptr on unload).
-    void setFinestra(FinestraPrincipale *f) { m_finestra = f; }
-    FinestraPrincipale *finestra() const { return m_finestra; }
-    // How the program unloads the main window and shows a fresh one.
-    void setRiavvio(std::function<void()> riavvio) { m_riavvio = std::move(riavvio); }
+    DatiPrincipali &dati() { return m_dati; }
+    const DatiPrincipali &dati() const { return m_dati; }
     Messages &messages() const { return m_messages; }
+    // The editor's template chooser; without one, opening a shop whose set
+    // is missing leaves the choice for later.
+    void setSceltaTemplate(SceltaTemplate *scelta) { m_sceltaTemplate = scelta; }
 
     enum Risultato { NonAperto = 0, Aperto = 1, AltroNegozio = 2 };
     // Opens the shop of PercorsoNegozio; see Risultato.
     int CaricaNegozio();
+    // Writes the pending edits of the data sources and closes the catalogue.
+    // False when an edit could not be written (the message has been shown).
+    bool ChiudiNegozio();
     // Checks a shop folder ("*": asks for one), records it as the shop to
-    // open at start-up and restarts the main window on it.
+    // open at start-up and asks for a restart on it.
     bool ApriNegozio(const QString &cartella);
     void NuovoNegozio();
+    // Clears the shop state and asks the editor for a fresh main window.
     void RiavviaMain();
     // Rebuilds the department tree, from the catalogue (true) or from a copy
     // of dataCategorie's recordset (false).
     void CaricaReparti(bool dalDatabase);
-    // Brings an article into view: its department, the article, the articles tab.
+    // Brings an article into view: its department, the article, the articles view.
     void VaiArticolo(qint64 id);
+    // Makes a template set the shop's: stored in the settings record, the
+    // shop state's template folder and the model list follow. False when the
+    // record could not be written (nothing changes then).
+    bool ApplicaTemplate(const QString &set);
+    // Fills the model list from the shop's template set.
+    void CaricaModelli();
 
     // The shop folder the main window opens at start-up: the first line of
-    // serverpath.net, else the default shop (made from new/ when missing).
+    // serverpath.net, else the default shop (made when missing).
     static QString cartellaAvvio(bool *letto = nullptr);
-    // The folder used when no shop is named; false when it cannot be made.
+    // Makes the default shop from the demo (or the empty) shop when it does
+    // not exist; false when it cannot be made.
     static bool preparaNegozioPredefinito(QString *errore = nullptr);
     // A folder holding catalog.mdb, vtftp.mdb, source.new, work, online, scripts.
     static bool eNegozio(const QString &cartella);
@@ -53,13 +74,34 @@ public:
     // The main window's article counter text.
     QString testoTotaleArticoli() const;
 
+    // What the clipboard tables hold for pasting, as the copy commands set it.
+    struct Appunti {
+        bool articoli = false;
+        bool reparto = false;
+    };
+    Appunti appunti() const { return m_appunti; }
+    void setAppunti(Appunti a);
+
+signals:
+    void captionChanged(const QString &caption);
+    // The article counts changed (TotaleArticoli, ArticoliReparto).
+    void totaliChanged();
+    void appuntiChanged();
+    // The merchant is to see this view ("kArticoli", ...), or the view
+    // switch is to run again (a department was deleted).
+    void schedaRichiesta(const QString &chiave);
+    void mostraSchedaRichiesta();
+    // Another shop is recorded: the main window is to be replaced.
+    void riavvioRichiesto();
+
 private:
     void impostaCartelle();
     void impostaTemplate();
 
     Messages &m_messages;
-    FinestraPrincipale *m_finestra = nullptr;
-    std::function<void()> m_riavvio;
+    DatiPrincipali m_dati;
+    SceltaTemplate *m_sceltaTemplate = nullptr;
+    Appunti m_appunti;
 };
 
 // The in-place upgrade run at every opening; reports nothing.

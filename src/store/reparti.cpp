@@ -8,7 +8,6 @@
 
 #include "catalogo_p.h"
 #include "datiprincipali.h"
-#include "finestraprincipale.h"
 #include "messages.h"
 #include "negozio.h"
 
@@ -191,13 +190,13 @@ void Catalogo::EliminaReparto()
     }
 
     state().TotaleArticoli = std::max<qint64>(0, state().TotaleArticoli - articoli);
-    finestra().AggiornaTotaleArticoli();
+    emit m_negozio.totaliChanged();
 
     if (padreTrovato && c.findFirst(QStringLiteral("ID"), genitore))
         return;  // the parent is now the selected department
     d.tvwCategorie.select(Radice);
     d.selezionaRadice();
-    finestra().MostraScheda();
+    emit m_negozio.mostraSchedaRichiesta();
 }
 
 void Catalogo::SpostaReparto(const QString &origine, const QString &destinazione)

@@ -5,8 +5,6 @@
 
 #include <QString>
 
-class QWidget;
-
 struct ShopState {
     QString PercorsoNegozio;     // the open shop's folder; empty: no shop
     DatabasePtr dbCatalogo;      // catalog.mdb, held exclusively
@@ -23,18 +21,9 @@ struct ShopState {
     bool AvvioCompletato = false;
     bool SpedizioneConfermata = false;
     QString CartellaFTPScelta;
-    // Not cleared by a restart:
-    QWidget *FormPagamento = nullptr;
-    QString CartellaIniziale;
 
-    // What RiavviaMain clears: everything but FormPagamento and CartellaIniziale.
-    void clear()
-    {
-        ShopState fresh;
-        fresh.FormPagamento = FormPagamento;
-        fresh.CartellaIniziale = CartellaIniziale;
-        *this = fresh;
-    }
+    // What RiavviaMain does: every value back to its start.
+    void clear() { *this = ShopState(); }
 };
 
 // Sets the busy flag for a scope and clears it on every way out.

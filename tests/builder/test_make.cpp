@@ -2,7 +2,7 @@
 #include "make.h"
 
 #include "database.h"
-#include "messages.h"
+#include "scriptedmessages.h"
 #include "recordset.h"
 #include "testshop.h"
 

@@ -6,7 +6,7 @@
 #include "ringraziamento.h"
 
 #include "database.h"
-#include "messages.h"
+#include "scriptedmessages.h"
 #include "testshop.h"
 
 #include <QDir>

@@ -53,7 +53,7 @@ struct Prova {
             qFatal("shop not opened: %s", qPrintable(t.messages.texts().join(u'|')));
     }
 
-    DatiPrincipali &d() { return t.finestra->dati(); }
+    DatiPrincipali &d() { return t.dati(); }
     Database &db() { return *t.negozio.state.dbCatalogo; }
     Recordset &articoli() { return d().dataArticoli.recordset(); }
     Recordset &categorie() { return d().dataCategorie.recordset(); }
@@ -204,8 +204,8 @@ void TestCatalogo::aggiungeArticolo()
     QCOMPARE(p.articoli().absolutePosition(), atteso);
     QCOMPARE(p.articoli().recordCount(), int(prima.size()) + 1);
     QCOMPARE(p.t.negozio.state.TotaleArticoli, totale + 1);
-    QCOMPARE(p.t.finestra->totale, p.t.negozio.testoTotaleArticoli());
-    QVERIFY(p.t.finestra->totale.contains(QString::number(totale + 1)));
+    QCOMPARE(p.t.totale, p.t.negozio.testoTotaleArticoli());
+    QVERIFY(p.t.totale.contains(QString::number(totale + 1)));
     // The other department is untouched.
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE catID='cat002'")), Lista{2});
 }
@@ -377,7 +377,7 @@ void TestCatalogo::aggiungeSottoreparto()
     QCOMPARE(p.figli(QStringLiteral("cat003")), QStringList{figlio});
     QCOMPARE(p.d().repartoCorrente(), figlio);
     QCOMPARE(p.d().tvwCategorie.selected(), figlio);
-    QCOMPARE(p.t.finestra->comandi.value(QStringLiteral("espansione")), true);
+    QCOMPARE(p.t.dati().tvwCategorie.haReparti(), true);
 
     // A second one goes after it.
     p.vai(QStringLiteral("cat003"));
@@ -669,8 +669,8 @@ void TestCatalogo::incollaArticoli()
     p.vai(QStringLiteral("cat003"));
     p.articoli().findFirst(QStringLiteral("codice"), QStringLiteral("cat003-1"));
     p.cat.CopiaArticolo();
-    QCOMPARE(p.t.finestra->comandi.value(QStringLiteral("incolla articolo")), true);
-    QCOMPARE(p.t.finestra->comandi.value(QStringLiteral("incolla categoria"), true), false);
+    QCOMPARE(p.t.negozio.appunti().articoli, true);
+    QCOMPARE(p.t.negozio.appunti().reparto, false);
 
     // One row: no question; into an empty department it gets 1.
     p.vai(QStringLiteral("cat002"));
@@ -863,7 +863,7 @@ void TestCatalogo::copiaIncollaReparto()
     QCOMPARE(p.t.messages.shown().size(), size_t(risposte ? 1 : 0));
     QCOMPARE(p.db().scalar(QStringLiteral("SELECT incolla_articoli FROM clipcategorie")).toInt(), incollati ? -1 : 0);
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM cliparticoli")), Lista{incollati ? incollati : 1});
-    QCOMPARE(p.t.finestra->comandi.value(QStringLiteral("incolla categoria")), true);
+    QCOMPARE(p.t.negozio.appunti().reparto, true);
 
     // Pasted in the middle: before the selected department, at its level.
     p.vai(QStringLiteral("cat002"));

@@ -4,7 +4,7 @@
 #include "filesicuro.h"
 #include "imageerror.h"
 #include "jpegwriter.h"
-#include "messages.h"
+#include "scriptedmessages.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

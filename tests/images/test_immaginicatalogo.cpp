@@ -1,17 +1,17 @@
-// Catalogue pictures: ImpostaImmagine stores the chooser's
-// result in the row; the showing family loads a stored picture, centres it
-// in its frame and switches the delete command.
-#include "corniceimmagine.h"
+// Catalogue pictures: ImpostaImmagine stores the chooser's result in the
+// row; preparaImmagine loads a stored picture and centres it in its frame.
 #include "fileprova.h"
 #include "immaginicatalogo.h"
 #include "sceltaimmagine.h"
 #include "testshop.h"
 
-#include <QLabel>
 #include <QtTest>
 #include <map>
 
 namespace {
+
+// Whose pictures: an article's, a department's, the shop's logos.
+enum class FamigliaImmagine { Articolo, Reparto, Negozio };
 
 // The chooser double: answers with a fixed result and records its presets.
 class SceltaFissa : public SceltaImmagineModale {
@@ -51,24 +51,6 @@ private:
     Messages &m_messages;
 };
 
-// The main window double that shows pictures through the logic.
-class FinestraConImmagini : public FinestraDiProva {
-public:
-    FinestraConImmagini(Negozio &n, QSize cornice) : FinestraDiProva(n), m_negozio(n), m_cornice(cornice) {}
-    void MostraImmagineArticolo(int n) override { mostra(FamigliaImmagine::Articolo, n); }
-    void MostraImmagineReparto(int n) override { mostra(FamigliaImmagine::Reparto, n); }
-    void MostraImmagineNegozio(int n) override { mostra(FamigliaImmagine::Negozio, n); }
-    std::map<QString, ImmagineInCornice> mostrate;  // by control name
-
-private:
-    void mostra(FamigliaImmagine f, int n)
-    {
-        mostrate[nomeControllo(f, n)] = MostraImmagine(*this, f, n, m_negozio.state.PercorsoNegozio, m_cornice);
-    }
-    Negozio &m_negozio;
-    QSize m_cornice;
-};
-
 }  // namespace
 
 class TestImmaginiCatalogo : public QObject {
@@ -76,7 +58,6 @@ class TestImmaginiCatalogo : public QObject {
 private slots:
     void init();
     void cleanup();
-    void nomi();
     void scostamento_data();
     void scostamento();
     void impostaImmagine_data();
@@ -84,18 +65,26 @@ private slots:
     void impostaImmagineAnnullata();
     void impostaImmagineSenzaRigaCorrente();
     void impostaImmagineConLaScelta();
-    void mostraImmagineArticolo();
-    void mostraImmagineSenzaFile_data();
-    void mostraImmagineSenzaFile();
-    void mostraRepartoELoghi();
-    void cornici();
+    void preparaImmagineArticolo();
+    void preparaImmagineSenzaFile_data();
+    void preparaImmagineSenzaFile();
+    void preparaImmagineSenzaRiga();
 
 private:
     std::unique_ptr<TestProgramFolder> m_program;
     std::unique_ptr<NegozioDiProva> m_t;
-    FinestraConImmagini *m_finestra = nullptr;
     QString m_shop;
-    DatiPrincipali &dati() { return m_finestra->dati(); }
+    DatiPrincipali &dati() { return m_t->dati(); }
+    static constexpr QSize cornice{200, 150};
+    DataSource &sorgente(FamigliaImmagine f)
+    {
+        switch (f) {
+        case FamigliaImmagine::Articolo: return dati().dataArticoli;
+        case FamigliaImmagine::Reparto: return dati().dataCategorie;
+        case FamigliaImmagine::Negozio: break;
+        }
+        return dati().dataGenerale;
+    }
     void scrivi(Recordset &rs, const QString &campo, const QVariant &v)
     {
         rs.edit();
@@ -114,10 +103,6 @@ void TestImmaginiCatalogo::init()
         db->close();
     }
     m_t = std::make_unique<NegozioDiProva>();
-    m_t->finestra.reset();
-    auto f = std::make_unique<FinestraConImmagini>(m_t->negozio, QSize(200, 150));
-    m_finestra = f.get();
-    m_t->finestra = std::move(f);
     QCOMPARE(m_t->apri(m_shop), int(Negozio::Aperto));
     QVERIFY(dati().dataArticoli.recordset().hasCurrent());
 }
@@ -126,22 +111,6 @@ void TestImmaginiCatalogo::cleanup()
 {
     m_t.reset();
     m_program.reset();
-}
-
-void TestImmaginiCatalogo::nomi()
-{
-    QCOMPARE(nomeComandoElimina(FamigliaImmagine::Articolo, 2), QStringLiteral("- immagine2"));
-    QCOMPARE(nomeComandoElimina(FamigliaImmagine::Reparto, 0), QStringLiteral("- immagine cat0"));
-    QCOMPARE(nomeComandoElimina(FamigliaImmagine::Negozio, 1), QStringLiteral("- immagine neg1"));
-    QCOMPARE(nomeControllo(FamigliaImmagine::Articolo, 0), QStringLiteral("imgArticolo0"));
-    QCOMPARE(nomeControllo(FamigliaImmagine::Reparto, 1), QStringLiteral("imgCategoria1"));
-    QCOMPARE(nomeControllo(FamigliaImmagine::Negozio, 0), QStringLiteral("imgNegozio0"));
-    QCOMPARE(nomeCornice(FamigliaImmagine::Articolo, 2), QStringLiteral("picImmagineArticolo2"));
-    QCOMPARE(nomeCornice(FamigliaImmagine::Reparto, 0), QStringLiteral("picSfondoImmCat0"));
-    QCOMPARE(nomeCornice(FamigliaImmagine::Negozio, 1), QStringLiteral("picSfondoImmNeg1"));
-    QCOMPARE(&sorgenteImmagine(dati(), FamigliaImmagine::Articolo), &dati().dataArticoli);
-    QCOMPARE(&sorgenteImmagine(dati(), FamigliaImmagine::Reparto), &dati().dataCategorie);
-    QCOMPARE(&sorgenteImmagine(dati(), FamigliaImmagine::Negozio), &dati().dataGenerale);
 }
 
 void TestImmaginiCatalogo::scostamento_data()
@@ -180,7 +149,7 @@ void TestImmaginiCatalogo::impostaImmagine()
 {
     QFETCH(int, family);
     QFETCH(int, n);
-    Recordset &rs = sorgenteImmagine(dati(), FamigliaImmagine(family)).recordset();
+    Recordset &rs = sorgente(FamigliaImmagine(family)).recordset();
     const QString s = QString::number(n);
     SceltaFissa scelta;
     scelta.risposta = {QStringLiteral("foto_0000.jpg"), QSize(180, 135)};
@@ -237,36 +206,30 @@ void TestImmaginiCatalogo::impostaImmagineConLaScelta()
     QCOMPARE(QImage(m_shop + QStringLiteral("/work/foto_0000.jpg")).size(), QSize(180, 135));
 }
 
-void TestImmaginiCatalogo::mostraImmagineArticolo()
+void TestImmaginiCatalogo::preparaImmagineArticolo()
 {
     FileProva::scrivi(m_shop + QStringLiteral("/work/a.png"), FileProva::quarti(100, 60), "png");
     FileProva::scrivi(m_shop + QStringLiteral("/work/grande.jpg"), FileProva::quarti(500, 400), "jpg");
     Recordset &rs = dati().dataArticoli.recordset();
     scrivi(rs, QStringLiteral("immagine0"), QStringLiteral("a.png"));
     scrivi(rs, QStringLiteral("immagine1"), QStringLiteral("grande.jpg"));
-    dati().dataArticoli.refresh();  // the article row is shown again
-    const ImmagineInCornice &a = m_finestra->mostrate.at(QStringLiteral("imgArticolo0"));
+    const ImmagineInCornice a = preparaImmagine(rs, 0, m_shop, cornice);
     QVERIFY(a.visibile);
     QCOMPARE(a.misura, QSize(100, 60));
     QCOMPARE(a.posizione, QPoint(50, 45));
     QCOMPARE(a.immagine.size(), QSize(100, 60));
     QCOMPARE(a.immagine.pixelColor(0, 0), QColor(255, 0, 0));
     QCOMPARE(a.file, m_shop + QStringLiteral("/work/a.png"));
-    // Larger than its frame: at 0, clipped by the frame.
-    const ImmagineInCornice &g = m_finestra->mostrate.at(QStringLiteral("imgArticolo1"));
+    // Larger than its frame: at 0, only the part the frame shows is kept.
+    const ImmagineInCornice g = preparaImmagine(rs, 1, m_shop, cornice);
     QVERIFY(g.visibile);
     QCOMPARE(g.misura, QSize(500, 400));
     QCOMPARE(g.posizione, QPoint(0, 0));
     QCOMPARE(g.immagine.size(), QSize(200, 150));
-    // No picture 2: hidden, its delete command off.
-    QVERIFY(!m_finestra->mostrate.at(QStringLiteral("imgArticolo2")).visibile);
-    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine0")), true);
-    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine1")), true);
-    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine2"), true), false);
-    QVERIFY(m_t->messages.shown().empty());
+    QVERIFY(!preparaImmagine(rs, 2, m_shop, cornice).visibile);
 }
 
-void TestImmaginiCatalogo::mostraImmagineSenzaFile_data()
+void TestImmaginiCatalogo::preparaImmagineSenzaFile_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("contents");
@@ -275,7 +238,7 @@ void TestImmaginiCatalogo::mostraImmagineSenzaFile_data()
     QTest::newRow("empty name") << "" << QByteArray();
 }
 
-void TestImmaginiCatalogo::mostraImmagineSenzaFile()
+void TestImmaginiCatalogo::preparaImmagineSenzaFile()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, contents);
@@ -283,59 +246,21 @@ void TestImmaginiCatalogo::mostraImmagineSenzaFile()
         FileProva::scriviByte(m_shop + QStringLiteral("/work/") + name, contents);
     Recordset &rs = dati().dataArticoli.recordset();
     scrivi(rs, QStringLiteral("immagine0"), name);
-    m_finestra->comandi.clear();
-    dati().dataArticoli.refresh();
-    QVERIFY(!m_finestra->mostrate.at(QStringLiteral("imgArticolo0")).visibile);
-    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine0"), true), false);
+    QVERIFY(!preparaImmagine(rs, 0, m_shop, cornice).visibile);
     QVERIFY(m_t->messages.shown().empty());
 }
 
-void TestImmaginiCatalogo::mostraRepartoELoghi()
+void TestImmaginiCatalogo::preparaImmagineSenzaRiga()
 {
     FileProva::scrivi(m_shop + QStringLiteral("/work/tasto.gif"), FileProva::quarti(197, 147), "gif");
-    FileProva::scrivi(m_shop + QStringLiteral("/work/logo.bmp"), FileProva::quarti(80, 40), "bmp");
     Recordset &cat = dati().dataCategorie.recordset();
     scrivi(cat, QStringLiteral("immagine1"), QStringLiteral("tasto.gif"));
-    Recordset &gen = dati().dataGenerale.recordset();
-    scrivi(gen, QStringLiteral("immagine1"), QStringLiteral("logo.bmp"));
-    dati().dataCategorie.refresh();
-    dati().dataGenerale.refresh();
-    const ImmagineInCornice &t = m_finestra->mostrate.at(QStringLiteral("imgCategoria1"));
+    const ImmagineInCornice t = preparaImmagine(cat, 1, m_shop, cornice);
     QVERIFY(t.visibile);
     QCOMPARE(t.posizione, QPoint(1, 1));  // differences of 3
-    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine cat1")), true);
-    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine cat0"), true), false);
-    QVERIFY(m_finestra->mostrate.at(QStringLiteral("imgNegozio1")).visibile);
-    QCOMPARE(m_finestra->mostrate.at(QStringLiteral("imgNegozio1")).posizione, QPoint(60, 55));
-    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine neg1")), true);
-    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine neg0"), true), false);
-    // The root selected: no department row, its pictures hidden.
+    // The root selected: no department row, nothing to show.
     dati().selezionaRadice();
-    QVERIFY(!m_finestra->mostrate.at(QStringLiteral("imgCategoria1")).visibile);
-    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine cat1"), true), false);
-}
-
-void TestImmaginiCatalogo::cornici()
-{
-    QWidget pagina;
-    const QList<CorniceImmagine *> c = CorniceImmagine::aggiungi(&pagina, FamigliaImmagine::Articolo);
-    QCOMPARE(c.size(), 3);
-    QCOMPARE(c[2]->objectName(), QStringLiteral("picImmagineArticolo2"));
-    QCOMPARE(c[2]->immagine()->objectName(), QStringLiteral("imgArticolo2"));
-    QCOMPARE(CorniceImmagine::didascalia(FamigliaImmagine::Articolo, 2), QStringLiteral("Immagine piccola"));
-    QCOMPARE(CorniceImmagine::aggiungi(&pagina, FamigliaImmagine::Negozio).size(), 2);
-
-    FileProva::scrivi(m_shop + QStringLiteral("/work/a.png"), FileProva::quarti(100, 60), "png");
-    scrivi(dati().dataArticoli.recordset(), QStringLiteral("immagine0"), QStringLiteral("a.png"));
-    c[0]->aggiorna(*m_finestra, m_shop);
-    QVERIFY(!c[0]->immagine()->isHidden());
-    QCOMPARE(c[0]->immagine()->geometry(), QRect(42, 62, 100, 60));  // centred in 184 × 184
-    c[1]->aggiorna(*m_finestra, m_shop);
-    QVERIFY(c[1]->immagine()->isHidden());
-    QCOMPARE(m_finestra->comandi.value(QStringLiteral("- immagine1"), true), false);
-    scrivi(dati().dataArticoli.recordset(), QStringLiteral("immagine0"), QStringLiteral("sparita.png"));
-    c[0]->aggiorna(*m_finestra, m_shop);
-    QVERIFY(c[0]->immagine()->isHidden());
+    QVERIFY(!preparaImmagine(cat, 1, m_shop, cornice).visibile);
 }
 
 QTEST_MAIN(TestImmaginiCatalogo)

@@ -38,7 +38,7 @@ void TestRiduzione::regolaDiAdattamento_data()
     QTest::addColumn<QSize>("box");
     QTest::addColumn<QSize>("expected");
     QTest::addColumn<bool>("reduced");
-    // The Part's examples.
+    // The fitting rule's own examples.
     QTest::newRow("400x300") << QSize(400, 300) << QSize(180, 180) << QSize(180, 135) << true;
     QTest::newRow("300x600: width, then height") << QSize(300, 600) << QSize(180, 180) << QSize(90, 180) << true;
     QTest::newRow("100x80 fits") << QSize(100, 80) << QSize(180, 180) << QSize(100, 80) << false;

@@ -31,7 +31,7 @@ private slots:
             db->close();
         }
         QVERIFY(Negozio::preparaNegozioPredefinito());
-        auto db = Database::open(ProgramFolder::localFolder() + QStringLiteral("/catalog.mdb"));
+        auto db = Database::open(ProgramFolder::defaultShopFolder() + QStringLiteral("/catalog.mdb"));
         QCOMPARE(db->scalar(QStringLiteral("SELECT titolo FROM generale")).toString(), titolo);
         db->close();
     }

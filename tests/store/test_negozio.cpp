@@ -89,7 +89,7 @@ private slots:
     void serverPathConSpaziECrLf_data();
     void serverPathConSpaziECrLf();
     void apriNegozioScriveServerPath();
-    void cartellaDiProgrammaInSolaLettura();
+    void ilNegozioPredefinitoNonToccaLaCartellaDelProgramma();
     void nuovoNegozioDaNew();
     void repartiInOrdineDiAlbero();
     void alberoDiUnCatalogoDanneggiato();
@@ -108,16 +108,16 @@ void TestNegozio::apreUnNegozioValido()
     const QString shop = program.newShop();
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
-    QCOMPARE(t.finestra->caption, QStringLiteral("Vetrasto - ") + shop);
+    QCOMPARE(t.caption, QStringLiteral("Vetrasto - ") + shop);
     QVERIFY2(t.messages.shown().empty(), qPrintable(t.messages.texts().join(u'|')));
     const ShopState &s = t.negozio.state;
     QCOMPARE(s.CartellaPagine, shop + QStringLiteral("/online"));
     QCOMPARE(s.CartellaScript, shop + QStringLiteral("/scripts"));
     QCOMPARE(s.CartellaTemplate, QStringLiteral("template/classico"));
-    QCOMPARE(t.finestra->dati().cboTemplate, QStringList({QStringLiteral("modello1"), QStringLiteral("modello2")}));
-    QCOMPARE(t.finestra->dati().tvwCategorie.count(), 2);
-    QCOMPARE(t.finestra->dati().repartoCorrente(), QStringLiteral("cat001"));
-    QCOMPARE(t.finestra->totale, QStringLiteral(" Articoli:  0 / 0"));
+    QCOMPARE(t.dati().cboTemplate, QStringList({QStringLiteral("modello1"), QStringLiteral("modello2")}));
+    QCOMPARE(t.dati().tvwCategorie.count(), 2);
+    QCOMPARE(t.dati().repartoCorrente(), QStringLiteral("cat001"));
+    QCOMPARE(t.totale, QStringLiteral(" Articoli:  0 / 0"));
     QVERIFY(s.dbCatalogo->exclusive());
     // The new shop meets the payment tables' invariants.
     auto db = s.dbCatalogo;
@@ -174,7 +174,7 @@ void TestNegozio::negozioInUsoInUnAltroProcesso()
     t.messages.answer(Messages::Answer::Yes);  // then the folder picker is cancelled
     QCOMPARE(t.apri(shop), int(Negozio::NonAperto));
     QCOMPARE(t.messages.texts(), QStringList{QStringLiteral("Il database è utilizzato da un altro utente.") + msgAltro});
-    QCOMPARE(t.finestra->titoliCartelle,
+    QCOMPARE(t.titoliCartelle,
              QStringList{QStringLiteral("Selezionare la cartella che contiene il negozio da aprire:")});
     holder.closeWriteChannel();
     QVERIFY(holder.waitForFinished(10000));
@@ -311,9 +311,9 @@ void TestNegozio::serverPathConSpaziECrLf()
     const QString shop = program.newShop(QStringLiteral("con spazio"));
     scrivi(ProgramFolder::serverPathFile(), QString::fromUtf8(content).replace(QStringLiteral("%1"), shop).toUtf8());
     const QString folder = Negozio::cartellaAvvio();
-    QCOMPARE(folder, named ? shop : program.path());
-    if (!named)  // the program folder became the default shop
-        QVERIFY(QFile::exists(program.path() + QStringLiteral("/catalog.mdb")));
+    QCOMPARE(folder, named ? shop : ProgramFolder::defaultShopFolder());
+    if (!named)  // the default shop was made in the user's data folder
+        QVERIFY(Negozio::eNegozio(ProgramFolder::defaultShopFolder()));
 }
 
 void TestNegozio::apriNegozioScriveServerPath()
@@ -321,37 +321,36 @@ void TestNegozio::apriNegozioScriveServerPath()
     TestProgramFolder program;
     const QString shop = program.newShop();
     NegozioDiProva t;
-    t.finestra->cartelle.push_back(shop);
+    t.cartelle.push_back(shop);
     QVERIFY(t.negozio.ApriNegozio(QStringLiteral("*")));
     QCOMPARE(leggi(ProgramFolder::serverPathFile()), (shop + QStringLiteral("\r\n")).toUtf8());
     QCOMPARE(t.riavvii, 1);
     // Choosing the default shop removes the file instead.
     QVERIFY(Negozio::preparaNegozioPredefinito());
-    QVERIFY(t.negozio.ApriNegozio(program.path()));
+    QVERIFY(t.negozio.ApriNegozio(ProgramFolder::defaultShopFolder()));
     QVERIFY(!QFile::exists(ProgramFolder::serverPathFile()));
     // A cancelled picker changes nothing.
     QVERIFY(!t.negozio.ApriNegozio(QStringLiteral("*")));
     QCOMPARE(t.riavvii, 2);
 }
 
-void TestNegozio::cartellaDiProgrammaInSolaLettura()
+void TestNegozio::ilNegozioPredefinitoNonToccaLaCartellaDelProgramma()
 {
     TestProgramFolder program;
-    QTemporaryDir home;
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    ProgramFolder::setReadOnly(true);
-    const QString local = home.path() + QStringLiteral("/Vetrasto");
-    QCOMPARE(ProgramFolder::serverPathFile(), local + QStringLiteral("/serverpath.net"));
-    // The default shop is made from new/ in the user's folder.
-    QCOMPARE(Negozio::cartellaAvvio(), local);
-    QVERIFY(Negozio::eNegozio(local));
-    QVERIFY(!QFile::exists(program.path() + QStringLiteral("/catalog.mdb")));
-    const QString shop = program.newShop();
-    NegozioDiProva t;
-    QVERIFY(t.negozio.ApriNegozio(shop));
-    QCOMPARE(leggi(local + QStringLiteral("/serverpath.net")), (shop + QStringLiteral("\r\n")).toUtf8());
+    // The default shop and serverpath.net live in the user's data folder;
+    // the program folder only lends its empty shop.
+    const QString shop = ProgramFolder::defaultShopFolder();
+    QVERIFY(shop.startsWith(ProgramFolder::userFolder() + u'/'));
+    QCOMPARE(ProgramFolder::serverPathFile(), ProgramFolder::userFolder() + QStringLiteral("/serverpath.net"));
     QCOMPARE(Negozio::cartellaAvvio(), shop);
-    ProgramFolder::setReadOnly(false);
+    QVERIFY(Negozio::eNegozio(shop));
+    QVERIFY(!QFile::exists(program.path() + QStringLiteral("/catalog.mdb")));
+    QVERIFY(!QFile::exists(program.path() + QStringLiteral("/serverpath.net")));
+    const QString other = program.newShop();
+    NegozioDiProva t;
+    QVERIFY(t.negozio.ApriNegozio(other));
+    QCOMPARE(leggi(ProgramFolder::serverPathFile()), (other + QStringLiteral("\r\n")).toUtf8());
+    QCOMPARE(Negozio::cartellaAvvio(), other);
 }
 
 void TestNegozio::nuovoNegozioDaNew()
@@ -360,14 +359,14 @@ void TestNegozio::nuovoNegozioDaNew()
     QTemporaryDir target;
     scrivi(target.filePath(QStringLiteral("mio.txt")), "resta");
     NegozioDiProva t;
-    t.finestra->cartelle.push_back(target.path());
+    t.cartelle.push_back(target.path());
     t.negozio.NuovoNegozio();
     QVERIFY(t.messages.shown().empty());
     QVERIFY(Negozio::eNegozio(target.path()));
     QCOMPARE(leggi(target.filePath(QStringLiteral("mio.txt"))), QByteArray("resta"));
     QCOMPARE(t.riavvii, 1);
     // A folder that already holds a shop is refused before anything is copied.
-    t.finestra->cartelle.push_back(target.path());
+    t.cartelle.push_back(target.path());
     t.negozio.NuovoNegozio();
     QCOMPARE(t.messages.texts(), QStringList{QStringLiteral("Nel percorso specificato è già presente un negozio")});
     QCOMPARE(t.riavvii, 1);
@@ -388,7 +387,7 @@ void TestNegozio::repartiInOrdineDiAlbero()
     }
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
-    const AlberoReparti &tree = t.finestra->dati().tvwCategorie;
+    const AlberoReparti &tree = t.dati().tvwCategorie;
     const AlberoReparti::Nodo *root = tree.node(AlberoReparti::Radice);
     QVERIFY(root->expanded);
     QCOMPARE(root->text, QStringLiteral("Negozio"));
@@ -398,7 +397,7 @@ void TestNegozio::repartiInOrdineDiAlbero()
     QCOMPARE(top.mid(0, 3), QStringList({"cat002", "cat001", "cat003"}));
     QCOMPARE(tree.node(QStringLiteral("cat010"))->parent->key, QStringLiteral("cat009"));
     QVERIFY(!tree.node(QStringLiteral("cat009"))->expanded);
-    QVERIFY(t.finestra->comandi.value(QStringLiteral("espansione")));
+    QVERIFY(t.dati().tvwCategorie.haReparti());
 }
 
 void TestNegozio::alberoDiUnCatalogoDanneggiato()
@@ -422,7 +421,7 @@ void TestNegozio::alberoDiUnCatalogoDanneggiato()
     }
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
-    const AlberoReparti &tree = t.finestra->dati().tvwCategorie;
+    const AlberoReparti &tree = t.dati().tvwCategorie;
     QCOMPARE(tree.count(), 7);
     QCOMPARE(tree.node(QStringLiteral("figlio"))->parent->key, QStringLiteral("padre"));
     QCOMPARE(tree.node(QStringLiteral("senza"))->text, QString());
@@ -446,24 +445,24 @@ void TestNegozio::catenaDiRiposizionamento()
     }
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
-    DatiPrincipali &d = t.finestra->dati();
+    DatiPrincipali &d = t.dati();
     QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A1-1"));
     QCOMPARE(d.dataFratelli.recordset().recordCount(), 9);  // the top-level departments
     QCOMPARE(d.dataFratelli.recordset().text(QStringLiteral("ID")), QStringLiteral("cat001"));
-    QCOMPARE(t.finestra->totale, QStringLiteral(" Articoli:  3 / 27"));
+    QCOMPARE(t.totale, QStringLiteral(" Articoli:  3 / 27"));
 
     // Moving the department reloads its articles and siblings, and selects its node.
     d.selezionaNodo(QStringLiteral("cat010"));
     QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-1"));
     QCOMPARE(d.dataFratelli.recordset().recordCount(), 1);
     QCOMPARE(d.tvwCategorie.selected(), QStringLiteral("cat010"));
-    QVERIFY(t.finestra->comandi.value(QStringLiteral("+ articolo dopo")));
-    QVERIFY(t.finestra->comandi.value(QStringLiteral("articolo su")));
+    QVERIFY(t.repartoCorrente.value_or(false));
+    QVERIFY(t.articoloCorrente.value_or(false));
 
     d.selezionaNodo(QStringLiteral("cat002"));  // no articles
     QCOMPARE(t.negozio.state.ArticoliReparto, 0);
-    QVERIFY(!t.finestra->comandi.value(QStringLiteral("articolo su")));
-    QCOMPARE(t.finestra->totale, QStringLiteral(" Articoli:  0 / 27"));
+    QVERIFY(!t.articoloCorrente.value_or(true));
+    QCOMPARE(t.totale, QStringLiteral(" Articoli:  0 / 27"));
 
     // The busy flag holds the chain still.
     {
@@ -481,8 +480,8 @@ void TestNegozio::catenaDiRiposizionamento()
     QCOMPARE(t.negozio.state.ArticoliReparto, -1);
     QCOMPARE(d.dataFratelli.recordset().recordCount(), 0);
     QCOMPARE(d.tvwCategorie.selected(), AlberoReparti::Radice);
-    QVERIFY(!t.finestra->comandi.value(QStringLiteral("- categoria")));
-    QCOMPARE(t.finestra->totale, QStringLiteral(" Articoli:  27"));
+    QVERIFY(!t.repartoCorrente.value_or(true));
+    QCOMPARE(t.totale, QStringLiteral(" Articoli:  27"));
 
     // A move in the sibling list makes that sibling the current department.
     d.selezionaNodo(QStringLiteral("cat004"));
@@ -522,11 +521,11 @@ void TestNegozio::templateMancante()
         db->close();
     }
     NegozioDiProva t;
-    t.finestra->templateScelto = chosen;
+    t.templateScelto = chosen;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
-    QCOMPARE(t.finestra->dati().cboTemplate, models);
+    QCOMPARE(t.dati().cboTemplate, models);
     QCOMPARE(t.messages.texts(), messages);
-    QCOMPARE(t.finestra->scelteTemplate, 1);
+    QCOMPARE(t.scelteTemplate, 1);
     QCOMPARE(t.negozio.state.CartellaTemplate, folder);
 }
 
@@ -608,11 +607,11 @@ void TestNegozio::vaiArticolo()
                           ->scalar(QStringLiteral("SELECT ID FROM articoli WHERE codice='A10-2'"))
                           .toLongLong();
     t.negozio.VaiArticolo(id);
-    DatiPrincipali &d = t.finestra->dati();
+    DatiPrincipali &d = t.dati();
     QCOMPARE(d.repartoCorrente(), QStringLiteral("cat010"));
     QCOMPARE(d.tvwCategorie.selected(), QStringLiteral("cat010"));
     QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-2"));
-    QCOMPARE(t.finestra->scheda, QStringLiteral("kArticoli"));
+    QCOMPARE(t.scheda, QStringLiteral("kArticoli"));
     QVERIFY_THROWS_EXCEPTION(DbError, t.negozio.VaiArticolo(999999));
 }
 
@@ -622,7 +621,7 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return holdMain(QString::fromLocal8Bit(argv[2]));
     }
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     TestNegozio t;
     return QTest::qExec(&t, argc, argv);
 }

@@ -3,6 +3,7 @@
 #include "catalogschema.h"
 #include "programfolder.h"
 #include "settings.h"
+#include "shell.h"
 #include "cartelle.h"
 
 #include <QDir>
@@ -34,6 +35,7 @@ TestProgramFolder::TestProgramFolder()
     scrivi(p + QStringLiteral("/code/bonifico/conf.ini"), "action=vtorder\r\n");
     scrivi(p + QStringLiteral("/code/bonifico/form.epg"), "<p>Bonifico</p>\r\n");
     ProgramFolder::setPath(p);
+    ProgramFolder::setUserFolder(p + QStringLiteral("/utente"));
     SettingsStore::setLocation(p + QStringLiteral("/settings"));
 }
 
@@ -44,47 +46,34 @@ QString TestProgramFolder::newShop(const QString &name)
     return folder;
 }
 
-FinestraDiProva::FinestraDiProva(Negozio &negozio) : m_negozio(negozio), m_dati(negozio.state, *this)
-{
-    negozio.setFinestra(this);
-}
-
-FinestraDiProva::~FinestraDiProva()
-{
-    m_dati.chiudi();
-    if (m_negozio.finestra() == this)
-        m_negozio.setFinestra(nullptr);
-}
-
-void FinestraDiProva::CaricaModelli()
-{
-    m_dati.cboTemplate = m_negozio.elencoModelli();
-}
-
-bool FinestraDiProva::ScegliTemplate()
-{
-    ++scelteTemplate;
-    if (templateScelto.isEmpty())
-        return false;
-    m_negozio.state.CartellaTemplate = QStringLiteral("template/") + templateScelto;
-    CaricaModelli();
-    return true;
-}
-
-QString FinestraDiProva::SfogliaCartelle(const QString &titolo, const QString &)
-{
-    titoliCartelle << titolo;
-    if (cartelle.empty())
-        return {};
-    QString c = cartelle.front();
-    cartelle.pop_front();
-    return c;
-}
-
 NegozioDiProva::NegozioDiProva()
 {
-    finestra = std::make_unique<FinestraDiProva>(negozio);
-    negozio.setRiavvio([this] { ++riavvii; });
+    negozio.setSceltaTemplate(this);
+    QObject::connect(&negozio, &Negozio::captionChanged, [this](const QString &c) { caption = c; });
+    QObject::connect(&negozio, &Negozio::totaliChanged, [this] { totale = negozio.testoTotaleArticoli(); });
+    QObject::connect(&negozio, &Negozio::schedaRichiesta, [this](const QString &k) { scheda = k; });
+    QObject::connect(&negozio, &Negozio::riavvioRichiesto, [this] { ++riavvii; });
+    QObject::connect(&dati(), &DatiPrincipali::repartoCambiato, [this](bool c) { repartoCorrente = c; });
+    QObject::connect(&dati(), &DatiPrincipali::articoloCambiato, [this](bool c) { articoloCorrente = c; });
+    Shell::setPicker([this](const QString &titolo, const QString &) {
+        titoliCartelle << titolo;
+        if (cartelle.empty())
+            return QString();
+        const QString c = cartelle.front();
+        cartelle.pop_front();
+        return c;
+    });
+}
+
+NegozioDiProva::~NegozioDiProva()
+{
+    Shell::setPicker({});
+}
+
+bool NegozioDiProva::ScegliTemplate()
+{
+    ++scelteTemplate;
+    return !templateScelto.isEmpty() && negozio.ApplicaTemplate(templateScelto);
 }
 
 int NegozioDiProva::apri(const QString &folder)

@@ -1,18 +1,17 @@
 #pragma once
 // What the tests share: a temporary program folder (empty shop, a small
-// template set, a code folder) and shops made in temporary folders, with a
-// headless main window.
-#include "datiprincipali.h"
-#include "finestraprincipale.h"
-#include "messages.h"
+// template set, a code folder, the user's data folder) and shops opened
+// headless in temporary folders, with what the store announced recorded.
 #include "negozio.h"
+#include "scriptedmessages.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
-#include <memory>
+#include <optional>
 
-// A program folder for one test run: new/, template/classico, code/.
+// A program folder for one test run: new/, template/classico, code/, and a
+// user data folder of its own.
 class TestProgramFolder {
 public:
     TestProgramFolder();
@@ -24,48 +23,34 @@ private:
     QTemporaryDir m_dir;
 };
 
-// The main window without widgets: records what the store asks of it.
-class FinestraDiProva : public FinestraPrincipale {
+// A shop store without windows. It answers the folder picker and the
+// template chooser from scripts and records what the store announces.
+class NegozioDiProva : public SceltaTemplate {
 public:
-    explicit FinestraDiProva(Negozio &negozio);
-    ~FinestraDiProva() override;
+    NegozioDiProva();
+    ~NegozioDiProva() override;
 
-    DatiPrincipali &dati() override { return m_dati; }
-    void setCaption(const QString &c) override { caption = c; }
-    void AggiornaTotaleArticoli() override { totale = m_negozio.testoTotaleArticoli(); }
-    void CaricaModelli() override;
-    bool ScegliTemplate() override;
-    void AbilitaComando(const QString &nome, bool abilitato) override { comandi[nome] = abilitato; }
-    QString SfogliaCartelle(const QString &titolo, const QString &iniziale) override;
-    bool MostraAiuto(const QString &) override { return false; }
-    void MostraScheda() override {}
-    void selezionaScheda(const QString &k) override { scheda = k; }
-    void MostraImmagineArticolo(int) override {}
-    void MostraImmagineReparto(int) override {}
-    void MostraImmagineNegozio(int) override {}
-
-    QString caption, totale, scheda;
-    QHash<QString, bool> comandi;
-    std::deque<QString> cartelle;       // answers of the folder picker
-    QStringList titoliCartelle;         // titles the picker was shown with
-    QString templateScelto;             // "": the template choice is cancelled
-    int scelteTemplate = 0;
-
-private:
-    Negozio &m_negozio;
-    DatiPrincipali m_dati;
-};
-
-// A shop store with its headless window, opened on a folder.
-struct NegozioDiProva {
     ScriptedMessages messages;
     Negozio negozio{messages};
-    std::unique_ptr<FinestraDiProva> finestra;
-    int riavvii = 0;
+    DatiPrincipali &dati() { return negozio.dati(); }
 
-    NegozioDiProva();
     // Sets PercorsoNegozio and opens the shop; returns CaricaNegozio's result.
     int apri(const QString &folder);
+
+    // What the store announced last.
+    QString caption, totale, scheda;
+    int riavvii = 0;
+    std::optional<bool> repartoCorrente, articoloCorrente;
+
+    // The folder picker: answers in order ("" once they run out), and the
+    // titles it was shown with.
+    std::deque<QString> cartelle;
+    QStringList titoliCartelle;
+
+    // The template chooser: "" cancels.
+    QString templateScelto;
+    int scelteTemplate = 0;
+    bool ScegliTemplate() override;
 };
 
 // Writes a file, making its folders; fails the test when it cannot.

@@ -29,7 +29,7 @@ public:
     // The result: "" cancelled, else the file name in the work folder.
     QString tag() const { return m_tag; }
 
-    // Controls, named as the Part names them (objectName too).
+    // Controls, under the program's names for them (objectName too).
     QTabBar *tabSelezione;
     QWidget *picSelezione[2];
     QComboBox *Unita;

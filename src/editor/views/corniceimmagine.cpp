@@ -1,22 +1,66 @@
 #include "corniceimmagine.h"
 
-#include <QBoxLayout>
+#include "comandi.h"
+#include "negozio.h"
+
 #include <QLabel>
 #include <QPixmap>
 
-CorniceImmagine::CorniceImmagine(FamigliaImmagine famiglia, int n, QWidget *parent)
-    : QFrame(parent), m_famiglia(famiglia), m_n(n)
+namespace {
+
+const char *radice(FamigliaImmagine f)
+{
+    switch (f) {
+    case FamigliaImmagine::Articolo: return "Articolo";
+    case FamigliaImmagine::Reparto: return "Categoria";
+    case FamigliaImmagine::Negozio: return "Negozio";
+    }
+    return "";
+}
+
+QString nomeCornice(FamigliaImmagine famiglia, int n)
+{
+    switch (famiglia) {
+    case FamigliaImmagine::Articolo: return QStringLiteral("picImmagineArticolo%1").arg(n);
+    case FamigliaImmagine::Reparto: return QStringLiteral("picSfondoImmCat%1").arg(n);
+    case FamigliaImmagine::Negozio: return QStringLiteral("picSfondoImmNeg%1").arg(n);
+    }
+    return {};
+}
+
+} // namespace
+
+CorniceImmagine::CorniceImmagine(FamigliaImmagine famiglia, int n, Negozio &negozio, RegistroComandi &comandi,
+                                 QWidget *parent)
+    : QFrame(parent), m_famiglia(famiglia), m_n(n), m_negozio(negozio), m_comandi(comandi)
 {
     setObjectName(nomeCornice(famiglia, n));
     setFixedSize(Lato, Lato);
-    setFrameShape(QFrame::NoFrame);
+    setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
     setPalette(p);
     m_immagine = new QLabel(this);
-    m_immagine->setObjectName(nomeControllo(famiglia, n));
+    m_immagine->setObjectName(QStringLiteral("img%1%2").arg(QLatin1String(radice(famiglia))).arg(n));
     m_immagine->hide();
+
+    DatiPrincipali &d = negozio.dati();
+    switch (famiglia) {
+    case FamigliaImmagine::Articolo: connect(&d, &DatiPrincipali::articoloCambiato, this, &CorniceImmagine::aggiorna); break;
+    case FamigliaImmagine::Reparto: connect(&d, &DatiPrincipali::repartoCambiato, this, &CorniceImmagine::aggiorna); break;
+    case FamigliaImmagine::Negozio: connect(&d, &DatiPrincipali::generaleCambiato, this, &CorniceImmagine::aggiorna); break;
+    }
+}
+
+QString CorniceImmagine::nomeComandoElimina(FamigliaImmagine famiglia, int n)
+{
+    switch (famiglia) {
+    case FamigliaImmagine::Articolo: return QStringLiteral("- immagine%1").arg(n);
+    case FamigliaImmagine::Reparto: return QStringLiteral("- immagine cat%1").arg(n);
+    case FamigliaImmagine::Negozio: return QStringLiteral("- immagine neg%1").arg(n);
+    }
+    return {};
 }
 
 QString CorniceImmagine::didascalia(FamigliaImmagine famiglia, int n)
@@ -32,6 +76,25 @@ QString CorniceImmagine::didascalia(FamigliaImmagine famiglia, int n)
     return {};
 }
 
+DataSource &CorniceImmagine::sorgente(Negozio &negozio, FamigliaImmagine famiglia)
+{
+    DatiPrincipali &d = negozio.dati();
+    switch (famiglia) {
+    case FamigliaImmagine::Articolo: return d.dataArticoli;
+    case FamigliaImmagine::Reparto: return d.dataCategorie;
+    case FamigliaImmagine::Negozio: break;
+    }
+    return d.dataGenerale;
+}
+
+void CorniceImmagine::aggiorna()
+{
+    const ImmagineInCornice r = preparaImmagine(sorgente(m_negozio, m_famiglia).recordset(), m_n,
+                                                m_negozio.state.PercorsoNegozio, size());
+    mostra(r);
+    m_comandi.AbilitaComando(nomeComandoElimina(m_famiglia, m_n), r.visibile);
+}
+
 void CorniceImmagine::mostra(const ImmagineInCornice &r)
 {
     m_immagine->hide();
@@ -42,33 +105,4 @@ void CorniceImmagine::mostra(const ImmagineInCornice &r)
     m_immagine->setPixmap(QPixmap::fromImage(r.immagine));
     m_immagine->setGeometry(QRect(r.posizione, r.immagine.size()));
     m_immagine->show();
-}
-
-void CorniceImmagine::aggiorna(FinestraPrincipale &finestra, const QString &cartellaNegozio)
-{
-    mostra(MostraImmagine(finestra, m_famiglia, m_n, cartellaNegozio, size()));
-}
-
-QList<CorniceImmagine *> CorniceImmagine::aggiungi(QWidget *pagina, FamigliaImmagine famiglia)
-{
-    QList<CorniceImmagine *> cornici;
-    auto *colonna = qobject_cast<QBoxLayout *>(pagina->layout());
-    if (!colonna) {
-        delete pagina->layout();
-        colonna = new QVBoxLayout(pagina);
-    }
-    auto *riga = new QHBoxLayout;
-    const int quante = famiglia == FamigliaImmagine::Articolo ? 3 : 2;
-    for (int n = 0; n < quante; ++n) {
-        auto *blocco = new QVBoxLayout;
-        blocco->addWidget(new QLabel(didascalia(famiglia, n)));
-        auto *c = new CorniceImmagine(famiglia, n);
-        blocco->addWidget(c);
-        riga->addLayout(blocco);
-        cornici << c;
-    }
-    riga->addStretch(1);
-    colonna->insertLayout(0, riga);
-    colonna->addStretch(1);
-    return cornici;
 }

@@ -1,6 +1,9 @@
-#include "messages.h"
+#include "boxmessages.h"
+
+#include "shell.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons buttons, const QString &title)
@@ -17,7 +20,10 @@ Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons butto
     }
     switch (buttons) {
     case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -33,26 +39,10 @@ Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons butto
     }
 }
 
-Messages::Answer ScriptedMessages::show(const QString &text, Icon icon, Buttons buttons, const QString &title)
+void installaSceltaCartella()
 {
-    m_shown.push_back({text, icon, buttons, title.isEmpty() ? defaultTitle() : title});
-    if (!m_answers.empty()) {
-        Answer a = m_answers.front();
-        m_answers.pop_front();
-        return a;
-    }
-    // Unscripted: the safe choice of each box.
-    switch (buttons) {
-    case Buttons::Ok: return Answer::Ok;
-    case Buttons::YesNo: return Answer::No;
-    default: return Answer::Cancel;
-    }
-}
-
-QStringList ScriptedMessages::texts() const
-{
-    QStringList l;
-    for (const auto &s : m_shown)
-        l << s.text;
-    return l;
+    Shell::setPicker([](const QString &titolo, const QString &iniziale) {
+        return QFileDialog::getExistingDirectory(QApplication::activeWindow(), titolo, iniziale,
+                                                 QFileDialog::ShowDirsOnly);
+    });
 }

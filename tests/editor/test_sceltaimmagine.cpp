@@ -83,7 +83,7 @@ void TestSceltaImmagine::nuovoNome_data()
     QTest::addColumn<bool>("toJpeg");
     QTest::addColumn<QString>("expected");
     const QStringList v09 = {QStringLiteral("foto_0000.jpg"), QStringLiteral("foto_0009.jpg")};
-    // The Part's examples.
+    // The naming rule's own examples.
     QTest::newRow("first") << QStringList() << "Foto.JPG" << false << "foto_0000.jpg";
     QTest::newRow("after 0009") << v09 << "Foto.JPG" << false << "foto_000a.jpg";
     QTest::newRow("versioned counts on from its base")

@@ -1,0 +1,167 @@
+// The dispatcher of the numbered commands: the main window's menu entries,
+// panel buttons and picture buttons all end here. It asks the command's
+// questions, calls the catalogue operation or opens the dialog, and reports
+// an operation that failed.
+#include "frmmain.h"
+
+#include "catalogo.h"
+#include "corniceimmagine.h"
+#include "frmelabora.h"
+#include "frmimmagine.h"
+#include "impostazioni.h"
+#include "messages.h"
+#include "programfolder.h"
+#include "vistareparti.h"
+
+#include <QTreeWidget>
+
+namespace {
+
+// The picture field a picture command sets or clears, on which data source.
+struct Immagine {
+    FamigliaImmagine famiglia;
+    int n;
+};
+
+std::optional<Immagine> immagineDaImpostare(int numero)
+{
+    switch (numero) {
+    case Cmd::ImpostaImmagine1: return Immagine{FamigliaImmagine::Articolo, 0};
+    case Cmd::ImpostaImmagine2: return Immagine{FamigliaImmagine::Articolo, 1};
+    case Cmd::ImpostaImmaginePiccola: return Immagine{FamigliaImmagine::Articolo, 2};
+    case Cmd::ImpostaImmagineReparto: return Immagine{FamigliaImmagine::Reparto, 0};
+    case Cmd::ImpostaPulsante: return Immagine{FamigliaImmagine::Reparto, 1};
+    case Cmd::ImpostaLogoNormale: return Immagine{FamigliaImmagine::Negozio, 0};
+    case Cmd::ImpostaLogoPiccolo: return Immagine{FamigliaImmagine::Negozio, 1};
+    default: return std::nullopt;
+    }
+}
+
+std::optional<Immagine> immagineDaEliminare(int numero)
+{
+    switch (numero) {
+    case Cmd::EliminaImmagine1: return Immagine{FamigliaImmagine::Articolo, 0};
+    case Cmd::EliminaImmagine2: return Immagine{FamigliaImmagine::Articolo, 1};
+    case Cmd::EliminaImmaginePiccola: return Immagine{FamigliaImmagine::Articolo, 2};
+    case Cmd::EliminaImmagineReparto: return Immagine{FamigliaImmagine::Reparto, 0};
+    case Cmd::EliminaPulsante: return Immagine{FamigliaImmagine::Reparto, 1};
+    case Cmd::EliminaLogoNormale: return Immagine{FamigliaImmagine::Negozio, 0};
+    case Cmd::EliminaLogoPiccolo: return Immagine{FamigliaImmagine::Negozio, 1};
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+void frmMain::EseguiComando(int numero)
+{
+    if (numero < 0 || numero > Cmd::AggiornaSito || (numero > Cmd::Variante3 && numero < Cmd::Costruisci))
+        return;
+    Catalogo catalogo(m_negozio);
+    DatiPrincipali &d = m_negozio.dati();
+    Messages &msg = m_negozio.messages();
+    try {
+        if (const auto im = immagineDaImpostare(numero)) {
+            DataSource &sorgente = CorniceImmagine::sorgente(m_negozio, im->famiglia);
+            DialogoSceltaImmagine scelta(this, m_negozio.state.PercorsoNegozio, msg, &frmMain::MostraAiuto);
+            ImpostaImmagine(sorgente.recordset(), im->n, scelta);
+            for (CorniceImmagine *c : findChildren<CorniceImmagine *>())
+                if (c->famiglia() == im->famiglia && c->numero() == im->n)
+                    c->aggiorna();
+            return;
+        }
+        if (const auto im = immagineDaEliminare(numero)) {
+            Recordset &rs = CorniceImmagine::sorgente(m_negozio, im->famiglia).recordset();
+            if (!rs.isOpen() || !rs.hasCurrent())
+                return;
+            rs.edit();
+            rs.setValue(QStringLiteral("immagine%1").arg(im->n), QString());
+            rs.update();
+            return;
+        }
+        switch (numero) {
+        case Cmd::ArticoloSu:
+        case Cmd::ArticoloGiu: {
+            BusyFlag busy(m_negozio.state.InAggiornamento);
+            catalogo.SpostaRecord(Catalogo::Articoli, numero == Cmd::ArticoloSu ? -1 : 1);
+            break;
+        }
+        case Cmd::RepartoSu:
+        case Cmd::RepartoGiu: {
+            BusyFlag busy(m_negozio.state.InAggiornamento);
+            catalogo.SpostaRecord(Catalogo::Reparti, numero == Cmd::RepartoSu ? -1 : 1);
+            break;
+        }
+        case Cmd::AggiungiArticoloPrima: catalogo.AggiungiArticoloPrima(); break;
+        case Cmd::AggiungiArticoloDopo: catalogo.AggiungiArticoloDopo(); break;
+        case Cmd::EliminaArticolo: {
+            Recordset &a = d.dataArticoli.recordset();
+            if (!a.isOpen() || !a.hasCurrent())
+                return;
+            if (!msg.question(QStringLiteral("Eliminare l'articolo selezionato?")))
+                return;
+            {
+                BusyFlag busy(m_negozio.state.InAggiornamento);
+                a.remove();
+            }
+            a.movePrevious();
+            if (a.bof() && a.recordCount() > 0)
+                a.moveNext();
+            m_negozio.state.TotaleArticoli = std::max<qint64>(0, m_negozio.state.TotaleArticoli - 1);
+            emit m_negozio.totaliChanged();
+            break;
+        }
+        case Cmd::CopiaArticolo: catalogo.CopiaArticolo(); break;
+        case Cmd::IncollaArticolo: catalogo.IncollaArticoli(); break;
+        case Cmd::Espandi:
+        case Cmd::Comprimi:
+            for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+                if ((*it)->data(0, Qt::UserRole).toString() != AlberoReparti::Radice)
+                    (*it)->setExpanded(numero == Cmd::Espandi);
+            break;
+        case Cmd::IncollaReparto: catalogo.IncollaReparto(); break;
+        case Cmd::CopiaReparto: catalogo.CopiaReparto(); break;
+        case Cmd::EliminaReparto: {
+            const Recordset &c = d.dataCategorie.recordset();
+            if (!c.isOpen() || !c.hasCurrent())
+                return;
+            if (c.value(QStringLiteral("hafigli")).toBool()) {
+                msg.information(QStringLiteral("Non è consentito eliminare un reparto che contiene sottoreparti.\r\n"
+                                               "Per cancellare questo reparto è necessario rimuovere i sottoreparti."));
+                return;
+            }
+            if (d.dataArticoli.recordset().hasCurrent()
+                && !msg.question(QStringLiteral("Il reparto contiene articoli che saranno cancellati. Eliminarlo comunque?")))
+                return;
+            catalogo.EliminaReparto();
+            break;
+        }
+        case Cmd::AggiungiRepartoDopo: catalogo.AggiungiRepartoDopo(); break;
+        case Cmd::AggiungiRepartoPrima: catalogo.AggiungiRepartoPrima(); break;
+        case Cmd::AggiungiSottoreparto: catalogo.AggiungiSottoreparto(); break;
+        case Cmd::Costruisci: {
+            // Pending edits reach the catalogue first: the build reads it.
+            if (!d.scriviModifiche())
+                return;
+            const QString modelli = ProgramFolder::path() + u'/' + m_negozio.state.CartellaTemplate;
+            if (Negozio::modelliTemplate(modelli).isEmpty()) {
+                for (;;) {
+                    if (ScegliTemplate())
+                        break;
+                    if (msg.show(QStringLiteral("Per costruire il negozio è necessario scegliere un template"),
+                                 Messages::Icon::Warning, Messages::Buttons::OkCancel)
+                        != Messages::Answer::Ok)
+                        return;
+                }
+            }
+            const Impostazioni imp = CaricaImpostazioni(d.dataGenerale.recordset(), m_negozio.state);
+            frmElabora build(m_negozio.state, imp, msg, this);
+            build.exec();
+            break;
+        }
+        default: break;
+        }
+    } catch (const std::exception &e) {
+        msg.warning(QStringLiteral("Impossibile completare l'operazione:\r\n") + testoErrore(e));
+    }
+}

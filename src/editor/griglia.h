@@ -1,0 +1,50 @@
+#pragma once
+// A grid on a data source: the rows of its recordset in the chosen columns,
+// the current row kept in step both ways (a click moves the data source; a
+// move of the data source selects the row), and cells that write through to
+// the table. A value the database refuses is announced with rifiutato(); the
+// cell keeps its stored value.
+#include "datasource.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+class QTableView;
+
+class ModelloGriglia : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Colonna {
+        QString campo;
+        QString intestazione;
+        bool modificabile = true;
+    };
+
+    ModelloGriglia(DataSource &sorgente, QList<Colonna> colonne, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+
+    // Shows the model in a table view and keeps the view's current row and
+    // the data source's in step.
+    void collega(QTableView *vista);
+
+signals:
+    // A typed value could not be stored in the column.
+    void rifiutato(const QString &campo, int numero, const QString &descrizione);
+
+private:
+    void ricarica();
+    void selezionaCorrente();
+
+    DataSource &m_sorgente;
+    QList<Colonna> m_colonne;
+    QTableView *m_vista = nullptr;
+    bool m_sincronizzando = false;
+    int m_righe = 0;
+    const void *m_insieme = nullptr;  // which rows the model shows (reset when they change)
+};

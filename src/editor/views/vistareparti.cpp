@@ -1,0 +1,234 @@
+#include "vistareparti.h"
+
+#include "comandi.h"
+#include "corniceimmagine.h"
+#include "griglia.h"
+#include "negozio.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Regole;
+
+namespace {
+
+// Every department field refuses "|", "[", "]" and "£"; the title also the
+// department tree's path separator.
+Filtro filtroTitolo()
+{
+    return entrambi(filtroReparto, [](const QString &, QChar c) {
+        return c == u'\\' ? Tasto{Tasto::Scarta, {}} : Tasto{};
+    });
+}
+
+QLineEdit *campo(const QString &nome, bool numerico = false)
+{
+    auto *e = new QLineEdit;
+    e->setObjectName(nome);
+    if (numerico) {
+        e->setAlignment(Qt::AlignRight);
+        e->setMaximumWidth(90);
+    }
+    return e;
+}
+
+} // namespace
+
+VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *parent)
+    : Vista(negozio, comandi, parent)
+{
+    DatiPrincipali &d = negozio.dati();
+
+    // picCategorie(1): the sibling list and its commands.
+    m_elenco = new QWidget(this);
+    m_elenco->setObjectName(QStringLiteral("picCategorie1"));
+    m_titoloElenco = intestazione(QString(), m_elenco);
+    gridCategorie = new QTableView(m_elenco);
+    gridCategorie->setObjectName(QStringLiteral("gridCategorie"));
+    m_griglia = new ModelloGriglia(d.dataFratelli, {{QStringLiteral("titolo"), QStringLiteral("Reparti")}}, this);
+    m_griglia->collega(gridCategorie);
+    gridCategorie->horizontalHeader()->setStretchLastSection(true);
+    gridCategorie->verticalHeader()->hide();
+    comandi.registraControllo(QStringLiteral("maschera categorie"), gridCategorie);
+    auto *pulsanti = new QHBoxLayout;
+    for (int n : {Cmd::RepartoSu, Cmd::RepartoGiu, Cmd::AggiungiRepartoPrima, Cmd::AggiungiRepartoDopo,
+                  Cmd::AggiungiSottoreparto, Cmd::CopiaReparto, Cmd::IncollaReparto, Cmd::EliminaReparto})
+        pulsanti->addWidget(pulsante(n, m_elenco));
+    pulsanti->addStretch(1);
+    auto *colonnaElenco = new QVBoxLayout(m_elenco);
+    colonnaElenco->setContentsMargins(0, 0, 0, 0);
+    colonnaElenco->addWidget(m_titoloElenco);
+    colonnaElenco->addLayout(pulsanti);
+    colonnaElenco->addWidget(gridCategorie, 1);
+
+    // picCategorie(2): the department's details.
+    m_dettagli = new QWidget(this);
+    m_dettagli->setObjectName(QStringLiteral("picCategorie2"));
+    m_titoloDettagli = intestazione(QStringLiteral("Dettagli reparto"), m_dettagli);
+    txtCategorie14 = campo(QStringLiteral("txtCategorie14"));
+    txtCategorie12 = new QPlainTextEdit;
+    txtCategorie12->setObjectName(QStringLiteral("txtCategorie12"));
+    txtCategorie12->setTabChangesFocus(true);
+    txtCategorie11 = campo(QStringLiteral("txtCategorie11"), true);
+    txtCategorie10 = campo(QStringLiteral("txtCategorie10"));
+    txtCategorie0 = campo(QStringLiteral("txtCategorie0"), true);
+    cboIva = new QComboBox;
+    cboIva->setObjectName(QStringLiteral("cboIva"));
+    cboIva->setEditable(true);
+    cboIva->addItems({QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("10"), QStringLiteral("20")});
+    cboIva->setMaximumWidth(90);
+    cboTemplate = new QComboBox;
+    cboTemplate->setObjectName(QStringLiteral("cboTemplate"));
+    cboTemplate->setMinimumContentsLength(16);
+    cboTemplate->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+
+    auto *numeri = new QHBoxLayout;
+    numeri->addWidget(txtCategorie11);
+    numeri->addSpacing(16);
+    numeri->addWidget(new QLabel(QStringLiteral("Sconto %:")));
+    numeri->addWidget(txtCategorie0);
+    numeri->addSpacing(16);
+    numeri->addWidget(new QLabel(QStringLiteral("IVA %:")));
+    numeri->addWidget(cboIva);
+    numeri->addStretch(1);
+    auto *modulo = new QFormLayout;
+    modulo->addRow(QStringLiteral("Titolo:"), txtCategorie14);
+    modulo->addRow(QStringLiteral("Descrizione:"), txtCategorie12);
+    modulo->addRow(QStringLiteral("Articoli per pagina:"), numeri);
+    modulo->addRow(QStringLiteral("Note:"), txtCategorie10);
+    auto *rigaModello = new QHBoxLayout;
+    rigaModello->addWidget(cboTemplate);
+    rigaModello->addStretch(1);
+    modulo->addRow(QStringLiteral("Modello di pagina:"), rigaModello);
+
+    auto *immagini = new QHBoxLayout;
+    const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagineReparto, Cmd::EliminaImmagineReparto},
+                                                   {Cmd::ImpostaPulsante, Cmd::EliminaPulsante}};
+    for (int n = 0; n < 2; ++n) {
+        auto *blocco = new QVBoxLayout;
+        blocco->addWidget(new QLabel(CorniceImmagine::didascalia(FamigliaImmagine::Reparto, n)));
+        cornici[n] = new CorniceImmagine(FamigliaImmagine::Reparto, n, negozio, comandi);
+        blocco->addWidget(cornici[n]);
+        auto *riga = new QHBoxLayout;
+        riga->addWidget(pulsante(comandiImmagine[n].first, m_dettagli));
+        riga->addWidget(pulsante(comandiImmagine[n].second, m_dettagli));
+        riga->addStretch(1);
+        blocco->addLayout(riga);
+        immagini->addLayout(blocco);
+    }
+    immagini->addStretch(1);
+
+    auto *colonnaDettagli = new QVBoxLayout(m_dettagli);
+    colonnaDettagli->setContentsMargins(0, 0, 0, 0);
+    colonnaDettagli->addWidget(m_titoloDettagli);
+    colonnaDettagli->addLayout(modulo);
+    colonnaDettagli->addLayout(immagini);
+    colonnaDettagli->addStretch(1);
+
+    auto *colonna = new QVBoxLayout(this);
+    colonna->setContentsMargins(0, 0, 0, 0);
+    colonna->addWidget(m_elenco, 2);
+    colonna->addWidget(m_dettagli, 3);
+
+    // The fields and their rules.
+    DataSource &c = d.dataCategorie;
+    RegolaCampo titolo;
+    titolo.tasti = filtroTitolo();
+    titolo.lunghezzaMassima = 100;
+    titolo.scrivi = RegolaCampo::Scrittura::AllUscita;
+    m_binder.lega(txtCategorie14, c, QStringLiteral("titolo"), titolo);
+    RegolaCampo testo;
+    testo.tasti = filtroReparto;
+    m_binder.lega(txtCategorie12, c, QStringLiteral("descrizione"), testo);
+    m_binder.lega(txtCategorie10, c, QStringLiteral("note"), testo);
+    RegolaCampo massimo;
+    massimo.tasti = entrambi(filtroReparto, filtroCifre);
+    massimo.selezionaTutto = true;
+    massimo.numerico = true;
+    massimo.cambio = [](const QString &t, bool utente) {
+        // The whole number rule runs on the merchant's edits only.
+        QString r = t;
+        if (utente && intero(t) != t.trimmed())
+            r = intero(t);
+        return positivo(r);
+    };
+    m_binder.lega(txtCategorie11, c, QStringLiteral("maxarticoli"), massimo);
+    RegolaCampo sconto;
+    sconto.tasti = entrambi(filtroReparto, [](const QString &t, QChar ch) { return filtroNumerico(t, ch); });
+    sconto.selezionaTutto = true;
+    sconto.numerico = true;
+    sconto.cambio = [](const QString &t, bool) { return alPiu(positivo(t), 100); };
+    m_binder.lega(txtCategorie0, c, QStringLiteral("sconto"), sconto);
+    RegolaCampo iva;
+    iva.tasti = [](const QString &t, QChar ch) { return filtroNumerico(t, ch); };
+    iva.numerico = true;
+    iva.cambio = [](const QString &t, bool) { return positivo(t); };
+    m_binder.lega(cboIva, c, QStringLiteral("iva"), iva);
+    RegolaCampo modello;
+    modello.tasti = filtroNessunTasto;
+    m_binder.lega(cboTemplate, c, QStringLiteral("template"), modello);
+
+    for (QWidget *w : std::initializer_list<QWidget *>{txtCategorie0, txtCategorie10, txtCategorie11, txtCategorie12,
+                                                       txtCategorie14, cboIva, cboTemplate})
+        comandi.registraControllo(QStringLiteral("maschera categorie"), w);
+
+    connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaReparti::mostraTitolo);
+    connect(&d, &DatiPrincipali::modelliChanged, this, &VistaReparti::caricaModelli);
+    // A title written from the details shows at once in the list and the tree.
+    connect(txtCategorie14, &QLineEdit::editingFinished, this, [this] {
+        DatiPrincipali &dati = m_negozio.dati();
+        const Recordset &rs = dati.dataCategorie.recordset();
+        if (!rs.isOpen() || !rs.hasCurrent())
+            return;
+        const QString id = rs.text(QStringLiteral("ID"));
+        if (dati.tvwCategorie.contains(id))
+            dati.tvwCategorie.setText(id, rs.text(QStringLiteral("titolo")));
+        BusyFlag busy(m_negozio.state.InAggiornamento);
+        Recordset &fratelli = dati.dataFratelli.recordset();
+        if (fratelli.isOpen()) {
+            fratelli.requery();
+            fratelli.findFirst(QStringLiteral("ID"), id);
+        }
+        mostraTitolo();
+    });
+}
+
+void VistaReparti::carica()
+{
+    caricaModelli();
+    mostraTitolo();
+}
+
+bool VistaReparti::scrivi()
+{
+    return m_negozio.dati().dataCategorie.scriviModifiche();
+}
+
+void VistaReparti::mostraTitolo()
+{
+    const Recordset &rs = m_negozio.dati().dataCategorie.recordset();
+    const QString titolo = rs.isOpen() && rs.hasCurrent() ? rs.text(QStringLiteral("titolo")) : QString();
+    m_titoloElenco->setText(titolo.isEmpty() ? QStringLiteral("Reparti") : QStringLiteral("Reparto: ") + titolo);
+    m_titoloDettagli->setText(titolo.isEmpty() ? QStringLiteral("Dettagli reparto")
+                                               : QStringLiteral("Dettagli reparto: ") + titolo);
+}
+
+void VistaReparti::caricaModelli()
+{
+    // The list changes without touching the bound value: the current
+    // department's model is shown again among the new items.
+    const Recordset &rs = m_negozio.dati().dataCategorie.recordset();
+    const QString attuale = rs.isOpen() && rs.hasCurrent() ? rs.text(QStringLiteral("template")) : QString();
+    const QSignalBlocker blocco(cboTemplate);
+    cboTemplate->clear();
+    cboTemplate->addItems(m_negozio.dati().cboTemplate);
+    cboTemplate->setCurrentIndex(cboTemplate->findText(attuale));
+}

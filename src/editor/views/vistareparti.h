@@ -1,0 +1,45 @@
+#pragma once
+// The departments view's two panels: the sibling list of the current
+// department with its buttons (picCategorie(1)) and the department's details
+// (picCategorie(2)): title, description, articles per page, notes, discount,
+// VAT, page model and the two pictures.
+#include "vista.h"
+
+#include <array>
+
+class CorniceImmagine;
+class ModelloGriglia;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QTableView;
+
+class VistaReparti : public Vista {
+    Q_OBJECT
+public:
+    VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *parent = nullptr);
+
+    void carica() override;
+    bool scrivi() override;
+
+    QWidget *picCategorie1() const { return m_elenco; }
+    QWidget *picCategorie2() const { return m_dettagli; }
+
+    QTableView *gridCategorie;
+    // txtCategorie(i): 0 discount, 10 notes, 11 articles per page, 14 title
+    // (line fields); 12 description (several lines).
+    QLineEdit *txtCategorie0, *txtCategorie10, *txtCategorie11, *txtCategorie14;
+    QPlainTextEdit *txtCategorie12;
+    QComboBox *cboIva, *cboTemplate;
+    std::array<CorniceImmagine *, 2> cornici{};
+
+private:
+    void mostraTitolo();
+    void caricaModelli();
+
+    QWidget *m_elenco;
+    QWidget *m_dettagli;
+    QLabel *m_titoloElenco;
+    QLabel *m_titoloDettagli;
+    ModelloGriglia *m_griglia;
+};

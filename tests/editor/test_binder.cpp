@@ -1,0 +1,203 @@
+// The binder on a real catalogue, driven with real key and focus events: a
+// loaded row is shown and not pending; an edit stays pending until its write
+// event, a move of the data source or a write of the record; a value the
+// database refuses is reported, stays in the field and keeps the row; the
+// key filters act on typed keys only.
+#include "binder.h"
+#include "testshop.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestBinder : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy)); }
+    void init();
+    void cleanup();
+    void caricaSenzaModifiche();
+    void modificaInSospesoFinoAlloSpostamento();
+    void scritturaAllUscita();
+    void valoreRifiutatoRestaNelCampo();
+    void filtroNumerico_data();
+    void filtroNumerico();
+    void selezionaTuttoAlFocus();
+
+private:
+    QString stored(const QString &campo, qint64 id)
+    {
+        Recordset r(m_t->negozio.state.dbCatalogo, QStringLiteral("SELECT * FROM articoli WHERE ID=?"), {id});
+        return r.value(campo).toString();
+    }
+    qint64 idCorrente() { return articoli().recordset().value(QStringLiteral("ID")).toLongLong(); }
+    DataSource &articoli() { return m_t->dati().dataArticoli; }
+
+    std::unique_ptr<TestProgramFolder> m_program;
+    std::unique_ptr<NegozioDiProva> m_t;
+    std::unique_ptr<QWidget> m_finestra;
+    QLineEdit *m_titolo = nullptr, *m_prezzo = nullptr, *m_peso = nullptr, *m_altro = nullptr;
+    QCheckBox *m_offerta = nullptr;
+    std::unique_ptr<Binder> m_binder;
+};
+
+void TestBinder::init()
+{
+    m_program = std::make_unique<TestProgramFolder>();
+    const QString shop = m_program->newShop();
+    {
+        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+        riempiCatalogo(*db, 1, 3);
+        db->execute(QStringLiteral("UPDATE articoli SET prezzo=125000, peso=0.1, offerta=-1 WHERE ordinamento=1"));
+        db->close();
+    }
+    m_t = std::make_unique<NegozioDiProva>();
+    QCOMPARE(m_t->apri(shop), int(Negozio::Aperto));
+    m_finestra = std::make_unique<QWidget>();
+    m_titolo = new QLineEdit(m_finestra.get());
+    m_prezzo = new QLineEdit(m_finestra.get());
+    m_peso = new QLineEdit(m_finestra.get());
+    m_altro = new QLineEdit(m_finestra.get());
+    m_offerta = new QCheckBox(m_finestra.get());
+    m_titolo->move(0, 0);
+    m_prezzo->move(0, 30);
+    m_peso->move(0, 60);
+    m_altro->move(0, 90);
+    m_offerta->move(0, 120);
+    m_binder = std::make_unique<Binder>();
+    RegolaCampo titolo;
+    titolo.lunghezzaMassima = 10;
+    titolo.scrivi = RegolaCampo::Scrittura::AllUscita;
+    m_binder->lega(m_titolo, articoli(), QStringLiteral("titolo"), titolo);
+    RegolaCampo prezzo;
+    prezzo.numerico = true;
+    prezzo.selezionaTutto = true;
+    prezzo.tasti = [](const QString &t, QChar c) { return Regole::filtroNumerico(t, c, true); };
+    m_binder->lega(m_prezzo, articoli(), QStringLiteral("prezzo"), prezzo);
+    RegolaCampo peso;
+    peso.numerico = true;
+    m_binder->lega(m_peso, articoli(), QStringLiteral("peso"), peso);
+    m_binder->lega(m_offerta, articoli(), QStringLiteral("offerta"));
+    m_finestra->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_finestra.get()));
+}
+
+void TestBinder::cleanup()
+{
+    m_binder.reset();
+    m_finestra.reset();
+    m_t.reset();
+    m_program.reset();
+}
+
+void TestBinder::caricaSenzaModifiche()
+{
+    QCOMPARE(m_titolo->text(), QStringLiteral("Articolo 1"));
+    QCOMPARE(m_prezzo->text(), QStringLiteral("12,5"));  // Currency, Italian notation
+    QCOMPARE(m_peso->text(), QStringLiteral("0,1"));     // Single with its seven digits
+    QVERIFY(m_offerta->isChecked());                    // a stored -1
+    QVERIFY(!articoli().modifichePendenti());
+    articoli().recordset().moveNext();
+    QCOMPARE(m_titolo->text(), QStringLiteral("Articolo 2"));
+    QVERIFY(!m_offerta->isChecked());
+    QVERIFY(!articoli().modifichePendenti());
+}
+
+void TestBinder::modificaInSospesoFinoAlloSpostamento()
+{
+    const qint64 id = idCorrente();
+    m_peso->setFocus();
+    m_peso->selectAll();
+    QTest::keyClicks(m_peso, QStringLiteral("2,5"));
+    QTest::mouseClick(m_offerta, Qt::LeftButton);
+    QVERIFY(articoli().modifichePendenti());
+    QCOMPARE(stored(QStringLiteral("peso"), id), QStringLiteral("0.1"));  // not yet written
+    articoli().recordset().moveNext();
+    QVERIFY(!articoli().modifichePendenti());
+    QCOMPARE(stored(QStringLiteral("peso"), id).toDouble(), 2.5);
+    QCOMPARE(stored(QStringLiteral("offerta"), id), QStringLiteral("false"));
+    // Any edit and update of the record takes the pending edits with it.
+    const qint64 secondo = idCorrente();
+    m_peso->setText(QStringLiteral("7"));
+    Recordset &rs = articoli().recordset();
+    rs.edit();
+    rs.setValue(QStringLiteral("note"), QStringLiteral("nota"));
+    rs.update();
+    QCOMPARE(stored(QStringLiteral("peso"), secondo).toDouble(), 7.0);
+    QVERIFY(!articoli().modifichePendenti());
+}
+
+void TestBinder::scritturaAllUscita()
+{
+    const qint64 id = idCorrente();
+    m_titolo->setFocus();
+    m_titolo->selectAll();
+    QTest::keyClicks(m_titolo, QStringLiteral("Caffe arabica in grani"));
+    QCOMPARE(stored(QStringLiteral("titolo"), id), QStringLiteral("Articolo 1"));
+    m_altro->setFocus();  // leaving the field: cut, then written
+    QCOMPARE(m_titolo->text(), QStringLiteral("Caffe arab"));
+    QCOMPARE(stored(QStringLiteral("titolo"), id), QStringLiteral("Caffe arab"));
+}
+
+void TestBinder::valoreRifiutatoRestaNelCampo()
+{
+    QSignalSpy errori(&articoli(), &DataSource::error);
+    const qint64 id = idCorrente();
+    m_peso->setText(QStringLiteral("tanto"));  // not a number: the column refuses it
+    articoli().recordset().moveNext();
+    QCOMPARE(errori.size(), 1);
+    QCOMPARE(errori.at(0).at(0).toInt(), DbErr::ConversionError);
+    // The row stays, the field keeps what was typed, nothing was written.
+    QCOMPARE(idCorrente(), id);
+    QCOMPARE(m_peso->text(), QStringLiteral("tanto"));
+    QVERIFY(articoli().modifichePendenti());
+    QCOMPARE(stored(QStringLiteral("peso"), id), QStringLiteral("0.1"));
+    // Corrected, the move goes through.
+    m_peso->setText(QStringLiteral("3"));
+    articoli().recordset().moveNext();
+    QVERIFY(idCorrente() != id);
+    QCOMPARE(stored(QStringLiteral("peso"), id).toDouble(), 3.0);
+}
+
+void TestBinder::filtroNumerico_data()
+{
+    QTest::addColumn<QString>("prima");
+    QTest::addColumn<QString>("tasti");
+    QTest::addColumn<QString>("dopo");
+    QTest::newRow("a point becomes the comma") << "" << "12.5" << "12,5";
+    QTest::newRow("one separator only") << "" << "1,2,3.4" << "1,234";
+    QTest::newRow("letters and signs discarded") << "" << "a1-b2+" << "12";
+    QTest::newRow("asterisk on empty") << "" << "*" << "000";
+    QTest::newRow("asterisk appends") << "12" << "*" << "12000";
+}
+
+void TestBinder::filtroNumerico()
+{
+    QFETCH(QString, prima);
+    QFETCH(QString, tasti);
+    QFETCH(QString, dopo);
+    m_prezzo->setText(prima);
+    m_prezzo->setFocus();
+    m_prezzo->setCursorPosition(prima.size());
+    m_prezzo->deselect();
+    QTest::keyClicks(m_prezzo, tasti);
+    QCOMPARE(m_prezzo->text(), dopo);
+    // Pasted text is not filtered.
+    m_prezzo->clear();
+    m_prezzo->insert(QStringLiteral("a.b"));
+    QCOMPARE(m_prezzo->text(), QStringLiteral("a.b"));
+}
+
+void TestBinder::selezionaTuttoAlFocus()
+{
+    m_altro->setFocus();
+    QTest::mouseClick(m_prezzo, Qt::LeftButton);
+    QTRY_COMPARE(m_prezzo->selectedText(), QStringLiteral("12,5"));
+    QVERIFY(m_titolo->selectedText().isEmpty());
+}
+
+QTEST_MAIN(TestBinder)
+#include "test_binder.moc"
