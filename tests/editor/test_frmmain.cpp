@@ -43,7 +43,8 @@ private:
         QString shop;
     };
     std::unique_ptr<Finestra> apri();
-    static void clicNodo(frmMain *w, const QString &testo);
+    // Clicks the tree node with that text; false when there is none.
+    [[nodiscard]] static bool clicNodo(frmMain *w, const QString &testo);
 };
 
 static void scriviServerPath(const QString &line)
@@ -218,13 +219,15 @@ std::unique_ptr<TestFrmMain::Finestra> TestFrmMain::apri()
     return f;
 }
 
-void TestFrmMain::clicNodo(frmMain *w, const QString &testo)
+bool TestFrmMain::clicNodo(frmMain *w, const QString &testo)
 {
     const QList<QTreeWidgetItem *> items = w->tvwCategorie()->findItems(testo, Qt::MatchExactly | Qt::MatchRecursive);
-    QVERIFY2(items.size() == 1, qPrintable(testo));
+    if (items.size() != 1)
+        return false;
     QTreeWidget *t = w->tvwCategorie();
     t->scrollToItem(items[0]);
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualItemRect(items[0]).center());
+    return true;
 }
 
 void TestFrmMain::comandiDopoOgniSelezione_data()
@@ -244,7 +247,7 @@ void TestFrmMain::comandiDopoOgniSelezione()
     QFETCH(bool, articolo);
     auto f = apri();
     QVERIFY(f->w);
-    clicNodo(f->w, nodo);
+    QVERIFY(clicNodo(f->w, nodo));
     const RegistroComandi &c = f->w->comandi();
     const QStringList nomiReparto = {"+ categoria prima", "+ categoria dopo", "categoria su", "categoria giu",
                                      "- categoria", "copia categoria", "+ articolo prima", "+ articolo dopo",
@@ -286,11 +289,11 @@ void TestFrmMain::pannelliDeiReparti()
     QCOMPARE(v->txtCategorie14->text(), QStringLiteral("Reparto 1"));
     QCOMPARE(v->gridCategorie->model()->rowCount(), 2);
     salvaSchermata(f->w, QStringLiteral("reparti"));
-    clicNodo(f->w, QStringLiteral("Negozio"));
+    QVERIFY(clicNodo(f->w, QStringLiteral("Negozio")));
     QVERIFY(!v->picCategorie1()->isVisible() && !v->picCategorie2()->isVisible());
     QVERIFY(f->w->findChild<QWidget *>(QStringLiteral("picCategorie0"))->isVisible());
     QVERIFY(f->w->findChild<QMenu *>(QStringLiteral("mnuImpostaLogoR"))->menuAction()->isEnabled());
-    clicNodo(f->w, QStringLiteral("Reparto 2"));
+    QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 2")));
     QVERIFY(v->picCategorie1()->isVisible());
     QCOMPARE(v->txtCategorie14->text(), QStringLiteral("Reparto 2"));
     QVERIFY(!f->w->findChild<QMenu *>(QStringLiteral("mnuImpostaLogoR"))->menuAction()->isEnabled());

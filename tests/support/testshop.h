@@ -53,7 +53,8 @@ public:
     bool ScegliTemplate() override;
 };
 
-// Writes a file, making its folders; fails the test when it cannot.
+// Writes a file, making its folders; throws (ending the test as failed) when
+// it cannot.
 void scrivi(const QString &path, const QByteArray &data);
 // A file's bytes, or nothing when it cannot be read.
 QByteArray leggi(const QString &path);
