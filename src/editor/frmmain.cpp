@@ -143,7 +143,7 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     });
     for (DataSource *s : {&d.dataCategorie, &d.dataFratelli, &d.dataArticoli, &d.dataGenerale})
         connect(s, &DataSource::error, this,
-                [this, nome = s->objectName()](int n, const QString &t) { erroreDati(nome, n, t); });
+                [this, s](int n, const QString &t, const QString &c) { erroreDati(*s, n, t, c); });
     connect(m_tree, &QTreeWidget::itemClicked, this, &frmMain::onNodoCliccato);
     negozio.setSceltaTemplate(this);
 }
@@ -339,11 +339,19 @@ void frmMain::onNodoCliccato(QTreeWidgetItem *item)
     }
 }
 
-void frmMain::erroreDati(const QString &sorgente, int numero, const QString &descrizione)
+void frmMain::erroreDati(DataSource &sorgente, int numero, const QString &descrizione, const QString &campo)
 {
     Q_UNUSED(sorgente);
-    Q_UNUSED(numero);
-    m_negozio.messages().warning(QStringLiteral("Impossibile salvare le modifiche: ") + descrizione);
+    QString perche;
+    switch (numero) {
+    case DbErr::FieldTooSmall: perche = QStringLiteral("il testo è troppo lungo per il campo"); break;
+    case DbErr::ConversionError: perche = QStringLiteral("il valore non è valido per il campo"); break;
+    case DbErr::EmptyNotAllowed: perche = QStringLiteral("il campo non può essere vuoto"); break;
+    default: perche = QStringLiteral("il valore non è stato accettato"); break;
+    }
+    m_negozio.messages().warning(QStringLiteral("Impossibile salvare la modifica: %1 \"%2\".\r\n"
+                                                "Il campo torna al valore salvato.\r\n(%3)")
+                                     .arg(perche, campo, descrizione));
 }
 
 void frmMain::creaMenu()

@@ -56,7 +56,7 @@ private:
     void creaMenu();
     void ricostruisciAlbero();
     void onNodoCliccato(QTreeWidgetItem *item);
-    void erroreDati(const QString &sorgente, int numero, const QString &descrizione);
+    void erroreDati(DataSource &sorgente, int numero, const QString &descrizione, const QString &campo);
 
     Negozio &m_negozio;
     RegistroComandi m_comandi;

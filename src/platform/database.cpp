@@ -11,8 +11,8 @@
 #include <QUuid>
 #include <sqlite3.h>
 
-DbError::DbError(int n, const QString &d)
-    : std::runtime_error(QStringLiteral("%1 %2").arg(n).arg(d).toStdString()), number(n), description(d)
+DbError::DbError(int n, const QString &d, const QString &c)
+    : std::runtime_error(QStringLiteral("%1 %2").arg(n).arg(d).toStdString()), number(n), description(d), campo(c)
 {
 }
 
@@ -167,9 +167,12 @@ QSqlDatabase Database::connection() const
 void Database::fail(const QSqlError &e, const QString &context) const
 {
     QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    // A field's check is named "field:what" (schema.cpp): the field refused.
+    static const QRegularExpression check(QStringLiteral("constraint failed: \"?(\\w+):"));
+    const QString campo = check.match(text).captured(1);
     if (!context.isEmpty())
         text = context + QStringLiteral(": ") + text;
-    throw DbError(errorNumberFor(e), text);
+    throw DbError(errorNumberFor(e), text, campo);
 }
 
 void Database::exec(const QString &sql)

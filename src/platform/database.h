@@ -35,9 +35,10 @@ constexpr int Damaged = 3343;        // not a database, or damaged
 
 class DbError : public std::runtime_error {
 public:
-    DbError(int number, const QString &description);
+    DbError(int number, const QString &description, const QString &campo = {});
     int number;
     QString description;
+    QString campo;  // the field whose value was refused, when known
     bool inUse() const { return number == DbErr::InUse || number == DbErr::InUseExclusive; }
 };
 

@@ -17,7 +17,12 @@ void DataSource::setRecordSource(const QString &sql, const QVariantList &params)
 
 void DataSource::collegaRecordset()
 {
-    m_recordset.onLeaveRow = [this] { return lasciaRiga(); };
+    // The pending edits are written before the row changes; a refused value
+    // has been reported and put back, so the row always moves on.
+    m_recordset.onLeaveRow = [this] {
+        scriviModifiche();
+        return true;
+    };
     m_recordset.onBeforeUpdate = [this] { applicaModifiche(); };
     m_recordset.onAfterUpdate = [this] {
         for (CampoCollegato *c : m_campi)
@@ -31,8 +36,8 @@ void DataSource::collegaRecordset()
 
 void DataSource::refresh()
 {
-    if (m_recordset.isOpen() && !lasciaRiga())
-        return;
+    if (m_recordset.isOpen())
+        scriviModifiche();
     // The data sources share the connection already open on the file, also
     // when the shop holds it exclusively.
     auto db = Database::open(m_databaseName);
@@ -74,25 +79,45 @@ void DataSource::applicaModifiche()
             m_recordset.setValue(c->campo(), c->valore());
 }
 
-bool DataSource::scriviModifiche()
+CampoCollegato *DataSource::collegato(const QString &campo) const
 {
-    if (!modifichePendenti() || !m_recordset.isOpen() || !m_recordset.hasCurrent())
-        return true;
-    try {
-        if (!m_recordset.editing())
-            m_recordset.edit();
-        m_recordset.update();  // takes the pending edits with it
-    } catch (const DbError &e) {
-        m_recordset.cancelUpdate();
-        emit error(e.number, e.description);
-        return false;
-    }
-    return true;
+    for (CampoCollegato *c : m_campi)
+        if (c->campo().compare(campo, Qt::CaseInsensitive) == 0)
+            return c;
+    return nullptr;
 }
 
-bool DataSource::lasciaRiga()
+bool DataSource::scriviModifiche()
 {
-    return scriviModifiche();
+    bool tuttoScritto = true;
+    // Each refusal takes one field out of the write (or corrects it), so the
+    // loop ends within one round per bound field.
+    for (size_t giro = 0; giro <= m_campi.size(); ++giro) {
+        if (!modifichePendenti() || !m_recordset.isOpen() || !m_recordset.hasCurrent())
+            return tuttoScritto;
+        try {
+            if (!m_recordset.editing())
+                m_recordset.edit();
+            m_recordset.update();  // takes the pending edits with it
+            return tuttoScritto;
+        } catch (const DbError &e) {
+            m_recordset.cancelUpdate();
+            tuttoScritto = false;
+            CampoCollegato *rifiutato = collegato(e.campo);
+            const QVariant prima = rifiutato ? rifiutato->valore() : QVariant();
+            emit error(e.number, e.description, e.campo);
+            if (!rifiutato) {
+                // The engine named no field: the record goes back to what is stored.
+                ricaricaCampi();
+                return false;
+            }
+            if (rifiutato->modificato() && rifiutato->valore() == prima) {
+                rifiutato->carica(m_recordset.value(e.campo));
+                rifiutato->segnaScritto();
+            }
+        }
+    }
+    return tuttoScritto;
 }
 
 void DataSource::ricaricaCampi()

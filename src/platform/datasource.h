@@ -6,9 +6,9 @@
 //
 // Bound fields keep the merchant's edits until the record is written: by an
 // edit and update of the recordset (which takes every pending edit with it),
-// or before the current row changes. A write the database refuses is
-// announced with error(); the edits stay in the fields and the row stays
-// where it is, so nothing typed is lost.
+// or before the current row changes. A value the database refuses is
+// announced with error(), naming its field; unless a listener corrects it,
+// that field returns to the stored value and the other edits are written.
 #include "recordset.h"
 
 #include <QObject>
@@ -51,20 +51,21 @@ public:
     void scollega(CampoCollegato *campo);
     bool modifichePendenti() const;
     // Writes the pending edits of the bound fields into the current row.
-    // False when the database refused them (error() has said why).
+    // False when the database refused one (error() has said which).
     bool scriviModifiche();
     // Shows the current row again in every bound field, dropping their edits.
     void ricaricaCampi();
 
 signals:
     void reposition();
-    // A value of a bound field could not be stored: the engine's number and text.
-    void error(int numero, const QString &descrizione);
+    // A value of a bound field could not be stored: the engine's number and
+    // text, and the field (empty when the engine did not say).
+    void error(int numero, const QString &descrizione, const QString &campo);
 
 private:
     void collegaRecordset();
-    bool lasciaRiga();
     void applicaModifiche();
+    CampoCollegato *collegato(const QString &campo) const;
 
     QString m_databaseName;
     QString m_sql;

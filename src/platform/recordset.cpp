@@ -26,7 +26,7 @@ const QString rowidAlias = QStringLiteral("__vt_rowid");
 [[noreturn]] void conversionError(const QString &table, const QString &field)
 {
     throw DbError(DbErr::ConversionError,
-                  QStringLiteral("Errore di conversione del tipo di dati nel campo '%1.%2'.").arg(table, field));
+                  QStringLiteral("Errore di conversione del tipo di dati nel campo '%1.%2'.").arg(table, field), field);
 }
 
 bool isNull(const QVariant &v)

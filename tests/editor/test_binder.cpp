@@ -22,7 +22,7 @@ private slots:
     void caricaSenzaModifiche();
     void modificaInSospesoFinoAlloSpostamento();
     void scritturaAllUscita();
-    void valoreRifiutatoRestaNelCampo();
+    void valoreRifiutatoTornaAlSalvato();
     void filtroNumerico_data();
     void filtroNumerico();
     void selezionaTuttoAlFocus();
@@ -142,24 +142,34 @@ void TestBinder::scritturaAllUscita()
     QCOMPARE(stored(QStringLiteral("titolo"), id), QStringLiteral("Caffe arab"));
 }
 
-void TestBinder::valoreRifiutatoRestaNelCampo()
+void TestBinder::valoreRifiutatoTornaAlSalvato()
 {
     QSignalSpy errori(&articoli(), &DataSource::error);
     const qint64 id = idCorrente();
     m_peso->setText(QStringLiteral("tanto"));  // not a number: the column refuses it
+    m_titolo->setText(QStringLiteral("Nuovo titolo"));
     articoli().recordset().moveNext();
     QCOMPARE(errori.size(), 1);
     QCOMPARE(errori.at(0).at(0).toInt(), DbErr::ConversionError);
-    // The row stays, the field keeps what was typed, nothing was written.
-    QCOMPARE(idCorrente(), id);
-    QCOMPARE(m_peso->text(), QStringLiteral("tanto"));
-    QVERIFY(articoli().modifichePendenti());
-    QCOMPARE(stored(QStringLiteral("peso"), id), QStringLiteral("0.1"));
-    // Corrected, the move goes through.
-    m_peso->setText(QStringLiteral("3"));
-    articoli().recordset().moveNext();
+    QCOMPARE(errori.at(0).at(2).toString(), QStringLiteral("peso"));
+    // The refused field went back to the stored value, the other edit was
+    // written, and the row moved on.
     QVERIFY(idCorrente() != id);
-    QCOMPARE(stored(QStringLiteral("peso"), id).toDouble(), 3.0);
+    QCOMPARE(stored(QStringLiteral("peso"), id), QStringLiteral("0.1"));
+    QCOMPARE(stored(QStringLiteral("titolo"), id), QStringLiteral("Nuovo titolo"));
+    QVERIFY(!articoli().modifichePendenti());
+    // A listener may correct the value instead: the correction is written.
+    articoli().recordset().movePrevious();
+    connect(&articoli(), &DataSource::error, m_peso, [this] { m_peso->setText(QStringLiteral("0")); });
+    m_peso->setText(QStringLiteral("ancora"));
+    articoli().recordset().moveNext();
+    QCOMPARE(stored(QStringLiteral("peso"), id), QStringLiteral("0"));
+    // A text too long for its field is refused by the database, by name.
+    m_titolo->setText(QString(300, u'x'));
+    QVERIFY(!articoli().scriviModifiche());
+    QCOMPARE(errori.last().at(0).toInt(), DbErr::FieldTooSmall);
+    QCOMPARE(errori.last().at(2).toString(), QStringLiteral("titolo"));
+    QCOMPARE(m_titolo->text(), QStringLiteral("Articolo 2"));
 }
 
 void TestBinder::filtroNumerico_data()
