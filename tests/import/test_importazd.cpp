@@ -358,6 +358,22 @@ private slots:
         QCOMPARE(catalogoTesto(), prima);
     }
 
+    // When the catalogue cannot add an article, no other article is filled
+    // in its place: the department's last article keeps its own data.
+    void aggiuntaRifiutata()
+    {
+        Zendaro z = caffe();
+        importa(z);
+        db().execute(QStringLiteral("CREATE TRIGGER rifiuta BEFORE INSERT ON articoli BEGIN SELECT RAISE(ABORT, 'pieno'); END"));
+        const QStringList prima = catalogoTesto();
+        z.articolo(10, 12, QStringLiteral("C10"), QStringLiteral("Nuovo"));
+        t->messages.clear();
+        d().selezionaRadice();
+        importa(z);
+        QCOMPARE(t->messages.texts().size(), 1);
+        QCOMPARE(catalogoTesto(), prima);
+    }
+
     // The catalogue refuses an article half-way: the departments done stay,
     // the interrupted one leaves no row behind, and the next import makes
     // exactly what an uninterrupted one makes.
