@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 frmBrowse::frmBrowse(Negozio &negozio, std::function<void(const QString &)> aiuto, QWidget *parent)
-    : QDialog(parent), m_cartelle(negozio), m_aiuto(std::move(aiuto))
+    : DialogoAiuto(QStringLiteral("pagine\\cartelle.htm"), std::move(aiuto), parent), m_cartelle(negozio)
 {
     setObjectName(QStringLiteral("frmBrowse"));
     setWindowTitle(QStringLiteral("Vetrasto - Selezione cartelle"));
@@ -65,28 +65,16 @@ frmBrowse::frmBrowse(Negozio &negozio, std::function<void(const QString &)> aiut
 
     cmdOK = new QPushButton(QStringLiteral("OK"));
     cmdAnnulla = new QPushButton(QStringLiteral("Annulla"));
-    cmdHelp = new QPushButton(QStringLiteral("?"));
-    cmdOK->setDefault(true);
-    cmdAnnulla->setAutoDefault(false);
-    cmdHelp->setAutoDefault(false);
-    auto *pulsanti = new QHBoxLayout;
-    pulsanti->addWidget(cmdHelp);
-    pulsanti->addStretch();
-    pulsanti->addWidget(cmdOK);
-    pulsanti->addWidget(cmdAnnulla);
 
     auto *tutto = new QVBoxLayout(this);
     tutto->addWidget(spiegazione);
     tutto->addLayout(griglia);
     tutto->addStretch();
-    tutto->addLayout(pulsanti);
+    tutto->addLayout(rigaPulsanti({cmdOK, cmdAnnulla}));
+    cmdOK->setDefault(true);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmBrowse::ok);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmBrowse::reject);
-    connect(cmdHelp, &QPushButton::clicked, this, [this] {
-        if (m_aiuto)
-            m_aiuto(QStringLiteral("pagine\\cartelle.htm"));
-    });
 }
 
 void frmBrowse::ok()
@@ -95,16 +83,6 @@ void frmBrowse::ok()
     for (int i = 0; i < 2; ++i)
         m_cartelle.conferma(CartelleLavoro::Cartella(i), txtCart[i]->text(), m_scelta[i]);
     accept();
-}
-
-void frmBrowse::keyPressEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_F1) {
-        if (m_aiuto)
-            m_aiuto(QStringLiteral("pagine\\cartelle.htm"));
-        return;
-    }
-    QDialog::keyPressEvent(e);
 }
 
 void frmBrowse::CambiaCartelle(Negozio &negozio, QWidget *parent, std::function<void(const QString &)> aiuto)

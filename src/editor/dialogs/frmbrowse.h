@@ -4,15 +4,15 @@
 // default. "OK" checks each folder, puts it in use and records it
 // (CartelleLavoro); "Annulla" changes nothing.
 #include "cartellelavoro.h"
+#include "dialogoaiuto.h"
 
-#include <QDialog>
 #include <functional>
 
 class QLineEdit;
 class QPushButton;
 class QToolButton;
 
-class frmBrowse : public QDialog {
+class frmBrowse : public DialogoAiuto {
     Q_OBJECT
 public:
     frmBrowse(Negozio &negozio, std::function<void(const QString &)> aiuto = {}, QWidget *parent = nullptr);
@@ -24,18 +24,14 @@ public:
 
     QLineEdit *txtCart[2];
     QToolButton *cmdCart[2], *cmdCartReset[2];
-    QPushButton *cmdOK, *cmdAnnulla, *cmdHelp;
+    QPushButton *cmdOK, *cmdAnnulla;
 
     CartelleLavoro::Scelta scelta(int i) const { return m_scelta[i]; }
-
-protected:
-    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void ok();
 
     CartelleLavoro m_cartelle;
-    std::function<void(const QString &)> m_aiuto;
     CartelleLavoro::Scelta m_scelta[2] = {CartelleLavoro::Scelta::Intatta, CartelleLavoro::Scelta::Intatta};
     bool m_ripristino = false;
 };

@@ -29,7 +29,8 @@ QChar separatore()
 } // namespace
 
 frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(const QString &)> aiuto, QWidget *parent)
-    : QDialog(parent), m_editor(std::make_unique<EditorVarianti>(db, messages, separatore())), m_aiuto(std::move(aiuto))
+    : DialogoAiuto(QStringLiteral("pagine\\varianti.htm"), std::move(aiuto), parent),
+      m_editor(std::make_unique<EditorVarianti>(db, messages, separatore()))
 {
     setObjectName(QStringLiteral("frmOpzioni"));
     setWindowTitle(QStringLiteral("Vetrasto - Varianti articolo"));
@@ -94,22 +95,14 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
 
     cmdOK = new QPushButton(QStringLiteral("OK"));
     cmdAnnulla = new QPushButton(QStringLiteral("Annulla"));
-    cmdHelp = new QPushButton(QStringLiteral("?"));
-    cmdOK->setDefault(true);
-    cmdAnnulla->setAutoDefault(false);
-    cmdHelp->setAutoDefault(false);
-    auto *pulsanti = new QHBoxLayout;
-    pulsanti->addWidget(cmdHelp);
-    pulsanti->addStretch();
-    pulsanti->addWidget(cmdOK);
-    pulsanti->addWidget(cmdAnnulla);
 
     auto *corpo = new QHBoxLayout;
     corpo->addWidget(varianti, 1);
     corpo->addWidget(dettaglio, 3);
     auto *tutto = new QVBoxLayout(this);
     tutto->addLayout(corpo);
-    tutto->addLayout(pulsanti);
+    tutto->addLayout(rigaPulsanti({cmdOK, cmdAnnulla}));
+    cmdOK->setDefault(true);
 
     connect(DBGrid1, &QListWidget::currentRowChanged, this, [this](int riga) {
         if (m_caricamento || riga < 0)
@@ -143,10 +136,6 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
     });
     connect(cmdOK, &QPushButton::clicked, this, &frmOpzioni::ok);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmOpzioni::reject);
-    connect(cmdHelp, &QPushButton::clicked, this, [this] {
-        if (m_aiuto)
-            m_aiuto(QStringLiteral("pagine\\varianti.htm"));
-    });
     riempiElenco();
 }
 
@@ -228,16 +217,6 @@ void frmOpzioni::closeEvent(QCloseEvent *e)
 {
     reject();
     e->ignore();
-}
-
-void frmOpzioni::keyPressEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_F1) {
-        if (m_aiuto)
-            m_aiuto(QStringLiteral("pagine\\varianti.htm"));
-        return;
-    }
-    QDialog::keyPressEvent(e);
 }
 
 bool frmOpzioni::eventFilter(QObject *o, QEvent *e)

@@ -4,9 +4,9 @@
 // right the fifteen variants of the current set. Everything done in one
 // opening is kept by "OK" and undone by "Annulla" or the close box; the
 // logic is EditorVarianti's.
+#include "dialogoaiuto.h"
 #include "varianti.h"
 
-#include <QDialog>
 #include <functional>
 #include <memory>
 
@@ -18,7 +18,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-class frmOpzioni : public QDialog {
+class frmOpzioni : public DialogoAiuto {
     Q_OBJECT
 public:
     frmOpzioni(Database &db, Messages &messages, std::function<void(const QString &)> aiuto = {},
@@ -46,10 +46,9 @@ public:
     QLineEdit *txtOpzionePrezzo[EditorVarianti::NumeroVarianti];
     QLineEdit *txtOpzionePeso[EditorVarianti::NumeroVarianti];
     QRadioButton *optSelezionato[EditorVarianti::NumeroVarianti];
-    QPushButton *cmdOK, *cmdAnnulla, *cmdHelp;
+    QPushButton *cmdOK, *cmdAnnulla;
 
 protected:
-    void keyPressEvent(QKeyEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     bool eventFilter(QObject *o, QEvent *e) override;
     void reject() override;  // Escape and the close box: "Annulla"
@@ -62,7 +61,6 @@ private:
 
     std::unique_ptr<EditorVarianti> m_editor;
     QButtonGroup *m_gruppo;
-    std::function<void(const QString &)> m_aiuto;
     QString m_tag;
     qint64 m_scelta = 0;
     bool m_caricamento = false;

@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiuto, QWidget *parent)
-    : QDialog(parent), m_negozio(negozio), m_aiuto(std::move(aiuto))
+    : DialogoAiuto(QStringLiteral("pagine\\ricerca.htm"), std::move(aiuto), parent), m_negozio(negozio)
 {
     setObjectName(QStringLiteral("frmSearch"));
     setWindowTitle(QStringLiteral("Vetrasto - Cerca articoli"));
@@ -81,14 +81,7 @@ frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiut
     cmdVisualizza = new QPushButton(QStringLiteral("Mostra"));
     cmdVisualizza->setEnabled(false);
     cmdChiudi = new QPushButton(QStringLiteral("Chiudi"));
-    cmdHelp = new QPushButton(QStringLiteral("?"));
-    for (QPushButton *b : {cmdVisualizza, cmdChiudi, cmdHelp})
-        b->setAutoDefault(false);
-    auto *pulsanti = new QHBoxLayout;
-    pulsanti->addWidget(cmdHelp);
-    pulsanti->addStretch();
-    pulsanti->addWidget(cmdVisualizza);
-    pulsanti->addWidget(cmdChiudi);
+    auto *pulsanti = rigaPulsanti({cmdVisualizza, cmdChiudi});
 
     auto *tutto = new QVBoxLayout(this);
     tutto->addWidget(ricerca);
@@ -101,10 +94,6 @@ frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiut
     connect(cmdVisualizza, &QPushButton::clicked, this, &frmSearch::visualizza);
     connect(gridResult, &QTableWidget::cellDoubleClicked, this, &frmSearch::visualizza);
     connect(cmdChiudi, &QPushButton::clicked, this, &frmSearch::close);
-    connect(cmdHelp, &QPushButton::clicked, this, [this] {
-        if (m_aiuto)
-            m_aiuto(QStringLiteral("pagine\\ricerca.htm"));
-    });
 }
 
 void frmSearch::mostra()
@@ -174,14 +163,4 @@ void frmSearch::visualizza()
         return;
     }
     m_negozio.VaiArticolo(id);
-}
-
-void frmSearch::keyPressEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_F1) {
-        if (m_aiuto)
-            m_aiuto(QStringLiteral("pagine\\ricerca.htm"));
-        return;
-    }
-    QDialog::keyPressEvent(e);
 }

@@ -4,8 +4,7 @@
 // field to look in and, if wanted, whole-word matching; "Mostra" brings the
 // chosen article into view in the main window. The field chosen last is
 // remembered while the instance lives.
-#include <QDialog>
-#include <functional>
+#include "dialogoaiuto.h"
 
 class Negozio;
 class QCheckBox;
@@ -15,7 +14,7 @@ class QPushButton;
 class QRadioButton;
 class QTableWidget;
 
-class frmSearch : public QDialog {
+class frmSearch : public DialogoAiuto {
     Q_OBJECT
 public:
     frmSearch(Negozio &negozio, std::function<void(const QString &)> aiuto = {}, QWidget *parent = nullptr);
@@ -30,12 +29,9 @@ public:
     QCheckBox *chkParola;
     QTableWidget *gridResult;
     QLabel *lblNoResult;
-    QPushButton *cmdVisualizza, *cmdChiudi, *cmdHelp;
+    QPushButton *cmdVisualizza, *cmdChiudi;
 
     QString campo() const { return m_campo; }
-
-protected:
-    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void abilita();
@@ -43,6 +39,5 @@ private:
     void visualizza();
 
     Negozio &m_negozio;
-    std::function<void(const QString &)> m_aiuto;
     QString m_campo;
 };
