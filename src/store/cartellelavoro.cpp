@@ -1,7 +1,6 @@
 #include "cartellelavoro.h"
 
 #include "datiprincipali.h"
-#include "finestraprincipale.h"
 #include "messages.h"
 #include "negozio.h"
 #include "programfolder.h"
@@ -86,8 +85,8 @@ bool CartelleLavoro::conferma(Cartella c, const QString &testo, Scelta scelta)
         const QString registrato = scelta == Scelta::Ripristino ? QString() : percorso;
         // The settings record is the main window's dataGenerale when there is
         // one, so that its fields show the new value.
-        FinestraPrincipale *f = m_negozio.finestra();
-        Recordset *generale = f && f->dati().dataGenerale.isOpen() ? &f->dati().dataGenerale.recordset() : nullptr;
+        DataSource &dati = m_negozio.dati().dataGenerale;
+        Recordset *generale = dati.isOpen() ? &dati.recordset() : nullptr;
         try {
             if (generale && generale->hasCurrent()) {
                 generale->edit();

@@ -3,7 +3,6 @@
 #include "catalogo.h"
 #include "currency.h"
 #include "datiprincipali.h"
-#include "finestraprincipale.h"
 #include "messages.h"
 #include "negozio.h"
 #include "settings.h"
@@ -182,7 +181,7 @@ void ImportazioneZendaro::ImportaZD(const QString &testoOpzioni, const ApriSorge
 
 DatiPrincipali &ImportazioneZendaro::dati() const
 {
-    return m_negozio.finestra()->dati();
+    return m_negozio.dati();
 }
 
 bool ImportazioneZendaro::esiste(const QString &sql, const QString &valore) const
@@ -310,7 +309,7 @@ void ImportazioneZendaro::ripristinaFinestra(const QString &reparto)
     }
     m_negozio.state.TotaleArticoli =
         m_negozio.state.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) FROM articoli")).toLongLong();
-    m_negozio.finestra()->AggiornaTotaleArticoli();
+    emit m_negozio.totaliChanged();
     if (reparto == AlberoReparti::Radice || !c.findFirst(QStringLiteral("ID"), reparto)) {
         d.tvwCategorie.select(AlberoReparti::Radice);
         d.selezionaRadice();

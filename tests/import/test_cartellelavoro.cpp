@@ -113,14 +113,14 @@ private slots:
         QFETCH(QString, registrato);
         const QString vecchia = cartella(QStringLiteral("vecchia")), nuova = cartella(QStringLiteral("nuova"));
         t->negozio.state.dbCatalogo->execute(QStringLiteral("UPDATE generale SET sitescript=?"), {vecchia});
-        t->finestra->dati().dataGenerale.refresh();
+        t->dati().dataGenerale.refresh();
         registrato.replace(QStringLiteral("{old}"), vecchia).replace(QStringLiteral("{new}"), nuova);
         CartelleLavoro cl(t->negozio);
         const QString percorso = Scelta(scelta) == Scelta::Ripristino ? cl.predefinita(CartelleLavoro::Script) : nuova;
         QVERIFY(cl.conferma(CartelleLavoro::Script, percorso, Scelta(scelta)));
         QCOMPARE(cl.attuale(CartelleLavoro::Script), percorso);
         QCOMPARE(this->registrato(QStringLiteral("sitescript")), registrato);
-        QCOMPARE(t->finestra->dati().dataGenerale.recordset().text(QStringLiteral("sitescript")), registrato);
+        QCOMPARE(t->dati().dataGenerale.recordset().text(QStringLiteral("sitescript")), registrato);
         QCOMPARE(this->registrato(QStringLiteral("siteonline")), QString());
     }
 

@@ -110,7 +110,7 @@ private slots:
     void definisciVariante()
     {
         db().execute(QStringLiteral("INSERT INTO opzioni (nome) VALUES ('Colori')"));
-        DatiPrincipali &d = t->finestra->dati();
+        DatiPrincipali &d = t->dati();
         d.selezionaNodo(d.tvwCategorie.nodes().at(1)->key);
         db().execute(QStringLiteral("INSERT INTO articoli (catID, codice) VALUES (?, 'A1')"), {d.repartoCorrente()});
         d.dataArticoli.refresh();
@@ -129,7 +129,7 @@ private slots:
 
     void ricerca()
     {
-        DatiPrincipali &d = t->finestra->dati();
+        DatiPrincipali &d = t->dati();
         const QString reparto = d.tvwCategorie.nodes().at(1)->key;
         for (const char *titolo : {"Maglia rosa", "Rosato", "Gonna rosa antico"})
             db().execute(QStringLiteral("INSERT INTO articoli (catID, codice, titolo, ordinamento) VALUES (?, ?, ?, ?)"),
@@ -153,7 +153,7 @@ private slots:
         f.gridResult->selectRow(1);
         clic(f.cmdVisualizza);
         QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("titolo")), QStringLiteral("Maglia rosa"));
-        QCOMPARE(t->finestra->scheda, QStringLiteral("kArticoli"));
+        QCOMPARE(t->scheda, QStringLiteral("kArticoli"));
 
         // An article deleted meanwhile is reported and leaves the list.
         db().execute(QStringLiteral("DELETE FROM articoli WHERE titolo='Gonna rosa antico'"));

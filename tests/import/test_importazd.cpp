@@ -102,7 +102,7 @@ class TestImportaZD : public QObject {
     std::unique_ptr<Catalogo> catalogo;
 
     Database &db() { return *t->negozio.state.dbCatalogo; }
-    DatiPrincipali &d() { return t->finestra->dati(); }
+    DatiPrincipali &d() { return t->dati(); }
     void importa(const Zendaro &z, const QString &opzioni = QStringLiteral("1110"))
     {
         ImportazioneZendaro imp(t->negozio, *catalogo);

@@ -51,7 +51,7 @@ frmBrowse::frmBrowse(Negozio &negozio, std::function<void(const QString &)> aiut
                 m_scelta[i] = CartelleLavoro::Scelta::Modificata;
         });
         connect(cmdCart[i], &QToolButton::clicked, this, [this, i, domanda = domande[i]] {
-            const QString scelta = Shell::scegliCartella(this, domanda, txtCart[i]->text());
+            const QString scelta = Shell::scegliCartella(domanda, txtCart[i]->text());
             if (!scelta.isEmpty())
                 txtCart[i]->setText(scelta);
         });

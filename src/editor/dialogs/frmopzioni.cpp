@@ -1,7 +1,6 @@
 #include "frmopzioni.h"
 
 #include "datiprincipali.h"
-#include "finestraprincipale.h"
 #include "negozio.h"
 
 #include <QButtonGroup>
@@ -236,7 +235,7 @@ bool frmOpzioni::eventFilter(QObject *o, QEvent *e)
 
 bool frmOpzioni::DefinisciVariante(Negozio &negozio, int n, QWidget *parent, std::function<void(const QString &)> aiuto)
 {
-    Recordset &articoli = negozio.finestra()->dati().dataArticoli.recordset();
+    Recordset &articoli = negozio.dati().dataArticoli.recordset();
     if (!articoli.isOpen() || !articoli.hasCurrent() || n < 1 || n > 3)
         return false;
     const QVariant attuale = articoli.value(QStringLiteral("opzione%1").arg(n));
