@@ -9,6 +9,7 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <QSqlQuery>
 #include <cmath>
 
 namespace {
@@ -206,6 +207,12 @@ void ImportazioneZendaro::importa(const Lavoro &lavoro)
         }
     };
 
+    // The codes in the shop, compared as the catalogue compares them:
+    // letter case aside.
+    m_codici.clear();
+    for (QSqlQuery q = db.run(QStringLiteral("SELECT codice FROM articoli WHERE codice IS NOT NULL")); q.next();)
+        m_codici.insert(q.value(0).toString().toCaseFolded());
+
     QSet<QString> svolti;
     for (const Lavoro::Reparto &r : lavoro.reparti) {
         Transazione t(db);
@@ -268,7 +275,8 @@ void ImportazioneZendaro::creaReparto(const QString &id, const QString &titolo, 
 
 void ImportazioneZendaro::aggiungiArticolo(const QString &reparto, const QVariantList &v)
 {
-    if (esiste(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE codice=?"), v[0].toString()))
+    const QString codice = v[0].toString().toCaseFolded();
+    if (m_codici.contains(codice))
         return;
     DatiPrincipali &d = dati();
     Recordset &c = d.dataCategorie.recordset();
@@ -294,6 +302,7 @@ void ImportazioneZendaro::aggiungiArticolo(const QString &reparto, const QVarian
         a.cancelUpdate();
         throw;
     }
+    m_codici.insert(codice);
 }
 
 void ImportazioneZendaro::ripristinaFinestra(const QString &reparto)

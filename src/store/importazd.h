@@ -11,6 +11,7 @@
 #include "currency.h"
 #include "sorgenteimportazione.h"
 
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -63,4 +64,5 @@ private:
 
     Negozio &m_negozio;
     Catalogo &m_catalogo;
+    QSet<QString> m_codici;  // the shop's article codes, case-folded
 };

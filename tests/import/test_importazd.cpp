@@ -1,5 +1,5 @@
 // The import from Zendaro on a real shop, with the source database stood in
-// for by a double holding its two tables: what the first, second and third
+// for by tables in memory: what the first, second and third
 // import add, the options string, the VAT conversion, long and awkward
 // texts, broken sources, and an import interrupted by the catalogue and
 // then run again.
@@ -8,42 +8,13 @@
 #include "catalogo.h"
 #include "importazd.h"
 #include "settings.h"
+#include "sorgenteprova.h"
 
 #include <QtTest>
 
 namespace {
 
-struct Tabella {
-    QStringList campi;
-    std::vector<QVariantList> righe;
-};
-
-// Zendaro's database as tables in memory.
-class SorgenteDiProva : public SorgenteImportazione {
-public:
-    explicit SorgenteDiProva(QHash<QString, Tabella> tabelle) : m_tabelle(std::move(tabelle)) {}
-    std::vector<QVariantList> leggi(const QString &tabella, const QStringList &campi) override
-    {
-        if (!m_tabelle.contains(tabella))
-            throw ErroreSorgente(QStringLiteral("Nel database manca la tabella '%1'.").arg(tabella));
-        const Tabella &t = m_tabelle[tabella];
-        std::vector<QVariantList> out;
-        for (const QVariantList &r : t.righe) {
-            QVariantList riga;
-            for (const QString &c : campi) {
-                const int i = t.campi.indexOf(c);
-                if (i < 0)
-                    throw ErroreSorgente(QStringLiteral("Nella tabella '%1' manca il campo '%2'.").arg(tabella, c));
-                riga << r.value(i);
-            }
-            out.push_back(riga);
-        }
-        return out;
-    }
-
-private:
-    QHash<QString, Tabella> m_tabelle;
-};
+using Tabella = TabellaProva;
 
 const QStringList campiArticoli{"Id", "IdCategoria", "Codice", "Descrizione", "iva", "Vendita1", "Vendita2", "Vendita3", "Vendita4"};
 const QVariant Null;
@@ -65,8 +36,7 @@ struct Zendaro {
     }
     ApriSorgente apri() const
     {
-        QHash<QString, Tabella> t{{QStringLiteral("Categoria"), categorie}, {QStringLiteral("Articoli"), articoli}};
-        return [t](const QString &) { return std::make_unique<SorgenteDiProva>(t); };
+        return SorgenteProva::apri({{QStringLiteral("Categoria"), categorie}, {QStringLiteral("Articoli"), articoli}});
     }
 };
 
@@ -349,7 +319,7 @@ private slots:
             QHash<QString, Tabella> t{{QStringLiteral("Articoli"), z.articoli}};
             if (manca != QLatin1String("Categoria"))
                 t.insert(QStringLiteral("Categoria"), z.categorie);
-            return std::make_unique<SorgenteDiProva>(t);
+            return std::make_unique<SorgenteProva>(t);
         };
         const QStringList prima = catalogoTesto();
         ImportazioneZendaro(t->negozio, *catalogo).ImportaZD(QStringLiteral("1110"), apri);
