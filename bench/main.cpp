@@ -7,6 +7,8 @@ int benchBuild(int argc, char **argv);
 int benchCatalogue(int argc, char **argv);
 int benchOpen(int argc, char **argv);
 int benchPictures(int argc, char **argv);
+int benchSearch(int argc, char **argv);
+int benchImport(int argc, char **argv);
 
 namespace {
 struct Comando {
@@ -18,6 +20,8 @@ const Comando comandi[] = {
     {"catalogue", benchCatalogue},
     {"open", benchOpen},
     {"pictures", benchPictures},
+    {"search", benchSearch},
+    {"import", benchImport},
 };
 } // namespace
 

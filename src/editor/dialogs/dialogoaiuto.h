@@ -1,0 +1,29 @@
+#pragma once
+// A dialog with a help page: its "?" button and the F1 key open the topic
+// (a page of the program's help folder, "pagine\\name.htm") through the
+// help function the caller gives.
+#include <QDialog>
+#include <functional>
+#include <initializer_list>
+
+class QHBoxLayout;
+class QPushButton;
+
+class DialogoAiuto : public QDialog {
+    Q_OBJECT
+public:
+    using Aiuto = std::function<void(const QString &)>;
+    DialogoAiuto(QString argomento, Aiuto aiuto, QWidget *parent = nullptr);
+
+    QPushButton *cmdHelp;
+    void MostraAiuto();
+
+protected:
+    // The bottom row: "?" on the left, the given buttons on the right.
+    QHBoxLayout *rigaPulsanti(std::initializer_list<QPushButton *> pulsanti);
+    void keyPressEvent(QKeyEvent *e) override;
+
+private:
+    QString m_argomento;
+    Aiuto m_aiuto;
+};

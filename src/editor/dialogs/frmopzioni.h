@@ -1,0 +1,67 @@
+#pragma once
+// frmOpzioni, "Vetrasto - Varianti articolo": the variant-set editor. The
+// list on the left holds the sets (names edited in place), the grid on the
+// right the fifteen variants of the current set. Everything done in one
+// opening is kept by "OK" and undone by "Annulla" or the close box; the
+// logic is EditorVarianti's.
+#include "dialogoaiuto.h"
+#include "varianti.h"
+
+#include <functional>
+#include <memory>
+
+class Negozio;
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+class frmOpzioni : public DialogoAiuto {
+    Q_OBJECT
+public:
+    frmOpzioni(Database &db, Messages &messages, std::function<void(const QString &)> aiuto = {},
+               QWidget *parent = nullptr);
+    ~frmOpzioni() override;
+
+    // Commands 30, 31 and 34: the variant set of slot n (1..3) of the
+    // current article of dataArticoli. With "OK" the chosen set is stored
+    // in the article; true then. The caller shows the names again
+    // (NomiVarianti) in either case.
+    static bool DefinisciVariante(Negozio &negozio, int n, QWidget *parent = nullptr,
+                                  std::function<void(const QString &)> aiuto = {});
+
+    // Shows the set whose number is the text (txtID), or the first one.
+    void mostra(const QString &testoId);
+    // "OK" after a confirmed close, else empty.
+    QString tag() const { return m_tag; }
+    // The set current when "OK" was pressed (lblID).
+    qint64 scelta() const { return m_scelta; }
+    EditorVarianti &editor() { return *m_editor; }
+
+    QListWidget *DBGrid1;
+    QPushButton *cmdNuova, *cmdDuplica, *cmdElimina;
+    QLineEdit *txtOpzione[EditorVarianti::NumeroVarianti];
+    QLineEdit *txtOpzionePrezzo[EditorVarianti::NumeroVarianti];
+    QLineEdit *txtOpzionePeso[EditorVarianti::NumeroVarianti];
+    QRadioButton *optSelezionato[EditorVarianti::NumeroVarianti];
+    QPushButton *cmdOK, *cmdAnnulla;
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *o, QEvent *e) override;
+    void reject() override;  // Escape and the close box: "Annulla"
+
+private:
+    EditorVarianti::Dettaglio campi() const;
+    void riempiElenco();
+    void mostraCorrente();
+    void ok();
+
+    std::unique_ptr<EditorVarianti> m_editor;
+    QButtonGroup *m_gruppo;
+    QString m_tag;
+    qint64 m_scelta = 0;
+    bool m_caricamento = false;
+};

@@ -1,0 +1,45 @@
+#pragma once
+// The working folders of the open shop: the pages folder the builder writes
+// the site into and the scripts folder for the CGI scripts and the search
+// data. Each is the shop's "online" or "scripts" subfolder unless the
+// settings record names another (generale.siteonline, generale.sitescript).
+// The working folders dialog changes them through this class.
+#include <QString>
+
+class Negozio;
+
+class CartelleLavoro {
+public:
+    enum Cartella { Pagine = 0, Script = 1 };
+    // What happened to a folder in the dialog, and so what "OK" records.
+    enum class Scelta {
+        Intatta,     // not touched: nothing is written to the settings record
+        Ripristino,  // reset to the default: the empty text is written
+        Modificata,  // chosen or typed: the full path is written
+    };
+
+    explicit CartelleLavoro(Negozio &negozio);
+
+    // The folder in use (CartellaPagine, CartellaScript).
+    QString attuale(Cartella c) const;
+    // The shop folder followed by "/online" or "/scripts".
+    QString predefinita(Cartella c) const;
+
+    // Why a path cannot be used for that folder, as the message shows it;
+    // empty when it can. The builder empties these folders and the "Pulisci"
+    // command deletes their files, so the shop folder, its work and code
+    // folders, the program folder and anything inside it, and any folder
+    // holding a shop's catalogue are refused; the shop's own online and
+    // scripts folders stay allowed.
+    QString rifiuto(Cartella c, const QString &percorso) const;
+
+    // "OK" of the dialog for one folder: checks the path (blanks at either
+    // end removed), shows the refusal, or puts it in use and records it in
+    // the settings record as `scelta` says. False when refused.
+    bool conferma(Cartella c, const QString &percorso, Scelta scelta);
+
+    static QString campo(Cartella c);  // "siteonline", "sitescript"
+
+private:
+    Negozio &m_negozio;
+};

@@ -1,0 +1,145 @@
+// The working folders on a real shop: which folders are refused, what "OK"
+// puts in use and records in the settings record, and the reset.
+#include "testshop.h"
+
+#include "cartellelavoro.h"
+
+#include <QtTest>
+
+using Scelta = CartelleLavoro::Scelta;
+
+class TestCartelleLavoro : public QObject {
+    Q_OBJECT
+    TestProgramFolder program;
+    QTemporaryDir fuori;  // folders outside the program folder
+    std::unique_ptr<NegozioDiProva> t;
+    QString negozio;
+
+    QString registrato(const QString &campo)
+    {
+        return t->negozio.state.dbCatalogo->scalar(QStringLiteral("SELECT %1 FROM generale").arg(campo)).toString();
+    }
+    QString cartella(const QString &nome)
+    {
+        const QString p = fuori.path() + u'/' + nome;
+        QDir().mkpath(p);
+        return p;
+    }
+
+private slots:
+    void init()
+    {
+        t = std::make_unique<NegozioDiProva>();
+        negozio = program.newShop(QStringLiteral("c%1").arg(QDateTime::currentMSecsSinceEpoch()));
+        QCOMPARE(t->apri(negozio), int(Negozio::Aperto));
+    }
+    void cleanup() { t.reset(); }
+
+    void rifiuti_data()
+    {
+        QTest::addColumn<int>("quale");
+        QTest::addColumn<QString>("percorso");  // {shop}, {program}, {out} replaced
+        QTest::addColumn<QString>("inizio");    // the message's start; empty: accepted
+        const QString manca = QStringLiteral("non esiste");
+        const QString riservata = QStringLiteral("non può accogliere");
+        QTest::newRow("pagine nella cartella del negozio") << 0 << "{shop}" << riservata;
+        QTest::newRow("script nella cartella del negozio") << 1 << "{shop}/" << riservata;
+        QTest::newRow("cartella work") << 0 << "{shop}/work" << riservata;
+        QTest::newRow("cartella code") << 1 << "{shop}/code" << riservata;
+        QTest::newRow("cartella del programma") << 0 << "{program}" << riservata;
+        QTest::newRow("dentro il programma") << 1 << "{program}/template/classico" << riservata;
+        QTest::newRow("un altro negozio") << 0 << "{out}/altro" << riservata;
+        QTest::newRow("collegamento al negozio") << 0 << "{out}/link" << riservata;
+        QTest::newRow("non esiste") << 0 << "{out}/manca" << manca;
+        QTest::newRow("vuoto") << 1 << "" << manca;
+        QTest::newRow("un file") << 1 << "{shop}/catalog.mdb" << manca;
+        QTest::newRow("troppo lungo") << 0 << "{out}/lungo" << QStringLiteral("è troppo lungo");
+        QTest::newRow("online del negozio") << 0 << "{shop}/online" << "";
+        QTest::newRow("scripts del negozio") << 1 << "{shop}/scripts" << "";
+        QTest::newRow("scripts come pagine") << 0 << "{shop}/scripts" << "";
+        QTest::newRow("fuori, con spazi attorno") << 1 << "  {out}/sito  " << "";
+    }
+    void rifiuti()
+    {
+        QFETCH(int, quale);
+        QFETCH(QString, percorso);
+        QFETCH(QString, inizio);
+        QDir().mkpath(fuori.path() + QStringLiteral("/altro"));
+        scrivi(fuori.path() + QStringLiteral("/altro/catalog.mdb"), "x");
+        QFile::remove(fuori.path() + QStringLiteral("/link"));
+        QFile::link(negozio, fuori.path() + QStringLiteral("/link"));
+        cartella(QStringLiteral("sito"));
+        QString lungo = cartella(QStringLiteral("lungo"));
+        while (lungo.size() <= 255)
+            lungo += QStringLiteral("/abcdefghijklmnopqrstuvwxyz");
+        QDir().mkpath(lungo);
+        percorso.replace(QStringLiteral("{shop}"), negozio)
+            .replace(QStringLiteral("{program}"), program.path())
+            .replace(QStringLiteral("{out}/lungo"), lungo)
+            .replace(QStringLiteral("{out}"), fuori.path());
+
+        const auto c = CartelleLavoro::Cartella(quale);
+        CartelleLavoro cl(t->negozio);
+        const QString prima = cl.attuale(c);
+        QCOMPARE(cl.conferma(c, percorso, Scelta::Modificata), inizio.isEmpty());
+        if (inizio.isEmpty()) {
+            QVERIFY(t->messages.texts().isEmpty());
+            QCOMPARE(cl.attuale(c), percorso.trimmed());
+            QCOMPARE(registrato(CartelleLavoro::campo(c)), percorso.trimmed());
+            return;
+        }
+        QCOMPARE(t->messages.texts().size(), 1);
+        const QString m = t->messages.texts().first();
+        QVERIFY2(m.startsWith(QStringLiteral("La cartella '") + percorso.trimmed() + u'\'') || m.contains(QStringLiteral("troppo lungo")),
+                 qPrintable(m));
+        QVERIFY2(m.contains(inizio), qPrintable(m));
+        QVERIFY(m.endsWith(QStringLiteral(": l'impostazione non sarà salvata")));
+        QCOMPARE(cl.attuale(c), prima);
+        QCOMPARE(registrato(CartelleLavoro::campo(c)), QString());
+    }
+
+    // What "OK" records for a folder, by what the merchant did with it.
+    void registrazione_data()
+    {
+        QTest::addColumn<int>("scelta");
+        QTest::addColumn<QString>("registrato");
+        QTest::newRow("non toccata") << int(Scelta::Intatta) << "{old}";
+        QTest::newRow("ripristinata") << int(Scelta::Ripristino) << "";
+        QTest::newRow("cambiata") << int(Scelta::Modificata) << "{new}";
+    }
+    void registrazione()
+    {
+        QFETCH(int, scelta);
+        QFETCH(QString, registrato);
+        const QString vecchia = cartella(QStringLiteral("vecchia")), nuova = cartella(QStringLiteral("nuova"));
+        t->negozio.state.dbCatalogo->execute(QStringLiteral("UPDATE generale SET sitescript=?"), {vecchia});
+        t->dati().dataGenerale.refresh();
+        registrato.replace(QStringLiteral("{old}"), vecchia).replace(QStringLiteral("{new}"), nuova);
+        CartelleLavoro cl(t->negozio);
+        const QString percorso = Scelta(scelta) == Scelta::Ripristino ? cl.predefinita(CartelleLavoro::Script) : nuova;
+        QVERIFY(cl.conferma(CartelleLavoro::Script, percorso, Scelta(scelta)));
+        QCOMPARE(cl.attuale(CartelleLavoro::Script), percorso);
+        QCOMPARE(this->registrato(QStringLiteral("sitescript")), registrato);
+        QCOMPARE(t->dati().dataGenerale.recordset().text(QStringLiteral("sitescript")), registrato);
+        QCOMPARE(this->registrato(QStringLiteral("siteonline")), QString());
+    }
+
+    // The folders recorded are the ones the next opening of the shop uses.
+    void riapertura()
+    {
+        const QString sito = cartella(QStringLiteral("riaperto"));
+        {
+            CartelleLavoro cl(t->negozio);
+            QVERIFY(cl.conferma(CartelleLavoro::Pagine, sito, Scelta::Modificata));
+            QVERIFY(cl.conferma(CartelleLavoro::Script, cl.predefinita(CartelleLavoro::Script), Scelta::Ripristino));
+        }
+        t.reset();
+        t = std::make_unique<NegozioDiProva>();
+        QCOMPARE(t->apri(negozio), int(Negozio::Aperto));
+        QCOMPARE(t->negozio.state.CartellaPagine, sito);
+        QCOMPARE(t->negozio.state.CartellaScript, negozio + QStringLiteral("/scripts"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCartelleLavoro)
+#include "test_cartellelavoro.moc"
