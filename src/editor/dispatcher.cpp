@@ -4,6 +4,7 @@
 // an operation that failed.
 #include "frmmain.h"
 
+#include "alberocategorie.h"
 #include "catalogo.h"
 #include "corniceimmagine.h"
 #include "frmelabora.h"

@@ -1,9 +1,12 @@
 #include "frmmain.h"
 
+#include "alberocategorie.h"
+#include "catalogo.h"
 #include "messages.h"
 #include "programfolder.h"
 #include "settings.h"
 #include "shell.h"
+#include "vistaarticoli.h"
 #include "vistareparti.h"
 
 #include <QAction>
@@ -55,9 +58,7 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
 
     // picCategorie(0): the department tree with its buttons and counter.
     m_alberoPannello = pannello(QStringLiteral("picCategorie0"), this);
-    m_tree = new QTreeWidget(m_alberoPannello);
-    m_tree->setObjectName(QStringLiteral("tvwCategorie"));
-    m_tree->setHeaderHidden(true);
+    m_tree = new AlberoCategorie(negozio.dati().tvwCategorie, m_alberoPannello);
     m_totale = new QLabel(m_alberoPannello);
     m_totale->setObjectName(QStringLiteral("lblTotaleArticoli"));
     auto *titoloAlbero = new QLabel(QStringLiteral("Reparti"), m_alberoPannello);
@@ -94,7 +95,11 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     m_pannelli.insert(QStringLiteral("picCategorie1"), m_reparti->picCategorie1());
     m_pannelli.insert(QStringLiteral("picCategorie2"), m_reparti->picCategorie2());
     colonnaDestra->addWidget(m_reparti, 1);
-    for (const char *nome : {"picArticoli0", "picArticoli1", "picNegozio", "picSito", "picGenerale"}) {
+    m_articoli = new VistaArticoli(negozio, m_comandi, destra);
+    m_pannelli.insert(QStringLiteral("picArticoli0"), m_articoli->picArticoli0());
+    m_pannelli.insert(QStringLiteral("picArticoli1"), m_articoli->picArticoli1());
+    colonnaDestra->addWidget(m_articoli, 1);
+    for (const char *nome : {"picNegozio", "picSito", "picGenerale"}) {
         QWidget *p = pannello(QString::fromLatin1(nome), destra);
         m_pannelli.insert(p->objectName(), p);
         colonnaDestra->addWidget(p, 1);
@@ -130,21 +135,21 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     connect(&negozio, &Negozio::totaliChanged, this, [this] { m_totale->setText(m_negozio.testoTotaleArticoli()); });
     connect(&negozio, &Negozio::schedaRichiesta, this, &frmMain::selezionaScheda);
     connect(&negozio, &Negozio::mostraSchedaRichiesta, this, &frmMain::MostraScheda);
-    connect(&d.tvwCategorie, &AlberoReparti::rebuilt, this, &frmMain::ricostruisciAlbero);
-    connect(&d.tvwCategorie, &AlberoReparti::selectionChanged, this, [this](const QString &key) {
-        if (QTreeWidgetItem *item = m_items.value(key)) {
-            m_tree->scrollToItem(item);
-            m_tree->setCurrentItem(item);
+    // Each view reports the refusals of its own data sources; the settings
+    // record's are reported here.
+    connect(&d.dataGenerale, &DataSource::error, this, [this](int n, const QString &t, const QString &c) {
+        m_negozio.messages().warning(Vista::testoRifiuto(n, t, c));
+    });
+    connect(m_tree, &AlberoCategorie::nodoCliccato, this, &frmMain::onNodoCliccato);
+    // A department is dragged only in the departments view, a department current.
+    m_tree->trascinamentoConsentito = [this] { return m_reparti->picCategorie1()->isVisible(); };
+    connect(m_tree, &AlberoCategorie::spostamentoRichiesto, this, [this](const QString &da, const QString &a) {
+        try {
+            Catalogo(m_negozio).SpostaReparto(da, a);
+        } catch (const std::exception &e) {
+            m_negozio.messages().warning(QStringLiteral("Impossibile spostare il reparto:\r\n") + testoErrore(e));
         }
     });
-    connect(&d.tvwCategorie, &AlberoReparti::textChanged, this, [this](const QString &key) {
-        if (QTreeWidgetItem *item = m_items.value(key))
-            item->setText(0, m_negozio.dati().tvwCategorie.node(key)->text);
-    });
-    for (DataSource *s : {&d.dataCategorie, &d.dataFratelli, &d.dataArticoli, &d.dataGenerale})
-        connect(s, &DataSource::error, this,
-                [this, s](int n, const QString &t, const QString &c) { erroreDati(*s, n, t, c); });
-    connect(m_tree, &QTreeWidget::itemClicked, this, &frmMain::onNodoCliccato);
     negozio.setSceltaTemplate(this);
 }
 
@@ -185,6 +190,7 @@ int frmMain::carica()
     const int result = m_negozio.CaricaNegozio();
     if (result == Negozio::Aperto) {
         m_reparti->carica();
+        m_articoli->carica();
         MostraScheda();
     }
     return result;
@@ -205,8 +211,8 @@ void frmMain::selezionaScheda(const QString &chiave)
 void frmMain::MostraScheda()
 {
     // The shop panel replaces the department panels while the tree's root is selected.
-    const QTreeWidgetItem *nodo = m_tree->currentItem();
-    const bool radice = !nodo || nodo->data(0, Qt::UserRole).toString() == AlberoReparti::Radice;
+    const QString nodo = AlberoCategorie::chiave(m_tree->currentItem());
+    const bool radice = nodo.isEmpty() || nodo == AlberoReparti::Radice;
     const QString chiave = schedaCorrente();
     const bool reparti = chiave == QLatin1String("kReparti");
     const bool articoli = chiave == QLatin1String("kArticoli");
@@ -230,8 +236,9 @@ void frmMain::MostraScheda()
         mostra("picNegozio", radice);
     else
         m_pannelli.value(QStringLiteral("picNegozio"))->setVisible(false);
-    // The departments view holds its two panels: it shows while one does.
+    // A view holds its two panels: it shows while they do.
     m_reparti->setVisible(reparti && !radice);
+    m_articoli->setVisible(articoli && !radice);
     for (const Scheda &s : schede)
         m_menuVista.value(QString::fromLatin1(s.menu))->menuAction()->setVisible(chiave == QLatin1String(s.chiave));
     m_comandi.azione(Cmd::Comprimi)->setEnabled(reparti || articoli);
@@ -294,40 +301,8 @@ void frmMain::esegui(int numero)
     }
 }
 
-void frmMain::ricostruisciAlbero()
+void frmMain::onNodoCliccato(const QString &key)
 {
-    const AlberoReparti &t = m_negozio.dati().tvwCategorie;
-    m_tree->setUpdatesEnabled(false);
-    m_tree->clear();
-    m_items.clear();
-    // Each node under its parent in the order of the parent's children (a
-    // node's place in the collection may come before its parent's).
-    std::vector<std::pair<const AlberoReparti::Nodo *, QTreeWidgetItem *>> pila;
-    for (const auto &n : t.nodes())
-        if (!n->parent)
-            pila.emplace_back(n.get(), nullptr);
-    std::reverse(pila.begin(), pila.end());
-    while (!pila.empty()) {
-        const auto [n, padre] = pila.back();
-        pila.pop_back();
-        QTreeWidgetItem *item = padre ? new QTreeWidgetItem(padre) : new QTreeWidgetItem(m_tree);
-        item->setText(0, n->text);
-        item->setData(0, Qt::UserRole, n->key);
-        m_items.insert(n->key, item);
-        for (auto it = n->children.rbegin(); it != n->children.rend(); ++it)
-            pila.emplace_back(*it, item);
-    }
-    for (const auto &n : t.nodes())
-        m_items.value(n->key)->setExpanded(n->expanded);
-    m_tree->setEnabled(t.enabled());
-    m_tree->setUpdatesEnabled(true);
-}
-
-void frmMain::onNodoCliccato(QTreeWidgetItem *item)
-{
-    if (!item)
-        return;
-    const QString key = item->data(0, Qt::UserRole).toString();
     // The root: the view switch first, then the shop becomes current; a
     // department: it becomes current first, then the view switch.
     if (key == AlberoReparti::Radice) {
@@ -337,21 +312,6 @@ void frmMain::onNodoCliccato(QTreeWidgetItem *item)
         m_negozio.dati().selezionaNodo(key);
         MostraScheda();
     }
-}
-
-void frmMain::erroreDati(DataSource &sorgente, int numero, const QString &descrizione, const QString &campo)
-{
-    Q_UNUSED(sorgente);
-    QString perche;
-    switch (numero) {
-    case DbErr::FieldTooSmall: perche = QStringLiteral("il testo è troppo lungo per il campo"); break;
-    case DbErr::ConversionError: perche = QStringLiteral("il valore non è valido per il campo"); break;
-    case DbErr::EmptyNotAllowed: perche = QStringLiteral("il campo non può essere vuoto"); break;
-    default: perche = QStringLiteral("il valore non è stato accettato"); break;
-    }
-    m_negozio.messages().warning(QStringLiteral("Impossibile salvare la modifica: %1 \"%2\".\r\n"
-                                                "Il campo torna al valore salvato.\r\n(%3)")
-                                     .arg(perche, campo, descrizione));
 }
 
 void frmMain::creaMenu()

@@ -11,11 +11,11 @@
 #include <QHash>
 #include <QMainWindow>
 
+class AlberoCategorie;
 class QLabel;
 class QMenu;
 class QTabBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class VistaArticoli;
 class VistaReparti;
 
 class frmMain : public QMainWindow, private SceltaTemplate {
@@ -39,10 +39,11 @@ public:
     Negozio &negozio() { return m_negozio; }
     DatiPrincipali &dati() { return m_negozio.dati(); }
     RegistroComandi &comandi() { return m_comandi; }
-    QTreeWidget *tvwCategorie() const { return m_tree; }
+    AlberoCategorie *tvwCategorie() const { return m_tree; }
     QLabel *lblTotaleArticoli() const { return m_totale; }
     QTabBar *tabGestione() const { return m_tabs; }
     VistaReparti *vistaReparti() const { return m_reparti; }
+    VistaArticoli *vistaArticoli() const { return m_articoli; }
     // The key of the selected view: "kReparti", "kArticoli", "kSito", "kInternet".
     QString schedaCorrente() const;
     void selezionaScheda(const QString &chiave);
@@ -54,19 +55,17 @@ private:
     bool ScegliTemplate() override;
     void esegui(int numero);
     void creaMenu();
-    void ricostruisciAlbero();
-    void onNodoCliccato(QTreeWidgetItem *item);
-    void erroreDati(DataSource &sorgente, int numero, const QString &descrizione, const QString &campo);
+    void onNodoCliccato(const QString &key);
 
     Negozio &m_negozio;
     RegistroComandi m_comandi;
     AbilitazioneComandi m_abilitazione;
     QWidget *m_alberoPannello;
-    QTreeWidget *m_tree;
+    AlberoCategorie *m_tree;
     QTabBar *m_tabs;
     QLabel *m_totale;
     VistaReparti *m_reparti;
+    VistaArticoli *m_articoli;
     QHash<QString, QWidget *> m_pannelli;  // picCategorie0, picArticoli0, picNegozio, ...
     QHash<QString, QMenu *> m_menuVista;   // mnuReparti, mnuArticoli, mnuSito, mnuInternet
-    QHash<QString, QTreeWidgetItem *> m_items;
 };

@@ -69,18 +69,21 @@ bool ModelloGriglia::setData(const QModelIndex &index, const QVariant &value, in
         if (rs.absolutePosition() != index.row())
             return false;  // the row could not be left
         QVariant v = value;
+        // A number column takes a number in the merchant's notation; an
+        // empty cell is refused like any other text that is not one.
         if (const ColumnInfo *col = rs.column(c.campo); col && col->type != FieldType::Text && col->type != FieldType::Memo) {
-            if (value.toString().trimmed().isEmpty())
-                v = QVariant();
-            else if (const auto n = Regole::numero(value.toString()))
-                v = *n;
+            const auto n = Regole::numero(value.toString());
+            if (!n)
+                throw DbError(DbErr::ConversionError,
+                              QStringLiteral("Il valore \"%1\" non è un numero.").arg(value.toString()), c.campo);
+            v = *n;
         }
         rs.edit();
         rs.setValue(c.campo, v);
         rs.update();
     } catch (const DbError &e) {
         rs.cancelUpdate();
-        emit rifiutato(c.campo, e.number, e.description);
+        emit rifiutato(c.campo, value.toString(), e.number, e.description);
         return false;
     }
     emit dataChanged(index, index);

@@ -34,8 +34,9 @@ public:
     void collega(QTableView *vista);
 
 signals:
-    // A typed value could not be stored in the column.
-    void rifiutato(const QString &campo, int numero, const QString &descrizione);
+    // A typed value could not be stored in the column: the column's field,
+    // what was typed, and the engine's number and text.
+    void rifiutato(const QString &campo, const QString &digitato, int numero, const QString &descrizione);
 
 private:
     void ricarica();

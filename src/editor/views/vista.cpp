@@ -1,6 +1,7 @@
 #include "vista.h"
 
 #include "comandi.h"
+#include "database.h"
 
 #include <QAction>
 #include <QLabel>
@@ -20,6 +21,19 @@ QToolButton *Vista::pulsante(int numero, QWidget *parent)
     b->setAutoRaise(true);
     b->setIconSize(QSize(22, 22));
     return b;
+}
+
+QString Vista::testoRifiuto(int numero, const QString &descrizione, const QString &campo)
+{
+    QString perche;
+    switch (numero) {
+    case DbErr::FieldTooSmall: perche = QStringLiteral("il testo è troppo lungo per il campo"); break;
+    case DbErr::ConversionError: perche = QStringLiteral("il valore non è valido per il campo"); break;
+    case DbErr::EmptyNotAllowed: perche = QStringLiteral("il campo non può essere vuoto:"); break;
+    default: perche = QStringLiteral("il valore non è stato accettato nel campo"); break;
+    }
+    return QStringLiteral("Impossibile salvare la modifica: %1 \"%2\".\r\nIl campo torna al valore salvato.\r\n(%3)")
+        .arg(perche, campo, descrizione);
 }
 
 QLabel *Vista::intestazione(const QString &testo, QWidget *parent)

@@ -28,6 +28,13 @@ protected:
     // A panel heading.
     static QLabel *intestazione(const QString &testo, QWidget *parent = nullptr);
 
+public:
+    // The message for a value the database refused: what was wrong with
+    // which field, and that the field goes back to the stored value.
+    static QString testoRifiuto(int numero, const QString &descrizione, const QString &campo);
+
+protected:
+
     Negozio &m_negozio;
     RegistroComandi &m_comandi;
     Binder m_binder;

@@ -3,6 +3,7 @@
 #include "comandi.h"
 #include "corniceimmagine.h"
 #include "griglia.h"
+#include "messages.h"
 #include "negozio.h"
 
 #include <QComboBox>
@@ -180,6 +181,24 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
                                                        txtCategorie14, cboIva, cboTemplate})
         comandi.registraControllo(QStringLiteral("maschera categorie"), w);
 
+    // A discount or VAT that is not a number becomes "0" and is written;
+    // other refusals are reported and the field goes back to the stored value.
+    for (DataSource *s : {&d.dataCategorie, &d.dataFratelli})
+        connect(s, &DataSource::error, this, [this](int n, const QString &t, const QString &campo) {
+            if (campo.compare(QLatin1String("sconto"), Qt::CaseInsensitive) == 0 && !numero(txtCategorie0->text())) {
+                txtCategorie0->setText(QStringLiteral("0"));
+                return;
+            }
+            if (campo.compare(QLatin1String("iva"), Qt::CaseInsensitive) == 0 && !numero(cboIva->currentText())) {
+                cboIva->setEditText(QStringLiteral("0"));
+                return;
+            }
+            m_negozio.messages().warning(testoRifiuto(n, t, campo));
+        });
+    connect(m_griglia, &ModelloGriglia::rifiutato, this,
+            [this](const QString &campo, const QString &, int n, const QString &t) {
+                m_negozio.messages().warning(testoRifiuto(n, t, campo));
+            });
     connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaReparti::mostraTitolo);
     connect(&d, &DatiPrincipali::modelliChanged, this, &VistaReparti::caricaModelli);
     // A title written from the details shows at once in the list and the tree.

@@ -1,0 +1,121 @@
+#include "alberocategorie.h"
+
+#include "alberoreparti.h"
+
+#include <QMouseEvent>
+#include <algorithm>
+
+AlberoCategorie::AlberoCategorie(AlberoReparti &albero, QWidget *parent) : QTreeWidget(parent), m_albero(albero)
+{
+    setObjectName(QStringLiteral("tvwCategorie"));
+    setHeaderHidden(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(&albero, &AlberoReparti::rebuilt, this, &AlberoCategorie::ricostruisci);
+    connect(&albero, &AlberoReparti::selectionChanged, this, [this](const QString &key) {
+        if (QTreeWidgetItem *i = m_items.value(key)) {
+            scrollToItem(i);
+            setCurrentItem(i);
+        }
+    });
+    connect(&albero, &AlberoReparti::textChanged, this, [this](const QString &key) {
+        if (QTreeWidgetItem *i = m_items.value(key))
+            i->setText(0, m_albero.node(key)->text);
+    });
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *i) {
+        if (i)
+            emit nodoCliccato(chiave(i));
+    });
+}
+
+QString AlberoCategorie::chiave(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, Qt::UserRole).toString() : QString();
+}
+
+void AlberoCategorie::ricostruisci()
+{
+    setUpdatesEnabled(false);
+    clear();
+    m_items.clear();
+    m_evidenziato.clear();
+    // Each node under its parent in the order of the parent's children (a
+    // node's place in the collection may come before its parent's).
+    std::vector<std::pair<const AlberoReparti::Nodo *, QTreeWidgetItem *>> pila;
+    for (const auto &n : m_albero.nodes())
+        if (!n->parent)
+            pila.emplace_back(n.get(), nullptr);
+    std::reverse(pila.begin(), pila.end());
+    while (!pila.empty()) {
+        const auto [n, padre] = pila.back();
+        pila.pop_back();
+        QTreeWidgetItem *i = padre ? new QTreeWidgetItem(padre) : new QTreeWidgetItem(this);
+        i->setText(0, n->text);
+        i->setData(0, Qt::UserRole, n->key);
+        m_items.insert(n->key, i);
+        for (auto it = n->children.rbegin(); it != n->children.rend(); ++it)
+            pila.emplace_back(*it, i);
+    }
+    for (const auto &n : m_albero.nodes())
+        m_items.value(n->key)->setExpanded(n->expanded);
+    setEnabled(m_albero.enabled());
+    setUpdatesEnabled(true);
+}
+
+void AlberoCategorie::evidenzia(const QString &key)
+{
+    if (key == m_evidenziato)
+        return;
+    if (QTreeWidgetItem *prima = m_items.value(m_evidenziato))
+        prima->setData(0, Qt::BackgroundRole, QVariant());
+    m_evidenziato = key;
+    if (QTreeWidgetItem *ora = m_items.value(key))
+        ora->setData(0, Qt::BackgroundRole, palette().color(QPalette::Highlight).lighter(160));
+}
+
+void AlberoCategorie::mousePressEvent(QMouseEvent *e)
+{
+    QTreeWidget::mousePressEvent(e);
+    if (e->button() != Qt::LeftButton || !trascinamentoConsentito || !trascinamentoConsentito())
+        return;
+    const QString key = chiave(itemAt(e->position().toPoint()));
+    if (key.isEmpty() || key == AlberoReparti::Radice) {
+        m_stato = Stato::Fermo;
+        return;
+    }
+    m_stato = Stato::Armato;
+    m_trascinato = key;
+}
+
+void AlberoCategorie::mouseMoveEvent(QMouseEvent *e)
+{
+    if (m_stato == Stato::Armato) {
+        m_stato = Stato::Trascina;
+        setCursor(Qt::DragMoveCursor);
+    }
+    if (m_stato == Stato::Trascina) {
+        evidenzia(chiave(itemAt(e->position().toPoint())));
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(e);
+}
+
+void AlberoCategorie::mouseReleaseEvent(QMouseEvent *e)
+{
+    const bool drop = m_stato == Stato::Trascina;
+    m_stato = Stato::Fermo;
+    if (!drop) {
+        QTreeWidget::mouseReleaseEvent(e);
+        return;
+    }
+    unsetCursor();
+    const QString destinazione = m_evidenziato;
+    evidenzia(QString());
+    // A release over empty space does nothing; the store refuses a drop on
+    // the department itself or below it.
+    if (!destinazione.isEmpty())
+        emit spostamentoRichiesto(m_trascinato, destinazione);
+    // The press marked the dragged node: the current department's node is
+    // the selected one again.
+    if (QTreeWidgetItem *i = m_items.value(m_albero.selected()); i && i != currentItem())
+        setCurrentItem(i);
+}

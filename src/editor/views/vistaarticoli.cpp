@@ -1,0 +1,297 @@
+#include "vistaarticoli.h"
+
+#include "comandi.h"
+#include "corniceimmagine.h"
+#include "griglia.h"
+#include "messages.h"
+#include "negozio.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Regole;
+
+namespace {
+
+const char *const didascalieCampi[10] = {"Codice:", "Titolo:", "Sottotitolo:", "Descrizione:", "Prezzo:",
+                                          "Note:", "Prezzo in offerta:", "Link:", "Disponibilità:", "Peso:"};
+const char *const didascalieCaselle[6] = {"In offerta", "Novità", "Link in una nuova finestra",
+                                          "Immagine 2 in una finestra a parte", "In vetrina", "Fuori catalogo"};
+const char *const campiCaselle[6] = {"offerta", "novita", "linkesterno", "popup", "inelenco", "fuoricatalogo"};
+
+RegolaCampo numeroArticolo()
+{
+    RegolaCampo r;
+    r.tasti = [](const QString &t, QChar c) { return filtroNumerico(t, c, true); };
+    r.selezionaTutto = true;
+    r.numerico = true;
+    r.cambio = [](const QString &t, bool) { return positivo(t); };
+    return r;
+}
+
+// A line that is cut when left and writes the article at once.
+RegolaCampo testoArticolo(int lunghezza, bool filtro)
+{
+    RegolaCampo r;
+    if (filtro)
+        r.tasti = filtroBarraParentesi;
+    r.lunghezzaMassima = lunghezza;
+    r.scrivi = RegolaCampo::Scrittura::AllUscita;
+    return r;
+}
+
+} // namespace
+
+VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget *parent)
+    : Vista(negozio, comandi, parent)
+{
+    DatiPrincipali &d = negozio.dati();
+
+    // picArticoli(0): the article list and its commands.
+    m_elenco = new QWidget(this);
+    m_elenco->setObjectName(QStringLiteral("picArticoli0"));
+    m_titoloElenco = intestazione(QString(), m_elenco);
+    gridArticoli = new QTableView(m_elenco);
+    gridArticoli->setObjectName(QStringLiteral("gridArticoli"));
+    m_griglia = new ModelloGriglia(d.dataArticoli,
+                                   {{QStringLiteral("codice"), QStringLiteral("Codice")},
+                                    {QStringLiteral("titolo"), QStringLiteral("Titolo")},
+                                    {QStringLiteral("sottotitolo"), QStringLiteral("Sottotitolo")},
+                                    {QStringLiteral("prezzo"), QStringLiteral("Prezzo")}},
+                                   this);
+    m_griglia->collega(gridArticoli);
+    gridArticoli->verticalHeader()->hide();
+    gridArticoli->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    gridArticoli->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    comandi.registraControllo(QStringLiteral("maschera articoli"), gridArticoli);
+    auto *pulsanti = new QHBoxLayout;
+    for (int n : {Cmd::ArticoloSu, Cmd::ArticoloGiu, Cmd::AggiungiArticoloPrima, Cmd::AggiungiArticoloDopo,
+                  Cmd::CopiaArticolo, Cmd::IncollaArticolo, Cmd::EliminaArticolo, Cmd::Ricerca})
+        pulsanti->addWidget(pulsante(n, m_elenco));
+    pulsanti->addStretch(1);
+    auto *colonnaElenco = new QVBoxLayout(m_elenco);
+    colonnaElenco->setContentsMargins(0, 0, 0, 0);
+    colonnaElenco->addWidget(m_titoloElenco);
+    colonnaElenco->addLayout(pulsanti);
+    colonnaElenco->addWidget(gridArticoli, 1);
+
+    // picArticoli(1): the article's details.
+    m_dettagli = new QWidget(this);
+    m_dettagli->setObjectName(QStringLiteral("picArticoli1"));
+    DataSource &a = d.dataArticoli;
+    for (int i = 0; i < 10; ++i) {
+        if (i == 3)
+            continue;
+        auto *e = new QLineEdit(m_dettagli);
+        e->setObjectName(QStringLiteral("txtArticoli%1").arg(i));
+        txtArticoli[i] = e;
+    }
+    txtDescrizione = new QPlainTextEdit(m_dettagli);
+    txtDescrizione->setObjectName(QStringLiteral("txtArticoli3"));
+    txtDescrizione->setTabChangesFocus(true);
+    for (int i : {4, 6, 9}) {
+        txtArticoli[i]->setAlignment(Qt::AlignRight);
+        txtArticoli[i]->setMaximumWidth(110);
+    }
+    m_binder.lega(txtArticoli[0], a, QStringLiteral("codice"), testoArticolo(50, true));
+    m_binder.lega(txtArticoli[1], a, QStringLiteral("titolo"), testoArticolo(200, true));
+    m_binder.lega(txtArticoli[2], a, QStringLiteral("sottotitolo"), testoArticolo(200, false));
+    m_binder.lega(txtDescrizione, a, QStringLiteral("descrizione"));
+    RegolaCampo prezzo = numeroArticolo();
+    prezzo.scrivi = RegolaCampo::Scrittura::AllUscita;
+    m_binder.lega(txtArticoli[4], a, QStringLiteral("prezzo"), prezzo);
+    m_binder.lega(txtArticoli[5], a, QStringLiteral("note"));
+    m_binder.lega(txtArticoli[6], a, QStringLiteral("offertaprezzo"), numeroArticolo());
+    RegolaCampo link;
+    link.lunghezzaMassima = 50;
+    m_binder.lega(txtArticoli[7], a, QStringLiteral("link"), link);
+    m_binder.lega(txtArticoli[8], a, QStringLiteral("giacenza"));
+    m_binder.lega(txtArticoli[9], a, QStringLiteral("peso"), numeroArticolo());
+    for (int i = 0; i < 6; ++i) {
+        chkArticoli[i] = new QCheckBox(QString::fromUtf8(didascalieCaselle[i]), m_dettagli);
+        chkArticoli[i]->setObjectName(QStringLiteral("chkArticoli%1").arg(i));
+        m_binder.lega(chkArticoli[i], a, QString::fromLatin1(campiCaselle[i]));
+        comandi.registraControllo(QStringLiteral("maschera articoli"), chkArticoli[i]);
+    }
+    for (QLineEdit *e : txtArticoli)
+        if (e)
+            comandi.registraControllo(QStringLiteral("maschera articoli"), e);
+    comandi.registraControllo(QStringLiteral("maschera articoli"), txtDescrizione);
+
+    auto *modulo = new QFormLayout;
+    const auto riga = [&](int i, QWidget *campo) {
+        modulo->addRow(QString::fromUtf8(didascalieCampi[i]), campo);
+    };
+    riga(0, txtArticoli[0]);
+    riga(1, txtArticoli[1]);
+    riga(2, txtArticoli[2]);
+    riga(3, txtDescrizione);
+    auto *prezzi = new QHBoxLayout;
+    prezzi->addWidget(txtArticoli[4]);
+    prezzi->addSpacing(16);
+    prezzi->addWidget(new QLabel(QString::fromUtf8(didascalieCampi[6]), m_dettagli));
+    prezzi->addWidget(txtArticoli[6]);
+    prezzi->addSpacing(16);
+    prezzi->addWidget(new QLabel(QString::fromUtf8(didascalieCampi[9]), m_dettagli));
+    prezzi->addWidget(txtArticoli[9]);
+    prezzi->addStretch(1);
+    modulo->addRow(QString::fromUtf8(didascalieCampi[4]), prezzi);
+    riga(5, txtArticoli[5]);
+    riga(7, txtArticoli[7]);
+    riga(8, txtArticoli[8]);
+    auto *caselle = new QGridLayout;
+    for (int i = 0; i < 6; ++i)
+        caselle->addWidget(chkArticoli[i], i / 3, i % 3);
+    modulo->addRow(QString(), caselle);
+
+    // The variant sets: their names, and the buttons that choose them.
+    auto *varianti = new QGridLayout;
+    const int comandiVarianti[3] = {Cmd::Variante1, Cmd::Variante2, Cmd::Variante3};
+    for (int i = 0; i < 3; ++i) {
+        txtVariante[i] = new QLineEdit(m_dettagli);
+        txtVariante[i]->setObjectName(QStringLiteral("txtVariante%1").arg(i));
+        txtVariante[i]->setReadOnly(true);
+        txtVariante[i]->setFocusPolicy(Qt::NoFocus);
+        varianti->addWidget(new QLabel(QStringLiteral("Variante %1:").arg(i + 1), m_dettagli), i, 0);
+        varianti->addWidget(txtVariante[i], i, 1);
+        QToolButton *b = pulsante(comandiVarianti[i], m_dettagli);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        b->setText(QStringLiteral("..."));
+        varianti->addWidget(b, i, 2);
+    }
+
+    auto *immagini = new QHBoxLayout;
+    const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagine1, Cmd::EliminaImmagine1},
+                                                   {Cmd::ImpostaImmagine2, Cmd::EliminaImmagine2},
+                                                   {Cmd::ImpostaImmaginePiccola, Cmd::EliminaImmaginePiccola}};
+    for (int n = 0; n < 3; ++n) {
+        auto *blocco = new QVBoxLayout;
+        blocco->addWidget(new QLabel(CorniceImmagine::didascalia(FamigliaImmagine::Articolo, n), m_dettagli));
+        cornici[n] = new CorniceImmagine(FamigliaImmagine::Articolo, n, negozio, comandi, m_dettagli);
+        blocco->addWidget(cornici[n]);
+        auto *bottoni = new QHBoxLayout;
+        bottoni->addWidget(pulsante(comandiImmagine[n].first, m_dettagli));
+        bottoni->addWidget(pulsante(comandiImmagine[n].second, m_dettagli));
+        bottoni->addStretch(1);
+        blocco->addLayout(bottoni);
+        immagini->addLayout(blocco);
+    }
+    immagini->addStretch(1);
+
+    auto *colonnaDettagli = new QVBoxLayout(m_dettagli);
+    colonnaDettagli->setContentsMargins(0, 0, 0, 0);
+    colonnaDettagli->addWidget(intestazione(QStringLiteral("Dettagli articolo"), m_dettagli));
+    auto *sopra = new QHBoxLayout;
+    sopra->addLayout(modulo, 3);
+    auto *destra = new QVBoxLayout;
+    destra->addLayout(varianti);
+    destra->addStretch(1);
+    sopra->addLayout(destra, 2);
+    colonnaDettagli->addLayout(sopra);
+    colonnaDettagli->addLayout(immagini);
+    colonnaDettagli->addStretch(1);
+
+    auto *colonna = new QVBoxLayout(this);
+    colonna->setContentsMargins(0, 0, 0, 0);
+    colonna->addWidget(m_elenco, 2);
+    colonna->addWidget(m_dettagli, 3);
+
+    connect(&d, &DatiPrincipali::articoloCambiato, this, &VistaArticoli::MostraVarianti);
+    connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaArticoli::mostraTitolo);
+    // A bound field that cannot be stored: the price and offer price are
+    // put to "0" with a word, anything else is a format problem.
+    connect(&a, &DataSource::error, this, [this](int n, const QString &, const QString &) {
+        Messages &msg = m_negozio.messages();
+        if (n != DbErr::ConversionError) {
+            msg.show(QStringLiteral("Il formato di alcuni dati non è valido"), Messages::Icon::None,
+                     Messages::Buttons::Ok);
+            return;
+        }
+        if (!numero(txtArticoli[4]->text())) {
+            msg.warning(QStringLiteral("Il campo \"prezzo\" sarà impostato a \"0\" "));
+            txtArticoli[4]->setText(QStringLiteral("0"));
+        }
+        if (!numero(txtArticoli[6]->text())) {
+            msg.warning(QStringLiteral("Il campo \"offerta\" sarà impostato a \"0\" "));
+            txtArticoli[6]->setText(QStringLiteral("0"));
+        }
+    });
+    connect(m_griglia, &ModelloGriglia::rifiutato, this,
+            [this](const QString &campo, const QString &digitato, int, const QString &) { erroreGriglia(campo, digitato); });
+}
+
+void VistaArticoli::carica()
+{
+    mostraTitolo();
+    MostraVarianti();
+}
+
+bool VistaArticoli::scrivi()
+{
+    return m_negozio.dati().dataArticoli.scriviModifiche();
+}
+
+void VistaArticoli::mostraTitolo()
+{
+    const Recordset &rs = m_negozio.dati().dataCategorie.recordset();
+    const QString titolo = rs.isOpen() && rs.hasCurrent() ? rs.text(QStringLiteral("titolo")) : QString();
+    m_titoloElenco->setText(titolo.isEmpty() ? QStringLiteral("Articoli") : QStringLiteral("Articoli di: ") + titolo);
+}
+
+void VistaArticoli::MostraVarianti()
+{
+    for (QLineEdit *e : txtVariante)
+        e->clear();
+    DatiPrincipali &d = m_negozio.dati();
+    const Recordset &a = d.dataArticoli.recordset();
+    if (!a.isOpen() || !a.hasCurrent())
+        return;
+    // An empty reference matches no set: set IDs start at 1.
+    std::array<qint64, 3> id{};
+    for (int i = 0; i < 3; ++i)
+        id[i] = a.value(QStringLiteral("opzione%1").arg(i + 1)).toLongLong();
+    try {
+        d.dataOpzioni.setDatabaseName(d.dataArticoli.databaseName());
+        d.dataOpzioni.setRecordSource(QStringLiteral("SELECT ID, nome FROM opzioni WHERE ID=? OR ID=? OR ID=?"),
+                                      {id[0], id[1], id[2]});
+        d.dataOpzioni.refresh();
+        Recordset copia = d.dataOpzioni.recordset().clone();
+        for (int i = 0; i < 3; ++i)
+            if (copia.recordCount() > 0 && copia.findFirst(QStringLiteral("ID"), id[i]))
+                txtVariante[i]->setText(copia.text(QStringLiteral("nome")));
+    } catch (const DbError &) {
+        // A set that cannot be read leaves its box empty, as a missing one does.
+    }
+}
+
+void VistaArticoli::erroreGriglia(const QString &campo, const QString &digitato)
+{
+    Messages &msg = m_negozio.messages();
+    const bool cellaPrezzo = campo == QLatin1String("prezzo");
+    const QString p = (cellaPrezzo ? digitato : txtArticoli[4]->text()).trimmed();
+    const QString o = txtArticoli[6]->text().trimmed();
+    if (cellaPrezzo && p.isEmpty()) {
+        msg.warning(QStringLiteral("Il campo \"prezzo\" non può essere vuoto: sarà impostato a \"0\" "));
+        m_griglia->setData(gridArticoli->currentIndex().siblingAtColumn(3), QStringLiteral("0"), Qt::EditRole);
+    } else if (!numero(p)) {
+        msg.warning(QStringLiteral("Il campo \"prezzo\" deve contenere un numero"));
+    } else if (o.isEmpty()) {
+        msg.warning(QStringLiteral("Il campo \"offerta\" non può essere vuoto: sarà impostato a \"0\" "));
+        txtArticoli[6]->setText(QStringLiteral("0"));
+    } else if (!numero(o)) {
+        msg.warning(QStringLiteral("Il campo \"offerta\" deve contenere un numero"));
+    } else {
+        msg.warning(QStringLiteral("I campi \"prezzo\" e \"offerta\" devono contenere un numero"));
+    }
+    emit grigliaRifiutata();
+}
