@@ -254,10 +254,16 @@ sub problemi {
 
     # Tidy reads each page as a browser would and reports what is malformed.
     for my $pagina (sort keys %analisi) {
-        my @uscita = `tidy -q -e -utf8 --drop-empty-elements no '$help/$pagina' 2>&1`;
-        if ($? == -1 || ($? >> 8) > 2) {
-            push @problemi, "$pagina: tidy non si può eseguire (installarlo con scripts/install-deps)";
-            next;
+        my $tidy;
+        {
+            no warnings 'exec';
+            open($tidy, '-|', 'tidy', '-q', '-e', '-utf8', '--drop-empty-elements', 'no', '-f', '/dev/stdout',
+                 "$help/$pagina") or undef $tidy;
+        }
+        my @uscita = $tidy ? <$tidy> : ();
+        if (!$tidy || !close($tidy) && ($? == -1 || ($? >> 8) > 2)) {
+            push @problemi, "tidy non si può eseguire: installarlo con scripts/install-deps";
+            last;
         }
         for (@uscita) {
             chomp;
