@@ -2,6 +2,10 @@
 
 #include "alberocategorie.h"
 #include "catalogo.h"
+#include "frmbrowse.h"
+#include "frmimportazd.h"
+#include "frmsearch.h"
+#include "importazd.h"
 #include "messages.h"
 #include "programfolder.h"
 #include "settings.h"
@@ -163,6 +167,8 @@ void frmMain::closeEvent(QCloseEvent *e)
     // Unload: nothing is asked and the catalogue is closed. Edits still
     // pending in the fields reach it first; one the database refuses has
     // been reported by its data source.
+    if (m_ricerca)
+        m_ricerca->close();
     m_negozio.ChiudiNegozio();
     e->accept();
 }
@@ -172,6 +178,7 @@ int frmMain::carica()
     ShopState &s = m_negozio.state;
     SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("AppIni"), QStringLiteral("Path"),
                        ProgramFolder::path());
+    m_comandi.azione(Cmd::ImportaZendaro)->setEnabled(!ImportazioneZendaro::cartellaZendaro().isEmpty());
     s.FormatoDecimali1 = QStringLiteral("0");
     s.FormatoDecimali2 = QStringLiteral("0");
     bool letto = false;
@@ -290,6 +297,12 @@ void frmMain::esegui(int numero)
     case Cmd::NuovoNegozio: m_negozio.NuovoNegozio(); break;
     case Cmd::ApriNegozio: m_negozio.ApriNegozio(QStringLiteral("*")); break;
     case Cmd::ScegliTemplate: ScegliTemplate(); break;
+    case Cmd::CartelleLavoro: frmBrowse::CambiaCartelle(m_negozio, this, &frmMain::MostraAiuto); break;
+    case Cmd::ImportaZendaro: {
+        Catalogo catalogo(m_negozio);
+        frmImportaZD::Importa(m_negozio, catalogo, this);
+        break;
+    }
     case Cmd::Esci: close(); break;
     case Cmd::VisualizzaReparti: selezionaScheda(QStringLiteral("kReparti")); break;
     case Cmd::VisualizzaArticoli: selezionaScheda(QStringLiteral("kArticoli")); break;

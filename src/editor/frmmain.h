@@ -10,8 +10,10 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 class AlberoCategorie;
+class frmSearch;
 class QLabel;
 class QMenu;
 class QTabBar;
@@ -66,6 +68,7 @@ private:
     QLabel *m_totale;
     VistaReparti *m_reparti;
     VistaArticoli *m_articoli;
+    QPointer<frmSearch> m_ricerca;         // the article search, modeless
     QHash<QString, QWidget *> m_pannelli;  // picCategorie0, picArticoli0, picNegozio, ...
     QHash<QString, QMenu *> m_menuVista;   // mnuReparti, mnuArticoli, mnuSito, mnuInternet
 };
