@@ -2,6 +2,7 @@
 
 #include "alberocategorie.h"
 #include "catalogo.h"
+#include "frmabout.h"
 #include "frmbrowse.h"
 #include "frmimportazd.h"
 #include "frmsearch.h"
@@ -14,6 +15,9 @@
 #include "vistareparti.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTableView>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -155,11 +159,21 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
         }
     });
     negozio.setSceltaTemplate(this);
+    qApp->installEventFilter(this);
 }
 
 frmMain::~frmMain()
 {
     m_negozio.setSceltaTemplate(nullptr);
+}
+
+bool frmMain::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowActivate && !m_negozio.state.AvvioCompletato) {
+        m_negozio.state.AvvioCompletato = true;
+        emit avvioCompletato();
+    }
+    return QMainWindow::event(e);
 }
 
 void frmMain::closeEvent(QCloseEvent *e)
@@ -190,7 +204,9 @@ int frmMain::carica()
                                  + QStringLiteral("\r\nSi desidera aprire un altro negozio?");
         if (m_negozio.messages().show(question, Messages::Icon::Critical, Messages::Buttons::YesNo)
             == Messages::Answer::Yes) {
-            m_negozio.ApriNegozio(QStringLiteral("*"));
+            // A cancelled choice leaves the window without a shop.
+            if (!m_negozio.ApriNegozio(QStringLiteral("*")))
+                senzaNegozio();
             return Negozio::AltroNegozio;
         }
     }
@@ -201,6 +217,22 @@ int frmMain::carica()
         MostraScheda();
     }
     return result;
+}
+
+void frmMain::senzaNegozio()
+{
+    const QList<int> offerti = {Cmd::NuovoNegozio, Cmd::ApriNegozio, Cmd::Esci,
+                                Cmd::Sommario, Cmd::DomandeFrequenti, Cmd::Informazioni};
+    for (QAction *a : m_comandi.azioni())
+        a->setEnabled(false);
+    for (int n : offerti)
+        m_comandi.azione(n)->setEnabled(true);
+    for (QWidget *p : m_pannelli)
+        p->hide();
+    m_reparti->hide();
+    m_articoli->hide();
+    m_tabs->setEnabled(false);
+    setWindowTitle(QStringLiteral("Vetrasto"));
 }
 
 QString frmMain::schedaCorrente() const
@@ -262,6 +294,44 @@ void frmMain::MostraScheda()
                 m->menuAction()->setEnabled(radice);
 }
 
+bool frmMain::eventFilter(QObject *o, QEvent *e)
+{
+    if (e->type() != QEvent::KeyPress || QApplication::activeModalWidget())
+        return false;
+    auto *w = qobject_cast<QWidget *>(o);
+    if (!w || w->window() != this)
+        return false;
+    const auto *k = static_cast<QKeyEvent *>(e);
+    return tasto(k->key(), k->modifiers());
+}
+
+bool frmMain::tasto(int key, Qt::KeyboardModifiers modificatori)
+{
+    if (key == Qt::Key_F1) {
+        for (const Scheda &s : schede)
+            if (schedaCorrente() == QLatin1String(s.chiave))
+                MostraAiuto(QString::fromLatin1(s.aiuto));
+        return true;
+    }
+    if ((key != Qt::Key_Up && key != Qt::Key_Down) || !(modificatori & Qt::ControlModifier))
+        return false;
+    const QString nodo = AlberoCategorie::chiave(m_tree->currentItem());
+    if (nodo.isEmpty() || nodo == AlberoReparti::Radice)
+        return false;
+    // The current row of the view's grid moves by one; the stored order stays.
+    QTableView *griglia = nullptr;
+    if (schedaCorrente() == QLatin1String("kReparti"))
+        griglia = m_reparti->gridCategorie;
+    else if (schedaCorrente() == QLatin1String("kArticoli"))
+        griglia = m_articoli->gridArticoli;
+    if (griglia && griglia->model()) {
+        const int riga = griglia->currentIndex().row() + (key == Qt::Key_Up ? -1 : 1);
+        if (riga >= 0 && riga < griglia->model()->rowCount())
+            griglia->setCurrentIndex(griglia->model()->index(riga, std::max(0, griglia->currentIndex().column())));
+    }
+    return true;
+}
+
 void frmMain::MostraAiuto(const QString &argomento)
 {
     QString topic = argomento;
@@ -304,6 +374,12 @@ void frmMain::esegui(int numero)
         break;
     }
     case Cmd::Esci: close(); break;
+    case Cmd::Informazioni: {
+        frmAbout about(m_negozio.state.AvvioCompletato, this);
+        about.setWindowFlags(Qt::Dialog);
+        about.exec();
+        break;
+    }
     case Cmd::VisualizzaReparti: selezionaScheda(QStringLiteral("kReparti")); break;
     case Cmd::VisualizzaArticoli: selezionaScheda(QStringLiteral("kArticoli")); break;
     case Cmd::VisualizzaSito: selezionaScheda(QStringLiteral("kSito")); break;
