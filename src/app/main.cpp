@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QLocale>
-#include <QTimer>
 
 int main(int argc, char **argv)
 {
@@ -16,6 +15,6 @@ int main(int argc, char **argv)
     BoxMessages messages;
     installaSceltaCartella();
     Avvio avvio(messages);
-    QTimer::singleShot(0, [&avvio] { avvio.mostraMain(); });
+    avvio.avvia();
     return app.exec();
 }

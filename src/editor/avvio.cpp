@@ -17,6 +17,14 @@ Avvio::Avvio(Messages &messages) : m_messages(messages), m_negozio(messages)
     });
 }
 
+void Avvio::avvia()
+{
+    m_splash = new frmAbout(m_negozio.state.AvvioCompletato);
+    m_splash->setAttribute(Qt::WA_DeleteOnClose);
+    m_splash->avvia = [this] { mostraMain(); };
+    m_splash->show();
+}
+
 void Avvio::mostraMain()
 {
     m_riavvioInCorso = false;
@@ -31,8 +39,14 @@ void Avvio::mostraMain()
     if (result == Negozio::NonAperto) {
         self->deleteLater();
         m_finito = true;
+        if (m_splash)
+            m_splash->deleteLater();
         QCoreApplication::quit();  // no window is left
         return;
     }
+    QObject::connect(self, &frmMain::avvioCompletato, self, [this] {
+        if (m_splash)
+            m_splash->deleteLater();
+    });
     self->show();
 }

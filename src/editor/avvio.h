@@ -1,7 +1,10 @@
 #pragma once
-// Start-up and restart of the main window: shows a fresh frmMain and runs
-// its load; a restart (another shop chosen) replaces the window once the old
-// window's own code has finished running, never while it runs.
+// Start-up and restart of the main window: the splash first, whose timer
+// shows a fresh frmMain and runs its load; the main window's first
+// activation closes the splash. A restart (another shop chosen) replaces the
+// window once the old window's own code has finished running, never while
+// it runs.
+#include "frmabout.h"
 #include "frmmain.h"
 #include "negozio.h"
 
@@ -12,6 +15,9 @@ class Messages;
 class Avvio {
 public:
     explicit Avvio(Messages &messages);
+    // The program's start: the splash, then the main window.
+    void avvia();
+    frmAbout *splash() const { return m_splash; }
     // Shows a fresh main window and runs its load. When no shop could be
     // opened the window goes and `finito` is set.
     void mostraMain();
@@ -23,6 +29,7 @@ private:
     Messages &m_messages;
     Negozio m_negozio;
     QPointer<frmMain> m_finestra;
+    QPointer<frmAbout> m_splash;
     bool m_riavvioInCorso = false;
     bool m_finito = false;
 };

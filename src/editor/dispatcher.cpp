@@ -9,9 +9,12 @@
 #include "corniceimmagine.h"
 #include "frmelabora.h"
 #include "frmimmagine.h"
+#include "frmopzioni.h"
+#include "frmsearch.h"
 #include "impostazioni.h"
 #include "messages.h"
 #include "programfolder.h"
+#include "vistaarticoli.h"
 #include "vistareparti.h"
 
 #include <QTreeWidget>
@@ -140,6 +143,19 @@ void frmMain::EseguiComando(int numero)
         case Cmd::AggiungiRepartoDopo: catalogo.AggiungiRepartoDopo(); break;
         case Cmd::AggiungiRepartoPrima: catalogo.AggiungiRepartoPrima(); break;
         case Cmd::AggiungiSottoreparto: catalogo.AggiungiSottoreparto(); break;
+        case Cmd::Ricerca:
+            if (!m_ricerca)
+                m_ricerca = new frmSearch(m_negozio, &frmMain::MostraAiuto, this);
+            m_ricerca->mostra();
+            break;
+        case Cmd::Variante1:
+        case Cmd::Variante2:
+        case Cmd::Variante3: {
+            const int n = numero == Cmd::Variante1 ? 1 : numero == Cmd::Variante2 ? 2 : 3;
+            frmOpzioni::DefinisciVariante(m_negozio, n, this, &frmMain::MostraAiuto);
+            m_articoli->MostraVarianti();
+            break;
+        }
         case Cmd::Costruisci: {
             // Pending edits reach the catalogue first: the build reads it.
             if (!d.scriviModifiche())

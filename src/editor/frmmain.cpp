@@ -2,6 +2,11 @@
 
 #include "alberocategorie.h"
 #include "catalogo.h"
+#include "frmabout.h"
+#include "frmbrowse.h"
+#include "frmimportazd.h"
+#include "frmsearch.h"
+#include "importazd.h"
 #include "messages.h"
 #include "programfolder.h"
 #include "settings.h"
@@ -10,6 +15,9 @@
 #include "vistareparti.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTableView>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -151,6 +159,7 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
         }
     });
     negozio.setSceltaTemplate(this);
+    qApp->installEventFilter(this);
 }
 
 frmMain::~frmMain()
@@ -158,11 +167,22 @@ frmMain::~frmMain()
     m_negozio.setSceltaTemplate(nullptr);
 }
 
+bool frmMain::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowActivate && !m_negozio.state.AvvioCompletato) {
+        m_negozio.state.AvvioCompletato = true;
+        emit avvioCompletato();
+    }
+    return QMainWindow::event(e);
+}
+
 void frmMain::closeEvent(QCloseEvent *e)
 {
     // Unload: nothing is asked and the catalogue is closed. Edits still
     // pending in the fields reach it first; one the database refuses has
     // been reported by its data source.
+    if (m_ricerca)
+        m_ricerca->close();
     m_negozio.ChiudiNegozio();
     e->accept();
 }
@@ -172,6 +192,7 @@ int frmMain::carica()
     ShopState &s = m_negozio.state;
     SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("AppIni"), QStringLiteral("Path"),
                        ProgramFolder::path());
+    m_comandi.azione(Cmd::ImportaZendaro)->setEnabled(!ImportazioneZendaro::cartellaZendaro().isEmpty());
     s.FormatoDecimali1 = QStringLiteral("0");
     s.FormatoDecimali2 = QStringLiteral("0");
     bool letto = false;
@@ -183,7 +204,9 @@ int frmMain::carica()
                                  + QStringLiteral("\r\nSi desidera aprire un altro negozio?");
         if (m_negozio.messages().show(question, Messages::Icon::Critical, Messages::Buttons::YesNo)
             == Messages::Answer::Yes) {
-            m_negozio.ApriNegozio(QStringLiteral("*"));
+            // A cancelled choice leaves the window without a shop.
+            if (!m_negozio.ApriNegozio(QStringLiteral("*")))
+                senzaNegozio();
             return Negozio::AltroNegozio;
         }
     }
@@ -194,6 +217,22 @@ int frmMain::carica()
         MostraScheda();
     }
     return result;
+}
+
+void frmMain::senzaNegozio()
+{
+    const QList<int> offerti = {Cmd::NuovoNegozio, Cmd::ApriNegozio, Cmd::Esci,
+                                Cmd::Sommario, Cmd::DomandeFrequenti, Cmd::Informazioni};
+    for (QAction *a : m_comandi.azioni())
+        a->setEnabled(false);
+    for (int n : offerti)
+        m_comandi.azione(n)->setEnabled(true);
+    for (QWidget *p : m_pannelli)
+        p->hide();
+    m_reparti->hide();
+    m_articoli->hide();
+    m_tabs->setEnabled(false);
+    setWindowTitle(QStringLiteral("Vetrasto"));
 }
 
 QString frmMain::schedaCorrente() const
@@ -255,6 +294,44 @@ void frmMain::MostraScheda()
                 m->menuAction()->setEnabled(radice);
 }
 
+bool frmMain::eventFilter(QObject *o, QEvent *e)
+{
+    if (e->type() != QEvent::KeyPress || QApplication::activeModalWidget())
+        return false;
+    auto *w = qobject_cast<QWidget *>(o);
+    if (!w || w->window() != this)
+        return false;
+    const auto *k = static_cast<QKeyEvent *>(e);
+    return tasto(k->key(), k->modifiers());
+}
+
+bool frmMain::tasto(int key, Qt::KeyboardModifiers modificatori)
+{
+    if (key == Qt::Key_F1) {
+        for (const Scheda &s : schede)
+            if (schedaCorrente() == QLatin1String(s.chiave))
+                MostraAiuto(QString::fromLatin1(s.aiuto));
+        return true;
+    }
+    if ((key != Qt::Key_Up && key != Qt::Key_Down) || !(modificatori & Qt::ControlModifier))
+        return false;
+    const QString nodo = AlberoCategorie::chiave(m_tree->currentItem());
+    if (nodo.isEmpty() || nodo == AlberoReparti::Radice)
+        return false;
+    // The current row of the view's grid moves by one; the stored order stays.
+    QTableView *griglia = nullptr;
+    if (schedaCorrente() == QLatin1String("kReparti"))
+        griglia = m_reparti->gridCategorie;
+    else if (schedaCorrente() == QLatin1String("kArticoli"))
+        griglia = m_articoli->gridArticoli;
+    if (griglia && griglia->model()) {
+        const int riga = griglia->currentIndex().row() + (key == Qt::Key_Up ? -1 : 1);
+        if (riga >= 0 && riga < griglia->model()->rowCount())
+            griglia->setCurrentIndex(griglia->model()->index(riga, std::max(0, griglia->currentIndex().column())));
+    }
+    return true;
+}
+
 void frmMain::MostraAiuto(const QString &argomento)
 {
     QString topic = argomento;
@@ -290,7 +367,19 @@ void frmMain::esegui(int numero)
     case Cmd::NuovoNegozio: m_negozio.NuovoNegozio(); break;
     case Cmd::ApriNegozio: m_negozio.ApriNegozio(QStringLiteral("*")); break;
     case Cmd::ScegliTemplate: ScegliTemplate(); break;
+    case Cmd::CartelleLavoro: frmBrowse::CambiaCartelle(m_negozio, this, &frmMain::MostraAiuto); break;
+    case Cmd::ImportaZendaro: {
+        Catalogo catalogo(m_negozio);
+        frmImportaZD::Importa(m_negozio, catalogo, this);
+        break;
+    }
     case Cmd::Esci: close(); break;
+    case Cmd::Informazioni: {
+        frmAbout about(m_negozio.state.AvvioCompletato, this);
+        about.setWindowFlags(Qt::Dialog);
+        about.exec();
+        break;
+    }
     case Cmd::VisualizzaReparti: selezionaScheda(QStringLiteral("kReparti")); break;
     case Cmd::VisualizzaArticoli: selezionaScheda(QStringLiteral("kArticoli")); break;
     case Cmd::VisualizzaSito: selezionaScheda(QStringLiteral("kSito")); break;

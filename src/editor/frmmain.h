@@ -10,8 +10,10 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 class AlberoCategorie;
+class frmSearch;
 class QLabel;
 class QMenu;
 class QTabBar;
@@ -48,14 +50,26 @@ public:
     QString schedaCorrente() const;
     void selezionaScheda(const QString &chiave);
 
+signals:
+    // The window's first activation after a start (the splash can go).
+    void avvioCompletato();
+
 protected:
+    bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
+    // Sees every key of the window before the focused control: F1 and
+    // Ctrl+Up/Down.
+    bool eventFilter(QObject *o, QEvent *e) override;
 
 private:
     bool ScegliTemplate() override;
     void esegui(int numero);
     void creaMenu();
     void onNodoCliccato(const QString &key);
+    // No shop is open: only New, Open, Exit and the help are offered.
+    void senzaNegozio();
+    // The shared key handling; true when the key was used.
+    bool tasto(int key, Qt::KeyboardModifiers modificatori);
 
     Negozio &m_negozio;
     RegistroComandi m_comandi;
@@ -66,6 +80,7 @@ private:
     QLabel *m_totale;
     VistaReparti *m_reparti;
     VistaArticoli *m_articoli;
+    QPointer<frmSearch> m_ricerca;         // the article search, modeless
     QHash<QString, QWidget *> m_pannelli;  // picCategorie0, picArticoli0, picNegozio, ...
     QHash<QString, QMenu *> m_menuVista;   // mnuReparti, mnuArticoli, mnuSito, mnuInternet
 };

@@ -6,6 +6,12 @@
 
 namespace {
 Shell::Picker picker;
+Shell::Apertura apertura;
+}
+
+void Shell::setApertura(Apertura a)
+{
+    apertura = std::move(a);
 }
 
 void Shell::setPicker(Picker p)
@@ -22,6 +28,8 @@ bool Shell::apriDocumento(const QString &documento)
 {
     if (documento.isEmpty())
         return false;
+    if (apertura)
+        return apertura(documento);
     const QUrl url = QFileInfo::exists(documento) ? QUrl::fromLocalFile(documento) : QUrl(documento);
     return !QDesktopServices::openUrl(url);
 }

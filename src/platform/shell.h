@@ -14,4 +14,8 @@ void setPicker(Picker picker);
 QString scegliCartella(const QString &titolo, const QString &iniziale);
 // Opens a document or address; true when the desktop reports a failure.
 bool apriDocumento(const QString &documento);
+// Tests see what would be opened instead (the function answers as
+// apriDocumento does).
+using Apertura = std::function<bool(const QString &documento)>;
+void setApertura(Apertura apertura);
 }

@@ -37,14 +37,14 @@ void DatiPrincipali::selezionaNodo(const QString &key)
 bool DatiPrincipali::scriviModifiche()
 {
     bool ok = true;
-    for (DataSource *d : {&dataCategorie, &dataFratelli, &dataArticoli, &dataGenerale, &dataOpzioni})
+    for (DataSource *d : {&dataCategorie, &dataFratelli, &dataArticoli, &dataGenerale})
         ok = d->scriviModifiche() && ok;
     return ok;
 }
 
 void DatiPrincipali::chiudi()
 {
-    for (DataSource *d : {&dataCategorie, &dataFratelli, &dataArticoli, &dataGenerale, &dataOpzioni})
+    for (DataSource *d : {&dataCategorie, &dataFratelli, &dataArticoli, &dataGenerale})
         d->close();
 }
 

@@ -20,7 +20,6 @@ public:
     DataSource dataFratelli{QStringLiteral("dataFratelli")};
     DataSource dataArticoli{QStringLiteral("dataArticoli")};
     DataSource dataGenerale{QStringLiteral("dataGenerale")};
-    DataSource dataOpzioni{QStringLiteral("dataOpzioni")};
     AlberoReparti tvwCategorie;
     QStringList cboTemplate;  // page models of the template set, without ".htm"
 

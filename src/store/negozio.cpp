@@ -159,9 +159,6 @@ int Negozio::CaricaNegozio()
         d.dataGenerale.setDatabaseName(path);
         d.dataGenerale.setRecordSource(QStringLiteral("generale"));
         d.dataGenerale.refresh();
-        d.dataOpzioni.setDatabaseName(path);
-        d.dataOpzioni.setRecordSource(QStringLiteral("opzioni"));
-        d.dataOpzioni.refresh();
         d.dataCategorie.setRecordSource(DatiPrincipali::sqlCategorie());
         d.dataCategorie.refresh();
 

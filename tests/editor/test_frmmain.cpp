@@ -2,7 +2,7 @@
 // start-up (which shop it opens, the question for a folder without a
 // catalogue, the restart on another shop, a program folder left untouched),
 // the commands the selection allows, and the departments view.
-#include "testshop.h"
+#include "finestraprova.h"
 
 #include "alberocategorie.h"
 #include "avvio.h"
@@ -33,25 +33,7 @@ private slots:
     void comandiDopoOgniSelezione();
     void pannelliDeiReparti();
     void titoloDelRepartoAllUscita();
-
-private:
-    // A window open on a shop of two departments, the first with articles.
-    struct Finestra {
-        TestProgramFolder program;
-        ScriptedMessages messages;
-        std::unique_ptr<Avvio> avvio;
-        frmMain *w = nullptr;
-        QString shop;
-    };
-    std::unique_ptr<Finestra> apri();
-    // Clicks the tree node with that text; false when there is none.
-    [[nodiscard]] static bool clicNodo(frmMain *w, const QString &testo);
 };
-
-static void scriviServerPath(const QString &line)
-{
-    scrivi(ProgramFolder::serverPathFile(), (line + QStringLiteral("\r\n")).toUtf8());
-}
 
 void TestFrmMain::apreIlNegozioDiServerPath()
 {
@@ -160,15 +142,6 @@ void copiaAlbero(const QString &da, const QString &a)
     }
 }
 
-QString salvaSchermata(QWidget *w, const QString &nome)
-{
-    const QString cartella = QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/editor/output");
-    QDir().mkpath(cartella);
-    const QString file = cartella + u'/' + nome + QStringLiteral(".png");
-    w->grab().save(file);
-    return file;
-}
-
 } // namespace
 
 void TestFrmMain::laCartellaDelProgrammaNonCambia()
@@ -201,36 +174,6 @@ void TestFrmMain::laCartellaDelProgrammaNonCambia()
     ProgramFolder::setUserFolder({});
 }
 
-std::unique_ptr<TestFrmMain::Finestra> TestFrmMain::apri()
-{
-    auto f = std::make_unique<Finestra>();
-    f->shop = f->program.newShop();
-    {
-        auto db = Database::open(f->shop + QStringLiteral("/catalog.mdb"));
-        riempiCatalogo(*db, 2, 3);
-        db->execute(QStringLiteral("DELETE FROM articoli WHERE catID='cat002'"));
-        db->close();
-    }
-    scriviServerPath(f->shop);
-    f->avvio = std::make_unique<Avvio>(f->messages);
-    f->avvio->mostraMain();
-    f->w = f->avvio->finestra();
-    if (f->w)
-        QTest::qWaitForWindowExposed(f->w);
-    return f;
-}
-
-bool TestFrmMain::clicNodo(frmMain *w, const QString &testo)
-{
-    const QList<QTreeWidgetItem *> items = w->tvwCategorie()->findItems(testo, Qt::MatchExactly | Qt::MatchRecursive);
-    if (items.size() != 1)
-        return false;
-    QTreeWidget *t = w->tvwCategorie();
-    t->scrollToItem(items[0]);
-    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualItemRect(items[0]).center());
-    return true;
-}
-
 void TestFrmMain::comandiDopoOgniSelezione_data()
 {
     QTest::addColumn<QString>("nodo");
@@ -246,7 +189,7 @@ void TestFrmMain::comandiDopoOgniSelezione()
     QFETCH(QString, nodo);
     QFETCH(bool, reparto);
     QFETCH(bool, articolo);
-    auto f = apri();
+    auto f = apriFinestra();
     QVERIFY(f->w);
     QVERIFY(clicNodo(f->w, nodo));
     const RegistroComandi &c = f->w->comandi();
@@ -277,12 +220,11 @@ void TestFrmMain::comandiDopoOgniSelezione()
     }
     QCOMPARE(f->w->lblTotaleArticoli()->text(),
              reparto ? QStringLiteral(" Articoli:  %1 / 3").arg(articolo ? 3 : 0) : QStringLiteral(" Articoli:  3"));
-    f->w->close();
 }
 
 void TestFrmMain::pannelliDeiReparti()
 {
-    auto f = apri();
+    auto f = apriFinestra();
     QVERIFY(f->w);
     VistaReparti *v = f->w->vistaReparti();
     QCOMPARE(f->w->schedaCorrente(), QStringLiteral("kReparti"));
@@ -304,12 +246,11 @@ void TestFrmMain::pannelliDeiReparti()
     QVERIFY(!v->picCategorie1()->isVisible());
     QVERIFY(!f->w->comandi().azione(Cmd::Espandi)->isEnabled());
     QVERIFY(f->w->comandi().azione(Cmd::VisualizzaSito)->isChecked());
-    f->w->close();
 }
 
 void TestFrmMain::titoloDelRepartoAllUscita()
 {
-    auto f = apri();
+    auto f = apriFinestra();
     QVERIFY(f->w);
     VistaReparti *v = f->w->vistaReparti();
     const auto titolo = [&] {
@@ -326,7 +267,6 @@ void TestFrmMain::titoloDelRepartoAllUscita()
     QVERIFY(!f->w->tvwCategorie()->findItems(QStringLiteral("Te verde  neri"), Qt::MatchRecursive).isEmpty());
     QCOMPARE(v->gridCategorie->model()->index(0, 0).data().toString(), QStringLiteral("Te verde  neri"));
     QVERIFY(f->messages.shown().empty());
-    f->w->close();
 }
 
 QTEST_MAIN(TestFrmMain)

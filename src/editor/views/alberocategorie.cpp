@@ -96,7 +96,9 @@ void AlberoCategorie::mouseMoveEvent(QMouseEvent *e)
         evidenzia(chiave(itemAt(e->position().toPoint())));
         return;
     }
-    QTreeWidget::mouseMoveEvent(e);
+    // A node is chosen by a click, not by sweeping the pointer over the tree.
+    if (e->buttons() == Qt::NoButton)
+        QTreeWidget::mouseMoveEvent(e);
 }
 
 void AlberoCategorie::mouseReleaseEvent(QMouseEvent *e)
@@ -105,6 +107,7 @@ void AlberoCategorie::mouseReleaseEvent(QMouseEvent *e)
     m_stato = Stato::Fermo;
     if (!drop) {
         QTreeWidget::mouseReleaseEvent(e);
+        riselezionaCorrente();  // a press and a release on two nodes chose neither
         return;
     }
     unsetCursor();
@@ -114,8 +117,11 @@ void AlberoCategorie::mouseReleaseEvent(QMouseEvent *e)
     // the department itself or below it.
     if (!destinazione.isEmpty())
         emit spostamentoRichiesto(m_trascinato, destinazione);
-    // The press marked the dragged node: the current department's node is
-    // the selected one again.
+    riselezionaCorrente();  // the press marked the dragged node
+}
+
+void AlberoCategorie::riselezionaCorrente()
+{
     if (QTreeWidgetItem *i = m_items.value(m_albero.selected()); i && i != currentItem())
         setCurrentItem(i);
 }

@@ -37,6 +37,8 @@ protected:
 private:
     void ricostruisci();
     void evidenzia(const QString &key);
+    // The node of the current department (or the root) is the selected one.
+    void riselezionaCorrente();
 
     AlberoReparti &m_albero;
     QHash<QString, QTreeWidgetItem *> m_items;

@@ -5,6 +5,7 @@
 #include "griglia.h"
 #include "messages.h"
 #include "negozio.h"
+#include "varianti.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -250,28 +251,13 @@ void VistaArticoli::mostraTitolo()
 
 void VistaArticoli::MostraVarianti()
 {
-    for (QLineEdit *e : txtVariante)
-        e->clear();
-    DatiPrincipali &d = m_negozio.dati();
-    const Recordset &a = d.dataArticoli.recordset();
-    if (!a.isOpen() || !a.hasCurrent())
-        return;
-    // An empty reference matches no set: set IDs start at 1.
-    std::array<qint64, 3> id{};
+    const Recordset &a = m_negozio.dati().dataArticoli.recordset();
+    QStringList nomi(3);
+    if (a.isOpen() && a.hasCurrent() && m_negozio.state.dbCatalogo)
+        nomi = NomiVarianti(*m_negozio.state.dbCatalogo, a.value(QStringLiteral("opzione1")),
+                            a.value(QStringLiteral("opzione2")), a.value(QStringLiteral("opzione3")));
     for (int i = 0; i < 3; ++i)
-        id[i] = a.value(QStringLiteral("opzione%1").arg(i + 1)).toLongLong();
-    try {
-        d.dataOpzioni.setDatabaseName(d.dataArticoli.databaseName());
-        d.dataOpzioni.setRecordSource(QStringLiteral("SELECT ID, nome FROM opzioni WHERE ID=? OR ID=? OR ID=?"),
-                                      {id[0], id[1], id[2]});
-        d.dataOpzioni.refresh();
-        Recordset copia = d.dataOpzioni.recordset().clone();
-        for (int i = 0; i < 3; ++i)
-            if (copia.recordCount() > 0 && copia.findFirst(QStringLiteral("ID"), id[i]))
-                txtVariante[i]->setText(copia.text(QStringLiteral("nome")));
-    } catch (const DbError &) {
-        // A set that cannot be read leaves its box empty, as a missing one does.
-    }
+        txtVariante[i]->setText(nomi.value(i));
 }
 
 void VistaArticoli::erroreGriglia(const QString &campo, const QString &digitato)

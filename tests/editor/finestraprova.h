@@ -1,0 +1,33 @@
+#pragma once
+// What the window tests share: the main window opened on a fresh shop the
+// way the program opens it (serverpath.net, Avvio), real mouse clicks on the
+// tree, and screenshots under the build's test output.
+#include "avvio.h"
+#include "testshop.h"
+
+#include <memory>
+
+struct FinestraDiProva {
+    TestProgramFolder program;
+    ScriptedMessages messages;
+    std::unique_ptr<Avvio> avvio;
+    frmMain *w = nullptr;
+    QString shop;
+    // Documents the window asked the desktop to open (help pages, ...).
+    QStringList aperti;
+
+    ~FinestraDiProva();
+    Negozio &negozio() { return avvio->negozio(); }
+    Database &db() { return *negozio().state.dbCatalogo; }
+};
+
+// A window on a shop of `reparti` departments with `articoli` articles each;
+// departments after the first `pieni` have none.
+std::unique_ptr<FinestraDiProva> apriFinestra(int reparti = 2, int articoli = 3, int pieni = 1);
+
+// serverpath.net naming a folder.
+void scriviServerPath(const QString &cartella);
+// Clicks the tree node with that text; false when there is none.
+[[nodiscard]] bool clicNodo(frmMain *w, const QString &testo);
+// Saves a picture of a widget as build/tests/editor/output/<nome>.png.
+QString salvaSchermata(QWidget *w, const QString &nome);

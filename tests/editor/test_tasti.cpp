@@ -1,0 +1,151 @@
+// The main window's own keys, wherever the focus is: F1 opens the help page
+// of the current view, Ctrl+Up/Down move the current view's grid by one row
+// (only with a department selected); the splash and the about box.
+#include "alberocategorie.h"
+#include "finestraprova.h"
+#include "frmabout.h"
+#include "vistaarticoli.h"
+#include "vistareparti.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTableView>
+#include <QtTest>
+
+class TestTasti : public QObject {
+    Q_OBJECT
+private slots:
+    void f1ApreLaPaginaDellaVista_data();
+    void f1ApreLaPaginaDellaVista();
+    void ctrlSuGiuMuovonoLaGriglia_data();
+    void ctrlSuGiuMuovonoLaGriglia();
+    void ctrlSuGiuConLaRadice();
+    void splashEInformazioni();
+};
+
+void TestTasti::f1ApreLaPaginaDellaVista_data()
+{
+    QTest::addColumn<QString>("scheda");
+    QTest::addColumn<QString>("pagina");
+    QTest::newRow("departments") << "kReparti" << "help/pagine/reparti.htm";
+    QTest::newRow("articles") << "kArticoli" << "help/pagine/articoli.htm";
+    QTest::newRow("site") << "kSito" << "help/pagine/sito.htm";
+    QTest::newRow("internet") << "kInternet" << "help/pagine/internet.htm";
+}
+
+void TestTasti::f1ApreLaPaginaDellaVista()
+{
+    QFETCH(QString, scheda);
+    QFETCH(QString, pagina);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    f->w->selezionaScheda(scheda);
+    // From the tree, from a field and from the tab strip: the same page.
+    QList<QWidget *> fuochi = {f->w->tvwCategorie(), f->w->tabGestione()};
+    if (scheda == QLatin1String("kReparti"))
+        fuochi << f->w->vistaReparti()->txtCategorie14;
+    for (QWidget *w : fuochi) {
+        f->aperti.clear();
+        QTest::keyClick(w, Qt::Key_F1);
+        QCOMPARE(f->aperti, QStringList(f->program.path() + u'/' + pagina));
+    }
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestTasti::ctrlSuGiuMuovonoLaGriglia_data()
+{
+    QTest::addColumn<QString>("scheda");
+    QTest::newRow("departments") << "kReparti";
+    QTest::newRow("articles") << "kArticoli";
+}
+
+void TestTasti::ctrlSuGiuMuovonoLaGriglia()
+{
+    QFETCH(QString, scheda);
+    auto f = apriFinestra(3, 4, 3);
+    QVERIFY(f->w);
+    f->w->selezionaScheda(scheda);
+    const bool reparti = scheda == QLatin1String("kReparti");
+    QTableView *griglia = reparti ? f->w->vistaReparti()->gridCategorie : f->w->vistaArticoli()->gridArticoli;
+    DataSource &sorgente = reparti ? f->negozio().dati().dataCategorie : f->negozio().dati().dataArticoli;
+    const auto titolo = [&] { return sorgente.recordset().text(QStringLiteral("titolo")); };
+    const QString primo = reparti ? QStringLiteral("Reparto 1") : QStringLiteral("Articolo 1");
+    const auto ordine = [&] {
+        return f->db().scalar(QStringLiteral("SELECT group_concat(ID || ':' || ordinamento) FROM categorie")).toString()
+               + f->db().scalar(QStringLiteral("SELECT group_concat(ID || ':' || ordinamento) FROM articoli")).toString();
+    };
+    const QString ordinePrima = ordine();
+    QCOMPARE(titolo(), primo);
+    // Ctrl+Up on the first row changes nothing, and no message.
+    QTest::keyClick(f->w->tvwCategorie(), Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(titolo(), primo);
+    QTest::keyClick(f->w->tvwCategorie(), Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(griglia->currentIndex().row(), 1);
+    QCOMPARE(titolo(), reparti ? QStringLiteral("Reparto 2") : QStringLiteral("Articolo 2"));
+    if (reparti)  // the tree follows the department
+        QCOMPARE(AlberoCategorie::chiave(f->w->tvwCategorie()->currentItem()), QStringLiteral("cat002"));
+    QTest::keyClick(griglia, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(titolo(), primo);
+    // The stored order does not change.
+    QCOMPARE(ordine(), ordinePrima);
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestTasti::ctrlSuGiuConLaRadice()
+{
+    auto f = apriFinestra(3, 2, 3);
+    QVERIFY(f->w);
+    QVERIFY(clicNodo(f->w, QStringLiteral("Negozio")));
+    QCOMPARE(f->negozio().dati().repartoCorrente(), AlberoReparti::Radice);
+    // Left to the tree itself: Ctrl+Down moves its current node, no grid moves.
+    QTest::keyClick(f->w->tvwCategorie(), Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(f->negozio().dati().repartoCorrente(), AlberoReparti::Radice);
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestTasti::splashEInformazioni()
+{
+    bool completato = false;
+    int avvii = 0;
+    {
+        frmAbout splash(completato);
+        splash.avvia = [&] { ++avvii; };
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        QCOMPARE(splash.lblVersione->text(), frmAbout::testoVersione());
+        QVERIFY(frmAbout::testoVersione().startsWith(QStringLiteral("Versione ")));
+        QVERIFY(frmAbout::testoVersione().endsWith(QStringLiteral(" rc3")));
+        // During start-up a click or a key does not close it, and the
+        // start-up timer fires once only.
+        QTest::mouseClick(&splash, Qt::LeftButton);
+        QTest::keyClick(&splash, Qt::Key_Escape);
+        QVERIFY(splash.isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(avvii, 1, 3000);
+        QTest::qWait(1200);
+        QCOMPARE(avvii, 1);
+    }
+    completato = true;
+    const std::pair<const char *, std::function<void(frmAbout &)>> modi[] = {
+        {"click", [](frmAbout &a) { QTest::mouseClick(a.Picture1, Qt::LeftButton); }},
+        {"key", [](frmAbout &a) { QTest::keyClick(&a, Qt::Key_A); }},
+        {"its timer", [](frmAbout &a) {
+             QCOMPARE(a.Timer1.interval(), 10000);
+             a.Timer1.start(10);
+             QTRY_VERIFY(!a.isVisible());
+         }},
+    };
+    for (const auto &[nome, chiudi] : modi) {
+        frmAbout about(completato);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        chiudi(about);
+        QVERIFY2(!about.isVisible(), nome);
+    }
+    frmAbout about(completato);
+    about.show();
+    salvaSchermata(&about, QStringLiteral("informazioni"));
+}
+
+QTEST_MAIN(TestTasti)
+#include "test_tasti.moc"
