@@ -127,7 +127,7 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     split->addWidget(m_alberoPannello);
     split->addWidget(destra);
     split->setStretchFactor(1, 3);
-    split->setSizes({300, 980});
+    split->setSizes({240, 1040});
     auto *centro = new QWidget(this);
     auto *colonna = new QVBoxLayout(centro);
     colonna->addWidget(m_tabs);

@@ -7,6 +7,7 @@
 #include "negozio.h"
 #include "varianti.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -26,8 +27,8 @@ namespace {
 
 const char *const didascalieCampi[10] = {"Codice:", "Titolo:", "Sottotitolo:", "Descrizione:", "Prezzo:",
                                           "Note:", "Prezzo in offerta:", "Link:", "Disponibilità:", "Peso:"};
-const char *const didascalieCaselle[6] = {"In offerta", "Novità", "Link in una nuova finestra",
-                                          "Immagine 2 in una finestra a parte", "In vetrina", "Fuori catalogo"};
+const char *const didascalieCaselle[6] = {"In offerta", "Novità", "Link in nuova finestra",
+                                          "Immagine 2 in finestra", "In vetrina", "Fuori catalogo"};
 const char *const campiCaselle[6] = {"offerta", "novita", "linkesterno", "popup", "inelenco", "fuoricatalogo"};
 
 RegolaCampo numeroArticolo()
@@ -100,6 +101,8 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     txtDescrizione = new QPlainTextEdit(m_dettagli);
     txtDescrizione->setObjectName(QStringLiteral("txtArticoli3"));
     txtDescrizione->setTabChangesFocus(true);
+    txtDescrizione->setFixedHeight(txtDescrizione->fontMetrics().lineSpacing() * 3 + 12);
+    txtDescrizione->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     for (int i : {4, 6, 9}) {
         txtArticoli[i]->setAlignment(Qt::AlignRight);
         txtArticoli[i]->setMaximumWidth(110);
@@ -140,35 +143,42 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     auto *prezzi = new QHBoxLayout;
     prezzi->addWidget(txtArticoli[4]);
     prezzi->addSpacing(16);
-    prezzi->addWidget(new QLabel(QString::fromUtf8(didascalieCampi[6]), m_dettagli));
-    prezzi->addWidget(txtArticoli[6]);
-    prezzi->addSpacing(16);
     prezzi->addWidget(new QLabel(QString::fromUtf8(didascalieCampi[9]), m_dettagli));
     prezzi->addWidget(txtArticoli[9]);
     prezzi->addStretch(1);
     modulo->addRow(QString::fromUtf8(didascalieCampi[4]), prezzi);
+    auto *offerta = new QHBoxLayout;
+    offerta->addWidget(txtArticoli[6]);
+    offerta->addStretch(1);
+    modulo->addRow(QString::fromUtf8(didascalieCampi[6]), offerta);
     riga(5, txtArticoli[5]);
     riga(7, txtArticoli[7]);
     riga(8, txtArticoli[8]);
     auto *caselle = new QGridLayout;
     for (int i = 0; i < 6; ++i)
         caselle->addWidget(chkArticoli[i], i / 3, i % 3);
-    modulo->addRow(QString(), caselle);
 
     // The variant sets: their names, and the buttons that choose them.
-    auto *varianti = new QGridLayout;
+    // The variant sets: their names, and the buttons that choose them.
+    auto *varianti = new QFormLayout;
     const int comandiVarianti[3] = {Cmd::Variante1, Cmd::Variante2, Cmd::Variante3};
     for (int i = 0; i < 3; ++i) {
         txtVariante[i] = new QLineEdit(m_dettagli);
         txtVariante[i]->setObjectName(QStringLiteral("txtVariante%1").arg(i));
         txtVariante[i]->setReadOnly(true);
         txtVariante[i]->setFocusPolicy(Qt::NoFocus);
-        varianti->addWidget(new QLabel(QStringLiteral("Variante %1:").arg(i + 1), m_dettagli), i, 0);
-        varianti->addWidget(txtVariante[i], i, 1);
-        QToolButton *b = pulsante(comandiVarianti[i], m_dettagli);
-        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        // A "..." button: the command's tool tip, enabled with the article mask.
+        QAction *azione = comandi.azione(comandiVarianti[i]);
+        auto *b = new QToolButton(m_dettagli);
+        b->setObjectName(QStringLiteral("cmdButton%1").arg(comandiVarianti[i]));
         b->setText(QStringLiteral("..."));
-        varianti->addWidget(b, i, 2);
+        b->setToolTip(azione->toolTip());
+        connect(b, &QToolButton::clicked, azione, &QAction::trigger);
+        comandi.registraControllo(QStringLiteral("maschera articoli"), b);
+        auto *riga = new QHBoxLayout;
+        riga->addWidget(txtVariante[i], 1);
+        riga->addWidget(b);
+        varianti->addRow(QStringLiteral("Variante %1:").arg(i + 1), riga);
     }
 
     auto *immagini = new QHBoxLayout;
@@ -187,25 +197,29 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
         blocco->addLayout(bottoni);
         immagini->addLayout(blocco);
     }
-    immagini->addStretch(1);
 
+    // The fields on the left; the pictures, variant sets and flags on the right.
     auto *colonnaDettagli = new QVBoxLayout(m_dettagli);
     colonnaDettagli->setContentsMargins(0, 0, 0, 0);
     colonnaDettagli->addWidget(intestazione(QStringLiteral("Dettagli articolo"), m_dettagli));
-    auto *sopra = new QHBoxLayout;
-    sopra->addLayout(modulo, 3);
+    auto *affiancati = new QHBoxLayout;
+    auto *sinistra = new QVBoxLayout;
+    sinistra->addLayout(modulo);
+    sinistra->addStretch(1);
+    affiancati->addLayout(sinistra, 1);
+    affiancati->addSpacing(12);
     auto *destra = new QVBoxLayout;
+    destra->addLayout(immagini);
     destra->addLayout(varianti);
+    destra->addLayout(caselle);
     destra->addStretch(1);
-    sopra->addLayout(destra, 2);
-    colonnaDettagli->addLayout(sopra);
-    colonnaDettagli->addLayout(immagini);
-    colonnaDettagli->addStretch(1);
+    affiancati->addLayout(destra, 0);
+    colonnaDettagli->addLayout(affiancati);
 
     auto *colonna = new QVBoxLayout(this);
     colonna->setContentsMargins(0, 0, 0, 0);
-    colonna->addWidget(m_elenco, 2);
-    colonna->addWidget(m_dettagli, 3);
+    colonna->addWidget(m_elenco, 1);
+    colonna->addWidget(m_dettagli, 0);
 
     connect(&d, &DatiPrincipali::articoloCambiato, this, &VistaArticoli::MostraVarianti);
     connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaArticoli::mostraTitolo);

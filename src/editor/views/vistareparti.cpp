@@ -78,6 +78,7 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     txtCategorie12 = new QPlainTextEdit;
     txtCategorie12->setObjectName(QStringLiteral("txtCategorie12"));
     txtCategorie12->setTabChangesFocus(true);
+    txtCategorie12->setFixedHeight(txtCategorie12->fontMetrics().lineSpacing() * 5 + 12);
     txtCategorie11 = campo(QStringLiteral("txtCategorie11"), true);
     txtCategorie10 = campo(QStringLiteral("txtCategorie10"));
     txtCategorie0 = campo(QStringLiteral("txtCategorie0"), true);
@@ -127,17 +128,23 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     }
     immagini->addStretch(1);
 
+    // The fields on the left, the two pictures on the right.
     auto *colonnaDettagli = new QVBoxLayout(m_dettagli);
     colonnaDettagli->setContentsMargins(0, 0, 0, 0);
     colonnaDettagli->addWidget(m_titoloDettagli);
-    colonnaDettagli->addLayout(modulo);
-    colonnaDettagli->addLayout(immagini);
-    colonnaDettagli->addStretch(1);
+    auto *affiancati = new QHBoxLayout;
+    auto *sinistra = new QVBoxLayout;
+    sinistra->addLayout(modulo);
+    sinistra->addStretch(1);
+    affiancati->addLayout(sinistra, 1);
+    affiancati->addSpacing(12);
+    affiancati->addLayout(immagini, 0);
+    colonnaDettagli->addLayout(affiancati);
 
     auto *colonna = new QVBoxLayout(this);
     colonna->setContentsMargins(0, 0, 0, 0);
-    colonna->addWidget(m_elenco, 2);
-    colonna->addWidget(m_dettagli, 3);
+    colonna->addWidget(m_elenco, 1);
+    colonna->addWidget(m_dettagli, 0);
 
     // The fields and their rules.
     DataSource &c = d.dataCategorie;
