@@ -9,6 +9,7 @@ int benchOpen(int argc, char **argv);
 int benchPictures(int argc, char **argv);
 int benchSearch(int argc, char **argv);
 int benchImport(int argc, char **argv);
+int benchEditor(int argc, char **argv);
 
 namespace {
 struct Comando {
@@ -22,6 +23,7 @@ const Comando comandi[] = {
     {"pictures", benchPictures},
     {"search", benchSearch},
     {"import", benchImport},
+    {"editor", benchEditor},
 };
 } // namespace
 
