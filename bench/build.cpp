@@ -102,7 +102,7 @@ int benchBuild(int argc, char **argv)
         byte += it.fileInfo().size();
         ++file;
     }
-    std::printf("build_departments: %d departments\n", e.RepartiFatti);
+    std::printf("build_departments: %d departments\n", e.repartiFatti());
     std::printf("build_time: %.3f s\n", secondi);
     std::printf("build_pages_written: %lld files\n", static_cast<long long>(file));
     std::printf("build_output: %.1f MB\n", byte / 1048576.0);

@@ -331,7 +331,7 @@ QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio)
     return testo;
 }
 
-void AbsoluteOutput(const QString &NomeFileOutput, const QByteArray &OrigineHTML)
+static void AbsoluteOutput(const QString &NomeFileOutput, const QByteArray &OrigineHTML)
 {
     QSaveFile f(NomeFileOutput);
     if (!f.open(QIODevice::WriteOnly))
@@ -347,36 +347,4 @@ void MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, c
     if (!in.open(QIODevice::ReadOnly))
         return;  // nothing to rewrite: no empty page is written
     AbsoluteOutput(NomeFileOutput, RendiAssoluto(in.readAll(), URLNegozio(imp)));
-}
-
-QString NoASPQuery(const QString &sTesto) { return sTesto; }
-
-QString MakeRelative(const QString &Folder1, const QString &Folder2)
-{
-    auto pulisci = [](QString s) {
-        s.replace(u'\\', u'/');
-        while (s.startsWith(u'/'))
-            s.remove(0, 1);
-        while (s.endsWith(u'/'))
-            s.chop(1);
-        return s;
-    };
-    const QStringList segmenti = pulisci(Folder1).split(u'/');
-    QString resto = pulisci(Folder2);
-    QString su;
-    bool uguali = true;
-    for (int i = 0; i < segmenti.size(); ++i) {
-        if (i == segmenti.size() - 1) {
-            su += QLatin1String("../");
-            break;
-        }
-        const QString pezzo = segmenti[i] + u'/';
-        if (uguali && resto.startsWith(pezzo))
-            resto.remove(0, pezzo.size());
-        else {
-            uguali = false;
-            su += QLatin1String("../");
-        }
-    }
-    return su + resto;
 }

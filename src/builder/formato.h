@@ -59,9 +59,3 @@ QString HTMLColor(qint32 codicecolore);
 void MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp);
 // The same on a text (the page's bytes), for callers that hold it already.
 QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio);
-// Replaces NomeFileOutput by the text followed by CR LF.
-void AbsoluteOutput(const QString &NomeFileOutput, const QByteArray &OrigineHTML);
-// Returns its argument unchanged.
-QString NoASPQuery(const QString &sTesto);
-// The relative path from Folder1 to Folder2.
-QString MakeRelative(const QString &Folder1, const QString &Folder2);

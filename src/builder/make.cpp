@@ -1,13 +1,13 @@
 #include "make.h"
 
-#include "database.h"
 #include "messages.h"
-#include "recordset.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <QStringDecoder>
 #include <vector>
 
@@ -104,23 +104,46 @@ QString trovaFile(const QString &path)
     return {};
 }
 
-bool scriviFile(const QString &path, const QByteArray &data)
+QString nomeTemporaneo(const QString &path)
+{
+    const QFileInfo fi(path);
+    return fi.path() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".vttmp");
+}
+
+bool eTemporaneo(const QString &nome)
+{
+    return nome.startsWith(u'.') && nome.endsWith(QLatin1String(".vttmp"));
+}
+
+bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
 {
     // Written under a temporary name and renamed over the old page, so a
     // failure never leaves half a page. Generated pages are not synced to
     // disk one by one: a build that stops is built again.
-    const QFileInfo fi(path);
-    const QString temp = fi.path() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".vttmp");
+    const QString temp = nomeTemporaneo(path);
     QFile f(temp);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const bool scritto = f.write(data) == data.size() && f.flush();
-    f.close();
-    if (!scritto || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+    auto fallito = [&](const QString &motivo) {
+        if (errore)
+            *errore = motivo;
+        f.close();
         QFile::remove(temp);
         return false;
-    }
+    };
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return fallito(f.errorString());
+    if (f.write(data) != data.size() || !f.flush())
+        return fallito(f.errorString());
+    f.close();
+    if (f.error() != QFileDevice::NoError)
+        return fallito(f.errorString());
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+        return fallito(QString::fromLocal8Bit(std::strerror(errno)));
     return true;
+}
+
+QString avvisoScrittura(const QString &path, const QString &errore)
+{
+    return QStringLiteral("Impossibile scrivere il file '") + path + QStringLiteral("': ") + errore;
 }
 
 } // namespace Make
@@ -130,7 +153,7 @@ QString TagGeneratore()
     return QStringLiteral("<meta name=\"generator\" content=\"Vetrasto %1\">").arg(QString::fromLatin1(VersioneVetrasto));
 }
 
-QString SostituisciTag(const QString &testo, const Recordset &rs, int livello, qint32 contatore, bool *fuoriControllo)
+QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint32 contatore, bool *fuoriControllo)
 {
     if (fuoriControllo)
         *fuoriControllo = false;
@@ -159,14 +182,11 @@ QString SostituisciTag(const QString &testo, const Recordset &rs, int livello, q
         if (nome == contatoreNome) {
             valore = QString::number(contatore);
         } else {
-            const int col = rs.fieldIndex(nome);
-            if (col < 0) {
+            const QString *v = riga.valore(nome);
+            if (!v)
                 trovato = false;
-            } else {
-                const QVariant v = rs.value(col);
-                if (!v.isNull() && v.isValid())
-                    valore = v.toString();
-            }
+            else
+                valore = *v;
         }
 
         if (trovato) {
@@ -193,95 +213,136 @@ QString SostituisciTag(const QString &testo, const Recordset &rs, int livello, q
     return t;
 }
 
-bool MakePagina(const QString &dbPath, const QString &modello, const QString &uscita, bool ripeti,
-                Messages &messages)
+namespace Make {
+
+QString Modello::avvisoMancante() const
 {
-    const QString generatore = TagGeneratore();
+    const QString nome = percorso.mid(percorso.lastIndexOf(u'/') + 1);
+    return QStringLiteral("Il file ") + nome + QStringLiteral(" non è presente nel template selezionato.") + u'\r' +
+           QStringLiteral("Selezionare un altro template per il sito o un altro modello per i reparti.");
+}
 
-    auto db = Database::open(dbPath);
-    Recordset categoria(db, QStringLiteral("SELECT * FROM categoria"));
-    Recordset articoli(db, QStringLiteral("SELECT * FROM articoli"));
+QByteArray Modello::codifica(const QString &t) const
+{
+    return utf8 ? t.toUtf8() : aCp1252(t);
+}
 
-    const QString fileModello = Make::trovaFile(modello);
-    QFile f(fileModello);
-    if (fileModello.isEmpty() || !f.open(QIODevice::ReadOnly)) {
-        const QString nome = modello.mid(modello.lastIndexOf(u'/') + 1);
-        messages.warning(QStringLiteral("Il file ") + nome + QStringLiteral(" non è presente nel template selezionato.") +
-                         u'\r' +
-                         QStringLiteral("Selezionare un altro template per il sito o un altro modello per i reparti."));
-        return false;
-    }
-    const Make::TestoFile letto = Make::decodifica(f.readAll());
-    f.close();
-    QString testo = letto.testo;
+Modello leggiModello(const QString &percorso)
+{
+    Modello m;
+    m.percorso = percorso;
+    const QString file = trovaFile(percorso);
+    QFile f(file);
+    if (file.isEmpty() || !f.open(QIODevice::ReadOnly))
+        return m;
+    TestoFile letto = decodifica(f.readAll());
+    m.testo = std::move(letto.testo);
+    m.utf8 = letto.utf8;
+    m.trovato = true;
+    aggiungiGeneratore(m.testo);
+    return m;
+}
 
-    if (!testo.contains(generatore)) {
-        const qsizetype titolo = testo.indexOf(QStringLiteral("<TITLE>"), 0, Qt::CaseInsensitive);
-        if (titolo >= 0)
-            testo.insert(titolo, generatore + QStringLiteral("\r\n"));
-    }
+void aggiungiGeneratore(QString &testo)
+{
+    static const QString generatore = TagGeneratore();
+    if (testo.contains(generatore))
+        return;
+    const qsizetype titolo = testo.indexOf(QStringLiteral("<TITLE>"), 0, Qt::CaseInsensitive);
+    if (titolo >= 0)
+        testo.insert(titolo, generatore + QStringLiteral("\r\n"));
+}
 
+bool conLivello3(const QString &percorso)
+{
+    return QFileInfo(percorso).fileName() == QLatin1String("results.htm");
+}
+
+bool unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articoli, bool livello3,
+            const QString &nomeModello, QString &avviso)
+{
+    avviso.clear();
     auto crescitaSenzaFine = [&] {
-        messages.warning(QStringLiteral("Il file '") + modello +
-                         QStringLiteral("' non è stato creato: un campo della pagina contiene se stesso e "
-                                        "la sostituzione dei tag non avrebbe fine."));
+        avviso = QStringLiteral("Il file '") + nomeModello +
+                 QStringLiteral("' non è stato creato: un campo della pagina contiene se stesso e "
+                                "la sostituzione dei tag non avrebbe fine.");
         return false;
     };
 
     bool troppo = false;
-    testo = SostituisciTag(testo, categoria, 1, 0, &troppo);
+    testo = SostituisciTag(testo, pagina, 1, 0, &troppo);
     if (troppo)
         return crescitaSenzaFine();
-    if (QFileInfo(modello).fileName() == QLatin1String("results.htm")) {
-        testo = SostituisciTag(testo, categoria, 3, 0, &troppo);
+    if (livello3) {
+        testo = SostituisciTag(testo, pagina, 3, 0, &troppo);
         if (troppo)
             return crescitaSenzaFine();
     }
     if (testo == erroreUnione)
         return false;
+    if (!articoli)
+        return true;
 
-    if (ripeti) {
-        const QString start = QStringLiteral("<VT_START>");
-        const QString end = QStringLiteral("<VT_END>");
-        auto avviso = [&](const QString &cosa, const QString &tag) {
-            messages.warning(QStringLiteral("Il file '") + modello + cosa + tag);
+    const QString start = QStringLiteral("<VT_START>");
+    const QString end = QStringLiteral("<VT_END>");
+    auto manca = [&](const QString &cosa, const QString &tag) {
+        avviso = QStringLiteral("Il file '") + nomeModello + cosa + tag;
+        return false;
+    };
+    // The markers are found in any letter case.
+    const auto cerca = [&](const QString &tag, qsizetype da) { return testo.indexOf(tag, da, Qt::CaseInsensitive); };
+    const qsizetype inizio = cerca(start, 0);
+    if (inizio < 0)
+        return manca(QStringLiteral("' non contiene il tag "), start);
+    if (cerca(start, inizio + start.size()) >= 0)
+        return manca(QStringLiteral("' contiene più di un tag "), start);
+    const qsizetype fine = cerca(end, inizio + start.size());
+    if (fine < 0)
+        return manca(QStringLiteral("' non contiene il tag "), end);
+    if (cerca(end, fine + end.size()) >= 0)
+        return manca(QStringLiteral("' contiene più di un tag "), end);
+
+    const QString blocco = QStringLiteral("<a name=<<2-/COUNTER/>>></a>") +
+                           testo.mid(inizio + start.size(), fine - inizio - start.size());
+    QString risultato;
+    risultato.reserve(testo.size() + qsizetype(articoli->size()) * (blocco.size() + 256));
+    risultato += QStringView(testo).left(inizio);
+    qint32 contatore = 0;
+    for (const Riga &articolo : *articoli) {
+        const QString copia = SostituisciTag(blocco, articolo, 2, ++contatore, &troppo);
+        if (troppo)
+            return crescitaSenzaFine();
+        if (copia == erroreUnione)
             return false;
-        };
-        // The markers are found in any letter case.
-        const auto cerca = [&](const QString &tag, qsizetype da) { return testo.indexOf(tag, da, Qt::CaseInsensitive); };
-        const qsizetype inizio = cerca(start, 0);
-        if (inizio < 0)
-            return avviso(QStringLiteral("' non contiene il tag "), start);
-        if (cerca(start, inizio + start.size()) >= 0)
-            return avviso(QStringLiteral("' contiene più di un tag "), start);
-        const qsizetype fine = cerca(end, inizio + start.size());
-        if (fine < 0)
-            return avviso(QStringLiteral("' non contiene il tag "), end);
-        if (cerca(end, fine + end.size()) >= 0)
-            return avviso(QStringLiteral("' contiene più di un tag "), end);
-
-        const QString blocco = QStringLiteral("<a name=<<2-/COUNTER/>>></a>") +
-                               testo.mid(inizio + start.size(), fine - inizio - start.size());
-        QString copie;
-        qint32 contatore = 0;
-        if (articoli.recordCount() > 0) {
-            for (articoli.moveFirst(); !articoli.eof(); articoli.moveNext()) {
-                ++contatore;
-                const QString copia = SostituisciTag(blocco, articoli, 2, contatore, &troppo);
-                if (troppo)
-                    return crescitaSenzaFine();
-                if (copia == erroreUnione)
-                    return false;
-                copie += copia;
-            }
-        }
-        testo = testo.left(inizio) + copie + testo.mid(fine + end.size());
+        risultato += copia;
     }
+    risultato += QStringView(testo).mid(fine + end.size());
+    testo = std::move(risultato);
+    return true;
+}
 
+} // namespace Make
+
+bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,
+                const QString &uscita, Messages &messages)
+{
+    const Make::Modello m = Make::leggiModello(modello);
+    if (!m.trovato) {
+        messages.warning(m.avvisoMancante());
+        return false;
+    }
+    QString testo = m.testo;
+    QString avviso;
+    if (!Make::unisci(testo, pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
+        if (!avviso.isEmpty())
+            messages.warning(avviso);
+        return false;
+    }
     testo += QStringLiteral("\r\n");
     // The output replaces an older page only once it is complete.
-    if (!Make::scriviFile(uscita, letto.codifica(testo))) {
-        messages.warning(QStringLiteral("Impossibile scrivere il file '") + uscita + QStringLiteral("'."));
+    QString errore;
+    if (!Make::scriviFile(uscita, m.codifica(testo), &errore)) {
+        messages.warning(Make::avvisoScrittura(uscita, errore));
         return false;
     }
     return true;

@@ -51,6 +51,15 @@ QString PutOnClick(const QString &Testo, const QString &link)
            QStringLiteral("</a>");
 }
 
+QString FormMenu(const QString &opzioni, bool conVoceVuota)
+{
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("<form name=\"vtReparti\">") + crlf +
+           QStringLiteral("<select name=\"vtRepartiMenu\" onChange=\"RepGoTo()\">") + crlf +
+           (conVoceVuota ? QStringLiteral("<option selected value=\"#\"> </option>") + crlf : QString()) + opzioni +
+           QStringLiteral("</select>") + crlf + QStringLiteral("</form>");
+}
+
 Navigazione::Navigazione(Database &catalogo)
 {
     Recordset rs(catalogo.shared_from_this(), QStringLiteral("SELECT * FROM categorie ORDER BY livello, ordinamento"));
@@ -64,7 +73,8 @@ Navigazione::Navigazione(Database &catalogo)
                   cDesc = rs.fieldIndex(QStringLiteral("descrizione")),
                   cI0 = rs.fieldIndex(QStringLiteral("immagine0")), cX0 = rs.fieldIndex(QStringLiteral("imgX0")),
                   cY0 = rs.fieldIndex(QStringLiteral("imgY0")), cI1 = rs.fieldIndex(QStringLiteral("immagine1")),
-                  cX1 = rs.fieldIndex(QStringLiteral("imgX1")), cY1 = rs.fieldIndex(QStringLiteral("imgY1"));
+                  cX1 = rs.fieldIndex(QStringLiteral("imgX1")), cY1 = rs.fieldIndex(QStringLiteral("imgY1")),
+                  cIva = rs.fieldIndex(QStringLiteral("iva")), cSconto = rs.fieldIndex(QStringLiteral("sconto"));
         rs.moveFirst();
         for (int i = 0; i < n; ++i, rs.moveNext()) {
             Reparto r;
@@ -84,6 +94,8 @@ Navigazione::Navigazione(Database &catalogo)
             r.immagine1 = rs.value(cI1);
             r.imgX1 = rs.value(cX1);
             r.imgY1 = rs.value(cY1);
+            r.iva = rs.value(cIva);
+            r.sconto = rs.value(cSconto);
             m_reparti.push_back(std::move(r));
         }
     }
@@ -203,18 +215,6 @@ void Navigazione::componi()
     }
 }
 
-QString Navigazione::CatLink(const QString &ID, bool selected) const
-{
-    const int i = indice(ID);
-    return i < 0 ? QString() : linea(m_reparti[i], selected);
-}
-
-QString Navigazione::CatMenu(const QString &ID, bool selected) const
-{
-    const int i = indice(ID);
-    return i < 0 ? QString() : opzione(m_reparti[i], selected);
-}
-
 QString Navigazione::CatLinkRep(const QString &ID) const
 {
     const int i = indice(ID);
@@ -223,41 +223,6 @@ QString Navigazione::CatLinkRep(const QString &ID) const
     const Reparto &r = m_reparti[i];
     return MettiVirgolette(QStringLiteral("<a href=|")) + r.pagina + MettiVirgolette(QStringLiteral(".htm|>")) +
            r.titolo + QStringLiteral("</a>");
-}
-
-void Navigazione::esplora(int nodo, const QString &sID, const QString &Visibili, QString &Out1, QString &Out2,
-                          std::vector<char> &visto) const
-{
-    QString chiaveNodo = radice;
-    if (nodo >= 0) {
-        if (visto[nodo])
-            return;
-        visto[nodo] = 1;
-        const Reparto &r = m_reparti[nodo];
-        const bool sel = r.ID == sID;
-        if (Visibili.contains(u'#' + r.ID + u'#'))
-            Out1 += linea(r, sel);
-        Out2 += opzione(r, sel);
-        chiaveNodo = r.ID;
-    }
-    if (auto it = m_figli.constFind(chiave(chiaveNodo)); it != m_figli.constEnd())
-        for (int figlio : *it)
-            esplora(figlio, sID, Visibili, Out1, Out2, visto);
-}
-
-void Navigazione::CatEsplora(const QString &nID, const QString &sID, const QString &Visibili, QString &Out1,
-                             QString &Out2) const
-{
-    Out1.clear();
-    Out2.clear();
-    std::vector<char> visto(m_reparti.size(), 0);
-    if (nID == radice) {
-        esplora(-1, sID, Visibili, Out1, Out2, visto);
-        return;
-    }
-    const int i = indice(nID);
-    if (i >= 0)
-        esplora(i, sID, Visibili, Out1, Out2, visto);
 }
 
 void Navigazione::Menu(const QString &sID, const QSet<QString> &visibili, QString &albero, QString &opzioni) const
@@ -347,10 +312,14 @@ QSet<QString> Navigazione::InsiemeMenu(const QString &ID, int livelliAperti) con
     return insieme;
 }
 
-QString Navigazione::TestoInsieme(const QSet<QString> &insieme)
+QStringList Navigazione::Irraggiungibili() const
 {
-    QString t;
-    for (const QString &id : insieme)
-        t += u'#' + id;
-    return t + u'#';
+    std::vector<char> raggiunto(m_reparti.size(), 0);
+    for (int i : m_ordine)
+        raggiunto[size_t(i)] = 1;
+    QStringList r;
+    for (size_t i = 0; i < m_reparti.size(); ++i)
+        if (!raggiunto[i])
+            r << m_reparti[i].ID;
+    return r;
 }

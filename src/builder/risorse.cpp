@@ -47,44 +47,46 @@ QStringList FileCartella(const QString &cartella)
     return QDir(cartella).entryList(QDir::Files, QDir::Name);
 }
 
-bool CopiaFileRisorsa(const QString &origine, const QString &destinazione)
+bool RisorsaTemporanea(const QString &nome)
+{
+    return nome.endsWith(QLatin1String(".vtcopia"));
+}
+
+bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore)
 {
     QFile in(origine);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    const QDateTime modifica = QFileInfo(in).lastModified();
     const QString temporaneo = destinazione + QStringLiteral(".vtcopia");
-    QFile::remove(temporaneo);
-    {
-        QFile out(temporaneo);
-        if (!out.open(QIODevice::WriteOnly))
-            return false;
-        char buf[1 << 16];
-        qint64 n;
-        while ((n = in.read(buf, sizeof buf)) > 0)
-            if (out.write(buf, n) != n) {
-                out.close();
-                QFile::remove(temporaneo);
-                return false;
-            }
-        if (n < 0) {
-            out.close();
-            QFile::remove(temporaneo);
-            return false;
-        }
-        if (!out.flush()) {
-            out.close();
-            QFile::remove(temporaneo);
-            return false;
-        }
-        // The publisher compares times: an unchanged picture keeps its own.
-        out.setFileTime(modifica, QFileDevice::FileModificationTime);
-    }
-    QFile::remove(destinazione);
-    if (!QFile::rename(temporaneo, destinazione)) {
+    QFile out(temporaneo);
+    auto fallita = [&](const QString &motivo) {
+        if (errore)
+            *errore = motivo;
+        out.close();
         QFile::remove(temporaneo);
         return false;
-    }
+    };
+    if (!in.open(QIODevice::ReadOnly))
+        return fallita(in.errorString());
+    const QDateTime modifica = QFileInfo(in).lastModified();
+    QFile::remove(temporaneo);
+    if (!out.open(QIODevice::WriteOnly))
+        return fallita(out.errorString());
+    char buf[1 << 16];
+    qint64 n;
+    while ((n = in.read(buf, sizeof buf)) > 0)
+        if (out.write(buf, n) != n)
+            return fallita(out.errorString());
+    if (n < 0)
+        return fallita(in.errorString());
+    if (!out.flush())
+        return fallita(out.errorString());
+    // The publisher compares times: an unchanged picture keeps its own.
+    out.setFileTime(modifica, QFileDevice::FileModificationTime);
+    out.close();
+    if (out.error() != QFileDevice::NoError)
+        return fallita(out.errorString());
+    QFile::remove(destinazione);
+    if (!QFile::rename(temporaneo, destinazione))
+        return fallita(QStringLiteral("impossibile sostituire il file"));
     return true;
 }
 
@@ -106,19 +108,26 @@ void ListaUpload::aggiungi(const QString &percorso)
         m_file.write((u'#' + percorso).toUtf8());
 }
 
-bool ListaUpload::chiudi()
+bool ListaUpload::chiudi(QString *errore)
 {
     if (!m_file.isOpen())
         return false;
     m_file.write("#");
     const bool scritto = m_file.flush() && m_file.error() == QFileDevice::NoError;
+    if (!scritto && errore)
+        *errore = m_file.errorString();
     m_file.close();
     if (!scritto) {
         m_file.remove();
         return false;
     }
     QFile::remove(m_finale);
-    return m_file.rename(m_finale);
+    if (!m_file.rename(m_finale)) {
+        if (errore)
+            *errore = m_file.errorString();
+        return false;
+    }
+    return true;
 }
 
 void ListaUpload::scarta()

@@ -23,8 +23,11 @@ bool RisorsaEsclusa(const QString &nome);
 // The ordinary files directly in a folder, by name.
 QStringList FileCartella(const QString &cartella);
 // Copies a file over another, keeping its modification time; the old
-// destination is replaced only by a complete copy. False on failure.
-bool CopiaFileRisorsa(const QString &origine, const QString &destinazione);
+// destination is replaced only by a complete copy. False on failure, with
+// the system's reason in *errore.
+bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore = nullptr);
+// True for the temporary name of a copy that did not finish.
+bool RisorsaTemporanea(const QString &nome);
 
 // The upload list: "#" path 1 "#" path 2 ... "#" path n "#". It is written
 // under a temporary name and put in place as vtftp.dat only by chiudi(), at
@@ -34,7 +37,7 @@ public:
     ~ListaUpload();
     bool apri(const QString &cartellaNegozio);
     void aggiungi(const QString &percorso);
-    bool chiudi();
+    bool chiudi(QString *errore = nullptr);
     void scarta();
     bool aperta() const { return m_file.isOpen(); }
     static QString nomeTemporaneo() { return QStringLiteral("vtftp.dat.tmp"); }

@@ -24,18 +24,6 @@ const char *const campi[] = {
     "cart_opzione3", "nomeopzione1", "nomeopzione2", "nomeopzione3", "contatore", "java_acquista",
 };
 
-// Only the department pages: the other phases do nothing here.
-class SoloReparti : public Elaborazione {
-public:
-    using Elaborazione::Elaborazione;
-
-protected:
-    void CampiNegozio(Recordset &) override {}
-    bool MakeHome() override { return true; }
-    bool MakePagineTemplate() override { return true; }
-    bool MakeScript() override { return true; }
-};
-
 QString testo(const QString &path)
 {
     return QString::fromUtf8(leggi(path));
@@ -200,7 +188,7 @@ private slots:
 
     void righeArticoli()
     {
-        SoloReparti e(stato(), m_imp, m_shop->messages);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
         e.CartellaSet = m_set;
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
         const QString pagine = stato().CartellaPagine;
@@ -278,14 +266,12 @@ private slots:
         QVERIFY(testo(pagine + "/cat002.htm").contains("<ul><a href=\"cat002.htm\"><BR>B1<BR>Torta</a>"));
 
         // The showcase: the articles marked for it, in build order.
-        QCOMPARE(e.NumeroCelle, 2);
-        QCOMPARE(e.CelleVetrina.size(), 3);
-        QCOMPARE(e.CelleVetrina[0], QString());
-        QCOMPARE(e.CelleVetrina[1], QStringLiteral("<a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\" width=\"40\" "
+        QCOMPARE(e.celleVetrina().size(), 2);
+        QCOMPARE(e.celleVetrina()[0], QStringLiteral("<a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\" width=\"40\" "
                                                    "height=\"30\"></a><BR><a href=\"http://x.it\" target=\"_blank\">"
                                                    "Vino, rosso</a><BR>€ 96,00"));
-        QCOMPARE(e.CelleVetrina[2], QStringLiteral("<a href=\"cat001_p2.htm#1\"></a><BR>Miele<BR>€ 6,00"));
-        QCOMPARE(e.ElencoVetrina,
+        QCOMPARE(e.celleVetrina()[1], QStringLiteral("<a href=\"cat001_p2.htm#1\"></a><BR>Miele<BR>€ 6,00"));
+        QCOMPARE(e.elencoVetrina(),
                  QStringLiteral("<BR><a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\" width=\"40\" "
                                 "height=\"30\"><BR>A1<BR>Vino, rosso</a><BR>&nbsp;<BR><a href=\"cat001_p2.htm#1\">"
                                 "<BR><BR>Miele</a><BR>&nbsp;<BR>"));
@@ -327,26 +313,25 @@ private slots:
         m_imp.chkElencoFoto = foto;
         m_imp.chkElencoCodice = codice;
         m_imp.chkElencoTitolo = titolo;
-        SoloReparti e(stato(), m_imp, m_shop->messages);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
         e.CartellaSet = m_set;
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
-        QVERIFY2(e.ElencoVetrina.startsWith("<BR><a href=\"cat001.htm#1\">" + voce + "</a><BR>&nbsp;<BR><a href="),
-                 qPrintable(e.ElencoVetrina));
+        QVERIFY2(e.elencoVetrina().startsWith("<BR><a href=\"cat001.htm#1\">" + voce + "</a><BR>&nbsp;<BR><a href="),
+                 qPrintable(e.elencoVetrina()));
         // The showcase cell keeps its thumbnail whatever the index shows.
-        QVERIFY(e.CelleVetrina[1].startsWith("<a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\""));
+        QVERIFY(e.celleVetrina()[0].startsWith("<a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\""));
     }
 
     // Each build starts the showcase afresh.
     void vetrinaDaCapo()
     {
-        SoloReparti e(stato(), m_imp, m_shop->messages);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
         e.CartellaSet = m_set;
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
         m_shop->messages.answer(Messages::Answer::No);
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
-        QCOMPARE(e.NumeroCelle, 2);
-        QCOMPARE(e.CelleVetrina.size(), 3);
-        QCOMPARE(e.ElencoVetrina.count(QStringLiteral("<a href=")), 2);
+        QCOMPARE(e.celleVetrina().size(), 2);
+        QCOMPARE(e.elencoVetrina().count(QStringLiteral("<a href=")), 2);
     }
     // The purchase call and the variant menu as a browser runs them: the
     // link of the page model calls Acquista with the article's values, a
@@ -374,7 +359,7 @@ private slots:
         db().execute(QStringLiteral("UPDATE articoli SET codice=?, titolo=? WHERE ordinamento=1"),
                      {QStringLiteral("A'1"), QStringLiteral("L'olio \"extra\";\r\nnuovo \\ 100%")});
 
-        SoloReparti e(stato(), m_imp, m_shop->messages);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
         e.CartellaSet = m_set;
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
 

@@ -454,18 +454,20 @@ private slots:
         set.update();
 
         const FattoreSconto f = FattoreSconto::daPercentuale(*Currency::parse(sconto));
-        const QString menu = CreaOpzione(db, statoNegozio(), id, 12, 2, f, *Currency::parse("20"), true);
+        const Varianti varianti = Varianti::leggi(*db);
+        const QString menu = CreaOpzione(varianti, statoNegozio(), id, 12, 2, f, *Currency::parse("20"), true);
         QCOMPARE(menu, "<select size=\"1\" name=\"op212\">" + atteso + "</select>");
-        QCOMPARE(CreaNomeOpzione(db, id), nome.section('|', 0, 0));
+        QCOMPARE(CreaNomeOpzione(varianti, id), nome.section('|', 0, 0));
     }
 
     void opzioniMancanti()
     {
         TestProgramFolder programma;
         const DatabasePtr db = Database::open(programma.newShop() + "/catalog.mdb");
+        const Varianti varianti = Varianti::leggi(*db);
         for (qint32 id : {1, 999}) {
-            QCOMPARE(CreaOpzione(db, statoNegozio(), id, 1, 1, {}, {}, false), QString());
-            QCOMPARE(CreaNomeOpzione(db, id), QString());
+            QCOMPARE(CreaOpzione(varianti, statoNegozio(), id, 1, 1, {}, {}, false), QString());
+            QCOMPARE(CreaNomeOpzione(varianti, id), QString());
         }
     }
 };
