@@ -416,12 +416,8 @@ Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, Parame
 void Elaborazione::rigaHome(const Navigazione &navigazione)
 {
     // The tree of the home page shows the departments above the open depth.
-    QSet<QString> visibili;
-    for (const Reparto &r : navigazione.reparti())
-        if (r.livello < m_livelliAperti)
-            visibili.insert(r.ID);
     QString albero, opzioni;
-    navigazione.Menu(QStringLiteral("###"), visibili, albero, opzioni);
+    navigazione.Menu(-1, navigazione.Visibili(-1, m_livelliAperti), albero, opzioni);
 
     m_rigaHome = m_rigaNegozio;
     m_rigaHome.imposta(u"vetrina", TabellaVetrina(m_celleVetrina, m_colonneVetrina));

@@ -55,6 +55,28 @@ QByteArray aCp1252(const QString &s)
 }
 
 const QString fineTag = QStringLiteral(">>");
+
+// Where an ASCII tag starting with "<" first appears at or after `da`,
+// letter case aside (as Qt::CaseInsensitive compares); -1 when it does not.
+// Only the "<" of the text are looked at, which keeps long pages fast.
+qsizetype cercaTag(const QString &testo, QLatin1StringView tag, qsizetype da)
+{
+    const qsizetype n = testo.size(), m = tag.size();
+    const QChar *t = testo.constData();
+    for (qsizetype p = testo.indexOf(u'<', da); p >= 0 && p + m <= n; p = testo.indexOf(u'<', p + 1)) {
+        qsizetype k = 1;
+        for (; k < m; ++k) {
+            const QChar c = t[p + k];
+            const char16_t atteso = char16_t(QChar::toLower(char16_t(uchar(tag.data()[k]))));
+            const char16_t u = c.unicode() < 0x80 ? QChar::toLower(c.unicode()) : c.toCaseFolded().unicode();
+            if (u != atteso)
+                break;
+        }
+        if (k == m)
+            return p;
+    }
+    return -1;
+}
 const QString contatoreNome = QStringLiteral("/COUNTER/");
 const QString erroreUnione = QStringLiteral("###ERROR###");
 
@@ -283,14 +305,14 @@ bool unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articol
     if (!articoli)
         return true;
 
-    const QString start = QStringLiteral("<VT_START>");
-    const QString end = QStringLiteral("<VT_END>");
-    auto manca = [&](const QString &cosa, const QString &tag) {
+    const QLatin1StringView start("<VT_START>");
+    const QLatin1StringView end("<VT_END>");
+    auto manca = [&](const QString &cosa, QLatin1StringView tag) {
         avviso = QStringLiteral("Il file '") + nomeModello + cosa + tag;
         return false;
     };
     // The markers are found in any letter case.
-    const auto cerca = [&](const QString &tag, qsizetype da) { return testo.indexOf(tag, da, Qt::CaseInsensitive); };
+    const auto cerca = [&](QLatin1StringView tag, qsizetype da) { return cercaTag(testo, tag, da); };
     const qsizetype inizio = cerca(start, 0);
     if (inizio < 0)
         return manca(QStringLiteral("' non contiene il tag "), start);

@@ -227,27 +227,40 @@ QString Navigazione::CatLinkRep(const QString &ID) const
 
 void Navigazione::Menu(const QString &sID, const QSet<QString> &visibili, QString &albero, QString &opzioni) const
 {
-    // The lines are composed once per build; a page only picks them.
-    albero.clear();
+    std::vector<char> flag(m_reparti.size(), 0);
     int corrente = -1;
-    for (int i : m_ordine) {
-        const Reparto &r = m_reparti[i];
-        const bool sel = r.ID == sID;
-        if (sel)
-            corrente = i;
-        if (visibili.contains(r.ID))
-            albero += sel ? m_lineeSel[i] : m_linee[i];
+    for (size_t i = 0; i < m_reparti.size(); ++i) {
+        flag[i] = visibili.contains(m_reparti[i].ID) ? 1 : 0;
+        if (corrente < 0 && m_reparti[i].ID == sID)
+            corrente = int(i);
     }
-    if (corrente < 0) {
+    Menu(corrente, flag, albero, opzioni);
+}
+
+void Navigazione::Menu(int corrente, const std::vector<char> &visibili, QString &albero, QString &opzioni) const
+{
+    // The lines are composed once per build; a page only picks them. A row
+    // that shares the selected row's ID is selected too.
+    const QString *idCorrente = corrente >= 0 ? &m_reparti[size_t(corrente)].ID : nullptr;
+    albero.clear();
+    int selezionato = -1;
+    for (int i : m_ordine) {
+        const bool sel = idCorrente && (i == corrente || m_reparti[size_t(i)].ID == *idCorrente);
+        if (sel && selezionato < 0)
+            selezionato = i;
+        if (visibili[size_t(i)])
+            albero += sel ? m_lineeSel[size_t(i)] : m_linee[size_t(i)];
+    }
+    if (selezionato < 0) {
         opzioni = m_menuIntero;
         return;
     }
-    const qsizetype inizio = m_inizioOpzione[corrente];
+    const qsizetype inizio = m_inizioOpzione[size_t(selezionato)];
     opzioni.clear();
     opzioni.reserve(m_menuIntero.size() + 16);
     opzioni += QStringView(m_menuIntero).left(inizio);
-    opzioni += m_opzioniSel[corrente];
-    opzioni += QStringView(m_menuIntero).mid(inizio + m_opzioni[corrente].size());
+    opzioni += m_opzioniSel[size_t(selezionato)];
+    opzioni += QStringView(m_menuIntero).mid(inizio + m_opzioni[size_t(selezionato)].size());
 }
 
 QString Navigazione::MakePercorsoTitolo(const QString &nID) const
@@ -288,14 +301,36 @@ QString Navigazione::MakeSottoreparti(const QString &nID) const
 QSet<QString> Navigazione::InsiemeMenu(const QString &ID, int livelliAperti) const
 {
     QSet<QString> insieme;
-    const int i = indice(ID);
-    const QString genitore = i >= 0 ? m_reparti[i].genitore : QString();
-    const QString kID = chiave(ID), kGen = chiave(genitore);
-    for (const Reparto &r : m_reparti) {
-        const QString kr = chiave(r.genitore);
-        if ((!r.genitoreValore.isNull() && (kr == kID || kr == kGen)) || r.livello < livelliAperti)
-            insieme.insert(r.ID);
-    }
+    const std::vector<char> flag = visibili(ID, indice(ID), livelliAperti);
+    for (size_t i = 0; i < m_reparti.size(); ++i)
+        if (flag[i])
+            insieme.insert(m_reparti[i].ID);
+    return insieme;
+}
+
+std::vector<char> Navigazione::Visibili(int i, int livelliAperti) const
+{
+    if (i >= 0)
+        return visibili(m_reparti[size_t(i)].ID, i, livelliAperti);
+    // No department: the open levels alone.
+    std::vector<char> flag(m_reparti.size(), 0);
+    for (size_t k = 0; k < m_reparti.size(); ++k)
+        flag[k] = m_reparti[k].livello < livelliAperti ? 1 : 0;
+    return flag;
+}
+
+std::vector<char> Navigazione::visibili(const QString &ID, int i, int livelliAperti) const
+{
+    std::vector<char> flag(m_reparti.size(), 0);
+    for (size_t k = 0; k < m_reparti.size(); ++k)
+        if (m_reparti[k].livello < livelliAperti)
+            flag[k] = 1;
+    // Its children, and its siblings with itself.
+    const QString genitore = i >= 0 ? m_reparti[size_t(i)].genitore : QString();
+    for (const QString &k : {chiave(ID), chiave(genitore)})
+        if (auto it = m_figli.constFind(k); it != m_figli.constEnd())
+            for (int figlio : *it)
+                flag[size_t(figlio)] = 1;
     // Up from the parent; a damaged chain that loops stops after as many
     // steps as there are departments.
     QString cur = genitore;
@@ -304,12 +339,12 @@ QSet<QString> Navigazione::InsiemeMenu(const QString &ID, int livelliAperti) con
         const int p = indice(cur);
         if (p < 0)
             break;
-        insieme.insert(m_reparti[p].ID);
-        if (m_reparti[p].genitoreValore.isNull())
+        flag[size_t(p)] = 1;
+        if (m_reparti[size_t(p)].genitoreValore.isNull())
             break;
-        cur = m_reparti[p].genitore;
+        cur = m_reparti[size_t(p)].genitore;
     }
-    return insieme;
+    return flag;
 }
 
 QStringList Navigazione::Irraggiungibili() const

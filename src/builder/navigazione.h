@@ -63,6 +63,9 @@ public:
     // menu every department; sID's line and option are the selected ones
     // ("###" selects none). The lines are composed once per build.
     void Menu(const QString &sID, const QSet<QString> &visibili, QString &albero, QString &opzioni) const;
+    // The same by row: `corrente` is the selected row (-1: none), `visibili`
+    // flags the rows the tree shows.
+    void Menu(int corrente, const std::vector<char> &visibili, QString &albero, QString &opzioni) const;
     // The same for every department page at once: only the tree differs.
     const QString &MenuIntero() const { return m_menuIntero; }
 
@@ -80,8 +83,12 @@ public:
     // its siblings and itself, every department above the open depth
     // (livello < livelliAperti) and its ancestors.
     QSet<QString> InsiemeMenu(const QString &ID, int livelliAperti) const;
+    // The same as flags by row, for the row `indice`; for -1 (the home
+    // page) the departments above the open depth.
+    std::vector<char> Visibili(int indice, int livelliAperti) const;
 
 private:
+    std::vector<char> visibili(const QString &ID, int indice, int livelliAperti) const;
     void indicizza();
     void componi();
     QString linea(const Reparto &r, bool selected) const;

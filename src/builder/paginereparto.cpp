@@ -59,7 +59,8 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
         // The tree shows the open levels and the branch of this department;
         // the menu shows every department.
         QString albero, opzioni;
-        nav.Menu(r.ID, nav.InsiemeMenu(r.ID, d.livelliAperti), albero, opzioni);
+        const int riga = int(&r - nav.reparti().data());
+        nav.Menu(riga, nav.Visibili(riga, d.livelliAperti), albero, opzioni);
         base.imposta(u"titolo", percorso + r.titolo + sotto);
         base.imposta(u"note", CampoHTML(r.note));
         base.imposta(u"descrizione", CampoHTML(r.descrizione));

@@ -20,7 +20,8 @@ int CampiTabella::indice(QAnyStringView nome) const
 {
     // Field names are ASCII: a plain lower-casing compares them as the
     // database does.
-    return m_perNome.value(nome.toString().toLower(), -1);
+    QString chiave = nome.toString();
+    return m_perNome.value(std::move(chiave).toLower(), -1);
 }
 
 Riga::Riga(std::shared_ptr<const CampiTabella> campi) : m_campi(std::move(campi)), m_valori(size_t(m_campi->numero()))
