@@ -116,10 +116,6 @@ bool Avanzamento::apriDocumento(const QString &documento)
     return Shell::apriDocumento(documento);
 }
 
-struct Elaborazione::Parametri {
-    DatiPagine pagine;
-};
-
 Elaborazione::Elaborazione(const ShopState &stato, const Impostazioni &impostazioni, Messages &messages,
                            Avanzamento *avanzamento)
     : CartellaSet(ProgramFolder::path() + u'/' + stato.CartellaTemplate), m_stato(stato), m_imp(impostazioni),
@@ -281,8 +277,7 @@ Elaborazione::Esito Elaborazione::MakePages()
         m_ricerca.write("pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n");
 
         // The departments.
-        Parametri p;
-        DatiPagine &d = p.pagine;
+        DatiPagine d;
         d.navigazione = &navigazione;
         d.articoli = &articoli;
         d.articolo.imp = &m_imp;
@@ -306,7 +301,7 @@ Elaborazione::Esito Elaborazione::MakePages()
 
         const int n = int(navigazione.reparti().size());
         m_avanzamento.intervallo(n > 0 ? n + 1 : 100);
-        switch (reparti(navigazione, p)) {
+        switch (reparti(navigazione, d)) {
         case Passo::Annulla:
             return Esito::Annullata;
         case Passo::Errore:
@@ -369,9 +364,8 @@ Elaborazione::Esito Elaborazione::MakePages()
     return Esito::Fallita;
 }
 
-Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, Parametri &p)
+Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPagine &d)
 {
-    DatiPagine &d = p.pagine;
     const std::vector<Reparto> &tutti = navigazione.reparti();
 
     // The page models, each read once.
@@ -428,32 +422,23 @@ void Elaborazione::rigaHome(const Navigazione &navigazione)
 
 Elaborazione::Passo Elaborazione::risorse()
 {
-    for (const QString &nome : FileCartella(CartellaSet)) {
-        if (fermati())
-            return Passo::Annulla;
-        if (RisorsaEsclusa(nome))
-            continue;
-        const QString dest = m_stato.CartellaPagine + u'/' + nome;
-        QString errore;
-        if (!CopiaFileRisorsa(CartellaSet + u'/' + nome, dest, &errore)) {
-            m_messages.warning(QStringLiteral("Impossibile copiare il file '") + nome + QStringLiteral("' in '") +
-                               dest + QStringLiteral("': ") + errore);
-            return Passo::Errore;
-        }
-        m_upload.aggiungi(dest);
-    }
+    // The set's resources, then every picture of the shop.
     const QString work = m_stato.PercorsoNegozio + QStringLiteral("/work");
-    for (const QString &nome : FileCartella(work)) {
-        if (fermati())
-            return Passo::Annulla;
-        const QString dest = m_stato.CartellaPagine + u'/' + nome;
-        QString errore;
-        if (!CopiaFileRisorsa(work + u'/' + nome, dest, &errore)) {
-            m_messages.warning(QStringLiteral("Impossibile copiare il file '") + nome + QStringLiteral("' in '") +
-                               dest + QStringLiteral("': ") + errore);
-            return Passo::Errore;
+    for (const QString &cartella : {CartellaSet, work}) {
+        for (const QString &nome : FileCartella(cartella)) {
+            if (fermati())
+                return Passo::Annulla;
+            if (cartella == CartellaSet && RisorsaEsclusa(nome))
+                continue;
+            const QString dest = m_stato.CartellaPagine + u'/' + nome;
+            QString errore;
+            if (!CopiaFileRisorsa(cartella + u'/' + nome, dest, &errore)) {
+                m_messages.warning(QStringLiteral("Impossibile copiare il file '") + cartella + u'/' + nome +
+                                   QStringLiteral("' in '") + dest + QStringLiteral("': ") + errore);
+                return Passo::Errore;
+            }
+            m_upload.aggiungi(dest);
         }
-        m_upload.aggiungi(dest);
     }
     return Passo::Avanti;
 }

@@ -22,6 +22,7 @@
 
 class Messages;
 class Navigazione;
+struct DatiPagine;
 
 // What the window does for a build: it shows progress, lets the window
 // system run, and tells when the merchant cancelled. Headless, nothing.
@@ -72,12 +73,12 @@ public:
 
 private:
     enum class Passo { Avanti, Annulla, Errore };
-    struct Parametri;
 
     void leggiStato();
     bool controllaCartelle();
     void azzera();
-    Passo reparti(const Navigazione &navigazione, Parametri &p);
+    // The department pages on the pool of threads, taken back in order.
+    Passo reparti(const Navigazione &navigazione, DatiPagine &dati);
     void rigaHome(const Navigazione &navigazione);
     Passo pagineSet();
     bool pagamentoEsito();
