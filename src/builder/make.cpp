@@ -56,6 +56,21 @@ QByteArray aCp1252(const QString &s)
 
 const QString fineTag = QStringLiteral(">>");
 
+// Where the field prefix "<<n-" first appears at or after `da`, -1 when it
+// does not. The search jumps from "<" to "<", far faster on long pages than
+// a general substring search.
+qsizetype cercaPrefisso(QStringView testo, QStringView prefisso, qsizetype da)
+{
+    const qsizetype m = prefisso.size();
+    for (qsizetype p = testo.indexOf(u'<', da); p >= 0; p = testo.indexOf(u'<', p + 1)) {
+        if (p + m > testo.size())
+            return -1;
+        if (testo.mid(p, m) == prefisso)
+            return p;
+    }
+    return -1;
+}
+
 // Where an ASCII tag starting with "<" first appears at or after `da`,
 // letter case aside (as Qt::CaseInsensitive compares); -1 when it does not.
 // Only the "<" of the text are looked at, which keeps long pages fast.
@@ -191,7 +206,7 @@ QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint
     };
     std::vector<Regione> regioni;
 
-    qsizetype pos = t.indexOf(prefisso);
+    qsizetype pos = cercaPrefisso(t, prefisso, 0);
     while (pos >= 0) {
         const qsizetype inizioNome = pos + prefisso.size();
         const qsizetype chiusura = t.indexOf(fineTag, inizioNome);
@@ -225,12 +240,12 @@ QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint
             t.replace(pos, lunghezzaTag, valore);
             for (auto &r : regioni)
                 r.fine += delta;
-            if (valore.contains(prefisso))
+            if (cercaPrefisso(valore, prefisso, 0) >= 0)
                 regioni.push_back({pos + valore.size(), profondita + 1});
         }
         // After an empty value the next tag may begin right where this one
         // did: searching one character on would skip it.
-        pos = t.indexOf(prefisso, trovato && valore.isEmpty() ? pos : pos + 1);
+        pos = cercaPrefisso(t, prefisso, trovato && valore.isEmpty() ? pos : pos + 1);
     }
     return t;
 }
@@ -270,7 +285,7 @@ void aggiungiGeneratore(QString &testo)
     static const QString generatore = TagGeneratore();
     if (testo.contains(generatore))
         return;
-    const qsizetype titolo = testo.indexOf(QStringLiteral("<TITLE>"), 0, Qt::CaseInsensitive);
+    const qsizetype titolo = cercaTag(testo, QLatin1StringView("<TITLE>"), 0);
     if (titolo >= 0)
         testo.insert(titolo, generatore + QStringLiteral("\r\n"));
 }

@@ -239,14 +239,13 @@ void Navigazione::Menu(const QString &sID, const QSet<QString> &visibili, QStrin
 
 void Navigazione::Menu(int corrente, const std::vector<char> &visibili, QString &albero, QString &opzioni) const
 {
-    // The lines are composed once per build; a page only picks them. A row
-    // that shares the selected row's ID is selected too.
-    const QString *idCorrente = corrente >= 0 ? &m_reparti[size_t(corrente)].ID : nullptr;
+    // The lines are composed once per build; a page only picks them (IDs
+    // are unique, so the selected row is the only one selected).
     albero.clear();
     int selezionato = -1;
     for (int i : m_ordine) {
-        const bool sel = idCorrente && (i == corrente || m_reparti[size_t(i)].ID == *idCorrente);
-        if (sel && selezionato < 0)
+        const bool sel = i == corrente;
+        if (sel)
             selezionato = i;
         if (visibili[size_t(i)])
             albero += sel ? m_lineeSel[size_t(i)] : m_linee[size_t(i)];
