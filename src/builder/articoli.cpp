@@ -70,9 +70,8 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
         testoElenco = imp.chkElencoTitolo == 1 ? codice + QStringLiteral("<BR>") : codice;
 
     // The entry opener of the department index and of the showcase.
-    const QString apertura = maxArticoli > 1
-                                 ? QStringLiteral("<a href=\"") + filePagina + u'#' + numeroTesto + QStringLiteral("\">")
-                                 : QStringLiteral("<a href=\"") + filePagina + QStringLiteral("\">");
+    const QString apertura = QStringLiteral("<a href=\"") + ValoreAttributo(filePagina) +
+                             (maxArticoli > 1 ? u'#' + numeroTesto : QString()) + QStringLiteral("\">");
     if (inelenco)
         cella = apertura;
     QStringList ricerca{CampoCSV(maxArticoli > 1 ? urlPagina + u'#' + numeroTesto : urlPagina), CampoCSV(codice)};
@@ -169,7 +168,10 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
     // call's own ending supplies before the onMouseOver attribute.
     const QString contatore = Format(numero, QStringLiteral("#####"));
     scrivi("contatore", contatore);
-    scrivi("java_acquista", QStringLiteral("javascript:window.status='';Acquista('") + nomeCarrello +
+    // The call stands in an href: the name, escaped for the script string,
+    // is escaped for the attribute too, so that a character reference of the
+    // merchant's ("&#39;") reaches the script as written, not as a quote.
+    scrivi("java_acquista", QStringLiteral("javascript:window.status='';Acquista('") + ValoreAttributo(nomeCarrello) +
                                 QStringLiteral("','") + prezzo.cart_prezzo + QStringLiteral("','") + prezzo.cart_iva +
                                 QStringLiteral("',document.itemsform.qt") + contatore + QStringLiteral(".value,'") +
                                 cartOpzione[0] + QStringLiteral("','") + cartOpzione[1] + QStringLiteral("','") +

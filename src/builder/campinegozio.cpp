@@ -40,9 +40,11 @@ void CampiNegozio(Riga &pagina, const DatiNegozio &d)
     metti("java_tipopeso", v2);
 
     metti("java_minimo", Str(imp.minimo));
-    metti("CGIsearch", imp.txtCGIsearch);
-    metti("CGIordine", imp.txtCGIOrdine);
-    metti("email", imp.txtEmail);
+    // Values the models write into attributes (form actions, mailto links,
+    // meta tags, the gateways' return addresses) are attribute values.
+    metti("CGIsearch", ValoreAttributo(imp.txtCGIsearch));
+    metti("CGIordine", ValoreAttributo(imp.txtCGIOrdine));
+    metti("email", ValoreAttributo(imp.txtEmail));
     // The FTP account never reaches a generated page.
     metti("username", QString());
     metti("password", QString());
@@ -53,8 +55,8 @@ void CampiNegozio(Riga &pagina, const DatiNegozio &d)
     metti("java_ivacompresa", d.ivaCompresa ? QStringLiteral("1") : QStringLiteral("0"));
     metti("merchantid", imp.txtMID);
     const QString url = URLNegozio(imp);
-    metti("urlback", url + QStringLiteral("/payerr.htm"));
-    metti("urldone", url + QStringLiteral("/payok.htm"));
+    metti("urlback", ValoreAttributo(url + QStringLiteral("/payerr.htm")));
+    metti("urldone", ValoreAttributo(url + QStringLiteral("/payok.htm")));
     metti("foldercgi", imp.txtFolderCGI.trimmed());
     metti("perl_sendmail", imp.cboSendmail);
     metti("perl_shopURL", url);
@@ -79,8 +81,8 @@ void CampiNegozio(Riga &pagina, const DatiNegozio &d)
     metti("ric_foto", QStringLiteral("$arg5"));
     metti("logo1", TagLogo(imp.lblLogo[0], imp.imgX[0], imp.imgY[0]));
     metti("logo2", TagLogo(imp.lblLogo[1], imp.imgX[1], imp.imgY[1]));
-    metti("meta_keywords", imp.txtKeywords[0]);
-    metti("meta_description", imp.txtKeywords[1]);
+    metti("meta_keywords", ValoreAttributo(imp.txtKeywords[0]));
+    metti("meta_description", ValoreAttributo(imp.txtKeywords[1]));
     for (int i = 0; i < 4; ++i)
         pagina.imposta(QStringLiteral("colore%1").arg(i), (*d.colori)[size_t(i)]);
 }

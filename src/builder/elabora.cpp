@@ -57,8 +57,9 @@ QElapsedTimer &orologio()
 // taken in department order.
 class Lavori {
 public:
-    Lavori(const DatiPagine &dati, const std::vector<Reparto> &reparti, int threads)
-        : m_dati(dati), m_reparti(reparti), m_risultati(reparti.size())
+    // Departments flagged in `salta` get no job and an empty result.
+    Lavori(const DatiPagine &dati, const std::vector<Reparto> &reparti, const std::vector<char> &salta, int threads)
+        : m_dati(dati), m_reparti(reparti), m_salta(salta), m_risultati(reparti.size())
     {
         m_pool.setMaxThreadCount(threads);
         for (size_t i = 0; i < reparti.size(); ++i)
@@ -93,7 +94,7 @@ private:
         RisultatoReparto r;
         if (m_annulla.load())
             r.annullato = true;
-        else
+        else if (!m_salta[i])
             r = CostruisciReparto(m_dati, m_reparti[i], m_annulla);
         QMutexLocker lock(&m_mutex);
         m_risultati[i] = std::move(r);
@@ -102,6 +103,7 @@ private:
 
     const DatiPagine &m_dati;
     const std::vector<Reparto> &m_reparti;
+    const std::vector<char> &m_salta;
     std::vector<std::optional<RisultatoReparto>> m_risultati;
     std::atomic<bool> m_annulla{false};
     QMutex m_mutex;
@@ -201,6 +203,7 @@ void Elaborazione::azzera()
     m_colori = LeggiColori(CartellaSet);
     QFile::remove(percorsoLavoro());
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/online/asp.mdb"));
+    QFile::remove(m_stato.CartellaPagine + QStringLiteral("/thankyou.tmp"));
     // What a build that was killed left half written.
     for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript})
         for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::Hidden))
@@ -243,9 +246,22 @@ Elaborazione::Esito Elaborazione::MakePages()
         // The upload list and a fresh work database, listed first.
         if (!m_upload.apri(m_stato.PercorsoNegozio))
             throw DbError(DbErr::Generic, QStringLiteral("Impossibile creare l'elenco dei file da trasferire."));
-        if (!QFile::copy(m_stato.PercorsoNegozio + QStringLiteral("/source.new"), percorsoLavoro()))
-            throw DbError(DbErr::FileNotFound,
-                          QStringLiteral("Impossibile copiare '%1'.").arg(m_stato.PercorsoNegozio + "/source.new"));
+        QFile vuoto(m_stato.PercorsoNegozio + QStringLiteral("/source.new"));
+        if (!vuoto.exists()) {
+            // The shop is incomplete, not the template.
+            m_messages.warning(QStringLiteral("Nella cartella del negozio '") + m_stato.PercorsoNegozio +
+                               QStringLiteral("' manca il file 'source.new': il negozio è incompleto. "
+                                              "Copiarlo da un altro negozio e ripetere l'operazione."));
+            fallimento();
+            return Esito::Fallita;
+        }
+        if (!vuoto.copy(percorsoLavoro())) {
+            m_messages.warning(QStringLiteral("Impossibile copiare il file '") + vuoto.fileName() +
+                               QStringLiteral("' in '") + percorsoLavoro() + QStringLiteral("': ") +
+                               vuoto.errorString());
+            fallimento();
+            return Esito::Fallita;
+        }
         QFile::setPermissions(percorsoLavoro(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         m_upload.aggiungi(percorsoLavoro());
 
@@ -299,6 +315,16 @@ Elaborazione::Esito Elaborazione::MakePages()
         d.percorsoReparti = m_percorsoReparti;
         d.elenco = (m_imp.chkElencoFoto | m_imp.chkElencoCodice | m_imp.chkElencoTitolo) != 0;
 
+        QStringList isolati;
+        for (int i : navigazione.Irraggiungibili()) {
+            const Reparto &r = navigazione.reparti()[size_t(i)];
+            isolati << u'\'' + r.titolo + QStringLiteral("' (") + r.ID + u')';
+        }
+        if (!isolati.isEmpty())
+            m_messages.warning(QStringLiteral("Nessun collegamento del negozio porta alle pagine di questi reparti, "
+                                              "perché il reparto superiore manca o li contiene: ") +
+                               isolati.join(QStringLiteral(", ")) +
+                               QStringLiteral(". Spostarli sotto un altro reparto."));
         const int n = int(navigazione.reparti().size());
         m_avanzamento.intervallo(n > 0 ? n + 1 : 100);
         switch (reparti(navigazione, d)) {
@@ -368,8 +394,22 @@ Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPa
 {
     const std::vector<Reparto> &tutti = navigazione.reparti();
 
-    // The page models, each read once.
-    for (const Reparto &r : tutti) {
+    // Names that would leave the pages folder or the template set are
+    // refused, department by department; the page models are read once.
+    std::vector<char> rifiutato(tutti.size(), 0);
+    for (size_t i = 0; i < tutti.size(); ++i) {
+        const Reparto &r = tutti[i];
+        QString motivo;
+        if (!NomePaginaValido(r.pagina))
+            motivo = QStringLiteral("il nome della pagina '") + r.pagina + QStringLiteral("' non è un nome di file valido");
+        else if (!NomeModelloValido(r.modello))
+            motivo = QStringLiteral("il modello '") + r.modello + QStringLiteral("' non è un file del template");
+        if (!motivo.isEmpty()) {
+            rifiutato[i] = 1;
+            m_messages.warning(QStringLiteral("Le pagine del reparto '") + r.titolo + QStringLiteral("' (") + r.ID +
+                               QStringLiteral(") non sono state create: ") + motivo + u'.');
+            continue;
+        }
         const QString percorso = d.percorsoModello(r);
         if (!d.modelli.contains(percorso))
             d.modelli.insert(percorso, Make::leggiModello(percorso));
@@ -378,7 +418,7 @@ Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPa
     if (fermati())
         return Passo::Annulla;
     const int threads = this->threads > 0 ? this->threads : std::max(1, QThread::idealThreadCount());
-    Lavori lavori(d, tutti, threads);
+    Lavori lavori(d, tutti, rifiutato, threads);
     for (size_t i = 0; i < tutti.size(); ++i) {
         std::optional<RisultatoReparto> r;
         while (!(r = lavori.prendi(i, intervalloEventi))) {

@@ -38,9 +38,29 @@ QString PutLink(const QString &Testo, const QString &link, bool esterno)
 {
     if (Testo.isEmpty() || link.isEmpty())
         return Testo;
-    const QString apertura = esterno ? QStringLiteral("<a href=|") + link + QStringLiteral("| target=|_blank|>")
-                                     : QStringLiteral("<a href=|") + link + QStringLiteral("|>");
-    return MettiVirgolette(apertura) + Testo + QStringLiteral("</a>");
+    // The address is an attribute value; only the markup's own quotes are
+    // written as "|".
+    return MettiVirgolette(QStringLiteral("<a href=|")) + ValoreAttributo(link) +
+           MettiVirgolette(esterno ? QStringLiteral("| target=|_blank|>") : QStringLiteral("|>")) + Testo +
+           QStringLiteral("</a>");
+}
+
+bool NomePaginaValido(const QString &nome)
+{
+    if (nome.isEmpty() || nome.startsWith(u'.'))
+        return false;
+    for (QChar c : nome)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringView(u"/\\\"<>#?%").contains(c))
+            return false;
+    return true;
+}
+
+bool NomeModelloValido(const QString &nome)
+{
+    for (QChar c : nome)
+        if (c.unicode() < 0x20 || c == u'/' || c == u'\\')
+            return false;
+    return true;
 }
 
 QString PutOnClick(const QString &Testo, const QString &link)
@@ -160,7 +180,7 @@ QString Navigazione::linea(const Reparto &r, bool selected) const
     // The markup is written with "|" for its quotes and converted alone; the
     // department's title is put in as it stands, so that a "|" of the
     // merchant's own stays one, and the picture's name as an attribute value.
-    const QString pagina = r.pagina + QStringLiteral(".htm");
+    const QString pagina = ValoreAttributo(r.pagina + QStringLiteral(".htm"));
     QString immagine;
     if (!vuoto(r.immagine1))
         immagine = MettiVirgolette(QStringLiteral("<img src=|")) + ValoreAttributo(r.immagine1.toString()) +
@@ -190,7 +210,7 @@ QString Navigazione::linea(const Reparto &r, bool selected) const
 QString Navigazione::opzione(const Reparto &r, bool selected) const
 {
     const QString testo = (r.livello > 1 ? QStringLiteral("&nbsp;&nbsp;") : QString()) + rientro(r.livello) + r.titolo;
-    const QString pagina = r.pagina + QStringLiteral(".htm");
+    const QString pagina = ValoreAttributo(r.pagina + QStringLiteral(".htm"));
     return MettiVirgolette(selected ? QStringLiteral("<option selected value=|") : QStringLiteral("<option value=|")) +
            pagina + MettiVirgolette(QStringLiteral("|>")) + testo + QStringLiteral("</option>\r\n");
 }
@@ -221,7 +241,8 @@ QString Navigazione::CatLinkRep(const QString &ID) const
     if (i < 0)
         return {};
     const Reparto &r = m_reparti[i];
-    return MettiVirgolette(QStringLiteral("<a href=|")) + r.pagina + MettiVirgolette(QStringLiteral(".htm|>")) +
+    return MettiVirgolette(QStringLiteral("<a href=|")) + ValoreAttributo(r.pagina + QStringLiteral(".htm")) +
+           MettiVirgolette(QStringLiteral("|>")) +
            r.titolo + QStringLiteral("</a>");
 }
 
@@ -346,14 +367,14 @@ std::vector<char> Navigazione::visibili(const QString &ID, int i, int livelliApe
     return flag;
 }
 
-QStringList Navigazione::Irraggiungibili() const
+std::vector<int> Navigazione::Irraggiungibili() const
 {
     std::vector<char> raggiunto(m_reparti.size(), 0);
     for (int i : m_ordine)
         raggiunto[size_t(i)] = 1;
-    QStringList r;
+    std::vector<int> r;
     for (size_t i = 0; i < m_reparti.size(); ++i)
         if (!raggiunto[i])
-            r << m_reparti[i].ID;
+            r.push_back(int(i));
     return r;
 }

@@ -20,6 +20,12 @@
 QString PageFile(const QString &Testo, int numero);
 // A link to `link` around `Testo`, or `Testo` alone when either is empty.
 QString PutLink(const QString &Testo, const QString &link, bool esterno);
+// True for a page base name that stays in the pages folder and in the
+// links: not empty, no folder, no leading ".", none of " < > # ? % and no
+// control character.
+bool NomePaginaValido(const QString &nome);
+// True for a department model name that stays in the template set's folder.
+bool NomeModelloValido(const QString &nome);
 // A link that runs the script call `link`, or `Testo` alone.
 QString PutOnClick(const QString &Testo, const QString &link);
 
@@ -69,9 +75,9 @@ public:
     // The same for every department page at once: only the tree differs.
     const QString &MenuIntero() const { return m_menuIntero; }
 
-    // The departments below a missing parent or in a loop of parents: no
-    // page of the tree reaches them.
-    QStringList Irraggiungibili() const;
+    // The rows of the departments below a missing parent or in a loop of
+    // parents: no page of the tree reaches them.
+    std::vector<int> Irraggiungibili() const;
 
     // The links of the department's ancestors, top level first; "" for a
     // top-level department or a broken (or looping) chain of parents.

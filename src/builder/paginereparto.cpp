@@ -22,8 +22,8 @@ QString sottopagine(const QString &base, int pagina, int pagine)
         if (k > 1)
             t += QStringLiteral(" - ");
         const QString etichetta = Format(k, QStringLiteral("#####"));
-        t += k != pagina ? MettiVirgolette(QStringLiteral("<a href=|") + PageFile(base, k) + QStringLiteral("|>") +
-                                           etichetta + QStringLiteral("</a>"))
+        t += k != pagina ? QStringLiteral("<a href=\"") + ValoreAttributo(PageFile(base, k)) + QStringLiteral("\">") +
+                               etichetta + QStringLiteral("</a>")
                          : QStringLiteral("<B>") + etichetta + QStringLiteral("</B>");
     }
     return t;

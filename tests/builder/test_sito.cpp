@@ -335,7 +335,8 @@ private slots:
                  QString("$arg1$arg2$arg3$arg4$arg5"));
         QCOMPARE(campo("logo2"), QString());
         QCOMPARE(campo("meta_keywords"), QString("caff\u00e8, t\u00e8\r\nmoka"));
-        QCOMPARE(campo("meta_description"), QString("Una <b>bottega</b>"));
+        // Meta tags take their values as attribute values.
+        QCOMPARE(campo("meta_description"), QString("Una &lt;b&gt;bottega&lt;/b&gt;"));
     }
 
     void senzaPagineDiPagamento()
