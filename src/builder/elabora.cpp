@@ -148,8 +148,7 @@ QString Elaborazione::fileRicerca() const
 void Elaborazione::chiudiFile()
 {
     m_upload.scarta();
-    if (m_ricerca.isOpen())
-        m_ricerca.close();
+    m_ricerca.chiudi();
 }
 
 bool Elaborazione::fermati()
@@ -207,7 +206,7 @@ void Elaborazione::azzera()
     // What a build that was killed left half written.
     for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript})
         for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::Hidden))
-            if (Make::eTemporaneo(nome) || RisorsaTemporanea(nome))
+            if (Make::eTemporaneo(nome))
                 QFile::remove(cartella + u'/' + nome);
 }
 
@@ -286,11 +285,11 @@ Elaborazione::Esito Elaborazione::MakePages()
 
         // The search data file.
         m_upload.aggiungi(fileRicerca());
-        m_ricerca.setFileName(fileRicerca());
-        if (!m_ricerca.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw DbError(DbErr::Generic, QStringLiteral("Impossibile creare il file '%1': %2")
-                                              .arg(fileRicerca(), m_ricerca.errorString()));
-        m_ricerca.write("pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n");
+        if (!m_ricerca.apri(fileRicerca()) || !m_ricerca.scrivi("pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n")) {
+            m_messages.warning(Make::avvisoScrittura(fileRicerca(), m_ricerca.errore()));
+            fallimento();
+            return Esito::Fallita;
+        }
 
         // The departments.
         DatiPagine d;
@@ -362,11 +361,8 @@ Elaborazione::Esito Elaborazione::MakePages()
         }
 
         // The list is complete.
-        const bool ricercaScritta = m_ricerca.flush() && m_ricerca.error() == QFileDevice::NoError;
-        const QString erroreRicerca = m_ricerca.errorString();
-        m_ricerca.close();
-        if (!ricercaScritta) {
-            m_messages.warning(Make::avvisoScrittura(fileRicerca(), erroreRicerca));
+        if (!m_ricerca.chiudi()) {
+            m_messages.warning(Make::avvisoScrittura(fileRicerca(), m_ricerca.errore()));
             fallimento();
             return Esito::Fallita;
         }
@@ -441,7 +437,11 @@ Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPa
             m_upload.aggiungi(f);
         m_elencoVetrina += r->elencoVetrina;
         m_celleVetrina += r->celle;
-        m_ricerca.write(r->ricerca);
+        if (!m_ricerca.scrivi(r->ricerca)) {
+            lavori.ferma();
+            m_messages.warning(Make::avvisoScrittura(fileRicerca(), m_ricerca.errore()));
+            return Passo::Errore;
+        }
         m_avanzamento.valore(++m_repartiFatti);
     }
     return Passo::Avanti;

@@ -104,7 +104,7 @@ private:
     std::array<QString, 5> m_colori;
 
     ListaUpload m_upload;
-    QFile m_ricerca;
+    Make::FileUscita m_ricerca;
     std::shared_ptr<const CampiTabella> m_campiPagina, m_campiArticolo;
     Riga m_rigaNegozio, m_rigaHome;
     QString m_elencoVetrina = QStringLiteral("<BR>");

@@ -1,9 +1,9 @@
 #include "formato.h"
 
+#include "make.h"
 #include "numeri.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -331,20 +331,11 @@ QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio)
     return testo;
 }
 
-static void AbsoluteOutput(const QString &NomeFileOutput, const QByteArray &OrigineHTML)
-{
-    QSaveFile f(NomeFileOutput);
-    if (!f.open(QIODevice::WriteOnly))
-        return;
-    f.write(OrigineHTML);
-    f.write("\r\n");
-    f.commit();
-}
-
-void MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp)
+bool MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp,
+                  QString *errore)
 {
     QFile in(NomeFileInput);
     if (!in.open(QIODevice::ReadOnly))
-        return;  // nothing to rewrite: no empty page is written
-    AbsoluteOutput(NomeFileOutput, RendiAssoluto(in.readAll(), URLNegozio(imp)));
+        return true;  // nothing to rewrite: no empty page is written
+    return Make::scriviFile(NomeFileOutput, RendiAssoluto(in.readAll(), URLNegozio(imp)) + "\r\n", errore);
 }

@@ -55,7 +55,10 @@ QString MakePerl(const QString &Titolo);
 QString HTMLColor(qint32 codicecolore);
 
 // Rewrites the relative addresses of a page as addresses in the shop folder
-// and writes it to NomeFileOutput.
-void MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp);
+// and writes it, followed by CR LF, to NomeFileOutput. A missing input
+// writes nothing; false when the output could not be written, with the
+// system's reason in *errore.
+bool MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp,
+                  QString *errore = nullptr);
 // The same on a text (the page's bytes), for callers that hold it already.
 QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio);

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstring>
 #include <QStringDecoder>
@@ -152,30 +154,75 @@ bool eTemporaneo(const QString &nome)
     return nome.startsWith(u'.') && nome.endsWith(QLatin1String(".vttmp"));
 }
 
+FileUscita::~FileUscita()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool FileUscita::fallito(int numero)
+{
+    m_errore = QString::fromLocal8Bit(std::strerror(numero));
+    return false;
+}
+
+bool FileUscita::apri(const QString &path)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_percorso = path;
+    m_errore.clear();
+    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return m_fd >= 0 || fallito(errno);
+}
+
+bool FileUscita::scrivi(const QByteArray &dati)
+{
+    if (m_fd < 0)
+        return m_errore.isEmpty() ? fallito(EBADF) : false;
+    const char *p = dati.constData();
+    qsizetype resto = dati.size();
+    while (resto > 0) {
+        const ssize_t n = ::write(m_fd, p, size_t(resto));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fallito(n < 0 ? errno : ENOSPC);
+        p += n;
+        resto -= n;
+    }
+    return true;
+}
+
+bool FileUscita::chiudi()
+{
+    if (m_fd < 0)
+        return m_errore.isEmpty();
+    const int r = ::close(m_fd);
+    m_fd = -1;
+    return r == 0 || fallito(errno);
+}
+
 bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
 {
     // Written under a temporary name and renamed over the old page, so a
     // failure never leaves half a page. Generated pages are not synced to
     // disk one by one: a build that stops is built again.
     const QString temp = nomeTemporaneo(path);
-    QFile f(temp);
-    auto fallito = [&](const QString &motivo) {
+    FileUscita f;
+    bool fatto = f.apri(temp) && f.scrivi(data) && f.chiudi();
+    if (fatto && std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
         if (errore)
-            *errore = motivo;
-        f.close();
+            *errore = QString::fromLocal8Bit(std::strerror(errno));
+        fatto = false;
+    } else if (!fatto && errore) {
+        *errore = f.errore();
+    }
+    if (!fatto) {
+        f.chiudi();
         QFile::remove(temp);
-        return false;
-    };
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fallito(f.errorString());
-    if (f.write(data) != data.size() || !f.flush())
-        return fallito(f.errorString());
-    f.close();
-    if (f.error() != QFileDevice::NoError)
-        return fallito(f.errorString());
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
-        return fallito(QString::fromLocal8Bit(std::strerror(errno)));
-    return true;
+    }
+    return fatto;
 }
 
 QString avvisoScrittura(const QString &path, const QString &errore)

@@ -76,6 +76,28 @@ QString trovaFile(const QString &path);
 // (an older file of the same name is left untouched, the temporary file is
 // removed), with the system's reason in *errore.
 bool scriviFile(const QString &path, const QByteArray &data, QString *errore = nullptr);
+// A file written in pieces from start to end; every failure keeps the
+// system's reason.
+class FileUscita {
+public:
+    FileUscita() = default;
+    ~FileUscita();
+    FileUscita(const FileUscita &) = delete;
+    FileUscita &operator=(const FileUscita &) = delete;
+
+    bool apri(const QString &path);  // created or emptied
+    bool scrivi(const QByteArray &dati);
+    bool chiudi();
+    bool aperto() const { return m_fd >= 0; }
+    const QString &percorso() const { return m_percorso; }
+    const QString &errore() const { return m_errore; }
+
+private:
+    bool fallito(int numero);
+    int m_fd = -1;
+    QString m_percorso, m_errore;
+};
+
 // The warning of a file that could not be written, with the system's reason.
 QString avvisoScrittura(const QString &path, const QString &errore);
 // The temporary name scriviFile writes under, and whether a name is one:

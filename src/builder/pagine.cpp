@@ -124,7 +124,11 @@ Elaborazione::Passo Elaborazione::script()
     const QString risultati = m_stato.CartellaPagine + QStringLiteral("/results.htm");
     if (QFile::exists(risultati)) {
         const QString uscita = m_stato.CartellaScript + QStringLiteral("/results") + m_IDnegozio + QStringLiteral(".htm");
-        MakeAbsolute(risultati, uscita, m_imp);
+        QString errore;
+        if (!MakeAbsolute(risultati, uscita, m_imp, &errore)) {
+            m_messages.warning(Make::avvisoScrittura(uscita, errore));
+            return Passo::Errore;
+        }
         QFile::remove(risultati);
         if (QFile::exists(uscita))
             m_upload.aggiungi(uscita);

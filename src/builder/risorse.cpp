@@ -1,6 +1,11 @@
 #include "risorse.h"
 
 #include "formato.h"
+#include "make.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include <QDateTime>
 #include <QDir>
@@ -47,46 +52,22 @@ QStringList FileCartella(const QString &cartella)
     return QDir(cartella).entryList(QDir::Files, QDir::Name);
 }
 
-bool RisorsaTemporanea(const QString &nome)
-{
-    return nome.endsWith(QLatin1String(".vtcopia"));
-}
-
 bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore)
 {
     QFile in(origine);
-    const QString temporaneo = destinazione + QStringLiteral(".vtcopia");
-    QFile out(temporaneo);
-    auto fallita = [&](const QString &motivo) {
+    if (!in.open(QIODevice::ReadOnly)) {
         if (errore)
-            *errore = motivo;
-        out.close();
-        QFile::remove(temporaneo);
+            *errore = in.errorString();
         return false;
-    };
-    if (!in.open(QIODevice::ReadOnly))
-        return fallita(in.errorString());
+    }
     const QDateTime modifica = QFileInfo(in).lastModified();
-    QFile::remove(temporaneo);
-    if (!out.open(QIODevice::WriteOnly))
-        return fallita(out.errorString());
-    char buf[1 << 16];
-    qint64 n;
-    while ((n = in.read(buf, sizeof buf)) > 0)
-        if (out.write(buf, n) != n)
-            return fallita(out.errorString());
-    if (n < 0)
-        return fallita(in.errorString());
-    if (!out.flush())
-        return fallita(out.errorString());
+    // The copy is complete before it replaces the old file.
+    if (!Make::scriviFile(destinazione, in.readAll(), errore))
+        return false;
     // The publisher compares times: an unchanged picture keeps its own.
-    out.setFileTime(modifica, QFileDevice::FileModificationTime);
-    out.close();
-    if (out.error() != QFileDevice::NoError)
-        return fallita(out.errorString());
-    QFile::remove(destinazione);
-    if (!QFile::rename(temporaneo, destinazione))
-        return fallita(QStringLiteral("impossibile sostituire il file"));
+    QFile out(destinazione);
+    if (out.open(QIODevice::Append))
+        out.setFileTime(modifica, QFileDevice::FileModificationTime);
     return true;
 }
 
@@ -98,33 +79,32 @@ ListaUpload::~ListaUpload()
 bool ListaUpload::apri(const QString &cartellaNegozio)
 {
     m_finale = cartellaNegozio + QStringLiteral("/vtftp.dat");
-    m_file.setFileName(cartellaNegozio + u'/' + nomeTemporaneo());
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    return m_file.apri(cartellaNegozio + u'/' + nomeTemporaneo());
 }
 
 void ListaUpload::aggiungi(const QString &percorso)
 {
-    if (m_file.isOpen())
-        m_file.write((u'#' + percorso).toUtf8());
+    // A failed write is kept by the file and reported by chiudi().
+    if (m_file.aperto())
+        m_file.scrivi((u'#' + percorso).toUtf8());
 }
 
 bool ListaUpload::chiudi(QString *errore)
 {
-    if (!m_file.isOpen())
+    if (!m_file.aperto())
         return false;
-    m_file.write("#");
-    const bool scritto = m_file.flush() && m_file.error() == QFileDevice::NoError;
-    if (!scritto && errore)
-        *errore = m_file.errorString();
-    m_file.close();
+    const bool scritto = m_file.scrivi("#") && m_file.errore().isEmpty() && m_file.chiudi();
     if (!scritto) {
-        m_file.remove();
+        if (errore)
+            *errore = m_file.errore();
+        m_file.chiudi();
+        QFile::remove(m_file.percorso());
         return false;
     }
-    QFile::remove(m_finale);
-    if (!m_file.rename(m_finale)) {
+    if (std::rename(QFile::encodeName(m_file.percorso()).constData(), QFile::encodeName(m_finale).constData()) != 0) {
         if (errore)
-            *errore = m_file.errorString();
+            *errore = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(m_file.percorso());
         return false;
     }
     return true;
@@ -132,8 +112,8 @@ bool ListaUpload::chiudi(QString *errore)
 
 void ListaUpload::scarta()
 {
-    if (m_file.isOpen()) {
-        m_file.close();
-        m_file.remove();
+    if (m_file.aperto()) {
+        m_file.chiudi();
+        QFile::remove(m_file.percorso());
     }
 }

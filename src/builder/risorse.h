@@ -3,6 +3,8 @@
 // the copy of the set's resources and of the shop's pictures into the pages
 // folder, and the upload list vtftp.dat that tells the publisher which files
 // belong to the shop.
+#include "make.h"
+
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -26,8 +28,6 @@ QStringList FileCartella(const QString &cartella);
 // destination is replaced only by a complete copy. False on failure, with
 // the system's reason in *errore.
 bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore = nullptr);
-// True for the temporary name of a copy that did not finish.
-bool RisorsaTemporanea(const QString &nome);
 
 // The upload list: "#" path 1 "#" path 2 ... "#" path n "#". It is written
 // under a temporary name and put in place as vtftp.dat only by chiudi(), at
@@ -37,12 +37,13 @@ public:
     ~ListaUpload();
     bool apri(const QString &cartellaNegozio);
     void aggiungi(const QString &percorso);
+    // False when any write failed, with the system's reason in *errore.
     bool chiudi(QString *errore = nullptr);
     void scarta();
-    bool aperta() const { return m_file.isOpen(); }
+    bool aperta() const { return m_file.aperto(); }
     static QString nomeTemporaneo() { return QStringLiteral("vtftp.dat.tmp"); }
 
 private:
-    QFile m_file;
+    Make::FileUscita m_file;
     QString m_finale;
 };
