@@ -155,7 +155,7 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
         const QVariant &v = a.opzione[size_t(n - 1)];
         const qint32 set = v.isNull() ? 1 : CLng(v.toDouble());
         const QString menu = CreaOpzione(*c.varianti, *c.stato, set, numero, n, prezzo.fattoreVarianti,
-                                         prezzo.aliquota, c.ivaCompresa);
+                                         prezzo.aliquota, c.ivaCompresa, &voce.ordine.varianti[size_t(n - 1)]);
         const QString k = QString::number(n);
         riga.imposta(QString(QStringLiteral("opzione") + k), menu);
         cartOpzione[n - 1] = menu.isEmpty() ? QString() : QStringLiteral("op") + k + Format(numero, QStringLiteral("####0"));
@@ -183,6 +183,12 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
         voce.inVetrina = true;
         voce.cellaVetrina = cella + QStringLiteral("<BR>") + titoloLink + QStringLiteral("<BR>") + prezzo.prezzo;
     }
+
+    // The order script's price list: what the purchase call hands the cart.
+    voce.ordine.articolo = nomeCarrello;
+    voce.ordine.prezzo = prezzo.importo;
+    voce.ordine.aliquota = c.ivaCompresa ? Currency() : prezzo.aliquota;
+    voce.ordine.peso = a.peso.isNull() || !a.peso.isValid() ? 0.0f : float(a.peso.toDouble());
 
     // The search row, one CSV line.
     voce.rigaRicerca = ricerca.join(u',') + QStringLiteral("\r\n");

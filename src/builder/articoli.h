@@ -4,6 +4,7 @@
 // and what outlives the page: its entry in the department index, its entry
 // and cell in the home page's showcase, and its line of the search data.
 #include "catalogosito.h"
+#include "datiordine.h"
 #include "impostazioni.h"
 #include "navigazione.h"
 #include "riga.h"
@@ -41,6 +42,7 @@ struct VoceArticolo {
     bool inVetrina = false;
     QString cellaVetrina;
     QString rigaRicerca;  // one CSV line with its line end
+    RigaDatiOrdine ordine;  // its line of the order script's price list
 };
 
 // The article numbered `numero` (from 1 on every page) on the page

@@ -145,6 +145,11 @@ QString Elaborazione::fileRicerca() const
     return m_stato.CartellaScript + nomeRicerca();
 }
 
+QString Elaborazione::fileDatiOrdine() const
+{
+    return m_stato.CartellaScript + u'/' + NomeFileDatiOrdine(m_IDnegozio);
+}
+
 void Elaborazione::chiudiFile()
 {
     m_upload.scarta();
@@ -233,6 +238,7 @@ Elaborazione::Esito Elaborazione::MakePages()
     m_repartiFatti = 0;
     m_elencoVetrina = QStringLiteral("<BR>");
     m_celleVetrina.clear();
+    m_datiOrdine.clear();
     m_ultimaPausa = -1;
     leggiStato();
 
@@ -290,6 +296,8 @@ Elaborazione::Esito Elaborazione::MakePages()
             fallimento();
             return Esito::Fallita;
         }
+        // The order script's price list, written once the articles are done.
+        m_upload.aggiungi(fileDatiOrdine());
 
         // The departments.
         DatiPagine d;
@@ -338,6 +346,12 @@ Elaborazione::Esito Elaborazione::MakePages()
 
         // The home page's row, then the set's other pages and the scripts,
         // all merged with it.
+        QString errore;
+        if (!Make::scriviFile(fileDatiOrdine(), DatiOrdine(m_datiOrdine, m_stato), &errore)) {
+            m_messages.warning(Make::avvisoScrittura(fileDatiOrdine(), errore));
+            fallimento();
+            return Esito::Fallita;
+        }
         rigaHome(navigazione);
         for (const auto passo : {&Elaborazione::pagineSet, &Elaborazione::script}) {
             const Passo esito = (this->*passo)();
@@ -436,6 +450,7 @@ Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPa
         for (const QString &f : r->file)
             m_upload.aggiungi(f);
         m_elencoVetrina += r->elencoVetrina;
+        m_datiOrdine += r->ordine;
         m_celleVetrina += r->celle;
         if (!m_ricerca.scrivi(r->ricerca)) {
             lavori.ferma();

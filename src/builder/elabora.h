@@ -10,6 +10,7 @@
 // written on several threads, each page once and complete. The upload list,
 // the search data and the showcase are put together in department order, so
 // the output is the same whatever the number of threads.
+#include "datiordine.h"
 #include "impostazioni.h"
 #include "riga.h"
 #include "risorse.h"
@@ -70,6 +71,7 @@ public:
     const QStringList &celleVetrina() const { return m_celleVetrina; }
     QString percorsoLavoro() const;  // source.mdb of the shop
     QString fileRicerca() const;     // the search data file in the scripts folder
+    QString fileDatiOrdine() const;  // the order script's price list, beside it
 
 private:
     enum class Passo { Avanti, Annulla, Errore };
@@ -109,6 +111,7 @@ private:
     Riga m_rigaNegozio, m_rigaHome;
     QString m_elencoVetrina = QStringLiteral("<BR>");
     QStringList m_celleVetrina;
+    QList<RigaDatiOrdine> m_datiOrdine;
     int m_repartiFatti = 0;
     qint64 m_ultimaPausa = -1;
 };

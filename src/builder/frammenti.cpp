@@ -80,7 +80,7 @@ QString PesoInvariante(const QVariant &v)
 }
 
 QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 numero, int Contatore, int Tipo,
-                    const FattoreSconto &scontorep, Currency ivarep, bool ivacomp)
+                    const FattoreSconto &scontorep, Currency ivarep, bool ivacomp, QList<VarianteOrdine> *voci)
 {
     if (numero == 1)
         return {};
@@ -109,6 +109,10 @@ QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 num
         if (ivacomp)
             prezzo = prezzo + iva;
         const QString peso = PesoInvariante(set->peso[k]);
+        if (voci) {
+            const QVariant &p = set->peso[k];
+            voci->append({testo, prezzo, p.isNull() || !p.isValid() ? 0.0f : float(p.toDouble())});
+        }
 
         const bool scelto = selezionato == i - 1;
         if (scelto)

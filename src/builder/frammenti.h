@@ -6,6 +6,7 @@
 // place they land: a JavaScript string, an HTML attribute value, a CSV field.
 #include "catalogosito.h"
 #include "currency.h"
+#include "datiordine.h"
 #include "shopstate.h"
 
 #include <QString>
@@ -49,8 +50,11 @@ QString CampoRicerca(const QString &sTesto);
 // numbered `Contatore` on its page, its options priced with the discount
 // factor and the VAT rate (in percent, added when `ivacomp`); "" for set 1
 // and for a set that does not exist.
+// With `voci`, each option shown is also added there as the order script's
+// price list takes it.
 QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 numero, int Contatore, int Tipo,
-                    const FattoreSconto &scontorep, Currency ivarep, bool ivacomp);
+                    const FattoreSconto &scontorep, Currency ivarep, bool ivacomp,
+                    QList<VarianteOrdine> *voci = nullptr);
 // The name of variant set `numero` as customers see it; "" for set 1.
 QString CreaNomeOpzione(const Varianti &varianti, qint32 numero);
 

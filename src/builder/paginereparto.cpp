@@ -106,6 +106,7 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
                 esito.celle << v.cellaVetrina;
             }
             righeRicerca << v.rigaRicerca;
+            esito.ordine.append(std::move(v.ordine));
             righe.push_back(std::move(v.riga));
         }
         prossimo = fine;

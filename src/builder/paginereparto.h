@@ -41,6 +41,7 @@ struct RisultatoReparto {
     QString elencoVetrina;  // its entries in the home page's showcase index
     QStringList celle;    // its showcase cells
     QByteArray ricerca;   // its lines of the search data
+    QList<RigaDatiOrdine> ordine;  // its lines of the order script's price list
 };
 
 RisultatoReparto CostruisciReparto(const DatiPagine &dati, const Reparto &reparto, const std::atomic<bool> &annulla);

@@ -5,6 +5,7 @@
 #include "elabora.h"
 
 #include "database.h"
+#include "datiordine.h"
 #include "recordset.h"
 #include "testshop.h"
 
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -184,6 +186,47 @@ private slots:
         stato().TassoCambio = 0.0005;
         m_shop->messages.clear();
         m_shop->messages.answer(Messages::Answer::No);
+    }
+
+    void listinoOrdine_data()
+    {
+        QTest::addColumn<int>("ivaCompresa");
+        QTest::newRow("IVA esclusa") << 0;
+        QTest::newRow("IVA compresa") << 1;
+    }
+
+    void listinoOrdine()
+    {
+        // The order script's price list holds, for every article in build
+        // order, what its purchase call hands the cart: name, price, VAT
+        // rate and weight, and each option of its variant menus.
+        QFETCH(int, ivaCompresa);
+        m_imp.chkIvaCompresa = ivaCompresa;
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = m_set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        QVERIFY(QString::fromUtf8(leggi(m_cartella + "/vtftp.dat")).contains("#" + e.fileDatiOrdine() + "#"));
+
+        QStringList attese{QStringLiteral("vetrasto-prezzi\t1")};
+        for (const char *pagina : {"/cat001.htm", "/cat001_p2.htm", "/cat002.htm"}) {
+            for (const auto &a : articoliDi(testo(stato().CartellaPagine + pagina))) {
+                attese << QStringLiteral("A\t%1\t%2\t%3\t%4")
+                              .arg(NomeInCarrello(a["cart_articolo"]), a["cart_prezzo"],
+                                   QString::number(a["cart_iva"].toDouble()), a["cart_peso"]);
+                for (int n = 1; n <= 3; ++n) {
+                    static const QRegularExpression valore(QStringLiteral("value=\"([^=]*)=([^#]*)#([^\"]*)\""));
+                    for (const auto &m : valore.globalMatch(a[QStringLiteral("opzione%1").arg(n)])) {
+                        QString t = m.captured(3);
+                        if (t.endsWith(QLatin1String(" *")))
+                            t.chop(2);
+                        attese << QStringLiteral("V\t%1\t%2\t%3\t%4").arg(n).arg(t, m.captured(1), m.captured(2));
+                    }
+                }
+            }
+        }
+        QCOMPARE(attese.size(), 7);  // the header, four articles, two variant options
+        const QString file = QString::fromUtf8(leggi(e.fileDatiOrdine()));
+        QCOMPARE(file.split(u'\n', Qt::SkipEmptyParts), attese);
     }
 
     void righeArticoli()

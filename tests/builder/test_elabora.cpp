@@ -161,7 +161,7 @@ private slots:
 
         // The upload list, in the order of production, closed by "#".
         const QString lista = QString::fromUtf8(leggi(m_cartella + "/vtftp.dat"));
-        QStringList attesi{m_cartella + "/source.mdb", e.fileRicerca()};
+        QStringList attesi{m_cartella + "/source.mdb", e.fileRicerca(), e.fileDatiOrdine()};
         for (const char *f : {"cat001.htm", "cat001_p2.htm", "cat001_p3.htm", "cat002.htm", "cat003.htm", "rotto.htm",
                               "thankyou1.htm", "thankyou2.htm", "cart.js"})
             attesi << pagine() + '/' + f;
