@@ -37,6 +37,10 @@ QString TestoHTML(const QString &testo);
 bool ContieneTag(const QString &testo);
 // The text without its tags.
 QString TogliTag(const QString &testo);
+// The character references of an HTML text ("&#39;", "&#x27", "&amp;",
+// "&egrave;", ...) as the characters they stand for, as a browser reads
+// them; anything else stays as written.
+QString DecodificaEntita(const QString &testo);
 // The text escaped for a JavaScript string or a URL parameter; line breaks
 // become \r and \n.
 QString CodificaCaratteri(const QString &testo);

@@ -44,9 +44,11 @@ QString CampoCSV(const QString &testo)
 
 QString CartArticolo(const QString &sCodice, const QString &sTitolo)
 {
-    QString nome = TogliTag(sTitolo);
+    // The cart shows plain text: the tags go, and the character references
+    // become the characters they stand for before the script escapes.
+    QString nome = DecodificaEntita(TogliTag(sTitolo));
     if (!sCodice.isEmpty())
-        nome = TogliTag(sCodice) + u' ' + nome;
+        nome = DecodificaEntita(TogliTag(sCodice)) + u' ' + nome;
     return CodificaCaratteri(nome);
 }
 
