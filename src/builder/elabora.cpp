@@ -334,45 +334,35 @@ Elaborazione::Esito Elaborazione::MakePages()
                                QStringLiteral(". Spostarli sotto un altro reparto."));
         const int n = int(navigazione.reparti().size());
         m_avanzamento.intervallo(n > 0 ? n + 1 : 100);
-        switch (reparti(navigazione, d)) {
-        case Passo::Annulla:
-            return Esito::Annullata;
-        case Passo::Errore:
-            fallimento();
-            return Esito::Fallita;
-        case Passo::Avanti:
-            break;
-        }
-
-        // The home page's row, then the set's other pages and the scripts,
-        // all merged with it.
+        // How a step that did not go on ends the build.
+        const auto interrotta = [this](Passo p) -> std::optional<Esito> {
+            if (p == Passo::Annulla)
+                return Esito::Annullata;
+            if (p == Passo::Errore) {
+                fallimento();
+                return Esito::Fallita;
+            }
+            return std::nullopt;
+        };
+        if (const auto esito = interrotta(reparti(navigazione, d)))
+            return *esito;
         QString errore;
         if (!Make::scriviFile(fileDatiOrdine(), DatiOrdine(m_datiOrdine, m_stato), &errore)) {
             m_messages.warning(Make::avvisoScrittura(fileDatiOrdine(), errore));
             fallimento();
             return Esito::Fallita;
         }
+
+        // The home page's row, then the set's other pages and the scripts,
+        // all merged with it; then the resources and pictures.
         rigaHome(navigazione);
         for (const auto passo : {&Elaborazione::pagineSet, &Elaborazione::script}) {
-            const Passo esito = (this->*passo)();
-            if (esito == Passo::Annulla)
-                return Esito::Annullata;
-            if (esito == Passo::Errore) {
-                fallimento();
-                return Esito::Fallita;
-            }
+            if (const auto esito = interrotta((this->*passo)()))
+                return *esito;
         }
         m_avanzamento.valore(n > 0 ? n + 1 : 100);
-
-        switch (risorse()) {
-        case Passo::Annulla:
-            return Esito::Annullata;
-        case Passo::Errore:
-            fallimento();
-            return Esito::Fallita;
-        case Passo::Avanti:
-            break;
-        }
+        if (const auto esito = interrotta(risorse()))
+            return *esito;
 
         // The list is complete.
         if (!m_ricerca.chiudi()) {

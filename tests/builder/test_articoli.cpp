@@ -7,6 +7,7 @@
 #include "database.h"
 #include "datiordine.h"
 #include "recordset.h"
+#include "provacostruzione.h"
 #include "testshop.h"
 
 #include <QDir>
@@ -86,16 +87,11 @@ QList<QStringList> righeCSV(const QString &testo)
 
 } // namespace
 
-class TestArticoli : public QObject {
+class TestArticoli : public QObject, public ProvaCostruzione {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> m_program;
-    std::unique_ptr<NegozioDiProva> m_shop;
-    QString m_cartella, m_set;
-    Impostazioni m_imp;
+    QString m_set;
 
-    ShopState &stato() { return m_shop->negozio.state; }
-    Database &db() { return *stato().dbCatalogo; }
 
     void articolo(const QString &reparto, int ordine, const QVariantHash &valori)
     {
@@ -111,11 +107,7 @@ class TestArticoli : public QObject {
 private slots:
     void init()
     {
-        m_shop.reset();
-        m_program = std::make_unique<TestProgramFolder>();
-        m_cartella = m_program->newShop();
-        m_shop = std::make_unique<NegozioDiProva>();
-        QCOMPARE(m_shop->apri(m_cartella), int(Negozio::Aperto));
+        QVERIFY(nuovoNegozio());
 
         // The template set: a model showing every article field, and the badges.
         m_set = m_program->path() + QStringLiteral("/set");

@@ -7,6 +7,7 @@
 #include "database.h"
 #include "formato.h"
 #include "recordset.h"
+#include "provacostruzione.h"
 #include "testshop.h"
 
 #include <QDateTime>
@@ -55,15 +56,9 @@ public:
 
 } // namespace
 
-class TestElabora : public QObject {
+class TestElabora : public QObject, public ProvaCostruzione {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> m_program;
-    std::unique_ptr<NegozioDiProva> m_shop;
-    QString m_cartella;
-    Impostazioni m_imp;
-
-    ShopState &stato() { return m_shop->negozio.state; }
     QString pagine() { return stato().CartellaPagine; }
 
     void reparto(const QString &id, const QString &genitore, int livello, const QString &modello, int articoli,
@@ -83,11 +78,7 @@ class TestElabora : public QObject {
 private slots:
     void init()
     {
-        m_shop.reset();
-        m_program = std::make_unique<TestProgramFolder>();
-        m_cartella = m_program->newShop();
-        m_shop = std::make_unique<NegozioDiProva>();
-        QCOMPARE(m_shop->apri(m_cartella), int(Negozio::Aperto));
+        QVERIFY(nuovoNegozio());
         stato().dbCatalogo->execute(QStringLiteral("DELETE FROM categorie"));
         reparto("cat001", "###", 1, "modello1", 11);
         reparto("cat002", "###", 1, "Modello2", 2);   // the file is modello2.htm

@@ -6,6 +6,7 @@
 
 #include "cartelle.h"
 #include "database.h"
+#include "provacostruzione.h"
 #include "testshop.h"
 
 #include <QDir>
@@ -54,16 +55,9 @@ QStringList temporanei(const QString &cartella)
 
 } // namespace
 
-class TestOstile : public QObject {
+class TestOstile : public QObject, public ProvaCostruzione {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> m_program;
-    std::unique_ptr<NegozioDiProva> m_shop;
-    QString m_cartella;
-    Impostazioni m_imp;
-
-    ShopState &stato() { return m_shop->negozio.state; }
-    Database &db() { return *stato().dbCatalogo; }
     ScriptedMessages &msg() { return m_shop->messages; }
 
     void reparto(const QString &id, const QString &genitore, int livello, int articoli)
@@ -91,11 +85,7 @@ class TestOstile : public QObject {
 private slots:
     void init()
     {
-        m_shop.reset();
-        m_program = std::make_unique<TestProgramFolder>();
-        m_cartella = m_program->newShop();
-        m_shop = std::make_unique<NegozioDiProva>();
-        QCOMPARE(m_shop->apri(m_cartella), int(Negozio::Aperto));
+        QVERIFY(nuovoNegozio());
         db().execute(QStringLiteral("DELETE FROM categorie"));
         reparto("cat001", "###", 1, 4);
         reparto("cat002", "###", 1, 2);

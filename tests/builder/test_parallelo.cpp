@@ -11,6 +11,7 @@
 #include "impostazioni.h"
 #include "programfolder.h"
 #include "recordset.h"
+#include "provacostruzione.h"
 #include "testshop.h"
 
 #include <QDir>
@@ -79,15 +80,11 @@ private:
 
 } // namespace
 
-class TestParallelo : public QObject {
+class TestParallelo : public QObject, public ProvaCostruzione {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> m_program;
-    std::unique_ptr<NegozioDiProva> m_shop;
-    QString m_cartella, m_set;
-    Impostazioni m_imp;
+    QString m_set;
 
-    ShopState &stato() { return m_shop->negozio.state; }
 
     Elaborazione::Esito costruisci(int threads, Avanzamento *avanzamento = nullptr)
     {
@@ -102,19 +99,15 @@ class TestParallelo : public QObject {
     // The demo shop, or the synthetic one, with the program's own folder.
     void apri(bool demo)
     {
-        m_shop.reset();
-        m_program = std::make_unique<TestProgramFolder>();
         const QString home = qEnvironmentVariable("VETRASTO_HOME");
-        // The program's scripts and payment gateways.
-        CopiaCartella(home + QStringLiteral("/code"), m_program->path() + QStringLiteral("/code"));
-        if (demo) {
-            m_cartella = m_program->path() + QStringLiteral("/demo");
-            CopiaCartella(home + QStringLiteral("/demo"), m_cartella);
-        } else {
-            m_cartella = m_program->newShop();
-        }
-        m_shop = std::make_unique<NegozioDiProva>();
-        QCOMPARE(m_shop->apri(m_cartella), int(Negozio::Aperto));
+        QVERIFY(nuovoNegozio([&](TestProgramFolder &programma) {
+            // The program's scripts and payment gateways.
+            CopiaCartella(home + QStringLiteral("/code"), programma.path() + QStringLiteral("/code"));
+            if (!demo)
+                return programma.newShop();
+            CopiaCartella(home + QStringLiteral("/demo"), programma.path() + QStringLiteral("/demo"));
+            return programma.path() + QStringLiteral("/demo");
+        }));
         if (!demo)
             riempiSintetico(*stato().dbCatalogo);
         Recordset generale(stato().dbCatalogo, QStringLiteral("SELECT * FROM generale"));

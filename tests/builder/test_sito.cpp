@@ -9,6 +9,7 @@
 #include "database.h"
 #include "formato.h"
 #include "programfolder.h"
+#include "provacostruzione.h"
 #include "testshop.h"
 
 #include <QDir>
@@ -21,32 +22,25 @@ QString testo(const QString &path) { return QString::fromUtf8(leggi(path)); }
 
 } // namespace
 
-class TestSito : public QObject {
+class TestSito : public QObject, public ProvaCostruzione {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> m_program;
-    std::unique_ptr<NegozioDiProva> m_shop;
-    QString m_cartella, m_set;
-    Impostazioni m_imp;
+    QString m_set;
 
-    ShopState &stato() { return m_shop->negozio.state; }
     QString pagine() { return stato().CartellaPagine; }
     QString script() { return stato().CartellaScript; }
 
 private slots:
     void init()
     {
-        m_shop.reset();
-        m_program = std::make_unique<TestProgramFolder>();
-        const QString codice = ProgramFolder::path() + "/code/";
-        scrivi(codice + "vtorder.pl", "my $negozio = \"<<1-perl_shopname>>\";\n");
-        scrivi(codice + "vtsearch.pl", "open(F, \"search<<1-IDnegozio>>.csv\");\n");
-        scrivi(codice + "vtaltro.pl", "1;\n");
-        scrivi(codice + "carrello.asp", "<% ' <<1-negozio>> %>\n");
-
-        m_cartella = m_program->newShop();
-        m_shop = std::make_unique<NegozioDiProva>();
-        QCOMPARE(m_shop->apri(m_cartella), int(Negozio::Aperto));
+        QVERIFY(nuovoNegozio([](TestProgramFolder &programma) {
+            const QString codice = programma.path() + "/code/";
+            scrivi(codice + "vtorder.pl", "my $negozio = \"<<1-perl_shopname>>\";\n");
+            scrivi(codice + "vtsearch.pl", "open(F, \"search<<1-IDnegozio>>.csv\");\n");
+            scrivi(codice + "vtaltro.pl", "1;\n");
+            scrivi(codice + "carrello.asp", "<% ' <<1-negozio>> %>\n");
+            return programma.newShop();
+        }));
 
         // The set: the test set with a home page, results, payment result and
         // thank-you models.
