@@ -97,6 +97,11 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
         const int fine = std::min(nArticoli, prossimo + maxArticoli);
         righe.reserve(size_t(fine - prossimo));
         for (int a = prossimo; a < fine; ++a) {
+            // A page of thousands of articles still stops soon after a cancel.
+            if ((a & 255) == 255 && annulla.load(std::memory_order_relaxed)) {
+                esito.annullato = true;
+                return esito;
+            }
             // Articles are numbered from 1 on every page.
             VoceArticolo v = ScriviArticolo(d.articolo, r, articoli[size_t(a)], filePagina, urlPagina, maxArticoli,
                                             a - prossimo + 1);
