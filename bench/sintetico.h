@@ -1,9 +1,19 @@
 #pragma once
-// The synthetic shop the benchmarks measure when given none: 2,000
-// departments (200 top-level ones with 9 sub-departments each) and articles
-// spread evenly over them.
+// The synthetic shops the benchmarks measure when given none: departments in
+// groups of ten (one top-level department with 9 sub-departments) and
+// articles spread evenly over them.
 #include <QString>
 
-// Fills the catalogue of an empty shop. With `ordineMescolato` the sort
-// orders are scattered, so the opening's renumbering has every row to write.
+struct FormaSintetica {
+    int reparti = 2000;
+    int articoli = 20000;
+    int maxArticoli = 4;       // articles per page; 0: all on one page
+    bool ordineMescolato = false;  // scattered sort orders
+};
+
+// Fills the catalogue of an empty shop.
+void negozioSintetico(const QString &shop, const FormaSintetica &forma);
+// 2,000 departments, four articles to a page.
 void negozioSintetico(const QString &shop, int articoli, bool ordineMescolato);
+// The small template set of the build measurements, written into a folder.
+void setSintetico(const QString &cartella);

@@ -1,22 +1,15 @@
-// The article rows of a department page: for each article the work row's
-// texts, links, pictures and badges, its prices, its variants and purchase
-// call, and what outlives the page: its entry in the department index, its
-// entry and cell in the home page's showcase, and its row of the search data
-// file.
 #include "articoli.h"
 
-#include "elabora.h"
 #include "formato.h"
 #include "frammenti.h"
 #include "numeri.h"
 #include "prezzi.h"
-#include "recordset.h"
 
 namespace {
 
-bool vero(const QVariant &v)
+QString testoCampo(const QVariant &v)
 {
-    return v.isValid() && !v.isNull() && v.toBool();
+    return v.isNull() || !v.isValid() ? QString() : v.toString();
 }
 
 // A size field that counts: not Null and not 0.
@@ -53,106 +46,91 @@ QString ChiamataPopup(const QString &file, const QVariant &larghezza, const QVar
                            QString::number(x) + u',' + QString::number(y) + QStringLiteral("); return false;"));
 }
 
-void Elaborazione::ScriviArticoli(const Reparto &reparto, const Recordset &articolo, Recordset &riga, int numero)
+VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, const Articolo &a,
+                            const QString &filePagina, const QString &urlPagina, int maxArticoli, int numero)
 {
-    auto campo = [&](const char *nome) { return articolo.value(QLatin1String(nome)); };
-    auto testo = [&](const char *nome) { return articolo.text(QLatin1String(nome)); };
-    auto scrivi = [&](const char *nome, const QString &valore) { riga.setValue(QLatin1String(nome), valore); };
+    const Impostazioni &imp = *c.imp;
+    VoceArticolo voce;
+    voce.riga = Riga(c.campi);
+    Riga &riga = voce.riga;
+    auto scrivi = [&](const char *nome, const QString &valore) { riga.imposta(QLatin1String(nome), valore); };
 
-    NumeroArticolo = numero;
-    const QString numeroTesto = Format(NumeroArticolo, QStringLiteral("#####0"));
+    const QString numeroTesto = Format(numero, QStringLiteral("#####0"));
 
     // Flags, link and code.
-    const bool inelenco = vero(campo("inelenco"));
-    const bool esterno = vero(campo("linkesterno"));
-    const QString link = testo("link");
-    const QString codice = testo("codice");
+    const bool inelenco = a.inelenco;
+    const bool esterno = a.linkesterno;
+    const QString &link = a.link;
+    const QString &codice = a.codice;
     scrivi("codice", PutLink(codice, link, esterno));
 
     // The index text: code and title as the settings ask.
     QString testoElenco, cella;
-    if (m_imp.chkElencoCodice == 1)
-        testoElenco = m_imp.chkElencoTitolo == 1 ? codice + QStringLiteral("<BR>") : codice;
+    if (imp.chkElencoCodice == 1)
+        testoElenco = imp.chkElencoTitolo == 1 ? codice + QStringLiteral("<BR>") : codice;
 
     // The entry opener of the department index and of the showcase.
-    const QString apertura = MaxArticoli > 1
-                                 ? QStringLiteral("<a href=\"") + FilePagina + u'#' + numeroTesto + QStringLiteral("\">")
-                                 : QStringLiteral("<a href=\"") + FilePagina + QStringLiteral("\">");
-    ElencoReparto += apertura;
-    if (inelenco) {
-        ElencoVetrina += apertura;
+    const QString apertura = QStringLiteral("<a href=\"") + ValoreAttributo(filePagina) +
+                             (maxArticoli > 1 ? u'#' + numeroTesto : QString()) + QStringLiteral("\">");
+    if (inelenco)
         cella = apertura;
-    }
-    QStringList ricerca{CampoCSV(MaxArticoli > 1 ? URLPagina + u'#' + numeroTesto : URLPagina), CampoCSV(codice)};
+    QStringList ricerca{CampoCSV(maxArticoli > 1 ? urlPagina + u'#' + numeroTesto : urlPagina), CampoCSV(codice)};
 
     // Title and subtitle.
-    const QString titolo = testo("titolo");
+    const QString &titolo = a.titolo;
     QString chiave = CampoRicerca(titolo);
     ricerca << CampoCSV(titolo);
     const QString titoloLink = PutLink(titolo, link, esterno);
     scrivi("titolo", titoloLink);
-    if (m_imp.chkElencoTitolo == 1)
+    if (imp.chkElencoTitolo == 1)
         testoElenco += titolo;
-    scrivi("cart_articolo", CartArticolo(CodiceInCarrello ? codice : QString(), titolo));
-    const QString sottotitolo = testo("sottotitolo");
-    scrivi("sottotitolo", PutLink(sottotitolo, link, esterno));
-    chiave += CampoRicerca(sottotitolo);
-    ricerca << CampoCSV(sottotitolo);
+    const QString nomeCarrello = CartArticolo(c.codiceInCarrello ? codice : QString(), titolo);
+    scrivi("cart_articolo", nomeCarrello);
+    scrivi("sottotitolo", PutLink(a.sottotitolo, link, esterno));
+    chiave += CampoRicerca(a.sottotitolo);
+    ricerca << CampoCSV(a.sottotitolo);
 
     // Pictures: "Immagine 1", the pop-up, "Immagine 2", "Immagine piccola".
-    const bool popup = vero(campo("popup"));
-    const QString tag1 = TagImmagine(campo("immagine0"), campo("imgX0"), campo("imgY0"));
+    const QString tag1 = TagImmagine(a.immagine[0], a.imgX[0], a.imgY[0]);
     QString immagine1 = PutLink(tag1, link, esterno);
-    const QString grande = testo("immagine1");
-    if (popup && !grande.isEmpty())
-        immagine1 = PutOnClick(tag1, ChiamataPopup(grande, campo("imgX1"), campo("imgY1")));
+    const QString grande = testoCampo(a.immagine[1]);
+    if (a.popup && !grande.isEmpty())
+        immagine1 = PutOnClick(tag1, ChiamataPopup(grande, a.imgX[1], a.imgY[1]));
     scrivi("immagine1", immagine1);
-    const QString tag2 = TagImmagine(campo("immagine1"), campo("imgX1"), campo("imgY1"));
-    scrivi("immagine2", popup ? QString() : PutLink(tag2, link, esterno));
-    const QString tag3 = TagImmagine(campo("immagine2"), campo("imgX2"), campo("imgY2"));
+    const QString tag2 = TagImmagine(a.immagine[1], a.imgX[1], a.imgY[1]);
+    scrivi("immagine2", a.popup ? QString() : PutLink(tag2, link, esterno));
+    const QString tag3 = TagImmagine(a.immagine[2], a.imgX[2], a.imgY[2]);
     scrivi("immagine3", PutLink(tag3, link, esterno));
 
     // The index entries are closed.
-    const QString fineVoce = (m_imp.chkElencoFoto == 1 ? tag3 + QStringLiteral("<BR>") : QString()) + testoElenco +
-                             QStringLiteral("</a><BR>&nbsp;<BR>");
-    ElencoReparto += fineVoce;
-    if (inelenco) {
+    voce.voceElenco = apertura + (imp.chkElencoFoto == 1 ? tag3 + QStringLiteral("<BR>") : QString()) + testoElenco +
+                      QStringLiteral("</a><BR>&nbsp;<BR>");
+    if (inelenco)
         cella += tag3 + QStringLiteral("</a>");
-        ElencoVetrina += fineVoce;
-    }
 
     // The search row's picture column: the thumbnail at its address.
-    const QString piccola = testo("immagine2");
+    const QString piccola = testoCampo(a.immagine[2]);
     ricerca << (piccola.isEmpty() ? QString()
-                                  : CampoCSV(tagImmagine(URLNegozio(m_imp) + u'/' + piccola, campo("imgX2"),
-                                                         campo("imgY2"))));
+                                  : CampoCSV(tagImmagine(c.urlNegozio + u'/' + piccola, a.imgX[2], a.imgY[2])));
 
     // Badges.
-    scrivi("novita", vero(campo("novita")) ? CreaTagImg(CartellaSet, QStringLiteral("vtas_novita.gif")) : QString());
-    const QString badge = vero(campo("offerta")) && m_imp.chkVisOfferta == 1
-                              ? CreaTagImg(CartellaSet, QStringLiteral("vtas_offerta.gif"))
-                              : QString();
+    scrivi("novita", a.novita ? c.badgeNovita : QString());
+    const QString badge = a.offerta && imp.chkVisOfferta == 1 ? c.badgeOfferta : QString();
 
-    // Prices, with the department's VAT and discount read once per department.
-    if (m_repartoPrezzi != reparto.ID) {
-        Recordset rep(m_stato.dbCatalogo, QStringLiteral("SELECT iva, sconto FROM categorie WHERE ID=?"), {reparto.ID});
-        m_ivaReparto = rep.eof() ? QVariant() : rep.value(QStringLiteral("iva"));
-        m_scontoReparto = rep.eof() ? QVariant() : rep.value(QStringLiteral("sconto"));
-        m_repartoPrezzi = reparto.ID;
-    }
+    // Prices, with the department's VAT and discount.
     DatiPrezzo dati;
-    dati.prezzo = campo("prezzo");
-    dati.offertaprezzo = campo("offertaprezzo");
-    dati.offerta = vero(campo("offerta"));
-    dati.iva = m_ivaReparto;
-    dati.sconto = m_scontoReparto;
-    if (const auto s = NumeroDaTesto(m_imp.txtScontoNegozio); s && *s >= 0 && *s <= 100)
-        dati.scontoNegozio = CCur(*s);
-    dati.ivaCompresa = IvaCompresa;
-    dati.visSconto = m_imp.chkVisSconto == 1;
-    dati.cambio = m_imp.chkCambio == 1;
+    dati.prezzo = a.prezzo;
+    dati.offertaprezzo = a.offertaprezzo;
+    dati.offerta = a.offerta;
+    dati.iva = reparto.iva;
+    dati.sconto = reparto.sconto;
+    if (c.scontoNegozio)
+        dati.scontoNegozio = *c.scontoNegozio;
+    dati.ivaCompresa = c.ivaCompresa;
+    dati.visSconto = imp.chkVisSconto == 1;
+    dati.cambio = imp.chkCambio == 1;
     dati.badge = badge;
-    const Prezzo prezzo = CalcolaPrezzo(dati, m_stato);
+    const Prezzo prezzo = CalcolaPrezzo(dati, *c.stato);
     scrivi("offerta", prezzo.offerta);
     scrivi("iva", prezzo.iva);
     scrivi("listino", prezzo.listino);
@@ -161,43 +139,40 @@ void Elaborazione::ScriviArticoli(const Reparto &reparto, const Recordset &artic
     scrivi("cart_iva", prezzo.cart_iva);
     scrivi("cambio", prezzo.cambio);
 
-    // Weight in the invariant form the page script reads; texts. The field
-    // is a Single, which the recordset hands over as a double: it is written
-    // with a Single's seven digits (0.1, not 0.100000001490116).
-    const QVariant peso = campo("peso");
-    const QString cartPeso = peso.isNull() ? QStringLiteral("0") : Str(float(peso.toDouble())).trimmed();
+    // Weight and texts.
+    const QString cartPeso = PesoInvariante(a.peso);
     scrivi("cart_peso", cartPeso);
-    const QString descrizione = testo("descrizione"), note = testo("note");
-    scrivi("descrizione", TestoHTML(descrizione));
-    chiave += CampoRicerca(descrizione);
-    scrivi("note", TestoHTML(note));
-    chiave += CampoRicerca(note);
+    scrivi("descrizione", TestoHTML(a.descrizione));
+    chiave += CampoRicerca(a.descrizione);
+    scrivi("note", TestoHTML(a.note));
+    chiave += CampoRicerca(a.note);
     ricerca << chiave;
-    scrivi("giacenza", TestoValore(campo("giacenza")));
+    scrivi("giacenza", TestoValore(a.giacenza));
 
     // Variants.
     QString cartOpzione[3];
     for (int n = 1; n <= 3; ++n) {
-        const QVariant v = campo(n == 1 ? "opzione1" : n == 2 ? "opzione2" : "opzione3");
+        const QVariant &v = a.opzione[size_t(n - 1)];
         const qint32 set = v.isNull() ? 1 : CLng(v.toDouble());
-        const QString menu = CreaOpzione(m_stato.dbCatalogo, m_stato, set, NumeroArticolo, n, prezzo.fattoreVarianti,
-                                         prezzo.aliquota, IvaCompresa);
+        const QString menu = CreaOpzione(*c.varianti, *c.stato, set, numero, n, prezzo.fattoreVarianti,
+                                         prezzo.aliquota, c.ivaCompresa, &voce.ordine.varianti[size_t(n - 1)]);
         const QString k = QString::number(n);
-        riga.setValue(QStringLiteral("opzione") + k, menu);
-        cartOpzione[n - 1] = menu.isEmpty() ? QString()
-                                            : QStringLiteral("op") + k + Format(NumeroArticolo, QStringLiteral("####0"));
-        riga.setValue(QStringLiteral("cart_opzione") + k, cartOpzione[n - 1]);
-        riga.setValue(QStringLiteral("nomeopzione") + k, CreaNomeOpzione(m_stato.dbCatalogo, set));
+        riga.imposta(QString(QStringLiteral("opzione") + k), menu);
+        cartOpzione[n - 1] = menu.isEmpty() ? QString() : QStringLiteral("op") + k + Format(numero, QStringLiteral("####0"));
+        riga.imposta(QString(QStringLiteral("cart_opzione") + k), cartOpzione[n - 1]);
+        riga.imposta(QString(QStringLiteral("nomeopzione") + k), CreaNomeOpzione(*c.varianti, set));
     }
 
     // Number and purchase call. The call is left open on purpose: the page
     // model writes it inside a double-quoted href, whose closing quote the
     // call's own ending supplies before the onMouseOver attribute.
-    const QString contatore = Format(NumeroArticolo, QStringLiteral("#####"));
+    const QString contatore = Format(numero, QStringLiteral("#####"));
     scrivi("contatore", contatore);
-    scrivi("java_acquista", QStringLiteral("javascript:window.status='';Acquista('") +
-                                CartArticolo(CodiceInCarrello ? codice : QString(), titolo) + QStringLiteral("','") +
-                                prezzo.cart_prezzo + QStringLiteral("','") + prezzo.cart_iva +
+    // The call stands in an href: the name, escaped for the script string,
+    // is escaped for the attribute too, so that a character reference of the
+    // merchant's ("&#39;") reaches the script as written, not as a quote.
+    scrivi("java_acquista", QStringLiteral("javascript:window.status='';Acquista('") + ValoreAttributo(nomeCarrello) +
+                                QStringLiteral("','") + prezzo.cart_prezzo + QStringLiteral("','") + prezzo.cart_iva +
                                 QStringLiteral("',document.itemsform.qt") + contatore + QStringLiteral(".value,'") +
                                 cartOpzione[0] + QStringLiteral("','") + cartOpzione[1] + QStringLiteral("','") +
                                 cartOpzione[2] + QStringLiteral("','") + cartPeso + QStringLiteral("')") +
@@ -205,12 +180,17 @@ void Elaborazione::ScriviArticoli(const Reparto &reparto, const Recordset &artic
 
     // The showcase cell.
     if (inelenco) {
-        ++NumeroCelle;
-        CelleVetrina.resize(NumeroCelle + 1);
-        CelleVetrina[NumeroCelle] = cella + QStringLiteral("<BR>") + titoloLink + QStringLiteral("<BR>") + prezzo.prezzo;
+        voce.inVetrina = true;
+        voce.cellaVetrina = cella + QStringLiteral("<BR>") + titoloLink + QStringLiteral("<BR>") + prezzo.prezzo;
     }
 
+    // The order script's price list: what the purchase call hands the cart.
+    voce.ordine.articolo = nomeCarrello;
+    voce.ordine.prezzo = prezzo.importo;
+    voce.ordine.aliquota = c.ivaCompresa ? Currency() : prezzo.aliquota;
+    voce.ordine.peso = a.peso.isNull() || !a.peso.isValid() ? 0.0f : float(a.peso.toDouble());
+
     // The search row, one CSV line.
-    if (m_ricerca.isOpen())
-        m_ricerca.write((ricerca.join(u',') + QStringLiteral("\r\n")).toUtf8());
+    voce.rigaRicerca = ricerca.join(u',') + QStringLiteral("\r\n");
+    return voce;
 }

@@ -1,13 +1,52 @@
 #pragma once
-// The pieces of an article row that do not need the build's state.
+// The article rows of a department page: for each article the row's texts,
+// links, pictures and badges, its prices, its variants and purchase call,
+// and what outlives the page: its entry in the department index, its entry
+// and cell in the home page's showcase, and its line of the search data.
+#include "catalogosito.h"
+#include "datiordine.h"
+#include "impostazioni.h"
+#include "navigazione.h"
+#include "riga.h"
+#include "shopstate.h"
+
 #include <QString>
 #include <QVariant>
+#include <optional>
 
-// The picture tag of an article's picture: empty without a file name; with
-// width and height when both are known and not 0, else with the source
-// alone (a tag never has one size without the other).
+// The picture tag of a picture: empty without a file name; with width and
+// height when both are known and not 0, else with the source alone (a tag
+// never has one size without the other).
 QString TagImmagine(const QVariant &file, const QVariant &larghezza, const QVariant &altezza);
 
 // The pop-up call of the large picture; a size that is missing or 0 takes
 // the default 600 x 350.
 QString ChiamataPopup(const QString &file, const QVariant &larghezza, const QVariant &altezza);
+
+// What every article row of one build reads.
+struct ContestoArticoli {
+    const Impostazioni *imp = nullptr;
+    const ShopState *stato = nullptr;  // currency notation
+    const Varianti *varianti = nullptr;
+    std::shared_ptr<const CampiTabella> campi;  // the article row's fields
+    QString urlNegozio;
+    QString badgeNovita, badgeOfferta;  // the set's badge tags
+    bool codiceInCarrello = false, ivaCompresa = false;
+    std::optional<Currency> scontoNegozio;  // the shop-wide discount, when it applies
+};
+
+// One article on its page.
+struct VoceArticolo {
+    Riga riga;
+    QString voceElenco;  // its entry in the department index (and the showcase's)
+    bool inVetrina = false;
+    QString cellaVetrina;
+    QString rigaRicerca;  // one CSV line with its line end
+    RigaDatiOrdine ordine;  // its line of the order script's price list
+};
+
+// The article numbered `numero` (from 1 on every page) on the page
+// `filePagina` at `urlPagina`; `maxArticoli` is the department's articles
+// per page.
+VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, const Articolo &a,
+                            const QString &filePagina, const QString &urlPagina, int maxArticoli, int numero);

@@ -1,14 +1,8 @@
-// The shop-wide fields of a page row: the shop's texts, the shipping and
-// payment tables of the page scripts, the script URLs, the e-mail and server
-// settings, the search settings, the cart call, the site code, the logos,
-// the meta texts and the template set's colours. Every department page and
-// the home page carry the same values.
 #include "campinegozio.h"
-#include "elabora.h"
 
+#include "articoli.h"
 #include "formato.h"
 #include "numeri.h"
-#include "recordset.h"
 
 namespace {
 
@@ -18,59 +12,57 @@ const QString crlf = QStringLiteral("\r\n");
 
 QString TagLogo(const QString &nome, qint64 larghezza, qint64 altezza)
 {
-    if (nome.isEmpty())
-        return {};
-    const QString apertura = QStringLiteral("<img border=\"0\" src=\"") + ValoreAttributo(nome) + u'"';
-    if (larghezza <= 0 || altezza <= 0)
-        return apertura + u'>';
-    return apertura + QStringLiteral(" width=\"") + Format(larghezza, QStringLiteral("#####")) +
-           QStringLiteral("\" height=\"") + Format(altezza, QStringLiteral("#####")) + QStringLiteral("\">");
+    const auto misura = [](qint64 v) { return v > 0 ? QVariant(v) : QVariant(); };
+    return TagImmagine(nome, misura(larghezza), misura(altezza));
 }
 
-void Elaborazione::CampiNegozio(Recordset &pagina)
+void CampiNegozio(Riga &pagina, const DatiNegozio &d)
 {
-    const Impostazioni &imp = m_imp;
-    auto metti = [&pagina](const char *campo, const QString &valore) {
-        pagina.setValue(QLatin1String(campo), valore);
-    };
+    const Impostazioni &imp = *d.imp;
+    const ShopState &stato = *d.stato;
+    TabelleScript &tabelle = *d.tabelle;
+    const DatabasePtr &catalogo = stato.dbCatalogo;
+    auto metti = [&pagina](const char *campo, const QString &valore) { pagina.imposta(QLatin1String(campo), valore); };
     static const char *const testi[] = {"home1", "home2", "condizioni", "recesso", "datipers", "testo1", "testo2"};
     for (int i = 0; i < 7; ++i)
         metti(testi[i], TestoHTML(imp.txtTesti[size_t(i)]));
 
-    metti("paesi", m_tabelle.paesi(m_stato.dbCatalogo));
-    metti("pagamento", m_tabelle.pagamenti(m_stato.dbCatalogo));
-    metti("java_zona", QString::number(m_tabelle.tipoSel(m_stato.dbCatalogo)));
+    metti("paesi", tabelle.paesi(catalogo));
+    metti("pagamento", tabelle.pagamenti(catalogo));
+    metti("java_zona", QString::number(tabelle.tipoSel(catalogo)));
     QString v1, v2, v3;
-    m_tabelle.MakeImporti(m_stato.dbCatalogo, m_stato, v1, v2, v3);
+    tabelle.MakeImporti(catalogo, stato, v1, v2, v3);
     metti("java_importi", v1);
     metti("java_permessi", v2);
     metti("java_iva", v3);
-    m_tabelle.MakeImportiPeso(m_stato.dbCatalogo, m_stato, v1, v2);
+    tabelle.MakeImportiPeso(catalogo, stato, v1, v2);
     metti("java_importi_peso", v1);
     metti("java_tipopeso", v2);
 
     metti("java_minimo", Str(imp.minimo));
-    metti("CGIsearch", imp.txtCGIsearch);
-    metti("CGIordine", imp.txtCGIOrdine);
-    metti("email", imp.txtEmail);
+    // Values the models write into attributes (form actions, mailto links,
+    // meta tags, the gateways' return addresses) are attribute values.
+    metti("CGIsearch", ValoreAttributo(imp.txtCGIsearch));
+    metti("CGIordine", ValoreAttributo(imp.txtCGIOrdine));
+    metti("email", ValoreAttributo(imp.txtEmail));
     // The FTP account never reaches a generated page.
     metti("username", QString());
     metti("password", QString());
     metti("negozio", imp.txtTitolo);
-    metti("java_valuta", TabelleScript::JavaValuta(m_stato));
+    metti("java_valuta", TabelleScript::JavaValuta(stato));
     metti("email_ordini", imp.txtEmailOrdini);
     metti("perl_path", imp.cboPerl);
-    metti("java_ivacompresa", IvaCompresa ? QStringLiteral("1") : QStringLiteral("0"));
+    metti("java_ivacompresa", d.ivaCompresa ? QStringLiteral("1") : QStringLiteral("0"));
     metti("merchantid", imp.txtMID);
     const QString url = URLNegozio(imp);
-    metti("urlback", url + QStringLiteral("/payerr.htm"));
-    metti("urldone", url + QStringLiteral("/payok.htm"));
+    metti("urlback", ValoreAttributo(url + QStringLiteral("/payerr.htm")));
+    metti("urldone", ValoreAttributo(url + QStringLiteral("/payok.htm")));
     metti("foldercgi", imp.txtFolderCGI.trimmed());
     metti("perl_sendmail", imp.cboSendmail);
     metti("perl_shopURL", url);
     metti("perl_shopname", MakePerl(imp.txtTitolo));
     metti("perl_email", MakePerl(imp.txtEmailOrdini));
-    metti("valuta", m_stato.PrefissoValuta1);
+    metti("valuta", stato.PrefissoValuta1);
     metti("perl_mailend", MakePerl(imp.txtFirma));
     metti("firma", imp.txtFirma);
     metti("java_search", QStringLiteral("return SubmitSearchForm(1)"));
@@ -81,7 +73,7 @@ void Elaborazione::CampiNegozio(Recordset &pagina)
     metti("java_carrello", QStringLiteral("<script language=\"JavaScript\">") + crlf + QStringLiteral("<!--") + crlf +
                                QStringLiteral("MostraCarrello();") + crlf + QStringLiteral("//-->") + crlf +
                                QStringLiteral("</script>"));
-    metti("IDnegozio", IDnegozio);
+    metti("IDnegozio", d.IDnegozio);
     metti("ric_pagina", QStringLiteral("$arg1"));
     metti("ric_codice", QStringLiteral("$arg2"));
     metti("ric_titolo", QStringLiteral("$arg3"));
@@ -89,8 +81,8 @@ void Elaborazione::CampiNegozio(Recordset &pagina)
     metti("ric_foto", QStringLiteral("$arg5"));
     metti("logo1", TagLogo(imp.lblLogo[0], imp.imgX[0], imp.imgY[0]));
     metti("logo2", TagLogo(imp.lblLogo[1], imp.imgX[1], imp.imgY[1]));
-    metti("meta_keywords", imp.txtKeywords[0]);
-    metti("meta_description", imp.txtKeywords[1]);
+    metti("meta_keywords", ValoreAttributo(imp.txtKeywords[0]));
+    metti("meta_description", ValoreAttributo(imp.txtKeywords[1]));
     for (int i = 0; i < 4; ++i)
-        pagina.setValue(QStringLiteral("colore%1").arg(i), Colori[size_t(i)]);
+        pagina.imposta(QStringLiteral("colore%1").arg(i), (*d.colori)[size_t(i)]);
 }

@@ -1,9 +1,29 @@
 #pragma once
-// Pieces of the shop-wide page fields (Elaborazione::CampiNegozio) that are
-// worth having on their own.
+// The shop-wide fields of a page row: the shop's texts, the shipping and
+// payment tables of the page scripts, the script URLs, the e-mail and server
+// settings, the search settings, the cart call, the site code, the logos,
+// the meta texts and the template set's colours. Every department page and
+// the home page carry the same values, made once per build.
+#include "impostazioni.h"
+#include "riga.h"
+#include "shopstate.h"
+#include "tabelle.h"
+
 #include <QString>
+#include <array>
+
+struct DatiNegozio {
+    const Impostazioni *imp = nullptr;
+    const ShopState *stato = nullptr;
+    TabelleScript *tabelle = nullptr;
+    const std::array<QString, 5> *colori = nullptr;
+    QString IDnegozio;
+    bool ivaCompresa = false;
+};
+
+void CampiNegozio(Riga &pagina, const DatiNegozio &dati);
 
 // The img tag of a logo in the pages folder, or "" when there is no logo;
-// with its width and height when both are recorded and not 0, else with its
-// source alone (a tag never has one size without the other).
+// with its width and height when both are recorded and above 0, else with
+// its source alone.
 QString TagLogo(const QString &nome, qint64 larghezza, qint64 altezza);

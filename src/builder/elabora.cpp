@@ -1,17 +1,30 @@
 #include "elabora.h"
 
-#include "articoli.h"
+#include "campinegozio.h"
+#include "catalogosito.h"
+#include "database.h"
 #include "formato.h"
+#include "frammenti.h"
+#include "home.h"
 #include "make.h"
 #include "messages.h"
+#include "navigazione.h"
 #include "numeri.h"
+#include "paginereparto.h"
 #include "programfolder.h"
-#include "recordset.h"
 #include "shell.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QThread>
+#include <QThreadPool>
+#include <QWaitCondition>
+#include <atomic>
+#include <optional>
 
 namespace {
 
@@ -27,16 +40,89 @@ QString testoCorrotto(const QString &cartella)
            u'\r';
 }
 
-// How often the build lets the window system run.
-constexpr qint64 intervalloEventi = 30;
+// How often the build lets the window system run, in milliseconds.
+constexpr int intervalloEventi = 30;
+
+QElapsedTimer &orologio()
+{
+    static QElapsedTimer t = [] {
+        QElapsedTimer e;
+        e.start();
+        return e;
+    }();
+    return t;
+}
+
+// The department jobs of one build: run on a pool of threads, their results
+// taken in department order.
+class Lavori {
+public:
+    // Departments flagged in `salta` get no job and an empty result.
+    Lavori(const DatiPagine &dati, const std::vector<Reparto> &reparti, const std::vector<char> &salta, int threads)
+        : m_dati(dati), m_reparti(reparti), m_salta(salta), m_risultati(reparti.size())
+    {
+        m_pool.setMaxThreadCount(threads);
+        for (size_t i = 0; i < reparti.size(); ++i)
+            m_pool.start([this, i] { esegui(i); });
+    }
+    ~Lavori() { ferma(); }
+
+    void ferma()
+    {
+        m_annulla.store(true);
+        m_pool.waitForDone();
+    }
+
+    // The result of department i once it is there; nullopt when it is not
+    // there within the time given.
+    std::optional<RisultatoReparto> prendi(size_t i, int millisecondi)
+    {
+        QMutexLocker lock(&m_mutex);
+        QDeadlineTimer scadenza(millisecondi);
+        while (!m_risultati[i]) {
+            if (!m_pronto.wait(&m_mutex, scadenza))
+                return std::nullopt;
+        }
+        std::optional<RisultatoReparto> r = std::move(m_risultati[i]);
+        m_risultati[i].reset();
+        return r;
+    }
+
+private:
+    void esegui(size_t i)
+    {
+        RisultatoReparto r;
+        if (m_annulla.load())
+            r.annullato = true;
+        else if (!m_salta[i])
+            r = CostruisciReparto(m_dati, m_reparti[i], m_annulla);
+        QMutexLocker lock(&m_mutex);
+        m_risultati[i] = std::move(r);
+        m_pronto.wakeAll();
+    }
+
+    const DatiPagine &m_dati;
+    const std::vector<Reparto> &m_reparti;
+    const std::vector<char> &m_salta;
+    std::vector<std::optional<RisultatoReparto>> m_risultati;
+    std::atomic<bool> m_annulla{false};
+    QMutex m_mutex;
+    QWaitCondition m_pronto;
+    QThreadPool m_pool;
+};
 
 } // namespace
 
-Elaborazione::Elaborazione(ShopState &stato, const Impostazioni &impostazioni, Messages &messages)
-    : CartellaSet(ProgramFolder::path() + u'/' + stato.CartellaTemplate), m_stato(stato), m_imp(impostazioni),
-      m_messages(messages)
+bool Avanzamento::apriDocumento(const QString &documento)
 {
-    apriDocumento = [](const QString &d) { return Shell::apriDocumento(d); };
+    return Shell::apriDocumento(documento);
+}
+
+Elaborazione::Elaborazione(const ShopState &stato, const Impostazioni &impostazioni, Messages &messages,
+                           Avanzamento *avanzamento)
+    : CartellaSet(ProgramFolder::path() + u'/' + stato.CartellaTemplate), m_stato(stato), m_imp(impostazioni),
+      m_messages(messages), m_avanzamento(avanzamento ? *avanzamento : m_nessunAvanzamento)
+{
 }
 
 Elaborazione::~Elaborazione()
@@ -49,69 +135,64 @@ QString Elaborazione::percorsoLavoro() const
     return m_stato.PercorsoNegozio + QStringLiteral("/source.mdb");
 }
 
+QString Elaborazione::nomeRicerca() const
+{
+    return QStringLiteral("/search") + m_IDnegozio + QStringLiteral(".csv");
+}
+
 QString Elaborazione::fileRicerca() const
 {
-    return m_stato.CartellaScript + QStringLiteral("/search") + IDnegozio + QStringLiteral(".csv");
+    return m_stato.CartellaScript + nomeRicerca();
+}
+
+QString Elaborazione::fileDatiOrdine() const
+{
+    return m_stato.CartellaScript + u'/' + NomeFileDatiOrdine(m_IDnegozio);
 }
 
 void Elaborazione::chiudiFile()
 {
     m_upload.scarta();
-    if (m_ricerca.isOpen())
-        m_ricerca.close();
-}
-
-void Elaborazione::salvaRigaPagina(Recordset &pagina)
-{
-    // The FTP credentials never reach a generated page, whatever filled the row.
-    pagina.setValue(QStringLiteral("username"), QString());
-    pagina.setValue(QStringLiteral("password"), QString());
-    pagina.update();
+    m_ricerca.chiudi();
 }
 
 bool Elaborazione::fermati()
 {
-    if (!m_ultimaPausa.isValid() || m_ultimaPausa.elapsed() >= intervalloEventi) {
-        if (elaboraEventi)
-            elaboraEventi();
-        m_ultimaPausa.restart();
+    const qint64 ora = orologio().elapsed();
+    if (m_ultimaPausa < 0 || ora - m_ultimaPausa >= intervalloEventi) {
+        m_avanzamento.eventi();
+        m_ultimaPausa = ora;
     }
-    return annulla;
+    return m_avanzamento.annullato();
 }
 
-
-bool Elaborazione::unisci(const QString &modello, const QString &uscita, bool ripeti)
+bool Elaborazione::unisci(const Riga &pagina, const QString &modello, const QString &uscita)
 {
-    if (!MakePagina(percorsoLavoro(), modello, uscita, ripeti, m_messages))
+    if (!MakePagina(pagina, nullptr, modello, uscita, m_messages))
         return false;
-    m_upload.aggiungi(NoASPQuery(uscita));
+    m_upload.aggiungi(uscita);
     return true;
 }
 
 void Elaborazione::leggiStato()
 {
-    int celle = CInt(Val(m_imp.cboVetrina));
-    ColonneVetrina = celle < 1 ? 3 : (celle > 10 ? 10 : celle);
-    FattoreNegozio = 1;
-    if (const auto s = NumeroDaTesto(m_imp.txtScontoNegozio); s && *s >= 0 && *s <= 100)
-        FattoreNegozio = float((100 - *s) / 100);
-    IDnegozio = CodiceSito(m_imp);
-    CodiceInCarrello = m_imp.chkCodInCart > 0;
-    IvaCompresa = m_imp.chkIvaCompresa > 0;
-    LivelliAperti = CInt(Val(m_imp.cboLivelli) + 1);
-    PercorsoReparti = m_imp.chkPercRep > 0;
+    const int celle = CInt(Val(m_imp.cboVetrina));
+    m_colonneVetrina = celle < 1 ? 3 : (celle > 10 ? 10 : celle);
+    m_IDnegozio = CodiceSito(m_imp);
+    m_codiceInCarrello = m_imp.chkCodInCart > 0;
+    m_ivaCompresa = m_imp.chkIvaCompresa > 0;
+    m_livelliAperti = CInt(Val(m_imp.cboLivelli) + 1);
+    m_percorsoReparti = m_imp.chkPercRep > 0;
 }
 
 bool Elaborazione::controllaCartelle()
 {
-    const QString nome = QStringLiteral("/search") + IDnegozio + QStringLiteral(".csv");
     for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript}) {
-        QFile f(cartella + nome);
+        QFile f(cartella + nomeRicerca());
         if (!f.open(QIODevice::WriteOnly)) {
             m_messages.warning(QStringLiteral("La cartella di lavoro '") + cartella + QStringLiteral("' non esiste: ") +
                                crlf + QStringLiteral("selezionare un'altra cartella e ripetere l'operazione"));
-            if (nascondi)
-                nascondi();
+            m_avanzamento.nascondi();
             return false;
         }
     }
@@ -122,19 +203,23 @@ void Elaborazione::azzera()
 {
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/vtftp.dat"));
     QFile::remove(m_stato.PercorsoNegozio + u'/' + ListaUpload::nomeTemporaneo());
-    QFile::remove(m_stato.CartellaPagine + QStringLiteral("/search") + IDnegozio + QStringLiteral(".csv"));
-    Colori = LeggiColori(CartellaSet);
-    m_lavoro.reset();
+    QFile::remove(m_stato.CartellaPagine + nomeRicerca());
+    m_colori = LeggiColori(CartellaSet);
     QFile::remove(percorsoLavoro());
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/online/asp.mdb"));
+    QFile::remove(m_stato.CartellaPagine + QStringLiteral("/thankyou.tmp"));
+    // What a build that was killed left half written.
+    for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript})
+        for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::Hidden))
+            if (Make::eTemporaneo(nome))
+                QFile::remove(cartella + u'/' + nome);
 }
 
 void Elaborazione::fallimento()
 {
     chiudiFile();
     m_messages.warning(testoCorrotto(m_stato.CartellaPagine));
-    if (nascondi)
-        nascondi();
+    m_avanzamento.nascondi();
 }
 
 void Elaborazione::erroreImprevisto(int numero, const QString &descrizione)
@@ -145,93 +230,157 @@ void Elaborazione::erroreImprevisto(int numero, const QString &descrizione)
                        QStringLiteral("E' possibile che il template utilizzato contenga errori di progettazione: "
                                       "provare ad utilizzare un altro template.") +
                        crlf + crlf + testoCorrotto(m_stato.CartellaPagine));
-    if (nascondi)
-        nascondi();
+    m_avanzamento.nascondi();
 }
 
 Elaborazione::Esito Elaborazione::MakePages()
 {
-    // Phase 1: the build state. The cancel flag belongs to the window: a
-    // cancel that came before the first test still stops the build there.
-    RepartiFatti = 0;
-    ElencoVetrina = QStringLiteral("<BR>");
-    CelleVetrina = QStringList{QString()};
-    NumeroCelle = 0;
-    m_repartoPrezzi.clear();
+    m_repartiFatti = 0;
+    m_elencoVetrina = QStringLiteral("<BR>");
+    m_celleVetrina.clear();
+    m_datiOrdine.clear();
+    m_ultimaPausa = -1;
     leggiStato();
-    m_tabelle.azzera();
 
-    // Phase 2: the output folders must take a file.
     if (!controllaCartelle())
         return Esito::Fallita;
-
-    // Phase 3: reset, each step ignoring its own failure.
+    // Each step of the reset ignores its own failure.
     azzera();
-    TuttiReparti.reset();
 
     try {
-        // Phase 4: upload list and a fresh work database.
+        // The upload list and a fresh work database, listed first.
         if (!m_upload.apri(m_stato.PercorsoNegozio))
             throw DbError(DbErr::Generic, QStringLiteral("Impossibile creare l'elenco dei file da trasferire."));
-        if (!QFile::copy(m_stato.PercorsoNegozio + QStringLiteral("/source.new"), percorsoLavoro()))
-            throw DbError(DbErr::FileNotFound,
-                          QStringLiteral("Impossibile copiare '%1'.").arg(m_stato.PercorsoNegozio + "/source.new"));
+        QFile vuoto(m_stato.PercorsoNegozio + QStringLiteral("/source.new"));
+        if (!vuoto.exists()) {
+            // The shop is incomplete, not the template.
+            m_messages.warning(QStringLiteral("Nella cartella del negozio '") + m_stato.PercorsoNegozio +
+                               QStringLiteral("' manca il file 'source.new': il negozio è incompleto. "
+                                              "Copiarlo da un altro negozio e ripetere l'operazione."));
+            fallimento();
+            return Esito::Fallita;
+        }
+        if (!vuoto.copy(percorsoLavoro())) {
+            m_messages.warning(QStringLiteral("Impossibile copiare il file '") + vuoto.fileName() +
+                               QStringLiteral("' in '") + percorsoLavoro() + QStringLiteral("': ") +
+                               vuoto.errorString());
+            fallimento();
+            return Esito::Fallita;
+        }
         QFile::setPermissions(percorsoLavoro(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         m_upload.aggiungi(percorsoLavoro());
 
-        // Phase 5: the work database and every department, read once.
-        m_lavoro = Database::open(percorsoLavoro());
-        setScratchMode(*m_lavoro);
-        TuttiReparti = std::make_unique<Navigazione>(*m_stato.dbCatalogo);
-        TuttiReparti->setModelloEvidenza(ModelloEvidenzaDa(Colori[4]));
+        // The catalogue, read once: the fields of the page and article rows
+        // are the work database's.
+        {
+            auto lavoro = Database::open(percorsoLavoro());
+            m_campiPagina = CampiTabella::daTabella(*lavoro, QStringLiteral("categoria"));
+            m_campiArticolo = CampiTabella::daTabella(*lavoro, QStringLiteral("articoli"));
+            lavoro->close();
+        }
+        Database &catalogo = *m_stato.dbCatalogo;
+        Navigazione navigazione(catalogo);
+        navigazione.setModelloEvidenza(ModelloEvidenzaDa(m_colori[4]));
+        const ArticoliCatalogo articoli = ArticoliCatalogo::leggi(catalogo);
+        const Varianti varianti = Varianti::leggi(catalogo);
 
-        // Phase 6: the search data file.
+        // The shop-wide fields, the same on every page.
+        TabelleScript tabelle;
+        m_rigaNegozio = Riga(m_campiPagina);
+        CampiNegozio(m_rigaNegozio, {&m_imp, &m_stato, &tabelle, &m_colori, m_IDnegozio, m_ivaCompresa});
+
+        // The search data file.
         m_upload.aggiungi(fileRicerca());
-        m_ricerca.setFileName(fileRicerca());
-        if (!m_ricerca.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw DbError(DbErr::Generic, QStringLiteral("Impossibile creare il file '%1'.").arg(fileRicerca()));
-        m_ricerca.write("pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n");
+        if (!m_ricerca.apri(fileRicerca()) || !m_ricerca.scrivi("pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n")) {
+            m_messages.warning(Make::avvisoScrittura(fileRicerca(), m_ricerca.errore()));
+            fallimento();
+            return Esito::Fallita;
+        }
+        // The order script's price list, written once the articles are done.
+        m_upload.aggiungi(fileDatiOrdine());
 
-        // Phase 7 and 8: the departments.
-        const int n = int(TuttiReparti->reparti().size());
-        if (impostaBarra)
-            impostaBarra(0, n > 0 ? n + 1 : 100);
-        for (const Reparto &r : TuttiReparti->reparti()) {
-            const Passo p = reparto(r);
+        // The departments.
+        DatiPagine d;
+        d.navigazione = &navigazione;
+        d.articoli = &articoli;
+        d.articolo.imp = &m_imp;
+        d.articolo.stato = &m_stato;
+        d.articolo.varianti = &varianti;
+        d.articolo.campi = m_campiArticolo;
+        d.articolo.urlNegozio = URLNegozio(m_imp);
+        d.articolo.badgeNovita = CreaTagImg(CartellaSet, QStringLiteral("vtas_novita.gif"));
+        d.articolo.badgeOfferta = CreaTagImg(CartellaSet, QStringLiteral("vtas_offerta.gif"));
+        d.articolo.codiceInCarrello = m_codiceInCarrello;
+        d.articolo.ivaCompresa = m_ivaCompresa;
+        if (const auto s = NumeroDaTesto(m_imp.txtScontoNegozio); s && *s >= 0 && *s <= 100)
+            d.articolo.scontoNegozio = CCur(*s);
+        d.campiPagina = m_campiPagina;
+        d.rigaNegozio = m_rigaNegozio;
+        d.cartellaSet = CartellaSet;
+        d.cartellaPagine = m_stato.CartellaPagine;
+        d.livelliAperti = m_livelliAperti;
+        d.percorsoReparti = m_percorsoReparti;
+        d.elenco = (m_imp.chkElencoFoto | m_imp.chkElencoCodice | m_imp.chkElencoTitolo) != 0;
+
+        QStringList isolati;
+        for (int i : navigazione.Irraggiungibili()) {
+            const Reparto &r = navigazione.reparti()[size_t(i)];
+            isolati << u'\'' + r.titolo + QStringLiteral("' (") + r.ID + u')';
+        }
+        if (!isolati.isEmpty())
+            m_messages.warning(QStringLiteral("Nessun collegamento del negozio porta alle pagine di questi reparti, "
+                                              "perché il reparto superiore manca o li contiene: ") +
+                               isolati.join(QStringLiteral(", ")) +
+                               QStringLiteral(". Spostarli sotto un altro reparto."));
+        const int n = int(navigazione.reparti().size());
+        m_avanzamento.intervallo(n > 0 ? n + 1 : 100);
+        // How a step that did not go on ends the build.
+        const auto interrotta = [this](Passo p) -> std::optional<Esito> {
             if (p == Passo::Annulla)
                 return Esito::Annullata;
             if (p == Passo::Errore) {
                 fallimento();
                 return Esito::Fallita;
             }
-        }
-
-        // Phases 9 to 11: later parts of the builder.
-        if (!MakeHome() || !MakePagineTemplate() || !MakeScript()) {
-            if (annulla)
-                return Esito::Annullata;
+            return std::nullopt;
+        };
+        if (const auto esito = interrotta(reparti(navigazione, d)))
+            return *esito;
+        QString errore;
+        if (!Make::scriviFile(fileDatiOrdine(), DatiOrdine(m_datiOrdine, m_stato), &errore)) {
+            m_messages.warning(Make::avvisoScrittura(fileDatiOrdine(), errore));
             fallimento();
             return Esito::Fallita;
         }
-        if (annulla)
-            return Esito::Annullata;
-        if (valoreBarra)
-            valoreBarra(n > 0 ? n + 1 : 100);
 
-        // Phase 13: resources and pictures.
-        if (copiaRisorse() == Passo::Annulla)
-            return Esito::Annullata;
+        // The home page's row, then the set's other pages and the scripts,
+        // all merged with it; then the resources and pictures.
+        rigaHome(navigazione);
+        for (const auto passo : {&Elaborazione::pagineSet, &Elaborazione::script}) {
+            if (const auto esito = interrotta((this->*passo)()))
+                return *esito;
+        }
+        m_avanzamento.valore(n > 0 ? n + 1 : 100);
+        if (const auto esito = interrotta(risorse()))
+            return *esito;
 
-        // Phase 14: the list is complete.
-        m_ricerca.close();
-        if (!m_upload.chiudi())
-            throw DbError(DbErr::Generic, QStringLiteral("Impossibile scrivere l'elenco dei file da trasferire."));
-        m_lavoro.reset();
+        // The list is complete.
+        if (!m_ricerca.chiudi()) {
+            m_messages.warning(Make::avvisoScrittura(fileRicerca(), m_ricerca.errore()));
+            fallimento();
+            return Esito::Fallita;
+        }
+        QString erroreLista;
+        if (!m_upload.chiudi(&erroreLista)) {
+            m_messages.warning(Make::avvisoScrittura(m_stato.PercorsoNegozio + QStringLiteral("/vtftp.dat"),
+                                                     erroreLista));
+            fallimento();
+            return Esito::Fallita;
+        }
         const bool vedi = m_messages.question(QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?"));
-        if (nascondi)
-            nascondi();
-        if (vedi && apriDocumento)
-            apriDocumento(m_stato.CartellaPagine + QStringLiteral("/index.htm"));
+        m_avanzamento.nascondi();
+        if (vedi)
+            m_avanzamento.apriDocumento(m_stato.CartellaPagine + QStringLiteral("/index.htm"));
         return Esito::Completata;
     } catch (const DbError &e) {
         erroreImprevisto(e.number, e.description);
@@ -241,136 +390,100 @@ Elaborazione::Esito Elaborazione::MakePages()
     return Esito::Fallita;
 }
 
-Elaborazione::Passo Elaborazione::reparto(const Reparto &r)
+Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPagine &d)
 {
+    const std::vector<Reparto> &tutti = navigazione.reparti();
+
+    // Names that would leave the pages folder or the template set are
+    // refused, department by department; the page models are read once.
+    std::vector<char> rifiutato(tutti.size(), 0);
+    for (size_t i = 0; i < tutti.size(); ++i) {
+        const Reparto &r = tutti[i];
+        QString motivo;
+        if (!NomePaginaValido(r.pagina))
+            motivo = QStringLiteral("il nome della pagina '") + r.pagina + QStringLiteral("' non è un nome di file valido");
+        else if (!NomeModelloValido(r.modello))
+            motivo = QStringLiteral("il modello '") + r.modello + QStringLiteral("' non è un file del template");
+        if (!motivo.isEmpty()) {
+            rifiutato[i] = 1;
+            m_messages.warning(QStringLiteral("Le pagine del reparto '") + r.titolo + QStringLiteral("' (") + r.ID +
+                               QStringLiteral(") non sono state create: ") + motivo + u'.');
+            continue;
+        }
+        const QString percorso = d.percorsoModello(r);
+        if (!d.modelli.contains(percorso))
+            d.modelli.insert(percorso, Make::leggiModello(percorso));
+    }
+
     if (fermati())
         return Passo::Annulla;
-    QStringList pagine{QString()};  // entry 0 is never used
-    ElencoReparto.clear();
-
-    QString percorso, sottoreparti;
-    if (PercorsoReparti) {
-        percorso = TuttiReparti->MakePercorsoTitolo(r.ID);
-        sottoreparti = TuttiReparti->MakeSottoreparti(r.ID);
-    }
-
-    Recordset articoli(m_stato.dbCatalogo,
-                       QStringLiteral("SELECT * FROM articoli WHERE fuoricatalogo=0 AND catID=? ORDER BY ordinamento"),
-                       {r.ID});
-    const int nArticoli = articoli.recordCount();
-    MaxArticoli = r.maxarticoli < 1 ? 32000 : r.maxarticoli;
-    const int nPagine = nArticoli == 0 ? 1 : (nArticoli - 1) / MaxArticoli + 1;
-
-    // The tree shows the open levels and the branch of this department; the
-    // menu shows every department.
-    const QSet<QString> visibili = TuttiReparti->InsiemeMenu(r.ID, LivelliAperti);
-    if (fermati())
-        return Passo::Annulla;
-    QString albero, opzioni;
-    TuttiReparti->Menu(r.ID, visibili, albero, opzioni);
-    const QString menu = QStringLiteral("<form name=\"vtReparti\">") + crlf +
-                         QStringLiteral("<select name=\"vtRepartiMenu\" onChange=\"RepGoTo()\">") + crlf + opzioni +
-                         QStringLiteral("</select>") + crlf + QStringLiteral("</form>");
-
-    // The department's picture, beside the pages: width and height are
-    // written together, or neither when one is missing.
-    const QString immagine = TagImmagine(r.immagine0, r.imgX0, r.imgY0);
-    const QString note = CampoHTML(r.note), descrizione = CampoHTML(r.descrizione);
-    const QString titolo = percorso + r.titolo + sottoreparti;
-    const QString modello = CartellaSet + u'/' + r.modello + QStringLiteral(".htm");
-    const QString urlNegozio = URLNegozio(m_imp);
-
-    if (nArticoli > 0)
-        articoli.moveFirst();
-    for (int p = 1; p <= nPagine; ++p) {
-        if (fermati())
-            return Passo::Annulla;
-        QString sottopagine;
-        if (nPagine > 1) {
-            for (int k = 1; k <= nPagine; ++k) {
-                if (fermati())
-                    return Passo::Annulla;
-                if (k > 1)
-                    sottopagine += QStringLiteral(" - ");
-                const QString etichetta = Format(k, QStringLiteral("#####"));
-                sottopagine += k != p ? MettiVirgolette(QStringLiteral("<a href=|") + PageFile(r.pagina, k) +
-                                                        QStringLiteral("|>") + etichetta + QStringLiteral("</a>"))
-                                      : QStringLiteral("<B>") + etichetta + QStringLiteral("</B>");
+    const int threads = this->threads > 0 ? this->threads : std::max(1, QThread::idealThreadCount());
+    Lavori lavori(d, tutti, rifiutato, threads);
+    for (size_t i = 0; i < tutti.size(); ++i) {
+        std::optional<RisultatoReparto> r;
+        while (!(r = lavori.prendi(i, intervalloEventi))) {
+            if (fermati()) {
+                lavori.ferma();
+                return Passo::Annulla;
             }
         }
-        FilePagina = PageFile(r.pagina, p);
-        URLPagina = urlNegozio + u'/' + FilePagina;
-
-        // One transaction per page: the page row and its article rows.
-        {
-            Transazione t(*m_lavoro);
-            m_lavoro->execute(QStringLiteral("DELETE FROM categoria"));
-            m_lavoro->execute(QStringLiteral("DELETE FROM articoli"));
-            Recordset riga(m_lavoro, QStringLiteral("SELECT * FROM articoli"));
-            for (int a = 0; a < MaxArticoli && !articoli.eof() && nArticoli > 0; ++a) {
-                if (fermati())
-                    return Passo::Annulla;  // the page's rows are undone
-                // Articles are numbered from 1 on every page.
-                riga.addNew();
-                ScriviArticoli(r, articoli, riga, a + 1);
-                riga.update();
-                articoli.moveNext();
-            }
-
-            Recordset pagina(m_lavoro, QStringLiteral("SELECT * FROM categoria"));
-            pagina.addNew();
-            pagina.setValue(QStringLiteral("sottopagine"), sottopagine);
-            pagina.setValue(QStringLiteral("titolo"), titolo);
-            pagina.setValue(QStringLiteral("note"), note);
-            pagina.setValue(QStringLiteral("descrizione"), descrizione);
-            pagina.setValue(QStringLiteral("immagine"), immagine);
-            pagina.setValue(QStringLiteral("reparti"), albero);
-            pagina.setValue(QStringLiteral("repartimenu"), menu);
-            // The article index is filled in by the list pass.
-            pagina.setValue(QStringLiteral("elenco"), QStringLiteral("<<1-elenco>>"));
-            CampiNegozio(pagina);
-            salvaRigaPagina(pagina);
-            t.commit();
-        }
-
-        pagine << m_stato.CartellaPagine + u'/' + FilePagina;
-        if (!unisci(modello, pagine.last(), true))
-            return Passo::Errore;
-    }
-
-    // The list pass: the index is complete only now.
-    const bool elenco = (m_imp.chkElencoFoto | m_imp.chkElencoCodice | m_imp.chkElencoTitolo) != 0;
-    m_lavoro->execute(QStringLiteral("UPDATE categoria SET elenco=?"), {elenco ? ElencoReparto : QString()});
-    for (int i = 1; i < pagine.size(); ++i) {
-        if (fermati())
+        if (fermati() || r->annullato) {
+            lavori.ferma();
             return Passo::Annulla;
-        if (!MakePagina(percorsoLavoro(), pagine[i], pagine[i], false, m_messages))
+        }
+        if (r->errore) {
+            lavori.ferma();
+            if (!r->avviso.isEmpty())
+                m_messages.warning(r->avviso);
             return Passo::Errore;
+        }
+        for (const QString &f : r->file)
+            m_upload.aggiungi(f);
+        m_elencoVetrina += r->elencoVetrina;
+        m_datiOrdine += r->ordine;
+        m_celleVetrina += r->celle;
+        if (!m_ricerca.scrivi(r->ricerca)) {
+            lavori.ferma();
+            m_messages.warning(Make::avvisoScrittura(fileRicerca(), m_ricerca.errore()));
+            return Passo::Errore;
+        }
+        m_avanzamento.valore(++m_repartiFatti);
     }
-    ++RepartiFatti;
-    if (valoreBarra)
-        valoreBarra(RepartiFatti);
     return Passo::Avanti;
 }
 
-Elaborazione::Passo Elaborazione::copiaRisorse()
+void Elaborazione::rigaHome(const Navigazione &navigazione)
 {
-    for (const QString &nome : FileCartella(CartellaSet)) {
-        if (fermati())
-            return Passo::Annulla;
-        if (RisorsaEsclusa(nome))
-            continue;
-        const QString dest = m_stato.CartellaPagine + u'/' + nome;
-        CopiaFileRisorsa(CartellaSet + u'/' + nome, dest);
-        m_upload.aggiungi(dest);
-    }
+    // The tree of the home page shows the departments above the open depth.
+    QString albero, opzioni;
+    navigazione.Menu(-1, navigazione.Visibili(-1, m_livelliAperti), albero, opzioni);
+
+    m_rigaHome = m_rigaNegozio;
+    m_rigaHome.imposta(u"vetrina", TabellaVetrina(m_celleVetrina, m_colonneVetrina));
+    m_rigaHome.imposta(u"elenco", m_elencoVetrina);
+    m_rigaHome.imposta(u"reparti", albero);
+    m_rigaHome.imposta(u"repartimenu", FormMenu(opzioni, true));
+}
+
+Elaborazione::Passo Elaborazione::risorse()
+{
+    // The set's resources, then every picture of the shop.
     const QString work = m_stato.PercorsoNegozio + QStringLiteral("/work");
-    for (const QString &nome : FileCartella(work)) {
-        if (fermati())
-            return Passo::Annulla;
-        const QString dest = m_stato.CartellaPagine + u'/' + nome;
-        CopiaFileRisorsa(work + u'/' + nome, dest);
-        m_upload.aggiungi(dest);
+    for (const QString &cartella : {CartellaSet, work}) {
+        for (const QString &nome : FileCartella(cartella)) {
+            if (fermati())
+                return Passo::Annulla;
+            if (cartella == CartellaSet && RisorsaEsclusa(nome))
+                continue;
+            const QString dest = m_stato.CartellaPagine + u'/' + nome;
+            QString errore;
+            if (!CopiaFileRisorsa(cartella + u'/' + nome, dest, &errore)) {
+                m_messages.warning(QStringLiteral("Impossibile copiare il file '") + cartella + u'/' + nome +
+                                   QStringLiteral("' in '") + dest + QStringLiteral("': ") + errore);
+                return Passo::Errore;
+            }
+            m_upload.aggiungi(dest);
+        }
     }
     return Passo::Avanti;
 }

@@ -1,51 +1,62 @@
 #pragma once
-// The build of the static site: MakePages turns the open catalogue, the
-// shop's settings and a template set into the pages and scripts folders and
-// leaves the upload list for the publisher. It runs on the window's thread
-// from start to end in one call, yielding to the window system (throttled)
-// at the head of every loop and stopping when the cancel flag is set.
+// The build of the static site as a headless service: given the open
+// catalogue, the settings snapshot, the folders and a template set, MakePages
+// writes the pages and scripts folders and leaves the upload list for the
+// publisher. It never shows a widget: messages go through the Messages it is
+// given, progress and cancelling through an Avanzamento.
 //
-// The phases that later parts of the builder fill in are virtual hooks with
-// empty bodies: the article rows of a page (ScriviArticoli), the shop-wide
-// page fields (CampiNegozio), the home page (MakeHome), the set's other
-// pages with the payment result and thank-you pages (MakePagineTemplate) and
-// the results page and scripts (MakeScript).
+// The catalogue is read once into memory; the shop-wide page fields and the
+// navigation are made once; then the departments' pages are merged and
+// written on several threads, each page once and complete. The upload list,
+// the search data and the showcase are put together in department order, so
+// the output is the same whatever the number of threads.
+#include "datiordine.h"
 #include "impostazioni.h"
-#include "navigazione.h"
+#include "riga.h"
 #include "risorse.h"
-#include "tabelle.h"
 #include "shopstate.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 #include <array>
-#include <functional>
-#include <memory>
 
 class Messages;
-class Recordset;
+class Navigazione;
+struct DatiPagine;
+
+// What the window does for a build: it shows progress, lets the window
+// system run, and tells when the merchant cancelled. Headless, nothing.
+class Avanzamento {
+public:
+    virtual ~Avanzamento() = default;
+    virtual void intervallo(int /*massimo*/) {}  // progress from 0 to massimo
+    virtual void valore(int /*valore*/) {}
+    // Lets the window system run; called every few tens of milliseconds.
+    virtual void eventi() {}
+    virtual bool annullato() const { return false; }
+    // The build is over (ended or failed): the window goes away.
+    virtual void nascondi() {}
+    // Shows the finished site; by default with the desktop's handler.
+    virtual bool apriDocumento(const QString &documento);
+};
 
 class Elaborazione {
 public:
     enum class Esito { Completata, Annullata, Fallita };
 
-    Elaborazione(ShopState &stato, const Impostazioni &impostazioni, Messages &messages);
-    virtual ~Elaborazione();
+    // The catalogue is stato.dbCatalogo; folders and currency notation come
+    // from stato too. The template set is the program folder's
+    // stato.CartellaTemplate unless CartellaSet is changed.
+    Elaborazione(const ShopState &stato, const Impostazioni &impostazioni, Messages &messages,
+                 Avanzamento *avanzamento = nullptr);
+    ~Elaborazione();
+    Elaborazione(const Elaborazione &) = delete;
+    Elaborazione &operator=(const Elaborazione &) = delete;
 
-    // The template set's folder; by default the program folder's
-    // CartellaTemplate.
     QString CartellaSet;
-
-    // What the window supplies; headless they do nothing.
-    std::function<void()> elaboraEventi;          // let the window system run
-    std::function<void(int, int)> impostaBarra;   // progress minimum, maximum
-    std::function<void(int)> valoreBarra;         // progress value
-    std::function<void()> nascondi;               // hide the build window
-    std::function<bool(const QString &)> apriDocumento;  // default: Shell::apriDocumento
-    // Set by the cancel button and the close box.
-    bool annulla = false;
+    // The threads that merge department pages; 0: one per core.
+    int threads = 0;
 
     Esito MakePages();
 
@@ -53,79 +64,54 @@ public:
     // upload list is removed, so that it can never publish half a site.
     void chiudiFile();
 
-    // Build state shared by the phases.
-    QString IDnegozio;
-    float FattoreNegozio = 1;
-    bool CodiceInCarrello = false;
-    bool IvaCompresa = false;
-    int ColonneVetrina = 3;  // showcase cells per row
-    int LivelliAperti = 1;
-    bool PercorsoReparti = false;
-    int MaxArticoli = 32000;
-    QString FilePagina, URLPagina;
-    QString ElencoReparto;
-    int NumeroArticolo = 0;  // the article's number within its department
-    // The showcase, grown over the whole build by the article rows and read
-    // once by the home page: the index of the showcase articles, and one cell
-    // per showcase article in CelleVetrina[1..NumeroCelle] (element 0 stays
-    // empty).
-    QString ElencoVetrina = QStringLiteral("<BR>");
-    QStringList CelleVetrina{QString()};
-    int NumeroCelle = 0;
-    std::array<QString, 5> Colori;
-    std::unique_ptr<Navigazione> TuttiReparti;
-    int RepartiFatti = 0;
-
+    int repartiFatti() const { return m_repartiFatti; }
+    // The home page's showcase as the departments left it: its index and
+    // its cells in department order.
+    const QString &elencoVetrina() const { return m_elencoVetrina; }
+    const QStringList &celleVetrina() const { return m_celleVetrina; }
     QString percorsoLavoro() const;  // source.mdb of the shop
     QString fileRicerca() const;     // the search data file in the scripts folder
-
-protected:
-    // Hooks of the later phases.
-    // Fills the work row of one article of the page (the row is being added
-    // and is stored by the caller); appends to ElencoReparto as the article
-    // index requires.
-    virtual void ScriviArticoli(const Reparto &reparto, const Recordset &articolo, Recordset &riga, int numero);
-    // The shop-wide fields of a page row being edited.
-    virtual void CampiNegozio(Recordset &pagina);
-    // The home page, the set's other pages, the results page and scripts;
-    // each returns false when a merge failed (the failure path).
-    virtual bool MakeHome();
-    virtual bool MakePagineTemplate();
-    virtual bool MakeScript();
-    // Inside the set's pages: the payment result pages from paymsg.htm and
-    // the thank-you pages from thankyou.htm; false when a merge failed.
-    bool MakePagamentoEsito();
-    bool MakeRingraziamenti();
-
-    // Stores a page row being added or edited, with the FTP credentials emptied.
-    void salvaRigaPagina(Recordset &pagina);
-    // Lets the window system run (at most every few tens of milliseconds)
-    // and tells whether the build is to stop.
-    bool fermati();
-    // Merges and lists one output; false when the merge failed.
-    bool unisci(const QString &modello, const QString &uscita, bool ripeti);
-
-    ShopState &m_stato;
-    const Impostazioni &m_imp;
-    Messages &m_messages;
-    ListaUpload m_upload;
-    QFile m_ricerca;
-    DatabasePtr m_lavoro;
-    // VAT and discount of the department whose articles are being written.
-    QString m_repartoPrezzi;
-    QVariant m_ivaReparto, m_scontoReparto;
-    // The shipping tables of the page scripts, computed once per build.
-    TabelleScript m_tabelle;
+    QString fileDatiOrdine() const;  // the order script's price list, beside it
 
 private:
     enum class Passo { Avanti, Annulla, Errore };
+
     void leggiStato();
     bool controllaCartelle();
     void azzera();
-    Passo reparto(const Reparto &r);
-    Passo copiaRisorse();
+    // The department pages on the pool of threads, taken back in order.
+    Passo reparti(const Navigazione &navigazione, DatiPagine &dati);
+    void rigaHome(const Navigazione &navigazione);
+    Passo pagineSet();
+    bool pagamentoEsito();
+    bool ringraziamenti();
+    Passo script();
+    Passo risorse();
+    bool unisci(const Riga &pagina, const QString &modello, const QString &uscita);
+    bool fermati();
     void fallimento();
     void erroreImprevisto(int numero, const QString &descrizione);
+    QString nomeRicerca() const;
 
-    QElapsedTimer m_ultimaPausa;
+    const ShopState &m_stato;
+    const Impostazioni &m_imp;
+    Messages &m_messages;
+    Avanzamento m_nessunAvanzamento;
+    Avanzamento &m_avanzamento;
+
+    // The build state read from the settings.
+    QString m_IDnegozio;
+    bool m_codiceInCarrello = false, m_ivaCompresa = false, m_percorsoReparti = false;
+    int m_colonneVetrina = 3, m_livelliAperti = 1;
+    std::array<QString, 5> m_colori;
+
+    ListaUpload m_upload;
+    Make::FileUscita m_ricerca;
+    std::shared_ptr<const CampiTabella> m_campiPagina, m_campiArticolo;
+    Riga m_rigaNegozio, m_rigaHome;
+    QString m_elencoVetrina = QStringLiteral("<BR>");
+    QStringList m_celleVetrina;
+    QList<RigaDatiOrdine> m_datiOrdine;
+    int m_repartiFatti = 0;
+    qint64 m_ultimaPausa = -1;
 };

@@ -1,10 +1,12 @@
 #include "formato.h"
 
+#include "make.h"
 #include "numeri.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QHash>
 #include <QStringDecoder>
+#include <cctype>
 
 namespace {
 
@@ -196,6 +198,79 @@ QString TogliTag(const QString &testo)
     return r;
 }
 
+QString DecodificaEntita(const QString &testo)
+{
+    static const QHash<QString, char16_t> nomi = [] {
+        QHash<QString, char16_t> h{{QStringLiteral("amp"), u'&'},  {QStringLiteral("lt"), u'<'},
+                                   {QStringLiteral("gt"), u'>'},   {QStringLiteral("quot"), u'"'},
+                                   {QStringLiteral("apos"), u'\''}, {QStringLiteral("nbsp"), 0xA0},
+                                   {QStringLiteral("euro"), 0x20AC}, {QStringLiteral("laquo"), 0xAB},
+                                   {QStringLiteral("raquo"), 0xBB}, {QStringLiteral("deg"), 0xB0},
+                                   {QStringLiteral("copy"), 0xA9}, {QStringLiteral("reg"), 0xAE}};
+        // The accented letters of Latin-1 by their names.
+        const char *const lettere[] = {"A", "E", "I", "O", "U", "a", "e", "i", "o", "u"};
+        const char16_t grave[] = {0xC0, 0xC8, 0xCC, 0xD2, 0xD9, 0xE0, 0xE8, 0xEC, 0xF2, 0xF9};
+        const char16_t acute[] = {0xC1, 0xC9, 0xCD, 0xD3, 0xDA, 0xE1, 0xE9, 0xED, 0xF3, 0xFA};
+        for (int i = 0; i < 10; ++i) {
+            h.insert(QLatin1String(lettere[i]) + QLatin1String("grave"), grave[i]);
+            h.insert(QLatin1String(lettere[i]) + QLatin1String("acute"), acute[i]);
+        }
+        return h;
+    }();
+    if (!testo.contains(u'&'))
+        return testo;
+    QString r;
+    r.reserve(testo.size());
+    for (qsizetype i = 0; i < testo.size(); ++i) {
+        const QChar c = testo[i];
+        if (c != u'&') {
+            r += c;
+            continue;
+        }
+        qsizetype j = i + 1;
+        char32_t codice = 0;
+        bool trovato = false;
+        if (j < testo.size() && testo[j] == u'#') {
+            // Numeric: decimal or hexadecimal digits, the ";" optional.
+            const bool esa = j + 1 < testo.size() && (testo[j + 1] == u'x' || testo[j + 1] == u'X');
+            qsizetype k = j + (esa ? 2 : 1);
+            const qsizetype inizio = k;
+            while (k < testo.size() && k - inizio < 8 &&
+                   (esa ? isxdigit(testo[k].unicode() < 128 ? int(testo[k].unicode()) : 0)
+                        : testo[k].isDigit() && testo[k].unicode() < 128))
+                ++k;
+            if (k > inizio) {
+                bool ok = false;
+                const uint v = QStringView(testo).mid(inizio, k - inizio).toUInt(&ok, esa ? 16 : 10);
+                if (ok) {
+                    codice = v == 0 || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF) ? 0xFFFD : v;
+                    trovato = true;
+                    j = k < testo.size() && testo[k] == u';' ? k + 1 : k;
+                }
+            }
+        } else {
+            qsizetype k = j;
+            while (k < testo.size() && k - j < 10 && testo[k].isLetterOrNumber() && testo[k].unicode() < 128)
+                ++k;
+            if (k < testo.size() && testo[k] == u';') {
+                const auto it = nomi.constFind(testo.mid(j, k - j));
+                if (it != nomi.constEnd()) {
+                    codice = *it;
+                    trovato = true;
+                    j = k + 1;
+                }
+            }
+        }
+        if (!trovato) {
+            r += c;
+            continue;
+        }
+        r += QString::fromUcs4(&codice, 1);
+        i = j - 1;
+    }
+    return r;
+}
+
 QString CodificaCaratteri(const QString &testo)
 {
     QString r;
@@ -331,52 +406,11 @@ QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio)
     return testo;
 }
 
-void AbsoluteOutput(const QString &NomeFileOutput, const QByteArray &OrigineHTML)
-{
-    QSaveFile f(NomeFileOutput);
-    if (!f.open(QIODevice::WriteOnly))
-        return;
-    f.write(OrigineHTML);
-    f.write("\r\n");
-    f.commit();
-}
-
-void MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp)
+bool MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp,
+                  QString *errore)
 {
     QFile in(NomeFileInput);
     if (!in.open(QIODevice::ReadOnly))
-        return;  // nothing to rewrite: no empty page is written
-    AbsoluteOutput(NomeFileOutput, RendiAssoluto(in.readAll(), URLNegozio(imp)));
-}
-
-QString NoASPQuery(const QString &sTesto) { return sTesto; }
-
-QString MakeRelative(const QString &Folder1, const QString &Folder2)
-{
-    auto pulisci = [](QString s) {
-        s.replace(u'\\', u'/');
-        while (s.startsWith(u'/'))
-            s.remove(0, 1);
-        while (s.endsWith(u'/'))
-            s.chop(1);
-        return s;
-    };
-    const QStringList segmenti = pulisci(Folder1).split(u'/');
-    QString resto = pulisci(Folder2);
-    QString su;
-    bool uguali = true;
-    for (int i = 0; i < segmenti.size(); ++i) {
-        if (i == segmenti.size() - 1) {
-            su += QLatin1String("../");
-            break;
-        }
-        const QString pezzo = segmenti[i] + u'/';
-        if (uguali && resto.startsWith(pezzo))
-            resto.remove(0, pezzo.size());
-        else {
-            uguali = false;
-            su += QLatin1String("../");
-        }
-    }
-    return su + resto;
+        return true;  // nothing to rewrite: no empty page is written
+    return Make::scriviFile(NomeFileOutput, RendiAssoluto(in.readAll(), URLNegozio(imp)) + "\r\n", errore);
 }

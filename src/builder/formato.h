@@ -37,6 +37,10 @@ QString TestoHTML(const QString &testo);
 bool ContieneTag(const QString &testo);
 // The text without its tags.
 QString TogliTag(const QString &testo);
+// The character references of an HTML text ("&#39;", "&#x27", "&amp;",
+// "&egrave;", ...) as the characters they stand for, as a browser reads
+// them; anything else stays as written.
+QString DecodificaEntita(const QString &testo);
 // The text escaped for a JavaScript string or a URL parameter; line breaks
 // become \r and \n.
 QString CodificaCaratteri(const QString &testo);
@@ -55,13 +59,10 @@ QString MakePerl(const QString &Titolo);
 QString HTMLColor(qint32 codicecolore);
 
 // Rewrites the relative addresses of a page as addresses in the shop folder
-// and writes it to NomeFileOutput.
-void MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp);
+// and writes it, followed by CR LF, to NomeFileOutput. A missing input
+// writes nothing; false when the output could not be written, with the
+// system's reason in *errore.
+bool MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp,
+                  QString *errore = nullptr);
 // The same on a text (the page's bytes), for callers that hold it already.
 QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio);
-// Replaces NomeFileOutput by the text followed by CR LF.
-void AbsoluteOutput(const QString &NomeFileOutput, const QByteArray &OrigineHTML);
-// Returns its argument unchanged.
-QString NoASPQuery(const QString &sTesto);
-// The relative path from Folder1 to Folder2.
-QString MakeRelative(const QString &Folder1, const QString &Folder2);

@@ -3,7 +3,6 @@
 #include "formato.h"
 #include "make.h"
 #include "numeri.h"
-#include "recordset.h"
 
 #include <QImageReader>
 
@@ -45,9 +44,11 @@ QString CampoCSV(const QString &testo)
 
 QString CartArticolo(const QString &sCodice, const QString &sTitolo)
 {
-    QString nome = TogliTag(sTitolo);
+    // The cart shows plain text: the tags go, and the character references
+    // become the characters they stand for before the script escapes.
+    QString nome = DecodificaEntita(TogliTag(sTitolo));
     if (!sCodice.isEmpty())
-        nome = TogliTag(sCodice) + u' ' + nome;
+        nome = DecodificaEntita(TogliTag(sCodice)) + u' ' + nome;
     return CodificaCaratteri(nome);
 }
 
@@ -71,11 +72,7 @@ QString CampoRicerca(const QString &sTesto)
     return chiave == QLatin1String("##") ? QString() : chiave;
 }
 
-namespace {
-
-// A weight (a Single field, which the recordset hands over as a double) as
-// Str writes a Single, without the leading blank; Null is 0.
-QString pesoInvariante(const QVariant &v)
+QString PesoInvariante(const QVariant &v)
 {
     if (!v.isValid() || v.isNull())
         return QStringLiteral("0");
@@ -84,38 +81,40 @@ QString pesoInvariante(const QVariant &v)
     return ok ? Str(float(d)).trimmed() : QStringLiteral("0");
 }
 
-} // namespace
-
-QString CreaOpzione(const DatabasePtr &db, const ShopState &stato, qint32 numero, int Contatore, int Tipo,
-                    const FattoreSconto &scontorep, Currency ivarep, bool ivacomp)
+QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 numero, int Contatore, int Tipo,
+                    const FattoreSconto &scontorep, Currency ivarep, bool ivacomp, QList<VarianteOrdine> *voci)
 {
     if (numero == 1)
         return {};
-    Recordset set(db, QStringLiteral("SELECT * FROM opzioni WHERE ID=?"), {numero});
-    if (set.eof())
+    const SetVarianti *set = varianti.set(numero);
+    if (!set)
         return {};  // a set that no longer exists makes no empty list
 
     const QString nomeSelect = QStringLiteral("op") + Format(Tipo, QStringLiteral("0")) +
                                Format(Contatore, QStringLiteral("####0"));
     QString lista = QStringLiteral("<select size=\"1\" name=\"") + nomeSelect + QStringLiteral("\">");
 
-    const QString nome = set.text(QStringLiteral("nome"));
+    const QString &nome = set->nome;
     const int note = nome.contains(QLatin1String("|*2")) ? 2 : (nome.contains(QLatin1String("|*1")) ? 1 : 0);
-    const QVariant sel = set.value(QStringLiteral("selezionato"));
+    const QVariant &sel = set->selezionato;
     const int selezionato = sel.isNull() ? -1 : sel.toInt();
     const QString pattern = QStringLiteral("###,###,###,###,##") +
                             (stato.FormatoDecimali1.isEmpty() ? QStringLiteral("0") : stato.FormatoDecimali1);
 
     for (int i = 1; i <= 15; ++i) {
-        const QString n = QString::number(i);
-        QString testo = MettiVirgolette(set.text(QStringLiteral("opzione") + n).trimmed());
+        const size_t k = size_t(i - 1);
+        QString testo = MettiVirgolette(set->opzione[k].trimmed());
         if (testo.isEmpty())
             continue;  // no variant, even in the preselected slot
-        Currency prezzo = scontorep.applica(CCur(set.value(QStringLiteral("prezzo") + n)));
+        Currency prezzo = scontorep.applica(CCur(set->prezzo[k]));
         const Currency iva = ImportoIva(prezzo, ivarep);
         if (ivacomp)
             prezzo = prezzo + iva;
-        const QString peso = pesoInvariante(set.value(QStringLiteral("peso") + n));
+        const QString peso = PesoInvariante(set->peso[k]);
+        if (voci) {
+            const QVariant &p = set->peso[k];
+            voci->append({testo, prezzo, p.isNull() || !p.isValid() ? 0.0f : float(p.toDouble())});
+        }
 
         const bool scelto = selezionato == i - 1;
         if (scelto)
@@ -138,14 +137,14 @@ QString CreaOpzione(const DatabasePtr &db, const ShopState &stato, qint32 numero
     return lista + QStringLiteral("</select>");
 }
 
-QString CreaNomeOpzione(const DatabasePtr &db, qint32 numero)
+QString CreaNomeOpzione(const Varianti &varianti, qint32 numero)
 {
     if (numero == 1)
         return {};
-    Recordset set(db, QStringLiteral("SELECT nome FROM opzioni WHERE ID=?"), {numero});
-    if (set.eof())
+    const SetVarianti *set = varianti.set(numero);
+    if (!set)
         return {};
-    const QString nome = set.text(QStringLiteral("nome"));
+    const QString &nome = set->nome;
     const int barra = nome.indexOf(u'|');
     return barra < 0 ? nome : nome.left(barra);
 }

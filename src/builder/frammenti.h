@@ -4,8 +4,9 @@
 // drop-down list of one variant set with its caption, and the picture tag of
 // a badge of the template set. Also the escapes these fragments need for the
 // place they land: a JavaScript string, an HTML attribute value, a CSV field.
+#include "catalogosito.h"
 #include "currency.h"
-#include "database.h"
+#include "datiordine.h"
 #include "shopstate.h"
 
 #include <QString>
@@ -33,8 +34,14 @@ Currency ImportoIva(Currency prezzo, Currency aliquotaPercento);
 // holds a comma, a quote or a line break; as it is otherwise.
 QString CampoCSV(const QString &testo);
 
+// A weight (a Single field, handed over as a double) in the invariant form
+// the page scripts read, with a Single's seven digits (0.1, not
+// 0.100000001490116); Null is "0".
+QString PesoInvariante(const QVariant &v);
+
 // The article's name in the cart: the code (when given), a blank and the
-// title, without tags, escaped for a script string.
+// title, without tags and with their character references read, escaped
+// for a script string.
 QString CartArticolo(const QString &sCodice, const QString &sTitolo);
 // The search key of a text: every word lower-cased, stripped of
 // punctuation, between its own pair of "#" marks; "" for no word.
@@ -44,10 +51,13 @@ QString CampoRicerca(const QString &sTesto);
 // numbered `Contatore` on its page, its options priced with the discount
 // factor and the VAT rate (in percent, added when `ivacomp`); "" for set 1
 // and for a set that does not exist.
-QString CreaOpzione(const DatabasePtr &db, const ShopState &stato, qint32 numero, int Contatore, int Tipo,
-                    const FattoreSconto &scontorep, Currency ivarep, bool ivacomp);
+// With `voci`, each option shown is also added there as the order script's
+// price list takes it.
+QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 numero, int Contatore, int Tipo,
+                    const FattoreSconto &scontorep, Currency ivarep, bool ivacomp,
+                    QList<VarianteOrdine> *voci = nullptr);
 // The name of variant set `numero` as customers see it; "" for set 1.
-QString CreaNomeOpzione(const DatabasePtr &db, qint32 numero);
+QString CreaNomeOpzione(const Varianti &varianti, qint32 numero);
 
 // The picture tag of a picture of the template set (a badge), with its real
 // size when the file can be measured, else with its source alone.

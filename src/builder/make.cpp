@@ -1,13 +1,15 @@
 #include "make.h"
 
-#include "database.h"
 #include "messages.h"
-#include "recordset.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdio>
+#include <cstring>
 #include <QStringDecoder>
 #include <vector>
 
@@ -55,6 +57,43 @@ QByteArray aCp1252(const QString &s)
 }
 
 const QString fineTag = QStringLiteral(">>");
+
+// Where the field prefix "<<n-" first appears at or after `da`, -1 when it
+// does not. The search jumps from "<" to "<", far faster on long pages than
+// a general substring search.
+qsizetype cercaPrefisso(QStringView testo, QStringView prefisso, qsizetype da)
+{
+    const qsizetype m = prefisso.size();
+    for (qsizetype p = testo.indexOf(u'<', da); p >= 0; p = testo.indexOf(u'<', p + 1)) {
+        if (p + m > testo.size())
+            return -1;
+        if (testo.mid(p, m) == prefisso)
+            return p;
+    }
+    return -1;
+}
+
+// Where an ASCII tag starting with "<" first appears at or after `da`,
+// letter case aside (as Qt::CaseInsensitive compares); -1 when it does not.
+// Only the "<" of the text are looked at, which keeps long pages fast.
+qsizetype cercaTag(const QString &testo, QLatin1StringView tag, qsizetype da)
+{
+    const qsizetype n = testo.size(), m = tag.size();
+    const QChar *t = testo.constData();
+    for (qsizetype p = testo.indexOf(u'<', da); p >= 0 && p + m <= n; p = testo.indexOf(u'<', p + 1)) {
+        qsizetype k = 1;
+        for (; k < m; ++k) {
+            const QChar c = t[p + k];
+            const char16_t atteso = char16_t(QChar::toLower(char16_t(uchar(tag.data()[k]))));
+            const char16_t u = c.unicode() < 0x80 ? QChar::toLower(c.unicode()) : c.toCaseFolded().unicode();
+            if (u != atteso)
+                break;
+        }
+        if (k == m)
+            return p;
+    }
+    return -1;
+}
 const QString contatoreNome = QStringLiteral("/COUNTER/");
 const QString erroreUnione = QStringLiteral("###ERROR###");
 
@@ -104,23 +143,91 @@ QString trovaFile(const QString &path)
     return {};
 }
 
-bool scriviFile(const QString &path, const QByteArray &data)
+QString nomeTemporaneo(const QString &path)
+{
+    const QFileInfo fi(path);
+    return fi.path() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".vttmp");
+}
+
+bool eTemporaneo(const QString &nome)
+{
+    return nome.startsWith(u'.') && nome.endsWith(QLatin1String(".vttmp"));
+}
+
+FileUscita::~FileUscita()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool FileUscita::fallito(int numero)
+{
+    m_errore = QString::fromLocal8Bit(std::strerror(numero));
+    return false;
+}
+
+bool FileUscita::apri(const QString &path)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_percorso = path;
+    m_errore.clear();
+    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return m_fd >= 0 || fallito(errno);
+}
+
+bool FileUscita::scrivi(const QByteArray &dati)
+{
+    if (m_fd < 0)
+        return m_errore.isEmpty() ? fallito(EBADF) : false;
+    const char *p = dati.constData();
+    qsizetype resto = dati.size();
+    while (resto > 0) {
+        const ssize_t n = ::write(m_fd, p, size_t(resto));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fallito(n < 0 ? errno : ENOSPC);
+        p += n;
+        resto -= n;
+    }
+    return true;
+}
+
+bool FileUscita::chiudi()
+{
+    if (m_fd < 0)
+        return m_errore.isEmpty();
+    const int r = ::close(m_fd);
+    m_fd = -1;
+    return r == 0 || fallito(errno);
+}
+
+bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
 {
     // Written under a temporary name and renamed over the old page, so a
     // failure never leaves half a page. Generated pages are not synced to
     // disk one by one: a build that stops is built again.
-    const QFileInfo fi(path);
-    const QString temp = fi.path() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".vttmp");
-    QFile f(temp);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const bool scritto = f.write(data) == data.size() && f.flush();
-    f.close();
-    if (!scritto || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-        QFile::remove(temp);
-        return false;
+    const QString temp = nomeTemporaneo(path);
+    FileUscita f;
+    bool fatto = f.apri(temp) && f.scrivi(data) && f.chiudi();
+    if (fatto && std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+        if (errore)
+            *errore = QString::fromLocal8Bit(std::strerror(errno));
+        fatto = false;
+    } else if (!fatto && errore) {
+        *errore = f.errore();
     }
-    return true;
+    if (!fatto) {
+        f.chiudi();
+        QFile::remove(temp);
+    }
+    return fatto;
+}
+
+QString avvisoScrittura(const QString &path, const QString &errore)
+{
+    return QStringLiteral("Impossibile scrivere il file '") + path + QStringLiteral("': ") + errore;
 }
 
 } // namespace Make
@@ -130,7 +237,7 @@ QString TagGeneratore()
     return QStringLiteral("<meta name=\"generator\" content=\"Vetrasto %1\">").arg(QString::fromLatin1(VersioneVetrasto));
 }
 
-QString SostituisciTag(const QString &testo, const Recordset &rs, int livello, qint32 contatore, bool *fuoriControllo)
+QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint32 contatore, bool *fuoriControllo)
 {
     if (fuoriControllo)
         *fuoriControllo = false;
@@ -146,7 +253,7 @@ QString SostituisciTag(const QString &testo, const Recordset &rs, int livello, q
     };
     std::vector<Regione> regioni;
 
-    qsizetype pos = t.indexOf(prefisso);
+    qsizetype pos = cercaPrefisso(t, prefisso, 0);
     while (pos >= 0) {
         const qsizetype inizioNome = pos + prefisso.size();
         const qsizetype chiusura = t.indexOf(fineTag, inizioNome);
@@ -159,14 +266,11 @@ QString SostituisciTag(const QString &testo, const Recordset &rs, int livello, q
         if (nome == contatoreNome) {
             valore = QString::number(contatore);
         } else {
-            const int col = rs.fieldIndex(nome);
-            if (col < 0) {
+            const QString *v = riga.valore(nome);
+            if (!v)
                 trovato = false;
-            } else {
-                const QVariant v = rs.value(col);
-                if (!v.isNull() && v.isValid())
-                    valore = v.toString();
-            }
+            else
+                valore = *v;
         }
 
         if (trovato) {
@@ -183,105 +287,146 @@ QString SostituisciTag(const QString &testo, const Recordset &rs, int livello, q
             t.replace(pos, lunghezzaTag, valore);
             for (auto &r : regioni)
                 r.fine += delta;
-            if (valore.contains(prefisso))
+            if (cercaPrefisso(valore, prefisso, 0) >= 0)
                 regioni.push_back({pos + valore.size(), profondita + 1});
         }
         // After an empty value the next tag may begin right where this one
         // did: searching one character on would skip it.
-        pos = t.indexOf(prefisso, trovato && valore.isEmpty() ? pos : pos + 1);
+        pos = cercaPrefisso(t, prefisso, trovato && valore.isEmpty() ? pos : pos + 1);
     }
     return t;
 }
 
-bool MakePagina(const QString &dbPath, const QString &modello, const QString &uscita, bool ripeti,
-                Messages &messages)
+namespace Make {
+
+QString Modello::avvisoMancante() const
 {
-    const QString generatore = TagGeneratore();
+    const QString nome = percorso.mid(percorso.lastIndexOf(u'/') + 1);
+    return QStringLiteral("Il file ") + nome + QStringLiteral(" non è presente nel template selezionato.") + u'\r' +
+           QStringLiteral("Selezionare un altro template per il sito o un altro modello per i reparti.");
+}
 
-    auto db = Database::open(dbPath);
-    Recordset categoria(db, QStringLiteral("SELECT * FROM categoria"));
-    Recordset articoli(db, QStringLiteral("SELECT * FROM articoli"));
+QByteArray Modello::codifica(const QString &t) const
+{
+    return utf8 ? t.toUtf8() : aCp1252(t);
+}
 
-    const QString fileModello = Make::trovaFile(modello);
-    QFile f(fileModello);
-    if (fileModello.isEmpty() || !f.open(QIODevice::ReadOnly)) {
-        const QString nome = modello.mid(modello.lastIndexOf(u'/') + 1);
-        messages.warning(QStringLiteral("Il file ") + nome + QStringLiteral(" non è presente nel template selezionato.") +
-                         u'\r' +
-                         QStringLiteral("Selezionare un altro template per il sito o un altro modello per i reparti."));
-        return false;
-    }
-    const Make::TestoFile letto = Make::decodifica(f.readAll());
-    f.close();
-    QString testo = letto.testo;
+Modello leggiModello(const QString &percorso)
+{
+    Modello m;
+    m.percorso = percorso;
+    const QString file = trovaFile(percorso);
+    QFile f(file);
+    if (file.isEmpty() || !f.open(QIODevice::ReadOnly))
+        return m;
+    TestoFile letto = decodifica(f.readAll());
+    m.testo = std::move(letto.testo);
+    m.utf8 = letto.utf8;
+    m.trovato = true;
+    aggiungiGeneratore(m.testo);
+    return m;
+}
 
-    if (!testo.contains(generatore)) {
-        const qsizetype titolo = testo.indexOf(QStringLiteral("<TITLE>"), 0, Qt::CaseInsensitive);
-        if (titolo >= 0)
-            testo.insert(titolo, generatore + QStringLiteral("\r\n"));
-    }
+void aggiungiGeneratore(QString &testo)
+{
+    static const QString generatore = TagGeneratore();
+    if (testo.contains(generatore))
+        return;
+    const qsizetype titolo = cercaTag(testo, QLatin1StringView("<TITLE>"), 0);
+    if (titolo >= 0)
+        testo.insert(titolo, generatore + QStringLiteral("\r\n"));
+}
 
+bool conLivello3(const QString &percorso)
+{
+    return QFileInfo(percorso).fileName() == QLatin1String("results.htm");
+}
+
+bool unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articoli, bool livello3,
+            const QString &nomeModello, QString &avviso)
+{
+    avviso.clear();
     auto crescitaSenzaFine = [&] {
-        messages.warning(QStringLiteral("Il file '") + modello +
-                         QStringLiteral("' non è stato creato: un campo della pagina contiene se stesso e "
-                                        "la sostituzione dei tag non avrebbe fine."));
+        avviso = QStringLiteral("Il file '") + nomeModello +
+                 QStringLiteral("' non è stato creato: un campo della pagina contiene se stesso e "
+                                "la sostituzione dei tag non avrebbe fine.");
         return false;
     };
 
     bool troppo = false;
-    testo = SostituisciTag(testo, categoria, 1, 0, &troppo);
+    testo = SostituisciTag(testo, pagina, 1, 0, &troppo);
     if (troppo)
         return crescitaSenzaFine();
-    if (QFileInfo(modello).fileName() == QLatin1String("results.htm")) {
-        testo = SostituisciTag(testo, categoria, 3, 0, &troppo);
+    if (livello3) {
+        testo = SostituisciTag(testo, pagina, 3, 0, &troppo);
         if (troppo)
             return crescitaSenzaFine();
     }
     if (testo == erroreUnione)
         return false;
+    if (!articoli)
+        return true;
 
-    if (ripeti) {
-        const QString start = QStringLiteral("<VT_START>");
-        const QString end = QStringLiteral("<VT_END>");
-        auto avviso = [&](const QString &cosa, const QString &tag) {
-            messages.warning(QStringLiteral("Il file '") + modello + cosa + tag);
+    const QLatin1StringView start("<VT_START>");
+    const QLatin1StringView end("<VT_END>");
+    auto manca = [&](const QString &cosa, QLatin1StringView tag) {
+        avviso = QStringLiteral("Il file '") + nomeModello + cosa + tag;
+        return false;
+    };
+    // The markers are found in any letter case.
+    const auto cerca = [&](QLatin1StringView tag, qsizetype da) { return cercaTag(testo, tag, da); };
+    const qsizetype inizio = cerca(start, 0);
+    if (inizio < 0)
+        return manca(QStringLiteral("' non contiene il tag "), start);
+    if (cerca(start, inizio + start.size()) >= 0)
+        return manca(QStringLiteral("' contiene più di un tag "), start);
+    const qsizetype fine = cerca(end, inizio + start.size());
+    if (fine < 0)
+        return manca(QStringLiteral("' non contiene il tag "), end);
+    if (cerca(end, fine + end.size()) >= 0)
+        return manca(QStringLiteral("' contiene più di un tag "), end);
+
+    const QString blocco = QStringLiteral("<a name=<<2-/COUNTER/>>></a>") +
+                           testo.mid(inizio + start.size(), fine - inizio - start.size());
+    QString risultato;
+    risultato.reserve(testo.size() + qsizetype(articoli->size()) * (blocco.size() + 256));
+    risultato += QStringView(testo).left(inizio);
+    qint32 contatore = 0;
+    for (const Riga &articolo : *articoli) {
+        const QString copia = SostituisciTag(blocco, articolo, 2, ++contatore, &troppo);
+        if (troppo)
+            return crescitaSenzaFine();
+        if (copia == erroreUnione)
             return false;
-        };
-        // The markers are found in any letter case.
-        const auto cerca = [&](const QString &tag, qsizetype da) { return testo.indexOf(tag, da, Qt::CaseInsensitive); };
-        const qsizetype inizio = cerca(start, 0);
-        if (inizio < 0)
-            return avviso(QStringLiteral("' non contiene il tag "), start);
-        if (cerca(start, inizio + start.size()) >= 0)
-            return avviso(QStringLiteral("' contiene più di un tag "), start);
-        const qsizetype fine = cerca(end, inizio + start.size());
-        if (fine < 0)
-            return avviso(QStringLiteral("' non contiene il tag "), end);
-        if (cerca(end, fine + end.size()) >= 0)
-            return avviso(QStringLiteral("' contiene più di un tag "), end);
-
-        const QString blocco = QStringLiteral("<a name=<<2-/COUNTER/>>></a>") +
-                               testo.mid(inizio + start.size(), fine - inizio - start.size());
-        QString copie;
-        qint32 contatore = 0;
-        if (articoli.recordCount() > 0) {
-            for (articoli.moveFirst(); !articoli.eof(); articoli.moveNext()) {
-                ++contatore;
-                const QString copia = SostituisciTag(blocco, articoli, 2, contatore, &troppo);
-                if (troppo)
-                    return crescitaSenzaFine();
-                if (copia == erroreUnione)
-                    return false;
-                copie += copia;
-            }
-        }
-        testo = testo.left(inizio) + copie + testo.mid(fine + end.size());
+        risultato += copia;
     }
+    risultato += QStringView(testo).mid(fine + end.size());
+    testo = std::move(risultato);
+    return true;
+}
 
+} // namespace Make
+
+bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,
+                const QString &uscita, Messages &messages)
+{
+    const Make::Modello m = Make::leggiModello(modello);
+    if (!m.trovato) {
+        messages.warning(m.avvisoMancante());
+        return false;
+    }
+    QString testo = m.testo;
+    QString avviso;
+    if (!Make::unisci(testo, pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
+        if (!avviso.isEmpty())
+            messages.warning(avviso);
+        return false;
+    }
     testo += QStringLiteral("\r\n");
     // The output replaces an older page only once it is complete.
-    if (!Make::scriviFile(uscita, letto.codifica(testo))) {
-        messages.warning(QStringLiteral("Impossibile scrivere il file '") + uscita + QStringLiteral("'."));
+    QString errore;
+    if (!Make::scriviFile(uscita, m.codifica(testo), &errore)) {
+        messages.warning(Make::avvisoScrittura(uscita, errore));
         return false;
     }
     return true;

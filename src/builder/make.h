@@ -1,14 +1,16 @@
 #pragma once
 // The template merger: every page, script and server file the site builder
-// writes from a model goes through MakePagina. A model is any text file; the
-// merger replaces the field tags "<<n-NAME>>" with the work database's page
-// row (levels 1 and 3) and article rows (level 2, inside the article block
-// between "<VT_START>" and "<VT_END>").
+// writes from a model goes through it. A model is any text file; the merger
+// replaces the field tags "<<n-NAME>>" with the fields of the page row
+// (levels 1 and 3) and of the article rows (level 2, inside the article
+// block between "<VT_START>" and "<VT_END>").
+#include "riga.h"
+
 #include <QByteArray>
 #include <QString>
+#include <vector>
 
 class Messages;
-class Recordset;
 
 // The program's version as the generator tag writes it.
 inline constexpr const char *VersioneVetrasto = "1.0.0";
@@ -16,22 +18,45 @@ inline constexpr const char *VersioneVetrasto = "1.0.0";
 // The generator tag put before "<TITLE>" of every merged page.
 QString TagGeneratore();
 
-// Replaces every tag of one level in the text with the fields of the
-// recordset's current row. A value that holds a tag of the same level is
+// Replaces every tag of one level in the text with the fields of the row. A value that holds a tag of the same level is
 // expanded too, one step at a time; when such expansions nest deeper than a
 // page can sensibly need (a field that names itself), the pass stops, the
 // result is "###ERROR###" and *fuoriControllo is set.
-QString SostituisciTag(const QString &testo, const Recordset &rs, int livello, qint32 contatore,
+QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint32 contatore,
                        bool *fuoriControllo = nullptr);
 
-// Merges the model into the output file with the work database at dbPath;
-// ripeti expands the article block once per article row. Returns true when
-// the output was written. On false nothing was written, and an older output
-// file stays as it was. Warnings go through messages.
-bool MakePagina(const QString &dbPath, const QString &modello, const QString &uscita, bool ripeti,
-                Messages &messages);
+// Merges the model into the output file with the page row; with `articoli`
+// the article block is expanded once per article row. Returns true when the
+// output was written. On false nothing was written, and an older output file
+// stays as it was. Warnings go through messages.
+bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,
+                const QString &uscita, Messages &messages);
 
 namespace Make {
+
+// A model read once and merged many times.
+struct Modello {
+    QString percorso;  // as it was asked for
+    QString testo;     // with the generator tag put before "<TITLE>"
+    bool utf8 = true;
+    bool trovato = false;
+    // The warning of a model that cannot be read.
+    QString avvisoMancante() const;
+    QByteArray codifica(const QString &t) const;
+};
+Modello leggiModello(const QString &percorso);
+
+// Puts the generator tag before the first "<TITLE>" unless the text holds it.
+void aggiungiGeneratore(QString &testo);
+
+// One merge of a text: the level-1 tags (and the level-3 tags when
+// `livello3`), then, with `articoli`, the article block once per row. On
+// false the text is not to be written; `avviso` then holds the warning to
+// show, or nothing. `nomeModello` names the model in the warnings.
+bool unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articoli, bool livello3,
+            const QString &nomeModello, QString &avviso);
+// True for the model name whose level-3 tags are merged too.
+bool conLivello3(const QString &percorso);
 
 // A text file read as the builder reads models: UTF-8, or Windows-1252 when
 // the bytes are not valid UTF-8. codifica() turns text back into the file's
@@ -48,7 +73,36 @@ TestoFile decodifica(const QByteArray &bytes);
 QString trovaFile(const QString &path);
 
 // Writes data under a temporary name and puts it in place; false on failure
-// (an older file of the same name is left untouched).
-bool scriviFile(const QString &path, const QByteArray &data);
+// (an older file of the same name is left untouched, the temporary file is
+// removed), with the system's reason in *errore.
+bool scriviFile(const QString &path, const QByteArray &data, QString *errore = nullptr);
+// A file written in pieces from start to end; every failure keeps the
+// system's reason.
+class FileUscita {
+public:
+    FileUscita() = default;
+    ~FileUscita();
+    FileUscita(const FileUscita &) = delete;
+    FileUscita &operator=(const FileUscita &) = delete;
+
+    bool apri(const QString &path);  // created or emptied
+    bool scrivi(const QByteArray &dati);
+    bool chiudi();
+    bool aperto() const { return m_fd >= 0; }
+    const QString &percorso() const { return m_percorso; }
+    const QString &errore() const { return m_errore; }
+
+private:
+    bool fallito(int numero);
+    int m_fd = -1;
+    QString m_percorso, m_errore;
+};
+
+// The warning of a file that could not be written, with the system's reason.
+QString avvisoScrittura(const QString &path, const QString &errore);
+// The temporary name scriviFile writes under, and whether a name is one:
+// leftovers of a build that was killed are removed by the next.
+QString nomeTemporaneo(const QString &path);
+bool eTemporaneo(const QString &nome);
 
 } // namespace Make

@@ -38,9 +38,29 @@ QString PutLink(const QString &Testo, const QString &link, bool esterno)
 {
     if (Testo.isEmpty() || link.isEmpty())
         return Testo;
-    const QString apertura = esterno ? QStringLiteral("<a href=|") + link + QStringLiteral("| target=|_blank|>")
-                                     : QStringLiteral("<a href=|") + link + QStringLiteral("|>");
-    return MettiVirgolette(apertura) + Testo + QStringLiteral("</a>");
+    // The address is an attribute value; only the markup's own quotes are
+    // written as "|".
+    return MettiVirgolette(QStringLiteral("<a href=|")) + ValoreAttributo(link) +
+           MettiVirgolette(esterno ? QStringLiteral("| target=|_blank|>") : QStringLiteral("|>")) + Testo +
+           QStringLiteral("</a>");
+}
+
+bool NomePaginaValido(const QString &nome)
+{
+    if (nome.isEmpty() || nome.startsWith(u'.'))
+        return false;
+    for (QChar c : nome)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringView(u"/\\\"<>#?%").contains(c))
+            return false;
+    return true;
+}
+
+bool NomeModelloValido(const QString &nome)
+{
+    for (QChar c : nome)
+        if (c.unicode() < 0x20 || c == u'/' || c == u'\\')
+            return false;
+    return true;
 }
 
 QString PutOnClick(const QString &Testo, const QString &link)
@@ -49,6 +69,15 @@ QString PutOnClick(const QString &Testo, const QString &link)
         return Testo;
     return MettiVirgolette(QStringLiteral("<a href=|#| onClick=|") + link + QStringLiteral("|>")) + Testo +
            QStringLiteral("</a>");
+}
+
+QString FormMenu(const QString &opzioni, bool conVoceVuota)
+{
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("<form name=\"vtReparti\">") + crlf +
+           QStringLiteral("<select name=\"vtRepartiMenu\" onChange=\"RepGoTo()\">") + crlf +
+           (conVoceVuota ? QStringLiteral("<option selected value=\"#\"> </option>") + crlf : QString()) + opzioni +
+           QStringLiteral("</select>") + crlf + QStringLiteral("</form>");
 }
 
 Navigazione::Navigazione(Database &catalogo)
@@ -64,7 +93,8 @@ Navigazione::Navigazione(Database &catalogo)
                   cDesc = rs.fieldIndex(QStringLiteral("descrizione")),
                   cI0 = rs.fieldIndex(QStringLiteral("immagine0")), cX0 = rs.fieldIndex(QStringLiteral("imgX0")),
                   cY0 = rs.fieldIndex(QStringLiteral("imgY0")), cI1 = rs.fieldIndex(QStringLiteral("immagine1")),
-                  cX1 = rs.fieldIndex(QStringLiteral("imgX1")), cY1 = rs.fieldIndex(QStringLiteral("imgY1"));
+                  cX1 = rs.fieldIndex(QStringLiteral("imgX1")), cY1 = rs.fieldIndex(QStringLiteral("imgY1")),
+                  cIva = rs.fieldIndex(QStringLiteral("iva")), cSconto = rs.fieldIndex(QStringLiteral("sconto"));
         rs.moveFirst();
         for (int i = 0; i < n; ++i, rs.moveNext()) {
             Reparto r;
@@ -84,6 +114,8 @@ Navigazione::Navigazione(Database &catalogo)
             r.immagine1 = rs.value(cI1);
             r.imgX1 = rs.value(cX1);
             r.imgY1 = rs.value(cY1);
+            r.iva = rs.value(cIva);
+            r.sconto = rs.value(cSconto);
             m_reparti.push_back(std::move(r));
         }
     }
@@ -148,7 +180,7 @@ QString Navigazione::linea(const Reparto &r, bool selected) const
     // The markup is written with "|" for its quotes and converted alone; the
     // department's title is put in as it stands, so that a "|" of the
     // merchant's own stays one, and the picture's name as an attribute value.
-    const QString pagina = r.pagina + QStringLiteral(".htm");
+    const QString pagina = ValoreAttributo(r.pagina + QStringLiteral(".htm"));
     QString immagine;
     if (!vuoto(r.immagine1))
         immagine = MettiVirgolette(QStringLiteral("<img src=|")) + ValoreAttributo(r.immagine1.toString()) +
@@ -178,7 +210,7 @@ QString Navigazione::linea(const Reparto &r, bool selected) const
 QString Navigazione::opzione(const Reparto &r, bool selected) const
 {
     const QString testo = (r.livello > 1 ? QStringLiteral("&nbsp;&nbsp;") : QString()) + rientro(r.livello) + r.titolo;
-    const QString pagina = r.pagina + QStringLiteral(".htm");
+    const QString pagina = ValoreAttributo(r.pagina + QStringLiteral(".htm"));
     return MettiVirgolette(selected ? QStringLiteral("<option selected value=|") : QStringLiteral("<option value=|")) +
            pagina + MettiVirgolette(QStringLiteral("|>")) + testo + QStringLiteral("</option>\r\n");
 }
@@ -203,86 +235,52 @@ void Navigazione::componi()
     }
 }
 
-QString Navigazione::CatLink(const QString &ID, bool selected) const
-{
-    const int i = indice(ID);
-    return i < 0 ? QString() : linea(m_reparti[i], selected);
-}
-
-QString Navigazione::CatMenu(const QString &ID, bool selected) const
-{
-    const int i = indice(ID);
-    return i < 0 ? QString() : opzione(m_reparti[i], selected);
-}
-
 QString Navigazione::CatLinkRep(const QString &ID) const
 {
     const int i = indice(ID);
     if (i < 0)
         return {};
     const Reparto &r = m_reparti[i];
-    return MettiVirgolette(QStringLiteral("<a href=|")) + r.pagina + MettiVirgolette(QStringLiteral(".htm|>")) +
+    return MettiVirgolette(QStringLiteral("<a href=|")) + ValoreAttributo(r.pagina + QStringLiteral(".htm")) +
+           MettiVirgolette(QStringLiteral("|>")) +
            r.titolo + QStringLiteral("</a>");
-}
-
-void Navigazione::esplora(int nodo, const QString &sID, const QString &Visibili, QString &Out1, QString &Out2,
-                          std::vector<char> &visto) const
-{
-    QString chiaveNodo = radice;
-    if (nodo >= 0) {
-        if (visto[nodo])
-            return;
-        visto[nodo] = 1;
-        const Reparto &r = m_reparti[nodo];
-        const bool sel = r.ID == sID;
-        if (Visibili.contains(u'#' + r.ID + u'#'))
-            Out1 += linea(r, sel);
-        Out2 += opzione(r, sel);
-        chiaveNodo = r.ID;
-    }
-    if (auto it = m_figli.constFind(chiave(chiaveNodo)); it != m_figli.constEnd())
-        for (int figlio : *it)
-            esplora(figlio, sID, Visibili, Out1, Out2, visto);
-}
-
-void Navigazione::CatEsplora(const QString &nID, const QString &sID, const QString &Visibili, QString &Out1,
-                             QString &Out2) const
-{
-    Out1.clear();
-    Out2.clear();
-    std::vector<char> visto(m_reparti.size(), 0);
-    if (nID == radice) {
-        esplora(-1, sID, Visibili, Out1, Out2, visto);
-        return;
-    }
-    const int i = indice(nID);
-    if (i >= 0)
-        esplora(i, sID, Visibili, Out1, Out2, visto);
 }
 
 void Navigazione::Menu(const QString &sID, const QSet<QString> &visibili, QString &albero, QString &opzioni) const
 {
-    // The lines are composed once per build; a page only picks them.
-    albero.clear();
+    std::vector<char> flag(m_reparti.size(), 0);
     int corrente = -1;
-    for (int i : m_ordine) {
-        const Reparto &r = m_reparti[i];
-        const bool sel = r.ID == sID;
-        if (sel)
-            corrente = i;
-        if (visibili.contains(r.ID))
-            albero += sel ? m_lineeSel[i] : m_linee[i];
+    for (size_t i = 0; i < m_reparti.size(); ++i) {
+        flag[i] = visibili.contains(m_reparti[i].ID) ? 1 : 0;
+        if (corrente < 0 && m_reparti[i].ID == sID)
+            corrente = int(i);
     }
-    if (corrente < 0) {
+    Menu(corrente, flag, albero, opzioni);
+}
+
+void Navigazione::Menu(int corrente, const std::vector<char> &visibili, QString &albero, QString &opzioni) const
+{
+    // The lines are composed once per build; a page only picks them (IDs
+    // are unique, so the selected row is the only one selected).
+    albero.clear();
+    int selezionato = -1;
+    for (int i : m_ordine) {
+        const bool sel = i == corrente;
+        if (sel)
+            selezionato = i;
+        if (visibili[size_t(i)])
+            albero += sel ? m_lineeSel[size_t(i)] : m_linee[size_t(i)];
+    }
+    if (selezionato < 0) {
         opzioni = m_menuIntero;
         return;
     }
-    const qsizetype inizio = m_inizioOpzione[corrente];
+    const qsizetype inizio = m_inizioOpzione[size_t(selezionato)];
     opzioni.clear();
     opzioni.reserve(m_menuIntero.size() + 16);
     opzioni += QStringView(m_menuIntero).left(inizio);
-    opzioni += m_opzioniSel[corrente];
-    opzioni += QStringView(m_menuIntero).mid(inizio + m_opzioni[corrente].size());
+    opzioni += m_opzioniSel[size_t(selezionato)];
+    opzioni += QStringView(m_menuIntero).mid(inizio + m_opzioni[size_t(selezionato)].size());
 }
 
 QString Navigazione::MakePercorsoTitolo(const QString &nID) const
@@ -323,14 +321,36 @@ QString Navigazione::MakeSottoreparti(const QString &nID) const
 QSet<QString> Navigazione::InsiemeMenu(const QString &ID, int livelliAperti) const
 {
     QSet<QString> insieme;
-    const int i = indice(ID);
-    const QString genitore = i >= 0 ? m_reparti[i].genitore : QString();
-    const QString kID = chiave(ID), kGen = chiave(genitore);
-    for (const Reparto &r : m_reparti) {
-        const QString kr = chiave(r.genitore);
-        if ((!r.genitoreValore.isNull() && (kr == kID || kr == kGen)) || r.livello < livelliAperti)
-            insieme.insert(r.ID);
-    }
+    const std::vector<char> flag = visibili(ID, indice(ID), livelliAperti);
+    for (size_t i = 0; i < m_reparti.size(); ++i)
+        if (flag[i])
+            insieme.insert(m_reparti[i].ID);
+    return insieme;
+}
+
+std::vector<char> Navigazione::Visibili(int i, int livelliAperti) const
+{
+    if (i >= 0)
+        return visibili(m_reparti[size_t(i)].ID, i, livelliAperti);
+    // No department: the open levels alone.
+    std::vector<char> flag(m_reparti.size(), 0);
+    for (size_t k = 0; k < m_reparti.size(); ++k)
+        flag[k] = m_reparti[k].livello < livelliAperti ? 1 : 0;
+    return flag;
+}
+
+std::vector<char> Navigazione::visibili(const QString &ID, int i, int livelliAperti) const
+{
+    std::vector<char> flag(m_reparti.size(), 0);
+    for (size_t k = 0; k < m_reparti.size(); ++k)
+        if (m_reparti[k].livello < livelliAperti)
+            flag[k] = 1;
+    // Its children, and its siblings with itself.
+    const QString genitore = i >= 0 ? m_reparti[size_t(i)].genitore : QString();
+    for (const QString &k : {chiave(ID), chiave(genitore)})
+        if (auto it = m_figli.constFind(k); it != m_figli.constEnd())
+            for (int figlio : *it)
+                flag[size_t(figlio)] = 1;
     // Up from the parent; a damaged chain that loops stops after as many
     // steps as there are departments.
     QString cur = genitore;
@@ -339,18 +359,22 @@ QSet<QString> Navigazione::InsiemeMenu(const QString &ID, int livelliAperti) con
         const int p = indice(cur);
         if (p < 0)
             break;
-        insieme.insert(m_reparti[p].ID);
-        if (m_reparti[p].genitoreValore.isNull())
+        flag[size_t(p)] = 1;
+        if (m_reparti[size_t(p)].genitoreValore.isNull())
             break;
-        cur = m_reparti[p].genitore;
+        cur = m_reparti[size_t(p)].genitore;
     }
-    return insieme;
+    return flag;
 }
 
-QString Navigazione::TestoInsieme(const QSet<QString> &insieme)
+std::vector<int> Navigazione::Irraggiungibili() const
 {
-    QString t;
-    for (const QString &id : insieme)
-        t += u'#' + id;
-    return t + u'#';
+    std::vector<char> raggiunto(m_reparti.size(), 0);
+    for (int i : m_ordine)
+        raggiunto[size_t(i)] = 1;
+    std::vector<int> r;
+    for (size_t i = 0; i < m_reparti.size(); ++i)
+        if (!raggiunto[i])
+            r.push_back(int(i));
+    return r;
 }

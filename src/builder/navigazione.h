@@ -20,8 +20,18 @@
 QString PageFile(const QString &Testo, int numero);
 // A link to `link` around `Testo`, or `Testo` alone when either is empty.
 QString PutLink(const QString &Testo, const QString &link, bool esterno);
+// True for a page base name that stays in the pages folder and in the
+// links: not empty, no folder, no leading ".", none of " < > # ? % and no
+// control character.
+bool NomePaginaValido(const QString &nome);
+// True for a department model name that stays in the template set's folder.
+bool NomeModelloValido(const QString &nome);
 // A link that runs the script call `link`, or `Testo` alone.
 QString PutOnClick(const QString &Testo, const QString &link);
+
+// The department menu's form around its options; the home page's menu
+// starts with an empty, selected option whose value is "#".
+QString FormMenu(const QString &opzioni, bool conVoceVuota);
 
 // One department row as the navigation and the build read it.
 struct Reparto {
@@ -31,6 +41,7 @@ struct Reparto {
     int maxarticoli = 0;
     QVariant note, descrizione;
     QVariant immagine0, imgX0, imgY0, immagine1, imgX1, imgY1;
+    QVariant iva, sconto;  // the VAT and discount of its articles, in percent
 };
 
 class Navigazione {
@@ -49,21 +60,24 @@ public:
     // compares IDs); -1 when there is none.
     int indice(const QString &ID) const;
 
-    // One line of the department tree, one option of the menu, a plain link.
-    // A department that has no row gives "".
-    QString CatLink(const QString &ID, bool selected) const;
-    QString CatMenu(const QString &ID, bool selected) const;
+    // A plain link to a department's page; "" for a department that has no row.
     QString CatLinkRep(const QString &ID) const;
 
-    // The tree (Out1) and the menu options (Out2) below nID for the page of
-    // sID, showing in the tree only the departments named in Visibili
-    // ("#" & ID & "#" ...).
-    void CatEsplora(const QString &nID, const QString &sID, const QString &Visibili, QString &Out1,
-                    QString &Out2) const;
-    // The same from the root, with the set of visible IDs (exact), from the
-    // lines composed once per build: what the build
-    // calls once per department.
+    // The department tree (albero) and the options of the drop-down menu
+    // (opzioni) for the page of sID, in depth-first order from the root: the
+    // tree shows only the departments whose ID is in `visibili` (exact), the
+    // menu every department; sID's line and option are the selected ones
+    // ("###" selects none). The lines are composed once per build.
     void Menu(const QString &sID, const QSet<QString> &visibili, QString &albero, QString &opzioni) const;
+    // The same by row: `corrente` is the selected row (-1: none), `visibili`
+    // flags the rows the tree shows.
+    void Menu(int corrente, const std::vector<char> &visibili, QString &albero, QString &opzioni) const;
+    // The same for every department page at once: only the tree differs.
+    const QString &MenuIntero() const { return m_menuIntero; }
+
+    // The rows of the departments below a missing parent or in a loop of
+    // parents: no page of the tree reaches them.
+    std::vector<int> Irraggiungibili() const;
 
     // The links of the department's ancestors, top level first; "" for a
     // top-level department or a broken (or looping) chain of parents.
@@ -75,16 +89,16 @@ public:
     // its siblings and itself, every department above the open depth
     // (livello < livelliAperti) and its ancestors.
     QSet<QString> InsiemeMenu(const QString &ID, int livelliAperti) const;
-    // The same as the text "#ID1#ID2#...#".
-    static QString TestoInsieme(const QSet<QString> &insieme);
+    // The same as flags by row, for the row `indice`; for -1 (the home
+    // page) the departments above the open depth.
+    std::vector<char> Visibili(int indice, int livelliAperti) const;
 
 private:
+    std::vector<char> visibili(const QString &ID, int indice, int livelliAperti) const;
     void indicizza();
     void componi();
     QString linea(const Reparto &r, bool selected) const;
     QString opzione(const Reparto &r, bool selected) const;
-    void esplora(int nodo, const QString &sID, const QString &Visibili, QString &Out1, QString &Out2,
-                 std::vector<char> &visto) const;
 
     QString m_evidenza;
     std::vector<Reparto> m_reparti;

@@ -421,7 +421,6 @@ bool IsNumeric(const QString &testo) { return NumeroDaTesto(testo).has_value(); 
 
 double ArrotondaPari(double v) { return std::nearbyint(v); }
 
-double ArrotondaLontano(double v) { return std::round(v); }
 
 int CInt(double v)
 {

@@ -46,8 +46,6 @@ bool IsNumeric(const QString &testo);
 // To the nearest integer, a half going to the even neighbour (CInt, CLng,
 // the conversion of a value to Currency).
 double ArrotondaPari(double v);
-// To the nearest integer, a half going away from zero (Format's rule).
-double ArrotondaLontano(double v);
 // CInt: 16-bit integer, half to even; out of range values are clamped.
 int CInt(double v);
 // CLng: 32-bit integer, half to even; out of range values are clamped.

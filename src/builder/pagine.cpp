@@ -12,6 +12,7 @@
 #include "messages.h"
 #include "programfolder.h"
 #include "recordset.h"
+#include "riga.h"
 #include "ringraziamento.h"
 
 #include <QDir>
@@ -32,32 +33,27 @@ const QString chiusuraPagamento =
 
 } // namespace
 
-bool Elaborazione::MakePagineTemplate()
+Elaborazione::Passo Elaborazione::pagineSet()
 {
     for (const QString &nome : elenca(CartellaSet, QStringLiteral("*.*htm*"))) {
         if (fermati())
-            return false;
-        if (nome == QLatin1String("thankyou.htm")) {
-            if (!MakeRingraziamenti())
-                return false;
-        } else if (nome == QLatin1String("paymsg.htm")) {
-            if (!MakePagamentoEsito())
-                return false;
-        } else if (nome == QLatin1String("results.htm")) {
-            // Rewritten into the scripts folder and deleted by MakeScript:
-            // only the scripts-folder copy is listed for upload.
-            if (!MakePagina(percorsoLavoro(), CartellaSet + u'/' + nome, m_stato.CartellaPagine + u'/' + nome, false,
-                            m_messages))
-                return false;
-        } else if (!(nome.startsWith(QLatin1String("modello")) && nome.endsWith(QLatin1String(".htm")))) {
-            if (!unisci(CartellaSet + u'/' + nome, m_stato.CartellaPagine + u'/' + nome, false))
-                return false;
-        }
+            return Passo::Annulla;
+        bool fatto = true;
+        if (nome == QLatin1String("thankyou.htm"))
+            fatto = ringraziamenti();
+        else if (nome == QLatin1String("paymsg.htm"))
+            fatto = pagamentoEsito();
+        else if (!(nome.startsWith(QLatin1String("modello")) && nome.endsWith(QLatin1String(".htm"))))
+            // results.htm too: script() rewrites it into the scripts folder
+            // and deletes it, and the list keeps it as a file the build wrote.
+            fatto = unisci(m_rigaHome, CartellaSet + u'/' + nome, m_stato.CartellaPagine + u'/' + nome);
+        if (!fatto)
+            return Passo::Errore;
     }
-    return true;
+    return Passo::Avanti;
 }
 
-bool Elaborazione::MakePagamentoEsito()
+bool Elaborazione::pagamentoEsito()
 {
     const QString modello = CartellaSet + QStringLiteral("/paymsg.htm");
     const QString ok =
@@ -72,14 +68,16 @@ bool Elaborazione::MakePagamentoEsito()
         QStringLiteral("<font size=\"2\">Il pagamento non è stato autorizzato dalla banca: l'ordine non sarà evaso, "
                        "e non verrà addebitato alcun importo sulla carta di credito.</p>") +
         chiusuraPagamento;
-    m_lavoro->execute(QStringLiteral("UPDATE categoria SET paymsg=?"), {ok});
-    if (!unisci(modello, m_stato.CartellaPagine + QStringLiteral("/payok.htm"), false))
+    // The home page row is edited in place: the pages merged after these
+    // keep the last message, as they keep the last thank-you fields.
+    m_rigaHome.imposta(u"paymsg", ok);
+    if (!unisci(m_rigaHome, modello, m_stato.CartellaPagine + QStringLiteral("/payok.htm")))
         return false;
-    m_lavoro->execute(QStringLiteral("UPDATE categoria SET paymsg=?"), {errore});
-    return unisci(modello, m_stato.CartellaPagine + QStringLiteral("/payerr.htm"), false);
+    m_rigaHome.imposta(u"paymsg", errore);
+    return unisci(m_rigaHome, modello, m_stato.CartellaPagine + QStringLiteral("/payerr.htm"));
 }
 
-bool Elaborazione::MakeRingraziamenti()
+bool Elaborazione::ringraziamenti()
 {
     Recordset pagamento(m_stato.dbCatalogo, QStringLiteral("SELECT * FROM pagamento"));
     if (pagamento.recordCount() == 0)
@@ -100,31 +98,37 @@ bool Elaborazione::MakeRingraziamenti()
         }
         // The form's target lands in an attribute value of the fragment.
         const QString azione = ValoreAttributo(ReadEpgAction(m_stato.PercorsoNegozio, metodo, m_imp));
-        m_lavoro->execute(QStringLiteral("UPDATE categoria SET thankyou=?, java_PGAction=?"), {frammento, azione});
+        Riga &pagina = m_rigaHome;
+        pagina.imposta(u"thankyou", frammento);
+        pagina.imposta(u"java_PGAction", azione);
 
         // Two merges: the fragment's own tags are filled by the second.
-        if (!MakePagina(percorsoLavoro(), modello, temporaneo, false, m_messages))
+        if (!MakePagina(pagina, nullptr, modello, temporaneo, m_messages))
             return false;
-        const bool fatto = unisci(temporaneo, m_stato.CartellaPagine + QStringLiteral("/thankyou%1.htm").arg(numero),
-                                  false);
+        const bool fatto =
+            unisci(pagina, temporaneo, m_stato.CartellaPagine + QStringLiteral("/thankyou%1.htm").arg(numero));
         QFile::remove(temporaneo);
         if (!fatto)
             return false;
-        for (const QString &file : SetPG(percorsoLavoro(), m_stato.PercorsoNegozio, metodo, m_stato.CartellaPagine,
+        for (const QString &file : SetPG(pagina, m_stato.PercorsoNegozio, metodo, m_stato.CartellaPagine,
                                          m_stato.CartellaScript, m_imp, m_messages))
             m_upload.aggiungi(file);
     }
     return true;
 }
 
-bool Elaborazione::MakeScript()
+Elaborazione::Passo Elaborazione::script()
 {
     // The results page, with site-absolute addresses, goes to the scripts
     // folder; a set without one writes and lists nothing here.
     const QString risultati = m_stato.CartellaPagine + QStringLiteral("/results.htm");
     if (QFile::exists(risultati)) {
-        const QString uscita = m_stato.CartellaScript + QStringLiteral("/results") + IDnegozio + QStringLiteral(".htm");
-        MakeAbsolute(risultati, uscita, m_imp);
+        const QString uscita = m_stato.CartellaScript + QStringLiteral("/results") + m_IDnegozio + QStringLiteral(".htm");
+        QString errore;
+        if (!MakeAbsolute(risultati, uscita, m_imp, &errore)) {
+            m_messages.warning(Make::avvisoScrittura(uscita, errore));
+            return Passo::Errore;
+        }
         QFile::remove(risultati);
         if (QFile::exists(uscita))
             m_upload.aggiungi(uscita);
@@ -138,19 +142,19 @@ bool Elaborazione::MakeScript()
     for (const auto &passo : passi) {
         for (const QString &nome : elenca(codice, QLatin1String(passo.modello))) {
             if (fermati())
-                return false;
+                return Passo::Annulla;
             QString uscita;
             if (!passo.script)
                 uscita = m_stato.CartellaPagine + u'/' + nome;
             else if (nome == QLatin1String("vtorder.pl"))
-                uscita = m_stato.CartellaScript + QStringLiteral("/vtorder") + IDnegozio + QStringLiteral(".pl");
+                uscita = m_stato.CartellaScript + QStringLiteral("/vtorder") + m_IDnegozio + QStringLiteral(".pl");
             else if (nome == QLatin1String("vtsearch.pl"))
-                uscita = m_stato.CartellaScript + QStringLiteral("/vtsearch") + IDnegozio + QStringLiteral(".pl");
+                uscita = m_stato.CartellaScript + QStringLiteral("/vtsearch") + m_IDnegozio + QStringLiteral(".pl");
             else
                 uscita = m_stato.CartellaScript + u'/' + nome;
-            if (!unisci(codice + u'/' + nome, uscita, false))
-                return false;
+            if (!unisci(m_rigaHome, codice + u'/' + nome, uscita))
+                return Passo::Errore;
         }
     }
-    return true;
+    return Passo::Avanti;
 }

@@ -84,7 +84,7 @@ QString ReadEpgAction(const QString &cartellaNegozio, const QString &nome, const
     return risultato;
 }
 
-QStringList SetPG(const QString &dbPath, const QString &cartellaNegozio, const QString &nome,
+QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QString &nome,
                   const QString &cartellaPagine, const QString &cartellaScript, const Impostazioni &imp,
                   Messages &messages)
 {
@@ -113,7 +113,7 @@ QStringList SetPG(const QString &dbPath, const QString &cartellaNegozio, const Q
         // folders: it is refused like a model that cannot be merged.
         const bool nomeSemplice = !valore.isEmpty() && !valore.contains(u'/') && !valore.contains(u'\\') &&
                                   valore != QLatin1String("..");
-        if (nomeSemplice && MakePagina(dbPath, modello, uscita, false, messages))
+        if (nomeSemplice && MakePagina(pagina, nullptr, modello, uscita, messages))
             fatti << uscita;
         else
             messages.warning(QStringLiteral("Errore nell'elaborazione del file ") + uscita);

@@ -4,6 +4,7 @@
 // settings file (<name>/conf.ini), which names the form's target and the
 // server files (ASP pages, Perl scripts) made from the models beside it.
 #include "impostazioni.h"
+#include "riga.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,11 +25,12 @@ QString ReadEpg(const QString &cartellaNegozio, const QString &nome);
 // the file cannot be read.
 QString ReadEpgAction(const QString &cartellaNegozio, const QString &nome, const Impostazioni &imp);
 
-// Makes the server files the settings file names for the server type into
+// Makes the server files the settings file names for the server type, merged
+// with the page row, into
 // the pages folder (ASP) or the scripts folder (Perl, named with the site
 // code) and returns their paths in file order. A file whose merge fails is
 // reported ("Errore nell'elaborazione del file ...") and left out; the
 // others are still made.
-QStringList SetPG(const QString &dbPath, const QString &cartellaNegozio, const QString &nome,
+QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QString &nome,
                   const QString &cartellaPagine, const QString &cartellaScript, const Impostazioni &imp,
                   Messages &messages);

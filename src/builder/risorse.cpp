@@ -1,6 +1,11 @@
 #include "risorse.h"
 
 #include "formato.h"
+#include "make.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include <QDateTime>
 #include <QDir>
@@ -47,44 +52,22 @@ QStringList FileCartella(const QString &cartella)
     return QDir(cartella).entryList(QDir::Files, QDir::Name);
 }
 
-bool CopiaFileRisorsa(const QString &origine, const QString &destinazione)
+bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore)
 {
     QFile in(origine);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (errore)
+            *errore = in.errorString();
         return false;
+    }
     const QDateTime modifica = QFileInfo(in).lastModified();
-    const QString temporaneo = destinazione + QStringLiteral(".vtcopia");
-    QFile::remove(temporaneo);
-    {
-        QFile out(temporaneo);
-        if (!out.open(QIODevice::WriteOnly))
-            return false;
-        char buf[1 << 16];
-        qint64 n;
-        while ((n = in.read(buf, sizeof buf)) > 0)
-            if (out.write(buf, n) != n) {
-                out.close();
-                QFile::remove(temporaneo);
-                return false;
-            }
-        if (n < 0) {
-            out.close();
-            QFile::remove(temporaneo);
-            return false;
-        }
-        if (!out.flush()) {
-            out.close();
-            QFile::remove(temporaneo);
-            return false;
-        }
-        // The publisher compares times: an unchanged picture keeps its own.
-        out.setFileTime(modifica, QFileDevice::FileModificationTime);
-    }
-    QFile::remove(destinazione);
-    if (!QFile::rename(temporaneo, destinazione)) {
-        QFile::remove(temporaneo);
+    // The copy is complete before it replaces the old file.
+    if (!Make::scriviFile(destinazione, in.readAll(), errore))
         return false;
-    }
+    // The publisher compares times: an unchanged picture keeps its own.
+    QFile out(destinazione);
+    if (out.open(QIODevice::Append))
+        out.setFileTime(modifica, QFileDevice::FileModificationTime);
     return true;
 }
 
@@ -96,35 +79,41 @@ ListaUpload::~ListaUpload()
 bool ListaUpload::apri(const QString &cartellaNegozio)
 {
     m_finale = cartellaNegozio + QStringLiteral("/vtftp.dat");
-    m_file.setFileName(cartellaNegozio + u'/' + nomeTemporaneo());
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    return m_file.apri(cartellaNegozio + u'/' + nomeTemporaneo());
 }
 
 void ListaUpload::aggiungi(const QString &percorso)
 {
-    if (m_file.isOpen())
-        m_file.write((u'#' + percorso).toUtf8());
+    // A failed write is kept by the file and reported by chiudi().
+    if (m_file.aperto())
+        m_file.scrivi((u'#' + percorso).toUtf8());
 }
 
-bool ListaUpload::chiudi()
+bool ListaUpload::chiudi(QString *errore)
 {
-    if (!m_file.isOpen())
+    if (!m_file.aperto())
         return false;
-    m_file.write("#");
-    const bool scritto = m_file.flush() && m_file.error() == QFileDevice::NoError;
-    m_file.close();
+    const bool scritto = m_file.scrivi("#") && m_file.errore().isEmpty() && m_file.chiudi();
     if (!scritto) {
-        m_file.remove();
+        if (errore)
+            *errore = m_file.errore();
+        m_file.chiudi();
+        QFile::remove(m_file.percorso());
         return false;
     }
-    QFile::remove(m_finale);
-    return m_file.rename(m_finale);
+    if (std::rename(QFile::encodeName(m_file.percorso()).constData(), QFile::encodeName(m_finale).constData()) != 0) {
+        if (errore)
+            *errore = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(m_file.percorso());
+        return false;
+    }
+    return true;
 }
 
 void ListaUpload::scarta()
 {
-    if (m_file.isOpen()) {
-        m_file.close();
-        m_file.remove();
+    if (m_file.aperto()) {
+        m_file.chiudi();
+        QFile::remove(m_file.percorso());
     }
 }

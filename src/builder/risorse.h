@@ -3,6 +3,8 @@
 // the copy of the set's resources and of the shop's pictures into the pages
 // folder, and the upload list vtftp.dat that tells the publisher which files
 // belong to the shop.
+#include "make.h"
+
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -23,8 +25,9 @@ bool RisorsaEsclusa(const QString &nome);
 // The ordinary files directly in a folder, by name.
 QStringList FileCartella(const QString &cartella);
 // Copies a file over another, keeping its modification time; the old
-// destination is replaced only by a complete copy. False on failure.
-bool CopiaFileRisorsa(const QString &origine, const QString &destinazione);
+// destination is replaced only by a complete copy. False on failure, with
+// the system's reason in *errore.
+bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore = nullptr);
 
 // The upload list: "#" path 1 "#" path 2 ... "#" path n "#". It is written
 // under a temporary name and put in place as vtftp.dat only by chiudi(), at
@@ -34,12 +37,13 @@ public:
     ~ListaUpload();
     bool apri(const QString &cartellaNegozio);
     void aggiungi(const QString &percorso);
-    bool chiudi();
+    // False when any write failed, with the system's reason in *errore.
+    bool chiudi(QString *errore = nullptr);
     void scarta();
-    bool aperta() const { return m_file.isOpen(); }
+    bool aperta() const { return m_file.aperto(); }
     static QString nomeTemporaneo() { return QStringLiteral("vtftp.dat.tmp"); }
 
 private:
-    QFile m_file;
+    Make::FileUscita m_file;
     QString m_finale;
 };

@@ -5,13 +5,16 @@
 #include "elabora.h"
 
 #include "database.h"
+#include "datiordine.h"
 #include "recordset.h"
+#include "provacostruzione.h"
 #include "testshop.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -22,18 +25,6 @@ const char *const campi[] = {
     "offerta", "descrizione", "note", "giacenza", "iva", "listino", "prezzo", "cart_prezzo", "cart_iva",
     "cambio", "cart_peso", "opzione1", "opzione2", "opzione3", "cart_opzione1", "cart_opzione2",
     "cart_opzione3", "nomeopzione1", "nomeopzione2", "nomeopzione3", "contatore", "java_acquista",
-};
-
-// Only the department pages: the other phases do nothing here.
-class SoloReparti : public Elaborazione {
-public:
-    using Elaborazione::Elaborazione;
-
-protected:
-    void CampiNegozio(Recordset &) override {}
-    bool MakeHome() override { return true; }
-    bool MakePagineTemplate() override { return true; }
-    bool MakeScript() override { return true; }
 };
 
 QString testo(const QString &path)
@@ -96,16 +87,11 @@ QList<QStringList> righeCSV(const QString &testo)
 
 } // namespace
 
-class TestArticoli : public QObject {
+class TestArticoli : public QObject, public ProvaCostruzione {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> m_program;
-    std::unique_ptr<NegozioDiProva> m_shop;
-    QString m_cartella, m_set;
-    Impostazioni m_imp;
+    QString m_set;
 
-    ShopState &stato() { return m_shop->negozio.state; }
-    Database &db() { return *stato().dbCatalogo; }
 
     void articolo(const QString &reparto, int ordine, const QVariantHash &valori)
     {
@@ -121,11 +107,7 @@ class TestArticoli : public QObject {
 private slots:
     void init()
     {
-        m_shop.reset();
-        m_program = std::make_unique<TestProgramFolder>();
-        m_cartella = m_program->newShop();
-        m_shop = std::make_unique<NegozioDiProva>();
-        QCOMPARE(m_shop->apri(m_cartella), int(Negozio::Aperto));
+        QVERIFY(nuovoNegozio());
 
         // The template set: a model showing every article field, and the badges.
         m_set = m_program->path() + QStringLiteral("/set");
@@ -198,9 +180,50 @@ private slots:
         m_shop->messages.answer(Messages::Answer::No);
     }
 
+    void listinoOrdine_data()
+    {
+        QTest::addColumn<int>("ivaCompresa");
+        QTest::newRow("IVA esclusa") << 0;
+        QTest::newRow("IVA compresa") << 1;
+    }
+
+    void listinoOrdine()
+    {
+        // The order script's price list holds, for every article in build
+        // order, what its purchase call hands the cart: name, price, VAT
+        // rate and weight, and each option of its variant menus.
+        QFETCH(int, ivaCompresa);
+        m_imp.chkIvaCompresa = ivaCompresa;
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = m_set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        QVERIFY(QString::fromUtf8(leggi(m_cartella + "/vtftp.dat")).contains("#" + e.fileDatiOrdine() + "#"));
+
+        QStringList attese{QStringLiteral("vetrasto-prezzi\t1")};
+        for (const char *pagina : {"/cat001.htm", "/cat001_p2.htm", "/cat002.htm"}) {
+            for (const auto &a : articoliDi(testo(stato().CartellaPagine + pagina))) {
+                attese << QStringLiteral("A\t%1\t%2\t%3\t%4")
+                              .arg(NomeInCarrello(a["cart_articolo"]), a["cart_prezzo"],
+                                   QString::number(a["cart_iva"].toDouble()), a["cart_peso"]);
+                for (int n = 1; n <= 3; ++n) {
+                    static const QRegularExpression valore(QStringLiteral("value=\"([^=]*)=([^#]*)#([^\"]*)\""));
+                    for (const auto &m : valore.globalMatch(a[QStringLiteral("opzione%1").arg(n)])) {
+                        QString t = m.captured(3);
+                        if (t.endsWith(QLatin1String(" *")))
+                            t.chop(2);
+                        attese << QStringLiteral("V\t%1\t%2\t%3\t%4").arg(n).arg(t, m.captured(1), m.captured(2));
+                    }
+                }
+            }
+        }
+        QCOMPARE(attese.size(), 7);  // the header, four articles, two variant options
+        const QString file = QString::fromUtf8(leggi(e.fileDatiOrdine()));
+        QCOMPARE(file.split(u'\n', Qt::SkipEmptyParts), attese);
+    }
+
     void righeArticoli()
     {
-        SoloReparti e(stato(), m_imp, m_shop->messages);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
         e.CartellaSet = m_set;
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
         const QString pagine = stato().CartellaPagine;
@@ -278,14 +301,12 @@ private slots:
         QVERIFY(testo(pagine + "/cat002.htm").contains("<ul><a href=\"cat002.htm\"><BR>B1<BR>Torta</a>"));
 
         // The showcase: the articles marked for it, in build order.
-        QCOMPARE(e.NumeroCelle, 2);
-        QCOMPARE(e.CelleVetrina.size(), 3);
-        QCOMPARE(e.CelleVetrina[0], QString());
-        QCOMPARE(e.CelleVetrina[1], QStringLiteral("<a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\" width=\"40\" "
+        QCOMPARE(e.celleVetrina().size(), 2);
+        QCOMPARE(e.celleVetrina()[0], QStringLiteral("<a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\" width=\"40\" "
                                                    "height=\"30\"></a><BR><a href=\"http://x.it\" target=\"_blank\">"
                                                    "Vino, rosso</a><BR>€ 96,00"));
-        QCOMPARE(e.CelleVetrina[2], QStringLiteral("<a href=\"cat001_p2.htm#1\"></a><BR>Miele<BR>€ 6,00"));
-        QCOMPARE(e.ElencoVetrina,
+        QCOMPARE(e.celleVetrina()[1], QStringLiteral("<a href=\"cat001_p2.htm#1\"></a><BR>Miele<BR>€ 6,00"));
+        QCOMPARE(e.elencoVetrina(),
                  QStringLiteral("<BR><a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\" width=\"40\" "
                                 "height=\"30\"><BR>A1<BR>Vino, rosso</a><BR>&nbsp;<BR><a href=\"cat001_p2.htm#1\">"
                                 "<BR><BR>Miele</a><BR>&nbsp;<BR>"));
@@ -327,26 +348,25 @@ private slots:
         m_imp.chkElencoFoto = foto;
         m_imp.chkElencoCodice = codice;
         m_imp.chkElencoTitolo = titolo;
-        SoloReparti e(stato(), m_imp, m_shop->messages);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
         e.CartellaSet = m_set;
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
-        QVERIFY2(e.ElencoVetrina.startsWith("<BR><a href=\"cat001.htm#1\">" + voce + "</a><BR>&nbsp;<BR><a href="),
-                 qPrintable(e.ElencoVetrina));
+        QVERIFY2(e.elencoVetrina().startsWith("<BR><a href=\"cat001.htm#1\">" + voce + "</a><BR>&nbsp;<BR><a href="),
+                 qPrintable(e.elencoVetrina()));
         // The showcase cell keeps its thumbnail whatever the index shows.
-        QVERIFY(e.CelleVetrina[1].startsWith("<a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\""));
+        QVERIFY(e.celleVetrina()[0].startsWith("<a href=\"cat001.htm#1\"><img border=\"0\" src=\"p.jpg\""));
     }
 
     // Each build starts the showcase afresh.
     void vetrinaDaCapo()
     {
-        SoloReparti e(stato(), m_imp, m_shop->messages);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
         e.CartellaSet = m_set;
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
         m_shop->messages.answer(Messages::Answer::No);
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
-        QCOMPARE(e.NumeroCelle, 2);
-        QCOMPARE(e.CelleVetrina.size(), 3);
-        QCOMPARE(e.ElencoVetrina.count(QStringLiteral("<a href=")), 2);
+        QCOMPARE(e.celleVetrina().size(), 2);
+        QCOMPARE(e.elencoVetrina().count(QStringLiteral("<a href=")), 2);
     }
     // The purchase call and the variant menu as a browser runs them: the
     // link of the page model calls Acquista with the article's values, a
@@ -374,7 +394,7 @@ private slots:
         db().execute(QStringLiteral("UPDATE articoli SET codice=?, titolo=? WHERE ordinamento=1"),
                      {QStringLiteral("A'1"), QStringLiteral("L'olio \"extra\";\r\nnuovo \\ 100%")});
 
-        SoloReparti e(stato(), m_imp, m_shop->messages);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
         e.CartellaSet = m_set;
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
 

@@ -5,7 +5,9 @@
 #include "frmelabora.h"
 
 #include "database.h"
+#include "formato.h"
 #include "recordset.h"
+#include "provacostruzione.h"
 #include "testshop.h"
 
 #include <QDateTime>
@@ -22,39 +24,41 @@ QString setDiProva()
     return qEnvironmentVariable("VETRASTO_TEST_DATA") + QStringLiteral("/set");
 }
 
-// The phases of later parts stand in as the tests need them: each article
-// row gets its code, and the article index one entry per article.
-class ElaborazioneDiProva : public Elaborazione {
+// Records the documents the build asks to show.
+class AvanzamentoDiProva : public Avanzamento {
 public:
-    using Elaborazione::Elaborazione;
-    bool credenziali = false;
+    QStringList aperti;
+    bool apriDocumento(const QString &d) override
+    {
+        aperti << d;
+        return false;
+    }
+};
 
-protected:
-    void ScriviArticoli(const Reparto &, const Recordset &articolo, Recordset &riga, int) override
+// A build window whose event pump the test can watch.
+class FinestraElaboraDiProva : public frmElabora {
+public:
+    using frmElabora::frmElabora;
+    std::function<void()> dopoEventi;
+    void eventi() override
     {
-        riga.setValue(QStringLiteral("codice"), articolo.text(QStringLiteral("codice")));
-        ElencoReparto += QStringLiteral("<li>") + articolo.text(QStringLiteral("codice")) + QStringLiteral("</li>");
+        frmElabora::eventi();
+        if (dopoEventi)
+            dopoEventi();
     }
-    void CampiNegozio(Recordset &pagina) override
-    {
-        if (credenziali) {
-            pagina.setValue(QStringLiteral("username"), QStringLiteral("mario"));
-            pagina.setValue(QStringLiteral("password"), QStringLiteral("segreta"));
-        }
-    }
+};
+
+// Stands for the merchant's cancel before the build's first test.
+class GiaAnnullato : public Avanzamento {
+public:
+    bool annullato() const override { return true; }
 };
 
 } // namespace
 
-class TestElabora : public QObject {
+class TestElabora : public QObject, public ProvaCostruzione {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> m_program;
-    std::unique_ptr<NegozioDiProva> m_shop;
-    QString m_cartella;
-    Impostazioni m_imp;
-
-    ShopState &stato() { return m_shop->negozio.state; }
     QString pagine() { return stato().CartellaPagine; }
 
     void reparto(const QString &id, const QString &genitore, int livello, const QString &modello, int articoli,
@@ -74,11 +78,7 @@ class TestElabora : public QObject {
 private slots:
     void init()
     {
-        m_shop.reset();
-        m_program = std::make_unique<TestProgramFolder>();
-        m_cartella = m_program->newShop();
-        m_shop = std::make_unique<NegozioDiProva>();
-        QCOMPARE(m_shop->apri(m_cartella), int(Negozio::Aperto));
+        QVERIFY(nuovoNegozio());
         stato().dbCatalogo->execute(QStringLiteral("DELETE FROM categorie"));
         reparto("cat001", "###", 1, "modello1", 11);
         reparto("cat002", "###", 1, "Modello2", 2);   // the file is modello2.htm
@@ -111,12 +111,11 @@ private slots:
         QFETCH(bool, vedi);
         ScriptedMessages &msg = m_shop->messages;
         msg.answer(vedi ? Messages::Answer::Yes : Messages::Answer::No);
-        ElaborazioneDiProva e(stato(), m_imp, msg);
+        AvanzamentoDiProva avanzamento;
+        Elaborazione e(stato(), m_imp, msg, &avanzamento);
         e.CartellaSet = setDiProva();
-        e.credenziali = true;
-        QStringList aperti;
-        e.apriDocumento = [&](const QString &d) { aperti << d; return false; };
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        const QStringList &aperti = avanzamento.aperti;
         QCOMPARE(msg.texts(), QStringList{"Creazione del negozio terminata. Vuoi vedere il risultato?"});
         QCOMPARE(aperti, vedi ? QStringList{pagine() + "/index.htm"} : QStringList{});
 
@@ -128,7 +127,7 @@ private slots:
         QVERIFY(!p2.contains("cat001-A11 "));
         for (const char *f : {"/cat001.htm", "/cat001_p2.htm", "/cat001_p3.htm"}) {
             const QString t = QString::fromUtf8(leggi(pagine() + f));
-            QVERIFY2(t.contains("<li>cat001-A1</li>") && t.contains("<li>cat001-A11</li>"), f);
+            QVERIFY2(t.contains(">cat001-A1</a>") && t.contains("<a href=\"cat001_p3.htm#1\">cat001-A11</a>"), f);
             QVERIFY(!t.contains("<<1-elenco>>"));
             QVERIFY(t.contains("<!--  -->"));  // no user name, no password
             QVERIFY(t.endsWith("</html>\r\n\r\n"));
@@ -153,17 +152,22 @@ private slots:
 
         // The upload list, in the order of production, closed by "#".
         const QString lista = QString::fromUtf8(leggi(m_cartella + "/vtftp.dat"));
-        QStringList attesi{m_cartella + "/source.mdb", e.fileRicerca()};
+        QStringList attesi{m_cartella + "/source.mdb", e.fileRicerca(), e.fileDatiOrdine()};
         for (const char *f : {"cat001.htm", "cat001_p2.htm", "cat001_p3.htm", "cat002.htm", "cat003.htm", "rotto.htm",
                               "thankyou1.htm", "thankyou2.htm", "cart.js"})
             attesi << pagine() + '/' + f;
-        attesi << stato().CartellaScript + "/vtorder" + e.IDnegozio + ".pl";
+        attesi << stato().CartellaScript + "/vtorder" + CodiceSito(m_imp) + ".pl";
         for (const char *f : {"Extra.HTM", "menu.js", "style.css", "rep.jpg"})
             attesi << pagine() + '/' + f;
         QCOMPARE(lista.split(u'#', Qt::SkipEmptyParts), attesi);
         QVERIFY(lista.startsWith(u'#') && lista.endsWith(u'#'));
         QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat.tmp"));
-        QCOMPARE(leggi(e.fileRicerca()), QByteArray("pagina,codice,titolo,sottotitolo,immagine,ricerca\r\n"));
+        // The search data: the header, then the 13 articles in build order.
+        const QList<QByteArray> ricerca = leggi(e.fileRicerca()).split('\n');
+        QCOMPARE(ricerca.size(), 15);
+        QCOMPARE(ricerca[0], QByteArray("pagina,codice,titolo,sottotitolo,immagine,ricerca\r"));
+        QVERIFY(ricerca[11].startsWith("http://www.esempio.it/cat001_p3.htm#1,cat001-A11,"));
+        QVERIFY(ricerca[13].startsWith("http://www.esempio.it/cat002.htm#2,cat002-A2,"));
     }
 
     void immagineReparto_data()
@@ -193,7 +197,7 @@ private slots:
         stato().dbCatalogo->execute("UPDATE categorie SET immagine0=?, imgX0=?, imgY0=? WHERE ID='cat003'",
                                     {file, larghezza, altezza});
         m_shop->messages.answer(Messages::Answer::No);
-        ElaborazioneDiProva e(stato(), m_imp, m_shop->messages);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
         e.CartellaSet = setDiProva();
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
         const QString pagina = QString::fromUtf8(leggi(pagine() + "/cat003.htm"));
@@ -256,12 +260,10 @@ private slots:
     {
         // The window's timer starts the build once; repaints during the
         // build start no second one; the cancel button stops it silently.
-        frmElabora w(stato(), m_imp, m_shop->messages);
+        FinestraElaboraDiProva w(stato(), m_imp, m_shop->messages);
         w.elaborazione().CartellaSet = setDiProva();
-        auto eventi = w.elaborazione().elaboraEventi;
         int chiamate = 0;
-        w.elaborazione().elaboraEventi = [&] {
-            eventi();
+        w.dopoEventi = [&] {
             w.repaint();
             if (++chiamate == 1)
                 w.cmdAnnulla->click();
@@ -280,9 +282,9 @@ private slots:
     {
         // A cancel that comes before the build reaches its first test (while
         // the window's timer lets the events run) still stops it.
-        Elaborazione e(stato(), m_imp, m_shop->messages);
+        GiaAnnullato annullato;
+        Elaborazione e(stato(), m_imp, m_shop->messages, &annullato);
         e.CartellaSet = setDiProva();
-        e.annulla = true;
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Annullata);
         QVERIFY(m_shop->messages.texts().isEmpty());
         QVERIFY(!QFile::exists(pagine() + "/cat001.htm"));

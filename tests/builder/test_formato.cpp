@@ -47,8 +47,6 @@ private slots:
     void colori();
     void campoHTML_data();
     void campoHTML();
-    void relativo_data();
-    void relativo();
     void assoluto_data();
     void assoluto();
     void assolutoSuFile();
@@ -283,26 +281,6 @@ void TestFormato::campoHTML()
     QFETCH(QVariant, campo);
     QFETCH(QString, atteso);
     QCOMPARE(CampoHTML(campo), atteso);
-}
-
-void TestFormato::relativo_data()
-{
-    QTest::addColumn<QString>("da");
-    QTest::addColumn<QString>("a");
-    QTest::addColumn<QString>("atteso");
-    QTest::newRow("fratelli") << "a/b" << "a/c" << "../c";
-    QTest::newRow("barre rovesce") << "\\a\\b\\" << "/a/c/" << "../c";
-    QTest::newRow("diversi") << "x/y" << "a/c" << "../../a/c";
-    QTest::newRow("stessa") << "a" << "a" << "../a";
-    QTest::newRow("sotto") << "a/b" << "a/b/c" << "../b/c";
-}
-
-void TestFormato::relativo()
-{
-    QFETCH(QString, da);
-    QFETCH(QString, a);
-    QFETCH(QString, atteso);
-    QCOMPARE(MakeRelative(da, a), atteso);
 }
 
 void TestFormato::assoluto_data()

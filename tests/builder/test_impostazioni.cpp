@@ -22,6 +22,7 @@ private slots:
     void valuta_data();
     void valuta();
     void valutaConservaPrecedenti();
+    void stessoRisultatoDaiCampi_data();
     void stessoRisultatoDaiCampi();
 
 private:
@@ -215,21 +216,44 @@ void TestImpostazioni::valutaConservaPrecedenti()
     QCOMPARE(altro.TassoCambio, 2.5);
 }
 
+void TestImpostazioni::stessoRisultatoDaiCampi_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<bool>("nt");
+    QTest::addColumn<QString>("negozio");
+    QTest::addColumn<QString>("ricerca");
+    QTest::addColumn<QString>("ordine");
+    QTest::newRow("unix") << "www.bottega.it" << "n" << false << "http://www.bottega.it/n/index.htm"
+                          << "http://www.bottega.it/c/vtsearch3206.pl" << "http://www.bottega.it/c/vtorder3206.pl";
+    QTest::newRow("windows, https") << "https://bottega.it/" << "/negozio/" << true
+                                    << "https://bottega.it/negozio/index.htm"
+                                    << "https://bottega.it/c/vtsearch43F7.pl" << "vtorder.asp";
+}
+
 void TestImpostazioni::stessoRisultatoDaiCampi()
 {
-    // The window fills the struct from its controls and derives the
-    // addresses with the same rule: the result equals the headless one.
-    const Impostazioni r = carica({{"URL", "www.bottega.it"}, {"cartella", "n"}, {"cartellaCGI", "c"},
-                                   {"folderFTP", ""}, {"folderCGI", ""}, {"serverNT", false}});
+    // The addresses the window derives from its fields and the ones read
+    // headless from the record are the same literal values.
+    QFETCH(QString, url);
+    QFETCH(QString, cartella);
+    QFETCH(bool, nt);
+    QFETCH(QString, negozio);
+    QFETCH(QString, ricerca);
+    QFETCH(QString, ordine);
+    const Impostazioni r = carica({{"URL", url}, {"cartella", cartella}, {"cartellaCGI", "c"}, {"folderFTP", ""},
+                                   {"folderCGI", ""}, {"serverNT", nt}});
     Impostazioni w;
-    w.txtURL = QStringLiteral("www.bottega.it");
-    w.txtCartella = QStringLiteral("n");
+    w.txtURL = url;
+    w.txtCartella = cartella;
     w.txtCGI = QStringLiteral("c");
+    w.chkNT = nt ? 1 : 0;
     w.derivaIndirizzi();
-    QCOMPARE(w.txtURLNegozio, r.txtURLNegozio);
-    QCOMPARE(w.txtCGIsearch, r.txtCGIsearch);
-    QCOMPARE(w.txtCGIOrdine, r.txtCGIOrdine);
-    QCOMPARE(r.txtCGIsearch, QStringLiteral("http://www.bottega.it/c/vtsearch") + CodiceSito(r) + QStringLiteral(".pl"));
+    for (const Impostazioni *i : {&r, static_cast<const Impostazioni *>(&w)}) {
+        QCOMPARE(i->txtURLNegozio, negozio);
+        QCOMPARE(i->txtCGIsearch, ricerca);
+        QCOMPARE(i->txtCGIOrdine, ordine);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestImpostazioni)

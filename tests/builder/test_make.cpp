@@ -1,4 +1,5 @@
-// The template merger on a real work database copied from the empty shop.
+// The template merger with page and article rows that have the fields of the
+// empty shop's real work database.
 #include "make.h"
 
 #include "database.h"
@@ -21,28 +22,27 @@ class TestMake : public QObject {
 
     TestProgramFolder m_program;
     QTemporaryDir m_dir;
-    QString m_db;
+    Riga m_pagina;
+    std::vector<Riga> m_articoli;
 
-    // A fresh work database with one page row and the given article rows.
+    // One page row and the given article rows.
     void preparaDb(const Campi &pagina, const QList<Campi> &articoli)
     {
-        m_db = m_dir.path() + QStringLiteral("/source.mdb");
-        QFile::remove(m_db);
-        QVERIFY(QFile::copy(m_program.path() + QStringLiteral("/new/source.new"), m_db));
-        auto db = Database::open(m_db);
-        Recordset cat(db, QStringLiteral("SELECT * FROM categoria"));
-        cat.addNew();
+        auto db = Database::open(m_program.path() + QStringLiteral("/new/source.new"));
+        m_pagina = Riga(CampiTabella::daTabella(*db, QStringLiteral("categoria")));
+        const auto campiArticolo = CampiTabella::daTabella(*db, QStringLiteral("articoli"));
+        db->close();
         for (const auto &c : pagina)
-            cat.setValue(c.first, c.second);
-        cat.update();
-        Recordset art(db, QStringLiteral("SELECT * FROM articoli"));
+            m_pagina.imposta(c.first, c.second);
+        m_articoli.clear();
         for (const auto &a : articoli) {
-            art.addNew();
+            Riga r(campiArticolo);
             for (const auto &c : a)
-                art.setValue(c.first, c.second);
-            art.update();
+                r.imposta(c.first, c.second);
+            m_articoli.push_back(r);
         }
     }
+    const std::vector<Riga> *articoli(bool ripeti) const { return ripeti ? &m_articoli : nullptr; }
 
     QString modello(const QString &nome, const QByteArray &testo)
     {
@@ -107,7 +107,7 @@ private slots:
                   {{{"codice", "C1"}}, {{"codice", "C2"}}});
         ScriptedMessages msg;
         const QString out = m_dir.path() + QStringLiteral("/out.htm");
-        QVERIFY(MakePagina(m_db, modello(nomeModello, testo), out, ripeti, msg));
+        QVERIFY(MakePagina(m_pagina, articoli(ripeti), modello(nomeModello, testo), out, msg));
         QCOMPARE(leggi(out), atteso);
         QVERIFY(msg.shown().empty());
     }
@@ -117,7 +117,7 @@ private slots:
         preparaDb({{"titolo", "T"}}, {});
         ScriptedMessages msg;
         const QString out = m_dir.path() + QStringLiteral("/out.htm");
-        QVERIFY(MakePagina(m_db, modello("m.htm", "prima<VT_START>x<<2-codice>><VT_END>dopo"), out, true, msg));
+        QVERIFY(MakePagina(m_pagina, articoli(true), modello("m.htm", "prima<VT_START>x<<2-codice>><VT_END>dopo"), out, msg));
         QCOMPARE(leggi(out), QByteArray("primadopo\r\n"));
     }
 
@@ -128,7 +128,7 @@ private slots:
         preparaDb({{"titolo", QStringLiteral("Caffè €")}}, {});
         ScriptedMessages msg;
         const QString out = m_dir.path() + QStringLiteral("/out.htm");
-        QVERIFY(MakePagina(m_db, modello("m.htm", "\xE0 \x81 <<1-titolo>>"), out, false, msg));
+        QVERIFY(MakePagina(m_pagina, articoli(false), modello("m.htm", "\xE0 \x81 <<1-titolo>>"), out, msg));
         QCOMPARE(leggi(out), QByteArray("\xE0 \x81 Caff\xE8 \x80\r\n"));
     }
 
@@ -155,7 +155,7 @@ private slots:
         QFile::remove(out);
         scrivi(out, "pagina buona");
         const QString m = modello("m.htm", testo);
-        QVERIFY(!MakePagina(m_db, m, out, true, msg));
+        QVERIFY(!MakePagina(m_pagina, articoli(true), m, out, msg));
         QCOMPARE(msg.shown().size(), size_t(1));
         QCOMPARE(msg.shown()[0].icon, Messages::Icon::Warning);
         QVERIFY2(msg.shown()[0].text.startsWith(QStringLiteral("Il file '") + m + messaggio), qPrintable(msg.shown()[0].text));
@@ -169,7 +169,7 @@ private slots:
         const QString out = m_dir.path() + QStringLiteral("/buona.htm");
         QFile::remove(out);
         scrivi(out, "pagina buona");
-        QVERIFY(!MakePagina(m_db, m_dir.path() + QStringLiteral("/manca.htm"), out, true, msg));
+        QVERIFY(!MakePagina(m_pagina, articoli(true), m_dir.path() + QStringLiteral("/manca.htm"), out, msg));
         QCOMPARE(msg.texts(), QStringList{QStringLiteral(
                                   "Il file manca.htm non è presente nel template selezionato.\rSelezionare un altro "
                                   "template per il sito o un altro modello per i reparti.")});
@@ -182,7 +182,7 @@ private slots:
         ScriptedMessages msg;
         modello("Modello3.htm", "<<1-titolo>>");
         const QString out = m_dir.path() + QStringLiteral("/out.htm");
-        QVERIFY(MakePagina(m_db, m_dir.path() + QStringLiteral("/modello3.htm"), out, false, msg));
+        QVERIFY(MakePagina(m_pagina, articoli(false), m_dir.path() + QStringLiteral("/modello3.htm"), out, msg));
         QCOMPARE(leggi(out), QByteArray("T\r\n"));
     }
 
@@ -192,7 +192,7 @@ private slots:
         preparaDb({{"elenco", "<li><<1-titolo>></li>"}, {"titolo", "T"}}, {});
         ScriptedMessages msg;
         const QString p = modello("pag.htm", "<ul><<1-elenco>></ul>");
-        QVERIFY(MakePagina(m_db, p, p, false, msg));
+        QVERIFY(MakePagina(m_pagina, articoli(false), p, p, msg));
         QCOMPARE(leggi(p), QByteArray("<ul><li>T</li></ul>\r\n"));
     }
 };

@@ -23,6 +23,14 @@ const Riga reparti[] = {
 
 } // namespace
 
+// The tree line of one department, alone in the tree.
+static QString linea(const Navigazione &nav, const QString &id, bool selected)
+{
+    QString albero, menu;
+    nav.Menu(selected ? id : QStringLiteral("###"), {id}, albero, menu);
+    return albero;
+}
+
 class TestNavigazione : public QObject {
     Q_OBJECT
 
@@ -77,7 +85,7 @@ private slots:
         QTest::newRow("corrente livello 2") << "cat11" << true
             << "&nbsp;&nbsp;&nbsp; <B><font color=\"#FF0000\">Uno-uno</font></B><BR>\r\n"
             << "<option selected value=\"cat11.htm\">&nbsp;&nbsp;&nbsp; Uno-uno</option>\r\n";
-        QTest::newRow("livello 3") << "CAT111" << false
+        QTest::newRow("livello 3") << "cat111" << false
             << "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp; <a href=\"cat111.htm\"><font color=\"#FF0000\">Foglia</font></a><BR>\r\n"
             << "<option value=\"cat111.htm\">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp; Foglia</option>\r\n";
         QTest::newRow("reparto inesistente") << "nessuno" << false << "" << "";
@@ -89,8 +97,11 @@ private slots:
         QFETCH(bool, selected);
         QFETCH(QString, link);
         QFETCH(QString, opzione);
-        QCOMPARE(m_nav->CatLink(id, selected), link);
-        QCOMPARE(m_nav->CatMenu(id, selected), opzione);
+        QCOMPARE(linea(*m_nav, id, selected), link);
+        QString albero, menu;
+        m_nav->Menu(selected ? id : QStringLiteral("###"), {}, albero, menu);
+        QVERIFY(albero.isEmpty());
+        QVERIFY2(menu.contains(opzione), qPrintable(menu));
     }
 
     void percorsoESottoreparti()
@@ -112,14 +123,11 @@ private slots:
         // children, its ancestors. cat31 is in the menu, not in the tree.
         const QSet<QString> vis = m_nav->InsiemeMenu("cat11", 2);
         QCOMPARE(vis, (QSet<QString>{"cat1", "cat2", "cat3", "cat11", "cat12", "cat111"}));
-        QString albero, menu, albero2, menu2;
+        QString albero, menu;
         m_nav->Menu("cat11", vis, albero, menu);
-        m_nav->CatEsplora("###", "cat11", Navigazione::TestoInsieme(vis), albero2, menu2);
-        QCOMPARE(albero, albero2);
-        QCOMPARE(menu, menu2);
         QString atteso;
         for (const char *id : {"cat1", "cat11", "cat111", "cat12", "cat2", "cat3"})
-            atteso += m_nav->CatLink(id, QByteArray(id) == "cat11");
+            atteso += linea(*m_nav, id, QByteArray(id) == "cat11");
         QCOMPARE(albero, atteso);
         QVERIFY(!albero.contains("Tre-uno"));
         QCOMPARE(menu.count("<option"), 7);
@@ -136,10 +144,8 @@ private slots:
         r[1].ID = "b"; r[1].genitore = "a"; r[1].genitoreValore = "a"; r[1].livello = 2; r[1].pagina = "b";
         r[1].titolo = "Verde|Nero";
         Navigazione nav(std::move(r));
-        QCOMPARE(nav.CatLink("a", false), QStringLiteral("<B>\u2022 </B><a href=\"a.htm\">T\u00e8 | Tisane</a><BR>\r\n"));
-        QCOMPARE(nav.CatLink("b", true), QStringLiteral("&nbsp;&nbsp;&nbsp; <B>Verde|Nero</B><BR>\r\n"));
-        QCOMPARE(nav.CatMenu("b", true),
-                 QStringLiteral("<option selected value=\"b.htm\">&nbsp;&nbsp;&nbsp; Verde|Nero</option>\r\n"));
+        QCOMPARE(linea(nav, "a", false), QStringLiteral("<B>\u2022 </B><a href=\"a.htm\">T\u00e8 | Tisane</a><BR>\r\n"));
+        QCOMPARE(linea(nav, "b", true), QStringLiteral("&nbsp;&nbsp;&nbsp; <B>Verde|Nero</B><BR>\r\n"));
         QCOMPARE(nav.CatLinkRep("a"), QStringLiteral("<a href=\"a.htm\">T\u00e8 | Tisane</a>"));
         QCOMPARE(nav.MakePercorsoTitolo("b"),
                  QStringLiteral("<font size=\"1\"><a href=\"a.htm\">T\u00e8 | Tisane</a>&nbsp;&gt;&nbsp;</font>"));
@@ -148,13 +154,14 @@ private slots:
         std::vector<Reparto> c(1);
         c[0].ID = "c"; c[0].genitore = "###"; c[0].genitoreValore = "###"; c[0].pagina = "c"; c[0].titolo = "C";
         c[0].immagine1 = QStringLiteral("a&b \"1\".gif"); c[0].imgX1 = 40; c[0].imgY1 = 20;
-        QCOMPARE(Navigazione(std::move(c)).CatLink("c", false),
+        QCOMPARE(linea(Navigazione(std::move(c)), "c", false),
                  QStringLiteral("<BR><a href=\"c.htm\"><img src=\"a&amp;b &quot;1&quot;.gif\" width=\"40\" "
                                 "height=\"20\" border=\"0\"></a><BR>\r\n"));
         QString albero, menu;
         nav.Menu("b", {"a", "b"}, albero, menu);
-        QCOMPARE(albero, nav.CatLink("a", false) + nav.CatLink("b", true));
-        QCOMPARE(menu, nav.CatMenu("a", false) + nav.CatMenu("b", true));
+        QCOMPARE(albero, linea(nav, "a", false) + linea(nav, "b", true));
+        QCOMPARE(menu, QStringLiteral("<option value=\"a.htm\">T\u00e8 | Tisane</option>\r\n"
+                                      "<option selected value=\"b.htm\">&nbsp;&nbsp;&nbsp; Verde|Nero</option>\r\n"));
     }
 
     void catenaDanneggiata()

@@ -280,6 +280,16 @@ private slots:
         QTest::newRow("codice e titolo") << "A1" << "Vino; rosso" << "A1 Vino, rosso";
         QTest::newRow("apostrofo") << "" << "L'olio \"buono\"" << "L\\'olio %22buono%22";
         QTest::newRow("a capo") << "" << "riga\r\naltra" << "riga\\r\\naltra";
+        // Character references are read before the script escapes: an
+        // apostrophe written as one cannot end the script string.
+        QTest::newRow("riferimento decimale") << "" << "L&#39;Arabica d&#39;oro" << "L\\'Arabica d\\'oro";
+        QTest::newRow("riferimento senza punto e virgola")
+            << "" << "Bar&#39)+alert(101)+(&#39" << "Bar\\')+alert(101)+(\\'";
+        QTest::newRow("riferimento esadecimale") << "" << "Bar&#x27)+alert(101)+(&#X27;" << "Bar\\')+alert(101)+(\\'";
+        QTest::newRow("codice con riferimento") << "A&#39;1" << "Vino" << "A\\'1 Vino";
+        QTest::newRow("riferimenti per nome") << "" << "Caff&egrave; &amp; t&Egrave; &quot;bio&quot;"
+                                              << "Caff\u00e8 & t\u00c8 %22bio%22";
+        QTest::newRow("riferimenti che non lo sono") << "" << "R&D &nome; &#; &#0;" << "R&D &nome, &#, \ufffd";
     }
 
     void cartArticolo()
@@ -454,18 +464,20 @@ private slots:
         set.update();
 
         const FattoreSconto f = FattoreSconto::daPercentuale(*Currency::parse(sconto));
-        const QString menu = CreaOpzione(db, statoNegozio(), id, 12, 2, f, *Currency::parse("20"), true);
+        const Varianti varianti = Varianti::leggi(*db);
+        const QString menu = CreaOpzione(varianti, statoNegozio(), id, 12, 2, f, *Currency::parse("20"), true);
         QCOMPARE(menu, "<select size=\"1\" name=\"op212\">" + atteso + "</select>");
-        QCOMPARE(CreaNomeOpzione(db, id), nome.section('|', 0, 0));
+        QCOMPARE(CreaNomeOpzione(varianti, id), nome.section('|', 0, 0));
     }
 
     void opzioniMancanti()
     {
         TestProgramFolder programma;
         const DatabasePtr db = Database::open(programma.newShop() + "/catalog.mdb");
+        const Varianti varianti = Varianti::leggi(*db);
         for (qint32 id : {1, 999}) {
-            QCOMPARE(CreaOpzione(db, statoNegozio(), id, 1, 1, {}, {}, false), QString());
-            QCOMPARE(CreaNomeOpzione(db, id), QString());
+            QCOMPARE(CreaOpzione(varianti, statoNegozio(), id, 1, 1, {}, {}, false), QString());
+            QCOMPARE(CreaNomeOpzione(varianti, id), QString());
         }
     }
 };

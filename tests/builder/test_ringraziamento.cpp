@@ -48,10 +48,10 @@ private slots:
         QFETCH(int, celle);
         QFETCH(int, perRiga);
         QFETCH(QList<int>, righe);
-        QStringList c{QString()};
+        QStringList c;
         for (int i = 1; i <= celle; ++i)
             c << QStringLiteral("c%1").arg(i);
-        const QString t = TabellaVetrina(c, celle, perRiga);
+        const QString t = TabellaVetrina(c, perRiga);
         if (righe.isEmpty()) {
             QCOMPARE(t, QString());
             return;
@@ -148,14 +148,11 @@ private slots:
         for (const char *f : {"sel.asp", "uno.pl", "tutti.asp", "due.pl", "x.pl"})
             scrivi(c + f, "<<1-IDnegozio>>");
         scrivi(m_negozio + "/code/fuori.pl", "no");
-        const QString db = m_negozio + "/prova.mdb";
-        QFile::remove(db);
-        QVERIFY(QFile::copy(m_negozio + "/source.new", db));
-        QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
-        Database::open(db)->execute("INSERT INTO categoria (IDnegozio) VALUES (?)", {CodiceSito(m_imp)});
+        Riga pagina(CampiTabella::daTabella(*Database::open(m_negozio + "/source.new"), "categoria"));
+        pagina.imposta(u"IDnegozio", CodiceSito(m_imp));
         ScriptedMessages msg;
         const QStringList r =
-            SetPG(db, m_negozio, "gw", m_negozio + "/online", m_negozio + "/scripts", [&] {
+            SetPG(pagina, m_negozio, "gw", m_negozio + "/online", m_negozio + "/scripts", [&] {
                 Impostazioni i = m_imp;
                 i.chkNT = nt;
                 return i;

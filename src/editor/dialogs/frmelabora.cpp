@@ -7,8 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmElabora::frmElabora(ShopState &stato, const Impostazioni &impostazioni, Messages &messages, QWidget *parent)
-    : QDialog(parent), m_elaborazione(std::make_unique<Elaborazione>(stato, impostazioni, messages))
+frmElabora::frmElabora(const ShopState &stato, const Impostazioni &impostazioni, Messages &messages,
+                       QWidget *parent)
+    : QDialog(parent), m_elaborazione(std::make_unique<Elaborazione>(stato, impostazioni, messages, this))
 {
     setObjectName(QStringLiteral("frmElabora"));
     setWindowTitle(QStringLiteral("Vetrasto"));
@@ -31,12 +32,21 @@ frmElabora::frmElabora(ShopState &stato, const Impostazioni &impostazioni, Messa
     Timer1.setSingleShot(false);
     connect(&Timer1, &QTimer::timeout, this, &frmElabora::tick);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmElabora::annulla);
+}
 
-    Elaborazione &e = *m_elaborazione;
-    e.elaboraEventi = [] { QCoreApplication::processEvents(QEventLoop::AllEvents); };
-    e.impostaBarra = [this](int lo, int hi) { barElaborazione->setRange(lo, hi); };
-    e.valoreBarra = [this](int v) { barElaborazione->setValue(qMin(v, barElaborazione->maximum())); };
-    e.nascondi = [this] { hide(); };
+void frmElabora::intervallo(int massimo)
+{
+    barElaborazione->setRange(0, massimo);
+}
+
+void frmElabora::valore(int valore)
+{
+    barElaborazione->setValue(qMin(valore, barElaborazione->maximum()));
+}
+
+void frmElabora::eventi()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 frmElabora::~frmElabora()
@@ -75,7 +85,7 @@ void frmElabora::MakePages()
 
 void frmElabora::annulla()
 {
-    m_elaborazione->annulla = true;
+    m_annullato = true;
     // Cancelled before its start, the build is not started later on either.
     Timer1.stop();
     hide();

@@ -12,10 +12,11 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-class frmElabora : public QDialog {
+class frmElabora : public QDialog, public Avanzamento {
     Q_OBJECT
 public:
-    frmElabora(ShopState &stato, const Impostazioni &impostazioni, Messages &messages, QWidget *parent = nullptr);
+    frmElabora(const ShopState &stato, const Impostazioni &impostazioni, Messages &messages,
+               QWidget *parent = nullptr);
     ~frmElabora() override;
 
     QProgressBar *barElaborazione;
@@ -31,6 +32,13 @@ public:
     // The build procedure, run by the timer.
     void MakePages();
 
+    // What the build asks of the window.
+    void intervallo(int massimo) override;
+    void valore(int valore) override;
+    void eventi() override;
+    bool annullato() const override { return m_annullato; }
+    void nascondi() override { hide(); }
+
 protected:
     void paintEvent(QPaintEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
@@ -42,6 +50,7 @@ private:
 
     std::unique_ptr<Elaborazione> m_elaborazione;
     bool m_avviata = false;
+    bool m_annullato = false;
     int m_avvii = 0;
     Elaborazione::Esito m_esito = Elaborazione::Esito::Annullata;
 };

@@ -1,0 +1,50 @@
+#pragma once
+// The catalogue as one build reads it, once, before the first page: the
+// articles in the catalogue (not `fuoricatalogo`) grouped by department in
+// their sort order, and the variant sets. Plain values, read-only while the
+// pages are merged, so that the page jobs share them across threads.
+#include "database.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <array>
+#include <vector>
+
+// The fields of an article that its row on a page uses. Values keep the
+// catalogue's kinds (Null apart from 0 or "").
+struct Articolo {
+    QString codice, titolo, sottotitolo, link, descrizione, note;
+    bool linkesterno = false, inelenco = false, popup = false, novita = false, offerta = false;
+    std::array<QVariant, 3> immagine, imgX, imgY;
+    QVariant prezzo, offertaprezzo, peso, giacenza;
+    std::array<QVariant, 3> opzione;
+};
+
+// One variant set of the table `opzioni`.
+struct SetVarianti {
+    QString nome;
+    QVariant selezionato;
+    std::array<QString, 15> opzione;
+    std::array<QVariant, 15> prezzo, peso;
+};
+
+class Varianti {
+public:
+    static Varianti leggi(Database &catalogo);
+    // The set with this ID, or nullptr when there is none.
+    const SetVarianti *set(qint32 id) const;
+
+private:
+    QHash<qint32, SetVarianti> m_set;
+};
+
+class ArticoliCatalogo {
+public:
+    static ArticoliCatalogo leggi(Database &catalogo);
+    // The articles of a department (its ID letter case aside), in order.
+    const std::vector<Articolo> &diReparto(const QString &ID) const;
+
+private:
+    QHash<QString, std::vector<Articolo>> m_perReparto;  // lower-case catID
+};

@@ -1,0 +1,159 @@
+#include "paginereparto.h"
+
+#include "formato.h"
+#include "numeri.h"
+
+#include <vector>
+
+QString DatiPagine::percorsoModello(const Reparto &r) const
+{
+    return cartellaSet + u'/' + r.modello + QStringLiteral(".htm");
+}
+
+namespace {
+
+// The links to the department's other pages; "" for a single page.
+QString sottopagine(const QString &base, int pagina, int pagine)
+{
+    if (pagine <= 1)
+        return {};
+    QString t;
+    for (int k = 1; k <= pagine; ++k) {
+        if (k > 1)
+            t += QStringLiteral(" - ");
+        const QString etichetta = Format(k, QStringLiteral("#####"));
+        t += k != pagina ? QStringLiteral("<a href=\"") + ValoreAttributo(PageFile(base, k)) + QStringLiteral("\">") +
+                               etichetta + QStringLiteral("</a>")
+                         : QStringLiteral("<B>") + etichetta + QStringLiteral("</B>");
+    }
+    return t;
+}
+
+} // namespace
+
+RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const std::atomic<bool> &annulla)
+{
+    RisultatoReparto esito;
+    const Navigazione &nav = *d.navigazione;
+    const std::vector<Articolo> &articoli = d.articoli->diReparto(r.ID);
+    const int nArticoli = int(articoli.size());
+    const int maxArticoli = r.maxarticoli < 1 ? 32000 : r.maxarticoli;
+    const int nPagine = nArticoli == 0 ? 1 : (nArticoli - 1) / maxArticoli + 1;
+
+    const QString percorsoModello = d.percorsoModello(r);
+    const auto modello = d.modelli.constFind(percorsoModello);
+    if (modello == d.modelli.constEnd() || !modello->trovato) {
+        esito.errore = true;
+        esito.avviso = Make::Modello{percorsoModello}.avvisoMancante();
+        return esito;
+    }
+
+    // The fields every page of the department shares.
+    Riga base = d.rigaNegozio;
+    {
+        QString percorso, sotto;
+        if (d.percorsoReparti) {
+            percorso = nav.MakePercorsoTitolo(r.ID);
+            sotto = nav.MakeSottoreparti(r.ID);
+        }
+        // The tree shows the open levels and the branch of this department;
+        // the menu shows every department.
+        QString albero, opzioni;
+        const int riga = int(&r - nav.reparti().data());
+        nav.Menu(riga, nav.Visibili(riga, d.livelliAperti), albero, opzioni);
+        base.imposta(u"titolo", percorso + r.titolo + sotto);
+        base.imposta(u"note", CampoHTML(r.note));
+        base.imposta(u"descrizione", CampoHTML(r.descrizione));
+        // The department's picture, beside the pages.
+        base.imposta(u"immagine", TagImmagine(r.immagine0, r.imgX0, r.imgY0));
+        base.imposta(u"reparti", albero);
+        base.imposta(u"repartimenu", FormMenu(opzioni, false));
+        // The article index is filled in by the list pass.
+        base.imposta(u"elenco", QStringLiteral("<<1-elenco>>"));
+        base.imposta(u"username", QString());
+        base.imposta(u"password", QString());
+    }
+
+    struct Pagina {
+        QString file;
+        QString testo;
+    };
+    std::vector<Pagina> pagine;
+    pagine.reserve(size_t(nPagine));
+    QString elencoReparto;
+    QStringList righeRicerca;
+    const bool livello3Modello = Make::conLivello3(percorsoModello);
+
+    int prossimo = 0;
+    for (int p = 1; p <= nPagine; ++p) {
+        if (annulla.load(std::memory_order_relaxed)) {
+            esito.annullato = true;
+            return esito;
+        }
+        const QString filePagina = PageFile(r.pagina, p);
+        const QString urlPagina = d.articolo.urlNegozio + u'/' + filePagina;
+
+        std::vector<Riga> righe;
+        const int fine = std::min(nArticoli, prossimo + maxArticoli);
+        righe.reserve(size_t(fine - prossimo));
+        for (int a = prossimo; a < fine; ++a) {
+            // A page of thousands of articles still stops soon after a cancel.
+            if ((a & 255) == 255 && annulla.load(std::memory_order_relaxed)) {
+                esito.annullato = true;
+                return esito;
+            }
+            // Articles are numbered from 1 on every page.
+            VoceArticolo v = ScriviArticolo(d.articolo, r, articoli[size_t(a)], filePagina, urlPagina, maxArticoli,
+                                            a - prossimo + 1);
+            elencoReparto += v.voceElenco;
+            if (v.inVetrina) {
+                esito.elencoVetrina += v.voceElenco;
+                esito.celle << v.cellaVetrina;
+            }
+            righeRicerca << v.rigaRicerca;
+            esito.ordine.append(std::move(v.ordine));
+            righe.push_back(std::move(v.riga));
+        }
+        prossimo = fine;
+
+        Riga pagina = base;
+        pagina.imposta(u"sottopagine", sottopagine(r.pagina, p, nPagine));
+        QString testo = modello->testo;
+        QString avviso;
+        if (!Make::unisci(testo, pagina, &righe, livello3Modello, percorsoModello, avviso)) {
+            esito.errore = true;
+            esito.avviso = avviso;
+            return esito;
+        }
+        testo += QStringLiteral("\r\n");
+        pagine.push_back({d.cartellaPagine + u'/' + filePagina, std::move(testo)});
+    }
+
+    // The list pass: the index is complete only now. Each page is written
+    // once, complete.
+    Riga conElenco = base;
+    conElenco.imposta(u"elenco", d.elenco ? elencoReparto : QString());
+    for (Pagina &p : pagine) {
+        if (annulla.load(std::memory_order_relaxed)) {
+            esito.annullato = true;
+            return esito;
+        }
+        QString avviso;
+        Make::aggiungiGeneratore(p.testo);
+        if (!Make::unisci(p.testo, conElenco, nullptr, Make::conLivello3(p.file), p.file, avviso)) {
+            esito.errore = true;
+            esito.avviso = avviso;
+            return esito;
+        }
+        p.testo += QStringLiteral("\r\n");
+        QString errore;
+        if (!Make::scriviFile(p.file, modello->codifica(p.testo), &errore)) {
+            esito.errore = true;
+            esito.avviso = Make::avvisoScrittura(p.file, errore);
+            return esito;
+        }
+        esito.file << p.file;
+    }
+    esito.ricerca = righeRicerca.join(QString()).toUtf8();
+    return esito;
+}

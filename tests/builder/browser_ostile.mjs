@@ -1,0 +1,138 @@
+// The demo shop with hostile values in the fields the builder writes into
+// scripts and attributes (titles and codes with character references,
+// an article's link, the meta texts, the shop's e-mail, a page name), built
+// and opened in headless Chromium from a local web server on 127.0.0.1:
+// no page raises an alert or a script error, the attributes hold the values
+// as written, and the purchase links put the articles in the cart under
+// their names.
+import { spawnSync, execFileSync } from "node:child_process";
+import fs from "node:fs";
+import http from "node:http";
+import os from "node:os";
+import path from "node:path";
+import { createRequire } from "node:module";
+
+const require = createRequire(import.meta.url);
+const puppeteer = require("puppeteer-core");
+
+const args = {};
+for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
+const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "vetrasto-ostile-"));
+
+let fallimenti = 0, riusciti = 0;
+function verifica(cond, testo) {
+  if (cond) { riusciti++; console.log("ok - " + testo); }
+  else { fallimenti++; console.log("NOT OK - " + testo); }
+}
+
+let pagine = "";
+const server = http.createServer((req, res) => {
+  const nome = decodeURIComponent(new URL(req.url, "http://127.0.0.1").pathname);
+  const file = path.join(pagine, path.normalize(nome == "/" ? "/index.htm" : nome));
+  if (!file.startsWith(pagine) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+    res.writeHead(404); res.end(); return;
+  }
+  const tipo = { ".htm": "text/html; charset=utf-8", ".js": "text/javascript; charset=utf-8", ".css": "text/css" };
+  res.writeHead(200, { "Content-Type": tipo[path.extname(file).toLowerCase()] || "application/octet-stream" });
+  fs.createReadStream(file).pipe(res);
+});
+await new Promise((r) => server.listen(0, "127.0.0.1", r));
+const base = `http://127.0.0.1:${server.address().port}`;
+
+// Text columns carry the database's own collation, unknown to the sqlite3
+// shell: rows are chosen here and written back by rowid.
+const sql = (db, q) => JSON.parse(execFileSync("sqlite3", ["-json", db, q]).toString() || "[]");
+const testoSql = (v) => "'" + String(v).replace(/'/g, "''") + "'";
+
+const ostili = {
+  arabica: "L&#39;Arabica d&#39;oro",
+  alert101: "Bar&#39)+alert(101)+(&#39",
+  alert102: "T\u00e8&#x27)+alert(102)+(&#x27;",
+  codice: "C&#39)+alert(103)+(&#39",
+  link: "x.htm?a=1&b=2\"><img src=x onerror=alert(104)>",
+  keywords: "x\"><script>alert(105)</script>",
+  content: "caff\u00e8 \"bar\"",
+  email: "a@b.it\"><script>alert(106)</script>",
+  pagina: "p\"><script>alert(107)</script>",
+};
+
+const shop = path.join(tmp, "negozio");
+const env = { ...process.env, VETRASTO_HOME: args.home };
+const r1 = spawnSync(args.mkdemo, [shop, "--url", `127.0.0.1:${server.address().port}`], { env, encoding: "utf8" });
+if (r1.status != 0) throw new Error("vetrasto-mkdemo: " + r1.stderr);
+const db = path.join(shop, "catalog.mdb");
+const reparti = sql(db, "SELECT rowid AS r, ID, pagina FROM categorie ORDER BY rowid");
+const articoli = sql(db, "SELECT rowid AS r, catID FROM articoli WHERE fuoricatalogo=0 ORDER BY rowid");
+// Three articles of the first department with articles; another department
+// gets the hostile page name.
+const primo = articoli[0].catID;
+const scelti = articoli.filter((a) => a.catID == primo).slice(0, 3);
+const rifiutato = reparti.find((r) => r.ID != primo);
+const paginaArticoli = reparti.find((r) => r.ID == primo).pagina;
+const modifiche = [
+  `UPDATE articoli SET titolo=${testoSql(ostili.arabica)} WHERE rowid=${scelti[0].r}`,
+  `UPDATE articoli SET titolo=${testoSql(ostili.alert101)}, link=${testoSql(ostili.link)} WHERE rowid=${scelti[1].r}`,
+  `UPDATE articoli SET titolo=${testoSql(ostili.alert102)}, codice=${testoSql(ostili.codice)} WHERE rowid=${scelti[2].r}`,
+  `UPDATE generale SET keywords=${testoSql(ostili.keywords)}, content=${testoSql(ostili.content)}, email=${testoSql(ostili.email)}, codincart=-1`,
+  `UPDATE categorie SET pagina=${testoSql(ostili.pagina)} WHERE rowid=${rifiutato.r}`,
+];
+execFileSync("sqlite3", [db, modifiche.join("; ")]);
+const r2 = spawnSync(args.bench, ["build", shop, path.join(args.home, "template", "classico")], { env, encoding: "utf8" });
+verifica(r2.status == 0, `la costruzione finisce (${r2.stderr})`);
+pagine = path.join(shop, "online");
+verifica(!fs.existsSync(path.join(pagine, ostili.pagina + ".htm")) && !fs.readdirSync(shop).some((f) => f.startsWith("p\"")),
+  "il nome di pagina ostile non scrive alcuna pagina");
+
+const browser = await puppeteer.launch({
+  executablePath: "/usr/bin/chromium",
+  headless: true,
+  userDataDir: fs.mkdtempSync(path.join(tmp, "profilo-")),
+  args: ["--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
+    "--disable-component-update", "--disable-sync"],
+});
+try {
+  const errori = [];
+  const page = await browser.newPage();
+  page.on("pageerror", (e) => errori.push(String(e.message || e)));
+  page.on("dialog", async (d) => { errori.push("dialog: " + d.message()); await d.dismiss(); });
+
+  // Every page of the site: no alert, no script error, the values as written.
+  for (const f of fs.readdirSync(pagine).filter((f) => f.endsWith(".htm"))) {
+    await page.goto(`${base}/${encodeURIComponent(f)}`, { waitUntil: "load" });
+    const meta = await page.evaluate(() => ({
+      keywords: document.querySelector("meta[name=keywords]")?.content,
+      description: document.querySelector("meta[name=description]")?.content,
+      script: [...document.scripts].filter((s) => s.textContent.includes("alert(")).length,
+      img: document.querySelectorAll("img[onerror]").length,
+      mail: [...document.querySelectorAll("a[href^=mailto]")].map((a) => a.getAttribute("href")),
+    }));
+    if (meta.keywords !== undefined) {
+      verifica(meta.keywords == ostili.keywords && meta.description == ostili.content, `${f}: meta tag con i valori interi`);
+    }
+    verifica(meta.script == 0 && meta.img == 0, `${f}: nessun elemento aggiunto dai valori`);
+    for (const m of meta.mail) verifica(m == "mailto:" + ostili.email, `${f}: indirizzo e-mail intero (${m})`);
+  }
+  verifica(errori.length == 0, `nessun alert e nessun errore di script nelle pagine (${errori.join(" | ")})`);
+
+  // The article's link and the purchase links of the hostile articles.
+  await page.goto(`${base}/${encodeURIComponent(paginaArticoli)}.htm`, { waitUntil: "load" });
+  const link = await page.$$eval("a[href^='x.htm']", (a) => a.map((x) => x.getAttribute("href")));
+  verifica(link.length > 0 && link.every((h) => h == ostili.link), `collegamento dell'articolo intero (${link.join(" | ")})`);
+  const menu = await page.$$eval("select[name=vtRepartiMenu] option", (o) => o.map((x) => x.getAttribute("value")));
+  verifica(menu.includes(ostili.pagina + ".htm"), "il menu dei reparti scrive il nome di pagina come valore");
+  const acquisti = await page.$$("a.vt-compra");
+  for (const a of acquisti.slice(0, 3)) await a.click();
+  await new Promise((r) => setTimeout(r, 300));
+  verifica(errori.length == 0, `nessun alert e nessun errore di script all'acquisto (${errori.join(" | ")})`);
+  await page.goto(`${base}/ordine.htm`, { waitUntil: "load" });
+  const nomi = await page.$$eval(".vt-c-articolo", (e) => e.map((x) => x.childNodes[0]?.textContent || x.textContent));
+  const attesi = ["L'Arabica d'oro", "Bar')+alert(101)+('", "C')+alert(103)+(' T\u00e8')+alert(102)+('"];
+  for (const n of attesi) verifica(nomi.some((x) => x.includes(n)), `nel carrello: ${n} (${nomi.join(" | ")})`);
+  verifica(errori.length == 0, `nessun alert e nessun errore di script nel carrello (${errori.join(" | ")})`);
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(tmp, { recursive: true, force: true });
+}
+console.log(`${riusciti} passed, ${fallimenti} failed`);
+process.exit(fallimenti ? 1 : 0);

@@ -1,0 +1,291 @@
+// Builds of shops that come from elsewhere or meet a full disk: names that
+// would leave their folder, values written into attributes, a missing
+// source.new, departments no link reaches, and a pages or scripts folder on
+// a small file system that fills up.
+#include "elabora.h"
+
+#include "cartelle.h"
+#include "database.h"
+#include "provacostruzione.h"
+#include "testshop.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+QString setDiProva()
+{
+    return qEnvironmentVariable("VETRASTO_TEST_DATA") + QStringLiteral("/set");
+}
+
+// A small file system mounted for one test; needs the right to mount.
+class FileSystemPiccolo {
+public:
+    FileSystemPiccolo(const QString &cartella, int kilobyte) : m_cartella(cartella)
+    {
+        QDir().mkpath(cartella);
+        m_montato = QProcess::execute(QStringLiteral("mount"),
+                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                       QStringLiteral("size=%1k").arg(kilobyte), QStringLiteral("tmpfs"), cartella}) == 0;
+    }
+    ~FileSystemPiccolo()
+    {
+        if (m_montato)
+            QProcess::execute(QStringLiteral("umount"), {m_cartella});
+    }
+    bool montato() const { return m_montato; }
+
+private:
+    QString m_cartella;
+    bool m_montato = false;
+};
+
+// Every temporary name the build may leave in a folder.
+QStringList temporanei(const QString &cartella)
+{
+    QStringList r;
+    for (const QString &f : QDir(cartella).entryList(QDir::Files | QDir::Hidden))
+        if (f.endsWith(QLatin1String(".vttmp")) || f == QLatin1String("thankyou.tmp"))
+            r << f;
+    return r;
+}
+
+} // namespace
+
+class TestOstile : public QObject, public ProvaCostruzione {
+    Q_OBJECT
+
+    ScriptedMessages &msg() { return m_shop->messages; }
+
+    void reparto(const QString &id, const QString &genitore, int livello, int articoli)
+    {
+        static int ordine = 100;
+        db().execute(QStringLiteral("INSERT INTO categorie (ID, genitore, livello, ordinamento, pagina, template, "
+                                    "titolo, maxarticoli) VALUES (?, ?, ?, ?, ?, 'modello1', ?, 3)"),
+                     {id, genitore, livello, ordine += 5, id, QStringLiteral("Titolo ") + id});
+        for (int a = 1; a <= articoli; ++a)
+            db().execute(QStringLiteral("INSERT INTO articoli (catID, ordinamento, codice, titolo) VALUES (?, ?, ?, ?)"),
+                         {id, a, QStringLiteral("%1-A%2").arg(id).arg(a), QStringLiteral("Articolo")});
+    }
+
+    Elaborazione::Esito costruisci()
+    {
+        msg().clear();
+        msg().answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, msg());
+        e.CartellaSet = setDiProva();
+        return e.MakePages();
+    }
+
+    QString pagina(const QString &nome) { return QString::fromUtf8(leggi(stato().CartellaPagine + u'/' + nome)); }
+
+private slots:
+    void init()
+    {
+        QVERIFY(nuovoNegozio());
+        db().execute(QStringLiteral("DELETE FROM categorie"));
+        reparto("cat001", "###", 1, 4);
+        reparto("cat002", "###", 1, 2);
+        reparto("cat003", "cat001", 2, 1);
+        m_imp = Impostazioni{};
+        m_imp.cboLivelli = "1";
+        m_imp.chkElencoCodice = 1;
+        m_imp.txtURL = "www.esempio.it";
+    }
+
+    void nomiRifiutati_data()
+    {
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QVariant>("valore");
+        QTest::addColumn<QString>("motivo");
+        QTest::newRow("pagina fuori dalla cartella")
+            << "pagina" << QVariant("../../fuori") << "il nome della pagina '../../fuori' non è un nome di file valido";
+        QTest::newRow("pagina con virgolette")
+            << "pagina" << QVariant("a\"><b>x") << "il nome della pagina 'a\"><b>x' non è un nome di file valido";
+        QTest::newRow("pagina Null") << "pagina" << QVariant() << "il nome della pagina '' non è un nome di file valido";
+        QTest::newRow("pagina nascosta") << "pagina" << QVariant(".nascosta")
+                                         << "il nome della pagina '.nascosta' non è un nome di file valido";
+        QTest::newRow("modello fuori dal set")
+            << "template" << QVariant("../../../segreto") << "il modello '../../../segreto' non è un file del template";
+    }
+
+    void nomiRifiutati()
+    {
+        // A shop from elsewhere: the department is refused with a message
+        // naming it, the rest of the site is built, nothing is written or
+        // read outside the folders.
+        QFETCH(QString, campo);
+        QFETCH(QVariant, valore);
+        QFETCH(QString, motivo);
+        scrivi(m_program->path() + QStringLiteral("/segreto.htm"), "SEGRETO <<1-titolo>>");
+        db().execute(QStringLiteral("UPDATE categorie SET %1=? WHERE ID='cat002'").arg(campo), {valore});
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg().texts().size(), 2);
+        QCOMPARE(msg().texts()[0],
+                 QStringLiteral("Le pagine del reparto 'Titolo cat002' (cat002) non sono state create: ") + motivo + u'.');
+        QCOMPARE(msg().texts()[1], QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?"));
+
+        QVERIFY(QFile::exists(stato().CartellaPagine + QStringLiteral("/cat001_p2.htm")));
+        QVERIFY(QFile::exists(stato().CartellaPagine + QStringLiteral("/cat003.htm")));
+        QVERIFY(!QFile::exists(m_program->path() + QStringLiteral("/fuori.htm")));
+        QVERIFY(!QFile::exists(stato().CartellaPagine + QStringLiteral("/.htm")));
+        // Every listed file lies in the shop's folders.
+        const QStringList lista = QString::fromUtf8(leggi(m_cartella + QStringLiteral("/vtftp.dat"))).split(u'#', Qt::SkipEmptyParts);
+        for (const QString &f : lista) {
+            QVERIFY2(!f.contains(QLatin1String("..")) && f.startsWith(m_cartella + u'/'), qPrintable(f));
+            QVERIFY2(!f.contains(QLatin1String("cat002-A")), qPrintable(f));
+        }
+        for (QDirIterator it(m_cartella, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            QVERIFY2(!leggi(it.next()).contains("SEGRETO"), qPrintable(it.filePath()));
+        // The other pages link the refused name as an attribute value.
+        const QString p1 = pagina(QStringLiteral("cat001.htm"));
+        QVERIFY(!p1.contains(QLatin1String("href=\"a\">")));
+        if (valore.toString().contains(u'"'))
+            QVERIFY(p1.contains(QLatin1String("value=\"a&quot;&gt;&lt;b&gt;x.htm\"")));
+    }
+
+    void valoriNegliAttributi_data()
+    {
+        QTest::addColumn<QString>("modello");  // a page of the set
+        QTest::addColumn<QString>("sql");      // the hostile value goes in with it
+        QTest::addColumn<QString>("valore");
+        QTest::addColumn<QString>("atteso");   // what the page holds
+        const QString script = QStringLiteral("x\"><script>alert(1)</script>");
+        const QString scriptAttr = QStringLiteral("x&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt;");
+        QTest::newRow("parole chiave") << "<meta name=\"keywords\" content=\"<<1-meta_keywords>>\">"
+                                       << "keywords" << script
+                                       << "<meta name=\"keywords\" content=\"" + scriptAttr + "\">";
+        QTest::newRow("parole chiave oneste") << "<meta name=\"keywords\" content=\"<<1-meta_keywords>>\">"
+                                              << "keywords" << "caffè \"bar\""
+                                              << "<meta name=\"keywords\" content=\"caffè &quot;bar&quot;\">";
+        QTest::newRow("descrizione") << "<meta name=\"description\" content=\"<<1-meta_description>>\">"
+                                     << "content" << script
+                                     << "<meta name=\"description\" content=\"" + scriptAttr + "\">";
+        QTest::newRow("e-mail") << "<a href=\"mailto:<<1-email>>\">Scrivici</a>" << "email" << script
+                                << "<a href=\"mailto:" + scriptAttr + "\">Scrivici</a>";
+        QTest::newRow("indirizzo del negozio")
+            << "<form action=\"<<1-CGIsearch>>\"><input value=\"<<1-urldone>>\">" << "URL" << "www.x.it/\"><b>"
+            << "<form action=\"http://www.x.it/&quot;&gt;&lt;b&gt;/";
+    }
+
+    void valoriNegliAttributi()
+    {
+        QFETCH(QString, modello);
+        QFETCH(QString, sql);
+        QFETCH(QString, valore);
+        QFETCH(QString, atteso);
+        const QString set = m_program->path() + QStringLiteral("/set");
+        CopiaCartella(setDiProva(), set);
+        scrivi(set + QStringLiteral("/campi.htm"), modello.toUtf8());
+        Recordset g(stato().dbCatalogo, QStringLiteral("SELECT * FROM generale"));
+        g.moveFirst();
+        g.edit();
+        g.setValue(sql, valore);
+        g.setValue(QStringLiteral("cartellaCGI"), QStringLiteral("cgi"));
+        g.update();
+        g.requery();
+        g.moveFirst();
+        m_imp = CaricaImpostazioni(g, stato());
+        msg().answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, msg());
+        e.CartellaSet = set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        const QString t = pagina(QStringLiteral("campi.htm"));
+        QVERIFY2(t.startsWith(atteso), qPrintable(t));
+        QVERIFY(!t.contains(QLatin1String("<script")) && !t.contains(QLatin1String("<b>")));
+    }
+
+    void collegamentoArticolo()
+    {
+        // The article's own link is an attribute value, like its pictures.
+        db().execute(QStringLiteral("UPDATE articoli SET link=? WHERE codice='cat002-A1'"),
+                     {QStringLiteral("x.htm?a=1&b=\"2\"><script>alert(1)</script>")});
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        const QString t = pagina(QStringLiteral("cat002.htm"));
+        QVERIFY2(t.contains(QLatin1String("<div class=\"articolo\"><a href=\"x.htm?a=1&amp;b=&quot;2&quot;&gt;&lt;script&gt;"
+                                          "alert(1)&lt;/script&gt;\">cat002-A1</a> 1</div>")),
+                 qPrintable(t));
+    }
+
+    void sorgenteMancante()
+    {
+        QFile::remove(m_cartella + QStringLiteral("/source.new"));
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QCOMPARE(msg().texts().size(), 2);
+        QCOMPARE(msg().texts()[0], "Nella cartella del negozio '" + m_cartella +
+                                       "' manca il file 'source.new': il negozio è incompleto. Copiarlo da un altro "
+                                       "negozio e ripetere l'operazione.");
+        QVERIFY(!msg().texts()[0].contains(QLatin1String("template")));
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
+    }
+
+    void repartiIsolati()
+    {
+        // A parent that does not exist and a loop of parents: one warning
+        // per build naming them; their pages are still written.
+        reparto("cat004", "manca", 2, 1);
+        reparto("cat005", "cat006", 2, 0);
+        reparto("cat006", "cat005", 2, 0);
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg().texts().size(), 2);
+        QCOMPARE(msg().texts()[0],
+                 QStringLiteral("Nessun collegamento del negozio porta alle pagine di questi reparti, perché il reparto "
+                                "superiore manca o li contiene: 'Titolo cat004' (cat004), 'Titolo cat005' (cat005), "
+                                "'Titolo cat006' (cat006). Spostarli sotto un altro reparto."));
+        QVERIFY(QFile::exists(stato().CartellaPagine + QStringLiteral("/cat004.htm")));
+    }
+
+    void discoPieno_data()
+    {
+        QTest::addColumn<QString>("cartella");  // the folder on the small file system
+        QTest::addColumn<QString>("file");      // the file the message names
+        QTest::newRow("pagine") << "online" << "cat00";
+        QTest::newRow("immagine") << "online" << "foto.jpg";
+        QTest::newRow("dati di ricerca") << "scripts" << "search";
+    }
+
+    void discoPieno()
+    {
+        // The build stops at the first write that fails, says which file and
+        // the system's reason, and leaves no upload list and no temporary file.
+        QFETCH(QString, cartella);
+        QFETCH(QString, file);
+        const QString piena = m_cartella + u'/' + cartella;
+        QDir(piena).removeRecursively();
+        FileSystemPiccolo fs(piena, 64);
+        if (!fs.montato())
+            QSKIP("a small file system cannot be mounted here");
+        const QString lungo = QString(u'x').repeated(30000);
+        if (file == QLatin1String("cat00"))
+            db().execute(QStringLiteral("UPDATE categorie SET descrizione=?"), {lungo});
+        else if (file == QLatin1String("search"))
+            db().execute(QStringLiteral("UPDATE articoli SET descrizione=?"), {lungo});
+        else
+            scrivi(m_cartella + QStringLiteral("/work/foto.jpg"), QByteArray(300 * 1024, 'j'));
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QVERIFY(msg().texts().size() >= 2);
+        const QString avviso = msg().texts()[0];
+        QVERIFY2(avviso.contains(file) && avviso.contains(QLatin1String("No space left on device")), qPrintable(avviso));
+        QVERIFY2(!avviso.contains(QLatin1String("template")), qPrintable(avviso));
+        QVERIFY(msg().texts().last().startsWith(QLatin1String("In seguito agli errori verificatisi")));
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
+        QCOMPARE(temporanei(piena), QStringList());
+    }
+
+    void avanziDiUnaCostruzioneInterrotta()
+    {
+        // What a killed build left half written goes with the next build.
+        for (const char *f : {"/online/.cat001.htm.vttmp", "/online/.foto.jpg.vttmp", "/online/thankyou.tmp",
+                              "/scripts/.vtorder1.pl.vttmp"})
+            scrivi(m_cartella + QLatin1String(f), "mezzo");
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QCOMPARE(temporanei(stato().CartellaPagine), QStringList());
+        QCOMPARE(temporanei(stato().CartellaScript), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOstile)
+#include "test_ostile.moc"
