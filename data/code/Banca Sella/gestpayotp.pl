@@ -1,15 +1,18 @@
 #!<<1-perl_path>>
 # Vetrasto - Banca Sella GestPay, modalita' OTP: pagamento di un ordine.
-# Prende la prossima password monouso dal file #pwd.ric (nella cartella di
-# questo script), la toglie dal file e manda il cliente alla pagina di
-# pagamento della banca. Solo moduli di base di Perl.
+# Prende la prossima password monouso dal file .ric della banca (nella
+# cartella di questo script), la toglie dal file e manda il cliente alla
+# pagina di pagamento della banca. Solo moduli di base di Perl.
 use strict;
 use warnings;
 use Fcntl qw(:flock);
 use File::Basename qw(dirname);
 
 my $BANCA = 'https://ecomm.sella.it/gestpay/pagam.asp';
-my $FILE = dirname(__FILE__) . '/#pwd.ric';
+# Il nome dei file password (senza estensione), letto come testo.
+my $NOME = <<'__VT/FINE/NOME__' =~ s/\r?\n\z//r;
+#pwd
+__VT/FINE/NOME__
 
 sub errore {
     print "Status: 400 Bad Request\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n$_[0]\n";
@@ -34,6 +37,9 @@ errore('Valuta non valida.') unless defined $valuta && $valuta =~ /^\d{1,3}$/;
 errore('Importo non valido.') unless defined $importo && $importo =~ /^\d{1,9}(\.\d{1,2})?$/ && $importo > 0;
 errore('Numero d\'ordine non valido.') unless defined $ordine && $ordine =~ /^[A-Za-z0-9-]{1,40}$/;
 
+errore('Password non disponibili: contattare il negozio.')
+    unless $NOME =~ m{\A[^/\\\x00]+\z};
+my $FILE = dirname(__FILE__) . "/$NOME.ric";
 open(my $fh, '+<', $FILE) or errore('Password non disponibili: contattare il negozio.');
 flock($fh, LOCK_EX) or errore('Password non disponibili: contattare il negozio.');
 my @righe = grep { /\S/ } map { s/[\r\n]+//gr } <$fh>;

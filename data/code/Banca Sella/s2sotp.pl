@@ -1,13 +1,16 @@
 #!<<1-perl_path>>
 # Vetrasto - Banca Sella GestPay, modalita' OTP: esito inviato dalla banca.
-# Controlla la password monouso di risposta nel file #pwd.ris, la toglie dal
-# file e scrive l'esito al negozio. Solo moduli di base di Perl.
+# Controlla la password monouso di risposta nel file .ris della banca, la
+# toglie dal file e scrive l'esito al negozio. Solo moduli di base di Perl.
 use strict;
 use warnings;
 use Fcntl qw(:flock);
 use File::Basename qw(dirname);
 
-my $FILE = dirname(__FILE__) . '/#pwd.ris';
+# Il nome dei file password (senza estensione), letto come testo.
+my $NOME = <<'__VT/FINE/NOME__' =~ s/\r?\n\z//r;
+#pwd
+__VT/FINE/NOME__
 my $SENDMAIL = <<'__VT_FINE_Q7Z__' =~ s/\s+\z//r;
 <<1-perl_sendmail>>
 __VT_FINE_Q7Z__
@@ -24,6 +27,8 @@ my %r = map { split /=/, $_, 2 } grep { /=/ } split /\*P1\*/, $b;
 my $otp = $r{PAY1_OTP} // '';
 exit 0 unless $otp =~ /^[A-Za-z0-9]{1,64}$/;
 
+exit 0 unless $NOME =~ m{\A[^/\\\x00]+\z};
+my $FILE = dirname(__FILE__) . "/$NOME.ris";
 open(my $fh, '+<', $FILE) or exit 0;
 flock($fh, LOCK_EX) or exit 0;
 my @righe = grep { /\S/ } map { s/[\r\n]+//gr } <$fh>;

@@ -1,0 +1,239 @@
+#include "confini.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+QByteArray TestoLetto::encode(const QString &t, bool html) const
+{
+    if (utf8)
+        return t.toUtf8();
+    QByteArray b;
+    b.reserve(t.size());
+    QStringEncoder enc("windows-1252");
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        // A character and, for a surrogate pair, its second half.
+        const qsizetype n = (t[i].isHighSurrogate() && i + 1 < t.size()) ? 2 : 1;
+        const QStringView c(t.constData() + i, n);
+        QByteArray e = enc.encode(c);
+        if (enc.hasError() || e.isEmpty()) {
+            enc.resetState();
+            e = html ? QStringLiteral("&#%1;").arg(c.toUcs4().value(0)).toLatin1() : QByteArray("?");
+        }
+        b += e;
+        i += n - 1;
+    }
+    return b;
+}
+
+TestoLetto decodificaTesto(const QByteArray &bytes)
+{
+    TestoLetto r;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString t = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        r.testo = std::move(t);
+        return r;
+    }
+    QStringDecoder cp1252("windows-1252");
+    r.testo = cp1252.decode(bytes);
+    r.utf8 = false;
+    return r;
+}
+
+std::optional<TestoLetto> leggiFileTesto(const QString &path)
+{
+    QFile f(path);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return decodificaTesto(bytes);
+}
+
+namespace ConfIni {
+
+std::vector<RigaConf> analizza(const QString &testo)
+{
+    std::vector<RigaConf> righe;
+    qsizetype inizio = 0;
+    const qsizetype n = testo.size();
+    while (inizio < n) {
+        qsizetype fine = inizio;
+        while (fine < n && testo[fine] != u'\r' && testo[fine] != u'\n')
+            ++fine;
+        const QStringView riga = QStringView(testo).mid(inizio, fine - inizio);
+        const qsizetype uguale = riga.indexOf(u'=');
+        if (uguale >= 0)
+            righe.push_back({riga.left(uguale).toString(), riga.mid(uguale + 1).toString()});
+        // Past the line end: CR LF, CR or LF.
+        if (fine < n && testo[fine] == u'\r' && fine + 1 < n && testo[fine + 1] == u'\n')
+            ++fine;
+        inizio = fine + 1;
+    }
+    return righe;
+}
+
+std::optional<std::vector<RigaConf>> leggi(const QString &path)
+{
+    const auto t = leggiFileTesto(path);
+    if (!t)
+        return std::nullopt;
+    return analizza(t->testo);
+}
+
+QString unaRiga(const QString &valore)
+{
+    QString v = valore;
+    v.remove(u'\r');
+    v.remove(u'\n');
+    return v;
+}
+
+QString riga(const QString &chiave, const QString &valore)
+{
+    return unaRiga(chiave) + u'=' + unaRiga(valore) + QStringLiteral("\r\n");
+}
+
+} // namespace ConfIni
+
+QString RiempiSegnaposto(QString testo, const QString &segnaposto, const QString &valore)
+{
+    if (segnaposto.isEmpty() || valore.contains(segnaposto))
+        return testo;
+    // Each replacement searches again from the start: text that a value
+    // brings in before the next occurrence is searched too.
+    for (qsizetype i = testo.indexOf(segnaposto); i >= 0; i = testo.indexOf(segnaposto))
+        testo.replace(i, segnaposto.size(), valore);
+    return testo;
+}
+
+QString PerAttributoHTML(const QString &valore)
+{
+    QString r;
+    r.reserve(valore.size() + 8);
+    for (QChar c : valore) {
+        switch (c.unicode()) {
+        case u'&': r += QLatin1String("&amp;"); break;
+        case u'"': r += QLatin1String("&quot;"); break;
+        case u'\'': r += QLatin1String("&#39;"); break;
+        case u'<': r += QLatin1String("&lt;"); break;
+        case u'>': r += QLatin1String("&gt;"); break;
+        default: r += c;
+        }
+    }
+    return r;
+}
+
+QString TestoPerPagina(const QString &testo)
+{
+    const qsizetype apre = testo.indexOf(u'<');
+    if (apre >= 0 && testo.indexOf(u'>', apre) >= 0)
+        return testo;
+    QString r = testo;
+    r.replace(u'<', QLatin1String("&lt;"));
+    r.replace(u'>', QLatin1String("&gt;"));
+    r.replace(QLatin1String("\r\n"), QLatin1String("<BR>"));
+    return r;
+}
+
+namespace {
+
+QString descriviErrore(int codice)
+{
+    return QString::fromLocal8Bit(std::strerror(codice));
+}
+
+QString nomeAccanto(const QString &percorso, const char *suffisso)
+{
+    const QFileInfo fi(percorso);
+    return fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + u'.' +
+           QString::number(QRandomGenerator::global()->generate(), 36) + QLatin1String(suffisso);
+}
+
+struct Passo {
+    QString destinazione, temporaneo, copia;
+    bool esisteva = false, sostituito = false;
+};
+
+} // namespace
+
+bool ScriviInsieme(const std::vector<FileDaScrivere> &files, QString *errore)
+{
+    std::vector<Passo> passi;
+    auto pulisci = [&] {
+        for (const Passo &p : passi) {
+            if (!p.temporaneo.isEmpty())
+                QFile::remove(p.temporaneo);
+            if (!p.copia.isEmpty())
+                QFile::remove(p.copia);
+        }
+    };
+    auto fallisci = [&](const QString &testo) {
+        if (errore)
+            *errore = testo;
+        pulisci();
+        return false;
+    };
+
+    // Every new text to a temporary file beside its target.
+    for (const FileDaScrivere &f : files) {
+        Passo p;
+        p.destinazione = f.percorso;
+        p.esisteva = QFileInfo::exists(f.percorso) || QFileInfo(f.percorso).isSymLink();
+        p.temporaneo = nomeAccanto(f.percorso, ".vtnuovo");
+        QFile t(p.temporaneo);
+        if (!t.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            p.temporaneo.clear();
+            passi.push_back(p);
+            return fallisci(QStringLiteral("Impossibile scrivere il file '%1': %2").arg(f.percorso, t.errorString()));
+        }
+        passi.push_back(p);
+        const bool scritto = t.write(f.dati) == f.dati.size() && t.flush() && ::fsync(t.handle()) == 0;
+        if (p.esisteva && scritto)
+            t.setPermissions(QFile::permissions(f.percorso));
+        t.close();
+        if (!scritto || t.error() != QFileDevice::NoError)
+            return fallisci(QStringLiteral("Impossibile scrivere il file '%1': %2").arg(f.percorso, t.errorString()));
+    }
+
+    // Then into place, keeping each old file under a second name until all
+    // are done, so that a failure can put them back.
+    for (size_t i = 0; i < passi.size(); ++i) {
+        Passo &p = passi[i];
+        const QByteArray dest = QFile::encodeName(p.destinazione);
+        int codice = 0;
+        if (p.esisteva) {
+            p.copia = nomeAccanto(p.destinazione, ".vtvecchio");
+            if (::link(dest.constData(), QFile::encodeName(p.copia).constData()) != 0) {
+                codice = errno;
+                p.copia.clear();
+            }
+        }
+        if (codice == 0 && std::rename(QFile::encodeName(p.temporaneo).constData(), dest.constData()) != 0)
+            codice = errno;
+        if (codice != 0) {
+            for (size_t j = 0; j < i; ++j) {
+                const Passo &q = passi[j];
+                if (!q.copia.isEmpty())
+                    std::rename(QFile::encodeName(q.copia).constData(), QFile::encodeName(q.destinazione).constData());
+                else
+                    QFile::remove(q.destinazione);
+            }
+            return fallisci(QStringLiteral("Impossibile scrivere il file '%1': %2")
+                                .arg(p.destinazione, descriviErrore(codice)));
+        }
+        p.temporaneo.clear();
+        p.sostituito = true;
+    }
+    pulisci();
+    return true;
+}

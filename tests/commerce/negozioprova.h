@@ -1,0 +1,30 @@
+#pragma once
+// A shop folder for the shipping and payment tests: the empty shop's
+// databases, and the program's own code folder with the six payment
+// systems' files, in a temporary folder.
+#include "database.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+class NegozioProva {
+public:
+    NegozioProva();
+    QString cartella() const { return m_dir.path() + QStringLiteral("/negozio"); }
+    QString code() const { return cartella() + QStringLiteral("/code"); }
+    QString catalogo() const { return cartella() + QStringLiteral("/catalog.mdb"); }
+    // The catalogue opened as the shop opens it: exclusively.
+    DatabasePtr apri();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The program's data folder in the source tree.
+QString cartellaDati();
+// Copies a folder with everything in it.
+void copiaAlbero(const QString &da, const QString &a);
+
+// Every row, key and counter of the seven shipping tables, with their
+// definitions, as text: two dumps are equal when the tables are.
+QString dumpTabelle(Database &db);
