@@ -1,5 +1,6 @@
 #include "ringraziamento.h"
 
+#include "confini.h"
 #include "formato.h"
 #include "make.h"
 #include "messages.h"
@@ -23,23 +24,13 @@ QString trova(const QString &percorso)
     return f.isEmpty() ? percorso : f;
 }
 
-// The settings as key and value pairs in file order. Nothing is trimmed; a
-// line without "=", or starting with it, is no setting. false when the file
-// cannot be read.
-bool leggiConf(const QString &cartellaNegozio, const QString &nome, std::vector<std::pair<QString, QString>> &righe)
+// The gateway's settings in file order; false when the file cannot be read.
+bool leggiConf(const QString &cartellaNegozio, const QString &nome, std::vector<RigaConf> &righe)
 {
-    QFile f(trova(cartellaCodice(cartellaNegozio) + u'/' + nome + QStringLiteral("/conf.ini")));
-    if (!f.open(QIODevice::ReadOnly))
+    auto lette = ConfIni::leggi(trova(cartellaCodice(cartellaNegozio) + u'/' + nome + QStringLiteral("/conf.ini")));
+    if (!lette)
         return false;
-    const QString testo = Make::decodifica(f.readAll()).testo;
-    for (QString riga : testo.split(u'\n')) {
-        if (riga.endsWith(u'\r'))
-            riga.chop(1);
-        const qsizetype uguale = riga.indexOf(u'=');
-        if (uguale < 1)
-            continue;
-        righe.emplace_back(riga.left(uguale), riga.mid(uguale + 1));
-    }
+    righe = std::move(*lette);
     return true;
 }
 
@@ -60,7 +51,7 @@ QString ReadEpgAction(const QString &cartellaNegozio, const QString &nome, const
 {
     if (nome.trimmed().isEmpty())
         return {};
-    std::vector<std::pair<QString, QString>> righe;
+    std::vector<RigaConf> righe;
     if (!leggiConf(cartellaNegozio, nome, righe))
         return {};
     const QString perl = URLCGI(imp) + u'/';
@@ -91,7 +82,7 @@ QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QStr
     QStringList fatti;
     if (nome.trimmed().isEmpty())
         return fatti;
-    std::vector<std::pair<QString, QString>> righe;
+    std::vector<RigaConf> righe;
     if (!leggiConf(cartellaNegozio, nome, righe))
         return fatti;
     const QString cartella = cartellaCodice(cartellaNegozio) + u'/' + nome + u'/';

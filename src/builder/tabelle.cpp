@@ -2,64 +2,15 @@
 
 #include "formato.h"
 #include "numeri.h"
-#include "recordset.h"
+#include "tabellespedizione.h"
 
 #include <array>
 
 namespace {
 
+using namespace Spedizione;
+
 const QString crlf = QStringLiteral("\r\n");
-
-Recordset pagamento(const DatabasePtr &catalogo)
-{
-    Recordset rs(catalogo, QStringLiteral("SELECT * FROM pagamento"));
-    if (rs.recordCount() > 0)
-        rs.moveFirst();
-    return rs;
-}
-
-bool vero(const Recordset &rs, const QString &campo)
-{
-    return rs.hasCurrent() && rs.value(campo).toBool();
-}
-
-int intero(const Recordset &rs, const QString &campo)
-{
-    return rs.hasCurrent() ? rs.value(campo).toInt() : 0;
-}
-
-// The active methods in slot order: the n-th active method fills the
-// entries (n - 1) * 4 + zone - 1 of every cost array.
-std::vector<int> metodiAttivi(const Recordset &pag)
-{
-    std::vector<int> attivi;
-    for (int k = 1; k <= 4; ++k)
-        if (vero(pag, QStringLiteral("attivo%1").arg(k)))
-            attivi.push_back(k);
-    return attivi;
-}
-
-Recordset zona(const DatabasePtr &catalogo, int z)
-{
-    Recordset rs(catalogo, QStringLiteral("SELECT * FROM zona%1").arg(z));
-    if (rs.recordCount() > 0)
-        rs.moveFirst();
-    return rs;
-}
-
-Currency importo(const Recordset &rs, const QString &campo)
-{
-    if (!rs.hasCurrent() || !rs.hasField(campo))
-        return {};
-    return CCur(rs.value(campo));
-}
-
-float peso(const Recordset &rs, const QString &campo)
-{
-    if (!rs.hasCurrent() || !rs.hasField(campo))
-        return 0;
-    return rs.value(campo).toFloat();
-}
 
 // "nome=new Array(v0,v1,...);" CR LF
 QString array(const QString &nome, const QStringList &valori)
@@ -112,58 +63,41 @@ void TabelleScript::azzera()
 
 QString TabelleScript::MakePaesi(const DatabasePtr &catalogo)
 {
-    const Recordset pag = pagamento(catalogo);
-    const QVariant scelto = pag.hasCurrent() ? pag.value(QStringLiteral("paesesel")) : QVariant();
+    const Pagamento pag = leggiPagamento(*catalogo);
     // The double quotes are written as such rather than through the "|"
     // convention, so that a "|" in a country name stays a "|".
     QString t = QStringLiteral("<select size=\"1\" name=\"LSStato\" onChange=\"SpedPaese()\">") + crlf;
-    Recordset paesi(catalogo, QStringLiteral("SELECT * FROM paesi ORDER BY ID"));
-    if (paesi.recordCount() > 0)
-        paesi.moveFirst();
-    for (; paesi.hasCurrent(); paesi.moveNext()) {
+    for (const Paese &paese : leggiPaesi(*catalogo)) {
         t += QStringLiteral("<option ");
-        if (!scelto.isNull() && paesi.text(QStringLiteral("strID")) == scelto.toString())
+        if (pag.paesesel && paese.strID == *pag.paesesel)
             t += QStringLiteral("selected ");
-        t += QStringLiteral("value =\"") + Format(paesi.value(QStringLiteral("zona")), QStringLiteral("0")) +
-             QStringLiteral("\">") + paesi.text(QStringLiteral("paese")) + QStringLiteral("</option>") + crlf;
+        t += QStringLiteral("value =\"") + (paese.zona ? Format(*paese.zona, QStringLiteral("0")) : QString()) +
+             QStringLiteral("\">") + paese.paese + QStringLiteral("</option>") + crlf;
     }
     return t + QStringLiteral("</select>");
 }
 
 QString TabelleScript::MakePagamenti(const DatabasePtr &catalogo)
 {
-    const Recordset pag = pagamento(catalogo);
-    const int selezionato = intero(pag, QStringLiteral("selezionato"));
+    const Pagamento pag = leggiPagamento(*catalogo);
     QString t = QStringLiteral("<select size=\"1\" name=\"Pagamento\" onChange=\"SpedPaese()\">") + crlf;
-    for (int k = 1; k <= 4; ++k) {
-        if (!vero(pag, QStringLiteral("attivo%1").arg(k)))
-            continue;
-        t += selezionato == k ? QStringLiteral("<option selected>") : QStringLiteral("<option>");
-        t += pag.text(QStringLiteral("nome%1").arg(k)) + QStringLiteral("</option>") + crlf;
+    for (int k : pag.metodiAttivi()) {
+        t += pag.selezionato == k ? QStringLiteral("<option selected>") : QStringLiteral("<option>");
+        t += pag.nome[k - 1] + QStringLiteral("</option>") + crlf;
     }
     return t + QStringLiteral("</select>");
 }
 
 int TabelleScript::MakeTipoSel(const DatabasePtr &catalogo)
 {
-    const Recordset pag = pagamento(catalogo);
-    if (!pag.hasCurrent())
+    const Pagamento pag = leggiPagamento(*catalogo);
+    if (!pag.presente)
         return 1;
     // The arrays number the active methods only: the preselected method's
     // cell is found by its position among them.
-    const std::vector<int> attivi = metodiAttivi(pag);
-    const int selezionato = intero(pag, QStringLiteral("selezionato"));
-    int posizione = 0;
-    for (size_t i = 0; i < attivi.size(); ++i)
-        if (attivi[i] == selezionato)
-            posizione = int(i) + 1;
-    int zonaPaese = 0;
-    Recordset paese(catalogo, QStringLiteral("SELECT * FROM paesi WHERE strID=?"),
-                    {pag.text(QStringLiteral("paesesel"))});
-    if (paese.recordCount() > 0) {
-        paese.moveFirst();
-        zonaPaese = paese.value(QStringLiteral("zona")).toInt();
-    }
+    const int posizione = pag.posizioneTraAttivi(pag.selezionato);
+    const std::optional<Paese> paese = trovaPaese(*catalogo, pag.paesesel.value_or(QString()));
+    const int zonaPaese = paese ? paese->zona.value_or(0) : 0;
     // Without an active preselected method or a country with a zone there
     // is no cell to point at: the first one stands in.
     if (posizione < 1 || zonaPaese < 1 || zonaPaese > 4)
@@ -179,29 +113,27 @@ void TabelleScript::MakeImporti(const DatabasePtr &catalogo, const ShopState &st
         std::array<Currency, 16> imp1{}, sp1{}, imp2{}, sp2{}, sp3{};
         std::array<QString, 16> permessi;
         QString iva, rigaIva;
-        const Recordset pag = pagamento(catalogo);
-        const std::vector<int> attivi = metodiAttivi(pag);
-        const int zonaSel = intero(pag, QStringLiteral("zonasel"));
+        const Pagamento pag = leggiPagamento(*catalogo);
+        const std::vector<int> attivi = pag.metodiAttivi();
         for (int z = 1; z <= 4; ++z) {
-            const bool ivaZona = vero(pag, QStringLiteral("ivaok%1").arg(z));
+            const bool ivaZona = pag.ivaok[z - 1];
             iva += ivaZona ? u'1' : u'0';
-            if (z == zonaSel)
+            if (z == pag.zonasel)
                 rigaIva = ivaZona ? QString() : QStringLiteral("totiva = 0;");
-            const Recordset righe = zona(catalogo, z);
+            const Zona righe = leggiZona(*catalogo, z);
             for (size_t n = 0; n < attivi.size(); ++n) {
-                const int k = attivi[n];
+                const FasceMetodo &m = righe.metodo[attivi[n] - 1];
                 const size_t e = n * 4 + size_t(z - 1);
-                const QString m = QStringLiteral("m%1").arg(k);
-                imp1[e] = importo(righe, m + QStringLiteral("imp1"));
-                sp1[e] = importo(righe, m + QStringLiteral("sp1"));
-                imp2[e] = importo(righe, m + QStringLiteral("imp2"));
-                sp2[e] = importo(righe, m + QStringLiteral("sp2"));
-                sp3[e] = importo(righe, m + QStringLiteral("sp3"));
+                imp1[e] = m.imp[0];
+                sp1[e] = m.sp[0];
+                imp2[e] = m.imp[1];
+                sp2[e] = m.sp[1];
+                sp3[e] = m.sp[2];
                 if (imp1[e] > imp2[e]) {
                     std::swap(imp1[e], imp2[e]);
                     std::swap(sp1[e], sp2[e]);
                 }
-                permessi[e] = vero(righe, QStringLiteral("pag%1").arg(k)) ? QStringLiteral("1") : QStringLiteral("0");
+                permessi[e] = m.offerto ? QStringLiteral("1") : QStringLiteral("0");
             }
         }
         QStringList o1, s1, o2, s2, s3;
@@ -230,22 +162,21 @@ void TabelleScript::MakeImporti(const DatabasePtr &catalogo, const ShopState &st
 void TabelleScript::MakeImportiPeso(const DatabasePtr &catalogo, const ShopState &stato, QString &Valore1,
                                     QString &Valore2)
 {
-    const Recordset pag = pagamento(catalogo);
+    const Pagamento pag = leggiPagamento(*catalogo);
     if (!m_pesoFatti) {
         // weight[b][e] for the bands 1..9, cost[b][e] for 1..10 (index 0 unused).
         std::array<std::array<float, 16>, 10> pesi{};
         std::array<std::array<Currency, 16>, 11> costi{};
-        const std::vector<int> attivi = metodiAttivi(pag);
+        const std::vector<int> attivi = pag.metodiAttivi();
         for (int z = 1; z <= 4; ++z) {
-            const Recordset righe = zona(catalogo, z);
+            const Zona righe = leggiZona(*catalogo, z);
             for (size_t n = 0; n < attivi.size(); ++n) {
-                const int k = attivi[n];
+                const FasceMetodo &m = righe.metodo[attivi[n] - 1];
                 const size_t e = n * 4 + size_t(z - 1);
-                const QString m = QStringLiteral("m%1").arg(k);
                 for (int b = 1; b <= 9; ++b)
-                    pesi[b][e] = peso(righe, m + QStringLiteral("peso%1").arg(b));
+                    pesi[b][e] = m.peso[b - 1];
                 for (int b = 1; b <= 10; ++b)
-                    costi[b][e] = importo(righe, m + QStringLiteral("spp%1").arg(b));
+                    costi[b][e] = m.spp[b - 1];
                 // The nine bands in ascending weight, with their costs; the
                 // cost above the last band stays where it is.
                 for (bool scambiato = true; scambiato;) {
@@ -274,7 +205,7 @@ void TabelleScript::MakeImportiPeso(const DatabasePtr &catalogo, const ShopState
         m_pesoFatti = true;
     }
     Valore1 = m_importiPeso;
-    Valore2 = intero(pag, QStringLiteral("imppeso")) != 0 ? QStringLiteral("1") : QStringLiteral("0");
+    Valore2 = pag.perPeso() ? QStringLiteral("1") : QStringLiteral("0");
 }
 
 QString TabelleScript::JavaValuta(const ShopState &stato)
