@@ -1,0 +1,618 @@
+#include "frmspedizione.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace Spedizione;
+
+// ---- band fields ------------------------------------------------------------------------
+
+CampoFascia::CampoFascia(const QString &c, bool importi, EditorSpedizione &logica, QWidget *parent)
+    : QLineEdit(parent), campo(c), pannelloImporti(importi), m_logica(logica)
+{
+    setObjectName(c);
+    setAlignment(Qt::AlignRight);
+    setMaximumWidth(90);
+    connect(this, &QLineEdit::textChanged, this, &CampoFascia::cambiato);
+}
+
+void CampoFascia::ricarica()
+{
+    m_inCambio = true;
+    setText(m_logica.testoFascia(campo));
+    m_accettato = text();
+    m_inCambio = false;
+}
+
+void CampoFascia::salva()
+{
+    if (!m_logica.aperta())
+        return;
+    if (pannelloImporti)
+        setText(m_logica.normalizzaImporto(text()));
+    const QString mostrato = m_logica.scriviFascia(campo, text());
+    m_inCambio = true;
+    setText(mostrato);
+    m_accettato = mostrato;
+    m_inCambio = false;
+}
+
+void CampoFascia::keyPressEvent(QKeyEvent *e)
+{
+    const QString t = e->text();
+    const bool carattere = !t.isEmpty() && t[0].isPrint() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!carattere) {
+        QLineEdit::keyPressEvent(e);
+        return;
+    }
+    const QChar sep = m_logica.separatore();
+    QChar c = t[0];
+    if (c == u'.')
+        c = sep;
+    // The separator only while the text (less what the key replaces) holds none.
+    QString resto = text();
+    if (hasSelectedText())
+        resto.remove(selectionStart(), selectedText().size());
+    if ((c >= u'0' && c <= u'9') || (c == sep && !resto.contains(sep)))
+        insert(QString(c));
+    e->accept();
+}
+
+void CampoFascia::focusInEvent(QFocusEvent *e)
+{
+    QLineEdit::focusInEvent(e);
+    QTimer::singleShot(0, this, &QLineEdit::selectAll);
+}
+
+void CampoFascia::focusOutEvent(QFocusEvent *e)
+{
+    QLineEdit::focusOutEvent(e);
+    salva();
+}
+
+void CampoFascia::cambiato(const QString &testo)
+{
+    if (m_inCambio)
+        return;
+    m_inCambio = true;
+    QString t = testo;
+    if (pannelloImporti && !t.isEmpty() && !m_logica.numero(t)) {
+        t = m_accettato;  // pasted text that is no number
+    } else if (const auto v = m_logica.numero(t); v && *v < 0) {
+        t = t.trimmed().mid(1);  // a pasted negative value: its absolute value
+    }
+    if (t != testo)
+        setText(t);
+    if (pannelloImporti)
+        m_accettato = t;
+    m_inCambio = false;
+}
+
+// ---- the dialog ----------------------------------------------------------------------------------
+
+namespace {
+
+// The index of an amount-panel field in txtImporto.
+int indiceImporto(int k, const QString &tipo, int i)
+{
+    if (tipo == QLatin1String("sp") && i == 3)
+        return 56 + k;
+    const int pos = tipo == QLatin1String("imp") ? (i == 1 ? 0 : 2) : (i == 1 ? 1 : 3);
+    if (k <= 3)
+        return (k - 1) * 4 + pos;
+    return 64 - pos;
+}
+
+QLabel *etichetta(const QString &testo, QWidget *parent)
+{
+    auto *l = new QLabel(testo, parent);
+    l->setWordWrap(false);
+    return l;
+}
+
+} // namespace
+
+frmSpedizione::frmSpedizione(EditorSpedizione &logica, QWidget *parent) : QDialog(parent), m_logica(logica)
+{
+    setObjectName(QStringLiteral("frmSpedizione"));
+    setWindowTitle(QStringLiteral("Vetrasto - Spese di spedizione"));
+    setModal(true);
+
+    auto *alto = new QHBoxLayout;
+    auto *sinistra = new QVBoxLayout;
+    sinistra->addWidget(creaMetodi());
+    sinistra->addWidget(creaPreselezione());
+    alto->addLayout(sinistra, 3);
+    alto->addWidget(creaPaesi(), 2);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdAnnulla = new QPushButton(QStringLiteral("Annulla"), this);
+    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
+    cmdHelp = new QPushButton(QStringLiteral("?"), this);
+    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
+    cmdHelp->setToolTip(QStringLiteral("Guida (F1)"));
+    auto *bottoni = new QHBoxLayout;
+    bottoni->addWidget(cmdHelp);
+    bottoni->addStretch();
+    bottoni->addWidget(cmdOK);
+    bottoni->addWidget(cmdAnnulla);
+
+    auto *tutto = new QVBoxLayout(this);
+    tutto->addLayout(alto);
+    tutto->addWidget(creaFasce(), 1);
+    tutto->addLayout(bottoni);
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmSpedizione::onOK);
+    connect(cmdAnnulla, &QPushButton::clicked, this, &frmSpedizione::reject);
+    connect(cmdHelp, &QPushButton::clicked, this, [this] {
+        if (aiuto)
+            aiuto();
+    });
+
+    // The stored rows into the controls.
+    for (int k = 1; k <= NumeroMetodi; ++k) {
+        QComboBox *cbo = cboMetodo[k - 1];
+        cbo->addItems(m_logica.interfacce());
+        const int i = cbo->findText(m_logica.metodo(k));
+        cbo->setCurrentIndex(i >= 0 ? i : 0);
+        txtNomeMetodo[k - 1]->setText(m_logica.nome(k));
+        chkMetodo[k - 1]->setChecked(m_logica.attivo(k));
+        mostraMetodo(k);
+    }
+    for (const auto &[n, nome] : m_logica.nomiZone())
+        cboZona->addItem(QStringLiteral("%1 - %2").arg(n).arg(nome), n);
+    riempiPaesi();
+    spostaPaese();
+    PopolaMetodi();
+    mostraModo();
+    mostraZona();
+}
+
+QWidget *frmSpedizione::creaMetodi()
+{
+    auto *box = new QGroupBox(QStringLiteral("Metodi di pagamento"), this);
+    auto *g = new QGridLayout(box);
+    g->addWidget(etichetta(QStringLiteral("Nome:"), box), 0, 1);
+    g->addWidget(etichetta(QStringLiteral("Interfaccia (sistema):"), box), 0, 2);
+    for (int k = 1; k <= NumeroMetodi; ++k) {
+        const int i = k - 1;
+        auto *chk = new QCheckBox(box);
+        chk->setObjectName(QStringLiteral("chkMetodo%1").arg(i));
+        chk->setToolTip(QStringLiteral("Metodo %1 attivo").arg(k));
+        auto *nome = new QLineEdit(box);
+        nome->setObjectName(QStringLiteral("txtNomeMetodo%1").arg(i));
+        nome->setMaxLength(50);
+        auto *pila = new QStackedWidget(box);
+        auto *cbo = new QComboBox(pila);
+        cbo->setObjectName(QStringLiteral("cboMetodo%1").arg(i));
+        auto *cop = new QWidget(pila);
+        cop->setObjectName(QStringLiteral("picMetodo%1").arg(i));
+        pila->addWidget(cbo);
+        pila->addWidget(cop);
+        pila->setFixedHeight(cbo->sizeHint().height());
+        chkMetodo[i] = chk;
+        txtNomeMetodo[i] = nome;
+        cboMetodo[i] = cbo;
+        picMetodo[i] = cop;
+        g->addWidget(chk, k, 0);
+        g->addWidget(nome, k, 1);
+        g->addWidget(pila, k, 2);
+
+        connect(chk, &QCheckBox::clicked, this, [this, k](bool spuntato) {
+            const bool mostrato = m_logica.cliccaAttivo(k, spuntato);
+            if (m_logica.chiusura())
+                return;
+            chkMetodo[k - 1]->setChecked(mostrato);
+            mostraMetodo(k);
+            PopolaMetodi();
+        });
+        connect(nome, &QLineEdit::textEdited, this, [this, k](const QString &t) {
+            const QString salvato = m_logica.cambiaNome(k, t);
+            if (salvato != t)
+                txtNomeMetodo[k - 1]->setText(salvato);
+        });
+        connect(nome, &QLineEdit::editingFinished, this, [this, k] {
+            txtNomeMetodo[k - 1]->setText(m_logica.lasciaNome(k));
+            PopolaMetodi();
+        });
+        connect(cbo, &QComboBox::activated, this, [this, k](int indice) {
+            m_logica.scegliMetodo(k, cboMetodo[k - 1]->itemText(indice));
+            PopolaMetodi();
+        });
+    }
+    g->setColumnStretch(1, 1);
+    g->setColumnStretch(2, 1);
+    auto *nota = new QLabel(QStringLiteral("Dopo aver selezionato i metodi di pagamento, affinché funzionino è "
+                                           "necessario configurarli:"),
+                            box);
+    nota->setWordWrap(true);
+    cmdConfiguraPG = new QPushButton(QStringLiteral("Configura..."), box);
+    cmdConfiguraPG->setObjectName(QStringLiteral("cmdConfiguraPG"));
+    auto *riga = new QHBoxLayout;
+    riga->addWidget(nota, 1);
+    riga->addWidget(cmdConfiguraPG, 0, Qt::AlignVCenter);
+    g->addLayout(riga, NumeroMetodi + 1, 0, 1, 3);
+    connect(cmdConfiguraPG, &QPushButton::clicked, this, [this] {
+        if (configura)
+            configura();
+    });
+    return box;
+}
+
+QWidget *frmSpedizione::creaPreselezione()
+{
+    auto *box = new QGroupBox(QStringLiteral("Preselezione"), this);
+    auto *g = new QGridLayout(box);
+    cboPagamento = new QComboBox(box);
+    cboPagamento->setObjectName(QStringLiteral("cboPagamento"));
+    cboPaese = new QComboBox(box);
+    cboPaese->setObjectName(QStringLiteral("cboPaese"));
+    g->addWidget(etichetta(QStringLiteral("Metodo di pagamento / spedizione:"), box), 0, 0);
+    g->addWidget(cboPagamento, 0, 1);
+    g->addWidget(etichetta(QStringLiteral("Paese:"), box), 1, 0);
+    g->addWidget(cboPaese, 1, 1);
+    g->setColumnStretch(1, 1);
+    connect(cboPagamento, &QComboBox::activated, this, [this](int i) {
+        if (!m_riempimento)
+            m_logica.scegliPreselezione(cboPagamento->itemData(i).toInt());
+    });
+    connect(cboPaese, &QComboBox::activated, this,
+            [this](int i) { m_logica.scegliPaese(cboPaese->itemData(i).toString()); });
+    return box;
+}
+
+QWidget *frmSpedizione::creaPaesi()
+{
+    auto *box = new QGroupBox(QStringLiteral("Paesi"), this);
+    auto *v = new QVBoxLayout(box);
+    DBGrid1 = new QTableWidget(0, 2, box);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setHorizontalHeaderLabels({QStringLiteral("paese"), QString()});
+    DBGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    DBGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setMinimumHeight(140);
+    v->addWidget(DBGrid1, 1);
+
+    cboAggiungi = new QComboBox(box);
+    cboAggiungi->setObjectName(QStringLiteral("cboAggiungi"));
+    cboAggiungi->setEditable(true);
+    cboAggiungi->setInsertPolicy(QComboBox::NoInsert);
+    cboAggiungi->addItems(EditorSpedizione::NomiPaesi());
+    cboAggiungi->setCurrentIndex(-1);
+    cboAggiungi->lineEdit()->setMaxLength(50);
+    cmdAggiungi = new QPushButton(QStringLiteral("Aggiungi"), box);
+    cmdAggiungi->setObjectName(QStringLiteral("cmdAggiungi"));
+    cmdAggiungi->setEnabled(false);
+    cmdAggiungi->setAutoDefault(false);
+    cmdElimina = new QPushButton(QStringLiteral("Elimina"), box);
+    cmdElimina->setObjectName(QStringLiteral("cmdElimina"));
+    cmdElimina->setAutoDefault(false);
+    auto *aggiungi = new QHBoxLayout;
+    aggiungi->addWidget(cboAggiungi, 1);
+    aggiungi->addWidget(cmdAggiungi);
+    aggiungi->addWidget(cmdElimina);
+    v->addLayout(aggiungi);
+
+    lblPaese = new QLabel(box);
+    lblPaese->setObjectName(QStringLiteral("lblPaese"));
+    cboZona = new QComboBox(box);
+    cboZona->setObjectName(QStringLiteral("cboZona"));
+    auto *zona = new QHBoxLayout;
+    zona->addWidget(lblPaese, 1);
+    zona->addWidget(etichetta(QStringLiteral("Zona:"), box));
+    zona->addWidget(cboZona, 1);
+    v->addLayout(zona);
+
+    auto abilita = [this] { cmdAggiungi->setEnabled(!cboAggiungi->currentText().trimmed().isEmpty()); };
+    connect(cboAggiungi, &QComboBox::editTextChanged, this, abilita);
+    connect(cboAggiungi, &QComboBox::activated, this, abilita);
+    auto aggiungiPaese = [this] {
+        if (cboAggiungi->currentText().trimmed().isEmpty())
+            return;
+        if (m_logica.aggiungiPaese(cboAggiungi->currentText())) {
+            riempiPaesi();
+            spostaPaese();
+        }
+    };
+    connect(cmdAggiungi, &QPushButton::clicked, this, aggiungiPaese);
+    connect(cboAggiungi->lineEdit(), &QLineEdit::returnPressed, this, aggiungiPaese);
+    connect(cmdElimina, &QPushButton::clicked, this, [this] {
+        if (m_logica.eliminaPaese()) {
+            riempiPaesi();
+            spostaPaese();
+        }
+    });
+    connect(DBGrid1, &QTableWidget::currentCellChanged, this, [this](int riga) {
+        if (m_riempimento || riga < 0)
+            return;
+        m_logica.vaiPaese(riga);
+        spostaPaese();
+    });
+    connect(cboZona, &QComboBox::activated, this, [this](int i) {
+        m_logica.scegliZona(cboZona->itemData(i).toInt());
+        const int riga = m_logica.paeseCorrente();
+        if (riga >= 0 && riga < DBGrid1->rowCount())
+            DBGrid1->item(riga, 1)->setText(cboZona->itemData(i).toString());
+    });
+    // The add field's hint while it has the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *ora) {
+        const bool dentro = ora == cboAggiungi || ora == cboAggiungi->lineEdit();
+        cboAggiungi->setToolTip(dentro ? QStringLiteral("Premere il tasto \"Invio\" per aggiungere questo paese alla "
+                                                        "lista")
+                                       : QString());
+    });
+    return box;
+}
+
+QWidget *frmSpedizione::cornicemetodo(int k, bool peso)
+{
+    auto *cornice = new QGroupBox(this);
+    cornice->setObjectName(QStringLiteral("frmMetodo%1").arg(peso ? k + 3 : k - 1));
+    auto *g = new QGridLayout(cornice);
+    g->setVerticalSpacing(3);
+    const int indice = peso ? k + 3 : k - 1;
+    auto *titolo = new QLabel(cornice);
+    titolo->setStyleSheet(QStringLiteral("font-weight: bold"));
+    lblNomeMetodo[indice] = titolo;
+    auto *offerto = new QCheckBox(QStringLiteral("Offerto in questa zona"), cornice);
+    offerto->setObjectName(QStringLiteral("chkPagZona%1").arg(indice));
+    chkPagZona[indice] = offerto;
+    g->addWidget(titolo, 0, 0, 1, 2);
+    g->addWidget(offerto, 1, 0, 1, 2);
+    connect(offerto, &QCheckBox::clicked, this, [this, k](bool v) {
+        m_logica.setOfferto(k, v);
+        const bool salvato = m_logica.offerto(k);
+        chkPagZona[k - 1]->setChecked(salvato);
+        chkPagZona[k + 3]->setChecked(salvato);
+    });
+    auto campo = [&](const QString &nome) {
+        auto *c = new CampoFascia(nome, !peso, m_logica, cornice);
+        m_fasce.insert(nome, c);
+        return c;
+    };
+    int r = 2;
+    g->addWidget(etichetta(peso ? QStringLiteral("Peso fino a") : QStringLiteral("Ordini fino a"), cornice), r, 0);
+    g->addWidget(etichetta(QStringLiteral("Importo spese"), cornice), r, 1);
+    ++r;
+    const int bande = peso ? LimitiPeso : LimitiImporto;
+    for (int i = 1; i <= bande; ++i, ++r) {
+        CampoFascia *limite = campo(peso ? Campo::peso(k, i) : Campo::imp(k, i));
+        CampoFascia *costo = campo(peso ? Campo::spp(k, i) : Campo::sp(k, i));
+        if (peso) {
+            txtPeso[(k - 1) * 10 + 10 - i] = limite;
+            txtImoPeso[(k - 1) * 10 + 10 - i] = costo;
+        } else {
+            txtImporto[indiceImporto(k, QStringLiteral("imp"), i)] = limite;
+            txtImporto[indiceImporto(k, QStringLiteral("sp"), i)] = costo;
+        }
+        g->addWidget(limite, r, 0);
+        g->addWidget(costo, r, 1);
+    }
+    g->addWidget(etichetta(QStringLiteral("Oltre:"), cornice), r, 0, Qt::AlignRight);
+    CampoFascia *oltre = campo(peso ? Campo::spp(k, LimitiPeso + 1) : Campo::sp(k, LimitiImporto + 1));
+    if (peso)
+        txtImoPeso[(k - 1) * 10] = oltre;
+    else
+        txtImporto[indiceImporto(k, QStringLiteral("sp"), 3)] = oltre;
+    g->addWidget(oltre, r, 1);
+    g->setRowStretch(r + 1, 1);
+    return cornice;
+}
+
+QWidget *frmSpedizione::creaFasce()
+{
+    auto *box = new QGroupBox(QStringLiteral("Spese di spedizione"), this);
+    auto *v = new QVBoxLayout(box);
+    auto *modo = new QHBoxLayout;
+    modo->addWidget(etichetta(QStringLiteral("Calcola le spese in base a:"), box));
+    optImpPeso[0] = new QRadioButton(QStringLiteral("Importo dell'ordine"), box);
+    optImpPeso[1] = new QRadioButton(QStringLiteral("Peso"), box);
+    for (int i = 0; i < 2; ++i) {
+        optImpPeso[i]->setObjectName(QStringLiteral("optImpPeso%1").arg(i));
+        modo->addWidget(optImpPeso[i]);
+        connect(optImpPeso[i], &QRadioButton::clicked, this, [this, i] {
+            salvaCampoCorrente();
+            m_logica.setPerPeso(i == 1);
+            mostraModo();
+        });
+    }
+    modo->addStretch();
+    v->addLayout(modo);
+
+    tabZona = new QTabBar(box);
+    tabZona->setObjectName(QStringLiteral("tabZona"));
+    for (int n = 1; n <= NumeroZone; ++n)
+        tabZona->addTab(QStringLiteral("Zona %1").arg(n));
+    v->addWidget(tabZona);
+    auto *iva = new QStackedWidget(box);
+    for (int n = 1; n <= NumeroZone; ++n) {
+        auto *chk = new QCheckBox(QStringLiteral("Gli ordini provenienti da questa zona sono soggetti ad IVA"), iva);
+        chk->setObjectName(QStringLiteral("chkIvaOk%1").arg(n - 1));
+        chkIvaOk[n - 1] = chk;
+        iva->addWidget(chk);
+        connect(chk, &QCheckBox::clicked, this, [this, n](bool v) {
+            m_logica.setIvaZona(n, v);
+            chkIvaOk[n - 1]->setChecked(m_logica.ivaZona(n));
+        });
+    }
+    iva->setFixedHeight(chkIvaOk[0]->sizeHint().height());
+    v->addWidget(iva);
+
+    pannelli = new QStackedWidget(box);
+    for (int p = 0; p < 2; ++p) {
+        auto *pannello = new QWidget(pannelli);
+        pannello->setObjectName(QStringLiteral("picZona%1").arg(p));
+        auto *h = new QHBoxLayout(pannello);
+        h->setContentsMargins(0, 0, 0, 0);
+        for (int k = 1; k <= NumeroMetodi; ++k)
+            h->addWidget(cornicemetodo(k, p == 1));
+        picZona[p] = pannello;
+        pannelli->addWidget(pannello);
+    }
+    v->addWidget(pannelli, 1);
+    connect(tabZona, &QTabBar::currentChanged, this, [this, iva](int i) {
+        salvaCampoCorrente();
+        m_logica.mostraZona(i + 1);
+        iva->setCurrentIndex(i);
+        mostraZona();
+    });
+    return box;
+}
+
+void frmSpedizione::mostraMetodo(int k)
+{
+    const bool attivo = chkMetodo[k - 1]->isChecked();
+    txtNomeMetodo[k - 1]->setEnabled(attivo);
+    cboMetodo[k - 1]->setEnabled(attivo);
+    auto *pila = static_cast<QStackedWidget *>(cboMetodo[k - 1]->parentWidget());
+    pila->setCurrentWidget(attivo ? static_cast<QWidget *>(cboMetodo[k - 1]) : picMetodo[k - 1]);
+    chkPagZona[k - 1]->setEnabled(attivo);
+    chkPagZona[k + 3]->setEnabled(attivo);
+}
+
+void frmSpedizione::PopolaMetodi()
+{
+    m_riempimento = true;
+    cboPagamento->clear();
+    int corrente = -1;
+    for (const auto &v : m_logica.PopolaMetodi(&corrente))
+        cboPagamento->addItem(v.nome, v.metodo);
+    cboPagamento->setCurrentIndex(corrente);
+    m_riempimento = false;
+    for (int k = 1; k <= NumeroMetodi; ++k) {
+        const QString nome = m_logica.nome(k).trimmed();
+        const QString titolo = nome.isEmpty() ? QStringLiteral("Metodo %1").arg(k) : nome;
+        lblNomeMetodo[k - 1]->setText(titolo);
+        lblNomeMetodo[k + 3]->setText(titolo);
+    }
+}
+
+void frmSpedizione::riempiPaesi()
+{
+    m_riempimento = true;
+    const auto paesi = m_logica.paesi();
+    DBGrid1->setRowCount(int(paesi.size()));
+    for (int r = 0; r < int(paesi.size()); ++r) {
+        DBGrid1->setItem(r, 0, new QTableWidgetItem(paesi[r].paese));
+        auto *z = new QTableWidgetItem(paesi[r].zona ? QString::number(*paesi[r].zona) : QString());
+        z->setTextAlignment(Qt::AlignCenter);
+        DBGrid1->setItem(r, 1, z);
+    }
+    const int corrente = m_logica.paeseCorrente();
+    if (corrente >= 0)
+        DBGrid1->setCurrentCell(corrente, 0);
+    m_riempimento = false;
+}
+
+void frmSpedizione::spostaPaese()
+{
+    const int riga = m_logica.paeseCorrente();
+    const bool presente = riga >= 0;
+    cmdElimina->setEnabled(presente);
+    cboZona->setEnabled(presente);
+    const auto paesi = m_logica.paesi();
+    if (presente) {
+        lblPaese->setText(paesi[size_t(riga)].paese);
+        cboZona->setCurrentIndex(cboZona->findData(paesi[size_t(riga)].zona.value_or(0)));
+        if (DBGrid1->currentRow() != riga) {
+            m_riempimento = true;
+            DBGrid1->setCurrentCell(riga, 0);
+            m_riempimento = false;
+        }
+    } else {
+        lblPaese->clear();
+    }
+    riempiPreselezionePaesi();
+}
+
+void frmSpedizione::riempiPreselezionePaesi()
+{
+    const QString scelto = m_logica.paeseSelezionato();
+    cboPaese->clear();
+    for (const Paese &p : m_logica.paesi())
+        cboPaese->addItem(p.paese, p.strID);
+    cboPaese->setCurrentIndex(cboPaese->findData(scelto));
+}
+
+void frmSpedizione::mostraModo()
+{
+    const bool peso = m_logica.perPeso();
+    optImpPeso[peso ? 1 : 0]->setChecked(true);
+    pannelli->setCurrentIndex(peso ? 1 : 0);
+}
+
+void frmSpedizione::mostraZona()
+{
+    const int n = m_logica.zonaMostrata();
+    for (int i = 0; i < NumeroZone; ++i)
+        chkIvaOk[i]->setChecked(m_logica.ivaZona(i + 1));
+    for (int k = 1; k <= NumeroMetodi; ++k) {
+        chkPagZona[k - 1]->setChecked(m_logica.offerto(k));
+        chkPagZona[k + 3]->setChecked(m_logica.offerto(k));
+    }
+    for (CampoFascia *c : std::as_const(m_fasce))
+        c->ricarica();
+    if (tabZona->currentIndex() != n - 1)
+        tabZona->setCurrentIndex(n - 1);
+}
+
+void frmSpedizione::salvaCampoCorrente()
+{
+    if (auto *c = qobject_cast<CampoFascia *>(focusWidget()); c && m_fasce.value(c->campo) == c)
+        c->salva();
+}
+
+void frmSpedizione::onOK()
+{
+    salvaCampoCorrente();
+    if (m_logica.conferma() == EditorSpedizione::EsitoConferma::Confermata) {
+        m_confermata = true;
+        accept();
+    }
+}
+
+void frmSpedizione::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_F1) {
+        if (aiuto)
+            aiuto();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void frmSpedizione::reject()
+{
+    // "Annulla", Escape and the close box: every edit is undone.
+    if (!m_confermata)
+        m_logica.annulla();
+    QDialog::reject();
+}
+
+void frmSpedizione::closeEvent(QCloseEvent *e)
+{
+    if (!m_confermata)
+        m_logica.annulla();
+    QDialog::closeEvent(e);
+}

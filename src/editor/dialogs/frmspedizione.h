@@ -1,0 +1,117 @@
+#pragma once
+// frmSpedizione, "Vetrasto - Spese di spedizione": the payment methods, the
+// countries with their zones and the preselection, and the cost bands of
+// each zone by order amount or by weight. The window holds the widgets and
+// forwards every event to EditorSpedizione, which writes each edit at once
+// inside the savepoint that "Annulla" and the close box roll back.
+#include "spedizione.h"
+
+#include <QDialog>
+#include <QHash>
+#include <QLineEdit>
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTabBar;
+class QTableWidget;
+
+// A band field: digits and the shop's decimal separator only ("." typed
+// becomes the separator, one separator at most), the whole text selected
+// when it gets the focus, a negative value pasted made positive; on the
+// amount panel text that is not a number is put back as it was.
+class CampoFascia : public QLineEdit {
+    Q_OBJECT
+public:
+    CampoFascia(const QString &campo, bool pannelloImporti, EditorSpedizione &logica, QWidget *parent = nullptr);
+    const QString campo;
+    const bool pannelloImporti;
+    // Stores the text (the field's leaving) and shows what was stored.
+    void salva();
+    void ricarica();
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
+
+private:
+    void cambiato(const QString &testo);
+    EditorSpedizione &m_logica;
+    QString m_accettato;
+    bool m_inCambio = false;
+};
+
+class frmSpedizione : public QDialog {
+    Q_OBJECT
+public:
+    frmSpedizione(EditorSpedizione &logica, QWidget *parent = nullptr);
+
+    // Called by "Configura..." and by "?" / F1.
+    std::function<void()> configura;
+    std::function<void()> aiuto;
+
+    // Payment methods, index k - 1.
+    std::array<QCheckBox *, 4> chkMetodo{};
+    std::array<QLineEdit *, 4> txtNomeMetodo{};
+    std::array<QComboBox *, 4> cboMetodo{};
+    std::array<QWidget *, 4> picMetodo{};
+    QComboBox *cboPagamento;
+    QPushButton *cmdConfiguraPG;
+
+    // Countries.
+    QTableWidget *DBGrid1;
+    QComboBox *cboAggiungi;
+    QPushButton *cmdAggiungi, *cmdElimina;
+    QLabel *lblPaese;
+    QComboBox *cboZona;
+    QComboBox *cboPaese;
+
+    // Cost bands.
+    std::array<QRadioButton *, 2> optImpPeso{};
+    QTabBar *tabZona;
+    std::array<QCheckBox *, 4> chkIvaOk{};
+    std::array<QWidget *, 2> picZona{};
+    QStackedWidget *pannelli;
+    std::array<QCheckBox *, 8> chkPagZona{};          // k - 1 amount panel, k + 3 weight panel
+    std::array<QLabel *, 8> lblNomeMetodo{};          // the frames' headings, likewise
+    std::array<CampoFascia *, 65> txtImporto{};       // indices as the amount panel numbers them
+    std::array<CampoFascia *, 40> txtPeso{}, txtImoPeso{};
+
+    QPushButton *cmdOK, *cmdAnnulla, *cmdHelp;
+
+    // The band field of a table field (m<k>imp1 ...), for tests and the binder.
+    CampoFascia *campoFascia(const QString &campo) const { return m_fasce.value(campo); }
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void reject() override;
+
+private:
+    QWidget *creaMetodi();
+    QWidget *creaPaesi();
+    QWidget *creaPreselezione();
+    QWidget *creaFasce();
+    QWidget *cornicemetodo(int k, bool peso);
+
+    void mostraMetodo(int k);
+    void PopolaMetodi();
+    void riempiPaesi();
+    void spostaPaese();
+    void riempiPreselezionePaesi();
+    void mostraModo();
+    void mostraZona();
+    void salvaCampoCorrente();
+    void onOK();
+
+    EditorSpedizione &m_logica;
+    QHash<QString, CampoFascia *> m_fasce;
+    bool m_riempimento = false;
+    bool m_confermata = false;
+};
