@@ -46,6 +46,7 @@ void ModificaSpedizione(ContestoCommercio &c)
         return;
     }
     frmSpedizione dlg(logica, c.finestra);
+    dlg.setValuta(c.stato.PrefissoValuta1);
     dlg.aiuto = [&c] { mostraAiuto(c, QStringLiteral("pagine\\pagamenti.htm")); };
     dlg.configura = [&c] { ConfiguraPagamento(c); };
     c.stato.SpedizioneConfermata = dlg.exec() == QDialog::Accepted;

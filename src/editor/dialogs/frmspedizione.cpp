@@ -336,7 +336,10 @@ QWidget *frmSpedizione::creaPaesi()
         }
     };
     connect(cmdAggiungi, &QPushButton::clicked, this, aggiungiPaese);
-    connect(cboAggiungi->lineEdit(), &QLineEdit::returnPressed, this, aggiungiPaese);
+    // Enter in the add field adds, and does not confirm the dialog.
+    m_invioAggiunge = aggiungiPaese;
+    cboAggiungi->installEventFilter(this);
+    cboAggiungi->lineEdit()->installEventFilter(this);
     connect(cmdElimina, &QPushButton::clicked, this, [this] {
         if (m_logica.eliminaPaese()) {
             riempiPaesi();
@@ -392,8 +395,13 @@ QWidget *frmSpedizione::cornicemetodo(int k, bool peso)
         return c;
     };
     int r = 2;
-    g->addWidget(etichetta(peso ? QStringLiteral("Peso fino a") : QStringLiteral("Ordini fino a"), cornice), r, 0);
-    g->addWidget(etichetta(QStringLiteral("Importo spese"), cornice), r, 1);
+    QLabel *limiti = etichetta(peso ? QStringLiteral("Peso fino a") : QStringLiteral("Ordini fino a"), cornice);
+    QLabel *spese = etichetta(QStringLiteral("Importo spese"), cornice);
+    g->addWidget(limiti, r, 0);
+    g->addWidget(spese, r, 1);
+    m_titoliImporto << spese;
+    if (!peso)
+        m_titoliImporto << limiti;
     ++r;
     const int bande = peso ? LimitiPeso : LimitiImporto;
     for (int i = 1; i <= bande; ++i, ++r) {
@@ -478,6 +486,17 @@ QWidget *frmSpedizione::creaFasce()
         mostraZona();
     });
     return box;
+}
+
+void frmSpedizione::setValuta(const QString &valuta)
+{
+    const QString v = valuta.trimmed();
+    for (QLabel *l : std::as_const(m_titoliImporto)) {
+        QString t = l->text();
+        if (const qsizetype p = t.indexOf(QLatin1String(" (")); p >= 0)
+            t.truncate(p);
+        l->setText(v.isEmpty() ? t : t + QStringLiteral(" (") + v + u')');
+    }
 }
 
 void frmSpedizione::mostraMetodo(int k)
@@ -590,6 +609,18 @@ void frmSpedizione::onOK()
         m_confermata = true;
         accept();
     }
+}
+
+bool frmSpedizione::eventFilter(QObject *o, QEvent *e)
+{
+    if (e->type() == QEvent::KeyPress && (o == cboAggiungi || o == cboAggiungi->lineEdit())) {
+        const int tasto = static_cast<QKeyEvent *>(e)->key();
+        if (tasto == Qt::Key_Return || tasto == Qt::Key_Enter) {
+            m_invioAggiunge();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(o, e);
 }
 
 void frmSpedizione::keyPressEvent(QKeyEvent *e)

@@ -52,6 +52,9 @@ class frmSpedizione : public QDialog {
 public:
     frmSpedizione(EditorSpedizione &logica, QWidget *parent = nullptr);
 
+    // The main currency's name, shown in the cost headings ("Importo spese (€)").
+    void setValuta(const QString &valuta);
+
     // Called by "Configura..." and by "?" / F1.
     std::function<void()> configura;
     std::function<void()> aiuto;
@@ -89,6 +92,7 @@ public:
     CampoFascia *campoFascia(const QString &campo) const { return m_fasce.value(campo); }
 
 protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     void reject() override;
@@ -112,6 +116,8 @@ private:
 
     EditorSpedizione &m_logica;
     QHash<QString, CampoFascia *> m_fasce;
+    QList<QLabel *> m_titoliImporto;  // the headings that name the currency
+    std::function<void()> m_invioAggiunge;
     bool m_riempimento = false;
     bool m_confermata = false;
 };

@@ -1,0 +1,316 @@
+// The shipping dialog driven with real key and mouse events on a real shop:
+// what each control writes, the input rules of the band fields, "Annulla"
+// and "OK" through the command, and screenshots of the three editors.
+#include "commercio.h"
+#include "frmspedizione.h"
+#include "negozioprova.h"
+
+#include "scriptedmessages.h"
+#include "recordset.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+void fotografa(QWidget *w, const QString &nome)
+{
+    const QString cartella = qEnvironmentVariable("VETRASTO_TEST_OUTPUT", QDir::tempPath());
+    QDir().mkpath(cartella);
+    QVERIFY(w->grab().save(cartella + u'/' + nome + QStringLiteral(".png")));
+}
+
+void clicca(QAbstractButton *b)
+{
+    QVERIFY2(b->isVisible() && b->isEnabled(), qPrintable(b->objectName() + QString::number(b->isVisible())));
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+}
+
+} // namespace
+
+class TestFrmSpedizione : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<NegozioProva> m_negozio;
+    DatabasePtr m_db;
+    ScriptedMessages m_msg;
+    std::unique_ptr<EditorSpedizione> m_logica;
+    std::unique_ptr<frmSpedizione> m_dlg;
+
+    QVariant campo(const QString &tabella, const QString &nome)
+    {
+        return m_db->scalar(QStringLiteral("SELECT \"%1\" FROM \"%2\"").arg(nome, tabella));
+    }
+    void apri()
+    {
+        m_logica = std::make_unique<EditorSpedizione>(m_db, m_negozio->cartella(), u',', m_msg);
+        m_logica->apri();
+        m_dlg = std::make_unique<frmSpedizione>(*m_logica);
+        m_dlg->setValuta(QStringLiteral("€ "));
+        m_dlg->resize(m_dlg->sizeHint());
+        m_dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+    }
+    void scrivi(QLineEdit *e, const QString &testo)
+    {
+        e->setFocus();
+        QTest::qWait(1);  // the focus selects the whole text
+        QTest::keyClicks(e, testo);
+    }
+    void lascia()
+    {
+        m_dlg->cmdHelp->setFocus();
+    }
+
+private slots:
+    void init()
+    {
+        m_negozio = std::make_unique<NegozioProva>();
+        for (const char *f : {"Contrassegno.epg", "Banca Sella.epg"}) {
+            QFile epg(m_negozio->code() + u'/' + QLatin1String(f));
+            QVERIFY(epg.open(QIODevice::WriteOnly));
+        }
+        m_db = m_negozio->apri();
+        m_msg.clear();
+        apri();
+    }
+    void cleanup()
+    {
+        m_dlg.reset();
+        m_logica.reset();
+        m_db->close();
+        m_db.reset();
+        m_negozio.reset();
+    }
+
+    void metodi()
+    {
+        fotografa(m_dlg.get(), QStringLiteral("spedizione-importi"));
+        // Method 3 is off: its interface list is covered and its boxes off.
+        QVERIFY(!m_dlg->cboMetodo[2]->isVisible());
+        QVERIFY(!m_dlg->txtNomeMetodo[2]->isEnabled());
+        QVERIFY(!m_dlg->chkPagZona[2]->isEnabled());
+        clicca(m_dlg->chkMetodo[2]);
+        QVERIFY(campo("pagamento", "attivo3").toBool());
+        QVERIFY(m_dlg->cboMetodo[2]->isVisible());
+        QVERIFY(m_dlg->chkPagZona[2]->isEnabled() && m_dlg->chkPagZona[6]->isEnabled());
+        QCOMPARE(m_dlg->cboPagamento->count(), 3);
+
+        m_dlg->txtNomeMetodo[2]->selectAll();
+        scrivi(m_dlg->txtNomeMetodo[2], "Ritiro");
+        QCOMPARE(campo("pagamento", "nome3").toString(), QStringLiteral("Ritiro"));
+        QCOMPARE(m_dlg->cboPagamento->itemText(2), QStringLiteral("Carta di credito"));  // until the field is left
+        lascia();
+        QCOMPARE(m_dlg->cboPagamento->itemText(2), QStringLiteral("Ritiro"));
+        QCOMPARE(m_dlg->lblNomeMetodo[2]->text(), QStringLiteral("Ritiro"));
+
+        // Typing in the interface list is ignored; a choice is written.
+        QCOMPARE(m_dlg->cboMetodo[2]->count(), 3);
+        QVERIFY(!m_dlg->cboMetodo[2]->isEditable());
+        m_dlg->cboMetodo[2]->setFocus();
+        QTest::keyClick(m_dlg->cboMetodo[2], Qt::Key_Down);
+        QCOMPARE(campo("pagamento", "metodo3").toString(), QStringLiteral("Banca Sella"));
+
+        // The preselection, and unticking the preselected method.
+        m_dlg->cboPagamento->setFocus();
+        QTest::keyClick(m_dlg->cboPagamento, Qt::Key_End);
+        QCOMPARE(campo("pagamento", "selezionato").toInt(), 3);
+        clicca(m_dlg->chkMetodo[2]);
+        QCOMPARE(m_msg.texts(), QStringList{"Questo metodo di pagamento è preselezionato e non può essere eliminato"});
+        QVERIFY(m_dlg->chkMetodo[2]->isChecked());
+        QVERIFY(campo("pagamento", "attivo3").toBool());
+        clicca(m_dlg->chkMetodo[0]);
+        QVERIFY(!m_dlg->chkMetodo[0]->isChecked());
+        QVERIFY(!campo("pagamento", "attivo1").toBool());
+        QCOMPARE(m_dlg->cboPagamento->count(), 2);
+    }
+
+    void paesi()
+    {
+        const int righe = m_dlg->DBGrid1->rowCount();
+        QVERIFY(!m_dlg->cmdAggiungi->isEnabled());
+        m_dlg->cboAggiungi->setFocus();
+        QVERIFY(m_dlg->cboAggiungi->toolTip().contains("Invio"));
+        QTest::keyClick(m_dlg->cboAggiungi, Qt::Key_Return);  // empty: nothing
+        QCOMPARE(m_dlg->DBGrid1->rowCount(), righe);
+        QTest::keyClicks(m_dlg->cboAggiungi, "Islanda");
+        QVERIFY(m_dlg->cmdAggiungi->isEnabled());
+        QTest::keyClick(m_dlg->cboAggiungi, Qt::Key_Return);
+        QCOMPARE(m_dlg->DBGrid1->rowCount(), righe + 1);
+        QCOMPARE(m_dlg->DBGrid1->currentRow(), righe);
+        QCOMPARE(m_dlg->lblPaese->text(), QStringLiteral("Islanda"));
+        QCOMPARE(m_dlg->cboPaese->count(), righe + 1);
+        QCOMPARE(m_dlg->cboPaese->currentText(), QStringLiteral("Italia"));  // keeps its choice
+        clicca(m_dlg->cmdAggiungi);  // the same name again
+        QCOMPARE(m_db->scalar("SELECT count(*) FROM paesi WHERE paese='Islanda'").toInt(), 2);
+
+        // A zone for the current country.
+        m_dlg->cboZona->setFocus();
+        QTest::keyClick(m_dlg->cboZona, Qt::Key_End);
+        QCOMPARE(m_db->scalar("SELECT zona FROM paesi ORDER BY ID DESC LIMIT 1").toInt(), 4);
+        QCOMPARE(m_dlg->DBGrid1->item(righe + 1, 1)->text(), QStringLiteral("4"));
+        fotografa(m_dlg.get(), QStringLiteral("spedizione-paesi"));
+
+        // Deleting: the preselected one is refused, another goes.
+        m_dlg->DBGrid1->setFocus();
+        QTest::keyClick(m_dlg->DBGrid1, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(m_dlg->lblPaese->text(), QStringLiteral("Italia"));
+        clicca(m_dlg->cmdElimina);
+        QCOMPARE(m_msg.texts(), QStringList{"Questo Paese è preselezionato e non può essere eliminato"});
+        QTest::keyClick(m_dlg->DBGrid1, Qt::Key_Down);
+        QCOMPARE(m_dlg->lblPaese->text(), QStringLiteral("San Marino"));
+        clicca(m_dlg->cmdElimina);
+        QCOMPARE(m_dlg->DBGrid1->rowCount(), righe + 1);
+        QCOMPARE(m_dlg->lblPaese->text(), QStringLiteral("Italia"));
+        QCOMPARE(m_db->scalar("SELECT count(*) FROM paesi WHERE paese='San Marino'").toInt(), 0);
+    }
+
+    // The band fields' rules, with keys typed and text pasted.
+    void fasce()
+    {
+        QVERIFY(m_dlg->picZona[0]->isVisible());
+        clicca(m_dlg->optImpPeso[1]);
+        QCOMPARE(campo("pagamento", "imppeso").toInt(), 1);
+        QVERIFY(m_dlg->picZona[1]->isVisible());
+        QTest::mouseClick(m_dlg->tabZona, Qt::LeftButton, {}, m_dlg->tabZona->tabRect(1).center());
+        QCOMPARE(m_logica->zonaMostrata(), 2);
+        QVERIFY(m_dlg->chkIvaOk[1]->isVisible() && !m_dlg->chkIvaOk[0]->isVisible());
+
+        CampoFascia *peso = m_dlg->campoFascia("m2peso1");
+        QCOMPARE(m_dlg->txtPeso[10 + 10 - 1], peso);
+        scrivi(peso, "12.5");
+        QCOMPARE(peso->text(), QStringLiteral("12,5"));
+        QTest::keyClicks(peso, ",3a-");  // a second separator, a letter, a minus: refused
+        QCOMPARE(peso->text(), QStringLiteral("12,53"));
+        lascia();
+        Recordset z2(m_db, "SELECT * FROM zona2");
+        z2.moveFirst();
+        QCOMPARE(z2.value("m2peso1").toDouble(), double(12.53f));
+
+        // Pasted: a negative value turns positive; letters into a weight are
+        // reported when the field is left and the stored value comes back.
+        CampoFascia *costo = m_dlg->campoFascia("m2spp1");
+        QApplication::clipboard()->setText("-7");
+        costo->setFocus();
+        costo->selectAll();
+        QTest::keyClick(costo, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(costo->text(), QStringLiteral("7"));
+        lascia();
+        QApplication::clipboard()->setText("abc");
+        peso->setFocus();
+        peso->selectAll();
+        QTest::keyClick(peso, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(peso->text(), QStringLiteral("abc"));
+        lascia();
+        QCOMPARE(m_msg.shown().size(), size_t(1));
+        QCOMPARE(peso->text(), QStringLiteral("12,53"));
+
+        // The amount panel: letters pasted are put back at once; "0010" is
+        // written back as 10 when the field is left.
+        clicca(m_dlg->optImpPeso[0]);
+        CampoFascia *limite = m_dlg->campoFascia("m2imp1");
+        QCOMPARE(m_dlg->txtImporto[4], limite);
+        QCOMPARE(limite->text(), QStringLiteral("50"));
+        limite->setFocus();
+        limite->selectAll();
+        QTest::keyClick(limite, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(limite->text(), QStringLiteral("50"));
+        limite->selectAll();
+        QTest::keyClicks(limite, "0010");
+        lascia();
+        QCOMPARE(limite->text(), QStringLiteral("10"));
+        z2.requery();
+        z2.moveFirst();
+        QCOMPARE(z2.value("m2imp1").value<Currency>(), Currency::fromUnits(10));
+
+        // The twin boxes of a method.
+        clicca(m_dlg->optImpPeso[1]);
+        clicca(m_dlg->chkPagZona[1 + 4]);
+        QCOMPARE(m_dlg->chkPagZona[1]->isChecked(), m_dlg->chkPagZona[5]->isChecked());
+        QCOMPARE(z2.database()->scalar("SELECT pag2 FROM zona2").toBool(), m_dlg->chkPagZona[5]->isChecked());
+        fotografa(m_dlg.get(), QStringLiteral("spedizione-pesi"));
+    }
+
+    // "Annulla" after edits in the three editors: the tables as they were.
+    void annulla()
+    {
+        const QString prima = dumpTabelle(*m_db);
+        clicca(m_dlg->chkMetodo[3]);
+        scrivi(m_dlg->txtNomeMetodo[3], "Corriere espresso");
+        m_dlg->cboAggiungi->setFocus();
+        QTest::keyClicks(m_dlg->cboAggiungi, "Norvegia");
+        QTest::keyClick(m_dlg->cboAggiungi, Qt::Key_Return);
+        clicca(m_dlg->optImpPeso[1]);
+        scrivi(m_dlg->campoFascia("m1peso1"), "3");
+        lascia();
+        QVERIFY(dumpTabelle(*m_db) != prima);
+        clicca(m_dlg->cmdAnnulla);
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(dumpTabelle(*m_db), prima);
+    }
+
+    void chiusura()
+    {
+        const QString prima = dumpTabelle(*m_db);
+        clicca(m_dlg->chkMetodo[3]);
+        m_dlg->close();
+        QCOMPARE(dumpTabelle(*m_db), prima);
+    }
+
+    // The command: confirmed with "OK" the edits stay; the preselection is checked first.
+    void comando()
+    {
+        m_dlg.reset();
+        m_logica.reset();
+        ShopState stato;
+        stato.PercorsoNegozio = m_negozio->cartella();
+        stato.dbCatalogo = m_db;
+        stato.SeparatoreDecimali = ",";
+        ContestoCommercio contesto{stato, {}, m_msg};
+        QStringList aiuti;
+        contesto.aiuto = [&](const QString &a) { aiuti << a; };
+        int passi = 0;
+        std::function<void()> passo = [&] {
+            auto *dlg = qobject_cast<frmSpedizione *>(QApplication::activeModalWidget());
+            if (!dlg) {
+                QTimer::singleShot(10, passo);
+                return;
+            }
+            ++passi;
+            QTest::keyClick(dlg, Qt::Key_F1);
+            // Zone 2 for Italy: cash on delivery is not offered there.
+            dlg->DBGrid1->setCurrentCell(0, 0);
+            dlg->cboZona->setCurrentIndex(1);
+            emit dlg->cboZona->activated(1);
+            dlg->cmdOK->click();
+            if (dlg->isVisible()) {
+                dlg->cboZona->setCurrentIndex(0);
+                emit dlg->cboZona->activated(0);
+                dlg->cmdOK->click();
+            }
+        };
+        QTimer::singleShot(0, passo);
+        ModificaSpedizione(contesto);
+        QCOMPARE(passi, 1);
+        QCOMPARE(aiuti, QStringList{"pagine\\pagamenti.htm"});
+        QCOMPARE(m_msg.texts(),
+                 QStringList{"Selezionare un diverso metodo di pagamento/spedizione nel campo 'Preselezione'"});
+        QVERIFY(stato.SpedizioneConfermata);
+        QCOMPARE(campo("pagamento", "zonasel").toInt(), 1);
+        QCOMPARE(m_db->transactionDepth(), 0);
+    }
+};
+
+QTEST_MAIN(TestFrmSpedizione)
+#include "test_frmspedizione.moc"
