@@ -28,6 +28,7 @@ void fotografa(QWidget *w, const QString &nome)
 {
     const QString cartella = qEnvironmentVariable("VETRASTO_TEST_OUTPUT", QDir::tempPath());
     QDir().mkpath(cartella);
+    QCoreApplication::processEvents();  // pending layout updates
     QVERIFY(w->grab().save(cartella + u'/' + nome + QStringLiteral(".png")));
 }
 
@@ -281,10 +282,11 @@ private slots:
         QStringList aiuti;
         contesto.aiuto = [&](const QString &a) { aiuti << a; };
         int passi = 0;
+        QObject guardia;  // the timers end with the test
         std::function<void()> passo = [&] {
             auto *dlg = qobject_cast<frmSpedizione *>(QApplication::activeModalWidget());
             if (!dlg) {
-                QTimer::singleShot(10, passo);
+                QTimer::singleShot(10, &guardia, passo);
                 return;
             }
             ++passi;
@@ -300,7 +302,7 @@ private slots:
                 dlg->cmdOK->click();
             }
         };
-        QTimer::singleShot(0, passo);
+        QTimer::singleShot(0, &guardia, passo);
         ModificaSpedizione(contesto);
         QCOMPARE(passi, 1);
         QCOMPARE(aiuti, QStringList{"pagine\\pagamenti.htm"});

@@ -1,5 +1,7 @@
 #include "frmconfigurapg.h"
 
+#include "frmpg.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -54,7 +56,7 @@ frmConfiguraPG::frmConfiguraPG(QWidget *parent) : QDialog(parent)
         if (aiuto)
             aiuto();
     });
-    setMinimumWidth(380);
+    DimensionaPerTesti(this, 420);
 }
 
 void frmConfiguraPG::keyPressEvent(QKeyEvent *e)

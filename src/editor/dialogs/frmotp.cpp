@@ -1,7 +1,8 @@
 #include "frmotp.h"
 
-#include <QFileDialog>
+#include "frmpg.h"
 
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -115,7 +116,7 @@ frmOTP::frmOTP(AggiornamentoPassword &logica, const QString &host, const QString
     });
     connect(cmdChiudi, &QPushButton::clicked, this, &QDialog::accept);
     mostra();
-    setMinimumWidth(560);
+    DimensionaPerTesti(this, 560);
 }
 
 void frmOTP::mostra()

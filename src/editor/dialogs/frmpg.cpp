@@ -15,6 +15,16 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+void DimensionaPerTesti(QDialog *d, int larghezza)
+{
+    // Wrapped texts take the height they need at the window's width.
+    const int w = std::max(larghezza, d->sizeHint().width());
+    QLayout *l = d->layout();
+    const int h = l->hasHeightForWidth() ? l->totalHeightForWidth(w) : d->sizeHint().height();
+    d->setMinimumSize(w, h);
+    d->resize(w, h);
+}
+
 // ---- the shared shape ------------------------------------------------------------------------
 
 frmPG::frmPG(std::unique_ptr<ConfigurazioneSistema> conf, Messages &messages, QWidget *parent)
@@ -103,7 +113,7 @@ void frmPG::finisci()
         if (aiuto)
             aiuto();
     });
-    setMinimumWidth(520);
+    DimensionaPerTesti(this, 560);
 }
 
 void frmPG::onOK()
@@ -320,9 +330,9 @@ frmPG_Informativo::frmPG_Informativo(const QString &cartellaNegozio, Sistema sis
     // The widget shows line breaks as LF; the configuration keeps CR LF.
     txtInfo->setPlainText(
         QString(static_cast<ConfInformativo &>(configurazione()).info()).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    txtInfo->setMinimumHeight(140);
     m_colonna->addWidget(txtInfo, 1);
     finisci();
-    resize(560, 360);
 }
 
 void frmPG_Informativo::raccogli()

@@ -1,0 +1,276 @@
+// The payment system chooser, the six settings dialogs and the password
+// files window, driven with real events on a real shop: every field changed,
+// "OK", and conf.ini and the fragment compared with what they must hold.
+#include "commercio.h"
+#include "frmconfigurapg.h"
+#include "frmotp.h"
+#include "frmpg.h"
+#include "negozioprova.h"
+
+#include "scriptedmessages.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(Sistema)
+
+namespace {
+
+void fotografa(QWidget *w, const QString &nome)
+{
+    const QString cartella = qEnvironmentVariable("VETRASTO_TEST_OUTPUT", QDir::tempPath());
+    QDir().mkpath(cartella);
+    QCoreApplication::processEvents();  // pending layout updates
+    QVERIFY(w->grab().save(cartella + u'/' + nome + QStringLiteral(".png")));
+}
+
+QByteArray leggiFile(const QString &p)
+{
+    QFile f(p);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<mancante>");
+}
+
+void scriviFile(const QString &p, const QByteArray &b)
+{
+    QFile f(p);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(b);
+}
+
+void digita(QWidget *w, const QString &testo)
+{
+    w->setFocus();
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        e->selectAll();
+    QTest::keyClicks(w, testo);
+}
+
+void clicca(QAbstractButton *b)
+{
+    QVERIFY2(b->isVisible() && b->isEnabled(), qPrintable(b->objectName()));
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+}
+
+} // namespace
+
+class TestFrmPG : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<NegozioProva> m_negozio;
+    ShopState m_stato;
+    ScriptedMessages m_msg;
+    std::unique_ptr<ContestoCommercio> m_contesto;
+    QStringList m_aiuti;
+
+private slots:
+    void init()
+    {
+        m_negozio = std::make_unique<NegozioProva>();
+        m_stato = ShopState();
+        m_stato.PercorsoNegozio = m_negozio->cartella();
+        m_msg.clear();
+        m_aiuti.clear();
+        m_contesto.reset(new ContestoCommercio{m_stato, {}, m_msg});
+        m_contesto->impostazioni.txtURL = "www.bottega.it";
+        m_contesto->impostazioni.txtCGI = "cgi-bin";
+        m_contesto->impostazioni.txtHost = "192.168.1.20";
+        m_contesto->impostazioni.txtEmailOrdini = "ordini@bottega.it";
+        m_contesto->impostazioni.txtFolderCGI = "/www/cgi-bin";
+        m_contesto->aiuto = [this](const QString &a) { m_aiuti << a; };
+    }
+
+    void dialoghi_data()
+    {
+        QTest::addColumn<Sistema>("sistema");
+        QTest::addColumn<QString>("testo");  // typed into the text field
+        QTest::addColumn<QByteArray>("conf");
+        QTest::addColumn<QByteArray>("frammento");
+        const QByteArray modello = "[#mid|#val|#url|#java|#info]";
+        QTest::newRow("Telepay Light")
+            << Sistema::Telepay << "M<1>\"&"
+            << QByteArray("mid=M<1>\"&\r\nval=978\r\nurl=http://telepay-test.example-banca.it/tltest/index.html\r\n"
+                          "java=importo = Math.round(importo1 * 100);\r\n")
+            << QByteArray("[M&lt;1&gt;&quot;&amp;|978|http://telepay-test.example-banca.it/tltest/index.html|"
+                          "importo = Math.round(importo1 * 100);|#info]");
+        QTest::newRow("Banca Sella")
+            << Sistema::Sella << "GESPAY00123"
+            << QByteArray("pl(default)=gestpaycrypt\r\nasp(Default)=gestpaycrypt\r\npl=s2scrypt\r\nmid=GESPAY00123\r\n"
+                          "val=242\r\npwd=GP123\r\n")
+            << QByteArray("[GESPAY00123|242|#url|#java|#info]");
+        QTest::newRow("Authorize.Net") << Sistema::AuthorizeNet << "$x@y\\z" << QByteArray("mid=$x@y\\z\r\n")
+                                       << QByteArray("[$x@y\\z|#val|#url|#java|#info]");
+        QTest::newRow("Planet Payment") << Sistema::PlanetPayment << "PP-9" << QByteArray("mid=PP-9\r\n")
+                                        << QByteArray("[PP-9|#val|#url|#java|#info]");
+        QTest::newRow("Contrassegno") << Sistema::Contrassegno << "Pagherai al corriere\nin contanti"
+                                      << QByteArray("info=Pagherai al corriere|in contanti\r\n")
+                                      << QByteArray("[#mid|#val|#url|#java|Pagherai al corriere<BR>in contanti]");
+        QTest::newRow("Pagamento anticipato") << Sistema::Anticipato << "IBAN <b>IT00</b>"
+                                              << QByteArray("info=IBAN <b>IT00</b>\r\n")
+                                              << QByteArray("[#mid|#val|#url|#java|IBAN <b>IT00</b>]");
+    }
+    void dialoghi()
+    {
+        QFETCH(Sistema, sistema);
+        QFETCH(QString, testo);
+        auto conf = NuovaConfigurazione(m_negozio->cartella(), sistema);
+        scriviFile(conf->fileModello(), "[#mid|#val|#url|#java|#info]");
+        std::unique_ptr<frmPG> dlg = CreaDialogoSistema(sistema, *m_contesto);
+        QCOMPARE(dlg->objectName(), datiSistema(sistema).oggetto);
+        QCOMPARE(dlg->windowTitle(), datiSistema(sistema).titolo);
+        dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
+        QTest::keyClick(dlg.get(), Qt::Key_F1);
+        QCOMPARE(m_aiuti, QStringList{"pagine\\sistemi.htm"});
+
+        if (auto *t = qobject_cast<frmPG_Telepay *>(dlg.get())) {
+            digita(t->txtLogin, testo);
+            clicca(t->optVal[1]);
+            clicca(t->chkTest);
+        } else if (auto *s = qobject_cast<frmPG_Sella *>(dlg.get())) {
+            // The program's copy opens in OTP mode; the back office shows
+            // the main window's addresses.
+            QVERIFY(s->optMetodo[1]->isChecked() && s->txtPwd->isEnabled());
+            QCOMPARE(s->txtIP->text(), QStringLiteral("192.168.1.20"));
+            QCOMPARE(s->txtRis[2]->text(), QStringLiteral("ordini@bottega.it"));
+            QCOMPARE(s->txtRis[3]->text(), QStringLiteral("http://www.bottega.it/payok.htm"));
+            QVERIFY(s->txtRis[5]->text().startsWith("http://www.bottega.it/cgi-bin/s2sotp"));
+            digita(s->txtLogin, testo);
+            clicca(s->optVal[1]);
+            clicca(s->optMetodo[1]);  // the mode change proposes the password name
+            QCOMPARE(s->txtPwd->text(), QStringLiteral("GP123"));
+            clicca(s->optMetodo[0]);
+            QVERIFY(!s->txtPwd->isEnabled());
+            QVERIFY(s->txtRis[5]->text().startsWith("http://www.bottega.it/cgi-bin/s2scrypt"));
+        } else if (auto *m = qobject_cast<frmPG_MerchantId *>(dlg.get())) {
+            digita(m->txtLogin, testo);
+        } else if (auto *i = qobject_cast<frmPG_Informativo *>(dlg.get())) {
+            i->txtInfo->setFocus();
+            for (const QString &riga : testo.split(u'\n')) {
+                if (riga != testo.section(u'\n', 0, 0))
+                    QTest::keyClick(i->txtInfo, Qt::Key_Return);
+                QTest::keyClicks(i->txtInfo, riga);
+            }
+        }
+        fotografa(dlg.get(), dlg->objectName());
+        clicca(dlg->cmdOK);
+        QVERIFY(m_msg.texts().isEmpty());
+        QVERIFY(!dlg->isVisible());
+        QTEST(leggiFile(conf->fileConf()), "conf");
+        QTEST(leggiFile(conf->fileFrammento()), "frammento");
+
+        // Opened again, the dialog shows what was saved; "Annulla" writes nothing.
+        const QByteArray salvato = leggiFile(conf->fileConf());
+        std::unique_ptr<frmPG> di_nuovo = CreaDialogoSistema(sistema, *m_contesto);
+        di_nuovo->show();
+        if (auto *i = qobject_cast<frmPG_Informativo *>(di_nuovo.get()))
+            QCOMPARE(i->txtInfo->toPlainText(), testo);
+        else
+            QCOMPARE(di_nuovo->findChild<QLineEdit *>("txtLogin")->text(), testo);
+        clicca(di_nuovo->cmdAnnulla);
+        QCOMPARE(leggiFile(conf->fileConf()), salvato);
+    }
+
+    // A missing template: the message, the dialog stays open, nothing written.
+    void modelloMancante()
+    {
+        auto conf = NuovaConfigurazione(m_negozio->cartella(), Sistema::PlanetPayment);
+        const QByteArray prima = leggiFile(conf->fileConf());
+        QVERIFY(QFile::remove(conf->fileModello()));
+        std::unique_ptr<frmPG> dlg = CreaDialogoSistema(Sistema::PlanetPayment, *m_contesto);
+        dlg->show();
+        digita(dlg->findChild<QLineEdit *>("txtLogin"), "X");
+        clicca(dlg->cmdOK);
+        QVERIFY(dlg->isVisible());
+        QVERIFY(m_msg.texts().value(0).contains("form.epg"));
+        QCOMPARE(leggiFile(conf->fileConf()), prima);
+        QVERIFY(!QFile::exists(conf->fileFrammento()));
+    }
+
+    // Each button of the chooser opens exactly its dialog, after the chooser
+    // has gone; "Chiudi" and the close box open none.
+    void scelta_data()
+    {
+        QTest::addColumn<int>("bottone");  // -1 Chiudi, -2 close box
+        for (int i = 0; i < 6; ++i)
+            QTest::addRow("%s", qPrintable(datiSistema(TuttiISistemi()[size_t(i)]).oggetto)) << i;
+        QTest::newRow("Chiudi") << -1;
+        QTest::newRow("chiusura") << -2;
+    }
+    void scelta()
+    {
+        QFETCH(int, bottone);
+        QStringList aperti;
+        bool sceltaAncoraAperta = false;
+        QObject guardia;  // the timers end with the test
+        std::function<void()> passo = [&] {
+            QWidget *w = QApplication::activeModalWidget();
+            if (!w) {
+                QTimer::singleShot(5, &guardia, passo);
+                return;
+            }
+            aperti << w->objectName();
+            if (auto *c = qobject_cast<frmConfiguraPG *>(w)) {
+                if (aperti.size() == 1)
+                    fotografa(c, "frmConfiguraPG");
+                if (bottone >= 0)
+                    c->cmdConfigura[size_t(bottone)]->click();
+                else if (bottone == -1)
+                    c->cmdChiudi->click();
+                else
+                    c->close();
+                QTimer::singleShot(5, &guardia, passo);
+            } else if (auto *d = qobject_cast<QDialog *>(w)) {
+                for (QWidget *t : QApplication::topLevelWidgets())
+                    sceltaAncoraAperta = sceltaAncoraAperta || (t->isVisible() && t->objectName() == "frmConfiguraPG");
+                d->reject();
+            }
+        };
+        QTimer::singleShot(0, &guardia, passo);
+        ConfiguraPagamento(*m_contesto);
+        QStringList attesi{"frmConfiguraPG"};
+        if (bottone >= 0)
+            attesi << datiSistema(TuttiISistemi()[size_t(bottone)]).oggetto;
+        QCOMPARE(aperti, attesi);
+        QVERIFY(!sceltaAncoraAperta);
+    }
+
+    // The password window from the bank dialog: the pair chosen, the upload
+    // refused when no publisher is there, and the window's look.
+    void finestraPassword()
+    {
+        QTemporaryDir posta;
+        for (const char *f : {"GP77.ric", "GP77.ris"})
+            scriviFile(posta.path() + u'/' + QLatin1String(f), "P1\r\n");
+        QDir().mkpath(m_negozio->cartella() + "/scripts");
+        AggiornamentoPassword logica(m_negozio->cartella() + "/scripts", m_msg, nullptr);
+        frmOTP dlg(logica, "ftp.bottega.it", "/www/cgi-bin");
+        dlg.scegliFile = [&] { return QStringList{posta.path() + "/GP77.ris", posta.path() + "/GP77.ric"}; };
+        dlg.pwd = "GP1";
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QVERIFY(!dlg.cmdAggiorna->isEnabled());
+        QVERIFY(dlg.optOperazione[0]->isChecked());
+        clicca(dlg.cmdCerca);
+        QCOMPARE(dlg.txtRic->text(), posta.path() + "/GP77.ric");
+        QCOMPARE(dlg.lblRis->text(), QStringLiteral("GP77.ris"));
+        QVERIFY(dlg.cmdAggiorna->isEnabled());
+        fotografa(&dlg, "frmOTP");
+        m_msg.answer(Messages::Answer::Yes);
+        clicca(dlg.cmdAggiorna);
+        QCOMPARE(m_msg.texts().value(1), QStringLiteral("Impossibile completare l'operazione"));
+        QCOMPARE(dlg.pwd, QStringLiteral("GP1"));
+        QVERIFY(dlg.cmdAggiorna->isEnabled());
+        QCOMPARE(QDir(m_negozio->cartella() + "/scripts").entryList(QDir::Files), QStringList());
+    }
+};
+
+QTEST_MAIN(TestFrmPG)
+#include "test_frmpg.moc"
