@@ -3,7 +3,11 @@
 #include "catalogschema.h"
 #include "tabellespedizione.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QDirIterator>
 #include <QFile>
 #include <QSqlQuery>
@@ -63,4 +67,49 @@ QString dumpTabelle(Database &db)
         righe(QStringLiteral("SELECT rowid, %1 FROM \"%2\" ORDER BY rowid").arg(colonne.join(u','), t));
     }
     return d;
+}
+
+QByteArray leggiFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<mancante>");
+}
+
+void scriviFile(const QString &path, const QByteArray &dati)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    f.write(dati);
+}
+
+void fotografa(QWidget *w, const QString &nome)
+{
+    const QString cartella = qEnvironmentVariable("VETRASTO_TEST_OUTPUT", QDir::tempPath());
+    QDir().mkpath(cartella);
+    QCoreApplication::processEvents();  // pending layout updates
+    QVERIFY(w->grab().save(cartella + u'/' + nome + QStringLiteral(".png")));
+}
+
+void clicca(QAbstractButton *b)
+{
+    QVERIFY2(b->isVisible() && b->isEnabled(), qPrintable(b->objectName()));
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+}
+
+void digita(QWidget *w, const QString &testo)
+{
+    w->setFocus();
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        e->selectAll();
+    QTest::keyClicks(w, testo);
+}
+
+void scegliConTasti(QComboBox *c, const QString &testo)
+{
+    c->setFocus();
+    QTest::keyClick(c, Qt::Key_Home);
+    for (int i = 0; i < c->count() && c->currentText() != testo; ++i)
+        QTest::keyClick(c, Qt::Key_Down);
+    QCOMPARE(c->currentText(), testo);
 }

@@ -25,6 +25,23 @@ QString cartellaDati();
 // Copies a folder with everything in it.
 void copiaAlbero(const QString &da, const QString &a);
 
+// A file's bytes ("<mancante>" when it cannot be read), and a file written
+// whole, its folders made.
+QByteArray leggiFile(const QString &path);
+void scriviFile(const QString &path, const QByteArray &dati);
+
+class QAbstractButton;
+class QComboBox;
+class QWidget;
+
+// Window tests: a screenshot in the test output folder, a mouse click on a
+// button that must be visible and enabled, text typed over a field's
+// contents, and a choice made in a list with the arrow keys.
+void fotografa(QWidget *w, const QString &nome);
+void clicca(QAbstractButton *b);
+void digita(QWidget *w, const QString &testo);
+void scegliConTasti(QComboBox *c, const QString &testo);
+
 // Every row, key and counter of the seven shipping tables, with their
 // definitions, as text: two dumps are equal when the tables are.
 QString dumpTabelle(Database &db);

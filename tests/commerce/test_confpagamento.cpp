@@ -12,24 +12,6 @@
 
 Q_DECLARE_METATYPE(Sistema)
 
-namespace {
-
-QByteArray leggiFile(const QString &p)
-{
-    QFile f(p);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<mancante>");
-}
-
-void scriviFile(const QString &p, const QByteArray &b)
-{
-    QDir().mkpath(QFileInfo(p).absolutePath());
-    QFile f(p);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(b);
-}
-
-} // namespace
-
 class TestConfPagamento : public QObject {
     Q_OBJECT
 

@@ -22,45 +22,6 @@
 
 Q_DECLARE_METATYPE(Sistema)
 
-namespace {
-
-void fotografa(QWidget *w, const QString &nome)
-{
-    const QString cartella = qEnvironmentVariable("VETRASTO_TEST_OUTPUT", QDir::tempPath());
-    QDir().mkpath(cartella);
-    QCoreApplication::processEvents();  // pending layout updates
-    QVERIFY(w->grab().save(cartella + u'/' + nome + QStringLiteral(".png")));
-}
-
-QByteArray leggiFile(const QString &p)
-{
-    QFile f(p);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<mancante>");
-}
-
-void scriviFile(const QString &p, const QByteArray &b)
-{
-    QFile f(p);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(b);
-}
-
-void digita(QWidget *w, const QString &testo)
-{
-    w->setFocus();
-    if (auto *e = qobject_cast<QLineEdit *>(w))
-        e->selectAll();
-    QTest::keyClicks(w, testo);
-}
-
-void clicca(QAbstractButton *b)
-{
-    QVERIFY2(b->isVisible() && b->isEnabled(), qPrintable(b->objectName()));
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
-}
-
-} // namespace
-
 class TestFrmPG : public QObject {
     Q_OBJECT
 

@@ -22,24 +22,6 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
-
-void fotografa(QWidget *w, const QString &nome)
-{
-    const QString cartella = qEnvironmentVariable("VETRASTO_TEST_OUTPUT", QDir::tempPath());
-    QDir().mkpath(cartella);
-    QCoreApplication::processEvents();  // pending layout updates
-    QVERIFY(w->grab().save(cartella + u'/' + nome + QStringLiteral(".png")));
-}
-
-void clicca(QAbstractButton *b)
-{
-    QVERIFY2(b->isVisible() && b->isEnabled(), qPrintable(b->objectName() + QString::number(b->isVisible())));
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
-}
-
-} // namespace
-
 class TestFrmSpedizione : public QObject {
     Q_OBJECT
 
