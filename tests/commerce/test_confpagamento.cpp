@@ -301,6 +301,38 @@ private slots:
             QVERIFY2(perl.exitCode() == 0, perl.readAllStandardError().constData());
             QVERIFY(!script.contains("#pwd"));
         }
+
+        // Run as CGI programs beside a password pair of that name: the
+        // payment script takes the first password, the result script
+        // accepts it once.
+        const QString cgi = QDir(negozio.cartella()).filePath("cgi");
+        QDir().mkpath(cgi);
+        for (const char *nome : {"gestpayotp.pl", "s2sotp.pl"})
+            QVERIFY(QFile::copy(s.cartellaSistema() + u'/' + QLatin1String(nome), cgi + u'/' + QLatin1String(nome)));
+        scriviFile(cgi + u'/' + pwd + ".ric", "PRIMA1\r\nSECONDA2\r\n");
+        scriviFile(cgi + u'/' + pwd + ".ris", "RISP1\nRISP2\n");
+        auto esegui = [&](const char *script, const QByteArray &metodo, const QByteArray &query,
+                          const QByteArray &corpo) {
+            QProcess perl;
+            QProcessEnvironment env;
+            env.insert("PATH", "/usr/bin:/bin");
+            env.insert("REQUEST_METHOD", metodo);
+            env.insert("QUERY_STRING", query);
+            env.insert("CONTENT_LENGTH", QString::number(corpo.size()));
+            perl.setProcessEnvironment(env);
+            perl.start(QStringLiteral("/usr/bin/perl"), {cgi + u'/' + QLatin1String(script)});
+            perl.write(corpo);
+            perl.closeWriteChannel();
+            perl.waitForFinished(20000);
+            return perl.readAllStandardOutput();
+        };
+        const QByteArray pagamento =
+            esegui("gestpayotp.pl", "POST", "", "esercente=GESPAY1&valuta=242&importo=12.50&ordine=A-1");
+        QVERIFY2(pagamento.startsWith("Status: 303"), pagamento.constData());
+        QVERIFY(pagamento.contains("*P1*PAY1_OTP=PRIMA1\r\n"));
+        QCOMPARE(leggiFile(cgi + u'/' + pwd + ".ric"), QByteArray("SECONDA2\n"));
+        esegui("s2sotp.pl", "GET", "a=GESPAY1&b=PAY1_OTP=RISP2*P1*PAY1_TRANSACTIONRESULT=OK", "");
+        QCOMPARE(leggiFile(cgi + u'/' + pwd + ".ris"), QByteArray("RISP1\n"));
     }
 };
 
