@@ -9,14 +9,6 @@
 
 namespace {
 
-void mostraAiuto(ContestoCommercio &c, const QString &argomento)
-{
-    if (c.aiuto)
-        c.aiuto(argomento);
-}
-
-const QString AiutoSistemi = QStringLiteral("pagine\\sistemi.htm");
-
 // The password files update behind the bank dialog's button.
 void AggiornaFilePassword(ContestoCommercio &c, QWidget *owner, QString &pwd)
 {
@@ -45,9 +37,8 @@ void ModificaSpedizione(ContestoCommercio &c)
         c.messages.warning(QStringLiteral("Impossibile aprire le spese di spedizione.\r\n") + e.description);
         return;
     }
-    frmSpedizione dlg(logica, c.finestra);
+    frmSpedizione dlg(logica, c.aiuto, c.finestra);
     dlg.setValuta(c.stato.PrefissoValuta1);
-    dlg.aiuto = [&c] { mostraAiuto(c, QStringLiteral("pagine\\pagamenti.htm")); };
     dlg.configura = [&c] { ConfiguraPagamento(c); };
     c.stato.SpedizioneConfermata = dlg.exec() == QDialog::Accepted;
 }
@@ -58,12 +49,12 @@ std::unique_ptr<frmPG> CreaDialogoSistema(Sistema sistema, ContestoCommercio &c)
     std::unique_ptr<frmPG> dlg;
     switch (sistema) {
     case Sistema::Telepay:
-        dlg = std::make_unique<frmPG_Telepay>(negozio, c.messages, c.finestra);
+        dlg = std::make_unique<frmPG_Telepay>(negozio, c.messages, c.aiuto, c.finestra);
         break;
     case Sistema::Sella: {
         Impostazioni imp = c.impostazioni;
         const BackOfficeSella sito{imp.txtHost, imp.txtEmailOrdini, URLNegozio(imp), URLCGI(imp), CodiceSito(imp)};
-        auto sella = std::make_unique<frmPG_Sella>(negozio, sito, c.messages, c.finestra);
+        auto sella = std::make_unique<frmPG_Sella>(negozio, sito, c.messages, c.aiuto, c.finestra);
         frmPG_Sella *finestra = sella.get();
         sella->aggiornaPassword = [&c, finestra](QString &pwd) { AggiornaFilePassword(c, finestra, pwd); };
         dlg = std::move(sella);
@@ -71,14 +62,13 @@ std::unique_ptr<frmPG> CreaDialogoSistema(Sistema sistema, ContestoCommercio &c)
     }
     case Sistema::AuthorizeNet:
     case Sistema::PlanetPayment:
-        dlg = std::make_unique<frmPG_MerchantId>(negozio, sistema, c.messages, c.finestra);
+        dlg = std::make_unique<frmPG_MerchantId>(negozio, sistema, c.messages, c.aiuto, c.finestra);
         break;
     case Sistema::Contrassegno:
     case Sistema::Anticipato:
-        dlg = std::make_unique<frmPG_Informativo>(negozio, sistema, c.messages, c.finestra);
+        dlg = std::make_unique<frmPG_Informativo>(negozio, sistema, c.messages, c.aiuto, c.finestra);
         break;
     }
-    dlg->aiuto = [&c] { mostraAiuto(c, AiutoSistemi); };
     return dlg;
 }
 
@@ -86,8 +76,7 @@ void ConfiguraPagamento(ContestoCommercio &c)
 {
     std::optional<Sistema> scelta;
     {
-        frmConfiguraPG chooser(c.finestra);
-        chooser.aiuto = [&c] { mostraAiuto(c, AiutoSistemi); };
+        frmConfiguraPG chooser(c.aiuto, c.finestra);
         chooser.exec();
         scelta = chooser.scelta();
     }

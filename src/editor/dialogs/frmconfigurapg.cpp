@@ -4,16 +4,16 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmConfiguraPG::frmConfiguraPG(QWidget *parent) : QDialog(parent)
+frmConfiguraPG::frmConfiguraPG(Aiuto aiuto, QWidget *parent)
+    : DialogoAiuto(QStringLiteral("pagine\\sistemi.htm"), std::move(aiuto), parent)
 {
+    setModal(true);
     setObjectName(QStringLiteral("frmConfiguraPG"));
     setWindowTitle(QStringLiteral("Vetrasto - Configurazione sistemi di pagamento"));
-    setModal(true);
     auto *colonna = new QVBoxLayout(this);
     auto *carte = new QGroupBox(QStringLiteral("Carte di credito"), this);
     auto *gc = new QVBoxLayout(carte);
@@ -43,28 +43,7 @@ frmConfiguraPG::frmConfiguraPG(QWidget *parent) : QDialog(parent)
     colonna->addWidget(altri);
     cmdChiudi = new QPushButton(QStringLiteral("Chiudi"), this);
     cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
-    cmdHelp = new QPushButton(QStringLiteral("?"), this);
-    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
-    cmdHelp->setToolTip(QStringLiteral("Guida (F1)"));
-    auto *bottoni = new QHBoxLayout;
-    bottoni->addWidget(cmdHelp);
-    bottoni->addStretch();
-    bottoni->addWidget(cmdChiudi);
-    colonna->addLayout(bottoni);
+    colonna->addLayout(rigaPulsanti({cmdChiudi}));
     connect(cmdChiudi, &QPushButton::clicked, this, &QDialog::reject);
-    connect(cmdHelp, &QPushButton::clicked, this, [this] {
-        if (aiuto)
-            aiuto();
-    });
     DimensionaPerTesti(this, 420);
-}
-
-void frmConfiguraPG::keyPressEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_F1) {
-        if (aiuto)
-            aiuto();
-        return;
-    }
-    QDialog::keyPressEvent(e);
 }

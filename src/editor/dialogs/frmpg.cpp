@@ -17,7 +17,6 @@
 
 void DimensionaPerTesti(QDialog *d, int larghezza)
 {
-    // Wrapped texts take the height they need at the window's width.
     const int w = std::max(larghezza, d->sizeHint().width());
     QLayout *l = d->layout();
     const int h = l->hasHeightForWidth() ? l->totalHeightForWidth(w) : d->sizeHint().height();
@@ -27,12 +26,13 @@ void DimensionaPerTesti(QDialog *d, int larghezza)
 
 // ---- the shared shape ------------------------------------------------------------------------
 
-frmPG::frmPG(std::unique_ptr<ConfigurazioneSistema> conf, Messages &messages, QWidget *parent)
-    : QDialog(parent), m_messages(messages), m_conf(std::move(conf))
+frmPG::frmPG(std::unique_ptr<ConfigurazioneSistema> conf, Messages &messages, Aiuto aiuto, QWidget *parent)
+    : DialogoAiuto(QStringLiteral("pagine\\sistemi.htm"), std::move(aiuto), parent), m_messages(messages),
+      m_conf(std::move(conf))
 {
+    setModal(true);
     setObjectName(m_conf->dati().oggetto);
     setWindowTitle(m_conf->dati().titolo);
-    setModal(true);
     m_colonna = new QVBoxLayout(this);
     m_modulo = new QGridLayout;
     m_modulo->setColumnStretch(1, 1);
@@ -94,25 +94,13 @@ void frmPG::finisci()
 {
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
     cmdAnnulla = new QPushButton(QStringLiteral("Annulla"), this);
     cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
-    cmdHelp = new QPushButton(QStringLiteral("?"), this);
-    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
-    cmdHelp->setToolTip(QStringLiteral("Guida (F1)"));
-    auto *bottoni = new QHBoxLayout;
-    bottoni->addWidget(cmdHelp);
-    bottoni->addStretch();
-    bottoni->addWidget(cmdOK);
-    bottoni->addWidget(cmdAnnulla);
     m_colonna->addStretch();
-    m_colonna->addLayout(bottoni);
+    m_colonna->addLayout(rigaPulsanti({cmdOK, cmdAnnulla}));
+    cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &frmPG::onOK);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmPG::reject);
-    connect(cmdHelp, &QPushButton::clicked, this, [this] {
-        if (aiuto)
-            aiuto();
-    });
     DimensionaPerTesti(this, 560);
 }
 
@@ -127,20 +115,10 @@ void frmPG::onOK()
     accept();
 }
 
-void frmPG::keyPressEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_F1) {
-        if (aiuto)
-            aiuto();
-        return;
-    }
-    QDialog::keyPressEvent(e);
-}
-
 // ---- Telepay Light -----------------------------------------------------------------------------------
 
-frmPG_Telepay::frmPG_Telepay(const QString &cartellaNegozio, Messages &messages, QWidget *parent)
-    : frmPG(std::make_unique<ConfTelepay>(cartellaNegozio), messages, parent)
+frmPG_Telepay::frmPG_Telepay(const QString &cartellaNegozio, Messages &messages, Aiuto aiuto, QWidget *parent)
+    : frmPG(std::make_unique<ConfTelepay>(cartellaNegozio), messages, std::move(aiuto), parent)
 {
     auto &c = static_cast<ConfTelepay &>(configurazione());
     testo(QStringLiteral("Inserire il Merchant ID (l'identificativo del merchant fornito dalla banca) e la valuta "
@@ -170,8 +148,8 @@ void frmPG_Telepay::raccogli()
 // ---- Banca Sella ------------------------------------------------------------------------------------------
 
 frmPG_Sella::frmPG_Sella(const QString &cartellaNegozio, const BackOfficeSella &sito, Messages &messages,
-                         QWidget *parent)
-    : frmPG(std::make_unique<ConfSella>(cartellaNegozio), messages, parent), m_sito(sito)
+                         Aiuto aiuto, QWidget *parent)
+    : frmPG(std::make_unique<ConfSella>(cartellaNegozio), messages, std::move(aiuto), parent), m_sito(sito)
 {
     ConfSella &c = sella();
     testo(QStringLiteral("Inserire il codice esercente (fornito da Banca Sella), la valuta principale del negozio e "
@@ -284,8 +262,8 @@ void frmPG_Sella::raccogli()
 // ---- Authorize.Net, Planet Payment ----------------------------------------------------------------------
 
 frmPG_MerchantId::frmPG_MerchantId(const QString &cartellaNegozio, Sistema sistema, Messages &messages,
-                                   QWidget *parent)
-    : frmPG(std::make_unique<ConfMerchantId>(cartellaNegozio, sistema), messages, parent)
+                                   Aiuto aiuto, QWidget *parent)
+    : frmPG(std::make_unique<ConfMerchantId>(cartellaNegozio, sistema), messages, std::move(aiuto), parent)
 {
     const bool authorize = sistema == Sistema::AuthorizeNet;
     testo(authorize ? QStringLiteral("Inserire il Merchant ID (l'identificativo del merchant fornito da "
@@ -311,8 +289,8 @@ void frmPG_MerchantId::raccogli()
 // ---- Contrassegno, Pagamento anticipato -------------------------------------------------------------------
 
 frmPG_Informativo::frmPG_Informativo(const QString &cartellaNegozio, Sistema sistema, Messages &messages,
-                                     QWidget *parent)
-    : frmPG(std::make_unique<ConfInformativo>(cartellaNegozio, sistema), messages, parent)
+                                     Aiuto aiuto, QWidget *parent)
+    : frmPG(std::make_unique<ConfInformativo>(cartellaNegozio, sistema), messages, std::move(aiuto), parent)
 {
     const bool anticipato = sistema == Sistema::Anticipato;
     testo(anticipato ? QStringLiteral("Inserire opzionalmente un testo informativo, contenente le istruzioni per il "

@@ -5,9 +5,9 @@
 // "Annulla" (nothing written), "?" and F1 (the help page). Each subclass
 // lays out its fields and moves them to and from its configuration, which
 // LeggiConf fills when the dialog is made.
+#include "dialogoaiuto.h"
 #include "sistemipagamento.h"
 
-#include <QDialog>
 #include <array>
 #include <functional>
 #include <memory>
@@ -26,15 +26,15 @@ class QVBoxLayout;
 // given width, and the height its texts need at that width.
 void DimensionaPerTesti(QDialog *d, int larghezza);
 
-class frmPG : public QDialog {
+class frmPG : public DialogoAiuto {
     Q_OBJECT
 public:
-    std::function<void()> aiuto;
-    QPushButton *cmdOK, *cmdAnnulla, *cmdHelp;
+    QPushButton *cmdOK, *cmdAnnulla;
     ConfigurazioneSistema &configurazione() { return *m_conf; }
 
 protected:
-    frmPG(std::unique_ptr<ConfigurazioneSistema> conf, Messages &messages, QWidget *parent);
+    // Every settings dialog opens the help page of the payment systems.
+    frmPG(std::unique_ptr<ConfigurazioneSistema> conf, Messages &messages, Aiuto aiuto, QWidget *parent);
     // Adds an instruction text.
     QLabel *testo(const QString &t);
     // A labelled field on the next row of the form.
@@ -48,8 +48,6 @@ protected:
     // The fields into the configuration, before it is saved.
     virtual void raccogli() = 0;
 
-    void keyPressEvent(QKeyEvent *e) override;
-
     QVBoxLayout *m_colonna;
     QGridLayout *m_modulo;
     Messages &m_messages;
@@ -62,7 +60,7 @@ private:
 class frmPG_Telepay : public frmPG {
     Q_OBJECT
 public:
-    frmPG_Telepay(const QString &cartellaNegozio, Messages &messages, QWidget *parent = nullptr);
+    frmPG_Telepay(const QString &cartellaNegozio, Messages &messages, Aiuto aiuto = {}, QWidget *parent = nullptr);
     QLineEdit *txtLogin;
     std::array<QRadioButton *, 2> optVal{};
     QCheckBox *chkTest;
@@ -84,7 +82,7 @@ struct BackOfficeSella {
 class frmPG_Sella : public frmPG {
     Q_OBJECT
 public:
-    frmPG_Sella(const QString &cartellaNegozio, const BackOfficeSella &sito, Messages &messages,
+    frmPG_Sella(const QString &cartellaNegozio, const BackOfficeSella &sito, Messages &messages, Aiuto aiuto = {},
                 QWidget *parent = nullptr);
     QLineEdit *txtLogin;
     std::array<QRadioButton *, 2> optVal{}, optMetodo{};
@@ -109,7 +107,8 @@ private:
 class frmPG_MerchantId : public frmPG {
     Q_OBJECT
 public:
-    frmPG_MerchantId(const QString &cartellaNegozio, Sistema sistema, Messages &messages, QWidget *parent = nullptr);
+    frmPG_MerchantId(const QString &cartellaNegozio, Sistema sistema, Messages &messages, Aiuto aiuto = {},
+                     QWidget *parent = nullptr);
     QLineEdit *txtLogin;
 
 protected:
@@ -120,7 +119,8 @@ protected:
 class frmPG_Informativo : public frmPG {
     Q_OBJECT
 public:
-    frmPG_Informativo(const QString &cartellaNegozio, Sistema sistema, Messages &messages, QWidget *parent = nullptr);
+    frmPG_Informativo(const QString &cartellaNegozio, Sistema sistema, Messages &messages, Aiuto aiuto = {},
+                      QWidget *parent = nullptr);
     QPlainTextEdit *txtInfo;
 
 protected:

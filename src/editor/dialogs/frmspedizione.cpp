@@ -1,6 +1,5 @@
 #include "frmspedizione.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -76,12 +75,16 @@ void CampoFascia::keyPressEvent(QKeyEvent *e)
 void CampoFascia::focusInEvent(QFocusEvent *e)
 {
     QLineEdit::focusInEvent(e);
-    QTimer::singleShot(0, this, &QLineEdit::selectAll);
+    QTimer::singleShot(0, this, [this] {
+        if (hasFocus())
+            selectAll();
+    });
 }
 
 void CampoFascia::focusOutEvent(QFocusEvent *e)
 {
     QLineEdit::focusOutEvent(e);
+    deselect();
     salva();
 }
 
@@ -127,11 +130,12 @@ QLabel *etichetta(const QString &testo, QWidget *parent)
 
 } // namespace
 
-frmSpedizione::frmSpedizione(EditorSpedizione &logica, QWidget *parent) : QDialog(parent), m_logica(logica)
+frmSpedizione::frmSpedizione(EditorSpedizione &logica, Aiuto aiuto, QWidget *parent)
+    : DialogoAiuto(QStringLiteral("pagine\\pagamenti.htm"), std::move(aiuto), parent), m_logica(logica)
 {
+    setModal(true);
     setObjectName(QStringLiteral("frmSpedizione"));
     setWindowTitle(QStringLiteral("Vetrasto - Spese di spedizione"));
-    setModal(true);
 
     auto *alto = new QHBoxLayout;
     auto *sinistra = new QVBoxLayout;
@@ -142,17 +146,10 @@ frmSpedizione::frmSpedizione(EditorSpedizione &logica, QWidget *parent) : QDialo
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
     cmdAnnulla = new QPushButton(QStringLiteral("Annulla"), this);
     cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
-    cmdHelp = new QPushButton(QStringLiteral("?"), this);
-    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
-    cmdHelp->setToolTip(QStringLiteral("Guida (F1)"));
-    auto *bottoni = new QHBoxLayout;
-    bottoni->addWidget(cmdHelp);
-    bottoni->addStretch();
-    bottoni->addWidget(cmdOK);
-    bottoni->addWidget(cmdAnnulla);
+    QHBoxLayout *bottoni = rigaPulsanti({cmdOK, cmdAnnulla});
+    cmdOK->setDefault(true);
 
     auto *tutto = new QVBoxLayout(this);
     tutto->addLayout(alto);
@@ -161,10 +158,6 @@ frmSpedizione::frmSpedizione(EditorSpedizione &logica, QWidget *parent) : QDialo
 
     connect(cmdOK, &QPushButton::clicked, this, &frmSpedizione::onOK);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmSpedizione::reject);
-    connect(cmdHelp, &QPushButton::clicked, this, [this] {
-        if (aiuto)
-            aiuto();
-    });
 
     // The stored rows into the controls.
     for (int k = 1; k <= NumeroMetodi; ++k) {
@@ -357,13 +350,6 @@ QWidget *frmSpedizione::creaPaesi()
         const int riga = m_logica.paeseCorrente();
         if (riga >= 0 && riga < DBGrid1->rowCount())
             DBGrid1->item(riga, 1)->setText(cboZona->itemData(i).toString());
-    });
-    // The add field's hint while it has the focus.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *ora) {
-        const bool dentro = ora == cboAggiungi || ora == cboAggiungi->lineEdit();
-        cboAggiungi->setToolTip(dentro ? QStringLiteral("Premere il tasto \"Invio\" per aggiungere questo paese alla "
-                                                        "lista")
-                                       : QString());
     });
     return box;
 }
@@ -613,6 +599,12 @@ void frmSpedizione::onOK()
 
 bool frmSpedizione::eventFilter(QObject *o, QEvent *e)
 {
+    // The add field's hint while it has the focus.
+    if ((e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) &&
+        (o == cboAggiungi || o == cboAggiungi->lineEdit()))
+        cboAggiungi->setToolTip(e->type() == QEvent::FocusIn
+                                    ? QStringLiteral("Premere il tasto \"Invio\" per aggiungere questo paese alla lista")
+                                    : QString());
     if (e->type() == QEvent::KeyPress && (o == cboAggiungi || o == cboAggiungi->lineEdit())) {
         const int tasto = static_cast<QKeyEvent *>(e)->key();
         if (tasto == Qt::Key_Return || tasto == Qt::Key_Enter) {
@@ -621,16 +613,6 @@ bool frmSpedizione::eventFilter(QObject *o, QEvent *e)
         }
     }
     return QDialog::eventFilter(o, e);
-}
-
-void frmSpedizione::keyPressEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_F1) {
-        if (aiuto)
-            aiuto();
-        return;
-    }
-    QDialog::keyPressEvent(e);
 }
 
 void frmSpedizione::reject()

@@ -4,9 +4,9 @@
 // each zone by order amount or by weight. The window holds the widgets and
 // forwards every event to EditorSpedizione, which writes each edit at once
 // inside the savepoint that "Annulla" and the close box roll back.
+#include "dialogoaiuto.h"
 #include "spedizione.h"
 
-#include <QDialog>
 #include <QHash>
 #include <QLineEdit>
 #include <array>
@@ -47,17 +47,17 @@ private:
     bool m_inCambio = false;
 };
 
-class frmSpedizione : public QDialog {
+class frmSpedizione : public DialogoAiuto {
     Q_OBJECT
 public:
-    frmSpedizione(EditorSpedizione &logica, QWidget *parent = nullptr);
+    // The help page is "pagine\\pagamenti.htm".
+    frmSpedizione(EditorSpedizione &logica, Aiuto aiuto = {}, QWidget *parent = nullptr);
 
     // The main currency's name, shown in the cost headings ("Importo spese (€)").
     void setValuta(const QString &valuta);
 
-    // Called by "Configura..." and by "?" / F1.
+    // Called by "Configura...".
     std::function<void()> configura;
-    std::function<void()> aiuto;
 
     // Payment methods, index k - 1.
     std::array<QCheckBox *, 4> chkMetodo{};
@@ -86,14 +86,13 @@ public:
     std::array<CampoFascia *, 65> txtImporto{};       // indices as the amount panel numbers them
     std::array<CampoFascia *, 40> txtPeso{}, txtImoPeso{};
 
-    QPushButton *cmdOK, *cmdAnnulla, *cmdHelp;
+    QPushButton *cmdOK, *cmdAnnulla;
 
     // The band field of a table field (m<k>imp1 ...), for tests and the binder.
     CampoFascia *campoFascia(const QString &campo) const { return m_fasce.value(campo); }
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     void reject() override;
 
