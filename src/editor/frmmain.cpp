@@ -2,6 +2,7 @@
 
 #include "alberocategorie.h"
 #include "catalogo.h"
+#include "commercio.h"
 #include "frmabout.h"
 #include "frmbrowse.h"
 #include "frmimportazd.h"
@@ -371,6 +372,19 @@ void frmMain::esegui(int numero)
     case Cmd::ImportaZendaro: {
         Catalogo catalogo(m_negozio);
         frmImportaZD::Importa(m_negozio, catalogo, this);
+        break;
+    }
+    case Cmd::Spedizione:
+    case Cmd::SistemiPagamento: {
+        if (!m_negozio.state.dbCatalogo)
+            break;
+        // The payment dialogs read the settings as the window shows them.
+        ContestoCommercio c{m_negozio.state, CaricaImpostazioni(m_negozio.dati().dataGenerale.recordset(), m_negozio.state),
+                            m_negozio.messages(), this, &frmMain::MostraAiuto, {}};
+        if (numero == Cmd::Spedizione)
+            ModificaSpedizione(c);
+        else
+            ConfiguraPagamento(c);
         break;
     }
     case Cmd::Esci: close(); break;

@@ -1,13 +1,19 @@
 // The shipping dialog driven with real key and mouse events on a real shop:
 // what each control writes, the input rules of the band fields, "Annulla"
 // and "OK" through the command, and screenshots of the three editors.
+#include "avvio.h"
 #include "commercio.h"
+#include "frmconfigurapg.h"
+#include "frmmain.h"
+#include "programfolder.h"
+#include "testshop.h"
 #include "frmspedizione.h"
 #include "negozioprova.h"
 
 #include "scriptedmessages.h"
 #include "recordset.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -293,6 +299,47 @@ private slots:
         QVERIFY(stato.SpedizioneConfermata);
         QCOMPARE(campo("pagamento", "zonasel").toInt(), 1);
         QCOMPARE(m_db->transactionDepth(), 0);
+    }
+
+    // The main window's menu entries open the shipping dialog and the
+    // payment system chooser.
+    void dalMenu_data()
+    {
+        QTest::addColumn<QString>("voce");
+        QTest::addColumn<QString>("finestra");
+        QTest::newRow("spese di spedizione") << "mnuSpedizione" << "frmSpedizione";
+        QTest::newRow("sistemi di pagamento") << "mnuConfiguraPG" << "frmConfiguraPG";
+    }
+    void dalMenu()
+    {
+        QFETCH(QString, voce);
+        QFETCH(QString, finestra);
+        cleanup();
+        TestProgramFolder programma;
+        const QString negozio = programma.newShop();
+        scriviFile(ProgramFolder::serverPathFile(), (negozio + QStringLiteral("\r\n")).toUtf8());
+        ScriptedMessages messaggi;
+        Avvio avvio(messaggi);
+        avvio.mostraMain();
+        frmMain *w = avvio.finestra();
+        QVERIFY(w);
+        QStringList aperte;
+        QObject guardia;
+        std::function<void()> passo = [&] {
+            QWidget *d = QApplication::activeModalWidget();
+            if (!d) {
+                QTimer::singleShot(10, &guardia, passo);
+                return;
+            }
+            aperte << d->objectName();
+            static_cast<QDialog *>(d)->reject();
+        };
+        QTimer::singleShot(0, &guardia, passo);
+        w->findChild<QAction *>(voce)->trigger();
+        QCOMPARE(aperte, QStringList{finestra});
+        QVERIFY(messaggi.texts().isEmpty());
+        delete w;
+        init();
     }
 };
 
