@@ -155,6 +155,24 @@ private slots:
         QVERIFY(!QFile::exists(conf->fileFrammento()));
     }
 
+    // A conf.ini that cannot be read is said when the dialog opens; a save
+    // that cannot replace it changes nothing.
+    void confIlleggibile()
+    {
+        auto conf = NuovaConfigurazione(m_negozio->cartella(), Sistema::AuthorizeNet);
+        QVERIFY(QFile::remove(conf->fileConf()));
+        QVERIFY(QDir().mkpath(conf->fileConf()));
+        std::unique_ptr<frmPG> dlg = CreaDialogoSistema(Sistema::AuthorizeNet, *m_contesto);
+        QVERIFY(m_msg.texts().value(0).startsWith("Impossibile leggere il file"));
+        dlg->show();
+        digita(dlg->findChild<QLineEdit *>("txtLogin"), "X");
+        clicca(dlg->cmdOK);
+        QVERIFY(dlg->isVisible());
+        QVERIFY(m_msg.texts().value(1).contains("Nessun file è stato modificato"));
+        QVERIFY(QFileInfo(conf->fileConf()).isDir());
+        QVERIFY(!QFile::exists(conf->fileFrammento()));
+    }
+
     // Each button of the chooser opens exactly its dialog, after the chooser
     // has gone; "Chiudi" and the close box open none.
     void scelta_data()

@@ -3,6 +3,8 @@
 #include "messages.h"
 
 #include <QButtonGroup>
+#include <QDir>
+#include <QFileInfo>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -36,8 +38,12 @@ frmPG::frmPG(std::unique_ptr<ConfigurazioneSistema> conf, Messages &messages, Ai
     m_colonna = new QVBoxLayout(this);
     m_modulo = new QGridLayout;
     m_modulo->setColumnStretch(1, 1);
-    // LeggiConf comes first: the subclass shows what it read.
-    m_conf->LeggiConf();
+    // LeggiConf comes first: the subclass shows what it read. A file that
+    // is there but cannot be read is said, since OK will replace it.
+    if (!m_conf->LeggiConf() && QFileInfo::exists(m_conf->fileConf()))
+        m_messages.warning(QStringLiteral("Impossibile leggere il file '%1': le impostazioni di %2 sono mostrate "
+                                          "vuote e OK lo sostituirà.")
+                               .arg(QDir::toNativeSeparators(m_conf->fileConf()), m_conf->dati().nome));
 }
 
 QLabel *frmPG::testo(const QString &t)
