@@ -244,6 +244,70 @@ private slots:
         QVERIFY(leggiFile(s.fileConf()).contains("pwd=tenuto"));
     }
 
+    // Telepay's address: only the test address ticks test mode; any other
+    // is replaced by the live one at the next save. `java` follows the
+    // currency whatever the file held.
+    void telepayIndirizzo_data()
+    {
+        QTest::addColumn<QByteArray>("conf");
+        QTest::addColumn<bool>("test");
+        QTest::addColumn<QByteArray>("salvato");
+        QTest::newRow("indirizzo di prova")
+            << QByteArray("url=http://telepay-test.example-banca.it/tltest/index.html\r\nval=380\r\njava=x\r\n") << true
+            << QByteArray("mid=\r\nval=380\r\nurl=http://telepay-test.example-banca.it/tltest/index.html\r\n"
+                          "java=importo = Math.round(importo1);\r\n");
+        QTest::newRow("altro indirizzo") << QByteArray("url=http://altro.example/\r\nval=999\r\n") << false
+                                         << QByteArray("mid=\r\nval=\r\nurl=https://telepay.example-banca.it/tl/"
+                                                       "index.html\r\njava=\r\n");
+    }
+    void telepayIndirizzo()
+    {
+        QFETCH(QByteArray, conf);
+        NegozioProva negozio;
+        ConfTelepay t(negozio.cartella());
+        scriviFile(t.fileConf(), conf);
+        QVERIFY(t.LeggiConf());
+        QTEST(t.test, "test");
+        QString errore;
+        QVERIFY(t.SalvaConf(&errore));
+        QTEST(leggiFile(t.fileConf()), "salvato");
+    }
+
+    // The information text: line breaks stored as "|", a "|" typed comes
+    // back as a line break, an empty text empties the placeholder.
+    void informativo_data()
+    {
+        QTest::addColumn<QString>("testo");
+        QTest::addColumn<QByteArray>("riga");
+        QTest::addColumn<QString>("riletto");
+        QTest::addColumn<QByteArray>("frammento");
+        QTest::newRow("due righe") << "uno\r\ndue" << QByteArray("info=uno|due\r\n") << "uno\r\ndue"
+                                   << QByteArray("<p>uno<BR>due</p>");
+        QTest::newRow("barra digitata") << "a|b" << QByteArray("info=a|b\r\n") << "a\r\nb" << QByteArray("<p>a|b</p>");
+        QTest::newRow("CR solo") << "a\rb" << QByteArray("info=a|b\r\n") << "a\r\nb" << QByteArray("<p>a<BR>b</p>");
+        QTest::newRow("vuoto") << "" << QByteArray("info=\r\n") << "" << QByteArray("<p></p>");
+        QTest::newRow("segnaposto nel testo") << "vedi #info" << QByteArray("info=vedi #info\r\n") << "vedi #info"
+                                              << QByteArray("<p>#info</p>");
+    }
+    void informativo()
+    {
+        QFETCH(QString, testo);
+        NegozioProva negozio;
+        ConfInformativo c(negozio.cartella(), Sistema::Anticipato);
+        scriviFile(c.fileConf(), "z=1\r\n");
+        scriviFile(c.fileModello(), "<p>#info</p>");
+        QVERIFY(c.LeggiConf());
+        c.setInfo(testo);
+        QString errore;
+        QVERIFY(c.SalvaConf(&errore));
+        QFETCH(QByteArray, riga);
+        QCOMPARE(leggiFile(c.fileConf()), "z=1\r\n" + riga);
+        QTEST(leggiFile(c.fileFrammento()), "frammento");
+        ConfInformativo letto(negozio.cartella(), Sistema::Anticipato);
+        QVERIFY(letto.LeggiConf());
+        QTEST(letto.info(), "riletto");
+    }
+
     void pwdProposta_data()
     {
         QTest::addColumn<QString>("mid");

@@ -173,6 +173,25 @@ private slots:
         QVERIFY(!QFile::exists(conf->fileFrammento()));
     }
 
+    // The host is shown for the bank's back office when it has three dots.
+    void indirizzoIP_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("mostrato");
+        const QString nota = "(inserire l'indirizzo IP del proprio negozio)";
+        QTest::newRow("quattro numeri") << "10.0.0.7" << "10.0.0.7";
+        QTest::newRow("nome con tre punti") << "ftp.web.bottega.it" << "ftp.web.bottega.it";
+        QTest::newRow("nome con due punti") << "ftp.bottega.it" << nota;
+        QTest::newRow("vuoto") << "" << nota;
+    }
+    void indirizzoIP()
+    {
+        QFETCH(QString, host);
+        frmPG_Sella dlg(m_negozio->cartella(), BackOfficeSella{host, {}, {}, {}, {}}, m_msg);
+        QTEST(dlg.txtIP->text(), "mostrato");
+        QVERIFY(dlg.txtIP->isReadOnly());
+    }
+
     // Each button of the chooser opens exactly its dialog, after the chooser
     // has gone; "Chiudi" and the close box open none.
     void scelta_data()
