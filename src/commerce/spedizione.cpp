@@ -491,11 +491,10 @@ QString EditorSpedizione::scriviFascia(const QString &campo, const QString &test
     const double assoluto = std::fabs(*v);
     QVariant valore;
     if (campoImporto(campo)) {
+        // The digits in the invariant form, so that the amount is exact.
         QString invariante = testo.trimmed();
         invariante.remove(u'-').remove(u'+');
         invariante.replace(m_separatore, u'.');
-        if (m_separatore != u',')
-            invariante.replace(u',', u'.');
         const auto c = Currency::parse(invariante);
         if (!c) {
             m_messages.warning(QStringLiteral("L'importo \"%1\" è troppo grande.").arg(testo.trimmed()));
