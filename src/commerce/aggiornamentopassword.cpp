@@ -100,6 +100,9 @@ bool AggiornamentoPassword::aggiorna(QString &pwd)
         m_messages.warning(Impossibile);
         return false;
     }
+    // The copies hold passwords: readable by their owner only.
+    for (const QString &nome : {lblRic, lblRis})
+        QFile::setPermissions(m_cartellaScript + u'/' + nome, QFile::ReadOwner | QFile::WriteOwner);
     const CaricamentoPassword::Esito esito =
         m_caricamento ? m_caricamento->carica(accoda) : CaricamentoPassword::Esito::NonAvviato;
     rimuoviCopie();

@@ -20,10 +20,15 @@ public:
     Esito esito = Esito::Inviati;
     QStringList trovati;
     QList<bool> accodamenti;
+    bool soloProprietario = true;  // the copies' permissions
     Esito carica(bool accoda) override
     {
         accodamenti << accoda;
         trovati = QDir(m_cartella).entryList(QDir::Files, QDir::Name);
+        for (const QString &f : QDir(m_cartella).entryList({"*.ric", "*.ris"}, QDir::Files))
+            soloProprietario = soloProprietario && QFile::permissions(m_cartella + u'/' + f) ==
+                                                       (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                                        QFile::WriteUser);
         return esito;
     }
 
@@ -145,6 +150,7 @@ private slots:
         // The publisher found exactly the pair, fresh, beside the scripts.
         QCOMPARE(caricamento.trovati, (QStringList{"GP123.ric", "GP123.ris", "vtorder1A2.pl"}));
         QCOMPARE(caricamento.accodamenti, QList<bool>{accoda});
+        QVERIFY(caricamento.soloProprietario);
         // No password file stays in the scripts folder; the originals stay.
         QCOMPARE(QDir(m_script).entryList(QDir::Files), QStringList{"vtorder1A2.pl"});
         QVERIFY(QFile::exists(m_posta + "/GP123.ric") && QFile::exists(m_posta + "/GP123.ris"));
