@@ -114,8 +114,10 @@ QByteArray TestoFile::codifica(const QString &t) const
 TestoFile decodifica(const QByteArray &bytes)
 {
     TestoFile f;
-    // Keep a byte-order mark as a character, so that it is written back.
-    QStringDecoder dec(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    // Keep a byte-order mark as a character, so that it is written back. The
+    // bytes are the whole file: a sequence cut at its end is an error too.
+    QStringDecoder dec(QStringDecoder::Utf8,
+                       QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
     QString t = dec.decode(bytes);
     if (!dec.hasError()) {
         f.testo = std::move(t);

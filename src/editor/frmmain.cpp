@@ -4,6 +4,7 @@
 #include "catalogo.h"
 #include "commercio.h"
 #include "frmabout.h"
+#include "frmtemplate.h"
 #include "frmbrowse.h"
 #include "frmimportazd.h"
 #include "frmsearch.h"
@@ -23,7 +24,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
@@ -342,20 +342,20 @@ void frmMain::MostraAiuto(const QString &argomento)
 
 bool frmMain::ScegliTemplate()
 {
-    // A plain list of the sets that hold page models.
-    QStringList sets;
-    const QString root = ProgramFolder::path() + QStringLiteral("/template");
-    for (const QString &d : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
-        if (!Negozio::modelliTemplate(root + u'/' + d).isEmpty())
-            sets << d;
-    if (sets.isEmpty())
+    frmTemplate dialogo(&frmMain::MostraAiuto, this);
+    const Recordset &g = m_negozio.dati().dataGenerale.recordset();
+    dialogo.preseleziona(g.isOpen() && g.hasCurrent() ? g.text(QStringLiteral("template")) : QString());
+    dialogo.exec();
+    if (dialogo.tag().isEmpty())
         return false;
-    bool ok = false;
-    const QString set = QInputDialog::getItem(this, QStringLiteral("Vetrasto"), QStringLiteral("Scegliere il template:"),
-                                              sets, 0, false, &ok);
-    if (!ok || set.isEmpty())
+    // A set that cannot be recorded does not become the shop's.
+    if (!m_negozio.ApplicaTemplate(dialogo.tag())) {
+        m_negozio.messages().warning(QStringLiteral("Impossibile registrare il template \"%1\" nelle impostazioni "
+                                                    "del negozio: resta in uso il template precedente.")
+                                         .arg(dialogo.tag()));
         return false;
-    return m_negozio.ApplicaTemplate(set.left(50));
+    }
+    return true;
 }
 
 void frmMain::esegui(int numero)

@@ -77,12 +77,28 @@ QStringList Negozio::modelliTemplate(const QString &cartellaSet)
     return models;
 }
 
+namespace {
+// The settings record's "template" and a department's "template" fields.
+constexpr int lunghezzaNomeTemplate = 50;
+}
+
 QStringList Negozio::elencoModelli() const
 {
     QStringList nomi;
     for (const QString &f : modelliTemplate(ProgramFolder::path() + u'/' + state.CartellaTemplate))
-        nomi << f.left(f.size() - 4).left(50);
+        if (f.size() - 4 <= lunghezzaNomeTemplate)
+            nomi << f.left(f.size() - 4);
     return nomi;
+}
+
+QStringList Negozio::setTemplate()
+{
+    QStringList sets;
+    const QString radice = ProgramFolder::path() + QStringLiteral("/template");
+    for (const QString &d : QDir(radice).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        if (d.size() <= lunghezzaNomeTemplate && !modelliTemplate(radice + u'/' + d).isEmpty())
+            sets << d;
+    return sets;
 }
 
 bool Negozio::eNegozio(const QString &cartella)

@@ -65,10 +65,16 @@ public:
     static bool preparaNegozioPredefinito(QString *errore = nullptr);
     // A folder holding catalog.mdb, vtftp.mdb, source.new, work, online, scripts.
     static bool eNegozio(const QString &cartella);
-    // The model files ("modello*.htm") of a template set folder, sorted.
+    // The model files ("modello*.htm", letter case aside) of a template set
+    // folder, sorted.
     static QStringList modelliTemplate(const QString &cartellaSet);
+    // The template sets a shop can choose: the folders under the program
+    // folder's "template" that hold a model, in name order. A name longer
+    // than the settings record keeps (50 characters) is not offered.
+    static QStringList setTemplate();
     // The model list of the open shop's template set as cboTemplate shows it:
-    // file names less ".htm", at most 50 characters.
+    // file names less ".htm"; a name longer than a department's model field
+    // keeps (50 characters) is not offered.
     QStringList elencoModelli() const;
 
     // The main window's article counter text.

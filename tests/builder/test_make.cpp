@@ -130,6 +130,9 @@ private slots:
         const QString out = m_dir.path() + QStringLiteral("/out.htm");
         QVERIFY(MakePagina(m_pagina, articoli(false), modello("m.htm", "\xE0 \x81 <<1-titolo>>"), out, msg));
         QCOMPARE(leggi(out), QByteArray("\xE0 \x81 Caff\xE8 \x80\r\n"));
+        // A model whose last byte would start a UTF-8 sequence keeps it too.
+        QVERIFY(MakePagina(m_pagina, articoli(false), modello("n.htm", "<<1-titolo>> \xE8"), out, msg));
+        QCOMPARE(leggi(out), QByteArray("Caff\xE8 \x80 \xE8\r\n"));
     }
 
     void errori_data()
