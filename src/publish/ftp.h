@@ -1,0 +1,111 @@
+#pragma once
+// The FTP component: what the publisher, the remote folder browser and the
+// connection settings need of an FTP client, behind one interface. Every
+// operation blocks until it has ended and returns its result; the protocol
+// lines and the listing lines arrive through callbacks on the calling
+// thread while the operation runs. interrompi() may be called from any
+// thread: it abandons the operation in progress at once.
+//
+// Folders are relative to the login folder: change folder, make folder,
+// store and list act in the current remote folder, "." stays where it is.
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+// The result of an operation: a code of 0 or less is a success, above 0 a
+// failure. A server's negative reply is 20000 plus its reply code (20550 for
+// a missing folder, 20530 for a refused login); failures without a reply
+// (connection, time-out, local file) have codes of their own below 20000.
+struct RisultatoFtp {
+    int codice = 0;
+    QString testo;
+    bool riuscito() const { return codice <= 0; }
+    int rispostaServer() const { return codice > 20000 ? codice - 20000 : 0; }
+};
+
+namespace CodiceFtp {
+constexpr int Risposta = 20000;      // plus the server's reply code
+constexpr int Connessione = 10001;   // the server cannot be reached
+constexpr int TempoScaduto = 10002;  // connection, reply or transfer timed out
+constexpr int Interrotto = 10003;    // abandoned by interrompi()
+constexpr int FileLocale = 10004;    // the local file cannot be read
+constexpr int NonSupportato = 10005; // a firewall type the component cannot drive
+constexpr int Altro = 10099;
+}
+
+// Firewall types, as firewall.net numbers them.
+enum class TipoFirewall {
+    Nessuno = 0,
+    Socks4 = 1,
+    Socks5 = 2,
+    ProxyUser = 3,  // USER user@host at the firewall
+    ProxySite = 4,  // login at the firewall, then SITE host
+    ProxyProxy = 5, // login at the firewall, then PROXY host
+    ProxyOpen = 6,  // login at the firewall, then OPEN host
+    SimplePipe = 7, // the firewall forwards the connection to the server
+};
+// Whether the component can drive the type: the types that need commands
+// at the firewall before the login cannot be.
+bool FirewallSupportato(int tipo);
+
+struct FirewallFtp {
+    int tipo = 0;
+    QString host;
+    int porta = 21;
+    QString user, password;
+};
+
+// How long the component waits, in milliseconds: for a connection, for a
+// reply of the server, and for a transfer that moves no byte at all.
+struct AtteseFtp {
+    int connessione = 30000;
+    int risposta = 60000;
+    int stallo = 60000;
+};
+
+class ComponenteFtp {
+public:
+    virtual ~ComponenteFtp() = default;
+
+    // Properties.
+    QString host, user, password;
+    int porta = 21;           // server port
+    bool attiva = false;      // true: active connections (PORT); false: passive
+    bool binario = true;      // transfer type of the next store or append
+    qint64 lunghezzaAttesa = -1;  // length of the next file, when known
+    FirewallFtp firewall;
+    AtteseFtp attese;
+
+    // Events: one line of the dialogue with the server (commands sent and
+    // replies received; the password is never shown: "PASS (hidden)"), and
+    // one line of a listing.
+    std::function<void(const QString &)> rigaProtocollo;
+    std::function<void(const QString &)> rigaElenco;
+
+    // Operations.
+    virtual RisultatoFtp connetti() = 0;
+    virtual RisultatoFtp cambiaCartella(const QString &cartella) = 0;
+    virtual RisultatoFtp cartellaSuperiore() = 0;
+    virtual RisultatoFtp creaCartella(const QString &nome) = 0;
+    // Announces the length of the next file (a 5xx reply is harmless).
+    virtual RisultatoFtp annunciaLunghezza(qint64 lunghezza) = 0;
+    // Creates or replaces (accoda: appends to) the remote file. In text mode
+    // the lines reach the server with the server's own line ends.
+    virtual RisultatoFtp invia(const QString &percorsoLocale, const QString &nomeRemoto, bool accoda = false) = 0;
+    // One command line, in the current remote folder.
+    virtual RisultatoFtp comando(const QString &testo) = 0;
+    virtual RisultatoFtp elenca() = 0;
+    virtual RisultatoFtp esci() = 0;
+    // Any thread: abandons the operation in progress and the connection.
+    virtual void interrompi() = 0;
+
+    // The current remote folder, relative to the login folder ("" there).
+    virtual QString cartellaCorrente() const = 0;
+};
+
+// The component on libcurl.
+std::unique_ptr<ComponenteFtp> CreaComponenteFtp();
+
+// The password line of the dialogue as it may be shown or logged.
+QString RigaProtocolloVisibile(const QString &riga);

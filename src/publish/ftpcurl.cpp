@@ -1,0 +1,496 @@
+// The FTP component on libcurl. Each operation is one transfer of one easy
+// handle on a multi handle whose connection cache keeps the control
+// connection between operations; the current remote folder is the path of
+// the transfer's address, so libcurl changes folder only when it differs.
+// Commands of our own (MKD, ALLO, SITE) go after libcurl has entered the
+// folder (post-quote commands of a transfer without body). The wait polls
+// the multi handle, which interrompi() wakes, and interrompi() also shuts
+// the connection's sockets, so nothing blocks after a cancel.
+#include "ftp.h"
+
+#include <QFile>
+#include <QUrl>
+#include <atomic>
+#include <curl/curl.h>
+#include <mutex>
+#include <set>
+#include <sys/socket.h>
+#include <unistd.h>
+
+bool FirewallSupportato(int tipo)
+{
+    switch (static_cast<TipoFirewall>(tipo)) {
+    case TipoFirewall::ProxySite:
+    case TipoFirewall::ProxyProxy:
+    case TipoFirewall::ProxyOpen:
+        return false;
+    default:
+        return true;
+    }
+}
+
+QString RigaProtocolloVisibile(const QString &riga)
+{
+    if (riga.startsWith(QLatin1String("PASS ")))
+        return QStringLiteral("PASS (hidden)");
+    return riga;
+}
+
+namespace {
+
+struct InizioCurl {
+    InizioCurl() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+};
+
+// The local file of a store, read as it goes: in text mode every CR LF is
+// sent as LF, because libcurl turns each LF into CR LF on the wire.
+struct Lettura {
+    QFile file;
+    bool testo = false;
+    bool crSospeso = false;  // a CR at the end of the last piece read
+    bool errore = false;
+    QByteArray appoggio;
+
+    size_t leggi(char *dest, size_t spazio)
+    {
+        if (!testo) {
+            const qint64 n = file.read(dest, qint64(spazio));
+            if (n < 0) {
+                errore = true;
+                return CURL_READFUNC_ABORT;
+            }
+            return size_t(n);
+        }
+        size_t scritti = 0;
+        while (scritti == 0) {
+            // Room for the CR held back by the last piece.
+            const qint64 max = qint64(spazio) - 1;
+            appoggio.resize(qMax<qint64>(max, 1));
+            const qint64 n = file.read(appoggio.data(), qMax<qint64>(max, 1));
+            if (n < 0) {
+                errore = true;
+                return CURL_READFUNC_ABORT;
+            }
+            if (n == 0) {
+                if (crSospeso) {
+                    crSospeso = false;
+                    dest[scritti++] = '\r';
+                }
+                return scritti;
+            }
+            for (qint64 i = 0; i < n; ++i) {
+                const char c = appoggio[i];
+                if (crSospeso) {
+                    crSospeso = false;
+                    if (c != '\n')
+                        dest[scritti++] = '\r';
+                }
+                if (c == '\r')
+                    crSospeso = true;
+                else
+                    dest[scritti++] = c;
+            }
+        }
+        return scritti;
+    }
+};
+
+class FtpCurl final : public ComponenteFtp {
+public:
+    FtpCurl()
+    {
+        static InizioCurl inizio;
+        m_multi = curl_multi_init();
+        m_easy = curl_easy_init();
+    }
+
+    ~FtpCurl() override
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_chiuso = true;
+        }
+        // Closing the cached connection says QUIT to a server still there;
+        // after an interruption its sockets are shut and nothing waits.
+        curl_easy_cleanup(m_easy);
+        curl_multi_cleanup(m_multi);
+    }
+
+    RisultatoFtp connetti() override
+    {
+        m_cartella.clear();
+        if (!FirewallSupportato(firewall.tipo))
+            return {CodiceFtp::NonSupportato,
+                    QStringLiteral("Il tipo di firewall scelto non è supportato: sono supportati Socks 4, "
+                                   "Socks 5, Proxy USER e Simple Pipe.")};
+        return esegui(Operazione::Cartella, m_cartella);
+    }
+
+    RisultatoFtp cambiaCartella(const QString &cartella) override
+    {
+        QStringList nuova = m_cartella;
+        for (const QString &parte : cartella.split(u'/', Qt::SkipEmptyParts)) {
+            if (parte == QLatin1String("."))
+                continue;
+            if (parte == QLatin1String("..") && !nuova.isEmpty() && nuova.last() != QLatin1String(".."))
+                nuova.removeLast();
+            else
+                nuova << parte;
+        }
+        if (cartella.startsWith(u'/'))
+            return {CodiceFtp::Altro, QStringLiteral("Le cartelle sono relative alla cartella di accesso.")};
+        RisultatoFtp r = esegui(Operazione::Cartella, nuova);
+        if (r.riuscito())
+            m_cartella = nuova;
+        return r;
+    }
+
+    RisultatoFtp cartellaSuperiore() override { return cambiaCartella(QStringLiteral("..")); }
+
+    RisultatoFtp creaCartella(const QString &nome) override { return comando(QStringLiteral("MKD ") + nome); }
+
+    RisultatoFtp annunciaLunghezza(qint64 lunghezza) override
+    {
+        return comando(QStringLiteral("ALLO ") + QString::number(lunghezza));
+    }
+
+    RisultatoFtp invia(const QString &percorsoLocale, const QString &nomeRemoto, bool accoda) override
+    {
+        Lettura lettura;
+        lettura.file.setFileName(percorsoLocale);
+        lettura.testo = !binario;
+        if (!lettura.file.open(QIODevice::ReadOnly))
+            return {CodiceFtp::FileLocale,
+                    QStringLiteral("Impossibile leggere il file '%1': %2").arg(percorsoLocale, lettura.file.errorString())};
+        m_lettura = &lettura;
+        m_accoda = accoda;
+        m_nome = nomeRemoto;
+        RisultatoFtp r = esegui(Operazione::Invio, m_cartella);
+        m_lettura = nullptr;
+        if (lettura.errore && !r.riuscito())
+            return {CodiceFtp::FileLocale,
+                    QStringLiteral("Impossibile leggere il file '%1': %2").arg(percorsoLocale, lettura.file.errorString())};
+        return r;
+    }
+
+    RisultatoFtp comando(const QString &testo) override
+    {
+        m_comando = testo;
+        return esegui(Operazione::Comando, m_cartella);
+    }
+
+    RisultatoFtp elenca() override
+    {
+        m_restoElenco.clear();
+        RisultatoFtp r = esegui(Operazione::Elenco, m_cartella);
+        if (!m_restoElenco.isEmpty())
+            rigaElencoRicevuta(m_restoElenco);
+        m_restoElenco.clear();
+        return r;
+    }
+
+    RisultatoFtp esci() override { return esegui(Operazione::Uscita, m_cartella); }
+
+    void interrompi() override
+    {
+        std::lock_guard lock(m_mutex);
+        m_interrotto = true;
+        if (m_chiuso)
+            return;
+        for (curl_socket_t s : m_socket)
+            ::shutdown(s, SHUT_RDWR);
+        curl_multi_wakeup(m_multi);
+    }
+
+    QString cartellaCorrente() const override { return m_cartella.join(u'/'); }
+
+private:
+    enum class Operazione { Cartella, Comando, Invio, Elenco, Uscita };
+
+    QByteArray indirizzo(const QStringList &cartella, const QString &file) const
+    {
+        // Through a "USER user@host" firewall the connection goes to the
+        // firewall itself.
+        QString h = firewall.tipo == int(TipoFirewall::ProxyUser) ? firewall.host.trimmed() : host;
+        // An address with more than one ":" is an IPv6 address.
+        if (h.count(u':') > 1 && !h.startsWith(u'['))
+            h = u'[' + h + u']';
+        QByteArray url = "ftp://" + QUrl::toPercentEncoding(h, ":[]") + '/';
+        for (const QString &parte : cartella)
+            url += QUrl::toPercentEncoding(parte) + '/';
+        return url + QUrl::toPercentEncoding(file);
+    }
+
+    // A host given as host:port keeps its own port.
+    static bool haPorta(const QString &h) { return h.count(u':') == 1 && !h.endsWith(u':'); }
+
+    void impostaComuni()
+    {
+        curl_easy_reset(m_easy);
+        CURL *e = m_easy;
+        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(e, CURLOPT_ERRORBUFFER, m_erroreCurl);
+        curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
+        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(attese.connessione));
+        curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(qMax(1, (attese.risposta + 999) / 1000)));
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, long(qMax(1, (attese.stallo + 999) / 1000)));
+        curl_easy_setopt(e, CURLOPT_FTPPORT, attiva ? "-" : nullptr);
+        curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, &FtpCurl::debug);
+        curl_easy_setopt(e, CURLOPT_DEBUGDATA, this);
+        curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
+        curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, &FtpCurl::apriSocket);
+        curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, this);
+        curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, &FtpCurl::chiudiSocket);
+        curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, this);
+        curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &FtpCurl::progresso);
+        curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
+
+        QString utente = user;
+        const auto &fw = firewall;
+        curl_easy_setopt(e, CURLOPT_PROXY, "");
+        switch (static_cast<TipoFirewall>(fw.tipo)) {
+        case TipoFirewall::Socks4:
+        case TipoFirewall::Socks5: {
+            const QByteArray proxy = (fw.tipo == int(TipoFirewall::Socks4) ? "socks4://" : "socks5h://")
+                + fw.host.trimmed().toUtf8() + ':' + QByteArray::number(fw.porta);
+            curl_easy_setopt(e, CURLOPT_PROXY, proxy.constData());
+            if (!fw.user.isEmpty()) {
+                curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, fw.user.toUtf8().constData());
+                curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, fw.password.toUtf8().constData());
+            }
+            break;
+        }
+        case TipoFirewall::ProxyUser:
+            // The firewall takes the server's address with the user name.
+            utente = user + u'@' + host + (porta != 21 && !haPorta(host) ? u':' + QString::number(porta) : QString());
+            break;
+        case TipoFirewall::SimplePipe: {
+            const QByteArray verso = QByteArray("::") + fw.host.trimmed().toUtf8() + ':' + QByteArray::number(fw.porta);
+            m_connectTo = curl_slist_append(nullptr, verso.constData());
+            curl_easy_setopt(e, CURLOPT_CONNECT_TO, m_connectTo);
+            break;
+        }
+        default:
+            break;
+        }
+        curl_easy_setopt(e, CURLOPT_USERNAME, utente.toUtf8().constData());
+        curl_easy_setopt(e, CURLOPT_PASSWORD, password.toUtf8().constData());
+        if (fw.tipo == int(TipoFirewall::ProxyUser))
+            curl_easy_setopt(e, CURLOPT_PORT, long(fw.porta));
+        else if (!haPorta(host))
+            curl_easy_setopt(e, CURLOPT_PORT, long(porta));
+    }
+
+    RisultatoFtp esegui(Operazione op, const QStringList &cartella)
+    {
+        if (m_interrotto)
+            return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata.")};
+        impostaComuni();
+        CURL *e = m_easy;
+        const QByteArray url = indirizzo(cartella, op == Operazione::Invio ? m_nome : QString());
+        curl_easy_setopt(e, CURLOPT_URL, url.constData());
+        curl_slist *dopo = nullptr;
+        switch (op) {
+        case Operazione::Cartella:
+            curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+            break;
+        case Operazione::Uscita:
+            curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+            curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
+            break;
+        case Operazione::Comando:
+            curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+            dopo = curl_slist_append(nullptr, m_comando.toUtf8().constData());
+            curl_easy_setopt(e, CURLOPT_POSTQUOTE, dopo);
+            break;
+        case Operazione::Invio:
+            curl_easy_setopt(e, CURLOPT_UPLOAD, 1L);
+            curl_easy_setopt(e, CURLOPT_APPEND, m_accoda ? 1L : 0L);
+            curl_easy_setopt(e, CURLOPT_TRANSFERTEXT, binario ? 0L : 1L);
+            curl_easy_setopt(e, CURLOPT_READFUNCTION, &FtpCurl::leggi);
+            curl_easy_setopt(e, CURLOPT_READDATA, this);
+            if (binario && lunghezzaAttesa >= 0)
+                curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, curl_off_t(lunghezzaAttesa));
+            break;
+        case Operazione::Elenco:
+            curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &FtpCurl::scrivi);
+            curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
+            break;
+        }
+        m_erroreCurl[0] = 0;
+        m_ultimaRisposta.clear();
+
+        curl_multi_add_handle(m_multi, e);
+        CURLcode esito = CURLE_OK;
+        bool finito = false;
+        while (!finito) {
+            int attivi = 0;
+            curl_multi_perform(m_multi, &attivi);
+            int restanti = 0;
+            while (CURLMsg *m = curl_multi_info_read(m_multi, &restanti))
+                if (m->msg == CURLMSG_DONE) {
+                    esito = m->data.result;
+                    finito = true;
+                }
+            if (finito)
+                break;
+            if (m_interrotto) {
+                esito = CURLE_ABORTED_BY_CALLBACK;
+                break;
+            }
+            curl_multi_poll(m_multi, nullptr, 0, 250, nullptr);
+        }
+        curl_multi_remove_handle(m_multi, e);
+        curl_slist_free_all(dopo);
+        curl_slist_free_all(m_connectTo);
+        m_connectTo = nullptr;
+        return risultato(esito);
+    }
+
+    RisultatoFtp risultato(CURLcode esito) const
+    {
+        if (esito == CURLE_OK)
+            return {};
+        if (m_interrotto)
+            return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata.")};
+        long risposta = 0;
+        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &risposta);
+        const QString dettaglio = QString::fromUtf8(m_erroreCurl);
+        auto conDettaglio = [&](const QString &t) {
+            return dettaglio.isEmpty() ? t : t + QStringLiteral(" (") + dettaglio + u')';
+        };
+        switch (esito) {
+        case CURLE_OPERATION_TIMEDOUT:
+            return {CodiceFtp::TempoScaduto, conDettaglio(QStringLiteral("Il server non risponde: tempo scaduto."))};
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return {CodiceFtp::Connessione, conDettaglio(QStringLiteral("Host sconosciuto."))};
+        case CURLE_COULDNT_CONNECT:
+            return {CodiceFtp::Connessione, conDettaglio(QStringLiteral("Impossibile connettersi al server."))};
+        case CURLE_URL_MALFORMAT:
+            return {CodiceFtp::Connessione, conDettaglio(QStringLiteral("Nome dell'host non valido."))};
+        case CURLE_READ_ERROR:
+            return {CodiceFtp::FileLocale, conDettaglio(QStringLiteral("Impossibile leggere il file locale."))};
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_FTP_ACCEPT_FAILED:
+        case CURLE_FTP_ACCEPT_TIMEOUT:
+        case CURLE_FTP_WEIRD_SERVER_REPLY:
+        case CURLE_FTP_CANT_GET_HOST:
+        case CURLE_FTP_WEIRD_PASV_REPLY:
+        case CURLE_FTP_WEIRD_227_FORMAT:
+            if (risposta >= 400)
+                break;
+            return {CodiceFtp::Connessione,
+                    conDettaglio(QStringLiteral("La connessione con il server si è interrotta."))};
+        default:
+            break;
+        }
+        if (risposta >= 400)
+            return {CodiceFtp::Risposta + int(risposta),
+                    m_ultimaRisposta.isEmpty() ? QString::number(risposta) : m_ultimaRisposta};
+        return {CodiceFtp::Altro, dettaglio.isEmpty() ? QString::fromUtf8(curl_easy_strerror(esito)) : dettaglio};
+    }
+
+    void rigaElencoRicevuta(QByteArray riga)
+    {
+        while (riga.endsWith('\r') || riga.endsWith('\n'))
+            riga.chop(1);
+        if (rigaElenco)
+            rigaElenco(QString::fromUtf8(riga));
+    }
+
+    void riga(const QString &r, bool ricevuta)
+    {
+        if (ricevuta && r.size() >= 3 && r[0].isDigit())
+            m_ultimaRisposta = r;
+        if (rigaProtocollo)
+            rigaProtocollo(RigaProtocolloVisibile(r));
+    }
+
+    static int debug(CURL *, curl_infotype tipo, char *dati, size_t n, void *io)
+    {
+        if (tipo != CURLINFO_HEADER_IN && tipo != CURLINFO_HEADER_OUT)
+            return 0;
+        auto *self = static_cast<FtpCurl *>(io);
+        const QByteArray testo(dati, qsizetype(n));
+        for (QByteArray r : testo.split('\n')) {
+            if (r.endsWith('\r'))
+                r.chop(1);
+            if (!r.isEmpty())
+                self->riga(QString::fromUtf8(r), tipo == CURLINFO_HEADER_IN);
+        }
+        return 0;
+    }
+
+    static size_t scrivi(char *dati, size_t, size_t n, void *io)
+    {
+        auto *self = static_cast<FtpCurl *>(io);
+        self->m_restoElenco.append(dati, qsizetype(n));
+        qsizetype inizio = 0, fine;
+        while ((fine = self->m_restoElenco.indexOf('\n', inizio)) >= 0) {
+            self->rigaElencoRicevuta(self->m_restoElenco.mid(inizio, fine - inizio));
+            inizio = fine + 1;
+        }
+        self->m_restoElenco.remove(0, inizio);
+        return n;
+    }
+
+    static size_t leggi(char *dest, size_t dimensione, size_t n, void *io)
+    {
+        auto *self = static_cast<FtpCurl *>(io);
+        if (self->m_interrotto || !self->m_lettura)
+            return CURL_READFUNC_ABORT;
+        return self->m_lettura->leggi(dest, dimensione * n);
+    }
+
+    static int progresso(void *io, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    {
+        return static_cast<FtpCurl *>(io)->m_interrotto ? 1 : 0;
+    }
+
+    static curl_socket_t apriSocket(void *io, curlsocktype, curl_sockaddr *a)
+    {
+        auto *self = static_cast<FtpCurl *>(io);
+        std::lock_guard lock(self->m_mutex);
+        if (self->m_interrotto)
+            return CURL_SOCKET_BAD;
+        const curl_socket_t s = ::socket(a->family, a->socktype, a->protocol);
+        if (s != CURL_SOCKET_BAD)
+            self->m_socket.insert(s);
+        return s;
+    }
+
+    static int chiudiSocket(void *io, curl_socket_t s)
+    {
+        auto *self = static_cast<FtpCurl *>(io);
+        std::lock_guard lock(self->m_mutex);
+        self->m_socket.erase(s);
+        return ::close(s);
+    }
+
+    CURLM *m_multi = nullptr;
+    CURL *m_easy = nullptr;
+    curl_slist *m_connectTo = nullptr;
+    char m_erroreCurl[CURL_ERROR_SIZE] = {};
+    QStringList m_cartella;
+    QString m_nome, m_comando, m_ultimaRisposta;
+    bool m_accoda = false;
+    Lettura *m_lettura = nullptr;
+    QByteArray m_restoElenco;
+    std::atomic_bool m_interrotto{false};
+    std::mutex m_mutex;
+    bool m_chiuso = false;
+    std::set<curl_socket_t> m_socket;
+};
+
+} // namespace
+
+std::unique_ptr<ComponenteFtp> CreaComponenteFtp()
+{
+    return std::make_unique<FtpCurl>();
+}

@@ -1,0 +1,46 @@
+#include "serverftp.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+
+ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(radice)
+{
+    QDir().mkpath(radice);
+    QStringList argomenti{QStringLiteral(VT_FTPSERVER_PY), QStringLiteral("--root"), radice, QStringLiteral("--user"),
+                          utente(), QStringLiteral("--password"), password()};
+    for (const QString &c : guasti.soloLettura)
+        argomenti << QStringLiteral("--readonly") << c;
+    if (!guasti.cadeDurante.isEmpty())
+        argomenti << QStringLiteral("--drop") << guasti.cadeDurante;
+    if (!guasti.siFermaDurante.isEmpty())
+        argomenti << QStringLiteral("--stall") << guasti.siFermaDurante;
+    if (guasti.siFermaAlLogin)
+        argomenti << QStringLiteral("--stall-login");
+    if (guasti.senzaAllo)
+        argomenti << QStringLiteral("--no-allo");
+    m_processo.setProcessChannelMode(QProcess::SeparateChannels);
+    // Debian's interpreter has python3-pyftpdlib; another may come first on PATH.
+    m_processo.start(QStringLiteral("/usr/bin/python3"), argomenti);
+    QElapsedTimer t;
+    t.start();
+    QByteArray uscita;
+    while (t.elapsed() < 15000 && m_processo.state() != QProcess::NotRunning) {
+        m_processo.waitForReadyRead(200);
+        uscita += m_processo.readAllStandardOutput();
+        const int i = uscita.indexOf("PORT ");
+        const int fine = uscita.indexOf('\n', i);
+        if (i >= 0 && fine > i) {
+            m_porta = uscita.mid(i + 5, fine - i - 5).trimmed().toInt();
+            return;
+        }
+    }
+    m_errore = QString::fromLocal8Bit(m_processo.readAllStandardError());
+}
+
+ServerFtp::~ServerFtp()
+{
+    if (m_processo.state() != QProcess::NotRunning) {
+        m_processo.kill();
+        m_processo.waitForFinished(5000);
+    }
+}

@@ -1,0 +1,267 @@
+// The FTP component against a real server on loopback.
+#include "ftp.h"
+#include "serverftp.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+
+QByteArray leggiFile(const QString &p)
+{
+    QFile f(p);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void scriviFile(const QString &p, const QByteArray &dati)
+{
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(dati);
+}
+
+std::unique_ptr<ComponenteFtp> componente(const ServerFtp &s, QStringList *righe = nullptr)
+{
+    auto c = CreaComponenteFtp();
+    c->host = QStringLiteral("127.0.0.1");
+    c->porta = s.porta();
+    c->user = ServerFtp::utente();
+    c->password = ServerFtp::password();
+    c->attese = {5000, 3000, 2000};
+    if (righe)
+        c->rigaProtocollo = [righe](const QString &r) { *righe << r; };
+    return c;
+}
+
+} // namespace
+
+class TestFtp : public QObject {
+    Q_OBJECT
+private slots:
+    void folders();
+    void transfers_data();
+    void transfers();
+    void listingAndCommands();
+    void failures_data();
+    void failures();
+    void interruptIsPrompt();
+    void firewallTypes();
+};
+
+// Change, make and leave folders, relative to the login folder; a missing
+// folder answers 550.
+void TestFtp::folders()
+{
+    QTemporaryDir radice;
+    ServerFtp s(radice.path());
+    QVERIFY2(s.avviato(), qPrintable(s.errore()));
+    QStringList righe;
+    auto c = componente(s, &righe);
+    QCOMPARE(c->connetti().codice, 0);
+    QVERIFY(righe.contains(QStringLiteral("PASS (hidden)")));
+    QVERIFY(!righe.join(u'\n').contains(ServerFtp::password()));
+
+    RisultatoFtp r = c->cambiaCartella(QStringLiteral("www"));
+    QCOMPARE(r.codice, 20550);
+    QCOMPARE(c->cartellaCorrente(), QString());
+    QCOMPARE(c->creaCartella(QStringLiteral("www")).codice, 0);
+    QCOMPARE(c->cambiaCartella(QStringLiteral("www")).codice, 0);
+    QCOMPARE(c->creaCartella(QStringLiteral("negozio prova")).codice, 0);
+    QCOMPARE(c->cambiaCartella(QStringLiteral("negozio prova")).codice, 0);
+    QCOMPARE(c->cartellaCorrente(), QStringLiteral("www/negozio prova"));
+    QVERIFY(QFileInfo(radice.path() + QStringLiteral("/www/negozio prova")).isDir());
+    QCOMPARE(c->cambiaCartella(QStringLiteral(".")).codice, 0);
+    QCOMPARE(c->cartellaCorrente(), QStringLiteral("www/negozio prova"));
+    QCOMPARE(c->cartellaSuperiore().codice, 0);
+    QCOMPARE(c->cartellaCorrente(), QStringLiteral("www"));
+    // An existing folder cannot be made again: 550, and the component stays.
+    QCOMPARE(c->creaCartella(QStringLiteral("negozio prova")).codice, 20550);
+    QCOMPARE(c->esci().codice, 0);
+    QVERIFY(righe.contains(QStringLiteral("QUIT")));
+}
+
+void TestFtp::transfers_data()
+{
+    QTest::addColumn<bool>("binario");
+    QTest::addColumn<bool>("accoda");
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<QByteArray>("giaSulServer");
+    QTest::addColumn<QByteArray>("atteso");
+
+    QByteArray grande(300000, 'x');
+    for (int i = 0; i < grande.size(); i += 97)
+        grande[i] = char(i % 256);
+    QTest::newRow("binary kept byte for byte") << true << false << grande << QByteArray() << grande;
+    QTest::newRow("binary CR LF untouched") << true << false << QByteArray("a\r\nb\r\n") << QByteArray()
+                                            << QByteArray("a\r\nb\r\n");
+    QTest::newRow("text CR LF arrives as LF") << false << false << QByteArray("#!/usr/bin/perl\r\nprint 1;\r\n")
+                                              << QByteArray() << QByteArray("#!/usr/bin/perl\nprint 1;\n");
+    QTest::newRow("text LF stays LF") << false << false << QByteArray("a\nb\n") << QByteArray()
+                                      << QByteArray("a\nb\n");
+    QTest::newRow("text lone CR kept") << false << false << QByteArray("a\rb\r\nc") << QByteArray()
+                                       << QByteArray("a\rb\nc");
+    QByteArray lungo;
+    for (int i = 0; i < 40000; ++i)
+        lungo += "riga " + QByteArray::number(i) + "\r\n";
+    QTest::newRow("text CR LF across buffers") << false << false << lungo << QByteArray()
+                                               << QByteArray(lungo).replace("\r\n", "\n");
+    QTest::newRow("replace") << false << false << QByteArray("nuovo\r\n") << QByteArray("vecchio\n")
+                             << QByteArray("nuovo\n");
+    QTest::newRow("append") << false << true << QByteArray("due\r\n") << QByteArray("uno\n")
+                            << QByteArray("uno\ndue\n");
+}
+
+// Binary files arrive as they are; text files with the server's LF line ends.
+void TestFtp::transfers()
+{
+    QFETCH(bool, binario);
+    QFETCH(bool, accoda);
+    QFETCH(QByteArray, locale);
+    QFETCH(QByteArray, giaSulServer);
+    QFETCH(QByteArray, atteso);
+    QTemporaryDir radice, cartella;
+    ServerFtp s(radice.path());
+    QVERIFY(s.avviato());
+    const QString file = cartella.path() + QStringLiteral("/vtorder.pl");
+    scriviFile(file, locale);
+    if (!giaSulServer.isNull())
+        scriviFile(radice.path() + QStringLiteral("/cgi/vtorder.pl"), giaSulServer);
+    QDir(radice.path()).mkpath(QStringLiteral("cgi"));
+    auto c = componente(s);
+    QCOMPARE(c->connetti().codice, 0);
+    QCOMPARE(c->cambiaCartella(QStringLiteral("cgi")).codice, 0);
+    c->binario = binario;
+    c->lunghezzaAttesa = locale.size();
+    const RisultatoFtp r = c->invia(file, QStringLiteral("vtorder.pl"), accoda);
+    QVERIFY2(r.riuscito(), qPrintable(r.testo));
+    QCOMPARE(leggiFile(radice.path() + QStringLiteral("/cgi/vtorder.pl")), atteso);
+}
+
+// A listing line per entry; commands run in the current folder.
+void TestFtp::listingAndCommands()
+{
+    QTemporaryDir radice, cartella;
+    QDir(radice.path()).mkpath(QStringLiteral("www/My Folder"));
+    QDir(radice.path()).mkpath(QStringLiteral("www/cgi-bin"));
+    scriviFile(radice.path() + QStringLiteral("/www/index.htm"), "x");
+    ServerFtp s(radice.path());
+    QVERIFY(s.avviato());
+    auto c = componente(s);
+    QStringList elenco;
+    c->rigaElenco = [&](const QString &r) { elenco << r; };
+    QCOMPARE(c->connetti().codice, 0);
+    QCOMPARE(c->cambiaCartella(QStringLiteral("www")).codice, 0);
+    QCOMPARE(c->elenca().codice, 0);
+    QCOMPARE(elenco.size(), 3);
+    QVERIFY(elenco.filter(QStringLiteral("My Folder")).first().startsWith(u'd'));
+    QVERIFY(elenco.filter(QStringLiteral("index.htm")).first().startsWith(u'-'));
+
+    QCOMPARE(c->annunciaLunghezza(12345).codice, 0);
+    QCOMPARE(c->comando(QStringLiteral("SITE chmod 755 index.htm")).codice, 0);
+    QCOMPARE(QFileInfo(radice.path() + QStringLiteral("/www/index.htm")).permissions() & 0x7777,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser
+                 | QFileDevice::WriteUser | QFileDevice::ExeUser | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+                 | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QCOMPARE(c->comando(QStringLiteral("SITE chmod 755 manca.htm")).codice, 20550);
+}
+
+void TestFtp::failures_data()
+{
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<int>("codice");
+    QTest::newRow("wrong password") << "password" << 20530;
+    QTest::newRow("nobody listening") << "porta" << CodiceFtp::Connessione;
+    QTest::newRow("read-only folder refuses the file") << "solalettura" << 20550;
+    QTest::newRow("connection drops mid-file") << "cade" << CodiceFtp::Connessione;
+    QTest::newRow("server stops answering mid-file") << "fermo" << CodiceFtp::TempoScaduto;
+    QTest::newRow("server stops answering at login") << "login" << CodiceFtp::TempoScaduto;
+    QTest::newRow("missing local file") << "locale" << CodiceFtp::FileLocale;
+}
+
+// Each failure comes back as its own result, in bounded time.
+void TestFtp::failures()
+{
+    QFETCH(QString, caso);
+    QFETCH(int, codice);
+    QTemporaryDir radice, cartella;
+    ServerFtp::Guasti g;
+    g.soloLettura << QStringLiteral("www");
+    g.cadeDurante = QStringLiteral("cade.jpg");
+    g.siFermaDurante = QStringLiteral("fermo.jpg");
+    g.siFermaAlLogin = caso == QLatin1String("login");
+    ServerFtp s(radice.path(), g);
+    QVERIFY(s.avviato());
+    QByteArray grande(4 * 1024 * 1024, 'z');
+    for (const char *n : {"cade.jpg", "fermo.jpg", "solalettura.jpg"})
+        scriviFile(cartella.path() + u'/' + QLatin1String(n), grande);
+    auto c = componente(s);
+    if (caso == QLatin1String("password"))
+        c->password = QStringLiteral("sbagliata");
+    if (caso == QLatin1String("porta")) {
+        c->porta = 1;
+    }
+    QElapsedTimer t;
+    t.start();
+    RisultatoFtp r = c->connetti();
+    if (r.riuscito()) {
+        QString nome = caso == QLatin1String("locale") ? QStringLiteral("manca.jpg") : caso + QStringLiteral(".jpg");
+        if (caso == QLatin1String("solalettura"))
+            QCOMPARE(c->cambiaCartella(QStringLiteral("www")).codice, 0);
+        r = c->invia(cartella.path() + u'/' + nome, nome);
+    }
+    QCOMPARE(r.codice, codice);
+    QVERIFY(!r.testo.isEmpty());
+    QVERIFY2(t.elapsed() < 15000, qPrintable(QString::number(t.elapsed())));
+}
+
+// An interruption from another thread ends a transfer stalled on a server
+// that has stopped answering at once, not at the end of the time-out.
+void TestFtp::interruptIsPrompt()
+{
+    QTemporaryDir radice, cartella;
+    ServerFtp::Guasti g;
+    g.siFermaDurante = QStringLiteral("fermo.jpg");
+    ServerFtp s(radice.path(), g);
+    QVERIFY(s.avviato());
+    scriviFile(cartella.path() + QStringLiteral("/fermo.jpg"), QByteArray(8 * 1024 * 1024, 'z'));
+    auto c = componente(s);
+    c->attese = {60000, 60000, 60000};
+    QCOMPARE(c->connetti().codice, 0);
+    QElapsedTimer t;
+    QThread *annulla = QThread::create([&] {
+        QThread::msleep(800);
+        t.start();
+        c->interrompi();
+    });
+    annulla->start();
+    const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/fermo.jpg"), QStringLiteral("fermo.jpg"));
+    const qint64 dopo = t.elapsed();
+    annulla->wait();
+    delete annulla;
+    QCOMPARE(r.codice, CodiceFtp::Interrotto);
+    QVERIFY2(dopo < 1000, qPrintable(QString::number(dopo)));
+    QElapsedTimer chiusura;
+    chiusura.start();
+    c.reset();
+    QVERIFY(chiusura.elapsed() < 1000);
+}
+
+// Types that need commands at the firewall before the login are refused
+// with their own result; the others are driven.
+void TestFtp::firewallTypes()
+{
+    for (int tipo = 0; tipo <= 7; ++tipo)
+        QCOMPARE(FirewallSupportato(tipo), tipo < 4 || tipo == 7);
+    auto c = CreaComponenteFtp();
+    c->host = QStringLiteral("127.0.0.1");
+    c->firewall.tipo = int(TipoFirewall::ProxyOpen);
+    QCOMPARE(c->connetti().codice, CodiceFtp::NonSupportato);
+}
+
+QTEST_GUILESS_MAIN(TestFtp)
+#include "test_ftp.moc"
