@@ -9,6 +9,7 @@
 #include "programfolder.h"
 #include "recordset.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <algorithm>
 #include <QSqlQuery>
@@ -151,6 +152,31 @@ void aggiornaLavoro(const QString &path)
     db->close();
 }
 
+// Upload records written with the send time as local date text get it as
+// UTC seconds; a text that is no date becomes Null, so that file is sent
+// again.
+void aggiornaRecordInvii(const QString &path)
+{
+    auto db = Database::open(path);
+    const TableDef &file = *CatalogSchema::uploadRecords().table(QStringLiteral("file"));
+    const ColumnInfo *data = db->tableInfo(file.name).column(QStringLiteral("data"));
+    if (!data || data->type != FieldType::DateTime)
+        return;
+    Transazione t(*db);
+    std::vector<std::pair<qint64, QVariant>> righe;
+    QSqlQuery q = db->run(QStringLiteral("SELECT rowid, data FROM file"));
+    while (q.next()) {
+        const QDateTime d = QDateTime::fromString(q.value(1).toString(), Qt::ISODate);
+        righe.emplace_back(q.value(0).toLongLong(), d.isValid() ? QVariant(d.toSecsSinceEpoch()) : QVariant());
+    }
+    for (const auto &[rowid, secondi] : righe)
+        db->execute(QStringLiteral("UPDATE file SET data = ? WHERE rowid = ?"), {secondi, rowid});
+    for (const char *campo : {"data", "peso"})
+        db->redefineField(file.name, *file.field(QString::fromLatin1(campo)));
+    t.commit();
+    db->close();
+}
+
 // The shop gets its own copy of the program's code folder (payment systems'
 // folders) when its own holds no ordinary file. The top-level scripts stay
 // out: a build always reads them from the program folder.
@@ -193,5 +219,6 @@ void AggiornaNegozio(const QString &cartellaNegozio)
     });
     db->close();
     passo([&] { aggiornaLavoro(cartellaNegozio + QStringLiteral("/source.new")); });
+    passo([&] { aggiornaRecordInvii(cartellaNegozio + QStringLiteral("/vtftp.mdb")); });
     passo([&] { copiaCodice(cartellaNegozio); });
 }

@@ -221,7 +221,9 @@ DatabaseDef makeUploads()
     FieldDef key = text("nome", 255);
     key.exact = true;  // the upload records' keys are compared exactly
     DatabaseDef d;
-    d.tables = {{"file", {key, kind("data", FieldType::DateTime), kind("peso", FieldType::Long)}, {}}};
+    // data: the local file's modification time when it was sent, in UTC
+    // seconds; peso: its length in bytes.
+    d.tables = {{"file", {key, kind("data", FieldType::Double), kind("peso", FieldType::Double)}, {}}};
     d.tables[0].indexes = {{"file_nome", {"nome"}, false}};
     return d;
 }
