@@ -31,6 +31,7 @@ constexpr int TempoScaduto = 10002;  // connection, reply or transfer timed out
 constexpr int Interrotto = 10003;    // abandoned by interrompi()
 constexpr int FileLocale = 10004;    // the local file cannot be read
 constexpr int NonSupportato = 10005; // a firewall type the component cannot drive
+constexpr int ConnessioneDati = 10006;  // the data connection (active or passive) failed
 constexpr int Altro = 10099;
 }
 

@@ -373,16 +373,19 @@ private:
             return {CodiceFtp::Connessione, conDettaglio(QStringLiteral("Nome dell'host non valido."))};
         case CURLE_READ_ERROR:
             return {CodiceFtp::FileLocale, conDettaglio(QStringLiteral("Impossibile leggere il file locale."))};
+        case CURLE_FTP_ACCEPT_FAILED:
+        case CURLE_FTP_ACCEPT_TIMEOUT:
+        case CURLE_FTP_CANT_GET_HOST:
+        case CURLE_FTP_WEIRD_PASV_REPLY:
+        case CURLE_FTP_WEIRD_227_FORMAT:
+        case CURLE_FTP_PORT_FAILED:
+            return {CodiceFtp::ConnessioneDati,
+                    conDettaglio(QStringLiteral("Impossibile aprire la connessione dei dati con il server."))};
         case CURLE_SEND_ERROR:
         case CURLE_RECV_ERROR:
         case CURLE_GOT_NOTHING:
         case CURLE_PARTIAL_FILE:
-        case CURLE_FTP_ACCEPT_FAILED:
-        case CURLE_FTP_ACCEPT_TIMEOUT:
         case CURLE_FTP_WEIRD_SERVER_REPLY:
-        case CURLE_FTP_CANT_GET_HOST:
-        case CURLE_FTP_WEIRD_PASV_REPLY:
-        case CURLE_FTP_WEIRD_227_FORMAT:
             if (risposta >= 400)
                 break;
             return {CodiceFtp::Connessione,

@@ -1,0 +1,356 @@
+#include "pubblicatore.h"
+
+#include "impostazioni.h"
+#include "make.h"
+#include "percorsiftp.h"
+#include "shopstate.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+ModoFTP ModoDaTag(const QString &tag)
+{
+    if (tag == QLatin1String("OTP"))
+        return ModoFTP::OTP;
+    if (tag == QLatin1String("OTP-append"))
+        return ModoFTP::OTPAccoda;
+    return ModoFTP::Normale;
+}
+
+ContestoPubblicazione ContestoPubblicazione::da(const ShopState &stato, const Impostazioni &imp)
+{
+    ContestoPubblicazione c;
+    c.PercorsoNegozio = stato.PercorsoNegozio;
+    c.CartellaPagine = stato.CartellaPagine;
+    c.CartellaScript = stato.CartellaScript;
+    c.txtHost = imp.txtHost;
+    c.txtUsername = imp.txtUsername;
+    c.txtPassword = imp.txtPassword;
+    c.txtFolderFTP = imp.txtFolderFTP;
+    c.txtFolderCGI = imp.txtFolderCGI;
+    c.txtURLNegozio = imp.txtURLNegozio;
+    c.chkNT = imp.chkNT != 0;
+    return c;
+}
+
+bool ListaCaricamento::carica(const QString &percorso)
+{
+    QFile f(percorso);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    m_testo = Make::decodifica(f.readAll()).testo;
+    const QStringList parti = m_testo.split(u'#', Qt::SkipEmptyParts);
+    m_percorsi = QSet<QString>(parti.begin(), parti.end());
+    return true;
+}
+
+bool ListaCaricamento::contiene(const QString &percorsoCompleto) const
+{
+    if (m_percorsi.contains(percorsoCompleto))
+        return true;
+    // A path that holds "#" itself is looked for in the text as written.
+    return percorsoCompleto.contains(u'#') && m_testo.contains(u'#' + percorsoCompleto + u'#');
+}
+
+Pubblicatore::Pubblicatore(ContestoPubblicazione contesto, ModoFTP modo, Messages &messages, QObject *parent)
+    : QObject(parent), m_contesto(std::move(contesto)), m_modo(modo), m_messages(messages)
+{
+}
+
+Pubblicatore::~Pubblicatore()
+{
+    std::lock_guard lock(m_mutexFtp);
+    if (m_ftp)
+        m_ftp->interrompi();
+}
+
+bool Pubblicatore::carica(QString *errore)
+{
+    {
+        std::lock_guard lock(m_mutexFtp);
+        m_ftp = CreaComponenteFtp();
+    }
+    m_ftp->rigaProtocollo = [this](const QString &r) { rigaProtocollo(r); };
+    LeggiFirewall(m_contesto.PercorsoNegozio + QStringLiteral("/firewall.net"), *m_ftp);
+    trasferimento = Trasferimento::leggi(m_contesto.PercorsoNegozio + QStringLiteral("/vtftp.ini"));
+    const QString lista = m_contesto.PercorsoNegozio + QStringLiteral("/vtftp.dat");
+    if (!m_lista.carica(lista)) {
+        if (errore)
+            *errore = QStringLiteral("Impossibile leggere il file '%1'.").arg(lista);
+        return false;
+    }
+    return true;
+}
+
+void Pubblicatore::annulla()
+{
+    m_annullato = true;
+    std::lock_guard lock(m_mutexFtp);
+    if (m_ftp)
+        m_ftp->interrompi();
+}
+
+Pubblicatore::Conclusione Pubblicatore::esegui()
+{
+    Conclusione c;
+    const QString &negozio = m_contesto.PercorsoNegozio;
+    bool ok = true;
+    if (m_modo == ModoFTP::Normale) {
+        ok = UpdateFTP(QStringLiteral("Aggiornamento cartella del negozio"), m_contesto.CartellaPagine,
+                       negozio + QStringLiteral("/vtftp1.log"), m_contesto.txtHost, m_contesto.txtUsername,
+                       m_contesto.txtPassword, m_contesto.txtFolderFTP);
+    } else {
+        trasferimento.InviaTutti = true;
+        trasferimento.SoloNegozio = false;
+        trasferimento.EstensioniOK = QStringLiteral(".ric.ris.");
+    }
+    if (ok)
+        ok = UpdateFTP(QStringLiteral("Aggiornamento cartella CGI"), m_contesto.CartellaScript,
+                       negozio + QStringLiteral("/vtftp2.log"), m_contesto.txtHost, m_contesto.txtUsername,
+                       m_contesto.txtPassword, m_contesto.txtFolderCGI);
+    {
+        // The connection is abandoned, not waited for.
+        std::lock_guard lock(m_mutexFtp);
+        if (m_ftp)
+            m_ftp->interrompi();
+        m_ftp.reset();
+    }
+    c.riuscito = ok && !annullato();
+    if (!c.riuscito)
+        return c;
+    if (m_modo == ModoFTP::Normale) {
+        if (m_messages.question(QStringLiteral("Aggiornamento del negozio terminato. Vuoi vedere il sito?")))
+            c.indirizzoDaAprire = m_contesto.txtURLNegozio;
+    } else {
+        m_messages.information(QStringLiteral("I file di password sono stati aggiornati"));
+    }
+    return c;
+}
+
+bool Pubblicatore::CaricaFile(const QString &percorsoCompleto, const QString &nomeFile) const
+{
+    if (trasferimento.SoloNegozio && !m_lista.contiene(percorsoCompleto))
+        return false;
+    return trasferimento.estensioneAmmessa(nomeFile);
+}
+
+void Pubblicatore::rigaProtocollo(const QString &riga)
+{
+    if (m_log.isOpen())
+        m_log.write(riga.toUtf8() + '\n');
+    emit rigaLog(riga);
+}
+
+void Pubblicatore::avviso(const QString &testo)
+{
+    if (annullato())
+        return;
+    m_messages.warning(testo);
+    m_ScriviErr = true;
+}
+
+void Pubblicatore::fallimento(const RisultatoFtp &r)
+{
+    m_MakeErr = true;
+    const bool connessione = r.codice == CodiceFtp::Risposta + 503 || r.codice == CodiceFtp::ConnessioneDati;
+    if (connessione && m_Azione != -1 && m_Azione != 4 && m_Azione != 5)
+        avviso(QStringLiteral("Errore: ") + r.testo + QStringLiteral("\r\n")
+               + QStringLiteral("Provare a cambiare la modalità di connessione (attiva/passiva)\r\n")
+               + QStringLiteral("nelle proprietà FTP avanzate (scheda \"Internet\", pulsante \"Avanzate\")"));
+    else
+        avviso(QStringLiteral("Errore: ") + r.testo);
+}
+
+bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartellaLocale, const QString &percorsoLog,
+                             QString host, QString user, QString password, QString remota)
+{
+    emit titolo(QStringLiteral("Vetrasto - ") + titoloCorsa);
+    const QStringList files = cartellaLocale.isEmpty()
+        ? QStringList()
+        : QDir(cartellaLocale).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    if (files.isEmpty()) {
+        m_messages.warning(QStringLiteral("La cartella '%1' è vuota: è necessario costruire il sito prima di metterlo online")
+                               .arg(cartellaLocale));
+        return false;
+    }
+    emit fileLog(percorsoLog);
+    m_CartellaSulServer = remota.trimmed();
+    host = PulisciHost(host);
+    user = user.trimmed();
+    password = password.trimmed();
+    remota = PulisciCartella(remota);
+    emit intervallo(int(files.size()) - 1);
+
+    m_log.setFileName(percorsoLog);
+    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        avviso(QStringLiteral("Errore: impossibile scrivere il file di log '%1' (%2).").arg(percorsoLog, m_log.errorString()));
+        return false;
+    }
+    bool esito = false;
+    try {
+        m_record = std::make_unique<RecordInvii>(m_contesto.PercorsoNegozio + QStringLiteral("/vtftp.mdb"));
+        esito = corsa(files, cartellaLocale, host, user, password, remota);
+        m_record->chiudi();
+    } catch (const DbError &e) {
+        if (!m_ScriviErr)
+            avviso(QStringLiteral("Errore: archivio dei file inviati (vtftp.mdb): ") + e.description);
+    } catch (const std::exception &e) {
+        if (!m_ScriviErr)
+            avviso(QStringLiteral("Errore: ") + QString::fromUtf8(e.what()));
+    }
+    m_record.reset();
+    m_log.close();
+    emit stato(QString());
+    return esito && !annullato();
+}
+
+bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale, const QString &host,
+                         const QString &user, const QString &password, QString remota)
+{
+    if (remota.isEmpty()) {
+        emit stato(QStringLiteral("Connessione a ") + host);
+        remota = QStringLiteral(".");
+    } else {
+        emit stato(QStringLiteral("Connessione a ") + host + u'/' + remota);
+    }
+    ComponenteFtp &ftp = *m_ftp;
+    ftp.host = host;
+    ftp.user = user;
+    ftp.password = password;
+    ftp.attese = attese;
+    m_MakeErr = false;
+
+    m_Azione = 0;
+    RisultatoFtp r = ftp.connetti();
+    if (!r.riuscito()) {
+        fallimento(r);
+        return false;
+    }
+    m_Azione = 4;
+    r = ftp.cambiaCartella(remota);
+    if (r.codice == CodiceFtp::Risposta + 550) {
+        m_MakeErr = true;
+        m_record->eliminaPrefisso(RecordInvii::prefisso(host, remota));
+        if (!annullato()
+            && m_messages.question(QStringLiteral("La cartella specificata (%1)\nnon è presente sul server. "
+                                                  "Si desidera crearla?")
+                                       .arg(m_CartellaSulServer))) {
+            m_MakeErr = false;
+            trasferimento.InviaTutti = true;
+            CreaCartella(remota);
+        }
+    } else if (!r.riuscito()) {
+        fallimento(r);
+    }
+    m_Azione = 0;
+    if (m_MakeErr)
+        return false;
+
+    for (int i = 0; i < files.size(); ++i) {
+        if (annullato())
+            return false;
+        emit posizione(i);
+        const QString &nome = files[i];
+        const QString percorso = cartellaLocale + u'/' + nome;
+        if (!CaricaFile(percorso, nome))
+            continue;
+        if (!inviaFile(percorso, nome, host, remota))
+            return false;
+    }
+    r = ftp.esci();
+    if (!r.riuscito())
+        fallimento(r);
+    return !m_MakeErr;
+}
+
+bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const QString &host, const QString &remota)
+{
+    emit stato(QStringLiteral("Confronto del file ") + nome);
+    const QFileInfo info(percorso);
+    const qint64 data = info.lastModified().toSecsSinceEpoch();
+    const qint64 peso = info.size();
+    const QString chiave = RecordInvii::chiave(host, remota, nome);
+    const auto record = m_record->cerca(chiave);
+    if (record && !trasferimento.InviaTutti && record->data == data && record->peso == peso)
+        return true;
+
+    // Scripts and password files go as text, with their permissions set.
+    const bool script = nome.endsWith(QLatin1String(".pl"));
+    const bool password = nome.endsWith(QLatin1String(".ris")) || nome.endsWith(QLatin1String(".ric"));
+    // Password files go to the server only in the password-file modes.
+    if (password && m_modo == ModoFTP::Normale)
+        return true;
+
+    ComponenteFtp &ftp = *m_ftp;
+    m_Azione = 5;
+    emit stato(QStringLiteral("Invio del file ") + nome);
+    ftp.lunghezzaAttesa = peso;
+    RisultatoFtp r = ftp.annunciaLunghezza(peso);
+    if (!r.riuscito() && r.codice < CodiceFtp::Risposta) {
+        // No reply at all: the connection is gone, the store would fail too.
+        fallimento(r);
+        return false;
+    }
+    // A 5xx reply is harmless; any other refusal ends the run after this file.
+    if (!r.riuscito() && (r.rispostaServer() < 500 || r.rispostaServer() > 599))
+        fallimento(r);
+
+    m_Azione = record ? 2 : 1;
+    ftp.binario = !(script || password);
+    r = ftp.invia(percorso, nome, password && m_modo == ModoFTP::OTPAccoda);
+    ftp.binario = true;
+    if (!r.riuscito()) {
+        fallimento(r);
+        return false;
+    }
+    if (record)
+        m_record->aggiorna(record->id, data, peso);
+    else
+        m_record->aggiungi(chiave, data, peso);
+
+    if ((script || password) && !m_contesto.chkNT) {
+        r = ftp.comando((script ? QStringLiteral("SITE chmod 755 ") : QStringLiteral("SITE chmod 660 ")) + nome);
+        if (!r.riuscito())
+            fallimento(r);
+    }
+    return !m_MakeErr;
+}
+
+void Pubblicatore::CreaCartella(const QString &remota)
+{
+    m_Azione = -1;
+    for (const QString &livello : remota.split(u'/', Qt::SkipEmptyParts)) {
+        // A level that exists already answers 550 and is passed over; the
+        // change into it must succeed.
+        RisultatoFtp r = m_ftp->creaCartella(livello);
+        if (!r.riuscito() && r.codice != CodiceFtp::Risposta + 550) {
+            fallimento(r);
+            return;
+        }
+        r = m_ftp->cambiaCartella(livello);
+        if (!r.riuscito()) {
+            fallimento(r);
+            return;
+        }
+    }
+}
+
+MessaggiTraThread::MessaggiTraThread(Messages &destinatario)
+    : m_destinatario(destinatario), m_contesto(std::make_unique<QObject>())
+{
+}
+
+MessaggiTraThread::~MessaggiTraThread() = default;
+
+Messages::Answer MessaggiTraThread::show(const QString &text, Icon icon, Buttons buttons, const QString &title)
+{
+    if (QThread::currentThread() == m_contesto->thread())
+        return m_destinatario.show(text, icon, buttons, title);
+    Answer risposta = Answer::Cancel;
+    QMetaObject::invokeMethod(
+        m_contesto.get(), [&] { risposta = m_destinatario.show(text, icon, buttons, title); },
+        Qt::BlockingQueuedConnection);
+    return risposta;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The upload records (vtftp.mdb, table `file`): for every file sent, its key
+// (cleaned host, "/", cleaned remote folder, "/", file name, compared
+// exactly), the local file's modification time in UTC seconds and its
+// length when it was sent. The publisher opens its own connection on its
+// own thread. Writes are grouped into short transactions; everything
+// written is committed before any look-up of another connection can
+// matter, and at the latest when the records are closed.
+#include "database.h"
+
+#include <QElapsedTimer>
+#include <optional>
+
+class RecordInvii {
+public:
+    struct Record {
+        qint64 id = 0;      // the row
+        qint64 data = 0;    // UTC seconds
+        qint64 peso = 0;    // bytes
+    };
+
+    // Opens shop folder/vtftp.mdb; throws DbError when it cannot.
+    explicit RecordInvii(const QString &percorsoDB);
+    ~RecordInvii();
+    RecordInvii(const RecordInvii &) = delete;
+    RecordInvii &operator=(const RecordInvii &) = delete;
+
+    // The first record of a key.
+    std::optional<Record> cerca(const QString &chiave);
+    void aggiungi(const QString &chiave, qint64 data, qint64 peso);
+    void aggiorna(qint64 id, qint64 data, qint64 peso);
+    // Deletes every record whose key begins with the prefix (host/folder/).
+    void eliminaPrefisso(const QString &prefisso);
+    // Commits what is written; chiudi() also lets the connection go.
+    void salva();
+    void chiudi();
+
+    // The key of a file, and the prefix of a folder.
+    static QString chiave(const QString &host, const QString &cartella, const QString &nomeFile)
+    {
+        return prefisso(host, cartella) + nomeFile;
+    }
+    static QString prefisso(const QString &host, const QString &cartella) { return host + u'/' + cartella + u'/'; }
+
+private:
+    void scrittura();
+
+    DatabasePtr m_db;
+    bool m_inTransazione = false;
+    QElapsedTimer m_daInizio;
+};
+
+// Deletes the records of a host and remote folder; every failure ignored.
+void PulisciDB(const QString &percorsoDB, const QString &host, const QString &cartella);

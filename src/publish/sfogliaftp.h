@@ -1,0 +1,59 @@
+#pragma once
+// The remote folder browser's session: logs in with the shop's FTP account,
+// lists the sub-folders of the current remote folder and walks down and up.
+// The FTP work runs on a thread of its own, so the window never freezes;
+// each operation ends with elencato (the new list) or fallito. The path is
+// relative to the login folder, its parts joined by "/".
+#include "ftp.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QThread>
+#include <memory>
+
+class SfogliaFtp : public QObject {
+    Q_OBJECT
+public:
+    // Applies the shop folder's firewall.net to the session's component.
+    explicit SfogliaFtp(const QString &percorsoNegozio, QObject *parent = nullptr);
+    // Abandons what is in progress and waits for the thread.
+    ~SfogliaFtp() override;
+
+    // The failure message of every failure.
+    static QString MessaggioFallimento();
+    // The folder a click on an item chooses (txtSelFolder).
+    static QString Selezione(const QString &percorso, const QString &voce);
+
+    AtteseFtp attese;
+
+    // ConnettiFTP: the host is cleaned as the publisher cleans it.
+    void ConnettiFTP(const QString &host, const QString &user, const QString &password);
+    void Entra(const QString &cartella);
+    void Su();
+    // Abort and quit; nothing is reported afterwards.
+    void Chiudi();
+
+    bool occupato() const { return m_occupato; }
+    const QString &percorso() const { return m_percorso; }  // txtPath
+    const QStringList &cartelle() const { return m_cartelle; }
+
+signals:
+    void rigaLog(const QString &riga);
+    void occupatoCambiato(bool occupato);
+    void elencato();  // cartelle() and percorso() are up to date
+    void fallito();
+
+private:
+    // Runs an FTP step and then the listing on the thread; on success the
+    // path becomes nuovoPercorso.
+    void avvia(std::function<RisultatoFtp(ComponenteFtp &)> passo, const QString &nuovoPercorso);
+    void concluso(bool riuscito, const QStringList &cartelle, const QString &nuovoPercorso);
+
+    std::unique_ptr<ComponenteFtp> m_ftp;
+    QThread m_thread;
+    QObject *m_lavoratore = nullptr;
+    QString m_percorso;
+    QStringList m_cartelle;
+    bool m_occupato = false;
+    bool m_chiuso = false;
+};

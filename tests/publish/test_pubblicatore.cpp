@@ -1,0 +1,542 @@
+// The publisher's runs against a real FTP server on loopback, with a real
+// shop folder (vtftp.mdb, vtftp.dat, firewall.net, vtftp.ini).
+#include "catalogschema.h"
+#include "pubblicatore.h"
+#include "recordinvii.h"
+#include "scriptedmessages.h"
+#include "serverftp.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+
+void scriviFile(const QString &p, const QByteArray &dati, qint64 secondi = 0)
+{
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(dati);
+    f.flush();
+    if (secondi)
+        f.setFileTime(QDateTime::fromSecsSinceEpoch(secondi), QFileDevice::FileModificationTime);
+}
+
+QByteArray leggiFile(const QString &p)
+{
+    QFile f(p);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A shop folder with built pages and scripts and its upload list, and a
+// server root.
+struct Banco {
+    QTemporaryDir dir;
+    QString negozio = dir.path() + QStringLiteral("/negozio");
+    QString radice = dir.path() + QStringLiteral("/server");
+    QString pagine = negozio + QStringLiteral("/online");
+    QString script = negozio + QStringLiteral("/scripts");
+    ScriptedMessages messages;
+    QStringList righeLog;
+    bool chkNT = false;
+    QString host = QStringLiteral("127.0.0.1");
+    QString folderFTP = QStringLiteral("www/shop"), folderCGI = QStringLiteral("cgi-bin");
+    QString password = ServerFtp::password();
+
+    Banco()
+    {
+        CatalogSchema::createEmptyShop(negozio);
+        QDir().mkpath(radice + QStringLiteral("/www/shop"));
+        QDir().mkpath(radice + QStringLiteral("/cgi-bin"));
+    }
+
+    void pagina(const QString &nome, const QByteArray &dati, qint64 secondi = 1700000000)
+    {
+        scriviFile(pagine + u'/' + nome, dati, secondi);
+    }
+    void programma(const QString &nome, const QByteArray &dati, qint64 secondi = 1700000000)
+    {
+        scriviFile(script + u'/' + nome, dati, secondi);
+    }
+    // The upload list names every file of both folders but those left out.
+    void lista(const QStringList &fuori = {})
+    {
+        QByteArray testo;
+        for (const QString &c : {pagine, script})
+            for (const QString &n : QDir(c).entryList(QDir::Files))
+                if (!fuori.contains(n))
+                    testo += (u'#' + c + u'/' + n).toUtf8();
+        scriviFile(negozio + QStringLiteral("/vtftp.dat"), testo + '#');
+    }
+    void porta(const ServerFtp &s, const QString &altro = {})
+    {
+        scriviFile(negozio + QStringLiteral("/firewall.net"),
+                   ("MODE: 1\r\nFPRT: " + QString::number(s.porta()) + QStringLiteral("\r\n") + altro).toUtf8());
+    }
+
+    Pubblicatore::Conclusione corri(ModoFTP modo = ModoFTP::Normale, std::function<void(Pubblicatore &)> durante = {})
+    {
+        ContestoPubblicazione c;
+        c.PercorsoNegozio = negozio;
+        c.CartellaPagine = pagine;
+        c.CartellaScript = script;
+        c.txtHost = host;
+        c.txtUsername = ServerFtp::utente();
+        c.txtPassword = password;
+        c.txtFolderFTP = folderFTP;
+        c.txtFolderCGI = folderCGI;
+        c.txtURLNegozio = QStringLiteral("http://www.negozio.it/index.htm");
+        c.chkNT = chkNT;
+        Pubblicatore p(c, modo, messages);
+        righeLog.clear();
+        QObject::connect(&p, &Pubblicatore::rigaLog, [this](const QString &r) { righeLog << r; });
+        if (!p.carica())
+            return {};
+        p.attese = {5000, 3000, 2000};
+        QThread *t = nullptr;
+        if (durante) {
+            t = QThread::create([&] { durante(p); });
+            t->start();
+        }
+        Pubblicatore::Conclusione esito = p.esegui();
+        if (t) {
+            t->wait();
+            delete t;
+        }
+        return esito;
+    }
+    // The files sent by the last run, in order.
+    QStringList inviati() const
+    {
+        QStringList n;
+        for (const QString &r : righeLog)
+            if (r.startsWith(QLatin1String("STOR ")) || r.startsWith(QLatin1String("APPE ")))
+                n << r.mid(5);
+        return n;
+    }
+    QStringList record() const
+    {
+        auto db = Database::open(negozio + QStringLiteral("/vtftp.mdb"));
+        QSqlQuery q = db->run(QStringLiteral("SELECT nome FROM file ORDER BY nome"));
+        QStringList l;
+        while (q.next())
+            l << q.value(0).toString();
+        return l;
+    }
+    void aggiungiRecord(const QString &chiave)
+    {
+        RecordInvii r(negozio + QStringLiteral("/vtftp.mdb"));
+        r.aggiungi(chiave, 1, 1);
+    }
+};
+
+} // namespace
+
+class TestPubblicatore : public QObject {
+    Q_OBJECT
+private slots:
+    void firstSendsAllThenNothing();
+    void changedFilesAreResent_data();
+    void changedFilesAreResent();
+    void serverOptions_data();
+    void serverOptions();
+    void missingRemoteFolder_data();
+    void missingRemoteFolder();
+    void failuresLeaveExactRecords_data();
+    void failuresLeaveExactRecords();
+    void cancelMidRun();
+    void whichFilesAreConsidered_data();
+    void whichFilesAreConsidered();
+    void passwordFileModes_data();
+    void passwordFileModes();
+    void nothingToSendOrNoList();
+    void uploadListAndExtensions_data();
+    void uploadListAndExtensions();
+};
+
+// The first run sends every file, scripts as text with their permissions,
+// and logs the dialogue without the password; the second sends nothing.
+void TestPubblicatore::firstSendsAllThenNothing()
+{
+    Banco b;
+    ServerFtp s(b.radice);
+    QVERIFY2(s.avviato(), qPrintable(s.errore()));
+    b.porta(s);
+    b.pagina(QStringLiteral("index.htm"), "<html>\r\n</html>\r\n");
+    b.pagina(QStringLiteral("logo.jpg"), QByteArray(70000, '\xff'));
+    b.programma(QStringLiteral("vtorderABC.pl"), "#!/usr/bin/perl\r\nprint 1;\r\n");
+    b.lista();
+    b.messages.answer(Messages::Answer::Yes);
+    Pubblicatore::Conclusione e = b.corri();
+    QVERIFY2(e.riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QCOMPARE(e.indirizzoDaAprire, QStringLiteral("http://www.negozio.it/index.htm"));
+    QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("Aggiornamento del negozio terminato. Vuoi vedere il sito?")});
+    QCOMPARE(leggiFile(b.radice + QStringLiteral("/www/shop/index.htm")), QByteArray("<html>\r\n</html>\r\n"));
+    QCOMPARE(leggiFile(b.radice + QStringLiteral("/www/shop/logo.jpg")), QByteArray(70000, '\xff'));
+    QCOMPARE(leggiFile(b.radice + QStringLiteral("/cgi-bin/vtorderABC.pl")), QByteArray("#!/usr/bin/perl\nprint 1;\n"));
+    QVERIFY(QFileInfo(b.radice + QStringLiteral("/cgi-bin/vtorderABC.pl")).permissions() & QFileDevice::ExeOther);
+    QCOMPARE(b.record(), (QStringList{QStringLiteral("127.0.0.1/cgi-bin/vtorderABC.pl"),
+                                      QStringLiteral("127.0.0.1/www/shop/index.htm"),
+                                      QStringLiteral("127.0.0.1/www/shop/logo.jpg")}));
+    const QByteArray log1 = leggiFile(b.negozio + QStringLiteral("/vtftp1.log"));
+    const QByteArray log2 = leggiFile(b.negozio + QStringLiteral("/vtftp2.log"));
+    QVERIFY(log1.contains("PASS (hidden)\n"));
+    QVERIFY(!log1.contains(ServerFtp::password().toUtf8()) && !log2.contains(ServerFtp::password().toUtf8()));
+    QVERIFY(log1.contains("STOR index.htm") && !log1.contains("vtorder"));
+    QVERIFY(log2.contains("SITE chmod 755 vtorderABC.pl"));
+    QVERIFY(log2.contains("TYPE A") && log1.contains("TYPE I"));
+
+    b.messages.clear();
+    e = b.corri();
+    QVERIFY(e.riuscito);
+    QCOMPARE(b.inviati(), QStringList());
+    QVERIFY(!leggiFile(b.negozio + QStringLiteral("/vtftp2.log")).contains("SITE"));
+}
+
+void TestPubblicatore::changedFilesAreResent_data()
+{
+    QTest::addColumn<QByteArray>("dati");
+    QTest::addColumn<qint64>("secondi");
+    QTest::addColumn<bool>("inviato");
+    QTest::newRow("same date, same length") << QByteArray("uno") << qint64(1700000000) << false;
+    QTest::newRow("same date, other length") << QByteArray("quattro") << qint64(1700000000) << true;
+    QTest::newRow("one second later") << QByteArray("due") << qint64(1700000001) << true;
+    QTest::newRow("older copy put back") << QByteArray("tre") << qint64(1600000000) << true;
+}
+
+// A file is sent again when its date or its length differs from its
+// record, and its record follows.
+void TestPubblicatore::changedFilesAreResent()
+{
+    QFETCH(QByteArray, dati);
+    QFETCH(qint64, secondi);
+    QFETCH(bool, inviato);
+    Banco b;
+    ServerFtp s(b.radice);
+    QVERIFY(s.avviato());
+    b.porta(s);
+    b.pagina(QStringLiteral("a.htm"), "uno");
+    b.pagina(QStringLiteral("b.htm"), "bbb");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    QVERIFY(b.corri().riuscito);
+    b.pagina(QStringLiteral("a.htm"), dati, secondi);
+    QVERIFY(b.corri().riuscito);
+    QCOMPARE(b.inviati(), inviato ? QStringList{QStringLiteral("a.htm")} : QStringList());
+    QCOMPARE(leggiFile(b.radice + QStringLiteral("/www/shop/a.htm")), inviato ? dati : QByteArray("uno"));
+    QVERIFY(b.corri().riuscito);
+    QCOMPARE(b.inviati(), QStringList());
+}
+
+void TestPubblicatore::serverOptions_data()
+{
+    QTest::addColumn<bool>("chkNT");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("folderFTP");
+    QTest::addColumn<QString>("chiave");
+    QTest::addColumn<bool>("chmod");
+    QTest::newRow("Unix server") << false << "127.0.0.1" << "www/shop" << "127.0.0.1/www/shop/i.htm" << true;
+    QTest::newRow("Windows server: no permissions")
+        << true << "127.0.0.1" << "www/shop" << "127.0.0.1/www/shop/i.htm" << false;
+    QTest::newRow("host and folder typed loosely")
+        << false << " ftp://127.0.0.1/ " << "\\www\\shop\\" << "127.0.0.1/www/shop/i.htm" << true;
+    QTest::newRow("login folder") << false << "127.0.0.1" << "" << "127.0.0.1/./i.htm" << true;
+}
+
+void TestPubblicatore::serverOptions()
+{
+    QFETCH(bool, chkNT);
+    QFETCH(QString, host);
+    QFETCH(QString, folderFTP);
+    QFETCH(QString, chiave);
+    QFETCH(bool, chmod);
+    Banco b;
+    ServerFtp s(b.radice);
+    QVERIFY(s.avviato());
+    b.porta(s);
+    b.chkNT = chkNT;
+    b.host = host;
+    b.folderFTP = folderFTP;
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QVERIFY(b.record().contains(chiave));
+    QCOMPARE(leggiFile(b.negozio + QStringLiteral("/vtftp2.log")).contains("SITE chmod"), chmod);
+    const QString remota = folderFTP.isEmpty() ? QString() : QStringLiteral("/www/shop");
+    QCOMPARE(leggiFile(b.radice + remota + QStringLiteral("/i.htm")), QByteArray("i"));
+}
+
+void TestPubblicatore::missingRemoteFolder_data()
+{
+    QTest::addColumn<bool>("crea");
+    QTest::newRow("created after the question") << true;
+    QTest::newRow("not created") << false;
+}
+
+// A missing remote folder drops its records (by exact prefix), asks, and
+// is made level by level; then every file is sent.
+void TestPubblicatore::missingRemoteFolder()
+{
+    QFETCH(bool, crea);
+    Banco b;
+    ServerFtp s(b.radice);
+    QVERIFY(s.avviato());
+    b.porta(s);
+    b.folderFTP = QStringLiteral("nuova/a_b");
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    b.aggiungiRecord(QStringLiteral("127.0.0.1/nuova/a_b/i.htm"));
+    b.aggiungiRecord(QStringLiteral("127.0.0.1/nuova/aXb/i.htm"));
+    b.aggiungiRecord(QStringLiteral("127.0.0.1/nuova/a_b/sotto/i.htm"));
+    b.messages.answer(crea ? Messages::Answer::Yes : Messages::Answer::No);
+    const Pubblicatore::Conclusione e = b.corri();
+    QCOMPARE(e.riuscito, crea);
+    QCOMPARE(b.messages.texts().first(),
+             QStringLiteral("La cartella specificata (nuova/a_b)\nnon è presente sul server. Si desidera crearla?"));
+    QCOMPARE(b.messages.texts().size(), crea ? 2 : 1);
+    QStringList attesi{QStringLiteral("127.0.0.1/nuova/aXb/i.htm")};
+    if (crea)
+        attesi = QStringList{QStringLiteral("127.0.0.1/cgi-bin/x.pl"), QStringLiteral("127.0.0.1/nuova/aXb/i.htm"),
+                             QStringLiteral("127.0.0.1/nuova/a_b/i.htm")};
+    QCOMPARE(b.record(), attesi);
+    QCOMPARE(QFile::exists(b.radice + QStringLiteral("/nuova/a_b/i.htm")), crea);
+    if (crea)
+        QVERIFY(leggiFile(b.negozio + QStringLiteral("/vtftp1.log")).contains("MKD nuova"));
+}
+
+void TestPubblicatore::failuresLeaveExactRecords_data()
+{
+    QTest::addColumn<QString>("guasto");
+    QTest::addColumn<QString>("messaggio");
+    QTest::newRow("wrong password") << "password" << "Errore: 530";
+    QTest::newRow("read-only folder") << "solalettura" << "Errore: 550";
+    QTest::newRow("connection drops mid-file") << "cade" << "Errore: La connessione con il server si è interrotta";
+    QTest::newRow("server stops answering") << "fermo" << "Errore: Il server non risponde";
+}
+
+// Each failure ends the run with one clear message; the records hold
+// exactly the files that reached the server, and the next run sends
+// exactly the others.
+void TestPubblicatore::failuresLeaveExactRecords()
+{
+    QFETCH(QString, guasto);
+    QFETCH(QString, messaggio);
+    Banco b;
+    ServerFtp::Guasti g;
+    if (guasto == QLatin1String("solalettura"))
+        g.soloLettura << QStringLiteral("www/shop");
+    g.cadeDurante = guasto == QLatin1String("cade") ? QStringLiteral("b.jpg") : QString();
+    g.siFermaDurante = guasto == QLatin1String("fermo") ? QStringLiteral("b.jpg") : QString();
+    b.pagina(QStringLiteral("a.htm"), "a");
+    b.pagina(QStringLiteral("b.jpg"), QByteArray(3 * 1024 * 1024, 'b'));
+    b.pagina(QStringLiteral("c.htm"), "c");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    {
+        ServerFtp s(b.radice, g);
+        QVERIFY(s.avviato());
+        b.porta(s);
+        if (guasto == QLatin1String("password"))
+            b.password = QStringLiteral("sbagliata");
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!b.corri().riuscito);
+        QVERIFY(t.elapsed() < 20000);
+    }
+    QCOMPARE(b.messages.texts().size(), 1);
+    QVERIFY2(b.messages.texts().first().startsWith(messaggio), qPrintable(b.messages.texts().first()));
+    const bool primoArrivato = guasto == QLatin1String("cade") || guasto == QLatin1String("fermo");
+    QCOMPARE(b.record(), primoArrivato ? QStringList{QStringLiteral("127.0.0.1/www/shop/a.htm")} : QStringList());
+
+    ServerFtp sano(b.radice);
+    QVERIFY(sano.avviato());
+    b.porta(sano);
+    b.password = ServerFtp::password();
+    b.messages.clear();
+    QVERIFY(b.corri().riuscito);
+    QStringList attesi{QStringLiteral("b.jpg"), QStringLiteral("c.htm")};
+    if (!primoArrivato)
+        attesi.prepend(QStringLiteral("a.htm"));
+    QStringList inviati = b.inviati();
+    inviati.removeAll(QStringLiteral("x.pl"));
+    QCOMPARE(inviati, attesi);
+    QCOMPARE(leggiFile(b.radice + QStringLiteral("/www/shop/b.jpg")).size(), 3 * 1024 * 1024);
+}
+
+// Cancel while a file hangs: the run ends at once without a message, no
+// later file is started, and the files sent before stay recorded.
+void TestPubblicatore::cancelMidRun()
+{
+    Banco b;
+    ServerFtp::Guasti g;
+    g.siFermaDurante = QStringLiteral("b.jpg");
+    b.pagina(QStringLiteral("a.htm"), "a");
+    b.pagina(QStringLiteral("b.jpg"), QByteArray(3 * 1024 * 1024, 'b'));
+    b.pagina(QStringLiteral("c.htm"), "c");
+    b.lista();
+    ServerFtp s(b.radice, g);
+    QVERIFY(s.avviato());
+    b.porta(s);
+    QElapsedTimer t;
+    const Pubblicatore::Conclusione e = b.corri(ModoFTP::Normale, [&](Pubblicatore &p) {
+        QThread::msleep(1000);
+        t.start();
+        p.annulla();
+    });
+    QVERIFY(t.elapsed() < 1000);
+    QVERIFY(!e.riuscito);
+    QCOMPARE(b.messages.texts(), QStringList());
+    QCOMPARE(b.inviati(), (QStringList{QStringLiteral("a.htm"), QStringLiteral("b.jpg")}));
+    QCOMPARE(b.record(), QStringList{QStringLiteral("127.0.0.1/www/shop/a.htm")});
+}
+
+void TestPubblicatore::whichFilesAreConsidered_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QStringList>("inviati");
+    const QStringList tutti{QStringLiteral("README"), QStringLiteral("extra.htm"), QStringLiteral("index.htm"),
+                            QStringLiteral("jquery.min.js"), QStringLiteral("logo.jpg")};
+    QTest::newRow("no vtftp.ini: only the upload list")
+        << QByteArray() << QStringList{QStringLiteral("index.htm"), QStringLiteral("jquery.min.js"), QStringLiteral("logo.jpg")};
+    QTest::newRow("every file of the folder") << QByteArray("MODE: 1\r\nSHOP: 0\r\nTYPE: ALL.\r\n") << tutti;
+    QTest::newRow("pages only, name without a dot skipped")
+        << QByteArray("mode: 1\r\nSHOP:0\r\nTYPE: .htm.html.shtm.shtml.css.js.\r\n")
+        << QStringList{QStringLiteral("extra.htm"), QStringLiteral("index.htm"), QStringLiteral("jquery.min.js")};
+    QTest::newRow("no group: nothing") << QByteArray("MODE: 1\r\nSHOP: 0\r\nTYPE: .\r\n") << QStringList();
+    QTest::newRow("a missing line keeps its default")
+        << QByteArray("MODE: 1\r\n") << QStringList{QStringLiteral("index.htm"), QStringLiteral("jquery.min.js"), QStringLiteral("logo.jpg")};
+}
+
+// The upload list and the extension groups decide which files are
+// considered; the extension is the one after the last ".".
+void TestPubblicatore::whichFilesAreConsidered()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QStringList, inviati);
+    Banco b;
+    ServerFtp s(b.radice);
+    QVERIFY(s.avviato());
+    b.porta(s);
+    for (const char *n : {"index.htm", "logo.jpg", "jquery.min.js", "README", "extra.htm"})
+        b.pagina(QString::fromLatin1(n), "x");
+    b.pagina(QStringLiteral(".nascosto"), "x");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista({QStringLiteral("extra.htm"), QStringLiteral("README")});
+    if (!ini.isEmpty())
+        scriviFile(b.negozio + QStringLiteral("/vtftp.ini"), ini);
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QCOMPARE(QString::fromUtf8(leggiFile(b.negozio + QStringLiteral("/vtftp1.log"))).count(QStringLiteral("STOR ")),
+             inviati.size());
+    QStringList arrivati = QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files);
+    arrivati.sort();
+    QCOMPARE(arrivati, inviati);
+}
+
+void TestPubblicatore::passwordFileModes_data()
+{
+    QTest::addColumn<int>("modo");
+    QTest::addColumn<QByteArray>("atteso");
+    QTest::addColumn<QStringList>("inviati");
+    QTest::newRow("replace") << int(ModoFTP::OTP) << QByteArray("nuova\n")
+                             << QStringList{QStringLiteral("banca.ric"), QStringLiteral("banca.ris")};
+    QTest::newRow("append") << int(ModoFTP::OTPAccoda) << QByteArray("vecchia\nnuova\n")
+                            << QStringList{QStringLiteral("banca.ric"), QStringLiteral("banca.ris")};
+    QTest::newRow("normal update leaves them alone") << int(ModoFTP::Normale) << QByteArray("vecchia\n")
+                                                     << QStringList{QStringLiteral("i.htm"), QStringLiteral("x.pl")};
+}
+
+// The password-file modes send only the bank's .ric and .ris files, as
+// text, replacing or appending, with their permissions; a normal update
+// neither sends them nor touches their permissions.
+void TestPubblicatore::passwordFileModes()
+{
+    QFETCH(int, modo);
+    QFETCH(QByteArray, atteso);
+    QFETCH(QStringList, inviati);
+    Banco b;
+    ServerFtp s(b.radice);
+    QVERIFY(s.avviato());
+    b.porta(s);
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.programma(QStringLiteral("banca.ric"), "nuova\r\n");
+    b.programma(QStringLiteral("banca.ris"), "nuova\r\n");
+    scriviFile(b.radice + QStringLiteral("/cgi-bin/banca.ric"), "vecchia\n");
+    scriviFile(b.radice + QStringLiteral("/cgi-bin/banca.ris"), "vecchia\n");
+    b.lista();
+    scriviFile(b.negozio + QStringLiteral("/vtftp.ini"), "MODE: 1\r\nSHOP: 0\r\nTYPE: ALL.\r\n");
+    const Pubblicatore::Conclusione e = b.corri(static_cast<ModoFTP>(modo));
+    QVERIFY(e.riuscito);
+    QCOMPARE(b.inviati(), inviati);
+    QCOMPARE(leggiFile(b.radice + QStringLiteral("/cgi-bin/banca.ric")), atteso);
+    const QByteArray log2 = leggiFile(b.negozio + QStringLiteral("/vtftp2.log"));
+    QCOMPARE(log2.contains("SITE chmod 660 banca.ric"), modo != int(ModoFTP::Normale));
+    if (modo != int(ModoFTP::Normale)) {
+        QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("I file di password sono stati aggiornati")});
+        QVERIFY(!QFile::exists(b.negozio + QStringLiteral("/vtftp1.log")));
+    }
+}
+
+// An empty pages folder ends the update before any connection; a shop
+// never built has no upload list and the publisher does not open.
+void TestPubblicatore::nothingToSendOrNoList()
+{
+    Banco b;
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    QVERIFY(!b.corri().riuscito);
+    QCOMPARE(b.messages.texts(),
+             QStringList{QStringLiteral("La cartella '%1' è vuota: è necessario costruire il sito prima di metterlo online")
+                             .arg(b.pagine)});
+    QVERIFY(!QFile::exists(b.negozio + QStringLiteral("/vtftp1.log")));
+
+    QFile::remove(b.negozio + QStringLiteral("/vtftp.dat"));
+    ContestoPubblicazione c;
+    c.PercorsoNegozio = b.negozio;
+    Pubblicatore p(c, ModoFTP::OTP, b.messages);
+    QString errore;
+    QVERIFY(!p.carica(&errore));
+    QVERIFY(errore.contains(QStringLiteral("vtftp.dat")));
+}
+
+void TestPubblicatore::uploadListAndExtensions_data()
+{
+    QTest::addColumn<QString>("estensioni");
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<bool>("ammesso");
+    QTest::newRow("everything") << "ALL." << "LEGGIMI" << true;
+    QTest::newRow("upper case extension") << ".htm.html." << "INDEX.HTM" << true;
+    QTest::newRow("last extension counts") << ".css.js." << "jquery.min.js" << true;
+    QTest::newRow("other extension") << ".css.js." << "a.json" << false;
+    QTest::newRow("no dot, no extension") << ".css.js." << "LEGGIMI" << false;
+    QTest::newRow("empty list") << "" << "a.htm" << false;
+}
+
+void TestPubblicatore::uploadListAndExtensions()
+{
+    QFETCH(QString, estensioni);
+    QFETCH(QString, nome);
+    QFETCH(bool, ammesso);
+    Trasferimento t;
+    t.EstensioniOK = estensioni;
+    QCOMPARE(t.estensioneAmmessa(nome), ammesso);
+
+    QTemporaryDir d;
+    scriviFile(d.path() + QStringLiteral("/vtftp.dat"), "#/n/online/a.htm#/n/online/x#y.htm#/n/scripts/v.pl#");
+    ListaCaricamento l;
+    QVERIFY(l.carica(d.path() + QStringLiteral("/vtftp.dat")));
+    QVERIFY(l.contiene(QStringLiteral("/n/online/a.htm")));
+    QVERIFY(l.contiene(QStringLiteral("/n/online/x#y.htm")));
+    QVERIFY(!l.contiene(QStringLiteral("/n/online/A.htm")));
+    QVERIFY(!l.contiene(QStringLiteral("/n/online")));
+}
+
+QTEST_GUILESS_MAIN(TestPubblicatore)
+#include "test_pubblicatore.moc"
