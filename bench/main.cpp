@@ -10,6 +10,7 @@ int benchPictures(int argc, char **argv);
 int benchSearch(int argc, char **argv);
 int benchImport(int argc, char **argv);
 int benchEditor(int argc, char **argv);
+int benchPublish(int argc, char **argv);
 
 namespace {
 struct Comando {
@@ -24,6 +25,7 @@ const Comando comandi[] = {
     {"search", benchSearch},
     {"import", benchImport},
     {"editor", benchEditor},
+    {"publish", benchPublish},
 };
 } // namespace
 

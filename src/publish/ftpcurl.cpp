@@ -14,6 +14,7 @@
 #include <curl/curl.h>
 #include <mutex>
 #include <set>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -325,6 +326,7 @@ private:
         curl_multi_add_handle(m_multi, e);
         CURLcode esito = CURLE_OK;
         bool finito = false;
+        int subito = 0;
         while (!finito) {
             int attivi = 0;
             curl_multi_perform(m_multi, &attivi);
@@ -340,13 +342,30 @@ private:
                 esito = CURLE_ABORTED_BY_CALLBACK;
                 break;
             }
-            curl_multi_poll(m_multi, nullptr, 0, 250, nullptr);
+            // libcurl waits on no socket when it wants to be called again at
+            // once (after the reply to EPSV, before it opens the data
+            // connection): then it is called again without sleeping.
+            if (!attendeSocket() && ++subito < 1000)
+                continue;
+            subito = 0;
+            curl_multi_poll(m_multi, nullptr, 0, 100, nullptr);
         }
         curl_multi_remove_handle(m_multi, e);
         curl_slist_free_all(dopo);
         curl_slist_free_all(m_connectTo);
         m_connectTo = nullptr;
         return risultato(esito);
+    }
+
+    bool attendeSocket()
+    {
+        fd_set lettura, scrittura, eccezioni;
+        FD_ZERO(&lettura);
+        FD_ZERO(&scrittura);
+        FD_ZERO(&eccezioni);
+        int massimo = -1;
+        curl_multi_fdset(m_multi, &lettura, &scrittura, &eccezioni, &massimo);
+        return massimo >= 0;
     }
 
     RisultatoFtp risultato(CURLcode esito) const

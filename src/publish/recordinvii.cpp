@@ -1,8 +1,10 @@
 #include "recordinvii.h"
 
+#include <QSqlError>
+
 namespace {
 // A group of writes is committed after this long.
-constexpr int MillisecondiPerGruppo = 250;
+constexpr int MillisecondiPerGruppo = 2000;
 }
 
 RecordInvii::RecordInvii(const QString &percorsoDB) : m_db(Database::open(percorsoDB))
@@ -20,13 +22,29 @@ RecordInvii::~RecordInvii()
     }
 }
 
+QSqlQuery &RecordInvii::esegui(std::unique_ptr<QSqlQuery> &q, const char *sql, const QVariantList &valori)
+{
+    if (!q) {
+        q = std::make_unique<QSqlQuery>(m_db->connection());
+        q->setForwardOnly(true);
+        if (!q->prepare(QString::fromLatin1(sql)))
+            m_db->fail(q->lastError(), QString());
+    }
+    for (int i = 0; i < valori.size(); ++i)
+        q->bindValue(i, valori[i]);
+    if (!q->exec())
+        m_db->fail(q->lastError(), QString());
+    return *q;
+}
+
 std::optional<RecordInvii::Record> RecordInvii::cerca(const QString &chiave)
 {
-    QSqlQuery q = m_db->run(QStringLiteral("SELECT rowid, data, peso FROM file WHERE nome = ? ORDER BY rowid LIMIT 1"),
-                            {chiave});
-    if (!q.next())
-        return std::nullopt;
-    return Record{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong()};
+    QSqlQuery &q = esegui(m_cerca, "SELECT rowid, data, peso FROM file WHERE nome = ? ORDER BY rowid LIMIT 1", {chiave});
+    std::optional<Record> r;
+    if (q.next())
+        r = Record{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong()};
+    q.finish();
+    return r;
 }
 
 void RecordInvii::scrittura()
@@ -41,7 +59,7 @@ void RecordInvii::scrittura()
 void RecordInvii::aggiungi(const QString &chiave, qint64 data, qint64 peso)
 {
     scrittura();
-    m_db->execute(QStringLiteral("INSERT INTO file (nome, data, peso) VALUES (?, ?, ?)"), {chiave, data, peso});
+    esegui(m_aggiungi, "INSERT INTO file (nome, data, peso) VALUES (?, ?, ?)", {chiave, data, peso});
     if (m_daInizio.elapsed() >= MillisecondiPerGruppo)
         salva();
 }
@@ -49,7 +67,7 @@ void RecordInvii::aggiungi(const QString &chiave, qint64 data, qint64 peso)
 void RecordInvii::aggiorna(qint64 id, qint64 data, qint64 peso)
 {
     scrittura();
-    m_db->execute(QStringLiteral("UPDATE file SET data = ?, peso = ? WHERE rowid = ?"), {data, peso, id});
+    esegui(m_aggiorna, "UPDATE file SET data = ?, peso = ? WHERE rowid = ?", {data, peso, id});
     if (m_daInizio.elapsed() >= MillisecondiPerGruppo)
         salva();
 }
@@ -73,6 +91,9 @@ void RecordInvii::chiudi()
 {
     if (!m_db)
         return;
+    m_cerca.reset();
+    m_aggiungi.reset();
+    m_aggiorna.reset();
     // The connection is this thread's for the file: it closes when its
     // last user lets it go.
     DatabasePtr db = std::move(m_db);

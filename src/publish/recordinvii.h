@@ -9,6 +9,8 @@
 #include "database.h"
 
 #include <QElapsedTimer>
+#include <QSqlQuery>
+#include <memory>
 #include <optional>
 
 class RecordInvii {
@@ -45,7 +47,11 @@ public:
 private:
     void scrittura();
 
+    // A statement prepared once for the whole run, with its values bound.
+    QSqlQuery &esegui(std::unique_ptr<QSqlQuery> &q, const char *sql, const QVariantList &valori);
+
     DatabasePtr m_db;
+    std::unique_ptr<QSqlQuery> m_cerca, m_aggiungi, m_aggiorna;
     bool m_inTransazione = false;
     QElapsedTimer m_daInizio;
 };
