@@ -4,10 +4,15 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +56,7 @@ private slots:
     void failures();
     void interruptIsPrompt();
     void firewallTypes();
+    void throughSocks5Proxy();
 };
 
 // Change, make and leave folders, relative to the login folder; a missing
@@ -261,6 +267,71 @@ void TestFtp::firewallTypes()
     c->host = QStringLiteral("127.0.0.1");
     c->firewall.tipo = int(TipoFirewall::ProxyOpen);
     QCOMPARE(c->connetti().codice, CodiceFtp::NonSupportato);
+}
+
+// A free port on loopback, for a helper that cannot report its own.
+int portaLibera()
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t n = sizeof a;
+    ::bind(s, reinterpret_cast<sockaddr *>(&a), n);
+    ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
+    ::close(s);
+    return ntohs(a.sin_port);
+}
+
+// The SOCKS 5 firewall type reaches the server through a real proxy
+// (Debian's dante-server, started here on a free port); with the proxy
+// gone, nothing reaches the server.
+void TestFtp::throughSocks5Proxy()
+{
+    if (!QFile::exists(QStringLiteral("/usr/sbin/danted")))
+        QSKIP("dante-server is not installed (scripts/install-deps installs it)");
+    QTemporaryDir radice, cartella;
+    ServerFtp s(radice.path());
+    QVERIFY(s.avviato());
+    const int porta = portaLibera();
+    const QString conf = cartella.path() + QStringLiteral("/danted.conf");
+    scriviFile(conf, QStringLiteral("logoutput: stderr\n"
+                                    "internal: 127.0.0.1 port = %1\n"
+                                    "external: 127.0.0.1\n"
+                                    "socksmethod: none\n"
+                                    "clientmethod: none\n"
+                                    "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
+                                    "socks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n")
+                         .arg(porta)
+                         .toUtf8());
+    QProcess proxy;
+    proxy.start(QStringLiteral("/usr/sbin/danted"), {QStringLiteral("-f"), conf, QStringLiteral("-p"),
+                                                      cartella.path() + QStringLiteral("/danted.pid"),
+                                                      QStringLiteral("-N"), QStringLiteral("1")});
+    QVERIFY(proxy.waitForStarted());
+    scriviFile(cartella.path() + QStringLiteral("/a.htm"), "via proxy");
+    auto connetti = [&] {
+        auto c = componente(s);
+        c->firewall.tipo = int(TipoFirewall::Socks5);
+        c->firewall.host = QStringLiteral("127.0.0.1");
+        c->firewall.porta = porta;
+        return c;
+    };
+    RisultatoFtp r;
+    for (int i = 0; i < 50; ++i) {  // until the proxy listens
+        auto c = connetti();
+        r = c->connetti();
+        if (r.riuscito()) {
+            QCOMPARE(c->invia(cartella.path() + QStringLiteral("/a.htm"), QStringLiteral("a.htm")).codice, 0);
+            break;
+        }
+        QThread::msleep(100);
+    }
+    QVERIFY2(r.riuscito(), qPrintable(r.testo));
+    QCOMPARE(leggiFile(radice.path() + QStringLiteral("/a.htm")), QByteArray("via proxy"));
+    proxy.kill();
+    proxy.waitForFinished();
+    QCOMPARE(connetti()->connetti().codice, CodiceFtp::Connessione);
 }
 
 QTEST_GUILESS_MAIN(TestFtp)
