@@ -1,0 +1,56 @@
+#pragma once
+// frmFolderFTP: the remote folder browser. It logs in with the shop's FTP
+// account, lists the folders of the login folder, lets the merchant walk
+// down (double click) and up, and returns the folder clicked last, relative
+// to the login folder. The FTP work runs on a thread of its own.
+#include "dialogoaiuto.h"
+
+#include <QTimer>
+
+class Messages;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPlainTextEdit;
+class QToolButton;
+class SfogliaFtp;
+
+class frmFolderFTP : public DialogoAiuto {
+    Q_OBJECT
+public:
+    frmFolderFTP(const QString &percorsoNegozio, Messages &messages, Aiuto aiuto = {}, QWidget *parent = nullptr);
+    ~frmFolderFTP() override;
+
+    // SelezionaCartellaFTP: kind 0 the shop's pages folder, 1 the CGI
+    // scripts folder. Returns the folder chosen, or "" when none was.
+    static QString SelezionaCartellaFTP(QWidget *parent, int tipo, const QString &percorsoNegozio,
+                                        const QString &host, const QString &user, const QString &password,
+                                        Messages &messages, Aiuto aiuto = {});
+
+    QLineEdit *txt[3];  // host, user name, password
+    QListWidget *lstData;
+    QToolButton *cmdUP;
+    QLabel *picWait;
+    QLineEdit *txtPath, *txtSelFolder;
+    QPlainTextEdit *txtLog;
+    QPushButton *cmdOK, *cmdQuit;
+    QTimer Timer1;
+
+    SfogliaFtp &sessione() { return *m_sessione; }
+    QString scelta() const { return m_scelta; }  // CartellaFTPScelta
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void reject() override;
+
+private:
+    void elencato();
+    void occupato(bool si);
+
+    Messages &m_messages;
+    std::unique_ptr<SfogliaFtp> m_sessione;
+    QString m_scelta;
+    bool m_avviato = false;
+};
