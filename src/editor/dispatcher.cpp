@@ -8,6 +8,7 @@
 #include "catalogo.h"
 #include "corniceimmagine.h"
 #include "frmelabora.h"
+#include "frmftp.h"
 #include "frmimmagine.h"
 #include "frmopzioni.h"
 #include "frmsearch.h"
@@ -174,6 +175,14 @@ void frmMain::EseguiComando(int numero)
             const Impostazioni imp = CaricaImpostazioni(d.dataGenerale.recordset(), m_negozio.state);
             frmElabora build(m_negozio.state, imp, msg, this);
             build.exec();
+            break;
+        }
+        case Cmd::AggiornaSito: {
+            // The update reads the settings as they stand, pending edits included.
+            if (!d.scriviModifiche())
+                return;
+            const Impostazioni imp = CaricaImpostazioni(d.dataGenerale.recordset(), m_negozio.state);
+            EseguiAggiornaSito(this, ContestoPubblicazione::da(m_negozio.state, imp), msg, &frmMain::MostraAiuto);
             break;
         }
         default: break;

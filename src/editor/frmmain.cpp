@@ -6,10 +6,15 @@
 #include "frmabout.h"
 #include "frmtemplate.h"
 #include "frmbrowse.h"
+#include "frmfirewall.h"
+#include "frmfolderftp.h"
 #include "frmimportazd.h"
 #include "frmsearch.h"
 #include "importazd.h"
+#include "impostazioni.h"
 #include "messages.h"
+#include "recordset.h"
+#include "sfogliaftp.h"
 #include "programfolder.h"
 #include "settings.h"
 #include "shell.h"
@@ -398,6 +403,26 @@ void frmMain::esegui(int numero)
     case Cmd::VisualizzaArticoli: selezionaScheda(QStringLiteral("kArticoli")); break;
     case Cmd::VisualizzaSito: selezionaScheda(QStringLiteral("kSito")); break;
     case Cmd::VisualizzaInternet: selezionaScheda(QStringLiteral("kInternet")); break;
+    case Cmd::CartellaFTPNegozio:
+    case Cmd::CartellaFTPScript: {
+        const int tipo = numero == Cmd::CartellaFTPNegozio ? 0 : 1;
+        Recordset &generale = dati().dataGenerale.recordset();
+        const Impostazioni imp = Impostazioni::daRecord(generale);
+        const QString scelta =
+            frmFolderFTP::SelezionaCartellaFTP(this, tipo, m_negozio.state.PercorsoNegozio, imp.txtHost,
+                                               imp.txtUsername, imp.txtPassword, m_negozio.messages(), &MostraAiuto);
+        try {
+            if (!scelta.isEmpty())
+                ImpostaCartellaFTP(generale, tipo, scelta);
+        } catch (const std::exception &e) {
+            m_negozio.messages().warning(QStringLiteral("Impossibile completare l'operazione:\r\n")
+                                         + QString::fromUtf8(e.what()));
+        }
+        break;
+    }
+    case Cmd::ImpostazioniAvanzate:
+        frmFirewall::Mostra(this, m_negozio.state.PercorsoNegozio, m_negozio.messages(), &MostraAiuto);
+        break;
     case Cmd::Sommario: MostraAiuto(QStringLiteral("index.htm")); break;
     case Cmd::DomandeFrequenti: MostraAiuto(QStringLiteral("pagine\\faq.htm")); break;
     default: break;

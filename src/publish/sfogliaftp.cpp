@@ -1,7 +1,23 @@
 #include "sfogliaftp.h"
 
+#include "impostazioni.h"
 #include "impostazioniftp.h"
 #include "percorsiftp.h"
+#include "recordset.h"
+
+void ImpostaCartellaFTP(Recordset &generale, int tipo, const QString &cartella)
+{
+    const bool serverNT = Impostazioni::daRecord(generale).chkNT != 0;
+    generale.edit();
+    if (tipo == 0) {
+        generale.setValue(QStringLiteral("folderFTP"), cartella);
+        generale.setValue(QStringLiteral("cartella"), Impostazioni::cartellaDaFolderFTP(cartella, serverNT));
+    } else {
+        generale.setValue(QStringLiteral("folderCGI"), cartella);
+        generale.setValue(QStringLiteral("cartellaCGI"), Impostazioni::cartellaDaFolderCGI(cartella, serverNT));
+    }
+    generale.update();
+}
 
 SfogliaFtp::SfogliaFtp(const QString &percorsoNegozio, QObject *parent)
     : QObject(parent), m_ftp(CreaComponenteFtp())

@@ -11,6 +11,13 @@
 #include <QThread>
 #include <memory>
 
+class Recordset;
+
+// The folder chosen in the browser into the settings record: kind 0 the
+// remote pages folder (folderFTP) and the shop folder derived from it
+// (cartella), kind 1 the remote scripts folder (folderCGI) and cartellaCGI.
+void ImpostaCartellaFTP(Recordset &generale, int tipo, const QString &cartella);
+
 class SfogliaFtp : public QObject {
     Q_OBJECT
 public:

@@ -7,7 +7,9 @@
 #include "negozio.h"
 #include "recordinvii.h"
 #include "scriptedmessages.h"
+#include "recordset.h"
 #include "settings.h"
+#include "sfogliaftp.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,6 +62,7 @@ private slots:
     void firewallFileIsPrivate();
     void recordsByExactKeyAndPrefix();
     void oldRecordsGetUtcSeconds();
+    void chosenRemoteFolderIntoSettings();
     void updateCommand_data();
     void updateCommand();
 };
@@ -303,6 +306,23 @@ void TestImpostazioniFtp::oldRecordsGetUtcSeconds()
     QCOMPARE(r.cerca(QStringLiteral("h/./b.htm"))->data, 0);
     r.aggiungi(QStringLiteral("h/./c.htm"), 1700000000, 5000000000LL);
     QCOMPARE(r.cerca(QStringLiteral("h/./c.htm"))->peso, 5000000000LL);
+}
+
+// The folder chosen in the browser goes into the settings record with the
+// shop folder or scripts folder derived from it.
+void TestImpostazioniFtp::chosenRemoteFolderIntoSettings()
+{
+    QTemporaryDir d;
+    CatalogSchema::createEmptyShop(d.path());
+    auto db = Database::open(d.path() + QStringLiteral("/catalog.mdb"));
+    Recordset g(db, QStringLiteral("SELECT * FROM generale"));
+    ImpostaCartellaFTP(g, 0, QStringLiteral("www/negozio"));
+    ImpostaCartellaFTP(g, 1, QStringLiteral("/cgi-bin/"));
+    Recordset r(db, QStringLiteral("SELECT * FROM generale"));
+    QCOMPARE(r.text(QStringLiteral("folderFTP")), QStringLiteral("www/negozio"));
+    QCOMPARE(r.text(QStringLiteral("cartella")), QStringLiteral("negozio"));
+    QCOMPARE(r.text(QStringLiteral("folderCGI")), QStringLiteral("/cgi-bin/"));
+    QCOMPARE(r.text(QStringLiteral("cartellaCGI")), QStringLiteral("cgi-bin"));
 }
 
 void TestImpostazioniFtp::updateCommand_data()
