@@ -29,6 +29,9 @@ our @SCRITTE = qw(
     pagine/ricerca.htm
     pagine/cartelle.htm
     pagine/varianti.htm
+    pagine/impostaftp.htm
+    pagine/firewall.htm
+    pagine/cartelleftp.htm
 );
 
 # The pages of the dialogs that other parts of the program bring with them.
@@ -38,9 +41,6 @@ our $CONTROLLA_IN_ARRIVO = 0;
 our @IN_ARRIVO = qw(
     pagine/pagamenti.htm
     pagine/sistemi.htm
-    pagine/impostaftp.htm
-    pagine/firewall.htm
-    pagine/cartelleftp.htm
 );
 
 # The help topics named in the sources: topic (with "/") => first place found.
