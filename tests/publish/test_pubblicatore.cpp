@@ -147,6 +147,7 @@ private slots:
     void serverOptions();
     void missingRemoteFolder_data();
     void missingRemoteFolder();
+    void folderThatCannotBeMade();
     void failuresLeaveExactRecords_data();
     void failuresLeaveExactRecords();
     void cancelMidRun();
@@ -309,6 +310,30 @@ void TestPubblicatore::missingRemoteFolder()
     QCOMPARE(QFile::exists(b.radice + QStringLiteral("/nuova/a_b/i.htm")), crea);
     if (crea)
         QVERIFY(leggiFile(b.negozio + QStringLiteral("/vtftp1.log")).contains("MKD nuova"));
+}
+
+// A level that cannot be made (a read-only parent on the server) is not
+// entered: the run ends with its message, and no file is recorded under a
+// folder it never reached.
+void TestPubblicatore::folderThatCannotBeMade()
+{
+    Banco b;
+    ServerFtp::Guasti g;
+    g.soloLettura << QStringLiteral("chiusa");
+    ServerFtp s(b.radice, g);
+    QVERIFY(s.avviato());
+    b.porta(s);
+    b.folderFTP = QStringLiteral("chiusa/negozio");
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    b.messages.answer(Messages::Answer::Yes);
+    QVERIFY(!b.corri().riuscito);
+    QCOMPARE(b.messages.texts().size(), 2);
+    QVERIFY2(b.messages.texts().at(1).startsWith(QStringLiteral("Errore: 550")), qPrintable(b.messages.texts().at(1)));
+    QCOMPARE(b.inviati(), QStringList());
+    QCOMPARE(b.record(), QStringList());
+    QVERIFY(!QFileInfo::exists(b.radice + QStringLiteral("/chiusa/negozio")));
 }
 
 void TestPubblicatore::failuresLeaveExactRecords_data()
