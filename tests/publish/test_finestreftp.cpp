@@ -73,9 +73,15 @@ struct Negozio {
         }
         scriviFile(percorso + QStringLiteral("/vtftp.dat"), lista + '#');
     }
-    void porta(const ServerFtp &s)
+    std::unique_ptr<ServerFtp> server;
+    // The FTP server on the server root, its port in firewall.net.
+    bool avvia(const ServerFtp::Guasti &g = {})
     {
-        scriviFile(percorso + QStringLiteral("/firewall.net"), "FPRT: " + QByteArray::number(s.porta()) + "\r\n");
+        server = std::make_unique<ServerFtp>(radice, g);
+        if (server->avviato())
+            scriviFile(percorso + QStringLiteral("/firewall.net"),
+                       "FPRT: " + QByteArray::number(server->porta()) + "\r\n");
+        return server->avviato();
     }
     ContestoPubblicazione contesto() const
     {
@@ -258,9 +264,7 @@ void TestFinestreFtp::folderBrowser()
 {
     Negozio n;
     QDir(n.radice).mkpath(QStringLiteral("www/shop/public"));
-    ServerFtp s(n.radice);
-    QVERIFY(s.avviato());
-    n.porta(s);
+    QVERIFY(n.avvia());
     ScriptedMessages m;
     frmFolderFTP d(n.percorso, m);
     d.txt[0]->setText(QStringLiteral("ftp://127.0.0.1/"));
@@ -307,9 +311,7 @@ void TestFinestreFtp::folderBrowser()
 void TestFinestreFtp::folderBrowserWrongPassword()
 {
     Negozio n;
-    ServerFtp s(n.radice);
-    QVERIFY(s.avviato());
-    n.porta(s);
+    QVERIFY(n.avvia());
     ScriptedMessages m;
     frmFolderFTP d(n.percorso, m);
     d.txt[0]->setText(QStringLiteral("127.0.0.1"));
@@ -326,9 +328,7 @@ void TestFinestreFtp::folderBrowserWrongPassword()
 void TestFinestreFtp::publisherWindow()
 {
     Negozio n;
-    ServerFtp s(n.radice);
-    QVERIFY(s.avviato());
-    n.porta(s);
+    QVERIFY(n.avvia());
     ScriptedMessages m;
     m.answer(Messages::Answer::No);
     frmFTP w(n.contesto(), ModoFTP::Normale, m);
@@ -357,9 +357,7 @@ void TestFinestreFtp::publisherWindowCancel()
     scriviFile(n.percorso + QStringLiteral("/vtftp.ini"), "MODE: 1\r\nSHOP: 0\r\nTYPE: ALL.\r\n");
     ServerFtp::Guasti g;
     g.siFermaDurante = QStringLiteral("grande.jpg");
-    ServerFtp s(n.radice, g);
-    QVERIFY(s.avviato());
-    n.porta(s);
+    QVERIFY(n.avvia(g));
     ScriptedMessages m;
     frmFTP w(n.contesto(), ModoFTP::Normale, m);
     QVERIFY(w.carica());

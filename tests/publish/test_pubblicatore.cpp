@@ -48,6 +48,17 @@ struct Banco {
     QString folderFTP = QStringLiteral("www/shop"), folderCGI = QStringLiteral("cgi-bin");
     QString password = ServerFtp::password();
 
+    std::unique_ptr<ServerFtp> server;
+
+    // The FTP server on the server root, its port in firewall.net.
+    bool avvia(const ServerFtp::Guasti &g = {})
+    {
+        server = std::make_unique<ServerFtp>(radice, g);
+        if (server->avviato())
+            porta(*server);
+        return server->avviato();
+    }
+
     Banco()
     {
         CatalogSchema::createEmptyShop(negozio);
@@ -165,9 +176,7 @@ private slots:
 void TestPubblicatore::firstSendsAllThenNothing()
 {
     Banco b;
-    ServerFtp s(b.radice);
-    QVERIFY2(s.avviato(), qPrintable(s.errore()));
-    b.porta(s);
+    QVERIFY(b.avvia());
     b.pagina(QStringLiteral("index.htm"), "<html>\r\n</html>\r\n");
     b.pagina(QStringLiteral("logo.jpg"), QByteArray(70000, '\xff'));
     b.programma(QStringLiteral("vtorderABC.pl"), "#!/usr/bin/perl\r\nprint 1;\r\n");
@@ -218,9 +227,7 @@ void TestPubblicatore::changedFilesAreResent()
     QFETCH(qint64, secondi);
     QFETCH(bool, inviato);
     Banco b;
-    ServerFtp s(b.radice);
-    QVERIFY(s.avviato());
-    b.porta(s);
+    QVERIFY(b.avvia());
     b.pagina(QStringLiteral("a.htm"), "uno");
     b.pagina(QStringLiteral("b.htm"), "bbb");
     b.programma(QStringLiteral("x.pl"), "1");
@@ -257,9 +264,7 @@ void TestPubblicatore::serverOptions()
     QFETCH(QString, chiave);
     QFETCH(bool, chmod);
     Banco b;
-    ServerFtp s(b.radice);
-    QVERIFY(s.avviato());
-    b.porta(s);
+    QVERIFY(b.avvia());
     b.chkNT = chkNT;
     b.host = host;
     b.folderFTP = folderFTP;
@@ -286,9 +291,7 @@ void TestPubblicatore::missingRemoteFolder()
 {
     QFETCH(bool, crea);
     Banco b;
-    ServerFtp s(b.radice);
-    QVERIFY(s.avviato());
-    b.porta(s);
+    QVERIFY(b.avvia());
     b.folderFTP = QStringLiteral("nuova/a_b");
     b.pagina(QStringLiteral("i.htm"), "i");
     b.programma(QStringLiteral("x.pl"), "1");
@@ -320,9 +323,7 @@ void TestPubblicatore::folderThatCannotBeMade()
     Banco b;
     ServerFtp::Guasti g;
     g.soloLettura << QStringLiteral("chiusa");
-    ServerFtp s(b.radice, g);
-    QVERIFY(s.avviato());
-    b.porta(s);
+    QVERIFY(b.avvia(g));
     b.folderFTP = QStringLiteral("chiusa/negozio");
     b.pagina(QStringLiteral("i.htm"), "i");
     b.programma(QStringLiteral("x.pl"), "1");
@@ -364,25 +365,19 @@ void TestPubblicatore::failuresLeaveExactRecords()
     b.pagina(QStringLiteral("c.htm"), "c");
     b.programma(QStringLiteral("x.pl"), "1");
     b.lista();
-    {
-        ServerFtp s(b.radice, g);
-        QVERIFY(s.avviato());
-        b.porta(s);
-        if (guasto == QLatin1String("password"))
-            b.password = QStringLiteral("sbagliata");
-        QElapsedTimer t;
-        t.start();
-        QVERIFY(!b.corri().riuscito);
-        QVERIFY(t.elapsed() < 20000);
-    }
+    QVERIFY(b.avvia(g));
+    if (guasto == QLatin1String("password"))
+        b.password = QStringLiteral("sbagliata");
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(!b.corri().riuscito);
+    QVERIFY(t.elapsed() < 20000);
     QCOMPARE(b.messages.texts().size(), 1);
     QVERIFY2(b.messages.texts().first().startsWith(messaggio), qPrintable(b.messages.texts().first()));
     const bool primoArrivato = guasto == QLatin1String("cade") || guasto == QLatin1String("fermo");
     QCOMPARE(b.record(), primoArrivato ? QStringList{QStringLiteral("127.0.0.1/www/shop/a.htm")} : QStringList());
 
-    ServerFtp sano(b.radice);
-    QVERIFY(sano.avviato());
-    b.porta(sano);
+    QVERIFY(b.avvia());  // a sound server in place of the faulty one
     b.password = ServerFtp::password();
     b.messages.clear();
     QVERIFY(b.corri().riuscito);
@@ -406,9 +401,7 @@ void TestPubblicatore::cancelMidRun()
     b.pagina(QStringLiteral("b.jpg"), QByteArray(3 * 1024 * 1024, 'b'));
     b.pagina(QStringLiteral("c.htm"), "c");
     b.lista();
-    ServerFtp s(b.radice, g);
-    QVERIFY(s.avviato());
-    b.porta(s);
+    QVERIFY(b.avvia(g));
     QElapsedTimer t;
     const Pubblicatore::Conclusione e = b.corri(ModoFTP::Normale, [&](Pubblicatore &p) {
         QThread::msleep(1000);
@@ -446,9 +439,7 @@ void TestPubblicatore::whichFilesAreConsidered()
     QFETCH(QByteArray, ini);
     QFETCH(QStringList, inviati);
     Banco b;
-    ServerFtp s(b.radice);
-    QVERIFY(s.avviato());
-    b.porta(s);
+    QVERIFY(b.avvia());
     for (const char *n : {"index.htm", "logo.jpg", "jquery.min.js", "README", "extra.htm"})
         b.pagina(QString::fromLatin1(n), "x");
     b.pagina(QStringLiteral(".nascosto"), "x");
@@ -486,9 +477,7 @@ void TestPubblicatore::passwordFileModes()
     QFETCH(QByteArray, atteso);
     QFETCH(QStringList, inviati);
     Banco b;
-    ServerFtp s(b.radice);
-    QVERIFY(s.avviato());
-    b.porta(s);
+    QVERIFY(b.avvia());
     b.pagina(QStringLiteral("i.htm"), "i");
     b.programma(QStringLiteral("x.pl"), "1");
     b.programma(QStringLiteral("banca.ric"), "nuova\r\n");

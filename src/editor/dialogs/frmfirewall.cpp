@@ -3,6 +3,7 @@
 #include "ftp.h"
 #include "impostazioniftp.h"
 #include "messages.h"
+#include "pulsantiimpostazioni.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -88,13 +89,10 @@ frmFirewall::frmFirewall(const QString &percorsoNegozio, Messages &messages, Aiu
     p->addRow(QStringLiteral("Porta FTP:"), txtFTPport);
     p->addRow(nota(QStringLiteral("(può differire dalla porta del firewall)")));
 
-    cmdOK = new QPushButton(QStringLiteral("OK"));
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdAnnulla = new QPushButton(QStringLiteral("Annulla"));
-    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
-    cmdReset = new QPushButton(QStringLiteral("Reset"));
-    cmdReset->setObjectName(QStringLiteral("cmdReset"));
-    cmdReset->setToolTip(QStringLiteral("Ripristina la configurazione di default"));
+    const PulsantiImpostazioni pulsanti = PulsantiImpostazioni::crea();
+    cmdOK = pulsanti.cmdOK;
+    cmdAnnulla = pulsanti.cmdAnnulla;
+    cmdReset = pulsanti.cmdReset;
 
     auto *tutto = new QVBoxLayout(this);
     tutto->addWidget(metodo);

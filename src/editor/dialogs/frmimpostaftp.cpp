@@ -2,6 +2,7 @@
 
 #include "aggiornasito.h"
 #include "messages.h"
+#include "pulsantiimpostazioni.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -62,13 +63,10 @@ frmImpostaFTP::frmImpostaFTP(const QString &percorsoNegozio, Messages &messages,
     f->addWidget(chkImpo[2]);
     f->addLayout(tipi);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"));
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdAnnulla = new QPushButton(QStringLiteral("Annulla"));
-    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
-    cmdReset = new QPushButton(QStringLiteral("Reset"));
-    cmdReset->setObjectName(QStringLiteral("cmdReset"));
-    cmdReset->setToolTip(QStringLiteral("Ripristina la configurazione di default"));
+    const PulsantiImpostazioni pulsanti = PulsantiImpostazioni::crea();
+    cmdOK = pulsanti.cmdOK;
+    cmdAnnulla = pulsanti.cmdAnnulla;
+    cmdReset = pulsanti.cmdReset;
 
     auto *tutto = new QVBoxLayout(this);
     tutto->addWidget(file);
