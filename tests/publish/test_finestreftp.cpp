@@ -1,6 +1,7 @@
 // The publishing windows on the offscreen platform, driven with real key and
 // mouse events; the publisher and the folder browser against a real FTP
 // server. Each window's picture is saved under tests/publish/output/.
+#include "testshop.h"
 #include "catalogschema.h"
 #include "frmavviso.h"
 #include "frmfirewall.h"
@@ -28,20 +29,6 @@
 
 namespace {
 
-QByteArray leggiFile(const QString &p)
-{
-    QFile f(p);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void scriviFile(const QString &p, const QByteArray &dati)
-{
-    QDir().mkpath(QFileInfo(p).absolutePath());
-    QFile f(p);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(dati);
-}
-
 void foto(QWidget *w, const QString &nome)
 {
     const QString cartella = QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/publish/output");
@@ -56,11 +43,11 @@ void clic(QWidget *w)
 }
 
 // A shop that was built, with a pages and a scripts folder.
-struct Negozio {
+struct NegozioCostruito {
     QTemporaryDir dir;
     QString percorso = dir.path() + QStringLiteral("/negozio");
     QString radice = dir.path() + QStringLiteral("/server");
-    Negozio()
+    NegozioCostruito()
     {
         CatalogSchema::createEmptyShop(percorso);
         QDir().mkpath(radice + QStringLiteral("/www/shop"));
@@ -68,10 +55,10 @@ struct Negozio {
         QByteArray lista;
         for (const char *n : {"online/index.htm", "online/foto.jpg", "scripts/vtorder.pl"}) {
             const QString p = percorso + u'/' + QLatin1String(n);
-            scriviFile(p, QByteArray(n).repeated(100));
+            scrivi(p, QByteArray(n).repeated(100));
             lista += '#' + p.toUtf8();
         }
-        scriviFile(percorso + QStringLiteral("/vtftp.dat"), lista + '#');
+        scrivi(percorso + QStringLiteral("/vtftp.dat"), lista + '#');
     }
     std::unique_ptr<ServerFtp> server;
     // The FTP server on the server root, its port in firewall.net.
@@ -79,7 +66,7 @@ struct Negozio {
     {
         server = std::make_unique<ServerFtp>(radice, g);
         if (server->avviato())
-            scriviFile(percorso + QStringLiteral("/firewall.net"),
+            scrivi(percorso + QStringLiteral("/firewall.net"),
                        "FPRT: " + QByteArray::number(server->porta()) + "\r\n");
         return server->avviato();
     }
@@ -125,7 +112,7 @@ void TestFinestreFtp::initTestCase()
 // their box; OK writes the choice, Annulla and Reset write nothing.
 void TestFinestreFtp::transferSettings()
 {
-    Negozio n;
+    NegozioCostruito n;
     ScriptedMessages m;
     QStringList aiuti;
     {
@@ -146,7 +133,7 @@ void TestFinestreFtp::transferSettings()
     }
     QCOMPARE(aiuti, QStringList{QStringLiteral("pagine\\impostaftp.htm")});
     const QString ini = n.percorso + QStringLiteral("/vtftp.ini");
-    QCOMPARE(leggiFile(ini), QByteArray("MODE: 1\r\nSHOP: 1\r\nTYPE: .pl.asp.\r\n"));
+    QCOMPARE(leggi(ini), QByteArray("MODE: 1\r\nSHOP: 1\r\nTYPE: .pl.asp.\r\n"));
     {
         frmImpostaFTP d(n.percorso, m);
         d.show();
@@ -159,13 +146,13 @@ void TestFinestreFtp::transferSettings()
         clic(d.cmdAnnulla);
         QCOMPARE(d.tag(), QString());
     }
-    QCOMPARE(leggiFile(ini), QByteArray("MODE: 1\r\nSHOP: 1\r\nTYPE: .pl.asp.\r\n"));
+    QCOMPARE(leggi(ini), QByteArray("MODE: 1\r\nSHOP: 1\r\nTYPE: .pl.asp.\r\n"));
     QCOMPARE(m.texts(), QStringList());
 }
 
 void TestFinestreFtp::transferSettingsBeforeAnyBuild()
 {
-    Negozio n;
+    NegozioCostruito n;
     QFile::remove(n.percorso + QStringLiteral("/vtftp.dat"));
     ScriptedMessages m;
     frmImpostaFTP d(n.percorso, m);
@@ -179,7 +166,7 @@ void TestFinestreFtp::transferSettingsBeforeAnyBuild()
 // password is masked; Reset asks before it deletes.
 void TestFinestreFtp::firewallSettings()
 {
-    Negozio n;
+    NegozioCostruito n;
     ScriptedMessages m;
     const QString net = n.percorso + QStringLiteral("/firewall.net");
     {
@@ -205,7 +192,7 @@ void TestFinestreFtp::firewallSettings()
         foto(&d, QStringLiteral("frmFirewall"));
         clic(d.cmdOK);
     }
-    QCOMPARE(leggiFile(net), QByteArray("MODE: 0\r\nHOST: proxy.lan\r\nTYPE: 2\r\nPORT: 1080\r\nFPRT: 40021\r\n"
+    QCOMPARE(leggi(net), QByteArray("MODE: 0\r\nHOST: proxy.lan\r\nTYPE: 2\r\nPORT: 1080\r\nFPRT: 40021\r\n"
                                         "USER: \r\nPASS: segreta\r\n"));
     {
         frmFirewall d(n.percorso, m);
@@ -262,7 +249,7 @@ void TestFinestreFtp::updateWarning()
 // folder below the path; "." and ".." are never offered.
 void TestFinestreFtp::folderBrowser()
 {
-    Negozio n;
+    NegozioCostruito n;
     QDir(n.radice).mkpath(QStringLiteral("www/shop/public"));
     QVERIFY(n.avvia());
     ScriptedMessages m;
@@ -310,7 +297,7 @@ void TestFinestreFtp::folderBrowser()
 
 void TestFinestreFtp::folderBrowserWrongPassword()
 {
-    Negozio n;
+    NegozioCostruito n;
     QVERIFY(n.avvia());
     ScriptedMessages m;
     frmFolderFTP d(n.percorso, m);
@@ -327,7 +314,7 @@ void TestFinestreFtp::folderBrowserWrongPassword()
 // dialogue without the password, asks at the end and closes.
 void TestFinestreFtp::publisherWindow()
 {
-    Negozio n;
+    NegozioCostruito n;
     QVERIFY(n.avvia());
     ScriptedMessages m;
     m.answer(Messages::Answer::No);
@@ -352,9 +339,9 @@ void TestFinestreFtp::publisherWindow()
 // closes without a failure message.
 void TestFinestreFtp::publisherWindowCancel()
 {
-    Negozio n;
-    scriviFile(n.percorso + QStringLiteral("/online/grande.jpg"), QByteArray(4 * 1024 * 1024, 'g'));
-    scriviFile(n.percorso + QStringLiteral("/vtftp.ini"), "MODE: 1\r\nSHOP: 0\r\nTYPE: ALL.\r\n");
+    NegozioCostruito n;
+    scrivi(n.percorso + QStringLiteral("/online/grande.jpg"), QByteArray(4 * 1024 * 1024, 'g'));
+    scrivi(n.percorso + QStringLiteral("/vtftp.ini"), "MODE: 1\r\nSHOP: 0\r\nTYPE: ALL.\r\n");
     ServerFtp::Guasti g;
     g.siFermaDurante = QStringLiteral("grande.jpg");
     QVERIFY(n.avvia(g));

@@ -1,4 +1,5 @@
 // The FTP component against a real server on loopback.
+#include "testshop.h"
 #include "ftp.h"
 #include "serverftp.h"
 
@@ -15,20 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray leggiFile(const QString &p)
-{
-    QFile f(p);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void scriviFile(const QString &p, const QByteArray &dati)
-{
-    QDir().mkpath(QFileInfo(p).absolutePath());
-    QFile f(p);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(dati);
-}
 
 std::unique_ptr<ComponenteFtp> componente(const ServerFtp &s, QStringList *righe = nullptr)
 {
@@ -134,9 +121,9 @@ void TestFtp::transfers()
     ServerFtp s(radice.path());
     QVERIFY(s.avviato());
     const QString file = cartella.path() + QStringLiteral("/vtorder.pl");
-    scriviFile(file, locale);
+    scrivi(file, locale);
     if (!giaSulServer.isNull())
-        scriviFile(radice.path() + QStringLiteral("/cgi/vtorder.pl"), giaSulServer);
+        scrivi(radice.path() + QStringLiteral("/cgi/vtorder.pl"), giaSulServer);
     QDir(radice.path()).mkpath(QStringLiteral("cgi"));
     auto c = componente(s);
     QCOMPARE(c->connetti().codice, 0);
@@ -145,7 +132,7 @@ void TestFtp::transfers()
     c->lunghezzaAttesa = locale.size();
     const RisultatoFtp r = c->invia(file, QStringLiteral("vtorder.pl"), accoda);
     QVERIFY2(r.riuscito(), qPrintable(r.testo));
-    QCOMPARE(leggiFile(radice.path() + QStringLiteral("/cgi/vtorder.pl")), atteso);
+    QCOMPARE(leggi(radice.path() + QStringLiteral("/cgi/vtorder.pl")), atteso);
 }
 
 // A listing line per entry; commands run in the current folder.
@@ -154,7 +141,7 @@ void TestFtp::listingAndCommands()
     QTemporaryDir radice, cartella;
     QDir(radice.path()).mkpath(QStringLiteral("www/My Folder"));
     QDir(radice.path()).mkpath(QStringLiteral("www/cgi-bin"));
-    scriviFile(radice.path() + QStringLiteral("/www/index.htm"), "x");
+    scrivi(radice.path() + QStringLiteral("/www/index.htm"), "x");
     ServerFtp s(radice.path());
     QVERIFY(s.avviato());
     auto c = componente(s);
@@ -204,7 +191,7 @@ void TestFtp::failures()
     QVERIFY(s.avviato());
     QByteArray grande(4 * 1024 * 1024, 'z');
     for (const char *n : {"cade.jpg", "fermo.jpg", "solalettura.jpg"})
-        scriviFile(cartella.path() + u'/' + QLatin1String(n), grande);
+        scrivi(cartella.path() + u'/' + QLatin1String(n), grande);
     auto c = componente(s);
     if (caso == QLatin1String("password"))
         c->password = QStringLiteral("sbagliata");
@@ -234,7 +221,7 @@ void TestFtp::interruptIsPrompt()
     g.siFermaDurante = QStringLiteral("fermo.jpg");
     ServerFtp s(radice.path(), g);
     QVERIFY(s.avviato());
-    scriviFile(cartella.path() + QStringLiteral("/fermo.jpg"), QByteArray(8 * 1024 * 1024, 'z'));
+    scrivi(cartella.path() + QStringLiteral("/fermo.jpg"), QByteArray(8 * 1024 * 1024, 'z'));
     auto c = componente(s);
     c->attese = {60000, 60000, 60000};
     QCOMPARE(c->connetti().codice, 0);
@@ -295,7 +282,7 @@ void TestFtp::throughSocks5Proxy()
     QVERIFY(s.avviato());
     const int porta = portaLibera();
     const QString conf = cartella.path() + QStringLiteral("/danted.conf");
-    scriviFile(conf, QStringLiteral("logoutput: stderr\n"
+    scrivi(conf, QStringLiteral("logoutput: stderr\n"
                                     "internal: 127.0.0.1 port = %1\n"
                                     "external: 127.0.0.1\n"
                                     "socksmethod: none\n"
@@ -309,7 +296,7 @@ void TestFtp::throughSocks5Proxy()
                                                       cartella.path() + QStringLiteral("/danted.pid"),
                                                       QStringLiteral("-N"), QStringLiteral("1")});
     QVERIFY(proxy.waitForStarted());
-    scriviFile(cartella.path() + QStringLiteral("/a.htm"), "via proxy");
+    scrivi(cartella.path() + QStringLiteral("/a.htm"), "via proxy");
     auto connetti = [&] {
         auto c = componente(s);
         c->firewall.tipo = int(TipoFirewall::Socks5);
@@ -328,7 +315,7 @@ void TestFtp::throughSocks5Proxy()
         QThread::msleep(100);
     }
     QVERIFY2(r.riuscito(), qPrintable(r.testo));
-    QCOMPARE(leggiFile(radice.path() + QStringLiteral("/a.htm")), QByteArray("via proxy"));
+    QCOMPARE(leggi(radice.path() + QStringLiteral("/a.htm")), QByteArray("via proxy"));
     proxy.kill();
     proxy.waitForFinished();
     QCOMPARE(connetti()->connetti().codice, CodiceFtp::Connessione);

@@ -1,5 +1,6 @@
 // The settings files vtftp.ini and firewall.net, the upload records and
 // their upgrade, and the update-site command's checks.
+#include "testshop.h"
 #include "aggiornasito.h"
 #include "catalogschema.h"
 #include "ftp.h"
@@ -18,19 +19,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray leggiFile(const QString &p)
-{
-    QFile f(p);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void scriviFile(const QString &p, const QByteArray &dati)
-{
-    QFile f(p);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(dati);
-}
 
 // A component that only holds what it is given.
 class ComponenteVuoto : public ComponenteFtp {
@@ -99,7 +87,7 @@ void TestImpostazioniFtp::transferChoices()
     QFETCH(QString, riletti);
     QTemporaryDir d;
     const QString ini = d.path() + QStringLiteral("/vtftp.ini");
-    scriviFile(ini, "MODE: 0\r\n");
+    scrivi(ini, "MODE: 0\r\n");
     SceltaTrasferimento s;
     s.soloModificati = modificati;
     s.soloNegozio = negozio;
@@ -109,7 +97,7 @@ void TestImpostazioniFtp::transferChoices()
     QString errore;
     QVERIFY(s.salva(ini, &errore));
     QCOMPARE(QFile::exists(ini), !file.isEmpty());
-    QCOMPARE(leggiFile(ini), file);
+    QCOMPARE(leggi(ini), file);
 
     SceltaTrasferimento r;
     r.leggi(ini);
@@ -143,7 +131,7 @@ void TestImpostazioniFtp::transferFileRead()
     QTemporaryDir d;
     const QString ini = d.path() + QStringLiteral("/vtftp.ini");
     if (!file.isEmpty())
-        scriviFile(ini, file);
+        scrivi(ini, file);
     const Trasferimento t = Trasferimento::leggi(ini);
     QCOMPARE(t.InviaTutti, inviaTutti);
     QCOMPARE(t.SoloNegozio, soloNegozio);
@@ -201,7 +189,7 @@ void TestImpostazioniFtp::firewallFile()
     f.user = QStringLiteral("mario");
     f.password = QStringLiteral("pw");
     QVERIFY(f.salva(net, nullptr));
-    QCOMPARE(leggiFile(net), QByteArray("MODE: ") + (passiva ? "1" : "0") + "\r\nHOST: proxy.lan\r\n" + righe
+    QCOMPARE(leggi(net), QByteArray("MODE: ") + (passiva ? "1" : "0") + "\r\nHOST: proxy.lan\r\n" + righe
                                  + "\r\nUSER: mario\r\nPASS: pw\r\n");
 
     ComponenteVuoto c;
@@ -229,7 +217,7 @@ void TestImpostazioniFtp::firewallFileIsPrivate()
 {
     QTemporaryDir d;
     const QString net = d.path() + QStringLiteral("/firewall.net");
-    scriviFile(net, "vecchio");
+    scrivi(net, "vecchio");
     QFile(net).setPermissions(QFileDevice::Permissions(0x6644));
     QVERIFY(ImpostazioniFirewall().salva(net, nullptr));
     QCOMPARE(QFile(net).permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
@@ -352,7 +340,7 @@ void TestImpostazioniFtp::updateCommand()
     if (!noShow.isEmpty())
         SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("AppIni"), QStringLiteral("NoShow"), noShow);
     if (costruito)
-        scriviFile(d.path() + QStringLiteral("/vtftp.dat"), "#");
+        scrivi(d.path() + QStringLiteral("/vtftp.dat"), "#");
     QString mostrate;
     FinestreAggiornamento f;
     f.avviso = [&] { mostrate += u'A'; return risposte[0] == u'S'; };

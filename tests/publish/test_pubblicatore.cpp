@@ -1,5 +1,6 @@
 // The publisher's runs against a real FTP server on loopback, with a real
 // shop folder (vtftp.mdb, vtftp.dat, firewall.net, vtftp.ini).
+#include "testshop.h"
 #include "catalogschema.h"
 #include "pubblicatore.h"
 #include "recordinvii.h"
@@ -16,21 +17,13 @@
 
 namespace {
 
+// A file with the given modification time (0: now).
 void scriviFile(const QString &p, const QByteArray &dati, qint64 secondi = 0)
 {
-    QDir().mkpath(QFileInfo(p).absolutePath());
+    scrivi(p, dati);
     QFile f(p);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(dati);
-    f.flush();
-    if (secondi)
+    if (secondi && f.open(QIODevice::ReadWrite))
         f.setFileTime(QDateTime::fromSecsSinceEpoch(secondi), QFileDevice::FileModificationTime);
-}
-
-QByteArray leggiFile(const QString &p)
-{
-    QFile f(p);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // A shop folder with built pages and scripts and its upload list, and a
@@ -186,15 +179,15 @@ void TestPubblicatore::firstSendsAllThenNothing()
     QVERIFY2(e.riuscito, qPrintable(b.messages.texts().join(u'\n')));
     QCOMPARE(e.indirizzoDaAprire, QStringLiteral("http://www.negozio.it/index.htm"));
     QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("Aggiornamento del negozio terminato. Vuoi vedere il sito?")});
-    QCOMPARE(leggiFile(b.radice + QStringLiteral("/www/shop/index.htm")), QByteArray("<html>\r\n</html>\r\n"));
-    QCOMPARE(leggiFile(b.radice + QStringLiteral("/www/shop/logo.jpg")), QByteArray(70000, '\xff'));
-    QCOMPARE(leggiFile(b.radice + QStringLiteral("/cgi-bin/vtorderABC.pl")), QByteArray("#!/usr/bin/perl\nprint 1;\n"));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/index.htm")), QByteArray("<html>\r\n</html>\r\n"));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/logo.jpg")), QByteArray(70000, '\xff'));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/vtorderABC.pl")), QByteArray("#!/usr/bin/perl\nprint 1;\n"));
     QVERIFY(QFileInfo(b.radice + QStringLiteral("/cgi-bin/vtorderABC.pl")).permissions() & QFileDevice::ExeOther);
     QCOMPARE(b.record(), (QStringList{QStringLiteral("127.0.0.1/cgi-bin/vtorderABC.pl"),
                                       QStringLiteral("127.0.0.1/www/shop/index.htm"),
                                       QStringLiteral("127.0.0.1/www/shop/logo.jpg")}));
-    const QByteArray log1 = leggiFile(b.negozio + QStringLiteral("/vtftp1.log"));
-    const QByteArray log2 = leggiFile(b.negozio + QStringLiteral("/vtftp2.log"));
+    const QByteArray log1 = leggi(b.negozio + QStringLiteral("/vtftp1.log"));
+    const QByteArray log2 = leggi(b.negozio + QStringLiteral("/vtftp2.log"));
     QVERIFY(log1.contains("PASS (hidden)\n"));
     QVERIFY(!log1.contains(ServerFtp::password().toUtf8()) && !log2.contains(ServerFtp::password().toUtf8()));
     QVERIFY(log1.contains("STOR index.htm") && !log1.contains("vtorder"));
@@ -205,7 +198,7 @@ void TestPubblicatore::firstSendsAllThenNothing()
     e = b.corri();
     QVERIFY(e.riuscito);
     QCOMPARE(b.inviati(), QStringList());
-    QVERIFY(!leggiFile(b.negozio + QStringLiteral("/vtftp2.log")).contains("SITE"));
+    QVERIFY(!leggi(b.negozio + QStringLiteral("/vtftp2.log")).contains("SITE"));
 }
 
 void TestPubblicatore::changedFilesAreResent_data()
@@ -236,7 +229,7 @@ void TestPubblicatore::changedFilesAreResent()
     b.pagina(QStringLiteral("a.htm"), dati, secondi);
     QVERIFY(b.corri().riuscito);
     QCOMPARE(b.inviati(), inviato ? QStringList{QStringLiteral("a.htm")} : QStringList());
-    QCOMPARE(leggiFile(b.radice + QStringLiteral("/www/shop/a.htm")), inviato ? dati : QByteArray("uno"));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/a.htm")), inviato ? dati : QByteArray("uno"));
     QVERIFY(b.corri().riuscito);
     QCOMPARE(b.inviati(), QStringList());
 }
@@ -273,9 +266,9 @@ void TestPubblicatore::serverOptions()
     b.lista();
     QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
     QVERIFY(b.record().contains(chiave));
-    QCOMPARE(leggiFile(b.negozio + QStringLiteral("/vtftp2.log")).contains("SITE chmod"), chmod);
+    QCOMPARE(leggi(b.negozio + QStringLiteral("/vtftp2.log")).contains("SITE chmod"), chmod);
     const QString remota = folderFTP.isEmpty() ? QString() : QStringLiteral("/www/shop");
-    QCOMPARE(leggiFile(b.radice + remota + QStringLiteral("/i.htm")), QByteArray("i"));
+    QCOMPARE(leggi(b.radice + remota + QStringLiteral("/i.htm")), QByteArray("i"));
 }
 
 void TestPubblicatore::missingRemoteFolder_data()
@@ -312,7 +305,7 @@ void TestPubblicatore::missingRemoteFolder()
     QCOMPARE(b.record(), attesi);
     QCOMPARE(QFile::exists(b.radice + QStringLiteral("/nuova/a_b/i.htm")), crea);
     if (crea)
-        QVERIFY(leggiFile(b.negozio + QStringLiteral("/vtftp1.log")).contains("MKD nuova"));
+        QVERIFY(leggi(b.negozio + QStringLiteral("/vtftp1.log")).contains("MKD nuova"));
 }
 
 // A level that cannot be made (a read-only parent on the server) is not
@@ -387,7 +380,7 @@ void TestPubblicatore::failuresLeaveExactRecords()
     QStringList inviati = b.inviati();
     inviati.removeAll(QStringLiteral("x.pl"));
     QCOMPARE(inviati, attesi);
-    QCOMPARE(leggiFile(b.radice + QStringLiteral("/www/shop/b.jpg")).size(), 3 * 1024 * 1024);
+    QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/b.jpg")).size(), 3 * 1024 * 1024);
 }
 
 // Cancel while a file hangs: the run ends at once without a message, no
@@ -448,7 +441,7 @@ void TestPubblicatore::whichFilesAreConsidered()
     if (!ini.isEmpty())
         scriviFile(b.negozio + QStringLiteral("/vtftp.ini"), ini);
     QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
-    QCOMPARE(QString::fromUtf8(leggiFile(b.negozio + QStringLiteral("/vtftp1.log"))).count(QStringLiteral("STOR ")),
+    QCOMPARE(QString::fromUtf8(leggi(b.negozio + QStringLiteral("/vtftp1.log"))).count(QStringLiteral("STOR ")),
              inviati.size());
     QStringList arrivati = QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files);
     arrivati.sort();
@@ -489,8 +482,8 @@ void TestPubblicatore::passwordFileModes()
     const Pubblicatore::Conclusione e = b.corri(static_cast<ModoFTP>(modo));
     QVERIFY(e.riuscito);
     QCOMPARE(b.inviati(), inviati);
-    QCOMPARE(leggiFile(b.radice + QStringLiteral("/cgi-bin/banca.ric")), atteso);
-    const QByteArray log2 = leggiFile(b.negozio + QStringLiteral("/vtftp2.log"));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/banca.ric")), atteso);
+    const QByteArray log2 = leggi(b.negozio + QStringLiteral("/vtftp2.log"));
     QCOMPARE(log2.contains("SITE chmod 660 banca.ric"), modo != int(ModoFTP::Normale));
     if (modo != int(ModoFTP::Normale)) {
         QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("I file di password sono stati aggiornati")});
