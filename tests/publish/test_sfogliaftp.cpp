@@ -17,7 +17,6 @@ private slots:
     void cleaning_data();
     void cleaning();
     void walkDownAndUp();
-    void wrongPasswordFailsOnce();
 };
 
 void TestSfogliaFtp::listingLines_data()
@@ -122,25 +121,6 @@ void TestSfogliaFtp::walkDownAndUp()
     QVERIFY(log.contains(QStringLiteral("PASS (hidden)")));
     QVERIFY(!log.join(u'\n').contains(ServerFtp::password()));
     QCOMPARE(SfogliaFtp::Selezione(QString(), QStringLiteral("www")), QStringLiteral("www"));
-}
-
-void TestSfogliaFtp::wrongPasswordFailsOnce()
-{
-    QTemporaryDir radice;
-    ServerFtp s(radice.path());
-    QVERIFY(s.avviato());
-    QFile net(radice.path() + QStringLiteral("/firewall.net"));
-    QVERIFY(net.open(QIODevice::WriteOnly));
-    net.write("FPRT: " + QByteArray::number(s.porta()) + "\r\n");
-    net.close();
-    SfogliaFtp b(radice.path());
-    QSignalSpy fallito(&b, &SfogliaFtp::fallito);
-    b.ConnettiFTP(QStringLiteral("127.0.0.1"), ServerFtp::utente(), QStringLiteral("sbagliata"));
-    QVERIFY(fallito.wait(10000));
-    b.Entra(QStringLiteral("www"));
-    QTest::qWait(300);
-    QCOMPARE(fallito.size(), 1);
-    QVERIFY(!b.occupato());
 }
 
 QTEST_GUILESS_MAIN(TestSfogliaFtp)
