@@ -332,6 +332,13 @@ void TestFinestreFtp::publisherWindow()
     // A shop never built: the window does not open.
     QFile::remove(n.percorso + QStringLiteral("/vtftp.dat"));
     QVERIFY(!frmFTP::Mostra(nullptr, n.contesto(), ModoFTP::OTP, m));
+
+    // Command 51 on a shop never built, the warning switched off: the
+    // message, and no window opens.
+    m.clear();
+    SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("AppIni"), QStringLiteral("NoShow"), QStringLiteral("1"));
+    EseguiAggiornaSito(nullptr, n.contesto(), m, {});
+    QCOMPARE(m.texts(), QStringList{QStringLiteral("E' necessario costruire il negozio prima di aggiornare il sito")});
 }
 
 // "Annulla" while a file hangs on a server that stopped answering: the

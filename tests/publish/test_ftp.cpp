@@ -85,28 +85,31 @@ void TestFtp::transfers_data()
     QTest::addColumn<QByteArray>("locale");
     QTest::addColumn<QByteArray>("giaSulServer");
     QTest::addColumn<QByteArray>("atteso");
+    QTest::addColumn<bool>("attiva");
 
     QByteArray grande(300000, 'x');
     for (int i = 0; i < grande.size(); i += 97)
         grande[i] = char(i % 256);
-    QTest::newRow("binary kept byte for byte") << true << false << grande << QByteArray() << grande;
+    QTest::newRow("binary kept byte for byte") << true << false << grande << QByteArray() << grande << false;
     QTest::newRow("binary CR LF untouched") << true << false << QByteArray("a\r\nb\r\n") << QByteArray()
-                                            << QByteArray("a\r\nb\r\n");
+                                            << QByteArray("a\r\nb\r\n") << false;
     QTest::newRow("text CR LF arrives as LF") << false << false << QByteArray("#!/usr/bin/perl\r\nprint 1;\r\n")
-                                              << QByteArray() << QByteArray("#!/usr/bin/perl\nprint 1;\n");
+                                              << QByteArray() << QByteArray("#!/usr/bin/perl\nprint 1;\n") << false;
     QTest::newRow("text LF stays LF") << false << false << QByteArray("a\nb\n") << QByteArray()
-                                      << QByteArray("a\nb\n");
+                                      << QByteArray("a\nb\n") << false;
     QTest::newRow("text lone CR kept") << false << false << QByteArray("a\rb\r\nc") << QByteArray()
-                                       << QByteArray("a\rb\nc");
+                                       << QByteArray("a\rb\nc") << false;
     QByteArray lungo;
     for (int i = 0; i < 40000; ++i)
         lungo += "riga " + QByteArray::number(i) + "\r\n";
     QTest::newRow("text CR LF across buffers") << false << false << lungo << QByteArray()
-                                               << QByteArray(lungo).replace("\r\n", "\n");
+                                               << QByteArray(lungo).replace("\r\n", "\n") << false;
     QTest::newRow("replace") << false << false << QByteArray("nuovo\r\n") << QByteArray("vecchio\n")
-                             << QByteArray("nuovo\n");
+                             << QByteArray("nuovo\n") << false;
+    QTest::newRow("binary over an active connection") << true << false << QByteArray("attiva") << QByteArray()
+                                                      << QByteArray("attiva") << true;
     QTest::newRow("append") << false << true << QByteArray("due\r\n") << QByteArray("uno\n")
-                            << QByteArray("uno\ndue\n");
+                            << QByteArray("uno\ndue\n") << false;
 }
 
 // Binary files arrive as they are; text files with the server's LF line ends.
@@ -117,6 +120,7 @@ void TestFtp::transfers()
     QFETCH(QByteArray, locale);
     QFETCH(QByteArray, giaSulServer);
     QFETCH(QByteArray, atteso);
+    QFETCH(bool, attiva);
     QTemporaryDir radice, cartella;
     ServerFtp s(radice.path());
     QVERIFY(s.avviato());
@@ -125,7 +129,9 @@ void TestFtp::transfers()
     if (!giaSulServer.isNull())
         scrivi(radice.path() + QStringLiteral("/cgi/vtorder.pl"), giaSulServer);
     QDir(radice.path()).mkpath(QStringLiteral("cgi"));
-    auto c = componente(s);
+    QStringList righe;
+    auto c = componente(s, &righe);
+    c->attiva = attiva;
     QCOMPARE(c->connetti().codice, 0);
     QCOMPARE(c->cambiaCartella(QStringLiteral("cgi")).codice, 0);
     c->binario = binario;
@@ -133,6 +139,7 @@ void TestFtp::transfers()
     const RisultatoFtp r = c->invia(file, QStringLiteral("vtorder.pl"), accoda);
     QVERIFY2(r.riuscito(), qPrintable(r.testo));
     QCOMPARE(leggi(radice.path() + QStringLiteral("/cgi/vtorder.pl")), atteso);
+    QCOMPARE(!righe.filter(QRegularExpression(QStringLiteral("^(EPRT|PORT) "))).isEmpty(), attiva);
 }
 
 // A listing line per entry; commands run in the current folder.
