@@ -365,7 +365,7 @@ void TestFinestreFtp::publisherWindowCancel()
     clic(w.cmdAnnulla);
     QVERIFY(!w.cmdAnnulla->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
-    QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));
+    QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
     QVERIFY(!w.inCorso());
     QCOMPARE(m.texts(), QStringList());
     QVERIFY(!w.conclusione().riuscito);

@@ -401,7 +401,8 @@ void TestPubblicatore::cancelMidRun()
         t.start();
         p.annulla();
     });
-    QVERIFY(t.elapsed() < 1000);
+    // The transfer stops at once; the records are then saved to disk.
+    QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
     QVERIFY(!e.riuscito);
     QCOMPARE(b.messages.texts(), QStringList());
     QCOMPARE(b.inviati(), (QStringList{QStringLiteral("a.htm"), QStringLiteral("b.jpg")}));
