@@ -80,9 +80,11 @@ void SceltaTrasferimento::leggi(const QString &percorso)
 
 bool SceltaTrasferimento::salva(const QString &percorso, QString *errore) const
 {
-    QFile::remove(percorso);
-    if (predefinita())
+    // The default choice is no file at all; another replaces the file whole.
+    if (predefinita()) {
+        QFile::remove(percorso);
         return true;
+    }
     return RigaImpostazione::scrivi(percorso,
                                     {{QStringLiteral("MODE:"), soloModificati ? QStringLiteral("1") : QStringLiteral("0")},
                                      {QStringLiteral("SHOP:"), soloNegozio ? QStringLiteral("1") : QStringLiteral("0")},
@@ -150,7 +152,6 @@ void ImpostazioniFirewall::leggi(const QString &percorso)
 
 bool ImpostazioniFirewall::salva(const QString &percorso, QString *errore) const
 {
-    QFile::remove(percorso);
     return RigaImpostazione::scrivi(percorso,
                                     {{QStringLiteral("MODE:"), passiva ? QStringLiteral("1") : QStringLiteral("0")},
                                      {QStringLiteral("HOST:"), host.trimmed()},

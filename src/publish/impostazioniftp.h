@@ -43,7 +43,8 @@ struct SceltaTrasferimento {
     // The dialog's reading: each line read changes its boxes; a file that
     // cannot be read leaves them as they are.
     void leggi(const QString &percorso);
-    // The dialog's OK: the old file goes; the default choice writes none.
+    // The dialog's OK: the default choice leaves no file; another replaces
+    // the old file only once it is written whole.
     bool salva(const QString &percorso, QString *errore) const;
 };
 

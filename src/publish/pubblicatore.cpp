@@ -5,10 +5,10 @@
 #include "percorsiftp.h"
 #include "shopstate.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <sys/stat.h>
 
 ModoFTP ModoDaTag(const QString &tag)
 {
@@ -247,6 +247,7 @@ bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale
     m_Azione = 0;
     if (m_MakeErr)
         return false;
+    m_record->precarica(RecordInvii::prefisso(host, remota));
 
     for (int i = 0; i < files.size(); ++i) {
         if (annullato())
@@ -268,9 +269,12 @@ bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale
 bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const QString &host, const QString &remota)
 {
     emit stato(QStringLiteral("Confronto del file ") + nome);
-    const QFileInfo info(percorso);
-    const qint64 data = info.lastModified().toSecsSinceEpoch();
-    const qint64 peso = info.size();
+    // The modification time in UTC seconds and the length, as the system
+    // keeps them (a file gone meanwhile counts as empty and undated).
+    struct stat info {};
+    ::stat(QFile::encodeName(percorso).constData(), &info);
+    const qint64 data = info.st_mtime;
+    const qint64 peso = info.st_size;
     const QString chiave = RecordInvii::chiave(host, remota, nome);
     const auto record = m_record->cerca(chiave);
     if (record && !trasferimento.InviaTutti && record->data == data && record->peso == peso)
@@ -306,7 +310,7 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
         return false;
     }
     if (record)
-        m_record->aggiorna(record->id, data, peso);
+        m_record->aggiorna(chiave, record->id, data, peso);
     else
         m_record->aggiungi(chiave, data, peso);
 

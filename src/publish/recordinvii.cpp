@@ -37,8 +37,27 @@ QSqlQuery &RecordInvii::esegui(std::unique_ptr<QSqlQuery> &q, const char *sql, c
     return *q;
 }
 
+void RecordInvii::precarica(const QString &prefisso)
+{
+    salva();
+    m_letti.clear();
+    QSqlQuery q = m_db->run(QStringLiteral("SELECT rowid, nome, data, peso FROM file "
+                                           "WHERE substr(nome, 1, length(?)) = ? ORDER BY rowid"),
+                            {prefisso, prefisso});
+    while (q.next()) {
+        const QString nome = q.value(1).toString();
+        if (!m_letti.contains(nome))
+            m_letti.insert(nome, Record{q.value(0).toLongLong(), q.value(2).toLongLong(), q.value(3).toLongLong()});
+    }
+    m_prefisso = prefisso;
+}
+
 std::optional<RecordInvii::Record> RecordInvii::cerca(const QString &chiave)
 {
+    if (!m_prefisso.isEmpty() && chiave.startsWith(m_prefisso)) {
+        const auto trovato = m_letti.constFind(chiave);
+        return trovato == m_letti.constEnd() ? std::nullopt : std::optional<Record>(*trovato);
+    }
     QSqlQuery &q = esegui(m_cerca, "SELECT rowid, data, peso FROM file WHERE nome = ? ORDER BY rowid LIMIT 1", {chiave});
     std::optional<Record> r;
     if (q.next())
@@ -59,15 +78,21 @@ void RecordInvii::scrittura()
 void RecordInvii::aggiungi(const QString &chiave, qint64 data, qint64 peso)
 {
     scrittura();
-    esegui(m_aggiungi, "INSERT INTO file (nome, data, peso) VALUES (?, ?, ?)", {chiave, data, peso});
+    QSqlQuery &q = esegui(m_aggiungi, "INSERT INTO file (nome, data, peso) VALUES (?, ?, ?)", {chiave, data, peso});
+    if (!m_prefisso.isEmpty() && chiave.startsWith(m_prefisso) && !m_letti.contains(chiave))
+        m_letti.insert(chiave, Record{q.lastInsertId().toLongLong(), data, peso});
     if (m_daInizio.elapsed() >= MillisecondiPerGruppo)
         salva();
 }
 
-void RecordInvii::aggiorna(qint64 id, qint64 data, qint64 peso)
+void RecordInvii::aggiorna(const QString &chiave, qint64 id, qint64 data, qint64 peso)
 {
     scrittura();
     esegui(m_aggiorna, "UPDATE file SET data = ?, peso = ? WHERE rowid = ?", {data, peso, id});
+    if (const auto letto = m_letti.find(chiave); letto != m_letti.end() && letto->id == id) {
+        letto->data = data;
+        letto->peso = peso;
+    }
     if (m_daInizio.elapsed() >= MillisecondiPerGruppo)
         salva();
 }
@@ -77,6 +102,10 @@ void RecordInvii::eliminaPrefisso(const QString &prefisso)
     salva();
     // The prefix is compared as it stands: no character of it is a wildcard.
     m_db->execute(QStringLiteral("DELETE FROM file WHERE substr(nome, 1, length(?)) = ?"), {prefisso, prefisso});
+    if (m_prefisso.startsWith(prefisso))
+        m_letti.clear();
+    else
+        m_letti.removeIf([&](const auto &r) { return r.key().startsWith(prefisso); });
 }
 
 void RecordInvii::salva()

@@ -9,6 +9,7 @@
 #include "database.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QSqlQuery>
 #include <memory>
 #include <optional>
@@ -27,10 +28,14 @@ public:
     RecordInvii(const RecordInvii &) = delete;
     RecordInvii &operator=(const RecordInvii &) = delete;
 
+    // Reads at once the records of a folder (host/folder/), so that the
+    // look-ups of its files need no query each.
+    void precarica(const QString &prefisso);
     // The first record of a key.
     std::optional<Record> cerca(const QString &chiave);
     void aggiungi(const QString &chiave, qint64 data, qint64 peso);
-    void aggiorna(qint64 id, qint64 data, qint64 peso);
+    // The record `id` found for `chiave`.
+    void aggiorna(const QString &chiave, qint64 id, qint64 data, qint64 peso);
     // Deletes every record whose key begins with the prefix (host/folder/).
     void eliminaPrefisso(const QString &prefisso);
     // Commits what is written; chiudi() also lets the connection go.
@@ -52,6 +57,8 @@ private:
 
     DatabasePtr m_db;
     std::unique_ptr<QSqlQuery> m_cerca, m_aggiungi, m_aggiorna;
+    QString m_prefisso;             // the folder read at once ("": none)
+    QHash<QString, Record> m_letti; // its records, the first of each key
     bool m_inTransazione = false;
     QElapsedTimer m_daInizio;
 };

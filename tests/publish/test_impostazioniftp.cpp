@@ -248,8 +248,22 @@ void TestImpostazioniFtp::recordsByExactKeyAndPrefix()
         QVERIFY(trovato);
         QCOMPARE(trovato->peso, 3000000000LL);
         QVERIFY(!r.cerca(QStringLiteral("h/www/It's/a.htm")));
-        r.aggiorna(trovato->id, 1700000100, 5);
+        r.aggiorna(QStringLiteral("h/www/it's/a.htm"), trovato->id, 1700000100, 5);
         QCOMPARE(r.cerca(QStringLiteral("h/www/it's/a.htm"))->data, 1700000100);
+        // Read at once, a folder's records answer the same.
+        r.precarica(QStringLiteral("h/www/"));
+        QCOMPARE(r.cerca(QStringLiteral("h/www/it's/a.htm"))->data, 1700000100);
+        QVERIFY(!r.cerca(QStringLiteral("h/www/It's/a.htm")));
+        r.aggiungi(QStringLiteral("h/www/nuovo.htm"), 1, 2);
+        QCOMPARE(r.cerca(QStringLiteral("h/www/nuovo.htm"))->peso, 2);
+        r.eliminaPrefisso(QStringLiteral("h/www/"));
+        QVERIFY(!r.cerca(QStringLiteral("h/www/nuovo.htm")));
+    }
+    {
+        RecordInvii r(mdb);
+        for (const char *k : {"h/www/it's/a.htm", "h/www/IT'S/a.htm", "h/www/a%b/x.htm", "h/www/aXXb/x.htm",
+                              "h/www/a%b/sotto/x.htm", "h/www/a%bc/x.htm"})
+            r.aggiungi(QString::fromLatin1(k), 1700000000, 3000000000LL);
     }
     PulisciDB(mdb, QStringLiteral("h"), QStringLiteral("www/a%b"));
     auto db = Database::open(mdb);
