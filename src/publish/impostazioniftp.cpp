@@ -124,11 +124,11 @@ QString ImpostazioniFirewall::testoPorta(const QString &campo)
     return Format(Val(campo), QStringLiteral("#######"));
 }
 
-void ImpostazioniFirewall::leggi(const QString &percorso)
+bool ImpostazioniFirewall::leggi(const QString &percorso)
 {
     const auto righe = RigaImpostazione::leggi(percorso);
     if (!righe)
-        return;
+        return false;
     for (const RigaImpostazione &r : *righe) {
         const QString &k = r.chiave;
         if (k == QLatin1String("MODE:"))
@@ -148,6 +148,7 @@ void ImpostazioniFirewall::leggi(const QString &percorso)
         else if (k == QLatin1String("PASS:"))
             password = r.valore;
     }
+    return true;
 }
 
 bool ImpostazioniFirewall::salva(const QString &percorso, QString *errore) const
@@ -173,27 +174,15 @@ int PortaValida(const QString &valore)
 
 void LeggiFirewall(const QString &percorso, ComponenteFtp &ftp)
 {
-    const auto righe = RigaImpostazione::leggi(percorso);
-    if (!righe)
+    ImpostazioniFirewall f;
+    if (!f.leggi(percorso))
         return;
-    for (const RigaImpostazione &r : *righe) {
-        const QString &k = r.chiave;
-        if (k == QLatin1String("MODE:"))
-            ftp.attiva = ValoreNumerico(r.valore) == 0;
-        else if (k == QLatin1String("HOST:"))
-            ftp.firewall.host = r.valore;
-        else if (k == QLatin1String("TYPE:")) {
-            // A type outside the list counts as no firewall.
-            const double t = ValoreNumerico(r.valore);
-            ftp.firewall.tipo = t >= 0 && t <= 7 ? int(t) : 0;
-        }
-        else if (k == QLatin1String("PORT:"))
-            ftp.firewall.porta = PortaValida(r.valore);
-        else if (k == QLatin1String("FPRT:"))
-            ftp.porta = PortaValida(r.valore);
-        else if (k == QLatin1String("USER:"))
-            ftp.firewall.user = r.valore;
-        else if (k == QLatin1String("PASS:"))
-            ftp.firewall.password = r.valore;
-    }
+    ftp.attiva = !f.passiva;
+    ftp.firewall.host = f.host;
+    // No type, or one outside the list, is no firewall.
+    ftp.firewall.tipo = qMax(f.tipo, 0);
+    ftp.firewall.porta = PortaValida(f.porta);
+    ftp.porta = PortaValida(f.portaFTP);
+    ftp.firewall.user = f.user;
+    ftp.firewall.password = f.password;
 }

@@ -71,8 +71,9 @@ struct ImpostazioniFirewall {
     QString portaFTP = QStringLiteral("21");  // txtFTPport
     QString user, password;
 
-    // The dialog's reading; a file that cannot be read changes nothing.
-    void leggi(const QString &percorso);
+    // The dialog's reading; a file that cannot be read changes nothing
+    // (false).
+    bool leggi(const QString &percorso);
     // The dialog's OK; the file is readable by its owner only.
     bool salva(const QString &percorso, QString *errore) const;
     // A port field as written: the leading number rounded, "" for 0.
