@@ -8,6 +8,7 @@
 #include "frmbrowse.h"
 #include "frmfirewall.h"
 #include "frmfolderftp.h"
+#include "frmftp.h"
 #include "frmimportazd.h"
 #include "frmsearch.h"
 #include "importazd.h"
@@ -383,9 +384,14 @@ void frmMain::esegui(int numero)
     case Cmd::SistemiPagamento: {
         if (!m_negozio.state.dbCatalogo)
             break;
-        // The payment dialogs read the settings as the window shows them.
-        ContestoCommercio c{m_negozio.state, CaricaImpostazioni(m_negozio.dati().dataGenerale.recordset(), m_negozio.state),
-                            m_negozio.messages(), this, &frmMain::MostraAiuto, {}};
+        // The payment dialogs read the settings as the window shows them;
+        // the bank's password files go through the publisher.
+        const Impostazioni imp = CaricaImpostazioni(m_negozio.dati().dataGenerale.recordset(), m_negozio.state);
+        auto publisher = [this, imp] {
+            return std::make_unique<CaricamentoPasswordFTP>(this, ContestoPubblicazione::da(m_negozio.state, imp),
+                                                            m_negozio.messages());
+        };
+        ContestoCommercio c{m_negozio.state, imp, m_negozio.messages(), this, &frmMain::MostraAiuto, publisher};
         if (numero == Cmd::Spedizione)
             ModificaSpedizione(c);
         else

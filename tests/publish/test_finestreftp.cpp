@@ -100,6 +100,7 @@ private slots:
     void folderBrowserWrongPassword();
     void publisherWindow();
     void publisherWindowCancel();
+    void passwordFilesThroughThePublisher();
 };
 
 void TestFinestreFtp::initTestCase()
@@ -369,6 +370,30 @@ void TestFinestreFtp::publisherWindowCancel()
     QVERIFY(!w.inCorso());
     QCOMPARE(m.texts(), QStringList());
     QVERIFY(!w.conclusione().riuscito);
+}
+
+// The bank's password files update reaches the server through the
+// publisher's window in its password-file modes.
+void TestFinestreFtp::passwordFilesThroughThePublisher()
+{
+    NegozioCostruito n;
+    scrivi(n.percorso + QStringLiteral("/scripts/banca.ric"), "nuova\r\n");
+    scrivi(n.percorso + QStringLiteral("/scripts/banca.ris"), "nuova\r\n");
+    scrivi(n.radice + QStringLiteral("/cgi-bin/banca.ric"), "vecchia\n");
+    QVERIFY(n.avvia());
+    ScriptedMessages m;
+    CaricamentoPasswordFTP accoda(nullptr, n.contesto(), m);
+    QCOMPARE(accoda.carica(true), CaricamentoPassword::Esito::Inviati);
+    QCOMPARE(leggi(n.radice + QStringLiteral("/cgi-bin/banca.ric")), QByteArray("vecchia\nnuova\n"));
+    QCOMPARE(leggi(n.radice + QStringLiteral("/cgi-bin/banca.ris")), QByteArray("nuova\n"));
+    QVERIFY(!QFile::exists(n.radice + QStringLiteral("/cgi-bin/vtorder.pl")));
+    QCOMPARE(m.texts(), QStringList{QStringLiteral("I file di password sono stati aggiornati")});
+
+    ContestoPubblicazione sbagliata = n.contesto();
+    sbagliata.txtPassword = QStringLiteral("sbagliata");
+    QCOMPARE(CaricamentoPasswordFTP(nullptr, sbagliata, m).carica(false), CaricamentoPassword::Esito::Fallito);
+    QFile::remove(n.percorso + QStringLiteral("/vtftp.dat"));
+    QCOMPARE(CaricamentoPasswordFTP(nullptr, n.contesto(), m).carica(false), CaricamentoPassword::Esito::NonAvviato);
 }
 
 QTEST_MAIN(TestFinestreFtp)

@@ -196,6 +196,15 @@ void frmFTP::reject()
         annulla();
 }
 
+CaricamentoPassword::Esito CaricamentoPasswordFTP::carica(bool accoda)
+{
+    frmFTP finestra(m_contesto, accoda ? ModoFTP::OTPAccoda : ModoFTP::OTP, m_messages, m_parent);
+    if (!finestra.carica())
+        return Esito::NonAvviato;
+    finestra.exec();
+    return finestra.conclusione().riuscito ? Esito::Inviati : Esito::Fallito;
+}
+
 void EseguiAggiornaSito(QWidget *parent, const ContestoPubblicazione &contesto, Messages &messages,
                         std::function<void(const QString &)> aiuto)
 {

@@ -5,6 +5,7 @@
 // "Annulla" and the close box stop the upload at once; the window closes
 // only when the worker has ended, so it is never destroyed under a running
 // upload. At the end it opens the site when the merchant asks to see it.
+#include "aggiornamentopassword.h"
 #include "pubblicatore.h"
 
 #include <QDialog>
@@ -63,6 +64,23 @@ private:
     Pubblicatore::Conclusione m_conclusione;
     QStringList m_righe;  // dialogue lines not shown yet
     QTimer m_log;
+};
+
+// The publisher in its password-file mode, for the bank's password files
+// update: its window sends the .ric and .ris files of the scripts folder,
+// replacing the server's files or appending to them.
+class CaricamentoPasswordFTP : public CaricamentoPassword {
+public:
+    CaricamentoPasswordFTP(QWidget *parent, ContestoPubblicazione contesto, Messages &messages)
+        : m_parent(parent), m_contesto(std::move(contesto)), m_messages(messages)
+    {
+    }
+    Esito carica(bool accoda) override;
+
+private:
+    QWidget *m_parent;
+    ContestoPubblicazione m_contesto;
+    Messages &m_messages;
 };
 
 // Command 51 with the real windows: the warning unless switched off, the
