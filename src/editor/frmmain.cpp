@@ -5,6 +5,7 @@
 #include "commercio.h"
 #include "frmabout.h"
 #include "frmtemplate.h"
+#include "pulsanteimmagine.h"
 #include "frmbrowse.h"
 #include "frmfirewall.h"
 #include "frmfolderftp.h"
@@ -135,8 +136,23 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     split->addWidget(destra);
     split->setStretchFactor(1, 3);
     split->setSizes({240, 1040});
+    // picSfondo(1): the strip of the three picture buttons at the top.
+    auto *striscia = new QWidget(this);
+    striscia->setObjectName(QStringLiteral("picSfondo1"));
+    int x = 8;
+    const std::pair<int, const char *> grandi[] = {{Cmd::ScegliTemplate, "Scegli il template"},
+                                                  {Cmd::Costruisci, "Costruisci il negozio"},
+                                                  {Cmd::AggiornaSito, "Aggiorna il sito"}};
+    for (int i = 0; i < 3; ++i) {
+        auto *b = new PulsanteImmagine(i, m_comandi.azione(grandi[i].first), QString::fromUtf8(grandi[i].second), striscia);
+        b->move(x, 3);
+        x += b->width() + 16;
+    }
+    striscia->setFixedHeight(56);
+
     auto *centro = new QWidget(this);
     auto *colonna = new QVBoxLayout(centro);
+    colonna->addWidget(striscia);
     colonna->addWidget(m_tabs);
     colonna->addWidget(split, 1);
     setCentralWidget(centro);
