@@ -4,6 +4,8 @@
 #include "numeri.h"
 #include "recordset.h"
 
+#include <cmath>
+
 namespace {
 
 QString testo(const Recordset &r, const char *campo)
@@ -38,7 +40,9 @@ qint64 intero(const Recordset &r, const char *campo)
     return v.isValid() && !v.isNull() ? v.toLongLong() : 0;
 }
 
-// The text a number field shows for a stored value ("" for Null).
+// The text a number field shows for a stored value ("" for Null). The field
+// corrects a loaded value as it corrects a typed one: a negative number
+// shows as its absolute value in single precision.
 QString testoNumero(const Recordset &r, const char *campo, bool singola)
 {
     const QString nome = QString::fromLatin1(campo);
@@ -47,9 +51,24 @@ QString testoNumero(const Recordset &r, const char *campo, bool singola)
     const QVariant v = r.value(nome);
     if (!v.isValid() || v.isNull())
         return {};
-    if (singola && v.canConvert<double>() && v.userType() != QMetaType::QString)
-        return TestoValore(QVariant(float(v.toDouble())));
+    if (v.userType() == QMetaType::QString || !v.canConvert<double>())
+        return TestoValore(v);
+    const double d = v.userType() == qMetaTypeId<Currency>() ? v.value<Currency>().toDouble() : v.toDouble();
+    if (d < 0)
+        return TestoValore(QVariant(std::fabs(float(d))));
+    if (singola)
+        return TestoValore(QVariant(float(d)));
     return TestoValore(v);
+}
+
+// A list that offers the numbers 1 to n shows a stored value outside them
+// as no choice.
+QString scelta(const Recordset &r, const char *campo, int n)
+{
+    const QString t = testo(r, campo);
+    bool ok = false;
+    const int i = t.toInt(&ok);
+    return ok && i >= 1 && i <= n && t == QString::number(i) ? t : QString();
 }
 
 // Drops the first folder of the web server's own layout from a remote path.
@@ -77,6 +96,8 @@ Impostazioni Impostazioni::daRecord(const Recordset &g)
     for (int k = 0; k < 7; ++k)
         i.txtTesti[size_t(k)] = testo(g, testi[k]);
     i.txtScontoNegozio = testoNumero(g, "sconto", true);
+    if (const auto sconto = NumeroDaTesto(i.txtScontoNegozio); sconto && *sconto > 100)
+        i.txtScontoNegozio = QStringLiteral("100");  // the shop-wide discount is at most 100
     i.lblLogo = {testo(g, "immagine0"), testo(g, "immagine1")};
 
     i.chkVisSconto = casella(g, "vis_sconto");
@@ -86,10 +107,10 @@ Impostazioni Impostazioni::daRecord(const Recordset &g)
     i.txtEmailOrdini = testo(g, "email_ordini");
     i.txtMinimo = testoNumero(g, "minimo", false);
     i.chkPercRep = casella(g, "vis_percrep");
-    i.cboLivelli = testo(g, "livelliaperti");
+    i.cboLivelli = scelta(g, "livelliaperti", 9);
     i.chkCodInCart = casella(g, "codincart");
     i.txtKeywords = {testo(g, "keywords"), testo(g, "content")};
-    i.cboVetrina = testo(g, "colonnevetrina");
+    i.cboVetrina = scelta(g, "colonnevetrina", 6);
     i.chkElencoFoto = casella(g, "elenco_foto");
     i.chkElencoCodice = casella(g, "elenco_codice");
     i.chkElencoTitolo = casella(g, "elenco_titolo");
@@ -99,8 +120,6 @@ Impostazioni Impostazioni::daRecord(const Recordset &g)
     i.chkIvaCompresa = casella(g, "ivacompresa");
     i.txtNotazione = testo(g, "notazione");
     i.txtCambio = testoNumero(g, "cambio", false);
-    if (i.txtCambio.startsWith(u'-'))  // the rate field makes its text positive
-        i.txtCambio.remove(0, 1);
     i.chkDecimali = {casella(g, "decimali1"), casella(g, "decimali2")};
     i.txtValuta = {testo(g, "valuta1"), testo(g, "valuta2")};
 
@@ -114,15 +133,10 @@ Impostazioni Impostazioni::daRecord(const Recordset &g)
     i.txtHost = testo(g, "hostname");
     i.txtUsername = testo(g, "username");
     i.txtPassword = testo(g, "password");
-    // The window fills its fields in the record's order: the stored folders
-    // first, then the remote folders, whose change derives them again (a
-    // remote folder left empty raises no change and keeps the stored one).
+    // The shop and scripts folders are shown as stored: the remote folders
+    // derive them only when the merchant changes one, never at loading.
     i.txtCartella = testo(g, "cartella");
     i.txtCGI = testo(g, "cartellaCGI");
-    if (!i.txtFolderFTP.isEmpty())
-        i.txtCartella = cartellaDaFolderFTP(i.txtFolderFTP, i.chkNT != 0);
-    if (!i.txtFolderCGI.isEmpty())
-        i.txtCGI = cartellaDaFolderCGI(i.txtFolderCGI, i.chkNT != 0);
     // Loading runs the address derivations, so the stored search and order
     // addresses are brought up to date.
     i.txtCGIsearch = testo(g, "CGIsearch");

@@ -43,6 +43,7 @@ public:
     ~Legame() override { m_sorgente.scollega(this); }
 
     QWidget *widget() const { return m_widget; }
+    const DataSource &sorgente() const { return m_sorgente; }
     QString campo() const override { return m_colonna; }
     bool modificato() const override { return m_modificato; }
     void segnaScritto() override { m_modificato = false; }
@@ -202,7 +203,8 @@ private:
 
 class LegameCasella : public Binder::Legame {
 public:
-    LegameCasella(QCheckBox *w, DataSource &s, const QString &c) : Legame(w, s, c, {}), m_w(w)
+    LegameCasella(QCheckBox *w, DataSource &s, const QString &c, RegolaCampo r)
+        : Legame(w, s, c, std::move(r)), m_w(w)
     {
         QObject::connect(w, &QCheckBox::toggled, this, [this] { cambiato(); });
     }
@@ -277,9 +279,9 @@ void Binder::lega(QPlainTextEdit *campo, DataSource &sorgente, const QString &co
     sorgente.collega(m_legami.back().get());
 }
 
-void Binder::lega(QCheckBox *campo, DataSource &sorgente, const QString &colonna)
+void Binder::lega(QCheckBox *campo, DataSource &sorgente, const QString &colonna, RegolaCampo regola)
 {
-    m_legami.push_back(std::make_unique<LegameCasella>(campo, sorgente, colonna));
+    m_legami.push_back(std::make_unique<LegameCasella>(campo, sorgente, colonna, std::move(regola)));
     sorgente.collega(m_legami.back().get());
 }
 
@@ -294,5 +296,13 @@ CampoCollegato *Binder::campo(const QWidget *widget) const
     for (const auto &l : m_legami)
         if (l->widget() == widget)
             return l.get();
+    return nullptr;
+}
+
+QWidget *Binder::widget(const DataSource &sorgente, const QString &colonna) const
+{
+    for (const auto &l : m_legami)
+        if (&l->sorgente() == &sorgente && l->campo().compare(colonna, Qt::CaseInsensitive) == 0)
+            return l->widget();
     return nullptr;
 }

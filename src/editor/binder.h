@@ -26,13 +26,16 @@ public:
 
     void lega(QLineEdit *campo, DataSource &sorgente, const QString &colonna, RegolaCampo regola = {});
     void lega(QPlainTextEdit *campo, DataSource &sorgente, const QString &colonna, RegolaCampo regola = {});
-    // A check box stores 0/1 as Boolean false/true (a stored -1 reads as on).
-    void lega(QCheckBox *campo, DataSource &sorgente, const QString &colonna);
+    // A check box stores 0/1 as Boolean false/true (a stored -1 reads as on);
+    // its rule's change sees "1" or "0".
+    void lega(QCheckBox *campo, DataSource &sorgente, const QString &colonna, RegolaCampo regola = {});
     // An editable list stores its text; a list without editing its choice's text.
     void lega(QComboBox *campo, DataSource &sorgente, const QString &colonna, RegolaCampo regola = {});
 
     // The field bound to a widget (nullptr when none).
     CampoCollegato *campo(const QWidget *widget) const;
+    // The widget bound to a column of a data source (nullptr when none).
+    QWidget *widget(const DataSource &sorgente, const QString &colonna) const;
 
     class Legame;
 

@@ -172,7 +172,7 @@ void frmMain::EseguiComando(int numero)
                         return;
                 }
             }
-            const Impostazioni imp = CaricaImpostazioni(d.dataGenerale.recordset(), m_negozio.state);
+            const Impostazioni imp = impostazioni();
             frmElabora build(m_negozio.state, imp, msg, this);
             build.exec();
             break;

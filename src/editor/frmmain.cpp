@@ -21,7 +21,10 @@
 #include "settings.h"
 #include "shell.h"
 #include "vistaarticoli.h"
+#include "vistainternet.h"
+#include "vistanegozio.h"
 #include "vistareparti.h"
+#include "vistasito.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,10 +118,12 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     m_pannelli.insert(QStringLiteral("picArticoli0"), m_articoli->picArticoli0());
     m_pannelli.insert(QStringLiteral("picArticoli1"), m_articoli->picArticoli1());
     colonnaDestra->addWidget(m_articoli, 1);
-    for (const char *nome : {"picNegozio", "picSito", "picGenerale"}) {
-        QWidget *p = pannello(QString::fromLatin1(nome), destra);
-        m_pannelli.insert(p->objectName(), p);
-        colonnaDestra->addWidget(p, 1);
+    m_vistaNegozio = new VistaNegozio(negozio, m_comandi, destra);
+    m_sito = new VistaSito(negozio, m_comandi, destra);
+    m_internet = new VistaInternet(negozio, m_comandi, destra);
+    for (Vista *v : std::initializer_list<Vista *>{m_vistaNegozio, m_sito, m_internet}) {
+        m_pannelli.insert(v->objectName(), v);  // picNegozio, picSito, picGenerale
+        colonnaDestra->addWidget(v, 1);
     }
 
     m_tabs = new QTabBar(this);
@@ -167,9 +172,15 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     connect(&negozio, &Negozio::schedaRichiesta, this, &frmMain::selezionaScheda);
     connect(&negozio, &Negozio::mostraSchedaRichiesta, this, &frmMain::MostraScheda);
     // Each view reports the refusals of its own data sources; the settings
-    // record's are reported here.
+    // record's are reported here, naming the field as the view that shows it
+    // does.
     connect(&d.dataGenerale, &DataSource::error, this, [this](int n, const QString &t, const QString &c) {
-        m_negozio.messages().warning(Vista::testoRifiuto(n, t, c));
+        const DataSource &g = m_negozio.dati().dataGenerale;
+        const Vista *vista = m_internet;
+        for (const Vista *v : std::initializer_list<const Vista *>{m_vistaNegozio, m_sito, m_internet})
+            if (!v->didascalia(g, c).isEmpty())
+                vista = v;
+        m_negozio.messages().warning(vista->testoRifiuto(g, n, t, c));
     });
     connect(m_tree, &AlberoCategorie::nodoCliccato, this, &frmMain::onNodoCliccato);
     // A department is dragged only in the departments view, a department current.
@@ -462,6 +473,23 @@ void frmMain::onNodoCliccato(const QString &key)
         m_negozio.dati().selezionaNodo(key);
         MostraScheda();
     }
+}
+
+Impostazioni frmMain::impostazioni() const
+{
+    Impostazioni imp;
+    for (const Vista *v : std::initializer_list<const Vista *>{m_vistaNegozio, m_sito, m_internet})
+        v->leggi(imp);
+    // The fields without a control are read from the record.
+    const Recordset &g = m_negozio.dati().dataGenerale.recordset();
+    if (g.isOpen() && g.hasCurrent()) {
+        const Impostazioni r = Impostazioni::daRecord(g);
+        imp.minimo = r.minimo;
+        imp.imgX = r.imgX;
+        imp.imgY = r.imgY;
+        imp.template_ = r.template_;
+    }
+    return imp;
 }
 
 void frmMain::creaMenu()

@@ -6,6 +6,7 @@
 // merchant does to the shop store; it follows the store through its signals.
 #include "abilitazione.h"
 #include "comandi.h"
+#include "impostazioni.h"
 #include "negozio.h"
 
 #include <QHash>
@@ -18,7 +19,10 @@ class QLabel;
 class QMenu;
 class QTabBar;
 class VistaArticoli;
+class VistaInternet;
+class VistaNegozio;
 class VistaReparti;
+class VistaSito;
 
 class frmMain : public QMainWindow, private SceltaTemplate {
     Q_OBJECT
@@ -46,6 +50,12 @@ public:
     QTabBar *tabGestione() const { return m_tabs; }
     VistaReparti *vistaReparti() const { return m_reparti; }
     VistaArticoli *vistaArticoli() const { return m_articoli; }
+    VistaNegozio *vistaNegozio() const { return m_vistaNegozio; }
+    VistaSito *vistaSito() const { return m_sito; }
+    VistaInternet *vistaInternet() const { return m_internet; }
+    // The shop's settings as the window shows them, saved or not: what a
+    // build, an upload and the payment dialogs use.
+    Impostazioni impostazioni() const;
     // The key of the selected view: "kReparti", "kArticoli", "kSito", "kInternet".
     QString schedaCorrente() const;
     void selezionaScheda(const QString &chiave);
@@ -81,6 +91,9 @@ private:
     VistaReparti *m_reparti;
     VistaArticoli *m_articoli;
     QPointer<frmSearch> m_ricerca;         // the article search, modeless
+    VistaNegozio *m_vistaNegozio;
+    VistaSito *m_sito;
+    VistaInternet *m_internet;
     QHash<QString, QWidget *> m_pannelli;  // picCategorie0, picArticoli0, picNegozio, ...
     QHash<QString, QMenu *> m_menuVista;   // mnuReparti, mnuArticoli, mnuSito, mnuInternet
 };

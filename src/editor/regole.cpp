@@ -100,6 +100,19 @@ QString alPiu(const QString &testo, int massimo)
     return QString::number(massimo);
 }
 
+QString zeroSeNonNumero(const QString &testo, bool vuoto)
+{
+    if (testo.trimmed().isEmpty())
+        return vuoto ? QStringLiteral("0") : testo;
+    return numero(testo) ? testo : QStringLiteral("0");
+}
+
+QString riscriviNumero(const QString &testo)
+{
+    const auto v = numero(testo);
+    return v ? testoNumero(*v) : testo;
+}
+
 } // namespace Regole
 
 #include "numeri.h"
@@ -123,6 +136,19 @@ Filtro entrambi(Filtro primo, Filtro secondo)
 QString intero(const QString &testo)
 {
     return QString::number(qint64(std::floor(Val(testo))));
+}
+
+QString testoInvariante(const QString &testo, Precisione precisione)
+{
+    const auto v = numero(testo);
+    if (!v)
+        return testo;
+    switch (precisione) {
+    case Precisione::Singola: return TestoValore(QVariant(float(*v)));
+    case Precisione::Doppia: return TestoValore(QVariant(*v));
+    case Precisione::Valuta: return TestoValore(QVariant::fromValue(CCur(*v)));
+    }
+    return testo;
 }
 
 } // namespace Regole

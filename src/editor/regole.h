@@ -49,6 +49,17 @@ QString testoSingolo(float valore);
 QString positivo(const QString &testo);
 // Above massimo becomes massimo, written as a whole number.
 QString alPiu(const QString &testo, int massimo);
+// A text that is not a number becomes "0"; an empty text only with vuoto.
+QString zeroSeNonNumero(const QString &testo, bool vuoto);
+// A number written again in the notation's shortest form ("007" -> "7",
+// "10,50" -> "10,5"); a text that is not a number, or empty, stays.
+QString riscriviNumero(const QString &testo);
+
+// A number field's text as the settings snapshot holds it: the number in the
+// invariant form, kept to the column's precision ("12.5", "1936.27"); a text
+// that is not a number stays as it is.
+enum class Precisione { Singola, Doppia, Valuta };
+QString testoInvariante(const QString &testo, Precisione precisione);
 
 } // namespace Regole
 

@@ -111,7 +111,9 @@ int errorNumberFor(const QSqlError &e)
             return DbErr::FieldTooSmall;
         if (text.contains(QLatin1String(":empty")))
             return DbErr::EmptyNotAllowed;
-        if (text.contains(QLatin1String(":type")) || text.contains(QLatin1String(":range")))
+        if (text.contains(QLatin1String(":range")))
+            return DbErr::NumericOverflow;
+        if (text.contains(QLatin1String(":type")))
             return DbErr::ConversionError;
         if (text.contains(QLatin1String("UNIQUE")))
             return DbErr::DuplicateKey;

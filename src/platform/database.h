@@ -25,6 +25,7 @@ constexpr int FieldTooSmall = 3163;
 constexpr int NullNotAllowed = 3314;
 constexpr int EmptyNotAllowed = 3315;
 constexpr int ConversionError = 3421;
+constexpr int NumericOverflow = 3349;  // a number beyond the field's range
 constexpr int CancelledByBoundField = 3426;  // a bound field's pending edit could not be saved
 constexpr int NotUpdatable = 3027;
 constexpr int NoSuchTable = 3078;

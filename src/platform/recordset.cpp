@@ -29,6 +29,12 @@ const QString rowidAlias = QStringLiteral("__vt_rowid");
                   QStringLiteral("Errore di conversione del tipo di dati nel campo '%1.%2'.").arg(table, field), field);
 }
 
+[[noreturn]] void overflowError(const QString &table, const QString &field)
+{
+    throw DbError(DbErr::NumericOverflow,
+                  QStringLiteral("Overflow del campo numerico '%1.%2'.").arg(table, field), field);
+}
+
 bool isNull(const QVariant &v)
 {
     return !v.isValid() || v.isNull();
@@ -87,6 +93,9 @@ QVariant Recordset::toStorage(const ColumnInfo &c, const QVariant &v, const QStr
         }
         if (!toNumber(v, d))
             conversionError(table, c.name);
+        // Beyond +-922,337,203,685,477.5807 a Currency has no value.
+        if (!(std::fabs(d) < 922337203685477.0))
+            overflowError(table, c.name);
         return qlonglong(Currency::fromDouble(d).raw);
     case FieldType::Byte:
     case FieldType::Integer:
@@ -94,10 +103,14 @@ QVariant Recordset::toStorage(const ColumnInfo &c, const QVariant &v, const QStr
     case FieldType::AutoNumber:
         if (!toNumber(v, d))
             conversionError(table, c.name);
+        if (!(std::fabs(d) < 9.2e18))
+            overflowError(table, c.name);
         return qlonglong(std::nearbyint(d));  // half to even, as the engine converts
     case FieldType::Single:
         if (!toNumber(v, d))
             conversionError(table, c.name);
+        if (!std::isfinite(float(d)))
+            overflowError(table, c.name);
         return double(float(d));
     case FieldType::Double:
         if (!toNumber(v, d))

@@ -110,9 +110,10 @@ void TestImpostazioni::indirizzi_data()
     QTest::newRow("https") << https << "https://abc/index.htm" << "https://abc/cgi-bin/vtsearch24E.pl"
                            << "https://abc/cgi-bin/vtorder24E.pl";
     Campi cartella = base;
-    cartella["folderFTP"] = "www/x";  // derives the shop folder "x": code of abc/x
-    QTest::newRow("cartella da FTP") << cartella << "http://abc/x/index.htm"
-                                     << "http://abc/cgi-bin/vtsearch562.pl" << "http://abc/cgi-bin/vtorder562.pl";
+    cartella["cartella"] = "x";  // code of abc/x; the remote folder does not derive it at loading
+    cartella["folderFTP"] = "www/altro";
+    QTest::newRow("cartella salvata") << cartella << "http://abc/x/index.htm"
+                                      << "http://abc/cgi-bin/vtsearch562.pl" << "http://abc/cgi-bin/vtorder562.pl";
 }
 
 void TestImpostazioni::indirizzi()
@@ -149,19 +150,19 @@ void TestImpostazioni::cartelle_data()
 
 void TestImpostazioni::cartelle()
 {
+    // What the window derives when the merchant changes a remote folder.
     QFETCH(QString, folderFTP);
     QFETCH(QString, folderCGI);
     QFETCH(bool, nt);
     QFETCH(QString, cartella);
     QFETCH(QString, cgi);
+    QCOMPARE(Impostazioni::cartellaDaFolderFTP(folderFTP, nt), cartella);
+    QCOMPARE(Impostazioni::cartellaDaFolderCGI(folderCGI, nt), cgi);
+    // Loading the record shows the folders as stored, typed by hand or not.
     const Impostazioni i = carica({{"folderFTP", folderFTP}, {"folderCGI", folderCGI}, {"serverNT", nt},
-                                   {"cartella", "scritta"}, {"cartellaCGI", "scritta"}});
-    QCOMPARE(i.txtCartella, cartella);
-    QCOMPARE(i.txtCGI, cgi);
-    // Empty remote folders keep the folders typed by hand.
-    const Impostazioni j = carica({{"folderFTP", ""}, {"folderCGI", ""}, {"cartella", "a mano"}, {"cartellaCGI", "cgi"}});
-    QCOMPARE(j.txtCartella, QStringLiteral("a mano"));
-    QCOMPARE(j.txtCGI, QStringLiteral("cgi"));
+                                   {"cartella", "a mano"}, {"cartellaCGI", "cgi"}});
+    QCOMPARE(i.txtCartella, QStringLiteral("a mano"));
+    QCOMPARE(i.txtCGI, QStringLiteral("cgi"));
 }
 
 void TestImpostazioni::valuta_data()

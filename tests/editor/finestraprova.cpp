@@ -1,6 +1,7 @@
 #include "finestraprova.h"
 
 #include "alberocategorie.h"
+#include "cartelle.h"
 #include "programfolder.h"
 #include "shell.h"
 
@@ -21,6 +22,25 @@ void scriviServerPath(const QString &cartella)
     scrivi(ProgramFolder::serverPathFile(), (cartella + QStringLiteral("\r\n")).toUtf8());
 }
 
+namespace {
+
+// Opens the window on f's shop as the program does.
+void apri(FinestraDiProva &f)
+{
+    scriviServerPath(f.shop);
+    Shell::setApertura([p = &f](const QString &d) {
+        p->aperti << d;
+        return false;
+    });
+    f.avvio = std::make_unique<Avvio>(f.messages);
+    f.avvio->mostraMain();
+    f.w = f.avvio->finestra();
+    if (f.w)
+        QTest::qWaitForWindowExposed(f.w);
+}
+
+} // namespace
+
 std::unique_ptr<FinestraDiProva> apriFinestra(int reparti, int articoli, int pieni)
 {
     auto f = std::make_unique<FinestraDiProva>();
@@ -33,17 +53,36 @@ std::unique_ptr<FinestraDiProva> apriFinestra(int reparti, int articoli, int pie
                         {QStringLiteral("cat%1").arg(r, 3, 10, QLatin1Char('0'))});
         db->close();
     }
-    scriviServerPath(f->shop);
-    Shell::setApertura([p = f.get()](const QString &d) {
-        p->aperti << d;
-        return false;
-    });
-    f->avvio = std::make_unique<Avvio>(f->messages);
-    f->avvio->mostraMain();
-    f->w = f->avvio->finestra();
-    if (f->w)
-        QTest::qWaitForWindowExposed(f->w);
+    apri(*f);
     return f;
+}
+
+std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, const QString &copia)
+{
+    auto f = std::make_unique<FinestraDiProva>();
+    if (copia.isEmpty()) {
+        f->shop = f->program.newShop();
+    } else {
+        f->shop = f->program.path() + QStringLiteral("/copia");
+        CopiaCartella(copia, f->shop);
+    }
+    {
+        auto db = Database::open(f->shop + QStringLiteral("/catalog.mdb"));
+        Recordset g(db, QStringLiteral("SELECT * FROM generale"));
+        g.moveFirst();
+        g.edit();
+        for (auto it = generale.begin(); it != generale.end(); ++it)
+            g.setValue(it.key(), it.value());
+        g.update();
+        db->close();
+    }
+    apri(*f);
+    return f;
+}
+
+QVariant FinestraDiProva::generale(const QString &campo)
+{
+    return Recordset(negozio().state.dbCatalogo, QStringLiteral("SELECT * FROM generale")).value(campo);
 }
 
 bool clicNodo(frmMain *w, const QString &testo)
@@ -62,6 +101,7 @@ QString salvaSchermata(QWidget *w, const QString &nome)
     const QString cartella = QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/editor/output");
     QDir().mkpath(cartella);
     const QString file = cartella + u'/' + nome + QStringLiteral(".png");
+    QCoreApplication::processEvents();  // the layouts follow the panels just shown
     w->grab().save(file);
     return file;
 }

@@ -5,6 +5,7 @@
 #include "avvio.h"
 #include "testshop.h"
 
+#include <QVariantMap>
 #include <memory>
 
 struct FinestraDiProva {
@@ -19,11 +20,17 @@ struct FinestraDiProva {
     ~FinestraDiProva();
     Negozio &negozio() { return avvio->negozio(); }
     Database &db() { return *negozio().state.dbCatalogo; }
+    // A value of the settings record as stored now.
+    QVariant generale(const QString &campo);
 };
 
 // A window on a shop of `reparti` departments with `articoli` articles each;
 // departments after the first `pieni` have none.
 std::unique_ptr<FinestraDiProva> apriFinestra(int reparti = 2, int articoli = 3, int pieni = 1);
+
+// A window on a fresh empty shop, or on a copy of the shop folder `copia`,
+// whose settings record holds these values.
+std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, const QString &copia = {});
 
 // serverpath.net naming a folder.
 void scriviServerPath(const QString &cartella);

@@ -167,7 +167,11 @@ void TestDatabase::fieldKindsAreEnforced_data()
     QTest::newRow("text in long") << "n" << QVariant("abc") << DbErr::ConversionError << QVariant();
     QTest::newRow("numeric text in long") << "n" << QVariant("42") << 0 << QVariant(42);
     QTest::newRow("long rounds half to even") << "n" << QVariant(2.5) << 0 << QVariant(2);
-    QTest::newRow("integer overflow") << "corto" << QVariant(40000) << DbErr::ConversionError << QVariant();
+    QTest::newRow("integer overflow") << "corto" << QVariant(40000) << DbErr::NumericOverflow << QVariant();
+    QTest::newRow("currency overflow") << "prezzo" << QVariant(1e20) << DbErr::NumericOverflow << QVariant();
+    QTest::newRow("large currency") << "prezzo" << QVariant(900000000000000.0) << 0
+                                    << QVariant::fromValue(Currency::fromRaw(9000000000000000000LL));
+    QTest::newRow("single overflow") << "peso" << QVariant(1e39) << DbErr::NumericOverflow << QVariant();
     QTest::newRow("boolean true") << "flag" << QVariant(true) << 0 << QVariant(true);
     QTest::newRow("boolean from -1") << "flag" << QVariant(-1) << 0 << QVariant(true);
     QTest::newRow("single precision") << "peso" << QVariant(0.1) << 0 << QVariant(double(0.1f));

@@ -3,9 +3,40 @@
 #include "comandi.h"
 #include "database.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QToolButton>
+
+namespace {
+
+// Discards the keys and the wheel of the object it watches.
+class FiltroSoloMouse : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        switch (e->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            const int k = static_cast<QKeyEvent *>(e)->key();
+            return k != Qt::Key_Tab && k != Qt::Key_Backtab;
+        }
+        case QEvent::Wheel: return true;
+        default: return false;
+        }
+    }
+};
+
+} // namespace
 
 Vista::Vista(Negozio &negozio, RegistroComandi &comandi, QWidget *parent)
     : QWidget(parent), m_negozio(negozio), m_comandi(comandi)
@@ -23,17 +54,26 @@ QToolButton *Vista::pulsante(int numero, QWidget *parent)
     return b;
 }
 
-QString Vista::testoRifiuto(int numero, const QString &descrizione, const QString &campo)
+QString Vista::testoRifiuto(const DataSource &sorgente, int numero, const QString &descrizione,
+                            const QString &campo) const
 {
+    QString nome = didascalia(sorgente, campo);
+    if (nome.isEmpty())
+        nome = campo;
+    const ColumnInfo *colonna = sorgente.recordset().isOpen() ? sorgente.recordset().column(campo) : nullptr;
     QString perche;
     switch (numero) {
-    case DbErr::FieldTooSmall: perche = QStringLiteral("il testo è troppo lungo per il campo"); break;
-    case DbErr::ConversionError: perche = QStringLiteral("il valore non è valido per il campo"); break;
-    case DbErr::EmptyNotAllowed: perche = QStringLiteral("il campo non può essere vuoto:"); break;
-    default: perche = QStringLiteral("il valore non è stato accettato nel campo"); break;
+    case DbErr::FieldTooSmall:
+        perche = colonna && colonna->size > 0
+            ? QStringLiteral("il testo è troppo lungo (al massimo %1 caratteri)").arg(colonna->size)
+            : QStringLiteral("il testo è troppo lungo");
+        break;
+    case DbErr::NumericOverflow: perche = QStringLiteral("il numero è troppo grande"); break;
+    case DbErr::ConversionError: perche = QStringLiteral("il valore non è un numero valido"); break;
+    case DbErr::EmptyNotAllowed: perche = QStringLiteral("il campo non può essere vuoto"); break;
+    default: perche = QStringLiteral("il valore non è stato accettato (%1)").arg(descrizione); break;
     }
-    return QStringLiteral("Impossibile salvare la modifica: %1 \"%2\".\r\nIl campo torna al valore salvato.\r\n(%3)")
-        .arg(perche, campo, descrizione);
+    return QStringLiteral("Impossibile salvare \"%1\": %2.\r\nIl campo torna al valore salvato.").arg(nome, perche);
 }
 
 QLabel *Vista::intestazione(const QString &testo, QWidget *parent)
@@ -43,4 +83,70 @@ QLabel *Vista::intestazione(const QString &testo, QWidget *parent)
     f.setBold(true);
     l->setFont(f);
     return l;
+}
+
+QLineEdit *Vista::campoTesto(const QString &nome, bool numerico)
+{
+    auto *e = new QLineEdit;
+    e->setObjectName(nome);
+    if (numerico) {
+        e->setAlignment(Qt::AlignRight);
+        e->setMaximumWidth(110);
+    }
+    return e;
+}
+
+QPlainTextEdit *Vista::campoRighe(const QString &nome)
+{
+    auto *t = new QPlainTextEdit;
+    t->setObjectName(nome);
+    t->setTabChangesFocus(true);
+    return t;
+}
+
+QCheckBox *Vista::casella(const QString &nome, const QString &testo)
+{
+    auto *c = new QCheckBox(testo);
+    c->setObjectName(nome);
+    return c;
+}
+
+QGroupBox *Vista::cornice(const QString &titolo, const QString &nome)
+{
+    auto *g = new QGroupBox(titolo);
+    g->setObjectName(nome);
+    return g;
+}
+
+QString Vista::testoLegato(const QWidget *campo) const
+{
+    const CampoCollegato *c = m_binder.campo(campo);
+    return c ? c->valore().toString() : QString();
+}
+
+void Vista::soloMouse(QComboBox *lista)
+{
+    lista->installEventFilter(new FiltroSoloMouse(lista));
+}
+
+QString Vista::didascalia(const DataSource &sorgente, const QString &colonna) const
+{
+    const QWidget *campo = m_binder.widget(sorgente, colonna);
+    if (!campo)
+        return {};
+    QString testo;
+    if (const auto *b = qobject_cast<const QAbstractButton *>(campo)) {
+        testo = b->text();
+    } else {
+        for (const QLabel *l : findChildren<QLabel *>())
+            if (l->buddy() == campo)
+                testo = l->text();
+        if (testo.isEmpty())
+            testo = campo->accessibleName();
+    }
+    testo.remove(u'&');
+    testo = testo.trimmed();
+    if (testo.endsWith(u':'))
+        testo.chop(1);
+    return testo;
 }

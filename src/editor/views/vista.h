@@ -7,9 +7,15 @@
 #include <QWidget>
 
 class Negozio;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 class QToolButton;
 class RegistroComandi;
+struct Impostazioni;
 
 class Vista : public QWidget {
     Q_OBJECT
@@ -21,20 +27,40 @@ public:
     // Writes the pending edits of the view's fields; false when the database
     // refused one (the data source's error has been reported).
     virtual bool scrivi() { return true; }
+    // Puts what the view's fields show into the settings snapshot.
+    virtual void leggi(Impostazioni &) const {}
+    // The caption of the field bound to a column ("Titolo del negozio"), as
+    // its label or check box reads, without the access key and the colon;
+    // empty when the view binds no field to it.
+    QString didascalia(const DataSource &sorgente, const QString &colonna) const;
+
+    // Fields named as the system names its controls. A number field is
+    // right-aligned and narrow; a text of several lines takes Tab as a move.
+    static QLineEdit *campoTesto(const QString &nome, bool numerico = false);
+    static QPlainTextEdit *campoRighe(const QString &nome);
+    static QCheckBox *casella(const QString &nome, const QString &testo);
+    static QGroupBox *cornice(const QString &titolo, const QString &nome);
 
 protected:
     // Button n of the panels (cmdButton(n)): the command's action.
     QToolButton *pulsante(int numero, QWidget *parent = nullptr);
     // A panel heading.
     static QLabel *intestazione(const QString &testo, QWidget *parent = nullptr);
+    // The text a bound field stores (a text box's lines end in CR LF).
+    QString testoLegato(const QWidget *campo) const;
+    // A list that changes only by a mouse choice: every key but Tab and the
+    // mouse wheel are discarded.
+    static void soloMouse(QComboBox *lista);
 
 public:
-    // The message for a value the database refused: what was wrong with
-    // which field, and that the field goes back to the stored value.
-    static QString testoRifiuto(int numero, const QString &descrizione, const QString &campo);
+    // The message for a value the database refused: which field (its caption
+    // in this view, else the column's name), what was wrong (with the
+    // column's size for a text too long), and that the field goes back to
+    // the stored value.
+    QString testoRifiuto(const DataSource &sorgente, int numero, const QString &descrizione,
+                         const QString &campo) const;
 
 protected:
-
     Negozio &m_negozio;
     RegistroComandi &m_comandi;
     Binder m_binder;

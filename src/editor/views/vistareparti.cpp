@@ -191,7 +191,7 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     // A discount or VAT that is not a number becomes "0" and is written;
     // other refusals are reported and the field goes back to the stored value.
     for (DataSource *s : {&d.dataCategorie, &d.dataFratelli})
-        connect(s, &DataSource::error, this, [this](int n, const QString &t, const QString &campo) {
+        connect(s, &DataSource::error, this, [this, s](int n, const QString &t, const QString &campo) {
             if (campo.compare(QLatin1String("sconto"), Qt::CaseInsensitive) == 0 && !numero(txtCategorie0->text())) {
                 txtCategorie0->setText(QStringLiteral("0"));
                 return;
@@ -200,11 +200,11 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
                 cboIva->setEditText(QStringLiteral("0"));
                 return;
             }
-            m_negozio.messages().warning(testoRifiuto(n, t, campo));
+            m_negozio.messages().warning(testoRifiuto(*s, n, t, campo));
         });
     connect(m_griglia, &ModelloGriglia::rifiutato, this,
             [this](const QString &campo, const QString &, int n, const QString &t) {
-                m_negozio.messages().warning(testoRifiuto(n, t, campo));
+                m_negozio.messages().warning(testoRifiuto(m_negozio.dati().dataFratelli, n, t, campo));
             });
     connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaReparti::mostraTitolo);
     connect(&d, &DatiPrincipali::modelliChanged, this, &VistaReparti::caricaModelli);
