@@ -14,6 +14,16 @@ QString testo(const Recordset &r, const char *campo)
     return r.hasField(nome) ? r.text(nome) : QString();
 }
 
+// A text of several lines as its box shows it and reads it back: every
+// line break (CR LF, a lone LF or a lone CR) becomes CR LF.
+QString righe(const Recordset &r, const char *campo)
+{
+    QString t = testo(r, campo);
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(u'\r', u'\n');
+    return t.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+}
+
 // A check box bound to a Boolean: 1 for any stored True (-1 included), 0
 // for False and Null.
 int casella(const Recordset &r, const char *campo)
@@ -94,7 +104,7 @@ Impostazioni Impostazioni::daRecord(const Recordset &g)
     i.txtEmail = testo(g, "email");
     const char *testi[7] = {"home1", "home2", "condizioni", "recesso", "datipers", "testo1", "testo2"};
     for (int k = 0; k < 7; ++k)
-        i.txtTesti[size_t(k)] = testo(g, testi[k]);
+        i.txtTesti[size_t(k)] = righe(g, testi[k]);
     i.txtScontoNegozio = testoNumero(g, "sconto", true);
     if (const auto sconto = NumeroDaTesto(i.txtScontoNegozio); sconto && *sconto > 100)
         i.txtScontoNegozio = QStringLiteral("100");  // the shop-wide discount is at most 100
@@ -102,14 +112,14 @@ Impostazioni Impostazioni::daRecord(const Recordset &g)
 
     i.chkVisSconto = casella(g, "vis_sconto");
     i.chkVisOfferta = casella(g, "vis_offerta");
-    i.txtFirma = testo(g, "firma_email");
+    i.txtFirma = righe(g, "firma_email");
     i.txtMID = testo(g, "merchantid");
     i.txtEmailOrdini = testo(g, "email_ordini");
     i.txtMinimo = testoNumero(g, "minimo", false);
     i.chkPercRep = casella(g, "vis_percrep");
     i.cboLivelli = scelta(g, "livelliaperti", 9);
     i.chkCodInCart = casella(g, "codincart");
-    i.txtKeywords = {testo(g, "keywords"), testo(g, "content")};
+    i.txtKeywords = {righe(g, "keywords"), righe(g, "content")};
     i.cboVetrina = scelta(g, "colonnevetrina", 6);
     i.chkElencoFoto = casella(g, "elenco_foto");
     i.chkElencoCodice = casella(g, "elenco_codice");

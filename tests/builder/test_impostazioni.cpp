@@ -15,6 +15,8 @@ class TestImpostazioni : public QObject {
 private slots:
     void initTestCase();
     void caselleEListe();
+    void correzioniAlCaricamento_data();
+    void correzioniAlCaricamento();
     void indirizzi_data();
     void indirizzi();
     void cartelle_data();
@@ -82,6 +84,42 @@ void TestImpostazioni::caselleEListe()
     QCOMPARE(i.txtTesti[1], QStringLiteral("h2"));
     QCOMPARE(i.txtCambio, QStringLiteral("1936.27"));
     QCOMPARE(i.template_, QStringLiteral("classico"));
+}
+
+void TestImpostazioni::correzioniAlCaricamento_data()
+{
+    // The window's fields correct a loaded value as a typed one; the
+    // snapshot made from the record shows what they show.
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<QVariant>("valore");
+    QTest::addColumn<QString>("atteso");
+    QTest::newRow("sconto oltre 100") << "sconto" << QVariant(150) << "100";
+    QTest::newRow("sconto 100") << "sconto" << QVariant(100) << "100";
+    QTest::newRow("sconto negativo") << "sconto" << QVariant(-5.5) << "5.5";
+    QTest::newRow("sconto nullo") << "sconto" << QVariant() << "";
+    QTest::newRow("cambio negativo in singola") << "cambio" << QVariant(-1234.56789) << "1234.568";
+    QTest::newRow("cambio positivo intero") << "cambio" << QVariant(1234.56789) << "1234.56789";
+    QTest::newRow("minimo negativo") << "minimo" << QVariant(-12.25) << "12.25";
+    QTest::newRow("livelli fuori elenco") << "livelliaperti" << QVariant("12") << "";
+    QTest::newRow("livelli zero") << "livelliaperti" << QVariant("0") << "";
+    QTest::newRow("livelli 9") << "livelliaperti" << QVariant("9") << "9";
+    QTest::newRow("vetrina fuori elenco") << "colonnevetrina" << QVariant("7") << "";
+    QTest::newRow("vetrina con spazio") << "colonnevetrina" << QVariant(" 3") << "";
+    QTest::newRow("righe con LF") << "firma_email" << QVariant("a\nb") << "a\r\nb";
+    QTest::newRow("righe con CR") << "home1" << QVariant("a\rb\r\nc") << "a\r\nb\r\nc";
+}
+
+void TestImpostazioni::correzioniAlCaricamento()
+{
+    QFETCH(QString, campo);
+    QFETCH(QVariant, valore);
+    QFETCH(QString, atteso);
+    const Impostazioni i = carica({{campo, valore}});
+    const QHash<QString, QString> mostrato{
+        {"sconto", i.txtScontoNegozio}, {"cambio", i.txtCambio},     {"minimo", i.txtMinimo},
+        {"livelliaperti", i.cboLivelli}, {"colonnevetrina", i.cboVetrina}, {"firma_email", i.txtFirma},
+        {"home1", i.txtTesti[0]}};
+    QCOMPARE(mostrato.value(campo), atteso);
 }
 
 void TestImpostazioni::indirizzi_data()

@@ -6,12 +6,15 @@
 // build started from the window carries a pasted title into a sound site.
 #include "finestraprova.h"
 
+#include "comandi.h"
+#include "programfolder.h"
 #include "vistainternet.h"
 #include "vistanegozio.h"
 #include "vistasito.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -76,6 +79,49 @@ void verificaImpaginazione(QWidget *pannello)
                 QVERIFY2(!aree[i].intersects(aree[j]), qPrintable(nome(c[i]) + QStringLiteral(" overlaps ") + nome(c[j])));
 }
 
+// The fields in which two snapshots differ, each with both values.
+QStringList differenze(const Impostazioni &a, const Impostazioni &b)
+{
+    QStringList d;
+    const auto confronta = [&d](const char *nome, const auto &x, const auto &y) {
+        if (!(x == y))
+            d << QStringLiteral("%1: %2 | %3").arg(QLatin1String(nome), QTest::toString(x), QTest::toString(y));
+    };
+#define CAMPO(c) confronta(#c, a.c, b.c)
+#define CAMPI(c, n)                                                                                                    \
+    for (size_t i = 0; i < n; ++i)                                                                                     \
+    confronta(#c, a.c[i], b.c[i])
+    CAMPO(txtTitolo); CAMPO(txtEmail); CAMPI(txtTesti, 7); CAMPO(txtScontoNegozio); CAMPI(lblLogo, 2);
+    CAMPO(chkVisSconto); CAMPO(chkVisOfferta); CAMPO(txtFirma); CAMPO(txtMID); CAMPO(txtEmailOrdini);
+    CAMPO(txtMinimo); CAMPO(chkPercRep); CAMPO(cboLivelli); CAMPO(chkCodInCart); CAMPI(txtKeywords, 2);
+    CAMPO(cboVetrina); CAMPO(chkElencoFoto); CAMPO(chkElencoCodice); CAMPO(chkElencoTitolo); CAMPO(txtRicerca);
+    CAMPO(chkRicerca); CAMPO(chkCambio); CAMPO(chkIvaCompresa); CAMPO(txtNotazione); CAMPO(txtCambio);
+    CAMPI(chkDecimali, 2); CAMPI(txtValuta, 2); CAMPO(cboSendmail); CAMPO(cboPerl); CAMPI(txtSetting, 2);
+    CAMPO(txtURL); CAMPO(txtCartella); CAMPO(txtCGI); CAMPO(txtURLNegozio); CAMPO(txtCGIsearch);
+    CAMPO(txtCGIOrdine); CAMPO(chkNT); CAMPO(txtFolderFTP); CAMPO(txtFolderCGI); CAMPO(txtHost);
+    CAMPO(txtUsername); CAMPO(txtPassword); CAMPO(minimo.raw); CAMPI(imgX, 2); CAMPI(imgY, 2); CAMPO(template_);
+#undef CAMPI
+#undef CAMPO
+    return d;
+}
+
+QStringList differenze(const ValoriValuta &a, const ValoriValuta &b)
+{
+    QStringList d;
+    const auto confronta = [&d](const char *nome, const auto &x, const auto &y) {
+        if (!(x == y))
+            d << QStringLiteral("%1: %2 | %3").arg(QLatin1String(nome), QTest::toString(x), QTest::toString(y));
+    };
+    confronta("PrefissoValuta1", a.PrefissoValuta1, b.PrefissoValuta1);
+    confronta("PrefissoValuta2", a.PrefissoValuta2, b.PrefissoValuta2);
+    confronta("TassoCambio", a.TassoCambio, b.TassoCambio);
+    confronta("SeparatoreDecimali", a.SeparatoreDecimali, b.SeparatoreDecimali);
+    confronta("SeparatoreMigliaia", a.SeparatoreMigliaia, b.SeparatoreMigliaia);
+    confronta("FormatoDecimali1", a.FormatoDecimali1, b.FormatoDecimali1);
+    confronta("FormatoDecimali2", a.FormatoDecimali2, b.FormatoDecimali2);
+    return d;
+}
+
 } // namespace
 
 class TestImpostazioniFinestra : public QObject {
@@ -84,6 +130,10 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy)); }
     void schermate_data();
     void schermate();
+    void stessaFotografia_data();
+    void stessaFotografia();
+    void titoloIncollatoNellaCostruzione_data();
+    void titoloIncollatoNellaCostruzione();
 };
 
 void TestImpostazioniFinestra::schermate_data()
@@ -108,6 +158,101 @@ void TestImpostazioniFinestra::schermate()
     salvaSchermata(f->w, QStringLiteral("impostazioni-") + QTest::currentDataTag());
     verificaImpaginazione(p);
     QVERIFY(f->messages.shown().empty());
+}
+
+void TestImpostazioniFinestra::stessaFotografia_data()
+{
+    QTest::addColumn<bool>("conDemo");
+    QTest::addColumn<QVariantMap>("generale");
+    QTest::newRow("demo") << true << QVariantMap{};
+    // Values the window's rules correct when they are loaded, texts with
+    // the characters that need care, lists and options outside their
+    // choices, folders typed by hand beside remote ones that would derive
+    // others, a second currency switched off.
+    const QVariantMap insolito{
+        {"titolo", "Bottega | del \\ Caffè «x» <b>"}, {"email", ""}, {"home1", "riga 1\r\nriga 2"},
+        {"home2", "solo a capo\nqui"}, {"condizioni", QString(3000, u'c')}, {"recesso", "\tcon tab\rritorno"},
+        {"datipers", QVariant()}, {"testo1", "<p>html</p>"}, {"testo2", "€ $ @ \" '"},
+        {"sconto", 150}, {"immagine0", "logo.jpg"}, {"imgX0", 120}, {"imgY0", 40}, {"immagine1", "piccolo.gif"},
+        {"imgX1", 16}, {"imgY1", 8}, {"vis_sconto", false}, {"vis_offerta", false}, {"firma_email", "a\nb\r\nc"},
+        {"merchantid", "MID-42"}, {"email_ordini", "ordini@esempio.it"}, {"minimo", -12.3456},
+        {"vis_percrep", true}, {"livelliaperti", "12"}, {"codincart", true}, {"keywords", "k1, k2"},
+        {"content", QVariant()}, {"colonnevetrina", "6"}, {"elenco_foto", false}, {"elenco_codice", true},
+        {"elenco_titolo", false}, {"operatorericerca", "7"}, {"ricercaparole", true}, {"usa_cambio", false},
+        {"ivacompresa", false}, {"notazione", "1"}, {"cambio", -1234.56789}, {"decimali1", false},
+        {"decimali2", true}, {"valuta1", "  Lire  "}, {"valuta2", ""}, {"sendmail", "/opt/posta"}, {"perl", ""},
+        {"siteonline", "/srv/pagine"}, {"sitescript", ""}, {"URL", "HTTPS://Negozio.Example.com/"},
+        {"cartella", "/a mano/"}, {"cartellaCGI", "cgi"}, {"CGIsearch", "vecchio"}, {"CGIordine", ""},
+        {"serverNT", true}, {"folderFTP", "www/altro"}, {"folderCGI", "public_html/cgi-bin"},
+        {"hostname", "ftp.esempio.it"}, {"username", "utente"}, {"password", "   "}, {"template", "classico"}};
+    QTest::newRow("insolito") << false << insolito;
+}
+
+void TestImpostazioniFinestra::stessaFotografia()
+{
+    QFETCH(bool, conDemo);
+    QFETCH(QVariantMap, generale);
+    const auto f = apriImpostazioni(generale, conDemo ? demo() : QString());
+    QVERIFY(f->w);
+    const Impostazioni finestra = f->w->impostazioni();
+    const ValoriValuta valuta = ValoriValuta::daShopState(f->negozio().state);
+    // Headless, from the record as the window left it (it brings the
+    // derived addresses up to date when it opens).
+    Recordset g(f->negozio().state.dbCatalogo, QStringLiteral("SELECT * FROM generale"));
+    ShopState nuovo;
+    nuovo.FormatoDecimali1 = nuovo.FormatoDecimali2 = QStringLiteral("0");
+    const Impostazioni record = CaricaImpostazioni(g, nuovo);
+    const QStringList d = differenze(finestra, record) + differenze(valuta, ValoriValuta::daShopState(nuovo));
+    QVERIFY2(d.isEmpty(), qPrintable(d.join(u'\n')));
+    QVERIFY(f->messages.shown().empty());
+    if (!conDemo) {
+        // What the window shows of the unusual values.
+        QCOMPARE(finestra.txtScontoNegozio, QStringLiteral("100"));
+        QCOMPARE(finestra.txtCambio, QStringLiteral("1234.568"));
+        QCOMPARE(finestra.txtCartella, QStringLiteral("/a mano/"));
+        QCOMPARE(finestra.txtCGIOrdine, QStringLiteral("vtorder.asp"));
+        QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), finestra.txtCGIsearch);
+    }
+}
+
+void TestImpostazioniFinestra::titoloIncollatoNellaCostruzione_data()
+{
+    QTest::addColumn<QString>("titolo");
+    QTest::newRow("barra verticale") << QStringLiteral("Bottega | Caffè");
+    QTest::newRow("barra rovescia") << QStringLiteral("Bottega \\ Caffè");
+}
+
+void TestImpostazioniFinestra::titoloIncollatoNellaCostruzione()
+{
+    // A pasted title is not filtered; the build, started from the window
+    // with the real template set, writes it into sound pages and scripts.
+    QFETCH(QString, titolo);
+    const auto f = apriImpostazioni({}, demo());
+    QVERIFY(f->w);
+    ProgramFolder::setPath(bin());  // the build reads the real template set
+    QVERIFY(clicNodo(f->w, QStringLiteral("Negozio")));
+    QLineEdit *campo = f->w->vistaNegozio()->txtTitolo;
+    QVERIFY(campo->isVisible());
+    QTest::mouseClick(campo, Qt::LeftButton);
+    QTest::keyClick(campo, Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->setText(titolo);
+    QTest::keyClick(campo, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(campo->text(), titolo);
+    f->messages.answer(Messages::Answer::No);  // "Vuoi vedere il risultato?"
+    f->w->comandi().azione(Cmd::Costruisci)->trigger();
+    QCOMPARE(f->messages.texts(), QStringList{QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?")});
+    const QString pagina = QString::fromUtf8(leggi(f->negozio().state.CartellaPagine + QStringLiteral("/index.htm")));
+    QVERIFY2(pagina.contains(QStringLiteral("<title>") + titolo + QStringLiteral("</title>")), qPrintable(pagina.left(600)));
+    QVERIFY(!pagina.contains(QStringLiteral("Bottega \" Caffè")));
+    // The order script holds the title and still compiles.
+    const QStringList script = QDir(f->negozio().state.CartellaScript).entryList({QStringLiteral("vtorder*.pl")});
+    QCOMPARE(script.size(), 1);
+    const QString percorso = f->negozio().state.CartellaScript + u'/' + script[0];
+    QVERIFY(QString::fromUtf8(leggi(percorso)).contains(titolo));
+    QProcess perl;
+    perl.start(QStringLiteral("perl"), {QStringLiteral("-c"), percorso});
+    QVERIFY(perl.waitForFinished(30000));
+    QVERIFY2(perl.exitCode() == 0, perl.readAllStandardError().constData());
 }
 
 QTEST_MAIN(TestImpostazioniFinestra)
