@@ -117,7 +117,11 @@ protected:
         case QEvent::KeyPress: {
             if (!m_regola.tasti)
                 return false;
-            const QString typed = static_cast<QKeyEvent *>(e)->text();
+            const auto *tasto = static_cast<QKeyEvent *>(e);
+            // Tab and Shift+Tab move the focus on: no key filter takes them.
+            if (tasto->key() == Qt::Key_Tab || tasto->key() == Qt::Key_Backtab)
+                return false;
+            const QString typed = tasto->text();
             if (typed.size() != 1)
                 return false;
             const Regole::Tasto t = m_regola.tasti(testo(), typed.at(0));

@@ -53,6 +53,20 @@ QHBoxLayout *conPulsante(QWidget *campo, QWidget *pulsante)
     return riga;
 }
 
+// The site's address and its two folders hold 50 characters in the record.
+// Each of their changes writes the record through the derived addresses, so
+// a character typed beyond 50 is discarded rather than refused; a longer
+// text pasted or derived is cut when the field is left, or refused.
+constexpr int LunghezzaIndirizzo = 50;
+
+Regole::Filtro entroLunghezza(const QLineEdit *campo)
+{
+    return [campo](const QString &t, QChar c) {
+        const bool pieno = t.size() - campo->selectedText().size() >= LunghezzaIndirizzo;
+        return pieno && c >= u' ' ? Regole::Tasto{Regole::Tasto::Scarta, {}} : Regole::Tasto{};
+    };
+}
+
 void imposta(QLineEdit *campo, const QString &testo)
 {
     if (campo->text() != testo)
@@ -162,18 +176,23 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
     m_binder.lega(cboPerl, g, QStringLiteral("perl"));
     m_binder.lega(txtSetting[0], g, QStringLiteral("siteonline"));
     m_binder.lega(txtSetting[1], g, QStringLiteral("sitescript"));
-    RegolaCampo indirizzo;
-    indirizzo.cambio = [this](const QString &t, bool utente) {
-        if (utente)
-            derivaIndirizzi();
-        return t;
+    const auto indirizzo = [this](QLineEdit *campo, bool tagliaAllUscita) {
+        RegolaCampo r;
+        r.tasti = entroLunghezza(campo);
+        r.cambio = [this](const QString &t, bool utente) {
+            if (utente)
+                derivaIndirizzi();
+            return t;
+        };
+        if (tagliaAllUscita) {
+            r.lunghezzaMassima = LunghezzaIndirizzo;
+            r.scrivi = RegolaCampo::Scrittura::AllUscita;
+        }
+        return r;
     };
-    RegolaCampo indirizzoLimitato = indirizzo;
-    indirizzoLimitato.lunghezzaMassima = 50;
-    indirizzoLimitato.scrivi = RegolaCampo::Scrittura::AllUscita;
-    m_binder.lega(txtURL, g, QStringLiteral("URL"), indirizzoLimitato);
-    m_binder.lega(txtCartella, g, QStringLiteral("cartella"), indirizzoLimitato);
-    m_binder.lega(txtCGI, g, QStringLiteral("cartellaCGI"), indirizzo);
+    m_binder.lega(txtURL, g, QStringLiteral("URL"), indirizzo(txtURL, true));
+    m_binder.lega(txtCartella, g, QStringLiteral("cartella"), indirizzo(txtCartella, true));
+    m_binder.lega(txtCGI, g, QStringLiteral("cartellaCGI"), indirizzo(txtCGI, false));
     RegolaCampo scriviAlCambio;
     scriviAlCambio.scrivi = RegolaCampo::Scrittura::AlCambio;
     m_binder.lega(txtCGIsearch, g, QStringLiteral("CGIsearch"), scriviAlCambio);

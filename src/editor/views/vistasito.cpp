@@ -310,6 +310,9 @@ void VistaSito::abilitaValutaSecondaria()
 
 void VistaSito::aggiornaValuta()
 {
+    // The fields emptied by a closing record leave the shop state alone.
+    if (!m_negozio.dati().dataGenerale.isOpen())
+        return;
     Impostazioni imp;
     leggi(imp);
     ShopState &s = m_negozio.state;

@@ -1,0 +1,747 @@
+// The settings fields of the main window on a real shop, driven with real
+// key and mouse events: when each field writes the settings record, the
+// input rules' edge cases, the addresses derived from the site fields and
+// the Windows-server option, the price formats of the shop state after a
+// load and after edits, "cartelle FTP" after each change of the account, a
+// folder typed by hand surviving the opening, the values the database
+// refuses, the lists that take no keys, the buttons and the shop texts.
+#include "finestraprova.h"
+
+#include "comandi.h"
+#include "vistainternet.h"
+#include "vistanegozio.h"
+#include "vistasito.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+// A record whose derived addresses change with every site field.
+const QVariantMap base{{"URL", "abc"},        {"cartella", ""},        {"cartellaCGI", "cgi-bin"},
+                       {"folderFTP", ""},     {"folderCGI", ""},       {"serverNT", false},
+                       {"hostname", ""},      {"username", ""},        {"password", ""},
+                       {"usa_cambio", true},  {"cambio", 2},           {"notazione", "0"},
+                       {"minimo", 10},        {"operatorericerca", "0"}};
+
+QVariantMap con(QVariantMap m, const QVariantMap &altro)
+{
+    for (auto it = altro.begin(); it != altro.end(); ++it)
+        m.insert(it.key(), it.value());
+    return m;
+}
+
+QWidget *controllo(FinestraDiProva &f, const QString &nome)
+{
+    return f.w->findChild<QWidget *>(nome);
+}
+
+// Brings the field's view on screen: the shop panel with the tree's root
+// selected, or the " Sito" or "Internet" view.
+void mostra(FinestraDiProva &f, QWidget *campo)
+{
+    if (f.w->vistaNegozio()->isAncestorOf(campo)) {
+        f.w->selezionaScheda(QStringLiteral("kReparti"));
+        QVERIFY(clicNodo(f.w, QStringLiteral("Negozio")));
+        for (int i = 0; i < 7; ++i)
+            if (f.w->vistaNegozio()->txtTesti[size_t(i)] == campo)
+                f.w->vistaNegozio()->tabTesti->setCurrentIndex(i);
+    } else {
+        f.w->selezionaScheda(f.w->vistaSito()->isAncestorOf(campo) ? QStringLiteral("kSito")
+                                                                   : QStringLiteral("kInternet"));
+    }
+    QCoreApplication::processEvents();
+}
+
+// Gives the field the focus with a click; a number field then selects its
+// whole text.
+void clic(QWidget *campo)
+{
+    if (auto *lista = qobject_cast<QComboBox *>(campo); lista && lista->lineEdit())
+        campo = lista->lineEdit();
+    if (auto *righe = qobject_cast<QPlainTextEdit *>(campo))
+        campo = righe->viewport();
+    QTest::mouseClick(campo, Qt::LeftButton);
+    QTest::qWait(1);
+}
+
+QWidget *destinatario(QWidget *campo)
+{
+    if (auto *lista = qobject_cast<QComboBox *>(campo); lista && lista->lineEdit())
+        return lista->lineEdit();
+    return campo;
+}
+
+// Empties a field with keys: select all (a number field does it when it
+// gets the focus, the others with Ctrl+A), then Backspace.
+void svuota(QWidget *campo)
+{
+    QWidget *d = destinatario(campo);
+    if (d->hasFocus()) {
+        // Away and back: a number field selects its text as it gets the focus.
+        QTest::keyClick(d, Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QTest::qWait(1);
+    } else {
+        clic(campo);
+    }
+    const auto *linea = qobject_cast<QLineEdit *>(d);
+    if (!(linea && linea->hasSelectedText()))
+        QTest::keyClick(d, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(d, Qt::Key_Backspace);
+}
+
+// Pastes with Shift+Insert, which no key filter sees as a typed character.
+void incolla(QWidget *campo, const QString &testo)
+{
+    QApplication::clipboard()->setText(testo);
+    QTest::keyClick(destinatario(campo), Qt::Key_Insert, Qt::ShiftModifier);
+}
+
+void lascia(QWidget *campo)
+{
+    QTest::keyClick(destinatario(campo), Qt::Key_Tab);
+}
+
+// A mouse choice in a list: the list opens and the item is clicked.
+void scegli(QComboBox *lista, int indice)
+{
+    QTest::mouseClick(lista, Qt::LeftButton);
+    QAbstractItemView *v = lista->view();
+    QTRY_VERIFY(v->isVisible());
+    // A list just opened ignores a release as quick as a double click's.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const QRect r = v->visualRect(v->model()->index(indice, 0)).intersected(v->viewport()->rect());
+    QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, r.center());
+    QTRY_VERIFY(!v->isVisible());
+}
+
+QString testo(QWidget *campo)
+{
+    if (auto *l = qobject_cast<QLineEdit *>(campo))
+        return l->text();
+    if (auto *t = qobject_cast<QPlainTextEdit *>(campo))
+        return t->toPlainText();
+    if (auto *c = qobject_cast<QComboBox *>(campo))
+        return c->currentText();
+    return {};
+}
+
+} // namespace
+
+class TestCampiGenerale : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy)); }
+    void scritturaDeiCampi_data();
+    void scritturaDeiCampi();
+    void regole_data();
+    void regole();
+    void indirizziDerivati_data();
+    void indirizziDerivati();
+    void cartellaScrittaAManoResta();
+    void valutaDopoIlCaricamento_data();
+    void valutaDopoIlCaricamento();
+    void valutaDopoLeModifiche();
+    void cartelleFTP_data();
+    void cartelleFTP();
+    void valoriRifiutati_data();
+    void valoriRifiutati();
+    void listeSenzaTasti_data();
+    void listeSenzaTasti();
+    void pulsanti_data();
+    void pulsanti();
+    void testiDelNegozio();
+};
+
+void TestCampiGenerale::scritturaDeiCampi_data()
+{
+    // How the field is changed, the value then stored, and the event that
+    // writes the record: "cambio" at once, "uscita" when the field is left,
+    // "mai" only with the next write of the record.
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QString>("colonna");
+    QTest::addColumn<QString>("azione");
+    QTest::addColumn<QString>("valore");
+    QTest::addColumn<QString>("salvato");
+    QTest::addColumn<QString>("evento");
+    const auto riga = [](const char *nome, const char *colonna, const char *azione, const char *valore,
+                         const char *salvato, const char *evento) {
+        QTest::newRow(nome) << nome << colonna << azione << valore << salvato << evento;
+    };
+    riga("txtEmail", "email", "digita", "shop@esempio.it", "shop@esempio.it", "cambio");
+    riga("txtTitolo", "titolo", "digita", "Bottega", "Bottega", "mai");
+    riga("txtTesti3", "recesso", "digita", "Recesso", "Recesso", "cambio");
+    riga("txtScontoNegozio", "sconto", "digita", "15", "15", "mai");
+    riga("txtFirma", "firma_email", "digita", "Grazie", "Grazie", "mai");
+    riga("txtEmailOrdini", "email_ordini", "digita", "o@esempio.it", "o@esempio.it", "mai");
+    riga("txtMinimo", "minimo", "digita", "25", "25", "uscita");
+    riga("txtKeywords0", "keywords", "digita", "caffe", "caffe", "mai");
+    riga("txtValuta1", "valuta2", "digita", "USD", "USD", "mai");
+    riga("txtCambio", "cambio", "digita", "3", "3", "mai");
+    riga("cboSendmail", "sendmail", "digita", "/bin/mail", "/bin/mail", "mai");
+    // The site fields derive the search and order addresses, whose change
+    // writes the record.
+    riga("txtURL", "URL", "digita", "bottega.it", "bottega.it", "cambio");
+    riga("txtCartella", "cartella", "digita", "negozio", "negozio", "cambio");
+    riga("txtCGI", "cartellaCGI", "digita", "script", "script", "cambio");
+    riga("txtFolderFTP", "folderFTP", "digita", "www/negozio", "www/negozio", "cambio");
+    riga("txtFolderCGI", "folderCGI", "digita", "www/script", "www/script", "cambio");
+    riga("chkNT", "serverNT", "clic", "", "true", "cambio");
+    riga("txtHost", "hostname", "digita", "ftp.bottega.it", "ftp.bottega.it", "cambio");
+    riga("txtUsername", "username", "digita", "mario", "mario", "cambio");
+    riga("txtPassword", "password", "digita", "segreta", "segreta", "cambio");
+    riga("chkVisSconto", "vis_sconto", "clic", "", "false", "mai");
+    riga("chkCambio", "usa_cambio", "clic", "", "false", "mai");
+    riga("optRicerca1", "operatorericerca", "clic", "", "1", "mai");
+    riga("cboLivelli", "livelliaperti", "scelta", "2", "3", "mai");
+    riga("cboVetrina", "colonnevetrina", "scelta", "4", "5", "mai");
+    riga("cboNotazione", "notazione", "scelta", "1", "1", "mai");
+}
+
+void TestCampiGenerale::scritturaDeiCampi()
+{
+    QFETCH(QString, nome);
+    QFETCH(QString, colonna);
+    QFETCH(QString, azione);
+    QFETCH(QString, valore);
+    QFETCH(QString, salvato);
+    QFETCH(QString, evento);
+        const auto f = apriImpostazioni(base);
+    QVERIFY(f->w);
+    QWidget *campo = controllo(*f, nome);
+    QVERIFY(campo);
+    mostra(*f, campo);
+    QVERIFY(campo->isVisible() && campo->isEnabled());
+    const QString prima = f->generale(colonna).toString();
+    QVERIFY(prima != salvato);
+    if (azione == QLatin1String("digita")) {
+        svuota(campo);
+        QTest::keyClicks(destinatario(campo), valore);
+    } else if (azione == QLatin1String("clic")) {
+        QTest::mouseClick(campo, Qt::LeftButton, {}, QPoint(8, campo->height() / 2));
+    } else {
+        scegli(qobject_cast<QComboBox *>(campo), valore.toInt());
+    }
+    QCOMPARE(f->generale(colonna).toString(), evento == QLatin1String("cambio") ? salvato : prima);
+    if (azione == QLatin1String("digita"))
+        lascia(campo);
+    QCOMPARE(f->generale(colonna).toString(), evento == QLatin1String("mai") ? prima : salvato);
+    // Any write of the record takes the pending edits with it.
+    QVERIFY(f->w->dati().dataGenerale.scriviModifiche());
+    QCOMPARE(f->generale(colonna).toString(), salvato);
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestCampiGenerale::regole_data()
+{
+    // Steps: "t:" typed, "p:" pasted, "x" emptied, "tab" leaving, "ctrlv",
+    // "ctrlc", "enter" those keys, "torna" leaving and coming back (a number
+    // field then selects its text).
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QStringList>("passi");
+    QTest::addColumn<QString>("atteso");
+    const auto riga = [](const char *titolo, const char *nome, QStringList passi, const QString &atteso) {
+        QTest::newRow(titolo) << nome << passi << atteso;
+    };
+    riga("punto diventa virgola", "txtCambio", {"x", "t:."}, ",");
+    riga("un solo separatore", "txtCambio", {"x", "t:1.5.3"}, "1,53");
+    riga("virgola ripetuta", "txtCambio", {"x", "t:1,5,3"}, "1,53");
+    riga("lettere scartate", "txtCambio", {"x", "t:a1b2-"}, "12");
+    riga("cambio negativo incollato", "txtCambio", {"x", "p:-1936,27"}, "1936,27");
+    riga("tasti di controllo scartati", "txtCambio", {"x", "t:12", "ctrlv", "ctrlc", "enter"}, "12");
+    riga("sconto svuotato e lasciato", "txtScontoNegozio", {"x", "tab"}, "0");
+    riga("sconto svuotato", "txtScontoNegozio", {"x"}, "");
+    riga("sconto oltre 100", "txtScontoNegozio", {"x", "t:150"}, "100");
+    riga("sconto 100", "txtScontoNegozio", {"x", "t:100"}, "100");
+    riga("sconto negativo incollato", "txtScontoNegozio", {"x", "p:-150"}, "100");
+    riga("sconto di lettere", "txtScontoNegozio", {"x", "p:abc"}, "0");
+    riga("sconto con decimali", "txtScontoNegozio", {"x", "t:12.5"}, "12,5");
+    riga("minimo: lettere su 20", "txtMinimo", {"x", "t:20", "torna", "p:abc"}, "20");
+    riga("minimo svuotato", "txtMinimo", {"x", "tab"}, "");
+    riga("minimo senza zeri", "txtMinimo", {"x", "t:007", "tab"}, "7");
+    riga("minimo decimali", "txtMinimo", {"x", "t:10.50", "tab"}, "10,5");
+    riga("minimo negativo", "txtMinimo", {"x", "p:-5"}, "5");
+    riga("valuta di 60", "txtValuta0", {"x", QStringLiteral("t:") + QString(60, u'v')}, QString(60, u'v'));
+    riga("valuta lasciata", "txtValuta0", {"x", QStringLiteral("t:") + QString(60, u'v'), "tab"}, QString(50, u'v'));
+    // Each change of the address fields writes the record: a character typed
+    // beyond the 50 it holds is discarded.
+    riga("indirizzo oltre 50", "txtURL", {"x", QStringLiteral("t:") + QString(60, u'u')}, QString(50, u'u'));
+    riga("cartella oltre 50", "txtCartella", {"x", QStringLiteral("t:") + QString(60, u'c'), "tab"}, QString(50, u'c'));
+    riga("script oltre 50", "txtCGI", {"x", QStringLiteral("t:") + QString(60, u's')}, QString(50, u's'));
+    riga("indirizzo pieno riscritto", "txtURL", {"x", QStringLiteral("t:") + QString(50, u'u'), "torna", "t:abc"}, "abc");
+    riga("firma senza a capo", "txtFirma", {"x", "t:a", "enter", "t:b"}, "ab");
+    riga("parole senza a capo", "txtKeywords1", {"x", "t:a", "enter", "t:b"}, "ab");
+    riga("firma: a capo incollato", "txtFirma", {"x", "p:a\nb"}, "a\nb");
+    riga("titolo senza filtro", "txtTitolo", {"x", "t:a|[b]\\"}, "a|[b]\\");
+}
+
+void TestCampiGenerale::regole()
+{
+    QFETCH(QString, nome);
+    QFETCH(QStringList, passi);
+    QFETCH(QString, atteso);
+        const auto f = apriImpostazioni(base);
+    QVERIFY(f->w);
+    QWidget *campo = controllo(*f, nome);
+    QVERIFY(campo);
+    mostra(*f, campo);
+    QApplication::clipboard()->setText(QStringLiteral("99"));
+    for (const QString &p : passi) {
+        QWidget *d = destinatario(campo);
+        if (p == QLatin1String("x"))
+            svuota(campo);
+        else if (p.startsWith(QLatin1String("t:")))
+            QTest::keyClicks(d, p.mid(2));
+        else if (p.startsWith(QLatin1String("p:")))
+            incolla(campo, p.mid(2));
+        else if (p == QLatin1String("tab"))
+            lascia(campo);
+        else if (p == QLatin1String("torna")) {
+            lascia(campo);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+            QTest::qWait(1);
+        } else if (p == QLatin1String("ctrlv"))
+            QTest::keyClick(d, Qt::Key_V, Qt::ControlModifier);
+        else if (p == QLatin1String("ctrlc"))
+            QTest::keyClick(d, Qt::Key_C, Qt::ControlModifier);
+        else if (p == QLatin1String("enter"))
+            QTest::keyClick(d, Qt::Key_Return);
+    }
+    QCOMPARE(testo(campo), atteso);
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestCampiGenerale::indirizziDerivati_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("folderFTP");
+    QTest::addColumn<QString>("folderCGI");
+    QTest::addColumn<bool>("nt");
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<QString>("cgi");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("ricerca");
+    QTest::addColumn<QString>("ordine");
+    QTest::newRow("solo indirizzo") << "abc" << "" << "" << false << "" << "" << "http://abc/index.htm"
+                                    << "http://abc/vtsearch24E.pl" << "http://abc/vtorder24E.pl";
+    QTest::newRow("www e /cgi-bin/") << "abc" << "www" << "/cgi-bin/" << false << "" << "cgi-bin"
+                                     << "http://abc/index.htm" << "http://abc/cgi-bin/vtsearch24E.pl"
+                                     << "http://abc/cgi-bin/vtorder24E.pl";
+    QTest::newRow("http e barra finale") << "HtTp://abc/" << "www/negozio" << "www/cgi-bin" << false << "negozio"
+                                         << "cgi-bin" << "http://abc/negozio/index.htm"
+                                         << "http://abc/cgi-bin/vtsearch1B00.pl" << "http://abc/cgi-bin/vtorder1B00.pl";
+    QTest::newRow("maiuscole restano") << "abc" << "WWW/negozio" << "WWW/cgi" << false << "WWW/negozio" << "WWW/cgi"
+                                       << "http://abc/WWW/negozio/index.htm" << "http://abc/WWW/cgi/vtsearch2E82.pl"
+                                       << "http://abc/WWW/cgi/vtorder2E82.pl";
+    QTest::newRow("barra iniziale resta") << "abc" << "/www/negozio" << "/www/cgi" << false << "/www/negozio" << "cgi"
+                                          << "http://abc/www/negozio/index.htm" << "http://abc/cgi/vtsearch30C2.pl"
+                                          << "http://abc/cgi/vtorder30C2.pl";
+    QTest::newRow("httpdocs solo per le pagine") << "abc" << "httpdocs/cgi-bin" << "httpdocs/cgi-bin" << false
+                                                 << "cgi-bin" << "httpdocs/cgi-bin" << "http://abc/cgi-bin/index.htm"
+                                                 << "http://abc/httpdocs/cgi-bin/vtsearch17F0.pl"
+                                                 << "http://abc/httpdocs/cgi-bin/vtorder17F0.pl";
+    QTest::newRow("htdocs prima di httpd") << "abc" << "usr/local/etc/httpd/htdocs/n" << "usr/local/etc/httpd/cgi-bin"
+                                           << false << "n" << "cgi-bin" << "http://abc/n/index.htm"
+                                           << "http://abc/cgi-bin/vtsearch530.pl" << "http://abc/cgi-bin/vtorder530.pl";
+    QTest::newRow("server windows") << "abc" << "public_html/negozio" << "public_html/cgi" << true
+                                    << "public_html/negozio" << "public_html/cgi"
+                                    << "http://abc/public_html/negozio/index.htm"
+                                    << "http://abc/public_html/cgi/vtsearch6F62.pl" << "vtorder.asp";
+    QTest::newRow("server windows senza indirizzo") << "" << "www/negozio" << "cgi-bin" << true << "www/negozio"
+                                                    << "cgi-bin" << "" << "" << "";
+    QTest::newRow("https") << "https://abc" << "" << "" << false << "" << "" << "https://abc/index.htm"
+                           << "https://abc/vtsearch24E.pl" << "https://abc/vtorder24E.pl";
+}
+
+void TestCampiGenerale::indirizziDerivati()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, folderFTP);
+    QFETCH(QString, folderCGI);
+    QFETCH(bool, nt);
+    QFETCH(QString, cartella);
+    QFETCH(QString, cgi);
+    QFETCH(QString, home);
+    QFETCH(QString, ricerca);
+    QFETCH(QString, ordine);
+        const auto f = apriImpostazioni(con(base, {{"URL", ""}, {"cartellaCGI", ""}}));
+    QVERIFY(f->w);
+    VistaInternet *v = f->w->vistaInternet();
+    mostra(*f, v->txtURL);
+    if (nt)
+        QTest::mouseClick(v->chkNT, Qt::LeftButton, {}, QPoint(8, v->chkNT->height() / 2));
+    QCOMPARE(v->cboSendmail->isEnabled(), !nt);
+    QCOMPARE(v->cboPerl->isEnabled(), !nt);
+    for (const auto &[campo, valore] : {std::pair{v->txtFolderFTP, folderFTP}, std::pair{v->txtFolderCGI, folderCGI},
+                                        std::pair{v->txtURL, url}}) {
+        clic(campo);
+        QTest::keyClicks(campo, valore);
+    }
+    QCOMPARE(v->txtCartella->text(), cartella);
+    QCOMPARE(v->txtCGI->text(), cgi);
+    QCOMPARE(v->txtURLNegozio->text(), home);
+    QCOMPARE(v->txtCGIsearch->text(), ricerca);
+    QCOMPARE(v->txtCGIOrdine->text(), ordine);
+    // The derived addresses are written as they change.
+    QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), ricerca);
+    QCOMPARE(f->generale(QStringLiteral("CGIordine")).toString(), v->txtCGIOrdine->text());
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestCampiGenerale::cartellaScrittaAManoResta()
+{
+    // Folders typed by hand beside remote folders that would derive others:
+    // every opening shows them as stored and derives the addresses from them.
+    const QVariantMap generale = con(base, {{"folderFTP", "www/negozio"}, {"cartella", "a-mano"},
+                                            {"folderCGI", "www/cgi-bin"}, {"cartellaCGI", "script"},
+                                            {"CGIsearch", "vecchio"}, {"CGIordine", "vecchio"}});
+    const auto f = apriImpostazioni(generale);
+    QVERIFY(f->w);
+    for (int apertura = 0; apertura < 2; ++apertura) {
+        VistaInternet *v = f->w->vistaInternet();
+        QCOMPARE(v->txtCartella->text(), QStringLiteral("a-mano"));
+        QCOMPARE(v->txtCGI->text(), QStringLiteral("script"));
+        QCOMPARE(v->txtURLNegozio->text(), QStringLiteral("http://abc/a-mano/index.htm"));
+        QCOMPARE(v->txtCGIsearch->text(), QStringLiteral("http://abc/script/vtsearch1434.pl"));
+        QCOMPARE(f->generale(QStringLiteral("cartella")).toString(), QStringLiteral("a-mano"));
+        QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), QStringLiteral("http://abc/script/vtsearch1434.pl"));
+        QCOMPARE(f->generale(QStringLiteral("CGIordine")).toString(), QStringLiteral("http://abc/script/vtorder1434.pl"));
+        QVERIFY(!f->w->dati().dataGenerale.modifichePendenti());
+        // Closed and opened again on the same shop.
+        f->w->close();
+        delete f->w;
+        f->avvio->mostraMain();
+        f->w = f->avvio->finestra();
+        QVERIFY(f->w);
+    }
+    // A change of the remote folder derives the shop folder again.
+    VistaInternet *v = f->w->vistaInternet();
+    mostra(*f, v->txtFolderFTP);
+    svuota(v->txtFolderFTP);
+    QTest::keyClicks(v->txtFolderFTP, QStringLiteral("public_html/altro"));
+    QCOMPARE(v->txtCartella->text(), QStringLiteral("altro"));
+    QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), QStringLiteral("http://abc/script/vtsearch121A.pl"));
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestCampiGenerale::valutaDopoIlCaricamento_data()
+{
+    QTest::addColumn<QVariantMap>("generale");
+    QTest::addColumn<QStringList>("prefissi");
+    QTest::addColumn<double>("tasso");
+    QTest::addColumn<QStringList>("separatori");  // decimals, thousands
+    QTest::addColumn<QStringList>("formati");
+    QTest::addColumn<int>("notazione");            // the list's selection
+    QTest::addColumn<bool>("secondaria");          // second currency's fields enabled
+    QTest::newRow("italiana") << QVariantMap{{"valuta1", " Euro "}, {"valuta2", "Lire"}, {"cambio", 0.5},
+                                             {"notazione", "0"}, {"decimali1", true}, {"decimali2", false},
+                                             {"usa_cambio", true}}
+                              << QStringList{"Euro ", "Lire "} << 0.5 << QStringList{",", "."}
+                              << QStringList{"0.00", "0"} << 0 << true;
+    QTest::newRow("inglese") << QVariantMap{{"valuta1", "$"}, {"valuta2", ""}, {"cambio", 1936.27},
+                                            {"notazione", "1"}, {"decimali1", false}, {"decimali2", true},
+                                            {"usa_cambio", false}}
+                             << QStringList{"$ ", " "} << 1936.27 << QStringList{".", ","}
+                             << QStringList{"0", "0.00"} << 1 << false;
+    QTest::newRow("notazione vuota") << QVariantMap{{"valuta1", ""}, {"valuta2", ""}, {"cambio", QVariant()},
+                                                    {"notazione", ""}, {"decimali1", false}, {"decimali2", false}}
+                                     << QStringList{" ", " "} << 0.0 << QStringList{"", ""}
+                                     << QStringList{"0", "0"} << -1 << true;
+    QTest::newRow("notazione sconosciuta") << QVariantMap{{"valuta1", "€"}, {"notazione", "7"}, {"cambio", -2}}
+                                           << QStringList{"€ ", " "} << 2.0 << QStringList{"", ""}
+                                           << QStringList{"0.00", "0.00"} << -1 << true;
+}
+
+void TestCampiGenerale::valutaDopoIlCaricamento()
+{
+    QFETCH(QVariantMap, generale);
+    QFETCH(QStringList, prefissi);
+    QFETCH(double, tasso);
+    QFETCH(QStringList, separatori);
+    QFETCH(QStringList, formati);
+    QFETCH(int, notazione);
+    QFETCH(bool, secondaria);
+        const auto f = apriImpostazioni(generale);
+    QVERIFY(f->w);
+    const ShopState &s = f->negozio().state;
+    QCOMPARE((QStringList{s.PrefissoValuta1, s.PrefissoValuta2}), prefissi);
+    QCOMPARE(s.TassoCambio, tasso);
+    QCOMPARE((QStringList{s.SeparatoreDecimali, s.SeparatoreMigliaia}), separatori);
+    QCOMPARE((QStringList{s.FormatoDecimali1, s.FormatoDecimali2}), formati);
+    VistaSito *v = f->w->vistaSito();
+    QCOMPARE(v->cboNotazione->currentIndex(), notazione);
+    QCOMPARE(v->txtValuta[1]->isEnabledTo(v), secondaria);
+    QCOMPARE(v->txtCambio->isEnabledTo(v), secondaria);
+    QCOMPARE(v->chkDecimali[1]->isEnabledTo(v), secondaria);
+    QVERIFY(!f->w->dati().dataGenerale.modifichePendenti());
+}
+
+void TestCampiGenerale::valutaDopoLeModifiche()
+{
+        const auto f = apriImpostazioni(con(base, {{"valuta1", "Euro"}, {"decimali1", false}, {"operatorericerca", ""}}));
+    QVERIFY(f->w);
+    VistaSito *v = f->w->vistaSito();
+    ShopState &s = f->negozio().state;
+    mostra(*f, v->cboNotazione);
+    // The notation list writes the hidden field, which sets the separators.
+    scegli(v->cboNotazione, 1);
+    QCOMPARE(v->txtNotazione->text(), QStringLiteral("1"));
+    QCOMPARE(s.SeparatoreDecimali, QStringLiteral("."));
+    QCOMPARE(s.SeparatoreMigliaia, QStringLiteral(","));
+    clic(v->cboNotazione);
+    QTest::keyClick(v->cboNotazione, Qt::Key_Up);
+    QCOMPARE(v->txtNotazione->text(), QStringLiteral("0"));
+    QCOMPARE(s.SeparatoreDecimali, QStringLiteral(","));
+    // A currency name is the prefix as typed, and as cut when it is left.
+    svuota(v->txtValuta[0]);
+    QTest::keyClicks(v->txtValuta[0], QStringLiteral(" ") + QString(60, u'L'));
+    QCOMPARE(s.PrefissoValuta1, QString(60, u'L') + u' ');
+    lascia(v->txtValuta[0]);
+    QCOMPARE(s.PrefissoValuta1, QString(49, u'L') + u' ');
+    // The decimals boxes.
+    QCOMPARE(s.FormatoDecimali1, QStringLiteral("0"));
+    QTest::mouseClick(v->chkDecimali[0], Qt::LeftButton, {}, QPoint(8, v->chkDecimali[0]->height() / 2));
+    QCOMPARE(s.FormatoDecimali1, QStringLiteral("0.00"));
+    // The exchange rate follows the numbers typed and keeps its value
+    // through texts that are not numbers.
+    svuota(v->txtCambio);
+    QCOMPARE(s.TassoCambio, 2.0);
+    QTest::keyClicks(v->txtCambio, QStringLiteral(","));
+    QCOMPARE(s.TassoCambio, 2.0);
+    QTest::keyClicks(v->txtCambio, QStringLiteral("5"));
+    QCOMPARE(s.TassoCambio, 0.5);
+    svuota(v->txtCambio);
+    incolla(v->txtCambio, QStringLiteral("-1936,27"));
+    QCOMPARE(v->txtCambio->text(), QStringLiteral("1936,27"));
+    QCOMPARE(s.TassoCambio, 1936.27);
+    // The second currency switched off keeps its values and the rate.
+    QTest::mouseClick(v->chkCambio, Qt::LeftButton, {}, QPoint(8, v->chkCambio->height() / 2));
+    QVERIFY(!v->txtValuta[1]->isEnabled() && !v->txtCambio->isEnabled() && !v->chkDecimali[1]->isEnabled());
+    QCOMPARE(v->txtCambio->text(), QStringLiteral("1936,27"));
+    QCOMPARE(s.TassoCambio, 1936.27);
+    // The search options and their hidden field.
+    QVERIFY(!v->optRicerca[0]->isChecked() && !v->optRicerca[1]->isChecked());
+    QTest::mouseClick(v->optRicerca[1], Qt::LeftButton, {}, QPoint(8, v->optRicerca[1]->height() / 2));
+    QCOMPARE(v->txtRicerca->text(), QStringLiteral("1"));
+    QTest::mouseClick(v->optRicerca[0], Qt::LeftButton, {}, QPoint(8, v->optRicerca[0]->height() / 2));
+    QCOMPARE(v->txtRicerca->text(), QStringLiteral("0"));
+    // The hidden fields stay hidden.
+    for (QWidget *nascosto : {static_cast<QWidget *>(v->txtRicerca), static_cast<QWidget *>(v->txtNotazione),
+                              static_cast<QWidget *>(v->txtMID)})
+        QVERIFY(!nascosto->isVisible());
+    QVERIFY(!v->txtMID->isEnabled());
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestCampiGenerale::cartelleFTP_data()
+{
+    QTest::addColumn<QStringList>("salvati");  // host, user name, password in the record
+    QTest::addColumn<QStringList>("digitati");  // then typed after them
+    QTest::addColumn<bool>("abilitato");
+    QTest::newRow("caricati") << QStringList{"h", "u", "p"} << QStringList{"", "", ""} << true;
+    QTest::newRow("digitati") << QStringList{"", "", ""} << QStringList{"ftp.it", "mario", "segreta"} << true;
+    QTest::newRow("senza password") << QStringList{"", "", ""} << QStringList{"ftp.it", "mario", ""} << false;
+    QTest::newRow("password di spazi") << QStringList{"", "", ""} << QStringList{"ftp.it", "mario", "   "} << false;
+    QTest::newRow("senza host") << QStringList{"", "", ""} << QStringList{"", "mario", "segreta"} << false;
+    QTest::newRow("utente di spazi") << QStringList{"", "", ""} << QStringList{"ftp.it", "  ", "segreta"} << false;
+    QTest::newRow("nulla") << QStringList{"", "", ""} << QStringList{"", "", ""} << false;
+}
+
+void TestCampiGenerale::cartelleFTP()
+{
+    QFETCH(QStringList, salvati);
+    QFETCH(QStringList, digitati);
+    QFETCH(bool, abilitato);
+        const auto f = apriImpostazioni(con(base, {{"hostname", salvati[0]}, {"username", salvati[1]}, {"password", salvati[2]}}));
+    QVERIFY(f->w);
+    VistaInternet *v = f->w->vistaInternet();
+    mostra(*f, v->txtHost);
+    const QLineEdit *campi[3] = {v->txtHost, v->txtUsername, v->txtPassword};
+    for (int i = 0; i < 3; ++i) {
+        clic(const_cast<QLineEdit *>(campi[i]));
+        QTest::keyClicks(const_cast<QLineEdit *>(campi[i]), digitati[i]);
+    }
+    const RegistroComandi &c = f->w->comandi();
+    const auto verifica = [&](bool atteso) {
+        QCOMPARE(c.abilitato(QStringLiteral("cartelle FTP")), atteso);
+        QCOMPARE(c.azione(Cmd::CartellaFTPNegozio)->isEnabled(), atteso);
+        QCOMPARE(c.azione(Cmd::CartellaFTPScript)->isEnabled(), atteso);
+        QCOMPARE(v->cmdCart[0]->isEnabled(), atteso);
+        QCOMPARE(v->cmdCart[1]->isEnabled(), atteso);
+    };
+    verifica(abilitato);
+    if (abilitato) {
+        // Clearing the password switches them off again.
+        svuota(v->txtPassword);
+        verifica(false);
+        QCOMPARE(f->generale(QStringLiteral("password")).toString(), QString());
+    }
+}
+
+void TestCampiGenerale::valoriRifiutati_data()
+{
+    // The field, what it receives, the field whose change then writes the
+    // record, and the message.
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QString>("valore");
+    QTest::addColumn<QString>("scrittore");
+    QTest::addColumn<QString>("rifiutato");
+    QTest::addColumn<QString>("colonna");
+    QTest::addColumn<QString>("messaggio");
+    const QString torna = QStringLiteral("\r\nIl campo torna al valore salvato.");
+    QTest::newRow("titolo troppo lungo") << "txtTitolo" << QString(300, u't') << "txtEmail" << "txtTitolo" << "titolo"
+                                         << "Impossibile salvare \"Titolo del negozio\": il testo è troppo lungo "
+                                            "(al massimo 255 caratteri)." + torna;
+    QTest::newRow("minimo troppo grande") << "txtMinimo" << "99999999999999999999" << "" << "txtMinimo" << "minimo"
+                                          << "Impossibile salvare \"Ordine minimo\": il numero è troppo grande." + torna;
+    QTest::newRow("cartella derivata troppo lunga") << "txtFolderFTP" << "www/" + QString(60, u'f') << ""
+                                                    << "txtCartella" << "cartella"
+                                                    << "Impossibile salvare \"Cartella del negozio\": il testo è "
+                                                       "troppo lungo (al massimo 50 caratteri)." + torna;
+    QTest::newRow("cartella degli script troppo lunga") << "txtCGI" << QString(60, u's') << "" << "txtCGI" << "cartellaCGI"
+                                                        << "Impossibile salvare \"Cartella degli script\": il testo "
+                                                           "è troppo lungo (al massimo 50 caratteri)." + torna;
+}
+
+void TestCampiGenerale::valoriRifiutati()
+{
+    QFETCH(QString, nome);
+    QFETCH(QString, valore);
+    QFETCH(QString, scrittore);
+    QFETCH(QString, rifiutato);
+    QFETCH(QString, colonna);
+    QFETCH(QString, messaggio);
+        const auto f = apriImpostazioni(base);
+    QVERIFY(f->w);
+    QWidget *campo = controllo(*f, nome);
+    QLineEdit *tornato = f->w->findChild<QLineEdit *>(rifiutato);
+    mostra(*f, campo);
+    svuota(campo);
+    incolla(campo, valore);
+    lascia(campo);
+    if (!scrittore.isEmpty()) {
+        QWidget *s = controllo(*f, scrittore);
+        mostra(*f, s);
+        clic(s);
+        QTest::keyClicks(s, QStringLiteral("x"));
+    }
+    QCOMPARE(f->messages.texts(), QStringList{messaggio});
+    QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
+    // The field shows what is stored; the other edits are written.
+    QCOMPARE(tornato->text(), f->generale(colonna).toString().replace(u'.', u','));
+    QVERIFY(tornato->text().size() < 50);
+    QCoreApplication::processEvents();
+    QVERIFY(!f->w->dati().dataGenerale.modifichePendenti());
+    // The addresses follow the stored folders again.
+    VistaInternet *v = f->w->vistaInternet();
+    QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), v->txtCGIsearch->text());
+    QVERIFY(!v->txtCGIsearch->text().contains(QString(10, valore.back())));
+    if (nome == QLatin1String("txtFolderFTP"))
+        QCOMPARE(f->generale(QStringLiteral("folderFTP")).toString(), valore);
+    if (!scrittore.isEmpty())
+        QCOMPARE(f->generale(QStringLiteral("email")).toString(), QStringLiteral("x"));
+}
+
+void TestCampiGenerale::listeSenzaTasti_data()
+{
+    QTest::addColumn<QString>("nome");
+    QTest::newRow("livelli") << "cboLivelli";
+    QTest::newRow("vetrina") << "cboVetrina";
+}
+
+void TestCampiGenerale::listeSenzaTasti()
+{
+    QFETCH(QString, nome);
+        const auto f = apriImpostazioni(con(base, {{"livelliaperti", "2"}, {"colonnevetrina", "2"}}));
+    QVERIFY(f->w);
+    auto *lista = f->w->findChild<QComboBox *>(nome);
+    mostra(*f, lista);
+    lista->setFocus();
+    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_End, Qt::Key_4, Qt::Key_Space})
+        QTest::keyClick(lista, k);
+    QTest::keyClick(lista, Qt::Key_Down, Qt::AltModifier);
+    QVERIFY(!lista->view()->isVisible());
+    QWheelEvent rotella(QPointF(5, 5), lista->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton, {},
+                        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(lista, &rotella);
+    QCOMPARE(lista->currentText(), QStringLiteral("2"));
+    // Tab still moves on.
+    QTest::keyClick(lista, Qt::Key_Tab);
+    QVERIFY(!lista->hasFocus());
+    scegli(lista, 3);
+    QCOMPARE(lista->currentText(), QStringLiteral("4"));
+}
+
+void TestCampiGenerale::pulsanti_data()
+{
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<int>("comando");
+    QTest::addColumn<bool>("conAccount");
+    QTest::newRow("cmdSpese") << "cmdSpese" << int(Cmd::Spedizione) << false;
+    QTest::newRow("cmdConfiguraPG") << "cmdConfiguraPG" << int(Cmd::SistemiPagamento) << false;
+    QTest::newRow("cmdAvanzate") << "cmdAvanzate" << int(Cmd::ImpostazioniAvanzate) << false;
+    QTest::newRow("cmdCart0 senza account") << "cmdCart0" << -1 << false;
+    QTest::newRow("cmdCart0") << "cmdCart0" << int(Cmd::CartellaFTPNegozio) << true;
+    QTest::newRow("cmdCart1") << "cmdCart1" << int(Cmd::CartellaFTPScript) << true;
+}
+
+void TestCampiGenerale::pulsanti()
+{
+    QFETCH(QString, nome);
+    QFETCH(int, comando);
+    QFETCH(bool, conAccount);
+        const QVariantMap account{{"hostname", "h"}, {"username", "u"}, {"password", "p"}};
+    const auto f = apriImpostazioni(conAccount ? con(base, account) : base);
+    QVERIFY(f->w);
+    QWidget *b = controllo(*f, nome);
+    mostra(*f, b);
+    QVERIFY(b->isVisible());
+    QSignalSpy comandi(&f->w->comandi(), &RegistroComandi::comando);
+    QTest::mouseClick(b, Qt::LeftButton);
+    if (comando < 0) {
+        QVERIFY(comandi.isEmpty());
+    } else {
+        QCOMPARE(comandi.size(), 1);
+        QCOMPARE(comandi.at(0).at(0).toInt(), comando);
+    }
+}
+
+void TestCampiGenerale::testiDelNegozio()
+{
+    // Each tab shows its text alone, and a change of it writes its own field.
+        const auto f = apriImpostazioni(base);
+    QVERIFY(f->w);
+    VistaNegozio *v = f->w->vistaNegozio();
+    mostra(*f, v->txtTitolo);
+    const char *colonne[7] = {"home1", "home2", "condizioni", "recesso", "datipers", "testo1", "testo2"};
+    QTabBar *schede = v->tabTesti->tabBar();
+    for (int p = 6; p >= 0; --p) {
+        QTest::mouseClick(schede, Qt::LeftButton, {}, schede->tabRect(p).center());
+        QCOMPARE(schede->tabText(p), QString::fromUtf8(VistaNegozio::titoliTesti()[size_t(p)]));
+        for (int i = 0; i < 7; ++i) {
+            QCOMPARE(v->txtTesti[size_t(i)]->isVisible(), i == p);
+            QCOMPARE(v->txtTesti[size_t(i)]->isEnabled(), i == p);
+        }
+        clic(v->txtTesti[size_t(p)]);
+        QTest::keyClicks(v->txtTesti[size_t(p)], QStringLiteral("testo %1").arg(p));
+        QTest::keyClick(v->txtTesti[size_t(p)], Qt::Key_Return);
+        QTest::keyClicks(v->txtTesti[size_t(p)], QStringLiteral("fine"));
+        QCOMPARE(f->generale(QString::fromLatin1(colonne[p])).toString(), QStringLiteral("testo %1\r\nfine").arg(p));
+    }
+}
+
+QTEST_MAIN(TestCampiGenerale)
+#include "test_campigenerale.moc"
