@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -122,6 +124,27 @@ QString Vista::testoLegato(const QWidget *campo) const
 {
     const CampoCollegato *c = m_binder.campo(campo);
     return c ? c->valore().toString() : QString();
+}
+
+void Vista::dueColonne(std::initializer_list<QWidget *> sinistra, std::initializer_list<QWidget *> destra)
+{
+    auto *contenuto = new QWidget;
+    auto *colonne = new QHBoxLayout(contenuto);
+    colonne->setContentsMargins(0, 0, 0, 0);
+    for (const auto &cornici : {sinistra, destra}) {
+        auto *colonna = new QVBoxLayout;
+        for (QWidget *c : cornici)
+            colonna->addWidget(c);
+        colonna->addStretch(1);
+        colonne->addLayout(colonna, 1);
+    }
+    auto *scorrimento = new QScrollArea(this);
+    scorrimento->setWidgetResizable(true);
+    scorrimento->setFrameShape(QFrame::NoFrame);
+    scorrimento->setWidget(contenuto);
+    auto *tutto = new QVBoxLayout(this);
+    tutto->setContentsMargins(0, 0, 0, 0);
+    tutto->addWidget(scorrimento);
 }
 
 void Vista::soloMouse(QComboBox *lista)

@@ -5,6 +5,7 @@
 #include "binder.h"
 
 #include <QWidget>
+#include <initializer_list>
 
 class Negozio;
 class QCheckBox;
@@ -48,6 +49,9 @@ protected:
     static QLabel *intestazione(const QString &testo, QWidget *parent = nullptr);
     // The text a bound field stores (a text box's lines end in CR LF).
     QString testoLegato(const QWidget *campo) const;
+    // Lays the view out as two columns of frames, top-aligned, scrolled when
+    // the window is too small for them.
+    void dueColonne(std::initializer_list<QWidget *> sinistra, std::initializer_list<QWidget *> destra);
     // A list that changes only by a mouse choice: every key but Tab and the
     // mouse wheel are discarded.
     static void soloMouse(QComboBox *lista);

@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -149,25 +148,7 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
         txtSetting[size_t(i)]->hide();
     }
 
-    auto *contenuto = new QWidget;
-    auto *sinistra = new QVBoxLayout;
-    sinistra->addWidget(fraURL);
-    sinistra->addWidget(fraPerl);
-    sinistra->addStretch(1);
-    auto *destra = new QVBoxLayout;
-    destra->addWidget(fraFTP);
-    destra->addStretch(1);
-    auto *colonne = new QHBoxLayout(contenuto);
-    colonne->setContentsMargins(0, 0, 0, 0);
-    colonne->addLayout(sinistra, 1);
-    colonne->addLayout(destra, 1);
-    auto *scorrimento = new QScrollArea(this);
-    scorrimento->setWidgetResizable(true);
-    scorrimento->setFrameShape(QFrame::NoFrame);
-    scorrimento->setWidget(contenuto);
-    auto *colonna = new QVBoxLayout(this);
-    colonna->setContentsMargins(0, 0, 0, 0);
-    colonna->addWidget(scorrimento);
+    dueColonne({fraURL, fraPerl}, {fraFTP});
 
     // The fields and their rules. Derivations run on the merchant's edits
     // and on values set by the program (the remote folder browser), not

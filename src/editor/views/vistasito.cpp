@@ -18,7 +18,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 using namespace Regole;
@@ -191,27 +190,7 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     // The second currency starts switched off; the loaded record switches it.
     abilitaValutaSecondaria();
 
-    // Two columns of frames, scrolled when the window is small.
-    auto *contenuto = new QWidget;
-    auto *sinistra = new QVBoxLayout;
-    for (QGroupBox *f : {fraOfferte, fraOrdini, fraReparti, fraCarrello, fraMotori})
-        sinistra->addWidget(f);
-    sinistra->addStretch(1);
-    auto *destra = new QVBoxLayout;
-    for (QGroupBox *f : {fraElenco, fraRicerca, fraValuta})
-        destra->addWidget(f);
-    destra->addStretch(1);
-    auto *colonne = new QHBoxLayout(contenuto);
-    colonne->setContentsMargins(0, 0, 0, 0);
-    colonne->addLayout(sinistra, 1);
-    colonne->addLayout(destra, 1);
-    auto *scorrimento = new QScrollArea(this);
-    scorrimento->setWidgetResizable(true);
-    scorrimento->setFrameShape(QFrame::NoFrame);
-    scorrimento->setWidget(contenuto);
-    auto *colonna = new QVBoxLayout(this);
-    colonna->setContentsMargins(0, 0, 0, 0);
-    colonna->addWidget(scorrimento);
+    dueColonne({fraOfferte, fraOrdini, fraReparti, fraCarrello, fraMotori}, {fraElenco, fraRicerca, fraValuta});
 
     // The fields and their rules.
     for (const auto &[c, campo] : std::initializer_list<std::pair<QCheckBox *, const char *>>{
