@@ -1,6 +1,7 @@
 #include "vista.h"
 
 #include "comandi.h"
+#include "corniceimmagine.h"
 #include "database.h"
 
 #include <QAbstractButton>
@@ -85,6 +86,24 @@ QLabel *Vista::intestazione(const QString &testo, QWidget *parent)
     f.setBold(true);
     l->setFont(f);
     return l;
+}
+
+QVBoxLayout *Vista::bloccoImmagine(FamigliaImmagine famiglia, int n, std::pair<int, int> impostaElimina,
+                                   QWidget *parent, CorniceImmagine **cornice, QLabel **didascalia)
+{
+    auto *blocco = new QVBoxLayout;
+    auto *etichetta = new QLabel(CorniceImmagine::didascalia(famiglia, n), parent);
+    blocco->addWidget(etichetta);
+    *cornice = new CorniceImmagine(famiglia, n, m_negozio, m_comandi, parent);
+    blocco->addWidget(*cornice);
+    auto *pulsanti = new QHBoxLayout;
+    pulsanti->addWidget(pulsante(impostaElimina.first, parent));
+    pulsanti->addWidget(pulsante(impostaElimina.second, parent));
+    pulsanti->addStretch(1);
+    blocco->addLayout(pulsanti);
+    if (didascalia)
+        *didascalia = etichetta;
+    return blocco;
 }
 
 QLineEdit *Vista::campoTesto(const QString &nome, bool numerico)

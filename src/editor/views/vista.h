@@ -6,7 +6,10 @@
 
 #include <QWidget>
 #include <initializer_list>
+#include <utility>
 
+class CorniceImmagine;
+enum class FamigliaImmagine;
 class Negozio;
 class QCheckBox;
 class QComboBox;
@@ -15,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QToolButton;
+class QVBoxLayout;
 class RegistroComandi;
 struct Impostazioni;
 
@@ -47,6 +51,11 @@ protected:
     QToolButton *pulsante(int numero, QWidget *parent = nullptr);
     // A panel heading.
     static QLabel *intestazione(const QString &testo, QWidget *parent = nullptr);
+    // Picture n of a row: its caption, its frame, and the buttons of the
+    // commands that set and delete it. The frame (and the caption, when
+    // asked for) are handed back.
+    QVBoxLayout *bloccoImmagine(FamigliaImmagine famiglia, int n, std::pair<int, int> impostaElimina,
+                                QWidget *parent, CorniceImmagine **cornice, QLabel **didascalia = nullptr);
     // The text a bound field stores (a text box's lines end in CR LF).
     QString testoLegato(const QWidget *campo) const;
     // Lays the view out as two columns of frames, top-aligned, scrolled when

@@ -185,18 +185,8 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagine1, Cmd::EliminaImmagine1},
                                                    {Cmd::ImpostaImmagine2, Cmd::EliminaImmagine2},
                                                    {Cmd::ImpostaImmaginePiccola, Cmd::EliminaImmaginePiccola}};
-    for (int n = 0; n < 3; ++n) {
-        auto *blocco = new QVBoxLayout;
-        blocco->addWidget(new QLabel(CorniceImmagine::didascalia(FamigliaImmagine::Articolo, n), m_dettagli));
-        cornici[n] = new CorniceImmagine(FamigliaImmagine::Articolo, n, negozio, comandi, m_dettagli);
-        blocco->addWidget(cornici[n]);
-        auto *bottoni = new QHBoxLayout;
-        bottoni->addWidget(pulsante(comandiImmagine[n].first, m_dettagli));
-        bottoni->addWidget(pulsante(comandiImmagine[n].second, m_dettagli));
-        bottoni->addStretch(1);
-        blocco->addLayout(bottoni);
-        immagini->addLayout(blocco);
-    }
+    for (int n = 0; n < 3; ++n)
+        immagini->addLayout(bloccoImmagine(FamigliaImmagine::Articolo, n, comandiImmagine[n], m_dettagli, &cornici[n]));
 
     // The fields on the left; the pictures, variant sets and flags on the right.
     auto *colonnaDettagli = new QVBoxLayout(m_dettagli);

@@ -86,19 +86,10 @@ VistaNegozio::VistaNegozio(Negozio &negozio, RegistroComandi &comandi, QWidget *
     rigaNegozio->addSpacing(24);
     const std::pair<int, int> comandiLogo[] = {{Cmd::ImpostaLogoNormale, Cmd::EliminaLogoNormale},
                                                {Cmd::ImpostaLogoPiccolo, Cmd::EliminaLogoPiccolo}};
-    for (int n = 0; n < 2; ++n) {
-        auto *blocco = new QVBoxLayout;
-        lblLogo[size_t(n)] = new QLabel(CorniceImmagine::didascalia(FamigliaImmagine::Negozio, n), fraNegozio);
-        lblLogo[size_t(n)]->setObjectName(QStringLiteral("lblLogo%1").arg(n));
-        blocco->addWidget(lblLogo[size_t(n)]);
-        cornici[size_t(n)] = new CorniceImmagine(FamigliaImmagine::Negozio, n, negozio, comandi, fraNegozio);
-        blocco->addWidget(cornici[size_t(n)]);
-        auto *pulsanti = new QHBoxLayout;
-        pulsanti->addWidget(pulsante(comandiLogo[n].first, fraNegozio));
-        pulsanti->addWidget(pulsante(comandiLogo[n].second, fraNegozio));
-        pulsanti->addStretch(1);
-        blocco->addLayout(pulsanti);
-        rigaNegozio->addLayout(blocco);
+    for (size_t n = 0; n < 2; ++n) {
+        rigaNegozio->addLayout(bloccoImmagine(FamigliaImmagine::Negozio, int(n), comandiLogo[n], fraNegozio,
+                                              &cornici[n], &lblLogo[n]));
+        lblLogo[n]->setObjectName(QStringLiteral("lblLogo%1").arg(n));
     }
     rigaNegozio->addStretch(1);
 

@@ -114,18 +114,8 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     auto *immagini = new QHBoxLayout;
     const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagineReparto, Cmd::EliminaImmagineReparto},
                                                    {Cmd::ImpostaPulsante, Cmd::EliminaPulsante}};
-    for (int n = 0; n < 2; ++n) {
-        auto *blocco = new QVBoxLayout;
-        blocco->addWidget(new QLabel(CorniceImmagine::didascalia(FamigliaImmagine::Reparto, n)));
-        cornici[n] = new CorniceImmagine(FamigliaImmagine::Reparto, n, negozio, comandi);
-        blocco->addWidget(cornici[n]);
-        auto *riga = new QHBoxLayout;
-        riga->addWidget(pulsante(comandiImmagine[n].first, m_dettagli));
-        riga->addWidget(pulsante(comandiImmagine[n].second, m_dettagli));
-        riga->addStretch(1);
-        blocco->addLayout(riga);
-        immagini->addLayout(blocco);
-    }
+    for (int n = 0; n < 2; ++n)
+        immagini->addLayout(bloccoImmagine(FamigliaImmagine::Reparto, n, comandiImmagine[n], m_dettagli, &cornici[n]));
     immagini->addStretch(1);
 
     // The fields on the left, the two pictures on the right.
