@@ -413,7 +413,7 @@ void frmMain::esegui(int numero)
             break;
         // The payment dialogs read the settings as the window shows them;
         // the bank's password files go through the publisher.
-        const Impostazioni imp = CaricaImpostazioni(m_negozio.dati().dataGenerale.recordset(), m_negozio.state);
+        const Impostazioni imp = impostazioni();
         auto publisher = [this, imp] {
             return std::make_unique<CaricamentoPasswordFTP>(this, ContestoPubblicazione::da(m_negozio.state, imp),
                                                             m_negozio.messages());
