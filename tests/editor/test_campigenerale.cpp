@@ -164,6 +164,8 @@ private slots:
     void pulsanti_data();
     void pulsanti();
     void testiDelNegozio();
+    void ordineDelTab_data();
+    void ordineDelTab();
 };
 
 void TestCampiGenerale::scritturaDeiCampi_data()
@@ -744,6 +746,42 @@ void TestCampiGenerale::testiDelNegozio()
         QTest::keyClicks(v->txtTesti[size_t(p)], QStringLiteral("fine"));
         QCOMPARE(f->generale(QString::fromLatin1(colonne[p])).toString(), QStringLiteral("testo %1\r\nfine").arg(p));
     }
+}
+
+void TestCampiGenerale::ordineDelTab_data()
+{
+    // From the first field of a view, Tab visits the fields in the order
+    // they stand on screen (derived addresses take no Tab).
+    QTest::addColumn<QString>("primo");
+    QTest::addColumn<QStringList>("seguenti");
+    QTest::newRow("internet") << "txtURL"
+                              << QStringList{"txtCartella", "txtCGI", "chkNT", "cboSendmail", "cboPerl", "txtHost",
+                                             "txtUsername", "txtPassword", "txtFolderFTP", "cmdCart0",
+                                             "txtFolderCGI", "cmdCart1", "cmdAvanzate"};
+    QTest::newRow("valuta") << "txtValuta0"
+                            << QStringList{"chkDecimali0", "chkCambio", "txtValuta1", "chkDecimali1", "txtCambio",
+                                           "cboNotazione", "chkIvaCompresa"};
+    QTest::newRow("negozio") << "txtEmail" << QStringList{"txtTitolo"};
+}
+
+void TestCampiGenerale::ordineDelTab()
+{
+    QFETCH(QString, primo);
+    QFETCH(QStringList, seguenti);
+    const auto f = apriImpostazioni(con(base, {{"hostname", "h"}, {"username", "u"}, {"password", "p"}}));
+    QVERIFY(f->w);
+    QWidget *campo = controllo(*f, primo);
+    mostra(*f, campo);
+    clic(campo);
+    QStringList visitati;
+    for (int i = 0; i < seguenti.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *w = QApplication::focusWidget();
+        if (qobject_cast<QComboBox *>(w->parentWidget()))
+            w = w->parentWidget();
+        visitati << w->objectName();
+    }
+    QCOMPARE(visitati, seguenti);
 }
 
 QTEST_MAIN(TestCampiGenerale)

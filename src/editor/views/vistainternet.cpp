@@ -80,14 +80,6 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
     setObjectName(QStringLiteral("picGenerale"));
     DataSource &g = negozio.dati().dataGenerale;
 
-    // "Parametri interprete Perl (solo server Unix)"
-    QGroupBox *fraPerl = cornice(QStringLiteral("Parametri interprete Perl (solo server Unix)"), QStringLiteral("fraPerl"));
-    cboSendmail = percorso(QStringLiteral("cboSendmail"), {QStringLiteral("/usr/lib/sendmail"), QStringLiteral("/usr/sbin/sendmail")});
-    cboPerl = percorso(QStringLiteral("cboPerl"), {QStringLiteral("/usr/local/bin/perl"), QStringLiteral("/usr/bin/perl")});
-    auto *perl = new QFormLayout(fraPerl);
-    perl->addRow(QStringLiteral("Percorso &Sendmail:"), cboSendmail);
-    perl->addRow(QStringLiteral("Percorso &interprete Perl:"), cboPerl);
-
     // "Indirizzi Internet (URL)"
     QGroupBox *fraURL = cornice(QStringLiteral("Indirizzi Internet (URL)"), QStringLiteral("fraURL"));
     txtURL = campoTesto(QStringLiteral("txtURL"));
@@ -106,6 +98,14 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
     url->addRow(QStringLiteral("URL completa del negozio:"), txtURLNegozio);
     url->addRow(QStringLiteral("Script di ricerca:"), txtCGIsearch);
     url->addRow(QStringLiteral("Script invio ordini:"), txtCGIOrdine);
+
+    // "Parametri interprete Perl (solo server Unix)"
+    QGroupBox *fraPerl = cornice(QStringLiteral("Parametri interprete Perl (solo server Unix)"), QStringLiteral("fraPerl"));
+    cboSendmail = percorso(QStringLiteral("cboSendmail"), {QStringLiteral("/usr/lib/sendmail"), QStringLiteral("/usr/sbin/sendmail")});
+    cboPerl = percorso(QStringLiteral("cboPerl"), {QStringLiteral("/usr/local/bin/perl"), QStringLiteral("/usr/bin/perl")});
+    auto *perl = new QFormLayout(fraPerl);
+    perl->addRow(QStringLiteral("Percorso &Sendmail:"), cboSendmail);
+    perl->addRow(QStringLiteral("Percorso &interprete Perl:"), cboPerl);
 
     // "Parametri FTP"
     QGroupBox *fraFTP = cornice(QStringLiteral("Parametri FTP"), QStringLiteral("fraFTP"));
@@ -142,6 +142,10 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
     avanzate->addStretch(1);
     avanzate->addWidget(cmdAvanzate);
     ftp->addRow(avanzate);
+    // Tab goes from each remote folder to its button.
+    setTabOrder(txtFolderFTP, cmdCart[0]);
+    setTabOrder(cmdCart[0], txtFolderCGI);
+    setTabOrder(txtFolderCGI, cmdCart[1]);
     for (int i = 0; i < 2; ++i) {
         txtSetting[size_t(i)] = campoTesto(QStringLiteral("txtSetting%1").arg(i));
         txtSetting[size_t(i)]->setParent(fraFTP);

@@ -187,6 +187,7 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     valuta->addWidget(cboNotazione, 3, 1, 1, 2, Qt::AlignLeft);
     valuta->addWidget(chkIvaCompresa, 4, 0, 1, 3);
     valuta->setColumnStretch(3, 1);
+    setTabOrder(chkDecimali[0], chkCambio);  // the second currency's switch before its name
     // The second currency starts switched off; the loaded record switches it.
     abilitaValutaSecondaria();
 
