@@ -181,7 +181,7 @@ void frmMain::EseguiComando(int numero)
             // The update reads the settings as they stand, pending edits included.
             if (!d.scriviModifiche())
                 return;
-            const Impostazioni imp = CaricaImpostazioni(d.dataGenerale.recordset(), m_negozio.state);
+            const Impostazioni imp = impostazioni();
             EseguiAggiornaSito(this, ContestoPubblicazione::da(m_negozio.state, imp), msg, &frmMain::MostraAiuto);
             break;
         }

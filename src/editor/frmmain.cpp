@@ -16,7 +16,6 @@
 #include "impostazioni.h"
 #include "messages.h"
 #include "recordset.h"
-#include "sfogliaftp.h"
 #include "programfolder.h"
 #include "settings.h"
 #include "shell.h"
@@ -35,6 +34,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QTabBar>
@@ -438,19 +438,16 @@ void frmMain::esegui(int numero)
     case Cmd::VisualizzaInternet: selezionaScheda(QStringLiteral("kInternet")); break;
     case Cmd::CartellaFTPNegozio:
     case Cmd::CartellaFTPScript: {
+        // The account as the window shows it; the folder chosen goes into the
+        // window's field, whose change derives the shop or scripts folder and
+        // the addresses (and writes the record through them).
         const int tipo = numero == Cmd::CartellaFTPNegozio ? 0 : 1;
-        Recordset &generale = dati().dataGenerale.recordset();
-        const Impostazioni imp = Impostazioni::daRecord(generale);
+        const Impostazioni imp = impostazioni();
         const QString scelta =
             frmFolderFTP::SelezionaCartellaFTP(this, tipo, m_negozio.state.PercorsoNegozio, imp.txtHost,
                                                imp.txtUsername, imp.txtPassword, m_negozio.messages(), &MostraAiuto);
-        try {
-            if (!scelta.isEmpty())
-                ImpostaCartellaFTP(generale, tipo, scelta);
-        } catch (const std::exception &e) {
-            m_negozio.messages().warning(QStringLiteral("Impossibile completare l'operazione:\r\n")
-                                         + QString::fromUtf8(e.what()));
-        }
+        if (!scelta.isEmpty())
+            (tipo == 0 ? m_internet->txtFolderFTP : m_internet->txtFolderCGI)->setText(scelta);
         break;
     }
     case Cmd::ImpostazioniAvanzate:
