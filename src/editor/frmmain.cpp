@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "alberocategorie.h"
+#include "cartelle.h"
 #include "catalogo.h"
 #include "commercio.h"
 #include "frmabout.h"
@@ -269,6 +270,32 @@ void frmMain::senzaNegozio()
     setWindowTitle(QStringLiteral("Vetrasto"));
 }
 
+void frmMain::PulisciCartelle()
+{
+    const ShopState &s = m_negozio.state;
+    Messages &msg = m_negozio.messages();
+    const QString crlf = QStringLiteral("\r\n");
+    const QString domanda = QStringLiteral("Le seguenti cartelle saranno svuotate:") + crlf + crlf + s.CartellaPagine + crlf
+                            + s.CartellaScript + crlf + crlf
+                            + QStringLiteral("ATTENZIONE: Tutti i file presenti in queste cartelle verranno cancellati.")
+                            + crlf + QStringLiteral("Si desidera procedere con la cancellazione?");
+    if (!msg.question(domanda))
+        return;
+    for (const QString &cartella : {s.CartellaPagine, s.CartellaScript}) {
+        if (msg.show(QStringLiteral("Saranno cancellati i file presenti in ") + cartella, Messages::Icon::Information,
+                     Messages::Buttons::OkCancel)
+            != Messages::Answer::Ok)
+            continue;
+        // The shop's own folder, the program folder or a shop's folder is
+        // never emptied, whatever the working folders say.
+        if (!SvuotaCartella(cartella, s.PercorsoNegozio))
+            msg.warning(QStringLiteral("La cartella '%1' non è stata svuotata: non è una cartella di lavoro "
+                                       "(manca il percorso, oppure è la cartella del negozio, delle sue immagini o "
+                                       "dei suoi codici, del programma o di un altro negozio).")
+                            .arg(cartella));
+    }
+}
+
 QString frmMain::schedaCorrente() const
 {
     return m_tabs->tabData(m_tabs->currentIndex()).toString();
@@ -426,6 +453,7 @@ void frmMain::esegui(int numero)
         break;
     }
     case Cmd::Esci: close(); break;
+    case Cmd::PulisciCartelle: PulisciCartelle(); break;
     case Cmd::Informazioni: {
         frmAbout about(m_negozio.state.AvvioCompletato, this);
         about.setWindowFlags(Qt::Dialog);

@@ -78,6 +78,9 @@ private:
     void onNodoCliccato(const QString &key);
     // No shop is open: only New, Open, Exit and the help are offered.
     void senzaNegozio();
+    // "Pulisci le cartelle di lavoro...": empties the pages and scripts
+    // folders after the merchant's confirmations.
+    void PulisciCartelle();
     // The shared key handling; true when the key was used.
     bool tasto(int key, Qt::KeyboardModifiers modificatori);
 

@@ -76,9 +76,22 @@ static bool sameFolder(const QString &a, const QString &b)
     return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
 }
 
+// Whether folder is inside (or is) ancestor, links followed.
+static bool dentro(const QString &folder, const QString &ancestor)
+{
+    const QString f = QFileInfo(folder).canonicalFilePath(), a = QFileInfo(ancestor).canonicalFilePath();
+    return !f.isEmpty() && !a.isEmpty() && (f == a || f.startsWith(a + u'/'));
+}
+
 bool SvuotaCartella(const QString &folder, const QString &shopFolder)
 {
-    if (folder.trimmed().isEmpty() || sameFolder(folder, shopFolder) || sameFolder(folder, ProgramFolder::path())
+    const QString programma = ProgramFolder::path();
+    bool datiProgramma = sameFolder(folder, programma);
+    for (const char *d : {"template", "code", "help", "new", "demo"})
+        datiProgramma = datiProgramma || dentro(folder, programma + u'/' + QLatin1String(d));
+    if (folder.trimmed().isEmpty() || sameFolder(folder, shopFolder) || datiProgramma
+        || (!shopFolder.isEmpty() && (sameFolder(folder, shopFolder + QStringLiteral("/work"))
+                                      || sameFolder(folder, shopFolder + QStringLiteral("/code"))))
         || QFileInfo::exists(folder + QStringLiteral("/catalog.mdb")))
         return false;
     const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;

@@ -14,6 +14,7 @@ QString ElencoFile(const QString &root, const QString &relative = {});
 void CopiaCartella(const QString &source, const QString &destination);
 
 // Deletes every ordinary file directly inside folder. Refuses (returns false
-// and deletes nothing) an empty path, the shop folder, the program folder and
-// any folder that holds a shop's catalogue.
+// and deletes nothing) an empty path, the shop folder with its work and code
+// folders, the program folder and its own data (template sets, scripts, help,
+// the empty and the demo shop), and any folder that holds a shop's catalogue.
 bool SvuotaCartella(const QString &folder, const QString &shopFolder);

@@ -322,8 +322,6 @@ void Negozio::CaricaReparti(bool dalDatabase)
     DatiPrincipali &d = m_dati;
     Recordset rs = dalDatabase ? Recordset(state.dbCatalogo, DatiPrincipali::sqlCategorie())
                                : d.dataCategorie.recordset().clone();
-    if (!dalDatabase)
-        rs.requery();
     rs.moveFirst();  // a catalogue without departments fails here: it is damaged
 
     AlberoReparti &t = d.tvwCategorie;

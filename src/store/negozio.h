@@ -45,8 +45,9 @@ public:
     void NuovoNegozio();
     // Clears the shop state and asks the editor for a fresh main window.
     void RiavviaMain();
-    // Rebuilds the department tree, from the catalogue (true) or from a copy
-    // of dataCategorie's recordset (false).
+    // Rebuilds the department tree, from the catalogue (true) or from the
+    // rows dataCategorie holds (false: its callers requery it first when the
+    // table changed).
     void CaricaReparti(bool dalDatabase);
     // Brings an article into view: its department, the article, the articles view.
     void VaiArticolo(qint64 id);

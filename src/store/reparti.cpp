@@ -282,7 +282,7 @@ bool Catalogo::SalvaAlbero()
         tr.finish();
         // The tree shows again what the table holds.
         BusyFlag busy(state().InAggiornamento);
-        m_negozio.CaricaReparti(false);
+        m_negozio.CaricaReparti(true);
         return false;
     }
 }

@@ -537,6 +537,10 @@ void TestNegozio::svuotaCartellaRifiuta_data()
     QTest::newRow("empty path") << "" << false;
     QTest::newRow("shop folder") << "." << false;
     QTest::newRow("program folder") << "program" << false;
+    QTest::newRow("a template set") << "program/template/classico" << false;
+    QTest::newRow("the program's scripts") << "program/code" << false;
+    QTest::newRow("the shop's pictures") << "work" << false;
+    QTest::newRow("the shop's scripts and gateways") << "code" << false;
     QTest::newRow("another shop") << "altro" << false;
 }
 
@@ -548,6 +552,7 @@ void TestNegozio::svuotaCartellaRifiuta()
     const QString shop = program.newShop();
     const QString other = program.newShop(QStringLiteral("altro"));
     QString folder = which == QLatin1String("program") ? program.path()
+                     : which.startsWith(QLatin1String("program/")) ? program.path() + which.mid(7)
                      : which == QLatin1String("altro") ? other
                      : which.isEmpty()                 ? QString()
                                                        : shop + u'/' + which;

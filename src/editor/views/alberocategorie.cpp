@@ -56,7 +56,8 @@ void AlberoCategorie::ricostruisci()
             pila.emplace_back(*it, i);
     }
     for (const auto &n : m_albero.nodes())
-        m_items.value(n->key)->setExpanded(n->expanded);
+        if (n->expanded)
+            m_items.value(n->key)->setExpanded(true);
     setEnabled(m_albero.enabled());
     setUpdatesEnabled(true);
 }

@@ -18,6 +18,7 @@ class RegistroComandi;
 enum class FamigliaImmagine { Articolo, Reparto, Negozio };
 
 class CorniceImmagine : public QFrame {
+    Q_OBJECT
 public:
     static constexpr int Lato = 184;
 
