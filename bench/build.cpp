@@ -1,4 +1,4 @@
-// vetrasto-bench build [SHOP [SET]] [--departments N --articles M] [--threads T]:
+// vetrasto-bench build [SHOP [SET]] [--departments N --articles M] [--threads T] [--cancel MS]:
 // a complete build of a shop folder without windows, the shop's settings
 // record standing in for the main window's fields. SET is the path of a
 // template set folder (default: the shop's own set). Without SHOP it makes a
@@ -6,7 +6,9 @@
 // departments and 20,000 articles four to a page; with --departments and
 // --articles that many, one page per department. Prints the build's own
 // time (not the making of the shop), its CPU time, the pages written, their
-// bytes and the peak memory.
+// bytes and the peak memory. With --cancel the build is cancelled MS
+// milliseconds after it starts, and the time from the cancel to the build's
+// return is printed instead.
 #include "catalogschema.h"
 #include "scriptedmessages.h"
 #include "sintetico.h"
@@ -46,6 +48,27 @@ double secondiCpu()
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
+// Cancels the build once it has run a given time, and notes when.
+class AnnullaDopo : public Avanzamento {
+public:
+    explicit AnnullaDopo(qint64 ms) : m_ms(ms) { m_orologio.start(); }
+    bool annullato() const override
+    {
+        if (m_ms < 0 || m_orologio.elapsed() < m_ms)
+            return false;
+        if (m_annullato < 0)
+            m_annullato = m_orologio.nsecsElapsed();
+        return true;
+    }
+    // Nanoseconds from the first cancel seen to now; -1 if there was none.
+    qint64 dalAnnullo() const { return m_annullato < 0 ? -1 : m_orologio.nsecsElapsed() - m_annullato; }
+
+private:
+    qint64 m_ms;
+    QElapsedTimer m_orologio;
+    mutable qint64 m_annullato = -1;
+};
+
 } // namespace
 
 int benchBuild(int argc, char **argv)
@@ -55,6 +78,7 @@ int benchBuild(int argc, char **argv)
     QString shop, set;
     FormaSintetica forma;
     int threads = 0;
+    qint64 annullaDopo = -1;
     bool formaData = false;
     QStringList posizionali;
     for (int i = 2; i < argc; ++i) {
@@ -68,6 +92,8 @@ int benchBuild(int argc, char **argv)
             formaData = true;
         } else if (std::strcmp(a, "--threads") == 0 && conValore) {
             threads = std::atoi(argv[++i]);
+        } else if (std::strcmp(a, "--cancel") == 0 && conValore) {
+            annullaDopo = std::atoll(argv[++i]);
         } else {
             posizionali << QString::fromLocal8Bit(a);
         }
@@ -102,7 +128,8 @@ int benchBuild(int argc, char **argv)
     messages.clear();
     messages.answer(Messages::Answer::No);
 
-    Elaborazione e(negozio.state, imp, messages);
+    AnnullaDopo avanzamento(annullaDopo);
+    Elaborazione e(negozio.state, imp, messages, &avanzamento);
     e.threads = threads;
     if (!set.isEmpty())
         e.CartellaSet = set;
@@ -112,6 +139,14 @@ int benchBuild(int argc, char **argv)
     const auto esito = e.MakePages();
     const double secondi = double(t.nsecsElapsed()) / 1e9;
     const double cpu = secondiCpu() - cpu0;
+    if (annullaDopo >= 0) {
+        if (esito != Elaborazione::Esito::Annullata) {
+            std::fprintf(stderr, "build: ended before the cancel\n");
+            return 1;
+        }
+        std::printf("cancel: %.1f ms\n", double(avanzamento.dalAnnullo()) / 1e6);
+        return 0;
+    }
     if (esito != Elaborazione::Esito::Completata) {
         std::fprintf(stderr, "build: failed: %s\n", qPrintable(messages.texts().join(u' ')));
         return 1;
