@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -264,16 +265,18 @@ QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint
         const QString nome = t.mid(inizioNome, chiusura - inizioNome);
 
         bool trovato = true;
+        bool conTag = false;  // the value may hold "<<"
         QString valore;
         if (nome == contatoreNome) {
             valore = QString::number(contatore);
         } else {
-            const QString *v = riga.valore(nome);
+            const QString *v = riga.valore(nome, &conTag);
             if (!v)
                 trovato = false;
             else
                 valore = *v;
         }
+        bool annidato = false;  // the value holds a tag of this level
 
         if (trovato) {
             while (!regioni.empty() && regioni.back().fine <= pos)
@@ -289,12 +292,20 @@ QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint
             t.replace(pos, lunghezzaTag, valore);
             for (auto &r : regioni)
                 r.fine += delta;
-            if (cercaPrefisso(valore, prefisso, 0) >= 0)
+            annidato = conTag && cercaPrefisso(valore, prefisso, 0) >= 0;
+            if (annidato)
                 regioni.push_back({pos + valore.size(), profondita + 1});
         }
         // After an empty value the next tag may begin right where this one
-        // did: searching one character on would skip it.
-        pos = cercaPrefisso(t, prefisso, trovato && valore.isEmpty() ? pos : pos + 1);
+        // did: searching one character on would skip it. A value without a
+        // tag of this level is not searched again: only a tag that begins in
+        // its last characters and ends after it can be found there.
+        qsizetype da = pos + 1;
+        if (trovato && valore.isEmpty())
+            da = pos;
+        else if (trovato && !annidato)
+            da = std::max(pos + 1, pos + valore.size() - (prefisso.size() - 1));
+        pos = cercaPrefisso(t, prefisso, da);
     }
     return t;
 }

@@ -24,7 +24,8 @@ int CampiTabella::indice(QAnyStringView nome) const
     return m_perNome.value(std::move(chiave).toLower(), -1);
 }
 
-Riga::Riga(std::shared_ptr<const CampiTabella> campi) : m_campi(std::move(campi)), m_valori(size_t(m_campi->numero()))
+Riga::Riga(std::shared_ptr<const CampiTabella> campi)
+    : m_campi(std::move(campi)), m_valori(size_t(m_campi->numero())), m_conTag(size_t(m_campi->numero()), 0)
 {
 }
 
@@ -33,16 +34,22 @@ void Riga::imposta(QAnyStringView nome, const QString &valore)
     if (!m_campi)
         return;
     const int i = m_campi->indice(nome);
-    if (i >= 0)
+    if (i >= 0) {
         m_valori[size_t(i)] = valore;
+        m_conTag[size_t(i)] = valore.contains(QStringView(u"<<")) ? 1 : 0;
+    }
 }
 
-const QString *Riga::valore(QAnyStringView nome) const
+const QString *Riga::valore(QAnyStringView nome, bool *conTag) const
 {
     if (!m_campi)
         return nullptr;
     const int i = m_campi->indice(nome);
-    return i < 0 ? nullptr : &m_valori[size_t(i)];
+    if (i < 0)
+        return nullptr;
+    if (conTag)
+        *conTag = m_conTag[size_t(i)] != 0;
+    return &m_valori[size_t(i)];
 }
 
 QString Riga::testo(QAnyStringView nome) const
