@@ -2,10 +2,17 @@
 
 #include "database.h"
 
+#include <algorithm>
+#include <iterator>
+#include <type_traits>
+
 CampiTabella::CampiTabella(const QStringList &nomi) : m_nomi(nomi)
 {
     for (int i = 0; i < m_nomi.size(); ++i)
-        m_perNome.insert(m_nomi[i].toLower(), i);
+        m_ordinati.emplace_back(m_nomi[i].toLower(), i);
+    // The first column of a name is the one found.
+    std::stable_sort(m_ordinati.begin(), m_ordinati.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
 }
 
 std::shared_ptr<const CampiTabella> CampiTabella::daTabella(Database &db, const QString &tabella)
@@ -18,10 +25,26 @@ std::shared_ptr<const CampiTabella> CampiTabella::daTabella(Database &db, const 
 
 int CampiTabella::indice(QAnyStringView nome) const
 {
-    // Field names are ASCII: a plain lower-casing compares them as the
-    // database does.
-    QString chiave = nome.toString();
-    return m_perNome.value(std::move(chiave).toLower(), -1);
+    // Field names are short and ASCII: lower-cased into a buffer of their
+    // own, they compare as the database compares them.
+    char16_t buffer[64];
+    if (nome.size() > qsizetype(std::size(buffer)))
+        return -1;
+    qsizetype n = 0;
+    nome.visit([&](auto v) {
+        for (auto c : v) {
+            char16_t u;
+            if constexpr (std::is_same_v<decltype(v), QStringView>)
+                u = c.unicode();
+            else
+                u = char16_t(uchar(c));
+            buffer[n++] = (u >= u'A' && u <= u'Z') ? char16_t(u + 32) : u;
+        }
+    });
+    const QStringView chiave(buffer, n);
+    const auto it = std::lower_bound(m_ordinati.begin(), m_ordinati.end(), chiave,
+                                     [](const auto &a, QStringView k) { return QStringView(a.first) < k; });
+    return it != m_ordinati.end() && QStringView(it->first) == chiave ? it->second : -1;
 }
 
 Riga::Riga(std::shared_ptr<const CampiTabella> campi)

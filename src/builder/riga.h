@@ -4,7 +4,6 @@
 // memory. A row has exactly the fields of its table; names are looked up
 // letter case aside, and every value is text (an unset field reads as "").
 #include <QAnyStringView>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -25,7 +24,9 @@ public:
 
 private:
     QStringList m_nomi;
-    QHash<QString, int> m_perNome;  // lower-case name -> column
+    // Lower-case names with their columns, sorted for a search that needs
+    // no allocation.
+    std::vector<std::pair<QString, int>> m_ordinati;
 };
 
 class Riga {
