@@ -6,6 +6,19 @@
 #include <iterator>
 #include <type_traits>
 
+namespace {
+
+// Whether the text holds "<<", found from one "<" to the next.
+bool conDoppioMinore(QStringView t)
+{
+    for (qsizetype p = t.indexOf(u'<'); p >= 0 && p + 1 < t.size(); p = t.indexOf(u'<', p + 1))
+        if (t[p + 1] == u'<')
+            return true;
+    return false;
+}
+
+} // namespace
+
 CampiTabella::CampiTabella(const QStringList &nomi) : m_nomi(nomi)
 {
     for (int i = 0; i < m_nomi.size(); ++i)
@@ -59,7 +72,7 @@ void Riga::imposta(QAnyStringView nome, const QString &valore)
     const int i = m_campi->indice(nome);
     if (i >= 0) {
         m_valori[size_t(i)] = valore;
-        m_conTag[size_t(i)] = valore.contains(QStringView(u"<<")) ? 1 : 0;
+        m_conTag[size_t(i)] = conDoppioMinore(valore) ? 1 : 0;
     }
 }
 
