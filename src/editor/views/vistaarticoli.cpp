@@ -91,22 +91,12 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     m_dettagli = new QWidget(this);
     m_dettagli->setObjectName(QStringLiteral("picArticoli1"));
     DataSource &a = d.dataArticoli;
-    for (int i = 0; i < 10; ++i) {
-        if (i == 3)
-            continue;
-        auto *e = new QLineEdit(m_dettagli);
-        e->setObjectName(QStringLiteral("txtArticoli%1").arg(i));
-        txtArticoli[i] = e;
-    }
-    txtDescrizione = new QPlainTextEdit(m_dettagli);
-    txtDescrizione->setObjectName(QStringLiteral("txtArticoli3"));
-    txtDescrizione->setTabChangesFocus(true);
+    for (int i = 0; i < 10; ++i)
+        if (i != 3)
+            txtArticoli[i] = campoTesto(QStringLiteral("txtArticoli%1").arg(i), i == 4 || i == 6 || i == 9);
+    txtDescrizione = campoRighe(QStringLiteral("txtArticoli3"));
     txtDescrizione->setFixedHeight(txtDescrizione->fontMetrics().lineSpacing() * 3 + 12);
     txtDescrizione->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    for (int i : {4, 6, 9}) {
-        txtArticoli[i]->setAlignment(Qt::AlignRight);
-        txtArticoli[i]->setMaximumWidth(110);
-    }
     m_binder.lega(txtArticoli[0], a, QStringLiteral("codice"), testoArticolo(50, true));
     m_binder.lega(txtArticoli[1], a, QStringLiteral("titolo"), testoArticolo(200, true));
     m_binder.lega(txtArticoli[2], a, QStringLiteral("sottotitolo"), testoArticolo(200, false));

@@ -30,17 +30,6 @@ Filtro filtroTitolo()
     });
 }
 
-QLineEdit *campo(const QString &nome, bool numerico = false)
-{
-    auto *e = new QLineEdit;
-    e->setObjectName(nome);
-    if (numerico) {
-        e->setAlignment(Qt::AlignRight);
-        e->setMaximumWidth(90);
-    }
-    return e;
-}
-
 } // namespace
 
 VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *parent)
@@ -74,14 +63,12 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     m_dettagli = new QWidget(this);
     m_dettagli->setObjectName(QStringLiteral("picCategorie2"));
     m_titoloDettagli = intestazione(QStringLiteral("Dettagli reparto"), m_dettagli);
-    txtCategorie14 = campo(QStringLiteral("txtCategorie14"));
-    txtCategorie12 = new QPlainTextEdit;
-    txtCategorie12->setObjectName(QStringLiteral("txtCategorie12"));
-    txtCategorie12->setTabChangesFocus(true);
+    txtCategorie14 = campoTesto(QStringLiteral("txtCategorie14"));
+    txtCategorie12 = campoRighe(QStringLiteral("txtCategorie12"));
     txtCategorie12->setFixedHeight(txtCategorie12->fontMetrics().lineSpacing() * 5 + 12);
-    txtCategorie11 = campo(QStringLiteral("txtCategorie11"), true);
-    txtCategorie10 = campo(QStringLiteral("txtCategorie10"));
-    txtCategorie0 = campo(QStringLiteral("txtCategorie0"), true);
+    txtCategorie11 = campoTesto(QStringLiteral("txtCategorie11"), true);
+    txtCategorie10 = campoTesto(QStringLiteral("txtCategorie10"));
+    txtCategorie0 = campoTesto(QStringLiteral("txtCategorie0"), true);
     cboIva = new QComboBox;
     cboIva->setObjectName(QStringLiteral("cboIva"));
     cboIva->setEditable(true);
@@ -170,9 +157,8 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     iva.numerico = true;
     iva.cambio = [](const QString &t, bool) { return positivo(t); };
     m_binder.lega(cboIva, c, QStringLiteral("iva"), iva);
-    RegolaCampo modello;
-    modello.tasti = filtroNessunTasto;
-    m_binder.lega(cboTemplate, c, QStringLiteral("template"), modello);
+    soloMouse(cboTemplate);
+    m_binder.lega(cboTemplate, c, QStringLiteral("template"));
 
     for (QWidget *w : std::initializer_list<QWidget *>{txtCategorie0, txtCategorie10, txtCategorie11, txtCategorie12,
                                                        txtCategorie14, cboIva, cboTemplate})
