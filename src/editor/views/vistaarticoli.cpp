@@ -60,32 +60,21 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     DatiPrincipali &d = negozio.dati();
 
     // picArticoli(0): the article list and its commands.
-    m_elenco = new QWidget(this);
-    m_elenco->setObjectName(QStringLiteral("picArticoli0"));
-    m_titoloElenco = intestazione(QString(), m_elenco);
-    gridArticoli = new QTableView(m_elenco);
-    gridArticoli->setObjectName(QStringLiteral("gridArticoli"));
-    m_griglia = new ModelloGriglia(d.dataArticoli,
-                                   {{QStringLiteral("codice"), QStringLiteral("Codice")},
-                                    {QStringLiteral("titolo"), QStringLiteral("Titolo")},
-                                    {QStringLiteral("sottotitolo"), QStringLiteral("Sottotitolo")},
-                                    {QStringLiteral("prezzo"), QStringLiteral("Prezzo")}},
-                                   this);
-    m_griglia->collega(gridArticoli);
-    gridArticoli->verticalHeader()->hide();
+    const Elenco e = elenco(QStringLiteral("picArticoli0"), QStringLiteral("gridArticoli"), d.dataArticoli,
+                            {{QStringLiteral("codice"), QStringLiteral("Codice")},
+                             {QStringLiteral("titolo"), QStringLiteral("Titolo")},
+                             {QStringLiteral("sottotitolo"), QStringLiteral("Sottotitolo")},
+                             {QStringLiteral("prezzo"), QStringLiteral("Prezzo")}},
+                            {Cmd::ArticoloSu, Cmd::ArticoloGiu, Cmd::AggiungiArticoloPrima, Cmd::AggiungiArticoloDopo,
+                             Cmd::CopiaArticolo, Cmd::IncollaArticolo, Cmd::EliminaArticolo, Cmd::Ricerca},
+                            QStringLiteral("maschera articoli"));
+    m_elenco = e.pannello;
+    m_titoloElenco = e.titolo;
+    gridArticoli = e.griglia;
+    m_griglia = e.modello;
+    gridArticoli->horizontalHeader()->setStretchLastSection(false);
     gridArticoli->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     gridArticoli->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
-    comandi.registraControllo(QStringLiteral("maschera articoli"), gridArticoli);
-    auto *pulsanti = new QHBoxLayout;
-    for (int n : {Cmd::ArticoloSu, Cmd::ArticoloGiu, Cmd::AggiungiArticoloPrima, Cmd::AggiungiArticoloDopo,
-                  Cmd::CopiaArticolo, Cmd::IncollaArticolo, Cmd::EliminaArticolo, Cmd::Ricerca})
-        pulsanti->addWidget(pulsante(n, m_elenco));
-    pulsanti->addStretch(1);
-    auto *colonnaElenco = new QVBoxLayout(m_elenco);
-    colonnaElenco->setContentsMargins(0, 0, 0, 0);
-    colonnaElenco->addWidget(m_titoloElenco);
-    colonnaElenco->addLayout(pulsanti);
-    colonnaElenco->addWidget(gridArticoli, 1);
 
     // picArticoli(1): the article's details.
     m_dettagli = new QWidget(this);

@@ -38,26 +38,15 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     DatiPrincipali &d = negozio.dati();
 
     // picCategorie(1): the sibling list and its commands.
-    m_elenco = new QWidget(this);
-    m_elenco->setObjectName(QStringLiteral("picCategorie1"));
-    m_titoloElenco = intestazione(QString(), m_elenco);
-    gridCategorie = new QTableView(m_elenco);
-    gridCategorie->setObjectName(QStringLiteral("gridCategorie"));
-    m_griglia = new ModelloGriglia(d.dataFratelli, {{QStringLiteral("titolo"), QStringLiteral("Reparti")}}, this);
-    m_griglia->collega(gridCategorie);
-    gridCategorie->horizontalHeader()->setStretchLastSection(true);
-    gridCategorie->verticalHeader()->hide();
-    comandi.registraControllo(QStringLiteral("maschera categorie"), gridCategorie);
-    auto *pulsanti = new QHBoxLayout;
-    for (int n : {Cmd::RepartoSu, Cmd::RepartoGiu, Cmd::AggiungiRepartoPrima, Cmd::AggiungiRepartoDopo,
-                  Cmd::AggiungiSottoreparto, Cmd::CopiaReparto, Cmd::IncollaReparto, Cmd::EliminaReparto})
-        pulsanti->addWidget(pulsante(n, m_elenco));
-    pulsanti->addStretch(1);
-    auto *colonnaElenco = new QVBoxLayout(m_elenco);
-    colonnaElenco->setContentsMargins(0, 0, 0, 0);
-    colonnaElenco->addWidget(m_titoloElenco);
-    colonnaElenco->addLayout(pulsanti);
-    colonnaElenco->addWidget(gridCategorie, 1);
+    const Elenco e = elenco(QStringLiteral("picCategorie1"), QStringLiteral("gridCategorie"), d.dataFratelli,
+                            {{QStringLiteral("titolo"), QStringLiteral("Reparti")}},
+                            {Cmd::RepartoSu, Cmd::RepartoGiu, Cmd::AggiungiRepartoPrima, Cmd::AggiungiRepartoDopo,
+                             Cmd::AggiungiSottoreparto, Cmd::CopiaReparto, Cmd::IncollaReparto, Cmd::EliminaReparto},
+                            QStringLiteral("maschera categorie"));
+    m_elenco = e.pannello;
+    m_titoloElenco = e.titolo;
+    gridCategorie = e.griglia;
+    m_griglia = e.modello;
 
     // picCategorie(2): the department's details.
     m_dettagli = new QWidget(this);
