@@ -1,5 +1,6 @@
 #include "formato.h"
 
+#include "html.h"
 #include "make.h"
 #include "numeri.h"
 
@@ -319,18 +320,7 @@ QString StringaJS(const QString &testo)
 
 QString ValoreAttributo(const QString &testo)
 {
-    QString r;
-    r.reserve(testo.size() + 8);
-    for (QChar c : testo) {
-        switch (c.unicode()) {
-        case u'&': r += QLatin1String("&amp;"); break;
-        case u'"': r += QLatin1String("&quot;"); break;
-        case u'<': r += QLatin1String("&lt;"); break;
-        case u'>': r += QLatin1String("&gt;"); break;
-        default: r += c;
-        }
-    }
-    return r;
+    return AttributoHtml(testo);
 }
 
 QString MettiVirgolette(const QString &Testo)

@@ -1,5 +1,7 @@
 #include "confini.h"
 
+#include "html.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -118,19 +120,7 @@ QString RiempiSegnaposto(QString testo, const QString &segnaposto, const QString
 
 QString PerAttributoHTML(const QString &valore)
 {
-    QString r;
-    r.reserve(valore.size() + 8);
-    for (QChar c : valore) {
-        switch (c.unicode()) {
-        case u'&': r += QLatin1String("&amp;"); break;
-        case u'"': r += QLatin1String("&quot;"); break;
-        case u'\'': r += QLatin1String("&#39;"); break;
-        case u'<': r += QLatin1String("&lt;"); break;
-        case u'>': r += QLatin1String("&gt;"); break;
-        default: r += c;
-        }
-    }
-    return r;
+    return AttributoHtml(valore, true);
 }
 
 QString TestoPerPagina(const QString &testo)

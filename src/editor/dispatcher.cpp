@@ -58,6 +58,13 @@ std::optional<Immagine> immagineDaEliminare(int numero)
 
 } // namespace
 
+void frmMain::mostraImmagine(FamigliaImmagine famiglia, int n)
+{
+    for (CorniceImmagine *c : findChildren<CorniceImmagine *>())
+        if (c->famiglia() == famiglia && c->numero() == n)
+            c->aggiorna();
+}
+
 void frmMain::EseguiComando(int numero)
 {
     if (numero < 0 || numero > Cmd::AggiornaSito || (numero > Cmd::Variante3 && numero < Cmd::Costruisci))
@@ -70,9 +77,7 @@ void frmMain::EseguiComando(int numero)
             DataSource &sorgente = CorniceImmagine::sorgente(m_negozio, im->famiglia);
             DialogoSceltaImmagine scelta(this, m_negozio.state.PercorsoNegozio, msg, &frmMain::MostraAiuto);
             ImpostaImmagine(sorgente.recordset(), im->n, scelta);
-            for (CorniceImmagine *c : findChildren<CorniceImmagine *>())
-                if (c->famiglia() == im->famiglia && c->numero() == im->n)
-                    c->aggiorna();
+            mostraImmagine(im->famiglia, im->n);
             return;
         }
         if (const auto im = immagineDaEliminare(numero)) {
@@ -82,6 +87,8 @@ void frmMain::EseguiComando(int numero)
             rs.edit();
             rs.setValue(QStringLiteral("immagine%1").arg(im->n), QString());
             rs.update();
+            // The frame no longer shows the picture, and its delete command goes off.
+            mostraImmagine(im->famiglia, im->n);
             return;
         }
         switch (numero) {

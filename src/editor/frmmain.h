@@ -14,6 +14,7 @@
 #include <QPointer>
 
 class AlberoCategorie;
+enum class FamigliaImmagine;
 class frmSearch;
 class QLabel;
 class QMenu;
@@ -76,6 +77,8 @@ private:
     void esegui(int numero);
     void creaMenu();
     void onNodoCliccato(const QString &key);
+    // Shows picture n of a family again in its frames.
+    void mostraImmagine(FamigliaImmagine famiglia, int n);
     // No shop is open: only New, Open, Exit and the help are offered.
     void senzaNegozio();
     // "Pulisci le cartelle di lavoro...": empties the pages and scripts

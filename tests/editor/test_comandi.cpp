@@ -181,10 +181,15 @@ void TestComandi::comandoDalMenuEDalPulsante()
         break;
     case Cmd::EliminaImmagine1:
         QCOMPARE(db.scalar(QStringLiteral("SELECT immagine0 FROM articoli WHERE codice=?"), {rigaPrima}).toString(), QString());
+        // The frame is empty at once and its delete command off.
+        QVERIFY(f->w->findChild<QWidget *>(QStringLiteral("imgArticolo0"))->isHidden());
+        QVERIFY(!azione->isEnabled());
         QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE immagine0='a.jpg'")).toInt(), articoliPrima - 1);
         break;
     case Cmd::EliminaImmagineReparto:
         QCOMPARE(db.scalar(QStringLiteral("SELECT immagine0 FROM categorie WHERE ID=?"), {rigaPrima}).toString(), QString());
+        QVERIFY(f->w->findChild<QWidget *>(QStringLiteral("imgCategoria0"))->isHidden());
+        QVERIFY(!azione->isEnabled());
         break;
     }
     if (numero != Cmd::EliminaArticolo && numero != Cmd::EliminaReparto)

@@ -3,6 +3,7 @@
 #include "comandi.h"
 #include "corniceimmagine.h"
 #include "database.h"
+#include "griglia.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -10,10 +11,13 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -77,6 +81,36 @@ QString Vista::testoRifiuto(const DataSource &sorgente, int numero, const QStrin
     default: perche = QStringLiteral("il valore non è stato accettato (%1)").arg(descrizione); break;
     }
     return QStringLiteral("Impossibile salvare \"%1\": %2.\r\nIl campo torna al valore salvato.").arg(nome, perche);
+}
+
+Vista::Elenco Vista::elenco(const QString &nome, const QString &nomeGriglia, DataSource &sorgente,
+                            const QList<std::pair<QString, QString>> &colonne, std::initializer_list<int> comandi,
+                            const QString &maschera)
+{
+    Elenco e;
+    e.pannello = new QWidget(this);
+    e.pannello->setObjectName(nome);
+    e.titolo = intestazione(QString(), e.pannello);
+    e.griglia = new QTableView(e.pannello);
+    e.griglia->setObjectName(nomeGriglia);
+    QList<ModelloGriglia::Colonna> c;
+    for (const auto &[campo, intestazione] : colonne)
+        c.push_back({campo, intestazione});
+    e.modello = new ModelloGriglia(sorgente, c, this);
+    e.modello->collega(e.griglia);
+    e.griglia->verticalHeader()->hide();
+    e.griglia->horizontalHeader()->setStretchLastSection(true);
+    m_comandi.registraControllo(maschera, e.griglia);
+    auto *pulsanti = new QHBoxLayout;
+    for (int n : comandi)
+        pulsanti->addWidget(pulsante(n, e.pannello));
+    pulsanti->addStretch(1);
+    auto *colonna = new QVBoxLayout(e.pannello);
+    colonna->setContentsMargins(0, 0, 0, 0);
+    colonna->addWidget(e.titolo);
+    colonna->addLayout(pulsanti);
+    colonna->addWidget(e.griglia, 1);
+    return e;
 }
 
 QLabel *Vista::intestazione(const QString &testo, QWidget *parent)

@@ -9,6 +9,8 @@
 #include <utility>
 
 class CorniceImmagine;
+class ModelloGriglia;
+class QTableView;
 enum class FamigliaImmagine;
 class Negozio;
 class QCheckBox;
@@ -51,6 +53,17 @@ protected:
     QToolButton *pulsante(int numero, QWidget *parent = nullptr);
     // A panel heading.
     static QLabel *intestazione(const QString &testo, QWidget *parent = nullptr);
+    // A list panel: a heading, the buttons of the commands, and a grid on a
+    // data source (enabled and disabled with the edit mask's name).
+    struct Elenco {
+        QWidget *pannello;
+        QLabel *titolo;
+        QTableView *griglia;
+        ModelloGriglia *modello;
+    };
+    Elenco elenco(const QString &nome, const QString &nomeGriglia, DataSource &sorgente,
+                  const QList<std::pair<QString, QString>> &colonne, std::initializer_list<int> comandi,
+                  const QString &maschera);
     // Picture n of a row: its caption, its frame, and the buttons of the
     // commands that set and delete it. The frame (and the caption, when
     // asked for) are handed back.

@@ -60,53 +60,32 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     DatiPrincipali &d = negozio.dati();
 
     // picArticoli(0): the article list and its commands.
-    m_elenco = new QWidget(this);
-    m_elenco->setObjectName(QStringLiteral("picArticoli0"));
-    m_titoloElenco = intestazione(QString(), m_elenco);
-    gridArticoli = new QTableView(m_elenco);
-    gridArticoli->setObjectName(QStringLiteral("gridArticoli"));
-    m_griglia = new ModelloGriglia(d.dataArticoli,
-                                   {{QStringLiteral("codice"), QStringLiteral("Codice")},
-                                    {QStringLiteral("titolo"), QStringLiteral("Titolo")},
-                                    {QStringLiteral("sottotitolo"), QStringLiteral("Sottotitolo")},
-                                    {QStringLiteral("prezzo"), QStringLiteral("Prezzo")}},
-                                   this);
-    m_griglia->collega(gridArticoli);
-    gridArticoli->verticalHeader()->hide();
+    const Elenco e = elenco(QStringLiteral("picArticoli0"), QStringLiteral("gridArticoli"), d.dataArticoli,
+                            {{QStringLiteral("codice"), QStringLiteral("Codice")},
+                             {QStringLiteral("titolo"), QStringLiteral("Titolo")},
+                             {QStringLiteral("sottotitolo"), QStringLiteral("Sottotitolo")},
+                             {QStringLiteral("prezzo"), QStringLiteral("Prezzo")}},
+                            {Cmd::ArticoloSu, Cmd::ArticoloGiu, Cmd::AggiungiArticoloPrima, Cmd::AggiungiArticoloDopo,
+                             Cmd::CopiaArticolo, Cmd::IncollaArticolo, Cmd::EliminaArticolo, Cmd::Ricerca},
+                            QStringLiteral("maschera articoli"));
+    m_elenco = e.pannello;
+    m_titoloElenco = e.titolo;
+    gridArticoli = e.griglia;
+    m_griglia = e.modello;
+    gridArticoli->horizontalHeader()->setStretchLastSection(false);
     gridArticoli->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     gridArticoli->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
-    comandi.registraControllo(QStringLiteral("maschera articoli"), gridArticoli);
-    auto *pulsanti = new QHBoxLayout;
-    for (int n : {Cmd::ArticoloSu, Cmd::ArticoloGiu, Cmd::AggiungiArticoloPrima, Cmd::AggiungiArticoloDopo,
-                  Cmd::CopiaArticolo, Cmd::IncollaArticolo, Cmd::EliminaArticolo, Cmd::Ricerca})
-        pulsanti->addWidget(pulsante(n, m_elenco));
-    pulsanti->addStretch(1);
-    auto *colonnaElenco = new QVBoxLayout(m_elenco);
-    colonnaElenco->setContentsMargins(0, 0, 0, 0);
-    colonnaElenco->addWidget(m_titoloElenco);
-    colonnaElenco->addLayout(pulsanti);
-    colonnaElenco->addWidget(gridArticoli, 1);
 
     // picArticoli(1): the article's details.
     m_dettagli = new QWidget(this);
     m_dettagli->setObjectName(QStringLiteral("picArticoli1"));
     DataSource &a = d.dataArticoli;
-    for (int i = 0; i < 10; ++i) {
-        if (i == 3)
-            continue;
-        auto *e = new QLineEdit(m_dettagli);
-        e->setObjectName(QStringLiteral("txtArticoli%1").arg(i));
-        txtArticoli[i] = e;
-    }
-    txtDescrizione = new QPlainTextEdit(m_dettagli);
-    txtDescrizione->setObjectName(QStringLiteral("txtArticoli3"));
-    txtDescrizione->setTabChangesFocus(true);
+    for (int i = 0; i < 10; ++i)
+        if (i != 3)
+            txtArticoli[i] = campoTesto(QStringLiteral("txtArticoli%1").arg(i), i == 4 || i == 6 || i == 9);
+    txtDescrizione = campoRighe(QStringLiteral("txtArticoli3"));
     txtDescrizione->setFixedHeight(txtDescrizione->fontMetrics().lineSpacing() * 3 + 12);
     txtDescrizione->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    for (int i : {4, 6, 9}) {
-        txtArticoli[i]->setAlignment(Qt::AlignRight);
-        txtArticoli[i]->setMaximumWidth(110);
-    }
     m_binder.lega(txtArticoli[0], a, QStringLiteral("codice"), testoArticolo(50, true));
     m_binder.lega(txtArticoli[1], a, QStringLiteral("titolo"), testoArticolo(200, true));
     m_binder.lega(txtArticoli[2], a, QStringLiteral("sottotitolo"), testoArticolo(200, false));

@@ -30,17 +30,6 @@ Filtro filtroTitolo()
     });
 }
 
-QLineEdit *campo(const QString &nome, bool numerico = false)
-{
-    auto *e = new QLineEdit;
-    e->setObjectName(nome);
-    if (numerico) {
-        e->setAlignment(Qt::AlignRight);
-        e->setMaximumWidth(90);
-    }
-    return e;
-}
-
 } // namespace
 
 VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *parent)
@@ -49,39 +38,26 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     DatiPrincipali &d = negozio.dati();
 
     // picCategorie(1): the sibling list and its commands.
-    m_elenco = new QWidget(this);
-    m_elenco->setObjectName(QStringLiteral("picCategorie1"));
-    m_titoloElenco = intestazione(QString(), m_elenco);
-    gridCategorie = new QTableView(m_elenco);
-    gridCategorie->setObjectName(QStringLiteral("gridCategorie"));
-    m_griglia = new ModelloGriglia(d.dataFratelli, {{QStringLiteral("titolo"), QStringLiteral("Reparti")}}, this);
-    m_griglia->collega(gridCategorie);
-    gridCategorie->horizontalHeader()->setStretchLastSection(true);
-    gridCategorie->verticalHeader()->hide();
-    comandi.registraControllo(QStringLiteral("maschera categorie"), gridCategorie);
-    auto *pulsanti = new QHBoxLayout;
-    for (int n : {Cmd::RepartoSu, Cmd::RepartoGiu, Cmd::AggiungiRepartoPrima, Cmd::AggiungiRepartoDopo,
-                  Cmd::AggiungiSottoreparto, Cmd::CopiaReparto, Cmd::IncollaReparto, Cmd::EliminaReparto})
-        pulsanti->addWidget(pulsante(n, m_elenco));
-    pulsanti->addStretch(1);
-    auto *colonnaElenco = new QVBoxLayout(m_elenco);
-    colonnaElenco->setContentsMargins(0, 0, 0, 0);
-    colonnaElenco->addWidget(m_titoloElenco);
-    colonnaElenco->addLayout(pulsanti);
-    colonnaElenco->addWidget(gridCategorie, 1);
+    const Elenco e = elenco(QStringLiteral("picCategorie1"), QStringLiteral("gridCategorie"), d.dataFratelli,
+                            {{QStringLiteral("titolo"), QStringLiteral("Reparti")}},
+                            {Cmd::RepartoSu, Cmd::RepartoGiu, Cmd::AggiungiRepartoPrima, Cmd::AggiungiRepartoDopo,
+                             Cmd::AggiungiSottoreparto, Cmd::CopiaReparto, Cmd::IncollaReparto, Cmd::EliminaReparto},
+                            QStringLiteral("maschera categorie"));
+    m_elenco = e.pannello;
+    m_titoloElenco = e.titolo;
+    gridCategorie = e.griglia;
+    m_griglia = e.modello;
 
     // picCategorie(2): the department's details.
     m_dettagli = new QWidget(this);
     m_dettagli->setObjectName(QStringLiteral("picCategorie2"));
     m_titoloDettagli = intestazione(QStringLiteral("Dettagli reparto"), m_dettagli);
-    txtCategorie14 = campo(QStringLiteral("txtCategorie14"));
-    txtCategorie12 = new QPlainTextEdit;
-    txtCategorie12->setObjectName(QStringLiteral("txtCategorie12"));
-    txtCategorie12->setTabChangesFocus(true);
+    txtCategorie14 = campoTesto(QStringLiteral("txtCategorie14"));
+    txtCategorie12 = campoRighe(QStringLiteral("txtCategorie12"));
     txtCategorie12->setFixedHeight(txtCategorie12->fontMetrics().lineSpacing() * 5 + 12);
-    txtCategorie11 = campo(QStringLiteral("txtCategorie11"), true);
-    txtCategorie10 = campo(QStringLiteral("txtCategorie10"));
-    txtCategorie0 = campo(QStringLiteral("txtCategorie0"), true);
+    txtCategorie11 = campoTesto(QStringLiteral("txtCategorie11"), true);
+    txtCategorie10 = campoTesto(QStringLiteral("txtCategorie10"));
+    txtCategorie0 = campoTesto(QStringLiteral("txtCategorie0"), true);
     cboIva = new QComboBox;
     cboIva->setObjectName(QStringLiteral("cboIva"));
     cboIva->setEditable(true);
@@ -170,9 +146,8 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     iva.numerico = true;
     iva.cambio = [](const QString &t, bool) { return positivo(t); };
     m_binder.lega(cboIva, c, QStringLiteral("iva"), iva);
-    RegolaCampo modello;
-    modello.tasti = filtroNessunTasto;
-    m_binder.lega(cboTemplate, c, QStringLiteral("template"), modello);
+    soloMouse(cboTemplate);
+    m_binder.lega(cboTemplate, c, QStringLiteral("template"));
 
     for (QWidget *w : std::initializer_list<QWidget *>{txtCategorie0, txtCategorie10, txtCategorie11, txtCategorie12,
                                                        txtCategorie14, cboIva, cboTemplate})
