@@ -310,7 +310,9 @@ void TestFtp::throughSocks5Proxy()
     QCOMPARE(leggi(radice.path() + QStringLiteral("/a.htm")), QByteArray("via proxy"));
     proxy.kill();
     proxy.waitForFinished();
-    QCOMPARE(connetti()->connetti().codice, CodiceFtp::Connessione);
+    // Without the proxy there is no way to the server (a child of the proxy
+    // may still take the connection for a moment and drop it).
+    QVERIFY(!connetti()->connetti().riuscito());
 }
 
 QTEST_GUILESS_MAIN(TestFtp)
