@@ -190,8 +190,12 @@ bool Elaborazione::controllaCartelle()
     for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript}) {
         QFile f(cartella + nomeRicerca());
         if (!f.open(QIODevice::WriteOnly)) {
-            m_messages.warning(QStringLiteral("La cartella di lavoro '") + cartella + QStringLiteral("' non esiste: ") +
-                               crlf + QStringLiteral("selezionare un'altra cartella e ripetere l'operazione"));
+            // A folder that is there but cannot be written is not said to be missing.
+            const QString perche = QFileInfo(cartella).isDir()
+                                       ? QStringLiteral("' non può essere scritta (") + f.errorString() + QStringLiteral("): ")
+                                       : QStringLiteral("' non esiste: ");
+            m_messages.warning(QStringLiteral("La cartella di lavoro '") + cartella + perche + crlf +
+                               QStringLiteral("selezionare un'altra cartella e ripetere l'operazione"));
             m_avanzamento.nascondi();
             return false;
         }

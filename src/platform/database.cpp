@@ -98,6 +98,8 @@ int errorNumberFor(const QSqlError &e)
     const int code = e.nativeErrorCode().toInt() & 0xff;
     const QString text = e.databaseText();
     switch (code) {
+    case SQLITE_READONLY:
+        return DbErr::NotUpdatable;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return DbErr::InUse;
@@ -169,6 +171,8 @@ QSqlDatabase Database::connection() const
 void Database::fail(const QSqlError &e, const QString &context) const
 {
     QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    if (errorNumberFor(e) == DbErr::NotUpdatable)
+        text = QStringLiteral("Il negozio è in sola lettura: la modifica non può essere salvata.");
     // A field's check is named "field:what" (schema.cpp): the field refused.
     static const QRegularExpression check(QStringLiteral("constraint failed: \"?(\\w+):"));
     const QString campo = check.match(text).captured(1);

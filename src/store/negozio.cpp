@@ -20,6 +20,9 @@ const QString msgCorrotto =
 const QString msgAltroNegozio = QStringLiteral("Si desidera aprire un altro negozio?");
 const QString msgNonNegozio =
     QStringLiteral("La cartella selezionata non contiene un negozio\r\n(oppure il negozio contenuto è corrotto)");
+const QString msgSolaLettura =
+    QStringLiteral("Il negozio nella cartella '%1' è in sola lettura: si può consultare, ma le modifiche non "
+                   "potranno essere salvate e il sito non potrà essere costruito.");
 const QString msgServerPath = QStringLiteral("Impossibile registrare il negozio da aprire all'avvio nel file '%1'.");
 
 QString numeroConSegno(qint64 n)
@@ -180,6 +183,10 @@ int Negozio::CaricaNegozio()
 
         impostaCartelle();
         impostaTemplate();
+        // A shop on a read-only disk, or whose files cannot be written, can
+        // be looked at but not changed: said once, at the opening.
+        if (!QFileInfo(path).isWritable() || !QFileInfo(s.PercorsoNegozio).isWritable())
+            m_messages.show(msgSolaLettura.arg(s.PercorsoNegozio), Messages::Icon::Warning, Messages::Buttons::Ok);
         return Aperto;
     } catch (const std::exception &e) {
         const auto *db = dynamic_cast<const DbError *>(&e);

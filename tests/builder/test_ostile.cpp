@@ -21,28 +21,6 @@ QString setDiProva()
     return qEnvironmentVariable("VETRASTO_TEST_DATA") + QStringLiteral("/set");
 }
 
-// A small file system mounted for one test; needs the right to mount.
-class FileSystemPiccolo {
-public:
-    FileSystemPiccolo(const QString &cartella, int kilobyte) : m_cartella(cartella)
-    {
-        QDir().mkpath(cartella);
-        m_montato = QProcess::execute(QStringLiteral("mount"),
-                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                       QStringLiteral("size=%1k").arg(kilobyte), QStringLiteral("tmpfs"), cartella}) == 0;
-    }
-    ~FileSystemPiccolo()
-    {
-        if (m_montato)
-            QProcess::execute(QStringLiteral("umount"), {m_cartella});
-    }
-    bool montato() const { return m_montato; }
-
-private:
-    QString m_cartella;
-    bool m_montato = false;
-};
-
 // Every temporary name the build may leave in a folder.
 QStringList temporanei(const QString &cartella)
 {
@@ -273,6 +251,20 @@ private slots:
         QVERIFY(msg().texts().last().startsWith(QLatin1String("In seguito agli errori verificatisi")));
         QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
         QCOMPARE(temporanei(piena), QStringList());
+    }
+
+    void cartellaInSolaLettura()
+    {
+        // A pages folder that is there but cannot be written is not said to be missing.
+        const QString ro = m_cartella + QStringLiteral("/online");
+        QDir(ro).removeRecursively();
+        FileSystemPiccolo fs(ro, 64);
+        if (!fs.montato() || !fs.soloLettura())
+            QSKIP("a small file system cannot be mounted here");
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QCOMPARE(msg().texts().size(), 1);
+        QVERIFY2(msg().texts()[0].contains(QStringLiteral("non può essere scritta")), qPrintable(msg().texts()[0]));
+        QVERIFY(!msg().texts()[0].contains(QLatin1String("non esiste")));
     }
 
     void avanziDiUnaCostruzioneInterrotta()

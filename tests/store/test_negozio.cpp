@@ -100,6 +100,7 @@ private slots:
     void svuotaCartellaRifiuta();
     void elencoFileECopia();
     void vaiArticolo();
+    void negozioInSolaLettura();
 };
 
 void TestNegozio::apreUnNegozioValido()
@@ -618,6 +619,36 @@ void TestNegozio::vaiArticolo()
     QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-2"));
     QCOMPARE(t.scheda, QStringLiteral("kArticoli"));
     QVERIFY_THROWS_EXCEPTION(DbError, t.negozio.VaiArticolo(999999));
+}
+
+void TestNegozio::negozioInSolaLettura()
+{
+    // A shop on a read-only disk opens, says so once, and refuses every
+    // change with a clear reason.
+    TestProgramFolder program;
+    const QString disco = program.path() + QStringLiteral("/disco");
+    FileSystemPiccolo fs(disco, 4096);
+    if (!fs.montato())
+        QSKIP("a small file system cannot be mounted here");
+    CopiaCartella(program.newShop(), disco + QStringLiteral("/negozio"));
+    if (!fs.soloLettura())
+        QSKIP("the file system cannot be made read-only here");
+    NegozioDiProva t;
+    QCOMPARE(t.apri(disco + QStringLiteral("/negozio")), int(Negozio::Aperto));
+    QCOMPARE(t.messages.texts().size(), 1);
+    QVERIFY2(t.messages.texts()[0].contains(QStringLiteral("sola lettura")), qPrintable(t.messages.texts()[0]));
+    Recordset &g = t.dati().dataGenerale.recordset();
+    try {
+        g.edit();
+        g.setValue(QStringLiteral("titolo"), QStringLiteral("nuovo"));
+        g.update();
+        QFAIL("a read-only shop took a change");
+    } catch (const DbError &e) {
+        g.cancelUpdate();
+        QCOMPARE(e.number, DbErr::NotUpdatable);
+        QVERIFY(e.description.contains(QStringLiteral("sola lettura")));
+    }
+    t.negozio.ChiudiNegozio();
 }
 
 int main(int argc, char **argv)

@@ -9,6 +9,29 @@
 #include <QDir>
 #include <QtTest>
 #include <QFile>
+#include <QProcess>
+
+FileSystemPiccolo::FileSystemPiccolo(const QString &cartella, int kilobyte) : m_cartella(cartella)
+{
+    QDir().mkpath(cartella);
+    m_montato = QProcess::execute(QStringLiteral("mount"),
+                                  {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                   QStringLiteral("size=%1k").arg(kilobyte), QStringLiteral("tmpfs"), cartella})
+                == 0;
+}
+
+FileSystemPiccolo::~FileSystemPiccolo()
+{
+    if (m_montato)
+        QProcess::execute(QStringLiteral("umount"), {m_cartella});
+}
+
+bool FileSystemPiccolo::soloLettura()
+{
+    return m_montato
+           && QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,ro"), m_cartella})
+                  == 0;
+}
 
 void scrivi(const QString &path, const QByteArray &data)
 {

@@ -53,6 +53,21 @@ public:
     bool ScegliTemplate() override;
 };
 
+// A small file system mounted on a folder for one test (needs the right to
+// mount: tests skip without it), optionally made read-only afterwards.
+class FileSystemPiccolo {
+public:
+    FileSystemPiccolo(const QString &cartella, int kilobyte);
+    ~FileSystemPiccolo();
+    bool montato() const { return m_montato; }
+    // Mounts it again read-only; false when that cannot be done.
+    bool soloLettura();
+
+private:
+    QString m_cartella;
+    bool m_montato = false;
+};
+
 // Writes a file, making its folders; throws (ending the test as failed) when
 // it cannot.
 void scrivi(const QString &path, const QByteArray &data);

@@ -78,6 +78,7 @@ QString Vista::testoRifiuto(const DataSource &sorgente, int numero, const QStrin
     case DbErr::NumericOverflow: perche = QStringLiteral("il numero è troppo grande"); break;
     case DbErr::ConversionError: perche = QStringLiteral("il valore non è un numero valido"); break;
     case DbErr::EmptyNotAllowed: perche = QStringLiteral("il campo non può essere vuoto"); break;
+    case DbErr::NotUpdatable: perche = QStringLiteral("il negozio è in sola lettura"); break;
     default: perche = QStringLiteral("il valore non è stato accettato (%1)").arg(descrizione); break;
     }
     return QStringLiteral("Impossibile salvare \"%1\": %2.\r\nIl campo torna al valore salvato.").arg(nome, perche);
