@@ -40,6 +40,20 @@ void rinumera(Database &db, const QString &table, const QString &order)
         return;
     // Written in storage order, so the table's pages are visited once each.
     std::sort(cambi.begin(), cambi.end());
+    // When most rows change, the sort indexes are made again in one pass
+    // rather than kept up to date row by row.
+    QStringList nomi, indici;
+    if (cambi.size() > 1000) {
+        QSqlQuery i = db.run(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='index' AND tbl_name=? "
+                                            "AND sql LIKE '%ordinamento%'"),
+                             {table});
+        while (i.next()) {
+            nomi << i.value(0).toString();
+            indici << i.value(1).toString();
+        }
+    }
+    for (const QString &nome : nomi)
+        db.execute(QStringLiteral("DROP INDEX \"%1\"").arg(nome));
     QByteArray json = "[";
     for (const auto &[rowid, valore] : cambi)
         json += '[' + QByteArray::number(rowid) + ',' + QByteArray::number(valore) + "],";
@@ -48,6 +62,8 @@ void rinumera(Database &db, const QString &table, const QString &order)
                               "WHERE \"%1\".rowid = c.value ->> 0")
                    .arg(table),
                {QString::fromLatin1(json)});
+    for (const QString &sql : indici)
+        db.execute(sql);
 }
 
 // Each schema step ignores its own failure, as the upgrade always has.

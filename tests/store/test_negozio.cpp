@@ -7,6 +7,7 @@
 #include "programfolder.h"
 
 #include <QProcess>
+#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
@@ -86,6 +87,7 @@ private slots:
     void cartellaCheNonENegozio();
     void aggiornaUnCatalogoVecchio();
     void ilSecondoAggiornamentoNonCambiaNulla();
+    void rinumerazioneDiMoltiArticoli();
     void serverPathConSpaziECrLf_data();
     void serverPathConSpaziECrLf();
     void apriNegozioScriveServerPath();
@@ -291,6 +293,40 @@ void TestNegozio::ilSecondoAggiornamentoNonCambiaNulla()
     QCOMPARE(g.value(QStringLiteral("vis_offerta")).toBool(), false);
     QVERIFY(!QFile::exists(shop + QStringLiteral("/code/bonifico/conf.ini")));
     QCOMPARE(leggi(shop + QStringLiteral("/code/bonifico.epg")), QByteArray("mio"));
+}
+
+void TestNegozio::rinumerazioneDiMoltiArticoli()
+{
+    // Thousands of rows renumbered at once (their sort index is made again):
+    // the table is numbered from 100 in steps of 5 in its sort order, each
+    // department keeping its articles' order, and the index is there afterwards.
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    QStringList atteso;
+    {
+        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+        riempiCatalogo(*db, 3, 700);
+        // Scattered orders, with ties broken by storage order.
+        db->execute(QStringLiteral("UPDATE articoli SET ordinamento = (ID * 7919) % 1000"));
+        QSqlQuery q = db->run(QStringLiteral("SELECT codice FROM articoli ORDER BY catID, ordinamento, rowid"));
+        while (q.next())
+            atteso << q.value(0).toString();
+        db->close();
+    }
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    Database &db = *t.negozio.state.dbCatalogo;
+    QStringList ordine;
+    QSqlQuery q = db.run(QStringLiteral("SELECT codice, ordinamento FROM articoli ORDER BY catID, ordinamento"));
+    qint64 prossimo = 100;
+    while (q.next()) {
+        ordine << q.value(0).toString();
+        QCOMPARE(q.value(1).toLongLong(), prossimo);
+        prossimo += 5;
+    }
+    QCOMPARE(ordine, atteso);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name='articoli_reparto'")).toInt(), 1);
+    QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
 }
 
 void TestNegozio::serverPathConSpaziECrLf_data()
