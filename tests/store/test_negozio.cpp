@@ -88,6 +88,7 @@ private slots:
     void aggiornaUnCatalogoVecchio();
     void ilSecondoAggiornamentoNonCambiaNulla();
     void rinumerazioneDiMoltiArticoli();
+    void radiceSuUnaTabellaVuota();
     void serverPathConSpaziECrLf_data();
     void serverPathConSpaziECrLf();
     void apriNegozioScriveServerPath();
@@ -327,6 +328,20 @@ void TestNegozio::rinumerazioneDiMoltiArticoli()
     QCOMPARE(ordine, atteso);
     QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name='articoli_reparto'")).toInt(), 1);
     QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+}
+
+void TestNegozio::radiceSuUnaTabellaVuota()
+{
+    // Selecting the shop when no department is left leaves the busy flag clear.
+    TestProgramFolder program;
+    NegozioDiProva t;
+    QCOMPARE(t.apri(program.newShop()), int(Negozio::Aperto));
+    t.negozio.state.dbCatalogo->execute(QStringLiteral("DELETE FROM categorie"));
+    t.dati().dataCategorie.refresh();
+    t.dati().selezionaNodo(AlberoReparti::Radice);
+    QVERIFY(!t.negozio.state.InAggiornamento);
+    QCOMPARE(t.dati().repartoCorrente(), AlberoReparti::Radice);
+    QCOMPARE(t.repartoCorrente, std::optional<bool>(false));
 }
 
 void TestNegozio::serverPathConSpaziECrLf_data()
