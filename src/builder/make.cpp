@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cstdio>
 #include <cstring>
@@ -206,8 +207,42 @@ bool FileUscita::chiudi()
     return r == 0 || fallito(errno);
 }
 
+namespace {
+
+// Whether the file at path holds exactly these bytes.
+bool stessoContenuto(const QString &path, const QByteArray &data)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool uguale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == data.size();
+    QByteArray letto;
+    if (uguale) {
+        letto.resize(data.size());
+        qsizetype fatti = 0;
+        while (fatti < letto.size()) {
+            const ssize_t n = ::read(fd, letto.data() + fatti, size_t(letto.size() - fatti));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            fatti += n;
+        }
+        uguale = fatti == data.size() && letto == data;
+    }
+    ::close(fd);
+    return uguale;
+}
+
+} // namespace
+
 bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
 {
+    // A file that already holds these bytes is left as it is, date and all:
+    // an update then sends only what a build changed.
+    if (stessoContenuto(path, data))
+        return true;
     // Written under a temporary name and renamed over the old page, so a
     // failure never leaves half a page. Generated pages are not synced to
     // disk one by one: a build that stops is built again.

@@ -74,7 +74,8 @@ QString trovaFile(const QString &path);
 
 // Writes data under a temporary name and puts it in place; false on failure
 // (an older file of the same name is left untouched, the temporary file is
-// removed), with the system's reason in *errore.
+// removed), with the system's reason in *errore. A file that already holds
+// exactly these bytes is not touched (it keeps its date).
 bool scriviFile(const QString &path, const QByteArray &data, QString *errore = nullptr);
 // A file written in pieces from start to end; every failure keeps the
 // system's reason.

@@ -204,6 +204,35 @@ private slots:
         QVERIFY2(pagina.contains("</h1>" + tag + "\r\n"), qPrintable(pagina));
     }
 
+    void soloIFileCambiati()
+    {
+        // A second build leaves the pages that did not change as they were,
+        // date and all, so an update sends only what changed.
+        const auto costruisci = [&] {
+            m_shop->messages.answer(Messages::Answer::No);
+            Elaborazione e(stato(), m_imp, m_shop->messages);
+            e.CartellaSet = setDiProva();
+            return e.MakePages();
+        };
+        QVERIFY2(costruisci() == Elaborazione::Esito::Completata, qPrintable(m_shop->messages.texts().join(u'|')));
+        const QDateTime antica(QDate(2021, 5, 6), QTime(7, 8, 9));
+        for (const QString &f : QDir(pagine()).entryList(QDir::Files)) {
+            QFile file(pagine() + u'/' + f);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(antica, QFileDevice::FileModificationTime));
+        }
+        db().execute(QStringLiteral("UPDATE articoli SET codice='cambiato' WHERE codice='cat002-A1'"));
+        const QDateTime inizio = QDateTime::currentDateTime().addSecs(-1);
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        // Written by this build: the department page of the changed article.
+        // (The set's resources are copied with their own dates.)
+        QStringList scritti;
+        for (const QFileInfo &fi : QDir(pagine()).entryInfoList(QDir::Files))
+            if (fi.lastModified() >= inizio)
+                scritti << fi.fileName();
+        QCOMPARE(scritti, QStringList(QStringLiteral("cat002.htm")));
+    }
+
     void colori()
     {
         const auto c = LeggiColori(setDiProva());
