@@ -1,22 +1,33 @@
-// The dispatcher of the numbered commands: the main window's menu entries,
-// panel buttons and picture buttons all end here. It asks the command's
-// questions, calls the catalogue operation or opens the dialog, and reports
-// an operation that failed.
+// The dispatcher: every command of the registry ends here, from a menu
+// entry, a panel button, a picture button or a key. The numbered commands go
+// through EseguiComando, which asks the command's questions, calls the
+// catalogue operation or opens the dialog, and reports an operation that
+// failed; the others (shop, settings, views, help) open their operation or
+// dialog directly.
 #include "frmmain.h"
 
 #include "alberocategorie.h"
 #include "catalogo.h"
+#include "commercio.h"
 #include "corniceimmagine.h"
+#include "frmabout.h"
+#include "frmbrowse.h"
 #include "frmelabora.h"
+#include "frmfirewall.h"
+#include "frmfolderftp.h"
 #include "frmftp.h"
 #include "frmimmagine.h"
+#include "frmimportazd.h"
 #include "frmopzioni.h"
 #include "frmsearch.h"
 #include "impostazioni.h"
 #include "messages.h"
 #include "programfolder.h"
 #include "vistaarticoli.h"
+#include "vistainternet.h"
 #include "vistareparti.h"
+
+#include <QLineEdit>
 
 #include <QTreeWidget>
 
@@ -196,5 +207,74 @@ void frmMain::EseguiComando(int numero)
         }
     } catch (const std::exception &e) {
         msg.warning(QStringLiteral("Impossibile completare l'operazione:\r\n") + testoErrore(e));
+    }
+}
+
+void frmMain::esegui(int numero)
+{
+    if (numero <= Cmd::AggiornaSito) {
+        EseguiComando(numero);
+        return;
+    }
+    switch (numero) {
+    case Cmd::NuovoNegozio: m_negozio.NuovoNegozio(); break;
+    case Cmd::ApriNegozio: m_negozio.ApriNegozio(QStringLiteral("*")); break;
+    case Cmd::ScegliTemplate: ScegliTemplate(); break;
+    case Cmd::CartelleLavoro: frmBrowse::CambiaCartelle(m_negozio, this, &frmMain::MostraAiuto); break;
+    case Cmd::ImportaZendaro: {
+        Catalogo catalogo(m_negozio);
+        frmImportaZD::Importa(m_negozio, catalogo, this);
+        break;
+    }
+    case Cmd::Spedizione:
+    case Cmd::SistemiPagamento: {
+        if (!m_negozio.state.dbCatalogo)
+            break;
+        // The payment dialogs read the settings as the window shows them;
+        // the bank's password files go through the publisher.
+        const Impostazioni imp = impostazioni();
+        auto publisher = [this, imp] {
+            return std::make_unique<CaricamentoPasswordFTP>(this, ContestoPubblicazione::da(m_negozio.state, imp),
+                                                            m_negozio.messages());
+        };
+        ContestoCommercio c{m_negozio.state, imp, m_negozio.messages(), this, &frmMain::MostraAiuto, publisher};
+        if (numero == Cmd::Spedizione)
+            ModificaSpedizione(c);
+        else
+            ConfiguraPagamento(c);
+        break;
+    }
+    case Cmd::Esci: close(); break;
+    case Cmd::PulisciCartelle: PulisciCartelle(); break;
+    case Cmd::Informazioni: {
+        frmAbout about(m_negozio.state.AvvioCompletato, this);
+        about.setWindowFlags(Qt::Dialog);
+        about.exec();
+        break;
+    }
+    case Cmd::VisualizzaReparti: selezionaScheda(QStringLiteral("kReparti")); break;
+    case Cmd::VisualizzaArticoli: selezionaScheda(QStringLiteral("kArticoli")); break;
+    case Cmd::VisualizzaSito: selezionaScheda(QStringLiteral("kSito")); break;
+    case Cmd::VisualizzaInternet: selezionaScheda(QStringLiteral("kInternet")); break;
+    case Cmd::CartellaFTPNegozio:
+    case Cmd::CartellaFTPScript: {
+        // The account as the window shows it; the folder chosen goes into the
+        // window's field, whose change derives the shop or scripts folder and
+        // the addresses (and writes the record through them).
+        const int tipo = numero == Cmd::CartellaFTPNegozio ? 0 : 1;
+        const Impostazioni imp = impostazioni();
+        const QString scelta =
+            frmFolderFTP::SelezionaCartellaFTP(this, tipo, m_negozio.state.PercorsoNegozio, imp.txtHost,
+                                               imp.txtUsername, imp.txtPassword, m_negozio.messages(), &MostraAiuto);
+        if (!scelta.isEmpty())
+            (tipo == 0 ? m_internet->txtFolderFTP : m_internet->txtFolderCGI)->setText(scelta);
+        break;
+    }
+    case Cmd::ImpostazioniAvanzate:
+        frmFirewall::Mostra(this, m_negozio.state.PercorsoNegozio, m_negozio.messages(), &MostraAiuto);
+        break;
+    case Cmd::Sommario: MostraAiuto(QStringLiteral("index.htm")); break;
+    case Cmd::DomandeFrequenti: MostraAiuto(QStringLiteral("pagine\\faq.htm")); break;
+    default: break;
     }
 }

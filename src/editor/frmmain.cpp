@@ -3,21 +3,15 @@
 #include "alberocategorie.h"
 #include "cartelle.h"
 #include "catalogo.h"
-#include "commercio.h"
 #include "frmabout.h"
-#include "frmtemplate.h"
-#include "pulsanteimmagine.h"
-#include "frmbrowse.h"
-#include "frmfirewall.h"
-#include "frmfolderftp.h"
-#include "frmftp.h"
-#include "frmimportazd.h"
 #include "frmsearch.h"
+#include "frmtemplate.h"
 #include "importazd.h"
 #include "impostazioni.h"
 #include "messages.h"
-#include "recordset.h"
 #include "programfolder.h"
+#include "pulsanteimmagine.h"
+#include "recordset.h"
 #include "settings.h"
 #include "shell.h"
 #include "vistaarticoli.h"
@@ -28,17 +22,17 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
-#include <QTableView>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QTabBar>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -416,75 +410,6 @@ bool frmMain::ScegliTemplate()
         return false;
     }
     return true;
-}
-
-void frmMain::esegui(int numero)
-{
-    if (numero <= Cmd::AggiornaSito) {
-        EseguiComando(numero);
-        return;
-    }
-    switch (numero) {
-    case Cmd::NuovoNegozio: m_negozio.NuovoNegozio(); break;
-    case Cmd::ApriNegozio: m_negozio.ApriNegozio(QStringLiteral("*")); break;
-    case Cmd::ScegliTemplate: ScegliTemplate(); break;
-    case Cmd::CartelleLavoro: frmBrowse::CambiaCartelle(m_negozio, this, &frmMain::MostraAiuto); break;
-    case Cmd::ImportaZendaro: {
-        Catalogo catalogo(m_negozio);
-        frmImportaZD::Importa(m_negozio, catalogo, this);
-        break;
-    }
-    case Cmd::Spedizione:
-    case Cmd::SistemiPagamento: {
-        if (!m_negozio.state.dbCatalogo)
-            break;
-        // The payment dialogs read the settings as the window shows them;
-        // the bank's password files go through the publisher.
-        const Impostazioni imp = impostazioni();
-        auto publisher = [this, imp] {
-            return std::make_unique<CaricamentoPasswordFTP>(this, ContestoPubblicazione::da(m_negozio.state, imp),
-                                                            m_negozio.messages());
-        };
-        ContestoCommercio c{m_negozio.state, imp, m_negozio.messages(), this, &frmMain::MostraAiuto, publisher};
-        if (numero == Cmd::Spedizione)
-            ModificaSpedizione(c);
-        else
-            ConfiguraPagamento(c);
-        break;
-    }
-    case Cmd::Esci: close(); break;
-    case Cmd::PulisciCartelle: PulisciCartelle(); break;
-    case Cmd::Informazioni: {
-        frmAbout about(m_negozio.state.AvvioCompletato, this);
-        about.setWindowFlags(Qt::Dialog);
-        about.exec();
-        break;
-    }
-    case Cmd::VisualizzaReparti: selezionaScheda(QStringLiteral("kReparti")); break;
-    case Cmd::VisualizzaArticoli: selezionaScheda(QStringLiteral("kArticoli")); break;
-    case Cmd::VisualizzaSito: selezionaScheda(QStringLiteral("kSito")); break;
-    case Cmd::VisualizzaInternet: selezionaScheda(QStringLiteral("kInternet")); break;
-    case Cmd::CartellaFTPNegozio:
-    case Cmd::CartellaFTPScript: {
-        // The account as the window shows it; the folder chosen goes into the
-        // window's field, whose change derives the shop or scripts folder and
-        // the addresses (and writes the record through them).
-        const int tipo = numero == Cmd::CartellaFTPNegozio ? 0 : 1;
-        const Impostazioni imp = impostazioni();
-        const QString scelta =
-            frmFolderFTP::SelezionaCartellaFTP(this, tipo, m_negozio.state.PercorsoNegozio, imp.txtHost,
-                                               imp.txtUsername, imp.txtPassword, m_negozio.messages(), &MostraAiuto);
-        if (!scelta.isEmpty())
-            (tipo == 0 ? m_internet->txtFolderFTP : m_internet->txtFolderCGI)->setText(scelta);
-        break;
-    }
-    case Cmd::ImpostazioniAvanzate:
-        frmFirewall::Mostra(this, m_negozio.state.PercorsoNegozio, m_negozio.messages(), &MostraAiuto);
-        break;
-    case Cmd::Sommario: MostraAiuto(QStringLiteral("index.htm")); break;
-    case Cmd::DomandeFrequenti: MostraAiuto(QStringLiteral("pagine\\faq.htm")); break;
-    default: break;
-    }
 }
 
 void frmMain::onNodoCliccato(const QString &key)
