@@ -147,6 +147,10 @@ private slots:
         QTest::keyClick(f.txtCerca, Qt::Key_Return);
         QCOMPARE(f.gridResult->rowCount(), 2);
         QCOMPARE(f.gridResult->item(0, 1)->text(), QStringLiteral("Gonna rosa antico"));
+        QStringList intestazioni;
+        for (int c = 0; c < f.gridResult->columnCount(); ++c)
+            intestazioni << f.gridResult->horizontalHeaderItem(c)->text();
+        QCOMPARE(intestazioni, (QStringList{"Codice", "Titolo", "Sottotitolo"}));
         fotografa(&f, QStringLiteral("frmSearch"));
 
         // "Mostra" brings the article into view.
@@ -179,6 +183,38 @@ private slots:
         QVERIFY(!f.chkParola->isChecked());
         QTest::keyClick(&f, Qt::Key_F1);
         QCOMPARE(aiuti, QStringList{"pagine\\ricerca.htm"});
+    }
+
+    // A catalogue that cannot be read (its article table gone) is reported
+    // by both buttons, and the window stays as it was.
+    void ricercaSenzaCatalogo_data()
+    {
+        QTest::addColumn<bool>("mostra");
+        QTest::addColumn<QString>("messaggio");
+        QTest::newRow("Cerca") << false << "La ricerca non è riuscita: il catalogo non può essere letto.";
+        QTest::newRow("Mostra") << true << "L'articolo non può essere mostrato: il catalogo non può essere letto.";
+    }
+    void ricercaSenzaCatalogo()
+    {
+        QFETCH(bool, mostra);
+        QFETCH(QString, messaggio);
+        db().execute(QStringLiteral("INSERT INTO articoli (catID, codice, titolo) VALUES (?, 'R1', 'Rosa')"),
+                     {t->dati().tvwCategorie.nodes().at(1)->key});
+        frmSearch f(t->negozio, aiuto());
+        f.mostra();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QTest::keyClicks(f.txtCerca, QStringLiteral("rosa"));
+        clic(f.optCerca[1]);
+        if (mostra)
+            clic(f.cmdCerca);
+        db().execute(QStringLiteral("ALTER TABLE articoli RENAME TO articoli_altrove"));
+        clic(mostra ? f.cmdVisualizza : f.cmdCerca);
+        db().execute(QStringLiteral("ALTER TABLE articoli_altrove RENAME TO articoli"));
+        QCOMPARE(t->messages.texts().size(), 1);
+        QVERIFY2(t->messages.texts().first().startsWith(messaggio), qPrintable(t->messages.texts().first()));
+        QVERIFY(f.isVisible());
+        QCOMPARE(f.gridResult->rowCount(), mostra ? 1 : 0);
+        QCOMPARE(f.cmdVisualizza->isEnabled(), mostra);
     }
 
     void cartelle()
