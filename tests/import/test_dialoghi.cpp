@@ -3,17 +3,22 @@
 // folder.
 #include "testshop.h"
 
+#include "catalogo.h"
 #include "frmbrowse.h"
 #include "frmimportazd.h"
 #include "frmopzioni.h"
 #include "frmsearch.h"
+#include "settings.h"
 #include "shell.h"
+#include "zendarojet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -293,6 +298,54 @@ private slots:
         chiuso.show();
         chiuso.close();
         QVERIFY(chiuso.tag().isEmpty());
+    }
+
+    // The menu entry's import on a real Zendaro file: the progress window
+    // paints while the articles go in, not only when they are all in.
+    void importazioneInCorso()
+    {
+        QTemporaryDir zendaro;
+        ZendaroJet::scrivi(zendaro.filePath(QStringLiteral("zendaro.mdb")), 200);
+        SettingsStore::set(QStringLiteral("Zendaro"), QStringLiteral("AppPath"), QStringLiteral("AppPath"), zendaro.path());
+        const qint64 prima = db().scalar(QStringLiteral("SELECT COUNT(*) FROM articoli")).toLongLong();
+
+        // The article count each time the progress window paints.
+        struct Osservatore : QObject {
+            Database *db;
+            QList<qint64> articoli;
+            QPointer<QWidget> finestra;
+            bool eventFilter(QObject *o, QEvent *e) override
+            {
+                auto *w = o->isWidgetType() ? qobject_cast<QProgressDialog *>(static_cast<QWidget *>(o)->window()) : nullptr;
+                if (w && e->type() == QEvent::Paint) {
+                    articoli << db->scalar(QStringLiteral("SELECT COUNT(*) FROM articoli")).toLongLong();
+                    if (!finestra) {
+                        finestra = w;
+                        QTimer::singleShot(0, this, [this] {
+                            if (finestra)
+                                fotografa(finestra, QStringLiteral("importazione-in-corso"));
+                        });
+                    }
+                }
+                return false;
+            }
+        } osservatore;
+        osservatore.db = &db();
+        qApp->installEventFilter(&osservatore);
+        QTimer::singleShot(0, this, [] {
+            auto *f = qobject_cast<frmImportaZD *>(QApplication::activeModalWidget());
+            QVERIFY(f);
+            clic(f->cmdOK);
+        });
+        Catalogo catalogo(t->negozio);
+        frmImportaZD::Importa(t->negozio, catalogo);
+        qApp->removeEventFilter(&osservatore);
+
+        QCOMPARE(t->messages.texts(), QStringList{"Importazione completata"});
+        const qint64 dopo = db().scalar(QStringLiteral("SELECT COUNT(*) FROM articoli")).toLongLong();
+        QCOMPARE(dopo, prima + 204);
+        QVERIFY2(std::any_of(osservatore.articoli.begin(), osservatore.articoli.end(), [&](qint64 n) { return n > prima && n < dopo; }),
+                 qPrintable(QStringLiteral("%1 paints").arg(osservatore.articoli.size())));
     }
 };
 
