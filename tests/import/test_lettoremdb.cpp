@@ -66,6 +66,13 @@ class TestLettoreMdb : public QObject {
         return {};
     }
 
+    // Zendaro installed in the program folder, with `file` as its database.
+    static void installa(const TestProgramFolder &program, const QString &file)
+    {
+        QVERIFY(QFile::copy(file, program.path() + QStringLiteral("/zendaro.mdb")));
+        SettingsStore::set(QStringLiteral("Zendaro"), QStringLiteral("AppPath"), QStringLiteral("AppPath"), program.path());
+    }
+
 private slots:
     void initTestCase()
     {
@@ -252,8 +259,7 @@ private slots:
         TestProgramFolder program;
         NegozioDiProva t;
         QCOMPARE(t.apri(program.newShop()), int(Negozio::Aperto));
-        QVERIFY(QFile::copy(zendaro, program.path() + QStringLiteral("/zendaro.mdb")));
-        SettingsStore::set(QStringLiteral("Zendaro"), QStringLiteral("AppPath"), QStringLiteral("AppPath"), program.path());
+        installa(program, zendaro);
         Database &db = *t.negozio.state.dbCatalogo;
         auto importati = [&] {
             QStringList out;
@@ -299,8 +305,7 @@ private slots:
         TestProgramFolder program;
         NegozioDiProva t;
         QCOMPARE(t.apri(program.newShop()), int(Negozio::Aperto));
-        QVERIFY(QFile::copy(jet, program.path() + QStringLiteral("/zendaro.mdb")));
-        SettingsStore::set(QStringLiteral("Zendaro"), QStringLiteral("AppPath"), QStringLiteral("AppPath"), program.path());
+        installa(program, jet);
         Catalogo catalogo(t.negozio);
         const qint64 reparti = t.negozio.state.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) FROM categorie")).toLongLong();
         ImportazioneZendaro(t.negozio, catalogo).ImportaZD(QStringLiteral("1110"), LettoreMdb::apri);
