@@ -65,34 +65,50 @@ void CopiaCartella(const QString &source, const QString &destination)
     }
 }
 
-static bool sameFolder(const QString &a, const QString &b)
+// The folder's path with links resolved, so that two spellings of one
+// folder compare equal; a folder that does not exist keeps its clean path.
+static QString reale(const QString &percorso)
 {
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    const QFileInfo fa(a), fb(b);
-    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
-    if (!ca.isEmpty() && !cb.isEmpty())
-        return ca == cb;
-    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+    const QString c = QFileInfo(percorso).canonicalFilePath();
+    return c.isEmpty() ? QDir::cleanPath(QDir(percorso).absolutePath()) : c;
 }
 
-// Whether folder is inside (or is) ancestor, links followed.
-static bool dentro(const QString &folder, const QString &ancestor)
+// Whether cartella is contenitore or lies inside it (both real paths).
+static bool dentro(const QString &cartella, const QString &contenitore)
 {
-    const QString f = QFileInfo(folder).canonicalFilePath(), a = QFileInfo(ancestor).canonicalFilePath();
-    return !f.isEmpty() && !a.isEmpty() && (f == a || f.startsWith(a + u'/'));
+    const QString prefisso = contenitore.endsWith(u'/') ? contenitore : contenitore + u'/';
+    return cartella == contenitore || cartella.startsWith(prefisso);
+}
+
+QString CartellaRiservata(const QString &folder, const QString &shopFolder)
+{
+    if (folder.trimmed().isEmpty())
+        return QStringLiteral("non è indicata");
+    const QString cartella = reale(folder);
+    if (!shopFolder.isEmpty()) {
+        const QString negozio = reale(shopFolder);
+        // The shop's own output folders are where the files belong.
+        if (cartella == reale(negozio + QStringLiteral("/online")) || cartella == reale(negozio + QStringLiteral("/scripts")))
+            return {};
+        if (dentro(negozio, cartella))
+            return QStringLiteral("è la cartella del negozio o una cartella che la contiene");
+        if (dentro(cartella, reale(negozio + QStringLiteral("/work"))) || dentro(cartella, reale(negozio + QStringLiteral("/code"))))
+            return QStringLiteral("è la cartella delle immagini o dei codici del negozio");
+    }
+    const QString home = reale(QDir::homePath());
+    if (dentro(home, cartella))
+        return QStringLiteral("è la cartella personale dell'utente o una cartella che la contiene");
+    const QString programma = ProgramFolder::path().isEmpty() ? QString() : reale(ProgramFolder::path());
+    if (!programma.isEmpty() && (dentro(cartella, programma) || dentro(programma, cartella)))
+        return QStringLiteral("è la cartella del programma, una sua sottocartella o una cartella che la contiene");
+    if (QFileInfo::exists(cartella + QStringLiteral("/catalog.mdb")))
+        return QStringLiteral("contiene il catalogo di un negozio");
+    return {};
 }
 
 bool SvuotaCartella(const QString &folder, const QString &shopFolder)
 {
-    const QString programma = ProgramFolder::path();
-    bool datiProgramma = sameFolder(folder, programma);
-    for (const char *d : {"template", "code", "help", "new", "demo"})
-        datiProgramma = datiProgramma || dentro(folder, programma + u'/' + QLatin1String(d));
-    if (folder.trimmed().isEmpty() || sameFolder(folder, shopFolder) || datiProgramma
-        || (!shopFolder.isEmpty() && (sameFolder(folder, shopFolder + QStringLiteral("/work"))
-                                      || sameFolder(folder, shopFolder + QStringLiteral("/code"))))
-        || QFileInfo::exists(folder + QStringLiteral("/catalog.mdb")))
+    if (!CartellaRiservata(folder, shopFolder).isEmpty())
         return false;
     const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
     if (gui)

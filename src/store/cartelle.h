@@ -13,8 +13,17 @@ QString ElencoFile(const QString &root, const QString &relative = {});
 // Copies the tree under source into destination, overwriting.
 void CopiaCartella(const QString &source, const QString &destination);
 
+// Why `folder` may not be a working folder of the shop in `shopFolder`: the
+// builder empties those folders and the "Pulisci" command deletes their
+// files. A phrase that completes "La cartella '...' ", or empty when the
+// folder may be used. Refused: an empty path; the shop folder and every
+// folder that holds it, up to "/"; the shop's work and code folders and what
+// they hold; the user's home folder and the folders that hold it; the
+// program folder, what it holds and the folders that hold it; any folder
+// holding a shop's catalogue. The shop's own online and scripts folders are
+// always allowed. Links are followed.
+QString CartellaRiservata(const QString &folder, const QString &shopFolder);
+
 // Deletes every ordinary file directly inside folder. Refuses (returns false
-// and deletes nothing) an empty path, the shop folder with its work and code
-// folders, the program folder and its own data (template sets, scripts, help,
-// the empty and the demo shop), and any folder that holds a shop's catalogue.
+// and deletes nothing) a folder that CartellaRiservata refuses.
 bool SvuotaCartella(const QString &folder, const QString &shopFolder);

@@ -1,27 +1,13 @@
 #include "cartellelavoro.h"
 
+#include "cartelle.h"
 #include "datiprincipali.h"
 #include "messages.h"
 #include "negozio.h"
-#include "programfolder.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
-
-// The folder's path with links resolved, so that two spellings of one
-// folder compare equal; a folder that does not exist keeps its clean path.
-QString reale(const QString &percorso)
-{
-    const QString c = QFileInfo(percorso).canonicalFilePath();
-    return c.isEmpty() ? QDir::cleanPath(QDir(percorso).absolutePath()) : c;
-}
-
-bool dentro(const QString &cartella, const QString &contenitore)
-{
-    return cartella == contenitore || cartella.startsWith(contenitore + u'/');
-}
 
 constexpr int LunghezzaMassima = 255;  // generale.siteonline and sitescript
 
@@ -55,21 +41,13 @@ QString CartelleLavoro::rifiuto(Cartella c, const QString &percorso) const
                    .arg(LunghezzaMassima)
             + nonSalvata;
 
-    const QString cartella = reale(percorso);
-    const QString negozio = reale(m_negozio.state.PercorsoNegozio);
-    // The shop's own output folders are where the files belong.
-    if (cartella == reale(predefinita(Pagine)) || cartella == reale(predefinita(Script)))
-        return {};
-    const bool riservata = cartella == negozio || cartella == reale(negozio + QStringLiteral("/work"))
-        || cartella == reale(negozio + QStringLiteral("/code")) || dentro(cartella, reale(ProgramFolder::path()))
-        || QFileInfo::exists(cartella + QStringLiteral("/catalog.mdb"));
-    if (!riservata)
+    const QString motivo = CartellaRiservata(percorso, m_negozio.state.PercorsoNegozio);
+    if (motivo.isEmpty())
         return {};
     return QStringLiteral("La cartella '") + percorso
-        + (c == Pagine ? QStringLiteral("' non può accogliere le pagine del negozio")
-                       : QStringLiteral("' non può accogliere gli script del negozio"))
-        + QStringLiteral(": è la cartella del negozio o del programma, o una cartella che contiene i loro file, "
-                         "e il comando \"Pulisci le cartelle di lavoro\" ne cancellerebbe il contenuto")
+        + (c == Pagine ? QStringLiteral("' non può accogliere le pagine del negozio: ")
+                       : QStringLiteral("' non può accogliere gli script del negozio: "))
+        + motivo + QStringLiteral(", e il comando \"Pulisci le cartelle di lavoro\" ne cancellerebbe il contenuto")
         + nonSalvata;
 }
 

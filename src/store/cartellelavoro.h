@@ -26,11 +26,8 @@ public:
     QString predefinita(Cartella c) const;
 
     // Why a path cannot be used for that folder, as the message shows it;
-    // empty when it can. The builder empties these folders and the "Pulisci"
-    // command deletes their files, so the shop folder, its work and code
-    // folders, the program folder and anything inside it, and any folder
-    // holding a shop's catalogue are refused; the shop's own online and
-    // scripts folders stay allowed.
+    // empty when it can: a folder that does not exist, a path too long for
+    // the settings record, or a folder CartellaRiservata refuses.
     QString rifiuto(Cartella c, const QString &percorso) const;
 
     // "OK" of the dialog for one folder: checks the path (blanks at either

@@ -9,6 +9,11 @@
 
 namespace {
 
+// The library writes each value, as text, into a buffer of its bind size,
+// which is 16 KB unless raised: a longer memo would be cut. Every buffer is
+// as large, and a value that fills one is refused rather than read cut.
+constexpr size_t MisuraValore = size_t(1) << 20;
+
 MdbHandle *handle(void *p)
 {
     return static_cast<MdbHandle *>(p);
@@ -96,6 +101,9 @@ std::unique_ptr<SorgenteImportazione> LettoreMdb::apri(const QString &file)
         mdb_close(mdb);
         throw ErroreSorgente(QStringLiteral("Il file '%1' è danneggiato.").arg(file));
     }
+    // Raised only now: the catalogue is read into the library's own buffers
+    // of the usual size.
+    mdb_set_bind_size(mdb, MisuraValore);
     return std::unique_ptr<SorgenteImportazione>(new LettoreMdb(mdb, file));
 }
 
@@ -149,8 +157,14 @@ std::vector<QVariantList> LettoreMdb::leggi(const QString &tabella, const QStrin
     while (mdb_fetch_row(t)) {
         QVariantList riga;
         riga.reserve(campi.size());
-        for (const Legame &l : legami)
+        for (const Legame &l : legami) {
+            if (size_t(l.lunghezza) + 4 >= MisuraValore) {
+                mdb_free_tabledef(t);
+                throw ErroreSorgente(QStringLiteral("Nella tabella '%1' il campo '%2' contiene un testo troppo lungo.")
+                                         .arg(tabella, QString::fromUtf8(l.colonna->name)));
+            }
             riga << valore(l.colonna, l.buffer.constData(), l.lunghezza);
+        }
         righe.push_back(std::move(riga));
     }
     mdb_free_tabledef(t);

@@ -2,6 +2,7 @@
 // puts in use and records in the settings record, and the reset.
 #include "testshop.h"
 
+#include "cartelle.h"
 #include "cartellelavoro.h"
 
 #include <QtTest>
@@ -11,7 +12,7 @@ using Scelta = CartelleLavoro::Scelta;
 class TestCartelleLavoro : public QObject {
     Q_OBJECT
     TestProgramFolder program;
-    QTemporaryDir fuori;  // folders outside the program folder
+    QTemporaryDir fuori;  // the shop and other folders, outside the program folder
     std::unique_ptr<NegozioDiProva> t;
     QString negozio;
 
@@ -27,10 +28,13 @@ class TestCartelleLavoro : public QObject {
     }
 
 private slots:
+    // The user's home folder is one of the test's own.
+    void initTestCase() { qputenv("HOME", QFile::encodeName(cartella(QStringLiteral("casa")))); }
     void init()
     {
         t = std::make_unique<NegozioDiProva>();
-        negozio = program.newShop(QStringLiteral("c%1").arg(QDateTime::currentMSecsSinceEpoch()));
+        negozio = fuori.path() + QStringLiteral("/c%1").arg(QDateTime::currentMSecsSinceEpoch());
+        CopiaCartella(program.path() + QStringLiteral("/new"), negozio);
         QCOMPARE(t->apri(negozio), int(Negozio::Aperto));
     }
     void cleanup() { t.reset(); }
@@ -38,7 +42,7 @@ private slots:
     void rifiuti_data()
     {
         QTest::addColumn<int>("quale");
-        QTest::addColumn<QString>("percorso");  // {shop}, {program}, {out} replaced
+        QTest::addColumn<QString>("percorso");  // {shop}, {program}, {out}, {home} replaced
         QTest::addColumn<QString>("inizio");    // the message's start; empty: accepted
         const QString manca = QStringLiteral("non esiste");
         const QString riservata = QStringLiteral("non può accogliere");
@@ -46,6 +50,13 @@ private slots:
         QTest::newRow("script nella cartella del negozio") << 1 << "{shop}/" << riservata;
         QTest::newRow("cartella work") << 0 << "{shop}/work" << riservata;
         QTest::newRow("cartella code") << 1 << "{shop}/code" << riservata;
+        QTest::newRow("dentro la cartella work") << 0 << "{shop}/work/sotto" << riservata;
+        QTest::newRow("sopra il negozio") << 0 << "{shop}/.." << riservata;
+        QTest::newRow("due cartelle sopra il negozio") << 1 << "{shop}/../.." << riservata;
+        QTest::newRow("la radice") << 0 << "/" << riservata;
+        QTest::newRow("la cartella personale") << 1 << "{home}" << riservata;
+        QTest::newRow("la cartella personale, con la barra") << 0 << "{home}/" << riservata;
+        QTest::newRow("dentro la cartella personale") << 0 << "{home}/sito" << "";
         QTest::newRow("cartella del programma") << 0 << "{program}" << riservata;
         QTest::newRow("dentro il programma") << 1 << "{program}/template/classico" << riservata;
         QTest::newRow("un altro negozio") << 0 << "{out}/altro" << riservata;
@@ -69,12 +80,15 @@ private slots:
         QFile::remove(fuori.path() + QStringLiteral("/link"));
         QFile::link(negozio, fuori.path() + QStringLiteral("/link"));
         cartella(QStringLiteral("sito"));
+        cartella(QStringLiteral("casa/sito"));
+        QDir().mkpath(negozio + QStringLiteral("/work/sotto"));
         QString lungo = cartella(QStringLiteral("lungo"));
         while (lungo.size() <= 255)
             lungo += QStringLiteral("/abcdefghijklmnopqrstuvwxyz");
         QDir().mkpath(lungo);
         percorso.replace(QStringLiteral("{shop}"), negozio)
             .replace(QStringLiteral("{program}"), program.path())
+            .replace(QStringLiteral("{home}"), QDir::homePath())
             .replace(QStringLiteral("{out}/lungo"), lungo)
             .replace(QStringLiteral("{out}"), fuori.path());
 

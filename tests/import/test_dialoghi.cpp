@@ -3,17 +3,22 @@
 // folder.
 #include "testshop.h"
 
+#include "catalogo.h"
 #include "frmbrowse.h"
 #include "frmimportazd.h"
 #include "frmopzioni.h"
 #include "frmsearch.h"
+#include "settings.h"
 #include "shell.h"
+#include "zendarojet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -147,6 +152,10 @@ private slots:
         QTest::keyClick(f.txtCerca, Qt::Key_Return);
         QCOMPARE(f.gridResult->rowCount(), 2);
         QCOMPARE(f.gridResult->item(0, 1)->text(), QStringLiteral("Gonna rosa antico"));
+        QStringList intestazioni;
+        for (int c = 0; c < f.gridResult->columnCount(); ++c)
+            intestazioni << f.gridResult->horizontalHeaderItem(c)->text();
+        QCOMPARE(intestazioni, (QStringList{"Codice", "Titolo", "Sottotitolo"}));
         fotografa(&f, QStringLiteral("frmSearch"));
 
         // "Mostra" brings the article into view.
@@ -179,6 +188,38 @@ private slots:
         QVERIFY(!f.chkParola->isChecked());
         QTest::keyClick(&f, Qt::Key_F1);
         QCOMPARE(aiuti, QStringList{"pagine\\ricerca.htm"});
+    }
+
+    // A catalogue that cannot be read (its article table gone) is reported
+    // by both buttons, and the window stays as it was.
+    void ricercaSenzaCatalogo_data()
+    {
+        QTest::addColumn<bool>("mostra");
+        QTest::addColumn<QString>("messaggio");
+        QTest::newRow("Cerca") << false << "La ricerca non è riuscita: il catalogo non può essere letto.";
+        QTest::newRow("Mostra") << true << "L'articolo non può essere mostrato: il catalogo non può essere letto.";
+    }
+    void ricercaSenzaCatalogo()
+    {
+        QFETCH(bool, mostra);
+        QFETCH(QString, messaggio);
+        db().execute(QStringLiteral("INSERT INTO articoli (catID, codice, titolo) VALUES (?, 'R1', 'Rosa')"),
+                     {t->dati().tvwCategorie.nodes().at(1)->key});
+        frmSearch f(t->negozio, aiuto());
+        f.mostra();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QTest::keyClicks(f.txtCerca, QStringLiteral("rosa"));
+        clic(f.optCerca[1]);
+        if (mostra)
+            clic(f.cmdCerca);
+        db().execute(QStringLiteral("ALTER TABLE articoli RENAME TO articoli_altrove"));
+        clic(mostra ? f.cmdVisualizza : f.cmdCerca);
+        db().execute(QStringLiteral("ALTER TABLE articoli_altrove RENAME TO articoli"));
+        QCOMPARE(t->messages.texts().size(), 1);
+        QVERIFY2(t->messages.texts().first().startsWith(messaggio), qPrintable(t->messages.texts().first()));
+        QVERIFY(f.isVisible());
+        QCOMPARE(f.gridResult->rowCount(), mostra ? 1 : 0);
+        QCOMPARE(f.cmdVisualizza->isEnabled(), mostra);
     }
 
     void cartelle()
@@ -257,6 +298,54 @@ private slots:
         chiuso.show();
         chiuso.close();
         QVERIFY(chiuso.tag().isEmpty());
+    }
+
+    // The menu entry's import on a real Zendaro file: the progress window
+    // paints while the articles go in, not only when they are all in.
+    void importazioneInCorso()
+    {
+        QTemporaryDir zendaro;
+        ZendaroJet::scrivi(zendaro.filePath(QStringLiteral("zendaro.mdb")), 200);
+        SettingsStore::set(QStringLiteral("Zendaro"), QStringLiteral("AppPath"), QStringLiteral("AppPath"), zendaro.path());
+        const qint64 prima = db().scalar(QStringLiteral("SELECT COUNT(*) FROM articoli")).toLongLong();
+
+        // The article count each time the progress window paints.
+        struct Osservatore : QObject {
+            Database *db;
+            QList<qint64> articoli;
+            QPointer<QWidget> finestra;
+            bool eventFilter(QObject *o, QEvent *e) override
+            {
+                auto *w = o->isWidgetType() ? qobject_cast<QProgressDialog *>(static_cast<QWidget *>(o)->window()) : nullptr;
+                if (w && e->type() == QEvent::Paint) {
+                    articoli << db->scalar(QStringLiteral("SELECT COUNT(*) FROM articoli")).toLongLong();
+                    if (!finestra) {
+                        finestra = w;
+                        QTimer::singleShot(0, this, [this] {
+                            if (finestra)
+                                fotografa(finestra, QStringLiteral("importazione-in-corso"));
+                        });
+                    }
+                }
+                return false;
+            }
+        } osservatore;
+        osservatore.db = &db();
+        qApp->installEventFilter(&osservatore);
+        QTimer::singleShot(0, this, [] {
+            auto *f = qobject_cast<frmImportaZD *>(QApplication::activeModalWidget());
+            QVERIFY(f);
+            clic(f->cmdOK);
+        });
+        Catalogo catalogo(t->negozio);
+        frmImportaZD::Importa(t->negozio, catalogo);
+        qApp->removeEventFilter(&osservatore);
+
+        QCOMPARE(t->messages.texts(), QStringList{"Importazione completata"});
+        const qint64 dopo = db().scalar(QStringLiteral("SELECT COUNT(*) FROM articoli")).toLongLong();
+        QCOMPARE(dopo, prima + 204);
+        QVERIFY2(std::any_of(osservatore.articoli.begin(), osservatore.articoli.end(), [&](qint64 n) { return n > prima && n < dopo; }),
+                 qPrintable(QStringLiteral("%1 paints").arg(osservatore.articoli.size())));
     }
 };
 

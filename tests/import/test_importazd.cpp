@@ -16,7 +16,8 @@ namespace {
 
 using Tabella = TabellaProva;
 
-const QStringList campiArticoli{"Id", "IdCategoria", "Codice", "Descrizione", "iva", "Vendita1", "Vendita2", "Vendita3", "Vendita4"};
+// Named in letter cases of their own: the import finds them whatever the case.
+const QStringList campiArticoli{"ID", "IdCategoria", "CODICE", "Descrizione", "Iva", "Vendita1", "vendita2", "Vendita3", "VENDITA4"};
 const QVariant Null;
 
 QVariant euro(qint64 centesimi)

@@ -7,6 +7,7 @@
 #include "programfolder.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -588,12 +589,17 @@ void TestNegozio::svuotaCartellaRifiuta_data()
     QTest::newRow("pages folder") << "online" << true;
     QTest::newRow("empty path") << "" << false;
     QTest::newRow("shop folder") << "." << false;
+    QTest::newRow("the folder holding the shop") << ".." << false;
     QTest::newRow("program folder") << "program" << false;
     QTest::newRow("a template set") << "program/template/classico" << false;
     QTest::newRow("the program's scripts") << "program/code" << false;
     QTest::newRow("the shop's pictures") << "work" << false;
+    QTest::newRow("inside the shop's pictures") << "work/sotto" << false;
     QTest::newRow("the shop's scripts and gateways") << "code" << false;
     QTest::newRow("another shop") << "altro" << false;
+    QTest::newRow("the home folder") << "home" << false;
+    QTest::newRow("the folder holding the home folder") << "home/.." << false;
+    QTest::newRow("inside the home folder") << "home/sito" << true;
 }
 
 void TestNegozio::svuotaCartellaRifiuta()
@@ -601,10 +607,19 @@ void TestNegozio::svuotaCartellaRifiuta()
     QFETCH(QString, which);
     QFETCH(bool, emptied);
     TestProgramFolder program;
-    const QString shop = program.newShop();
-    const QString other = program.newShop(QStringLiteral("altro"));
+    // The shop lies outside the program folder, and the user's home folder
+    // is a temporary one.
+    QTemporaryDir fuori, casa;
+    const QString shop = fuori.path() + QStringLiteral("/negozio"), other = fuori.path() + QStringLiteral("/altro");
+    CopiaCartella(program.path() + QStringLiteral("/new"), shop);
+    CopiaCartella(program.path() + QStringLiteral("/new"), other);
+    const QByteArray home = qgetenv("HOME");
+    QDir().mkpath(casa.path() + QStringLiteral("/utente"));
+    qputenv("HOME", QFile::encodeName(casa.path() + QStringLiteral("/utente")));
+    const auto ripristina = qScopeGuard([&] { qputenv("HOME", home); });
     QString folder = which == QLatin1String("program") ? program.path()
                      : which.startsWith(QLatin1String("program/")) ? program.path() + which.mid(7)
+                     : which.startsWith(QLatin1String("home")) ? casa.path() + QStringLiteral("/utente") + which.mid(4)
                      : which == QLatin1String("altro") ? other
                      : which.isEmpty()                 ? QString()
                                                        : shop + u'/' + which;

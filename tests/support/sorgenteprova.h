@@ -4,6 +4,7 @@
 #include "sorgenteimportazione.h"
 
 #include <QHash>
+#include <algorithm>
 
 struct TabellaProva {
     QStringList campi;
@@ -16,12 +17,19 @@ public:
 
     std::vector<QVariantList> leggi(const QString &tabella, const QStringList &campi) override
     {
-        if (!m_tabelle.contains(tabella))
+        // Names are found whatever their letter case, as in a real source.
+        const auto uguali = [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
+        const TabellaProva *trovata = nullptr;
+        for (auto i = m_tabelle.cbegin(); i != m_tabelle.cend(); ++i)
+            if (uguali(i.key(), tabella))
+                trovata = &i.value();
+        if (!trovata)
             throw ErroreSorgente(QStringLiteral("Nel database manca la tabella '%1'.").arg(tabella));
-        const TabellaProva &t = m_tabelle[tabella];
+        const TabellaProva &t = *trovata;
         std::vector<int> colonne;
         for (const QString &c : campi) {
-            colonne.push_back(int(t.campi.indexOf(c)));
+            const auto k = std::find_if(t.campi.cbegin(), t.campi.cend(), [&](const QString &n) { return uguali(n, c); });
+            colonne.push_back(k == t.campi.cend() ? -1 : int(k - t.campi.cbegin()));
             if (colonne.back() < 0)
                 throw ErroreSorgente(QStringLiteral("Nella tabella '%1' manca il campo '%2'.").arg(tabella, c));
         }

@@ -79,7 +79,10 @@ void frmImportaZD::Importa(Negozio &negozio, Catalogo &catalogo, QWidget *parent
         return;
     QProgressDialog avanzamento(QStringLiteral("Importazione da Zendaro in corso..."), QString(), 0, 0, parent);
     avanzamento.setWindowTitle(QStringLiteral("Vetrasto"));
-    avanzamento.setMinimumDuration(500);
+    // Modal, so that each step lets the windows paint (the progress and the
+    // tree growing) while the merchant's input waits for the end.
+    avanzamento.setWindowModality(Qt::ApplicationModal);
+    avanzamento.setMinimumDuration(0);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ImportazioneZendaro importazione(negozio, catalogo);
     importazione.avanzamento = [&](int fatti, int totale) {

@@ -62,7 +62,7 @@ frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiut
     auto *risultati = new QGroupBox(QStringLiteral("Risultati"));
     gridResult = new QTableWidget(0, 3);
     gridResult->setObjectName(QStringLiteral("gridResult"));
-    gridResult->setHorizontalHeaderLabels({QStringLiteral("codice"), QStringLiteral("titolo"), QStringLiteral("sottotitolo")});
+    gridResult->setHorizontalHeaderLabels(titoli.mid(0, 3));
     gridResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
     gridResult->setSelectionBehavior(QAbstractItemView::SelectRows);
     gridResult->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -125,7 +125,13 @@ void frmSearch::cerca()
 {
     if (!cmdCerca->isEnabled() || !m_negozio.state.dbCatalogo)
         return;
-    const auto trovati = RicercaArticoli::cerca(*m_negozio.state.dbCatalogo, m_campo, txtCerca->text(), chkParola->isChecked());
+    std::vector<RicercaArticoli::Risultato> trovati;
+    try {
+        trovati = RicercaArticoli::cerca(*m_negozio.state.dbCatalogo, m_campo, txtCerca->text(), chkParola->isChecked());
+    } catch (const DbError &e) {
+        m_negozio.messages().warning(QStringLiteral("La ricerca non è riuscita: il catalogo non può essere letto.\r\n") + e.description);
+        return;
+    }
     gridResult->setRowCount(0);
     gridResult->setRowCount(int(trovati.size()));
     for (int r = 0; r < int(trovati.size()); ++r) {
@@ -151,16 +157,22 @@ void frmSearch::visualizza()
     if (r < 0 || !gridResult->item(r, 0))
         return;
     const qint64 id = gridResult->item(r, 0)->data(Qt::UserRole).toLongLong();
-    // The article may have been deleted, or its department, since the search.
-    if (!RicercaArticoli::mostrabile(*m_negozio.state.dbCatalogo, id)) {
-        m_negozio.messages().warning(QStringLiteral("L'articolo non esiste più: è stato eliminato dopo la ricerca."));
-        gridResult->removeRow(r);
-        if (gridResult->rowCount() == 0) {
-            cmdVisualizza->setEnabled(false);
-            gridResult->hide();
-            lblNoResult->show();
+    try {
+        // The article may have been deleted, or its department, since the search.
+        if (RicercaArticoli::mostrabile(*m_negozio.state.dbCatalogo, id)) {
+            m_negozio.VaiArticolo(id);
+            return;
         }
+    } catch (const DbError &e) {
+        m_negozio.messages().warning(QStringLiteral("L'articolo non può essere mostrato: il catalogo non può essere letto.\r\n")
+                                     + e.description);
         return;
     }
-    m_negozio.VaiArticolo(id);
+    m_negozio.messages().warning(QStringLiteral("L'articolo non esiste più: è stato eliminato dopo la ricerca."));
+    gridResult->removeRow(r);
+    if (gridResult->rowCount() == 0) {
+        cmdVisualizza->setEnabled(false);
+        gridResult->hide();
+        lblNoResult->show();
+    }
 }
