@@ -103,6 +103,8 @@ private:
     bool inviaFile(const QString &percorso, const QString &nome, const QString &host, const QString &remota);
     void CreaCartella(const QString &remota);
     void fallimento(const RisultatoFtp &r);
+    // The permission command of a script or password file failed.
+    void permessiRifiutati(const RisultatoFtp &r, const QString &nome, bool script);
     void avviso(const QString &testo);
     void rigaProtocollo(const QString &riga);
 
