@@ -1,8 +1,11 @@
 // vetrasto-bench publish [SHOP]: uploads a site to an FTP server on
 // loopback (pyftpdlib, the tests' server) in full, then again after two
-// files changed. Without SHOP it makes a site of 5,500 files and 80 MB.
-// When lftp is installed, its "mirror -R" and "mirror -R --only-newer" do
-// the same against the same server, for comparison.
+// files changed, and fails unless the full run sent every file and the
+// second exactly the two changed. SHOP's built site is copied first; without
+// SHOP it makes a site of 5,500 files and 80 MB. When lftp is installed
+// (scripts/install-deps installs it for this comparison only), its
+// "mirror -R" and "mirror -R --only-newer" do the same against the same
+// server.
 #include "catalogschema.h"
 #include "pubblicatore.h"
 #include "serverftp.h"
@@ -22,7 +25,7 @@ namespace {
 // prints what a merchant would read.
 class MessaggiBench : public Messages {
 public:
-    Answer show(const QString &text, Icon, Buttons buttons, const QString &) override
+    Answer show(const QString &text, Icon, Buttons buttons, const QString &, std::optional<Answer>) override
     {
         if (text.contains(QLatin1String("crearla")))
             return Answer::Yes;
@@ -63,32 +66,79 @@ void sitoSintetico(const QString &negozio)
     scrivi(negozio + QStringLiteral("/vtftp.dat"), lista + '#');
 }
 
-struct Sito {
-    int file = 0;
-    qint64 byte = 0;
-};
-
-Sito misura(const QString &negozio)
+// A copy of a shop's built site (pages, scripts and upload list, the list's
+// paths moved to the copy), so that the shop's own settings and upload
+// records are never touched.
+bool copiaSito(const QString &negozio, const QString &copia)
 {
-    Sito s;
-    for (const char *c : {"/online", "/scripts"})
-        for (const QFileInfo &f : QDir(negozio + QLatin1String(c)).entryInfoList(QDir::Files)) {
-            ++s.file;
-            s.byte += f.size();
-        }
-    return s;
+    QByteArray lista;
+    for (const char *c : {"/online", "/scripts"}) {
+        const QString da = negozio + QLatin1String(c), a = copia + QLatin1String(c);
+        QDir().mkpath(a);
+        for (const QFileInfo &f : QDir(da).entryInfoList(QDir::Files | QDir::NoSymLinks))
+            if (!QFile::copy(f.filePath(), a + u'/' + f.fileName())) {
+                std::fprintf(stderr, "cannot copy %s\n", qPrintable(f.filePath()));
+                return false;
+            }
+    }
+    QFile elenco(negozio + QStringLiteral("/vtftp.dat"));
+    if (!elenco.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "%s has no upload list: build it first\n", qPrintable(negozio));
+        return false;
+    }
+    QByteArray testo = elenco.readAll();
+    for (const char *c : {"/online/", "/scripts/"})
+        testo.replace('#' + (negozio + QLatin1String(c)).toUtf8(), '#' + (copia + QLatin1String(c)).toUtf8());
+    return scrivi(copia + QStringLiteral("/vtftp.dat"), testo);
 }
 
-double pubblica(const QString &negozio, const QString &cartella)
+// The files an update of the whole site must send: those of both folders
+// that the upload list names (a normal update leaves the bank's password
+// files alone).
+QStringList daInviare(const QString &negozio)
+{
+    ListaCaricamento lista;
+    lista.carica(negozio + QStringLiteral("/vtftp.dat"));
+    QStringList nomi;
+    for (const char *c : {"/online", "/scripts"})
+        for (const QFileInfo &f : QDir(negozio + QLatin1String(c)).entryInfoList(QDir::Files | QDir::NoSymLinks))
+            if (lista.contiene(f.filePath()) && !f.fileName().endsWith(QLatin1String(".ric"))
+                && !f.fileName().endsWith(QLatin1String(".ris")))
+                nomi << f.fileName();
+    nomi.sort();
+    return nomi;
+}
+
+qint64 byteDi(const QString &negozio)
+{
+    qint64 n = 0;
+    for (const char *c : {"/online", "/scripts"})
+        for (const QFileInfo &f : QDir(negozio + QLatin1String(c)).entryInfoList(QDir::Files | QDir::NoSymLinks))
+            n += f.size();
+    return n;
+}
+
+// The files the last update sent, from its two logs.
+QStringList inviati(const QString &negozio)
+{
+    QStringList nomi;
+    for (const char *log : {"/vtftp1.log", "/vtftp2.log"}) {
+        QFile f(negozio + QLatin1String(log));
+        if (f.open(QIODevice::ReadOnly))
+            for (const QByteArray &riga : f.readAll().split('\n'))
+                if (riga.startsWith("STOR "))
+                    nomi << QString::fromUtf8(riga.mid(5));
+    }
+    nomi.sort();
+    return nomi;
+}
+
+// One update; the time in seconds, or -1 when it failed or did not send
+// exactly the files expected.
+double pubblica(const QString &negozio, const QString &cartella, const QStringList &attesi)
 {
     MessaggiBench messaggi;
-    ContestoPubblicazione c;
-    c.PercorsoNegozio = negozio;
-    c.CartellaPagine = negozio + QStringLiteral("/online");
-    c.CartellaScript = negozio + QStringLiteral("/scripts");
-    c.txtHost = QStringLiteral("127.0.0.1");
-    c.txtUsername = ServerFtp::utente();
-    c.txtPassword = ServerFtp::password();
+    ContestoPubblicazione c = ServerFtp::contesto(negozio);
     c.txtFolderFTP = cartella + QStringLiteral("/www");
     c.txtFolderCGI = cartella + QStringLiteral("/cgi-bin");
     Pubblicatore p(c, ModoFTP::Normale, messaggi);
@@ -97,7 +147,16 @@ double pubblica(const QString &negozio, const QString &cartella)
     QElapsedTimer t;
     t.start();
     const bool ok = p.esegui().riuscito;
-    return ok ? t.elapsed() / 1000.0 : -1;
+    const double secondi = t.elapsed() / 1000.0;
+    if (!ok)
+        return -1;
+    const QStringList sent = inviati(negozio);
+    if (sent != attesi) {
+        std::fprintf(stderr, "%s: sent %lld files, expected %lld%s\n", qPrintable(cartella), qlonglong(sent.size()),
+                     qlonglong(attesi.size()), sent.size() == attesi.size() ? " (other files)" : "");
+        return -1;
+    }
+    return secondi;
 }
 
 double lftp(const ServerFtp &server, const QString &negozio, const QString &cartella, bool soloNuovi)
@@ -118,15 +177,21 @@ double lftp(const ServerFtp &server, const QString &negozio, const QString &cart
     return t.elapsed() / 1000.0;
 }
 
-// Two files change: one gets other content, one a later date.
-void cambiaDue(const QString &negozio)
+// Two pages change: one gets content of another length, one a date later
+// than any it had. Round after round each differs from what was sent.
+QStringList cambiaDue(const QString &negozio, int giro)
 {
     const QString pagine = negozio + QStringLiteral("/online");
-    const QStringList nomi = QDir(pagine).entryList(QDir::Files, QDir::Name);
-    scrivi(pagine + u'/' + nomi.at(nomi.size() / 3), "<p>cambiato</p>\r\n");
-    QFile f(pagine + u'/' + nomi.at(2 * nomi.size() / 3));
+    const QStringList nomi = QDir(pagine).entryList(QDir::Files | QDir::NoSymLinks, QDir::Name);
+    const QString contenuto = nomi.at(nomi.size() / 3), data = nomi.at(2 * nomi.size() / 3);
+    scrivi(pagine + u'/' + contenuto, "<p>cambiato</p>\r\n" + QByteArray(giro + 1, '.'));
+    QFile f(pagine + u'/' + data);
+    const QDateTime prima = QFileInfo(f).lastModified();
     if (f.open(QIODevice::ReadWrite))
-        f.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+        f.setFileTime(qMax(prima, QDateTime::currentDateTime()).addSecs(10), QFileDevice::FileModificationTime);
+    QStringList cambiati{contenuto, data};
+    cambiati.sort();
+    return cambiati;
 }
 
 // The better of two times; a failed run (negative) spoils the figure.
@@ -138,9 +203,9 @@ double migliore(double finora, double nuovo)
 void stampa(const char *nome, double secondi)
 {
     if (secondi < 0)
-        std::printf("%s: failed\n", nome);
+        std::printf("%-24s failed\n", nome);
     else
-        std::printf("%s: %.2f s\n", nome, secondi);
+        std::printf("%-24s %.2f s\n", nome, secondi);
 }
 
 } // namespace
@@ -149,41 +214,42 @@ int benchPublish(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir tmp;
-    QString negozio;
+    // The bench works on a site of its own: a given shop's built site is
+    // copied, its settings, firewall file and upload records left alone.
+    const QString negozio = tmp.filePath(QStringLiteral("negozio"));
+    CatalogSchema::createEmptyShop(negozio);
     if (argc > 2) {
-        negozio = QString::fromLocal8Bit(argv[2]);
+        if (!copiaSito(QString::fromLocal8Bit(argv[2]), negozio))
+            return 1;
     } else {
-        negozio = tmp.filePath(QStringLiteral("negozio"));
-        CatalogSchema::createEmptyShop(negozio);
         sitoSintetico(negozio);
     }
-    const Sito sito = misura(negozio);
-    std::printf("site: %d files, %.1f MB\n", sito.file, sito.byte / 1e6);
-    // Every full run starts from empty records and an empty server folder.
-    QFile::remove(negozio + QStringLiteral("/vtftp.ini"));
+    const QStringList tutti = daInviare(negozio);
+    std::printf("site: %lld files, %.1f MB\n", qlonglong(tutti.size()), byteDi(negozio) / 1e6);
 
     ServerFtp server(tmp.filePath(QStringLiteral("server")));
     if (!server.avviato()) {
         std::fprintf(stderr, "FTP server: %s\n", qPrintable(server.errore()));
         return 1;
     }
-    QFile::remove(negozio + QStringLiteral("/firewall.net"));
     scrivi(negozio + QStringLiteral("/firewall.net"), "FPRT: " + QByteArray::number(server.porta()) + "\r\n");
     const bool conLftp = !QStandardPaths::findExecutable(QStringLiteral("lftp")).isEmpty();
 
     // The two clients take turns, twice, each time into a folder of its own
-    // on the same server; the best time of each counts.
+    // on the same server; the best time of each counts. Every full run
+    // starts from empty records; each of ours must send every file, then
+    // exactly the two changed.
     double pieno = 1e9, pienoLftp = 1e9, poco = 1e9, pocoLftp = 1e9;
     for (int giro = 0; giro < 2; ++giro) {
         const QString nostra = QStringLiteral("vetrasto%1").arg(giro), loro = QStringLiteral("lftp%1").arg(giro);
         QDir(server.radice()).mkpath(loro);
         QFile::remove(negozio + QStringLiteral("/vtftp.mdb"));
         Database::create(negozio + QStringLiteral("/vtftp.mdb"), CatalogSchema::uploadRecords())->close();
-        pieno = migliore(pieno, pubblica(negozio, nostra));
+        pieno = migliore(pieno, pubblica(negozio, nostra, tutti));
         if (conLftp)
             pienoLftp = migliore(pienoLftp, lftp(server, negozio, loro, false));
-        cambiaDue(negozio);
-        poco = migliore(poco, pubblica(negozio, nostra));
+        const QStringList cambiati = cambiaDue(negozio, giro);
+        poco = migliore(poco, pubblica(negozio, nostra, cambiati));
         if (conLftp)
             pocoLftp = migliore(pocoLftp, lftp(server, negozio, loro, true));
     }

@@ -3,6 +3,7 @@
 // "Vetrasto" unless another is given. The editor shows real boxes; tests
 // script the answers and read what was shown.
 #include <QString>
+#include <optional>
 
 class Messages {
 public:
@@ -11,7 +12,10 @@ public:
     enum class Answer { Ok, Cancel, Yes, No };
 
     virtual ~Messages() = default;
-    virtual Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {}) = 0;
+    // defaultButton: the answer that Enter gives; without it, No in a Yes/No
+    // question and the first button otherwise.
+    virtual Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {},
+                        std::optional<Answer> defaultButton = {}) = 0;
 
     void information(const QString &text) { show(text, Icon::Information, Buttons::Ok); }
     void warning(const QString &text) { show(text, Icon::Warning, Buttons::Ok); }

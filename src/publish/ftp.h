@@ -19,9 +19,15 @@
 // (connection, time-out, local file) have codes of their own below 20000.
 struct RisultatoFtp {
     int codice = 0;
-    QString testo;
+    QString testo;     // what went wrong, in Italian
+    QString risposta;  // the server's own reply line, when it gave one
     bool riuscito() const { return codice <= 0; }
     int rispostaServer() const { return codice > 20000 ? codice - 20000 : 0; }
+    // What the merchant reads: the explanation, then the server's reply.
+    QString messaggio() const
+    {
+        return risposta.isEmpty() ? testo : testo + QStringLiteral("\nRisposta del server: ") + risposta;
+    }
 };
 
 namespace CodiceFtp {

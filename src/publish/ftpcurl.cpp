@@ -9,6 +9,7 @@
 #include "ftp.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QUrl>
 #include <atomic>
 #include <curl/curl.h>
@@ -42,6 +43,80 @@ namespace {
 struct InizioCurl {
     InizioCurl() { curl_global_init(CURL_GLOBAL_DEFAULT); }
 };
+
+// What a failed operation was doing, and on what, for its explanation.
+enum class Azione { Accesso, Cartella, CreaCartella, Invio, Comando, Elenco };
+
+// A negative reply of the server (code and text) said in Italian, with
+// what to do where the merchant can do something.
+QString SpiegaRisposta(int codice, const QString &testo, Azione azione, const QString &nome)
+{
+    static const QRegularExpression spazio(QStringLiteral("no space|disk full|quota|space"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (codice == 452 || codice == 552 || testo.contains(spazio))
+        return QStringLiteral("Spazio esaurito sul server (disco pieno o quota superata)")
+            + (azione == Azione::Invio ? QStringLiteral(": il file '%1' non è stato salvato. ").arg(nome)
+                                       : QStringLiteral(". "))
+            + QStringLiteral("Liberare spazio sul server o chiedere al fornitore del servizio di aumentarlo.");
+    switch (codice) {
+    case 332:
+    case 530:
+    case 532:
+        return QStringLiteral("Il server ha rifiutato l'accesso: controllare il nome utente e la password nella "
+                              "scheda \"Internet\".");
+    case 421:
+        return QStringLiteral("Il server ha chiuso la connessione (servizio non disponibile o troppi collegamenti): "
+                              "riprovare più tardi.");
+    case 425:
+        return QStringLiteral("Impossibile aprire la connessione dei dati con il server.");
+    case 426:
+        return QStringLiteral("La connessione con il server si è interrotta durante il trasferimento.");
+    case 451:
+        if (azione == Azione::Invio)
+            return QStringLiteral("Il server non è riuscito a salvare il file '%1' (spesso per lo spazio esaurito sul "
+                                  "server): riprovare più tardi o chiedere al fornitore del servizio.")
+                .arg(nome);
+        break;
+    case 553:
+        if (azione == Azione::Invio)
+            return QStringLiteral("Il server non accetta il nome del file '%1': rinominarlo usando solo lettere, "
+                                  "cifre, \"-\" e \"_\".")
+                .arg(nome);
+        if (azione == Azione::CreaCartella)
+            return QStringLiteral("Il server non accetta il nome della cartella '%1'.").arg(nome);
+        break;
+    case 450:
+    case 550:
+        switch (azione) {
+        case Azione::Invio:
+            return QStringLiteral("Il server non permette di scrivere il file '%1' (permesso negato o cartella in "
+                                  "sola lettura).")
+                .arg(nome);
+        case Azione::CreaCartella:
+            return QStringLiteral("Il server non permette di creare la cartella '%1' (permesso negato o cartella in "
+                                  "sola lettura).")
+                .arg(nome);
+        case Azione::Cartella:
+            return QStringLiteral("La cartella '%1' non esiste sul server o non vi si può accedere.").arg(nome);
+        case Azione::Comando:
+            return QStringLiteral("Il server ha rifiutato il comando '%1' (permesso negato o file non trovato).")
+                .arg(nome);
+        default:
+            return QStringLiteral("Il server ha rifiutato l'operazione (permesso negato o cartella non disponibile).");
+        }
+    case 500:
+    case 501:
+    case 502:
+    case 504:
+        if (azione == Azione::Comando)
+            return QStringLiteral("Il server non accetta il comando '%1'.").arg(nome);
+        break;
+    default:
+        break;
+    }
+    return codice < 500 ? QStringLiteral("Il server non ha potuto completare l'operazione: riprovare più tardi.")
+                        : QStringLiteral("Il server ha rifiutato l'operazione.");
+}
 
 // The local file of a store, read as it goes: in text mode every CR LF is
 // sent as LF, because libcurl turns each LF into CR LF on the wire.
@@ -123,7 +198,8 @@ public:
         if (!FirewallSupportato(firewall.tipo))
             return {CodiceFtp::NonSupportato,
                     QStringLiteral("Il tipo di firewall scelto non è supportato: sono supportati Socks 4, "
-                                   "Socks 5, Proxy USER e Simple Pipe.")};
+                                   "Socks 5, Proxy USER e Simple Pipe."),
+                    {}};
         return esegui(Operazione::Cartella, m_cartella);
     }
 
@@ -139,7 +215,7 @@ public:
                 nuova << parte;
         }
         if (cartella.startsWith(u'/'))
-            return {CodiceFtp::Altro, QStringLiteral("Le cartelle sono relative alla cartella di accesso.")};
+            return {CodiceFtp::Altro, QStringLiteral("Le cartelle sono relative alla cartella di accesso."), {}};
         RisultatoFtp r = esegui(Operazione::Cartella, nuova);
         if (r.riuscito())
             m_cartella = nuova;
@@ -162,7 +238,8 @@ public:
         lettura.testo = !binario;
         if (!lettura.file.open(QIODevice::ReadOnly))
             return {CodiceFtp::FileLocale,
-                    QStringLiteral("Impossibile leggere il file '%1': %2").arg(percorsoLocale, lettura.file.errorString())};
+                    QStringLiteral("Impossibile leggere il file '%1': %2").arg(percorsoLocale, lettura.file.errorString()),
+                    {}};
         m_lettura = &lettura;
         m_accoda = accoda;
         m_nome = nomeRemoto;
@@ -170,7 +247,8 @@ public:
         m_lettura = nullptr;
         if (lettura.errore && !r.riuscito())
             return {CodiceFtp::FileLocale,
-                    QStringLiteral("Impossibile leggere il file '%1': %2").arg(percorsoLocale, lettura.file.errorString())};
+                    QStringLiteral("Impossibile leggere il file '%1': %2").arg(percorsoLocale, lettura.file.errorString()),
+                    {}};
         return r;
     }
 
@@ -287,7 +365,7 @@ private:
     RisultatoFtp esegui(Operazione op, const QStringList &cartella)
     {
         if (m_interrotto)
-            return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata.")};
+            return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata."), {}};
         impostaComuni();
         CURL *e = m_easy;
         const QByteArray url = indirizzo(cartella, op == Operazione::Invio ? m_nome : QString());
@@ -354,7 +432,7 @@ private:
         curl_slist_free_all(dopo);
         curl_slist_free_all(m_connectTo);
         m_connectTo = nullptr;
-        return risultato(esito);
+        return risultato(esito, op, cartella);
     }
 
     bool attendeSocket()
@@ -368,38 +446,37 @@ private:
         return massimo >= 0;
     }
 
-    RisultatoFtp risultato(CURLcode esito) const
+    RisultatoFtp risultato(CURLcode esito, Operazione op, const QStringList &cartella)
     {
         if (esito == CURLE_OK)
             return {};
         if (m_interrotto)
-            return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata.")};
+            return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata."), {}};
         long risposta = 0;
         curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &risposta);
-        const QString dettaglio = QString::fromUtf8(m_erroreCurl);
-        auto conDettaglio = [&](const QString &t) {
-            return dettaglio.isEmpty() ? t : t + QStringLiteral(" (") + dettaglio + u')';
-        };
+        // libcurl's own words (English) go to the log, not to the merchant.
+        const QString dettaglio = QString::fromUtf8(m_erroreCurl[0] ? m_erroreCurl : curl_easy_strerror(esito));
+        riga(QStringLiteral("* ") + dettaglio, false);
         switch (esito) {
         case CURLE_OPERATION_TIMEDOUT:
-            return {CodiceFtp::TempoScaduto, conDettaglio(QStringLiteral("Il server non risponde: tempo scaduto."))};
+            return {CodiceFtp::TempoScaduto, QStringLiteral("Il server non risponde: tempo scaduto."), {}};
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
-            return {CodiceFtp::Connessione, conDettaglio(QStringLiteral("Host sconosciuto."))};
+            return {CodiceFtp::Connessione, QStringLiteral("Host sconosciuto."), {}};
         case CURLE_COULDNT_CONNECT:
-            return {CodiceFtp::Connessione, conDettaglio(QStringLiteral("Impossibile connettersi al server."))};
+            return {CodiceFtp::Connessione, QStringLiteral("Impossibile connettersi al server."), {}};
         case CURLE_URL_MALFORMAT:
-            return {CodiceFtp::Connessione, conDettaglio(QStringLiteral("Nome dell'host non valido."))};
+            return {CodiceFtp::Connessione, QStringLiteral("Nome dell'host non valido."), {}};
         case CURLE_READ_ERROR:
-            return {CodiceFtp::FileLocale, conDettaglio(QStringLiteral("Impossibile leggere il file locale."))};
+            return {CodiceFtp::FileLocale, QStringLiteral("Impossibile leggere il file locale."), {}};
         case CURLE_FTP_ACCEPT_FAILED:
         case CURLE_FTP_ACCEPT_TIMEOUT:
         case CURLE_FTP_CANT_GET_HOST:
         case CURLE_FTP_WEIRD_PASV_REPLY:
         case CURLE_FTP_WEIRD_227_FORMAT:
         case CURLE_FTP_PORT_FAILED:
-            return {CodiceFtp::ConnessioneDati,
-                    conDettaglio(QStringLiteral("Impossibile aprire la connessione dei dati con il server."))};
+            return {CodiceFtp::ConnessioneDati, QStringLiteral("Impossibile aprire la connessione dei dati con il server."),
+                    {}};
         case CURLE_SEND_ERROR:
         case CURLE_RECV_ERROR:
         case CURLE_GOT_NOTHING:
@@ -408,14 +485,39 @@ private:
             if (risposta >= 400)
                 break;
             return {CodiceFtp::Connessione,
-                    conDettaglio(QStringLiteral("La connessione con il server si è interrotta."))};
+                    op == Operazione::Invio
+                        ? QStringLiteral("La connessione con il server si è interrotta durante l'invio del file '%1'.")
+                              .arg(m_nome)
+                        : QStringLiteral("La connessione con il server si è interrotta."),
+                    {}};
         default:
             break;
         }
-        if (risposta >= 400)
-            return {CodiceFtp::Risposta + int(risposta),
-                    m_ultimaRisposta.isEmpty() ? QString::number(risposta) : m_ultimaRisposta};
-        return {CodiceFtp::Altro, dettaglio.isEmpty() ? QString::fromUtf8(curl_easy_strerror(esito)) : dettaglio};
+        if (risposta < 400)
+            return {CodiceFtp::Altro, QStringLiteral("Errore nella comunicazione con il server."), {}};
+        Azione azione = Azione::Accesso;
+        QString nome;
+        switch (op) {
+        case Operazione::Invio:
+            azione = Azione::Invio;
+            nome = m_nome;
+            break;
+        case Operazione::Comando:
+            azione = m_comando.startsWith(QLatin1String("MKD ")) ? Azione::CreaCartella : Azione::Comando;
+            nome = azione == Azione::CreaCartella ? m_comando.mid(4) : m_comando;
+            break;
+        case Operazione::Elenco:
+            azione = Azione::Elenco;
+            break;
+        case Operazione::Cartella:
+            azione = cartella.isEmpty() ? Azione::Accesso : Azione::Cartella;
+            nome = cartella.join(u'/');
+            break;
+        case Operazione::Uscita:
+            break;
+        }
+        const QString testo = m_ultimaRisposta.isEmpty() ? QString::number(risposta) : m_ultimaRisposta;
+        return {CodiceFtp::Risposta + int(risposta), SpiegaRisposta(int(risposta), testo, azione, nome), testo};
     }
 
     void rigaElencoRicevuta(QByteArray riga)

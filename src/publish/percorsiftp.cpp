@@ -8,7 +8,7 @@ QString PulisciCartella(const QString &cartella)
     c.replace(u'\\', u'/');
     QStringList parti;
     for (const QString &parte : c.split(u'/', Qt::SkipEmptyParts))
-        if (parte != QLatin1String(".") && parte != QLatin1String(".."))
+        if (parte != QLatin1String("."))
             parti << parte;
     return parti.join(u'/');
 }

@@ -5,7 +5,7 @@
 #include <QString>
 
 // The remote folder: blanks around it dropped, "\" as "/", no "/" at either
-// end, and no empty, "." or ".." part ("" for the login folder).
+// end, and no empty or "." part ("" for the login folder); ".." is kept.
 QString PulisciCartella(const QString &cartella);
 // The host: cleaned as a folder, then without a leading "http://",
 // "https://" or "ftp://" (letter case aside) and without any path after it.

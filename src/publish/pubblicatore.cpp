@@ -154,22 +154,50 @@ void Pubblicatore::avviso(const QString &testo)
 void Pubblicatore::fallimento(const RisultatoFtp &r)
 {
     m_MakeErr = true;
-    const bool connessione = r.codice == CodiceFtp::Risposta + 503 || r.codice == CodiceFtp::ConnessioneDati;
+    QString testo = QStringLiteral("Errore: ") + r.messaggio();
+    const bool connessione = r.codice == CodiceFtp::Risposta + 503 || r.codice == CodiceFtp::Risposta + 425
+        || r.codice == CodiceFtp::ConnessioneDati;
     if (connessione && m_Azione != -1 && m_Azione != 4 && m_Azione != 5)
-        avviso(QStringLiteral("Errore: ") + r.testo + QStringLiteral("\r\n")
-               + QStringLiteral("Provare a cambiare la modalità di connessione (attiva/passiva)\r\n")
-               + QStringLiteral("nelle proprietà FTP avanzate (scheda \"Internet\", pulsante \"Avanzate\")"));
-    else
-        avviso(QStringLiteral("Errore: ") + r.testo);
+        testo += QStringLiteral("\nProvare a cambiare la modalità di connessione (attiva/passiva)\n"
+                                "nelle proprietà FTP avanzate (scheda \"Internet\", pulsante \"Avanzate\")");
+    avviso(testo);
+}
+
+void Pubblicatore::permessiRifiutati(const RisultatoFtp &r, const QString &nome, bool script)
+{
+    if (r.codice < CodiceFtp::Risposta) {
+        // No reply: the connection is gone.
+        fallimento(r);
+        return;
+    }
+    m_MakeErr = true;
+    const QString windows = QStringLiteral("se il server è Windows, selezionare \"Server Windows NT / 2000\" nella "
+                                           "scheda \"Internet\". Il file sarà inviato di nuovo al prossimo "
+                                           "aggiornamento.");
+    RisultatoFtp spiegato = r;
+    spiegato.testo = script
+        ? QStringLiteral("Il server non ha permesso di rendere eseguibile lo script '%1' (SITE chmod 755): il file è "
+                         "sul server ma non funzionerà.\nChiedere al fornitore del servizio di abilitare il comando "
+                         "SITE CHMOD o di rendere eseguibili gli script della cartella CGI; ")
+                  .arg(nome)
+              + windows
+        : QStringLiteral("Il server non ha permesso di impostare i permessi del file di password '%1' (SITE chmod "
+                         "660).\nChiedere al fornitore del servizio di abilitare il comando SITE CHMOD; ")
+                  .arg(nome)
+              + windows;
+    avviso(QStringLiteral("Errore: ") + spiegato.messaggio());
 }
 
 bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartellaLocale, const QString &percorsoLog,
                              QString host, QString user, QString password, QString remota)
 {
     emit titolo(QStringLiteral("Vetrasto - ") + titoloCorsa);
-    const QStringList files = cartellaLocale.isEmpty()
-        ? QStringList()
-        : QDir(cartellaLocale).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    // Only the regular files directly in the folder: a symbolic link would
+    // send whatever it points to.
+    QStringList files, collegamenti;
+    if (!cartellaLocale.isEmpty())
+        for (const QFileInfo &f : QDir(cartellaLocale).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
+            (f.isSymLink() ? collegamenti : files) << f.fileName();
     if (files.isEmpty()) {
         m_messages.warning(QStringLiteral("La cartella '%1' è vuota: è necessario costruire il sito prima di metterlo online")
                                .arg(cartellaLocale));
@@ -188,6 +216,8 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
         avviso(QStringLiteral("Errore: impossibile scrivere il file di log '%1' (%2).").arg(percorsoLog, m_log.errorString()));
         return false;
     }
+    for (const QString &nome : std::as_const(collegamenti))
+        rigaProtocollo(QStringLiteral("* %1 non è inviato: è un collegamento simbolico").arg(nome));
     bool esito = false;
     try {
         m_record = std::make_unique<RecordInvii>(m_contesto.PercorsoNegozio + QStringLiteral("/vtftp.mdb"));
@@ -272,7 +302,10 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
     // The modification time in UTC seconds and the length, as the system
     // keeps them (a file gone meanwhile counts as empty and undated).
     struct stat info {};
-    ::stat(QFile::encodeName(percorso).constData(), &info);
+    if (::lstat(QFile::encodeName(percorso).constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        rigaProtocollo(QStringLiteral("* %1 non è inviato: non è un file ordinario").arg(nome));
+        return true;
+    }
     const qint64 data = info.st_mtime;
     const qint64 peso = info.st_size;
     const QString chiave = RecordInvii::chiave(host, remota, nome);
@@ -309,16 +342,22 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
         fallimento(r);
         return false;
     }
+    // A script or password file is recorded only once its permissions are
+    // set: one the server would not run is sent again, with its command,
+    // by the next run.
+    if ((script || password) && !m_contesto.chkNT) {
+        r = ftp.comando((script ? QStringLiteral("SITE chmod 755 ") : QStringLiteral("SITE chmod 660 ")) + nome);
+        if (!r.riuscito()) {
+            if (record)
+                m_record->elimina(chiave);
+            permessiRifiutati(r, nome, script);
+            return false;
+        }
+    }
     if (record)
         m_record->aggiorna(chiave, record->id, data, peso);
     else
         m_record->aggiungi(chiave, data, peso);
-
-    if ((script || password) && !m_contesto.chkNT) {
-        r = ftp.comando((script ? QStringLiteral("SITE chmod 755 ") : QStringLiteral("SITE chmod 660 ")) + nome);
-        if (!r.riuscito())
-            fallimento(r);
-    }
     return !m_MakeErr;
 }
 
@@ -327,15 +366,17 @@ void Pubblicatore::CreaCartella(const QString &remota)
     m_Azione = -1;
     for (const QString &livello : remota.split(u'/', Qt::SkipEmptyParts)) {
         // A level that exists already answers 550 and is passed over; the
-        // change into it must succeed.
-        RisultatoFtp r = m_ftp->creaCartella(livello);
-        if (!r.riuscito() && r.codice != CodiceFtp::Risposta + 550) {
-            fallimento(r);
+        // change into it must succeed. ".." is only entered.
+        const RisultatoFtp creata = livello == QLatin1String("..") ? RisultatoFtp() : m_ftp->creaCartella(livello);
+        if (!creata.riuscito() && creata.codice != CodiceFtp::Risposta + 550) {
+            fallimento(creata);
             return;
         }
-        r = m_ftp->cambiaCartella(livello);
+        const RisultatoFtp r = m_ftp->cambiaCartella(livello);
         if (!r.riuscito()) {
-            fallimento(r);
+            // A level that is not there could not be made: that refusal
+            // is the reason.
+            fallimento(creata.riuscito() ? r : creata);
             return;
         }
     }
@@ -348,13 +389,14 @@ MessaggiTraThread::MessaggiTraThread(Messages &destinatario)
 
 MessaggiTraThread::~MessaggiTraThread() = default;
 
-Messages::Answer MessaggiTraThread::show(const QString &text, Icon icon, Buttons buttons, const QString &title)
+Messages::Answer MessaggiTraThread::show(const QString &text, Icon icon, Buttons buttons, const QString &title,
+                                         std::optional<Answer> defaultButton)
 {
     if (QThread::currentThread() == m_contesto->thread())
-        return m_destinatario.show(text, icon, buttons, title);
+        return m_destinatario.show(text, icon, buttons, title, defaultButton);
     Answer risposta = Answer::Cancel;
     QMetaObject::invokeMethod(
-        m_contesto.get(), [&] { risposta = m_destinatario.show(text, icon, buttons, title); },
+        m_contesto.get(), [&] { risposta = m_destinatario.show(text, icon, buttons, title, defaultButton); },
         Qt::BlockingQueuedConnection);
     return risposta;
 }

@@ -103,6 +103,8 @@ private:
     bool inviaFile(const QString &percorso, const QString &nome, const QString &host, const QString &remota);
     void CreaCartella(const QString &remota);
     void fallimento(const RisultatoFtp &r);
+    // The permission command of a script or password file failed.
+    void permessiRifiutati(const RisultatoFtp &r, const QString &nome, bool script);
     void avviso(const QString &testo);
     void rigaProtocollo(const QString &riga);
 
@@ -128,7 +130,8 @@ class MessaggiTraThread : public Messages {
 public:
     explicit MessaggiTraThread(Messages &destinatario);
     ~MessaggiTraThread() override;
-    Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {}) override;
+    Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {},
+                std::optional<Answer> defaultButton = {}) override;
 
 private:
     Messages &m_destinatario;

@@ -97,6 +97,13 @@ void RecordInvii::aggiorna(const QString &chiave, qint64 id, qint64 data, qint64
         salva();
 }
 
+void RecordInvii::elimina(const QString &chiave)
+{
+    scrittura();
+    esegui(m_elimina, "DELETE FROM file WHERE nome = ?", {chiave});
+    m_letti.remove(chiave);
+}
+
 void RecordInvii::eliminaPrefisso(const QString &prefisso)
 {
     salva();
@@ -123,6 +130,7 @@ void RecordInvii::chiudi()
     m_cerca.reset();
     m_aggiungi.reset();
     m_aggiorna.reset();
+    m_elimina.reset();
     // The connection is this thread's for the file: it closes when its
     // last user lets it go.
     DatabasePtr db = std::move(m_db);

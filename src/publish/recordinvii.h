@@ -36,6 +36,8 @@ public:
     void aggiungi(const QString &chiave, qint64 data, qint64 peso);
     // The record `id` found for `chiave`.
     void aggiorna(const QString &chiave, qint64 id, qint64 data, qint64 peso);
+    // Deletes every record of a key.
+    void elimina(const QString &chiave);
     // Deletes every record whose key begins with the prefix (host/folder/).
     void eliminaPrefisso(const QString &prefisso);
     // Commits what is written; chiudi() also lets the connection go.
@@ -56,7 +58,7 @@ private:
     QSqlQuery &esegui(std::unique_ptr<QSqlQuery> &q, const char *sql, const QVariantList &valori);
 
     DatabasePtr m_db;
-    std::unique_ptr<QSqlQuery> m_cerca, m_aggiungi, m_aggiorna;
+    std::unique_ptr<QSqlQuery> m_cerca, m_aggiungi, m_aggiorna, m_elimina;
     QString m_prefisso;             // the folder read at once ("": none)
     QHash<QString, Record> m_letti; // its records, the first of each key
     bool m_inTransazione = false;

@@ -168,13 +168,16 @@ void aggiornaLavoro(const QString &path)
     db->close();
 }
 
-// Upload records written with the send time as local date text get it as
-// UTC seconds; a text that is no date becomes Null, so that file is sent
-// again.
+// Upload records: keys of a limited length take any length; records
+// written with the send time as local date text get it as UTC seconds (a
+// text that is no date becomes Null, so that file is sent again).
 void aggiornaRecordInvii(const QString &path)
 {
     auto db = Database::open(path);
     const TableDef &file = *CatalogSchema::uploadRecords().table(QStringLiteral("file"));
+    const ColumnInfo *nome = db->tableInfo(file.name).column(QStringLiteral("nome"));
+    if (nome && nome->type == FieldType::Text)
+        db->redefineField(file.name, *file.field(QStringLiteral("nome")));
     const ColumnInfo *data = db->tableInfo(file.name).column(QStringLiteral("data"));
     if (!data || data->type != FieldType::DateTime)
         return;

@@ -218,7 +218,9 @@ DatabaseDef makeWork()
 
 DatabaseDef makeUploads()
 {
-    FieldDef key = text("nome", 255);
+    // The key holds host, folder and file name: no length the file system
+    // allows is refused.
+    FieldDef key = memo("nome");
     key.exact = true;  // the upload records' keys are compared exactly
     DatabaseDef d;
     // data: the local file's modification time when it was sent, in UTC

@@ -6,6 +6,10 @@ Prints "PORT <n>" once it listens on a free port. Faults on demand:
   --stall NAME     the whole server stops answering after 64 KiB of NAME
   --stall-login    the server stops answering at the login
   --no-allo        ALLO is refused with 502
+  --no-chmod       SITE CHMOD is refused (the user lacks the right to change modes)
+  --reply "LINE=REPLY"
+                   the command LINE (a whole line such as "STOR a.htm", or a
+                   bare command such as "STOR") gets REPLY and nothing is done
 """
 import argparse
 import logging
@@ -14,7 +18,7 @@ import sys
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler, _FileReadWriteError
 from pyftpdlib.servers import FTPServer
 
 SOGLIA = 64 * 1024
@@ -30,17 +34,45 @@ def main():
     p.add_argument("--stall")
     p.add_argument("--stall-login", action="store_true")
     p.add_argument("--no-allo", action="store_true")
+    p.add_argument("--no-chmod", action="store_true")
+    p.add_argument("--reply", action="append", default=[])
     a = p.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
     autorizzazioni = DummyAuthorizer()
-    autorizzazioni.add_user(a.user, a.password, a.root, perm="elradfmwMT")
+    permessi = "elradfmwT" if a.no_chmod else "elradfmwMT"
+    autorizzazioni.add_user(a.user, a.password, a.root, perm=permessi)
+    risposte = dict(r.split("=", 1) for r in a.reply)
     for cartella in a.readonly:
         percorso = os.path.join(a.root, cartella)
         os.makedirs(percorso, exist_ok=True)
         autorizzazioni.override_perm(a.user, percorso, "elr", recursive=True)
 
     class Dati(DTPHandler):
+        def handle_error(self):
+            try:
+                raise
+            except _FileReadWriteError as e:
+                # A write that fails (a full disk): the rest of the file is
+                # read and dropped, and the reply at its end names the
+                # system's reason, as servers that report a full disk do.
+                errore = e.args[0] if e.args and isinstance(e.args[0], OSError) else e
+                self.scrittura_fallita = os.strerror(errore.errno or 0)
+                try:
+                    self.file_obj.close()
+                except OSError:
+                    pass
+                self.file_obj = open(os.devnull, "wb")
+            except Exception:
+                DTPHandler.handle_error(self)
+
+        def handle_close(self):
+            if getattr(self, "scrittura_fallita", None) and not self._closed:
+                self._resp = ("426 %s; transfer aborted." % self.scrittura_fallita, logging.warning)
+                self.close()
+            else:
+                DTPHandler.handle_close(self)
+
         def handle_read(self):
             DTPHandler.handle_read(self)
             nome = os.path.basename(getattr(self.file_obj, "name", "") or "")
@@ -55,6 +87,13 @@ def main():
         handle_read_event = handle_read
 
     class Comandi(FTPHandler):
+        def pre_process_command(self, line, cmd, arg):
+            risposta = risposte.get(line) or risposte.get(cmd)
+            if risposta:
+                self.respond(risposta)
+            else:
+                FTPHandler.pre_process_command(self, line, cmd, arg)
+
         def ftp_USER(self, line):
             if a.stall_login:
                 time.sleep(3600)

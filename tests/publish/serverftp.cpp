@@ -7,7 +7,7 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
 {
     QDir().mkpath(radice);
     QStringList argomenti{QStringLiteral(VT_FTPSERVER_PY), QStringLiteral("--root"), radice, QStringLiteral("--user"),
-                          utente(), QStringLiteral("--password"), password()};
+                          guasti.utente.isEmpty() ? utente() : guasti.utente, QStringLiteral("--password"), password()};
     for (const QString &c : guasti.soloLettura)
         argomenti << QStringLiteral("--readonly") << c;
     if (!guasti.cadeDurante.isEmpty())
@@ -18,6 +18,10 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
         argomenti << QStringLiteral("--stall-login");
     if (guasti.senzaAllo)
         argomenti << QStringLiteral("--no-allo");
+    if (guasti.senzaChmod)
+        argomenti << QStringLiteral("--no-chmod");
+    for (const QString &r : guasti.risposte)
+        argomenti << QStringLiteral("--reply") << r;
     m_processo.setProcessChannelMode(QProcess::SeparateChannels);
     // Debian's interpreter has python3-pyftpdlib; another may come first on PATH.
     m_processo.start(QStringLiteral("/usr/bin/python3"), argomenti);
@@ -43,4 +47,18 @@ ServerFtp::~ServerFtp()
         m_processo.kill();
         m_processo.waitForFinished(5000);
     }
+}
+
+ContestoPubblicazione ServerFtp::contesto(const QString &negozio)
+{
+    ContestoPubblicazione c;
+    c.PercorsoNegozio = negozio;
+    c.CartellaPagine = negozio + QStringLiteral("/online");
+    c.CartellaScript = negozio + QStringLiteral("/scripts");
+    c.txtHost = QStringLiteral("127.0.0.1");
+    c.txtUsername = utente();
+    c.txtPassword = password();
+    c.txtFolderFTP = QStringLiteral("www/shop");
+    c.txtFolderCGI = QStringLiteral("cgi-bin");
+    return c;
 }

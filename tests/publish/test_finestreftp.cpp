@@ -3,6 +3,7 @@
 // server. Each window's picture is saved under tests/publish/output/.
 #include "testshop.h"
 #include "catalogschema.h"
+#include "boxmessages.h"
 #include "frmavviso.h"
 #include "frmfirewall.h"
 #include "frmfolderftp.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -70,19 +72,7 @@ struct NegozioCostruito {
                        "FPRT: " + QByteArray::number(server->porta()) + "\r\n");
         return server->avviato();
     }
-    ContestoPubblicazione contesto() const
-    {
-        ContestoPubblicazione c;
-        c.PercorsoNegozio = percorso;
-        c.CartellaPagine = percorso + QStringLiteral("/online");
-        c.CartellaScript = percorso + QStringLiteral("/scripts");
-        c.txtHost = QStringLiteral("127.0.0.1");
-        c.txtUsername = ServerFtp::utente();
-        c.txtPassword = ServerFtp::password();
-        c.txtFolderFTP = QStringLiteral("www/shop");
-        c.txtFolderCGI = QStringLiteral("cgi-bin");
-        return c;
-    }
+    ContestoPubblicazione contesto() const { return ServerFtp::contesto(percorso); }
 };
 
 } // namespace
@@ -94,12 +84,16 @@ private slots:
     void transferSettings();
     void transferSettingsBeforeAnyBuild();
     void firewallSettings();
+    void firewallResetDefaultsToCancel();
     void updateWarning_data();
     void updateWarning();
+    void updateWarningCloseBox();
     void folderBrowser();
     void folderBrowserWrongPassword();
     void publisherWindow();
+    void publisherWindowCancel_data();
     void publisherWindowCancel();
+    void publisherWindowRefusedPermissions();
     void passwordFilesThroughThePublisher();
 };
 
@@ -207,6 +201,7 @@ void TestFinestreFtp::firewallSettings()
         QVERIFY(!d.isVisible());
     }
     QVERIFY(QFile::exists(net));
+    QCOMPARE(m.shown().back().predefinita, std::optional(Messages::Answer::Cancel));
     {
         frmFirewall d(n.percorso, m);
         d.show();
@@ -216,8 +211,40 @@ void TestFinestreFtp::firewallSettings()
     }
     QVERIFY(!QFile::exists(net));
     QCOMPARE(m.texts().size(), 2);
+
+    // F1 opens the dialog's help page.
+    QStringList aiuti;
+    frmFirewall d(n.percorso, m, [&](const QString &a) { aiuti << a; });
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QTest::keyClick(&d, Qt::Key_F1);
+    QCOMPARE(aiuti, QStringList{QStringLiteral("pagine\\firewall.htm")});
 }
 
+// The real question box of Reset: Enter answers with its default button,
+// Annulla, and firewall.net stays.
+void TestFinestreFtp::firewallResetDefaultsToCancel()
+{
+    NegozioCostruito n;
+    const QString net = n.percorso + QStringLiteral("/firewall.net");
+    scrivi(net, "MODE: 0\r\n");
+    BoxMessages box;
+    frmFirewall d(n.percorso, box);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QString domanda;
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+        auto *b = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        domanda = b->text();
+        foto(b, QStringLiteral("frmFirewall-reset"));
+        QTest::keyClick(b, Qt::Key_Return);
+    });
+    clic(d.cmdReset);
+    QCOMPARE(domanda, QStringLiteral("Le impostazioni avanzate saranno riportate alle condizioni di default"));
+    QVERIFY(!d.isVisible());
+    QVERIFY(QFile::exists(net));
+}
 void TestFinestreFtp::updateWarning_data()
 {
     QTest::addColumn<bool>("si");
@@ -246,6 +273,23 @@ void TestFinestreFtp::updateWarning()
              nonMostrare ? QStringLiteral("1") : QString());
 }
 
+// The close box answers neither Sì nor No: no update, and the check box
+// is not kept.
+void TestFinestreFtp::updateWarningCloseBox()
+{
+    SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("AppIni"), QStringLiteral("NoShow"), QString());
+    frmAvviso d;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QTest::keyClick(d.chkNoShow, Qt::Key_Space);
+    QVERIFY(d.chkNoShow->isChecked());
+    QVERIFY(d.close());
+    QVERIFY(!d.isVisible());
+    QCOMPARE(d.tag(), QString());
+    QCOMPARE(SettingsStore::get(QStringLiteral("Vetrasto"), QStringLiteral("AppIni"), QStringLiteral("NoShow")),
+             QString());
+}
+
 // Walk down with double clicks and up with the button; a click chooses the
 // folder below the path; "." and ".." are never offered.
 void TestFinestreFtp::folderBrowser()
@@ -254,7 +298,8 @@ void TestFinestreFtp::folderBrowser()
     QDir(n.radice).mkpath(QStringLiteral("www/shop/public"));
     QVERIFY(n.avvia());
     ScriptedMessages m;
-    frmFolderFTP d(n.percorso, m);
+    QStringList aiuti;
+    frmFolderFTP d(n.percorso, m, [&](const QString &a) { aiuti << a; });
     d.txt[0]->setText(QStringLiteral("ftp://127.0.0.1/"));
     d.txt[1]->setText(ServerFtp::utente());
     d.txt[2]->setText(ServerFtp::password());
@@ -286,6 +331,8 @@ void TestFinestreFtp::folderBrowser()
     QCOMPARE(d.txtSelFolder->text(), QStringLiteral("www/shop/public"));
     QTRY_VERIFY(d.cmdUP->isEnabled());
     foto(&d, QStringLiteral("frmFolderFTP"));
+    QTest::keyClick(d.lstData, Qt::Key_F1);
+    QCOMPARE(aiuti, QStringList{QStringLiteral("pagine\\cartelleftp.htm")});
     QVERIFY(!d.txtLog->toPlainText().contains(ServerFtp::password()));
     QVERIFY(d.txtLog->toPlainText().contains(QStringLiteral("PASS (hidden)")));
     clic(d.cmdUP);
@@ -342,11 +389,21 @@ void TestFinestreFtp::publisherWindow()
     QCOMPARE(m.texts(), QStringList{QStringLiteral("E' necessario costruire il negozio prima di aggiornare il sito")});
 }
 
-// "Annulla" while a file hangs on a server that stopped answering: the
-// window stays responsive, the upload stops within a second and the window
-// closes without a failure message.
+void TestFinestreFtp::publisherWindowCancel_data()
+{
+    QTest::addColumn<QString>("come");
+    QTest::newRow("Annulla") << "Annulla";
+    QTest::newRow("close box") << "chiusura";
+    QTest::newRow("Escape") << "Esc";
+}
+
+// "Annulla", the close box or Escape while a file hangs on a server that
+// stopped answering: the window stays responsive and on screen until the
+// upload has stopped, which takes less than a second, and closes without a
+// failure message.
 void TestFinestreFtp::publisherWindowCancel()
 {
+    QFETCH(QString, come);
     NegozioCostruito n;
     scrivi(n.percorso + QStringLiteral("/online/grande.jpg"), QByteArray(4 * 1024 * 1024, 'g'));
     scrivi(n.percorso + QStringLiteral("/vtftp.ini"), "MODE: 1\r\nSHOP: 0\r\nTYPE: ALL.\r\n");
@@ -359,16 +416,59 @@ void TestFinestreFtp::publisherWindowCancel()
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(w.lblFile->text() == QStringLiteral("Invio del file grande.jpg"), 10000);
     QTest::qWait(300);
-    foto(&w, QStringLiteral("frmFTP"));
+    if (come == QLatin1String("Annulla"))
+        foto(&w, QStringLiteral("frmFTP"));
     QVERIFY(w.inCorso());
     QElapsedTimer t;
     t.start();
-    clic(w.cmdAnnulla);
+    if (come == QLatin1String("Annulla")) {
+        clic(w.cmdAnnulla);
+    } else if (come == QLatin1String("chiusura")) {
+        // What the close box sends: the close is refused while the upload
+        // runs, and the window goes once it has stopped.
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+    } else {
+        QTest::keyClick(&w, Qt::Key_Escape);
+    }
     QVERIFY(!w.cmdAnnulla->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
-    QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
+    QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
     QVERIFY(!w.inCorso());
     QCOMPARE(m.texts(), QStringList());
+    QVERIFY(!w.conclusione().riuscito);
+}
+
+// A server that will not make the order script executable: the real
+// message box says so and what to do, and no "terminato" follows.
+void TestFinestreFtp::publisherWindowRefusedPermissions()
+{
+    NegozioCostruito n;
+    ServerFtp::Guasti g;
+    g.senzaChmod = true;
+    QVERIFY(n.avvia(g));
+    BoxMessages box;
+    QStringList testi;
+    QTimer guarda;
+    guarda.setInterval(50);
+    connect(&guarda, &QTimer::timeout, [&] {
+        auto *b = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!b || !b->isVisible())
+            return;
+        testi << b->text();
+        foto(b, QStringLiteral("frmFTP-chmod"));
+        QTest::keyClick(b, Qt::Key_Return);
+    });
+    guarda.start();
+    frmFTP w(n.contesto(), ModoFTP::Normale, box);
+    QVERIFY(w.carica());
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 20000);
+    QCOMPARE(testi.size(), 1);
+    QVERIFY2(testi[0].startsWith(QStringLiteral("Errore: Il server non ha permesso di rendere eseguibile lo script "
+                                                "'vtorder.pl'")),
+             qPrintable(testi[0]));
+    QVERIFY(testi[0].endsWith(QStringLiteral("Risposta del server: 550 Not enough privileges.")));
     QVERIFY(!w.conclusione().riuscito);
 }
 

@@ -43,7 +43,10 @@ private slots:
     void failures();
     void interruptIsPrompt();
     void firewallTypes();
-    void throughSocks5Proxy();
+    void throughSocksProxy_data();
+    void throughSocksProxy();
+    void throughProxyUserOrPipe_data();
+    void throughProxyUserOrPipe();
 };
 
 // Change, make and leave folders, relative to the login folder; a missing
@@ -262,11 +265,19 @@ int portaLibera()
     return ntohs(a.sin_port);
 }
 
-// The SOCKS 5 firewall type reaches the server through a real proxy
-// (Debian's dante-server, started here on a free port); with the proxy
-// gone, nothing reaches the server.
-void TestFtp::throughSocks5Proxy()
+void TestFtp::throughSocksProxy_data()
 {
+    QTest::addColumn<int>("tipo");
+    QTest::newRow("Socks 4") << int(TipoFirewall::Socks4);
+    QTest::newRow("Socks 5") << int(TipoFirewall::Socks5);
+}
+
+// The SOCKS firewall types reach the server through a real proxy (Debian's
+// dante-server, started here on a free port); with the proxy gone, nothing
+// reaches the server.
+void TestFtp::throughSocksProxy()
+{
+    QFETCH(int, tipo);
     if (!QFile::exists(QStringLiteral("/usr/sbin/danted")))
         QSKIP("dante-server is not installed (scripts/install-deps installs it)");
     QTemporaryDir radice, cartella;
@@ -291,7 +302,7 @@ void TestFtp::throughSocks5Proxy()
     scrivi(cartella.path() + QStringLiteral("/a.htm"), "via proxy");
     auto connetti = [&] {
         auto c = componente(s);
-        c->firewall.tipo = int(TipoFirewall::Socks5);
+        c->firewall.tipo = tipo;
         c->firewall.host = QStringLiteral("127.0.0.1");
         c->firewall.porta = porta;
         return c;
@@ -313,6 +324,47 @@ void TestFtp::throughSocks5Proxy()
     // Without the proxy there is no way to the server (a child of the proxy
     // may still take the connection for a moment and drop it).
     QVERIFY(!connetti()->connetti().riuscito());
+}
+
+void TestFtp::throughProxyUserOrPipe_data()
+{
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<int>("portaServer");
+    QTest::addColumn<QString>("utenteAlFirewall");
+    QTest::newRow("Proxy USER") << int(TipoFirewall::ProxyUser) << 21 << "negozio@ftp.negozio.invalid";
+    QTest::newRow("Proxy USER, server on another port")
+        << int(TipoFirewall::ProxyUser) << 2121 << "negozio@ftp.negozio.invalid:2121";
+    QTest::newRow("Simple Pipe") << int(TipoFirewall::SimplePipe) << 21 << "negozio";
+}
+
+// Through a "USER user@host" firewall and through a pipe the connection
+// goes to the firewall, never to the server's own name (which does not
+// resolve here): the test server stands in for the firewall and takes only
+// the login the firewall would be given.
+void TestFtp::throughProxyUserOrPipe()
+{
+    QFETCH(int, tipo);
+    QFETCH(int, portaServer);
+    QFETCH(QString, utenteAlFirewall);
+    QTemporaryDir radice, cartella;
+    ServerFtp::Guasti g;
+    g.utente = utenteAlFirewall;
+    ServerFtp firewall(radice.path(), g);
+    QVERIFY(firewall.avviato());
+    QStringList righe;
+    auto c = componente(firewall, &righe);
+    c->host = QStringLiteral("ftp.negozio.invalid");
+    c->porta = portaServer;
+    c->firewall.tipo = tipo;
+    c->firewall.host = QStringLiteral("127.0.0.1");
+    c->firewall.porta = firewall.porta();
+    const RisultatoFtp r = c->connetti();
+    QVERIFY2(r.riuscito(), qPrintable(r.messaggio()));
+    QVERIFY(righe.contains(QStringLiteral("USER ") + utenteAlFirewall));
+    scrivi(cartella.path() + QStringLiteral("/a.htm"), "via firewall");
+    QCOMPARE(c->invia(cartella.path() + QStringLiteral("/a.htm"), QStringLiteral("a.htm")).codice, 0);
+    QCOMPARE(leggi(radice.path() + QStringLiteral("/a.htm")), QByteArray("via firewall"));
+    QCOMPARE(c->esci().codice, 0);
 }
 
 QTEST_GUILESS_MAIN(TestFtp)

@@ -49,6 +49,7 @@ private slots:
     void firewallFile();
     void firewallFileIsPrivate();
     void recordsByExactKeyAndPrefix();
+    void oldRecordsGetUtcSeconds_data();
     void oldRecordsGetUtcSeconds();
     void chosenRemoteFolderIntoSettings();
     void updateCommand_data();
@@ -275,14 +276,24 @@ void TestImpostazioniFtp::recordsByExactKeyAndPrefix()
                                    QStringLiteral("h/www/aXXb/x.htm"), QStringLiteral("h/www/it's/a.htm")}));
 }
 
+void TestImpostazioniFtp::oldRecordsGetUtcSeconds_data()
+{
+    QTest::addColumn<bool>("dataTesto");
+    QTest::newRow("dates as text") << true;
+    QTest::newRow("UTC seconds, short key") << false;
+}
+
 // A shop whose records hold the send time as date text gets UTC seconds
-// at its next opening; a text that is no date is sent again.
+// at its next opening; a text that is no date is sent again. Keys of 255
+// characters at most take keys of any length from then on.
 void TestImpostazioniFtp::oldRecordsGetUtcSeconds()
 {
+    QFETCH(bool, dataTesto);
     QTemporaryDir d;
     CatalogSchema::createEmptyShop(d.path());
     const QString mdb = d.path() + QStringLiteral("/vtftp.mdb");
     QFile::remove(mdb);
+    const qint64 atteso = QDateTime(QDate(2023, 11, 14), QTime(23, 13, 20)).toSecsSinceEpoch();
     {
         auto campo = [](const char *nome, FieldType tipo) {
             FieldDef f;
@@ -293,21 +304,28 @@ void TestImpostazioniFtp::oldRecordsGetUtcSeconds()
             return f;
         };
         TableDef file{QStringLiteral("file"),
-                      {campo("nome", FieldType::Text), campo("data", FieldType::DateTime), campo("peso", FieldType::Long)},
+                      {campo("nome", FieldType::Text), campo("data", dataTesto ? FieldType::DateTime : FieldType::Double),
+                       campo("peso", dataTesto ? FieldType::Long : FieldType::Double)},
                       {}};
         auto db = Database::create(mdb, DatabaseDef{{file}});
-        db->execute(QStringLiteral("INSERT INTO file VALUES ('h/./a.htm', '2023-11-14T23:13:20', 12)"));
-        db->execute(QStringLiteral("INSERT INTO file VALUES ('h/./b.htm', 'ieri', 7)"));
+        db->execute(QStringLiteral("INSERT INTO file VALUES ('h/./a.htm', ?, 12)"),
+                    {dataTesto ? QVariant(QStringLiteral("2023-11-14T23:13:20")) : QVariant(atteso)});
+        db->execute(QStringLiteral("INSERT INTO file VALUES ('h/./b.htm', ?, 7)"),
+                    {dataTesto ? QVariant(QStringLiteral("ieri")) : QVariant(0)});
         db->close();
     }
     AggiornaNegozio(d.path());
     RecordInvii r(mdb);
-    const qint64 atteso = QDateTime(QDate(2023, 11, 14), QTime(23, 13, 20)).toSecsSinceEpoch();
     QCOMPARE(r.cerca(QStringLiteral("h/./a.htm"))->data, atteso);
     QCOMPARE(r.cerca(QStringLiteral("h/./a.htm"))->peso, 12);
     QCOMPARE(r.cerca(QStringLiteral("h/./b.htm"))->data, 0);
     r.aggiungi(QStringLiteral("h/./c.htm"), 1700000000, 5000000000LL);
     QCOMPARE(r.cerca(QStringLiteral("h/./c.htm"))->peso, 5000000000LL);
+    const QString lunga = QStringLiteral("h/") + QString(u'c').repeated(300) + u'/' + QString(u'n').repeated(250);
+    r.aggiungi(lunga, 1700000000, 1);
+    QCOMPARE(r.cerca(lunga)->data, 1700000000);
+    // Still compared exactly.
+    QVERIFY(!r.cerca(QStringLiteral("H/./A.HTM")));
 }
 
 // The folder chosen in the browser goes into the settings record with the

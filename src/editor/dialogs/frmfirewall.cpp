@@ -152,8 +152,9 @@ void frmFirewall::ok()
 
 void frmFirewall::reset()
 {
+    // Enter answers Annulla: the file goes only when OK is chosen.
     if (m_messages.show(QStringLiteral("Le impostazioni avanzate saranno riportate alle condizioni di default"),
-                        Messages::Icon::Information, Messages::Buttons::OkCancel)
+                        Messages::Icon::Information, Messages::Buttons::OkCancel, {}, Messages::Answer::Cancel)
         == Messages::Answer::Ok)
         QFile::remove(m_file);
     reject();
