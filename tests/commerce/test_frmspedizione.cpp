@@ -10,6 +10,7 @@
 #include "frmspedizione.h"
 #include "negozioprova.h"
 
+#include "guastidb.h"
 #include "scriptedmessages.h"
 #include "recordset.h"
 
@@ -187,8 +188,10 @@ private slots:
         z2.moveFirst();
         QCOMPARE(z2.value("m2peso1").toDouble(), double(12.53f));
 
-        // Pasted: a negative value turns positive; letters into a weight are
-        // reported when the field is left and the stored value comes back.
+        // Pasted: a negative value turns positive; text that is no number is
+        // put back at once, as on the amount panel; a number beyond the
+        // field's range is reported when the field is left and the stored
+        // value comes back.
         CampoFascia *costo = m_dlg->campoFascia("m2spp1");
         QApplication::clipboard()->setText("-7");
         costo->setFocus();
@@ -196,11 +199,17 @@ private slots:
         QTest::keyClick(costo, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(costo->text(), QStringLiteral("7"));
         lascia();
-        QApplication::clipboard()->setText("abc");
+        QApplication::clipboard()->setText("12kg");
         peso->setFocus();
         peso->selectAll();
         QTest::keyClick(peso, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(peso->text(), QStringLiteral("abc"));
+        QCOMPARE(peso->text(), QStringLiteral("12,53"));
+        lascia();
+        QVERIFY(m_msg.shown().empty());
+        QApplication::clipboard()->setText("1" + QString(40, u'0'));
+        peso->setFocus();
+        peso->selectAll();
+        QTest::keyClick(peso, Qt::Key_V, Qt::ControlModifier);
         lascia();
         QCOMPARE(m_msg.shown().size(), size_t(1));
         QCOMPARE(peso->text(), QStringLiteral("12,53"));
@@ -211,6 +220,7 @@ private slots:
         CampoFascia *limite = m_dlg->campoFascia("m2imp1");
         QCOMPARE(m_dlg->txtImporto[4], limite);
         QCOMPARE(limite->text(), QStringLiteral("50"));
+        QApplication::clipboard()->setText("abc");
         limite->setFocus();
         limite->selectAll();
         QTest::keyClick(limite, Qt::Key_V, Qt::ControlModifier);
@@ -255,6 +265,140 @@ private slots:
         clicca(m_dlg->chkMetodo[3]);
         m_dlg->close();
         QCOMPARE(dumpTabelle(*m_db), prima);
+    }
+
+    // "OK" after a band value the database cannot hold keeps the dialog
+    // open on that field, whether the value was refused as the focus went to
+    // the button or by Enter in the field; nothing is stored, and the next
+    // "OK" confirms what is stored.
+    void rifiutoPrimaDiOK_data()
+    {
+        QTest::addColumn<bool>("peso");
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QString>("testo");
+        QTest::addColumn<bool>("invio");  // Enter in the field, else a click on "OK"
+        const QString grande = "1" + QString(40, u'0');
+        const QString venti = QString(20, u'9');
+        QTest::newRow("peso oltre il campo, clic su OK") << true << "m1peso1" << grande << false;
+        QTest::newRow("peso oltre il campo, Invio") << true << "m2peso4" << grande << true;
+        QTest::newRow("importo oltre il campo, clic su OK") << false << "m1imp1" << venti << false;
+        QTest::newRow("spese oltre il campo, Invio") << false << "m2sp3" << venti << true;
+    }
+    void rifiutoPrimaDiOK()
+    {
+        QFETCH(bool, peso);
+        QFETCH(QString, campo);
+        QFETCH(QString, testo);
+        QFETCH(bool, invio);
+        clicca(m_dlg->optImpPeso[peso ? 1 : 0]);
+        CampoFascia *c = m_dlg->campoFascia(campo);
+        const QString prima = c->text();
+        QApplication::clipboard()->setText(testo);
+        c->setFocus();
+        c->selectAll();
+        QTest::keyClick(c, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(c->text(), testo);
+        if (invio)
+            QTest::keyClick(c, Qt::Key_Return);
+        else
+            clicca(m_dlg->cmdOK);
+        QCOMPARE(m_msg.texts().size(), 1);
+        QVERIFY2(m_msg.texts().value(0).contains("troppo grande"), qPrintable(m_msg.texts().value(0)));
+        QVERIFY(m_dlg->isVisible());
+        QCOMPARE(m_dlg->result(), 0);
+        QVERIFY(c->hasFocus());
+        QCOMPARE(c->text(), prima);
+        QVERIFY(m_logica->aperta());
+        clicca(m_dlg->cmdOK);
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(m_msg.texts().size(), 1);
+        Recordset zona(m_db, QStringLiteral("SELECT * FROM zona%1").arg(m_logica->zonaMostrata()));
+        zona.moveFirst();
+        QCOMPARE(zona.text(campo).replace(u'.', u','), prima);
+    }
+
+    // A commit the database refuses, through the real buttons: rolled back
+    // by the database, the dialog says so and closes as cancelled; still
+    // pending, the dialog keeps its edits and its savepoint ("OK" once the
+    // fault is mended, or "Annulla", decides), and no "OK" reports a
+    // success it did not have. A write the database answered by rolling
+    // everything back closes the dialog the same way.
+    void commitRifiutato_data()
+    {
+        QTest::addColumn<QString>("guasto");
+        QTest::addColumn<QString>("poi");  // after a refusal that kept the dialog open
+        QTest::newRow("commit annullato dal database") << "hook" << "";
+        QTest::newRow("commit in sospeso, poi Annulla") << "sospeso" << "Annulla";
+        QTest::newRow("commit in sospeso, riparato, poi OK") << "sospeso" << "OK";
+        QTest::newRow("scrittura annullata dal database") << "scrittura" << "";
+    }
+    void commitRifiutato()
+    {
+        QFETCH(QString, guasto);
+        QFETCH(QString, poi);
+        // The fault is set up while no transaction is open.
+        m_dlg.reset();
+        m_logica.reset();
+        const QString prima = dumpTabelle(*m_db);
+        CommitSospeso sospeso(*m_db);
+        std::optional<CommitRifiutato> hook;
+        if (guasto == "hook")
+            hook.emplace(*m_db);
+        if (guasto == "scrittura")
+            m_db->execute("CREATE TEMP TRIGGER guasto BEFORE INSERT ON paesi WHEN NEW.paese='Norvegia' "
+                          "BEGIN SELECT RAISE(ROLLBACK, 'disco pieno'); END");
+        apri();
+        m_msg.clear();
+        const auto aggiungi = [this](const char *paese) {
+            m_dlg->cboAggiungi->setFocus();
+            m_dlg->cboAggiungi->clearEditText();
+            QTest::keyClicks(m_dlg->cboAggiungi, paese);
+            clicca(m_dlg->cmdAggiungi);
+        };
+        aggiungi("Islanda");
+        if (guasto == "sospeso")
+            sospeso.guasta();
+        if (guasto == "scrittura")
+            aggiungi("Norvegia");
+        else
+            clicca(m_dlg->cmdOK);
+        QCOMPARE(m_msg.texts().size(), 1);
+        const QString messaggio = m_msg.texts().value(0);
+        if (poi.isEmpty()) {
+            QVERIFY2(messaggio.contains(testoTransazioneAnnullata()), qPrintable(messaggio));
+            QTRY_VERIFY(!m_dlg->isVisible());
+            QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+            QCOMPARE(dumpTabelle(*m_db), prima);
+            QCOMPARE(m_db->transactionDepth(), 0);
+            QVERIFY(!m_logica->aperta());
+            QVERIFY(m_logica->conferma() != EditorSpedizione::EsitoConferma::Confermata);
+            return;
+        }
+        QVERIFY2(messaggio.startsWith("Impossibile salvare le spese di spedizione"), qPrintable(messaggio));
+        QVERIFY(messaggio.contains(testoCommitInSospeso()));
+        QVERIFY(m_dlg->isVisible());
+        QVERIFY(m_logica->aperta());
+        QCOMPARE(m_db->scalar("SELECT count(*) FROM paesi WHERE paese='Islanda'").toInt(), 1);
+        // Still inside the savepoint: the next edit is undone by "Annulla" too,
+        // and a second "OK" is refused again.
+        aggiungi("Norvegia");
+        clicca(m_dlg->cmdOK);
+        QCOMPARE(m_msg.texts().size(), 2);
+        QVERIFY(m_dlg->isVisible());
+        fotografa(m_dlg.get(), QStringLiteral("spedizione-commit-sospeso"));
+        if (poi == "Annulla") {
+            clicca(m_dlg->cmdAnnulla);
+            QCOMPARE(dumpTabelle(*m_db), prima);
+        } else {
+            sospeso.ripara();
+            clicca(m_dlg->cmdOK);
+            QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
+            QCOMPARE(dumpTabelle(*m_db).count("'Islanda'"), 1);
+            QCOMPARE(dumpTabelle(*m_db).count("'Norvegia'"), prima.count("'Norvegia'") + 1);
+        }
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(m_db->transactionDepth(), 0);
     }
 
     // The command: confirmed with "OK" the edits stay; the preselection is checked first.
