@@ -79,7 +79,8 @@ private slots:
     {
         m_dlg.reset();
         m_logica.reset();
-        m_db->close();
+        if (m_db)
+            m_db->close();
         m_db.reset();
         m_negozio.reset();
     }
@@ -443,6 +444,81 @@ private slots:
         QVERIFY(stato.SpedizioneConfermata);
         QCOMPARE(campo("pagamento", "zonasel").toInt(), 1);
         QCOMPARE(m_db->transactionDepth(), 0);
+    }
+
+    // An edit pending in the main window when a command with a dialog that
+    // runs in a transaction starts (as from a shortcut, the focus still in
+    // the field) is written before the transaction opens: the dialog
+    // becoming active takes the focus from the field, and "Annulla" must not
+    // take the edit away.
+    void modificheDellaFinestra_data()
+    {
+        QTest::addColumn<QString>("scheda");
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QString>("sql");  // reads the field back
+        QTest::addColumn<QString>("comando");
+        QTest::addColumn<QString>("finestra");
+        QTest::addColumn<QString>("annulla");
+        QTest::newRow("spese di spedizione") << "kSito" << "txtMinimo" << "SELECT minimo / 10000 FROM generale"
+                                             << "mnuSpedizione" << "frmSpedizione" << "cmdAnnulla";
+        QTest::newRow("variante 1 dell'articolo")
+            << "kArticoli" << "txtArticoli1" << "SELECT titolo FROM articoli WHERE codice='A1-1'" << "mnuOpzione1"
+            << "frmOpzioni" << "Annulla";
+    }
+    void modificheDellaFinestra()
+    {
+        QFETCH(QString, scheda);
+        QFETCH(QString, campo);
+        QFETCH(QString, sql);
+        QFETCH(QString, comando);
+        QFETCH(QString, finestra);
+        QFETCH(QString, annulla);
+        cleanup();
+        TestProgramFolder programma;
+        const QString negozio = programma.newShop();
+        riempiCatalogo(*Database::open(negozio + QStringLiteral("/catalog.mdb")), 1, 1);
+        scriviFile(ProgramFolder::serverPathFile(), (negozio + QStringLiteral("\r\n")).toUtf8());
+        ScriptedMessages messaggi;
+        Avvio avvio(messaggi);
+        avvio.mostraMain();
+        std::unique_ptr<frmMain> w(avvio.finestra());
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->selezionaScheda(scheda);
+        auto *testo = w->findChild<QLineEdit *>(campo);
+        QVERIFY(testo && testo->isVisible());
+        testo->setFocus();
+        testo->selectAll();
+        QTest::keyClicks(testo, "37");
+        QObject guardia;
+        QStringList aperte;
+        std::function<void()> passo = [&] {
+            QWidget *d = QApplication::activeModalWidget();
+            if (!d) {
+                QTimer::singleShot(10, &guardia, passo);
+                return;
+            }
+            aperte << d->objectName();
+            // The window manager makes the dialog active: the field loses the focus.
+            QApplication::setActiveWindow(d);
+            QAbstractButton *b = d->findChild<QPushButton *>(annulla);
+            if (!b) {
+                for (QPushButton *p : d->findChildren<QPushButton *>())
+                    if (p->text() == annulla)
+                        b = p;
+            }
+            clicca(b);
+        };
+        QTimer::singleShot(0, &guardia, passo);
+        w->findChild<QAction *>(comando)->trigger();
+        QCOMPARE(aperte, QStringList{finestra});
+        QCOMPARE(testo->text(), QStringLiteral("37"));
+        auto catalogo = Database::open(negozio + QStringLiteral("/catalog.mdb"));
+        QCOMPARE(catalogo->scalar(sql).toString(), QStringLiteral("37"));
+        QCOMPARE(catalogo->transactionDepth(), 0);
+        QVERIFY(messaggi.texts().isEmpty());
+        w.reset();
+        init();
     }
 
     // The main window's menu entries open the shipping dialog and the
