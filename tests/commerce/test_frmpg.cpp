@@ -339,12 +339,9 @@ private slots:
 
         QStringList passi;
         QObject guardia;
-        std::function<void()> passo = [&] {
-            auto *otp = qobject_cast<frmOTP *>(QApplication::activeModalWidget());
-            if (!otp) {
-                QTimer::singleShot(10, &guardia, passo);
-                return;
-            }
+        alModale(guardia, [&](QWidget *d) {
+            auto *otp = qobject_cast<frmOTP *>(d);
+            QVERIFY(otp);
             passi << otp->txtHost->text() + " " + otp->txtCartella->text();
             otp->scegliFile = [&] { return QStringList{posta.path() + "/GP456.ris", posta.path() + "/GP456.ric"}; };
             clicca(otp->cmdCerca);
@@ -354,8 +351,7 @@ private slots:
             clicca(otp->cmdAggiorna);  // the publisher's window runs to its end
             passi << (otp->cmdAggiorna->isEnabled() ? "da ripetere" : "fatto");
             clicca(otp->cmdChiudi);
-        };
-        QTimer::singleShot(0, &guardia, passo);
+        });
         clicca(sella->cmdPwd);
 
         const bool riuscito = guasto.isEmpty();

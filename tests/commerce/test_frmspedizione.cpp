@@ -29,6 +29,24 @@
 #include <QTimer>
 #include <QtTest>
 
+// The program's main window on a fresh shop, as it starts; `prepara` fills
+// the shop's catalogue first.
+struct Programma {
+    explicit Programma(const std::function<void(Database &)> &prepara = {})
+    {
+        if (prepara)
+            prepara(*Database::open(negozio + QStringLiteral("/catalog.mdb")));
+        scriviFile(ProgramFolder::serverPathFile(), (negozio + QStringLiteral("\r\n")).toUtf8());
+        avvio.mostraMain();
+        w.reset(avvio.finestra());
+    }
+    TestProgramFolder cartella;
+    const QString negozio = cartella.newShop();
+    ScriptedMessages messaggi;
+    Avvio avvio{messaggi};
+    std::unique_ptr<frmMain> w;
+};
+
 class TestFrmSpedizione : public QObject {
     Q_OBJECT
 
@@ -61,6 +79,14 @@ class TestFrmSpedizione : public QObject {
     void lascia()
     {
         m_dlg->cmdHelp->setFocus();
+    }
+    // Text pasted over a field's contents with Ctrl+V.
+    void incolla(QLineEdit *e, const QString &testo)
+    {
+        QApplication::clipboard()->setText(testo);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
     }
 
 private slots:
@@ -194,23 +220,14 @@ private slots:
         // field's range is reported when the field is left and the stored
         // value comes back.
         CampoFascia *costo = m_dlg->campoFascia("m2spp1");
-        QApplication::clipboard()->setText("-7");
-        costo->setFocus();
-        costo->selectAll();
-        QTest::keyClick(costo, Qt::Key_V, Qt::ControlModifier);
+        incolla(costo, "-7");
         QCOMPARE(costo->text(), QStringLiteral("7"));
         lascia();
-        QApplication::clipboard()->setText("12kg");
-        peso->setFocus();
-        peso->selectAll();
-        QTest::keyClick(peso, Qt::Key_V, Qt::ControlModifier);
+        incolla(peso, "12kg");
         QCOMPARE(peso->text(), QStringLiteral("12,53"));
         lascia();
         QVERIFY(m_msg.shown().empty());
-        QApplication::clipboard()->setText("1" + QString(40, u'0'));
-        peso->setFocus();
-        peso->selectAll();
-        QTest::keyClick(peso, Qt::Key_V, Qt::ControlModifier);
+        incolla(peso, "1" + QString(40, u'0'));
         lascia();
         QCOMPARE(m_msg.shown().size(), size_t(1));
         QCOMPARE(peso->text(), QStringLiteral("12,53"));
@@ -221,10 +238,7 @@ private slots:
         CampoFascia *limite = m_dlg->campoFascia("m2imp1");
         QCOMPARE(m_dlg->txtImporto[4], limite);
         QCOMPARE(limite->text(), QStringLiteral("50"));
-        QApplication::clipboard()->setText("abc");
-        limite->setFocus();
-        limite->selectAll();
-        QTest::keyClick(limite, Qt::Key_V, Qt::ControlModifier);
+        incolla(limite, "abc");
         QCOMPARE(limite->text(), QStringLiteral("50"));
         limite->selectAll();
         QTest::keyClicks(limite, "0010");
@@ -294,10 +308,7 @@ private slots:
         clicca(m_dlg->optImpPeso[peso ? 1 : 0]);
         CampoFascia *c = m_dlg->campoFascia(campo);
         const QString prima = c->text();
-        QApplication::clipboard()->setText(testo);
-        c->setFocus();
-        c->selectAll();
-        QTest::keyClick(c, Qt::Key_V, Qt::ControlModifier);
+        incolla(c, testo);
         QCOMPARE(c->text(), testo);
         if (invio)
             QTest::keyClick(c, Qt::Key_Return);
@@ -415,13 +426,10 @@ private slots:
         QStringList aiuti;
         contesto.aiuto = [&](const QString &a) { aiuti << a; };
         int passi = 0;
-        QObject guardia;  // the timers end with the test
-        std::function<void()> passo = [&] {
-            auto *dlg = qobject_cast<frmSpedizione *>(QApplication::activeModalWidget());
-            if (!dlg) {
-                QTimer::singleShot(10, &guardia, passo);
-                return;
-            }
+        QObject guardia;  // the waiting ends with the test
+        alModale(guardia, [&](QWidget *d) {
+            auto *dlg = qobject_cast<frmSpedizione *>(d);
+            QVERIFY(dlg);
             ++passi;
             QTest::keyClick(dlg, Qt::Key_F1);
             // Zone 2 for Italy: cash on delivery is not offered there.
@@ -434,8 +442,7 @@ private slots:
                 emit dlg->cboZona->activated(0);
                 dlg->cmdOK->click();
             }
-        };
-        QTimer::singleShot(0, &guardia, passo);
+        });
         ModificaSpedizione(contesto);
         QCOMPARE(passi, 1);
         QCOMPARE(aiuti, QStringList{"pagine\\pagamenti.htm"});
@@ -474,16 +481,10 @@ private slots:
         QFETCH(QString, finestra);
         QFETCH(QString, annulla);
         cleanup();
-        TestProgramFolder programma;
-        const QString negozio = programma.newShop();
-        riempiCatalogo(*Database::open(negozio + QStringLiteral("/catalog.mdb")), 1, 1);
-        scriviFile(ProgramFolder::serverPathFile(), (negozio + QStringLiteral("\r\n")).toUtf8());
-        ScriptedMessages messaggi;
-        Avvio avvio(messaggi);
-        avvio.mostraMain();
-        std::unique_ptr<frmMain> w(avvio.finestra());
+        Programma p([](Database &db) { riempiCatalogo(db, 1, 1); });
+        frmMain *w = p.w.get();
         QVERIFY(w);
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(w));
         w->selezionaScheda(scheda);
         auto *testo = w->findChild<QLineEdit *>(campo);
         QVERIFY(testo && testo->isVisible());
@@ -492,12 +493,7 @@ private slots:
         QTest::keyClicks(testo, "37");
         QObject guardia;
         QStringList aperte;
-        std::function<void()> passo = [&] {
-            QWidget *d = QApplication::activeModalWidget();
-            if (!d) {
-                QTimer::singleShot(10, &guardia, passo);
-                return;
-            }
+        alModale(guardia, [&](QWidget *d) {
             aperte << d->objectName();
             // The window manager makes the dialog active: the field loses the focus.
             QApplication::setActiveWindow(d);
@@ -508,16 +504,15 @@ private slots:
                         b = p;
             }
             clicca(b);
-        };
-        QTimer::singleShot(0, &guardia, passo);
+        });
         w->findChild<QAction *>(comando)->trigger();
         QCOMPARE(aperte, QStringList{finestra});
         QCOMPARE(testo->text(), QStringLiteral("37"));
-        auto catalogo = Database::open(negozio + QStringLiteral("/catalog.mdb"));
+        auto catalogo = Database::open(p.negozio + QStringLiteral("/catalog.mdb"));
         QCOMPARE(catalogo->scalar(sql).toString(), QStringLiteral("37"));
         QCOMPARE(catalogo->transactionDepth(), 0);
-        QVERIFY(messaggi.texts().isEmpty());
-        w.reset();
+        QVERIFY(p.messaggi.texts().isEmpty());
+        p.w.reset();
         init();
     }
 
@@ -535,30 +530,18 @@ private slots:
         QFETCH(QString, voce);
         QFETCH(QString, finestra);
         cleanup();
-        TestProgramFolder programma;
-        const QString negozio = programma.newShop();
-        scriviFile(ProgramFolder::serverPathFile(), (negozio + QStringLiteral("\r\n")).toUtf8());
-        ScriptedMessages messaggi;
-        Avvio avvio(messaggi);
-        avvio.mostraMain();
-        frmMain *w = avvio.finestra();
-        QVERIFY(w);
+        Programma p;
+        QVERIFY(p.w);
         QStringList aperte;
         QObject guardia;
-        std::function<void()> passo = [&] {
-            QWidget *d = QApplication::activeModalWidget();
-            if (!d) {
-                QTimer::singleShot(10, &guardia, passo);
-                return;
-            }
+        alModale(guardia, [&](QWidget *d) {
             aperte << d->objectName();
             static_cast<QDialog *>(d)->reject();
-        };
-        QTimer::singleShot(0, &guardia, passo);
-        w->findChild<QAction *>(voce)->trigger();
+        });
+        p.w->findChild<QAction *>(voce)->trigger();
         QCOMPARE(aperte, QStringList{finestra});
-        QVERIFY(messaggi.texts().isEmpty());
-        delete w;
+        QVERIFY(p.messaggi.texts().isEmpty());
+        p.w.reset();
         init();
     }
 };
