@@ -11,9 +11,9 @@
 #include "make.h"
 #include "messages.h"
 #include "programfolder.h"
-#include "recordset.h"
 #include "riga.h"
 #include "ringraziamento.h"
+#include "tabellespedizione.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,18 +79,15 @@ bool Elaborazione::pagamentoEsito()
 
 bool Elaborazione::ringraziamenti()
 {
-    Recordset pagamento(m_stato.dbCatalogo, QStringLiteral("SELECT * FROM pagamento"));
-    if (pagamento.recordCount() == 0)
+    const Spedizione::Pagamento pagamento = Spedizione::leggiPagamento(*m_stato.dbCatalogo);
+    if (!pagamento.presente)
         return true;
-    pagamento.moveFirst();
     const QString modello = CartellaSet + QStringLiteral("/thankyou.htm");
     const QString temporaneo = m_stato.CartellaPagine + QStringLiteral("/thankyou.tmp");
     int numero = 0;
-    for (int k = 1; k <= 4; ++k) {
-        if (!pagamento.value(QStringLiteral("attivo%1").arg(k)).toBool())
-            continue;
+    for (const int k : pagamento.metodiAttivi()) {
         ++numero;
-        const QString metodo = pagamento.text(QStringLiteral("metodo%1").arg(k));
+        const QString &metodo = pagamento.metodo[k - 1];
         QString frammento = ReadEpg(m_stato.PercorsoNegozio, metodo);
         if (frammento == ErroreEpg) {
             frammento.clear();

@@ -70,22 +70,41 @@ bool AggiornamentoPassword::scegli(const QStringList &files)
     return true;
 }
 
+QStringList AggiornamentoPassword::estranei() const
+{
+    // As the publisher picks them: the extension in any case.
+    QStringList altri = QDir(m_cartellaScript)
+                            .entryList({QStringLiteral("*.ric"), QStringLiteral("*.ris")},
+                                       QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    altri.removeAll(lblRic);
+    altri.removeAll(lblRis);
+    return altri;
+}
+
 void AggiornamentoPassword::rimuoviCopie()
 {
-    QDir cartella(m_cartellaScript);
-    for (const QString &f : cartella.entryList({QStringLiteral("*.ric"), QStringLiteral("*.ris")}, QDir::Files))
-        cartella.remove(f);
+    for (const QString &nome : {lblRic, lblRis})
+        QFile::remove(m_cartellaScript + u'/' + nome);
 }
 
 bool AggiornamentoPassword::aggiorna(QString &pwd)
 {
     if (!aggiornabile())
         return false;
-    // Password files left by an earlier attempt would be sent with the pair.
+    // The publisher would send them with the pair; they are not ours to delete.
+    if (const QStringList altri = estranei(); !altri.isEmpty()) {
+        m_messages.warning(QStringLiteral("La cartella degli script del negozio contiene altri file password (%1), "
+                                          "che sarebbero inviati al server insieme a quelli scelti.\r\nSpostarli in "
+                                          "un'altra cartella e ripetere l'aggiornamento: nessun file è stato inviato "
+                                          "né cancellato.")
+                               .arg(altri.join(QStringLiteral(", "))));
+        return false;
+    }
+    // Copies of the pair left by an earlier attempt.
     rimuoviCopie();
-    if (!QDir(m_cartellaScript).entryList({QStringLiteral("*.ric"), QStringLiteral("*.ris")}, QDir::Files).isEmpty()) {
-        m_messages.warning(Impossibile + QStringLiteral(": nella cartella degli script restano file password che "
-                                                        "non si possono togliere."));
+    if (QFileInfo::exists(m_cartellaScript + u'/' + lblRic) || QFileInfo::exists(m_cartellaScript + u'/' + lblRis)) {
+        m_messages.warning(Impossibile + QStringLiteral(": nella cartella degli script restano copie dei file "
+                                                        "password che non si possono togliere."));
         return false;
     }
     if (!m_messages.question(QStringLiteral("Questa operazione modificherà i file di password sul server.\r\n\r\n"

@@ -6,10 +6,12 @@
 // appending the new passwords to them), the local copies are removed and the
 // bank dialog's password-file name follows the pair's name.
 //
-// The scripts folder holds only generated files, so the pair is never taken
-// from inside it, and every password file left there by an earlier attempt
-// is removed before the copies are made: the publisher sends exactly the
-// pair. A failed upload changes no name and keeps the choice for a retry.
+// The pair is never taken from inside the scripts folder, and only the two
+// files of the pair are ever removed from it (copies left by an earlier
+// attempt, and the copies once sent). The publisher sends every password
+// file of the folder, so an update refuses to start while other password
+// files lie there: nothing is sent or deleted then. A failed upload changes
+// no name and keeps the choice for a retry.
 #include <QString>
 #include <QStringList>
 
@@ -55,6 +57,8 @@ public:
 
 private:
     bool dentroScript(const QString &file) const;
+    // The password files of the scripts folder other than the pair's names.
+    QStringList estranei() const;
     void rimuoviCopie();
 
     QString m_cartellaScript;

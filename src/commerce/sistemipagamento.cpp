@@ -184,11 +184,12 @@ void ConfTelepay::applica(const QString &chiave, const QString &v)
     if (chiave == QLatin1String("mid")) {
         mid = v;
     } else if (chiave == QLatin1String("val")) {
+        // Empty means no currency; a code the gateway does not know changes nothing.
         if (v == QLatin1String("380"))
             valuta = Valuta::Lire;
         else if (v == QLatin1String("978"))
             valuta = Valuta::Euro;
-        else
+        else if (v.isEmpty())
             valuta = Valuta::Nessuna;
     } else if (chiave == QLatin1String("url")) {
         test = v == IndirizzoProva();
@@ -271,11 +272,12 @@ void ConfSella::applica(const QString &chiave, const QString &v)
     } else if (chiave == QLatin1String("pwd")) {
         pwd = v;
     } else if (chiave == QLatin1String("val")) {
+        // Empty means no currency; a code the gateway does not know changes nothing.
         if (v == QLatin1String("18"))
             valuta = Valuta::Lire;
         else if (v == QLatin1String("242"))
             valuta = Valuta::Euro;
-        else
+        else if (v.isEmpty())
             valuta = Valuta::Nessuna;
     }
 }

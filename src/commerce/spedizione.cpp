@@ -102,9 +102,16 @@ EditorSpedizione::EsitoConferma EditorSpedizione::conferma()
     } catch (const DbError &e) {
         if (dataPagamento.recordset().editing())
             dataPagamento.recordset().cancelUpdate();
-        m_messages.show(QStringLiteral("Impossibile salvare le spese di spedizione: le modifiche non sono state "
-                                       "registrate.\r\n") + e.description,
-                        Messages::Icon::Critical, Messages::Buttons::Ok);
+        const QString testo =
+            QStringLiteral("Impossibile salvare le spese di spedizione: le modifiche non sono state registrate.\r\n") +
+            e.description;
+        if (!aperta()) {
+            rifiuto(testo, Messages::Icon::Critical);
+            return EsitoConferma::Annullata;
+        }
+        // Still inside the savepoint: the edits wait for another "OK" or "Annulla".
+        m_messages.show(testo + QStringLiteral("\r\n\r\n") + testoCommitInSospeso(), Messages::Icon::Critical,
+                        Messages::Buttons::Ok);
         return EsitoConferma::Fallita;
     }
     m_transazione.reset();
@@ -128,8 +135,27 @@ void EditorSpedizione::annulla()
     m_transazione.reset();
 }
 
+void EditorSpedizione::rifiuto(const QString &testo, Messages::Icon icona)
+{
+    if (!m_transazione || aperta()) {
+        m_messages.show(testo, icona, Messages::Buttons::Ok);
+        return;
+    }
+    // The database rolled the savepoint back on its own: every edit is gone
+    // and nothing more may be written outside it.
+    m_messages.show(testo + QStringLiteral("\r\n\r\n") + testoTransazioneAnnullata(), icona, Messages::Buttons::Ok);
+    m_transazione.reset();
+    m_chiusura = true;
+    for (DataSource *ds : {&dataPaesi, &dataPagamento, &dataZone, &dataZona})
+        ds->close();
+    if (sessioneAnnullata)
+        sessioneAnnullata();
+}
+
 bool EditorSpedizione::scrivi(DataSource &ds, const QString &campo, const QVariant &valore)
 {
+    if (!aperta())
+        return false;
     Recordset &rs = ds.recordset();
     if (!rs.hasCurrent())
         return false;
@@ -141,7 +167,7 @@ bool EditorSpedizione::scrivi(DataSource &ds, const QString &campo, const QVaria
     } catch (const DbError &e) {
         if (rs.editing())
             rs.cancelUpdate();
-        m_messages.warning(motivo(e, valore));
+        rifiuto(motivo(e, valore));
         return false;
     }
 }
@@ -301,7 +327,7 @@ void EditorSpedizione::vaiPaese(int riga)
 bool EditorSpedizione::aggiungiPaese(const QString &testo)
 {
     const QString nome = testo.trimmed();
-    if (nome.isEmpty())
+    if (nome.isEmpty() || !aperta())
         return false;
     Recordset &rs = dataPaesi.recordset();
     try {
@@ -315,7 +341,7 @@ bool EditorSpedizione::aggiungiPaese(const QString &testo)
     } catch (const DbError &e) {
         if (rs.editing())
             rs.cancelUpdate();
-        m_messages.warning(motivo(e, nome));
+        rifiuto(motivo(e, nome));
         return false;
     }
 }
@@ -323,7 +349,7 @@ bool EditorSpedizione::aggiungiPaese(const QString &testo)
 bool EditorSpedizione::eliminaPaese()
 {
     Recordset &rs = dataPaesi.recordset();
-    if (!rs.hasCurrent())
+    if (!aperta() || !rs.hasCurrent())
         return false;
     if (rs.text(QStringLiteral("strID")) == paeseSelezionato()) {
         m_messages.warning(QStringLiteral("Questo Paese è preselezionato e non può essere eliminato"));
@@ -336,7 +362,7 @@ bool EditorSpedizione::eliminaPaese()
     try {
         rs.remove();
     } catch (const DbError &e) {
-        m_messages.warning(motivo(e, rs.text(QStringLiteral("paese"))));
+        rifiuto(motivo(e, rs.text(QStringLiteral("paese"))));
         return false;
     }
     rs.movePrevious();
@@ -466,49 +492,62 @@ std::optional<double> EditorSpedizione::numero(const QString &testo) const
     return testo.trimmed().startsWith(u'-') ? -v : v;
 }
 
-QString EditorSpedizione::normalizzaImporto(const QString &testo) const
+std::optional<Currency> EditorSpedizione::importo(const QString &testo) const
 {
-    const auto v = numero(testo);
-    if (!v)
-        return testo;
-    return testoNumero(*v);
+    if (!numero(testo))
+        return std::nullopt;
+    // The digits in the invariant form, so that the amount is exact.
+    QString invariante = testo.trimmed();
+    invariante.remove(u'-').remove(u'+');
+    if (m_separatore != u'.')
+        invariante.replace(u'.', m_separatore);
+    invariante.replace(m_separatore, u'.');
+    return Currency::parse(invariante);
 }
 
-QString EditorSpedizione::scriviFascia(const QString &campo, const QString &testo)
+QString EditorSpedizione::normalizzaImporto(const QString &testo) const
+{
+    const auto c = importo(testo);
+    if (!c)
+        return testo;
+    const QString forma = c->toString().replace(u'.', m_separatore);
+    return testo.trimmed().startsWith(u'-') ? u'-' + forma : forma;
+}
+
+QString EditorSpedizione::scriviFascia(const QString &campo, const QString &testo, bool *rifiutato)
 {
     const QString attuale = testoFascia(campo);
+    const auto rifiuta = [&](const QString &messaggio) {
+        if (rifiutato)
+            *rifiutato = true;
+        if (!messaggio.isEmpty())
+            m_messages.warning(messaggio);
+        return testoFascia(campo);
+    };
+    if (rifiutato)
+        *rifiutato = false;
     if (testo.trimmed().isEmpty()) {
-        if (!attuale.isEmpty())
-            scrivi(dataZona, campo, QVariant());
+        if (!attuale.isEmpty() && !scrivi(dataZona, campo, QVariant()))
+            return rifiuta({});
         return testoFascia(campo);
     }
     const auto v = numero(testo);
-    if (!v) {
-        m_messages.warning(QStringLiteral("\"%1\" non è un numero: scrivere solo cifre e, per i decimali, \"%2\".")
-                               .arg(testo.trimmed(), QString(m_separatore)));
-        return attuale;
-    }
-    const double assoluto = std::fabs(*v);
+    if (!v)
+        return rifiuta(QStringLiteral("\"%1\" non è un numero: scrivere solo cifre e, per i decimali, \"%2\".")
+                           .arg(testo.trimmed(), QString(m_separatore)));
     QVariant valore;
     if (campoImporto(campo)) {
-        // The digits in the invariant form, so that the amount is exact.
-        QString invariante = testo.trimmed();
-        invariante.remove(u'-').remove(u'+');
-        invariante.replace(m_separatore, u'.');
-        const auto c = Currency::parse(invariante);
-        if (!c) {
-            m_messages.warning(QStringLiteral("L'importo \"%1\" è troppo grande.").arg(testo.trimmed()));
-            return attuale;
-        }
+        const auto c = importo(testo);
+        if (!c)
+            return rifiuta(QStringLiteral("L'importo \"%1\" è troppo grande.").arg(testo.trimmed()));
         valore = QVariant::fromValue(*c);
     } else {
-        if (assoluto > double(FLT_MAX)) {
-            m_messages.warning(QStringLiteral("Il peso \"%1\" è troppo grande.").arg(testo.trimmed()));
-            return attuale;
-        }
+        const double assoluto = std::fabs(*v);
+        if (assoluto > double(FLT_MAX))
+            return rifiuta(QStringLiteral("Il peso \"%1\" è troppo grande.").arg(testo.trimmed()));
         valore = assoluto;
     }
     if (!scrivi(dataZona, campo, valore))
-        return attuale;
+        return rifiuta({});
     return testoFascia(campo);
 }

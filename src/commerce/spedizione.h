@@ -8,18 +8,21 @@
 // apri(): annulla() (the "Annulla" button and the close box) rolls it back,
 // so the seven tables are as they were, keys and counters included; a
 // confirmed conferma() releases it. A value the database refuses is
-// reported, and the field shows the stored value again.
+// reported, and the field shows the stored value again. A refusal after
+// which the database rolled the whole savepoint back on its own ends the
+// session: it is said, and the dialog closes as cancelled.
+#include "currency.h"
 #include "datasource.h"
 #include "database.h"
+#include "messages.h"
 #include "tabellespedizione.h"
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
-
-class Messages;
 
 class EditorSpedizione {
 public:
@@ -34,13 +37,20 @@ public:
     // Begins the savepoint and opens the data sources (dataPaesi,
     // dataPagamento, dataZone, dataZona with zone 1) and the interface list.
     void apri();
-    bool aperta() const { return m_transazione != nullptr; }
-    enum class EsitoConferma { Confermata, Rifiutata, Fallita };
+    // The savepoint is open: neither confirmed, nor cancelled, nor rolled
+    // back by the database.
+    bool aperta() const { return m_transazione && m_transazione->aperta(); }
+    enum class EsitoConferma { Confermata, Rifiutata, Fallita, Annullata };
     // "OK": checks the preselection (messages of refusal), points out zones
     // without a method and bands out of order (the merchant may go back),
     // stores zonasel and keeps every edit. Refused or failed, the dialog
     // stays open with its edits; a failure is reported and stores nothing.
+    // Annullata: the commit failed and the database rolled every edit back
+    // (reported; the dialog closes as cancelled).
     EsitoConferma conferma();
+    // Called when the database has rolled the whole session back on its
+    // own, after the message: the dialog is to close as cancelled.
+    std::function<void()> sessioneAnnullata;
     // "Annulla" and the close box: every edit since apri() is undone.
     void annulla();
     // Set while the dialog closes: the method boxes then do nothing.
@@ -114,18 +124,26 @@ public:
     QString testoFascia(const QString &campo) const;
     // Stores a band field from its text: empty stores nothing (Null), a
     // number stores its absolute value. Text that is not a number, or a
-    // number beyond the field's range, is reported and nothing is stored.
-    // Returns the text to show: the stored value on a refusal.
-    QString scriviFascia(const QString &campo, const QString &testo);
+    // number beyond the field's range, is reported and nothing is stored
+    // (*rifiutato then set). Returns the text to show: the stored value on
+    // a refusal.
+    QString scriviFascia(const QString &campo, const QString &testo, bool *rifiutato = nullptr);
     // The text as a number in the shop's notation ("." counts as the
     // separator too); nullopt when it is none.
     std::optional<double> numero(const QString &testo) const;
-    // Amount fields on leaving: the number written back in the shortest
-    // form ("0010" gives "10", "05,50" gives "5,5"); other text unchanged.
+    // Amount fields on leaving: the amount written back in the shortest
+    // form with every digit it keeps ("0010" gives "10", "05,50" gives
+    // "5,5", "123456,78" stays); other text unchanged.
     QString normalizzaImporto(const QString &testo) const;
 
 private:
     bool scrivi(DataSource &ds, const QString &campo, const QVariant &valore);
+    // A refused write or commit: the message, and the end of the session
+    // when the database rolled the savepoint back.
+    void rifiuto(const QString &testo, Messages::Icon icona = Messages::Icon::Warning);
+    // The text as an exact amount (the absolute value); nullopt when it is
+    // no number or beyond the field's range.
+    std::optional<Currency> importo(const QString &testo) const;
     QVariant valorePagamento(const QString &campo) const;
     void riempiInterfacce();
     QString testoNumero(double v) const;

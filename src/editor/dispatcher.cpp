@@ -171,6 +171,9 @@ void frmMain::EseguiComando(int numero)
         case Cmd::Variante2:
         case Cmd::Variante3: {
             const int n = numero == Cmd::Variante1 ? 1 : numero == Cmd::Variante2 ? 2 : 3;
+            // Pending edits first, outside the dialog's transaction.
+            if (!d.scriviModifiche())
+                return;
             frmOpzioni::DefinisciVariante(m_negozio, n, this, &frmMain::MostraAiuto);
             m_articoli->MostraVarianti();
             break;
@@ -229,6 +232,9 @@ void frmMain::esegui(int numero)
     case Cmd::Spedizione:
     case Cmd::SistemiPagamento: {
         if (!m_negozio.state.dbCatalogo)
+            break;
+        // Pending edits first, outside the shipping dialog's savepoint.
+        if (!m_negozio.dati().scriviModifiche())
             break;
         // The payment dialogs read the settings as the window shows them;
         // the bank's password files go through the publisher.

@@ -320,8 +320,28 @@ QVariant Database::scalar(const QString &sql, const QVariantList &params)
     return v.isNull() ? QVariant() : v;
 }
 
+bool Database::engineInTransaction() const
+{
+    sqlite3 *h = m_open ? handleOf(connection()) : nullptr;
+    return h ? sqlite3_get_autocommit(h) == 0 : m_depth > 0;
+}
+
+void Database::realign()
+{
+    if (m_depth > 0 && !engineInTransaction()) {
+        m_depth = 0;
+        m_tables.clear();  // a rolled-back schema change must be read again
+    }
+}
+
+int Database::transactionDepth() const
+{
+    return m_depth > 0 && !engineInTransaction() ? 0 : m_depth;
+}
+
 void Database::beginTrans()
 {
+    realign();
     if (m_depth == 0)
         exec(QStringLiteral("BEGIN IMMEDIATE"));
     else
@@ -331,17 +351,21 @@ void Database::beginTrans()
 
 void Database::commitTrans()
 {
+    realign();
     if (m_depth == 0)
         throw DbError(DbErr::Generic, QStringLiteral("Nessuna transazione aperta."));
+    QSqlQuery q(connection());
+    if (!q.exec(m_depth == 1 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE sp%1").arg(m_depth - 1))) {
+        const QSqlError e = q.lastError();
+        realign();
+        fail(e, QString());
+    }
     --m_depth;
-    if (m_depth == 0)
-        exec(QStringLiteral("COMMIT"));
-    else
-        exec(QStringLiteral("RELEASE sp%1").arg(m_depth));
 }
 
 void Database::rollback()
 {
+    realign();
     if (m_depth == 0)
         return;
     --m_depth;
@@ -466,6 +490,30 @@ qint64 Database::reserveAutoNumber(const QString &table)
     else
         execute(QStringLiteral("INSERT INTO sqlite_sequence(name, seq) VALUES(?, ?)"), {info.name, next});
     return next;
+}
+
+void Transazione::commit()
+{
+    if (!m_open)
+        return;
+    if (!aperta()) {
+        m_open = false;
+        throw DbError(DbErr::Generic, QStringLiteral("La transazione era già stata annullata dal database."));
+    }
+    m_db.commitTrans();
+    m_open = false;
+}
+
+QString testoTransazioneAnnullata()
+{
+    return QStringLiteral("Il database ha annullato tutte le modifiche fatte in questa finestra: nessuna è stata "
+                          "registrata.");
+}
+
+QString testoCommitInSospeso()
+{
+    return QStringLiteral("Le modifiche non sono andate perse: premere di nuovo OK per riprovare, oppure Annulla per "
+                          "annullarle.");
 }
 
 void setScratchMode(Database &db)

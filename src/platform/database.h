@@ -92,11 +92,15 @@ public:
     // first row.
     QSqlQuery run(const QString &sql, const QVariantList &params = {}) const;
 
-    // Transactions; nested ones are savepoints.
+    // Transactions; nested ones are savepoints. A refused COMMIT or RELEASE
+    // throws and leaves the depth as the engine left it: the same when the
+    // transaction is still open (it can be committed again or rolled back),
+    // 0 when the engine rolled the whole transaction back (a commit hook, a
+    // full disk, a trigger's RAISE(ROLLBACK)).
     void beginTrans();
     void commitTrans();
     void rollback();
-    int transactionDepth() const { return m_depth; }
+    int transactionDepth() const;
 
     // Schema as stored in the file.
     bool hasTable(const QString &table);
@@ -121,6 +125,9 @@ private:
     Database(QString path, QString connectionName);
     void exec(const QString &sql);
     void configure(Access access);
+    bool engineInTransaction() const;
+    // Follows a transaction the engine rolled back on its own.
+    void realign();
 
     QString m_path;
     QString m_connectionName;
@@ -135,7 +142,11 @@ using DatabasePtr = std::shared_ptr<Database>;
 // A transaction that is undone unless committed, on every way out.
 class Transazione {
 public:
-    explicit Transazione(Database &db) : m_db(db) { m_db.beginTrans(); }
+    explicit Transazione(Database &db) : m_db(db)
+    {
+        m_db.beginTrans();
+        m_livello = m_db.transactionDepth();
+    }
     ~Transazione()
     {
         try {
@@ -143,28 +154,34 @@ public:
         } catch (...) {
         }
     }
-    void commit()
-    {
-        if (m_open) {
-            m_open = false;
-            m_db.commitTrans();
-        }
-    }
+    // Closed only by a COMMIT (or RELEASE) that succeeded. A refused one
+    // throws: aperta() then tells whether the changes are still pending or
+    // the engine rolled them back. A transaction the engine rolled back
+    // earlier is not committed either: that throws too.
+    void commit();
     // Undoes what was not committed.
     void finish()
     {
-        if (m_open) {
-            m_open = false;
+        if (aperta())
             m_db.rollback();
-        }
+        m_open = false;
     }
+    // Neither committed nor rolled back, by this guard or by the engine.
+    bool aperta() const { return m_open && m_db.transactionDepth() >= m_livello; }
     Transazione(const Transazione &) = delete;
     Transazione &operator=(const Transazione &) = delete;
 
 private:
     Database &m_db;
     bool m_open = true;
+    int m_livello = 0;
 };
+
+// What became of a dialog's transaction after a refused write or commit,
+// for the merchant: undone whole by the engine, or (a refused commit) still
+// pending.
+QString testoTransazioneAnnullata();
+QString testoCommitInSospeso();
 
 // Scratch databases (the build's work database) trade durability for speed.
 void setScratchMode(Database &db);

@@ -15,15 +15,28 @@ QString campo(const char *nome, int n)
     return QString::fromLatin1(nome) + QString::number(n);
 }
 
-// Digits with at most one decimal separator, "," or ".", and an optional sign.
-std::optional<QString> numeroInvariante(const QString &testo)
+// Digits with at most one decimal separator ("," "." or the one given) and
+// an optional sign.
+std::optional<QString> numeroInvariante(const QString &testo, QChar separatore)
 {
     static const QRegularExpression forma(QStringLiteral("^[+-]?([0-9]+[.,]?[0-9]*|[.,][0-9]+)$"));
     QString t = testo.trimmed();
+    if (separatore != u'.' && separatore != u',')
+        t.replace(separatore, u'.');
     if (!forma.match(t).hasMatch())
         return std::nullopt;
     t.replace(u',', u'.');
     return t;
+}
+
+// A character class of the separators a number field takes. Each one is
+// escaped: "[." would open a collating element.
+QString classeSeparatori(QChar separatore)
+{
+    QString classe = QStringLiteral("[\\.,");
+    if (separatore != u'.' && separatore != u',')
+        classe += QRegularExpression::escape(QString(separatore));
+    return classe + u']';
 }
 
 } // namespace
@@ -73,21 +86,56 @@ QString EditorVarianti::testoPeso(const QVariant &valore) const
     return QString::number(double(valore.toFloat()), 'g', 7).replace(u'.', m_separatore);
 }
 
-std::optional<Currency> EditorVarianti::prezzo(const QString &testo)
+std::optional<Currency> EditorVarianti::prezzo(const QString &testo, QChar separatore)
 {
-    const auto t = numeroInvariante(testo);
+    const auto t = numeroInvariante(testo, separatore);
     return t ? Currency::parse(*t) : std::nullopt;
 }
 
-std::optional<float> EditorVarianti::peso(const QString &testo)
+std::optional<float> EditorVarianti::peso(const QString &testo, QChar separatore)
 {
-    const auto t = numeroInvariante(testo);
+    const auto t = numeroInvariante(testo, separatore);
     if (!t)
         return std::nullopt;
     const double v = std::fabs(t->toDouble());
     if (!std::isfinite(v) || v > FLT_MAX)
         return std::nullopt;
     return float(v);
+}
+
+QString EditorVarianti::filtroPrezzo(QChar separatore)
+{
+    return QStringLiteral("[+-]?[0-9]*%1?[0-9]*").arg(classeSeparatori(separatore));
+}
+
+QString EditorVarianti::filtroPeso(QChar separatore)
+{
+    return QStringLiteral("-?[0-9]*%1?[0-9]*").arg(classeSeparatori(separatore));
+}
+
+bool EditorVarianti::scrittura(const QString &cosa, const std::function<bool()> &scrivi)
+{
+    if (!aperto())
+        return false;
+    try {
+        return scrivi();
+    } catch (const DbError &e) {
+        rifiuto(cosa, e, false);
+        return false;
+    }
+}
+
+void EditorVarianti::rifiuto(const QString &cosa, const DbError &e, bool commit)
+{
+    QString testo = cosa + QStringLiteral("\r\n") + e.description;
+    if (!aperto()) {
+        // Rolled back by the database: nothing may be written outside it.
+        testo += QStringLiteral("\r\n\r\n") + testoTransazioneAnnullata();
+        m_transazione.reset();
+    } else if (commit) {
+        testo += QStringLiteral("\r\n\r\n") + testoCommitInSospeso();
+    }
+    m_messages.warning(testo);
 }
 
 EditorVarianti::Dettaglio EditorVarianti::dettaglio() const
@@ -118,8 +166,8 @@ bool EditorVarianti::salva(const Dettaglio &modifiche)
         return true;
     bool prezziValidi = true, pesiValidi = true;
     for (const Variante &v : modifiche.varianti) {
-        prezziValidi = prezziValidi && prezzo(v.prezzo).has_value();
-        pesiValidi = pesiValidi && peso(v.peso).has_value();
+        prezziValidi = prezziValidi && prezzo(v.prezzo, m_separatore).has_value();
+        pesiValidi = pesiValidi && peso(v.peso, m_separatore).has_value();
     }
     if (!prezziValidi)
         m_messages.warning(QStringLiteral("Il prezzo di alcune varianti non è in un formato valido"));
@@ -128,26 +176,28 @@ bool EditorVarianti::salva(const Dettaglio &modifiche)
     if (!prezziValidi || !pesiValidi)
         return false;
 
-    Recordset rs(m_db.shared_from_this(), QStringLiteral("SELECT * FROM opzioni WHERE ID=?"), {idCorrente()});
-    if (!rs.hasCurrent())
-        return false;
-    rs.edit();
-    for (int n = 1; n <= NumeroVarianti; ++n) {
-        const Variante &v = modifiche.varianti[n - 1];
-        rs.setValue(campo("opzione", n), v.descrizione.left(LunghezzaTesto));
-        rs.setValue(campo("prezzo", n), QVariant::fromValue(*prezzo(v.prezzo)));
-        rs.setValue(campo("peso", n), *peso(v.peso));
-    }
-    if (modifiche.selezionato >= 0 && modifiche.selezionato < NumeroVarianti)
-        rs.setValue(QStringLiteral("selezionato"), modifiche.selezionato);
-    try {
-        rs.update();
-    } catch (const DbError &) {
-        rs.cancelUpdate();
-        m_messages.warning(QStringLiteral("Non è stato possibile salvare la variante"));
-        return false;
-    }
-    return true;
+    return scrittura(QStringLiteral("Non è stato possibile salvare la variante."), [&] {
+        Recordset rs(m_db.shared_from_this(), QStringLiteral("SELECT * FROM opzioni WHERE ID=?"), {idCorrente()});
+        if (!rs.hasCurrent())
+            return false;
+        try {
+            rs.edit();
+            for (int n = 1; n <= NumeroVarianti; ++n) {
+                const Variante &v = modifiche.varianti[n - 1];
+                rs.setValue(campo("opzione", n), v.descrizione.left(LunghezzaTesto));
+                rs.setValue(campo("prezzo", n), QVariant::fromValue(*prezzo(v.prezzo, m_separatore)));
+                rs.setValue(campo("peso", n), *peso(v.peso, m_separatore));
+            }
+            if (modifiche.selezionato >= 0 && modifiche.selezionato < NumeroVarianti)
+                rs.setValue(QStringLiteral("selezionato"), modifiche.selezionato);
+            rs.update();
+        } catch (const DbError &) {
+            if (rs.editing())
+                rs.cancelUpdate();
+            throw;
+        }
+        return true;
+    });
 }
 
 bool EditorVarianti::lascia(const Dettaglio &modifiche)
@@ -179,11 +229,13 @@ bool EditorVarianti::nuova(const Dettaglio &modifiche)
         campi << campo("prezzo", n) << campo("peso", n);
         valori << 0 << 0;
     }
-    m_db.execute(QStringLiteral("INSERT INTO opzioni (%1) VALUES (%2)")
-                     .arg(campi.join(u','), QStringList(campi.size(), QStringLiteral("?")).join(u',')),
-                 valori);
-    ricarica(m_db.scalar(QStringLiteral("SELECT MAX(ID) FROM opzioni")).toLongLong());
-    return true;
+    return scrittura(QStringLiteral("Impossibile creare una nuova variante."), [&] {
+        m_db.execute(QStringLiteral("INSERT INTO opzioni (%1) VALUES (%2)")
+                         .arg(campi.join(u','), QStringList(campi.size(), QStringLiteral("?")).join(u',')),
+                     valori);
+        ricarica(m_db.scalar(QStringLiteral("SELECT MAX(ID) FROM opzioni")).toLongLong());
+        return true;
+    });
 }
 
 bool EditorVarianti::duplica(const Dettaglio &modifiche)
@@ -199,11 +251,13 @@ bool EditorVarianti::duplica(const Dettaglio &modifiche)
         sorgenti << campo("opzione", n) << QStringLiteral("IFNULL(%1, 0)").arg(campo("prezzo", n))
                  << QStringLiteral("IFNULL(%1, 0)").arg(campo("peso", n));
     }
-    m_db.execute(QStringLiteral("INSERT INTO opzioni (%1) SELECT %2 FROM opzioni WHERE ID=?")
-                     .arg(campi.join(u','), sorgenti.join(u',')),
-                 {idCorrente()});
-    ricarica(m_db.scalar(QStringLiteral("SELECT MAX(ID) FROM opzioni")).toLongLong());
-    return true;
+    return scrittura(QStringLiteral("Impossibile duplicare la variante."), [&] {
+        m_db.execute(QStringLiteral("INSERT INTO opzioni (%1) SELECT %2 FROM opzioni WHERE ID=?")
+                         .arg(campi.join(u','), sorgenti.join(u',')),
+                     {idCorrente()});
+        ricarica(m_db.scalar(QStringLiteral("SELECT MAX(ID) FROM opzioni")).toLongLong());
+        return true;
+    });
 }
 
 bool EditorVarianti::rinomina(int riga, const QString &nome)
@@ -211,13 +265,17 @@ bool EditorVarianti::rinomina(int riga, const QString &nome)
     if (riga < 0 || riga >= conta() || id(riga) <= Nessuna)
         return false;
     const QString n = nome.left(LunghezzaTesto);
-    m_db.execute(QStringLiteral("UPDATE opzioni SET nome=? WHERE ID=?"), {n, id(riga)});
-    m_righe[riga].nome = n;
-    return true;
+    return scrittura(QStringLiteral("Impossibile rinominare la variante."), [&] {
+        m_db.execute(QStringLiteral("UPDATE opzioni SET nome=? WHERE ID=?"), {n, id(riga)});
+        m_righe[riga].nome = n;
+        return true;
+    });
 }
 
 bool EditorVarianti::elimina()
 {
+    if (!aperto())
+        return false;
     if (m_corrente < 0) {
         m_messages.warning(QStringLiteral("Non è definita alcuna variante"));
         return false;
@@ -237,18 +295,23 @@ bool EditorVarianti::elimina()
     const QString n = nome(m_corrente).isEmpty() ? QStringLiteral(" ") : nome(m_corrente);
     if (!m_messages.question(QStringLiteral("Eliminare la variante selezionata ('") + n + QStringLiteral("')?")))
         return false;
-    m_db.execute(QStringLiteral("DELETE FROM opzioni WHERE ID=?"), {s});
-    ricarica(0);
-    return true;
+    return scrittura(QStringLiteral("Impossibile eliminare la variante."), [&] {
+        m_db.execute(QStringLiteral("DELETE FROM opzioni WHERE ID=?"), {s});
+        ricarica(0);
+        return true;
+    });
 }
 
 bool EditorVarianti::conferma(const Dettaglio &modifiche)
 {
-    if (!m_transazione)
+    if (!aperto() || !lascia(modifiche))
         return false;
-    if (!lascia(modifiche))
+    try {
+        m_transazione->commit();
+    } catch (const DbError &e) {
+        rifiuto(QStringLiteral("Impossibile salvare le varianti: le modifiche non sono state registrate."), e, true);
         return false;
-    m_transazione->commit();
+    }
     m_transazione.reset();
     return true;
 }

@@ -9,12 +9,19 @@
 // commits it, annulla() or the destructor rolls every change back. The
 // details travel as the texts the dialog's fields show, prices and weights
 // written with the decimal separator given.
+//
+// A write or commit the database refuses is reported (what could not be
+// done and the database's reason) and changes nothing else: the transaction
+// stays open with the earlier changes. When the database rolled the whole
+// transaction back on its own, that is said as well and aperto() turns
+// false: the dialog then closes as cancelled.
 #include "currency.h"
 #include "database.h"
 
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -73,20 +80,28 @@ public:
     // set 1 or an article uses it; the first set becomes current.
     bool elimina();
 
-    // "OK": saves the current set and commits. False (the transaction still
-    // open) when the details were refused.
+    // "OK": saves the current set and commits. False when the details or
+    // the commit were refused: the transaction is then still open, unless
+    // the database rolled it back (aperto() false).
     bool conferma(const Dettaglio &modifiche);
     // "Annulla": every change since the editor was made is undone.
     void annulla();
-    bool aperto() const { return m_transazione.has_value(); }
+    // Neither confirmed, nor cancelled, nor rolled back by the database.
+    bool aperto() const { return m_transazione && m_transazione->aperta(); }
 
     // Texts of the fields and back. A price is a number with an optional
-    // sign and at most one decimal separator ("," or "."); a weight the same
-    // without a sign, and a negative weight counts as its absolute value.
+    // sign and at most one decimal separator ("," or "." or the one given);
+    // a weight the same without a sign, and a negative weight counts as its
+    // absolute value.
     QString testoPrezzo(const QVariant &valore) const;
     QString testoPeso(const QVariant &valore) const;
-    static std::optional<Currency> prezzo(const QString &testo);
-    static std::optional<float> peso(const QString &testo);
+    static std::optional<Currency> prezzo(const QString &testo, QChar separatore = u',');
+    static std::optional<float> peso(const QString &testo, QChar separatore = u',');
+    // What the price and weight fields take while typing, as patterns:
+    // digits, at most one separator ("," "." or the one given) and a sign
+    // (a weight's minus is dropped by the field).
+    static QString filtroPrezzo(QChar separatore);
+    static QString filtroPeso(QChar separatore);
 
 private:
     struct Riga {
@@ -95,6 +110,10 @@ private:
     };
     void ricarica(qint64 daMostrare);
     bool lascia(const Dettaglio &modifiche);
+    // Runs a write of the transaction; a database error is reported with
+    // `cosa` (what could not be done) and gives false.
+    bool scrittura(const QString &cosa, const std::function<bool()> &scrivi);
+    void rifiuto(const QString &cosa, const DbError &e, bool commit);
 
     Database &m_db;
     Messages &m_messages;

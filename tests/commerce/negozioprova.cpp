@@ -4,6 +4,7 @@
 #include "tabellespedizione.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTimer>
 #include <QtTest>
 
 QString cartellaDati()
@@ -112,4 +114,18 @@ void scegliConTasti(QComboBox *c, const QString &testo)
     for (int i = 0; i < c->count() && c->currentText() != testo; ++i)
         QTest::keyClick(c, Qt::Key_Down);
     QCOMPARE(c->currentText(), testo);
+}
+
+void alModale(QObject &guardia, std::function<void(QWidget *)> azione)
+{
+    auto *attesa = new QTimer(&guardia);
+    attesa->setInterval(10);
+    QObject::connect(attesa, &QTimer::timeout, &guardia, [attesa, azione = std::move(azione)] {
+        if (QWidget *d = QApplication::activeModalWidget()) {
+            attesa->stop();
+            azione(d);
+            attesa->deleteLater();
+        }
+    });
+    attesa->start();
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 
 class NegozioProva {
 public:
@@ -41,6 +42,9 @@ void fotografa(QWidget *w, const QString &nome);
 void clicca(QAbstractButton *b);
 void digita(QWidget *w, const QString &testo);
 void scegliConTasti(QComboBox *c, const QString &testo);
+// Runs `azione` on the first modal dialog that opens: the test's next call
+// opens it and waits in its event loop. The waiting ends with `guardia`.
+void alModale(QObject &guardia, std::function<void(QWidget *)> azione);
 
 // Every row, key and counter of the seven shipping tables, with their
 // definitions, as text: two dumps are equal when the tables are.

@@ -244,6 +244,35 @@ private slots:
         QVERIFY(leggiFile(s.fileConf()).contains("pwd=tenuto"));
     }
 
+    // A currency code the gateway does not know changes nothing: the one
+    // read before stays.
+    void valutaSconosciuta_data()
+    {
+        QTest::addColumn<bool>("sella");
+        QTest::addColumn<QByteArray>("conf");
+        QTest::addColumn<int>("valuta");
+        QTest::newRow("Telepay, euro poi codice ignoto") << false << QByteArray("val=978\r\nval=x\r\n") << int(Valuta::Euro);
+        QTest::newRow("Telepay, lire poi codice di Sella") << false << QByteArray("val=380\r\nval=242\r\n")
+                                                           << int(Valuta::Lire);
+        QTest::newRow("Telepay, solo codice ignoto") << false << QByteArray("val=999\r\n") << int(Valuta::Nessuna);
+        QTest::newRow("Sella, euro poi codice ignoto") << true << QByteArray("val=242\r\nval=x\r\n") << int(Valuta::Euro);
+        QTest::newRow("Sella, euro poi nessuna") << true << QByteArray("val=242\r\nval=\r\n") << int(Valuta::Nessuna);
+        QTest::newRow("Sella, lire poi codice di Telepay") << true << QByteArray("val=18\r\nval=978\r\n")
+                                                           << int(Valuta::Lire);
+    }
+    void valutaSconosciuta()
+    {
+        QFETCH(bool, sella);
+        QFETCH(QByteArray, conf);
+        NegozioProva negozio;
+        ConfTelepay telepay(negozio.cartella());
+        ConfSella banca(negozio.cartella());
+        ConfigurazioneSistema &c = sella ? static_cast<ConfigurazioneSistema &>(banca) : telepay;
+        scriviFile(c.fileConf(), conf);
+        QVERIFY(c.LeggiConf());
+        QTEST(int(sella ? banca.valuta : telepay.valuta), "valuta");
+    }
+
     // Telepay's address: only the test address ticks test mode; any other
     // is replaced by the live one at the next save. `java` follows the
     // currency whatever the file held.

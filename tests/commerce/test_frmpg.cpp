@@ -3,11 +3,14 @@
 // "OK", and conf.ini and the fragment compared with what they must hold.
 #include "commercio.h"
 #include "frmconfigurapg.h"
+#include "frmftp.h"
 #include "frmotp.h"
 #include "frmpg.h"
 #include "negozioprova.h"
 
 #include "scriptedmessages.h"
+#include "serverftp.h"
+#include "settings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -267,6 +270,116 @@ private slots:
         QCOMPARE(dlg.pwd, QStringLiteral("GP1"));
         QVERIFY(dlg.cmdAggiorna->isEnabled());
         QCOMPARE(QDir(m_negozio->cartella() + "/scripts").entryList(QDir::Files), QStringList());
+    }
+
+    // The whole update from the bank dialog's "Aggiorna file password...",
+    // through the publisher's window, to a real FTP server on loopback: the
+    // server's files replaced or appended to, the local copies gone, the
+    // name in the bank dialog updated. A failure before the upload renames
+    // nothing and deletes nothing.
+    void passwordSulServer_data()
+    {
+        QTest::addColumn<bool>("accoda");
+        QTest::addColumn<QString>("guasto");
+        QTest::addColumn<QByteArray>("ricServer");  // the server's .ric afterwards
+        const QByteArray vecchio = "VECCHIA1\n";
+        QTest::newRow("sostituisci") << false << "" << QByteArray("NUOVA1\nNUOVA2\n");
+        QTest::newRow("accoda") << true << "" << QByteArray("VECCHIA1\nNUOVA1\nNUOVA2\n");
+        QTest::newRow("negozio mai costruito: l'editore non parte") << false << "lista" << vecchio;
+        QTest::newRow("altro file password negli script") << true << "estraneo" << vecchio;
+        QTest::newRow("password FTP sbagliata") << false << "accesso" << vecchio;
+    }
+    void passwordSulServer()
+    {
+        QFETCH(bool, accoda);
+        QFETCH(QString, guasto);
+        static QTemporaryDir impostazioni;
+        SettingsStore::setLocation(impostazioni.path());
+        // A shop that was built: an upload list, a scripts folder, the
+        // server's port; the server holds the old password files.
+        const QString negozio = m_negozio->cartella();
+        const QString radice = negozio + "/../server";
+        QDir().mkpath(radice + "/cgi-bin");
+        scriviFile(radice + "/cgi-bin/GP456.ric", "VECCHIA1\n");
+        scriviFile(radice + "/cgi-bin/GP456.ris", "VECCHIAR\n");
+        scriviFile(negozio + "/scripts/vtorder.pl", "#!/usr/bin/perl\n");
+        if (guasto != "lista")
+            scriviFile(negozio + "/vtftp.dat", ("#" + negozio + "/scripts/vtorder.pl#").toUtf8());
+        if (guasto == "estraneo")
+            scriviFile(negozio + "/scripts/GP77.ris", "ALTRA\n");
+        ServerFtp server(radice);
+        QVERIFY2(server.avviato(), qPrintable(server.errore()));
+        scriviFile(negozio + "/firewall.net", "FPRT: " + QByteArray::number(server.porta()) + "\r\n");
+        QTemporaryDir posta;
+        scriviFile(posta.path() + "/GP456.ric", "NUOVA1\r\nNUOVA2\r\n");
+        scriviFile(posta.path() + "/GP456.ris", "RISP1\r\n");
+        const QStringList scriptPrima = QDir(negozio + "/scripts").entryList(QDir::Files, QDir::Name);
+
+        m_stato.CartellaScript = negozio + "/scripts";
+        m_stato.CartellaPagine = negozio + "/online";
+        Impostazioni &imp = m_contesto->impostazioni;
+        imp.txtHost = "127.0.0.1";
+        imp.txtUsername = ServerFtp::utente();
+        imp.txtPassword = guasto == "accesso" ? QStringLiteral("sbagliata") : ServerFtp::password();
+        imp.txtFolderFTP = "www/shop";
+        imp.txtFolderCGI = "cgi-bin";
+        m_contesto->caricamentoPassword = [this] {
+            return std::make_unique<CaricamentoPasswordFTP>(
+                nullptr, ContestoPubblicazione::da(m_stato, m_contesto->impostazioni), m_msg);
+        };
+        std::unique_ptr<frmPG> dlg = CreaDialogoSistema(Sistema::Sella, *m_contesto);
+        auto *sella = qobject_cast<frmPG_Sella *>(dlg.get());
+        QVERIFY(sella);
+        dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
+        clicca(sella->optMetodo[1]);
+        sella->txtPwd->setFocus();
+        sella->txtPwd->selectAll();
+        QTest::keyClicks(sella->txtPwd, "GP1");
+
+        QStringList passi;
+        QObject guardia;
+        alModale(guardia, [&](QWidget *d) {
+            auto *otp = qobject_cast<frmOTP *>(d);
+            QVERIFY(otp);
+            passi << otp->txtHost->text() + " " + otp->txtCartella->text();
+            otp->scegliFile = [&] { return QStringList{posta.path() + "/GP456.ris", posta.path() + "/GP456.ric"}; };
+            clicca(otp->cmdCerca);
+            if (accoda)
+                clicca(otp->optOperazione[1]);
+            m_msg.answer(Messages::Answer::Yes);
+            clicca(otp->cmdAggiorna);  // the publisher's window runs to its end
+            passi << (otp->cmdAggiorna->isEnabled() ? "da ripetere" : "fatto");
+            clicca(otp->cmdChiudi);
+        });
+        clicca(sella->cmdPwd);
+
+        const bool riuscito = guasto.isEmpty();
+        QCOMPARE(passi, (QStringList{"127.0.0.1 cgi-bin", riuscito ? "fatto" : "da ripetere"}));
+        QTEST(leggiFile(radice + "/cgi-bin/GP456.ric"), "ricServer");
+        QCOMPARE(leggiFile(radice + "/cgi-bin/GP456.ris"),
+                 riuscito ? QByteArray(accoda ? "VECCHIAR\nRISP1\n" : "RISP1\n") : QByteArray("VECCHIAR\n"));
+        QVERIFY(!QFile::exists(radice + "/cgi-bin/vtorder.pl"));
+        QVERIFY(!QFile::exists(radice + "/cgi-bin/GP77.ris"));
+        // The name follows the pair only after a successful upload.
+        QCOMPARE(sella->txtPwd->text(), riuscito ? QStringLiteral("GP456") : QStringLiteral("GP1"));
+        const QStringList testi = m_msg.texts();
+        if (riuscito) {
+            QCOMPARE(testi.mid(1), (QStringList{"I file di password sono stati aggiornati",
+                                                "E' stato aggiornato il campo 'Nome dei file password' nella maschera "
+                                                "di GestPay OTP"}));
+        } else if (guasto == "lista") {
+            QCOMPARE(testi.last(), QStringLiteral("Impossibile completare l'operazione"));
+        } else if (guasto == "estraneo") {
+            QCOMPARE(testi.size(), 1);
+            QVERIFY(testi.first().contains("GP77.ris"));
+        }
+        // Nothing of the merchant's is deleted; the copies of the pair are gone.
+        QCOMPARE(QDir(negozio + "/scripts").entryList(QDir::Files, QDir::Name), scriptPrima);
+        QCOMPARE(leggiFile(posta.path() + "/GP456.ric"), QByteArray("NUOVA1\r\nNUOVA2\r\n"));
+        QCOMPARE(leggiFile(posta.path() + "/GP456.ris"), QByteArray("RISP1\r\n"));
+        if (!accoda && riuscito)
+            fotografa(dlg.get(), "frmPG_Sella-password-aggiornata");
     }
 };
 

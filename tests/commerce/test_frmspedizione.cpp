@@ -10,6 +10,7 @@
 #include "frmspedizione.h"
 #include "negozioprova.h"
 
+#include "guastidb.h"
 #include "scriptedmessages.h"
 #include "recordset.h"
 
@@ -27,6 +28,24 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
+
+// The program's main window on a fresh shop, as it starts; `prepara` fills
+// the shop's catalogue first.
+struct Programma {
+    explicit Programma(const std::function<void(Database &)> &prepara = {})
+    {
+        if (prepara)
+            prepara(*Database::open(negozio + QStringLiteral("/catalog.mdb")));
+        scriviFile(ProgramFolder::serverPathFile(), (negozio + QStringLiteral("\r\n")).toUtf8());
+        avvio.mostraMain();
+        w.reset(avvio.finestra());
+    }
+    TestProgramFolder cartella;
+    const QString negozio = cartella.newShop();
+    ScriptedMessages messaggi;
+    Avvio avvio{messaggi};
+    std::unique_ptr<frmMain> w;
+};
 
 class TestFrmSpedizione : public QObject {
     Q_OBJECT
@@ -61,6 +80,14 @@ class TestFrmSpedizione : public QObject {
     {
         m_dlg->cmdHelp->setFocus();
     }
+    // Text pasted over a field's contents with Ctrl+V.
+    void incolla(QLineEdit *e, const QString &testo)
+    {
+        QApplication::clipboard()->setText(testo);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+    }
 
 private slots:
     void init()
@@ -78,7 +105,8 @@ private slots:
     {
         m_dlg.reset();
         m_logica.reset();
-        m_db->close();
+        if (m_db)
+            m_db->close();
         m_db.reset();
         m_negozio.reset();
     }
@@ -187,20 +215,19 @@ private slots:
         z2.moveFirst();
         QCOMPARE(z2.value("m2peso1").toDouble(), double(12.53f));
 
-        // Pasted: a negative value turns positive; letters into a weight are
-        // reported when the field is left and the stored value comes back.
+        // Pasted: a negative value turns positive; text that is no number is
+        // put back at once, as on the amount panel; a number beyond the
+        // field's range is reported when the field is left and the stored
+        // value comes back.
         CampoFascia *costo = m_dlg->campoFascia("m2spp1");
-        QApplication::clipboard()->setText("-7");
-        costo->setFocus();
-        costo->selectAll();
-        QTest::keyClick(costo, Qt::Key_V, Qt::ControlModifier);
+        incolla(costo, "-7");
         QCOMPARE(costo->text(), QStringLiteral("7"));
         lascia();
-        QApplication::clipboard()->setText("abc");
-        peso->setFocus();
-        peso->selectAll();
-        QTest::keyClick(peso, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(peso->text(), QStringLiteral("abc"));
+        incolla(peso, "12kg");
+        QCOMPARE(peso->text(), QStringLiteral("12,53"));
+        lascia();
+        QVERIFY(m_msg.shown().empty());
+        incolla(peso, "1" + QString(40, u'0'));
         lascia();
         QCOMPARE(m_msg.shown().size(), size_t(1));
         QCOMPARE(peso->text(), QStringLiteral("12,53"));
@@ -211,9 +238,7 @@ private slots:
         CampoFascia *limite = m_dlg->campoFascia("m2imp1");
         QCOMPARE(m_dlg->txtImporto[4], limite);
         QCOMPARE(limite->text(), QStringLiteral("50"));
-        limite->setFocus();
-        limite->selectAll();
-        QTest::keyClick(limite, Qt::Key_V, Qt::ControlModifier);
+        incolla(limite, "abc");
         QCOMPARE(limite->text(), QStringLiteral("50"));
         limite->selectAll();
         QTest::keyClicks(limite, "0010");
@@ -257,6 +282,137 @@ private slots:
         QCOMPARE(dumpTabelle(*m_db), prima);
     }
 
+    // "OK" after a band value the database cannot hold keeps the dialog
+    // open on that field, whether the value was refused as the focus went to
+    // the button or by Enter in the field; nothing is stored, and the next
+    // "OK" confirms what is stored.
+    void rifiutoPrimaDiOK_data()
+    {
+        QTest::addColumn<bool>("peso");
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QString>("testo");
+        QTest::addColumn<bool>("invio");  // Enter in the field, else a click on "OK"
+        const QString grande = "1" + QString(40, u'0');
+        const QString venti = QString(20, u'9');
+        QTest::newRow("peso oltre il campo, clic su OK") << true << "m1peso1" << grande << false;
+        QTest::newRow("peso oltre il campo, Invio") << true << "m2peso4" << grande << true;
+        QTest::newRow("importo oltre il campo, clic su OK") << false << "m1imp1" << venti << false;
+        QTest::newRow("spese oltre il campo, Invio") << false << "m2sp3" << venti << true;
+    }
+    void rifiutoPrimaDiOK()
+    {
+        QFETCH(bool, peso);
+        QFETCH(QString, campo);
+        QFETCH(QString, testo);
+        QFETCH(bool, invio);
+        clicca(m_dlg->optImpPeso[peso ? 1 : 0]);
+        CampoFascia *c = m_dlg->campoFascia(campo);
+        const QString prima = c->text();
+        incolla(c, testo);
+        QCOMPARE(c->text(), testo);
+        if (invio)
+            QTest::keyClick(c, Qt::Key_Return);
+        else
+            clicca(m_dlg->cmdOK);
+        QCOMPARE(m_msg.texts().size(), 1);
+        QVERIFY2(m_msg.texts().value(0).contains("troppo grande"), qPrintable(m_msg.texts().value(0)));
+        QVERIFY(m_dlg->isVisible());
+        QCOMPARE(m_dlg->result(), 0);
+        QVERIFY(c->hasFocus());
+        QCOMPARE(c->text(), prima);
+        QVERIFY(m_logica->aperta());
+        clicca(m_dlg->cmdOK);
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(m_msg.texts().size(), 1);
+        Recordset zona(m_db, QStringLiteral("SELECT * FROM zona%1").arg(m_logica->zonaMostrata()));
+        zona.moveFirst();
+        QCOMPARE(zona.text(campo).replace(u'.', u','), prima);
+    }
+
+    // A commit the database refuses, through the real buttons: rolled back
+    // by the database, the dialog says so and closes as cancelled; still
+    // pending, the dialog keeps its edits and its savepoint ("OK" once the
+    // fault is mended, or "Annulla", decides), and no "OK" reports a
+    // success it did not have. A write the database answered by rolling
+    // everything back closes the dialog the same way.
+    void commitRifiutato_data()
+    {
+        QTest::addColumn<QString>("guasto");
+        QTest::addColumn<QString>("poi");  // after a refusal that kept the dialog open
+        QTest::newRow("commit annullato dal database") << "hook" << "";
+        QTest::newRow("commit in sospeso, poi Annulla") << "sospeso" << "Annulla";
+        QTest::newRow("commit in sospeso, riparato, poi OK") << "sospeso" << "OK";
+        QTest::newRow("scrittura annullata dal database") << "scrittura" << "";
+    }
+    void commitRifiutato()
+    {
+        QFETCH(QString, guasto);
+        QFETCH(QString, poi);
+        // The fault is set up while no transaction is open.
+        m_dlg.reset();
+        m_logica.reset();
+        const QString prima = dumpTabelle(*m_db);
+        CommitSospeso sospeso(*m_db);
+        std::optional<CommitRifiutato> hook;
+        if (guasto == "hook")
+            hook.emplace(*m_db);
+        if (guasto == "scrittura")
+            m_db->execute("CREATE TEMP TRIGGER guasto BEFORE INSERT ON paesi WHEN NEW.paese='Norvegia' "
+                          "BEGIN SELECT RAISE(ROLLBACK, 'disco pieno'); END");
+        apri();
+        m_msg.clear();
+        const auto aggiungi = [this](const char *paese) {
+            m_dlg->cboAggiungi->setFocus();
+            m_dlg->cboAggiungi->clearEditText();
+            QTest::keyClicks(m_dlg->cboAggiungi, paese);
+            clicca(m_dlg->cmdAggiungi);
+        };
+        aggiungi("Islanda");
+        if (guasto == "sospeso")
+            sospeso.guasta();
+        if (guasto == "scrittura")
+            aggiungi("Norvegia");
+        else
+            clicca(m_dlg->cmdOK);
+        QCOMPARE(m_msg.texts().size(), 1);
+        const QString messaggio = m_msg.texts().value(0);
+        if (poi.isEmpty()) {
+            QVERIFY2(messaggio.contains(testoTransazioneAnnullata()), qPrintable(messaggio));
+            QTRY_VERIFY(!m_dlg->isVisible());
+            QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+            QCOMPARE(dumpTabelle(*m_db), prima);
+            QCOMPARE(m_db->transactionDepth(), 0);
+            QVERIFY(!m_logica->aperta());
+            QVERIFY(m_logica->conferma() != EditorSpedizione::EsitoConferma::Confermata);
+            return;
+        }
+        QVERIFY2(messaggio.startsWith("Impossibile salvare le spese di spedizione"), qPrintable(messaggio));
+        QVERIFY(messaggio.contains(testoCommitInSospeso()));
+        QVERIFY(m_dlg->isVisible());
+        QVERIFY(m_logica->aperta());
+        QCOMPARE(m_db->scalar("SELECT count(*) FROM paesi WHERE paese='Islanda'").toInt(), 1);
+        // Still inside the savepoint: the next edit is undone by "Annulla" too,
+        // and a second "OK" is refused again.
+        aggiungi("Norvegia");
+        clicca(m_dlg->cmdOK);
+        QCOMPARE(m_msg.texts().size(), 2);
+        QVERIFY(m_dlg->isVisible());
+        fotografa(m_dlg.get(), QStringLiteral("spedizione-commit-sospeso"));
+        if (poi == "Annulla") {
+            clicca(m_dlg->cmdAnnulla);
+            QCOMPARE(dumpTabelle(*m_db), prima);
+        } else {
+            sospeso.ripara();
+            clicca(m_dlg->cmdOK);
+            QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
+            QCOMPARE(dumpTabelle(*m_db).count("'Islanda'"), 1);
+            QCOMPARE(dumpTabelle(*m_db).count("'Norvegia'"), prima.count("'Norvegia'") + 1);
+        }
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(m_db->transactionDepth(), 0);
+    }
+
     // The command: confirmed with "OK" the edits stay; the preselection is checked first.
     void comando()
     {
@@ -270,13 +426,10 @@ private slots:
         QStringList aiuti;
         contesto.aiuto = [&](const QString &a) { aiuti << a; };
         int passi = 0;
-        QObject guardia;  // the timers end with the test
-        std::function<void()> passo = [&] {
-            auto *dlg = qobject_cast<frmSpedizione *>(QApplication::activeModalWidget());
-            if (!dlg) {
-                QTimer::singleShot(10, &guardia, passo);
-                return;
-            }
+        QObject guardia;  // the waiting ends with the test
+        alModale(guardia, [&](QWidget *d) {
+            auto *dlg = qobject_cast<frmSpedizione *>(d);
+            QVERIFY(dlg);
             ++passi;
             QTest::keyClick(dlg, Qt::Key_F1);
             // Zone 2 for Italy: cash on delivery is not offered there.
@@ -289,8 +442,7 @@ private slots:
                 emit dlg->cboZona->activated(0);
                 dlg->cmdOK->click();
             }
-        };
-        QTimer::singleShot(0, &guardia, passo);
+        });
         ModificaSpedizione(contesto);
         QCOMPARE(passi, 1);
         QCOMPARE(aiuti, QStringList{"pagine\\pagamenti.htm"});
@@ -299,6 +451,69 @@ private slots:
         QVERIFY(stato.SpedizioneConfermata);
         QCOMPARE(campo("pagamento", "zonasel").toInt(), 1);
         QCOMPARE(m_db->transactionDepth(), 0);
+    }
+
+    // An edit pending in the main window when a command with a dialog that
+    // runs in a transaction starts (as from a shortcut, the focus still in
+    // the field) is written before the transaction opens: the dialog
+    // becoming active takes the focus from the field, and "Annulla" must not
+    // take the edit away.
+    void modificheDellaFinestra_data()
+    {
+        QTest::addColumn<QString>("scheda");
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QString>("sql");  // reads the field back
+        QTest::addColumn<QString>("comando");
+        QTest::addColumn<QString>("finestra");
+        QTest::addColumn<QString>("annulla");
+        QTest::newRow("spese di spedizione") << "kSito" << "txtMinimo" << "SELECT minimo / 10000 FROM generale"
+                                             << "mnuSpedizione" << "frmSpedizione" << "cmdAnnulla";
+        QTest::newRow("variante 1 dell'articolo")
+            << "kArticoli" << "txtArticoli1" << "SELECT titolo FROM articoli WHERE codice='A1-1'" << "mnuOpzione1"
+            << "frmOpzioni" << "Annulla";
+    }
+    void modificheDellaFinestra()
+    {
+        QFETCH(QString, scheda);
+        QFETCH(QString, campo);
+        QFETCH(QString, sql);
+        QFETCH(QString, comando);
+        QFETCH(QString, finestra);
+        QFETCH(QString, annulla);
+        cleanup();
+        Programma p([](Database &db) { riempiCatalogo(db, 1, 1); });
+        frmMain *w = p.w.get();
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->selezionaScheda(scheda);
+        auto *testo = w->findChild<QLineEdit *>(campo);
+        QVERIFY(testo && testo->isVisible());
+        testo->setFocus();
+        testo->selectAll();
+        QTest::keyClicks(testo, "37");
+        QObject guardia;
+        QStringList aperte;
+        alModale(guardia, [&](QWidget *d) {
+            aperte << d->objectName();
+            // The window manager makes the dialog active: the field loses the focus.
+            QApplication::setActiveWindow(d);
+            QAbstractButton *b = d->findChild<QPushButton *>(annulla);
+            if (!b) {
+                for (QPushButton *p : d->findChildren<QPushButton *>())
+                    if (p->text() == annulla)
+                        b = p;
+            }
+            clicca(b);
+        });
+        w->findChild<QAction *>(comando)->trigger();
+        QCOMPARE(aperte, QStringList{finestra});
+        QCOMPARE(testo->text(), QStringLiteral("37"));
+        auto catalogo = Database::open(p.negozio + QStringLiteral("/catalog.mdb"));
+        QCOMPARE(catalogo->scalar(sql).toString(), QStringLiteral("37"));
+        QCOMPARE(catalogo->transactionDepth(), 0);
+        QVERIFY(p.messaggi.texts().isEmpty());
+        p.w.reset();
+        init();
     }
 
     // The main window's menu entries open the shipping dialog and the
@@ -315,30 +530,18 @@ private slots:
         QFETCH(QString, voce);
         QFETCH(QString, finestra);
         cleanup();
-        TestProgramFolder programma;
-        const QString negozio = programma.newShop();
-        scriviFile(ProgramFolder::serverPathFile(), (negozio + QStringLiteral("\r\n")).toUtf8());
-        ScriptedMessages messaggi;
-        Avvio avvio(messaggi);
-        avvio.mostraMain();
-        frmMain *w = avvio.finestra();
-        QVERIFY(w);
+        Programma p;
+        QVERIFY(p.w);
         QStringList aperte;
         QObject guardia;
-        std::function<void()> passo = [&] {
-            QWidget *d = QApplication::activeModalWidget();
-            if (!d) {
-                QTimer::singleShot(10, &guardia, passo);
-                return;
-            }
+        alModale(guardia, [&](QWidget *d) {
             aperte << d->objectName();
             static_cast<QDialog *>(d)->reject();
-        };
-        QTimer::singleShot(0, &guardia, passo);
-        w->findChild<QAction *>(voce)->trigger();
+        });
+        p.w->findChild<QAction *>(voce)->trigger();
         QCOMPARE(aperte, QStringList{finestra});
-        QVERIFY(messaggi.texts().isEmpty());
-        delete w;
+        QVERIFY(p.messaggi.texts().isEmpty());
+        p.w.reset();
         init();
     }
 };

@@ -3,6 +3,7 @@
 // to the copies and to the password-file name when the upload succeeds,
 // fails or cannot start.
 #include "aggiornamentopassword.h"
+#include "negozioprova.h"
 
 #include "scriptedmessages.h"
 
@@ -130,9 +131,8 @@ private slots:
         QFETCH(int, esito);
         QFETCH(QString, pwdPrima);
         QFETCH(QStringList, messaggi);
-        // Copies left by an earlier failed attempt, of this pair and another.
+        // A copy of the pair left by an earlier failed attempt.
         crea(m_script + "/GP123.ric", "vecchio");
-        crea(m_script + "/GP77.ris", "vecchio");
         ScriptedMessages msg;
         msg.answer(Messages::Answer::Yes);
         CaricamentoProva caricamento(m_script);
@@ -157,6 +157,40 @@ private slots:
         // After a success the button waits for a new pair; after a failure
         // the pair stays chosen for a retry.
         QCOMPARE(a.aggiornabile(), esito != int(CaricamentoPassword::Esito::Inviati));
+    }
+
+    // Other password files in the scripts folder would be sent with the
+    // pair: the update does not start, and deletes and sends nothing.
+    void fileEstranei_data()
+    {
+        QTest::addColumn<QStringList>("altri");
+        QTest::newRow("un altro .ris") << QStringList{"GP77.ris"};
+        QTest::newRow("un altro .ric e un .ris") << QStringList{"GP77.ris", "vecchio.ric"};
+        QTest::newRow("il nome della coppia in maiuscolo") << QStringList{"GP123.RIC"};
+    }
+    void fileEstranei()
+    {
+        QFETCH(QStringList, altri);
+        for (const QString &f : altri)
+            crea(m_script + u'/' + f, "del negozio");
+        crea(m_script + "/GP123.ric", "vecchio");
+        const QStringList prima = QDir(m_script).entryList(QDir::Files, QDir::Name);
+        ScriptedMessages msg;
+        msg.answer(Messages::Answer::Yes);
+        CaricamentoProva caricamento(m_script);
+        AggiornamentoPassword a(m_script, msg, &caricamento);
+        QVERIFY(a.scegli({m_posta + "/GP123.ric", m_posta + "/GP123.ris"}));
+        QString pwd = "GP1";
+        QVERIFY(!a.aggiorna(pwd));
+        QCOMPARE(msg.texts().size(), 1);
+        for (const QString &f : altri)
+            QVERIFY2(msg.texts().value(0).contains(f), qPrintable(msg.texts().value(0)));
+        QVERIFY(msg.texts().value(0).contains("nessun file è stato inviato né cancellato"));
+        QVERIFY(caricamento.accodamenti.isEmpty());
+        QCOMPARE(QDir(m_script).entryList(QDir::Files, QDir::Name), prima);
+        QCOMPARE(leggiFile(m_script + "/GP123.ric"), QByteArray("vecchio"));
+        QCOMPARE(pwd, QStringLiteral("GP1"));
+        QVERIFY(a.aggiornabile());
     }
 
     // No to the question: nothing is sent or renamed; only stale copies go.

@@ -222,6 +222,33 @@ private slots:
         QVERIFY(rs.value(campo).isNull());
     }
 
+    // Amounts written back on leaving keep every digit the field holds (four
+    // decimals), and are stored exactly as shown.
+    void importiEsatti_data()
+    {
+        QTest::addColumn<QString>("testo");
+        QTest::addColumn<QString>("mostrato");
+        QTest::newRow("otto cifre") << "123456,78" << "123456,78";
+        QTest::newRow("centesimi dopo cinque zeri") << "100000,55" << "100000,55";
+        QTest::newRow("milioni") << "1234567,5" << "1234567,5";
+        QTest::newRow("tredici cifre intere") << "9999999999999,9999" << "9999999999999,9999";
+        QTest::newRow("zeri iniziali") << "0010" << "10";
+        QTest::newRow("zeri ai due lati") << "05,50" << "5,5";
+        QTest::newRow("oltre i quattro decimali") << "1,23456" << "1,2346";
+        QTest::newRow("punto come separatore") << "12.5" << "12,5";
+    }
+    void importiEsatti()
+    {
+        QFETCH(QString, testo);
+        QFETCH(QString, mostrato);
+        QCOMPARE(m_ed->normalizzaImporto(testo), mostrato);
+        QCOMPARE(m_ed->scriviFascia("m1imp1", m_ed->normalizzaImporto(testo)), mostrato);
+        Recordset rs(m_db, "SELECT * FROM zona1");
+        rs.moveFirst();
+        QCOMPARE(rs.value("m1imp1").value<Currency>(), *Currency::parse(QString(mostrato).replace(u',', u'.')));
+        QVERIFY(m_msg.shown().empty());
+    }
+
     void modoEZone()
     {
         QVERIFY(!m_ed->perPeso());

@@ -32,6 +32,14 @@ our @SCRITTE = qw(
     pagine/impostaftp.htm
     pagine/firewall.htm
     pagine/cartelleftp.htm
+    pagine/pagamenti.htm
+    pagine/sistemi.htm
+    pagine/sistemi-telepay.htm
+    pagine/sistemi-sella.htm
+    pagine/sistemi-authorizenet.htm
+    pagine/sistemi-planetpayment.htm
+    pagine/sistemi-contrassegno.htm
+    pagine/sistemi-anticipato.htm
 );
 
 # The pages of the dialogs that other parts of the program bring with them.
@@ -39,8 +47,6 @@ our @SCRITTE = qw(
 # a link that names them is a fault. Set to 1 once they have all landed.
 our $CONTROLLA_IN_ARRIVO = 0;
 our @IN_ARRIVO = qw(
-    pagine/pagamenti.htm
-    pagine/sistemi.htm
 );
 
 # The help topics named in the sources: topic (with "/") => first place found.
@@ -142,6 +148,10 @@ sub problemi {
         for my $pagina (@IN_ARRIVO) {
             push @problemi, "$pagina: la pagina manca" unless -f "$help/$pagina";
         }
+    }
+    # A page that has landed is checked as the others: it leaves the list.
+    for my $pagina (@IN_ARRIVO) {
+        push @problemi, "$pagina: la pagina c'è già: va tra le pagine scritte" if -f "$help/$pagina";
     }
 
     my $argomenti = argomenti($src);

@@ -82,6 +82,8 @@ my @casi = (
     ['topic of a page still to come', sub { scrivi("$_[0]/src/d.cpp", qq{m_aiuto = "pagine\\\\due.htm";\n}) }, undef],
     ['topic of a page still to come, once they are checked', sub { scrivi("$_[0]/src/d.cpp", qq{m_aiuto = "pagine\\\\due.htm";\n}) },
      qr{^pagine/due\.htm: (?:la pagina manca|aperta da d\.cpp:1)}, 1],
+    ['page still to come that is already there', sub { scrivi("$_[0]/help/pagine/due.htm", pagina('Due', '', '../')) },
+     qr{^pagine/due\.htm: la pagina c'è già: va tra le pagine scritte$}],
     ['page written now is missing', sub { unlink "$_[0]/$uno" }, qr{^pagine/uno\.htm: la pagina manca$}],
     ['link to a missing file', sub { sostituisci("$_[0]/$uno", '#campi', 'tre.htm') },
      qr{^pagine/uno\.htm: tre\.htm porta a un file che non esiste$}],

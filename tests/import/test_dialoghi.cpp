@@ -8,6 +8,7 @@
 #include "frmimportazd.h"
 #include "frmopzioni.h"
 #include "frmsearch.h"
+#include "guastidb.h"
 #include "settings.h"
 #include "shell.h"
 #include "zendarojet.h"
@@ -21,6 +22,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -130,6 +132,159 @@ private slots:
         QVERIFY(frmOpzioni::DefinisciVariante(t->negozio, 2));
         QCOMPARE(db().scalar(QStringLiteral("SELECT opzione2 FROM articoli WHERE codice='A1'")).toLongLong(), 2LL);
         QCOMPARE(NomiVarianti(db(), 1, 2, 1).at(1), QStringLiteral("Colori"));
+    }
+
+    // A write or commit the database refuses, from each button of the
+    // variant editor: the message, and the dialog stays open with its
+    // transaction (the earlier edit still pending, undone by "Annulla"); when
+    // the database rolled everything back, the dialog closes as cancelled.
+    void variantiRifiutate_data()
+    {
+        QTest::addColumn<QString>("azione");
+        QTest::addColumn<QString>("guasto");  // SQL of a trigger, "hook" or "sospeso"
+        QTest::addColumn<QString>("messaggio");
+        QTest::addColumn<bool>("chiusa");
+        const QString inserimento = "BEFORE INSERT ON opzioni BEGIN SELECT RAISE(%1, 'disco pieno'); END";
+        const QString nome = "BEFORE UPDATE ON opzioni WHEN NEW.nome IS NOT OLD.nome BEGIN SELECT RAISE(%1, 'disco pieno'); END";
+        QTest::newRow("Nuova") << "Nuova" << inserimento.arg("ABORT") << "Impossibile creare una nuova variante." << false;
+        QTest::newRow("Duplica") << "Duplica" << inserimento.arg("ABORT") << "Impossibile duplicare la variante." << false;
+        QTest::newRow("Elimina") << "Elimina" << "BEFORE DELETE ON opzioni BEGIN SELECT RAISE(ABORT, 'disco pieno'); END"
+                                 << "Impossibile eliminare la variante." << false;
+        QTest::newRow("nome nell'elenco") << "rinomina" << nome.arg("ABORT") << "Impossibile rinominare la variante." << false;
+        QTest::newRow("OK, variante rifiutata")
+            << "OK" << "BEFORE UPDATE ON opzioni WHEN NEW.opzione1 = 'Rotta' BEGIN SELECT RAISE(ABORT, 'disco pieno'); END"
+            << "Non è stato possibile salvare la variante." << false;
+        QTest::newRow("OK, commit in sospeso") << "OK" << "sospeso" << "Impossibile salvare le varianti" << false;
+        QTest::newRow("OK, commit annullato dal database") << "OK" << "hook" << "Impossibile salvare le varianti" << true;
+        QTest::newRow("Nuova, il database annulla tutto")
+            << "Nuova" << inserimento.arg("ROLLBACK") << "Impossibile creare una nuova variante." << true;
+        QTest::newRow("nome, il database annulla tutto")
+            << "rinomina" << nome.arg("ROLLBACK") << "Impossibile rinominare la variante." << true;
+    }
+    void variantiRifiutate()
+    {
+        QFETCH(QString, azione);
+        QFETCH(QString, guasto);
+        QFETCH(QString, messaggio);
+        QFETCH(bool, chiusa);
+        db().execute(QStringLiteral("INSERT INTO opzioni (nome, opzione1, prezzo1, peso1, selezionato) "
+                                    "VALUES ('Taglie', 'Piccola', 0, 0, 0)"));
+        const auto tabella = [this] {
+            return db().scalar(QStringLiteral("SELECT group_concat(ID || ':' || IFNULL(nome, '') || ':' || "
+                                              "IFNULL(opzione1, '') || ':' || IFNULL(opzione2, ''), '|') FROM opzioni"))
+                .toString();
+        };
+        const QString prima = tabella();
+        // The faults that must exist before the dialog's transaction begins.
+        CommitSospeso sospeso(db());
+        if (guasto != "hook" && guasto != "sospeso")
+            db().execute(QStringLiteral("CREATE TEMP TRIGGER guasto ") + guasto);
+        frmOpzioni f(db(), t->messages, aiuto(), nullptr, u',');
+        f.mostra(QStringLiteral("2"));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        // An edit that is saved when the set is left: it stays pending in
+        // the transaction.
+        QTest::keyClicks(f.txtOpzione[1], QStringLiteral("Media"));
+        QTest::mouseClick(f.DBGrid1->viewport(), Qt::LeftButton, {}, f.DBGrid1->visualItemRect(f.DBGrid1->item(0)).center());
+        QTest::mouseClick(f.DBGrid1->viewport(), Qt::LeftButton, {}, f.DBGrid1->visualItemRect(f.DBGrid1->item(1)).center());
+        QCOMPARE(f.txtOpzione[1]->text(), QStringLiteral("Media"));
+        QVERIFY(t->messages.texts().isEmpty());
+
+        std::optional<CommitRifiutato> hook;
+        if (guasto == "hook")
+            hook.emplace(db());
+        if (guasto == "sospeso")
+            sospeso.guasta();
+        if (azione == "Nuova") {
+            clic(f.cmdNuova);
+        } else if (azione == "Duplica") {
+            clic(f.cmdDuplica);
+        } else if (azione == "Elimina") {
+            t->messages.answer(Messages::Answer::Yes);
+            clic(f.cmdElimina);
+        } else if (azione == "rinomina") {
+            QTest::mouseDClick(f.DBGrid1->viewport(), Qt::LeftButton, {},
+                               f.DBGrid1->visualItemRect(f.DBGrid1->item(1)).center());
+            auto *editore = f.DBGrid1->viewport()->findChild<QLineEdit *>();
+            QVERIFY(editore);
+            editore->selectAll();
+            QTest::keyClicks(editore, QStringLiteral("Misure"));
+            QTest::keyClick(editore, Qt::Key_Return);
+            QCoreApplication::processEvents();  // the list takes the name after the key
+        } else {
+            f.txtOpzione[0]->selectAll();
+            QTest::keyClicks(f.txtOpzione[0], QStringLiteral("Rotta"));
+            clic(f.cmdOK);
+        }
+        const QStringList testi = t->messages.texts();
+        QCOMPARE(testi.size(), azione == "Elimina" ? 2 : 1);
+        QVERIFY2(testi.last().startsWith(messaggio) && testi.last().contains(azione == "OK" && guasto != "sospeso" &&
+                                                                              guasto != "hook"
+                                                                          ? "disco pieno"
+                                                                          : ""),
+                 qPrintable(testi.last()));
+        QCOMPARE(testi.last().contains(testoTransazioneAnnullata()), chiusa);
+        QCOMPARE(testi.last().contains(testoCommitInSospeso()), guasto == "sospeso");
+        QVERIFY(f.tag().isEmpty());
+        if (chiusa) {
+            QVERIFY(!f.isVisible());
+            QCOMPARE(db().transactionDepth(), 0);
+            QCOMPARE(tabella(), prima);
+            return;
+        }
+        // Still open: the dialog, the transaction, the earlier edit.
+        QVERIFY(f.isVisible());
+        QVERIFY(f.editor().aperto());
+        QCOMPARE(db().transactionDepth(), 1);
+        QVERIFY(tabella().contains(QStringLiteral(":Media")));
+        QCOMPARE(f.DBGrid1->item(1)->text(), QStringLiteral("Taglie"));
+        if (azione == "Nuova")
+            fotografa(&f, QStringLiteral("frmOpzioni-rifiuto"));
+        clic(f.cmdAnnulla);
+        QVERIFY(!f.isVisible());
+        QCOMPARE(db().transactionDepth(), 0);
+        QCOMPARE(tabella(), prima);
+    }
+
+    // The price and weight fields take the separator given, "." typed
+    // included, whatever it is; what they show is saved as typed.
+    void variantiSeparatori_data()
+    {
+        QTest::addColumn<QChar>("separatore");
+        QTest::newRow("punto") << QChar(u'.');
+        QTest::newRow("virgola") << QChar(u',');
+        QTest::newRow("apostrofo") << QChar(u'\'');
+    }
+    void variantiSeparatori()
+    {
+        QFETCH(QChar, separatore);
+        db().execute(QStringLiteral("INSERT INTO opzioni (nome, opzione1, prezzo1, peso1, selezionato) "
+                                    "VALUES ('Taglie', 'Piccola', 15000, 0.5, 0)"));
+        frmOpzioni f(db(), t->messages, aiuto(), nullptr, separatore);
+        f.mostra(QStringLiteral("2"));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QString sep(separatore);
+        for (QLineEdit *campo : {f.txtOpzionePrezzo[0], f.txtOpzionePeso[0]}) {
+            const auto *filtro = qobject_cast<const QRegularExpressionValidator *>(campo->validator());
+            QVERIFY(filtro);
+            QVERIFY2(filtro->regularExpression().isValid(), qPrintable(filtro->regularExpression().errorString()));
+        }
+        QCOMPARE(f.txtOpzionePrezzo[0]->text(), "1" + sep + "5");
+        QCOMPARE(f.txtOpzionePeso[0]->text(), "0" + sep + "5");
+        f.txtOpzionePrezzo[1]->clear();
+        QTest::keyClicks(f.txtOpzionePrezzo[1], QStringLiteral("-2.5x") + sep + "7");
+        QCOMPARE(f.txtOpzionePrezzo[1]->text(), "-2" + sep + "57");
+        f.txtOpzionePeso[1]->clear();
+        QTest::keyClicks(f.txtOpzionePeso[1], "-1" + sep + "25");
+        QCOMPARE(f.txtOpzionePeso[1]->text(), "1" + sep + "25");
+        QTest::keyClicks(f.txtOpzione[1], QStringLiteral("Media"));
+        clic(f.cmdOK);
+        QVERIFY(t->messages.texts().isEmpty());
+        QCOMPARE(f.tag(), QStringLiteral("OK"));
+        QCOMPARE(db().scalar(QStringLiteral("SELECT prezzo2 || ' ' || peso2 FROM opzioni WHERE ID=2")).toString(),
+                 QStringLiteral("-25700 1.25"));
     }
 
     void ricerca()

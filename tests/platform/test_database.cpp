@@ -2,6 +2,7 @@
 // transactions and the recordset's current-row model.
 #include "currency.h"
 #include "database.h"
+#include "guastidb.h"
 #include "recordset.h"
 
 #include <QProcess>
@@ -63,6 +64,8 @@ private slots:
     void currencyIsExact();
     void autoNumberIsNeverReused();
     void nestedTransactionsRollBackTheirOwnPart();
+    void refusedCommit_data();
+    void refusedCommit();
     void emptyRecordsetIsAtBofAndEof();
     void movesFollowBofEofRules();
     void findKeepsPositionOnNoMatch();
@@ -263,6 +266,75 @@ void TestDatabase::nestedTransactionsRollBackTheirOwnPart()
     m_db->execute(QStringLiteral("DELETE FROM t"));
     m_db->rollback();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM t")).toInt(), 1);
+}
+
+// A refused COMMIT closes nothing by itself: the depth and the guards follow
+// what the engine did, so a transaction still open can be committed once
+// mended, and one the engine rolled back is never reported as committed.
+void TestDatabase::refusedCommit_data()
+{
+    QTest::addColumn<QString>("guasto");
+    QTest::addColumn<bool>("annidata");  // the row written inside a savepoint released first
+    QTest::addColumn<bool>("annullata"); // the engine rolled the transaction back
+    for (const bool annidata : {false, true}) {
+        const char *dove = annidata ? ", dopo un savepoint" : "";
+        QTest::addRow("commit hook%s", dove) << "hook" << annidata << true;
+        QTest::addRow("chiave differita%s", dove) << "chiave" << annidata << false;
+        QTest::addRow("RAISE(ROLLBACK) in una scrittura%s", dove) << "trigger" << annidata << true;
+    }
+}
+
+void TestDatabase::refusedCommit()
+{
+    QFETCH(QString, guasto);
+    QFETCH(bool, annidata);
+    QFETCH(bool, annullata);
+    const auto righe = [this] { return m_db->scalar(QStringLiteral("SELECT count(*) FROM t")).toInt(); };
+    std::optional<CommitRifiutato> hook;
+    CommitSospeso chiave(*m_db);
+    if (guasto == QLatin1String("hook"))
+        hook.emplace(*m_db);
+    if (guasto == QLatin1String("trigger"))
+        m_db->execute(QStringLiteral("CREATE TEMP TRIGGER guasto BEFORE INSERT ON t WHEN NEW.rigido='due' "
+                                     "BEGIN SELECT RAISE(ROLLBACK, 'disco pieno'); END"));
+    Transazione esterna(*m_db);
+    {
+        std::optional<Transazione> interna;
+        if (annidata)
+            interna.emplace(*m_db);
+        m_db->execute(QStringLiteral("INSERT INTO t (rigido) VALUES ('uno')"));
+        if (guasto == QLatin1String("chiave"))
+            chiave.guasta();
+        if (guasto == QLatin1String("trigger"))
+            QVERIFY_THROWS_EXCEPTION(DbError, m_db->execute(QStringLiteral("INSERT INTO t (rigido) VALUES ('due')")));
+        if (interna && interna->aperta())
+            interna->commit();
+        QVERIFY(!interna || !interna->aperta());
+    }
+    if (guasto != QLatin1String("trigger"))
+        QVERIFY_THROWS_EXCEPTION(DbError, esterna.commit());
+    QCOMPARE(esterna.aperta(), !annullata);
+    QCOMPARE(m_db->transactionDepth(), annullata ? 0 : 1);
+    QCOMPARE(righe(), annullata ? 0 : 1);
+    if (annullata) {
+        // Committing again never reports a success, and the connection is
+        // free for the next transaction.
+        QVERIFY_THROWS_EXCEPTION(DbError, esterna.commit());
+        QVERIFY(!esterna.aperta());
+        hook.reset();
+        Transazione dopo(*m_db);
+        m_db->execute(QStringLiteral("INSERT INTO t (rigido) VALUES ('tre')"));
+        dopo.commit();
+        QCOMPARE(m_db->transactionDepth(), 0);
+        QCOMPARE(righe(), 1);
+    } else {
+        // Still open: mended, the same transaction commits what it holds.
+        chiave.ripara();
+        esterna.commit();
+        QVERIFY(!esterna.aperta());
+        QCOMPARE(m_db->transactionDepth(), 0);
+        QCOMPARE(righe(), 1);
+    }
 }
 
 void TestDatabase::emptyRecordsetIsAtBofAndEof()

@@ -1,6 +1,7 @@
 #include "frmopzioni.h"
 
 #include "datiprincipali.h"
+#include "messages.h"
 #include "negozio.h"
 
 #include <QButtonGroup>
@@ -20,17 +21,19 @@
 #include <QVBoxLayout>
 
 namespace {
-QChar separatore()
+QChar separatoreLocale()
 {
     const QString s = QLocale().decimalPoint();
     return s.isEmpty() ? u'.' : s.front();
 }
 } // namespace
 
-frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(const QString &)> aiuto, QWidget *parent)
+frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(const QString &)> aiuto, QWidget *parent,
+                       QChar separatore)
     : DialogoAiuto(QStringLiteral("pagine\\varianti.htm"), std::move(aiuto), parent),
-      m_editor(std::make_unique<EditorVarianti>(db, messages, separatore()))
+      m_separatore(separatore.isNull() ? separatoreLocale() : separatore)
 {
+    m_editor = std::make_unique<EditorVarianti>(db, messages, m_separatore);
     setObjectName(QStringLiteral("frmOpzioni"));
     setWindowTitle(QStringLiteral("Vetrasto - Varianti articolo"));
 
@@ -58,9 +61,8 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
     for (int c = 0; c < titoli.size(); ++c)
         griglia->addWidget(new QLabel(titoli[c]), 0, c + 1);
     m_gruppo = new QButtonGroup(this);
-    const QString sep = QRegularExpression::escape(QString(separatore()));
-    auto *prezzi = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[+-]?[0-9]*[.,%1]?[0-9]*").arg(sep)), this);
-    auto *pesi = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]*[.,%1]?[0-9]*").arg(sep)), this);
+    auto *prezzi = new QRegularExpressionValidator(QRegularExpression(EditorVarianti::filtroPrezzo(m_separatore)), this);
+    auto *pesi = new QRegularExpressionValidator(QRegularExpression(EditorVarianti::filtroPeso(m_separatore)), this);
     for (int k = 0; k < EditorVarianti::NumeroVarianti; ++k) {
         griglia->addWidget(new QLabel(QString::number(k + 1)), k + 1, 0, Qt::AlignRight);
         txtOpzione[k] = new QLineEdit;
@@ -109,6 +111,7 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
         if (!m_editor->vaiA(riga, campi())) {
             QSignalBlocker b(DBGrid1);
             DBGrid1->setCurrentRow(m_editor->corrente());
+            dopoScrittura();
             return;
         }
         mostraCorrente();
@@ -120,18 +123,22 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
         m_editor->rinomina(riga, item->text());
         QSignalBlocker b(DBGrid1);
         item->setText(m_editor->nome(riga));
+        dopoScrittura();
     });
     connect(cmdNuova, &QPushButton::clicked, this, [this] {
         if (m_editor->nuova(campi()))
             riempiElenco();
+        dopoScrittura();
     });
     connect(cmdDuplica, &QPushButton::clicked, this, [this] {
         if (m_editor->duplica(campi()))
             riempiElenco();
+        dopoScrittura();
     });
     connect(cmdElimina, &QPushButton::clicked, this, [this] {
         if (m_editor->elimina())
             riempiElenco();
+        dopoScrittura();
     });
     connect(cmdOK, &QPushButton::clicked, this, &frmOpzioni::ok);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmOpzioni::reject);
@@ -198,11 +205,19 @@ EditorVarianti::Dettaglio frmOpzioni::campi() const
 
 void frmOpzioni::ok()
 {
-    if (!m_editor->conferma(campi()))
+    if (!m_editor->conferma(campi())) {
+        dopoScrittura();
         return;
+    }
     m_scelta = m_editor->idCorrente();
     m_tag = QStringLiteral("OK");
     accept();
+}
+
+void frmOpzioni::dopoScrittura()
+{
+    if (!m_editor->aperto() && m_tag.isEmpty())
+        reject();
 }
 
 void frmOpzioni::reject()
@@ -223,9 +238,9 @@ bool frmOpzioni::eventFilter(QObject *o, QEvent *e)
     // A typed "." becomes the decimal separator.
     if (e->type() == QEvent::KeyPress) {
         auto *k = static_cast<QKeyEvent *>(e);
-        if (k->text() == QLatin1String(".") && separatore() != u'.') {
+        if (k->text() == QLatin1String(".") && m_separatore != u'.') {
             auto *campo = static_cast<QLineEdit *>(o);
-            QKeyEvent sostituto(QEvent::KeyPress, 0, k->modifiers(), QString(separatore()));
+            QKeyEvent sostituto(QEvent::KeyPress, 0, k->modifiers(), QString(m_separatore));
             QCoreApplication::sendEvent(campo, &sostituto);
             return true;
         }
@@ -244,6 +259,13 @@ bool frmOpzioni::DefinisciVariante(Negozio &negozio, int n, QWidget *parent, std
     f.exec();
     if (f.tag().isEmpty())
         return false;
-    AssegnaVariante(articoli, n, f.scelta());
+    try {
+        AssegnaVariante(articoli, n, f.scelta());
+    } catch (const DbError &e) {
+        if (articoli.editing())
+            articoli.cancelUpdate();
+        negozio.messages().warning(QStringLiteral("Impossibile assegnare la variante all'articolo.\r\n") + e.description);
+        return false;
+    }
     return true;
 }

@@ -3,7 +3,9 @@
 // list on the left holds the sets (names edited in place), the grid on the
 // right the fifteen variants of the current set. Everything done in one
 // opening is kept by "OK" and undone by "Annulla" or the close box; the
-// logic is EditorVarianti's.
+// logic is EditorVarianti's. A write the database refuses is reported and
+// the dialog stays open with its transaction; when the database rolled the
+// transaction back on its own, the dialog closes as cancelled.
 #include "dialogoaiuto.h"
 #include "varianti.h"
 
@@ -21,8 +23,10 @@ class QRadioButton;
 class frmOpzioni : public DialogoAiuto {
     Q_OBJECT
 public:
+    // The prices and weights are written with the separator given (by
+    // default the user's locale's).
     frmOpzioni(Database &db, Messages &messages, std::function<void(const QString &)> aiuto = {},
-               QWidget *parent = nullptr);
+               QWidget *parent = nullptr, QChar separatore = {});
     ~frmOpzioni() override;
 
     // Commands 30, 31 and 34: the variant set of slot n (1..3) of the
@@ -58,10 +62,14 @@ private:
     void riempiElenco();
     void mostraCorrente();
     void ok();
+    // After a write: when the database undid the whole session, the dialog
+    // closes as cancelled.
+    void dopoScrittura();
 
     std::unique_ptr<EditorVarianti> m_editor;
     QButtonGroup *m_gruppo;
     QString m_tag;
     qint64 m_scelta = 0;
+    QChar m_separatore;
     bool m_caricamento = false;
 };

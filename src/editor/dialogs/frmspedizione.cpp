@@ -1,5 +1,6 @@
 #include "frmspedizione.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -38,17 +39,21 @@ void CampoFascia::ricarica()
     m_inCambio = false;
 }
 
-void CampoFascia::salva()
+bool CampoFascia::salva()
 {
     if (!m_logica.aperta())
-        return;
+        return true;
     if (pannelloImporti)
         setText(m_logica.normalizzaImporto(text()));
-    const QString mostrato = m_logica.scriviFascia(campo, text());
+    bool rifiuto = false;
+    const QString mostrato = m_logica.scriviFascia(campo, text(), &rifiuto);
     m_inCambio = true;
     setText(mostrato);
     m_accettato = mostrato;
     m_inCambio = false;
+    if (rifiuto)
+        emit rifiutato();
+    return !rifiuto;
 }
 
 void CampoFascia::keyPressEvent(QKeyEvent *e)
@@ -94,15 +99,14 @@ void CampoFascia::cambiato(const QString &testo)
         return;
     m_inCambio = true;
     QString t = testo;
-    if (pannelloImporti && !t.isEmpty() && !m_logica.numero(t)) {
+    if (!t.isEmpty() && !m_logica.numero(t)) {
         t = m_accettato;  // pasted text that is no number
     } else if (const auto v = m_logica.numero(t); v && *v < 0) {
         t = t.trimmed().mid(1);  // a pasted negative value: its absolute value
     }
     if (t != testo)
         setText(t);
-    if (pannelloImporti)
-        m_accettato = t;
+    m_accettato = t;
     m_inCambio = false;
 }
 
@@ -158,6 +162,10 @@ frmSpedizione::frmSpedizione(EditorSpedizione &logica, Aiuto aiuto, QWidget *par
 
     connect(cmdOK, &QPushButton::clicked, this, &frmSpedizione::onOK);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmSpedizione::reject);
+    cmdOK->installEventFilter(this);
+    // The database undid the whole session: the dialog closes as cancelled,
+    // once the handler that wrote has returned.
+    m_logica.sessioneAnnullata = [this] { QTimer::singleShot(0, this, &frmSpedizione::reject); };
 
     // The stored rows into the controls.
     for (int k = 1; k <= NumeroMetodi; ++k) {
@@ -176,6 +184,11 @@ frmSpedizione::frmSpedizione(EditorSpedizione &logica, Aiuto aiuto, QWidget *par
     PopolaMetodi();
     mostraModo();
     mostraZona();
+}
+
+frmSpedizione::~frmSpedizione()
+{
+    m_logica.sessioneAnnullata = nullptr;
 }
 
 QWidget *frmSpedizione::creaMetodi()
@@ -378,6 +391,10 @@ QWidget *frmSpedizione::cornicemetodo(int k, bool peso)
     auto campo = [&](const QString &nome) {
         auto *c = new CampoFascia(nome, !peso, m_logica, cornice);
         m_fasce.insert(nome, c);
+        connect(c, &CampoFascia::rifiutato, this, [this, c] {
+            if (QApplication::focusWidget() == cmdOK)
+                m_rifiutatoVersoOK = c;
+        });
         return c;
     };
     int r = 2;
@@ -582,15 +599,25 @@ void frmSpedizione::mostraZona()
         tabZona->setCurrentIndex(n - 1);
 }
 
-void frmSpedizione::salvaCampoCorrente()
+CampoFascia *frmSpedizione::salvaCampoCorrente()
 {
-    if (auto *c = qobject_cast<CampoFascia *>(focusWidget()); c && m_fasce.value(c->campo) == c)
-        c->salva();
+    if (auto *c = qobject_cast<CampoFascia *>(focusWidget()); c && m_fasce.value(c->campo) == c && !c->salva())
+        return c;
+    return nullptr;
 }
 
 void frmSpedizione::onOK()
 {
-    salvaCampoCorrente();
+    // A refused band value keeps the dialog open on its field: refused now
+    // (Enter in the field) or as the focus went to this button.
+    CampoFascia *rifiutato = m_rifiutatoVersoOK;
+    m_rifiutatoVersoOK = nullptr;
+    if (!rifiutato)
+        rifiutato = salvaCampoCorrente();
+    if (rifiutato) {
+        rifiutato->setFocus();
+        return;
+    }
     if (m_logica.conferma() == EditorSpedizione::EsitoConferma::Confermata) {
         m_confermata = true;
         accept();
@@ -599,6 +626,8 @@ void frmSpedizione::onOK()
 
 bool frmSpedizione::eventFilter(QObject *o, QEvent *e)
 {
+    if (o == cmdOK && e->type() == QEvent::FocusOut)
+        m_rifiutatoVersoOK = nullptr;
     // The add field's hint while it has the focus.
     if ((e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) &&
         (o == cboAggiungi || o == cboAggiungi->lineEdit()))

@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QLineEdit>
+#include <QPointer>
 #include <array>
 #include <functional>
 
@@ -23,17 +24,21 @@ class QTableWidget;
 
 // A band field: digits and the shop's decimal separator only ("." typed
 // becomes the separator, one separator at most), the whole text selected
-// when it gets the focus, a negative value pasted made positive; on the
-// amount panel text that is not a number is put back as it was.
+// when it gets the focus, a negative value pasted made positive, other
+// pasted text that is not a number put back as it was.
 class CampoFascia : public QLineEdit {
     Q_OBJECT
 public:
     CampoFascia(const QString &campo, bool pannelloImporti, EditorSpedizione &logica, QWidget *parent = nullptr);
     const QString campo;
     const bool pannelloImporti;
-    // Stores the text (the field's leaving) and shows what was stored.
-    void salva();
+    // Stores the text (the field's leaving) and shows what was stored;
+    // false (and rifiutato()) when the value was refused.
+    bool salva();
     void ricarica();
+
+signals:
+    void rifiutato();
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
@@ -52,6 +57,7 @@ class frmSpedizione : public DialogoAiuto {
 public:
     // The help page is "pagine\\pagamenti.htm".
     frmSpedizione(EditorSpedizione &logica, Aiuto aiuto = {}, QWidget *parent = nullptr);
+    ~frmSpedizione() override;
 
     // The main currency's name, shown in the cost headings ("Importo spese (€)").
     void setValuta(const QString &valuta);
@@ -110,13 +116,17 @@ private:
     void riempiPreselezionePaesi();
     void mostraModo();
     void mostraZona();
-    void salvaCampoCorrente();
+    // Stores the band field that has the focus; the field when its value
+    // was refused.
+    CampoFascia *salvaCampoCorrente();
     void onOK();
 
     EditorSpedizione &m_logica;
     QHash<QString, CampoFascia *> m_fasce;
     QList<QLabel *> m_titoliImporto;  // the headings that name the currency
     std::function<void()> m_invioAggiunge;
+    // A band field whose value was refused as the focus went to "OK".
+    QPointer<CampoFascia> m_rifiutatoVersoOK;
     bool m_riempimento = false;
     bool m_confermata = false;
 };

@@ -359,6 +359,43 @@ for my $listino (1, 0) {
     }
 }
 
+# The OTP scripts with hostile password-file names (the dialog refuses only
+# "/" and backslashes), filled as the bank's settings dialog fills them (the
+# name in place of "#pwd") and merged as a
+# build merges them: they compile, read the name as text, and take and check
+# the passwords of a pair of that name.
+{
+    my @nomi = (q{a'b"c$d@e}, q{'; system('touch violato'); $x @y '}, '__VT_FINE_Q7Z__', q{${ die 'x' } @{[ exit ]} $0 %ENV});
+    for my $i (0 .. $#nomi) {
+        my $nome = $nomi[$i];
+        my $otp = "$dir/otp$i";
+        mkdir $otp or die;
+        for my $s ('gestpayotp', 's2sotp') {
+            my $t = do { local $/; open(my $f, '<:raw', "$data/code/Banca Sella/$s.new") or die; <$f> };
+            $t =~ s/#pwd/$nome/ or die "#pwd non trovato in $s.new\n";
+            open(my $f, '>:raw', "$otp/$s.tmp") or die;
+            print $f $t;
+            close $f;
+            unisci("$otp/$s.tmp", "$otp/$s.pl", valori());
+            like(`$PERL -c '$otp/$s.pl' 2>&1`, qr/syntax OK/, "OTP $s con nome ostile $i: si compila");
+        }
+        open(my $ric, '>:raw', "$otp/$nome.ric") or die;
+        print $ric "PRIMA1\r\nSECONDA2\r\n";
+        close $ric;
+        open(my $ris, '>:raw', "$otp/$nome.ris") or die;
+        print $ris "RISP1\nRISP2\n";
+        close $ris;
+        my ($out) = esegui("$otp/gestpayotp.pl", corpo => 'esercente=GESPAY1&valuta=242&importo=12.50&ordine=A-1');
+        like($out, qr/^Status: 303.*\*P1\*PAY1_OTP=PRIMA1\r$/ms, "OTP con nome ostile $i: la prima password alla banca");
+        is(do { local $/; open(my $f, '<:raw', "$otp/$nome.ric") or die; <$f> }, "SECONDA2\n",
+           "OTP con nome ostile $i: la password usata tolta dal file");
+        esegui("$otp/s2sotp.pl", metodo => 'GET', query => 'a=GESPAY1&b=PAY1_OTP=RISP2*P1*PAY1_TRANSACTIONRESULT=OK');
+        is(do { local $/; open(my $f, '<:raw', "$otp/$nome.ris") or die; <$f> }, "RISP1\n",
+           "OTP con nome ostile $i: la risposta della banca controllata e tolta");
+    }
+    ok(!-e 'violato', 'OTP: nessun nome ostile eseguito come codice');
+}
+
 # The bank's result in Crypt mode, decrypted by a stand-in of the bank's
 # component: the shop's mail carries order, amount paid and result, since the
 # amount paid comes from the customer's page.
