@@ -1,6 +1,7 @@
 // Vetrasto: keeps the catalogue of an online shop and builds its site.
 #include "avvio.h"
 #include "boxmessages.h"
+#include "traduzioni.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -12,6 +13,7 @@ int main(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Vetrasto"));
     // Numbers in the fields are read and written in the Italian notation.
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    installaTraduzioni();
     BoxMessages messages;
     installaSceltaCartella();
     Avvio avvio(messages);

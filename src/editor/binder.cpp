@@ -43,7 +43,7 @@ public:
     ~Legame() override { m_sorgente.scollega(this); }
 
     QWidget *widget() const { return m_widget; }
-    const DataSource &sorgente() const { return m_sorgente; }
+    DataSource &sorgente() const { return m_sorgente; }
     QString campo() const override { return m_colonna; }
     bool modificato() const override { return m_modificato; }
     void segnaScritto() override { m_modificato = false; }
@@ -93,7 +93,7 @@ protected:
                 impostaTesto(nuovo);  // raises the change again, as an edit would
         }
         if (m_regola.scrivi == RegolaCampo::Scrittura::AlCambio && !m_caricando)
-            m_sorgente.scriviModifiche();
+            m_sorgente.scriviModifiche(this);
     }
 
     void lasciato()
@@ -106,7 +106,7 @@ protected:
         if (t != testo())
             impostaTesto(t);
         if (m_regola.scrivi == RegolaCampo::Scrittura::AllUscita)
-            m_sorgente.scriviModifiche();
+            m_sorgente.scriviModifiche(this);
     }
 
     bool eventFilter(QObject *o, QEvent *e) override
@@ -309,4 +309,12 @@ QWidget *Binder::widget(const DataSource &sorgente, const QString &colonna) cons
         if (&l->sorgente() == &sorgente && l->campo().compare(colonna, Qt::CaseInsensitive) == 0)
             return l->widget();
     return nullptr;
+}
+
+QList<Binder::Voce> Binder::voci() const
+{
+    QList<Voce> r;
+    for (const auto &l : m_legami)
+        r.push_back({l->widget(), &l->sorgente(), l->campo()});
+    return r;
 }

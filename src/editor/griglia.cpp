@@ -11,6 +11,7 @@ ModelloGriglia::ModelloGriglia(DataSource &sorgente, QList<Colonna> colonne, QOb
     : QAbstractTableModel(parent), m_sorgente(sorgente), m_colonne(std::move(colonne))
 {
     connect(&m_sorgente, &DataSource::reposition, this, &ModelloGriglia::ricarica);
+    connect(&m_sorgente, &DataSource::scritto, this, &ModelloGriglia::rigaScritta);
     ricarica();
 }
 
@@ -26,17 +27,27 @@ int ModelloGriglia::columnCount(const QModelIndex &parent) const
 
 QVariant ModelloGriglia::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole && role != Qt::EditRole)
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::TextAlignmentRole)
         return {};
     const Recordset &rs = m_sorgente.recordset();
     if (!rs.isOpen())
         return {};
     const Colonna &c = m_colonne.at(index.column());
+    if (role == Qt::TextAlignmentRole) {
+        const ColumnInfo *col = rs.column(c.campo);
+        const bool numero = col && col->type != FieldType::Text && col->type != FieldType::Memo
+                            && col->type != FieldType::Boolean && col->type != FieldType::DateTime;
+        return QVariant::fromValue(Qt::AlignVCenter | (numero ? Qt::AlignRight : Qt::AlignLeft));
+    }
     const QVariant v = rs.valueAt(index.row(), rs.fieldIndex(c.campo));
     if (!v.isValid() || v.isNull())
         return QString();
-    if (v.metaType() == QMetaType::fromType<Currency>())
-        return Regole::testoNumero(v.value<Currency>().toDouble());
+    if (v.metaType() == QMetaType::fromType<Currency>()) {
+        const Currency importo = v.value<Currency>();
+        if (role == Qt::DisplayRole && m_testoImporto)
+            return m_testoImporto(importo);
+        return Regole::testoNumero(importo.toDouble());
+    }
     return v.toString();
 }
 
@@ -103,6 +114,14 @@ void ModelloGriglia::ricarica()
         emit dataChanged(index(0, 0), index(m_righe - 1, columnCount() - 1));
     }
     selezionaCorrente();
+}
+
+void ModelloGriglia::rigaScritta()
+{
+    const Recordset &rs = m_sorgente.recordset();
+    const int riga = rs.isOpen() ? rs.absolutePosition() : -1;
+    if (riga >= 0 && riga < m_righe)
+        emit dataChanged(index(riga, 0), index(riga, columnCount() - 1));
 }
 
 void ModelloGriglia::selezionaCorrente()

@@ -3,11 +3,15 @@
 // the current row kept in step both ways (a click moves the data source; a
 // move of the data source selects the row), and cells that write through to
 // the table. A value the database refuses is announced with rifiutato(); the
-// cell keeps its stored value.
+// cell keeps its stored value. A row written elsewhere (the details' fields,
+// a paste) shows at once. Amounts are right-aligned, shown in the format
+// given to the grid and edited in the merchant's notation.
+#include "currency.h"
 #include "datasource.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <functional>
 
 class QTableView;
 
@@ -32,6 +36,8 @@ public:
     // Shows the model in a table view and keeps the view's current row and
     // the data source's in step.
     void collega(QTableView *vista);
+    // How an amount reads in the grid (by default as it is edited).
+    void setTestoImporto(std::function<QString(Currency)> testo) { m_testoImporto = std::move(testo); }
 
 signals:
     // A typed value could not be stored in the column: the column's field,
@@ -41,6 +47,7 @@ signals:
 private:
     void ricarica();
     void selezionaCorrente();
+    void rigaScritta();
 
     DataSource &m_sorgente;
     QList<Colonna> m_colonne;
@@ -48,4 +55,5 @@ private:
     bool m_sincronizzando = false;
     int m_righe = 0;
     const void *m_insieme = nullptr;  // which rows the model shows (reset when they change)
+    std::function<QString(Currency)> m_testoImporto;
 };

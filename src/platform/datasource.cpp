@@ -1,5 +1,6 @@
 #include "datasource.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 
 DataSource::DataSource(const QString &name, QObject *parent) : QObject(parent)
@@ -25,8 +26,14 @@ void DataSource::collegaRecordset()
     };
     m_recordset.onBeforeUpdate = [this] { applicaModifiche(); };
     m_recordset.onAfterUpdate = [this] {
-        for (CampoCollegato *c : m_campi)
-            c->segnaScritto();
+        const bool daiCampi = m_scrivendo;
+        if (daiCampi) {
+            for (CampoCollegato *c : m_campi)
+                c->segnaScritto();
+        } else {
+            ricaricaCampi();
+        }
+        emit scritto(daiCampi);
     };
     m_recordset.onReposition = [this] {
         ricaricaCampi();
@@ -87,7 +94,7 @@ CampoCollegato *DataSource::collegato(const QString &campo) const
     return nullptr;
 }
 
-bool DataSource::scriviModifiche()
+bool DataSource::scriviModifiche(const CampoCollegato *richiedente)
 {
     bool tuttoScritto = true;
     // Each refusal takes one field out of the write (or corrects it), so the
@@ -95,7 +102,13 @@ bool DataSource::scriviModifiche()
     for (size_t giro = 0; giro <= m_campi.size(); ++giro) {
         if (!modifichePendenti() || !m_recordset.isOpen() || !m_recordset.hasCurrent())
             return tuttoScritto;
+        // The field named when the engine names none.
+        const CampoCollegato *inScrittura = richiedente && richiedente->modificato() ? richiedente : nullptr;
+        for (auto it = m_campi.begin(); !inScrittura && it != m_campi.end(); ++it)
+            if ((*it)->modificato())
+                inScrittura = *it;
         try {
+            const QScopedValueRollback<bool> scrivendo(m_scrivendo, true);
             if (!m_recordset.editing())
                 m_recordset.edit();
             m_recordset.update();  // takes the pending edits with it
@@ -105,7 +118,7 @@ bool DataSource::scriviModifiche()
             tuttoScritto = false;
             CampoCollegato *rifiutato = collegato(e.campo);
             const QVariant prima = rifiutato ? rifiutato->valore() : QVariant();
-            emit error(e.number, e.description, e.campo);
+            emit error(e.number, e.description, e.campo.isEmpty() && inScrittura ? inScrittura->campo() : e.campo);
             if (!rifiutato) {
                 // The engine named no field: the record goes back to what is stored.
                 ricaricaCampi();

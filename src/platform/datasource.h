@@ -9,6 +9,9 @@
 // or before the current row changes. A value the database refuses is
 // announced with error(), naming its field; unless a listener corrects it,
 // that field returns to the stored value and the other edits are written.
+// Every write of an edited row is announced with scritto(); a row written by
+// other code (a grid, a paste, a picture command) shows again in the bound
+// fields.
 #include "recordset.h"
 
 #include <QObject>
@@ -50,17 +53,22 @@ public:
     void collega(CampoCollegato *campo);
     void scollega(CampoCollegato *campo);
     bool modifichePendenti() const;
-    // Writes the pending edits of the bound fields into the current row.
+    // Writes the pending edits of the bound fields into the current row, at
+    // the request of one of them (the field the merchant left or changed).
     // False when the database refused one (error() has said which).
-    bool scriviModifiche();
+    bool scriviModifiche(const CampoCollegato *richiedente = nullptr);
     // Shows the current row again in every bound field, dropping their edits.
     void ricaricaCampi();
 
 signals:
     void reposition();
     // A value of a bound field could not be stored: the engine's number and
-    // text, and the field (empty when the engine did not say).
+    // text, and the field. When the engine names none, the field is the one
+    // being written: the one that asked for the write, else the first edited.
     void error(int numero, const QString &descrizione, const QString &campo);
+    // The current row was written (daiCampi: by the bound fields' own write;
+    // otherwise by other code, and the fields show the row again).
+    void scritto(bool daiCampi);
 
 private:
     void collegaRecordset();
@@ -72,4 +80,5 @@ private:
     QVariantList m_params;
     Recordset m_recordset;
     std::vector<CampoCollegato *> m_campi;
+    bool m_scrivendo = false;  // scriviModifiche is writing the row
 };

@@ -6,6 +6,17 @@ DatiPrincipali::DatiPrincipali(ShopState &state, QObject *parent) : QObject(pare
     connect(&dataFratelli, &DataSource::reposition, this, &DatiPrincipali::onFratelliReposition);
     connect(&dataArticoli, &DataSource::reposition, this, &DatiPrincipali::onArticoliReposition);
     connect(&dataGenerale, &DataSource::reposition, this, &DatiPrincipali::generaleCambiato);
+    // A row written by other code (a paste, a picture command) is shown again
+    // as a move onto it shows it; the bound fields have reloaded it already.
+    connect(&dataCategorie, &DataSource::scritto, this, [this](bool daiCampi) {
+        if (!daiCampi && !m_state.InAggiornamento)
+            emit repartoCambiato(dataCategorie.recordset().hasCurrent());
+    });
+    connect(&dataArticoli, &DataSource::scritto, this, [this](bool daiCampi) {
+        if (!daiCampi && !m_state.InAggiornamento)
+            emit articoloCambiato(dataArticoli.recordset().hasCurrent());
+    });
+    connect(&dataFratelli, &DataSource::scritto, this, &DatiPrincipali::onFratelliScritto);
 }
 
 QString DatiPrincipali::repartoCorrente() const
@@ -86,7 +97,7 @@ void DatiPrincipali::onCategorieReposition()
 
 void DatiPrincipali::onFratelliReposition()
 {
-    Recordset &rs = dataFratelli.recordset();
+    const Recordset &rs = dataFratelli.recordset();
     if (rs.hasCurrent()) {
         const QVariant id = rs.value(QStringLiteral("ID"));
         if (!id.isValid())
@@ -96,13 +107,38 @@ void DatiPrincipali::onFratelliReposition()
             dataCategorie.recordset().findFirst(QStringLiteral("ID"), id);
         }
     }
+    titoliNellAlbero();
+}
+
+void DatiPrincipali::titoliNellAlbero()
+{
     // Titles edited in the sibling list reach the tree.
-    Recordset copy = rs.clone();
+    Recordset copy = dataFratelli.recordset().clone();
     for (; copy.isOpen() && !copy.eof(); copy.moveNext()) {
         const QString id = copy.text(QStringLiteral("ID"));
         if (tvwCategorie.contains(id) && tvwCategorie.node(id)->text != copy.text(QStringLiteral("titolo")))
             tvwCategorie.setText(id, copy.text(QStringLiteral("titolo")));
     }
+}
+
+void DatiPrincipali::onFratelliScritto()
+{
+    // A sibling row written in the list: the tree shows its title, and the
+    // current department's row, read again, shows it in the fields and
+    // headings. The program's own writes (moves) leave it alone.
+    if (m_state.InAggiornamento)
+        return;
+    titoliNellAlbero();
+    const QString key = repartoCorrente();
+    Recordset &c = dataCategorie.recordset();
+    if (key == AlberoReparti::Radice || !c.isOpen())
+        return;
+    {
+        BusyFlag busy(m_state.InAggiornamento);
+        c.requery();
+        c.findFirst(QStringLiteral("ID"), key);
+    }
+    emit repartoCambiato(c.hasCurrent());
 }
 
 void DatiPrincipali::onArticoliReposition()

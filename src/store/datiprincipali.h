@@ -58,6 +58,9 @@ private:
     void onCategorieReposition();
     void onFratelliReposition();
     void onArticoliReposition();
+    void onFratelliScritto();
+    // The tree's nodes take the titles of the sibling list's rows.
+    void titoliNellAlbero();
 
     ShopState &m_state;
 };

@@ -36,5 +36,13 @@ std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, c
 void scriviServerPath(const QString &cartella);
 // Clicks the tree node with that text; false when there is none.
 [[nodiscard]] bool clicNodo(frmMain *w, const QString &testo);
+// Clicks the panel button of command n (cmdButton<n>); false when it is not
+// on screen and enabled.
+[[nodiscard]] bool clicPulsante(frmMain *w, int n);
 // Saves a picture of a widget as build/tests/editor/output/<nome>.png.
 QString salvaSchermata(QWidget *w, const QString &nome);
+// A panel readable as laid out: every caption whole, every line field wide
+// enough for its text (a number whole, a text for at least 20 characters),
+// no two controls on top of each other, each inside the window or the
+// scrolled area that holds it. Fails the running test otherwise.
+void verificaImpaginazione(QWidget *pannello);

@@ -1,9 +1,14 @@
 // Dragging a department in the tree with the mouse: a drop on another node
 // moves it with its sub-departments and articles; a drop on itself or below
 // it, a release over empty space, a drag from the root, with the right
-// button or in the articles view change nothing.
+// button or in the articles view change nothing. A node reached with the
+// arrow keys becomes current as a clicked one does.
 #include "alberocategorie.h"
 #include "finestraprova.h"
+#include "vistaarticoli.h"
+#include "vistareparti.h"
+
+#include <QLineEdit>
 
 #include <QtTest>
 
@@ -13,6 +18,8 @@ private slots:
     void trascinaSottoUnAltroReparto();
     void trascinamentiRifiutati_data();
     void trascinamentiRifiutati();
+    void frecceNellAlbero_data();
+    void frecceNellAlbero();
 
 private:
     static QPoint punto(AlberoCategorie *t, const QString &testo)
@@ -90,6 +97,45 @@ void TestAlbero::trascinamentiRifiutati()
     QVERIFY(f->messages.shown().empty());
     // The tree still shows the current department selected.
     QCOMPARE(AlberoCategorie::chiave(t->currentItem()), f->negozio().dati().repartoCorrente());
+}
+
+void TestAlbero::frecceNellAlbero_data()
+{
+    QTest::addColumn<QString>("scheda");
+    QTest::newRow("departments view") << "kReparti";
+    QTest::newRow("articles view") << "kArticoli";
+}
+
+void TestAlbero::frecceNellAlbero()
+{
+    QFETCH(QString, scheda);
+    auto f = apriFinestra(2, 2, 2);
+    QVERIFY(f->w);
+    f->w->selezionaScheda(scheda);
+    AlberoCategorie *t = f->w->tvwCategorie();
+    QVERIFY(clicNodo(f->w, QStringLiteral("Negozio")));
+    QWidget *negozio = f->w->findChild<QWidget *>(QStringLiteral("picNegozio"));
+    const bool reparti = scheda == QLatin1String("kReparti");
+    QWidget *dettagli = reparti ? f->w->vistaReparti()->picCategorie2() : f->w->vistaArticoli()->picArticoli1();
+    // What the window shows agrees with the node the tree selects.
+    const auto mostra = [&](const QString &chiave, const QString &titolo) {
+        QCOMPARE(AlberoCategorie::chiave(t->currentItem()), chiave);
+        QCOMPARE(f->negozio().dati().repartoCorrente(), chiave);
+        QCOMPARE(negozio->isVisible(), titolo.isEmpty());
+        QCOMPARE(dettagli->isVisible(), !titolo.isEmpty());
+        if (!titolo.isEmpty() && reparti)
+            QCOMPARE(f->w->vistaReparti()->txtCategorie14->text(), titolo);
+        if (!titolo.isEmpty() && !reparti)  // the department's first article, "A<n>-1"
+            QCOMPARE(f->w->vistaArticoli()->txtArticoli[0]->text(), u'A' + titolo.right(1) + QStringLiteral("-1"));
+    };
+    mostra(AlberoReparti::Radice, QString());
+    QTest::keyClick(t, Qt::Key_Down);
+    mostra(QStringLiteral("cat001"), QStringLiteral("Reparto 1"));
+    QTest::keyClick(t, Qt::Key_Down);
+    mostra(QStringLiteral("cat002"), QStringLiteral("Reparto 2"));
+    QTest::keyClick(t, Qt::Key_Home);
+    mostra(AlberoReparti::Radice, QString());
+    QVERIFY(f->messages.shown().empty());
 }
 
 QTEST_MAIN(TestAlbero)

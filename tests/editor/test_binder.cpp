@@ -1,8 +1,9 @@
 // The binder on a real catalogue, driven with real key and focus events: a
 // loaded row is shown and not pending; an edit stays pending until its write
 // event, a move of the data source or a write of the record; a value the
-// database refuses is reported, stays in the field and keeps the row; the
-// key filters act on typed keys only.
+// database refuses is reported, stays in the field and keeps the row, named
+// by the field being written when the database names none; a row written by
+// other code shows in the fields; the key filters act on typed keys only.
 #include "binder.h"
 #include "testshop.h"
 
@@ -23,6 +24,9 @@ private slots:
     void modificaInSospesoFinoAlloSpostamento();
     void scritturaAllUscita();
     void valoreRifiutatoTornaAlSalvato();
+    void rifiutoSenzaCampo_data();
+    void rifiutoSenzaCampo();
+    void rigaScrittaDaAltri();
     void filtroNumerico_data();
     void filtroNumerico();
     void selezionaTuttoAlFocus();
@@ -170,6 +174,68 @@ void TestBinder::valoreRifiutatoTornaAlSalvato()
     QCOMPARE(errori.last().at(0).toInt(), DbErr::FieldTooSmall);
     QCOMPARE(errori.last().at(2).toString(), QStringLiteral("titolo"));
     QCOMPARE(m_titolo->text(), QStringLiteral("Articolo 2"));
+}
+
+void TestBinder::rifiutoSenzaCampo_data()
+{
+    QTest::addColumn<bool>("lasciaTitolo");  // typed and left; else the row moves
+    QTest::addColumn<QString>("nominato");
+    QTest::newRow("the field left, another pending") << true << "titolo";
+    QTest::newRow("a move: the field edited") << false << "peso";
+}
+
+void TestBinder::rifiutoSenzaCampo()
+{
+    // A trigger refuses the write without naming a field.
+    QFETCH(bool, lasciaTitolo);
+    QFETCH(QString, nominato);
+    m_t->negozio.state.dbCatalogo->execute(QStringLiteral(
+        "CREATE TRIGGER rifiuta BEFORE UPDATE ON articoli BEGIN SELECT RAISE(ABORT, 'disco pieno'); END"));
+    QSignalSpy errori(&articoli(), &DataSource::error);
+    const qint64 id = idCorrente();
+    m_peso->setText(QStringLiteral("3"));
+    if (lasciaTitolo) {
+        m_titolo->setFocus();
+        m_titolo->selectAll();
+        QTest::keyClicks(m_titolo, QStringLiteral("Nuovo"));
+        m_altro->setFocus();
+    } else {
+        articoli().recordset().moveNext();
+    }
+    QCOMPARE(errori.size(), 1);
+    QCOMPARE(errori.at(0).at(1).toString(), QStringLiteral("disco pieno"));
+    QCOMPARE(errori.at(0).at(2).toString(), nominato);
+    // The record goes back to what is stored.
+    QVERIFY(!articoli().modifichePendenti());
+    QCOMPARE(stored(QStringLiteral("titolo"), id), QStringLiteral("Articolo 1"));
+    QCOMPARE(stored(QStringLiteral("peso"), id), QStringLiteral("0.1"));
+}
+
+void TestBinder::rigaScrittaDaAltri()
+{
+    QSignalSpy scritture(&articoli(), &DataSource::scritto);
+    // The fields' own write: announced as theirs, the fields as typed.
+    m_peso->setFocus();
+    m_peso->selectAll();
+    QTest::keyClicks(m_peso, QStringLiteral("2,50"));
+    QVERIFY(articoli().scriviModifiche());
+    QCOMPARE(scritture.size(), 1);
+    QCOMPARE(scritture.at(0).at(0).toBool(), true);
+    QCOMPARE(m_peso->text(), QStringLiteral("2,50"));
+    // Other code writes the row (a paste, a grid): the fields show it as stored.
+    m_prezzo->setText(QStringLiteral("4"));  // pending: written with it
+    Recordset &rs = articoli().recordset();
+    rs.edit();
+    rs.setValue(QStringLiteral("titolo"), QStringLiteral("Scritto altrove"));
+    rs.setValue(QStringLiteral("peso"), 0.75);
+    rs.update();
+    QCOMPARE(scritture.size(), 2);
+    QCOMPARE(scritture.at(1).at(0).toBool(), false);
+    QCOMPARE(m_titolo->text(), QStringLiteral("Scritto altrove"));
+    QCOMPARE(m_peso->text(), QStringLiteral("0,75"));
+    QCOMPARE(m_prezzo->text(), QStringLiteral("4"));
+    QCOMPARE(stored(QStringLiteral("prezzo"), idCorrente()), QStringLiteral("4"));
+    QVERIFY(!articoli().modifichePendenti());
 }
 
 void TestBinder::filtroNumerico_data()

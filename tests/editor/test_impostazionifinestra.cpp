@@ -31,54 +31,6 @@ QString bin() { return qEnvironmentVariable("VETRASTO_BIN"); }
 
 QString demo() { return bin() + QStringLiteral("/demo"); }
 
-// The widgets of a panel that the merchant reads or uses.
-QList<QWidget *> controlli(QWidget *pannello)
-{
-    QList<QWidget *> r;
-    for (QWidget *w : pannello->findChildren<QWidget *>()) {
-        if (!w->isVisible() || !(qobject_cast<QLabel *>(w) || qobject_cast<QLineEdit *>(w)
-                                 || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QComboBox *>(w)
-                                 || qobject_cast<QAbstractButton *>(w)))
-            continue;
-        bool interno = false;  // the inner parts of a list or a tab strip
-        for (QWidget *p = w->parentWidget(); p && p != pannello; p = p->parentWidget())
-            interno = interno || qobject_cast<QComboBox *>(p) || qobject_cast<QTabBar *>(p)
-                || qobject_cast<QLineEdit *>(p) || qobject_cast<QPlainTextEdit *>(p);
-        if (!interno && !w->objectName().startsWith(QLatin1String("qt_")))
-            r << w;
-    }
-    return r;
-}
-
-QString nome(const QWidget *w)
-{
-    if (const auto *l = qobject_cast<const QLabel *>(w))
-        return QStringLiteral("label '%1'").arg(l->text());
-    if (const auto *b = qobject_cast<const QAbstractButton *>(w); b && w->objectName().isEmpty())
-        return QStringLiteral("button '%1'").arg(b->text());
-    return w->objectName();
-}
-
-// Every caption whole, no two controls on top of each other.
-void verificaImpaginazione(QWidget *pannello)
-{
-    const QList<QWidget *> c = controlli(pannello);
-    QVERIFY(c.size() > 5);
-    QWidget *finestra = pannello->window();
-    QList<QRect> aree;
-    for (QWidget *w : c) {
-        if (qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w))
-            QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(nome(w) + QStringLiteral(" is cut")));
-        const QRect area(w->mapTo(finestra, QPoint(0, 0)), w->size());
-        QVERIFY2(finestra->rect().contains(area), qPrintable(nome(w) + QStringLiteral(" is outside the window")));
-        aree << area;
-    }
-    for (int i = 0; i < c.size(); ++i)
-        for (int j = i + 1; j < c.size(); ++j)
-            if (!c[i]->isAncestorOf(c[j]) && !c[j]->isAncestorOf(c[i]))
-                QVERIFY2(!aree[i].intersects(aree[j]), qPrintable(nome(c[i]) + QStringLiteral(" overlaps ") + nome(c[j])));
-}
-
 // The fields in which two snapshots differ, each with both values.
 QStringList differenze(const Impostazioni &a, const Impostazioni &b)
 {

@@ -1,17 +1,25 @@
 // The articles view on a real shop: the grid and the details follow the
-// current article; a price that cannot be stored gets the messages the
-// merchant is told, typed into the grid or into the fields; the variant
-// names; a screenshot of each view of the demo shop.
+// current article, and the list shows at once what the details wrote; a
+// pasted article shows in the details as stored; a price that cannot be
+// stored gets the messages the merchant is told, typed into the grid or into
+// the fields, and any other refused value names its field; the list's
+// prices in the shop's format; the variant names.
 #include "alberocategorie.h"
+#include "comandi.h"
+#include "corniceimmagine.h"
+#include "fileprova.h"
 #include "finestraprova.h"
 #include "griglia.h"
-#include "programfolder.h"
 #include "vistaarticoli.h"
-#include "vistareparti.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTableView>
+#include <QToolButton>
 #include <QtTest>
 
 class TestVistaArticoli : public QObject {
@@ -19,14 +27,30 @@ class TestVistaArticoli : public QObject {
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy)); }
     void dettagliSeguonoLaGriglia();
+    void elencoSegueIDettagli_data();
+    void elencoSegueIDettagli();
+    void nuovoArticoloInUnRepartoVuoto();
+    void articoloIncollato();
     void prezzoNellaGriglia_data();
     void prezzoNellaGriglia();
+    void testoTroppoLungoNellaGriglia();
     void prezzoNelCampo_data();
     void prezzoNelCampo();
+    void altroValoreRifiutato_data();
+    void altroValoreRifiutato();
+    void prezziNellElenco_data();
+    void prezziNellElenco();
     void nomiDelleVarianti();
-    void schermateDelNegozioDemo();
 
 private:
+    // The window's articles view on screen; nullptr when the window did not open.
+    static VistaArticoli *vistaArticoli(FinestraDiProva *f)
+    {
+        if (!f->w)
+            return nullptr;
+        f->w->selezionaScheda(QStringLiteral("kArticoli"));
+        return f->w->vistaArticoli();
+    }
     // Types into a cell of the article grid with the keyboard and confirms.
     static void scriviCella(QTableView *g, int riga, int colonna, const QString &testo)
     {
@@ -45,14 +69,21 @@ private:
         // The grid writes the cell once its editor has closed.
         QTRY_VERIFY(QApplication::focusWidget() != editor);
     }
+    // Replaces a detail field's text with the keyboard and leaves it with Tab.
+    static void scriviCampo(QLineEdit *campo, const QString &testo)
+    {
+        campo->setFocus();
+        campo->selectAll();
+        QTest::keyClicks(campo, testo);
+        QTest::keyClick(campo, Qt::Key_Tab);
+    }
 };
 
 void TestVistaArticoli::dettagliSeguonoLaGriglia()
 {
     auto f = apriFinestra(2, 3);
-    QVERIFY(f->w);
-    f->w->selezionaScheda(QStringLiteral("kArticoli"));
-    VistaArticoli *v = f->w->vistaArticoli();
+    VistaArticoli *v = vistaArticoli(f.get());
+    QVERIFY(v);
     QVERIFY(v->picArticoli0()->isVisible() && v->picArticoli1()->isVisible());
     QCOMPARE(v->gridArticoli->model()->rowCount(), 3);
     QCOMPARE(v->txtArticoli[1]->text(), QStringLiteral("Articolo 1"));
@@ -66,6 +97,92 @@ void TestVistaArticoli::dettagliSeguonoLaGriglia()
     QCOMPARE(v->gridArticoli->model()->rowCount(), 0);
     QVERIFY(!v->txtArticoli[1]->isEnabled());
     QCOMPARE(v->txtArticoli[1]->text(), QString());
+}
+
+void TestVistaArticoli::elencoSegueIDettagli_data()
+{
+    QTest::addColumn<int>("campo");
+    QTest::addColumn<QString>("digitato");
+    QTest::addColumn<int>("colonna");
+    QTest::addColumn<QString>("mostrato");
+    QTest::newRow("code") << 0 << "B-77" << 0 << "B-77";
+    QTest::newRow("subtitle") << 2 << "Nuovo sottotitolo" << 2 << "Nuovo sottotitolo";
+    QTest::newRow("price") << 4 << "7,25" << 3 << "7,25";
+}
+
+void TestVistaArticoli::elencoSegueIDettagli()
+{
+    QFETCH(int, campo);
+    QFETCH(QString, digitato);
+    QFETCH(int, colonna);
+    QFETCH(QString, mostrato);
+    auto f = apriFinestra(1, 3);
+    VistaArticoli *v = vistaArticoli(f.get());
+    QVERIFY(v);
+    QAbstractItemModel *m = v->gridArticoli->model();
+    QTest::keyClick(v->gridArticoli, Qt::Key_Down, Qt::ControlModifier);  // the second article
+    const QString primo = m->index(0, colonna).data().toString();
+    QSignalSpy cambi(m, &QAbstractItemModel::dataChanged);
+    scriviCampo(v->txtArticoli[campo], digitato);
+    // The list is told about the row written (it reads the row when told).
+    QVERIFY(std::any_of(cambi.begin(), cambi.end(), [&](const QList<QVariant> &c) {
+        return c[0].toModelIndex().row() <= 1 && c[1].toModelIndex().row() >= 1
+               && c[0].toModelIndex().column() <= colonna && c[1].toModelIndex().column() >= colonna;
+    }));
+    QCOMPARE(m->index(1, colonna).data().toString(), mostrato);
+    QCOMPARE(m->index(0, colonna).data().toString(), primo);
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestVistaArticoli::nuovoArticoloInUnRepartoVuoto()
+{
+    auto f = apriFinestra(2, 3, 1);
+    QVERIFY(f->w);
+    f->w->selezionaScheda(QStringLiteral("kArticoli"));
+    QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 2")));
+    VistaArticoli *v = f->w->vistaArticoli();
+    QCOMPARE(v->gridArticoli->model()->rowCount(), 0);
+    QVERIFY(clicPulsante(f->w, Cmd::AggiungiArticoloDopo));
+    QCOMPARE(v->gridArticoli->model()->rowCount(), 1);
+    QSignalSpy cambi(v->gridArticoli->model(), &QAbstractItemModel::dataChanged);
+    scriviCampo(v->txtArticoli[1], QStringLiteral("Primo articolo"));
+    scriviCampo(v->txtArticoli[4], QStringLiteral("3,5"));
+    QCOMPARE(cambi.size(), 2);
+    QCOMPARE(v->gridArticoli->model()->index(0, 1).data().toString(), QStringLiteral("Primo articolo"));
+    QCOMPARE(v->gridArticoli->model()->index(0, 3).data().toString(), QStringLiteral("3,50"));
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestVistaArticoli::articoloIncollato()
+{
+    // The copied article has a variant set and a picture; it is pasted into
+    // an empty department.
+    auto f = apriFinestra(2, 3, 1);
+    QVERIFY(f->w);
+    FileProva::scrivi(f->shop + QStringLiteral("/work/a.png"), FileProva::quarti(100, 60), "png");
+    f->db().execute(QStringLiteral("INSERT INTO opzioni (ID, nome) VALUES (7, 'Taglia')"));
+    f->db().execute(QStringLiteral("UPDATE articoli SET opzione1=7, immagine0='a.png', imgX0=100, imgY0=60, "
+                                   "prezzo=125000 WHERE codice='A1-2'"));
+    f->negozio().dati().dataArticoli.refresh();
+    f->w->selezionaScheda(QStringLiteral("kArticoli"));
+    VistaArticoli *v = f->w->vistaArticoli();
+    QTest::keyClick(v->gridArticoli, Qt::Key_Down, Qt::ControlModifier);
+    QVERIFY(clicPulsante(f->w, Cmd::CopiaArticolo));
+    QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 2")));
+    QVERIFY(v->cornici[0]->immagine()->isHidden());
+    QVERIFY(clicPulsante(f->w, Cmd::IncollaArticolo));
+    QCOMPARE(f->db().scalar(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE catID='cat002'")).toInt(), 1);
+    // The details show the pasted row as stored, not the empty row the paste added.
+    QCOMPARE(v->txtArticoli[0]->text(), QStringLiteral("A1-2"));
+    QCOMPARE(v->txtArticoli[1]->text(), QStringLiteral("Articolo 2"));
+    QCOMPARE(v->txtArticoli[4]->text(), QStringLiteral("12,5"));
+    QCOMPARE(v->txtVariante[0]->text(), QStringLiteral("Taglia"));
+    QVERIFY(!v->cornici[0]->immagine()->isHidden());
+    QVERIFY(f->w->comandi().abilitato(QStringLiteral("- immagine0")));
+    QCOMPARE(v->gridArticoli->model()->index(0, 0).data().toString(), QStringLiteral("A1-2"));
+    // Nothing pending is left to write over it.
+    QVERIFY(!f->negozio().dati().dataArticoli.modifichePendenti());
+    QVERIFY(f->messages.shown().empty());
 }
 
 void TestVistaArticoli::prezzoNellaGriglia_data()
@@ -86,9 +203,8 @@ void TestVistaArticoli::prezzoNellaGriglia()
     QFETCH(QString, messaggio);
     QFETCH(QString, prezzo);
     auto f = apriFinestra(1, 2);
-    QVERIFY(f->w);
-    f->w->selezionaScheda(QStringLiteral("kArticoli"));
-    VistaArticoli *v = f->w->vistaArticoli();
+    VistaArticoli *v = vistaArticoli(f.get());
+    QVERIFY(v);
     v->txtArticoli[6]->setText(offerta);
     scriviCella(v->gridArticoli, 0, 3, digitato);
     QTRY_COMPARE(f->messages.texts(), messaggio.isEmpty() ? QStringList() : QStringList(messaggio));
@@ -96,6 +212,21 @@ void TestVistaArticoli::prezzoNellaGriglia()
         QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
     QTRY_COMPARE(f->db().scalar(QStringLiteral("SELECT prezzo FROM articoli WHERE codice='A1-1'")).toLongLong(),
                  qint64(prezzo.toDouble() * 10000));
+}
+
+void TestVistaArticoli::testoTroppoLungoNellaGriglia()
+{
+    // A code too long is named as such, not taken for a bad price.
+    auto f = apriFinestra(1, 2);
+    VistaArticoli *v = vistaArticoli(f.get());
+    QVERIFY(v);
+    scriviCella(v->gridArticoli, 0, 0, QString(60, u'X'));
+    QTRY_COMPARE(f->messages.texts().size(), 1);
+    const QString m = f->messages.texts()[0];
+    QVERIFY2(m.contains(QStringLiteral("\"Codice\"")) && m.contains(QStringLiteral("50 caratteri")), qPrintable(m));
+    QVERIFY2(!m.contains(QStringLiteral("prezzo")), qPrintable(m));
+    QCOMPARE(f->db().scalar(QStringLiteral("SELECT codice FROM articoli WHERE titolo='Articolo 1'")).toString(),
+             QStringLiteral("A1-1"));
 }
 
 void TestVistaArticoli::prezzoNelCampo_data()
@@ -116,9 +247,8 @@ void TestVistaArticoli::prezzoNelCampo()
     QFETCH(QString, offerta);
     QFETCH(QStringList, messaggi);
     auto f = apriFinestra(1, 2);
-    QVERIFY(f->w);
-    f->w->selezionaScheda(QStringLiteral("kArticoli"));
-    VistaArticoli *v = f->w->vistaArticoli();
+    VistaArticoli *v = vistaArticoli(f.get());
+    QVERIFY(v);
     // Pasted text is not filtered: the record refuses it when it is written.
     v->txtArticoli[4]->setText(prezzo);
     v->txtArticoli[6]->setText(offerta);
@@ -130,6 +260,84 @@ void TestVistaArticoli::prezzoNelCampo()
     QCOMPARE(valore("prezzo"), prezzo == QLatin1String("5") ? 50000 : 0);
     QCOMPARE(valore("offertaprezzo"), offerta == QLatin1String("2") ? 20000 : 0);
     QCOMPARE(v->txtArticoli[1]->text(), QStringLiteral("Articolo 2"));
+}
+
+void TestVistaArticoli::altroValoreRifiutato_data()
+{
+    QTest::addColumn<int>("campo");
+    QTest::addColumn<QString>("incollato");
+    QTest::addColumn<QString>("rifiuto");  // a trigger that refuses the article's writes
+    QTest::addColumn<QString>("messaggio");
+    QTest::newRow("a weight that is not a number")
+        << 9 << "pesante" << ""
+        << "Impossibile salvare \"Peso\": il valore non è un numero valido.\r\nIl campo torna al valore salvato.";
+    QTest::newRow("a write the database refuses")
+        << 2 << "Nuovo sottotitolo" << "disco pieno"
+        << "Impossibile salvare \"Sottotitolo\": il valore non è stato accettato (disco pieno).\r\n"
+           "Il campo torna al valore salvato.";
+}
+
+void TestVistaArticoli::altroValoreRifiutato()
+{
+    QFETCH(int, campo);
+    QFETCH(QString, incollato);
+    QFETCH(QString, rifiuto);
+    QFETCH(QString, messaggio);
+    auto f = apriFinestra(1, 2);
+    QVERIFY(f->w);
+    if (!rifiuto.isEmpty())
+        f->db().execute(QStringLiteral("CREATE TRIGGER rifiuta BEFORE UPDATE ON articoli "
+                                       "BEGIN SELECT RAISE(ABORT, '%1'); END")
+                            .arg(rifiuto));
+    f->w->selezionaScheda(QStringLiteral("kArticoli"));
+    VistaArticoli *v = f->w->vistaArticoli();
+    QLineEdit *e = v->txtArticoli[campo];
+    const QString prima = e->text();
+    QApplication::clipboard()->setText(incollato);
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Insert, Qt::ShiftModifier);  // a number field discards Ctrl+V
+    QCOMPARE(e->text(), incollato);
+    QTest::keyClick(e, Qt::Key_Tab);
+    QTest::keyClick(v->gridArticoli, Qt::Key_Down, Qt::ControlModifier);  // the row is written before the move
+    QCOMPARE(f->messages.texts(), QStringList{messaggio});
+    QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
+    QTest::keyClick(v->gridArticoli, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(e->text(), prima);
+}
+
+void TestVistaArticoli::prezziNellElenco_data()
+{
+    QTest::addColumn<bool>("decimali");
+    QTest::addColumn<QString>("notazione");
+    QTest::addColumn<QString>("mostrato");
+    QTest::newRow("Italian notation, decimals") << true << "0" << "1.234,50";
+    QTest::newRow("Italian notation, no decimals") << false << "0" << "1.235";
+    QTest::newRow("English notation") << true << "1" << "1,234.50";
+}
+
+void TestVistaArticoli::prezziNellElenco()
+{
+    QFETCH(bool, decimali);
+    QFETCH(QString, notazione);
+    QFETCH(QString, mostrato);
+    auto f = apriImpostazioni({{"decimali1", decimali}, {"notazione", notazione}});
+    QVERIFY(f->w);
+    const QString reparto = f->db().scalar(QStringLiteral("SELECT ID FROM categorie")).toString();
+    f->db().execute(QStringLiteral("INSERT INTO articoli (catID, ordinamento, codice, titolo, prezzo) "
+                                   "VALUES (?, 1, 'P1', 'Prezzo', 12345000)"),
+                    {reparto});
+    f->negozio().dati().dataArticoli.refresh();
+    f->w->selezionaScheda(QStringLiteral("kArticoli"));
+    QAbstractItemModel *m = f->w->vistaArticoli()->gridArticoli->model();
+    QCOMPARE(m->index(0, 3).data().toString(), mostrato);
+    // Edited in the merchant's notation, as the price field.
+    QCOMPARE(m->index(0, 3).data(Qt::EditRole).toString(), QStringLiteral("1234,5"));
+    QCOMPARE(m->index(0, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+             Qt::AlignRight);
+    QCOMPARE(m->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+             Qt::AlignLeft);
+    salvaSchermata(f->w, QStringLiteral("prezzi-") + QTest::currentDataTag());
 }
 
 void TestVistaArticoli::nomiDelleVarianti()
@@ -152,36 +360,6 @@ void TestVistaArticoli::nomiDelleVarianti()
     const QString nessuna = db.scalar(QStringLiteral("SELECT nome FROM opzioni WHERE ID=1")).toString();
     for (QLineEdit *e : v->txtVariante)
         QCOMPARE(e->text(), nessuna);
-}
-
-void TestVistaArticoli::schermateDelNegozioDemo()
-{
-    // The demo shop, as the program's first start makes it.
-    const QString bin = qEnvironmentVariable("VETRASTO_BIN");
-    if (!QFile::exists(bin + QStringLiteral("/demo/catalog.mdb")))
-        QSKIP("the demo shop is made by the build");
-    TestProgramFolder program;
-    ProgramFolder::setPath(bin);
-    ScriptedMessages messages;
-    {
-        Avvio avvio(messages);
-        avvio.mostraMain();
-        frmMain *w = avvio.finestra();
-        QVERIFY(w);
-        w->resize(1280, 800);
-        QVERIFY(QTest::qWaitForWindowExposed(w));
-        QVERIFY(clicNodo(w, QStringLiteral("Caffè in grani")) || clicNodo(w, w->tvwCategorie()->topLevelItem(0)->child(0)->text(0)));
-        for (const char *scheda : {"kReparti", "kArticoli", "kSito", "kInternet"}) {
-            w->selezionaScheda(QString::fromLatin1(scheda));
-            salvaSchermata(w, QStringLiteral("demo-") + QString::fromLatin1(scheda).mid(1).toLower());
-        }
-        QVERIFY(clicNodo(w, QStringLiteral("Negozio")));
-        w->selezionaScheda(QStringLiteral("kReparti"));
-        salvaSchermata(w, QStringLiteral("demo-negozio"));
-        w->close();
-        delete w;
-    }
-    QVERIFY(messages.shown().empty());
 }
 
 QTEST_MAIN(TestVistaArticoli)

@@ -2,7 +2,9 @@
 
 #include "alberoreparti.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <algorithm>
 
 AlberoCategorie::AlberoCategorie(AlberoReparti &albero, QWidget *parent) : QTreeWidget(parent), m_albero(albero)
@@ -119,6 +121,21 @@ void AlberoCategorie::mouseReleaseEvent(QMouseEvent *e)
     if (!destinazione.isEmpty())
         emit spostamentoRichiesto(m_trascinato, destinazione);
     riselezionaCorrente();  // the press marked the dragged node
+}
+
+void AlberoCategorie::keyPressEvent(QKeyEvent *e)
+{
+    // Ctrl with an arrow scrolls the tree and chooses nothing.
+    if ((e->key() == Qt::Key_Up || e->key() == Qt::Key_Down) && (e->modifiers() & Qt::ControlModifier)) {
+        verticalScrollBar()->triggerAction(e->key() == Qt::Key_Up ? QAbstractSlider::SliderSingleStepSub
+                                                                  : QAbstractSlider::SliderSingleStepAdd);
+        return;
+    }
+    // A key that selects another node chooses it.
+    const QTreeWidgetItem *prima = selectedItems().value(0);
+    QTreeWidget::keyPressEvent(e);
+    if (QTreeWidgetItem *ora = selectedItems().value(0); ora && ora != prima)
+        emit nodoCliccato(chiave(ora));
 }
 
 void AlberoCategorie::riselezionaCorrente()

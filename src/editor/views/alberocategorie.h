@@ -3,7 +3,8 @@
 // its node clicks, and the drag and drop that moves a department under
 // another node. A drag is armed by a left press on a department while the
 // window allows it, started by the next mouse move, highlights the node under
-// the pointer, and drops on release.
+// the pointer, and drops on release. A node reached with the keys is chosen
+// as a click chooses it; Ctrl with an arrow only scrolls.
 #include <QHash>
 #include <QTreeWidget>
 #include <functional>
@@ -25,6 +26,7 @@ public:
     QString evidenziato() const { return m_evidenziato; }
 
 signals:
+    // A node chosen with the mouse or the keys.
     void nodoCliccato(const QString &key);
     // A department dropped on another node ("###": the root).
     void spostamentoRichiesto(const QString &origine, const QString &destinazione);
@@ -33,6 +35,7 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void ricostruisci();

@@ -4,6 +4,8 @@
 #include "corniceimmagine.h"
 #include "database.h"
 #include "griglia.h"
+#include "negozio.h"
+#include "prezzi.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -16,7 +18,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QResizeEvent>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -41,6 +45,70 @@ protected:
         default: return false;
         }
     }
+};
+
+// The scrolled part of a details panel: the fields, and the pictures beside
+// them, or below them when the panel is too narrow for both side by side.
+class AreaDettagli : public QScrollArea {
+public:
+    AreaDettagli(QLayout *campi, QLayout *laterale, QWidget *parent) : QScrollArea(parent)
+    {
+        setWidgetResizable(true);
+        setFrameShape(QFrame::NoFrame);
+        auto *contenuto = new QWidget;
+        const auto colonna = [contenuto](QLayout *parte) {
+            auto *w = new QWidget(contenuto);
+            auto *l = new QVBoxLayout(w);
+            l->setContentsMargins(0, 0, 0, 0);
+            l->addLayout(parte);
+            l->addStretch(1);
+            return w;
+        };
+        m_campi = colonna(campi);
+        // The fields keep room for a title or a link to be read whole.
+        m_campi->setMinimumWidth(m_campi->fontMetrics().averageCharWidth() * 50);
+        m_laterale = colonna(laterale);
+        m_affiancati = new QBoxLayout(QBoxLayout::LeftToRight, contenuto);
+        m_affiancati->setContentsMargins(0, 0, 0, 0);
+        m_affiancati->setSpacing(12);
+        m_affiancati->addWidget(m_campi, 1);
+        m_affiancati->addWidget(m_laterale, 0, Qt::AlignLeft | Qt::AlignTop);
+        setWidget(contenuto);
+    }
+
+    // As tall as the content, so that the panel scrolls only when the window
+    // is too short for it.
+    QSize sizeHint() const override
+    {
+        const QSize s = widget()->sizeHint();
+        return {s.width(), s.height() + 2 * frameWidth()};
+    }
+    QSize minimumSizeHint() const override
+    {
+        return {QScrollArea::minimumSizeHint().width(), fontMetrics().height() * 8};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *e) override
+    {
+        // Measured without the scroll bar, so that its coming and going
+        // does not move the pictures back and forth.
+        const int larghezza = e->size().width() - verticalScrollBar()->sizeHint().width();
+        const int campi = std::max(m_campi->minimumWidth(), m_campi->minimumSizeHint().width());
+        const auto verso = larghezza >= campi + m_affiancati->spacing() + m_laterale->sizeHint().width()
+                               ? QBoxLayout::LeftToRight
+                               : QBoxLayout::TopToBottom;
+        if (verso != m_affiancati->direction()) {
+            m_affiancati->setDirection(verso);
+            updateGeometry();
+        }
+        QScrollArea::resizeEvent(e);
+    }
+
+private:
+    QWidget *m_campi;
+    QWidget *m_laterale;
+    QBoxLayout *m_affiancati;
 };
 
 } // namespace
@@ -98,9 +166,17 @@ Vista::Elenco Vista::elenco(const QString &nome, const QString &nomeGriglia, Dat
     for (const auto &[campo, intestazione] : colonne)
         c.push_back({campo, intestazione});
     e.modello = new ModelloGriglia(sorgente, c, this);
+    // Amounts as the site shows them, without the currency.
+    e.modello->setTestoImporto([this](Currency importo) {
+        const ShopState &s = m_negozio.state;
+        return TestoPrezzo(importo, s).mid(s.PrefissoValuta1.size());
+    });
     e.modello->collega(e.griglia);
     e.griglia->verticalHeader()->hide();
     e.griglia->horizontalHeader()->setStretchLastSection(true);
+    // A few rows stay in sight when the details take the rest of a small window.
+    e.griglia->setMinimumHeight(e.griglia->horizontalHeader()->sizeHint().height()
+                                + 6 * e.griglia->verticalHeader()->defaultSectionSize() + 2 * e.griglia->frameWidth());
     m_comandi.registraControllo(maschera, e.griglia);
     auto *pulsanti = new QHBoxLayout;
     for (int n : comandi)
@@ -111,6 +187,10 @@ Vista::Elenco Vista::elenco(const QString &nome, const QString &nomeGriglia, Dat
     colonna->addWidget(e.titolo);
     colonna->addLayout(pulsanti);
     colonna->addWidget(e.griglia, 1);
+    // The list yields its height first: it keeps its few rows, the details
+    // below it take what they ask for, and the list the rest.
+    e.pannello->setMinimumHeight(e.pannello->minimumSizeHint().height());
+    e.pannello->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     return e;
 }
 
@@ -121,6 +201,13 @@ QLabel *Vista::intestazione(const QString &testo, QWidget *parent)
     f.setBold(true);
     l->setFont(f);
     return l;
+}
+
+void Vista::intitolaReparto(QLabel *intestazione, const QString &senza, const QString &prefisso) const
+{
+    const Recordset &rs = m_negozio.dati().dataCategorie.recordset();
+    const QString titolo = rs.isOpen() && rs.hasCurrent() ? rs.text(QStringLiteral("titolo")) : QString();
+    intestazione->setText(titolo.isEmpty() ? senza : prefisso + titolo);
 }
 
 QVBoxLayout *Vista::bloccoImmagine(FamigliaImmagine famiglia, int n, std::pair<int, int> impostaElimina,
@@ -147,9 +234,18 @@ QLineEdit *Vista::campoTesto(const QString &nome, bool numerico)
     e->setObjectName(nome);
     if (numerico) {
         e->setAlignment(Qt::AlignRight);
-        e->setMaximumWidth(110);
+        const int largo = e->fontMetrics().horizontalAdvance(QStringLiteral("00000000,00")) + 12;
+        e->setMinimumWidth(largo);
+        e->setMaximumWidth(std::max(110, largo));
     }
     return e;
+}
+
+QLabel *Vista::etichetta(const QString &testo, QWidget *campo)
+{
+    auto *l = new QLabel(testo);
+    l->setBuddy(campo);
+    return l;
 }
 
 QPlainTextEdit *Vista::campoRighe(const QString &nome)
@@ -199,6 +295,18 @@ void Vista::dueColonne(std::initializer_list<QWidget *> sinistra, std::initializ
     auto *tutto = new QVBoxLayout(this);
     tutto->setContentsMargins(0, 0, 0, 0);
     tutto->addWidget(scorrimento);
+}
+
+QWidget *Vista::dettagli(const QString &nome, QLabel *titolo, QLayout *campi, QLayout *laterale)
+{
+    auto *pannello = new QWidget(this);
+    pannello->setObjectName(nome);
+    auto *colonna = new QVBoxLayout(pannello);
+    colonna->setContentsMargins(0, 0, 0, 0);
+    titolo->setParent(pannello);
+    colonna->addWidget(titolo);
+    colonna->addWidget(new AreaDettagli(campi, laterale, pannello), 1);
+    return pannello;
 }
 
 void Vista::soloMouse(QComboBox *lista)

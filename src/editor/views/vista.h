@@ -40,10 +40,16 @@ public:
     // its label or check box reads, without the access key and the colon;
     // empty when the view binds no field to it.
     QString didascalia(const DataSource &sorgente, const QString &colonna) const;
+    // The fields the view binds, with their columns.
+    const Binder &binder() const { return m_binder; }
 
     // Fields named as the system names its controls. A number field is
-    // right-aligned and narrow; a text of several lines takes Tab as a move.
+    // right-aligned and narrow, yet wide enough for an amount in its font; a
+    // text of several lines takes Tab as a move.
     static QLineEdit *campoTesto(const QString &nome, bool numerico = false);
+    // The label of a field: it takes the field's access key, and its text
+    // names the field in the messages about it.
+    static QLabel *etichetta(const QString &testo, QWidget *campo);
     static QPlainTextEdit *campoRighe(const QString &nome);
     static QCheckBox *casella(const QString &nome, const QString &testo);
     static QGroupBox *cornice(const QString &titolo, const QString &nome);
@@ -53,6 +59,9 @@ protected:
     QToolButton *pulsante(int numero, QWidget *parent = nullptr);
     // A panel heading.
     static QLabel *intestazione(const QString &testo, QWidget *parent = nullptr);
+    // A heading that names the current department ("Reparto: Caffè"), or
+    // reads only `senza` while the shop's root is current.
+    void intitolaReparto(QLabel *intestazione, const QString &senza, const QString &prefisso) const;
     // A list panel: a heading, the buttons of the commands, and a grid on a
     // data source (enabled and disabled with the edit mask's name).
     struct Elenco {
@@ -74,6 +83,11 @@ protected:
     // Lays the view out as two columns of frames, top-aligned, scrolled when
     // the window is too small for them.
     void dueColonne(std::initializer_list<QWidget *> sinistra, std::initializer_list<QWidget *> destra);
+    // A details panel: its heading over the fields, and beside them the
+    // pictures and what goes with them; those go below the fields when the
+    // panel is too narrow for both, and the panel scrolls when the window is
+    // too small for it.
+    QWidget *dettagli(const QString &nome, QLabel *titolo, QLayout *campi, QLayout *laterale);
     // A list that changes only by a mouse choice: every key but Tab and the
     // mouse wheel are discarded.
     static void soloMouse(QComboBox *lista);

@@ -11,7 +11,6 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,6 +29,13 @@ const char *const didascalieCampi[10] = {"Codice:", "Titolo:", "Sottotitolo:", "
 const char *const didascalieCaselle[6] = {"In offerta", "Novità", "Link in nuova finestra",
                                           "Immagine 2 in finestra", "In vetrina", "Fuori catalogo"};
 const char *const campiCaselle[6] = {"offerta", "novita", "linkesterno", "popup", "inelenco", "fuoricatalogo"};
+
+// The two amounts whose refusal the price messages explain.
+bool campoPrezzo(const QString &campo)
+{
+    return campo.compare(QLatin1String("prezzo"), Qt::CaseInsensitive) == 0
+           || campo.compare(QLatin1String("offertaprezzo"), Qt::CaseInsensitive) == 0;
+}
 
 RegolaCampo numeroArticolo()
 {
@@ -77,8 +83,6 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     gridArticoli->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
 
     // picArticoli(1): the article's details.
-    m_dettagli = new QWidget(this);
-    m_dettagli->setObjectName(QStringLiteral("picArticoli1"));
     DataSource &a = d.dataArticoli;
     for (int i = 0; i < 10; ++i)
         if (i != 3)
@@ -101,8 +105,7 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     m_binder.lega(txtArticoli[8], a, QStringLiteral("giacenza"));
     m_binder.lega(txtArticoli[9], a, QStringLiteral("peso"), numeroArticolo());
     for (int i = 0; i < 6; ++i) {
-        chkArticoli[i] = new QCheckBox(QString::fromUtf8(didascalieCaselle[i]), m_dettagli);
-        chkArticoli[i]->setObjectName(QStringLiteral("chkArticoli%1").arg(i));
+        chkArticoli[i] = casella(QStringLiteral("chkArticoli%1").arg(i), QString::fromUtf8(didascalieCaselle[i]));
         m_binder.lega(chkArticoli[i], a, QString::fromLatin1(campiCaselle[i]));
         comandi.registraControllo(QStringLiteral("maschera articoli"), chkArticoli[i]);
     }
@@ -112,43 +115,39 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     comandi.registraControllo(QStringLiteral("maschera articoli"), txtDescrizione);
 
     auto *modulo = new QFormLayout;
-    const auto riga = [&](int i, QWidget *campo) {
-        modulo->addRow(QString::fromUtf8(didascalieCampi[i]), campo);
+    const auto campo = [this](int i) -> QWidget * {
+        return i == 3 ? static_cast<QWidget *>(txtDescrizione) : txtArticoli[i];
     };
-    riga(0, txtArticoli[0]);
-    riga(1, txtArticoli[1]);
-    riga(2, txtArticoli[2]);
-    riga(3, txtDescrizione);
+    const auto etichettaCampo = [&](int i) { return etichetta(QString::fromUtf8(didascalieCampi[i]), campo(i)); };
+    for (int i : {0, 1, 2, 3})
+        modulo->addRow(etichettaCampo(i), campo(i));
     auto *prezzi = new QHBoxLayout;
     prezzi->addWidget(txtArticoli[4]);
     prezzi->addSpacing(16);
-    prezzi->addWidget(new QLabel(QString::fromUtf8(didascalieCampi[9]), m_dettagli));
+    prezzi->addWidget(etichettaCampo(9));
     prezzi->addWidget(txtArticoli[9]);
     prezzi->addStretch(1);
-    modulo->addRow(QString::fromUtf8(didascalieCampi[4]), prezzi);
+    modulo->addRow(etichettaCampo(4), prezzi);
     auto *offerta = new QHBoxLayout;
     offerta->addWidget(txtArticoli[6]);
     offerta->addStretch(1);
-    modulo->addRow(QString::fromUtf8(didascalieCampi[6]), offerta);
-    riga(5, txtArticoli[5]);
-    riga(7, txtArticoli[7]);
-    riga(8, txtArticoli[8]);
+    modulo->addRow(etichettaCampo(6), offerta);
+    for (int i : {5, 7, 8})
+        modulo->addRow(etichettaCampo(i), campo(i));
     auto *caselle = new QGridLayout;
     for (int i = 0; i < 6; ++i)
         caselle->addWidget(chkArticoli[i], i / 3, i % 3);
 
     // The variant sets: their names, and the buttons that choose them.
-    // The variant sets: their names, and the buttons that choose them.
     auto *varianti = new QFormLayout;
     const int comandiVarianti[3] = {Cmd::Variante1, Cmd::Variante2, Cmd::Variante3};
     for (int i = 0; i < 3; ++i) {
-        txtVariante[i] = new QLineEdit(m_dettagli);
-        txtVariante[i]->setObjectName(QStringLiteral("txtVariante%1").arg(i));
+        txtVariante[i] = campoTesto(QStringLiteral("txtVariante%1").arg(i));
         txtVariante[i]->setReadOnly(true);
         txtVariante[i]->setFocusPolicy(Qt::NoFocus);
         // A "..." button: the command's tool tip, enabled with the article mask.
         QAction *azione = comandi.azione(comandiVarianti[i]);
-        auto *b = new QToolButton(m_dettagli);
+        auto *b = new QToolButton(this);
         b->setObjectName(QStringLiteral("cmdButton%1").arg(comandiVarianti[i]));
         b->setText(QStringLiteral("..."));
         b->setToolTip(azione->toolTip());
@@ -157,7 +156,7 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
         auto *riga = new QHBoxLayout;
         riga->addWidget(txtVariante[i], 1);
         riga->addWidget(b);
-        varianti->addRow(QStringLiteral("Variante %1:").arg(i + 1), riga);
+        varianti->addRow(etichetta(QStringLiteral("Variante %1:").arg(i + 1), txtVariante[i]), riga);
     }
 
     auto *immagini = new QHBoxLayout;
@@ -165,25 +164,15 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
                                                    {Cmd::ImpostaImmagine2, Cmd::EliminaImmagine2},
                                                    {Cmd::ImpostaImmaginePiccola, Cmd::EliminaImmaginePiccola}};
     for (int n = 0; n < 3; ++n)
-        immagini->addLayout(bloccoImmagine(FamigliaImmagine::Articolo, n, comandiImmagine[n], m_dettagli, &cornici[n]));
+        immagini->addLayout(bloccoImmagine(FamigliaImmagine::Articolo, n, comandiImmagine[n], this, &cornici[n]));
 
-    // The fields on the left; the pictures, variant sets and flags on the right.
-    auto *colonnaDettagli = new QVBoxLayout(m_dettagli);
-    colonnaDettagli->setContentsMargins(0, 0, 0, 0);
-    colonnaDettagli->addWidget(intestazione(QStringLiteral("Dettagli articolo"), m_dettagli));
-    auto *affiancati = new QHBoxLayout;
-    auto *sinistra = new QVBoxLayout;
-    sinistra->addLayout(modulo);
-    sinistra->addStretch(1);
-    affiancati->addLayout(sinistra, 1);
-    affiancati->addSpacing(12);
-    auto *destra = new QVBoxLayout;
-    destra->addLayout(immagini);
-    destra->addLayout(varianti);
-    destra->addLayout(caselle);
-    destra->addStretch(1);
-    affiancati->addLayout(destra, 0);
-    colonnaDettagli->addLayout(affiancati);
+    // The fields; beside or below them the pictures, variant sets and flags.
+    auto *laterale = new QVBoxLayout;
+    laterale->addLayout(immagini);
+    laterale->addLayout(varianti);
+    laterale->addLayout(caselle);
+    m_dettagli = dettagli(QStringLiteral("picArticoli1"), intestazione(QStringLiteral("Dettagli articolo")), modulo,
+                          laterale);
 
     auto *colonna = new QVBoxLayout(this);
     colonna->setContentsMargins(0, 0, 0, 0);
@@ -192,13 +181,12 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
 
     connect(&d, &DatiPrincipali::articoloCambiato, this, &VistaArticoli::MostraVarianti);
     connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaArticoli::mostraTitolo);
-    // A bound field that cannot be stored: the price and offer price are
-    // put to "0" with a word, anything else is a format problem.
-    connect(&a, &DataSource::error, this, [this](int n, const QString &, const QString &) {
+    // A price or offer price that is not a number is put to "0" with a
+    // word; any other value refused is named and goes back to the stored one.
+    connect(&a, &DataSource::error, this, [this](int n, const QString &t, const QString &campo) {
         Messages &msg = m_negozio.messages();
-        if (n != DbErr::ConversionError) {
-            msg.show(QStringLiteral("Il formato di alcuni dati non è valido"), Messages::Icon::None,
-                     Messages::Buttons::Ok);
+        if (n != DbErr::ConversionError || !campoPrezzo(campo)) {
+            msg.warning(testoRifiuto(m_negozio.dati().dataArticoli, n, t, campo));
             return;
         }
         if (!numero(txtArticoli[4]->text())) {
@@ -210,8 +198,7 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
             txtArticoli[6]->setText(QStringLiteral("0"));
         }
     });
-    connect(m_griglia, &ModelloGriglia::rifiutato, this,
-            [this](const QString &campo, const QString &digitato, int, const QString &) { erroreGriglia(campo, digitato); });
+    connect(m_griglia, &ModelloGriglia::rifiutato, this, &VistaArticoli::erroreGriglia);
 }
 
 void VistaArticoli::carica()
@@ -227,9 +214,7 @@ bool VistaArticoli::scrivi()
 
 void VistaArticoli::mostraTitolo()
 {
-    const Recordset &rs = m_negozio.dati().dataCategorie.recordset();
-    const QString titolo = rs.isOpen() && rs.hasCurrent() ? rs.text(QStringLiteral("titolo")) : QString();
-    m_titoloElenco->setText(titolo.isEmpty() ? QStringLiteral("Articoli") : QStringLiteral("Articoli di: ") + titolo);
+    intitolaReparto(m_titoloElenco, QStringLiteral("Articoli"), QStringLiteral("Articoli di: "));
 }
 
 void VistaArticoli::MostraVarianti()
@@ -243,9 +228,16 @@ void VistaArticoli::MostraVarianti()
         txtVariante[i]->setText(nomi.value(i));
 }
 
-void VistaArticoli::erroreGriglia(const QString &campo, const QString &digitato)
+void VistaArticoli::erroreGriglia(const QString &campo, const QString &digitato, int n, const QString &t)
 {
     Messages &msg = m_negozio.messages();
+    // A text too long, or any refusal but a price that is not a number,
+    // names its column.
+    if (n != DbErr::ConversionError || !campoPrezzo(campo)) {
+        msg.warning(testoRifiuto(m_negozio.dati().dataArticoli, n, t, campo));
+        emit grigliaRifiutata();
+        return;
+    }
     const bool cellaPrezzo = campo == QLatin1String("prezzo");
     const QString p = (cellaPrezzo ? digitato : txtArticoli[4]->text()).trimmed();
     const QString o = txtArticoli[6]->text().trimmed();

@@ -45,7 +45,7 @@ signals:
 
 private:
     void mostraTitolo();
-    void erroreGriglia(const QString &campo, const QString &digitato);
+    void erroreGriglia(const QString &campo, const QString &digitato, int numero, const QString &descrizione);
 
     QWidget *m_elenco;
     QWidget *m_dettagli;

@@ -31,7 +31,8 @@ QComboBox *percorso(const QString &nome, const QStringList &voci)
     return c;
 }
 
-// A derived address: shown, selectable, never typed into.
+// A derived address: shown, selectable, never typed into, and wide enough
+// to be read whole (up to a point: the view scrolls sideways then).
 QLineEdit *derivato(const QString &nome)
 {
     QLineEdit *e = Vista::campoTesto(nome);
@@ -40,6 +41,10 @@ QLineEdit *derivato(const QString &nome)
     QPalette p = e->palette();
     p.setColor(QPalette::Base, p.color(QPalette::Window));
     e->setPalette(p);
+    QObject::connect(e, &QLineEdit::textChanged, e, [e](const QString &t) {
+        const QFontMetrics fm = e->fontMetrics();
+        e->setMinimumWidth(std::min(fm.horizontalAdvance(t), fm.averageCharWidth() * 60) + 12);
+    });
     return e;
 }
 
@@ -146,10 +151,13 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
     setTabOrder(txtFolderFTP, cmdCart[0]);
     setTabOrder(cmdCart[0], txtFolderCGI);
     setTabOrder(txtFolderCGI, cmdCart[1]);
+    // The working folders, hidden: named as the dialog that sets them names them.
+    const char *cartelleLavoro[2] = {"Pagine del negozio", "Script CGI e database"};
     for (int i = 0; i < 2; ++i) {
         txtSetting[size_t(i)] = campoTesto(QStringLiteral("txtSetting%1").arg(i));
         txtSetting[size_t(i)]->setParent(fraFTP);
         txtSetting[size_t(i)]->hide();
+        txtSetting[size_t(i)]->setAccessibleName(QString::fromLatin1(cartelleLavoro[i]));
     }
 
     dueColonne({fraURL, fraPerl}, {fraFTP});

@@ -56,6 +56,7 @@ VistaNegozio::VistaNegozio(Negozio &negozio, RegistroComandi &comandi, QWidget *
         // Both scroll bars: the lines stay as the merchant breaks them.
         t->setLineWrapMode(QPlainTextEdit::NoWrap);
         t->setTabChangesFocus(true);
+        t->setAccessibleName(QString::fromUtf8(titoliTesti()[size_t(i)]));
         txtTesti[size_t(i)] = t;
         tabTesti->addTab(t, QString::fromUtf8(titoliTesti()[size_t(i)]));
     }

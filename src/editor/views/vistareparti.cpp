@@ -49,9 +49,7 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     m_griglia = e.modello;
 
     // picCategorie(2): the department's details.
-    m_dettagli = new QWidget(this);
-    m_dettagli->setObjectName(QStringLiteral("picCategorie2"));
-    m_titoloDettagli = intestazione(QStringLiteral("Dettagli reparto"), m_dettagli);
+    m_titoloDettagli = intestazione(QStringLiteral("Dettagli reparto"));
     txtCategorie14 = campoTesto(QStringLiteral("txtCategorie14"));
     txtCategorie12 = campoRighe(QStringLiteral("txtCategorie12"));
     txtCategorie12->setFixedHeight(txtCategorie12->fontMetrics().lineSpacing() * 5 + 12);
@@ -62,50 +60,41 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     cboIva->setObjectName(QStringLiteral("cboIva"));
     cboIva->setEditable(true);
     cboIva->addItems({QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("10"), QStringLiteral("20")});
-    cboIva->setMaximumWidth(90);
+    cboIva->setMinimumContentsLength(5);
+    cboIva->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cboTemplate = new QComboBox;
     cboTemplate->setObjectName(QStringLiteral("cboTemplate"));
     cboTemplate->setMinimumContentsLength(16);
     cboTemplate->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
-    auto *numeri = new QHBoxLayout;
-    numeri->addWidget(txtCategorie11);
-    numeri->addSpacing(16);
-    numeri->addWidget(new QLabel(QStringLiteral("Sconto %:")));
-    numeri->addWidget(txtCategorie0);
-    numeri->addSpacing(16);
-    numeri->addWidget(new QLabel(QStringLiteral("IVA %:")));
-    numeri->addWidget(cboIva);
-    numeri->addStretch(1);
+    // A field and what follows it on its row, kept to the left.
+    const auto riga = [](std::initializer_list<QWidget *> campi) {
+        auto *r = new QHBoxLayout;
+        for (QWidget *w : campi) {
+            if (r->count() > 0 && qobject_cast<QLabel *>(w))
+                r->addSpacing(16);
+            r->addWidget(w);
+        }
+        r->addStretch(1);
+        return r;
+    };
     auto *modulo = new QFormLayout;
-    modulo->addRow(QStringLiteral("Titolo:"), txtCategorie14);
-    modulo->addRow(QStringLiteral("Descrizione:"), txtCategorie12);
-    modulo->addRow(QStringLiteral("Articoli per pagina:"), numeri);
-    modulo->addRow(QStringLiteral("Note:"), txtCategorie10);
-    auto *rigaModello = new QHBoxLayout;
-    rigaModello->addWidget(cboTemplate);
-    rigaModello->addStretch(1);
-    modulo->addRow(QStringLiteral("Modello di pagina:"), rigaModello);
+    modulo->addRow(etichetta(QStringLiteral("Titolo:"), txtCategorie14), txtCategorie14);
+    modulo->addRow(etichetta(QStringLiteral("Descrizione:"), txtCategorie12), txtCategorie12);
+    modulo->addRow(etichetta(QStringLiteral("Articoli per pagina:"), txtCategorie11), riga({txtCategorie11}));
+    modulo->addRow(etichetta(QStringLiteral("Sconto %:"), txtCategorie0),
+                   riga({txtCategorie0, etichetta(QStringLiteral("IVA %:"), cboIva), cboIva}));
+    modulo->addRow(etichetta(QStringLiteral("Note:"), txtCategorie10), txtCategorie10);
+    modulo->addRow(etichetta(QStringLiteral("Modello di pagina:"), cboTemplate), riga({cboTemplate}));
 
     auto *immagini = new QHBoxLayout;
     const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagineReparto, Cmd::EliminaImmagineReparto},
                                                    {Cmd::ImpostaPulsante, Cmd::EliminaPulsante}};
     for (int n = 0; n < 2; ++n)
-        immagini->addLayout(bloccoImmagine(FamigliaImmagine::Reparto, n, comandiImmagine[n], m_dettagli, &cornici[n]));
-    immagini->addStretch(1);
+        immagini->addLayout(bloccoImmagine(FamigliaImmagine::Reparto, n, comandiImmagine[n], this, &cornici[n]));
 
-    // The fields on the left, the two pictures on the right.
-    auto *colonnaDettagli = new QVBoxLayout(m_dettagli);
-    colonnaDettagli->setContentsMargins(0, 0, 0, 0);
-    colonnaDettagli->addWidget(m_titoloDettagli);
-    auto *affiancati = new QHBoxLayout;
-    auto *sinistra = new QVBoxLayout;
-    sinistra->addLayout(modulo);
-    sinistra->addStretch(1);
-    affiancati->addLayout(sinistra, 1);
-    affiancati->addSpacing(12);
-    affiancati->addLayout(immagini, 0);
-    colonnaDettagli->addLayout(affiancati);
+    // The fields; beside or below them the two pictures.
+    m_dettagli = dettagli(QStringLiteral("picCategorie2"), m_titoloDettagli, modulo, immagini);
 
     auto *colonna = new QVBoxLayout(this);
     colonna->setContentsMargins(0, 0, 0, 0);
@@ -205,11 +194,8 @@ bool VistaReparti::scrivi()
 
 void VistaReparti::mostraTitolo()
 {
-    const Recordset &rs = m_negozio.dati().dataCategorie.recordset();
-    const QString titolo = rs.isOpen() && rs.hasCurrent() ? rs.text(QStringLiteral("titolo")) : QString();
-    m_titoloElenco->setText(titolo.isEmpty() ? QStringLiteral("Reparti") : QStringLiteral("Reparto: ") + titolo);
-    m_titoloDettagli->setText(titolo.isEmpty() ? QStringLiteral("Dettagli reparto")
-                                               : QStringLiteral("Dettagli reparto: ") + titolo);
+    intitolaReparto(m_titoloElenco, QStringLiteral("Reparti"), QStringLiteral("Reparto: "));
+    intitolaReparto(m_titoloDettagli, QStringLiteral("Dettagli reparto"), QStringLiteral("Dettagli reparto: "));
 }
 
 void VistaReparti::caricaModelli()

@@ -75,6 +75,8 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     txtMID->setParent(fraOrdini);
     txtMID->hide();
     txtMID->setEnabled(false);
+    // The hidden fields are named in messages as the controls that stand for them.
+    txtMID->setAccessibleName(QStringLiteral("Identificativo del venditore"));
     cmdSpese = new QPushButton(QStringLiteral("Spese di spedizione..."));
     cmdSpese->setObjectName(QStringLiteral("cmdSpese"));
     cmdConfiguraPG = new QPushButton(QStringLiteral("Sistemi di pagamento..."));
@@ -147,6 +149,7 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     txtRicerca = campoTesto(QStringLiteral("txtRicerca"));
     txtRicerca->setParent(fraRicerca);
     txtRicerca->hide();
+    txtRicerca->setAccessibleName(QStringLiteral("Ricerca"));
     chkRicerca = casella(QStringLiteral("chkRicerca"), QStringLiteral("Cerca solo parole intere"));
     ricerca->addWidget(chkRicerca);
 
@@ -174,6 +177,7 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     txtNotazione = campoTesto(QStringLiteral("txtNotazione"));
     txtNotazione->setParent(fraValuta);
     txtNotazione->hide();
+    txtNotazione->setAccessibleName(QStringLiteral("Notazione"));
     chkIvaCompresa = casella(QStringLiteral("chkIvaCompresa"), QStringLiteral("Prezzi IVA compresa"));
     valuta->addWidget(etichettaValuta, 0, 0);
     valuta->addWidget(txtValuta[0], 0, 1);
