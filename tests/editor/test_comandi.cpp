@@ -75,6 +75,7 @@ private slots:
     void comandoDalMenuEDalPulsante();
     void senzaRigaCorrente_data();
     void senzaRigaCorrente();
+    void tastiDiAccessoUnici_data();
     void tastiDiAccessoUnici();
     void costruisciComeIlBenchmark();
 };
@@ -225,10 +226,23 @@ void TestComandi::senzaRigaCorrente()
     QVERIFY(!f->negozio().state.InAggiornamento);
 }
 
+void TestComandi::tastiDiAccessoUnici_data()
+{
+    QTest::addColumn<QString>("scheda");
+    QTest::addColumn<QString>("menu");
+    QTest::newRow("departments") << "kReparti" << "mnuReparti";
+    QTest::newRow("articles") << "kArticoli" << "mnuArticoli";
+    QTest::newRow("site") << "kSito" << "mnuSito";
+    QTest::newRow("internet") << "kInternet" << "mnuInternet";
+}
+
 void TestComandi::tastiDiAccessoUnici()
 {
+    QFETCH(QString, scheda);
+    QFETCH(QString, menu);
     auto f = apriFinestra();
     QVERIFY(f->w);
+    f->w->selezionaScheda(scheda);
     std::function<void(QMenu *)> controlla = [&](QMenu *m) {
         QSet<QChar> tasti;
         for (QAction *a : m->actions()) {
@@ -244,12 +258,30 @@ void TestComandi::tastiDiAccessoUnici()
                 controlla(a->menu());
         }
     };
+    // The menu bar as this view shows it: one "&Modifica", the view's own;
+    // the bar's access keys unique, and each menu's.
+    QMenuBar *barra = f->w->menuBar();
     QStringList titoli;
-    for (QAction *a : f->w->menuBar()->actions()) {
+    for (QAction *a : barra->actions()) {
         titoli << a->text();
         controlla(a->menu());
     }
-    QCOMPARE(titoli, QStringList({"&File", "&Modifica", "&Modifica", "&Modifica", "&Modifica", "&Visualizza", "&?"}));
+    QCOMPARE(titoli, QStringList({"&File", "&Modifica", "&Visualizza", "&?"}));
+    QCOMPARE(barra->actions().at(1)->menu()->objectName(), menu);
+    // Alt and each access key opens its menu, the view's "&Modifica" first,
+    // pressed on a fresh window.
+    f->w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f->w));
+    for (const QString &titolo : {QStringLiteral("&Modifica"), QStringLiteral("&File"), QStringLiteral("&Visualizza"),
+                                  QStringLiteral("&?")}) {
+        QTest::keyClick(f->w, titolo.at(1).toLatin1(), Qt::AltModifier);
+        auto *aperto = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY2(aperto, qPrintable(titolo));
+        QCOMPARE(aperto->title(), titolo);
+        if (titolo == QLatin1String("&Modifica"))
+            QCOMPARE(aperto->objectName(), menu);
+        aperto->close();
+    }
 }
 
 void TestComandi::costruisciComeIlBenchmark()
