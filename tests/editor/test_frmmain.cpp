@@ -7,6 +7,7 @@
 #include "alberocategorie.h"
 #include "avvio.h"
 #include "programfolder.h"
+#include "pulsanteimmagine.h"
 #include "settings.h"
 #include "shell.h"
 #include "vistareparti.h"
@@ -17,6 +18,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTabBar>
 #include <QTableView>
 #include <QTreeWidget>
 #include <QtTest>
@@ -28,11 +34,14 @@ private slots:
     void cartellaSenzaCatalogo_data();
     void cartellaSenzaCatalogo();
     void riavvioSuUnAltroNegozio();
+    void avvioSuCartelleVere_data();
+    void avvioSuCartelleVere();
     void laCartellaDelProgrammaNonCambia();
     void comandiDopoOgniSelezione_data();
     void comandiDopoOgniSelezione();
     void pannelliDeiReparti();
     void titoloDelRepartoAllUscita();
+    void pulsantiImmagine();
 };
 
 void TestFrmMain::apreIlNegozioDiServerPath()
@@ -120,6 +129,58 @@ void TestFrmMain::riavvioSuUnAltroNegozio()
 
 namespace {
 
+// Holds a catalogue as another copy of the program does: a connection of its
+// own with the exclusive lock.
+class CatalogoTrattenuto {
+public:
+    explicit CatalogoTrattenuto(const QString &file)
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nome);
+        c.setDatabaseName(file);
+        QVERIFY(c.open());
+        QSqlQuery q(c);
+        for (const char *sql : {"PRAGMA locking_mode=EXCLUSIVE", "BEGIN EXCLUSIVE", "COMMIT"})
+            QVERIFY2(q.exec(QString::fromLatin1(sql)), sql);
+    }
+    ~CatalogoTrattenuto()
+    {
+        QSqlDatabase::database(nome).close();
+        QSqlDatabase::removeDatabase(nome);
+    }
+
+private:
+    const QString nome = QStringLiteral("trattenuto");
+};
+
+// The window with no shop: only New, Open, Exit and the help can act, one
+// "&Modifica" shows and it is off like every menu with nothing to offer,
+// the picture buttons are greyed.
+void controllaSenzaNegozio(frmMain *w)
+{
+    const QSet<int> offerti = {Cmd::NuovoNegozio, Cmd::ApriNegozio, Cmd::Esci,
+                               Cmd::Sommario, Cmd::DomandeFrequenti, Cmd::Informazioni};
+    for (const DefinizioneComando &d : RegistroComandi::definizioni())
+        QVERIFY2(w->comandi().azione(d.numero)->isEnabled() == offerti.contains(d.numero), d.nome);
+    QStringList titoli, attivi;
+    for (QAction *a : w->menuBar()->actions()) {
+        titoli << a->text();
+        if (a->isEnabled())
+            attivi << a->text();
+    }
+    QCOMPARE(titoli, QStringList({"&File", "&Modifica", "&Visualizza", "&?"}));
+    QCOMPARE(attivi, QStringList({"&File", "&?"}));
+    for (const char *nome : {"mnuSpostaRep", "mnuAggiungiCat", "mnuImpostaLogoR", "mnuEliminaLogoR", "mnuSpostaArt",
+                             "mnuAggiungiArt", "mnuOpzioni", "mnuImpostaImmagine", "mnuEliminaImmagine",
+                             "mnuImpostaLogoA", "mnuEliminaLogoA"})
+        QVERIFY2(!w->findChild<QMenu *>(QString::fromLatin1(nome))->menuAction()->isEnabled(), nome);
+    for (int i = 0; i < 3; ++i) {
+        auto *b = w->findChild<PulsanteImmagine *>(QStringLiteral("imgButton%1").arg(i));
+        QVERIFY(b && !b->isEnabled());
+    }
+    QVERIFY(!w->tabGestione()->isEnabled());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Vetrasto"));
+}
+
 // Every file under a folder with its checksum.
 QMap<QString, QByteArray> impronte(const QString &cartella)
 {
@@ -143,6 +204,91 @@ void copiaAlbero(const QString &da, const QString &a)
 }
 
 } // namespace
+
+void TestFrmMain::avvioSuCartelleVere_data()
+{
+    // What serverpath.net names, the answer to the question, the folder the
+    // picker then gives, and how the start ends: "fine" (the program ends),
+    // "vuota" (the window with no shop), "altro" (the window on the shop
+    // chosen).
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<int>("risposta");
+    QTest::addColumn<QString>("scelta");
+    QTest::addColumn<QString>("esito");
+    const int si = int(Messages::Answer::Yes), no = int(Messages::Answer::No);
+    for (const char *caso : {"no catalogue", "blank first line", "in use", "damaged"}) {
+        QTest::addRow("%s, No", caso) << caso << no << "" << "fine";
+        QTest::addRow("%s, Yes, picker cancelled", caso) << caso << si << "" << "vuota";
+        QTest::addRow("%s, Yes, not a shop", caso) << caso << si << "not a shop" << "vuota";
+        QTest::addRow("%s, Yes, another shop", caso) << caso << si << "shop" << "altro";
+    }
+}
+
+void TestFrmMain::avvioSuCartelleVere()
+{
+    QFETCH(QString, cartella);
+    QFETCH(int, risposta);
+    QFETCH(QString, scelta);
+    QFETCH(QString, esito);
+    TestProgramFolder program;
+    const QString negozio = program.newShop(QStringLiteral("negozio"));
+    const QString altro = program.newShop(QStringLiteral("altro"));
+    QTemporaryDir vuota;
+    std::unique_ptr<CatalogoTrattenuto> trattenuto;
+    QString domanda;
+    const QString altroNegozio = QStringLiteral("\r\nSi desidera aprire un altro negozio?");
+    if (cartella == QLatin1String("no catalogue")) {
+        scriviServerPath(vuota.path());
+        domanda = QStringLiteral("La cartella '%1' non contiene un negozio valido.").arg(vuota.path()) + altroNegozio;
+    } else if (cartella == QLatin1String("blank first line")) {
+        scrivi(ProgramFolder::serverPathFile(), "  \r\n" + negozio.toUtf8() + "\r\n");
+        domanda = QStringLiteral("La cartella '' non contiene un negozio valido.") + altroNegozio;
+    } else if (cartella == QLatin1String("in use")) {
+        scriviServerPath(negozio);
+        trattenuto = std::make_unique<CatalogoTrattenuto>(negozio + QStringLiteral("/catalog.mdb"));
+        domanda = QStringLiteral("Il database è utilizzato da un altro utente.") + altroNegozio;
+    } else {
+        scriviServerPath(negozio);
+        scrivi(negozio + QStringLiteral("/catalog.mdb"), QByteArray(8192, '\x5a'));
+        domanda = QStringLiteral("Il database è corrotto, oppure sono stati cancellati alcuni file del programma.")
+                  + altroNegozio;
+    }
+    QStringList titoliPicker;
+    Shell::setPicker([&](const QString &titolo, const QString &) {
+        titoliPicker << titolo;
+        return scelta == QLatin1String("shop") ? altro : scelta == QLatin1String("not a shop") ? vuota.path() : QString();
+    });
+    ScriptedMessages messages;
+    messages.answer(Messages::Answer(risposta));
+    Avvio avvio(messages);
+    avvio.mostraMain();
+    QVERIFY(!messages.shown().empty());
+    QCOMPARE(messages.texts().first(), domanda);
+    QCOMPARE(titoliPicker.size(), risposta == int(Messages::Answer::Yes) ? 1 : 0);
+    if (scelta == QLatin1String("not a shop"))
+        QCOMPARE(messages.texts().last(), QStringLiteral("La cartella selezionata non contiene un negozio\r\n"
+                                                         "(oppure il negozio contenuto è corrotto)"));
+    else
+        QCOMPARE(messages.shown().size(), size_t(1));
+    Shell::setPicker({});
+    if (esito == QLatin1String("fine")) {
+        QVERIFY(avvio.finito());
+        QVERIFY(!avvio.finestra() || !avvio.finestra()->isVisible());
+    } else if (esito == QLatin1String("vuota")) {
+        QVERIFY(!avvio.finito());
+        QVERIFY(avvio.finestra() && avvio.finestra()->isVisible());
+        QVERIFY(!avvio.negozio().state.dbCatalogo);
+        controllaSenzaNegozio(avvio.finestra());
+        salvaSchermata(avvio.finestra(), QStringLiteral("senza-negozio"));
+    } else {
+        // The window restarts on the shop chosen.
+        QTRY_VERIFY(avvio.finestra() && avvio.finestra()->isVisible()
+                    && avvio.finestra()->windowTitle() == QStringLiteral("Vetrasto - ") + altro);
+        QVERIFY(!avvio.finito());
+        QVERIFY(avvio.negozio().state.dbCatalogo);
+    }
+    delete avvio.finestra();
+}
 
 void TestFrmMain::laCartellaDelProgrammaNonCambia()
 {
@@ -267,6 +413,62 @@ void TestFrmMain::titoloDelRepartoAllUscita()
     QVERIFY(!f->w->tvwCategorie()->findItems(QStringLiteral("Te verde  neri"), Qt::MatchRecursive).isEmpty());
     QCOMPARE(v->gridCategorie->model()->index(0, 0).data().toString(), QStringLiteral("Te verde  neri"));
     QVERIFY(f->messages.shown().empty());
+}
+
+void TestFrmMain::pulsantiImmagine()
+{
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    const QStringList didascalie = {"Scegli il template", "Costruisci il negozio", "Aggiorna il sito"};
+    const int comandi[] = {Cmd::ScegliTemplate, Cmd::Costruisci, Cmd::AggiornaSito};
+    for (int i = 0; i < 3; ++i) {
+        auto *b = f->w->findChild<PulsanteImmagine *>(QStringLiteral("imgButton%1").arg(i));
+        QVERIFY(b && b->isVisible());
+        QCOMPARE(b->toolTip(), didascalie[i]);
+        // The whole caption fits, measured in the bold font it is drawn in.
+        QVERIFY2(QFontMetrics(b->fontDidascalia()).horizontalAdvance(didascalie[i]) < b->rettangoloDidascalia().width(),
+                 qPrintable(didascalie[i]));
+        QVERIFY(b->geometry().right() < b->parentWidget()->width());
+        QSignalSpy clic(b, &PulsanteImmagine::clicked);
+        const QPoint riposo = b->pos(), centro = b->rect().center();
+        // Only the left button pushes it.
+        for (Qt::MouseButton altro : {Qt::RightButton, Qt::MiddleButton}) {
+            QTest::mousePress(b, altro, {}, centro);
+            QCOMPARE(b->pos(), riposo);
+            QTest::mouseRelease(b, altro, {}, centro);
+        }
+        // Pushed one pixel right and down while pressed; dragged off and
+        // released elsewhere it comes back and nothing runs.
+        QTest::mousePress(b, Qt::LeftButton, {}, centro);
+        QCOMPARE(b->pos(), riposo + QPoint(1, 1));
+        QCOMPARE(b->spinta(), 1);
+        QTest::mouseMove(b, QPoint(-40, -40));
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(-40, -40));
+        QCOMPARE(b->pos(), riposo);
+        QCOMPARE(b->spinta(), 0);
+        QCOMPARE(clic.count(), 0);
+        // A release without its press moves nothing.
+        QTest::mouseRelease(b, Qt::LeftButton, {}, centro);
+        QCOMPARE(b->pos(), riposo);
+        QCOMPARE(clic.count(), 0);
+        // Greyed and deaf while its command is off, back with it.
+        QAction *azione = f->w->comandi().azione(comandi[i]);
+        azione->setEnabled(false);
+        QVERIFY(!b->isEnabled());
+        const QImage spento = b->grab().toImage();
+        QTest::mouseClick(b, Qt::LeftButton, {}, centro);
+        QCOMPARE(b->pos(), riposo);
+        QCOMPARE(clic.count(), 0);
+        azione->setEnabled(true);
+        QVERIFY(b->isEnabled());
+        QVERIFY(b->grab().toImage() != spento);
+        // A press and a release over it: one click.
+        disconnect(b, &PulsanteImmagine::clicked, azione, &QAction::trigger);
+        QTest::mouseClick(b, Qt::LeftButton, {}, centro);
+        QCOMPARE(clic.count(), 1);
+        QCOMPARE(b->pos(), riposo);
+    }
+    salvaSchermata(f->w->findChild<QWidget *>(QStringLiteral("picSfondo1")), QStringLiteral("pulsanti-immagine"));
 }
 
 QTEST_MAIN(TestFrmMain)
