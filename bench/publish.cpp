@@ -22,7 +22,7 @@ namespace {
 // prints what a merchant would read.
 class MessaggiBench : public Messages {
 public:
-    Answer show(const QString &text, Icon, Buttons buttons, const QString &) override
+    Answer show(const QString &text, Icon, Buttons buttons, const QString &, std::optional<Answer>) override
     {
         if (text.contains(QLatin1String("crearla")))
             return Answer::Yes;

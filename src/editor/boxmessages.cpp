@@ -6,7 +6,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons buttons, const QString &title)
+Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons buttons, const QString &title,
+                                   std::optional<Answer> preselected)
 {
     QMessageBox box(m_owner ? m_owner : QApplication::activeWindow());
     box.setWindowTitle(title.isEmpty() ? defaultTitle() : title);
@@ -28,6 +29,14 @@ Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons butto
     case Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    }
+    if (preselected) {
+        switch (*preselected) {
+        case Answer::Ok: box.setDefaultButton(QMessageBox::Ok); break;
+        case Answer::Cancel: box.setDefaultButton(QMessageBox::Cancel); break;
+        case Answer::Yes: box.setDefaultButton(QMessageBox::Yes); break;
+        case Answer::No: box.setDefaultButton(QMessageBox::No); break;
+        }
     }
     box.setButtonText(QMessageBox::Yes, QStringLiteral("Sì"));
     box.setButtonText(QMessageBox::Cancel, QStringLiteral("Annulla"));

@@ -8,7 +8,8 @@ class QWidget;
 class BoxMessages : public Messages {
 public:
     explicit BoxMessages(QWidget *owner = nullptr) : m_owner(owner) {}
-    Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {}) override;
+    Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {},
+                std::optional<Answer> preselected = {}) override;
     void setOwner(QWidget *owner) { m_owner = owner; }
 
 private:

@@ -4,6 +4,8 @@
 // script the answers and read what was shown.
 #include <QString>
 
+#include <optional>
+
 class Messages {
 public:
     enum class Icon { None, Information, Warning, Question, Critical };
@@ -11,7 +13,10 @@ public:
     enum class Answer { Ok, Cancel, Yes, No };
 
     virtual ~Messages() = default;
-    virtual Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {}) = 0;
+    // The default button (the one Enter presses) is `preselected` when given,
+    // else No for Yes/No and the first button for the others.
+    virtual Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {},
+                        std::optional<Answer> preselected = {}) = 0;
 
     void information(const QString &text) { show(text, Icon::Information, Buttons::Ok); }
     void warning(const QString &text) { show(text, Icon::Warning, Buttons::Ok); }

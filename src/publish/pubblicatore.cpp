@@ -348,13 +348,14 @@ MessaggiTraThread::MessaggiTraThread(Messages &destinatario)
 
 MessaggiTraThread::~MessaggiTraThread() = default;
 
-Messages::Answer MessaggiTraThread::show(const QString &text, Icon icon, Buttons buttons, const QString &title)
+Messages::Answer MessaggiTraThread::show(const QString &text, Icon icon, Buttons buttons, const QString &title,
+                                        std::optional<Answer> preselected)
 {
     if (QThread::currentThread() == m_contesto->thread())
-        return m_destinatario.show(text, icon, buttons, title);
+        return m_destinatario.show(text, icon, buttons, title, preselected);
     Answer risposta = Answer::Cancel;
     QMetaObject::invokeMethod(
-        m_contesto.get(), [&] { risposta = m_destinatario.show(text, icon, buttons, title); },
+        m_contesto.get(), [&] { risposta = m_destinatario.show(text, icon, buttons, title, preselected); },
         Qt::BlockingQueuedConnection);
     return risposta;
 }

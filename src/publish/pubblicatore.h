@@ -128,7 +128,8 @@ class MessaggiTraThread : public Messages {
 public:
     explicit MessaggiTraThread(Messages &destinatario);
     ~MessaggiTraThread() override;
-    Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {}) override;
+    Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {},
+                std::optional<Answer> preselected = {}) override;
 
 private:
     Messages &m_destinatario;

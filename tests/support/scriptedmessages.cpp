@@ -1,8 +1,9 @@
 #include "scriptedmessages.h"
 
-Messages::Answer ScriptedMessages::show(const QString &text, Icon icon, Buttons buttons, const QString &title)
+Messages::Answer ScriptedMessages::show(const QString &text, Icon icon, Buttons buttons, const QString &title,
+                                       std::optional<Answer> preselected)
 {
-    m_shown.push_back({text, icon, buttons, title.isEmpty() ? defaultTitle() : title});
+    m_shown.push_back({text, icon, buttons, title.isEmpty() ? defaultTitle() : title, preselected});
     if (!m_answers.empty()) {
         Answer a = m_answers.front();
         m_answers.pop_front();

@@ -13,9 +13,11 @@ public:
         Icon icon;
         Buttons buttons;
         QString title;
+        std::optional<Answer> preselected;
     };
 
-    Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {}) override;
+    Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title = {},
+                std::optional<Answer> preselected = {}) override;
     void answer(Answer a) { m_answers.push_back(a); }
     const std::vector<Shown> &shown() const { return m_shown; }
     QStringList texts() const;
