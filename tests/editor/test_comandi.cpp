@@ -78,6 +78,8 @@ private slots:
     void tastiDiAccessoUnici_data();
     void tastiDiAccessoUnici();
     void costruisciComeIlBenchmark();
+    void pulisciCartelle_data();
+    void pulisciCartelle();
 };
 
 void TestComandi::comandoDalMenuEDalPulsante_data()
@@ -315,6 +317,123 @@ void TestComandi::costruisciComeIlBenchmark()
         QCOMPARE(impronte(finestra + QLatin1String(cartella)), attese);
     }
     QVERIFY(QFile::exists(finestra + QStringLiteral("/vtftp.dat")));
+}
+
+void TestComandi::pulisciCartelle_data()
+{
+    // The pages and scripts folders ("pagine", "script": working folders of
+    // their own; "negozio", "programma", "": refused ones), the answers (the
+    // refusal's OK among them), and which folders end up empty.
+    QTest::addColumn<QString>("pagine");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QList<int>>("risposte");
+    QTest::addColumn<QStringList>("svuotate");
+    QTest::addColumn<QStringList>("rifiutate");
+    const int si = int(Messages::Answer::Yes), no = int(Messages::Answer::No), ok = int(Messages::Answer::Ok),
+              annulla = int(Messages::Answer::Cancel);
+    QTest::newRow("No at the first question") << "pagine" << "script" << QList<int>{no} << QStringList() << QStringList();
+    QTest::newRow("both emptied") << "pagine" << "script" << QList<int>{si, ok, ok} << QStringList{"pagine", "script"}
+                                  << QStringList();
+    QTest::newRow("pages cancelled, scripts emptied")
+        << "pagine" << "script" << QList<int>{si, annulla, ok} << QStringList{"script"} << QStringList();
+    QTest::newRow("both cancelled") << "pagine" << "script" << QList<int>{si, annulla, annulla} << QStringList()
+                                    << QStringList();
+    QTest::newRow("the same folder twice")
+        << "pagine" << "pagine" << QList<int>{si, ok, ok} << QStringList{"pagine"} << QStringList();
+    QTest::newRow("the shop's folder refused")
+        << "negozio" << "script" << QList<int>{si, ok, ok, ok} << QStringList{"script"} << QStringList{"negozio"};
+    QTest::newRow("the program folder refused")
+        << "pagine" << "programma" << QList<int>{si, ok, ok, ok} << QStringList{"pagine"} << QStringList{"programma"};
+    QTest::newRow("no folder refused") << "" << "script" << QList<int>{si, ok, ok, ok} << QStringList{"script"}
+                                       << QStringList{""};
+}
+
+void TestComandi::pulisciCartelle()
+{
+    QFETCH(QString, pagine);
+    QFETCH(QString, script);
+    QFETCH(QList<int>, risposte);
+    QFETCH(QStringList, svuotate);
+    QFETCH(QStringList, rifiutate);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    const QMap<QString, QString> cartelle = {{"pagine", f->program.path() + QStringLiteral("/lavoro/pagine")},
+                                             {"script", f->program.path() + QStringLiteral("/lavoro/script")},
+                                             {"negozio", f->shop},
+                                             {"programma", f->program.path()},
+                                             {"", QString()}};
+    // Each folder holds two files and a subfolder with a file of its own.
+    const char *const piantati[] = {"/a.htm", "/b.pl", "/sotto/c.jpg"};
+    const auto file = [&](const QString &c) {
+        QStringList l;
+        for (const char *nome : piantati)
+            if (QFile::exists(c + QLatin1String(nome)))
+                l << c + QLatin1String(nome);
+        return l;
+    };
+    QMap<QString, QStringList> prima;
+    for (auto it = cartelle.cbegin(); it != cartelle.cend(); ++it) {
+        if (it.key().isEmpty())
+            continue;
+        for (const char *nome : piantati)
+            scrivi(it.value() + QLatin1String(nome), "x");
+        prima.insert(it.key(), file(it.value()));
+    }
+    ShopState &s = f->negozio().state;
+    s.CartellaPagine = cartelle.value(pagine);
+    s.CartellaScript = cartelle.value(script);
+    for (int r : risposte)
+        f->messages.answer(Messages::Answer(r));
+    // File > Pulisci, by its access keys.
+    f->w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f->w));
+    QTest::keyClick(f->w, Qt::Key_F, Qt::AltModifier);
+    QWidget *menu = QApplication::activePopupWidget();
+    QVERIFY(menu);
+    QTest::keyClick(menu, Qt::Key_P);
+
+    const std::vector<ScriptedMessages::Shown> &mostrati = f->messages.shown();
+    QVERIFY(!mostrati.empty());
+    const QString crlf = QStringLiteral("\r\n");
+    QCOMPARE(mostrati[0].text, QStringLiteral("Le seguenti cartelle saranno svuotate:") + crlf + crlf + s.CartellaPagine
+                                   + crlf + s.CartellaScript + crlf + crlf
+                                   + QStringLiteral("ATTENZIONE: Tutti i file presenti in queste cartelle verranno "
+                                                    "cancellati.")
+                                   + crlf + QStringLiteral("Si desidera procedere con la cancellazione?"));
+    QCOMPARE(mostrati[0].buttons, Messages::Buttons::YesNo);
+    QCOMPARE(mostrati[0].icon, Messages::Icon::Question);
+    // The two confirmations, Cancel the default; a refused folder says so.
+    QStringList attesi;
+    if (risposte.size() > 1) {
+        qsizetype r = 1;  // the next answer
+        for (const QString &chiave : {pagine, script}) {
+            attesi << QStringLiteral("Saranno cancellati i file presenti in ") + cartelle.value(chiave);
+            const bool ok = risposte.at(r++) == int(Messages::Answer::Ok);
+            if (ok && rifiutate.contains(chiave)) {
+                attesi << QStringLiteral("La cartella '%1' non è stata svuotata: non è una cartella di lavoro "
+                                         "(manca il percorso, oppure è la cartella del negozio, delle sue immagini o "
+                                         "dei suoi codici, del programma o di un altro negozio).")
+                              .arg(cartelle.value(chiave));
+                ++r;  // its OK
+            }
+        }
+    }
+    QCOMPARE(f->messages.texts().mid(1), attesi);
+    for (const ScriptedMessages::Shown &m : mostrati) {
+        if (m.text.startsWith(QLatin1String("Saranno cancellati"))) {
+            QCOMPARE(m.buttons, Messages::Buttons::OkCancel);
+            QCOMPARE(m.icon, Messages::Icon::Information);
+            QVERIFY(m.preselected == Messages::Answer::Cancel);
+        }
+    }
+    // Only the plain files directly in an emptied folder go.
+    for (auto it = prima.cbegin(); it != prima.cend(); ++it) {
+        QStringList attesa = it.value();
+        if (svuotate.contains(it.key()))
+            attesa = {cartelle.value(it.key()) + QStringLiteral("/sotto/c.jpg")};
+        QCOMPARE(file(cartelle.value(it.key())), attesa);
+    }
+    QVERIFY(f->negozio().eNegozio(f->shop));
 }
 
 QTEST_MAIN(TestComandi)
