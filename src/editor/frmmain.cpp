@@ -424,7 +424,10 @@ void frmMain::MostraAiuto(const QString &argomento)
 {
     QString topic = argomento;
     topic.replace(u'\\', u'/');
-    Shell::apriDocumento(ProgramFolder::path() + QStringLiteral("/help/") + topic);
+    // A page that is missing opens nothing, and nothing is said.
+    const QString pagina = ProgramFolder::path() + QStringLiteral("/help/") + topic;
+    if (QFileInfo(pagina).isFile())
+        Shell::apriDocumento(pagina);
 }
 
 bool frmMain::ScegliTemplate()

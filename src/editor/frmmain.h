@@ -40,7 +40,8 @@ public:
     void EseguiComando(int numero);
     // Shows the panels and menu of the selected view.
     void MostraScheda();
-    // Opens a page of the program's help ("pagine\reparti.htm").
+    // Opens a page of the program's help ("pagine\reparti.htm"); a page
+    // that is missing opens nothing and shows no message.
     static void MostraAiuto(const QString &argomento);
 
     Negozio &negozio() { return m_negozio; }

@@ -310,12 +310,11 @@ void Negozio::NuovoNegozio()
         return;
     }
     const QString empty = ProgramFolder::path() + QStringLiteral("/new");
-    if (!QFileInfo::exists(empty + QStringLiteral("/catalog.mdb")) || !QDir().mkpath(folder)) {
+    if (!QFileInfo::exists(empty + QStringLiteral("/catalog.mdb")) || !CopiaCartella(empty, folder)) {
         m_messages.show(QStringLiteral("Impossibile creare un negozio nel percorso specificato"),
                         Messages::Icon::Warning, Messages::Buttons::Ok);
         return;
     }
-    CopiaCartella(empty, folder);
     ApriNegozio(folder);
 }
 

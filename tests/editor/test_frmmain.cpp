@@ -10,7 +10,9 @@
 #include "pulsanteimmagine.h"
 #include "settings.h"
 #include "shell.h"
+#include "vistaarticoli.h"
 #include "vistareparti.h"
+#include "vistasito.h"
 
 #include <QAction>
 #include <QCryptographicHash>
@@ -42,6 +44,10 @@ private slots:
     void pannelliDeiReparti();
     void titoloDelRepartoAllUscita();
     void pulsantiImmagine();
+    void modifichePendentiScritte_data();
+    void modifichePendentiScritte();
+    void nuovoNegozio_data();
+    void nuovoNegozio();
 };
 
 void TestFrmMain::apreIlNegozioDiServerPath()
@@ -469,6 +475,151 @@ void TestFrmMain::pulsantiImmagine()
         QCOMPARE(b->pos(), riposo);
     }
     salvaSchermata(f->w->findChild<QWidget *>(QStringLiteral("picSfondo1")), QStringLiteral("pulsanti-immagine"));
+}
+
+void TestFrmMain::modifichePendentiScritte_data()
+{
+    // How the window goes (closed, or replaced by another shop) and whether
+    // the catalogue takes the writes.
+    QTest::addColumn<bool>("cambioNegozio");
+    QTest::addColumn<bool>("rifiutate");
+    QTest::newRow("closed") << false << false;
+    QTest::newRow("another shop opened") << true << false;
+    QTest::newRow("closed, writes refused") << false << true;
+    QTest::newRow("another shop opened, writes refused") << true << true;
+}
+
+void TestFrmMain::modifichePendentiScritte()
+{
+    QFETCH(bool, cambioNegozio);
+    QFETCH(bool, rifiutate);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    const QString secondo = f->program.newShop(QStringLiteral("secondo"));
+    if (rifiutate)  // a full disk, as the engine reports it
+        for (const char *tabella : {"categorie", "articoli", "generale"})
+            f->db().execute(QStringLiteral("CREATE TRIGGER pieno_%1 BEFORE UPDATE ON %1 BEGIN "
+                                           "SELECT RAISE(ABORT, 'disco pieno'); END")
+                                .arg(QLatin1String(tabella)));
+    // One field of each data source typed into, none with a write of its
+    // own, each in its view; the tabs are clicked.
+    const auto scheda = [&](int i) {
+        QTabBar *t = f->w->tabGestione();
+        QTest::mouseClick(t, Qt::LeftButton, {}, t->tabRect(i).center());
+    };
+    const auto scrivi = [](QWidget *campo, const QString &testo) {
+        campo->setFocus();
+        QTest::keyClick(campo, Qt::Key_End);
+        QTest::keyClicks(campo, testo);
+    };
+    scrivi(f->w->vistaReparti()->txtCategorie10, QStringLiteral("Nota reparto"));
+    scheda(1);
+    QCOMPARE(f->w->schedaCorrente(), QStringLiteral("kArticoli"));
+    scrivi(f->w->vistaArticoli()->txtArticoli[5], QStringLiteral("Nota articolo"));
+    scheda(2);
+    QCOMPARE(f->w->schedaCorrente(), QStringLiteral("kSito"));
+    scrivi(f->w->vistaSito()->txtEmailOrdini, QStringLiteral("ordini@esempio.it"));
+    QVERIFY(f->messages.shown().empty());
+    // Nothing written yet.
+    auto db = f->negozio().state.dbCatalogo;
+    const auto valori = [](Database &d) {
+        return QStringList{d.scalar(QStringLiteral("SELECT note FROM categorie WHERE ID='cat001'")).toString(),
+                           d.scalar(QStringLiteral("SELECT note FROM articoli WHERE codice='A1-1'")).toString(),
+                           d.scalar(QStringLiteral("SELECT email_ordini FROM generale")).toString()};
+    };
+    const QStringList prima = valori(*db);
+    QVERIFY(!prima.contains(QStringLiteral("Nota reparto")));
+    db.reset();
+
+    QPointer<frmMain> w = f->w;
+    if (cambioNegozio) {
+        Shell::setPicker([&](const QString &, const QString &) { return secondo; });
+        f->w->comandi().azione(Cmd::ApriNegozio)->trigger();
+        Shell::setPicker({});
+        QTRY_VERIFY(!w);
+        f->w = f->avvio->finestra();
+        QTRY_VERIFY(f->w && f->w->windowTitle() == QStringLiteral("Vetrasto - ") + secondo);
+    } else {
+        f->w->close();
+        QVERIFY(!f->negozio().state.dbCatalogo);
+    }
+    // The first shop's catalogue is closed: read it as it is on disk.
+    auto catalogo = Database::open(f->shop + QStringLiteral("/catalog.mdb"));
+    if (rifiutate) {
+        // Each refused write is told, one message per data source, and the
+        // catalogue keeps its values.
+        QCOMPARE(valori(*catalogo), prima);
+        QCOMPARE(f->messages.shown().size(), size_t(3));
+    } else {
+        QCOMPARE(valori(*catalogo),
+                 QStringList({prima[0] + QStringLiteral("Nota reparto"), prima[1] + QStringLiteral("Nota articolo"),
+                              prima[2] + QStringLiteral("ordini@esempio.it")}));
+        QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
+    }
+    catalogo->close();
+}
+
+void TestFrmMain::nuovoNegozio_data()
+{
+    // The folder the picker gives, the message, and whether the window
+    // restarts on a new shop there.
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<QString>("messaggio");
+    QTest::addColumn<bool>("creato");
+    QTest::newRow("picker cancelled") << "" << "" << false;
+    QTest::newRow("empty folder") << "vuota" << "" << true;
+    QTest::newRow("folder not there yet") << "nuova" << "" << true;
+    QTest::newRow("a shop already there") << "negozio" << "Nel percorso specificato è già presente un negozio" << false;
+    QTest::newRow("the copy fails") << "bloccata" << "Impossibile creare un negozio nel percorso specificato" << false;
+}
+
+void TestFrmMain::nuovoNegozio()
+{
+    QFETCH(QString, cartella);
+    QFETCH(QString, messaggio);
+    QFETCH(bool, creato);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    QString scelta;
+    if (cartella == QLatin1String("negozio")) {
+        scelta = f->program.newShop(QStringLiteral("esistente"));
+    } else if (!cartella.isEmpty()) {
+        scelta = f->program.path() + u'/' + cartella;
+        if (cartella != QLatin1String("nuova"))
+            QVERIFY(QDir().mkpath(scelta));
+        if (cartella == QLatin1String("bloccata"))  // a folder where the empty shop's vtftp.mdb must go
+            QVERIFY(QDir().mkpath(scelta + QStringLiteral("/vtftp.mdb")));
+    }
+    QStringList titoli;
+    Shell::setPicker([&](const QString &titolo, const QString &) {
+        titoli << titolo;
+        return scelta;
+    });
+    QPointer<frmMain> w = f->w;
+    // File > Nuovo negozio, by its access keys.
+    f->w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f->w));
+    QTest::keyClick(f->w, Qt::Key_F, Qt::AltModifier);
+    QVERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_N);
+    Shell::setPicker({});
+    QCOMPARE(titoli, QStringList(QStringLiteral("Selezionare la cartella del nuovo negozio (la cartella deve essere "
+                                                "preferibilmente vuota):")));
+    QCOMPARE(f->messages.texts(), messaggio.isEmpty() ? QStringList() : QStringList(messaggio));
+    if (!messaggio.isEmpty())
+        QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
+    if (creato) {
+        QTRY_VERIFY(!w);
+        f->w = f->avvio->finestra();
+        QTRY_VERIFY(f->w && f->w->windowTitle() == QStringLiteral("Vetrasto - ") + scelta);
+        QVERIFY(Negozio::eNegozio(scelta));
+    } else {
+        // The window stays on its shop.
+        QTest::qWait(20);
+        QVERIFY(w && f->avvio->finestra() == w.data());
+        QCOMPARE(f->w->windowTitle(), QStringLiteral("Vetrasto - ") + f->shop);
+        QVERIFY(f->negozio().state.dbCatalogo);
+    }
 }
 
 QTEST_MAIN(TestFrmMain)
