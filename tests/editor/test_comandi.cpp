@@ -24,6 +24,9 @@
 #include "vistareparti.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QLabel>
@@ -497,6 +500,40 @@ const std::vector<CasoComando> &casiComando()
     return casi;
 }
 
+// The fields of one CSV record (quotes doubled inside quoted fields).
+QStringList campiCsv(const QString &riga)
+{
+    QStringList campi{QString()};
+    bool virgolette = false;
+    for (qsizetype i = 0; i < riga.size(); ++i) {
+        const QChar c = riga.at(i);
+        if (c == u'"' && virgolette && i + 1 < riga.size() && riga.at(i + 1) == u'"')
+            campi.last() += riga.at(++i);
+        else if (c == u'"')
+            virgolette = !virgolette;
+        else if (c == u',' && !virgolette)
+            campi << QString();
+        else
+            campi.last() += c;
+    }
+    return campi;
+}
+
+// Runs a page's "javascript:" address with node, Acquista standing in for
+// the cart's function; its calls' arguments as JSON, or "" when the code
+// does not run.
+QString eseguiAcquista(const QString &codice)
+{
+    QProcess node;
+    node.start(QStringLiteral("node"),
+               {QStringLiteral("-e"), QStringLiteral("const chiamate = []; function Acquista(...a) { chiamate.push(a); }"
+                                                     "const window = {}, document = {itemsform: {qt1: {value: '1'}}};")
+                                          + codice + QStringLiteral(";\nconsole.log(JSON.stringify(chiamate));")});
+    if (!node.waitForFinished(30000) || node.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(node.readAllStandardOutput()).trimmed();
+}
+
 } // namespace
 
 class TestComandi : public QObject {
@@ -511,6 +548,8 @@ private slots:
     void costruisciComeIlBenchmark();
     void costruisciChiedeIlTemplate_data();
     void costruisciChiedeIlTemplate();
+    void titoliIncollatiNellaCostruzione_data();
+    void titoliIncollatiNellaCostruzione();
     void pulisciCartelle_data();
     void pulisciCartelle();
 };
@@ -757,6 +796,79 @@ void TestComandi::costruisciChiedeIlTemplate()
         QCOMPARE(s.CartellaTemplate, QStringLiteral("template/vuoto"));
     }
     QVERIFY(!s.InAggiornamento);
+}
+
+void TestComandi::titoliIncollatiNellaCostruzione_data()
+{
+    QTest::addColumn<QString>("carattere");
+    QTest::newRow("vertical bar") << "|";
+    QTest::newRow("backslash") << "\\";
+}
+
+void TestComandi::titoliIncollatiNellaCostruzione()
+{
+    // Pasted text is not filtered: a department title and an article title
+    // pasted with the characters the key filters keep out, then the site
+    // built from the window with the real template set.
+    QFETCH(QString, carattere);
+    auto f = apriDemo();
+    if (!f)
+        QSKIP("the demo shop is made by the build");
+    QVERIFY(f->w);
+    const QString reparto = QStringLiteral("Tè %1 nero").arg(carattere), articolo = QStringLiteral("Té %1 verde").arg(carattere);
+    const auto incolla = [](QLineEdit *campo, const QString &testo) {
+        QTest::mouseClick(campo, Qt::LeftButton);
+        QTest::keyClick(campo, Qt::Key_A, Qt::ControlModifier);
+        QApplication::clipboard()->setText(testo);
+        QTest::keyClick(campo, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(campo->text(), testo);
+        QTest::keyClick(campo, Qt::Key_Tab);  // written as the field is left
+    };
+    QVERIFY(clicNodo(f->w, QStringLiteral("Tè e tisane")));
+    incolla(f->w->vistaReparti()->txtCategorie14, reparto);
+    f->w->selezionaScheda(QStringLiteral("kArticoli"));
+    QCOMPARE(f->negozio().dati().dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("TE-001"));
+    incolla(f->w->vistaArticoli()->txtArticoli[1], articolo);
+    QCOMPARE(f->db().scalar(QStringLiteral("SELECT titolo FROM categorie WHERE ID='te'")).toString(), reparto);
+    QCOMPARE(f->db().scalar(QStringLiteral("SELECT titolo FROM articoli WHERE codice='TE-001'")).toString(), articolo);
+    f->messages.answer(Messages::Answer::No);  // the result is not looked at
+    auto *b = f->w->findChild<PulsanteImmagine *>(QStringLiteral("imgButton1"));
+    QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    QCOMPARE(f->messages.texts(), QStringList(QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?")));
+
+    // The department's page shows both titles as written.
+    const ShopState &s = f->negozio().state;
+    const QString pagina = QString::fromUtf8(leggi(s.CartellaPagine + QStringLiteral("/te.htm")));
+    QVERIFY(pagina.contains(reparto));
+    QVERIFY(pagina.contains(articolo));
+    // The article's purchase link runs, and hands the cart the title (whose
+    // bar, the cart's separator, becomes a blank).
+    const QRegularExpressionMatch acquisto =
+        QRegularExpression(QStringLiteral("href=\"javascript:([^\"]*Acquista\\('Té[^\"]*)\"")).match(pagina);
+    QVERIFY2(acquisto.hasMatch(), qPrintable(pagina));
+    const QString chiamate = eseguiAcquista(acquisto.captured(1));
+    QVERIFY2(!chiamate.isEmpty(), qPrintable(acquisto.captured(1)));
+    const QJsonArray argomenti = QJsonDocument::fromJson(chiamate.toUtf8()).array().at(0).toArray();
+    QCOMPARE(argomenti.at(0).toString(), QString(articolo).replace(u'|', u' '));
+    // The search data: a sound CSV record with the title in its field.
+    const QStringList ricerca = QDir(s.CartellaScript).entryList({QStringLiteral("search*.csv")});
+    QCOMPARE(ricerca.size(), 1);
+    const QStringList righe = QString::fromUtf8(leggi(s.CartellaScript + u'/' + ricerca[0])).split(u'\n', Qt::SkipEmptyParts);
+    const qsizetype colonne = campiCsv(righe[0]).size();
+    bool trovato = false;
+    for (const QString &r : righe) {
+        const QStringList c = campiCsv(QString(r).remove(u'\r'));
+        QCOMPARE(c.size(), colonne);
+        trovato = trovato || (c.at(1) == QLatin1String("TE-001") && c.at(2) == articolo);
+    }
+    QVERIFY(trovato);
+    // The scripts holding the titles compile.
+    for (const QString &nome : QDir(s.CartellaScript).entryList({QStringLiteral("*.pl")})) {
+        QProcess perl;
+        perl.start(QStringLiteral("perl"), {QStringLiteral("-c"), s.CartellaScript + u'/' + nome});
+        QVERIFY(perl.waitForFinished(30000));
+        QVERIFY2(perl.exitCode() == 0, perl.readAllStandardError().constData());
+    }
 }
 
 void TestComandi::pulisciCartelle_data()

@@ -7,6 +7,7 @@
 #include "alberocategorie.h"
 #include "avvio.h"
 #include "programfolder.h"
+#include "regole.h"
 #include "pulsanteimmagine.h"
 #include "settings.h"
 #include "shell.h"
@@ -15,6 +16,9 @@
 #include "vistasito.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QPlainTextEdit>
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QLabel>
@@ -48,6 +52,8 @@ private slots:
     void modifichePendentiScritte();
     void nuovoNegozio_data();
     void nuovoNegozio();
+    void regoleDeiCampi_data();
+    void regoleDeiCampi();
 };
 
 void TestFrmMain::apreIlNegozioDiServerPath()
@@ -620,6 +626,102 @@ void TestFrmMain::nuovoNegozio()
         QCOMPARE(f->w->windowTitle(), QStringLiteral("Vetrasto - ") + f->shop);
         QVERIFY(f->negozio().state.dbCatalogo);
     }
+}
+
+void TestFrmMain::regoleDeiCampi_data()
+{
+    // A field of the department or article details, the steps ("x" emptied,
+    // "t:" typed, "p:" pasted, "tab" left), the text it then shows, and the
+    // stored value ("-": not written yet).
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<QStringList>("passi");
+    QTest::addColumn<QString>("atteso");
+    QTest::addColumn<QString>("colonna");
+    QTest::addColumn<QString>("salvato");
+    const QString sep = Regole::separatoreDecimale();
+    const auto riga = [](const char *nome, const char *campo, QStringList passi, const QString &atteso,
+                         const char *colonna = "", const QString &salvato = QStringLiteral("-")) {
+        QTest::newRow(nome) << campo << passi << atteso << colonna << salvato;
+    };
+    riga("articles per page: no fraction typed", "txtCategorie11", {"x", "t:3.7"}, "37");
+    riga("articles per page: fraction pasted", "txtCategorie11", {"x", "p:3.7"}, "3");
+    riga("articles per page: leading zero", "txtCategorie11", {"x", "t:05"}, "5");
+    riga("articles per page: emptied", "txtCategorie11", {"x"}, "0");
+    riga("articles per page: letters", "txtCategorie11", {"x", "t:1a2-"}, "12");
+    riga("discount above 100", "txtCategorie0", {"x", "t:150"}, "100");
+    riga("discount 100", "txtCategorie0", {"x", "t:100"}, "100");
+    riga("discount negative pasted", "txtCategorie0", {"x", "p:-150"}, "100");
+    riga("discount point", "txtCategorie0", {"x", "t:12.5.3"}, "12" + sep + "53");
+    riga("VAT typed", "cboIva", {"x", "t:7a%"}, "7");
+    riga("VAT negative pasted", "cboIva", {"x", "p:-4"}, "4");
+    riga("description without pound and bars", "txtCategorie12", {"x", "t:a£b|[c]"}, "abc");
+    riga("notes without pound and bars", "txtCategorie10", {"x", "t:a£b|[c]"}, "abc");
+    riga("notes pasted unfiltered", "txtCategorie10", {"x", "p:a£b|c"}, "a£b|c");
+    riga("code filtered", "txtArticoli0", {"x", "t:a|[b]c", "tab"}, "abc", "codice", "abc");
+    riga("code cut to 50 and written", "txtArticoli0", {"x", "p:" + QString(60, u'c'), "tab"}, QString(50, u'c'),
+         "codice", QString(50, u'c'));
+    riga("title cut to 200 and written", "txtArticoli1", {"x", "p:" + QString(210, u't'), "tab"}, QString(200, u't'),
+         "titolo", QString(200, u't'));
+    riga("subtitle cut to 200 and written", "txtArticoli2", {"x", "p:" + QString(210, u's'), "tab"},
+         QString(200, u's'), "sottotitolo", QString(200, u's'));
+    riga("link cut to 50, not written", "txtArticoli7", {"x", "p:" + QString(60, u'l'), "tab"}, QString(50, u'l'), "link",
+         QString());
+    // Prices are stored in ten-thousandths.
+    riga("price asterisk", "txtArticoli4", {"x", "t:12*", "tab"}, "12000", "prezzo", "120000000");
+    riga("price filtered", "txtArticoli4", {"x", "t:1a|2.5", "tab"}, "12" + sep + "5", "prezzo", "125000");
+    riga("offer price negative pasted", "txtArticoli6", {"x", "p:-5"}, "5");
+    riga("weight negative pasted", "txtArticoli9", {"x", "p:-2" + sep + "5"}, "2" + sep + "5");
+}
+
+void TestFrmMain::regoleDeiCampi()
+{
+    QFETCH(QString, campo);
+    QFETCH(QStringList, passi);
+    QFETCH(QString, atteso);
+    QFETCH(QString, colonna);
+    QFETCH(QString, salvato);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    const bool articolo = campo.startsWith(QLatin1String("txtArticoli"));
+    f->w->selezionaScheda(articolo ? QStringLiteral("kArticoli") : QStringLiteral("kReparti"));
+    const QVariant id = f->negozio().dati().dataArticoli.recordset().value(QStringLiteral("ID"));
+    QWidget *w = f->w->findChild<QWidget *>(campo);
+    QVERIFY(w && w->isVisible());
+    // Keys go to the line inside an editable list.
+    auto *lista = qobject_cast<QComboBox *>(w);
+    QWidget *d = lista ? lista->lineEdit() : w;
+    const auto testo = [&] {
+        if (auto *r = qobject_cast<QPlainTextEdit *>(w))
+            return r->toPlainText();
+        return lista ? lista->currentText() : static_cast<QLineEdit *>(w)->text();
+    };
+    for (const QString &passo : passi) {
+        if (passo == QLatin1String("x")) {
+            // A click gives the focus (a number field then selects its text),
+            // Ctrl+A selects the others, Backspace empties.
+            QTest::mouseClick(qobject_cast<QPlainTextEdit *>(w) ? static_cast<QPlainTextEdit *>(w)->viewport() : d,
+                              Qt::LeftButton);
+            QTest::qWait(1);
+            auto *linea = qobject_cast<QLineEdit *>(d);
+            if (!(linea && linea->hasSelectedText()))
+                QTest::keyClick(d, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(d, Qt::Key_Backspace);
+        } else if (passo.startsWith(QLatin1String("t:"))) {
+            QTest::keyClicks(d, passo.mid(2));
+        } else if (passo.startsWith(QLatin1String("p:"))) {
+            // Shift+Insert: no key filter sees it as a typed character.
+            QApplication::clipboard()->setText(passo.mid(2));
+            QTest::keyClick(d, Qt::Key_Insert, Qt::ShiftModifier);
+        } else if (passo == QLatin1String("tab")) {
+            QTest::keyClick(d, Qt::Key_Tab);
+        }
+    }
+    QCOMPARE(testo(), atteso);
+    if (salvato != QLatin1String("-")) {
+        QCOMPARE(f->db().scalar(QStringLiteral("SELECT %1 FROM articoli WHERE ID=?").arg(colonna), {id}).toString(),
+                 salvato);
+    }
+    QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
 }
 
 QTEST_MAIN(TestFrmMain)
