@@ -6,6 +6,7 @@
 
 #include "alberocategorie.h"
 #include "avvio.h"
+#include "boxmessages.h"
 #include "programfolder.h"
 #include "regole.h"
 #include "pulsanteimmagine.h"
@@ -25,6 +26,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -54,6 +57,8 @@ private slots:
     void nuovoNegozio();
     void regoleDeiCampi_data();
     void regoleDeiCampi();
+    void pulsantePredefinito_data();
+    void pulsantePredefinito();
 };
 
 void TestFrmMain::apreIlNegozioDiServerPath()
@@ -722,6 +727,38 @@ void TestFrmMain::regoleDeiCampi()
                  salvato);
     }
     QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
+}
+
+void TestFrmMain::pulsantePredefinito_data()
+{
+    // The buttons, the default asked for (-1: none), and what Enter answers.
+    QTest::addColumn<int>("pulsanti");
+    QTest::addColumn<int>("predefinito");
+    QTest::addColumn<int>("risposta");
+    using M = Messages;
+    QTest::newRow("Yes/No: No") << int(M::Buttons::YesNo) << -1 << int(M::Answer::No);
+    QTest::newRow("Yes/No, Yes asked for") << int(M::Buttons::YesNo) << int(M::Answer::Yes) << int(M::Answer::Yes);
+    QTest::newRow("OK/Cancel: OK") << int(M::Buttons::OkCancel) << -1 << int(M::Answer::Ok);
+    QTest::newRow("OK/Cancel, Cancel asked for") << int(M::Buttons::OkCancel) << int(M::Answer::Cancel)
+                                                 << int(M::Answer::Cancel);
+}
+
+void TestFrmMain::pulsantePredefinito()
+{
+    // The real message box: Enter presses its default button.
+    QFETCH(int, pulsanti);
+    QFETCH(int, predefinito);
+    QFETCH(int, risposta);
+    BoxMessages box;
+    QTimer::singleShot(0, [] {
+        auto *m = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(m);
+        QTest::keyClick(m, Qt::Key_Return);
+    });
+    const Messages::Answer a =
+        box.show(QStringLiteral("Domanda"), Messages::Icon::Information, Messages::Buttons(pulsanti), {},
+                 predefinito < 0 ? std::nullopt : std::optional(Messages::Answer(predefinito)));
+    QCOMPARE(int(a), risposta);
 }
 
 QTEST_MAIN(TestFrmMain)
