@@ -57,7 +57,7 @@ const std::vector<DefinizioneComando> &RegistroComandi::definizioni()
         {Cmd::EliminaLogoPiccolo, "mnuEliminaLogo2", "&piccolo", "Elimina immagine logo", "edit-clear",
          "- immagine neg1"},
         {Cmd::Variante3, "mnuOpzione3", "&3", "Definisci variante 3", "", "maschera articoli"},
-        {Cmd::Costruisci, "mnuCostruisci", "&Costruisci il negozio", "Costruisci il negozio", "run-build", ""},
+        {Cmd::Costruisci, "mnuCostruisci", "&Costruisci il negozio", "Costruisci il negozio", "folder-build", ""},
         {Cmd::AggiornaSito, "mnuAggiornaSito", "Aggiorna il &sito...", "Aggiorna il sito", "network-server", ""},
         {Cmd::NuovoNegozio, "mnuNuovo", "&Nuovo negozio..", "", "document-new", ""},
         {Cmd::ApriNegozio, "mnuCambiaNegozio", "&Apri negozio...", "", "document-open", ""},

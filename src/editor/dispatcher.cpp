@@ -138,8 +138,10 @@ void frmMain::EseguiComando(int numero)
         case Cmd::IncollaArticolo: catalogo.IncollaArticoli(); break;
         case Cmd::Espandi:
         case Cmd::Comprimi:
+            // Every node opens, the root too; collapsing spares the root, so
+            // the top-level departments stay in view.
             for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
-                if ((*it)->data(0, Qt::UserRole).toString() != AlberoReparti::Radice)
+                if (numero == Cmd::Espandi || (*it)->data(0, Qt::UserRole).toString() != AlberoReparti::Radice)
                     (*it)->setExpanded(numero == Cmd::Espandi);
             break;
         case Cmd::IncollaReparto: catalogo.IncollaReparto(); break;

@@ -37,6 +37,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -166,6 +167,7 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     connect(&negozio, &Negozio::totaliChanged, this, [this] { m_totale->setText(m_negozio.testoTotaleArticoli()); });
     connect(&negozio, &Negozio::schedaRichiesta, this, &frmMain::selezionaScheda);
     connect(&negozio, &Negozio::mostraSchedaRichiesta, this, &frmMain::MostraScheda);
+    connect(&negozio, &Negozio::riavvioRichiesto, this, [this] { m_riavvioRichiesto = true; });
     // Each view reports the refusals of its own data sources; the settings
     // record's are reported here, naming the field as the view that shows it
     // does.
@@ -226,6 +228,7 @@ int frmMain::carica()
     s.FormatoDecimali2 = QStringLiteral("0");
     bool letto = false;
     s.PercorsoNegozio = Negozio::cartellaAvvio(&letto);
+    int result = Negozio::NonAperto;
     if (letto && !QFileInfo::exists(s.PercorsoNegozio + QStringLiteral("/catalog.mdb"))) {
         const QString folder = s.PercorsoNegozio;
         s.PercorsoNegozio.clear();
@@ -233,18 +236,21 @@ int frmMain::carica()
                                  + QStringLiteral("\r\nSi desidera aprire un altro negozio?");
         if (m_negozio.messages().show(question, Messages::Icon::Critical, Messages::Buttons::YesNo)
             == Messages::Answer::Yes) {
-            // A cancelled choice leaves the window without a shop.
-            if (!m_negozio.ApriNegozio(QStringLiteral("*")))
-                senzaNegozio();
-            return Negozio::AltroNegozio;
+            m_negozio.ApriNegozio(QStringLiteral("*"));
+            result = Negozio::AltroNegozio;
         }
     }
-    const int result = m_negozio.CaricaNegozio();
+    if (result != Negozio::AltroNegozio)
+        result = m_negozio.CaricaNegozio();
     if (result == Negozio::Aperto) {
         m_reparti->carica();
         m_articoli->carica();
         MostraScheda();
     }
+    // Another shop was asked for and none chosen (the picker cancelled, or
+    // the folder refused): the window stays, with no shop.
+    if (result == Negozio::AltroNegozio && !m_riavvioRichiesto)
+        senzaNegozio();
     return result;
 }
 
@@ -256,6 +262,17 @@ void frmMain::senzaNegozio()
         a->setEnabled(false);
     for (int n : offerti)
         m_comandi.azione(n)->setEnabled(true);
+    // A menu or submenu none of whose entries can act is disabled too.
+    std::function<bool(QMenu *)> abilitaMenu = [&](QMenu *m) {
+        bool qualcuna = false;
+        for (QAction *a : m->actions())
+            if (!a->isSeparator())
+                qualcuna = (a->menu() ? abilitaMenu(a->menu()) : a->isEnabled()) || qualcuna;
+        m->menuAction()->setEnabled(qualcuna);
+        return qualcuna;
+    };
+    for (QMenu *m : m_menu)
+        abilitaMenu(m);
     for (QWidget *p : m_pannelli)
         p->hide();
     m_reparti->hide();
@@ -277,7 +294,7 @@ void frmMain::PulisciCartelle()
         return;
     for (const QString &cartella : {s.CartellaPagine, s.CartellaScript}) {
         if (msg.show(QStringLiteral("Saranno cancellati i file presenti in ") + cartella, Messages::Icon::Information,
-                     Messages::Buttons::OkCancel)
+                     Messages::Buttons::OkCancel, {}, Messages::Answer::Cancel)
             != Messages::Answer::Ok)
             continue;
         // The shop's own folder, the program folder or a shop's folder is
@@ -334,7 +351,8 @@ void frmMain::MostraScheda()
     m_reparti->setVisible(reparti && !radice);
     m_articoli->setVisible(articoli && !radice);
     for (const Scheda &s : schede)
-        m_menuVista.value(QString::fromLatin1(s.menu))->menuAction()->setVisible(chiave == QLatin1String(s.chiave));
+        if (chiave == QLatin1String(s.chiave))
+            mostraMenuVista(QString::fromLatin1(s.menu));
     m_comandi.azione(Cmd::Comprimi)->setEnabled(reparti || articoli);
     m_comandi.azione(Cmd::Espandi)->setEnabled(reparti || articoli);
     const std::pair<int, const char *> spunte[] = {{Cmd::VisualizzaReparti, "kReparti"},
@@ -347,6 +365,21 @@ void frmMain::MostraScheda()
         for (const char *nome : {"mnuImpostaLogoR", "mnuEliminaLogoR", "mnuImpostaLogoA", "mnuEliminaLogoA"})
             if (auto *m = menuBar()->findChild<QMenu *>(QString::fromLatin1(nome)))
                 m->menuAction()->setEnabled(radice);
+}
+
+void frmMain::mostraMenuVista(const QString &nome)
+{
+    // The view menus share the title "&Modifica" and its access key: only
+    // the current one is in the menu bar, so Alt+M opens it.
+    QMenuBar *barra = menuBar();
+    QAction *dopo = m_menu.value(QStringLiteral("mnuVisualizza"))->menuAction();
+    for (auto it = m_menuVista.cbegin(); it != m_menuVista.cend(); ++it) {
+        QAction *a = it.value()->menuAction();
+        if (it.key() != nome)
+            barra->removeAction(a);
+        else if (!barra->actions().contains(a))
+            barra->insertAction(dopo, a);
+    }
 }
 
 bool frmMain::eventFilter(QObject *o, QEvent *e)
@@ -391,7 +424,10 @@ void frmMain::MostraAiuto(const QString &argomento)
 {
     QString topic = argomento;
     topic.replace(u'\\', u'/');
-    Shell::apriDocumento(ProgramFolder::path() + QStringLiteral("/help/") + topic);
+    // A page that is missing opens nothing, and nothing is said.
+    const QString pagina = ProgramFolder::path() + QStringLiteral("/help/") + topic;
+    if (QFileInfo(pagina).isFile())
+        Shell::apriDocumento(pagina);
 }
 
 bool frmMain::ScegliTemplate()
@@ -459,10 +495,11 @@ void frmMain::creaMenu()
                 m->addAction(m_comandi.azione(n));
         }
     };
-    const auto principale = [barra](const char *nome, const char *testo) {
+    const auto principale = [this, barra](const char *nome, const char *testo) {
         QMenu *m = barra->addMenu(QString::fromUtf8(testo));
         m->setObjectName(QString::fromLatin1(nome));
         m->menuAction()->setObjectName(QString::fromLatin1(nome));
+        m_menu.insert(QString::fromLatin1(nome), m);
         return m;
     };
     constexpr int sep = -1;
@@ -511,10 +548,13 @@ void frmMain::creaMenu()
     voci(principale("mnuHelp", "&?"), {Cmd::Sommario, Cmd::DomandeFrequenti, sep, Cmd::Informazioni});
 
     for (const Scheda &s : schede)
-        m_menuVista.insert(QString::fromLatin1(s.menu), barra->findChild<QMenu *>(QString::fromLatin1(s.menu)));
+        m_menuVista.insert(QString::fromLatin1(s.menu), m_menu.value(QString::fromLatin1(s.menu)));
+    // The departments view's menu until a view is shown.
+    mostraMenuVista(QStringLiteral("mnuReparti"));
 
     // A submenu of these groups is enabled exactly while one of its entries is.
-    for (const char *nome : {"mnuSpostaArt", "mnuAggiungiArt", "mnuSpostaRep", "mnuImpostaImmagine", "mnuEliminaImmagine"}) {
+    for (const char *nome : {"mnuSpostaArt", "mnuAggiungiArt", "mnuSpostaRep", "mnuAggiungiCat", "mnuOpzioni",
+                             "mnuImpostaImmagine", "mnuEliminaImmagine"}) {
         QMenu *gruppo = barra->findChild<QMenu *>(QString::fromLatin1(nome));
         const auto ricalcola = [gruppo] {
             const QList<QAction *> figli = gruppo->actions();

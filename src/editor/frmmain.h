@@ -40,7 +40,8 @@ public:
     void EseguiComando(int numero);
     // Shows the panels and menu of the selected view.
     void MostraScheda();
-    // Opens a page of the program's help ("pagine\reparti.htm").
+    // Opens a page of the program's help ("pagine\reparti.htm"); a page
+    // that is missing opens nothing and shows no message.
     static void MostraAiuto(const QString &argomento);
 
     Negozio &negozio() { return m_negozio; }
@@ -79,8 +80,11 @@ private:
     void onNodoCliccato(const QString &key);
     // Shows picture n of a family again in its frames.
     void mostraImmagine(FamigliaImmagine famiglia, int n);
-    // No shop is open: only New, Open, Exit and the help are offered.
+    // No shop is open: only New, Open, Exit and the help are offered; every
+    // menu with nothing to offer is disabled, the views are hidden.
     void senzaNegozio();
+    // Puts that view menu in the menu bar in place of the other three.
+    void mostraMenuVista(const QString &nome);
     // "Pulisci le cartelle di lavoro...": empties the pages and scripts
     // folders after the merchant's confirmations.
     void PulisciCartelle();
@@ -101,5 +105,7 @@ private:
     VistaSito *m_sito;
     VistaInternet *m_internet;
     QHash<QString, QWidget *> m_pannelli;  // picCategorie0, picArticoli0, picNegozio, ...
+    QHash<QString, QMenu *> m_menu;        // the menu bar's menus by name: mnuFile, mnuReparti, ...
     QHash<QString, QMenu *> m_menuVista;   // mnuReparti, mnuArticoli, mnuSito, mnuInternet
+    bool m_riavvioRichiesto = false;       // another shop is recorded: this window goes
 };

@@ -43,13 +43,13 @@ QString ElencoFile(const QString &root, const QString &relative)
     return listing;
 }
 
-void CopiaCartella(const QString &source, const QString &destination)
+bool CopiaCartella(const QString &source, const QString &destination)
 {
     const QStringList lines = ElencoFile(source).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    QDir().mkpath(destination);
+    bool tutto = QDir().mkpath(destination);
     for (const QString &line : lines) {
         if (line.startsWith(u'>')) {
-            QDir().mkpath(localPath(destination, line.mid(1)));
+            tutto = QDir().mkpath(localPath(destination, line.mid(1))) && tutto;
         } else {
             // The copy is made under a temporary name and put in place over
             // the old file only when it is complete: a failed copy, or one of
@@ -57,12 +57,17 @@ void CopiaCartella(const QString &source, const QString &destination)
             const QString from = localPath(source, line);
             const QString to = localPath(destination, line);
             const QString temp = to + QStringLiteral(".vt") + QString::number(QRandomGenerator::global()->generate(), 36);
-            if (!QFile::copy(from, temp))
+            if (!QFile::copy(from, temp)) {
+                tutto = false;
                 continue;
-            if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(to).constData()) != 0)
+            }
+            if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(to).constData()) != 0) {
                 QFile::remove(temp);
+                tutto = false;
+            }
         }
     }
+    return tutto;
 }
 
 // The folder's path with links resolved, so that two spellings of one

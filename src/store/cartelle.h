@@ -10,8 +10,9 @@
 // Hidden entries (names beginning with ".") are not listed.
 QString ElencoFile(const QString &root, const QString &relative = {});
 
-// Copies the tree under source into destination, overwriting.
-void CopiaCartella(const QString &source, const QString &destination);
+// Copies the tree under source into destination, overwriting. False when
+// something could not be copied (the rest is copied all the same).
+bool CopiaCartella(const QString &source, const QString &destination);
 
 // Why `folder` may not be a working folder of the shop in `shopFolder`: the
 // builder empties those folders and the "Pulisci" command deletes their

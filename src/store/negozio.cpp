@@ -192,9 +192,12 @@ int Negozio::CaricaNegozio()
         const auto *db = dynamic_cast<const DbError *>(&e);
         const QString msg = (db && db->inUse() ? msgInUso : msgCorrotto) + QStringLiteral("\r\n") + msgAltroNegozio;
         s.PercorsoNegozio.clear();
-        if (m_messages.show(msg, Messages::Icon::Warning, Messages::Buttons::YesNo) == Messages::Answer::Yes)
-            return ApriNegozio(QStringLiteral("*")) ? AltroNegozio : NonAperto;
-        return NonAperto;
+        if (m_messages.show(msg, Messages::Icon::Warning, Messages::Buttons::YesNo) != Messages::Answer::Yes)
+            return NonAperto;
+        // Whether or not a shop is chosen: the editor stays up, on the shop
+        // chosen or with none.
+        ApriNegozio(QStringLiteral("*"));
+        return AltroNegozio;
     }
 }
 
@@ -307,12 +310,11 @@ void Negozio::NuovoNegozio()
         return;
     }
     const QString empty = ProgramFolder::path() + QStringLiteral("/new");
-    if (!QFileInfo::exists(empty + QStringLiteral("/catalog.mdb")) || !QDir().mkpath(folder)) {
+    if (!QFileInfo::exists(empty + QStringLiteral("/catalog.mdb")) || !CopiaCartella(empty, folder)) {
         m_messages.show(QStringLiteral("Impossibile creare un negozio nel percorso specificato"),
                         Messages::Icon::Warning, Messages::Buttons::Ok);
         return;
     }
-    CopiaCartella(empty, folder);
     ApriNegozio(folder);
 }
 

@@ -33,6 +33,8 @@ public:
     // is missing leaves the choice for later.
     void setSceltaTemplate(SceltaTemplate *scelta) { m_sceltaTemplate = scelta; }
 
+    // AltroNegozio: the shop could not be opened and the merchant asked for
+    // another; a restart was requested when one was chosen.
     enum Risultato { NonAperto = 0, Aperto = 1, AltroNegozio = 2 };
     // Opens the shop of PercorsoNegozio; see Risultato.
     int CaricaNegozio();

@@ -6,17 +6,32 @@
 
 #include "alberocategorie.h"
 #include "avvio.h"
+#include "boxmessages.h"
 #include "programfolder.h"
+#include "regole.h"
+#include "pulsanteimmagine.h"
 #include "settings.h"
 #include "shell.h"
+#include "vistaarticoli.h"
 #include "vistareparti.h"
+#include "vistasito.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QPlainTextEdit>
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTabBar>
 #include <QTableView>
 #include <QTreeWidget>
 #include <QtTest>
@@ -28,11 +43,22 @@ private slots:
     void cartellaSenzaCatalogo_data();
     void cartellaSenzaCatalogo();
     void riavvioSuUnAltroNegozio();
+    void avvioSuCartelleVere_data();
+    void avvioSuCartelleVere();
     void laCartellaDelProgrammaNonCambia();
     void comandiDopoOgniSelezione_data();
     void comandiDopoOgniSelezione();
     void pannelliDeiReparti();
     void titoloDelRepartoAllUscita();
+    void pulsantiImmagine();
+    void modifichePendentiScritte_data();
+    void modifichePendentiScritte();
+    void nuovoNegozio_data();
+    void nuovoNegozio();
+    void regoleDeiCampi_data();
+    void regoleDeiCampi();
+    void pulsantePredefinito_data();
+    void pulsantePredefinito();
 };
 
 void TestFrmMain::apreIlNegozioDiServerPath()
@@ -120,6 +146,58 @@ void TestFrmMain::riavvioSuUnAltroNegozio()
 
 namespace {
 
+// Holds a catalogue as another copy of the program does: a connection of its
+// own with the exclusive lock.
+class CatalogoTrattenuto {
+public:
+    explicit CatalogoTrattenuto(const QString &file)
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nome);
+        c.setDatabaseName(file);
+        QVERIFY(c.open());
+        QSqlQuery q(c);
+        for (const char *sql : {"PRAGMA locking_mode=EXCLUSIVE", "BEGIN EXCLUSIVE", "COMMIT"})
+            QVERIFY2(q.exec(QString::fromLatin1(sql)), sql);
+    }
+    ~CatalogoTrattenuto()
+    {
+        QSqlDatabase::database(nome).close();
+        QSqlDatabase::removeDatabase(nome);
+    }
+
+private:
+    const QString nome = QStringLiteral("trattenuto");
+};
+
+// The window with no shop: only New, Open, Exit and the help can act, one
+// "&Modifica" shows and it is off like every menu with nothing to offer,
+// the picture buttons are greyed.
+void controllaSenzaNegozio(frmMain *w)
+{
+    const QSet<int> offerti = {Cmd::NuovoNegozio, Cmd::ApriNegozio, Cmd::Esci,
+                               Cmd::Sommario, Cmd::DomandeFrequenti, Cmd::Informazioni};
+    for (const DefinizioneComando &d : RegistroComandi::definizioni())
+        QVERIFY2(w->comandi().azione(d.numero)->isEnabled() == offerti.contains(d.numero), d.nome);
+    QStringList titoli, attivi;
+    for (QAction *a : w->menuBar()->actions()) {
+        titoli << a->text();
+        if (a->isEnabled())
+            attivi << a->text();
+    }
+    QCOMPARE(titoli, QStringList({"&File", "&Modifica", "&Visualizza", "&?"}));
+    QCOMPARE(attivi, QStringList({"&File", "&?"}));
+    for (const char *nome : {"mnuSpostaRep", "mnuAggiungiCat", "mnuImpostaLogoR", "mnuEliminaLogoR", "mnuSpostaArt",
+                             "mnuAggiungiArt", "mnuOpzioni", "mnuImpostaImmagine", "mnuEliminaImmagine",
+                             "mnuImpostaLogoA", "mnuEliminaLogoA"})
+        QVERIFY2(!w->findChild<QMenu *>(QString::fromLatin1(nome))->menuAction()->isEnabled(), nome);
+    for (int i = 0; i < 3; ++i) {
+        auto *b = w->findChild<PulsanteImmagine *>(QStringLiteral("imgButton%1").arg(i));
+        QVERIFY(b && !b->isEnabled());
+    }
+    QVERIFY(!w->tabGestione()->isEnabled());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Vetrasto"));
+}
+
 // Every file under a folder with its checksum.
 QMap<QString, QByteArray> impronte(const QString &cartella)
 {
@@ -143,6 +221,91 @@ void copiaAlbero(const QString &da, const QString &a)
 }
 
 } // namespace
+
+void TestFrmMain::avvioSuCartelleVere_data()
+{
+    // What serverpath.net names, the answer to the question, the folder the
+    // picker then gives, and how the start ends: "fine" (the program ends),
+    // "vuota" (the window with no shop), "altro" (the window on the shop
+    // chosen).
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<int>("risposta");
+    QTest::addColumn<QString>("scelta");
+    QTest::addColumn<QString>("esito");
+    const int si = int(Messages::Answer::Yes), no = int(Messages::Answer::No);
+    for (const char *caso : {"no catalogue", "blank first line", "in use", "damaged"}) {
+        QTest::addRow("%s, No", caso) << caso << no << "" << "fine";
+        QTest::addRow("%s, Yes, picker cancelled", caso) << caso << si << "" << "vuota";
+        QTest::addRow("%s, Yes, not a shop", caso) << caso << si << "not a shop" << "vuota";
+        QTest::addRow("%s, Yes, another shop", caso) << caso << si << "shop" << "altro";
+    }
+}
+
+void TestFrmMain::avvioSuCartelleVere()
+{
+    QFETCH(QString, cartella);
+    QFETCH(int, risposta);
+    QFETCH(QString, scelta);
+    QFETCH(QString, esito);
+    TestProgramFolder program;
+    const QString negozio = program.newShop(QStringLiteral("negozio"));
+    const QString altro = program.newShop(QStringLiteral("altro"));
+    QTemporaryDir vuota;
+    std::unique_ptr<CatalogoTrattenuto> trattenuto;
+    QString domanda;
+    const QString altroNegozio = QStringLiteral("\r\nSi desidera aprire un altro negozio?");
+    if (cartella == QLatin1String("no catalogue")) {
+        scriviServerPath(vuota.path());
+        domanda = QStringLiteral("La cartella '%1' non contiene un negozio valido.").arg(vuota.path()) + altroNegozio;
+    } else if (cartella == QLatin1String("blank first line")) {
+        scrivi(ProgramFolder::serverPathFile(), "  \r\n" + negozio.toUtf8() + "\r\n");
+        domanda = QStringLiteral("La cartella '' non contiene un negozio valido.") + altroNegozio;
+    } else if (cartella == QLatin1String("in use")) {
+        scriviServerPath(negozio);
+        trattenuto = std::make_unique<CatalogoTrattenuto>(negozio + QStringLiteral("/catalog.mdb"));
+        domanda = QStringLiteral("Il database è utilizzato da un altro utente.") + altroNegozio;
+    } else {
+        scriviServerPath(negozio);
+        scrivi(negozio + QStringLiteral("/catalog.mdb"), QByteArray(8192, '\x5a'));
+        domanda = QStringLiteral("Il database è corrotto, oppure sono stati cancellati alcuni file del programma.")
+                  + altroNegozio;
+    }
+    QStringList titoliPicker;
+    Shell::setPicker([&](const QString &titolo, const QString &) {
+        titoliPicker << titolo;
+        return scelta == QLatin1String("shop") ? altro : scelta == QLatin1String("not a shop") ? vuota.path() : QString();
+    });
+    ScriptedMessages messages;
+    messages.answer(Messages::Answer(risposta));
+    Avvio avvio(messages);
+    avvio.mostraMain();
+    QVERIFY(!messages.shown().empty());
+    QCOMPARE(messages.texts().first(), domanda);
+    QCOMPARE(titoliPicker.size(), risposta == int(Messages::Answer::Yes) ? 1 : 0);
+    if (scelta == QLatin1String("not a shop"))
+        QCOMPARE(messages.texts().last(), QStringLiteral("La cartella selezionata non contiene un negozio\r\n"
+                                                         "(oppure il negozio contenuto è corrotto)"));
+    else
+        QCOMPARE(messages.shown().size(), size_t(1));
+    Shell::setPicker({});
+    if (esito == QLatin1String("fine")) {
+        QVERIFY(avvio.finito());
+        QVERIFY(!avvio.finestra() || !avvio.finestra()->isVisible());
+    } else if (esito == QLatin1String("vuota")) {
+        QVERIFY(!avvio.finito());
+        QVERIFY(avvio.finestra() && avvio.finestra()->isVisible());
+        QVERIFY(!avvio.negozio().state.dbCatalogo);
+        controllaSenzaNegozio(avvio.finestra());
+        salvaSchermata(avvio.finestra(), QStringLiteral("senza-negozio"));
+    } else {
+        // The window restarts on the shop chosen.
+        QTRY_VERIFY(avvio.finestra() && avvio.finestra()->isVisible()
+                    && avvio.finestra()->windowTitle() == QStringLiteral("Vetrasto - ") + altro);
+        QVERIFY(!avvio.finito());
+        QVERIFY(avvio.negozio().state.dbCatalogo);
+    }
+    delete avvio.finestra();
+}
 
 void TestFrmMain::laCartellaDelProgrammaNonCambia()
 {
@@ -267,6 +430,335 @@ void TestFrmMain::titoloDelRepartoAllUscita()
     QVERIFY(!f->w->tvwCategorie()->findItems(QStringLiteral("Te verde  neri"), Qt::MatchRecursive).isEmpty());
     QCOMPARE(v->gridCategorie->model()->index(0, 0).data().toString(), QStringLiteral("Te verde  neri"));
     QVERIFY(f->messages.shown().empty());
+}
+
+void TestFrmMain::pulsantiImmagine()
+{
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    const QStringList didascalie = {"Scegli il template", "Costruisci il negozio", "Aggiorna il sito"};
+    const int comandi[] = {Cmd::ScegliTemplate, Cmd::Costruisci, Cmd::AggiornaSito};
+    for (int i = 0; i < 3; ++i) {
+        auto *b = f->w->findChild<PulsanteImmagine *>(QStringLiteral("imgButton%1").arg(i));
+        QVERIFY(b && b->isVisible());
+        QCOMPARE(b->toolTip(), didascalie[i]);
+        // The whole caption fits, measured in the bold font it is drawn in.
+        QVERIFY2(QFontMetrics(b->fontDidascalia()).horizontalAdvance(didascalie[i]) < b->rettangoloDidascalia().width(),
+                 qPrintable(didascalie[i]));
+        QVERIFY(b->geometry().right() < b->parentWidget()->width());
+        QSignalSpy clic(b, &PulsanteImmagine::clicked);
+        const QPoint riposo = b->pos(), centro = b->rect().center();
+        // Only the left button pushes it.
+        for (Qt::MouseButton altro : {Qt::RightButton, Qt::MiddleButton}) {
+            QTest::mousePress(b, altro, {}, centro);
+            QCOMPARE(b->pos(), riposo);
+            QTest::mouseRelease(b, altro, {}, centro);
+        }
+        // Pushed one pixel right and down while pressed; dragged off and
+        // released elsewhere it comes back and nothing runs.
+        QTest::mousePress(b, Qt::LeftButton, {}, centro);
+        QCOMPARE(b->pos(), riposo + QPoint(1, 1));
+        QCOMPARE(b->spinta(), 1);
+        QTest::mouseMove(b, QPoint(-40, -40));
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(-40, -40));
+        QCOMPARE(b->pos(), riposo);
+        QCOMPARE(b->spinta(), 0);
+        QCOMPARE(clic.count(), 0);
+        // A release without its press moves nothing.
+        QTest::mouseRelease(b, Qt::LeftButton, {}, centro);
+        QCOMPARE(b->pos(), riposo);
+        QCOMPARE(clic.count(), 0);
+        // Greyed and deaf while its command is off, back with it.
+        QAction *azione = f->w->comandi().azione(comandi[i]);
+        azione->setEnabled(false);
+        QVERIFY(!b->isEnabled());
+        const QImage spento = b->grab().toImage();
+        QTest::mouseClick(b, Qt::LeftButton, {}, centro);
+        QCOMPARE(b->pos(), riposo);
+        QCOMPARE(clic.count(), 0);
+        azione->setEnabled(true);
+        QVERIFY(b->isEnabled());
+        QVERIFY(b->grab().toImage() != spento);
+        // A press and a release over it: one click.
+        disconnect(b, &PulsanteImmagine::clicked, azione, &QAction::trigger);
+        QTest::mouseClick(b, Qt::LeftButton, {}, centro);
+        QCOMPARE(clic.count(), 1);
+        QCOMPARE(b->pos(), riposo);
+    }
+    salvaSchermata(f->w->findChild<QWidget *>(QStringLiteral("picSfondo1")), QStringLiteral("pulsanti-immagine"));
+}
+
+void TestFrmMain::modifichePendentiScritte_data()
+{
+    // How the window goes (closed, or replaced by another shop) and whether
+    // the catalogue takes the writes.
+    QTest::addColumn<bool>("cambioNegozio");
+    QTest::addColumn<bool>("rifiutate");
+    QTest::newRow("closed") << false << false;
+    QTest::newRow("another shop opened") << true << false;
+    QTest::newRow("closed, writes refused") << false << true;
+    QTest::newRow("another shop opened, writes refused") << true << true;
+}
+
+void TestFrmMain::modifichePendentiScritte()
+{
+    QFETCH(bool, cambioNegozio);
+    QFETCH(bool, rifiutate);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    const QString secondo = f->program.newShop(QStringLiteral("secondo"));
+    if (rifiutate)  // a full disk, as the engine reports it
+        for (const char *tabella : {"categorie", "articoli", "generale"})
+            f->db().execute(QStringLiteral("CREATE TRIGGER pieno_%1 BEFORE UPDATE ON %1 BEGIN "
+                                           "SELECT RAISE(ABORT, 'disco pieno'); END")
+                                .arg(QLatin1String(tabella)));
+    // One field of each data source typed into, none with a write of its
+    // own, each in its view; the tabs are clicked.
+    const auto scheda = [&](int i) {
+        QTabBar *t = f->w->tabGestione();
+        QTest::mouseClick(t, Qt::LeftButton, {}, t->tabRect(i).center());
+    };
+    const auto scrivi = [](QWidget *campo, const QString &testo) {
+        campo->setFocus();
+        QTest::keyClick(campo, Qt::Key_End);
+        QTest::keyClicks(campo, testo);
+    };
+    scrivi(f->w->vistaReparti()->txtCategorie10, QStringLiteral("Nota reparto"));
+    scheda(1);
+    QCOMPARE(f->w->schedaCorrente(), QStringLiteral("kArticoli"));
+    scrivi(f->w->vistaArticoli()->txtArticoli[5], QStringLiteral("Nota articolo"));
+    scheda(2);
+    QCOMPARE(f->w->schedaCorrente(), QStringLiteral("kSito"));
+    scrivi(f->w->vistaSito()->txtEmailOrdini, QStringLiteral("ordini@esempio.it"));
+    QVERIFY(f->messages.shown().empty());
+    // Nothing written yet.
+    auto db = f->negozio().state.dbCatalogo;
+    const auto valori = [](Database &d) {
+        return QStringList{d.scalar(QStringLiteral("SELECT note FROM categorie WHERE ID='cat001'")).toString(),
+                           d.scalar(QStringLiteral("SELECT note FROM articoli WHERE codice='A1-1'")).toString(),
+                           d.scalar(QStringLiteral("SELECT email_ordini FROM generale")).toString()};
+    };
+    const QStringList prima = valori(*db);
+    QVERIFY(!prima.contains(QStringLiteral("Nota reparto")));
+    db.reset();
+
+    QPointer<frmMain> w = f->w;
+    if (cambioNegozio) {
+        Shell::setPicker([&](const QString &, const QString &) { return secondo; });
+        f->w->comandi().azione(Cmd::ApriNegozio)->trigger();
+        Shell::setPicker({});
+        QTRY_VERIFY(!w);
+        f->w = f->avvio->finestra();
+        QTRY_VERIFY(f->w && f->w->windowTitle() == QStringLiteral("Vetrasto - ") + secondo);
+    } else {
+        f->w->close();
+        QVERIFY(!f->negozio().state.dbCatalogo);
+    }
+    // The first shop's catalogue is closed: read it as it is on disk.
+    auto catalogo = Database::open(f->shop + QStringLiteral("/catalog.mdb"));
+    if (rifiutate) {
+        // Each refused write is told, one message per data source, and the
+        // catalogue keeps its values.
+        QCOMPARE(valori(*catalogo), prima);
+        QCOMPARE(f->messages.shown().size(), size_t(3));
+    } else {
+        QCOMPARE(valori(*catalogo),
+                 QStringList({prima[0] + QStringLiteral("Nota reparto"), prima[1] + QStringLiteral("Nota articolo"),
+                              prima[2] + QStringLiteral("ordini@esempio.it")}));
+        QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
+    }
+    catalogo->close();
+}
+
+void TestFrmMain::nuovoNegozio_data()
+{
+    // The folder the picker gives, the message, and whether the window
+    // restarts on a new shop there.
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<QString>("messaggio");
+    QTest::addColumn<bool>("creato");
+    QTest::newRow("picker cancelled") << "" << "" << false;
+    QTest::newRow("empty folder") << "vuota" << "" << true;
+    QTest::newRow("folder not there yet") << "nuova" << "" << true;
+    QTest::newRow("a shop already there") << "negozio" << "Nel percorso specificato è già presente un negozio" << false;
+    QTest::newRow("the copy fails") << "bloccata" << "Impossibile creare un negozio nel percorso specificato" << false;
+}
+
+void TestFrmMain::nuovoNegozio()
+{
+    QFETCH(QString, cartella);
+    QFETCH(QString, messaggio);
+    QFETCH(bool, creato);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    QString scelta;
+    if (cartella == QLatin1String("negozio")) {
+        scelta = f->program.newShop(QStringLiteral("esistente"));
+    } else if (!cartella.isEmpty()) {
+        scelta = f->program.path() + u'/' + cartella;
+        if (cartella != QLatin1String("nuova"))
+            QVERIFY(QDir().mkpath(scelta));
+        if (cartella == QLatin1String("bloccata"))  // a folder where the empty shop's vtftp.mdb must go
+            QVERIFY(QDir().mkpath(scelta + QStringLiteral("/vtftp.mdb")));
+    }
+    QStringList titoli;
+    Shell::setPicker([&](const QString &titolo, const QString &) {
+        titoli << titolo;
+        return scelta;
+    });
+    QPointer<frmMain> w = f->w;
+    // File > Nuovo negozio, by its access keys.
+    f->w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f->w));
+    QTest::keyClick(f->w, Qt::Key_F, Qt::AltModifier);
+    QVERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_N);
+    Shell::setPicker({});
+    QCOMPARE(titoli, QStringList(QStringLiteral("Selezionare la cartella del nuovo negozio (la cartella deve essere "
+                                                "preferibilmente vuota):")));
+    QCOMPARE(f->messages.texts(), messaggio.isEmpty() ? QStringList() : QStringList(messaggio));
+    if (!messaggio.isEmpty())
+        QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
+    if (creato) {
+        QTRY_VERIFY(!w);
+        f->w = f->avvio->finestra();
+        QTRY_VERIFY(f->w && f->w->windowTitle() == QStringLiteral("Vetrasto - ") + scelta);
+        QVERIFY(Negozio::eNegozio(scelta));
+    } else {
+        // The window stays on its shop.
+        QTest::qWait(20);
+        QVERIFY(w && f->avvio->finestra() == w.data());
+        QCOMPARE(f->w->windowTitle(), QStringLiteral("Vetrasto - ") + f->shop);
+        QVERIFY(f->negozio().state.dbCatalogo);
+    }
+}
+
+void TestFrmMain::regoleDeiCampi_data()
+{
+    // A field of the department or article details, the steps ("x" emptied,
+    // "t:" typed, "p:" pasted, "tab" left), the text it then shows, and the
+    // stored value ("-": not written yet).
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<QStringList>("passi");
+    QTest::addColumn<QString>("atteso");
+    QTest::addColumn<QString>("colonna");
+    QTest::addColumn<QString>("salvato");
+    const QString sep = Regole::separatoreDecimale();
+    const auto riga = [](const char *nome, const char *campo, QStringList passi, const QString &atteso,
+                         const char *colonna = "", const QString &salvato = QStringLiteral("-")) {
+        QTest::newRow(nome) << campo << passi << atteso << colonna << salvato;
+    };
+    riga("articles per page: no fraction typed", "txtCategorie11", {"x", "t:3.7"}, "37");
+    riga("articles per page: fraction pasted", "txtCategorie11", {"x", "p:3.7"}, "3");
+    riga("articles per page: leading zero", "txtCategorie11", {"x", "t:05"}, "5");
+    riga("articles per page: emptied", "txtCategorie11", {"x"}, "0");
+    riga("articles per page: letters", "txtCategorie11", {"x", "t:1a2-"}, "12");
+    riga("discount above 100", "txtCategorie0", {"x", "t:150"}, "100");
+    riga("discount 100", "txtCategorie0", {"x", "t:100"}, "100");
+    riga("discount negative pasted", "txtCategorie0", {"x", "p:-150"}, "100");
+    riga("discount point", "txtCategorie0", {"x", "t:12.5.3"}, "12" + sep + "53");
+    riga("VAT typed", "cboIva", {"x", "t:7a%"}, "7");
+    riga("VAT negative pasted", "cboIva", {"x", "p:-4"}, "4");
+    riga("description without pound and bars", "txtCategorie12", {"x", "t:a£b|[c]"}, "abc");
+    riga("notes without pound and bars", "txtCategorie10", {"x", "t:a£b|[c]"}, "abc");
+    riga("notes pasted unfiltered", "txtCategorie10", {"x", "p:a£b|c"}, "a£b|c");
+    riga("code filtered", "txtArticoli0", {"x", "t:a|[b]c", "tab"}, "abc", "codice", "abc");
+    riga("code cut to 50 and written", "txtArticoli0", {"x", "p:" + QString(60, u'c'), "tab"}, QString(50, u'c'),
+         "codice", QString(50, u'c'));
+    riga("title cut to 200 and written", "txtArticoli1", {"x", "p:" + QString(210, u't'), "tab"}, QString(200, u't'),
+         "titolo", QString(200, u't'));
+    riga("subtitle cut to 200 and written", "txtArticoli2", {"x", "p:" + QString(210, u's'), "tab"},
+         QString(200, u's'), "sottotitolo", QString(200, u's'));
+    riga("link cut to 50, not written", "txtArticoli7", {"x", "p:" + QString(60, u'l'), "tab"}, QString(50, u'l'), "link",
+         QString());
+    // Prices are stored in ten-thousandths.
+    riga("price asterisk", "txtArticoli4", {"x", "t:12*", "tab"}, "12000", "prezzo", "120000000");
+    riga("price filtered", "txtArticoli4", {"x", "t:1a|2.5", "tab"}, "12" + sep + "5", "prezzo", "125000");
+    riga("offer price negative pasted", "txtArticoli6", {"x", "p:-5"}, "5");
+    riga("weight negative pasted", "txtArticoli9", {"x", "p:-2" + sep + "5"}, "2" + sep + "5");
+}
+
+void TestFrmMain::regoleDeiCampi()
+{
+    QFETCH(QString, campo);
+    QFETCH(QStringList, passi);
+    QFETCH(QString, atteso);
+    QFETCH(QString, colonna);
+    QFETCH(QString, salvato);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    const bool articolo = campo.startsWith(QLatin1String("txtArticoli"));
+    f->w->selezionaScheda(articolo ? QStringLiteral("kArticoli") : QStringLiteral("kReparti"));
+    const QVariant id = f->negozio().dati().dataArticoli.recordset().value(QStringLiteral("ID"));
+    QWidget *w = f->w->findChild<QWidget *>(campo);
+    QVERIFY(w && w->isVisible());
+    // Keys go to the line inside an editable list.
+    auto *lista = qobject_cast<QComboBox *>(w);
+    QWidget *d = lista ? lista->lineEdit() : w;
+    const auto testo = [&] {
+        if (auto *r = qobject_cast<QPlainTextEdit *>(w))
+            return r->toPlainText();
+        return lista ? lista->currentText() : static_cast<QLineEdit *>(w)->text();
+    };
+    for (const QString &passo : passi) {
+        if (passo == QLatin1String("x")) {
+            // A click gives the focus (a number field then selects its text),
+            // Ctrl+A selects the others, Backspace empties.
+            QTest::mouseClick(qobject_cast<QPlainTextEdit *>(w) ? static_cast<QPlainTextEdit *>(w)->viewport() : d,
+                              Qt::LeftButton);
+            QTest::qWait(1);
+            auto *linea = qobject_cast<QLineEdit *>(d);
+            if (!(linea && linea->hasSelectedText()))
+                QTest::keyClick(d, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(d, Qt::Key_Backspace);
+        } else if (passo.startsWith(QLatin1String("t:"))) {
+            QTest::keyClicks(d, passo.mid(2));
+        } else if (passo.startsWith(QLatin1String("p:"))) {
+            // Shift+Insert: no key filter sees it as a typed character.
+            QApplication::clipboard()->setText(passo.mid(2));
+            QTest::keyClick(d, Qt::Key_Insert, Qt::ShiftModifier);
+        } else if (passo == QLatin1String("tab")) {
+            QTest::keyClick(d, Qt::Key_Tab);
+        }
+    }
+    QCOMPARE(testo(), atteso);
+    if (salvato != QLatin1String("-")) {
+        QCOMPARE(f->db().scalar(QStringLiteral("SELECT %1 FROM articoli WHERE ID=?").arg(colonna), {id}).toString(),
+                 salvato);
+    }
+    QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
+}
+
+void TestFrmMain::pulsantePredefinito_data()
+{
+    // The buttons, the default asked for (-1: none), and what Enter answers.
+    QTest::addColumn<int>("pulsanti");
+    QTest::addColumn<int>("predefinito");
+    QTest::addColumn<int>("risposta");
+    using M = Messages;
+    QTest::newRow("Yes/No: No") << int(M::Buttons::YesNo) << -1 << int(M::Answer::No);
+    QTest::newRow("Yes/No, Yes asked for") << int(M::Buttons::YesNo) << int(M::Answer::Yes) << int(M::Answer::Yes);
+    QTest::newRow("OK/Cancel: OK") << int(M::Buttons::OkCancel) << -1 << int(M::Answer::Ok);
+    QTest::newRow("OK/Cancel, Cancel asked for") << int(M::Buttons::OkCancel) << int(M::Answer::Cancel)
+                                                 << int(M::Answer::Cancel);
+}
+
+void TestFrmMain::pulsantePredefinito()
+{
+    // The real message box: Enter presses its default button.
+    QFETCH(int, pulsanti);
+    QFETCH(int, predefinito);
+    QFETCH(int, risposta);
+    BoxMessages box;
+    QTimer::singleShot(0, [] {
+        auto *m = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(m);
+        QTest::keyClick(m, Qt::Key_Return);
+    });
+    const Messages::Answer a =
+        box.show(QStringLiteral("Domanda"), Messages::Icon::Information, Messages::Buttons(pulsanti), {},
+                 predefinito < 0 ? std::nullopt : std::optional(Messages::Answer(predefinito)));
+    QCOMPARE(int(a), risposta);
 }
 
 QTEST_MAIN(TestFrmMain)

@@ -1,17 +1,33 @@
 // The main window's own keys, wherever the focus is: F1 opens the help page
 // of the current view, Ctrl+Up/Down move the current view's grid by one row
-// (only with a department selected); the splash and the about box.
+// (only with a department selected); the help menu's pages, a missing page
+// opening nothing; the splash and the about box.
 #include "alberocategorie.h"
 #include "finestraprova.h"
 #include "frmabout.h"
 #include "vistaarticoli.h"
 #include "vistareparti.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTableView>
 #include <QtTest>
+
+namespace {
+
+// The help pages the window opens, in the test's program folder; `senza`
+// is left out.
+void pagineAiuto(const FinestraDiProva &f, const QString &senza = {})
+{
+    for (const char *pagina : {"index.htm", "pagine/faq.htm", "pagine/reparti.htm", "pagine/articoli.htm",
+                               "pagine/sito.htm", "pagine/internet.htm"})
+        if (QLatin1String(pagina) != senza)
+            scrivi(f.program.path() + QStringLiteral("/help/") + QLatin1String(pagina), "<html></html>");
+}
+
+} // namespace
 
 class TestTasti : public QObject {
     Q_OBJECT
@@ -21,6 +37,8 @@ private slots:
     void ctrlSuGiuMuovonoLaGriglia_data();
     void ctrlSuGiuMuovonoLaGriglia();
     void ctrlSuGiuConLaRadice();
+    void menuDellAiuto_data();
+    void menuDellAiuto();
     void splashEInformazioni();
 };
 
@@ -40,6 +58,7 @@ void TestTasti::f1ApreLaPaginaDellaVista()
     QFETCH(QString, pagina);
     auto f = apriFinestra();
     QVERIFY(f->w);
+    pagineAiuto(*f);
     f->w->selezionaScheda(scheda);
     // From the tree, from a field and from the tab strip: the same page.
     QList<QWidget *> fuochi = {f->w->tvwCategorie(), f->w->tabGestione()};
@@ -50,6 +69,43 @@ void TestTasti::f1ApreLaPaginaDellaVista()
         QTest::keyClick(w, Qt::Key_F1);
         QCOMPARE(f->aperti, QStringList(f->program.path() + u'/' + pagina));
     }
+    // Without its page F1 opens nothing.
+    QFile::remove(f->program.path() + u'/' + pagina);
+    f->aperti.clear();
+    QTest::keyClick(f->w->tvwCategorie(), Qt::Key_F1);
+    QVERIFY(f->aperti.isEmpty());
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestTasti::menuDellAiuto_data()
+{
+    QTest::addColumn<char>("tasto");
+    QTest::addColumn<QString>("pagina");
+    QTest::addColumn<bool>("presente");
+    QTest::newRow("contents") << 'S' << "index.htm" << true;
+    QTest::newRow("questions") << 'D' << "pagine/faq.htm" << true;
+    QTest::newRow("contents missing") << 'S' << "index.htm" << false;
+    QTest::newRow("questions missing") << 'D' << "pagine/faq.htm" << false;
+}
+
+void TestTasti::menuDellAiuto()
+{
+    QFETCH(char, tasto);
+    QFETCH(QString, pagina);
+    QFETCH(bool, presente);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    pagineAiuto(*f, presente ? QString() : pagina);
+    // "&?", then the entry's access key.
+    f->w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f->w));
+    QTest::keyClick(f->w, '?', Qt::AltModifier);
+    QWidget *menu = QApplication::activePopupWidget();
+    QVERIFY(menu);
+    QCOMPARE(menu->objectName(), QStringLiteral("mnuHelp"));
+    QTest::keyClick(menu, tasto);
+    // A missing page goes nowhere and nothing is said.
+    QCOMPARE(f->aperti, presente ? QStringList(f->program.path() + QStringLiteral("/help/") + pagina) : QStringList());
     QVERIFY(f->messages.shown().empty());
 }
 
