@@ -297,13 +297,12 @@ void frmMain::PulisciCartelle()
                      Messages::Buttons::OkCancel, {}, Messages::Answer::Cancel)
             != Messages::Answer::Ok)
             continue;
-        // The shop's own folder, the program folder or a shop's folder is
-        // never emptied, whatever the working folders say.
-        if (!SvuotaCartella(cartella, s.PercorsoNegozio))
-            msg.warning(QStringLiteral("La cartella '%1' non è stata svuotata: non è una cartella di lavoro "
-                                       "(manca il percorso, oppure è la cartella del negozio, delle sue immagini o "
-                                       "dei suoi codici, del programma o di un altro negozio).")
-                            .arg(cartella));
+        // A folder the working folders may not be is never emptied,
+        // whatever the settings say; the message says why.
+        const QString rifiuto = CartellaRiservata(cartella, s.PercorsoNegozio);
+        if (!rifiuto.isEmpty() || !SvuotaCartella(cartella, s.PercorsoNegozio))
+            msg.warning(QStringLiteral("La cartella '%1' non è stata svuotata: %2.")
+                            .arg(cartella, rifiuto.isEmpty() ? QStringLiteral("non è stato possibile svuotarla") : rifiuto));
     }
 }
 

@@ -572,7 +572,7 @@ void TestComandi::comandoDalMenuEDalPulsante()
     const CasoComando &c = casiComando().at(size_t(caso));
     auto f = apriDemo();
     if (!f)
-        QSKIP("the demo shop is made by the build");
+        QFAIL("the demo shop of the build (VETRASTO_BIN/demo) could not be opened");
     QVERIFY(f->w);
     QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
     Dialoghi dialoghi;
@@ -710,7 +710,7 @@ void TestComandi::costruisciComeIlBenchmark()
 {
     const QString bin = qEnvironmentVariable("VETRASTO_BIN");
     if (!QFile::exists(bin + QStringLiteral("/demo/catalog.mdb")))
-        QSKIP("the demo shop is made by the build");
+        QFAIL("the demo shop of the build (VETRASTO_BIN/demo) could not be opened");
     TestProgramFolder program;
     ProgramFolder::setPath(bin);
     const QString finestra = program.path() + QStringLiteral("/finestra"), banco = program.path() + QStringLiteral("/banco");
@@ -760,7 +760,7 @@ void TestComandi::costruisciChiedeIlTemplate()
     QFETCH(bool, costruito);
     auto f = apriDemo();
     if (!f)
-        QSKIP("the demo shop is made by the build");
+        QFAIL("the demo shop of the build (VETRASTO_BIN/demo) could not be opened");
     QVERIFY(f->w);
     // The shop's set has no page model (it is not there).
     ShopState &s = f->negozio().state;
@@ -813,7 +813,7 @@ void TestComandi::titoliIncollatiNellaCostruzione()
     QFETCH(QString, carattere);
     auto f = apriDemo();
     if (!f)
-        QSKIP("the demo shop is made by the build");
+        QFAIL("the demo shop of the build (VETRASTO_BIN/demo) could not be opened");
     QVERIFY(f->w);
     const QString reparto = QStringLiteral("Tè %1 nero").arg(carattere), articolo = QStringLiteral("Té %1 verde").arg(carattere);
     const auto incolla = [](QLineEdit *campo, const QString &testo) {
@@ -909,8 +909,9 @@ void TestComandi::pulisciCartelle()
     QFETCH(QStringList, rifiutate);
     auto f = apriFinestra();
     QVERIFY(f->w);
-    const QMap<QString, QString> cartelle = {{"pagine", f->program.path() + QStringLiteral("/lavoro/pagine")},
-                                             {"script", f->program.path() + QStringLiteral("/lavoro/script")},
+    QTemporaryDir lavoro;
+    const QMap<QString, QString> cartelle = {{"pagine", lavoro.path() + QStringLiteral("/pagine")},
+                                             {"script", lavoro.path() + QStringLiteral("/script")},
                                              {"negozio", f->shop},
                                              {"programma", f->program.path()},
                                              {"", QString()}};
@@ -962,10 +963,8 @@ void TestComandi::pulisciCartelle()
             attesi << QStringLiteral("Saranno cancellati i file presenti in ") + cartelle.value(chiave);
             const bool ok = risposte.at(r++) == int(Messages::Answer::Ok);
             if (ok && rifiutate.contains(chiave)) {
-                attesi << QStringLiteral("La cartella '%1' non è stata svuotata: non è una cartella di lavoro "
-                                         "(manca il percorso, oppure è la cartella del negozio, delle sue immagini o "
-                                         "dei suoi codici, del programma o di un altro negozio).")
-                              .arg(cartelle.value(chiave));
+                attesi << QStringLiteral("La cartella '%1' non è stata svuotata: %2.")
+                              .arg(cartelle.value(chiave), CartellaRiservata(cartelle.value(chiave), f->shop));
                 ++r;  // its OK
             }
         }
