@@ -68,6 +68,24 @@ void TestRiduzione::regolaDiAdattamento()
     QCOMPARE(m.ridotta, reduced);
 }
 
+namespace {
+
+// The same bitmap with its rows stored top-down (a negative height).
+QByteArray dallAlto(const QByteArray &bmp)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bmp.constData());
+    const qint32 inizio = qFromLittleEndian<qint32>(p + 10), w = qFromLittleEndian<qint32>(p + 18),
+                 h = qFromLittleEndian<qint32>(p + 22);
+    const int riga = (w * qFromLittleEndian<quint16>(p + 28) + 31) / 32 * 4;
+    QByteArray out = bmp;
+    for (int y = 0; y < h; ++y)
+        out.replace(inizio + y * riga, riga, bmp.mid(inizio + (h - 1 - y) * riga, riga));
+    qToLittleEndian<qint32>(-h, out.data() + 22);
+    return out;
+}
+
+} // namespace
+
 void TestRiduzione::formati_data()
 {
     QTest::addColumn<QString>("file");
@@ -77,6 +95,8 @@ void TestRiduzione::formati_data()
     QTest::newRow("jpeg named .jpeg, upper case") << FileProva::scrivi(path("b.JPEG"), q, "jpg") << QByteArray("jpeg");
     QTest::newRow("png") << FileProva::scrivi(path("c.png"), q, "png") << QByteArray("png");
     QTest::newRow("bmp") << FileProva::scrivi(path("d.bmp"), q, "bmp") << QByteArray("bmp");
+    QTest::newRow("bmp top-down") << FileProva::scriviByte(path("d2.bmp"), dallAlto(leggi(path("d.bmp"))))
+                                  << QByteArray("bmp");
     QTest::newRow("gif") << FileProva::scrivi(path("e.gif"), q, "gif") << QByteArray("gif");
     QTest::newRow("cmyk jpeg") << FileProva::scriviJpegCmyk(path("f.jpg"), q) << QByteArray("jpeg");
     QImageWriter progressive(path("g.jpg"), "jpeg");
