@@ -394,12 +394,27 @@ bool testataNeiLimiti(const QString &path, const QByteArray &fmt, const Contenut
     return true;
 }
 
+// The size of the picture Qt's reader will decode. The reader tells a
+// top-down BMP's height as negative. A GIF is decoded at the size of its
+// logical screen, but the reader tells the size of the first image when the
+// screen is far larger: the header's size is the one.
+QSize dimensioniQt(QImageReader &r, const QByteArray &fmt, const Contenuto &file)
+{
+    QSize s = r.size();
+    if (fmt == "bmp" && s.width() > 0 && s.height() < 0)
+        s.setHeight(-s.height());
+    qint64 hw = 0, hh = 0;
+    if (s.isValid() && fmt == "gif" && dimensioniTestata(fmt, file.data(), file.size(), hw, hh))
+        s = QSize(int(hw), int(hh));
+    return s;
+}
+
 bool infoQt(const QString &path, const QByteArray &fmt, const Contenuto &file, InfoImmagine &info, QString *errore)
 {
     if (!testataNeiLimiti(path, fmt, file, errore))
         return false;
     QImageReader r(path, fmt);
-    const QSize s = r.size();
+    const QSize s = dimensioniQt(r, fmt, file);
     if (!s.isValid()) {
         imposta(errore, messaggioDanneggiato(path, r.errorString()));
         return false;
@@ -421,7 +436,7 @@ bool decodificaQt(const QString &path, const QByteArray &fmt, const Contenuto &f
         return false;
     }
     QImageReader r(path, fmt);
-    const QSize s = r.size();
+    const QSize s = dimensioniQt(r, fmt, file);
     if (!s.isValid()) {
         imposta(errore, messaggioDanneggiato(path, r.errorString()));
         return false;

@@ -8,6 +8,7 @@
 
 #include <QImageWriter>
 #include <QPainter>
+#include <QtEndian>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,6 +27,8 @@ private slots:
     void motoreRiduce();
     void motoreNonScriveSeFallisce();
     void lanczosBandeParallele();
+    void gifConSchermoGrande_data();
+    void gifConSchermoGrande();
 
 private:
     QTemporaryDir m_dir;
@@ -65,6 +68,24 @@ void TestRiduzione::regolaDiAdattamento()
     QCOMPARE(m.ridotta, reduced);
 }
 
+namespace {
+
+// The same bitmap with its rows stored top-down (a negative height).
+QByteArray dallAlto(const QByteArray &bmp)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bmp.constData());
+    const qint32 inizio = qFromLittleEndian<qint32>(p + 10), w = qFromLittleEndian<qint32>(p + 18),
+                 h = qFromLittleEndian<qint32>(p + 22);
+    const int riga = (w * qFromLittleEndian<quint16>(p + 28) + 31) / 32 * 4;
+    QByteArray out = bmp;
+    for (int y = 0; y < h; ++y)
+        out.replace(inizio + y * riga, riga, bmp.mid(inizio + (h - 1 - y) * riga, riga));
+    qToLittleEndian<qint32>(-h, out.data() + 22);
+    return out;
+}
+
+} // namespace
+
 void TestRiduzione::formati_data()
 {
     QTest::addColumn<QString>("file");
@@ -74,6 +95,8 @@ void TestRiduzione::formati_data()
     QTest::newRow("jpeg named .jpeg, upper case") << FileProva::scrivi(path("b.JPEG"), q, "jpg") << QByteArray("jpeg");
     QTest::newRow("png") << FileProva::scrivi(path("c.png"), q, "png") << QByteArray("png");
     QTest::newRow("bmp") << FileProva::scrivi(path("d.bmp"), q, "bmp") << QByteArray("bmp");
+    QTest::newRow("bmp top-down") << FileProva::scriviByte(path("d2.bmp"), dallAlto(leggi(path("d.bmp"))))
+                                  << QByteArray("bmp");
     QTest::newRow("gif") << FileProva::scrivi(path("e.gif"), q, "gif") << QByteArray("gif");
     QTest::newRow("cmyk jpeg") << FileProva::scriviJpegCmyk(path("f.jpg"), q) << QByteArray("jpeg");
     QImageWriter progressive(path("g.jpg"), "jpeg");
@@ -279,6 +302,44 @@ void TestRiduzione::lanczosBandeParallele()
     for (int y = 0; y < img.height(); y += 37)
         for (int x = 0; x < img.width(); x += 41)
             QCOMPARE(img.pixelColor(x, y), QColor(77, 77, 77));
+}
+
+void TestRiduzione::gifConSchermoGrande_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("screen");
+    // A GIF is decoded at the size of its logical screen, also when its
+    // first image is far smaller: the size told before decoding is the same.
+    QByteArray small = leggi(FileProva::scrivi(path("piccola.gif"), FileProva::quarti(10, 10), "gif"));
+    qToLittleEndian<quint16>(3000, small.data() + 6);
+    qToLittleEndian<quint16>(2500, small.data() + 8);
+    QTest::newRow("10x10 image on a 3000x2500 screen") << FileProva::scriviByte(path("schermo.gif"), small)
+                                                         << QSize(3000, 2500);
+    // Found by the fuzzer: a 50x5 image at (2, 244) on a 4103x10738 screen.
+    static const char trovato[] = "GIF89a\x07\x10\xf2\x29\x81\x00\x00\x10\xc8\x00\x3c\xa0\x1e\x78\x6f\x2d\xb4\x50"
+                                  "\x2d\x2c\x02\x00\xf4\x00\x32\x00\x05\x00\x3f\x09\x00\x00\xb8\xff\x5d\x1c\xff\x40"
+                                  "\x70\x3b";
+    QTest::newRow("fuzzer: 50x5 on 4103x10738")
+        << FileProva::scriviByte(path("fuzz.gif"), QByteArray(trovato, sizeof trovato - 1)) << QSize(4103, 10738);
+}
+
+void TestRiduzione::gifConSchermoGrande()
+{
+    QFETCH(QString, file);
+    QFETCH(QSize, screen);
+    InfoImmagine info;
+    QString error;
+    QVERIFY2(CaricaImmagine::informazioni(file, info, &error), qPrintable(error));
+    QCOMPARE(QSize(info.width, info.height), screen);
+    PixelBGR px;
+    QVERIFY2(CaricaImmagine::decodifica(file, px, &error, {}, QSize(281, 281)), qPrintable(error));
+    QCOMPARE(QSize(px.width, px.height), QSize(281, 281));
+    // Shrunk with its proportions.
+    QSize made;
+    QVERIFY2(Riduzione::riduciInJpeg(file, 180, 180, path(QStringLiteral("schermo.jpg")), 90, &error, &made),
+             qPrintable(error));
+    const Riduzione::Misura m = Riduzione::adatta(screen.width(), screen.height(), 180, 180);
+    QCOMPARE(made, QSize(m.larghezza, m.altezza));
 }
 
 QTEST_MAIN(TestRiduzione)
