@@ -13,6 +13,7 @@
 #include "paginereparto.h"
 #include "programfolder.h"
 #include "shell.h"
+#include "temporanei.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -24,7 +25,10 @@
 #include <QThreadPool>
 #include <QWaitCondition>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -153,7 +157,7 @@ QString Elaborazione::fileDatiOrdine() const
 void Elaborazione::chiudiFile()
 {
     m_upload.scarta();
-    m_ricerca.chiudi();
+    m_ricerca.scarta();
 }
 
 bool Elaborazione::fermati()
@@ -187,18 +191,25 @@ void Elaborazione::leggiStato()
 
 bool Elaborazione::controllaCartelle()
 {
+    // A file is made and removed at once: whatever the folders hold stays
+    // as it is until it is replaced whole.
     for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript}) {
-        QFile f(cartella + nomeRicerca());
-        if (!f.open(QIODevice::WriteOnly)) {
-            // A folder that is there but cannot be written is not said to be missing.
-            const QString perche = QFileInfo(cartella).isDir()
-                                       ? QStringLiteral("' non può essere scritta (") + f.errorString() + QStringLiteral("): ")
-                                       : QStringLiteral("' non esiste: ");
-            m_messages.warning(QStringLiteral("La cartella di lavoro '") + cartella + perche + crlf +
-                               QStringLiteral("selezionare un'altra cartella e ripetere l'operazione"));
-            m_avanzamento.nascondi();
-            return false;
+        QByteArray prova;
+        const int fd = Temporanei::crea(cartella, &prova);
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(prova.constData());
+            continue;
         }
+        // A folder that is there but cannot be written is not said to be missing.
+        const QString perche = QFileInfo(cartella).isDir()
+                                   ? QStringLiteral("' non può essere scritta (") + QString::fromLocal8Bit(std::strerror(errno)) +
+                                         QStringLiteral("): ")
+                                   : QStringLiteral("' non esiste: ");
+        m_messages.warning(QStringLiteral("La cartella di lavoro '") + cartella + perche + crlf +
+                           QStringLiteral("selezionare un'altra cartella e ripetere l'operazione"));
+        m_avanzamento.nascondi();
+        return false;
     }
     return true;
 }
@@ -206,17 +217,14 @@ bool Elaborazione::controllaCartelle()
 void Elaborazione::azzera()
 {
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/vtftp.dat"));
-    QFile::remove(m_stato.PercorsoNegozio + u'/' + ListaUpload::nomeTemporaneo());
     QFile::remove(m_stato.CartellaPagine + nomeRicerca());
     m_colori = LeggiColori(CartellaSet);
     QFile::remove(percorsoLavoro());
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/online/asp.mdb"));
     QFile::remove(m_stato.CartellaPagine + QStringLiteral("/thankyou.tmp"));
     // What a build that was killed left half written.
-    for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript})
-        for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::Hidden))
-            if (Make::eTemporaneo(nome))
-                QFile::remove(cartella + u'/' + nome);
+    for (const QString &cartella : {m_stato.PercorsoNegozio, m_stato.CartellaPagine, m_stato.CartellaScript})
+        Temporanei::rimuovi(cartella);
 }
 
 void Elaborazione::fallimento()
@@ -264,14 +272,19 @@ Elaborazione::Esito Elaborazione::MakePages()
             fallimento();
             return Esito::Fallita;
         }
-        if (!vuoto.copy(percorsoLavoro())) {
-            m_messages.warning(QStringLiteral("Impossibile copiare il file '") + vuoto.fileName() +
-                               QStringLiteral("' in '") + percorsoLavoro() + QStringLiteral("': ") +
+        // Copied through the build's own writes, so that a full disk says so.
+        QString errore;
+        if (!vuoto.open(QIODevice::ReadOnly)) {
+            m_messages.warning(QStringLiteral("Impossibile leggere il file '") + vuoto.fileName() + QStringLiteral("': ") +
                                vuoto.errorString());
             fallimento();
             return Esito::Fallita;
         }
-        QFile::setPermissions(percorsoLavoro(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        if (!Make::scriviFile(percorsoLavoro(), vuoto.readAll(), &errore)) {
+            m_messages.warning(Make::avvisoScrittura(percorsoLavoro(), errore));
+            fallimento();
+            return Esito::Fallita;
+        }
         m_upload.aggiungi(percorsoLavoro());
 
         // The catalogue, read once: the fields of the page and article rows
@@ -350,7 +363,6 @@ Elaborazione::Esito Elaborazione::MakePages()
         };
         if (const auto esito = interrotta(reparti(navigazione, d)))
             return *esito;
-        QString errore;
         if (!Make::scriviFile(fileDatiOrdine(), DatiOrdine(m_datiOrdine, m_stato), &errore)) {
             m_messages.warning(Make::avvisoScrittura(fileDatiOrdine(), errore));
             fallimento();

@@ -1,6 +1,7 @@
 #include "make.h"
 
 #include "messages.h"
+#include "temporanei.h"
 
 #include <QDir>
 #include <QFile>
@@ -147,21 +148,9 @@ QString trovaFile(const QString &path)
     return {};
 }
 
-QString nomeTemporaneo(const QString &path)
-{
-    const QFileInfo fi(path);
-    return fi.path() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".vttmp");
-}
-
-bool eTemporaneo(const QString &nome)
-{
-    return nome.startsWith(u'.') && nome.endsWith(QLatin1String(".vttmp"));
-}
-
 FileUscita::~FileUscita()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    scarta();
 }
 
 bool FileUscita::fallito(int numero)
@@ -172,11 +161,11 @@ bool FileUscita::fallito(int numero)
 
 bool FileUscita::apri(const QString &path)
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    scarta();
     m_percorso = path;
     m_errore.clear();
-    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    m_scritti = 0;
+    m_fd = Temporanei::crea(QFileInfo(path).path(), &m_temporaneo);
     return m_fd >= 0 || fallito(errno);
 }
 
@@ -194,48 +183,98 @@ bool FileUscita::scrivi(const QByteArray &dati)
             return fallito(n < 0 ? errno : ENOSPC);
         p += n;
         resto -= n;
+        m_scritti += n;
     }
     return true;
 }
 
-bool FileUscita::chiudi()
-{
-    if (m_fd < 0)
-        return m_errore.isEmpty();
-    const int r = ::close(m_fd);
-    m_fd = -1;
-    return r == 0 || fallito(errno);
-}
-
 namespace {
 
-// Whether the file at path holds exactly these bytes.
-bool stessoContenuto(const QString &path, const QByteArray &data)
+// Reads up to n bytes; fewer only at the end of the file or on an error.
+qsizetype leggiTutto(int fd, char *dove, qsizetype n)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    qsizetype fatti = 0;
+    while (fatti < n) {
+        const ssize_t r = ::read(fd, dove + fatti, size_t(n - fatti));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        fatti += r;
+    }
+    return fatti;
+}
+
+// Whether the regular file at path holds exactly `lunghezza` bytes that
+// `pezzo` hands out in order (each call fills the buffer it is given and
+// returns how many bytes it put there).
+template <typename Pezzo>
+bool stessiByte(const QByteArray &path, qint64 lunghezza, Pezzo pezzo)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
-    bool uguale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == data.size();
-    QByteArray letto;
-    if (uguale) {
-        letto.resize(data.size());
-        qsizetype fatti = 0;
-        while (fatti < letto.size()) {
-            const ssize_t n = ::read(fd, letto.data() + fatti, size_t(letto.size() - fatti));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            fatti += n;
-        }
-        uguale = fatti == data.size() && letto == data;
+    bool uguale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == lunghezza;
+    constexpr qsizetype blocco = 1 << 16;
+    QByteArray a(blocco, Qt::Uninitialized), b(blocco, Qt::Uninitialized);
+    for (qint64 resto = lunghezza; uguale && resto > 0;) {
+        const qsizetype n = qsizetype(std::min<qint64>(resto, blocco));
+        uguale = leggiTutto(fd, a.data(), n) == n && pezzo(b.data(), n) == n && std::memcmp(a.data(), b.data(), size_t(n)) == 0;
+        resto -= n;
     }
     ::close(fd);
     return uguale;
 }
 
+// Whether the file at path holds exactly these bytes.
+bool stessoContenuto(const QString &path, const QByteArray &data)
+{
+    qsizetype letti = 0;
+    return stessiByte(QFile::encodeName(path), data.size(), [&](char *dove, qsizetype n) {
+        std::memcpy(dove, data.constData() + letti, size_t(n));
+        letti += n;
+        return n;
+    });
+}
+
 } // namespace
+
+bool FileUscita::chiudi(bool soloSeCambiato)
+{
+    if (m_fd < 0)
+        return false;
+    const int r = ::close(m_fd);
+    m_fd = -1;
+    bool fatto = r == 0 || fallito(errno);
+    if (fatto) {
+        const QByteArray finale = QFile::encodeName(m_percorso);
+        bool uguale = false;
+        if (soloSeCambiato) {
+            const int fd = ::open(m_temporaneo.constData(), O_RDONLY | O_CLOEXEC);
+            uguale = fd >= 0 && stessiByte(finale, m_scritti, [fd](char *dove, qsizetype n) { return leggiTutto(fd, dove, n); });
+            if (fd >= 0)
+                ::close(fd);
+        }
+        if (!uguale && ::rename(m_temporaneo.constData(), finale.constData()) != 0)
+            fatto = fallito(errno);
+    }
+    ::unlink(m_temporaneo.constData());
+    m_temporaneo.clear();
+    return fatto;
+}
+
+void FileUscita::scarta()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporaneo.isEmpty()) {
+        ::unlink(m_temporaneo.constData());
+        m_temporaneo.clear();
+    }
+}
 
 bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
 {
@@ -246,20 +285,10 @@ bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
     // Written under a temporary name and renamed over the old page, so a
     // failure never leaves half a page. Generated pages are not synced to
     // disk one by one: a build that stops is built again.
-    const QString temp = nomeTemporaneo(path);
     FileUscita f;
-    bool fatto = f.apri(temp) && f.scrivi(data) && f.chiudi();
-    if (fatto && std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-        if (errore)
-            *errore = QString::fromLocal8Bit(std::strerror(errno));
-        fatto = false;
-    } else if (!fatto && errore) {
+    const bool fatto = f.apri(path) && f.scrivi(data) && f.chiudi(false);
+    if (!fatto && errore)
         *errore = f.errore();
-    }
-    if (!fatto) {
-        f.chiudi();
-        QFile::remove(temp);
-    }
     return fatto;
 }
 

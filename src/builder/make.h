@@ -77,8 +77,10 @@ QString trovaFile(const QString &path);
 // removed), with the system's reason in *errore. A file that already holds
 // exactly these bytes is not touched (it keeps its date).
 bool scriviFile(const QString &path, const QByteArray &data, QString *errore = nullptr);
-// A file written in pieces from start to end; every failure keeps the
-// system's reason.
+// A file written in pieces from start to end under a temporary name of its
+// own in the same folder (Temporanei), and put in place whole by chiudi(): a
+// failure, a kill or scarta() leaves the older file as it was. Every failure
+// keeps the system's reason.
 class FileUscita {
 public:
     FileUscita() = default;
@@ -86,9 +88,13 @@ public:
     FileUscita(const FileUscita &) = delete;
     FileUscita &operator=(const FileUscita &) = delete;
 
-    bool apri(const QString &path);  // created or emptied
+    bool apri(const QString &path);
     bool scrivi(const QByteArray &dati);
-    bool chiudi();
+    // Puts the file in place. With `soloSeCambiato` a file there that holds
+    // the same bytes is left as it is, date and all.
+    bool chiudi(bool soloSeCambiato = true);
+    // Removes what was written; the older file stays.
+    void scarta();
     bool aperto() const { return m_fd >= 0; }
     const QString &percorso() const { return m_percorso; }
     const QString &errore() const { return m_errore; }
@@ -97,13 +103,11 @@ private:
     bool fallito(int numero);
     int m_fd = -1;
     QString m_percorso, m_errore;
+    QByteArray m_temporaneo;
+    qint64 m_scritti = 0;
 };
 
 // The warning of a file that could not be written, with the system's reason.
 QString avvisoScrittura(const QString &path, const QString &errore);
-// The temporary name scriviFile writes under, and whether a name is one:
-// leftovers of a build that was killed are removed by the next.
-QString nomeTemporaneo(const QString &path);
-bool eTemporaneo(const QString &nome);
 
 } // namespace Make

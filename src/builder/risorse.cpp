@@ -3,10 +3,6 @@
 #include "formato.h"
 #include "make.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -78,8 +74,7 @@ ListaUpload::~ListaUpload()
 
 bool ListaUpload::apri(const QString &cartellaNegozio)
 {
-    m_finale = cartellaNegozio + QStringLiteral("/vtftp.dat");
-    return m_file.apri(cartellaNegozio + u'/' + nomeTemporaneo());
+    return m_file.apri(cartellaNegozio + QStringLiteral("/vtftp.dat"));
 }
 
 void ListaUpload::aggiungi(const QString &percorso)
@@ -93,27 +88,16 @@ bool ListaUpload::chiudi(QString *errore)
 {
     if (!m_file.aperto())
         return false;
-    const bool scritto = m_file.scrivi("#") && m_file.errore().isEmpty() && m_file.chiudi();
+    const bool scritto = m_file.scrivi("#") && m_file.errore().isEmpty() && m_file.chiudi(false);
     if (!scritto) {
         if (errore)
             *errore = m_file.errore();
-        m_file.chiudi();
-        QFile::remove(m_file.percorso());
-        return false;
+        m_file.scarta();
     }
-    if (std::rename(QFile::encodeName(m_file.percorso()).constData(), QFile::encodeName(m_finale).constData()) != 0) {
-        if (errore)
-            *errore = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(m_file.percorso());
-        return false;
-    }
-    return true;
+    return scritto;
 }
 
 void ListaUpload::scarta()
 {
-    if (m_file.aperto()) {
-        m_file.chiudi();
-        QFile::remove(m_file.percorso());
-    }
+    m_file.scarta();
 }

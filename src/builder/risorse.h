@@ -41,9 +41,7 @@ public:
     bool chiudi(QString *errore = nullptr);
     void scarta();
     bool aperta() const { return m_file.aperto(); }
-    static QString nomeTemporaneo() { return QStringLiteral("vtftp.dat.tmp"); }
 
 private:
     Make::FileUscita m_file;
-    QString m_finale;
 };
