@@ -216,11 +216,19 @@ private slots:
         };
         QVERIFY2(costruisci() == Elaborazione::Esito::Completata, qPrintable(m_shop->messages.texts().join(u'|')));
         const QDateTime antica(QDate(2021, 5, 6), QTime(7, 8, 9));
-        for (const QString &f : QDir(pagine()).entryList(QDir::Files)) {
-            QFile file(pagine() + u'/' + f);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.setFileTime(antica, QFileDevice::FileModificationTime));
+        for (const QString &cartella : {pagine(), stato().CartellaScript}) {
+            for (const QString &f : QDir(cartella).entryList(QDir::Files)) {
+                QFile file(cartella + u'/' + f);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QVERIFY(file.setFileTime(antica, QFileDevice::FileModificationTime));
+            }
         }
+        // The same catalogue: the scripts, the search data and the price
+        // list are not written again either.
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QVERIFY(!QDir(stato().CartellaScript).isEmpty());
+        for (const QFileInfo &fi : QDir(stato().CartellaScript).entryInfoList(QDir::Files))
+            QVERIFY2(fi.lastModified() == antica, qPrintable(fi.fileName()));
         db().execute(QStringLiteral("UPDATE articoli SET codice='cambiato' WHERE codice='cat002-A1'"));
         const QDateTime inizio = QDateTime::currentDateTime().addSecs(-1);
         QCOMPARE(costruisci(), Elaborazione::Esito::Completata);

@@ -223,6 +223,8 @@ private slots:
         QTest::newRow("pagine") << "online" << "cat00";
         QTest::newRow("immagine") << "online" << "foto.jpg";
         QTest::newRow("dati di ricerca") << "scripts" << "search";
+        // The shop folder itself, with room for less than source.new.
+        QTest::newRow("database di lavoro") << "" << "source.mdb";
     }
 
     void discoPieno()
@@ -231,17 +233,31 @@ private slots:
         // the system's reason, and leaves no upload list and no temporary file.
         QFETCH(QString, cartella);
         QFETCH(QString, file);
-        const QString piena = m_cartella + u'/' + cartella;
-        QDir(piena).removeRecursively();
+        const QString piena = cartella.isEmpty() ? m_cartella : m_cartella + u'/' + cartella;
+        const QByteArray sorgente = leggi(m_cartella + QStringLiteral("/source.new"));
+        if (!cartella.isEmpty())
+            QDir(piena).removeRecursively();
         FileSystemPiccolo fs(piena, 64);
         if (!fs.montato())
             QSKIP("a small file system cannot be mounted here");
+        if (cartella.isEmpty()) {
+            // The open catalogue stays where it was; the rest of the shop
+            // moves onto the small file system, which is then filled.
+            scrivi(piena + QStringLiteral("/source.new"), sorgente);
+            QDir(piena).mkpath(QStringLiteral("online"));
+            QDir(piena).mkpath(QStringLiteral("scripts"));
+            QFile riempi(piena + QStringLiteral("/riempi"));
+            QVERIFY(riempi.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (riempi.write(QByteArray(4096, 'r')) == 4096) {
+            }
+            riempi.resize(std::max<qint64>(0, riempi.size() - 8192));
+        }
         const QString lungo = QString(u'x').repeated(30000);
         if (file == QLatin1String("cat00"))
             db().execute(QStringLiteral("UPDATE categorie SET descrizione=?"), {lungo});
         else if (file == QLatin1String("search"))
             db().execute(QStringLiteral("UPDATE articoli SET descrizione=?"), {lungo});
-        else
+        else if (file == QLatin1String("foto.jpg"))
             scrivi(m_cartella + QStringLiteral("/work/foto.jpg"), QByteArray(300 * 1024, 'j'));
         QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
         QVERIFY(msg().texts().size() >= 2);
