@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QThread>
 #include <QThreadPool>
@@ -349,6 +350,11 @@ Elaborazione::Esito Elaborazione::MakePages()
                                               "perché il reparto superiore manca o li contiene: ") +
                                isolati.join(QStringLiteral(", ")) +
                                QStringLiteral(". Spostarli sotto un altro reparto."));
+        // Names that would leave the pages folder or the template set, or
+        // that another department or the set takes, are refused department
+        // by department; nothing links a refused department.
+        const std::vector<char> rifiutato = rifiutaReparti(navigazione, d);
+        navigazione.escludi(rifiutato);
         const int n = int(navigazione.reparti().size());
         m_avanzamento.intervallo(n > 0 ? n + 1 : 100);
         // How a step that did not go on ends the build.
@@ -361,7 +367,7 @@ Elaborazione::Esito Elaborazione::MakePages()
             }
             return std::nullopt;
         };
-        if (const auto esito = interrotta(reparti(navigazione, d)))
+        if (const auto esito = interrotta(reparti(navigazione, d, rifiutato)))
             return *esito;
         if (!Make::scriviFile(fileDatiOrdine(), DatiOrdine(m_datiOrdine, m_stato), &errore)) {
             m_messages.warning(Make::avvisoScrittura(fileDatiOrdine(), errore));
@@ -406,28 +412,61 @@ Elaborazione::Esito Elaborazione::MakePages()
     return Esito::Fallita;
 }
 
-Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPagine &d)
+std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, const DatiPagine &d)
 {
     const std::vector<Reparto> &tutti = navigazione.reparti();
-
-    // Names that would leave the pages folder or the template set are
-    // refused, department by department; the page models are read once.
     std::vector<char> rifiutato(tutti.size(), 0);
+    // Every file name of the pages folder, letter case aside (a server may
+    // not tell "Index.htm" from "index.htm"): the set's own, then each
+    // department's pages in build order. -1 stands for the set.
+    QHash<QString, std::pair<int, QString>> presi;
+    for (const QString &f : fileDelSet())
+        presi.insert(f.toLower(), {-1, f});
+    const auto nome = [](const Reparto &r) {
+        return u'\'' + r.titolo + QStringLiteral("' (") + r.ID + u')';
+    };
     for (size_t i = 0; i < tutti.size(); ++i) {
         const Reparto &r = tutti[i];
         QString motivo;
         if (!NomePaginaValido(r.pagina))
-            motivo = QStringLiteral("il nome della pagina '") + r.pagina + QStringLiteral("' non è un nome di file valido");
+            motivo = QStringLiteral("il nome della pagina '") + r.pagina +
+                     QStringLiteral("' non è un nome di file valido: può contenere solo lettere senza accenti, "
+                                    "cifre, \"-\" e \"_\"");
         else if (!NomeModelloValido(r.modello))
             motivo = QStringLiteral("il modello '") + r.modello + QStringLiteral("' non è un file del template");
+        QStringList file;
+        for (int p = 1, n = NumeroPagine(d, r); motivo.isEmpty() && p <= n; ++p) {
+            file << PageFile(r.pagina, p);
+            const auto preso = presi.constFind(file.last().toLower());
+            if (preso == presi.constEnd())
+                continue;
+            motivo = QStringLiteral("il nome della pagina '") + file.last() + QStringLiteral("' è già usato ");
+            if (preso->first < 0)
+                motivo += QStringLiteral("da una pagina del negozio ('") + preso->second + QStringLiteral("')");
+            else
+                motivo += QStringLiteral("dalla pagina '") + preso->second + QStringLiteral("' del reparto ") +
+                          nome(tutti[size_t(preso->first)]);
+        }
         if (!motivo.isEmpty()) {
             rifiutato[i] = 1;
-            m_messages.warning(QStringLiteral("Le pagine del reparto '") + r.titolo + QStringLiteral("' (") + r.ID +
-                               QStringLiteral(") non sono state create: ") + motivo + u'.');
+            m_messages.warning(QStringLiteral("Le pagine del reparto ") + nome(r) +
+                               QStringLiteral(" non sono state create: ") + motivo + u'.');
             continue;
         }
-        const QString percorso = d.percorsoModello(r);
-        if (!d.modelli.contains(percorso))
+        for (const QString &f : file)
+            presi.insert(f.toLower(), {int(i), f});
+    }
+    return rifiutato;
+}
+
+Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPagine &d,
+                                          const std::vector<char> &rifiutato)
+{
+    const std::vector<Reparto> &tutti = navigazione.reparti();
+    // The page models are read once.
+    for (size_t i = 0; i < tutti.size(); ++i) {
+        const QString percorso = d.percorsoModello(tutti[i]);
+        if (!rifiutato[i] && !d.modelli.contains(percorso))
             d.modelli.insert(percorso, Make::leggiModello(percorso));
     }
 

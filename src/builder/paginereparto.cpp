@@ -31,14 +31,29 @@ QString sottopagine(const QString &base, int pagina, int pagine)
 
 } // namespace
 
+namespace {
+
+int articoliPerPagina(const Reparto &r)
+{
+    return r.maxarticoli < 1 ? 32000 : r.maxarticoli;
+}
+
+} // namespace
+
+int NumeroPagine(const DatiPagine &d, const Reparto &r)
+{
+    const int nArticoli = int(d.articoli->diReparto(r.ID).size());
+    return nArticoli == 0 ? 1 : (nArticoli - 1) / articoliPerPagina(r) + 1;
+}
+
 RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const std::atomic<bool> &annulla)
 {
     RisultatoReparto esito;
     const Navigazione &nav = *d.navigazione;
     const std::vector<Articolo> &articoli = d.articoli->diReparto(r.ID);
     const int nArticoli = int(articoli.size());
-    const int maxArticoli = r.maxarticoli < 1 ? 32000 : r.maxarticoli;
-    const int nPagine = nArticoli == 0 ? 1 : (nArticoli - 1) / maxArticoli + 1;
+    const int maxArticoli = articoliPerPagina(r);
+    const int nPagine = NumeroPagine(d, r);
 
     const QString percorsoModello = d.percorsoModello(r);
     const auto modello = d.modelli.constFind(percorsoModello);

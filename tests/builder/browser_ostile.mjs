@@ -54,6 +54,7 @@ const ostili = {
   content: "caff\u00e8 \"bar\"",
   email: "a@b.it\"><script>alert(106)</script>",
   pagina: "p\"><script>alert(107)</script>",
+  paginaScript: "javascript:alert(108)",
 };
 
 const shop = path.join(tmp, "negozio");
@@ -68,6 +69,7 @@ const articoli = sql(db, "SELECT rowid AS r, catID FROM articoli WHERE fuoricata
 const primo = articoli[0].catID;
 const scelti = articoli.filter((a) => a.catID == primo).slice(0, 3);
 const rifiutato = reparti.find((r) => r.ID != primo);
+const rifiutatoScript = reparti.find((r) => r.ID != primo && r.ID != rifiutato.ID);
 const paginaArticoli = reparti.find((r) => r.ID == primo).pagina;
 const modifiche = [
   `UPDATE articoli SET titolo=${testoSql(ostili.arabica)} WHERE rowid=${scelti[0].r}`,
@@ -75,13 +77,15 @@ const modifiche = [
   `UPDATE articoli SET titolo=${testoSql(ostili.alert102)}, codice=${testoSql(ostili.codice)} WHERE rowid=${scelti[2].r}`,
   `UPDATE generale SET keywords=${testoSql(ostili.keywords)}, content=${testoSql(ostili.content)}, email=${testoSql(ostili.email)}, codincart=-1`,
   `UPDATE categorie SET pagina=${testoSql(ostili.pagina)} WHERE rowid=${rifiutato.r}`,
+  `UPDATE categorie SET pagina=${testoSql(ostili.paginaScript)} WHERE rowid=${rifiutatoScript.r}`,
 ];
 execFileSync("sqlite3", [db, modifiche.join("; ")]);
 const r2 = spawnSync(args.bench, ["build", shop, path.join(args.home, "template", "classico")], { env, encoding: "utf8" });
 verifica(r2.status == 0, `la costruzione finisce (${r2.stderr})`);
 pagine = path.join(shop, "online");
-verifica(!fs.existsSync(path.join(pagine, ostili.pagina + ".htm")) && !fs.readdirSync(shop).some((f) => f.startsWith("p\"")),
-  "il nome di pagina ostile non scrive alcuna pagina");
+verifica(!fs.existsSync(path.join(pagine, ostili.pagina + ".htm")) && !fs.readdirSync(shop).some((f) => f.startsWith("p\"")) &&
+  !fs.readdirSync(pagine).some((f) => f.startsWith("javascript")),
+  "i nomi di pagina ostili non scrivono alcuna pagina");
 
 const browser = await puppeteer.launch({
   executablePath: "/usr/bin/chromium",
@@ -118,8 +122,18 @@ try {
   await page.goto(`${base}/${encodeURIComponent(paginaArticoli)}.htm`, { waitUntil: "load" });
   const link = await page.$$eval("a[href^='x.htm']", (a) => a.map((x) => x.getAttribute("href")));
   verifica(link.length > 0 && link.every((h) => h == ostili.link), `collegamento dell'articolo intero (${link.join(" | ")})`);
+  // The refused departments have no page: neither the menu nor any link leads there.
   const menu = await page.$$eval("select[name=vtRepartiMenu] option", (o) => o.map((x) => x.getAttribute("value")));
-  verifica(menu.includes(ostili.pagina + ".htm"), "il menu dei reparti scrive il nome di pagina come valore");
+  verifica(menu.length > 1 && !menu.includes(ostili.pagina + ".htm") && !menu.includes(ostili.paginaScript + ".htm"),
+    `il menu dei reparti non offre i reparti rifiutati (${menu.join(" | ")})`);
+  for (const f of fs.readdirSync(pagine).filter((f) => f.endsWith(".htm"))) {
+    await page.goto(`${base}/${encodeURIComponent(f)}`, { waitUntil: "load" });
+    const morti = await page.evaluate(() => [...document.querySelectorAll("a[href], option[value]")]
+      .map((e) => e.getAttribute("href") ?? e.getAttribute("value"))
+      .filter((h) => h.startsWith("p\"") || /^javascript:alert/i.test(h)));
+    verifica(morti.length == 0, `${f}: nessun collegamento ai reparti rifiutati (${morti.join(" | ")})`);
+  }
+  await page.goto(`${base}/${encodeURIComponent(paginaArticoli)}.htm`, { waitUntil: "load" });
   const acquisti = await page.$$("a.vt-compra");
   for (const a of acquisti.slice(0, 3)) await a.click();
   await new Promise((r) => setTimeout(r, 300));

@@ -6,12 +6,14 @@
 
 #include "cartelle.h"
 #include "database.h"
+#include "formato.h"
 #include "provacostruzione.h"
 #include "testshop.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QProcess>
+#include <QSet>
 #include <QtTest>
 
 namespace {
@@ -79,13 +81,22 @@ private slots:
         QTest::addColumn<QString>("campo");
         QTest::addColumn<QVariant>("valore");
         QTest::addColumn<QString>("motivo");
-        QTest::newRow("pagina fuori dalla cartella")
-            << "pagina" << QVariant("../../fuori") << "il nome della pagina '../../fuori' non è un nome di file valido";
-        QTest::newRow("pagina con virgolette")
-            << "pagina" << QVariant("a\"><b>x") << "il nome della pagina 'a\"><b>x' non è un nome di file valido";
-        QTest::newRow("pagina Null") << "pagina" << QVariant() << "il nome della pagina '' non è un nome di file valido";
-        QTest::newRow("pagina nascosta") << "pagina" << QVariant(".nascosta")
-                                         << "il nome della pagina '.nascosta' non è un nome di file valido";
+        const auto pagina = [](const char *riga, const QString &nome) {
+            QTest::newRow(riga) << "pagina" << QVariant(nome)
+                                << "il nome della pagina '" + nome +
+                                       "' non è un nome di file valido: può contenere solo lettere senza accenti, "
+                                       "cifre, \"-\" e \"_\"";
+        };
+        pagina("pagina fuori dalla cartella", "../../fuori");
+        pagina("pagina con virgolette", "a\"><b>x");
+        pagina("pagina nascosta", ".nascosta");
+        pagina("pagina che esegue uno script", "javascript:alert(document.domain)");
+        pagina("pagina con uno spazio", "due parole");
+        pagina("pagina con una lettera accentata", "caffè");
+        pagina("pagina con una barra rovesciata", "a\\b");
+        QTest::newRow("pagina Null") << "pagina" << QVariant()
+                                     << "il nome della pagina '' non è un nome di file valido: può contenere solo "
+                                        "lettere senza accenti, cifre, \"-\" e \"_\"";
         QTest::newRow("modello fuori dal set")
             << "template" << QVariant("../../../segreto") << "il modello '../../../segreto' non è un file del template";
     }
@@ -118,11 +129,95 @@ private slots:
         }
         for (QDirIterator it(m_cartella, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
             QVERIFY2(!leggi(it.next()).contains("SEGRETO"), qPrintable(it.filePath()));
-        // The other pages link the refused name as an attribute value.
-        const QString p1 = pagina(QStringLiteral("cat001.htm"));
-        QVERIFY(!p1.contains(QLatin1String("href=\"a\">")));
-        if (valore.toString().contains(u'"'))
-            QVERIFY(p1.contains(QLatin1String("value=\"a&quot;&gt;&lt;b&gt;x.htm\"")));
+        // No other page links the refused department: neither its tree nor
+        // its menu leads to a page that is not there.
+        for (const QString &f : {QStringLiteral("cat001.htm"), QStringLiteral("cat001_p2.htm"), QStringLiteral("cat003.htm")}) {
+            const QString p = pagina(f);
+            QVERIFY2(!p.contains(QLatin1String("Titolo cat002")), qPrintable(p));
+            if (campo == QLatin1String("pagina") && !valore.toString().isEmpty())
+                QVERIFY2(!p.contains(ValoreAttributo(valore.toString())), qPrintable(p));
+        }
+    }
+
+    void nomiDoppi_data()
+    {
+        // cat001 has four articles, three to a page: cat001.htm and cat001_p2.htm.
+        QTest::addColumn<QString>("nome");
+        QTest::addColumn<QString>("motivo");
+        const QString altro = QStringLiteral("' del reparto 'Titolo cat001' (cat001)");
+        QTest::newRow("nome di un altro reparto")
+            << "cat001" << "il nome della pagina 'cat001.htm' è già usato dalla pagina 'cat001.htm" + altro;
+        QTest::newRow("con altre maiuscole")
+            << "CAT001" << "il nome della pagina 'CAT001.htm' è già usato dalla pagina 'cat001.htm" + altro;
+        QTest::newRow("pagina seguente di un altro reparto")
+            << "Cat001_p2" << "il nome della pagina 'Cat001_p2.htm' è già usato dalla pagina 'cat001_p2.htm" + altro;
+        const QString delSet = QStringLiteral("' è già usato da una pagina del negozio ('");
+        QTest::newRow("pagina del template") << "rotto" << "il nome della pagina 'rotto.htm" + delSet + "rotto.htm')";
+        QTest::newRow("risorsa del template") << "extra" << "il nome della pagina 'extra.htm" + delSet + "Extra.HTM')";
+        QTest::newRow("pagina di ringraziamento")
+            << "Thankyou1" << "il nome della pagina 'Thankyou1.htm" + delSet + "thankyou1.htm')";
+        QTest::newRow("pagina di esito del pagamento")
+            << "payok" << "il nome della pagina 'payok.htm" + delSet + "payok.htm')";
+        QTest::newRow("pagina dei risultati") << "results" << "il nome della pagina 'results.htm" + delSet + "results.htm')";
+    }
+
+    void nomiDoppi()
+    {
+        // A name taken twice: the department that comes later is refused
+        // with a message naming both, the first keeps its pages, the list
+        // names each file once.
+        QFETCH(QString, nome);
+        QFETCH(QString, motivo);
+        db().execute(QStringLiteral("UPDATE categorie SET pagina=? WHERE ID='cat002'"), {nome});
+        QByteArray primaPagina;
+        for (int volta = 0; volta < 3; ++volta) {
+            QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+            QCOMPARE(msg().texts().size(), 2);
+            QCOMPARE(msg().texts()[0],
+                     QStringLiteral("Le pagine del reparto 'Titolo cat002' (cat002) non sono state create: ") + motivo + u'.');
+            // The same every time: the page of the department that came first.
+            const QByteArray p2 = leggi(stato().CartellaPagine + QStringLiteral("/cat001_p2.htm"));
+            QVERIFY(p2.contains("<title>Titolo cat001</title>") && p2.contains("cat001-A4"));
+            QVERIFY(volta == 0 || p2 == primaPagina);
+            primaPagina = p2;
+            for (const QString &f : QDir(stato().CartellaPagine).entryList(QDir::Files))
+                QVERIFY2(!pagina(f).contains(QLatin1String("Titolo cat002")), qPrintable(f));
+            const QStringList lista =
+                QString::fromUtf8(leggi(m_cartella + QStringLiteral("/vtftp.dat"))).split(u'#', Qt::SkipEmptyParts);
+            QCOMPARE(QSet<QString>(lista.begin(), lista.end()).size(), lista.size());
+        }
+    }
+
+    void repartoRifiutatoNonCollegato_data()
+    {
+        QTest::addColumn<QString>("rifiutato");
+        QTest::newRow("reparto con un sottoreparto") << "cat001";
+        QTest::newRow("sottoreparto") << "cat003";
+    }
+
+    void repartoRifiutatoNonCollegato()
+    {
+        // Neither the tree, the menu, the path above the title nor the list
+        // of sub-departments links a refused department; its title may stay
+        // as text in the path of its sub-departments.
+        QFETCH(QString, rifiutato);
+        m_imp.chkPercRep = 1;
+        m_imp.cboLivelli = "3";
+        db().execute(QStringLiteral("UPDATE categorie SET pagina='no:' || ID WHERE ID=?"), {rifiutato});
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        const QString titolo = QStringLiteral("Titolo ") + rifiutato;
+        int pagine = 0;
+        for (const QString &f : QDir(stato().CartellaPagine).entryList({QStringLiteral("cat*.htm")}, QDir::Files)) {
+            const QString p = pagina(f);
+            ++pagine;
+            QVERIFY2(!p.contains(QLatin1String("no:")), qPrintable(f));
+            QVERIFY2(!p.contains(titolo + QStringLiteral("</a>")) && !p.contains(titolo + QStringLiteral("</option>")) &&
+                         !p.contains(titolo + QStringLiteral("</font></a>")),
+                     qPrintable(p));
+        }
+        QVERIFY(pagine >= 2);
+        if (rifiutato == QLatin1String("cat001"))
+            QVERIFY(pagina(QStringLiteral("cat003.htm")).contains(QLatin1String("<font size=\"1\">Titolo cat001&nbsp;&gt;&nbsp;</font>")));
     }
 
     void valoriNegliAttributi_data()
