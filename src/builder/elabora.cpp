@@ -190,6 +190,22 @@ void Elaborazione::leggiStato()
     m_percorsoReparti = m_imp.chkPercRep > 0;
 }
 
+bool Elaborazione::controllaProgramma()
+{
+    // Without the page script and the order script a site cannot sell.
+    const QString codice = ProgramFolder::path() + QStringLiteral("/code");
+    for (const QString &manca : {codice, codice + QStringLiteral("/vtcarrello.js"), codice + QStringLiteral("/vtorder.pl")}) {
+        if (manca == codice ? QFileInfo(manca).isDir() : QFileInfo(manca).isFile())
+            continue;
+        m_messages.warning(QStringLiteral("Nella cartella del programma manca '") + manca +
+                           QStringLiteral("': il programma non è installato completamente. "
+                                          "Installarlo di nuovo e ripetere l'operazione."));
+        m_avanzamento.nascondi();
+        return false;
+    }
+    return true;
+}
+
 bool Elaborazione::controllaCartelle()
 {
     // A file is made and removed at once: whatever the folders hold stays
@@ -255,7 +271,7 @@ Elaborazione::Esito Elaborazione::MakePages()
     m_ultimaPausa = -1;
     leggiStato();
 
-    if (!controllaCartelle())
+    if (!controllaProgramma() || !controllaCartelle())
         return Esito::Fallita;
     // Each step of the reset ignores its own failure.
     azzera();
@@ -522,10 +538,18 @@ void Elaborazione::rigaHome(const Navigazione &navigazione)
 
 Elaborazione::Passo Elaborazione::risorse()
 {
-    // The set's resources, then every picture of the shop.
+    // The set's resources, then every picture of the shop: only its own
+    // regular files, never what a link in its folder points at.
     const QString work = m_stato.PercorsoNegozio + QStringLiteral("/work");
+    QStringList scartati;
+    const QStringList immagini = FileDelNegozio(work, m_stato.PercorsoNegozio, &scartati);
+    if (!scartati.isEmpty())
+        m_messages.warning(QStringLiteral("Alcuni file della cartella '") + work +
+                           QStringLiteral("' non sono stati copiati nel sito perché non sono file ordinari della "
+                                          "cartella del negozio: ") +
+                           scartati.join(QStringLiteral(", ")) + u'.');
     for (const QString &cartella : {CartellaSet, work}) {
-        for (const QString &nome : FileCartella(cartella)) {
+        for (const QString &nome : cartella == work ? immagini : FileCartella(cartella)) {
             if (fermati())
                 return Passo::Annulla;
             if (cartella == CartellaSet && RisorsaEsclusa(nome))

@@ -78,6 +78,7 @@ private:
     enum class Passo { Avanti, Annulla, Errore };
 
     void leggiStato();
+    bool controllaProgramma();
     bool controllaCartelle();
     void azzera();
     // The departments whose pages cannot be made under their names, each

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 std::array<QString, 5> LeggiColori(const QString &cartellaSet)
 {
     std::array<QString, 5> colori;
@@ -46,6 +48,22 @@ bool RisorsaEsclusa(const QString &nome)
 QStringList FileCartella(const QString &cartella)
 {
     return QDir(cartella).entryList(QDir::Files, QDir::Name);
+}
+
+QStringList FileDelNegozio(const QString &cartella, const QString &radice, QStringList *scartati)
+{
+    const QString dentro = QFileInfo(radice).canonicalFilePath() + u'/';
+    QStringList buoni;
+    for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::System, QDir::Name)) {
+        const QString percorso = cartella + u'/' + nome;
+        struct stat st {};
+        const bool regolare = ::lstat(QFile::encodeName(percorso).constData(), &st) == 0 && S_ISREG(st.st_mode);
+        if (regolare && dentro.size() > 1 && QFileInfo(percorso).canonicalFilePath().startsWith(dentro))
+            buoni << nome;
+        else if (scartati)
+            *scartati << nome;
+    }
+    return buoni;
 }
 
 bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore)

@@ -154,7 +154,7 @@ private slots:
         const QString lista = QString::fromUtf8(leggi(m_cartella + "/vtftp.dat"));
         QStringList attesi{m_cartella + "/source.mdb", e.fileRicerca(), e.fileDatiOrdine()};
         for (const char *f : {"cat001.htm", "cat001_p2.htm", "cat001_p3.htm", "cat002.htm", "cat003.htm", "rotto.htm",
-                              "thankyou1.htm", "thankyou2.htm", "cart.js"})
+                              "thankyou1.htm", "thankyou2.htm", "vtcarrello.js"})
             attesi << pagine() + '/' + f;
         attesi << stato().CartellaScript + "/vtorder" + CodiceSito(m_imp) + ".pl";
         for (const char *f : {"Extra.HTM", "menu.js", "style.css", "rep.jpg"})

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QSet>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -281,6 +282,80 @@ private slots:
         QVERIFY2(t.contains(QLatin1String("<div class=\"articolo\"><a href=\"x.htm?a=1&amp;b=&quot;2&quot;&gt;&lt;script&gt;"
                                           "alert(1)&lt;/script&gt;\">cat002-A1</a> 1</div>")),
                  qPrintable(t));
+    }
+
+    void soloIFileDelNegozio_data()
+    {
+        // What stands in the work folder besides a picture.
+        QTest::addColumn<QString>("tipo");
+        QTest::newRow("collegamento a un file di sistema") << "sistema";
+        QTest::newRow("collegamento a un file del negozio") << "interno";
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("cartella work collegata altrove") << "cartella";
+    }
+
+    void soloIFileDelNegozio()
+    {
+        // Only the shop's own regular files go to the pages folder and the
+        // upload list; the others are named in one warning and the build
+        // goes on.
+        QFETCH(QString, tipo);
+        const QString work = m_cartella + QStringLiteral("/work");
+        const QString fuori = m_program->path() + QStringLiteral("/fuori");
+        scrivi(fuori + QStringLiteral("/segreto.txt"), "SEGRETO");
+        scrivi(work + QStringLiteral("/foto.jpg"), "foto");
+        QString strano;
+        if (tipo == QLatin1String("sistema")) {
+            strano = QStringLiteral("passwd");
+            QVERIFY(QFile::link(QStringLiteral("/etc/passwd"), work + u'/' + strano));
+        } else if (tipo == QLatin1String("interno")) {
+            strano = QStringLiteral("copia.jpg");
+            QVERIFY(QFile::link(m_cartella + QStringLiteral("/catalog.mdb"), work + u'/' + strano));
+        } else if (tipo == QLatin1String("fifo")) {
+            strano = QStringLiteral("tubo");
+            QCOMPARE(::mkfifo(QFile::encodeName(work + u'/' + strano).constData(), 0644), 0);
+        } else {
+            strano = QStringLiteral("segreto.txt");
+            QVERIFY(QDir(work).removeRecursively());
+            QVERIFY(QFile::link(fuori, work));
+        }
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg().texts().size(), 2);
+        QCOMPARE(msg().texts()[0], QStringLiteral("Alcuni file della cartella '") + work +
+                                       QStringLiteral("' non sono stati copiati nel sito perché non sono file ordinari "
+                                                      "della cartella del negozio: ") +
+                                       strano + u'.');
+        QVERIFY(!QFileInfo::exists(stato().CartellaPagine + u'/' + strano));
+        QCOMPARE(QFileInfo::exists(stato().CartellaPagine + QStringLiteral("/foto.jpg")), tipo != QLatin1String("cartella"));
+        const QByteArray lista = leggi(m_cartella + QStringLiteral("/vtftp.dat"));
+        QVERIFY(!lista.contains(strano.toUtf8()));
+        for (QDirIterator it(stato().CartellaPagine, QDir::Files); it.hasNext();)
+            QVERIFY2(!leggi(it.next()).contains("SEGRETO") && !leggi(it.filePath()).startsWith("root:"), qPrintable(it.filePath()));
+    }
+
+    void programmaIncompleto_data()
+    {
+        QTest::addColumn<QString>("manca");
+        QTest::newRow("cartella code") << "code";
+        QTest::newRow("script del carrello") << "code/vtcarrello.js";
+        QTest::newRow("script d'ordine") << "code/vtorder.pl";
+    }
+
+    void programmaIncompleto()
+    {
+        // A program folder without the page and order scripts cannot make a
+        // working shop: the build stops before writing anything.
+        QFETCH(QString, manca);
+        const QString percorso = m_program->path() + u'/' + manca;
+        QVERIFY(QFileInfo(percorso).isDir() ? QDir(percorso).removeRecursively() : QFile::remove(percorso));
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QCOMPARE(msg().texts().size(), 1);
+        QCOMPARE(msg().texts()[0], QStringLiteral("Nella cartella del programma manca '") + percorso +
+                                       QStringLiteral("': il programma non è installato completamente. "
+                                                      "Installarlo di nuovo e ripetere l'operazione."));
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
+        QCOMPARE(QDir(stato().CartellaPagine).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(stato().CartellaScript).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void sorgenteMancante()

@@ -211,7 +211,7 @@ private slots:
                            pagine() + "/payerr.htm",       pagine() + "/thankyou1.htm",
                            pagine() + "/thankyou2.htm",    pagine() + "/Extra.HTM",
                            script() + "/results" + id + ".htm",
-                           pagine() + "/cart.js",          script() + "/vtaltro.pl",
+                           pagine() + "/vtcarrello.js",     script() + "/vtaltro.pl",
                            script() + "/vtorder" + id + ".pl", script() + "/vtsearch" + id + ".pl",
                            pagine() + "/carrello.asp",     e.fileRicerca()};
         for (const QString &f : serverBonifico + serverCarta)

@@ -48,6 +48,8 @@ const server = http.createServer((req, res) => {
       const uscita = [];
       p.stdout.on("data", (c) => uscita.push(c));
       p.stderr.on("data", (c) => process.stderr.write(c));
+      // A script that answers without reading its input closes the pipe first.
+      p.stdin.on("error", () => {});
       p.stdin.end(dati);
       p.on("close", () => {
         const tutto = Buffer.concat(uscita);
