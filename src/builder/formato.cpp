@@ -354,7 +354,9 @@ QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio)
     QByteArray testo = pagina;
     QStringDecoder prova(QStringDecoder::Utf8);
     (void)prova.decode(pagina);
-    const QByteArray base = (prova.hasError() ? urlNegozio.toLatin1() : urlNegozio.toUtf8()) + '/';
+    // The address goes before a relative address inside an attribute value.
+    const QString indirizzo = AttributoHtml(urlNegozio);
+    const QByteArray base = (prova.hasError() ? indirizzo.toLatin1() : indirizzo.toUtf8()) + '/';
     const QByteArray baseSu = maiuscoleAscii(base);
     QByteArray su = maiuscoleAscii(testo);
 

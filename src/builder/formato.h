@@ -59,7 +59,8 @@ QString MakePerl(const QString &Titolo);
 QString HTMLColor(qint32 codicecolore);
 
 // Rewrites the relative addresses of a page as addresses in the shop folder
-// and writes it, followed by CR LF, to NomeFileOutput. A missing input
+// (the shop's address put in as an attribute value) and writes it, followed
+// by CR LF, to NomeFileOutput. A missing input
 // writes nothing; false when the output could not be written, with the
 // system's reason in *errore.
 bool MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp,

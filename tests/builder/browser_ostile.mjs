@@ -25,11 +25,12 @@ function verifica(cond, testo) {
   else { fallimenti++; console.log("NOT OK - " + testo); }
 }
 
-let pagine = "";
+let pagine = "", script = "";
 const server = http.createServer((req, res) => {
   const nome = decodeURIComponent(new URL(req.url, "http://127.0.0.1").pathname);
-  const file = path.join(pagine, path.normalize(nome == "/" ? "/index.htm" : nome));
-  if (!file.startsWith(pagine) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+  const cartella = nome.startsWith("/scripts/") ? script : pagine;
+  const file = path.join(cartella, path.normalize(nome == "/" ? "/index.htm" : nome.replace(/^\/scripts\//, "/")));
+  if (!file.startsWith(cartella) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
     res.writeHead(404); res.end(); return;
   }
   const tipo = { ".htm": "text/html; charset=utf-8", ".js": "text/javascript; charset=utf-8", ".css": "text/css" };
@@ -55,6 +56,7 @@ const ostili = {
   email: "a@b.it\"><script>alert(106)</script>",
   pagina: "p\"><script>alert(107)</script>",
   paginaScript: "javascript:alert(108)",
+  cartella: "shop\"><img src=x onerror=alert(109)>",
 };
 
 const shop = path.join(tmp, "negozio");
@@ -75,7 +77,7 @@ const modifiche = [
   `UPDATE articoli SET titolo=${testoSql(ostili.arabica)} WHERE rowid=${scelti[0].r}`,
   `UPDATE articoli SET titolo=${testoSql(ostili.alert101)}, link=${testoSql(ostili.link)} WHERE rowid=${scelti[1].r}`,
   `UPDATE articoli SET titolo=${testoSql(ostili.alert102)}, codice=${testoSql(ostili.codice)} WHERE rowid=${scelti[2].r}`,
-  `UPDATE generale SET keywords=${testoSql(ostili.keywords)}, content=${testoSql(ostili.content)}, email=${testoSql(ostili.email)}, codincart=-1`,
+  `UPDATE generale SET keywords=${testoSql(ostili.keywords)}, content=${testoSql(ostili.content)}, email=${testoSql(ostili.email)}, cartella=${testoSql(ostili.cartella)}, codincart=-1`,
   `UPDATE categorie SET pagina=${testoSql(ostili.pagina)} WHERE rowid=${rifiutato.r}`,
   `UPDATE categorie SET pagina=${testoSql(ostili.paginaScript)} WHERE rowid=${rifiutatoScript.r}`,
 ];
@@ -83,6 +85,7 @@ execFileSync("sqlite3", [db, modifiche.join("; ")]);
 const r2 = spawnSync(args.bench, ["build", shop, path.join(args.home, "template", "classico")], { env, encoding: "utf8" });
 verifica(r2.status == 0, `la costruzione finisce (${r2.stderr})`);
 pagine = path.join(shop, "online");
+script = path.join(shop, "scripts");
 verifica(!fs.existsSync(path.join(pagine, ostili.pagina + ".htm")) && !fs.readdirSync(shop).some((f) => f.startsWith("p\"")) &&
   !fs.readdirSync(pagine).some((f) => f.startsWith("javascript")),
   "i nomi di pagina ostili non scrivono alcuna pagina");
@@ -117,6 +120,18 @@ try {
     for (const m of meta.mail) verifica(m == "mailto:" + ostili.email, `${f}: indirizzo e-mail intero (${m})`);
   }
   verifica(errori.length == 0, `nessun alert e nessun errore di script nelle pagine (${errori.join(" | ")})`);
+
+  // The search results page, whose links hold the shop's address.
+  const risultati = fs.readdirSync(script).find((f) => /^results.*\.htm$/.test(f));
+  await page.goto(`${base}/scripts/${risultati}`, { waitUntil: "load" });
+  const ris = await page.evaluate(() => ({
+    img: document.querySelectorAll("img[onerror]").length,
+    href: [...document.querySelectorAll("a[href]")].map((a) => a.getAttribute("href")).filter((h) => h.startsWith("http")),
+  }));
+  const indirizzo = `http://127.0.0.1:${server.address().port}/${ostili.cartella}/`;
+  verifica(ris.img == 0 && ris.href.length > 0 && ris.href.every((h) => h.startsWith(indirizzo)),
+    `${risultati}: l'indirizzo del negozio resta nei collegamenti (${ris.href.join(" | ")})`);
+  verifica(errori.length == 0, `nessun alert e nessun errore di script nei risultati (${errori.join(" | ")})`);
 
   // The article's link and the purchase links of the hostile articles.
   await page.goto(`${base}/${encodeURIComponent(paginaArticoli)}.htm`, { waitUntil: "load" });

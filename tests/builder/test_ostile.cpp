@@ -272,6 +272,35 @@ private slots:
         QVERIFY(!t.contains(QLatin1String("<script")) && !t.contains(QLatin1String("<b>")));
     }
 
+    void indirizzoNeiRisultati_data()
+    {
+        QTest::addColumn<QString>("cartella");
+        QTest::addColumn<QString>("atteso");  // the address the page's links start with
+        QTest::newRow("elemento aggiunto") << "shop\"><img src=x onerror=alert(1)>"
+                                           << "http://www.esempio.it/shop&quot;&gt;&lt;img src=x onerror=alert(1)&gt;/";
+        QTest::newRow("virgolette oneste") << "l'\"angolo\" & c" << "http://www.esempio.it/l'&quot;angolo&quot; &amp; c/";
+    }
+
+    void indirizzoNeiRisultati()
+    {
+        // The search results page, served from the scripts folder, gets the
+        // shop's address before its relative links as an attribute value.
+        QFETCH(QString, cartella);
+        QFETCH(QString, atteso);
+        const QString set = m_program->path() + QStringLiteral("/set");
+        CopiaCartella(setDiProva(), set);
+        scrivi(set + QStringLiteral("/results.htm"), "<a href=\"index.htm\"><img src=\"logo.gif\"></a>");
+        m_imp.txtCartella = cartella;
+        msg().answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, msg());
+        e.CartellaSet = set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        const QString t = QString::fromUtf8(leggi(stato().CartellaScript + QStringLiteral("/results") + CodiceSito(m_imp) +
+                                                  QStringLiteral(".htm")));
+        QCOMPARE(t, QStringLiteral("<a href=\"") + atteso + QStringLiteral("index.htm\"><img src=\"") + atteso +
+                        QStringLiteral("logo.gif\"></a>\r\n\r\n"));
+    }
+
     void collegamentoArticolo()
     {
         // The article's own link is an attribute value, like its pictures.
