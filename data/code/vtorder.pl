@@ -14,51 +14,32 @@ use warnings;
 use Encode qw(decode encode);
 use POSIX qw(strftime);
 use File::Basename qw(dirname);
+use MIME::Base64 qw(decode_base64);
 
 # ---- impostazioni del negozio, scritte dal programma ----
-# Ogni valore sta in un documento "here" non interpolato, cosi' che virgolette,
-# dollari, chiocciole e barre rovesciate del testo non tocchino lo script.
-sub valore { my $t = shift; $t =~ s/\r//g; $t =~ s/\n\z//; return decode('UTF-8', $t); }
+# Ogni valore arriva come testo base64 (lettere, cifre, "+", "/" e "=") tra
+# apici: nessun carattere del valore puo' chiudere la stringa, e lo script lo
+# legge come dato, mai come codice.
+sub valore { my $t = decode('UTF-8', decode_base64(shift // '')); $t =~ s/\r//g; return $t; }
 
-my $NEGOZIO = valore(<<'__VT_FINE_NEGOZIO_Q7Z__');
-<<1-negozio>>
-__VT_FINE_NEGOZIO_Q7Z__
-my $EMAIL_NEGOZIO = valore(<<'__VT_FINE_EMAIL_Q7Z__');
-<<1-email_ordini>>
-__VT_FINE_EMAIL_Q7Z__
-my $FIRMA = valore(<<'__VT_FINE_FIRMA_Q7Z__');
-<<1-firma>>
-__VT_FINE_FIRMA_Q7Z__
-my $SENDMAIL = valore(<<'__VT_FINE_SENDMAIL_Q7Z__');
-<<1-perl_sendmail>>
-__VT_FINE_SENDMAIL_Q7Z__
-my $URL_NEGOZIO = valore(<<'__VT_FINE_URL_Q7Z__');
-<<1-perl_shopURL>>
-__VT_FINE_URL_Q7Z__
-my $PAESI = valore(<<'__VT_FINE_PAESI_Q7Z__');
-<<1-paesi>>
-__VT_FINE_PAESI_Q7Z__
-my $PAGAMENTI = valore(<<'__VT_FINE_PAGAMENTI_Q7Z__');
-<<1-pagamento>>
-__VT_FINE_PAGAMENTI_Q7Z__
-my $TABELLE = valore(<<'__VT_FINE_TABELLE_Q7Z__');
-<<1-java_importi>>
-<<1-java_permessi>>
-<<1-java_importi_peso>>
-<<1-java_valuta>>
-__VT_FINE_TABELLE_Q7Z__
-my $TIPOPESO = valore(<<'__VT_FINE_TIPOPESO_Q7Z__');
-<<1-java_tipopeso>>
-__VT_FINE_TIPOPESO_Q7Z__
-my $MINIMO = valore(<<'__VT_FINE_MINIMO_Q7Z__');
-<<1-java_minimo>>
-__VT_FINE_MINIMO_Q7Z__
-my $IVACOMPRESA = valore(<<'__VT_FINE_IVACOMPRESA_Q7Z__');
-<<1-java_ivacompresa>>
-__VT_FINE_IVACOMPRESA_Q7Z__
-my $CODICE = valore(<<'__VT_FINE_CODICE_Q7Z__');
-<<1-IDnegozio>>
-__VT_FINE_CODICE_Q7Z__
+my $NEGOZIO = valore('<<1-negozio>>');
+my $EMAIL_NEGOZIO = valore('<<1-email_ordini>>');
+my $FIRMA = valore('<<1-firma>>');
+my $SENDMAIL = valore('<<1-perl_sendmail>>');
+my $URL_NEGOZIO = valore('<<1-perl_shopURL>>');
+my $PAESI = valore('<<1-paesi>>');
+my $PAGAMENTI = valore('<<1-pagamento>>');
+my $TABELLE = join("\n", map { valore($_) } '<<1-java_importi>>', '<<1-java_permessi>>', '<<1-java_importi_peso>>',
+                   '<<1-java_valuta>>');
+my $TIPOPESO = valore('<<1-java_tipopeso>>');
+my $MINIMO = valore('<<1-java_minimo>>');
+my $IVACOMPRESA = valore('<<1-java_ivacompresa>>');
+my $CODICE = valore('<<1-IDnegozio>>');
+
+# L'indirizzo del negozio finisce in un'intestazione (Location) e nelle
+# pagine: su una riga, senza spazi ne' caratteri di controllo, che vanno
+# codificati come in ogni indirizzo.
+$URL_NEGOZIO = encode('UTF-8', $URL_NEGOZIO) =~ s/([^\x21-\x7e]|["<>\\^`{|}])/sprintf('%%%02X', ord($1))/ger;
 
 $CODICE =~ s/[^0-9A-Za-z]//g;
 my $LISTINO_FILE = dirname(__FILE__) . "/prezzi$CODICE.tsv";

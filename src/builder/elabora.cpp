@@ -206,6 +206,23 @@ bool Elaborazione::controllaProgramma()
     return true;
 }
 
+bool Elaborazione::controllaPercorsoPerl()
+{
+    // The path is the first line of every script: anything else on it, or
+    // on a line of its own after it, would run on the server.
+    if (PercorsoPerlValido(m_imp.cboPerl))
+        return true;
+    m_messages.warning(QStringLiteral("Il percorso dell'interprete Perl '") + m_imp.cboPerl +
+                       QStringLiteral("' non è valido: scrivere nella vista Internet il percorso completo del "
+                                      "programma sul server (per esempio /usr/bin/perl), seguito al più da opzioni "
+                                      "come -w, su una sola riga, e ripetere l'operazione.") +
+                       (m_imp.chkNT == 1 ? QStringLiteral(" Il campo si modifica dopo aver tolto il segno da "
+                                                          "'Server Windows NT / 2000'.")
+                                         : QString()));
+    m_avanzamento.nascondi();
+    return false;
+}
+
 bool Elaborazione::controllaCartelle()
 {
     // A file is made and removed at once: whatever the folders hold stays
@@ -271,7 +288,7 @@ Elaborazione::Esito Elaborazione::MakePages()
     m_ultimaPausa = -1;
     leggiStato();
 
-    if (!controllaProgramma() || !controllaCartelle())
+    if (!controllaProgramma() || !controllaPercorsoPerl() || !controllaCartelle())
         return Esito::Fallita;
     // Each step of the reset ignores its own failure.
     azzera();

@@ -79,6 +79,7 @@ private:
 
     void leggiStato();
     bool controllaProgramma();
+    bool controllaPercorsoPerl();
     bool controllaCartelle();
     void azzera();
     // The departments whose pages cannot be made under their names, each

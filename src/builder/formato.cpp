@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <cctype>
 
@@ -341,6 +342,13 @@ QString MakePerl(const QString &Titolo)
         r += c;
     }
     return r;
+}
+
+bool PercorsoPerlValido(const QString &percorso)
+{
+    static const QRegularExpression regola(
+        QStringLiteral("^(?:[A-Za-z]:)?[/\\\\][A-Za-z0-9._+/\\\\-]*(?: +-[A-Za-z0-9]+)*\\z"));
+    return percorso.size() <= 127 && regola.match(percorso).hasMatch();
 }
 
 QString HTMLColor(qint32 codicecolore)

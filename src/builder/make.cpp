@@ -1,5 +1,6 @@
 #include "make.h"
 
+#include "formato.h"
 #include "messages.h"
 #include "temporanei.h"
 
@@ -484,6 +485,18 @@ bool unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articol
 
 } // namespace Make
 
+Riga RigaPerPerl(const Riga &pagina)
+{
+    Riga perl = pagina;
+    if (!pagina.campi())
+        return perl;
+    for (const QString &nome : pagina.campi()->nomi())
+        perl.imposta(nome, QString::fromLatin1(pagina.testo(nome).toUtf8().toBase64()));
+    const QString percorso = pagina.testo(u"perl_path");
+    perl.imposta(u"perl_path", PercorsoPerlValido(percorso) ? percorso : QString());
+    return perl;
+}
+
 bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,
                 const QString &uscita, Messages &messages)
 {
@@ -494,7 +507,8 @@ bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QSt
     }
     QString testo = m.testo;
     QString avviso;
-    if (!Make::unisci(testo, pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
+    const bool perl = uscita.endsWith(QLatin1String(".pl"));
+    if (!Make::unisci(testo, perl ? RigaPerPerl(pagina) : pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
         if (!avviso.isEmpty())
             messages.warning(avviso);
         return false;

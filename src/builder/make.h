@@ -26,11 +26,19 @@ QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint
                        bool *fuoriControllo = nullptr);
 
 // Merges the model into the output file with the page row; with `articoli`
-// the article block is expanded once per article row. Returns true when the
-// output was written. On false nothing was written, and an older output file
-// stays as it was. Warnings go through messages.
+// the article block is expanded once per article row. A Perl script (an
+// output named "*.pl") is merged with RigaPerPerl of the row. Returns true
+// when the output was written. On false nothing was written, and an older
+// output file stays as it was. Warnings go through messages.
 bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,
                 const QString &uscita, Messages &messages);
+
+// The page row as a Perl script takes it: every value as the base64 text of
+// its UTF-8 bytes, one run of letters, digits, "+", "/" and "=" that no value
+// can end and that the script decodes as data (with the core MIME::Base64);
+// only `perl_path`, the script's "#!" line, stays as written when it is a
+// valid path (PercorsoPerlValido), and is empty otherwise.
+Riga RigaPerPerl(const Riga &pagina);
 
 namespace Make {
 

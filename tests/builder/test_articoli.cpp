@@ -161,6 +161,7 @@ private slots:
                                {"offerta", true}, {"offertaprezzo", QVariant()}});
 
         m_imp = Impostazioni{};
+        m_imp.cboPerl = "/usr/bin/perl";
         m_imp.cboVetrina = "3";
         m_imp.cboLivelli = "1";
         m_imp.txtURL = "www.esempio.it";

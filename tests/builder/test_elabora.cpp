@@ -84,6 +84,7 @@ private slots:
         reparto("cat002", "###", 1, "Modello2", 2);   // the file is modello2.htm
         reparto("cat003", "cat001", 2, "modello1", 0);
         m_imp = Impostazioni{};
+        m_imp.cboPerl = "/usr/bin/perl";
         m_imp.cboVetrina = "3";
         m_imp.cboLivelli = "1";
         m_imp.chkPercRep = 1;

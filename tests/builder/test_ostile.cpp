@@ -72,6 +72,7 @@ private slots:
         reparto("cat002", "###", 1, 2);
         reparto("cat003", "cat001", 2, 1);
         m_imp = Impostazioni{};
+        m_imp.cboPerl = "/usr/bin/perl";
         m_imp.cboLivelli = "1";
         m_imp.chkElencoCodice = 1;
         m_imp.txtURL = "www.esempio.it";
@@ -360,6 +361,54 @@ private slots:
         QVERIFY(!lista.contains(strano.toUtf8()));
         for (QDirIterator it(stato().CartellaPagine, QDir::Files); it.hasNext();)
             QVERIFY2(!leggi(it.next()).contains("SEGRETO") && !leggi(it.filePath()).startsWith("root:"), qPrintable(it.filePath()));
+    }
+
+    void percorsoPerl_data()
+    {
+        // The Perl path as typed, and whether the build takes it.
+        QTest::addColumn<QString>("perl");
+        QTest::addColumn<bool>("buono");
+        QTest::newRow("percorso usuale") << "/usr/bin/perl" << true;
+        QTest::newRow("con opzioni") << "/usr/local/bin/perl5.36 -w -T" << true;
+        QTest::newRow("server Windows") << "C:/Perl/bin/perl.exe" << true;
+        QTest::newRow("a capo e codice") << "/usr/bin/perl\nsystem(\"touch /tmp/x\");" << false;
+        QTest::newRow("ritorno a capo") << "/usr/bin/perl\r" << false;
+        QTest::newRow("a capo finale") << "/usr/bin/perl\n" << false;
+        QTest::newRow("carattere di controllo") << QStringLiteral("/usr/bin/perl\u0001") << false;
+        QTest::newRow("percorso relativo") << "perl" << false;
+        QTest::newRow("vuoto") << "" << false;
+        QTest::newRow("campo della pagina") << "/usr/bin/<<1-firma>>" << false;
+        QTest::newRow("spazio nel percorso") << "/usr/my perl/perl" << false;
+        QTest::newRow("troppo lungo") << QStringLiteral("/") + QString(127, u'p') << false;
+    }
+
+    void percorsoPerl()
+    {
+        // A path that is not one line of an absolute path and its switches
+        // is refused before any page or script is written; a good one
+        // reaches the first line of every script as written.
+        QFETCH(QString, perl);
+        QFETCH(bool, buono);
+        m_imp.cboPerl = perl;
+        m_imp.txtFirma = QStringLiteral("\nsystem(\"touch /tmp/x\");");
+        scrivi(m_program->path() + QStringLiteral("/code/vtsearch.pl"), "#!<<1-perl_path>>\nmy $f = '<<1-firma>>';\n");
+        const Elaborazione::Esito esito = costruisci();
+        if (!buono) {
+            QCOMPARE(esito, Elaborazione::Esito::Fallita);
+            QCOMPARE(msg().texts().size(), 1);
+            QCOMPARE(msg().texts()[0],
+                     QStringLiteral("Il percorso dell'interprete Perl '") + perl +
+                         QStringLiteral("' non è valido: scrivere nella vista Internet il percorso completo del "
+                                        "programma sul server (per esempio /usr/bin/perl), seguito al più da opzioni "
+                                        "come -w, su una sola riga, e ripetere l'operazione."));
+            QCOMPARE(QDir(stato().CartellaPagine).entryList(QDir::Files | QDir::Hidden), QStringList());
+            QCOMPARE(QDir(stato().CartellaScript).entryList(QDir::Files | QDir::Hidden), QStringList());
+            return;
+        }
+        QCOMPARE(esito, Elaborazione::Esito::Completata);
+        const QString codice = CodiceSito(m_imp);
+        QCOMPARE(leggi(stato().CartellaScript + QStringLiteral("/vtsearch") + codice + QStringLiteral(".pl")),
+                 "#!" + perl.toUtf8() + "\nmy $f = 'CnN5c3RlbSgidG91Y2ggL3RtcC94Iik7';\n\r\n");
     }
 
     void programmaIncompleto_data()

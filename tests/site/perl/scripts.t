@@ -12,6 +12,7 @@ use JSON::PP;
 
 my $data = $ENV{VETRASTO_DATA} or die "VETRASTO_DATA non impostata\n";
 my $DATIORDINE = $ENV{VETRASTO_DATIORDINE} or die "VETRASTO_DATIORDINE non impostata\n";
+my $UNISCI = $ENV{VETRASTO_UNISCI} or die "VETRASTO_UNISCI non impostata\n";
 my $dir = tempdir(CLEANUP => 1);
 my $mailfile = "$dir/posta.txt";
 open(my $sm, '>', "$dir/sendmail") or die;
@@ -54,16 +55,12 @@ sub valori {
     return %v;
 }
 
+# The model merged by the build's own merger, with these page fields.
 sub unisci {
     my ($modello, $uscita, %v) = @_;
-    open(my $in, '<:raw', $modello) or die "$modello: $!";
-    local $/;
-    my $t = <$in>;
-    close $in;
-    $t =~ s/<<1-([^>]+)>>/exists $v{$1} ? encode('UTF-8', $v{$1}) : "<<1-$1>>"/ge;
-    open(my $out, '>:raw', $uscita) or die;
-    print $out $t, "\r\n";
-    close $out;
+    open(my $p, '|-', $UNISCI, $modello, $uscita) or die "vetrasto-unisci: $!";
+    print $p JSON::PP->new->utf8->encode(\%v);
+    close $p or die "vetrasto-unisci $modello: $?";
 }
 
 sub esegui {
@@ -347,6 +344,59 @@ for my $listino (1, 0) {
     my ($out, $posta) = esegui("$dir/ostile.pl", corpo => ordine());
     like($out, qr/^Status: 303/, 'impostazioni ostili: ordine accettato');
     like($posta, qr/Grazie "\$x" \@y \\z\nEND\n__END__/, 'impostazioni ostili: firma intatta');
+}
+
+# Settings that would end a here-document or a string of the script and
+# carry code after it: each reaches the script as data and never runs. Every
+# setting of each script gets, in turn, line breaks with the end markers the
+# scripts ever used, a line of code that would leave a mark, and quotes.
+{
+    my $segno = "$dir/segno";
+    my @marcatori = map { "__VT_FINE_${_}_Q7Z__" } qw(NEGOZIO EMAIL FIRMA SENDMAIL URL PAESI PAGAMENTI TABELLE TIPOPESO MINIMO IVACOMPRESA CODICE MODO SEP);
+    push @marcatori, '__VT_FINE_Q7Z__', '__END__';
+    my $codice = "system(q{touch $segno}); print STDERR qq{ESE}.qq{GUITO};";
+    my $ostile = join('', map { "x\r\n$_\r\n$codice\r\nmy \$z = <<'$_';\r\n" } @marcatori)
+        . qq{'"\\\$\@ \x{e8}\r\n}. "');$codice;('" . '");' . "$codice;(\"";
+    my %script = (
+        'vtorder.pl' => [qw(negozio email_ordini firma perl_sendmail perl_shopURL paesi pagamento java_importi java_permessi
+                            java_importi_peso java_valuta java_tipopeso java_minimo java_ivacompresa IDnegozio)],
+        'vtsearch.pl' => [qw(IDnegozio java_ANDORsearch java_sepsearch)],
+        'Banca Sella/s2scrypt.pl' => [qw(perl_sendmail email_ordini)],
+        'Banca Sella/s2sotp.pl' => [qw(perl_sendmail email_ordini)],
+        'Banca Sella/s2sotp.new' => [qw(perl_sendmail email_ordini)],
+    );
+    mkdir "$dir/ostili" or die;
+    for my $modello (sort keys %script) {
+        for my $campo (@{$script{$modello}}) {
+            my %h = valori();
+            $h{$campo} .= $ostile;
+            my $nome = "$modello, $campo";
+            my $uscita = "$dir/ostili/prova.pl";
+            unlink $segno, $uscita;
+            unisci("$data/code/$modello", $uscita, %h);
+            like(`$PERL -c '$uscita' 2>&1`, qr/syntax OK/, "$nome ostile: lo script si compila");
+            my ($out, undef, $log) = $modello eq 'vtsearch.pl' ? esegui($uscita, metodo => 'GET', query => 'parole=arabica')
+                                  : $modello =~ /^Banca/ ? esegui($uscita, metodo => 'GET', query => 'a=GESPAY00123&b=ABC')
+                                  : esegui($uscita, corpo => ordine());
+            ok(!-e $segno && $log !~ /ESEGUITO/, "$nome ostile: nessun codice eseguito");
+            like($out, qr/^(Status: [0-9]{3} |Content-Type: )/, "$nome ostile: una risposta dello script");
+        }
+    }
+    # The values reach the script whole: quotes, dollars, at signs,
+    # backslashes, line breaks and accented letters.
+    my %h = (valori(), negozio => qq{Bottega "L'\@rte" \$HOME \\n del caff\x{e8}}, firma => "Riga 1\r\n__VT_FINE_FIRMA_Q7Z__\r\n\$x \@y 'z' \"w\"");
+    unisci("$data/code/vtorder.pl", "$dir/ostili/intero.pl", %h);
+    my ($out, $posta) = esegui("$dir/ostili/intero.pl", corpo => ordine());
+    like($out, qr/^Status: 303/, 'valori interi: ordine accettato');
+    my ($oggetto) = $posta =~ /^Subject: (.*(?:\n[ \t].*)*)/m;
+    like(decode('MIME-Header', $oggetto // ''), qr/^Ordine n\. [0-9-]+ - Bottega "L'\@rte" \$HOME \\n del caff\x{e8}$/, 'valori interi: il nome del negozio');
+    like($posta, qr/\nRiga 1\n__VT_FINE_FIRMA_Q7Z__\n\$x \@y 'z' "w"\n/, 'valori interi: la firma');
+    # A line break in the shop's address never adds a header to the answer.
+    my %u = (valori(), perl_shopURL => "http://127.0.0.1:9/negozio\r\nSet-Cookie: rubato=1\r\n\r\n<script>alert(1)</script>");
+    unisci("$data/code/vtorder.pl", "$dir/ostili/url.pl", %u);
+    ($out) = esegui("$dir/ostili/url.pl", corpo => ordine());
+    like($out, qr{^Status: 303 See Other\r\nLocation: http://127\.0\.0\.1:9/negozio\S*/thankyou1\.htm\?ordine=[0-9-]+&totale=60\.68\r\nContent-Type: }, 'a capo nell\'indirizzo: una sola intestazione Location');
+    unlike($out, qr/^Set-Cookie/m, 'a capo nell\'indirizzo: nessuna intestazione aggiunta');
 }
 
 # The payment systems' scripts, merged as a build merges them, compile.
