@@ -83,12 +83,12 @@ sub esegui {
 # generator from rows in its input form; the cart texts as the article rows
 # write them into the purchase call.
 my @LISTINO = (
-    { articolo => 'CAF-001 Miscela Bar', prezzo => '8.50', aliquota => '22', peso => 0.2,
+    { chiave => '11', codice => 'CAF-001', articolo => 'CAF-001 Miscela Bar', prezzo => '8.50', aliquota => '22', peso => 0.2,
       varianti => [[{ testo => 'In grani', prezzo => '1.00', peso => 0.05 }, { testo => 'Macinato', prezzo => '0', peso => 0 }], [], []] },
-    { articolo => 'Arabica %22Etiopia%22', prezzo => '20.90', aliquota => '22', peso => 0.5,
+    { chiave => '12', codice => 'ARA-1', articolo => 'Arabica %22Etiopia%22', prezzo => '20.90', aliquota => '22', peso => 0.5,
       varianti => [[], [{ testo => '500 g', prezzo => '0', peso => 0 }, { testo => '1 kg', prezzo => '19.00', peso => 0.5 }], []] },
-    { articolo => 'Tazza', prezzo => '5.00', aliquota => '22', peso => 0.3 },
-    { articolo => 'Tazza', prezzo => '7.00', aliquota => '22', peso => 0.3 },
+    { chiave => '13', codice => 'TZ-5', articolo => 'Tazza', prezzo => '5.00', aliquota => '22', peso => 0.3 },
+    { chiave => '14', codice => 'TZ-7', articolo => 'Tazza', prezzo => '7.00', aliquota => '22', peso => 0.3 },
 );
 
 sub scrivi_listino {
@@ -128,9 +128,9 @@ sub ordine {
     my %f = (nome => 'Mario', cognome => 'Rossi', indirizzo => 'Via Roma 1', cap => '10100', citta => 'Torino',
              telefono => '011 123456', email => 'mario@example.it', accetto => 'si', paese => 'Italia',
              Pagamento => 'Contrassegno', metodo => '1', n_articoli => 2,
-             articolo_1 => 'CAF-001 Miscela Bar', varianti_1 => 'In grani', opzione_1_1 => 'In grani', opzione_1_2 => '', opzione_1_3 => '',
+             articolo_1 => 'CAF-001 Miscela Bar', chiave_1 => '11', varianti_1 => 'In grani', opzione_1_1 => 'In grani', opzione_1_2 => '', opzione_1_3 => '',
              prezzo_1 => '9.50', iva_1 => '.22', qt_1 => 2, peso_1 => '.25',
-             articolo_2 => 'Arabica "Etiopia"', varianti_2 => '500 g', opzione_2_1 => '', opzione_2_2 => '500 g', opzione_2_3 => '',
+             articolo_2 => 'Arabica "Etiopia"', chiave_2 => '12', varianti_2 => '500 g', opzione_2_1 => '', opzione_2_2 => '500 g', opzione_2_3 => '',
              prezzo_2 => '20.90', iva_2 => '.22', qt_2 => 1, peso_2 => '.5',
              totale => '60.68', @_);
     return codifica(%f);
@@ -163,11 +163,20 @@ my @casi = (
      attenzione => qr/riga 1 [^\n]*: variante non presente nel listino: prezzo, IVA e peso NON VERIFICATI/],
     ['carrello senza i menu delle varianti', [opzione_1_1 => '', opzione_2_2 => ''], ok => '60.68',
      attenzione => qr/- riga 1 [^\n]*variante non presente[^\n]*\n- riga 2 [^\n]*variante non presente/],
-    ['articolo sconosciuto', [articolo_1 => 'Caffè misterioso', opzione_1_1 => ''], ok => '60.68',
+    ['articolo sconosciuto', [articolo_1 => 'Caffè misterioso', chiave_1 => '', opzione_1_1 => ''], ok => '60.68',
      attenzione => qr/riga 1 \(\x{c2}\x{ab}Caff\x{c3}\x{a8} misterioso\x{c2}\x{bb}, In grani\): articolo non presente nel listino/],
-    ['due articoli con lo stesso nome: quello del carrello', [articolo_2 => 'Tazza', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '7.00', peso_2 => '.3', totale => '43.72'], ok => '43.72'],
-    ['due articoli con lo stesso nome, prezzo di nessuno', [articolo_2 => 'Tazza', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '6.00', peso_2 => '.3', totale => '41.28'], ok => '41.28',
+    # Articles of one name are told apart by their number in the catalogue.
+    ['due articoli con lo stesso nome: quello del carrello', [articolo_2 => 'Tazza', chiave_2 => '14', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '7.00', peso_2 => '.3', totale => '43.72'], ok => '43.72'],
+    ['due articoli con lo stesso nome, prezzo di nessuno', [articolo_2 => 'Tazza', chiave_2 => '13', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '6.00', peso_2 => '.3', totale => '41.28'], ok => '41.28',
      attenzione => qr/riga 2 [^\n]*prezzo unitario \x{e2}\x{82}\x{ac} 6,00, listino \x{e2}\x{82}\x{ac} 5,00\./],
+    ['due articoli con lo stesso nome: il piu\' caro al prezzo dell\'altro', [articolo_2 => 'Tazza', chiave_2 => '14', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '5.00', peso_2 => '.3', totale => '41.28'], ok => '43.72',
+     attenzione => qr/riga 2 [^\n]*: nel carrello prezzo unitario \x{e2}\x{82}\x{ac} 5,00, listino \x{e2}\x{82}\x{ac} 7,00\./],
+    ['due articoli con lo stesso nome, carrello senza numero', [articolo_2 => 'Tazza', chiave_2 => '', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '5.00', peso_2 => '.3', totale => '41.28'], ok => '41.28',
+     attenzione => qr/riga 2 [^\n]*: piu' articoli del listino hanno questo nome e il carrello non dice quale: prezzo, IVA e peso NON VERIFICATI/],
+    ['numero di un altro articolo', [articolo_2 => 'Tazza', chiave_2 => '11', varianti_2 => 'In grani', opzione_2_1 => 'In grani', opzione_2_2 => '', prezzo_2 => '5.00', peso_2 => '.3', totale => '46.77'], ok => '46.77',
+     attenzione => qr/riga 2 [^\n]*: nel carrello nome \x{c2}\x{ab}Tazza\x{c2}\x{bb}, listino \x{c2}\x{ab}CAF-001 Miscela Bar\x{c2}\x{bb}; prezzo unitario \x{e2}\x{82}\x{ac} 5,00, listino \x{e2}\x{82}\x{ac} 9,50; peso 0\.3, listino 0\.25\./],
+    ['numero sconosciuto', [chiave_1 => '999'], ok => '60.68', attenzione => qr/riga 1 [^\n]*: articolo non presente nel listino/],
+    ['numero non valido', [chiave_1 => '1 OR 1'], errore => qr/riga 1/],
     ['contrassegno non disponibile in Francia', [paese => 'Francia'], errore => qr/non e' disponibile/],
     ['paese sconosciuto', [paese => 'Atlantide'], errore => qr/paese di spedizione/],
     ['metodo sconosciuto', [Pagamento => 'Carta'], errore => qr/pagamento non e' valida/],
@@ -237,6 +246,7 @@ for my $r ([undef, qr/ATTENZIONE: prezzi, aliquote IVA e pesi degli articoli NON
     my ($negozio, $conferma) = split /----FINE----\n/, $posta;
     like($out, qr/^Status: 303/m, 'conferma: ordine accettato');
     like($negozio // '', qr/\Q$spam\E \[NON VERIFICATO\].*^\Q$spam\E$/ms, 'conferma: il negozio riceve tutto il modulo');
+    like($negozio // '', qr/^- Arabica "Etiopia" \[codice ARA-1\] \(500 g\)$/m, 'conferma: al negozio anche il codice dell\'articolo');
     like($conferma // '', qr/^Subject: =\?UTF-8\?/m, 'conferma: spedita');
     unlike($conferma // '', qr/spam\.example/, 'conferma: nessun testo libero del cliente oltre nome e note brevi');
     like($conferma // '', qr/^Gentile Mario Rossi,$/m, 'conferma: il nome del cliente');
@@ -318,9 +328,9 @@ for my $listino (1, 0) {
         my %p = (valori(), java_tipopeso => '1',
                  java_importi_peso => join('', map { arr("imppeso$_", ($_ == 8 ? $primo : $_ == 9 ? 5 : 0)) . arr("impspp$_", ($_ == 8 ? '4.00' : $_ == 9 ? '7.00' : 0)) } 1 .. 9)
                      . arr('impspp10', '20.00'));
-        my $voce = { articolo => 'Sacco', prezzo => '10.00', aliquota => '0', peso => $peso_listino // $w + 0 };
+        my $voce = { chiave => '21', articolo => 'Sacco', prezzo => '10.00', aliquota => '0', peso => $peso_listino // $w + 0 };
         my $script = prepara('peso' . ++$caso_peso, \%p, $listino ? [$voce] : undef);
-        my ($out, $posta) = esegui($script, corpo => ordine(n_articoli => 1, articolo_1 => 'Sacco', varianti_1 => '', opzione_1_1 => '',
+        my ($out, $posta) = esegui($script, corpo => ordine(n_articoli => 1, articolo_1 => 'Sacco', chiave_1 => '21', varianti_1 => '', opzione_1_1 => '',
                                                            prezzo_1 => '10.00', iva_1 => '0', qt_1 => $q, peso_1 => $w));
         (my $s = $spese) =~ s/\./,/;
         my $nome = "spese a peso, $q x $w kg, " . ($listino ? 'con' : 'senza') . ' listino';
