@@ -171,6 +171,25 @@ private slots:
         QVERIFY(ricerca[13].startsWith("http://www.esempio.it/cat002.htm#2,cat002-A2,"));
     }
 
+    void campoDellaPaginaInUnArticolo()
+    {
+        // A page field an article's own text holds reaches the page after
+        // the first merge and is filled by the list pass with the last
+        // page's row: on every page, the links of the last page.
+        stato().dbCatalogo->execute(QStringLiteral("UPDATE articoli SET codice='<<1-sottopagine>>' WHERE codice='cat001-A1'"));
+        m_shop->messages.answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = setDiProva();
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        const QString ultima = QStringLiteral("<a href=\"cat001.htm\">1</a> - <a href=\"cat001_p2.htm\">2</a> - <B>3</B>");
+        QVERIFY(QString::fromUtf8(leggi(pagine() + "/cat001.htm")).contains("<div class=\"articolo\">" + ultima + " 1</div>"));
+        for (const char *f : {"/cat001.htm", "/cat001_p2.htm", "/cat001_p3.htm"}) {
+            const QString t = QString::fromUtf8(leggi(pagine() + f));
+            QVERIFY2(t.contains("<a href=\"cat001.htm#1\">" + ultima + "</a>"), qPrintable(t));
+            QVERIFY(!t.contains(QLatin1String("<<1-")));
+        }
+    }
+
     void immagineReparto_data()
     {
         QTest::addColumn<QString>("file");
