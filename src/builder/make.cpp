@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -149,6 +150,15 @@ QString trovaFile(const QString &path)
     return {};
 }
 
+namespace {
+std::atomic<int> modoPerTest{0};
+}
+
+void impostaScritturaPerTest(int modo)
+{
+    modoPerTest = modo;
+}
+
 FileUscita::~FileUscita()
 {
     scarta();
@@ -166,7 +176,13 @@ bool FileUscita::apri(const QString &path)
     m_percorso = path;
     m_errore.clear();
     m_scritti = 0;
-    m_fd = Temporanei::crea(QFileInfo(path).path(), &m_temporaneo);
+    // A file without a name where the file system allows it: it takes its
+    // name only once complete, and a kill leaves nothing behind. Else a
+    // temporary name of its own.
+    const QString cartella = QFileInfo(path).path();
+    m_fd = modoPerTest == 1 ? -1 : ::open(QFile::encodeName(cartella).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    if (m_fd < 0)
+        m_fd = Temporanei::crea(cartella, &m_temporaneo);
     return m_fd >= 0 || fallito(errno);
 }
 
@@ -241,28 +257,108 @@ bool stessoContenuto(const QString &path, const QByteArray &data)
 
 } // namespace
 
+namespace {
+
+// Gives the open file without a name the path `finale`, replacing a file
+// there; errno set on failure.
+bool collega(int fd, const QByteArray &finale, const QString &cartella)
+{
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, finale.constData(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST)
+        return false;
+    // An older file is there: a temporary name first, then the rename.
+    for (int prova = 0; prova < 100; ++prova) {
+        const QByteArray temporaneo = Temporanei::nome(cartella);
+        if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, temporaneo.constData(), AT_SYMLINK_FOLLOW) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        if (::rename(temporaneo.constData(), finale.constData()) == 0)
+            return true;
+        const int e = errno;
+        ::unlink(temporaneo.constData());
+        errno = e;
+        return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+} // namespace
+
 bool FileUscita::chiudi(bool soloSeCambiato)
 {
     if (m_fd < 0)
         return false;
-    const int r = ::close(m_fd);
+    const QByteArray finale = QFile::encodeName(m_percorso);
+    const QString cartella = QFileInfo(m_percorso).path();
+    // A file there that already holds these bytes stays as it is.
+    bool aPosto = false;
+    if (soloSeCambiato) {
+        qint64 letti = 0;
+        aPosto = stessiByte(finale, m_scritti, [&](char *dove, qsizetype n) {
+            const ssize_t r = ::pread(m_fd, dove, size_t(n), letti);
+            letti += std::max<ssize_t>(r, 0);
+            return qsizetype(r);
+        });
+    }
+    bool fatto = true;
+    if (!aPosto && m_temporaneo.isEmpty()) {
+        // Without a name: linked in place while still open; where the
+        // process cannot name its open files (no /proc), copied under a
+        // temporary name first.
+        if (modoPerTest != 2 && collega(m_fd, finale, cartella))
+            aPosto = true;
+        else if (modoPerTest != 2 && errno != ENOENT)
+            fatto = fallito(errno);
+        else
+            fatto = copiaConNome(cartella);
+    }
+    if (::close(m_fd) != 0 && fatto)
+        fatto = fallito(errno);
     m_fd = -1;
-    bool fatto = r == 0 || fallito(errno);
-    if (fatto) {
-        const QByteArray finale = QFile::encodeName(m_percorso);
-        bool uguale = false;
-        if (soloSeCambiato) {
-            const int fd = ::open(m_temporaneo.constData(), O_RDONLY | O_CLOEXEC);
-            uguale = fd >= 0 && stessiByte(finale, m_scritti, [fd](char *dove, qsizetype n) { return leggiTutto(fd, dove, n); });
-            if (fd >= 0)
-                ::close(fd);
-        }
-        if (!uguale && ::rename(m_temporaneo.constData(), finale.constData()) != 0)
+    if (fatto && !aPosto) {
+        if (::rename(m_temporaneo.constData(), finale.constData()) == 0)
+            m_temporaneo.clear();
+        else
             fatto = fallito(errno);
     }
-    ::unlink(m_temporaneo.constData());
-    m_temporaneo.clear();
+    scarta();
     return fatto;
+}
+
+bool FileUscita::copiaConNome(const QString &cartella)
+{
+    const int fd = Temporanei::crea(cartella, &m_temporaneo);
+    if (fd < 0)
+        return fallito(errno);
+    QByteArray blocco(1 << 16, Qt::Uninitialized);
+    int errore = 0;
+    for (qint64 fatti = 0; !errore && fatti < m_scritti;) {
+        const ssize_t r = ::pread(m_fd, blocco.data(), size_t(std::min<qint64>(blocco.size(), m_scritti - fatti)), fatti);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0) {
+            errore = r < 0 ? errno : EIO;
+            break;
+        }
+        for (ssize_t scritti = 0; !errore && scritti < r;) {
+            const ssize_t w = ::write(fd, blocco.constData() + scritti, size_t(r - scritti));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                errore = w < 0 ? errno : ENOSPC;
+            else
+                scritti += w;
+        }
+        fatti += r;
+    }
+    if (::close(fd) != 0 && !errore)
+        errore = errno;
+    return !errore || fallito(errore);
 }
 
 void FileUscita::scarta()

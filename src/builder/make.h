@@ -109,11 +109,17 @@ public:
 
 private:
     bool fallito(int numero);
+    bool copiaConNome(const QString &cartella);
     int m_fd = -1;
     QString m_percorso, m_errore;
     QByteArray m_temporaneo;
     qint64 m_scritti = 0;
 };
+
+// Tests only: how FileUscita writes. 0 as usual; 1 under a temporary name, as
+// where the file system has no files without a name; 2 copied under a
+// temporary name, as where a process cannot name its open files.
+void impostaScritturaPerTest(int modo);
 
 // The warning of a file that could not be written, with the system's reason.
 QString avvisoScrittura(const QString &path, const QString &errore);

@@ -14,20 +14,24 @@ namespace {
 const QLatin1StringView suffisso(".vttmp");
 }
 
-int crea(const QString &cartella, QByteArray *percorso, mode_t modo)
+QByteArray nome(const QString &cartella)
 {
     static const char cifre[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    const QByteArray base = QFile::encodeName(cartella) + "/.vt";
+    QByteArray n = QFile::encodeName(cartella) + "/.vt";
+    quint64 caso = QRandomGenerator::global()->generate64();
+    for (int i = 0; i < 12; ++i, caso /= 36)
+        n += cifre[caso % 36];
+    return n + suffisso.data();
+}
+
+int crea(const QString &cartella, QByteArray *percorso, mode_t modo)
+{
     for (int prova = 0; prova < 100; ++prova) {
-        QByteArray nome = base;
-        quint64 caso = QRandomGenerator::global()->generate64();
-        for (int i = 0; i < 12; ++i, caso /= 36)
-            nome += cifre[caso % 36];
-        nome += suffisso.data();
-        const int fd = ::open(nome.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, modo);
+        const QByteArray n = nome(cartella);
+        const int fd = ::open(n.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, modo);
         if (fd >= 0 || errno != EEXIST) {
             if (percorso)
-                *percorso = nome;
+                *percorso = n;
             return fd;
         }
     }

@@ -11,8 +11,11 @@
 
 namespace Temporanei {
 
+// A new temporary name in the folder (its path; nothing is created).
+QByteArray nome(const QString &cartella);
 // Creates a new temporary file in the folder (never an existing one) and
-// opens it for writing; its path in *percorso. -1 on failure, errno set.
+// opens it for reading and writing; its path in *percorso. -1 on failure,
+// errno set.
 int crea(const QString &cartella, QByteArray *percorso, mode_t modo = 0644);
 // True for a name of that form (".", anything, ".vttmp").
 bool eTemporaneo(QStringView nome);

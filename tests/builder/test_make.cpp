@@ -206,9 +206,13 @@ private slots:
     void scrittoriDelloStessoFile_data()
     {
         QTest::addColumn<QString>("nome");
-        QTest::newRow("nome corto") << "pagina.htm";
-        // 255 bytes, the longest name the file system takes.
-        QTest::newRow("nome di 255 caratteri") << QString(251, u'x') + QStringLiteral(".htm");
+        QTest::addColumn<int>("modo");  // impostaScritturaPerTest
+        const char *modi[] = {"file senza nome", "nome temporaneo", "copia con nome"};
+        for (int modo = 0; modo < 3; ++modo) {
+            QTest::addRow("nome corto, %s", modi[modo]) << "pagina.htm" << modo;
+            // 255 bytes, the longest name the file system takes.
+            QTest::addRow("nome di 255 caratteri, %s", modi[modo]) << QString(251, u'x') + QStringLiteral(".htm") << modo;
+        }
     }
 
     void scrittoriDelloStessoFile()
@@ -217,6 +221,9 @@ private slots:
         // their own: every write succeeds, the file holds one of them whole,
         // and no temporary file stays.
         QFETCH(QString, nome);
+        QFETCH(int, modo);
+        Make::impostaScritturaPerTest(modo);
+        const auto ripristina = qScopeGuard([] { Make::impostaScritturaPerTest(0); });
         QTemporaryDir dir;
         const QString file = dir.filePath(nome);
         std::vector<QByteArray> dati;
