@@ -235,10 +235,10 @@ bool Elaborazione::controllaCartelle()
             ::unlink(prova.constData());
             continue;
         }
+        const QString motivo = QString::fromLocal8Bit(std::strerror(errno));
         // A folder that is there but cannot be written is not said to be missing.
         const QString perche = QFileInfo(cartella).isDir()
-                                   ? QStringLiteral("' non può essere scritta (") + QString::fromLocal8Bit(std::strerror(errno)) +
-                                         QStringLiteral("): ")
+                                   ? QStringLiteral("' non può essere scritta (") + motivo + QStringLiteral("): ")
                                    : QStringLiteral("' non esiste: ");
         m_messages.warning(QStringLiteral("La cartella di lavoro '") + cartella + perche + crlf +
                            QStringLiteral("selezionare un'altra cartella e ripetere l'operazione"));

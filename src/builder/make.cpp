@@ -186,22 +186,32 @@ bool FileUscita::apri(const QString &path)
     return m_fd >= 0 || fallito(errno);
 }
 
+namespace {
+
+// Writes n bytes whole; 0, or the system's error number.
+int scriviTutto(int fd, const char *p, qsizetype n)
+{
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, size_t(n));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return w < 0 ? errno : ENOSPC;
+        p += w;
+        n -= w;
+    }
+    return 0;
+}
+
+} // namespace
+
 bool FileUscita::scrivi(const QByteArray &dati)
 {
     if (m_fd < 0)
         return m_errore.isEmpty() ? fallito(EBADF) : false;
-    const char *p = dati.constData();
-    qsizetype resto = dati.size();
-    while (resto > 0) {
-        const ssize_t n = ::write(m_fd, p, size_t(resto));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return fallito(n < 0 ? errno : ENOSPC);
-        p += n;
-        resto -= n;
-        m_scritti += n;
-    }
+    if (const int e = scriviTutto(m_fd, dati.constData(), dati.size()))
+        return fallito(e);
+    m_scritti += dati.size();
     return true;
 }
 
@@ -254,10 +264,6 @@ bool stessoContenuto(const QString &path, const QByteArray &data)
         return n;
     });
 }
-
-} // namespace
-
-namespace {
 
 // Gives the open file without a name the path `finale`, replacing a file
 // there; errno set on failure.
@@ -345,15 +351,7 @@ bool FileUscita::copiaConNome(const QString &cartella)
             errore = r < 0 ? errno : EIO;
             break;
         }
-        for (ssize_t scritti = 0; !errore && scritti < r;) {
-            const ssize_t w = ::write(fd, blocco.constData() + scritti, size_t(r - scritti));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                errore = w < 0 ? errno : ENOSPC;
-            else
-                scritti += w;
-        }
+        errore = scriviTutto(fd, blocco.constData(), r);
         fatti += r;
     }
     if (::close(fd) != 0 && !errore)
@@ -379,9 +377,9 @@ bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
     // an update then sends only what a build changed.
     if (stessoContenuto(path, data))
         return true;
-    // Written under a temporary name and renamed over the old page, so a
-    // failure never leaves half a page. Generated pages are not synced to
-    // disk one by one: a build that stops is built again.
+    // Put in place only once complete (FileUscita), so a failure or a kill
+    // never leaves half a page. Generated pages are not synced to disk one
+    // by one: a build that stops is built again.
     FileUscita f;
     const bool fatto = f.apri(path) && f.scrivi(data) && f.chiudi(false);
     if (!fatto && errore)

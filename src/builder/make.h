@@ -85,10 +85,13 @@ QString trovaFile(const QString &path);
 // removed), with the system's reason in *errore. A file that already holds
 // exactly these bytes is not touched (it keeps its date).
 bool scriviFile(const QString &path, const QByteArray &data, QString *errore = nullptr);
-// A file written in pieces from start to end under a temporary name of its
-// own in the same folder (Temporanei), and put in place whole by chiudi(): a
-// failure, a kill or scarta() leaves the older file as it was. Every failure
-// keeps the system's reason.
+// A file written in pieces from start to end, and put in place whole by
+// chiudi(): a failure, a kill or scarta() leaves the older file as it was.
+// It is written as a file without a name in the same folder, linked under
+// its name once complete (a kill leaves nothing behind, and a first build
+// takes no lock for a temporary name or a rename), or, where the file
+// system has no such files, under a temporary name of its own (Temporanei)
+// that is then renamed. Every failure keeps the system's reason.
 class FileUscita {
 public:
     FileUscita() = default;
