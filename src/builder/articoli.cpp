@@ -178,7 +178,7 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
                                 QStringLiteral("',document.itemsform.qt") + contatore + QStringLiteral(".value,'") +
                                 cartOpzione[0] + QStringLiteral("','") + cartOpzione[1] + QStringLiteral("','") +
                                 cartOpzione[2] + QStringLiteral("','") + cartPeso + QStringLiteral("','") +
-                                ValoreAttributo(CodificaCaratteri(a.ID)) + QStringLiteral("')") +
+                                QString::number(a.ID) + QStringLiteral("')") +
                                 QStringLiteral("\" onMouseOver=\"window.status=''; return true"));
 
     // The showcase cell.

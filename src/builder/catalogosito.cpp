@@ -148,7 +148,7 @@ ArticoliCatalogo ArticoliCatalogo::leggi(Database &catalogo)
     }
     while (l.prossima()) {
         Articolo a;
-        a.ID = l.testo(cID);
+        a.ID = l.valore(cID).toLongLong();
         a.codice = l.testo(cCod);
         a.titolo = l.testo(cTit);
         a.sottotitolo = l.testo(cSot);

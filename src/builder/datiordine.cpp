@@ -54,7 +54,8 @@ QByteArray DatiOrdine(const QList<RigaDatiOrdine> &righe, const ShopState &stato
     QByteArray out("vetrasto-prezzi\t2\n");
     for (const RigaDatiOrdine &r : righe) {
         out += "A\t";
-        aggiungiTesto(out, r.chiave);
+        if (r.chiave > 0)
+            out += QByteArray::number(r.chiave);
         out += '\t';
         aggiungiTesto(out, r.codice);
         out += '\t';

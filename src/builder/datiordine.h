@@ -45,7 +45,8 @@ struct VarianteOrdine {
 };
 
 struct RigaDatiOrdine {
-    QString chiave, codice;
+    qint64 chiave = 0;  // 0: none
+    QString codice;
     QString articolo;
     Currency prezzo;
     Currency aliquota;

@@ -14,7 +14,7 @@ namespace {
 Currency soldi(const char *testo) { return *Currency::parse(QString::fromLatin1(testo)); }
 
 RigaDatiOrdine riga(const QString &articolo, const char *prezzo, const char *aliquota, float peso,
-                    const QString &chiave = QStringLiteral("7"), const QString &codice = {})
+                    qint64 chiave = 7, const QString &codice = {})
 {
     RigaDatiOrdine r;
     r.chiave = chiave;
@@ -47,7 +47,7 @@ void TestDatiOrdine::file_data()
     QTest::newRow("nessun articolo") << "0.00" << QList<RigaDatiOrdine>{} << testa;
 
     QTest::newRow("prezzo, aliquota e peso come li riceve il carrello")
-        << "0.00" << QList<RigaDatiOrdine>{riga("CAF-001 Miscela", "9.5", "22", 0.25f, "12", "CAF-001")}
+        << "0.00" << QList<RigaDatiOrdine>{riga("CAF-001 Miscela", "9.5", "22", 0.25f, 12, "CAF-001")}
         << testa + "A\t12\tCAF-001\tCAF-001 Miscela\t9.50\t0.22\t.25\n";
     // The cart receives the price with the shop's decimals: the list holds
     // the same rounded amount.
@@ -55,7 +55,7 @@ void TestDatiOrdine::file_data()
         << "0.00" << QList<RigaDatiOrdine>{riga("A", "81.0049", "4", 0.1f), riga("B", "12.3450", "10.5", 0)}
         << testa + "A\t7\t\tA\t81.00\t0.04\t.1\nA\t7\t\tB\t12.35\t0.105\t0\n";
     QTest::newRow("prezzo a quattro decimali, senza decimali")
-        << "0" << QList<RigaDatiOrdine>{riga("A", "12.5", "0", 1234.5678f)} << testa + "A\t7\t\tA\t13\t0\t1234.568\n";
+        << "0" << QList<RigaDatiOrdine>{riga("A", "12.5", "0", 1234.5678f, 0)} << testa + "A\t\t\tA\t13\t0\t1234.568\n";
 
     RigaDatiOrdine varianti = riga("Moka", "20", "22", 1.5f);
     varianti.varianti[0] = {{QStringLiteral("In grani"), soldi("1.2"), 0.05f}, {QStringLiteral("Macinato"), soldi("0"), 0}};
@@ -67,7 +67,7 @@ void TestDatiOrdine::file_data()
 
     // Two articles of one name at two prices: their numbers tell them apart.
     QTest::newRow("due articoli con lo stesso nome")
-        << "0.00" << QList<RigaDatiOrdine>{riga("Tazza", "5", "22", 0.3f, "41", "T-1"), riga("Tazza", "7", "22", 0.3f, "42", "T\t2")}
+        << "0.00" << QList<RigaDatiOrdine>{riga("Tazza", "5", "22", 0.3f, 41, "T-1"), riga("Tazza", "7", "22", 0.3f, 42, "T\t2")}
         << testa + "A\t41\tT-1\tTazza\t5.00\t0.22\t.3\nA\t42\tT\\t2\tTazza\t7.00\t0.22\t.3\n";
 
     // Separators and line breaks inside a text never split a record.

@@ -40,7 +40,7 @@ int main(int argc, char **argv)
     for (const QJsonValue &v : dati.value(QStringLiteral("righe")).toArray()) {
         const QJsonObject o = v.toObject();
         RigaDatiOrdine r;
-        r.chiave = o.value(QStringLiteral("chiave")).toVariant().toString();
+        r.chiave = o.value(QStringLiteral("chiave")).toVariant().toLongLong();
         r.codice = o.value(QStringLiteral("codice")).toString();
         r.articolo = o.contains(QStringLiteral("articolo"))
                          ? o.value(QStringLiteral("articolo")).toString()
