@@ -2,13 +2,14 @@
 // a complete build of a shop folder without windows, the shop's settings
 // record standing in for the main window's fields. SET is the path of a
 // template set folder (default: the shop's own set). Without SHOP it makes a
-// synthetic shop with the bench's small template set: by default 2,000
-// departments and 20,000 articles four to a page; with --departments and
-// --articles that many, one page per department. Prints the build's own
+// synthetic shop with the bench's small template set and the program's own
+// scripts: by default 2,000 departments and 20,000 articles four to a page;
+// with --departments and --articles that many, one page per department. Prints the build's own
 // time (not the making of the shop), its CPU time, the pages written, their
 // bytes and the peak memory. With --cancel the build is cancelled MS
 // milliseconds after it starts, and the time from the cancel to the build's
 // return is printed instead.
+#include "cartelle.h"
 #include "catalogschema.h"
 #include "scriptedmessages.h"
 #include "sintetico.h"
@@ -107,7 +108,9 @@ int benchBuild(int argc, char **argv)
         if (posizionali.size() > 1)
             set = QDir(posizionali[1]).absolutePath();
     } else {
-        // A program folder of its own with the synthetic set as "classico".
+        // A program folder of its own with the synthetic set as "classico"
+        // and the program's own scripts.
+        CopiaCartella(ProgramFolder::path() + QStringLiteral("/code"), tmp.filePath(QStringLiteral("code")));
         ProgramFolder::setPath(tmp.path());
         shop = tmp.filePath(QStringLiteral("negozio"));
         CatalogSchema::createEmptyShop(shop);

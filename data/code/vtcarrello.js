@@ -141,7 +141,7 @@ function vtCampo(nome) {
 // Chiamata dal collegamento d'acquisto di ogni articolo. Non restituisce
 // nulla: un collegamento "javascript:" che restituisce un valore
 // sostituirebbe la pagina.
-function Acquista(articolo, prezzo, iva, qt, op1, op2, op3, peso) {
+function Acquista(articolo, prezzo, iva, qt, op1, op2, op3, peso, chiave) {
   var q = String(qt == null ? "" : qt).replace(/\s/g, "");
   if (!/^\d{1,4}$/.test(q) || Number(q) < 1) {
     alert("Indicare una quantità valida (un numero intero da 1 a 9999).");
@@ -167,15 +167,19 @@ function Acquista(articolo, prezzo, iva, qt, op1, op2, op3, peso) {
     varianti.push(scelte[i]);
   }
   var v = varianti.join(", ");
+  // Il numero dell'articolo nel catalogo: lo script d'ordine prende prezzo,
+  // IVA e peso dal listino con questo, anche fra articoli con lo stesso nome.
+  var numero = chiave == null ? "" : String(chiave);
   var c = vtLeggi();
   var trovato = false;
   for (var k = 0; k < c.length; k++) {
-    if (c[k].a == nome && c[k].v == v && String(c[k].o) == String(scelte) && c[k].p == unitario && c[k].i == iva) {
+    if (c[k].a == nome && (c[k].k || "") == numero && c[k].v == v && String(c[k].o) == String(scelte) &&
+        c[k].p == unitario && c[k].i == iva) {
       c[k].q = Math.min(9999, c[k].q + Number(q));
       trovato = true;
     }
   }
-  if (!trovato) c.push({ a: nome, v: v, o: scelte, p: unitario, i: String(iva), q: Number(q), w: pesoUnit / 1000000 });
+  if (!trovato) c.push({ a: nome, k: numero, v: v, o: scelte, p: unitario, i: String(iva), q: Number(q), w: pesoUnit / 1000000 });
   vtScrivi(c);
   vtAvviso("\u00ab" + nome + (v ? " (" + v + ")" : "") + "\u00bb aggiunto al carrello.", true);
 }
@@ -403,6 +407,7 @@ function CaricaDati() {
   t.righe.forEach(function (r, i) {
     var n = i + 1;
     vtNascosto(form, "articolo_" + n, r.a);
+    vtNascosto(form, "chiave_" + n, r.k || "");
     vtNascosto(form, "varianti_" + n, r.v);
     for (var k = 1; k <= 3; k++) vtNascosto(form, "opzione_" + n + "_" + k, (r.o && r.o[k - 1]) || "");
     vtNascosto(form, "prezzo_" + n, vtDecimale(r.p));

@@ -14,51 +14,32 @@ use warnings;
 use Encode qw(decode encode);
 use POSIX qw(strftime);
 use File::Basename qw(dirname);
+use MIME::Base64 qw(decode_base64);
 
 # ---- impostazioni del negozio, scritte dal programma ----
-# Ogni valore sta in un documento "here" non interpolato, cosi' che virgolette,
-# dollari, chiocciole e barre rovesciate del testo non tocchino lo script.
-sub valore { my $t = shift; $t =~ s/\r//g; $t =~ s/\n\z//; return decode('UTF-8', $t); }
+# Ogni valore arriva come testo base64 (lettere, cifre, "+", "/" e "=") tra
+# apici: nessun carattere del valore puo' chiudere la stringa, e lo script lo
+# legge come dato, mai come codice.
+sub valore { my $t = decode('UTF-8', decode_base64(shift // '')); $t =~ s/\r//g; return $t; }
 
-my $NEGOZIO = valore(<<'__VT_FINE_NEGOZIO_Q7Z__');
-<<1-negozio>>
-__VT_FINE_NEGOZIO_Q7Z__
-my $EMAIL_NEGOZIO = valore(<<'__VT_FINE_EMAIL_Q7Z__');
-<<1-email_ordini>>
-__VT_FINE_EMAIL_Q7Z__
-my $FIRMA = valore(<<'__VT_FINE_FIRMA_Q7Z__');
-<<1-firma>>
-__VT_FINE_FIRMA_Q7Z__
-my $SENDMAIL = valore(<<'__VT_FINE_SENDMAIL_Q7Z__');
-<<1-perl_sendmail>>
-__VT_FINE_SENDMAIL_Q7Z__
-my $URL_NEGOZIO = valore(<<'__VT_FINE_URL_Q7Z__');
-<<1-perl_shopURL>>
-__VT_FINE_URL_Q7Z__
-my $PAESI = valore(<<'__VT_FINE_PAESI_Q7Z__');
-<<1-paesi>>
-__VT_FINE_PAESI_Q7Z__
-my $PAGAMENTI = valore(<<'__VT_FINE_PAGAMENTI_Q7Z__');
-<<1-pagamento>>
-__VT_FINE_PAGAMENTI_Q7Z__
-my $TABELLE = valore(<<'__VT_FINE_TABELLE_Q7Z__');
-<<1-java_importi>>
-<<1-java_permessi>>
-<<1-java_importi_peso>>
-<<1-java_valuta>>
-__VT_FINE_TABELLE_Q7Z__
-my $TIPOPESO = valore(<<'__VT_FINE_TIPOPESO_Q7Z__');
-<<1-java_tipopeso>>
-__VT_FINE_TIPOPESO_Q7Z__
-my $MINIMO = valore(<<'__VT_FINE_MINIMO_Q7Z__');
-<<1-java_minimo>>
-__VT_FINE_MINIMO_Q7Z__
-my $IVACOMPRESA = valore(<<'__VT_FINE_IVACOMPRESA_Q7Z__');
-<<1-java_ivacompresa>>
-__VT_FINE_IVACOMPRESA_Q7Z__
-my $CODICE = valore(<<'__VT_FINE_CODICE_Q7Z__');
-<<1-IDnegozio>>
-__VT_FINE_CODICE_Q7Z__
+my $NEGOZIO = valore('<<1-negozio>>');
+my $EMAIL_NEGOZIO = valore('<<1-email_ordini>>');
+my $FIRMA = valore('<<1-firma>>');
+my $SENDMAIL = valore('<<1-perl_sendmail>>');
+my $URL_NEGOZIO = valore('<<1-perl_shopURL>>');
+my $PAESI = valore('<<1-paesi>>');
+my $PAGAMENTI = valore('<<1-pagamento>>');
+my $TABELLE = join("\n", map { valore($_) } '<<1-java_importi>>', '<<1-java_permessi>>', '<<1-java_importi_peso>>',
+                   '<<1-java_valuta>>');
+my $TIPOPESO = valore('<<1-java_tipopeso>>');
+my $MINIMO = valore('<<1-java_minimo>>');
+my $IVACOMPRESA = valore('<<1-java_ivacompresa>>');
+my $CODICE = valore('<<1-IDnegozio>>');
+
+# L'indirizzo del negozio finisce in un'intestazione (Location) e nelle
+# pagine: su una riga, senza spazi ne' caratteri di controllo, che vanno
+# codificati come in ogni indirizzo.
+$URL_NEGOZIO = encode('UTF-8', $URL_NEGOZIO) =~ s/([^\x21-\x7e]|["<>\\^`{|}])/sprintf('%%%02X', ord($1))/ger;
 
 $CODICE =~ s/[^0-9A-Za-z]//g;
 my $LISTINO_FILE = dirname(__FILE__) . "/prezzi$CODICE.tsv";
@@ -188,36 +169,47 @@ sub spedizione {
 
 # ---- listino del negozio ----
 
-# Il file scritto dal programma: una riga "A" per articolo (nome come lo
-# manda il carrello, prezzo, aliquota IVA, peso) seguita dalle righe "V" delle
-# sue varianti (menu 1-3, testo, prezzo, peso), campi separati da tabulazioni.
-# Restituisce nome -> [articoli] per i soli nomi richiesti, o undef e il
-# motivo quando il file manca o non e' leggibile.
+# Il file scritto dal programma: una riga "A" per articolo (numero
+# dell'articolo nel catalogo, codice, nome come lo manda il carrello, prezzo,
+# aliquota IVA, peso) seguita dalle righe "V" delle sue varianti (menu 1-3,
+# testo, prezzo, peso), campi separati da tabulazioni. Restituisce, per i soli
+# numeri e nomi richiesti, numero -> [articolo] e nome -> [articoli], o undef e
+# il motivo quando il file manca o non e' leggibile.
 sub leggi_listino {
-    my %cercati = map { $_ => 1 } @_;
-    open(my $fh, '<:raw', $LISTINO_FILE) or return (undef, 'manca');
+    my ($numeri, $nomi) = @_;
+    my %numero_cercato = map { $_ => 1 } @$numeri;
+    my %nome_cercato = map { $_ => 1 } @$nomi;
+    open(my $fh, '<:raw', $LISTINO_FILE) or return (undef, undef, 'manca');
     my $testa = <$fh> // '';
     $testa =~ s/\r?\n\z//;
-    return (undef, 'illeggibile') unless $testa eq "vetrasto-prezzi\t1";
+    return (undef, undef, 'illeggibile') unless $testa eq "vetrasto-prezzi\t2";
     my %esc = ('\\' => '\\', t => "\t", n => "\n", r => "\r");
     my $testo = sub { (my $t = decode('UTF-8', shift, Encode::FB_DEFAULT)) =~ s{\\(.)}{$esc{$1} // $1}ge; return $t; };
-    my (%listino, $art);
+    my (%per_numero, %per_nome, $art);
     while (my $l = <$fh>) {
         my $tipo = substr($l, 0, 2);
         if ($tipo eq "A\t") {
-            # Solo il nome di ogni articolo, finche' non e' uno dei richiesti;
-            # un nome ASCII senza entita', barre ne' spazi doppi e' gia' la sua chiave.
+            # Solo numero e nome di ogni articolo, finche' non e' uno dei
+            # richiesti; un nome ASCII senza entita', barre ne' spazi doppi e'
+            # gia' la sua chiave.
             $art = undef;
-            my $nome = substr($l, 2, index($l, "\t", 2) - 2);
+            my $dopo_numero = index($l, "\t", 2);
+            next if $dopo_numero < 0;
+            my $numero = substr($l, 2, $dopo_numero - 2);
+            my $dopo_codice = index($l, "\t", $dopo_numero + 1);
+            next if $dopo_codice < 0;
+            my $nome = substr($l, $dopo_codice + 1, index($l, "\t", $dopo_codice + 1) - $dopo_codice - 1);
             $nome = chiave($testo->($nome)) if $nome =~ /[^\x20-\x25\x27-\x5b\x5d-\x7e]|  |^ | \z/;
-            next unless $cercati{$nome};
+            next unless ($numero ne '' && $numero_cercato{$numero}) || $nome_cercato{$nome};
             $l =~ s/\r?\n\z//;
             my @c = split /\t/, $l, -1;
-            next unless @c == 5;
-            my ($p, $i, $w) = (cent($c[2]), micro($c[3]), micro($c[4]));
+            next unless @c == 7;
+            my ($p, $i, $w) = (cent($c[4]), micro($c[5]), micro($c[6]));
             next unless defined $p && defined $i && defined $w;
-            $art = { nome => $nome, prezzo => $p, iva => $i, peso => $w, var => [[], [], []] };
-            push @{$listino{$nome}}, $art;
+            $art = { numero => $numero, codice => $testo->($c[2]), nome => $nome, prezzo => $p, iva => $i, peso => $w,
+                     var => [[], [], []] };
+            push @{$per_numero{$numero}}, $art if $numero ne '';
+            push @{$per_nome{$nome}}, $art;
         } elsif ($tipo eq "V\t" && $art) {
             $l =~ s/\r?\n\z//;
             my @c = split /\t/, $l, -1;
@@ -228,7 +220,24 @@ sub leggi_listino {
         }
     }
     close $fh;
-    return (\%listino, '');
+    return (\%per_numero, \%per_nome, '');
+}
+
+# Due articoli del listino che un carrello senza numero non distingue:
+# stessi prezzo, aliquota, peso e varianti.
+sub uguali {
+    my ($x, $y) = @_;
+    return 0 unless $x->{prezzo} == $y->{prezzo} && $x->{iva} == $y->{iva} && $x->{peso} == $y->{peso}
+        && !$x->{rotto} && !$y->{rotto};
+    for my $s (0 .. 2) {
+        my ($a, $b) = ($x->{var}[$s], $y->{var}[$s]);
+        return 0 unless @$a == @$b;
+        for my $k (0 .. $#$a) {
+            return 0 unless $a->[$k]{testo} eq $b->[$k]{testo} && $a->[$k]{prezzo} == $b->[$k]{prezzo}
+                && $a->[$k]{peso} == $b->[$k]{peso};
+        }
+    }
+    return 1;
 }
 
 # Le combinazioni di un articolo del listino con le varianti scelte nel
@@ -359,35 +368,44 @@ if ($n !~ /^[0-9]{1,3}$/ || $n < 1 || $n > 200) {
 } else {
     for my $i (1 .. $n) {
         my $art = riga($F{"articolo_$i"}, 250);
+        my $numero = riga($F{"chiave_$i"}, 20);
         my $var = riga($F{"varianti_$i"}, 250);
         my @scelte = map { chiave_variante(riga($F{"opzione_${i}_$_"}, 250)) } 1 .. 3;
         my $q = $F{"qt_$i"} // '';
         my $p = $F{"prezzo_$i"} // '';
         my $a = $F{"iva_$i"} // '';
         my $w = $F{"peso_$i"} // '';
-        unless ($art ne '' && $q =~ /^[0-9]{1,4}$/ && $q >= 1 && $p =~ /^[0-9]{1,9}(\.[0-9]{1,2})?$/
+        unless ($art ne '' && $numero =~ /^[0-9]*$/ && $q =~ /^[0-9]{1,4}$/ && $q >= 1 && $p =~ /^[0-9]{1,9}(\.[0-9]{1,2})?$/
                 && $a =~ /^(0|[0-9]?\.[0-9]{1,7})$/ && $a < 1 && $w =~ /^-?[0-9]{0,7}(\.[0-9]{1,20})?$/ && $w =~ /[0-9]/) {
             push @errori, "La riga $i del carrello non e' valida.";
             next;
         }
-        push @righe, { n => $i, articolo => $art, varianti => $var, scelte => \@scelte, qt => $q + 0,
+        push @righe, { n => $i, articolo => $art, numero => $numero, varianti => $var, scelte => \@scelte, qt => $q + 0,
                        prezzo => cent($p), aliquota => micro($a), peso => micro($w) };
     }
 }
 rifiuta(@errori) if @errori;
 
 # ---- ogni riga confrontata con il listino ----
-# Vale il listino: prezzo, aliquota e peso dal listino quando l'articolo e le
-# sue varianti vi si trovano (fra piu' articoli con lo stesso nome, quello che
-# coincide con il carrello); altrimenti restano quelli del carrello, e la riga
+# Vale il listino: prezzo, aliquota e peso dal listino, trovato con il numero
+# dell'articolo che il carrello manda con la riga, quando l'articolo e le sue
+# varianti vi si trovano; un carrello senza numero (salvato prima
+# dell'aggiornamento del sito) e' cercato per nome, ma solo se quel nome non
+# e' di articoli diversi. Altrimenti restano i valori del carrello, e la riga
 # e' segnalata come non verificata.
-my ($LISTINO, $perche) = leggi_listino(map { chiave($_->{articolo}) } @righe);
+my ($PER_NUMERO, $PER_NOME, $perche) = leggi_listino([map { $_->{numero} } @righe], [map { chiave($_->{articolo}) } @righe]);
+my $LISTINO = $PER_NUMERO;
 my @avvisi;
 for my $r (@righe) {
     my $titolo = "riga $r->{n} (\x{ab}$r->{articolo}\x{bb}" . ($r->{varianti} ne '' ? ", $r->{varianti}" : '') . ')';
     next unless $LISTINO;
-    my $candidati = $LISTINO->{chiave($r->{articolo})} // [];
-    my @comb = map { my $c = $_; map { [$c, @$_] } combinazioni($c, $r->{scelte}) } @$candidati;
+    my $candidati = $r->{numero} ne '' ? $PER_NUMERO->{$r->{numero}} // [] : $PER_NOME->{chiave($r->{articolo})} // [];
+    if (@$candidati > 1 && grep { !uguali($candidati->[0], $_) } @$candidati) {
+        push @avvisi, "$titolo: piu' articoli del listino hanno questo nome e il carrello non dice quale"
+            . ": prezzo, IVA e peso NON VERIFICATI, presi dal carrello del cliente.";
+        next;
+    }
+    my @comb = map { [$candidati->[0], @$_] } @$candidati ? combinazioni($candidati->[0], $r->{scelte}) : ();
     my ($uguale) = grep { $_->[1] == $r->{prezzo} && $_->[2] == $r->{peso} && $_->[0]{iva} == $r->{aliquota} } @comb;
     my $scelta = $uguale // $comb[0];
     unless ($scelta) {
@@ -397,11 +415,13 @@ for my $r (@righe) {
     }
     my ($voce, $prezzo, $peso, $testi) = @$scelta;
     my @diff;
+    push @diff, "nome \x{ab}$r->{articolo}\x{bb}, listino \x{ab}$voce->{nome}\x{bb}" if chiave($r->{articolo}) ne $voce->{nome};
     push @diff, 'prezzo unitario ' . formatta($r->{prezzo}) . ', listino ' . formatta($prezzo) if $prezzo != $r->{prezzo};
     push @diff, 'IVA ' . percento($r->{aliquota}) . ', listino ' . percento($voce->{iva}) if $voce->{iva} != $r->{aliquota};
     push @diff, 'peso ' . milionesimi($r->{peso}) . ', listino ' . milionesimi($peso) if $peso != $r->{peso};
     push @avvisi, "$titolo: nel carrello " . join('; ', @diff) . ". Nell'ordine valgono i dati del listino." if @diff;
-    @$r{qw(verificata prezzo aliquota peso nome_listino varianti_listino)} = (1, $prezzo, $voce->{iva}, $peso, $voce->{nome}, join(', ', @$testi));
+    @$r{qw(verificata prezzo aliquota peso nome_listino codice_listino varianti_listino)}
+        = (1, $prezzo, $voce->{iva}, $peso, $voce->{nome}, $voce->{codice}, join(', ', @$testi));
 }
 
 # ---- totali, ricalcolati qui ----
@@ -428,6 +448,8 @@ my $data = strftime('%d/%m/%Y %H:%M', localtime);
 
 # ---- testi dell'ordine ----
 # Articoli e totali; con $cliente i nomi mostrati sono solo quelli del listino.
+# Al negozio ogni articolo verificato porta anche il suo codice, se il nome
+# non lo comincia gia'.
 sub riepilogo {
     my $cliente = shift;
     my $t = "ARTICOLI\n";
@@ -435,6 +457,8 @@ sub riepilogo {
         my ($nome, $var) = $r->{verificata} ? ($r->{nome_listino}, $r->{varianti_listino})
                          : $cliente ? ('Articolo (descrizione non disponibile)', '')
                          : ("$r->{articolo} [NON VERIFICATO]", $r->{varianti});
+        $nome .= " [codice $r->{codice_listino}]"
+            if !$cliente && $r->{verificata} && $r->{codice_listino} ne '' && index($nome, $r->{codice_listino}) != 0;
         $t .= "- $nome" . ($var ne '' ? " ($var)" : '') . "\n";
         $t .= "  quantita' $r->{qt} x " . formatta($r->{prezzo}) . " = " . formatta($r->{importo}) . "\n";
     }

@@ -7,18 +7,15 @@ use strict;
 use warnings;
 use Encode qw(decode encode);
 use File::Basename qw(dirname);
+use MIME::Base64 qw(decode_base64);
 
-sub valore { my $t = shift; $t =~ s/\r//g; $t =~ s/\n\z//; return $t; }
+# Le impostazioni del negozio, scritte dal programma come testo base64 tra
+# apici: lo script le legge come dati, nessun carattere le puo' chiudere.
+sub valore { my $t = decode('UTF-8', decode_base64(shift // '')); $t =~ s/\r//g; return $t; }
 
-my $CODICE = valore(<<'__VT_FINE_CODICE_Q7Z__');
-<<1-IDnegozio>>
-__VT_FINE_CODICE_Q7Z__
-my $MODO = valore(<<'__VT_FINE_MODO_Q7Z__');
-<<1-java_ANDORsearch>>
-__VT_FINE_MODO_Q7Z__
-my $SEPARATORI = valore(<<'__VT_FINE_SEP_Q7Z__');
-<<1-java_sepsearch>>
-__VT_FINE_SEP_Q7Z__
+my $CODICE = valore('<<1-IDnegozio>>');
+my $MODO = valore('<<1-java_ANDORsearch>>');
+my $SEPARATORI = valore('<<1-java_sepsearch>>');
 
 $CODICE =~ s/[^0-9A-Za-z]//g;
 my $QUALSIASI = $MODO eq 'any';

@@ -165,7 +165,9 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
 
     // Number and purchase call. The call is left open on purpose: the page
     // model writes it inside a double-quoted href, whose closing quote the
-    // call's own ending supplies before the onMouseOver attribute.
+    // call's own ending supplies before the onMouseOver attribute. Its last
+    // argument, the article's number, keys the line in the order script's
+    // price list.
     const QString contatore = Format(numero, QStringLiteral("#####"));
     scrivi("contatore", contatore);
     // The call stands in an href: the name, escaped for the script string,
@@ -175,7 +177,8 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
                                 QStringLiteral("','") + prezzo.cart_prezzo + QStringLiteral("','") + prezzo.cart_iva +
                                 QStringLiteral("',document.itemsform.qt") + contatore + QStringLiteral(".value,'") +
                                 cartOpzione[0] + QStringLiteral("','") + cartOpzione[1] + QStringLiteral("','") +
-                                cartOpzione[2] + QStringLiteral("','") + cartPeso + QStringLiteral("')") +
+                                cartOpzione[2] + QStringLiteral("','") + cartPeso + QStringLiteral("','") +
+                                QString::number(a.ID) + QStringLiteral("')") +
                                 QStringLiteral("\" onMouseOver=\"window.status=''; return true"));
 
     // The showcase cell.
@@ -185,6 +188,8 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
     }
 
     // The order script's price list: what the purchase call hands the cart.
+    voce.ordine.chiave = a.ID;
+    voce.ordine.codice = DecodificaEntita(TogliTag(codice));
     voce.ordine.articolo = nomeCarrello;
     voce.ordine.prezzo = prezzo.importo;
     voce.ordine.aliquota = c.ivaCompresa ? Currency() : prezzo.aliquota;

@@ -128,11 +128,11 @@ ArticoliCatalogo ArticoliCatalogo::leggi(Database &catalogo)
     ArticoliCatalogo c;
     // Only the fields a page uses, in the order of the department index.
     Lettore l(catalogo, QStringLiteral("articoli"),
-              QStringLiteral("SELECT catID, codice, titolo, sottotitolo, link, descrizione, note, linkesterno, "
+              QStringLiteral("SELECT ID, catID, codice, titolo, sottotitolo, link, descrizione, note, linkesterno, "
                              "inelenco, popup, novita, offerta, prezzo, offertaprezzo, peso, giacenza, immagine0, "
                              "imgX0, imgY0, immagine1, imgX1, imgY1, immagine2, imgX2, imgY2, opzione1, opzione2, "
                              "opzione3 FROM articoli WHERE fuoricatalogo=0 ORDER BY catID, ordinamento"));
-    const int cCat = l.colonna("catID"), cCod = l.colonna("codice"), cTit = l.colonna("titolo"),
+    const int cID = l.colonna("ID"), cCat = l.colonna("catID"), cCod = l.colonna("codice"), cTit = l.colonna("titolo"),
               cSot = l.colonna("sottotitolo"), cLink = l.colonna("link"), cDesc = l.colonna("descrizione"),
               cNote = l.colonna("note"), cEst = l.colonna("linkesterno"), cEl = l.colonna("inelenco"),
               cPop = l.colonna("popup"), cNov = l.colonna("novita"), cOff = l.colonna("offerta"),
@@ -148,6 +148,7 @@ ArticoliCatalogo ArticoliCatalogo::leggi(Database &catalogo)
     }
     while (l.prossima()) {
         Articolo a;
+        a.ID = l.valore(cID).toLongLong();
         a.codice = l.testo(cCod);
         a.titolo = l.testo(cTit);
         a.sottotitolo = l.testo(cSot);

@@ -14,6 +14,7 @@
 // The fields of an article that its row on a page uses. Values keep the
 // catalogue's kinds (Null apart from 0 or "").
 struct Articolo {
+    qint64 ID = 0;  // its number in the catalogue
     QString codice, titolo, sottotitolo, link, descrizione, note;
     bool linkesterno = false, inelenco = false, popup = false, novita = false, offerta = false;
     std::array<QVariant, 3> immagine, imgX, imgY;

@@ -51,9 +51,14 @@ QString NomeFileDatiOrdine(const QString &IDnegozio)
 
 QByteArray DatiOrdine(const QList<RigaDatiOrdine> &righe, const ShopState &stato)
 {
-    QByteArray out("vetrasto-prezzi\t1\n");
+    QByteArray out("vetrasto-prezzi\t2\n");
     for (const RigaDatiOrdine &r : righe) {
         out += "A\t";
+        if (r.chiave > 0)
+            out += QByteArray::number(r.chiave);
+        out += '\t';
+        aggiungiTesto(out, r.codice);
+        out += '\t';
         aggiungiTesto(out, NomeInCarrello(r.articolo));
         out += '\t' + FormatoImporto(r.prezzo, stato).toUtf8() + '\t' + frazione(r.aliquota) + '\t' + peso(r.peso) +
                '\n';

@@ -9,6 +9,11 @@
 // under NomeFileDatiOrdine(IDnegozio), and lists it for upload. One row per
 // article, written when the article's work row is complete (after the
 // purchase call), filled from that row and from the variant menus:
+//   chiave       the article's number in the catalogue (its `ID`): the
+//                purchase call hands it to the cart as its last argument,
+//                and the order form sends it back with each line, so that
+//                two articles of the same name are told apart
+//   codice       the article's code, shown in the shop's order mail
 //   articolo     the work row's `cart_articolo`, as written into the
 //                purchase call (its script-string escapes are undone here)
 //   prezzo       the price charged, the Currency passed to FormatoImporto
@@ -40,6 +45,8 @@ struct VarianteOrdine {
 };
 
 struct RigaDatiOrdine {
+    qint64 chiave = 0;  // 0: none
+    QString codice;
     QString articolo;
     Currency prezzo;
     Currency aliquota;
@@ -51,7 +58,10 @@ struct RigaDatiOrdine {
 QString NomeFileDatiOrdine(const QString &IDnegozio);
 
 // The file's bytes (UTF-8, one line per article and per variant, fields
-// separated by tabs; backslash, tab and line breaks inside a text escaped).
+// separated by tabs; backslash, tab and line breaks inside a text escaped):
+// "vetrasto-prezzi" tab "2", then "A" chiave codice articolo prezzo aliquota
+// peso for each article, each followed by "V" menu testo prezzo peso for its
+// variants.
 // Amounts are written as the cart receives them (FormatoImporto with the
 // shop's decimals), rates and weights as plain decimals.
 QByteArray DatiOrdine(const QList<RigaDatiOrdine> &righe, const ShopState &stato);

@@ -13,18 +13,23 @@
 #include "paginereparto.h"
 #include "programfolder.h"
 #include "shell.h"
+#include "temporanei.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QThread>
 #include <QThreadPool>
 #include <QWaitCondition>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -153,7 +158,7 @@ QString Elaborazione::fileDatiOrdine() const
 void Elaborazione::chiudiFile()
 {
     m_upload.scarta();
-    m_ricerca.chiudi();
+    m_ricerca.scarta();
 }
 
 bool Elaborazione::fermati()
@@ -185,20 +190,60 @@ void Elaborazione::leggiStato()
     m_percorsoReparti = m_imp.chkPercRep > 0;
 }
 
+bool Elaborazione::controllaProgramma()
+{
+    // Without the page script and the order script a site cannot sell.
+    const QString codice = ProgramFolder::path() + QStringLiteral("/code");
+    for (const QString &manca : {codice, codice + QStringLiteral("/vtcarrello.js"), codice + QStringLiteral("/vtorder.pl")}) {
+        if (manca == codice ? QFileInfo(manca).isDir() : QFileInfo(manca).isFile())
+            continue;
+        m_messages.warning(QStringLiteral("Nella cartella del programma manca '") + manca +
+                           QStringLiteral("': il programma non è installato completamente. "
+                                          "Installarlo di nuovo e ripetere l'operazione."));
+        m_avanzamento.nascondi();
+        return false;
+    }
+    return true;
+}
+
+bool Elaborazione::controllaPercorsoPerl()
+{
+    // The path is the first line of every script: anything else on it, or
+    // on a line of its own after it, would run on the server.
+    if (PercorsoPerlValido(m_imp.cboPerl))
+        return true;
+    m_messages.warning(QStringLiteral("Il percorso dell'interprete Perl '") + m_imp.cboPerl +
+                       QStringLiteral("' non è valido: scrivere nella vista Internet il percorso completo del "
+                                      "programma sul server (per esempio /usr/bin/perl), seguito al più da opzioni "
+                                      "come -w, su una sola riga, e ripetere l'operazione.") +
+                       (m_imp.chkNT == 1 ? QStringLiteral(" Il campo si modifica dopo aver tolto il segno da "
+                                                          "'Server Windows NT / 2000'.")
+                                         : QString()));
+    m_avanzamento.nascondi();
+    return false;
+}
+
 bool Elaborazione::controllaCartelle()
 {
+    // A file is made and removed at once: whatever the folders hold stays
+    // as it is until it is replaced whole.
     for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript}) {
-        QFile f(cartella + nomeRicerca());
-        if (!f.open(QIODevice::WriteOnly)) {
-            // A folder that is there but cannot be written is not said to be missing.
-            const QString perche = QFileInfo(cartella).isDir()
-                                       ? QStringLiteral("' non può essere scritta (") + f.errorString() + QStringLiteral("): ")
-                                       : QStringLiteral("' non esiste: ");
-            m_messages.warning(QStringLiteral("La cartella di lavoro '") + cartella + perche + crlf +
-                               QStringLiteral("selezionare un'altra cartella e ripetere l'operazione"));
-            m_avanzamento.nascondi();
-            return false;
+        QByteArray prova;
+        const int fd = Temporanei::crea(cartella, &prova);
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(prova.constData());
+            continue;
         }
+        const QString motivo = QString::fromLocal8Bit(std::strerror(errno));
+        // A folder that is there but cannot be written is not said to be missing.
+        const QString perche = QFileInfo(cartella).isDir()
+                                   ? QStringLiteral("' non può essere scritta (") + motivo + QStringLiteral("): ")
+                                   : QStringLiteral("' non esiste: ");
+        m_messages.warning(QStringLiteral("La cartella di lavoro '") + cartella + perche + crlf +
+                           QStringLiteral("selezionare un'altra cartella e ripetere l'operazione"));
+        m_avanzamento.nascondi();
+        return false;
     }
     return true;
 }
@@ -206,17 +251,14 @@ bool Elaborazione::controllaCartelle()
 void Elaborazione::azzera()
 {
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/vtftp.dat"));
-    QFile::remove(m_stato.PercorsoNegozio + u'/' + ListaUpload::nomeTemporaneo());
     QFile::remove(m_stato.CartellaPagine + nomeRicerca());
     m_colori = LeggiColori(CartellaSet);
     QFile::remove(percorsoLavoro());
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/online/asp.mdb"));
     QFile::remove(m_stato.CartellaPagine + QStringLiteral("/thankyou.tmp"));
     // What a build that was killed left half written.
-    for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript})
-        for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::Hidden))
-            if (Make::eTemporaneo(nome))
-                QFile::remove(cartella + u'/' + nome);
+    for (const QString &cartella : {m_stato.PercorsoNegozio, m_stato.CartellaPagine, m_stato.CartellaScript})
+        Temporanei::rimuovi(cartella);
 }
 
 void Elaborazione::fallimento()
@@ -246,7 +288,7 @@ Elaborazione::Esito Elaborazione::MakePages()
     m_ultimaPausa = -1;
     leggiStato();
 
-    if (!controllaCartelle())
+    if (!controllaProgramma() || !controllaPercorsoPerl() || !controllaCartelle())
         return Esito::Fallita;
     // Each step of the reset ignores its own failure.
     azzera();
@@ -264,14 +306,19 @@ Elaborazione::Esito Elaborazione::MakePages()
             fallimento();
             return Esito::Fallita;
         }
-        if (!vuoto.copy(percorsoLavoro())) {
-            m_messages.warning(QStringLiteral("Impossibile copiare il file '") + vuoto.fileName() +
-                               QStringLiteral("' in '") + percorsoLavoro() + QStringLiteral("': ") +
+        // Copied through the build's own writes, so that a full disk says so.
+        QString errore;
+        if (!vuoto.open(QIODevice::ReadOnly)) {
+            m_messages.warning(QStringLiteral("Impossibile leggere il file '") + vuoto.fileName() + QStringLiteral("': ") +
                                vuoto.errorString());
             fallimento();
             return Esito::Fallita;
         }
-        QFile::setPermissions(percorsoLavoro(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        if (!Make::scriviFile(percorsoLavoro(), vuoto.readAll(), &errore)) {
+            m_messages.warning(Make::avvisoScrittura(percorsoLavoro(), errore));
+            fallimento();
+            return Esito::Fallita;
+        }
         m_upload.aggiungi(percorsoLavoro());
 
         // The catalogue, read once: the fields of the page and article rows
@@ -336,6 +383,11 @@ Elaborazione::Esito Elaborazione::MakePages()
                                               "perché il reparto superiore manca o li contiene: ") +
                                isolati.join(QStringLiteral(", ")) +
                                QStringLiteral(". Spostarli sotto un altro reparto."));
+        // Names that would leave the pages folder or the template set, or
+        // that another department or the set takes, are refused department
+        // by department; nothing links a refused department.
+        const std::vector<char> rifiutato = rifiutaReparti(navigazione, d);
+        navigazione.escludi(rifiutato);
         const int n = int(navigazione.reparti().size());
         m_avanzamento.intervallo(n > 0 ? n + 1 : 100);
         // How a step that did not go on ends the build.
@@ -348,9 +400,8 @@ Elaborazione::Esito Elaborazione::MakePages()
             }
             return std::nullopt;
         };
-        if (const auto esito = interrotta(reparti(navigazione, d)))
+        if (const auto esito = interrotta(reparti(navigazione, d, rifiutato)))
             return *esito;
-        QString errore;
         if (!Make::scriviFile(fileDatiOrdine(), DatiOrdine(m_datiOrdine, m_stato), &errore)) {
             m_messages.warning(Make::avvisoScrittura(fileDatiOrdine(), errore));
             fallimento();
@@ -394,28 +445,61 @@ Elaborazione::Esito Elaborazione::MakePages()
     return Esito::Fallita;
 }
 
-Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPagine &d)
+std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, const DatiPagine &d)
 {
     const std::vector<Reparto> &tutti = navigazione.reparti();
-
-    // Names that would leave the pages folder or the template set are
-    // refused, department by department; the page models are read once.
     std::vector<char> rifiutato(tutti.size(), 0);
+    // Every file name of the pages folder, letter case aside (a server may
+    // not tell "Index.htm" from "index.htm"): the set's own, then each
+    // department's pages in build order. -1 stands for the set.
+    QHash<QString, std::pair<int, QString>> presi;
+    for (const QString &f : fileDelSet())
+        presi.insert(f.toLower(), {-1, f});
+    const auto nome = [](const Reparto &r) {
+        return u'\'' + r.titolo + QStringLiteral("' (") + r.ID + u')';
+    };
     for (size_t i = 0; i < tutti.size(); ++i) {
         const Reparto &r = tutti[i];
         QString motivo;
         if (!NomePaginaValido(r.pagina))
-            motivo = QStringLiteral("il nome della pagina '") + r.pagina + QStringLiteral("' non è un nome di file valido");
+            motivo = QStringLiteral("il nome della pagina '") + r.pagina +
+                     QStringLiteral("' non è un nome di file valido: può contenere solo lettere senza accenti, "
+                                    "cifre, \"-\" e \"_\"");
         else if (!NomeModelloValido(r.modello))
             motivo = QStringLiteral("il modello '") + r.modello + QStringLiteral("' non è un file del template");
+        QStringList file;
+        for (int p = 1, n = NumeroPagine(d, r); motivo.isEmpty() && p <= n; ++p) {
+            file << PageFile(r.pagina, p);
+            const auto preso = presi.constFind(file.last().toLower());
+            if (preso == presi.constEnd())
+                continue;
+            motivo = QStringLiteral("il nome della pagina '") + file.last() + QStringLiteral("' è già usato ");
+            if (preso->first < 0)
+                motivo += QStringLiteral("da una pagina del negozio ('") + preso->second + QStringLiteral("')");
+            else
+                motivo += QStringLiteral("dalla pagina '") + preso->second + QStringLiteral("' del reparto ") +
+                          nome(tutti[size_t(preso->first)]);
+        }
         if (!motivo.isEmpty()) {
             rifiutato[i] = 1;
-            m_messages.warning(QStringLiteral("Le pagine del reparto '") + r.titolo + QStringLiteral("' (") + r.ID +
-                               QStringLiteral(") non sono state create: ") + motivo + u'.');
+            m_messages.warning(QStringLiteral("Le pagine del reparto ") + nome(r) +
+                               QStringLiteral(" non sono state create: ") + motivo + u'.');
             continue;
         }
-        const QString percorso = d.percorsoModello(r);
-        if (!d.modelli.contains(percorso))
+        for (const QString &f : file)
+            presi.insert(f.toLower(), {int(i), f});
+    }
+    return rifiutato;
+}
+
+Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPagine &d,
+                                          const std::vector<char> &rifiutato)
+{
+    const std::vector<Reparto> &tutti = navigazione.reparti();
+    // The page models are read once.
+    for (size_t i = 0; i < tutti.size(); ++i) {
+        const QString percorso = d.percorsoModello(tutti[i]);
+        if (!rifiutato[i] && !d.modelli.contains(percorso))
             d.modelli.insert(percorso, Make::leggiModello(percorso));
     }
 
@@ -471,10 +555,18 @@ void Elaborazione::rigaHome(const Navigazione &navigazione)
 
 Elaborazione::Passo Elaborazione::risorse()
 {
-    // The set's resources, then every picture of the shop.
+    // The set's resources, then every picture of the shop: only its own
+    // regular files, never what a link in its folder points at.
     const QString work = m_stato.PercorsoNegozio + QStringLiteral("/work");
+    QStringList scartati;
+    const QStringList immagini = FileDelNegozio(work, m_stato.PercorsoNegozio, &scartati);
+    if (!scartati.isEmpty())
+        m_messages.warning(QStringLiteral("Alcuni file della cartella '") + work +
+                           QStringLiteral("' non sono stati copiati nel sito perché non sono file ordinari della "
+                                          "cartella del negozio: ") +
+                           scartati.join(QStringLiteral(", ")) + u'.');
     for (const QString &cartella : {CartellaSet, work}) {
-        for (const QString &nome : FileCartella(cartella)) {
+        for (const QString &nome : cartella == work ? immagini : FileCartella(cartella)) {
             if (fermati())
                 return Passo::Annulla;
             if (cartella == CartellaSet && RisorsaEsclusa(nome))

@@ -20,6 +20,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <vector>
 
 class Messages;
 class Navigazione;
@@ -77,10 +78,17 @@ private:
     enum class Passo { Avanti, Annulla, Errore };
 
     void leggiStato();
+    bool controllaProgramma();
+    bool controllaPercorsoPerl();
     bool controllaCartelle();
     void azzera();
+    // The departments whose pages cannot be made under their names, each
+    // with its warning.
+    std::vector<char> rifiutaReparti(const Navigazione &navigazione, const DatiPagine &dati);
+    // The names the template set's pages and resources take in the pages folder.
+    QStringList fileDelSet() const;
     // The department pages on the pool of threads, taken back in order.
-    Passo reparti(const Navigazione &navigazione, DatiPagine &dati);
+    Passo reparti(const Navigazione &navigazione, DatiPagine &dati, const std::vector<char> &rifiutato);
     void rigaHome(const Navigazione &navigazione);
     Passo pagineSet();
     bool pagamentoEsito();

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <cctype>
 
@@ -343,6 +344,13 @@ QString MakePerl(const QString &Titolo)
     return r;
 }
 
+bool PercorsoPerlValido(const QString &percorso)
+{
+    static const QRegularExpression regola(
+        QStringLiteral("^(?:[A-Za-z]:)?[/\\\\][A-Za-z0-9._+/\\\\-]*(?: +-[A-Za-z0-9]+)*\\z"));
+    return percorso.size() <= 127 && regola.match(percorso).hasMatch();
+}
+
 QString HTMLColor(qint32 codicecolore)
 {
     const QString h = (QStringLiteral("000000") + QString::number(quint32(codicecolore), 16).toUpper()).right(6);
@@ -354,7 +362,9 @@ QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio)
     QByteArray testo = pagina;
     QStringDecoder prova(QStringDecoder::Utf8);
     (void)prova.decode(pagina);
-    const QByteArray base = (prova.hasError() ? urlNegozio.toLatin1() : urlNegozio.toUtf8()) + '/';
+    // The address goes before a relative address inside an attribute value.
+    const QString indirizzo = AttributoHtml(urlNegozio);
+    const QByteArray base = (prova.hasError() ? indirizzo.toLatin1() : indirizzo.toUtf8()) + '/';
     const QByteArray baseSu = maiuscoleAscii(base);
     QByteArray su = maiuscoleAscii(testo);
 

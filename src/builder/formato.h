@@ -55,11 +55,18 @@ QString MettiVirgolette(const QString &Testo);
 // The text escaped for a Perl string in double quotes: a backslash goes
 // before every backslash, double quote, "$" and "@".
 QString MakePerl(const QString &Titolo);
+// True for the path of the server's Perl as the first line of a script
+// takes it: an absolute path ("/usr/bin/perl", or "C:/Perl/bin/perl.exe" on
+// a Windows server) of letters, digits and ". _ - + / \", then switches if
+// any (" -w", " -T"); one line of at most 127 characters, no blank inside
+// the path, no control character.
+bool PercorsoPerlValido(const QString &percorso);
 // A colour value (red in the low byte) as "#RRGGBB".
 QString HTMLColor(qint32 codicecolore);
 
 // Rewrites the relative addresses of a page as addresses in the shop folder
-// and writes it, followed by CR LF, to NomeFileOutput. A missing input
+// (the shop's address put in as an attribute value) and writes it, followed
+// by CR LF, to NomeFileOutput. A missing input
 // writes nothing; false when the output could not be written, with the
 // system's reason in *errore.
 bool MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp,

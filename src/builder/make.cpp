@@ -1,11 +1,14 @@
 #include "make.h"
 
+#include "formato.h"
 #include "messages.h"
+#include "temporanei.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -147,21 +150,18 @@ QString trovaFile(const QString &path)
     return {};
 }
 
-QString nomeTemporaneo(const QString &path)
-{
-    const QFileInfo fi(path);
-    return fi.path() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".vttmp");
+namespace {
+std::atomic<int> modoPerTest{0};
 }
 
-bool eTemporaneo(const QString &nome)
+void impostaScritturaPerTest(int modo)
 {
-    return nome.startsWith(u'.') && nome.endsWith(QLatin1String(".vttmp"));
+    modoPerTest = modo;
 }
 
 FileUscita::~FileUscita()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    scarta();
 }
 
 bool FileUscita::fallito(int numero)
@@ -172,70 +172,204 @@ bool FileUscita::fallito(int numero)
 
 bool FileUscita::apri(const QString &path)
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    scarta();
     m_percorso = path;
     m_errore.clear();
-    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    m_scritti = 0;
+    // A file without a name where the file system allows it: it takes its
+    // name only once complete, and a kill leaves nothing behind. Else a
+    // temporary name of its own.
+    const QString cartella = QFileInfo(path).path();
+    m_fd = modoPerTest == 1 ? -1 : ::open(QFile::encodeName(cartella).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    if (m_fd < 0)
+        m_fd = Temporanei::crea(cartella, &m_temporaneo);
     return m_fd >= 0 || fallito(errno);
 }
+
+namespace {
+
+// Writes n bytes whole; 0, or the system's error number.
+int scriviTutto(int fd, const char *p, qsizetype n)
+{
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, size_t(n));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return w < 0 ? errno : ENOSPC;
+        p += w;
+        n -= w;
+    }
+    return 0;
+}
+
+} // namespace
 
 bool FileUscita::scrivi(const QByteArray &dati)
 {
     if (m_fd < 0)
         return m_errore.isEmpty() ? fallito(EBADF) : false;
-    const char *p = dati.constData();
-    qsizetype resto = dati.size();
-    while (resto > 0) {
-        const ssize_t n = ::write(m_fd, p, size_t(resto));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return fallito(n < 0 ? errno : ENOSPC);
-        p += n;
-        resto -= n;
-    }
+    if (const int e = scriviTutto(m_fd, dati.constData(), dati.size()))
+        return fallito(e);
+    m_scritti += dati.size();
     return true;
-}
-
-bool FileUscita::chiudi()
-{
-    if (m_fd < 0)
-        return m_errore.isEmpty();
-    const int r = ::close(m_fd);
-    m_fd = -1;
-    return r == 0 || fallito(errno);
 }
 
 namespace {
 
-// Whether the file at path holds exactly these bytes.
-bool stessoContenuto(const QString &path, const QByteArray &data)
+// Reads up to n bytes; fewer only at the end of the file or on an error.
+qsizetype leggiTutto(int fd, char *dove, qsizetype n)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    qsizetype fatti = 0;
+    while (fatti < n) {
+        const ssize_t r = ::read(fd, dove + fatti, size_t(n - fatti));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        fatti += r;
+    }
+    return fatti;
+}
+
+// Whether the regular file at path holds exactly `lunghezza` bytes that
+// `pezzo` hands out in order (each call fills the buffer it is given and
+// returns how many bytes it put there).
+template <typename Pezzo>
+bool stessiByte(const QByteArray &path, qint64 lunghezza, Pezzo pezzo)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
-    bool uguale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == data.size();
-    QByteArray letto;
-    if (uguale) {
-        letto.resize(data.size());
-        qsizetype fatti = 0;
-        while (fatti < letto.size()) {
-            const ssize_t n = ::read(fd, letto.data() + fatti, size_t(letto.size() - fatti));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            fatti += n;
-        }
-        uguale = fatti == data.size() && letto == data;
+    bool uguale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == lunghezza;
+    constexpr qsizetype blocco = 1 << 16;
+    QByteArray a(blocco, Qt::Uninitialized), b(blocco, Qt::Uninitialized);
+    for (qint64 resto = lunghezza; uguale && resto > 0;) {
+        const qsizetype n = qsizetype(std::min<qint64>(resto, blocco));
+        uguale = leggiTutto(fd, a.data(), n) == n && pezzo(b.data(), n) == n && std::memcmp(a.data(), b.data(), size_t(n)) == 0;
+        resto -= n;
     }
     ::close(fd);
     return uguale;
 }
 
+// Whether the file at path holds exactly these bytes.
+bool stessoContenuto(const QString &path, const QByteArray &data)
+{
+    qsizetype letti = 0;
+    return stessiByte(QFile::encodeName(path), data.size(), [&](char *dove, qsizetype n) {
+        std::memcpy(dove, data.constData() + letti, size_t(n));
+        letti += n;
+        return n;
+    });
+}
+
+// Gives the open file without a name the path `finale`, replacing a file
+// there; errno set on failure.
+bool collega(int fd, const QByteArray &finale, const QString &cartella)
+{
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, finale.constData(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST)
+        return false;
+    // An older file is there: a temporary name first, then the rename.
+    for (int prova = 0; prova < 100; ++prova) {
+        const QByteArray temporaneo = Temporanei::nome(cartella);
+        if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, temporaneo.constData(), AT_SYMLINK_FOLLOW) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        if (::rename(temporaneo.constData(), finale.constData()) == 0)
+            return true;
+        const int e = errno;
+        ::unlink(temporaneo.constData());
+        errno = e;
+        return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
 } // namespace
+
+bool FileUscita::chiudi(bool soloSeCambiato)
+{
+    if (m_fd < 0)
+        return false;
+    const QByteArray finale = QFile::encodeName(m_percorso);
+    const QString cartella = QFileInfo(m_percorso).path();
+    // A file there that already holds these bytes stays as it is.
+    bool aPosto = false;
+    if (soloSeCambiato) {
+        qint64 letti = 0;
+        aPosto = stessiByte(finale, m_scritti, [&](char *dove, qsizetype n) {
+            const ssize_t r = ::pread(m_fd, dove, size_t(n), letti);
+            letti += std::max<ssize_t>(r, 0);
+            return qsizetype(r);
+        });
+    }
+    bool fatto = true;
+    if (!aPosto && m_temporaneo.isEmpty()) {
+        // Without a name: linked in place while still open; where the
+        // process cannot name its open files (no /proc), copied under a
+        // temporary name first.
+        if (modoPerTest != 2 && collega(m_fd, finale, cartella))
+            aPosto = true;
+        else if (modoPerTest != 2 && errno != ENOENT)
+            fatto = fallito(errno);
+        else
+            fatto = copiaConNome(cartella);
+    }
+    if (::close(m_fd) != 0 && fatto)
+        fatto = fallito(errno);
+    m_fd = -1;
+    if (fatto && !aPosto) {
+        if (::rename(m_temporaneo.constData(), finale.constData()) == 0)
+            m_temporaneo.clear();
+        else
+            fatto = fallito(errno);
+    }
+    scarta();
+    return fatto;
+}
+
+bool FileUscita::copiaConNome(const QString &cartella)
+{
+    const int fd = Temporanei::crea(cartella, &m_temporaneo);
+    if (fd < 0)
+        return fallito(errno);
+    QByteArray blocco(1 << 16, Qt::Uninitialized);
+    int errore = 0;
+    for (qint64 fatti = 0; !errore && fatti < m_scritti;) {
+        const ssize_t r = ::pread(m_fd, blocco.data(), size_t(std::min<qint64>(blocco.size(), m_scritti - fatti)), fatti);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0) {
+            errore = r < 0 ? errno : EIO;
+            break;
+        }
+        errore = scriviTutto(fd, blocco.constData(), r);
+        fatti += r;
+    }
+    if (::close(fd) != 0 && !errore)
+        errore = errno;
+    return !errore || fallito(errore);
+}
+
+void FileUscita::scarta()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporaneo.isEmpty()) {
+        ::unlink(m_temporaneo.constData());
+        m_temporaneo.clear();
+    }
+}
 
 bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
 {
@@ -243,23 +377,13 @@ bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
     // an update then sends only what a build changed.
     if (stessoContenuto(path, data))
         return true;
-    // Written under a temporary name and renamed over the old page, so a
-    // failure never leaves half a page. Generated pages are not synced to
-    // disk one by one: a build that stops is built again.
-    const QString temp = nomeTemporaneo(path);
+    // Put in place only once complete (FileUscita), so a failure or a kill
+    // never leaves half a page. Generated pages are not synced to disk one
+    // by one: a build that stops is built again.
     FileUscita f;
-    bool fatto = f.apri(temp) && f.scrivi(data) && f.chiudi();
-    if (fatto && std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-        if (errore)
-            *errore = QString::fromLocal8Bit(std::strerror(errno));
-        fatto = false;
-    } else if (!fatto && errore) {
+    const bool fatto = f.apri(path) && f.scrivi(data) && f.chiudi(false);
+    if (!fatto && errore)
         *errore = f.errore();
-    }
-    if (!fatto) {
-        f.chiudi();
-        QFile::remove(temp);
-    }
     return fatto;
 }
 
@@ -455,6 +579,18 @@ bool unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articol
 
 } // namespace Make
 
+Riga RigaPerPerl(const Riga &pagina)
+{
+    Riga perl = pagina;
+    if (!pagina.campi())
+        return perl;
+    for (const QString &nome : pagina.campi()->nomi())
+        perl.imposta(nome, QString::fromLatin1(pagina.testo(nome).toUtf8().toBase64()));
+    const QString percorso = pagina.testo(u"perl_path");
+    perl.imposta(u"perl_path", PercorsoPerlValido(percorso) ? percorso : QString());
+    return perl;
+}
+
 bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,
                 const QString &uscita, Messages &messages)
 {
@@ -465,7 +601,8 @@ bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QSt
     }
     QString testo = m.testo;
     QString avviso;
-    if (!Make::unisci(testo, pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
+    const bool perl = uscita.endsWith(QLatin1String(".pl"));
+    if (!Make::unisci(testo, perl ? RigaPerPerl(pagina) : pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
         if (!avviso.isEmpty())
             messages.warning(avviso);
         return false;

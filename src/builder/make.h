@@ -26,11 +26,19 @@ QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint
                        bool *fuoriControllo = nullptr);
 
 // Merges the model into the output file with the page row; with `articoli`
-// the article block is expanded once per article row. Returns true when the
-// output was written. On false nothing was written, and an older output file
-// stays as it was. Warnings go through messages.
+// the article block is expanded once per article row. A Perl script (an
+// output named "*.pl") is merged with RigaPerPerl of the row. Returns true
+// when the output was written. On false nothing was written, and an older
+// output file stays as it was. Warnings go through messages.
 bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,
                 const QString &uscita, Messages &messages);
+
+// The page row as a Perl script takes it: every value as the base64 text of
+// its UTF-8 bytes, one run of letters, digits, "+", "/" and "=" that no value
+// can end and that the script decodes as data (with the core MIME::Base64);
+// only `perl_path`, the script's "#!" line, stays as written when it is a
+// valid path (PercorsoPerlValido), and is empty otherwise.
+Riga RigaPerPerl(const Riga &pagina);
 
 namespace Make {
 
@@ -77,8 +85,13 @@ QString trovaFile(const QString &path);
 // removed), with the system's reason in *errore. A file that already holds
 // exactly these bytes is not touched (it keeps its date).
 bool scriviFile(const QString &path, const QByteArray &data, QString *errore = nullptr);
-// A file written in pieces from start to end; every failure keeps the
-// system's reason.
+// A file written in pieces from start to end, and put in place whole by
+// chiudi(): a failure, a kill or scarta() leaves the older file as it was.
+// It is written as a file without a name in the same folder, linked under
+// its name once complete (a kill leaves nothing behind, and a first build
+// takes no lock for a temporary name or a rename), or, where the file
+// system has no such files, under a temporary name of its own (Temporanei)
+// that is then renamed. Every failure keeps the system's reason.
 class FileUscita {
 public:
     FileUscita() = default;
@@ -86,24 +99,32 @@ public:
     FileUscita(const FileUscita &) = delete;
     FileUscita &operator=(const FileUscita &) = delete;
 
-    bool apri(const QString &path);  // created or emptied
+    bool apri(const QString &path);
     bool scrivi(const QByteArray &dati);
-    bool chiudi();
+    // Puts the file in place. With `soloSeCambiato` a file there that holds
+    // the same bytes is left as it is, date and all.
+    bool chiudi(bool soloSeCambiato = true);
+    // Removes what was written; the older file stays.
+    void scarta();
     bool aperto() const { return m_fd >= 0; }
     const QString &percorso() const { return m_percorso; }
     const QString &errore() const { return m_errore; }
 
 private:
     bool fallito(int numero);
+    bool copiaConNome(const QString &cartella);
     int m_fd = -1;
     QString m_percorso, m_errore;
+    QByteArray m_temporaneo;
+    qint64 m_scritti = 0;
 };
+
+// Tests only: how FileUscita writes. 0 as usual; 1 under a temporary name, as
+// where the file system has no files without a name; 2 copied under a
+// temporary name, as where a process cannot name its open files.
+void impostaScritturaPerTest(int modo);
 
 // The warning of a file that could not be written, with the system's reason.
 QString avvisoScrittura(const QString &path, const QString &errore);
-// The temporary name scriviFile writes under, and whether a name is one:
-// leftovers of a build that was killed are removed by the next.
-QString nomeTemporaneo(const QString &path);
-bool eTemporaneo(const QString &nome);
 
 } // namespace Make

@@ -47,11 +47,13 @@ QString PutLink(const QString &Testo, const QString &link, bool esterno)
 
 bool NomePaginaValido(const QString &nome)
 {
-    if (nome.isEmpty() || nome.startsWith(u'.'))
+    if (nome.isEmpty())
         return false;
-    for (QChar c : nome)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringView(u"/\\\"<>#?%").contains(c))
+    for (QChar c : nome) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'-' || u == u'_'))
             return false;
+    }
     return true;
 }
 
@@ -140,8 +142,16 @@ int Navigazione::indice(const QString &ID) const
     return m_perID.value(chiave(ID), -1);
 }
 
+void Navigazione::escludi(const std::vector<char> &esclusi)
+{
+    m_esclusi = esclusi;
+    m_esclusi.resize(m_reparti.size(), 0);
+    componi();
+}
+
 void Navigazione::indicizza()
 {
+    m_esclusi.assign(m_reparti.size(), 0);
     m_perID.clear();
     m_figli.clear();
     for (int i = 0; i < int(m_reparti.size()); ++i) {
@@ -225,6 +235,8 @@ void Navigazione::componi()
     m_inizioOpzione.assign(n, -1);
     m_menuIntero.clear();
     for (int i : m_ordine) {
+        if (escluso(i))
+            continue;
         const Reparto &r = m_reparti[i];
         m_linee[i] = linea(r, false);
         m_lineeSel[i] = linea(r, true);
@@ -241,6 +253,8 @@ QString Navigazione::CatLinkRep(const QString &ID) const
     if (i < 0)
         return {};
     const Reparto &r = m_reparti[i];
+    if (escluso(i))
+        return r.titolo;
     return MettiVirgolette(QStringLiteral("<a href=|")) + ValoreAttributo(r.pagina + QStringLiteral(".htm")) +
            MettiVirgolette(QStringLiteral("|>")) +
            r.titolo + QStringLiteral("</a>");
@@ -307,12 +321,19 @@ QString Navigazione::MakePercorsoTitolo(const QString &nID) const
 QString Navigazione::MakeSottoreparti(const QString &nID) const
 {
     auto it = m_figli.constFind(chiave(nID));
-    if (it == m_figli.constEnd() || it->empty())
+    if (it == m_figli.constEnd())
         return {};
     const QString separatore = QStringLiteral("&nbsp;|&nbsp;</font>");
     QString elenco = QStringLiteral("<BR><font size=\"1\">&gt;&gt;&nbsp;</font>");
-    for (int figlio : *it)
+    bool nessuno = true;
+    for (int figlio : *it) {
+        if (escluso(figlio))
+            continue;
         elenco += QStringLiteral("<font face=\"Arial\" size=\"1\">") + CatLinkRep(m_reparti[figlio].ID) + separatore;
+        nessuno = false;
+    }
+    if (nessuno)
+        return {};
     elenco.chop(separatore.size());
     elenco += QStringLiteral("</font>");
     return elenco;

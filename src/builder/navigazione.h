@@ -20,9 +20,8 @@
 QString PageFile(const QString &Testo, int numero);
 // A link to `link` around `Testo`, or `Testo` alone when either is empty.
 QString PutLink(const QString &Testo, const QString &link, bool esterno);
-// True for a page base name that stays in the pages folder and in the
-// links: not empty, no folder, no leading ".", none of " < > # ? % and no
-// control character.
+// True for a page base name that is a plain file name, the same on every
+// server and in every link: letters without accents, digits, "-" and "_".
 bool NomePaginaValido(const QString &nome);
 // True for a department model name that stays in the template set's folder.
 bool NomeModelloValido(const QString &nome);
@@ -56,6 +55,10 @@ public:
     void setModelloEvidenza(const QString &m);
 
     const std::vector<Reparto> &reparti() const { return m_reparti; }
+    // Leaves the flagged rows (departments whose pages are not made) out of
+    // the tree, the menu and the lists of sub-departments; a link to one
+    // becomes its title alone.
+    void escludi(const std::vector<char> &esclusi);
     // Index of a department by its ID (letter case aside, as the catalogue
     // compares IDs); -1 when there is none.
     int indice(const QString &ID) const;
@@ -99,12 +102,14 @@ private:
     void componi();
     QString linea(const Reparto &r, bool selected) const;
     QString opzione(const Reparto &r, bool selected) const;
+    bool escluso(int i) const { return m_esclusi[size_t(i)] != 0; }
 
     QString m_evidenza;
     std::vector<Reparto> m_reparti;
     QHash<QString, int> m_perID;                // lower-case ID -> row
     QHash<QString, std::vector<int>> m_figli;   // lower-case parent ID -> rows in order
     std::vector<int> m_ordine;                  // depth-first order from the root
+    std::vector<char> m_esclusi;                // rows without pages
     std::vector<QString> m_linee, m_lineeSel, m_opzioni, m_opzioniSel;
     QString m_menuIntero;                       // every option, none selected
     std::vector<qsizetype> m_inizioOpzione;     // where each row's option starts in m_menuIntero

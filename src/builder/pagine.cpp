@@ -33,6 +33,24 @@ const QString chiusuraPagamento =
 
 } // namespace
 
+QStringList Elaborazione::fileDelSet() const
+{
+    // The pages every shop has, whether the set holds their models or not.
+    QStringList f{QStringLiteral("index.htm"), QStringLiteral("payok.htm"), QStringLiteral("payerr.htm"),
+                  QStringLiteral("results.htm")};
+    for (int k = 1; k <= 4; ++k)
+        f << QStringLiteral("thankyou%1.htm").arg(k);
+    // The pages merged one to one, then the resources copied.
+    for (const QString &nome : elenca(CartellaSet, QStringLiteral("*.*htm*")))
+        if (!(nome.startsWith(QLatin1String("modello")) && nome.endsWith(QLatin1String(".htm"))) &&
+            nome != QLatin1String("thankyou.htm") && nome != QLatin1String("paymsg.htm"))
+            f << nome;
+    for (const QString &nome : FileCartella(CartellaSet))
+        if (!RisorsaEsclusa(nome))
+            f << nome;
+    return f;
+}
+
 Elaborazione::Passo Elaborazione::pagineSet()
 {
     for (const QString &nome : elenca(CartellaSet, QStringLiteral("*.*htm*"))) {

@@ -31,14 +31,29 @@ QString sottopagine(const QString &base, int pagina, int pagine)
 
 } // namespace
 
+namespace {
+
+int articoliPerPagina(const Reparto &r)
+{
+    return r.maxarticoli < 1 ? 32000 : r.maxarticoli;
+}
+
+} // namespace
+
+int NumeroPagine(const DatiPagine &d, const Reparto &r)
+{
+    const int nArticoli = int(d.articoli->diReparto(r.ID).size());
+    return nArticoli == 0 ? 1 : (nArticoli - 1) / articoliPerPagina(r) + 1;
+}
+
 RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const std::atomic<bool> &annulla)
 {
     RisultatoReparto esito;
     const Navigazione &nav = *d.navigazione;
     const std::vector<Articolo> &articoli = d.articoli->diReparto(r.ID);
     const int nArticoli = int(articoli.size());
-    const int maxArticoli = r.maxarticoli < 1 ? 32000 : r.maxarticoli;
-    const int nPagine = nArticoli == 0 ? 1 : (nArticoli - 1) / maxArticoli + 1;
+    const int maxArticoli = articoliPerPagina(r);
+    const int nPagine = NumeroPagine(d, r);
 
     const QString percorsoModello = d.percorsoModello(r);
     const auto modello = d.modelli.constFind(percorsoModello);
@@ -84,6 +99,8 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     QStringList righeRicerca;
     const bool livello3Modello = Make::conLivello3(percorsoModello);
 
+    // The row of the page merged last: the list pass merges with it.
+    Riga ultima = base;
     int prossimo = 0;
     for (int p = 1; p <= nPagine; ++p) {
         if (annulla.load(std::memory_order_relaxed)) {
@@ -116,11 +133,11 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
         }
         prossimo = fine;
 
-        Riga pagina = base;
-        pagina.imposta(u"sottopagine", sottopagine(r.pagina, p, nPagine));
+        ultima = base;
+        ultima.imposta(u"sottopagine", sottopagine(r.pagina, p, nPagine));
         QString testo = modello->testo;
         QString avviso;
-        if (!Make::unisci(testo, pagina, &righe, livello3Modello, percorsoModello, avviso)) {
+        if (!Make::unisci(testo, ultima, &righe, livello3Modello, percorsoModello, avviso)) {
             esito.errore = true;
             esito.avviso = avviso;
             return esito;
@@ -130,8 +147,9 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     }
 
     // The list pass: the index is complete only now. Each page is written
-    // once, complete.
-    Riga conElenco = base;
+    // once, complete. The level-1 tags still in a page (the index, and those
+    // an article's own text brought in) take the last page's row.
+    Riga &conElenco = ultima;
     conElenco.imposta(u"elenco", d.elenco ? elencoReparto : QString());
     for (Pagina &p : pagine) {
         if (annulla.load(std::memory_order_relaxed)) {

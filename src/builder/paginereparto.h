@@ -44,4 +44,7 @@ struct RisultatoReparto {
     QList<RigaDatiOrdine> ordine;  // its lines of the order script's price list
 };
 
+// How many pages the department gets: its articles by its page size, at least one.
+int NumeroPagine(const DatiPagine &dati, const Reparto &reparto);
+
 RisultatoReparto CostruisciReparto(const DatiPagine &dati, const Reparto &reparto, const std::atomic<bool> &annulla);

@@ -3,15 +3,13 @@
 #include "formato.h"
 #include "make.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
+
+#include <sys/stat.h>
 
 std::array<QString, 5> LeggiColori(const QString &cartellaSet)
 {
@@ -52,6 +50,22 @@ QStringList FileCartella(const QString &cartella)
     return QDir(cartella).entryList(QDir::Files, QDir::Name);
 }
 
+QStringList FileDelNegozio(const QString &cartella, const QString &radice, QStringList *scartati)
+{
+    const QString dentro = QFileInfo(radice).canonicalFilePath() + u'/';
+    QStringList buoni;
+    for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::System, QDir::Name)) {
+        const QString percorso = cartella + u'/' + nome;
+        struct stat st {};
+        const bool regolare = ::lstat(QFile::encodeName(percorso).constData(), &st) == 0 && S_ISREG(st.st_mode);
+        if (regolare && dentro.size() > 1 && QFileInfo(percorso).canonicalFilePath().startsWith(dentro))
+            buoni << nome;
+        else if (scartati)
+            *scartati << nome;
+    }
+    return buoni;
+}
+
 bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore)
 {
     QFile in(origine);
@@ -78,8 +92,7 @@ ListaUpload::~ListaUpload()
 
 bool ListaUpload::apri(const QString &cartellaNegozio)
 {
-    m_finale = cartellaNegozio + QStringLiteral("/vtftp.dat");
-    return m_file.apri(cartellaNegozio + u'/' + nomeTemporaneo());
+    return m_file.apri(cartellaNegozio + QStringLiteral("/vtftp.dat"));
 }
 
 void ListaUpload::aggiungi(const QString &percorso)
@@ -93,27 +106,16 @@ bool ListaUpload::chiudi(QString *errore)
 {
     if (!m_file.aperto())
         return false;
-    const bool scritto = m_file.scrivi("#") && m_file.errore().isEmpty() && m_file.chiudi();
+    const bool scritto = m_file.scrivi("#") && m_file.errore().isEmpty() && m_file.chiudi(false);
     if (!scritto) {
         if (errore)
             *errore = m_file.errore();
-        m_file.chiudi();
-        QFile::remove(m_file.percorso());
-        return false;
+        m_file.scarta();
     }
-    if (std::rename(QFile::encodeName(m_file.percorso()).constData(), QFile::encodeName(m_finale).constData()) != 0) {
-        if (errore)
-            *errore = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(m_file.percorso());
-        return false;
-    }
-    return true;
+    return scritto;
 }
 
 void ListaUpload::scarta()
 {
-    if (m_file.aperto()) {
-        m_file.chiudi();
-        QFile::remove(m_file.percorso());
-    }
+    m_file.scarta();
 }

@@ -24,6 +24,11 @@ QString ModelloEvidenzaDa(const QString &colore4);
 bool RisorsaEsclusa(const QString &nome);
 // The ordinary files directly in a folder, by name.
 QStringList FileCartella(const QString &cartella);
+// The regular files directly in a folder, by name, that lie inside `radice`
+// once every link is resolved; the other names (links, pipes, devices, the
+// files of a folder linked from elsewhere) go to *scartati. Hidden files are
+// neither.
+QStringList FileDelNegozio(const QString &cartella, const QString &radice, QStringList *scartati);
 // Copies a file over another, keeping its modification time; the old
 // destination is replaced only by a complete copy. False on failure, with
 // the system's reason in *errore.
@@ -41,9 +46,7 @@ public:
     bool chiudi(QString *errore = nullptr);
     void scarta();
     bool aperta() const { return m_file.aperto(); }
-    static QString nomeTemporaneo() { return QStringLiteral("vtftp.dat.tmp"); }
 
 private:
     Make::FileUscita m_file;
-    QString m_finale;
 };

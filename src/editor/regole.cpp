@@ -57,6 +57,13 @@ Tasto filtroNessunTasto(const QString &, QChar)
     return {Tasto::Scarta, {}};
 }
 
+QString senzaCaratteriDiControllo(const QString &testo)
+{
+    QString r = testo;
+    r.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    return r;
+}
+
 std::optional<double> numero(const QString &testo)
 {
     const QString t = testo.trimmed();

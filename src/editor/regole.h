@@ -44,6 +44,10 @@ QString testoNumero(double valore);
 // significant digits).
 QString testoSingolo(float valore);
 
+// The text without its line breaks and other control characters (a path
+// on the server is one line).
+QString senzaCaratteriDiControllo(const QString &testo);
+
 // Made positive: a negative number becomes its absolute value (single
 // precision); anything else stays.
 QString positivo(const QString &testo);

@@ -1,7 +1,8 @@
 #include "filesicuro.h"
 
+#include "temporanei.h"
+
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
@@ -54,21 +55,14 @@ EsitoScrittura sostituisciFile(const QString &path, const QByteArray &data)
     if (existed && !S_ISREG(old.st_mode))
         return fallito(EISDIR, QStringLiteral("'%1' non è un file").arg(path));
 
-    // A hidden temporary name next to the target, so that the rename stays
-    // within one file system and the site builder never lists it.
+    // A hidden temporary name of its own next to the target, so that the
+    // rename stays within one file system, the site builder never lists it,
+    // and a killed write leaves a file the next save removes.
     const QFileInfo fi(path);
     QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = QFile::encodeName(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".")
-                                 + QString::number(QRandomGenerator::global()->generate(), 36)
-                                 + QStringLiteral(".tmp"));
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return fallito(errno, QStringLiteral("impossibile creare un file in '%1'").arg(fi.absolutePath()));
-    }
+    const int fd = Temporanei::crea(fi.absolutePath(), &temp, 0666);
     if (fd < 0)
-        return fallito(EEXIST, QStringLiteral("impossibile creare un file temporaneo in '%1'").arg(fi.absolutePath()));
+        return fallito(errno, QStringLiteral("impossibile creare un file in '%1'").arg(fi.absolutePath()));
 
     auto abbandona = [&](int codice, const QString &cosa) {
         ::close(fd);

@@ -2,6 +2,7 @@
 
 #include "caricaimmagine.h"
 #include "filesicuro.h"
+#include "temporanei.h"
 #include "imageerror.h"
 #include "jpegwriter.h"
 #include "messages.h"
@@ -199,6 +200,8 @@ std::optional<QString> SceltaImmagine::ok()
                             Messages::Buttons::Ok);
             return std::nullopt;
         }
+        // What a picture write that was killed left behind goes first.
+        Temporanei::rimuovi(work);
         const QString nuovo = NomiImmagini::NuovoNomeImmagineIn(work, m_nomeScelto, m_modo == Riduci);
         const QString destinazione = work + u'/' + nuovo;
         if (m_modo == Copia) {

@@ -25,11 +25,12 @@ function verifica(cond, testo) {
   else { fallimenti++; console.log("NOT OK - " + testo); }
 }
 
-let pagine = "";
+let pagine = "", script = "";
 const server = http.createServer((req, res) => {
   const nome = decodeURIComponent(new URL(req.url, "http://127.0.0.1").pathname);
-  const file = path.join(pagine, path.normalize(nome == "/" ? "/index.htm" : nome));
-  if (!file.startsWith(pagine) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+  const cartella = nome.startsWith("/scripts/") ? script : pagine;
+  const file = path.join(cartella, path.normalize(nome == "/" ? "/index.htm" : nome.replace(/^\/scripts\//, "/")));
+  if (!file.startsWith(cartella) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
     res.writeHead(404); res.end(); return;
   }
   const tipo = { ".htm": "text/html; charset=utf-8", ".js": "text/javascript; charset=utf-8", ".css": "text/css" };
@@ -54,6 +55,8 @@ const ostili = {
   content: "caff\u00e8 \"bar\"",
   email: "a@b.it\"><script>alert(106)</script>",
   pagina: "p\"><script>alert(107)</script>",
+  paginaScript: "javascript:alert(108)",
+  cartella: "shop\"><img src=x onerror=alert(109)>",
 };
 
 const shop = path.join(tmp, "negozio");
@@ -68,20 +71,24 @@ const articoli = sql(db, "SELECT rowid AS r, catID FROM articoli WHERE fuoricata
 const primo = articoli[0].catID;
 const scelti = articoli.filter((a) => a.catID == primo).slice(0, 3);
 const rifiutato = reparti.find((r) => r.ID != primo);
+const rifiutatoScript = reparti.find((r) => r.ID != primo && r.ID != rifiutato.ID);
 const paginaArticoli = reparti.find((r) => r.ID == primo).pagina;
 const modifiche = [
   `UPDATE articoli SET titolo=${testoSql(ostili.arabica)} WHERE rowid=${scelti[0].r}`,
   `UPDATE articoli SET titolo=${testoSql(ostili.alert101)}, link=${testoSql(ostili.link)} WHERE rowid=${scelti[1].r}`,
   `UPDATE articoli SET titolo=${testoSql(ostili.alert102)}, codice=${testoSql(ostili.codice)} WHERE rowid=${scelti[2].r}`,
-  `UPDATE generale SET keywords=${testoSql(ostili.keywords)}, content=${testoSql(ostili.content)}, email=${testoSql(ostili.email)}, codincart=-1`,
+  `UPDATE generale SET keywords=${testoSql(ostili.keywords)}, content=${testoSql(ostili.content)}, email=${testoSql(ostili.email)}, cartella=${testoSql(ostili.cartella)}, codincart=-1`,
   `UPDATE categorie SET pagina=${testoSql(ostili.pagina)} WHERE rowid=${rifiutato.r}`,
+  `UPDATE categorie SET pagina=${testoSql(ostili.paginaScript)} WHERE rowid=${rifiutatoScript.r}`,
 ];
 execFileSync("sqlite3", [db, modifiche.join("; ")]);
 const r2 = spawnSync(args.bench, ["build", shop, path.join(args.home, "template", "classico")], { env, encoding: "utf8" });
 verifica(r2.status == 0, `la costruzione finisce (${r2.stderr})`);
 pagine = path.join(shop, "online");
-verifica(!fs.existsSync(path.join(pagine, ostili.pagina + ".htm")) && !fs.readdirSync(shop).some((f) => f.startsWith("p\"")),
-  "il nome di pagina ostile non scrive alcuna pagina");
+script = path.join(shop, "scripts");
+verifica(!fs.existsSync(path.join(pagine, ostili.pagina + ".htm")) && !fs.readdirSync(shop).some((f) => f.startsWith("p\"")) &&
+  !fs.readdirSync(pagine).some((f) => f.startsWith("javascript")),
+  "i nomi di pagina ostili non scrivono alcuna pagina");
 
 const browser = await puppeteer.launch({
   executablePath: "/usr/bin/chromium",
@@ -114,12 +121,34 @@ try {
   }
   verifica(errori.length == 0, `nessun alert e nessun errore di script nelle pagine (${errori.join(" | ")})`);
 
+  // The search results page, whose links hold the shop's address.
+  const risultati = fs.readdirSync(script).find((f) => /^results.*\.htm$/.test(f));
+  await page.goto(`${base}/scripts/${risultati}`, { waitUntil: "load" });
+  const ris = await page.evaluate(() => ({
+    img: document.querySelectorAll("img[onerror]").length,
+    href: [...document.querySelectorAll("a[href]")].map((a) => a.getAttribute("href")).filter((h) => h.startsWith("http")),
+  }));
+  const indirizzo = `http://127.0.0.1:${server.address().port}/${ostili.cartella}/`;
+  verifica(ris.img == 0 && ris.href.length > 0 && ris.href.every((h) => h.startsWith(indirizzo)),
+    `${risultati}: l'indirizzo del negozio resta nei collegamenti (${ris.href.join(" | ")})`);
+  verifica(errori.length == 0, `nessun alert e nessun errore di script nei risultati (${errori.join(" | ")})`);
+
   // The article's link and the purchase links of the hostile articles.
   await page.goto(`${base}/${encodeURIComponent(paginaArticoli)}.htm`, { waitUntil: "load" });
   const link = await page.$$eval("a[href^='x.htm']", (a) => a.map((x) => x.getAttribute("href")));
   verifica(link.length > 0 && link.every((h) => h == ostili.link), `collegamento dell'articolo intero (${link.join(" | ")})`);
+  // The refused departments have no page: neither the menu nor any link leads there.
   const menu = await page.$$eval("select[name=vtRepartiMenu] option", (o) => o.map((x) => x.getAttribute("value")));
-  verifica(menu.includes(ostili.pagina + ".htm"), "il menu dei reparti scrive il nome di pagina come valore");
+  verifica(menu.length > 1 && !menu.includes(ostili.pagina + ".htm") && !menu.includes(ostili.paginaScript + ".htm"),
+    `il menu dei reparti non offre i reparti rifiutati (${menu.join(" | ")})`);
+  for (const f of fs.readdirSync(pagine).filter((f) => f.endsWith(".htm"))) {
+    await page.goto(`${base}/${encodeURIComponent(f)}`, { waitUntil: "load" });
+    const morti = await page.evaluate(() => [...document.querySelectorAll("a[href], option[value]")]
+      .map((e) => e.getAttribute("href") ?? e.getAttribute("value"))
+      .filter((h) => h.startsWith("p\"") || /^javascript:alert/i.test(h)));
+    verifica(morti.length == 0, `${f}: nessun collegamento ai reparti rifiutati (${morti.join(" | ")})`);
+  }
+  await page.goto(`${base}/${encodeURIComponent(paginaArticoli)}.htm`, { waitUntil: "load" });
   const acquisti = await page.$$("a.vt-compra");
   for (const a of acquisti.slice(0, 3)) await a.click();
   await new Promise((r) => setTimeout(r, 300));

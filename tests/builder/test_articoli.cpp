@@ -6,6 +6,7 @@
 
 #include "database.h"
 #include "datiordine.h"
+#include "formato.h"
 #include "recordset.h"
 #include "provacostruzione.h"
 #include "testshop.h"
@@ -161,6 +162,7 @@ private slots:
                                {"offerta", true}, {"offertaprezzo", QVariant()}});
 
         m_imp = Impostazioni{};
+        m_imp.cboPerl = "/usr/bin/perl";
         m_imp.cboVetrina = "3";
         m_imp.cboLivelli = "1";
         m_imp.txtURL = "www.esempio.it";
@@ -199,11 +201,16 @@ private slots:
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
         QVERIFY(QString::fromUtf8(leggi(m_cartella + "/vtftp.dat")).contains("#" + e.fileDatiOrdine() + "#"));
 
-        QStringList attese{QStringLiteral("vetrasto-prezzi\t1")};
+        QStringList attese{QStringLiteral("vetrasto-prezzi\t2")};
+        QStringList chiavi;
         for (const char *pagina : {"/cat001.htm", "/cat001_p2.htm", "/cat002.htm"}) {
             for (const auto &a : articoliDi(testo(stato().CartellaPagine + pagina))) {
-                attese << QStringLiteral("A\t%1\t%2\t%3\t%4")
-                              .arg(NomeInCarrello(a["cart_articolo"]), a["cart_prezzo"],
+                // The article's number is the purchase call's last argument.
+                static const QRegularExpression ultimo(QStringLiteral("','([0-9]+)'\\)\" onMouseOver"));
+                const QString chiave = ultimo.match(a["java_acquista"]).captured(1);
+                chiavi << chiave;
+                attese << QStringLiteral("A\t%1\t%2\t%3\t%4\t%5\t%6")
+                              .arg(chiave, TogliTag(a["codice"]), NomeInCarrello(a["cart_articolo"]), a["cart_prezzo"],
                                    QString::number(a["cart_iva"].toDouble()), a["cart_peso"]);
                 for (int n = 1; n <= 3; ++n) {
                     static const QRegularExpression valore(QStringLiteral("value=\"([^=]*)=([^#]*)#([^\"]*)\""));
@@ -217,6 +224,7 @@ private slots:
             }
         }
         QCOMPARE(attese.size(), 7);  // the header, four articles, two variant options
+        QCOMPARE(QSet<QString>(chiavi.begin(), chiavi.end()).size(), 4);  // one number each
         const QString file = QString::fromUtf8(leggi(e.fileDatiOrdine()));
         QCOMPARE(file.split(u'\n', Qt::SkipEmptyParts), attese);
     }
@@ -262,7 +270,7 @@ private slots:
         QCOMPARE(a1["opzione2"], QString());
         QCOMPARE(a1["java_acquista"],
                  QStringLiteral("javascript:window.status='';Acquista('A1 Vino, rosso','96.00','0',"
-                                "document.itemsform.qt1.value,'op11','','','1.5')\" onMouseOver=\"window.status=''; "
+                                "document.itemsform.qt1.value,'op11','','','1.5','1')\" onMouseOver=\"window.status=''; "
                                 "return true"));
 
         // The second: pop-up of the large picture, a missing variant set.
@@ -282,7 +290,7 @@ private slots:
         QCOMPARE(p2[0]["cart_opzione2"], QStringLiteral("op21"));
         // A weight as Str writes a single-precision value: seven digits at most.
         QCOMPARE(p2[0]["cart_peso"], QStringLiteral(".1"));
-        QVERIFY(p2[0]["java_acquista"].contains("qt1.value,'','op21','','.1')"));
+        QVERIFY(p2[0]["java_acquista"].contains("qt1.value,'','op21','','.1','"));
 
         // One article per page, a department discount without VAT.
         const auto b = articoliDi(testo(pagine + "/cat002.htm"));
@@ -405,7 +413,7 @@ private slots:
         const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
         const QString esito = dom.section(QStringLiteral("<pre id=\"esito\">"), 1).section(QStringLiteral("</pre>"), 0, 0);
         QCOMPARE(esito, QStringLiteral("[\"A'1 L'olio \\\"extra\\\",\\r\\nnuovo \\\\ 100%\",\"96.00\",\"0\",\"2\",\"op11\",\"\",\"\","
-                                "\"1.5\",\"2.40=.75#75 cl *\"]"));
+                                "\"1.5\",\"1\",\"2.40=.75#75 cl *\"]"));
         QCOMPARE(dom.section(QStringLiteral("<pre id=\"mouse\">"), 1).section(QStringLiteral("</pre>"), 0, 0),
                  QStringLiteral("window.status=''; return true"));
     }

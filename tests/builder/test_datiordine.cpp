@@ -13,9 +13,12 @@ namespace {
 
 Currency soldi(const char *testo) { return *Currency::parse(QString::fromLatin1(testo)); }
 
-RigaDatiOrdine riga(const QString &articolo, const char *prezzo, const char *aliquota, float peso)
+RigaDatiOrdine riga(const QString &articolo, const char *prezzo, const char *aliquota, float peso,
+                    qint64 chiave = 7, const QString &codice = {})
 {
     RigaDatiOrdine r;
+    r.chiave = chiave;
+    r.codice = codice;
     r.articolo = articolo;
     r.prezzo = soldi(prezzo);
     r.aliquota = soldi(aliquota);
@@ -40,34 +43,39 @@ void TestDatiOrdine::file_data()
     QTest::addColumn<QList<RigaDatiOrdine>>("righe");
     QTest::addColumn<QByteArray>("atteso");
 
-    const QByteArray testa = "vetrasto-prezzi\t1\n";
+    const QByteArray testa = "vetrasto-prezzi\t2\n";
     QTest::newRow("nessun articolo") << "0.00" << QList<RigaDatiOrdine>{} << testa;
 
     QTest::newRow("prezzo, aliquota e peso come li riceve il carrello")
-        << "0.00" << QList<RigaDatiOrdine>{riga("CAF-001 Miscela", "9.5", "22", 0.25f)}
-        << testa + "A\tCAF-001 Miscela\t9.50\t0.22\t.25\n";
+        << "0.00" << QList<RigaDatiOrdine>{riga("CAF-001 Miscela", "9.5", "22", 0.25f, 12, "CAF-001")}
+        << testa + "A\t12\tCAF-001\tCAF-001 Miscela\t9.50\t0.22\t.25\n";
     // The cart receives the price with the shop's decimals: the list holds
     // the same rounded amount.
     QTest::newRow("prezzo a quattro decimali, due decimali")
         << "0.00" << QList<RigaDatiOrdine>{riga("A", "81.0049", "4", 0.1f), riga("B", "12.3450", "10.5", 0)}
-        << testa + "A\tA\t81.00\t0.04\t.1\nA\tB\t12.35\t0.105\t0\n";
+        << testa + "A\t7\t\tA\t81.00\t0.04\t.1\nA\t7\t\tB\t12.35\t0.105\t0\n";
     QTest::newRow("prezzo a quattro decimali, senza decimali")
-        << "0" << QList<RigaDatiOrdine>{riga("A", "12.5", "0", 1234.5678f)} << testa + "A\tA\t13\t0\t1234.568\n";
+        << "0" << QList<RigaDatiOrdine>{riga("A", "12.5", "0", 1234.5678f, 0)} << testa + "A\t\t\tA\t13\t0\t1234.568\n";
 
     RigaDatiOrdine varianti = riga("Moka", "20", "22", 1.5f);
     varianti.varianti[0] = {{QStringLiteral("In grani"), soldi("1.2"), 0.05f}, {QStringLiteral("Macinato"), soldi("0"), 0}};
     varianti.varianti[2] = {{QStringLiteral("Sconto"), soldi("-1.5"), -0.5f}};
     QTest::newRow("varianti nei loro menu, in ordine")
         << "0.00" << QList<RigaDatiOrdine>{varianti, riga("Tazza", "5", "22", 0)}
-        << testa + "A\tMoka\t20.00\t0.22\t1.5\nV\t1\tIn grani\t1.20\t.05\nV\t1\tMacinato\t0.00\t0\n"
-                   "V\t3\tSconto\t-1.50\t-.5\nA\tTazza\t5.00\t0.22\t0\n";
+        << testa + "A\t7\t\tMoka\t20.00\t0.22\t1.5\nV\t1\tIn grani\t1.20\t.05\nV\t1\tMacinato\t0.00\t0\n"
+                   "V\t3\tSconto\t-1.50\t-.5\nA\t7\t\tTazza\t5.00\t0.22\t0\n";
+
+    // Two articles of one name at two prices: their numbers tell them apart.
+    QTest::newRow("due articoli con lo stesso nome")
+        << "0.00" << QList<RigaDatiOrdine>{riga("Tazza", "5", "22", 0.3f, 41, "T-1"), riga("Tazza", "7", "22", 0.3f, 42, "T\t2")}
+        << testa + "A\t41\tT-1\tTazza\t5.00\t0.22\t.3\nA\t42\tT\\t2\tTazza\t7.00\t0.22\t.3\n";
 
     // Separators and line breaks inside a text never split a record.
     RigaDatiOrdine testi = riga(CartArticolo({}, QStringLiteral("Tab\there\\x")), "1", "0", 0);
     testi.varianti[1] = {{QStringLiteral("due\r\nrighe \u00e8"), soldi("0"), 0}};
     QTest::newRow("testi con tabulazioni, a capo e barre")
         << "0.00" << QList<RigaDatiOrdine>{testi}
-        << testa + "A\tTab\\there\\\\x\t1.00\t0\t0\nV\t2\tdue\\r\\nrighe \xc3\xa8\t0.00\t0\n";
+        << testa + "A\t7\t\tTab\\there\\\\x\t1.00\t0\t0\nV\t2\tdue\\r\\nrighe \xc3\xa8\t0.00\t0\n";
 }
 
 void TestDatiOrdine::file()

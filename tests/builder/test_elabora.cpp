@@ -84,6 +84,7 @@ private slots:
         reparto("cat002", "###", 1, "Modello2", 2);   // the file is modello2.htm
         reparto("cat003", "cat001", 2, "modello1", 0);
         m_imp = Impostazioni{};
+        m_imp.cboPerl = "/usr/bin/perl";
         m_imp.cboVetrina = "3";
         m_imp.cboLivelli = "1";
         m_imp.chkPercRep = 1;
@@ -154,7 +155,7 @@ private slots:
         const QString lista = QString::fromUtf8(leggi(m_cartella + "/vtftp.dat"));
         QStringList attesi{m_cartella + "/source.mdb", e.fileRicerca(), e.fileDatiOrdine()};
         for (const char *f : {"cat001.htm", "cat001_p2.htm", "cat001_p3.htm", "cat002.htm", "cat003.htm", "rotto.htm",
-                              "thankyou1.htm", "thankyou2.htm", "cart.js"})
+                              "thankyou1.htm", "thankyou2.htm", "vtcarrello.js"})
             attesi << pagine() + '/' + f;
         attesi << stato().CartellaScript + "/vtorder" + CodiceSito(m_imp) + ".pl";
         for (const char *f : {"Extra.HTM", "menu.js", "style.css", "rep.jpg"})
@@ -168,6 +169,25 @@ private slots:
         QCOMPARE(ricerca[0], QByteArray("pagina,codice,titolo,sottotitolo,immagine,ricerca\r"));
         QVERIFY(ricerca[11].startsWith("http://www.esempio.it/cat001_p3.htm#1,cat001-A11,"));
         QVERIFY(ricerca[13].startsWith("http://www.esempio.it/cat002.htm#2,cat002-A2,"));
+    }
+
+    void campoDellaPaginaInUnArticolo()
+    {
+        // A page field an article's own text holds reaches the page after
+        // the first merge and is filled by the list pass with the last
+        // page's row: on every page, the links of the last page.
+        stato().dbCatalogo->execute(QStringLiteral("UPDATE articoli SET codice='<<1-sottopagine>>' WHERE codice='cat001-A1'"));
+        m_shop->messages.answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = setDiProva();
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        const QString ultima = QStringLiteral("<a href=\"cat001.htm\">1</a> - <a href=\"cat001_p2.htm\">2</a> - <B>3</B>");
+        QVERIFY(QString::fromUtf8(leggi(pagine() + "/cat001.htm")).contains("<div class=\"articolo\">" + ultima + " 1</div>"));
+        for (const char *f : {"/cat001.htm", "/cat001_p2.htm", "/cat001_p3.htm"}) {
+            const QString t = QString::fromUtf8(leggi(pagine() + f));
+            QVERIFY2(t.contains("<a href=\"cat001.htm#1\">" + ultima + "</a>"), qPrintable(t));
+            QVERIFY(!t.contains(QLatin1String("<<1-")));
+        }
     }
 
     void immagineReparto_data()
@@ -216,11 +236,19 @@ private slots:
         };
         QVERIFY2(costruisci() == Elaborazione::Esito::Completata, qPrintable(m_shop->messages.texts().join(u'|')));
         const QDateTime antica(QDate(2021, 5, 6), QTime(7, 8, 9));
-        for (const QString &f : QDir(pagine()).entryList(QDir::Files)) {
-            QFile file(pagine() + u'/' + f);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.setFileTime(antica, QFileDevice::FileModificationTime));
+        for (const QString &cartella : {pagine(), stato().CartellaScript}) {
+            for (const QString &f : QDir(cartella).entryList(QDir::Files)) {
+                QFile file(cartella + u'/' + f);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QVERIFY(file.setFileTime(antica, QFileDevice::FileModificationTime));
+            }
         }
+        // The same catalogue: the scripts, the search data and the price
+        // list are not written again either.
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QVERIFY(!QDir(stato().CartellaScript).isEmpty());
+        for (const QFileInfo &fi : QDir(stato().CartellaScript).entryInfoList(QDir::Files))
+            QVERIFY2(fi.lastModified() == antica, qPrintable(fi.fileName()));
         db().execute(QStringLiteral("UPDATE articoli SET codice='cambiato' WHERE codice='cat002-A1'"));
         const QDateTime inizio = QDateTime::currentDateTime().addSecs(-1);
         QCOMPARE(costruisci(), Elaborazione::Esito::Completata);

@@ -1,12 +1,16 @@
 // A build killed at random points (vetrasto-bench build in its own
-// process, killed without warning): every page in the pages folder is
-// complete, whatever the moment; the next build finishes and leaves no
-// temporary file behind.
+// process, killed without warning): every file of the pages and scripts
+// folders holds what a complete build wrote, whatever the moment (the
+// catalogue does not change, so a file is either left as it was or replaced
+// whole by the same bytes); the next build finishes and leaves no temporary
+// file behind.
 #include "database.h"
+#include "temporanei.h"
 #include "testshop.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -39,17 +43,31 @@ class TestInterruzione : public QObject {
         return p.exitCode();
     }
 
-    // The department pages that are not complete: both merges done, the
-    // list filled in, the page whole.
-    QStringList incomplete()
+    // Every file of the pages and scripts folders with its bytes, leaving
+    // out the temporary files a killed build leaves for the next.
+    QMap<QString, QByteArray> fileDelSito()
     {
-        QStringList r;
-        const QString cartella = m_negozio + QStringLiteral("/online");
-        for (const QString &f : QDir(cartella).entryList({QStringLiteral("cat*.htm")}, QDir::Files)) {
-            const QByteArray t = leggi(cartella + u'/' + f);
-            if (!t.endsWith("</html>\r\n\r\n") || t.contains("<<1-elenco>>") || t.contains("<<2-"))
-                r << f;
+        QMap<QString, QByteArray> r;
+        for (const char *cartella : {"/online", "/scripts"}) {
+            const QString c = m_negozio + QLatin1String(cartella);
+            for (const QString &f : QDir(c).entryList(QDir::Files | QDir::Hidden))
+                if (!Temporanei::eTemporaneo(f) && f != QLatin1String("thankyou.tmp"))
+                    r.insert(QLatin1String(cartella) + u'/' + f, leggi(c + u'/' + f));
         }
+        return r;
+    }
+
+    // The files that differ from the complete build's, or are missing or new.
+    QStringList diversi(const QMap<QString, QByteArray> &completa)
+    {
+        const QMap<QString, QByteArray> ora = fileDelSito();
+        QStringList r;
+        for (auto it = completa.cbegin(); it != completa.cend(); ++it)
+            if (ora.value(it.key(), QByteArray("(manca)")) != it.value())
+                r << it.key();
+        for (auto it = ora.cbegin(); it != ora.cend(); ++it)
+            if (!completa.contains(it.key()))
+                r << it.key() + QStringLiteral(" (in piu')");
         return r;
     }
 
@@ -70,7 +88,13 @@ private slots:
         t.start();
         QCOMPARE(costruisci(-1), 0);
         const int durata = int(t.elapsed());
-        QCOMPARE(incomplete(), QStringList());
+        const QMap<QString, QByteArray> completa = fileDelSito();
+        QVERIFY(completa.size() > 400);
+        for (auto it = completa.cbegin(); it != completa.cend(); ++it)
+            if (it.key().startsWith(QLatin1String("/online/cat")) && it.key().endsWith(QLatin1String(".htm")))
+                QVERIFY2(it.value().endsWith("</html>\r\n\r\n") && !it.value().contains("<<1-elenco>>") &&
+                             !it.value().contains("<<2-"),
+                         qPrintable(it.key()));
 
         const quint32 seme = QRandomGenerator::global()->generate();
         qInfo("seed %u, a whole build takes %d ms", seme, durata);
@@ -78,12 +102,12 @@ private slots:
         for (int i = 0; i < 12; ++i) {
             const int ms = int(caso.bounded(quint32(durata + 1)));
             costruisci(ms);
-            QVERIFY2(incomplete().isEmpty(), qPrintable(QStringLiteral("killed after %1 ms: %2")
-                                                            .arg(ms)
-                                                            .arg(incomplete().join(u' '))));
+            QVERIFY2(diversi(completa).isEmpty(), qPrintable(QStringLiteral("killed after %1 ms: %2")
+                                                                 .arg(ms)
+                                                                 .arg(diversi(completa).join(u' '))));
         }
         QCOMPARE(costruisci(-1), 0);
-        QCOMPARE(incomplete(), QStringList());
+        QCOMPARE(diversi(completa), QStringList());
         for (const char *cartella : {"/online", "/scripts"})
             QCOMPARE(QDir(m_negozio + QLatin1String(cartella)).entryList({QStringLiteral(".*.vttmp")}, QDir::Files | QDir::Hidden),
                      QStringList());

@@ -7,9 +7,13 @@
 #include "recordset.h"
 #include "testshop.h"
 
+#include <QDir>
 #include <QFile>
+#include <QMutex>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -197,6 +201,56 @@ private slots:
         const QString p = modello("pag.htm", "<ul><<1-elenco>></ul>");
         QVERIFY(MakePagina(m_pagina, articoli(false), p, p, msg));
         QCOMPARE(leggi(p), QByteArray("<ul><li>T</li></ul>\r\n"));
+    }
+
+    void scrittoriDelloStessoFile_data()
+    {
+        QTest::addColumn<QString>("nome");
+        QTest::addColumn<int>("modo");  // impostaScritturaPerTest
+        const char *modi[] = {"file senza nome", "nome temporaneo", "copia con nome"};
+        for (int modo = 0; modo < 3; ++modo) {
+            QTest::addRow("nome corto, %s", modi[modo]) << "pagina.htm" << modo;
+            // 255 bytes, the longest name the file system takes.
+            QTest::addRow("nome di 255 caratteri, %s", modi[modo]) << QString(251, u'x') + QStringLiteral(".htm") << modo;
+        }
+    }
+
+    void scrittoriDelloStessoFile()
+    {
+        // Writers of one file at once each write under a temporary name of
+        // their own: every write succeeds, the file holds one of them whole,
+        // and no temporary file stays.
+        QFETCH(QString, nome);
+        QFETCH(int, modo);
+        Make::impostaScritturaPerTest(modo);
+        const auto ripristina = qScopeGuard([] { Make::impostaScritturaPerTest(0); });
+        QTemporaryDir dir;
+        const QString file = dir.filePath(nome);
+        std::vector<QByteArray> dati;
+        for (int i = 0; i < 8; ++i)
+            dati.push_back(QByteArray(200000 + i, char('a' + i)));
+        std::atomic<int> riusciti{0};
+        QStringList errori;
+        QMutex m;
+        std::vector<std::thread> scrittori;
+        for (int i = 0; i < 8; ++i)
+            scrittori.emplace_back([&, i] {
+                for (int volta = 0; volta < 20; ++volta) {
+                    QString errore;
+                    if (Make::scriviFile(file, dati[size_t((i + volta) % 8)], &errore)) {
+                        ++riusciti;
+                    } else {
+                        QMutexLocker l(&m);
+                        errori << errore;
+                    }
+                }
+            });
+        for (auto &t : scrittori)
+            t.join();
+        QCOMPARE(errori, QStringList());
+        QCOMPARE(riusciti.load(), 160);
+        QVERIFY(std::find(dati.begin(), dati.end(), leggi(file)) != dati.end());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{nome});
     }
 };
 

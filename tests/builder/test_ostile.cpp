@@ -6,13 +6,16 @@
 
 #include "cartelle.h"
 #include "database.h"
+#include "formato.h"
 #include "provacostruzione.h"
 #include "testshop.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QProcess>
+#include <QSet>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -69,6 +72,7 @@ private slots:
         reparto("cat002", "###", 1, 2);
         reparto("cat003", "cat001", 2, 1);
         m_imp = Impostazioni{};
+        m_imp.cboPerl = "/usr/bin/perl";
         m_imp.cboLivelli = "1";
         m_imp.chkElencoCodice = 1;
         m_imp.txtURL = "www.esempio.it";
@@ -79,13 +83,22 @@ private slots:
         QTest::addColumn<QString>("campo");
         QTest::addColumn<QVariant>("valore");
         QTest::addColumn<QString>("motivo");
-        QTest::newRow("pagina fuori dalla cartella")
-            << "pagina" << QVariant("../../fuori") << "il nome della pagina '../../fuori' non è un nome di file valido";
-        QTest::newRow("pagina con virgolette")
-            << "pagina" << QVariant("a\"><b>x") << "il nome della pagina 'a\"><b>x' non è un nome di file valido";
-        QTest::newRow("pagina Null") << "pagina" << QVariant() << "il nome della pagina '' non è un nome di file valido";
-        QTest::newRow("pagina nascosta") << "pagina" << QVariant(".nascosta")
-                                         << "il nome della pagina '.nascosta' non è un nome di file valido";
+        const auto pagina = [](const char *riga, const QString &nome) {
+            QTest::newRow(riga) << "pagina" << QVariant(nome)
+                                << "il nome della pagina '" + nome +
+                                       "' non è un nome di file valido: può contenere solo lettere senza accenti, "
+                                       "cifre, \"-\" e \"_\"";
+        };
+        pagina("pagina fuori dalla cartella", "../../fuori");
+        pagina("pagina con virgolette", "a\"><b>x");
+        pagina("pagina nascosta", ".nascosta");
+        pagina("pagina che esegue uno script", "javascript:alert(document.domain)");
+        pagina("pagina con uno spazio", "due parole");
+        pagina("pagina con una lettera accentata", "caffè");
+        pagina("pagina con una barra rovesciata", "a\\b");
+        QTest::newRow("pagina Null") << "pagina" << QVariant()
+                                     << "il nome della pagina '' non è un nome di file valido: può contenere solo "
+                                        "lettere senza accenti, cifre, \"-\" e \"_\"";
         QTest::newRow("modello fuori dal set")
             << "template" << QVariant("../../../segreto") << "il modello '../../../segreto' non è un file del template";
     }
@@ -118,11 +131,95 @@ private slots:
         }
         for (QDirIterator it(m_cartella, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
             QVERIFY2(!leggi(it.next()).contains("SEGRETO"), qPrintable(it.filePath()));
-        // The other pages link the refused name as an attribute value.
-        const QString p1 = pagina(QStringLiteral("cat001.htm"));
-        QVERIFY(!p1.contains(QLatin1String("href=\"a\">")));
-        if (valore.toString().contains(u'"'))
-            QVERIFY(p1.contains(QLatin1String("value=\"a&quot;&gt;&lt;b&gt;x.htm\"")));
+        // No other page links the refused department: neither its tree nor
+        // its menu leads to a page that is not there.
+        for (const QString &f : {QStringLiteral("cat001.htm"), QStringLiteral("cat001_p2.htm"), QStringLiteral("cat003.htm")}) {
+            const QString p = pagina(f);
+            QVERIFY2(!p.contains(QLatin1String("Titolo cat002")), qPrintable(p));
+            if (campo == QLatin1String("pagina") && !valore.toString().isEmpty())
+                QVERIFY2(!p.contains(ValoreAttributo(valore.toString())), qPrintable(p));
+        }
+    }
+
+    void nomiDoppi_data()
+    {
+        // cat001 has four articles, three to a page: cat001.htm and cat001_p2.htm.
+        QTest::addColumn<QString>("nome");
+        QTest::addColumn<QString>("motivo");
+        const QString altro = QStringLiteral("' del reparto 'Titolo cat001' (cat001)");
+        QTest::newRow("nome di un altro reparto")
+            << "cat001" << "il nome della pagina 'cat001.htm' è già usato dalla pagina 'cat001.htm" + altro;
+        QTest::newRow("con altre maiuscole")
+            << "CAT001" << "il nome della pagina 'CAT001.htm' è già usato dalla pagina 'cat001.htm" + altro;
+        QTest::newRow("pagina seguente di un altro reparto")
+            << "Cat001_p2" << "il nome della pagina 'Cat001_p2.htm' è già usato dalla pagina 'cat001_p2.htm" + altro;
+        const QString delSet = QStringLiteral("' è già usato da una pagina del negozio ('");
+        QTest::newRow("pagina del template") << "rotto" << "il nome della pagina 'rotto.htm" + delSet + "rotto.htm')";
+        QTest::newRow("risorsa del template") << "extra" << "il nome della pagina 'extra.htm" + delSet + "Extra.HTM')";
+        QTest::newRow("pagina di ringraziamento")
+            << "Thankyou1" << "il nome della pagina 'Thankyou1.htm" + delSet + "thankyou1.htm')";
+        QTest::newRow("pagina di esito del pagamento")
+            << "payok" << "il nome della pagina 'payok.htm" + delSet + "payok.htm')";
+        QTest::newRow("pagina dei risultati") << "results" << "il nome della pagina 'results.htm" + delSet + "results.htm')";
+    }
+
+    void nomiDoppi()
+    {
+        // A name taken twice: the department that comes later is refused
+        // with a message naming both, the first keeps its pages, the list
+        // names each file once.
+        QFETCH(QString, nome);
+        QFETCH(QString, motivo);
+        db().execute(QStringLiteral("UPDATE categorie SET pagina=? WHERE ID='cat002'"), {nome});
+        QByteArray primaPagina;
+        for (int volta = 0; volta < 3; ++volta) {
+            QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+            QCOMPARE(msg().texts().size(), 2);
+            QCOMPARE(msg().texts()[0],
+                     QStringLiteral("Le pagine del reparto 'Titolo cat002' (cat002) non sono state create: ") + motivo + u'.');
+            // The same every time: the page of the department that came first.
+            const QByteArray p2 = leggi(stato().CartellaPagine + QStringLiteral("/cat001_p2.htm"));
+            QVERIFY(p2.contains("<title>Titolo cat001</title>") && p2.contains("cat001-A4"));
+            QVERIFY(volta == 0 || p2 == primaPagina);
+            primaPagina = p2;
+            for (const QString &f : QDir(stato().CartellaPagine).entryList(QDir::Files))
+                QVERIFY2(!pagina(f).contains(QLatin1String("Titolo cat002")), qPrintable(f));
+            const QStringList lista =
+                QString::fromUtf8(leggi(m_cartella + QStringLiteral("/vtftp.dat"))).split(u'#', Qt::SkipEmptyParts);
+            QCOMPARE(QSet<QString>(lista.begin(), lista.end()).size(), lista.size());
+        }
+    }
+
+    void repartoRifiutatoNonCollegato_data()
+    {
+        QTest::addColumn<QString>("rifiutato");
+        QTest::newRow("reparto con un sottoreparto") << "cat001";
+        QTest::newRow("sottoreparto") << "cat003";
+    }
+
+    void repartoRifiutatoNonCollegato()
+    {
+        // Neither the tree, the menu, the path above the title nor the list
+        // of sub-departments links a refused department; its title may stay
+        // as text in the path of its sub-departments.
+        QFETCH(QString, rifiutato);
+        m_imp.chkPercRep = 1;
+        m_imp.cboLivelli = "3";
+        db().execute(QStringLiteral("UPDATE categorie SET pagina='no:' || ID WHERE ID=?"), {rifiutato});
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        const QString titolo = QStringLiteral("Titolo ") + rifiutato;
+        int pagine = 0;
+        for (const QString &f : QDir(stato().CartellaPagine).entryList({QStringLiteral("cat*.htm")}, QDir::Files)) {
+            const QString p = pagina(f);
+            ++pagine;
+            QVERIFY2(!p.contains(QLatin1String("no:")), qPrintable(f));
+            QVERIFY2(!p.contains(titolo + QStringLiteral("</a>")) && !p.contains(titolo + QStringLiteral("</option>")) &&
+                         !p.contains(titolo + QStringLiteral("</font></a>")),
+                     qPrintable(p));
+        }
+        QVERIFY(pagine >= 2);
+        if (rifiutato == QLatin1String("cat001"))
+            QVERIFY(pagina(QStringLiteral("cat003.htm")).contains(QLatin1String("<font size=\"1\">Titolo cat001&nbsp;&gt;&nbsp;</font>")));
     }
 
     void valoriNegliAttributi_data()
@@ -176,6 +273,35 @@ private slots:
         QVERIFY(!t.contains(QLatin1String("<script")) && !t.contains(QLatin1String("<b>")));
     }
 
+    void indirizzoNeiRisultati_data()
+    {
+        QTest::addColumn<QString>("cartella");
+        QTest::addColumn<QString>("atteso");  // the address the page's links start with
+        QTest::newRow("elemento aggiunto") << "shop\"><img src=x onerror=alert(1)>"
+                                           << "http://www.esempio.it/shop&quot;&gt;&lt;img src=x onerror=alert(1)&gt;/";
+        QTest::newRow("virgolette oneste") << "l'\"angolo\" & c" << "http://www.esempio.it/l'&quot;angolo&quot; &amp; c/";
+    }
+
+    void indirizzoNeiRisultati()
+    {
+        // The search results page, served from the scripts folder, gets the
+        // shop's address before its relative links as an attribute value.
+        QFETCH(QString, cartella);
+        QFETCH(QString, atteso);
+        const QString set = m_program->path() + QStringLiteral("/set");
+        CopiaCartella(setDiProva(), set);
+        scrivi(set + QStringLiteral("/results.htm"), "<a href=\"index.htm\"><img src=\"logo.gif\"></a>");
+        m_imp.txtCartella = cartella;
+        msg().answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, msg());
+        e.CartellaSet = set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        const QString t = QString::fromUtf8(leggi(stato().CartellaScript + QStringLiteral("/results") + CodiceSito(m_imp) +
+                                                  QStringLiteral(".htm")));
+        QCOMPARE(t, QStringLiteral("<a href=\"") + atteso + QStringLiteral("index.htm\"><img src=\"") + atteso +
+                        QStringLiteral("logo.gif\"></a>\r\n\r\n"));
+    }
+
     void collegamentoArticolo()
     {
         // The article's own link is an attribute value, like its pictures.
@@ -186,6 +312,128 @@ private slots:
         QVERIFY2(t.contains(QLatin1String("<div class=\"articolo\"><a href=\"x.htm?a=1&amp;b=&quot;2&quot;&gt;&lt;script&gt;"
                                           "alert(1)&lt;/script&gt;\">cat002-A1</a> 1</div>")),
                  qPrintable(t));
+    }
+
+    void soloIFileDelNegozio_data()
+    {
+        // What stands in the work folder besides a picture.
+        QTest::addColumn<QString>("tipo");
+        QTest::newRow("collegamento a un file di sistema") << "sistema";
+        QTest::newRow("collegamento a un file del negozio") << "interno";
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("cartella work collegata altrove") << "cartella";
+    }
+
+    void soloIFileDelNegozio()
+    {
+        // Only the shop's own regular files go to the pages folder and the
+        // upload list; the others are named in one warning and the build
+        // goes on.
+        QFETCH(QString, tipo);
+        const QString work = m_cartella + QStringLiteral("/work");
+        const QString fuori = m_program->path() + QStringLiteral("/fuori");
+        scrivi(fuori + QStringLiteral("/segreto.txt"), "SEGRETO");
+        scrivi(work + QStringLiteral("/foto.jpg"), "foto");
+        QString strano;
+        if (tipo == QLatin1String("sistema")) {
+            strano = QStringLiteral("passwd");
+            QVERIFY(QFile::link(QStringLiteral("/etc/passwd"), work + u'/' + strano));
+        } else if (tipo == QLatin1String("interno")) {
+            strano = QStringLiteral("copia.jpg");
+            QVERIFY(QFile::link(m_cartella + QStringLiteral("/catalog.mdb"), work + u'/' + strano));
+        } else if (tipo == QLatin1String("fifo")) {
+            strano = QStringLiteral("tubo");
+            QCOMPARE(::mkfifo(QFile::encodeName(work + u'/' + strano).constData(), 0644), 0);
+        } else {
+            strano = QStringLiteral("segreto.txt");
+            QVERIFY(QDir(work).removeRecursively());
+            QVERIFY(QFile::link(fuori, work));
+        }
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg().texts().size(), 2);
+        QCOMPARE(msg().texts()[0], QStringLiteral("Alcuni file della cartella '") + work +
+                                       QStringLiteral("' non sono stati copiati nel sito perché non sono file ordinari "
+                                                      "della cartella del negozio: ") +
+                                       strano + u'.');
+        QVERIFY(!QFileInfo::exists(stato().CartellaPagine + u'/' + strano));
+        QCOMPARE(QFileInfo::exists(stato().CartellaPagine + QStringLiteral("/foto.jpg")), tipo != QLatin1String("cartella"));
+        const QByteArray lista = leggi(m_cartella + QStringLiteral("/vtftp.dat"));
+        QVERIFY(!lista.contains(strano.toUtf8()));
+        for (QDirIterator it(stato().CartellaPagine, QDir::Files); it.hasNext();)
+            QVERIFY2(!leggi(it.next()).contains("SEGRETO") && !leggi(it.filePath()).startsWith("root:"), qPrintable(it.filePath()));
+    }
+
+    void percorsoPerl_data()
+    {
+        // The Perl path as typed, and whether the build takes it.
+        QTest::addColumn<QString>("perl");
+        QTest::addColumn<bool>("buono");
+        QTest::newRow("percorso usuale") << "/usr/bin/perl" << true;
+        QTest::newRow("con opzioni") << "/usr/local/bin/perl5.36 -w -T" << true;
+        QTest::newRow("server Windows") << "C:/Perl/bin/perl.exe" << true;
+        QTest::newRow("a capo e codice") << "/usr/bin/perl\nsystem(\"touch /tmp/x\");" << false;
+        QTest::newRow("ritorno a capo") << "/usr/bin/perl\r" << false;
+        QTest::newRow("a capo finale") << "/usr/bin/perl\n" << false;
+        QTest::newRow("carattere di controllo") << QStringLiteral("/usr/bin/perl\u0001") << false;
+        QTest::newRow("percorso relativo") << "perl" << false;
+        QTest::newRow("vuoto") << "" << false;
+        QTest::newRow("campo della pagina") << "/usr/bin/<<1-firma>>" << false;
+        QTest::newRow("spazio nel percorso") << "/usr/my perl/perl" << false;
+        QTest::newRow("troppo lungo") << QStringLiteral("/") + QString(127, u'p') << false;
+    }
+
+    void percorsoPerl()
+    {
+        // A path that is not one line of an absolute path and its switches
+        // is refused before any page or script is written; a good one
+        // reaches the first line of every script as written.
+        QFETCH(QString, perl);
+        QFETCH(bool, buono);
+        m_imp.cboPerl = perl;
+        m_imp.txtFirma = QStringLiteral("\nsystem(\"touch /tmp/x\");");
+        scrivi(m_program->path() + QStringLiteral("/code/vtsearch.pl"), "#!<<1-perl_path>>\nmy $f = '<<1-firma>>';\n");
+        const Elaborazione::Esito esito = costruisci();
+        if (!buono) {
+            QCOMPARE(esito, Elaborazione::Esito::Fallita);
+            QCOMPARE(msg().texts().size(), 1);
+            QCOMPARE(msg().texts()[0],
+                     QStringLiteral("Il percorso dell'interprete Perl '") + perl +
+                         QStringLiteral("' non è valido: scrivere nella vista Internet il percorso completo del "
+                                        "programma sul server (per esempio /usr/bin/perl), seguito al più da opzioni "
+                                        "come -w, su una sola riga, e ripetere l'operazione."));
+            QCOMPARE(QDir(stato().CartellaPagine).entryList(QDir::Files | QDir::Hidden), QStringList());
+            QCOMPARE(QDir(stato().CartellaScript).entryList(QDir::Files | QDir::Hidden), QStringList());
+            return;
+        }
+        QCOMPARE(esito, Elaborazione::Esito::Completata);
+        const QString codice = CodiceSito(m_imp);
+        QCOMPARE(leggi(stato().CartellaScript + QStringLiteral("/vtsearch") + codice + QStringLiteral(".pl")),
+                 "#!" + perl.toUtf8() + "\nmy $f = 'CnN5c3RlbSgidG91Y2ggL3RtcC94Iik7';\n\r\n");
+    }
+
+    void programmaIncompleto_data()
+    {
+        QTest::addColumn<QString>("manca");
+        QTest::newRow("cartella code") << "code";
+        QTest::newRow("script del carrello") << "code/vtcarrello.js";
+        QTest::newRow("script d'ordine") << "code/vtorder.pl";
+    }
+
+    void programmaIncompleto()
+    {
+        // A program folder without the page and order scripts cannot make a
+        // working shop: the build stops before writing anything.
+        QFETCH(QString, manca);
+        const QString percorso = m_program->path() + u'/' + manca;
+        QVERIFY(QFileInfo(percorso).isDir() ? QDir(percorso).removeRecursively() : QFile::remove(percorso));
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QCOMPARE(msg().texts().size(), 1);
+        QCOMPARE(msg().texts()[0], QStringLiteral("Nella cartella del programma manca '") + percorso +
+                                       QStringLiteral("': il programma non è installato completamente. "
+                                                      "Installarlo di nuovo e ripetere l'operazione."));
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
+        QCOMPARE(QDir(stato().CartellaPagine).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(stato().CartellaScript).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void sorgenteMancante()
@@ -223,6 +471,8 @@ private slots:
         QTest::newRow("pagine") << "online" << "cat00";
         QTest::newRow("immagine") << "online" << "foto.jpg";
         QTest::newRow("dati di ricerca") << "scripts" << "search";
+        // The shop folder itself, with room for less than source.new.
+        QTest::newRow("database di lavoro") << "" << "source.mdb";
     }
 
     void discoPieno()
@@ -231,17 +481,31 @@ private slots:
         // the system's reason, and leaves no upload list and no temporary file.
         QFETCH(QString, cartella);
         QFETCH(QString, file);
-        const QString piena = m_cartella + u'/' + cartella;
-        QDir(piena).removeRecursively();
+        const QString piena = cartella.isEmpty() ? m_cartella : m_cartella + u'/' + cartella;
+        const QByteArray sorgente = leggi(m_cartella + QStringLiteral("/source.new"));
+        if (!cartella.isEmpty())
+            QDir(piena).removeRecursively();
         FileSystemPiccolo fs(piena, 64);
         if (!fs.montato())
             QSKIP("a small file system cannot be mounted here");
+        if (cartella.isEmpty()) {
+            // The open catalogue stays where it was; the rest of the shop
+            // moves onto the small file system, which is then filled.
+            scrivi(piena + QStringLiteral("/source.new"), sorgente);
+            QDir(piena).mkpath(QStringLiteral("online"));
+            QDir(piena).mkpath(QStringLiteral("scripts"));
+            QFile riempi(piena + QStringLiteral("/riempi"));
+            QVERIFY(riempi.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (riempi.write(QByteArray(4096, 'r')) == 4096) {
+            }
+            riempi.resize(std::max<qint64>(0, riempi.size() - 8192));
+        }
         const QString lungo = QString(u'x').repeated(30000);
         if (file == QLatin1String("cat00"))
             db().execute(QStringLiteral("UPDATE categorie SET descrizione=?"), {lungo});
         else if (file == QLatin1String("search"))
             db().execute(QStringLiteral("UPDATE articoli SET descrizione=?"), {lungo});
-        else
+        else if (file == QLatin1String("foto.jpg"))
             scrivi(m_cartella + QStringLiteral("/work/foto.jpg"), QByteArray(300 * 1024, 'j'));
         QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
         QVERIFY(msg().texts().size() >= 2);

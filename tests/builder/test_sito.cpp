@@ -85,6 +85,7 @@ private slots:
         db.execute("UPDATE zona2 SET m3peso1=3, m3spp1=50000");
 
         m_imp = Impostazioni{};
+        m_imp.cboPerl = "/usr/bin/perl";
         m_imp.txtTitolo = "Bottega \"Da Mario\" @ $1";
         m_imp.txtUsername = "mario";
         m_imp.txtPassword = "segreta";
@@ -191,9 +192,10 @@ private slots:
         for (const char *f : {"/thankyou3.htm", "/thankyou.tmp", "/thankyou.htm", "/modello1.htm", "/results.htm",
                               "/paymsg.htm"})
             QVERIFY2(!QFile::exists(pagine() + f), f);
+        // A Perl script gets every value as base64 data.
+        const QString perlNegozio = QString::fromLatin1(MakePerl(m_imp.txtTitolo).toUtf8().toBase64());
         if (!nt)
-            QCOMPARE(testo(script() + "/ricevuta" + id + ".pl"),
-                     QString("print \"Bottega \\\"Da Mario\\\" \\@ \\$1\";\n\r\n"));
+            QCOMPARE(testo(script() + "/ricevuta" + id + ".pl"), "print \"" + perlNegozio + "\";\n\r\n");
         QVERIFY(!QFile::exists(script() + "/maiuscolo" + id + ".pl"));
 
         // Results page with site addresses; scripts with the site code.
@@ -201,9 +203,8 @@ private slots:
         QVERIFY(risultati.contains("<a href=\"http://www.esempio.it/cat001.htm\">r</a>"));
         QVERIFY(risultati.contains("<a href=\"https://altro.it/x\">x</a> <a href=\"#su\">su</a>"));
         QVERIFY(risultati.contains("<html>Bottega"));
-        QCOMPARE(testo(script() + "/vtorder" + id + ".pl"),
-                 QString("my $negozio = \"Bottega \\\"Da Mario\\\" \\@ \\$1\";\n\r\n"));
-        QVERIFY(testo(script() + "/vtsearch" + id + ".pl").contains("search" + id + ".csv"));
+        QCOMPARE(testo(script() + "/vtorder" + id + ".pl"), "my $negozio = \"" + perlNegozio + "\";\n\r\n");
+        QVERIFY(testo(script() + "/vtsearch" + id + ".pl").contains("search" + QString::fromLatin1(id.toUtf8().toBase64()) + ".csv"));
 
         // Everything written is in the upload list, once.
         QStringList lista = testo(m_cartella + "/vtftp.dat").split('#', Qt::SkipEmptyParts);
@@ -211,7 +212,7 @@ private slots:
                            pagine() + "/payerr.htm",       pagine() + "/thankyou1.htm",
                            pagine() + "/thankyou2.htm",    pagine() + "/Extra.HTM",
                            script() + "/results" + id + ".htm",
-                           pagine() + "/cart.js",          script() + "/vtaltro.pl",
+                           pagine() + "/vtcarrello.js",     script() + "/vtaltro.pl",
                            script() + "/vtorder" + id + ".pl", script() + "/vtsearch" + id + ".pl",
                            pagine() + "/carrello.asp",     e.fileRicerca()};
         for (const QString &f : serverBonifico + serverCarta)

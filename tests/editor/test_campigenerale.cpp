@@ -288,6 +288,14 @@ void TestCampiGenerale::regole_data()
     riga("parole senza a capo", "txtKeywords1", {"x", "t:a", "enter", "t:b"}, "ab");
     riga("firma: a capo incollato", "txtFirma", {"x", "p:a\nb"}, "a\nb");
     riga("titolo senza filtro", "txtTitolo", {"x", "t:a|[b]\\"}, "a|[b]\\");
+    // The server's paths are one line: line breaks and other control
+    // characters never reach them, typed or pasted.
+    riga("Perl: a capo incollato", "cboPerl", {"x", "p:/usr/bin/perl\nsystem(1)"}, "/usr/bin/perlsystem(1)");
+    riga("Perl: ritorno a capo incollato", "cboPerl", {"x", "p:/usr/bin/perl\r\n"}, "/usr/bin/perl");
+    riga("Perl: opzioni", "cboPerl", {"x", "t:/usr/bin/perl -w"}, "/usr/bin/perl -w");
+    riga("Sendmail: controllo incollato", "cboSendmail", {"x", QStringLiteral("p:/usr/sbin/sendmail -t\u0007\u007f")},
+         "/usr/sbin/sendmail -t");
+    riga("Sendmail: a capo incollato", "cboSendmail", {"x", "p:/usr/sbin/sendmail\r\n-t"}, "/usr/sbin/sendmail-t");
 }
 
 void TestCampiGenerale::regole()

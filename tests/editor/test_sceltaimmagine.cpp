@@ -49,6 +49,7 @@ private slots:
     void inputNonValido_data();
     void inputNonValido();
     void copiaFallita();
+    void avanziDiUnaScritturaInterrotta();
 
     void dialogo();
     void dialogoModale();
@@ -384,6 +385,20 @@ void TestSceltaImmagine::copiaFallita()
     QCOMPARE(s.modo(), int(SceltaImmagine::Riduci));
     QCOMPARE(s.ok(), std::nullopt);
     QCOMPARE(m_messages.shown().size(), size_t(2));
+}
+
+void TestSceltaImmagine::avanziDiUnaScritturaInterrotta()
+{
+    // The temporary files of picture writes that were killed go with the
+    // next save into the work folder; the merchant's own files stay.
+    for (const char *f : {"/.vt0a1b2c3d4e5f.vttmp", "/.vtzzzzzzzzzzzz.vttmp", "/.nascosto.tmp", "/vecchia.jpg"})
+        FileProva::scriviByte(m_work + QLatin1String(f), "mezzo");
+    FileProva::scrivi(m_disco + QStringLiteral("/a.png"), FileProva::quarti(40, 30), "png");
+    SceltaImmagine s(m_shop, m_messages);
+    s.cambiaCartella(m_disco);
+    s.clickFile(QStringLiteral("a.png"));
+    QCOMPARE(s.ok(), std::optional<QString>(QStringLiteral("a_0000.png")));
+    QCOMPARE(work(), QStringList({".nascosto.tmp", "a_0000.png", "vecchia.jpg"}));
 }
 
 void TestSceltaImmagine::dialogo()

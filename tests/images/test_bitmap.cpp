@@ -37,6 +37,7 @@ private slots:
     void jpegSostituisceConservandoAttributi();
     void jpegFallitoLasciaIlVecchio();
     void jpegCartellaMancante();
+    void jpegNomeLungo();
 };
 
 void TestBitmap::rigaRiempitaA4Byte_data()
@@ -374,6 +375,20 @@ void TestBitmap::jpegCartellaMancante()
         QCOMPARE(e.number, 26001);
         QVERIFY2(e.description.startsWith(QStringLiteral("Failed to save to JPG ")), qPrintable(e.description));
     }
+}
+
+void TestBitmap::jpegNomeLungo()
+{
+    // A name of 255 bytes, the longest the file system takes: the temporary
+    // file's own name stays short.
+    QTemporaryDir dir;
+    const QString nome = QString(251, u'f') + QStringLiteral(".jpg");
+    const QString path = FileProva::scriviByte(dir.filePath(nome), "old contents");
+    cDIBSection d;
+    QVERIFY(d.CreateFromPicture(FileProva::quarti(20, 10)));
+    QVERIFY(SaveDIBToJPEG(d, path, 90));
+    QCOMPARE(QImage(path).size(), QSize(20, 10));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList(nome));
 }
 
 QTEST_MAIN(TestBitmap)

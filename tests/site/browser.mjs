@@ -48,6 +48,8 @@ const server = http.createServer((req, res) => {
       const uscita = [];
       p.stdout.on("data", (c) => uscita.push(c));
       p.stderr.on("data", (c) => process.stderr.write(c));
+      // A script that answers without reading its input closes the pipe first.
+      p.stdin.on("error", () => {});
       p.stdin.end(dati);
       p.on("close", () => {
         const tutto = Buffer.concat(uscita);
@@ -119,6 +121,7 @@ function listino(shop, db, articoli) {
   const opzioni = sql(db, "SELECT * FROM opzioni");
   const iva = gen.ivacompresa != 0;
   const righe = articoli.map((a) => ({
+    chiave: String(a.ID),
     codice: gen.codincart != 0 ? a.codice || "" : "", titolo: a.titolo || "",
     prezzo: String((a.prezzo * (iva ? 1 + a.ivarep / 100 : 1)) / 10000), aliquota: String(iva ? 0 : a.ivarep || 0), peso: a.peso || 0,
     varianti: [a.opzione1, a.opzione2, a.opzione3].map((id) => {

@@ -5,7 +5,8 @@
 //    "aliquota": "22", "peso": 0.25, "varianti": [[{"testo": "...",
 //    "prezzo": "1", "peso": 0.1}], [], []]}]}
 // A row may give "codice" and "titolo" in place of "articolo": the cart
-// text is then made from them as the article rows make it.
+// text is then made from them as the article rows make it. "chiave" is the
+// article's number, "codice" its code for the list.
 #include "datiordine.h"
 #include "frammenti.h"
 
@@ -39,6 +40,8 @@ int main(int argc, char **argv)
     for (const QJsonValue &v : dati.value(QStringLiteral("righe")).toArray()) {
         const QJsonObject o = v.toObject();
         RigaDatiOrdine r;
+        r.chiave = o.value(QStringLiteral("chiave")).toVariant().toLongLong();
+        r.codice = o.value(QStringLiteral("codice")).toString();
         r.articolo = o.contains(QStringLiteral("articolo"))
                          ? o.value(QStringLiteral("articolo")).toString()
                          : CartArticolo(o.value(QStringLiteral("codice")).toString(), o.value(QStringLiteral("titolo")).toString());

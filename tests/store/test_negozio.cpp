@@ -273,7 +273,7 @@ void TestNegozio::aggiornaUnCatalogoVecchio()
     // The shop's own code folder: the payment systems, not the top-level scripts.
     QVERIFY(QFile::exists(shop + QStringLiteral("/code/bonifico/conf.ini")));
     QVERIFY(!QFile::exists(shop + QStringLiteral("/code/vtorder.pl")));
-    QVERIFY(!QFile::exists(shop + QStringLiteral("/code/cart.js")));
+    QVERIFY(!QFile::exists(shop + QStringLiteral("/code/vtcarrello.js")));
 }
 
 void TestNegozio::ilSecondoAggiornamentoNonCambiaNulla()

@@ -56,7 +56,7 @@ TestProgramFolder::TestProgramFolder()
     scrivi(p + QStringLiteral("/template/classico/modello1.htm"), "<html><<1-titolo>></html>");
     scrivi(p + QStringLiteral("/template/classico/modello2.htm"), "<html><<1-titolo>></html>");
     scrivi(p + QStringLiteral("/code/vtorder.pl"), "#!/usr/bin/perl\n");
-    scrivi(p + QStringLiteral("/code/cart.js"), "function Acquista() {}\n");
+    scrivi(p + QStringLiteral("/code/vtcarrello.js"), "function Acquista() {}\n");
     scrivi(p + QStringLiteral("/code/bonifico/conf.ini"), "action=vtorder\r\n");
     scrivi(p + QStringLiteral("/code/bonifico/form.epg"), "<p>Bonifico</p>\r\n");
     ProgramFolder::setPath(p);

@@ -4,6 +4,7 @@
 # toglie dal file e scrive l'esito al negozio. Solo moduli di base di Perl.
 use strict;
 use warnings;
+use MIME::Base64 qw(decode_base64);
 use Fcntl qw(:flock);
 use File::Basename qw(dirname);
 
@@ -11,12 +12,11 @@ use File::Basename qw(dirname);
 my $NOME = <<'__VT/FINE/NOME__' =~ s/\r?\n\z//r;
 #pwd
 __VT/FINE/NOME__
-my $SENDMAIL = <<'__VT_FINE_Q7Z__' =~ s/\s+\z//r;
-<<1-perl_sendmail>>
-__VT_FINE_Q7Z__
-my $EMAIL = <<'__VT_FINE_Q7Z__' =~ s/\s+\z//r;
-<<1-email_ordini>>
-__VT_FINE_Q7Z__
+# Le impostazioni del negozio, scritte dal programma come testo base64 tra
+# apici: lo script le legge come dati, nessun carattere le puo' chiudere.
+sub valore { return decode_base64(shift // '') =~ s/\s+\z//r; }
+my $SENDMAIL = valore('<<1-perl_sendmail>>');
+my $EMAIL = valore('<<1-email_ordini>>');
 
 print "Content-Type: text/plain\r\n\r\n";
 my $query = $ENV{QUERY_STRING} // '';

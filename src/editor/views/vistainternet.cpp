@@ -165,8 +165,12 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
     // The fields and their rules. Derivations run on the merchant's edits
     // and on values set by the program (the remote folder browser), not
     // while a record loads: dopoCaricamento follows the whole record.
-    m_binder.lega(cboSendmail, g, QStringLiteral("sendmail"));
-    m_binder.lega(cboPerl, g, QStringLiteral("perl"));
+    // Each path is one line of the scripts on the server.
+    RegolaCampo percorsoServer;
+    percorsoServer.tasti = Regole::filtroSenzaACapo;
+    percorsoServer.cambio = [](const QString &t, bool) { return Regole::senzaCaratteriDiControllo(t); };
+    m_binder.lega(cboSendmail, g, QStringLiteral("sendmail"), percorsoServer);
+    m_binder.lega(cboPerl, g, QStringLiteral("perl"), percorsoServer);
     m_binder.lega(txtSetting[0], g, QStringLiteral("siteonline"));
     m_binder.lega(txtSetting[1], g, QStringLiteral("sitescript"));
     const auto indirizzo = [this](QLineEdit *campo, bool tagliaAllUscita) {

@@ -12,6 +12,7 @@ use JSON::PP;
 
 my $data = $ENV{VETRASTO_DATA} or die "VETRASTO_DATA non impostata\n";
 my $DATIORDINE = $ENV{VETRASTO_DATIORDINE} or die "VETRASTO_DATIORDINE non impostata\n";
+my $UNISCI = $ENV{VETRASTO_UNISCI} or die "VETRASTO_UNISCI non impostata\n";
 my $dir = tempdir(CLEANUP => 1);
 my $mailfile = "$dir/posta.txt";
 open(my $sm, '>', "$dir/sendmail") or die;
@@ -54,16 +55,12 @@ sub valori {
     return %v;
 }
 
+# The model merged by the build's own merger, with these page fields.
 sub unisci {
     my ($modello, $uscita, %v) = @_;
-    open(my $in, '<:raw', $modello) or die "$modello: $!";
-    local $/;
-    my $t = <$in>;
-    close $in;
-    $t =~ s/<<1-([^>]+)>>/exists $v{$1} ? encode('UTF-8', $v{$1}) : "<<1-$1>>"/ge;
-    open(my $out, '>:raw', $uscita) or die;
-    print $out $t, "\r\n";
-    close $out;
+    open(my $p, '|-', $UNISCI, $modello, $uscita) or die "vetrasto-unisci: $!";
+    print $p JSON::PP->new->utf8->encode(\%v);
+    close $p or die "vetrasto-unisci $modello: $?";
 }
 
 sub esegui {
@@ -86,12 +83,12 @@ sub esegui {
 # generator from rows in its input form; the cart texts as the article rows
 # write them into the purchase call.
 my @LISTINO = (
-    { articolo => 'CAF-001 Miscela Bar', prezzo => '8.50', aliquota => '22', peso => 0.2,
+    { chiave => '11', codice => 'CAF-001', articolo => 'CAF-001 Miscela Bar', prezzo => '8.50', aliquota => '22', peso => 0.2,
       varianti => [[{ testo => 'In grani', prezzo => '1.00', peso => 0.05 }, { testo => 'Macinato', prezzo => '0', peso => 0 }], [], []] },
-    { articolo => 'Arabica %22Etiopia%22', prezzo => '20.90', aliquota => '22', peso => 0.5,
+    { chiave => '12', codice => 'ARA-1', articolo => 'Arabica %22Etiopia%22', prezzo => '20.90', aliquota => '22', peso => 0.5,
       varianti => [[], [{ testo => '500 g', prezzo => '0', peso => 0 }, { testo => '1 kg', prezzo => '19.00', peso => 0.5 }], []] },
-    { articolo => 'Tazza', prezzo => '5.00', aliquota => '22', peso => 0.3 },
-    { articolo => 'Tazza', prezzo => '7.00', aliquota => '22', peso => 0.3 },
+    { chiave => '13', codice => 'TZ-5', articolo => 'Tazza', prezzo => '5.00', aliquota => '22', peso => 0.3 },
+    { chiave => '14', codice => 'TZ-7', articolo => 'Tazza', prezzo => '7.00', aliquota => '22', peso => 0.3 },
 );
 
 sub scrivi_listino {
@@ -131,9 +128,9 @@ sub ordine {
     my %f = (nome => 'Mario', cognome => 'Rossi', indirizzo => 'Via Roma 1', cap => '10100', citta => 'Torino',
              telefono => '011 123456', email => 'mario@example.it', accetto => 'si', paese => 'Italia',
              Pagamento => 'Contrassegno', metodo => '1', n_articoli => 2,
-             articolo_1 => 'CAF-001 Miscela Bar', varianti_1 => 'In grani', opzione_1_1 => 'In grani', opzione_1_2 => '', opzione_1_3 => '',
+             articolo_1 => 'CAF-001 Miscela Bar', chiave_1 => '11', varianti_1 => 'In grani', opzione_1_1 => 'In grani', opzione_1_2 => '', opzione_1_3 => '',
              prezzo_1 => '9.50', iva_1 => '.22', qt_1 => 2, peso_1 => '.25',
-             articolo_2 => 'Arabica "Etiopia"', varianti_2 => '500 g', opzione_2_1 => '', opzione_2_2 => '500 g', opzione_2_3 => '',
+             articolo_2 => 'Arabica "Etiopia"', chiave_2 => '12', varianti_2 => '500 g', opzione_2_1 => '', opzione_2_2 => '500 g', opzione_2_3 => '',
              prezzo_2 => '20.90', iva_2 => '.22', qt_2 => 1, peso_2 => '.5',
              totale => '60.68', @_);
     return codifica(%f);
@@ -166,11 +163,20 @@ my @casi = (
      attenzione => qr/riga 1 [^\n]*: variante non presente nel listino: prezzo, IVA e peso NON VERIFICATI/],
     ['carrello senza i menu delle varianti', [opzione_1_1 => '', opzione_2_2 => ''], ok => '60.68',
      attenzione => qr/- riga 1 [^\n]*variante non presente[^\n]*\n- riga 2 [^\n]*variante non presente/],
-    ['articolo sconosciuto', [articolo_1 => 'Caffè misterioso', opzione_1_1 => ''], ok => '60.68',
+    ['articolo sconosciuto', [articolo_1 => 'Caffè misterioso', chiave_1 => '', opzione_1_1 => ''], ok => '60.68',
      attenzione => qr/riga 1 \(\x{c2}\x{ab}Caff\x{c3}\x{a8} misterioso\x{c2}\x{bb}, In grani\): articolo non presente nel listino/],
-    ['due articoli con lo stesso nome: quello del carrello', [articolo_2 => 'Tazza', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '7.00', peso_2 => '.3', totale => '43.72'], ok => '43.72'],
-    ['due articoli con lo stesso nome, prezzo di nessuno', [articolo_2 => 'Tazza', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '6.00', peso_2 => '.3', totale => '41.28'], ok => '41.28',
+    # Articles of one name are told apart by their number in the catalogue.
+    ['due articoli con lo stesso nome: quello del carrello', [articolo_2 => 'Tazza', chiave_2 => '14', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '7.00', peso_2 => '.3', totale => '43.72'], ok => '43.72'],
+    ['due articoli con lo stesso nome, prezzo di nessuno', [articolo_2 => 'Tazza', chiave_2 => '13', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '6.00', peso_2 => '.3', totale => '41.28'], ok => '41.28',
      attenzione => qr/riga 2 [^\n]*prezzo unitario \x{e2}\x{82}\x{ac} 6,00, listino \x{e2}\x{82}\x{ac} 5,00\./],
+    ['due articoli con lo stesso nome: il piu\' caro al prezzo dell\'altro', [articolo_2 => 'Tazza', chiave_2 => '14', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '5.00', peso_2 => '.3', totale => '41.28'], ok => '43.72',
+     attenzione => qr/riga 2 [^\n]*: nel carrello prezzo unitario \x{e2}\x{82}\x{ac} 5,00, listino \x{e2}\x{82}\x{ac} 7,00\./],
+    ['due articoli con lo stesso nome, carrello senza numero', [articolo_2 => 'Tazza', chiave_2 => '', varianti_2 => '', opzione_2_2 => '', prezzo_2 => '5.00', peso_2 => '.3', totale => '41.28'], ok => '41.28',
+     attenzione => qr/riga 2 [^\n]*: piu' articoli del listino hanno questo nome e il carrello non dice quale: prezzo, IVA e peso NON VERIFICATI/],
+    ['numero di un altro articolo', [articolo_2 => 'Tazza', chiave_2 => '11', varianti_2 => 'In grani', opzione_2_1 => 'In grani', opzione_2_2 => '', prezzo_2 => '5.00', peso_2 => '.3', totale => '46.77'], ok => '46.77',
+     attenzione => qr/riga 2 [^\n]*: nel carrello nome \x{c2}\x{ab}Tazza\x{c2}\x{bb}, listino \x{c2}\x{ab}CAF-001 Miscela Bar\x{c2}\x{bb}; prezzo unitario \x{e2}\x{82}\x{ac} 5,00, listino \x{e2}\x{82}\x{ac} 9,50; peso 0\.3, listino 0\.25\./],
+    ['numero sconosciuto', [chiave_1 => '999'], ok => '60.68', attenzione => qr/riga 1 [^\n]*: articolo non presente nel listino/],
+    ['numero non valido', [chiave_1 => '1 OR 1'], errore => qr/riga 1/],
     ['contrassegno non disponibile in Francia', [paese => 'Francia'], errore => qr/non e' disponibile/],
     ['paese sconosciuto', [paese => 'Atlantide'], errore => qr/paese di spedizione/],
     ['metodo sconosciuto', [Pagamento => 'Carta'], errore => qr/pagamento non e' valida/],
@@ -240,6 +246,7 @@ for my $r ([undef, qr/ATTENZIONE: prezzi, aliquote IVA e pesi degli articoli NON
     my ($negozio, $conferma) = split /----FINE----\n/, $posta;
     like($out, qr/^Status: 303/m, 'conferma: ordine accettato');
     like($negozio // '', qr/\Q$spam\E \[NON VERIFICATO\].*^\Q$spam\E$/ms, 'conferma: il negozio riceve tutto il modulo');
+    like($negozio // '', qr/^- Arabica "Etiopia" \[codice ARA-1\] \(500 g\)$/m, 'conferma: al negozio anche il codice dell\'articolo');
     like($conferma // '', qr/^Subject: =\?UTF-8\?/m, 'conferma: spedita');
     unlike($conferma // '', qr/spam\.example/, 'conferma: nessun testo libero del cliente oltre nome e note brevi');
     like($conferma // '', qr/^Gentile Mario Rossi,$/m, 'conferma: il nome del cliente');
@@ -321,9 +328,9 @@ for my $listino (1, 0) {
         my %p = (valori(), java_tipopeso => '1',
                  java_importi_peso => join('', map { arr("imppeso$_", ($_ == 8 ? $primo : $_ == 9 ? 5 : 0)) . arr("impspp$_", ($_ == 8 ? '4.00' : $_ == 9 ? '7.00' : 0)) } 1 .. 9)
                      . arr('impspp10', '20.00'));
-        my $voce = { articolo => 'Sacco', prezzo => '10.00', aliquota => '0', peso => $peso_listino // $w + 0 };
+        my $voce = { chiave => '21', articolo => 'Sacco', prezzo => '10.00', aliquota => '0', peso => $peso_listino // $w + 0 };
         my $script = prepara('peso' . ++$caso_peso, \%p, $listino ? [$voce] : undef);
-        my ($out, $posta) = esegui($script, corpo => ordine(n_articoli => 1, articolo_1 => 'Sacco', varianti_1 => '', opzione_1_1 => '',
+        my ($out, $posta) = esegui($script, corpo => ordine(n_articoli => 1, articolo_1 => 'Sacco', chiave_1 => '21', varianti_1 => '', opzione_1_1 => '',
                                                            prezzo_1 => '10.00', iva_1 => '0', qt_1 => $q, peso_1 => $w));
         (my $s = $spese) =~ s/\./,/;
         my $nome = "spese a peso, $q x $w kg, " . ($listino ? 'con' : 'senza') . ' listino';
@@ -347,6 +354,59 @@ for my $listino (1, 0) {
     my ($out, $posta) = esegui("$dir/ostile.pl", corpo => ordine());
     like($out, qr/^Status: 303/, 'impostazioni ostili: ordine accettato');
     like($posta, qr/Grazie "\$x" \@y \\z\nEND\n__END__/, 'impostazioni ostili: firma intatta');
+}
+
+# Settings that would end a here-document or a string of the script and
+# carry code after it: each reaches the script as data and never runs. Every
+# setting of each script gets, in turn, line breaks with the end markers the
+# scripts ever used, a line of code that would leave a mark, and quotes.
+{
+    my $segno = "$dir/segno";
+    my @marcatori = map { "__VT_FINE_${_}_Q7Z__" } qw(NEGOZIO EMAIL FIRMA SENDMAIL URL PAESI PAGAMENTI TABELLE TIPOPESO MINIMO IVACOMPRESA CODICE MODO SEP);
+    push @marcatori, '__VT_FINE_Q7Z__', '__END__';
+    my $codice = "system(q{touch $segno}); print STDERR qq{ESE}.qq{GUITO};";
+    my $ostile = join('', map { "x\r\n$_\r\n$codice\r\nmy \$z = <<'$_';\r\n" } @marcatori)
+        . qq{'"\\\$\@ \x{e8}\r\n}. "');$codice;('" . '");' . "$codice;(\"";
+    my %script = (
+        'vtorder.pl' => [qw(negozio email_ordini firma perl_sendmail perl_shopURL paesi pagamento java_importi java_permessi
+                            java_importi_peso java_valuta java_tipopeso java_minimo java_ivacompresa IDnegozio)],
+        'vtsearch.pl' => [qw(IDnegozio java_ANDORsearch java_sepsearch)],
+        'Banca Sella/s2scrypt.pl' => [qw(perl_sendmail email_ordini)],
+        'Banca Sella/s2sotp.pl' => [qw(perl_sendmail email_ordini)],
+        'Banca Sella/s2sotp.new' => [qw(perl_sendmail email_ordini)],
+    );
+    mkdir "$dir/ostili" or die;
+    for my $modello (sort keys %script) {
+        for my $campo (@{$script{$modello}}) {
+            my %h = valori();
+            $h{$campo} .= $ostile;
+            my $nome = "$modello, $campo";
+            my $uscita = "$dir/ostili/prova.pl";
+            unlink $segno, $uscita;
+            unisci("$data/code/$modello", $uscita, %h);
+            like(`$PERL -c '$uscita' 2>&1`, qr/syntax OK/, "$nome ostile: lo script si compila");
+            my ($out, undef, $log) = $modello eq 'vtsearch.pl' ? esegui($uscita, metodo => 'GET', query => 'parole=arabica')
+                                  : $modello =~ /^Banca/ ? esegui($uscita, metodo => 'GET', query => 'a=GESPAY00123&b=ABC')
+                                  : esegui($uscita, corpo => ordine());
+            ok(!-e $segno && $log !~ /ESEGUITO/, "$nome ostile: nessun codice eseguito");
+            like($out, qr/^(Status: [0-9]{3} |Content-Type: )/, "$nome ostile: una risposta dello script");
+        }
+    }
+    # The values reach the script whole: quotes, dollars, at signs,
+    # backslashes, line breaks and accented letters.
+    my %h = (valori(), negozio => qq{Bottega "L'\@rte" \$HOME \\n del caff\x{e8}}, firma => "Riga 1\r\n__VT_FINE_FIRMA_Q7Z__\r\n\$x \@y 'z' \"w\"");
+    unisci("$data/code/vtorder.pl", "$dir/ostili/intero.pl", %h);
+    my ($out, $posta) = esegui("$dir/ostili/intero.pl", corpo => ordine());
+    like($out, qr/^Status: 303/, 'valori interi: ordine accettato');
+    my ($oggetto) = $posta =~ /^Subject: (.*(?:\n[ \t].*)*)/m;
+    like(decode('MIME-Header', $oggetto // ''), qr/^Ordine n\. [0-9-]+ - Bottega "L'\@rte" \$HOME \\n del caff\x{e8}$/, 'valori interi: il nome del negozio');
+    like($posta, qr/\nRiga 1\n__VT_FINE_FIRMA_Q7Z__\n\$x \@y 'z' "w"\n/, 'valori interi: la firma');
+    # A line break in the shop's address never adds a header to the answer.
+    my %u = (valori(), perl_shopURL => "http://127.0.0.1:9/negozio\r\nSet-Cookie: rubato=1\r\n\r\n<script>alert(1)</script>");
+    unisci("$data/code/vtorder.pl", "$dir/ostili/url.pl", %u);
+    ($out) = esegui("$dir/ostili/url.pl", corpo => ordine());
+    like($out, qr{^Status: 303 See Other\r\nLocation: http://127\.0\.0\.1:9/negozio\S*/thankyou1\.htm\?ordine=[0-9-]+&totale=60\.68\r\nContent-Type: }, 'a capo nell\'indirizzo: una sola intestazione Location');
+    unlike($out, qr/^Set-Cookie/m, 'a capo nell\'indirizzo: nessuna intestazione aggiunta');
 }
 
 # The payment systems' scripts, merged as a build merges them, compile.

@@ -1,0 +1,56 @@
+#include "temporanei.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace Temporanei {
+
+namespace {
+const QLatin1StringView suffisso(".vttmp");
+}
+
+QByteArray nome(const QString &cartella)
+{
+    static const char cifre[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    QByteArray n = QFile::encodeName(cartella) + "/.vt";
+    quint64 caso = QRandomGenerator::global()->generate64();
+    for (int i = 0; i < 12; ++i, caso /= 36)
+        n += cifre[caso % 36];
+    return n + suffisso.data();
+}
+
+int crea(const QString &cartella, QByteArray *percorso, mode_t modo)
+{
+    for (int prova = 0; prova < 100; ++prova) {
+        const QByteArray n = nome(cartella);
+        const int fd = ::open(n.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, modo);
+        if (fd >= 0 || errno != EEXIST) {
+            if (percorso)
+                *percorso = n;
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool eTemporaneo(QStringView nome)
+{
+    return nome.size() > suffisso.size() && nome.startsWith(u'.') && nome.endsWith(suffisso);
+}
+
+int rimuovi(const QString &cartella)
+{
+    int n = 0;
+    for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (eTemporaneo(nome) && QFile::remove(cartella + u'/' + nome))
+            ++n;
+    return n;
+}
+
+} // namespace Temporanei
