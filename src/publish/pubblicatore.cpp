@@ -1,7 +1,7 @@
 #include "pubblicatore.h"
 
 #include "impostazioni.h"
-#include "make.h"
+#include "testofile.h"
 #include "percorsiftp.h"
 #include "shopstate.h"
 
@@ -40,7 +40,7 @@ bool ListaCaricamento::carica(const QString &percorso)
     QFile f(percorso);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    m_testo = Make::decodifica(f.readAll()).testo;
+    m_testo = TestoFile::decodifica(f.readAll()).testo;
     const QStringList parti = m_testo.split(u'#', Qt::SkipEmptyParts);
     m_percorsi = QSet<QString>(parti.begin(), parti.end());
     return true;

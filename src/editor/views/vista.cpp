@@ -3,9 +3,9 @@
 #include "comandi.h"
 #include "corniceimmagine.h"
 #include "database.h"
+#include "formatonegozio.h"
 #include "griglia.h"
 #include "negozio.h"
-#include "prezzi.h"
 
 #include <QAbstractButton>
 #include <QAction>
