@@ -1,8 +1,8 @@
 #include "impostazioniftp.h"
 
 #include "ftp.h"
-#include "testofile.h"
 #include "numeri.h"
+#include "testofile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "frmtemplate.h"
 
-#include "testofile.h"
 #include "negozio.h"
 #include "programfolder.h"
+#include "testofile.h"
 
 #include <QFile>
 #include <QGridLayout>
