@@ -12,34 +12,12 @@ QString testoCampo(const QVariant &v)
     return v.isNull() || !v.isValid() ? QString() : v.toString();
 }
 
-// A size field that counts: not Null and not 0.
-bool misura(const QVariant &v)
-{
-    return v.isValid() && !v.isNull() && v.toLongLong() != 0;
-}
-
-// The picture tag with its source given whole (an address or a file name).
-QString tagImmagine(const QString &src, const QVariant &larghezza, const QVariant &altezza)
-{
-    const QString apertura = QStringLiteral("<img border=\"0\" src=\"") + ValoreAttributo(src) + u'"';
-    if (misura(larghezza) && misura(altezza))
-        return apertura + QStringLiteral(" width=\"") + Format(larghezza, QStringLiteral("#####")) +
-               QStringLiteral("\" height=\"") + Format(altezza, QStringLiteral("#####")) + QStringLiteral("\">");
-    return apertura + u'>';
-}
-
 } // namespace
-
-QString TagImmagine(const QVariant &file, const QVariant &larghezza, const QVariant &altezza)
-{
-    const QString f = file.isNull() ? QString() : file.toString();
-    return f.isEmpty() ? QString() : tagImmagine(f, larghezza, altezza);
-}
 
 QString ChiamataPopup(const QString &file, const QVariant &larghezza, const QVariant &altezza)
 {
-    const qint64 x = misura(larghezza) ? CLng(larghezza.toDouble()) : 600;
-    const qint64 y = misura(altezza) ? CLng(altezza.toDouble()) : 350;
+    const qint64 x = MisuraNota(larghezza) ? CLng(larghezza.toDouble()) : 600;
+    const qint64 y = MisuraNota(altezza) ? CLng(altezza.toDouble()) : 350;
     // The call stands in an onClick attribute: a JavaScript string first,
     // then an attribute value.
     return ValoreAttributo(QStringLiteral("javascript:PopupImage('") + CodificaCaratteri(file) + QStringLiteral("',") +
@@ -111,7 +89,7 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
     // The search row's picture column: the thumbnail at its address.
     const QString piccola = testoCampo(a.immagine[2]);
     ricerca << (piccola.isEmpty() ? QString()
-                                  : CampoCSV(tagImmagine(c.urlNegozio + u'/' + piccola, a.imgX[2], a.imgY[2])));
+                                  : CampoCSV(TagImmagine(c.urlNegozio + u'/' + piccola, a.imgX[2], a.imgY[2])));
 
     // Badges.
     scrivi("novita", a.novita ? c.badgeNovita : QString());

@@ -2,6 +2,7 @@
 
 #include "articoli.h"
 #include "formato.h"
+#include "frammenti.h"
 #include "numeri.h"
 
 namespace {

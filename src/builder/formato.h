@@ -1,33 +1,14 @@
 #pragma once
-// The small text and number routines every page generator uses: the shop's
-// separators, the amount format of the scripts, the site code, the two base
-// URLs, stored texts as HTML, tags, escapes for script strings, the "|"
-// quote convention, "@" for Perl strings, colours, and the rewriting of a
-// page's relative addresses. All are pure functions of their arguments.
-#include "currency.h"
+// The small text routines every page generator uses: stored texts as HTML,
+// tags, escapes for script strings, the "|" quote convention, "@" for Perl
+// strings, colours, and the rewriting of a page's relative addresses. All
+// are pure functions of their arguments. The shop's number notation is in
+// formatonegozio.h, the site's addresses and code in impostazioni.h.
+#include "formatonegozio.h"
 #include "impostazioni.h"
-#include "shopstate.h"
 
 #include <QString>
 #include <QVariant>
-
-// A number text written with "." and "," (Format's output) with its
-// separators exchanged for the shop's.
-QString ConvertiSeparatori(const QString &numero, const ShopState &stato);
-// Every "." becomes the shop's decimal separator.
-QString DecimaleNegozio(const QString &numero, const ShopState &stato);
-// The amount in the main currency's format (FormatoDecimali1), no grouping,
-// "." as decimal point: the number as a script reads it.
-QString FormatoImporto(const QVariant &importo, const ShopState &stato);
-QString FormatoImporto(Currency importo, const ShopState &stato);
-
-// The site's base URL and the CGI folder's URL, without a final "/". A host
-// typed with "http://" or "https://" keeps its scheme.
-QString URLNegozio(const Impostazioni &imp);
-QString URLCGI(const Impostazioni &imp);
-// The site code: upper-case hexadecimal digits computed from the shop's URL
-// after its scheme; suffix of the generated scripts' names.
-QString CodiceSito(const Impostazioni &imp);
 
 // A field's value as HTML text ("" for Null).
 QString CampoHTML(const QVariant &campo);

@@ -149,17 +149,41 @@ QString CreaNomeOpzione(const Varianti &varianti, qint32 numero)
     return barra < 0 ? nome : nome.left(barra);
 }
 
+bool MisuraNota(const QVariant &v)
+{
+    return v.isValid() && !v.isNull() && v.toLongLong() != 0;
+}
+
+QString TagImmagine(const QVariant &file, const QVariant &larghezza, const QVariant &altezza, FormaTagImmagine forma)
+{
+    const QString nome = file.isNull() ? QString() : file.toString();
+    if (nome.isEmpty())
+        return {};
+    const QString src = QStringLiteral("src=\"") + ValoreAttributo(nome) + u'"';
+    const QString bordo = QStringLiteral("border=\"0\"");
+    QString misure;
+    if (MisuraNota(larghezza) && MisuraNota(altezza)) {
+        const QString w = QStringLiteral("width=\"") + Format(larghezza, QStringLiteral("#####")) + u'"';
+        const QString h = QStringLiteral("height=\"") + Format(altezza, QStringLiteral("#####")) + u'"';
+        misure = forma == FormaTagImmagine::Badge ? u' ' + h + u' ' + w : u' ' + w + u' ' + h;
+    }
+    switch (forma) {
+    case FormaTagImmagine::Pagina:
+        return QStringLiteral("<img ") + bordo + u' ' + src + misure + u'>';
+    case FormaTagImmagine::Pulsante:
+        return QStringLiteral("<img ") + src + misure + u' ' + bordo + u'>';
+    case FormaTagImmagine::Badge:
+        break;
+    }
+    return QStringLiteral("<img ") + src + misure + u'>';
+}
+
 QString CreaTagImg(const QString &cartellaSet, const QString &nImm)
 {
-    const QString src = ValoreAttributo(nImm);
-    const QString file = Make::trovaFile(cartellaSet + u'/' + nImm);
-    if (!file.isEmpty()) {
-        QImageReader lettore(file);
-        const QSize s = lettore.size();
-        if (s.width() > 0 && s.height() > 0)
-            return QStringLiteral("<img src=\"") + src + QStringLiteral("\" height=\"") +
-                   Format(s.height(), QStringLiteral("###0")) + QStringLiteral("\" width=\"") +
-                   Format(s.width(), QStringLiteral("###0")) + QStringLiteral("\">");
-    }
-    return QStringLiteral("<img src=\"") + src + QStringLiteral("\">");
+    QSize s;
+    if (const QString file = Make::trovaFile(cartellaSet + u'/' + nImm); !file.isEmpty())
+        s = QImageReader(file).size();
+    // An unreadable file measures -1 x -1: only a real size is written.
+    const auto misura = [](int v) { return v > 0 ? QVariant(v) : QVariant(); };
+    return TagImmagine(nImm, misura(s.width()), misura(s.height()), FormaTagImmagine::Badge);
 }

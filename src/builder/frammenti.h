@@ -10,6 +10,7 @@
 #include "shopstate.h"
 
 #include <QString>
+#include <QVariant>
 
 // A discount factor as an exact fraction num / den (1 / 1: no discount),
 // so that discounted money is computed without rounding on the way.
@@ -58,6 +59,24 @@ QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 num
                     QList<VarianteOrdine> *voci = nullptr);
 // The name of variant set `numero` as customers see it; "" for set 1.
 QString CreaNomeOpzione(const Varianti &varianti, qint32 numero);
+
+// A size field that counts: not Null and not 0.
+bool MisuraNota(const QVariant &v);
+
+// Where a picture tag puts border="0", if anywhere, and which size comes
+// first: each kind of picture on the pages keeps its own form.
+enum class FormaTagImmagine {
+    Pagina,    // <img border="0" src="a.gif" width="40" height="20">: articles, departments, logos
+    Pulsante,  // <img src="a.gif" width="40" height="20" border="0">: a department's button in the tree
+    Badge,     // <img src="a.gif" height="20" width="40">: a badge of the template set
+};
+
+// The one writer of a picture tag: empty without a file name; with width
+// and height when both are known and not 0, else with the source alone (a
+// tag never has one size without the other). The file name is written as
+// an attribute value.
+QString TagImmagine(const QVariant &file, const QVariant &larghezza, const QVariant &altezza,
+                    FormaTagImmagine forma = FormaTagImmagine::Pagina);
 
 // The picture tag of a picture of the template set (a badge), with its real
 // size when the file can be measured, else with its source alone.

@@ -66,16 +66,6 @@ bool unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articol
 // True for the model name whose level-3 tags are merged too.
 bool conLivello3(const QString &percorso);
 
-// A text file read as the builder reads models: UTF-8, or Windows-1252 when
-// the bytes are not valid UTF-8. codifica() turns text back into the file's
-// own encoding, so the bytes outside the tags pass through unchanged.
-struct TestoFile {
-    QString testo;
-    bool utf8 = true;
-    QByteArray codifica(const QString &t) const;
-};
-TestoFile decodifica(const QByteArray &bytes);
-
 // The file a path names: an exact match wins, else a file of the same folder
 // whose name matches letter case aside; the empty text when there is none.
 QString trovaFile(const QString &path);

@@ -1,6 +1,7 @@
 #include "navigazione.h"
 
 #include "formato.h"
+#include "frammenti.h"
 #include "numeri.h"
 #include "recordset.h"
 
@@ -11,11 +12,6 @@ const QString radice = QStringLiteral("###");
 QString chiave(const QString &ID)
 {
     return ID.toLower();
-}
-
-bool vuoto(const QVariant &v)
-{
-    return v.isNull() || !v.isValid() || v.toString().isEmpty();
 }
 
 QString rientro(int livello)
@@ -191,12 +187,7 @@ QString Navigazione::linea(const Reparto &r, bool selected) const
     // department's title is put in as it stands, so that a "|" of the
     // merchant's own stays one, and the picture's name as an attribute value.
     const QString pagina = ValoreAttributo(r.pagina + QStringLiteral(".htm"));
-    QString immagine;
-    if (!vuoto(r.immagine1))
-        immagine = MettiVirgolette(QStringLiteral("<img src=|")) + ValoreAttributo(r.immagine1.toString()) +
-                   MettiVirgolette(QStringLiteral("| width=|") + Format(r.imgX1, QStringLiteral("#####")) +
-                                   QStringLiteral("| height=|") + Format(r.imgY1, QStringLiteral("#####")) +
-                                   QStringLiteral("| border=|0|>"));
+    const QString immagine = TagImmagine(r.immagine1, r.imgX1, r.imgY1, FormaTagImmagine::Pulsante);
     QString t;
     if (r.livello <= 1)
         t = immagine.isEmpty() ? QStringLiteral("<B>\u2022 </B>") : QStringLiteral("<BR>");

@@ -1,6 +1,7 @@
 #include "paginereparto.h"
 
 #include "formato.h"
+#include "frammenti.h"
 #include "numeri.h"
 
 #include <vector>

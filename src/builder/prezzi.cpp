@@ -32,12 +32,6 @@ Currency percentualeOfferta(Currency listino, Currency offerta)
 
 } // namespace
 
-QString TestoPrezzo(Currency importo, const ShopState &stato)
-{
-    const QString decimali = stato.FormatoDecimali1.isEmpty() ? QStringLiteral("0") : stato.FormatoDecimali1;
-    return stato.PrefissoValuta1 + ConvertiSeparatori(Format(importo, QStringLiteral("###,###,###,##") + decimali), stato);
-}
-
 Prezzo CalcolaPrezzo(const DatiPrezzo &d, const ShopState &stato)
 {
     Prezzo p;

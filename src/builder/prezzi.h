@@ -6,6 +6,7 @@
 // of the amount, rounded half to even to four decimals only at the end of
 // each step.
 #include "currency.h"
+#include "formatonegozio.h"
 #include "frammenti.h"
 #include "shopstate.h"
 
@@ -33,7 +34,3 @@ struct Prezzo {
 };
 
 Prezzo CalcolaPrezzo(const DatiPrezzo &d, const ShopState &stato);
-
-// The price text: the main currency text and the amount in the shop's
-// notation with the main currency's decimals.
-QString TestoPrezzo(Currency importo, const ShopState &stato);

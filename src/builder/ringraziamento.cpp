@@ -4,6 +4,7 @@
 #include "formato.h"
 #include "make.h"
 #include "messages.h"
+#include "testofile.h"
 
 #include <QFile>
 #include <utility>
@@ -44,7 +45,7 @@ QString ReadEpg(const QString &cartellaNegozio, const QString &nome)
     QFile f(trova(cartellaCodice(cartellaNegozio) + u'/' + n + QStringLiteral(".epg")));
     if (!f.open(QIODevice::ReadOnly))
         return ErroreEpg;
-    return Make::decodifica(f.readAll()).testo;
+    return TestoFile::decodifica(f.readAll()).testo;
 }
 
 QString ReadEpgAction(const QString &cartellaNegozio, const QString &nome, const Impostazioni &imp)

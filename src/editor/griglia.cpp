@@ -159,10 +159,12 @@ void ModelloGriglia::collega(QTableView *vista)
                 m_sincronizzando = true;
                 try {
                     rs.setAbsolutePosition(current.row());
-                } catch (const DbError &) {
+                } catch (const DbError &e) {
+                    emit rigaNonRaggiunta(e.number, e.description);
                 }
                 m_sincronizzando = false;
-                // The row may have stayed where it was (an edit that could not be saved).
+                // The row may have stayed where it was (an edit that could
+                // not be saved, a row that could not be reached).
                 selezionaCorrente();
             });
     selezionaCorrente();

@@ -3,9 +3,11 @@
 // the current row kept in step both ways (a click moves the data source; a
 // move of the data source selects the row), and cells that write through to
 // the table. A value the database refuses is announced with rifiutato(); the
-// cell keeps its stored value. A row written elsewhere (the details' fields,
-// a paste) shows at once. Amounts are right-aligned, shown in the format
-// given to the grid and edited in the merchant's notation.
+// cell keeps its stored value. A row clicked that the data source cannot move
+// to is announced with rigaNonRaggiunta(), and the selection goes back to the
+// data source's row. A row written elsewhere (the details' fields, a paste)
+// shows at once. Amounts are right-aligned, shown in the format given to the
+// grid and edited in the merchant's notation.
 #include "currency.h"
 #include "datasource.h"
 
@@ -43,6 +45,9 @@ signals:
     // A typed value could not be stored in the column: the column's field,
     // what was typed, and the engine's number and text.
     void rifiutato(const QString &campo, const QString &digitato, int numero, const QString &descrizione);
+    // The data source could not move to the row clicked: the engine's number
+    // and text.
+    void rigaNonRaggiunta(int numero, const QString &descrizione);
 
 private:
     void ricarica();

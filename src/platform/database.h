@@ -147,11 +147,15 @@ public:
         m_db.beginTrans();
         m_livello = m_db.transactionDepth();
     }
+    // Reached open only on a way out by an exception, which the caller
+    // reports: a rollback that fails then too is logged, as a destructor
+    // cannot throw.
     ~Transazione()
     {
         try {
             finish();
-        } catch (...) {
+        } catch (const std::exception &e) {
+            qWarning("Transazione non annullata: %s", qUtf8Printable(testoErrore(e)));
         }
     }
     // Closed only by a COMMIT (or RELEASE) that succeeded. A refused one

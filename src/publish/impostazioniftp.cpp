@@ -1,8 +1,8 @@
 #include "impostazioniftp.h"
 
 #include "ftp.h"
-#include "make.h"
 #include "numeri.h"
+#include "testofile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +13,7 @@ std::optional<std::vector<RigaImpostazione>> RigaImpostazione::leggi(const QStri
     QFile f(percorso);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QString testo = Make::decodifica(f.readAll()).testo;
+    const QString testo = TestoFile::decodifica(f.readAll()).testo;
     std::vector<RigaImpostazione> righe;
     for (QString riga : testo.split(u'\n')) {
         if (riga.endsWith(u'\r'))

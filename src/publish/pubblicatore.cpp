@@ -1,14 +1,24 @@
 #include "pubblicatore.h"
 
 #include "impostazioni.h"
-#include "make.h"
 #include "percorsiftp.h"
 #include "shopstate.h"
+#include "testofile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
 #include <sys/stat.h>
+
+namespace {
+
+// The warning of a failure of the upload records.
+QString avvisoArchivio(const QString &motivo)
+{
+    return QStringLiteral("Errore: archivio dei file inviati (vtftp.mdb): ") + motivo;
+}
+
+} // namespace
 
 ModoFTP ModoDaTag(const QString &tag)
 {
@@ -40,7 +50,7 @@ bool ListaCaricamento::carica(const QString &percorso)
     QFile f(percorso);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    m_testo = Make::decodifica(f.readAll()).testo;
+    m_testo = TestoFile::decodifica(f.readAll()).testo;
     const QStringList parti = m_testo.split(u'#', Qt::SkipEmptyParts);
     m_percorsi = QSet<QString>(parti.begin(), parti.end());
     return true;
@@ -225,7 +235,7 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
         m_record->chiudi();
     } catch (const DbError &e) {
         if (!m_ScriviErr)
-            avviso(QStringLiteral("Errore: archivio dei file inviati (vtftp.mdb): ") + e.description);
+            avviso(avvisoArchivio(e.description));
     } catch (const std::exception &e) {
         if (!m_ScriviErr)
             avviso(QStringLiteral("Errore: ") + QString::fromUtf8(e.what()));
@@ -262,7 +272,11 @@ bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale
     r = ftp.cambiaCartella(remota);
     if (r.codice == CodiceFtp::Risposta + 550) {
         m_MakeErr = true;
-        m_record->eliminaPrefisso(RecordInvii::prefisso(host, remota));
+        QString errore;
+        if (!PulisciDB(*m_record, host, remota, &errore)) {
+            avviso(avvisoArchivio(errore));
+            return false;
+        }
         if (!annullato()
             && m_messages.question(QStringLiteral("La cartella specificata (%1)\nnon è presente sul server. "
                                                   "Si desidera crearla?")

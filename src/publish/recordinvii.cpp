@@ -16,9 +16,13 @@ RecordInvii::RecordInvii(const QString &percorsoDB) : m_db(Database::open(percor
 
 RecordInvii::~RecordInvii()
 {
+    // Reached with the records still open only when a run ends by an
+    // exception, which its caller reports; what cannot be saved then is
+    // logged here, as a destructor cannot throw.
     try {
         chiudi();
-    } catch (...) {
+    } catch (const std::exception &e) {
+        qWarning("vtftp.mdb: i record dei file inviati non sono stati salvati: %s", qUtf8Printable(testoErrore(e)));
     }
 }
 
@@ -140,11 +144,14 @@ void RecordInvii::chiudi()
     }
 }
 
-void PulisciDB(const QString &percorsoDB, const QString &host, const QString &cartella)
+bool PulisciDB(RecordInvii &record, const QString &host, const QString &cartella, QString *errore)
 {
     try {
-        RecordInvii r(percorsoDB);
-        r.eliminaPrefisso(RecordInvii::prefisso(host, cartella));
-    } catch (const std::exception &) {
+        record.eliminaPrefisso(RecordInvii::prefisso(host, cartella));
+        return true;
+    } catch (const std::exception &e) {
+        if (errore)
+            *errore = testoErrore(e);
+        return false;
     }
 }

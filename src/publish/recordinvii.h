@@ -65,5 +65,7 @@ private:
     QElapsedTimer m_daInizio;
 };
 
-// Deletes the records of a host and remote folder; every failure ignored.
-void PulisciDB(const QString &percorsoDB, const QString &host, const QString &cartella);
+// Deletes the records of a host and remote folder. False when they cannot
+// be deleted (none is), with the database's reason in *errore: the records
+// would let a later run pass over files the server does not have.
+bool PulisciDB(RecordInvii &record, const QString &host, const QString &cartella, QString *errore);

@@ -66,13 +66,17 @@ void rinumera(Database &db, const QString &table, const QString &order)
         db.execute(sql);
 }
 
-// Each schema step ignores its own failure, as the upgrade always has.
+// Each schema step goes on after its own failure, as the upgrade always
+// has: a step that cannot be done (a database that refuses the change) must
+// not keep the shop from opening, and opening reports a database it cannot
+// use. The failure is logged.
 template <typename F>
 void passo(F &&f)
 {
     try {
         f();
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qWarning("Aggiornamento del negozio: un passo non è riuscito: %s", qUtf8Printable(testoErrore(e)));
     }
 }
 

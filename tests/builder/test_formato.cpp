@@ -1,40 +1,13 @@
 // The formatting helpers: every generator of the site goes through them.
 #include "formato.h"
-#include "numeri.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-static ShopState negozio(const QString &decimali, const QString &migliaia, const QString &formato = QStringLiteral("0.00"))
-{
-    ShopState s;
-    s.SeparatoreDecimali = decimali;
-    s.SeparatoreMigliaia = migliaia;
-    s.FormatoDecimali1 = formato;
-    return s;
-}
-
-static Impostazioni sito(const QString &url, const QString &cartella, const QString &cgi = QString())
-{
-    Impostazioni i;
-    i.txtURL = url;
-    i.txtCartella = cartella;
-    i.txtCGI = cgi;
-    return i;
-}
-
 class TestFormato : public QObject {
     Q_OBJECT
 private slots:
-    void separatori_data();
-    void separatori();
-    void formatoImporto_data();
-    void formatoImporto();
-    void indirizzi_data();
-    void indirizzi();
-    void codiceSito_data();
-    void codiceSito();
     void testoHTML_data();
     void testoHTML();
     void tag_data();
@@ -51,114 +24,6 @@ private slots:
     void assoluto();
     void assolutoSuFile();
 };
-
-void TestFormato::separatori_data()
-{
-    QTest::addColumn<QString>("numero");
-    QTest::addColumn<QString>("decimali");
-    QTest::addColumn<QString>("migliaia");
-    QTest::addColumn<QString>("convertito");
-    QTest::addColumn<QString>("decimale");
-    QTest::newRow("italiana") << "1,234,567.89" << "," << "." << "1.234.567,89" << "1,234,567,89";
-    QTest::newRow("inglese") << "1,234,567.89" << "." << "," << "1,234,567.89" << "1,234,567.89";
-    QTest::newRow("senza migliaia") << "12.5" << "," << "." << "12,5" << "12,5";
-    QTest::newRow("negativo") << "-1,000.00" << "," << "." << "-1.000,00" << "-1,000,00";
-    QTest::newRow("separatori vuoti") << "1,000.50" << "" << "" << "100050" << "1,00050";
-    QTest::newRow("Str con spazio") << " 12.5" << "," << "." << " 12,5" << " 12,5";
-}
-
-void TestFormato::separatori()
-{
-    QFETCH(QString, numero);
-    QFETCH(QString, decimali);
-    QFETCH(QString, migliaia);
-    QFETCH(QString, convertito);
-    QFETCH(QString, decimale);
-    const ShopState s = negozio(decimali, migliaia);
-    QCOMPARE(ConvertiSeparatori(numero, s), convertito);
-    QCOMPARE(DecimaleNegozio(numero, s), decimale);
-}
-
-void TestFormato::formatoImporto_data()
-{
-    QTest::addColumn<QVariant>("importo");
-    QTest::addColumn<QString>("formato");
-    QTest::addColumn<QString>("atteso");
-    QTest::newRow("due decimali") << QVariant(1234.5) << "0.00" << "1234.50";
-    QTest::newRow("senza decimali") << QVariant(1234.6) << "0" << "1235";
-    QTest::newRow("currency") << QVariant::fromValue(Currency::fromRaw(12345678)) << "0.00" << "1234.57";
-    QTest::newRow("singola") << QVariant(19.99f) << "0.00" << "19.99";
-    QTest::newRow("zero") << QVariant::fromValue(Currency{}) << "0.00" << "0.00";
-    QTest::newRow("grande, mai raggruppato") << QVariant::fromValue(Currency::fromUnits(1234567)) << "0.00"
-                                             << "1234567.00";
-    QTest::newRow("formato non ancora impostato") << QVariant(7.5) << "" << "8";
-}
-
-void TestFormato::formatoImporto()
-{
-    QFETCH(QVariant, importo);
-    QFETCH(QString, formato);
-    QFETCH(QString, atteso);
-    // The shop's separators do not matter: a script reads the number.
-    QCOMPARE(FormatoImporto(importo, negozio(",", ".", formato)), atteso);
-    QCOMPARE(FormatoImporto(importo, negozio(".", ",", formato)), atteso);
-}
-
-void TestFormato::indirizzi_data()
-{
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("cartella");
-    QTest::addColumn<QString>("cgi");
-    QTest::addColumn<QString>("negozio");
-    QTest::addColumn<QString>("script");
-    QTest::newRow("semplice") << "www.esempio.it" << "negozio" << "cgi-bin" << "http://www.esempio.it/negozio"
-                              << "http://www.esempio.it/cgi-bin";
-    QTest::newRow("digitato male") << "  HTTP://www.esempio.it/ " << " /negozio/ " << "/cgi-bin/"
-                                   << "http://www.esempio.it/negozio" << "http://www.esempio.it/cgi-bin";
-    QTest::newRow("cartella vuota") << "www.esempio.it" << "" << "  " << "http://www.esempio.it"
-                                    << "http://www.esempio.it";
-    QTest::newRow("una barra per lato") << "host//" << "//a//" << "b" << "http://host///a/" << "http://host//b";
-    QTest::newRow("https resta") << "https://www.esempio.it/" << "negozio" << "cgi-bin"
-                                 << "https://www.esempio.it/negozio" << "https://www.esempio.it/cgi-bin";
-    QTest::newRow("HTTPS maiuscolo") << "HTTPS://host" << "" << "" << "https://host" << "https://host";
-    QTest::newRow("vuoto") << "" << "" << "" << "http://" << "http://";
-}
-
-void TestFormato::indirizzi()
-{
-    QFETCH(QString, url);
-    QFETCH(QString, cartella);
-    QFETCH(QString, cgi);
-    QFETCH(QString, negozio);
-    QFETCH(QString, script);
-    const Impostazioni i = sito(url, cartella, cgi);
-    QCOMPARE(URLNegozio(i), negozio);
-    QCOMPARE(URLCGI(i), script);
-}
-
-void TestFormato::codiceSito_data()
-{
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("cartella");
-    QTest::addColumn<QString>("codice");
-    QTest::newRow("abc") << "abc" << "" << "24E";
-    QTest::newRow("abc con http") << "http://abc/" << "" << "24E";
-    QTest::newRow("abc con https") << "https://abc" << "" << "24E";
-    // abc/x: 590 + 47 x 4 + 120 x 5 = 1378
-    QTest::newRow("cartella") << "abc" << "/x/" << "562";
-    QTest::newRow("cgi non conta") << "abc" << "" << "24E";
-    QTest::newRow("vuoto") << "" << "" << "0";
-    // The euro sign counts as code 128 of the Windows code page.
-    QTest::newRow("carattere ansi") << QStringLiteral("a\u20AC") << "" << "161";
-}
-
-void TestFormato::codiceSito()
-{
-    QFETCH(QString, url);
-    QFETCH(QString, cartella);
-    QFETCH(QString, codice);
-    QCOMPARE(CodiceSito(sito(url, cartella, QStringLiteral("cgi-bin"))), codice);
-}
 
 void TestFormato::testoHTML_data()
 {
@@ -333,7 +198,9 @@ void TestFormato::assolutoSuFile()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("<img src=\"logo.gif\">");
     }
-    const Impostazioni i = sito(QStringLiteral("https://abc"), QStringLiteral("shop"));
+    Impostazioni i;
+    i.txtURL = QStringLiteral("https://abc");
+    i.txtCartella = QStringLiteral("shop");
     MakeAbsolute(in, out, i);
     QFile f(out);
     QVERIFY(f.open(QIODevice::ReadOnly));

@@ -96,18 +96,22 @@ class TestParallelo : public QObject, public ProvaCostruzione {
         return e.MakePages();
     }
 
-    // The demo shop, or the synthetic one, with the program's own folder.
-    void apri(bool demo)
+    // The demo shop, or the synthetic one, with the program's own folder;
+    // false when it cannot be made or opened.
+    [[nodiscard]] bool apri(bool demo)
     {
         const QString home = qEnvironmentVariable("VETRASTO_HOME");
-        QVERIFY(nuovoNegozio([&](TestProgramFolder &programma) {
+        bool copiato = true;
+        const bool aperto = nuovoNegozio([&](TestProgramFolder &programma) {
             // The program's scripts and payment gateways.
-            CopiaCartella(home + QStringLiteral("/code"), programma.path() + QStringLiteral("/code"));
+            copiato = CopiaCartella(home + QStringLiteral("/code"), programma.path() + QStringLiteral("/code"));
             if (!demo)
                 return programma.newShop();
-            CopiaCartella(home + QStringLiteral("/demo"), programma.path() + QStringLiteral("/demo"));
+            copiato = CopiaCartella(home + QStringLiteral("/demo"), programma.path() + QStringLiteral("/demo")) && copiato;
             return programma.path() + QStringLiteral("/demo");
-        }));
+        });
+        if (!aperto || !copiato)
+            return false;
         if (!demo)
             riempiSintetico(*stato().dbCatalogo);
         Recordset generale(stato().dbCatalogo, QStringLiteral("SELECT * FROM generale"));
@@ -120,6 +124,7 @@ class TestParallelo : public QObject, public ProvaCostruzione {
             m_imp.txtURL = QStringLiteral("www.esempio.it");
         }
         m_set = home + QStringLiteral("/template/classico");
+        return true;
     }
 
 private slots:
@@ -137,7 +142,7 @@ private slots:
     {
         QFETCH(bool, demo);
         QFETCH(int, threads);
-        apri(demo);
+        QVERIFY(apri(demo));
         QCOMPARE(costruisci(1), Elaborazione::Esito::Completata);
         const Istantanea uno = istantanea(m_cartella);
         QVERIFY(uno.value(QStringLiteral("vtftp.dat")).endsWith('#'));
@@ -164,7 +169,7 @@ private slots:
         // Cancelled after some departments: no message, no upload list, no
         // temporary file, and every page there is complete.
         QFETCH(int, threads);
-        apri(false);
+        QVERIFY(apri(false));
         Annulla annulla;
         annulla.dopo = 7;
         QCOMPARE(costruisci(threads, &annulla), Elaborazione::Esito::Annullata);

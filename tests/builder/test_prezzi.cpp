@@ -315,25 +315,43 @@ private slots:
         QTEST(CampoCSV(testo), "atteso");
     }
 
+    // The one writer of picture tags, in the form of each kind of picture:
+    // both sizes or neither, whatever the form.
     void tagImmagine_data()
     {
         QTest::addColumn<QVariant>("file");
         QTest::addColumn<QVariant>("x");
         QTest::addColumn<QVariant>("y");
+        QTest::addColumn<FormaTagImmagine>("forma");
         QTest::addColumn<QString>("atteso");
         const QVariant nulla;
-        QTest::newRow("nessun file") << nulla << QVariant(40) << QVariant(20) << "";
-        QTest::newRow("nome vuoto") << QVariant("") << QVariant(40) << QVariant(20) << "";
-        QTest::newRow("con misure") << QVariant("a.jpg") << QVariant(40) << QVariant(20)
-                                    << "<img border=\"0\" src=\"a.jpg\" width=\"40\" height=\"20\">";
-        QTest::newRow("larghezza 0") << QVariant("a.jpg") << QVariant(0) << QVariant(20)
-                                     << "<img border=\"0\" src=\"a.jpg\">";
-        QTest::newRow("larghezza nulla") << QVariant("a.jpg") << nulla << QVariant(20)
-                                         << "<img border=\"0\" src=\"a.jpg\">";
-        QTest::newRow("altezza nulla") << QVariant("a.jpg") << QVariant(40) << nulla
-                                       << "<img border=\"0\" src=\"a.jpg\">";
-        QTest::newRow("altezza 0") << QVariant("a.jpg") << QVariant(40) << QVariant(0)
-                                   << "<img border=\"0\" src=\"a.jpg\">";
+        struct Forma {
+            const char *nome;
+            FormaTagImmagine forma;
+            const char *conMisure, *senza;
+        };
+        const Forma forme[] = {
+            {"pagina", FormaTagImmagine::Pagina, "<img border=\"0\" src=\"a.jpg\" width=\"40\" height=\"20\">",
+             "<img border=\"0\" src=\"a.jpg\">"},
+            {"pulsante", FormaTagImmagine::Pulsante, "<img src=\"a.jpg\" width=\"40\" height=\"20\" border=\"0\">",
+             "<img src=\"a.jpg\" border=\"0\">"},
+            {"badge", FormaTagImmagine::Badge, "<img src=\"a.jpg\" height=\"20\" width=\"40\">", "<img src=\"a.jpg\">"},
+        };
+        for (const Forma &f : forme) {
+            auto riga = [&](const char *caso) -> QTestData & { return QTest::addRow("%s, %s", f.nome, caso); };
+            riga("nessun file") << nulla << QVariant(40) << QVariant(20) << f.forma << "";
+            riga("nome vuoto") << QVariant("") << QVariant(40) << QVariant(20) << f.forma << "";
+            riga("con misure") << QVariant("a.jpg") << QVariant(40) << QVariant(20) << f.forma << f.conMisure;
+            riga("misure nulle") << QVariant("a.jpg") << nulla << nulla << f.forma << f.senza;
+            riga("misure 0") << QVariant("a.jpg") << QVariant(0) << QVariant(0) << f.forma << f.senza;
+            riga("larghezza 0") << QVariant("a.jpg") << QVariant(0) << QVariant(20) << f.forma << f.senza;
+            riga("larghezza nulla") << QVariant("a.jpg") << nulla << QVariant(20) << f.forma << f.senza;
+            riga("altezza nulla") << QVariant("a.jpg") << QVariant(40) << nulla << f.forma << f.senza;
+            riga("altezza 0") << QVariant("a.jpg") << QVariant(40) << QVariant(0) << f.forma << f.senza;
+        }
+        QTest::newRow("nome da proteggere") << QVariant("l'a\"b&c.jpg") << QVariant(1) << QVariant(2)
+                                            << FormaTagImmagine::Pagina
+                                            << "<img border=\"0\" src=\"l'a&quot;b&amp;c.jpg\" width=\"1\" height=\"2\">";
     }
 
     void tagImmagine()
@@ -341,7 +359,8 @@ private slots:
         QFETCH(QVariant, file);
         QFETCH(QVariant, x);
         QFETCH(QVariant, y);
-        QTEST(TagImmagine(file, x, y), "atteso");
+        QFETCH(FormaTagImmagine, forma);
+        QTEST(TagImmagine(file, x, y, forma), "atteso");
     }
 
     void popup_data()

@@ -353,6 +353,47 @@ private slots:
         }
     }
 
+    // A department's button picture in the tree of every built page: both
+    // sizes or neither, so that a picture without a stored size has no
+    // empty ones.
+    void pulsanteReparto_data()
+    {
+        QTest::addColumn<QVariant>("x");
+        QTest::addColumn<QVariant>("y");
+        QTest::addColumn<QString>("tag");
+        const QVariant nulla;
+        const QString senza = "<img src=\"tasto.gif\" border=\"0\">";
+        QTest::newRow("misure nulle") << nulla << nulla << senza;
+        QTest::newRow("misure 0") << QVariant(0) << QVariant(0) << senza;
+        QTest::newRow("solo larghezza") << QVariant(40) << nulla << senza;
+        QTest::newRow("solo altezza") << nulla << QVariant(20) << senza;
+        QTest::newRow("larghezza 0") << QVariant(0) << QVariant(20) << senza;
+        QTest::newRow("entrambe") << QVariant(40) << QVariant(20)
+                                  << "<img src=\"tasto.gif\" width=\"40\" height=\"20\" border=\"0\">";
+    }
+
+    void pulsanteReparto()
+    {
+        QFETCH(QVariant, x);
+        QFETCH(QVariant, y);
+        QFETCH(QString, tag);
+        db().execute("UPDATE categorie SET immagine1='tasto.gif', imgX1=?, imgY1=? WHERE ID='cat001'", {x, y});
+        m_imp.derivaIndirizzi();
+        m_shop->messages.answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = m_set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
+        // The department's own page shows its button selected, the others
+        // as a link.
+        const QString link = "<a href=\"cat001.htm\">" + tag + "</a>";
+        for (const auto &[pagina, voce] : {std::pair{"/index.htm", link}, {"/cat001.htm", "<B>" + tag + "</B>"},
+                                           {"/cat002.htm", link}}) {
+            const QString t = testo(pagine() + pagina);
+            QVERIFY2(t.contains(voce), qPrintable(pagina + (": " + t)));
+            QVERIFY2(!t.contains("width=\"\"") && !t.contains("height=\"\""), qPrintable(pagina + (": " + t)));
+        }
+    }
+
     void frammentoCheSiRipete()
     {
         // A fragment that names its own field makes the thank-you merge

@@ -2,7 +2,7 @@
 // written as the settings dialogs share it, the fragments filled from
 // form.epg, the bank's OTP scripts, and saves that fail leaving every file
 // as it was.
-#include "negozioprova.h"
+#include "testshop.h"
 #include "sistemipagamento.h"
 
 #include <QDir>
@@ -103,12 +103,13 @@ private slots:
         QFETCH(Sistema, sistema);
         QFETCH(QByteArray, conf);
         QFETCH(QByteArray, modello);
-        NegozioProva negozio;
-        auto c = NuovaConfigurazione(negozio.cartella(), sistema);
+        TestProgramFolder programma;
+        const QString negozio = programma.newShopWithCode();
+        auto c = NuovaConfigurazione(negozio, sistema);
         QFile::remove(c->fileConf());
         if (!conf.isEmpty())
-            scriviFile(c->fileConf(), conf);
-        scriviFile(c->fileModello(), modello);
+            scrivi(c->fileConf(), conf);
+        scrivi(c->fileModello(), modello);
         QCOMPARE(c->LeggiConf(), !conf.isEmpty());
         if (auto *t = dynamic_cast<ConfTelepay *>(c.get())) {
             QCOMPARE(t->valuta, Valuta::Lire);
@@ -128,15 +129,15 @@ private slots:
         }
         QString errore;
         QVERIFY2(c->SalvaConf(&errore), qPrintable(errore));
-        QTEST(leggiFile(c->fileConf()), "confAtteso");
-        QTEST(leggiFile(c->fileFrammento()), "frammento");
+        QTEST(leggi(c->fileConf()), "confAtteso");
+        QTEST(leggi(c->fileFrammento()), "frammento");
 
         // Read again and saved again: the same files.
-        auto d = NuovaConfigurazione(negozio.cartella(), sistema);
+        auto d = NuovaConfigurazione(negozio, sistema);
         QVERIFY(d->LeggiConf());
         QVERIFY(d->SalvaConf(&errore));
-        QTEST(leggiFile(d->fileConf()), "confAtteso");
-        QTEST(leggiFile(d->fileFrammento()), "frammento");
+        QTEST(leggi(d->fileConf()), "confAtteso");
+        QTEST(leggi(d->fileFrammento()), "frammento");
     }
 
     // Values typed or pasted with quotes, angle brackets, "$", "@",
@@ -144,24 +145,25 @@ private slots:
     // the fragment.
     void valoriOstili()
     {
-        NegozioProva negozio;
-        ConfMerchantId c(negozio.cartella(), Sistema::AuthorizeNet);
-        scriviFile(c.fileModello(), "<input value=\"#mid\">");
+        TestProgramFolder programma;
+        const QString negozio = programma.newShopWithCode();
+        ConfMerchantId c(negozio, Sistema::AuthorizeNet);
+        scrivi(c.fileModello(), "<input value=\"#mid\">");
         c.mid = "a\"b'<c>&$@\\\r\nval=iniettato\nx";
         QString errore;
         QVERIFY2(c.SalvaConf(&errore), qPrintable(errore));
-        QCOMPARE(leggiFile(c.fileConf()), QByteArray("mid=a\"b'<c>&$@\\val=iniettatox\r\n"));
-        QCOMPARE(leggiFile(c.fileFrammento()),
+        QCOMPARE(leggi(c.fileConf()), QByteArray("mid=a\"b'<c>&$@\\val=iniettatox\r\n"));
+        QCOMPARE(leggi(c.fileFrammento()),
                  QByteArray("<input value=\"a&quot;b&#39;&lt;c&gt;&amp;$@\\val=iniettatox\">"));
-        ConfMerchantId letto(negozio.cartella(), Sistema::AuthorizeNet);
+        ConfMerchantId letto(negozio, Sistema::AuthorizeNet);
         QVERIFY(letto.LeggiConf());
         QCOMPARE(letto.mid, QStringLiteral("a\"b'<c>&$@\\val=iniettatox"));
         QCOMPARE(letto.buffer(), QString());
 
-        ConfInformativo info(negozio.cartella(), Sistema::Contrassegno);
+        ConfInformativo info(negozio, Sistema::Contrassegno);
         info.setInfo("a -> b & c <\r\nfine");
         QVERIFY(info.SalvaConf(&errore));
-        QVERIFY(leggiFile(info.fileFrammento()).contains("a -&gt; b & c &lt;<BR>fine"));
+        QVERIFY(leggi(info.fileFrammento()).contains("a -&gt; b & c &lt;<BR>fine"));
     }
 
     // A save that cannot complete writes nothing: a missing template, or a
@@ -182,8 +184,9 @@ private slots:
         QFETCH(Sistema, sistema);
         QFETCH(QString, guasto);
         QFETCH(bool, cartella);
-        NegozioProva negozio;
-        auto c = NuovaConfigurazione(negozio.cartella(), sistema);
+        TestProgramFolder programma;
+        const QString negozio = programma.newShopWithCode();
+        auto c = NuovaConfigurazione(negozio, sistema);
         // A first save, so that every output exists.
         QString errore;
         QVERIFY(c->LeggiConf());
@@ -193,11 +196,11 @@ private slots:
         if (cartella)
             QVERIFY(QDir().mkpath(bersaglio + "/dentro"));
         QMap<QString, QByteArray> prima;
-        const QString code = negozio.code();
+        const QString code = negozio + "/code";
         for (const QString &f : QDir(code).entryList(QDir::Files))
-            prima[f] = leggiFile(code + u'/' + f);
+            prima[f] = leggi(code + u'/' + f);
         for (const QString &f : QDir(c->cartellaSistema()).entryList(QDir::Files))
-            prima[c->dati().nome + u'/' + f] = leggiFile(c->cartellaSistema() + u'/' + f);
+            prima[c->dati().nome + u'/' + f] = leggi(c->cartellaSistema() + u'/' + f);
 
         if (auto *s = dynamic_cast<ConfSella *>(c.get()))
             s->pwd = "NUOVO";
@@ -211,16 +214,17 @@ private slots:
         QVERIFY(errore.contains("Nessun file è stato modificato"));
         QMap<QString, QByteArray> dopo;
         for (const QString &f : QDir(code).entryList(QDir::Files | QDir::Hidden))
-            dopo[f] = leggiFile(code + u'/' + f);
+            dopo[f] = leggi(code + u'/' + f);
         for (const QString &f : QDir(c->cartellaSistema()).entryList(QDir::Files | QDir::Hidden))
-            dopo[c->dati().nome + u'/' + f] = leggiFile(c->cartellaSistema() + u'/' + f);
+            dopo[c->dati().nome + u'/' + f] = leggi(c->cartellaSistema() + u'/' + f);
         QCOMPARE(dopo, prima);
     }
 
     void sellaModi()
     {
-        NegozioProva negozio;
-        ConfSella s(negozio.cartella());
+        TestProgramFolder programma;
+        const QString negozio = programma.newShopWithCode();
+        ConfSella s(negozio);
         QVERIFY(s.LeggiConf());
         QVERIFY(!s.cryptDaBuffer());  // the program's copy is in OTP mode
         s.crypt = true;
@@ -228,10 +232,10 @@ private slots:
         QString errore;
         QFile::remove(s.cartellaSistema() + "/gestpayotp.pl");
         QVERIFY(s.SalvaConf(&errore));
-        QCOMPARE(leggiFile(s.fileConf()), QByteArray("pl(default)=gestpaycrypt\r\nasp(Default)=gestpaycrypt\r\n"
+        QCOMPARE(leggi(s.fileConf()), QByteArray("pl(default)=gestpaycrypt\r\nasp(Default)=gestpaycrypt\r\n"
                                                      "pl=s2scrypt\r\nmid=\r\nval=\r\npwd=tenuto\r\n"));
         QVERIFY(!QFile::exists(s.cartellaSistema() + "/gestpayotp.pl"));
-        ConfSella letta(negozio.cartella());
+        ConfSella letta(negozio);
         QVERIFY(letta.LeggiConf());
         QVERIFY(letta.cryptDaBuffer());
         QCOMPARE(letta.pwd, QStringLiteral("tenuto"));
@@ -241,7 +245,7 @@ private slots:
         letta.pwd = "../segreto";
         QVERIFY(!letta.SalvaConf(&errore));
         QVERIFY(errore.contains("nome dei file password"));
-        QVERIFY(leggiFile(s.fileConf()).contains("pwd=tenuto"));
+        QVERIFY(leggi(s.fileConf()).contains("pwd=tenuto"));
     }
 
     // A currency code the gateway does not know changes nothing: the one
@@ -264,11 +268,12 @@ private slots:
     {
         QFETCH(bool, sella);
         QFETCH(QByteArray, conf);
-        NegozioProva negozio;
-        ConfTelepay telepay(negozio.cartella());
-        ConfSella banca(negozio.cartella());
+        TestProgramFolder programma;
+        const QString negozio = programma.newShopWithCode();
+        ConfTelepay telepay(negozio);
+        ConfSella banca(negozio);
         ConfigurazioneSistema &c = sella ? static_cast<ConfigurazioneSistema &>(banca) : telepay;
-        scriviFile(c.fileConf(), conf);
+        scrivi(c.fileConf(), conf);
         QVERIFY(c.LeggiConf());
         QTEST(int(sella ? banca.valuta : telepay.valuta), "valuta");
     }
@@ -292,14 +297,15 @@ private slots:
     void telepayIndirizzo()
     {
         QFETCH(QByteArray, conf);
-        NegozioProva negozio;
-        ConfTelepay t(negozio.cartella());
-        scriviFile(t.fileConf(), conf);
+        TestProgramFolder programma;
+        const QString negozio = programma.newShopWithCode();
+        ConfTelepay t(negozio);
+        scrivi(t.fileConf(), conf);
         QVERIFY(t.LeggiConf());
         QTEST(t.test, "test");
         QString errore;
         QVERIFY(t.SalvaConf(&errore));
-        QTEST(leggiFile(t.fileConf()), "salvato");
+        QTEST(leggi(t.fileConf()), "salvato");
     }
 
     // The information text: line breaks stored as "|", a "|" typed comes
@@ -321,18 +327,19 @@ private slots:
     void informativo()
     {
         QFETCH(QString, testo);
-        NegozioProva negozio;
-        ConfInformativo c(negozio.cartella(), Sistema::Anticipato);
-        scriviFile(c.fileConf(), "z=1\r\n");
-        scriviFile(c.fileModello(), "<p>#info</p>");
+        TestProgramFolder programma;
+        const QString negozio = programma.newShopWithCode();
+        ConfInformativo c(negozio, Sistema::Anticipato);
+        scrivi(c.fileConf(), "z=1\r\n");
+        scrivi(c.fileModello(), "<p>#info</p>");
         QVERIFY(c.LeggiConf());
         c.setInfo(testo);
         QString errore;
         QVERIFY(c.SalvaConf(&errore));
         QFETCH(QByteArray, riga);
-        QCOMPARE(leggiFile(c.fileConf()), "z=1\r\n" + riga);
-        QTEST(leggiFile(c.fileFrammento()), "frammento");
-        ConfInformativo letto(negozio.cartella(), Sistema::Anticipato);
+        QCOMPARE(leggi(c.fileConf()), "z=1\r\n" + riga);
+        QTEST(leggi(c.fileFrammento()), "frammento");
+        ConfInformativo letto(negozio, Sistema::Anticipato);
         QVERIFY(letto.LeggiConf());
         QTEST(letto.info(), "riletto");
     }
@@ -376,18 +383,19 @@ private slots:
     void scriptOTP()
     {
         QFETCH(QString, pwd);
-        NegozioProva negozio;
-        ConfSella s(negozio.cartella());
+        TestProgramFolder programma;
+        const QString negozio = programma.newShopWithCode();
+        ConfSella s(negozio);
         QVERIFY(s.LeggiConf());
         s.pwd = pwd;
         QString errore;
         QVERIFY2(s.SalvaConf(&errore), qPrintable(errore));
         for (const char *nome : {"gestpayotp.pl", "s2sotp.pl"}) {
             const QString p = s.cartellaSistema() + u'/' + QLatin1String(nome);
-            QByteArray script = leggiFile(p);
+            QByteArray script = leggi(p);
             // The build's merge gives the Perl path; here the one that runs.
             script.replace("<<1-perl_path>>", "/usr/bin/perl");
-            scriviFile(p, script);
+            scrivi(p, script);
             QProcess perl;
             perl.start(QStringLiteral("/usr/bin/perl"), {QStringLiteral("-c"), p});
             QVERIFY(perl.waitForFinished(20000));
@@ -398,12 +406,12 @@ private slots:
         // Run as CGI programs beside a password pair of that name: the
         // payment script takes the first password, the result script
         // accepts it once.
-        const QString cgi = QDir(negozio.cartella()).filePath("cgi");
+        const QString cgi = QDir(negozio).filePath("cgi");
         QDir().mkpath(cgi);
         for (const char *nome : {"gestpayotp.pl", "s2sotp.pl"})
             QVERIFY(QFile::copy(s.cartellaSistema() + u'/' + QLatin1String(nome), cgi + u'/' + QLatin1String(nome)));
-        scriviFile(cgi + u'/' + pwd + ".ric", "PRIMA1\r\nSECONDA2\r\n");
-        scriviFile(cgi + u'/' + pwd + ".ris", "RISP1\nRISP2\n");
+        scrivi(cgi + u'/' + pwd + ".ric", "PRIMA1\r\nSECONDA2\r\n");
+        scrivi(cgi + u'/' + pwd + ".ris", "RISP1\nRISP2\n");
         auto esegui = [&](const char *script, const QByteArray &metodo, const QByteArray &query,
                           const QByteArray &corpo) {
             QProcess perl;
@@ -423,9 +431,9 @@ private slots:
             esegui("gestpayotp.pl", "POST", "", "esercente=GESPAY1&valuta=242&importo=12.50&ordine=A-1");
         QVERIFY2(pagamento.startsWith("Status: 303"), pagamento.constData());
         QVERIFY(pagamento.contains("*P1*PAY1_OTP=PRIMA1\r\n"));
-        QCOMPARE(leggiFile(cgi + u'/' + pwd + ".ric"), QByteArray("SECONDA2\n"));
+        QCOMPARE(leggi(cgi + u'/' + pwd + ".ric"), QByteArray("SECONDA2\n"));
         esegui("s2sotp.pl", "GET", "a=GESPAY1&b=PAY1_OTP=RISP2*P1*PAY1_TRANSACTIONRESULT=OK", "");
-        QCOMPARE(leggiFile(cgi + u'/' + pwd + ".ris"), QByteArray("RISP1\n"));
+        QCOMPARE(leggi(cgi + u'/' + pwd + ".ris"), QByteArray("RISP1\n"));
     }
 };
 

@@ -6,7 +6,8 @@
 #include "frmftp.h"
 #include "frmotp.h"
 #include "frmpg.h"
-#include "negozioprova.h"
+#include "finestreprova.h"
+#include "testshop.h"
 
 #include "scriptedmessages.h"
 #include "serverftp.h"
@@ -28,7 +29,8 @@ Q_DECLARE_METATYPE(Sistema)
 class TestFrmPG : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<NegozioProva> m_negozio;
+    std::unique_ptr<TestProgramFolder> m_programma;
+    QString m_negozio;
     ShopState m_stato;
     ScriptedMessages m_msg;
     std::unique_ptr<ContestoCommercio> m_contesto;
@@ -37,9 +39,10 @@ class TestFrmPG : public QObject {
 private slots:
     void init()
     {
-        m_negozio = std::make_unique<NegozioProva>();
+        m_programma = std::make_unique<TestProgramFolder>();
+        m_negozio = m_programma->newShopWithCode();
         m_stato = ShopState();
-        m_stato.PercorsoNegozio = m_negozio->cartella();
+        m_stato.PercorsoNegozio = m_negozio;
         m_msg.clear();
         m_aiuti.clear();
         m_contesto.reset(new ContestoCommercio{m_stato, {}, m_msg});
@@ -84,8 +87,8 @@ private slots:
     {
         QFETCH(Sistema, sistema);
         QFETCH(QString, testo);
-        auto conf = NuovaConfigurazione(m_negozio->cartella(), sistema);
-        scriviFile(conf->fileModello(), "[#mid|#val|#url|#java|#info]");
+        auto conf = NuovaConfigurazione(m_negozio, sistema);
+        scrivi(conf->fileModello(), "[#mid|#val|#url|#java|#info]");
         std::unique_ptr<frmPG> dlg = CreaDialogoSistema(sistema, *m_contesto);
         QCOMPARE(dlg->objectName(), datiSistema(sistema).oggetto);
         QCOMPARE(dlg->windowTitle(), datiSistema(sistema).titolo);
@@ -127,11 +130,11 @@ private slots:
         clicca(dlg->cmdOK);
         QVERIFY(m_msg.texts().isEmpty());
         QVERIFY(!dlg->isVisible());
-        QTEST(leggiFile(conf->fileConf()), "conf");
-        QTEST(leggiFile(conf->fileFrammento()), "frammento");
+        QTEST(leggi(conf->fileConf()), "conf");
+        QTEST(leggi(conf->fileFrammento()), "frammento");
 
         // Opened again, the dialog shows what was saved; "Annulla" writes nothing.
-        const QByteArray salvato = leggiFile(conf->fileConf());
+        const QByteArray salvato = leggi(conf->fileConf());
         std::unique_ptr<frmPG> di_nuovo = CreaDialogoSistema(sistema, *m_contesto);
         di_nuovo->show();
         if (auto *i = qobject_cast<frmPG_Informativo *>(di_nuovo.get()))
@@ -139,14 +142,14 @@ private slots:
         else
             QCOMPARE(di_nuovo->findChild<QLineEdit *>("txtLogin")->text(), testo);
         clicca(di_nuovo->cmdAnnulla);
-        QCOMPARE(leggiFile(conf->fileConf()), salvato);
+        QCOMPARE(leggi(conf->fileConf()), salvato);
     }
 
     // A missing template: the message, the dialog stays open, nothing written.
     void modelloMancante()
     {
-        auto conf = NuovaConfigurazione(m_negozio->cartella(), Sistema::PlanetPayment);
-        const QByteArray prima = leggiFile(conf->fileConf());
+        auto conf = NuovaConfigurazione(m_negozio, Sistema::PlanetPayment);
+        const QByteArray prima = leggi(conf->fileConf());
         QVERIFY(QFile::remove(conf->fileModello()));
         std::unique_ptr<frmPG> dlg = CreaDialogoSistema(Sistema::PlanetPayment, *m_contesto);
         dlg->show();
@@ -154,7 +157,7 @@ private slots:
         clicca(dlg->cmdOK);
         QVERIFY(dlg->isVisible());
         QVERIFY(m_msg.texts().value(0).contains("form.epg"));
-        QCOMPARE(leggiFile(conf->fileConf()), prima);
+        QCOMPARE(leggi(conf->fileConf()), prima);
         QVERIFY(!QFile::exists(conf->fileFrammento()));
     }
 
@@ -162,7 +165,7 @@ private slots:
     // that cannot replace it changes nothing.
     void confIlleggibile()
     {
-        auto conf = NuovaConfigurazione(m_negozio->cartella(), Sistema::AuthorizeNet);
+        auto conf = NuovaConfigurazione(m_negozio, Sistema::AuthorizeNet);
         QVERIFY(QFile::remove(conf->fileConf()));
         QVERIFY(QDir().mkpath(conf->fileConf()));
         std::unique_ptr<frmPG> dlg = CreaDialogoSistema(Sistema::AuthorizeNet, *m_contesto);
@@ -190,7 +193,7 @@ private slots:
     void indirizzoIP()
     {
         QFETCH(QString, host);
-        frmPG_Sella dlg(m_negozio->cartella(), BackOfficeSella{host, {}, {}, {}, {}}, m_msg);
+        frmPG_Sella dlg(m_negozio, BackOfficeSella{host, {}, {}, {}, {}}, m_msg);
         QTEST(dlg.txtIP->text(), "mostrato");
         QVERIFY(dlg.txtIP->isReadOnly());
     }
@@ -249,9 +252,9 @@ private slots:
     {
         QTemporaryDir posta;
         for (const char *f : {"GP77.ric", "GP77.ris"})
-            scriviFile(posta.path() + u'/' + QLatin1String(f), "P1\r\n");
-        QDir().mkpath(m_negozio->cartella() + "/scripts");
-        AggiornamentoPassword logica(m_negozio->cartella() + "/scripts", m_msg, nullptr);
+            scrivi(posta.path() + u'/' + QLatin1String(f), "P1\r\n");
+        QDir().mkpath(m_negozio + "/scripts");
+        AggiornamentoPassword logica(m_negozio + "/scripts", m_msg, nullptr);
         frmOTP dlg(logica, "ftp.bottega.it", "/www/cgi-bin");
         dlg.scegliFile = [&] { return QStringList{posta.path() + "/GP77.ris", posta.path() + "/GP77.ric"}; };
         dlg.pwd = "GP1";
@@ -269,7 +272,7 @@ private slots:
         QCOMPARE(m_msg.texts().value(1), QStringLiteral("Impossibile completare l'operazione"));
         QCOMPARE(dlg.pwd, QStringLiteral("GP1"));
         QVERIFY(dlg.cmdAggiorna->isEnabled());
-        QCOMPARE(QDir(m_negozio->cartella() + "/scripts").entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(m_negozio + "/scripts").entryList(QDir::Files), QStringList());
     }
 
     // The whole update from the bank dialog's "Aggiorna file password...",
@@ -297,22 +300,22 @@ private slots:
         SettingsStore::setLocation(impostazioni.path());
         // A shop that was built: an upload list, a scripts folder, the
         // server's port; the server holds the old password files.
-        const QString negozio = m_negozio->cartella();
+        const QString negozio = m_negozio;
         const QString radice = negozio + "/../server";
         QDir().mkpath(radice + "/cgi-bin");
-        scriviFile(radice + "/cgi-bin/GP456.ric", "VECCHIA1\n");
-        scriviFile(radice + "/cgi-bin/GP456.ris", "VECCHIAR\n");
-        scriviFile(negozio + "/scripts/vtorder.pl", "#!/usr/bin/perl\n");
+        scrivi(radice + "/cgi-bin/GP456.ric", "VECCHIA1\n");
+        scrivi(radice + "/cgi-bin/GP456.ris", "VECCHIAR\n");
+        scrivi(negozio + "/scripts/vtorder.pl", "#!/usr/bin/perl\n");
         if (guasto != "lista")
-            scriviFile(negozio + "/vtftp.dat", ("#" + negozio + "/scripts/vtorder.pl#").toUtf8());
+            scrivi(negozio + "/vtftp.dat", ("#" + negozio + "/scripts/vtorder.pl#").toUtf8());
         if (guasto == "estraneo")
-            scriviFile(negozio + "/scripts/GP77.ris", "ALTRA\n");
+            scrivi(negozio + "/scripts/GP77.ris", "ALTRA\n");
         ServerFtp server(radice);
         QVERIFY2(server.avviato(), qPrintable(server.errore()));
-        scriviFile(negozio + "/firewall.net", "FPRT: " + QByteArray::number(server.porta()) + "\r\n");
+        scrivi(negozio + "/firewall.net", "FPRT: " + QByteArray::number(server.porta()) + "\r\n");
         QTemporaryDir posta;
-        scriviFile(posta.path() + "/GP456.ric", "NUOVA1\r\nNUOVA2\r\n");
-        scriviFile(posta.path() + "/GP456.ris", "RISP1\r\n");
+        scrivi(posta.path() + "/GP456.ric", "NUOVA1\r\nNUOVA2\r\n");
+        scrivi(posta.path() + "/GP456.ris", "RISP1\r\n");
         const QStringList scriptPrima = QDir(negozio + "/scripts").entryList(QDir::Files, QDir::Name);
 
         m_stato.CartellaScript = negozio + "/scripts";
@@ -356,8 +359,8 @@ private slots:
 
         const bool riuscito = guasto.isEmpty();
         QCOMPARE(passi, (QStringList{"127.0.0.1 cgi-bin", riuscito ? "fatto" : "da ripetere"}));
-        QTEST(leggiFile(radice + "/cgi-bin/GP456.ric"), "ricServer");
-        QCOMPARE(leggiFile(radice + "/cgi-bin/GP456.ris"),
+        QTEST(leggi(radice + "/cgi-bin/GP456.ric"), "ricServer");
+        QCOMPARE(leggi(radice + "/cgi-bin/GP456.ris"),
                  riuscito ? QByteArray(accoda ? "VECCHIAR\nRISP1\n" : "RISP1\n") : QByteArray("VECCHIAR\n"));
         QVERIFY(!QFile::exists(radice + "/cgi-bin/vtorder.pl"));
         QVERIFY(!QFile::exists(radice + "/cgi-bin/GP77.ris"));
@@ -376,8 +379,8 @@ private slots:
         }
         // Nothing of the merchant's is deleted; the copies of the pair are gone.
         QCOMPARE(QDir(negozio + "/scripts").entryList(QDir::Files, QDir::Name), scriptPrima);
-        QCOMPARE(leggiFile(posta.path() + "/GP456.ric"), QByteArray("NUOVA1\r\nNUOVA2\r\n"));
-        QCOMPARE(leggiFile(posta.path() + "/GP456.ris"), QByteArray("RISP1\r\n"));
+        QCOMPARE(leggi(posta.path() + "/GP456.ric"), QByteArray("NUOVA1\r\nNUOVA2\r\n"));
+        QCOMPARE(leggi(posta.path() + "/GP456.ris"), QByteArray("RISP1\r\n"));
         if (!accoda && riuscito)
             fotografa(dlg.get(), "frmPG_Sella-password-aggiornata");
     }

@@ -7,7 +7,8 @@
 #include "commercio.h"
 #include "frmpg.h"
 #include "frmspedizione.h"
-#include "negozioprova.h"
+#include "finestreprova.h"
+#include "testshop.h"
 
 #include "scriptedmessages.h"
 
@@ -84,7 +85,7 @@ class TestFrmSito : public QObject {
                           {"metodi", QJsonArray::fromStringList(metodi)},
                           {"casi", casi}};
         const QString file = m_dir.path() + "/casi.json";
-        scriviFile(file, QJsonDocument(prova).toJson());
+        scrivi(file, QJsonDocument(prova).toJson());
         QString uscita;
         const bool fatto = esegui("node", {qEnvironmentVariable("VT_ORDINE_JS"), file}, &uscita);
         qInfo().noquote() << uscita.trimmed();
@@ -196,10 +197,10 @@ private slots:
                 caso("France", "Contrassegno", 3000, 0, -1)},
                {"Contrassegno", "Bonifico", "Carta Telepay", "Carta Sella"});
         const QString pagine = m_negozio + "/online/";
-        QVERIFY(leggiFile(pagine + "thankyou1.htm").contains("Paga al corriere"));
-        QVERIFY(leggiFile(pagine + "thankyou2.htm").contains("IBAN IT00 1234"));
-        QVERIFY(leggiFile(pagine + "thankyou3.htm").contains("name=\"MERCHANT_ID\" value=\"TEL-1\""));
-        QVERIFY(leggiFile(pagine + "thankyou4.htm").contains("name=\"esercente\" value=\"GESPAY00042\""));
+        QVERIFY(leggi(pagine + "thankyou1.htm").contains("Paga al corriere"));
+        QVERIFY(leggi(pagine + "thankyou2.htm").contains("IBAN IT00 1234"));
+        QVERIFY(leggi(pagine + "thankyou3.htm").contains("name=\"MERCHANT_ID\" value=\"TEL-1\""));
+        QVERIFY(leggi(pagine + "thankyou4.htm").contains("name=\"esercente\" value=\"GESPAY00042\""));
     }
 
     void perPeso()
@@ -221,8 +222,8 @@ private slots:
                 caso("France", "Bonifico", 1000, 5, 4000), caso("France", "Contrassegno", 1000, 1, -1)},
                {"Contrassegno", "Bonifico", "Carta Telepay", "Carta Sella"});
         const QString pagine = m_negozio + "/online/";
-        QVERIFY(leggiFile(pagine + "thankyou3.htm").contains("name=\"x_login\" value=\"AUTH-3\""));
-        QVERIFY(leggiFile(pagine + "thankyou4.htm").contains("name=\"merchant\" value=\"PLAN-4\""));
+        QVERIFY(leggi(pagine + "thankyou3.htm").contains("name=\"x_login\" value=\"AUTH-3\""));
+        QVERIFY(leggi(pagine + "thankyou4.htm").contains("name=\"merchant\" value=\"PLAN-4\""));
     }
 };
 

@@ -8,7 +8,8 @@
 #include "programfolder.h"
 #include "testshop.h"
 #include "frmspedizione.h"
-#include "negozioprova.h"
+#include "tabelleprova.h"
+#include "finestreprova.h"
 
 #include "guastidb.h"
 #include "scriptedmessages.h"
@@ -36,7 +37,7 @@ struct Programma {
     {
         if (prepara)
             prepara(*Database::open(negozio + QStringLiteral("/catalog.mdb")));
-        scriviFile(ProgramFolder::serverPathFile(), (negozio + QStringLiteral("\r\n")).toUtf8());
+        scrivi(ProgramFolder::serverPathFile(), (negozio + QStringLiteral("\r\n")).toUtf8());
         avvio.mostraMain();
         w.reset(avvio.finestra());
     }
@@ -50,7 +51,8 @@ struct Programma {
 class TestFrmSpedizione : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<NegozioProva> m_negozio;
+    std::unique_ptr<TestProgramFolder> m_programma;
+    QString m_negozio;
     DatabasePtr m_db;
     ScriptedMessages m_msg;
     std::unique_ptr<EditorSpedizione> m_logica;
@@ -62,7 +64,7 @@ class TestFrmSpedizione : public QObject {
     }
     void apri()
     {
-        m_logica = std::make_unique<EditorSpedizione>(m_db, m_negozio->cartella(), u',', m_msg);
+        m_logica = std::make_unique<EditorSpedizione>(m_db, m_negozio, u',', m_msg);
         m_logica->apri();
         m_dlg = std::make_unique<frmSpedizione>(*m_logica);
         m_dlg->setValuta(QStringLiteral("€ "));
@@ -92,12 +94,13 @@ class TestFrmSpedizione : public QObject {
 private slots:
     void init()
     {
-        m_negozio = std::make_unique<NegozioProva>();
+        m_programma = std::make_unique<TestProgramFolder>();
+        m_negozio = m_programma->newShopWithCode();
         for (const char *f : {"Contrassegno.epg", "Banca Sella.epg"}) {
-            QFile epg(m_negozio->code() + u'/' + QLatin1String(f));
+            QFile epg(m_negozio + "/code/" + QLatin1String(f));
             QVERIFY(epg.open(QIODevice::WriteOnly));
         }
-        m_db = m_negozio->apri();
+        m_db = apriCatalogo(m_negozio);
         m_msg.clear();
         apri();
     }
@@ -108,7 +111,7 @@ private slots:
         if (m_db)
             m_db->close();
         m_db.reset();
-        m_negozio.reset();
+        m_programma.reset();
     }
 
     void metodi()
@@ -419,7 +422,7 @@ private slots:
         m_dlg.reset();
         m_logica.reset();
         ShopState stato;
-        stato.PercorsoNegozio = m_negozio->cartella();
+        stato.PercorsoNegozio = m_negozio;
         stato.dbCatalogo = m_db;
         stato.SeparatoreDecimali = ",";
         ContestoCommercio contesto{stato, {}, m_msg};

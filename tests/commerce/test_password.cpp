@@ -3,7 +3,7 @@
 // to the copies and to the password-file name when the upload succeeds,
 // fails or cannot start.
 #include "aggiornamentopassword.h"
-#include "negozioprova.h"
+#include "testshop.h"
 
 #include "scriptedmessages.h"
 
@@ -37,12 +37,10 @@ private:
     QString m_cartella;
 };
 
+// A password file; one that cannot be written ends the test.
 void crea(const QString &p, const QByteArray &b = "P1\r\nP2\r\n")
 {
-    QDir().mkpath(QFileInfo(p).absolutePath());
-    QFile f(p);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(b);
+    scrivi(p, b);
 }
 
 } // namespace
@@ -188,7 +186,7 @@ private slots:
         QVERIFY(msg.texts().value(0).contains("nessun file è stato inviato né cancellato"));
         QVERIFY(caricamento.accodamenti.isEmpty());
         QCOMPARE(QDir(m_script).entryList(QDir::Files, QDir::Name), prima);
-        QCOMPARE(leggiFile(m_script + "/GP123.ric"), QByteArray("vecchio"));
+        QCOMPARE(leggi(m_script + "/GP123.ric"), QByteArray("vecchio"));
         QCOMPARE(pwd, QStringLiteral("GP1"));
         QVERIFY(a.aggiornabile());
     }

@@ -2,7 +2,8 @@
 // methods, countries and cost bands writes, the checks of "OK", and the
 // savepoint that spans the dialog ("Annulla" leaves the seven tables as
 // they were, keys and counters included).
-#include "negozioprova.h"
+#include "tabelleprova.h"
+#include "testshop.h"
 #include "spedizione.h"
 
 #include "scriptedmessages.h"
@@ -15,7 +16,8 @@ using namespace Spedizione;
 class TestSpedizione : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<NegozioProva> m_negozio;
+    std::unique_ptr<TestProgramFolder> m_programma;
+    QString m_negozio;
     DatabasePtr m_db;
     ScriptedMessages m_msg;
     std::unique_ptr<EditorSpedizione> m_ed;
@@ -28,13 +30,14 @@ class TestSpedizione : public QObject {
 private slots:
     void init()
     {
-        m_negozio = std::make_unique<NegozioProva>();
-        m_db = m_negozio->apri();
-        QFile epg(m_negozio->code() + "/Contrassegno.epg");
+        m_programma = std::make_unique<TestProgramFolder>();
+        m_negozio = m_programma->newShopWithCode();
+        m_db = apriCatalogo(m_negozio);
+        QFile epg(m_negozio + "/code/Contrassegno.epg");
         QVERIFY(epg.open(QIODevice::WriteOnly));
         epg.close();
         m_msg.clear();
-        m_ed = std::make_unique<EditorSpedizione>(m_db, m_negozio->cartella(), u',', m_msg);
+        m_ed = std::make_unique<EditorSpedizione>(m_db, m_negozio, u',', m_msg);
         m_ed->apri();
     }
     void cleanup()
@@ -42,7 +45,7 @@ private slots:
         m_ed.reset();
         m_db->close();
         m_db.reset();
-        m_negozio.reset();
+        m_programma.reset();
     }
 
     // The empty shop: methods 1 and 2 active, 1 preselected, Italy (zone 1)
@@ -116,13 +119,13 @@ private slots:
     void interfacce()
     {
         QCOMPARE(m_ed->interfacce(), (QStringList{"", "Contrassegno"}));
-        QFile f(m_negozio->code() + "/Banca Sella.epg");
+        QFile f(m_negozio + "/code/Banca Sella.epg");
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        QFile g(m_negozio->code() + "/AuthorizeNet.epg");
+        QFile g(m_negozio + "/code/AuthorizeNet.epg");
         QVERIFY(g.open(QIODevice::WriteOnly));
         g.close();
-        EditorSpedizione altro(m_db, m_negozio->cartella(), u',', m_msg);
+        EditorSpedizione altro(m_db, m_negozio, u',', m_msg);
         altro.apri();
         QCOMPARE(altro.interfacce(), (QStringList{"", "AuthorizeNet", "Banca Sella", "Contrassegno"}));
         altro.annulla();
@@ -347,7 +350,7 @@ private slots:
         QCOMPARE(m_db->transactionDepth(), 0);
         QCOMPARE(dumpTabelle(*m_db), prima);
         // The counter was rolled back too: the next country gets the same ID.
-        EditorSpedizione di_nuovo(m_db, m_negozio->cartella(), u',', m_msg);
+        EditorSpedizione di_nuovo(m_db, m_negozio, u',', m_msg);
         di_nuovo.apri();
         di_nuovo.aggiungiPaese("Islanda");
         QCOMPARE(di_nuovo.paesi().back().id, m_db->scalar("SELECT max(ID) FROM paesi").toLongLong());
@@ -380,7 +383,7 @@ private slots:
         m_ed->annulla();
         for (const QString &t : Tabelle())
             m_db->execute(QStringLiteral("CREATE TABLE \"temp%1\" AS SELECT * FROM \"%1\"").arg(t));
-        EditorSpedizione ed(m_db, m_negozio->cartella(), u',', m_msg);
+        EditorSpedizione ed(m_db, m_negozio, u',', m_msg);
         ed.apri();
         ed.aggiungiPaese("Islanda");
         QCOMPARE(ed.conferma(), EditorSpedizione::EsitoConferma::Confermata);

@@ -27,8 +27,6 @@
 #include <QClipboard>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -61,17 +59,6 @@ QAction *voceDiMenu(QMenuBar *barra, QAction *azione)
             if (QAction *t = cerca(a->menu()))
                 return t;
     return nullptr;
-}
-
-QMap<QString, QByteArray> impronte(const QString &cartella)
-{
-    QMap<QString, QByteArray> m;
-    for (QDirIterator it(cartella, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString f = it.next();
-        if (!f.endsWith(QLatin1String("vtftp.dat")))
-            m.insert(QDir(cartella).relativeFilePath(f), QCryptographicHash::hash(leggi(f), QCryptographicHash::Sha1));
-    }
-    return m;
 }
 
 // Closes the next modal dialog with Escape (a cancelled chooser or editor).

@@ -7,6 +7,7 @@
 #include "alberocategorie.h"
 #include "avvio.h"
 #include "boxmessages.h"
+#include "cartelle.h"
 #include "programfolder.h"
 #include "regole.h"
 #include "pulsanteimmagine.h"
@@ -20,8 +21,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QPlainTextEdit>
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -198,28 +197,6 @@ void controllaSenzaNegozio(frmMain *w)
     QCOMPARE(w->windowTitle(), QStringLiteral("Vetrasto"));
 }
 
-// Every file under a folder with its checksum.
-QMap<QString, QByteArray> impronte(const QString &cartella)
-{
-    QMap<QString, QByteArray> m;
-    QDirIterator it(cartella, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString f = it.next();
-        m.insert(QDir(cartella).relativeFilePath(f), QCryptographicHash::hash(leggi(f), QCryptographicHash::Sha1));
-    }
-    return m;
-}
-
-// A copy of a folder tree, links followed.
-void copiaAlbero(const QString &da, const QString &a)
-{
-    QDirIterator it(da, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
-    while (it.hasNext()) {
-        const QString f = it.next();
-        scrivi(a + u'/' + QDir(da).relativeFilePath(f), leggi(f));
-    }
-}
-
 } // namespace
 
 void TestFrmMain::avvioSuCartelleVere_data()
@@ -315,7 +292,7 @@ void TestFrmMain::laCartellaDelProgrammaNonCambia()
     QVERIFY2(QFile::exists(bin + QStringLiteral("/demo/catalog.mdb")), "the demo shop is built");
     QTemporaryDir programma, utente;
     for (const char *d : {"template", "code", "help", "new", "demo"})
-        copiaAlbero(bin + u'/' + QLatin1String(d), programma.path() + u'/' + QLatin1String(d));
+        QVERIFY(CopiaCartella(bin + u'/' + QLatin1String(d), programma.path() + u'/' + QLatin1String(d)));
     ProgramFolder::setPath(programma.path());
     ProgramFolder::setUserFolder(utente.path());
     SettingsStore::setLocation(utente.path() + QStringLiteral("/settings"));

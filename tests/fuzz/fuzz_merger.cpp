@@ -10,6 +10,7 @@
 // level 3) and as a page without articles.
 #include "catalogschema.h"
 #include "make.h"
+#include "testofile.h"
 
 #include <QtGlobal>
 #include <cstdio>
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const std::vector<Riga> articoli{righe[1], righe[2]};
 
-    const Make::TestoFile letto = Make::decodifica(modello);
+    const TestoFile letto = TestoFile::decodifica(modello);
     if (letto.codifica(letto.testo) != modello)
         fallisci("the model's bytes did not survive decoding and encoding");
 

@@ -67,10 +67,13 @@ class TestLettoreMdb : public QObject {
     }
 
     // Zendaro installed in the program folder, with `file` as its database.
-    static void installa(const TestProgramFolder &program, const QString &file)
+    // False when the database cannot be copied there.
+    [[nodiscard]] static bool installa(const TestProgramFolder &program, const QString &file)
     {
-        QVERIFY(QFile::copy(file, program.path() + QStringLiteral("/zendaro.mdb")));
+        if (!QFile::copy(file, program.path() + QStringLiteral("/zendaro.mdb")))
+            return false;
         SettingsStore::set(QStringLiteral("Zendaro"), QStringLiteral("AppPath"), QStringLiteral("AppPath"), program.path());
+        return true;
     }
 
 private slots:
@@ -259,7 +262,7 @@ private slots:
         TestProgramFolder program;
         NegozioDiProva t;
         QCOMPARE(t.apri(program.newShop()), int(Negozio::Aperto));
-        installa(program, zendaro);
+        QVERIFY(installa(program, zendaro));
         Database &db = *t.negozio.state.dbCatalogo;
         auto importati = [&] {
             QStringList out;
@@ -305,7 +308,7 @@ private slots:
         TestProgramFolder program;
         NegozioDiProva t;
         QCOMPARE(t.apri(program.newShop()), int(Negozio::Aperto));
-        installa(program, jet);
+        QVERIFY(installa(program, jet));
         Catalogo catalogo(t.negozio);
         const qint64 reparti = t.negozio.state.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) FROM categorie")).toLongLong();
         ImportazioneZendaro(t.negozio, catalogo).ImportaZD(QStringLiteral("1110"), LettoreMdb::apri);

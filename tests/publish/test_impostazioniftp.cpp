@@ -266,14 +266,32 @@ void TestImpostazioniFtp::recordsByExactKeyAndPrefix()
                               "h/www/a%b/sotto/x.htm", "h/www/a%bc/x.htm"})
             r.aggiungi(QString::fromLatin1(k), 1700000000, 3000000000LL);
     }
-    PulisciDB(mdb, QStringLiteral("h"), QStringLiteral("www/a%b"));
     auto db = Database::open(mdb);
-    QSqlQuery q = db->run(QStringLiteral("SELECT nome FROM file ORDER BY nome"));
-    QStringList restano;
-    while (q.next())
-        restano << q.value(0).toString();
-    QCOMPARE(restano, (QStringList{QStringLiteral("h/www/IT'S/a.htm"), QStringLiteral("h/www/a%bc/x.htm"),
-                                   QStringLiteral("h/www/aXXb/x.htm"), QStringLiteral("h/www/it's/a.htm")}));
+    auto restano = [&db] {
+        QSqlQuery q = db->run(QStringLiteral("SELECT nome FROM file ORDER BY nome"));
+        QStringList l;
+        while (q.next())
+            l << q.value(0).toString();
+        return l;
+    };
+    const QStringList attesi{QStringLiteral("h/www/IT'S/a.htm"), QStringLiteral("h/www/a%bc/x.htm"),
+                             QStringLiteral("h/www/aXXb/x.htm"), QStringLiteral("h/www/it's/a.htm")};
+    QString errore;
+    {
+        RecordInvii r(mdb);
+        QVERIFY2(PulisciDB(r, QStringLiteral("h"), QStringLiteral("www/a%b"), &errore), qPrintable(errore));
+    }
+    QCOMPARE(restano(), attesi);
+
+    // A deletion the database refuses is reported to the caller, and
+    // deletes nothing.
+    db->execute(QStringLiteral("CREATE TRIGGER guasto BEFORE DELETE ON file BEGIN SELECT RAISE(ABORT, 'disco pieno'); END"));
+    {
+        RecordInvii r(mdb);
+        QVERIFY(!PulisciDB(r, QStringLiteral("h"), QStringLiteral("www"), &errore));
+    }
+    QVERIFY2(errore.contains(QStringLiteral("disco pieno")), qPrintable(errore));
+    QCOMPARE(restano(), attesi);
 }
 
 void TestImpostazioniFtp::oldRecordsGetUtcSeconds_data()

@@ -159,6 +159,7 @@ private slots:
     void serverOptions();
     void missingRemoteFolder_data();
     void missingRemoteFolder();
+    void recordsThatCannotBeDropped();
     void folderThatCannotBeMade();
     void failuresLeaveExactRecords_data();
     void failuresLeaveExactRecords();
@@ -328,6 +329,29 @@ void TestPubblicatore::missingRemoteFolder()
     QCOMPARE(QFile::exists(b.radice + QStringLiteral("/nuova/a_b/i.htm")), crea);
     if (crea)
         QVERIFY(leggi(b.negozio + QStringLiteral("/vtftp1.log")).contains("MKD nuova"));
+}
+
+// Records of a missing remote folder that cannot be dropped: the run stops
+// with the database's reason before asking anything, and sends nothing.
+void TestPubblicatore::recordsThatCannotBeDropped()
+{
+    Banco b;
+    QVERIFY(b.avvia());
+    b.folderFTP = QStringLiteral("nuova");
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.lista();
+    b.aggiungiRecord(QStringLiteral("127.0.0.1/nuova/i.htm"));
+    Database::open(b.negozio + QStringLiteral("/vtftp.mdb"))
+        ->execute(QStringLiteral("CREATE TRIGGER guasto BEFORE DELETE ON file BEGIN SELECT RAISE(ABORT, 'disco pieno'); END"));
+    b.messages.answer(Messages::Answer::Yes);
+    QVERIFY(!b.corri().riuscito);
+    QCOMPARE(b.messages.texts().size(), 1);
+    QVERIFY2(b.messages.texts().at(0).startsWith(QStringLiteral("Errore: archivio dei file inviati (vtftp.mdb): ")),
+             qPrintable(b.messages.texts().at(0)));
+    QVERIFY(b.messages.texts().at(0).contains(QStringLiteral("disco pieno")));
+    QCOMPARE(b.inviati(), QStringList());
+    QCOMPARE(b.record(), QStringList{QStringLiteral("127.0.0.1/nuova/i.htm")});
+    QVERIFY(!QFileInfo::exists(b.radice + QStringLiteral("/nuova")));
 }
 
 // A level that cannot be made (a read-only parent on the server) is not

@@ -6,7 +6,9 @@
 #include "shell.h"
 #include "cartelle.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QtTest>
 #include <QFile>
 #include <QProcess>
@@ -49,6 +51,17 @@ QByteArray leggi(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+QMap<QString, QByteArray> impronte(const QString &cartella)
+{
+    QMap<QString, QByteArray> m;
+    QDirIterator it(cartella, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        m.insert(QDir(cartella).relativeFilePath(f), QCryptographicHash::hash(leggi(f), QCryptographicHash::Sha1));
+    }
+    return m;
+}
+
 TestProgramFolder::TestProgramFolder()
 {
     const QString p = m_dir.path();
@@ -69,6 +82,24 @@ QString TestProgramFolder::newShop(const QString &name)
     const QString folder = m_dir.path() + u'/' + name;
     CopiaCartella(m_dir.path() + QStringLiteral("/new"), folder);
     return folder;
+}
+
+QString TestProgramFolder::newShopWithCode(const QString &name)
+{
+    const QString folder = newShop(name);
+    if (!CopiaCartella(cartellaDati() + QStringLiteral("/code"), folder + QStringLiteral("/code")))
+        throw std::runtime_error("cannot copy the program's code folder into " + folder.toStdString());
+    return folder;
+}
+
+QString cartellaDati()
+{
+    return QStringLiteral(VETRASTO_SOURCE_DATA);
+}
+
+DatabasePtr apriCatalogo(const QString &negozio)
+{
+    return Database::open(negozio + QStringLiteral("/catalog.mdb"), Database::Access::Exclusive);
 }
 
 NegozioDiProva::NegozioDiProva()

@@ -5,6 +5,7 @@
 #include "negozio.h"
 #include "scriptedmessages.h"
 
+#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
@@ -18,6 +19,11 @@ public:
     QString path() const { return m_dir.path(); }
     // A fresh shop folder made from new/ (under the temporary folder).
     QString newShop(const QString &name = QStringLiteral("negozio"));
+    // The same with the program's own code folder (the payment systems'
+    // files of the source tree's data/code) as the shop's code folder, as
+    // the shipping and payment tests need it. Throws (ending the test as
+    // failed) when it cannot be copied.
+    QString newShopWithCode(const QString &name = QStringLiteral("negozio"));
 
 private:
     QTemporaryDir m_dir;
@@ -73,6 +79,15 @@ private:
 void scrivi(const QString &path, const QByteArray &data);
 // A file's bytes, or nothing when it cannot be read.
 QByteArray leggi(const QString &path);
+// Every file under a folder (hidden ones too), by its path relative to the
+// folder, with its checksum: two are equal when the trees hold the same
+// files with the same bytes.
+QMap<QString, QByteArray> impronte(const QString &cartella);
+
+// The program's data folder in the source tree (data/).
+QString cartellaDati();
+// A shop's catalogue opened as the store opens it: exclusively.
+DatabasePtr apriCatalogo(const QString &negozio);
 
 // Adds n departments and articles straight into a catalogue (fixtures).
 void riempiCatalogo(Database &db, int reparti, int articoliPerReparto);

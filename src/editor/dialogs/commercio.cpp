@@ -1,6 +1,5 @@
 #include "commercio.h"
 
-#include "formato.h"
 #include "frmconfigurapg.h"
 #include "frmotp.h"
 #include "frmpg.h"

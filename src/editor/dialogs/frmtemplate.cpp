@@ -1,8 +1,8 @@
 #include "frmtemplate.h"
 
-#include "make.h"
 #include "negozio.h"
 #include "programfolder.h"
+#include "testofile.h"
 
 #include <QFile>
 #include <QGridLayout>
@@ -106,7 +106,7 @@ void frmTemplate::mostraSelezionato()
     }
     QFile note(cartella + QStringLiteral("/vtas_note.txt"));
     if (note.open(QIODevice::ReadOnly))
-        txtNote->setPlainText(Make::decodifica(note.readAll()).testo);
+        txtNote->setPlainText(TestoFile::decodifica(note.readAll()).testo);
 }
 
 void frmTemplate::ok()

@@ -3,9 +3,10 @@
 #include "comandi.h"
 #include "corniceimmagine.h"
 #include "database.h"
+#include "formatonegozio.h"
 #include "griglia.h"
+#include "messages.h"
 #include "negozio.h"
-#include "prezzi.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -172,6 +173,9 @@ Vista::Elenco Vista::elenco(const QString &nome, const QString &nomeGriglia, Dat
         return TestoPrezzo(importo, s).mid(s.PrefissoValuta1.size());
     });
     e.modello->collega(e.griglia);
+    connect(e.modello, &ModelloGriglia::rigaNonRaggiunta, this, [this](int, const QString &descrizione) {
+        m_negozio.messages().warning(QStringLiteral("Impossibile passare alla riga scelta:\r\n") + descrizione);
+    });
     e.griglia->verticalHeader()->hide();
     e.griglia->horizontalHeader()->setStretchLastSection(true);
     // A few rows stay in sight when the details take the rest of a small window.

@@ -1,6 +1,6 @@
 // The settings snapshot made from the settings record of a real shop, with
-// the derivations the main window applies when it loads the record.
-#include "formato.h"
+// the derivations the main window applies when it loads the record, and the
+// site's addresses and code computed from it.
 #include "impostazioni.h"
 #include "numeri.h"
 #include "recordset.h"
@@ -10,6 +10,15 @@
 
 using Campi = QVariantMap;
 
+static Impostazioni sito(const QString &url, const QString &cartella, const QString &cgi = QString())
+{
+    Impostazioni i;
+    i.txtURL = url;
+    i.txtCartella = cartella;
+    i.txtCGI = cgi;
+    return i;
+}
+
 class TestImpostazioni : public QObject {
     Q_OBJECT
 private slots:
@@ -17,6 +26,10 @@ private slots:
     void caselleEListe();
     void correzioniAlCaricamento_data();
     void correzioniAlCaricamento();
+    void indirizziBase_data();
+    void indirizziBase();
+    void codiceSito_data();
+    void codiceSito();
     void indirizzi_data();
     void indirizzi();
     void cartelle_data();
@@ -120,6 +133,62 @@ void TestImpostazioni::correzioniAlCaricamento()
         {"livelliaperti", i.cboLivelli}, {"colonnevetrina", i.cboVetrina}, {"firma_email", i.txtFirma},
         {"home1", i.txtTesti[0]}};
     QCOMPARE(mostrato.value(campo), atteso);
+}
+
+void TestImpostazioni::indirizziBase_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<QString>("cgi");
+    QTest::addColumn<QString>("negozio");
+    QTest::addColumn<QString>("script");
+    QTest::newRow("semplice") << "www.esempio.it" << "negozio" << "cgi-bin" << "http://www.esempio.it/negozio"
+                              << "http://www.esempio.it/cgi-bin";
+    QTest::newRow("digitato male") << "  HTTP://www.esempio.it/ " << " /negozio/ " << "/cgi-bin/"
+                                   << "http://www.esempio.it/negozio" << "http://www.esempio.it/cgi-bin";
+    QTest::newRow("cartella vuota") << "www.esempio.it" << "" << "  " << "http://www.esempio.it"
+                                    << "http://www.esempio.it";
+    QTest::newRow("una barra per lato") << "host//" << "//a//" << "b" << "http://host///a/" << "http://host//b";
+    QTest::newRow("https resta") << "https://www.esempio.it/" << "negozio" << "cgi-bin"
+                                 << "https://www.esempio.it/negozio" << "https://www.esempio.it/cgi-bin";
+    QTest::newRow("HTTPS maiuscolo") << "HTTPS://host" << "" << "" << "https://host" << "https://host";
+    QTest::newRow("vuoto") << "" << "" << "" << "http://" << "http://";
+}
+
+void TestImpostazioni::indirizziBase()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, cartella);
+    QFETCH(QString, cgi);
+    QFETCH(QString, negozio);
+    QFETCH(QString, script);
+    const Impostazioni i = sito(url, cartella, cgi);
+    QCOMPARE(URLNegozio(i), negozio);
+    QCOMPARE(URLCGI(i), script);
+}
+
+void TestImpostazioni::codiceSito_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<QString>("codice");
+    QTest::newRow("abc") << "abc" << "" << "24E";
+    QTest::newRow("abc con http") << "http://abc/" << "" << "24E";
+    QTest::newRow("abc con https") << "https://abc" << "" << "24E";
+    // abc/x: 590 + 47 x 4 + 120 x 5 = 1378
+    QTest::newRow("cartella") << "abc" << "/x/" << "562";
+    QTest::newRow("cgi non conta") << "abc" << "" << "24E";
+    QTest::newRow("vuoto") << "" << "" << "0";
+    // The euro sign counts as code 128 of the Windows code page.
+    QTest::newRow("carattere ansi") << QStringLiteral("a\u20AC") << "" << "161";
+}
+
+void TestImpostazioni::codiceSito()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, cartella);
+    QFETCH(QString, codice);
+    QCOMPARE(CodiceSito(sito(url, cartella, QStringLiteral("cgi-bin"))), codice);
 }
 
 void TestImpostazioni::indirizzi_data()

@@ -1,12 +1,66 @@
 #include "impostazioni.h"
 
-#include "formato.h"
 #include "numeri.h"
 #include "recordset.h"
 
 #include <cmath>
 
 namespace {
+
+// The code page the site code is computed in: Latin-1 with the Windows
+// characters of 0x80-0x9F.
+int codiceAnsi(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u < 0x100))
+        return u;
+    static const char16_t tabella[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    for (int i = 0; i < 32; ++i)
+        if (tabella[i] == u)
+            return 0x80 + i;
+    return '?';
+}
+
+// The host as typed: trimmed, its scheme apart ("http://" dropped,
+// "https://" kept), one final "/" dropped.
+struct Host {
+    QString schema;  // "http://" or "https://"
+    QString nome;
+};
+
+Host leggiHost(const QString &txtURL)
+{
+    Host h{QStringLiteral("http://"), txtURL.trimmed()};
+    if (h.nome.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)) {
+        h.nome = h.nome.mid(7);
+    } else if (h.nome.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) {
+        h.schema = QStringLiteral("https://");
+        h.nome = h.nome.mid(8);
+    }
+    if (h.nome.endsWith(u'/'))
+        h.nome.chop(1);
+    return h;
+}
+
+QString cartellaURL(const QString &testo)
+{
+    QString f = testo.trimmed();
+    if (f.endsWith(u'/'))
+        f.chop(1);
+    if (f.startsWith(u'/'))
+        f.remove(0, 1);
+    return f;
+}
+
+// The address without its scheme: host, and "/" and folder when there is one.
+QString indirizzo(const Host &h, const QString &cartella)
+{
+    const QString f = cartellaURL(cartella);
+    return f.isEmpty() ? h.nome : h.nome + u'/' + f;
+}
 
 QString testo(const Recordset &r, const char *campo)
 {
@@ -94,6 +148,27 @@ QString togliRadiceServer(const QString &s, const QStringList &radici)
 }
 
 }  // namespace
+
+QString URLNegozio(const Impostazioni &imp)
+{
+    const Host h = leggiHost(imp.txtURL);
+    return h.schema + indirizzo(h, imp.txtCartella);
+}
+
+QString URLCGI(const Impostazioni &imp)
+{
+    const Host h = leggiHost(imp.txtURL);
+    return h.schema + indirizzo(h, imp.txtCGI);
+}
+
+QString CodiceSito(const Impostazioni &imp)
+{
+    const QString testo = indirizzo(leggiHost(imp.txtURL), imp.txtCartella);
+    quint32 somma = 0;  // a 32-bit signed sum; unsigned arithmetic wraps the same way
+    for (int i = 0; i < testo.size(); ++i)
+        somma += quint32(codiceAnsi(testo[i])) * quint32(i + 1);
+    return QString::number(somma, 16).toUpper();
+}
 
 Impostazioni Impostazioni::daRecord(const Recordset &g)
 {

@@ -82,6 +82,14 @@ struct ValoriValuta {
     void impostaIn(ShopState &s) const;
 };
 
+// The site's base URL and the CGI folder's URL, without a final "/". A host
+// typed with "http://" or "https://" keeps its scheme.
+QString URLNegozio(const Impostazioni &imp);
+QString URLCGI(const Impostazioni &imp);
+// The site code: upper-case hexadecimal digits computed from the shop's URL
+// after its scheme; suffix of the generated scripts' names.
+QString CodiceSito(const Impostazioni &imp);
+
 // Makes the snapshot from the record and sets the currency values into the
 // shop state, as the window does when it loads the record.
 Impostazioni CaricaImpostazioni(const Recordset &generale, ShopState &stato);

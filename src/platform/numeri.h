@@ -1,11 +1,13 @@
 #pragma once
-// The number conversions the site builder relies on, independent of the
-// system locale. Three forms reach a page:
+// The number conversions the program relies on (the pages the builder
+// writes, the window's number fields, the publisher's settings files),
+// independent of the system locale. Three forms reach a page:
 //  - the invariant form of Str: a leading blank for values that are not
 //    negative, "." as decimal point, no thousands separator, no zero before
 //    the point (" .5", "-1.25", " 19.99");
 //  - a pattern format (Format) with "," for thousands and "." for decimals,
-//    whose separators ConvertiSeparatori then exchanges for the shop's;
+//    whose separators ConvertiSeparatori (formatonegozio.h) then exchanges
+//    for the shop's;
 //  - plain integer digits.
 // Money is Currency (exact, four decimals). VAT rates and discount factors
 // are single-precision values (float); Str of a float writes at most 7
