@@ -20,6 +20,10 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
         argomenti << QStringLiteral("--no-allo");
     if (guasti.senzaChmod)
         argomenti << QStringLiteral("--no-chmod");
+    if (!guasti.registro.isEmpty())
+        argomenti << QStringLiteral("--log") << guasti.registro;
+    if (guasti.byteAlSecondo > 0)
+        argomenti << QStringLiteral("--rate") << QString::number(guasti.byteAlSecondo);
     for (const QString &r : guasti.risposte)
         argomenti << QStringLiteral("--reply") << r;
     m_processo.setProcessChannelMode(QProcess::SeparateChannels);
