@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <arpa/inet.h>
@@ -29,6 +30,7 @@ struct Opzioni {
     QString browser;  // the browser walk's script
     bool tieni = false;  // keep the temporary folder
 };
+Opzioni g_opzioni;
 
 QString g_negozio;  // the empty folder the merchant chooses for the shop
 QString g_sendmail; // the stand-in mail program
@@ -214,8 +216,28 @@ void pubblica(Utente &u, bool prima)
     u.aspettaFinestra(QStringLiteral("frmMain"));
 }
 
-void provaNelBrowser()
+// The browser walk (negozio.mjs) on the pages and scripts just built; the
+// catalogue is read from a copy, as the open shop holds it locked. "" when
+// every check passed.
+QString provaNelBrowser()
 {
+    const QString copia = QDir::homePath() + QStringLiteral("/catalogo-copia.mdb");
+    QFile::remove(copia);
+    QFile::copy(g_negozio + QStringLiteral("/catalog.mdb"), copia);
+    QProcess node;
+    node.setProcessChannelMode(QProcess::MergedChannels);
+    node.start(QStringLiteral("node"), {g_opzioni.browser, QStringLiteral("--pagine"), g_negozio + QStringLiteral("/online"),
+                                        QStringLiteral("--script"), g_negozio + QStringLiteral("/scripts"),
+                                        QStringLiteral("--catalogo"), copia, QStringLiteral("--porta"),
+                                        QString::number(g_portaWeb), QStringLiteral("--posta"),
+                                        QDir::homePath() + QStringLiteral("/posta.txt"), QStringLiteral("--out"),
+                                        g_opzioni.uscita});
+    if (!node.waitForFinished(120000))
+        node.kill();
+    const QByteArray uscita = node.readAll();
+    std::fwrite(uscita.constData(), 1, size_t(uscita.size()), stdout);
+    return node.exitStatus() == QProcess::NormalExit && node.exitCode() == 0 ? QString()
+                                                                             : QStringLiteral("il sito nel browser");
 }
 
 void percorso(Utente &u)
@@ -391,7 +413,11 @@ void percorso(Utente &u)
     costruisci(u);
 
     // The site in the browser: two articles in the cart, the totals, the order.
-    u.fai(QStringLiteral("il sito nel browser"), [] { provaNelBrowser(); });
+    u.fai(QStringLiteral("il sito nel browser"), [&u] {
+        const QString esito = provaNelBrowser();
+        if (!esito.isEmpty())
+            u.fallisci(esito);
+    });
 
     // The first upload: the server holds the pages and scripts folders.
     pubblica(u, true);
@@ -430,7 +456,7 @@ void percorso(Utente &u)
 
 int main(int argc, char **argv)
 {
-    Opzioni o;
+    Opzioni &o = g_opzioni;
     for (int i = 1; i + 1 < argc; i += 2) {
         const QString k = QString::fromLocal8Bit(argv[i]), v = QString::fromLocal8Bit(argv[i + 1]);
         if (k == QLatin1String("--uscita"))

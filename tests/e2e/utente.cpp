@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QRadioButton>
 #include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -243,7 +245,9 @@ void Utente::clic(const QString &nomeOTesto)
             w = trova(nomeOTesto);
         if (!visibile(w))
             return false;
-        QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+        // A check box or option is clicked on its box, as a person aims.
+        const bool casella = qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w);
+        QTest::mouseClick(w, Qt::LeftButton, {}, casella ? QPoint(8, w->height() / 2) : w->rect().center());
         return true;
     });
 }
