@@ -121,12 +121,6 @@ protected:
             // Tab and Shift+Tab move the focus on: no key filter takes them.
             if (tasto->key() == Qt::Key_Tab || tasto->key() == Qt::Key_Backtab)
                 return false;
-            // The editing shortcuts (select all, copy, paste, undo...) are
-            // commands, not typed characters.
-            for (const auto comando : {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Paste,
-                                       QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo})
-                if (tasto->matches(comando))
-                    return false;
             const QString typed = tasto->text();
             if (typed.size() != 1)
                 return false;

@@ -8,7 +8,6 @@
 #include "testshop.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
@@ -31,8 +30,6 @@ private slots:
     void filtroNumerico_data();
     void filtroNumerico();
     void selezionaTuttoAlFocus();
-    void scorciatoieNelCampoFiltrato_data();
-    void scorciatoieNelCampoFiltrato();
 
 private:
     QString stored(const QString &campo, qint64 id)
@@ -276,36 +273,6 @@ void TestBinder::selezionaTuttoAlFocus()
     QTest::mouseClick(m_prezzo, Qt::LeftButton);
     QTRY_COMPARE(m_prezzo->selectedText(), QStringLiteral("12,5"));
     QVERIFY(m_titolo->selectedText().isEmpty());
-}
-
-void TestBinder::scorciatoieNelCampoFiltrato_data()
-{
-    // The editing shortcuts are commands, not typed characters: the key
-    // filter of a number field lets them act.
-    QTest::addColumn<QKeySequence::StandardKey>("scorciatoia");
-    QTest::addColumn<QString>("appunti");
-    QTest::addColumn<QString>("dopo");
-    QTest::newRow("select all, then typed over") << QKeySequence::SelectAll << "" << "7";
-    QTest::newRow("paste") << QKeySequence::Paste << "3,25" << "12,53,25";
-    QTest::newRow("undo") << QKeySequence::Undo << "" << "12,5";
-}
-
-void TestBinder::scorciatoieNelCampoFiltrato()
-{
-    QFETCH(QKeySequence::StandardKey, scorciatoia);
-    QFETCH(QString, appunti);
-    QFETCH(QString, dopo);
-    QApplication::clipboard()->setText(appunti);
-    m_prezzo->setFocus();
-    m_prezzo->deselect();
-    m_prezzo->setCursorPosition(m_prezzo->text().size());
-    const QKeyCombination tasto = QKeySequence(scorciatoia)[0];
-    if (scorciatoia == QKeySequence::Undo)
-        QTest::keyClick(m_prezzo, Qt::Key_Backspace);
-    QTest::keyClick(m_prezzo, tasto.key(), tasto.keyboardModifiers());
-    if (scorciatoia == QKeySequence::SelectAll)
-        QTest::keyClick(m_prezzo, '7');
-    QCOMPARE(m_prezzo->text(), dopo);
 }
 
 QTEST_MAIN(TestBinder)
