@@ -17,11 +17,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <arpa/inet.h>
 #include <cstdio>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -37,20 +33,6 @@ QString g_sendmail; // the stand-in mail program
 int g_portaWeb = 0, g_portaFtp = 0;
 QString g_ftp;          // the FTP server's root
 QString g_registroFtp;  // the files it received
-
-// A port free on the loopback now.
-int portaLibera()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t n = sizeof a;
-    const bool ok = ::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0
-                    && ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &n) == 0;
-    ::close(s);
-    return ok ? ntohs(a.sin_port) : 0;
-}
 
 void preparaCasa(const QString &casa)
 {
@@ -191,6 +173,19 @@ QString confrontaServer()
     return problemi.join(QStringLiteral(", "));
 }
 
+// "Configura..." in the shipping dialog, and the system's button in the
+// chooser: its dialog opens.
+void configuraSistema(Utente &u, const QString &sistema)
+{
+    u.clic(QStringLiteral("Configura..."));
+    u.aspettaFinestra(QStringLiteral("frmConfiguraPG"));
+    u.clic(QStringLiteral("Configura %1...").arg(sistema));
+    u.passo(QStringLiteral("la configurazione di ") + sistema, [sistema] {
+        QWidget *w = Utente::inAlto();
+        return w && w->windowTitle().contains(sistema);
+    });
+}
+
 // Command 50 from the File menu: the build window, then the question.
 void costruisci(Utente &u)
 {
@@ -328,23 +323,11 @@ void percorso(Utente &u)
     // The payment systems, through the chooser: cash on delivery as it comes,
     // the transfer with its instructions. A method's list offers them once
     // configured.
-    u.clic(QStringLiteral("Configura..."));
-    u.aspettaFinestra(QStringLiteral("frmConfiguraPG"));
-    u.clic(QStringLiteral("Configura Contrassegno..."));
-    u.passo(QStringLiteral("la configurazione del contrassegno"), [] {
-        QWidget *w = Utente::inAlto();
-        return w && w->windowTitle().contains(QLatin1String("Contrassegno"));
-    });
+    configuraSistema(u, QStringLiteral("Contrassegno"));
     u.foto(QStringLiteral("contrassegno"));
     u.clic(QStringLiteral("OK"));
     u.aspettaFinestra(QStringLiteral("frmSpedizione"));
-    u.clic(QStringLiteral("Configura..."));
-    u.aspettaFinestra(QStringLiteral("frmConfiguraPG"));
-    u.clic(QStringLiteral("Configura Pagamento anticipato..."));
-    u.passo(QStringLiteral("la configurazione del pagamento anticipato"), [] {
-        QWidget *w = Utente::inAlto();
-        return w && w->windowTitle().contains(QLatin1String("Pagamento anticipato"));
-    });
+    configuraSistema(u, QStringLiteral("Pagamento anticipato"));
     u.scriviRighe(QStringLiteral("txtInfo"), QStringLiteral("Bonifico a Bottega Aurora\nIBAN IT60 X054 2811 1010 0000 0123 456"));
     u.foto(QStringLiteral("pagamento-anticipato"));
     u.clic(QStringLiteral("OK"));

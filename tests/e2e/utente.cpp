@@ -260,8 +260,11 @@ void Utente::scrivi(const QString &campo, const QString &testo, bool conTab)
             return false;
         if (auto *c = qobject_cast<QComboBox *>(w); c && c->lineEdit())
             w = c->lineEdit();
+        // The old text selected with the keys and typed over (a number
+        // field's key filter discards Ctrl+A as a control character).
         QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, w->height() / 2));
-        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(w, Qt::Key_End);
+        QTest::keyClick(w, Qt::Key_Home, Qt::ShiftModifier);
         QTest::keyClick(w, Qt::Key_Delete);
         digita(w, testo);
         if (conTab)

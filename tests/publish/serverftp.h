@@ -48,3 +48,6 @@ private:
     QProcess m_processo;
     int m_porta = 0;
 };
+
+// A free port on loopback, for a helper that cannot report its own.
+int portaLibera();

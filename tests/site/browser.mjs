@@ -8,7 +8,7 @@ import { spawnSync, execFileSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { avviaServer, avviaBrowser, sql, articolo, cent, atteso, euro } from "./sito.mjs";
+import { avviaServer, avviaBrowser, sql, articolo, cent, atteso, euro, inviaOrdine } from "./sito.mjs";
 
 const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
@@ -172,11 +172,7 @@ async function percorso(set) {
   // The order.
   listino(shop, db, [art]);
   fs.rmSync(posta, { force: true });
-  const cliente = { nome: "Maria", cognome: "Bianchi", indirizzo: "Via Po 3", cap: "10123", citta: "Torino",
-    telefono: "011 555", email: "maria@example.it" };
-  for (const [k, v] of Object.entries(cliente)) await page.type(`form#vtordine [name=${k}]`, v);
-  await page.click("form#vtordine [name=accetto]");
-  await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.click("form#vtordine button[type=submit]")]);
+  await inviaOrdine(page);
   const a = atteso(db, righe, 1, 1);
   const tot = (a.totale / 100).toFixed(2);
   verifica(new RegExp(`/thankyou1\\.htm\\?ordine=[0-9-]+&totale=${tot.replace(".", "\\.")}$`).test(page.url()),

@@ -113,3 +113,13 @@ export function avviaBrowser(profilo) {
     "--disable-background-networking", "--disable-component-update", "--disable-sync"],
 });
 }
+
+// The order form on the cart's page filled in by a customer and sent; waits
+// for the page that answers.
+export async function inviaOrdine(page) {
+  const cliente = { nome: "Maria", cognome: "Bianchi", indirizzo: "Via Po 3", cap: "10123", citta: "Torino",
+    telefono: "011 555", email: "maria@example.it" };
+  for (const [k, v] of Object.entries(cliente)) await page.type(`form#vtordine [name=${k}]`, v);
+  await page.click("form#vtordine [name=accetto]");
+  await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.click("form#vtordine button[type=submit]")]);
+}
