@@ -65,6 +65,8 @@ public:
     // The interface lists: "" and the base names of the code folder's
     // ".epg" files, by name.
     const QStringList &interfacce() const { return m_interfacce; }
+    // Reads the code folder again (a system configured meanwhile).
+    void riempiInterfacce();
     bool attivo(int k) const;
     QString nome(int k) const;
     QString metodo(int k) const;
@@ -145,7 +147,6 @@ private:
     // no number or beyond the field's range.
     std::optional<Currency> importo(const QString &testo) const;
     QVariant valorePagamento(const QString &campo) const;
-    void riempiInterfacce();
     QString testoNumero(double v) const;
 
     DatabasePtr m_db;

@@ -1,9 +1,21 @@
 #include "avvio.h"
 
 #include "boxmessages.h"
+#include "traduzioni.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QLocale>
 #include <QTimer>
+
+void preparaProgramma()
+{
+    QApplication::setApplicationName(QStringLiteral("Vetrasto"));
+    QApplication::setOrganizationName(QStringLiteral("Vetrasto"));
+    // Numbers in the fields are read and written in the Italian notation.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    installaTraduzioni();
+    installaSceltaCartella();
+}
 
 Avvio::Avvio(Messages &messages) : m_messages(messages), m_negozio(messages)
 {

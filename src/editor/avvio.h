@@ -12,6 +12,10 @@
 
 class Messages;
 
+// What the program does before its first window: its names, numbers in the
+// Italian notation, Qt's texts in Italian and the desktop's folder picker.
+void preparaProgramma();
+
 class Avvio {
 public:
     explicit Avvio(Messages &messages);

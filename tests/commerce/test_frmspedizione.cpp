@@ -156,6 +156,27 @@ private slots:
         QCOMPARE(m_dlg->cboPagamento->count(), 2);
     }
 
+    // A system configured from the dialog ("Configura...") is offered at once
+    // by every method's interface list; each method keeps its choice.
+    void sistemaConfiguratoDalDialogo()
+    {
+        m_dlg->cboMetodo[0]->setFocus();
+        QTest::keyClick(m_dlg->cboMetodo[0], Qt::Key_End);
+        QCOMPARE(campo("pagamento", "metodo1").toString(), QStringLiteral("Contrassegno"));
+        m_dlg->configura = [this] {
+            QFile epg(m_negozio->code() + QStringLiteral("/Pagamento anticipato.epg"));
+            QVERIFY(epg.open(QIODevice::WriteOnly));
+        };
+        clicca(m_dlg->cmdConfiguraPG);
+        for (QComboBox *c : m_dlg->cboMetodo)
+            QCOMPARE(c->count(), 4);
+        QCOMPARE(m_dlg->cboMetodo[0]->currentText(), QStringLiteral("Contrassegno"));
+        QCOMPARE(m_dlg->cboMetodo[1]->currentText(), QString());
+        m_dlg->cboMetodo[1]->setFocus();
+        QTest::keyClick(m_dlg->cboMetodo[1], Qt::Key_End);
+        QCOMPARE(campo("pagamento", "metodo2").toString(), QStringLiteral("Pagamento anticipato"));
+    }
+
     void paesi()
     {
         const int righe = m_dlg->DBGrid1->rowCount();

@@ -7,6 +7,8 @@ Prints "PORT <n>" once it listens on a free port. Faults on demand:
   --stall-login    the server stops answering at the login
   --no-allo        ALLO is refused with 502
   --no-chmod       SITE CHMOD is refused (the user lacks the right to change modes)
+  --log FILE       each file received is appended to FILE, one path a line
+  --rate BYTES     each upload is read at most BYTES per second
   --reply "LINE=REPLY"
                    the command LINE (a whole line such as "STOR a.htm", or a
                    bare command such as "STOR") gets REPLY and nothing is done
@@ -18,7 +20,7 @@ import sys
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler, _FileReadWriteError
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler, _FileReadWriteError
 from pyftpdlib.servers import FTPServer
 
 SOGLIA = 64 * 1024
@@ -36,6 +38,8 @@ def main():
     p.add_argument("--no-allo", action="store_true")
     p.add_argument("--no-chmod", action="store_true")
     p.add_argument("--reply", action="append", default=[])
+    p.add_argument("--log")
+    p.add_argument("--rate", type=int, default=0)
     a = p.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -48,7 +52,9 @@ def main():
         os.makedirs(percorso, exist_ok=True)
         autorizzazioni.override_perm(a.user, percorso, "elr", recursive=True)
 
-    class Dati(DTPHandler):
+    class Dati(ThrottledDTPHandler):
+        read_limit = a.rate
+
         def handle_error(self):
             try:
                 raise
@@ -64,17 +70,17 @@ def main():
                     pass
                 self.file_obj = open(os.devnull, "wb")
             except Exception:
-                DTPHandler.handle_error(self)
+                ThrottledDTPHandler.handle_error(self)
 
         def handle_close(self):
             if getattr(self, "scrittura_fallita", None) and not self._closed:
                 self._resp = ("426 %s; transfer aborted." % self.scrittura_fallita, logging.warning)
                 self.close()
             else:
-                DTPHandler.handle_close(self)
+                ThrottledDTPHandler.handle_close(self)
 
         def handle_read(self):
-            DTPHandler.handle_read(self)
+            ThrottledDTPHandler.handle_read(self)
             nome = os.path.basename(getattr(self.file_obj, "name", "") or "")
             if not self.receive or self.tot_bytes_received < SOGLIA:
                 return
@@ -93,6 +99,11 @@ def main():
                 self.respond(risposta)
             else:
                 FTPHandler.pre_process_command(self, line, cmd, arg)
+
+        def on_file_received(self, file):
+            if a.log:
+                with open(a.log, "a") as registro:
+                    registro.write(os.path.relpath(file, a.root) + "\n")
 
         def ftp_USER(self, line):
             if a.stall_login:

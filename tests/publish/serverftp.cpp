@@ -3,6 +3,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(radice)
 {
     QDir().mkpath(radice);
@@ -20,6 +25,10 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
         argomenti << QStringLiteral("--no-allo");
     if (guasti.senzaChmod)
         argomenti << QStringLiteral("--no-chmod");
+    if (!guasti.registro.isEmpty())
+        argomenti << QStringLiteral("--log") << guasti.registro;
+    if (guasti.byteAlSecondo > 0)
+        argomenti << QStringLiteral("--rate") << QString::number(guasti.byteAlSecondo);
     for (const QString &r : guasti.risposte)
         argomenti << QStringLiteral("--reply") << r;
     m_processo.setProcessChannelMode(QProcess::SeparateChannels);
@@ -61,4 +70,18 @@ ContestoPubblicazione ServerFtp::contesto(const QString &negozio)
     c.txtFolderFTP = QStringLiteral("www/shop");
     c.txtFolderCGI = QStringLiteral("cgi-bin");
     return c;
+}
+
+// A free port on loopback, for a helper that cannot report its own.
+int portaLibera()
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t n = sizeof a;
+    ::bind(s, reinterpret_cast<sockaddr *>(&a), n);
+    ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
+    ::close(s);
+    return ntohs(a.sin_port);
 }

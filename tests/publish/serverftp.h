@@ -21,6 +21,8 @@ public:
         // "LINE=REPLY": a whole line ("STOR a.htm=553 ...") or a command.
         QStringList risposte;
         QString utente;           // a login name other than utente()
+        QString registro;         // a file that lists each file received
+        int byteAlSecondo = 0;    // the upload speed, 0: unlimited
     };
 
     explicit ServerFtp(const QString &radice, const Guasti &guasti);
@@ -46,3 +48,6 @@ private:
     QProcess m_processo;
     int m_porta = 0;
 };
+
+// A free port on loopback, for a helper that cannot report its own.
+int portaLibera();

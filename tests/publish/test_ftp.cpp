@@ -251,20 +251,6 @@ void TestFtp::firewallTypes()
     QCOMPARE(c->connetti().codice, CodiceFtp::NonSupportato);
 }
 
-// A free port on loopback, for a helper that cannot report its own.
-int portaLibera()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t n = sizeof a;
-    ::bind(s, reinterpret_cast<sockaddr *>(&a), n);
-    ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
-
 void TestFtp::throughSocksProxy_data()
 {
     QTest::addColumn<int>("tipo");

@@ -4,15 +4,11 @@
 // the catalogue, order with a stand-in sendmail, search; then the demo shop
 // with hostile texts. Screenshots of the home page, a department and the
 // cart, phone and desktop sized, go to the output folder.
-import { spawn, spawnSync, execFileSync } from "node:child_process";
+import { spawnSync, execFileSync } from "node:child_process";
 import fs from "node:fs";
-import http from "node:http";
 import os from "node:os";
 import path from "node:path";
-import { createRequire } from "node:module";
-
-const require = createRequire(import.meta.url);
-const puppeteer = require("puppeteer-core");
+import { avviaServer, avviaBrowser, sql, articolo, cent, atteso, euro, inviaOrdine } from "./sito.mjs";
 
 const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
@@ -26,77 +22,14 @@ function verifica(cond, testo) {
   else { fallimenti++; console.log("NOT OK - " + testo); }
 }
 
-// ---- local web server: the pages folder, and /cgi-bin/*.pl as CGI ----
-let sito = { pagine: "", script: "" };
-const tipi = { ".htm": "text/html; charset=utf-8", ".html": "text/html; charset=utf-8", ".css": "text/css",
-  ".js": "text/javascript; charset=utf-8", ".jpg": "image/jpeg", ".gif": "image/gif", ".png": "image/png" };
-const server = http.createServer((req, res) => {
-  const u = new URL(req.url, "http://127.0.0.1");
-  const nome = decodeURIComponent(u.pathname);
-  if (nome.startsWith("/cgi-bin/")) {
-    const file = path.join(sito.script, path.basename(nome));
-    if (!file.endsWith(".pl") || !fs.existsSync(file)) { res.writeHead(404); res.end(); return; }
-    const corpo = [];
-    req.on("data", (c) => corpo.push(c));
-    req.on("end", () => {
-      const dati = Buffer.concat(corpo);
-      const p = spawn("/usr/bin/perl", [file], { env: {
-        PATH: process.env.PATH, GATEWAY_INTERFACE: "CGI/1.1", REQUEST_METHOD: req.method,
-        QUERY_STRING: u.search.replace(/^\?/, ""), CONTENT_LENGTH: String(dati.length),
-        CONTENT_TYPE: req.headers["content-type"] || "", SCRIPT_NAME: nome, SERVER_NAME: "127.0.0.1",
-        SERVER_PORT: String(server.address().port), REMOTE_ADDR: "127.0.0.1" } });
-      const uscita = [];
-      p.stdout.on("data", (c) => uscita.push(c));
-      p.stderr.on("data", (c) => process.stderr.write(c));
-      // A script that answers without reading its input closes the pipe first.
-      p.stdin.on("error", () => {});
-      p.stdin.end(dati);
-      p.on("close", () => {
-        const tutto = Buffer.concat(uscita);
-        let fine = tutto.indexOf("\r\n\r\n"), salto = 4;
-        const lf = tutto.indexOf("\n\n");
-        if (fine < 0 || (lf >= 0 && lf < fine)) { fine = lf; salto = 2; }
-        if (fine < 0) { res.writeHead(500); res.end("risposta CGI senza intestazioni"); return; }
-        const intestazioni = {};
-        let stato = 200;
-        for (const riga of tutto.subarray(0, fine).toString("latin1").split(/\r?\n/)) {
-          const m = /^([^:]+):\s*(.*)$/.exec(riga);
-          if (!m) continue;
-          if (m[1].toLowerCase() == "status") stato = parseInt(m[2], 10);
-          else intestazioni[m[1]] = m[2];
-        }
-        if (intestazioni.Location && stato == 200) stato = 302;
-        res.writeHead(stato, intestazioni);
-        res.end(tutto.subarray(fine + salto));
-      });
-    });
-    return;
-  }
-  const file = path.join(sito.pagine, path.normalize(nome == "/" ? "/index.htm" : nome));
-  if (!file.startsWith(sito.pagine) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
-    res.writeHead(404); res.end(); return;
-  }
-  res.writeHead(200, { "Content-Type": tipi[path.extname(file).toLowerCase()] || "application/octet-stream" });
-  fs.createReadStream(file).pipe(res);
-});
-await new Promise((r) => server.listen(0, "127.0.0.1", r));
+const sito = { pagine: "", script: "" };
+const server = await avviaServer(sito);
 const porta = server.address().port;
 const base = `http://127.0.0.1:${porta}`;
 
 const posta = path.join(tmp, "posta.txt");
 const sendmail = path.join(tmp, "sendmail");
 fs.writeFileSync(sendmail, `#!/bin/sh\n{ echo "ARGS: $*"; cat; echo '----FINE----'; } >> '${posta}'\n`, { mode: 0o755 });
-
-// Whole tables only: the text columns carry the database's own collation,
-// which the sqlite3 shell does not know, so filtering is done here.
-function sql(db, q) {
-  return JSON.parse(execFileSync("sqlite3", ["-json", db, q]).toString() || "[]");
-}
-function articolo(db, trova) {
-  const a = sql(db, "SELECT * FROM articoli ORDER BY ordinamento").find(trova);
-  const c = sql(db, "SELECT * FROM categorie").find((r) => r.ID == a.catID);
-  return { ...a, pagina: c.pagina, ivarep: c.iva };
-}
 
 function costruisci(set, ostile) {
   const shop = path.join(tmp, `negozio-${set}${ostile ? "-ostile" : ""}`);
@@ -106,7 +39,7 @@ function costruisci(set, ostile) {
   const r2 = spawnSync(args.bench, ["build", shop, path.join(args.home, "template", set)],
     { env: { ...process.env, VETRASTO_HOME: args.home }, encoding: "utf8" });
   if (r2.status != 0) throw new Error("vetrasto-bench build: " + r2.stderr + r2.stdout);
-  sito = { pagine: path.join(shop, "online"), script: path.join(shop, "scripts") };
+  Object.assign(sito, { pagine: path.join(shop, "online"), script: path.join(shop, "scripts") });
   return shop;
 }
 
@@ -137,34 +70,7 @@ function listino(shop, db, articoli) {
   fs.writeFileSync(file, execFileSync(args.datiordine, { input: JSON.stringify({ decimali: "0.00", righe }) }));
 }
 
-// ---- expected totals, computed from the catalogue ----
-const cent = (raw) => Math.round(Number(raw) / 100);  // Currency is stored as value x 10,000
-function atteso(db, righe, metodo, zona) {
-  const pag = sql(db, "SELECT * FROM pagamento")[0];
-  const attivi = [1, 2, 3, 4].filter((k) => pag["attivo" + k]);
-  const k = attivi[metodo - 1];
-  const z = sql(db, `SELECT * FROM zona${zona}`)[0];
-  let merce = 0, ivaMicro = 0;
-  for (const r of righe) {
-    const riga = r.prezzo * r.qt;
-    merce += riga;
-    ivaMicro += riga * Math.round(r.iva * 1000000);
-  }
-  const iva = pag["ivaok" + zona] ? Math.round(ivaMicro / 1000000) : 0;
-  let b = [[cent(z[`m${k}imp1`]), cent(z[`m${k}sp1`])], [cent(z[`m${k}imp2`]), cent(z[`m${k}sp2`])]];
-  if (b[0][0] > b[1][0]) b = [b[1], b[0]];
-  const sped = merce <= b[0][0] ? b[0][1] : merce <= b[1][0] ? b[1][1] : cent(z[`m${k}sp3`]);
-  return { merce, sped, iva, totale: merce + sped + iva };
-}
-const euro = (c) => "€ " + Math.floor(c / 100).toString().replace(/\B(?=(\d{3})+(?!\d))/g, ".") + "," + String(c % 100).padStart(2, "0");
-
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  userDataDir: fs.mkdtempSync(path.join(tmp, "profilo-")),
-  args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-    "--disable-background-networking", "--disable-component-update", "--disable-sync"],
-});
+const browser = await avviaBrowser(fs.mkdtempSync(path.join(tmp, "profilo-")));
 
 async function nuovaPagina(errori) {
   const page = await browser.newPage();
@@ -266,11 +172,7 @@ async function percorso(set) {
   // The order.
   listino(shop, db, [art]);
   fs.rmSync(posta, { force: true });
-  const cliente = { nome: "Maria", cognome: "Bianchi", indirizzo: "Via Po 3", cap: "10123", citta: "Torino",
-    telefono: "011 555", email: "maria@example.it" };
-  for (const [k, v] of Object.entries(cliente)) await page.type(`form#vtordine [name=${k}]`, v);
-  await page.click("form#vtordine [name=accetto]");
-  await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.click("form#vtordine button[type=submit]")]);
+  await inviaOrdine(page);
   const a = atteso(db, righe, 1, 1);
   const tot = (a.totale / 100).toFixed(2);
   verifica(new RegExp(`/thankyou1\\.htm\\?ordine=[0-9-]+&totale=${tot.replace(".", "\\.")}$`).test(page.url()),

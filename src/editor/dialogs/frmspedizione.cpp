@@ -168,11 +168,8 @@ frmSpedizione::frmSpedizione(EditorSpedizione &logica, Aiuto aiuto, QWidget *par
     m_logica.sessioneAnnullata = [this] { QTimer::singleShot(0, this, &frmSpedizione::reject); };
 
     // The stored rows into the controls.
+    riempiInterfacce();
     for (int k = 1; k <= NumeroMetodi; ++k) {
-        QComboBox *cbo = cboMetodo[k - 1];
-        cbo->addItems(m_logica.interfacce());
-        const int i = cbo->findText(m_logica.metodo(k));
-        cbo->setCurrentIndex(i >= 0 ? i : 0);
         txtNomeMetodo[k - 1]->setText(m_logica.nome(k));
         chkMetodo[k - 1]->setChecked(m_logica.attivo(k));
         mostraMetodo(k);
@@ -258,6 +255,9 @@ QWidget *frmSpedizione::creaMetodi()
     connect(cmdConfiguraPG, &QPushButton::clicked, this, [this] {
         if (configura)
             configura();
+        // A system configured now is offered at once.
+        m_logica.riempiInterfacce();
+        riempiInterfacce();
     });
     return box;
 }
@@ -499,6 +499,18 @@ void frmSpedizione::setValuta(const QString &valuta)
         if (const qsizetype p = t.indexOf(QLatin1String(" (")); p >= 0)
             t.truncate(p);
         l->setText(v.isEmpty() ? t : t + QStringLiteral(" (") + v + u')');
+    }
+}
+
+void frmSpedizione::riempiInterfacce()
+{
+    for (int k = 1; k <= NumeroMetodi; ++k) {
+        QComboBox *cbo = cboMetodo[k - 1];
+        const QSignalBlocker quiete(cbo);
+        cbo->clear();
+        cbo->addItems(m_logica.interfacce());
+        const int i = cbo->findText(m_logica.metodo(k));
+        cbo->setCurrentIndex(i >= 0 ? i : 0);
     }
 }
 

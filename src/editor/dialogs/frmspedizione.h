@@ -109,6 +109,8 @@ private:
     QWidget *creaFasce();
     QWidget *cornicemetodo(int k, bool peso);
 
+    // The interface lists from the logic's, each on its method's choice.
+    void riempiInterfacce();
     void mostraMetodo(int k);
     void PopolaMetodi();
     void riempiPaesi();
