@@ -164,7 +164,7 @@ private slots:
         QTest::keyClick(m_dlg->cboMetodo[0], Qt::Key_End);
         QCOMPARE(campo("pagamento", "metodo1").toString(), QStringLiteral("Contrassegno"));
         m_dlg->configura = [this] {
-            QFile epg(m_negozio->code() + QStringLiteral("/Pagamento anticipato.epg"));
+            QFile epg(m_negozio + QStringLiteral("/code/Pagamento anticipato.epg"));
             QVERIFY(epg.open(QIODevice::WriteOnly));
         };
         clicca(m_dlg->cmdConfiguraPG);
