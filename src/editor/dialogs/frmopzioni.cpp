@@ -45,6 +45,9 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
     cmdDuplica = new QPushButton(QStringLiteral("Duplica"));
     cmdElimina = new QPushButton(QStringLiteral("Elimina"));
     auto *pulsantiElenco = new QHBoxLayout;
+    cmdNuova->setObjectName(QStringLiteral("cmdNuova"));
+    cmdDuplica->setObjectName(QStringLiteral("cmdDuplica"));
+    cmdElimina->setObjectName(QStringLiteral("cmdElimina"));
     for (QPushButton *b : {cmdNuova, cmdDuplica, cmdElimina}) {
         b->setAutoDefault(false);
         pulsantiElenco->addWidget(b);
@@ -95,7 +98,9 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
     }
 
     cmdOK = new QPushButton(QStringLiteral("OK"));
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdAnnulla = new QPushButton(QStringLiteral("Annulla"));
+    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
 
     auto *corpo = new QHBoxLayout;
     corpo->addWidget(varianti, 1);

@@ -79,8 +79,11 @@ frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiut
     elenco->addWidget(lblNoResult);
 
     cmdVisualizza = new QPushButton(QStringLiteral("Mostra"));
+
+    cmdVisualizza->setObjectName(QStringLiteral("cmdVisualizza"));
     cmdVisualizza->setEnabled(false);
     cmdChiudi = new QPushButton(QStringLiteral("Chiudi"));
+    cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
     auto *pulsanti = rigaPulsanti({cmdVisualizza, cmdChiudi});
 
     auto *tutto = new QVBoxLayout(this);

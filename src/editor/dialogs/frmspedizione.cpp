@@ -375,6 +375,7 @@ QWidget *frmSpedizione::cornicemetodo(int k, bool peso)
     g->setVerticalSpacing(3);
     const int indice = peso ? k + 3 : k - 1;
     auto *titolo = new QLabel(cornice);
+    titolo->setObjectName(QStringLiteral("lblNomeMetodo%1").arg(indice));
     titolo->setStyleSheet(QStringLiteral("font-weight: bold"));
     lblNomeMetodo[indice] = titolo;
     auto *offerto = new QCheckBox(QStringLiteral("Offerto in questa zona"), cornice);
