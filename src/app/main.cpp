@@ -15,7 +15,7 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     installaTraduzioni();
     BoxMessages messages;
-    installaSceltaCartella();
+    installaScelte();
     Avvio avvio(messages);
     avvio.avvia();
     return app.exec();

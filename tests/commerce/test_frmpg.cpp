@@ -12,6 +12,7 @@
 #include "scriptedmessages.h"
 #include "serverftp.h"
 #include "settings.h"
+#include "shell.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,6 +37,7 @@ class TestFrmPG : public QObject {
     QStringList m_aiuti;
 
 private slots:
+    void cleanup() { Shell::impostaSceltaFile({}); }
     void init()
     {
         m_negozio = std::make_unique<NegozioProva>();
@@ -256,8 +258,9 @@ private slots:
         QVERIFY(!sceltaAncoraAperta);
     }
 
-    // The password window from the bank dialog: the pair chosen, the upload
-    // refused when no publisher is there, and the window's look.
+    // The password window from the bank dialog: the pair chosen through the
+    // shell's file picker (once cancelled), the upload refused when no
+    // publisher is there, and the window's look.
     void finestraPassword()
     {
         QTemporaryDir posta;
@@ -266,7 +269,12 @@ private slots:
         QDir().mkpath(m_negozio->cartella() + "/scripts");
         AggiornamentoPassword logica(m_negozio->cartella() + "/scripts", m_msg, nullptr);
         frmOTP dlg(logica, "ftp.bottega.it", "/www/cgi-bin");
-        dlg.scegliFile = [&] { return QStringList{posta.path() + "/GP77.ris", posta.path() + "/GP77.ric"}; };
+        QList<QStringList> risposte{{}, {posta.path() + "/GP77.ris", posta.path() + "/GP77.ric"}};
+        QStringList domande;
+        Shell::impostaSceltaFile([&](const QString &titolo, const QString &, const QString &filtro) {
+            domande << titolo + u'|' + filtro;
+            return risposte.takeFirst();
+        });
         dlg.pwd = "GP1";
         FIGLIO(QPushButton, cmdAggiorna, &dlg);
         FIGLIO(QPushButton, cmdCerca, &dlg);
@@ -277,7 +285,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QVERIFY(!cmdAggiorna->isEnabled());
         QVERIFY(optOperazione0->isChecked());
+        QVERIFY(clic(cmdCerca));  // cancelled: nothing chosen, nothing said
+        QVERIFY(txtRic->text().isEmpty() && !cmdAggiorna->isEnabled());
+        QVERIFY(m_msg.texts().isEmpty());
         QVERIFY(clic(cmdCerca));
+        QCOMPARE(domande, QStringList(2, "Selezionare i file password |Password Banca Sella (*.ric *.ris)"));
         QCOMPARE(txtRic->text(), posta.path() + "/GP77.ric");
         QCOMPARE(lblRis->text(), QStringLiteral("GP77.ris"));
         QVERIFY(cmdAggiorna->isEnabled());
@@ -364,9 +376,9 @@ private slots:
             auto *aggiorna = figlio<QPushButton>(otp, QStringLiteral("cmdAggiorna"));
             VERIFICA(host && cartella && aggiorna);
             passi << host->text() + " " + cartella->text();
-            static_cast<frmOTP *>(otp)->scegliFile = [&] {
+            Shell::impostaSceltaFile([&](const QString &, const QString &, const QString &) {
                 return QStringList{posta.path() + "/GP456.ris", posta.path() + "/GP456.ric"};
-            };
+            });
             VERIFICA(clic(figlio<QPushButton>(otp, QStringLiteral("cmdCerca"))));
             if (accoda)
                 VERIFICA(clic(figlio<QRadioButton>(otp, QStringLiteral("optOperazione1"))));

@@ -10,7 +10,7 @@
 
 FinestraDiProva::~FinestraDiProva()
 {
-    Shell::setApertura({});
+    Shell::impostaApertura({});
     if (w) {
         w->close();
         delete w;
@@ -28,7 +28,7 @@ namespace {
 void apri(FinestraDiProva &f)
 {
     scriviServerPath(f.shop);
-    Shell::setApertura([p = &f](const QString &d) {
+    Shell::impostaApertura([p = &f](const QString &d) {
         p->aperti << d;
         return false;
     });

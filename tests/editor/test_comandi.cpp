@@ -176,7 +176,7 @@ std::unique_ptr<FinestraDiProva> apriDemo()
     FileProva::scrivi(foto + QStringLiteral("/Foto.png"), FileProva::quarti(120, 90), "png");
     SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("LoadImage"), QStringLiteral("Path"), foto);
     scriviServerPath(f->shop);
-    Shell::setApertura([p = f.get()](const QString &d) {
+    Shell::impostaApertura([p = f.get()](const QString &d) {
         p->aperti << d;
         return false;
     });

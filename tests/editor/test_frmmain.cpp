@@ -102,7 +102,7 @@ void TestFrmMain::cartellaSenzaCatalogo()
     QFETCH(bool, finished);
     TestProgramFolder program;
     QStringList asked;
-    Shell::setPicker([&](const QString &titolo, const QString &) {
+    Shell::impostaSceltaCartella([&](const QString &titolo, const QString &) {
         asked << titolo;
         return QString();
     });
@@ -119,7 +119,7 @@ void TestFrmMain::cartellaSenzaCatalogo()
     QCOMPARE(avvio.finito(), finished);
     QVERIFY(avvio.negozio().state.PercorsoNegozio.isEmpty());
     QCOMPARE(asked.size(), finished ? 0 : 1);
-    Shell::setPicker({});
+    Shell::impostaSceltaCartella({});
     delete avvio.finestra();
 }
 
@@ -271,9 +271,9 @@ void TestFrmMain::avvioSuCartelleVere()
         domanda = QStringLiteral("Il database è corrotto, oppure sono stati cancellati alcuni file del programma.")
                   + altroNegozio;
     }
-    QStringList titoliPicker;
-    Shell::setPicker([&](const QString &titolo, const QString &) {
-        titoliPicker << titolo;
+    QStringList titoliScelta;
+    Shell::impostaSceltaCartella([&](const QString &titolo, const QString &) {
+        titoliScelta << titolo;
         return scelta == QLatin1String("shop") ? altro : scelta == QLatin1String("not a shop") ? vuota.path() : QString();
     });
     ScriptedMessages messages;
@@ -282,13 +282,13 @@ void TestFrmMain::avvioSuCartelleVere()
     avvio.mostraMain();
     QVERIFY(!messages.shown().empty());
     QCOMPARE(messages.texts().first(), domanda);
-    QCOMPARE(titoliPicker.size(), risposta == int(Messages::Answer::Yes) ? 1 : 0);
+    QCOMPARE(titoliScelta.size(), risposta == int(Messages::Answer::Yes) ? 1 : 0);
     if (scelta == QLatin1String("not a shop"))
         QCOMPARE(messages.texts().last(), QStringLiteral("La cartella selezionata non contiene un negozio\r\n"
                                                          "(oppure il negozio contenuto è corrotto)"));
     else
         QCOMPARE(messages.shown().size(), size_t(1));
-    Shell::setPicker({});
+    Shell::impostaSceltaCartella({});
     if (esito == QLatin1String("fine")) {
         QVERIFY(avvio.finito());
         QVERIFY(!avvio.finestra() || !avvio.finestra()->isVisible());
@@ -553,9 +553,9 @@ void TestFrmMain::modifichePendentiScritte()
 
     QPointer<frmMain> w = f->w;
     if (cambioNegozio) {
-        Shell::setPicker([&](const QString &, const QString &) { return secondo; });
+        Shell::impostaSceltaCartella([&](const QString &, const QString &) { return secondo; });
         f->w->comandi().azione(Cmd::ApriNegozio)->trigger();
-        Shell::setPicker({});
+        Shell::impostaSceltaCartella({});
         QTRY_VERIFY(!w);
         f->w = f->avvio->finestra();
         QTRY_VERIFY(f->w && f->w->windowTitle() == QStringLiteral("Vetrasto - ") + secondo);
@@ -611,7 +611,7 @@ void TestFrmMain::nuovoNegozio()
             QVERIFY(QDir().mkpath(scelta + QStringLiteral("/vtftp.mdb")));
     }
     QStringList titoli;
-    Shell::setPicker([&](const QString &titolo, const QString &) {
+    Shell::impostaSceltaCartella([&](const QString &titolo, const QString &) {
         titoli << titolo;
         return scelta;
     });
@@ -622,7 +622,7 @@ void TestFrmMain::nuovoNegozio()
     QTest::keyClick(f->w, Qt::Key_F, Qt::AltModifier);
     QVERIFY(QApplication::activePopupWidget());
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_N);
-    Shell::setPicker({});
+    Shell::impostaSceltaCartella({});
     QCOMPARE(titoli, QStringList(QStringLiteral("Selezionare la cartella del nuovo negozio (la cartella deve essere "
                                                 "preferibilmente vuota):")));
     QCOMPARE(f->messages.texts(), messaggio.isEmpty() ? QStringList() : QStringList(messaggio));

@@ -405,7 +405,7 @@ private slots:
     {
         QTemporaryDir altrove;
         const QString negozio = t->negozio.state.PercorsoNegozio;
-        Shell::setPicker([&](const QString &, const QString &) { return altrove.path(); });
+        Shell::impostaSceltaCartella([&](const QString &, const QString &) { return altrove.path(); });
         {
             frmBrowse f(t->negozio, aiuto());
             FIGLIO(QLineEdit, txtCart0, &f);
@@ -440,7 +440,7 @@ private slots:
         QVERIFY(clic(cmdOK));
         QCOMPARE(t->negozio.state.CartellaPagine, negozio + QStringLiteral("/online"));
         QCOMPARE(db().scalar(QStringLiteral("SELECT siteonline FROM generale")).toString(), QString());
-        Shell::setPicker({});
+        Shell::impostaSceltaCartella({});
     }
 
     void importazione_data()

@@ -1,8 +1,8 @@
 #include "frmotp.h"
 
 #include "frmpg.h"
+#include "shell.h"
 
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -100,13 +100,10 @@ frmOTP::frmOTP(AggiornamentoPassword &logica, const QString &host, const QString
     cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
     colonna->addWidget(cmdChiudi, 0, Qt::AlignRight);
 
-    scegliFile = [this] {
-        // The desktop's file dialog; tests give the files themselves.
-        return QFileDialog::getOpenFileNames(this, QStringLiteral("Selezionare i file password "), QString(),
-                                             QStringLiteral("Password Banca Sella (*.ric *.ris)"));
-    };
     connect(cmdCerca, &QPushButton::clicked, this, [this] {
-        if (scegliFile && m_logica.scegli(scegliFile()))
+        const QStringList file = Shell::scegliFile(QStringLiteral("Selezionare i file password "), QString(),
+                                                   QStringLiteral("Password Banca Sella (*.ric *.ris)"));
+        if (m_logica.scegli(file))
             mostra();
     });
     connect(cmdAggiorna, &QPushButton::clicked, this, [this] {

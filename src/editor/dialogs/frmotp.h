@@ -20,8 +20,6 @@ public:
     // host and cartella: the main window's FTP host and remote CGI folder.
     frmOTP(AggiornamentoPassword &logica, const QString &host, const QString &cartella, QWidget *parent = nullptr);
 
-    // The file dialog: the chosen files' full paths, none when cancelled.
-    std::function<QStringList()> scegliFile;
     // The bank dialog's password-file name, updated after a successful upload.
     QString pwd;
 
