@@ -18,68 +18,21 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+const char *const titoliCampi[5] = {"Codice", "Titolo", "Sottotitolo", "Descrizione", "Note"};
+
+} // namespace
+
 frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiuto, QWidget *parent)
     : DialogoAiuto(QStringLiteral("pagine\\ricerca.htm"), std::move(aiuto), parent), m_negozio(negozio)
 {
     setObjectName(QStringLiteral("frmSearch"));
     setWindowTitle(QStringLiteral("Vetrasto - Cerca articoli"));
     setModal(false);
-
-    auto *ricerca = new QGroupBox(QStringLiteral("Ricerca"));
-    txtCerca = new QLineEdit;
-    txtCerca->setObjectName(QStringLiteral("txtCerca"));
-    // The letters, digits and blanks a merchant searches for, and the wildcards.
-    txtCerca->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[ àèéìòùa-zA-Z0-9*?]*")), this));
-    cmdCerca = new QPushButton(QStringLiteral("Cerca"));
-    cmdCerca->setObjectName(QStringLiteral("cmdCerca"));
-    cmdCerca->setDefault(true);
-    cmdCerca->setEnabled(false);
-    auto *testo = new QHBoxLayout;
-    testo->addWidget(new QLabel(QStringLiteral("Testo:")));
-    testo->addWidget(txtCerca, 1);
-    testo->addWidget(cmdCerca);
-
-    auto *campi = new QGroupBox(QStringLiteral("Cerca in:"));
-    auto *scelte = new QHBoxLayout(campi);
-    const QStringList titoli{QStringLiteral("Codice"), QStringLiteral("Titolo"), QStringLiteral("Sottotitolo"),
-                             QStringLiteral("Descrizione"), QStringLiteral("Note")};
-    for (int i = 0; i < 5; ++i) {
-        optCerca[i] = new QRadioButton(titoli[i]);
-        optCerca[i]->setObjectName(QStringLiteral("optCerca%1").arg(i + 5));
-        scelte->addWidget(optCerca[i]);
-        connect(optCerca[i], &QRadioButton::clicked, this, [this, i] {
-            m_campo = RicercaArticoli::campi().at(i);
-            abilita();
-        });
-    }
-    chkParola = new QCheckBox(QStringLiteral("Cerca parola intera"));
-    chkParola->setObjectName(QStringLiteral("chkParola"));
-    auto *colonna = new QVBoxLayout(ricerca);
-    colonna->addLayout(testo);
-    colonna->addWidget(campi);
-    colonna->addWidget(chkParola);
-
-    auto *risultati = new QGroupBox(QStringLiteral("Risultati"));
-    gridResult = new QTableWidget(0, 3);
-    gridResult->setObjectName(QStringLiteral("gridResult"));
-    gridResult->setHorizontalHeaderLabels(titoli.mid(0, 3));
-    gridResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    gridResult->setSelectionBehavior(QAbstractItemView::SelectRows);
-    gridResult->setSelectionMode(QAbstractItemView::SingleSelection);
-    gridResult->verticalHeader()->hide();
-    gridResult->horizontalHeader()->setStretchLastSection(true);
-    gridResult->setColumnWidth(0, 110);
-    gridResult->setColumnWidth(1, 230);
-    lblNoResult = new QLabel(QStringLiteral("Nessun risultato trovato."));
-    lblNoResult->setObjectName(QStringLiteral("lblNoResult"));
-    lblNoResult->setAlignment(Qt::AlignCenter);
-    lblNoResult->hide();
-    auto *elenco = new QVBoxLayout(risultati);
-    elenco->addWidget(gridResult);
-    elenco->addWidget(lblNoResult);
-
+    QGroupBox *ricerca = creaRicerca();
+    QGroupBox *risultati = creaRisultati();
     cmdVisualizza = new QPushButton(QStringLiteral("Mostra"));
-
     cmdVisualizza->setObjectName(QStringLiteral("cmdVisualizza"));
     cmdVisualizza->setEnabled(false);
     cmdChiudi = new QPushButton(QStringLiteral("Chiudi"));
@@ -97,6 +50,66 @@ frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiut
     connect(cmdVisualizza, &QPushButton::clicked, this, &frmSearch::visualizza);
     connect(gridResult, &QTableWidget::cellDoubleClicked, this, &frmSearch::visualizza);
     connect(cmdChiudi, &QPushButton::clicked, this, &frmSearch::close);
+}
+
+QGroupBox *frmSearch::creaRicerca()
+{
+    auto *ricerca = new QGroupBox(QStringLiteral("Ricerca"));
+    txtCerca = new QLineEdit;
+    txtCerca->setObjectName(QStringLiteral("txtCerca"));
+    // The letters, digits and blanks a merchant searches for, and the wildcards.
+    txtCerca->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[ àèéìòùa-zA-Z0-9*?]*")), this));
+    cmdCerca = new QPushButton(QStringLiteral("Cerca"));
+    cmdCerca->setObjectName(QStringLiteral("cmdCerca"));
+    cmdCerca->setDefault(true);
+    cmdCerca->setEnabled(false);
+    auto *testo = new QHBoxLayout;
+    testo->addWidget(new QLabel(QStringLiteral("Testo:")));
+    testo->addWidget(txtCerca, 1);
+    testo->addWidget(cmdCerca);
+
+    auto *campi = new QGroupBox(QStringLiteral("Cerca in:"));
+    auto *scelte = new QHBoxLayout(campi);
+    for (int i = 0; i < 5; ++i) {
+        optCerca[i] = new QRadioButton(QString::fromLatin1(titoliCampi[i]));
+        optCerca[i]->setObjectName(QStringLiteral("optCerca%1").arg(i + 5));
+        scelte->addWidget(optCerca[i]);
+        connect(optCerca[i], &QRadioButton::clicked, this, [this, i] {
+            m_campo = RicercaArticoli::campi().at(i);
+            abilita();
+        });
+    }
+    chkParola = new QCheckBox(QStringLiteral("Cerca parola intera"));
+    chkParola->setObjectName(QStringLiteral("chkParola"));
+    auto *colonna = new QVBoxLayout(ricerca);
+    colonna->addLayout(testo);
+    colonna->addWidget(campi);
+    colonna->addWidget(chkParola);
+    return ricerca;
+}
+
+QGroupBox *frmSearch::creaRisultati()
+{
+    auto *risultati = new QGroupBox(QStringLiteral("Risultati"));
+    gridResult = new QTableWidget(0, 3);
+    gridResult->setObjectName(QStringLiteral("gridResult"));
+    gridResult->setHorizontalHeaderLabels({QString::fromLatin1(titoliCampi[0]), QString::fromLatin1(titoliCampi[1]),
+                                           QString::fromLatin1(titoliCampi[2])});
+    gridResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    gridResult->setSelectionBehavior(QAbstractItemView::SelectRows);
+    gridResult->setSelectionMode(QAbstractItemView::SingleSelection);
+    gridResult->verticalHeader()->hide();
+    gridResult->horizontalHeader()->setStretchLastSection(true);
+    gridResult->setColumnWidth(0, 110);
+    gridResult->setColumnWidth(1, 230);
+    lblNoResult = new QLabel(QStringLiteral("Nessun risultato trovato."));
+    lblNoResult->setObjectName(QStringLiteral("lblNoResult"));
+    lblNoResult->setAlignment(Qt::AlignCenter);
+    lblNoResult->hide();
+    auto *elenco = new QVBoxLayout(risultati);
+    elenco->addWidget(gridResult);
+    elenco->addWidget(lblNoResult);
+    return risultati;
 }
 
 void frmSearch::mostra()
