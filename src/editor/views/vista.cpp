@@ -319,6 +319,14 @@ QWidget *Vista::dettagli(const QString &nome, QLabel *titolo, QLayout *campi, QL
     return pannello;
 }
 
+void Vista::elencoSopraDettagli(QWidget *elenco, QWidget *dettagli)
+{
+    auto *colonna = new QVBoxLayout(this);
+    colonna->setContentsMargins(0, 0, 0, 0);
+    colonna->addWidget(elenco, 1);
+    colonna->addWidget(dettagli, 0);
+}
+
 void Vista::soloMouse(QComboBox *lista)
 {
     lista->installEventFilter(new FiltroSoloMouse(lista));

@@ -91,6 +91,9 @@ protected:
     // panel is too narrow for both, and the panel scrolls when the window is
     // too small for it.
     QWidget *dettagli(const QString &nome, QLabel *titolo, QLayout *campi, QLayout *laterale);
+    // Lays the view out as its list over its details; the list yields its
+    // height first.
+    void elencoSopraDettagli(QWidget *elenco, QWidget *dettagli);
     // A list that changes only by a mouse choice: every key but Tab and the
     // mouse wheel are discarded.
     static void soloMouse(QComboBox *lista);

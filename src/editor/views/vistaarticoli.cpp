@@ -83,10 +83,7 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     gridArticoli->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
 
     m_dettagli = creaDettagli();
-    auto *colonna = new QVBoxLayout(this);
-    colonna->setContentsMargins(0, 0, 0, 0);
-    colonna->addWidget(m_elenco, 1);
-    colonna->addWidget(m_dettagli, 0);
+    elencoSopraDettagli(m_elenco, m_dettagli);
 
     lega(d.dataArticoli);
     connect(&d, &DatiPrincipali::articoloCambiato, this, &VistaArticoli::MostraVarianti);

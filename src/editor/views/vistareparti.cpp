@@ -48,10 +48,7 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     gridCategorie = e.griglia;
     m_griglia = e.modello;
     m_dettagli = creaDettagli();
-    auto *colonna = new QVBoxLayout(this);
-    colonna->setContentsMargins(0, 0, 0, 0);
-    colonna->addWidget(m_elenco, 1);
-    colonna->addWidget(m_dettagli, 0);
+    elencoSopraDettagli(m_elenco, m_dettagli);
 
     lega(d.dataCategorie);
     segnalaRifiuti(d);
