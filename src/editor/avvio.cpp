@@ -14,7 +14,7 @@ void preparaProgramma()
     // Numbers in the fields are read and written in the Italian notation.
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     installaTraduzioni();
-    installaSceltaCartella();
+    installaScelte();
 }
 
 Avvio::Avvio(Messages &messages) : m_messages(messages), m_negozio(messages)

@@ -48,10 +48,13 @@ Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons butto
     }
 }
 
-void installaSceltaCartella()
+void installaScelte()
 {
-    Shell::setPicker([](const QString &titolo, const QString &iniziale) {
+    Shell::impostaSceltaCartella([](const QString &titolo, const QString &iniziale) {
         return QFileDialog::getExistingDirectory(QApplication::activeWindow(), titolo, iniziale,
                                                  QFileDialog::ShowDirsOnly);
+    });
+    Shell::impostaSceltaFile([](const QString &titolo, const QString &iniziale, const QString &filtro) {
+        return QFileDialog::getOpenFileNames(QApplication::activeWindow(), titolo, iniziale, filtro);
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The desktop's dialogs behind the platform's interfaces: message boxes for
-// Messages, and the folder picker the shell asks for.
+// Messages, and the folder and file pickers the shell asks for.
 #include "messages.h"
 
 class QWidget;
@@ -16,5 +16,5 @@ private:
     QWidget *m_owner;
 };
 
-// Makes the shell's folder picker the desktop's folder dialog.
-void installaSceltaCartella();
+// Makes the shell's folder and file pickers the desktop's file dialogs.
+void installaScelte();

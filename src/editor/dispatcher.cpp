@@ -275,7 +275,7 @@ void frmMain::esegui(int numero)
             frmFolderFTP::SelezionaCartellaFTP(this, tipo, m_negozio.state.PercorsoNegozio, imp.txtHost,
                                                imp.txtUsername, imp.txtPassword, m_negozio.messages(), &MostraAiuto);
         if (!scelta.isEmpty())
-            (tipo == 0 ? m_internet->txtFolderFTP : m_internet->txtFolderCGI)->setText(scelta);
+            m_internet->impostaCartellaRemota(tipo, scelta);
         break;
     }
     case Cmd::ImpostazioniAvanzate:

@@ -406,16 +406,10 @@ bool frmMain::tasto(int key, Qt::KeyboardModifiers modificatori)
     if (nodo.isEmpty() || nodo == AlberoReparti::Radice)
         return false;
     // The current row of the view's grid moves by one; the stored order stays.
-    QTableView *griglia = nullptr;
     if (schedaCorrente() == QLatin1String("kReparti"))
-        griglia = m_reparti->gridCategorie;
+        m_reparti->spostaRiga(key == Qt::Key_Up ? -1 : 1);
     else if (schedaCorrente() == QLatin1String("kArticoli"))
-        griglia = m_articoli->gridArticoli;
-    if (griglia && griglia->model()) {
-        const int riga = griglia->currentIndex().row() + (key == Qt::Key_Up ? -1 : 1);
-        if (riga >= 0 && riga < griglia->model()->rowCount())
-            griglia->setCurrentIndex(griglia->model()->index(riga, std::max(0, griglia->currentIndex().column())));
-    }
+        m_articoli->spostaRiga(key == Qt::Key_Up ? -1 : 1);
     return true;
 }
 

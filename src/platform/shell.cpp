@@ -5,23 +5,34 @@
 #include <QUrl>
 
 namespace {
-Shell::Picker picker;
+Shell::SceltaCartella sceltaCartella;
+Shell::SceltaFile sceltaFile;
 Shell::Apertura apertura;
 }
 
-void Shell::setApertura(Apertura a)
+void Shell::impostaApertura(Apertura a)
 {
     apertura = std::move(a);
 }
 
-void Shell::setPicker(Picker p)
+void Shell::impostaSceltaCartella(SceltaCartella scelta)
 {
-    picker = std::move(p);
+    sceltaCartella = std::move(scelta);
 }
 
 QString Shell::scegliCartella(const QString &titolo, const QString &iniziale)
 {
-    return picker ? picker(titolo, iniziale) : QString();
+    return sceltaCartella ? sceltaCartella(titolo, iniziale) : QString();
+}
+
+void Shell::impostaSceltaFile(SceltaFile scelta)
+{
+    sceltaFile = std::move(scelta);
+}
+
+QStringList Shell::scegliFile(const QString &titolo, const QString &iniziale, const QString &filtro)
+{
+    return sceltaFile ? sceltaFile(titolo, iniziale, filtro) : QStringList();
 }
 
 bool Shell::apriDocumento(const QString &documento)

@@ -319,11 +319,13 @@ private slots:
         // build start no second one; the cancel button stops it silently.
         FinestraElaboraDiProva w(stato(), m_imp, m_shop->messages);
         w.elaborazione().CartellaSet = setDiProva();
+        auto *annulla = w.findChild<QPushButton *>(QStringLiteral("cmdAnnulla"));
+        QVERIFY(annulla);
         int chiamate = 0;
         w.dopoEventi = [&] {
             w.repaint();
             if (++chiamate == 1)
-                w.cmdAnnulla->click();
+                annulla->click();
         };
         // Every yield runs: no throttling wait in between matters here.
         w.exec();
@@ -354,7 +356,9 @@ private slots:
         // even when it stays alive a while longer.
         frmElabora w(stato(), m_imp, m_shop->messages);
         w.elaborazione().CartellaSet = setDiProva();
-        QTimer::singleShot(100, w.cmdAnnulla, &QPushButton::click);
+        auto *annulla = w.findChild<QPushButton *>(QStringLiteral("cmdAnnulla"));
+        QVERIFY(annulla);
+        QTimer::singleShot(100, annulla, &QPushButton::click);
         w.exec();
         QVERIFY(!w.isVisible());
         QTest::qWait(1500);
@@ -368,10 +372,12 @@ private slots:
         m_shop->messages.answer(Messages::Answer::No);
         frmElabora w(stato(), m_imp, m_shop->messages);
         w.elaborazione().CartellaSet = setDiProva();
+        auto *barra = w.findChild<QProgressBar *>(QStringLiteral("barElaborazione"));
+        QVERIFY(barra);
         w.exec();
         QCOMPARE(w.esito(), Elaborazione::Esito::Completata);
-        QCOMPARE(w.barElaborazione->value(), w.barElaborazione->maximum());
-        QCOMPARE(w.barElaborazione->maximum(), 4);
+        QCOMPARE(barra->value(), barra->maximum());
+        QCOMPARE(barra->maximum(), 4);
         QVERIFY(QFile::exists(m_cartella + "/vtftp.dat"));
     }
 };

@@ -6,12 +6,13 @@
 #include "frmftp.h"
 #include "frmotp.h"
 #include "frmpg.h"
-#include "finestreprova.h"
+#include "finestre.h"
 #include "testshop.h"
 
 #include "scriptedmessages.h"
 #include "serverftp.h"
 #include "settings.h"
+#include "shell.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -37,6 +38,7 @@ class TestFrmPG : public QObject {
     QStringList m_aiuti;
 
 private slots:
+    void cleanup() { Shell::impostaSceltaFile({}); }
     void init()
     {
         m_programma = std::make_unique<TestProgramFolder>();
@@ -97,37 +99,45 @@ private slots:
         QTest::keyClick(dlg.get(), Qt::Key_F1);
         QCOMPARE(m_aiuti, QStringList{"pagine\\sistemi.htm"});
 
-        if (auto *t = qobject_cast<frmPG_Telepay *>(dlg.get())) {
-            digita(t->txtLogin, testo);
-            clicca(t->optVal[1]);
-            clicca(t->chkTest);
-        } else if (auto *s = qobject_cast<frmPG_Sella *>(dlg.get())) {
+        if (qobject_cast<frmPG_Telepay *>(dlg.get())) {
+            QVERIFY(riscrivi(figlio<QLineEdit>(dlg.get(), "txtLogin"), testo));
+            QVERIFY(clic(figlio<QRadioButton>(dlg.get(), "optVal1")));
+            QVERIFY(clic(figlio<QCheckBox>(dlg.get(), "chkTest")));
+        } else if (qobject_cast<frmPG_Sella *>(dlg.get())) {
+            FIGLIO(QRadioButton, optMetodo0, dlg.get());
+            FIGLIO(QRadioButton, optMetodo1, dlg.get());
+            FIGLIO(QLineEdit, txtPwd, dlg.get());
+            FIGLIO(QLineEdit, txtIP, dlg.get());
+            FIGLIO(QLineEdit, txtRis2, dlg.get());
+            FIGLIO(QLineEdit, txtRis3, dlg.get());
+            FIGLIO(QLineEdit, txtRis5, dlg.get());
             // The program's copy opens in OTP mode; the back office shows
             // the main window's addresses.
-            QVERIFY(s->optMetodo[1]->isChecked() && s->txtPwd->isEnabled());
-            QCOMPARE(s->txtIP->text(), QStringLiteral("192.168.1.20"));
-            QCOMPARE(s->txtRis[2]->text(), QStringLiteral("ordini@bottega.it"));
-            QCOMPARE(s->txtRis[3]->text(), QStringLiteral("http://www.bottega.it/payok.htm"));
-            QVERIFY(s->txtRis[5]->text().startsWith("http://www.bottega.it/cgi-bin/s2sotp"));
-            digita(s->txtLogin, testo);
-            clicca(s->optVal[1]);
-            clicca(s->optMetodo[1]);  // the mode change proposes the password name
-            QCOMPARE(s->txtPwd->text(), QStringLiteral("GP123"));
-            clicca(s->optMetodo[0]);
-            QVERIFY(!s->txtPwd->isEnabled());
-            QVERIFY(s->txtRis[5]->text().startsWith("http://www.bottega.it/cgi-bin/s2scrypt"));
-        } else if (auto *m = qobject_cast<frmPG_MerchantId *>(dlg.get())) {
-            digita(m->txtLogin, testo);
-        } else if (auto *i = qobject_cast<frmPG_Informativo *>(dlg.get())) {
-            i->txtInfo->setFocus();
+            QVERIFY(optMetodo1->isChecked() && txtPwd->isEnabled());
+            QCOMPARE(txtIP->text(), QStringLiteral("192.168.1.20"));
+            QCOMPARE(txtRis2->text(), QStringLiteral("ordini@bottega.it"));
+            QCOMPARE(txtRis3->text(), QStringLiteral("http://www.bottega.it/payok.htm"));
+            QVERIFY(txtRis5->text().startsWith("http://www.bottega.it/cgi-bin/s2sotp"));
+            QVERIFY(riscrivi(figlio<QLineEdit>(dlg.get(), "txtLogin"), testo));
+            QVERIFY(clic(figlio<QRadioButton>(dlg.get(), "optVal1")));
+            QVERIFY(clic(optMetodo1));  // the mode change proposes the password name
+            QCOMPARE(txtPwd->text(), QStringLiteral("GP123"));
+            QVERIFY(clic(optMetodo0));
+            QVERIFY(!txtPwd->isEnabled());
+            QVERIFY(txtRis5->text().startsWith("http://www.bottega.it/cgi-bin/s2scrypt"));
+        } else if (qobject_cast<frmPG_MerchantId *>(dlg.get())) {
+            QVERIFY(riscrivi(figlio<QLineEdit>(dlg.get(), "txtLogin"), testo));
+        } else if (qobject_cast<frmPG_Informativo *>(dlg.get())) {
+            FIGLIO(QPlainTextEdit, txtInfo, dlg.get());
+            txtInfo->setFocus();
             for (const QString &riga : testo.split(u'\n')) {
                 if (riga != testo.section(u'\n', 0, 0))
-                    QTest::keyClick(i->txtInfo, Qt::Key_Return);
-                QTest::keyClicks(i->txtInfo, riga);
+                    QTest::keyClick(txtInfo, Qt::Key_Return);
+                QTest::keyClicks(txtInfo, riga);
             }
         }
-        fotografa(dlg.get(), dlg->objectName());
-        clicca(dlg->cmdOK);
+        QVERIFY(salvaSchermata(dlg.get(), dlg->objectName()));
+        QVERIFY(clic(figlio<QPushButton>(dlg.get(), "cmdOK")));
         QVERIFY(m_msg.texts().isEmpty());
         QVERIFY(!dlg->isVisible());
         QTEST(leggi(conf->fileConf()), "conf");
@@ -137,11 +147,14 @@ private slots:
         const QByteArray salvato = leggi(conf->fileConf());
         std::unique_ptr<frmPG> di_nuovo = CreaDialogoSistema(sistema, *m_contesto);
         di_nuovo->show();
-        if (auto *i = qobject_cast<frmPG_Informativo *>(di_nuovo.get()))
-            QCOMPARE(i->txtInfo->toPlainText(), testo);
-        else
-            QCOMPARE(di_nuovo->findChild<QLineEdit *>("txtLogin")->text(), testo);
-        clicca(di_nuovo->cmdAnnulla);
+        if (qobject_cast<frmPG_Informativo *>(di_nuovo.get())) {
+            FIGLIO(QPlainTextEdit, txtInfo, di_nuovo.get());
+            QCOMPARE(txtInfo->toPlainText(), testo);
+        } else {
+            FIGLIO(QLineEdit, txtLogin, di_nuovo.get());
+            QCOMPARE(txtLogin->text(), testo);
+        }
+        QVERIFY(clic(figlio<QPushButton>(di_nuovo.get(), "cmdAnnulla")));
         QCOMPARE(leggi(conf->fileConf()), salvato);
     }
 
@@ -153,8 +166,8 @@ private slots:
         QVERIFY(QFile::remove(conf->fileModello()));
         std::unique_ptr<frmPG> dlg = CreaDialogoSistema(Sistema::PlanetPayment, *m_contesto);
         dlg->show();
-        digita(dlg->findChild<QLineEdit *>("txtLogin"), "X");
-        clicca(dlg->cmdOK);
+        QVERIFY(riscrivi(figlio<QLineEdit>(dlg.get(), "txtLogin"), "X"));
+        QVERIFY(clic(figlio<QPushButton>(dlg.get(), "cmdOK")));
         QVERIFY(dlg->isVisible());
         QVERIFY(m_msg.texts().value(0).contains("form.epg"));
         QCOMPARE(leggi(conf->fileConf()), prima);
@@ -171,8 +184,8 @@ private slots:
         std::unique_ptr<frmPG> dlg = CreaDialogoSistema(Sistema::AuthorizeNet, *m_contesto);
         QVERIFY(m_msg.texts().value(0).startsWith("Impossibile leggere il file"));
         dlg->show();
-        digita(dlg->findChild<QLineEdit *>("txtLogin"), "X");
-        clicca(dlg->cmdOK);
+        QVERIFY(riscrivi(figlio<QLineEdit>(dlg.get(), "txtLogin"), "X"));
+        QVERIFY(clic(figlio<QPushButton>(dlg.get(), "cmdOK")));
         QVERIFY(dlg->isVisible());
         QVERIFY(m_msg.texts().value(1).contains("Nessun file è stato modificato"));
         QVERIFY(QFileInfo(conf->fileConf()).isDir());
@@ -194,8 +207,9 @@ private slots:
     {
         QFETCH(QString, host);
         frmPG_Sella dlg(m_negozio, BackOfficeSella{host, {}, {}, {}, {}}, m_msg);
-        QTEST(dlg.txtIP->text(), "mostrato");
-        QVERIFY(dlg.txtIP->isReadOnly());
+        FIGLIO(QLineEdit, txtIP, &dlg);
+        QTEST(txtIP->text(), "mostrato");
+        QVERIFY(txtIP->isReadOnly());
     }
 
     // Each button of the chooser opens exactly its dialog, after the chooser
@@ -222,12 +236,12 @@ private slots:
             }
             aperti << w->objectName();
             if (auto *c = qobject_cast<frmConfiguraPG *>(w)) {
-                if (aperti.size() == 1)
-                    fotografa(c, "frmConfiguraPG");
-                if (bottone >= 0)
-                    c->cmdConfigura[size_t(bottone)]->click();
-                else if (bottone == -1)
-                    c->cmdChiudi->click();
+                if (aperti.size() == 1 && !salvaSchermata(c, "frmConfiguraPG"))
+                    aperti << QStringLiteral("(no picture)");
+                auto *b = figlio<QPushButton>(c, bottone >= 0 ? QStringLiteral("cmdConfigura%1").arg(bottone)
+                                                              : QStringLiteral("cmdChiudi"));
+                if (b && bottone != -2)
+                    b->click();
                 else
                     c->close();
                 QTimer::singleShot(5, &guardia, passo);
@@ -246,8 +260,9 @@ private slots:
         QVERIFY(!sceltaAncoraAperta);
     }
 
-    // The password window from the bank dialog: the pair chosen, the upload
-    // refused when no publisher is there, and the window's look.
+    // The password window from the bank dialog: the pair chosen through the
+    // shell's file picker (once cancelled), the upload refused when no
+    // publisher is there, and the window's look.
     void finestraPassword()
     {
         QTemporaryDir posta;
@@ -256,22 +271,36 @@ private slots:
         QDir().mkpath(m_negozio + "/scripts");
         AggiornamentoPassword logica(m_negozio + "/scripts", m_msg, nullptr);
         frmOTP dlg(logica, "ftp.bottega.it", "/www/cgi-bin");
-        dlg.scegliFile = [&] { return QStringList{posta.path() + "/GP77.ris", posta.path() + "/GP77.ric"}; };
+        QList<QStringList> risposte{{}, {posta.path() + "/GP77.ris", posta.path() + "/GP77.ric"}};
+        QStringList domande;
+        Shell::impostaSceltaFile([&](const QString &titolo, const QString &, const QString &filtro) {
+            domande << titolo + u'|' + filtro;
+            return risposte.takeFirst();
+        });
         dlg.pwd = "GP1";
+        FIGLIO(QPushButton, cmdAggiorna, &dlg);
+        FIGLIO(QPushButton, cmdCerca, &dlg);
+        FIGLIO(QRadioButton, optOperazione0, &dlg);
+        FIGLIO(QLineEdit, txtRic, &dlg);
+        FIGLIO(QLabel, lblRis, &dlg);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QVERIFY(!dlg.cmdAggiorna->isEnabled());
-        QVERIFY(dlg.optOperazione[0]->isChecked());
-        clicca(dlg.cmdCerca);
-        QCOMPARE(dlg.txtRic->text(), posta.path() + "/GP77.ric");
-        QCOMPARE(dlg.lblRis->text(), QStringLiteral("GP77.ris"));
-        QVERIFY(dlg.cmdAggiorna->isEnabled());
-        fotografa(&dlg, "frmOTP");
+        QVERIFY(!cmdAggiorna->isEnabled());
+        QVERIFY(optOperazione0->isChecked());
+        QVERIFY(clic(cmdCerca));  // cancelled: nothing chosen, nothing said
+        QVERIFY(txtRic->text().isEmpty() && !cmdAggiorna->isEnabled());
+        QVERIFY(m_msg.texts().isEmpty());
+        QVERIFY(clic(cmdCerca));
+        QCOMPARE(domande, QStringList(2, "Selezionare i file password |Password Banca Sella (*.ric *.ris)"));
+        QCOMPARE(txtRic->text(), posta.path() + "/GP77.ric");
+        QCOMPARE(lblRis->text(), QStringLiteral("GP77.ris"));
+        QVERIFY(cmdAggiorna->isEnabled());
+        QVERIFY(salvaSchermata(&dlg, "frmOTP"));
         m_msg.answer(Messages::Answer::Yes);
-        clicca(dlg.cmdAggiorna);
+        QVERIFY(clic(cmdAggiorna));
         QCOMPARE(m_msg.texts().value(1), QStringLiteral("Impossibile completare l'operazione"));
         QCOMPARE(dlg.pwd, QStringLiteral("GP1"));
-        QVERIFY(dlg.cmdAggiorna->isEnabled());
+        QVERIFY(cmdAggiorna->isEnabled());
         QCOMPARE(QDir(m_negozio + "/scripts").entryList(QDir::Files), QStringList());
     }
 
@@ -331,31 +360,37 @@ private slots:
                 nullptr, ContestoPubblicazione::da(m_stato, m_contesto->impostazioni), m_msg);
         };
         std::unique_ptr<frmPG> dlg = CreaDialogoSistema(Sistema::Sella, *m_contesto);
-        auto *sella = qobject_cast<frmPG_Sella *>(dlg.get());
-        QVERIFY(sella);
+        QVERIFY(qobject_cast<frmPG_Sella *>(dlg.get()));
+        FIGLIO(QRadioButton, optMetodo1, dlg.get());
+        FIGLIO(QLineEdit, txtPwd, dlg.get());
+        FIGLIO(QPushButton, cmdPwd, dlg.get());
         dlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
-        clicca(sella->optMetodo[1]);
-        sella->txtPwd->setFocus();
-        sella->txtPwd->selectAll();
-        QTest::keyClicks(sella->txtPwd, "GP1");
+        QVERIFY(clic(optMetodo1));
+        QVERIFY(riscrivi(txtPwd, "GP1"));
 
         QStringList passi;
         QObject guardia;
-        alModale(guardia, [&](QWidget *d) {
-            auto *otp = qobject_cast<frmOTP *>(d);
-            QVERIFY(otp);
-            passi << otp->txtHost->text() + " " + otp->txtCartella->text();
-            otp->scegliFile = [&] { return QStringList{posta.path() + "/GP456.ris", posta.path() + "/GP456.ric"}; };
-            clicca(otp->cmdCerca);
+        alProssimoModale(guardia, [&](QWidget *otp) {
+            VERIFICA(qobject_cast<frmOTP *>(otp));
+            auto *host = figlio<QLineEdit>(otp, QStringLiteral("txtHost"));
+            auto *cartella = figlio<QLineEdit>(otp, QStringLiteral("txtCartella"));
+            auto *aggiorna = figlio<QPushButton>(otp, QStringLiteral("cmdAggiorna"));
+            VERIFICA(host && cartella && aggiorna);
+            passi << host->text() + " " + cartella->text();
+            Shell::impostaSceltaFile([&](const QString &, const QString &, const QString &) {
+                return QStringList{posta.path() + "/GP456.ris", posta.path() + "/GP456.ric"};
+            });
+            VERIFICA(clic(figlio<QPushButton>(otp, QStringLiteral("cmdCerca"))));
             if (accoda)
-                clicca(otp->optOperazione[1]);
+                VERIFICA(clic(figlio<QRadioButton>(otp, QStringLiteral("optOperazione1"))));
             m_msg.answer(Messages::Answer::Yes);
-            clicca(otp->cmdAggiorna);  // the publisher's window runs to its end
-            passi << (otp->cmdAggiorna->isEnabled() ? "da ripetere" : "fatto");
-            clicca(otp->cmdChiudi);
+            VERIFICA(clic(aggiorna));  // the publisher's window runs to its end
+            passi << (aggiorna->isEnabled() ? "da ripetere" : "fatto");
+            VERIFICA(clic(figlio<QPushButton>(otp, QStringLiteral("cmdChiudi"))));
+            return true;
         });
-        clicca(sella->cmdPwd);
+        QVERIFY(clic(cmdPwd));
 
         const bool riuscito = guasto.isEmpty();
         QCOMPARE(passi, (QStringList{"127.0.0.1 cgi-bin", riuscito ? "fatto" : "da ripetere"}));
@@ -365,7 +400,7 @@ private slots:
         QVERIFY(!QFile::exists(radice + "/cgi-bin/vtorder.pl"));
         QVERIFY(!QFile::exists(radice + "/cgi-bin/GP77.ris"));
         // The name follows the pair only after a successful upload.
-        QCOMPARE(sella->txtPwd->text(), riuscito ? QStringLiteral("GP456") : QStringLiteral("GP1"));
+        QCOMPARE(txtPwd->text(), riuscito ? QStringLiteral("GP456") : QStringLiteral("GP1"));
         const QStringList testi = m_msg.texts();
         if (riuscito) {
             QCOMPARE(testi.mid(1), (QStringList{"I file di password sono stati aggiornati",
@@ -382,7 +417,7 @@ private slots:
         QCOMPARE(leggi(posta.path() + "/GP456.ric"), QByteArray("NUOVA1\r\nNUOVA2\r\n"));
         QCOMPARE(leggi(posta.path() + "/GP456.ris"), QByteArray("RISP1\r\n"));
         if (!accoda && riuscito)
-            fotografa(dlg.get(), "frmPG_Sella-password-aggiornata");
+            QVERIFY(salvaSchermata(dlg.get(), "frmPG_Sella-password-aggiornata"));
     }
 };
 

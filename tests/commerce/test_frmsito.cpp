@@ -7,7 +7,7 @@
 #include "commercio.h"
 #include "frmpg.h"
 #include "frmspedizione.h"
-#include "finestreprova.h"
+#include "finestre.h"
 #include "testshop.h"
 
 #include "scriptedmessages.h"
@@ -50,7 +50,7 @@ class TestFrmSito : public QObject {
     }
 
     // The shipping dialog on the shop, driven by `passi`, confirmed with OK.
-    void spedizione(const std::function<void(frmSpedizione &)> &passi, const QString &foto)
+    [[nodiscard]] bool spedizione(const std::function<bool(frmSpedizione &)> &passi, const QString &foto)
     {
         DatabasePtr db = Database::open(m_negozio + "/catalog.mdb", Database::Access::Exclusive);
         {
@@ -58,27 +58,27 @@ class TestFrmSito : public QObject {
             logica.apri();
             frmSpedizione dlg(logica);
             dlg.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-            passi(dlg);
-            if (QTest::currentTestFailed())
-                return;
-            fotografa(&dlg, foto);
-            clicca(dlg.cmdOK);
-            QVERIFY2(!dlg.isVisible(), qPrintable(m_msg.texts().join(" | ")));
+            VERIFICA(QTest::qWaitForWindowExposed(&dlg));
+            VERIFICA(passi(dlg));
+            VERIFICA(salvaSchermata(&dlg, foto));
+            VERIFICA(clic(figlio<QPushButton>(&dlg, QStringLiteral("cmdOK"))));
+            VERIFICA2(!dlg.isVisible(), qPrintable(m_msg.texts().join(" | ")));
         }
-        QCOMPARE(db->transactionDepth(), 0);
+        CONFRONTA(db->transactionDepth(), 0);
         db->close();
+        return true;
     }
 
-    void costruisci()
+    [[nodiscard]] bool costruisci()
     {
         QString uscita;
-        QVERIFY2(esegui(qEnvironmentVariable("VT_BENCH"),
-                        {"build", m_negozio, qEnvironmentVariable("VETRASTO_HOME") + "/template/classico"}, &uscita),
-                 qPrintable(uscita));
+        VERIFICA2(esegui(qEnvironmentVariable("VT_BENCH"),
+                         {"build", m_negozio, qEnvironmentVariable("VETRASTO_HOME") + "/template/classico"}, &uscita),
+                  qPrintable(uscita));
+        return true;
     }
 
-    void ordine(const QJsonArray &casi, const QStringList &metodi)
+    [[nodiscard]] bool ordine(const QJsonArray &casi, const QStringList &metodi)
     {
         QJsonObject prova{{"pagine", m_negozio + "/online"},
                           {"paesi", QJsonArray{"Italia", "France"}},
@@ -89,7 +89,8 @@ class TestFrmSito : public QObject {
         QString uscita;
         const bool fatto = esegui("node", {qEnvironmentVariable("VT_ORDINE_JS"), file}, &uscita);
         qInfo().noquote() << uscita.trimmed();
-        QVERIFY(fatto);
+        VERIFICA(fatto);
+        return true;
     }
 
     static QJsonObject caso(const char *paese, const char *metodo, int cent, double peso, int spese)
@@ -98,12 +99,18 @@ class TestFrmSito : public QObject {
                 {"permesso", spese >= 0}};
     }
 
-    void fasce(frmSpedizione &dlg, int zona, const QList<std::pair<const char *, const char *>> &valori)
+    // The band values of a zone, typed into its tab.
+    [[nodiscard]] static bool fasce(frmSpedizione &dlg, int zona,
+                                    const QList<std::pair<const char *, const char *>> &valori)
     {
-        QTest::mouseClick(dlg.tabZona, Qt::LeftButton, {}, dlg.tabZona->tabRect(zona - 1).center());
+        auto *schede = figlio<QTabBar>(&dlg, QStringLiteral("tabZona"));
+        auto *aiuto = figlio<QPushButton>(&dlg, QStringLiteral("cmdHelp"));
+        VERIFICA(schede && aiuto);
+        QTest::mouseClick(schede, Qt::LeftButton, {}, schede->tabRect(zona - 1).center());
         for (const auto &[campo, testo] : valori)
-            digita(dlg.campoFascia(QLatin1String(campo)), QString::fromUtf8(testo));
-        dlg.cmdHelp->setFocus();
+            VERIFICA2(riscrivi(dlg.campoFascia(QLatin1String(campo)), QString::fromUtf8(testo)), campo);
+        aiuto->setFocus();
+        return true;
     }
 
 private slots:
@@ -140,11 +147,11 @@ private slots:
         for (size_t i = 0; i < TuttiISistemi().size(); ++i) {
             std::unique_ptr<frmPG> dlg = CreaDialogoSistema(TuttiISistemi()[i], contesto);
             dlg->show();
-            if (auto *info = dlg->findChild<QPlainTextEdit *>("txtInfo"))
-                digita(info, valori[int(i)]);
+            if (auto *info = figlio<QPlainTextEdit>(dlg.get(), "txtInfo"))
+                QVERIFY(riscrivi(info, valori[int(i)]));
             else
-                digita(dlg->findChild<QLineEdit *>("txtLogin"), valori[int(i)]);
-            clicca(dlg->cmdOK);
+                QVERIFY(riscrivi(figlio<QLineEdit>(dlg.get(), "txtLogin"), valori[int(i)]));
+            QVERIFY(clic(figlio<QPushButton>(dlg.get(), "cmdOK")));
             QVERIFY(!dlg->isVisible());
         }
         QCOMPARE(QDir(m_negozio + "/code").entryList({"*.epg"}, QDir::Files).size(), 6);
@@ -153,49 +160,58 @@ private slots:
 
     void perImporto()
     {
-        spedizione([this](frmSpedizione &d) {
+        QVERIFY(spedizione([](frmSpedizione &d) {
             const char *nomi[] = {"Contrassegno", "Bonifico", "Carta Telepay", "Carta Sella"};
             const char *sistemi[] = {"Contrassegno", "Pagamento anticipato", "Telepay Light", "Banca Sella"};
             for (int k = 0; k < 4; ++k) {
-                if (!d.chkMetodo[k]->isChecked())
-                    clicca(d.chkMetodo[k]);
-                scegliConTasti(d.cboMetodo[k], QString::fromUtf8(sistemi[k]));
-                digita(d.txtNomeMetodo[k], QString::fromUtf8(nomi[k]));
+                auto *metodo = figlio<QCheckBox>(&d, QStringLiteral("chkMetodo%1").arg(k));
+                VERIFICA(metodo);
+                if (!metodo->isChecked())
+                    VERIFICA(clic(metodo));
+                VERIFICA(scegliConFrecce(figlio<QComboBox>(&d, QStringLiteral("cboMetodo%1").arg(k)),
+                                         QString::fromUtf8(sistemi[k])));
+                VERIFICA(riscrivi(figlio<QLineEdit>(&d, QStringLiteral("txtNomeMetodo%1").arg(k)),
+                                  QString::fromUtf8(nomi[k])));
             }
-            d.cmdHelp->setFocus();
-            scegliConTasti(d.cboPagamento, "Contrassegno");
-            for (const char *paese : {"Italia", "France"}) {
-                d.cboAggiungi->setFocus();
-                d.cboAggiungi->lineEdit()->selectAll();
-                QTest::keyClicks(d.cboAggiungi, QString::fromUtf8(paese));
-                QTest::keyClick(d.cboAggiungi, Qt::Key_Return);
+            auto *aiuto = figlio<QPushButton>(&d, QStringLiteral("cmdHelp"));
+            auto *aggiungi = figlio<QComboBox>(&d, QStringLiteral("cboAggiungi"));
+            auto *paese = figlio<QLabel>(&d, QStringLiteral("lblPaese"));
+            auto *paesi = figlio<QTableWidget>(&d, QStringLiteral("DBGrid1"));
+            VERIFICA(aiuto && aggiungi && paese && paesi);
+            aiuto->setFocus();
+            VERIFICA(scegliConFrecce(figlio<QComboBox>(&d, QStringLiteral("cboPagamento")), "Contrassegno"));
+            for (const char *nome : {"Italia", "France"}) {
+                aggiungi->setFocus();
+                aggiungi->lineEdit()->selectAll();
+                QTest::keyClicks(aggiungi, QString::fromUtf8(nome));
+                QTest::keyClick(aggiungi, Qt::Key_Return);
             }
-            scegliConTasti(d.cboZona, "2 - Unione Europea");
+            VERIFICA(scegliConFrecce(figlio<QComboBox>(&d, QStringLiteral("cboZona")), "2 - Unione Europea"));
             // "France" as the shop writes it.
-            QCOMPARE(d.lblPaese->text(), QStringLiteral("France"));
-            d.DBGrid1->setFocus();
-            QTest::keyClick(d.DBGrid1, Qt::Key_Home, Qt::ControlModifier);
-            QCOMPARE(d.lblPaese->text(), QStringLiteral("Provvisorio"));
-            scegliConTasti(d.cboPaese, "Italia");
-            clicca(d.cmdElimina);
-            QCOMPARE(d.DBGrid1->rowCount(), 2);
-            clicca(d.chkPagZona[0]);
-            clicca(d.chkPagZona[1]);
-            fasce(d, 1, {{"m1imp1", "50"}, {"m1sp1", "12,50"}, {"m1imp2", "100"}, {"m1sp2", "9"}, {"m1sp3", "3"},
-                         {"m2imp1", "60"}, {"m2sp1", "8"}, {"m2imp2", "120"}, {"m2sp2", "5"}, {"m2sp3", "0"}});
-            fasce(d, 2, {{"m2imp1", "50"}, {"m2sp1", "15"}, {"m2imp2", "100"}, {"m2sp2", "12"}, {"m2sp3", "8.99"}});
-            clicca(d.chkPagZona[1]);
-        }, "sito-spedizione-importi");
-        if (QTest::currentTestFailed())
-            return;
-        costruisci();
+            CONFRONTA(paese->text(), QStringLiteral("France"));
+            paesi->setFocus();
+            QTest::keyClick(paesi, Qt::Key_Home, Qt::ControlModifier);
+            CONFRONTA(paese->text(), QStringLiteral("Provvisorio"));
+            VERIFICA(scegliConFrecce(figlio<QComboBox>(&d, QStringLiteral("cboPaese")), "Italia"));
+            VERIFICA(clic(figlio<QPushButton>(&d, QStringLiteral("cmdElimina"))));
+            CONFRONTA(paesi->rowCount(), 2);
+            VERIFICA(clic(figlio<QCheckBox>(&d, QStringLiteral("chkPagZona0"))));
+            VERIFICA(clic(figlio<QCheckBox>(&d, QStringLiteral("chkPagZona1"))));
+            VERIFICA(fasce(d, 1, {{"m1imp1", "50"}, {"m1sp1", "12,50"}, {"m1imp2", "100"}, {"m1sp2", "9"}, {"m1sp3", "3"},
+                                  {"m2imp1", "60"}, {"m2sp1", "8"}, {"m2imp2", "120"}, {"m2sp2", "5"}, {"m2sp3", "0"}}));
+            VERIFICA(fasce(d, 2, {{"m2imp1", "50"}, {"m2sp1", "15"}, {"m2imp2", "100"}, {"m2sp2", "12"},
+                                  {"m2sp3", "8.99"}}));
+            VERIFICA(clic(figlio<QCheckBox>(&d, QStringLiteral("chkPagZona1"))));
+            return true;
+        }, "sito-spedizione-importi"));
+        QVERIFY(costruisci());
         // Cash on delivery is not offered in the EU (France's zone).
-        ordine({caso("Italia", "Contrassegno", 3000, 0, 1250), caso("Italia", "Contrassegno", 7000, 0, 900),
+        QVERIFY(ordine({caso("Italia", "Contrassegno", 3000, 0, 1250), caso("Italia", "Contrassegno", 7000, 0, 900),
                 caso("Italia", "Contrassegno", 15000, 0, 300), caso("Italia", "Bonifico", 6000, 0, 800),
                 caso("Italia", "Bonifico", 12001, 0, 0), caso("France", "Bonifico", 3000, 0, 1500),
                 caso("France", "Bonifico", 10000, 0, 1200), caso("France", "Bonifico", 10001, 0, 899),
                 caso("France", "Contrassegno", 3000, 0, -1)},
-               {"Contrassegno", "Bonifico", "Carta Telepay", "Carta Sella"});
+               {"Contrassegno", "Bonifico", "Carta Telepay", "Carta Sella"}));
         const QString pagine = m_negozio + "/online/";
         QVERIFY(leggi(pagine + "thankyou1.htm").contains("Paga al corriere"));
         QVERIFY(leggi(pagine + "thankyou2.htm").contains("IBAN IT00 1234"));
@@ -205,22 +221,22 @@ private slots:
 
     void perPeso()
     {
-        spedizione([this](frmSpedizione &d) {
-            clicca(d.optImpPeso[1]);
-            scegliConTasti(d.cboMetodo[2], "AuthorizeNet");
-            scegliConTasti(d.cboMetodo[3], "Planet Payment");
-            fasce(d, 1, {{"m1peso1", "1"}, {"m1spp1", "5"}, {"m1peso2", "2.5"}, {"m1spp2", "7,50"}, {"m1peso3", "10"},
-                         {"m1spp3", "12"}, {"m1spp10", "30"}});
-            fasce(d, 2, {{"m2peso1", "0,5"}, {"m2spp1", "9"}, {"m2peso2", "3"}, {"m2spp2", "14"}, {"m2spp10", "40"}});
-        }, "sito-spedizione-pesi");
-        if (QTest::currentTestFailed())
-            return;
-        costruisci();
-        ordine({caso("Italia", "Contrassegno", 1000, 0.8, 500), caso("Italia", "Contrassegno", 1000, 2.5, 750),
+        QVERIFY(spedizione([](frmSpedizione &d) {
+            VERIFICA(clic(figlio<QRadioButton>(&d, QStringLiteral("optImpPeso1"))));
+            VERIFICA(scegliConFrecce(figlio<QComboBox>(&d, QStringLiteral("cboMetodo2")), "AuthorizeNet"));
+            VERIFICA(scegliConFrecce(figlio<QComboBox>(&d, QStringLiteral("cboMetodo3")), "Planet Payment"));
+            VERIFICA(fasce(d, 1, {{"m1peso1", "1"}, {"m1spp1", "5"}, {"m1peso2", "2.5"}, {"m1spp2", "7,50"},
+                                  {"m1peso3", "10"}, {"m1spp3", "12"}, {"m1spp10", "30"}}));
+            VERIFICA(fasce(d, 2, {{"m2peso1", "0,5"}, {"m2spp1", "9"}, {"m2peso2", "3"}, {"m2spp2", "14"},
+                                  {"m2spp10", "40"}}));
+            return true;
+        }, "sito-spedizione-pesi"));
+        QVERIFY(costruisci());
+        QVERIFY(ordine({caso("Italia", "Contrassegno", 1000, 0.8, 500), caso("Italia", "Contrassegno", 1000, 2.5, 750),
                 caso("Italia", "Contrassegno", 1000, 4, 1200), caso("Italia", "Contrassegno", 1000, 11, 3000),
                 caso("France", "Bonifico", 1000, 0.5, 900), caso("France", "Bonifico", 1000, 2, 1400),
                 caso("France", "Bonifico", 1000, 5, 4000), caso("France", "Contrassegno", 1000, 1, -1)},
-               {"Contrassegno", "Bonifico", "Carta Telepay", "Carta Sella"});
+               {"Contrassegno", "Bonifico", "Carta Telepay", "Carta Sella"}));
         const QString pagine = m_negozio + "/online/";
         QVERIFY(leggi(pagine + "thankyou3.htm").contains("name=\"x_login\" value=\"AUTH-3\""));
         QVERIFY(leggi(pagine + "thankyou4.htm").contains("name=\"merchant\" value=\"PLAN-4\""));

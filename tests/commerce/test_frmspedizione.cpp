@@ -7,9 +7,9 @@
 #include "frmmain.h"
 #include "programfolder.h"
 #include "testshop.h"
+#include "finestre.h"
 #include "frmspedizione.h"
 #include "tabelleprova.h"
-#include "finestreprova.h"
 
 #include "guastidb.h"
 #include "scriptedmessages.h"
@@ -62,7 +62,7 @@ class TestFrmSpedizione : public QObject {
     {
         return m_db->scalar(QStringLiteral("SELECT \"%1\" FROM \"%2\"").arg(nome, tabella));
     }
-    void apri()
+    [[nodiscard]] bool apri()
     {
         m_logica = std::make_unique<EditorSpedizione>(m_db, m_negozio, u',', m_msg);
         m_logica->apri();
@@ -70,7 +70,8 @@ class TestFrmSpedizione : public QObject {
         m_dlg->setValuta(QStringLiteral("€ "));
         m_dlg->resize(m_dlg->sizeHint());
         m_dlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+        VERIFICA(QTest::qWaitForWindowExposed(m_dlg.get()));
+        return true;
     }
     void scrivi(QLineEdit *e, const QString &testo)
     {
@@ -78,9 +79,13 @@ class TestFrmSpedizione : public QObject {
         QTest::qWait(1);  // the focus selects the whole text
         QTest::keyClicks(e, testo);
     }
-    void lascia()
+    // Leaves the field that has the focus, for the "?" button.
+    [[nodiscard]] bool lascia()
     {
-        m_dlg->cmdHelp->setFocus();
+        auto *aiuto = figlio<QPushButton>(m_dlg.get(), QStringLiteral("cmdHelp"));
+        VERIFICA(aiuto);
+        aiuto->setFocus();
+        return true;
     }
     // Text pasted over a field's contents with Ctrl+V.
     void incolla(QLineEdit *e, const QString &testo)
@@ -102,7 +107,7 @@ private slots:
         }
         m_db = apriCatalogo(m_negozio);
         m_msg.clear();
-        apri();
+        QVERIFY(apri());
     }
     void cleanup()
     {
@@ -116,125 +121,152 @@ private slots:
 
     void metodi()
     {
-        fotografa(m_dlg.get(), QStringLiteral("spedizione-importi"));
+        FIGLIO(QComboBox, cboMetodo2, m_dlg.get());
+        FIGLIO(QLineEdit, txtNomeMetodo2, m_dlg.get());
+        FIGLIO(QCheckBox, chkPagZona2, m_dlg.get());
+        FIGLIO(QCheckBox, chkMetodo2, m_dlg.get());
+        FIGLIO(QCheckBox, chkPagZona6, m_dlg.get());
+        FIGLIO(QComboBox, cboPagamento, m_dlg.get());
+        FIGLIO(QLabel, lblNomeMetodo2, m_dlg.get());
+        FIGLIO(QCheckBox, chkMetodo0, m_dlg.get());
+        QVERIFY(salvaSchermata(m_dlg.get(), QStringLiteral("spedizione-importi")));
         // Method 3 is off: its interface list is covered and its boxes off.
-        QVERIFY(!m_dlg->cboMetodo[2]->isVisible());
-        QVERIFY(!m_dlg->txtNomeMetodo[2]->isEnabled());
-        QVERIFY(!m_dlg->chkPagZona[2]->isEnabled());
-        clicca(m_dlg->chkMetodo[2]);
+        QVERIFY(!cboMetodo2->isVisible());
+        QVERIFY(!txtNomeMetodo2->isEnabled());
+        QVERIFY(!chkPagZona2->isEnabled());
+        QVERIFY(clic(chkMetodo2));
         QVERIFY(campo("pagamento", "attivo3").toBool());
-        QVERIFY(m_dlg->cboMetodo[2]->isVisible());
-        QVERIFY(m_dlg->chkPagZona[2]->isEnabled() && m_dlg->chkPagZona[6]->isEnabled());
-        QCOMPARE(m_dlg->cboPagamento->count(), 3);
+        QVERIFY(cboMetodo2->isVisible());
+        QVERIFY(chkPagZona2->isEnabled() && chkPagZona6->isEnabled());
+        QCOMPARE(cboPagamento->count(), 3);
 
-        m_dlg->txtNomeMetodo[2]->selectAll();
-        scrivi(m_dlg->txtNomeMetodo[2], "Ritiro");
+        txtNomeMetodo2->selectAll();
+        scrivi(txtNomeMetodo2, "Ritiro");
         QCOMPARE(campo("pagamento", "nome3").toString(), QStringLiteral("Ritiro"));
-        QCOMPARE(m_dlg->cboPagamento->itemText(2), QStringLiteral("Carta di credito"));  // until the field is left
-        lascia();
-        QCOMPARE(m_dlg->cboPagamento->itemText(2), QStringLiteral("Ritiro"));
-        QCOMPARE(m_dlg->lblNomeMetodo[2]->text(), QStringLiteral("Ritiro"));
+        QCOMPARE(cboPagamento->itemText(2), QStringLiteral("Carta di credito"));  // until the field is left
+        QVERIFY(lascia());
+        QCOMPARE(cboPagamento->itemText(2), QStringLiteral("Ritiro"));
+        QCOMPARE(lblNomeMetodo2->text(), QStringLiteral("Ritiro"));
 
         // Typing in the interface list is ignored; a choice is written.
-        QCOMPARE(m_dlg->cboMetodo[2]->count(), 3);
-        QVERIFY(!m_dlg->cboMetodo[2]->isEditable());
-        m_dlg->cboMetodo[2]->setFocus();
-        QTest::keyClick(m_dlg->cboMetodo[2], Qt::Key_Down);
+        QCOMPARE(cboMetodo2->count(), 3);
+        QVERIFY(!cboMetodo2->isEditable());
+        cboMetodo2->setFocus();
+        QTest::keyClick(cboMetodo2, Qt::Key_Down);
         QCOMPARE(campo("pagamento", "metodo3").toString(), QStringLiteral("Banca Sella"));
 
         // The preselection, and unticking the preselected method.
-        m_dlg->cboPagamento->setFocus();
-        QTest::keyClick(m_dlg->cboPagamento, Qt::Key_End);
+        cboPagamento->setFocus();
+        QTest::keyClick(cboPagamento, Qt::Key_End);
         QCOMPARE(campo("pagamento", "selezionato").toInt(), 3);
-        clicca(m_dlg->chkMetodo[2]);
+        QVERIFY(clic(chkMetodo2));
         QCOMPARE(m_msg.texts(), QStringList{"Questo metodo di pagamento è preselezionato e non può essere eliminato"});
-        QVERIFY(m_dlg->chkMetodo[2]->isChecked());
+        QVERIFY(chkMetodo2->isChecked());
         QVERIFY(campo("pagamento", "attivo3").toBool());
-        clicca(m_dlg->chkMetodo[0]);
-        QVERIFY(!m_dlg->chkMetodo[0]->isChecked());
+        QVERIFY(clic(chkMetodo0));
+        QVERIFY(!chkMetodo0->isChecked());
         QVERIFY(!campo("pagamento", "attivo1").toBool());
-        QCOMPARE(m_dlg->cboPagamento->count(), 2);
+        QCOMPARE(cboPagamento->count(), 2);
     }
 
     // A system configured from the dialog ("Configura...") is offered at once
     // by every method's interface list; each method keeps its choice.
     void sistemaConfiguratoDalDialogo()
     {
-        m_dlg->cboMetodo[0]->setFocus();
-        QTest::keyClick(m_dlg->cboMetodo[0], Qt::Key_End);
+        FIGLIO(QComboBox, cboMetodo0, m_dlg.get());
+        FIGLIO(QComboBox, cboMetodo1, m_dlg.get());
+        FIGLIO(QPushButton, cmdConfiguraPG, m_dlg.get());
+        cboMetodo0->setFocus();
+        QTest::keyClick(cboMetodo0, Qt::Key_End);
         QCOMPARE(campo("pagamento", "metodo1").toString(), QStringLiteral("Contrassegno"));
         m_dlg->configura = [this] {
             QFile epg(m_negozio + QStringLiteral("/code/Pagamento anticipato.epg"));
             QVERIFY(epg.open(QIODevice::WriteOnly));
         };
-        clicca(m_dlg->cmdConfiguraPG);
-        for (QComboBox *c : m_dlg->cboMetodo)
-            QCOMPARE(c->count(), 4);
-        QCOMPARE(m_dlg->cboMetodo[0]->currentText(), QStringLiteral("Contrassegno"));
-        QCOMPARE(m_dlg->cboMetodo[1]->currentText(), QString());
-        m_dlg->cboMetodo[1]->setFocus();
-        QTest::keyClick(m_dlg->cboMetodo[1], Qt::Key_End);
+        QVERIFY(clic(cmdConfiguraPG));
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(figlio<QComboBox>(m_dlg.get(), QStringLiteral("cboMetodo%1").arg(k))->count(), 4);
+        QCOMPARE(cboMetodo0->currentText(), QStringLiteral("Contrassegno"));
+        QCOMPARE(cboMetodo1->currentText(), QString());
+        cboMetodo1->setFocus();
+        QTest::keyClick(cboMetodo1, Qt::Key_End);
         QCOMPARE(campo("pagamento", "metodo2").toString(), QStringLiteral("Pagamento anticipato"));
     }
 
     void paesi()
     {
-        const int righe = m_dlg->DBGrid1->rowCount();
-        QVERIFY(!m_dlg->cmdAggiungi->isEnabled());
-        m_dlg->cboAggiungi->setFocus();
-        QVERIFY(m_dlg->cboAggiungi->toolTip().contains("Invio"));
-        QTest::keyClick(m_dlg->cboAggiungi, Qt::Key_Return);  // empty: nothing
-        QCOMPARE(m_dlg->DBGrid1->rowCount(), righe);
-        QTest::keyClicks(m_dlg->cboAggiungi, "Islanda");
-        QVERIFY(m_dlg->cmdAggiungi->isEnabled());
-        QTest::keyClick(m_dlg->cboAggiungi, Qt::Key_Return);
-        QCOMPARE(m_dlg->DBGrid1->rowCount(), righe + 1);
-        QCOMPARE(m_dlg->DBGrid1->currentRow(), righe);
-        QCOMPARE(m_dlg->lblPaese->text(), QStringLiteral("Islanda"));
-        QCOMPARE(m_dlg->cboPaese->count(), righe + 1);
-        QCOMPARE(m_dlg->cboPaese->currentText(), QStringLiteral("Italia"));  // keeps its choice
-        clicca(m_dlg->cmdAggiungi);  // the same name again
+        FIGLIO(QTableWidget, DBGrid1, m_dlg.get());
+        FIGLIO(QPushButton, cmdAggiungi, m_dlg.get());
+        FIGLIO(QComboBox, cboAggiungi, m_dlg.get());
+        FIGLIO(QLabel, lblPaese, m_dlg.get());
+        FIGLIO(QComboBox, cboPaese, m_dlg.get());
+        FIGLIO(QComboBox, cboZona, m_dlg.get());
+        FIGLIO(QPushButton, cmdElimina, m_dlg.get());
+        const int righe = DBGrid1->rowCount();
+        QVERIFY(!cmdAggiungi->isEnabled());
+        cboAggiungi->setFocus();
+        QVERIFY(cboAggiungi->toolTip().contains("Invio"));
+        QTest::keyClick(cboAggiungi, Qt::Key_Return);  // empty: nothing
+        QCOMPARE(DBGrid1->rowCount(), righe);
+        QTest::keyClicks(cboAggiungi, "Islanda");
+        QVERIFY(cmdAggiungi->isEnabled());
+        QTest::keyClick(cboAggiungi, Qt::Key_Return);
+        QCOMPARE(DBGrid1->rowCount(), righe + 1);
+        QCOMPARE(DBGrid1->currentRow(), righe);
+        QCOMPARE(lblPaese->text(), QStringLiteral("Islanda"));
+        QCOMPARE(cboPaese->count(), righe + 1);
+        QCOMPARE(cboPaese->currentText(), QStringLiteral("Italia"));  // keeps its choice
+        QVERIFY(clic(cmdAggiungi));  // the same name again
         QCOMPARE(m_db->scalar("SELECT count(*) FROM paesi WHERE paese='Islanda'").toInt(), 2);
 
         // A zone for the current country.
-        m_dlg->cboZona->setFocus();
-        QTest::keyClick(m_dlg->cboZona, Qt::Key_End);
+        cboZona->setFocus();
+        QTest::keyClick(cboZona, Qt::Key_End);
         QCOMPARE(m_db->scalar("SELECT zona FROM paesi ORDER BY ID DESC LIMIT 1").toInt(), 4);
-        QCOMPARE(m_dlg->DBGrid1->item(righe + 1, 1)->text(), QStringLiteral("4"));
-        fotografa(m_dlg.get(), QStringLiteral("spedizione-paesi"));
+        QCOMPARE(DBGrid1->item(righe + 1, 1)->text(), QStringLiteral("4"));
+        QVERIFY(salvaSchermata(m_dlg.get(), QStringLiteral("spedizione-paesi")));
 
         // Deleting: the preselected one is refused, another goes.
-        m_dlg->DBGrid1->setFocus();
-        QTest::keyClick(m_dlg->DBGrid1, Qt::Key_Home, Qt::ControlModifier);
-        QCOMPARE(m_dlg->lblPaese->text(), QStringLiteral("Italia"));
-        clicca(m_dlg->cmdElimina);
+        DBGrid1->setFocus();
+        QTest::keyClick(DBGrid1, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(lblPaese->text(), QStringLiteral("Italia"));
+        QVERIFY(clic(cmdElimina));
         QCOMPARE(m_msg.texts(), QStringList{"Questo Paese è preselezionato e non può essere eliminato"});
-        QTest::keyClick(m_dlg->DBGrid1, Qt::Key_Down);
-        QCOMPARE(m_dlg->lblPaese->text(), QStringLiteral("San Marino"));
-        clicca(m_dlg->cmdElimina);
-        QCOMPARE(m_dlg->DBGrid1->rowCount(), righe + 1);
-        QCOMPARE(m_dlg->lblPaese->text(), QStringLiteral("Italia"));
+        QTest::keyClick(DBGrid1, Qt::Key_Down);
+        QCOMPARE(lblPaese->text(), QStringLiteral("San Marino"));
+        QVERIFY(clic(cmdElimina));
+        QCOMPARE(DBGrid1->rowCount(), righe + 1);
+        QCOMPARE(lblPaese->text(), QStringLiteral("Italia"));
         QCOMPARE(m_db->scalar("SELECT count(*) FROM paesi WHERE paese='San Marino'").toInt(), 0);
     }
 
     // The band fields' rules, with keys typed and text pasted.
     void fasce()
     {
-        QVERIFY(m_dlg->picZona[0]->isVisible());
-        clicca(m_dlg->optImpPeso[1]);
+        FIGLIO(QWidget, picZona0, m_dlg.get());
+        FIGLIO(QRadioButton, optImpPeso1, m_dlg.get());
+        FIGLIO(QWidget, picZona1, m_dlg.get());
+        FIGLIO(QTabBar, tabZona, m_dlg.get());
+        FIGLIO(QCheckBox, chkIvaOk1, m_dlg.get());
+        FIGLIO(QCheckBox, chkIvaOk0, m_dlg.get());
+        FIGLIO(QRadioButton, optImpPeso0, m_dlg.get());
+        FIGLIO(QCheckBox, chkPagZona5, m_dlg.get());
+        FIGLIO(QCheckBox, chkPagZona1, m_dlg.get());
+        QVERIFY(picZona0->isVisible());
+        QVERIFY(clic(optImpPeso1));
         QCOMPARE(campo("pagamento", "imppeso").toInt(), 1);
-        QVERIFY(m_dlg->picZona[1]->isVisible());
-        QTest::mouseClick(m_dlg->tabZona, Qt::LeftButton, {}, m_dlg->tabZona->tabRect(1).center());
+        QVERIFY(picZona1->isVisible());
+        QTest::mouseClick(tabZona, Qt::LeftButton, {}, tabZona->tabRect(1).center());
         QCOMPARE(m_logica->zonaMostrata(), 2);
-        QVERIFY(m_dlg->chkIvaOk[1]->isVisible() && !m_dlg->chkIvaOk[0]->isVisible());
+        QVERIFY(chkIvaOk1->isVisible() && !chkIvaOk0->isVisible());
 
         CampoFascia *peso = m_dlg->campoFascia("m2peso1");
-        QCOMPARE(m_dlg->txtPeso[10 + 10 - 1], peso);
+        QCOMPARE(figlio<CampoFascia>(m_dlg.get(), QStringLiteral("m2peso1")), peso);
         scrivi(peso, "12.5");
         QCOMPARE(peso->text(), QStringLiteral("12,5"));
         QTest::keyClicks(peso, ",3a-");  // a second separator, a letter, a minus: refused
         QCOMPARE(peso->text(), QStringLiteral("12,53"));
-        lascia();
+        QVERIFY(lascia());
         Recordset z2(m_db, "SELECT * FROM zona2");
         z2.moveFirst();
         QCOMPARE(z2.value("m2peso1").toDouble(), double(12.53f));
@@ -246,62 +278,68 @@ private slots:
         CampoFascia *costo = m_dlg->campoFascia("m2spp1");
         incolla(costo, "-7");
         QCOMPARE(costo->text(), QStringLiteral("7"));
-        lascia();
+        QVERIFY(lascia());
         incolla(peso, "12kg");
         QCOMPARE(peso->text(), QStringLiteral("12,53"));
-        lascia();
+        QVERIFY(lascia());
         QVERIFY(m_msg.shown().empty());
         incolla(peso, "1" + QString(40, u'0'));
-        lascia();
+        QVERIFY(lascia());
         QCOMPARE(m_msg.shown().size(), size_t(1));
         QCOMPARE(peso->text(), QStringLiteral("12,53"));
 
         // The amount panel: letters pasted are put back at once; "0010" is
         // written back as 10 when the field is left.
-        clicca(m_dlg->optImpPeso[0]);
+        QVERIFY(clic(optImpPeso0));
         CampoFascia *limite = m_dlg->campoFascia("m2imp1");
-        QCOMPARE(m_dlg->txtImporto[4], limite);
+        QCOMPARE(figlio<CampoFascia>(m_dlg.get(), QStringLiteral("m2imp1")), limite);
         QCOMPARE(limite->text(), QStringLiteral("50"));
         incolla(limite, "abc");
         QCOMPARE(limite->text(), QStringLiteral("50"));
         limite->selectAll();
         QTest::keyClicks(limite, "0010");
-        lascia();
+        QVERIFY(lascia());
         QCOMPARE(limite->text(), QStringLiteral("10"));
         z2.requery();
         z2.moveFirst();
         QCOMPARE(z2.value("m2imp1").value<Currency>(), Currency::fromUnits(10));
 
         // The twin boxes of a method.
-        clicca(m_dlg->optImpPeso[1]);
-        clicca(m_dlg->chkPagZona[1 + 4]);
-        QCOMPARE(m_dlg->chkPagZona[1]->isChecked(), m_dlg->chkPagZona[5]->isChecked());
-        QCOMPARE(z2.database()->scalar("SELECT pag2 FROM zona2").toBool(), m_dlg->chkPagZona[5]->isChecked());
-        fotografa(m_dlg.get(), QStringLiteral("spedizione-pesi"));
+        QVERIFY(clic(optImpPeso1));
+        QVERIFY(clic(chkPagZona5));
+        QCOMPARE(chkPagZona1->isChecked(), chkPagZona5->isChecked());
+        QCOMPARE(z2.database()->scalar("SELECT pag2 FROM zona2").toBool(), chkPagZona5->isChecked());
+        QVERIFY(salvaSchermata(m_dlg.get(), QStringLiteral("spedizione-pesi")));
     }
 
     // "Annulla" after edits in the three editors: the tables as they were.
     void annulla()
     {
+        FIGLIO(QCheckBox, chkMetodo3, m_dlg.get());
+        FIGLIO(QLineEdit, txtNomeMetodo3, m_dlg.get());
+        FIGLIO(QComboBox, cboAggiungi, m_dlg.get());
+        FIGLIO(QRadioButton, optImpPeso1, m_dlg.get());
+        FIGLIO(QPushButton, cmdAnnulla, m_dlg.get());
         const QString prima = dumpTabelle(*m_db);
-        clicca(m_dlg->chkMetodo[3]);
-        scrivi(m_dlg->txtNomeMetodo[3], "Corriere espresso");
-        m_dlg->cboAggiungi->setFocus();
-        QTest::keyClicks(m_dlg->cboAggiungi, "Norvegia");
-        QTest::keyClick(m_dlg->cboAggiungi, Qt::Key_Return);
-        clicca(m_dlg->optImpPeso[1]);
+        QVERIFY(clic(chkMetodo3));
+        scrivi(txtNomeMetodo3, "Corriere espresso");
+        cboAggiungi->setFocus();
+        QTest::keyClicks(cboAggiungi, "Norvegia");
+        QTest::keyClick(cboAggiungi, Qt::Key_Return);
+        QVERIFY(clic(optImpPeso1));
         scrivi(m_dlg->campoFascia("m1peso1"), "3");
-        lascia();
+        QVERIFY(lascia());
         QVERIFY(dumpTabelle(*m_db) != prima);
-        clicca(m_dlg->cmdAnnulla);
+        QVERIFY(clic(cmdAnnulla));
         QVERIFY(!m_dlg->isVisible());
         QCOMPARE(dumpTabelle(*m_db), prima);
     }
 
     void chiusura()
     {
+        FIGLIO(QCheckBox, chkMetodo3, m_dlg.get());
         const QString prima = dumpTabelle(*m_db);
-        clicca(m_dlg->chkMetodo[3]);
+        QVERIFY(clic(chkMetodo3));
         m_dlg->close();
         QCOMPARE(dumpTabelle(*m_db), prima);
     }
@@ -325,11 +363,12 @@ private slots:
     }
     void rifiutoPrimaDiOK()
     {
+        FIGLIO(QPushButton, cmdOK, m_dlg.get());
         QFETCH(bool, peso);
         QFETCH(QString, campo);
         QFETCH(QString, testo);
         QFETCH(bool, invio);
-        clicca(m_dlg->optImpPeso[peso ? 1 : 0]);
+        QVERIFY(clic(figlio<QRadioButton>(m_dlg.get(), peso ? QStringLiteral("optImpPeso1") : QStringLiteral("optImpPeso0"))));
         CampoFascia *c = m_dlg->campoFascia(campo);
         const QString prima = c->text();
         incolla(c, testo);
@@ -337,7 +376,7 @@ private slots:
         if (invio)
             QTest::keyClick(c, Qt::Key_Return);
         else
-            clicca(m_dlg->cmdOK);
+            QVERIFY(clic(cmdOK));
         QCOMPARE(m_msg.texts().size(), 1);
         QVERIFY2(m_msg.texts().value(0).contains("troppo grande"), qPrintable(m_msg.texts().value(0)));
         QVERIFY(m_dlg->isVisible());
@@ -345,7 +384,7 @@ private slots:
         QVERIFY(c->hasFocus());
         QCOMPARE(c->text(), prima);
         QVERIFY(m_logica->aperta());
-        clicca(m_dlg->cmdOK);
+        QVERIFY(clic(cmdOK));
         QVERIFY(!m_dlg->isVisible());
         QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
         QCOMPARE(m_msg.texts().size(), 1);
@@ -384,21 +423,25 @@ private slots:
         if (guasto == "scrittura")
             m_db->execute("CREATE TEMP TRIGGER guasto BEFORE INSERT ON paesi WHEN NEW.paese='Norvegia' "
                           "BEGIN SELECT RAISE(ROLLBACK, 'disco pieno'); END");
-        apri();
+        QVERIFY(apri());
+        FIGLIO(QComboBox, cboAggiungi, m_dlg.get());
+        FIGLIO(QPushButton, cmdAggiungi, m_dlg.get());
+        FIGLIO(QPushButton, cmdOK, m_dlg.get());
+        FIGLIO(QPushButton, cmdAnnulla, m_dlg.get());
         m_msg.clear();
-        const auto aggiungi = [this](const char *paese) {
-            m_dlg->cboAggiungi->setFocus();
-            m_dlg->cboAggiungi->clearEditText();
-            QTest::keyClicks(m_dlg->cboAggiungi, paese);
-            clicca(m_dlg->cmdAggiungi);
+        const auto aggiungi = [&](const char *paese) {
+            cboAggiungi->setFocus();
+            cboAggiungi->clearEditText();
+            QTest::keyClicks(cboAggiungi, paese);
+            return clic(cmdAggiungi);
         };
-        aggiungi("Islanda");
+        QVERIFY(aggiungi("Islanda"));
         if (guasto == "sospeso")
             sospeso.guasta();
         if (guasto == "scrittura")
-            aggiungi("Norvegia");
+            QVERIFY(aggiungi("Norvegia"));
         else
-            clicca(m_dlg->cmdOK);
+            QVERIFY(clic(cmdOK));
         QCOMPARE(m_msg.texts().size(), 1);
         const QString messaggio = m_msg.texts().value(0);
         if (poi.isEmpty()) {
@@ -418,17 +461,17 @@ private slots:
         QCOMPARE(m_db->scalar("SELECT count(*) FROM paesi WHERE paese='Islanda'").toInt(), 1);
         // Still inside the savepoint: the next edit is undone by "Annulla" too,
         // and a second "OK" is refused again.
-        aggiungi("Norvegia");
-        clicca(m_dlg->cmdOK);
+        QVERIFY(aggiungi("Norvegia"));
+        QVERIFY(clic(cmdOK));
         QCOMPARE(m_msg.texts().size(), 2);
         QVERIFY(m_dlg->isVisible());
-        fotografa(m_dlg.get(), QStringLiteral("spedizione-commit-sospeso"));
+        QVERIFY(salvaSchermata(m_dlg.get(), QStringLiteral("spedizione-commit-sospeso")));
         if (poi == "Annulla") {
-            clicca(m_dlg->cmdAnnulla);
+            QVERIFY(clic(cmdAnnulla));
             QCOMPARE(dumpTabelle(*m_db), prima);
         } else {
             sospeso.ripara();
-            clicca(m_dlg->cmdOK);
+            QVERIFY(clic(cmdOK));
             QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
             QCOMPARE(dumpTabelle(*m_db).count("'Islanda'"), 1);
             QCOMPARE(dumpTabelle(*m_db).count("'Norvegia'"), prima.count("'Norvegia'") + 1);
@@ -451,21 +494,25 @@ private slots:
         contesto.aiuto = [&](const QString &a) { aiuti << a; };
         int passi = 0;
         QObject guardia;  // the waiting ends with the test
-        alModale(guardia, [&](QWidget *d) {
-            auto *dlg = qobject_cast<frmSpedizione *>(d);
-            QVERIFY(dlg);
+        alProssimoModale(guardia, [&](QWidget *dlg) {
+            VERIFICA(qobject_cast<frmSpedizione *>(dlg));
+            auto *paesi = figlio<QTableWidget>(dlg, QStringLiteral("DBGrid1"));
+            auto *zona = figlio<QComboBox>(dlg, QStringLiteral("cboZona"));
+            auto *ok = figlio<QPushButton>(dlg, QStringLiteral("cmdOK"));
+            VERIFICA(paesi && zona && ok);
             ++passi;
             QTest::keyClick(dlg, Qt::Key_F1);
             // Zone 2 for Italy: cash on delivery is not offered there.
-            dlg->DBGrid1->setCurrentCell(0, 0);
-            dlg->cboZona->setCurrentIndex(1);
-            emit dlg->cboZona->activated(1);
-            dlg->cmdOK->click();
+            paesi->setCurrentCell(0, 0);
+            zona->setCurrentIndex(1);
+            emit zona->activated(1);
+            ok->click();
             if (dlg->isVisible()) {
-                dlg->cboZona->setCurrentIndex(0);
-                emit dlg->cboZona->activated(0);
-                dlg->cmdOK->click();
+                zona->setCurrentIndex(0);
+                emit zona->activated(0);
+                ok->click();
             }
+            return true;
         });
         ModificaSpedizione(contesto);
         QCOMPARE(passi, 1);
@@ -494,7 +541,7 @@ private slots:
                                              << "mnuSpedizione" << "frmSpedizione" << "cmdAnnulla";
         QTest::newRow("variante 1 dell'articolo")
             << "kArticoli" << "txtArticoli1" << "SELECT titolo FROM articoli WHERE codice='A1-1'" << "mnuOpzione1"
-            << "frmOpzioni" << "Annulla";
+            << "frmOpzioni" << "cmdAnnulla";
     }
     void modificheDellaFinestra()
     {
@@ -517,17 +564,11 @@ private slots:
         QTest::keyClicks(testo, "37");
         QObject guardia;
         QStringList aperte;
-        alModale(guardia, [&](QWidget *d) {
+        alProssimoModale(guardia, [&](QWidget *d) {
             aperte << d->objectName();
             // The window manager makes the dialog active: the field loses the focus.
             QApplication::setActiveWindow(d);
-            QAbstractButton *b = d->findChild<QPushButton *>(annulla);
-            if (!b) {
-                for (QPushButton *p : d->findChildren<QPushButton *>())
-                    if (p->text() == annulla)
-                        b = p;
-            }
-            clicca(b);
+            return clic(figlio<QPushButton>(d, annulla));
         });
         w->findChild<QAction *>(comando)->trigger();
         QCOMPARE(aperte, QStringList{finestra});
@@ -558,9 +599,10 @@ private slots:
         QVERIFY(p.w);
         QStringList aperte;
         QObject guardia;
-        alModale(guardia, [&](QWidget *d) {
+        alProssimoModale(guardia, [&](QWidget *d) {
             aperte << d->objectName();
             static_cast<QDialog *>(d)->reject();
+            return true;
         });
         p.w->findChild<QAction *>(voce)->trigger();
         QCOMPARE(aperte, QStringList{finestra});

@@ -463,8 +463,8 @@ int main(int argc, char **argv)
     Avvio avvio(messages);
     avvio.avvia();
     // The folder picker stands for the merchant's choice.
-    Shell::setPicker([](const QString &, const QString &) { return g_negozio; });
-    Shell::setApertura([](const QString &documento) {
+    Shell::impostaSceltaCartella([](const QString &, const QString &) { return g_negozio; });
+    Shell::impostaApertura([](const QString &documento) {
         std::printf("aperto: %s\n", qPrintable(documento));
         return false;
     });

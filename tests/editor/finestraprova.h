@@ -1,8 +1,10 @@
 #pragma once
-// What the window tests share: the main window opened on a fresh shop the
-// way the program opens it (serverpath.net, Avvio), real mouse clicks on the
-// tree, and screenshots under the build's test output.
+// What the editor's tests share: the main window opened on a fresh shop the
+// way the program opens it (serverpath.net, Avvio), and real mouse clicks on
+// the tree and the panel buttons. The helpers of every window test are in
+// finestre.h.
 #include "avvio.h"
+#include "finestre.h"
 #include "testshop.h"
 
 #include <QVariantMap>
@@ -39,10 +41,3 @@ void scriviServerPath(const QString &cartella);
 // Clicks the panel button of command n (cmdButton<n>); false when it is not
 // on screen and enabled.
 [[nodiscard]] bool clicPulsante(frmMain *w, int n);
-// Saves a picture of a widget as build/tests/editor/output/<nome>.png.
-QString salvaSchermata(QWidget *w, const QString &nome);
-// A panel readable as laid out: every caption whole, every line field wide
-// enough for its text (a number whole, a text for at least 20 characters),
-// no two controls on top of each other, each inside the window or the
-// scrolled area that holds it. Fails the running test otherwise.
-void verificaImpaginazione(QWidget *pannello);

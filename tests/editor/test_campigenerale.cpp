@@ -49,32 +49,32 @@ QWidget *controllo(FinestraDiProva &f, const QString &nome)
 }
 
 // Brings the field's view on screen: the shop panel with the tree's root
-// selected, or the " Sito" or "Internet" view.
-void mostra(FinestraDiProva &f, QWidget *campo)
+// selected (and the tab of a shop text), or the " Sito" or "Internet" view.
+bool mostra(FinestraDiProva &f, QWidget *campo)
 {
+    VERIFICA(campo);
     if (f.w->vistaNegozio()->isAncestorOf(campo)) {
         f.w->selezionaScheda(QStringLiteral("kReparti"));
-        QVERIFY(clicNodo(f.w, QStringLiteral("Negozio")));
-        for (int i = 0; i < 7; ++i)
-            if (f.w->vistaNegozio()->txtTesti[size_t(i)] == campo)
-                f.w->vistaNegozio()->tabTesti->setCurrentIndex(i);
+        VERIFICA(clicNodo(f.w, QStringLiteral("Negozio")));
+        auto *schede = figlio<QTabWidget>(f.w->vistaNegozio(), QStringLiteral("tabTesti"));
+        VERIFICA(schede);
+        if (const int i = schede->indexOf(campo); i >= 0)
+            schede->setCurrentIndex(i);
     } else {
         f.w->selezionaScheda(f.w->vistaSito()->isAncestorOf(campo) ? QStringLiteral("kSito")
                                                                    : QStringLiteral("kInternet"));
     }
     QCoreApplication::processEvents();
+    return true;
 }
 
 // Gives the field the focus with a click; a number field then selects its
 // whole text.
-void clic(QWidget *campo)
+bool fuoco(QWidget *campo)
 {
-    if (auto *lista = qobject_cast<QComboBox *>(campo); lista && lista->lineEdit())
-        campo = lista->lineEdit();
-    if (auto *righe = qobject_cast<QPlainTextEdit *>(campo))
-        campo = righe->viewport();
-    QTest::mouseClick(campo, Qt::LeftButton);
+    VERIFICA(clic(campo));
     QTest::qWait(1);
+    return true;
 }
 
 QWidget *destinatario(QWidget *campo)
@@ -86,8 +86,9 @@ QWidget *destinatario(QWidget *campo)
 
 // Empties a field with keys: select all (a number field does it when it
 // gets the focus, the others with Ctrl+A), then Backspace.
-void svuota(QWidget *campo)
+bool svuota(QWidget *campo)
 {
+    VERIFICA(campo);
     QWidget *d = destinatario(campo);
     if (d->hasFocus()) {
         // Away and back: a number field selects its text as it gets the focus.
@@ -95,12 +96,13 @@ void svuota(QWidget *campo)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         QTest::qWait(1);
     } else {
-        clic(campo);
+        VERIFICA(fuoco(campo));
     }
     const auto *linea = qobject_cast<QLineEdit *>(d);
     if (!(linea && linea->hasSelectedText()))
         QTest::keyClick(d, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(d, Qt::Key_Backspace);
+    return true;
 }
 
 // Pastes with Shift+Insert, which no key filter sees as a typed character.
@@ -116,16 +118,18 @@ void lascia(QWidget *campo)
 }
 
 // A mouse choice in a list: the list opens and the item is clicked.
-void scegli(QComboBox *lista, int indice)
+bool scegli(QComboBox *lista, int indice)
 {
+    VERIFICA(lista);
     QTest::mouseClick(lista, Qt::LeftButton);
     QAbstractItemView *v = lista->view();
-    QTRY_VERIFY(v->isVisible());
+    VERIFICA(QTest::qWaitFor([v] { return v->isVisible(); }));
     // A list just opened ignores a release as quick as a double click's.
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     const QRect r = v->visualRect(v->model()->index(indice, 0)).intersected(v->viewport()->rect());
     QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, r.center());
-    QTRY_VERIFY(!v->isVisible());
+    VERIFICA(QTest::qWaitFor([v] { return !v->isVisible(); }));
+    return true;
 }
 
 QString testo(QWidget *campo)
@@ -221,21 +225,21 @@ void TestCampiGenerale::scritturaDeiCampi()
     QFETCH(QString, valore);
     QFETCH(QString, salvato);
     QFETCH(QString, evento);
-        const auto f = apriImpostazioni(base);
+    const auto f = apriImpostazioni(base);
     QVERIFY(f->w);
     QWidget *campo = controllo(*f, nome);
     QVERIFY(campo);
-    mostra(*f, campo);
+    QVERIFY(mostra(*f, campo));
     QVERIFY(campo->isVisible() && campo->isEnabled());
     const QString prima = f->generale(colonna).toString();
     QVERIFY(prima != salvato);
     if (azione == QLatin1String("digita")) {
-        svuota(campo);
+        QVERIFY(svuota(campo));
         QTest::keyClicks(destinatario(campo), valore);
     } else if (azione == QLatin1String("clic")) {
-        QTest::mouseClick(campo, Qt::LeftButton, {}, QPoint(8, campo->height() / 2));
+        QVERIFY(clic(campo));
     } else {
-        scegli(qobject_cast<QComboBox *>(campo), valore.toInt());
+        QVERIFY(scegli(qobject_cast<QComboBox *>(campo), valore.toInt()));
     }
     QCOMPARE(f->generale(colonna).toString(), evento == QLatin1String("cambio") ? salvato : prima);
     if (azione == QLatin1String("digita"))
@@ -303,16 +307,16 @@ void TestCampiGenerale::regole()
     QFETCH(QString, nome);
     QFETCH(QStringList, passi);
     QFETCH(QString, atteso);
-        const auto f = apriImpostazioni(base);
+    const auto f = apriImpostazioni(base);
     QVERIFY(f->w);
     QWidget *campo = controllo(*f, nome);
     QVERIFY(campo);
-    mostra(*f, campo);
+    QVERIFY(mostra(*f, campo));
     QApplication::clipboard()->setText(QStringLiteral("99"));
     for (const QString &p : passi) {
         QWidget *d = destinatario(campo);
         if (p == QLatin1String("x"))
-            svuota(campo);
+            QVERIFY(svuota(campo));
         else if (p.startsWith(QLatin1String("t:")))
             QTest::keyClicks(d, p.mid(2));
         else if (p.startsWith(QLatin1String("p:")))
@@ -387,27 +391,38 @@ void TestCampiGenerale::indirizziDerivati()
     QFETCH(QString, home);
     QFETCH(QString, ricerca);
     QFETCH(QString, ordine);
-        const auto f = apriImpostazioni(con(base, {{"URL", ""}, {"cartellaCGI", ""}}));
+    const auto f = apriImpostazioni(con(base, {{"URL", ""}, {"cartellaCGI", ""}}));
     QVERIFY(f->w);
     VistaInternet *v = f->w->vistaInternet();
-    mostra(*f, v->txtURL);
+    FIGLIO(QLineEdit, txtURL, v);
+    FIGLIO(QCheckBox, chkNT, v);
+    FIGLIO(QComboBox, cboSendmail, v);
+    FIGLIO(QComboBox, cboPerl, v);
+    FIGLIO(QLineEdit, txtFolderFTP, v);
+    FIGLIO(QLineEdit, txtFolderCGI, v);
+    FIGLIO(QLineEdit, txtCartella, v);
+    FIGLIO(QLineEdit, txtCGI, v);
+    FIGLIO(QLineEdit, txtURLNegozio, v);
+    FIGLIO(QLineEdit, txtCGIsearch, v);
+    FIGLIO(QLineEdit, txtCGIOrdine, v);
+    QVERIFY(mostra(*f, txtURL));
     if (nt)
-        QTest::mouseClick(v->chkNT, Qt::LeftButton, {}, QPoint(8, v->chkNT->height() / 2));
-    QCOMPARE(v->cboSendmail->isEnabled(), !nt);
-    QCOMPARE(v->cboPerl->isEnabled(), !nt);
-    for (const auto &[campo, valore] : {std::pair{v->txtFolderFTP, folderFTP}, std::pair{v->txtFolderCGI, folderCGI},
-                                        std::pair{v->txtURL, url}}) {
-        clic(campo);
+        QVERIFY(clic(chkNT));
+    QCOMPARE(cboSendmail->isEnabled(), !nt);
+    QCOMPARE(cboPerl->isEnabled(), !nt);
+    for (const auto &[campo, valore] : {std::pair{txtFolderFTP, folderFTP}, std::pair{txtFolderCGI, folderCGI},
+                                        std::pair{txtURL, url}}) {
+        QVERIFY(fuoco(campo));
         QTest::keyClicks(campo, valore);
     }
-    QCOMPARE(v->txtCartella->text(), cartella);
-    QCOMPARE(v->txtCGI->text(), cgi);
-    QCOMPARE(v->txtURLNegozio->text(), home);
-    QCOMPARE(v->txtCGIsearch->text(), ricerca);
-    QCOMPARE(v->txtCGIOrdine->text(), ordine);
+    QCOMPARE(txtCartella->text(), cartella);
+    QCOMPARE(txtCGI->text(), cgi);
+    QCOMPARE(txtURLNegozio->text(), home);
+    QCOMPARE(txtCGIsearch->text(), ricerca);
+    QCOMPARE(txtCGIOrdine->text(), ordine);
     // The derived addresses are written as they change.
     QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), ricerca);
-    QCOMPARE(f->generale(QStringLiteral("CGIordine")).toString(), v->txtCGIOrdine->text());
+    QCOMPARE(f->generale(QStringLiteral("CGIordine")).toString(), txtCGIOrdine->text());
     QVERIFY(f->messages.shown().empty());
 }
 
@@ -422,10 +437,14 @@ void TestCampiGenerale::cartellaScrittaAManoResta()
     QVERIFY(f->w);
     for (int apertura = 0; apertura < 2; ++apertura) {
         VistaInternet *v = f->w->vistaInternet();
-        QCOMPARE(v->txtCartella->text(), QStringLiteral("a-mano"));
-        QCOMPARE(v->txtCGI->text(), QStringLiteral("script"));
-        QCOMPARE(v->txtURLNegozio->text(), QStringLiteral("http://abc/a-mano/index.htm"));
-        QCOMPARE(v->txtCGIsearch->text(), QStringLiteral("http://abc/script/vtsearch1434.pl"));
+        FIGLIO(QLineEdit, txtCartella, v);
+        FIGLIO(QLineEdit, txtCGI, v);
+        FIGLIO(QLineEdit, txtURLNegozio, v);
+        FIGLIO(QLineEdit, txtCGIsearch, v);
+        QCOMPARE(txtCartella->text(), QStringLiteral("a-mano"));
+        QCOMPARE(txtCGI->text(), QStringLiteral("script"));
+        QCOMPARE(txtURLNegozio->text(), QStringLiteral("http://abc/a-mano/index.htm"));
+        QCOMPARE(txtCGIsearch->text(), QStringLiteral("http://abc/script/vtsearch1434.pl"));
         QCOMPARE(f->generale(QStringLiteral("cartella")).toString(), QStringLiteral("a-mano"));
         QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), QStringLiteral("http://abc/script/vtsearch1434.pl"));
         QCOMPARE(f->generale(QStringLiteral("CGIordine")).toString(), QStringLiteral("http://abc/script/vtorder1434.pl"));
@@ -439,10 +458,12 @@ void TestCampiGenerale::cartellaScrittaAManoResta()
     }
     // A change of the remote folder derives the shop folder again.
     VistaInternet *v = f->w->vistaInternet();
-    mostra(*f, v->txtFolderFTP);
-    svuota(v->txtFolderFTP);
-    QTest::keyClicks(v->txtFolderFTP, QStringLiteral("public_html/altro"));
-    QCOMPARE(v->txtCartella->text(), QStringLiteral("altro"));
+    FIGLIO(QLineEdit, txtFolderFTP, v);
+    FIGLIO(QLineEdit, txtCartella, v);
+    QVERIFY(mostra(*f, txtFolderFTP));
+    QVERIFY(svuota(txtFolderFTP));
+    QTest::keyClicks(txtFolderFTP, QStringLiteral("public_html/altro"));
+    QCOMPARE(txtCartella->text(), QStringLiteral("altro"));
     QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), QStringLiteral("http://abc/script/vtsearch121A.pl"));
     QVERIFY(f->messages.shown().empty());
 }
@@ -484,7 +505,7 @@ void TestCampiGenerale::valutaDopoIlCaricamento()
     QFETCH(QStringList, formati);
     QFETCH(int, notazione);
     QFETCH(bool, secondaria);
-        const auto f = apriImpostazioni(generale);
+    const auto f = apriImpostazioni(generale);
     QVERIFY(f->w);
     const ShopState &s = f->negozio().state;
     QCOMPARE((QStringList{s.PrefissoValuta1, s.PrefissoValuta2}), prefissi);
@@ -492,67 +513,83 @@ void TestCampiGenerale::valutaDopoIlCaricamento()
     QCOMPARE((QStringList{s.SeparatoreDecimali, s.SeparatoreMigliaia}), separatori);
     QCOMPARE((QStringList{s.FormatoDecimali1, s.FormatoDecimali2}), formati);
     VistaSito *v = f->w->vistaSito();
-    QCOMPARE(v->cboNotazione->currentIndex(), notazione);
-    QCOMPARE(v->txtValuta[1]->isEnabledTo(v), secondaria);
-    QCOMPARE(v->txtCambio->isEnabledTo(v), secondaria);
-    QCOMPARE(v->chkDecimali[1]->isEnabledTo(v), secondaria);
+    FIGLIO(QComboBox, cboNotazione, v);
+    FIGLIO(QLineEdit, txtValuta1, v);
+    FIGLIO(QLineEdit, txtCambio, v);
+    FIGLIO(QCheckBox, chkDecimali1, v);
+    QCOMPARE(cboNotazione->currentIndex(), notazione);
+    QCOMPARE(txtValuta1->isEnabledTo(v), secondaria);
+    QCOMPARE(txtCambio->isEnabledTo(v), secondaria);
+    QCOMPARE(chkDecimali1->isEnabledTo(v), secondaria);
     QVERIFY(!f->w->dati().dataGenerale.modifichePendenti());
 }
 
 void TestCampiGenerale::valutaDopoLeModifiche()
 {
-        const auto f = apriImpostazioni(con(base, {{"valuta1", "Euro"}, {"decimali1", false}, {"operatorericerca", ""}}));
+    const auto f = apriImpostazioni(con(base, {{"valuta1", "Euro"}, {"decimali1", false}, {"operatorericerca", ""}}));
     QVERIFY(f->w);
     VistaSito *v = f->w->vistaSito();
+    FIGLIO(QComboBox, cboNotazione, v);
+    FIGLIO(QLineEdit, txtNotazione, v);
+    FIGLIO(QLineEdit, txtValuta0, v);
+    FIGLIO(QCheckBox, chkDecimali0, v);
+    FIGLIO(QLineEdit, txtCambio, v);
+    FIGLIO(QCheckBox, chkCambio, v);
+    FIGLIO(QLineEdit, txtValuta1, v);
+    FIGLIO(QCheckBox, chkDecimali1, v);
+    FIGLIO(QRadioButton, optRicerca0, v);
+    FIGLIO(QRadioButton, optRicerca1, v);
+    FIGLIO(QLineEdit, txtRicerca, v);
+    FIGLIO(QLineEdit, txtMID, v);
     ShopState &s = f->negozio().state;
-    mostra(*f, v->cboNotazione);
+    QVERIFY(mostra(*f, cboNotazione));
     // The notation list writes the hidden field, which sets the separators.
-    scegli(v->cboNotazione, 1);
-    QCOMPARE(v->txtNotazione->text(), QStringLiteral("1"));
+    QVERIFY(scegli(cboNotazione, 1));
+    QCOMPARE(txtNotazione->text(), QStringLiteral("1"));
     QCOMPARE(s.SeparatoreDecimali, QStringLiteral("."));
     QCOMPARE(s.SeparatoreMigliaia, QStringLiteral(","));
-    clic(v->cboNotazione);
-    QTest::keyClick(v->cboNotazione, Qt::Key_Up);
-    QCOMPARE(v->txtNotazione->text(), QStringLiteral("0"));
+    QVERIFY(fuoco(cboNotazione));
+    QTest::keyClick(cboNotazione, Qt::Key_Up);
+    QCOMPARE(txtNotazione->text(), QStringLiteral("0"));
     QCOMPARE(s.SeparatoreDecimali, QStringLiteral(","));
     // A currency name is the prefix as typed, and as cut when it is left.
-    svuota(v->txtValuta[0]);
-    QTest::keyClicks(v->txtValuta[0], QStringLiteral(" ") + QString(60, u'L'));
+    QVERIFY(svuota(txtValuta0));
+    QTest::keyClicks(txtValuta0, QStringLiteral(" ") + QString(60, u'L'));
     QCOMPARE(s.PrefissoValuta1, QString(60, u'L') + u' ');
-    lascia(v->txtValuta[0]);
+    lascia(txtValuta0);
     QCOMPARE(s.PrefissoValuta1, QString(49, u'L') + u' ');
     // The decimals boxes.
     QCOMPARE(s.FormatoDecimali1, QStringLiteral("0"));
-    QTest::mouseClick(v->chkDecimali[0], Qt::LeftButton, {}, QPoint(8, v->chkDecimali[0]->height() / 2));
+    QVERIFY(clic(chkDecimali0));
     QCOMPARE(s.FormatoDecimali1, QStringLiteral("0.00"));
     // The exchange rate follows the numbers typed and keeps its value
     // through texts that are not numbers.
-    svuota(v->txtCambio);
+    QVERIFY(svuota(txtCambio));
     QCOMPARE(s.TassoCambio, 2.0);
-    QTest::keyClicks(v->txtCambio, QStringLiteral(","));
+    QTest::keyClicks(txtCambio, QStringLiteral(","));
     QCOMPARE(s.TassoCambio, 2.0);
-    QTest::keyClicks(v->txtCambio, QStringLiteral("5"));
+    QTest::keyClicks(txtCambio, QStringLiteral("5"));
     QCOMPARE(s.TassoCambio, 0.5);
-    svuota(v->txtCambio);
-    incolla(v->txtCambio, QStringLiteral("-1936,27"));
-    QCOMPARE(v->txtCambio->text(), QStringLiteral("1936,27"));
+    QVERIFY(svuota(txtCambio));
+    incolla(txtCambio, QStringLiteral("-1936,27"));
+    QCOMPARE(txtCambio->text(), QStringLiteral("1936,27"));
     QCOMPARE(s.TassoCambio, 1936.27);
     // The second currency switched off keeps its values and the rate.
-    QTest::mouseClick(v->chkCambio, Qt::LeftButton, {}, QPoint(8, v->chkCambio->height() / 2));
-    QVERIFY(!v->txtValuta[1]->isEnabled() && !v->txtCambio->isEnabled() && !v->chkDecimali[1]->isEnabled());
-    QCOMPARE(v->txtCambio->text(), QStringLiteral("1936,27"));
+    QVERIFY(clic(chkCambio));
+    QVERIFY(!txtValuta1->isEnabled() && !txtCambio->isEnabled() && !chkDecimali1->isEnabled());
+    QCOMPARE(txtCambio->text(), QStringLiteral("1936,27"));
     QCOMPARE(s.TassoCambio, 1936.27);
     // The search options and their hidden field.
-    QVERIFY(!v->optRicerca[0]->isChecked() && !v->optRicerca[1]->isChecked());
-    QTest::mouseClick(v->optRicerca[1], Qt::LeftButton, {}, QPoint(8, v->optRicerca[1]->height() / 2));
-    QCOMPARE(v->txtRicerca->text(), QStringLiteral("1"));
-    QTest::mouseClick(v->optRicerca[0], Qt::LeftButton, {}, QPoint(8, v->optRicerca[0]->height() / 2));
-    QCOMPARE(v->txtRicerca->text(), QStringLiteral("0"));
+    QVERIFY(!optRicerca0->isChecked() && !optRicerca1->isChecked());
+    QVERIFY(clic(optRicerca1));
+    QCOMPARE(txtRicerca->text(), QStringLiteral("1"));
+    QVERIFY(clic(optRicerca0));
+    QCOMPARE(txtRicerca->text(), QStringLiteral("0"));
     // The hidden fields stay hidden.
-    for (QWidget *nascosto : {static_cast<QWidget *>(v->txtRicerca), static_cast<QWidget *>(v->txtNotazione),
-                              static_cast<QWidget *>(v->txtMID)})
+    for (QWidget *nascosto : {static_cast<QWidget *>(txtRicerca), static_cast<QWidget *>(txtNotazione),
+                              static_cast<QWidget *>(txtMID)})
         QVERIFY(!nascosto->isVisible());
-    QVERIFY(!v->txtMID->isEnabled());
+    QVERIFY(!txtMID->isEnabled());
     QVERIFY(f->messages.shown().empty());
 }
 
@@ -575,28 +612,34 @@ void TestCampiGenerale::cartelleFTP()
     QFETCH(QStringList, salvati);
     QFETCH(QStringList, digitati);
     QFETCH(bool, abilitato);
-        const auto f = apriImpostazioni(con(base, {{"hostname", salvati[0]}, {"username", salvati[1]}, {"password", salvati[2]}}));
+    const auto f = apriImpostazioni(con(base, {{"hostname", salvati[0]}, {"username", salvati[1]}, {"password", salvati[2]}}));
     QVERIFY(f->w);
     VistaInternet *v = f->w->vistaInternet();
-    mostra(*f, v->txtHost);
-    const QLineEdit *campi[3] = {v->txtHost, v->txtUsername, v->txtPassword};
+    FIGLIO(QLineEdit, txtHost, v);
+    FIGLIO(QLineEdit, txtUsername, v);
+    FIGLIO(QLineEdit, txtPassword, v);
+    FIGLIO(QToolButton, cmdCart0, v);
+    FIGLIO(QToolButton, cmdCart1, v);
+    QVERIFY(mostra(*f, txtHost));
+    QLineEdit *campi[3] = {txtHost, txtUsername, txtPassword};
     for (int i = 0; i < 3; ++i) {
-        clic(const_cast<QLineEdit *>(campi[i]));
-        QTest::keyClicks(const_cast<QLineEdit *>(campi[i]), digitati[i]);
+        QVERIFY(fuoco(campi[i]));
+        QTest::keyClicks(campi[i], digitati[i]);
     }
     const RegistroComandi &c = f->w->comandi();
     const auto verifica = [&](bool atteso) {
-        QCOMPARE(c.abilitato(QStringLiteral("cartelle FTP")), atteso);
-        QCOMPARE(c.azione(Cmd::CartellaFTPNegozio)->isEnabled(), atteso);
-        QCOMPARE(c.azione(Cmd::CartellaFTPScript)->isEnabled(), atteso);
-        QCOMPARE(v->cmdCart[0]->isEnabled(), atteso);
-        QCOMPARE(v->cmdCart[1]->isEnabled(), atteso);
+        CONFRONTA(c.abilitato(QStringLiteral("cartelle FTP")), atteso);
+        CONFRONTA(c.azione(Cmd::CartellaFTPNegozio)->isEnabled(), atteso);
+        CONFRONTA(c.azione(Cmd::CartellaFTPScript)->isEnabled(), atteso);
+        CONFRONTA(cmdCart0->isEnabled(), atteso);
+        CONFRONTA(cmdCart1->isEnabled(), atteso);
+        return true;
     };
-    verifica(abilitato);
+    QVERIFY(verifica(abilitato));
     if (abilitato) {
         // Clearing the password switches them off again.
-        svuota(v->txtPassword);
-        verifica(false);
+        QVERIFY(svuota(txtPassword));
+        QVERIFY(verifica(false));
         QCOMPARE(f->generale(QStringLiteral("password")).toString(), QString());
     }
 }
@@ -634,18 +677,18 @@ void TestCampiGenerale::valoriRifiutati()
     QFETCH(QString, rifiutato);
     QFETCH(QString, colonna);
     QFETCH(QString, messaggio);
-        const auto f = apriImpostazioni(base);
+    const auto f = apriImpostazioni(base);
     QVERIFY(f->w);
     QWidget *campo = controllo(*f, nome);
     QLineEdit *tornato = f->w->findChild<QLineEdit *>(rifiutato);
-    mostra(*f, campo);
-    svuota(campo);
+    QVERIFY(mostra(*f, campo));
+    QVERIFY(svuota(campo));
     incolla(campo, valore);
     lascia(campo);
     if (!scrittore.isEmpty()) {
         QWidget *s = controllo(*f, scrittore);
-        mostra(*f, s);
-        clic(s);
+        QVERIFY(mostra(*f, s));
+        QVERIFY(fuoco(s));
         QTest::keyClicks(s, QStringLiteral("x"));
     }
     QCOMPARE(f->messages.texts(), QStringList{messaggio});
@@ -657,8 +700,9 @@ void TestCampiGenerale::valoriRifiutati()
     QVERIFY(!f->w->dati().dataGenerale.modifichePendenti());
     // The addresses follow the stored folders again.
     VistaInternet *v = f->w->vistaInternet();
-    QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), v->txtCGIsearch->text());
-    QVERIFY(!v->txtCGIsearch->text().contains(QString(10, valore.back())));
+    FIGLIO(QLineEdit, txtCGIsearch, v);
+    QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), txtCGIsearch->text());
+    QVERIFY(!txtCGIsearch->text().contains(QString(10, valore.back())));
     if (nome == QLatin1String("txtFolderFTP"))
         QCOMPARE(f->generale(QStringLiteral("folderFTP")).toString(), valore);
     if (!scrittore.isEmpty())
@@ -675,10 +719,10 @@ void TestCampiGenerale::listeSenzaTasti_data()
 void TestCampiGenerale::listeSenzaTasti()
 {
     QFETCH(QString, nome);
-        const auto f = apriImpostazioni(con(base, {{"livelliaperti", "2"}, {"colonnevetrina", "2"}}));
+    const auto f = apriImpostazioni(con(base, {{"livelliaperti", "2"}, {"colonnevetrina", "2"}}));
     QVERIFY(f->w);
     auto *lista = f->w->findChild<QComboBox *>(nome);
-    mostra(*f, lista);
+    QVERIFY(mostra(*f, lista));
     lista->setFocus();
     for (Qt::Key k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_End, Qt::Key_4, Qt::Key_Space})
         QTest::keyClick(lista, k);
@@ -691,7 +735,7 @@ void TestCampiGenerale::listeSenzaTasti()
     // Tab still moves on.
     QTest::keyClick(lista, Qt::Key_Tab);
     QVERIFY(!lista->hasFocus());
-    scegli(lista, 3);
+    QVERIFY(scegli(lista, 3));
     QCOMPARE(lista->currentText(), QStringLiteral("4"));
 }
 
@@ -713,11 +757,11 @@ void TestCampiGenerale::pulsanti()
     QFETCH(QString, nome);
     QFETCH(int, comando);
     QFETCH(bool, conAccount);
-        const QVariantMap account{{"hostname", "h"}, {"username", "u"}, {"password", "p"}};
+    const QVariantMap account{{"hostname", "h"}, {"username", "u"}, {"password", "p"}};
     const auto f = apriImpostazioni(conAccount ? con(base, account) : base);
     QVERIFY(f->w);
     QWidget *b = controllo(*f, nome);
-    mostra(*f, b);
+    QVERIFY(mostra(*f, b));
     QVERIFY(b->isVisible());
     // What the command opens is another window's business: only the command
     // sent is looked at here.
@@ -735,23 +779,28 @@ void TestCampiGenerale::pulsanti()
 void TestCampiGenerale::testiDelNegozio()
 {
     // Each tab shows its text alone, and a change of it writes its own field.
-        const auto f = apriImpostazioni(base);
+    const auto f = apriImpostazioni(base);
     QVERIFY(f->w);
     VistaNegozio *v = f->w->vistaNegozio();
-    mostra(*f, v->txtTitolo);
+    FIGLIO(QLineEdit, txtTitolo, v);
+    FIGLIO(QTabWidget, tabTesti, v);
+    QVERIFY(mostra(*f, txtTitolo));
     const char *colonne[7] = {"home1", "home2", "condizioni", "recesso", "datipers", "testo1", "testo2"};
-    QTabBar *schede = v->tabTesti->tabBar();
+    QTabBar *schede = tabTesti->tabBar();
     for (int p = 6; p >= 0; --p) {
         QTest::mouseClick(schede, Qt::LeftButton, {}, schede->tabRect(p).center());
         QCOMPARE(schede->tabText(p), QString::fromUtf8(VistaNegozio::titoliTesti()[size_t(p)]));
         for (int i = 0; i < 7; ++i) {
-            QCOMPARE(v->txtTesti[size_t(i)]->isVisible(), i == p);
-            QCOMPARE(v->txtTesti[size_t(i)]->isEnabled(), i == p);
+            const auto *t = figlio<QPlainTextEdit>(v, QStringLiteral("txtTesti%1").arg(i));
+            QVERIFY(t);
+            QCOMPARE(t->isVisible(), i == p);
+            QCOMPARE(t->isEnabled(), i == p);
         }
-        clic(v->txtTesti[size_t(p)]);
-        QTest::keyClicks(v->txtTesti[size_t(p)], QStringLiteral("testo %1").arg(p));
-        QTest::keyClick(v->txtTesti[size_t(p)], Qt::Key_Return);
-        QTest::keyClicks(v->txtTesti[size_t(p)], QStringLiteral("fine"));
+        auto *testo = figlio<QPlainTextEdit>(v, QStringLiteral("txtTesti%1").arg(p));
+        QVERIFY(fuoco(testo));
+        QTest::keyClicks(testo, QStringLiteral("testo %1").arg(p));
+        QTest::keyClick(testo, Qt::Key_Return);
+        QTest::keyClicks(testo, QStringLiteral("fine"));
         QCOMPARE(f->generale(QString::fromLatin1(colonne[p])).toString(), QStringLiteral("testo %1\r\nfine").arg(p));
     }
 }
@@ -779,8 +828,8 @@ void TestCampiGenerale::ordineDelTab()
     const auto f = apriImpostazioni(con(base, {{"hostname", "h"}, {"username", "u"}, {"password", "p"}}));
     QVERIFY(f->w);
     QWidget *campo = controllo(*f, primo);
-    mostra(*f, campo);
-    clic(campo);
+    QVERIFY(mostra(*f, campo));
+    QVERIFY(fuoco(campo));
     QStringList visitati;
     for (int i = 0; i < seguenti.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -27,31 +26,30 @@ namespace {
 
 // Walks the browser down the folders of `percorso` with double clicks,
 // clicks the last one and presses OK; false when a step did not come.
-bool scegliNelBrowser(const QStringList &percorso)
+bool scegliNelBrowser(frmFolderFTP *d, const QStringList &percorso)
 {
-    auto *d = qobject_cast<frmFolderFTP *>(QApplication::activeModalWidget());
-    if (!d)
-        return false;
-    const auto voce = [d](const QString &nome) -> QListWidgetItem * {
-        const auto trovate = d->lstData->findItems(nome, Qt::MatchExactly);
+    VERIFICA(d);
+    auto *lista = figlio<QListWidget>(d, QStringLiteral("lstData"));
+    auto *txtPath = figlio<QLineEdit>(d, QStringLiteral("txtPath"));
+    VERIFICA(lista && txtPath);
+    const auto voce = [lista](const QString &nome) -> QListWidgetItem * {
+        const auto trovate = lista->findItems(nome, Qt::MatchExactly);
         return trovate.isEmpty() ? nullptr : trovate.first();
     };
-    const auto posto = [d, &voce](const QString &nome) {
-        d->lstData->doItemsLayout();
-        return d->lstData->visualItemRect(voce(nome)).center();
+    const auto posto = [lista, &voce](const QString &nome) {
+        lista->doItemsLayout();
+        return lista->visualItemRect(voce(nome)).center();
     };
     for (int i = 0; i < percorso.size(); ++i) {
-        if (!QTest::qWaitFor([&] { return voce(percorso[i]) != nullptr; }, 10000))
-            return false;
-        QTest::mouseClick(d->lstData->viewport(), Qt::LeftButton, {}, posto(percorso[i]));
+        VERIFICA2(QTest::qWaitFor([&] { return voce(percorso[i]) != nullptr; }, 10000), qPrintable(percorso[i]));
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, {}, posto(percorso[i]));
         if (i + 1 < percorso.size()) {
-            QTest::mouseDClick(d->lstData->viewport(), Qt::LeftButton, {}, posto(percorso[i]));
+            QTest::mouseDClick(lista->viewport(), Qt::LeftButton, {}, posto(percorso[i]));
             const QString dentro = percorso.mid(0, i + 1).join(u'/');
-            if (!QTest::qWaitFor([&] { return d->txtPath->text() == dentro; }, 10000))
-                return false;
+            VERIFICA2(QTest::qWaitFor([&] { return txtPath->text() == dentro; }, 10000), qPrintable(dentro));
         }
     }
-    QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+    VERIFICA(clic(figlio<QPushButton>(d, QStringLiteral("cmdOK"))));
     return true;
 }
 
@@ -87,20 +85,24 @@ void TestCartelleRemote::sceltaNelBrowser()
     scrivi(f->shop + QStringLiteral("/firewall.net"), "FPRT: " + QByteArray::number(server.porta()) + "\r\n");
     f->w->selezionaScheda(QStringLiteral("kInternet"));
     VistaInternet *v = f->w->vistaInternet();
+    FIGLIO(QLineEdit, txtPassword, v);
+    FIGLIO(QLineEdit, txtCGIsearch, v);
+    auto *remota = figlio<QLineEdit>(v, tipo == 0 ? QStringLiteral("txtFolderFTP") : QStringLiteral("txtFolderCGI"));
+    auto *derivata = figlio<QLineEdit>(v, tipo == 0 ? QStringLiteral("txtCartella") : QStringLiteral("txtCGI"));
+    QVERIFY(remota && derivata);
     // The password typed in the window is the one the browser logs in with.
-    v->txtPassword->setFocus();
-    v->txtPassword->selectAll();
-    QTest::keyClicks(v->txtPassword, ServerFtp::password());
+    QVERIFY(riscrivi(txtPassword, ServerFtp::password()));
     bool scelto = false;
-    QTimer::singleShot(0, [&] { scelto = scegliNelBrowser(percorso); });
-    QTest::mouseClick(v->cmdCart[size_t(tipo)], Qt::LeftButton);
+    QObject guardia;
+    alProssimoModale(guardia, [&](QWidget *d) {
+        return scelto = scegliNelBrowser(qobject_cast<frmFolderFTP *>(d), percorso);
+    });
+    QVERIFY(clic(figlio<QToolButton>(v, QStringLiteral("cmdCart%1").arg(tipo))));
     QVERIFY(scelto);
     QCOMPARE(f->messages.texts(), QStringList());
-    QLineEdit *remota = tipo == 0 ? v->txtFolderFTP : v->txtFolderCGI;
-    QLineEdit *derivata = tipo == 0 ? v->txtCartella : v->txtCGI;
     QCOMPARE(remota->text(), percorso.join(u'/'));
     QCOMPARE(derivata->text(), cartella);
-    QCOMPARE(v->txtCGIsearch->text(), ricerca);
+    QCOMPARE(txtCGIsearch->text(), ricerca);
     // The derived addresses' change wrote the record, the choice with it.
     QCOMPARE(f->generale(tipo == 0 ? QStringLiteral("folderFTP") : QStringLiteral("folderCGI")).toString(),
              percorso.join(u'/'));

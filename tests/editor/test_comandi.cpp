@@ -71,10 +71,11 @@ void annullaProssimoDialogo()
 }
 
 // Answers the modal dialogs a command opens, in order: each answer is given
-// the dialog once it is the active modal window.
+// the dialog once it is the active modal window. A dialog its answer fails
+// on (false) is closed, so that the command ends and the test stops.
 class Dialoghi : public QObject {
 public:
-    using Risposta = std::function<void(QWidget *)>;
+    using Risposta = std::function<bool(QWidget *)>;
     Dialoghi()
     {
         connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -84,7 +85,8 @@ public:
             m_ultimo = d;
             const Risposta r = m_coda.front();
             m_coda.pop_front();
-            r(d);
+            if (!r(d) && m_ultimo)
+                m_ultimo->close();
         });
         m_timer.start(5);
     }
@@ -102,39 +104,45 @@ private:
 };
 
 // Answers of the dialogs the commands open.
-void annulla(QWidget *d)
+bool annulla(QWidget *d)
 {
     QTest::keyClick(d, Qt::Key_Escape);
+    return true;
 }
 // The picture chooser: the first file of its folder, then OK.
-void primaFoto(QWidget *d)
+bool primaFoto(QWidget *d)
 {
-    auto *dlg = qobject_cast<frmImmagine *>(d);
-    QVERIFY(dlg);
-    dlg->File->setCurrentRow(0);
-    QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
+    VERIFICA(qobject_cast<frmImmagine *>(d));
+    auto *file = figlio<QListWidget>(d, QStringLiteral("File"));
+    VERIFICA(file);
+    file->setCurrentRow(0);
+    VERIFICA(clic(figlio<QPushButton>(d, QStringLiteral("cmdOK"))));
+    return true;
 }
 // The variant-set editor: the set "Colore", then OK.
-void setColore(QWidget *d)
+bool setColore(QWidget *d)
 {
-    auto *dlg = qobject_cast<frmOpzioni *>(d);
-    QVERIFY(dlg);
-    const QList<QListWidgetItem *> voci = dlg->DBGrid1->findItems(QStringLiteral("Colore"), Qt::MatchExactly);
-    QCOMPARE(voci.size(), 1);
-    dlg->DBGrid1->setCurrentItem(voci[0]);
-    QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
+    VERIFICA(qobject_cast<frmOpzioni *>(d));
+    auto *elenco = figlio<QListWidget>(d, QStringLiteral("DBGrid1"));
+    VERIFICA(elenco);
+    const QList<QListWidgetItem *> voci = elenco->findItems(QStringLiteral("Colore"), Qt::MatchExactly);
+    CONFRONTA(voci.size(), 1);
+    elenco->setCurrentItem(voci[0]);
+    VERIFICA(clic(figlio<QPushButton>(d, QStringLiteral("cmdOK"))));
+    return true;
 }
 // The template chooser: that set, then OK.
 Dialoghi::Risposta scegliSet(const QString &set)
 {
     return [set](QWidget *d) {
-        auto *dlg = qobject_cast<frmTemplate *>(d);
-        QVERIFY(dlg);
-        const QList<QListWidgetItem *> voci = dlg->lstTemplate->findItems(set, Qt::MatchExactly);
-        QCOMPARE(voci.size(), 1);
-        QTest::mouseClick(dlg->lstTemplate->viewport(), Qt::LeftButton, {},
-                          dlg->lstTemplate->visualItemRect(voci[0]).center());
-        QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
+        VERIFICA(qobject_cast<frmTemplate *>(d));
+        auto *lista = figlio<QListWidget>(d, QStringLiteral("lstTemplate"));
+        VERIFICA(lista);
+        const QList<QListWidgetItem *> voci = lista->findItems(set, Qt::MatchExactly);
+        CONFRONTA(voci.size(), 1);
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, {}, lista->visualItemRect(voci[0]).center());
+        VERIFICA(clic(figlio<QPushButton>(d, QStringLiteral("cmdOK"))));
+        return true;
     };
 }
 
@@ -155,7 +163,7 @@ std::unique_ptr<FinestraDiProva> apriDemo()
     FileProva::scrivi(foto + QStringLiteral("/Foto.png"), FileProva::quarti(120, 90), "png");
     SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("LoadImage"), QStringLiteral("Path"), foto);
     scriviServerPath(f->shop);
-    Shell::setApertura([p = f.get()](const QString &d) {
+    Shell::impostaApertura([p = f.get()](const QString &d) {
         p->aperti << d;
         return false;
     });
@@ -198,25 +206,31 @@ struct Prova {
     QStringList fratelli()
     {
         QStringList l;
-        const QAbstractItemModel *m = f.w->vistaReparti()->gridCategorie->model();
+        const auto *griglia = figlio<QTableView>(f.w->vistaReparti(), QStringLiteral("gridCategorie"));
+        if (!griglia)
+            return {QStringLiteral("<no gridCategorie>")};
+        const QAbstractItemModel *m = griglia->model();
         for (int r = 0; r < m->rowCount(); ++r)
             l << m->index(r, 0).data().toString();
         return l;
     }
     // A picture field of the current row of a data source, and the frame that shows it.
-    void controllaImmagine(const char *tabella, const QString &dove, int n, bool impostata, const char *cornice)
+    [[nodiscard]] bool controllaImmagine(const char *tabella, const QString &dove, int n, bool impostata,
+                                         const char *cornice)
     {
         const QString nome = sql(QStringLiteral("SELECT immagine%1 FROM %2 WHERE %3")
                                      .arg(n)
                                      .arg(QLatin1String(tabella), dove))
                                  .toString();
-        QCOMPARE(nome.isEmpty(), !impostata);
+        CONFRONTA(nome.isEmpty(), !impostata);
         if (impostata) {
-            QVERIFY2(QFile::exists(f.shop + QStringLiteral("/work/") + nome), qPrintable(nome));
-            QVERIFY(sql(QStringLiteral("SELECT imgX%1 FROM %2 WHERE %3").arg(n).arg(QLatin1String(tabella), dove)).toInt()
-                    > 0);
+            VERIFICA2(QFile::exists(f.shop + QStringLiteral("/work/") + nome), qPrintable(nome));
+            VERIFICA(sql(QStringLiteral("SELECT imgX%1 FROM %2 WHERE %3").arg(n).arg(QLatin1String(tabella), dove)).toInt()
+                     > 0);
         }
-        QCOMPARE(widget(QString::fromLatin1(cornice))->isHidden(), !impostata);
+        VERIFICA2(widget(QString::fromLatin1(cornice)), cornice);
+        CONFRONTA(widget(QString::fromLatin1(cornice))->isHidden(), !impostata);
+        return true;
     }
 };
 
@@ -228,8 +242,8 @@ struct CasoComando {
     const char *scheda;
     const char *nodo;
     int riga;                              // -1: the grid is not clicked
-    std::function<void(Prova &)> prepara;  // before the node and row are clicked
-    std::function<void(Prova &)> poi;      // after: the answers to its questions and dialogs
+    std::function<bool(Prova &)> prepara;  // before the node and row are clicked
+    std::function<bool(Prova &)> poi;      // after: the answers to its questions and dialogs
     QStringList messaggi;                  // the messages it shows
     std::function<void(Prova &)> verifica;
 };
@@ -239,13 +253,22 @@ struct CasoComando {
 // the sub-department "Moka e macinacaffè"); 20 articles.
 const std::vector<CasoComando> &casiComando()
 {
-    const auto siSceglie = [](Dialoghi::Risposta r) { return [r](Prova &p) { p.dialoghi.poi(r); }; };
-    const auto rispondeSi = [](Prova &p) { p.f.messages.answer(Messages::Answer::Yes); };
+    const auto siSceglie = [](Dialoghi::Risposta r) {
+        return [r](Prova &p) {
+            p.dialoghi.poi(r);
+            return true;
+        };
+    };
+    const auto rispondeSi = [](Prova &p) {
+        p.f.messages.answer(Messages::Answer::Yes);
+        return true;
+    };
     const auto immagineReparto = [](int n) {
         return [n](Prova &p) {
             p.db().execute(QStringLiteral("UPDATE categorie SET immagine%1='logo.jpg', imgX%1=120, imgY%1=60 WHERE ID='te'")
                                .arg(n));
             p.dati().dataCategorie.refresh();
+            return true;
         };
     };
     const auto articoloSpostato = [](int posizione, const char *ordine) {
@@ -274,7 +297,9 @@ const std::vector<CasoComando> &casiComando()
     const auto repartoSpostato = [](int riga, QStringList fratelli) {
         return [=](Prova &p) {
             QCOMPARE(p.dati().repartoCorrente(), QStringLiteral("te"));
-            QCOMPARE(p.f.w->vistaReparti()->gridCategorie->currentIndex().row(), riga);
+            const auto *griglia = figlio<QTableView>(p.f.w->vistaReparti(), QStringLiteral("gridCategorie"));
+            QVERIFY(griglia);
+            QCOMPARE(griglia->currentIndex().row(), riga);
             QCOMPARE(AlberoCategorie::chiave(p.f.w->tvwCategorie()->currentItem()), QStringLiteral("te"));
             QCOMPARE(p.fratelli(), fratelli);
         };
@@ -282,7 +307,7 @@ const std::vector<CasoComando> &casiComando()
     const auto immagine = [](const char *tabella, const char *dove, int n, bool impostata, const char *cornice,
                              const char *elimina) {
         return [=](Prova &p) {
-            p.controllaImmagine(tabella, QString::fromLatin1(dove), n, impostata, cornice);
+            QVERIFY(p.controllaImmagine(tabella, QString::fromLatin1(dove), n, impostata, cornice));
             QCOMPARE(p.abilitato(elimina), impostata);
         };
     };
@@ -290,7 +315,9 @@ const std::vector<CasoComando> &casiComando()
         return [n](Prova &p) {
             QCOMPARE(p.sql(QStringLiteral("SELECT opzione%1 FROM articoli WHERE codice='TE-002'").arg(n)),
                      p.sql(QStringLiteral("SELECT ID FROM opzioni WHERE nome='Colore'")));
-            QCOMPARE(p.f.w->vistaArticoli()->txtVariante[size_t(n - 1)]->text(), QStringLiteral("Colore"));
+            const auto *nome = figlio<QLineEdit>(p.f.w->vistaArticoli(), QStringLiteral("txtVariante%1").arg(n - 1));
+            QVERIFY(nome);
+            QCOMPARE(nome->text(), QStringLiteral("Colore"));
             QCOMPARE(p.codice(), QStringLiteral("TE-002"));
         };
     };
@@ -298,6 +325,7 @@ const std::vector<CasoComando> &casiComando()
         return [aperto](Prova &p) {
             for (QTreeWidgetItemIterator it(p.f.w->tvwCategorie()); *it; ++it)
                 (*it)->setExpanded(aperto);
+            return true;
         };
     };
     static const std::vector<CasoComando> casi = {
@@ -324,9 +352,10 @@ const std::vector<CasoComando> &casiComando()
         {"article paste", Cmd::IncollaArticolo, "kArticoli", "Caffè", 0,
          [](Prova &p) {
              // The articles of "Tè e tisane" copied with their department.
-             QVERIFY(clicNodo(p.f.w, QStringLiteral("Tè e tisane")));
+             VERIFICA(clicNodo(p.f.w, QStringLiteral("Tè e tisane")));
              p.f.messages.answer(Messages::Answer::Yes);
              p.f.w->EseguiComando(Cmd::CopiaReparto);
+             return true;
          },
          rispondeSi, {QStringLiteral("Saranno incollati 5 articoli. Procedere?")},
          [](Prova &p) {
@@ -357,7 +386,7 @@ const std::vector<CasoComando> &casiComando()
          immagine("articoli", "codice='TE-002'", 0, true, "imgArticolo0", "- immagine0")},
         {"article picture 1 cleared", Cmd::EliminaImmagine1, "kArticoli", "Tè e tisane", 1, {}, {}, {},
          [](Prova &p) {
-             p.controllaImmagine("articoli", QStringLiteral("codice='TE-002'"), 0, false, "imgArticolo0");
+             QVERIFY(p.controllaImmagine("articoli", QStringLiteral("codice='TE-002'"), 0, false, "imgArticolo0"));
              QVERIFY(!p.abilitato("- immagine0"));
              // The size fields stay; the other articles keep their pictures.
              QVERIFY(p.sql(QStringLiteral("SELECT imgX0 FROM articoli WHERE codice='TE-002'")).toInt() > 0);
@@ -365,9 +394,10 @@ const std::vector<CasoComando> &casiComando()
          }},
         {"department paste", Cmd::IncollaReparto, "kReparti", "Caffè", -1,
          [](Prova &p) {
-             QVERIFY(clicNodo(p.f.w, QStringLiteral("Tè e tisane")));
+             VERIFICA(clicNodo(p.f.w, QStringLiteral("Tè e tisane")));
              p.f.messages.answer(Messages::Answer::Yes);  // its articles too
              p.f.w->EseguiComando(Cmd::CopiaReparto);
+             return true;
          },
          rispondeSi, {QStringLiteral("Saranno incollati 5 articoli. Procedere?")},
          [](Prova &p) {
@@ -422,7 +452,9 @@ const std::vector<CasoComando> &casiComando()
              QCOMPARE(p.sql(QStringLiteral("SELECT genitore FROM categorie WHERE ID=?"), {nuovo}).toString(),
                       QStringLiteral("te"));
              QVERIFY(p.sql(QStringLiteral("SELECT hafigli FROM categorie WHERE ID='te'")).toBool());
-             QCOMPARE(p.f.w->vistaReparti()->txtCategorie14->text(), QStringLiteral("Nuovo Reparto"));
+             const auto *titolo = figlio<QLineEdit>(p.f.w->vistaReparti(), QStringLiteral("txtCategorie14"));
+             QVERIFY(titolo);
+             QCOMPARE(titolo->text(), QStringLiteral("Nuovo Reparto"));
              QCOMPARE(AlberoCategorie::chiave(p.f.w->tvwCategorie()->currentItem()), nuovo);
          }},
         {"article search", Cmd::Ricerca, "kArticoli", "Tè e tisane", 1, {}, {}, {},
@@ -445,7 +477,7 @@ const std::vector<CasoComando> &casiComando()
          immagine("categorie", "ID='te'", 1, true, "imgCategoria1", "- immagine cat1")},
         {"small picture set", Cmd::ImpostaImmaginePiccola, "kArticoli", "Tè e tisane", 1, {}, siSceglie(primaFoto), {},
          [](Prova &p) {
-             p.controllaImmagine("articoli", QStringLiteral("codice='TE-002'"), 2, true, "imgArticolo2");
+             QVERIFY(p.controllaImmagine("articoli", QStringLiteral("codice='TE-002'"), 2, true, "imgArticolo2"));
              QVERIFY(p.sql(QStringLiteral("SELECT immagine2 FROM articoli WHERE codice='TE-002'")).toString()
                      != QLatin1String("te-002_p.jpg"));
          }},
@@ -463,11 +495,15 @@ const std::vector<CasoComando> &casiComando()
          [](Prova &p) {
              p.db().execute(QStringLiteral("UPDATE generale SET immagine1='logo.jpg', imgX1=120, imgY1=60"));
              p.dati().dataGenerale.refresh();
+             return true;
          },
          {}, {}, immagine("generale", "1", 1, false, "imgNegozio1", "- immagine neg1")},
         {"variant set 3", Cmd::Variante3, "kArticoli", "Tè e tisane", 1, {}, siSceglie(setColore), {}, variante(3)},
         {"build", Cmd::Costruisci, "kArticoli", "Tè e tisane", 1, {},
-         [](Prova &p) { p.f.messages.answer(Messages::Answer::No); },
+         [](Prova &p) {
+             p.f.messages.answer(Messages::Answer::No);
+             return true;
+         },
          {QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?")},
          [](Prova &p) {
              const ShopState &s = p.f.negozio().state;
@@ -478,9 +514,9 @@ const std::vector<CasoComando> &casiComando()
          }},
         {"update", Cmd::AggiornaSito, "kArticoli", "Tè e tisane", 1, {},
          siSceglie([](QWidget *d) {
-             auto *avviso = qobject_cast<frmAvviso *>(d);
-             QVERIFY(avviso);
-             QTest::mouseClick(avviso->cmdSi, Qt::LeftButton);
+             VERIFICA(qobject_cast<frmAvviso *>(d));
+             VERIFICA(clic(figlio<QPushButton>(d, QStringLiteral("cmdSi"))));
+             return true;
          }),
          {MessaggioNegozioDaCostruire()}, [](Prova &p) { QCOMPARE(p.codice(), QStringLiteral("TE-002")); }},
     };
@@ -565,12 +601,13 @@ void TestComandi::comandoDalMenuEDalPulsante()
     Dialoghi dialoghi;
     Prova p{*f, dialoghi};
     if (c.prepara)
-        c.prepara(p);
+        QVERIFY(c.prepara(p));
     // The view, the department (or the shop) and the row, clicked.
     f->w->selezionaScheda(QString::fromLatin1(c.scheda));
     QVERIFY(clicNodo(f->w, QString::fromUtf8(c.nodo)));
     if (c.riga >= 0) {
-        QTableView *griglia = f->w->vistaArticoli()->gridArticoli;
+        auto *griglia = figlio<QTableView>(f->w->vistaArticoli(), QStringLiteral("gridArticoli"));
+        QVERIFY(griglia);
         QTest::mouseClick(griglia->viewport(), Qt::LeftButton, {},
                           griglia->visualRect(griglia->model()->index(c.riga, 0)).center());
         QCOMPARE(p.articolo().absolutePosition(), c.riga);
@@ -579,7 +616,7 @@ void TestComandi::comandoDalMenuEDalPulsante()
     p.articoli = p.sql(QStringLiteral("SELECT COUNT(*) FROM articoli")).toInt();
     p.reparti = p.sql(QStringLiteral("SELECT COUNT(*) FROM categorie")).toInt();
     if (c.poi)
-        c.poi(p);
+        QVERIFY(c.poi(p));
 
     QAction *azione = f->w->comandi().azione(c.numero);
     QVERIFY(azione->isEnabled());
@@ -652,20 +689,21 @@ void TestComandi::tastiDiAccessoUnici()
     auto f = apriFinestra();
     QVERIFY(f->w);
     f->w->selezionaScheda(scheda);
-    std::function<void(QMenu *)> controlla = [&](QMenu *m) {
+    std::function<bool(QMenu *)> controlla = [&](QMenu *m) {
         QSet<QChar> tasti;
         for (QAction *a : m->actions()) {
             if (a->isSeparator())
                 continue;
             const QString t = a->text();
             const qsizetype i = t.indexOf(u'&');
-            QVERIFY2(i >= 0 && i + 1 < t.size(), qPrintable(m->title() + u'/' + t));
+            VERIFICA2(i >= 0 && i + 1 < t.size(), qPrintable(m->title() + u'/' + t));
             const QChar tasto = t.at(i + 1).toLower();
-            QVERIFY2(!tasti.contains(tasto), qPrintable(m->title() + u'/' + t));
+            VERIFICA2(!tasti.contains(tasto), qPrintable(m->title() + u'/' + t));
             tasti.insert(tasto);
             if (a->menu())
-                controlla(a->menu());
+                VERIFICA(controlla(a->menu()));
         }
+        return true;
     };
     // The menu bar as this view shows it: one "&Modifica", the view's own;
     // the bar's access keys unique, and each menu's.
@@ -673,7 +711,7 @@ void TestComandi::tastiDiAccessoUnici()
     QStringList titoli;
     for (QAction *a : barra->actions()) {
         titoli << a->text();
-        controlla(a->menu());
+        QVERIFY(controlla(a->menu()));
     }
     QCOMPARE(titoli, QStringList({"&File", "&Modifica", "&Visualizza", "&?"}));
     QCOMPARE(barra->actions().at(1)->menu()->objectName(), menu);
@@ -804,18 +842,19 @@ void TestComandi::titoliIncollatiNellaCostruzione()
     QVERIFY(f->w);
     const QString reparto = QStringLiteral("Tè %1 nero").arg(carattere), articolo = QStringLiteral("Té %1 verde").arg(carattere);
     const auto incolla = [](QLineEdit *campo, const QString &testo) {
-        QTest::mouseClick(campo, Qt::LeftButton);
+        VERIFICA(clic(campo));
         QTest::keyClick(campo, Qt::Key_A, Qt::ControlModifier);
         QApplication::clipboard()->setText(testo);
         QTest::keyClick(campo, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(campo->text(), testo);
+        CONFRONTA(campo->text(), testo);
         QTest::keyClick(campo, Qt::Key_Tab);  // written as the field is left
+        return true;
     };
     QVERIFY(clicNodo(f->w, QStringLiteral("Tè e tisane")));
-    incolla(f->w->vistaReparti()->txtCategorie14, reparto);
+    QVERIFY(incolla(figlio<QLineEdit>(f->w->vistaReparti(), QStringLiteral("txtCategorie14")), reparto));
     f->w->selezionaScheda(QStringLiteral("kArticoli"));
     QCOMPARE(f->negozio().dati().dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("TE-001"));
-    incolla(f->w->vistaArticoli()->txtArticoli[1], articolo);
+    QVERIFY(incolla(figlio<QLineEdit>(f->w->vistaArticoli(), QStringLiteral("txtArticoli1")), articolo));
     QCOMPARE(f->db().scalar(QStringLiteral("SELECT titolo FROM categorie WHERE ID='te'")).toString(), reparto);
     QCOMPARE(f->db().scalar(QStringLiteral("SELECT titolo FROM articoli WHERE codice='TE-001'")).toString(), articolo);
     f->messages.answer(Messages::Answer::No);  // the result is not looked at

@@ -101,7 +101,7 @@ void TestFrmMain::cartellaSenzaCatalogo()
     QFETCH(bool, finished);
     TestProgramFolder program;
     QStringList asked;
-    Shell::setPicker([&](const QString &titolo, const QString &) {
+    Shell::impostaSceltaCartella([&](const QString &titolo, const QString &) {
         asked << titolo;
         return QString();
     });
@@ -118,7 +118,7 @@ void TestFrmMain::cartellaSenzaCatalogo()
     QCOMPARE(avvio.finito(), finished);
     QVERIFY(avvio.negozio().state.PercorsoNegozio.isEmpty());
     QCOMPARE(asked.size(), finished ? 0 : 1);
-    Shell::setPicker({});
+    Shell::impostaSceltaCartella({});
     delete avvio.finestra();
 }
 
@@ -171,30 +171,31 @@ private:
 // The window with no shop: only New, Open, Exit and the help can act, one
 // "&Modifica" shows and it is off like every menu with nothing to offer,
 // the picture buttons are greyed.
-void controllaSenzaNegozio(frmMain *w)
+bool controllaSenzaNegozio(frmMain *w)
 {
     const QSet<int> offerti = {Cmd::NuovoNegozio, Cmd::ApriNegozio, Cmd::Esci,
                                Cmd::Sommario, Cmd::DomandeFrequenti, Cmd::Informazioni};
     for (const DefinizioneComando &d : RegistroComandi::definizioni())
-        QVERIFY2(w->comandi().azione(d.numero)->isEnabled() == offerti.contains(d.numero), d.nome);
+        VERIFICA2(w->comandi().azione(d.numero)->isEnabled() == offerti.contains(d.numero), d.nome);
     QStringList titoli, attivi;
     for (QAction *a : w->menuBar()->actions()) {
         titoli << a->text();
         if (a->isEnabled())
             attivi << a->text();
     }
-    QCOMPARE(titoli, QStringList({"&File", "&Modifica", "&Visualizza", "&?"}));
-    QCOMPARE(attivi, QStringList({"&File", "&?"}));
+    CONFRONTA(titoli, QStringList({"&File", "&Modifica", "&Visualizza", "&?"}));
+    CONFRONTA(attivi, QStringList({"&File", "&?"}));
     for (const char *nome : {"mnuSpostaRep", "mnuAggiungiCat", "mnuImpostaLogoR", "mnuEliminaLogoR", "mnuSpostaArt",
                              "mnuAggiungiArt", "mnuOpzioni", "mnuImpostaImmagine", "mnuEliminaImmagine",
                              "mnuImpostaLogoA", "mnuEliminaLogoA"})
-        QVERIFY2(!w->findChild<QMenu *>(QString::fromLatin1(nome))->menuAction()->isEnabled(), nome);
+        VERIFICA2(!w->findChild<QMenu *>(QString::fromLatin1(nome))->menuAction()->isEnabled(), nome);
     for (int i = 0; i < 3; ++i) {
         auto *b = w->findChild<PulsanteImmagine *>(QStringLiteral("imgButton%1").arg(i));
-        QVERIFY(b && !b->isEnabled());
+        VERIFICA(b && !b->isEnabled());
     }
-    QVERIFY(!w->tabGestione()->isEnabled());
-    QCOMPARE(w->windowTitle(), QStringLiteral("Vetrasto"));
+    VERIFICA(!w->tabGestione()->isEnabled());
+    CONFRONTA(w->windowTitle(), QStringLiteral("Vetrasto"));
+    return true;
 }
 
 } // namespace
@@ -247,9 +248,9 @@ void TestFrmMain::avvioSuCartelleVere()
         domanda = QStringLiteral("Il database è corrotto, oppure sono stati cancellati alcuni file del programma.")
                   + altroNegozio;
     }
-    QStringList titoliPicker;
-    Shell::setPicker([&](const QString &titolo, const QString &) {
-        titoliPicker << titolo;
+    QStringList titoliScelta;
+    Shell::impostaSceltaCartella([&](const QString &titolo, const QString &) {
+        titoliScelta << titolo;
         return scelta == QLatin1String("shop") ? altro : scelta == QLatin1String("not a shop") ? vuota.path() : QString();
     });
     ScriptedMessages messages;
@@ -258,13 +259,13 @@ void TestFrmMain::avvioSuCartelleVere()
     avvio.mostraMain();
     QVERIFY(!messages.shown().empty());
     QCOMPARE(messages.texts().first(), domanda);
-    QCOMPARE(titoliPicker.size(), risposta == int(Messages::Answer::Yes) ? 1 : 0);
+    QCOMPARE(titoliScelta.size(), risposta == int(Messages::Answer::Yes) ? 1 : 0);
     if (scelta == QLatin1String("not a shop"))
         QCOMPARE(messages.texts().last(), QStringLiteral("La cartella selezionata non contiene un negozio\r\n"
                                                          "(oppure il negozio contenuto è corrotto)"));
     else
         QCOMPARE(messages.shown().size(), size_t(1));
-    Shell::setPicker({});
+    Shell::impostaSceltaCartella({});
     if (esito == QLatin1String("fine")) {
         QVERIFY(avvio.finito());
         QVERIFY(!avvio.finestra() || !avvio.finestra()->isVisible());
@@ -272,8 +273,8 @@ void TestFrmMain::avvioSuCartelleVere()
         QVERIFY(!avvio.finito());
         QVERIFY(avvio.finestra() && avvio.finestra()->isVisible());
         QVERIFY(!avvio.negozio().state.dbCatalogo);
-        controllaSenzaNegozio(avvio.finestra());
-        salvaSchermata(avvio.finestra(), QStringLiteral("senza-negozio"));
+        QVERIFY(controllaSenzaNegozio(avvio.finestra()));
+        QVERIFY(salvaSchermata(avvio.finestra(), QStringLiteral("senza-negozio")));
     } else {
         // The window restarts on the shop chosen.
         QTRY_VERIFY(avvio.finestra() && avvio.finestra()->isVisible()
@@ -353,7 +354,9 @@ void TestFrmMain::comandiDopoOgniSelezione()
     QCOMPARE(f->w->findChild<QMenu *>(QStringLiteral("mnuSpostaArt"))->menuAction()->isEnabled(), articolo);
     // Copying an article offers its paste, and only its paste.
     if (articolo) {
-        QTest::mouseClick(f->w->vistaReparti()->gridCategorie->viewport(), Qt::LeftButton);  // the focus stays put
+        auto *griglia = figlio<QTableView>(f->w->vistaReparti(), QStringLiteral("gridCategorie"));
+        QVERIFY(griglia);
+        QTest::mouseClick(griglia->viewport(), Qt::LeftButton);  // the focus stays put
         f->w->comandi().azione(Cmd::CopiaArticolo)->trigger();
         QVERIFY(c.abilitato(QStringLiteral("incolla articolo")));
         QVERIFY(!c.abilitato(QStringLiteral("incolla categoria")));
@@ -367,18 +370,20 @@ void TestFrmMain::pannelliDeiReparti()
     auto f = apriFinestra();
     QVERIFY(f->w);
     VistaReparti *v = f->w->vistaReparti();
+    FIGLIO(QLineEdit, txtCategorie14, v);
+    FIGLIO(QTableView, gridCategorie, v);
     QCOMPARE(f->w->schedaCorrente(), QStringLiteral("kReparti"));
     QVERIFY(v->picCategorie1()->isVisible() && v->picCategorie2()->isVisible());
-    QCOMPARE(v->txtCategorie14->text(), QStringLiteral("Reparto 1"));
-    QCOMPARE(v->gridCategorie->model()->rowCount(), 2);
-    salvaSchermata(f->w, QStringLiteral("reparti"));
+    QCOMPARE(txtCategorie14->text(), QStringLiteral("Reparto 1"));
+    QCOMPARE(gridCategorie->model()->rowCount(), 2);
+    QVERIFY(salvaSchermata(f->w, QStringLiteral("reparti")));
     QVERIFY(clicNodo(f->w, QStringLiteral("Negozio")));
     QVERIFY(!v->picCategorie1()->isVisible() && !v->picCategorie2()->isVisible());
     QVERIFY(f->w->findChild<QWidget *>(QStringLiteral("picCategorie0"))->isVisible());
     QVERIFY(f->w->findChild<QMenu *>(QStringLiteral("mnuImpostaLogoR"))->menuAction()->isEnabled());
     QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 2")));
     QVERIFY(v->picCategorie1()->isVisible());
-    QCOMPARE(v->txtCategorie14->text(), QStringLiteral("Reparto 2"));
+    QCOMPARE(txtCategorie14->text(), QStringLiteral("Reparto 2"));
     QVERIFY(!f->w->findChild<QMenu *>(QStringLiteral("mnuImpostaLogoR"))->menuAction()->isEnabled());
     // The site and Internet views hide the tree and the department panels.
     f->w->selezionaScheda(QStringLiteral("kSito"));
@@ -392,20 +397,21 @@ void TestFrmMain::titoloDelRepartoAllUscita()
 {
     auto f = apriFinestra();
     QVERIFY(f->w);
-    VistaReparti *v = f->w->vistaReparti();
+    FIGLIO(QLineEdit, txtCategorie14, f->w->vistaReparti());
+    FIGLIO(QTableView, gridCategorie, f->w->vistaReparti());
     const auto titolo = [&] {
         return f->avvio->negozio().state.dbCatalogo->scalar(QStringLiteral("SELECT titolo FROM categorie WHERE ID='cat001'"))
             .toString();
     };
-    v->txtCategorie14->setFocus();
-    v->txtCategorie14->selectAll();
-    QTest::keyClicks(v->txtCategorie14, QStringLiteral("Te [verde] | neri\\"));
-    QCOMPARE(v->txtCategorie14->text(), QStringLiteral("Te verde  neri"));
+    txtCategorie14->setFocus();
+    txtCategorie14->selectAll();
+    QTest::keyClicks(txtCategorie14, QStringLiteral("Te [verde] | neri\\"));
+    QCOMPARE(txtCategorie14->text(), QStringLiteral("Te verde  neri"));
     QCOMPARE(titolo(), QStringLiteral("Reparto 1"));  // not written while typing
-    QTest::keyClick(v->txtCategorie14, Qt::Key_Tab);  // leaving the field
+    QTest::keyClick(txtCategorie14, Qt::Key_Tab);  // leaving the field
     QCOMPARE(titolo(), QStringLiteral("Te verde  neri"));
     QVERIFY(!f->w->tvwCategorie()->findItems(QStringLiteral("Te verde  neri"), Qt::MatchRecursive).isEmpty());
-    QCOMPARE(v->gridCategorie->model()->index(0, 0).data().toString(), QStringLiteral("Te verde  neri"));
+    QCOMPARE(gridCategorie->model()->index(0, 0).data().toString(), QStringLiteral("Te verde  neri"));
     QVERIFY(f->messages.shown().empty());
 }
 
@@ -462,7 +468,7 @@ void TestFrmMain::pulsantiImmagine()
         QCOMPARE(clic.count(), 1);
         QCOMPARE(b->pos(), riposo);
     }
-    salvaSchermata(f->w->findChild<QWidget *>(QStringLiteral("picSfondo1")), QStringLiteral("pulsanti-immagine"));
+    QVERIFY(salvaSchermata(f->w->findChild<QWidget *>(QStringLiteral("picSfondo1")), QStringLiteral("pulsanti-immagine")));
 }
 
 void TestFrmMain::modifichePendentiScritte_data()
@@ -500,13 +506,16 @@ void TestFrmMain::modifichePendentiScritte()
         QTest::keyClick(campo, Qt::Key_End);
         QTest::keyClicks(campo, testo);
     };
-    scrivi(f->w->vistaReparti()->txtCategorie10, QStringLiteral("Nota reparto"));
+    FIGLIO(QLineEdit, txtCategorie10, f->w->vistaReparti());
+    FIGLIO(QLineEdit, txtArticoli5, f->w->vistaArticoli());
+    FIGLIO(QLineEdit, txtEmailOrdini, f->w->vistaSito());
+    scrivi(txtCategorie10, QStringLiteral("Nota reparto"));
     scheda(1);
     QCOMPARE(f->w->schedaCorrente(), QStringLiteral("kArticoli"));
-    scrivi(f->w->vistaArticoli()->txtArticoli[5], QStringLiteral("Nota articolo"));
+    scrivi(txtArticoli5, QStringLiteral("Nota articolo"));
     scheda(2);
     QCOMPARE(f->w->schedaCorrente(), QStringLiteral("kSito"));
-    scrivi(f->w->vistaSito()->txtEmailOrdini, QStringLiteral("ordini@esempio.it"));
+    scrivi(txtEmailOrdini, QStringLiteral("ordini@esempio.it"));
     QVERIFY(f->messages.shown().empty());
     // Nothing written yet.
     auto db = f->negozio().state.dbCatalogo;
@@ -521,9 +530,9 @@ void TestFrmMain::modifichePendentiScritte()
 
     QPointer<frmMain> w = f->w;
     if (cambioNegozio) {
-        Shell::setPicker([&](const QString &, const QString &) { return secondo; });
+        Shell::impostaSceltaCartella([&](const QString &, const QString &) { return secondo; });
         f->w->comandi().azione(Cmd::ApriNegozio)->trigger();
-        Shell::setPicker({});
+        Shell::impostaSceltaCartella({});
         QTRY_VERIFY(!w);
         f->w = f->avvio->finestra();
         QTRY_VERIFY(f->w && f->w->windowTitle() == QStringLiteral("Vetrasto - ") + secondo);
@@ -579,7 +588,7 @@ void TestFrmMain::nuovoNegozio()
             QVERIFY(QDir().mkpath(scelta + QStringLiteral("/vtftp.mdb")));
     }
     QStringList titoli;
-    Shell::setPicker([&](const QString &titolo, const QString &) {
+    Shell::impostaSceltaCartella([&](const QString &titolo, const QString &) {
         titoli << titolo;
         return scelta;
     });
@@ -590,7 +599,7 @@ void TestFrmMain::nuovoNegozio()
     QTest::keyClick(f->w, Qt::Key_F, Qt::AltModifier);
     QVERIFY(QApplication::activePopupWidget());
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_N);
-    Shell::setPicker({});
+    Shell::impostaSceltaCartella({});
     QCOMPARE(titoli, QStringList(QStringLiteral("Selezionare la cartella del nuovo negozio (la cartella deve essere "
                                                 "preferibilmente vuota):")));
     QCOMPARE(f->messages.texts(), messaggio.isEmpty() ? QStringList() : QStringList(messaggio));
@@ -727,14 +736,17 @@ void TestFrmMain::pulsantePredefinito()
     QFETCH(int, predefinito);
     QFETCH(int, risposta);
     BoxMessages box;
-    QTimer::singleShot(0, [] {
-        auto *m = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QVERIFY(m);
+    bool premuto = false;
+    QObject guardia;
+    alProssimoModale(guardia, [&premuto](QWidget *m) {
+        VERIFICA(qobject_cast<QMessageBox *>(m));
         QTest::keyClick(m, Qt::Key_Return);
+        return premuto = true;
     });
     const Messages::Answer a =
         box.show(QStringLiteral("Domanda"), Messages::Icon::Information, Messages::Buttons(pulsanti), {},
                  predefinito < 0 ? std::nullopt : std::optional(Messages::Answer(predefinito)));
+    QVERIFY(premuto);
     QCOMPARE(int(a), risposta);
 }
 

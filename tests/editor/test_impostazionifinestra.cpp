@@ -107,8 +107,8 @@ void TestImpostazioniFinestra::schermate()
     f->w->selezionaScheda(scheda);
     QWidget *p = f->w->findChild<QWidget *>(pannello);
     QVERIFY(p && p->isVisible());
-    salvaSchermata(f->w, QStringLiteral("impostazioni-") + QTest::currentDataTag());
-    verificaImpaginazione(p);
+    QVERIFY(salvaSchermata(f->w, QStringLiteral("impostazioni-") + QTest::currentDataTag()));
+    QVERIFY(verificaImpaginazione(p));
     QVERIFY(f->messages.shown().empty());
 }
 
@@ -183,9 +183,8 @@ void TestImpostazioniFinestra::titoloIncollatoNellaCostruzione()
     QVERIFY(f->w);
     ProgramFolder::setPath(bin());  // the build reads the real template set
     QVERIFY(clicNodo(f->w, QStringLiteral("Negozio")));
-    QLineEdit *campo = f->w->vistaNegozio()->txtTitolo;
-    QVERIFY(campo->isVisible());
-    QTest::mouseClick(campo, Qt::LeftButton);
+    auto *campo = figlio<QLineEdit>(f->w->vistaNegozio(), QStringLiteral("txtTitolo"));
+    QVERIFY(clic(campo));
     QTest::keyClick(campo, Qt::Key_A, Qt::ControlModifier);
     QApplication::clipboard()->setText(titolo);
     QTest::keyClick(campo, Qt::Key_V, Qt::ControlModifier);

@@ -2,6 +2,7 @@
 // the modes, copying and shrinking into the work folder, bad input, and the
 // dialog forwarding to its logic.
 #include "fileprova.h"
+#include "finestre.h"
 #include "frmimmagine.h"
 #include "nomiimmagini.h"
 #include "sceltaimmagine.h"
@@ -15,7 +16,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabBar>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -409,51 +409,64 @@ void TestSceltaImmagine::dialogo()
     QStringList help;
     frmImmagine dlg(m_shop, m_messages, [&](const QString &t) { help << t; });
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Vetrasto - Scelta immagine"));
-    for (const char *name : {"tabSelezione", "picSelezione0", "picSelezione1", "Unita", "Cartella", "File", "Sito",
-                             "lblPercorso", "cmdDesktop", "chkAdatta", "txtMax0", "txtMax1", "picImmagine", "picSalva",
-                             "imgImmagine", "lblImmagine", "cmdOK", "cmdAnnulla", "cmdHelp", "txtParametri"})
-        QVERIFY2(dlg.findChild<QWidget *>(QLatin1String(name)), name);
+    for (const char *name : {"Unita", "Cartella", "picImmagine", "cmdDesktop", "cmdAnnulla"})
+        QVERIFY2(figlio(&dlg, QLatin1String(name)), name);
+    FIGLIO(QTabBar, tabSelezione, &dlg);
+    FIGLIO(QWidget, picSelezione0, &dlg);
+    FIGLIO(QWidget, picSelezione1, &dlg);
+    FIGLIO(QListWidget, File, &dlg);
+    FIGLIO(QListWidget, Sito, &dlg);
+    FIGLIO(QLabel, lblPercorso, &dlg);
+    FIGLIO(QCheckBox, chkAdatta, &dlg);
+    FIGLIO(QLineEdit, txtMax0, &dlg);
+    FIGLIO(QLineEdit, txtMax1, &dlg);
+    FIGLIO(QWidget, picSalva, &dlg);
+    FIGLIO(QLabel, imgImmagine, &dlg);
+    FIGLIO(QLabel, lblImmagine, &dlg);
+    FIGLIO(QPushButton, cmdOK, &dlg);
+    FIGLIO(QPushButton, cmdHelp, &dlg);
+    FIGLIO(QLineEdit, txtParametri, &dlg);
     dlg.show();
-    QCOMPARE(dlg.tabSelezione->currentIndex(), 0);
-    QVERIFY(dlg.picSelezione[0]->isVisible() && !dlg.picSelezione[1]->isVisible());
-    QVERIFY(!dlg.txtMax[0]->isEnabled());
-    QCOMPARE(dlg.lblPercorso->text(), m_disco);
-    QCOMPARE(dlg.File->count(), 1);
-    QCOMPARE(dlg.Sito->count(), 1);
+    QCOMPARE(tabSelezione->currentIndex(), 0);
+    QVERIFY(picSelezione0->isVisible() && !picSelezione1->isVisible());
+    QVERIFY(!txtMax0->isEnabled());
+    QCOMPARE(lblPercorso->text(), m_disco);
+    QCOMPARE(File->count(), 1);
+    QCOMPARE(Sito->count(), 1);
 
-    dlg.chkAdatta->setChecked(true);
-    QVERIFY(dlg.txtMax[0]->isEnabled() && dlg.txtMax[1]->isEnabled());
-    dlg.File->setCurrentRow(0);
-    QCOMPARE(dlg.lblImmagine->text(), m_disco + QStringLiteral("/Foto.png"));
-    QVERIFY(dlg.picSalva->isVisible());
-    QCOMPARE(dlg.picSalva->geometry(), QRect(50, 73, 180, 135));
-    QCOMPARE(dlg.imgImmagine->pixmap().size(), QSize(180, 135));
+    chkAdatta->setChecked(true);
+    QVERIFY(txtMax0->isEnabled() && txtMax1->isEnabled());
+    File->setCurrentRow(0);
+    QCOMPARE(lblImmagine->text(), m_disco + QStringLiteral("/Foto.png"));
+    QVERIFY(picSalva->isVisible());
+    QCOMPARE(picSalva->geometry(), QRect(50, 73, 180, 135));
+    QCOMPARE(imgImmagine->pixmap().size(), QSize(180, 135));
 
     // A limit out of range: the message, and the old value back.
-    dlg.txtMax[0]->setFocus();
-    dlg.txtMax[0]->clear();
-    QTest::keyClicks(dlg.txtMax[0], QStringLiteral("3x"));  // the letter is refused
-    QCOMPARE(dlg.txtMax[0]->text(), QStringLiteral("3"));
-    QTest::keyClick(dlg.txtMax[0], Qt::Key_Return);
+    txtMax0->setFocus();
+    txtMax0->clear();
+    QTest::keyClicks(txtMax0, QStringLiteral("3x"));  // the letter is refused
+    QCOMPARE(txtMax0->text(), QStringLiteral("3"));
+    QTest::keyClick(txtMax0, Qt::Key_Return);
     QCOMPARE(m_messages.texts(), QStringList(QStringLiteral("Specificare un numero compreso fra 5 e 270")));
-    QCOMPARE(dlg.txtMax[0]->text(), QStringLiteral("180"));
+    QCOMPARE(txtMax0->text(), QStringLiteral("180"));
     QVERIFY(dlg.isVisible());  // Enter in a limit box does not confirm the dialog
-    dlg.txtMax[1]->clear();
-    QTest::keyClicks(dlg.txtMax[1], QStringLiteral("90"));
-    QTest::keyClick(dlg.txtMax[1], Qt::Key_Enter);
-    QCOMPARE(dlg.picSalva->geometry(), QRect(80, 95, 120, 90));
+    txtMax1->clear();
+    QTest::keyClicks(txtMax1, QStringLiteral("90"));
+    QTest::keyClick(txtMax1, Qt::Key_Enter);
+    QCOMPARE(picSalva->geometry(), QRect(80, 95, 120, 90));
 
-    QTest::keyClick(dlg.txtMax[1], Qt::Key_F1);  // from a control: it reaches the dialog
-    dlg.cmdHelp->click();
+    QTest::keyClick(txtMax1, Qt::Key_F1);  // from a control: it reaches the dialog
+    cmdHelp->click();
     QCOMPARE(help, QStringList({"pagine\\immagine.htm", "pagine\\immagine.htm"}));
 
     // The preset: tab 2 with the work file.
-    dlg.txtParametri->setText(QStringLiteral("logo_0000.jpg"));
-    QCOMPARE(dlg.tabSelezione->currentIndex(), 1);
-    QVERIFY(!dlg.picSelezione[0]->isVisible() && dlg.picSelezione[1]->isVisible());
-    QCOMPARE(dlg.lblImmagine->text(), QStringLiteral("logo_0000.jpg"));
-    QCOMPARE(dlg.picSalva->geometry(), QRect(90, 110, 100, 60));
-    dlg.cmdOK->click();
+    txtParametri->setText(QStringLiteral("logo_0000.jpg"));
+    QCOMPARE(tabSelezione->currentIndex(), 1);
+    QVERIFY(!picSelezione0->isVisible() && picSelezione1->isVisible());
+    QCOMPARE(lblImmagine->text(), QStringLiteral("logo_0000.jpg"));
+    QCOMPARE(picSalva->geometry(), QRect(90, 110, 100, 60));
+    cmdOK->click();
     QCOMPARE(dlg.tag(), QStringLiteral("logo_0000.jpg"));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
 }
@@ -465,18 +478,26 @@ void TestSceltaImmagine::dialogoModale()
     SettingsStore::set(App, Sezione, QStringLiteral("MaxSize"), QStringLiteral("1"));
     DialogoSceltaImmagine scelta(nullptr, m_shop, m_messages);
     // Picked and confirmed while the dialog runs modally.
-    QTimer::singleShot(0, [] {
-        auto *dlg = qobject_cast<frmImmagine *>(QApplication::activeModalWidget());
-        QVERIFY(dlg);
-        dlg->File->setCurrentRow(0);
-        dlg->cmdOK->click();
+    bool scelto = false;
+    QObject guardia;
+    alProssimoModale(guardia, [&scelto](QWidget *dlg) {
+        auto *file = figlio<QListWidget>(dlg, QStringLiteral("File"));
+        VERIFICA(file);
+        file->setCurrentRow(0);
+        VERIFICA(salvaSchermata(dlg, QStringLiteral("frmImmagine")));
+        return scelto = clic(figlio<QPushButton>(dlg, QStringLiteral("cmdOK")));
     });
     const RisultatoScelta r = scelta.scegli({});
+    QVERIFY(scelto);
     QCOMPARE(r.nome, QStringLiteral("foto_0000.jpg"));
     QCOMPARE(r.misura, QSize(180, 135));
     // Cancelled: nothing.
-    QTimer::singleShot(0, [] { qobject_cast<frmImmagine *>(QApplication::activeModalWidget())->cmdAnnulla->click(); });
+    bool annullato = false;
+    alProssimoModale(guardia, [&annullato](QWidget *dlg) {
+        return annullato = clic(figlio<QPushButton>(dlg, QStringLiteral("cmdAnnulla")));
+    });
     const RisultatoScelta none = scelta.scegli(QStringLiteral("foto_0000.jpg"));
+    QVERIFY(annullato);
     QVERIFY(none.nome.isEmpty());
 }
 

@@ -62,8 +62,10 @@ void TestTasti::f1ApreLaPaginaDellaVista()
     f->w->selezionaScheda(scheda);
     // From the tree, from a field and from the tab strip: the same page.
     QList<QWidget *> fuochi = {f->w->tvwCategorie(), f->w->tabGestione()};
-    if (scheda == QLatin1String("kReparti"))
-        fuochi << f->w->vistaReparti()->txtCategorie14;
+    if (scheda == QLatin1String("kReparti")) {
+        fuochi << figlio(f->w->vistaReparti(), QStringLiteral("txtCategorie14"));
+        QVERIFY(fuochi.back());
+    }
     for (QWidget *w : fuochi) {
         f->aperti.clear();
         QTest::keyClick(w, Qt::Key_F1);
@@ -123,7 +125,9 @@ void TestTasti::ctrlSuGiuMuovonoLaGriglia()
     QVERIFY(f->w);
     f->w->selezionaScheda(scheda);
     const bool reparti = scheda == QLatin1String("kReparti");
-    QTableView *griglia = reparti ? f->w->vistaReparti()->gridCategorie : f->w->vistaArticoli()->gridArticoli;
+    auto *griglia = reparti ? figlio<QTableView>(f->w->vistaReparti(), QStringLiteral("gridCategorie"))
+                            : figlio<QTableView>(f->w->vistaArticoli(), QStringLiteral("gridArticoli"));
+    QVERIFY(griglia);
     DataSource &sorgente = reparti ? f->negozio().dati().dataCategorie : f->negozio().dati().dataArticoli;
     const auto titolo = [&] { return sorgente.recordset().text(QStringLiteral("titolo")); };
     const QString primo = reparti ? QStringLiteral("Reparto 1") : QStringLiteral("Articolo 1");
@@ -169,7 +173,8 @@ void TestTasti::splashEInformazioni()
         splash.avvia = [&] { ++avvii; };
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
-        QCOMPARE(splash.lblVersione->text(), frmAbout::testoVersione());
+        FIGLIO(QLabel, lblVersione, &splash);
+        QCOMPARE(lblVersione->text(), frmAbout::testoVersione());
         QVERIFY(frmAbout::testoVersione().startsWith(QStringLiteral("Versione ")));
         QVERIFY(frmAbout::testoVersione().endsWith(QStringLiteral(" rc3")));
         // During start-up a click or a key does not close it, and the
@@ -182,25 +187,28 @@ void TestTasti::splashEInformazioni()
         QCOMPARE(avvii, 1);
     }
     completato = true;
-    const std::pair<const char *, std::function<void(frmAbout &)>> modi[] = {
-        {"click", [](frmAbout &a) { QTest::mouseClick(a.Picture1, Qt::LeftButton); }},
-        {"key", [](frmAbout &a) { QTest::keyClick(&a, Qt::Key_A); }},
+    const std::pair<const char *, std::function<bool(frmAbout &)>> modi[] = {
+        {"click", [](frmAbout &a) { return clic(figlio(&a, QStringLiteral("Picture1"))); }},
+        {"key", [](frmAbout &a) {
+             QTest::keyClick(&a, Qt::Key_A);
+             return true;
+         }},
         {"its timer", [](frmAbout &a) {
-             QCOMPARE(a.Timer1.interval(), 10000);
+             CONFRONTA(a.Timer1.interval(), 10000);
              a.Timer1.start(10);
-             QTRY_VERIFY(!a.isVisible());
+             return QTest::qWaitFor([&] { return !a.isVisible(); });
          }},
     };
     for (const auto &[nome, chiudi] : modi) {
         frmAbout about(completato);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        chiudi(about);
+        QVERIFY2(chiudi(about), nome);
         QVERIFY2(!about.isVisible(), nome);
     }
     frmAbout about(completato);
     about.show();
-    salvaSchermata(&about, QStringLiteral("informazioni"));
+    QVERIFY(salvaSchermata(&about, QStringLiteral("informazioni")));
 }
 
 QTEST_MAIN(TestTasti)

@@ -12,7 +12,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
 class TestTemplate : public QObject {
@@ -27,22 +26,35 @@ private slots:
     void registrazioneFallita();
 
 private:
-    // Answers the next modal dialog with a click on the set, then a button.
-    static void rispondi(const QString &set, const char *pulsante)
+    // Answers the next modal dialog with a click on the set, then a button;
+    // m_risposto tells whether it could.
+    void rispondi(const QString &set, const QString &pulsante)
     {
-        QTimer::singleShot(0, [set, pulsante] {
-            auto *d = qobject_cast<frmTemplate *>(QApplication::activeModalWidget());
-            QVERIFY(d);
-            salvaSchermata(d, QStringLiteral("template"));
-            if (!set.isEmpty()) {
-                const auto voci = d->lstTemplate->findItems(set, Qt::MatchExactly);
-                QVERIFY(!voci.isEmpty());
-                QTest::mouseClick(d->lstTemplate->viewport(), Qt::LeftButton, {},
-                                  d->lstTemplate->visualItemRect(voci[0]).center());
-            }
-            QTest::mouseClick(d->findChild<QPushButton *>(QLatin1String(pulsante)), Qt::LeftButton);
+        m_risposto = false;
+        m_guardia = std::make_unique<QObject>();  // an answer still waiting goes
+        alProssimoModale(*m_guardia, [this, set, pulsante](QWidget *d) {
+            return m_risposto = scegli(qobject_cast<frmTemplate *>(d), set, pulsante, true);
         });
     }
+    // A click on the set (none: the one selected stays), then on a button.
+    static bool scegli(frmTemplate *d, const QString &set, const QString &pulsante, bool foto = false)
+    {
+        VERIFICA(d);
+        if (foto)
+            VERIFICA(salvaSchermata(d, QStringLiteral("template")));
+        if (!set.isEmpty()) {
+            auto *lista = figlio<QListWidget>(d, QStringLiteral("lstTemplate"));
+            VERIFICA(lista);
+            const auto voci = lista->findItems(set, Qt::MatchExactly);
+            VERIFICA(!voci.isEmpty());
+            QTest::mouseClick(lista->viewport(), Qt::LeftButton, {}, lista->visualItemRect(voci[0]).center());
+        }
+        VERIFICA(clic(figlio<QPushButton>(d, pulsante)));
+        return true;
+    }
+
+    std::unique_ptr<QObject> m_guardia;
+    bool m_risposto = false;
 };
 
 void TestTemplate::insiemiOfferti()
@@ -54,18 +66,21 @@ void TestTemplate::insiemiOfferti()
     scrivi(t + QString(51, u'a') + QStringLiteral("/modello1.htm"), "<html></html>");
     scrivi(t + QString(50, u'b') + QStringLiteral("/modello1.htm"), "<html></html>");
     frmTemplate d;
+    FIGLIO(QListWidget, lstTemplate, &d);
     QStringList offerti;
-    for (int i = 0; i < d.lstTemplate->count(); ++i)
-        offerti << d.lstTemplate->item(i)->text();
+    for (int i = 0; i < lstTemplate->count(); ++i)
+        offerti << lstTemplate->item(i)->text();
     QCOMPARE(offerti, QStringList({QStringLiteral("Maiuscolo"), QString(50, u'b'), QStringLiteral("classico")}));
     // The real program folder offers its two sets.
     const QString bin = qEnvironmentVariable("VETRASTO_BIN");
     if (!bin.isEmpty()) {
         ProgramFolder::setPath(bin);
         frmTemplate reale;
-        QCOMPARE(reale.lstTemplate->count(), 2);
-        QCOMPARE(reale.lstTemplate->item(0)->text(), QStringLiteral("classico"));
-        QCOMPARE(reale.lstTemplate->item(1)->text(), QStringLiteral("moderno"));
+        auto *lista = figlio<QListWidget>(&reale, QStringLiteral("lstTemplate"));
+        QVERIFY(lista);
+        QCOMPARE(lista->count(), 2);
+        QCOMPARE(lista->item(0)->text(), QStringLiteral("classico"));
+        QCOMPARE(lista->item(1)->text(), QStringLiteral("moderno"));
     }
 }
 
@@ -96,15 +111,19 @@ void TestTemplate::anteprimaENote()
     if (!note.isEmpty())
         scrivi(set + QStringLiteral("vtas_note.txt"), note);
     frmTemplate d;
+    FIGLIO(QListWidget, lstTemplate, &d);
+    FIGLIO(QLabel, imgTemplate, &d);
+    FIGLIO(QLabel, lblAnteprima, &d);
+    FIGLIO(QPlainTextEdit, txtNote, &d);
     d.preseleziona(QStringLiteral("classico"));
-    QCOMPARE(d.lstTemplate->currentItem()->text(), QStringLiteral("classico"));
-    QCOMPARE(d.imgTemplate->isVisibleTo(&d), misura.isValid());
+    QCOMPARE(lstTemplate->currentItem()->text(), QStringLiteral("classico"));
+    QCOMPARE(imgTemplate->isVisibleTo(&d), misura.isValid());
     if (misura.isValid())
-        QCOMPARE(d.imgTemplate->geometry(), QRect(posizione, misura));
-    QCOMPARE(d.lblAnteprima->text().isEmpty(), byte.isEmpty());
+        QCOMPARE(imgTemplate->geometry(), QRect(posizione, misura));
+    QCOMPARE(lblAnteprima->text().isEmpty(), byte.isEmpty());
     const QString attese = note.contains('\xe8') && !note.contains("è") ? QStringLiteral("Note\nWindows è")
                                                                          : QString::fromUtf8(note);
-    QCOMPARE(d.txtNote->toPlainText(), attese);
+    QCOMPARE(txtNote->toPlainText(), attese);
 }
 
 void TestTemplate::risultato_data()
@@ -130,11 +149,7 @@ void TestTemplate::risultato()
     frmTemplate d;
     d.preseleziona(attuale);
     d.show();
-    if (!scelta.isEmpty()) {
-        const auto voci = d.lstTemplate->findItems(scelta, Qt::MatchExactly);
-        QTest::mouseClick(d.lstTemplate->viewport(), Qt::LeftButton, {}, d.lstTemplate->visualItemRect(voci[0]).center());
-    }
-    QTest::mouseClick(d.findChild<QPushButton *>(pulsante), Qt::LeftButton);
+    QVERIFY(scegli(&d, scelta, pulsante));
     QCOMPARE(d.tag(), tag);
     QVERIFY(!d.isVisible());
 }
@@ -145,18 +160,21 @@ void TestTemplate::sceltaDallaFinestra()
     QVERIFY(f->w);
     scrivi(f->program.path() + QStringLiteral("/template/secondo/modello7.htm"), "<html></html>");
     scrivi(f->program.path() + QStringLiteral("/template/secondo/modello10.htm"), "<html></html>");
-    rispondi(QStringLiteral("secondo"), "cmdOK");
+    rispondi(QStringLiteral("secondo"), QStringLiteral("cmdOK"));
     f->w->comandi().azione(Cmd::ScegliTemplate)->trigger();
+    QVERIFY(m_risposto);
     QCOMPARE(f->db().scalar(QStringLiteral("SELECT template FROM generale")).toString(), QStringLiteral("secondo"));
     QCOMPARE(f->negozio().state.CartellaTemplate, QStringLiteral("template/secondo"));
     // The departments' list of models follows, in name order.
-    QComboBox *cbo = f->w->vistaReparti()->cboTemplate;
+    auto *cbo = figlio<QComboBox>(f->w->vistaReparti(), QStringLiteral("cboTemplate"));
+    QVERIFY(cbo);
     QCOMPARE(cbo->count(), 2);
     QCOMPARE(cbo->itemText(0), QStringLiteral("modello10"));
     QCOMPARE(cbo->itemText(1), QStringLiteral("modello7"));
     // Cancelled: nothing changes.
-    rispondi(QStringLiteral("classico"), "cmdAnnulla");
+    rispondi(QStringLiteral("classico"), QStringLiteral("cmdAnnulla"));
     f->w->comandi().azione(Cmd::ScegliTemplate)->trigger();
+    QVERIFY(m_risposto);
     QCOMPARE(f->negozio().state.CartellaTemplate, QStringLiteral("template/secondo"));
     QVERIFY(f->messages.shown().empty());
 }
@@ -168,8 +186,9 @@ void TestTemplate::registrazioneFallita()
     scrivi(f->program.path() + QStringLiteral("/template/secondo/modello1.htm"), "<html></html>");
     f->db().execute(QStringLiteral("CREATE TRIGGER rifiuta BEFORE UPDATE OF template ON generale "
                                    "BEGIN SELECT RAISE(ABORT, 'scrittura rifiutata'); END"));
-    rispondi(QStringLiteral("secondo"), "cmdOK");
+    rispondi(QStringLiteral("secondo"), QStringLiteral("cmdOK"));
     f->w->comandi().azione(Cmd::ScegliTemplate)->trigger();
+    QVERIFY(m_risposto);
     QCOMPARE(f->messages.texts().size(), 1);
     QVERIFY(f->messages.texts()[0].contains(QStringLiteral("secondo")));
     QCOMPARE(f->negozio().state.CartellaTemplate, QStringLiteral("template/classico"));

@@ -21,6 +21,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QtTest>
+#include <array>
 
 class TestVistaArticoli : public QObject {
     Q_OBJECT
@@ -51,15 +52,34 @@ private:
         f->w->selezionaScheda(QStringLiteral("kArticoli"));
         return f->w->vistaArticoli();
     }
+    // The view's widgets that the tests use, found by their names.
+    struct Campi {
+        QTableView *grid = nullptr;
+        std::array<QLineEdit *, 10> txt{};  // txtArticoli(i), the description (3) aside
+        std::array<QLineEdit *, 3> variante{};
+        QLabel *immagine0 = nullptr;        // the first picture
+    };
+    [[nodiscard]] static bool trova(VistaArticoli *v, Campi &c)
+    {
+        VERIFICA(v);
+        VERIFICA(c.grid = figlio<QTableView>(v, QStringLiteral("gridArticoli")));
+        for (int i = 0; i < 10; ++i)
+            VERIFICA2(i == 3 || (c.txt[size_t(i)] = figlio<QLineEdit>(v, QStringLiteral("txtArticoli%1").arg(i))),
+                      qPrintable(QString::number(i)));
+        for (int i = 0; i < 3; ++i)
+            VERIFICA(c.variante[size_t(i)] = figlio<QLineEdit>(v, QStringLiteral("txtVariante%1").arg(i)));
+        VERIFICA(c.immagine0 = figlio<QLabel>(v, QStringLiteral("imgArticolo0")));
+        return true;
+    }
     // Types into a cell of the article grid with the keyboard and confirms.
-    static void scriviCella(QTableView *g, int riga, int colonna, const QString &testo)
+    [[nodiscard]] static bool scriviCella(QTableView *g, int riga, int colonna, const QString &testo)
     {
         const QModelIndex i = g->model()->index(riga, colonna);
         g->setCurrentIndex(i);
-        QVERIFY(g->isEnabled());
+        VERIFICA(g->isEnabled());
         g->edit(i);
         QWidget *editor = QApplication::focusWidget();
-        QVERIFY(editor && editor != g);
+        VERIFICA(editor && editor != g);
         if (auto *e = qobject_cast<QLineEdit *>(editor))
             e->selectAll();
         QTest::keyClicks(editor, testo);
@@ -67,15 +87,15 @@ private:
             QTest::keyClick(editor, Qt::Key_Delete);
         QTest::keyClick(editor, Qt::Key_Return);
         // The grid writes the cell once its editor has closed.
-        QTRY_VERIFY(QApplication::focusWidget() != editor);
+        VERIFICA(QTest::qWaitFor([editor] { return QApplication::focusWidget() != editor; }));
+        return true;
     }
     // Replaces a detail field's text with the keyboard and leaves it with Tab.
-    static void scriviCampo(QLineEdit *campo, const QString &testo)
+    [[nodiscard]] static bool scriviCampo(QLineEdit *campo, const QString &testo)
     {
-        campo->setFocus();
-        campo->selectAll();
-        QTest::keyClicks(campo, testo);
+        VERIFICA(riscrivi(campo, testo));
         QTest::keyClick(campo, Qt::Key_Tab);
+        return true;
     }
 };
 
@@ -83,20 +103,21 @@ void TestVistaArticoli::dettagliSeguonoLaGriglia()
 {
     auto f = apriFinestra(2, 3);
     VistaArticoli *v = vistaArticoli(f.get());
-    QVERIFY(v);
+    Campi c;
+    QVERIFY(trova(v, c));
     QVERIFY(v->picArticoli0()->isVisible() && v->picArticoli1()->isVisible());
-    QCOMPARE(v->gridArticoli->model()->rowCount(), 3);
-    QCOMPARE(v->txtArticoli[1]->text(), QStringLiteral("Articolo 1"));
-    QCOMPARE(v->txtArticoli[4]->text(), QStringLiteral("1"));
-    const QRect r = v->gridArticoli->visualRect(v->gridArticoli->model()->index(2, 1));
-    QTest::mouseClick(v->gridArticoli->viewport(), Qt::LeftButton, {}, r.center());
-    QCOMPARE(v->txtArticoli[1]->text(), QStringLiteral("Articolo 3"));
-    QCOMPARE(v->txtArticoli[0]->text(), QStringLiteral("A1-3"));
+    QCOMPARE(c.grid->model()->rowCount(), 3);
+    QCOMPARE(c.txt[1]->text(), QStringLiteral("Articolo 1"));
+    QCOMPARE(c.txt[4]->text(), QStringLiteral("1"));
+    const QRect r = c.grid->visualRect(c.grid->model()->index(2, 1));
+    QTest::mouseClick(c.grid->viewport(), Qt::LeftButton, {}, r.center());
+    QCOMPARE(c.txt[1]->text(), QStringLiteral("Articolo 3"));
+    QCOMPARE(c.txt[0]->text(), QStringLiteral("A1-3"));
     // The empty department: no article, the details' fields off.
     QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 2")));
-    QCOMPARE(v->gridArticoli->model()->rowCount(), 0);
-    QVERIFY(!v->txtArticoli[1]->isEnabled());
-    QCOMPARE(v->txtArticoli[1]->text(), QString());
+    QCOMPARE(c.grid->model()->rowCount(), 0);
+    QVERIFY(!c.txt[1]->isEnabled());
+    QCOMPARE(c.txt[1]->text(), QString());
 }
 
 void TestVistaArticoli::elencoSegueIDettagli_data()
@@ -118,12 +139,13 @@ void TestVistaArticoli::elencoSegueIDettagli()
     QFETCH(QString, mostrato);
     auto f = apriFinestra(1, 3);
     VistaArticoli *v = vistaArticoli(f.get());
-    QVERIFY(v);
-    QAbstractItemModel *m = v->gridArticoli->model();
-    QTest::keyClick(v->gridArticoli, Qt::Key_Down, Qt::ControlModifier);  // the second article
+    Campi c;
+    QVERIFY(trova(v, c));
+    QAbstractItemModel *m = c.grid->model();
+    QTest::keyClick(c.grid, Qt::Key_Down, Qt::ControlModifier);  // the second article
     const QString primo = m->index(0, colonna).data().toString();
     QSignalSpy cambi(m, &QAbstractItemModel::dataChanged);
-    scriviCampo(v->txtArticoli[campo], digitato);
+    QVERIFY(scriviCampo(c.txt[size_t(campo)], digitato));
     // The list is told about the row written (it reads the row when told).
     QVERIFY(std::any_of(cambi.begin(), cambi.end(), [&](const QList<QVariant> &c) {
         return c[0].toModelIndex().row() <= 1 && c[1].toModelIndex().row() >= 1
@@ -141,15 +163,17 @@ void TestVistaArticoli::nuovoArticoloInUnRepartoVuoto()
     f->w->selezionaScheda(QStringLiteral("kArticoli"));
     QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 2")));
     VistaArticoli *v = f->w->vistaArticoli();
-    QCOMPARE(v->gridArticoli->model()->rowCount(), 0);
+    Campi c;
+    QVERIFY(trova(v, c));
+    QCOMPARE(c.grid->model()->rowCount(), 0);
     QVERIFY(clicPulsante(f->w, Cmd::AggiungiArticoloDopo));
-    QCOMPARE(v->gridArticoli->model()->rowCount(), 1);
-    QSignalSpy cambi(v->gridArticoli->model(), &QAbstractItemModel::dataChanged);
-    scriviCampo(v->txtArticoli[1], QStringLiteral("Primo articolo"));
-    scriviCampo(v->txtArticoli[4], QStringLiteral("3,5"));
+    QCOMPARE(c.grid->model()->rowCount(), 1);
+    QSignalSpy cambi(c.grid->model(), &QAbstractItemModel::dataChanged);
+    QVERIFY(scriviCampo(c.txt[1], QStringLiteral("Primo articolo")));
+    QVERIFY(scriviCampo(c.txt[4], QStringLiteral("3,5")));
     QCOMPARE(cambi.size(), 2);
-    QCOMPARE(v->gridArticoli->model()->index(0, 1).data().toString(), QStringLiteral("Primo articolo"));
-    QCOMPARE(v->gridArticoli->model()->index(0, 3).data().toString(), QStringLiteral("3,50"));
+    QCOMPARE(c.grid->model()->index(0, 1).data().toString(), QStringLiteral("Primo articolo"));
+    QCOMPARE(c.grid->model()->index(0, 3).data().toString(), QStringLiteral("3,50"));
     QVERIFY(f->messages.shown().empty());
 }
 
@@ -166,20 +190,22 @@ void TestVistaArticoli::articoloIncollato()
     f->negozio().dati().dataArticoli.refresh();
     f->w->selezionaScheda(QStringLiteral("kArticoli"));
     VistaArticoli *v = f->w->vistaArticoli();
-    QTest::keyClick(v->gridArticoli, Qt::Key_Down, Qt::ControlModifier);
+    Campi c;
+    QVERIFY(trova(v, c));
+    QTest::keyClick(c.grid, Qt::Key_Down, Qt::ControlModifier);
     QVERIFY(clicPulsante(f->w, Cmd::CopiaArticolo));
     QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 2")));
-    QVERIFY(v->cornici[0]->immagine()->isHidden());
+    QVERIFY(c.immagine0->isHidden());
     QVERIFY(clicPulsante(f->w, Cmd::IncollaArticolo));
     QCOMPARE(f->db().scalar(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE catID='cat002'")).toInt(), 1);
     // The details show the pasted row as stored, not the empty row the paste added.
-    QCOMPARE(v->txtArticoli[0]->text(), QStringLiteral("A1-2"));
-    QCOMPARE(v->txtArticoli[1]->text(), QStringLiteral("Articolo 2"));
-    QCOMPARE(v->txtArticoli[4]->text(), QStringLiteral("12,5"));
-    QCOMPARE(v->txtVariante[0]->text(), QStringLiteral("Taglia"));
-    QVERIFY(!v->cornici[0]->immagine()->isHidden());
+    QCOMPARE(c.txt[0]->text(), QStringLiteral("A1-2"));
+    QCOMPARE(c.txt[1]->text(), QStringLiteral("Articolo 2"));
+    QCOMPARE(c.txt[4]->text(), QStringLiteral("12,5"));
+    QCOMPARE(c.variante[0]->text(), QStringLiteral("Taglia"));
+    QVERIFY(!c.immagine0->isHidden());
     QVERIFY(f->w->comandi().abilitato(QStringLiteral("- immagine0")));
-    QCOMPARE(v->gridArticoli->model()->index(0, 0).data().toString(), QStringLiteral("A1-2"));
+    QCOMPARE(c.grid->model()->index(0, 0).data().toString(), QStringLiteral("A1-2"));
     // Nothing pending is left to write over it.
     QVERIFY(!f->negozio().dati().dataArticoli.modifichePendenti());
     QVERIFY(f->messages.shown().empty());
@@ -204,9 +230,10 @@ void TestVistaArticoli::prezzoNellaGriglia()
     QFETCH(QString, prezzo);
     auto f = apriFinestra(1, 2);
     VistaArticoli *v = vistaArticoli(f.get());
-    QVERIFY(v);
-    v->txtArticoli[6]->setText(offerta);
-    scriviCella(v->gridArticoli, 0, 3, digitato);
+    Campi c;
+    QVERIFY(trova(v, c));
+    c.txt[6]->setText(offerta);
+    QVERIFY(scriviCella(c.grid, 0, 3, digitato));
     QTRY_COMPARE(f->messages.texts(), messaggio.isEmpty() ? QStringList() : QStringList(messaggio));
     if (!messaggio.isEmpty())
         QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
@@ -219,8 +246,9 @@ void TestVistaArticoli::testoTroppoLungoNellaGriglia()
     // A code too long is named as such, not taken for a bad price.
     auto f = apriFinestra(1, 2);
     VistaArticoli *v = vistaArticoli(f.get());
-    QVERIFY(v);
-    scriviCella(v->gridArticoli, 0, 0, QString(60, u'X'));
+    Campi c;
+    QVERIFY(trova(v, c));
+    QVERIFY(scriviCella(c.grid, 0, 0, QString(60, u'X')));
     QTRY_COMPARE(f->messages.texts().size(), 1);
     const QString m = f->messages.texts()[0];
     QVERIFY2(m.contains(QStringLiteral("\"Codice\"")) && m.contains(QStringLiteral("50 caratteri")), qPrintable(m));
@@ -248,18 +276,19 @@ void TestVistaArticoli::prezzoNelCampo()
     QFETCH(QStringList, messaggi);
     auto f = apriFinestra(1, 2);
     VistaArticoli *v = vistaArticoli(f.get());
-    QVERIFY(v);
+    Campi c;
+    QVERIFY(trova(v, c));
     // Pasted text is not filtered: the record refuses it when it is written.
-    v->txtArticoli[4]->setText(prezzo);
-    v->txtArticoli[6]->setText(offerta);
-    QTest::keyClick(v->gridArticoli, Qt::Key_Down, Qt::ControlModifier);  // the next article: the row is written
+    c.txt[4]->setText(prezzo);
+    c.txt[6]->setText(offerta);
+    QTest::keyClick(c.grid, Qt::Key_Down, Qt::ControlModifier);  // the next article: the row is written
     QCOMPARE(f->messages.texts(), messaggi);
     const auto valore = [&](const char *campo) {
         return f->db().scalar(QStringLiteral("SELECT %1 FROM articoli WHERE codice='A1-1'").arg(QLatin1String(campo))).toLongLong();
     };
     QCOMPARE(valore("prezzo"), prezzo == QLatin1String("5") ? 50000 : 0);
     QCOMPARE(valore("offertaprezzo"), offerta == QLatin1String("2") ? 20000 : 0);
-    QCOMPARE(v->txtArticoli[1]->text(), QStringLiteral("Articolo 2"));
+    QCOMPARE(c.txt[1]->text(), QStringLiteral("Articolo 2"));
 }
 
 void TestVistaArticoli::altroValoreRifiutato_data()
@@ -291,7 +320,9 @@ void TestVistaArticoli::altroValoreRifiutato()
                             .arg(rifiuto));
     f->w->selezionaScheda(QStringLiteral("kArticoli"));
     VistaArticoli *v = f->w->vistaArticoli();
-    QLineEdit *e = v->txtArticoli[campo];
+    Campi c;
+    QVERIFY(trova(v, c));
+    QLineEdit *e = c.txt[size_t(campo)];
     const QString prima = e->text();
     QApplication::clipboard()->setText(incollato);
     e->setFocus();
@@ -299,10 +330,10 @@ void TestVistaArticoli::altroValoreRifiutato()
     QTest::keyClick(e, Qt::Key_Insert, Qt::ShiftModifier);  // a number field discards Ctrl+V
     QCOMPARE(e->text(), incollato);
     QTest::keyClick(e, Qt::Key_Tab);
-    QTest::keyClick(v->gridArticoli, Qt::Key_Down, Qt::ControlModifier);  // the row is written before the move
+    QTest::keyClick(c.grid, Qt::Key_Down, Qt::ControlModifier);  // the row is written before the move
     QCOMPARE(f->messages.texts(), QStringList{messaggio});
     QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
-    QTest::keyClick(v->gridArticoli, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(c.grid, Qt::Key_Up, Qt::ControlModifier);
     QCOMPARE(e->text(), prima);
 }
 
@@ -329,7 +360,9 @@ void TestVistaArticoli::prezziNellElenco()
                     {reparto});
     f->negozio().dati().dataArticoli.refresh();
     f->w->selezionaScheda(QStringLiteral("kArticoli"));
-    QAbstractItemModel *m = f->w->vistaArticoli()->gridArticoli->model();
+    auto *griglia = figlio<QTableView>(f->w->vistaArticoli(), QStringLiteral("gridArticoli"));
+    QVERIFY(griglia);
+    QAbstractItemModel *m = griglia->model();
     QCOMPARE(m->index(0, 3).data().toString(), mostrato);
     // Edited in the merchant's notation, as the price field.
     QCOMPARE(m->index(0, 3).data(Qt::EditRole).toString(), QStringLiteral("1234,5"));
@@ -337,7 +370,7 @@ void TestVistaArticoli::prezziNellElenco()
              Qt::AlignRight);
     QCOMPARE(m->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
              Qt::AlignLeft);
-    salvaSchermata(f->w, QStringLiteral("prezzi-") + QTest::currentDataTag());
+    QVERIFY(salvaSchermata(f->w, QStringLiteral("prezzi-") + QTest::currentDataTag()));
 }
 
 void TestVistaArticoli::nomiDelleVarianti()
@@ -350,15 +383,17 @@ void TestVistaArticoli::nomiDelleVarianti()
     f->negozio().dati().dataArticoli.refresh();
     f->w->selezionaScheda(QStringLiteral("kArticoli"));
     VistaArticoli *v = f->w->vistaArticoli();
-    QTest::keyClick(v->gridArticoli, Qt::Key_Down, Qt::ControlModifier);
+    Campi c;
+    QVERIFY(trova(v, c));
+    QTest::keyClick(c.grid, Qt::Key_Down, Qt::ControlModifier);
     // The same set in two places, a deleted set empty.
-    QCOMPARE(v->txtVariante[0]->text(), QStringLiteral("Colore"));
-    QCOMPARE(v->txtVariante[1]->text(), QString());
-    QCOMPARE(v->txtVariante[2]->text(), QStringLiteral("Colore"));
+    QCOMPARE(c.variante[0]->text(), QStringLiteral("Colore"));
+    QCOMPARE(c.variante[1]->text(), QString());
+    QCOMPARE(c.variante[2]->text(), QStringLiteral("Colore"));
     // A new article refers to set 1, the shop's "no variants" set, by its name.
-    QTest::keyClick(v->gridArticoli, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(c.grid, Qt::Key_Up, Qt::ControlModifier);
     const QString nessuna = db.scalar(QStringLiteral("SELECT nome FROM opzioni WHERE ID=1")).toString();
-    for (QLineEdit *e : v->txtVariante)
+    for (QLineEdit *e : c.variante)
         QCOMPARE(e->text(), nessuna);
 }
 

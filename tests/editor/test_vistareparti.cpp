@@ -55,7 +55,9 @@ void TestVistaReparti::titoloNellaGriglia()
     auto f = apriFinestra(2, 1, 2);
     QVERIFY(f->w);
     VistaReparti *v = f->w->vistaReparti();
-    QTableView *g = v->gridCategorie;
+    FIGLIO(QTableView, gridCategorie, v);
+    FIGLIO(QLineEdit, txtCategorie14, v);
+    QTableView *g = gridCategorie;
     const QModelIndex i = g->model()->index(0, 0);
     g->setCurrentIndex(i);
     g->edit(i);
@@ -66,15 +68,15 @@ void TestVistaReparti::titoloNellaGriglia()
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(campo(*f, "titolo", "cat001").toString(), QStringLiteral("Nuovo titolo"));
     // The details, the headings and the tree show it at once...
-    QCOMPARE(v->txtCategorie14->text(), QStringLiteral("Nuovo titolo"));
+    QCOMPARE(txtCategorie14->text(), QStringLiteral("Nuovo titolo"));
     QCOMPARE(etichette(v, QStringLiteral("Reparto: Nuovo titolo")), 1);
     QCOMPARE(etichette(v, QStringLiteral("Dettagli reparto: Nuovo titolo")), 1);
     QCOMPARE(f->w->tvwCategorie()->item(QStringLiteral("cat001"))->text(0), QStringLiteral("Nuovo titolo"));
     // ...and after a move away and back.
     clicRiga(g, 1);
-    QCOMPARE(v->txtCategorie14->text(), QStringLiteral("Reparto 2"));
+    QCOMPARE(txtCategorie14->text(), QStringLiteral("Reparto 2"));
     clicRiga(g, 0);
-    QCOMPARE(v->txtCategorie14->text(), QStringLiteral("Nuovo titolo"));
+    QCOMPARE(txtCategorie14->text(), QStringLiteral("Nuovo titolo"));
     QCOMPARE(campo(*f, "titolo", "cat001").toString(), QStringLiteral("Nuovo titolo"));
     QVERIFY(f->messages.shown().empty());
 }
@@ -96,18 +98,22 @@ void TestVistaReparti::scontoEIvaNonNumerici()
     f->db().execute(QStringLiteral("UPDATE categorie SET sconto=5, iva=10"));
     f->negozio().dati().dataCategorie.refresh();
     VistaReparti *v = f->w->vistaReparti();
-    QLineEdit *e = colonna == QLatin1String("sconto") ? v->txtCategorie0 : v->cboIva->lineEdit();
+    FIGLIO(QTableView, gridCategorie, v);
+    FIGLIO(QLineEdit, txtCategorie14, v);
+    FIGLIO(QLineEdit, txtCategorie0, v);
+    FIGLIO(QComboBox, cboIva, v);
+    QLineEdit *e = colonna == QLatin1String("sconto") ? txtCategorie0 : cboIva->lineEdit();
     QCOMPARE(e->text(), colonna == QLatin1String("sconto") ? QStringLiteral("5") : QStringLiteral("10"));
     QApplication::clipboard()->setText(QStringLiteral("abc"));
     e->setFocus();
     e->selectAll();
     QTest::keyClick(e, Qt::Key_Insert, Qt::ShiftModifier);
     QCOMPARE(e->text(), QStringLiteral("abc"));
-    clicRiga(v->gridCategorie, 1);
-    QCOMPARE(v->txtCategorie14->text(), QStringLiteral("Reparto 2"));
+    clicRiga(gridCategorie, 1);
+    QCOMPARE(txtCategorie14->text(), QStringLiteral("Reparto 2"));
     QCOMPARE(campo(*f, qPrintable(colonna), "cat001").toDouble(), 0.0);
     QVERIFY(f->messages.shown().empty());
-    clicRiga(v->gridCategorie, 0);
+    clicRiga(gridCategorie, 0);
     QCOMPARE(e->text(), QStringLiteral("0"));
 }
 
@@ -120,21 +126,25 @@ void TestVistaReparti::repartoIncollato()
                                    "imgX0=80, imgY0=40 WHERE ID='cat001'"));
     f->negozio().dati().dataCategorie.refresh();
     VistaReparti *v = f->w->vistaReparti();
+    FIGLIO(QLineEdit, txtCategorie14, v);
+    FIGLIO(QLineEdit, txtCategorie0, v);
+    FIGLIO(QPlainTextEdit, txtCategorie12, v);
+    FIGLIO(QLabel, imgCategoria0, v);
     f->messages.answer(Messages::Answer::No);  // "Copiare anche tutti gli articoli del reparto?"
     QVERIFY(clicPulsante(f->w, Cmd::CopiaReparto));
     QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 2")));
-    QVERIFY(v->cornici[0]->immagine()->isHidden());
+    QVERIFY(imgCategoria0->isHidden());
     QVERIFY(clicPulsante(f->w, Cmd::IncollaReparto));
     const QString nuovo = f->negozio().dati().repartoCorrente();
     QVERIFY(nuovo != QLatin1String("cat001") && nuovo != QLatin1String("cat002"));
     QCOMPARE(f->db().scalar(QStringLiteral("SELECT titolo FROM categorie WHERE ID=?"), {nuovo}).toString(),
              QStringLiteral("Reparto 1"));
     // The details show the pasted department, not "Nuovo Reparto".
-    QCOMPARE(v->txtCategorie14->text(), QStringLiteral("Reparto 1"));
-    QCOMPARE(v->txtCategorie0->text(), QStringLiteral("7"));
-    QCOMPARE(v->txtCategorie12->toPlainText(), QStringLiteral("Da copiare"));
+    QCOMPARE(txtCategorie14->text(), QStringLiteral("Reparto 1"));
+    QCOMPARE(txtCategorie0->text(), QStringLiteral("7"));
+    QCOMPARE(txtCategorie12->toPlainText(), QStringLiteral("Da copiare"));
     QCOMPARE(etichette(v, QStringLiteral("Dettagli reparto: Reparto 1")), 1);
-    QVERIFY(!v->cornici[0]->immagine()->isHidden());
+    QVERIFY(!imgCategoria0->isHidden());
     QVERIFY(!f->negozio().dati().dataCategorie.modifichePendenti());
     QCOMPARE(f->messages.texts(), QStringList{QStringLiteral("Copiare anche tutti gli articoli del reparto?")});
 }
@@ -145,9 +155,11 @@ void TestVistaReparti::numeroTroppoGrande()
     auto f = apriFinestra(2, 1, 2);
     QVERIFY(f->w);
     VistaReparti *v = f->w->vistaReparti();
-    v->txtCategorie11->setFocus();
-    QTest::keyClicks(v->txtCategorie11, QStringLiteral("99999999"));
-    clicRiga(v->gridCategorie, 1);
+    FIGLIO(QTableView, gridCategorie, v);
+    FIGLIO(QLineEdit, txtCategorie11, v);
+    txtCategorie11->setFocus();
+    QTest::keyClicks(txtCategorie11, QStringLiteral("99999999"));
+    clicRiga(gridCategorie, 1);
     QCOMPARE(f->messages.texts(),
              QStringList{QStringLiteral("Impossibile salvare \"Articoli per pagina\": il numero è troppo grande.\r\n"
                                         "Il campo torna al valore salvato.")});

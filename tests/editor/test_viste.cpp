@@ -185,8 +185,8 @@ void TestViste::testiDiQtInItaliano()
     auto f = apriFinestra(1, 1);
     QVERIFY(f->w);
     QVERIFY(clicNodo(f->w, QStringLiteral("Negozio")));
-    QLineEdit *e = f->w->vistaNegozio()->txtTitolo;
-    QVERIFY(e->isVisible());
+    auto *e = figlio<QLineEdit>(f->w->vistaNegozio(), QStringLiteral("txtTitolo"));
+    QVERIFY(e && e->isVisible());
     QTest::mouseClick(f->w->windowHandle(), Qt::RightButton, {}, e->mapTo(f->w, e->rect().center()));
     QTRY_VERIFY(QApplication::activePopupWidget());
     auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
@@ -195,7 +195,7 @@ void TestViste::testiDiQtInItaliano()
     for (const QAction *a : menu->actions())
         if (!a->isSeparator())
             voci << a->text().section(u'\t', 0, 0).remove(u'&');
-    salvaSchermata(menu, QStringLiteral("menu-testo"));
+    QVERIFY(salvaSchermata(menu, QStringLiteral("menu-testo")));
     menu->close();
     for (const char *inglese : {"Undo", "Cut", "Copy", "Paste", "Select All"})
         QVERIFY2(!voci.contains(QLatin1String(inglese)), qPrintable(voci.join(u',')));
@@ -237,12 +237,13 @@ void TestViste::schermate()
     f->w->selezionaScheda(scheda);
     for (const QString &p : controllati)
         QVERIFY2(f->w->findChild<QWidget *>(p)->isVisible(), qPrintable(p));
-    salvaSchermata(f->w, QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY(salvaSchermata(f->w, QString::fromLatin1(QTest::currentDataTag())));
     for (const QString &p : controllati)
-        verificaImpaginazione(f->w->findChild<QWidget *>(p));
+        QVERIFY2(verificaImpaginazione(f->w->findChild<QWidget *>(p)), qPrintable(p));
     // The article list keeps a few rows in sight.
     if (scheda == QLatin1String("kArticoli")) {
-        QTableView *g = f->w->vistaArticoli()->gridArticoli;
+        auto *g = figlio<QTableView>(f->w->vistaArticoli(), QStringLiteral("gridArticoli"));
+        QVERIFY(g);
         QVERIFY(g->viewport()->height() >= 5 * g->verticalHeader()->defaultSectionSize());
     }
     QVERIFY(f->messages.shown().empty());

@@ -1,6 +1,7 @@
 // The four windows on real shops, driven with key presses and mouse clicks
 // on the offscreen platform; each leaves a screenshot in the test output
 // folder.
+#include "finestre.h"
 #include "testshop.h"
 
 #include "catalogo.h"
@@ -26,24 +27,6 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
-
-namespace {
-
-void fotografa(QWidget *w, const QString &nome)
-{
-    const QString cartella = QStringLiteral(CARTELLA_USCITA);
-    QDir().mkpath(cartella);
-    QVERIFY(w->grab().save(cartella + u'/' + nome + QStringLiteral(".png")));
-}
-
-// A click where the button takes it: check boxes and options on their mark.
-void clic(QAbstractButton *b)
-{
-    const bool segno = qobject_cast<QCheckBox *>(b) || qobject_cast<QRadioButton *>(b);
-    QTest::mouseClick(b, Qt::LeftButton, {}, segno ? QPoint(8, b->height() / 2) : b->rect().center());
-}
-
-} // namespace
 
 class TestDialoghi : public QObject {
     Q_OBJECT
@@ -73,39 +56,49 @@ private slots:
         db().execute(QStringLiteral("INSERT INTO opzioni (nome, opzione1, prezzo1, peso1, opzione2, prezzo2, peso2, selezionato) "
                                     "VALUES ('Taglie|*2', 'Piccola', 0, 0, 'Media', 15000, 0.2, 1)"));
         frmOpzioni f(db(), t->messages, aiuto());
+        FIGLIO(QListWidget, DBGrid1, &f);
+        FIGLIO(QRadioButton, optSelezionato1, &f);
+        FIGLIO(QLineEdit, txtOpzionePrezzo1, &f);
+        FIGLIO(QLineEdit, txtOpzionePrezzo2, &f);
+        FIGLIO(QLineEdit, txtOpzionePeso2, &f);
+        FIGLIO(QLineEdit, txtOpzione2, &f);
+        FIGLIO(QRadioButton, optSelezionato2, &f);
+        FIGLIO(QLineEdit, txtOpzione0, &f);
+        FIGLIO(QPushButton, cmdDuplica, &f);
+        FIGLIO(QPushButton, cmdNuova, &f);
         f.mostra(QStringLiteral("2"));
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QCOMPARE(f.DBGrid1->currentRow(), 1);
-        QVERIFY(f.optSelezionato[1]->isChecked());
-        QCOMPARE(f.txtOpzionePrezzo[1]->text(), QStringLiteral("1,5"));
+        QCOMPARE(DBGrid1->currentRow(), 1);
+        QVERIFY(optSelezionato1->isChecked());
+        QCOMPARE(txtOpzionePrezzo1->text(), QStringLiteral("1,5"));
 
         // A price with a sign and a typed "."; letters are not taken.
-        f.txtOpzionePrezzo[2]->clear();
-        QTest::keyClicks(f.txtOpzionePrezzo[2], QStringLiteral("-2.5x"));
-        QCOMPARE(f.txtOpzionePrezzo[2]->text(), QStringLiteral("-2,5"));
-        f.txtOpzionePeso[2]->clear();
-        QTest::keyClicks(f.txtOpzionePeso[2], QStringLiteral("-1,25"));
-        QCOMPARE(f.txtOpzionePeso[2]->text(), QStringLiteral("1,25"));
-        QTest::keyClicks(f.txtOpzione[2], QStringLiteral("Grande"));
-        clic(f.optSelezionato[2]);
+        txtOpzionePrezzo2->clear();
+        QTest::keyClicks(txtOpzionePrezzo2, QStringLiteral("-2.5x"));
+        QCOMPARE(txtOpzionePrezzo2->text(), QStringLiteral("-2,5"));
+        txtOpzionePeso2->clear();
+        QTest::keyClicks(txtOpzionePeso2, QStringLiteral("-1,25"));
+        QCOMPARE(txtOpzionePeso2->text(), QStringLiteral("1,25"));
+        QTest::keyClicks(txtOpzione2, QStringLiteral("Grande"));
+        QVERIFY(clic(optSelezionato2));
         QTest::keyClick(&f, Qt::Key_F1);
         QCOMPARE(aiuti, QStringList{"pagine\\varianti.htm"});
-        fotografa(&f, QStringLiteral("frmOpzioni"));
+        QVERIFY(salvaSchermata(&f, QStringLiteral("frmOpzioni")));
 
         // Leaving the set saves it; set 1 cannot be edited.
-        QTest::mouseClick(f.DBGrid1->viewport(), Qt::LeftButton, {},
-                          f.DBGrid1->visualItemRect(f.DBGrid1->item(0)).center());
-        QCOMPARE(f.DBGrid1->currentRow(), 0);
-        QVERIFY(!f.txtOpzione[0]->isEnabled());
-        QVERIFY(!f.cmdDuplica->isEnabled());
+        QTest::mouseClick(DBGrid1->viewport(), Qt::LeftButton, {},
+                          DBGrid1->visualItemRect(DBGrid1->item(0)).center());
+        QCOMPARE(DBGrid1->currentRow(), 0);
+        QVERIFY(!txtOpzione0->isEnabled());
+        QVERIFY(!cmdDuplica->isEnabled());
         QCOMPARE(db().scalar(QStringLiteral("SELECT opzione3 || ' ' || prezzo3 || ' ' || peso3 || ' ' || selezionato FROM opzioni WHERE ID=2")).toString(),
                  QStringLiteral("Grande -25000 1.25 2"));
 
         // A new set, then the close box: everything goes.
-        clic(f.cmdNuova);
-        QCOMPARE(f.DBGrid1->count(), 3);
-        QVERIFY(f.txtOpzione[0]->isEnabled());
+        QVERIFY(clic(cmdNuova));
+        QCOMPARE(DBGrid1->count(), 3);
+        QVERIFY(txtOpzione0->isEnabled());
         f.close();
         QVERIFY(f.tag().isEmpty());
         QCOMPARE(db().scalar(QStringLiteral("SELECT COUNT(*) FROM opzioni")).toInt(), 2);
@@ -122,14 +115,18 @@ private slots:
         db().execute(QStringLiteral("INSERT INTO articoli (catID, codice) VALUES (?, 'A1')"), {d.repartoCorrente()});
         d.dataArticoli.refresh();
         QVERIFY(d.dataArticoli.recordset().hasCurrent());
-        QTimer::singleShot(0, this, [] {
-            auto *f = qobject_cast<frmOpzioni *>(QApplication::activeModalWidget());
-            QVERIFY(f);
-            QCOMPARE(f->DBGrid1->currentRow(), 0);  // the slot holds set 1
-            f->DBGrid1->setCurrentRow(1);
-            clic(f->cmdOK);
+        bool scelta = false;
+        QObject guardia;
+        alProssimoModale(guardia, [&scelta](QWidget *f) {
+            VERIFICA(qobject_cast<frmOpzioni *>(f));
+            auto *elenco = figlio<QListWidget>(f, QStringLiteral("DBGrid1"));
+            VERIFICA(elenco);
+            CONFRONTA(elenco->currentRow(), 0);  // the slot holds set 1
+            elenco->setCurrentRow(1);
+            return scelta = clic(figlio<QPushButton>(f, QStringLiteral("cmdOK")));
         });
         QVERIFY(frmOpzioni::DefinisciVariante(t->negozio, 2));
+        QVERIFY(scelta);
         QCOMPARE(db().scalar(QStringLiteral("SELECT opzione2 FROM articoli WHERE codice='A1'")).toLongLong(), 2LL);
         QCOMPARE(NomiVarianti(db(), 1, 2, 1).at(1), QStringLiteral("Colori"));
     }
@@ -180,15 +177,23 @@ private slots:
         if (guasto != "hook" && guasto != "sospeso")
             db().execute(QStringLiteral("CREATE TEMP TRIGGER guasto ") + guasto);
         frmOpzioni f(db(), t->messages, aiuto(), nullptr, u',');
+        FIGLIO(QLineEdit, txtOpzione1, &f);
+        FIGLIO(QListWidget, DBGrid1, &f);
+        FIGLIO(QPushButton, cmdNuova, &f);
+        FIGLIO(QPushButton, cmdDuplica, &f);
+        FIGLIO(QPushButton, cmdElimina, &f);
+        FIGLIO(QLineEdit, txtOpzione0, &f);
+        FIGLIO(QPushButton, cmdOK, &f);
+        FIGLIO(QPushButton, cmdAnnulla, &f);
         f.mostra(QStringLiteral("2"));
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         // An edit that is saved when the set is left: it stays pending in
         // the transaction.
-        QTest::keyClicks(f.txtOpzione[1], QStringLiteral("Media"));
-        QTest::mouseClick(f.DBGrid1->viewport(), Qt::LeftButton, {}, f.DBGrid1->visualItemRect(f.DBGrid1->item(0)).center());
-        QTest::mouseClick(f.DBGrid1->viewport(), Qt::LeftButton, {}, f.DBGrid1->visualItemRect(f.DBGrid1->item(1)).center());
-        QCOMPARE(f.txtOpzione[1]->text(), QStringLiteral("Media"));
+        QTest::keyClicks(txtOpzione1, QStringLiteral("Media"));
+        QTest::mouseClick(DBGrid1->viewport(), Qt::LeftButton, {}, DBGrid1->visualItemRect(DBGrid1->item(0)).center());
+        QTest::mouseClick(DBGrid1->viewport(), Qt::LeftButton, {}, DBGrid1->visualItemRect(DBGrid1->item(1)).center());
+        QCOMPARE(txtOpzione1->text(), QStringLiteral("Media"));
         QVERIFY(t->messages.texts().isEmpty());
 
         std::optional<CommitRifiutato> hook;
@@ -197,25 +202,25 @@ private slots:
         if (guasto == "sospeso")
             sospeso.guasta();
         if (azione == "Nuova") {
-            clic(f.cmdNuova);
+            QVERIFY(clic(cmdNuova));
         } else if (azione == "Duplica") {
-            clic(f.cmdDuplica);
+            QVERIFY(clic(cmdDuplica));
         } else if (azione == "Elimina") {
             t->messages.answer(Messages::Answer::Yes);
-            clic(f.cmdElimina);
+            QVERIFY(clic(cmdElimina));
         } else if (azione == "rinomina") {
-            QTest::mouseDClick(f.DBGrid1->viewport(), Qt::LeftButton, {},
-                               f.DBGrid1->visualItemRect(f.DBGrid1->item(1)).center());
-            auto *editore = f.DBGrid1->viewport()->findChild<QLineEdit *>();
+            QTest::mouseDClick(DBGrid1->viewport(), Qt::LeftButton, {},
+                               DBGrid1->visualItemRect(DBGrid1->item(1)).center());
+            auto *editore = DBGrid1->viewport()->findChild<QLineEdit *>();
             QVERIFY(editore);
             editore->selectAll();
             QTest::keyClicks(editore, QStringLiteral("Misure"));
             QTest::keyClick(editore, Qt::Key_Return);
             QCoreApplication::processEvents();  // the list takes the name after the key
         } else {
-            f.txtOpzione[0]->selectAll();
-            QTest::keyClicks(f.txtOpzione[0], QStringLiteral("Rotta"));
-            clic(f.cmdOK);
+            txtOpzione0->selectAll();
+            QTest::keyClicks(txtOpzione0, QStringLiteral("Rotta"));
+            QVERIFY(clic(cmdOK));
         }
         const QStringList testi = t->messages.texts();
         QCOMPARE(testi.size(), azione == "Elimina" ? 2 : 1);
@@ -238,10 +243,10 @@ private slots:
         QVERIFY(f.editor().aperto());
         QCOMPARE(db().transactionDepth(), 1);
         QVERIFY(tabella().contains(QStringLiteral(":Media")));
-        QCOMPARE(f.DBGrid1->item(1)->text(), QStringLiteral("Taglie"));
+        QCOMPARE(DBGrid1->item(1)->text(), QStringLiteral("Taglie"));
         if (azione == "Nuova")
-            fotografa(&f, QStringLiteral("frmOpzioni-rifiuto"));
-        clic(f.cmdAnnulla);
+            QVERIFY(salvaSchermata(&f, QStringLiteral("frmOpzioni-rifiuto")));
+        QVERIFY(clic(cmdAnnulla));
         QVERIFY(!f.isVisible());
         QCOMPARE(db().transactionDepth(), 0);
         QCOMPARE(tabella(), prima);
@@ -262,25 +267,31 @@ private slots:
         db().execute(QStringLiteral("INSERT INTO opzioni (nome, opzione1, prezzo1, peso1, selezionato) "
                                     "VALUES ('Taglie', 'Piccola', 15000, 0.5, 0)"));
         frmOpzioni f(db(), t->messages, aiuto(), nullptr, separatore);
+        FIGLIO(QLineEdit, txtOpzionePrezzo0, &f);
+        FIGLIO(QLineEdit, txtOpzionePeso0, &f);
+        FIGLIO(QLineEdit, txtOpzionePrezzo1, &f);
+        FIGLIO(QLineEdit, txtOpzionePeso1, &f);
+        FIGLIO(QLineEdit, txtOpzione1, &f);
+        FIGLIO(QPushButton, cmdOK, &f);
         f.mostra(QStringLiteral("2"));
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         const QString sep(separatore);
-        for (QLineEdit *campo : {f.txtOpzionePrezzo[0], f.txtOpzionePeso[0]}) {
+        for (QLineEdit *campo : {txtOpzionePrezzo0, txtOpzionePeso0}) {
             const auto *filtro = qobject_cast<const QRegularExpressionValidator *>(campo->validator());
             QVERIFY(filtro);
             QVERIFY2(filtro->regularExpression().isValid(), qPrintable(filtro->regularExpression().errorString()));
         }
-        QCOMPARE(f.txtOpzionePrezzo[0]->text(), "1" + sep + "5");
-        QCOMPARE(f.txtOpzionePeso[0]->text(), "0" + sep + "5");
-        f.txtOpzionePrezzo[1]->clear();
-        QTest::keyClicks(f.txtOpzionePrezzo[1], QStringLiteral("-2.5x") + sep + "7");
-        QCOMPARE(f.txtOpzionePrezzo[1]->text(), "-2" + sep + "57");
-        f.txtOpzionePeso[1]->clear();
-        QTest::keyClicks(f.txtOpzionePeso[1], "-1" + sep + "25");
-        QCOMPARE(f.txtOpzionePeso[1]->text(), "1" + sep + "25");
-        QTest::keyClicks(f.txtOpzione[1], QStringLiteral("Media"));
-        clic(f.cmdOK);
+        QCOMPARE(txtOpzionePrezzo0->text(), "1" + sep + "5");
+        QCOMPARE(txtOpzionePeso0->text(), "0" + sep + "5");
+        txtOpzionePrezzo1->clear();
+        QTest::keyClicks(txtOpzionePrezzo1, QStringLiteral("-2.5x") + sep + "7");
+        QCOMPARE(txtOpzionePrezzo1->text(), "-2" + sep + "57");
+        txtOpzionePeso1->clear();
+        QTest::keyClicks(txtOpzionePeso1, "-1" + sep + "25");
+        QCOMPARE(txtOpzionePeso1->text(), "1" + sep + "25");
+        QTest::keyClicks(txtOpzione1, QStringLiteral("Media"));
+        QVERIFY(clic(cmdOK));
         QVERIFY(t->messages.texts().isEmpty());
         QCOMPARE(f.tag(), QStringLiteral("OK"));
         QCOMPARE(db().scalar(QStringLiteral("SELECT prezzo2 || ' ' || peso2 FROM opzioni WHERE ID=2")).toString(),
@@ -295,52 +306,60 @@ private slots:
             db().execute(QStringLiteral("INSERT INTO articoli (catID, codice, titolo, ordinamento) VALUES (?, ?, ?, ?)"),
                          {reparto, QString::fromLatin1(titolo).left(3), QString::fromLatin1(titolo), int(titolo[0])});
         frmSearch f(t->negozio, aiuto());
+        FIGLIO(QLineEdit, txtCerca, &f);
+        FIGLIO(QPushButton, cmdCerca, &f);
+        FIGLIO(QRadioButton, optCerca6, &f);
+        FIGLIO(QCheckBox, chkParola, &f);
+        FIGLIO(QTableWidget, gridResult, &f);
+        FIGLIO(QPushButton, cmdVisualizza, &f);
+        FIGLIO(QLabel, lblNoResult, &f);
+        FIGLIO(QPushButton, cmdChiudi, &f);
         f.mostra();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QTest::keyClicks(f.txtCerca, QStringLiteral("rosa'; --"));
-        QCOMPARE(f.txtCerca->text(), QStringLiteral("rosa "));
-        QVERIFY(!f.cmdCerca->isEnabled());
-        clic(f.optCerca[1]);
-        QVERIFY(f.cmdCerca->isEnabled());
-        clic(f.chkParola);
-        QVERIFY(f.chkParola->isChecked());
-        QTest::keyClick(f.txtCerca, Qt::Key_Return);
-        QCOMPARE(f.gridResult->rowCount(), 2);
-        QCOMPARE(f.gridResult->item(0, 1)->text(), QStringLiteral("Gonna rosa antico"));
+        QTest::keyClicks(txtCerca, QStringLiteral("rosa'; --"));
+        QCOMPARE(txtCerca->text(), QStringLiteral("rosa "));
+        QVERIFY(!cmdCerca->isEnabled());
+        QVERIFY(clic(optCerca6));
+        QVERIFY(cmdCerca->isEnabled());
+        QVERIFY(clic(chkParola));
+        QVERIFY(chkParola->isChecked());
+        QTest::keyClick(txtCerca, Qt::Key_Return);
+        QCOMPARE(gridResult->rowCount(), 2);
+        QCOMPARE(gridResult->item(0, 1)->text(), QStringLiteral("Gonna rosa antico"));
         QStringList intestazioni;
-        for (int c = 0; c < f.gridResult->columnCount(); ++c)
-            intestazioni << f.gridResult->horizontalHeaderItem(c)->text();
+        for (int c = 0; c < gridResult->columnCount(); ++c)
+            intestazioni << gridResult->horizontalHeaderItem(c)->text();
         QCOMPARE(intestazioni, (QStringList{"Codice", "Titolo", "Sottotitolo"}));
-        fotografa(&f, QStringLiteral("frmSearch"));
+        QVERIFY(salvaSchermata(&f, QStringLiteral("frmSearch")));
 
         // "Mostra" brings the article into view.
-        f.gridResult->selectRow(1);
-        clic(f.cmdVisualizza);
+        gridResult->selectRow(1);
+        QVERIFY(clic(cmdVisualizza));
         QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("titolo")), QStringLiteral("Maglia rosa"));
         QCOMPARE(t->scheda, QStringLiteral("kArticoli"));
 
         // An article deleted meanwhile is reported and leaves the list.
         db().execute(QStringLiteral("DELETE FROM articoli WHERE titolo='Gonna rosa antico'"));
-        f.gridResult->selectRow(0);
-        clic(f.cmdVisualizza);
+        gridResult->selectRow(0);
+        QVERIFY(clic(cmdVisualizza));
         QCOMPARE(t->messages.texts(), QStringList{"L'articolo non esiste più: è stato eliminato dopo la ricerca."});
-        QCOMPARE(f.gridResult->rowCount(), 1);
+        QCOMPARE(gridResult->rowCount(), 1);
 
         // Nothing found: the label instead of the list.
-        f.txtCerca->setText(QStringLiteral("zzz"));
-        clic(f.cmdCerca);
-        QVERIFY(f.gridResult->isHidden());
-        QVERIFY(f.lblNoResult->isVisible());
-        QVERIFY(!f.cmdVisualizza->isEnabled());
-        fotografa(&f, QStringLiteral("frmSearch-vuoto"));
+        txtCerca->setText(QStringLiteral("zzz"));
+        QVERIFY(clic(cmdCerca));
+        QVERIFY(gridResult->isHidden());
+        QVERIFY(lblNoResult->isVisible());
+        QVERIFY(!cmdVisualizza->isEnabled());
+        QVERIFY(salvaSchermata(&f, QStringLiteral("frmSearch-vuoto")));
 
         // Closed and shown again: the field stays chosen, the rest starts afresh.
-        clic(f.cmdChiudi);
+        QVERIFY(clic(cmdChiudi));
         QVERIFY(!f.isVisible());
         f.mostra();
-        QVERIFY(f.optCerca[1]->isChecked());
-        QVERIFY(f.txtCerca->text().isEmpty());
-        QVERIFY(!f.chkParola->isChecked());
+        QVERIFY(optCerca6->isChecked());
+        QVERIFY(txtCerca->text().isEmpty());
+        QVERIFY(!chkParola->isChecked());
         QTest::keyClick(&f, Qt::Key_F1);
         QCOMPARE(aiuti, QStringList{"pagine\\ricerca.htm"});
     }
@@ -361,39 +380,48 @@ private slots:
         db().execute(QStringLiteral("INSERT INTO articoli (catID, codice, titolo) VALUES (?, 'R1', 'Rosa')"),
                      {t->dati().tvwCategorie.nodes().at(1)->key});
         frmSearch f(t->negozio, aiuto());
+        FIGLIO(QLineEdit, txtCerca, &f);
+        FIGLIO(QRadioButton, optCerca6, &f);
+        FIGLIO(QPushButton, cmdCerca, &f);
+        FIGLIO(QPushButton, cmdVisualizza, &f);
+        FIGLIO(QTableWidget, gridResult, &f);
         f.mostra();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QTest::keyClicks(f.txtCerca, QStringLiteral("rosa"));
-        clic(f.optCerca[1]);
+        QTest::keyClicks(txtCerca, QStringLiteral("rosa"));
+        QVERIFY(clic(optCerca6));
         if (mostra)
-            clic(f.cmdCerca);
+            QVERIFY(clic(cmdCerca));
         db().execute(QStringLiteral("ALTER TABLE articoli RENAME TO articoli_altrove"));
-        clic(mostra ? f.cmdVisualizza : f.cmdCerca);
+        QVERIFY(clic(mostra ? cmdVisualizza : cmdCerca));
         db().execute(QStringLiteral("ALTER TABLE articoli_altrove RENAME TO articoli"));
         QCOMPARE(t->messages.texts().size(), 1);
         QVERIFY2(t->messages.texts().first().startsWith(messaggio), qPrintable(t->messages.texts().first()));
         QVERIFY(f.isVisible());
-        QCOMPARE(f.gridResult->rowCount(), mostra ? 1 : 0);
-        QCOMPARE(f.cmdVisualizza->isEnabled(), mostra);
+        QCOMPARE(gridResult->rowCount(), mostra ? 1 : 0);
+        QCOMPARE(cmdVisualizza->isEnabled(), mostra);
     }
 
     void cartelle()
     {
         QTemporaryDir altrove;
         const QString negozio = t->negozio.state.PercorsoNegozio;
-        Shell::setPicker([&](const QString &, const QString &) { return altrove.path(); });
+        Shell::impostaSceltaCartella([&](const QString &, const QString &) { return altrove.path(); });
         {
             frmBrowse f(t->negozio, aiuto());
+            FIGLIO(QLineEdit, txtCart0, &f);
+            FIGLIO(QToolButton, cmdCart0, &f);
+            FIGLIO(QLineEdit, txtCart1, &f);
+            FIGLIO(QPushButton, cmdOK, &f);
             f.show();
             QVERIFY(QTest::qWaitForWindowExposed(&f));
-            QCOMPARE(f.txtCart[0]->text(), negozio + QStringLiteral("/online"));
-            clic(f.cmdCart[0]);
-            QCOMPARE(f.txtCart[0]->text(), altrove.path());
+            QCOMPARE(txtCart0->text(), negozio + QStringLiteral("/online"));
+            QVERIFY(clic(cmdCart0));
+            QCOMPARE(txtCart0->text(), altrove.path());
             // The scripts folder typed as the shop folder itself is refused.
-            f.txtCart[1]->selectAll();
-            QTest::keyClicks(f.txtCart[1], negozio);
-            fotografa(&f, QStringLiteral("frmBrowse"));
-            clic(f.cmdOK);
+            txtCart1->selectAll();
+            QTest::keyClicks(txtCart1, negozio);
+            QVERIFY(salvaSchermata(&f, QStringLiteral("frmBrowse")));
+            QVERIFY(clic(cmdOK));
             QVERIFY(!f.isVisible());
         }
         QCOMPARE(t->negozio.state.CartellaPagine, altrove.path());
@@ -403,13 +431,16 @@ private slots:
 
         // Reset brings the default back and records the empty text.
         frmBrowse f(t->negozio, aiuto());
+        FIGLIO(QToolButton, cmdCartReset0, &f);
+        FIGLIO(QLineEdit, txtCart0, &f);
+        FIGLIO(QPushButton, cmdOK, &f);
         f.show();
-        clic(f.cmdCartReset[0]);
-        QCOMPARE(f.txtCart[0]->text(), negozio + QStringLiteral("/online"));
-        clic(f.cmdOK);
+        QVERIFY(clic(cmdCartReset0));
+        QCOMPARE(txtCart0->text(), negozio + QStringLiteral("/online"));
+        QVERIFY(clic(cmdOK));
         QCOMPARE(t->negozio.state.CartellaPagine, negozio + QStringLiteral("/online"));
         QCOMPARE(db().scalar(QStringLiteral("SELECT siteonline FROM generale")).toString(), QString());
-        Shell::setPicker({});
+        Shell::impostaSceltaCartella({});
     }
 
     void importazione_data()
@@ -430,23 +461,28 @@ private slots:
         QFETCH(bool, iva);
         QFETCH(QString, tag);
         frmImportaZD f;
+        FIGLIO(QComboBox, cboPrezzo, &f);
+        FIGLIO(QComboBox, cboOfferta, &f);
+        FIGLIO(QCheckBox, chkContrassegna, &f);
+        FIGLIO(QCheckBox, chkIva, &f);
+        FIGLIO(QPushButton, cmdOK, &f);
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QCOMPARE(f.cboPrezzo->currentText(), QStringLiteral("prezzo 1"));
-        QCOMPARE(f.cboOfferta->currentText(), QStringLiteral("(nessuno)"));
-        if (contrassegna != f.chkContrassegna->isChecked())
-            clic(f.chkContrassegna);
+        QCOMPARE(cboPrezzo->currentText(), QStringLiteral("prezzo 1"));
+        QCOMPARE(cboOfferta->currentText(), QStringLiteral("(nessuno)"));
+        if (contrassegna != chkContrassegna->isChecked())
+            QVERIFY(clic(chkContrassegna));
         if (iva)
-            clic(f.chkIva);
-        f.cboPrezzo->setFocus();
+            QVERIFY(clic(chkIva));
+        cboPrezzo->setFocus();
         for (int i = 0; i < prezzo; ++i)
-            QTest::keyClick(f.cboPrezzo, Qt::Key_Down);
-        f.cboOfferta->setFocus();
+            QTest::keyClick(cboPrezzo, Qt::Key_Down);
+        cboOfferta->setFocus();
         for (int i = 0; i < offerta; ++i)
-            QTest::keyClick(f.cboOfferta, Qt::Key_Down);
+            QTest::keyClick(cboOfferta, Qt::Key_Down);
         if (tag == QLatin1String("1110"))
-            fotografa(&f, QStringLiteral("frmImportaZD"));
-        clic(f.cmdOK);
+            QVERIFY(salvaSchermata(&f, QStringLiteral("frmImportaZD")));
+        QVERIFY(clic(cmdOK));
         QCOMPARE(f.tag(), tag);
 
         frmImportaZD chiuso;
@@ -469,6 +505,7 @@ private slots:
             Database *db;
             QList<qint64> articoli;
             QPointer<QWidget> finestra;
+            bool fotografata = false;
             bool eventFilter(QObject *o, QEvent *e) override
             {
                 auto *w = o->isWidgetType() ? qobject_cast<QProgressDialog *>(static_cast<QWidget *>(o)->window()) : nullptr;
@@ -477,8 +514,7 @@ private slots:
                     if (!finestra) {
                         finestra = w;
                         QTimer::singleShot(0, this, [this] {
-                            if (finestra)
-                                fotografa(finestra, QStringLiteral("importazione-in-corso"));
+                            fotografata = finestra && salvaSchermata(finestra, QStringLiteral("importazione-in-corso"));
                         });
                     }
                 }
@@ -487,14 +523,17 @@ private slots:
         } osservatore;
         osservatore.db = &db();
         qApp->installEventFilter(&osservatore);
-        QTimer::singleShot(0, this, [] {
-            auto *f = qobject_cast<frmImportaZD *>(QApplication::activeModalWidget());
-            QVERIFY(f);
-            clic(f->cmdOK);
+        bool confermata = false;
+        QObject guardia;
+        alProssimoModale(guardia, [&confermata](QWidget *f) {
+            VERIFICA(qobject_cast<frmImportaZD *>(f));
+            return confermata = clic(figlio<QPushButton>(f, QStringLiteral("cmdOK")));
         });
         Catalogo catalogo(t->negozio);
         frmImportaZD::Importa(t->negozio, catalogo);
         qApp->removeEventFilter(&osservatore);
+        QVERIFY(confermata);
+        QVERIFY(osservatore.fotografata);
 
         QCOMPARE(t->messages.texts(), QStringList{"Importazione completata"});
         const qint64 dopo = db().scalar(QStringLiteral("SELECT COUNT(*) FROM articoli")).toLongLong();

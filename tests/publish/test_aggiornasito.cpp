@@ -41,11 +41,14 @@ private:
         if (!w || !w->isVisible() || w == m_ultima)
             return;
         m_ultima = w;
-        viste << w->objectName();
-        if (auto *a = qobject_cast<frmAvviso *>(w))
-            QTest::mouseClick(a->cmdSi, Qt::LeftButton);
-        else if (auto *i = qobject_cast<frmImpostaFTP *>(w))
-            QTest::mouseClick(i->cmdOK, Qt::LeftButton);
+        // A window whose button cannot be clicked is named so, and closed.
+        const char *pulsante = qobject_cast<frmAvviso *>(w)      ? "cmdSi"
+                               : qobject_cast<frmImpostaFTP *>(w) ? "cmdOK"
+                                                                  : nullptr;
+        const bool cliccato = !pulsante || clic(figlio<QPushButton>(w, QLatin1String(pulsante)));
+        viste << w->objectName() + (cliccato ? QString() : QStringLiteral(" (not answered)"));
+        if (!cliccato)
+            w->close();
     }
 
     QTimer m_timer;

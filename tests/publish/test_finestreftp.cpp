@@ -1,6 +1,7 @@
 // The publishing windows on the offscreen platform, driven with real key and
 // mouse events; the publisher and the folder browser against a real FTP
 // server. Each window's picture is saved under tests/publish/output/.
+#include "finestre.h"
 #include "testshop.h"
 #include "catalogschema.h"
 #include "boxmessages.h"
@@ -30,19 +31,6 @@
 #include <QtTest>
 
 namespace {
-
-void foto(QWidget *w, const QString &nome)
-{
-    const QString cartella = QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/publish/output");
-    QDir().mkpath(cartella);
-    QVERIFY(w->grab().save(cartella + u'/' + nome + QStringLiteral(".png")));
-}
-
-void clic(QWidget *w)
-{
-    QVERIFY(w->isVisible() && w->isEnabled());
-    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2));
-}
 
 // A shop that was built, with a pages and a scripts folder.
 struct NegozioCostruito {
@@ -112,17 +100,24 @@ void TestFinestreFtp::transferSettings()
     QStringList aiuti;
     {
         frmImpostaFTP d(n.percorso, m, [&](const QString &a) { aiuti << a; });
+        FIGLIO(QCheckBox, chkImpo0, &d);
+        FIGLIO(QCheckBox, chkImpo1, &d);
+        FIGLIO(QCheckBox, chkImpo2, &d);
+        FIGLIO(QPushButton, cmdOK, &d);
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
-        QVERIFY(d.chkImpo[0]->isChecked() && d.chkImpo[1]->isChecked() && !d.chkImpo[2]->isChecked());
-        for (QCheckBox *c : d.chkTipo)
+        QVERIFY(chkImpo0->isChecked() && chkImpo1->isChecked() && !chkImpo2->isChecked());
+        const auto tipo = [&d](int i) { return figlio<QCheckBox>(&d, QStringLiteral("chkTipo%1").arg(i)); };
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(tipo(i));
+        for (QCheckBox *c : {tipo(0), tipo(1), tipo(2), tipo(3)})
             QVERIFY(c->isChecked() && !c->isEnabled());
-        clic(d.chkImpo[2]);
+        QVERIFY(clic(chkImpo2));
         for (int i = 0; i < 3; ++i)
-            clic(d.chkTipo[i]);
-        foto(&d, QStringLiteral("frmImpostaFTP"));
+            QVERIFY(clic(tipo(i)));
+        QVERIFY(salvaSchermata(&d, QStringLiteral("frmImpostaFTP")));
         QTest::keyClick(&d, Qt::Key_F1);
-        clic(d.cmdOK);
+        QVERIFY(clic(cmdOK));
         QCOMPARE(d.tag(), QStringLiteral("OK"));
         QVERIFY(!d.isVisible());
     }
@@ -131,14 +126,20 @@ void TestFinestreFtp::transferSettings()
     QCOMPARE(leggi(ini), QByteArray("MODE: 1\r\nSHOP: 1\r\nTYPE: .pl.asp.\r\n"));
     {
         frmImpostaFTP d(n.percorso, m);
+        FIGLIO(QCheckBox, chkImpo2, &d);
+        FIGLIO(QPushButton, cmdReset, &d);
+        FIGLIO(QCheckBox, chkTipo3, &d);
+        FIGLIO(QCheckBox, chkTipo0, &d);
+        FIGLIO(QPushButton, cmdAnnulla, &d);
+        const auto tipo = [&d](int i) { return figlio<QCheckBox>(&d, QStringLiteral("chkTipo%1").arg(i)); };
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
-        QVERIFY(d.chkImpo[2]->isChecked());
+        QVERIFY(chkImpo2->isChecked());
         for (int i = 0; i < 4; ++i)
-            QVERIFY(d.chkTipo[i]->isEnabled() && d.chkTipo[i]->isChecked() == (i == 3));
-        clic(d.cmdReset);
-        QVERIFY(!d.chkImpo[2]->isChecked() && !d.chkTipo[3]->isEnabled() && d.chkTipo[0]->isChecked());
-        clic(d.cmdAnnulla);
+            QVERIFY(tipo(i)->isEnabled() && tipo(i)->isChecked() == (i == 3));
+        QVERIFY(clic(cmdReset));
+        QVERIFY(!chkImpo2->isChecked() && !chkTipo3->isEnabled() && chkTipo0->isChecked());
+        QVERIFY(clic(cmdAnnulla));
         QCOMPARE(d.tag(), QString());
     }
     QCOMPARE(leggi(ini), QByteArray("MODE: 1\r\nSHOP: 1\r\nTYPE: .pl.asp.\r\n"));
@@ -166,48 +167,61 @@ void TestFinestreFtp::firewallSettings()
     const QString net = n.percorso + QStringLiteral("/firewall.net");
     {
         frmFirewall d(n.percorso, m);
+        FIGLIO(QRadioButton, optConn1, &d);
+        FIGLIO(QComboBox, cboType, &d);
+        FIGLIO(QLineEdit, txtFTPport, &d);
+        FIGLIO(QLineEdit, txtPassword, &d);
+        FIGLIO(QLineEdit, txtHost, &d);
+        FIGLIO(QLineEdit, txtPort, &d);
+        FIGLIO(QRadioButton, optConn0, &d);
+        FIGLIO(QPushButton, cmdOK, &d);
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
-        QVERIFY(d.optConn[1]->isChecked());
-        QCOMPARE(d.cboType->currentIndex(), -1);
-        QCOMPARE(d.txtFTPport->text(), QStringLiteral("21"));
-        QCOMPARE(d.txtPassword->echoMode(), QLineEdit::Password);
-        d.cboType->setFocus();
-        QTest::keyClick(d.cboType, Qt::Key_Down);
-        QTest::keyClick(d.cboType, Qt::Key_Down);
-        QTest::keyClick(d.cboType, Qt::Key_Down);
-        QCOMPARE(d.cboType->currentText(), QStringLiteral("Socks 5"));
-        QTest::keyClicks(d.txtHost, QStringLiteral("proxy.lan"));
-        QTest::keyClicks(d.txtPort, QStringLiteral("1080x"));
-        QCOMPARE(d.txtPort->text(), QStringLiteral("1080"));
-        QTest::keyClicks(d.txtPassword, QStringLiteral("segreta"));
-        d.txtFTPport->selectAll();
-        QTest::keyClicks(d.txtFTPport, QStringLiteral("40021"));
-        clic(d.optConn[0]);
-        foto(&d, QStringLiteral("frmFirewall"));
-        clic(d.cmdOK);
+        QVERIFY(optConn1->isChecked());
+        QCOMPARE(cboType->currentIndex(), -1);
+        QCOMPARE(txtFTPport->text(), QStringLiteral("21"));
+        QCOMPARE(txtPassword->echoMode(), QLineEdit::Password);
+        cboType->setFocus();
+        QTest::keyClick(cboType, Qt::Key_Down);
+        QTest::keyClick(cboType, Qt::Key_Down);
+        QTest::keyClick(cboType, Qt::Key_Down);
+        QCOMPARE(cboType->currentText(), QStringLiteral("Socks 5"));
+        QTest::keyClicks(txtHost, QStringLiteral("proxy.lan"));
+        QTest::keyClicks(txtPort, QStringLiteral("1080x"));
+        QCOMPARE(txtPort->text(), QStringLiteral("1080"));
+        QTest::keyClicks(txtPassword, QStringLiteral("segreta"));
+        txtFTPport->selectAll();
+        QTest::keyClicks(txtFTPport, QStringLiteral("40021"));
+        QVERIFY(clic(optConn0));
+        QVERIFY(salvaSchermata(&d, QStringLiteral("frmFirewall")));
+        QVERIFY(clic(cmdOK));
     }
     QCOMPARE(leggi(net), QByteArray("MODE: 0\r\nHOST: proxy.lan\r\nTYPE: 2\r\nPORT: 1080\r\nFPRT: 40021\r\n"
                                         "USER: \r\nPASS: segreta\r\n"));
     {
         frmFirewall d(n.percorso, m);
+        FIGLIO(QRadioButton, optConn0, &d);
+        FIGLIO(QComboBox, cboType, &d);
+        FIGLIO(QLineEdit, txtFTPport, &d);
+        FIGLIO(QPushButton, cmdReset, &d);
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
-        QVERIFY(d.optConn[0]->isChecked());
-        QCOMPARE(d.cboType->currentText(), QStringLiteral("Socks 5"));
-        QCOMPARE(d.txtFTPport->text(), QStringLiteral("40021"));
+        QVERIFY(optConn0->isChecked());
+        QCOMPARE(cboType->currentText(), QStringLiteral("Socks 5"));
+        QCOMPARE(txtFTPport->text(), QStringLiteral("40021"));
         m.answer(Messages::Answer::Cancel);
-        clic(d.cmdReset);
+        QVERIFY(clic(cmdReset));
         QVERIFY(!d.isVisible());
     }
     QVERIFY(QFile::exists(net));
     QCOMPARE(m.shown().back().predefinita, std::optional(Messages::Answer::Cancel));
     {
         frmFirewall d(n.percorso, m);
+        FIGLIO(QPushButton, cmdReset, &d);
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
         m.answer(Messages::Answer::Ok);
-        clic(d.cmdReset);
+        QVERIFY(clic(cmdReset));
     }
     QVERIFY(!QFile::exists(net));
     QCOMPARE(m.texts().size(), 2);
@@ -230,17 +244,20 @@ void TestFinestreFtp::firewallResetDefaultsToCancel()
     scrivi(net, "MODE: 0\r\n");
     BoxMessages box;
     frmFirewall d(n.percorso, box);
+    FIGLIO(QPushButton, cmdReset, &d);
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
     QString domanda;
-    QTimer::singleShot(0, [&] {
-        QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
-        auto *b = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    QObject guardia;
+    alProssimoModale(guardia, [&domanda](QWidget *m) {
+        auto *b = qobject_cast<QMessageBox *>(m);
+        VERIFICA(b);
         domanda = b->text();
-        foto(b, QStringLiteral("frmFirewall-reset"));
+        VERIFICA(salvaSchermata(b, QStringLiteral("frmFirewall-reset")));
         QTest::keyClick(b, Qt::Key_Return);
+        return true;
     });
-    clic(d.cmdReset);
+    QVERIFY(clic(cmdReset));
     QCOMPARE(domanda, QStringLiteral("Le impostazioni avanzate saranno riportate alle condizioni di default"));
     QVERIFY(!d.isVisible());
     QVERIFY(QFile::exists(net));
@@ -260,13 +277,16 @@ void TestFinestreFtp::updateWarning()
     QFETCH(bool, nonMostrare);
     SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("AppIni"), QStringLiteral("NoShow"), QString());
     frmAvviso d;
+    FIGLIO(QCheckBox, chkNoShow, &d);
+    FIGLIO(QPushButton, cmdSi, &d);
+    FIGLIO(QPushButton, cmdNo, &d);
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
     if (!si && nonMostrare)
-        foto(&d, QStringLiteral("frmAvviso"));
+        QVERIFY(salvaSchermata(&d, QStringLiteral("frmAvviso")));
     if (nonMostrare)
-        QTest::keyClick(d.chkNoShow, Qt::Key_Space);
-    clic(si ? d.cmdSi : d.cmdNo);
+        QTest::keyClick(chkNoShow, Qt::Key_Space);
+    QVERIFY(clic(si ? cmdSi : cmdNo));
     QVERIFY(!d.isVisible());
     QCOMPARE(d.tag(), si ? QStringLiteral("OK") : QString());
     QCOMPARE(SettingsStore::get(QStringLiteral("Vetrasto"), QStringLiteral("AppIni"), QStringLiteral("NoShow")),
@@ -279,10 +299,11 @@ void TestFinestreFtp::updateWarningCloseBox()
 {
     SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("AppIni"), QStringLiteral("NoShow"), QString());
     frmAvviso d;
+    FIGLIO(QCheckBox, chkNoShow, &d);
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
-    QTest::keyClick(d.chkNoShow, Qt::Key_Space);
-    QVERIFY(d.chkNoShow->isChecked());
+    QTest::keyClick(chkNoShow, Qt::Key_Space);
+    QVERIFY(chkNoShow->isChecked());
     QVERIFY(d.close());
     QVERIFY(!d.isVisible());
     QCOMPARE(d.tag(), QString());
@@ -300,44 +321,53 @@ void TestFinestreFtp::folderBrowser()
     ScriptedMessages m;
     QStringList aiuti;
     frmFolderFTP d(n.percorso, m, [&](const QString &a) { aiuti << a; });
-    d.txt[0]->setText(QStringLiteral("ftp://127.0.0.1/"));
-    d.txt[1]->setText(ServerFtp::utente());
-    d.txt[2]->setText(ServerFtp::password());
+    FIGLIO(QLineEdit, txt0, &d);
+    FIGLIO(QLineEdit, txt1, &d);
+    FIGLIO(QLineEdit, txt2, &d);
+    FIGLIO(QListWidget, lstData, &d);
+    FIGLIO(QToolButton, cmdUP, &d);
+    FIGLIO(QLineEdit, txtPath, &d);
+    FIGLIO(QLineEdit, txtSelFolder, &d);
+    FIGLIO(QPlainTextEdit, txtLog, &d);
+    FIGLIO(QPushButton, cmdOK, &d);
+    txt0->setText(QStringLiteral("ftp://127.0.0.1/"));
+    txt1->setText(ServerFtp::utente());
+    txt2->setText(ServerFtp::password());
     d.show();
-    QTRY_COMPARE_WITH_TIMEOUT(d.lstData->count(), 2, 10000);
-    QVERIFY(!d.cmdUP->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(lstData->count(), 2, 10000);
+    QVERIFY(!cmdUP->isEnabled());
     auto voce = [&](const QString &nome) {
-        const auto trovate = d.lstData->findItems(nome, Qt::MatchExactly);
+        const auto trovate = lstData->findItems(nome, Qt::MatchExactly);
         return trovate.isEmpty() ? nullptr : trovate.first();
     };
     QVERIFY(voce(QStringLiteral("www")) && voce(QStringLiteral("cgi-bin")));
     // Where an item stands once the list has laid it out.
     auto posto = [&](const QString &nome) {
-        d.lstData->doItemsLayout();
-        return d.lstData->visualItemRect(voce(nome)).center();
+        lstData->doItemsLayout();
+        return lstData->visualItemRect(voce(nome)).center();
     };
     // A double click is a click and a second press within the interval.
     auto doppioClic = [&](const QString &nome) {
-        QTest::mouseClick(d.lstData->viewport(), Qt::LeftButton, {}, posto(nome));
-        QTest::mouseDClick(d.lstData->viewport(), Qt::LeftButton, {}, posto(nome));
+        QTest::mouseClick(lstData->viewport(), Qt::LeftButton, {}, posto(nome));
+        QTest::mouseDClick(lstData->viewport(), Qt::LeftButton, {}, posto(nome));
     };
     doppioClic(QStringLiteral("www"));
-    QTRY_COMPARE_WITH_TIMEOUT(d.txtPath->text(), QStringLiteral("www"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(txtPath->text(), QStringLiteral("www"), 10000);
     QTRY_VERIFY(voce(QStringLiteral("shop")));
     doppioClic(QStringLiteral("shop"));
-    QTRY_COMPARE_WITH_TIMEOUT(d.txtPath->text(), QStringLiteral("www/shop"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(txtPath->text(), QStringLiteral("www/shop"), 10000);
     QTRY_VERIFY(voce(QStringLiteral("public")));
-    QTest::mouseClick(d.lstData->viewport(), Qt::LeftButton, {}, posto(QStringLiteral("public")));
-    QCOMPARE(d.txtSelFolder->text(), QStringLiteral("www/shop/public"));
-    QTRY_VERIFY(d.cmdUP->isEnabled());
-    foto(&d, QStringLiteral("frmFolderFTP"));
-    QTest::keyClick(d.lstData, Qt::Key_F1);
+    QTest::mouseClick(lstData->viewport(), Qt::LeftButton, {}, posto(QStringLiteral("public")));
+    QCOMPARE(txtSelFolder->text(), QStringLiteral("www/shop/public"));
+    QTRY_VERIFY(cmdUP->isEnabled());
+    QVERIFY(salvaSchermata(&d, QStringLiteral("frmFolderFTP")));
+    QTest::keyClick(lstData, Qt::Key_F1);
     QCOMPARE(aiuti, QStringList{QStringLiteral("pagine\\cartelleftp.htm")});
-    QVERIFY(!d.txtLog->toPlainText().contains(ServerFtp::password()));
-    QVERIFY(d.txtLog->toPlainText().contains(QStringLiteral("PASS (hidden)")));
-    clic(d.cmdUP);
-    QTRY_COMPARE_WITH_TIMEOUT(d.txtPath->text(), QStringLiteral("www"), 10000);
-    clic(d.cmdOK);
+    QVERIFY(!txtLog->toPlainText().contains(ServerFtp::password()));
+    QVERIFY(txtLog->toPlainText().contains(QStringLiteral("PASS (hidden)")));
+    QVERIFY(clic(cmdUP));
+    QTRY_COMPARE_WITH_TIMEOUT(txtPath->text(), QStringLiteral("www"), 10000);
+    QVERIFY(clic(cmdOK));
     QCOMPARE(d.scelta(), QStringLiteral("www/shop/public"));
     QVERIFY(!d.isVisible());
     QCOMPARE(m.texts(), QStringList());
@@ -349,9 +379,12 @@ void TestFinestreFtp::folderBrowserWrongPassword()
     QVERIFY(n.avvia());
     ScriptedMessages m;
     frmFolderFTP d(n.percorso, m);
-    d.txt[0]->setText(QStringLiteral("127.0.0.1"));
-    d.txt[1]->setText(ServerFtp::utente());
-    d.txt[2]->setText(QStringLiteral("sbagliata"));
+    FIGLIO(QLineEdit, txt0, &d);
+    FIGLIO(QLineEdit, txt1, &d);
+    FIGLIO(QLineEdit, txt2, &d);
+    txt0->setText(QStringLiteral("127.0.0.1"));
+    txt1->setText(ServerFtp::utente());
+    txt2->setText(QStringLiteral("sbagliata"));
     d.show();
     QTRY_VERIFY_WITH_TIMEOUT(!d.isVisible(), 10000);
     QCOMPARE(m.texts(), QStringList{SfogliaFtp::MessaggioFallimento()});
@@ -367,14 +400,16 @@ void TestFinestreFtp::publisherWindow()
     ScriptedMessages m;
     m.answer(Messages::Answer::No);
     frmFTP w(n.contesto(), ModoFTP::Normale, m);
+    FIGLIO(QPlainTextEdit, txtLog, &w);
+    FIGLIO(QLineEdit, txtLogFile, &w);
     QVERIFY(w.carica());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 20000);
     QVERIFY(w.conclusione().riuscito);
     QCOMPARE(m.texts(), QStringList{QStringLiteral("Aggiornamento del negozio terminato. Vuoi vedere il sito?")});
-    QVERIFY(w.txtLog->toPlainText().contains(QStringLiteral("PASS (hidden)")));
-    QVERIFY(!w.txtLog->toPlainText().contains(ServerFtp::password()));
-    QCOMPARE(w.txtLogFile->text(), n.percorso + QStringLiteral("/vtftp2.log"));
+    QVERIFY(txtLog->toPlainText().contains(QStringLiteral("PASS (hidden)")));
+    QVERIFY(!txtLog->toPlainText().contains(ServerFtp::password()));
+    QCOMPARE(txtLogFile->text(), n.percorso + QStringLiteral("/vtftp2.log"));
     QVERIFY(QFile::exists(n.radice + QStringLiteral("/cgi-bin/vtorder.pl")));
 
     // A shop never built: the window does not open.
@@ -412,17 +447,19 @@ void TestFinestreFtp::publisherWindowCancel()
     QVERIFY(n.avvia(g));
     ScriptedMessages m;
     frmFTP w(n.contesto(), ModoFTP::Normale, m);
+    FIGLIO(QLabel, lblFile, &w);
+    FIGLIO(QPushButton, cmdAnnulla, &w);
     QVERIFY(w.carica());
     w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(w.lblFile->text() == QStringLiteral("Invio del file grande.jpg"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(lblFile->text() == QStringLiteral("Invio del file grande.jpg"), 10000);
     QTest::qWait(300);
     if (come == QLatin1String("Annulla"))
-        foto(&w, QStringLiteral("frmFTP"));
+        QVERIFY(salvaSchermata(&w, QStringLiteral("frmFTP")));
     QVERIFY(w.inCorso());
     QElapsedTimer t;
     t.start();
     if (come == QLatin1String("Annulla")) {
-        clic(w.cmdAnnulla);
+        QVERIFY(clic(cmdAnnulla));
     } else if (come == QLatin1String("chiusura")) {
         // What the close box sends: the close is refused while the upload
         // runs, and the window goes once it has stopped.
@@ -431,7 +468,7 @@ void TestFinestreFtp::publisherWindowCancel()
     } else {
         QTest::keyClick(&w, Qt::Key_Escape);
     }
-    QVERIFY(!w.cmdAnnulla->isEnabled());
+    QVERIFY(!cmdAnnulla->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
     QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
     QVERIFY(!w.inCorso());
@@ -449,6 +486,7 @@ void TestFinestreFtp::publisherWindowRefusedPermissions()
     QVERIFY(n.avvia(g));
     BoxMessages box;
     QStringList testi;
+    bool fotografate = true;
     QTimer guarda;
     guarda.setInterval(50);
     connect(&guarda, &QTimer::timeout, [&] {
@@ -456,7 +494,7 @@ void TestFinestreFtp::publisherWindowRefusedPermissions()
         if (!b || !b->isVisible())
             return;
         testi << b->text();
-        foto(b, QStringLiteral("frmFTP-chmod"));
+        fotografate = salvaSchermata(b, QStringLiteral("frmFTP-chmod")) && fotografate;
         QTest::keyClick(b, Qt::Key_Return);
     });
     guarda.start();
@@ -465,6 +503,7 @@ void TestFinestreFtp::publisherWindowRefusedPermissions()
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 20000);
     QCOMPARE(testi.size(), 1);
+    QVERIFY(fotografate);
     QVERIFY2(testi[0].startsWith(QStringLiteral("Errore: Il server non ha permesso di rendere eseguibile lo script "
                                                 "'vtorder.pl'")),
              qPrintable(testi[0]));

@@ -111,7 +111,7 @@ NegozioDiProva::NegozioDiProva()
     QObject::connect(&negozio, &Negozio::riavvioRichiesto, [this] { ++riavvii; });
     QObject::connect(&dati(), &DatiPrincipali::repartoCambiato, [this](bool c) { repartoCorrente = c; });
     QObject::connect(&dati(), &DatiPrincipali::articoloCambiato, [this](bool c) { articoloCorrente = c; });
-    Shell::setPicker([this](const QString &titolo, const QString &) {
+    Shell::impostaSceltaCartella([this](const QString &titolo, const QString &) {
         titoliCartelle << titolo;
         if (cartelle.empty())
             return QString();
@@ -123,7 +123,7 @@ NegozioDiProva::NegozioDiProva()
 
 NegozioDiProva::~NegozioDiProva()
 {
-    Shell::setPicker({});
+    Shell::impostaSceltaCartella({});
 }
 
 bool NegozioDiProva::ScegliTemplate()

@@ -15,7 +15,6 @@ public:
     using Aiuto = std::function<void(const QString &)>;
     DialogoAiuto(QString argomento, Aiuto aiuto, QWidget *parent = nullptr);
 
-    QPushButton *cmdHelp;
     void MostraAiuto();
 
 protected:
@@ -24,6 +23,8 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
+    QPushButton *cmdHelp;
+
     QString m_argomento;
     Aiuto m_aiuto;
 };

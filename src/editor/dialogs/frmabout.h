@@ -15,8 +15,6 @@ public:
     // avvioCompletato: the shop state's flag telling the two uses apart.
     explicit frmAbout(const bool &avvioCompletato, QWidget *parent = nullptr);
 
-    QLabel *lblVersione;
-    QLabel *Picture1;
     QTimer Timer1;  // closes the about box after ten seconds
     QTimer Timer2;  // at start-up, shows the main window after one second
 
@@ -36,5 +34,8 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
+    QLabel *lblVersione;
+    QLabel *Picture1;
+
     const bool &m_avvioCompletato;
 };

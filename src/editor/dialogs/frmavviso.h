@@ -15,11 +15,12 @@ public:
     // Shows the warning modally; true when the merchant answered "Sì".
     static bool Mostra(QWidget *parent);
 
-    QPushButton *cmdSi, *cmdNo;
-    QCheckBox *chkNoShow;
     QString tag() const { return m_tag; }
 
 private:
+    QPushButton *cmdSi, *cmdNo;
+    QCheckBox *chkNoShow;
+
     void rispondi(bool si);
 
     QString m_tag;

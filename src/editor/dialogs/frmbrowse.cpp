@@ -64,7 +64,10 @@ frmBrowse::frmBrowse(Negozio &negozio, std::function<void(const QString &)> aiut
     }
 
     cmdOK = new QPushButton(QStringLiteral("OK"));
+
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdAnnulla = new QPushButton(QStringLiteral("Annulla"));
+    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
 
     auto *tutto = new QVBoxLayout(this);
     tutto->addWidget(spiegazione);

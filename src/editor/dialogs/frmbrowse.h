@@ -22,13 +22,13 @@ public:
     static void CambiaCartelle(Negozio &negozio, QWidget *parent = nullptr,
                                std::function<void(const QString &)> aiuto = {});
 
+    CartelleLavoro::Scelta scelta(int i) const { return m_scelta[i]; }
+
+private:
     QLineEdit *txtCart[2];
     QToolButton *cmdCart[2], *cmdCartReset[2];
     QPushButton *cmdOK, *cmdAnnulla;
 
-    CartelleLavoro::Scelta scelta(int i) const { return m_scelta[i]; }
-
-private:
     void ok();
 
     CartelleLavoro m_cartelle;

@@ -19,9 +19,9 @@ public:
     // The system chosen; nullopt when the chooser was closed without a choice.
     std::optional<Sistema> scelta() const { return m_scelta; }
 
+private:
     std::array<QPushButton *, 6> cmdConfigura{};
     QPushButton *cmdChiudi;
 
-private:
     std::optional<Sistema> m_scelta;
 };

@@ -19,9 +19,6 @@ public:
                QWidget *parent = nullptr);
     ~frmElabora() override;
 
-    QProgressBar *barElaborazione;
-    QPushButton *cmdAnnulla;
-    QLabel *Label1;
     QTimer Timer1;
 
     Elaborazione &elaborazione() { return *m_elaborazione; }
@@ -45,6 +42,10 @@ protected:
     void reject() override;  // Escape: like the close box
 
 private:
+    QProgressBar *barElaborazione;
+    QPushButton *cmdAnnulla;
+    QLabel *Label1;
+
     void tick();
     void annulla();
 

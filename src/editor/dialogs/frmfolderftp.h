@@ -2,19 +2,20 @@
 // frmFolderFTP: the remote folder browser. It logs in with the shop's FTP
 // account, lists the folders of the login folder, lets the merchant walk
 // down (double click) and up, and returns the folder clicked last, relative
-// to the login folder. The FTP work runs on a thread of its own.
+// to the login folder. The FTP work runs on a thread of its own. The window
+// is laid out in frmfolderftp.ui.
 #include "dialogoaiuto.h"
 
 #include <QTimer>
+#include <memory>
 
 class Messages;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
-class QPlainTextEdit;
-class QToolButton;
+class QPushButton;
 class SfogliaFtp;
+
+namespace Ui {
+class frmFolderFTP;
+}
 
 class frmFolderFTP : public DialogoAiuto {
     Q_OBJECT
@@ -28,13 +29,6 @@ public:
                                         const QString &host, const QString &user, const QString &password,
                                         Messages &messages, Aiuto aiuto = {});
 
-    QLineEdit *txt[3];  // host, user name, password
-    QListWidget *lstData;
-    QToolButton *cmdUP;
-    QLabel *picWait;
-    QLineEdit *txtPath, *txtSelFolder;
-    QPlainTextEdit *txtLog;
-    QPushButton *cmdOK, *cmdQuit;
     QTimer Timer1;
 
     SfogliaFtp &sessione() { return *m_sessione; }
@@ -46,9 +40,13 @@ protected:
     void reject() override;
 
 private:
+    // The session's and the list's events, forwarded.
+    void collega();
     void elencato();
     void occupato(bool si);
 
+    std::unique_ptr<Ui::frmFolderFTP> ui;
+    QPushButton *cmdOK, *cmdQuit;
     Messages &m_messages;
     std::unique_ptr<SfogliaFtp> m_sessione;
     QString m_scelta;

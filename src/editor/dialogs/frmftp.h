@@ -34,11 +34,6 @@ public:
     // normal update); false when the window could not open (no upload list).
     static bool Mostra(QWidget *parent, const ContestoPubblicazione &contesto, ModoFTP modo, Messages &messages);
 
-    QLabel *lblFile;
-    QProgressBar *barAggiornamento;
-    QLineEdit *txtLogFile;
-    QPlainTextEdit *txtLog;
-    QPushButton *cmdAnnulla;
     QTimer Timer1;
 
     Pubblicatore &pubblicatore() { return m_pubblicatore; }
@@ -51,6 +46,12 @@ protected:
     void reject() override;  // Escape: like the close box
 
 private:
+    QLabel *lblFile;
+    QProgressBar *barAggiornamento;
+    QLineEdit *txtLogFile;
+    QPlainTextEdit *txtLog;
+    QPushButton *cmdAnnulla;
+
     void avvia();
     void annulla();
     void finito();

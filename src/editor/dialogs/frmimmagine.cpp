@@ -40,13 +40,39 @@ frmImmagine::frmImmagine(const QString &cartellaNegozio, Messages &messages, std
 {
     setObjectName(QStringLiteral("frmImmagine"));
     setWindowTitle(QStringLiteral("Vetrasto - Scelta immagine"));
-
     tabSelezione = chiamato(new QTabBar, "tabSelezione");
     tabSelezione->addTab(QStringLiteral("Immagine esterna"));
     tabSelezione->addTab(QStringLiteral("Immagine interna"));
+    picSelezione[0] = creaDisco();
+    picSelezione[1] = creaSito();
+    picImmagine = creaAnteprima();
+    lblImmagine = chiamato(new QLabel, "lblImmagine");
+    lblImmagine->setWordWrap(true);
+    cmdOK = chiamato(new QPushButton(QStringLiteral("OK")), "cmdOK");
+    cmdAnnulla = chiamato(new QPushButton(QStringLiteral("Annulla")), "cmdAnnulla");
+    cmdHelp = chiamato(new QPushButton(QStringLiteral("?")), "cmdHelp");
+    cmdOK->setDefault(true);
+    txtParametri = chiamato(new QLineEdit(this), "txtParametri");
+    txtParametri->hide();
+    impagina();
+    resize(720, 480);
 
-    // Panel 0: the disk lists and the fit frame.
-    picSelezione[0] = chiamato(new QWidget, "picSelezione0");
+    // Opening: the state the logic read from the settings store.
+    riempiUnita();
+    mostraCartella();
+    riempiSito();
+    chkAdatta->setChecked(m_logica.adatta());
+    for (int i = 0; i < 2; ++i) {
+        txtMax[i]->setText(m_logica.testoMax(i));
+        txtMax[i]->setEnabled(m_logica.adatta());
+    }
+    mostraScheda();
+    collega();
+}
+
+QWidget *frmImmagine::creaDisco()
+{
+    auto *pannello = chiamato(new QWidget, "picSelezione0");
     Unita = chiamato(new QComboBox, "Unita");
     Cartella = chiamato(new QListWidget, "Cartella");
     File = chiamato(new QListWidget, "File");
@@ -71,7 +97,7 @@ frmImmagine::frmImmagine(const QString &cartellaNegozio, Messages &messages, std
     fit->addWidget(new QLabel(QStringLiteral("Max altezza (pixel):")), 2, 0);
     fit->addWidget(txtMax[1], 2, 1);
 
-    auto *p0 = new QGridLayout(picSelezione[0]);
+    auto *p0 = new QGridLayout(pannello);
     p0->setContentsMargins(0, 0, 0, 0);
     auto *unitaRiga = new QHBoxLayout;
     unitaRiga->addWidget(new QLabel(QStringLiteral("Unità:")));
@@ -84,42 +110,43 @@ frmImmagine::frmImmagine(const QString &cartellaNegozio, Messages &messages, std
     p0->addWidget(File, 2, 1);
     p0->addWidget(lblPercorso, 3, 0, 1, 2);
     p0->addWidget(Frame1, 4, 0, 1, 2);
+    return pannello;
+}
 
-    // Panel 1: the shop's work folder.
-    picSelezione[1] = chiamato(new QWidget, "picSelezione1");
+QWidget *frmImmagine::creaSito()
+{
+    auto *pannello = chiamato(new QWidget, "picSelezione1");
     Sito = chiamato(new QListWidget, "Sito");
-    auto *p1 = new QVBoxLayout(picSelezione[1]);
+    auto *p1 = new QVBoxLayout(pannello);
     p1->setContentsMargins(0, 0, 0, 0);
     p1->addWidget(new QLabel(VociFile));
     p1->addWidget(Sito);
+    return pannello;
+}
 
-    // The preview: a white square; picSalva has the output size and is centred.
-    picImmagine = chiamato(new QWidget, "picImmagine");
-    picImmagine->setFixedSize(SceltaImmagine::LatoAnteprima, SceltaImmagine::LatoAnteprima);
-    picImmagine->setAutoFillBackground(true);
-    QPalette bianco = picImmagine->palette();
+QWidget *frmImmagine::creaAnteprima()
+{
+    auto *quadro = chiamato(new QWidget, "picImmagine");
+    quadro->setFixedSize(SceltaImmagine::LatoAnteprima, SceltaImmagine::LatoAnteprima);
+    quadro->setAutoFillBackground(true);
+    QPalette bianco = quadro->palette();
     bianco.setColor(QPalette::Window, Qt::white);
-    picImmagine->setPalette(bianco);
-    picSalva = chiamato(new QWidget(picImmagine), "picSalva");
+    quadro->setPalette(bianco);
+    picSalva = chiamato(new QWidget(quadro), "picSalva");
     imgImmagine = chiamato(new QLabel(picSalva), "imgImmagine");
     imgImmagine->move(0, 0);
     picSalva->hide();
-    lblMessaggio = chiamato(new QLabel(picImmagine), "lblMessaggio");
+    lblMessaggio = chiamato(new QLabel(quadro), "lblMessaggio");
     lblMessaggio->setWordWrap(true);
     lblMessaggio->setAlignment(Qt::AlignCenter);
     lblMessaggio->setGeometry(10, 10, SceltaImmagine::LatoAnteprima - 20, SceltaImmagine::LatoAnteprima - 20);
     lblMessaggio->setStyleSheet(QStringLiteral("color: #a00000"));
     lblMessaggio->hide();
+    return quadro;
+}
 
-    lblImmagine = chiamato(new QLabel, "lblImmagine");
-    lblImmagine->setWordWrap(true);
-    cmdOK = chiamato(new QPushButton(QStringLiteral("OK")), "cmdOK");
-    cmdAnnulla = chiamato(new QPushButton(QStringLiteral("Annulla")), "cmdAnnulla");
-    cmdHelp = chiamato(new QPushButton(QStringLiteral("?")), "cmdHelp");
-    cmdOK->setDefault(true);
-    txtParametri = chiamato(new QLineEdit(this), "txtParametri");
-    txtParametri->hide();
-
+void frmImmagine::impagina()
+{
     auto *sinistra = new QVBoxLayout;
     sinistra->addWidget(tabSelezione);
     sinistra->addWidget(picSelezione[0], 1);
@@ -138,20 +165,10 @@ frmImmagine::frmImmagine(const QString &cartellaNegozio, Messages &messages, std
     auto *tutto = new QHBoxLayout(this);
     tutto->addLayout(sinistra, 1);
     tutto->addLayout(destra);
-    resize(720, 480);
+}
 
-    // Opening: the state the logic read from the settings store.
-    riempiUnita();
-    mostraCartella();
-    riempiSito();
-    chkAdatta->setChecked(m_logica.adatta());
-    for (int i = 0; i < 2; ++i) {
-        txtMax[i]->setText(m_logica.testoMax(i));
-        txtMax[i]->setEnabled(m_logica.adatta());
-    }
-    mostraScheda();
-
-    // Events, forwarded.
+void frmImmagine::collega()
+{
     connect(Unita, &QComboBox::activated, this, [this](int i) {
         m_logica.cambiaCartella(Unita->itemData(i).toString());
         mostraCartella();
@@ -167,20 +184,18 @@ frmImmagine::frmImmagine(const QString &cartellaNegozio, Messages &messages, std
         m_logica.cambiaCartella(desktop);
         mostraCartella();
     });
-    connect(File, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
-        if (!item)
-            return;
-        m_logica.clickFile(item->text());
-        mostraAnteprima();
-    });
-    connect(File, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *) { onOK(); });
-    connect(Sito, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
-        if (!item)
-            return;
-        m_logica.clickSito(item->text());
-        mostraAnteprima();
-    });
-    connect(Sito, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *) { onOK(); });
+    for (QListWidget *lista : {File, Sito}) {
+        connect(lista, &QListWidget::currentItemChanged, this, [this, lista](QListWidgetItem *item) {
+            if (!item)
+                return;
+            if (lista == File)
+                m_logica.clickFile(item->text());
+            else
+                m_logica.clickSito(item->text());
+            mostraAnteprima();
+        });
+        connect(lista, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *) { onOK(); });
+    }
     connect(chkAdatta, &QCheckBox::toggled, this, [this](bool on) {
         for (QLineEdit *t : txtMax)
             t->setEnabled(on);
@@ -195,29 +210,36 @@ frmImmagine::frmImmagine(const QString &cartellaNegozio, Messages &messages, std
         m_logica.impostaScheda(i + 1);
         mostraScheda();
     });
-    connect(txtParametri, &QLineEdit::textChanged, this, [this](const QString &nome) {
-        if (nome.isEmpty())
-            return;
-        m_logica.preset(nome);
-        tabSelezione->setCurrentIndex(1);
-        mostraScheda();
-        mostraAnteprima();
-        for (int r = 0; r < Sito->count(); ++r)
-            if (Sito->item(r)->text() == nome) {
-                const QSignalBlocker quiet(Sito);
-                Sito->setCurrentRow(r);
-            }
-    });
+    connect(txtParametri, &QLineEdit::textChanged, this, &frmImmagine::mostraPreset);
     connect(cmdOK, &QPushButton::clicked, this, &frmImmagine::onOK);
     connect(cmdAnnulla, &QPushButton::clicked, this, [this] {
         m_tag.clear();
         reject();
     });
-    auto chiediAiuto = [this] {
+    connect(cmdHelp, &QPushButton::clicked, this, [this] {
         if (m_aiuto)
             m_aiuto(SceltaImmagine::argomentoAiuto());
-    };
-    connect(cmdHelp, &QPushButton::clicked, this, chiediAiuto);
+    });
+}
+
+void frmImmagine::preseleziona(const QString &nome)
+{
+    txtParametri->setText(nome);
+}
+
+void frmImmagine::mostraPreset(const QString &nome)
+{
+    if (nome.isEmpty())
+        return;
+    m_logica.preset(nome);
+    tabSelezione->setCurrentIndex(1);
+    mostraScheda();
+    mostraAnteprima();
+    for (int r = 0; r < Sito->count(); ++r)
+        if (Sito->item(r)->text() == nome) {
+            const QSignalBlocker quiet(Sito);
+            Sito->setCurrentRow(r);
+        }
 }
 
 void frmImmagine::riempiUnita()
@@ -364,7 +386,7 @@ RisultatoScelta DialogoSceltaImmagine::scegli(const QString &nomeAttuale)
 {
     frmImmagine dlg(m_negozio, m_messages, m_aiuto, m_owner);
     if (!nomeAttuale.isEmpty())
-        dlg.txtParametri->setText(nomeAttuale);
+        dlg.preseleziona(nomeAttuale);
     dlg.exec();
     RisultatoScelta r;
     r.nome = dlg.tag();

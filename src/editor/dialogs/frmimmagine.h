@@ -1,8 +1,8 @@
 #pragma once
 // frmImmagine, "Vetrasto - Scelta immagine": the picture chooser's window.
 // It holds the widgets and forwards every event to SceltaImmagine, which
-// keeps the state; the caller presets txtParametri, runs it modally and
-// reads the tag and imgImmagine's size.
+// keeps the state; the caller presets the current picture, runs it modally
+// and reads the tag and the picture's size from the logic.
 #include "immaginicatalogo.h"
 #include "sceltaimmagine.h"
 
@@ -28,6 +28,36 @@ public:
     SceltaImmagine &logica() { return m_logica; }
     // The result: "" cancelled, else the file name in the work folder.
     QString tag() const { return m_tag; }
+    // Presets the picture the row names now (txtParametri): the work
+    // folder's tab, with that file selected.
+    void preseleziona(const QString &nome);
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    // Panel 0: the disk lists and the fit frame.
+    QWidget *creaDisco();
+    // Panel 1: the shop's work folder.
+    QWidget *creaSito();
+    // The preview: a white square, picSalva at the output size, centred.
+    QWidget *creaAnteprima();
+    // The panels on the left, the preview, the file's name and the buttons
+    // on the right.
+    void impagina();
+    // The controls' events, forwarded to the logic.
+    void collega();
+    // The preset picture's tab, file and preview.
+    void mostraPreset(const QString &nome);
+    void riempiUnita();
+    void mostraCartella();
+    void riempiSito();
+    void mostraAnteprima();
+    void mostraScheda();
+    void onOK();
+    void onLimite(int i);
 
     // Controls, under the program's names for them (objectName too).
     QTabBar *tabSelezione;
@@ -47,20 +77,6 @@ public:
     QLabel *lblImmagine;
     QPushButton *cmdOK, *cmdAnnulla, *cmdHelp;
     QLineEdit *txtParametri;
-
-protected:
-    bool eventFilter(QObject *o, QEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
-
-private:
-    void riempiUnita();
-    void mostraCartella();
-    void riempiSito();
-    void mostraAnteprima();
-    void mostraScheda();
-    void onOK();
-    void onLimite(int i);
 
     SceltaImmagine m_logica;
     std::function<void(const QString &)> m_aiuto;

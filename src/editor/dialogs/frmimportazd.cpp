@@ -42,7 +42,10 @@ frmImportaZD::frmImportaZD(QWidget *parent) : QDialog(parent)
     colonna->addWidget(chkIva);
 
     cmdOK = new QPushButton(QStringLiteral("OK"));
+
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdAnnulla = new QPushButton(QStringLiteral("Annulla"));
+    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
     cmdOK->setDefault(true);
     cmdAnnulla->setAutoDefault(false);
     auto *pulsanti = new QHBoxLayout;

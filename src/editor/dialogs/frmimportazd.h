@@ -23,10 +23,10 @@ public:
 
     QString tag() const { return m_tag; }
 
+private:
     QCheckBox *chkContrassegna, *chkIva;
     QComboBox *cboPrezzo, *cboOfferta;
     QPushButton *cmdOK, *cmdAnnulla;
 
-private:
     QString m_tag;
 };

@@ -18,9 +18,6 @@ public:
     // Shows the dialog modally; true when the merchant confirmed with "OK".
     static bool Conferma(QWidget *parent, const QString &percorsoNegozio, Messages &messages, Aiuto aiuto = {});
 
-    QCheckBox *chkImpo[3];
-    QCheckBox *chkTipo[4];
-    QPushButton *cmdOK, *cmdAnnulla, *cmdReset;
     QString tag() const { return m_tag; }
 
 protected:
@@ -28,6 +25,10 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
+    QCheckBox *chkImpo[3];
+    QCheckBox *chkTipo[4];
+    QPushButton *cmdOK, *cmdAnnulla, *cmdReset;
+
     void mostraScelta(const SceltaTrasferimento &s);
     SceltaTrasferimento scelta() const;
     void ok();

@@ -36,7 +36,26 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
     m_editor = std::make_unique<EditorVarianti>(db, messages, m_separatore);
     setObjectName(QStringLiteral("frmOpzioni"));
     setWindowTitle(QStringLiteral("Vetrasto - Varianti articolo"));
+    QGroupBox *varianti = creaElenco();
+    QGroupBox *dettaglio = creaDettaglio();
+    cmdOK = new QPushButton(QStringLiteral("OK"));
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdAnnulla = new QPushButton(QStringLiteral("Annulla"));
+    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
 
+    auto *corpo = new QHBoxLayout;
+    corpo->addWidget(varianti, 1);
+    corpo->addWidget(dettaglio, 3);
+    auto *tutto = new QVBoxLayout(this);
+    tutto->addLayout(corpo);
+    tutto->addLayout(rigaPulsanti({cmdOK, cmdAnnulla}));
+    cmdOK->setDefault(true);
+    collega();
+    riempiElenco();
+}
+
+QGroupBox *frmOpzioni::creaElenco()
+{
     auto *varianti = new QGroupBox(QStringLiteral("Varianti"));
     DBGrid1 = new QListWidget;
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -44,6 +63,9 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
     cmdNuova = new QPushButton(QStringLiteral("Nuova"));
     cmdDuplica = new QPushButton(QStringLiteral("Duplica"));
     cmdElimina = new QPushButton(QStringLiteral("Elimina"));
+    cmdNuova->setObjectName(QStringLiteral("cmdNuova"));
+    cmdDuplica->setObjectName(QStringLiteral("cmdDuplica"));
+    cmdElimina->setObjectName(QStringLiteral("cmdElimina"));
     auto *pulsantiElenco = new QHBoxLayout;
     for (QPushButton *b : {cmdNuova, cmdDuplica, cmdElimina}) {
         b->setAutoDefault(false);
@@ -52,7 +74,11 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
     auto *sinistra = new QVBoxLayout(varianti);
     sinistra->addWidget(DBGrid1);
     sinistra->addLayout(pulsantiElenco);
+    return varianti;
+}
 
+QGroupBox *frmOpzioni::creaDettaglio()
+{
     auto *dettaglio = new QGroupBox(QStringLiteral("Dettaglio variante"));
     auto *griglia = new QGridLayout(dettaglio);
     griglia->setVerticalSpacing(2);
@@ -93,18 +119,11 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
                 txtOpzionePeso[k]->setText(t.mid(1));
         });
     }
+    return dettaglio;
+}
 
-    cmdOK = new QPushButton(QStringLiteral("OK"));
-    cmdAnnulla = new QPushButton(QStringLiteral("Annulla"));
-
-    auto *corpo = new QHBoxLayout;
-    corpo->addWidget(varianti, 1);
-    corpo->addWidget(dettaglio, 3);
-    auto *tutto = new QVBoxLayout(this);
-    tutto->addLayout(corpo);
-    tutto->addLayout(rigaPulsanti({cmdOK, cmdAnnulla}));
-    cmdOK->setDefault(true);
-
+void frmOpzioni::collega()
+{
     connect(DBGrid1, &QListWidget::currentRowChanged, this, [this](int riga) {
         if (m_caricamento || riga < 0)
             return;
@@ -142,7 +161,6 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
     });
     connect(cmdOK, &QPushButton::clicked, this, &frmOpzioni::ok);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmOpzioni::reject);
-    riempiElenco();
 }
 
 frmOpzioni::~frmOpzioni() = default;

@@ -14,6 +14,7 @@
 
 class Negozio;
 class QButtonGroup;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -44,20 +45,18 @@ public:
     qint64 scelta() const { return m_scelta; }
     EditorVarianti &editor() { return *m_editor; }
 
-    QListWidget *DBGrid1;
-    QPushButton *cmdNuova, *cmdDuplica, *cmdElimina;
-    QLineEdit *txtOpzione[EditorVarianti::NumeroVarianti];
-    QLineEdit *txtOpzionePrezzo[EditorVarianti::NumeroVarianti];
-    QLineEdit *txtOpzionePeso[EditorVarianti::NumeroVarianti];
-    QRadioButton *optSelezionato[EditorVarianti::NumeroVarianti];
-    QPushButton *cmdOK, *cmdAnnulla;
-
 protected:
     void closeEvent(QCloseEvent *e) override;
     bool eventFilter(QObject *o, QEvent *e) override;
     void reject() override;  // Escape and the close box: "Annulla"
 
 private:
+    // "Varianti": the list of sets and its buttons.
+    QGroupBox *creaElenco();
+    // "Dettaglio variante": the variants of the current set, one a row.
+    QGroupBox *creaDettaglio();
+    // The list's and the buttons' events, forwarded to the editor.
+    void collega();
     EditorVarianti::Dettaglio campi() const;
     void riempiElenco();
     void mostraCorrente();
@@ -65,6 +64,14 @@ private:
     // After a write: when the database undid the whole session, the dialog
     // closes as cancelled.
     void dopoScrittura();
+
+    QListWidget *DBGrid1;
+    QPushButton *cmdNuova, *cmdDuplica, *cmdElimina;
+    QLineEdit *txtOpzione[EditorVarianti::NumeroVarianti];
+    QLineEdit *txtOpzionePrezzo[EditorVarianti::NumeroVarianti];
+    QLineEdit *txtOpzionePeso[EditorVarianti::NumeroVarianti];
+    QRadioButton *optSelezionato[EditorVarianti::NumeroVarianti];
+    QPushButton *cmdOK, *cmdAnnulla;
 
     std::unique_ptr<EditorVarianti> m_editor;
     QButtonGroup *m_gruppo;

@@ -1,36 +1,31 @@
 #pragma once
 // frmOTP, "Vetrasto - Aggiornamento password Banca Sella": the merchant picks
-// the pair of password files, chooses to replace or to append, and sends
-// them with the FTP settings of the main window. The window forwards to
+// the pair of password files through the shell's file picker, chooses to
+// replace or to append, and sends them with the FTP settings of the main
+// window. The window (laid out in frmotp.ui) forwards to
 // AggiornamentoPassword.
 #include "aggiornamentopassword.h"
 
 #include <QDialog>
-#include <array>
-#include <functional>
+#include <memory>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
+namespace Ui {
+class frmOTP;
+}
 
 class frmOTP : public QDialog {
     Q_OBJECT
 public:
     // host and cartella: the main window's FTP host and remote CGI folder.
     frmOTP(AggiornamentoPassword &logica, const QString &host, const QString &cartella, QWidget *parent = nullptr);
+    ~frmOTP() override;
 
-    // The file dialog: the chosen files' full paths, none when cancelled.
-    std::function<QStringList()> scegliFile;
     // The bank dialog's password-file name, updated after a successful upload.
     QString pwd;
 
-    QPushButton *cmdCerca, *cmdAggiorna, *cmdChiudi;
-    QLineEdit *txtRic, *txtRis, *txtHost, *txtCartella;
-    QLabel *lblRic, *lblRis;
-    std::array<QRadioButton *, 2> optOperazione{};
-
 private:
     void mostra();
+
+    std::unique_ptr<Ui::frmOTP> ui;
     AggiornamentoPassword &m_logica;
 };

@@ -166,7 +166,25 @@ frmPG_Sella::frmPG_Sella(const QString &cartellaNegozio, const BackOfficeSella &
     txtLogin->setText(c.mid);
     valute(optVal);
     mostraValuta(optVal, c.valuta);
+    creaSicurezza();
+    testo(QStringLiteral("L'utilizzo del sistema di Banca Sella può avvenire secondo due modalità: sicurezza con "
+                         "password (GestPay OTP) oppure sicurezza con crittografia (GestPayCrypt)."));
+    testo(QStringLiteral("Se si sceglie di usare la modalità \"GestPayOTP\", sarà necessario caricare via FTP nella "
+                         "propria cartella degli script cgi i file di password, con estensione .ric e .ris, inviati "
+                         "da Banca Sella via e-mail."));
+    testo(QStringLiteral("Se si sceglie di usare la modalità \"GestPayCrypt\", il proprio provider dovrà "
+                         "necessariamente installare sul server un componente COM (server NT) o una classe Java "
+                         "(server Unix) forniti da Banca Sella."));
+    testo(QStringLiteral("Per completare la configurazione di Banca Sella è necessario inserire i seguenti valori "
+                         "nelle schermate di configurazione del Back Office di Gestpay:"));
+    creaBackOffice();
+    optMetodo[c.cryptDaBuffer() ? 0 : 1]->setChecked(true);
+    cambiaModo();
+    finisci();
+}
 
+void frmPG_Sella::creaSicurezza()
+{
     const int r = m_modulo->rowCount();
     m_modulo->addWidget(new QLabel(QStringLiteral("Modalità sicurezza:"), this), r, 0, Qt::AlignTop);
     auto *modi = new QVBoxLayout;
@@ -181,7 +199,7 @@ frmPG_Sella::frmPG_Sella(const QString &cartellaNegozio, const BackOfficeSella &
     }
     m_modulo->addLayout(modi, r, 1);
     txtPwd = campo(QStringLiteral("Nome (senza estensione) dei file password:"), QStringLiteral("txtPwd"));
-    txtPwd->setText(c.pwd);
+    txtPwd->setText(sella().pwd);
     txtPwd->setPlaceholderText(QStringLiteral(".ric / .ris"));
     cmdPwd = new QPushButton(QStringLiteral("Aggiorna file password..."), this);
     cmdPwd->setObjectName(QStringLiteral("cmdPwd"));
@@ -193,18 +211,10 @@ frmPG_Sella::frmPG_Sella(const QString &cartellaNegozio, const BackOfficeSella &
         aggiornaPassword(pwd);
         txtPwd->setText(pwd);
     });
+}
 
-    testo(QStringLiteral("L'utilizzo del sistema di Banca Sella può avvenire secondo due modalità: sicurezza con "
-                         "password (GestPay OTP) oppure sicurezza con crittografia (GestPayCrypt)."));
-    testo(QStringLiteral("Se si sceglie di usare la modalità \"GestPayOTP\", sarà necessario caricare via FTP nella "
-                         "propria cartella degli script cgi i file di password, con estensione .ric e .ris, inviati "
-                         "da Banca Sella via e-mail."));
-    testo(QStringLiteral("Se si sceglie di usare la modalità \"GestPayCrypt\", il proprio provider dovrà "
-                         "necessariamente installare sul server un componente COM (server NT) o una classe Java "
-                         "(server Unix) forniti da Banca Sella."));
-    testo(QStringLiteral("Per completare la configurazione di Banca Sella è necessario inserire i seguenti valori "
-                         "nelle schermate di configurazione del Back Office di Gestpay:"));
-
+void frmPG_Sella::creaBackOffice()
+{
     auto *ip = new QGroupBox(QStringLiteral("Configurazione - Indirizzi IP"), this);
     auto *ipLayout = new QVBoxLayout(ip);
     txtIP = new QLineEdit(ip);
@@ -237,9 +247,6 @@ frmPG_Sella::frmPG_Sella(const QString &cartellaNegozio, const BackOfficeSella &
         txtRis[i]->setText(m_sito.emailOrdini);
     txtRis[3]->setText(m_sito.urlNegozio + QStringLiteral("/payok.htm"));
     txtRis[4]->setText(m_sito.urlNegozio + QStringLiteral("/payerr.htm"));
-    optMetodo[c.cryptDaBuffer() ? 0 : 1]->setChecked(true);
-    cambiaModo();
-    finisci();
 }
 
 void frmPG_Sella::cambiaModo()

@@ -29,7 +29,6 @@ void DimensionaPerTesti(QDialog *d, int larghezza);
 class frmPG : public DialogoAiuto {
     Q_OBJECT
 public:
-    QPushButton *cmdOK, *cmdAnnulla;
     ConfigurazioneSistema &configurazione() { return *m_conf; }
 
 protected:
@@ -54,6 +53,8 @@ protected:
 
 private:
     void onOK();
+
+    QPushButton *cmdOK, *cmdAnnulla;
     std::unique_ptr<ConfigurazioneSistema> m_conf;
 };
 
@@ -61,12 +62,14 @@ class frmPG_Telepay : public frmPG {
     Q_OBJECT
 public:
     frmPG_Telepay(const QString &cartellaNegozio, Messages &messages, Aiuto aiuto = {}, QWidget *parent = nullptr);
-    QLineEdit *txtLogin;
-    std::array<QRadioButton *, 2> optVal{};
-    QCheckBox *chkTest;
 
 protected:
     void raccogli() override;
+
+private:
+    QLineEdit *txtLogin;
+    std::array<QRadioButton *, 2> optVal{};
+    QCheckBox *chkTest;
 };
 
 // What the bank dialog shows for the bank's back office, from the main
@@ -84,12 +87,6 @@ class frmPG_Sella : public frmPG {
 public:
     frmPG_Sella(const QString &cartellaNegozio, const BackOfficeSella &sito, Messages &messages, Aiuto aiuto = {},
                 QWidget *parent = nullptr);
-    QLineEdit *txtLogin;
-    std::array<QRadioButton *, 2> optVal{}, optMetodo{};
-    QLineEdit *txtPwd;
-    QPushButton *cmdPwd;
-    QLineEdit *txtIP;
-    std::array<QLineEdit *, 6> txtRis{};
     // "Aggiorna file password...": opens the password files update, which
     // may change the name; set by the command.
     std::function<void(QString &pwd)> aggiornaPassword;
@@ -98,8 +95,20 @@ protected:
     void raccogli() override;
 
 private:
+    // The security mode and the password files' name, on the form.
+    void creaSicurezza();
+    // The two frames of what the bank's back office needs, filled from the
+    // main window's settings.
+    void creaBackOffice();
     void cambiaModo();
     ConfSella &sella() { return static_cast<ConfSella &>(configurazione()); }
+
+    QLineEdit *txtLogin;
+    std::array<QRadioButton *, 2> optVal{}, optMetodo{};
+    QLineEdit *txtPwd;
+    QPushButton *cmdPwd;
+    QLineEdit *txtIP;
+    std::array<QLineEdit *, 6> txtRis{};
     BackOfficeSella m_sito;
 };
 
@@ -109,10 +118,12 @@ class frmPG_MerchantId : public frmPG {
 public:
     frmPG_MerchantId(const QString &cartellaNegozio, Sistema sistema, Messages &messages, Aiuto aiuto = {},
                      QWidget *parent = nullptr);
-    QLineEdit *txtLogin;
 
 protected:
     void raccogli() override;
+
+private:
+    QLineEdit *txtLogin;
 };
 
 // Contrassegno and Pagamento anticipato.
@@ -121,8 +132,10 @@ class frmPG_Informativo : public frmPG {
 public:
     frmPG_Informativo(const QString &cartellaNegozio, Sistema sistema, Messages &messages, Aiuto aiuto = {},
                       QWidget *parent = nullptr);
-    QPlainTextEdit *txtInfo;
 
 protected:
     void raccogli() override;
+
+private:
+    QPlainTextEdit *txtInfo;
 };

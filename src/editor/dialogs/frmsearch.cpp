@@ -18,13 +18,42 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+const char *const titoliCampi[5] = {"Codice", "Titolo", "Sottotitolo", "Descrizione", "Note"};
+
+} // namespace
+
 frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiuto, QWidget *parent)
     : DialogoAiuto(QStringLiteral("pagine\\ricerca.htm"), std::move(aiuto), parent), m_negozio(negozio)
 {
     setObjectName(QStringLiteral("frmSearch"));
     setWindowTitle(QStringLiteral("Vetrasto - Cerca articoli"));
     setModal(false);
+    QGroupBox *ricerca = creaRicerca();
+    QGroupBox *risultati = creaRisultati();
+    cmdVisualizza = new QPushButton(QStringLiteral("Mostra"));
+    cmdVisualizza->setObjectName(QStringLiteral("cmdVisualizza"));
+    cmdVisualizza->setEnabled(false);
+    cmdChiudi = new QPushButton(QStringLiteral("Chiudi"));
+    cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
+    auto *pulsanti = rigaPulsanti({cmdVisualizza, cmdChiudi});
 
+    auto *tutto = new QVBoxLayout(this);
+    tutto->addWidget(ricerca);
+    tutto->addWidget(risultati, 1);
+    tutto->addLayout(pulsanti);
+    resize(560, 480);
+
+    connect(txtCerca, &QLineEdit::textChanged, this, &frmSearch::abilita);
+    connect(cmdCerca, &QPushButton::clicked, this, &frmSearch::cerca);
+    connect(cmdVisualizza, &QPushButton::clicked, this, &frmSearch::visualizza);
+    connect(gridResult, &QTableWidget::cellDoubleClicked, this, &frmSearch::visualizza);
+    connect(cmdChiudi, &QPushButton::clicked, this, &frmSearch::close);
+}
+
+QGroupBox *frmSearch::creaRicerca()
+{
     auto *ricerca = new QGroupBox(QStringLiteral("Ricerca"));
     txtCerca = new QLineEdit;
     txtCerca->setObjectName(QStringLiteral("txtCerca"));
@@ -41,10 +70,8 @@ frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiut
 
     auto *campi = new QGroupBox(QStringLiteral("Cerca in:"));
     auto *scelte = new QHBoxLayout(campi);
-    const QStringList titoli{QStringLiteral("Codice"), QStringLiteral("Titolo"), QStringLiteral("Sottotitolo"),
-                             QStringLiteral("Descrizione"), QStringLiteral("Note")};
     for (int i = 0; i < 5; ++i) {
-        optCerca[i] = new QRadioButton(titoli[i]);
+        optCerca[i] = new QRadioButton(QString::fromLatin1(titoliCampi[i]));
         optCerca[i]->setObjectName(QStringLiteral("optCerca%1").arg(i + 5));
         scelte->addWidget(optCerca[i]);
         connect(optCerca[i], &QRadioButton::clicked, this, [this, i] {
@@ -58,11 +85,16 @@ frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiut
     colonna->addLayout(testo);
     colonna->addWidget(campi);
     colonna->addWidget(chkParola);
+    return ricerca;
+}
 
+QGroupBox *frmSearch::creaRisultati()
+{
     auto *risultati = new QGroupBox(QStringLiteral("Risultati"));
     gridResult = new QTableWidget(0, 3);
     gridResult->setObjectName(QStringLiteral("gridResult"));
-    gridResult->setHorizontalHeaderLabels(titoli.mid(0, 3));
+    gridResult->setHorizontalHeaderLabels({QString::fromLatin1(titoliCampi[0]), QString::fromLatin1(titoliCampi[1]),
+                                           QString::fromLatin1(titoliCampi[2])});
     gridResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
     gridResult->setSelectionBehavior(QAbstractItemView::SelectRows);
     gridResult->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -77,23 +109,7 @@ frmSearch::frmSearch(Negozio &negozio, std::function<void(const QString &)> aiut
     auto *elenco = new QVBoxLayout(risultati);
     elenco->addWidget(gridResult);
     elenco->addWidget(lblNoResult);
-
-    cmdVisualizza = new QPushButton(QStringLiteral("Mostra"));
-    cmdVisualizza->setEnabled(false);
-    cmdChiudi = new QPushButton(QStringLiteral("Chiudi"));
-    auto *pulsanti = rigaPulsanti({cmdVisualizza, cmdChiudi});
-
-    auto *tutto = new QVBoxLayout(this);
-    tutto->addWidget(ricerca);
-    tutto->addWidget(risultati, 1);
-    tutto->addLayout(pulsanti);
-    resize(560, 480);
-
-    connect(txtCerca, &QLineEdit::textChanged, this, &frmSearch::abilita);
-    connect(cmdCerca, &QPushButton::clicked, this, &frmSearch::cerca);
-    connect(cmdVisualizza, &QPushButton::clicked, this, &frmSearch::visualizza);
-    connect(gridResult, &QTableWidget::cellDoubleClicked, this, &frmSearch::visualizza);
-    connect(cmdChiudi, &QPushButton::clicked, this, &frmSearch::close);
+    return risultati;
 }
 
 void frmSearch::mostra()

@@ -8,6 +8,7 @@
 
 class Negozio;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -23,6 +24,14 @@ public:
     // field preselected), or brings it to the front when it is open.
     void mostra();
 
+    QString campo() const { return m_campo; }
+
+private:
+    // "Ricerca": the text, the field to look in, whole words.
+    QGroupBox *creaRicerca();
+    // "Risultati": the articles found, or the word that none was.
+    QGroupBox *creaRisultati();
+
     QLineEdit *txtCerca;
     QPushButton *cmdCerca;
     QRadioButton *optCerca[5];  // "Codice", "Titolo", "Sottotitolo", "Descrizione", "Note"
@@ -31,9 +40,6 @@ public:
     QLabel *lblNoResult;
     QPushButton *cmdVisualizza, *cmdChiudi;
 
-    QString campo() const { return m_campo; }
-
-private:
     void abilita();
     void cerca();
     void visualizza();

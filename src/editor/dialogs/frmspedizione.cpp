@@ -114,17 +114,6 @@ void CampoFascia::cambiato(const QString &testo)
 
 namespace {
 
-// The index of an amount-panel field in txtImporto.
-int indiceImporto(int k, const QString &tipo, int i)
-{
-    if (tipo == QLatin1String("sp") && i == 3)
-        return 56 + k;
-    const int pos = tipo == QLatin1String("imp") ? (i == 1 ? 0 : 2) : (i == 1 ? 1 : 3);
-    if (k <= 3)
-        return (k - 1) * 4 + pos;
-    return 64 - pos;
-}
-
 QLabel *etichetta(const QString &testo, QWidget *parent)
 {
     auto *l = new QLabel(testo, parent);
@@ -329,7 +318,12 @@ QWidget *frmSpedizione::creaPaesi()
     zona->addWidget(etichetta(QStringLiteral("Zona:"), box));
     zona->addWidget(cboZona, 1);
     v->addLayout(zona);
+    collegaPaesi();
+    return box;
+}
 
+void frmSpedizione::collegaPaesi()
+{
     auto abilita = [this] { cmdAggiungi->setEnabled(!cboAggiungi->currentText().trimmed().isEmpty()); };
     connect(cboAggiungi, &QComboBox::editTextChanged, this, abilita);
     connect(cboAggiungi, &QComboBox::activated, this, abilita);
@@ -364,7 +358,6 @@ QWidget *frmSpedizione::creaPaesi()
         if (riga >= 0 && riga < DBGrid1->rowCount())
             DBGrid1->item(riga, 1)->setText(cboZona->itemData(i).toString());
     });
-    return box;
 }
 
 QWidget *frmSpedizione::cornicemetodo(int k, bool peso)
@@ -375,6 +368,7 @@ QWidget *frmSpedizione::cornicemetodo(int k, bool peso)
     g->setVerticalSpacing(3);
     const int indice = peso ? k + 3 : k - 1;
     auto *titolo = new QLabel(cornice);
+    titolo->setObjectName(QStringLiteral("lblNomeMetodo%1").arg(indice));
     titolo->setStyleSheet(QStringLiteral("font-weight: bold"));
     lblNomeMetodo[indice] = titolo;
     auto *offerto = new QCheckBox(QStringLiteral("Offerto in questa zona"), cornice);
@@ -410,22 +404,11 @@ QWidget *frmSpedizione::cornicemetodo(int k, bool peso)
     for (int i = 1; i <= bande; ++i, ++r) {
         CampoFascia *limite = campo(peso ? Campo::peso(k, i) : Campo::imp(k, i));
         CampoFascia *costo = campo(peso ? Campo::spp(k, i) : Campo::sp(k, i));
-        if (peso) {
-            txtPeso[(k - 1) * 10 + 10 - i] = limite;
-            txtImoPeso[(k - 1) * 10 + 10 - i] = costo;
-        } else {
-            txtImporto[indiceImporto(k, QStringLiteral("imp"), i)] = limite;
-            txtImporto[indiceImporto(k, QStringLiteral("sp"), i)] = costo;
-        }
         g->addWidget(limite, r, 0);
         g->addWidget(costo, r, 1);
     }
     g->addWidget(etichetta(QStringLiteral("Oltre:"), cornice), r, 0, Qt::AlignRight);
     CampoFascia *oltre = campo(peso ? Campo::spp(k, LimitiPeso + 1) : Campo::sp(k, LimitiImporto + 1));
-    if (peso)
-        txtImoPeso[(k - 1) * 10] = oltre;
-    else
-        txtImporto[indiceImporto(k, QStringLiteral("sp"), 3)] = oltre;
     g->addWidget(oltre, r, 1);
     g->setRowStretch(r + 1, 1);
     return cornice;

@@ -65,6 +65,37 @@ public:
     // Called by "Configura...".
     std::function<void()> configura;
 
+    // The band field of a table field (m<k>imp1 ...), for tests and the binder.
+    CampoFascia *campoFascia(const QString &campo) const { return m_fasce.value(campo); }
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void reject() override;
+
+private:
+    QWidget *creaMetodi();
+    QWidget *creaPaesi();
+    QWidget *creaPreselezione();
+    QWidget *creaFasce();
+    QWidget *cornicemetodo(int k, bool peso);
+    // The countries' list, add and delete, and zone choice, forwarded.
+    void collegaPaesi();
+
+    // The interface lists from the logic's, each on its method's choice.
+    void riempiInterfacce();
+    void mostraMetodo(int k);
+    void PopolaMetodi();
+    void riempiPaesi();
+    void spostaPaese();
+    void riempiPreselezionePaesi();
+    void mostraModo();
+    void mostraZona();
+    // Stores the band field that has the focus; the field when its value
+    // was refused.
+    CampoFascia *salvaCampoCorrente();
+    void onOK();
+
     // Payment methods, index k - 1.
     std::array<QCheckBox *, 4> chkMetodo{};
     std::array<QLineEdit *, 4> txtNomeMetodo{};
@@ -89,39 +120,8 @@ public:
     QStackedWidget *pannelli;
     std::array<QCheckBox *, 8> chkPagZona{};          // k - 1 amount panel, k + 3 weight panel
     std::array<QLabel *, 8> lblNomeMetodo{};          // the frames' headings, likewise
-    std::array<CampoFascia *, 65> txtImporto{};       // indices as the amount panel numbers them
-    std::array<CampoFascia *, 40> txtPeso{}, txtImoPeso{};
 
     QPushButton *cmdOK, *cmdAnnulla;
-
-    // The band field of a table field (m<k>imp1 ...), for tests and the binder.
-    CampoFascia *campoFascia(const QString &campo) const { return m_fasce.value(campo); }
-
-protected:
-    bool eventFilter(QObject *o, QEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
-    void reject() override;
-
-private:
-    QWidget *creaMetodi();
-    QWidget *creaPaesi();
-    QWidget *creaPreselezione();
-    QWidget *creaFasce();
-    QWidget *cornicemetodo(int k, bool peso);
-
-    // The interface lists from the logic's, each on its method's choice.
-    void riempiInterfacce();
-    void mostraMetodo(int k);
-    void PopolaMetodi();
-    void riempiPaesi();
-    void spostaPaese();
-    void riempiPreselezionePaesi();
-    void mostraModo();
-    void mostraZona();
-    // Stores the band field that has the focus; the field when its value
-    // was refused.
-    CampoFascia *salvaCampoCorrente();
-    void onOK();
 
     EditorSpedizione &m_logica;
     QHash<QString, CampoFascia *> m_fasce;

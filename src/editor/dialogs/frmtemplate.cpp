@@ -32,6 +32,7 @@ frmTemplate::frmTemplate(Aiuto aiuto, QWidget *parent)
     imgTemplate->setObjectName(QStringLiteral("imgTemplate"));
     imgTemplate->hide();
     lblAnteprima = new QLabel(picTemplate);
+    lblAnteprima->setObjectName(QStringLiteral("lblAnteprima"));
     lblAnteprima->setWordWrap(true);
     lblAnteprima->setAlignment(Qt::AlignCenter);
     lblAnteprima->setGeometry(QRect(QPoint(8, 8), misuraAnteprima - QSize(16, 16)));

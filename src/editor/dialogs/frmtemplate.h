@@ -19,6 +19,9 @@ public:
     // "" when cancelled, else the chosen set's name.
     QString tag() const { return m_tag; }
 
+    static constexpr QSize misuraAnteprima{320, 240};
+
+private:
     QListWidget *lstTemplate;
     QWidget *picTemplate;
     QLabel *imgTemplate;
@@ -26,9 +29,6 @@ public:
     QPlainTextEdit *txtNote;
     QPushButton *cmdOK, *cmdAnnulla;
 
-    static constexpr QSize misuraAnteprima{320, 240};
-
-private:
     void mostraSelezionato();
     void ok();
 

@@ -163,6 +163,7 @@ Vista::Elenco Vista::elenco(const QString &nome, const QString &nomeGriglia, Dat
     e.titolo = intestazione(QString(), e.pannello);
     e.griglia = new QTableView(e.pannello);
     e.griglia->setObjectName(nomeGriglia);
+    m_grigliaElenco = e.griglia;
     QList<ModelloGriglia::Colonna> c;
     for (const auto &[campo, intestazione] : colonne)
         c.push_back({campo, intestazione});
@@ -198,6 +199,16 @@ Vista::Elenco Vista::elenco(const QString &nome, const QString &nomeGriglia, Dat
     return e;
 }
 
+void Vista::spostaRiga(int passo)
+{
+    QTableView *g = m_grigliaElenco;
+    if (!g || !g->model())
+        return;
+    const int riga = g->currentIndex().row() + passo;
+    if (riga >= 0 && riga < g->model()->rowCount())
+        g->setCurrentIndex(g->model()->index(riga, std::max(0, g->currentIndex().column())));
+}
+
 QLabel *Vista::intestazione(const QString &testo, QWidget *parent)
 {
     auto *l = new QLabel(testo, parent);
@@ -215,13 +226,12 @@ void Vista::intitolaReparto(QLabel *intestazione, const QString &senza, const QS
 }
 
 QVBoxLayout *Vista::bloccoImmagine(FamigliaImmagine famiglia, int n, std::pair<int, int> impostaElimina,
-                                   QWidget *parent, CorniceImmagine **cornice, QLabel **didascalia)
+                                   QWidget *parent, QLabel **didascalia)
 {
     auto *blocco = new QVBoxLayout;
     auto *etichetta = new QLabel(CorniceImmagine::didascalia(famiglia, n), parent);
     blocco->addWidget(etichetta);
-    *cornice = new CorniceImmagine(famiglia, n, m_negozio, m_comandi, parent);
-    blocco->addWidget(*cornice);
+    blocco->addWidget(new CorniceImmagine(famiglia, n, m_negozio, m_comandi, parent));
     auto *pulsanti = new QHBoxLayout;
     pulsanti->addWidget(pulsante(impostaElimina.first, parent));
     pulsanti->addWidget(pulsante(impostaElimina.second, parent));
@@ -311,6 +321,14 @@ QWidget *Vista::dettagli(const QString &nome, QLabel *titolo, QLayout *campi, QL
     colonna->addWidget(titolo);
     colonna->addWidget(new AreaDettagli(campi, laterale, pannello), 1);
     return pannello;
+}
+
+void Vista::elencoSopraDettagli(QWidget *elenco, QWidget *dettagli)
+{
+    auto *colonna = new QVBoxLayout(this);
+    colonna->setContentsMargins(0, 0, 0, 0);
+    colonna->addWidget(elenco, 1);
+    colonna->addWidget(dettagli, 0);
 }
 
 void Vista::soloMouse(QComboBox *lista)

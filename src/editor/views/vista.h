@@ -42,6 +42,9 @@ public:
     QString didascalia(const DataSource &sorgente, const QString &colonna) const;
     // The fields the view binds, with their columns.
     const Binder &binder() const { return m_binder; }
+    // Moves the current row of the view's list by `passo` rows, within the
+    // list; nothing for a view without one.
+    void spostaRiga(int passo);
 
     // Fields named as the system names its controls. A number field is
     // right-aligned and narrow, yet wide enough for an amount in its font; a
@@ -74,10 +77,10 @@ protected:
                   const QList<std::pair<QString, QString>> &colonne, std::initializer_list<int> comandi,
                   const QString &maschera);
     // Picture n of a row: its caption, its frame, and the buttons of the
-    // commands that set and delete it. The frame (and the caption, when
-    // asked for) are handed back.
+    // commands that set and delete it. The caption is handed back when asked
+    // for.
     QVBoxLayout *bloccoImmagine(FamigliaImmagine famiglia, int n, std::pair<int, int> impostaElimina,
-                                QWidget *parent, CorniceImmagine **cornice, QLabel **didascalia = nullptr);
+                                QWidget *parent, QLabel **didascalia = nullptr);
     // The text a bound field stores (a text box's lines end in CR LF).
     QString testoLegato(const QWidget *campo) const;
     // Lays the view out as two columns of frames, top-aligned, scrolled when
@@ -88,6 +91,9 @@ protected:
     // panel is too narrow for both, and the panel scrolls when the window is
     // too small for it.
     QWidget *dettagli(const QString &nome, QLabel *titolo, QLayout *campi, QLayout *laterale);
+    // Lays the view out as its list over its details; the list yields its
+    // height first.
+    void elencoSopraDettagli(QWidget *elenco, QWidget *dettagli);
     // A list that changes only by a mouse choice: every key but Tab and the
     // mouse wheel are discarded.
     static void soloMouse(QComboBox *lista);
@@ -104,4 +110,7 @@ protected:
     Negozio &m_negozio;
     RegistroComandi &m_comandi;
     Binder m_binder;
+
+private:
+    QTableView *m_grigliaElenco = nullptr;  // the list panel's grid
 };

@@ -82,41 +82,54 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     gridArticoli->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     gridArticoli->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
 
-    // picArticoli(1): the article's details.
-    DataSource &a = d.dataArticoli;
+    m_dettagli = creaDettagli();
+    elencoSopraDettagli(m_elenco, m_dettagli);
+
+    lega(d.dataArticoli);
+    connect(&d, &DatiPrincipali::articoloCambiato, this, &VistaArticoli::MostraVarianti);
+    connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaArticoli::mostraTitolo);
+    connect(&d.dataArticoli, &DataSource::error, this, &VistaArticoli::rifiutoDettagli);
+    connect(m_griglia, &ModelloGriglia::rifiutato, this, &VistaArticoli::erroreGriglia);
+}
+
+QWidget *VistaArticoli::creaDettagli()
+{
+    QFormLayout *modulo = creaCampi();
+    auto *caselle = new QGridLayout;
+    for (int i = 0; i < 6; ++i)
+        caselle->addWidget(chkArticoli[size_t(i)], i / 3, i % 3);
+    QFormLayout *varianti = creaVarianti();
+    auto *immagini = new QHBoxLayout;
+    const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagine1, Cmd::EliminaImmagine1},
+                                                   {Cmd::ImpostaImmagine2, Cmd::EliminaImmagine2},
+                                                   {Cmd::ImpostaImmaginePiccola, Cmd::EliminaImmaginePiccola}};
+    for (int n = 0; n < 3; ++n)
+        immagini->addLayout(bloccoImmagine(FamigliaImmagine::Articolo, n, comandiImmagine[n], this));
+
+    // The fields; beside or below them the pictures, variant sets and flags.
+    auto *laterale = new QVBoxLayout;
+    laterale->addLayout(immagini);
+    laterale->addLayout(varianti);
+    laterale->addLayout(caselle);
+    return dettagli(QStringLiteral("picArticoli1"), intestazione(QStringLiteral("Dettagli articolo")), modulo,
+                    laterale);
+}
+
+QFormLayout *VistaArticoli::creaCampi()
+{
     for (int i = 0; i < 10; ++i)
         if (i != 3)
-            txtArticoli[i] = campoTesto(QStringLiteral("txtArticoli%1").arg(i), i == 4 || i == 6 || i == 9);
+            txtArticoli[size_t(i)] = campoTesto(QStringLiteral("txtArticoli%1").arg(i), i == 4 || i == 6 || i == 9);
     txtDescrizione = campoRighe(QStringLiteral("txtArticoli3"));
     txtDescrizione->setFixedHeight(txtDescrizione->fontMetrics().lineSpacing() * 3 + 12);
     txtDescrizione->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_binder.lega(txtArticoli[0], a, QStringLiteral("codice"), testoArticolo(50, true));
-    m_binder.lega(txtArticoli[1], a, QStringLiteral("titolo"), testoArticolo(200, true));
-    m_binder.lega(txtArticoli[2], a, QStringLiteral("sottotitolo"), testoArticolo(200, false));
-    m_binder.lega(txtDescrizione, a, QStringLiteral("descrizione"));
-    RegolaCampo prezzo = numeroArticolo();
-    prezzo.scrivi = RegolaCampo::Scrittura::AllUscita;
-    m_binder.lega(txtArticoli[4], a, QStringLiteral("prezzo"), prezzo);
-    m_binder.lega(txtArticoli[5], a, QStringLiteral("note"));
-    m_binder.lega(txtArticoli[6], a, QStringLiteral("offertaprezzo"), numeroArticolo());
-    RegolaCampo link;
-    link.lunghezzaMassima = 50;
-    m_binder.lega(txtArticoli[7], a, QStringLiteral("link"), link);
-    m_binder.lega(txtArticoli[8], a, QStringLiteral("giacenza"));
-    m_binder.lega(txtArticoli[9], a, QStringLiteral("peso"), numeroArticolo());
-    for (int i = 0; i < 6; ++i) {
-        chkArticoli[i] = casella(QStringLiteral("chkArticoli%1").arg(i), QString::fromUtf8(didascalieCaselle[i]));
-        m_binder.lega(chkArticoli[i], a, QString::fromLatin1(campiCaselle[i]));
-        comandi.registraControllo(QStringLiteral("maschera articoli"), chkArticoli[i]);
-    }
-    for (QLineEdit *e : txtArticoli)
-        if (e)
-            comandi.registraControllo(QStringLiteral("maschera articoli"), e);
-    comandi.registraControllo(QStringLiteral("maschera articoli"), txtDescrizione);
+    for (int i = 0; i < 6; ++i)
+        chkArticoli[size_t(i)] =
+            casella(QStringLiteral("chkArticoli%1").arg(i), QString::fromUtf8(didascalieCaselle[i]));
 
     auto *modulo = new QFormLayout;
     const auto campo = [this](int i) -> QWidget * {
-        return i == 3 ? static_cast<QWidget *>(txtDescrizione) : txtArticoli[i];
+        return i == 3 ? static_cast<QWidget *>(txtDescrizione) : txtArticoli[size_t(i)];
     };
     const auto etichettaCampo = [&](int i) { return etichetta(QString::fromUtf8(didascalieCampi[i]), campo(i)); };
     for (int i : {0, 1, 2, 3})
@@ -134,71 +147,75 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
     modulo->addRow(etichettaCampo(6), offerta);
     for (int i : {5, 7, 8})
         modulo->addRow(etichettaCampo(i), campo(i));
-    auto *caselle = new QGridLayout;
-    for (int i = 0; i < 6; ++i)
-        caselle->addWidget(chkArticoli[i], i / 3, i % 3);
+    return modulo;
+}
 
+QFormLayout *VistaArticoli::creaVarianti()
+{
     // The variant sets: their names, and the buttons that choose them.
     auto *varianti = new QFormLayout;
     const int comandiVarianti[3] = {Cmd::Variante1, Cmd::Variante2, Cmd::Variante3};
     for (int i = 0; i < 3; ++i) {
-        txtVariante[i] = campoTesto(QStringLiteral("txtVariante%1").arg(i));
-        txtVariante[i]->setReadOnly(true);
-        txtVariante[i]->setFocusPolicy(Qt::NoFocus);
+        txtVariante[size_t(i)] = campoTesto(QStringLiteral("txtVariante%1").arg(i));
+        txtVariante[size_t(i)]->setReadOnly(true);
+        txtVariante[size_t(i)]->setFocusPolicy(Qt::NoFocus);
         // A "..." button: the command's tool tip, enabled with the article mask.
-        QAction *azione = comandi.azione(comandiVarianti[i]);
+        QAction *azione = m_comandi.azione(comandiVarianti[i]);
         auto *b = new QToolButton(this);
         b->setObjectName(QStringLiteral("cmdButton%1").arg(comandiVarianti[i]));
         b->setText(QStringLiteral("..."));
         b->setToolTip(azione->toolTip());
         connect(b, &QToolButton::clicked, azione, &QAction::trigger);
-        comandi.registraControllo(QStringLiteral("maschera articoli"), b);
+        m_comandi.registraControllo(QStringLiteral("maschera articoli"), b);
         auto *riga = new QHBoxLayout;
-        riga->addWidget(txtVariante[i], 1);
+        riga->addWidget(txtVariante[size_t(i)], 1);
         riga->addWidget(b);
-        varianti->addRow(etichetta(QStringLiteral("Variante %1:").arg(i + 1), txtVariante[i]), riga);
+        varianti->addRow(etichetta(QStringLiteral("Variante %1:").arg(i + 1), txtVariante[size_t(i)]), riga);
     }
+    return varianti;
+}
 
-    auto *immagini = new QHBoxLayout;
-    const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagine1, Cmd::EliminaImmagine1},
-                                                   {Cmd::ImpostaImmagine2, Cmd::EliminaImmagine2},
-                                                   {Cmd::ImpostaImmaginePiccola, Cmd::EliminaImmaginePiccola}};
-    for (int n = 0; n < 3; ++n)
-        immagini->addLayout(bloccoImmagine(FamigliaImmagine::Articolo, n, comandiImmagine[n], this, &cornici[n]));
+void VistaArticoli::lega(DataSource &a)
+{
+    m_binder.lega(txtArticoli[0], a, QStringLiteral("codice"), testoArticolo(50, true));
+    m_binder.lega(txtArticoli[1], a, QStringLiteral("titolo"), testoArticolo(200, true));
+    m_binder.lega(txtArticoli[2], a, QStringLiteral("sottotitolo"), testoArticolo(200, false));
+    m_binder.lega(txtDescrizione, a, QStringLiteral("descrizione"));
+    RegolaCampo prezzo = numeroArticolo();
+    prezzo.scrivi = RegolaCampo::Scrittura::AllUscita;
+    m_binder.lega(txtArticoli[4], a, QStringLiteral("prezzo"), prezzo);
+    m_binder.lega(txtArticoli[5], a, QStringLiteral("note"));
+    m_binder.lega(txtArticoli[6], a, QStringLiteral("offertaprezzo"), numeroArticolo());
+    RegolaCampo link;
+    link.lunghezzaMassima = 50;
+    m_binder.lega(txtArticoli[7], a, QStringLiteral("link"), link);
+    m_binder.lega(txtArticoli[8], a, QStringLiteral("giacenza"));
+    m_binder.lega(txtArticoli[9], a, QStringLiteral("peso"), numeroArticolo());
+    for (int i = 0; i < 6; ++i) {
+        m_binder.lega(chkArticoli[size_t(i)], a, QString::fromLatin1(campiCaselle[i]));
+        m_comandi.registraControllo(QStringLiteral("maschera articoli"), chkArticoli[size_t(i)]);
+    }
+    for (QLineEdit *e : txtArticoli)
+        if (e)
+            m_comandi.registraControllo(QStringLiteral("maschera articoli"), e);
+    m_comandi.registraControllo(QStringLiteral("maschera articoli"), txtDescrizione);
+}
 
-    // The fields; beside or below them the pictures, variant sets and flags.
-    auto *laterale = new QVBoxLayout;
-    laterale->addLayout(immagini);
-    laterale->addLayout(varianti);
-    laterale->addLayout(caselle);
-    m_dettagli = dettagli(QStringLiteral("picArticoli1"), intestazione(QStringLiteral("Dettagli articolo")), modulo,
-                          laterale);
-
-    auto *colonna = new QVBoxLayout(this);
-    colonna->setContentsMargins(0, 0, 0, 0);
-    colonna->addWidget(m_elenco, 1);
-    colonna->addWidget(m_dettagli, 0);
-
-    connect(&d, &DatiPrincipali::articoloCambiato, this, &VistaArticoli::MostraVarianti);
-    connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaArticoli::mostraTitolo);
-    // A price or offer price that is not a number is put to "0" with a
-    // word; any other value refused is named and goes back to the stored one.
-    connect(&a, &DataSource::error, this, [this](int n, const QString &t, const QString &campo) {
-        Messages &msg = m_negozio.messages();
-        if (n != DbErr::ConversionError || !campoPrezzo(campo)) {
-            msg.warning(testoRifiuto(m_negozio.dati().dataArticoli, n, t, campo));
-            return;
-        }
-        if (!numero(txtArticoli[4]->text())) {
-            msg.warning(QStringLiteral("Il campo \"prezzo\" sarà impostato a \"0\" "));
-            txtArticoli[4]->setText(QStringLiteral("0"));
-        }
-        if (!numero(txtArticoli[6]->text())) {
-            msg.warning(QStringLiteral("Il campo \"offerta\" sarà impostato a \"0\" "));
-            txtArticoli[6]->setText(QStringLiteral("0"));
-        }
-    });
-    connect(m_griglia, &ModelloGriglia::rifiutato, this, &VistaArticoli::erroreGriglia);
+void VistaArticoli::rifiutoDettagli(int n, const QString &descrizione, const QString &campo)
+{
+    Messages &msg = m_negozio.messages();
+    if (n != DbErr::ConversionError || !campoPrezzo(campo)) {
+        msg.warning(testoRifiuto(m_negozio.dati().dataArticoli, n, descrizione, campo));
+        return;
+    }
+    if (!numero(txtArticoli[4]->text())) {
+        msg.warning(QStringLiteral("Il campo \"prezzo\" sarà impostato a \"0\" "));
+        txtArticoli[4]->setText(QStringLiteral("0"));
+    }
+    if (!numero(txtArticoli[6]->text())) {
+        msg.warning(QStringLiteral("Il campo \"offerta\" sarà impostato a \"0\" "));
+        txtArticoli[6]->setText(QStringLiteral("0"));
+    }
 }
 
 void VistaArticoli::carica()

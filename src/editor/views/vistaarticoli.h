@@ -6,9 +6,9 @@
 
 #include <array>
 
-class CorniceImmagine;
 class ModelloGriglia;
 class QCheckBox;
+class QFormLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QTableView;
@@ -27,6 +27,25 @@ public:
     // Shows the names of the current article's three variant sets.
     void MostraVarianti();
 
+signals:
+    // A value typed into the grid could not be stored (the grid's message
+    // has been shown).
+    void grigliaRifiutata();
+
+private:
+    // picArticoli(1): the heading, the fields, and beside them the pictures,
+    // the variant sets and the flags.
+    QWidget *creaDettagli();
+    QFormLayout *creaCampi();
+    QFormLayout *creaVarianti();
+    // The fields bound to the current article, with their rules.
+    void lega(DataSource &a);
+    // A price or offer price that is not a number is put to "0" with a
+    // word; any other value refused is named and goes back to the stored one.
+    void rifiutoDettagli(int n, const QString &descrizione, const QString &campo);
+    void mostraTitolo();
+    void erroreGriglia(const QString &campo, const QString &digitato, int n, const QString &descrizione);
+
     QTableView *gridArticoli;
     // txtArticoli(i): 0 code, 1 title, 2 subtitle, 3 description, 4 price,
     // 5 notes, 6 offer price, 7 link, 8 stock, 9 weight.
@@ -36,16 +55,6 @@ public:
     // window of its own, 4 in the showcase, 5 out of the catalogue.
     std::array<QCheckBox *, 6> chkArticoli{};
     std::array<QLineEdit *, 3> txtVariante{};
-    std::array<CorniceImmagine *, 3> cornici{};
-
-signals:
-    // A value typed into the grid could not be stored (the grid's message
-    // has been shown).
-    void grigliaRifiutata();
-
-private:
-    void mostraTitolo();
-    void erroreGriglia(const QString &campo, const QString &digitato, int numero, const QString &descrizione);
 
     QWidget *m_elenco;
     QWidget *m_dettagli;

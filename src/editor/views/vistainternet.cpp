@@ -84,8 +84,28 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
 {
     setObjectName(QStringLiteral("picGenerale"));
     DataSource &g = negozio.dati().dataGenerale;
+    // Made in the order of the focus chain.
+    QGroupBox *url = creaURL();
+    QGroupBox *perl = creaPerl();
+    QGroupBox *ftp = creaFTP();
+    dueColonne({url, perl}, {ftp});
 
-    // "Indirizzi Internet (URL)"
+    // Derivations run on the merchant's edits and on values set by the
+    // program (the remote folder browser), not while a record loads:
+    // dopoCaricamento follows the whole record.
+    legaServer(g);
+    legaIndirizzi(g);
+    legaFTP(g);
+    connect(&negozio.dati(), &DatiPrincipali::generaleCambiato, this, &VistaInternet::dopoCaricamento);
+    // A refused write puts a field back to its stored value as a load does:
+    // the addresses follow it once the refusal has been handled.
+    connect(&g, &DataSource::error, this, [this] { QTimer::singleShot(0, this, &VistaInternet::dopoCaricamento); });
+    if (g.isOpen())
+        dopoCaricamento();
+}
+
+QGroupBox *VistaInternet::creaURL()
+{
     QGroupBox *fraURL = cornice(QStringLiteral("Indirizzi Internet (URL)"), QStringLiteral("fraURL"));
     txtURL = campoTesto(QStringLiteral("txtURL"));
     txtURL->setPlaceholderText(QStringLiteral("www.mionegozio.it"));
@@ -103,16 +123,22 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
     url->addRow(QStringLiteral("URL completa del negozio:"), txtURLNegozio);
     url->addRow(QStringLiteral("Script di ricerca:"), txtCGIsearch);
     url->addRow(QStringLiteral("Script invio ordini:"), txtCGIOrdine);
+    return fraURL;
+}
 
-    // "Parametri interprete Perl (solo server Unix)"
+QGroupBox *VistaInternet::creaPerl()
+{
     QGroupBox *fraPerl = cornice(QStringLiteral("Parametri interprete Perl (solo server Unix)"), QStringLiteral("fraPerl"));
     cboSendmail = percorso(QStringLiteral("cboSendmail"), {QStringLiteral("/usr/lib/sendmail"), QStringLiteral("/usr/sbin/sendmail")});
     cboPerl = percorso(QStringLiteral("cboPerl"), {QStringLiteral("/usr/local/bin/perl"), QStringLiteral("/usr/bin/perl")});
     auto *perl = new QFormLayout(fraPerl);
     perl->addRow(QStringLiteral("Percorso &Sendmail:"), cboSendmail);
     perl->addRow(QStringLiteral("Percorso &interprete Perl:"), cboPerl);
+    return fraPerl;
+}
 
-    // "Parametri FTP"
+QGroupBox *VistaInternet::creaFTP()
+{
     QGroupBox *fraFTP = cornice(QStringLiteral("Parametri FTP"), QStringLiteral("fraFTP"));
     txtHost = campoTesto(QStringLiteral("txtHost"));
     txtUsername = campoTesto(QStringLiteral("txtUsername"));
@@ -137,9 +163,8 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
     ftp->addRow(QStringLiteral("Us&ername:"), txtUsername);
     ftp->addRow(QStringLiteral("&Password:"), txtPassword);
     const auto rigaCartella = [ftp](const QString &testo, QLineEdit *campo, QToolButton *pulsante) {
-        auto *etichetta = new QLabel(testo);
-        etichetta->setBuddy(campo);
-        ftp->addRow(etichetta, conPulsante(campo, pulsante));
+        QLabel *didascalia = etichetta(testo, campo);
+        ftp->addRow(didascalia, conPulsante(campo, pulsante));
     };
     rigaCartella(QStringLiteral("Cartella del ne&gozio:"), txtFolderFTP, cmdCart[0]);
     rigaCartella(QStringLiteral("Cartella scrip&t CGI:"), txtFolderCGI, cmdCart[1]);
@@ -159,12 +184,11 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
         txtSetting[size_t(i)]->hide();
         txtSetting[size_t(i)]->setAccessibleName(QString::fromLatin1(cartelleLavoro[i]));
     }
+    return fraFTP;
+}
 
-    dueColonne({fraURL, fraPerl}, {fraFTP});
-
-    // The fields and their rules. Derivations run on the merchant's edits
-    // and on values set by the program (the remote folder browser), not
-    // while a record loads: dopoCaricamento follows the whole record.
+void VistaInternet::legaServer(DataSource &g)
+{
     // Each path is one line of the scripts on the server.
     RegolaCampo percorsoServer;
     percorsoServer.tasti = Regole::filtroSenzaACapo;
@@ -173,6 +197,10 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
     m_binder.lega(cboPerl, g, QStringLiteral("perl"), percorsoServer);
     m_binder.lega(txtSetting[0], g, QStringLiteral("siteonline"));
     m_binder.lega(txtSetting[1], g, QStringLiteral("sitescript"));
+}
+
+void VistaInternet::legaIndirizzi(DataSource &g)
+{
     const auto indirizzo = [this](QLineEdit *campo, bool tagliaAllUscita) {
         RegolaCampo r;
         r.tasti = entroLunghezza(campo);
@@ -202,6 +230,10 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
         return t;
     };
     m_binder.lega(chkNT, g, QStringLiteral("serverNT"), server);
+}
+
+void VistaInternet::legaFTP(DataSource &g)
+{
     RegolaCampo cartellaFTP;
     cartellaFTP.cambio = [this](const QString &t, bool utente) {
         if (utente)
@@ -216,7 +248,8 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
         return t;
     };
     m_binder.lega(txtFolderCGI, g, QStringLiteral("folderCGI"), cartellaCGI);
-    RegolaCampo account = scriviAlCambio;
+    RegolaCampo account;
+    account.scrivi = RegolaCampo::Scrittura::AlCambio;
     account.cambio = [this](const QString &t, bool) {
         abilitaCartelleFTP();
         return t;
@@ -224,13 +257,11 @@ VistaInternet::VistaInternet(Negozio &negozio, RegistroComandi &comandi, QWidget
     m_binder.lega(txtHost, g, QStringLiteral("hostname"), account);
     m_binder.lega(txtUsername, g, QStringLiteral("username"), account);
     m_binder.lega(txtPassword, g, QStringLiteral("password"), account);
+}
 
-    connect(&negozio.dati(), &DatiPrincipali::generaleCambiato, this, &VistaInternet::dopoCaricamento);
-    // A refused write puts a field back to its stored value as a load does:
-    // the addresses follow it once the refusal has been handled.
-    connect(&g, &DataSource::error, this, [this] { QTimer::singleShot(0, this, &VistaInternet::dopoCaricamento); });
-    if (g.isOpen())
-        dopoCaricamento();
+void VistaInternet::impostaCartellaRemota(int tipo, const QString &cartella)
+{
+    (tipo == 0 ? txtFolderFTP : txtFolderCGI)->setText(cartella);
 }
 
 void VistaInternet::derivaIndirizzi()

@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -26,6 +27,27 @@ public:
 
     bool scrivi() override;
     void leggi(Impostazioni &imp) const override;
+    // A folder chosen in the remote folder browser (kind 0 the shop's
+    // pages, 1 the CGI scripts) goes into its field, as if typed.
+    void impostaCartellaRemota(int tipo, const QString &cartella);
+
+private:
+    // The frames, each laid out with its fields.
+    QGroupBox *creaURL();
+    QGroupBox *creaPerl();
+    QGroupBox *creaFTP();
+    // The fields bound to the settings record, with their rules.
+    void legaServer(DataSource &g);
+    void legaIndirizzi(DataSource &g);
+    void legaFTP(DataSource &g);
+
+    // Home page, search and order addresses from the site's fields.
+    void derivaIndirizzi();
+    // The server paths are for Unix servers only.
+    void abilitaPercorsiServer();
+    // "cartelle FTP" while host, user name and password are all filled in.
+    void abilitaCartelleFTP();
+    void dopoCaricamento();
 
     // "Parametri interprete Perl (solo server Unix)"
     QComboBox *cboSendmail, *cboPerl;
@@ -37,13 +59,4 @@ public:
     std::array<QToolButton *, 2> cmdCart{};
     QPushButton *cmdAvanzate;
     std::array<QLineEdit *, 2> txtSetting{};  // hidden: siteonline, sitescript
-
-private:
-    // Home page, search and order addresses from the site's fields.
-    void derivaIndirizzi();
-    // The server paths are for Unix servers only.
-    void abilitaPercorsiServer();
-    // "cartelle FTP" while host, user name and password are all filled in.
-    void abilitaCartelleFTP();
-    void dopoCaricamento();
 };

@@ -35,9 +35,18 @@ VistaNegozio::VistaNegozio(Negozio &negozio, RegistroComandi &comandi, QWidget *
     : Vista(negozio, comandi, parent)
 {
     setObjectName(QStringLiteral("picNegozio"));
-    DataSource &g = negozio.dati().dataGenerale;
+    QGroupBox *fraTesti = creaTesti();
+    QGroupBox *fraNegozio = creaNegozio();
+    auto *colonna = new QVBoxLayout(this);
+    colonna->setContentsMargins(0, 0, 0, 0);
+    colonna->addWidget(intestazione(QStringLiteral("Negozio"), this));
+    colonna->addWidget(fraTesti, 1);
+    colonna->addWidget(fraNegozio);
+    lega(negozio.dati().dataGenerale);
+}
 
-    // The frame "Testi".
+QGroupBox *VistaNegozio::creaTesti()
+{
     auto *fraTesti = new QGroupBox(QStringLiteral("Testi"), this);
     fraTesti->setObjectName(QStringLiteral("fraTesti"));
     txtEmail = new QLineEdit(fraTesti);
@@ -65,8 +74,12 @@ VistaNegozio::VistaNegozio(Negozio &negozio, RegistroComandi &comandi, QWidget *
     auto *colonnaTesti = new QVBoxLayout(fraTesti);
     colonnaTesti->addLayout(modulo);
     colonnaTesti->addWidget(tabTesti, 1);
+    return fraTesti;
+}
 
-    // The frame "Negozio": the discount and the two logos.
+QGroupBox *VistaNegozio::creaNegozio()
+{
+    // The discount and the two logos.
     auto *fraNegozio = new QGroupBox(QStringLiteral("Negozio"), this);
     fraNegozio->setObjectName(QStringLiteral("fraNegozio"));
     txtScontoNegozio = new QLineEdit(fraNegozio);
@@ -87,20 +100,17 @@ VistaNegozio::VistaNegozio(Negozio &negozio, RegistroComandi &comandi, QWidget *
     rigaNegozio->addSpacing(24);
     const std::pair<int, int> comandiLogo[] = {{Cmd::ImpostaLogoNormale, Cmd::EliminaLogoNormale},
                                                {Cmd::ImpostaLogoPiccolo, Cmd::EliminaLogoPiccolo}};
-    for (size_t n = 0; n < 2; ++n) {
-        rigaNegozio->addLayout(bloccoImmagine(FamigliaImmagine::Negozio, int(n), comandiLogo[n], fraNegozio,
-                                              &cornici[n], &lblLogo[n]));
-        lblLogo[n]->setObjectName(QStringLiteral("lblLogo%1").arg(n));
+    for (int n = 0; n < 2; ++n) {
+        QLabel *lblLogo;
+        rigaNegozio->addLayout(bloccoImmagine(FamigliaImmagine::Negozio, n, comandiLogo[n], fraNegozio, &lblLogo));
+        lblLogo->setObjectName(QStringLiteral("lblLogo%1").arg(n));
     }
     rigaNegozio->addStretch(1);
+    return fraNegozio;
+}
 
-    auto *colonna = new QVBoxLayout(this);
-    colonna->setContentsMargins(0, 0, 0, 0);
-    colonna->addWidget(intestazione(QStringLiteral("Negozio"), this));
-    colonna->addWidget(fraTesti, 1);
-    colonna->addWidget(fraNegozio);
-
-    // The fields and their rules.
+void VistaNegozio::lega(DataSource &g)
+{
     RegolaCampo scriviAlCambio;
     scriviAlCambio.scrivi = RegolaCampo::Scrittura::AlCambio;
     m_binder.lega(txtEmail, g, QStringLiteral("email"), scriviAlCambio);

@@ -8,7 +8,7 @@
 
 #include <array>
 
-class CorniceImmagine;
+class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QTabWidget;
@@ -24,14 +24,17 @@ public:
     // The tab captions of the seven texts, in the order of txtTesti.
     static const std::array<const char *, 7> &titoliTesti();
 
+private:
+    // The two frames, each laid out with its fields.
+    QGroupBox *creaTesti();
+    QGroupBox *creaNegozio();
+    // The fields bound to the settings record, with their rules.
+    void lega(DataSource &g);
+    // Shows the text of the tab at that position and disables the others.
+    void mostraTesto(int posizione);
+
     QLineEdit *txtEmail, *txtTitolo, *txtScontoNegozio;
     QTabWidget *tabTesti;
     // home1, home2, condizioni, recesso, datipers, testo1, testo2
     std::array<QPlainTextEdit *, 7> txtTesti{};
-    std::array<QLabel *, 2> lblLogo{};
-    std::array<CorniceImmagine *, 2> cornici{};
-
-private:
-    // Shows the text of the tab at that position and disables the others.
-    void mostraTesto(int posizione);
 };

@@ -47,8 +47,18 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     m_titoloElenco = e.titolo;
     gridCategorie = e.griglia;
     m_griglia = e.modello;
+    m_dettagli = creaDettagli();
+    elencoSopraDettagli(m_elenco, m_dettagli);
 
-    // picCategorie(2): the department's details.
+    lega(d.dataCategorie);
+    segnalaRifiuti(d);
+    connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaReparti::mostraTitolo);
+    connect(&d, &DatiPrincipali::modelliChanged, this, &VistaReparti::caricaModelli);
+    connect(txtCategorie14, &QLineEdit::editingFinished, this, &VistaReparti::titoloScritto);
+}
+
+QWidget *VistaReparti::creaDettagli()
+{
     m_titoloDettagli = intestazione(QStringLiteral("Dettagli reparto"));
     txtCategorie14 = campoTesto(QStringLiteral("txtCategorie14"));
     txtCategorie12 = campoRighe(QStringLiteral("txtCategorie12"));
@@ -91,18 +101,14 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagineReparto, Cmd::EliminaImmagineReparto},
                                                    {Cmd::ImpostaPulsante, Cmd::EliminaPulsante}};
     for (int n = 0; n < 2; ++n)
-        immagini->addLayout(bloccoImmagine(FamigliaImmagine::Reparto, n, comandiImmagine[n], this, &cornici[n]));
+        immagini->addLayout(bloccoImmagine(FamigliaImmagine::Reparto, n, comandiImmagine[n], this));
 
     // The fields; beside or below them the two pictures.
-    m_dettagli = dettagli(QStringLiteral("picCategorie2"), m_titoloDettagli, modulo, immagini);
+    return dettagli(QStringLiteral("picCategorie2"), m_titoloDettagli, modulo, immagini);
+}
 
-    auto *colonna = new QVBoxLayout(this);
-    colonna->setContentsMargins(0, 0, 0, 0);
-    colonna->addWidget(m_elenco, 1);
-    colonna->addWidget(m_dettagli, 0);
-
-    // The fields and their rules.
-    DataSource &c = d.dataCategorie;
+void VistaReparti::lega(DataSource &c)
+{
     RegolaCampo titolo;
     titolo.tasti = filtroTitolo();
     titolo.lunghezzaMassima = 100;
@@ -140,8 +146,11 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
 
     for (QWidget *w : std::initializer_list<QWidget *>{txtCategorie0, txtCategorie10, txtCategorie11, txtCategorie12,
                                                        txtCategorie14, cboIva, cboTemplate})
-        comandi.registraControllo(QStringLiteral("maschera categorie"), w);
+        m_comandi.registraControllo(QStringLiteral("maschera categorie"), w);
+}
 
+void VistaReparti::segnalaRifiuti(DatiPrincipali &d)
+{
     // A discount or VAT that is not a number becomes "0" and is written;
     // other refusals are reported and the field goes back to the stored value.
     for (DataSource *s : {&d.dataCategorie, &d.dataFratelli})
@@ -160,25 +169,24 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
             [this](const QString &campo, const QString &, int n, const QString &t) {
                 m_negozio.messages().warning(testoRifiuto(m_negozio.dati().dataFratelli, n, t, campo));
             });
-    connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaReparti::mostraTitolo);
-    connect(&d, &DatiPrincipali::modelliChanged, this, &VistaReparti::caricaModelli);
-    // A title written from the details shows at once in the list and the tree.
-    connect(txtCategorie14, &QLineEdit::editingFinished, this, [this] {
-        DatiPrincipali &dati = m_negozio.dati();
-        const Recordset &rs = dati.dataCategorie.recordset();
-        if (!rs.isOpen() || !rs.hasCurrent())
-            return;
-        const QString id = rs.text(QStringLiteral("ID"));
-        if (dati.tvwCategorie.contains(id))
-            dati.tvwCategorie.setText(id, rs.text(QStringLiteral("titolo")));
-        BusyFlag busy(m_negozio.state.InAggiornamento);
-        Recordset &fratelli = dati.dataFratelli.recordset();
-        if (fratelli.isOpen()) {
-            fratelli.requery();
-            fratelli.findFirst(QStringLiteral("ID"), id);
-        }
-        mostraTitolo();
-    });
+}
+
+void VistaReparti::titoloScritto()
+{
+    DatiPrincipali &dati = m_negozio.dati();
+    const Recordset &rs = dati.dataCategorie.recordset();
+    if (!rs.isOpen() || !rs.hasCurrent())
+        return;
+    const QString id = rs.text(QStringLiteral("ID"));
+    if (dati.tvwCategorie.contains(id))
+        dati.tvwCategorie.setText(id, rs.text(QStringLiteral("titolo")));
+    BusyFlag busy(m_negozio.state.InAggiornamento);
+    Recordset &fratelli = dati.dataFratelli.recordset();
+    if (fratelli.isOpen()) {
+        fratelli.requery();
+        fratelli.findFirst(QStringLiteral("ID"), id);
+    }
+    mostraTitolo();
 }
 
 void VistaReparti::carica()

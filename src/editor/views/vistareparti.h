@@ -5,9 +5,7 @@
 // VAT, page model and the two pictures.
 #include "vista.h"
 
-#include <array>
-
-class CorniceImmagine;
+class DatiPrincipali;
 class ModelloGriglia;
 class QComboBox;
 class QLineEdit;
@@ -25,17 +23,24 @@ public:
     QWidget *picCategorie1() const { return m_elenco; }
     QWidget *picCategorie2() const { return m_dettagli; }
 
+private:
+    // picCategorie(2): the heading, the fields and the two pictures.
+    QWidget *creaDettagli();
+    // The fields bound to the current department, with their rules.
+    void lega(DataSource &c);
+    // What the merchant is told when the database refuses a value.
+    void segnalaRifiuti(DatiPrincipali &d);
+    // A title written from the details shows at once in the list and the tree.
+    void titoloScritto();
+    void mostraTitolo();
+    void caricaModelli();
+
     QTableView *gridCategorie;
     // txtCategorie(i): 0 discount, 10 notes, 11 articles per page, 14 title
     // (line fields); 12 description (several lines).
     QLineEdit *txtCategorie0, *txtCategorie10, *txtCategorie11, *txtCategorie14;
     QPlainTextEdit *txtCategorie12;
     QComboBox *cboIva, *cboTemplate;
-    std::array<CorniceImmagine *, 2> cornici{};
-
-private:
-    void mostraTitolo();
-    void caricaModelli();
 
     QWidget *m_elenco;
     QWidget *m_dettagli;

@@ -56,16 +56,40 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
 {
     setObjectName(QStringLiteral("picSito"));
     DataSource &g = negozio.dati().dataGenerale;
+    // Made in the order of the focus chain.
+    QGroupBox *offerte = creaOfferte();
+    QGroupBox *ordini = creaOrdini();
+    QGroupBox *reparti = creaReparti();
+    QGroupBox *carrello = creaCarrello();
+    QGroupBox *motori = creaMotori();
+    QGroupBox *elenco = creaElenco();
+    QGroupBox *ricerca = creaRicerca();
+    QGroupBox *valuta = creaValuta();
+    // The second currency starts switched off; the loaded record switches it.
+    abilitaValutaSecondaria();
+    dueColonne({offerte, ordini, reparti, carrello, motori}, {elenco, ricerca, valuta});
 
-    // "Offerte e sconti"
+    legaCampi(g);
+    legaNascosti(g);
+    legaValuta(g);
+    connect(&negozio.dati(), &DatiPrincipali::generaleCambiato, this, &VistaSito::dopoCaricamento);
+    if (g.isOpen())
+        dopoCaricamento();
+}
+
+QGroupBox *VistaSito::creaOfferte()
+{
     QGroupBox *fraOfferte = cornice(QStringLiteral("Offerte e sconti"), QStringLiteral("fraOfferte"));
     chkVisSconto = casella(QStringLiteral("chkVisSconto"), QStringLiteral("Visualizza sconto %"));
     chkVisOfferta = casella(QStringLiteral("chkVisOfferta"), QStringLiteral("Segnala offerta"));
     auto *offerte = new QVBoxLayout(fraOfferte);
     offerte->addWidget(chkVisSconto);
     offerte->addWidget(chkVisOfferta);
+    return fraOfferte;
+}
 
-    // "Ordini e spedizione"
+QGroupBox *VistaSito::creaOrdini()
+{
     QGroupBox *fraOrdini = cornice(QStringLiteral("Ordini e spedizione"), QStringLiteral("fraOrdini"));
     txtEmailOrdini = campoTesto(QStringLiteral("txtEmailOrdini"));
     txtFirma = campoRighe(QStringLiteral("txtFirma"));
@@ -93,8 +117,11 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     pulsanti->addWidget(cmdConfiguraPG);
     pulsanti->addStretch(1);
     ordini->addRow(pulsanti);
+    return fraOrdini;
+}
 
-    // "Reparti"
+QGroupBox *VistaSito::creaReparti()
+{
     QGroupBox *fraReparti = cornice(QStringLiteral("Reparti"), QStringLiteral("fraReparti"));
     chkPercRep = casella(QStringLiteral("chkPercRep"),
                          QStringLiteral("Il titolo del reparto include il percorso e i sottoreparti"));
@@ -102,14 +129,20 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     auto *reparti = new QFormLayout(fraReparti);
     reparti->addRow(chkPercRep);
     reparti->addRow(QStringLiteral("&Livelli di reparto sempre aperti nell'elenco:"), cboLivelli);
+    return fraReparti;
+}
 
-    // "Carrello"
+QGroupBox *VistaSito::creaCarrello()
+{
     QGroupBox *fraCarrello = cornice(QStringLiteral("Carrello"), QStringLiteral("fraCarrello"));
     chkCodInCart = casella(QStringLiteral("chkCodInCart"), QStringLiteral("Visualizza il codice articolo nel carrello"));
     auto *carrello = new QVBoxLayout(fraCarrello);
     carrello->addWidget(chkCodInCart);
+    return fraCarrello;
+}
 
-    // "Motori di ricerca"
+QGroupBox *VistaSito::creaMotori()
+{
     QGroupBox *fraMotori = cornice(QStringLiteral("Motori di ricerca"), QStringLiteral("fraMotori"));
     auto *motori = new QFormLayout(fraMotori);
     const char *titoliMeta[2] = {"&Keywords:", "C&ontenuto del sito:"};
@@ -118,8 +151,11 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
         altezzaRighe(txtKeywords[size_t(i)], 3);
         motori->addRow(QString::fromUtf8(titoliMeta[i]), txtKeywords[size_t(i)]);
     }
+    return fraMotori;
+}
 
-    // "Elenco articoli e vetrina"
+QGroupBox *VistaSito::creaElenco()
+{
     QGroupBox *fraElenco = cornice(QStringLiteral("Elenco articoli e vetrina"), QStringLiteral("fraElenco"));
     chkElencoFoto = casella(QStringLiteral("chkElencoFoto"), QStringLiteral("Foto (miniatura)"));
     chkElencoCodice = casella(QStringLiteral("chkElencoCodice"), QStringLiteral("Codice"));
@@ -134,8 +170,11 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     elenco->addRow(new QLabel(QStringLiteral("Nell'elenco articoli visualizza:")));
     elenco->addRow(voci);
     elenco->addRow(QStringLiteral("Numero di &prodotti per ogni riga della vetrina:"), cboVetrina);
+    return fraElenco;
+}
 
-    // "Ricerca"
+QGroupBox *VistaSito::creaRicerca()
+{
     QGroupBox *fraRicerca = cornice(QStringLiteral("Ricerca"), QStringLiteral("fraRicerca"));
     m_ricerca = new QButtonGroup(this);
     const char *operatori[2] = {"Tutti i termini (AND)", "Almeno un termine (OR)"};
@@ -152,8 +191,11 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     txtRicerca->setAccessibleName(QStringLiteral("Ricerca"));
     chkRicerca = casella(QStringLiteral("chkRicerca"), QStringLiteral("Cerca solo parole intere"));
     ricerca->addWidget(chkRicerca);
+    return fraRicerca;
+}
 
-    // "Valuta e prezzi"
+QGroupBox *VistaSito::creaValuta()
+{
     QGroupBox *fraValuta = cornice(QStringLiteral("Valuta e prezzi"), QStringLiteral("fraValuta"));
     auto *valuta = new QGridLayout(fraValuta);
     for (int i = 0; i < 2; ++i) {
@@ -162,18 +204,15 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
         chkDecimali[size_t(i)] = casella(QStringLiteral("chkDecimali%1").arg(i), QStringLiteral("Visualizza decimali"));
     }
     txtValuta[1]->setAccessibleName(QStringLiteral("Valuta secondaria"));
-    auto *etichettaValuta = new QLabel(QStringLiteral("V&aluta principale:"));
-    etichettaValuta->setBuddy(txtValuta[0]);
+    auto *etichettaValuta = etichetta(QStringLiteral("V&aluta principale:"), txtValuta[0]);
     chkCambio = casella(QStringLiteral("chkCambio"), QStringLiteral("Valuta secondaria:"));
     txtCambio = campoTesto(QStringLiteral("txtCambio"), true);
-    auto *etichettaCambio = new QLabel(QStringLiteral("Cam&bio (principale/secondaria):"));
-    etichettaCambio->setBuddy(txtCambio);
+    auto *etichettaCambio = etichetta(QStringLiteral("Cam&bio (principale/secondaria):"), txtCambio);
     cboNotazione = new QComboBox;
     cboNotazione->setObjectName(QStringLiteral("cboNotazione"));
     cboNotazione->addItems({QStringLiteral("Italiana (1.000,00)"), QStringLiteral("Inglese (1,000.00)")});
     cboNotazione->setCurrentIndex(-1);
-    auto *etichettaNotazione = new QLabel(QStringLiteral("&Notazione:"));
-    etichettaNotazione->setBuddy(cboNotazione);
+    auto *etichettaNotazione = etichetta(QStringLiteral("&Notazione:"), cboNotazione);
     txtNotazione = campoTesto(QStringLiteral("txtNotazione"));
     txtNotazione->setParent(fraValuta);
     txtNotazione->hide();
@@ -192,12 +231,11 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     valuta->addWidget(chkIvaCompresa, 4, 0, 1, 3);
     valuta->setColumnStretch(3, 1);
     setTabOrder(chkDecimali[0], chkCambio);  // the second currency's switch before its name
-    // The second currency starts switched off; the loaded record switches it.
-    abilitaValutaSecondaria();
+    return fraValuta;
+}
 
-    dueColonne({fraOfferte, fraOrdini, fraReparti, fraCarrello, fraMotori}, {fraElenco, fraRicerca, fraValuta});
-
-    // The fields and their rules.
+void VistaSito::legaCampi(DataSource &g)
+{
     for (const auto &[c, campo] : std::initializer_list<std::pair<QCheckBox *, const char *>>{
              {chkVisSconto, "vis_sconto"}, {chkVisOfferta, "vis_offerta"}, {chkPercRep, "vis_percrep"},
              {chkCodInCart, "codincart"}, {chkElencoFoto, "elenco_foto"}, {chkElencoCodice, "elenco_codice"},
@@ -227,7 +265,10 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     m_binder.lega(cboVetrina, g, QStringLiteral("colonnevetrina"));
     soloMouse(cboLivelli);
     soloMouse(cboVetrina);
+}
 
+void VistaSito::legaNascosti(DataSource &g)
+{
     // The search options and the notation list write their hidden fields,
     // whose change selects them again.
     RegolaCampo ricercaNascosta;
@@ -245,8 +286,10 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
     };
     m_binder.lega(txtNotazione, g, QStringLiteral("notazione"), notazione);
     connect(cboNotazione, &QComboBox::activated, this, [this](int i) { txtNotazione->setText(QString::number(i)); });
+}
 
-    // The currency fields set the shop state's price formats.
+void VistaSito::legaValuta(DataSource &g)
+{
     RegolaCampo nomeValuta;
     nomeValuta.cambio = [this](const QString &t, bool) {
         aggiornaValuta();
@@ -278,10 +321,6 @@ VistaSito::VistaSito(Negozio &negozio, RegistroComandi &comandi, QWidget *parent
         return r;
     };
     m_binder.lega(txtCambio, g, QStringLiteral("cambio"), cambio);
-
-    connect(&negozio.dati(), &DatiPrincipali::generaleCambiato, this, &VistaSito::dopoCaricamento);
-    if (g.isOpen())
-        dopoCaricamento();
 }
 
 void VistaSito::abilitaValutaSecondaria()

@@ -13,6 +13,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -25,6 +26,33 @@ public:
 
     bool scrivi() override;
     void leggi(Impostazioni &imp) const override;
+
+private:
+    // The frames, each laid out with its fields.
+    QGroupBox *creaOfferte();
+    QGroupBox *creaOrdini();
+    QGroupBox *creaReparti();
+    QGroupBox *creaCarrello();
+    QGroupBox *creaMotori();
+    QGroupBox *creaElenco();
+    QGroupBox *creaRicerca();
+    QGroupBox *creaValuta();
+    // The fields bound to the settings record, with their rules.
+    void legaCampi(DataSource &g);
+    // The search options and the notation list, through their hidden fields.
+    void legaNascosti(DataSource &g);
+    // The currency fields, which set the shop state's price formats.
+    void legaValuta(DataSource &g);
+
+    // The second currency's name, rate and decimals follow chkCambio.
+    void abilitaValutaSecondaria();
+    // The price formats of the shop state from the currency fields.
+    void aggiornaValuta();
+    // The list and the options from their hidden fields.
+    void mostraNotazione();
+    void mostraRicerca();
+    // Everything the loaded record sets besides the fields themselves.
+    void dopoCaricamento();
 
     // "Offerte e sconti"
     QCheckBox *chkVisSconto, *chkVisOfferta;
@@ -50,17 +78,6 @@ public:
     QCheckBox *chkCambio, *chkIvaCompresa;
     QLineEdit *txtCambio, *txtNotazione;
     QComboBox *cboNotazione;
-
-private:
-    // The second currency's name, rate and decimals follow chkCambio.
-    void abilitaValutaSecondaria();
-    // The price formats of the shop state from the currency fields.
-    void aggiornaValuta();
-    // The list and the options from their hidden fields.
-    void mostraNotazione();
-    void mostraRicerca();
-    // Everything the loaded record sets besides the fields themselves.
-    void dopoCaricamento();
 
     QButtonGroup *m_ricerca;
     QString m_minimoAccettato;  // txtMinimo's last accepted text

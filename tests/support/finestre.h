@@ -1,0 +1,61 @@
+#pragma once
+// What the window tests share: a window's widgets found by their objectName,
+// screenshots in the test output folder, a panel checked for a readable
+// layout, and clicks, typing and list choices made with real mouse and key
+// events on the offscreen platform. The helpers that check return false
+// (the failure reported) and are called as QVERIFY(helper(...)).
+#include "verifica.h"
+
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+
+// The one child of `padre` (at any depth) of type T with that objectName;
+// null when there is none, or more than one.
+template <class T = QWidget>
+T *figlio(const QObject *padre, const QString &nome)
+{
+    if (!padre)
+        return nullptr;
+    const QList<T *> trovati = padre->findChildren<T *>(nome);
+    return trovati.size() == 1 ? trovati.front() : nullptr;
+}
+
+// In a test function: `T *nome` is the child of `padre` with the variable's
+// name as objectName; the test stops when there is not exactly one.
+#define FIGLIO(T, nome, padre)                                                                                    \
+    T *const nome = figlio<T>(padre, QStringLiteral(#nome));                                                      \
+    QVERIFY2(nome, "no single " #T " named " #nome)
+
+// The test output folder: $VETRASTO_TEST_OUTPUT, else tests/<area>/output in
+// the build tree, <area> being the folder of the test's sources.
+QString cartellaUscita();
+
+// Saves a picture of the widget as <nome>.png in the test output folder,
+// once the layouts of what was just shown are done.
+[[nodiscard]] bool salvaSchermata(QWidget *w, const QString &nome);
+
+// A panel readable as laid out: every caption whole, every line field wide
+// enough for its text (a number whole, a text for at least 20 characters),
+// no two controls on top of each other, each inside the window or the
+// scrolled area that holds it.
+[[nodiscard]] bool verificaImpaginazione(QWidget *pannello);
+
+// A left click where the control takes it: a check box or an option on its
+// mark, a list with a line on its line, a text of several lines on its page,
+// anything else in its middle. False when the control is missing, hidden or
+// disabled.
+[[nodiscard]] bool clic(QWidget *w);
+
+// Text typed over a field's whole contents.
+[[nodiscard]] bool riscrivi(QWidget *campo, const QString &testo);
+
+// A choice made in a list with the arrow keys, from its first item down.
+[[nodiscard]] bool scegliConFrecce(QComboBox *lista, const QString &testo);
+
+// Runs `azione` on the first modal dialog that opens: the test's next call
+// opens it and waits in its event loop. The waiting ends with `guardia`.
+// When `azione` returns false (a check failed) the dialog is closed, so that
+// the test goes on and stops at its own check of what the action did.
+void alProssimoModale(QObject &guardia, std::function<bool(QWidget *)> azione);
