@@ -405,6 +405,7 @@ void TestSceltaImmagine::dialogo()
 {
     FileProva::scrivi(m_disco + QStringLiteral("/Foto.png"), FileProva::quarti(400, 300), "png");
     FileProva::scrivi(m_work + QStringLiteral("/logo_0000.jpg"), FileProva::quarti(100, 60), "jpg");
+    QVERIFY(QDir(m_disco).mkdir(QStringLiteral("sotto")));
     SettingsStore::set(App, Sezione, QStringLiteral("Path"), m_disco);
     QStringList help;
     frmImmagine dlg(m_shop, m_messages, [&](const QString &t) { help << t; });
@@ -433,6 +434,19 @@ void TestSceltaImmagine::dialogo()
     QCOMPARE(lblPercorso->text(), m_disco);
     QCOMPARE(File->count(), 1);
     QCOMPARE(Sito->count(), 1);
+
+    // Enter in the folder list opens the folder and leaves the dialog open.
+    FIGLIO(QListWidget, Cartella, &dlg);
+    Cartella->setFocus();
+    for (const QString &voce : {QStringLiteral("sotto"), QStringLiteral("..")}) {
+        const QList<QListWidgetItem *> trovate = Cartella->findItems(voce, Qt::MatchExactly);
+        QCOMPARE(trovate.size(), 1);
+        Cartella->setCurrentItem(trovate.first());
+        QTest::keyClick(Cartella, Qt::Key_Return);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(lblPercorso->text(), voce == QLatin1String("sotto") ? m_disco + QStringLiteral("/sotto") : m_disco);
+    }
+    QCOMPARE(File->count(), 1);
 
     chkAdatta->setChecked(true);
     QVERIFY(txtMax0->isEnabled() && txtMax1->isEnabled());
@@ -466,6 +480,7 @@ void TestSceltaImmagine::dialogo()
     QVERIFY(!picSelezione0->isVisible() && picSelezione1->isVisible());
     QCOMPARE(lblImmagine->text(), QStringLiteral("logo_0000.jpg"));
     QCOMPARE(picSalva->geometry(), QRect(90, 110, 100, 60));
+    QVERIFY(salvaSchermata(&dlg, QStringLiteral("frmImmagine-interna")));
     cmdOK->click();
     QCOMPARE(dlg.tag(), QStringLiteral("logo_0000.jpg"));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));

@@ -177,6 +177,9 @@ void frmImmagine::collega()
         m_logica.cambiaCartella(item->data(Qt::UserRole).toString());
         mostraCartella();
     });
+    // Enter in the folder list opens the folder and nothing more: the list
+    // would pass it on to "OK" too.
+    Cartella->installEventFilter(this);
     connect(cmdDesktop, &QToolButton::clicked, this, [this] {
         QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
         if (desktop.isEmpty() || !QFileInfo(desktop).isDir())
@@ -352,10 +355,15 @@ void frmImmagine::onOK()
 
 bool frmImmagine::eventFilter(QObject *o, QEvent *e)
 {
-    // Enter in a limit box takes the value (as leaving the box does) and
-    // does not confirm the dialog.
+    // Enter in a limit box takes the value (as leaving the box does), Enter
+    // in the folder list opens the folder; neither confirms the dialog.
     if (e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(e)->key();
+        if (o == Cartella && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            if (QListWidgetItem *item = Cartella->currentItem())
+                emit Cartella->itemActivated(item);
+            return true;
+        }
         for (int i = 0; i < 2; ++i)
             if (o == txtMax[i] && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
                 onLimite(i);
