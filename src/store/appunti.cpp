@@ -104,10 +104,8 @@ void Catalogo::IncollaArticoli()
             a.cancelUpdate();
             state().InAggiornamento = prima;
             try {
-                if (db().execute(QStringLiteral("DELETE FROM articoli WHERE ID=?"), {id}) == 1) {
-                    state().TotaleArticoli = std::max<qint64>(0, state().TotaleArticoli - 1);
-                    emit m_negozio.totaliChanged();
-                }
+                if (db().execute(QStringLiteral("DELETE FROM articoli WHERE ID=?"), {id}) == 1)
+                    d.impostaTotaleArticoli(state().TotaleArticoli - 1);
                 ritorna(a, precedente);
             } catch (const std::exception &e) {
                 msg.warning(QStringLiteral("L'articolo vuoto aggiunto dall'incolla non è stato rimosso:\r\n")
@@ -187,8 +185,7 @@ void Catalogo::IncollaReparto()
                 m_negozio.CaricaReparti(false);
             }
             if (prima == AlberoReparti::Radice) {
-                d.tvwCategorie.select(AlberoReparti::Radice);
-                d.selezionaRadice();
+                d.tornaAllaRadice();
             } else {
                 c.findFirst(QStringLiteral("ID"), prima);
             }
@@ -217,7 +214,7 @@ bool Catalogo::compilaReparto(const QString &id, const Recordset &clip)
     copiaCampi(c, clip, campiReparto());
     c.update();
     // The tree and the sibling list show the pasted title.
-    d.tvwCategorie.setText(id, c.text(QStringLiteral("titolo")));
+    d.tvwCategorie.impostaTesto(id, c.text(QStringLiteral("titolo")));
     BusyFlag busy(state().InAggiornamento);
     ritorna(d.dataFratelli.recordset(), id);
     return true;

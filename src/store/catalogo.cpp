@@ -1,4 +1,4 @@
-// Sort order, moving rows and adding articles.
+// Sort order, moving rows, adding and deleting articles.
 //
 // Rows are ordered by `ordinamento`, whose values only need to be distinct
 // and increasing. An insertion takes the neighbour's value plus or minus one
@@ -152,7 +152,7 @@ void Catalogo::SpostaRecord(int tipo, int direzione)
         Recordset &c = d.dataCategorie.recordset();
         ritorna(c, id);
         m_negozio.CaricaReparti(false);
-        d.tvwCategorie.select(id.toString());
+        d.tvwCategorie.seleziona(id.toString());
     }
 }
 
@@ -200,7 +200,25 @@ qint64 Catalogo::aggiungiArticolo(bool dopo)
     // The flag is clear: the window's Reposition work runs for the new article.
     a.requery();
     a.findFirst(QStringLiteral("ID"), nuovo);
-    ++state().TotaleArticoli;
-    emit m_negozio.totaliChanged();
+    d.impostaTotaleArticoli(state().TotaleArticoli + 1);
     return nuovo;
+}
+
+bool Catalogo::EliminaArticolo()
+{
+    DatiPrincipali &d = dati();
+    Recordset &a = d.dataArticoli.recordset();
+    if (!a.isOpen() || !a.hasCurrent())
+        return false;
+    {
+        BusyFlag busy(state().InAggiornamento);
+        a.remove();
+    }
+    // The flag is clear: the window's Reposition work runs for the row that
+    // becomes current.
+    a.movePrevious();
+    if (a.bof() && a.recordCount() > 0)
+        a.moveNext();
+    d.impostaTotaleArticoli(state().TotaleArticoli - 1);
+    return true;
 }

@@ -9,6 +9,8 @@
 
 class Negozio;
 class DatiPrincipali;
+enum class FamigliaImmagine;
+class SceltaImmagineModale;
 class Recordset;
 class Database;
 struct ShopState;
@@ -28,6 +30,18 @@ public:
     // department; it becomes current. The result is its ID, 0 when none was added.
     qint64 AggiungiArticoloDopo();
     qint64 AggiungiArticoloPrima();
+    // Deletes the current article; the row before it becomes current (the
+    // first row when it was the first). False when there is none.
+    bool EliminaArticolo();
+
+    // Picture n of a family's current row: chosen through the chooser (a
+    // cancelled one changes nothing), or cleared (its name only: the size
+    // fields keep their values). A write the database refuses leaves the row
+    // as it was, out of edit mode, and throws. Each change is announced with
+    // DatiPrincipali::immagineCambiata. False (nothing done) without a
+    // current row.
+    bool ImpostaImmagine(FamigliaImmagine famiglia, int n, SceltaImmagineModale &scelta);
+    bool EliminaImmagine(FamigliaImmagine famiglia, int n);
 
     // A new department beside the selected one, or as its last child (as a
     // top-level department when the root is selected); it becomes current.

@@ -96,8 +96,8 @@ struct Prova {
     QStringList figli(const QString &key)
     {
         QStringList out;
-        for (auto *n : d().tvwCategorie.node(key)->children)
-            out << n->key;
+        for (auto *n : d().tvwCategorie.nodo(key)->figli)
+            out << n->chiave;
         return out;
     }
 };
@@ -291,7 +291,7 @@ void TestCatalogo::spostaReparto()
     QCOMPARE(p.testi(QStringLiteral("SELECT ID FROM categorie ORDER BY ordinamento")),
              QStringList({"cat002", "cat001", "cat003"}));
     QCOMPARE(p.figli(QStringLiteral("###")), QStringList({"cat002", "cat001", "cat003"}));
-    QCOMPARE(p.d().tvwCategorie.selected(), QStringLiteral("cat002"));
+    QCOMPARE(p.d().tvwCategorie.selezionato(), QStringLiteral("cat002"));
     QCOMPARE(p.d().repartoCorrente(), QStringLiteral("cat002"));
     QCOMPARE(p.categorie().absolutePosition(), 0);
     QCOMPARE(p.fratelli().text(QStringLiteral("ID")), QStringLiteral("cat002"));
@@ -299,7 +299,7 @@ void TestCatalogo::spostaReparto()
     // Already first: nothing changes, the tree is rebuilt and the node reselected.
     p.cat.SpostaRecord(Catalogo::Reparti, -1);
     QCOMPARE(p.figli(QStringLiteral("###")), QStringList({"cat002", "cat001", "cat003"}));
-    QCOMPARE(p.d().tvwCategorie.selected(), QStringLiteral("cat002"));
+    QCOMPARE(p.d().tvwCategorie.selezionato(), QStringLiteral("cat002"));
     QCOMPARE(p.fratelli().text(QStringLiteral("ID")), QStringLiteral("cat002"));
 
     p.vai(QStringLiteral("cat003"));
@@ -357,7 +357,7 @@ void TestCatalogo::aggiungeRepartiAccanto()
     // Current everywhere: the department list, the sibling list and the tree.
     QCOMPARE(p.d().repartoCorrente(), id);
     QCOMPARE(p.fratelli().text(QStringLiteral("ID")), id);
-    QCOMPARE(p.d().tvwCategorie.selected(), id);
+    QCOMPARE(p.d().tvwCategorie.selezionato(), id);
     QCOMPARE(p.figli(QStringLiteral("###")), ordine);
     QCOMPARE(p.articoli().recordCount(), 0);
     QCOMPARE(Catalogo::idReparto(1234), QStringLiteral("cat1234"));
@@ -376,7 +376,7 @@ void TestCatalogo::aggiungeSottoreparto()
     QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("hafigli")).toInt(), -1);
     QCOMPARE(p.figli(QStringLiteral("cat003")), QStringList{figlio});
     QCOMPARE(p.d().repartoCorrente(), figlio);
-    QCOMPARE(p.d().tvwCategorie.selected(), figlio);
+    QCOMPARE(p.d().tvwCategorie.selezionato(), figlio);
     QCOMPARE(p.t.dati().tvwCategorie.haReparti(), true);
 
     // A second one goes after it.
@@ -419,10 +419,10 @@ void TestCatalogo::eliminaUltimoFiglio()
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM categorie WHERE ID='cat004'")), Lista{0});
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE catID='cat004'")), Lista{0});
     QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("hafigli")).toInt(), 0);
-    QVERIFY(!p.d().tvwCategorie.contains(QStringLiteral("cat004")));
+    QVERIFY(!p.d().tvwCategorie.contiene(QStringLiteral("cat004")));
     // The parent becomes the selected department, with its articles.
     QCOMPARE(p.d().repartoCorrente(), QStringLiteral("cat003"));
-    QCOMPARE(p.d().tvwCategorie.selected(), QStringLiteral("cat003"));
+    QCOMPARE(p.d().tvwCategorie.selezionato(), QStringLiteral("cat003"));
     QCOMPARE(p.articoli().recordCount(), 3);
     QCOMPARE(p.t.negozio.state.TotaleArticoli, qint64(6));
     QCOMPARE(p.t.negozio.state.ArticoliReparto, qint64(3));
@@ -448,7 +448,7 @@ void TestCatalogo::eliminaRepartoPrincipale()
     // The root is selected: the department list stands before its first row.
     QVERIFY(p.categorie().bof());
     QCOMPARE(p.d().repartoCorrente(), QStringLiteral("###"));
-    QCOMPARE(p.d().tvwCategorie.selected(), QStringLiteral("###"));
+    QCOMPARE(p.d().tvwCategorie.selezionato(), QStringLiteral("###"));
     QCOMPARE(p.t.negozio.state.ArticoliReparto, qint64(-1));
 }
 
@@ -556,7 +556,7 @@ void TestCatalogo::riparenta()
     QCOMPARE(p.figli(destinazione), figliDestinazione);
     // The moved department is selected; its articles went with it.
     QCOMPARE(p.d().repartoCorrente(), origine);
-    QCOMPARE(p.d().tvwCategorie.selected(), origine);
+    QCOMPARE(p.d().tvwCategorie.selezionato(), origine);
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE catID=?"), {origine}),
              Lista{origine == QLatin1String("cat002") ? 2 : 3});
     // The sort order is still one value per department.
@@ -622,7 +622,7 @@ void TestCatalogo::riparentaNonScriveIlPostoDegliOrfani()
              {"cat002", "###", 1, "Giardino"},
              {"cat003", "sparito", 2, "Cantina", 1},
              {"cat004", "cat003", 3, "Vini"}});
-    QCOMPARE(p.d().tvwCategorie.node(QStringLiteral("cat003"))->parent->key, QStringLiteral("###"));
+    QCOMPARE(p.d().tvwCategorie.nodo(QStringLiteral("cat003"))->padre->chiave, QStringLiteral("###"));
     p.cat.SpostaReparto(QStringLiteral("cat002"), QStringLiteral("cat001"));
     QVERIFY(p.t.messages.shown().empty());
     QCOMPARE(p.campo(QStringLiteral("cat002"), QStringLiteral("genitore")).toString(), QStringLiteral("cat001"));
@@ -630,7 +630,7 @@ void TestCatalogo::riparentaNonScriveIlPostoDegliOrfani()
     QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("livello")).toInt(), 2);
     QCOMPARE(p.campo(QStringLiteral("cat004"), QStringLiteral("genitore")).toString(), QStringLiteral("cat003"));
     QCOMPARE(p.campo(QStringLiteral("cat004"), QStringLiteral("livello")).toInt(), 3);
-    QCOMPARE(p.d().tvwCategorie.node(QStringLiteral("cat003"))->parent->key, QStringLiteral("###"));
+    QCOMPARE(p.d().tvwCategorie.nodo(QStringLiteral("cat003"))->padre->chiave, QStringLiteral("###"));
     // A department dropped below it counts its level from the stored one.
     p.cat.SpostaReparto(QStringLiteral("cat002"), QStringLiteral("cat004"));
     QCOMPARE(p.campo(QStringLiteral("cat002"), QStringLiteral("livello")).toInt(), 4);
@@ -804,9 +804,9 @@ void TestCatalogo::incollaNonSovrascrive()
         QVERIFY_THROWS_EXCEPTION(DbError, p.cat.IncollaReparto());
         QVERIFY(!p.occupato());
         QCOMPARE(p.testi(QStringLiteral("SELECT ID FROM categorie ORDER BY ID")), tutti);
-        QCOMPARE(p.d().tvwCategorie.count(), int(tutti.size()) + 1);
+        QCOMPARE(p.d().tvwCategorie.numeroNodi(), int(tutti.size()) + 1);
         QCOMPARE(p.d().repartoCorrente(), dove);
-        QCOMPARE(p.d().tvwCategorie.selected(), dove);
+        QCOMPARE(p.d().tvwCategorie.selezionato(), dove);
     }
 }
 
@@ -881,12 +881,12 @@ void TestCatalogo::copiaIncollaReparto()
     QCOMPARE(p.campo(nuovo, QStringLiteral("immagine0")).toString(), QStringLiteral("s.jpg"));
     QCOMPARE(p.campo(nuovo, QStringLiteral("pagina")).toString(), nuovo);
     QCOMPARE(p.campo(nuovo, QStringLiteral("hafigli")).toInt(), 0);
-    QCOMPARE(p.d().tvwCategorie.node(nuovo)->text, QStringLiteral("Scarpe"));
+    QCOMPARE(p.d().tvwCategorie.nodo(nuovo)->testo, QStringLiteral("Scarpe"));
     QCOMPARE(p.fratelli().text(QStringLiteral("titolo")), QStringLiteral("Scarpe"));
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE catID=?"), {nuovo}), Lista{incollati});
     QCOMPARE(p.t.messages.shown().size(), size_t(incollati > 1 ? 1 : 0));
     QCOMPARE(p.d().repartoCorrente(), nuovo);
-    QCOMPARE(p.d().tvwCategorie.selected(), nuovo);
+    QCOMPARE(p.d().tvwCategorie.selezionato(), nuovo);
     // The copied department is unchanged.
     QCOMPARE(p.campo(copiato, QStringLiteral("titolo")).toString(), QStringLiteral("Scarpe"));
     QCOMPARE(p.campo(copiato, QStringLiteral("pagina")).toString(), copiato);

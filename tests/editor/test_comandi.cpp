@@ -237,7 +237,7 @@ struct Prova {
 // node, grid row), what is done first, and what it must have done.
 struct CasoComando {
     const char *nome;
-    int numero;
+    Cmd::Numero numero;
     const char *scheda;
     const char *nodo;
     int riga;                              // -1: the grid is not clicked
@@ -642,7 +642,7 @@ void TestComandi::senzaRigaCorrente()
     };
     const QString prima = stato();
     annullaProssimoDialogo();
-    f->w->EseguiComando(numero);
+    f->w->EseguiComando(Cmd::Numero(numero));
     QCOMPARE(stato(), prima);
     QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
     QVERIFY(!f->negozio().state.InAggiornamento);

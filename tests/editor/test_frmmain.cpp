@@ -437,7 +437,7 @@ void TestFrmMain::pulsantiImmagine()
     auto f = apriFinestra();
     QVERIFY(f->w);
     const QStringList didascalie = {"Scegli il template", "Costruisci il negozio", "Aggiorna il sito"};
-    const int comandi[] = {Cmd::ScegliTemplate, Cmd::Costruisci, Cmd::AggiornaSito};
+    const Cmd::Numero comandi[] = {Cmd::ScegliTemplate, Cmd::Costruisci, Cmd::AggiornaSito};
     for (int i = 0; i < 3; ++i) {
         auto *b = f->w->findChild<PulsanteImmagine *>(QStringLiteral("imgButton%1").arg(i));
         QVERIFY(b && b->isVisible());

@@ -85,7 +85,7 @@ VistaNegozio::VistaNegozio(Negozio &negozio, RegistroComandi &comandi, QWidget *
     auto *rigaNegozio = new QHBoxLayout(fraNegozio);
     rigaNegozio->addLayout(colonnaSconto);
     rigaNegozio->addSpacing(24);
-    const std::pair<int, int> comandiLogo[] = {{Cmd::ImpostaLogoNormale, Cmd::EliminaLogoNormale},
+    const std::pair<Cmd::Numero, Cmd::Numero> comandiLogo[] = {{Cmd::ImpostaLogoNormale, Cmd::EliminaLogoNormale},
                                                {Cmd::ImpostaLogoPiccolo, Cmd::EliminaLogoPiccolo}};
     for (size_t n = 0; n < 2; ++n) {
         rigaNegozio->addLayout(bloccoImmagine(FamigliaImmagine::Negozio, int(n), comandiLogo[n], fraNegozio,

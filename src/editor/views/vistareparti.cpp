@@ -40,8 +40,6 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     // picCategorie(1): the sibling list and its commands.
     const Elenco e = elenco(QStringLiteral("picCategorie1"), QStringLiteral("gridCategorie"), d.dataFratelli,
                             {{QStringLiteral("titolo"), QStringLiteral("Reparti")}},
-                            {Cmd::RepartoSu, Cmd::RepartoGiu, Cmd::AggiungiRepartoPrima, Cmd::AggiungiRepartoDopo,
-                             Cmd::AggiungiSottoreparto, Cmd::CopiaReparto, Cmd::IncollaReparto, Cmd::EliminaReparto},
                             QStringLiteral("maschera categorie"));
     m_elenco = e.pannello;
     m_titoloElenco = e.titolo;
@@ -88,7 +86,7 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     modulo->addRow(etichetta(QStringLiteral("Modello di pagina:"), cboTemplate), riga({cboTemplate}));
 
     auto *immagini = new QHBoxLayout;
-    const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagineReparto, Cmd::EliminaImmagineReparto},
+    const std::pair<Cmd::Numero, Cmd::Numero> comandiImmagine[] = {{Cmd::ImpostaImmagineReparto, Cmd::EliminaImmagineReparto},
                                                    {Cmd::ImpostaPulsante, Cmd::EliminaPulsante}};
     for (int n = 0; n < 2; ++n)
         immagini->addLayout(bloccoImmagine(FamigliaImmagine::Reparto, n, comandiImmagine[n], this, &cornici[n]));
@@ -161,7 +159,7 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
                 m_negozio.messages().warning(testoRifiuto(m_negozio.dati().dataFratelli, n, t, campo));
             });
     connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaReparti::mostraTitolo);
-    connect(&d, &DatiPrincipali::modelliChanged, this, &VistaReparti::caricaModelli);
+    connect(&d, &DatiPrincipali::modelliCambiati, this, &VistaReparti::caricaModelli);
     // A title written from the details shows at once in the list and the tree.
     connect(txtCategorie14, &QLineEdit::editingFinished, this, [this] {
         DatiPrincipali &dati = m_negozio.dati();
@@ -169,8 +167,8 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
         if (!rs.isOpen() || !rs.hasCurrent())
             return;
         const QString id = rs.text(QStringLiteral("ID"));
-        if (dati.tvwCategorie.contains(id))
-            dati.tvwCategorie.setText(id, rs.text(QStringLiteral("titolo")));
+        if (dati.tvwCategorie.contiene(id))
+            dati.tvwCategorie.impostaTesto(id, rs.text(QStringLiteral("titolo")));
         BusyFlag busy(m_negozio.state.InAggiornamento);
         Recordset &fratelli = dati.dataFratelli.recordset();
         if (fratelli.isOpen()) {
