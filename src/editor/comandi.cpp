@@ -226,14 +226,6 @@ RegistroComandi::RegistroComandi(QObject *parent) : QObject(parent)
     }
 }
 
-QList<QAction *> RegistroComandi::azioni() const
-{
-    QList<QAction *> l;
-    for (const DefinizioneComando &d : tabellaComandi)
-        l << m_azioni.value(d.numero);
-    return l;
-}
-
 QList<QMenu *> RegistroComandi::creaMenu(QMenuBar *barra) const
 {
     // Every menu first, then each one's entries: its commands' actions and

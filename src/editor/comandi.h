@@ -150,7 +150,6 @@ public:
     static QList<Cmd::Numero> pannello(const QString &nome);
 
     QAction *azione(Cmd::Numero numero) const { return m_azioni.value(numero); }
-    QList<QAction *> azioni() const;
 
     // Fills a menu bar from the tables: each menu with its entries and
     // submenus in their order and separators. The menus of the bar come back

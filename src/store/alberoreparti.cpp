@@ -30,20 +30,6 @@ void AlberoReparti::appendi(Nodo *figlio, Nodo *padre)
     padre->figli.push_back(figlio);
 }
 
-AlberoReparti::Nodo &AlberoReparti::aggiungi(const QString &chiavePadre, const QString &chiave, const QString &testo)
-{
-    Nodo *padre = nullptr;
-    if (!chiavePadre.isNull()) {
-        padre = nodo(chiavePadre);
-        if (!padre)
-            throw std::runtime_error(QStringLiteral("Nodo non trovato: %1").arg(chiavePadre).toStdString());
-    }
-    Nodo &n = nuovoNodo(chiave, testo);
-    if (padre)
-        appendi(&n, padre);
-    return n;
-}
-
 void AlberoReparti::ricostruisci(const std::vector<Reparto> &reparti)
 {
     svuota();
@@ -70,14 +56,6 @@ void AlberoReparti::ricostruisci(const std::vector<Reparto> &reparti)
 AlberoReparti::Nodo *AlberoReparti::nodo(const QString &chiave) const
 {
     return m_perChiave.value(chiave, nullptr);
-}
-
-int AlberoReparti::posizione(const QString &chiave) const
-{
-    for (int i = 0; i < int(m_nodi.size()); ++i)
-        if (m_nodi[i]->chiave == chiave)
-            return i;
-    return -1;
 }
 
 bool AlberoReparti::discendeDa(const QString &chiave, const QString &antenato) const

@@ -36,24 +36,20 @@ public:
     explicit AlberoReparti(QObject *parent = nullptr);
 
     void svuota();
-    // Adds a node as the last child of chiavePadre (a null key: a node
-    // without parent, the root); throws std::runtime_error for a key already
-    // present or a parent that does not exist.
-    Nodo &aggiungi(const QString &chiavePadre, const QString &chiave, const QString &testo);
     // The whole tree again: the root "Negozio" (open), then one node per
     // department in the given order (their place in the node collection,
     // which a re-parenting saves as the sort order), each hung under its
     // parent afterwards, so a parent that comes later still gets its
     // children. A department whose parent does not exist, or would close a
     // cycle, is shown under the root (soloMostrato). haReparti() tells
-    // whether any row names a parent. Announced with ricostruito.
+    // whether any row names a parent. Announced with ricostruito. A key
+    // given twice throws std::runtime_error.
     void ricostruisci(const std::vector<Reparto> &reparti);
     Nodo *nodo(const QString &chiave) const;
     bool contiene(const QString &chiave) const { return nodo(chiave) != nullptr; }
     int numeroNodi() const { return int(m_nodi.size()); }
     // Nodes in the order they were added (the node collection).
     const std::vector<std::unique_ptr<Nodo>> &nodi() const { return m_nodi; }
-    int posizione(const QString &chiave) const;  // place in the node collection, -1 if absent
 
     // Makes the node the last child of nuovoPadre, with its subtree. Refused
     // (false) when nuovoPadre is the node itself or one of its descendants.
@@ -64,7 +60,6 @@ public:
     int profondita(const QString &chiave) const;    // 0 for the root
     void impostaTesto(const QString &chiave, const QString &testo);
 
-    bool abilitato() const { return m_abilitato; }
     // Whether the last rebuild put at least one department in the tree (the
     // expand and collapse commands are offered then).
     bool haReparti() const { return m_haReparti; }
@@ -82,7 +77,6 @@ private:
 
     std::vector<std::unique_ptr<Nodo>> m_nodi;
     QHash<QString, Nodo *> m_perChiave;
-    bool m_abilitato = true;
     bool m_haReparti = false;
     QString m_selezionato;
 };
