@@ -60,6 +60,21 @@ public:
     // Shows the current row again in every bound field, dropping their edits.
     void ricaricaCampi();
 
+    // While a pause lives, what the recordset does is not shown: the bound
+    // fields are left alone and neither reposition nor scritto is signalled.
+    // The pending edits are written when it starts; when the last pause
+    // ends, the current row is shown and reposition signalled once.
+    class Pausa {
+    public:
+        explicit Pausa(DataSource &sorgente);
+        ~Pausa();
+        Pausa(const Pausa &) = delete;
+        Pausa &operator=(const Pausa &) = delete;
+
+    private:
+        DataSource &m_sorgente;
+    };
+
 signals:
     void reposition();
     // A value of a bound field could not be stored: the engine's number and
@@ -73,6 +88,9 @@ signals:
 private:
     void collegaRecordset();
     void applicaModifiche();
+    // A pause starts and ends.
+    void sospendi();
+    void riprendi();
     CampoCollegato *collegato(const QString &campo) const;
 
     QString m_databaseName;
@@ -81,4 +99,5 @@ private:
     Recordset m_recordset;
     std::vector<CampoCollegato *> m_campi;
     bool m_scrivendo = false;  // scriviModifiche is writing the row
+    int m_pause = 0;           // Pausa objects alive
 };

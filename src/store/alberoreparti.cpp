@@ -33,21 +33,28 @@ void AlberoReparti::appendi(Nodo *figlio, Nodo *padre)
 void AlberoReparti::ricostruisci(const std::vector<Reparto> &reparti)
 {
     svuota();
+    m_nodi.reserve(reparti.size() + 1);
+    m_perChiave.reserve(qsizetype(reparti.size()) + 1);
     Nodo &radice = nuovoNodo(Radice, QStringLiteral("Negozio"));
     radice.aperto = true;
     bool haPadre = false;
+    std::vector<Nodo *> nuovi;
+    nuovi.reserve(reparti.size());
     for (const Reparto &r : reparti) {
-        nuovoNodo(r.chiave, r.testo);
+        nuovi.push_back(&nuovoNodo(r.chiave, r.testo));
         haPadre = haPadre || r.padre.has_value();
     }
-    for (const Reparto &r : reparti) {
-        const QString padre = r.padre.value_or(Radice);
+    for (size_t i = 0; i < reparti.size(); ++i) {
+        Nodo *n = nuovi[i];
+        const QString padre = reparti[i].padre.value_or(Radice);
+        Nodo *p = padre == Radice ? nullptr : nodo(padre);
         // A parent that does not exist, or one that would close a cycle of
         // parents (it hangs, so far, below this node), gives the root.
-        const bool esiste = padre != r.chiave && padre != Radice && contiene(padre) && !discendeDa(padre, r.chiave);
-        Nodo *n = nodo(r.chiave);
-        appendi(n, esiste ? nodo(padre) : &radice);
-        n->soloMostrato = !esiste && padre != Radice;
+        for (const Nodo *sopra = p; sopra && p; sopra = sopra->padre)
+            if (sopra == n)
+                p = nullptr;
+        appendi(n, p ? p : &radice);
+        n->soloMostrato = !p && padre != Radice;
     }
     m_haReparti = haPadre;
     emit ricostruito();

@@ -13,7 +13,9 @@ enum class FamigliaImmagine;
 class SceltaImmagineModale;
 class Recordset;
 class Database;
+class QVariant;
 struct ShopState;
+class Transazione;
 
 class Catalogo {
 public:
@@ -77,6 +79,9 @@ private:
     Database &db() const;
 
     qint64 aggiungiArticolo(bool dopo);
+    // Undoes an article a paste added (its transaction), which is counted no
+    // more; the article list goes back to the row before it.
+    void tornaIndietro(Transazione &t, const QVariant &precedente);
     QString aggiungiReparto(bool dopo);
     void CopiaArticoliReparto();
     // Fills the new department's row from the department clipboard.

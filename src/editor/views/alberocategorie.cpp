@@ -39,6 +39,7 @@ void AlberoCategorie::ricostruisci()
     setUpdatesEnabled(false);
     clear();
     m_items.clear();
+    m_items.reserve(qsizetype(m_albero.nodi().size()));
     m_evidenziato.clear();
     // Each node under its parent in the order of the parent's children (a
     // node's place in the collection may come before its parent's).
