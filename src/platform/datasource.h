@@ -2,7 +2,9 @@
 // A data source: the window's data control. It holds a database name and a
 // record source, opens its recordset on refresh, shows the current row in the
 // fields bound to it, and signals Reposition whenever the current row changes
-// (a move, a find, a refresh).
+// (a move, a find, a refresh). Those members keep the data control's own
+// names; the binding of fields (collega, scriviModifiche, ...) is the
+// project's.
 //
 // Bound fields keep the merchant's edits until the record is written: by an
 // edit and update of the recordset (which takes every pending edit with it),
