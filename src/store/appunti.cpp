@@ -87,15 +87,15 @@ void Catalogo::IncollaArticoli()
     std::optional<DataSource::Pausa> pausa(std::in_place, d.dataArticoli);
     for (clip.moveFirst(); !clip.eof(); clip.moveNext()) {
         const QVariant precedente = a.hasCurrent() ? a.value(QStringLiteral("ID")) : QVariant();
-        // Each article is written whole, its new row and its values in one
-        // transaction, or not at all: a paste that stops keeps the articles
-        // already written and leaves no empty one behind.
+        // Each article's new row and its values are committed together: a
+        // paste that stops keeps the articles already written and leaves no
+        // empty one behind.
         Transazione t(db());
         const qint64 id = AggiungiArticoloDopo();
         // Only the article this insertion made is filled, never an existing one.
         if (id == 0 || !a.hasCurrent() || a.value(QStringLiteral("ID")).toLongLong() != id) {
             if (id != 0)
-                tornaIndietro(t, precedente);
+                tornaIndietro(t, id, precedente);
             pausa.reset();
             msg.warning(QStringLiteral("Impossibile aggiungere il nuovo articolo: l'incolla è stato interrotto."));
             return;
@@ -107,15 +107,23 @@ void Catalogo::IncollaArticoli()
             t.commit();
         } catch (...) {
             a.cancelUpdate();
-            tornaIndietro(t, precedente);
+            tornaIndietro(t, id, precedente);
             throw;
         }
     }
 }
 
-void Catalogo::tornaIndietro(Transazione &t, const QVariant &precedente)
+void Catalogo::tornaIndietro(Transazione &t, qint64 id, const QVariant &precedente)
 {
-    t.finish();
+    // The row goes as a deleted article goes (its number is not given
+    // again); when even that cannot be committed, the whole insertion is
+    // undone.
+    try {
+        db().execute(QStringLiteral("DELETE FROM articoli WHERE ID=?"), {id});
+        t.commit();
+    } catch (const std::exception &) {
+        t.finish();
+    }
     dati().impostaTotaleArticoli(state().TotaleArticoli - 1);
     ritorna(dati().dataArticoli.recordset(), precedente);
 }

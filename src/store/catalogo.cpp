@@ -172,6 +172,7 @@ qint64 Catalogo::aggiungiArticolo(bool dopo)
     Recordset &a = d.dataArticoli.recordset();
     const Recordset &c = d.dataCategorie.recordset();
     qint64 nuovo = 0;
+    bool inCoda = false;  // the new article sorts after every other
     {
         BusyFlag busy(state().InAggiornamento);
         // Without a selected department there is nowhere to add.
@@ -181,6 +182,13 @@ qint64 Catalogo::aggiungiArticolo(bool dopo)
         Transazione t(db());
         try {
             const qint64 valore = nuovoOrdinamento(a, QStringLiteral("articoli"), dopo);
+            if (a.recordCount() == 0) {
+                inCoda = true;
+            } else {
+                Recordset ultimo = a.clone();
+                ultimo.moveLast();
+                inCoda = valore > ordinamento(ultimo);
+            }
             const QString reparto = c.text(QStringLiteral("ID"));
             a.addNew();
             a.setValue(QStringLiteral("ordinamento"), valore);
@@ -197,8 +205,11 @@ qint64 Catalogo::aggiungiArticolo(bool dopo)
             return 0;
         }
     }
-    // The flag is clear: the window's Reposition work runs for the new article.
-    a.requery();
+    // The flag is clear: the window's Reposition work runs for the new
+    // article. One that sorts last is already in its place among the rows
+    // the recordset holds; otherwise they are read again in their order.
+    if (!inCoda)
+        a.requery();
     a.findFirst(QStringLiteral("ID"), nuovo);
     d.impostaTotaleArticoli(state().TotaleArticoli + 1);
     return nuovo;

@@ -79,9 +79,9 @@ private:
     Database &db() const;
 
     qint64 aggiungiArticolo(bool dopo);
-    // Undoes an article a paste added (its transaction), which is counted no
-    // more; the article list goes back to the row before it.
-    void tornaIndietro(Transazione &t, const QVariant &precedente);
+    // Takes back the article `id` a paste added in the transaction t, which
+    // is counted no more; the article list goes back to the row before it.
+    void tornaIndietro(Transazione &t, qint64 id, const QVariant &precedente);
     QString aggiungiReparto(bool dopo);
     void CopiaArticoliReparto();
     // Fills the new department's row from the department clipboard.

@@ -42,22 +42,29 @@ void AlberoCategorie::ricostruisci()
     m_items.reserve(qsizetype(m_albero.nodi().size()));
     m_evidenziato.clear();
     // Each node under its parent in the order of the parent's children (a
-    // node's place in the collection may come before its parent's).
+    // node's place in the collection may come before its parent's). The
+    // items are made apart from the tree and put in it at once.
     std::vector<std::pair<const AlberoReparti::Nodo *, QTreeWidgetItem *>> pila;
     for (const auto &n : m_albero.nodi())
         if (!n->padre)
             pila.emplace_back(n.get(), nullptr);
     std::reverse(pila.begin(), pila.end());
+    QList<QTreeWidgetItem *> cime;
     while (!pila.empty()) {
         const auto [n, padre] = pila.back();
         pila.pop_back();
-        QTreeWidgetItem *i = padre ? new QTreeWidgetItem(padre) : new QTreeWidgetItem(this);
+        auto *i = new QTreeWidgetItem;
         i->setText(0, n->testo);
         i->setData(0, Qt::UserRole, n->chiave);
+        if (padre)
+            padre->addChild(i);
+        else
+            cime << i;
         m_items.insert(n->chiave, i);
         for (auto it = n->figli.rbegin(); it != n->figli.rend(); ++it)
             pila.emplace_back(*it, i);
     }
+    addTopLevelItems(cime);
     for (const auto &n : m_albero.nodi())
         if (n->aperto)
             m_items.value(n->chiave)->setExpanded(true);
