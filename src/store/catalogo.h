@@ -1,9 +1,10 @@
 #pragma once
 // The catalogue operations the main window's commands start: moving rows,
-// adding articles and departments, deleting and re-parenting departments,
-// copying and pasting through the clipboard tables. They work on the shop
-// store's data sources, hold the busy flag while they move rows themselves,
-// and leave the row the merchant expects current at the end.
+// adding and deleting articles and departments, re-parenting departments,
+// setting and clearing pictures, copying and pasting through the clipboard
+// tables. They work on the shop store's data sources, hold the busy flag
+// while they move rows themselves, leave the row the merchant expects current
+// at the end, and have DatiPrincipali announce what changed.
 #include <QString>
 #include <QStringList>
 
