@@ -149,7 +149,7 @@ int benchEditor(int argc, char **argv)
     std::printf("department-articles: %d count\n", negozio.dati().dataArticoli.recordset().recordCount());
     enum Dove { Articolo, Reparto, Albero };
     const struct {
-        int numero;
+        Cmd::Numero numero;
         const char *nome;
         Dove dove;
     } comandi[] = {

@@ -50,7 +50,7 @@ int benchOpen(int argc, char **argv)
         }
         if (run == 0)
             std::printf("departments: %d count\narticles: %lld count\n",
-                        negozio.dati().tvwCategorie.count() - 1, negozio.state.TotaleArticoli);
+                        negozio.dati().tvwCategorie.numeroNodi() - 1, negozio.state.TotaleArticoli);
         negozio.dati().chiudi();
         negozio.state.dbCatalogo->close();
         QElapsedTimer t;

@@ -76,7 +76,6 @@ public:
     // flags the rows the tree shows.
     void Menu(int corrente, const std::vector<char> &visibili, QString &albero, QString &opzioni) const;
     // The same for every department page at once: only the tree differs.
-    const QString &MenuIntero() const { return m_menuIntero; }
 
     // The rows of the departments below a missing parent or in a loop of
     // parents: no page of the tree reaches them.

@@ -36,9 +36,9 @@ AbilitazioneComandi::AbilitazioneComandi(Negozio &negozio, RegistroComandi &coma
         for (const QString &n : nomiArticolo())
             m_comandi.AbilitaComando(n, corrente);
     });
-    connect(&d.tvwCategorie, &AlberoReparti::rebuilt, this,
+    connect(&d.tvwCategorie, &AlberoReparti::ricostruito, this,
             [this] { m_comandi.AbilitaComando(QStringLiteral("espansione"), m_negozio.dati().tvwCategorie.haReparti()); });
-    connect(&negozio, &Negozio::appuntiChanged, this, [this] {
+    connect(&negozio, &Negozio::appuntiCambiati, this, [this] {
         const Negozio::Appunti a = m_negozio.appunti();
         m_comandi.AbilitaComando(QStringLiteral("incolla articolo"), a.articoli);
         m_comandi.AbilitaComando(QStringLiteral("incolla categoria"), a.reparto);

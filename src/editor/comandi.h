@@ -1,9 +1,14 @@
 #pragma once
 // The main window's commands: one registry entry and one QAction each, shared
-// by the menus, the panels' buttons and the dispatcher. The catalogue
-// commands keep their numbers (the button with index n sends command n; 50
-// builds the site, 51 updates it); the commands outside the dispatcher (shop,
-// settings, views, help) have numbers of their own from 100 on.
+// by the menus, the panels' buttons and the dispatcher. An entry is the
+// command's number here and its row in the table of comandi.cpp, which says
+// everything about it: caption, tool tip, icon, enabling name, the menu that
+// holds its entry and its place there, the panel that shows its button, and
+// whether it goes through EseguiComando. The menu bar, the panels' buttons and
+// the dispatcher's guard are made from the table. The catalogue commands keep
+// their numbers (the button with index n sends command n; 50 builds the site,
+// 51 updates it); the others (shop, settings, views, help) have numbers of
+// their own from 100 on.
 //
 // AbilitaComando switches a command on or off by its enabling name: every
 // action registered under that name, and the widgets that the name also
@@ -17,9 +22,12 @@
 #include <vector>
 
 class QAction;
+class QMenu;
+class QMenuBar;
 class QWidget;
 
 namespace Cmd {
+Q_NAMESPACE
 enum Numero : int {
     ArticoloSu = 0,
     ArticoloGiu = 1,
@@ -79,15 +87,52 @@ enum Numero : int {
     DomandeFrequenti,
     Informazioni,
 };
+Q_ENUM_NS(Numero)
+}
+
+// How a command's entry behaves, and how the window treats it.
+namespace OpzioniComando {
+enum : unsigned {
+    Nessuna = 0,
+    Separatore = 1,    // a separator comes before its menu entry
+    Spunta = 2,        // its menu entry is checkable
+    Numerato = 4,      // it goes through EseguiComando (the catalogue commands, 50 and 51)
+    SenzaNegozio = 8,  // it stays on while no shop is open
+};
 }
 
 struct DefinizioneComando {
-    int numero;
+    Cmd::Numero numero;
     const char *nome;          // the action's object name: its menu entry's name
     const char *testo;         // menu caption, "&" before the access key
     const char *suggerimento;  // tool tip of its button
     const char *icona;         // icon theme name, "" for none
     const char *abilitazione;  // enabling name, "" when always enabled
+    const char *menu;          // the menu that holds its entry (a DefinizioneMenu)
+    int ordine;                // its place in that menu, among entries and submenus
+    unsigned opzioni;          // OpzioniComando
+    // The panel that shows the command's own button ("cmdButton" & n, or the
+    // picture buttons of picSfondo1), "" for none. A panel's buttons are in
+    // the order of the table.
+    const char *pannello;
+};
+
+// A menu of the menu bar, or a submenu.
+struct DefinizioneMenu {
+    enum Abilitazione {
+        Propria,      // enabled unless the window says otherwise
+        SegueVoci,    // enabled exactly while one of its entries is
+        SoloRadice,   // in the views of the tree, enabled while the shop's root is selected
+    };
+    const char *nome;          // object name of the menu and of its action
+    const char *padre;         // the menu that holds it, "" for the menu bar
+    const char *testo;         // title, "&" before the access key
+    int ordine;                // its place among the parent's entries and submenus
+    bool separatorePrima;
+    Abilitazione abilitazione;
+    // Holds the entries of that menu too ("" for its own only): the logo
+    // menus of the departments and articles views are one menu shown twice.
+    const char *vociDi;
 };
 
 class RegistroComandi : public QObject {
@@ -95,11 +140,21 @@ class RegistroComandi : public QObject {
 public:
     explicit RegistroComandi(QObject *parent = nullptr);
 
+    // The tables, in their order.
     static const std::vector<DefinizioneComando> &definizioni();
-    static const DefinizioneComando *definizione(int numero);
+    static const std::vector<DefinizioneMenu> &menu();
+    static const DefinizioneComando *definizione(Cmd::Numero numero);
+    // Whether a command of the registry goes through EseguiComando.
+    static bool numerato(Cmd::Numero numero);
+    // The commands whose button a panel shows, in the table's order.
+    static QList<Cmd::Numero> pannello(const QString &nome);
 
-    QAction *azione(int numero) const { return m_azioni.value(numero); }
-    QList<QAction *> azioni() const;
+    QAction *azione(Cmd::Numero numero) const { return m_azioni.value(numero); }
+
+    // Fills a menu bar from the tables: each menu with its entries and
+    // submenus in their order and separators. The menus of the bar come back
+    // in their order.
+    QList<QMenu *> creaMenu(QMenuBar *barra) const;
 
     // Switches everything registered under the enabling name; a name outside
     // the registry does nothing.
@@ -110,7 +165,7 @@ public:
 
 signals:
     // An action was triggered (menu entry, button, shortcut).
-    void comando(int numero);
+    void comando(Cmd::Numero numero);
 
 private:
     QHash<int, QAction *> m_azioni;

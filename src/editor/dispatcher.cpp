@@ -9,7 +9,6 @@
 #include "alberocategorie.h"
 #include "catalogo.h"
 #include "commercio.h"
-#include "corniceimmagine.h"
 #include "frmabout.h"
 #include "frmbrowse.h"
 #include "frmelabora.h"
@@ -33,75 +32,41 @@
 
 namespace {
 
-// The picture field a picture command sets or clears, on which data source.
+// The picture field a picture command sets or clears, of whose rows.
 struct Immagine {
     FamigliaImmagine famiglia;
     int n;
 };
 
-std::optional<Immagine> immagineDaImpostare(int numero)
+Immagine immagine(Cmd::Numero numero)
 {
     switch (numero) {
-    case Cmd::ImpostaImmagine1: return Immagine{FamigliaImmagine::Articolo, 0};
-    case Cmd::ImpostaImmagine2: return Immagine{FamigliaImmagine::Articolo, 1};
-    case Cmd::ImpostaImmaginePiccola: return Immagine{FamigliaImmagine::Articolo, 2};
-    case Cmd::ImpostaImmagineReparto: return Immagine{FamigliaImmagine::Reparto, 0};
-    case Cmd::ImpostaPulsante: return Immagine{FamigliaImmagine::Reparto, 1};
-    case Cmd::ImpostaLogoNormale: return Immagine{FamigliaImmagine::Negozio, 0};
-    case Cmd::ImpostaLogoPiccolo: return Immagine{FamigliaImmagine::Negozio, 1};
-    default: return std::nullopt;
-    }
-}
-
-std::optional<Immagine> immagineDaEliminare(int numero)
-{
-    switch (numero) {
-    case Cmd::EliminaImmagine1: return Immagine{FamigliaImmagine::Articolo, 0};
-    case Cmd::EliminaImmagine2: return Immagine{FamigliaImmagine::Articolo, 1};
-    case Cmd::EliminaImmaginePiccola: return Immagine{FamigliaImmagine::Articolo, 2};
-    case Cmd::EliminaImmagineReparto: return Immagine{FamigliaImmagine::Reparto, 0};
-    case Cmd::EliminaPulsante: return Immagine{FamigliaImmagine::Reparto, 1};
-    case Cmd::EliminaLogoNormale: return Immagine{FamigliaImmagine::Negozio, 0};
-    case Cmd::EliminaLogoPiccolo: return Immagine{FamigliaImmagine::Negozio, 1};
-    default: return std::nullopt;
+    case Cmd::ImpostaImmagine1:
+    case Cmd::EliminaImmagine1: return {FamigliaImmagine::Articolo, 0};
+    case Cmd::ImpostaImmagine2:
+    case Cmd::EliminaImmagine2: return {FamigliaImmagine::Articolo, 1};
+    case Cmd::ImpostaImmaginePiccola:
+    case Cmd::EliminaImmaginePiccola: return {FamigliaImmagine::Articolo, 2};
+    case Cmd::ImpostaImmagineReparto:
+    case Cmd::EliminaImmagineReparto: return {FamigliaImmagine::Reparto, 0};
+    case Cmd::ImpostaPulsante:
+    case Cmd::EliminaPulsante: return {FamigliaImmagine::Reparto, 1};
+    case Cmd::ImpostaLogoNormale:
+    case Cmd::EliminaLogoNormale: return {FamigliaImmagine::Negozio, 0};
+    default: return {FamigliaImmagine::Negozio, 1};
     }
 }
 
 } // namespace
 
-void frmMain::mostraImmagine(FamigliaImmagine famiglia, int n)
+void frmMain::EseguiComando(Cmd::Numero numero)
 {
-    for (CorniceImmagine *c : findChildren<CorniceImmagine *>())
-        if (c->famiglia() == famiglia && c->numero() == n)
-            c->aggiorna();
-}
-
-void frmMain::EseguiComando(int numero)
-{
-    if (numero < 0 || numero > Cmd::AggiornaSito || (numero > Cmd::Variante3 && numero < Cmd::Costruisci))
+    if (!RegistroComandi::numerato(numero))
         return;
     Catalogo catalogo(m_negozio);
     DatiPrincipali &d = m_negozio.dati();
     Messages &msg = m_negozio.messages();
     try {
-        if (const auto im = immagineDaImpostare(numero)) {
-            DataSource &sorgente = CorniceImmagine::sorgente(m_negozio, im->famiglia);
-            DialogoSceltaImmagine scelta(this, m_negozio.state.PercorsoNegozio, msg, &frmMain::MostraAiuto);
-            ImpostaImmagine(sorgente.recordset(), im->n, scelta);
-            mostraImmagine(im->famiglia, im->n);
-            return;
-        }
-        if (const auto im = immagineDaEliminare(numero)) {
-            Recordset &rs = CorniceImmagine::sorgente(m_negozio, im->famiglia).recordset();
-            if (!rs.isOpen() || !rs.hasCurrent())
-                return;
-            rs.edit();
-            rs.setValue(QStringLiteral("immagine%1").arg(im->n), QString());
-            rs.update();
-            // The frame no longer shows the picture, and its delete command goes off.
-            mostraImmagine(im->famiglia, im->n);
-            return;
-        }
         switch (numero) {
         case Cmd::ArticoloSu:
         case Cmd::ArticoloGiu: {
@@ -118,20 +83,9 @@ void frmMain::EseguiComando(int numero)
         case Cmd::AggiungiArticoloPrima: catalogo.AggiungiArticoloPrima(); break;
         case Cmd::AggiungiArticoloDopo: catalogo.AggiungiArticoloDopo(); break;
         case Cmd::EliminaArticolo: {
-            Recordset &a = d.dataArticoli.recordset();
-            if (!a.isOpen() || !a.hasCurrent())
-                return;
-            if (!msg.question(QStringLiteral("Eliminare l'articolo selezionato?")))
-                return;
-            {
-                BusyFlag busy(m_negozio.state.InAggiornamento);
-                a.remove();
-            }
-            a.movePrevious();
-            if (a.bof() && a.recordCount() > 0)
-                a.moveNext();
-            m_negozio.state.TotaleArticoli = std::max<qint64>(0, m_negozio.state.TotaleArticoli - 1);
-            emit m_negozio.totaliChanged();
+            const Recordset &a = d.dataArticoli.recordset();
+            if (a.isOpen() && a.hasCurrent() && msg.question(QStringLiteral("Eliminare l'articolo selezionato?")))
+                catalogo.EliminaArticolo();
             break;
         }
         case Cmd::CopiaArticolo: catalogo.CopiaArticolo(); break;
@@ -164,6 +118,24 @@ void frmMain::EseguiComando(int numero)
         case Cmd::AggiungiRepartoDopo: catalogo.AggiungiRepartoDopo(); break;
         case Cmd::AggiungiRepartoPrima: catalogo.AggiungiRepartoPrima(); break;
         case Cmd::AggiungiSottoreparto: catalogo.AggiungiSottoreparto(); break;
+        case Cmd::ImpostaImmagine1:
+        case Cmd::ImpostaImmagine2:
+        case Cmd::ImpostaImmaginePiccola:
+        case Cmd::ImpostaImmagineReparto:
+        case Cmd::ImpostaPulsante:
+        case Cmd::ImpostaLogoNormale:
+        case Cmd::ImpostaLogoPiccolo: {
+            DialogoSceltaImmagine scelta(this, m_negozio.state.PercorsoNegozio, msg, &frmMain::MostraAiuto);
+            catalogo.ImpostaImmagine(immagine(numero).famiglia, immagine(numero).n, scelta);
+            break;
+        }
+        case Cmd::EliminaImmagine1:
+        case Cmd::EliminaImmagine2:
+        case Cmd::EliminaImmaginePiccola:
+        case Cmd::EliminaImmagineReparto:
+        case Cmd::EliminaPulsante:
+        case Cmd::EliminaLogoNormale:
+        case Cmd::EliminaLogoPiccolo: catalogo.EliminaImmagine(immagine(numero).famiglia, immagine(numero).n); break;
         case Cmd::Ricerca:
             if (!m_ricerca)
                 m_ricerca = new frmSearch(m_negozio, &frmMain::MostraAiuto, this);
@@ -215,9 +187,9 @@ void frmMain::EseguiComando(int numero)
     }
 }
 
-void frmMain::esegui(int numero)
+void frmMain::esegui(Cmd::Numero numero)
 {
-    if (numero <= Cmd::AggiornaSito) {
+    if (RegistroComandi::numerato(numero)) {
         EseguiComando(numero);
         return;
     }

@@ -47,12 +47,13 @@ struct Scheda {
     const char *suggerimento;
     const char *menu;
     const char *aiuto;
+    Cmd::Numero comando;  // its entry in "Visualizza", checked while it shows
 };
 const Scheda schede[] = {
-    {"kReparti", "Reparti", "Gestione reparti", "mnuReparti", "pagine\\reparti.htm"},
-    {"kArticoli", "Articoli", "Gestione articoli", "mnuArticoli", "pagine\\articoli.htm"},
-    {"kSito", " Sito", "Impostazioni generali del sito", "mnuSito", "pagine\\sito.htm"},
-    {"kInternet", "Internet", "Impostazioni Internet", "mnuInternet", "pagine\\internet.htm"},
+    {"kReparti", "Reparti", "Gestione reparti", "mnuReparti", "pagine\\reparti.htm", Cmd::VisualizzaReparti},
+    {"kArticoli", "Articoli", "Gestione articoli", "mnuArticoli", "pagine\\articoli.htm", Cmd::VisualizzaArticoli},
+    {"kSito", " Sito", "Impostazioni generali del sito", "mnuSito", "pagine\\sito.htm", Cmd::VisualizzaSito},
+    {"kInternet", "Internet", "Impostazioni Internet", "mnuInternet", "pagine\\internet.htm", Cmd::VisualizzaInternet},
 };
 
 QWidget *pannello(const QString &nome, QWidget *parent)
@@ -71,9 +72,33 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     setWindowTitle(QStringLiteral("Vetrasto"));
     resize(1280, 800);
 
+    creaAlbero();
+    auto *destra = creaViste();
+    creaSchede();
+    auto *split = new QSplitter(this);
+    split->addWidget(m_alberoPannello);
+    split->addWidget(destra);
+    split->setStretchFactor(1, 3);
+    split->setSizes({240, 1040});
+    auto *centro = new QWidget(this);
+    auto *colonna = new QVBoxLayout(centro);
+    colonna->addWidget(creaStriscia());
+    colonna->addWidget(m_tabs);
+    colonna->addWidget(split, 1);
+    setCentralWidget(centro);
+
+    creaMenu();
+    connect(&m_comandi, &RegistroComandi::comando, this, &frmMain::esegui);
+    seguiNegozio();
+    negozio.setSceltaTemplate(this);
+    qApp->installEventFilter(this);
+}
+
+void frmMain::creaAlbero()
+{
     // picCategorie(0): the department tree with its buttons and counter.
     m_alberoPannello = pannello(QStringLiteral("picCategorie0"), this);
-    m_tree = new AlberoCategorie(negozio.dati().tvwCategorie, m_alberoPannello);
+    m_tree = new AlberoCategorie(m_negozio.dati().tvwCategorie, m_alberoPannello);
     m_totale = new QLabel(m_alberoPannello);
     m_totale->setObjectName(QStringLiteral("lblTotaleArticoli"));
     auto *titoloAlbero = new QLabel(QStringLiteral("Reparti"), m_alberoPannello);
@@ -84,7 +109,7 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     pulsantiAlbero->addWidget(titoloAlbero);
     pulsantiAlbero->addStretch(1);
     // The tree's buttons follow "espansione"; their menu entries follow the view.
-    for (int n : {Cmd::Comprimi, Cmd::Espandi}) {
+    for (const Cmd::Numero n : RegistroComandi::pannello(m_alberoPannello->objectName())) {
         const QAction *a = m_comandi.azione(n);
         auto *b = new QToolButton(m_alberoPannello);
         b->setObjectName(QStringLiteral("cmdButton%1").arg(n));
@@ -100,28 +125,35 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     colonnaAlbero->addLayout(pulsantiAlbero);
     colonnaAlbero->addWidget(m_tree, 1);
     colonnaAlbero->addWidget(m_totale);
-    m_pannelli.insert(QStringLiteral("picCategorie0"), m_alberoPannello);
+    m_pannelli.insert(m_alberoPannello->objectName(), m_alberoPannello);
+}
 
-    // The views' panels.
+QWidget *frmMain::creaViste()
+{
+    // The views' panels, one above the other; MostraScheda shows those of the current view.
     auto *destra = new QWidget(this);
     auto *colonnaDestra = new QVBoxLayout(destra);
     colonnaDestra->setContentsMargins(0, 0, 0, 0);
-    m_reparti = new VistaReparti(negozio, m_comandi, destra);
+    m_reparti = new VistaReparti(m_negozio, m_comandi, destra);
     m_pannelli.insert(QStringLiteral("picCategorie1"), m_reparti->picCategorie1());
     m_pannelli.insert(QStringLiteral("picCategorie2"), m_reparti->picCategorie2());
     colonnaDestra->addWidget(m_reparti, 1);
-    m_articoli = new VistaArticoli(negozio, m_comandi, destra);
+    m_articoli = new VistaArticoli(m_negozio, m_comandi, destra);
     m_pannelli.insert(QStringLiteral("picArticoli0"), m_articoli->picArticoli0());
     m_pannelli.insert(QStringLiteral("picArticoli1"), m_articoli->picArticoli1());
     colonnaDestra->addWidget(m_articoli, 1);
-    m_vistaNegozio = new VistaNegozio(negozio, m_comandi, destra);
-    m_sito = new VistaSito(negozio, m_comandi, destra);
-    m_internet = new VistaInternet(negozio, m_comandi, destra);
+    m_vistaNegozio = new VistaNegozio(m_negozio, m_comandi, destra);
+    m_sito = new VistaSito(m_negozio, m_comandi, destra);
+    m_internet = new VistaInternet(m_negozio, m_comandi, destra);
     for (Vista *v : std::initializer_list<Vista *>{m_vistaNegozio, m_sito, m_internet}) {
         m_pannelli.insert(v->objectName(), v);  // picNegozio, picSito, picGenerale
         colonnaDestra->addWidget(v, 1);
     }
+    return destra;
+}
 
+void frmMain::creaSchede()
+{
     m_tabs = new QTabBar(this);
     m_tabs->setObjectName(QStringLiteral("tabGestione"));
     m_tabs->setDrawBase(false);
@@ -131,43 +163,37 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
         m_tabs->setTabToolTip(i, QString::fromUtf8(s.suggerimento));
     }
     connect(m_tabs, &QTabBar::currentChanged, this, &frmMain::MostraScheda);
+}
 
-    auto *split = new QSplitter(this);
-    split->addWidget(m_alberoPannello);
-    split->addWidget(destra);
-    split->setStretchFactor(1, 3);
-    split->setSizes({240, 1040});
-    // picSfondo(1): the strip of the three picture buttons at the top.
+QWidget *frmMain::creaStriscia()
+{
+    // picSfondo(1): the strip of the picture buttons at the top, captioned
+    // with their commands' tool tips.
     auto *striscia = new QWidget(this);
     striscia->setObjectName(QStringLiteral("picSfondo1"));
     int x = 8;
-    const std::pair<int, const char *> grandi[] = {{Cmd::ScegliTemplate, "Scegli il template"},
-                                                  {Cmd::Costruisci, "Costruisci il negozio"},
-                                                  {Cmd::AggiornaSito, "Aggiorna il sito"}};
-    for (int i = 0; i < 3; ++i) {
-        auto *b = new PulsanteImmagine(i, m_comandi.azione(grandi[i].first), QString::fromUtf8(grandi[i].second), striscia);
+    int i = 0;
+    for (const Cmd::Numero n : RegistroComandi::pannello(striscia->objectName())) {
+        QAction *a = m_comandi.azione(n);
+        auto *b = new PulsanteImmagine(i++, a, a->toolTip(), striscia);
         b->move(x, 3);
         x += b->width() + 16;
     }
     striscia->setFixedHeight(56);
+    return striscia;
+}
 
-    auto *centro = new QWidget(this);
-    auto *colonna = new QVBoxLayout(centro);
-    colonna->addWidget(striscia);
-    colonna->addWidget(m_tabs);
-    colonna->addWidget(split, 1);
-    setCentralWidget(centro);
-
-    creaMenu();
-    connect(&m_comandi, &RegistroComandi::comando, this, &frmMain::esegui);
-
+void frmMain::seguiNegozio()
+{
     // What the store announces.
-    DatiPrincipali &d = negozio.dati();
-    connect(&negozio, &Negozio::captionChanged, this, &QWidget::setWindowTitle);
-    connect(&negozio, &Negozio::totaliChanged, this, [this] { m_totale->setText(m_negozio.testoTotaleArticoli()); });
-    connect(&negozio, &Negozio::schedaRichiesta, this, &frmMain::selezionaScheda);
-    connect(&negozio, &Negozio::mostraSchedaRichiesta, this, &frmMain::MostraScheda);
-    connect(&negozio, &Negozio::riavvioRichiesto, this, [this] { m_riavvioRichiesto = true; });
+    DatiPrincipali &d = m_negozio.dati();
+    connect(&m_negozio, &Negozio::titoloCambiato, this, &QWidget::setWindowTitle);
+    connect(&d, &DatiPrincipali::totaliCambiati, this, [this] { m_totale->setText(m_negozio.testoTotaleArticoli()); });
+    // The article the search brought forward shows in the articles view; the
+    // shop's root chosen by the store shows its own panels.
+    connect(&m_negozio, &Negozio::articoloRaggiunto, this, [this] { selezionaScheda(QStringLiteral("kArticoli")); });
+    connect(&d, &DatiPrincipali::radiceSelezionata, this, &frmMain::MostraScheda);
+    connect(&m_negozio, &Negozio::riavvioRichiesto, this, [this] { m_riavvioRichiesto = true; });
     // Each view reports the refusals of its own data sources; the settings
     // record's are reported here, naming the field as the view that shows it
     // does.
@@ -189,8 +215,6 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
             m_negozio.messages().warning(QStringLiteral("Impossibile spostare il reparto:\r\n") + testoErrore(e));
         }
     });
-    negozio.setSceltaTemplate(this);
-    qApp->installEventFilter(this);
 }
 
 frmMain::~frmMain()
@@ -256,12 +280,8 @@ int frmMain::carica()
 
 void frmMain::senzaNegozio()
 {
-    const QList<int> offerti = {Cmd::NuovoNegozio, Cmd::ApriNegozio, Cmd::Esci,
-                                Cmd::Sommario, Cmd::DomandeFrequenti, Cmd::Informazioni};
-    for (QAction *a : m_comandi.azioni())
-        a->setEnabled(false);
-    for (int n : offerti)
-        m_comandi.azione(n)->setEnabled(true);
+    for (const DefinizioneComando &d : RegistroComandi::definizioni())
+        m_comandi.azione(d.numero)->setEnabled((d.opzioni & OpzioniComando::SenzaNegozio) != 0);
     // A menu or submenu none of whose entries can act is disabled too.
     std::function<bool(QMenu *)> abilitaMenu = [&](QMenu *m) {
         bool qualcuna = false;
@@ -300,7 +320,13 @@ void frmMain::PulisciCartelle()
         // A folder the working folders may not be is never emptied,
         // whatever the settings say; the message says why.
         const QString rifiuto = CartellaRiservata(cartella, s.PercorsoNegozio);
-        if (!rifiuto.isEmpty() || !SvuotaCartella(cartella, s.PercorsoNegozio))
+        bool svuotata = false;
+        if (rifiuto.isEmpty()) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            svuotata = SvuotaCartella(cartella, s.PercorsoNegozio);
+            QApplication::restoreOverrideCursor();
+        }
+        if (!svuotata)
             msg.warning(QStringLiteral("La cartella '%1' non è stata svuotata: %2.")
                             .arg(cartella, rifiuto.isEmpty() ? QStringLiteral("non è stato possibile svuotarla") : rifiuto));
     }
@@ -349,35 +375,39 @@ void frmMain::MostraScheda()
     // A view holds its two panels: it shows while they do.
     m_reparti->setVisible(reparti && !radice);
     m_articoli->setVisible(articoli && !radice);
-    for (const Scheda &s : schede)
+    for (const Scheda &s : schede) {
         if (chiave == QLatin1String(s.chiave))
             mostraMenuVista(QString::fromLatin1(s.menu));
-    m_comandi.azione(Cmd::Comprimi)->setEnabled(reparti || articoli);
-    m_comandi.azione(Cmd::Espandi)->setEnabled(reparti || articoli);
-    const std::pair<int, const char *> spunte[] = {{Cmd::VisualizzaReparti, "kReparti"},
-                                                  {Cmd::VisualizzaArticoli, "kArticoli"},
-                                                  {Cmd::VisualizzaSito, "kSito"},
-                                                  {Cmd::VisualizzaInternet, "kInternet"}};
-    for (const auto &[n, k] : spunte)
-        m_comandi.azione(n)->setChecked(chiave == QLatin1String(k));
+        m_comandi.azione(s.comando)->setChecked(chiave == QLatin1String(s.chiave));
+    }
+    // The menu entries of the tree's buttons act while the tree shows.
+    for (const Cmd::Numero n : RegistroComandi::pannello(m_alberoPannello->objectName()))
+        m_comandi.azione(n)->setEnabled(reparti || articoli);
     if (reparti || articoli)
-        for (const char *nome : {"mnuImpostaLogoR", "mnuEliminaLogoR", "mnuImpostaLogoA", "mnuEliminaLogoA"})
-            if (auto *m = menuBar()->findChild<QMenu *>(QString::fromLatin1(nome)))
-                m->menuAction()->setEnabled(radice);
+        for (const DefinizioneMenu &m : RegistroComandi::menu())
+            if (m.abilitazione == DefinizioneMenu::SoloRadice)
+                menuBar()->findChild<QMenu *>(QString::fromLatin1(m.nome))->menuAction()->setEnabled(radice);
 }
 
 void frmMain::mostraMenuVista(const QString &nome)
 {
     // The view menus share the title "&Modifica" and its access key: only
-    // the current one is in the menu bar, so Alt+M opens it.
+    // the current one is in the menu bar, so Alt+M opens it, in its place
+    // among the bar's menus.
     QMenuBar *barra = menuBar();
-    QAction *dopo = m_menu.value(QStringLiteral("mnuVisualizza"))->menuAction();
-    for (auto it = m_menuVista.cbegin(); it != m_menuVista.cend(); ++it) {
-        QAction *a = it.value()->menuAction();
-        if (it.key() != nome)
+    for (qsizetype i = m_menu.size() - 1; i >= 0; --i) {
+        QAction *a = m_menu[i]->menuAction();
+        const bool vista = m_menuVista.contains(m_menu[i]->objectName());
+        if (vista && m_menu[i]->objectName() != nome) {
             barra->removeAction(a);
-        else if (!barra->actions().contains(a))
+        } else if (!barra->actions().contains(a)) {
+            // Before the next menu of the bar that is shown.
+            QAction *dopo = nullptr;
+            for (qsizetype j = i + 1; j < m_menu.size() && !dopo; ++j)
+                if (barra->actions().contains(m_menu[j]->menuAction()))
+                    dopo = m_menu[j]->menuAction();
             barra->insertAction(dopo, a);
+        }
     }
 }
 
@@ -473,89 +503,9 @@ Impostazioni frmMain::impostazioni() const
 
 void frmMain::creaMenu()
 {
-    QMenuBar *barra = menuBar();
-    const auto menu = [](QMenu *padre, const char *nome, const char *testo) {
-        QMenu *m = padre->addMenu(QString::fromUtf8(testo));
-        m->setObjectName(QString::fromLatin1(nome));
-        m->menuAction()->setObjectName(QString::fromLatin1(nome));
-        return m;
-    };
-    const auto voci = [this](QMenu *m, std::initializer_list<int> numeri) {
-        for (int n : numeri) {
-            if (n < 0)
-                m->addSeparator();
-            else
-                m->addAction(m_comandi.azione(n));
-        }
-    };
-    const auto principale = [this, barra](const char *nome, const char *testo) {
-        QMenu *m = barra->addMenu(QString::fromUtf8(testo));
-        m->setObjectName(QString::fromLatin1(nome));
-        m->menuAction()->setObjectName(QString::fromLatin1(nome));
-        m_menu.insert(QString::fromLatin1(nome), m);
-        return m;
-    };
-    constexpr int sep = -1;
-
-    QMenu *file = principale("mnuFile", "&File");
-    voci(file, {Cmd::NuovoNegozio, Cmd::ApriNegozio, sep, Cmd::CartelleLavoro, Cmd::PulisciCartelle, sep,
-                Cmd::ScegliTemplate, Cmd::Costruisci, Cmd::AggiornaSito, sep, Cmd::ImportaZendaro, sep, Cmd::Esci});
-
-    QMenu *reparti = principale("mnuReparti", "&Modifica");
-    voci(menu(reparti, "mnuSpostaRep", "&Sposta"), {Cmd::RepartoSu, Cmd::RepartoGiu});
-    reparti->addSeparator();
-    voci(menu(reparti, "mnuAggiungiCat", "&Aggiungi"),
-         {Cmd::AggiungiRepartoPrima, Cmd::AggiungiRepartoDopo, Cmd::AggiungiSottoreparto});
-    reparti->addSeparator();
-    voci(reparti, {Cmd::CopiaReparto, Cmd::IncollaReparto, sep, Cmd::EliminaReparto, sep, Cmd::ImpostaImmagineReparto,
-                   Cmd::EliminaImmagineReparto, sep, Cmd::ImpostaPulsante, Cmd::EliminaPulsante, sep});
-    voci(menu(reparti, "mnuImpostaLogoR", "Imposta logo &negozio"), {Cmd::ImpostaLogoNormale, Cmd::ImpostaLogoPiccolo});
-    voci(menu(reparti, "mnuEliminaLogoR", "Elimina logo nego&zio"), {Cmd::EliminaLogoNormale, Cmd::EliminaLogoPiccolo});
-
-    QMenu *articoli = principale("mnuArticoli", "&Modifica");
-    voci(menu(articoli, "mnuSpostaArt", "&Sposta"), {Cmd::ArticoloSu, Cmd::ArticoloGiu});
-    articoli->addSeparator();
-    voci(menu(articoli, "mnuAggiungiArt", "&Aggiungi"), {Cmd::AggiungiArticoloPrima, Cmd::AggiungiArticoloDopo});
-    articoli->addSeparator();
-    voci(articoli, {Cmd::CopiaArticolo, Cmd::IncollaArticolo, sep, Cmd::Ricerca, sep, Cmd::EliminaArticolo, sep});
-    voci(menu(articoli, "mnuOpzioni", "&Definisci varianti"), {Cmd::Variante1, Cmd::Variante2, Cmd::Variante3});
-    articoli->addSeparator();
-    voci(menu(articoli, "mnuImpostaImmagine", "Impos&ta immagine"),
-         {Cmd::ImpostaImmagine1, Cmd::ImpostaImmagine2, Cmd::ImpostaImmaginePiccola});
-    voci(menu(articoli, "mnuEliminaImmagine", "Eli&mina immagine"),
-         {Cmd::EliminaImmagine1, Cmd::EliminaImmagine2, Cmd::EliminaImmaginePiccola});
-    articoli->addSeparator();
-    voci(menu(articoli, "mnuImpostaLogoA", "Imposta logo &negozio"), {Cmd::ImpostaLogoNormale, Cmd::ImpostaLogoPiccolo});
-    voci(menu(articoli, "mnuEliminaLogoA", "Elimina logo nego&zio"),
-         {Cmd::EliminaLogoNormale, Cmd::EliminaLogoPiccolo});
-
-    voci(principale("mnuSito", "&Modifica"), {Cmd::Spedizione, Cmd::SistemiPagamento});
-    voci(principale("mnuInternet", "&Modifica"),
-         {Cmd::CartellaFTPNegozio, Cmd::CartellaFTPScript, Cmd::ImpostazioniAvanzate});
-
-    QMenu *visualizza = principale("mnuVisualizza", "&Visualizza");
-    for (int n : {Cmd::VisualizzaReparti, Cmd::VisualizzaArticoli, Cmd::VisualizzaSito, Cmd::VisualizzaInternet})
-        m_comandi.azione(n)->setCheckable(true);
-    voci(visualizza, {Cmd::VisualizzaReparti, Cmd::VisualizzaArticoli, Cmd::VisualizzaSito, Cmd::VisualizzaInternet,
-                      sep, Cmd::Espandi, Cmd::Comprimi});
-    voci(principale("mnuHelp", "&?"), {Cmd::Sommario, Cmd::DomandeFrequenti, sep, Cmd::Informazioni});
-
+    m_menu = m_comandi.creaMenu(menuBar());
     for (const Scheda &s : schede)
-        m_menuVista.insert(QString::fromLatin1(s.menu), m_menu.value(QString::fromLatin1(s.menu)));
+        m_menuVista << QString::fromLatin1(s.menu);
     // The departments view's menu until a view is shown.
     mostraMenuVista(QStringLiteral("mnuReparti"));
-
-    // A submenu of these groups is enabled exactly while one of its entries is.
-    for (const char *nome : {"mnuSpostaArt", "mnuAggiungiArt", "mnuSpostaRep", "mnuAggiungiCat", "mnuOpzioni",
-                             "mnuImpostaImmagine", "mnuEliminaImmagine"}) {
-        QMenu *gruppo = barra->findChild<QMenu *>(QString::fromLatin1(nome));
-        const auto ricalcola = [gruppo] {
-            const QList<QAction *> figli = gruppo->actions();
-            gruppo->menuAction()->setEnabled(
-                std::any_of(figli.begin(), figli.end(), [](const QAction *a) { return a->isEnabled(); }));
-        };
-        for (QAction *a : gruppo->actions())
-            connect(a, &QAction::changed, gruppo, ricalcola);
-        ricalcola();
-    }
 }

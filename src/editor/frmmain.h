@@ -14,7 +14,6 @@
 #include <QPointer>
 
 class AlberoCategorie;
-enum class FamigliaImmagine;
 class frmSearch;
 class QLabel;
 class QMenu;
@@ -35,9 +34,9 @@ public:
     // shop could be opened and the window must go).
     int carica();
 
-    // The single entry of the numbered commands (0 to 34, 50, 51); other
-    // numbers do nothing.
-    void EseguiComando(int numero);
+    // The single entry of the numbered commands (the registry's Numerato
+    // ones: 0 to 34, 50, 51); other numbers do nothing.
+    void EseguiComando(Cmd::Numero numero);
     // Shows the panels and menu of the selected view.
     void MostraScheda();
     // Opens a page of the program's help ("pagine\reparti.htm"); a page
@@ -75,11 +74,18 @@ protected:
 
 private:
     bool ScegliTemplate() override;
-    void esegui(int numero);
+    // Every command of the registry: the numbered ones go to EseguiComando.
+    void esegui(Cmd::Numero numero);
+    // The parts of the window: the tree's panel, the views' panels (handed
+    // back in their column), the view tabs, the strip of picture buttons, the
+    // menu bar; then what the store announces.
+    void creaAlbero();
+    QWidget *creaViste();
+    void creaSchede();
+    QWidget *creaStriscia();
     void creaMenu();
+    void seguiNegozio();
     void onNodoCliccato(const QString &key);
-    // Shows picture n of a family again in its frames.
-    void mostraImmagine(FamigliaImmagine famiglia, int n);
     // No shop is open: only New, Open, Exit and the help are offered; every
     // menu with nothing to offer is disabled, the views are hidden.
     void senzaNegozio();
@@ -105,7 +111,7 @@ private:
     VistaSito *m_sito;
     VistaInternet *m_internet;
     QHash<QString, QWidget *> m_pannelli;  // picCategorie0, picArticoli0, picNegozio, ...
-    QHash<QString, QMenu *> m_menu;        // the menu bar's menus by name: mnuFile, mnuReparti, ...
-    QHash<QString, QMenu *> m_menuVista;   // mnuReparti, mnuArticoli, mnuSito, mnuInternet
+    QList<QMenu *> m_menu;                 // the menu bar's menus in their order: mnuFile, mnuReparti, ...
+    QStringList m_menuVista;               // mnuReparti, mnuArticoli, mnuSito, mnuInternet
     bool m_riavvioRichiesto = false;       // another shop is recorded: this window goes
 };

@@ -52,11 +52,6 @@ Tasto filtroSenzaACapo(const QString &, QChar c)
     return c == u'\r' || c == u'\n' ? Tasto{Tasto::Scarta, {}} : Tasto{};
 }
 
-Tasto filtroNessunTasto(const QString &, QChar)
-{
-    return {Tasto::Scarta, {}};
-}
-
 QString senzaCaratteriDiControllo(const QString &testo)
 {
     QString r = testo;

@@ -33,8 +33,6 @@ Tasto filtroReparto(const QString &testo, QChar c);
 Tasto filtroCifre(const QString &testo, QChar c);
 // Carriage return and line feed discarded.
 Tasto filtroSenzaACapo(const QString &testo, QChar c);
-// Every key discarded (lists changed only with the mouse).
-Tasto filtroNessunTasto(const QString &testo, QChar c);
 
 // The text as a number in the merchant's notation; nullopt when it is not one.
 std::optional<double> numero(const QString &testo);

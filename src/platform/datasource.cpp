@@ -21,11 +21,17 @@ void DataSource::collegaRecordset()
     // The pending edits are written before the row changes; a refused value
     // has been reported and put back, so the row always moves on.
     m_recordset.onLeaveRow = [this] {
-        scriviModifiche();
+        if (m_pause == 0)
+            scriviModifiche();
         return true;
     };
-    m_recordset.onBeforeUpdate = [this] { applicaModifiche(); };
+    m_recordset.onBeforeUpdate = [this] {
+        if (m_pause == 0)
+            applicaModifiche();
+    };
     m_recordset.onAfterUpdate = [this] {
+        if (m_pause > 0)
+            return;
         const bool daiCampi = m_scrivendo;
         if (daiCampi) {
             for (CampoCollegato *c : m_campi)
@@ -36,9 +42,36 @@ void DataSource::collegaRecordset()
         emit scritto(daiCampi);
     };
     m_recordset.onReposition = [this] {
+        if (m_pause > 0)
+            return;
         ricaricaCampi();
         emit reposition();
     };
+}
+
+DataSource::Pausa::Pausa(DataSource &sorgente) : m_sorgente(sorgente)
+{
+    m_sorgente.sospendi();
+}
+
+DataSource::Pausa::~Pausa()
+{
+    m_sorgente.riprendi();
+}
+
+void DataSource::sospendi()
+{
+    if (m_pause == 0)
+        scriviModifiche();
+    ++m_pause;
+}
+
+void DataSource::riprendi()
+{
+    if (--m_pause > 0)
+        return;
+    ricaricaCampi();
+    emit reposition();
 }
 
 void DataSource::refresh()

@@ -2,7 +2,9 @@
 // A data source: the window's data control. It holds a database name and a
 // record source, opens its recordset on refresh, shows the current row in the
 // fields bound to it, and signals Reposition whenever the current row changes
-// (a move, a find, a refresh).
+// (a move, a find, a refresh). Those members keep the data control's own
+// names; the binding of fields (collega, scriviModifiche, ...) is the
+// project's.
 //
 // Bound fields keep the merchant's edits until the record is written: by an
 // edit and update of the recordset (which takes every pending edit with it),
@@ -60,6 +62,21 @@ public:
     // Shows the current row again in every bound field, dropping their edits.
     void ricaricaCampi();
 
+    // While a pause lives, what the recordset does is not shown: the bound
+    // fields are left alone and neither reposition nor scritto is signalled.
+    // The pending edits are written when it starts; when the last pause
+    // ends, the current row is shown and reposition signalled once.
+    class Pausa {
+    public:
+        explicit Pausa(DataSource &sorgente);
+        ~Pausa();
+        Pausa(const Pausa &) = delete;
+        Pausa &operator=(const Pausa &) = delete;
+
+    private:
+        DataSource &m_sorgente;
+    };
+
 signals:
     void reposition();
     // A value of a bound field could not be stored: the engine's number and
@@ -73,6 +90,9 @@ signals:
 private:
     void collegaRecordset();
     void applicaModifiche();
+    // A pause starts and ends.
+    void sospendi();
+    void riprendi();
     CampoCollegato *collegato(const QString &campo) const;
 
     QString m_databaseName;
@@ -81,4 +101,5 @@ private:
     Recordset m_recordset;
     std::vector<CampoCollegato *> m_campi;
     bool m_scrivendo = false;  // scriviModifiche is writing the row
+    int m_pause = 0;           // Pausa objects alive
 };

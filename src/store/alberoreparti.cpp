@@ -5,126 +5,122 @@
 
 AlberoReparti::AlberoReparti(QObject *parent) : QObject(parent) {}
 
-void AlberoReparti::clear()
+void AlberoReparti::svuota()
 {
-    m_nodes.clear();
-    m_byKey.clear();
-    m_selected.clear();
+    m_nodi.clear();
+    m_perChiave.clear();
+    m_selezionato.clear();
 }
 
-AlberoReparti::Nodo &AlberoReparti::add(const QString &parentKey, const QString &key, const QString &text)
+AlberoReparti::Nodo &AlberoReparti::nuovoNodo(const QString &chiave, const QString &testo)
 {
-    if (m_byKey.contains(key))
-        throw std::runtime_error(QStringLiteral("Chiave duplicata: %1").arg(key).toStdString());
-    Nodo *parent = nullptr;
-    if (!parentKey.isNull()) {
-        parent = node(parentKey);
-        if (!parent)
-            throw std::runtime_error(QStringLiteral("Nodo non trovato: %1").arg(parentKey).toStdString());
+    if (m_perChiave.contains(chiave))
+        throw std::runtime_error(QStringLiteral("Chiave duplicata: %1").arg(chiave).toStdString());
+    auto n = std::make_unique<Nodo>();
+    n->chiave = chiave;
+    n->testo = testo;
+    m_perChiave.insert(chiave, n.get());
+    m_nodi.push_back(std::move(n));
+    return *m_nodi.back();
+}
+
+void AlberoReparti::appendi(Nodo *figlio, Nodo *padre)
+{
+    figlio->padre = padre;
+    padre->figli.push_back(figlio);
+}
+
+void AlberoReparti::ricostruisci(const std::vector<Reparto> &reparti)
+{
+    svuota();
+    m_nodi.reserve(reparti.size() + 1);
+    m_perChiave.reserve(qsizetype(reparti.size()) + 1);
+    Nodo &radice = nuovoNodo(Radice, QStringLiteral("Negozio"));
+    radice.aperto = true;
+    bool haPadre = false;
+    std::vector<Nodo *> nuovi;
+    nuovi.reserve(reparti.size());
+    for (const Reparto &r : reparti) {
+        nuovi.push_back(&nuovoNodo(r.chiave, r.testo));
+        haPadre = haPadre || r.padre.has_value();
     }
-    auto n = std::make_unique<Nodo>();
-    n->key = key;
-    n->text = text;
-    n->parent = parent;
-    if (parent)
-        parent->children.push_back(n.get());
-    m_byKey.insert(key, n.get());
-    m_nodes.push_back(std::move(n));
-    return *m_nodes.back();
+    for (size_t i = 0; i < reparti.size(); ++i) {
+        Nodo *n = nuovi[i];
+        const QString padre = reparti[i].padre.value_or(Radice);
+        Nodo *p = padre == Radice ? nullptr : nodo(padre);
+        // A parent that does not exist, or one that would close a cycle of
+        // parents (it hangs, so far, below this node), gives the root.
+        for (const Nodo *sopra = p; sopra && p; sopra = sopra->padre)
+            if (sopra == n)
+                p = nullptr;
+        appendi(n, p ? p : &radice);
+        n->soloMostrato = !p && padre != Radice;
+    }
+    m_haReparti = haPadre;
+    emit ricostruito();
 }
 
-AlberoReparti::Nodo &AlberoReparti::addUnattached(const QString &key, const QString &text)
+AlberoReparti::Nodo *AlberoReparti::nodo(const QString &chiave) const
 {
-    if (m_byKey.contains(key))
-        throw std::runtime_error(QStringLiteral("Chiave duplicata: %1").arg(key).toStdString());
-    auto n = std::make_unique<Nodo>();
-    n->key = key;
-    n->text = text;
-    m_byKey.insert(key, n.get());
-    m_nodes.push_back(std::move(n));
-    return *m_nodes.back();
+    return m_perChiave.value(chiave, nullptr);
 }
 
-void AlberoReparti::attach(const QString &key, const QString &parentKey)
+bool AlberoReparti::discendeDa(const QString &chiave, const QString &antenato) const
 {
-    Nodo *n = node(key);
-    Nodo *p = node(parentKey);
-    if (!n || !p || n->parent)
-        throw std::runtime_error(QStringLiteral("Nodo non collegabile: %1").arg(key).toStdString());
-    n->parent = p;
-    p->children.push_back(n);
-}
-
-AlberoReparti::Nodo *AlberoReparti::node(const QString &key) const
-{
-    return m_byKey.value(key, nullptr);
-}
-
-int AlberoReparti::index(const QString &key) const
-{
-    for (int i = 0; i < int(m_nodes.size()); ++i)
-        if (m_nodes[i]->key == key)
-            return i;
-    return -1;
-}
-
-bool AlberoReparti::isDescendant(const QString &key, const QString &ancestor) const
-{
-    const Nodo *a = node(ancestor);
-    for (const Nodo *n = node(key); n; n = n->parent)
+    const Nodo *a = nodo(antenato);
+    for (const Nodo *n = nodo(chiave); n; n = n->padre)
         if (n == a)
             return true;
     return false;
 }
 
-bool AlberoReparti::setParent(const QString &key, const QString &newParent)
+bool AlberoReparti::spostaSotto(const QString &chiave, const QString &nuovoPadre)
 {
-    Nodo *n = node(key);
-    Nodo *p = node(newParent);
-    if (!n || !p || isDescendant(newParent, key))
+    Nodo *n = nodo(chiave);
+    Nodo *p = nodo(nuovoPadre);
+    if (!n || !p || discendeDa(nuovoPadre, chiave))
         return false;
-    if (n->parent)
-        std::erase(n->parent->children, n);
-    n->parent = p;
+    if (n->padre)
+        std::erase(n->padre->figli, n);
     n->soloMostrato = false;
-    p->children.push_back(n);
-    emit rebuilt();
+    appendi(n, p);
+    emit ricostruito();
     return true;
 }
 
-QString AlberoReparti::fullPath(const QString &key) const
+QString AlberoReparti::percorso(const QString &chiave) const
 {
-    QStringList parts;
-    int guard = count() + 1;
-    for (const Nodo *n = node(key); n && guard-- > 0; n = n->parent)
-        parts.prepend(n->text);
-    return parts.join(u'\\');
+    QStringList parti;
+    int guardia = numeroNodi() + 1;
+    for (const Nodo *n = nodo(chiave); n && guardia-- > 0; n = n->padre)
+        parti.prepend(n->testo);
+    return parti.join(u'\\');
 }
 
-int AlberoReparti::depth(const QString &key) const
+int AlberoReparti::profondita(const QString &chiave) const
 {
     int d = -1;
-    int guard = count() + 1;
-    for (const Nodo *n = node(key); n && guard-- > 0; n = n->parent)
+    int guardia = numeroNodi() + 1;
+    for (const Nodo *n = nodo(chiave); n && guardia-- > 0; n = n->padre)
         ++d;
     return d;
 }
 
-void AlberoReparti::setText(const QString &key, const QString &text)
+void AlberoReparti::impostaTesto(const QString &chiave, const QString &testo)
 {
-    if (Nodo *n = node(key)) {
-        n->text = text;
-        emit textChanged(key);
+    if (Nodo *n = nodo(chiave)) {
+        n->testo = testo;
+        emit testoCambiato(chiave);
     }
 }
 
-void AlberoReparti::select(const QString &key)
+void AlberoReparti::seleziona(const QString &chiave)
 {
-    if (!node(key))
-        throw std::runtime_error(QStringLiteral("Nodo non trovato: %1").arg(key).toStdString());
-    m_selected = key;
+    if (!nodo(chiave))
+        throw std::runtime_error(QStringLiteral("Nodo non trovato: %1").arg(chiave).toStdString());
+    m_selezionato = chiave;
     // Making a node visible expands its ancestors.
-    for (Nodo *n = node(key)->parent; n; n = n->parent)
-        n->expanded = true;
-    emit selectionChanged(key);
+    for (Nodo *n = nodo(chiave)->padre; n; n = n->padre)
+        n->aperto = true;
+    emit selezioneCambiata(chiave);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class AlberoReparti : public QObject {
@@ -15,65 +16,67 @@ public:
     static inline const QString Radice = QStringLiteral("###");
 
     struct Nodo {
-        QString key;
-        QString text;
-        Nodo *parent = nullptr;
-        std::vector<Nodo *> children;
-        bool expanded = false;
+        QString chiave;
+        QString testo;
+        Nodo *padre = nullptr;
+        std::vector<Nodo *> figli;
+        bool aperto = false;
         // Shown under the root only because its stored parent does not
         // exist (or would close a cycle); nobody placed it there.
         bool soloMostrato = false;
     };
 
+    // A department row as the tree is rebuilt from it (no parent: the row
+    // names none).
+    struct Reparto {
+        QString chiave, testo;
+        std::optional<QString> padre;
+    };
+
     explicit AlberoReparti(QObject *parent = nullptr);
 
-    void clear();
-    // Adds a node as the last child of parentKey; throws std::runtime_error
-    // for a key already present or a parent that does not exist.
-    Nodo &add(const QString &parentKey, const QString &key, const QString &text);
-    // For a rebuild that places each node in the collection first and hangs
-    // it under its parent afterwards: a node with no parent yet, and the
-    // step that makes it the last child of an existing node. Neither signals.
-    Nodo &addUnattached(const QString &key, const QString &text);
-    void attach(const QString &key, const QString &parentKey);
-    Nodo *node(const QString &key) const;
-    bool contains(const QString &key) const { return node(key) != nullptr; }
-    int count() const { return int(m_nodes.size()); }
+    void svuota();
+    // The whole tree again: the root "Negozio" (open), then one node per
+    // department in the given order (their place in the node collection,
+    // which a re-parenting saves as the sort order), each hung under its
+    // parent afterwards, so a parent that comes later still gets its
+    // children. A department whose parent does not exist, or would close a
+    // cycle, is shown under the root (soloMostrato). haReparti() tells
+    // whether any row names a parent. Announced with ricostruito. A key
+    // given twice throws std::runtime_error.
+    void ricostruisci(const std::vector<Reparto> &reparti);
+    Nodo *nodo(const QString &chiave) const;
+    bool contiene(const QString &chiave) const { return nodo(chiave) != nullptr; }
+    int numeroNodi() const { return int(m_nodi.size()); }
     // Nodes in the order they were added (the node collection).
-    const std::vector<std::unique_ptr<Nodo>> &nodes() const { return m_nodes; }
-    int index(const QString &key) const;  // position in the node collection, -1 if absent
+    const std::vector<std::unique_ptr<Nodo>> &nodi() const { return m_nodi; }
 
-    // Makes key the last child of newParent, with its subtree. Refused (false)
-    // when newParent is the node itself or one of its descendants. The node
-    // is then where it was put, no longer only shown there.
-    bool setParent(const QString &key, const QString &newParent);
-    bool isDescendant(const QString &key, const QString &ancestor) const;
-    QString fullPath(const QString &key) const;  // texts joined with "\"
-    int depth(const QString &key) const;         // 0 for the root
-    void setText(const QString &key, const QString &text);
+    // Makes the node the last child of nuovoPadre, with its subtree. Refused
+    // (false) when nuovoPadre is the node itself or one of its descendants.
+    // The node is then where it was put, no longer only shown there.
+    bool spostaSotto(const QString &chiave, const QString &nuovoPadre);
+    bool discendeDa(const QString &chiave, const QString &antenato) const;
+    QString percorso(const QString &chiave) const;  // texts joined with "\"
+    int profondita(const QString &chiave) const;    // 0 for the root
+    void impostaTesto(const QString &chiave, const QString &testo);
 
-    bool enabled() const { return m_enabled; }
-    void setEnabled(bool e) { m_enabled = e; }
     // Whether the last rebuild put at least one department in the tree (the
     // expand and collapse commands are offered then).
     bool haReparti() const { return m_haReparti; }
-    void setHaReparti(bool h) { m_haReparti = h; }
-    QString selected() const { return m_selected; }
-    void select(const QString &key);  // also makes it visible
+    QString selezionato() const { return m_selezionato; }
+    void seleziona(const QString &chiave);  // also makes it visible
 
 signals:
-    void rebuilt();                     // nodes added, removed or moved
-    void selectionChanged(const QString &key);
-    void textChanged(const QString &key);
-
-public:
-    // Callers that add many nodes announce the end of a rebuild.
-    void notifyRebuilt() { emit rebuilt(); }
+    void ricostruito();                     // nodes added, removed or moved
+    void selezioneCambiata(const QString &chiave);
+    void testoCambiato(const QString &chiave);
 
 private:
-    std::vector<std::unique_ptr<Nodo>> m_nodes;
-    QHash<QString, Nodo *> m_byKey;
-    bool m_enabled = true;
+    Nodo &nuovoNodo(const QString &chiave, const QString &testo);
+    void appendi(Nodo *figlio, Nodo *padre);
+
+    std::vector<std::unique_ptr<Nodo>> m_nodi;
+    QHash<QString, Nodo *> m_perChiave;
     bool m_haReparti = false;
-    QString m_selected;
+    QString m_selezionato;
 };

@@ -9,6 +9,8 @@
 #include "messages.h"
 #include "negozio.h"
 
+#include <optional>
+
 using namespace catalogo;
 
 const QStringList &Catalogo::campiArticolo()
@@ -80,43 +82,50 @@ void Catalogo::IncollaArticoli()
         return;
 
     Recordset &a = d.dataArticoli.recordset();
-    int i = 0;
+    // The window shows the article list once the paste is over (or has
+    // stopped), on the row it ends on, not at every article.
+    std::optional<DataSource::Pausa> pausa(std::in_place, d.dataArticoli);
     for (clip.moveFirst(); !clip.eof(); clip.moveNext()) {
-        ++i;
         const QVariant precedente = a.hasCurrent() ? a.value(QStringLiteral("ID")) : QVariant();
+        // Each article's new row and its values are committed together: a
+        // paste that stops keeps the articles already written and leaves no
+        // empty one behind.
+        Transazione t(db());
         const qint64 id = AggiungiArticoloDopo();
         // Only the article this insertion made is filled, never an existing one.
         if (id == 0 || !a.hasCurrent() || a.value(QStringLiteral("ID")).toLongLong() != id) {
+            if (id != 0)
+                tornaIndietro(t, id, precedente);
+            pausa.reset();
             msg.warning(QStringLiteral("Impossibile aggiungere il nuovo articolo: l'incolla è stato interrotto."));
             return;
         }
-        const bool ultimo = i == n;
-        const bool prima = state().InAggiornamento;
-        if (!ultimo)
-            state().InAggiornamento = true;
         try {
             a.edit();
             copiaCampi(a, clip, campiArticolo());
             a.update();
+            t.commit();
         } catch (...) {
-            // The empty article this insertion made goes again: the paste
-            // stops after the articles already written.
             a.cancelUpdate();
-            state().InAggiornamento = prima;
-            try {
-                if (db().execute(QStringLiteral("DELETE FROM articoli WHERE ID=?"), {id}) == 1) {
-                    state().TotaleArticoli = std::max<qint64>(0, state().TotaleArticoli - 1);
-                    emit m_negozio.totaliChanged();
-                }
-                ritorna(a, precedente);
-            } catch (const std::exception &e) {
-                msg.warning(QStringLiteral("L'articolo vuoto aggiunto dall'incolla non è stato rimosso:\r\n")
-                            + testoErrore(e));
-            }
+            tornaIndietro(t, id, precedente);
             throw;
         }
-        state().InAggiornamento = prima;
     }
+}
+
+void Catalogo::tornaIndietro(Transazione &t, qint64 id, const QVariant &precedente)
+{
+    // The row goes as a deleted article goes (its number is not given
+    // again); when even that cannot be committed, the whole insertion is
+    // undone.
+    try {
+        db().execute(QStringLiteral("DELETE FROM articoli WHERE ID=?"), {id});
+        t.commit();
+    } catch (const std::exception &) {
+        t.finish();
+    }
+    dati().impostaTotaleArticoli(state().TotaleArticoli - 1);
+    ritorna(dati().dataArticoli.recordset(), precedente);
 }
 
 void Catalogo::CopiaReparto()
@@ -187,8 +196,7 @@ void Catalogo::IncollaReparto()
                 m_negozio.CaricaReparti(false);
             }
             if (prima == AlberoReparti::Radice) {
-                d.tvwCategorie.select(AlberoReparti::Radice);
-                d.selezionaRadice();
+                d.tornaAllaRadice();
             } else {
                 c.findFirst(QStringLiteral("ID"), prima);
             }
@@ -217,7 +225,7 @@ bool Catalogo::compilaReparto(const QString &id, const Recordset &clip)
     copiaCampi(c, clip, campiReparto());
     c.update();
     // The tree and the sibling list show the pasted title.
-    d.tvwCategorie.setText(id, c.text(QStringLiteral("titolo")));
+    d.tvwCategorie.impostaTesto(id, c.text(QStringLiteral("titolo")));
     BusyFlag busy(state().InAggiornamento);
     ritorna(d.dataFratelli.recordset(), id);
     return true;

@@ -5,8 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QRandomGenerator>
 
 #include <cstdio>
@@ -115,13 +113,8 @@ bool SvuotaCartella(const QString &folder, const QString &shopFolder)
 {
     if (!CartellaRiservata(folder, shopFolder).isEmpty())
         return false;
-    const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
-    if (gui)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     const auto files = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo &fi : files)
         QFile::remove(fi.absoluteFilePath());
-    if (gui)
-        QGuiApplication::restoreOverrideCursor();
     return true;
 }

@@ -1,4 +1,4 @@
-// Sort order, moving rows and adding articles.
+// Sort order, moving rows, adding and deleting articles.
 //
 // Rows are ordered by `ordinamento`, whose values only need to be distinct
 // and increasing. An insertion takes the neighbour's value plus or minus one
@@ -152,7 +152,7 @@ void Catalogo::SpostaRecord(int tipo, int direzione)
         Recordset &c = d.dataCategorie.recordset();
         ritorna(c, id);
         m_negozio.CaricaReparti(false);
-        d.tvwCategorie.select(id.toString());
+        d.tvwCategorie.seleziona(id.toString());
     }
 }
 
@@ -172,6 +172,7 @@ qint64 Catalogo::aggiungiArticolo(bool dopo)
     Recordset &a = d.dataArticoli.recordset();
     const Recordset &c = d.dataCategorie.recordset();
     qint64 nuovo = 0;
+    bool inCoda = false;  // the new article sorts after every other
     {
         BusyFlag busy(state().InAggiornamento);
         // Without a selected department there is nowhere to add.
@@ -181,6 +182,13 @@ qint64 Catalogo::aggiungiArticolo(bool dopo)
         Transazione t(db());
         try {
             const qint64 valore = nuovoOrdinamento(a, QStringLiteral("articoli"), dopo);
+            if (a.recordCount() == 0) {
+                inCoda = true;
+            } else {
+                Recordset ultimo = a.clone();
+                ultimo.moveLast();
+                inCoda = valore > ordinamento(ultimo);
+            }
             const QString reparto = c.text(QStringLiteral("ID"));
             a.addNew();
             a.setValue(QStringLiteral("ordinamento"), valore);
@@ -197,10 +205,31 @@ qint64 Catalogo::aggiungiArticolo(bool dopo)
             return 0;
         }
     }
-    // The flag is clear: the window's Reposition work runs for the new article.
-    a.requery();
+    // The flag is clear: the window's Reposition work runs for the new
+    // article. One that sorts last is already in its place among the rows
+    // the recordset holds; otherwise they are read again in their order.
+    if (!inCoda)
+        a.requery();
     a.findFirst(QStringLiteral("ID"), nuovo);
-    ++state().TotaleArticoli;
-    emit m_negozio.totaliChanged();
+    d.impostaTotaleArticoli(state().TotaleArticoli + 1);
     return nuovo;
+}
+
+bool Catalogo::EliminaArticolo()
+{
+    DatiPrincipali &d = dati();
+    Recordset &a = d.dataArticoli.recordset();
+    if (!a.isOpen() || !a.hasCurrent())
+        return false;
+    {
+        BusyFlag busy(state().InAggiornamento);
+        a.remove();
+    }
+    // The flag is clear: the window's Reposition work runs for the row that
+    // becomes current.
+    a.movePrevious();
+    if (a.bof() && a.recordCount() > 0)
+        a.moveNext();
+    d.impostaTotaleArticoli(state().TotaleArticoli - 1);
+    return true;
 }

@@ -1,17 +1,22 @@
 #pragma once
 // The catalogue operations the main window's commands start: moving rows,
-// adding articles and departments, deleting and re-parenting departments,
-// copying and pasting through the clipboard tables. They work on the shop
-// store's data sources, hold the busy flag while they move rows themselves,
-// and leave the row the merchant expects current at the end.
+// adding and deleting articles and departments, re-parenting departments,
+// setting and clearing pictures, copying and pasting through the clipboard
+// tables. They work on the shop store's data sources, hold the busy flag
+// while they move rows themselves, leave the row the merchant expects current
+// at the end, and have DatiPrincipali announce what changed.
 #include <QString>
 #include <QStringList>
 
 class Negozio;
 class DatiPrincipali;
+enum class FamigliaImmagine;
+class SceltaImmagineModale;
 class Recordset;
 class Database;
+class QVariant;
 struct ShopState;
+class Transazione;
 
 class Catalogo {
 public:
@@ -28,6 +33,18 @@ public:
     // department; it becomes current. The result is its ID, 0 when none was added.
     qint64 AggiungiArticoloDopo();
     qint64 AggiungiArticoloPrima();
+    // Deletes the current article; the row before it becomes current (the
+    // first row when it was the first). False when there is none.
+    bool EliminaArticolo();
+
+    // Picture n of a family's current row: chosen through the chooser (a
+    // cancelled one changes nothing), or cleared (its name only: the size
+    // fields keep their values). A write the database refuses leaves the row
+    // as it was, out of edit mode, and throws. Each change is announced with
+    // DatiPrincipali::immagineCambiata. False (nothing done) without a
+    // current row.
+    bool ImpostaImmagine(FamigliaImmagine famiglia, int n, SceltaImmagineModale &scelta);
+    bool EliminaImmagine(FamigliaImmagine famiglia, int n);
 
     // A new department beside the selected one, or as its last child (as a
     // top-level department when the root is selected); it becomes current.
@@ -63,6 +80,9 @@ private:
     Database &db() const;
 
     qint64 aggiungiArticolo(bool dopo);
+    // Takes back the article `id` a paste added in the transaction t, which
+    // is counted no more; the article list goes back to the row before it.
+    void tornaIndietro(Transazione &t, qint64 id, const QVariant &precedente);
     QString aggiungiReparto(bool dopo);
     void CopiaArticoliReparto();
     // Fills the new department's row from the department clipboard.

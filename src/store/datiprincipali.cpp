@@ -1,5 +1,7 @@
 #include "datiprincipali.h"
 
+#include <algorithm>
+
 DatiPrincipali::DatiPrincipali(ShopState &state, QObject *parent) : QObject(parent), m_state(state)
 {
     connect(&dataCategorie, &DataSource::reposition, this, &DatiPrincipali::onCategorieReposition);
@@ -35,6 +37,40 @@ void DatiPrincipali::selezionaRadice()
     }
     if (!rs.bof())
         rs.movePrevious();
+}
+
+void DatiPrincipali::tornaAllaRadice()
+{
+    tvwCategorie.seleziona(AlberoReparti::Radice);
+    selezionaRadice();
+    emit radiceSelezionata();
+}
+
+DataSource &DatiPrincipali::sorgenteImmagine(FamigliaImmagine famiglia)
+{
+    switch (famiglia) {
+    case FamigliaImmagine::Articolo: return dataArticoli;
+    case FamigliaImmagine::Reparto: return dataCategorie;
+    case FamigliaImmagine::Negozio: break;
+    }
+    return dataGenerale;
+}
+
+void DatiPrincipali::annunciaImmagine(FamigliaImmagine famiglia, int n)
+{
+    emit immagineCambiata(famiglia, n);
+}
+
+void DatiPrincipali::impostaTotaleArticoli(qint64 totale)
+{
+    m_state.TotaleArticoli = std::max<qint64>(0, totale);
+    emit totaliCambiati();
+}
+
+void DatiPrincipali::impostaModelli(const QStringList &modelli)
+{
+    cboTemplate = modelli;
+    emit modelliCambiati();
 }
 
 void DatiPrincipali::selezionaNodo(const QString &key)
@@ -77,7 +113,7 @@ void DatiPrincipali::onCategorieReposition()
         m_state.ArticoliReparto = -1;
     else
         m_state.ArticoliReparto = dataArticoli.recordset().recordCount();
-    emit totaliChanged();
+    emit totaliCambiati();
 
     if (!m_state.SaltaFratelli) {
         BusyFlag busy(m_state.InAggiornamento);
@@ -91,8 +127,8 @@ void DatiPrincipali::onCategorieReposition()
     emit repartoCambiato(current);
 
     BusyFlag busy(m_state.InAggiornamento);
-    if (tvwCategorie.contains(key))
-        tvwCategorie.select(key);
+    if (tvwCategorie.contiene(key))
+        tvwCategorie.seleziona(key);
 }
 
 void DatiPrincipali::onFratelliReposition()
@@ -116,8 +152,8 @@ void DatiPrincipali::titoliNellAlbero()
     Recordset copy = dataFratelli.recordset().clone();
     for (; copy.isOpen() && !copy.eof(); copy.moveNext()) {
         const QString id = copy.text(QStringLiteral("ID"));
-        if (tvwCategorie.contains(id) && tvwCategorie.node(id)->text != copy.text(QStringLiteral("titolo")))
-            tvwCategorie.setText(id, copy.text(QStringLiteral("titolo")));
+        if (tvwCategorie.contiene(id) && tvwCategorie.nodo(id)->testo != copy.text(QStringLiteral("titolo")))
+            tvwCategorie.impostaTesto(id, copy.text(QStringLiteral("titolo")));
     }
 }
 

@@ -11,6 +11,11 @@
 #include <QObject>
 #include <QStringList>
 
+// Whose pictures: an article's (0 to 2), a department's (0: its picture, 1:
+// its button) or the shop's logos (0: normal, 1: small). Picture n is the
+// current row's field "immagine" & n, with its size in "imgX" & n, "imgY" & n.
+enum class FamigliaImmagine { Articolo, Reparto, Negozio };
+
 class DatiPrincipali : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +34,20 @@ public:
     void selezionaRadice();
     // A click on a tree node: the root, or the department with that key.
     void selezionaNodo(const QString &key);
+    // The data source whose current row holds a family's pictures.
+    DataSource &sorgenteImmagine(FamigliaImmagine famiglia);
+    // Picture n of a family's current row has been written (set or cleared):
+    // announced with immagineCambiata.
+    void annunciaImmagine(FamigliaImmagine famiglia, int n);
+    // The shop's article count (TotaleArticoli) becomes `totale`, never below
+    // 0, announced with totaliCambiati.
+    void impostaTotaleArticoli(qint64 totale);
+    // The model list becomes `modelli`, announced with modelliCambiati.
+    void impostaModelli(const QStringList &modelli);
+    // The shop's root becomes the selection, in the tree and in
+    // dataCategorie, announced with radiceSelezionata (the store's own
+    // choice: a department it stood on is gone).
+    void tornaAllaRadice();
     // Writes the pending edits of the bound fields of every data source; false
     // when one could not be written (its error signal has said why).
     bool scriviModifiche();
@@ -43,7 +62,7 @@ public:
     }
 
 signals:
-    void modelliChanged();
+    void modelliCambiati();
     // The current department (corrente: a department row, not the root) and
     // everything that hangs on it have been reloaded.
     void repartoCambiato(bool corrente);
@@ -51,8 +70,12 @@ signals:
     void articoloCambiato(bool corrente);
     // The settings record was (re)loaded.
     void generaleCambiato();
-    // ArticoliReparto changed.
-    void totaliChanged();
+    // Picture n of a family's current row was set or cleared.
+    void immagineCambiata(FamigliaImmagine famiglia, int n);
+    // The article counts changed (TotaleArticoli, ArticoliReparto).
+    void totaliCambiati();
+    // The store made the shop's root the selection.
+    void radiceSelezionata();
 
 private:
     void onCategorieReposition();

@@ -316,11 +316,8 @@ void ImportazioneZendaro::ripristinaFinestra(const QString &reparto)
         c.requery();
         m_negozio.CaricaReparti(false);
     }
-    m_negozio.state.TotaleArticoli =
-        m_negozio.state.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) FROM articoli")).toLongLong();
-    emit m_negozio.totaliChanged();
-    if (reparto == AlberoReparti::Radice || !c.findFirst(QStringLiteral("ID"), reparto)) {
-        d.tvwCategorie.select(AlberoReparti::Radice);
-        d.selezionaRadice();
-    }
+    d.impostaTotaleArticoli(
+        m_negozio.state.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) FROM articoli")).toLongLong());
+    if (reparto == AlberoReparti::Radice || !c.findFirst(QStringLiteral("ID"), reparto))
+        d.tornaAllaRadice();
 }

@@ -45,10 +45,7 @@ QString leggiServerPath(bool *vuoto)
 
 } // namespace
 
-Negozio::Negozio(Messages &messages, QObject *parent) : QObject(parent), m_messages(messages), m_dati(state)
-{
-    connect(&m_dati, &DatiPrincipali::totaliChanged, this, &Negozio::totaliChanged);
-}
+Negozio::Negozio(Messages &messages, QObject *parent) : QObject(parent), m_messages(messages), m_dati(state) {}
 
 Negozio::~Negozio()
 {
@@ -58,7 +55,7 @@ Negozio::~Negozio()
 void Negozio::setAppunti(Appunti a)
 {
     m_appunti = a;
-    emit appuntiChanged();
+    emit appuntiCambiati();
 }
 
 QString Negozio::testoTotaleArticoli() const
@@ -161,13 +158,13 @@ int Negozio::CaricaNegozio()
     if (s.PercorsoNegozio.isEmpty())
         return NonAperto;
     AggiornaNegozio(s.PercorsoNegozio);
-    emit captionChanged(QStringLiteral("Vetrasto - ") + s.PercorsoNegozio);
+    emit titoloCambiato(QStringLiteral("Vetrasto - ") + s.PercorsoNegozio);
     try {
         const QString path = s.PercorsoNegozio + QStringLiteral("/catalog.mdb");
         s.dbCatalogo = Database::open(path, Database::Access::Exclusive);
-        s.TotaleArticoli = s.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) AS nArt FROM articoli")).toLongLong();
         s.ArticoliReparto = -1;
-        emit totaliChanged();
+        m_dati.impostaTotaleArticoli(
+            s.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) AS nArt FROM articoli")).toLongLong());
 
         DatiPrincipali &d = m_dati;
         d.dataArticoli.setDatabaseName(path);
@@ -221,21 +218,18 @@ void Negozio::impostaTemplate()
         if (!modelliTemplate(ProgramFolder::path() + u'/' + state.CartellaTemplate).isEmpty()) {
             CaricaModelli();
         } else if (!scegli()) {
-            m_dati.cboTemplate = {QStringLiteral("modello1")};
-            emit m_dati.modelliChanged();
+            m_dati.impostaModelli({QStringLiteral("modello1")});
             m_messages.show(QStringLiteral("Per costruire il negozio sarà necessario scegliere un template"),
                             Messages::Icon::Information, Messages::Buttons::Ok);
         }
     } else if (!scegli()) {
-        m_dati.cboTemplate = {QStringLiteral("modello1")};
-        emit m_dati.modelliChanged();
+        m_dati.impostaModelli({QStringLiteral("modello1")});
     }
 }
 
 void Negozio::CaricaModelli()
 {
-    m_dati.cboTemplate = elencoModelli();
-    emit m_dati.modelliChanged();
+    m_dati.impostaModelli(elencoModelli());
 }
 
 bool Negozio::ApplicaTemplate(const QString &set)
@@ -333,46 +327,19 @@ void Negozio::CaricaReparti(bool dalDatabase)
                                : d.dataCategorie.recordset().clone();
     rs.moveFirst();  // a catalogue without departments fails here: it is damaged
 
-    AlberoReparti &t = d.tvwCategorie;
-    t.setEnabled(false);
-    t.clear();
-    t.add(QString(), AlberoReparti::Radice, QStringLiteral("Negozio")).expanded = true;
-
-    // Nodes are made first, in the query's order (their place in the node
-    // collection, which a re-parenting saves as the sort order), and attached
-    // to their parents in a second pass, so a parent that comes later in the
-    // order still gets its children. A department whose parent does not exist
-    // is shown under the root; that placement is the tree's only and is never
-    // written back.
-    struct Riga {
-        QString id, genitore;
-    };
-    std::vector<Riga> righe;
-    righe.reserve(rs.recordCount());
-    bool haGenitore = false;
+    // The departments in the query's order, which is their place in the
+    // node collection.
+    std::vector<AlberoReparti::Reparto> reparti;
+    reparti.reserve(rs.recordCount());
     const int cId = rs.fieldIndex(QStringLiteral("ID"));
     const int cTitolo = rs.fieldIndex(QStringLiteral("titolo"));
     const int cGenitore = rs.fieldIndex(QStringLiteral("genitore"));
     for (; !rs.eof(); rs.moveNext()) {
         const QVariant genitore = rs.value(cGenitore);
-        if (genitore.isValid())
-            haGenitore = true;
-        const QString id = rs.value(cId).toString();
-        t.addUnattached(id, rs.value(cTitolo).toString());
-        righe.push_back({id, genitore.isValid() ? genitore.toString() : AlberoReparti::Radice});
+        reparti.push_back({rs.value(cId).toString(), rs.value(cTitolo).toString(),
+                           genitore.isValid() ? std::optional<QString>(genitore.toString()) : std::nullopt});
     }
-    for (const Riga &r : righe) {
-        // A parent that does not exist, or one that would close a cycle of
-        // parents (it hangs, so far, below this node), gives the root.
-        const bool esiste = r.genitore != r.id && r.genitore != AlberoReparti::Radice && t.contains(r.genitore)
-                            && !t.isDescendant(r.genitore, r.id);
-        t.attach(r.id, esiste ? r.genitore : AlberoReparti::Radice);
-        if (!esiste && r.genitore != AlberoReparti::Radice)
-            t.node(r.id)->soloMostrato = true;
-    }
-    t.setEnabled(true);
-    t.setHaReparti(haGenitore);
-    t.notifyRebuilt();
+    d.tvwCategorie.ricostruisci(reparti);
 }
 
 void Negozio::VaiArticolo(qint64 id)
@@ -381,7 +348,7 @@ void Negozio::VaiArticolo(qint64 id)
     const QString catId = a.text(QStringLiteral("catID"));
     DatiPrincipali &d = m_dati;
     d.dataCategorie.recordset().findFirst(QStringLiteral("ID"), catId);
-    d.tvwCategorie.select(catId);
+    d.tvwCategorie.seleziona(catId);
     d.dataArticoli.recordset().findFirst(QStringLiteral("ID"), id);
-    emit schedaRichiesta(QStringLiteral("kArticoli"));
+    emit articoloRaggiunto(id);
 }

@@ -51,7 +51,8 @@ public:
     // rows dataCategorie holds (false: its callers requery it first when the
     // table changed).
     void CaricaReparti(bool dalDatabase);
-    // Brings an article into view: its department, the article, the articles view.
+    // Brings an article into view: its department and the article become
+    // current (announced with articoloRaggiunto).
     void VaiArticolo(qint64 id);
     // Makes a template set the shop's: stored in the settings record, the
     // shop state's template folder and the model list follow. False when the
@@ -92,14 +93,13 @@ public:
     void setAppunti(Appunti a);
 
 signals:
-    void captionChanged(const QString &caption);
-    // The article counts changed (TotaleArticoli, ArticoliReparto).
-    void totaliChanged();
-    void appuntiChanged();
-    // The merchant is to see this view ("kArticoli", ...), or the view
-    // switch is to run again (a department was deleted).
-    void schedaRichiesta(const QString &chiave);
-    void mostraSchedaRichiesta();
+    // The main window's title: "Vetrasto - " and the shop's folder.
+    void titoloCambiato(const QString &titolo);
+    // What the clipboards hold changed (appunti()).
+    void appuntiCambiati();
+    // VaiArticolo brought this article into view: its department and its
+    // row are current.
+    void articoloRaggiunto(qint64 id);
     // Another shop is recorded: the main window is to be replaced.
     void riavvioRichiesto();
 

@@ -186,30 +186,27 @@ void Catalogo::EliminaReparto()
         }
         c.requery();
         m_negozio.CaricaReparti(false);
-        padreTrovato = genitore != Radice && d.tvwCategorie.contains(genitore);
+        padreTrovato = genitore != Radice && d.tvwCategorie.contiene(genitore);
     }
 
-    state().TotaleArticoli = std::max<qint64>(0, state().TotaleArticoli - articoli);
-    emit m_negozio.totaliChanged();
+    d.impostaTotaleArticoli(state().TotaleArticoli - articoli);
 
     if (padreTrovato && c.findFirst(QStringLiteral("ID"), genitore))
         return;  // the parent is now the selected department
-    d.tvwCategorie.select(Radice);
-    d.selezionaRadice();
-    emit m_negozio.mostraSchedaRichiesta();
+    d.tornaAllaRadice();
 }
 
 void Catalogo::SpostaReparto(const QString &origine, const QString &destinazione)
 {
     DatiPrincipali &d = dati();
     // The tree refuses a parent that is the node itself or lies below it.
-    if (origine == Radice || !d.tvwCategorie.setParent(origine, destinazione))
+    if (origine == Radice || !d.tvwCategorie.spostaSotto(origine, destinazione))
         return;
     if (!SalvaAlbero()) {
         const QString corrente = d.repartoCorrente();
-        if (d.tvwCategorie.contains(corrente)) {
+        if (d.tvwCategorie.contiene(corrente)) {
             BusyFlag busy(state().InAggiornamento);
-            d.tvwCategorie.select(corrente);
+            d.tvwCategorie.seleziona(corrente);
         }
         m_negozio.messages().warning(
             QStringLiteral("Impossibile spostare il reparto: la struttura dei reparti non è stata modificata."));
@@ -235,7 +232,7 @@ bool Catalogo::SalvaAlbero()
         bool soloMostrato;
     };
     std::vector<Riga> righe;
-    righe.reserve(t.count());
+    righe.reserve(t.numeroNodi());
 
     Transazione tr(db());
     try {
@@ -247,22 +244,22 @@ bool Catalogo::SalvaAlbero()
         QHash<QString, int> livelliSalvati;
         auto livello = [&](const AlberoReparti::Nodo &n) {
             int sopra = 0;
-            for (const AlberoReparti::Nodo *a = &n; a && a->key != Radice; a = a->parent, ++sopra) {
+            for (const AlberoReparti::Nodo *a = &n; a && a->chiave != Radice; a = a->padre, ++sopra) {
                 if (!a->soloMostrato)
                     continue;
-                if (!livelliSalvati.contains(a->key))
+                if (!livelliSalvati.contains(a->chiave))
                     livelliSalvati.insert(
-                        a->key,
-                        db().scalar(QStringLiteral("SELECT livello FROM categorie WHERE ID=?"), {a->key}).toInt());
-                return livelliSalvati.value(a->key) + sopra;
+                        a->chiave,
+                        db().scalar(QStringLiteral("SELECT livello FROM categorie WHERE ID=?"), {a->chiave}).toInt());
+                return livelliSalvati.value(a->chiave) + sopra;
             }
-            return t.depth(n.key);
+            return t.profondita(n.chiave);
         };
-        for (int i = 0; i < t.count(); ++i) {
-            const AlberoReparti::Nodo &n = *t.nodes()[i];
-            if (n.key == Radice)
+        for (int i = 0; i < t.numeroNodi(); ++i) {
+            const AlberoReparti::Nodo &n = *t.nodi()[i];
+            if (n.chiave == Radice)
                 continue;
-            righe.push_back({n.key, n.parent ? n.parent->key : Radice, i + 1, livello(n), !n.children.empty(),
+            righe.push_back({n.chiave, n.padre ? n.padre->chiave : Radice, i + 1, livello(n), !n.figli.empty(),
                              n.soloMostrato});
         }
         for (const Riga &r : righe) {

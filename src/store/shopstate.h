@@ -20,7 +20,6 @@ struct ShopState {
     qint64 ArticoliReparto = 0;  // -1 while the root is selected
     bool AvvioCompletato = false;
     bool SpedizioneConfermata = false;
-    QString CartellaFTPScelta;
 
     // What RiavviaMain does: every value back to its start.
     void clear() { *this = ShopState(); }

@@ -5,6 +5,7 @@
 
 #include "catalogo.h"
 #include "currency.h"
+#include "immaginicatalogo.h"
 
 #include <QtTest>
 #include <functional>
@@ -96,10 +97,31 @@ struct Prova {
     QStringList figli(const QString &key)
     {
         QStringList out;
-        for (auto *n : d().tvwCategorie.node(key)->children)
-            out << n->key;
+        for (auto *n : d().tvwCategorie.nodo(key)->figli)
+            out << n->chiave;
         return out;
     }
+};
+
+// The picture chooser: hands back a fixed answer ("" cancels).
+class SceltaFissa : public SceltaImmagineModale {
+public:
+    RisultatoScelta risposta;
+    RisultatoScelta scegli(const QString &) override { return risposta; }
+};
+
+// What DatiPrincipali announced while it was watched.
+struct Annunci {
+    explicit Annunci(DatiPrincipali &d)
+    {
+        QObject::connect(&d, &DatiPrincipali::immagineCambiata, &contesto,
+                         [this](FamigliaImmagine f, int n) { immagini << std::pair{int(f), n}; });
+        QObject::connect(&d, &DatiPrincipali::totaliCambiati, &contesto, [this] { ++totali; });
+        QObject::connect(&d, &DatiPrincipali::radiceSelezionata, &contesto, [this] { ++radice; });
+    }
+    QObject contesto;
+    QList<std::pair<int, int>> immagini;
+    int totali = 0, radice = 0;
 };
 
 const QList<Reparto> treReparti = {
@@ -131,6 +153,12 @@ private slots:
     void aggiungeRepartiAccanto_data();
     void aggiungeRepartiAccanto();
     void aggiungeSottoreparto();
+    void eliminaArticolo_data();
+    void eliminaArticolo();
+    void immagine_data();
+    void immagine();
+    void immagineInSolaLettura_data();
+    void immagineInSolaLettura();
     void eliminaUltimoFiglio();
     void eliminaRepartoPrincipale();
     void eliminaRifiuta_data();
@@ -291,7 +319,7 @@ void TestCatalogo::spostaReparto()
     QCOMPARE(p.testi(QStringLiteral("SELECT ID FROM categorie ORDER BY ordinamento")),
              QStringList({"cat002", "cat001", "cat003"}));
     QCOMPARE(p.figli(QStringLiteral("###")), QStringList({"cat002", "cat001", "cat003"}));
-    QCOMPARE(p.d().tvwCategorie.selected(), QStringLiteral("cat002"));
+    QCOMPARE(p.d().tvwCategorie.selezionato(), QStringLiteral("cat002"));
     QCOMPARE(p.d().repartoCorrente(), QStringLiteral("cat002"));
     QCOMPARE(p.categorie().absolutePosition(), 0);
     QCOMPARE(p.fratelli().text(QStringLiteral("ID")), QStringLiteral("cat002"));
@@ -299,7 +327,7 @@ void TestCatalogo::spostaReparto()
     // Already first: nothing changes, the tree is rebuilt and the node reselected.
     p.cat.SpostaRecord(Catalogo::Reparti, -1);
     QCOMPARE(p.figli(QStringLiteral("###")), QStringList({"cat002", "cat001", "cat003"}));
-    QCOMPARE(p.d().tvwCategorie.selected(), QStringLiteral("cat002"));
+    QCOMPARE(p.d().tvwCategorie.selezionato(), QStringLiteral("cat002"));
     QCOMPARE(p.fratelli().text(QStringLiteral("ID")), QStringLiteral("cat002"));
 
     p.vai(QStringLiteral("cat003"));
@@ -357,7 +385,7 @@ void TestCatalogo::aggiungeRepartiAccanto()
     // Current everywhere: the department list, the sibling list and the tree.
     QCOMPARE(p.d().repartoCorrente(), id);
     QCOMPARE(p.fratelli().text(QStringLiteral("ID")), id);
-    QCOMPARE(p.d().tvwCategorie.selected(), id);
+    QCOMPARE(p.d().tvwCategorie.selezionato(), id);
     QCOMPARE(p.figli(QStringLiteral("###")), ordine);
     QCOMPARE(p.articoli().recordCount(), 0);
     QCOMPARE(Catalogo::idReparto(1234), QStringLiteral("cat1234"));
@@ -376,7 +404,7 @@ void TestCatalogo::aggiungeSottoreparto()
     QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("hafigli")).toInt(), -1);
     QCOMPARE(p.figli(QStringLiteral("cat003")), QStringList{figlio});
     QCOMPARE(p.d().repartoCorrente(), figlio);
-    QCOMPARE(p.d().tvwCategorie.selected(), figlio);
+    QCOMPARE(p.d().tvwCategorie.selezionato(), figlio);
     QCOMPARE(p.t.dati().tvwCategorie.haReparti(), true);
 
     // A second one goes after it.
@@ -409,20 +437,178 @@ void TestCatalogo::aggiungeSottoreparto()
     }
 }
 
+void TestCatalogo::eliminaArticolo_data()
+{
+    QTest::addColumn<int>("riga");  // the current row of cat001's four; -1: none
+    QTest::addColumn<QString>("corrente");  // the article current afterwards
+    QTest::newRow("in mezzo") << 2 << "cat001-2";
+    QTest::newRow("il primo") << 0 << "cat001-2";
+    QTest::newRow("l'ultimo") << 3 << "cat001-3";
+    QTest::newRow("nessuno") << -1 << "";
+}
+
+void TestCatalogo::eliminaArticolo()
+{
+    QFETCH(int, riga);
+    QFETCH(QString, corrente);
+    Prova p(treReparti);
+    p.vai(QStringLiteral("cat001"));
+    if (riga < 0)
+        p.vai(QStringLiteral("###"));  // the root: no article list
+    else
+        p.articoli().setAbsolutePosition(riga);
+    const QString eliminato = riga < 0 ? QString() : p.articoli().text(QStringLiteral("codice"));
+    const qint64 totale = p.t.negozio.state.TotaleArticoli;
+    Annunci annunci(p.d());
+    p.t.articoloCorrente.reset();
+
+    QCOMPARE(p.cat.EliminaArticolo(), riga >= 0);
+    QVERIFY(!p.occupato());
+    if (riga < 0) {
+        QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli")), Lista{6});
+        QCOMPARE(annunci.totali, 0);
+        QVERIFY(!p.t.articoloCorrente.has_value());
+        return;
+    }
+    QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE codice=?"), {eliminato}), Lista{0});
+    QCOMPARE(p.articoli().text(QStringLiteral("codice")), corrente);
+    // The window's Reposition work ran for the row that is current now.
+    QCOMPARE(p.t.articoloCorrente, std::optional<bool>(true));
+    QCOMPARE(p.t.negozio.state.TotaleArticoli, totale - 1);
+    QCOMPARE(annunci.totali, 1);
+    QCOMPARE(p.t.totale, p.t.negozio.testoTotaleArticoli());
+}
+
+void TestCatalogo::immagine_data()
+{
+    QTest::addColumn<int>("famiglia");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QString>("dove");  // the tree node selected first
+    QTest::addColumn<QString>("tabella");
+    QTest::addColumn<QString>("riga");  // the row's condition
+    for (int n : {0, 1, 2})
+        QTest::addRow("article %d", n) << int(FamigliaImmagine::Articolo) << n << "cat003" << "articoli"
+                                       << "codice='cat003-1'";
+    for (int n : {0, 1}) {
+        QTest::addRow("department %d", n) << int(FamigliaImmagine::Reparto) << n << "cat003" << "categorie"
+                                          << "ID='cat003'";
+        QTest::addRow("logo %d", n) << int(FamigliaImmagine::Negozio) << n << "###" << "generale" << "1";
+    }
+}
+
+void TestCatalogo::immagine()
+{
+    // Setting, cancelling and clearing picture n of a row: each change
+    // written is announced once, for that picture; clearing keeps the sizes.
+    QFETCH(int, famiglia);
+    QFETCH(int, n);
+    QFETCH(QString, dove);
+    QFETCH(QString, tabella);
+    QFETCH(QString, riga);
+    const auto f = FamigliaImmagine(famiglia);
+    Prova p(treReparti);
+    p.vai(dove);
+    const auto leggi = [&](const char *campo) {
+        return p.db().scalar(QStringLiteral("SELECT %1%2 FROM %3 WHERE %4").arg(QLatin1String(campo)).arg(n).arg(tabella, riga));
+    };
+    Annunci annunci(p.d());
+    const QList<std::pair<int, int>> una = {{famiglia, n}};
+
+    SceltaFissa scelta;
+    scelta.risposta = {QStringLiteral("foto.jpg"), QSize(120, 90)};
+    QVERIFY(p.cat.ImpostaImmagine(f, n, scelta));
+    QCOMPARE(leggi("immagine").toString(), QStringLiteral("foto.jpg"));
+    QCOMPARE(leggi("imgX").toInt(), 120);
+    QCOMPARE(leggi("imgY").toInt(), 90);
+    QCOMPARE(annunci.immagini, una);
+
+    scelta.risposta = {};  // cancelled: nothing written, nothing said
+    QVERIFY(p.cat.ImpostaImmagine(f, n, scelta));
+    QCOMPARE(leggi("immagine").toString(), QStringLiteral("foto.jpg"));
+    QCOMPARE(annunci.immagini, una);
+
+    QVERIFY(p.cat.EliminaImmagine(f, n));
+    QCOMPARE(leggi("immagine").toString(), QString());
+    QCOMPARE(leggi("imgX").toInt(), 120);
+    QCOMPARE(annunci.immagini, una + una);
+    QVERIFY(!p.d().sorgenteImmagine(f).recordset().editing());
+
+    // Without a current row (the root has no department, no article)
+    // nothing is done.
+    if (f != FamigliaImmagine::Negozio) {
+        p.vai(QStringLiteral("###"));
+        QVERIFY(!p.cat.EliminaImmagine(f, n));
+        QVERIFY(!p.cat.ImpostaImmagine(f, n, scelta));
+        QCOMPARE(annunci.immagini, una + una);
+    }
+}
+
+void TestCatalogo::immagineInSolaLettura_data()
+{
+    QTest::addColumn<int>("famiglia");
+    QTest::addColumn<bool>("imposta");
+    for (bool imposta : {false, true}) {
+        const char *cosa = imposta ? "set" : "cleared";
+        QTest::addRow("article picture %s", cosa) << int(FamigliaImmagine::Articolo) << imposta;
+        QTest::addRow("department picture %s", cosa) << int(FamigliaImmagine::Reparto) << imposta;
+        QTest::addRow("logo %s", cosa) << int(FamigliaImmagine::Negozio) << imposta;
+    }
+}
+
+void TestCatalogo::immagineInSolaLettura()
+{
+    // A picture change the database refuses (a read-only shop) throws,
+    // announces nothing and leaves the row out of edit mode, as stored.
+    QFETCH(int, famiglia);
+    QFETCH(bool, imposta);
+    const auto f = FamigliaImmagine(famiglia);
+    Prova p(treReparti);
+    p.vai(f == FamigliaImmagine::Negozio ? QStringLiteral("###") : QStringLiteral("cat003"));
+    Recordset &rs = p.d().sorgenteImmagine(f).recordset();
+    rs.edit();
+    rs.setValue(QStringLiteral("immagine0"), QStringLiteral("prima.jpg"));
+    rs.update();
+    Annunci annunci(p.d());
+    p.db().execute(QStringLiteral("PRAGMA query_only=ON"));
+    SceltaFissa scelta;
+    scelta.risposta = {QStringLiteral("foto.jpg"), QSize(120, 90)};
+    try {
+        if (imposta)
+            p.cat.ImpostaImmagine(f, 0, scelta);
+        else
+            p.cat.EliminaImmagine(f, 0);
+        QFAIL("a read-only shop took the change");
+    } catch (const DbError &e) {
+        QCOMPARE(e.number, DbErr::NotUpdatable);
+    }
+    p.db().execute(QStringLiteral("PRAGMA query_only=OFF"));
+    QVERIFY(!rs.editing());
+    QCOMPARE(rs.text(QStringLiteral("immagine0")), QStringLiteral("prima.jpg"));
+    QVERIFY(annunci.immagini.isEmpty());
+    // The row is still usable: a later edit of its own goes through.
+    rs.edit();
+    rs.setValue(QStringLiteral("immagine0"), QStringLiteral("dopo.jpg"));
+    rs.update();
+    QCOMPARE(rs.text(QStringLiteral("immagine0")), QStringLiteral("dopo.jpg"));
+}
+
 void TestCatalogo::eliminaUltimoFiglio()
 {
     Prova p(albero);
     p.vai(QStringLiteral("cat004"));
+    Annunci annunci(p.d());
     p.cat.EliminaReparto();
     QVERIFY(p.t.messages.shown().empty());
+    QCOMPARE(annunci.radice, 0);  // the parent takes its place
+    QVERIFY(annunci.totali > 0);
     QVERIFY(!p.occupato());
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM categorie WHERE ID='cat004'")), Lista{0});
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE catID='cat004'")), Lista{0});
     QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("hafigli")).toInt(), 0);
-    QVERIFY(!p.d().tvwCategorie.contains(QStringLiteral("cat004")));
+    QVERIFY(!p.d().tvwCategorie.contiene(QStringLiteral("cat004")));
     // The parent becomes the selected department, with its articles.
     QCOMPARE(p.d().repartoCorrente(), QStringLiteral("cat003"));
-    QCOMPARE(p.d().tvwCategorie.selected(), QStringLiteral("cat003"));
+    QCOMPARE(p.d().tvwCategorie.selezionato(), QStringLiteral("cat003"));
     QCOMPARE(p.articoli().recordCount(), 3);
     QCOMPARE(p.t.negozio.state.TotaleArticoli, qint64(6));
     QCOMPARE(p.t.negozio.state.ArticoliReparto, qint64(3));
@@ -440,15 +626,17 @@ void TestCatalogo::eliminaRepartoPrincipale()
 {
     Prova p(albero);
     p.vai(QStringLiteral("cat002"));
+    Annunci annunci(p.d());
     p.cat.EliminaReparto();
     QVERIFY(!p.occupato());
+    QCOMPARE(annunci.radice, 1);  // the window shows the shop's panels
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE catID='cat002'")), Lista{0});
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli")), Lista{5});
     QCOMPARE(p.t.negozio.state.TotaleArticoli, qint64(5));
     // The root is selected: the department list stands before its first row.
     QVERIFY(p.categorie().bof());
     QCOMPARE(p.d().repartoCorrente(), QStringLiteral("###"));
-    QCOMPARE(p.d().tvwCategorie.selected(), QStringLiteral("###"));
+    QCOMPARE(p.d().tvwCategorie.selezionato(), QStringLiteral("###"));
     QCOMPARE(p.t.negozio.state.ArticoliReparto, qint64(-1));
 }
 
@@ -556,7 +744,7 @@ void TestCatalogo::riparenta()
     QCOMPARE(p.figli(destinazione), figliDestinazione);
     // The moved department is selected; its articles went with it.
     QCOMPARE(p.d().repartoCorrente(), origine);
-    QCOMPARE(p.d().tvwCategorie.selected(), origine);
+    QCOMPARE(p.d().tvwCategorie.selezionato(), origine);
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE catID=?"), {origine}),
              Lista{origine == QLatin1String("cat002") ? 2 : 3});
     // The sort order is still one value per department.
@@ -622,7 +810,7 @@ void TestCatalogo::riparentaNonScriveIlPostoDegliOrfani()
              {"cat002", "###", 1, "Giardino"},
              {"cat003", "sparito", 2, "Cantina", 1},
              {"cat004", "cat003", 3, "Vini"}});
-    QCOMPARE(p.d().tvwCategorie.node(QStringLiteral("cat003"))->parent->key, QStringLiteral("###"));
+    QCOMPARE(p.d().tvwCategorie.nodo(QStringLiteral("cat003"))->padre->chiave, QStringLiteral("###"));
     p.cat.SpostaReparto(QStringLiteral("cat002"), QStringLiteral("cat001"));
     QVERIFY(p.t.messages.shown().empty());
     QCOMPARE(p.campo(QStringLiteral("cat002"), QStringLiteral("genitore")).toString(), QStringLiteral("cat001"));
@@ -630,7 +818,7 @@ void TestCatalogo::riparentaNonScriveIlPostoDegliOrfani()
     QCOMPARE(p.campo(QStringLiteral("cat003"), QStringLiteral("livello")).toInt(), 2);
     QCOMPARE(p.campo(QStringLiteral("cat004"), QStringLiteral("genitore")).toString(), QStringLiteral("cat003"));
     QCOMPARE(p.campo(QStringLiteral("cat004"), QStringLiteral("livello")).toInt(), 3);
-    QCOMPARE(p.d().tvwCategorie.node(QStringLiteral("cat003"))->parent->key, QStringLiteral("###"));
+    QCOMPARE(p.d().tvwCategorie.nodo(QStringLiteral("cat003"))->padre->chiave, QStringLiteral("###"));
     // A department dropped below it counts its level from the stored one.
     p.cat.SpostaReparto(QStringLiteral("cat002"), QStringLiteral("cat004"));
     QCOMPARE(p.campo(QStringLiteral("cat002"), QStringLiteral("livello")).toInt(), 4);
@@ -804,9 +992,9 @@ void TestCatalogo::incollaNonSovrascrive()
         QVERIFY_THROWS_EXCEPTION(DbError, p.cat.IncollaReparto());
         QVERIFY(!p.occupato());
         QCOMPARE(p.testi(QStringLiteral("SELECT ID FROM categorie ORDER BY ID")), tutti);
-        QCOMPARE(p.d().tvwCategorie.count(), int(tutti.size()) + 1);
+        QCOMPARE(p.d().tvwCategorie.numeroNodi(), int(tutti.size()) + 1);
         QCOMPARE(p.d().repartoCorrente(), dove);
-        QCOMPARE(p.d().tvwCategorie.selected(), dove);
+        QCOMPARE(p.d().tvwCategorie.selezionato(), dove);
     }
 }
 
@@ -881,12 +1069,12 @@ void TestCatalogo::copiaIncollaReparto()
     QCOMPARE(p.campo(nuovo, QStringLiteral("immagine0")).toString(), QStringLiteral("s.jpg"));
     QCOMPARE(p.campo(nuovo, QStringLiteral("pagina")).toString(), nuovo);
     QCOMPARE(p.campo(nuovo, QStringLiteral("hafigli")).toInt(), 0);
-    QCOMPARE(p.d().tvwCategorie.node(nuovo)->text, QStringLiteral("Scarpe"));
+    QCOMPARE(p.d().tvwCategorie.nodo(nuovo)->testo, QStringLiteral("Scarpe"));
     QCOMPARE(p.fratelli().text(QStringLiteral("titolo")), QStringLiteral("Scarpe"));
     QCOMPARE(p.colonna(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE catID=?"), {nuovo}), Lista{incollati});
     QCOMPARE(p.t.messages.shown().size(), size_t(incollati > 1 ? 1 : 0));
     QCOMPARE(p.d().repartoCorrente(), nuovo);
-    QCOMPARE(p.d().tvwCategorie.selected(), nuovo);
+    QCOMPARE(p.d().tvwCategorie.selezionato(), nuovo);
     // The copied department is unchanged.
     QCOMPARE(p.campo(copiato, QStringLiteral("titolo")).toString(), QStringLiteral("Scarpe"));
     QCOMPARE(p.campo(copiato, QStringLiteral("pagina")).toString(), copiato);

@@ -3,7 +3,8 @@
 // event, a move of the data source or a write of the record; a value the
 // database refuses is reported, stays in the field and keeps the row, named
 // by the field being written when the database names none; a row written by
-// other code shows in the fields; the key filters act on typed keys only.
+// other code shows in the fields, or once at the end of a pause of the data
+// source; the key filters act on typed keys only.
 #include "binder.h"
 #include "testshop.h"
 
@@ -27,6 +28,7 @@ private slots:
     void rifiutoSenzaCampo_data();
     void rifiutoSenzaCampo();
     void rigaScrittaDaAltri();
+    void pausaMostraSoloLaFine();
     void filtroNumerico_data();
     void filtroNumerico();
     void selezionaTuttoAlFocus();
@@ -235,6 +237,42 @@ void TestBinder::rigaScrittaDaAltri()
     QCOMPARE(m_peso->text(), QStringLiteral("0,75"));
     QCOMPARE(m_prezzo->text(), QStringLiteral("4"));
     QCOMPARE(stored(QStringLiteral("prezzo"), idCorrente()), QStringLiteral("4"));
+    QVERIFY(!articoli().modifichePendenti());
+}
+
+void TestBinder::pausaMostraSoloLaFine()
+{
+    // A pause writes the pending edit first, then shows nothing of what the
+    // recordset does (moves, writes) until the last pause ends: then the
+    // row it ends on, with one reposition.
+    Recordset &rs = articoli().recordset();
+    const qint64 primo = idCorrente();
+    m_titolo->setFocus();
+    m_titolo->selectAll();
+    QTest::keyClicks(m_titolo, QStringLiteral("Nuovo"));
+    QSignalSpy riposizionamenti(&articoli(), &DataSource::reposition);
+    QSignalSpy scritture(&articoli(), &DataSource::scritto);
+    {
+        DataSource::Pausa pausa(articoli());
+        QCOMPARE(stored(QStringLiteral("titolo"), primo), QStringLiteral("Nuovo"));
+        QVERIFY(!articoli().modifichePendenti());
+        scritture.clear();
+        {
+            DataSource::Pausa dentro(articoli());
+            rs.moveNext();
+            rs.edit();
+            rs.setValue(QStringLiteral("titolo"), QStringLiteral("Altrove"));
+            rs.update();
+        }
+        rs.moveLast();
+        rs.requery();
+        rs.findFirst(QStringLiteral("titolo"), QStringLiteral("Altrove"));
+        QCOMPARE(m_titolo->text(), QStringLiteral("Nuovo"));
+        QCOMPARE(riposizionamenti.size(), 0);
+        QCOMPARE(scritture.size(), 0);
+    }
+    QCOMPARE(riposizionamenti.size(), 1);
+    QCOMPARE(m_titolo->text(), QStringLiteral("Altrove"));
     QVERIFY(!articoli().modifichePendenti());
 }
 

@@ -2,7 +2,8 @@
 // its panel or picture button does what it should on the demo shop, with its
 // questions and dialogs answered, leaves the busy flag clear and the row the
 // merchant expects current; a command run without a current row changes
-// nothing and shows nothing; the menu bar's access keys in each view; a build
+// nothing and shows nothing; the menu bar and the panels' buttons built from
+// the registry, and the menu bar's access keys in each view; a build
 // from the window writes the same site as the headless build, and asks for a
 // template set until one is chosen or the merchant gives up; emptying the
 // working folders.
@@ -59,6 +60,65 @@ QAction *voceDiMenu(QMenuBar *barra, QAction *azione)
             if (QAction *t = cerca(a->menu()))
                 return t;
     return nullptr;
+}
+
+// What is wrong with the access keys of these entries and of their
+// submenus' entries: every entry has one, and no two entries of one menu (or
+// of the bar) share theirs. Empty when nothing is.
+QString tastiDoppi(const QList<QAction *> &voci, const QString &dove)
+{
+    QSet<QChar> tasti;
+    for (QAction *a : voci) {
+        if (a->isSeparator())
+            continue;
+        const QString t = a->text();
+        const qsizetype i = t.indexOf(u'&');
+        if (i < 0 || i + 1 >= t.size())
+            return dove + u'/' + t + QStringLiteral(": no access key");
+        const QChar tasto = t.at(i + 1).toLower();
+        if (tasti.contains(tasto))
+            return dove + u'/' + t + QStringLiteral(": its access key is taken");
+        tasti.insert(tasto);
+        if (a->menu())
+            if (const QString e = tastiDoppi(a->menu()->actions(), dove + u'/' + a->text()); !e.isEmpty())
+                return e;
+    }
+    return {};
+}
+
+// The command entries of the menu bar as it is now, each with the menus that
+// hold it.
+QHash<QAction *, QStringList> vociDellaBarra(QMenuBar *barra)
+{
+    QHash<QAction *, QStringList> voci;
+    std::function<void(QMenu *)> raccogli = [&](QMenu *m) {
+        for (QAction *a : m->actions()) {
+            if (a->menu())
+                raccogli(a->menu());
+            else if (!a->isSeparator())
+                voci[a] << m->objectName();
+        }
+    };
+    for (QAction *a : barra->actions())
+        raccogli(a->menu());
+    return voci;
+}
+
+// The buttons of a command anywhere in the window: a tool button named
+// cmdButton<n> or standing for its action, or the picture button of its
+// place in the strip.
+QList<QWidget *> pulsantiDi(frmMain *w, const DefinizioneComando &d)
+{
+    QList<QWidget *> l;
+    const QAction *azione = w->comandi().azione(d.numero);
+    for (QToolButton *b : w->findChildren<QToolButton *>())
+        if (b->objectName() == QStringLiteral("cmdButton%1").arg(d.numero) || b->defaultAction() == azione)
+            l << b;
+    const qsizetype striscia = RegistroComandi::pannello(QStringLiteral("picSfondo1")).indexOf(d.numero);
+    for (PulsanteImmagine *b : w->findChildren<PulsanteImmagine *>())
+        if (b->objectName() == QStringLiteral("imgButton%1").arg(striscia) && b->toolTip() == azione->toolTip())
+            l << b;
+    return l;
 }
 
 // Closes the next modal dialog with Escape (a cancelled chooser or editor).
@@ -238,7 +298,7 @@ struct Prova {
 // node, grid row), what is done first, and what it must have done.
 struct CasoComando {
     const char *nome;
-    int numero;
+    Cmd::Numero numero;
     const char *scheda;
     const char *nodo;
     int riga;                              // -1: the grid is not clicked
@@ -568,6 +628,7 @@ private slots:
     void senzaRigaCorrente();
     void tastiDiAccessoUnici_data();
     void tastiDiAccessoUnici();
+    void registroMenuEPannelli();
     void costruisciComeIlBenchmark();
     void costruisciChiedeIlTemplate_data();
     void costruisciChiedeIlTemplate();
@@ -666,7 +727,7 @@ void TestComandi::senzaRigaCorrente()
     };
     const QString prima = stato();
     annullaProssimoDialogo();
-    f->w->EseguiComando(numero);
+    f->w->EseguiComando(Cmd::Numero(numero));
     QCOMPARE(stato(), prima);
     QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
     QVERIFY(!f->negozio().state.InAggiornamento);
@@ -689,30 +750,14 @@ void TestComandi::tastiDiAccessoUnici()
     auto f = apriFinestra();
     QVERIFY(f->w);
     f->w->selezionaScheda(scheda);
-    std::function<bool(QMenu *)> controlla = [&](QMenu *m) {
-        QSet<QChar> tasti;
-        for (QAction *a : m->actions()) {
-            if (a->isSeparator())
-                continue;
-            const QString t = a->text();
-            const qsizetype i = t.indexOf(u'&');
-            VERIFICA2(i >= 0 && i + 1 < t.size(), qPrintable(m->title() + u'/' + t));
-            const QChar tasto = t.at(i + 1).toLower();
-            VERIFICA2(!tasti.contains(tasto), qPrintable(m->title() + u'/' + t));
-            tasti.insert(tasto);
-            if (a->menu())
-                VERIFICA(controlla(a->menu()));
-        }
-        return true;
-    };
     // The menu bar as this view shows it: one "&Modifica", the view's own;
-    // the bar's access keys unique, and each menu's.
+    // the bar's access keys unique, and each menu's at every depth.
     QMenuBar *barra = f->w->menuBar();
+    const QString doppi = tastiDoppi(barra->actions(), scheda);
+    QVERIFY2(doppi.isEmpty(), qPrintable(doppi));
     QStringList titoli;
-    for (QAction *a : barra->actions()) {
+    for (QAction *a : barra->actions())
         titoli << a->text();
-        QVERIFY(controlla(a->menu()));
-    }
     QCOMPARE(titoli, QStringList({"&File", "&Modifica", "&Visualizza", "&?"}));
     QCOMPARE(barra->actions().at(1)->menu()->objectName(), menu);
     // Alt and each access key opens its menu, the view's "&Modifica" first,
@@ -727,7 +772,78 @@ void TestComandi::tastiDiAccessoUnici()
         QCOMPARE(aperto->title(), titolo);
         if (titolo == QLatin1String("&Modifica"))
             QCOMPARE(aperto->objectName(), menu);
+        salvaSchermata(aperto, scheda + u'-' + aperto->objectName());
         aperto->close();
+    }
+}
+
+void TestComandi::registroMenuEPannelli()
+{
+    // The window's menus and buttons are the registry's: in the menu bar of
+    // each view a command has at most one entry, in the menu the registry
+    // names (or in the menu that shows that one's entries again); every
+    // command has an entry in some view. A command with a panel has exactly
+    // one button, on that panel, in the registry's order; one without has
+    // none.
+    QSet<int> numeri;
+    QSet<QString> nomi;
+    for (const DefinizioneComando &d : RegistroComandi::definizioni()) {
+        QVERIFY2(!numeri.contains(d.numero) && !nomi.contains(QLatin1String(d.nome)), d.nome);
+        numeri.insert(d.numero);
+        nomi.insert(QLatin1String(d.nome));
+    }
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 1")));
+    const auto menuDi = [](const QString &nome) {
+        for (const DefinizioneMenu &m : RegistroComandi::menu())
+            if (nome == QLatin1String(m.nome))
+                return QString::fromLatin1(*m.vociDi ? m.vociDi : m.nome);
+        return QString();
+    };
+    QSet<QAction *> offerte;
+    for (const char *scheda : {"kReparti", "kArticoli", "kSito", "kInternet"}) {
+        f->w->selezionaScheda(QString::fromLatin1(scheda));
+        const QHash<QAction *, QStringList> voci = vociDellaBarra(f->w->menuBar());
+        for (auto it = voci.cbegin(); it != voci.cend(); ++it) {
+            const QString dove = QString::fromLatin1(scheda) + u'/' + it.key()->objectName();
+            QVERIFY2(it.value().size() == 1, qPrintable(dove + QStringLiteral(" more than once")));
+            const DefinizioneComando *d = nullptr;
+            for (const DefinizioneComando &c : RegistroComandi::definizioni())
+                if (f->w->comandi().azione(c.numero) == it.key())
+                    d = &c;
+            QVERIFY2(d, qPrintable(dove + QStringLiteral(" is not a command of the registry")));
+            QCOMPARE(menuDi(it.value().first()), QString::fromLatin1(d->menu));
+            offerte.insert(it.key());
+        }
+    }
+    for (const DefinizioneComando &d : RegistroComandi::definizioni())
+        QVERIFY2(offerte.contains(f->w->comandi().azione(d.numero)), d.nome);
+
+    // The panels, each on screen in a view.
+    for (const DefinizioneComando &d : RegistroComandi::definizioni()) {
+        const QList<QWidget *> pulsanti = pulsantiDi(f->w, d);
+        if (!*d.pannello) {
+            QVERIFY2(pulsanti.isEmpty(), d.nome);
+            continue;
+        }
+        QCOMPARE(pulsanti.size(), 1);
+        QWidget *pannello = f->w->findChild<QWidget *>(QString::fromLatin1(d.pannello));
+        QVERIFY2(pannello && pannello->isAncestorOf(pulsanti[0]), d.nome);
+    }
+    for (const auto &[scheda, nome] : {std::pair{"kReparti", "picCategorie0"}, std::pair{"kReparti", "picCategorie1"},
+                                       std::pair{"kArticoli", "picArticoli0"}, std::pair{"kReparti", "picSfondo1"}}) {
+        f->w->selezionaScheda(QString::fromLatin1(scheda));
+        QWidget *pannello = f->w->findChild<QWidget *>(QString::fromLatin1(nome));
+        QVERIFY(pannello->isVisible());
+        int x = -1;
+        for (const Cmd::Numero n : RegistroComandi::pannello(QString::fromLatin1(nome))) {
+            const QWidget *b = pulsantiDi(f->w, *RegistroComandi::definizione(n)).value(0);
+            QVERIFY2(b && b->isVisible(), nome);
+            const int qui = b->mapTo(pannello, QPoint()).x();
+            QVERIFY2(qui > x, qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(nome)).arg(n)));
+            x = qui;
+        }
     }
 }
 

@@ -68,7 +68,7 @@ void TestCornici::nomi()
         QCOMPARE(c.immagine()->objectName(), QLatin1String(controllo));
     }
     QCOMPARE(CorniceImmagine::didascalia(FamigliaImmagine::Articolo, 2), QStringLiteral("Immagine piccola"));
-    QCOMPARE(&CorniceImmagine::sorgente(m_t->negozio, FamigliaImmagine::Reparto), &m_t->dati().dataCategorie);
+    QCOMPARE(&m_t->dati().sorgenteImmagine(FamigliaImmagine::Reparto), &m_t->dati().dataCategorie);
 }
 
 void TestCornici::seguonoLaRigaCorrente_data()
@@ -89,7 +89,7 @@ void TestCornici::seguonoLaRigaCorrente()
     QFETCH(QString, comando);
     const auto f = FamigliaImmagine(famiglia);
     CorniceImmagine c(f, n, m_t->negozio, *m_comandi);
-    DataSource &s = CorniceImmagine::sorgente(m_t->negozio, f);
+    DataSource &s = m_t->dati().sorgenteImmagine(f);
     const QString campo = QStringLiteral("immagine%1").arg(n);
 
     FileProva::scrivi(m_shop + QStringLiteral("/work/a.png"), FileProva::quarti(100, 60), "png");

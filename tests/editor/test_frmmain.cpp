@@ -1,7 +1,8 @@
 // The main window on real shops, driven with real mouse and key events: the
 // start-up (which shop it opens, the question for a folder without a
 // catalogue, the restart on another shop, a program folder left untouched),
-// the commands the selection allows, and the departments view.
+// the commands the selection allows, the departments view, and what the
+// window shows for the store's facts.
 #include "finestraprova.h"
 
 #include "alberocategorie.h"
@@ -14,6 +15,7 @@
 #include "settings.h"
 #include "shell.h"
 #include "vistaarticoli.h"
+#include "vistanegozio.h"
 #include "vistareparti.h"
 #include "vistasito.h"
 
@@ -48,6 +50,7 @@ private slots:
     void comandiDopoOgniSelezione_data();
     void comandiDopoOgniSelezione();
     void pannelliDeiReparti();
+    void fattiDelNegozio();
     void titoloDelRepartoAllUscita();
     void pulsantiImmagine();
     void modifichePendentiScritte_data();
@@ -393,6 +396,33 @@ void TestFrmMain::pannelliDeiReparti()
     QVERIFY(f->w->comandi().azione(Cmd::VisualizzaSito)->isChecked());
 }
 
+void TestFrmMain::fattiDelNegozio()
+{
+    // The store says which article it brought into view and that it chose
+    // the shop's root; the window shows the articles view, and the shop's
+    // panels.
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 2")));
+    QCOMPARE(f->w->schedaCorrente(), QStringLiteral("kReparti"));
+    const qint64 id = f->db().scalar(QStringLiteral("SELECT ID FROM articoli WHERE codice='A1-2'")).toLongLong();
+    f->negozio().VaiArticolo(id);
+    QCOMPARE(f->w->schedaCorrente(), QStringLiteral("kArticoli"));
+    QVERIFY(f->w->vistaArticoli()->picArticoli1()->isVisible());
+    FIGLIO(QLineEdit, txtArticoli0, f->w->vistaArticoli());
+    QCOMPARE(txtArticoli0->text(), QStringLiteral("A1-2"));
+
+    f->w->selezionaScheda(QStringLiteral("kReparti"));
+    QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 2")));  // top-level, without articles
+    QVERIFY(f->w->vistaReparti()->picCategorie1()->isVisible());
+    f->w->EseguiComando(Cmd::EliminaReparto);
+    QVERIFY(f->messages.shown().empty());
+    QCOMPARE(AlberoCategorie::chiave(f->w->tvwCategorie()->currentItem()), AlberoReparti::Radice);
+    QVERIFY(!f->w->vistaReparti()->picCategorie1()->isVisible());
+    QVERIFY(f->w->vistaNegozio()->isVisible());
+    QVERIFY(f->w->findChild<QMenu *>(QStringLiteral("mnuImpostaLogoR"))->menuAction()->isEnabled());
+}
+
 void TestFrmMain::titoloDelRepartoAllUscita()
 {
     auto f = apriFinestra();
@@ -420,7 +450,7 @@ void TestFrmMain::pulsantiImmagine()
     auto f = apriFinestra();
     QVERIFY(f->w);
     const QStringList didascalie = {"Scegli il template", "Costruisci il negozio", "Aggiorna il sito"};
-    const int comandi[] = {Cmd::ScegliTemplate, Cmd::Costruisci, Cmd::AggiornaSito};
+    const Cmd::Numero comandi[] = {Cmd::ScegliTemplate, Cmd::Costruisci, Cmd::AggiornaSito};
     for (int i = 0; i < 3; ++i) {
         auto *b = f->w->findChild<PulsanteImmagine *>(QStringLiteral("imgButton%1").arg(i));
         QVERIFY(b && b->isVisible());

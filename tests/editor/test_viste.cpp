@@ -31,7 +31,7 @@ const char *const pannelli[] = {"picCategorie0", "picCategorie1", "picCategorie2
                                 "picArticoli1",  "picNegozio",    "picSito",       "picGenerale"};
 const char *const menuViste[] = {"mnuReparti", "mnuArticoli", "mnuSito", "mnuInternet"};
 const char *const chiavi[] = {"kReparti", "kArticoli", "kSito", "kInternet"};
-const int visualizza[] = {Cmd::VisualizzaReparti, Cmd::VisualizzaArticoli, Cmd::VisualizzaSito,
+const Cmd::Numero visualizza[] = {Cmd::VisualizzaReparti, Cmd::VisualizzaArticoli, Cmd::VisualizzaSito,
                           Cmd::VisualizzaInternet};
 
 QString demo() { return qEnvironmentVariable("VETRASTO_BIN") + QStringLiteral("/demo"); }
@@ -251,13 +251,13 @@ void TestViste::schermate()
 
 void TestViste::iconePrimaEDopo()
 {
-    const auto immagine = [this](int n) { return m_f->w->comandi().azione(n)->icon().pixmap(22).toImage(); };
+    const auto immagine = [this](Cmd::Numero n) { return m_f->w->comandi().azione(n)->icon().pixmap(22).toImage(); };
     for (const auto &[prima, dopo] : {std::pair{Cmd::AggiungiArticoloPrima, Cmd::AggiungiArticoloDopo},
                                       std::pair{Cmd::AggiungiRepartoPrima, Cmd::AggiungiRepartoDopo}}) {
         QVERIFY(!immagine(prima).isNull() && !immagine(dopo).isNull());
         QVERIFY(immagine(prima) != immagine(dopo));
         // Neither is the icon of another command of its list.
-        for (int altro : {Cmd::ArticoloSu, Cmd::ArticoloGiu, Cmd::RepartoSu, Cmd::RepartoGiu, Cmd::AggiungiSottoreparto})
+        for (Cmd::Numero altro : {Cmd::ArticoloSu, Cmd::ArticoloGiu, Cmd::RepartoSu, Cmd::RepartoGiu, Cmd::AggiungiSottoreparto})
             QVERIFY(immagine(prima) != immagine(altro) && immagine(dopo) != immagine(altro));
     }
 }

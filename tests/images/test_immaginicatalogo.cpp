@@ -10,9 +10,6 @@
 
 namespace {
 
-// Whose pictures: an article's, a department's, the shop's logos.
-enum class FamigliaImmagine { Articolo, Reparto, Negozio };
-
 // The chooser double: answers with a fixed result and records its presets.
 class SceltaFissa : public SceltaImmagineModale {
 public:
@@ -76,15 +73,7 @@ private:
     QString m_shop;
     DatiPrincipali &dati() { return m_t->dati(); }
     static constexpr QSize cornice{200, 150};
-    DataSource &sorgente(FamigliaImmagine f)
-    {
-        switch (f) {
-        case FamigliaImmagine::Articolo: return dati().dataArticoli;
-        case FamigliaImmagine::Reparto: return dati().dataCategorie;
-        case FamigliaImmagine::Negozio: break;
-        }
-        return dati().dataGenerale;
-    }
+    DataSource &sorgente(FamigliaImmagine f) { return dati().sorgenteImmagine(f); }
     void scrivi(Recordset &rs, const QString &campo, const QVariant &v)
     {
         rs.edit();

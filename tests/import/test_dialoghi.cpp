@@ -111,7 +111,7 @@ private slots:
     {
         db().execute(QStringLiteral("INSERT INTO opzioni (nome) VALUES ('Colori')"));
         DatiPrincipali &d = t->dati();
-        d.selezionaNodo(d.tvwCategorie.nodes().at(1)->key);
+        d.selezionaNodo(d.tvwCategorie.nodi().at(1)->chiave);
         db().execute(QStringLiteral("INSERT INTO articoli (catID, codice) VALUES (?, 'A1')"), {d.repartoCorrente()});
         d.dataArticoli.refresh();
         QVERIFY(d.dataArticoli.recordset().hasCurrent());
@@ -301,7 +301,7 @@ private slots:
     void ricerca()
     {
         DatiPrincipali &d = t->dati();
-        const QString reparto = d.tvwCategorie.nodes().at(1)->key;
+        const QString reparto = d.tvwCategorie.nodi().at(1)->chiave;
         for (const char *titolo : {"Maglia rosa", "Rosato", "Gonna rosa antico"})
             db().execute(QStringLiteral("INSERT INTO articoli (catID, codice, titolo, ordinamento) VALUES (?, ?, ?, ?)"),
                          {reparto, QString::fromLatin1(titolo).left(3), QString::fromLatin1(titolo), int(titolo[0])});
@@ -336,7 +336,7 @@ private slots:
         gridResult->selectRow(1);
         QVERIFY(clic(cmdVisualizza));
         QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("titolo")), QStringLiteral("Maglia rosa"));
-        QCOMPARE(t->scheda, QStringLiteral("kArticoli"));
+        QCOMPARE(t->articoloRaggiunto, d.dataArticoli.recordset().value(QStringLiteral("ID")).toLongLong());
 
         // An article deleted meanwhile is reported and leaves the list.
         db().execute(QStringLiteral("DELETE FROM articoli WHERE titolo='Gonna rosa antico'"));
@@ -378,7 +378,7 @@ private slots:
         QFETCH(bool, mostra);
         QFETCH(QString, messaggio);
         db().execute(QStringLiteral("INSERT INTO articoli (catID, codice, titolo) VALUES (?, 'R1', 'Rosa')"),
-                     {t->dati().tvwCategorie.nodes().at(1)->key});
+                     {t->dati().tvwCategorie.nodi().at(1)->chiave});
         frmSearch f(t->negozio, aiuto());
         FIGLIO(QLineEdit, txtCerca, &f);
         FIGLIO(QRadioButton, optCerca6, &f);

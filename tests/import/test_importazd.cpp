@@ -135,8 +135,8 @@ private slots:
                                      "R xqg13 xqg13 ### 1 [*Tè \"verde\" | 'nero'] []", "  A T1 [*] [] 10 0",
                                      "  A zdart6 [*Codice vuoto] [] 10 0"}));
         QCOMPARE(t->negozio.state.TotaleArticoli, qint64(4));
-        QVERIFY(d().tvwCategorie.contains(QStringLiteral("xqg13")));
-        QCOMPARE(d().tvwCategorie.node(QStringLiteral("xqg13"))->text, QStringLiteral("*Tè \"verde\" | 'nero'"));
+        QVERIFY(d().tvwCategorie.contiene(QStringLiteral("xqg13")));
+        QCOMPARE(d().tvwCategorie.nodo(QStringLiteral("xqg13"))->testo, QStringLiteral("*Tè \"verde\" | 'nero'"));
 
         t->messages.clear();
         d().selezionaRadice();
@@ -368,7 +368,7 @@ private slots:
         QCOMPARE(db().transactionDepth(), 0);
         // The window shows the catalogue as it is.
         QCOMPARE(t->negozio.state.TotaleArticoli, qint64(2));
-        QVERIFY(!d().tvwCategorie.contains(QStringLiteral("xqg13")));
+        QVERIFY(!d().tvwCategorie.contiene(QStringLiteral("xqg13")));
         QCOMPARE(d().repartoCorrente(), AlberoReparti::Radice);
 
         db().execute(QStringLiteral("DROP TRIGGER rifiuta"));

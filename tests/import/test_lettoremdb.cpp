@@ -298,7 +298,7 @@ private slots:
             t.messages.clear();
             QCOMPARE(importati(), atteso);
         }
-        QVERIFY(t.dati().tvwCategorie.contains(QStringLiteral("xqg15")));
+        QVERIFY(t.dati().tvwCategorie.contiene(QStringLiteral("xqg15")));
     }
 
     // The whole import on the real reader: a database without Zendaro's

@@ -113,14 +113,14 @@ void TestNegozio::apreUnNegozioValido()
     const QString shop = program.newShop();
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
-    QCOMPARE(t.caption, QStringLiteral("Vetrasto - ") + shop);
+    QCOMPARE(t.titolo, QStringLiteral("Vetrasto - ") + shop);
     QVERIFY2(t.messages.shown().empty(), qPrintable(t.messages.texts().join(u'|')));
     const ShopState &s = t.negozio.state;
     QCOMPARE(s.CartellaPagine, shop + QStringLiteral("/online"));
     QCOMPARE(s.CartellaScript, shop + QStringLiteral("/scripts"));
     QCOMPARE(s.CartellaTemplate, QStringLiteral("template/classico"));
     QCOMPARE(t.dati().cboTemplate, QStringList({QStringLiteral("modello1"), QStringLiteral("modello2")}));
-    QCOMPARE(t.dati().tvwCategorie.count(), 2);
+    QCOMPARE(t.dati().tvwCategorie.numeroNodi(), 2);
     QCOMPARE(t.dati().repartoCorrente(), QStringLiteral("cat001"));
     QCOMPARE(t.totale, QStringLiteral(" Articoli:  0 / 0"));
     QVERIFY(s.dbCatalogo->exclusive());
@@ -441,15 +441,15 @@ void TestNegozio::repartiInOrdineDiAlbero()
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
     const AlberoReparti &tree = t.dati().tvwCategorie;
-    const AlberoReparti::Nodo *root = tree.node(AlberoReparti::Radice);
-    QVERIFY(root->expanded);
-    QCOMPARE(root->text, QStringLiteral("Negozio"));
+    const AlberoReparti::Nodo *root = tree.nodo(AlberoReparti::Radice);
+    QVERIFY(root->aperto);
+    QCOMPARE(root->testo, QStringLiteral("Negozio"));
     QStringList top;
-    for (auto *c : root->children)
-        top << c->key;
+    for (auto *c : root->figli)
+        top << c->chiave;
     QCOMPARE(top.mid(0, 3), QStringList({"cat002", "cat001", "cat003"}));
-    QCOMPARE(tree.node(QStringLiteral("cat010"))->parent->key, QStringLiteral("cat009"));
-    QVERIFY(!tree.node(QStringLiteral("cat009"))->expanded);
+    QCOMPARE(tree.nodo(QStringLiteral("cat010"))->padre->chiave, QStringLiteral("cat009"));
+    QVERIFY(!tree.nodo(QStringLiteral("cat009"))->aperto);
     QVERIFY(t.dati().tvwCategorie.haReparti());
 }
 
@@ -475,11 +475,11 @@ void TestNegozio::alberoDiUnCatalogoDanneggiato()
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
     const AlberoReparti &tree = t.dati().tvwCategorie;
-    QCOMPARE(tree.count(), 7);
-    QCOMPARE(tree.node(QStringLiteral("figlio"))->parent->key, QStringLiteral("padre"));
-    QCOMPARE(tree.node(QStringLiteral("senza"))->text, QString());
-    QCOMPARE(tree.node(QStringLiteral("orfano"))->parent->key, AlberoReparti::Radice);
-    QVERIFY(tree.contains(QStringLiteral("a")) && tree.contains(QStringLiteral("b")));
+    QCOMPARE(tree.numeroNodi(), 7);
+    QCOMPARE(tree.nodo(QStringLiteral("figlio"))->padre->chiave, QStringLiteral("padre"));
+    QCOMPARE(tree.nodo(QStringLiteral("senza"))->testo, QString());
+    QCOMPARE(tree.nodo(QStringLiteral("orfano"))->padre->chiave, AlberoReparti::Radice);
+    QVERIFY(tree.contiene(QStringLiteral("a")) && tree.contiene(QStringLiteral("b")));
     // The orphan's place under the root is the tree's alone.
     QCOMPARE(t.negozio.state.dbCatalogo->scalar(QStringLiteral("SELECT genitore FROM categorie WHERE ID='orfano'"))
                  .toString(),
@@ -508,7 +508,7 @@ void TestNegozio::catenaDiRiposizionamento()
     d.selezionaNodo(QStringLiteral("cat010"));
     QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-1"));
     QCOMPARE(d.dataFratelli.recordset().recordCount(), 1);
-    QCOMPARE(d.tvwCategorie.selected(), QStringLiteral("cat010"));
+    QCOMPARE(d.tvwCategorie.selezionato(), QStringLiteral("cat010"));
     QVERIFY(t.repartoCorrente.value_or(false));
     QVERIFY(t.articoloCorrente.value_or(false));
 
@@ -523,7 +523,7 @@ void TestNegozio::catenaDiRiposizionamento()
         d.dataCategorie.recordset().findFirst(QStringLiteral("ID"), QStringLiteral("cat003"));
     }
     QCOMPARE(d.dataArticoli.recordset().recordCount(), 0);
-    QCOMPARE(d.tvwCategorie.selected(), QStringLiteral("cat002"));
+    QCOMPARE(d.tvwCategorie.selezionato(), QStringLiteral("cat002"));
     QVERIFY(!t.negozio.state.InAggiornamento);
 
     // The root: dataCategorie before its first row, no siblings, no articles.
@@ -532,7 +532,7 @@ void TestNegozio::catenaDiRiposizionamento()
     QCOMPARE(d.repartoCorrente(), AlberoReparti::Radice);
     QCOMPARE(t.negozio.state.ArticoliReparto, -1);
     QCOMPARE(d.dataFratelli.recordset().recordCount(), 0);
-    QCOMPARE(d.tvwCategorie.selected(), AlberoReparti::Radice);
+    QCOMPARE(d.tvwCategorie.selezionato(), AlberoReparti::Radice);
     QVERIFY(!t.repartoCorrente.value_or(true));
     QCOMPARE(t.totale, QStringLiteral(" Articoli:  27"));
 
@@ -681,9 +681,9 @@ void TestNegozio::vaiArticolo()
     t.negozio.VaiArticolo(id);
     DatiPrincipali &d = t.dati();
     QCOMPARE(d.repartoCorrente(), QStringLiteral("cat010"));
-    QCOMPARE(d.tvwCategorie.selected(), QStringLiteral("cat010"));
+    QCOMPARE(d.tvwCategorie.selezionato(), QStringLiteral("cat010"));
     QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-2"));
-    QCOMPARE(t.scheda, QStringLiteral("kArticoli"));
+    QCOMPARE(t.articoloRaggiunto, id);
     QVERIFY_THROWS_EXCEPTION(DbError, t.negozio.VaiArticolo(999999));
 }
 

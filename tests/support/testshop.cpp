@@ -105,9 +105,9 @@ DatabasePtr apriCatalogo(const QString &negozio)
 NegozioDiProva::NegozioDiProva()
 {
     negozio.setSceltaTemplate(this);
-    QObject::connect(&negozio, &Negozio::captionChanged, [this](const QString &c) { caption = c; });
-    QObject::connect(&negozio, &Negozio::totaliChanged, [this] { totale = negozio.testoTotaleArticoli(); });
-    QObject::connect(&negozio, &Negozio::schedaRichiesta, [this](const QString &k) { scheda = k; });
+    QObject::connect(&negozio, &Negozio::titoloCambiato, [this](const QString &c) { titolo = c; });
+    QObject::connect(&dati(), &DatiPrincipali::totaliCambiati, [this] { totale = negozio.testoTotaleArticoli(); });
+    QObject::connect(&negozio, &Negozio::articoloRaggiunto, [this](qint64 id) { articoloRaggiunto = id; });
     QObject::connect(&negozio, &Negozio::riavvioRichiesto, [this] { ++riavvii; });
     QObject::connect(&dati(), &DatiPrincipali::repartoCambiato, [this](bool c) { repartoCorrente = c; });
     QObject::connect(&dati(), &DatiPrincipali::articoloCambiato, [this](bool c) { articoloCorrente = c; });

@@ -44,7 +44,8 @@ public:
     int apri(const QString &folder);
 
     // What the store announced last.
-    QString caption, totale, scheda;
+    QString titolo, totale;
+    qint64 articoloRaggiunto = 0;
     int riavvii = 0;
     std::optional<bool> repartoCorrente, articoloCorrente;
 

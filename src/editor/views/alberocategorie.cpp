@@ -12,16 +12,16 @@ AlberoCategorie::AlberoCategorie(AlberoReparti &albero, QWidget *parent) : QTree
     setObjectName(QStringLiteral("tvwCategorie"));
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(&albero, &AlberoReparti::rebuilt, this, &AlberoCategorie::ricostruisci);
-    connect(&albero, &AlberoReparti::selectionChanged, this, [this](const QString &key) {
+    connect(&albero, &AlberoReparti::ricostruito, this, &AlberoCategorie::ricostruisci);
+    connect(&albero, &AlberoReparti::selezioneCambiata, this, [this](const QString &key) {
         if (QTreeWidgetItem *i = m_items.value(key)) {
             scrollToItem(i);
             setCurrentItem(i);
         }
     });
-    connect(&albero, &AlberoReparti::textChanged, this, [this](const QString &key) {
+    connect(&albero, &AlberoReparti::testoCambiato, this, [this](const QString &key) {
         if (QTreeWidgetItem *i = m_items.value(key))
-            i->setText(0, m_albero.node(key)->text);
+            i->setText(0, m_albero.nodo(key)->testo);
     });
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *i) {
         if (i)
@@ -39,28 +39,35 @@ void AlberoCategorie::ricostruisci()
     setUpdatesEnabled(false);
     clear();
     m_items.clear();
+    m_items.reserve(qsizetype(m_albero.nodi().size()));
     m_evidenziato.clear();
     // Each node under its parent in the order of the parent's children (a
-    // node's place in the collection may come before its parent's).
+    // node's place in the collection may come before its parent's). The
+    // items are made apart from the tree and put in it at once.
     std::vector<std::pair<const AlberoReparti::Nodo *, QTreeWidgetItem *>> pila;
-    for (const auto &n : m_albero.nodes())
-        if (!n->parent)
+    for (const auto &n : m_albero.nodi())
+        if (!n->padre)
             pila.emplace_back(n.get(), nullptr);
     std::reverse(pila.begin(), pila.end());
+    QList<QTreeWidgetItem *> cime;
     while (!pila.empty()) {
         const auto [n, padre] = pila.back();
         pila.pop_back();
-        QTreeWidgetItem *i = padre ? new QTreeWidgetItem(padre) : new QTreeWidgetItem(this);
-        i->setText(0, n->text);
-        i->setData(0, Qt::UserRole, n->key);
-        m_items.insert(n->key, i);
-        for (auto it = n->children.rbegin(); it != n->children.rend(); ++it)
+        auto *i = new QTreeWidgetItem;
+        i->setText(0, n->testo);
+        i->setData(0, Qt::UserRole, n->chiave);
+        if (padre)
+            padre->addChild(i);
+        else
+            cime << i;
+        m_items.insert(n->chiave, i);
+        for (auto it = n->figli.rbegin(); it != n->figli.rend(); ++it)
             pila.emplace_back(*it, i);
     }
-    for (const auto &n : m_albero.nodes())
-        if (n->expanded)
-            m_items.value(n->key)->setExpanded(true);
-    setEnabled(m_albero.enabled());
+    addTopLevelItems(cime);
+    for (const auto &n : m_albero.nodi())
+        if (n->aperto)
+            m_items.value(n->chiave)->setExpanded(true);
     setUpdatesEnabled(true);
 }
 
@@ -140,6 +147,6 @@ void AlberoCategorie::keyPressEvent(QKeyEvent *e)
 
 void AlberoCategorie::riselezionaCorrente()
 {
-    if (QTreeWidgetItem *i = m_items.value(m_albero.selected()); i && i != currentItem())
+    if (QTreeWidgetItem *i = m_items.value(m_albero.selezionato()); i && i != currentItem())
         setCurrentItem(i);
 }

@@ -51,6 +51,10 @@ CorniceImmagine::CorniceImmagine(FamigliaImmagine famiglia, int n, Negozio &nego
     case FamigliaImmagine::Reparto: connect(&d, &DatiPrincipali::repartoCambiato, this, &CorniceImmagine::aggiorna); break;
     case FamigliaImmagine::Negozio: connect(&d, &DatiPrincipali::generaleCambiato, this, &CorniceImmagine::aggiorna); break;
     }
+    connect(&d, &DatiPrincipali::immagineCambiata, this, [this](FamigliaImmagine f, int numero) {
+        if (f == m_famiglia && numero == m_n)
+            aggiorna();
+    });
 }
 
 QString CorniceImmagine::nomeComandoElimina(FamigliaImmagine famiglia, int n)
@@ -76,20 +80,9 @@ QString CorniceImmagine::didascalia(FamigliaImmagine famiglia, int n)
     return {};
 }
 
-DataSource &CorniceImmagine::sorgente(Negozio &negozio, FamigliaImmagine famiglia)
-{
-    DatiPrincipali &d = negozio.dati();
-    switch (famiglia) {
-    case FamigliaImmagine::Articolo: return d.dataArticoli;
-    case FamigliaImmagine::Reparto: return d.dataCategorie;
-    case FamigliaImmagine::Negozio: break;
-    }
-    return d.dataGenerale;
-}
-
 void CorniceImmagine::aggiorna()
 {
-    const ImmagineInCornice r = preparaImmagine(sorgente(m_negozio, m_famiglia).recordset(), m_n,
+    const ImmagineInCornice r = preparaImmagine(m_negozio.dati().sorgenteImmagine(m_famiglia).recordset(), m_n,
                                                 m_negozio.state.PercorsoNegozio, size());
     mostra(r);
     m_comandi.AbilitaComando(nomeComandoElimina(m_famiglia, m_n), r.visibile);

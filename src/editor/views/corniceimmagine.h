@@ -3,19 +3,17 @@
 // picSfondoImmCat1, ...) holding a picture control (imgArticolo0, ...) that
 // shows picture n of the current article, department or shop at its own
 // size, centred when smaller, clipped when larger. A frame follows the store:
-// it shows its picture again whenever its row changes, and switches its
-// delete command ("- immagine0", "- immagine cat1", ...) on while a picture
-// is shown.
+// it shows its picture again whenever its row changes or the store announces
+// that its picture changed, and switches its delete command ("- immagine0",
+// "- immagine cat1", ...) on while a picture is shown.
+#include "datiprincipali.h"
 #include "immaginicatalogo.h"
 
 #include <QFrame>
 
-class DataSource;
 class Negozio;
 class QLabel;
 class RegistroComandi;
-
-enum class FamigliaImmagine { Articolo, Reparto, Negozio };
 
 class CorniceImmagine : public QFrame {
     Q_OBJECT
@@ -32,9 +30,6 @@ public:
     static QString nomeComandoElimina(FamigliaImmagine famiglia, int n);
     // The caption of the picture: "Immagine 1", "Logo del negozio (piccolo):", ...
     static QString didascalia(FamigliaImmagine famiglia, int n);
-    // The data source whose current row names the picture.
-    static DataSource &sorgente(Negozio &negozio, FamigliaImmagine famiglia);
-
     // Shows the picture of the current row again.
     void aggiorna();
 

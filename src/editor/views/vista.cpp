@@ -119,7 +119,7 @@ Vista::Vista(Negozio &negozio, RegistroComandi &comandi, QWidget *parent)
 {
 }
 
-QToolButton *Vista::pulsante(int numero, QWidget *parent)
+QToolButton *Vista::pulsante(Cmd::Numero numero, QWidget *parent)
 {
     auto *b = new QToolButton(parent ? parent : this);
     b->setObjectName(QStringLiteral("cmdButton%1").arg(numero));
@@ -154,8 +154,7 @@ QString Vista::testoRifiuto(const DataSource &sorgente, int numero, const QStrin
 }
 
 Vista::Elenco Vista::elenco(const QString &nome, const QString &nomeGriglia, DataSource &sorgente,
-                            const QList<std::pair<QString, QString>> &colonne, std::initializer_list<int> comandi,
-                            const QString &maschera)
+                            const QList<std::pair<QString, QString>> &colonne, const QString &maschera)
 {
     Elenco e;
     e.pannello = new QWidget(this);
@@ -184,7 +183,7 @@ Vista::Elenco Vista::elenco(const QString &nome, const QString &nomeGriglia, Dat
                                 + 6 * e.griglia->verticalHeader()->defaultSectionSize() + 2 * e.griglia->frameWidth());
     m_comandi.registraControllo(maschera, e.griglia);
     auto *pulsanti = new QHBoxLayout;
-    for (int n : comandi)
+    for (const Cmd::Numero n : RegistroComandi::pannello(nome))
         pulsanti->addWidget(pulsante(n, e.pannello));
     pulsanti->addStretch(1);
     auto *colonna = new QVBoxLayout(e.pannello);
@@ -225,7 +224,7 @@ void Vista::intitolaReparto(QLabel *intestazione, const QString &senza, const QS
     intestazione->setText(titolo.isEmpty() ? senza : prefisso + titolo);
 }
 
-QVBoxLayout *Vista::bloccoImmagine(FamigliaImmagine famiglia, int n, std::pair<int, int> impostaElimina,
+QVBoxLayout *Vista::bloccoImmagine(FamigliaImmagine famiglia, int n, std::pair<Cmd::Numero, Cmd::Numero> impostaElimina,
                                    QWidget *parent, QLabel **didascalia)
 {
     auto *blocco = new QVBoxLayout;

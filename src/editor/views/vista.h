@@ -3,6 +3,7 @@
 // to the store's data sources, its buttons taken from the command registry.
 // frmMain composes the views and shows the ones the current view asks for.
 #include "binder.h"
+#include "comandi.h"
 
 #include <QWidget>
 #include <initializer_list>
@@ -21,7 +22,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QToolButton;
 class QVBoxLayout;
-class RegistroComandi;
 struct Impostazioni;
 
 class Vista : public QWidget {
@@ -59,14 +59,15 @@ public:
 
 protected:
     // Button n of the panels (cmdButton(n)): the command's action.
-    QToolButton *pulsante(int numero, QWidget *parent = nullptr);
+    QToolButton *pulsante(Cmd::Numero numero, QWidget *parent = nullptr);
     // A panel heading.
     static QLabel *intestazione(const QString &testo, QWidget *parent = nullptr);
     // A heading that names the current department ("Reparto: Caffè"), or
     // reads only `senza` while the shop's root is current.
     void intitolaReparto(QLabel *intestazione, const QString &senza, const QString &prefisso) const;
-    // A list panel: a heading, the buttons of the commands, and a grid on a
-    // data source (enabled and disabled with the edit mask's name).
+    // A list panel: a heading, the buttons of the commands the registry puts
+    // on the panel `nome`, and a grid on a data source (enabled and disabled
+    // with the edit mask's name).
     struct Elenco {
         QWidget *pannello;
         QLabel *titolo;
@@ -74,12 +75,11 @@ protected:
         ModelloGriglia *modello;
     };
     Elenco elenco(const QString &nome, const QString &nomeGriglia, DataSource &sorgente,
-                  const QList<std::pair<QString, QString>> &colonne, std::initializer_list<int> comandi,
-                  const QString &maschera);
+                  const QList<std::pair<QString, QString>> &colonne, const QString &maschera);
     // Picture n of a row: its caption, its frame, and the buttons of the
     // commands that set and delete it. The caption is handed back when asked
     // for.
-    QVBoxLayout *bloccoImmagine(FamigliaImmagine famiglia, int n, std::pair<int, int> impostaElimina,
+    QVBoxLayout *bloccoImmagine(FamigliaImmagine famiglia, int n, std::pair<Cmd::Numero, Cmd::Numero> impostaElimina,
                                 QWidget *parent, QLabel **didascalia = nullptr);
     // The text a bound field stores (a text box's lines end in CR LF).
     QString testoLegato(const QWidget *campo) const;

@@ -71,8 +71,6 @@ VistaArticoli::VistaArticoli(Negozio &negozio, RegistroComandi &comandi, QWidget
                              {QStringLiteral("titolo"), QStringLiteral("Titolo")},
                              {QStringLiteral("sottotitolo"), QStringLiteral("Sottotitolo")},
                              {QStringLiteral("prezzo"), QStringLiteral("Prezzo")}},
-                            {Cmd::ArticoloSu, Cmd::ArticoloGiu, Cmd::AggiungiArticoloPrima, Cmd::AggiungiArticoloDopo,
-                             Cmd::CopiaArticolo, Cmd::IncollaArticolo, Cmd::EliminaArticolo, Cmd::Ricerca},
                             QStringLiteral("maschera articoli"));
     m_elenco = e.pannello;
     m_titoloElenco = e.titolo;
@@ -100,7 +98,7 @@ QWidget *VistaArticoli::creaDettagli()
         caselle->addWidget(chkArticoli[size_t(i)], i / 3, i % 3);
     QFormLayout *varianti = creaVarianti();
     auto *immagini = new QHBoxLayout;
-    const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagine1, Cmd::EliminaImmagine1},
+    const std::pair<Cmd::Numero, Cmd::Numero> comandiImmagine[] = {{Cmd::ImpostaImmagine1, Cmd::EliminaImmagine1},
                                                    {Cmd::ImpostaImmagine2, Cmd::EliminaImmagine2},
                                                    {Cmd::ImpostaImmaginePiccola, Cmd::EliminaImmaginePiccola}};
     for (int n = 0; n < 3; ++n)
@@ -154,7 +152,7 @@ QFormLayout *VistaArticoli::creaVarianti()
 {
     // The variant sets: their names, and the buttons that choose them.
     auto *varianti = new QFormLayout;
-    const int comandiVarianti[3] = {Cmd::Variante1, Cmd::Variante2, Cmd::Variante3};
+    const Cmd::Numero comandiVarianti[3] = {Cmd::Variante1, Cmd::Variante2, Cmd::Variante3};
     for (int i = 0; i < 3; ++i) {
         txtVariante[size_t(i)] = campoTesto(QStringLiteral("txtVariante%1").arg(i));
         txtVariante[size_t(i)]->setReadOnly(true);

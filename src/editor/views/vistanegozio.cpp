@@ -98,7 +98,7 @@ QGroupBox *VistaNegozio::creaNegozio()
     auto *rigaNegozio = new QHBoxLayout(fraNegozio);
     rigaNegozio->addLayout(colonnaSconto);
     rigaNegozio->addSpacing(24);
-    const std::pair<int, int> comandiLogo[] = {{Cmd::ImpostaLogoNormale, Cmd::EliminaLogoNormale},
+    const std::pair<Cmd::Numero, Cmd::Numero> comandiLogo[] = {{Cmd::ImpostaLogoNormale, Cmd::EliminaLogoNormale},
                                                {Cmd::ImpostaLogoPiccolo, Cmd::EliminaLogoPiccolo}};
     for (int n = 0; n < 2; ++n) {
         QLabel *lblLogo;

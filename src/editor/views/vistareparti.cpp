@@ -40,8 +40,6 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     // picCategorie(1): the sibling list and its commands.
     const Elenco e = elenco(QStringLiteral("picCategorie1"), QStringLiteral("gridCategorie"), d.dataFratelli,
                             {{QStringLiteral("titolo"), QStringLiteral("Reparti")}},
-                            {Cmd::RepartoSu, Cmd::RepartoGiu, Cmd::AggiungiRepartoPrima, Cmd::AggiungiRepartoDopo,
-                             Cmd::AggiungiSottoreparto, Cmd::CopiaReparto, Cmd::IncollaReparto, Cmd::EliminaReparto},
                             QStringLiteral("maschera categorie"));
     m_elenco = e.pannello;
     m_titoloElenco = e.titolo;
@@ -53,7 +51,7 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     lega(d.dataCategorie);
     segnalaRifiuti(d);
     connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaReparti::mostraTitolo);
-    connect(&d, &DatiPrincipali::modelliChanged, this, &VistaReparti::caricaModelli);
+    connect(&d, &DatiPrincipali::modelliCambiati, this, &VistaReparti::caricaModelli);
     connect(txtCategorie14, &QLineEdit::editingFinished, this, &VistaReparti::titoloScritto);
 }
 
@@ -98,7 +96,7 @@ QWidget *VistaReparti::creaDettagli()
     modulo->addRow(etichetta(QStringLiteral("Modello di pagina:"), cboTemplate), riga({cboTemplate}));
 
     auto *immagini = new QHBoxLayout;
-    const std::pair<int, int> comandiImmagine[] = {{Cmd::ImpostaImmagineReparto, Cmd::EliminaImmagineReparto},
+    const std::pair<Cmd::Numero, Cmd::Numero> comandiImmagine[] = {{Cmd::ImpostaImmagineReparto, Cmd::EliminaImmagineReparto},
                                                    {Cmd::ImpostaPulsante, Cmd::EliminaPulsante}};
     for (int n = 0; n < 2; ++n)
         immagini->addLayout(bloccoImmagine(FamigliaImmagine::Reparto, n, comandiImmagine[n], this));
@@ -178,8 +176,8 @@ void VistaReparti::titoloScritto()
     if (!rs.isOpen() || !rs.hasCurrent())
         return;
     const QString id = rs.text(QStringLiteral("ID"));
-    if (dati.tvwCategorie.contains(id))
-        dati.tvwCategorie.setText(id, rs.text(QStringLiteral("titolo")));
+    if (dati.tvwCategorie.contiene(id))
+        dati.tvwCategorie.impostaTesto(id, rs.text(QStringLiteral("titolo")));
     BusyFlag busy(m_negozio.state.InAggiornamento);
     Recordset &fratelli = dati.dataFratelli.recordset();
     if (fratelli.isOpen()) {
