@@ -173,10 +173,7 @@ void frmImmagine::collega()
         m_logica.cambiaCartella(Unita->itemData(i).toString());
         mostraCartella();
     });
-    connect(Cartella, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
-        m_logica.cambiaCartella(item->data(Qt::UserRole).toString());
-        mostraCartella();
-    });
+    connect(Cartella, &QListWidget::itemActivated, this, &frmImmagine::apriCartella);
     // Enter in the folder list opens the folder and nothing more: the list
     // would pass it on to "OK" too.
     Cartella->installEventFilter(this);
@@ -259,6 +256,12 @@ void frmImmagine::riempiUnita()
                 || root.startsWith(QStringLiteral("/run/media/"))))
             Unita->addItem(v.displayName() == root ? root : v.displayName() + QStringLiteral(" (") + root + u')', root);
     }
+}
+
+void frmImmagine::apriCartella(QListWidgetItem *item)
+{
+    m_logica.cambiaCartella(item->data(Qt::UserRole).toString());
+    mostraCartella();
 }
 
 void frmImmagine::mostraCartella()
@@ -361,7 +364,7 @@ bool frmImmagine::eventFilter(QObject *o, QEvent *e)
         const int key = static_cast<QKeyEvent *>(e)->key();
         if (o == Cartella && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
             if (QListWidgetItem *item = Cartella->currentItem())
-                emit Cartella->itemActivated(item);
+                apriCartella(item);
             return true;
         }
         for (int i = 0; i < 2; ++i)

@@ -52,6 +52,8 @@ private:
     // The preset picture's tab, file and preview.
     void mostraPreset(const QString &nome);
     void riempiUnita();
+    // Opens the folder of an entry of the folder list.
+    void apriCartella(QListWidgetItem *item);
     void mostraCartella();
     void riempiSito();
     void mostraAnteprima();
