@@ -334,6 +334,14 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
     if (password && m_modo == ModoFTP::Normale)
         return true;
 
+    // While the file is replaced the server may hold only part of it: its
+    // record goes, saved before the first byte, and is written again only
+    // once the whole file has arrived.
+    if (record) {
+        m_record->elimina(chiave);
+        m_record->salva();
+    }
+
     ComponenteFtp &ftp = *m_ftp;
     m_Azione = 5;
     emit stato(QStringLiteral("Invio del file ") + nome);
@@ -362,16 +370,11 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
     if ((script || password) && !m_contesto.chkNT) {
         r = ftp.comando((script ? QStringLiteral("SITE chmod 755 ") : QStringLiteral("SITE chmod 660 ")) + nome);
         if (!r.riuscito()) {
-            if (record)
-                m_record->elimina(chiave);
             permessiRifiutati(r, nome, script);
             return false;
         }
     }
-    if (record)
-        m_record->aggiorna(chiave, record->id, data, peso);
-    else
-        m_record->aggiungi(chiave, data, peso);
+    m_record->aggiungi(chiave, data, peso);
     return !m_MakeErr;
 }
 

@@ -45,13 +45,13 @@ void RecordInvii::precarica(const QString &prefisso)
 {
     salva();
     m_letti.clear();
-    QSqlQuery q = m_db->run(QStringLiteral("SELECT rowid, nome, data, peso FROM file "
+    QSqlQuery q = m_db->run(QStringLiteral("SELECT nome, data, peso FROM file "
                                            "WHERE substr(nome, 1, length(?)) = ? ORDER BY rowid"),
                             {prefisso, prefisso});
     while (q.next()) {
-        const QString nome = q.value(1).toString();
+        const QString nome = q.value(0).toString();
         if (!m_letti.contains(nome))
-            m_letti.insert(nome, Record{q.value(0).toLongLong(), q.value(2).toLongLong(), q.value(3).toLongLong()});
+            m_letti.insert(nome, Record{q.value(1).toLongLong(), q.value(2).toLongLong()});
     }
     m_prefisso = prefisso;
 }
@@ -62,10 +62,10 @@ std::optional<RecordInvii::Record> RecordInvii::cerca(const QString &chiave)
         const auto trovato = m_letti.constFind(chiave);
         return trovato == m_letti.constEnd() ? std::nullopt : std::optional<Record>(*trovato);
     }
-    QSqlQuery &q = esegui(m_cerca, "SELECT rowid, data, peso FROM file WHERE nome = ? ORDER BY rowid LIMIT 1", {chiave});
+    QSqlQuery &q = esegui(m_cerca, "SELECT data, peso FROM file WHERE nome = ? ORDER BY rowid LIMIT 1", {chiave});
     std::optional<Record> r;
     if (q.next())
-        r = Record{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong()};
+        r = Record{q.value(0).toLongLong(), q.value(1).toLongLong()};
     q.finish();
     return r;
 }
@@ -82,21 +82,9 @@ void RecordInvii::scrittura()
 void RecordInvii::aggiungi(const QString &chiave, qint64 data, qint64 peso)
 {
     scrittura();
-    QSqlQuery &q = esegui(m_aggiungi, "INSERT INTO file (nome, data, peso) VALUES (?, ?, ?)", {chiave, data, peso});
+    esegui(m_aggiungi, "INSERT INTO file (nome, data, peso) VALUES (?, ?, ?)", {chiave, data, peso});
     if (!m_prefisso.isEmpty() && chiave.startsWith(m_prefisso) && !m_letti.contains(chiave))
-        m_letti.insert(chiave, Record{q.lastInsertId().toLongLong(), data, peso});
-    if (m_daInizio.elapsed() >= MillisecondiPerGruppo)
-        salva();
-}
-
-void RecordInvii::aggiorna(const QString &chiave, qint64 id, qint64 data, qint64 peso)
-{
-    scrittura();
-    esegui(m_aggiorna, "UPDATE file SET data = ?, peso = ? WHERE rowid = ?", {data, peso, id});
-    if (const auto letto = m_letti.find(chiave); letto != m_letti.end() && letto->id == id) {
-        letto->data = data;
-        letto->peso = peso;
-    }
+        m_letti.insert(chiave, Record{data, peso});
     if (m_daInizio.elapsed() >= MillisecondiPerGruppo)
         salva();
 }
@@ -133,7 +121,6 @@ void RecordInvii::chiudi()
         return;
     m_cerca.reset();
     m_aggiungi.reset();
-    m_aggiorna.reset();
     m_elimina.reset();
     // The connection is this thread's for the file: it closes when its
     // last user lets it go.

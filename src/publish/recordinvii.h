@@ -17,7 +17,6 @@
 class RecordInvii {
 public:
     struct Record {
-        qint64 id = 0;      // the row
         qint64 data = 0;    // UTC seconds
         qint64 peso = 0;    // bytes
     };
@@ -34,8 +33,6 @@ public:
     // The first record of a key.
     std::optional<Record> cerca(const QString &chiave);
     void aggiungi(const QString &chiave, qint64 data, qint64 peso);
-    // The record `id` found for `chiave`.
-    void aggiorna(const QString &chiave, qint64 id, qint64 data, qint64 peso);
     // Deletes every record of a key.
     void elimina(const QString &chiave);
     // Deletes every record whose key begins with the prefix (host/folder/).
@@ -58,7 +55,7 @@ private:
     QSqlQuery &esegui(std::unique_ptr<QSqlQuery> &q, const char *sql, const QVariantList &valori);
 
     DatabasePtr m_db;
-    std::unique_ptr<QSqlQuery> m_cerca, m_aggiungi, m_aggiorna, m_elimina;
+    std::unique_ptr<QSqlQuery> m_cerca, m_aggiungi, m_elimina;
     QString m_prefisso;             // the folder read at once ("": none)
     QHash<QString, Record> m_letti; // its records, the first of each key
     bool m_inTransazione = false;

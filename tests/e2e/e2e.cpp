@@ -3,6 +3,7 @@
 // with real key and mouse events only. See CMakeLists.txt.
 #include "avvio.h"
 #include "boxmessages.h"
+#include "percorso.h"
 #include "serverftp.h"
 #include "shell.h"
 #include "utente.h"
@@ -13,36 +14,32 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMessageBox>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 
-namespace {
-
-struct Opzioni {
-    QString uscita;   // screenshots and logs
-    QString browser;  // the browser walk's script
-    bool tieni = false;  // keep the temporary folder
-};
 Opzioni g_opzioni;
-
-QString g_negozio;  // the empty folder the merchant chooses for the shop
-QString g_sendmail; // the stand-in mail program
+QString g_negozio, g_sendmail, g_ftp, g_registroFtp;
 int g_portaWeb = 0, g_portaFtp = 0;
-QString g_ftp;          // the FTP server's root
-QString g_registroFtp;  // the files it received
 
 void preparaCasa(const QString &casa)
 {
-    for (const char *sotto : {"dati", "config", "cache", "Immagini"})
+    for (const char *sotto : {"dati", "config", "cache", "Immagini", "bin"})
         QDir().mkpath(casa + u'/' + QLatin1String(sotto));
     qputenv("HOME", casa.toUtf8());
     qputenv("XDG_DATA_HOME", (casa + QStringLiteral("/dati")).toUtf8());
     qputenv("XDG_CONFIG_HOME", (casa + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_CACHE_HOME", (casa + QStringLiteral("/cache")).toUtf8());
+    g_negozio = casa + QStringLiteral("/Negozi/Bottega Aurora");
+    g_sendmail = casa + QStringLiteral("/bin/sendmail");
+    g_ftp = casa + QStringLiteral("/ftp");
+    g_registroFtp = casa + QStringLiteral("/ricevuti.txt");
 }
+
+namespace {
 
 // The merchant's own pictures: a photograph (JPEG, from the demo shop) and a
 // drawing saved as PNG.
@@ -117,13 +114,14 @@ void scegliImmagine(Utente &u, const QString &file)
     });
 }
 
+} // namespace
+
 QByteArray leggi(const QString &file)
 {
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The files under a folder, by relative path.
 QStringList albero(const QString &cartella)
 {
     QStringList r;
@@ -134,11 +132,7 @@ QStringList albero(const QString &cartella)
     return r;
 }
 
-// The shop's folders and where the upload puts them on the server.
-const std::pair<const char *, const char *> cartelleSito[] = {{"online", "www/shop"}, {"scripts", "cgi-bin"}};
-
-// A file as the upload puts it on a Unix server: scripts go as text, their
-// lines ending in LF.
+// Scripts go as text, their lines ending in LF.
 QByteArray comeInviato(const QString &nome, QByteArray dati)
 {
     if (nome.endsWith(QLatin1String(".pl")))
@@ -146,8 +140,6 @@ QByteArray comeInviato(const QString &nome, QByteArray dati)
     return dati;
 }
 
-// The files of the pages and scripts folders that the server lacks or
-// holds with other bytes, as the server's paths.
 QStringList fileDiversi()
 {
     QStringList r;
@@ -160,7 +152,6 @@ QStringList fileDiversi()
     return r;
 }
 
-// "" when the server's tree is the pages and scripts folders byte for byte.
 QString confrontaServer()
 {
     QStringList problemi = fileDiversi();
@@ -173,6 +164,74 @@ QString confrontaServer()
     return problemi.join(QStringLiteral(", "));
 }
 
+namespace {
+
+// The closing question of a long command is on top.
+void domandaFinale(Utente &u, const Segnali &s)
+{
+    if (!s.fine)
+        return;
+    u.passo(QStringLiteral("la domanda finale"), [] {
+        auto *m = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        return m && m->isVisible();
+    }, 120000);
+    u.fai(QStringLiteral("fine"), s.fine);
+}
+
+} // namespace
+
+void costruisci(Utente &u, const Segnali &s)
+{
+    if (s.inizio)
+        u.fai(QStringLiteral("inizio"), s.inizio);
+    u.menu({QStringLiteral("File"), QStringLiteral("Costruisci il negozio")});
+    domandaFinale(u, s);
+    u.rispondi(QStringLiteral("Creazione del negozio terminata"), QStringLiteral("No"));
+    u.aspettaFinestra(QStringLiteral("frmMain"));
+}
+
+void pubblica(Utente &u, bool prima, std::optional<bool> soloModificati, const Segnali &s)
+{
+    u.menu({QStringLiteral("File"), QStringLiteral("Aggiorna il sito")});
+    u.aspettaFinestra(QStringLiteral("frmAvviso"));
+    u.clic(QStringLiteral("cmdSi"));
+    u.aspettaFinestra(QStringLiteral("frmImpostaFTP"));
+    if (soloModificati)
+        u.spunta(QStringLiteral("Invia solo i file modificati"), *soloModificati);
+    if (s.inizio)
+        u.fai(QStringLiteral("inizio"), s.inizio);
+    u.clic(QStringLiteral("OK"));
+    if (prima) {
+        u.rispondi(QStringLiteral("non è presente sul server"), QStringLiteral("Sì"));
+        u.rispondi(QStringLiteral("non è presente sul server"), QStringLiteral("Sì"));
+    }
+    domandaFinale(u, s);
+    u.rispondi(QStringLiteral("Aggiornamento del negozio terminato"), QStringLiteral("No"));
+    u.aspettaFinestra(QStringLiteral("frmMain"));
+}
+
+void esci(Utente &u)
+{
+    u.menu({QStringLiteral("File"), QStringLiteral("Esci")});
+}
+
+void prezzo(Utente &u, const QString &reparto, const QString &articolo, const QString &valore)
+{
+    u.scheda(QStringLiteral("tabGestione"), QStringLiteral("Articoli"));
+    u.nodo(reparto);
+    u.cella(QStringLiteral("gridArticoli"), articolo);
+    u.scrivi(QStringLiteral("Prezzo"), valore);
+}
+
+QStringList ricevuti()
+{
+    QStringList r = QString::fromUtf8(leggi(g_registroFtp)).split(u'\n', Qt::SkipEmptyParts);
+    r.sort();
+    return r;
+}
+
+namespace {
+
 // "Configura..." in the shipping dialog, and the system's button in the
 // chooser: its dialog opens.
 void configuraSistema(Utente &u, const QString &sistema)
@@ -184,31 +243,6 @@ void configuraSistema(Utente &u, const QString &sistema)
         QWidget *w = Utente::inAlto();
         return w && w->windowTitle().contains(sistema);
     });
-}
-
-// Command 50 from the File menu: the build window, then the question.
-void costruisci(Utente &u)
-{
-    u.menu({QStringLiteral("File"), QStringLiteral("Costruisci il negozio")});
-    u.rispondi(QStringLiteral("Creazione del negozio terminata"), QStringLiteral("No"));
-    u.aspettaFinestra(QStringLiteral("frmMain"));
-}
-
-// Command 51: the warning, the transfer settings, the upload window; on the
-// first upload the server's folders are made.
-void pubblica(Utente &u, bool prima)
-{
-    u.menu({QStringLiteral("File"), QStringLiteral("Aggiorna il sito")});
-    u.aspettaFinestra(QStringLiteral("frmAvviso"));
-    u.clic(QStringLiteral("cmdSi"));
-    u.aspettaFinestra(QStringLiteral("frmImpostaFTP"));
-    u.clic(QStringLiteral("OK"));
-    if (prima) {
-        u.rispondi(QStringLiteral("non è presente sul server"), QStringLiteral("Sì"));
-        u.rispondi(QStringLiteral("non è presente sul server"), QStringLiteral("Sì"));
-    }
-    u.rispondi(QStringLiteral("Aggiornamento del negozio terminato"), QStringLiteral("No"));
-    u.aspettaFinestra(QStringLiteral("frmMain"));
 }
 
 // The browser walk (negozio.mjs) on the pages and scripts just built; the
@@ -235,7 +269,9 @@ QString provaNelBrowser()
                                                                              : QStringLiteral("il sito nel browser");
 }
 
-void percorso(Utente &u)
+} // namespace
+
+void allestisci(Utente &u)
 {
     // A new shop in an empty folder.
     u.aspettaFinestra(QStringLiteral("frmMain"));
@@ -346,16 +382,7 @@ void percorso(Utente &u)
     u.scrivi(QStringLiteral("m2sp3"), QStringLiteral("0"));
     u.foto(QStringLiteral("spedizione-zona1"));
     u.scheda(QStringLiteral("tabZona"), QStringLiteral("Zona 2"));
-    u.passo(QStringLiteral("contrassegno non offerto nella zona 2"), [] {
-        auto *c = qobject_cast<QAbstractButton *>(Utente::trova(QStringLiteral("chkPagZona4")));
-        if (!c)
-            c = Utente::pulsante(QStringLiteral("Offerto in questa zona"));
-        if (!c || !c->isVisible())
-            return false;
-        if (c->isChecked())
-            QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(6, c->height() / 2));
-        return !c->isChecked();
-    });
+    u.spunta(QStringLiteral("chkPagZona0"), false);  // cash on delivery not offered
     for (const auto &[campo, valore] : {std::pair{"m2imp1", "50"}, {"m2imp2", "150"}, {"m2sp1", "15"},
                                         {"m2sp2", "10"}, {"m2sp3", "5"}})
         u.scrivi(QString::fromLatin1(campo), QString::fromLatin1(valore));
@@ -394,6 +421,13 @@ void percorso(Utente &u)
     u.clic(QStringLiteral("OK"));
     u.aspettaFinestra(QStringLiteral("frmMain"));
     costruisci(u);
+}
+
+namespace {
+
+void percorso(Utente &u)
+{
+    allestisci(u);
 
     // The site in the browser: two articles in the cart, the totals, the order.
     u.fai(QStringLiteral("il sito nel browser"), [&u] {
@@ -411,10 +445,7 @@ void percorso(Utente &u)
     });
 
     // One price changed, built and published again: only what changed goes.
-    u.scheda(QStringLiteral("tabGestione"), QStringLiteral("Articoli"));
-    u.nodo(QStringLiteral("Caffè"));
-    u.cella(QStringLiteral("gridArticoli"), QStringLiteral("Arabica Santos 250 g"));
-    u.scrivi(QStringLiteral("Prezzo"), QStringLiteral("7,90"));
+    prezzo(u, QStringLiteral("Caffè"), QStringLiteral("Arabica Santos 250 g"), QStringLiteral("7,90"));
     costruisci(u);
     auto cambiati = std::make_shared<QStringList>();
     u.fai(QStringLiteral("i file cambiati"), [cambiati] {
@@ -423,8 +454,7 @@ void percorso(Utente &u)
     });
     pubblica(u, false);
     u.fai(QStringLiteral("solo i file cambiati sono inviati"), [&u, cambiati] {
-        QStringList inviati = QString::fromUtf8(leggi(g_registroFtp)).split(u'\n', Qt::SkipEmptyParts);
-        inviati.sort();
+        const QStringList inviati = ricevuti();
         cambiati->sort();
         std::printf("secondo invio: %s\n", qPrintable(inviati.join(QStringLiteral(", "))));
         if (inviati != *cambiati || inviati.isEmpty())
@@ -437,6 +467,28 @@ void percorso(Utente &u)
 
 } // namespace
 
+Programma::Programma() : m_avvio(m_messages)
+{
+    preparaProgramma();
+    m_avvio.avvia();
+    // The folder picker stands for the merchant's choice.
+    Shell::impostaSceltaCartella([](const QString &, const QString &) { return g_negozio; });
+    Shell::impostaApertura([](const QString &documento) {
+        std::printf("aperto: %s\n", qPrintable(documento));
+        return false;
+    });
+}
+
+void preparaFile(const QString &casa)
+{
+    preparaImmagini(casa + QStringLiteral("/Immagini"));
+    QFile f(g_sendmail);
+    f.open(QIODevice::WriteOnly);
+    f.write("#!/bin/sh\n{ echo \"ARGS: $*\"; cat; echo '----FINE----'; } >> \"$(dirname \"$0\")/../posta.txt\"\n");
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 int main(int argc, char **argv)
 {
     Opzioni &o = g_opzioni;
@@ -448,32 +500,39 @@ int main(int argc, char **argv)
             o.browser = v;
         else if (k == QLatin1String("--tieni"))
             o.tieni = v == QLatin1String("1");
+        else if (k == QLatin1String("--uccisioni"))
+            o.uccisioni = v.toInt();
+        else if (k == QLatin1String("--seme"))
+            o.seme = v.toUInt();
+        else if (k == QLatin1String("--passo"))
+            o.passo = v;
+        else if (k.startsWith(QLatin1String("--")))
+            o.altre.insert(k.mid(2), v);
+    }
+    if (!o.passo.isEmpty()) {
+        preparaCasa(o.altre.value(QStringLiteral("casa")));
+        QApplication app(argc, argv);
+        return eseguiPasso();
     }
     QTemporaryDir tmp;
     tmp.setAutoRemove(!o.tieni);
     std::printf("cartella: %s\n", qPrintable(tmp.path()));
     const QString casa = tmp.path() + QStringLiteral("/casa");
     preparaCasa(casa);
-    g_negozio = casa + QStringLiteral("/Negozi/Bottega Aurora");
     QDir().mkpath(g_negozio);
-
+    if (o.uscita.isEmpty())
+        o.uscita = tmp.path() + QStringLiteral("/foto");
     QApplication app(argc, argv);
-    preparaProgramma();
-    BoxMessages messages;
-    Avvio avvio(messages);
-    avvio.avvia();
-    // The folder picker stands for the merchant's choice.
-    Shell::impostaSceltaCartella([](const QString &, const QString &) { return g_negozio; });
-    Shell::impostaApertura([](const QString &documento) {
-        std::printf("aperto: %s\n", qPrintable(documento));
-        return false;
-    });
-    preparaImmagini(casa + QStringLiteral("/Immagini"));
+    if (o.uccisioni > 0) {
+        preparaFile(casa);
+        return provaUccisioni();
+    }
+
+    Programma programma;
+    preparaFile(casa);
     // The web server's port (the browser walk's server listens there) and
     // the FTP server.
     g_portaWeb = portaLibera();
-    g_ftp = casa + QStringLiteral("/ftp");
-    g_registroFtp = casa + QStringLiteral("/ricevuti.txt");
     ServerFtp::Guasti registro;
     registro.registro = g_registroFtp;
     ServerFtp ftp(g_ftp, registro);
@@ -482,15 +541,6 @@ int main(int argc, char **argv)
         return 1;
     }
     g_portaFtp = ftp.porta();
-    g_sendmail = casa + QStringLiteral("/bin/sendmail");
-    QDir().mkpath(casa + QStringLiteral("/bin"));
-    {
-        QFile f(g_sendmail);
-        f.open(QIODevice::WriteOnly);
-        f.write("#!/bin/sh\n{ echo \"ARGS: $*\"; cat; echo '----FINE----'; } >> \"$(dirname \"$0\")/../posta.txt\"\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
 
     Utente u(o.uscita);
     percorso(u);

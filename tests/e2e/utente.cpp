@@ -125,8 +125,13 @@ void Utente::tick()
         return;
     Voce v = std::move(m_coda.front());
     m_coda.pop_front();
-    if (!v.t.isValid())
+    if (!v.t.isValid()) {
         v.t.start();
+        if (diario) {
+            std::printf("passo: %s\n", qPrintable(v.descrizione));
+            std::fflush(stdout);
+        }
+    }
     m_descrizione = v.descrizione;
     if (v.p()) {
         if (m_coda.empty() && !m_finito) {
@@ -418,6 +423,19 @@ void Utente::rinomina(const QString &lista, const QString &testo)
         QTest::keyClick(editor, Qt::Key_Return);
         return true;
     });
+}
+
+void Utente::spunta(const QString &casella, bool spuntata)
+{
+    passo(QStringLiteral("%1 %2").arg(spuntata ? QStringLiteral("spunta") : QStringLiteral("toglie la spunta a"), casella),
+          [casella, spuntata] {
+              auto *c = qobject_cast<QAbstractButton *>(trova(casella));
+              if (!visibile(c))
+                  return false;
+              if (c->isChecked() != spuntata)
+                  QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(8, c->height() / 2));
+              return c->isChecked() == spuntata;
+          });
 }
 
 void Utente::rispondi(const QString &contiene, const QString &testoPulsante)

@@ -51,6 +51,7 @@ public:
     void attiva(const QString &lista, const QString &testo);      // a list entry, double-clicked
     void cella(const QString &vista, const QString &testo);       // a grid's cell, clicked
     void rinomina(const QString &lista, const QString &testo);    // the current entry, with F2
+    void spunta(const QString &casella, bool spuntata);           // a check box, by its name or text
     // Answers the message box whose text holds `contiene` with the button so named.
     void rispondi(const QString &contiene, const QString &pulsante);
     void foto(const QString &nome);  // a step
@@ -61,6 +62,7 @@ public:
     void fallisci(const QString &perche);
 
     QStringList messaggi;  // the texts of every message box answered
+    bool diario = false;   // each step's description printed as it begins
     QString ultimoPasso() const { return m_descrizione; }
 
 private:

@@ -249,7 +249,10 @@ void TestImpostazioniFtp::recordsByExactKeyAndPrefix()
         QVERIFY(trovato);
         QCOMPARE(trovato->peso, 3000000000LL);
         QVERIFY(!r.cerca(QStringLiteral("h/www/It's/a.htm")));
-        r.aggiorna(QStringLiteral("h/www/it's/a.htm"), trovato->id, 1700000100, 5);
+        r.elimina(QStringLiteral("h/www/it's/a.htm"));
+        QVERIFY(!r.cerca(QStringLiteral("h/www/it's/a.htm")));
+        QVERIFY(r.cerca(QStringLiteral("h/www/IT'S/a.htm")));
+        r.aggiungi(QStringLiteral("h/www/it's/a.htm"), 1700000100, 5);
         QCOMPARE(r.cerca(QStringLiteral("h/www/it's/a.htm"))->data, 1700000100);
         // Read at once, a folder's records answer the same.
         r.precarica(QStringLiteral("h/www/"));

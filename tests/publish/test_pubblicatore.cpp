@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
@@ -84,7 +85,8 @@ struct Banco {
                    ("MODE: 1\r\nFPRT: " + QString::number(s.porta()) + QStringLiteral("\r\n") + altro).toUtf8());
     }
 
-    Pubblicatore::Conclusione corri(ModoFTP modo = ModoFTP::Normale, std::function<void(Pubblicatore &)> durante = {})
+    Pubblicatore::Conclusione corri(ModoFTP modo = ModoFTP::Normale, std::function<void(Pubblicatore &)> durante = {},
+                                    std::function<void(const QString &)> perRiga = {})
     {
         ContestoPubblicazione c = ServerFtp::contesto(negozio);
         c.txtHost = host;
@@ -95,7 +97,11 @@ struct Banco {
         c.chkNT = chkNT;
         Pubblicatore p(c, modo, messages);
         righeLog.clear();
-        QObject::connect(&p, &Pubblicatore::rigaLog, [this](const QString &r) { righeLog << r; });
+        QObject::connect(&p, &Pubblicatore::rigaLog, [this, perRiga](const QString &r) {
+            righeLog << r;
+            if (perRiga)
+                perRiga(r);
+        });
         if (!p.carica())
             return {};
         p.attese = {5000, 3000, 2000};
@@ -163,6 +169,8 @@ private slots:
     void folderThatCannotBeMade();
     void failuresLeaveExactRecords_data();
     void failuresLeaveExactRecords();
+    void resentFileIsNotRecordedUntilWhole_data();
+    void resentFileIsNotRecordedUntilWhole();
     void refusedPermissionsAreRetried_data();
     void refusedPermissionsAreRetried();
     void longNamesInDeepFolders();
@@ -482,6 +490,72 @@ void TestPubblicatore::failuresLeaveExactRecords()
     inviati.removeAll(QStringLiteral("x.pl"));
     QCOMPARE(inviati, attesi);
     QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/b.jpg")).size(), 3 * 1024 * 1024);
+}
+
+void TestPubblicatore::resentFileIsNotRecordedUntilWhole_data()
+{
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<QString>("nome");
+    QTest::newRow("page") << "www/shop" << "b.jpg";
+    QTest::newRow("script") << "cgi-bin" << "grande.pl";
+}
+
+// Every file sent again unchanged ("Invia solo i file modificati"
+// unticked): while a file is being replaced on the server, no saved record
+// says that the server holds it (a program killed then leaves the cut file
+// to be sent again); when the connection drops during it, only that file
+// is sent by the next run.
+void TestPubblicatore::resentFileIsNotRecordedUntilWhole()
+{
+    QFETCH(QString, cartella);
+    QFETCH(QString, nome);
+    Banco b;
+    QVERIFY(b.avvia());
+    const QByteArray grande(3 * 1024 * 1024, 'b');
+    b.pagina(QStringLiteral("a.htm"), "a");
+    b.pagina(QStringLiteral("b.jpg"), grande);
+    b.pagina(QStringLiteral("c.htm"), "c");
+    b.programma(QStringLiteral("grande.pl"), grande);
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    QVERIFY(b.corri().riuscito);
+    const QString chiave = QStringLiteral("127.0.0.1/") + cartella + u'/' + nome;
+    QVERIFY(b.record().contains(chiave));
+
+    scrivi(b.negozio + QStringLiteral("/vtftp.ini"), "MODE: 0\r\n");
+    ServerFtp::Guasti g;
+    g.cadeDurante = nome;
+    QVERIFY(b.avvia(g));
+    // What another reader of vtftp.mdb finds saved when the file starts.
+    QStringList salvati;
+    bool letti = false;
+    {
+        QSqlDatabase lettore = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lettore"));
+        lettore.setDatabaseName(b.negozio + QStringLiteral("/vtftp.mdb"));
+        QVERIFY(lettore.open());
+    }
+    b.messages.clear();
+    const bool riuscito = b.corri(ModoFTP::Normale, {}, [&](const QString &riga) {
+        if (riga != QLatin1String("STOR ") + nome)
+            return;
+        QSqlQuery q(QSqlDatabase::database(QStringLiteral("lettore")));
+        letti = q.exec(QStringLiteral("SELECT nome FROM file"));
+        while (q.next())
+            salvati << q.value(0).toString();
+    }).riuscito;
+    QSqlDatabase::removeDatabase(QStringLiteral("lettore"));
+    QVERIFY(!riuscito);
+    QVERIFY(letti);
+    QVERIFY2(!salvati.contains(chiave), qPrintable(salvati.join(u' ')));
+    QVERIFY(leggi(b.radice + u'/' + cartella + u'/' + nome).size() < grande.size());
+    QVERIFY(!b.record().contains(chiave));
+
+    QFile::remove(b.negozio + QStringLiteral("/vtftp.ini"));
+    QVERIFY(b.avvia());
+    b.messages.clear();
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QCOMPARE(b.inviati(), QStringList{nome});
+    QCOMPARE(leggi(b.radice + u'/' + cartella + u'/' + nome), grande);
 }
 
 void TestPubblicatore::refusedPermissionsAreRetried_data()
