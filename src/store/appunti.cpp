@@ -124,7 +124,7 @@ void Catalogo::tornaIndietro(Transazione &t, qint64 id, const QVariant &preceden
     } catch (const std::exception &) {
         t.finish();
     }
-    dati().impostaTotaleArticoli(state().TotaleArticoli - 1);
+    dati().contaArticolo(-1);
     ritorna(dati().dataArticoli.recordset(), precedente);
 }
 

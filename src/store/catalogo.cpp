@@ -211,7 +211,7 @@ qint64 Catalogo::aggiungiArticolo(bool dopo)
     if (!inCoda)
         a.requery();
     a.findFirst(QStringLiteral("ID"), nuovo);
-    d.impostaTotaleArticoli(state().TotaleArticoli + 1);
+    d.contaArticolo(+1);
     return nuovo;
 }
 
@@ -230,6 +230,6 @@ bool Catalogo::EliminaArticolo()
     a.movePrevious();
     if (a.bof() && a.recordCount() > 0)
         a.moveNext();
-    d.impostaTotaleArticoli(state().TotaleArticoli - 1);
+    d.contaArticolo(-1);
     return true;
 }

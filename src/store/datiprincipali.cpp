@@ -67,6 +67,13 @@ void DatiPrincipali::impostaTotaleArticoli(qint64 totale)
     emit totaliCambiati();
 }
 
+void DatiPrincipali::contaArticolo(int variazione)
+{
+    if (m_state.ArticoliReparto >= 0)
+        m_state.ArticoliReparto = std::max<qint64>(0, m_state.ArticoliReparto + variazione);
+    impostaTotaleArticoli(m_state.TotaleArticoli + variazione);
+}
+
 void DatiPrincipali::impostaModelli(const QStringList &modelli)
 {
     cboTemplate = modelli;

@@ -42,6 +42,10 @@ public:
     // The shop's article count (TotaleArticoli) becomes `totale`, never below
     // 0, announced with totaliCambiati.
     void impostaTotaleArticoli(qint64 totale);
+    // An article added to (+1) or removed from (-1) the current department:
+    // the shop's count and the department's count follow, never below 0,
+    // announced with totaliCambiati.
+    void contaArticolo(int variazione);
     // The model list becomes `modelli`, announced with modelliCambiati.
     void impostaModelli(const QStringList &modelli);
     // The shop's root becomes the selection, in the tree and in

@@ -344,6 +344,7 @@ const std::vector<CasoComando> &casiComando()
             QCOMPARE(p.articolo().absolutePosition(), posizione);
             QVERIFY(p.codice().isEmpty());
             QCOMPARE(p.f.negozio().state.TotaleArticoli, qint64(21));
+            QCOMPARE(p.f.w->lblTotaleArticoli()->text(), QStringLiteral(" Articoli:  6 / 21"));
         };
     };
     const auto repartoAggiunto = [](QStringList fratelli) {
@@ -400,7 +401,7 @@ const std::vector<CasoComando> &casiComando()
          [](Prova &p) {
              QCOMPARE(p.sql(QStringLiteral("SELECT COUNT(*) FROM articoli")).toInt(), p.articoli - 1);
              QCOMPARE(p.codice(), QStringLiteral("TE-001"));  // the row before
-             QCOMPARE(p.f.w->lblTotaleArticoli()->text(), QStringLiteral(" Articoli:  5 / 19"));
+             QCOMPARE(p.f.w->lblTotaleArticoli()->text(), QStringLiteral(" Articoli:  4 / 19"));
          }},
         {"article copy", Cmd::CopiaArticolo, "kArticoli", "Tè e tisane", 1, {}, {}, {},
          [](Prova &p) {
