@@ -159,9 +159,12 @@ std::vector<QVariantList> LettoreMdb::leggi(const QString &tabella, const QStrin
         riga.reserve(campi.size());
         for (const Legame &l : legami) {
             if (size_t(l.lunghezza) + 4 >= MisuraValore) {
+                // The column's name lives in the table definition: copy it
+                // before the definition is freed.
+                const QString campo = QString::fromUtf8(l.colonna->name);
                 mdb_free_tabledef(t);
                 throw ErroreSorgente(QStringLiteral("Nella tabella '%1' il campo '%2' contiene un testo troppo lungo.")
-                                         .arg(tabella, QString::fromUtf8(l.colonna->name)));
+                                         .arg(tabella, campo));
             }
             riga << valore(l.colonna, l.buffer.constData(), l.lunghezza);
         }
