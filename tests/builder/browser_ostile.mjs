@@ -1,48 +1,30 @@
 // The demo shop with hostile values in the fields the builder writes into
 // scripts and attributes (titles and codes with character references,
 // an article's link, the meta texts, the shop's e-mail, a page name), built
-// and opened in headless Chromium from a local web server on 127.0.0.1:
+// and opened in headless Chromium from a local web server on 127.0.0.1
+// (the site tests' server, browser and checks, tests/site/sito.mjs):
 // no page raises an alert or a script error, the attributes hold the values
 // as written, and the purchase links put the articles in the cart under
 // their names.
 import { spawnSync, execFileSync } from "node:child_process";
 import fs from "node:fs";
-import http from "node:http";
 import os from "node:os";
 import path from "node:path";
-import { createRequire } from "node:module";
-
-const require = createRequire(import.meta.url);
-const puppeteer = require("puppeteer-core");
+import { verifica, esiti, avviaServer, avviaBrowser, sql } from "../site/sito.mjs";
 
 const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "vetrasto-ostile-"));
 
-let fallimenti = 0, riusciti = 0;
-function verifica(cond, testo) {
-  if (cond) { riusciti++; console.log("ok - " + testo); }
-  else { fallimenti++; console.log("NOT OK - " + testo); }
-}
-
-let pagine = "", script = "";
-const server = http.createServer((req, res) => {
-  const nome = decodeURIComponent(new URL(req.url, "http://127.0.0.1").pathname);
-  const cartella = nome.startsWith("/scripts/") ? script : pagine;
-  const file = path.join(cartella, path.normalize(nome == "/" ? "/index.htm" : nome.replace(/^\/scripts\//, "/")));
-  if (!file.startsWith(cartella) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
-    res.writeHead(404); res.end(); return;
-  }
-  const tipo = { ".htm": "text/html; charset=utf-8", ".js": "text/javascript; charset=utf-8", ".css": "text/css" };
-  res.writeHead(200, { "Content-Type": tipo[path.extname(file).toLowerCase()] || "application/octet-stream" });
-  fs.createReadStream(file).pipe(res);
-});
-await new Promise((r) => server.listen(0, "127.0.0.1", r));
+// The site at the server's root; the scripts folder's pages (the search
+// results) opened on a second server of their own.
+const sito = { pagine: "", script: "" }, cartellaScript = { pagine: "" };
+const server = await avviaServer(sito), serverScript = await avviaServer(cartellaScript);
 const base = `http://127.0.0.1:${server.address().port}`;
+const baseScript = `http://127.0.0.1:${serverScript.address().port}`;
 
 // Text columns carry the database's own collation, unknown to the sqlite3
 // shell: rows are chosen here and written back by rowid.
-const sql = (db, q) => JSON.parse(execFileSync("sqlite3", ["-json", db, q]).toString() || "[]");
 const testoSql = (v) => "'" + String(v).replace(/'/g, "''") + "'";
 
 const ostili = {
@@ -84,19 +66,14 @@ const modifiche = [
 execFileSync("sqlite3", [db, modifiche.join("; ")]);
 const r2 = spawnSync(args.bench, ["build", shop, path.join(args.home, "template", "classico")], { env, encoding: "utf8" });
 verifica(r2.status == 0, `la costruzione finisce (${r2.stderr})`);
-pagine = path.join(shop, "online");
-script = path.join(shop, "scripts");
+const pagine = path.join(shop, "online"), script = path.join(shop, "scripts");
+Object.assign(sito, { pagine, script });
+cartellaScript.pagine = script;
 verifica(!fs.existsSync(path.join(pagine, ostili.pagina + ".htm")) && !fs.readdirSync(shop).some((f) => f.startsWith("p\"")) &&
   !fs.readdirSync(pagine).some((f) => f.startsWith("javascript")),
   "i nomi di pagina ostili non scrivono alcuna pagina");
 
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  userDataDir: fs.mkdtempSync(path.join(tmp, "profilo-")),
-  args: ["--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-    "--disable-component-update", "--disable-sync"],
-});
+const browser = await avviaBrowser(fs.mkdtempSync(path.join(tmp, "profilo-")));
 try {
   const errori = [];
   const page = await browser.newPage();
@@ -123,7 +100,7 @@ try {
 
   // The search results page, whose links hold the shop's address.
   const risultati = fs.readdirSync(script).find((f) => /^results.*\.htm$/.test(f));
-  await page.goto(`${base}/scripts/${risultati}`, { waitUntil: "load" });
+  await page.goto(`${baseScript}/${risultati}`, { waitUntil: "load" });
   const ris = await page.evaluate(() => ({
     img: document.querySelectorAll("img[onerror]").length,
     href: [...document.querySelectorAll("a[href]")].map((a) => a.getAttribute("href")).filter((h) => h.startsWith("http")),
@@ -161,7 +138,8 @@ try {
 } finally {
   await browser.close();
   server.close();
+  serverScript.close();
   fs.rmSync(tmp, { recursive: true, force: true });
 }
-console.log(`${riusciti} passed, ${fallimenti} failed`);
-process.exit(fallimenti ? 1 : 0);
+console.log(`${esiti.riusciti} passed, ${esiti.falliti} failed`);
+process.exit(esiti.falliti ? 1 : 0);

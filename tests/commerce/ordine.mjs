@@ -3,44 +3,16 @@
 // carts by amount or by weight, against what the test expects.
 // node ordine.mjs CASI.json   (pages folder, lists and cases; see test_frmsito.cpp)
 import fs from "node:fs";
-import http from "node:http";
 import os from "node:os";
 import path from "node:path";
-import { createRequire } from "node:module";
+import { verifica, esiti, avviaServer, avviaBrowser } from "../site/sito.mjs";
 
-const require = createRequire(import.meta.url);
-const puppeteer = require("puppeteer-core");
 const prova = JSON.parse(fs.readFileSync(process.argv[2], "utf8"));
-const radice = path.resolve(prova.pagine);
-
-let fallimenti = 0;
-function verifica(cond, testo) {
-  console.log((cond ? "ok - " : "not ok - ") + testo);
-  if (!cond) fallimenti++;
-}
 
 // The pages folder, served as it stands.
-const server = http.createServer((req, res) => {
-  const nome = decodeURIComponent(new URL(req.url, "http://127.0.0.1").pathname);
-  const file = path.join(radice, path.normalize(nome));
-  if (!file.startsWith(radice) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
-    res.writeHead(404);
-    res.end();
-    return;
-  }
-  const tipo = file.endsWith(".js") ? "text/javascript; charset=utf-8" : file.endsWith(".css") ? "text/css" : "text/html; charset=utf-8";
-  res.writeHead(200, { "Content-Type": tipo });
-  fs.createReadStream(file).pipe(res);
-});
-await new Promise((r) => server.listen(0, "127.0.0.1", r));
-
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), "vetrasto-ordine-")),
-  args: ["--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-    "--disable-component-update", "--disable-sync"],
-});
+const server = await avviaServer({ pagine: path.resolve(prova.pagine) });
+const profilo = fs.mkdtempSync(path.join(os.tmpdir(), "vetrasto-ordine-"));
+const browser = await avviaBrowser(profilo);
 try {
   const errori = [];
   const page = await browser.newPage();
@@ -74,5 +46,6 @@ try {
 } finally {
   await browser.close();
   server.close();
+  fs.rmSync(profilo, { recursive: true, force: true });
 }
-process.exit(fallimenti ? 1 : 0);
+process.exit(esiti.falliti ? 1 : 0);

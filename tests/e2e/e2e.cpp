@@ -90,7 +90,7 @@ void nuovoArticolo(Utente &u, const Articolo &a)
     u.menu({QStringLiteral("Modifica"), QStringLiteral("Aggiungi"), QStringLiteral("Dopo")});
     u.scrivi(QStringLiteral("Codice"), QString::fromUtf8(a.codice));
     u.scrivi(QStringLiteral("Titolo"), QString::fromUtf8(a.titolo));
-    u.scriviRighe(QStringLiteral("Descrizione"), QString::fromUtf8(a.descrizione));
+    u.scrivi(QStringLiteral("Descrizione"), QString::fromUtf8(a.descrizione));
     u.scrivi(QStringLiteral("Prezzo"), QString::fromUtf8(a.prezzo));
     u.scrivi(QStringLiteral("Peso"), QString::fromUtf8(a.peso));
     if (*a.immagine) {
@@ -115,12 +115,6 @@ void scegliImmagine(Utente &u, const QString &file)
 }
 
 } // namespace
-
-QByteArray leggi(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QStringList albero(const QString &cartella)
 {
@@ -293,7 +287,7 @@ void allestisci(Utente &u)
     };
     for (const auto &[scheda, testo] : testi) {
         u.scheda(QStringLiteral("tabTesti"), QString::fromUtf8(scheda));
-        u.scriviRighe(QStringLiteral("txtTesti%1").arg(scheda == testi[0].first ? 0 : scheda == testi[1].first ? 2 : 3),
+        u.scrivi(QStringLiteral("txtTesti%1").arg(scheda == testi[0].first ? 0 : scheda == testi[1].first ? 2 : 3),
                       QString::fromUtf8(testo));
     }
     u.foto(QStringLiteral("negozio"));
@@ -364,7 +358,7 @@ void allestisci(Utente &u)
     u.clic(QStringLiteral("OK"));
     u.aspettaFinestra(QStringLiteral("frmSpedizione"));
     configuraSistema(u, QStringLiteral("Pagamento anticipato"));
-    u.scriviRighe(QStringLiteral("txtInfo"), QStringLiteral("Bonifico a Bottega Aurora\nIBAN IT60 X054 2811 1010 0000 0123 456"));
+    u.scrivi(QStringLiteral("txtInfo"), QStringLiteral("Bonifico a Bottega Aurora\nIBAN IT60 X054 2811 1010 0000 0123 456"));
     u.foto(QStringLiteral("pagamento-anticipato"));
     u.clic(QStringLiteral("OK"));
     u.aspettaFinestra(QStringLiteral("frmSpedizione"));
@@ -397,7 +391,7 @@ void allestisci(Utente &u)
 
     // Where the orders go.
     u.scrivi(QStringLiteral("E-mail per ricezione ordini"), QStringLiteral("ordini@bottega-aurora.it"));
-    u.scriviRighe(QStringLiteral("Firma e-mail di conferma ordini"), QStringLiteral("Grazie!\nBottega Aurora"));
+    u.scrivi(QStringLiteral("Firma e-mail di conferma ordini"), QStringLiteral("Grazie!\nBottega Aurora"));
     u.foto(QStringLiteral("sito-compilato"));
 
     // The web server and the FTP account.

@@ -7,16 +7,11 @@
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { avviaServer, avviaBrowser, sql, articolo, cent, atteso, euro, inviaOrdine } from "../site/sito.mjs";
+import { verifica, esiti, avviaServer, avviaBrowser, sql, articolo, cent, atteso, euro, inviaOrdine } from "../site/sito.mjs";
 
 const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "vetrasto-e2e-"));
-let fallimenti = 0;
-function verifica(cond, testo) {
-  if (cond) console.log("ok - " + testo);
-  else { fallimenti++; console.log("NOT OK - " + testo); }
-}
 const testoDi = (page, sel) => page.$eval(sel, (e) => e.textContent.trim()).catch(() => null);
 
 const server = await avviaServer({ pagine: args.pagine, script: args.script, prefisso: "/shop/" }, Number(args.porta));
@@ -97,4 +92,4 @@ try {
   server.close();
   fs.rmSync(tmp, { recursive: true, force: true });
 }
-process.exit(fallimenti ? 1 : 0);
+process.exit(esiti.falliti ? 1 : 0);

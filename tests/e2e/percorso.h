@@ -5,6 +5,7 @@
 // folders with the FTP server's tree.
 #include "avvio.h"
 #include "boxmessages.h"
+#include "testshop.h"  // leggi
 
 #include <QByteArray>
 #include <QHash>
@@ -73,7 +74,6 @@ void esci(Utente &u);
 // A price typed into an article of a department.
 void prezzo(Utente &u, const QString &reparto, const QString &articolo, const QString &valore);
 
-QByteArray leggi(const QString &file);
 // The files under a folder, by relative path.
 QStringList albero(const QString &cartella);
 // The shop's folders and where the upload puts them on the server.

@@ -1,14 +1,12 @@
 #include "utente.h"
 
+#include "finestre.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QRadioButton>
 #include <QDir>
-#include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,11 +14,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTextStream>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
@@ -36,22 +32,6 @@ QString letto(QString t)
     while (t.endsWith(u':') || t.endsWith(u'.'))
         t.chop(1);
     return t.trimmed();
-}
-
-// Types a text key by key; a letter outside ASCII comes as a key event with
-// its text, as a keyboard layout that has it sends it.
-void digita(QWidget *w, const QString &testo)
-{
-    for (const QChar c : testo) {
-        if (c.unicode() >= 32 && c.unicode() < 127) {
-            QTest::keyClick(w, char(c.unicode()));
-            continue;
-        }
-        QKeyEvent giu(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QKeyEvent su(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &giu);
-        QApplication::sendEvent(w, &su);
-    }
 }
 
 // A widget a person can use now: shown, enabled, in the active window (a
@@ -88,10 +68,12 @@ QString descrivi(const QWidget *w)
 
 } // namespace
 
-Utente::Utente(const QString &cartellaFoto) : m_foto(cartellaFoto)
+Utente::Utente(const QString &cartellaFoto)
 {
-    QDir(m_foto).removeRecursively();
-    QDir().mkpath(m_foto);
+    QDir(cartellaFoto).removeRecursively();
+    QDir().mkpath(cartellaFoto);
+    // Where salvaSchermata puts the pictures.
+    qputenv("VETRASTO_TEST_OUTPUT", QFile::encodeName(cartellaFoto));
 }
 
 void Utente::passo(const QString &descrizione, Passo p, int attesaMs)
@@ -242,7 +224,7 @@ void Utente::menu(const QStringList &voci)
 
 void Utente::clic(const QString &nomeOTesto)
 {
-    passo(QStringLiteral("clic su ") + nomeOTesto, [nomeOTesto] {
+    passo(QStringLiteral("clic su ") + nomeOTesto, [this, nomeOTesto] {
         if (QApplication::activePopupWidget())
             return false;
         QWidget *w = pulsante(nomeOTesto);
@@ -250,50 +232,23 @@ void Utente::clic(const QString &nomeOTesto)
             w = trova(nomeOTesto);
         if (!visibile(w))
             return false;
-        // A check box or option is clicked on its box, as a person aims.
-        const bool casella = qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w);
-        QTest::mouseClick(w, Qt::LeftButton, {}, casella ? QPoint(8, w->height() / 2) : w->rect().center());
+        if (!::clic(w))
+            fallisci(QStringLiteral("il clic non è riuscito"));
         return true;
     });
 }
 
 void Utente::scrivi(const QString &campo, const QString &testo, bool conTab)
 {
-    passo(QStringLiteral("scrive '%1' in %2").arg(testo, campo), [campo, testo, conTab] {
+    passo(QStringLiteral("scrive '%1' in %2").arg(testo, campo), [this, campo, testo, conTab] {
         QWidget *w = trova(campo);
         if (!visibile(w))
             return false;
-        if (auto *c = qobject_cast<QComboBox *>(w); c && c->lineEdit())
-            w = c->lineEdit();
-        // The old text selected with the keys and typed over (a number
-        // field's key filter discards Ctrl+A as a control character).
-        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, w->height() / 2));
-        QTest::keyClick(w, Qt::Key_End);
-        QTest::keyClick(w, Qt::Key_Home, Qt::ShiftModifier);
-        QTest::keyClick(w, Qt::Key_Delete);
-        digita(w, testo);
+        if (!riscrivi(w, testo))
+            fallisci(QStringLiteral("il campo non si riscrive"));
+        // Tab goes where the keys go: the field just typed into.
         if (conTab)
-            QTest::keyClick(w, Qt::Key_Tab);
-        return true;
-    });
-}
-
-void Utente::scriviRighe(const QString &campo, const QString &testo)
-{
-    passo(QStringLiteral("scrive righe in ") + campo, [campo, testo] {
-        QWidget *w = trova(campo);
-        if (!visibile(w))
-            return false;
-        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(w, Qt::Key_Delete);
-        const QStringList righe = testo.split(u'\n');
-        for (int i = 0; i < righe.size(); ++i) {
-            if (i)
-                QTest::keyClick(w, Qt::Key_Return);
-            digita(w, righe[i]);
-        }
-        QTest::keyClick(w, Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         return true;
     });
 }
@@ -335,27 +290,16 @@ void Utente::scheda(const QString &barra, const QString &testo)
 
 void Utente::scegliVoce(const QString &lista, const QString &testo)
 {
-    passo(QStringLiteral("sceglie '%1' in %2").arg(testo, lista), [lista, testo] {
+    passo(QStringLiteral("sceglie '%1' in %2").arg(testo, lista), [this, lista, testo] {
         QWidget *w = trova(lista);
         if (!visibile(w))
             return false;
         if (auto *c = qobject_cast<QComboBox *>(w)) {
-            const int i = c->findText(testo);
-            if (i < 0)
+            // The entry may still be on its way into the list.
+            if (c->findText(testo) < 0)
                 return false;
-            // The list opened with the mouse, the entry reached with the keys.
-            QTest::mouseClick(c, Qt::LeftButton, {}, c->rect().center());
-            QWidget *popup = QApplication::activePopupWidget();
-            if (!popup)
-                return false;
-            const int da = c->currentIndex();
-            auto *vista = popup->findChild<QAbstractItemView *>();
-            QWidget *dove = vista ? static_cast<QWidget *>(vista) : popup;
-            for (int k = da; k < i; ++k)
-                QTest::keyClick(dove, Qt::Key_Down);
-            for (int k = da; k > i; --k)
-                QTest::keyClick(dove, Qt::Key_Up);
-            QTest::keyClick(dove, Qt::Key_Return);
+            if (!scegliConFrecce(c, testo))
+                fallisci(QStringLiteral("la scelta nella lista non è riuscita"));
             return true;
         }
         if (auto *l = qobject_cast<QListWidget *>(w)) {
@@ -428,12 +372,12 @@ void Utente::rinomina(const QString &lista, const QString &testo)
 void Utente::spunta(const QString &casella, bool spuntata)
 {
     passo(QStringLiteral("%1 %2").arg(spuntata ? QStringLiteral("spunta") : QStringLiteral("toglie la spunta a"), casella),
-          [casella, spuntata] {
+          [this, casella, spuntata] {
               auto *c = qobject_cast<QAbstractButton *>(trova(casella));
               if (!visibile(c))
                   return false;
-              if (c->isChecked() != spuntata)
-                  QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(8, c->height() / 2));
+              if (c->isChecked() != spuntata && !::clic(c))
+                  fallisci(QStringLiteral("il clic non è riuscito"));
               return c->isChecked() == spuntata;
           });
 }
@@ -465,14 +409,17 @@ void Utente::foto(const QString &nome)
 
 void Utente::scatta(const QString &nome)
 {
+    if (!salvaFoto(nome))
+        fallisci(QStringLiteral("la schermata non si salva: ") + nome);
+}
+
+bool Utente::salvaFoto(const QString &nome)
+{
     QWidget *w = QApplication::activePopupWidget();
     if (!w || !nome.startsWith(QLatin1String("menu")))
         w = inAlto();
-    if (!w)
-        return;
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
-    w->grab().save(QStringLiteral("%1/%2-%3.png").arg(m_foto).arg(++m_numeroFoto, 3, 10, QLatin1Char('0')).arg(nome));
+    return !w
+           || salvaSchermata(w, QStringLiteral("%1-%2").arg(++m_numeroFoto, 3, 10, QLatin1Char('0')).arg(nome));
 }
 
 void Utente::fotografaNuove()
@@ -488,7 +435,8 @@ void Utente::fallisci(const QString &perche)
 {
     std::fprintf(stderr, "FALLITO al passo \"%s\": %s\n", qPrintable(m_descrizione), qPrintable(perche));
     if (QWidget *w = inAlto()) {
-        scatta(QStringLiteral("FALLITO"));
+        if (!salvaFoto(QStringLiteral("FALLITO")))
+            std::fprintf(stderr, "(la schermata non si salva)\n");
         std::fprintf(stderr, "Finestra in alto: %s\n", qPrintable(descrivi(w)));
         for (QWidget *c : w->findChildren<QWidget *>())
             if (c->isVisible())

@@ -6,8 +6,9 @@
 //
 // The windows are reached only as a person reaches them: the window on top,
 // a menu entry by its caption, a field by its label (or its name), a button by
-// its text, with Qt Test's key and mouse events. Every window and dialog met
-// is photographed once under its object name.
+// its text, clicked, typed into and chosen in with the window tests' helpers
+// (finestre.h: real key and mouse events). Every window and dialog met is
+// photographed once under its object name.
 #include <QElapsedTimer>
 #include <QSet>
 #include <QString>
@@ -43,8 +44,8 @@ public:
     void aspettaFinestra(const QString &nome, int attesaMs = 20000);
     void menu(const QStringList &voci);   // {"File", "Nuovo negozio.."}, captions without "&"
     void clic(const QString &nomeOTesto);  // a button by its name or text, or any widget by name
+    // A field's text typed over (several lines too: "\n" as Return), then Tab.
     void scrivi(const QString &campo, const QString &testo, bool conTab = true);
-    void scriviRighe(const QString &campo, const QString &testo);
     void nodo(const QString &testo);       // a node of the department tree
     void scheda(const QString &barra, const QString &testo);  // a tab of a tab bar
     void scegliVoce(const QString &lista, const QString &testo);  // a drop-down or list entry
@@ -55,7 +56,7 @@ public:
     // Answers the message box whose text holds `contiene` with the button so named.
     void rispondi(const QString &contiene, const QString &pulsante);
     void foto(const QString &nome);  // a step
-    void scatta(const QString &nome);  // at once
+    void scatta(const QString &nome);  // at once; the walk fails when it cannot be saved
 
     // Photographs every window met the first time it is on top.
     void fotografaNuove();
@@ -73,8 +74,9 @@ private:
         QElapsedTimer t;
     };
     void tick();
+    // The window on top (or the open menu) saved as NNN-<nome>.png.
+    bool salvaFoto(const QString &nome);
 
-    QString m_foto;
     std::deque<Voce> m_coda;
     std::function<void()> m_fine;
     QString m_descrizione;

@@ -7,6 +7,7 @@
 
 #include <QToolButton>
 #include <QtTest>
+#include <stdexcept>
 
 FinestraDiProva::~FinestraDiProva()
 {
@@ -24,7 +25,8 @@ void scriviServerPath(const QString &cartella)
 
 namespace {
 
-// Opens the window on f's shop as the program does.
+// Opens the window on f's shop as the program does; throws (ending the test
+// as failed) when the window it made is not shown.
 void apri(FinestraDiProva &f)
 {
     scriviServerPath(f.shop);
@@ -35,8 +37,8 @@ void apri(FinestraDiProva &f)
     f.avvio = std::make_unique<Avvio>(f.messages);
     f.avvio->mostraMain();
     f.w = f.avvio->finestra();
-    if (f.w)
-        QTest::qWaitForWindowExposed(f.w);
+    if (f.w && !QTest::qWaitForWindowExposed(f.w))
+        throw std::runtime_error("the main window was not shown");
 }
 
 } // namespace
@@ -64,7 +66,8 @@ std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, c
         f->shop = f->program.newShop();
     } else {
         f->shop = f->program.path() + QStringLiteral("/copia");
-        CopiaCartella(copia, f->shop);
+        if (!CopiaCartella(copia, f->shop))
+            throw std::runtime_error("cannot copy the shop " + copia.toStdString());
     }
     {
         auto db = Database::open(f->shop + QStringLiteral("/catalog.mdb"));

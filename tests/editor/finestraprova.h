@@ -31,7 +31,8 @@ struct FinestraDiProva {
 std::unique_ptr<FinestraDiProva> apriFinestra(int reparti = 2, int articoli = 3, int pieni = 1);
 
 // A window on a fresh empty shop, or on a copy of the shop folder `copia`,
-// whose settings record holds these values.
+// whose settings record holds these values. Throws (ending the test as
+// failed) when the shop cannot be copied.
 std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, const QString &copia = {});
 
 // serverpath.net naming a folder.

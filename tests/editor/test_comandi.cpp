@@ -214,24 +214,13 @@ std::unique_ptr<FinestraDiProva> apriDemo()
     const QString bin = qEnvironmentVariable("VETRASTO_BIN");
     if (!QFile::exists(bin + QStringLiteral("/demo/catalog.mdb")))
         return nullptr;
-    auto f = std::make_unique<FinestraDiProva>();
+    auto f = apriImpostazioni({}, bin + QStringLiteral("/demo"));
+    // The commands read the real program folder (the fixture's own has the
+    // same template set's page models, which the window reads on opening).
     ProgramFolder::setPath(bin);
-    f->shop = f->program.path() + QStringLiteral("/demo");
-    if (!CopiaCartella(bin + QStringLiteral("/demo"), f->shop))
-        return nullptr;
     const QString foto = f->program.path() + QStringLiteral("/foto");
     FileProva::scrivi(foto + QStringLiteral("/Foto.png"), FileProva::quarti(120, 90), "png");
     SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("LoadImage"), QStringLiteral("Path"), foto);
-    scriviServerPath(f->shop);
-    Shell::impostaApertura([p = f.get()](const QString &d) {
-        p->aperti << d;
-        return false;
-    });
-    f->avvio = std::make_unique<Avvio>(f->messages);
-    f->avvio->mostraMain();
-    f->w = f->avvio->finestra();
-    if (f->w)
-        QTest::qWaitForWindowExposed(f->w);
     return f;
 }
 
@@ -773,7 +762,7 @@ void TestComandi::tastiDiAccessoUnici()
         QCOMPARE(aperto->title(), titolo);
         if (titolo == QLatin1String("&Modifica"))
             QCOMPARE(aperto->objectName(), menu);
-        salvaSchermata(aperto, scheda + u'-' + aperto->objectName());
+        QVERIFY(salvaSchermata(aperto, scheda + u'-' + aperto->objectName()));
         aperto->close();
     }
 }
@@ -856,8 +845,8 @@ void TestComandi::costruisciComeIlBenchmark()
     TestProgramFolder program;
     ProgramFolder::setPath(bin);
     const QString finestra = program.path() + QStringLiteral("/finestra"), banco = program.path() + QStringLiteral("/banco");
-    CopiaCartella(bin + QStringLiteral("/demo"), finestra);
-    CopiaCartella(bin + QStringLiteral("/demo"), banco);
+    QVERIFY(CopiaCartella(bin + QStringLiteral("/demo"), finestra));
+    QVERIFY(CopiaCartella(bin + QStringLiteral("/demo"), banco));
     scriviServerPath(finestra);
     ScriptedMessages messages;  // "Vuoi vedere il risultato?" is answered No
     {

@@ -8,19 +8,13 @@ import { spawnSync, execFileSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { avviaServer, avviaBrowser, sql, articolo, cent, atteso, euro, inviaOrdine } from "./sito.mjs";
+import { verifica, esiti, avviaServer, avviaBrowser, sql, articolo, cent, atteso, euro, inviaOrdine } from "./sito.mjs";
 
 const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
 const out = path.resolve(args.out || "site-output");
 fs.mkdirSync(out, { recursive: true });
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "vetrasto-site-"));
-
-let fallimenti = 0;
-function verifica(cond, testo) {
-  if (cond) console.log("ok - " + testo);
-  else { fallimenti++; console.log("NOT OK - " + testo); }
-}
 
 const sito = { pagine: "", script: "" };
 const server = await avviaServer(sito);
@@ -297,4 +291,4 @@ try {
   fs.rmSync(tmp, { recursive: true, force: true });
 }
 console.log(`schermate in ${out}`);
-process.exit(fallimenti ? 1 : 0);
+process.exit(esiti.falliti ? 1 : 0);

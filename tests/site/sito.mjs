@@ -1,7 +1,8 @@
-// What the site's browser tests share: a local web server for a built shop
-// (its pages folder under a prefix, and /cgi-bin/*.pl run as CGI by Perl
-// from its scripts folder), headless Chromium, the catalogue read with the
-// sqlite3 shell, and the cart's totals computed from the shop's tables.
+// What the site's browser tests share: their checks, a local web server for
+// a built shop (its pages folder under a prefix, and /cgi-bin/*.pl run as CGI
+// by Perl from its scripts folder), headless Chromium, the catalogue read
+// with the sqlite3 shell, and the cart's totals computed from the shop's
+// tables.
 import { spawn, execFileSync } from "node:child_process";
 import fs from "node:fs";
 import http from "node:http";
@@ -10,6 +11,14 @@ import { createRequire } from "node:module";
 
 const require = createRequire(import.meta.url);
 const puppeteer = require("puppeteer-core");
+
+// A check, printed as "ok - testo" or "NOT OK - testo" and counted in
+// `esiti`; a walk ends with process.exit(esiti.falliti ? 1 : 0).
+export const esiti = { riusciti: 0, falliti: 0 };
+export function verifica(cond, testo) {
+  if (cond) { esiti.riusciti++; console.log("ok - " + testo); }
+  else { esiti.falliti++; console.log("NOT OK - " + testo); }
+}
 
 const tipi = { ".htm": "text/html; charset=utf-8", ".html": "text/html; charset=utf-8", ".css": "text/css",
   ".js": "text/javascript; charset=utf-8", ".jpg": "image/jpeg", ".gif": "image/gif", ".png": "image/png" };

@@ -1,17 +1,21 @@
 #include "finestre.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTimer>
 
@@ -128,23 +132,65 @@ bool clic(QWidget *w)
     return true;
 }
 
+void digita(QWidget *w, const QString &testo)
+{
+    for (const QChar c : testo) {
+        if (c == u'\n') {
+            QTest::keyClick(w, Qt::Key_Return);
+        } else if (c.unicode() >= 32 && c.unicode() < 127) {
+            QTest::keyClick(w, char(c.unicode()));
+        } else {
+            QKeyEvent giu(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QKeyEvent su(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(w, &giu);
+            QApplication::sendEvent(w, &su);
+        }
+    }
+}
+
 bool riscrivi(QWidget *campo, const QString &testo)
 {
     VERIFICA2(campo, "no field to type into");
-    campo->setFocus();
-    if (auto *e = qobject_cast<QLineEdit *>(campo))
-        e->selectAll();
-    QTest::keyClicks(campo, testo);
+    if (auto *lista = qobject_cast<QComboBox *>(campo); lista && lista->lineEdit())
+        campo = lista->lineEdit();
+    VERIFICA2(campo->isVisible() && campo->isEnabled(), qPrintable(campo->objectName()));
+    // The field taken with a click at its text's start, the old text selected
+    // with keys that carry no text (a field's key filter drops Ctrl+A, whose
+    // text is a control character), deleted, and the new one typed.
+    if (auto *righe = qobject_cast<QPlainTextEdit *>(campo)) {
+        QTest::mouseClick(righe->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::keyClick(campo, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(campo, Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+    } else {
+        QTest::mouseClick(campo, Qt::LeftButton, {}, QPoint(5, campo->height() / 2));
+        QTest::keyClick(campo, Qt::Key_End);
+        QTest::keyClick(campo, Qt::Key_Home, Qt::ShiftModifier);
+    }
+    QTest::keyClick(campo, Qt::Key_Delete);
+    digita(campo, testo);
     return true;
 }
 
 bool scegliConFrecce(QComboBox *lista, const QString &testo)
 {
     VERIFICA2(lista, "no list to choose in");
-    lista->setFocus();
-    QTest::keyClick(lista, Qt::Key_Home);
-    for (int i = 0; i < lista->count() && lista->currentText() != testo; ++i)
-        QTest::keyClick(lista, Qt::Key_Down);
+    VERIFICA2(lista->isVisible() && lista->isEnabled(), qPrintable(lista->objectName()));
+    const int voce = lista->findText(testo);
+    VERIFICA2(voce >= 0, qPrintable(lista->objectName() + QStringLiteral(" has no '") + testo + u'\''));
+    // The list opened with a click on its arrow, the entry reached with the
+    // arrow keys from the one shown, and taken with Return.
+    QStyleOptionComboBox opzioni;
+    opzioni.initFrom(lista);
+    opzioni.editable = lista->isEditable();
+    const QRect freccia = lista->style()->subControlRect(QStyle::CC_ComboBox, &opzioni, QStyle::SC_ComboBoxArrow, lista);
+    QTest::mouseClick(lista, Qt::LeftButton, {}, freccia.center());
+    VERIFICA2(QApplication::activePopupWidget(), qPrintable(lista->objectName() + QStringLiteral(" did not open")));
+    QWidget *vista = lista->view();
+    for (int k = lista->currentIndex(); k < voce; ++k)
+        QTest::keyClick(vista, Qt::Key_Down);
+    for (int k = lista->currentIndex(); k > voce; --k)
+        QTest::keyClick(vista, Qt::Key_Up);
+    QTest::keyClick(vista, Qt::Key_Return);
     CONFRONTA(lista->currentText(), testo);
     return true;
 }

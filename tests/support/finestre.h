@@ -48,10 +48,18 @@ QString cartellaUscita();
 // disabled.
 [[nodiscard]] bool clic(QWidget *w);
 
-// Text typed over a field's whole contents.
+// Text typed key by key into `w`: "\n" as Return, a character outside ASCII
+// as a key event that carries it, as a keyboard layout that has it sends it.
+void digita(QWidget *w, const QString &testo);
+
+// Text typed over a field's whole contents (a line, several lines, or an
+// editable list's line) with real events only: a click into the field, the
+// old text selected with the keys and deleted, the new one typed. False
+// when the field is missing, hidden or disabled.
 [[nodiscard]] bool riscrivi(QWidget *campo, const QString &testo);
 
-// A choice made in a list with the arrow keys, from its first item down.
+// A choice made in a list as a person makes it: the list opened with a
+// click, the entry reached with the arrow keys and taken with Return.
 [[nodiscard]] bool scegliConFrecce(QComboBox *lista, const QString &testo);
 
 // Runs `azione` on the first modal dialog that opens: the test's next call
