@@ -47,7 +47,7 @@ private slots:
         m_stato.PercorsoNegozio = m_negozio;
         m_msg.clear();
         m_aiuti.clear();
-        m_contesto.reset(new ContestoCommercio{m_stato, {}, m_msg});
+        m_contesto.reset(new ContestoCommercio{m_stato, {}, m_msg, nullptr, {}, {}});
         m_contesto->impostazioni.txtURL = "www.bottega.it";
         m_contesto->impostazioni.txtCGI = "cgi-bin";
         m_contesto->impostazioni.txtHost = "192.168.1.20";

@@ -142,7 +142,7 @@ private slots:
     {
         ShopState stato;
         stato.PercorsoNegozio = m_negozio;
-        ContestoCommercio contesto{stato, {}, m_msg};
+        ContestoCommercio contesto{stato, {}, m_msg, nullptr, {}, {}};
         const QStringList valori{"TEL-1", "GESPAY00042", "AUTH-3", "PLAN-4", "Paga al corriere", "IBAN IT00 1234"};
         for (size_t i = 0; i < TuttiISistemi().size(); ++i) {
             std::unique_ptr<frmPG> dlg = CreaDialogoSistema(TuttiISistemi()[i], contesto);

@@ -489,7 +489,7 @@ private slots:
         stato.PercorsoNegozio = m_negozio;
         stato.dbCatalogo = m_db;
         stato.SeparatoreDecimali = ",";
-        ContestoCommercio contesto{stato, {}, m_msg};
+        ContestoCommercio contesto{stato, {}, m_msg, nullptr, {}, {}};
         QStringList aiuti;
         contesto.aiuto = [&](const QString &a) { aiuti << a; };
         int passi = 0;

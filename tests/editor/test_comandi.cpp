@@ -650,7 +650,7 @@ void TestComandi::comandoDalMenuEDalPulsante()
     QVERIFY(f->w);
     QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
     Dialoghi dialoghi;
-    Prova p{*f, dialoghi};
+    Prova p{*f, dialoghi, 0, 0, {}};
     if (c.prepara)
         QVERIFY(c.prepara(p));
     // The view, the department (or the shop) and the row, clicked.

@@ -342,12 +342,12 @@ void TestFrmMain::comandiDopoOgniSelezione()
                                      "+ immagine cat0", "+ immagine cat1", "maschera categorie"};
     for (const QString &n : nomiReparto)
         QVERIFY2(c.abilitato(n) == reparto, qPrintable(n));
-    for (const QString &n : {"articolo su", "articolo giu", "- articolo", "copia articolo", "+ immagine0",
-                             "+ immagine1", "+ immagine2", "maschera articoli"})
+    for (const QString n : {"articolo su", "articolo giu", "- articolo", "copia articolo", "+ immagine0",
+                           "+ immagine1", "+ immagine2", "maschera articoli"})
         QVERIFY2(c.abilitato(n) == articolo, qPrintable(n));
     // Nothing copied yet, no picture shown; the tree holds departments.
-    for (const QString &n : {"incolla articolo", "incolla categoria", "- immagine0", "- immagine cat0",
-                             "- immagine neg0"})
+    for (const QString n : {"incolla articolo", "incolla categoria", "- immagine0", "- immagine cat0",
+                           "- immagine neg0"})
         QVERIFY2(!c.abilitato(n), qPrintable(n));
     QVERIFY(c.abilitato(QStringLiteral("espansione")));
     // Each action follows its name, menu entry and button alike.
