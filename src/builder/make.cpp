@@ -3,7 +3,6 @@
 #include "formato.h"
 #include "messages.h"
 #include "temporanei.h"
-#include "testofile.h"
 
 #include <QDir>
 #include <QFile>
@@ -414,24 +413,16 @@ QString Modello::avvisoMancante() const
            QStringLiteral("Selezionare un altro template per il sito o un altro modello per i reparti.");
 }
 
-QByteArray Modello::codifica(const QString &t) const
-{
-    return TestoFile{{}, utf8}.codifica(t);
-}
-
 Modello leggiModello(const QString &percorso)
 {
     Modello m;
     m.percorso = percorso;
-    const QString file = trovaFile(percorso);
-    QFile f(file);
-    if (file.isEmpty() || !f.open(QIODevice::ReadOnly))
+    auto letto = TestoFile::leggi(trovaFile(percorso));
+    if (!letto)
         return m;
-    TestoFile letto = TestoFile::decodifica(f.readAll());
-    m.testo = std::move(letto.testo);
-    m.utf8 = letto.utf8;
+    m.file = std::move(*letto);
     m.trovato = true;
-    aggiungiGeneratore(m.testo);
+    aggiungiGeneratore(m.file.testo);
     return m;
 }
 
@@ -535,7 +526,7 @@ bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QSt
         messages.warning(m.avvisoMancante());
         return false;
     }
-    QString testo = m.testo;
+    QString testo = m.file.testo;
     QString avviso;
     const bool perl = uscita.endsWith(QLatin1String(".pl"));
     if (!Make::unisci(testo, perl ? RigaPerPerl(pagina) : pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
@@ -546,7 +537,7 @@ bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QSt
     testo += QStringLiteral("\r\n");
     // The output replaces an older page only once it is complete.
     QString errore;
-    if (!Make::scriviFile(uscita, m.codifica(testo), &errore)) {
+    if (!Make::scriviFile(uscita, m.file.codifica(testo), &errore)) {
         messages.warning(Make::avvisoScrittura(uscita, errore));
         return false;
     }

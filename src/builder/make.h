@@ -5,6 +5,7 @@
 // (levels 1 and 3) and of the article rows (level 2, inside the article
 // block between "<VT_START>" and "<VT_END>").
 #include "riga.h"
+#include "testofile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -45,12 +46,10 @@ namespace Make {
 // A model read once and merged many times.
 struct Modello {
     QString percorso;  // as it was asked for
-    QString testo;     // with the generator tag put before "<TITLE>"
-    bool utf8 = true;
+    TestoFile file{};  // its text with the generator tag put before "<TITLE>"
     bool trovato = false;
     // The warning of a model that cannot be read.
     QString avvisoMancante() const;
-    QByteArray codifica(const QString &t) const;
 };
 Modello leggiModello(const QString &percorso);
 

@@ -6,7 +6,6 @@
 #include "messages.h"
 #include "testofile.h"
 
-#include <QFile>
 #include <utility>
 #include <vector>
 
@@ -42,10 +41,8 @@ QString ReadEpg(const QString &cartellaNegozio, const QString &nome)
     const QString n = nome.trimmed();
     if (n.isEmpty())
         return {};
-    QFile f(trova(cartellaCodice(cartellaNegozio) + u'/' + n + QStringLiteral(".epg")));
-    if (!f.open(QIODevice::ReadOnly))
-        return ErroreEpg;
-    return TestoFile::decodifica(f.readAll()).testo;
+    const auto letto = TestoFile::leggi(trova(cartellaCodice(cartellaNegozio) + u'/' + n + QStringLiteral(".epg")));
+    return letto ? letto->testo : ErroreEpg;
 }
 
 QString ReadEpgAction(const QString &cartellaNegozio, const QString &nome, const Impostazioni &imp)

@@ -1,65 +1,16 @@
 #include "confini.h"
 
 #include "html.h"
+#include "testofile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
-
-QByteArray TestoLetto::encode(const QString &t, bool html) const
-{
-    if (utf8)
-        return t.toUtf8();
-    QByteArray b;
-    b.reserve(t.size());
-    QStringEncoder enc("windows-1252");
-    for (qsizetype i = 0; i < t.size(); ++i) {
-        // A character and, for a surrogate pair, its second half.
-        const qsizetype n = (t[i].isHighSurrogate() && i + 1 < t.size()) ? 2 : 1;
-        const QStringView c(t.constData() + i, n);
-        QByteArray e = enc.encode(c);
-        if (enc.hasError() || e.isEmpty()) {
-            enc.resetState();
-            e = html ? QStringLiteral("&#%1;").arg(c.toUcs4().value(0)).toLatin1() : QByteArray("?");
-        }
-        b += e;
-        i += n - 1;
-    }
-    return b;
-}
-
-TestoLetto decodificaTesto(const QByteArray &bytes)
-{
-    TestoLetto r;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString t = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        r.testo = std::move(t);
-        return r;
-    }
-    QStringDecoder cp1252("windows-1252");
-    r.testo = cp1252.decode(bytes);
-    r.utf8 = false;
-    return r;
-}
-
-std::optional<TestoLetto> leggiFileTesto(const QString &path)
-{
-    QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return decodificaTesto(bytes);
-}
 
 namespace ConfIni {
 
@@ -86,7 +37,7 @@ std::vector<RigaConf> analizza(const QString &testo)
 
 std::optional<std::vector<RigaConf>> leggi(const QString &path)
 {
-    const auto t = leggiFileTesto(path);
+    const auto t = TestoFile::leggi(path);
     if (!t)
         return std::nullopt;
     return analizza(t->testo);
