@@ -121,30 +121,11 @@ bool FileUscita::apri(const QString &path)
     return m_fd >= 0 || fallito(errno);
 }
 
-namespace {
-
-// Writes n bytes whole; 0, or the system's error number.
-int scriviTutto(int fd, const char *p, qsizetype n)
-{
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, size_t(n));
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return w < 0 ? errno : ENOSPC;
-        p += w;
-        n -= w;
-    }
-    return 0;
-}
-
-} // namespace
-
 bool FileUscita::scrivi(const QByteArray &dati)
 {
     if (m_fd < 0)
         return m_errore.isEmpty() ? fallito(EBADF) : false;
-    if (const int e = scriviTutto(m_fd, dati.constData(), dati.size()))
+    if (const int e = Temporanei::scriviTutto(m_fd, dati.constData(), dati.size()))
         return fallito(e);
     m_scritti += dati.size();
     return true;
@@ -210,21 +191,14 @@ bool collega(int fd, const QByteArray &finale, const QString &cartella)
     if (errno != EEXIST)
         return false;
     // An older file is there: a temporary name first, then the rename.
-    for (int prova = 0; prova < 100; ++prova) {
-        const QByteArray temporaneo = Temporanei::nome(cartella);
-        if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, temporaneo.constData(), AT_SYMLINK_FOLLOW) != 0) {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
-        if (::rename(temporaneo.constData(), finale.constData()) == 0)
-            return true;
-        const int e = errno;
-        ::unlink(temporaneo.constData());
-        errno = e;
+    QByteArray temporaneo;
+    if (!Temporanei::collega(proc, cartella, &temporaneo, AT_SYMLINK_FOLLOW))
         return false;
-    }
-    errno = EEXIST;
+    if (::rename(temporaneo.constData(), finale.constData()) == 0)
+        return true;
+    const int e = errno;
+    ::unlink(temporaneo.constData());
+    errno = e;
     return false;
 }
 
@@ -286,7 +260,7 @@ bool FileUscita::copiaConNome(const QString &cartella)
             errore = r < 0 ? errno : EIO;
             break;
         }
-        errore = scriviTutto(fd, blocco.constData(), r);
+        errore = Temporanei::scriviTutto(fd, blocco.constData(), r);
         fatti += r;
     }
     if (::close(fd) != 0 && !errore)

@@ -48,9 +48,10 @@ QString PerAttributoHTML(const QString &valore);
 QString TestoPerPagina(const QString &testo);
 
 // Several files that must change together: each is written to a temporary
-// file beside it, and only when every one is written are they renamed into
-// place; a failure puts back what was already renamed. On false *errore
-// says what failed, and every file is as it was.
+// file beside it (Temporanei), and only when every one is written are they
+// renamed into place; a failure puts back what was already renamed. On false
+// *errore says what failed, and every file is as it was. The temporary files
+// a killed save left in those folders are removed first.
 struct FileDaScrivere {
     QString percorso;
     QByteArray dati;
