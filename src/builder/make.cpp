@@ -502,8 +502,7 @@ bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QSt
     }
     QString testo = m.file.testo;
     QString avviso;
-    const bool perl = uscita.endsWith(QLatin1String(".pl"));
-    if (!Make::unisci(testo, perl ? RigaPerPerl(pagina) : pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
+    if (!Make::unisci(testo, pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
         if (!avviso.isEmpty())
             messages.warning(avviso);
         return false;

@@ -27,8 +27,8 @@ QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint
                        bool *fuoriControllo = nullptr);
 
 // Merges the model into the output file with the page row; with `articoli`
-// the article block is expanded once per article row. A Perl script (an
-// output named "*.pl") is merged with RigaPerPerl of the row. Returns true
+// the article block is expanded once per article row; a Perl script is
+// merged with RigaPerPerl of its row, which the caller passes. Returns true
 // when the output was written. On false nothing was written, and an older
 // output file stays as it was. Warnings go through messages.
 bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,

@@ -84,8 +84,10 @@ QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QStr
     if (!leggiConf(cartellaNegozio, nome, righe))
         return fatti;
     const QString cartella = cartellaCodice(cartellaNegozio) + u'/' + nome + u'/';
+    const Riga rigaScript = RigaPerPerl(pagina);
     for (const auto &[chiave, valore] : righe) {
         QString modello, uscita;
+        bool script = false;
         if (((chiave == QLatin1String("asp(sel)") || chiave == QLatin1String("asp(default)")) && imp.chkNT == 1) ||
             chiave == QLatin1String("asp")) {
             modello = cartella + valore + QStringLiteral(".asp");
@@ -95,6 +97,7 @@ QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QStr
                    chiave == QLatin1String("pl")) {
             modello = cartella + valore + QStringLiteral(".pl");
             uscita = cartellaScript + u'/' + valore + CodiceSito(imp) + QStringLiteral(".pl");
+            script = true;
         } else {
             continue;
         }
@@ -102,7 +105,7 @@ QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QStr
         // folders: it is refused like a model that cannot be merged.
         const bool nomeSemplice = !valore.isEmpty() && !valore.contains(u'/') && !valore.contains(u'\\') &&
                                   valore != QLatin1String("..");
-        if (nomeSemplice && MakePagina(pagina, nullptr, modello, uscita, messages))
+        if (nomeSemplice && MakePagina(script ? rigaScript : pagina, nullptr, modello, uscita, messages))
             fatti << uscita;
         else
             messages.warning(QStringLiteral("Errore nell'elaborazione del file ") + uscita);
