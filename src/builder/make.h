@@ -19,10 +19,11 @@ inline constexpr const char *VersioneVetrasto = "1.0.0";
 // The generator tag put before "<TITLE>" of every merged page.
 QString TagGeneratore();
 
-// Replaces every tag of one level in the text with the fields of the row. A value that holds a tag of the same level is
-// expanded too, one step at a time; when such expansions nest deeper than a
-// page can sensibly need (a field that names itself), the pass stops, the
-// result is "###ERROR###" and *fuoriControllo is set.
+// Replaces every tag of one level in the text with the fields of the row. A
+// value that holds a tag of the same level is expanded too, one step at a
+// time; when such expansions nest deeper than a page can sensibly need (a
+// field that names itself), the pass stops, the result is "###ERROR###" and
+// *fuoriControllo is set.
 QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint32 contatore,
                        bool *fuoriControllo = nullptr);
 
