@@ -6,6 +6,7 @@
 // (scripts/install-deps installs it for this comparison only), its
 // "mirror -R" and "mirror -R --only-newer" do the same against the same
 // server.
+#include "cartelle.h"
 #include "catalogschema.h"
 #include "pubblicatore.h"
 #include "serverftp.h"
@@ -71,16 +72,11 @@ void sitoSintetico(const QString &negozio)
 // records are never touched.
 bool copiaSito(const QString &negozio, const QString &copia)
 {
-    QByteArray lista;
-    for (const char *c : {"/online", "/scripts"}) {
-        const QString da = negozio + QLatin1String(c), a = copia + QLatin1String(c);
-        QDir().mkpath(a);
-        for (const QFileInfo &f : QDir(da).entryInfoList(QDir::Files | QDir::NoSymLinks))
-            if (!QFile::copy(f.filePath(), a + u'/' + f.fileName())) {
-                std::fprintf(stderr, "cannot copy %s\n", qPrintable(f.filePath()));
-                return false;
-            }
-    }
+    for (const char *c : {"/online", "/scripts"})
+        if (!CopiaCartella(negozio + QLatin1String(c), copia + QLatin1String(c))) {
+            std::fprintf(stderr, "cannot copy %s\n", qPrintable(negozio + QLatin1String(c)));
+            return false;
+        }
     QFile elenco(negozio + QStringLiteral("/vtftp.dat"));
     if (!elenco.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "%s has no upload list: build it first\n", qPrintable(negozio));

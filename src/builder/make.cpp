@@ -3,7 +3,6 @@
 #include "formato.h"
 #include "messages.h"
 #include "temporanei.h"
-#include "testofile.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,30 +121,11 @@ bool FileUscita::apri(const QString &path)
     return m_fd >= 0 || fallito(errno);
 }
 
-namespace {
-
-// Writes n bytes whole; 0, or the system's error number.
-int scriviTutto(int fd, const char *p, qsizetype n)
-{
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, size_t(n));
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return w < 0 ? errno : ENOSPC;
-        p += w;
-        n -= w;
-    }
-    return 0;
-}
-
-} // namespace
-
 bool FileUscita::scrivi(const QByteArray &dati)
 {
     if (m_fd < 0)
         return m_errore.isEmpty() ? fallito(EBADF) : false;
-    if (const int e = scriviTutto(m_fd, dati.constData(), dati.size()))
+    if (const int e = Temporanei::scriviTutto(m_fd, dati.constData(), dati.size()))
         return fallito(e);
     m_scritti += dati.size();
     return true;
@@ -211,21 +191,14 @@ bool collega(int fd, const QByteArray &finale, const QString &cartella)
     if (errno != EEXIST)
         return false;
     // An older file is there: a temporary name first, then the rename.
-    for (int prova = 0; prova < 100; ++prova) {
-        const QByteArray temporaneo = Temporanei::nome(cartella);
-        if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, temporaneo.constData(), AT_SYMLINK_FOLLOW) != 0) {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
-        if (::rename(temporaneo.constData(), finale.constData()) == 0)
-            return true;
-        const int e = errno;
-        ::unlink(temporaneo.constData());
-        errno = e;
+    QByteArray temporaneo;
+    if (!Temporanei::collega(proc, cartella, &temporaneo, AT_SYMLINK_FOLLOW))
         return false;
-    }
-    errno = EEXIST;
+    if (::rename(temporaneo.constData(), finale.constData()) == 0)
+        return true;
+    const int e = errno;
+    ::unlink(temporaneo.constData());
+    errno = e;
     return false;
 }
 
@@ -287,7 +260,7 @@ bool FileUscita::copiaConNome(const QString &cartella)
             errore = r < 0 ? errno : EIO;
             break;
         }
-        errore = scriviTutto(fd, blocco.constData(), r);
+        errore = Temporanei::scriviTutto(fd, blocco.constData(), r);
         fatti += r;
     }
     if (::close(fd) != 0 && !errore)
@@ -414,24 +387,16 @@ QString Modello::avvisoMancante() const
            QStringLiteral("Selezionare un altro template per il sito o un altro modello per i reparti.");
 }
 
-QByteArray Modello::codifica(const QString &t) const
-{
-    return TestoFile{{}, utf8}.codifica(t);
-}
-
 Modello leggiModello(const QString &percorso)
 {
     Modello m;
     m.percorso = percorso;
-    const QString file = trovaFile(percorso);
-    QFile f(file);
-    if (file.isEmpty() || !f.open(QIODevice::ReadOnly))
+    auto letto = TestoFile::leggi(trovaFile(percorso));
+    if (!letto)
         return m;
-    TestoFile letto = TestoFile::decodifica(f.readAll());
-    m.testo = std::move(letto.testo);
-    m.utf8 = letto.utf8;
+    m.file = std::move(*letto);
     m.trovato = true;
-    aggiungiGeneratore(m.testo);
+    aggiungiGeneratore(m.file.testo);
     return m;
 }
 
@@ -535,10 +500,9 @@ bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QSt
         messages.warning(m.avvisoMancante());
         return false;
     }
-    QString testo = m.testo;
+    QString testo = m.file.testo;
     QString avviso;
-    const bool perl = uscita.endsWith(QLatin1String(".pl"));
-    if (!Make::unisci(testo, perl ? RigaPerPerl(pagina) : pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
+    if (!Make::unisci(testo, pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
         if (!avviso.isEmpty())
             messages.warning(avviso);
         return false;
@@ -546,7 +510,7 @@ bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QSt
     testo += QStringLiteral("\r\n");
     // The output replaces an older page only once it is complete.
     QString errore;
-    if (!Make::scriviFile(uscita, m.codifica(testo), &errore)) {
+    if (!Make::scriviFile(uscita, m.file.codifica(testo), &errore)) {
         messages.warning(Make::avvisoScrittura(uscita, errore));
         return false;
     }

@@ -5,6 +5,7 @@
 // (levels 1 and 3) and of the article rows (level 2, inside the article
 // block between "<VT_START>" and "<VT_END>").
 #include "riga.h"
+#include "testofile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,16 +19,17 @@ inline constexpr const char *VersioneVetrasto = "1.0.0";
 // The generator tag put before "<TITLE>" of every merged page.
 QString TagGeneratore();
 
-// Replaces every tag of one level in the text with the fields of the row. A value that holds a tag of the same level is
-// expanded too, one step at a time; when such expansions nest deeper than a
-// page can sensibly need (a field that names itself), the pass stops, the
-// result is "###ERROR###" and *fuoriControllo is set.
+// Replaces every tag of one level in the text with the fields of the row. A
+// value that holds a tag of the same level is expanded too, one step at a
+// time; when such expansions nest deeper than a page can sensibly need (a
+// field that names itself), the pass stops, the result is "###ERROR###" and
+// *fuoriControllo is set.
 QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint32 contatore,
                        bool *fuoriControllo = nullptr);
 
 // Merges the model into the output file with the page row; with `articoli`
-// the article block is expanded once per article row. A Perl script (an
-// output named "*.pl") is merged with RigaPerPerl of the row. Returns true
+// the article block is expanded once per article row; a Perl script is
+// merged with RigaPerPerl of its row, which the caller passes. Returns true
 // when the output was written. On false nothing was written, and an older
 // output file stays as it was. Warnings go through messages.
 bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,
@@ -45,12 +47,10 @@ namespace Make {
 // A model read once and merged many times.
 struct Modello {
     QString percorso;  // as it was asked for
-    QString testo;     // with the generator tag put before "<TITLE>"
-    bool utf8 = true;
+    TestoFile file{};  // its text with the generator tag put before "<TITLE>"
     bool trovato = false;
     // The warning of a model that cannot be read.
     QString avvisoMancante() const;
-    QByteArray codifica(const QString &t) const;
 };
 Modello leggiModello(const QString &percorso);
 

@@ -154,6 +154,7 @@ Elaborazione::Passo Elaborazione::script()
         const char *modello;
         bool script;
     } passi[] = {{"*.js", false}, {"*.pl", true}, {"*.asp", false}};
+    const Riga rigaScript = RigaPerPerl(m_rigaHome);
     for (const auto &passo : passi) {
         for (const QString &nome : elenca(codice, QLatin1String(passo.modello))) {
             if (fermati())
@@ -167,7 +168,7 @@ Elaborazione::Passo Elaborazione::script()
                 uscita = m_stato.CartellaScript + QStringLiteral("/vtsearch") + m_IDnegozio + QStringLiteral(".pl");
             else
                 uscita = m_stato.CartellaScript + u'/' + nome;
-            if (!unisci(m_rigaHome, codice + u'/' + nome, uscita))
+            if (!unisci(passo.script ? rigaScript : m_rigaHome, codice + u'/' + nome, uscita))
                 return Passo::Errore;
         }
     }

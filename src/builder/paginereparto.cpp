@@ -136,7 +136,7 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
 
         ultima = base;
         ultima.imposta(u"sottopagine", sottopagine(r.pagina, p, nPagine));
-        QString testo = modello->testo;
+        QString testo = modello->file.testo;
         QString avviso;
         if (!Make::unisci(testo, ultima, &righe, livello3Modello, percorsoModello, avviso)) {
             esito.errore = true;
@@ -166,7 +166,7 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
         }
         p.testo += QStringLiteral("\r\n");
         QString errore;
-        if (!Make::scriviFile(p.file, modello->codifica(p.testo), &errore)) {
+        if (!Make::scriviFile(p.file, modello->file.codifica(p.testo), &errore)) {
             esito.errore = true;
             esito.avviso = Make::avvisoScrittura(p.file, errore);
             return esito;

@@ -6,7 +6,6 @@
 #include "messages.h"
 #include "testofile.h"
 
-#include <QFile>
 #include <utility>
 #include <vector>
 
@@ -42,10 +41,8 @@ QString ReadEpg(const QString &cartellaNegozio, const QString &nome)
     const QString n = nome.trimmed();
     if (n.isEmpty())
         return {};
-    QFile f(trova(cartellaCodice(cartellaNegozio) + u'/' + n + QStringLiteral(".epg")));
-    if (!f.open(QIODevice::ReadOnly))
-        return ErroreEpg;
-    return TestoFile::decodifica(f.readAll()).testo;
+    const auto letto = TestoFile::leggi(trova(cartellaCodice(cartellaNegozio) + u'/' + n + QStringLiteral(".epg")));
+    return letto ? letto->testo : ErroreEpg;
 }
 
 QString ReadEpgAction(const QString &cartellaNegozio, const QString &nome, const Impostazioni &imp)
@@ -87,8 +84,10 @@ QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QStr
     if (!leggiConf(cartellaNegozio, nome, righe))
         return fatti;
     const QString cartella = cartellaCodice(cartellaNegozio) + u'/' + nome + u'/';
+    const Riga rigaScript = RigaPerPerl(pagina);
     for (const auto &[chiave, valore] : righe) {
         QString modello, uscita;
+        bool script = false;
         if (((chiave == QLatin1String("asp(sel)") || chiave == QLatin1String("asp(default)")) && imp.chkNT == 1) ||
             chiave == QLatin1String("asp")) {
             modello = cartella + valore + QStringLiteral(".asp");
@@ -98,6 +97,7 @@ QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QStr
                    chiave == QLatin1String("pl")) {
             modello = cartella + valore + QStringLiteral(".pl");
             uscita = cartellaScript + u'/' + valore + CodiceSito(imp) + QStringLiteral(".pl");
+            script = true;
         } else {
             continue;
         }
@@ -105,7 +105,7 @@ QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QStr
         // folders: it is refused like a model that cannot be merged.
         const bool nomeSemplice = !valore.isEmpty() && !valore.contains(u'/') && !valore.contains(u'\\') &&
                                   valore != QLatin1String("..");
-        if (nomeSemplice && MakePagina(pagina, nullptr, modello, uscita, messages))
+        if (nomeSemplice && MakePagina(script ? rigaScript : pagina, nullptr, modello, uscita, messages))
             fatti << uscita;
         else
             messages.warning(QStringLiteral("Errore nell'elaborazione del file ") + uscita);

@@ -26,11 +26,11 @@ QString ReadEpg(const QString &cartellaNegozio, const QString &nome);
 QString ReadEpgAction(const QString &cartellaNegozio, const QString &nome, const Impostazioni &imp);
 
 // Makes the server files the settings file names for the server type, merged
-// with the page row, into
-// the pages folder (ASP) or the scripts folder (Perl, named with the site
-// code) and returns their paths in file order. A file whose merge fails is
-// reported ("Errore nell'elaborazione del file ...") and left out; the
-// others are still made.
+// with the page row (a Perl script with RigaPerPerl of it), into the pages
+// folder (ASP) or the scripts folder (Perl, named with the site code), and
+// returns their paths in file order. A file whose merge fails is reported
+// ("Errore nell'elaborazione del file ...") and left out; the others are
+// still made.
 QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QString &nome,
                   const QString &cartellaPagine, const QString &cartellaScript, const Impostazioni &imp,
                   Messages &messages);

@@ -1,65 +1,17 @@
 #include "confini.h"
 
 #include "html.h"
+#include "temporanei.h"
+#include "testofile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
-
-QByteArray TestoLetto::encode(const QString &t, bool html) const
-{
-    if (utf8)
-        return t.toUtf8();
-    QByteArray b;
-    b.reserve(t.size());
-    QStringEncoder enc("windows-1252");
-    for (qsizetype i = 0; i < t.size(); ++i) {
-        // A character and, for a surrogate pair, its second half.
-        const qsizetype n = (t[i].isHighSurrogate() && i + 1 < t.size()) ? 2 : 1;
-        const QStringView c(t.constData() + i, n);
-        QByteArray e = enc.encode(c);
-        if (enc.hasError() || e.isEmpty()) {
-            enc.resetState();
-            e = html ? QStringLiteral("&#%1;").arg(c.toUcs4().value(0)).toLatin1() : QByteArray("?");
-        }
-        b += e;
-        i += n - 1;
-    }
-    return b;
-}
-
-TestoLetto decodificaTesto(const QByteArray &bytes)
-{
-    TestoLetto r;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString t = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        r.testo = std::move(t);
-        return r;
-    }
-    QStringDecoder cp1252("windows-1252");
-    r.testo = cp1252.decode(bytes);
-    r.utf8 = false;
-    return r;
-}
-
-std::optional<TestoLetto> leggiFileTesto(const QString &path)
-{
-    QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return decodificaTesto(bytes);
-}
 
 namespace ConfIni {
 
@@ -86,7 +38,7 @@ std::vector<RigaConf> analizza(const QString &testo)
 
 std::optional<std::vector<RigaConf>> leggi(const QString &path)
 {
-    const auto t = leggiFileTesto(path);
+    const auto t = TestoFile::leggi(path);
     if (!t)
         return std::nullopt;
     return analizza(t->testo);
@@ -137,21 +89,8 @@ QString TestoPerPagina(const QString &testo)
 
 namespace {
 
-QString descriviErrore(int codice)
-{
-    return QString::fromLocal8Bit(std::strerror(codice));
-}
-
-QString nomeAccanto(const QString &percorso, const char *suffisso)
-{
-    const QFileInfo fi(percorso);
-    return fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + u'.' +
-           QString::number(QRandomGenerator::global()->generate(), 36) + QLatin1String(suffisso);
-}
-
 struct Passo {
-    QString destinazione, temporaneo, copia;
-    bool esisteva = false, sostituito = false;
+    QByteArray destinazione, temporaneo, copia;
 };
 
 } // namespace
@@ -162,67 +101,70 @@ bool ScriviInsieme(const std::vector<FileDaScrivere> &files, QString *errore)
     auto pulisci = [&] {
         for (const Passo &p : passi) {
             if (!p.temporaneo.isEmpty())
-                QFile::remove(p.temporaneo);
+                ::unlink(p.temporaneo.constData());
             if (!p.copia.isEmpty())
-                QFile::remove(p.copia);
+                ::unlink(p.copia.constData());
         }
     };
-    auto fallisci = [&](const QString &testo) {
+    auto fallisci = [&](const QString &percorso, int codice) {
         if (errore)
-            *errore = testo;
+            *errore = QStringLiteral("Impossibile scrivere il file '%1': %2")
+                          .arg(percorso, QString::fromLocal8Bit(std::strerror(codice)));
         pulisci();
         return false;
     };
 
-    // Every new text to a temporary file beside its target.
+    // What a save that was killed left in these folders goes first.
+    QStringList cartelle;
+    for (const FileDaScrivere &f : files)
+        if (const QString c = QFileInfo(f.percorso).absolutePath(); !cartelle.contains(c)) {
+            cartelle << c;
+            Temporanei::rimuovi(c);
+        }
+
+    // Every new text to a temporary file beside its target, with the
+    // permissions of the file it replaces.
     for (const FileDaScrivere &f : files) {
         Passo p;
-        p.destinazione = f.percorso;
-        p.esisteva = QFileInfo::exists(f.percorso) || QFileInfo(f.percorso).isSymLink();
-        p.temporaneo = nomeAccanto(f.percorso, ".vtnuovo");
-        QFile t(p.temporaneo);
-        if (!t.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            p.temporaneo.clear();
-            passi.push_back(p);
-            return fallisci(QStringLiteral("Impossibile scrivere il file '%1': %2").arg(f.percorso, t.errorString()));
-        }
+        p.destinazione = QFile::encodeName(f.percorso);
+        const int fd = Temporanei::crea(QFileInfo(f.percorso).absolutePath(), &p.temporaneo, 0666);
+        if (fd < 0)
+            return fallisci(f.percorso, errno);
         passi.push_back(p);
-        const bool scritto = t.write(f.dati) == f.dati.size() && t.flush() && ::fsync(t.handle()) == 0;
-        if (p.esisteva && scritto)
-            t.setPermissions(QFile::permissions(f.percorso));
-        t.close();
-        if (!scritto || t.error() != QFileDevice::NoError)
-            return fallisci(QStringLiteral("Impossibile scrivere il file '%1': %2").arg(f.percorso, t.errorString()));
+        int codice = Temporanei::scriviTutto(fd, f.dati.constData(), f.dati.size());
+        struct stat vecchio {};
+        if (!codice && ::stat(p.destinazione.constData(), &vecchio) == 0)
+            ::fchmod(fd, vecchio.st_mode & 07777);
+        if (!codice && ::fsync(fd) != 0)
+            codice = errno;
+        if (::close(fd) != 0 && !codice)
+            codice = errno;
+        if (codice)
+            return fallisci(f.percorso, codice);
     }
 
     // Then into place, keeping each old file under a second name until all
     // are done, so that a failure can put them back.
     for (size_t i = 0; i < passi.size(); ++i) {
         Passo &p = passi[i];
-        const QByteArray dest = QFile::encodeName(p.destinazione);
         int codice = 0;
-        if (p.esisteva) {
-            p.copia = nomeAccanto(p.destinazione, ".vtvecchio");
-            if (::link(dest.constData(), QFile::encodeName(p.copia).constData()) != 0) {
-                codice = errno;
-                p.copia.clear();
-            }
-        }
-        if (codice == 0 && std::rename(QFile::encodeName(p.temporaneo).constData(), dest.constData()) != 0)
+        struct stat st {};
+        if (::lstat(p.destinazione.constData(), &st) == 0 &&
+            !Temporanei::collega(p.destinazione, QFileInfo(files[i].percorso).absolutePath(), &p.copia))
+            codice = errno;
+        if (codice == 0 && std::rename(p.temporaneo.constData(), p.destinazione.constData()) != 0)
             codice = errno;
         if (codice != 0) {
             for (size_t j = 0; j < i; ++j) {
                 const Passo &q = passi[j];
                 if (!q.copia.isEmpty())
-                    std::rename(QFile::encodeName(q.copia).constData(), QFile::encodeName(q.destinazione).constData());
+                    std::rename(q.copia.constData(), q.destinazione.constData());
                 else
-                    QFile::remove(q.destinazione);
+                    ::unlink(q.destinazione.constData());
             }
-            return fallisci(QStringLiteral("Impossibile scrivere il file '%1': %2")
-                                .arg(p.destinazione, descriviErrore(codice)));
+            return fallisci(files[i].percorso, codice);
         }
         p.temporaneo.clear();
-        p.sostituito = true;
     }
     pulisci();
     return true;

@@ -4,10 +4,11 @@
 // settings dialogs fill. One reading of conf.ini for the dialogs and the
 // site builder.
 //
-// conf.ini: a line that holds "=" is a setting; the key is the text before
-// the first "=", the value everything after it; nothing is trimmed, keys are
-// compared exactly. Lines without "=" are no settings. Lines end with CR LF
-// when written; CR LF, LF or CR alone end a line when read.
+// conf.ini, read as every text file (TestoFile): a line that holds "=" is a
+// setting; the key is the text before the first "=", the value everything
+// after it; nothing is trimmed, keys are compared exactly. Lines without "="
+// are no settings. Lines end with CR LF when written; CR LF, LF or CR alone
+// end a line when read.
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -19,20 +20,6 @@ struct RigaConf {
     QString valore;
     bool operator==(const RigaConf &) const = default;
 };
-
-// A text file as the program reads text it did not write: UTF-8, or
-// Windows-1252 when the bytes are not valid UTF-8. A leading byte-order mark
-// is no part of the text. encode() writes text back in the same encoding;
-// in Windows-1252 a character it cannot hold becomes an HTML character
-// reference when `html` is set, else "?".
-struct TestoLetto {
-    QString testo;
-    bool utf8 = true;
-    QByteArray encode(const QString &t, bool html) const;
-};
-TestoLetto decodificaTesto(const QByteArray &bytes);
-// nullopt when the file cannot be read.
-std::optional<TestoLetto> leggiFileTesto(const QString &path);
 
 namespace ConfIni {
 
@@ -61,9 +48,10 @@ QString PerAttributoHTML(const QString &valore);
 QString TestoPerPagina(const QString &testo);
 
 // Several files that must change together: each is written to a temporary
-// file beside it, and only when every one is written are they renamed into
-// place; a failure puts back what was already renamed. On false *errore
-// says what failed, and every file is as it was.
+// file beside it (Temporanei), and only when every one is written are they
+// renamed into place; a failure puts back what was already renamed. On false
+// *errore says what failed, and every file is as it was. The temporary files
+// a killed save left in those folders are removed first.
 struct FileDaScrivere {
     QString percorso;
     QByteArray dati;

@@ -1,5 +1,7 @@
 #include "sistemipagamento.h"
 
+#include "testofile.h"
+
 #include <QFileInfo>
 
 namespace {
@@ -112,21 +114,21 @@ bool ConfigurazioneSistema::SalvaConf(QString *errore)
     std::vector<FileDaScrivere> uscite;
     uscite.push_back({fileConf(), testoConf().toUtf8()});
 
-    const auto modello = leggiFileTesto(fileModello());
+    const auto modello = TestoFile::leggi(fileModello());
     if (!modello)
         return modelloMancante(fileModello());
     QString frammento = modello->testo;
     for (const auto &[segnaposto, v] : segnaposti())
         frammento = RiempiSegnaposto(frammento, segnaposto, v);
-    uscite.push_back({fileFrammento(), modello->encode(frammento, true)});
+    uscite.push_back({fileFrammento(), modello->codifica(frammento, true)});
 
     for (const ScriptServer &s : script()) {
         const QString file = cartellaSistema() + u'/' + s.modello;
-        const auto testo = leggiFileTesto(file);
+        const auto testo = TestoFile::leggi(file);
         if (!testo)
             return modelloMancante(file);
         uscite.push_back({cartellaSistema() + u'/' + s.uscita,
-                          testo->encode(RiempiSegnaposto(testo->testo, s.segnaposto, s.valore), false)});
+                          testo->codifica(RiempiSegnaposto(testo->testo, s.segnaposto, s.valore))});
     }
 
     QString motivo;

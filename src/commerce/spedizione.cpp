@@ -499,8 +499,6 @@ std::optional<Currency> EditorSpedizione::importo(const QString &testo) const
     // The digits in the invariant form, so that the amount is exact.
     QString invariante = testo.trimmed();
     invariante.remove(u'-').remove(u'+');
-    if (m_separatore != u'.')
-        invariante.replace(u'.', m_separatore);
     invariante.replace(m_separatore, u'.');
     return Currency::parse(invariante);
 }

@@ -23,23 +23,6 @@ EsitoScrittura fallito(int codice, const QString &cosa)
     return {false, codice, cosa + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(codice))};
 }
 
-bool scriviTutto(int fd, const QByteArray &data)
-{
-    const char *p = data.constData();
-    qint64 left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
 }  // namespace
 
 void impostaGuastoScritturaPerTest(std::function<bool()> prova)
@@ -69,8 +52,8 @@ EsitoScrittura sostituisciFile(const QString &path, const QByteArray &data)
         ::unlink(temp.constData());
         return fallito(codice, cosa);
     };
-    if (!scriviTutto(fd, data))
-        return abbandona(errno, QStringLiteral("scrittura di '%1' non riuscita").arg(path));
+    if (const int e = Temporanei::scriviTutto(fd, data.constData(), data.size()))
+        return abbandona(e, QStringLiteral("scrittura di '%1' non riuscita").arg(path));
     if (existed) {
         // The old file's attributes; the modification time stays the new one.
         if (::fchown(fd, old.st_uid, old.st_gid) != 0) {

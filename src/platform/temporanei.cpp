@@ -39,6 +39,35 @@ int crea(const QString &cartella, QByteArray *percorso, mode_t modo)
     return -1;
 }
 
+bool collega(const QByteArray &origine, const QString &cartella, QByteArray *percorso, int flag)
+{
+    for (int prova = 0; prova < 100; ++prova) {
+        const QByteArray n = nome(cartella);
+        if (::linkat(AT_FDCWD, origine.constData(), AT_FDCWD, n.constData(), flag) == 0) {
+            *percorso = n;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+int scriviTutto(int fd, const char *dati, qsizetype n)
+{
+    while (n > 0) {
+        const ssize_t w = ::write(fd, dati, size_t(n));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return w < 0 ? errno : ENOSPC;
+        dati += w;
+        n -= w;
+    }
+    return 0;
+}
+
 bool eTemporaneo(QStringView nome)
 {
     return nome.size() > suffisso.size() && nome.startsWith(u'.') && nome.endsWith(suffisso);

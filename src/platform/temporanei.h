@@ -17,6 +17,13 @@ QByteArray nome(const QString &cartella);
 // opens it for reading and writing; its path in *percorso. -1 on failure,
 // errno set.
 int crea(const QString &cartella, QByteArray *percorso, mode_t modo = 0644);
+// Gives the file at `origine` a new temporary name in the folder as well (a
+// hard link; `flag` as for linkat, AT_SYMLINK_FOLLOW to link what a link
+// names); its path in *percorso. False on failure, errno set.
+bool collega(const QByteArray &origine, const QString &cartella, QByteArray *percorso, int flag = 0);
+// Writes the n bytes whole, going on after an interrupted call: 0, or the
+// system's error number.
+int scriviTutto(int fd, const char *dati, qsizetype n);
 // True for a name of that form (".", anything, ".vttmp").
 bool eTemporaneo(QStringView nome);
 // Removes the temporary files left in the folder; returns how many went.

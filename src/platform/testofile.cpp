@@ -1,5 +1,7 @@
 #include "testofile.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace {
@@ -11,6 +13,8 @@ const char16_t cp1252Alto[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
+
+const QByteArray segnoOrdine("\xEF\xBB\xBF");
 
 QString daCp1252(const QByteArray &b)
 {
@@ -24,48 +28,78 @@ QString daCp1252(const QByteArray &b)
     return s;
 }
 
-QByteArray aCp1252(const QString &s)
+QByteArray aCp1252(const QString &s, bool riferimentiHtml)
 {
     QByteArray b;
     b.reserve(s.size());
-    for (QChar ch : s) {
-        const char16_t u = ch.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
-            b.append(char(u));
-            continue;
-        }
-        int found = -1;
-        for (int k = 0; k < 32; ++k)
-            if (cp1252Alto[k] == u) {
-                found = k;
-                break;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        char32_t c = s[i].unicode();
+        // A surrogate pair is one character; half of one is none.
+        if (QChar::isSurrogate(c)) {
+            if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(s[i], s[i + 1]);
+                ++i;
+            } else {
+                c = QChar::ReplacementCharacter;
             }
-        b.append(found >= 0 ? char(0x80 + found) : '?');
+        }
+        const int byte = TestoFile::byteCp1252(c);
+        if (byte >= 0)
+            b.append(char(byte));
+        else if (riferimentiHtml)
+            b += "&#" + QByteArray::number(uint(c)) + ';';
+        else
+            b.append('?');
     }
     return b;
 }
 
 } // namespace
 
-QByteArray TestoFile::codifica(const QString &t) const
+int TestoFile::byteCp1252(char32_t c)
 {
-    return utf8 ? t.toUtf8() : aCp1252(t);
+    if (c < 0x80 || (c >= 0xA0 && c < 0x100))
+        return int(c);
+    for (int k = 0; k < 32; ++k)
+        if (cp1252Alto[k] == c)
+            return 0x80 + k;
+    return -1;
+}
+
+QByteArray TestoFile::codifica(const QString &t, bool riferimentiHtml) const
+{
+    if (!utf8)
+        return aCp1252(t, riferimentiHtml);
+    return bom ? segnoOrdine + t.toUtf8() : t.toUtf8();
 }
 
 TestoFile TestoFile::decodifica(const QByteArray &bytes)
 {
     TestoFile f;
-    // Keep a byte-order mark as a character, so that it is written back. The
-    // bytes are the whole file: a sequence cut at its end is an error too.
+    f.bom = bytes.startsWith(segnoOrdine);
+    // Only the first mark is the file's: another one stays a character of
+    // the text. The bytes are the whole file: a sequence cut at its end is
+    // an error too.
     QStringDecoder dec(QStringDecoder::Utf8,
                        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
-    QString t = dec.decode(bytes);
+    QString t = dec.decode(f.bom ? QByteArrayView(bytes).sliced(segnoOrdine.size()) : QByteArrayView(bytes));
     if (!dec.hasError()) {
         f.testo = std::move(t);
-        f.utf8 = true;
     } else {
         f.testo = daCp1252(bytes);
         f.utf8 = false;
+        f.bom = false;
     }
     return f;
+}
+
+std::optional<TestoFile> TestoFile::leggi(const QString &path)
+{
+    QFile f(path);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return decodifica(bytes);
 }

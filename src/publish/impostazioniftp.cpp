@@ -10,12 +10,11 @@
 
 std::optional<std::vector<RigaImpostazione>> RigaImpostazione::leggi(const QString &percorso)
 {
-    QFile f(percorso);
-    if (!f.open(QIODevice::ReadOnly))
+    const auto letto = TestoFile::leggi(percorso);
+    if (!letto)
         return std::nullopt;
-    const QString testo = TestoFile::decodifica(f.readAll()).testo;
     std::vector<RigaImpostazione> righe;
-    for (QString riga : testo.split(u'\n')) {
+    for (QString riga : letto->testo.split(u'\n')) {
         if (riga.endsWith(u'\r'))
             riga.chop(1);
         righe.push_back({riga.left(5).toUpper(), riga.mid(5).trimmed()});

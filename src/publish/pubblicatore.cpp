@@ -47,10 +47,10 @@ ContestoPubblicazione ContestoPubblicazione::da(const ShopState &stato, const Im
 
 bool ListaCaricamento::carica(const QString &percorso)
 {
-    QFile f(percorso);
-    if (!f.open(QIODevice::ReadOnly))
+    const auto letto = TestoFile::leggi(percorso);
+    if (!letto)
         return false;
-    m_testo = TestoFile::decodifica(f.readAll()).testo;
+    m_testo = letto->testo;
     const QStringList parti = m_testo.split(u'#', Qt::SkipEmptyParts);
     m_percorsi = QSet<QString>(parti.begin(), parti.end());
     return true;

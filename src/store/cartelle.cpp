@@ -1,13 +1,15 @@
 #include "cartelle.h"
 
 #include "programfolder.h"
+#include "temporanei.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 static QString localPath(const QString &root, const QString &relative)
 {
@@ -41,28 +43,44 @@ QString ElencoFile(const QString &root, const QString &relative)
     return listing;
 }
 
+// Copies the file `da` to a temporary file in `cartella` with its permission
+// bits, and renames that over `a`: a failed copy, or one of a file onto
+// itself, never loses the file already there.
+static bool copiaFile(const QString &da, const QString &cartella, const QString &a)
+{
+    QFile sorgente(da);
+    if (!sorgente.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray temporaneo;
+    const int fd = Temporanei::crea(cartella, &temporaneo, 0600);
+    if (fd < 0)
+        return false;
+    QByteArray blocco(1 << 16, Qt::Uninitialized);
+    bool fatto = true;
+    for (qint64 n; fatto && (n = sorgente.read(blocco.data(), blocco.size())) != 0;)
+        fatto = n > 0 && Temporanei::scriviTutto(fd, blocco.constData(), n) == 0;
+    struct stat st {};
+    fatto = fatto && ::fstat(sorgente.handle(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) == 0;
+    fatto = ::close(fd) == 0 && fatto;
+    fatto = fatto && std::rename(temporaneo.constData(), QFile::encodeName(a).constData()) == 0;
+    if (!fatto)
+        ::unlink(temporaneo.constData());
+    return fatto;
+}
+
 bool CopiaCartella(const QString &source, const QString &destination)
 {
     const QStringList lines = ElencoFile(source).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     bool tutto = QDir().mkpath(destination);
+    // What a copy that was killed left goes first.
+    Temporanei::rimuovi(destination);
     for (const QString &line : lines) {
+        const QString to = localPath(destination, line.mid(line.startsWith(u'>') ? 1 : 0));
         if (line.startsWith(u'>')) {
-            tutto = QDir().mkpath(localPath(destination, line.mid(1))) && tutto;
+            tutto = QDir().mkpath(to) && tutto;
+            Temporanei::rimuovi(to);
         } else {
-            // The copy is made under a temporary name and put in place over
-            // the old file only when it is complete: a failed copy, or one of
-            // a file onto itself, never loses the file already there.
-            const QString from = localPath(source, line);
-            const QString to = localPath(destination, line);
-            const QString temp = to + QStringLiteral(".vt") + QString::number(QRandomGenerator::global()->generate(), 36);
-            if (!QFile::copy(from, temp)) {
-                tutto = false;
-                continue;
-            }
-            if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(to).constData()) != 0) {
-                QFile::remove(temp);
-                tutto = false;
-            }
+            tutto = copiaFile(localPath(source, line), QFileInfo(to).path(), to) && tutto;
         }
     }
     return tutto;

@@ -10,8 +10,11 @@
 // Hidden entries (names beginning with ".") are not listed.
 QString ElencoFile(const QString &root, const QString &relative = {});
 
-// Copies the tree under source into destination, overwriting. False when
-// something could not be copied (the rest is copied all the same).
+// Copies the tree under source into destination, overwriting; each file is
+// put in place only once copied whole, with its permission bits. The
+// temporary files a killed copy left in the destination's folders are
+// removed first. False when something could not be copied (the rest is
+// copied all the same).
 bool CopiaCartella(const QString &source, const QString &destination);
 
 // Why `folder` may not be a working folder of the shop in `shopFolder`: the

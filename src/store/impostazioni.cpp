@@ -2,26 +2,18 @@
 
 #include "numeri.h"
 #include "recordset.h"
+#include "testofile.h"
 
 #include <cmath>
 
 namespace {
 
-// The code page the site code is computed in: Latin-1 with the Windows
-// characters of 0x80-0x9F.
+// The code page the site code is computed in: Windows-1252, "?" for a
+// character it cannot hold.
 int codiceAnsi(QChar c)
 {
-    const char16_t u = c.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u < 0x100))
-        return u;
-    static const char16_t tabella[32] = {
-        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-    for (int i = 0; i < 32; ++i)
-        if (tabella[i] == u)
-            return 0x80 + i;
-    return '?';
+    const int b = TestoFile::byteCp1252(c.unicode());
+    return b >= 0 ? b : '?';
 }
 
 // The host as typed: trimmed, its scheme apart ("http://" dropped,

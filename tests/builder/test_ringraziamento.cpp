@@ -161,6 +161,10 @@ private slots:
         for (const QString &f : fatti)
             attesi << m_negozio + '/' + f.arg(CodiceSito(m_imp));
         QCOMPARE(r, attesi);
+        // A script takes the row's values as base64, a page as they stand.
+        for (const QString &f : attesi)
+            QCOMPARE(leggi(f), (f.endsWith(".pl") ? CodiceSito(m_imp).toUtf8().toBase64() : CodiceSito(m_imp).toUtf8()) +
+                                   "\r\n");
         // A name that leaves the folder is refused and reported.
         QCOMPARE(msg.texts(), QStringList{"Errore nell'elaborazione del file " + m_negozio + "/scripts/../fuori" +
                                           CodiceSito(m_imp) + ".pl"});

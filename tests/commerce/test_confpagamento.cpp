@@ -4,6 +4,7 @@
 // as it was.
 #include "testshop.h"
 #include "sistemipagamento.h"
+#include "testofile.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QStringList, righe);
         QStringList lette;
-        for (const RigaConf &r : ConfIni::analizza(decodificaTesto(file).testo))
+        for (const RigaConf &r : ConfIni::analizza(TestoFile::decodifica(file).testo))
             lette << r.chiave + u'=' + r.valore;
         QCOMPARE(lette, righe);
     }

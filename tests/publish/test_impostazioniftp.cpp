@@ -121,6 +121,7 @@ void TestImpostazioniFtp::transferFileRead_data()
     QTest::newRow("later line wins") << QByteArray("MODE: 0\r\nMODE: 1\r\n") << false << true << "ALL.";
     QTest::newRow("leading number") << QByteArray("MODE: 0 (tutti)\r\nSHOP: 12abc\r\n") << true << true << "ALL.";
     QTest::newRow("other lines skipped") << QByteArray("# note\r\nXXXX: 0\r\n\r\n") << false << true << "ALL.";
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBFMODE: 0\r\n") << true << true << "ALL.";
 }
 
 void TestImpostazioniFtp::transferFileRead()

@@ -1,5 +1,5 @@
-// vetrasto-unisci MODELLO USCITA: merges a model of the program's code folder
-// into USCITA as the build merges it, with a page row whose fields (those of
+// vetrasto-unisci MODELLO USCITA: merges a Perl script of the program's code
+// folder into USCITA as the build merges it, with a page row whose fields (those of
 // the work table `categoria`) take the values given as a JSON object on
 // standard input; fields not given stay empty. The scripts' tests run what
 // the build's own merger writes.
@@ -36,7 +36,7 @@ int main(int argc, char **argv)
     for (auto it = valori.begin(); it != valori.end(); ++it)
         pagina.imposta(it.key(), it.value().toString());
     ScriptedMessages messages;
-    if (!MakePagina(pagina, nullptr, QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]), messages)) {
+    if (!MakePagina(RigaPerPerl(pagina), nullptr, QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]), messages)) {
         std::fprintf(stderr, "vetrasto-unisci: %s\n", qPrintable(messages.texts().join(u'\n')));
         return 1;
     }

@@ -650,8 +650,12 @@ void TestNegozio::elencoFileECopia()
     QVERIFY(lines.indexOf(">\\sub\\deep") < lines.indexOf("\\sub\\deep\\c.js"));
     QVERIFY(ElencoFile(src.path()).endsWith(QStringLiteral("\r\n")));
     scrivi(dst.filePath(QStringLiteral("a.gif")), "old");
-    CopiaCartella(src.path(), dst.path());
+    const auto eseguibile = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                            QFile::WriteUser | QFile::ExeUser;
+    QVERIFY(QFile::setPermissions(src.filePath(QStringLiteral("sub/b.htm")), eseguibile));
+    QVERIFY(CopiaCartella(src.path(), dst.path()));
     QCOMPARE(leggi(dst.filePath(QStringLiteral("a.gif"))), QByteArray("a"));
+    QCOMPARE(QFile::permissions(dst.filePath(QStringLiteral("sub/b.htm"))), eseguibile);
     QCOMPARE(leggi(dst.filePath(QStringLiteral("sub/deep/c.js"))), QByteArray("c"));
     QVERIFY(!QFile::exists(dst.filePath(QStringLiteral(".hidden/d.txt"))));
     QTemporaryDir empty;

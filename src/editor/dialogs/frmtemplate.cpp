@@ -105,9 +105,8 @@ void frmTemplate::mostraSelezionato()
             imgTemplate->show();
         }
     }
-    QFile note(cartella + QStringLiteral("/vtas_note.txt"));
-    if (note.open(QIODevice::ReadOnly))
-        txtNote->setPlainText(TestoFile::decodifica(note.readAll()).testo);
+    if (const auto note = TestoFile::leggi(cartella + QStringLiteral("/vtas_note.txt")))
+        txtNote->setPlainText(note->testo);
 }
 
 void frmTemplate::ok()

@@ -1,0 +1,129 @@
+// The temporary files of every writer that replaces a file by renaming: the
+// names it makes while writing (watched with inotify) all have the form
+// Temporanei removes, none stays after the write, and the same names left
+// by a killed write are removed, by the writer's next save where it cleans
+// its folders itself, else by Temporanei::rimuovi.
+#include "cartelle.h"
+#include "confini.h"
+#include "filesicuro.h"
+#include "make.h"
+#include "temporanei.h"
+#include "testshop.h"
+
+#include <QDir>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace {
+
+// The names created in a folder from construction to creati().
+class Osservatore {
+public:
+    explicit Osservatore(const QString &cartella)
+        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        if (m_fd >= 0)
+            ::inotify_add_watch(m_fd, QFile::encodeName(cartella).constData(), IN_CREATE);
+    }
+    ~Osservatore()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool valido() const { return m_fd >= 0; }
+    QStringList creati()
+    {
+        QStringList r;
+        alignas(inotify_event) char buf[8192];
+        for (ssize_t n; (n = ::read(m_fd, buf, sizeof buf)) > 0;)
+            for (char *p = buf; p < buf + n;) {
+                const auto *e = reinterpret_cast<const inotify_event *>(p);
+                if (e->len)
+                    r << QFile::decodeName(e->name);
+                p += sizeof(inotify_event) + e->len;
+            }
+        return r;
+    }
+
+private:
+    int m_fd;
+};
+
+// Writes `dati` over the file `percorso` with the writer named.
+bool scriviCon(const QString &scrittore, const QString &percorso, const QByteArray &dati, const QString &sorgente)
+{
+    if (scrittore == QLatin1String("sostituisciFile"))
+        return sostituisciFile(percorso, dati).ok;
+    if (scrittore == QLatin1String("ScriviInsieme"))
+        return ScriviInsieme({{percorso, dati}, {percorso + QStringLiteral(".2"), dati}}, nullptr);
+    if (scrittore == QLatin1String("CopiaCartella")) {
+        scrivi(sorgente + QStringLiteral("/f.dat"), dati);
+        scrivi(sorgente + QStringLiteral("/f.dat.2"), dati);
+        return CopiaCartella(sorgente, QFileInfo(percorso).path());
+    }
+    return Make::scriviFile(percorso, dati);
+}
+
+} // namespace
+
+class TestTemporanei : public QObject {
+    Q_OBJECT
+private slots:
+    void temporaneiDiOgniScrittore_data()
+    {
+        QTest::addColumn<QString>("scrittore");
+        QTest::addColumn<int>("modo");      // Make::impostaScritturaPerTest
+        QTest::addColumn<bool>("pulisce");  // removes leftovers itself before writing
+        QTest::newRow("immagine") << "sostituisciFile" << 0 << false;
+        QTest::newRow("pagina, file senza nome") << "scriviFile" << 0 << false;
+        QTest::newRow("pagina, nome temporaneo") << "scriviFile" << 1 << false;
+        QTest::newRow("pagina, copia con nome") << "scriviFile" << 2 << false;
+        QTest::newRow("configurazione di pagamento") << "ScriviInsieme" << 0 << true;
+        QTest::newRow("copia di una cartella") << "CopiaCartella" << 0 << true;
+    }
+    void temporaneiDiOgniScrittore()
+    {
+        QFETCH(QString, scrittore);
+        QFETCH(int, modo);
+        QFETCH(bool, pulisce);
+        Make::impostaScritturaPerTest(modo);
+        const auto ripristina = qScopeGuard([] { Make::impostaScritturaPerTest(0); });
+        QTemporaryDir dir, sorgente;
+        const QString file = dir.filePath(QStringLiteral("f.dat"));
+        scrivi(file, "vecchio");
+        scrivi(file + QStringLiteral(".2"), "vecchio");
+        const QStringList finali = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+
+        Osservatore osservatore(dir.path());
+        QVERIFY(osservatore.valido());
+        QVERIFY(scriviCon(scrittore, file, "nuovo", sorgente.path()));
+        QCOMPARE(leggi(file), QByteArray("nuovo"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), finali);
+        QStringList temporanei = osservatore.creati();
+        temporanei.removeDuplicates();
+        for (const QString &f : finali)
+            temporanei.removeAll(f);
+        // Every row replaces a file there, so each writes a temporary file.
+        QVERIFY(!temporanei.isEmpty());
+        for (const QString &t : temporanei)
+            QVERIFY2(Temporanei::eTemporaneo(t), qPrintable(t));
+
+        // The same names left by a write that was killed.
+        for (const QString &t : temporanei)
+            scrivi(dir.filePath(t), "resto");
+        if (pulisce) {
+            QVERIFY(scriviCon(scrittore, file, "ancora", sorgente.path()));
+            QCOMPARE(leggi(file), QByteArray("ancora"));
+        } else {
+            QCOMPARE(Temporanei::rimuovi(dir.path()), int(temporanei.size()));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), finali);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTemporanei)
+#include "test_temporanei.moc"
