@@ -8,8 +8,9 @@ DatiPrincipali::DatiPrincipali(ShopState &state, QObject *parent) : QObject(pare
     connect(&dataFratelli, &DataSource::reposition, this, &DatiPrincipali::onFratelliReposition);
     connect(&dataArticoli, &DataSource::reposition, this, &DatiPrincipali::onArticoliReposition);
     connect(&dataGenerale, &DataSource::reposition, this, &DatiPrincipali::generaleCambiato);
-    // A row written by other code (a paste, a picture command) is shown again
-    // as a move onto it shows it; the bound fields have reloaded it already.
+    // A row written by other code (a grid, a paste, a picture command, a
+    // variant set) is shown again as a move onto it shows it; the bound
+    // fields have reloaded it already.
     connect(&dataCategorie, &DataSource::scritto, this, [this](bool daiCampi) {
         if (!daiCampi && !m_state.InAggiornamento)
             emit repartoCambiato(dataCategorie.recordset().hasCurrent());
@@ -17,6 +18,10 @@ DatiPrincipali::DatiPrincipali(ShopState &state, QObject *parent) : QObject(pare
     connect(&dataArticoli, &DataSource::scritto, this, [this](bool daiCampi) {
         if (!daiCampi && !m_state.InAggiornamento)
             emit articoloCambiato(dataArticoli.recordset().hasCurrent());
+    });
+    connect(&dataGenerale, &DataSource::scritto, this, [this](bool daiCampi) {
+        if (!daiCampi)
+            emit generaleCambiato();
     });
     connect(&dataFratelli, &DataSource::scritto, this, &DatiPrincipali::onFratelliScritto);
 }
@@ -54,11 +59,6 @@ DataSource &DatiPrincipali::sorgenteImmagine(FamigliaImmagine famiglia)
     case FamigliaImmagine::Negozio: break;
     }
     return dataGenerale;
-}
-
-void DatiPrincipali::annunciaImmagine(FamigliaImmagine famiglia, int n)
-{
-    emit immagineCambiata(famiglia, n);
 }
 
 void DatiPrincipali::impostaTotaleArticoli(qint64 totale)
