@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -34,6 +35,9 @@ frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(cons
       m_separatore(separatore.isNull() ? separatoreLocale() : separatore)
 {
     m_editor = std::make_unique<EditorVarianti>(db, messages, m_separatore);
+    // The database undid the whole transaction: the dialog closes as
+    // cancelled, once the handler that wrote has returned.
+    m_editor->sessioneAnnullata = [this] { QTimer::singleShot(0, this, &frmOpzioni::reject); };
     setObjectName(QStringLiteral("frmOpzioni"));
     setWindowTitle(QStringLiteral("Vetrasto - Varianti articolo"));
     QGroupBox *varianti = creaElenco();
@@ -130,7 +134,6 @@ void frmOpzioni::collega()
         if (!m_editor->vaiA(riga, campi())) {
             QSignalBlocker b(DBGrid1);
             DBGrid1->setCurrentRow(m_editor->corrente());
-            dopoScrittura();
             return;
         }
         mostraCorrente();
@@ -142,22 +145,18 @@ void frmOpzioni::collega()
         m_editor->rinomina(riga, item->text());
         QSignalBlocker b(DBGrid1);
         item->setText(m_editor->nome(riga));
-        dopoScrittura();
     });
     connect(cmdNuova, &QPushButton::clicked, this, [this] {
         if (m_editor->nuova(campi()))
             riempiElenco();
-        dopoScrittura();
     });
     connect(cmdDuplica, &QPushButton::clicked, this, [this] {
         if (m_editor->duplica(campi()))
             riempiElenco();
-        dopoScrittura();
     });
     connect(cmdElimina, &QPushButton::clicked, this, [this] {
         if (m_editor->elimina())
             riempiElenco();
-        dopoScrittura();
     });
     connect(cmdOK, &QPushButton::clicked, this, &frmOpzioni::ok);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmOpzioni::reject);
@@ -223,19 +222,11 @@ EditorVarianti::Dettaglio frmOpzioni::campi() const
 
 void frmOpzioni::ok()
 {
-    if (!m_editor->conferma(campi())) {
-        dopoScrittura();
+    if (!m_editor->conferma(campi()))
         return;
-    }
     m_scelta = m_editor->idCorrente();
     m_tag = QStringLiteral("OK");
     accept();
-}
-
-void frmOpzioni::dopoScrittura()
-{
-    if (!m_editor->aperto() && m_tag.isEmpty())
-        reject();
 }
 
 void frmOpzioni::reject()

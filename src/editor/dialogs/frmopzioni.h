@@ -62,9 +62,6 @@ private:
     void riempiElenco();
     void mostraCorrente();
     void ok();
-    // After a write: when the database undid the whole session, the dialog
-    // closes as cancelled.
-    void dopoScrittura();
 
     QListWidget *DBGrid1;
     QPushButton *cmdNuova, *cmdDuplica, *cmdElimina;
