@@ -193,7 +193,6 @@ void frmMain::seguiNegozio()
     // shop's root chosen by the store shows its own panels.
     connect(&m_negozio, &Negozio::articoloRaggiunto, this, [this] { selezionaScheda(QStringLiteral("kArticoli")); });
     connect(&d, &DatiPrincipali::radiceSelezionata, this, &frmMain::MostraScheda);
-    connect(&m_negozio, &Negozio::riavvioRichiesto, this, [this] { m_riavvioRichiesto = true; });
     // Each view reports the refusals of its own data sources; the settings
     // record's are reported here, naming the field as the view that shows it
     // does.
@@ -260,11 +259,10 @@ int frmMain::carica()
                                  + QStringLiteral("\r\nSi desidera aprire un altro negozio?");
         if (m_negozio.messages().show(question, Messages::Icon::Critical, Messages::Buttons::YesNo)
             == Messages::Answer::Yes) {
-            m_negozio.ApriNegozio(QStringLiteral("*"));
-            result = Negozio::AltroNegozio;
+            result = m_negozio.ApriNegozio(QStringLiteral("*")) ? Negozio::AltroNegozio : Negozio::NessunNegozio;
         }
     }
-    if (result != Negozio::AltroNegozio)
+    if (result == Negozio::NonAperto)
         result = m_negozio.CaricaNegozio();
     if (result == Negozio::Aperto) {
         m_reparti->carica();
@@ -273,7 +271,7 @@ int frmMain::carica()
     }
     // Another shop was asked for and none chosen (the picker cancelled, or
     // the folder refused): the window stays, with no shop.
-    if (result == Negozio::AltroNegozio && !m_riavvioRichiesto)
+    if (result == Negozio::NessunNegozio)
         senzaNegozio();
     return result;
 }

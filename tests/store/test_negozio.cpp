@@ -177,10 +177,17 @@ void TestNegozio::negozioInUsoInUnAltroProcesso()
     QVERIFY(holder.waitForReadyRead(10000));
     NegozioDiProva t;
     t.messages.answer(Messages::Answer::Yes);  // then the folder picker is cancelled
-    QCOMPARE(t.apri(shop), int(Negozio::AltroNegozio));
+    QCOMPARE(t.apri(shop), int(Negozio::NessunNegozio));
     QCOMPARE(t.messages.texts(), QStringList{QStringLiteral("Il database è utilizzato da un altro utente.") + msgAltro});
     QCOMPARE(t.titoliCartelle,
              QStringList{QStringLiteral("Selezionare la cartella che contiene il negozio da aprire:")});
+    QCOMPARE(t.riavvii, 0);
+    // Another shop chosen instead: a restart on it is requested.
+    NegozioDiProva scelto;
+    scelto.messages.answer(Messages::Answer::Yes);
+    scelto.cartelle = {program.newShop(QStringLiteral("altro"))};
+    QCOMPARE(scelto.apri(shop), int(Negozio::AltroNegozio));
+    QCOMPARE(scelto.riavvii, 1);
     holder.closeWriteChannel();
     QVERIFY(holder.waitForFinished(10000));
     // Once the other copy is closed, the shop opens and was not changed.
