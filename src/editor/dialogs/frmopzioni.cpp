@@ -3,6 +3,7 @@
 #include "datiprincipali.h"
 #include "messages.h"
 #include "negozio.h"
+#include "regole.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -14,25 +15,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-QChar separatoreLocale()
-{
-    const QString s = QLocale().decimalPoint();
-    return s.isEmpty() ? u'.' : s.front();
-}
-} // namespace
-
 frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(const QString &)> aiuto, QWidget *parent,
                        QChar separatore)
     : DialogoAiuto(QStringLiteral("pagine\\varianti.htm"), std::move(aiuto), parent),
-      m_separatore(separatore.isNull() ? separatoreLocale() : separatore)
+      m_separatore(separatore.isNull() ? Regole::separatoreDecimale() : separatore)
 {
     m_editor = std::make_unique<EditorVarianti>(db, messages, m_separatore);
     // The database undid the whole transaction: the dialog closes as
