@@ -213,7 +213,7 @@ RegistroComandi::RegistroComandi(QObject *parent) : QObject(parent)
             a->setIcon(icona(QString::fromLatin1(d.icona)));
         a->setCheckable((d.opzioni & Spunta) != 0);
         const Cmd::Numero numero = d.numero;
-        connect(a, &QAction::triggered, this, [this, numero] { emit comando(numero); });
+        connect(a, &QAction::triggered, this, [this, numero] { emit comandoScelto(numero); });
         m_azioni.insert(numero, a);
         if (*d.abilitazione) {
             const QString nome = QString::fromUtf8(d.abilitazione);

@@ -165,7 +165,7 @@ public:
 
 signals:
     // An action was triggered (menu entry, button, shortcut).
-    void comando(Cmd::Numero numero);
+    void comandoScelto(Cmd::Numero numero);
 
 private:
     QHash<int, QAction *> m_azioni;

@@ -88,7 +88,7 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     setCentralWidget(centro);
 
     creaMenu();
-    connect(&m_comandi, &RegistroComandi::comando, this, &frmMain::esegui);
+    connect(&m_comandi, &RegistroComandi::comandoScelto, this, &frmMain::esegui);
     seguiNegozio();
     negozio.setSceltaTemplate(this);
     qApp->installEventFilter(this);
