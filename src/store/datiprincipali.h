@@ -83,6 +83,7 @@ private:
     void onCategorieReposition();
     void onFratelliReposition();
     void onArticoliReposition();
+    void onCategorieScritto(bool daiCampi);
     void onFratelliScritto();
     // The tree's nodes take the titles of the sibling list's rows.
     void titoliNellAlbero();

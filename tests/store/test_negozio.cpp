@@ -75,6 +75,23 @@ int holdMain(const QString &path)
 
 const QString msgAltro = QStringLiteral("\r\nSi desidera aprire un altro negozio?");
 
+// A field bound to one column, edited by the test as the merchant would.
+class CampoDiProva : public CampoCollegato {
+public:
+    explicit CampoDiProva(QString campo) : m_campo(std::move(campo)) {}
+    QString campo() const override { return m_campo; }
+    void carica(const QVariant &valore) override { m_valore = valore; m_modificato = false; }
+    bool modificato() const override { return m_modificato; }
+    QVariant valore() const override { return m_valore; }
+    void segnaScritto() override { m_modificato = false; }
+    void scrivi(const QString &testo) { m_valore = testo; m_modificato = true; }
+
+private:
+    QString m_campo;
+    QVariant m_valore;
+    bool m_modificato = false;
+};
+
 } // namespace
 
 class TestNegozio : public QObject {
@@ -98,6 +115,7 @@ private slots:
     void repartiInOrdineDiAlbero();
     void alberoDiUnCatalogoDanneggiato();
     void catenaDiRiposizionamento();
+    void titoloScrittoDaiCampi();
     void templateMancante_data();
     void templateMancante();
     void svuotaCartellaRifiuta_data();
@@ -549,6 +567,57 @@ void TestNegozio::catenaDiRiposizionamento()
     QCOMPARE(d.repartoCorrente(), QStringLiteral("cat005"));
     QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A5-1"));
     QCOMPARE(d.dataFratelli.recordset().text(QStringLiteral("ID")), QStringLiteral("cat005"));
+}
+
+void TestNegozio::titoloScrittoDaiCampi()
+{
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    {
+        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+        riempiCatalogo(*db, 3, 1);
+        db->close();
+    }
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    DatiPrincipali &d = t.dati();
+    d.selezionaNodo(QStringLiteral("cat002"));
+    CampoDiProva titolo(QStringLiteral("titolo")), note(QStringLiteral("note"));
+    d.dataCategorie.collega(&titolo);
+    d.dataCategorie.collega(&note);
+    auto scollega = qScopeGuard([&] {
+        d.dataCategorie.scollega(&titolo);
+        d.dataCategorie.scollega(&note);
+    });
+    QSignalSpy testi(&d.tvwCategorie, &AlberoReparti::testoCambiato);
+    const auto fratello = [&] { return d.dataFratelli.recordset().text(QStringLiteral("titolo")); };
+
+    // Another field written: the tree and the sibling list stay as they are.
+    note.scrivi(QStringLiteral("nota"));
+    QVERIFY(d.dataCategorie.scriviModifiche(&note));
+    QCOMPARE(testi.count(), 0);
+
+    // The title written: the tree's node and the sibling list's row show it,
+    // and the current department stays.
+    titolo.scrivi(QStringLiteral("Tè verde"));
+    QVERIFY(d.dataCategorie.scriviModifiche(&titolo));
+    QCOMPARE(d.tvwCategorie.nodo(QStringLiteral("cat002"))->testo, QStringLiteral("Tè verde"));
+    QCOMPARE(testi.count(), 1);
+    QCOMPARE(d.dataFratelli.recordset().text(QStringLiteral("ID")), QStringLiteral("cat002"));
+    QCOMPARE(fratello(), QStringLiteral("Tè verde"));
+    QCOMPARE(d.repartoCorrente(), QStringLiteral("cat002"));
+    QVERIFY(!t.negozio.state.InAggiornamento);
+
+    // Written while the store holds the chain still (a move under way): the
+    // tree shows it, and the busy flag is still held afterwards.
+    {
+        BusyFlag busy(t.negozio.state.InAggiornamento);
+        titolo.scrivi(QStringLiteral("Tè nero"));
+        QVERIFY(d.dataCategorie.scriviModifiche(&titolo));
+        QVERIFY(t.negozio.state.InAggiornamento);
+    }
+    QCOMPARE(d.tvwCategorie.nodo(QStringLiteral("cat002"))->testo, QStringLiteral("Tè nero"));
+    QCOMPARE(t.messages.shown().size(), size_t(0));
 }
 
 void TestNegozio::templateMancante_data()
