@@ -36,8 +36,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -281,16 +279,8 @@ void frmMain::senzaNegozio()
     for (const DefinizioneComando &d : RegistroComandi::definizioni())
         m_comandi.azione(d.numero)->setEnabled((d.opzioni & OpzioniComando::SenzaNegozio) != 0);
     // A menu or submenu none of whose entries can act is disabled too.
-    std::function<bool(QMenu *)> abilitaMenu = [&](QMenu *m) {
-        bool qualcuna = false;
-        for (QAction *a : m->actions())
-            if (!a->isSeparator())
-                qualcuna = (a->menu() ? abilitaMenu(a->menu()) : a->isEnabled()) || qualcuna;
-        m->menuAction()->setEnabled(qualcuna);
-        return qualcuna;
-    };
     for (QMenu *m : m_menu)
-        abilitaMenu(m);
+        RegistroComandi::seguiVoci(m);
     for (QWidget *p : m_pannelli)
         p->hide();
     m_reparti->hide();
