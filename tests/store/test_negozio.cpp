@@ -75,6 +75,16 @@ int holdMain(const QString &path)
 
 const QString msgAltro = QStringLiteral("\r\nSi desidera aprire un altro negozio?");
 
+// A new shop whose catalogue riempiCatalogo filled.
+QString negozioPieno(TestProgramFolder &program, int reparti, int articoliPerReparto)
+{
+    const QString shop = program.newShop();
+    auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+    riempiCatalogo(*db, reparti, articoliPerReparto);
+    db->close();
+    return shop;
+}
+
 // A field bound to one column, edited by the test as the merchant would.
 class CampoDiProva : public CampoCollegato {
 public:
@@ -572,12 +582,7 @@ void TestNegozio::catenaDiRiposizionamento()
 void TestNegozio::titoloScrittoDaiCampi()
 {
     TestProgramFolder program;
-    const QString shop = program.newShop();
-    {
-        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
-        riempiCatalogo(*db, 3, 1);
-        db->close();
-    }
+    const QString shop = negozioPieno(program, 3, 1);
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
     DatiPrincipali &d = t.dati();
@@ -743,12 +748,7 @@ void TestNegozio::elencoFileECopia()
 void TestNegozio::vaiArticolo()
 {
     TestProgramFolder program;
-    const QString shop = program.newShop();
-    {
-        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
-        riempiCatalogo(*db, 10, 2);
-        db->close();
-    }
+    const QString shop = negozioPieno(program, 10, 2);
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
     const qint64 id = t.negozio.state.dbCatalogo
