@@ -86,10 +86,10 @@ QString trovaFile(const QString &path)
 }
 
 namespace {
-std::atomic<int> modoPerTest{0};
+std::atomic<Scrittura> modoPerTest{Scrittura::Solita};
 }
 
-void impostaScritturaPerTest(int modo)
+void impostaScritturaPerTest(Scrittura modo)
 {
     modoPerTest = modo;
 }
@@ -115,7 +115,9 @@ bool FileUscita::apri(const QString &path)
     // name only once complete, and a kill leaves nothing behind. Else a
     // temporary name of its own.
     const QString cartella = QFileInfo(path).path();
-    m_fd = modoPerTest == 1 ? -1 : ::open(QFile::encodeName(cartella).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    m_fd = modoPerTest == Scrittura::NomeTemporaneo
+        ? -1
+        : ::open(QFile::encodeName(cartella).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
     if (m_fd < 0)
         m_fd = Temporanei::crea(cartella, &m_temporaneo);
     return m_fd >= 0 || fallito(errno);
@@ -225,9 +227,9 @@ bool FileUscita::chiudi(bool soloSeCambiato)
         // Without a name: linked in place while still open; where the
         // process cannot name its open files (no /proc), copied under a
         // temporary name first.
-        if (modoPerTest != 2 && collega(m_fd, finale, cartella))
+        if (modoPerTest != Scrittura::CopiaConNome && collega(m_fd, finale, cartella))
             aPosto = true;
-        else if (modoPerTest != 2 && errno != ENOENT)
+        else if (modoPerTest != Scrittura::CopiaConNome && errno != ENOENT)
             fatto = fallito(errno);
         else
             fatto = copiaConNome(cartella);

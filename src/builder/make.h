@@ -109,10 +109,13 @@ private:
     qint64 m_scritti = 0;
 };
 
-// Tests only: how FileUscita writes. 0 as usual; 1 under a temporary name, as
-// where the file system has no files without a name; 2 copied under a
-// temporary name, as where a process cannot name its open files.
-void impostaScritturaPerTest(int modo);
+// Tests only: how FileUscita writes.
+enum class Scrittura {
+    Solita,            // as the file system allows
+    NomeTemporaneo,    // under a temporary name, as where the file system has no files without a name
+    CopiaConNome,      // copied under a temporary name, as where a process cannot name its open files
+};
+void impostaScritturaPerTest(Scrittura modo);
 
 // The warning of a file that could not be written, with the system's reason.
 QString avvisoScrittura(const QString &path, const QString &errore);

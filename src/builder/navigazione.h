@@ -75,7 +75,6 @@ public:
     // The same by row: `corrente` is the selected row (-1: none), `visibili`
     // flags the rows the tree shows.
     void Menu(int corrente, const std::vector<char> &visibili, QString &albero, QString &opzioni) const;
-    // The same for every department page at once: only the tree differs.
 
     // The rows of the departments below a missing parent or in a loop of
     // parents: no page of the tree reaches them.

@@ -310,11 +310,3 @@ QWidget *Binder::widget(const DataSource &sorgente, const QString &colonna) cons
             return l->widget();
     return nullptr;
 }
-
-QList<Binder::Voce> Binder::voci() const
-{
-    QList<Voce> r;
-    for (const auto &l : m_legami)
-        r.push_back({l->widget(), &l->sorgente(), l->campo()});
-    return r;
-}

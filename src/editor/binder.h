@@ -37,13 +37,6 @@ public:
     CampoCollegato *campo(const QWidget *widget) const;
     // The widget bound to a column of a data source (nullptr when none).
     QWidget *widget(const DataSource &sorgente, const QString &colonna) const;
-    // Every binding, in the order they were made.
-    struct Voce {
-        QWidget *widget;
-        DataSource *sorgente;
-        QString colonna;
-    };
-    QList<Voce> voci() const;
 
     class Legame;
 

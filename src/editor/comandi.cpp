@@ -213,7 +213,7 @@ RegistroComandi::RegistroComandi(QObject *parent) : QObject(parent)
             a->setIcon(icona(QString::fromLatin1(d.icona)));
         a->setCheckable((d.opzioni & Spunta) != 0);
         const Cmd::Numero numero = d.numero;
-        connect(a, &QAction::triggered, this, [this, numero] { emit comando(numero); });
+        connect(a, &QAction::triggered, this, [this, numero] { emit comandoScelto(numero); });
         m_azioni.insert(numero, a);
         if (*d.abilitazione) {
             const QString nome = QString::fromUtf8(d.abilitazione);
@@ -262,17 +262,21 @@ QList<QMenu *> RegistroComandi::creaMenu(QMenuBar *barra) const
         }
         if (d.abilitazione != DefinizioneMenu::SegueVoci)
             continue;
-        // Enabled exactly while one of its entries is.
-        const auto ricalcola = [m] {
-            const QList<QAction *> figli = m->actions();
-            m->menuAction()->setEnabled(
-                std::any_of(figli.begin(), figli.end(), [](const QAction *a) { return a->isEnabled(); }));
-        };
         for (QAction *a : m->actions())
-            connect(a, &QAction::changed, m, ricalcola);
-        ricalcola();
+            connect(a, &QAction::changed, m, [m] { seguiVoci(m); });
+        seguiVoci(m);
     }
     return principali;
+}
+
+bool RegistroComandi::seguiVoci(QMenu *menu)
+{
+    bool qualcuna = false;
+    for (QAction *a : menu->actions())
+        if (!a->isSeparator())
+            qualcuna = (a->menu() ? seguiVoci(a->menu()) : a->isEnabled()) || qualcuna;
+    menu->menuAction()->setEnabled(qualcuna);
+    return qualcuna;
 }
 
 void RegistroComandi::AbilitaComando(const QString &nome, bool abilitato)

@@ -155,6 +155,10 @@ public:
     // submenus in their order and separators. The menus of the bar come back
     // in their order.
     QList<QMenu *> creaMenu(QMenuBar *barra) const;
+    // The SegueVoci rule: the menu is enabled exactly while one of its
+    // entries is (separators aside; a submenu by the same rule, worked out
+    // first). Returns the menu's new state.
+    static bool seguiVoci(QMenu *menu);
 
     // Switches everything registered under the enabling name; a name outside
     // the registry does nothing.
@@ -165,7 +169,7 @@ public:
 
 signals:
     // An action was triggered (menu entry, button, shortcut).
-    void comando(Cmd::Numero numero);
+    void comandoScelto(Cmd::Numero numero);
 
 private:
     QHash<int, QAction *> m_azioni;

@@ -148,8 +148,10 @@ void frmMain::EseguiComando(Cmd::Numero numero)
             // Pending edits first, outside the dialog's transaction.
             if (!d.scriviModifiche())
                 return;
-            frmOpzioni::DefinisciVariante(m_negozio, n, this, &frmMain::MostraAiuto);
-            m_articoli->MostraVarianti();
+            // A set stored in the article shows through the row's write; else
+            // the sets' names may still have changed.
+            if (!frmOpzioni::DefinisciVariante(m_negozio, n, this, &frmMain::MostraAiuto))
+                m_articoli->MostraVarianti();
             break;
         }
         case Cmd::Costruisci: {

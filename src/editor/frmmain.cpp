@@ -36,8 +36,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -88,7 +86,7 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
     setCentralWidget(centro);
 
     creaMenu();
-    connect(&m_comandi, &RegistroComandi::comando, this, &frmMain::esegui);
+    connect(&m_comandi, &RegistroComandi::comandoScelto, this, &frmMain::esegui);
     seguiNegozio();
     negozio.setSceltaTemplate(this);
     qApp->installEventFilter(this);
@@ -193,7 +191,6 @@ void frmMain::seguiNegozio()
     // shop's root chosen by the store shows its own panels.
     connect(&m_negozio, &Negozio::articoloRaggiunto, this, [this] { selezionaScheda(QStringLiteral("kArticoli")); });
     connect(&d, &DatiPrincipali::radiceSelezionata, this, &frmMain::MostraScheda);
-    connect(&m_negozio, &Negozio::riavvioRichiesto, this, [this] { m_riavvioRichiesto = true; });
     // Each view reports the refusals of its own data sources; the settings
     // record's are reported here, naming the field as the view that shows it
     // does.
@@ -260,11 +257,10 @@ int frmMain::carica()
                                  + QStringLiteral("\r\nSi desidera aprire un altro negozio?");
         if (m_negozio.messages().show(question, Messages::Icon::Critical, Messages::Buttons::YesNo)
             == Messages::Answer::Yes) {
-            m_negozio.ApriNegozio(QStringLiteral("*"));
-            result = Negozio::AltroNegozio;
+            result = m_negozio.ApriNegozio(QStringLiteral("*")) ? Negozio::AltroNegozio : Negozio::NessunNegozio;
         }
     }
-    if (result != Negozio::AltroNegozio)
+    if (result == Negozio::NonAperto)
         result = m_negozio.CaricaNegozio();
     if (result == Negozio::Aperto) {
         m_reparti->carica();
@@ -273,7 +269,7 @@ int frmMain::carica()
     }
     // Another shop was asked for and none chosen (the picker cancelled, or
     // the folder refused): the window stays, with no shop.
-    if (result == Negozio::AltroNegozio && !m_riavvioRichiesto)
+    if (result == Negozio::NessunNegozio)
         senzaNegozio();
     return result;
 }
@@ -283,16 +279,8 @@ void frmMain::senzaNegozio()
     for (const DefinizioneComando &d : RegistroComandi::definizioni())
         m_comandi.azione(d.numero)->setEnabled((d.opzioni & OpzioniComando::SenzaNegozio) != 0);
     // A menu or submenu none of whose entries can act is disabled too.
-    std::function<bool(QMenu *)> abilitaMenu = [&](QMenu *m) {
-        bool qualcuna = false;
-        for (QAction *a : m->actions())
-            if (!a->isSeparator())
-                qualcuna = (a->menu() ? abilitaMenu(a->menu()) : a->isEnabled()) || qualcuna;
-        m->menuAction()->setEnabled(qualcuna);
-        return qualcuna;
-    };
     for (QMenu *m : m_menu)
-        abilitaMenu(m);
+        RegistroComandi::seguiVoci(m);
     for (QWidget *p : m_pannelli)
         p->hide();
     m_reparti->hide();

@@ -30,7 +30,7 @@ public:
     explicit frmMain(Negozio &negozio, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // The start-up sequence; returns what CaricaNegozio returned (0 when no
+    // The start-up sequence; returns a Negozio::Risultato (NonAperto when no
     // shop could be opened and the window must go).
     int carica();
 
@@ -113,5 +113,4 @@ private:
     QHash<QString, QWidget *> m_pannelli;  // picCategorie0, picArticoli0, picNegozio, ...
     QList<QMenu *> m_menu;                 // the menu bar's menus in their order: mnuFile, mnuReparti, ...
     QStringList m_menuVista;               // mnuReparti, mnuArticoli, mnuSito, mnuInternet
-    bool m_riavvioRichiesto = false;       // another shop is recorded: this window goes
 };

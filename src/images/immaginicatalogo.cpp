@@ -12,20 +12,21 @@ QString suffisso(int n)
 
 }  // namespace
 
-void ImpostaImmagine(Recordset &rs, int n, SceltaImmagineModale &scelta)
+bool ImpostaImmagine(Recordset &rs, int n, SceltaImmagineModale &scelta)
 {
     if (!rs.isOpen() || !rs.hasCurrent())
-        return;
+        return false;
     const QString s = suffisso(n);
     const QString attuale = rs.text(QStringLiteral("immagine") + s);
     const RisultatoScelta r = scelta.scegli(attuale);
     if (r.nome.isEmpty())
-        return;
+        return false;
     rs.edit();
     rs.setValue(QStringLiteral("immagine") + s, r.nome);
     rs.setValue(QStringLiteral("imgX") + s, r.misura.width());
     rs.setValue(QStringLiteral("imgY") + s, r.misura.height());
     rs.update();
+    return true;
 }
 
 int scostamento(int cornice, int immagine)

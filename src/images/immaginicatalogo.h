@@ -27,9 +27,9 @@ public:
 };
 
 // Lets the user choose picture n ("immagine" & n) of the recordset's current
-// row and stores name and size ("imgX" & n, "imgY" & n) in it. A cancelled
-// chooser changes nothing. Without a current row nothing happens.
-void ImpostaImmagine(Recordset &rs, int n, SceltaImmagineModale &scelta);
+// row and stores name and size ("imgX" & n, "imgY" & n) in it; true then. A
+// cancelled chooser changes nothing. Without a current row nothing happens.
+bool ImpostaImmagine(Recordset &rs, int n, SceltaImmagineModale &scelta);
 
 // The offset that centres a picture in its frame along one side: half the
 // difference, truncated, when the picture is smaller, else 0.

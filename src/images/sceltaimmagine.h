@@ -62,7 +62,7 @@ public:
     const cDIBSection *ridotta() const { return m_ridotta.get(); }
 
     // --- events ---
-    void preset(const QString &nome);                 // txtParametri
+    void preset(const QString &nome);                 // preseleziona
     void cambiaCartella(const QString &cartella);     // folder list (and drive list)
     void clickFile(const QString &nome);              // File
     void clickSito(const QString &nome);              // Sito

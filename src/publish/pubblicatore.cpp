@@ -150,7 +150,7 @@ void Pubblicatore::rigaProtocollo(const QString &riga)
 {
     if (m_log.isOpen())
         m_log.write(riga.toUtf8() + '\n');
-    emit rigaLog(riga);
+    emit rigaRegistrata(riga);
 }
 
 void Pubblicatore::avviso(const QString &testo)
@@ -201,7 +201,7 @@ void Pubblicatore::permessiRifiutati(const RisultatoFtp &r, const QString &nome,
 bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartellaLocale, const QString &percorsoLog,
                              QString host, QString user, QString password, QString remota)
 {
-    emit titolo(QStringLiteral("Vetrasto - ") + titoloCorsa);
+    emit titoloCambiato(QStringLiteral("Vetrasto - ") + titoloCorsa);
     // Only the regular files directly in the folder: a symbolic link would
     // send whatever it points to.
     QStringList files, collegamenti;
@@ -213,13 +213,13 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
                                .arg(cartellaLocale));
         return false;
     }
-    emit fileLog(percorsoLog);
+    emit fileLogScelto(percorsoLog);
     m_CartellaSulServer = remota.trimmed();
     host = PulisciHost(host);
     user = user.trimmed();
     password = password.trimmed();
     remota = PulisciCartella(remota);
-    emit intervallo(int(files.size()) - 1);
+    emit intervalloCambiato(int(files.size()) - 1);
 
     m_log.setFileName(percorsoLog);
     if (!m_log.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -242,7 +242,7 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
     }
     m_record.reset();
     m_log.close();
-    emit stato(QString());
+    emit statoCambiato(QString());
     return esito && !annullato();
 }
 
@@ -250,10 +250,10 @@ bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale
                          const QString &user, const QString &password, QString remota)
 {
     if (remota.isEmpty()) {
-        emit stato(QStringLiteral("Connessione a ") + host);
+        emit statoCambiato(QStringLiteral("Connessione a ") + host);
         remota = QStringLiteral(".");
     } else {
-        emit stato(QStringLiteral("Connessione a ") + host + u'/' + remota);
+        emit statoCambiato(QStringLiteral("Connessione a ") + host + u'/' + remota);
     }
     ComponenteFtp &ftp = *m_ftp;
     ftp.host = host;
@@ -296,7 +296,7 @@ bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale
     for (int i = 0; i < files.size(); ++i) {
         if (annullato())
             return false;
-        emit posizione(i);
+        emit posizioneCambiata(i);
         const QString &nome = files[i];
         const QString percorso = cartellaLocale + u'/' + nome;
         if (!CaricaFile(percorso, nome))
@@ -312,7 +312,7 @@ bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale
 
 bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const QString &host, const QString &remota)
 {
-    emit stato(QStringLiteral("Confronto del file ") + nome);
+    emit statoCambiato(QStringLiteral("Confronto del file ") + nome);
     // The modification time in UTC seconds and the length, as the system
     // keeps them (a file gone meanwhile counts as empty and undated).
     struct stat info {};
@@ -344,7 +344,7 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
 
     ComponenteFtp &ftp = *m_ftp;
     m_Azione = 5;
-    emit stato(QStringLiteral("Invio del file ") + nome);
+    emit statoCambiato(QStringLiteral("Invio del file ") + nome);
     ftp.lunghezzaAttesa = peso;
     RisultatoFtp r = ftp.annunciaLunghezza(peso);
     if (!r.riuscito() && r.codice < CodiceFtp::Risposta) {

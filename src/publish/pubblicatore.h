@@ -90,12 +90,12 @@ public:
     ComponenteFtp &componente() { return *m_ftp; }
 
 signals:
-    void titolo(const QString &caption);
-    void stato(const QString &testo);       // lblFile
-    void fileLog(const QString &percorso);  // txtLogFile
-    void rigaLog(const QString &riga);      // txtLog
-    void intervallo(int massimo);           // the progress runs from 0 to massimo
-    void posizione(int valore);
+    void titoloCambiato(const QString &caption);
+    void statoCambiato(const QString &testo);     // lblFile
+    void fileLogScelto(const QString &percorso);  // txtLogFile
+    void rigaRegistrata(const QString &riga);     // txtLog
+    void intervalloCambiato(int massimo);         // the progress runs from 0 to massimo
+    void posizioneCambiata(int valore);
 
 private:
     bool corsa(const QStringList &files, const QString &cartellaLocale, const QString &host, const QString &user,

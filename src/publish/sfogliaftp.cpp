@@ -23,7 +23,7 @@ SfogliaFtp::SfogliaFtp(const QString &percorsoNegozio, QObject *parent)
     : QObject(parent), m_ftp(CreaComponenteFtp())
 {
     LeggiFirewall(percorsoNegozio + QStringLiteral("/firewall.net"), *m_ftp);
-    m_ftp->rigaProtocollo = [this](const QString &r) { emit rigaLog(r); };
+    m_ftp->rigaProtocollo = [this](const QString &r) { emit rigaRegistrata(r); };
     m_lavoratore = new QObject;
     m_lavoratore->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_lavoratore, &QObject::deleteLater);

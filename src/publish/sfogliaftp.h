@@ -45,7 +45,7 @@ public:
     const QStringList &cartelle() const { return m_cartelle; }
 
 signals:
-    void rigaLog(const QString &riga);
+    void rigaRegistrata(const QString &riga);
     void occupatoCambiato(bool occupato);
     void elencato();  // cartelle() and percorso() are up to date
     void fallito();

@@ -66,10 +66,9 @@ void rinumera(Database &db, const QString &table, const QString &order)
         db.execute(sql);
 }
 
-// Each schema step goes on after its own failure, as the upgrade always
-// has: a step that cannot be done (a database that refuses the change) must
-// not keep the shop from opening, and opening reports a database it cannot
-// use. The failure is logged.
+// Each schema step goes on after its own failure: a step that cannot be done
+// (a database that refuses the change) must not keep the shop from opening,
+// and opening reports a database it cannot use. The failure is logged.
 template <typename F>
 void passo(F &&f)
 {

@@ -40,8 +40,9 @@ public:
     // Picture n of a family's current row: chosen through the chooser (a
     // cancelled one changes nothing), or cleared (its name only: the size
     // fields keep their values). A write the database refuses leaves the row
-    // as it was, out of edit mode, and throws. Each change is announced with
-    // DatiPrincipali::immagineCambiata. False (nothing done) without a
+    // as it was, out of edit mode, and throws. Each change written is
+    // announced once, as the row's (DatiPrincipali::articoloCambiato,
+    // repartoCambiato, generaleCambiato). False (nothing done) without a
     // current row.
     bool ImpostaImmagine(FamigliaImmagine famiglia, int n, SceltaImmagineModale &scelta);
     bool EliminaImmagine(FamigliaImmagine famiglia, int n);

@@ -8,15 +8,17 @@ DatiPrincipali::DatiPrincipali(ShopState &state, QObject *parent) : QObject(pare
     connect(&dataFratelli, &DataSource::reposition, this, &DatiPrincipali::onFratelliReposition);
     connect(&dataArticoli, &DataSource::reposition, this, &DatiPrincipali::onArticoliReposition);
     connect(&dataGenerale, &DataSource::reposition, this, &DatiPrincipali::generaleCambiato);
-    // A row written by other code (a paste, a picture command) is shown again
-    // as a move onto it shows it; the bound fields have reloaded it already.
-    connect(&dataCategorie, &DataSource::scritto, this, [this](bool daiCampi) {
-        if (!daiCampi && !m_state.InAggiornamento)
-            emit repartoCambiato(dataCategorie.recordset().hasCurrent());
-    });
+    // A row written by other code (a grid, a paste, a picture command, a
+    // variant set) is shown again as a move onto it shows it; the bound
+    // fields have reloaded it already.
+    connect(&dataCategorie, &DataSource::scritto, this, &DatiPrincipali::onCategorieScritto);
     connect(&dataArticoli, &DataSource::scritto, this, [this](bool daiCampi) {
         if (!daiCampi && !m_state.InAggiornamento)
             emit articoloCambiato(dataArticoli.recordset().hasCurrent());
+    });
+    connect(&dataGenerale, &DataSource::scritto, this, [this](bool daiCampi) {
+        if (!daiCampi)
+            emit generaleCambiato();
     });
     connect(&dataFratelli, &DataSource::scritto, this, &DatiPrincipali::onFratelliScritto);
 }
@@ -54,11 +56,6 @@ DataSource &DatiPrincipali::sorgenteImmagine(FamigliaImmagine famiglia)
     case FamigliaImmagine::Negozio: break;
     }
     return dataGenerale;
-}
-
-void DatiPrincipali::annunciaImmagine(FamigliaImmagine famiglia, int n)
-{
-    emit immagineCambiata(famiglia, n);
 }
 
 void DatiPrincipali::impostaTotaleArticoli(qint64 totale)
@@ -162,6 +159,32 @@ void DatiPrincipali::titoliNellAlbero()
         if (tvwCategorie.contiene(id) && tvwCategorie.nodo(id)->testo != copy.text(QStringLiteral("titolo")))
             tvwCategorie.impostaTesto(id, copy.text(QStringLiteral("titolo")));
     }
+}
+
+void DatiPrincipali::onCategorieScritto(bool daiCampi)
+{
+    const Recordset &rs = dataCategorie.recordset();
+    if (!daiCampi) {
+        if (!m_state.InAggiornamento)
+            emit repartoCambiato(rs.hasCurrent());
+        return;
+    }
+    // A title written from the fields: the tree shows it, and so does the
+    // sibling list, read again, when no other work of the store is under way
+    // (that work reloads the list itself).
+    if (!rs.isOpen() || !rs.hasCurrent())
+        return;
+    const QString id = rs.text(QStringLiteral("ID"));
+    const QString titolo = rs.text(QStringLiteral("titolo"));
+    if (!tvwCategorie.contiene(id) || tvwCategorie.nodo(id)->testo == titolo)
+        return;
+    tvwCategorie.impostaTesto(id, titolo);
+    Recordset &fratelli = dataFratelli.recordset();
+    if (m_state.InAggiornamento || !fratelli.isOpen())
+        return;
+    BusyFlag busy(m_state.InAggiornamento);
+    fratelli.requery();
+    fratelli.findFirst(QStringLiteral("ID"), id);
 }
 
 void DatiPrincipali::onFratelliScritto()

@@ -36,9 +36,6 @@ public:
     void selezionaNodo(const QString &key);
     // The data source whose current row holds a family's pictures.
     DataSource &sorgenteImmagine(FamigliaImmagine famiglia);
-    // Picture n of a family's current row has been written (set or cleared):
-    // announced with immagineCambiata.
-    void annunciaImmagine(FamigliaImmagine famiglia, int n);
     // The shop's article count (TotaleArticoli) becomes `totale`, never below
     // 0, announced with totaliCambiati.
     void impostaTotaleArticoli(qint64 totale);
@@ -68,14 +65,15 @@ public:
 signals:
     void modelliCambiati();
     // The current department (corrente: a department row, not the root) and
-    // everything that hangs on it have been reloaded.
+    // everything that hangs on it have been reloaded, or its row was written
+    // by other code than its bound fields.
     void repartoCambiato(bool corrente);
-    // The current article changed (corrente: there is one).
+    // The current article changed (corrente: there is one), or its row was
+    // written by other code than its bound fields.
     void articoloCambiato(bool corrente);
-    // The settings record was (re)loaded.
+    // The settings record was (re)loaded, or written by other code than its
+    // bound fields.
     void generaleCambiato();
-    // Picture n of a family's current row was set or cleared.
-    void immagineCambiata(FamigliaImmagine famiglia, int n);
     // The article counts changed (TotaleArticoli, ArticoliReparto).
     void totaliCambiati();
     // The store made the shop's root the selection.
@@ -85,6 +83,7 @@ private:
     void onCategorieReposition();
     void onFratelliReposition();
     void onArticoliReposition();
+    void onCategorieScritto(bool daiCampi);
     void onFratelliScritto();
     // The tree's nodes take the titles of the sibling list's rows.
     void titoliNellAlbero();

@@ -49,8 +49,13 @@ QString FormatoImporto(Currency importo, const ShopState &stato)
     return FormatoImporto(QVariant::fromValue(importo), stato);
 }
 
-QString TestoPrezzo(Currency importo, const ShopState &stato)
+QString ImportoPrezzo(Currency importo, const ShopState &stato)
 {
     const QString decimali = stato.FormatoDecimali1.isEmpty() ? QStringLiteral("0") : stato.FormatoDecimali1;
-    return stato.PrefissoValuta1 + ConvertiSeparatori(Format(importo, QStringLiteral("###,###,###,##") + decimali), stato);
+    return ConvertiSeparatori(Format(importo, QStringLiteral("###,###,###,##") + decimali), stato);
+}
+
+QString TestoPrezzo(Currency importo, const ShopState &stato)
+{
+    return stato.PrefissoValuta1 + ImportoPrezzo(importo, stato);
 }

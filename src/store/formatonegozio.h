@@ -17,6 +17,7 @@ QString DecimaleNegozio(const QString &numero, const ShopState &stato);
 // "." as decimal point: the number as a script reads it.
 QString FormatoImporto(const QVariant &importo, const ShopState &stato);
 QString FormatoImporto(Currency importo, const ShopState &stato);
-// The price text: the main currency text and the amount in the shop's
-// notation with the main currency's decimals.
+// The amount in the shop's notation with the main currency's decimals.
+QString ImportoPrezzo(Currency importo, const ShopState &stato);
+// The price text: the main currency text and ImportoPrezzo.
 QString TestoPrezzo(Currency importo, const ShopState &stato);

@@ -1,54 +1,29 @@
 // The pictures of the current rows: an article's, a department's and the
-// shop's logos, set through the picture chooser or cleared.
+// shop's logos, set through the picture chooser or cleared. The row's data
+// source announces the write, and DatiPrincipali the row.
 #include "catalogo.h"
 
 #include "datiprincipali.h"
 #include "immaginicatalogo.h"
 #include "negozio.h"
 
-namespace {
-
-// The chooser as ImpostaImmagine sees it, noting whether it handed a
-// picture back.
-class SceltaOsservata : public SceltaImmagineModale {
-public:
-    explicit SceltaOsservata(SceltaImmagineModale &scelta) : m_scelta(scelta) {}
-    RisultatoScelta scegli(const QString &nomeAttuale) override
-    {
-        const RisultatoScelta r = m_scelta.scegli(nomeAttuale);
-        scelto = !r.nome.isEmpty();
-        return r;
-    }
-    bool scelto = false;
-
-private:
-    SceltaImmagineModale &m_scelta;
-};
-
-} // namespace
-
 bool Catalogo::ImpostaImmagine(FamigliaImmagine famiglia, int n, SceltaImmagineModale &scelta)
 {
-    DatiPrincipali &d = dati();
-    Recordset &rs = d.sorgenteImmagine(famiglia).recordset();
+    Recordset &rs = dati().sorgenteImmagine(famiglia).recordset();
     if (!rs.isOpen() || !rs.hasCurrent())
         return false;
-    SceltaOsservata osservata(scelta);
     try {
-        ::ImpostaImmagine(rs, n, osservata);
+        ::ImpostaImmagine(rs, n, scelta);
     } catch (...) {
         rs.cancelUpdate();
         throw;
     }
-    if (osservata.scelto)
-        d.annunciaImmagine(famiglia, n);
     return true;
 }
 
 bool Catalogo::EliminaImmagine(FamigliaImmagine famiglia, int n)
 {
-    DatiPrincipali &d = dati();
-    Recordset &rs = d.sorgenteImmagine(famiglia).recordset();
+    Recordset &rs = dati().sorgenteImmagine(famiglia).recordset();
     if (!rs.isOpen() || !rs.hasCurrent())
         return false;
     try {
@@ -59,6 +34,5 @@ bool Catalogo::EliminaImmagine(FamigliaImmagine famiglia, int n)
         rs.cancelUpdate();
         throw;
     }
-    d.annunciaImmagine(famiglia, n);
     return true;
 }

@@ -191,10 +191,7 @@ int Negozio::CaricaNegozio()
         s.PercorsoNegozio.clear();
         if (m_messages.show(msg, Messages::Icon::Warning, Messages::Buttons::YesNo) != Messages::Answer::Yes)
             return NonAperto;
-        // Whether or not a shop is chosen: the editor stays up, on the shop
-        // chosen or with none.
-        ApriNegozio(QStringLiteral("*"));
-        return AltroNegozio;
+        return ApriNegozio(QStringLiteral("*")) ? AltroNegozio : NessunNegozio;
     }
 }
 

@@ -33,9 +33,11 @@ public:
     // is missing leaves the choice for later.
     void setSceltaTemplate(SceltaTemplate *scelta) { m_sceltaTemplate = scelta; }
 
-    // AltroNegozio: the shop could not be opened and the merchant asked for
-    // another; a restart was requested when one was chosen.
-    enum Risultato { NonAperto = 0, Aperto = 1, AltroNegozio = 2 };
+    // The shop could not be opened and the merchant asked for another:
+    // AltroNegozio when one was chosen (a restart on it was requested),
+    // NessunNegozio when none was (the picker cancelled or the folder
+    // refused), and the editor stays up with no shop.
+    enum Risultato { NonAperto = 0, Aperto = 1, AltroNegozio = 2, NessunNegozio = 3 };
     // Opens the shop of PercorsoNegozio; see Risultato.
     int CaricaNegozio();
     // Writes the pending edits of the data sources and closes the catalogue.

@@ -128,7 +128,8 @@ bool EditorVarianti::scrittura(const QString &cosa, const std::function<bool()> 
 void EditorVarianti::rifiuto(const QString &cosa, const DbError &e, bool commit)
 {
     QString testo = cosa + QStringLiteral("\r\n") + e.description;
-    if (!aperto()) {
+    const bool annullata = !aperto();
+    if (annullata) {
         // Rolled back by the database: nothing may be written outside it.
         testo += QStringLiteral("\r\n\r\n") + testoTransazioneAnnullata();
         m_transazione.reset();
@@ -136,6 +137,8 @@ void EditorVarianti::rifiuto(const QString &cosa, const DbError &e, bool commit)
         testo += QStringLiteral("\r\n\r\n") + testoCommitInSospeso();
     }
     m_messages.warning(testo);
+    if (annullata && sessioneAnnullata)
+        sessioneAnnullata();
 }
 
 EditorVarianti::Dettaglio EditorVarianti::dettaglio() const

@@ -13,8 +13,8 @@
 // A write or commit the database refuses is reported (what could not be
 // done and the database's reason) and changes nothing else: the transaction
 // stays open with the earlier changes. When the database rolled the whole
-// transaction back on its own, that is said as well and aperto() turns
-// false: the dialog then closes as cancelled.
+// transaction back on its own, that is said as well, aperto() turns false
+// and sessioneAnnullata is called: the dialog then closes as cancelled.
 #include "currency.h"
 #include "database.h"
 
@@ -88,6 +88,9 @@ public:
     void annulla();
     // Neither confirmed, nor cancelled, nor rolled back by the database.
     bool aperto() const { return m_transazione && m_transazione->aperta(); }
+    // Called when the database has rolled the whole transaction back on its
+    // own, after the message: the dialog is to close as cancelled.
+    std::function<void()> sessioneAnnullata;
 
     // Texts of the fields and back. A price is a number with an optional
     // sign and at most one decimal separator ("," or "." or the one given);

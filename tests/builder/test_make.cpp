@@ -206,12 +206,14 @@ private slots:
     void scrittoriDelloStessoFile_data()
     {
         QTest::addColumn<QString>("nome");
-        QTest::addColumn<int>("modo");  // impostaScritturaPerTest
-        const char *modi[] = {"file senza nome", "nome temporaneo", "copia con nome"};
-        for (int modo = 0; modo < 3; ++modo) {
-            QTest::addRow("nome corto, %s", modi[modo]) << "pagina.htm" << modo;
+        QTest::addColumn<Make::Scrittura>("modo");
+        const std::pair<Make::Scrittura, const char *> modi[] = {{Make::Scrittura::Solita, "file senza nome"},
+                                                                 {Make::Scrittura::NomeTemporaneo, "nome temporaneo"},
+                                                                 {Make::Scrittura::CopiaConNome, "copia con nome"}};
+        for (const auto &[modo, testo] : modi) {
+            QTest::addRow("nome corto, %s", testo) << "pagina.htm" << modo;
             // 255 bytes, the longest name the file system takes.
-            QTest::addRow("nome di 255 caratteri, %s", modi[modo]) << QString(251, u'x') + QStringLiteral(".htm") << modo;
+            QTest::addRow("nome di 255 caratteri, %s", testo) << QString(251, u'x') + QStringLiteral(".htm") << modo;
         }
     }
 
@@ -221,9 +223,9 @@ private slots:
         // their own: every write succeeds, the file holds one of them whole,
         // and no temporary file stays.
         QFETCH(QString, nome);
-        QFETCH(int, modo);
+        QFETCH(Make::Scrittura, modo);
         Make::impostaScritturaPerTest(modo);
-        const auto ripristina = qScopeGuard([] { Make::impostaScritturaPerTest(0); });
+        const auto ripristina = qScopeGuard([] { Make::impostaScritturaPerTest(Make::Scrittura::Solita); });
         QTemporaryDir dir;
         const QString file = dir.filePath(nome);
         std::vector<QByteArray> dati;

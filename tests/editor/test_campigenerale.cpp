@@ -765,8 +765,8 @@ void TestCampiGenerale::pulsanti()
     QVERIFY(b->isVisible());
     // What the command opens is another window's business: only the command
     // sent is looked at here.
-    QObject::disconnect(&f->w->comandi(), &RegistroComandi::comando, f->w, nullptr);
-    QSignalSpy comandi(&f->w->comandi(), &RegistroComandi::comando);
+    QObject::disconnect(&f->w->comandi(), &RegistroComandi::comandoScelto, f->w, nullptr);
+    QSignalSpy comandi(&f->w->comandi(), &RegistroComandi::comandoScelto);
     QTest::mouseClick(b, Qt::LeftButton);
     if (comando < 0) {
         QVERIFY(comandi.isEmpty());

@@ -442,6 +442,12 @@ void TestFrmMain::titoloDelRepartoAllUscita()
     QCOMPARE(titolo(), QStringLiteral("Te verde  neri"));
     QVERIFY(!f->w->tvwCategorie()->findItems(QStringLiteral("Te verde  neri"), Qt::MatchRecursive).isEmpty());
     QCOMPARE(gridCategorie->model()->index(0, 0).data().toString(), QStringLiteral("Te verde  neri"));
+    QStringList intestazioni;
+    for (const QLabel *l : f->w->vistaReparti()->findChildren<QLabel *>())
+        if (l->text().contains(QStringLiteral("Te verde")))
+            intestazioni << l->text();
+    intestazioni.sort();
+    QCOMPARE(intestazioni, QStringList({"Dettagli reparto: Te verde  neri", "Reparto: Te verde  neri"}));
     QVERIFY(f->messages.shown().empty());
 }
 

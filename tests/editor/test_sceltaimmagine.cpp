@@ -426,7 +426,6 @@ void TestSceltaImmagine::dialogo()
     FIGLIO(QLabel, lblImmagine, &dlg);
     FIGLIO(QPushButton, cmdOK, &dlg);
     FIGLIO(QPushButton, cmdHelp, &dlg);
-    FIGLIO(QLineEdit, txtParametri, &dlg);
     dlg.show();
     QCOMPARE(tabSelezione->currentIndex(), 0);
     QVERIFY(picSelezione0->isVisible() && !picSelezione1->isVisible());
@@ -475,7 +474,7 @@ void TestSceltaImmagine::dialogo()
     QCOMPARE(help, QStringList({"pagine\\immagine.htm", "pagine\\immagine.htm"}));
 
     // The preset: tab 2 with the work file.
-    txtParametri->setText(QStringLiteral("logo_0000.jpg"));
+    dlg.preseleziona(QStringLiteral("logo_0000.jpg"));
     QCOMPARE(tabSelezione->currentIndex(), 1);
     QVERIFY(!picSelezione0->isVisible() && picSelezione1->isVisible());
     QCOMPARE(lblImmagine->text(), QStringLiteral("logo_0000.jpg"));

@@ -10,10 +10,7 @@
 #include "finestraprova.h"
 #include "traduzioni.h"
 #include "vistaarticoli.h"
-#include "vistainternet.h"
 #include "vistanegozio.h"
-#include "vistareparti.h"
-#include "vistasito.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,11 +32,6 @@ const Cmd::Numero visualizza[] = {Cmd::VisualizzaReparti, Cmd::VisualizzaArticol
                           Cmd::VisualizzaInternet};
 
 QString demo() { return qEnvironmentVariable("VETRASTO_BIN") + QStringLiteral("/demo"); }
-
-QList<Vista *> viste(frmMain *w)
-{
-    return {w->vistaReparti(), w->vistaArticoli(), w->vistaNegozio(), w->vistaSito(), w->vistaInternet()};
-}
 
 // The menus the menu bar offers now.
 QStringList menuOfferti(frmMain *w)
@@ -148,34 +140,116 @@ void TestViste::pannelliDiOgniVista()
 
 void TestViste::etichetteDeiCampi_data()
 {
-    QTest::addColumn<int>("vista");
-    QTest::addColumn<QString>("campo");
-    const QList<Vista *> v = viste(m_f->w);
-    for (int i = 0; i < v.size(); ++i)
-        for (const Binder::Voce &voce : v[i]->binder().voci())
-            QTest::addRow("%s", qPrintable(voce.widget->objectName())) << i << voce.widget->objectName();
+    // Each bound field: its data source, its column and the caption its
+    // label or check box shows.
+    QTest::addColumn<QString>("sorgente");
+    QTest::addColumn<QString>("colonna");
+    QTest::addColumn<QString>("etichetta");
+    const struct {
+        const char *campo, *sorgente, *colonna, *etichetta;
+    } righe[] = {
+        // The departments view.
+        {"txtCategorie14", "dataCategorie", "titolo", "Titolo"},
+        {"txtCategorie12", "dataCategorie", "descrizione", "Descrizione"},
+        {"txtCategorie10", "dataCategorie", "note", "Note"},
+        {"txtCategorie11", "dataCategorie", "maxarticoli", "Articoli per pagina"},
+        {"txtCategorie0", "dataCategorie", "sconto", "Sconto %"},
+        {"cboIva", "dataCategorie", "iva", "IVA %"},
+        {"cboTemplate", "dataCategorie", "template", "Modello di pagina"},
+        // The articles view.
+        {"txtArticoli0", "dataArticoli", "codice", "Codice"},
+        {"txtArticoli1", "dataArticoli", "titolo", "Titolo"},
+        {"txtArticoli2", "dataArticoli", "sottotitolo", "Sottotitolo"},
+        {"txtArticoli3", "dataArticoli", "descrizione", "Descrizione"},
+        {"txtArticoli4", "dataArticoli", "prezzo", "Prezzo"},
+        {"txtArticoli5", "dataArticoli", "note", "Note"},
+        {"txtArticoli6", "dataArticoli", "offertaprezzo", "Prezzo in offerta"},
+        {"txtArticoli7", "dataArticoli", "link", "Link"},
+        {"txtArticoli8", "dataArticoli", "giacenza", "Disponibilità"},
+        {"txtArticoli9", "dataArticoli", "peso", "Peso"},
+        {"chkArticoli0", "dataArticoli", "offerta", "In offerta"},
+        {"chkArticoli1", "dataArticoli", "novita", "Novità"},
+        {"chkArticoli2", "dataArticoli", "linkesterno", "Link in nuova finestra"},
+        {"chkArticoli3", "dataArticoli", "popup", "Immagine 2 in finestra"},
+        {"chkArticoli4", "dataArticoli", "inelenco", "In vetrina"},
+        {"chkArticoli5", "dataArticoli", "fuoricatalogo", "Fuori catalogo"},
+        // The shop view.
+        {"txtEmail", "dataGenerale", "email", "E-mail principale per contatti"},
+        {"txtTitolo", "dataGenerale", "titolo", "Titolo del negozio"},
+        {"txtTesti0", "dataGenerale", "home1", "Home page (1)"},
+        {"txtTesti1", "dataGenerale", "home2", "Home page (2)"},
+        {"txtTesti2", "dataGenerale", "condizioni", "Condizioni di spedizione"},
+        {"txtTesti3", "dataGenerale", "recesso", "Diritto di recesso"},
+        {"txtTesti4", "dataGenerale", "datipers", "Trattamento dati personali"},
+        {"txtTesti5", "dataGenerale", "testo1", "Testo 1"},
+        {"txtTesti6", "dataGenerale", "testo2", "Testo 2"},
+        {"txtScontoNegozio", "dataGenerale", "sconto", "Sconto negozio"},
+        // The site view.
+        {"chkVisSconto", "dataGenerale", "vis_sconto", "Visualizza sconto %"},
+        {"chkVisOfferta", "dataGenerale", "vis_offerta", "Segnala offerta"},
+        {"chkPercRep", "dataGenerale", "vis_percrep", "Il titolo del reparto include il percorso e i sottoreparti"},
+        {"chkCodInCart", "dataGenerale", "codincart", "Visualizza il codice articolo nel carrello"},
+        {"chkElencoFoto", "dataGenerale", "elenco_foto", "Foto (miniatura)"},
+        {"chkElencoCodice", "dataGenerale", "elenco_codice", "Codice"},
+        {"chkElencoTitolo", "dataGenerale", "elenco_titolo", "Titolo"},
+        {"chkRicerca", "dataGenerale", "ricercaparole", "Cerca solo parole intere"},
+        {"chkIvaCompresa", "dataGenerale", "ivacompresa", "Prezzi IVA compresa"},
+        {"txtFirma", "dataGenerale", "firma_email", "Firma e-mail di conferma ordini"},
+        {"txtKeywords0", "dataGenerale", "keywords", "Keywords"},
+        {"txtKeywords1", "dataGenerale", "content", "Contenuto del sito"},
+        {"txtMID", "dataGenerale", "merchantid", "Identificativo del venditore"},
+        {"txtEmailOrdini", "dataGenerale", "email_ordini", "E-mail per ricezione ordini"},
+        {"txtMinimo", "dataGenerale", "minimo", "Ordine minimo"},
+        {"cboLivelli", "dataGenerale", "livelliaperti", "Livelli di reparto sempre aperti nell'elenco"},
+        {"cboVetrina", "dataGenerale", "colonnevetrina", "Numero di prodotti per ogni riga della vetrina"},
+        {"txtRicerca", "dataGenerale", "operatorericerca", "Ricerca"},
+        {"txtNotazione", "dataGenerale", "notazione", "Notazione"},
+        {"txtValuta0", "dataGenerale", "valuta1", "Valuta principale"},
+        {"txtValuta1", "dataGenerale", "valuta2", "Valuta secondaria"},
+        {"chkDecimali0", "dataGenerale", "decimali1", "Visualizza decimali"},
+        {"chkDecimali1", "dataGenerale", "decimali2", "Visualizza decimali"},
+        {"chkCambio", "dataGenerale", "usa_cambio", "Valuta secondaria"},
+        {"txtCambio", "dataGenerale", "cambio", "Cambio (principale/secondaria)"},
+        // The internet view.
+        {"cboSendmail", "dataGenerale", "sendmail", "Percorso Sendmail"},
+        {"cboPerl", "dataGenerale", "perl", "Percorso interprete Perl"},
+        {"txtSetting0", "dataGenerale", "siteonline", "Pagine del negozio"},
+        {"txtSetting1", "dataGenerale", "sitescript", "Script CGI e database"},
+        {"txtURL", "dataGenerale", "URL", "URL del sito (es. www.mionegozio.it)"},
+        {"txtCartella", "dataGenerale", "cartella", "Cartella del negozio"},
+        {"txtCGI", "dataGenerale", "cartellaCGI", "Cartella degli script"},
+        {"txtCGIsearch", "dataGenerale", "CGIsearch", "Script di ricerca"},
+        {"txtCGIOrdine", "dataGenerale", "CGIordine", "Script invio ordini"},
+        {"chkNT", "dataGenerale", "serverNT", "Server Windows NT / 2000"},
+        {"txtFolderFTP", "dataGenerale", "folderFTP", "Cartella del negozio"},
+        {"txtFolderCGI", "dataGenerale", "folderCGI", "Cartella script CGI"},
+        {"txtHost", "dataGenerale", "hostname", "Nome Host o indirizzo IP"},
+        {"txtUsername", "dataGenerale", "username", "Username"},
+        {"txtPassword", "dataGenerale", "password", "Password"},
+    };
+    for (const auto &r : righe)
+        QTest::addRow("%s", r.campo) << r.sorgente << r.colonna << r.etichetta;
 }
 
 void TestViste::etichetteDeiCampi()
 {
     // A value of the field refused: the view's handler names the field as
     // its label reads, never by the column.
-    QFETCH(int, vista);
-    QFETCH(QString, campo);
-    Vista *v = viste(m_f->w)[vista];
-    const QList<Binder::Voce> voci = v->binder().voci();
-    const auto voce = std::find_if(voci.begin(), voci.end(), [&](const Binder::Voce &x) {
-        return x.widget->objectName() == campo;
-    });
-    QVERIFY(voce != voci.end());
-    const QString etichetta = v->didascalia(*voce->sorgente, voce->colonna);
-    QVERIFY2(!etichetta.isEmpty(), "no label");
+    QFETCH(QString, sorgente);
+    QFETCH(QString, colonna);
+    QFETCH(QString, etichetta);
+    DatiPrincipali &d = m_f->w->dati();
+    DataSource *ds = nullptr;
+    for (DataSource *s : {&d.dataCategorie, &d.dataArticoli, &d.dataGenerale})
+        if (s->objectName() == sorgente)
+            ds = s;
+    QVERIFY(ds);
     m_f->messages.clear();
-    emit voce->sorgente->error(3000, QStringLiteral("disco pieno"), voce->colonna);
+    emit ds->error(3000, QStringLiteral("disco pieno"), colonna);
     QCOMPARE(m_f->messages.texts().size(), 1);
     const QString m = m_f->messages.texts()[0];
     QVERIFY2(m.startsWith(QStringLiteral("Impossibile salvare \"%1\":").arg(etichetta)), qPrintable(m));
-    QVERIFY2(!m.contains(u'"' + voce->colonna + u'"') || etichetta == voce->colonna, qPrintable(m));
+    QVERIFY2(!m.contains(u'"' + colonna + u'"') || etichetta == colonna, qPrintable(m));
 }
 
 void TestViste::testiDiQtInItaliano()

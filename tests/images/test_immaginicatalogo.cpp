@@ -142,7 +142,7 @@ void TestImmaginiCatalogo::impostaImmagine()
     const QString s = QString::number(n);
     SceltaFissa scelta;
     scelta.risposta = {QStringLiteral("foto_0000.jpg"), QSize(180, 135)};
-    ImpostaImmagine(rs, n, scelta);
+    QVERIFY(ImpostaImmagine(rs, n, scelta));
     QCOMPARE(rs.text(QStringLiteral("immagine") + s), QStringLiteral("foto_0000.jpg"));
     QCOMPARE(rs.value(QStringLiteral("imgX") + s).toInt(), 180);
     QCOMPARE(rs.value(QStringLiteral("imgY") + s).toInt(), 135);
@@ -152,7 +152,7 @@ void TestImmaginiCatalogo::impostaImmagine()
     QVERIFY(fresh.findFirst([&](const Recordset &r) { return r.text(QStringLiteral("immagine") + s) == QStringLiteral("foto_0000.jpg"); }));
     // The next call is preset with the stored name.
     scelta.risposta = {QStringLiteral("foto_0001.jpg"), QSize(90, 180)};
-    ImpostaImmagine(rs, n, scelta);
+    QVERIFY(ImpostaImmagine(rs, n, scelta));
     QCOMPARE(scelta.preset, QStringList({QString(), QStringLiteral("foto_0000.jpg")}));
     QCOMPARE(rs.text(QStringLiteral("immagine") + s), QStringLiteral("foto_0001.jpg"));
     QCOMPARE(rs.value(QStringLiteral("imgX") + s).toInt(), 90);
@@ -165,7 +165,7 @@ void TestImmaginiCatalogo::impostaImmagineAnnullata()
     scrivi(rs, QStringLiteral("imgX1"), 40);
     FileProva::scriviByte(m_shop + QStringLiteral("/work/vecchia.jpg"), "x");
     SceltaFissa scelta;  // answers ""
-    ImpostaImmagine(rs, 1, scelta);
+    QVERIFY(!ImpostaImmagine(rs, 1, scelta));
     QCOMPARE(scelta.preset, QStringList(QStringLiteral("vecchia.jpg")));
     QCOMPARE(rs.text(QStringLiteral("immagine1")), QStringLiteral("vecchia.jpg"));
     QCOMPARE(rs.value(QStringLiteral("imgX1")).toInt(), 40);
@@ -177,7 +177,7 @@ void TestImmaginiCatalogo::impostaImmagineSenzaRigaCorrente()
     dati().selezionaRadice();  // dataCategorie before its first row
     SceltaFissa scelta;
     scelta.risposta = {QStringLiteral("x.jpg"), QSize(1, 1)};
-    ImpostaImmagine(dati().dataCategorie.recordset(), 0, scelta);
+    QVERIFY(!ImpostaImmagine(dati().dataCategorie.recordset(), 0, scelta));
     QVERIFY(scelta.preset.isEmpty());
 }
 
@@ -187,7 +187,7 @@ void TestImmaginiCatalogo::impostaImmagineConLaScelta()
     FileProva::scrivi(disco + QStringLiteral("/Foto.png"), FileProva::quarti(400, 300), "png");
     SceltaSenzaFinestra scelta(m_shop, disco, QStringLiteral("Foto.png"), m_t->messages);
     Recordset &rs = dati().dataArticoli.recordset();
-    ImpostaImmagine(rs, 0, scelta);
+    QVERIFY(ImpostaImmagine(rs, 0, scelta));
     // A reduced picture stores the reduced size.
     QCOMPARE(rs.text(QStringLiteral("immagine0")), QStringLiteral("foto_0000.jpg"));
     QCOMPARE(rs.value(QStringLiteral("imgX0")).toInt(), 180);

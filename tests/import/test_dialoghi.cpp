@@ -233,7 +233,7 @@ private slots:
         QCOMPARE(testi.last().contains(testoCommitInSospeso()), guasto == "sospeso");
         QVERIFY(f.tag().isEmpty());
         if (chiusa) {
-            QVERIFY(!f.isVisible());
+            QTRY_VERIFY(!f.isVisible());
             QCOMPARE(db().transactionDepth(), 0);
             QCOMPARE(tabella(), prima);
             return;

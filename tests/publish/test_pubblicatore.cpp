@@ -97,7 +97,7 @@ struct Banco {
         c.chkNT = chkNT;
         Pubblicatore p(c, modo, messages);
         righeLog.clear();
-        QObject::connect(&p, &Pubblicatore::rigaLog, [this, perRiga](const QString &r) {
+        QObject::connect(&p, &Pubblicatore::rigaRegistrata, [this, perRiga](const QString &r) {
             righeLog << r;
             if (perRiga)
                 perRiga(r);

@@ -85,7 +85,7 @@ void TestSfogliaFtp::walkDownAndUp()
 
     SfogliaFtp b(radice.path());
     QStringList log;
-    connect(&b, &SfogliaFtp::rigaLog, [&](const QString &r) { log << r; });
+    connect(&b, &SfogliaFtp::rigaRegistrata, [&](const QString &r) { log << r; });
     QSignalSpy elencato(&b, &SfogliaFtp::elencato);
     QSignalSpy fallito(&b, &SfogliaFtp::fallito);
     auto attendi = [&] { return elencato.wait(10000); };

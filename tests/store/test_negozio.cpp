@@ -75,6 +75,33 @@ int holdMain(const QString &path)
 
 const QString msgAltro = QStringLiteral("\r\nSi desidera aprire un altro negozio?");
 
+// A new shop whose catalogue riempiCatalogo filled.
+QString negozioPieno(TestProgramFolder &program, int reparti, int articoliPerReparto)
+{
+    const QString shop = program.newShop();
+    auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
+    riempiCatalogo(*db, reparti, articoliPerReparto);
+    db->close();
+    return shop;
+}
+
+// A field bound to one column, edited by the test as the merchant would.
+class CampoDiProva : public CampoCollegato {
+public:
+    explicit CampoDiProva(QString campo) : m_campo(std::move(campo)) {}
+    QString campo() const override { return m_campo; }
+    void carica(const QVariant &valore) override { m_valore = valore; m_modificato = false; }
+    bool modificato() const override { return m_modificato; }
+    QVariant valore() const override { return m_valore; }
+    void segnaScritto() override { m_modificato = false; }
+    void scrivi(const QString &testo) { m_valore = testo; m_modificato = true; }
+
+private:
+    QString m_campo;
+    QVariant m_valore;
+    bool m_modificato = false;
+};
+
 } // namespace
 
 class TestNegozio : public QObject {
@@ -98,6 +125,7 @@ private slots:
     void repartiInOrdineDiAlbero();
     void alberoDiUnCatalogoDanneggiato();
     void catenaDiRiposizionamento();
+    void titoloScrittoDaiCampi();
     void templateMancante_data();
     void templateMancante();
     void svuotaCartellaRifiuta_data();
@@ -177,10 +205,17 @@ void TestNegozio::negozioInUsoInUnAltroProcesso()
     QVERIFY(holder.waitForReadyRead(10000));
     NegozioDiProva t;
     t.messages.answer(Messages::Answer::Yes);  // then the folder picker is cancelled
-    QCOMPARE(t.apri(shop), int(Negozio::AltroNegozio));
+    QCOMPARE(t.apri(shop), int(Negozio::NessunNegozio));
     QCOMPARE(t.messages.texts(), QStringList{QStringLiteral("Il database è utilizzato da un altro utente.") + msgAltro});
     QCOMPARE(t.titoliCartelle,
              QStringList{QStringLiteral("Selezionare la cartella che contiene il negozio da aprire:")});
+    QCOMPARE(t.riavvii, 0);
+    // Another shop chosen instead: a restart on it is requested.
+    NegozioDiProva scelto;
+    scelto.messages.answer(Messages::Answer::Yes);
+    scelto.cartelle = {program.newShop(QStringLiteral("altro"))};
+    QCOMPARE(scelto.apri(shop), int(Negozio::AltroNegozio));
+    QCOMPARE(scelto.riavvii, 1);
     holder.closeWriteChannel();
     QVERIFY(holder.waitForFinished(10000));
     // Once the other copy is closed, the shop opens and was not changed.
@@ -544,6 +579,52 @@ void TestNegozio::catenaDiRiposizionamento()
     QCOMPARE(d.dataFratelli.recordset().text(QStringLiteral("ID")), QStringLiteral("cat005"));
 }
 
+void TestNegozio::titoloScrittoDaiCampi()
+{
+    TestProgramFolder program;
+    const QString shop = negozioPieno(program, 3, 1);
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    DatiPrincipali &d = t.dati();
+    d.selezionaNodo(QStringLiteral("cat002"));
+    CampoDiProva titolo(QStringLiteral("titolo")), note(QStringLiteral("note"));
+    d.dataCategorie.collega(&titolo);
+    d.dataCategorie.collega(&note);
+    auto scollega = qScopeGuard([&] {
+        d.dataCategorie.scollega(&titolo);
+        d.dataCategorie.scollega(&note);
+    });
+    QSignalSpy testi(&d.tvwCategorie, &AlberoReparti::testoCambiato);
+    const auto fratello = [&] { return d.dataFratelli.recordset().text(QStringLiteral("titolo")); };
+
+    // Another field written: the tree and the sibling list stay as they are.
+    note.scrivi(QStringLiteral("nota"));
+    QVERIFY(d.dataCategorie.scriviModifiche(&note));
+    QCOMPARE(testi.count(), 0);
+
+    // The title written: the tree's node and the sibling list's row show it,
+    // and the current department stays.
+    titolo.scrivi(QStringLiteral("Tè verde"));
+    QVERIFY(d.dataCategorie.scriviModifiche(&titolo));
+    QCOMPARE(d.tvwCategorie.nodo(QStringLiteral("cat002"))->testo, QStringLiteral("Tè verde"));
+    QCOMPARE(testi.count(), 1);
+    QCOMPARE(d.dataFratelli.recordset().text(QStringLiteral("ID")), QStringLiteral("cat002"));
+    QCOMPARE(fratello(), QStringLiteral("Tè verde"));
+    QCOMPARE(d.repartoCorrente(), QStringLiteral("cat002"));
+    QVERIFY(!t.negozio.state.InAggiornamento);
+
+    // Written while the store holds the chain still (a move under way): the
+    // tree shows it, and the busy flag is still held afterwards.
+    {
+        BusyFlag busy(t.negozio.state.InAggiornamento);
+        titolo.scrivi(QStringLiteral("Tè nero"));
+        QVERIFY(d.dataCategorie.scriviModifiche(&titolo));
+        QVERIFY(t.negozio.state.InAggiornamento);
+    }
+    QCOMPARE(d.tvwCategorie.nodo(QStringLiteral("cat002"))->testo, QStringLiteral("Tè nero"));
+    QCOMPARE(t.messages.shown().size(), size_t(0));
+}
+
 void TestNegozio::templateMancante_data()
 {
     QTest::addColumn<QString>("set");
@@ -671,12 +752,7 @@ void TestNegozio::elencoFileECopia()
 void TestNegozio::vaiArticolo()
 {
     TestProgramFolder program;
-    const QString shop = program.newShop();
-    {
-        auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
-        riempiCatalogo(*db, 10, 2);
-        db->close();
-    }
+    const QString shop = negozioPieno(program, 10, 2);
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
     const qint64 id = t.negozio.state.dbCatalogo

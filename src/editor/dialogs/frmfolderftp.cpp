@@ -41,7 +41,7 @@ void frmFolderFTP::collega()
         m_sessione->ConnettiFTP(ui->txt0->text(), ui->txt1->text(), ui->txt2->text());
     });
     SfogliaFtp *s = m_sessione.get();
-    connect(s, &SfogliaFtp::rigaLog, ui->txtLog, &QPlainTextEdit::appendPlainText);
+    connect(s, &SfogliaFtp::rigaRegistrata, ui->txtLog, &QPlainTextEdit::appendPlainText);
     connect(s, &SfogliaFtp::occupatoCambiato, this, &frmFolderFTP::occupato);
     connect(s, &SfogliaFtp::elencato, this, &frmFolderFTP::elencato);
     connect(s, &SfogliaFtp::fallito, this, [this] {

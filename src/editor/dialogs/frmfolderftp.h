@@ -32,7 +32,7 @@ public:
     QTimer Timer1;
 
     SfogliaFtp &sessione() { return *m_sessione; }
-    QString scelta() const { return m_scelta; }  // CartellaFTPScelta
+    QString scelta() const { return m_scelta; }  // the folder OK confirmed ("" when none)
 
 protected:
     void paintEvent(QPaintEvent *e) override;

@@ -77,16 +77,16 @@ frmFTP::frmFTP(const ContestoPubblicazione &contesto, ModoFTP modo, Messages &me
     m_log.setInterval(100);
     connect(&m_log, &QTimer::timeout, this, &frmFTP::scriviLog);
     Pubblicatore &p = m_pubblicatore;
-    connect(&p, &Pubblicatore::titolo, this, &QWidget::setWindowTitle);
-    connect(&p, &Pubblicatore::stato, lblFile, &QLabel::setText);
-    connect(&p, &Pubblicatore::fileLog, txtLogFile, &QLineEdit::setText);
-    connect(&p, &Pubblicatore::rigaLog, this, [this](const QString &r) { m_righe << r; });
-    connect(&p, &Pubblicatore::intervallo, this, [this](int massimo) {
+    connect(&p, &Pubblicatore::titoloCambiato, this, &QWidget::setWindowTitle);
+    connect(&p, &Pubblicatore::statoCambiato, lblFile, &QLabel::setText);
+    connect(&p, &Pubblicatore::fileLogScelto, txtLogFile, &QLineEdit::setText);
+    connect(&p, &Pubblicatore::rigaRegistrata, this, [this](const QString &r) { m_righe << r; });
+    connect(&p, &Pubblicatore::intervalloCambiato, this, [this](int massimo) {
         // A single file shows a full bar once it is reached.
         barAggiornamento->setRange(0, qMax(massimo, 1));
         barAggiornamento->setValue(0);
     });
-    connect(&p, &Pubblicatore::posizione, this, [this](int v) {
+    connect(&p, &Pubblicatore::posizioneCambiata, this, [this](int v) {
         barAggiornamento->setValue(barAggiornamento->maximum() == 1 && v == 0 ? 1 : v);
     });
 }

@@ -52,8 +52,6 @@ frmImmagine::frmImmagine(const QString &cartellaNegozio, Messages &messages, std
     cmdAnnulla = chiamato(new QPushButton(QStringLiteral("Annulla")), "cmdAnnulla");
     cmdHelp = chiamato(new QPushButton(QStringLiteral("?")), "cmdHelp");
     cmdOK->setDefault(true);
-    txtParametri = chiamato(new QLineEdit(this), "txtParametri");
-    txtParametri->hide();
     impagina();
     resize(720, 480);
 
@@ -210,7 +208,6 @@ void frmImmagine::collega()
         m_logica.impostaScheda(i + 1);
         mostraScheda();
     });
-    connect(txtParametri, &QLineEdit::textChanged, this, &frmImmagine::mostraPreset);
     connect(cmdOK, &QPushButton::clicked, this, &frmImmagine::onOK);
     connect(cmdAnnulla, &QPushButton::clicked, this, [this] {
         m_tag.clear();
@@ -223,11 +220,6 @@ void frmImmagine::collega()
 }
 
 void frmImmagine::preseleziona(const QString &nome)
-{
-    txtParametri->setText(nome);
-}
-
-void frmImmagine::mostraPreset(const QString &nome)
 {
     if (nome.isEmpty())
         return;

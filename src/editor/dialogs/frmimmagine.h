@@ -28,8 +28,8 @@ public:
     SceltaImmagine &logica() { return m_logica; }
     // The result: "" cancelled, else the file name in the work folder.
     QString tag() const { return m_tag; }
-    // Presets the picture the row names now (txtParametri): the work
-    // folder's tab, with that file selected.
+    // Presets the picture the row names now: the work folder's tab, with
+    // that file selected and shown. "" presets nothing.
     void preseleziona(const QString &nome);
 
 protected:
@@ -49,8 +49,6 @@ private:
     void impagina();
     // The controls' events, forwarded to the logic.
     void collega();
-    // The preset picture's tab, file and preview.
-    void mostraPreset(const QString &nome);
     void riempiUnita();
     // Opens the folder of an entry of the folder list.
     void apriCartella(QListWidgetItem *item);
@@ -78,7 +76,6 @@ private:
     QLabel *lblMessaggio;  // why a picture cannot be shown
     QLabel *lblImmagine;
     QPushButton *cmdOK, *cmdAnnulla, *cmdHelp;
-    QLineEdit *txtParametri;
 
     SceltaImmagine m_logica;
     std::function<void(const QString &)> m_aiuto;

@@ -3,6 +3,7 @@
 #include "datiprincipali.h"
 #include "messages.h"
 #include "negozio.h"
+#include "regole.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -14,26 +15,21 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QTimer>
 #include <QVBoxLayout>
-
-namespace {
-QChar separatoreLocale()
-{
-    const QString s = QLocale().decimalPoint();
-    return s.isEmpty() ? u'.' : s.front();
-}
-} // namespace
 
 frmOpzioni::frmOpzioni(Database &db, Messages &messages, std::function<void(const QString &)> aiuto, QWidget *parent,
                        QChar separatore)
     : DialogoAiuto(QStringLiteral("pagine\\varianti.htm"), std::move(aiuto), parent),
-      m_separatore(separatore.isNull() ? separatoreLocale() : separatore)
+      m_separatore(separatore.isNull() ? Regole::separatoreDecimale() : separatore)
 {
     m_editor = std::make_unique<EditorVarianti>(db, messages, m_separatore);
+    // The database undid the whole transaction: the dialog closes as
+    // cancelled, once the handler that wrote has returned.
+    m_editor->sessioneAnnullata = [this] { QTimer::singleShot(0, this, &frmOpzioni::reject); };
     setObjectName(QStringLiteral("frmOpzioni"));
     setWindowTitle(QStringLiteral("Vetrasto - Varianti articolo"));
     QGroupBox *varianti = creaElenco();
@@ -130,7 +126,6 @@ void frmOpzioni::collega()
         if (!m_editor->vaiA(riga, campi())) {
             QSignalBlocker b(DBGrid1);
             DBGrid1->setCurrentRow(m_editor->corrente());
-            dopoScrittura();
             return;
         }
         mostraCorrente();
@@ -142,22 +137,18 @@ void frmOpzioni::collega()
         m_editor->rinomina(riga, item->text());
         QSignalBlocker b(DBGrid1);
         item->setText(m_editor->nome(riga));
-        dopoScrittura();
     });
     connect(cmdNuova, &QPushButton::clicked, this, [this] {
         if (m_editor->nuova(campi()))
             riempiElenco();
-        dopoScrittura();
     });
     connect(cmdDuplica, &QPushButton::clicked, this, [this] {
         if (m_editor->duplica(campi()))
             riempiElenco();
-        dopoScrittura();
     });
     connect(cmdElimina, &QPushButton::clicked, this, [this] {
         if (m_editor->elimina())
             riempiElenco();
-        dopoScrittura();
     });
     connect(cmdOK, &QPushButton::clicked, this, &frmOpzioni::ok);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmOpzioni::reject);
@@ -223,19 +214,11 @@ EditorVarianti::Dettaglio frmOpzioni::campi() const
 
 void frmOpzioni::ok()
 {
-    if (!m_editor->conferma(campi())) {
-        dopoScrittura();
+    if (!m_editor->conferma(campi()))
         return;
-    }
     m_scelta = m_editor->idCorrente();
     m_tag = QStringLiteral("OK");
     accept();
-}
-
-void frmOpzioni::dopoScrittura()
-{
-    if (!m_editor->aperto() && m_tag.isEmpty())
-        reject();
 }
 
 void frmOpzioni::reject()

@@ -32,8 +32,9 @@ public:
 
     // Commands 30, 31 and 34: the variant set of slot n (1..3) of the
     // current article of dataArticoli. With "OK" the chosen set is stored
-    // in the article; true then. The caller shows the names again
-    // (NomiVarianti) in either case.
+    // in the article (its row's write shows the names again); true then.
+    // Otherwise the caller shows the names again (NomiVarianti): the sets
+    // may have been renamed before the article's write was refused.
     static bool DefinisciVariante(Negozio &negozio, int n, QWidget *parent = nullptr,
                                   std::function<void(const QString &)> aiuto = {});
 
@@ -61,9 +62,6 @@ private:
     void riempiElenco();
     void mostraCorrente();
     void ok();
-    // After a write: when the database undid the whole session, the dialog
-    // closes as cancelled.
-    void dopoScrittura();
 
     QListWidget *DBGrid1;
     QPushButton *cmdNuova, *cmdDuplica, *cmdElimina;

@@ -65,7 +65,7 @@ public:
     // Called by "Configura...".
     std::function<void()> configura;
 
-    // The band field of a table field (m<k>imp1 ...), for tests and the binder.
+    // The band field of a table field (m<k>imp1 ...); only the tests reach it.
     CampoFascia *campoFascia(const QString &campo) const { return m_fasce.value(campo); }
 
 protected:

@@ -51,10 +51,6 @@ CorniceImmagine::CorniceImmagine(FamigliaImmagine famiglia, int n, Negozio &nego
     case FamigliaImmagine::Reparto: connect(&d, &DatiPrincipali::repartoCambiato, this, &CorniceImmagine::aggiorna); break;
     case FamigliaImmagine::Negozio: connect(&d, &DatiPrincipali::generaleCambiato, this, &CorniceImmagine::aggiorna); break;
     }
-    connect(&d, &DatiPrincipali::immagineCambiata, this, [this](FamigliaImmagine f, int numero) {
-        if (f == m_famiglia && numero == m_n)
-            aggiorna();
-    });
 }
 
 QString CorniceImmagine::nomeComandoElimina(FamigliaImmagine famiglia, int n)

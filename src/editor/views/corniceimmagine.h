@@ -3,9 +3,9 @@
 // picSfondoImmCat1, ...) holding a picture control (imgArticolo0, ...) that
 // shows picture n of the current article, department or shop at its own
 // size, centred when smaller, clipped when larger. A frame follows the store:
-// it shows its picture again whenever its row changes or the store announces
-// that its picture changed, and switches its delete command ("- immagine0",
-// "- immagine cat1", ...) on while a picture is shown.
+// it shows its picture again whenever its row changes or is written, and
+// switches its delete command ("- immagine0", "- immagine cat1", ...) on
+// while a picture is shown.
 #include "datiprincipali.h"
 #include "immaginicatalogo.h"
 

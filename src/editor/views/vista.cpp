@@ -168,10 +168,7 @@ Vista::Elenco Vista::elenco(const QString &nome, const QString &nomeGriglia, Dat
         c.push_back({campo, intestazione});
     e.modello = new ModelloGriglia(sorgente, c, this);
     // Amounts as the site shows them, without the currency.
-    e.modello->setTestoImporto([this](Currency importo) {
-        const ShopState &s = m_negozio.state;
-        return TestoPrezzo(importo, s).mid(s.PrefissoValuta1.size());
-    });
+    e.modello->setTestoImporto([this](Currency importo) { return ImportoPrezzo(importo, m_negozio.state); });
     e.modello->collega(e.griglia);
     connect(e.modello, &ModelloGriglia::rigaNonRaggiunta, this, [this](int, const QString &descrizione) {
         m_negozio.messages().warning(QStringLiteral("Impossibile passare alla riga scelta:\r\n") + descrizione);

@@ -40,8 +40,6 @@ public:
     // its label or check box reads, without the access key and the colon;
     // empty when the view binds no field to it.
     QString didascalia(const DataSource &sorgente, const QString &colonna) const;
-    // The fields the view binds, with their columns.
-    const Binder &binder() const { return m_binder; }
     // Moves the current row of the view's list by `passo` rows, within the
     // list; nothing for a view without one.
     void spostaRiga(int passo);

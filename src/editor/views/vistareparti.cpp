@@ -52,7 +52,8 @@ VistaReparti::VistaReparti(Negozio &negozio, RegistroComandi &comandi, QWidget *
     segnalaRifiuti(d);
     connect(&d, &DatiPrincipali::repartoCambiato, this, &VistaReparti::mostraTitolo);
     connect(&d, &DatiPrincipali::modelliCambiati, this, &VistaReparti::caricaModelli);
-    connect(txtCategorie14, &QLineEdit::editingFinished, this, &VistaReparti::titoloScritto);
+    // A title written reaches the tree through the store; the headings follow it.
+    connect(&d.tvwCategorie, &AlberoReparti::testoCambiato, this, &VistaReparti::mostraTitolo);
 }
 
 QWidget *VistaReparti::creaDettagli()
@@ -167,24 +168,6 @@ void VistaReparti::segnalaRifiuti(DatiPrincipali &d)
             [this](const QString &campo, const QString &, int n, const QString &t) {
                 m_negozio.messages().warning(testoRifiuto(m_negozio.dati().dataFratelli, n, t, campo));
             });
-}
-
-void VistaReparti::titoloScritto()
-{
-    DatiPrincipali &dati = m_negozio.dati();
-    const Recordset &rs = dati.dataCategorie.recordset();
-    if (!rs.isOpen() || !rs.hasCurrent())
-        return;
-    const QString id = rs.text(QStringLiteral("ID"));
-    if (dati.tvwCategorie.contiene(id))
-        dati.tvwCategorie.impostaTesto(id, rs.text(QStringLiteral("titolo")));
-    BusyFlag busy(m_negozio.state.InAggiornamento);
-    Recordset &fratelli = dati.dataFratelli.recordset();
-    if (fratelli.isOpen()) {
-        fratelli.requery();
-        fratelli.findFirst(QStringLiteral("ID"), id);
-    }
-    mostraTitolo();
 }
 
 void VistaReparti::carica()

@@ -30,8 +30,6 @@ private:
     void lega(DataSource &c);
     // What the merchant is told when the database refuses a value.
     void segnalaRifiuti(DatiPrincipali &d);
-    // A title written from the details shows at once in the list and the tree.
-    void titoloScritto();
     void mostraTitolo();
     void caricaModelli();
 
