@@ -76,22 +76,22 @@ private slots:
     void temporaneiDiOgniScrittore_data()
     {
         QTest::addColumn<QString>("scrittore");
-        QTest::addColumn<int>("modo");      // Make::impostaScritturaPerTest
+        QTest::addColumn<Make::Scrittura>("modo");
         QTest::addColumn<bool>("pulisce");  // removes leftovers itself before writing
-        QTest::newRow("immagine") << "sostituisciFile" << 0 << false;
-        QTest::newRow("pagina, file senza nome") << "scriviFile" << 0 << false;
-        QTest::newRow("pagina, nome temporaneo") << "scriviFile" << 1 << false;
-        QTest::newRow("pagina, copia con nome") << "scriviFile" << 2 << false;
-        QTest::newRow("configurazione di pagamento") << "ScriviInsieme" << 0 << true;
-        QTest::newRow("copia di una cartella") << "CopiaCartella" << 0 << true;
+        QTest::newRow("immagine") << "sostituisciFile" << Make::Scrittura::Solita << false;
+        QTest::newRow("pagina, file senza nome") << "scriviFile" << Make::Scrittura::Solita << false;
+        QTest::newRow("pagina, nome temporaneo") << "scriviFile" << Make::Scrittura::NomeTemporaneo << false;
+        QTest::newRow("pagina, copia con nome") << "scriviFile" << Make::Scrittura::CopiaConNome << false;
+        QTest::newRow("configurazione di pagamento") << "ScriviInsieme" << Make::Scrittura::Solita << true;
+        QTest::newRow("copia di una cartella") << "CopiaCartella" << Make::Scrittura::Solita << true;
     }
     void temporaneiDiOgniScrittore()
     {
         QFETCH(QString, scrittore);
-        QFETCH(int, modo);
+        QFETCH(Make::Scrittura, modo);
         QFETCH(bool, pulisce);
         Make::impostaScritturaPerTest(modo);
-        const auto ripristina = qScopeGuard([] { Make::impostaScritturaPerTest(0); });
+        const auto ripristina = qScopeGuard([] { Make::impostaScritturaPerTest(Make::Scrittura::Solita); });
         QTemporaryDir dir, sorgente;
         const QString file = dir.filePath(QStringLiteral("f.dat"));
         scrivi(file, "vecchio");
