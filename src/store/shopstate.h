@@ -25,14 +25,16 @@ struct ShopState {
     void clear() { *this = ShopState(); }
 };
 
-// Sets the busy flag for a scope and clears it on every way out.
+// Sets the busy flag for a scope and, on every way out, gives it back the
+// value it had: an operation run inside another leaves the outer one busy.
 class BusyFlag {
 public:
-    explicit BusyFlag(bool &flag) : m_flag(flag) { m_flag = true; }
-    ~BusyFlag() { m_flag = false; }
+    explicit BusyFlag(bool &flag) : m_flag(flag), m_prima(flag) { m_flag = true; }
+    ~BusyFlag() { m_flag = m_prima; }
     BusyFlag(const BusyFlag &) = delete;
     BusyFlag &operator=(const BusyFlag &) = delete;
 
 private:
     bool &m_flag;
+    const bool m_prima;
 };

@@ -560,6 +560,13 @@ void TestNegozio::catenaDiRiposizionamento()
     QCOMPARE(d.dataArticoli.recordset().recordCount(), 0);
     QCOMPARE(d.tvwCategorie.selezionato(), QStringLiteral("cat002"));
     QVERIFY(!t.negozio.state.InAggiornamento);
+    // An operation run inside another leaves the outer one busy.
+    {
+        BusyFlag esterna(t.negozio.state.InAggiornamento);
+        { BusyFlag interna(t.negozio.state.InAggiornamento); }
+        QVERIFY(t.negozio.state.InAggiornamento);
+    }
+    QVERIFY(!t.negozio.state.InAggiornamento);
 
     // The root: dataCategorie before its first row, no siblings, no articles.
     d.selezionaNodo(AlberoReparti::Radice);
