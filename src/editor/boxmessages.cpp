@@ -2,6 +2,7 @@
 
 #include "shell.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -38,8 +39,10 @@ Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons butto
         case Answer::No: box.setDefaultButton(QMessageBox::No); break;
         }
     }
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("Sì"));
-    box.setButtonText(QMessageBox::Cancel, QStringLiteral("Annulla"));
+    if (QAbstractButton *b = box.button(QMessageBox::Yes))
+        b->setText(QStringLiteral("Sì"));
+    if (QAbstractButton *b = box.button(QMessageBox::Cancel))
+        b->setText(QStringLiteral("Annulla"));
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;

@@ -26,7 +26,7 @@ struct FieldDef {
     FieldType type = FieldType::Text;
     int size = 0;              // Text only
     bool allowEmpty = true;    // Text and Memo: "" accepted
-    QVariant defaultValue;     // invalid: no default
+    QVariant defaultValue {};  // invalid: no default
     bool exact = false;        // Text: compared letter case included
 };
 

@@ -19,6 +19,7 @@
 #include "vistareparti.h"
 #include "vistasito.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
@@ -775,7 +776,13 @@ void TestFrmMain::pulsantePredefinito()
     bool premuto = false;
     QObject guardia;
     alProssimoModale(guardia, [&premuto](QWidget *m) {
-        VERIFICA(qobject_cast<QMessageBox *>(m));
+        auto *box = qobject_cast<QMessageBox *>(m);
+        VERIFICA(box);
+        // Yes and Cancel in Italian whatever translations are installed.
+        if (QAbstractButton *b = box->button(QMessageBox::Yes))
+            VERIFICA(b->text() == QStringLiteral("Sì"));
+        if (QAbstractButton *b = box->button(QMessageBox::Cancel))
+            VERIFICA(b->text() == QStringLiteral("Annulla"));
         QTest::keyClick(m, Qt::Key_Return);
         return premuto = true;
     });
