@@ -51,8 +51,12 @@ enum class Azione { Accesso, Cartella, CreaCartella, Invio, Comando, Elenco };
 // what to do where the merchant can do something.
 QString SpiegaRisposta(int codice, const QString &testo, Azione azione, const QString &nome)
 {
-    static const QRegularExpression spazio(QStringLiteral("no space|disk full|quota|space"),
-                                           QRegularExpression::CaseInsensitiveOption);
+    // Phrases, not words: a reply often repeats the path it refused, and a
+    // name such as "myspace" or "quota.htm" says nothing of the disk.
+    static const QRegularExpression spazio(
+        QStringLiteral("no space|(not enough|insufficient|out of) (disk |storage )?space|disk full|quota exceeded|"
+                       "over quota"),
+        QRegularExpression::CaseInsensitiveOption);
     if (codice == 452 || codice == 552 || testo.contains(spazio))
         return QStringLiteral("Spazio esaurito sul server (disco pieno o quota superata)")
             + (azione == Azione::Invio ? QStringLiteral(": il file '%1' non è stato salvato. ").arg(nome)

@@ -412,6 +412,11 @@ void TestPubblicatore::failuresLeaveExactRecords_data()
         << "pieno" << QStringList() << spazio + "426 No space left on device; transfer aborted.";
     QTest::newRow("quota") << "risposta" << QStringList{QStringLiteral("STOR b.jpg=552 Quota exceeded.")}
                            << spazio + "552 Quota exceeded.";
+    // The refused path in the reply is no sign of a full disk.
+    QTest::newRow("refusal that names the path")
+        << "risposta" << QStringList{QStringLiteral("STOR b.jpg=550 /home/myspace/quota/b.jpg: Permission denied")}
+        << "Errore: Il server non permette di scrivere il file 'b.jpg' (permesso negato o cartella in sola "
+           "lettura).\nRisposta del server: 550 /home/myspace/quota/b.jpg: Permission denied";
     QTest::newRow("file name refused")
         << "risposta" << QStringList{QStringLiteral("STOR b.jpg=553 File name not allowed.")}
         << "Errore: Il server non accetta il nome del file 'b.jpg': rinominarlo usando solo lettere, cifre, \"-\" e "
