@@ -10,10 +10,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
