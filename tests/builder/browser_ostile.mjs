@@ -10,7 +10,7 @@ import { spawnSync, execFileSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { verifica, esiti, avviaServer, avviaBrowser, sql } from "../site/sito.mjs";
+import { verifica, esiti, avviaServer, avviaBrowser, nuovaPagina, sql } from "../site/sito.mjs";
 
 const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
@@ -76,9 +76,7 @@ verifica(!fs.existsSync(path.join(pagine, ostili.pagina + ".htm")) && !fs.readdi
 const browser = await avviaBrowser(fs.mkdtempSync(path.join(tmp, "profilo-")));
 try {
   const errori = [];
-  const page = await browser.newPage();
-  page.on("pageerror", (e) => errori.push(String(e.message || e)));
-  page.on("dialog", async (d) => { errori.push("dialog: " + d.message()); await d.dismiss(); });
+  const page = await nuovaPagina(browser, errori);
 
   // Every page of the site: no alert, no script error, the values as written.
   for (const f of fs.readdirSync(pagine).filter((f) => f.endsWith(".htm"))) {

@@ -7,12 +7,12 @@
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { verifica, esiti, avviaServer, avviaBrowser, sql, articolo, cent, atteso, euro, inviaOrdine } from "../site/sito.mjs";
+import { verifica, esiti, avviaServer, avviaBrowser, nuovaPagina, testoDi, scegliPaese, scegliMetodo, totaliMostrati, sql,
+  articolo, cent, atteso, euro, inviaOrdine } from "../site/sito.mjs";
 
 const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "vetrasto-e2e-"));
-const testoDi = (page, sel) => page.$eval(sel, (e) => e.textContent.trim()).catch(() => null);
 
 const server = await avviaServer({ pagine: args.pagine, script: args.script, prefisso: "/shop/" }, Number(args.porta));
 const base = `http://127.0.0.1:${args.porta}/shop`;
@@ -20,9 +20,7 @@ const browser = await avviaBrowser(fs.mkdtempSync(path.join(tmp, "profilo-")));
 const db = args.catalogo;
 try {
   const errori = [];
-  const page = await browser.newPage();
-  page.on("pageerror", (e) => errori.push(String(e.message || e)));
-  page.on("dialog", async (d) => { errori.push("dialog: " + d.message()); await d.dismiss(); });
+  const page = await nuovaPagina(browser, errori);
   await page.setViewport({ width: 1280, height: 900 });
   await page.goto(`${base}/index.htm`, { waitUntil: "load" });
   verifica((await page.title()).includes("Bottega Aurora") || (await page.content()).includes("Bottega Aurora"),
@@ -57,12 +55,10 @@ try {
   // Germany by bank transfer (zone 2 has no cash on delivery), then Italy cash on delivery.
   for (const [nome, metodo] of [["Germania", 2], ["Italia", 1]]) {
     const paese = paesi.find((p) => p.paese == nome);
-    const idx = await page.$$eval("select[name=LSStato] option", (o, t) => o.findIndex((x) => x.text == t), nome);
-    await page.$eval("select[name=LSStato]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, idx);
-    await page.$eval("select[name=Pagamento]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, metodo - 1);
+    await scegliPaese(page, nome);
+    await scegliMetodo(page, metodo);
     const a = atteso(db, righe, metodo, paese.zona);
-    const visti = { merce: await testoDi(page, "#vt-subtotale"), sped: await testoDi(page, "#vt-spedizione"),
-      iva: await testoDi(page, "#vt-iva"), totale: await testoDi(page, "#vt-totale") };
+    const visti = await totaliMostrati(page);
     const attesi = { merce: euro(a.merce), sped: euro(a.sped), iva: ivaCompresa ? "inclusa nei prezzi" : euro(a.iva),
       totale: euro(a.totale) };
     for (const k of ["merce", "sped", "iva", "totale"])

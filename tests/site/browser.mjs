@@ -8,7 +8,8 @@ import { spawnSync, execFileSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { verifica, esiti, avviaServer, avviaBrowser, sql, articolo, cent, atteso, euro, inviaOrdine } from "./sito.mjs";
+import { verifica, esiti, avviaServer, avviaBrowser, nuovaPagina, testoDi, scegliPaese, scegliMetodo, totaliMostrati, sql,
+  articolo, cent, atteso, euro, inviaOrdine } from "./sito.mjs";
 
 const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
@@ -66,13 +67,6 @@ function listino(shop, db, articoli) {
 
 const browser = await avviaBrowser(fs.mkdtempSync(path.join(tmp, "profilo-")));
 
-async function nuovaPagina(errori) {
-  const page = await browser.newPage();
-  page.on("pageerror", (e) => errori.push(String(e.message || e)));
-  page.on("dialog", async (d) => { errori.push("dialog: " + d.message()); await d.dismiss(); });
-  return page;
-}
-
 async function fotografa(page, nome) {
   for (const [dim, w, h] of [["telefono", 390, 844], ["desktop", 1280, 900]]) {
     await page.setViewport({ width: w, height: h, isMobile: dim == "telefono", deviceScaleFactor: 1 });
@@ -96,15 +90,11 @@ async function senzaNome(page) {
   });
 }
 
-async function testoDi(page, sel) {
-  return page.$eval(sel, (e) => e.textContent.trim()).catch(() => null);
-}
-
 async function percorso(set) {
   const shop = costruisci(set, false);
   const db = path.join(shop, "catalog.mdb");
   const errori = [];
-  const page = await nuovaPagina(errori);
+  const page = await nuovaPagina(browser, errori);
   await page.goto(`${base}/index.htm`, { waitUntil: "load" });
   verifica(await page.$("form[name=vtReparti] select[name=vtRepartiMenu]"), `${set}: menu dei reparti nella pagina d'ingresso`);
   verifica((await page.$$(".vt-vetrina td")).length > 0, `${set}: vetrina con articoli`);
@@ -145,22 +135,18 @@ async function percorso(set) {
   const paesi = sql(db, "SELECT paese, zona FROM paesi").sort((x, y) => x.zona - y.zona);
   const italia = paesi.find((p) => p.zona == 1), ue = paesi.find((p) => p.zona == 2);
   for (const [paese, metodo] of [[ue, 2], [italia, 1]]) {
-    const idx = await page.$$eval("select[name=LSStato] option", (o, t) => o.findIndex((x) => x.text == t), paese.paese);
-    await page.$eval("select[name=LSStato]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, idx);
-    await page.$eval("select[name=Pagamento]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, metodo - 1);
+    await scegliPaese(page, paese.paese);
+    await scegliMetodo(page, metodo);
     const a = atteso(db, righe, metodo, paese.zona);
-    const visti = { merce: await testoDi(page, "#vt-subtotale"), sped: await testoDi(page, "#vt-spedizione"),
-      iva: await testoDi(page, "#vt-iva"), totale: await testoDi(page, "#vt-totale") };
+    const visti = await totaliMostrati(page);
     for (const k of ["merce", "sped", "iva", "totale"])
       verifica(visti[k] == euro(a[k]), `${set}: ${k} in ${paese.paese} col metodo ${metodo}: ${visti[k]} = ${euro(a[k])}`);
   }
   // Cash on delivery is not offered in the EU zone.
-  const idxUe = await page.$$eval("select[name=LSStato] option", (o, t) => o.findIndex((x) => x.text == t), ue.paese);
-  await page.$eval("select[name=LSStato]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, idxUe);
-  await page.$eval("select[name=Pagamento]", (s) => { s.selectedIndex = 0; s.dispatchEvent(new Event("change")); });
+  await scegliPaese(page, ue.paese);
+  await scegliMetodo(page, 1);
   verifica(/non è disponibile/.test((await testoDi(page, "#vt-messaggio")) || ""), `${set}: contrassegno non disponibile nella UE`);
-  const idxIt = await page.$$eval("select[name=LSStato] option", (o, t) => o.findIndex((x) => x.text == t), italia.paese);
-  await page.$eval("select[name=LSStato]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, idxIt);
+  await scegliPaese(page, italia.paese);
   await fotografa(page, `${set}-carrello`);
 
   // The order.
@@ -199,7 +185,7 @@ async function percorso(set) {
 // and the order form carries the weight as plain decimals.
 async function pesi() {
   const errori = [];
-  const page = await nuovaPagina(errori);
+  const page = await nuovaPagina(browser, errori);
   await page.goto(`${base}/ordine.htm`, { waitUntil: "load" });
   const casi = [
     // unit weight, quantity, band limit, expected cost in cents, unit weight sent
@@ -246,7 +232,7 @@ async function ostile() {
   const shop = costruisci("classico", true);
   const db = path.join(shop, "catalog.mdb");
   const errori = [];
-  const page = await nuovaPagina(errori);
+  const page = await nuovaPagina(browser, errori);
   await page.goto(`${base}/index.htm`, { waitUntil: "load" });
   verifica(await page.evaluate(() => typeof Acquista == "function" && typeof SpedPaese == "function"), "testi ostili: lo script delle pagine si carica");
   const art = articolo(db, () => true);

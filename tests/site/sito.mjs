@@ -1,8 +1,9 @@
 // What the site's browser tests share: their checks, a local web server for
 // a built shop (its pages folder under a prefix, and /cgi-bin/*.pl run as CGI
-// by Perl from its scripts folder), headless Chromium, the catalogue read
-// with the sqlite3 shell, and the cart's totals computed from the shop's
-// tables.
+// by Perl from its scripts folder), headless Chromium and its pages (script
+// errors collected, texts read, the cart's country and method chosen and its
+// totals read), the catalogue read with the sqlite3 shell, and the cart's
+// totals computed from the shop's tables.
 import { spawn, execFileSync } from "node:child_process";
 import fs from "node:fs";
 import http from "node:http";
@@ -121,6 +122,34 @@ export function avviaBrowser(profilo) {
   args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
     "--disable-background-networking", "--disable-component-update", "--disable-sync"],
 });
+}
+
+// A new page whose script errors and dialogs (dismissed) are collected in
+// `errori`.
+export async function nuovaPagina(browser, errori) {
+  const page = await browser.newPage();
+  page.on("pageerror", (e) => errori.push(String(e.message || e)));
+  page.on("dialog", async (d) => { errori.push("dialog: " + d.message()); await d.dismiss(); });
+  return page;
+}
+
+// The trimmed text of the element `sel` selects; null when there is none.
+export const testoDi = (page, sel) => page.$eval(sel, (e) => e.textContent.trim()).catch(() => null);
+
+// On the cart's page: the country chosen by its name and the payment method
+// by its place (1: the first), each list announcing its change as a
+// customer's choice does; and the totals the page shows.
+export async function scegliPaese(page, nome) {
+  const i = await page.$$eval("select[name=LSStato] option", (o, t) => o.findIndex((x) => x.text == t), nome);
+  await page.$eval("select[name=LSStato]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); }, i);
+}
+export async function scegliMetodo(page, metodo) {
+  await page.$eval("select[name=Pagamento]", (s, i) => { s.selectedIndex = i; s.dispatchEvent(new Event("change")); },
+    metodo - 1);
+}
+export async function totaliMostrati(page) {
+  return { merce: await testoDi(page, "#vt-subtotale"), sped: await testoDi(page, "#vt-spedizione"),
+    iva: await testoDi(page, "#vt-iva"), totale: await testoDi(page, "#vt-totale") };
 }
 
 // The order form on the cart's page filled in by a customer and sent; waits
