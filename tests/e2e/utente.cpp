@@ -209,12 +209,10 @@ void Utente::menu(const QStringList &voci)
                         scatta(nome);
                     }
                     const QPoint dove = m->actionGeometry(a).center();
-                    if (!ultima) {
+                    // A submenu's entry is hovered before it is clicked.
+                    if (!ultima)
                         QTest::mouseMove(m, dove);
-                        QTest::mouseClick(m, Qt::LeftButton, {}, dove);
-                    } else {
-                        QTest::mouseClick(m, Qt::LeftButton, {}, dove);
-                    }
+                    QTest::mouseClick(m, Qt::LeftButton, {}, dove);
                     return true;
                 }
             return false;
