@@ -146,14 +146,9 @@ QString Elaborazione::percorsoLavoro() const
     return m_stato.PercorsoNegozio + QStringLiteral("/source.mdb");
 }
 
-QString Elaborazione::nomeRicerca() const
-{
-    return QStringLiteral("/search") + m_IDnegozio + QStringLiteral(".csv");
-}
-
 QString Elaborazione::fileRicerca() const
 {
-    return m_stato.CartellaScript + nomeRicerca();
+    return m_stato.CartellaScript + QStringLiteral("/search") + m_IDnegozio + QStringLiteral(".csv");
 }
 
 QString Elaborazione::fileDatiOrdine() const
@@ -257,7 +252,6 @@ bool Elaborazione::controllaCartelle()
 void Elaborazione::azzera()
 {
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/vtftp.dat"));
-    QFile::remove(m_stato.CartellaPagine + nomeRicerca());
     m_colori = LeggiColori(CartellaSet);
     QFile::remove(percorsoLavoro());
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/online/asp.mdb"));
