@@ -45,6 +45,12 @@ QString testoCorrotto(const QString &cartella)
            u'\r';
 }
 
+// A department as the warnings name it: its title, then its ID in brackets.
+QString nomeReparto(const Reparto &r)
+{
+    return u'\'' + r.titolo + QStringLiteral("' (") + r.ID + u')';
+}
+
 // How often the build lets the window system run, in milliseconds.
 constexpr int intervalloEventi = 30;
 
@@ -140,14 +146,9 @@ QString Elaborazione::percorsoLavoro() const
     return m_stato.PercorsoNegozio + QStringLiteral("/source.mdb");
 }
 
-QString Elaborazione::nomeRicerca() const
-{
-    return QStringLiteral("/search") + m_IDnegozio + QStringLiteral(".csv");
-}
-
 QString Elaborazione::fileRicerca() const
 {
-    return m_stato.CartellaScript + nomeRicerca();
+    return m_stato.CartellaScript + QStringLiteral("/search") + m_IDnegozio + QStringLiteral(".csv");
 }
 
 QString Elaborazione::fileDatiOrdine() const
@@ -251,7 +252,6 @@ bool Elaborazione::controllaCartelle()
 void Elaborazione::azzera()
 {
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/vtftp.dat"));
-    QFile::remove(m_stato.CartellaPagine + nomeRicerca());
     m_colori = LeggiColori(CartellaSet);
     QFile::remove(percorsoLavoro());
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/online/asp.mdb"));
@@ -374,10 +374,8 @@ Elaborazione::Esito Elaborazione::MakePages()
         d.elenco = (m_imp.chkElencoFoto | m_imp.chkElencoCodice | m_imp.chkElencoTitolo) != 0;
 
         QStringList isolati;
-        for (int i : navigazione.Irraggiungibili()) {
-            const Reparto &r = navigazione.reparti()[size_t(i)];
-            isolati << u'\'' + r.titolo + QStringLiteral("' (") + r.ID + u')';
-        }
+        for (int i : navigazione.Irraggiungibili())
+            isolati << nomeReparto(navigazione.reparti()[size_t(i)]);
         if (!isolati.isEmpty())
             m_messages.warning(QStringLiteral("Nessun collegamento del negozio porta alle pagine di questi reparti, "
                                               "perché il reparto superiore manca o li contiene: ") +
@@ -455,9 +453,6 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
     QHash<QString, std::pair<int, QString>> presi;
     for (const QString &f : fileDelSet())
         presi.insert(f.toLower(), {-1, f});
-    const auto nome = [](const Reparto &r) {
-        return u'\'' + r.titolo + QStringLiteral("' (") + r.ID + u')';
-    };
     for (size_t i = 0; i < tutti.size(); ++i) {
         const Reparto &r = tutti[i];
         QString motivo;
@@ -478,11 +473,11 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
                 motivo += QStringLiteral("da una pagina del negozio ('") + preso->second + QStringLiteral("')");
             else
                 motivo += QStringLiteral("dalla pagina '") + preso->second + QStringLiteral("' del reparto ") +
-                          nome(tutti[size_t(preso->first)]);
+                          nomeReparto(tutti[size_t(preso->first)]);
         }
         if (!motivo.isEmpty()) {
             rifiutato[i] = 1;
-            m_messages.warning(QStringLiteral("Le pagine del reparto ") + nome(r) +
+            m_messages.warning(QStringLiteral("Le pagine del reparto ") + nomeReparto(r) +
                                QStringLiteral(" non sono state create: ") + motivo + u'.');
             continue;
         }

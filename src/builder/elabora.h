@@ -99,7 +99,6 @@ private:
     bool fermati();
     void fallimento();
     void erroreImprevisto(int numero, const QString &descrizione);
-    QString nomeRicerca() const;
 
     const ShopState &m_stato;
     const Impostazioni &m_imp;

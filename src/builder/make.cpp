@@ -161,7 +161,8 @@ bool stessiByte(const QByteArray &path, qint64 lunghezza, Pezzo pezzo)
         return false;
     struct stat st {};
     bool uguale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == lunghezza;
-    constexpr qsizetype blocco = 1 << 16;
+    // Buffers only for a file of the same size, and no larger than it.
+    const qsizetype blocco = uguale ? qsizetype(std::min<qint64>(lunghezza, 1 << 16)) : 0;
     QByteArray a(blocco, Qt::Uninitialized), b(blocco, Qt::Uninitialized);
     for (qint64 resto = lunghezza; uguale && resto > 0;) {
         const qsizetype n = qsizetype(std::min<qint64>(resto, blocco));

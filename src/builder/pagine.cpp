@@ -28,6 +28,13 @@ QStringList elenca(const QString &cartella, const QString &modello)
     return QDir(cartella).entryList({modello}, QDir::Files | QDir::CaseSensitive, QDir::Name);
 }
 
+// A page model of the departments ("modello*.htm"): merged into the
+// department pages, never one to one.
+bool modelloReparti(const QString &nome)
+{
+    return nome.startsWith(QLatin1String("modello")) && nome.endsWith(QLatin1String(".htm"));
+}
+
 const QString chiusuraPagamento =
     QStringLiteral("<p align=\"center\"><a href=\"index.htm\">Torna all'ingresso del negozio</font></font></a></p>");
 
@@ -42,8 +49,7 @@ QStringList Elaborazione::fileDelSet() const
         f << QStringLiteral("thankyou%1.htm").arg(k);
     // The pages merged one to one, then the resources copied.
     for (const QString &nome : elenca(CartellaSet, QStringLiteral("*.*htm*")))
-        if (!(nome.startsWith(QLatin1String("modello")) && nome.endsWith(QLatin1String(".htm"))) &&
-            nome != QLatin1String("thankyou.htm") && nome != QLatin1String("paymsg.htm"))
+        if (!modelloReparti(nome) && nome != QLatin1String("thankyou.htm") && nome != QLatin1String("paymsg.htm"))
             f << nome;
     for (const QString &nome : FileCartella(CartellaSet))
         if (!RisorsaEsclusa(nome))
@@ -61,7 +67,7 @@ Elaborazione::Passo Elaborazione::pagineSet()
             fatto = ringraziamenti();
         else if (nome == QLatin1String("paymsg.htm"))
             fatto = pagamentoEsito();
-        else if (!(nome.startsWith(QLatin1String("modello")) && nome.endsWith(QLatin1String(".htm"))))
+        else if (!modelloReparti(nome))
             // results.htm too: script() rewrites it into the scripts folder
             // and deletes it, and the list keeps it as a file the build wrote.
             fatto = unisci(m_rigaHome, CartellaSet + u'/' + nome, m_stato.CartellaPagine + u'/' + nome);

@@ -358,8 +358,9 @@ for my $listino (1, 0) {
 
 # Settings that would end a here-document or a string of the script and
 # carry code after it: each reaches the script as data and never runs. Every
-# setting of each script gets, in turn, line breaks with the end markers the
-# scripts ever used, a line of code that would leave a mark, and quotes.
+# setting of each script gets, in turn, line breaks with here-document end
+# markers ("__VT_FINE_..._Q7Z__", "__END__"), a line of code that would leave
+# a mark, and quotes.
 {
     my $segno = "$dir/segno";
     my @marcatori = map { "__VT_FINE_${_}_Q7Z__" } qw(NEGOZIO EMAIL FIRMA SENDMAIL URL PAESI PAGAMENTI TABELLE TIPOPESO MINIMO IVACOMPRESA CODICE MODO SEP);
