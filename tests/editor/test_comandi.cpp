@@ -230,7 +230,6 @@ struct Prova {
     FinestraDiProva &f;
     Dialoghi &dialoghi;
     int articoli = 0, reparti = 0;  // rows before the command
-    QString riga;                   // the current article's code, or department's ID, before it
 
     Database &db() { return f.db(); }
     QVariant sql(const QString &q, const QVariantList &p = {}) { return db().scalar(q, p); }
@@ -650,7 +649,7 @@ void TestComandi::comandoDalMenuEDalPulsante()
     QVERIFY(f->w);
     QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
     Dialoghi dialoghi;
-    Prova p{*f, dialoghi, 0, 0, {}};
+    Prova p{*f, dialoghi, 0, 0};
     if (c.prepara)
         QVERIFY(c.prepara(p));
     // The view, the department (or the shop) and the row, clicked.
