@@ -36,6 +36,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -53,6 +54,13 @@ const Scheda schede[] = {
     {"kSito", " Sito", "Impostazioni generali del sito", "mnuSito", "pagine\\sito.htm", Cmd::VisualizzaSito},
     {"kInternet", "Internet", "Impostazioni Internet", "mnuInternet", "pagine\\internet.htm", Cmd::VisualizzaInternet},
 };
+
+// Whether the menu is a view's own "&Modifica".
+bool menuDiVista(const QString &nome)
+{
+    return std::any_of(std::begin(schede), std::end(schede),
+                       [&nome](const Scheda &s) { return nome == QLatin1String(s.menu); });
+}
 
 QWidget *pannello(const QString &nome, QWidget *parent)
 {
@@ -385,8 +393,7 @@ void frmMain::mostraMenuVista(const QString &nome)
     QMenuBar *barra = menuBar();
     for (qsizetype i = m_menu.size() - 1; i >= 0; --i) {
         QAction *a = m_menu[i]->menuAction();
-        const bool vista = m_menuVista.contains(m_menu[i]->objectName());
-        if (vista && m_menu[i]->objectName() != nome) {
+        if (menuDiVista(m_menu[i]->objectName()) && m_menu[i]->objectName() != nome) {
             barra->removeAction(a);
         } else if (!barra->actions().contains(a)) {
             // Before the next menu of the bar that is shown.
@@ -492,8 +499,6 @@ Impostazioni frmMain::impostazioni() const
 void frmMain::creaMenu()
 {
     m_menu = m_comandi.creaMenu(menuBar());
-    for (const Scheda &s : schede)
-        m_menuVista << QString::fromLatin1(s.menu);
     // The departments view's menu until a view is shown.
     mostraMenuVista(QStringLiteral("mnuReparti"));
 }

@@ -230,7 +230,6 @@ struct Prova {
     FinestraDiProva &f;
     Dialoghi &dialoghi;
     int articoli = 0, reparti = 0;  // rows before the command
-    QString riga;                   // the current article's code, or department's ID, before it
 
     Database &db() { return f.db(); }
     QVariant sql(const QString &q, const QVariantList &p = {}) { return db().scalar(q, p); }
@@ -650,7 +649,7 @@ void TestComandi::comandoDalMenuEDalPulsante()
     QVERIFY(f->w);
     QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
     Dialoghi dialoghi;
-    Prova p{*f, dialoghi, 0, 0, {}};
+    Prova p{*f, dialoghi, 0, 0};
     if (c.prepara)
         QVERIFY(c.prepara(p));
     // The view, the department (or the shop) and the row, clicked.
@@ -1007,14 +1006,16 @@ void TestComandi::pulisciCartelle_data()
 {
     // The pages and scripts folders ("pagine", "script": working folders of
     // their own; "negozio", "programma", "": refused ones), the answers (the
-    // refusal's OK among them), and which folders end up empty.
+    // refusal's OK among them), which folders end up empty, and the reasons
+    // the refused ones are given, in turn.
     QTest::addColumn<QString>("pagine");
     QTest::addColumn<QString>("script");
     QTest::addColumn<QList<int>>("risposte");
     QTest::addColumn<QStringList>("svuotate");
-    QTest::addColumn<QStringList>("rifiutate");
+    QTest::addColumn<QStringList>("motivi");
     const int si = int(Messages::Answer::Yes), no = int(Messages::Answer::No), ok = int(Messages::Answer::Ok),
               annulla = int(Messages::Answer::Cancel);
+    const QString negozio = QStringLiteral("è la cartella del negozio o una cartella che la contiene");
     QTest::newRow("No at the first question") << "pagine" << "script" << QList<int>{no} << QStringList() << QStringList();
     QTest::newRow("both emptied") << "pagine" << "script" << QList<int>{si, ok, ok} << QStringList{"pagine", "script"}
                                   << QStringList();
@@ -1025,11 +1026,12 @@ void TestComandi::pulisciCartelle_data()
     QTest::newRow("the same folder twice")
         << "pagine" << "pagine" << QList<int>{si, ok, ok} << QStringList{"pagine"} << QStringList();
     QTest::newRow("the shop's folder refused")
-        << "negozio" << "script" << QList<int>{si, ok, ok, ok} << QStringList{"script"} << QStringList{"negozio"};
+        << "negozio" << "script" << QList<int>{si, ok, ok, ok} << QStringList{"script"} << QStringList{negozio};
+    // The program folder holds the test's shop.
     QTest::newRow("the program folder refused")
-        << "pagine" << "programma" << QList<int>{si, ok, ok, ok} << QStringList{"pagine"} << QStringList{"programma"};
+        << "pagine" << "programma" << QList<int>{si, ok, ok, ok} << QStringList{"pagine"} << QStringList{negozio};
     QTest::newRow("no folder refused") << "" << "script" << QList<int>{si, ok, ok, ok} << QStringList{"script"}
-                                       << QStringList{""};
+                                       << QStringList{"non è indicata"};
 }
 
 void TestComandi::pulisciCartelle()
@@ -1038,7 +1040,7 @@ void TestComandi::pulisciCartelle()
     QFETCH(QString, script);
     QFETCH(QList<int>, risposte);
     QFETCH(QStringList, svuotate);
-    QFETCH(QStringList, rifiutate);
+    QFETCH(QStringList, motivi);
     auto f = apriFinestra();
     QVERIFY(f->w);
     QTemporaryDir lavoro;
@@ -1091,15 +1093,17 @@ void TestComandi::pulisciCartelle()
     QStringList attesi;
     if (risposte.size() > 1) {
         qsizetype r = 1;  // the next answer
+        qsizetype m = 0;  // the next reason
         for (const QString &chiave : {pagine, script}) {
             attesi << QStringLiteral("Saranno cancellati i file presenti in ") + cartelle.value(chiave);
             const bool ok = risposte.at(r++) == int(Messages::Answer::Ok);
-            if (ok && rifiutate.contains(chiave)) {
+            if (ok && chiave != QLatin1String("pagine") && chiave != QLatin1String("script")) {
                 attesi << QStringLiteral("La cartella '%1' non è stata svuotata: %2.")
-                              .arg(cartelle.value(chiave), CartellaRiservata(cartelle.value(chiave), f->shop));
+                              .arg(cartelle.value(chiave), motivi.value(m++));
                 ++r;  // its OK
             }
         }
+        QCOMPARE(m, motivi.size());
     }
     QCOMPARE(f->messages.texts().mid(1), attesi);
     for (const ScriptedMessages::Shown &m : mostrati) {
