@@ -147,9 +147,10 @@ public:
         m_db.beginTrans();
         m_livello = m_db.transactionDepth();
     }
-    // Reached open only on a way out by an exception, which the caller
-    // reports: a rollback that fails then too is logged, as a destructor
-    // cannot throw.
+    // Reached open on a way out by an exception, or when a holder drops a
+    // transaction it did not commit (a dialog's "Annulla"). A rollback that
+    // fails here is only logged, as a destructor cannot throw: a holder that
+    // must report it calls finish() first.
     ~Transazione()
     {
         try {

@@ -171,24 +171,26 @@ void TestImpostazioni::codiceSito_data()
 {
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("cartella");
+    QTest::addColumn<QString>("cgi");
     QTest::addColumn<QString>("codice");
-    QTest::newRow("abc") << "abc" << "" << "24E";
-    QTest::newRow("abc con http") << "http://abc/" << "" << "24E";
-    QTest::newRow("abc con https") << "https://abc" << "" << "24E";
+    QTest::newRow("abc") << "abc" << "" << "" << "24E";
+    QTest::newRow("abc con http") << "http://abc/" << "" << "" << "24E";
+    QTest::newRow("abc con https") << "https://abc" << "" << "" << "24E";
     // abc/x: 590 + 47 x 4 + 120 x 5 = 1378
-    QTest::newRow("cartella") << "abc" << "/x/" << "562";
-    QTest::newRow("cgi non conta") << "abc" << "" << "24E";
-    QTest::newRow("vuoto") << "" << "" << "0";
+    QTest::newRow("cartella") << "abc" << "/x/" << "" << "562";
+    QTest::newRow("cgi non conta") << "abc" << "" << "cgi-bin" << "24E";
+    QTest::newRow("vuoto") << "" << "" << "" << "0";
     // The euro sign counts as code 128 of the Windows code page.
-    QTest::newRow("carattere ansi") << QStringLiteral("a\u20AC") << "" << "161";
+    QTest::newRow("carattere ansi") << QStringLiteral("a\u20AC") << "" << "" << "161";
 }
 
 void TestImpostazioni::codiceSito()
 {
     QFETCH(QString, url);
     QFETCH(QString, cartella);
+    QFETCH(QString, cgi);
     QFETCH(QString, codice);
-    QCOMPARE(CodiceSito(sito(url, cartella, QStringLiteral("cgi-bin"))), codice);
+    QCOMPARE(CodiceSito(sito(url, cartella, cgi)), codice);
 }
 
 void TestImpostazioni::indirizzi_data()
