@@ -56,6 +56,21 @@ DataSource::Pausa::Pausa(DataSource &sorgente) : m_sorgente(sorgente)
 
 DataSource::Pausa::~Pausa()
 {
+    if (m_finita)
+        return;
+    try {
+        fine();
+    } catch (const std::exception &e) {
+        qWarning("%s: the row could not be shown again after a pause: %s", qPrintable(m_sorgente.objectName()),
+                 e.what());
+    }
+}
+
+void DataSource::Pausa::fine()
+{
+    if (m_finita)
+        return;
+    m_finita = true;
     m_sorgente.riprendi();
 }
 

@@ -66,15 +66,21 @@ public:
     // fields are left alone and neither reposition nor scritto is signalled.
     // The pending edits are written when it starts; when the last pause
     // ends, the current row is shown and reposition signalled once.
+    // fine() ends the pause where an error of those who follow reposition
+    // can reach the caller; the destructor ends one still running (on a way
+    // out by an exception) and only logs such an error, as a destructor
+    // cannot pass it on.
     class Pausa {
     public:
         explicit Pausa(DataSource &sorgente);
         ~Pausa();
         Pausa(const Pausa &) = delete;
         Pausa &operator=(const Pausa &) = delete;
+        void fine();
 
     private:
         DataSource &m_sorgente;
+        bool m_finita = false;
     };
 
 signals:

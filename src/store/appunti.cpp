@@ -84,7 +84,7 @@ void Catalogo::IncollaArticoli()
     Recordset &a = d.dataArticoli.recordset();
     // The window shows the article list once the paste is over (or has
     // stopped), on the row it ends on, not at every article.
-    std::optional<DataSource::Pausa> pausa(std::in_place, d.dataArticoli);
+    DataSource::Pausa pausa(d.dataArticoli);
     for (clip.moveFirst(); !clip.eof(); clip.moveNext()) {
         const QVariant precedente = a.hasCurrent() ? a.value(QStringLiteral("ID")) : QVariant();
         // Each article's new row and its values are committed together: a
@@ -96,7 +96,7 @@ void Catalogo::IncollaArticoli()
         if (id == 0 || !a.hasCurrent() || a.value(QStringLiteral("ID")).toLongLong() != id) {
             if (id != 0)
                 tornaIndietro(t, id, precedente);
-            pausa.reset();
+            pausa.fine();
             msg.warning(QStringLiteral("Impossibile aggiungere il nuovo articolo: l'incolla è stato interrotto."));
             return;
         }
@@ -111,6 +111,7 @@ void Catalogo::IncollaArticoli()
             throw;
         }
     }
+    pausa.fine();
 }
 
 void Catalogo::tornaIndietro(Transazione &t, qint64 id, const QVariant &precedente)

@@ -29,6 +29,7 @@ private slots:
     void rifiutoSenzaCampo();
     void rigaScrittaDaAltri();
     void pausaMostraSoloLaFine();
+    void erroreAllaFineDellaPausa();
     void filtroNumerico_data();
     void filtroNumerico();
     void selezionaTuttoAlFocus();
@@ -274,6 +275,33 @@ void TestBinder::pausaMostraSoloLaFine()
     QCOMPARE(riposizionamenti.size(), 1);
     QCOMPARE(m_titolo->text(), QStringLiteral("Altrove"));
     QVERIFY(!articoli().modifichePendenti());
+}
+
+// A follower of reposition that fails when a pause ends: fine() passes the
+// error to the caller; a pause ended by an exception already on its way out
+// keeps that one (the program goes on instead of ending).
+void TestBinder::erroreAllaFineDellaPausa()
+{
+    QObject guardia;
+    connect(&articoli(), &DataSource::reposition, &guardia, [] { throw DbError(3021, QStringLiteral("letto male")); });
+    try {
+        DataSource::Pausa pausa(articoli());
+        pausa.fine();
+        QFAIL("the follower's error was lost");
+    } catch (const DbError &e) {
+        QCOMPARE(e.number, 3021);
+    }
+    try {
+        DataSource::Pausa pausa(articoli());
+        throw std::runtime_error("incolla interrotto");
+    } catch (const std::runtime_error &e) {
+        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("incolla interrotto"));
+    }
+    // The pause is over either way: the fields follow the recordset again.
+    QObject::disconnect(&articoli(), &DataSource::reposition, &guardia, nullptr);
+    QSignalSpy riposizionamenti(&articoli(), &DataSource::reposition);
+    articoli().recordset().moveNext();
+    QCOMPARE(riposizionamenti.size(), 1);
 }
 
 void TestBinder::filtroNumerico_data()
