@@ -9,7 +9,6 @@
 #include "messages.h"
 #include "negozio.h"
 
-#include <optional>
 
 using namespace catalogo;
 
