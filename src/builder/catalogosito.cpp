@@ -127,7 +127,7 @@ Varianti Varianti::leggi(Database &catalogo)
         s.nome = l.testo(cNome);
         s.selezionato = l.valore(cSel);
         for (size_t i = 0; i < 15; ++i) {
-            s.opzione[i] = l.testo(cOp[i]);
+            s.opzione[i] = TogliControlli(l.testo(cOp[i]));  // as articles' names
             s.prezzo[i] = l.valore(cPr[i]);
             s.peso[i] = l.valore(cPe[i]);
             if (!l.numero(cPr[i], true))
