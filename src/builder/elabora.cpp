@@ -2,9 +2,9 @@
 
 #include "campinegozio.h"
 #include "catalogosito.h"
-#include "emailordini.h"
 #include "controlloprezzi.h"
 #include "database.h"
+#include "emailordini.h"
 #include "formato.h"
 #include "frammenti.h"
 #include "home.h"
