@@ -42,6 +42,8 @@ my $CODICE = valore('<<1-IDnegozio>>');
 $URL_NEGOZIO = encode('UTF-8', $URL_NEGOZIO) =~ s/([^\x21-\x7e]|["<>\\^`{|}])/sprintf('%%%02X', ord($1))/ger;
 
 $CODICE =~ s/[^0-9A-Za-z]//g;
+# Il programma accetta un solo indirizzo, che qui perde gli spazi intorno.
+$EMAIL_NEGOZIO =~ s/^\s+|\s+\z//g;
 my $LISTINO_FILE = dirname(__FILE__) . "/prezzi$CODICE.tsv";
 binmode(STDOUT, ':raw');
 
@@ -53,8 +55,20 @@ while ($TABELLE =~ /(\w+)\s*=\s*new\s+Array\(([^)]*)\)/g) {
     my ($n, $v) = ($1, $2);
     $ARRAY{$n} = [map { s/\s//gr } split(/,/, $v)];
 }
-while ($TABELLE =~ /var\s+(\w+)\s*=\s*(?:'([^']*)'|"([^"]*)"|\s*(-?[0-9]+))\s*;/g) {
-    $VAR{$1} = defined $2 ? $2 : defined $3 ? $3 : $4;
+# Una stringa JavaScript, con i suoi caratteri di escape (\" \\ \' \r \n
+# \uXXXX ...): i testi del negozio, come la valuta, possono contenere
+# virgolette e barre.
+sub stringa_js {
+    my $s = shift;
+    my %esc = (n => "\n", r => "\r", t => "\t", b => "\b", f => "\f", v => "\x0b", 0 => "\0");
+    $s = substr($s, 1, -1);
+    $s =~ s{\\(?:u([0-9A-Fa-f]{4})|x([0-9A-Fa-f]{2})|(\r\n|[\r\n\x{2028}\x{2029}])|(.))}
+           {defined $1 ? chr(hex $1) : defined $2 ? chr(hex $2) : defined $3 ? '' : $esc{$4} // $4}gse;
+    return $s;
+}
+while ($TABELLE =~ /var\s+(\w+)\s*=\s*("(?:[^"\\\r\n]|\\.)*"|'(?:[^'\\\r\n]|\\.)*'|-?[0-9]+)\s*;/gs) {
+    my ($n, $v) = ($1, $2);
+    $VAR{$n} = $v =~ /^["']/ ? stringa_js($v) : $v;
 }
 my $SPOK = $VAR{SpOk} // '';
 my $IVAOK = $VAR{IvaOk} // '';
@@ -63,7 +77,9 @@ my $SEPMIGL = $VAR{sepmigl} // '.';
 my $SEPDEC = $VAR{sepdec} // ',';
 my $DECIMALI = !defined $VAR{PutDec} || $VAR{PutDec} ne '0';
 
-# Testi confrontati come li vede il cliente: entita' sciolte, spazi ridotti a uno.
+# Testi confrontati come li vede il cliente: entita' sciolte, spazi ridotti a
+# uno. I nomi di paesi e modalita' di pagamento arrivano dal programma gia'
+# come il browser li mostra (solo &amp; &lt; &gt; &quot; restano entita').
 my %ENTITA = (nbsp => ' ', amp => '&', lt => '<', gt => '>', quot => '"', apos => "'",
     agrave => "\x{e0}", aacute => "\x{e1}", egrave => "\x{e8}", eacute => "\x{e9}", igrave => "\x{ec}",
     iacute => "\x{ed}", ograve => "\x{f2}", oacute => "\x{f3}", ugrave => "\x{f9}", uacute => "\x{fa}",
@@ -72,11 +88,20 @@ my %ENTITA = (nbsp => ' ', amp => '&', lt => '<', gt => '>', quot => '"', apos =
     uuml => "\x{fc}", Auml => "\x{c4}", Ouml => "\x{d6}", Uuml => "\x{dc}", szlig => "\x{df}");
 sub carattere { my $n = shift; return $n > 0 && $n < 0x110000 ? chr($n) : ''; }
 sub spazi { my $t = shift // ''; $t =~ s/[\s\x{a0}]+/ /g; $t =~ s/^ | $//g; return $t; }
+# I controlli di direzione del testo, che fanno leggere un testo diverso da
+# quello scritto, non arrivano alla posta ne' ai confronti; gli altri
+# caratteri di controllo vi arrivano come spazi.
+sub senza_controlli {
+    my $t = shift // '';
+    $t =~ s/[\x{61c}\x{200e}\x{200f}\x{202a}-\x{202e}\x{2066}-\x{2069}]//g;
+    $t =~ s/[\x00-\x1f\x7f-\x9f\x{2028}\x{2029}]+/ /g;
+    return $t;
+}
 sub chiave {
     my $t = shift // '';
     $t =~ s{&(?:#([0-9]{1,7})|#[xX]([0-9A-Fa-f]{1,6})|([A-Za-z]{2,8}));}
            {defined $1 ? carattere($1) : defined $2 ? carattere(hex $2) : $ENTITA{$3} // "&$3;"}ge;
-    return spazi($t);
+    return spazi(senza_controlli($t));
 }
 sub testo_html { my $t = shift; $t =~ s/<[^>]*>//g; return chiave($t); }
 # Il testo di una variante: il carrello toglie il " *" della variante preselezionata.
@@ -318,17 +343,17 @@ sub leggi_modulo {
 # di controllo, lunghezza limitata.
 sub riga {
     my ($t, $max) = @_;
-    $t //= '';
-    $t =~ s/[\x00-\x1f\x7f]+/ /g;
+    $t = senza_controlli($t);
     $t =~ s/^\s+|\s+$//g;
     return length($t) > $max ? substr($t, 0, $max) : $t;
 }
 
+# Un testo su piu' righe (le note): gli a capo restano, i controlli no.
 sub testo_libero {
     my ($t, $max) = @_;
     $t //= '';
-    $t =~ s/\r\n?/\n/g;
-    $t =~ s/[\x00-\x08\x0b-\x1f\x7f]//g;
+    $t =~ s/\r\n?|[\x{2028}\x{2029}]/\n/g;
+    $t = join("\n", map { senza_controlli($_) } split(/\n/, $t, -1));
     return length($t) > $max ? substr($t, 0, $max) : $t;
 }
 
@@ -339,21 +364,24 @@ my %cliente;
 for my $c (['nome', 'Nome', 60, 1], ['cognome', 'Cognome', 60, 1], ['azienda', 'Azienda', 80, 0],
            ['codicefiscale', 'Codice fiscale o partita IVA', 20, 0], ['indirizzo', 'Indirizzo', 120, 1],
            ['cap', 'CAP', 10, 1], ['citta', 'Citta\'', 60, 1], ['provincia', 'Provincia', 30, 0],
-           ['telefono', 'Telefono', 30, 1], ['email', 'E-mail', 120, 1]) {
+           ['telefono', 'Telefono', 30, 1], ['email', 'E-mail', 10_000, 1]) {
     my ($campo, $etichetta, $max, $obbligatorio) = @$c;
     $cliente{$campo} = riga($F{$campo}, $max);
     push @errori, "Il campo \"$etichetta\" e' obbligatorio." if $obbligatorio && $cliente{$campo} eq '';
 }
 $cliente{note} = testo_libero($F{note}, 2000);
+# L'indirizzo e' controllato intero (fino a 254 caratteri, 64 prima della
+# chiocciola), mai accorciato: la conferma e le risposte vanno a lui.
 my $email = $cliente{email};
 push @errori, "L'indirizzo e-mail non e' valido."
-    if $email ne '' && $email !~ /^[A-Za-z0-9.!#\$%&'*+\/=?^_`{|}~-]+\@[A-Za-z0-9](?:[A-Za-z0-9-]{0,62}[A-Za-z0-9])?(?:\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,62}[A-Za-z0-9])?)+$/;
+    if $email ne '' && (length($email) > 254
+        || $email !~ /^(?=[^\@]{1,64}\@)[A-Za-z0-9.!#\$%&'*+\/=?^_`{|}~-]+\@[A-Za-z0-9](?:[A-Za-z0-9-]{0,62}[A-Za-z0-9])?(?:\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,62}[A-Za-z0-9])?)+\z/);
 push @errori, "Occorre accettare le condizioni di vendita e l'informativa sulla privacy." unless ($F{accetto} // '') eq 'si';
 
-my $paese = spazi(riga($F{paese}, 80));
+my $paese = spazi(riga($F{paese}, 200));
 my $zona = $ZONA{$paese};
 push @errori, "Il paese di spedizione non e' tra quelli serviti." unless defined $zona;
-my $pag = spazi(riga($F{Pagamento}, 80));
+my $pag = spazi(riga($F{Pagamento}, 200));
 my ($metodo) = grep { $METODI[$_ - 1] eq $pag } 1 .. @METODI;
 push @errori, "La modalita' di pagamento non e' valida." unless defined $metodo;
 if (defined $zona && defined $metodo) {

@@ -1,9 +1,11 @@
 #include "articoli.h"
 
+#include "controlloprezzi.h"
 #include "formato.h"
 #include "frammenti.h"
 #include "numeri.h"
 #include "prezzi.h"
+#include "testoletto.h"
 
 namespace {
 
@@ -165,9 +167,12 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
         voce.cellaVetrina = cella + QStringLiteral("<BR>") + titoloLink + QStringLiteral("<BR>") + prezzo.prezzo;
     }
 
+    if (const QString motivo = PrezzoFuoriMisura(prezzo, voce.ordine.varianti, *c.stato); !motivo.isEmpty())
+        voce.prezzoFuoriMisura = NomeArticolo(a, reparto) + QStringLiteral(": ") + motivo;
+
     // The order script's price list: what the purchase call hands the cart.
     voce.ordine.chiave = a.ID;
-    voce.ordine.codice = DecodificaEntita(TogliTag(codice));
+    voce.ordine.codice = TogliControlli(DecodificaEntita(TogliTag(codice)));
     voce.ordine.articolo = nomeCarrello;
     voce.ordine.prezzo = prezzo.importo;
     voce.ordine.aliquota = c.ivaCompresa ? Currency() : prezzo.aliquota;

@@ -38,6 +38,9 @@ struct VoceArticolo {
     QString cellaVetrina;
     QString rigaRicerca;  // one CSV line with its line end
     RigaDatiOrdine ordine;  // its line of the order script's price list
+    // When its price is not one the order script takes: the article named,
+    // and why (PrezzoFuoriMisura); "" otherwise.
+    QString prezzoFuoriMisura;
 };
 
 // The article numbered `numero` (from 1 on every page) on the page

@@ -1,9 +1,12 @@
 #include "catalogosito.h"
 
 #include "recordset.h"
+#include "testoletto.h"
 
 #include <QSqlDriver>
+#include <cmath>
 #include <sqlite3.h>
+#include <tuple>
 
 namespace {
 
@@ -71,6 +74,25 @@ public:
         const QVariant v = valore(colonna);
         return v.isNull() || !v.isValid() ? QString() : v.toString();
     }
+    // True when the value is a number of the column's kind, or Null: text
+    // in a numeric column, an infinite value, or a fraction in a column of
+    // whole numbers (Currency is stored as an integer) is no number.
+    bool numero(int colonna, bool intero) const
+    {
+        if (colonna < 0)
+            return true;
+        switch (sqlite3_column_type(m_st, colonna)) {
+        case SQLITE_NULL:
+        case SQLITE_INTEGER:
+            return true;
+        case SQLITE_FLOAT: {
+            const double v = sqlite3_column_double(m_st, colonna);
+            return intero ? v == std::trunc(v) && std::fabs(v) < 9.2e18 : std::isfinite(v);
+        }
+        default:
+            return false;
+        }
+    }
     // A Boolean field (False for Null).
     bool vero(int colonna) const
     {
@@ -105,9 +127,13 @@ Varianti Varianti::leggi(Database &catalogo)
         s.nome = l.testo(cNome);
         s.selezionato = l.valore(cSel);
         for (size_t i = 0; i < 15; ++i) {
-            s.opzione[i] = l.testo(cOp[i]);
+            s.opzione[i] = TogliControlli(l.testo(cOp[i]));  // as articles' names
             s.prezzo[i] = l.valore(cPr[i]);
             s.peso[i] = l.valore(cPe[i]);
+            if (!l.numero(cPr[i], true))
+                s.illeggibili[i] << QStringLiteral("prezzo");
+            if (!l.numero(cPe[i], false))
+                s.illeggibili[i] << QStringLiteral("peso");
         }
         const qint32 id = l.valore(cID).toInt();
         // The first row of an ID is the one a search finds.
@@ -149,12 +175,14 @@ ArticoliCatalogo ArticoliCatalogo::leggi(Database &catalogo)
     while (l.prossima()) {
         Articolo a;
         a.ID = l.valore(cID).toLongLong();
-        a.codice = l.testo(cCod);
-        a.titolo = l.testo(cTit);
-        a.sottotitolo = l.testo(cSot);
-        a.link = l.testo(cLink);
-        a.descrizione = l.testo(cDesc);
-        a.note = l.testo(cNote);
+        // No NUL or other control character reaches a page, the cart or
+        // the price list.
+        a.codice = TogliControlli(l.testo(cCod));
+        a.titolo = TogliControlli(l.testo(cTit));
+        a.sottotitolo = TogliControlli(l.testo(cSot));
+        a.link = TogliControlli(l.testo(cLink));
+        a.descrizione = TogliControlli(l.testo(cDesc));
+        a.note = TogliControlli(l.testo(cNote));
         a.linkesterno = l.vero(cEst);
         a.inelenco = l.vero(cEl);
         a.popup = l.vero(cPop);
@@ -170,9 +198,38 @@ ArticoliCatalogo ArticoliCatalogo::leggi(Database &catalogo)
         a.offertaprezzo = l.valore(cOffP);
         a.peso = l.valore(cPeso);
         a.giacenza = l.valore(cGiac);
+        for (const auto &[colonna, nome, intero] : {std::tuple{cPrez, "prezzo", true}, {cOffP, "offertaprezzo", true},
+                                                    {cPeso, "peso", false}})
+            if (!l.numero(colonna, intero))
+                a.illeggibili << QLatin1String(nome);
         c.m_perReparto[l.testo(cCat).toLower()].push_back(std::move(a));
     }
     return c;
+}
+
+void ArticoliCatalogo::escludi(const QSet<qint64> &ID)
+{
+    if (ID.isEmpty())
+        return;
+    for (std::vector<Articolo> &articoli : m_perReparto)
+        std::erase_if(articoli, [&](const Articolo &a) { return ID.contains(a.ID); });
+}
+
+QHash<QString, QStringList> NumeriIlleggibiliReparti(Database &catalogo)
+{
+    QHash<QString, QStringList> r;
+    Lettore l(catalogo, QStringLiteral("categorie"), QStringLiteral("SELECT ID, iva, sconto FROM categorie"));
+    const int cID = l.colonna("ID"), cIva = l.colonna("iva"), cSconto = l.colonna("sconto");
+    while (l.prossima()) {
+        QStringList campi;
+        if (!l.numero(cIva, false))
+            campi << QStringLiteral("iva");
+        if (!l.numero(cSconto, false))
+            campi << QStringLiteral("sconto");
+        if (!campi.isEmpty())
+            r.insert(l.testo(cID).toLower(), campi);
+    }
+    return r;
 }
 
 const std::vector<Articolo> &ArticoliCatalogo::diReparto(const QString &ID) const

@@ -6,7 +6,9 @@
 #include "database.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <array>
 #include <vector>
@@ -20,6 +22,9 @@ struct Articolo {
     std::array<QVariant, 3> immagine, imgX, imgY;
     QVariant prezzo, offertaprezzo, peso, giacenza;
     std::array<QVariant, 3> opzione;
+    // The fields among prezzo, offertaprezzo and peso that hold something
+    // other than a number (a damaged catalogue): their values read as 0.
+    QStringList illeggibili;
 };
 
 // One variant set of the table `opzioni`.
@@ -28,6 +33,8 @@ struct SetVarianti {
     QVariant selezionato;
     std::array<QString, 15> opzione;
     std::array<QVariant, 15> prezzo, peso;
+    // For each option, "prezzo" and "peso" when that field holds no number.
+    std::array<QStringList, 15> illeggibili;
 };
 
 class Varianti {
@@ -45,7 +52,13 @@ public:
     static ArticoliCatalogo leggi(Database &catalogo);
     // The articles of a department (its ID letter case aside), in order.
     const std::vector<Articolo> &diReparto(const QString &ID) const;
+    // Leaves these articles (by their ID) out of the site.
+    void escludi(const QSet<qint64> &ID);
 
 private:
     QHash<QString, std::vector<Articolo>> m_perReparto;  // lower-case catID
 };
+
+// The departments whose VAT or discount holds something other than a
+// number, by lower-case ID: the names of those fields ("iva", "sconto").
+QHash<QString, QStringList> NumeriIlleggibiliReparti(Database &catalogo);

@@ -93,7 +93,7 @@ QString NomeInCarrello(const QString &cartArticolo)
             i += 5;
         } else if (s[i] == u'\\' && i + 1 < s.size()) {
             const QChar c = s[++i];
-            r += c == u'r' ? QChar(u'\r') : c == u'n' ? QChar(u'\n') : c;
+            r += c == u'r' ? QChar(u'\r') : c == u'n' ? QChar(u'\n') : c == u't' ? QChar(u'\t') : c;
         } else {
             r += s[i];
         }

@@ -2,7 +2,9 @@
 
 #include "campinegozio.h"
 #include "catalogosito.h"
+#include "controlloprezzi.h"
 #include "database.h"
+#include "emailordini.h"
 #include "formato.h"
 #include "frammenti.h"
 #include "home.h"
@@ -224,6 +226,38 @@ bool Elaborazione::controllaPercorsoPerl()
     return false;
 }
 
+bool Elaborazione::controllaEmailOrdini()
+{
+    // Every order is sent to this address and from it: anything but one
+    // address makes every order fail on the server.
+    QString motivo;
+    if (m_imp.txtEmailOrdini.trimmed().isEmpty() || IndirizzoOrdiniValido(m_imp.txtEmailOrdini, &motivo))
+        return true;
+    m_messages.warning(QStringLiteral("L'indirizzo e-mail per la ricezione degli ordini '") + m_imp.txtEmailOrdini +
+                       QStringLiteral("' non è valido: ") + motivo +
+                       QStringLiteral(". Scrivere nella vista Sito, in 'E-mail per ricezione ordini', un solo "
+                                      "indirizzo (per esempio ordini@negozio.it) e ripetere l'operazione."));
+    m_avanzamento.nascondi();
+    return false;
+}
+
+void Elaborazione::fuoriVendita(const Navigazione &navigazione, ArticoliCatalogo &articoli, const Varianti &varianti)
+{
+    // An article whose price rests on a number that cannot be read would
+    // be sold at 0: it stays out of the site, named in a warning.
+    QSet<qint64> esclusi;
+    const QStringList righe = ArticoliIlleggibili(navigazione.reparti(), articoli, varianti,
+                                                  NumeriIlleggibiliReparti(*m_stato.dbCatalogo), &esclusi);
+    if (righe.isEmpty())
+        return;
+    articoli.escludi(esclusi);
+    m_messages.warning(AvvisoConElenco(
+        QStringLiteral("Questi articoli non sono stati messi in vendita nel sito: il loro prezzo o il loro peso "
+                       "dipende da un valore del catalogo che non è un numero (il catalogo potrebbe essere "
+                       "danneggiato). Correggere i valori indicati e costruire di nuovo il negozio."),
+        righe));
+}
+
 bool Elaborazione::controllaCartelle()
 {
     // A file is made and removed at once: whatever the folders hold stays
@@ -285,10 +319,11 @@ Elaborazione::Esito Elaborazione::MakePages()
     m_elencoVetrina = QStringLiteral("<BR>");
     m_celleVetrina.clear();
     m_datiOrdine.clear();
+    m_prezziFuoriMisura.clear();
     m_ultimaPausa = -1;
     leggiStato();
 
-    if (!controllaProgramma() || !controllaPercorsoPerl() || !controllaCartelle())
+    if (!controllaProgramma() || !controllaPercorsoPerl() || !controllaEmailOrdini() || !controllaCartelle())
         return Esito::Fallita;
     // Each step of the reset ignores its own failure.
     azzera();
@@ -332,8 +367,9 @@ Elaborazione::Esito Elaborazione::MakePages()
         Database &catalogo = *m_stato.dbCatalogo;
         Navigazione navigazione(catalogo);
         navigazione.setModelloEvidenza(ModelloEvidenzaDa(m_colori[4]));
-        const ArticoliCatalogo articoli = ArticoliCatalogo::leggi(catalogo);
+        ArticoliCatalogo articoli = ArticoliCatalogo::leggi(catalogo);
         const Varianti varianti = Varianti::leggi(catalogo);
+        fuoriVendita(navigazione, articoli, varianti);
 
         // The shop-wide fields, the same on every page.
         TabelleScript tabelle;
@@ -400,6 +436,12 @@ Elaborazione::Esito Elaborazione::MakePages()
         };
         if (const auto esito = interrotta(reparti(navigazione, d, rifiutato)))
             return *esito;
+        if (!m_prezziFuoriMisura.isEmpty())
+            m_messages.warning(AvvisoConElenco(
+                QStringLiteral("Il prezzo di questi articoli non è un prezzo che il negozio possa incassare: lo script "
+                               "d'ordine rifiuterà ogni ordine che li contiene. Correggere prezzo, offerta, varianti, "
+                               "IVA o sconto del reparto e costruire di nuovo il negozio."),
+                m_prezziFuoriMisura));
         if (!Make::scriviFile(fileDatiOrdine(), DatiOrdine(m_datiOrdine, m_stato), &errore)) {
             m_messages.warning(Make::avvisoScrittura(fileDatiOrdine(), errore));
             fallimento();
@@ -524,6 +566,7 @@ Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPa
             m_upload.aggiungi(f);
         m_elencoVetrina += r->elencoVetrina;
         m_datiOrdine += r->ordine;
+        m_prezziFuoriMisura += r->prezziFuoriMisura;
         m_celleVetrina += r->celle;
         if (!m_ricerca.scrivi(r->ricerca)) {
             lavori.ferma();

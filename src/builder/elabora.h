@@ -22,8 +22,10 @@
 #include <array>
 #include <vector>
 
+class ArticoliCatalogo;
 class Messages;
 class Navigazione;
+class Varianti;
 struct DatiPagine;
 
 // What the window does for a build: it shows progress, lets the window
@@ -80,6 +82,10 @@ private:
     void leggiStato();
     bool controllaProgramma();
     bool controllaPercorsoPerl();
+    bool controllaEmailOrdini();
+    // Leaves out of the site the articles whose price rests on a number the
+    // catalogue cannot read, and names them.
+    void fuoriVendita(const Navigazione &navigazione, ArticoliCatalogo &articoli, const Varianti &varianti);
     bool controllaCartelle();
     void azzera();
     // The departments whose pages cannot be made under their names, each
@@ -119,6 +125,7 @@ private:
     QString m_elencoVetrina = QStringLiteral("<BR>");
     QStringList m_celleVetrina;
     QList<RigaDatiOrdine> m_datiOrdine;
+    QStringList m_prezziFuoriMisura;
     int m_repartiFatti = 0;
     qint64 m_ultimaPausa = -1;
 };

@@ -5,7 +5,6 @@
 #include "numeri.h"
 
 #include <QFile>
-#include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <cctype>
@@ -81,79 +80,6 @@ QString TogliTag(const QString &testo)
     return r;
 }
 
-QString DecodificaEntita(const QString &testo)
-{
-    static const QHash<QString, char16_t> nomi = [] {
-        QHash<QString, char16_t> h{{QStringLiteral("amp"), u'&'},  {QStringLiteral("lt"), u'<'},
-                                   {QStringLiteral("gt"), u'>'},   {QStringLiteral("quot"), u'"'},
-                                   {QStringLiteral("apos"), u'\''}, {QStringLiteral("nbsp"), 0xA0},
-                                   {QStringLiteral("euro"), 0x20AC}, {QStringLiteral("laquo"), 0xAB},
-                                   {QStringLiteral("raquo"), 0xBB}, {QStringLiteral("deg"), 0xB0},
-                                   {QStringLiteral("copy"), 0xA9}, {QStringLiteral("reg"), 0xAE}};
-        // The accented letters of Latin-1 by their names.
-        const char *const lettere[] = {"A", "E", "I", "O", "U", "a", "e", "i", "o", "u"};
-        const char16_t grave[] = {0xC0, 0xC8, 0xCC, 0xD2, 0xD9, 0xE0, 0xE8, 0xEC, 0xF2, 0xF9};
-        const char16_t acute[] = {0xC1, 0xC9, 0xCD, 0xD3, 0xDA, 0xE1, 0xE9, 0xED, 0xF3, 0xFA};
-        for (int i = 0; i < 10; ++i) {
-            h.insert(QLatin1String(lettere[i]) + QLatin1String("grave"), grave[i]);
-            h.insert(QLatin1String(lettere[i]) + QLatin1String("acute"), acute[i]);
-        }
-        return h;
-    }();
-    if (!testo.contains(u'&'))
-        return testo;
-    QString r;
-    r.reserve(testo.size());
-    for (qsizetype i = 0; i < testo.size(); ++i) {
-        const QChar c = testo[i];
-        if (c != u'&') {
-            r += c;
-            continue;
-        }
-        qsizetype j = i + 1;
-        char32_t codice = 0;
-        bool trovato = false;
-        if (j < testo.size() && testo[j] == u'#') {
-            // Numeric: decimal or hexadecimal digits, the ";" optional.
-            const bool esa = j + 1 < testo.size() && (testo[j + 1] == u'x' || testo[j + 1] == u'X');
-            qsizetype k = j + (esa ? 2 : 1);
-            const qsizetype inizio = k;
-            while (k < testo.size() && k - inizio < 8 &&
-                   (esa ? isxdigit(testo[k].unicode() < 128 ? int(testo[k].unicode()) : 0)
-                        : testo[k].isDigit() && testo[k].unicode() < 128))
-                ++k;
-            if (k > inizio) {
-                bool ok = false;
-                const uint v = QStringView(testo).mid(inizio, k - inizio).toUInt(&ok, esa ? 16 : 10);
-                if (ok) {
-                    codice = v == 0 || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF) ? 0xFFFD : v;
-                    trovato = true;
-                    j = k < testo.size() && testo[k] == u';' ? k + 1 : k;
-                }
-            }
-        } else {
-            qsizetype k = j;
-            while (k < testo.size() && k - j < 10 && testo[k].isLetterOrNumber() && testo[k].unicode() < 128)
-                ++k;
-            if (k < testo.size() && testo[k] == u';') {
-                const auto it = nomi.constFind(testo.mid(j, k - j));
-                if (it != nomi.constEnd()) {
-                    codice = *it;
-                    trovato = true;
-                    j = k + 1;
-                }
-            }
-        }
-        if (!trovato) {
-            r += c;
-            continue;
-        }
-        r += QString::fromUcs4(&codice, 1);
-        i = j - 1;
-    }
-    return r;
-}
-
 QString CodificaCaratteri(const QString &testo)
 {
     QString r;
@@ -166,7 +92,9 @@ QString CodificaCaratteri(const QString &testo)
         case u'%': r += QLatin1String("%25"); break;
         case u';': r += u','; break;
         case u'[': case u']': case u'|': case u'\u00A3': r += u' '; break;
-        // A line break would end the script string it lands in.
+        // A line break would end the script string it lands in, and an
+        // address drops a TAB.
+        case u'\t': r += QLatin1String("\\t"); break;
         case u'\r': r += QLatin1String("\\r"); break;
         case u'\n': r += QLatin1String("\\n"); break;
         case 0x2028: r += QLatin1String("\\u2028"); break;

@@ -18,12 +18,8 @@ QString TestoHTML(const QString &testo);
 bool ContieneTag(const QString &testo);
 // The text without its tags.
 QString TogliTag(const QString &testo);
-// The character references of an HTML text ("&#39;", "&#x27", "&amp;",
-// "&egrave;", ...) as the characters they stand for, as a browser reads
-// them; anything else stays as written.
-QString DecodificaEntita(const QString &testo);
 // The text escaped for a JavaScript string or a URL parameter; line breaks
-// become \r and \n.
+// and TAB become \r, \n and \t.
 QString CodificaCaratteri(const QString &testo);
 // The text as the inside of a JavaScript string in double quotes: backslash,
 // quotes and line breaks escaped, and "</" broken so that a string never ends

@@ -3,8 +3,10 @@
 #include "formato.h"
 #include "make.h"
 #include "numeri.h"
+#include "testoletto.h"
 
 #include <QImageReader>
+#include <algorithm>
 
 Currency FattoreSconto::applica(Currency importo) const
 {
@@ -13,8 +15,11 @@ Currency FattoreSconto::applica(Currency importo) const
 
 FattoreSconto FattoreSconto::daPercentuale(Currency percentuale)
 {
-    constexpr qint64 cento = 100 * Currency::Scale;
-    return {cento - percentuale.raw, cento};
+    // A discount beyond a hundred thousand percent either way is taken as
+    // that: the price it gives is absurd anyway, and the factors stay
+    // exact within 64 bits when two of them are combined.
+    constexpr qint64 cento = 100 * Currency::Scale, limite = 100000 * Currency::Scale;
+    return {cento - std::clamp<qint64>(percentuale.raw, -limite, limite), cento};
 }
 
 FattoreSconto FattoreSconto::per(const FattoreSconto &altro) const
@@ -23,8 +28,8 @@ FattoreSconto FattoreSconto::per(const FattoreSconto &altro) const
         return altro;
     if (altro.unitario())
         return *this;
-    // Two percentages of at most four decimals each: the product of the
-    // numerators stays far inside 64 bits.
+    // Two percentages of at most four decimals each, within a hundred
+    // thousand percent: the product of the numerators stays inside 64 bits.
     return {num * altro.num, den * altro.den};
 }
 
@@ -45,10 +50,12 @@ QString CampoCSV(const QString &testo)
 QString CartArticolo(const QString &sCodice, const QString &sTitolo)
 {
     // The cart shows plain text: the tags go, and the character references
-    // become the characters they stand for before the script escapes.
-    QString nome = DecodificaEntita(TogliTag(sTitolo));
+    // become the characters they stand for before the script escapes. A
+    // control character would not reach the cart as the price list holds it.
+    const auto testo = [](const QString &html) { return TogliControlli(DecodificaEntita(TogliTag(html))); };
+    QString nome = testo(sTitolo);
     if (!sCodice.isEmpty())
-        nome = DecodificaEntita(TogliTag(sCodice)) + u' ' + nome;
+        nome = testo(sCodice) + u' ' + nome;
     return CodificaCaratteri(nome);
 }
 

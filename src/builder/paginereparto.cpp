@@ -129,6 +129,8 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
                 esito.celle << v.cellaVetrina;
             }
             righeRicerca << v.rigaRicerca;
+            if (!v.prezzoFuoriMisura.isEmpty())
+                esito.prezziFuoriMisura << v.prezzoFuoriMisura;
             esito.ordine.append(std::move(v.ordine));
             righe.push_back(std::move(v.riga));
         }

@@ -42,6 +42,7 @@ struct RisultatoReparto {
     QStringList celle;    // its showcase cells
     QByteArray ricerca;   // its lines of the search data
     QList<RigaDatiOrdine> ordine;  // its lines of the order script's price list
+    QStringList prezziFuoriMisura;  // its articles whose price is no price, with why
 };
 
 // How many pages the department gets: its articles by its page size, at least one.

@@ -3,6 +3,8 @@
 #include "formato.h"
 #include "numeri.h"
 
+#include <algorithm>
+
 namespace {
 
 // A Single percent field as the exact decimal it shows; Null is 0.
@@ -18,7 +20,7 @@ Currency percentuale(const QVariant &v)
 // neighbour, computed on the exact amounts.
 Currency percentualeOfferta(Currency listino, Currency offerta)
 {
-    const __int128 n = __int128(listino.raw - offerta.raw) * 1000;
+    const __int128 n = (__int128(listino.raw) - offerta.raw) * 1000;
     const __int128 d = listino.raw;
     __int128 q = n / d, r = n % d;
     if (r < 0) {
@@ -27,7 +29,10 @@ Currency percentualeOfferta(Currency listino, Currency offerta)
     }
     if (2 * r > d || (2 * r == d && (q % 2) != 0))
         ++q;
-    return Currency::fromRaw(qint64(q) * (Currency::Scale / 10));
+    // Amounts that are not prices (a negative list price) may give any
+    // number of tenths: the note stays within the range of an amount.
+    constexpr qint64 limite = INT64_MAX / (Currency::Scale / 10);
+    return Currency::fromRaw(qint64(std::clamp<__int128>(q, -limite, limite)) * (Currency::Scale / 10));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "formato.h"
 #include "numeri.h"
 #include "tabellespedizione.h"
+#include "testoletto.h"
 
 #include <array>
 
@@ -72,7 +73,7 @@ QString TabelleScript::MakePaesi(const DatabasePtr &catalogo)
         if (pag.paesesel && paese.strID == *pag.paesesel)
             t += QStringLiteral("selected ");
         t += QStringLiteral("value =\"") + (paese.zona ? Format(*paese.zona, QStringLiteral("0")) : QString()) +
-             QStringLiteral("\">") + paese.paese + QStringLiteral("</option>") + crlf;
+             QStringLiteral("\">") + NomeInPagina(paese.paese) + QStringLiteral("</option>") + crlf;
     }
     return t + QStringLiteral("</select>");
 }
@@ -83,7 +84,7 @@ QString TabelleScript::MakePagamenti(const DatabasePtr &catalogo)
     QString t = QStringLiteral("<select size=\"1\" name=\"Pagamento\" onChange=\"SpedPaese()\">") + crlf;
     for (int k : pag.metodiAttivi()) {
         t += pag.selezionato == k ? QStringLiteral("<option selected>") : QStringLiteral("<option>");
-        t += pag.nome[k - 1] + QStringLiteral("</option>") + crlf;
+        t += NomeInPagina(pag.nome[k - 1]) + QStringLiteral("</option>") + crlf;
     }
     return t + QStringLiteral("</select>");
 }

@@ -18,10 +18,12 @@ public:
     void azzera();
 
     // The country select: one option per country, valued with its zone, the
-    // preselected country selected.
+    // preselected country selected. Each name is written as the text a
+    // browser shows of it (NomeInPagina): the order form sends that text
+    // back, and the order script compares it with the same text.
     static QString MakePaesi(const DatabasePtr &catalogo);
     // The payment-method select: one option per active method, the
-    // preselected one selected.
+    // preselected one selected; the names written as the countries' are.
     static QString MakePagamenti(const DatabasePtr &catalogo);
     // The cell 1..16 of the preselected method and country: the method's
     // position among the active methods, as the arrays number them, times 4

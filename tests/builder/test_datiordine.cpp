@@ -105,6 +105,10 @@ void TestDatiOrdine::nomeInCarrello_data()
     QTest::newRow("barre rovesciate") << "A\\1" << "C:\\new \\\\ fine" << "A\\1 C:\\new \\\\ fine";
     QTest::newRow("a capo e separatori di riga") << "" << "uno\r\ndue\u2028tre" << "uno\r\ndue\u2028tre";
     QTest::newRow("caratteri tolti dal carrello") << "" << "[Tazza] | \u00a3 5" << " Tazza      5";
+    QTest::newRow("tabulazione") << "T\t1" << "Miscela\tBar" << "T\t1 Miscela\tBar";
+    QTest::newRow("NUL e controlli") << "" << QStringLiteral("Miscela") + QChar(0) + QChar(0x1b) + QStringLiteral("Bar")
+                                     << "MiscelaBar";
+    QTest::newRow("riferimenti per nome") << "" << "Caff&egrave; &ndash; d&rsquo;oro" << "Caff\u00e8 \u2013 d\u2019oro";
 }
 
 void TestDatiOrdine::nomeInCarrello()
@@ -112,7 +116,12 @@ void TestDatiOrdine::nomeInCarrello()
     QFETCH(QString, codice);
     QFETCH(QString, titolo);
     QFETCH(QString, atteso);
-    QCOMPARE(NomeInCarrello(CartArticolo(codice, titolo)), atteso);
+    const QString chiamata = CartArticolo(codice, titolo);
+    QCOMPARE(NomeInCarrello(chiamata), atteso);
+    // An address loses every TAB and line break before its script runs, a
+    // page every NUL: none may stand in the call as it is.
+    for (QChar c : chiamata)
+        QVERIFY2(c != u'\t' && c != u'\r' && c != u'\n' && c != QChar(0), qPrintable(chiamata));
 }
 
 QTEST_GUILESS_MAIN(TestDatiOrdine)

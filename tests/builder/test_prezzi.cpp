@@ -159,6 +159,20 @@ private slots:
                                                     << false << true << false << true << "C 875.00"
                                                     << "<strike>C 1,000.00</strike>" << "" << " - 12.5% " << "875.00"
                                                     << "0";
+        // Amounts of a damaged catalogue stop at the ends of the range
+        // instead of turning round to the other sign.
+        const QVariant minimo = QVariant::fromValue(Currency::fromRaw(INT64_MIN));
+        QTest::newRow("il minimo a 64 bit con IVA compresa") << minimo << nulla << false << singolo(20) << zero << "0"
+                                                             << true << true << true << true
+                                                             << "C -922.337.203.685.477,58" << "" << "" << ""
+                                                             << "-922337203685477.58" << "0";
+        QTest::newRow("offerta sotto zero su un listino enorme")
+            << QVariant::fromValue(Currency::fromRaw(INT64_MAX)) << soldi("-1") << true << zero << zero << "0" << false
+            << true << true << true << "C -1,00" << "<strike>C 922.337.203.685.477,58</strike>" << "" << "B - 100% "
+            << "-1.00" << "0";
+        QTest::newRow("sconto del reparto del 250%") << soldi("4.5") << nulla << false << zero << singolo(250) << "0"
+                                                     << false << false << true << true << "C -6,75"
+                                                     << "<strike>C 4,50</strike>" << "" << "" << "-6.75" << "0";
     }
 
     void prezzo()
@@ -290,6 +304,19 @@ private slots:
         QTest::newRow("riferimenti per nome") << "" << "Caff&egrave; &amp; t&Egrave; &quot;bio&quot;"
                                               << "Caff\u00e8 & t\u00c8 %22bio%22";
         QTest::newRow("riferimenti che non lo sono") << "" << "R&D &nome; &#; &#0;" << "R&D &nome, &#, \ufffd";
+        // Every name of HTML, as a browser reads it: the longest that
+        // matches, the older ones without ";", 128 to 159 as Windows-1252.
+        QTest::newRow("ogni riferimento per nome")
+            << "" << "Caff&ocirc; &ndash; &laquo;bio&raquo; d&rsquo;oro &hellip;&euro;&nbsp;5"
+            << "Caff\u00f4 \u2013 \u00abbio\u00bb d\u2019oro \u2026\u20ac\u00a05";
+        QTest::newRow("riferimenti vecchi e di Windows")
+            << "" << "Caff&egrave bio &notit &#150; &#x80;" << "Caff\u00e8 bio \u00acit \u2013 \u20ac";
+        // A TAB reaches the cart only as an escape: an address drops it.
+        QTest::newRow("tabulazione") << "" << "Miscela\tBar" << "Miscela\\tBar";
+        QTest::newRow("NUL e altri controlli")
+            << QStringLiteral("A") + QChar(0) + u'B'
+            << QStringLiteral("C") + QChar(1) + u'D' + QChar(0x7f) + u'E' + QChar(0x85) + QStringLiteral("F&#1;")
+            << "AB CDEF";
     }
 
     void cartArticolo()

@@ -217,6 +217,38 @@ private slots:
                          "<option>Contrassegno</option>\r\n<option selected>Carta di credito</option>\r\n</select>"));
     }
 
+    void nomiComeLiLegge_data()
+    {
+        // The names as the merchant wrote them, and as the options hold them:
+        // the text a browser shows, so that the order form sends it back as
+        // the order script reads it.
+        QTest::addColumn<QString>("nome");
+        QTest::addColumn<QString>("opzione");
+        QTest::newRow("trattino") << "Contrassegno &ndash; corriere" << "Contrassegno \u2013 corriere";
+        QTest::newRow("spazio unito ed euro") << "(+5&nbsp;&euro;)" << "(+5\u00a0\u20ac)";
+        QTest::newRow("accento e apostrofo") << "C&ocirc;te d&rsquo;Ivoire" << "C\u00f4te d\u2019Ivoire";
+        QTest::newRow("virgolette basse") << "&laquo;Bio&raquo; \"x\"" << "\u00abBio\u00bb &quot;x&quot;";
+        QTest::newRow("di Windows e senza punto e virgola") << "&#150; Caff&egrave" << "\u2013 Caff\u00e8";
+        QTest::newRow("e commerciale") << "R&D &amp; co" << "R&amp;D &amp; co";
+        QTest::newRow("tag") << "<b>Italia</b> <!-- nota -->" << "Italia ";
+        QTest::newRow("minore e maggiore") << "1 < 2 &gt; 0" << "1 &lt; 2 &gt; 0";
+        QTest::newRow("controlli") << QStringLiteral("a") + QChar(1) + QStringLiteral("b&#0;c") << "ab\ufffdc";
+    }
+
+    void nomiComeLiLegge()
+    {
+        QFETCH(QString, nome);
+        QFETCH(QString, opzione);
+        m_db->execute("UPDATE paesi SET paese=? WHERE strID='31'", {nome});
+        m_db->execute("UPDATE pagamento SET paesesel='31'");
+        metodi({1, 3}, 3);
+        m_db->execute("UPDATE pagamento SET nome3=?", {nome});
+        QVERIFY2(TabelleScript::MakePaesi(m_db).contains("<option selected value =\"3\">" + opzione + "</option>"),
+                 qPrintable(TabelleScript::MakePaesi(m_db)));
+        QVERIFY2(TabelleScript::MakePagamenti(m_db).contains("<option selected>" + opzione + "</option>"),
+                 qPrintable(TabelleScript::MakePagamenti(m_db)));
+    }
+
     void valuta_data()
     {
         QTest::addColumn<QString>("prefisso");

@@ -26,11 +26,13 @@ const posta = path.join(tmp, "posta.txt");
 const sendmail = path.join(tmp, "sendmail");
 fs.writeFileSync(sendmail, `#!/bin/sh\n{ echo "ARGS: $*"; cat; echo '----FINE----'; } >> '${posta}'\n`, { mode: 0o755 });
 
-function costruisci(set, ostile) {
-  const shop = path.join(tmp, `negozio-${set}${ostile ? "-ostile" : ""}`);
+// `cambia`, when given, changes the catalogue (its path) before the build.
+function costruisci(set, ostile, cambia) {
+  const shop = path.join(tmp, `negozio-${set}${ostile ? "-ostile" : ""}${cambia ? "-cambiato" : ""}`);
   const r1 = spawnSync(args.mkdemo, [shop, "--url", `127.0.0.1:${porta}`, "--sendmail", sendmail, ...(ostile ? ["--ostile"] : [])],
     { env: { ...process.env, VETRASTO_HOME: args.home }, encoding: "utf8" });
   if (r1.status != 0) throw new Error("vetrasto-mkdemo: " + r1.stderr);
+  if (cambia) cambia(path.join(shop, "catalog.mdb"));
   const r2 = spawnSync(args.bench, ["build", shop, path.join(args.home, "template", set)],
     { env: { ...process.env, VETRASTO_HOME: args.home }, encoding: "utf8" });
   if (r2.status != 0) throw new Error("vetrasto-bench build: " + r2.stderr + r2.stdout);
@@ -265,12 +267,65 @@ async function ostile() {
   await page.close();
 }
 
+// Names as the merchant writes them, with character references of every
+// kind (a payment method "Contrassegno &ndash; corriere (+5&nbsp;&euro;)", a
+// country "C&ocirc;te d&rsquo;Ivoire"), a currency text with quotes and an
+// article's title holding a TAB and a NUL: an order sent from the page as a
+// customer sends it reaches the shop, with no warning, under each method.
+async function nomi() {
+  const metodi = ["Contrassegno &ndash; corriere (+5&nbsp;&euro;)", "Bonifico &laquo;anticipato&raquo; &#150; IBAN"];
+  let art = null;
+  const shop = costruisci("classico", false, (db) => {
+    art = articolo(db, (a) => a.codice == "CAF-001");
+    // Text columns carry the database's own collation: rows are chosen here.
+    const paesesel = sql(db, "SELECT paesesel FROM pagamento")[0].paesesel;
+    const paese = sql(db, "SELECT rowid AS r, strID FROM paesi").find((p) => p.strID == paesesel);
+    execFileSync("sqlite3", [db, [
+      `UPDATE pagamento SET nome1='${metodi[0]}', nome2='${metodi[1]}'`,
+      `UPDATE paesi SET paese='C&ocirc;te d&rsquo;Ivoire' WHERE rowid=${paese.r}`,
+      "UPDATE generale SET valuta1='\"EUR\"'",
+      `UPDATE articoli SET titolo='Miscela' || char(9) || 'Bar' || char(0) || ' oro' WHERE ID=${art.ID}`,
+    ].join("; ")]);
+  });
+  const pagina = fs.readFileSync(path.join(shop, "online", `${art.pagina}.htm`));
+  verifica(!pagina.includes(0), "nomi: nessun NUL nella pagina del reparto");
+  const errori = [];
+  const page = await nuovaPagina(browser, errori);
+  for (const metodo of [1, 2]) {
+    await page.goto(`${base}/${art.pagina}.htm`, { waitUntil: "load" });
+    await page.$eval("input[name=qt1]", (e) => { e.value = "2"; });  // above the minimum order
+    await page.$eval("a.vt-compra", (a) => a.click());
+    await page.goto(`${base}/ordine.htm`, { waitUntil: "load" });
+    const nome = await page.$eval(".vt-c-articolo", (e) => e.childNodes[0].textContent).catch(() => "");
+    verifica(nome.endsWith(" Miscela\tBar oro") || nome == "Miscela\tBar oro",
+      `nomi: il titolo nel carrello con la sua tabulazione (${JSON.stringify(nome)})`);
+    await scegliPaese(page, "C\u00f4te d\u2019Ivoire");
+    await scegliMetodo(page, metodo);
+    const totale = (await totaliMostrati(page)).totale || "";
+    verifica(totale.startsWith("\"EUR\" "), `nomi: il totale del carrello nella valuta del negozio (${totale})`);
+    fs.rmSync(posta, { force: true });
+    await inviaOrdine(page).catch((e) => errori.push(String(e)));
+    verifica(new RegExp(`/thankyou${metodo}\\.htm\\?ordine=`).test(page.url()),
+      `nomi: ordine accettato col metodo ${metodo} (${page.url()} ${errori.join(" | ")})`);
+    const mail = fs.existsSync(posta) ? fs.readFileSync(posta, "utf8") : "";
+    const attesi = ["Pagamento: Contrassegno \u2013 corriere (+5 \u20ac)", "Pagamento: Bonifico \u00abanticipato\u00bb \u2013 IBAN"];
+    verifica(mail.includes(attesi[metodo - 1]) && mail.includes("Spedizione in: C\u00f4te d\u2019Ivoire"),
+      `nomi: metodo e paese nella posta, col metodo ${metodo}`);
+    verifica(mail.includes(`TOTALE ORDINE: ${totale}\n`), `nomi: il totale della posta con la sua valuta (${totale})`);
+    verifica(mail.includes("Miscela Bar oro") && !mail.includes("ATTENZIONE"),
+      `nomi: articolo, prezzi e totale ritrovati nel listino, col metodo ${metodo}`);
+  }
+  verifica(errori.length == 0, `nomi: nessun errore di script (${errori.join(" | ")})`);
+  await page.close();
+}
+
 try {
   for (const set of ["classico", "moderno"]) {
     try { await percorso(set); } catch (e) { verifica(false, `${set}: ${e.stack || e}`); }
   }
   try { await pesi(); } catch (e) { verifica(false, `pesi: ${e.stack || e}`); }
   try { await ostile(); } catch (e) { verifica(false, `testi ostili: ${e.stack || e}`); }
+  try { await nomi(); } catch (e) { verifica(false, `nomi: ${e.stack || e}`); }
 } finally {
   await browser.close();
   server.close();

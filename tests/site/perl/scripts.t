@@ -235,6 +235,54 @@ for my $r ([undef, qr/ATTENZIONE: prezzi, aliquote IVA e pesi degli articoli NON
     like($posta, $avviso, "$nome: il negozio sa che i prezzi non sono verificati");
 }
 
+# A currency text holding quotes, as the build writes it into the script's
+# tables (a JavaScript string with its escapes), stays before every amount.
+{
+    my %q = (valori(), java_valuta => qq{var valuta="\\"EUR\\" \\\\ ";\r\nvar sepmigl=".";\r\nvar sepdec=",";\r\nvar PutDec= 1;\r\n});
+    my ($out, $posta) = esegui(prepara('valuta', \%q, \@LISTINO), corpo => ordine());
+    like($out, qr/^Status: 303/, 'valuta con virgolette: ordine accettato');
+    like($posta, qr/^TOTALE ORDINE: "EUR" \\ 60,68$/m, 'valuta con virgolette: il totale con la sua valuta');
+    like($posta, qr/^Totale merce: "EUR" \\ 39,90$/m, 'valuta con virgolette: la merce con la sua valuta');
+}
+
+# The customer's address is checked whole, up to 254 characters (64 before
+# the "@"), and the mails go to it as typed.
+{
+    my $dominio = sub { join('.', map { 'd' x $_ } @_) . '.it' };
+    for my $r (['di 125 caratteri', ('m' x 60) . '@' . $dominio->(61), 1],
+               ['di 254 caratteri', ('m' x 64) . '@' . $dominio->(63, 63, 58), 1],
+               ['di 255 caratteri', ('m' x 64) . '@' . $dominio->(63, 63, 59), 0],
+               ['con 65 caratteri prima della chiocciola', ('m' x 65) . '@' . $dominio->(10), 0]) {
+        my ($nome, $indirizzo, $valido) = @$r;
+        my ($out, $posta) = esegui($ORDINE, corpo => ordine(email => $indirizzo));
+        if ($valido) {
+            like($out, qr/^Status: 303/, "e-mail $nome: ordine accettato");
+            like($posta, qr/^Reply-To: \Q$indirizzo\E\n.*^To: \Q$indirizzo\E\n/ms, "e-mail $nome: risposta e conferma all'indirizzo intero");
+        } else {
+            like($out, qr/^Status: 400.*e-mail non e(&#39;|')/s, "e-mail $nome: rifiutato");
+            is($posta, '', "e-mail $nome: nessuna posta");
+        }
+    }
+}
+
+# Controls of text direction and other control characters from the customer
+# never reach the mails; names and notes keep their letters.
+{
+    my @bidi = map { chr } 0x202a .. 0x202e, 0x2066 .. 0x2069, 0x200e, 0x200f, 0x61c;
+    my $sporco = sub { my $t = shift; join('', map { $_ . $bidi[rand @bidi] } split //, $t) . "\x{1b}[31m\x{85}\x{7f}" };
+    my ($out, $posta) = esegui($ORDINE, corpo => ordine(nome => $sporco->('Mario'), cognome => "Ros\x{202e}sol",
+        indirizzo => $sporco->('Via Roma 1'), note => "Prima riga\x{2067}\r\nseconda\x{2028}terza\x{0}",
+        articolo_1 => "CAF-001 Miscela\x{202e} Bar", paese => "Ita\x{2066}lia"));
+    like($out, qr/^Status: 303/, 'controlli: ordine accettato');
+    my $testo = decode('UTF-8', $posta);
+    unlike($testo, qr/[\x{202a}-\x{202e}\x{2066}-\x{2069}\x{200e}\x{200f}\x{61c}\x{0}-\x{8}\x{b}-\x{1f}\x{7f}-\x{9f}\x{2028}]/,
+           'controlli: nessun controllo nelle due mail');
+    like($testo, qr/^Mario \[31m Rossol$/m, 'controlli: il nome senza i controlli');
+    like($testo, qr/^Via Roma 1 \[31m$/m, "controlli: l'indirizzo, con uno spazio al posto del codice di controllo");
+    like($testo, qr/^Prima riga\nseconda\nterza $/m, 'controlli: le note a capo come scritte');
+    unlike($testo, qr/ATTENZIONE/, 'controlli: articolo e paese riconosciuti');
+}
+
 # The customer's confirmation carries the shop's own texts, the customer's
 # name and the start of the note, nothing else the form brought.
 {

@@ -1,0 +1,124 @@
+#include "controlloprezzi.h"
+
+#include "formatonegozio.h"
+#include "numeri.h"
+#include "testoletto.h"
+
+#include <algorithm>
+
+namespace {
+
+// The highest amount the order script reads in a cart line: nine digits
+// and two decimals.
+constexpr Currency prezzoMassimo = Currency::fromRaw(99999999999LL * (Currency::Scale / 100));
+
+QString testo(const QString &html)
+{
+    return TestoLetto(html).simplified();
+}
+
+// The variant set an article's slot names, as its row reads it.
+const SetVarianti *setDi(const Varianti &varianti, const QVariant &opzione)
+{
+    const qint32 numero = opzione.isNull() ? 1 : CLng(opzione.toDouble());
+    return numero == 1 ? nullptr : varianti.set(numero);
+}
+
+QStringList variantiIlleggibili(const Varianti &varianti, const Articolo &a)
+{
+    QStringList motivi;
+    for (const QVariant &opzione : a.opzione) {
+        const SetVarianti *set = setDi(varianti, opzione);
+        for (size_t i = 0; set && i < set->opzione.size(); ++i) {
+            const QString voce = set->opzione[i].trimmed();
+            if (voce.isEmpty())
+                continue;  // an empty slot makes no option
+            for (const QString &campo : set->illeggibili[i])
+                motivi << campo + QStringLiteral(" della variante '") + testo(voce) + QStringLiteral("' di '") +
+                              testo(set->nome.section(u'|', 0, 0)) + u'\'';
+        }
+    }
+    return motivi;
+}
+
+} // namespace
+
+QString NomeArticolo(const Articolo &a, const Reparto &reparto)
+{
+    const QString codice = testo(a.codice);
+    return u'\'' + testo(a.titolo) + QStringLiteral("' (") +
+           (codice.isEmpty() ? QString() : QStringLiteral("codice ") + codice + QStringLiteral(", ")) +
+           QStringLiteral("reparto '") + testo(reparto.titolo) + QStringLiteral("')");
+}
+
+QStringList ArticoliIlleggibili(const std::vector<Reparto> &reparti, const ArticoliCatalogo &articoli,
+                                const Varianti &varianti, const QHash<QString, QStringList> &numeriReparti,
+                                QSet<qint64> *esclusi)
+{
+    QStringList righe;
+    for (const Reparto &r : reparti) {
+        QStringList diReparto;
+        for (const QString &campo : numeriReparti.value(r.ID.toLower()))
+            diReparto << (campo == QLatin1String("iva") ? QStringLiteral("IVA del reparto")
+                                                        : QStringLiteral("sconto del reparto"));
+        for (const Articolo &a : articoli.diReparto(r.ID)) {
+            QStringList motivi = diReparto;
+            for (const QString &campo : a.illeggibili) {
+                if (campo == QLatin1String("prezzo"))
+                    motivi << QStringLiteral("prezzo");
+                else if (campo == QLatin1String("peso"))
+                    motivi << QStringLiteral("peso");
+                else if (a.offerta)  // the offer price counts only under an offer
+                    motivi << QStringLiteral("prezzo d'offerta");
+            }
+            motivi << variantiIlleggibili(varianti, a);
+            if (motivi.isEmpty())
+                continue;
+            righe << NomeArticolo(a, r) + QStringLiteral(": ") + motivi.join(QStringLiteral(", "));
+            esclusi->insert(a.ID);
+        }
+    }
+    return righe;
+}
+
+QString PrezzoFuoriMisura(const Prezzo &prezzo, const std::array<QList<VarianteOrdine>, 3> &varianti,
+                          const ShopState &stato)
+{
+    QStringList motivi;
+    if (prezzo.aliquota.raw < 0 || prezzo.aliquota >= Currency::fromUnits(100))
+        motivi << QStringLiteral("IVA del ") + Str(prezzo.aliquota).trimmed() + u'%';
+    // The cheapest and the dearest choice of the variant menus.
+    Currency minimo = prezzo.importo, massimo = prezzo.importo;
+    for (const QList<VarianteOrdine> &menu : varianti) {
+        if (menu.isEmpty())
+            continue;
+        const auto [basso, alto] = std::minmax_element(menu.begin(), menu.end(), [](const auto &x, const auto &y) {
+            return x.prezzo < y.prezzo;
+        });
+        minimo = minimo + basso->prezzo;
+        massimo = massimo + alto->prezzo;
+    }
+    const QString con = minimo == prezzo.importo && massimo == prezzo.importo ? QString()
+                                                                               : QStringLiteral(" con le varianti");
+    if (prezzo.importo.raw < 0)
+        motivi << QStringLiteral("prezzo negativo (") + TestoPrezzo(prezzo.importo, stato) + u')';
+    else if (minimo.raw < 0)
+        motivi << QStringLiteral("prezzo negativo") + con + QStringLiteral(" (") + TestoPrezzo(minimo, stato) + u')';
+    if (prezzo.importo > prezzoMassimo)
+        motivi << QStringLiteral("prezzo troppo alto (") + TestoPrezzo(prezzo.importo, stato) + u')';
+    else if (massimo > prezzoMassimo)
+        motivi << QStringLiteral("prezzo troppo alto") + con + QStringLiteral(" (") + TestoPrezzo(massimo, stato) +
+                      u')';
+    return motivi.join(QStringLiteral(", "));
+}
+
+QString AvvisoConElenco(const QString &apertura, const QStringList &righe)
+{
+    constexpr qsizetype mostrate = 20;
+    QString t = apertura;
+    for (qsizetype i = 0; i < std::min(mostrate, righe.size()); ++i)
+        t += QStringLiteral("\r\n- ") + righe[i];
+    if (righe.size() > mostrate)
+        t += QStringLiteral("\r\n- e altri ") + QString::number(righe.size() - mostrate) + QStringLiteral(" articoli.");
+    return t;
+}

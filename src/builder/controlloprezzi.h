@@ -1,0 +1,41 @@
+#pragma once
+// What the build checks of the prices it publishes, so that the merchant
+// learns of a price that is no price before a customer does: every number a
+// price rests on can be read (a damaged catalogue may hold a text where a
+// number belongs, which would read as 0), and every price is one the order
+// script takes (from 0 up to 999,999,999.99, with a VAT rate below 100 %).
+#include "catalogosito.h"
+#include "datiordine.h"
+#include "navigazione.h"
+#include "prezzi.h"
+#include "shopstate.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <vector>
+
+// An article as the build's warnings name it: its title as the page shows
+// it, its code and its department.
+QString NomeArticolo(const Articolo &a, const Reparto &reparto);
+
+// The articles of the departments whose price or weight rests on a field
+// that holds no number: their own price, offer price (under an offer) or
+// weight, their department's VAT or discount (`reparti`, as
+// NumeriIlleggibiliReparti gives them), or the price or weight of an option
+// of their variant sets. One line each, naming the article and the fields;
+// their IDs are added to *esclusi.
+QStringList ArticoliIlleggibili(const std::vector<Reparto> &reparti, const ArticoliCatalogo &articoli,
+                                const Varianti &varianti, const QHash<QString, QStringList> &numeriReparti,
+                                QSet<qint64> *esclusi);
+
+// Why the price of an article, with the options of its variant menus as the
+// price list takes them, is not one the order script accepts; "" when it is.
+QString PrezzoFuoriMisura(const Prezzo &prezzo, const std::array<QList<VarianteOrdine>, 3> &varianti,
+                          const ShopState &stato);
+
+// A warning made of its opening sentence and one line per item, at most 20
+// of them, then how many more there are.
+QString AvvisoConElenco(const QString &apertura, const QStringList &righe);

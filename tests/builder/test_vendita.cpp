@@ -1,0 +1,269 @@
+// Builds of catalogues whose prices are no prices (a damaged catalogue with
+// text where a number belongs, discounts and amounts that give negative or
+// absurd prices) and of shops whose order address is no address: the build
+// names what is wrong before a customer meets it.
+#include "elabora.h"
+
+#include "datiordine.h"
+#include "database.h"
+#include "formato.h"
+#include "provacostruzione.h"
+#include "testshop.h"
+
+#include <QtTest>
+
+namespace {
+
+// The test shop's three departments and their articles, three to a page:
+// cat001 with cat001-A1 .. A4, cat002 with two, cat003 with one.
+const char *const reparti[][3] = {{"cat001", "###", "4"}, {"cat002", "###", "2"}, {"cat003", "cat001", "1"}};
+
+QString nome(const char *codice, const char *reparto)
+{
+    return QStringLiteral("'Articolo' (codice %1, reparto 'Titolo %2')").arg(QLatin1String(codice), QLatin1String(reparto));
+}
+
+const QString aperturaIlleggibili = QStringLiteral(
+    "Questi articoli non sono stati messi in vendita nel sito: il loro prezzo o il loro peso dipende da un valore del "
+    "catalogo che non è un numero (il catalogo potrebbe essere danneggiato). Correggere i valori indicati e costruire "
+    "di nuovo il negozio.");
+const QString aperturaFuoriMisura = QStringLiteral(
+    "Il prezzo di questi articoli non è un prezzo che il negozio possa incassare: lo script d'ordine rifiuterà ogni "
+    "ordine che li contiene. Correggere prezzo, offerta, varianti, IVA o sconto del reparto e costruire di nuovo il "
+    "negozio.");
+
+} // namespace
+
+class TestVendita : public QObject, public ProvaCostruzione {
+    Q_OBJECT
+
+    ScriptedMessages &msg() { return m_shop->messages; }
+
+    Elaborazione::Esito costruisci()
+    {
+        msg().clear();
+        msg().answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, msg());
+        e.CartellaSet = qEnvironmentVariable("VETRASTO_TEST_DATA") + QStringLiteral("/set");
+        return e.MakePages();
+    }
+
+    // Every statement of `sql`, separated by ";".
+    void esegui(const QString &sql)
+    {
+        for (const QString &s : sql.split(u';', Qt::SkipEmptyParts))
+            db().execute(s);
+    }
+
+    QString pagine()
+    {
+        QString t;
+        for (const QString &f : QDir(stato().CartellaPagine).entryList({QStringLiteral("cat*.htm")}, QDir::Files))
+            t += QString::fromUtf8(leggi(stato().CartellaPagine + u'/' + f));
+        return t;
+    }
+
+    QString listino()
+    {
+        return QString::fromUtf8(leggi(stato().CartellaScript + u'/' + NomeFileDatiOrdine(CodiceSito(m_imp))));
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(nuovoNegozio());
+        db().execute(QStringLiteral("DELETE FROM categorie"));
+        int ordine = 100;
+        for (const auto &r : reparti) {
+            db().execute(QStringLiteral("INSERT INTO categorie (ID, genitore, livello, ordinamento, pagina, template, "
+                                        "titolo, maxarticoli) VALUES (?, ?, ?, ?, ?, 'modello1', ?, 3)"),
+                         {r[0], r[1], r[1][0] == '#' ? 1 : 2, ordine += 5, r[0], QStringLiteral("Titolo ") + r[0]});
+            for (int a = 1; a <= QByteArray(r[2]).toInt(); ++a)
+                db().execute(QStringLiteral("INSERT INTO articoli (catID, ordinamento, codice, titolo, prezzo) "
+                                            "VALUES (?, ?, ?, 'Articolo', 100000)"),
+                             {r[0], a, QStringLiteral("%1-A%2").arg(QLatin1String(r[0])).arg(a)});
+        }
+        db().execute(QStringLiteral("INSERT INTO opzioni (ID, nome, opzione1, opzione2, opzione3, prezzo1, prezzo2, "
+                                    "prezzo3, peso1, peso2, peso3) VALUES (7, 'Formato|*1', 'Piccolo', 'Grande', '', "
+                                    "0, 50000, 0, 0, 0, 0)"));
+        stato().PrefissoValuta1 = QStringLiteral("€ ");
+        stato().FormatoDecimali1 = QStringLiteral("0.00");
+        stato().SeparatoreMigliaia = QStringLiteral(".");
+        stato().SeparatoreDecimali = QStringLiteral(",");
+        m_imp = Impostazioni{};
+        m_imp.cboPerl = "/usr/bin/perl";
+        m_imp.cboLivelli = "1";
+        m_imp.txtURL = "www.esempio.it";
+    }
+
+    void numeriIlleggibili_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("righe");  // the warning's lines, by article
+        const auto una = [](const char *codice, const char *reparto, const QString &motivo) {
+            return QStringList{nome(codice, reparto) + QStringLiteral(": ") + motivo};
+        };
+        QTest::newRow("prezzo di testo") << "UPDATE articoli SET prezzo='abc' WHERE codice='cat001-A2'"
+                                         << una("cat001-A2", "cat001", "prezzo");
+        QTest::newRow("prezzo con frazione in un campo di interi")
+            << "UPDATE articoli SET prezzo=12.5 WHERE codice='cat001-A2'" << una("cat001-A2", "cat001", "prezzo");
+        QTest::newRow("prezzo d'offerta sotto offerta")
+            << "UPDATE articoli SET offerta=-1, offertaprezzo='x' WHERE codice='cat002-A1'"
+            << una("cat002-A1", "cat002", "prezzo d'offerta");
+        QTest::newRow("peso infinito") << "UPDATE articoli SET peso=9e999 WHERE codice='cat003-A1'"
+                                       << una("cat003-A1", "cat003", "peso");
+        QTest::newRow("IVA del reparto")
+            << "UPDATE categorie SET iva='ventidue' WHERE ID='cat002'"
+            << (una("cat002-A1", "cat002", "IVA del reparto") + una("cat002-A2", "cat002", "IVA del reparto"));
+        QTest::newRow("sconto del reparto e prezzo")
+            << "UPDATE categorie SET sconto=x'00' WHERE ID='cat003'; UPDATE articoli SET prezzo='' WHERE codice='cat003-A1'"
+            << una("cat003-A1", "cat003", "sconto del reparto, prezzo");
+        QTest::newRow("prezzo di una variante")
+            << "UPDATE opzioni SET prezzo2='dieci' WHERE ID=7; UPDATE articoli SET opzione2=7 WHERE codice='cat001-A4'"
+            << una("cat001-A4", "cat001", "prezzo della variante 'Grande' di 'Formato'");
+        // What no price depends on stays as it is.
+        QTest::newRow("prezzo d'offerta senza offerta")
+            << "UPDATE articoli SET offerta=0, offertaprezzo='x' WHERE codice='cat002-A1'" << QStringList();
+        QTest::newRow("variante vuota") << "UPDATE opzioni SET prezzo3='x' WHERE ID=7; UPDATE articoli SET opzione1=7"
+                                        << QStringList();
+    }
+
+    void numeriIlleggibili()
+    {
+        // An article whose price rests on a number that cannot be read is
+        // not sold at 0: it is left out of the pages, the search data and
+        // the price list, and named with the field; the rest is built.
+        QFETCH(QString, sql);
+        QFETCH(QStringList, righe);
+        // A catalogue damaged by another program, which did not check types.
+        db().execute(QStringLiteral("PRAGMA ignore_check_constraints = 1"));
+        esegui(sql);
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QStringList attesi;
+        if (!righe.isEmpty())
+            attesi << aperturaIlleggibili + QStringLiteral("\r\n- ") + righe.join(QStringLiteral("\r\n- "));
+        attesi << QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?");
+        QCOMPARE(msg().texts(), attesi);
+
+        const QString p = pagine(), l = listino();
+        const QString ricerca = QString::fromUtf8(leggi(stato().CartellaScript + QStringLiteral("/search") +
+                                                        CodiceSito(m_imp) + QStringLiteral(".csv")));
+        for (const auto &r : reparti) {
+            for (int a = 1; a <= QByteArray(r[2]).toInt(); ++a) {
+                const QString codice = QStringLiteral("%1-A%2").arg(QLatin1String(r[0])).arg(a);
+                const bool fuori = righe.join(u'\n').contains(QStringLiteral("codice ") + codice + u',');
+                QCOMPARE(p.contains(codice + u' '), !fuori);
+                QCOMPARE(l.contains(u'\t' + codice + u'\t'), !fuori);
+                QCOMPARE(ricerca.contains(u',' + codice + u','), !fuori);
+            }
+        }
+    }
+
+    void prezziFuoriMisura_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("codice");  // the article named
+        QTest::addColumn<QString>("motivo");
+        QTest::newRow("sconto del reparto del 250%")
+            << "UPDATE categorie SET sconto=250 WHERE ID='cat001'; UPDATE articoli SET prezzo=0 WHERE catID='cat001'; "
+               "UPDATE articoli SET prezzo=45000 WHERE codice='cat001-A3'"
+            << "cat001-A3" << "prezzo negativo (€ -6,75)";
+        QTest::newRow("prezzo negativo") << "UPDATE articoli SET prezzo=-50000 WHERE codice='cat001-A1'" << "cat001-A1"
+                                         << "prezzo negativo (€ -5,00)";
+        QTest::newRow("il minimo a 64 bit")
+            << "UPDATE articoli SET prezzo=-9223372036854775807-1 WHERE codice='cat001-A1'" << "cat001-A1"
+            << "prezzo negativo (€ -922.337.203.685.477,58)";
+        QTest::newRow("oltre nove cifre") << "UPDATE articoli SET prezzo=10000000000000 WHERE codice='cat001-A2'"
+                                          << "cat001-A2" << "prezzo troppo alto (€ 1.000.000.000,00)";
+        QTest::newRow("IVA di 1e30%") << "UPDATE categorie SET iva=1e30 WHERE ID='cat003'" << "cat003-A1"
+                                      << "IVA del 922337203685477.5807%, prezzo troppo alto (€ 92.233.720.368.557,76)";
+        QTest::newRow("variante che porta sotto zero")
+            << "UPDATE opzioni SET prezzo1=-150000 WHERE ID=7; UPDATE articoli SET opzione3=7 WHERE codice='cat001-A2'"
+            << "cat001-A2" << "prezzo negativo con le varianti (€ -5,00)";
+    }
+
+    void prezziFuoriMisura()
+    {
+        // A price the order script would refuse is named in a warning after
+        // the pages; the article stays on sale as the catalogue has it.
+        QFETCH(QString, sql);
+        QFETCH(QString, codice);
+        QFETCH(QString, motivo);
+        m_imp.chkIvaCompresa = 1;
+        esegui(sql);
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg().texts().size(), 2);
+        const QStringList avviso = msg().texts()[0].split(QStringLiteral("\r\n- "));
+        QCOMPARE(avviso, (QStringList{aperturaFuoriMisura,
+                                      nome(codice.toLatin1().constData(), codice.left(6).toLatin1().constData()) +
+                                          QStringLiteral(": ") + motivo}));
+        QVERIFY(pagine().contains(codice + u' '));
+    }
+
+    void moltiArticoliFuoriMisura()
+    {
+        // A whole department priced below zero: twenty lines, then the count.
+        esegui("UPDATE articoli SET prezzo=-10000");
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        const QStringList righe = msg().texts()[0].split(QStringLiteral("\r\n"));
+        QCOMPARE(righe.size(), 1 + 7);
+        for (int i = 0; i < 25; ++i)
+            esegui(QStringLiteral("INSERT INTO articoli (catID, ordinamento, codice, titolo, prezzo) "
+                                  "VALUES ('cat002', %1, 'X%1', 'Articolo', -1)").arg(i + 10));
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        const QStringList molte = msg().texts()[0].split(QStringLiteral("\r\n"));
+        QCOMPARE(molte.size(), 1 + 20 + 1);
+        QCOMPARE(molte.last(), QStringLiteral("- e altri 12 articoli."));
+    }
+
+    void indirizzoOrdini_data()
+    {
+        QTest::addColumn<QString>("indirizzo");
+        QTest::addColumn<QString>("motivo");  // "" when the build goes on
+        QTest::newRow("a capo") << "ordini@esempio.it\r\naltri@esempio.it" << "contiene un a capo";
+        QTest::newRow("elenco con la virgola") << "ordini@esempio.it, altri@esempio.it"
+                                               << "contiene più di un indirizzo, mentre ne va scritto uno solo";
+        QTest::newRow("elenco con lo spazio") << "ordini@esempio.it altri@esempio.it"
+                                              << "contiene più di un indirizzo, mentre ne va scritto uno solo";
+        QTest::newRow("nome e indirizzo") << "Bottega <ordini@esempio.it>"
+                                          << "contiene caratteri non ammessi (va scritto il solo indirizzo, senza "
+                                             "nome né parentesi o virgolette)";
+        QTest::newRow("tabulazione") << "ordini@\tesempio.it" << "contiene uno spazio";
+        QTest::newRow("senza chiocciola") << "ordini.esempio.it" << "manca la chiocciola (@)";
+        QTest::newRow("dominio senza punto") << "ordini@esempio" << "il dominio dopo la chiocciola (@) non è valido";
+        QTest::newRow("lettere accentate") << "ordini@caffè.it"
+                                           << "contiene lettere accentate o altri caratteri che un indirizzo non può "
+                                              "contenere";
+        QTest::newRow("troppo lungo") << QString(u'a').repeated(64) + u'@' + QString(u'b').repeated(190) + ".it"
+                                      << "è più lungo di 254 caratteri";
+        QTest::newRow("spazi intorno") << "  ordini@esempio.it \r\n" << "";
+        QTest::newRow("indirizzo con segni") << "ordini+sito.2@bottega-esempio.co.uk" << "";
+        QTest::newRow("vuoto") << "" << "";
+    }
+
+    void indirizzoOrdini()
+    {
+        // Every order goes to and from this address: anything but one
+        // address stops the build before anything is written.
+        QFETCH(QString, indirizzo);
+        QFETCH(QString, motivo);
+        m_imp.txtEmailOrdini = indirizzo;
+        if (motivo.isEmpty()) {
+            QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+            QCOMPARE(msg().texts().size(), 1);
+            return;
+        }
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QCOMPARE(msg().texts(),
+                 QStringList{QStringLiteral("L'indirizzo e-mail per la ricezione degli ordini '") + indirizzo +
+                             QStringLiteral("' non è valido: ") + motivo +
+                             QStringLiteral(". Scrivere nella vista Sito, in 'E-mail per ricezione ordini', un solo "
+                                            "indirizzo (per esempio ordini@negozio.it) e ripetere l'operazione.")});
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
+        QCOMPARE(QDir(stato().CartellaPagine).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(stato().CartellaScript).entryList(QDir::Files), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVendita)
+#include "test_vendita.moc"
