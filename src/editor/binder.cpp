@@ -2,6 +2,7 @@
 
 #include "currency.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -80,9 +81,14 @@ public:
     {
         if (!m_regola.tasti)
             return;
+        // A text of several lines takes the mouse on its page, and places
+        // its menu there.
+        auto *area = qobject_cast<QAbstractScrollArea *>(editor);
+        QWidget *pagina = area ? area->viewport() : editor;
         editor->setAcceptDrops(false);
+        pagina->setAcceptDrops(false);
         editor->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(editor, &QWidget::customContextMenuRequested, this, [this, editor](const QPoint &punto) {
+        connect(editor, &QWidget::customContextMenuRequested, this, [this, pagina](const QPoint &punto) {
             QMenu *menu = menuStandard();
             if (!menu)
                 return;
@@ -91,7 +97,7 @@ public:
                 disconnect(incolla, &QAction::triggered, nullptr, nullptr);
                 connect(incolla, &QAction::triggered, this, [this] { incollaFiltrato(QClipboard::Clipboard); });
             }
-            menu->popup(editor->mapToGlobal(punto));
+            menu->popup(pagina->mapToGlobal(punto));
         });
     }
     ~Legame() override { m_sorgente.scollega(this); }
@@ -104,11 +110,11 @@ public:
     {
         // A field written shows the value as stored ("010" as 10), as a
         // loaded row would; its text is left alone while it already reads so.
-        if (m_modificato && m_widget && m_sorgente.recordset().isOpen() && m_sorgente.recordset().hasCurrent()) {
-            m_modificato = false;
-            mostraSalvato(m_sorgente.recordset().value(m_colonna));
-        }
+        const bool scritto = m_modificato;
         m_modificato = false;
+        const Recordset &rs = m_sorgente.recordset();
+        if (scritto && m_widget && rs.isOpen() && rs.hasCurrent() && rs.hasField(m_colonna))
+            mostraSalvato(rs.value(m_colonna));
     }
 
     void carica(const QVariant &valore) override
@@ -298,8 +304,6 @@ public:
         // The mouse's events reach the text's page, not the field.
         w->viewport()->installEventFilter(this);
         filtraIncollati(w);
-        if (m_regola.tasti)
-            w->viewport()->setAcceptDrops(false);
     }
 
 protected:
