@@ -124,6 +124,22 @@ private:
     QThreadPool m_pool;
 };
 
+// The build's closing question. Without the site's address the pages post
+// their orders and searches to nowhere: the merchant is told so first.
+bool domandaFinale(const Impostazioni &imp, Messages &messages)
+{
+    const QString fine = QStringLiteral("Creazione del negozio terminata.");
+    const QString vedi = QStringLiteral("Vuoi vedere il risultato?");
+    if (!IndirizzoVuoto(imp))
+        return messages.question(fine + u' ' + vedi);
+    return messages.question(fine + QStringLiteral("\r\n\r\nATTENZIONE: l'URL del sito (scheda \"Internet\") non è "
+                                                   "impostato, quindi gli ordini e le ricerche del negozio non "
+                                                   "funzioneranno. Impostarlo e costruire di nuovo il negozio prima "
+                                                   "di aggiornare il sito.\r\n\r\n") +
+                                 vedi,
+                             Messages::Icon::Warning);
+}
+
 } // namespace
 
 bool Avanzamento::apriDocumento(const QString &documento)
@@ -472,7 +488,7 @@ Elaborazione::Esito Elaborazione::MakePages()
             fallimento();
             return Esito::Fallita;
         }
-        const bool vedi = m_messages.question(QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?"));
+        const bool vedi = domandaFinale(m_imp, m_messages);
         m_avanzamento.nascondi();
         if (vedi)
             m_avanzamento.apriDocumento(m_stato.CartellaPagine + QStringLiteral("/index.htm"));

@@ -83,11 +83,6 @@ EditorSpedizione::EsitoConferma EditorSpedizione::conferma()
                                           "'Preselezione'"));
         return EsitoConferma::Rifiutata;
     }
-    const QStringList daNotare = avvisi(*m_db);
-    if (!daNotare.isEmpty() &&
-        !m_messages.question(daNotare.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\nConfermare comunque?"),
-                             Messages::Icon::Warning))
-        return EsitoConferma::Rifiutata;
     try {
         {
             // The confirmation's own writes go together or not at all.

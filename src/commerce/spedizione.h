@@ -41,9 +41,8 @@ public:
     // back by the database.
     bool aperta() const { return m_transazione && m_transazione->aperta(); }
     enum class EsitoConferma { Confermata, Rifiutata, Fallita, Annullata };
-    // "OK": checks the preselection (messages of refusal), points out zones
-    // without a method and bands out of order (the merchant may go back),
-    // stores zonasel and keeps every edit. Refused or failed, the dialog
+    // "OK": checks the preselection (messages of refusal; the bands are
+    // not checked as a whole), stores zonasel and keeps every edit. Refused or failed, the dialog
     // stays open with its edits; a failure is reported and stores nothing.
     // Annullata: the commit failed and the database rolled every edit back
     // (reported; the dialog closes as cancelled).

@@ -2,8 +2,6 @@
 
 #include "recordset.h"
 
-#include <limits>
-
 namespace Spedizione {
 
 const QStringList &Tabelle()
@@ -190,61 +188,6 @@ Preselezione verificaPreselezione(Database &db, const QString &paesesel, int sel
     const bool offerto = z.presente && selezionato >= 1 && selezionato <= NumeroMetodi &&
                          z.metodo[selezionato - 1].offerto;
     r.esito = offerto ? Preselezione::Esito::Valida : Preselezione::Esito::MetodoNonOfferto;
-    return r;
-}
-
-QStringList avvisi(Database &db)
-{
-    QStringList r;
-    const Pagamento pag = leggiPagamento(db);
-    const std::vector<Paese> paesi = leggiPaesi(db);
-    const auto nomi = leggiNomiZone(db);
-    auto nomeZona = [&](int n) {
-        for (const auto &[z, nome] : nomi)
-            if (z == n && !nome.trimmed().isEmpty())
-                return QStringLiteral("%1 (%2)").arg(n).arg(nome.trimmed());
-        return QString::number(n);
-    };
-    for (int n = 1; n <= NumeroZone; ++n) {
-        QStringList paesiZona;
-        for (const Paese &p : paesi)
-            if (p.zona == n)
-                paesiZona << p.paese;
-        const Zona z = leggiZona(db, n);
-        bool offerto = false;
-        for (int k : pag.metodiAttivi()) {
-            const FasceMetodo &m = z.metodo[k - 1];
-            offerto = offerto || m.offerto;
-            if (!m.offerto)
-                continue;
-            // The filled limits of the mode in use must ascend; empty ones
-            // are left out (they are the bands not used).
-            bool inOrdine = true;
-            float ultimo = -std::numeric_limits<float>::infinity();
-            const int quanti = pag.perPeso() ? LimitiPeso : LimitiImporto;
-            for (int i = 1; i <= quanti; ++i) {
-                const QString campo = pag.perPeso() ? Campo::peso(k, i) : Campo::imp(k, i);
-                if (m.vuoti.contains(campo))
-                    continue;
-                const float limite = pag.perPeso() ? m.peso[i - 1] : float(m.imp[i - 1].toDouble());
-                if (limite < ultimo)
-                    inOrdine = false;
-                ultimo = std::max(ultimo, limite);
-            }
-            if (!inOrdine)
-                r << QStringLiteral("Zona %1, metodo \"%2\": i limiti delle fasce (%3) non sono in ordine crescente.")
-                         .arg(nomeZona(n), pag.nome[k - 1].trimmed(),
-                              pag.perPeso() ? QStringLiteral("peso fino a") : QStringLiteral("ordini fino a"));
-        }
-        if (!paesiZona.isEmpty() && !offerto) {
-            const QString elenco = paesiZona.size() > 5 ? paesiZona.mid(0, 5).join(QStringLiteral(", ")) +
-                                                              QStringLiteral(", ...")
-                                                        : paesiZona.join(QStringLiteral(", "));
-            r << QStringLiteral("Zona %1: nessun metodo di pagamento attivo è offerto, quindi i clienti di %2 "
-                                "non potranno ordinare.")
-                     .arg(nomeZona(n), elenco);
-        }
-    }
     return r;
 }
 

@@ -106,9 +106,4 @@ struct Preselezione {
 };
 Preselezione verificaPreselezione(Database &db, const QString &paesesel, int selezionato);
 
-// What a confirmation should point out without refusing it: zones that
-// hold countries but offer none of the active methods, and cost bands of
-// the mode in use whose filled limits do not ascend. Italian sentences.
-QStringList avvisi(Database &db);
-
 } // namespace Spedizione

@@ -2,14 +2,21 @@
 
 #include "currency.h"
 
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextCursor>
 #include <QTimer>
 
 namespace {
@@ -29,6 +36,31 @@ QString testoDaValore(const QVariant &v, const ColumnInfo *colonna)
     return v.toString();
 }
 
+// A key that is a shortcut of the field (Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+Z, ...),
+// not a character: Ctrl or Meta held, without Alt (Ctrl+Alt may type a
+// character on some keyboards).
+bool scorciatoia(const QKeyEvent &tasto)
+{
+    const Qt::KeyboardModifiers m = tasto.modifiers();
+    return (m & (Qt::ControlModifier | Qt::MetaModifier)) && !(m & Qt::AltModifier);
+}
+
+// The "Paste" entry of a line's or a text's own right-click menu: named so
+// by Qt, or captioned as Qt captions it in the language loaded.
+QAction *azioneIncolla(const QMenu &menu)
+{
+    if (auto *a = menu.findChild<QAction *>(QStringLiteral("edit-paste")))
+        return a;
+    const QString linea = QCoreApplication::translate("QLineEdit", "&Paste");
+    const QString testo = QCoreApplication::translate("QWidgetTextControl", "&Paste");
+    for (QAction *a : menu.actions()) {
+        const QString t = a->text().section(u'\t', 0, 0);
+        if (t == linea || t == testo)
+            return a;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 // One binding: the widget, its column and rule, and whether it holds an edit
@@ -40,13 +72,50 @@ public:
     {
         widget->installEventFilter(this);
     }
+
+    // The widget that takes the typing (the field, or an editable list's
+    // line). A field with a key filter takes pasted text through the filter
+    // too, from the keys, its own menu and the mouse's middle button; a drop
+    // would bypass it, so it takes none.
+    void filtraIncollati(QWidget *editor)
+    {
+        if (!m_regola.tasti)
+            return;
+        // A text of several lines takes the mouse on its page, and places
+        // its menu there.
+        auto *area = qobject_cast<QAbstractScrollArea *>(editor);
+        QWidget *pagina = area ? area->viewport() : editor;
+        editor->setAcceptDrops(false);
+        pagina->setAcceptDrops(false);
+        editor->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(editor, &QWidget::customContextMenuRequested, this, [this, pagina](const QPoint &punto) {
+            QMenu *menu = menuStandard();
+            if (!menu)
+                return;
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            if (QAction *incolla = azioneIncolla(*menu)) {
+                disconnect(incolla, &QAction::triggered, nullptr, nullptr);
+                connect(incolla, &QAction::triggered, this, [this] { incollaFiltrato(QClipboard::Clipboard); });
+            }
+            menu->popup(pagina->mapToGlobal(punto));
+        });
+    }
     ~Legame() override { m_sorgente.scollega(this); }
 
     QWidget *widget() const { return m_widget; }
     DataSource &sorgente() const { return m_sorgente; }
     QString campo() const override { return m_colonna; }
     bool modificato() const override { return m_modificato; }
-    void segnaScritto() override { m_modificato = false; }
+    void segnaScritto() override
+    {
+        // A field written shows the value as stored ("010" as 10), as a
+        // loaded row would; its text is left alone while it already reads so.
+        const bool scritto = m_modificato;
+        m_modificato = false;
+        const Recordset &rs = m_sorgente.recordset();
+        if (scritto && m_widget && rs.isOpen() && rs.hasCurrent() && rs.hasField(m_colonna))
+            mostraSalvato(rs.value(m_colonna));
+    }
 
     void carica(const QVariant &valore) override
     {
@@ -74,11 +143,34 @@ protected:
     virtual void impostaTesto(const QString &t) = 0;
     virtual void inserisci(const QString &t) = 0;
     virtual void selezionaTutto() {}
-    virtual void mostra(const QVariant &valore)
+    // The text as typing sees it less the selection, and where typing lands.
+    virtual std::pair<QString, int> attornoAlCursore() const { return {testo(), int(testo().size())}; }
+    // The field's own right-click menu (nullptr when it has none).
+    virtual QMenu *menuStandard() const { return nullptr; }
+
+    // Text pasted from the clipboard, or from the selection (the middle
+    // button), goes through the key filter as if typed; a paste the filter
+    // keeps nothing of leaves the field as it is.
+    void incollaFiltrato(QClipboard::Mode modo)
     {
-        impostaTesto(testoDaValore(valore, m_sorgente.recordset().isOpen()
-                                               ? m_sorgente.recordset().column(m_colonna)
-                                               : nullptr));
+        const auto [resto, posizione] = attornoAlCursore();
+        const QString t = Regole::incollato(m_regola.tasti, resto, posizione, QApplication::clipboard()->text(modo));
+        if (!t.isEmpty())
+            inserisci(t);
+    }
+    virtual void mostra(const QVariant &valore) { impostaTesto(testoSalvato(valore)); }
+    virtual void mostraSalvato(const QVariant &valore)
+    {
+        const QString t = testoSalvato(valore);
+        if (t != testo())
+            carica(valore);
+    }
+    QString testoSalvato(const QVariant &valore) const
+    {
+        if (m_regola.testoValore && valore.isValid() && !valore.isNull())
+            return m_regola.testoValore(valore);
+        return testoDaValore(valore, m_sorgente.recordset().isOpen() ? m_sorgente.recordset().column(m_colonna)
+                                                                     : nullptr);
     }
 
     // The field's text changed, by the merchant, by code or by a loaded record.
@@ -118,8 +210,13 @@ protected:
             if (!m_regola.tasti)
                 return false;
             const auto *tasto = static_cast<QKeyEvent *>(e);
-            // Tab and Shift+Tab move the focus on: no key filter takes them.
-            if (tasto->key() == Qt::Key_Tab || tasto->key() == Qt::Key_Backtab)
+            if (tasto->matches(QKeySequence::Paste)) {
+                incollaFiltrato(QClipboard::Clipboard);
+                return true;
+            }
+            // Tab and Shift+Tab move the focus on, the shortcuts edit: no key
+            // filter takes them.
+            if (tasto->key() == Qt::Key_Tab || tasto->key() == Qt::Key_Backtab || scorciatoia(*tasto))
                 return false;
             const QString typed = tasto->text();
             if (typed.size() != 1)
@@ -145,6 +242,14 @@ protected:
         case QEvent::FocusOut:
             lasciato();
             return false;
+        case QEvent::MouseButtonRelease:
+            // The middle button pastes the selection where X11 keeps one.
+            if (m_regola.tasti && static_cast<QMouseEvent *>(e)->button() == Qt::MiddleButton
+                && QApplication::clipboard()->supportsSelection() && m_widget->isEnabled()) {
+                incollaFiltrato(QClipboard::Selection);
+                return true;
+            }
+            return false;
         default:
             return false;
         }
@@ -160,11 +265,22 @@ protected:
 
 namespace {
 
+// A line's text less its selection, and where typing lands in it.
+std::pair<QString, int> attorno(const QLineEdit *linea)
+{
+    if (!linea)
+        return {};
+    if (!linea->hasSelectedText())
+        return {linea->text(), linea->cursorPosition()};
+    return {linea->text().remove(linea->selectionStart(), linea->selectionLength()), linea->selectionStart()};
+}
+
 class LegameLinea : public Binder::Legame {
 public:
     LegameLinea(QLineEdit *w, DataSource &s, const QString &c, RegolaCampo r) : Legame(w, s, c, std::move(r)), m_w(w)
     {
         QObject::connect(w, &QLineEdit::textChanged, this, [this] { cambiato(); });
+        filtraIncollati(w);
     }
 
 protected:
@@ -172,6 +288,8 @@ protected:
     void impostaTesto(const QString &t) override { m_w->setText(t); }
     void inserisci(const QString &t) override { m_w->insert(t); }
     void selezionaTutto() override { m_w->selectAll(); }
+    std::pair<QString, int> attornoAlCursore() const override { return attorno(m_w); }
+    QMenu *menuStandard() const override { return m_w->createStandardContextMenu(); }
 
 private:
     QPointer<QLineEdit> m_w;
@@ -183,6 +301,9 @@ public:
         : Legame(w, s, c, std::move(r)), m_w(w)
     {
         QObject::connect(w, &QPlainTextEdit::textChanged, this, [this] { cambiato(); });
+        // The mouse's events reach the text's page, not the field.
+        w->viewport()->installEventFilter(this);
+        filtraIncollati(w);
     }
 
 protected:
@@ -200,6 +321,23 @@ protected:
     }
     void inserisci(const QString &t) override { m_w->insertPlainText(t); }
     void selezionaTutto() override { m_w->selectAll(); }
+    std::pair<QString, int> attornoAlCursore() const override
+    {
+        const QTextCursor c = m_w->textCursor();
+        return {m_w->toPlainText().remove(c.selectionStart(), c.selectionEnd() - c.selectionStart()),
+                c.selectionStart()};
+    }
+    QMenu *menuStandard() const override { return m_w->createStandardContextMenu(); }
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (m_w && o == m_w->viewport()) {
+            // The middle button's click lands where it points.
+            if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(e)->button() == Qt::MiddleButton)
+                m_w->setTextCursor(m_w->cursorForPosition(static_cast<QMouseEvent *>(e)->position().toPoint()));
+            return Legame::eventFilter(m_w, e);
+        }
+        return Legame::eventFilter(o, e);
+    }
 
 private:
     QPointer<QPlainTextEdit> m_w;
@@ -218,6 +356,7 @@ protected:
     QString testo() const override { return m_w && m_w->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); }
     void impostaTesto(const QString &t) override { m_w->setChecked(t == QLatin1String("1")); }
     void inserisci(const QString &) override {}
+    void mostraSalvato(const QVariant &) override {}  // the box is what it stores
     void mostra(const QVariant &valore) override
     {
         // Any stored value other than 0, Null and False ticks the box.
@@ -233,8 +372,10 @@ public:
     LegameLista(QComboBox *w, DataSource &s, const QString &c, RegolaCampo r) : Legame(w, s, c, std::move(r)), m_w(w)
     {
         QObject::connect(w, &QComboBox::currentTextChanged, this, [this] { cambiato(); });
-        if (w->lineEdit())
-            w->lineEdit()->installEventFilter(this);
+        if (QLineEdit *linea = w->lineEdit()) {
+            linea->installEventFilter(this);
+            filtraIncollati(linea);
+        }
     }
 
 protected:
@@ -252,6 +393,11 @@ protected:
     {
         if (m_w->lineEdit())
             m_w->lineEdit()->insert(t);
+    }
+    std::pair<QString, int> attornoAlCursore() const override { return attorno(m_w->lineEdit()); }
+    QMenu *menuStandard() const override
+    {
+        return m_w->lineEdit() ? m_w->lineEdit()->createStandardContextMenu() : nullptr;
     }
     bool eventFilter(QObject *o, QEvent *e) override
     {

@@ -99,15 +99,25 @@ const std::vector<DefinizioneComando> tabellaComandi = {
     {Cmd::EliminaImmaginePiccola, "mnuEliminaImmagine3", "&piccola", "Elimina immagine", "edit-clear", "- immagine2",
      "mnuEliminaImmagine", 30, Numerato, "picArticoli1"},
 
-    // The shop's logos (picNegozio, while the tree's root is selected).
-    {Cmd::ImpostaLogoNormale, "mnuImpostaLogo1", "&normale", "Imposta immagine logo", "insert-image", "",
+    // The shop's logos (picNegozio, while the tree's root is selected): an
+    // entry in the departments view's menu (R) and one in the articles
+    // view's (A), each command's.
+    {Cmd::ImpostaLogoNormale, "mnuImpostaLogo1R", "&normale", "Imposta immagine logo", "insert-image", "",
      "mnuImpostaLogoR", 10, Numerato, "picNegozio"},
-    {Cmd::ImpostaLogoPiccolo, "mnuImpostaLogo2", "&piccolo", "Imposta immagine logo", "insert-image", "",
+    {Cmd::ImpostaLogoNormale, "mnuImpostaLogo1A", "&normale", "Imposta immagine logo", "insert-image", "",
+     "mnuImpostaLogoA", 10, Numerato | Gemella, ""},
+    {Cmd::ImpostaLogoPiccolo, "mnuImpostaLogo2R", "&piccolo", "Imposta immagine logo", "insert-image", "",
      "mnuImpostaLogoR", 20, Numerato, "picNegozio"},
-    {Cmd::EliminaLogoNormale, "mnuEliminaLogo1", "&normale", "Elimina immagine logo", "edit-clear",
+    {Cmd::ImpostaLogoPiccolo, "mnuImpostaLogo2A", "&piccolo", "Imposta immagine logo", "insert-image", "",
+     "mnuImpostaLogoA", 20, Numerato | Gemella, ""},
+    {Cmd::EliminaLogoNormale, "mnuEliminaLogo1R", "&normale", "Elimina immagine logo", "edit-clear",
      "- immagine neg0", "mnuEliminaLogoR", 10, Numerato, "picNegozio"},
-    {Cmd::EliminaLogoPiccolo, "mnuEliminaLogo2", "&piccolo", "Elimina immagine logo", "edit-clear",
+    {Cmd::EliminaLogoNormale, "mnuEliminaLogo1A", "&normale", "Elimina immagine logo", "edit-clear",
+     "- immagine neg0", "mnuEliminaLogoA", 10, Numerato | Gemella, ""},
+    {Cmd::EliminaLogoPiccolo, "mnuEliminaLogo2R", "&piccolo", "Elimina immagine logo", "edit-clear",
      "- immagine neg1", "mnuEliminaLogoR", 20, Numerato, "picNegozio"},
+    {Cmd::EliminaLogoPiccolo, "mnuEliminaLogo2A", "&piccolo", "Elimina immagine logo", "edit-clear",
+     "- immagine neg1", "mnuEliminaLogoA", 20, Numerato | Gemella, ""},
 
     // The " Sito" and "Internet" views.
     {Cmd::Spedizione, "mnuSpedizione", "&Spese di spedizione...", "", "", "", "mnuSito", 10, Nessuna, ""},
@@ -138,26 +148,24 @@ const std::vector<DefinizioneComando> tabellaComandi = {
 
 // The menu bar: File, the current view's "&Modifica" (one of four), Visualizza, ?.
 const std::vector<DefinizioneMenu> tabellaMenu = {
-    {"mnuFile", "", "&File", 10, false, DefinizioneMenu::Propria, ""},
-    {"mnuReparti", "", "&Modifica", 20, false, DefinizioneMenu::Propria, ""},
-    {"mnuSpostaRep", "mnuReparti", "&Sposta", 10, false, DefinizioneMenu::SegueVoci, ""},
-    {"mnuAggiungiCat", "mnuReparti", "&Aggiungi", 20, true, DefinizioneMenu::SegueVoci, ""},
-    {"mnuImpostaLogoR", "mnuReparti", "Imposta logo &negozio", 100, true, DefinizioneMenu::SoloRadice, ""},
-    {"mnuEliminaLogoR", "mnuReparti", "Elimina logo nego&zio", 110, false, DefinizioneMenu::SoloRadice, ""},
-    {"mnuArticoli", "", "&Modifica", 20, false, DefinizioneMenu::Propria, ""},
-    {"mnuSpostaArt", "mnuArticoli", "&Sposta", 10, false, DefinizioneMenu::SegueVoci, ""},
-    {"mnuAggiungiArt", "mnuArticoli", "&Aggiungi", 20, true, DefinizioneMenu::SegueVoci, ""},
-    {"mnuOpzioni", "mnuArticoli", "&Definisci varianti", 70, true, DefinizioneMenu::SegueVoci, ""},
-    {"mnuImpostaImmagine", "mnuArticoli", "Impos&ta immagine", 80, true, DefinizioneMenu::SegueVoci, ""},
-    {"mnuEliminaImmagine", "mnuArticoli", "Eli&mina immagine", 90, false, DefinizioneMenu::SegueVoci, ""},
-    {"mnuImpostaLogoA", "mnuArticoli", "Imposta logo &negozio", 100, true, DefinizioneMenu::SoloRadice,
-     "mnuImpostaLogoR"},
-    {"mnuEliminaLogoA", "mnuArticoli", "Elimina logo nego&zio", 110, false, DefinizioneMenu::SoloRadice,
-     "mnuEliminaLogoR"},
-    {"mnuSito", "", "&Modifica", 20, false, DefinizioneMenu::Propria, ""},
-    {"mnuInternet", "", "&Modifica", 20, false, DefinizioneMenu::Propria, ""},
-    {"mnuVisualizza", "", "&Visualizza", 30, false, DefinizioneMenu::Propria, ""},
-    {"mnuHelp", "", "&?", 40, false, DefinizioneMenu::Propria, ""},
+    {"mnuFile", "", "&File", 10, false, DefinizioneMenu::Propria},
+    {"mnuReparti", "", "&Modifica", 20, false, DefinizioneMenu::Propria},
+    {"mnuSpostaRep", "mnuReparti", "&Sposta", 10, false, DefinizioneMenu::SegueVoci},
+    {"mnuAggiungiCat", "mnuReparti", "&Aggiungi", 20, true, DefinizioneMenu::SegueVoci},
+    {"mnuImpostaLogoR", "mnuReparti", "Imposta logo &negozio", 100, true, DefinizioneMenu::SoloRadice},
+    {"mnuEliminaLogoR", "mnuReparti", "Elimina logo nego&zio", 110, false, DefinizioneMenu::SoloRadice},
+    {"mnuArticoli", "", "&Modifica", 20, false, DefinizioneMenu::Propria},
+    {"mnuSpostaArt", "mnuArticoli", "&Sposta", 10, false, DefinizioneMenu::SegueVoci},
+    {"mnuAggiungiArt", "mnuArticoli", "&Aggiungi", 20, true, DefinizioneMenu::SegueVoci},
+    {"mnuOpzioni", "mnuArticoli", "&Definisci varianti", 70, true, DefinizioneMenu::SegueVoci},
+    {"mnuImpostaImmagine", "mnuArticoli", "Impos&ta immagine", 80, true, DefinizioneMenu::SegueVoci},
+    {"mnuEliminaImmagine", "mnuArticoli", "Eli&mina immagine", 90, false, DefinizioneMenu::SegueVoci},
+    {"mnuImpostaLogoA", "mnuArticoli", "Imposta logo &negozio", 100, true, DefinizioneMenu::SoloRadice},
+    {"mnuEliminaLogoA", "mnuArticoli", "Elimina logo nego&zio", 110, false, DefinizioneMenu::SoloRadice},
+    {"mnuSito", "", "&Modifica", 20, false, DefinizioneMenu::Propria},
+    {"mnuInternet", "", "&Modifica", 20, false, DefinizioneMenu::Propria},
+    {"mnuVisualizza", "", "&Visualizza", 30, false, DefinizioneMenu::Propria},
+    {"mnuHelp", "", "&?", 40, false, DefinizioneMenu::Propria},
 };
 
 // One entry of a menu as it is filled: a command's action or a submenu.
@@ -182,7 +190,7 @@ const std::vector<DefinizioneMenu> &RegistroComandi::menu()
 const DefinizioneComando *RegistroComandi::definizione(Cmd::Numero numero)
 {
     for (const DefinizioneComando &d : tabellaComandi)
-        if (d.numero == numero)
+        if (d.numero == numero && !(d.opzioni & Gemella))
             return &d;
     return nullptr;
 }
@@ -214,7 +222,9 @@ RegistroComandi::RegistroComandi(QObject *parent) : QObject(parent)
         a->setCheckable((d.opzioni & Spunta) != 0);
         const Cmd::Numero numero = d.numero;
         connect(a, &QAction::triggered, this, [this, numero] { emit comandoScelto(numero); });
-        m_azioni.insert(numero, a);
+        if (!(d.opzioni & Gemella))
+            m_azioni.insert(numero, a);
+        m_voci.insert(a->objectName(), a);
         if (*d.abilitazione) {
             const QString nome = QString::fromUtf8(d.abilitazione);
             m_perNome[nome] << a;
@@ -241,7 +251,7 @@ QList<QMenu *> RegistroComandi::creaMenu(QMenuBar *barra) const
         std::vector<Voce> v;
         for (const DefinizioneComando &d : tabellaComandi)
             if (nome == QLatin1String(d.menu))
-                v.push_back({d.ordine, (d.opzioni & Separatore) != 0, m_azioni.value(d.numero)});
+                v.push_back({d.ordine, (d.opzioni & Separatore) != 0, voce(d)});
         for (const DefinizioneMenu &m : tabellaMenu)
             if (nome == QLatin1String(m.padre))
                 v.push_back({m.ordine, m.separatorePrima, menu.value(QString::fromLatin1(m.nome))->menuAction()});
@@ -255,7 +265,7 @@ QList<QMenu *> RegistroComandi::creaMenu(QMenuBar *barra) const
         barra->addMenu(m);
     for (const DefinizioneMenu &d : tabellaMenu) {
         QMenu *m = menu.value(QString::fromLatin1(d.nome));
-        for (const Voce &v : voci(QString::fromLatin1(*d.vociDi ? d.vociDi : d.nome))) {
+        for (const Voce &v : voci(QString::fromLatin1(d.nome))) {
             if (v.separatorePrima)
                 m->addSeparator();
             m->addAction(v.azione);

@@ -1,6 +1,8 @@
 #pragma once
 // The main window's commands: one registry entry and one QAction each, shared
-// by the menus, the panels' buttons and the dispatcher. An entry is the
+// by the menus, the panels' buttons and the dispatcher (a command that the
+// menus of two views offer, a shop logo's, has a twin entry in the second
+// one, with an action and a name of its own). An entry is the
 // command's number here and its row in the table of comandi.cpp, which says
 // everything about it: caption, tool tip, icon, enabling name, the menu that
 // holds its entry and its place there, the panel that shows its button, and
@@ -98,6 +100,11 @@ enum : unsigned {
     Spunta = 2,        // its menu entry is checkable
     Numerato = 4,      // it goes through EseguiComando (the catalogue commands, 50 and 51)
     SenzaNegozio = 8,  // it stays on while no shop is open
+    // A second menu entry of the command of the row before it: an action of
+    // its own, with its own name, in another menu; it sends the same command
+    // and follows the same enabling name. The command's button and
+    // RegistroComandi::azione are the first entry's.
+    Gemella = 16,
 };
 }
 
@@ -130,9 +137,6 @@ struct DefinizioneMenu {
     int ordine;                // its place among the parent's entries and submenus
     bool separatorePrima;
     Abilitazione abilitazione;
-    // Holds the entries of that menu too ("" for its own only): the logo
-    // menus of the departments and articles views are one menu shown twice.
-    const char *vociDi;
 };
 
 class RegistroComandi : public QObject {
@@ -150,6 +154,8 @@ public:
     static QList<Cmd::Numero> pannello(const QString &nome);
 
     QAction *azione(Cmd::Numero numero) const { return m_azioni.value(numero); }
+    // The action of one row of the table: the command's, or its twin entry's.
+    QAction *voce(const DefinizioneComando &d) const { return m_voci.value(QLatin1String(d.nome)); }
 
     // Fills a menu bar from the tables: each menu with its entries and
     // submenus in their order and separators. The menus of the bar come back
@@ -173,6 +179,7 @@ signals:
 
 private:
     QHash<int, QAction *> m_azioni;
+    QHash<QString, QAction *> m_voci;  // by the entry's name
     QHash<QString, QList<QAction *>> m_perNome;
     QHash<QString, QList<QPointer<QWidget>>> m_controlli;
     QHash<QString, bool> m_stati;

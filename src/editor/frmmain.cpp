@@ -208,7 +208,7 @@ void frmMain::seguiNegozio()
         for (const Vista *v : std::initializer_list<const Vista *>{m_vistaNegozio, m_sito, m_internet})
             if (!v->didascalia(g, c).isEmpty())
                 vista = v;
-        m_negozio.messages().warning(vista->testoRifiuto(g, n, t, c));
+        vista->mostraRifiuto(g, n, t, c);
     });
     connect(m_tree, &AlberoCategorie::nodoCliccato, this, &frmMain::onNodoCliccato);
     // A department is dragged only in the departments view, a department current.
@@ -285,7 +285,7 @@ int frmMain::carica()
 void frmMain::senzaNegozio()
 {
     for (const DefinizioneComando &d : RegistroComandi::definizioni())
-        m_comandi.azione(d.numero)->setEnabled((d.opzioni & OpzioniComando::SenzaNegozio) != 0);
+        m_comandi.voce(d)->setEnabled((d.opzioni & OpzioniComando::SenzaNegozio) != 0);
     // A menu or submenu none of whose entries can act is disabled too.
     for (QMenu *m : m_menu)
         RegistroComandi::seguiVoci(m);

@@ -86,6 +86,22 @@ QString testoSingolo(float valore)
     return l.toString(double(valore), 'g', 7);
 }
 
+QString testoImporto(double importo, int decimali)
+{
+    // The stored amount has four decimals at most: the fewest that hold it.
+    const qint64 decimillesimi = qRound64(std::fabs(importo) * 10000);
+    qint64 resto = 10000;
+    for (int d = 0; d < decimali; ++d)
+        resto /= 10;
+    while (decimali < 4 && decimillesimi % resto != 0) {
+        ++decimali;
+        resto /= 10;
+    }
+    QLocale l;
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    return l.toString(importo, 'f', decimali);
+}
+
 QString positivo(const QString &testo)
 {
     const auto v = numero(testo);
@@ -133,6 +149,21 @@ Filtro entrambi(Filtro primo, Filtro secondo)
         }
         return t.azione == Tasto::Passa ? secondo(testo, c) : t;
     };
+}
+
+QString incollato(const Filtro &filtro, QString testo, int posizione, const QString &incolla)
+{
+    QString r;
+    for (const QChar c : incolla) {
+        if (c == QChar(backspace))
+            continue;
+        const Tasto t = filtro(testo, c);
+        const QString inserito = t.azione == Tasto::Scarta ? QString() : t.azione == Tasto::Passa ? QString(c) : t.testo;
+        testo.insert(posizione, inserito);
+        posizione += int(inserito.size());
+        r += inserito;
+    }
+    return r;
 }
 
 QString intero(const QString &testo)

@@ -53,6 +53,10 @@ QString positivo(const QString &testo);
 QString alPiu(const QString &testo, int massimo);
 // A text that is not a number becomes "0"; an empty text only with vuoto.
 QString zeroSeNonNumero(const QString &testo, bool vuoto);
+// An amount in the notation without grouping, with at least `decimali`
+// decimals and as many more, up to the four stored, as it holds ("2,40",
+// "2,4567").
+QString testoImporto(double importo, int decimali);
 // A number written again in the notation's shortest form ("007" -> "7",
 // "10,50" -> "10,5"); a text that is not a number, or empty, stays.
 QString riscriviNumero(const QString &testo);
@@ -82,11 +86,20 @@ struct RegolaCampo {
     // store the text read back as a number (a text that is not a number is
     // stored as typed, and the database refuses it).
     bool numerico = false;
+    // How the field shows a stored value other than Null, when not in that
+    // shortest form (an amount with its decimals).
+    std::function<QString(const QVariant &valore)> testoValore;
 };
 
 namespace Regole {
 // Two filters one after the other: the second sees what the first let pass.
 Filtro entrambi(Filtro primo, Filtro secondo);
+// Pasted text as the filter takes it when typed, character by character,
+// where the paste lands: `testo` is the field's text less the selection the
+// paste replaces, `posizione` the landing point. Returns what is inserted
+// there ("*" in a price field gives its "000" in place; backspace is no
+// character and is dropped).
+QString incollato(const Filtro &filtro, QString testo, int posizione, const QString &incolla);
 // The whole number rule: the leading number of the text ("." as decimal
 // point, none giving 0), rounded down and written without blanks.
 QString intero(const QString &testo);

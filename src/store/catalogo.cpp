@@ -223,13 +223,21 @@ bool Catalogo::EliminaArticolo()
         return false;
     {
         BusyFlag busy(state().InAggiornamento);
+        // The article's pending edits go with it: nothing is left to write
+        // into the deleted row when the current row moves on.
+        d.dataArticoli.ricaricaCampi();
         a.remove();
     }
-    // The flag is clear: the window's Reposition work runs for the row that
-    // becomes current.
-    a.movePrevious();
-    if (a.bof() && a.recordCount() > 0)
-        a.moveNext();
     d.contaArticolo(-1);
+    // The flag is clear: the window's Reposition work runs for the row that
+    // becomes current, the one before the deleted row or else the new first;
+    // for none when the department is left empty.
+    if (a.recordCount() == 0) {
+        a.requery();
+        return true;
+    }
+    a.movePrevious();
+    if (a.bof())
+        a.moveNext();
     return true;
 }

@@ -33,8 +33,9 @@ public:
     // department; it becomes current. The result is its ID, 0 when none was added.
     qint64 AggiungiArticoloDopo();
     qint64 AggiungiArticoloPrima();
-    // Deletes the current article; the row before it becomes current (the
-    // first row when it was the first). False when there is none.
+    // Deletes the current article, its pending edits with it, and counts it
+    // off; the row before it becomes current (the first row when it was the
+    // first, none when it was the only one). False when there is none.
     bool EliminaArticolo();
 
     // Picture n of a family's current row: chosen through the chooser (a

@@ -270,7 +270,9 @@ void fillNewCatalog(Database &db)
     auto c = [](int units) { return qlonglong(Currency::fromUnits(units).raw); };
     Transazione t(db);
     {
-        db.execute(QStringLiteral("INSERT INTO generale (template) VALUES (?)"), {DefaultTemplateSet});
+        // No second currency until the merchant names one: its prices would
+        // follow every price as bare copies.
+        db.execute(QStringLiteral("INSERT INTO generale (template, usa_cambio) VALUES (?, 0)"), {DefaultTemplateSet});
         db.execute(QStringLiteral("INSERT INTO categorie (contatore, ID, genitore, livello, ordinamento, hafigli, "
                                   "pagina, template, titolo, maxarticoli, iva, sconto) "
                                   "VALUES (1, 'cat001', '###', 1, 100, 0, 'cat001', 'modello1', ?, 10, 22, 0)"),

@@ -153,6 +153,11 @@ QString URLCGI(const Impostazioni &imp)
     return h.schema + indirizzo(h, imp.txtCGI);
 }
 
+bool IndirizzoVuoto(const Impostazioni &imp)
+{
+    return leggiHost(imp.txtURL).nome.isEmpty();
+}
+
 QString CodiceSito(const Impostazioni &imp)
 {
     const QString testo = indirizzo(leggiHost(imp.txtURL), imp.txtCartella);

@@ -86,6 +86,8 @@ struct ValoriValuta {
 // typed with "http://" or "https://" keeps its scheme.
 QString URLNegozio(const Impostazioni &imp);
 QString URLCGI(const Impostazioni &imp);
+// The site's host is empty: the pages' order and search forms would lead nowhere.
+bool IndirizzoVuoto(const Impostazioni &imp);
 // The site code: upper-case hexadecimal digits computed from the shop's URL
 // after its scheme; suffix of the generated scripts' names.
 QString CodiceSito(const Impostazioni &imp);

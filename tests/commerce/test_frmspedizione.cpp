@@ -344,6 +344,26 @@ private slots:
         QCOMPARE(dumpTabelle(*m_db), prima);
     }
 
+    // Limits that do not ascend, and a zone whose countries are offered no
+    // method: "OK" asks nothing and keeps them.
+    void okSenzaControlloDelleFasce()
+    {
+        FIGLIO(QTabBar, tabZona, m_dlg.get());
+        FIGLIO(QCheckBox, chkPagZona1, m_dlg.get());
+        FIGLIO(QPushButton, cmdOK, m_dlg.get());
+        scrivi(m_dlg->campoFascia("m1imp1"), "100");
+        scrivi(m_dlg->campoFascia("m1imp2"), "50");
+        QTest::mouseClick(tabZona, Qt::LeftButton, {}, tabZona->tabRect(1).center());
+        QVERIFY(chkPagZona1->isChecked());
+        QVERIFY(clic(chkPagZona1));
+        QVERIFY(clic(cmdOK));
+        QVERIFY(m_msg.shown().empty());
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(campo("zona1", "m1imp2").toLongLong(), qint64(Currency::fromUnits(50).raw));
+        QCOMPARE(campo("zona2", "pag2").toBool(), false);
+    }
+
     // "OK" after a band value the database cannot hold keeps the dialog
     // open on that field, whether the value was refused as the focus went to
     // the button or by Enter in the field; nothing is stored, and the next

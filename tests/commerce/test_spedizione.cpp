@@ -305,22 +305,17 @@ private slots:
         }
     }
 
-    // Zones holding countries but no active method, and bands out of
-    // order, are pointed out; answering No keeps the dialog open.
-    void avvisiAllaConferma()
+    // Bands out of order, and a zone holding countries that offers no
+    // method: "OK" confirms at once, asking nothing.
+    void confermaSenzaControlloDelleFasce()
     {
         m_ed->mostraZona(1);
         m_ed->scriviFascia("m1imp1", "100");
         m_ed->scriviFascia("m1imp2", "50");
-        m_msg.answer(Messages::Answer::No);
-        QCOMPARE(m_ed->conferma(), EditorSpedizione::EsitoConferma::Rifiutata);
-        const QString testo = m_msg.texts().value(0);
-        QVERIFY2(testo.contains("Zona 1 (Italia), metodo \"Contrassegno\""), qPrintable(testo));
-        QVERIFY(!testo.contains("Zona 2"));
-        m_db->execute("UPDATE zona2 SET pag2=0");
-        m_msg.answer(Messages::Answer::Yes);
+        m_db->execute("UPDATE zona2 SET pag1=0, pag2=0");
         QCOMPARE(m_ed->conferma(), EditorSpedizione::EsitoConferma::Confermata);
-        QVERIFY(m_msg.texts().value(1).contains("Zona 2 (Unione Europea): nessun metodo"));
+        QVERIFY(m_msg.shown().empty());
+        QCOMPARE(campo("zona1", "m1imp2").toLongLong(), qint64(Currency::fromUnits(50).raw));
     }
 
     // "Annulla" after edits in all three editors: the tables as before,

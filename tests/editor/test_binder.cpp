@@ -4,7 +4,8 @@
 // database refuses is reported, stays in the field and keeps the row, named
 // by the field being written when the database names none; a row written by
 // other code shows in the fields, or once at the end of a pause of the data
-// source; the key filters act on typed keys only.
+// source; a field written shows its value as stored; the key filters act on
+// what is typed, not on text put in by code.
 #include "binder.h"
 #include "testshop.h"
 
@@ -217,14 +218,20 @@ void TestBinder::rifiutoSenzaCampo()
 void TestBinder::rigaScrittaDaAltri()
 {
     QSignalSpy scritture(&articoli(), &DataSource::scritto);
-    // The fields' own write: announced as theirs, the fields as typed.
+    // The fields' own write: announced as theirs, each field written
+    // showing its value as stored; one already reading so keeps its text,
+    // and its place in it.
     m_peso->setFocus();
     m_peso->selectAll();
     QTest::keyClicks(m_peso, QStringLiteral("2,50"));
+    m_titolo->setText(QStringLiteral("Caffè"));
+    m_titolo->setCursorPosition(2);
     QVERIFY(articoli().scriviModifiche());
     QCOMPARE(scritture.size(), 1);
     QCOMPARE(scritture.at(0).at(0).toBool(), true);
-    QCOMPARE(m_peso->text(), QStringLiteral("2,50"));
+    QCOMPARE(m_peso->text(), QStringLiteral("2,5"));
+    QCOMPARE(m_titolo->cursorPosition(), 2);
+    QVERIFY(!articoli().modifichePendenti());
     // Other code writes the row (a paste, a grid): the fields show it as stored.
     m_prezzo->setText(QStringLiteral("4"));  // pending: written with it
     Recordset &rs = articoli().recordset();
@@ -327,7 +334,7 @@ void TestBinder::filtroNumerico()
     m_prezzo->deselect();
     QTest::keyClicks(m_prezzo, tasti);
     QCOMPARE(m_prezzo->text(), dopo);
-    // Pasted text is not filtered.
+    // Text put in by code passes no filter.
     m_prezzo->clear();
     m_prezzo->insert(QStringLiteral("a.b"));
     QCOMPARE(m_prezzo->text(), QStringLiteral("a.b"));

@@ -267,13 +267,14 @@ void TestCampiGenerale::regole_data()
     riga("virgola ripetuta", "txtCambio", {"x", "t:1,5,3"}, "1,53");
     riga("lettere scartate", "txtCambio", {"x", "t:a1b2-"}, "12");
     riga("cambio negativo incollato", "txtCambio", {"x", "p:-1936,27"}, "1936,27");
-    riga("tasti di controllo scartati", "txtCambio", {"x", "t:12", "ctrlv", "ctrlc", "enter"}, "12");
+    riga("Ctrl+V incolla, Ctrl+C e Invio no", "txtCambio", {"x", "t:12", "ctrlv", "ctrlc", "enter"}, "1299");
     riga("sconto svuotato e lasciato", "txtScontoNegozio", {"x", "tab"}, "0");
     riga("sconto svuotato", "txtScontoNegozio", {"x"}, "");
     riga("sconto oltre 100", "txtScontoNegozio", {"x", "t:150"}, "100");
     riga("sconto 100", "txtScontoNegozio", {"x", "t:100"}, "100");
     riga("sconto negativo incollato", "txtScontoNegozio", {"x", "p:-150"}, "100");
-    riga("sconto di lettere", "txtScontoNegozio", {"x", "p:abc"}, "0");
+    riga("sconto di lettere", "txtScontoNegozio", {"x", "p:abc"}, "");
+    riga("sconto di lettere lasciato", "txtScontoNegozio", {"x", "p:abc", "tab"}, "0");
     riga("sconto con decimali", "txtScontoNegozio", {"x", "t:12.5"}, "12,5");
     riga("minimo: lettere su 20", "txtMinimo", {"x", "t:20", "torna", "p:abc"}, "20");
     riga("minimo svuotato", "txtMinimo", {"x", "tab"}, "");
@@ -290,7 +291,7 @@ void TestCampiGenerale::regole_data()
     riga("indirizzo pieno riscritto", "txtURL", {"x", QStringLiteral("t:") + QString(50, u'u'), "torna", "t:abc"}, "abc");
     riga("firma senza a capo", "txtFirma", {"x", "t:a", "enter", "t:b"}, "ab");
     riga("parole senza a capo", "txtKeywords1", {"x", "t:a", "enter", "t:b"}, "ab");
-    riga("firma: a capo incollato", "txtFirma", {"x", "p:a\nb"}, "a\nb");
+    riga("firma: a capo incollato", "txtFirma", {"x", "p:a\nb"}, "ab");
     riga("titolo senza filtro", "txtTitolo", {"x", "t:a|[b]\\"}, "a|[b]\\");
     // The server's paths are one line: line breaks and other control
     // characters never reach them, typed or pasted.
@@ -488,10 +489,12 @@ void TestCampiGenerale::valutaDopoIlCaricamento_data()
                              << QStringList{"$ ", " "} << 1936.27 << QStringList{".", ","}
                              << QStringList{"0", "0.00"} << 1 << false;
     QTest::newRow("notazione vuota") << QVariantMap{{"valuta1", ""}, {"valuta2", ""}, {"cambio", QVariant()},
-                                                    {"notazione", ""}, {"decimali1", false}, {"decimali2", false}}
+                                                    {"notazione", ""}, {"decimali1", false}, {"decimali2", false},
+                                                    {"usa_cambio", true}}
                                      << QStringList{" ", " "} << 0.0 << QStringList{"", ""}
                                      << QStringList{"0", "0"} << -1 << true;
-    QTest::newRow("notazione sconosciuta") << QVariantMap{{"valuta1", "€"}, {"notazione", "7"}, {"cambio", -2}}
+    QTest::newRow("notazione sconosciuta") << QVariantMap{{"valuta1", "€"}, {"notazione", "7"}, {"cambio", -2},
+                                                          {"usa_cambio", true}}
                                            << QStringList{"€ ", " "} << 2.0 << QStringList{"", ""}
                                            << QStringList{"0.00", "0.00"} << -1 << true;
 }
@@ -654,19 +657,21 @@ void TestCampiGenerale::valoriRifiutati_data()
     QTest::addColumn<QString>("rifiutato");
     QTest::addColumn<QString>("colonna");
     QTest::addColumn<QString>("messaggio");
-    const QString torna = QStringLiteral("\r\nIl campo torna al valore salvato.");
+    const QString formato = QStringLiteral("Il formato di alcuni dati non è valido\r\n");
+    const QString torna = QStringLiteral("; il campo torna al valore salvato.");
     QTest::newRow("titolo troppo lungo") << "txtTitolo" << QString(300, u't') << "txtEmail" << "txtTitolo" << "titolo"
-                                         << "Impossibile salvare \"Titolo del negozio\": il testo è troppo lungo "
-                                            "(al massimo 255 caratteri)." + torna;
+                                         << formato + "Titolo del negozio: il testo è troppo lungo "
+                                                      "(al massimo 255 caratteri)" + torna;
     QTest::newRow("minimo troppo grande") << "txtMinimo" << "99999999999999999999" << "" << "txtMinimo" << "minimo"
-                                          << "Impossibile salvare \"Ordine minimo\": il numero è troppo grande." + torna;
+                                          << formato + "Ordine minimo: il numero è troppo grande" + torna;
     QTest::newRow("cartella derivata troppo lunga") << "txtFolderFTP" << "www/" + QString(60, u'f') << ""
                                                     << "txtCartella" << "cartella"
-                                                    << "Impossibile salvare \"Cartella del negozio\": il testo è "
-                                                       "troppo lungo (al massimo 50 caratteri)." + torna;
-    QTest::newRow("cartella degli script troppo lunga") << "txtCGI" << QString(60, u's') << "" << "txtCGI" << "cartellaCGI"
-                                                        << "Impossibile salvare \"Cartella degli script\": il testo "
-                                                           "è troppo lungo (al massimo 50 caratteri)." + torna;
+                                                    << formato + "Cartella del negozio: il testo è "
+                                                                 "troppo lungo (al massimo 50 caratteri)" + torna;
+    QTest::newRow("cartella degli script troppo lunga") << "txtFolderCGI" << "www/" + QString(60, u's') << ""
+                                                        << "txtCGI" << "cartellaCGI"
+                                                        << formato + "Cartella degli script: il testo "
+                                                                     "è troppo lungo (al massimo 50 caratteri)" + torna;
 }
 
 void TestCampiGenerale::valoriRifiutati()
@@ -692,7 +697,7 @@ void TestCampiGenerale::valoriRifiutati()
         QTest::keyClicks(s, QStringLiteral("x"));
     }
     QCOMPARE(f->messages.texts(), QStringList{messaggio});
-    QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
+    QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::None);
     // The field shows what is stored; the other edits are written.
     QCOMPARE(tornato->text(), f->generale(colonna).toString().replace(u'.', u','));
     QVERIFY(tornato->text().size() < 50);

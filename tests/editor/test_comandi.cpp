@@ -31,6 +31,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
@@ -391,6 +393,47 @@ const std::vector<CasoComando> &casiComando()
              QCOMPARE(p.codice(), QStringLiteral("TE-001"));  // the row before
              QCOMPARE(p.f.w->lblTotaleArticoli()->text(), QStringLiteral(" Articoli:  4 / 19"));
          }},
+        {"article delete, an edit pending", Cmd::EliminaArticolo, "kArticoli", "Tè e tisane", 1, {},
+         [](Prova &p) {
+             // Typed into the description, written with no field's event:
+             // the edit goes with the article.
+             auto *descrizione = figlio<QPlainTextEdit>(p.f.w->vistaArticoli(), QStringLiteral("txtArticoli3"));
+             VERIFICA(clic(descrizione));
+             QTest::keyClicks(descrizione, QStringLiteral("da buttare"));
+             p.f.messages.answer(Messages::Answer::Yes);
+             return true;
+         },
+         {QStringLiteral("Eliminare l'articolo selezionato?")},
+         [](Prova &p) {
+             QCOMPARE(p.sql(QStringLiteral("SELECT COUNT(*) FROM articoli")).toInt(), p.articoli - 1);
+             QCOMPARE(p.codice(), QStringLiteral("TE-001"));
+             QCOMPARE(p.sql(QStringLiteral("SELECT COUNT(*) FROM articoli WHERE descrizione LIKE '%da buttare%'")).toInt(),
+                      0);
+             QVERIFY(!p.dati().dataArticoli.modifichePendenti());
+         }},
+        {"the only article delete", Cmd::EliminaArticolo, "kArticoli", "Tè e tisane", 0,
+         [](Prova &p) {
+             // "Tè e tisane" keeps TE-001 only; the shop keeps its 20.
+             p.db().execute(QStringLiteral("UPDATE articoli SET catID='caffe' WHERE catID='te' AND codice<>'TE-001'"));
+             return true;
+         },
+         rispondeSi, {QStringLiteral("Eliminare l'articolo selezionato?")},
+         [](Prova &p) {
+             QCOMPARE(p.sql(QStringLiteral("SELECT COUNT(*) FROM articoli")).toInt(), p.articoli - 1);
+             // No current article: the counter, the list and the fields say so.
+             QVERIFY(!p.articolo().hasCurrent());
+             QCOMPARE(p.f.negozio().state.TotaleArticoli, qint64(19));
+             QCOMPARE(p.f.w->lblTotaleArticoli()->text(), QStringLiteral(" Articoli:  0 / 19"));
+             const auto *griglia = figlio<QTableView>(p.f.w->vistaArticoli(), QStringLiteral("gridArticoli"));
+             QVERIFY(griglia);
+             QCOMPARE(griglia->model()->rowCount(), 0);
+             const auto *titolo = figlio<QLineEdit>(p.f.w->vistaArticoli(), QStringLiteral("txtArticoli1"));
+             QVERIFY(titolo);
+             QCOMPARE(titolo->text(), QString());
+             QVERIFY(!titolo->isEnabled());
+             QVERIFY(!p.abilitato("- articolo"));
+             QVERIFY(p.abilitato("+ articolo dopo"));
+         }},
         {"article copy", Cmd::CopiaArticolo, "kArticoli", "Tè e tisane", 1, {}, {}, {},
          [](Prova &p) {
              QCOMPARE(p.sql(QStringLiteral("SELECT group_concat(codice) FROM cliparticoli")).toString(),
@@ -618,6 +661,8 @@ private slots:
     void tastiDiAccessoUnici_data();
     void tastiDiAccessoUnici();
     void registroMenuEPannelli();
+    void vociDeiLoghi_data();
+    void vociDeiLoghi();
     void costruisciComeIlBenchmark();
     void costruisciChiedeIlTemplate_data();
     void costruisciChiedeIlTemplate();
@@ -769,27 +814,22 @@ void TestComandi::tastiDiAccessoUnici()
 void TestComandi::registroMenuEPannelli()
 {
     // The window's menus and buttons are the registry's: in the menu bar of
-    // each view a command has at most one entry, in the menu the registry
-    // names (or in the menu that shows that one's entries again); every
-    // command has an entry in some view. A command with a panel has exactly
-    // one button, on that panel, in the registry's order; one without has
-    // none.
+    // each view an entry of the table shows at most once, in the menu the
+    // table names; every entry shows in some view, the twin entries of a
+    // command (the shop's logos) as actions of their own. A command with a
+    // panel has exactly one button, on that panel, in the registry's order;
+    // one without has none.
     QSet<int> numeri;
     QSet<QString> nomi;
     for (const DefinizioneComando &d : RegistroComandi::definizioni()) {
-        QVERIFY2(!numeri.contains(d.numero) && !nomi.contains(QLatin1String(d.nome)), d.nome);
+        const bool gemella = d.opzioni & OpzioniComando::Gemella;
+        QVERIFY2(gemella == numeri.contains(d.numero) && !nomi.contains(QLatin1String(d.nome)), d.nome);
         numeri.insert(d.numero);
         nomi.insert(QLatin1String(d.nome));
     }
     auto f = apriFinestra();
     QVERIFY(f->w);
     QVERIFY(clicNodo(f->w, QStringLiteral("Reparto 1")));
-    const auto menuDi = [](const QString &nome) {
-        for (const DefinizioneMenu &m : RegistroComandi::menu())
-            if (nome == QLatin1String(m.nome))
-                return QString::fromLatin1(*m.vociDi ? m.vociDi : m.nome);
-        return QString();
-    };
     QSet<QAction *> offerte;
     for (const char *scheda : {"kReparti", "kArticoli", "kSito", "kInternet"}) {
         f->w->selezionaScheda(QString::fromLatin1(scheda));
@@ -799,18 +839,21 @@ void TestComandi::registroMenuEPannelli()
             QVERIFY2(it.value().size() == 1, qPrintable(dove + QStringLiteral(" more than once")));
             const DefinizioneComando *d = nullptr;
             for (const DefinizioneComando &c : RegistroComandi::definizioni())
-                if (f->w->comandi().azione(c.numero) == it.key())
+                if (f->w->comandi().voce(c) == it.key())
                     d = &c;
-            QVERIFY2(d, qPrintable(dove + QStringLiteral(" is not a command of the registry")));
-            QCOMPARE(menuDi(it.value().first()), QString::fromLatin1(d->menu));
+            QVERIFY2(d, qPrintable(dove + QStringLiteral(" is not an entry of the registry")));
+            QCOMPARE(it.key()->objectName(), QString::fromLatin1(d->nome));
+            QCOMPARE(it.value().first(), QString::fromLatin1(d->menu));
             offerte.insert(it.key());
         }
     }
     for (const DefinizioneComando &d : RegistroComandi::definizioni())
-        QVERIFY2(offerte.contains(f->w->comandi().azione(d.numero)), d.nome);
+        QVERIFY2(offerte.contains(f->w->comandi().voce(d)), d.nome);
 
     // The panels, each on screen in a view.
     for (const DefinizioneComando &d : RegistroComandi::definizioni()) {
+        if (d.opzioni & OpzioniComando::Gemella)
+            continue;  // its command's button is the first entry's
         const QList<QWidget *> pulsanti = pulsantiDi(f->w, d);
         if (!*d.pannello) {
             QVERIFY2(pulsanti.isEmpty(), d.nome);
@@ -834,6 +877,61 @@ void TestComandi::registroMenuEPannelli()
             x = qui;
         }
     }
+}
+
+void TestComandi::vociDeiLoghi_data()
+{
+    QTest::addColumn<QString>("scheda");
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("lettera");  // the entries' last letter: the view's
+    QTest::newRow("departments") << "kReparti" << "mnuReparti" << "R";
+    QTest::newRow("articles") << "kArticoli" << "mnuArticoli" << "A";
+}
+
+void TestComandi::vociDeiLoghi()
+{
+    // Each view's menu holds its own four logo entries, each enabled by its
+    // own command's name; the normal logo deleted from the keyboard.
+    QFETCH(QString, scheda);
+    QFETCH(QString, menu);
+    QFETCH(QString, lettera);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    FileProva::scrivi(f->shop + QStringLiteral("/work/logo.png"), FileProva::quarti(80, 40), "png");
+    f->db().execute(QStringLiteral("UPDATE generale SET immagine0='logo.png', imgX0=80, imgY0=40, immagine1=''"));
+    f->negozio().dati().dataGenerale.refresh();
+    f->w->selezionaScheda(scheda);
+    QVERIFY(clicNodo(f->w, QStringLiteral("Negozio")));
+    const auto voce = [&](const QString &nome) { return f->w->findChild<QAction *>(nome); };
+    for (const char *nome : {"mnuImpostaLogo1", "mnuImpostaLogo2", "mnuEliminaLogo1", "mnuEliminaLogo2"}) {
+        QAction *r = voce(QLatin1String(nome) + u'R'), *a = voce(QLatin1String(nome) + u'A');
+        QVERIFY2(r && a && r != a, nome);
+    }
+    for (const QChar vista : {u'R', u'A'}) {
+        QVERIFY(voce(QStringLiteral("mnuImpostaLogo1") + vista)->isEnabled());
+        QVERIFY(voce(QStringLiteral("mnuEliminaLogo1") + vista)->isEnabled());
+        QVERIFY(!voce(QStringLiteral("mnuEliminaLogo2") + vista)->isEnabled());
+    }
+    f->w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f->w));
+    QTest::keyClick(f->w, 'M', Qt::AltModifier);
+    auto *modifica = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(modifica);
+    QCOMPARE(modifica->objectName(), menu);
+    QTest::keyClick(modifica, 'z');  // "Elimina logo nego&zio"
+    auto *elimina = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(elimina && elimina != modifica);
+    QStringList nomi;
+    for (QAction *a : elimina->actions())
+        nomi << a->objectName();
+    QCOMPARE(nomi, QStringList({"mnuEliminaLogo1" + lettera, "mnuEliminaLogo2" + lettera}));
+    QVERIFY(salvaSchermata(elimina, QStringLiteral("loghi-") + scheda));
+    QTest::keyClick(elimina, 'n');  // "&normale"
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QCOMPARE(f->db().scalar(QStringLiteral("SELECT immagine0 FROM generale")).toString(), QString());
+    for (const QChar vista : {u'R', u'A'})
+        QVERIFY(!voce(QStringLiteral("mnuEliminaLogo1") + vista)->isEnabled());
+    QVERIFY(f->messages.shown().empty());
 }
 
 void TestComandi::costruisciComeIlBenchmark()
@@ -937,31 +1035,36 @@ void TestComandi::titoliIncollatiNellaCostruzione_data()
 
 void TestComandi::titoliIncollatiNellaCostruzione()
 {
-    // Pasted text is not filtered: a department title and an article title
-    // pasted with the characters the key filters keep out, then the site
-    // built from the window with the real template set.
+    // A department title and an article title pasted with the characters
+    // the key filters keep out: they are kept out of the paste too. A
+    // catalogue may hold them all the same (imported, or from an older
+    // shop): the site built from the window with the real template set.
     QFETCH(QString, carattere);
     auto f = apriDemo();
     if (!f)
         QFAIL("the demo shop of the build (VETRASTO_BIN/demo) could not be opened");
     QVERIFY(f->w);
     const QString reparto = QStringLiteral("Tè %1 nero").arg(carattere), articolo = QStringLiteral("Té %1 verde").arg(carattere);
-    const auto incolla = [](QLineEdit *campo, const QString &testo) {
+    const auto incolla = [](QLineEdit *campo, const QString &testo, const QString &mostrato) {
         VERIFICA(clic(campo));
         QTest::keyClick(campo, Qt::Key_A, Qt::ControlModifier);
         QApplication::clipboard()->setText(testo);
         QTest::keyClick(campo, Qt::Key_V, Qt::ControlModifier);
-        CONFRONTA(campo->text(), testo);
+        CONFRONTA(campo->text(), mostrato);
         QTest::keyClick(campo, Qt::Key_Tab);  // written as the field is left
         return true;
     };
     QVERIFY(clicNodo(f->w, QStringLiteral("Tè e tisane")));
-    QVERIFY(incolla(figlio<QLineEdit>(f->w->vistaReparti(), QStringLiteral("txtCategorie14")), reparto));
+    QVERIFY(incolla(figlio<QLineEdit>(f->w->vistaReparti(), QStringLiteral("txtCategorie14")), reparto,
+                    QString(reparto).remove(carattere)));
     f->w->selezionaScheda(QStringLiteral("kArticoli"));
     QCOMPARE(f->negozio().dati().dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("TE-001"));
-    QVERIFY(incolla(figlio<QLineEdit>(f->w->vistaArticoli(), QStringLiteral("txtArticoli1")), articolo));
-    QCOMPARE(f->db().scalar(QStringLiteral("SELECT titolo FROM categorie WHERE ID='te'")).toString(), reparto);
-    QCOMPARE(f->db().scalar(QStringLiteral("SELECT titolo FROM articoli WHERE codice='TE-001'")).toString(), articolo);
+    QVERIFY(incolla(figlio<QLineEdit>(f->w->vistaArticoli(), QStringLiteral("txtArticoli1")), articolo,
+                    QString(articolo).remove(u'|')));
+    QCOMPARE(f->db().scalar(QStringLiteral("SELECT titolo FROM categorie WHERE ID='te'")).toString(),
+             QString(reparto).remove(carattere));
+    f->db().execute(QStringLiteral("UPDATE categorie SET titolo=? WHERE ID='te'"), {reparto});
+    f->db().execute(QStringLiteral("UPDATE articoli SET titolo=? WHERE codice='TE-001'"), {articolo});
     f->messages.answer(Messages::Answer::No);  // the result is not looked at
     auto *b = f->w->findChild<PulsanteImmagine *>(QStringLiteral("imgButton1"));
     QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());

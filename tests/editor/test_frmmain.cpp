@@ -180,7 +180,7 @@ bool controllaSenzaNegozio(frmMain *w)
     const QSet<int> offerti = {Cmd::NuovoNegozio, Cmd::ApriNegozio, Cmd::Esci,
                                Cmd::Sommario, Cmd::DomandeFrequenti, Cmd::Informazioni};
     for (const DefinizioneComando &d : RegistroComandi::definizioni())
-        VERIFICA2(w->comandi().azione(d.numero)->isEnabled() == offerti.contains(d.numero), d.nome);
+        VERIFICA2(w->comandi().voce(d)->isEnabled() == offerti.contains(d.numero), d.nome);
     QStringList titoli, attivi;
     for (QAction *a : w->menuBar()->actions()) {
         titoli << a->text();
@@ -672,7 +672,7 @@ void TestFrmMain::regoleDeiCampi_data()
         QTest::newRow(nome) << campo << passi << atteso << colonna << salvato;
     };
     riga("articles per page: no fraction typed", "txtCategorie11", {"x", "t:3.7"}, "37");
-    riga("articles per page: fraction pasted", "txtCategorie11", {"x", "p:3.7"}, "3");
+    riga("articles per page: fraction pasted", "txtCategorie11", {"x", "p:3.7"}, "37");
     riga("articles per page: leading zero", "txtCategorie11", {"x", "t:05"}, "5");
     riga("articles per page: emptied", "txtCategorie11", {"x"}, "0");
     riga("articles per page: letters", "txtCategorie11", {"x", "t:1a2-"}, "12");
@@ -684,7 +684,7 @@ void TestFrmMain::regoleDeiCampi_data()
     riga("VAT negative pasted", "cboIva", {"x", "p:-4"}, "4");
     riga("description without pound and bars", "txtCategorie12", {"x", "t:a£b|[c]"}, "abc");
     riga("notes without pound and bars", "txtCategorie10", {"x", "t:a£b|[c]"}, "abc");
-    riga("notes pasted unfiltered", "txtCategorie10", {"x", "p:a£b|c"}, "a£b|c");
+    riga("notes pasted filtered", "txtCategorie10", {"x", "p:a£b|c"}, "abc");
     riga("code filtered", "txtArticoli0", {"x", "t:a|[b]c", "tab"}, "abc", "codice", "abc");
     riga("code cut to 50 and written", "txtArticoli0", {"x", "p:" + QString(60, u'c'), "tab"}, QString(50, u'c'),
          "codice", QString(50, u'c'));
@@ -695,8 +695,8 @@ void TestFrmMain::regoleDeiCampi_data()
     riga("link cut to 50, not written", "txtArticoli7", {"x", "p:" + QString(60, u'l'), "tab"}, QString(50, u'l'), "link",
          QString());
     // Prices are stored in ten-thousandths.
-    riga("price asterisk", "txtArticoli4", {"x", "t:12*", "tab"}, "12000", "prezzo", "120000000");
-    riga("price filtered", "txtArticoli4", {"x", "t:1a|2.5", "tab"}, "12" + sep + "5", "prezzo", "125000");
+    riga("price asterisk", "txtArticoli4", {"x", "t:12*", "tab"}, "12000" + sep + "00", "prezzo", "120000000");
+    riga("price filtered", "txtArticoli4", {"x", "t:1a|2.5", "tab"}, "12" + sep + "50", "prezzo", "125000");
     riga("offer price negative pasted", "txtArticoli6", {"x", "p:-5"}, "5");
     riga("weight negative pasted", "txtArticoli9", {"x", "p:-2" + sep + "5"}, "2" + sep + "5");
 }
@@ -737,7 +737,7 @@ void TestFrmMain::regoleDeiCampi()
         } else if (passo.startsWith(QLatin1String("t:"))) {
             QTest::keyClicks(d, passo.mid(2));
         } else if (passo.startsWith(QLatin1String("p:"))) {
-            // Shift+Insert: no key filter sees it as a typed character.
+            // Shift+Insert: the key filter takes the text as typed.
             QApplication::clipboard()->setText(passo.mid(2));
             QTest::keyClick(d, Qt::Key_Insert, Qt::ShiftModifier);
         } else if (passo == QLatin1String("tab")) {

@@ -2,17 +2,21 @@
 // screenshots of the shop panel, the " Sito" and the "Internet" views of the
 // demo shop with their layout checked (nothing cut, nothing overlapping);
 // the settings snapshot made from the window equals the one made headless
-// from the record, on the demo shop and on a record of unusual values; and a
-// build started from the window carries a pasted title into a sound site.
+// from the record, on the demo shop and on a record of unusual values; a
+// build started from the window carries a pasted title into a sound site; a
+// new shop shows no second price, and its build warns while the site's
+// address is missing.
 #include "finestraprova.h"
 
 #include "comandi.h"
 #include "programfolder.h"
+#include "vistaarticoli.h"
 #include "vistainternet.h"
 #include "vistanegozio.h"
 #include "vistasito.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QApplication>
 #include <QAction>
 #include <QClipboard>
@@ -86,6 +90,7 @@ private slots:
     void stessaFotografia();
     void titoloIncollatoNellaCostruzione_data();
     void titoloIncollatoNellaCostruzione();
+    void nuovoNegozioCostruito();
 };
 
 void TestImpostazioniFinestra::schermate_data()
@@ -204,6 +209,51 @@ void TestImpostazioniFinestra::titoloIncollatoNellaCostruzione()
     perl.start(QStringLiteral("perl"), {QStringLiteral("-c"), percorso});
     QVERIFY(perl.waitForFinished(30000));
     QVERIFY2(perl.exitCode() == 0, perl.readAllStandardError().constData());
+}
+
+void TestImpostazioniFinestra::nuovoNegozioCostruito()
+{
+    const auto f = apriImpostazioni({});
+    QVERIFY(f->w);
+    ProgramFolder::setPath(bin());  // the build reads the real template set
+    // No second currency until the merchant sets one.
+    f->w->selezionaScheda(QStringLiteral("kSito"));
+    FIGLIO(QCheckBox, chkCambio, f->w->vistaSito());
+    FIGLIO(QLineEdit, txtValuta1, f->w->vistaSito());
+    QVERIFY(!chkCambio->isChecked());
+    QVERIFY(!txtValuta1->isEnabled());
+    // One article with a price, typed in.
+    f->w->selezionaScheda(QStringLiteral("kArticoli"));
+    QVERIFY(clicNodo(f->w, QStringLiteral("Nuovo Reparto")));
+    QVERIFY(clicPulsante(f->w, Cmd::AggiungiArticoloDopo));
+    auto *prezzo = figlio<QLineEdit>(f->w->vistaArticoli(), QStringLiteral("txtArticoli4"));
+    QVERIFY(riscrivi(prezzo, QStringLiteral("21,89")));
+    QTest::keyClick(prezzo, Qt::Key_Tab);
+    const auto costruisci = [&] {
+        f->messages.clear();
+        f->messages.answer(Messages::Answer::No);  // "Vuoi vedere il risultato?"
+        return clic(figlio<QWidget>(f->w, QStringLiteral("imgButton1")));
+    };
+    QVERIFY(costruisci());
+    QCOMPARE(f->messages.texts().size(), 1);
+    const QString avviso = f->messages.texts()[0];
+    QVERIFY2(avviso.startsWith(QStringLiteral("Creazione del negozio terminata.\r\n\r\nATTENZIONE: l'URL del sito"))
+                 && avviso.contains(QStringLiteral("gli ordini e le ricerche del negozio non funzioneranno"))
+                 && avviso.endsWith(QStringLiteral("Vuoi vedere il risultato?")),
+             qPrintable(avviso));
+    QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
+    const QString pagina = QString::fromUtf8(leggi(f->negozio().state.CartellaPagine + QStringLiteral("/cat001.htm")));
+    // 21,89 and the new department's VAT of 22 %, with no second price.
+    QVERIFY2(pagina.contains(QStringLiteral("€ 26,71")), qPrintable(pagina));
+    QVERIFY(pagina.contains(QStringLiteral("<p class=\"vt-cambio\"></p>")));
+    // With the site's address the build ends as usual.
+    f->w->selezionaScheda(QStringLiteral("kInternet"));
+    auto *url = figlio<QLineEdit>(f->w->vistaInternet(), QStringLiteral("txtURL"));
+    QVERIFY(riscrivi(url, QStringLiteral("www.bottega.it")));
+    QTest::keyClick(url, Qt::Key_Tab);
+    QVERIFY(costruisci());
+    QCOMPARE(f->messages.texts(), QStringList{QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?")});
+    QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Question);
 }
 
 QTEST_MAIN(TestImpostazioniFinestra)

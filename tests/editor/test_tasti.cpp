@@ -1,7 +1,8 @@
 // The main window's own keys, wherever the focus is: F1 opens the help page
 // of the current view, Ctrl+Up/Down move the current view's grid by one row
 // (only with a department selected); the help menu's pages, a missing page
-// opening nothing; the splash and the about box.
+// opening nothing; the splash and the about box. The editing shortcuts in the
+// fields whose keys are filtered, and pasted text taken through the filter.
 #include "alberocategorie.h"
 #include "finestraprova.h"
 #include "frmabout.h"
@@ -9,7 +10,10 @@
 #include "vistareparti.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTableView>
@@ -32,6 +36,7 @@ void pagineAiuto(const FinestraDiProva &f, const QString &senza = {})
 class TestTasti : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy)); }
     void f1ApreLaPaginaDellaVista_data();
     void f1ApreLaPaginaDellaVista();
     void ctrlSuGiuMuovonoLaGriglia_data();
@@ -40,6 +45,8 @@ private slots:
     void menuDellAiuto_data();
     void menuDellAiuto();
     void splashEInformazioni();
+    void scorciatoieNeiCampiFiltrati_data();
+    void scorciatoieNeiCampiFiltrati();
 };
 
 void TestTasti::f1ApreLaPaginaDellaVista_data()
@@ -209,6 +216,91 @@ void TestTasti::splashEInformazioni()
     frmAbout about(completato);
     about.show();
     QVERIFY(salvaSchermata(&about, QStringLiteral("informazioni")));
+}
+
+void TestTasti::scorciatoieNeiCampiFiltrati_data()
+{
+    QTest::addColumn<QString>("scheda");
+    QTest::addColumn<QString>("nodo");
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<QString>("digitato");   // "-7" typed over the whole text
+    QTest::addColumn<QString>("tagliato");   // left by Ctrl+X
+    QTest::addColumn<QString>("incollato");  // "-2.5kg|[x]" pasted over it
+    QTest::addColumn<QString>("dalMenu");    // "7.5" pasted from the right-click menu
+    QTest::newRow("price") << "kArticoli" << "Reparto 1" << "txtArticoli4" << "7" << "" << "2,5" << "7,5";
+    QTest::newRow("offer") << "kArticoli" << "Reparto 1" << "txtArticoli6" << "7" << "" << "2,5" << "7,5";
+    QTest::newRow("weight") << "kArticoli" << "Reparto 1" << "txtArticoli9" << "7" << "" << "2,5" << "7,5";
+    QTest::newRow("code") << "kArticoli" << "Reparto 1" << "txtArticoli0" << "-7" << "" << "-2.5kgx" << "7.5";
+    QTest::newRow("discount") << "kReparti" << "Reparto 1" << "txtCategorie0" << "7" << "" << "2,5" << "7,5";
+    QTest::newRow("VAT") << "kReparti" << "Reparto 1" << "cboIva" << "7" << "" << "2,5" << "7,5";
+    QTest::newRow("articles per page") << "kReparti" << "Reparto 1" << "txtCategorie11" << "7" << "0" << "25" << "75";
+    QTest::newRow("department title") << "kReparti" << "Reparto 1" << "txtCategorie14" << "-7" << "" << "-2.5kgx" << "7.5";
+    QTest::newRow("shop discount") << "kReparti" << "Negozio" << "txtScontoNegozio" << "7" << "" << "2,5" << "7,5";
+    QTest::newRow("minimum order") << "kSito" << "" << "txtMinimo" << "7" << "" << "2,5" << "7,5";
+}
+
+void TestTasti::scorciatoieNeiCampiFiltrati()
+{
+    QFETCH(QString, scheda);
+    QFETCH(QString, nodo);
+    QFETCH(QString, campo);
+    QFETCH(QString, digitato);
+    QFETCH(QString, tagliato);
+    QFETCH(QString, incollato);
+    QFETCH(QString, dalMenu);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    f->w->selezionaScheda(scheda);
+    if (!nodo.isEmpty())
+        QVERIFY(clicNodo(f->w, nodo));
+    auto *w = f->w->findChild<QWidget *>(campo);
+    QVERIFY(w);
+    auto *lista = qobject_cast<QComboBox *>(w);
+    auto *linea = lista ? lista->lineEdit() : qobject_cast<QLineEdit *>(w);
+    QVERIFY(linea);
+    QVERIFY(riscrivi(w, QStringLiteral("5")));
+    QWidget *tasti = QApplication::focusWidget();
+    QVERIFY(tasti == w || tasti == linea);
+    const auto tutto = [&](Qt::Key k) {
+        QTest::keyClick(tasti, Qt::Key_A, Qt::ControlModifier);
+        if (k != Qt::Key_A)
+            QTest::keyClick(tasti, k, Qt::ControlModifier);
+    };
+    tutto(Qt::Key_A);
+    QTest::keyClicks(tasti, QStringLiteral("-7"));
+    QCOMPARE(linea->text(), digitato);
+    tutto(Qt::Key_C);
+    QCOMPARE(QApplication::clipboard()->text(), digitato);
+    tutto(Qt::Key_X);
+    QCOMPARE(QApplication::clipboard()->text(), digitato);
+    QCOMPARE(linea->text(), tagliato);
+    if (tagliato.isEmpty()) {
+        QTest::keyClick(tasti, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(linea->text(), digitato);
+    }
+    // Pasted with the keys: what the filter lets pass when typed; text it
+    // keeps nothing of leaves the field as it is.
+    QApplication::clipboard()->setText(QStringLiteral("-2.5kg|[x]"));
+    tutto(Qt::Key_V);
+    QCOMPARE(linea->text(), incollato);
+    QApplication::clipboard()->setText(QStringLiteral("|[]"));
+    QTest::keyClick(tasti, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(linea->text(), incollato);
+    // Pasted from the right-click menu, over the whole text.
+    QApplication::clipboard()->setText(QStringLiteral("7.5"));
+    tutto(Qt::Key_A);
+    QTest::mouseClick(f->w->windowHandle(), Qt::RightButton, {}, linea->mapTo(f->w, linea->rect().center()));
+    QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QAction *incolla = nullptr;
+    for (QAction *a : menu->actions())
+        if (const QString t = a->text().section(u'\t', 0, 0).remove(u'&'); t == u"Paste" || t == u"Incolla")
+            incolla = a;
+    QVERIFY(incolla && incolla->isEnabled());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(incolla).center());
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QCOMPARE(linea->text(), dalMenu);
+    QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
 }
 
 QTEST_MAIN(TestTasti)

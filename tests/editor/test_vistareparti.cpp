@@ -1,13 +1,15 @@
 // The departments view on a real shop: a title typed into the sibling list
 // reaches the details, the headings and the tree; a discount or VAT that is
 // not a number becomes "0" when the list moves; a pasted department shows in
-// the details as stored; a refused value names its field's label.
+// the details as stored; a refused value names its field's label; a VAT
+// written shows as stored.
 #include "alberocategorie.h"
 #include "comandi.h"
 #include "corniceimmagine.h"
 #include "fileprova.h"
 #include "finestraprova.h"
 #include "vistareparti.h"
+#include "vistasito.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -28,6 +30,7 @@ private slots:
     void scontoEIvaNonNumerici();
     void repartoIncollato();
     void numeroTroppoGrande();
+    void ivaScrittaComeSalvata();
 
 private:
     // Clicks row r of the sibling list.
@@ -90,8 +93,9 @@ void TestVistaReparti::scontoEIvaNonNumerici_data()
 
 void TestVistaReparti::scontoEIvaNonNumerici()
 {
-    // A text that is not a number, pasted (the key filter lets no letter
-    // be typed), becomes "0" and is written when the sibling list moves.
+    // A text that is not a number (the decimal separator alone: the key
+    // filter lets no letter in, typed or pasted) becomes "0" and is written
+    // when the sibling list moves.
     QFETCH(QString, colonna);
     auto f = apriFinestra(2, 1, 2);
     QVERIFY(f->w);
@@ -108,7 +112,9 @@ void TestVistaReparti::scontoEIvaNonNumerici()
     e->setFocus();
     e->selectAll();
     QTest::keyClick(e, Qt::Key_Insert, Qt::ShiftModifier);
-    QCOMPARE(e->text(), QStringLiteral("abc"));
+    QCOMPARE(e->text(), colonna == QLatin1String("sconto") ? QStringLiteral("5") : QStringLiteral("10"));
+    QVERIFY(riscrivi(colonna == QLatin1String("sconto") ? static_cast<QWidget *>(e) : cboIva, QStringLiteral(",")));
+    QCOMPARE(e->text(), QStringLiteral(","));
     clicRiga(gridCategorie, 1);
     QCOMPARE(txtCategorie14->text(), QStringLiteral("Reparto 2"));
     QCOMPARE(campo(*f, qPrintable(colonna), "cat001").toDouble(), 0.0);
@@ -161,8 +167,30 @@ void TestVistaReparti::numeroTroppoGrande()
     QTest::keyClicks(txtCategorie11, QStringLiteral("99999999"));
     clicRiga(gridCategorie, 1);
     QCOMPARE(f->messages.texts(),
-             QStringList{QStringLiteral("Impossibile salvare \"Articoli per pagina\": il numero è troppo grande.\r\n"
-                                        "Il campo torna al valore salvato.")});
+             QStringList{QStringLiteral("Il formato di alcuni dati non è valido\r\nArticoli per pagina: il numero è "
+                                        "troppo grande; il campo torna al valore salvato.")});
+}
+
+void TestVistaReparti::ivaScrittaComeSalvata()
+{
+    // "010" typed, then written with the edits of the window by the
+    // shipping command (no row read again): the field reads as the list
+    // writes its rates.
+    auto f = apriFinestra(2, 1, 2);
+    QVERIFY(f->w);
+    VistaReparti *v = f->w->vistaReparti();
+    FIGLIO(QComboBox, cboIva, v);
+    QVERIFY(riscrivi(cboIva, QStringLiteral("010")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(cboIva->currentText(), QStringLiteral("010"));
+    f->w->selezionaScheda(QStringLiteral("kSito"));
+    QObject guardia;
+    alProssimoModale(guardia, [](QWidget *d) { return clic(figlio<QWidget>(d, QStringLiteral("cmdAnnulla"))); });
+    QVERIFY(clic(figlio<QWidget>(f->w->vistaSito(), QStringLiteral("cmdSpese"))));
+    QCOMPARE(campo(*f, "iva", "cat001").toDouble(), 10.0);
+    f->w->selezionaScheda(QStringLiteral("kReparti"));
+    QCOMPARE(cboIva->currentText(), QStringLiteral("10"));
+    QVERIFY(f->messages.shown().empty());
 }
 
 QTEST_MAIN(TestVistaReparti)

@@ -248,7 +248,7 @@ void TestViste::etichetteDeiCampi()
     emit ds->error(3000, QStringLiteral("disco pieno"), colonna);
     QCOMPARE(m_f->messages.texts().size(), 1);
     const QString m = m_f->messages.texts()[0];
-    QVERIFY2(m.startsWith(QStringLiteral("Impossibile salvare \"%1\":").arg(etichetta)), qPrintable(m));
+    QVERIFY2(m.startsWith(QStringLiteral("Il formato di alcuni dati non è valido\r\n%1:").arg(etichetta)), qPrintable(m));
     QVERIFY2(!m.contains(u'"' + colonna + u'"') || etichetta == colonna, qPrintable(m));
 }
 

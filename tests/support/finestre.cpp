@@ -155,8 +155,7 @@ bool riscrivi(QWidget *campo, const QString &testo)
         campo = lista->lineEdit();
     VERIFICA2(campo->isVisible() && campo->isEnabled(), qPrintable(campo->objectName()));
     // The field taken with a click at its text's start, the old text selected
-    // with keys that carry no text (a field's key filter drops Ctrl+A, whose
-    // text is a control character), deleted, and the new one typed.
+    // with keys that carry no text, deleted, and the new one typed.
     if (auto *righe = qobject_cast<QPlainTextEdit *>(campo)) {
         QTest::mouseClick(righe->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QTest::keyClick(campo, Qt::Key_End, Qt::ControlModifier);

@@ -150,7 +150,15 @@ QString Vista::testoRifiuto(const DataSource &sorgente, int numero, const QStrin
     case DbErr::NotUpdatable: perche = QStringLiteral("il negozio è in sola lettura"); break;
     default: perche = QStringLiteral("il valore non è stato accettato (%1)").arg(descrizione); break;
     }
-    return QStringLiteral("Impossibile salvare \"%1\": %2.\r\nIl campo torna al valore salvato.").arg(nome, perche);
+    return QStringLiteral("Il formato di alcuni dati non è valido\r\n%1: %2; il campo torna al valore salvato.")
+        .arg(nome, perche);
+}
+
+void Vista::mostraRifiuto(const DataSource &sorgente, int numero, const QString &descrizione,
+                          const QString &campo) const
+{
+    m_negozio.messages().show(testoRifiuto(sorgente, numero, descrizione, campo), Messages::Icon::None,
+                              Messages::Buttons::Ok);
 }
 
 Vista::Elenco Vista::elenco(const QString &nome, const QString &nomeGriglia, DataSource &sorgente,

@@ -97,12 +97,15 @@ protected:
     static void soloMouse(QComboBox *lista);
 
 public:
-    // The message for a value the database refused: which field (its caption
-    // in this view, else the column's name), what was wrong (with the
-    // column's size for a text too long), and that the field goes back to
-    // the stored value.
+    // The message for a value the database refused: that some data is not
+    // in a valid form, then which field (its caption in this view, else the
+    // column's name), what was wrong (with the column's size for a text too
+    // long), and that the field goes back to the stored value.
     QString testoRifiuto(const DataSource &sorgente, int numero, const QString &descrizione,
                          const QString &campo) const;
+    // Shows that message, with an OK button and no icon.
+    void mostraRifiuto(const DataSource &sorgente, int numero, const QString &descrizione,
+                       const QString &campo) const;
 
 protected:
     Negozio &m_negozio;

@@ -2,6 +2,7 @@
 
 #include "comandi.h"
 #include "corniceimmagine.h"
+#include "currency.h"
 #include "griglia.h"
 #include "messages.h"
 #include "negozio.h"
@@ -173,17 +174,31 @@ QFormLayout *VistaArticoli::creaVarianti()
     return varianti;
 }
 
+RegolaCampo VistaArticoli::importo() const
+{
+    // An amount shows as the list shows it: with the main currency's
+    // decimals, and any further ones it holds.
+    RegolaCampo r = numeroArticolo();
+    r.testoValore = [this](const QVariant &v) {
+        const int decimali = m_negozio.state.FormatoDecimali1 == QLatin1String("0.00") ? 2 : 0;
+        const double importo =
+            v.metaType() == QMetaType::fromType<Currency>() ? v.value<Currency>().toDouble() : v.toDouble();
+        return testoImporto(importo, decimali);
+    };
+    return r;
+}
+
 void VistaArticoli::lega(DataSource &a)
 {
     m_binder.lega(txtArticoli[0], a, QStringLiteral("codice"), testoArticolo(50, true));
     m_binder.lega(txtArticoli[1], a, QStringLiteral("titolo"), testoArticolo(200, true));
     m_binder.lega(txtArticoli[2], a, QStringLiteral("sottotitolo"), testoArticolo(200, false));
     m_binder.lega(txtDescrizione, a, QStringLiteral("descrizione"));
-    RegolaCampo prezzo = numeroArticolo();
+    RegolaCampo prezzo = importo();
     prezzo.scrivi = RegolaCampo::Scrittura::AllUscita;
     m_binder.lega(txtArticoli[4], a, QStringLiteral("prezzo"), prezzo);
     m_binder.lega(txtArticoli[5], a, QStringLiteral("note"));
-    m_binder.lega(txtArticoli[6], a, QStringLiteral("offertaprezzo"), numeroArticolo());
+    m_binder.lega(txtArticoli[6], a, QStringLiteral("offertaprezzo"), importo());
     RegolaCampo link;
     link.lunghezzaMassima = 50;
     m_binder.lega(txtArticoli[7], a, QStringLiteral("link"), link);
@@ -203,7 +218,7 @@ void VistaArticoli::rifiutoDettagli(int n, const QString &descrizione, const QSt
 {
     Messages &msg = m_negozio.messages();
     if (n != DbErr::ConversionError || !campoPrezzo(campo)) {
-        msg.warning(testoRifiuto(m_negozio.dati().dataArticoli, n, descrizione, campo));
+        mostraRifiuto(m_negozio.dati().dataArticoli, n, descrizione, campo);
         return;
     }
     if (!numero(txtArticoli[4]->text())) {
@@ -249,7 +264,7 @@ void VistaArticoli::erroreGriglia(const QString &campo, const QString &digitato,
     // A text too long, or any refusal but a price that is not a number,
     // names its column.
     if (n != DbErr::ConversionError || !campoPrezzo(campo)) {
-        msg.warning(testoRifiuto(m_negozio.dati().dataArticoli, n, t, campo));
+        mostraRifiuto(m_negozio.dati().dataArticoli, n, t, campo);
         emit grigliaRifiutata();
         return;
     }

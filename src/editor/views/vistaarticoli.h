@@ -40,6 +40,8 @@ private:
     QFormLayout *creaVarianti();
     // The fields bound to the current article, with their rules.
     void lega(DataSource &a);
+    // The rule of an amount field (price, offer).
+    RegolaCampo importo() const;
     // A price or offer price that is not a number is put to "0" with a
     // word; any other value refused is named and goes back to the stored one.
     void rifiutoDettagli(int n, const QString &descrizione, const QString &campo);

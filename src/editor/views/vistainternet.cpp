@@ -59,14 +59,17 @@ QHBoxLayout *conPulsante(QWidget *campo, QWidget *pulsante)
 
 // The site's address and its two folders hold 50 characters in the record.
 // Each of their changes writes the record through the derived addresses, so
-// a character typed beyond 50 is discarded rather than refused; a longer
-// text pasted or derived is cut when the field is left, or refused.
+// a character typed or pasted beyond 50 is discarded rather than refused; a
+// longer text derived is cut when the field is left, or refused.
 constexpr int LunghezzaIndirizzo = 50;
 
 Regole::Filtro entroLunghezza(const QLineEdit *campo)
 {
     return [campo](const QString &t, QChar c) {
-        const bool pieno = t.size() - campo->selectedText().size() >= LunghezzaIndirizzo;
+        // A key typed replaces the field's selection; the text a paste is
+        // taken into is given without it.
+        const qsizetype sostituito = t == campo->text() ? campo->selectedText().size() : 0;
+        const bool pieno = t.size() - sostituito >= LunghezzaIndirizzo;
         return pieno && c >= u' ' ? Regole::Tasto{Regole::Tasto::Scarta, {}} : Regole::Tasto{};
     };
 }

@@ -162,11 +162,11 @@ void VistaReparti::segnalaRifiuti(DatiPrincipali &d)
                 cboIva->setEditText(QStringLiteral("0"));
                 return;
             }
-            m_negozio.messages().warning(testoRifiuto(*s, n, t, campo));
+            mostraRifiuto(*s, n, t, campo);
         });
     connect(m_griglia, &ModelloGriglia::rifiutato, this,
             [this](const QString &campo, const QString &, int n, const QString &t) {
-                m_negozio.messages().warning(testoRifiuto(m_negozio.dati().dataFratelli, n, t, campo));
+                mostraRifiuto(m_negozio.dati().dataFratelli, n, t, campo);
             });
 }
 
