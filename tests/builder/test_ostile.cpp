@@ -351,10 +351,10 @@ private slots:
         }
         QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
         QCOMPARE(msg().texts().size(), 2);
-        QCOMPARE(msg().texts()[0], QStringLiteral("Alcuni file della cartella '") + work +
-                                       QStringLiteral("' non sono stati copiati nel sito perché non sono file ordinari "
-                                                      "della cartella del negozio: ") +
-                                       strano + u'.');
+        QCOMPARE(msg().texts()[0], QStringLiteral("I seguenti file non sono stati usati per il sito perché non sono "
+                                                  "file ordinari della cartella del programma o del negozio (sono "
+                                                  "collegamenti, dispositivi o file di altre cartelle): '") +
+                                       work + u'/' + strano + QStringLiteral("'."));
         QVERIFY(!QFileInfo::exists(stato().CartellaPagine + u'/' + strano));
         QCOMPARE(QFileInfo::exists(stato().CartellaPagine + QStringLiteral("/foto.jpg")), tipo != QLatin1String("cartella"));
         const QByteArray lista = leggi(m_cartella + QStringLiteral("/vtftp.dat"));
