@@ -1,5 +1,6 @@
 #include "risorse.h"
 
+#include "cartelle.h"
 #include "formato.h"
 #include "make.h"
 #include "nomifile.h"
@@ -56,14 +57,6 @@ QString chiave(const QString &cartella)
     return QDir::cleanPath(cartella);
 }
 
-// Whether `cartella` is `radice` or lies inside it, both with every link resolved.
-bool dentro(const QString &cartella, const QString &radice)
-{
-    const QString c = QFileInfo(cartella).canonicalFilePath();
-    const QString r = QFileInfo(radice).canonicalFilePath();
-    return !c.isEmpty() && !r.isEmpty() && (c == r || c.startsWith(r.endsWith(u'/') ? r : r + u'/'));
-}
-
 } // namespace
 
 void FileAmmessi::esamina(const QString &cartella, const QString &radice)
@@ -72,7 +65,7 @@ void FileAmmessi::esamina(const QString &cartella, const QString &radice)
     if (m_elenchi.contains(k))
         return;
     QStringList &buoni = m_elenchi[k];
-    const bool alSuoPosto = radice.isEmpty() || dentro(cartella, radice);
+    const bool alSuoPosto = radice.isEmpty() || DentroCartella(cartella, radice);
     for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::System, QDir::Name)) {
         const QString percorso = k + u'/' + nome;
         struct stat st {};
