@@ -55,13 +55,18 @@ QString nomeReparto(const Reparto &r)
     return u'\'' + r.titolo + QStringLiteral("' (") + r.ID + u')';
 }
 
-// Paths as a warning names them.
+// Paths as a warning names them: the first twenty, so that the message
+// fits on the screen, and how many more there are.
 QString elencoLeggibile(const QStringList &percorsi)
 {
+    constexpr int massimo = 20;
     QStringList r;
-    for (const QString &p : percorsi)
+    for (const QString &p : percorsi.mid(0, massimo))
         r << u'\'' + TestoLeggibile(p) + u'\'';
-    return r.join(QStringLiteral(", "));
+    QString testo = r.join(QStringLiteral(", "));
+    if (percorsi.size() > massimo)
+        testo += QStringLiteral(" e altri %1").arg(percorsi.size() - massimo);
+    return testo;
 }
 
 // How often the build lets the window system run, in milliseconds.
