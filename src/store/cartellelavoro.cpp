@@ -94,10 +94,9 @@ bool CartelleLavoro::registra(Cartella c, const QString &valore)
 
 void CartelleLavoro::carica()
 {
-    const DataSource &dati = m_negozio.dati().dataGenerale;
-    const Recordset *generale = dati.isOpen() && dati.recordset().hasCurrent() ? &dati.recordset() : nullptr;
+    const Recordset &generale = m_negozio.dati().dataGenerale.recordset();
     for (const Cartella c : {Pagine, Script}) {
-        QString cartella = generale ? generale->text(campo(c)) : QString();
+        QString cartella = generale.text(campo(c));
         const QString motivo = cartella.isEmpty() ? QString() : CartellaRiservata(cartella, m_negozio.state.PercorsoNegozio);
         if (!motivo.isEmpty()) {
             m_negozio.messages().warning(
