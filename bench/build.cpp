@@ -8,10 +8,11 @@
 // time (not the making of the shop), its CPU time, the pages written, their
 // bytes and the peak memory. With --cancel the build is cancelled MS
 // milliseconds after it starts, and the time from the cancel to the build's
-// return is printed instead.
+// return is printed instead. Every message the window would show, the
+// opening's and the build's, goes to stderr as the window words it; a
+// question is answered No. The exit status is 1 when the build fails.
 #include "cartelle.h"
 #include "catalogschema.h"
-#include "scriptedmessages.h"
 #include "sintetico.h"
 #include "elabora.h"
 #include "impostazioni.h"
@@ -48,6 +49,30 @@ double secondiCpu()
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
+
+// The message boxes of a build without windows: each text on stderr, its
+// line breaks as the terminal takes them, followed by the answer when it is
+// a question (always No: the finished site is not opened).
+class MessaggiSuStderr : public Messages {
+public:
+    Answer show(const QString &text, Icon, Buttons buttons, const QString &title = {},
+                std::optional<Answer> = {}) override
+    {
+        QString testo = text;
+        testo.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        while (testo.endsWith(u'\n'))
+            testo.chop(1);
+        const Answer risposta = buttons == Buttons::Ok         ? Answer::Ok
+                                : buttons == Buttons::OkCancel ? Answer::Cancel
+                                                               : Answer::No;
+        if (risposta == Answer::No)
+            testo += QStringLiteral(" [No]");
+        const QString titolo = title.isEmpty() ? defaultTitle() : title;
+        std::fprintf(stderr, "%s: %s\n", titolo.toUtf8().constData(), testo.toUtf8().constData());
+        std::fflush(stderr);
+        return risposta;
+    }
+};
 
 // Cancels the build once it has run a given time, and notes when.
 class AnnullaDopo : public Avanzamento {
@@ -120,16 +145,14 @@ int benchBuild(int argc, char **argv)
         setSintetico(tmp.filePath(QStringLiteral("template/") + CatalogSchema::DefaultTemplateSet));
     }
 
-    ScriptedMessages messages;
+    MessaggiSuStderr messages;
     Negozio negozio(messages);
     negozio.state.PercorsoNegozio = shop;
     if (negozio.CaricaNegozio() != Negozio::Aperto) {
-        std::fprintf(stderr, "build: the shop could not be opened: %s\n", qPrintable(messages.texts().join(u' ')));
+        std::fprintf(stderr, "build: the shop could not be opened\n");
         return 1;
     }
     const Impostazioni imp = CaricaImpostazioni(negozio.dati().dataGenerale.recordset(), negozio.state);
-    messages.clear();
-    messages.answer(Messages::Answer::No);
 
     AnnullaDopo avanzamento(annullaDopo);
     Elaborazione e(negozio.state, imp, messages, &avanzamento);
@@ -151,7 +174,7 @@ int benchBuild(int argc, char **argv)
         return 0;
     }
     if (esito != Elaborazione::Esito::Completata) {
-        std::fprintf(stderr, "build: failed: %s\n", qPrintable(messages.texts().join(u' ')));
+        std::fprintf(stderr, "build: failed\n");
         return 1;
     }
     qint64 byte = 0, pagine = 0;

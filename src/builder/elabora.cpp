@@ -1,6 +1,7 @@
 #include "elabora.h"
 
 #include "campinegozio.h"
+#include "cartelle.h"
 #include "catalogosito.h"
 #include "controlloprezzi.h"
 #include "database.h"
@@ -11,10 +12,12 @@
 #include "make.h"
 #include "messages.h"
 #include "navigazione.h"
+#include "nomifile.h"
 #include "numeri.h"
 #include "paginereparto.h"
 #include "programfolder.h"
 #include "shell.h"
+#include "tabellespedizione.h"
 #include "temporanei.h"
 
 #include <QDeadlineTimer>
@@ -31,6 +34,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -51,6 +55,20 @@ QString testoCorrotto(const QString &cartella)
 QString nomeReparto(const Reparto &r)
 {
     return u'\'' + r.titolo + QStringLiteral("' (") + r.ID + u')';
+}
+
+// Paths as a warning names them: the first twenty, so that the message
+// fits on the screen, and how many more there are.
+QString elencoLeggibile(const QStringList &percorsi)
+{
+    constexpr int massimo = 20;
+    QStringList r;
+    for (const QString &p : percorsi.mid(0, massimo))
+        r << u'\'' + TestoLeggibile(p) + u'\'';
+    QString testo = r.join(QStringLiteral(", "));
+    if (percorsi.size() > massimo)
+        testo += QStringLiteral(" e altri %1").arg(percorsi.size() - massimo);
+    return testo;
 }
 
 // How often the build lets the window system run, in milliseconds.
@@ -174,6 +192,23 @@ QString Elaborazione::fileDatiOrdine() const
     return m_stato.CartellaScript + u'/' + NomeFileDatiOrdine(m_IDnegozio);
 }
 
+QString Elaborazione::cartellaCodice() const
+{
+    return ProgramFolder::path() + QStringLiteral("/code");
+}
+
+QString Elaborazione::cartellaWork() const
+{
+    return m_stato.PercorsoNegozio + QStringLiteral("/work");
+}
+
+QString Elaborazione::badge(const QString &nome) const
+{
+    if (m_file.trova(CartellaSet, nome).isEmpty())
+        return TagImmagine(nome, {}, {}, FormaTagImmagine::Badge);
+    return CreaTagImg(CartellaSet, nome);
+}
+
 void Elaborazione::chiudiFile()
 {
     m_upload.scarta();
@@ -211,12 +246,16 @@ void Elaborazione::leggiStato()
 
 bool Elaborazione::controllaProgramma()
 {
-    // Without the page script and the order script a site cannot sell.
-    const QString codice = ProgramFolder::path() + QStringLiteral("/code");
-    for (const QString &manca : {codice, codice + QStringLiteral("/vtcarrello.js"), codice + QStringLiteral("/vtorder.pl")}) {
-        if (manca == codice ? QFileInfo(manca).isDir() : QFileInfo(manca).isFile())
+    // Without the page script and the order script a site cannot sell: the
+    // program's own, regular files of its code folder.
+    const QString codice = cartellaCodice();
+    m_file.esamina(codice, {});
+    const QStringList presenti = m_file.elenco(codice);
+    for (const QString &nome : {QString(), QStringLiteral("vtcarrello.js"), QStringLiteral("vtorder.pl")}) {
+        if (nome.isEmpty() ? QFileInfo(codice).isDir() : presenti.contains(nome))
             continue;
-        m_messages.warning(QStringLiteral("Nella cartella del programma manca '") + manca +
+        m_messages.warning(QStringLiteral("Nella cartella del programma manca '") +
+                           (nome.isEmpty() ? codice : codice + u'/' + nome) +
                            QStringLiteral("': il programma non è installato completamente. "
                                           "Installarlo di nuovo e ripetere l'operazione."));
         m_avanzamento.nascondi();
@@ -296,19 +335,55 @@ bool Elaborazione::controllaCartelle()
         m_avanzamento.nascondi();
         return false;
     }
+    // The site never goes where the shop keeps its own files.
+    for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript}) {
+        if (const QString motivo = CartellaRiservata(cartella, m_stato.PercorsoNegozio); !motivo.isEmpty()) {
+            m_messages.warning(QStringLiteral("La cartella di lavoro '") + cartella +
+                               QStringLiteral("' non può accogliere il sito: ") + motivo + QStringLiteral(": ") + crlf +
+                               QStringLiteral("selezionare un'altra cartella e ripetere l'operazione"));
+            m_avanzamento.nascondi();
+            return false;
+        }
+    }
     return true;
 }
 
 void Elaborazione::azzera()
 {
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/vtftp.dat"));
-    m_colori = LeggiColori(CartellaSet);
+    m_colori = LeggiColori(m_file, CartellaSet);
     QFile::remove(percorsoLavoro());
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/online/asp.mdb"));
     QFile::remove(m_stato.CartellaPagine + QStringLiteral("/thankyou.tmp"));
     // What a build that was killed left half written.
     for (const QString &cartella : {m_stato.PercorsoNegozio, m_stato.CartellaPagine, m_stato.CartellaScript})
         Temporanei::rimuovi(cartella);
+}
+
+void Elaborazione::esaminaFile()
+{
+    // The set and the program's scripts are the program's own, wherever
+    // its folders lie; the pictures and the payment systems' files must lie
+    // in the shop folder.
+    m_file.esamina(CartellaSet, {});
+    m_file.esamina(cartellaWork(), m_stato.PercorsoNegozio);
+    const QString codiceNegozio = m_stato.PercorsoNegozio + QStringLiteral("/code");
+    m_file.esamina(codiceNegozio, m_stato.PercorsoNegozio);
+    const Spedizione::Pagamento pagamento = Spedizione::leggiPagamento(*m_stato.dbCatalogo);
+    for (const int k : pagamento.metodiAttivi())
+        if (NomeSemplice(pagamento.metodo[k - 1]))
+            m_file.esamina(codiceNegozio + u'/' + pagamento.metodo[k - 1], m_stato.PercorsoNegozio);
+
+    if (!m_file.nonOrdinari().isEmpty())
+        m_messages.warning(QStringLiteral("I seguenti file non sono stati usati per il sito perché non sono file "
+                                          "ordinari della cartella del programma o del negozio (sono collegamenti, "
+                                          "dispositivi o file di altre cartelle): ") +
+                           elencoLeggibile(m_file.nonOrdinari()) + u'.');
+    if (!m_file.nomiNonValidi().isEmpty())
+        m_messages.warning(QStringLiteral("I seguenti file non sono stati usati per il sito perché il loro nome "
+                                          "contiene un a capo o un altro carattere di controllo, che il server non "
+                                          "accetterebbe: ") +
+                           elencoLeggibile(m_file.nomiNonValidi()) + QStringLiteral(". Rinominarli."));
 }
 
 void Elaborazione::fallimento()
@@ -337,22 +412,30 @@ Elaborazione::Esito Elaborazione::MakePages()
     m_datiOrdine.clear();
     m_prezziFuoriMisura.clear();
     m_ultimaPausa = -1;
+    m_file = FileAmmessi{};
     leggiStato();
 
     if (!controllaProgramma() || !controllaPercorsoPerl() || !controllaEmailOrdini() || !controllaCartelle())
         return Esito::Fallita;
-    // Each step of the reset ignores its own failure.
-    azzera();
 
     try {
+        esaminaFile();
+        // Each step of the reset ignores its own failure.
+        azzera();
         // The upload list and a fresh work database, listed first.
         if (!m_upload.apri(m_stato.PercorsoNegozio))
             throw DbError(DbErr::Generic, QStringLiteral("Impossibile creare l'elenco dei file da trasferire."));
         QFile vuoto(m_stato.PercorsoNegozio + QStringLiteral("/source.new"));
-        if (!vuoto.exists()) {
+        // It is copied into the work database, which goes to the server: a
+        // link there could publish any file.
+        struct stat st {};
+        const bool esiste = ::lstat(QFile::encodeName(vuoto.fileName()).constData(), &st) == 0;
+        if (!esiste || !S_ISREG(st.st_mode)) {
             // The shop is incomplete, not the template.
             m_messages.warning(QStringLiteral("Nella cartella del negozio '") + m_stato.PercorsoNegozio +
-                               QStringLiteral("' manca il file 'source.new': il negozio è incompleto. "
+                               (esiste ? QStringLiteral("' il file 'source.new' non è un file ordinario")
+                                       : QStringLiteral("' manca il file 'source.new'")) +
+                               QStringLiteral(": il negozio è incompleto. "
                                               "Copiarlo da un altro negozio e ripetere l'operazione."));
             fallimento();
             return Esito::Fallita;
@@ -411,8 +494,8 @@ Elaborazione::Esito Elaborazione::MakePages()
         d.articolo.varianti = &varianti;
         d.articolo.campi = m_campiArticolo;
         d.articolo.urlNegozio = URLNegozio(m_imp);
-        d.articolo.badgeNovita = CreaTagImg(CartellaSet, QStringLiteral("vtas_novita.gif"));
-        d.articolo.badgeOfferta = CreaTagImg(CartellaSet, QStringLiteral("vtas_offerta.gif"));
+        d.articolo.badgeNovita = badge(QStringLiteral("vtas_novita.gif"));
+        d.articolo.badgeOfferta = badge(QStringLiteral("vtas_offerta.gif"));
         d.articolo.codiceInCarrello = m_codiceInCarrello;
         d.articolo.ivaCompresa = m_ivaCompresa;
         if (const auto s = NumeroDaTesto(m_imp.txtScontoNegozio); s && *s >= 0 && *s <= 100)
@@ -549,11 +632,14 @@ Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPa
                                           const std::vector<char> &rifiutato)
 {
     const std::vector<Reparto> &tutti = navigazione.reparti();
-    // The page models are read once.
+    // The page models are read once; one that is not a regular file of the
+    // set counts as missing.
     for (size_t i = 0; i < tutti.size(); ++i) {
         const QString percorso = d.percorsoModello(tutti[i]);
-        if (!rifiutato[i] && !d.modelli.contains(percorso))
-            d.modelli.insert(percorso, Make::leggiModello(percorso));
+        if (rifiutato[i] || d.modelli.contains(percorso))
+            continue;
+        const QString file = m_file.trova(CartellaSet, tutti[i].modello + QStringLiteral(".htm"));
+        d.modelli.insert(percorso, file.isEmpty() ? Make::Modello{percorso} : Make::leggiModello(file));
     }
 
     if (fermati())
@@ -609,23 +695,23 @@ void Elaborazione::rigaHome(const Navigazione &navigazione)
 
 Elaborazione::Passo Elaborazione::risorse()
 {
-    // The set's resources, then every picture of the shop: only its own
-    // regular files, never what a link in its folder points at.
-    const QString work = m_stato.PercorsoNegozio + QStringLiteral("/work");
-    QStringList scartati;
-    const QStringList immagini = FileDelNegozio(work, m_stato.PercorsoNegozio, &scartati);
-    if (!scartati.isEmpty())
-        m_messages.warning(QStringLiteral("Alcuni file della cartella '") + work +
-                           QStringLiteral("' non sono stati copiati nel sito perché non sono file ordinari della "
-                                          "cartella del negozio: ") +
-                           scartati.join(QStringLiteral(", ")) + u'.');
+    // The set's resources, then every picture of the shop, as esaminaFile()
+    // found them. A file the build wrote itself is never replaced by one of
+    // the same name: the site keeps the page or script the build made.
+    const QString work = cartellaWork();
+    const QSet<QString> costruiti = m_upload.elencati();
+    QStringList sostituti;
     for (const QString &cartella : {CartellaSet, work}) {
-        for (const QString &nome : cartella == work ? immagini : FileCartella(cartella)) {
+        for (const QString &nome : m_file.elenco(cartella)) {
             if (fermati())
                 return Passo::Annulla;
             if (cartella == CartellaSet && RisorsaEsclusa(nome))
                 continue;
             const QString dest = m_stato.CartellaPagine + u'/' + nome;
+            if (costruiti.contains(dest.toLower())) {
+                sostituti << cartella + u'/' + nome;
+                continue;
+            }
             QString errore;
             if (!CopiaFileRisorsa(cartella + u'/' + nome, dest, &errore)) {
                 m_messages.warning(QStringLiteral("Impossibile copiare il file '") + cartella + u'/' + nome +
@@ -635,5 +721,9 @@ Elaborazione::Passo Elaborazione::risorse()
             m_upload.aggiungi(dest);
         }
     }
+    if (!sostituti.isEmpty())
+        m_messages.warning(QStringLiteral("I seguenti file non sono stati copiati nel sito perché hanno il nome di un "
+                                          "file che il programma crea, che resta quello del programma: ") +
+                           elencoLeggibile(sostituti) + QStringLiteral(". Rinominarli."));
     return Passo::Avanti;
 }

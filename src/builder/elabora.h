@@ -50,7 +50,11 @@ public:
 
     // The catalogue is stato.dbCatalogo; folders and currency notation come
     // from stato too. The template set is the program folder's
-    // stato.CartellaTemplate unless CartellaSet is changed.
+    // stato.CartellaTemplate unless CartellaSet is changed. The build reads
+    // of the set, of the program's code folder, of the shop's work and code
+    // folders only the regular files (FileAmmessi); the others, and the
+    // files whose names hold control characters, are named in a warning
+    // and left out.
     Elaborazione(const ShopState &stato, const Impostazioni &impostazioni, Messages &messages,
                  Avanzamento *avanzamento = nullptr);
     ~Elaborazione();
@@ -87,6 +91,9 @@ private:
     // catalogue cannot read, and names them.
     void fuoriVendita(const Navigazione &navigazione, ArticoliCatalogo &articoli, const Varianti &varianti);
     bool controllaCartelle();
+    // Reads the folders whose files the build uses and names in one warning
+    // each the files it leaves out, and why.
+    void esaminaFile();
     void azzera();
     // The departments whose pages cannot be made under their names, each
     // with its warning.
@@ -102,6 +109,10 @@ private:
     Passo script();
     Passo risorse();
     bool unisci(const Riga &pagina, const QString &modello, const QString &uscita);
+    QString cartellaCodice() const;  // the program's code folder
+    QString cartellaWork() const;    // the shop's pictures
+    // A badge of the set, measured when the set has it as a regular file.
+    QString badge(const QString &nome) const;
     bool fermati();
     void fallimento();
     void erroreImprevisto(int numero, const QString &descrizione);
@@ -118,6 +129,7 @@ private:
     int m_colonneVetrina = 3, m_livelliAperti = 1;
     std::array<QString, 5> m_colori;
 
+    FileAmmessi m_file;
     ListaUpload m_upload;
     Make::FileUscita m_ricerca;
     std::shared_ptr<const CampiTabella> m_campiPagina, m_campiArticolo;

@@ -10,23 +10,14 @@
 #include "formato.h"
 #include "make.h"
 #include "messages.h"
-#include "programfolder.h"
+#include "nomifile.h"
 #include "riga.h"
 #include "ringraziamento.h"
 #include "tabellespedizione.h"
 
-#include <QDir>
 #include <QFile>
 
 namespace {
-
-// The files of a folder that match a pattern, by name. Names are compared
-// with their letter case, as the resource copy compares them, so a page the
-// set names "Extra.HTM" is a resource and not merged.
-QStringList elenca(const QString &cartella, const QString &modello)
-{
-    return QDir(cartella).entryList({modello}, QDir::Files | QDir::CaseSensitive, QDir::Name);
-}
 
 // A page model of the departments ("modello*.htm"): merged into the
 // department pages, never one to one.
@@ -48,10 +39,10 @@ QStringList Elaborazione::fileDelSet() const
     for (int k = 1; k <= 4; ++k)
         f << QStringLiteral("thankyou%1.htm").arg(k);
     // The pages merged one to one, then the resources copied.
-    for (const QString &nome : elenca(CartellaSet, QStringLiteral("*.*htm*")))
+    for (const QString &nome : m_file.elenco(CartellaSet, QStringLiteral("*.*htm*")))
         if (!modelloReparti(nome) && nome != QLatin1String("thankyou.htm") && nome != QLatin1String("paymsg.htm"))
             f << nome;
-    for (const QString &nome : FileCartella(CartellaSet))
+    for (const QString &nome : m_file.elenco(CartellaSet))
         if (!RisorsaEsclusa(nome))
             f << nome;
     return f;
@@ -59,7 +50,10 @@ QStringList Elaborazione::fileDelSet() const
 
 Elaborazione::Passo Elaborazione::pagineSet()
 {
-    for (const QString &nome : elenca(CartellaSet, QStringLiteral("*.*htm*"))) {
+    // The set's pages as esaminaFile() found them, by name; names are
+    // compared with their letter case, as the resource copy compares them,
+    // so a page the set names "Extra.HTM" is a resource and not merged.
+    for (const QString &nome : m_file.elenco(CartellaSet, QStringLiteral("*.*htm*"))) {
         if (fermati())
             return Passo::Annulla;
         bool fatto = true;
@@ -111,7 +105,17 @@ bool Elaborazione::ringraziamenti()
     int numero = 0;
     for (const int k : pagamento.metodiAttivi()) {
         ++numero;
-        const QString &metodo = pagamento.metodo[k - 1];
+        // The name is a folder of the shop's code folder: one that would
+        // lead elsewhere is refused, and the page has no payment form.
+        QString metodo = pagamento.metodo[k - 1];
+        if (!metodo.trimmed().isEmpty() && !NomeSemplice(metodo)) {
+            m_messages.warning(QStringLiteral("Il metodo di pagamento '") + pagamento.nome[k - 1] +
+                               QStringLiteral("' indica come interfaccia '") + TestoLeggibile(metodo) +
+                               QStringLiteral("', che non è il nome di una cartella dei codici del negozio: la sua "
+                                              "pagina di ringraziamento non avrà il modulo di pagamento. Sceglierne "
+                                              "l'interfaccia in \"Spese di spedizione\"."));
+            metodo.clear();
+        }
         QString frammento = ReadEpg(m_stato.PercorsoNegozio, metodo);
         if (frammento == ErroreEpg) {
             frammento.clear();
@@ -141,9 +145,10 @@ bool Elaborazione::ringraziamenti()
 Elaborazione::Passo Elaborazione::script()
 {
     // The results page, with site-absolute addresses, goes to the scripts
-    // folder; a set without one writes and lists nothing here.
+    // folder; a set without one writes and lists nothing here (a
+    // results.htm in the pages folder is then none of this build's).
     const QString risultati = m_stato.CartellaPagine + QStringLiteral("/results.htm");
-    if (QFile::exists(risultati)) {
+    if (m_file.elenco(CartellaSet).contains(QStringLiteral("results.htm")) && QFile::exists(risultati)) {
         const QString uscita = m_stato.CartellaScript + QStringLiteral("/results") + m_IDnegozio + QStringLiteral(".htm");
         QString errore;
         if (!MakeAbsolute(risultati, uscita, m_imp, &errore)) {
@@ -155,14 +160,14 @@ Elaborazione::Passo Elaborazione::script()
             m_upload.aggiungi(uscita);
     }
 
-    const QString codice = ProgramFolder::path() + QStringLiteral("/code");
+    const QString codice = cartellaCodice();
     const struct {
         const char *modello;
         bool script;
     } passi[] = {{"*.js", false}, {"*.pl", true}, {"*.asp", false}};
     const Riga rigaScript = RigaPerPerl(m_rigaHome);
     for (const auto &passo : passi) {
-        for (const QString &nome : elenca(codice, QLatin1String(passo.modello))) {
+        for (const QString &nome : m_file.elenco(codice, QLatin1String(passo.modello))) {
             if (fermati())
                 return Passo::Annulla;
             QString uscita;

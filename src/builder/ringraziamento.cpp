@@ -4,6 +4,8 @@
 #include "formato.h"
 #include "make.h"
 #include "messages.h"
+#include "nomifile.h"
+#include "risorse.h"
 #include "testofile.h"
 
 #include <utility>
@@ -16,18 +18,23 @@ QString cartellaCodice(const QString &cartellaNegozio)
     return cartellaNegozio + QStringLiteral("/code");
 }
 
-// The file a name from the catalogue points at: an exact match, else the
-// same name in another letter case.
-QString trova(const QString &percorso)
+// The file of the shop's code folder (or of a gateway's folder in it) that
+// a name from the catalogue or a settings file points at: an exact match,
+// else the same name in another letter case; empty when the folder has no
+// such file that may be read (a regular file of the shop, FileAmmessi).
+QString trova(const QString &cartellaNegozio, const QString &cartella, const QString &nome)
 {
-    const QString f = Make::trovaFile(percorso);
-    return f.isEmpty() ? percorso : f;
+    FileAmmessi file;
+    file.esamina(cartella, cartellaNegozio);
+    return file.trova(cartella, nome);
 }
 
 // The gateway's settings in file order; false when the file cannot be read.
 bool leggiConf(const QString &cartellaNegozio, const QString &nome, std::vector<RigaConf> &righe)
 {
-    auto lette = ConfIni::leggi(trova(cartellaCodice(cartellaNegozio) + u'/' + nome + QStringLiteral("/conf.ini")));
+    const QString conf =
+        trova(cartellaNegozio, cartellaCodice(cartellaNegozio) + u'/' + nome, QStringLiteral("conf.ini"));
+    auto lette = conf.isEmpty() ? std::nullopt : ConfIni::leggi(conf);
     if (!lette)
         return false;
     righe = std::move(*lette);
@@ -41,7 +48,8 @@ QString ReadEpg(const QString &cartellaNegozio, const QString &nome)
     const QString n = nome.trimmed();
     if (n.isEmpty())
         return {};
-    const auto letto = TestoFile::leggi(trova(cartellaCodice(cartellaNegozio) + u'/' + n + QStringLiteral(".epg")));
+    const QString epg = trova(cartellaNegozio, cartellaCodice(cartellaNegozio), n + QStringLiteral(".epg"));
+    const auto letto = epg.isEmpty() ? std::nullopt : TestoFile::leggi(epg);
     return letto ? letto->testo : ErroreEpg;
 }
 
@@ -83,29 +91,36 @@ QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QStr
     std::vector<RigaConf> righe;
     if (!leggiConf(cartellaNegozio, nome, righe))
         return fatti;
-    const QString cartella = cartellaCodice(cartellaNegozio) + u'/' + nome + u'/';
+    const QString cartella = cartellaCodice(cartellaNegozio) + u'/' + nome;
     const Riga rigaScript = RigaPerPerl(pagina);
     for (const auto &[chiave, valore] : righe) {
-        QString modello, uscita;
+        QString estensione, uscita;
         bool script = false;
         if (((chiave == QLatin1String("asp(sel)") || chiave == QLatin1String("asp(default)")) && imp.chkNT == 1) ||
             chiave == QLatin1String("asp")) {
-            modello = cartella + valore + QStringLiteral(".asp");
-            uscita = cartellaPagine + u'/' + valore + QStringLiteral(".asp");
+            estensione = QStringLiteral(".asp");
+            uscita = cartellaPagine + u'/' + valore + estensione;
         } else if (((chiave == QLatin1String("pl(sel)") || chiave == QLatin1String("pl(default)")) &&
                     imp.chkNT == 0) ||
                    chiave == QLatin1String("pl")) {
-            modello = cartella + valore + QStringLiteral(".pl");
-            uscita = cartellaScript + u'/' + valore + CodiceSito(imp) + QStringLiteral(".pl");
+            estensione = QStringLiteral(".pl");
+            uscita = cartellaScript + u'/' + valore + CodiceSito(imp) + estensione;
             script = true;
         } else {
             continue;
         }
         // A name that is no plain file name would write outside the output
-        // folders: it is refused like a model that cannot be merged.
-        const bool nomeSemplice = !valore.isEmpty() && !valore.contains(u'/') && !valore.contains(u'\\') &&
-                                  valore != QLatin1String("..");
-        if (nomeSemplice && MakePagina(script ? rigaScript : pagina, nullptr, modello, uscita, messages))
+        // folders, or give the web server a name it cannot take: it is
+        // refused like a model that cannot be merged.
+        bool fatto = false;
+        if (NomeSemplice(valore)) {
+            const QString modello = trova(cartellaNegozio, cartella, valore + estensione);
+            if (modello.isEmpty())
+                messages.warning(Make::Modello{cartella + u'/' + valore + estensione}.avvisoMancante());
+            else
+                fatto = MakePagina(script ? rigaScript : pagina, nullptr, modello, uscita, messages);
+        }
+        if (fatto)
             fatti << uscita;
         else
             messages.warning(QStringLiteral("Errore nell'elaborazione del file ") + uscita);

@@ -1,7 +1,9 @@
 #include "risorse.h"
 
+#include "cartelle.h"
 #include "formato.h"
 #include "make.h"
+#include "nomifile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,12 +13,15 @@
 
 #include <sys/stat.h>
 
-std::array<QString, 5> LeggiColori(const QString &cartellaSet)
+std::array<QString, 5> LeggiColori(const FileAmmessi &file, const QString &cartellaSet)
 {
     std::array<QString, 5> colori;
     for (int i = 0; i < 5; ++i) {
         colori[i] = ColoreMancante;
-        QImage img(cartellaSet + QStringLiteral("/vtas_col_%1.gif").arg(i));
+        const QString swatch = file.trova(cartellaSet, QStringLiteral("vtas_col_%1.gif").arg(i));
+        if (swatch.isEmpty())
+            continue;
+        QImage img(swatch);
         if (img.isNull() || img.width() < 1 || img.height() < 1)
             continue;
         const QRgb p = img.pixel(0, 0);
@@ -45,25 +50,61 @@ bool RisorsaEsclusa(const QString &nome)
            nome == QLatin1String("vtas_preview.jpg");
 }
 
-QStringList FileCartella(const QString &cartella)
+namespace {
+
+QString chiave(const QString &cartella)
 {
-    return QDir(cartella).entryList(QDir::Files, QDir::Name);
+    return QDir::cleanPath(cartella);
 }
 
-QStringList FileDelNegozio(const QString &cartella, const QString &radice, QStringList *scartati)
+} // namespace
+
+void FileAmmessi::esamina(const QString &cartella, const QString &radice)
 {
-    const QString dentro = QFileInfo(radice).canonicalFilePath() + u'/';
-    QStringList buoni;
+    const QString k = chiave(cartella);
+    if (m_elenchi.contains(k))
+        return;
+    QStringList &buoni = m_elenchi[k];
+    const bool alSuoPosto = radice.isEmpty() || DentroCartella(cartella, radice);
     for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::System, QDir::Name)) {
-        const QString percorso = cartella + u'/' + nome;
+        const QString percorso = k + u'/' + nome;
         struct stat st {};
         const bool regolare = ::lstat(QFile::encodeName(percorso).constData(), &st) == 0 && S_ISREG(st.st_mode);
-        if (regolare && dentro.size() > 1 && QFileInfo(percorso).canonicalFilePath().startsWith(dentro))
+        if (!regolare || !alSuoPosto)
+            m_nonOrdinari << percorso;
+        else if (HaCaratteriDiControllo(nome))
+            m_nomiNonValidi << percorso;
+        else
             buoni << nome;
-        else if (scartati)
-            *scartati << nome;
     }
-    return buoni;
+}
+
+QStringList FileAmmessi::elenco(const QString &cartella) const
+{
+    return m_elenchi.value(chiave(cartella));
+}
+
+QStringList FileAmmessi::elenco(const QString &cartella, const QString &modello) const
+{
+    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(modello));
+    return elenco(cartella).filter(re);
+}
+
+QString FileAmmessi::trova(const QString &cartella, const QString &nome) const
+{
+    const auto voci = m_elenchi.constFind(chiave(cartella));
+    if (voci == m_elenchi.constEnd())
+        return {};
+    QString trovato;
+    for (const QString &v : *voci) {
+        if (v == nome) {
+            trovato = v;
+            break;
+        }
+        if (trovato.isEmpty() && v.compare(nome, Qt::CaseInsensitive) == 0)
+            trovato = v;
+    }
+    return trovato.isEmpty() ? QString() : voci.key() + u'/' + trovato;
 }
 
 bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore)
@@ -92,14 +133,17 @@ ListaUpload::~ListaUpload()
 
 bool ListaUpload::apri(const QString &cartellaNegozio)
 {
+    m_elencati.clear();
     return m_file.apri(cartellaNegozio + QStringLiteral("/vtftp.dat"));
 }
 
 void ListaUpload::aggiungi(const QString &percorso)
 {
     // A failed write is kept by the file and reported by chiudi().
-    if (m_file.aperto())
-        m_file.scrivi((u'#' + percorso).toUtf8());
+    if (!m_file.aperto())
+        return;
+    m_file.scrivi((u'#' + percorso).toUtf8());
+    m_elencati.insert(percorso.toLower());
 }
 
 bool ListaUpload::chiudi(QString *errore)

@@ -6,6 +6,8 @@
 #include "make.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -13,22 +15,50 @@
 // The colour a missing or unreadable swatch stands for.
 inline const QString ColoreMancante = QStringLiteral("#000000");
 
+// The files of other folders that the build reads or copies: the template
+// set's pages, models and resources, the program's scripts, the shop's
+// pictures and its payment systems' files. Each folder is read once, by
+// esamina(); only its regular files are given out (no link, pipe or
+// device), only when the folder itself lies inside the folder it belongs
+// to once every link of its path is resolved (the shop's pictures inside
+// the shop folder), and only when their names hold no control character.
+// The others are noted, to be named in a warning. Hidden files are
+// neither given out nor noted.
+class FileAmmessi {
+public:
+    // Reads `cartella`, which must lie inside `radice` (an empty `radice`:
+    // wherever it lies, as the program's own folders).
+    void esamina(const QString &cartella, const QString &radice);
+    // The folder's files that may be read, by name; none for a folder that
+    // was not examined.
+    QStringList elenco(const QString &cartella) const;
+    // Those whose names match a pattern such as "*.js", letter case included.
+    QStringList elenco(const QString &cartella, const QString &modello) const;
+    // The path of the folder's file of that name: an exact match, else one
+    // whose name matches letter case aside; empty when there is none that
+    // may be read.
+    QString trova(const QString &cartella, const QString &nome) const;
+    // What was refused, as full paths in the order met: the files that are
+    // not regular files of their folder, and those whose names hold
+    // control characters.
+    const QStringList &nonOrdinari() const { return m_nonOrdinari; }
+    const QStringList &nomiNonValidi() const { return m_nomiNonValidi; }
+
+private:
+    QHash<QString, QStringList> m_elenchi;
+    QStringList m_nonOrdinari, m_nomiNonValidi;
+};
+
 // The five colours of a template set, read from the top-left pixel of
-// vtas_col_0.gif ... vtas_col_4.gif, as "#RRGGBB".
-std::array<QString, 5> LeggiColori(const QString &cartellaSet);
+// vtas_col_0.gif ... vtas_col_4.gif, as "#RRGGBB"; a swatch that may not
+// be read counts as missing.
+std::array<QString, 5> LeggiColori(const FileAmmessi &file, const QString &cartellaSet);
 // The highlight pattern of the navigation from colour 4.
 QString ModelloEvidenzaDa(const QString &colore4);
 
 // True for the names of a template set that are not copied as resources
 // (pages, scripts, the js#.js models, swatches, the set's notes and preview).
 bool RisorsaEsclusa(const QString &nome);
-// The ordinary files directly in a folder, by name.
-QStringList FileCartella(const QString &cartella);
-// The regular files directly in a folder, by name, that lie inside `radice`
-// once every link is resolved; the other names (links, pipes, devices, the
-// files of a folder linked from elsewhere) go to *scartati. Hidden files are
-// neither.
-QStringList FileDelNegozio(const QString &cartella, const QString &radice, QStringList *scartati);
 // Copies a file over another, keeping its modification time; the old
 // destination is replaced only by a complete copy. False on failure, with
 // the system's reason in *errore.
@@ -42,6 +72,9 @@ public:
     ~ListaUpload();
     bool apri(const QString &cartellaNegozio);
     void aggiungi(const QString &percorso);
+    // The paths listed so far, in lower case: a web server may not tell
+    // "Index.htm" from "index.htm".
+    const QSet<QString> &elencati() const { return m_elencati; }
     // False when any write failed, with the system's reason in *errore.
     bool chiudi(QString *errore = nullptr);
     void scarta();
@@ -49,4 +82,5 @@ public:
 
 private:
     Make::FileUscita m_file;
+    QSet<QString> m_elencati;
 };

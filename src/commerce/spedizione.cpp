@@ -1,6 +1,7 @@
 #include "spedizione.h"
 
 #include "messages.h"
+#include "nomifile.h"
 #include "recordset.h"
 
 #include <QDir>
@@ -180,8 +181,12 @@ void EditorSpedizione::riempiInterfacce()
     m_interfacce = QStringList{QString()};
     QDir code(m_cartellaNegozio + QStringLiteral("/code"));
     const QStringList files = code.entryList({QStringLiteral("*.epg")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    // The name is the folder of the system's files too: one that is no plain
+    // folder name (a line break in it, "..") is not offered, as the build
+    // would refuse it.
     for (const QString &f : files)
-        m_interfacce << f.left(f.size() - 4);
+        if (NomeSemplice(f.left(f.size() - 4)))
+            m_interfacce << f.left(f.size() - 4);
 }
 
 bool EditorSpedizione::attivo(int k) const

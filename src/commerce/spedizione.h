@@ -62,7 +62,7 @@ public:
 
     // ---- payment methods --------------------------------------------------------
     // The interface lists: "" and the base names of the code folder's
-    // ".epg" files, by name.
+    // ".epg" files, by name, those that are plain folder names (NomeSemplice).
     const QStringList &interfacce() const { return m_interfacce; }
     // Reads the code folder again (a system configured meanwhile).
     void riempiInterfacce();

@@ -141,7 +141,13 @@ Pubblicatore::Conclusione Pubblicatore::esegui()
 
 bool Pubblicatore::CaricaFile(const QString &percorsoCompleto, const QString &nomeFile) const
 {
-    if (trasferimento.SoloNegozio && !m_lista.contiene(percorsoCompleto))
+    // Only the files of the last build go when the transfer settings say so;
+    // a file that lies in the shop folder itself (the catalogue with the FTP
+    // password, the upload records, the settings and logs) only then,
+    // whatever they say.
+    if (!m_lista.contiene(percorsoCompleto) &&
+        (trasferimento.SoloNegozio ||
+         QFileInfo(percorsoCompleto).canonicalPath() == QFileInfo(m_contesto.PercorsoNegozio).canonicalFilePath()))
         return false;
     return trasferimento.estensioneAmmessa(nomeFile);
 }

@@ -101,6 +101,11 @@ static bool dentro(const QString &cartella, const QString &contenitore)
     return cartella == contenitore || cartella.startsWith(prefisso);
 }
 
+bool DentroCartella(const QString &folder, const QString &container)
+{
+    return dentro(reale(folder), reale(container));
+}
+
 QString CartellaRiservata(const QString &folder, const QString &shopFolder)
 {
     if (folder.trimmed().isEmpty())

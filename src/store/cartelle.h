@@ -28,6 +28,10 @@ bool CopiaCartella(const QString &source, const QString &destination);
 // always allowed. Links are followed.
 QString CartellaRiservata(const QString &folder, const QString &shopFolder);
 
+// Whether `folder` is `container` or lies inside it, once every link of
+// both paths is resolved.
+bool DentroCartella(const QString &folder, const QString &container);
+
 // Deletes every ordinary file directly inside folder. Refuses (returns false
 // and deletes nothing) a folder that CartellaRiservata refuses.
 bool SvuotaCartella(const QString &folder, const QString &shopFolder);

@@ -59,29 +59,60 @@ bool CartelleLavoro::conferma(Cartella c, const QString &testo, Scelta scelta)
         m_negozio.messages().warning(motivo);
         return false;
     }
-    if (scelta != Scelta::Intatta) {
-        const QString registrato = scelta == Scelta::Ripristino ? QString() : percorso;
-        // The settings record is the main window's dataGenerale when there is
-        // one, so that its fields show the new value.
-        DataSource &dati = m_negozio.dati().dataGenerale;
-        Recordset *generale = dati.isOpen() ? &dati.recordset() : nullptr;
-        try {
-            if (generale && generale->hasCurrent()) {
-                generale->edit();
-                generale->setValue(campo(c), registrato);
-                generale->update();
-            } else {
-                m_negozio.state.dbCatalogo->execute(QStringLiteral("UPDATE generale SET %1 = ?").arg(campo(c)),
-                                                    {registrato});
-            }
-        } catch (const std::exception &) {
-            if (generale)
-                generale->cancelUpdate();
-            m_negozio.messages().warning(QStringLiteral("Non è stato possibile registrare la cartella '") + percorso
-                                         + QStringLiteral("' nelle impostazioni del negozio"));
-            return false;
-        }
+    if (scelta != Scelta::Intatta && !registra(c, scelta == Scelta::Ripristino ? QString() : percorso)) {
+        m_negozio.messages().warning(QStringLiteral("Non è stato possibile registrare la cartella '") + percorso
+                                     + QStringLiteral("' nelle impostazioni del negozio"));
+        return false;
     }
     (c == Pagine ? m_negozio.state.CartellaPagine : m_negozio.state.CartellaScript) = percorso;
     return true;
+}
+
+bool CartelleLavoro::registra(Cartella c, const QString &valore)
+{
+    // The settings record is the main window's dataGenerale when there is
+    // one, so that its fields show the new value.
+    DataSource &dati = m_negozio.dati().dataGenerale;
+    Recordset *generale = dati.isOpen() ? &dati.recordset() : nullptr;
+    try {
+        if (generale && generale->hasCurrent()) {
+            generale->edit();
+            generale->setValue(campo(c), valore);
+            generale->update();
+        } else {
+            m_negozio.state.dbCatalogo->execute(QStringLiteral("UPDATE generale SET %1 = ?").arg(campo(c)), {valore});
+        }
+    } catch (const std::exception &e) {
+        // The caller says what the failure means for the merchant.
+        if (generale)
+            generale->cancelUpdate();
+        qWarning("%s: %s", qPrintable(campo(c)), qPrintable(testoErrore(e)));
+        return false;
+    }
+    return true;
+}
+
+void CartelleLavoro::carica()
+{
+    const Recordset &generale = m_negozio.dati().dataGenerale.recordset();
+    for (const Cartella c : {Pagine, Script}) {
+        QString cartella = generale.text(campo(c));
+        const QString motivo = cartella.isEmpty() ? QString() : CartellaRiservata(cartella, m_negozio.state.PercorsoNegozio);
+        if (!motivo.isEmpty()) {
+            m_negozio.messages().warning(
+                (c == Pagine ? QStringLiteral("La cartella delle pagine del negozio '")
+                             : QStringLiteral("La cartella degli script del negozio '"))
+                + cartella + QStringLiteral("' indicata nelle impostazioni non può essere usata: ") + motivo
+                + QStringLiteral(". Al suo posto sarà usata la cartella '") + predefinita(c)
+                + QStringLiteral("'; per sceglierne un'altra usare \"Cambia le cartelle di lavoro\"."));
+            // Said again at the next opening when the record cannot be
+            // written (a shop on a read-only disk): the folder in use is
+            // the default one all the same.
+            if (!registra(c, QString()))
+                qWarning("the refused folder stays in the settings record");
+            cartella.clear();
+        }
+        (c == Pagine ? m_negozio.state.CartellaPagine : m_negozio.state.CartellaScript) =
+            cartella.isEmpty() ? predefinita(c) : cartella;
+    }
 }

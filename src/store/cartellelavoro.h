@@ -35,8 +35,18 @@ public:
     // the settings record as `scelta` says. False when refused.
     bool conferma(Cartella c, const QString &percorso, Scelta scelta);
 
+    // The opening of the shop: puts in use the folders the settings record
+    // names, or the default ones for empty fields. A recorded folder that
+    // CartellaRiservata refuses is said, replaced by the default one and
+    // cleared in the record, so that neither the build nor the publisher
+    // ever works in the shop's own folders.
+    void carica();
+
     static QString campo(Cartella c);  // "siteonline", "sitescript"
 
 private:
+    // Writes the folder into the settings record; false on failure.
+    bool registra(Cartella c, const QString &valore);
+
     Negozio &m_negozio;
 };

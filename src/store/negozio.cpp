@@ -1,6 +1,7 @@
 #include "negozio.h"
 
 #include "cartelle.h"
+#include "cartellelavoro.h"
 #include "catalogschema.h"
 #include "messages.h"
 #include "programfolder.h"
@@ -197,13 +198,7 @@ int Negozio::CaricaNegozio()
 
 void Negozio::impostaCartelle()
 {
-    const Recordset &g = m_dati.dataGenerale.recordset();
-    state.CartellaPagine = g.text(QStringLiteral("siteonline"));
-    if (state.CartellaPagine.isEmpty())
-        state.CartellaPagine = state.PercorsoNegozio + QStringLiteral("/online");
-    state.CartellaScript = g.text(QStringLiteral("sitescript"));
-    if (state.CartellaScript.isEmpty())
-        state.CartellaScript = state.PercorsoNegozio + QStringLiteral("/scripts");
+    CartelleLavoro(*this).carica();
 }
 
 void Negozio::impostaTemplate()

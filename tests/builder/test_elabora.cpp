@@ -263,7 +263,9 @@ private slots:
 
     void colori()
     {
-        const auto c = LeggiColori(setDiProva());
+        FileAmmessi file;
+        file.esamina(setDiProva(), {});
+        const auto c = LeggiColori(file, setDiProva());
         QCOMPARE(c[0], QStringLiteral("#112233"));
         QCOMPARE(c[1], QStringLiteral("#00FF00"));
         QCOMPARE(c[3], QStringLiteral("#FEDCBA"));

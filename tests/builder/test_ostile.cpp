@@ -7,8 +7,11 @@
 #include "cartelle.h"
 #include "database.h"
 #include "formato.h"
+#include "make.h"
+#include "nomifile.h"
 #include "provacostruzione.h"
 #include "testshop.h"
+#include "verifica.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -62,6 +65,58 @@ class TestOstile : public QObject, public ProvaCostruzione {
     }
 
     QString pagina(const QString &nome) { return QString::fromUtf8(leggi(stato().CartellaPagine + u'/' + nome)); }
+
+    // A file outside the program and shop folders that must never reach
+    // the site; read as a payment system's settings, it names a target.
+    QTemporaryDir m_fuori;
+    QString segreto()
+    {
+        const QString f = m_fuori.path() + QStringLiteral("/segreto.txt");
+        scrivi(f, "action=SEGRETO\r\n");
+        return f;
+    }
+
+    // A copy of the test set in the program folder, with a thank-you page
+    // that shows its payment fields, and one active payment method "gw"
+    // with its fragment, settings and a Perl script in the shop's code
+    // folder. Built with it.
+    QString m_set;
+    void conPagamento()
+    {
+        m_set = m_program->path() + QStringLiteral("/set");
+        CopiaCartella(setDiProva(), m_set);
+        scrivi(m_set + QStringLiteral("/thankyou.htm"), "<html><<1-thankyou>>|<<1-java_PGAction>></html>");
+        const QString codice = m_cartella + QStringLiteral("/code");
+        scrivi(codice + QStringLiteral("/gw.epg"), "<p>gw</p>");
+        scrivi(codice + QStringLiteral("/gw/conf.ini"), "pl=gw\r\n");
+        scrivi(codice + QStringLiteral("/gw/gw.pl"), "#!<<1-perl_path>>\n");
+        db().execute(QStringLiteral("UPDATE pagamento SET attivo1=1, nome1='Carta', metodo1='gw', attivo2=0, selezionato=1"));
+    }
+    Elaborazione::Esito costruisciConPagamento()
+    {
+        msg().clear();
+        msg().answer(Messages::Answer::No);
+        Elaborazione e(stato(), m_imp, msg());
+        e.CartellaSet = m_set;
+        return e.MakePages();
+    }
+
+    // Nothing of the secret in the site or the upload list.
+    bool nessunSegreto()
+    {
+        for (const QString &cartella : {stato().CartellaPagine, stato().CartellaScript})
+            for (QDirIterator it(cartella, QDir::Files | QDir::Hidden | QDir::System); it.hasNext();) {
+                const QString f = it.next();
+                VERIFICA2(!it.fileInfo().isFile() || !leggi(f).contains("SEGRETO"), qPrintable(f));
+            }
+        VERIFICA(!leggi(m_cartella + QStringLiteral("/vtftp.dat")).contains("segreto"));
+        return true;
+    }
+
+    QStringList elencoUpload()
+    {
+        return QString::fromUtf8(leggi(m_cartella + QStringLiteral("/vtftp.dat"))).split(u'#', Qt::SkipEmptyParts);
+    }
 
 private slots:
     void init()
@@ -351,16 +406,244 @@ private slots:
         }
         QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
         QCOMPARE(msg().texts().size(), 2);
-        QCOMPARE(msg().texts()[0], QStringLiteral("Alcuni file della cartella '") + work +
-                                       QStringLiteral("' non sono stati copiati nel sito perché non sono file ordinari "
-                                                      "della cartella del negozio: ") +
-                                       strano + u'.');
+        QCOMPARE(msg().texts()[0], QStringLiteral("I seguenti file non sono stati usati per il sito perché non sono "
+                                                  "file ordinari della cartella del programma o del negozio (sono "
+                                                  "collegamenti, dispositivi o file di altre cartelle): '") +
+                                       work + u'/' + strano + QStringLiteral("'."));
         QVERIFY(!QFileInfo::exists(stato().CartellaPagine + u'/' + strano));
         QCOMPARE(QFileInfo::exists(stato().CartellaPagine + QStringLiteral("/foto.jpg")), tipo != QLatin1String("cartella"));
         const QByteArray lista = leggi(m_cartella + QStringLiteral("/vtftp.dat"));
         QVERIFY(!lista.contains(strano.toUtf8()));
         for (QDirIterator it(stato().CartellaPagine, QDir::Files); it.hasNext();)
             QVERIFY2(!leggi(it.next()).contains("SEGRETO") && !leggi(it.filePath()).startsWith("root:"), qPrintable(it.filePath()));
+    }
+
+    void fileNonOrdinari_data()
+    {
+        // A file the build reads or copies, replaced by a link to a file
+        // outside the program and shop folders ("segreto"), to the process's
+        // environment ("ambiente") or by a pipe that no one writes ("fifo").
+        QTest::addColumn<QString>("file");  // {set}, {programma}, {negozio} replaced
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<bool>("completata");
+        QTest::addColumn<QStringList>("poi");  // the messages after the warning, but the last
+        const QStringList nessuno;
+        QTest::newRow("risorsa del template") << "{set}/style.css" << "segreto" << true << nessuno;
+        QTest::newRow("pagina del template") << "{set}/info.htm" << "segreto" << true << nessuno;
+        QTest::newRow("ambiente del processo") << "{set}/ambiente.txt" << "ambiente" << true << nessuno;
+        QTest::newRow("campione di colore") << "{set}/vtas_col_1.gif" << "fifo" << true << nessuno;
+        QTest::newRow("distintivo delle novità") << "{set}/vtas_novita.gif" << "fifo" << true << nessuno;
+        QTest::newRow("pagina di ringraziamento") << "{set}/thankyou.htm" << "segreto" << true << nessuno;
+        QTest::newRow("script del programma") << "{programma}/code/extra.js" << "segreto" << true << nessuno;
+        QTest::newRow("frammento del pagamento") << "{negozio}/code/gw.epg" << "segreto" << true
+                                                 << QStringList{"Impossibile trovare il file 'gw.epg'"};
+        QTest::newRow("impostazioni del pagamento") << "{negozio}/code/gw/conf.ini" << "segreto" << true << nessuno;
+        QTest::newRow("modello di uno script del pagamento")
+            << "{negozio}/code/gw/gw.pl" << "segreto" << true
+            << QStringList{"{manca}", "Errore nell'elaborazione del file {script}"};
+        QTest::newRow("modello dei reparti") << "{set}/modello1.htm" << "segreto" << false << QStringList{"{manca}"};
+    }
+
+    void fileNonOrdinari()
+    {
+        // Only regular files go into the site: any other is named in one
+        // warning and left out, and the build goes on without it (a
+        // department model left out is a missing model).
+        QFETCH(QString, file);
+        QFETCH(QString, tipo);
+        QFETCH(bool, completata);
+        QFETCH(QStringList, poi);
+        conPagamento();
+        file.replace(QStringLiteral("{set}"), m_set)
+            .replace(QStringLiteral("{programma}"), m_program->path())
+            .replace(QStringLiteral("{negozio}"), m_cartella);
+        QFile::remove(file);
+        if (tipo == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0644), 0);
+        else
+            QVERIFY(QFile::link(tipo == QLatin1String("ambiente") ? QStringLiteral("/proc/self/environ") : segreto(), file));
+
+        QCOMPARE(costruisciConPagamento(), completata ? Elaborazione::Esito::Completata : Elaborazione::Esito::Fallita);
+        QStringList attesi{QStringLiteral("I seguenti file non sono stati usati per il sito perché non sono file "
+                                          "ordinari della cartella del programma o del negozio (sono collegamenti, "
+                                          "dispositivi o file di altre cartelle): '") +
+                           file + QStringLiteral("'.")};
+        for (QString p : poi)
+            attesi << p.replace(QStringLiteral("{manca}"), Make::Modello{file}.avvisoMancante())
+                          .replace(QStringLiteral("{script}"),
+                                   stato().CartellaScript + QStringLiteral("/gw") + CodiceSito(m_imp) + QStringLiteral(".pl"));
+        QCOMPARE(msg().texts().mid(0, msg().texts().size() - 1), attesi);
+        QVERIFY(nessunSegreto());
+        const QString nome = QFileInfo(file).fileName();
+        QVERIFY(!QFileInfo::exists(stato().CartellaPagine + u'/' + nome) || nome == QLatin1String("thankyou.htm"));
+        if (!completata)
+            return;
+        for (const QString &f : elencoUpload())
+            QVERIFY2(!f.endsWith(u'/' + nome) || nome == QLatin1String("gw.pl"), qPrintable(f));
+        // What the build still makes of the rest.
+        QVERIFY(QFile::exists(stato().CartellaPagine + QStringLiteral("/cat001.htm")));
+        QCOMPARE(QFile::exists(stato().CartellaPagine + QStringLiteral("/thankyou1.htm")),
+                 nome != QLatin1String("thankyou.htm"));
+    }
+
+    void nomiConCaratteriDiControllo_data()
+    {
+        QTest::addColumn<QString>("cartella");  // {set}, {work}, {codice} replaced
+        QTest::addColumn<QString>("nome");
+        QTest::newRow("a capo in una risorsa") << "{set}" << "a\nb.css";
+        QTest::newRow("ritorno a capo in una pagina") << "{set}" << "pagina\r.htm";
+        QTest::newRow("tabulazione in un'immagine") << "{work}" << "foto\t.jpg";
+        QTest::newRow("separatore di riga Unicode") << "{work}" << QStringLiteral("riga\u2028.jpg");
+        QTest::newRow("controllo C1 in uno script") << "{codice}" << QStringLiteral("x\u0085.js");
+    }
+
+    void nomiConCaratteriDiControllo()
+    {
+        // A name the FTP server could not take is refused with a warning
+        // that shows it, and stays out of the site and the upload list.
+        QFETCH(QString, cartella);
+        QFETCH(QString, nome);
+        conPagamento();
+        cartella.replace(QStringLiteral("{set}"), m_set)
+            .replace(QStringLiteral("{work}"), m_cartella + QStringLiteral("/work"))
+            .replace(QStringLiteral("{codice}"), m_program->path() + QStringLiteral("/code"));
+        scrivi(cartella + u'/' + nome, "<html>x</html>");
+        QCOMPARE(costruisciConPagamento(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg().texts().size(), 2);
+        QCOMPARE(msg().texts()[0], QStringLiteral("I seguenti file non sono stati usati per il sito perché il loro nome "
+                                                  "contiene un a capo o un altro carattere di controllo, che il server "
+                                                  "non accetterebbe: '") +
+                                       cartella + u'/' + TestoLeggibile(nome) + QStringLiteral("'. Rinominarli."));
+        QVERIFY(!msg().texts()[0].contains(nome));
+        for (const QString &c : {stato().CartellaPagine, stato().CartellaScript})
+            for (const QString &f : QDir(c).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                QVERIFY2(!HaCaratteriDiControllo(f), qPrintable(TestoLeggibile(f)));
+        QVERIFY(!QString::fromUtf8(leggi(m_cartella + QStringLiteral("/vtftp.dat"))).contains(nome));
+    }
+
+    void fileDelProgrammaVincono_data()
+    {
+        // A file of the set or of the work folder named like a file the
+        // build writes into the pages folder.
+        QTest::addColumn<QString>("origine");  // {set} or {work} replaced
+        QTest::addColumn<QString>("nome");
+        QTest::addColumn<QString>("costruito");  // the built file it would replace
+        QTest::newRow("script del carrello del template") << "{set}" << "vtcarrello.js" << "vtcarrello.js";
+        QTest::newRow("script del carrello in work") << "{work}" << "vtcarrello.js" << "vtcarrello.js";
+        QTest::newRow("pagina iniziale in work") << "{work}" << "index.htm" << "index.htm";
+        QTest::newRow("pagina del template in work") << "{work}" << "info.htm" << "info.htm";
+        QTest::newRow("pagina di un reparto in work") << "{work}" << "cat001_p2.htm" << "cat001_p2.htm";
+        QTest::newRow("pagina di ringraziamento in work") << "{work}" << "thankyou1.htm" << "thankyou1.htm";
+        QTest::newRow("altre maiuscole") << "{work}" << "Index.htm" << "index.htm";
+    }
+
+    void fileDelProgrammaVincono()
+    {
+        // The build's own file stays; the other is named in a warning and
+        // listed for upload nowhere.
+        QFETCH(QString, origine);
+        QFETCH(QString, nome);
+        QFETCH(QString, costruito);
+        conPagamento();
+        scrivi(m_set + QStringLiteral("/index.htm"), "<html><title>Negozio</title></html>");
+        scrivi(m_set + QStringLiteral("/info.htm"), "<html><title>Informazioni</title></html>");
+        origine.replace(QStringLiteral("{set}"), m_set).replace(QStringLiteral("{work}"), m_cartella + QStringLiteral("/work"));
+        scrivi(origine + u'/' + nome, "FALSO");
+        for (int volta = 0; volta < 2; ++volta) {
+            QCOMPARE(costruisciConPagamento(), Elaborazione::Esito::Completata);
+            QCOMPARE(msg().texts().size(), 2);
+            QCOMPARE(msg().texts()[0], QStringLiteral("I seguenti file non sono stati copiati nel sito perché hanno il "
+                                                      "nome di un file che il programma crea, che resta quello del "
+                                                      "programma: '") +
+                                           origine + u'/' + nome + QStringLiteral("'. Rinominarli."));
+            const QByteArray fatto = leggi(stato().CartellaPagine + u'/' + costruito);
+            QVERIFY2(!fatto.isEmpty() && !fatto.contains("FALSO"), fatto.constData());
+            QCOMPARE(QFileInfo::exists(stato().CartellaPagine + u'/' + nome), nome == costruito);
+            const QStringList lista = elencoUpload();
+            QCOMPARE(lista.count(stato().CartellaPagine + u'/' + costruito), 1);
+            QVERIFY(!lista.contains(stato().CartellaPagine + u'/' + nome) || nome == costruito);
+        }
+    }
+
+    void nomeDelMetodoDiPagamento_data()
+    {
+        // The interface of an active payment method, the name of its folder
+        // in the shop's code folder.
+        QTest::addColumn<QString>("metodo");
+        QTest::addColumn<bool>("valido");
+        QTest::newRow("cartella del negozio") << ".." << false;
+        QTest::newRow("fuori dal negozio") << "../../.." << false;
+        QTest::newRow("sottocartella") << "a/b" << false;
+        QTest::newRow("barra rovesciata") << "a\\b" << false;
+        QTest::newRow("a capo") << "riga\nnuova" << false;
+        QTest::newRow("nome semplice") << "Banca Sella" << true;
+    }
+
+    void nomeDelMetodoDiPagamento()
+    {
+        // A name that is no plain folder name is refused with a message: the
+        // method's thank-you page is made without its payment form, and
+        // nothing the name leads to is read.
+        QFETCH(QString, metodo);
+        QFETCH(bool, valido);
+        conPagamento();
+        const QString epg = QDir::cleanPath(m_cartella + QStringLiteral("/code/") + metodo + QStringLiteral(".epg"));
+        scrivi(epg, "<p>SEGRETO</p>");
+        db().execute(QStringLiteral("UPDATE pagamento SET metodo1=?"), {metodo});
+        QCOMPARE(costruisciConPagamento(), Elaborazione::Esito::Completata);
+        const QString grazie = pagina(QStringLiteral("thankyou1.htm"));
+        if (valido) {
+            QCOMPARE(msg().texts().size(), 1);
+            QVERIFY2(grazie.contains(QLatin1String("SEGRETO")), qPrintable(grazie));
+            return;
+        }
+        QVERIFY(msg().texts().contains(QStringLiteral("Il metodo di pagamento 'Carta' indica come interfaccia '") +
+                                       TestoLeggibile(metodo) +
+                                       QStringLiteral("', che non è il nome di una cartella dei codici del negozio: la "
+                                                      "sua pagina di ringraziamento non avrà il modulo di pagamento. "
+                                                      "Sceglierne l'interfaccia in \"Spese di spedizione\".")));
+        QCOMPARE(grazie, QStringLiteral("<html>|</html>\r\n\r\n"));
+        QVERIFY(nessunSegreto());
+    }
+
+    void risultatiDiUnAltraCostruzione()
+    {
+        // A results page in the pages folder that this build did not merge
+        // (its set has none) is not rewritten into the scripts folder.
+        scrivi(stato().CartellaPagine + QStringLiteral("/results.htm"), "SEGRETO");
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        const QString risultati = stato().CartellaScript + QStringLiteral("/results") + CodiceSito(m_imp) + QStringLiteral(".htm");
+        QVERIFY(!QFile::exists(risultati));
+        QVERIFY(!elencoUpload().contains(risultati));
+    }
+
+    void cartellaDiLavoroRiservata_data()
+    {
+        QTest::addColumn<QString>("pagine");  // under the shop folder
+        QTest::addColumn<QString>("script");
+        QTest::newRow("pagine nella cartella del negozio") << "" << "/scripts";
+        QTest::newRow("script nella cartella work") << "/online" << "/work";
+        QTest::newRow("pagine nella cartella code") << "/code" << "/scripts";
+    }
+
+    void cartellaDiLavoroRiservata()
+    {
+        // Folders the opening would have refused are refused by the build
+        // too, before anything is written.
+        QFETCH(QString, pagine);
+        QFETCH(QString, script);
+        QDir().mkpath(m_cartella + QStringLiteral("/code"));
+        stato().CartellaPagine = m_cartella + pagine;
+        stato().CartellaScript = m_cartella + script;
+        const QStringList prima = QDir(m_cartella).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QCOMPARE(msg().texts().size(), 1);
+        const QString rifiutata = pagine == QLatin1String("/online") ? stato().CartellaScript : stato().CartellaPagine;
+        QVERIFY2(msg().texts()[0].startsWith(QStringLiteral("La cartella di lavoro '") + rifiutata +
+                                             QStringLiteral("' non può accogliere il sito: ")),
+                 qPrintable(msg().texts()[0]));
+        QCOMPARE(QDir(m_cartella).entryList(QDir::Files | QDir::Hidden), prima);
+        QCOMPARE(QDir(m_cartella + QStringLiteral("/work")).entryList(QDir::Files), QStringList());
     }
 
     void percorsoPerl_data()
@@ -436,16 +719,36 @@ private slots:
         QCOMPARE(QDir(stato().CartellaScript).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
+    void sorgenteMancante_data()
+    {
+        QTest::addColumn<bool>("collegamento");  // a link to a database outside the shop
+        QTest::addColumn<QString>("perche");
+        QTest::newRow("mancante") << false << "' manca il file 'source.new'";
+        QTest::newRow("collegamento") << true << "' il file 'source.new' non è un file ordinario";
+    }
+
     void sorgenteMancante()
     {
-        QFile::remove(m_cartella + QStringLiteral("/source.new"));
+        // source.new is copied into the work database, which is published.
+        QFETCH(bool, collegamento);
+        QFETCH(QString, perche);
+        const QString sorgente = m_cartella + QStringLiteral("/source.new");
+        if (collegamento) {
+            const QString altrove = m_fuori.path() + QStringLiteral("/altro.mdb");
+            QVERIFY(QFile::copy(sorgente, altrove));
+            QFile::remove(sorgente);
+            QVERIFY(QFile::link(altrove, sorgente));
+        } else {
+            QFile::remove(sorgente);
+        }
         QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
         QCOMPARE(msg().texts().size(), 2);
-        QCOMPARE(msg().texts()[0], "Nella cartella del negozio '" + m_cartella +
-                                       "' manca il file 'source.new': il negozio è incompleto. Copiarlo da un altro "
+        QCOMPARE(msg().texts()[0], "Nella cartella del negozio '" + m_cartella + perche +
+                                       ": il negozio è incompleto. Copiarlo da un altro "
                                        "negozio e ripetere l'operazione.");
         QVERIFY(!msg().texts()[0].contains(QLatin1String("template")));
         QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/source.mdb")));
     }
 
     void repartiIsolati()

@@ -3,6 +3,7 @@
 #include "campinegozio.h"
 #include "formato.h"
 #include "home.h"
+#include "make.h"
 #include "ringraziamento.h"
 
 #include "database.h"
@@ -144,10 +145,14 @@ private slots:
         QFETCH(int, nt);
         QFETCH(QStringList, fatti);
         const QString c = m_negozio + "/code/gw/";
-        scrivi(c + "conf.ini", "asp(sel)=sel\r\npl=uno\r\nasp=tutti\r\npl(sel)=due\r\nPL=x\r\npl=../fuori\r\n");
-        for (const char *f : {"sel.asp", "uno.pl", "tutti.asp", "due.pl", "x.pl"})
+        scrivi(c + "conf.ini", "asp(sel)=sel\r\npl=uno\r\nasp=tutti\r\npl(sel)=due\r\nPL=x\r\npl=../fuori\r\n"
+                               "pl=a\tb\r\npl=collegato\r\n");
+        for (const char *f : {"sel.asp", "uno.pl", "tutti.asp", "due.pl", "x.pl", "a\tb.pl"})
             scrivi(c + f, "<<1-IDnegozio>>");
         scrivi(m_negozio + "/code/fuori.pl", "no");
+        // A model that is a link, even to a file of the shop, is not read.
+        QFile::remove(c + "collegato.pl");
+        QVERIFY(QFile::link(m_negozio + "/code/fuori.pl", c + "collegato.pl"));
         Riga pagina(CampiTabella::daTabella(*Database::open(m_negozio + "/source.new"), "categoria"));
         pagina.imposta(u"IDnegozio", CodiceSito(m_imp));
         ScriptedMessages msg;
@@ -165,10 +170,15 @@ private slots:
         for (const QString &f : attesi)
             QCOMPARE(leggi(f), (f.endsWith(".pl") ? CodiceSito(m_imp).toUtf8().toBase64() : CodiceSito(m_imp).toUtf8()) +
                                    "\r\n");
-        // A name that leaves the folder is refused and reported.
-        QCOMPARE(msg.texts(), QStringList{"Errore nell'elaborazione del file " + m_negozio + "/scripts/../fuori" +
-                                          CodiceSito(m_imp) + ".pl"});
-        QVERIFY(!QFile::exists(m_negozio + "/fuori" + CodiceSito(m_imp) + ".pl"));
+        // A name that leaves the folder or holds a control character, and a
+        // model that is no regular file, are refused and reported.
+        const QString errore = "Errore nell'elaborazione del file " + m_negozio + "/scripts/";
+        const QString codice = CodiceSito(m_imp) + ".pl";
+        QCOMPARE(msg.texts(), (QStringList{errore + "../fuori" + codice, errore + "a\tb" + codice,
+                                           Make::Modello{c + "collegato.pl"}.avvisoMancante(),
+                                           errore + "collegato" + codice}));
+        QVERIFY(!QFile::exists(m_negozio + "/fuori" + codice));
+        QVERIFY(!QFile::exists(m_negozio + "/scripts/collegato" + codice));
     }
 };
 

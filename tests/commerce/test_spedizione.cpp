@@ -125,9 +125,16 @@ private slots:
         QFile g(m_negozio + "/code/AuthorizeNet.epg");
         QVERIFY(g.open(QIODevice::WriteOnly));
         g.close();
+        // A name that is no plain folder name is not offered: the build
+        // would refuse it as the folder of the system's files.
+        for (const char *nome : {"riga\nnuova.epg", "a\\b.epg", "tab\t.epg"})
+            scrivi(m_negozio + "/code/" + nome, "<p>x</p>");
         EditorSpedizione altro(m_db, m_negozio, u',', m_msg);
         altro.apri();
         QCOMPARE(altro.interfacce(), (QStringList{"", "AuthorizeNet", "Banca Sella", "Contrassegno"}));
+        const QString prima = altro.metodo(1);
+        altro.scegliMetodo(1, "riga\nnuova");
+        QCOMPARE(altro.metodo(1), prima);
         altro.annulla();
     }
 

@@ -89,6 +89,7 @@ struct Banco {
                                     std::function<void(const QString &)> perRiga = {})
     {
         ContestoPubblicazione c = ServerFtp::contesto(negozio);
+        c.CartellaPagine = pagine;
         c.txtHost = host;
         c.txtPassword = password;
         c.txtFolderFTP = folderFTP;
@@ -183,6 +184,8 @@ private slots:
     void nothingToSendOrNoList();
     void uploadListAndExtensions_data();
     void uploadListAndExtensions();
+    void fileDelNegozioSoloDallaLista_data();
+    void fileDelNegozioSoloDallaLista();
 };
 
 // The first run sends every file, scripts as text with their permissions,
@@ -848,6 +851,33 @@ void TestPubblicatore::uploadListAndExtensions()
     QVERIFY(l.contiene(QStringLiteral("/n/online/x#y.htm")));
     QVERIFY(!l.contiene(QStringLiteral("/n/online/A.htm")));
     QVERIFY(!l.contiene(QStringLiteral("/n/online")));
+}
+
+void TestPubblicatore::fileDelNegozioSoloDallaLista_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::newRow("solo i file della lista") << QByteArray("MODE: 1\r\nSHOP: 1\r\nTYPE: ALL.\r\n");
+    QTest::newRow("ogni file della cartella") << QByteArray("MODE: 1\r\nSHOP: 0\r\nTYPE: ALL.\r\n");
+}
+
+// A pages folder that is the shop folder itself (an older catalogue may name
+// it): whatever the transfer settings, the catalogue with the FTP password,
+// the upload records, the settings and logs never go; the pages the build
+// listed do.
+void TestPubblicatore::fileDelNegozioSoloDallaLista()
+{
+    QFETCH(QByteArray, ini);
+    Banco b;
+    QVERIFY(b.avvia());
+    b.pagine = b.negozio;
+    b.pagina(QStringLiteral("index.htm"), "<html></html>");
+    b.pagina(QStringLiteral("vtftp1.log"), "PASS (hidden)");
+    b.programma(QStringLiteral("vtorderABC.pl"), "#!/usr/bin/perl\r\n");
+    scriviFile(b.negozio + QStringLiteral("/vtftp.dat"),
+               ("#" + b.negozio + "/index.htm#" + b.script + "/vtorderABC.pl#").toUtf8());
+    scriviFile(b.negozio + QStringLiteral("/vtftp.ini"), ini);
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QCOMPARE(QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files), QStringList{"index.htm"});
 }
 
 QTEST_GUILESS_MAIN(TestPubblicatore)
