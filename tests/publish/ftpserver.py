@@ -9,6 +9,8 @@ Prints "PORT <n>" once it listens on a free port. Faults on demand:
   --no-chmod       SITE CHMOD is refused (the user lacks the right to change modes)
   --log FILE       each file received is appended to FILE, one path a line
   --rate BYTES     each upload is read at most BYTES per second
+  --strict         data connections only with the address the control
+                   connection comes from (PORT to another address refused)
   --reply "LINE=REPLY"
                    the command LINE (a whole line such as "STOR a.htm", or a
                    bare command such as "STOR") gets REPLY and nothing is done
@@ -40,6 +42,7 @@ def main():
     p.add_argument("--reply", action="append", default=[])
     p.add_argument("--log")
     p.add_argument("--rate", type=int, default=0)
+    p.add_argument("--strict", action="store_true")
     a = p.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -120,7 +123,7 @@ def main():
     Comandi.dtp_handler = Dati
     Comandi.banner = "FTP di prova"
     Comandi.auth_failed_timeout = 0.1
-    Comandi.permit_foreign_addresses = True
+    Comandi.permit_foreign_addresses = not a.strict
     server = FTPServer(("127.0.0.1", 0), Comandi)
     print("PORT %d" % server.address[1], flush=True)
     server.serve_forever(handle_exit=True)
