@@ -183,6 +183,8 @@ private slots:
     void nothingToSendOrNoList();
     void uploadListAndExtensions_data();
     void uploadListAndExtensions();
+    void throughEveryFirewall_data();
+    void throughEveryFirewall();
 };
 
 // The first run sends every file, scripts as text with their permissions,
@@ -848,6 +850,88 @@ void TestPubblicatore::uploadListAndExtensions()
     QVERIFY(l.contiene(QStringLiteral("/n/online/x#y.htm")));
     QVERIFY(!l.contiene(QStringLiteral("/n/online/A.htm")));
     QVERIFY(!l.contiene(QStringLiteral("/n/online")));
+}
+
+void TestPubblicatore::throughEveryFirewall_data()
+{
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<bool>("attiva");
+    for (int tipo = 1; tipo <= 7; ++tipo)
+        for (bool attiva : {false, true})
+            QTest::addRow("type %d, %s", tipo, attiva ? "active" : "passive") << tipo << attiva;
+}
+
+// An update through each firewall type of the settings, in passive and
+// active mode: every file on the server byte for byte, the script's
+// permissions set, and neither the server's nor the firewall's password
+// in the logs or in the window's log lines. The server's name is one only
+// the firewall can reach.
+void TestPubblicatore::throughEveryFirewall()
+{
+    QFETCH(int, tipo);
+    QFETCH(bool, attiva);
+    const bool socks = tipo == int(TipoFirewall::Socks4) || tipo == int(TipoFirewall::Socks5);
+    if (socks && !ProxySocks::installato())
+        QSKIP("dante-server is not installed (scripts/install-deps installs it)");
+    Banco b;
+    const QString nome = QStringLiteral("ftp.negozio.invalid");
+    // A "USER user@host" firewall: the test server stands in for it and
+    // takes only the login it would be given.
+    ServerFtp::Guasti g;
+    if (tipo == int(TipoFirewall::ProxyUser))
+        g.utente = ServerFtp::utente() + u'@' + nome + QStringLiteral(":2121");
+    QVERIFY(b.avvia(g));
+    const int portaServer = tipo == int(TipoFirewall::ProxyUser) ? 2121 : b.server->porta();
+    const QString chiave = QStringLiteral("chiave-del-firewall");
+    std::unique_ptr<ProxySocks> proxy;
+    std::unique_ptr<GatewayFtp> gateway;
+    int portaFirewall = b.server->porta();
+    if (socks) {
+        proxy = std::make_unique<ProxySocks>(b.dir.path());
+        QVERIFY(proxy->avviato());
+        portaFirewall = proxy->porta();
+        b.host = QStringLiteral("127.0.0.1");
+    } else if (tipo >= int(TipoFirewall::ProxySite) && tipo <= int(TipoFirewall::ProxyOpen)) {
+        const char *comandi[] = {"SITE", "PROXY", "OPEN"};
+        gateway = std::make_unique<GatewayFtp>(GatewayFtp::Opzioni{
+            QString::fromLatin1(comandi[tipo - int(TipoFirewall::ProxySite)]), QStringLiteral("guardia"), chiave,
+            {QStringLiteral("%1:%2=127.0.0.1:%2").arg(nome).arg(portaServer)}, {}});
+        QVERIFY(gateway->avviato());
+        portaFirewall = gateway->porta();
+        b.host = nome;
+    } else {
+        b.host = nome;
+    }
+    scriviFile(b.negozio + QStringLiteral("/firewall.net"),
+               QStringLiteral("MODE: %1\r\nHOST: 127.0.0.1\r\nTYPE: %2\r\nPORT: %3\r\nFPRT: %4\r\n"
+                              "USER: %5\r\nPASS: %6\r\n")
+                   .arg(attiva ? 0 : 1)
+                   .arg(tipo)
+                   .arg(portaFirewall)
+                   .arg(portaServer)
+                   .arg(gateway ? QStringLiteral("guardia") : QString(), gateway ? chiave : QString())
+                   .toUtf8());
+    QByteArray foto(200000, '\0');
+    for (int i = 0; i < foto.size(); ++i)
+        foto[i] = char(i * 7 % 256);
+    b.pagina(QStringLiteral("index.htm"), "<html>\r\n</html>\r\n");
+    b.pagina(QStringLiteral("foto.jpg"), foto);
+    b.programma(QStringLiteral("vtorderABC.pl"), "#!/usr/bin/perl\r\nprint 1;\r\n");
+    b.lista();
+    b.messages.answer(Messages::Answer::No);
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n') + u'\n' + b.righeLog.join(u'\n')));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/index.htm")), QByteArray("<html>\r\n</html>\r\n"));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/foto.jpg")), foto);
+    QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/vtorderABC.pl")), QByteArray("#!/usr/bin/perl\nprint 1;\n"));
+    QVERIFY(b.eseguibile(QStringLiteral("vtorderABC.pl")));
+    const QByteArray log = leggi(b.negozio + QStringLiteral("/vtftp1.log")) + leggi(b.negozio + QStringLiteral("/vtftp2.log"));
+    QVERIFY(log.contains("PASS (hidden)"));
+    for (const QString &segreto : {ServerFtp::password(), chiave}) {
+        QVERIFY(!log.contains(segreto.toUtf8()));
+        QVERIFY(!b.righeLog.join(u'\n').contains(segreto));
+    }
+    QCOMPARE(log.contains("EPRT |") || log.contains("PORT "), attiva);
+    QVERIFY(b.nienteDaInviare());
 }
 
 QTEST_GUILESS_MAIN(TestPubblicatore)
