@@ -141,9 +141,15 @@ Pubblicatore::Conclusione Pubblicatore::esegui()
 
 bool Pubblicatore::CaricaFile(const QString &percorsoCompleto, const QString &nomeFile) const
 {
-    if (trasferimento.SoloNegozio && !m_lista.contiene(percorsoCompleto))
+    const bool dellaCostruzione = m_lista.contiene(percorsoCompleto);
+    if (trasferimento.SoloNegozio && !dellaCostruzione)
         return false;
-    return trasferimento.estensioneAmmessa(nomeFile);
+    if (trasferimento.estensioneAmmessa(nomeFile))
+        return true;
+    // What the build writes beside the scripts (the order script's price
+    // list, the search data) goes with the scripts group: the scripts would
+    // work on old data without it.
+    return m_corsaScript && dellaCostruzione && trasferimento.estensioneAmmessa(QStringLiteral(".pl"));
 }
 
 void Pubblicatore::rigaProtocollo(const QString &riga)
@@ -202,6 +208,7 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
                              QString host, QString user, QString password, QString remota)
 {
     emit titoloCambiato(QStringLiteral("Vetrasto - ") + titoloCorsa);
+    m_corsaScript = cartellaLocale == m_contesto.CartellaScript;
     // Only the regular files directly in the folder: a symbolic link would
     // send whatever it points to.
     QStringList files, collegamenti;

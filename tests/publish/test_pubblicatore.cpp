@@ -178,6 +178,8 @@ private slots:
     void cancelMidRun();
     void whichFilesAreConsidered_data();
     void whichFilesAreConsidered();
+    void buildFilesGoWithTheScripts_data();
+    void buildFilesGoWithTheScripts();
     void passwordFileModes_data();
     void passwordFileModes();
     void nothingToSendOrNoList();
@@ -752,6 +754,46 @@ void TestPubblicatore::whichFilesAreConsidered()
              inviati.size());
     QStringList arrivati = QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files);
     arrivati.sort();
+    QCOMPARE(arrivati, inviati);
+}
+
+void TestPubblicatore::buildFilesGoWithTheScripts_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QStringList>("inviati");
+    const QStringList costruzione{QStringLiteral("prezziABC.tsv"), QStringLiteral("resultsABC.htm"),
+                                  QStringLiteral("searchABC.csv"), QStringLiteral("vtorderABC.pl")};
+    QTest::newRow("every group ticked")
+        << QByteArray("TYPE: .htm.html.shtm.shtml.css.js.gif.jpg.jpeg.png.bmp.mdb.csv.pl.asp.\r\n") << costruzione;
+    QTest::newRow("scripts group only") << QByteArray("TYPE: .pl.asp.\r\n") << costruzione;
+    QTest::newRow("every file of the folder, scripts group only")
+        << QByteArray("SHOP: 0\r\nTYPE: .pl.asp.\r\n") << (QStringList(costruzione) << QStringLiteral("strumento.pl"));
+    QTest::newRow("pages group only: no script, no price list")
+        << QByteArray("TYPE: .htm.html.shtm.shtml.css.js.\r\n") << QStringList{QStringLiteral("resultsABC.htm")};
+}
+
+// With an extension list in force, the files the build writes beside the
+// scripts (the order script's price list, the search data and results
+// page) go with the scripts group, whatever their extension: a price list
+// left behind would keep the server on the old prices. A file the build did
+// not write keeps to the extension list.
+void TestPubblicatore::buildFilesGoWithTheScripts()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QStringList, inviati);
+    Banco b;
+    QVERIFY(b.avvia());
+    b.pagina(QStringLiteral("index.htm"), "i");
+    for (const char *n : {"vtorderABC.pl", "prezziABC.tsv", "searchABC.csv", "resultsABC.htm"})
+        b.programma(QString::fromLatin1(n), "x");
+    b.programma(QStringLiteral("strumento.pl"), "x");
+    b.programma(QStringLiteral("appunti.tsv"), "x");
+    b.lista({QStringLiteral("strumento.pl"), QStringLiteral("appunti.tsv")});
+    scriviFile(b.negozio + QStringLiteral("/vtftp.ini"), "MODE: 1\r\nSHOP: 1\r\n" + ini);
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QStringList arrivati = QDir(b.radice + QStringLiteral("/cgi-bin")).entryList(QDir::Files);
+    arrivati.sort();
+    inviati.sort();
     QCOMPARE(arrivati, inviati);
 }
 
