@@ -99,7 +99,9 @@ public:
     virtual RisultatoFtp invia(const QString &percorsoLocale, const QString &nomeRemoto, bool accoda = false) = 0;
     // One command line, in the current remote folder.
     virtual RisultatoFtp comando(const QString &testo) = 0;
-    virtual RisultatoFtp elenca() = 0;
+    // soloNomi: the names only, one a line (NLST), instead of the full
+    // listing (LIST).
+    virtual RisultatoFtp elenca(bool soloNomi = false) = 0;
     virtual RisultatoFtp esci() = 0;
     // Any thread: abandons the operation in progress and the connection.
     virtual void interrompi() = 0;

@@ -282,8 +282,9 @@ public:
         return esegui(Operazione::Comando, m_cartella);
     }
 
-    RisultatoFtp elenca() override
+    RisultatoFtp elenca(bool soloNomi) override
     {
+        m_soloNomi = soloNomi;
         m_restoElenco.clear();
         RisultatoFtp r = esegui(Operazione::Elenco, m_cartella);
         if (!m_restoElenco.isEmpty())
@@ -523,6 +524,7 @@ private:
                 curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, curl_off_t(lunghezzaAttesa));
             break;
         case Operazione::Elenco:
+            curl_easy_setopt(e, CURLOPT_DIRLISTONLY, m_soloNomi ? 1L : 0L);
             curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &FtpCurl::scrivi);
             curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
             break;
@@ -740,6 +742,7 @@ private:
     QStringList m_cartella;
     QString m_nome, m_comando, m_ultimaRisposta;
     bool m_accoda = false;
+    bool m_soloNomi = false;
     Lettura *m_lettura = nullptr;
     QByteArray m_restoElenco;
     std::atomic_bool m_interrotto{false};

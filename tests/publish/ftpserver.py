@@ -2,6 +2,7 @@
 
 Prints "PORT <n>" once it listens on a free port. Faults on demand:
   --readonly DIR   the user may list DIR but not write in it
+  --no-list DIR    the user may enter DIR but not list it
   --drop NAME      the connection drops after 64 KiB of the file NAME
   --stall NAME     the whole server stops answering after 64 KiB of NAME
   --stall-login    the server stops answering at the login
@@ -34,6 +35,7 @@ def main():
     p.add_argument("--user", default="negozio")
     p.add_argument("--password", default="segreta")
     p.add_argument("--readonly", action="append", default=[])
+    p.add_argument("--no-list", action="append", default=[])
     p.add_argument("--drop")
     p.add_argument("--stall")
     p.add_argument("--stall-login", action="store_true")
@@ -54,6 +56,10 @@ def main():
         percorso = os.path.join(a.root, cartella)
         os.makedirs(percorso, exist_ok=True)
         autorizzazioni.override_perm(a.user, percorso, "elr", recursive=True)
+    for cartella in a.no_list:
+        percorso = os.path.join(a.root, cartella)
+        os.makedirs(percorso, exist_ok=True)
+        autorizzazioni.override_perm(a.user, percorso, "e", recursive=True)
 
     class Dati(ThrottledDTPHandler):
         read_limit = a.rate

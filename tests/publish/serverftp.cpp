@@ -51,6 +51,8 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
                           guasti.utente.isEmpty() ? utente() : guasti.utente, QStringLiteral("--password"), password()};
     for (const QString &c : guasti.soloLettura)
         argomenti << QStringLiteral("--readonly") << c;
+    for (const QString &c : guasti.senzaElenco)
+        argomenti << QStringLiteral("--no-list") << c;
     if (!guasti.cadeDurante.isEmpty())
         argomenti << QStringLiteral("--drop") << guasti.cadeDurante;
     if (!guasti.siFermaDurante.isEmpty())

@@ -12,6 +12,7 @@ class ServerFtp {
 public:
     struct Guasti {
         QStringList soloLettura;  // folders under the root the user cannot write
+        QStringList senzaElenco;  // folders under the root the user may enter but not list
         QString cadeDurante;      // the connection drops during this file
         QString siFermaDurante;   // the server stops answering during this file
         bool siFermaAlLogin = false;
