@@ -210,11 +210,12 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
     emit titoloCambiato(QStringLiteral("Vetrasto - ") + titoloCorsa);
     m_corsaScript = cartellaLocale == m_contesto.CartellaScript;
     // Only the regular files directly in the folder: a symbolic link would
-    // send whatever it points to.
-    QStringList files, collegamenti;
+    // send whatever it points to, and a name with a line break or another
+    // control character would end the command that carries it.
+    QStringList files, collegamenti, nonValidi;
     if (!cartellaLocale.isEmpty())
         for (const QFileInfo &f : QDir(cartellaLocale).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
-            (f.isSymLink() ? collegamenti : files) << f.fileName();
+            (f.isSymLink() ? collegamenti : HaCaratteriDiControllo(f.fileName()) ? nonValidi : files) << f.fileName();
     if (files.isEmpty()) {
         m_messages.warning(QStringLiteral("La cartella '%1' è vuota: è necessario costruire il sito prima di metterlo online")
                                .arg(cartellaLocale));
@@ -235,6 +236,7 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
     }
     for (const QString &nome : std::as_const(collegamenti))
         rigaProtocollo(QStringLiteral("* %1 non è inviato: è un collegamento simbolico").arg(nome));
+    NomiNonValidi(cartellaLocale, nonValidi);
     bool esito = false;
     try {
         m_record = std::make_unique<RecordInvii>(m_contesto.PercorsoNegozio + QStringLiteral("/vtftp.mdb"));
@@ -251,6 +253,23 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
     m_log.close();
     emit statoCambiato(QString());
     return esito && !annullato();
+}
+
+void Pubblicatore::NomiNonValidi(const QString &cartellaLocale, const QStringList &nomi)
+{
+    QStringList daInviare;
+    for (const QString &nome : nomi) {
+        rigaProtocollo(QStringLiteral("* %1 non è inviato: il nome contiene un a capo o un altro carattere di controllo")
+                           .arg(TestoVisibile(nome)));
+        if (CaricaFile(cartellaLocale + u'/' + nome, nome))
+            daInviare << u'\'' + TestoVisibile(nome) + u'\'';
+    }
+    // One warning for the files the run would have sent; the run goes on.
+    if (!daInviare.isEmpty() && !annullato())
+        m_messages.warning(QStringLiteral("Questi file della cartella '%1' non sono stati inviati, perché il loro nome "
+                                          "contiene un a capo o un altro carattere di controllo: %2. Rinominarli o "
+                                          "toglierli dalla cartella.")
+                               .arg(cartellaLocale, daInviare.join(QStringLiteral(", "))));
 }
 
 bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale, const QString &host,

@@ -103,6 +103,9 @@ private:
                const QString &password, QString remota);
     bool inviaFile(const QString &percorso, const QString &nome, const QString &host, const QString &remota);
     void CreaCartella(const QString &remota);
+    // Files left out for a name no command may carry: logged, and named in
+    // one warning when the run would have sent them.
+    void NomiNonValidi(const QString &cartellaLocale, const QStringList &nomi);
     void fallimento(const RisultatoFtp &r);
     // The permission command of a script or password file failed.
     void permessiRifiutati(const RisultatoFtp &r, const QString &nome, bool script);

@@ -175,6 +175,7 @@ private slots:
     void refusedPermissionsAreRetried();
     void longNamesInDeepFolders();
     void onlyRegularFilesOfTheFolder();
+    void namesThatWouldBreakACommand();
     void cancelMidRun();
     void whichFilesAreConsidered_data();
     void whichFilesAreConsidered();
@@ -689,6 +690,33 @@ void TestPubblicatore::onlyRegularFilesOfTheFolder()
     QCOMPARE(QDir(b.radice + QStringLiteral("/cgi-bin")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("x.pl")});
     QVERIFY(!b.record().join(u' ').contains(QLatin1String("segreto")));
+}
+
+// A file whose name holds a line break or another control character is
+// never made into a command: it is left out, named in one warning, and the
+// rest of the update goes on.
+void TestPubblicatore::namesThatWouldBreakACommand()
+{
+    Banco b;
+    QVERIFY(b.avvia());
+    b.pagina(QStringLiteral("a.htm"), "a");
+    b.pagina(QStringLiteral("riga\nDELE a.htm"), "x");
+    b.pagina(QStringLiteral("tab\tfoto.jpg"), "x");
+    b.pagina(QStringLiteral("z.htm"), "z");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    b.messages.answer(Messages::Answer::No);
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QCOMPARE(b.messages.texts(),
+             (QStringList{QStringLiteral("Questi file della cartella '%1' non sono stati inviati, perché il loro nome "
+                                         "contiene un a capo o un altro carattere di controllo: 'riga?DELE a.htm', "
+                                         "'tab?foto.jpg'. Rinominarli o toglierli dalla cartella.")
+                              .arg(b.pagine),
+                          QStringLiteral("Aggiornamento del negozio terminato. Vuoi vedere il sito?")}));
+    QCOMPARE(QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files),
+             (QStringList{QStringLiteral("a.htm"), QStringLiteral("z.htm")}));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/x.pl")), QByteArray("1"));
+    QVERIFY(leggi(b.negozio + QStringLiteral("/vtftp1.log")).contains("* riga?DELE a.htm non è inviato"));
 }
 
 // Cancel while a file hangs: the run ends at once without a message, no
