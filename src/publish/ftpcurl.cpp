@@ -531,6 +531,8 @@ private:
         }
         m_erroreCurl[0] = 0;
         m_ultimaRisposta.clear();
+        m_codiceTardivo = 0;
+        m_op = op;
 
         curl_multi_add_handle(m_multi, e);
         CURLcode esito = CURLE_OK;
@@ -559,10 +561,19 @@ private:
             subito = 0;
             curl_multi_poll(m_multi, nullptr, 0, 100, nullptr);
         }
+        // The control connection kept for the next operation (libcurl knows
+        // it only while the handle is on the multi handle).
+        curl_socket_t controllo = CURL_SOCKET_BAD;
+        if (curl_easy_getinfo(e, CURLINFO_ACTIVESOCKET, &controllo) == CURLE_OK)
+            m_presaControllo = controllo;
         curl_multi_remove_handle(m_multi, e);
         curl_slist_free_all(dopo);
         curl_slist_free_all(m_connectTo);
         m_connectTo = nullptr;
+        // A connection cut under the store rather than a timeout: the
+        // server may have said why.
+        rispostaTardiva(esito == CURLE_SEND_ERROR || esito == CURLE_RECV_ERROR || esito == CURLE_PARTIAL_FILE
+                        || esito == CURLE_GOT_NOTHING || esito == CURLE_UPLOAD_FAILED);
         return risultato(esito, op, cartella);
     }
 
@@ -585,8 +596,9 @@ private:
             return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata."), {}};
         if (m_erroreFirewall)
             return *std::exchange(m_erroreFirewall, std::nullopt);
-        long risposta = 0;
-        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &risposta);
+        long risposta = m_codiceTardivo;
+        if (risposta == 0)
+            curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &risposta);
         // libcurl's own words (English) go to the log, not to the merchant.
         const QString dettaglio = QString::fromUtf8(m_erroreCurl[0] ? m_erroreCurl : curl_easy_strerror(esito));
         riga(QStringLiteral("* ") + dettaglio, false);
@@ -731,8 +743,41 @@ private:
     {
         auto *self = static_cast<FtpCurl *>(io);
         std::lock_guard lock(self->m_mutex);
+        // A store that failed without the server's reply: libcurl drops the
+        // control connection at once, while the reply that says why (552,
+        // a full disk) may be on its way. The connection is kept until the
+        // operation has read it.
+        if (self->m_op == Operazione::Invio && s == self->m_presaControllo && !self->m_interrotto) {
+            self->m_controlloTenuto = s;
+            return 0;
+        }
         self->m_socket.erase(s);
         return ::close(s);
+    }
+
+    // The reply of the server that was on its way when libcurl gave up a
+    // store; the kept connection is closed.
+    void rispostaTardiva(bool leggi)
+    {
+        curl_socket_t s = std::exchange(m_controlloTenuto, CURL_SOCKET_BAD);
+        if (s == CURL_SOCKET_BAD)
+            return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_socket.erase(s);
+        }
+        Presa presa([this] { return m_interrotto.load(); }, s);
+        static const QRegularExpression finale(QStringLiteral("^[1-5]\\d\\d "));
+        const int attesa = qMin(attese.risposta, 5000);
+        QByteArray riga;
+        while (leggi && presa.riga(riga, attesa) == EsitoPresa::Fatto) {
+            const QString testo = QString::fromUtf8(riga);
+            this->riga(testo, true);
+            if (finale.match(testo).hasMatch() && testo[0] >= u'4') {
+                m_codiceTardivo = testo.left(3).toInt();
+                break;
+            }
+        }
     }
 
     CURLM *m_multi = nullptr;
@@ -752,6 +797,10 @@ private:
     std::unique_ptr<PonteFtp> m_ponte;
     bool m_viaPonte = false;  // the operation in progress goes through the relay
     std::optional<RisultatoFtp> m_erroreFirewall;  // why the firewall let no connection through
+    Operazione m_op = Operazione::Cartella;  // the operation in progress
+    curl_socket_t m_presaControllo = CURL_SOCKET_BAD;  // the control connection, as the last operation left it
+    curl_socket_t m_controlloTenuto = CURL_SOCKET_BAD;  // kept past libcurl's close
+    int m_codiceTardivo = 0;  // the server's reply read on the kept connection
 };
 
 } // namespace

@@ -5,6 +5,8 @@ Prints "PORT <n>" once it listens on a free port. Faults on demand:
   --no-list DIR    the user may enter DIR but not list it
   --drop NAME      the connection drops after 64 KiB of the file NAME
   --stall NAME     the whole server stops answering after 64 KiB of NAME
+  --full NAME      after 64 KiB of NAME the disk is full: the data
+                   connection is cut (reset) and the reply is 552
   --stall-login    the server stops answering at the login
   --no-allo        ALLO is refused with 502
   --no-chmod       SITE CHMOD is refused (the user lacks the right to change modes)
@@ -19,6 +21,8 @@ Prints "PORT <n>" once it listens on a free port. Faults on demand:
 import argparse
 import logging
 import os
+import socket
+import struct
 import sys
 import time
 
@@ -38,6 +42,7 @@ def main():
     p.add_argument("--no-list", action="append", default=[])
     p.add_argument("--drop")
     p.add_argument("--stall")
+    p.add_argument("--full")
     p.add_argument("--stall-login", action="store_true")
     p.add_argument("--no-allo", action="store_true")
     p.add_argument("--no-chmod", action="store_true")
@@ -98,6 +103,11 @@ def main():
                 self.close()
             elif a.stall and nome == a.stall:
                 time.sleep(3600)
+            elif a.full and nome == a.full and not self._closed:
+                self._resp = ("552 Requested file action aborted: exceeded storage allocation (disk full).",
+                              logging.debug)
+                self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.close()
 
         handle_read_event = handle_read
 

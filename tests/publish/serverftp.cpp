@@ -57,6 +57,8 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
         argomenti << QStringLiteral("--drop") << guasti.cadeDurante;
     if (!guasti.siFermaDurante.isEmpty())
         argomenti << QStringLiteral("--stall") << guasti.siFermaDurante;
+    if (!guasti.discoPienoDurante.isEmpty())
+        argomenti << QStringLiteral("--full") << guasti.discoPienoDurante;
     if (guasti.siFermaAlLogin)
         argomenti << QStringLiteral("--stall-login");
     if (guasti.senzaAllo)

@@ -15,6 +15,7 @@ public:
         QStringList senzaElenco;  // folders under the root the user may enter but not list
         QString cadeDurante;      // the connection drops during this file
         QString siFermaDurante;   // the server stops answering during this file
+        QString discoPienoDurante;  // the disk fills during this file: 552, the data connection cut
         bool siFermaAlLogin = false;
         bool senzaAllo = false;   // ALLO answered 502
         bool senzaChmod = false;  // SITE CHMOD refused: the user may not change modes

@@ -64,6 +64,7 @@ private slots:
     void listingAndCommands();
     void failures_data();
     void failures();
+    void fullDiskMidFile();
     void interruptIsPrompt_data();
     void interruptIsPrompt();
     void throughFirewallGateway_data();
@@ -232,6 +233,30 @@ void TestFtp::failures()
     QCOMPARE(r.codice, codice);
     QVERIFY(!r.testo.isEmpty());
     QVERIFY2(t.elapsed() < 15000, qPrintable(QString::number(t.elapsed())));
+}
+
+// The server's disk fills while a large file goes: the server cuts the
+// data connection and replies 552. Whichever the component notices first,
+// the result is the server's reply, never a dropped connection, time after
+// time.
+void TestFtp::fullDiskMidFile()
+{
+    QTemporaryDir radice, cartella;
+    ServerFtp::Guasti g;
+    g.discoPienoDurante = QStringLiteral("grande.jpg");
+    ServerFtp s(radice.path(), g);
+    QVERIFY(s.avviato());
+    scrivi(cartella.path() + QStringLiteral("/grande.jpg"), QByteArray(3 * 1024 * 1024, 'g'));
+    for (int volta = 0; volta < 8; ++volta) {
+        QStringList righe;
+        auto c = componente(s, &righe);
+        QCOMPARE(c->connetti().codice, 0);
+        const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/grande.jpg"), QStringLiteral("grande.jpg"));
+        QVERIFY2(r.codice == CodiceFtp::Risposta + 552, qPrintable(QString::number(volta) + u' ' + r.messaggio()));
+        QVERIFY(r.testo.startsWith(QStringLiteral("Spazio esaurito sul server")));
+        QVERIFY(r.risposta.startsWith(QStringLiteral("552 ")));
+        QVERIFY(righe.contains(r.risposta));
+    }
 }
 
 void TestFtp::interruptIsPrompt_data()

@@ -417,6 +417,9 @@ void TestPubblicatore::failuresLeaveExactRecords_data()
         << "pieno" << QStringList() << spazio + "426 No space left on device; transfer aborted.";
     QTest::newRow("quota") << "risposta" << QStringList{QStringLiteral("STOR b.jpg=552 Quota exceeded.")}
                            << spazio + "552 Quota exceeded.";
+    QTest::newRow("disk full while the file goes")
+        << "552" << QStringList()
+        << spazio + "552 Requested file action aborted: exceeded storage allocation (disk full).";
     // The refused path in the reply is no sign of a full disk.
     QTest::newRow("refusal that names the path")
         << "risposta" << QStringList{QStringLiteral("STOR b.jpg=550 /home/myspace/quota/b.jpg: Permission denied")}
@@ -457,6 +460,7 @@ void TestPubblicatore::failuresLeaveExactRecords()
         g.soloLettura << QStringLiteral("www/shop");
     g.cadeDurante = guasto == QLatin1String("cade") ? QStringLiteral("b.jpg") : QString();
     g.siFermaDurante = guasto == QLatin1String("fermo") ? QStringLiteral("b.jpg") : QString();
+    g.discoPienoDurante = guasto == QLatin1String("552") ? QStringLiteral("b.jpg") : QString();
     b.pagina(QStringLiteral("a.htm"), "a");
     b.pagina(QStringLiteral("b.jpg"), QByteArray(3 * 1024 * 1024, 'b'));
     b.pagina(QStringLiteral("c.htm"), "c");
