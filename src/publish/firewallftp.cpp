@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -27,6 +28,12 @@ Orologio::time_point fraMs(int ms)
 constexpr qsizetype LunghezzaMassimaRiga = 8192;
 
 } // namespace
+
+void senzaAttese(int fd)
+{
+    const int uno = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &uno, sizeof uno);
+}
 
 Presa::Presa(std::function<bool()> fermo, int fd) : m_fermo(std::move(fermo)), m_fd(fd) {}
 
@@ -82,6 +89,7 @@ EsitoPresa Presa::connetti(const QString &host, int porta, int ms)
         if (m_fd >= 0)
             ::close(m_fd);
         m_fd = fd;
+        senzaAttese(fd);
         if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
             esito = EsitoPresa::Fatto;
             break;
@@ -113,6 +121,7 @@ EsitoPresa Presa::connetti(const sockaddr_storage &indirizzo, int ms)
     m_fd = ::socket(indirizzo.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (m_fd < 0)
         return EsitoPresa::Irraggiungibile;
+    senzaAttese(m_fd);
     if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&indirizzo), LunghezzaDi(indirizzo)) == 0)
         return EsitoPresa::Fatto;
     if (errno != EINPROGRESS)

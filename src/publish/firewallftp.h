@@ -86,6 +86,10 @@ RisultatoFtp AttesaSocks(const DatiFirewall &d, Presa &presa, sockaddr_storage &
 // The proxy's second reply to BIND: the server has connected.
 RisultatoFtp ArrivoSocks(const DatiFirewall &d, Presa &presa);
 
+// A TCP socket whose small writes go at once: a command or a reply passed
+// on waits for no acknowledgement (Nagle's algorithm off).
+void senzaAttese(int fd);
+
 // An address as text, [v6]:port or v4:port.
 QString TestoIndirizzo(const sockaddr_storage &a);
 int PortaDi(const sockaddr_storage &a);

@@ -305,6 +305,7 @@ void PonteFtp::accetta()
         return;
     }
     auto t = std::make_unique<Tubo>();
+    senzaAttese(c);
     t->a = c;
     t->b = consegna.first;
     ::fcntl(t->b, F_SETFL, ::fcntl(t->b, F_GETFL) | O_NONBLOCK);
@@ -488,7 +489,9 @@ void PonteFtp::unisci(int versoLibcurl, int versoServer)
     auto t = std::make_unique<Tubo>();
     t->a = versoLibcurl;
     t->b = versoServer;
-    for (int fd : {t->a, t->b})
+    for (int fd : {t->a, t->b}) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        senzaAttese(fd);
+    }
     m_tubi.push_back(std::move(t));
 }

@@ -1,5 +1,5 @@
-"""An FTP gateway on 127.0.0.1 for the publishing tests: the firewall that
-wants its own login and then the server's name by a command.
+"""An FTP gateway on 127.0.0.1 for the publishing tests and benchmark: the
+firewall that wants its own login and then the server's name by a command.
 
 Prints "PORT <n>" once it listens on a free port. A client connects, gets
 "220", logs in with --user and --password when they are given, then sends
@@ -11,6 +11,9 @@ dialogue on, standing in for both ends of every data connection: the
 client's PASV, EPSV, PORT and EPRT are answered by the gateway, which opens
 its own data connection with the server (always PASV) and joins the two.
 No data connection ever goes from the client to the server directly.
+With --command USER the server's name comes with the user name instead
+("USER user@name", no login at the gateway); with --command PIPE every
+connection goes as it is to the one server of --server.
   --log FILE    every command line the gateway receives from the client is
                 appended to FILE
 """
@@ -38,6 +41,12 @@ def leggi_risposta(f):
     return righe
 
 
+def senza_attese(*prese):
+    """Small writes go at once (no Nagle), as an FTP client's and server's do."""
+    for p in prese:
+        p.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+
+
 def travasa(da, a):
     try:
         while True:
@@ -54,6 +63,7 @@ def travasa(da, a):
 
 
 def unisci(x, y):
+    senza_attese(x, y)
     t = threading.Thread(target=travasa, args=(y, x), daemon=True)
     t.start()
     travasa(x, y)
@@ -64,6 +74,7 @@ def unisci(x, y):
 
 class Sessione:
     def __init__(self, cliente, a):
+        senza_attese(cliente)
         self.cliente = cliente
         self.c_in = cliente.makefile("rb")
         self.a = a
@@ -97,7 +108,14 @@ class Sessione:
             self.registra(riga)
             comando, _, argomento = riga.partition(" ")
             comando = comando.upper()
-            if comando == "USER":
+            if comando == "USER" and self.a.command == "USER":
+                utente, _, nome = argomento.rpartition("@")
+                if utente and self.collega(nome, inoltra_saluto=False):
+                    self.rispondi("\r\n".join(self.al_server("USER " + utente)))
+                    return True
+                if not utente:
+                    self.rispondi("530 Manca il nome del server")
+            elif comando == "USER":
                 utente = argomento
                 self.rispondi("331 Password del firewall")
             elif comando == "PASS":
@@ -114,7 +132,7 @@ class Sessione:
             else:
                 self.rispondi("530 Prima il nome del server")
 
-    def collega(self, nome):
+    def collega(self, nome, inoltra_saluto=True):
         indirizzo = self.a.servers.get(nome)
         if not indirizzo:
             self.rispondi("550 Host sconosciuto: " + nome)
@@ -124,9 +142,11 @@ class Sessione:
         except OSError:
             self.rispondi("421 Server non raggiungibile: " + nome)
             return False
+        senza_attese(self.server)
         self.s_in = self.server.makefile("rb")
         saluto = leggi_risposta(self.s_in)
-        self.rispondi("\r\n".join(saluto))
+        if inoltra_saluto:
+            self.rispondi("\r\n".join(saluto))
         return saluto[-1].startswith("2")
 
     def al_server(self, riga):
@@ -214,7 +234,7 @@ class Sessione:
 
 def main():
     p = argparse.ArgumentParser()
-    p.add_argument("--command", required=True, choices=["SITE", "PROXY", "OPEN"])
+    p.add_argument("--command", required=True, choices=["SITE", "PROXY", "OPEN", "USER", "PIPE"])
     p.add_argument("--user", default="")
     p.add_argument("--password", default="")
     p.add_argument("--server", action="append", default=[])
@@ -232,7 +252,11 @@ def main():
     print("PORT %d" % ascolto.getsockname()[1], flush=True)
     while True:
         cliente, _ = ascolto.accept()
-        threading.Thread(target=Sessione(cliente, a).esegui, daemon=True).start()
+        if a.command == "PIPE":
+            server = socket.create_connection(next(iter(a.servers.values())))
+            threading.Thread(target=unisci, args=(cliente, server), daemon=True).start()
+        else:
+            threading.Thread(target=Sessione(cliente, a).esegui, daemon=True).start()
 
 
 if __name__ == "__main__":

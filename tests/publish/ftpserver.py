@@ -12,6 +12,8 @@ Prints "PORT <n>" once it listens on a free port. Faults on demand:
   --no-chmod       SITE CHMOD is refused (the user lacks the right to change modes)
   --log FILE       each file received is appended to FILE, one path a line
   --rate BYTES     each upload is read at most BYTES per second
+  --delay MS       each command is answered MS milliseconds late, as over a
+                   slow line
   --strict         data connections only with the address the control
                    connection comes from (PORT to another address refused)
   --reply "LINE=REPLY"
@@ -50,6 +52,7 @@ def main():
     p.add_argument("--log")
     p.add_argument("--rate", type=int, default=0)
     p.add_argument("--strict", action="store_true")
+    p.add_argument("--delay", type=int, default=0)
     a = p.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -113,6 +116,8 @@ def main():
 
     class Comandi(FTPHandler):
         def pre_process_command(self, line, cmd, arg):
+            if a.delay:
+                time.sleep(a.delay / 1000.0)
             risposta = risposte.get(line) or risposte.get(cmd)
             if risposta:
                 self.respond(risposta)

@@ -71,6 +71,8 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
         argomenti << QStringLiteral("--rate") << QString::number(guasti.byteAlSecondo);
     if (guasti.stretto)
         argomenti << QStringLiteral("--strict");
+    if (guasti.ritardoMs > 0)
+        argomenti << QStringLiteral("--delay") << QString::number(guasti.ritardoMs);
     for (const QString &r : guasti.risposte)
         argomenti << QStringLiteral("--reply") << r;
     m_porta = avviaPython(m_processo, argomenti, &m_errore);

@@ -26,6 +26,7 @@ public:
         QString registro;         // a file that lists each file received
         int byteAlSecondo = 0;    // the upload speed, 0: unlimited
         bool stretto = false;     // data connections only with the control connection's address
+        int ritardoMs = 0;        // each command answered this late, as over a slow line
     };
 
     explicit ServerFtp(const QString &radice, const Guasti &guasti);

@@ -261,17 +261,20 @@ void TestFtp::fullDiskMidFile()
 
 void TestFtp::interruptIsPrompt_data()
 {
-    QTest::addColumn<bool>("firewallMuto");
-    QTest::newRow("transfer stalled on the server") << false;
-    QTest::newRow("firewall silent after the connection") << true;
+    QTest::addColumn<QString>("dove");
+    QTest::newRow("transfer stalled on the server") << "server";
+    QTest::newRow("transfer stalled behind a firewall gateway") << "gateway";
+    QTest::newRow("firewall silent after the connection") << "muto";
 }
 
 // An interruption from another thread ends at once, not at the end of the
-// time-out: a transfer stalled on a server that has stopped answering, and
-// the talk with a firewall that never greets.
+// time-out: a transfer stalled on a server that has stopped answering,
+// directly or through the relay of a firewall gateway, and the talk with a
+// firewall that never greets.
 void TestFtp::interruptIsPrompt()
 {
-    QFETCH(bool, firewallMuto);
+    QFETCH(QString, dove);
+    const bool firewallMuto = dove == QLatin1String("muto");
     QTemporaryDir radice, cartella;
     ServerFtp::Guasti g;
     g.siFermaDurante = QStringLiteral("fermo.jpg");
@@ -281,6 +284,9 @@ void TestFtp::interruptIsPrompt()
     auto c = componente(s);
     c->attese = {60000, 60000, 60000};
     AscoltoMuto muto;
+    GatewayFtp gateway({QStringLiteral("SITE"), {}, {}, {QStringLiteral("127.0.0.1:%1=127.0.0.1:%1").arg(s.porta())}, {}});
+    if (dove == QLatin1String("gateway"))
+        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), gateway.porta(), {}, {}};
     if (firewallMuto) {
         c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), muto.porta(), {}, {}};
     } else {
@@ -367,6 +373,7 @@ void TestFtp::throughFirewallGateway()
     QCOMPARE(c->cambiaCartella(QStringLiteral("www")).codice, 0);
     QCOMPARE(c->invia(cartella.path() + QStringLiteral("/foto.jpg"), QStringLiteral("foto.jpg")).codice, 0);
     QCOMPARE(c->elenca().codice, 0);
+    QCOMPARE(c->elenca(true).codice, 0);
     QCOMPARE(c->cambiaCartella(QStringLiteral("../cgi")).codice, 0);
     c->binario = false;
     QCOMPARE(c->invia(cartella.path() + QStringLiteral("/vtorder.pl"), QStringLiteral("vtorder.pl")).codice, 0);
@@ -378,8 +385,9 @@ void TestFtp::throughFirewallGateway()
     QCOMPARE(leggi(radice.path() + QStringLiteral("/cgi/vtorder.pl")), QByteArray("#!/usr/bin/perl\nprint 1;\n"));
     QCOMPARE(leggi(radice.path() + QStringLiteral("/cgi/banca.ris")), QByteArray("uno\ndue\n"));
     QVERIFY(QFileInfo(radice.path() + QStringLiteral("/cgi/vtorder.pl")).permissions() & QFileDevice::ExeOther);
-    QCOMPARE(elenco.size(), 1);
+    QCOMPARE(elenco.size(), 2);
     QVERIFY(elenco.first().endsWith(QLatin1String(" foto.jpg")));
+    QCOMPARE(elenco.last(), QStringLiteral("foto.jpg"));
 
     const QString server = QStringLiteral("ftp.negozio.invalid:%1").arg(s.porta());
     QVERIFY(righe.contains(comando + u' ' + server));
