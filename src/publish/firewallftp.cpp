@@ -153,21 +153,28 @@ EsitoPresa Presa::invia(const QByteArray &dati, int ms)
     return EsitoPresa::Fatto;
 }
 
-EsitoPresa Presa::ricevi(qsizetype n, QByteArray &dati, int ms)
+EsitoPresa Presa::leggiAncora(size_t massimo, std::chrono::steady_clock::time_point fine)
 {
-    const auto fine = fraMs(ms);
-    while (m_resto.size() < n) {
+    for (;;) {
         char buffer[4096];
-        const ssize_t letti = ::recv(m_fd, buffer, std::min<size_t>(sizeof buffer, size_t(n - m_resto.size())), 0);
+        const ssize_t letti = ::recv(m_fd, buffer, std::min(sizeof buffer, massimo), 0);
         if (letti > 0) {
             m_resto.append(buffer, letti);
-            continue;
+            return EsitoPresa::Fatto;
         }
         if (letti == 0 || (errno != EAGAIN && errno != EINTR))
             return EsitoPresa::Chiuso;
         if (const EsitoPresa e = attendi(POLLIN, millisecondiDa(fine)); e != EsitoPresa::Fatto)
             return e;
     }
+}
+
+EsitoPresa Presa::ricevi(qsizetype n, QByteArray &dati, int ms)
+{
+    const auto fine = fraMs(ms);
+    while (m_resto.size() < n)
+        if (const EsitoPresa e = leggiAncora(size_t(n - m_resto.size()), fine); e != EsitoPresa::Fatto)
+            return e;
     dati = m_resto.left(n);
     m_resto.remove(0, n);
     return EsitoPresa::Fatto;
@@ -177,20 +184,11 @@ EsitoPresa Presa::riga(QByteArray &testo, int ms)
 {
     const auto fine = fraMs(ms);
     qsizetype fineRiga;
+    // What follows the line stays in m_resto for the next read.
     while ((fineRiga = m_resto.indexOf('\n')) < 0) {
         if (m_resto.size() > LunghezzaMassimaRiga)
             return EsitoPresa::Chiuso;
-        char buffer[512];
-        // One byte at a time would be slow; what follows the line stays in
-        // m_resto for the next read.
-        const ssize_t letti = ::recv(m_fd, buffer, sizeof buffer, 0);
-        if (letti > 0) {
-            m_resto.append(buffer, letti);
-            continue;
-        }
-        if (letti == 0 || (errno != EAGAIN && errno != EINTR))
-            return EsitoPresa::Chiuso;
-        if (const EsitoPresa e = attendi(POLLIN, millisecondiDa(fine)); e != EsitoPresa::Fatto)
+        if (const EsitoPresa e = leggiAncora(4096, fine); e != EsitoPresa::Fatto)
             return e;
     }
     testo = m_resto.left(fineRiga);

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -42,6 +43,8 @@ public:
 
 private:
     EsitoPresa attendi(short evento, int ms);
+    // Reads what has come (at most massimo bytes), waiting for it until fine.
+    EsitoPresa leggiAncora(size_t massimo, std::chrono::steady_clock::time_point fine);
 
     std::function<bool()> m_fermo;
     int m_fd = -1;

@@ -9,6 +9,34 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+// A browser session with a server on a folder of the test, its port in the
+// folder's firewall.net; the session's log and signals are collected.
+struct Banco {
+    ServerFtp server;
+    SfogliaFtp sessione;
+    QStringList log;
+    QSignalSpy elencato{&sessione, &SfogliaFtp::elencato};
+    QSignalSpy rifiutato{&sessione, &SfogliaFtp::rifiutato};
+    QSignalSpy fallito{&sessione, &SfogliaFtp::fallito};
+
+    Banco(const QString &radice, const ServerFtp::Guasti &g = {})
+        : server(radice, g), sessione(conPorta(radice, server))
+    {
+        QObject::connect(&sessione, &SfogliaFtp::rigaRegistrata, [this](const QString &r) { log << r; });
+    }
+    static QString conPorta(const QString &radice, const ServerFtp &s)
+    {
+        QFile net(radice + QStringLiteral("/firewall.net"));
+        if (net.open(QIODevice::WriteOnly))
+            net.write("FPRT: " + QByteArray::number(s.porta()) + "\r\n");
+        return radice;
+    }
+};
+
+} // namespace
+
 class TestSfogliaFtp : public QObject {
     Q_OBJECT
 private slots:
@@ -129,19 +157,11 @@ void TestSfogliaFtp::walkDownAndUp()
     QFile f(radice.path() + QStringLiteral("/www/index.htm"));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    ServerFtp s(radice.path());
-    QVERIFY(s.avviato());
-    QFile net(radice.path() + QStringLiteral("/firewall.net"));
-    QVERIFY(net.open(QIODevice::WriteOnly));
-    net.write("FPRT: " + QByteArray::number(s.porta()) + "\r\n");
-    net.close();
-
-    SfogliaFtp b(radice.path());
-    QStringList log;
-    connect(&b, &SfogliaFtp::rigaRegistrata, [&](const QString &r) { log << r; });
-    QSignalSpy elencato(&b, &SfogliaFtp::elencato);
-    QSignalSpy fallito(&b, &SfogliaFtp::fallito);
-    auto attendi = [&] { return elencato.wait(10000); };
+    Banco banco(radice.path());
+    QVERIFY(banco.server.avviato());
+    SfogliaFtp &b = banco.sessione;
+    const QStringList &log = banco.log;
+    auto attendi = [&] { return banco.elencato.wait(10000); };
 
     b.ConnettiFTP(QStringLiteral("ftp://127.0.0.1/"), ServerFtp::utente(), ServerFtp::password());
     QVERIFY(b.occupato());
@@ -171,7 +191,7 @@ void TestSfogliaFtp::walkDownAndUp()
     b.Su();
     QVERIFY(attendi());
     QCOMPARE(b.percorso(), QString());
-    QCOMPARE(fallito.size(), 0);
+    QCOMPARE(banco.fallito.size(), 0);
     QVERIFY(log.contains(QStringLiteral("PASS (hidden)")));
     QVERIFY(!log.join(u'\n').contains(ServerFtp::password()));
     QCOMPARE(SfogliaFtp::Selezione(QString(), QStringLiteral("www")), QStringLiteral("www"));
@@ -191,19 +211,11 @@ void TestSfogliaFtp::onlyPlainSubFoldersOffered()
         QVERIFY(QDir(radice.path()).mkpath(c));
     ServerFtp::Guasti g;
     g.senzaElenco << QStringLiteral("www/chiusa");
-    ServerFtp s(radice.path(), g);
-    QVERIFY(s.avviato());
-    QFile net(radice.path() + QStringLiteral("/firewall.net"));
-    QVERIFY(net.open(QIODevice::WriteOnly));
-    net.write("FPRT: " + QByteArray::number(s.porta()) + "\r\n");
-    net.close();
-
-    SfogliaFtp b(radice.path());
-    QStringList log;
-    connect(&b, &SfogliaFtp::rigaRegistrata, [&](const QString &r) { log << r; });
-    QSignalSpy elencato(&b, &SfogliaFtp::elencato);
-    QSignalSpy rifiutato(&b, &SfogliaFtp::rifiutato);
-    QSignalSpy fallito(&b, &SfogliaFtp::fallito);
+    Banco banco(radice.path(), g);
+    QVERIFY(banco.server.avviato());
+    SfogliaFtp &b = banco.sessione;
+    const QStringList &log = banco.log;
+    QSignalSpy &elencato = banco.elencato, &rifiutato = banco.rifiutato;
     b.ConnettiFTP(QStringLiteral("127.0.0.1"), ServerFtp::utente(), ServerFtp::password());
     QVERIFY(elencato.wait(10000));
     QCOMPARE(b.cartelle(), QStringList{QStringLiteral("www")});
@@ -231,7 +243,7 @@ void TestSfogliaFtp::onlyPlainSubFoldersOffered()
     QVERIFY(elencato.wait(10000));
     QCOMPARE(b.percorso(), QString());
     QCOMPARE(b.cartelle(), QStringList{QStringLiteral("www")});
-    QCOMPARE(fallito.size(), 0);
+    QCOMPARE(banco.fallito.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSfogliaFtp)
