@@ -282,26 +282,42 @@ RisultatoFtp guasto(EsitoPresa e, const QString &chi, int porta)
     return {CodiceFtp::Connessione, QStringLiteral("Il firewall '%1' ha chiuso la connessione.").arg(chi), {}};
 }
 
-class DialogoFtp {
+// What the two dialogues share: the connection to the firewall, and what
+// a step's end means.
+class Dialogo {
 public:
-    DialogoFtp(const DatiFirewall &d, Presa &p) : m_d(d), m_p(p), m_chi(d.firewall.host.trimmed()) {}
+    Dialogo(const DatiFirewall &d, Presa &p) : m_d(d), m_p(p), m_chi(d.firewall.host.trimmed()) {}
 
-    RisultatoFtp connetti()
+    // cosa: what the firewall is, for the log.
+    RisultatoFtp connetti(const QString &cosa)
     {
         if (m_d.riga)
-            m_d.riga(QStringLiteral("* Connessione al firewall %1 sulla porta %2").arg(m_chi).arg(m_d.firewall.porta));
-        const EsitoPresa e = m_p.connetti(m_chi, m_d.firewall.porta, m_d.attese.connessione);
+            m_d.riga(QStringLiteral("* Connessione al %1 %2 sulla porta %3").arg(cosa, m_chi).arg(m_d.firewall.porta));
+        return esito(m_p.connetti(m_chi, m_d.firewall.porta, m_d.attese.connessione));
+    }
+
+protected:
+    RisultatoFtp esito(EsitoPresa e) const
+    {
         return e == EsitoPresa::Fatto ? RisultatoFtp() : guasto(e, m_chi, m_d.firewall.porta);
     }
+
+    const DatiFirewall &m_d;
+    Presa &m_p;
+    QString m_chi;
+};
+
+class DialogoFtp : public Dialogo {
+public:
+    using Dialogo::Dialogo;
 
     // Sends one command and reads its reply, past any preliminary one.
     RisultatoFtp comando(const QString &testo, RispostaFirewall &r)
     {
         if (m_d.riga)
             m_d.riga(RigaProtocolloVisibile(testo));
-        const EsitoPresa e = m_p.invia(testo.toUtf8() + "\r\n", m_d.attese.risposta);
-        if (e != EsitoPresa::Fatto)
-            return guasto(e, m_chi, m_d.firewall.porta);
+        if (RisultatoFtp g = esito(m_p.invia(testo.toUtf8() + "\r\n", m_d.attese.risposta)); !g.riuscito())
+            return g;
         return risposta(r);
     }
 
@@ -325,9 +341,8 @@ private:
         bool altre = true;
         while (altre) {
             QByteArray byte;
-            const EsitoPresa e = m_p.riga(byte, m_d.attese.risposta);
-            if (e != EsitoPresa::Fatto)
-                return guasto(e, m_chi, m_d.firewall.porta);
+            if (RisultatoFtp g = esito(m_p.riga(byte, m_d.attese.risposta)); !g.riuscito())
+                return g;
             const QString testo = QString::fromUtf8(byte);
             if (m_d.riga)
                 m_d.riga(testo);
@@ -349,10 +364,6 @@ private:
         r.codice = codice.toInt();
         return {};
     }
-
-    const DatiFirewall &m_d;
-    Presa &m_p;
-    QString m_chi;
 };
 
 const char *VerboFirewall(int tipo)
@@ -386,7 +397,7 @@ RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewa
         if (RisultatoFtp r = controllaTesto(testo, cosa); !r.riuscito())
             return r;
     DialogoFtp dialogo(d, presa);
-    if (RisultatoFtp r = dialogo.connetti(); !r.riuscito())
+    if (RisultatoFtp r = dialogo.connetti(QStringLiteral("firewall")); !r.riuscito())
         return r;
     const QString chi = d.firewall.host.trimmed();
     RispostaFirewall r;
@@ -424,17 +435,9 @@ RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewa
 namespace {
 
 // The Socks proxy's part, step by step.
-class DialogoSocks {
+class DialogoSocks : public Dialogo {
 public:
-    DialogoSocks(const DatiFirewall &d, Presa &p) : m_d(d), m_p(p), m_chi(d.firewall.host.trimmed()) {}
-
-    RisultatoFtp connetti()
-    {
-        if (m_d.riga)
-            m_d.riga(QStringLiteral("* Connessione al proxy Socks %1 sulla porta %2").arg(m_chi).arg(m_d.firewall.porta));
-        const EsitoPresa e = m_p.connetti(m_chi, m_d.firewall.porta, m_d.attese.connessione);
-        return e == EsitoPresa::Fatto ? RisultatoFtp() : guasto(e, m_chi, m_d.firewall.porta);
-    }
+    using Dialogo::Dialogo;
 
     // CONNECT (1) or BIND (2) to the server; a BIND names no port, as the
     // server's data connection comes from a port of its choosing.
@@ -471,17 +474,8 @@ public:
     }
 
 private:
-    RisultatoFtp scrivi(const QByteArray &dati)
-    {
-        const EsitoPresa e = m_p.invia(dati, m_d.attese.risposta);
-        return e == EsitoPresa::Fatto ? RisultatoFtp() : guasto(e, m_chi, m_d.firewall.porta);
-    }
-
-    RisultatoFtp leggi(qsizetype n, QByteArray &dati, int ms)
-    {
-        const EsitoPresa e = m_p.ricevi(n, dati, ms);
-        return e == EsitoPresa::Fatto ? RisultatoFtp() : guasto(e, m_chi, m_d.firewall.porta);
-    }
+    RisultatoFtp scrivi(const QByteArray &dati) { return esito(m_p.invia(dati, m_d.attese.risposta)); }
+    RisultatoFtp leggi(qsizetype n, QByteArray &dati, int ms) { return esito(m_p.ricevi(n, dati, ms)); }
 
     RisultatoFtp nonSocks() const
     {
@@ -631,9 +625,6 @@ private:
         return {};
     }
 
-    const DatiFirewall &m_d;
-    Presa &m_p;
-    QString m_chi;
 };
 
 // An address that means "any": the proxy's own stands for it.
@@ -675,7 +666,7 @@ RisultatoFtp ConnessioneSocks(const DatiFirewall &d, Presa &presa)
         if (RisultatoFtp r = IndirizzoServer4(d, server); !r.riuscito())
             return r;
     DialogoSocks dialogo(d, presa);
-    if (RisultatoFtp r = dialogo.connetti(); !r.riuscito())
+    if (RisultatoFtp r = dialogo.connetti(QStringLiteral("proxy Socks")); !r.riuscito())
         return r;
     sockaddr_storage legato{};
     return dialogo.richiesta(1, server, legato);
@@ -688,7 +679,7 @@ RisultatoFtp AttesaSocks(const DatiFirewall &d, Presa &presa, sockaddr_storage &
         if (RisultatoFtp r = IndirizzoServer4(d, server); !r.riuscito())
             return r;
     DialogoSocks dialogo(d, presa);
-    if (RisultatoFtp r = dialogo.connetti(); !r.riuscito())
+    if (RisultatoFtp r = dialogo.connetti(QStringLiteral("proxy Socks")); !r.riuscito())
         return r;
     indirizzo = {};
     if (RisultatoFtp r = dialogo.richiesta(2, server, indirizzo); !r.riuscito())
