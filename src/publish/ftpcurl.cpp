@@ -17,9 +17,9 @@
 #include "ponteftp.h"
 
 #include <QFile>
-#include <algorithm>
 #include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 #include <curl/curl.h>
 #include <mutex>
@@ -747,7 +747,7 @@ private:
         // control connection at once, while the reply that says why (552,
         // a full disk) may be on its way. The connection is kept until the
         // operation has read it.
-        if (self->m_op == Operazione::Invio && s == self->m_presaControllo && !self->m_interrotto) {
+        if (self->m_op == Operazione::Invio && s == self->m_presaControllo && !self->m_interrotto && !self->m_chiuso) {
             self->m_controlloTenuto = s;
             return 0;
         }

@@ -87,9 +87,9 @@ QStringList CartelleOfferte(const QStringList &righe, const std::optional<QStrin
     }
     if (!nomi)
         return cartelle;
-    // A line of the names that is a folder's listing line and no name of
-    // the listing comes from a name with a line break: the line before it
-    // is that name's first part.
+    // A line of the names that reads as a folder's listing line and names
+    // no entry of the listing is the second part of a name broken by a
+    // line break; the line before it is the first part.
     QSet<QString> soli, spezzati;
     for (qsizetype i = 0; i < nomi->size(); ++i) {
         const QString &n = nomi->at(i);

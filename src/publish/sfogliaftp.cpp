@@ -87,42 +87,48 @@ void SfogliaFtp::avvia(Passo passo, Passo ritorno, const QString &nuovoPercorso)
         return;
     m_occupato = true;
     emit occupatoCambiato(true);
-    ComponenteFtp *ftp = m_ftp.get();
-    QMetaObject::invokeMethod(m_lavoratore, [this, ftp, passo, ritorno, nuovoPercorso] {
-        QStringList righe, nomi, scartate, cartelle;
-        const auto raccogli = [ftp](QStringList &in) { ftp->rigaElenco = [&in](const QString &r) { in << r; }; };
-        RisultatoFtp r = passo(*ftp);
-        bool elenco = false;
-        if (r.riuscito()) {
-            raccogli(righe);
-            r = ftp->elenca(false);
-            elenco = !r.riuscito();
-        }
-        if (r.riuscito()) {
-            // The names alone, to check the listing's folder lines by.
-            raccogli(nomi);
-            const bool conNomi = ftp->elenca(true).riuscito();
-            cartelle = CartelleOfferte(righe, conNomi ? std::optional(nomi) : std::nullopt, scartate);
-        }
-        ftp->rigaElenco = nullptr;
-        for (const QString &riga : std::as_const(scartate))
-            emit rigaRegistrata(QStringLiteral("* Riga dell'elenco non usata: ") + TestoVisibile(riga));
-        // A refusal of the server (a reply) to a move leaves the connection
-        // sound: the browser stays where it was.
-        Esito esito = Esito::Riuscito;
+    QMetaObject::invokeMethod(m_lavoratore, [this, passo, ritorno, nuovoPercorso] {
+        QStringList cartelle;
         QString messaggio;
-        if (!r.riuscito()) {
-            esito = ritorno && r.codice > CodiceFtp::Risposta ? Esito::Rifiutato : Esito::Fallito;
-            if (esito == Esito::Rifiutato && elenco && !ritorno(*ftp).riuscito())
-                esito = Esito::Fallito;
-            messaggio = elenco ? QStringLiteral("Impossibile elencare il contenuto della cartella '%1'.\n").arg(nuovoPercorso)
-                    + r.messaggio()
-                               : r.messaggio();
-        }
+        const Esito esito = lavora(passo, ritorno, nuovoPercorso, cartelle, messaggio);
         QMetaObject::invokeMethod(this, [this, esito, cartelle, nuovoPercorso, messaggio] {
             concluso(esito, cartelle, nuovoPercorso, messaggio);
         });
     });
+}
+
+SfogliaFtp::Esito SfogliaFtp::lavora(const Passo &passo, const Passo &ritorno, const QString &nuovoPercorso,
+                                     QStringList &cartelle, QString &messaggio)
+{
+    ComponenteFtp &ftp = *m_ftp;
+    QStringList righe, nomi, scartate;
+    const auto raccogli = [&ftp](QStringList &in) { ftp.rigaElenco = [&in](const QString &r) { in << r; }; };
+    RisultatoFtp r = passo(ftp);
+    bool elenco = false;  // the step went, its listing did not
+    if (r.riuscito()) {
+        raccogli(righe);
+        r = ftp.elenca(false);
+        elenco = !r.riuscito();
+    }
+    if (r.riuscito()) {
+        // The names alone, to check the listing's folder lines by.
+        raccogli(nomi);
+        const bool conNomi = ftp.elenca(true).riuscito();
+        cartelle = CartelleOfferte(righe, conNomi ? std::optional(nomi) : std::nullopt, scartate);
+    }
+    ftp.rigaElenco = nullptr;
+    for (const QString &riga : std::as_const(scartate))
+        emit rigaRegistrata(QStringLiteral("* Riga dell'elenco non usata: ") + TestoVisibile(riga));
+    if (r.riuscito())
+        return Esito::Riuscito;
+    messaggio = elenco ? QStringLiteral("Impossibile elencare il contenuto della cartella '%1'.\n").arg(nuovoPercorso)
+            + r.messaggio()
+                       : r.messaggio();
+    // A refusal of the server (a reply) to a move leaves the connection
+    // sound: the browser stays where it was, taken back when it had moved.
+    if (!ritorno || r.codice <= CodiceFtp::Risposta || (elenco && !ritorno(ftp).riuscito()))
+        return Esito::Fallito;
+    return Esito::Rifiutato;
 }
 
 void SfogliaFtp::concluso(Esito esito, const QStringList &cartelle, const QString &nuovoPercorso,

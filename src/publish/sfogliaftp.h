@@ -61,6 +61,9 @@ private:
     // path becomes nuovoPercorso. When the server refuses the listing of
     // the folder reached, ritorno takes the session back where it was.
     void avvia(Passo passo, Passo ritorno, const QString &nuovoPercorso);
+    // The thread's part: the step, the listing and the names that check it.
+    Esito lavora(const Passo &passo, const Passo &ritorno, const QString &nuovoPercorso, QStringList &cartelle,
+                 QString &messaggio);
     void concluso(Esito esito, const QStringList &cartelle, const QString &nuovoPercorso, const QString &messaggio);
 
     std::unique_ptr<ComponenteFtp> m_ftp;
