@@ -323,12 +323,12 @@ public:
 
     RisultatoFtp risposta(RispostaFirewall &r)
     {
-        do {
+        for (int preliminari = 0; preliminari < 10; ++preliminari) {
             r = {};
-            if (RisultatoFtp g = una(r); !g.riuscito())
+            if (RisultatoFtp g = una(r); !g.riuscito() || r.codice >= 200)
                 return g;
-        } while (r.codice < 200);
-        return {};
+        }
+        return {CodiceFtp::Altro, QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi), r.ultima()};
     }
 
 private:

@@ -235,18 +235,18 @@ void PonteFtp::chiudi()
 
 void PonteFtp::ciclo()
 {
+    // An end with nothing to read nor to write is left out, or its hang-up
+    // would wake the loop without end.
+    const auto evento = [](int fd, bool leggi, bool scrivi) {
+        const short e = short((leggi ? POLLIN : 0) | (scrivi ? POLLOUT : 0));
+        return pollfd{e ? fd : -1, e, 0};
+    };
     std::vector<pollfd> fds;
     while (!m_fine) {
         fds.clear();
         fds.push_back({m_sveglia, POLLIN, 0});
         fds.push_back({m_ascolto, POLLIN, 0});
         for (const auto &t : m_tubi) {
-            // An end with nothing to read nor to write is left out, or its
-            // hang-up would wake the loop without end.
-            const auto evento = [](int fd, bool leggi, bool scrivi) {
-                const short e = short((leggi ? POLLIN : 0) | (scrivi ? POLLOUT : 0));
-                return pollfd{e ? fd : -1, e, 0};
-            };
             fds.push_back(evento(t->a, !t->fineA && t->versoB.size() < Pieno, !t->versoA.isEmpty()));
             fds.push_back(evento(t->b, !t->fineB && t->versoA.size() < Pieno, !t->versoB.isEmpty()));
             fds.push_back({t->app.attesa, POLLIN, 0});
