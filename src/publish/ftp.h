@@ -36,7 +36,7 @@ constexpr int Connessione = 10001;   // the server cannot be reached
 constexpr int TempoScaduto = 10002;  // connection, reply or transfer timed out
 constexpr int Interrotto = 10003;    // abandoned by interrompi()
 constexpr int FileLocale = 10004;    // the local file cannot be read
-constexpr int NonSupportato = 10005; // a firewall type the component cannot drive
+constexpr int NomeNonValido = 10005; // a name that would end a command line (a line break, a control character)
 constexpr int ConnessioneDati = 10006;  // the data connection (active or passive) failed
 constexpr int Altro = 10099;
 }
@@ -52,9 +52,6 @@ enum class TipoFirewall {
     ProxyOpen = 6,  // login at the firewall, then OPEN host
     SimplePipe = 7, // the firewall forwards the connection to the server
 };
-// Whether the component can drive the type: the types that need commands
-// at the firewall before the login cannot be.
-bool FirewallSupportato(int tipo);
 
 struct FirewallFtp {
     int tipo = 0;
@@ -102,7 +99,9 @@ public:
     virtual RisultatoFtp invia(const QString &percorsoLocale, const QString &nomeRemoto, bool accoda = false) = 0;
     // One command line, in the current remote folder.
     virtual RisultatoFtp comando(const QString &testo) = 0;
-    virtual RisultatoFtp elenca() = 0;
+    // soloNomi: the names only, one a line (NLST), instead of the full
+    // listing (LIST).
+    virtual RisultatoFtp elenca(bool soloNomi = false) = 0;
     virtual RisultatoFtp esci() = 0;
     // Any thread: abandons the operation in progress and the connection.
     virtual void interrompi() = 0;
@@ -116,3 +115,8 @@ std::unique_ptr<ComponenteFtp> CreaComponenteFtp();
 
 // The password line of the dialogue as it may be shown or logged.
 QString RigaProtocolloVisibile(const QString &riga);
+// Whether a text holds a line break or another control character, which
+// no name in a command line may hold.
+bool HaCaratteriDiControllo(const QString &testo);
+// A text as a message may show it: each control character as "?".
+QString TestoVisibile(QString testo);

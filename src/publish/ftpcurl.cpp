@@ -6,36 +6,47 @@
 // folder (post-quote commands of a transfer without body). The wait polls
 // the multi handle, which interrompi() wakes, and interrompi() also shuts
 // the connection's sockets, so nothing blocks after a cancel.
+//
+// The firewall types that want commands before the login ("SITE host",
+// "PROXY host", "OPEN host"), and a Socks proxy in active mode, go through
+// a loopback relay (PonteFtp): libcurl connects to the relay, and when it
+// opens that connection the component first talks to the firewall itself
+// (AccessoFirewall, ConnessioneSocks) and hands the resulting connection to
+// the relay, which stands in for the server.
 #include "ftp.h"
+#include "ponteftp.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 #include <curl/curl.h>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-bool FirewallSupportato(int tipo)
-{
-    switch (static_cast<TipoFirewall>(tipo)) {
-    case TipoFirewall::ProxySite:
-    case TipoFirewall::ProxyProxy:
-    case TipoFirewall::ProxyOpen:
-        return false;
-    default:
-        return true;
-    }
-}
 
 QString RigaProtocolloVisibile(const QString &riga)
 {
     if (riga.startsWith(QLatin1String("PASS ")))
         return QStringLiteral("PASS (hidden)");
     return riga;
+}
+
+bool HaCaratteriDiControllo(const QString &testo)
+{
+    return std::any_of(testo.begin(), testo.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
+
+QString TestoVisibile(QString testo)
+{
+    for (QChar &c : testo)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u'?';
+    return testo;
 }
 
 namespace {
@@ -190,25 +201,25 @@ public:
             std::lock_guard lock(m_mutex);
             m_chiuso = true;
         }
-        // Closing the cached connection says QUIT to a server still there;
-        // after an interruption its sockets are shut and nothing waits.
+        // Closing the cached connection says QUIT to a server still there
+        // (through the relay, which is still running); after an
+        // interruption its sockets are shut and nothing waits.
         curl_easy_cleanup(m_easy);
         curl_multi_cleanup(m_multi);
+        std::lock_guard lock(m_mutex);
+        m_ponte.reset();
     }
 
     RisultatoFtp connetti() override
     {
         m_cartella.clear();
-        if (!FirewallSupportato(firewall.tipo))
-            return {CodiceFtp::NonSupportato,
-                    QStringLiteral("Il tipo di firewall scelto non è supportato: sono supportati Socks 4, "
-                                   "Socks 5, Proxy USER e Simple Pipe."),
-                    {}};
         return esegui(Operazione::Cartella, m_cartella);
     }
 
     RisultatoFtp cambiaCartella(const QString &cartella) override
     {
+        if (RisultatoFtp r = nomeAmmesso(cartella); !r.riuscito())
+            return r;
         QStringList nuova = m_cartella;
         for (const QString &parte : cartella.split(u'/', Qt::SkipEmptyParts)) {
             if (parte == QLatin1String("."))
@@ -228,7 +239,12 @@ public:
 
     RisultatoFtp cartellaSuperiore() override { return cambiaCartella(QStringLiteral("..")); }
 
-    RisultatoFtp creaCartella(const QString &nome) override { return comando(QStringLiteral("MKD ") + nome); }
+    RisultatoFtp creaCartella(const QString &nome) override
+    {
+        if (RisultatoFtp r = nomeAmmesso(nome); !r.riuscito())
+            return r;
+        return comando(QStringLiteral("MKD ") + nome);
+    }
 
     RisultatoFtp annunciaLunghezza(qint64 lunghezza) override
     {
@@ -237,6 +253,8 @@ public:
 
     RisultatoFtp invia(const QString &percorsoLocale, const QString &nomeRemoto, bool accoda) override
     {
+        if (RisultatoFtp r = nomeAmmesso(nomeRemoto); !r.riuscito())
+            return r;
         Lettura lettura;
         lettura.file.setFileName(percorsoLocale);
         lettura.testo = !binario;
@@ -258,12 +276,15 @@ public:
 
     RisultatoFtp comando(const QString &testo) override
     {
+        if (RisultatoFtp r = nomeAmmesso(testo); !r.riuscito())
+            return r;
         m_comando = testo;
         return esegui(Operazione::Comando, m_cartella);
     }
 
-    RisultatoFtp elenca() override
+    RisultatoFtp elenca(bool soloNomi) override
     {
+        m_soloNomi = soloNomi;
         m_restoElenco.clear();
         RisultatoFtp r = esegui(Operazione::Elenco, m_cartella);
         if (!m_restoElenco.isEmpty())
@@ -278,6 +299,8 @@ public:
     {
         std::lock_guard lock(m_mutex);
         m_interrotto = true;
+        if (m_ponte)
+            m_ponte->chiudi();
         if (m_chiuso)
             return;
         for (curl_socket_t s : m_socket)
@@ -290,11 +313,101 @@ public:
 private:
     enum class Operazione { Cartella, Comando, Invio, Elenco, Uscita };
 
+    // No command line is built from a name that would end it early.
+    static RisultatoFtp nomeAmmesso(const QString &nome)
+    {
+        if (!HaCaratteriDiControllo(nome))
+            return {};
+        return {CodiceFtp::NomeNonValido,
+                QStringLiteral("Il nome '%1' contiene un a capo o un altro carattere non ammesso.").arg(TestoVisibile(nome)),
+                {}};
+    }
+
+    // Whether libcurl reaches the server through the relay: the firewalls
+    // that want commands before the login, and a Socks proxy that must
+    // meet the server's active data connections (its BIND command).
+    bool viaPonte() const
+    {
+        switch (static_cast<TipoFirewall>(firewall.tipo)) {
+        case TipoFirewall::ProxySite:
+        case TipoFirewall::ProxyProxy:
+        case TipoFirewall::ProxyOpen:
+            return true;
+        case TipoFirewall::Socks4:
+        case TipoFirewall::Socks5:
+            return attiva;
+        default:
+            return false;
+        }
+    }
+
+    DatiFirewall datiFirewall()
+    {
+        DatiFirewall d;
+        d.firewall = firewall;
+        d.host = host;
+        d.porta = porta;
+        d.attese = attese;
+        d.fermo = [this] { return m_interrotto.load(); };
+        d.riga = [this](const QString &r) { riga(r, false); };
+        return d;
+    }
+
+    // The relay for this operation, started at its first use.
+    bool preparaPonte()
+    {
+        if (!m_ponte) {
+            auto ponte = std::make_unique<PonteFtp>();
+            QString errore;
+            if (!ponte->avvia(&errore)) {
+                m_erroreFirewall = RisultatoFtp{CodiceFtp::Connessione, errore, {}};
+                return false;
+            }
+            std::lock_guard lock(m_mutex);
+            m_ponte = std::move(ponte);
+        }
+        m_ponte->imposta(datiFirewall());
+        return true;
+    }
+
+    // libcurl opens its control connection to the relay: the firewall is
+    // reached first, and its connection handed to the relay.
+    bool attraversaFirewall()
+    {
+        DatiFirewall d = datiFirewall();
+        Presa presa(d.fermo);
+        RispostaFirewall saluto;
+        const bool socks = firewall.tipo == int(TipoFirewall::Socks4) || firewall.tipo == int(TipoFirewall::Socks5);
+        const RisultatoFtp r = socks ? ConnessioneSocks(d, presa) : AccessoFirewall(d, presa, saluto);
+        if (!r.riuscito()) {
+            m_erroreFirewall = r;
+            return false;
+        }
+        // Behind a Socks proxy the server greets libcurl itself; an FTP
+        // gateway has taken the greeting in its reply to the command.
+        const QString testo = saluto.ultima().mid(4).trimmed();
+        m_ponte->consegna(presa.rilascia(), socks ? QByteArray()
+                                                  : "220 " + (testo.isEmpty() ? QByteArray("Pronto") : testo.toUtf8())
+                                                      + "\r\n");
+        return true;
+    }
+
+    bool versoPonte(const curl_sockaddr *a) const
+    {
+        if (!m_ponte || a->family != AF_INET)
+            return false;
+        const auto &x = reinterpret_cast<const sockaddr_in &>(a->addr);
+        const auto &p = reinterpret_cast<const sockaddr_in &>(m_ponte->indirizzo());
+        return x.sin_port == p.sin_port && x.sin_addr.s_addr == p.sin_addr.s_addr;
+    }
+
     QByteArray indirizzo(const QStringList &cartella, const QString &file) const
     {
         // Through a "USER user@host" firewall the connection goes to the
-        // firewall itself.
-        QString h = firewall.tipo == int(TipoFirewall::ProxyUser) ? firewall.host.trimmed() : host;
+        // firewall itself, through the relay to the relay.
+        QString h = m_viaPonte ? QStringLiteral("127.0.0.1")
+            : firewall.tipo == int(TipoFirewall::ProxyUser) ? firewall.host.trimmed()
+                                                            : host;
         // An address with more than one ":" is an IPv6 address.
         if (h.count(u':') > 1 && !h.startsWith(u'['))
             h = u'[' + h + u']';
@@ -314,7 +427,10 @@ private:
         curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(e, CURLOPT_ERRORBUFFER, m_erroreCurl);
         curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
-        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(attese.connessione));
+        // Through the relay the connection takes the firewall's dialogue
+        // too: its connection and up to four replies.
+        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS,
+                         long(m_viaPonte ? attese.connessione + 4 * attese.risposta : attese.connessione));
         curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(qMax(1, (attese.risposta + 999) / 1000)));
         curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, long(qMax(1, (attese.stallo + 999) / 1000)));
@@ -333,6 +449,12 @@ private:
         QString utente = user;
         const auto &fw = firewall;
         curl_easy_setopt(e, CURLOPT_PROXY, "");
+        if (m_viaPonte) {
+            curl_easy_setopt(e, CURLOPT_USERNAME, utente.toUtf8().constData());
+            curl_easy_setopt(e, CURLOPT_PASSWORD, password.toUtf8().constData());
+            curl_easy_setopt(e, CURLOPT_PORT, long(PortaDi(m_ponte->indirizzo())));
+            return;
+        }
         switch (static_cast<TipoFirewall>(fw.tipo)) {
         case TipoFirewall::Socks4:
         case TipoFirewall::Socks5: {
@@ -370,6 +492,10 @@ private:
     {
         if (m_interrotto)
             return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata."), {}};
+        m_erroreFirewall.reset();
+        m_viaPonte = viaPonte();
+        if (m_viaPonte && !preparaPonte())
+            return *std::exchange(m_erroreFirewall, std::nullopt);
         impostaComuni();
         CURL *e = m_easy;
         const QByteArray url = indirizzo(cartella, op == Operazione::Invio ? m_nome : QString());
@@ -398,12 +524,15 @@ private:
                 curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, curl_off_t(lunghezzaAttesa));
             break;
         case Operazione::Elenco:
+            curl_easy_setopt(e, CURLOPT_DIRLISTONLY, m_soloNomi ? 1L : 0L);
             curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &FtpCurl::scrivi);
             curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
             break;
         }
         m_erroreCurl[0] = 0;
         m_ultimaRisposta.clear();
+        m_codiceTardivo = 0;
+        m_op = op;
 
         curl_multi_add_handle(m_multi, e);
         CURLcode esito = CURLE_OK;
@@ -432,10 +561,19 @@ private:
             subito = 0;
             curl_multi_poll(m_multi, nullptr, 0, 100, nullptr);
         }
+        // The control connection kept for the next operation (libcurl knows
+        // it only while the handle is on the multi handle).
+        curl_socket_t controllo = CURL_SOCKET_BAD;
+        if (curl_easy_getinfo(e, CURLINFO_ACTIVESOCKET, &controllo) == CURLE_OK)
+            m_presaControllo = controllo;
         curl_multi_remove_handle(m_multi, e);
         curl_slist_free_all(dopo);
         curl_slist_free_all(m_connectTo);
         m_connectTo = nullptr;
+        // A connection cut under the store rather than a timeout: the
+        // server may have said why.
+        rispostaTardiva(esito == CURLE_SEND_ERROR || esito == CURLE_RECV_ERROR || esito == CURLE_PARTIAL_FILE
+                        || esito == CURLE_GOT_NOTHING || esito == CURLE_UPLOAD_FAILED);
         return risultato(esito, op, cartella);
     }
 
@@ -456,8 +594,11 @@ private:
             return {};
         if (m_interrotto)
             return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata."), {}};
-        long risposta = 0;
-        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &risposta);
+        if (m_erroreFirewall)
+            return *std::exchange(m_erroreFirewall, std::nullopt);
+        long risposta = m_codiceTardivo;
+        if (risposta == 0)
+            curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &risposta);
         // libcurl's own words (English) go to the log, not to the merchant.
         const QString dettaglio = QString::fromUtf8(m_erroreCurl[0] ? m_erroreCurl : curl_easy_strerror(esito));
         riga(QStringLiteral("* ") + dettaglio, false);
@@ -479,8 +620,9 @@ private:
         case CURLE_FTP_WEIRD_PASV_REPLY:
         case CURLE_FTP_WEIRD_227_FORMAT:
         case CURLE_FTP_PORT_FAILED:
+            // The refusal of the passive or active command, when there was one.
             return {CodiceFtp::ConnessioneDati, QStringLiteral("Impossibile aprire la connessione dei dati con il server."),
-                    {}};
+                    m_ultimaRisposta.startsWith(u'4') || m_ultimaRisposta.startsWith(u'5') ? m_ultimaRisposta : QString()};
         case CURLE_SEND_ERROR:
         case CURLE_RECV_ERROR:
         case CURLE_GOT_NOTHING:
@@ -584,6 +726,10 @@ private:
     static curl_socket_t apriSocket(void *io, curlsocktype, curl_sockaddr *a)
     {
         auto *self = static_cast<FtpCurl *>(io);
+        // The firewall's dialogue runs without the lock, which interrompi()
+        // takes; it looks at the interruption every 100 ms.
+        if (self->m_viaPonte && self->versoPonte(a) && !self->attraversaFirewall())
+            return CURL_SOCKET_BAD;
         std::lock_guard lock(self->m_mutex);
         if (self->m_interrotto)
             return CURL_SOCKET_BAD;
@@ -597,8 +743,41 @@ private:
     {
         auto *self = static_cast<FtpCurl *>(io);
         std::lock_guard lock(self->m_mutex);
+        // A store that failed without the server's reply: libcurl drops the
+        // control connection at once, while the reply that says why (552,
+        // a full disk) may be on its way. The connection is kept until the
+        // operation has read it.
+        if (self->m_op == Operazione::Invio && s == self->m_presaControllo && !self->m_interrotto && !self->m_chiuso) {
+            self->m_controlloTenuto = s;
+            return 0;
+        }
         self->m_socket.erase(s);
         return ::close(s);
+    }
+
+    // The reply of the server that was on its way when libcurl gave up a
+    // store; the kept connection is closed.
+    void rispostaTardiva(bool leggi)
+    {
+        curl_socket_t s = std::exchange(m_controlloTenuto, CURL_SOCKET_BAD);
+        if (s == CURL_SOCKET_BAD)
+            return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_socket.erase(s);
+        }
+        Presa presa([this] { return m_interrotto.load(); }, s);
+        static const QRegularExpression finale(QStringLiteral("^[1-5]\\d\\d "));
+        const int attesa = qMin(attese.risposta, 5000);
+        QByteArray riga;
+        while (leggi && presa.riga(riga, attesa) == EsitoPresa::Fatto) {
+            const QString testo = QString::fromUtf8(riga);
+            this->riga(testo, true);
+            if (finale.match(testo).hasMatch() && testo[0] >= u'4') {
+                m_codiceTardivo = testo.left(3).toInt();
+                break;
+            }
+        }
     }
 
     CURLM *m_multi = nullptr;
@@ -608,12 +787,20 @@ private:
     QStringList m_cartella;
     QString m_nome, m_comando, m_ultimaRisposta;
     bool m_accoda = false;
+    bool m_soloNomi = false;
     Lettura *m_lettura = nullptr;
     QByteArray m_restoElenco;
     std::atomic_bool m_interrotto{false};
-    std::mutex m_mutex;
+    std::mutex m_mutex;  // m_chiuso, m_socket, the m_ponte pointer
     bool m_chiuso = false;
     std::set<curl_socket_t> m_socket;
+    std::unique_ptr<PonteFtp> m_ponte;
+    bool m_viaPonte = false;  // the operation in progress goes through the relay
+    std::optional<RisultatoFtp> m_erroreFirewall;  // why the firewall let no connection through
+    Operazione m_op = Operazione::Cartella;  // the operation in progress
+    curl_socket_t m_presaControllo = CURL_SOCKET_BAD;  // the control connection, as the last operation left it
+    curl_socket_t m_controlloTenuto = CURL_SOCKET_BAD;  // kept past libcurl's close
+    int m_codiceTardivo = 0;  // the server's reply read on the kept connection
 };
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "percorsiftp.h"
 
+#include "ftp.h"
+
+#include <QSet>
 #include <QStringList>
 
 QString PulisciCartella(const QString &cartella)
@@ -43,10 +46,64 @@ QString NomeFileFTP(const QString &riga)
     return t;
 }
 
-bool RigaCartella(const QString &riga)
+VoceElenco LeggiRigaElenco(const QString &riga, QString *nome)
 {
-    if (!riga.startsWith(u'd', Qt::CaseInsensitive))
-        return false;
-    const QString nome = NomeFileFTP(riga);
-    return !nome.isEmpty() && nome != QLatin1String(".") && nome != QLatin1String("..");
+    QString t = riga;
+    while (t.endsWith(u'\r') || t.endsWith(u'\n'))
+        t.chop(1);
+    if (t.startsWith(QLatin1String("total "), Qt::CaseInsensitive))
+        return VoceElenco::Altro;
+    // Permissions, links, owner, group, size, month, day, time and name.
+    if (t.simplified().count(u' ') < 8)
+        return VoceElenco::Illeggibile;
+    const QString n = NomeFileFTP(t);
+    if (nome)
+        *nome = n;
+    if (!t.startsWith(u'd', Qt::CaseInsensitive) || n == QLatin1String(".") || n == QLatin1String(".."))
+        return VoceElenco::Altro;
+    if (n.isEmpty() || n.contains(u'/') || n.contains(u'\\') || HaCaratteriDiControllo(n))
+        return VoceElenco::Illeggibile;
+    return VoceElenco::Cartella;
+}
+
+QStringList CartelleOfferte(const QStringList &righe, const std::optional<QStringList> &nomi, QStringList &scartate)
+{
+    QStringList cartelle;
+    QSet<QString> nomiElenco;
+    for (const QString &riga : righe) {
+        QString nome;
+        switch (LeggiRigaElenco(riga, &nome)) {
+        case VoceElenco::Cartella:
+            cartelle << nome;
+            break;
+        case VoceElenco::Illeggibile:
+            scartate << riga;
+            break;
+        case VoceElenco::Altro:
+            break;
+        }
+        if (!nome.isEmpty())
+            nomiElenco.insert(nome);
+    }
+    if (!nomi)
+        return cartelle;
+    // A line of the names that reads as a folder's listing line and names
+    // no entry of the listing is the second part of a name broken by a
+    // line break; the line before it is the first part.
+    QSet<QString> soli, spezzati;
+    for (qsizetype i = 0; i < nomi->size(); ++i) {
+        const QString &n = nomi->at(i);
+        soli.insert(n);
+        if (!nomiElenco.contains(n) && LeggiRigaElenco(n) == VoceElenco::Cartella && i > 0)
+            spezzati.insert(nomi->at(i - 1));
+    }
+    QStringList offerte;
+    for (qsizetype i = 0; i < cartelle.size(); ++i) {
+        if (soli.contains(cartelle[i]) && !spezzati.contains(cartelle[i]))
+            offerte << cartelle[i];
+        else
+            scartate << cartelle[i];
+    }
+    offerte.removeDuplicates();
+    return offerte;
 }

@@ -145,11 +145,17 @@ bool Pubblicatore::CaricaFile(const QString &percorsoCompleto, const QString &no
     // a file that lies in the shop folder itself (the catalogue with the FTP
     // password, the upload records, the settings and logs) only then,
     // whatever they say.
-    if (!m_lista.contiene(percorsoCompleto) &&
+    const bool dellaCostruzione = m_lista.contiene(percorsoCompleto);
+    if (!dellaCostruzione &&
         (trasferimento.SoloNegozio ||
          QFileInfo(percorsoCompleto).canonicalPath() == QFileInfo(m_contesto.PercorsoNegozio).canonicalFilePath()))
         return false;
-    return trasferimento.estensioneAmmessa(nomeFile);
+    if (trasferimento.estensioneAmmessa(nomeFile))
+        return true;
+    // What the build writes beside the scripts (the order script's price
+    // list, the search data) goes with the scripts group: the scripts would
+    // work on old data without it.
+    return m_corsaScript && dellaCostruzione && trasferimento.estensioneAmmessa(QStringLiteral(".pl"));
 }
 
 void Pubblicatore::rigaProtocollo(const QString &riga)
@@ -208,12 +214,14 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
                              QString host, QString user, QString password, QString remota)
 {
     emit titoloCambiato(QStringLiteral("Vetrasto - ") + titoloCorsa);
+    m_corsaScript = cartellaLocale == m_contesto.CartellaScript;
     // Only the regular files directly in the folder: a symbolic link would
-    // send whatever it points to.
-    QStringList files, collegamenti;
+    // send whatever it points to, and a name with a line break or another
+    // control character would end the command that carries it.
+    QStringList files, collegamenti, nonValidi;
     if (!cartellaLocale.isEmpty())
         for (const QFileInfo &f : QDir(cartellaLocale).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
-            (f.isSymLink() ? collegamenti : files) << f.fileName();
+            (f.isSymLink() ? collegamenti : HaCaratteriDiControllo(f.fileName()) ? nonValidi : files) << f.fileName();
     if (files.isEmpty()) {
         m_messages.warning(QStringLiteral("La cartella '%1' è vuota: è necessario costruire il sito prima di metterlo online")
                                .arg(cartellaLocale));
@@ -234,6 +242,7 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
     }
     for (const QString &nome : std::as_const(collegamenti))
         rigaProtocollo(QStringLiteral("* %1 non è inviato: è un collegamento simbolico").arg(nome));
+    NomiNonValidi(cartellaLocale, nonValidi);
     bool esito = false;
     try {
         m_record = std::make_unique<RecordInvii>(m_contesto.PercorsoNegozio + QStringLiteral("/vtftp.mdb"));
@@ -250,6 +259,23 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
     m_log.close();
     emit statoCambiato(QString());
     return esito && !annullato();
+}
+
+void Pubblicatore::NomiNonValidi(const QString &cartellaLocale, const QStringList &nomi)
+{
+    QStringList daInviare;
+    for (const QString &nome : nomi) {
+        rigaProtocollo(QStringLiteral("* %1 non è inviato: il nome contiene un a capo o un altro carattere di controllo")
+                           .arg(TestoVisibile(nome)));
+        if (CaricaFile(cartellaLocale + u'/' + nome, nome))
+            daInviare << u'\'' + TestoVisibile(nome) + u'\'';
+    }
+    // One warning for the files the run would have sent; the run goes on.
+    if (!daInviare.isEmpty() && !annullato())
+        m_messages.warning(QStringLiteral("Questi file della cartella '%1' non sono stati inviati, perché il loro nome "
+                                          "contiene un a capo o un altro carattere di controllo: %2. Rinominarli o "
+                                          "toglierli dalla cartella.")
+                               .arg(cartellaLocale, daInviare.join(QStringLiteral(", "))));
 }
 
 bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale, const QString &host,

@@ -81,7 +81,8 @@ public:
     void annulla();
     bool annullato() const { return m_annullato; }
 
-    // Whether a file is considered at all (upload list and extensions).
+    // Whether a file is considered at all (upload list and extensions; the
+    // build's files of the scripts folder go with the scripts group).
     bool CaricaFile(const QString &percorsoCompleto, const QString &nomeFile) const;
 
     ModoFTP modo() const { return m_modo; }
@@ -102,6 +103,9 @@ private:
                const QString &password, QString remota);
     bool inviaFile(const QString &percorso, const QString &nome, const QString &host, const QString &remota);
     void CreaCartella(const QString &remota);
+    // Files left out for a name no command may carry: logged, and named in
+    // one warning when the run would have sent them.
+    void NomiNonValidi(const QString &cartellaLocale, const QStringList &nomi);
     void fallimento(const RisultatoFtp &r);
     // The permission command of a script or password file failed.
     void permessiRifiutati(const RisultatoFtp &r, const QString &nome, bool script);
@@ -119,6 +123,7 @@ private:
     int m_Azione = 0;
     bool m_MakeErr = false;
     bool m_ScriviErr = false;
+    bool m_corsaScript = false;  // the run sends the scripts folder
     std::atomic_bool m_annullato{false};
     std::mutex m_mutexFtp;  // the component's life against annulla()
 };

@@ -57,19 +57,22 @@ void SfogliaFtp::ConnettiFTP(const QString &host, const QString &user, const QSt
     m_ftp->user = user.trimmed();
     m_ftp->password = password.trimmed();
     m_ftp->attese = attese;
-    avvia([](ComponenteFtp &f) { return f.connetti(); }, QString());
+    avvia([](ComponenteFtp &f) { return f.connetti(); }, {}, QString());
 }
 
 void SfogliaFtp::Entra(const QString &cartella)
 {
     const QString nuovo = m_percorso.isEmpty() ? cartella : m_percorso + u'/' + cartella;
-    avvia([cartella](ComponenteFtp &f) { return f.cambiaCartella(cartella); }, nuovo);
+    avvia([cartella](ComponenteFtp &f) { return f.cambiaCartella(cartella); },
+          [](ComponenteFtp &f) { return f.cartellaSuperiore(); }, nuovo);
 }
 
 void SfogliaFtp::Su()
 {
     const int barra = m_percorso.lastIndexOf(u'/');
-    avvia([](ComponenteFtp &f) { return f.cartellaSuperiore(); }, barra < 0 ? QString() : m_percorso.left(barra));
+    const QString lasciata = m_percorso.mid(barra + 1);
+    avvia([](ComponenteFtp &f) { return f.cartellaSuperiore(); },
+          [lasciata](ComponenteFtp &f) { return f.cambiaCartella(lasciata); }, barra < 0 ? QString() : m_percorso.left(barra));
 }
 
 void SfogliaFtp::Chiudi()
@@ -78,36 +81,70 @@ void SfogliaFtp::Chiudi()
     m_ftp->interrompi();
 }
 
-void SfogliaFtp::avvia(std::function<RisultatoFtp(ComponenteFtp &)> passo, const QString &nuovoPercorso)
+void SfogliaFtp::avvia(Passo passo, Passo ritorno, const QString &nuovoPercorso)
 {
     if (m_occupato || m_chiuso)
         return;
     m_occupato = true;
     emit occupatoCambiato(true);
-    ComponenteFtp *ftp = m_ftp.get();
-    QMetaObject::invokeMethod(m_lavoratore, [this, ftp, passo, nuovoPercorso] {
+    QMetaObject::invokeMethod(m_lavoratore, [this, passo, ritorno, nuovoPercorso] {
         QStringList cartelle;
-        ftp->rigaElenco = [&cartelle](const QString &riga) {
-            if (RigaCartella(riga))
-                cartelle << NomeFileFTP(riga);
-        };
-        bool riuscito = passo(*ftp).riuscito() && ftp->elenca().riuscito();
-        ftp->rigaElenco = nullptr;
-        QMetaObject::invokeMethod(this, [this, riuscito, cartelle, nuovoPercorso] {
-            concluso(riuscito, cartelle, nuovoPercorso);
+        QString messaggio;
+        const Esito esito = lavora(passo, ritorno, nuovoPercorso, cartelle, messaggio);
+        QMetaObject::invokeMethod(this, [this, esito, cartelle, nuovoPercorso, messaggio] {
+            concluso(esito, cartelle, nuovoPercorso, messaggio);
         });
     });
 }
 
-void SfogliaFtp::concluso(bool riuscito, const QStringList &cartelle, const QString &nuovoPercorso)
+SfogliaFtp::Esito SfogliaFtp::lavora(const Passo &passo, const Passo &ritorno, const QString &nuovoPercorso,
+                                     QStringList &cartelle, QString &messaggio)
+{
+    ComponenteFtp &ftp = *m_ftp;
+    QStringList righe, nomi, scartate;
+    const auto raccogli = [&ftp](QStringList &in) { ftp.rigaElenco = [&in](const QString &r) { in << r; }; };
+    RisultatoFtp r = passo(ftp);
+    bool elenco = false;  // the step went, its listing did not
+    if (r.riuscito()) {
+        raccogli(righe);
+        r = ftp.elenca(false);
+        elenco = !r.riuscito();
+    }
+    if (r.riuscito()) {
+        // The names alone, to check the listing's folder lines by.
+        raccogli(nomi);
+        const bool conNomi = ftp.elenca(true).riuscito();
+        cartelle = CartelleOfferte(righe, conNomi ? std::optional(nomi) : std::nullopt, scartate);
+    }
+    ftp.rigaElenco = nullptr;
+    for (const QString &riga : std::as_const(scartate))
+        emit rigaRegistrata(QStringLiteral("* Riga dell'elenco non usata: ") + TestoVisibile(riga));
+    if (r.riuscito())
+        return Esito::Riuscito;
+    messaggio = elenco ? QStringLiteral("Impossibile elencare il contenuto della cartella '%1'.\n").arg(nuovoPercorso)
+            + r.messaggio()
+                       : r.messaggio();
+    // A refusal of the server (a reply) to a move leaves the connection
+    // sound: the browser stays where it was, taken back when it had moved.
+    if (!ritorno || r.codice <= CodiceFtp::Risposta || (elenco && !ritorno(ftp).riuscito()))
+        return Esito::Fallito;
+    return Esito::Rifiutato;
+}
+
+void SfogliaFtp::concluso(Esito esito, const QStringList &cartelle, const QString &nuovoPercorso,
+                          const QString &messaggio)
 {
     m_occupato = false;
     emit occupatoCambiato(false);
     if (m_chiuso)
         return;
-    if (!riuscito) {
+    if (esito == Esito::Fallito) {
         m_chiuso = true;
         emit fallito();
+        return;
+    }
+    if (esito == Esito::Rifiutato) {
+        emit rifiutato(messaggio);
         return;
     }
     m_percorso = nuovoPercorso;

@@ -2,8 +2,11 @@
 // The remote folder browser's session: logs in with the shop's FTP account,
 // lists the sub-folders of the current remote folder and walks down and up.
 // The FTP work runs on a thread of its own, so the window never freezes;
-// each operation ends with elencato (the new list) or fallito. The path is
-// relative to the login folder, its parts joined by "/".
+// each operation ends with elencato (the new list), rifiutato (the server
+// would not let the browser into a folder or list it: the browser stays
+// where it was) or fallito (the connection is lost). The path is relative
+// to the login folder, its parts joined by "/". Only plain names of
+// sub-folders are offered; listing lines left out are logged.
 #include "ftp.h"
 
 #include <QObject>
@@ -48,13 +51,20 @@ signals:
     void rigaRegistrata(const QString &riga);
     void occupatoCambiato(bool occupato);
     void elencato();  // cartelle() and percorso() are up to date
+    void rifiutato(const QString &messaggio);
     void fallito();
 
 private:
+    using Passo = std::function<RisultatoFtp(ComponenteFtp &)>;
+    enum class Esito { Riuscito, Rifiutato, Fallito };
     // Runs an FTP step and then the listing on the thread; on success the
-    // path becomes nuovoPercorso.
-    void avvia(std::function<RisultatoFtp(ComponenteFtp &)> passo, const QString &nuovoPercorso);
-    void concluso(bool riuscito, const QStringList &cartelle, const QString &nuovoPercorso);
+    // path becomes nuovoPercorso. When the server refuses the listing of
+    // the folder reached, ritorno takes the session back where it was.
+    void avvia(Passo passo, Passo ritorno, const QString &nuovoPercorso);
+    // The thread's part: the step, the listing and the names that check it.
+    Esito lavora(const Passo &passo, const Passo &ritorno, const QString &nuovoPercorso, QStringList &cartelle,
+                 QString &messaggio);
+    void concluso(Esito esito, const QStringList &cartelle, const QString &nuovoPercorso, const QString &messaggio);
 
     std::unique_ptr<ComponenteFtp> m_ftp;
     QThread m_thread;

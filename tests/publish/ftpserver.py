@@ -2,13 +2,20 @@
 
 Prints "PORT <n>" once it listens on a free port. Faults on demand:
   --readonly DIR   the user may list DIR but not write in it
+  --no-list DIR    the user may enter DIR but not list it
   --drop NAME      the connection drops after 64 KiB of the file NAME
   --stall NAME     the whole server stops answering after 64 KiB of NAME
+  --full NAME      after 64 KiB of NAME the disk is full: the data
+                   connection is cut (reset) and the reply is 552
   --stall-login    the server stops answering at the login
   --no-allo        ALLO is refused with 502
   --no-chmod       SITE CHMOD is refused (the user lacks the right to change modes)
   --log FILE       each file received is appended to FILE, one path a line
   --rate BYTES     each upload is read at most BYTES per second
+  --delay MS       each command is answered MS milliseconds late, as over a
+                   slow line
+  --strict         data connections only with the address the control
+                   connection comes from (PORT to another address refused)
   --reply "LINE=REPLY"
                    the command LINE (a whole line such as "STOR a.htm", or a
                    bare command such as "STOR") gets REPLY and nothing is done
@@ -16,6 +23,8 @@ Prints "PORT <n>" once it listens on a free port. Faults on demand:
 import argparse
 import logging
 import os
+import socket
+import struct
 import sys
 import time
 
@@ -32,14 +41,18 @@ def main():
     p.add_argument("--user", default="negozio")
     p.add_argument("--password", default="segreta")
     p.add_argument("--readonly", action="append", default=[])
+    p.add_argument("--no-list", action="append", default=[])
     p.add_argument("--drop")
     p.add_argument("--stall")
+    p.add_argument("--full")
     p.add_argument("--stall-login", action="store_true")
     p.add_argument("--no-allo", action="store_true")
     p.add_argument("--no-chmod", action="store_true")
     p.add_argument("--reply", action="append", default=[])
     p.add_argument("--log")
     p.add_argument("--rate", type=int, default=0)
+    p.add_argument("--strict", action="store_true")
+    p.add_argument("--delay", type=int, default=0)
     a = p.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -51,6 +64,10 @@ def main():
         percorso = os.path.join(a.root, cartella)
         os.makedirs(percorso, exist_ok=True)
         autorizzazioni.override_perm(a.user, percorso, "elr", recursive=True)
+    for cartella in a.no_list:
+        percorso = os.path.join(a.root, cartella)
+        os.makedirs(percorso, exist_ok=True)
+        autorizzazioni.override_perm(a.user, percorso, "e", recursive=True)
 
     class Dati(ThrottledDTPHandler):
         read_limit = a.rate
@@ -89,11 +106,18 @@ def main():
                 self.close()
             elif a.stall and nome == a.stall:
                 time.sleep(3600)
+            elif a.full and nome == a.full and not self._closed:
+                self._resp = ("552 Requested file action aborted: exceeded storage allocation (disk full).",
+                              logging.debug)
+                self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.close()
 
         handle_read_event = handle_read
 
     class Comandi(FTPHandler):
         def pre_process_command(self, line, cmd, arg):
+            if a.delay:
+                time.sleep(a.delay / 1000.0)
             risposta = risposte.get(line) or risposte.get(cmd)
             if risposta:
                 self.respond(risposta)
@@ -120,7 +144,7 @@ def main():
     Comandi.dtp_handler = Dati
     Comandi.banner = "FTP di prova"
     Comandi.auth_failed_timeout = 0.1
-    Comandi.permit_foreign_addresses = True
+    Comandi.permit_foreign_addresses = not a.strict
     server = FTPServer(("127.0.0.1", 0), Comandi)
     print("PORT %d" % server.address[1], flush=True)
     server.serve_forever(handle_exit=True)

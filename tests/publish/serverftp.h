@@ -12,8 +12,10 @@ class ServerFtp {
 public:
     struct Guasti {
         QStringList soloLettura;  // folders under the root the user cannot write
+        QStringList senzaElenco;  // folders under the root the user may enter but not list
         QString cadeDurante;      // the connection drops during this file
         QString siFermaDurante;   // the server stops answering during this file
+        QString discoPienoDurante;  // the disk fills during this file: 552, the data connection cut
         bool siFermaAlLogin = false;
         bool senzaAllo = false;   // ALLO answered 502
         bool senzaChmod = false;  // SITE CHMOD refused: the user may not change modes
@@ -23,6 +25,8 @@ public:
         QString utente;           // a login name other than utente()
         QString registro;         // a file that lists each file received
         int byteAlSecondo = 0;    // the upload speed, 0: unlimited
+        bool stretto = false;     // data connections only with the control connection's address
+        int ritardoMs = 0;        // each command answered this late, as over a slow line
     };
 
     explicit ServerFtp(const QString &radice, const Guasti &guasti);
@@ -51,3 +55,50 @@ private:
 
 // A free port on loopback, for a helper that cannot report its own.
 int portaLibera();
+
+// The tests' FTP gateway (ftpgateway.py): the firewall that takes its own
+// login, then the server's name by a command ("SITE", "PROXY" or "OPEN"),
+// and stands in for both ends of every data connection.
+class GatewayFtp {
+public:
+    struct Opzioni {
+        QString comando;           // SITE, PROXY or OPEN
+        QString utente, password;  // the firewall's own login, when it wants one
+        QStringList server;        // the names it knows: "name=127.0.0.1:port"
+        QString registro;          // a file that lists every command line received
+    };
+    explicit GatewayFtp(const Opzioni &opzioni);
+    ~GatewayFtp();
+    GatewayFtp(const GatewayFtp &) = delete;
+    GatewayFtp &operator=(const GatewayFtp &) = delete;
+
+    bool avviato() const { return m_porta > 0; }
+    int porta() const { return m_porta; }
+    QString errore() const { return m_errore; }
+
+private:
+    QProcess m_processo;
+    QString m_errore;
+    int m_porta = 0;
+};
+
+// A Socks 4 and 5 proxy on loopback (Debian's dante-server), for connect
+// and, unless told otherwise, bind; its connections to servers leave from
+// the address esterno.
+class ProxySocks {
+public:
+    ProxySocks(const QString &cartella, bool conBind = true, const QString &esterno = QStringLiteral("127.0.0.1"));
+    ~ProxySocks();
+    ProxySocks(const ProxySocks &) = delete;
+    ProxySocks &operator=(const ProxySocks &) = delete;
+
+    static bool installato();
+    // Once it takes connections (it is waited for, at most a few seconds).
+    bool avviato() const { return m_porta > 0; }
+    int porta() const { return m_porta; }
+    void ferma();
+
+private:
+    QProcess m_processo;
+    int m_porta = 0;
+};

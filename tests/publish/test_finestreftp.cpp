@@ -312,11 +312,13 @@ void TestFinestreFtp::updateWarningCloseBox()
 }
 
 // Walk down with double clicks and up with the button; a click chooses the
-// folder below the path; "." and ".." are never offered.
+// folder below the path; "." and ".." are never offered. A folder gone from
+// the server meanwhile is named in a warning, and the window stays.
 void TestFinestreFtp::folderBrowser()
 {
     NegozioCostruito n;
     QDir(n.radice).mkpath(QStringLiteral("www/shop/public"));
+    QDir(n.radice).mkpath(QStringLiteral("www/shop/tolta"));
     QVERIFY(n.avvia());
     ScriptedMessages m;
     QStringList aiuti;
@@ -357,6 +359,14 @@ void TestFinestreFtp::folderBrowser()
     doppioClic(QStringLiteral("shop"));
     QTRY_COMPARE_WITH_TIMEOUT(txtPath->text(), QStringLiteral("www/shop"), 10000);
     QTRY_VERIFY(voce(QStringLiteral("public")));
+    QVERIFY(QDir(n.radice).rmdir(QStringLiteral("www/shop/tolta")));
+    doppioClic(QStringLiteral("tolta"));
+    QTRY_COMPARE_WITH_TIMEOUT(m.texts().size(), 1, 10000);
+    QVERIFY2(m.texts().first().startsWith(QStringLiteral("La cartella 'www/shop/tolta' non esiste sul server o non vi si "
+                                                         "può accedere.\nRisposta del server: 550 ")),
+             qPrintable(m.texts().first()));
+    QVERIFY(d.isVisible());
+    QCOMPARE(txtPath->text(), QStringLiteral("www/shop"));
     QTest::mouseClick(lstData->viewport(), Qt::LeftButton, {}, posto(QStringLiteral("public")));
     QCOMPARE(txtSelFolder->text(), QStringLiteral("www/shop/public"));
     QTRY_VERIFY(cmdUP->isEnabled());
@@ -370,7 +380,7 @@ void TestFinestreFtp::folderBrowser()
     QVERIFY(clic(cmdOK));
     QCOMPARE(d.scelta(), QStringLiteral("www/shop/public"));
     QVERIFY(!d.isVisible());
-    QCOMPARE(m.texts(), QStringList());
+    QCOMPARE(m.texts().size(), 1);
 }
 
 void TestFinestreFtp::folderBrowserWrongPassword()

@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +30,29 @@ std::unique_ptr<ComponenteFtp> componente(const ServerFtp &s, QStringList *righe
     return c;
 }
 
+// A firewall that takes the connection and never says a word.
+class AscoltoMuto {
+public:
+    AscoltoMuto()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t n = sizeof a;
+        ::bind(m_fd, reinterpret_cast<sockaddr *>(&a), n);
+        ::listen(m_fd, 4);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &n);
+        m_porta = ntohs(a.sin_port);
+    }
+    ~AscoltoMuto() { ::close(m_fd); }
+    int porta() const { return m_porta; }
+
+private:
+    int m_fd = -1;
+    int m_porta = 0;
+};
+
 } // namespace
 
 class TestFtp : public QObject {
@@ -37,8 +64,13 @@ private slots:
     void listingAndCommands();
     void failures_data();
     void failures();
+    void fullDiskMidFile();
+    void interruptIsPrompt_data();
     void interruptIsPrompt();
-    void firewallTypes();
+    void throughFirewallGateway_data();
+    void throughFirewallGateway();
+    void firewallRefusals_data();
+    void firewallRefusals();
     void throughSocksProxy_data();
     void throughSocksProxy();
     void throughProxyUserOrPipe_data();
@@ -203,10 +235,46 @@ void TestFtp::failures()
     QVERIFY2(t.elapsed() < 15000, qPrintable(QString::number(t.elapsed())));
 }
 
-// An interruption from another thread ends a transfer stalled on a server
-// that has stopped answering at once, not at the end of the time-out.
+// The server's disk fills while a large file goes: the server cuts the
+// data connection and replies 552. Whichever the component notices first,
+// the result is the server's reply, never a dropped connection, time after
+// time.
+void TestFtp::fullDiskMidFile()
+{
+    QTemporaryDir radice, cartella;
+    ServerFtp::Guasti g;
+    g.discoPienoDurante = QStringLiteral("grande.jpg");
+    ServerFtp s(radice.path(), g);
+    QVERIFY(s.avviato());
+    scrivi(cartella.path() + QStringLiteral("/grande.jpg"), QByteArray(3 * 1024 * 1024, 'g'));
+    for (int volta = 0; volta < 8; ++volta) {
+        QStringList righe;
+        auto c = componente(s, &righe);
+        QCOMPARE(c->connetti().codice, 0);
+        const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/grande.jpg"), QStringLiteral("grande.jpg"));
+        QVERIFY2(r.codice == CodiceFtp::Risposta + 552, qPrintable(QString::number(volta) + u' ' + r.messaggio()));
+        QVERIFY(r.testo.startsWith(QStringLiteral("Spazio esaurito sul server")));
+        QVERIFY(r.risposta.startsWith(QStringLiteral("552 ")));
+        QVERIFY(righe.contains(r.risposta));
+    }
+}
+
+void TestFtp::interruptIsPrompt_data()
+{
+    QTest::addColumn<QString>("dove");
+    QTest::newRow("transfer stalled on the server") << "server";
+    QTest::newRow("transfer stalled behind a firewall gateway") << "gateway";
+    QTest::newRow("firewall silent after the connection") << "muto";
+}
+
+// An interruption from another thread ends at once, not at the end of the
+// time-out: a transfer stalled on a server that has stopped answering,
+// directly or through the relay of a firewall gateway, and the talk with a
+// firewall that never greets.
 void TestFtp::interruptIsPrompt()
 {
+    QFETCH(QString, dove);
+    const bool firewallMuto = dove == QLatin1String("muto");
     QTemporaryDir radice, cartella;
     ServerFtp::Guasti g;
     g.siFermaDurante = QStringLiteral("fermo.jpg");
@@ -215,7 +283,15 @@ void TestFtp::interruptIsPrompt()
     scrivi(cartella.path() + QStringLiteral("/fermo.jpg"), QByteArray(8 * 1024 * 1024, 'z'));
     auto c = componente(s);
     c->attese = {60000, 60000, 60000};
-    QCOMPARE(c->connetti().codice, 0);
+    AscoltoMuto muto;
+    GatewayFtp gateway({QStringLiteral("SITE"), {}, {}, {QStringLiteral("127.0.0.1:%1=127.0.0.1:%1").arg(s.porta())}, {}});
+    if (dove == QLatin1String("gateway"))
+        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), gateway.porta(), {}, {}};
+    if (firewallMuto) {
+        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), muto.porta(), {}, {}};
+    } else {
+        QCOMPARE(c->connetti().codice, 0);
+    }
     QElapsedTimer t;
     QThread *annulla = QThread::create([&] {
         QThread::msleep(800);
@@ -223,7 +299,9 @@ void TestFtp::interruptIsPrompt()
         c->interrompi();
     });
     annulla->start();
-    const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/fermo.jpg"), QStringLiteral("fermo.jpg"));
+    const RisultatoFtp r = firewallMuto
+        ? c->connetti()
+        : c->invia(cartella.path() + QStringLiteral("/fermo.jpg"), QStringLiteral("fermo.jpg"));
     const qint64 dopo = t.elapsed();
     annulla->wait();
     delete annulla;
@@ -235,76 +313,216 @@ void TestFtp::interruptIsPrompt()
     QVERIFY(chiusura.elapsed() < 1000);
 }
 
-// Types that need commands at the firewall before the login are refused
-// with their own result; the others are driven.
-void TestFtp::firewallTypes()
+void TestFtp::throughFirewallGateway_data()
 {
-    for (int tipo = 0; tipo <= 7; ++tipo)
-        QCOMPARE(FirewallSupportato(tipo), tipo < 4 || tipo == 7);
-    auto c = CreaComponenteFtp();
-    c->host = QStringLiteral("127.0.0.1");
-    c->firewall.tipo = int(TipoFirewall::ProxyOpen);
-    QCOMPARE(c->connetti().codice, CodiceFtp::NonSupportato);
+    QTest::addColumn<QString>("comando");
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<bool>("attiva");
+    QTest::addColumn<bool>("accessoFirewall");
+    for (const auto &[comando, tipo] : {std::pair{"SITE", TipoFirewall::ProxySite},
+                                        std::pair{"PROXY", TipoFirewall::ProxyProxy},
+                                        std::pair{"OPEN", TipoFirewall::ProxyOpen}})
+        for (bool attiva : {false, true})
+            QTest::addRow("Proxy %s, %s", comando, attiva ? "active" : "passive")
+                << QString::fromLatin1(comando) << int(tipo) << attiva << true;
+    QTest::newRow("Proxy SITE without a firewall login")
+        << "SITE" << int(TipoFirewall::ProxySite) << false << false;
+}
+
+// The firewalls that want their own login and then the server's name by a
+// command: the component talks to the firewall, logs in to the server
+// through it, and everything after the login works as on a direct
+// connection, in passive and active mode. The server's name is known only
+// to the firewall, and no data connection reaches the server but through
+// the firewall; neither password is ever shown.
+void TestFtp::throughFirewallGateway()
+{
+    QFETCH(QString, comando);
+    QFETCH(int, tipo);
+    QFETCH(bool, attiva);
+    QFETCH(bool, accessoFirewall);
+    QTemporaryDir radice, cartella;
+    ServerFtp s(radice.path());
+    QVERIFY(s.avviato());
+    const QString registro = cartella.path() + QStringLiteral("/gateway.log");
+    GatewayFtp::Opzioni o{comando, {}, {}, {QStringLiteral("ftp.negozio.invalid:%1=127.0.0.1:%1").arg(s.porta())}, registro};
+    if (accessoFirewall) {
+        o.utente = QStringLiteral("guardia");
+        o.password = QStringLiteral("chiave-del-firewall");
+    }
+    GatewayFtp firewall(o);
+    QVERIFY2(firewall.avviato(), qPrintable(firewall.errore()));
+    QStringList righe;
+    auto c = componente(s, &righe);
+    c->host = QStringLiteral("ftp.negozio.invalid");
+    c->attiva = attiva;
+    c->firewall = {tipo, QStringLiteral("127.0.0.1"), firewall.porta(), o.utente, o.password};
+    QStringList elenco;
+    c->rigaElenco = [&](const QString &r) { elenco << r; };
+
+    QByteArray foto(300000, 'f');
+    for (int i = 0; i < foto.size(); i += 101)
+        foto[i] = char(i % 251);
+    scrivi(cartella.path() + QStringLiteral("/foto.jpg"), foto);
+    scrivi(cartella.path() + QStringLiteral("/vtorder.pl"), "#!/usr/bin/perl\r\nprint 1;\r\n");
+    scrivi(cartella.path() + QStringLiteral("/banca.ris"), "due\r\n");
+    scrivi(radice.path() + QStringLiteral("/cgi/banca.ris"), "uno\n");
+    const RisultatoFtp r = c->connetti();
+    QVERIFY2(r.riuscito(), qPrintable(r.messaggio()));
+    QCOMPARE(c->creaCartella(QStringLiteral("www")).codice, 0);
+    QCOMPARE(c->cambiaCartella(QStringLiteral("www")).codice, 0);
+    QCOMPARE(c->invia(cartella.path() + QStringLiteral("/foto.jpg"), QStringLiteral("foto.jpg")).codice, 0);
+    QCOMPARE(c->elenca().codice, 0);
+    QCOMPARE(c->elenca(true).codice, 0);
+    QCOMPARE(c->cambiaCartella(QStringLiteral("../cgi")).codice, 0);
+    c->binario = false;
+    QCOMPARE(c->invia(cartella.path() + QStringLiteral("/vtorder.pl"), QStringLiteral("vtorder.pl")).codice, 0);
+    QCOMPARE(c->invia(cartella.path() + QStringLiteral("/banca.ris"), QStringLiteral("banca.ris"), true).codice, 0);
+    QCOMPARE(c->comando(QStringLiteral("SITE chmod 755 vtorder.pl")).codice, 0);
+    QCOMPARE(c->esci().codice, 0);
+
+    QCOMPARE(leggi(radice.path() + QStringLiteral("/www/foto.jpg")), foto);
+    QCOMPARE(leggi(radice.path() + QStringLiteral("/cgi/vtorder.pl")), QByteArray("#!/usr/bin/perl\nprint 1;\n"));
+    QCOMPARE(leggi(radice.path() + QStringLiteral("/cgi/banca.ris")), QByteArray("uno\ndue\n"));
+    QVERIFY(QFileInfo(radice.path() + QStringLiteral("/cgi/vtorder.pl")).permissions() & QFileDevice::ExeOther);
+    QCOMPARE(elenco.size(), 2);
+    QVERIFY(elenco.first().endsWith(QLatin1String(" foto.jpg")));
+    QCOMPARE(elenco.last(), QStringLiteral("foto.jpg"));
+
+    const QString server = QStringLiteral("ftp.negozio.invalid:%1").arg(s.porta());
+    QVERIFY(righe.contains(comando + u' ' + server));
+    QVERIFY(QString::fromUtf8(leggi(registro)).contains(comando + u' ' + server));
+    QCOMPARE(righe.count(QStringLiteral("PASS (hidden)")), accessoFirewall ? 2 : 1);
+    const QString log = righe.join(u'\n');
+    QVERIFY(!log.contains(ServerFtp::password()) && !log.contains(QStringLiteral("chiave-del-firewall")));
+    QCOMPARE(!righe.filter(QRegularExpression(QStringLiteral("^(EPRT|PORT) "))).isEmpty(), attiva);
+}
+
+void TestFtp::firewallRefusals_data()
+{
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<int>("codice");
+    QTest::addColumn<QString>("messaggio");
+    QTest::newRow("wrong firewall password")
+        << "password" << 20530
+        << "Il firewall '127.0.0.1' ha rifiutato l'accesso: controllare il nome utente e la password del firewall "
+           "nelle impostazioni FTP avanzate.\nRisposta del server: 530 Accesso al firewall negato";
+    QTest::newRow("server name the firewall does not know")
+        << "host" << 20550
+        << "Il firewall '127.0.0.1' non si è collegato al server 'altro.invalid:{server}': controllare il nome "
+           "dell'host nella scheda \"Internet\" e la porta FTP nelle impostazioni avanzate.\nRisposta del server: 550 "
+           "Host sconosciuto: altro.invalid:{server}";
+    QTest::newRow("nobody listening at the firewall")
+        << "porta" << CodiceFtp::Connessione
+        << "Impossibile connettersi al firewall '127.0.0.1' sulla porta {libera}: controllare il nome e la porta del "
+           "firewall nelle impostazioni FTP avanzate.";
+    QTest::newRow("firewall name unknown")
+        << "nome" << CodiceFtp::Connessione
+        << "Impossibile trovare il firewall 'firewall.invalid': controllare il nome del firewall nelle impostazioni FTP "
+           "avanzate.";
+    QTest::newRow("firewall that never greets")
+        << "muto" << CodiceFtp::TempoScaduto << "Il firewall '127.0.0.1' non risponde: tempo scaduto.";
+    QTest::newRow("line break in the server name")
+        << "a capo" << CodiceFtp::NomeNonValido
+        << "Il nome dell'host contiene un a capo o un altro carattere non ammesso: correggerlo.";
+}
+
+// Each refusal of the firewall comes back named in Italian, in bounded
+// time, and nothing reaches the server.
+void TestFtp::firewallRefusals()
+{
+    QFETCH(QString, caso);
+    QFETCH(int, codice);
+    QFETCH(QString, messaggio);
+    QTemporaryDir radice;
+    ServerFtp s(radice.path());
+    QVERIFY(s.avviato());
+    GatewayFtp firewall({QStringLiteral("SITE"), QStringLiteral("guardia"), QStringLiteral("giusta"),
+                         {QStringLiteral("ftp.negozio.invalid:%1=127.0.0.1:%1").arg(s.porta())}, {}});
+    QVERIFY(firewall.avviato());
+    AscoltoMuto muto;
+    const int libera = portaLibera();
+    auto c = componente(s);
+    c->host = caso == QLatin1String("host") ? QStringLiteral("altro.invalid")
+        : caso == QLatin1String("a capo")   ? QStringLiteral("ftp.negozio.invalid\r\nDELE index.htm")
+                                            : QStringLiteral("ftp.negozio.invalid");
+    c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), firewall.porta(), QStringLiteral("guardia"),
+                   caso == QLatin1String("password") ? QStringLiteral("sbagliata") : QStringLiteral("giusta")};
+    if (caso == QLatin1String("porta"))
+        c->firewall.porta = libera;
+    if (caso == QLatin1String("nome"))
+        c->firewall.host = QStringLiteral("firewall.invalid");
+    if (caso == QLatin1String("muto"))
+        c->firewall.porta = muto.porta();
+    QElapsedTimer t;
+    t.start();
+    const RisultatoFtp r = c->connetti();
+    QCOMPARE(r.codice, codice);
+    QCOMPARE(r.messaggio(), QString(messaggio)
+                                .replace(QLatin1String("{server}"), QString::number(s.porta()))
+                                .replace(QLatin1String("{libera}"), QString::number(libera)));
+    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
 }
 
 void TestFtp::throughSocksProxy_data()
 {
     QTest::addColumn<int>("tipo");
-    QTest::newRow("Socks 4") << int(TipoFirewall::Socks4);
-    QTest::newRow("Socks 5") << int(TipoFirewall::Socks5);
+    QTest::addColumn<bool>("attiva");
+    QTest::addColumn<bool>("conBind");
+    for (int tipo : {int(TipoFirewall::Socks4), int(TipoFirewall::Socks5)})
+        for (bool attiva : {false, true})
+            QTest::addRow("Socks %d, %s", tipo == int(TipoFirewall::Socks4) ? 4 : 5, attiva ? "active" : "passive")
+                << tipo << attiva << true;
+    QTest::newRow("Socks 5, active, BIND refused by the proxy") << int(TipoFirewall::Socks5) << true << false;
 }
 
-// The SOCKS firewall types reach the server through a real proxy (Debian's
-// dante-server, started here on a free port); with the proxy gone, nothing
-// reaches the server.
+// The Socks firewall types reach the server through a real proxy (Debian's
+// dante-server) whose connections leave from 127.0.0.2, to a server that
+// takes data connections only with the address its control connection
+// comes from: every data connection, passive or active (the proxy's BIND),
+// goes through the proxy. With the proxy gone, nothing reaches the server.
 void TestFtp::throughSocksProxy()
 {
     QFETCH(int, tipo);
-    if (!QFile::exists(QStringLiteral("/usr/sbin/danted")))
+    QFETCH(bool, attiva);
+    QFETCH(bool, conBind);
+    if (!ProxySocks::installato())
         QSKIP("dante-server is not installed (scripts/install-deps installs it)");
     QTemporaryDir radice, cartella;
-    ServerFtp s(radice.path());
+    ServerFtp::Guasti g;
+    g.stretto = true;
+    ServerFtp s(radice.path(), g);
     QVERIFY(s.avviato());
-    const int porta = portaLibera();
-    const QString conf = cartella.path() + QStringLiteral("/danted.conf");
-    scrivi(conf, QStringLiteral("logoutput: stderr\n"
-                                    "internal: 127.0.0.1 port = %1\n"
-                                    "external: 127.0.0.1\n"
-                                    "socksmethod: none\n"
-                                    "clientmethod: none\n"
-                                    "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
-                                    "socks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n")
-                         .arg(porta)
-                         .toUtf8());
-    QProcess proxy;
-    proxy.start(QStringLiteral("/usr/sbin/danted"), {QStringLiteral("-f"), conf, QStringLiteral("-p"),
-                                                      cartella.path() + QStringLiteral("/danted.pid"),
-                                                      QStringLiteral("-N"), QStringLiteral("1")});
-    QVERIFY(proxy.waitForStarted());
+    ProxySocks proxy(cartella.path(), conBind, QStringLiteral("127.0.0.2"));
+    QVERIFY(proxy.avviato());
     scrivi(cartella.path() + QStringLiteral("/a.htm"), "via proxy");
+    QStringList righe;
     auto connetti = [&] {
-        auto c = componente(s);
-        c->firewall.tipo = tipo;
-        c->firewall.host = QStringLiteral("127.0.0.1");
-        c->firewall.porta = porta;
+        auto c = componente(s, &righe);
+        c->attiva = attiva;
+        c->firewall = {tipo, QStringLiteral("127.0.0.1"), proxy.porta(), {}, {}};
         return c;
     };
-    RisultatoFtp r;
-    for (int i = 0; i < 50; ++i) {  // until the proxy listens
-        auto c = connetti();
-        r = c->connetti();
-        if (r.riuscito()) {
-            QCOMPARE(c->invia(cartella.path() + QStringLiteral("/a.htm"), QStringLiteral("a.htm")).codice, 0);
-            break;
-        }
-        QThread::msleep(100);
-    }
+    auto c = connetti();
+    RisultatoFtp r = c->connetti();
     QVERIFY2(r.riuscito(), qPrintable(r.testo));
+    r = c->invia(cartella.path() + QStringLiteral("/a.htm"), QStringLiteral("a.htm"));
+    if (!conBind) {
+        QCOMPARE(r.codice, CodiceFtp::ConnessioneDati);
+        QVERIFY2(r.messaggio().contains(QStringLiteral("Il proxy Socks '127.0.0.1' non ha aperto la connessione attiva "
+                                                       "dei dati (non permesso dalle regole del proxy): scegliere la "
+                                                       "connessione passiva nelle impostazioni FTP avanzate.")),
+                 qPrintable(r.messaggio()));
+        QVERIFY(!QFile::exists(radice.path() + QStringLiteral("/a.htm")));
+        return;
+    }
+    QVERIFY2(r.riuscito(), qPrintable(r.messaggio() + u'\n' + righe.join(u'\n')));
+    QCOMPARE(c->comando(QStringLiteral("SITE chmod 755 a.htm")).codice, 0);
+    QCOMPARE(c->esci().codice, 0);
     QCOMPARE(leggi(radice.path() + QStringLiteral("/a.htm")), QByteArray("via proxy"));
-    proxy.kill();
-    proxy.waitForFinished();
-    // Without the proxy there is no way to the server (a child of the proxy
-    // may still take the connection for a moment and drop it).
+    QCOMPARE(!righe.filter(QRegularExpression(QStringLiteral("^(EPRT|PORT) "))).isEmpty(), attiva);
+    proxy.ferma();
+    // Without the proxy there is no way to the server.
     QVERIFY(!connetti()->connetti().riuscito());
 }
 

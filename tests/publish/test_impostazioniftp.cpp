@@ -30,7 +30,7 @@ public:
     RisultatoFtp annunciaLunghezza(qint64) override { return {}; }
     RisultatoFtp invia(const QString &, const QString &, bool) override { return {}; }
     RisultatoFtp comando(const QString &) override { return {}; }
-    RisultatoFtp elenca() override { return {}; }
+    RisultatoFtp elenca(bool) override { return {}; }
     RisultatoFtp esci() override { return {}; }
     void interrompi() override {}
     QString cartellaCorrente() const override { return {}; }

@@ -176,9 +176,12 @@ private slots:
     void refusedPermissionsAreRetried();
     void longNamesInDeepFolders();
     void onlyRegularFilesOfTheFolder();
+    void namesThatWouldBreakACommand();
     void cancelMidRun();
     void whichFilesAreConsidered_data();
     void whichFilesAreConsidered();
+    void buildFilesGoWithTheScripts_data();
+    void buildFilesGoWithTheScripts();
     void passwordFileModes_data();
     void passwordFileModes();
     void nothingToSendOrNoList();
@@ -186,6 +189,8 @@ private slots:
     void uploadListAndExtensions();
     void fileDelNegozioSoloDallaLista_data();
     void fileDelNegozioSoloDallaLista();
+    void throughEveryFirewall_data();
+    void throughEveryFirewall();
 };
 
 // The first run sends every file, scripts as text with their permissions,
@@ -415,6 +420,9 @@ void TestPubblicatore::failuresLeaveExactRecords_data()
         << "pieno" << QStringList() << spazio + "426 No space left on device; transfer aborted.";
     QTest::newRow("quota") << "risposta" << QStringList{QStringLiteral("STOR b.jpg=552 Quota exceeded.")}
                            << spazio + "552 Quota exceeded.";
+    QTest::newRow("disk full while the file goes")
+        << "552" << QStringList()
+        << spazio + "552 Requested file action aborted: exceeded storage allocation (disk full).";
     // The refused path in the reply is no sign of a full disk.
     QTest::newRow("refusal that names the path")
         << "risposta" << QStringList{QStringLiteral("STOR b.jpg=550 /home/myspace/quota/b.jpg: Permission denied")}
@@ -455,6 +463,7 @@ void TestPubblicatore::failuresLeaveExactRecords()
         g.soloLettura << QStringLiteral("www/shop");
     g.cadeDurante = guasto == QLatin1String("cade") ? QStringLiteral("b.jpg") : QString();
     g.siFermaDurante = guasto == QLatin1String("fermo") ? QStringLiteral("b.jpg") : QString();
+    g.discoPienoDurante = guasto == QLatin1String("552") ? QStringLiteral("b.jpg") : QString();
     b.pagina(QStringLiteral("a.htm"), "a");
     b.pagina(QStringLiteral("b.jpg"), QByteArray(3 * 1024 * 1024, 'b'));
     b.pagina(QStringLiteral("c.htm"), "c");
@@ -690,6 +699,33 @@ void TestPubblicatore::onlyRegularFilesOfTheFolder()
     QVERIFY(!b.record().join(u' ').contains(QLatin1String("segreto")));
 }
 
+// A file whose name holds a line break or another control character is
+// never made into a command: it is left out, named in one warning, and the
+// rest of the update goes on.
+void TestPubblicatore::namesThatWouldBreakACommand()
+{
+    Banco b;
+    QVERIFY(b.avvia());
+    b.pagina(QStringLiteral("a.htm"), "a");
+    b.pagina(QStringLiteral("riga\nDELE a.htm"), "x");
+    b.pagina(QStringLiteral("tab\tfoto.jpg"), "x");
+    b.pagina(QStringLiteral("z.htm"), "z");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    b.messages.answer(Messages::Answer::No);
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QCOMPARE(b.messages.texts(),
+             (QStringList{QStringLiteral("Questi file della cartella '%1' non sono stati inviati, perché il loro nome "
+                                         "contiene un a capo o un altro carattere di controllo: 'riga?DELE a.htm', "
+                                         "'tab?foto.jpg'. Rinominarli o toglierli dalla cartella.")
+                              .arg(b.pagine),
+                          QStringLiteral("Aggiornamento del negozio terminato. Vuoi vedere il sito?")}));
+    QCOMPARE(QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files),
+             (QStringList{QStringLiteral("a.htm"), QStringLiteral("z.htm")}));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/x.pl")), QByteArray("1"));
+    QVERIFY(leggi(b.negozio + QStringLiteral("/vtftp1.log")).contains("* riga?DELE a.htm non è inviato"));
+}
+
 // Cancel while a file hangs: the run ends at once without a message, no
 // later file is started, and the files sent before stay recorded.
 void TestPubblicatore::cancelMidRun()
@@ -753,6 +789,46 @@ void TestPubblicatore::whichFilesAreConsidered()
              inviati.size());
     QStringList arrivati = QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files);
     arrivati.sort();
+    QCOMPARE(arrivati, inviati);
+}
+
+void TestPubblicatore::buildFilesGoWithTheScripts_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QStringList>("inviati");
+    const QStringList costruzione{QStringLiteral("prezziABC.tsv"), QStringLiteral("resultsABC.htm"),
+                                  QStringLiteral("searchABC.csv"), QStringLiteral("vtorderABC.pl")};
+    QTest::newRow("every group ticked")
+        << QByteArray("TYPE: .htm.html.shtm.shtml.css.js.gif.jpg.jpeg.png.bmp.mdb.csv.pl.asp.\r\n") << costruzione;
+    QTest::newRow("scripts group only") << QByteArray("TYPE: .pl.asp.\r\n") << costruzione;
+    QTest::newRow("every file of the folder, scripts group only")
+        << QByteArray("SHOP: 0\r\nTYPE: .pl.asp.\r\n") << (QStringList(costruzione) << QStringLiteral("strumento.pl"));
+    QTest::newRow("pages group only: no script, no price list")
+        << QByteArray("TYPE: .htm.html.shtm.shtml.css.js.\r\n") << QStringList{QStringLiteral("resultsABC.htm")};
+}
+
+// With an extension list in force, the files the build writes beside the
+// scripts (the order script's price list, the search data and results
+// page) go with the scripts group, whatever their extension: a price list
+// left behind would keep the server on the old prices. A file the build did
+// not write keeps to the extension list.
+void TestPubblicatore::buildFilesGoWithTheScripts()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QStringList, inviati);
+    Banco b;
+    QVERIFY(b.avvia());
+    b.pagina(QStringLiteral("index.htm"), "i");
+    for (const char *n : {"vtorderABC.pl", "prezziABC.tsv", "searchABC.csv", "resultsABC.htm"})
+        b.programma(QString::fromLatin1(n), "x");
+    b.programma(QStringLiteral("strumento.pl"), "x");
+    b.programma(QStringLiteral("appunti.tsv"), "x");
+    b.lista({QStringLiteral("strumento.pl"), QStringLiteral("appunti.tsv")});
+    scriviFile(b.negozio + QStringLiteral("/vtftp.ini"), "MODE: 1\r\nSHOP: 1\r\n" + ini);
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QStringList arrivati = QDir(b.radice + QStringLiteral("/cgi-bin")).entryList(QDir::Files);
+    arrivati.sort();
+    inviati.sort();
     QCOMPARE(arrivati, inviati);
 }
 
@@ -878,6 +954,88 @@ void TestPubblicatore::fileDelNegozioSoloDallaLista()
     scriviFile(b.negozio + QStringLiteral("/vtftp.ini"), ini);
     QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
     QCOMPARE(QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files), QStringList{"index.htm"});
+}
+
+void TestPubblicatore::throughEveryFirewall_data()
+{
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<bool>("attiva");
+    for (int tipo = 1; tipo <= 7; ++tipo)
+        for (bool attiva : {false, true})
+            QTest::addRow("type %d, %s", tipo, attiva ? "active" : "passive") << tipo << attiva;
+}
+
+// An update through each firewall type of the settings, in passive and
+// active mode: every file on the server byte for byte, the script's
+// permissions set, and neither the server's nor the firewall's password
+// in the logs or in the window's log lines. The server's name is one only
+// the firewall can reach.
+void TestPubblicatore::throughEveryFirewall()
+{
+    QFETCH(int, tipo);
+    QFETCH(bool, attiva);
+    const bool socks = tipo == int(TipoFirewall::Socks4) || tipo == int(TipoFirewall::Socks5);
+    if (socks && !ProxySocks::installato())
+        QSKIP("dante-server is not installed (scripts/install-deps installs it)");
+    Banco b;
+    const QString nome = QStringLiteral("ftp.negozio.invalid");
+    // A "USER user@host" firewall: the test server stands in for it and
+    // takes only the login it would be given.
+    ServerFtp::Guasti g;
+    if (tipo == int(TipoFirewall::ProxyUser))
+        g.utente = ServerFtp::utente() + u'@' + nome + QStringLiteral(":2121");
+    QVERIFY(b.avvia(g));
+    const int portaServer = tipo == int(TipoFirewall::ProxyUser) ? 2121 : b.server->porta();
+    const QString chiave = QStringLiteral("chiave-del-firewall");
+    std::unique_ptr<ProxySocks> proxy;
+    std::unique_ptr<GatewayFtp> gateway;
+    int portaFirewall = b.server->porta();
+    if (socks) {
+        proxy = std::make_unique<ProxySocks>(b.dir.path());
+        QVERIFY(proxy->avviato());
+        portaFirewall = proxy->porta();
+        b.host = QStringLiteral("127.0.0.1");
+    } else if (tipo >= int(TipoFirewall::ProxySite) && tipo <= int(TipoFirewall::ProxyOpen)) {
+        const char *comandi[] = {"SITE", "PROXY", "OPEN"};
+        gateway = std::make_unique<GatewayFtp>(GatewayFtp::Opzioni{
+            QString::fromLatin1(comandi[tipo - int(TipoFirewall::ProxySite)]), QStringLiteral("guardia"), chiave,
+            {QStringLiteral("%1:%2=127.0.0.1:%2").arg(nome).arg(portaServer)}, {}});
+        QVERIFY(gateway->avviato());
+        portaFirewall = gateway->porta();
+        b.host = nome;
+    } else {
+        b.host = nome;
+    }
+    scriviFile(b.negozio + QStringLiteral("/firewall.net"),
+               QStringLiteral("MODE: %1\r\nHOST: 127.0.0.1\r\nTYPE: %2\r\nPORT: %3\r\nFPRT: %4\r\n"
+                              "USER: %5\r\nPASS: %6\r\n")
+                   .arg(attiva ? 0 : 1)
+                   .arg(tipo)
+                   .arg(portaFirewall)
+                   .arg(portaServer)
+                   .arg(gateway ? QStringLiteral("guardia") : QString(), gateway ? chiave : QString())
+                   .toUtf8());
+    QByteArray foto(200000, '\0');
+    for (int i = 0; i < foto.size(); ++i)
+        foto[i] = char(i * 7 % 256);
+    b.pagina(QStringLiteral("index.htm"), "<html>\r\n</html>\r\n");
+    b.pagina(QStringLiteral("foto.jpg"), foto);
+    b.programma(QStringLiteral("vtorderABC.pl"), "#!/usr/bin/perl\r\nprint 1;\r\n");
+    b.lista();
+    b.messages.answer(Messages::Answer::No);
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n') + u'\n' + b.righeLog.join(u'\n')));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/index.htm")), QByteArray("<html>\r\n</html>\r\n"));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/foto.jpg")), foto);
+    QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/vtorderABC.pl")), QByteArray("#!/usr/bin/perl\nprint 1;\n"));
+    QVERIFY(b.eseguibile(QStringLiteral("vtorderABC.pl")));
+    const QByteArray log = leggi(b.negozio + QStringLiteral("/vtftp1.log")) + leggi(b.negozio + QStringLiteral("/vtftp2.log"));
+    QVERIFY(log.contains("PASS (hidden)"));
+    for (const QString &segreto : {ServerFtp::password(), chiave}) {
+        QVERIFY(!log.contains(segreto.toUtf8()));
+        QVERIFY(!b.righeLog.join(u'\n').contains(segreto));
+    }
+    QCOMPARE(log.contains("EPRT |") || log.contains("PORT "), attiva);
+    QVERIFY(b.nienteDaInviare());
 }
 
 QTEST_GUILESS_MAIN(TestPubblicatore)

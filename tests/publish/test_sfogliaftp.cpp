@@ -9,39 +9,120 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+// A browser session with a server on a folder of the test, its port in the
+// folder's firewall.net; the session's log and signals are collected.
+struct Banco {
+    ServerFtp server;
+    SfogliaFtp sessione;
+    QStringList log;
+    QSignalSpy elencato{&sessione, &SfogliaFtp::elencato};
+    QSignalSpy rifiutato{&sessione, &SfogliaFtp::rifiutato};
+    QSignalSpy fallito{&sessione, &SfogliaFtp::fallito};
+
+    Banco(const QString &radice, const ServerFtp::Guasti &g = {})
+        : server(radice, g), sessione(conPorta(radice, server))
+    {
+        QObject::connect(&sessione, &SfogliaFtp::rigaRegistrata, [this](const QString &r) { log << r; });
+    }
+    static QString conPorta(const QString &radice, const ServerFtp &s)
+    {
+        QFile net(radice + QStringLiteral("/firewall.net"));
+        if (net.open(QIODevice::WriteOnly))
+            net.write("FPRT: " + QByteArray::number(s.porta()) + "\r\n");
+        return radice;
+    }
+};
+
+} // namespace
+
 class TestSfogliaFtp : public QObject {
     Q_OBJECT
 private slots:
     void listingLines_data();
     void listingLines();
+    void offeredFolders_data();
+    void offeredFolders();
     void cleaning_data();
     void cleaning();
     void walkDownAndUp();
+    void onlyPlainSubFoldersOffered();
 };
 
 void TestSfogliaFtp::listingLines_data()
 {
     QTest::addColumn<QString>("riga");
     QTest::addColumn<QString>("nome");
-    QTest::addColumn<bool>("cartella");
+    QTest::addColumn<int>("voce");
+    const int cartella = int(VoceElenco::Cartella), altro = int(VoceElenco::Altro),
+              illeggibile = int(VoceElenco::Illeggibile);
     QTest::newRow("folder with blanks") << "drwxr-xr-x   2 mario  users     4096 Jan  5 10:00 My Folder\r\n"
-                                        << "My Folder" << true;
-    QTest::newRow("file") << "-rw-r--r-- 1 mario users 12 Jan 5 2023 index.htm" << "index.htm" << false;
-    QTest::newRow("upper-case D") << "Drwx 1 a b 0 Jan 1 00:00 www" << "www" << true;
-    QTest::newRow("dot") << "drwxr-xr-x 2 a b 4096 Jan 5 10:00 ." << "." << false;
-    QTest::newRow("dot dot") << "drwxr-xr-x 2 a b 4096 Jan 5 10:00 .." << ".." << false;
-    QTest::newRow("total line") << "total 12" << "12" << false;
-    QTest::newRow("server without d lines") << "01-05-23  10:00AM       <DIR>          www" << "www"
-                                            << false;
+                                        << "My Folder" << cartella;
+    QTest::newRow("file") << "-rw-r--r-- 1 mario users 12 Jan 5 2023 index.htm" << "index.htm" << altro;
+    QTest::newRow("upper-case D") << "Drwx 1 a b 0 Jan 1 00:00 www" << "www" << cartella;
+    QTest::newRow("dot") << "drwxr-xr-x 2 a b 4096 Jan 5 10:00 ." << "." << altro;
+    QTest::newRow("dot dot") << "drwxr-xr-x 2 a b 4096 Jan 5 10:00 .." << ".." << altro;
+    QTest::newRow("total line") << "total 12" << "" << altro;
+    QTest::newRow("server without d lines") << "01-05-23  10:00AM       <DIR>          www" << "" << illeggibile;
+    QTest::newRow("too few fields: no folder g") << "drwxr-xr-x 2 a g" << "" << illeggibile;
+    QTest::newRow("a lone d") << "d" << "" << illeggibile;
+    QTest::newRow("name with a slash") << "drwxr-xr-x 2 a b 4096 Jan 5 10:00 a/b" << "a/b" << illeggibile;
+    QTest::newRow("name leading out") << "drwxr-xr-x 2 a b 4096 Jan 5 10:00 ../../etc" << "../../etc" << illeggibile;
+    QTest::newRow("name with a backslash") << "drwxr-xr-x 2 a b 4096 Jan 5 10:00 a\\b" << "a\\b" << illeggibile;
+    QTest::newRow("name with a tab") << "drwxr-xr-x 2 a b 4096 Jan 5 10:00 a\tb" << "a\tb" << illeggibile;
+    QTest::newRow("name with a carriage return")
+        << "drwxr-xr-x 2 a b 4096 Jan 5 10:00 a\rdrwxr-xr-x 2 a b 4096 Jan 5 10:00 finta"
+        << "a\rdrwxr-xr-x 2 a b 4096 Jan 5 10:00 finta" << illeggibile;
 }
 
 void TestSfogliaFtp::listingLines()
 {
     QFETCH(QString, riga);
     QFETCH(QString, nome);
-    QFETCH(bool, cartella);
-    QCOMPARE(NomeFileFTP(riga), nome);
-    QCOMPARE(RigaCartella(riga), cartella);
+    QFETCH(int, voce);
+    QString letto;
+    QCOMPARE(int(LeggiRigaElenco(riga, &letto)), voce);
+    QCOMPARE(letto, nome);
+}
+
+void TestSfogliaFtp::offeredFolders_data()
+{
+    QTest::addColumn<QStringList>("righe");
+    QTest::addColumn<QStringList>("nomi");
+    QTest::addColumn<QStringList>("offerte");
+    QTest::addColumn<int>("scartate");
+    const QString d = QStringLiteral("drwxr-xr-x 2 a b 4096 Jan 5 10:00 ");
+    const QString f = QStringLiteral("-rw-r--r-- 1 a b 12 Jan 5 10:00 ");
+    QTest::newRow("plain folders and a file")
+        << QStringList{QStringLiteral("total 3"), d + "www", d + "cgi-bin", f + "index.htm"}
+        << QStringList{"www", "cgi-bin", "index.htm"} << QStringList{"www", "cgi-bin"} << 0;
+    // A folder named "vera", a line break and a whole listing line: the
+    // listing shows "vera" and "finta", the names show the name in two lines.
+    QTest::newRow("line break smuggling a folder")
+        << QStringList{d + "vera", d + "finta", d + "www"} << QStringList{"vera", d + "finta", "www"}
+        << QStringList{"www"} << 2;
+    QTest::newRow("folder missing from the names") << QStringList{d + "www", d + "altra"} << QStringList{"www"}
+                                                   << QStringList{"www"} << 1;
+    QTest::newRow("unreadable lines") << QStringList{"d", "drwx g", d + "www"} << QStringList{"www"}
+                                      << QStringList{"www"} << 2;
+}
+
+// A folder is offered only when the names-only listing holds its name
+// alone; what is left out is reported for the log.
+void TestSfogliaFtp::offeredFolders()
+{
+    QFETCH(QStringList, righe);
+    QFETCH(QStringList, nomi);
+    QFETCH(QStringList, offerte);
+    QFETCH(int, scartate);
+    QStringList fuori;
+    QCOMPARE(CartelleOfferte(righe, nomi, fuori), offerte);
+    QCOMPARE(fuori.size(), scartate);
+    // Without the names (a server that refuses them) the listing's plain
+    // folders are offered as they stand.
+    fuori.clear();
+    QVERIFY(CartelleOfferte(righe, std::nullopt, fuori).contains(QStringLiteral("www")));
 }
 
 void TestSfogliaFtp::cleaning_data()
@@ -76,19 +157,11 @@ void TestSfogliaFtp::walkDownAndUp()
     QFile f(radice.path() + QStringLiteral("/www/index.htm"));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    ServerFtp s(radice.path());
-    QVERIFY(s.avviato());
-    QFile net(radice.path() + QStringLiteral("/firewall.net"));
-    QVERIFY(net.open(QIODevice::WriteOnly));
-    net.write("FPRT: " + QByteArray::number(s.porta()) + "\r\n");
-    net.close();
-
-    SfogliaFtp b(radice.path());
-    QStringList log;
-    connect(&b, &SfogliaFtp::rigaRegistrata, [&](const QString &r) { log << r; });
-    QSignalSpy elencato(&b, &SfogliaFtp::elencato);
-    QSignalSpy fallito(&b, &SfogliaFtp::fallito);
-    auto attendi = [&] { return elencato.wait(10000); };
+    Banco banco(radice.path());
+    QVERIFY(banco.server.avviato());
+    SfogliaFtp &b = banco.sessione;
+    const QStringList &log = banco.log;
+    auto attendi = [&] { return banco.elencato.wait(10000); };
 
     b.ConnettiFTP(QStringLiteral("ftp://127.0.0.1/"), ServerFtp::utente(), ServerFtp::password());
     QVERIFY(b.occupato());
@@ -118,10 +191,59 @@ void TestSfogliaFtp::walkDownAndUp()
     b.Su();
     QVERIFY(attendi());
     QCOMPARE(b.percorso(), QString());
-    QCOMPARE(fallito.size(), 0);
+    QCOMPARE(banco.fallito.size(), 0);
     QVERIFY(log.contains(QStringLiteral("PASS (hidden)")));
     QVERIFY(!log.join(u'\n').contains(ServerFtp::password()));
     QCOMPARE(SfogliaFtp::Selezione(QString(), QStringLiteral("www")), QStringLiteral("www"));
+}
+
+// A server whose folder names hold line breaks, control characters and a
+// backslash: only the plain names of real sub-folders are offered, and the
+// lines left out are logged. A folder that cannot be entered, or entered
+// but not listed, is refused with its own reason, and the browser stays
+// where it was.
+void TestSfogliaFtp::onlyPlainSubFoldersOffered()
+{
+    QTemporaryDir radice;
+    const QString finta = QStringLiteral("drwxr-xr-x 2 a b 4096 Jan 01 00:00 finta");
+    for (const QString &c : {QStringLiteral("www"), QStringLiteral("vera\n") + finta, QStringLiteral("cr\r") + finta + u'2',
+                             QStringLiteral("tab\tqui"), QStringLiteral("a\\b"), QStringLiteral("www/chiusa")})
+        QVERIFY(QDir(radice.path()).mkpath(c));
+    ServerFtp::Guasti g;
+    g.senzaElenco << QStringLiteral("www/chiusa");
+    Banco banco(radice.path(), g);
+    QVERIFY(banco.server.avviato());
+    SfogliaFtp &b = banco.sessione;
+    const QStringList &log = banco.log;
+    QSignalSpy &elencato = banco.elencato, &rifiutato = banco.rifiutato;
+    b.ConnettiFTP(QStringLiteral("127.0.0.1"), ServerFtp::utente(), ServerFtp::password());
+    QVERIFY(elencato.wait(10000));
+    QCOMPARE(b.cartelle(), QStringList{QStringLiteral("www")});
+    QCOMPARE(log.filter(QStringLiteral("* Riga dell'elenco non usata: ")).size(), 6);
+    QVERIFY(log.contains(QStringLiteral("* Riga dell'elenco non usata: finta")));
+
+    b.Entra(QStringLiteral("sparita"));
+    QVERIFY(rifiutato.wait(10000));
+    QVERIFY2(rifiutato.last().at(0).toString().startsWith(
+                 QStringLiteral("La cartella 'sparita' non esiste sul server o non vi si può accedere.\nRisposta del "
+                                "server: 550 ")),
+             qPrintable(rifiutato.last().at(0).toString()));
+    QCOMPARE(b.percorso(), QString());
+    b.Entra(QStringLiteral("www"));
+    QVERIFY(elencato.wait(10000));
+    QCOMPARE(b.cartelle(), QStringList{QStringLiteral("chiusa")});
+    b.Entra(QStringLiteral("chiusa"));
+    QVERIFY(rifiutato.wait(10000));
+    QVERIFY2(rifiutato.last().at(0).toString().startsWith(
+                 QStringLiteral("Impossibile elencare il contenuto della cartella 'www/chiusa'.\n")),
+             qPrintable(rifiutato.last().at(0).toString()));
+    QCOMPARE(b.percorso(), QStringLiteral("www"));
+    // Back where it was: going up lists the login folder.
+    b.Su();
+    QVERIFY(elencato.wait(10000));
+    QCOMPARE(b.percorso(), QString());
+    QCOMPARE(b.cartelle(), QStringList{QStringLiteral("www")});
+    QCOMPARE(banco.fallito.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSfogliaFtp)

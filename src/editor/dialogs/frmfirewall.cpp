@@ -1,6 +1,5 @@
 #include "frmfirewall.h"
 
-#include "ftp.h"
 #include "impostazioniftp.h"
 #include "messages.h"
 #include "pulsantiimpostazioni.h"
@@ -24,7 +23,6 @@ frmFirewall::frmFirewall(const QString &percorsoNegozio, Messages &messages, Aiu
     connect(pulsanti.cmdOK, &QPushButton::clicked, this, &frmFirewall::ok);
     connect(pulsanti.cmdAnnulla, &QPushButton::clicked, this, &QDialog::reject);
     connect(pulsanti.cmdReset, &QPushButton::clicked, this, &frmFirewall::reset);
-    connect(ui->cboType, &QComboBox::currentIndexChanged, this, &frmFirewall::tipoCambiato);
     mostra();
 }
 
@@ -41,21 +39,12 @@ void frmFirewall::mostra()
     ui->txtFTPport->setText(s.portaFTP);
     ui->txtUsername->setText(s.user);
     ui->txtPassword->setText(s.password);
-    tipoCambiato();
 }
 
 void frmFirewall::Mostra(QWidget *parent, const QString &percorsoNegozio, Messages &messages, Aiuto aiuto)
 {
     frmFirewall dialogo(percorsoNegozio, messages, std::move(aiuto), parent);
     dialogo.exec();
-}
-
-void frmFirewall::tipoCambiato()
-{
-    const bool supportato = ui->cboType->currentIndex() < 0 || FirewallSupportato(ui->cboType->currentIndex());
-    QFont f = ui->lblSupporto->font();
-    f.setBold(!supportato);
-    ui->lblSupporto->setFont(f);
 }
 
 void frmFirewall::ok()

@@ -28,8 +28,6 @@ private:
     void mostra();
     void ok();
     void reset();
-    // The note on the types that cannot be used stands out while one is chosen.
-    void tipoCambiato();
 
     std::unique_ptr<Ui::frmFirewall> ui;
     QString m_file;

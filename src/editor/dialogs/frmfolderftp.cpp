@@ -44,6 +44,11 @@ void frmFolderFTP::collega()
     connect(s, &SfogliaFtp::rigaRegistrata, ui->txtLog, &QPlainTextEdit::appendPlainText);
     connect(s, &SfogliaFtp::occupatoCambiato, this, &frmFolderFTP::occupato);
     connect(s, &SfogliaFtp::elencato, this, &frmFolderFTP::elencato);
+    connect(s, &SfogliaFtp::rifiutato, this, [this](const QString &messaggio) {
+        // The server kept the browser out of a folder: it stays where it was.
+        m_messages.warning(messaggio);
+        ui->cmdUP->setEnabled(!m_sessione->percorso().isEmpty());
+    });
     connect(s, &SfogliaFtp::fallito, this, [this] {
         m_messages.warning(SfogliaFtp::MessaggioFallimento());
         done(QDialog::Rejected);

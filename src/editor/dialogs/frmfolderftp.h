@@ -2,7 +2,9 @@
 // frmFolderFTP: the remote folder browser. It logs in with the shop's FTP
 // account, lists the folders of the login folder, lets the merchant walk
 // down (double click) and up, and returns the folder clicked last, relative
-// to the login folder. The FTP work runs on a thread of its own. The window
+// to the login folder. A folder the server keeps it out of is named in a
+// warning, and the window stays where it was; a lost connection closes it.
+// The FTP work runs on a thread of its own. The window
 // is laid out in frmfolderftp.ui.
 #include "dialogoaiuto.h"
 

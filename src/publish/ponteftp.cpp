@@ -1,0 +1,497 @@
+#include "ponteftp.h"
+
+#include <QRegularExpression>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace {
+
+// Bytes held for a slow end before the other end is read no more.
+constexpr qsizetype Pieno = 256 * 1024;
+// A command or reply line longer than this is passed on as it stands.
+constexpr qsizetype RigaMassima = 64 * 1024;
+
+void chiudiFd(int &fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+bool stessoHost(const sockaddr_storage &x, const sockaddr_storage &y)
+{
+    if (x.ss_family != y.ss_family)
+        return false;
+    if (x.ss_family == AF_INET)
+        return reinterpret_cast<const sockaddr_in &>(x).sin_addr.s_addr
+            == reinterpret_cast<const sockaddr_in &>(y).sin_addr.s_addr;
+    return x.ss_family == AF_INET6
+        && IN6_ARE_ADDR_EQUAL(&reinterpret_cast<const sockaddr_in6 &>(x).sin6_addr,
+                              &reinterpret_cast<const sockaddr_in6 &>(y).sin6_addr);
+}
+
+bool loopback(const sockaddr_storage &a)
+{
+    if (a.ss_family == AF_INET)
+        return (ntohl(reinterpret_cast<const sockaddr_in &>(a).sin_addr.s_addr) >> 24) == 127;
+    return a.ss_family == AF_INET6 && IN6_IS_ADDR_LOOPBACK(&reinterpret_cast<const sockaddr_in6 &>(a).sin6_addr);
+}
+
+// A listening socket on the address given, at a port of the system's
+// choosing; -1 when it cannot be made.
+int ascolta(sockaddr_storage &dove)
+{
+    ImpostaPorta(dove, 0);
+    const int fd = ::socket(dove.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    socklen_t n = sizeof dove;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&dove), LunghezzaDi(dove)) != 0 || ::listen(fd, 4) != 0
+        || ::getsockname(fd, reinterpret_cast<sockaddr *>(&dove), &n) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+QByteArray testoIp(const sockaddr_storage &a)
+{
+    char testo[INET6_ADDRSTRLEN] = {};
+    if (a.ss_family == AF_INET6)
+        ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 &>(a).sin6_addr, testo, sizeof testo);
+    else
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in &>(a).sin_addr, testo, sizeof testo);
+    return testo;
+}
+
+// The address of a "PORT h1,h2,h3,h4,p1,p2" or "EPRT |1|host|port|"
+// argument; false when it is not one.
+bool leggiIndirizzo(const QByteArray &comando, const QByteArray &argomento, sockaddr_storage &a)
+{
+    a = {};
+    QByteArray ip;
+    int porta = -1;
+    if (comando == "PORT") {
+        const QList<QByteArray> n = argomento.trimmed().split(',');
+        if (n.size() != 6)
+            return false;
+        ip = n[0] + '.' + n[1] + '.' + n[2] + '.' + n[3];
+        bool ok1 = false, ok2 = false;
+        porta = n[4].toInt(&ok1) * 256 + n[5].toInt(&ok2);
+        if (!ok1 || !ok2)
+            return false;
+    } else {
+        const QByteArray t = argomento.trimmed();
+        if (t.isEmpty())
+            return false;
+        const QList<QByteArray> n = t.split(t[0]);
+        if (n.size() != 5)
+            return false;
+        ip = n[2];
+        bool ok = false;
+        porta = n[3].toInt(&ok);
+        if (!ok)
+            return false;
+    }
+    if (porta <= 0 || porta > 65535)
+        return false;
+    auto &v4 = reinterpret_cast<sockaddr_in &>(a);
+    auto &v6 = reinterpret_cast<sockaddr_in6 &>(a);
+    if (::inet_pton(AF_INET, ip.constData(), &v4.sin_addr) == 1)
+        a.ss_family = AF_INET;
+    else if (::inet_pton(AF_INET6, ip.constData(), &v6.sin6_addr) == 1)
+        a.ss_family = AF_INET6;
+    else
+        return false;
+    ImpostaPorta(a, porta);
+    return true;
+}
+
+QByteArray comandoAttivo(bool port, const sockaddr_storage &a)
+{
+    const int porta = PortaDi(a);
+    if (port && a.ss_family == AF_INET)
+        return "PORT " + testoIp(a).replace('.', ',') + ',' + QByteArray::number(porta >> 8) + ','
+            + QByteArray::number(porta & 0xff) + "\r\n";
+    return "EPRT |" + QByteArray(a.ss_family == AF_INET6 ? "2" : "1") + '|' + testoIp(a) + '|'
+        + QByteArray::number(porta) + "|\r\n";
+}
+
+// A reply made by the relay itself: one line, whatever the text holds.
+QByteArray rispostaPropria(int codice, QString testo)
+{
+    for (QChar &c : testo)
+        if (c.unicode() < 0x20)
+            c = u' ';
+    return QByteArray::number(codice) + ' ' + testo.toUtf8() + "\r\n";
+}
+
+} // namespace
+
+// The socket that waits for one data connection.
+struct PonteFtp::Appuntamento {
+    int attesa = -1;          // a listening socket, or a Socks proxy's BIND
+    bool socks = false;
+    bool perLibcurl = false;  // passive: libcurl connects to attesa; pronto is the firewall's end
+    int pronto = -1;
+    sockaddr_storage verso{};  // active: libcurl's own port
+
+    void chiudi()
+    {
+        chiudiFd(attesa);
+        chiudiFd(pronto);
+        socks = perLibcurl = false;
+    }
+    ~Appuntamento() { chiudi(); }
+};
+
+// Two ends joined: a is libcurl's, b the firewall's. A control connection
+// is passed on line by line, a data connection as it comes.
+struct PonteFtp::Tubo {
+    int a = -1, b = -1;
+    QByteArray versoA, versoB;       // bytes waiting to be written to a, to b
+    bool fineA = false, fineB = false;      // the end has sent all it will
+    bool chiusoA = false, chiusoB = false;  // the end has been told so
+    bool guasto = false;
+    bool controllo = false;
+    QByteArray rigaA, rigaB;  // the unfinished line from a, from b
+    sockaddr_storage firewall{}, locale{};  // b's two ends
+    Appuntamento app;
+
+    ~Tubo()
+    {
+        chiudiFd(a);
+        chiudiFd(b);
+    }
+    bool finito() const { return guasto || (chiusoA && chiusoB); }
+};
+
+PonteFtp::PonteFtp() = default;
+
+PonteFtp::~PonteFtp()
+{
+    chiudi();
+    if (m_thread.joinable())
+        m_thread.join();
+    chiudiFd(m_ascolto);
+    chiudiFd(m_sveglia);
+    for (auto &[fd, saluto] : m_consegne)
+        chiudiFd(fd);
+}
+
+bool PonteFtp::avvia(QString *errore)
+{
+    auto &v4 = reinterpret_cast<sockaddr_in &>(m_indirizzo);
+    v4.sin_family = AF_INET;
+    v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    m_ascolto = ascolta(m_indirizzo);
+    m_sveglia = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_ascolto < 0 || m_sveglia < 0) {
+        if (errore)
+            *errore = QStringLiteral("Impossibile preparare la connessione attraverso il firewall: %1")
+                          .arg(QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    m_thread = std::thread([this] { ciclo(); });
+    return true;
+}
+
+void PonteFtp::imposta(const DatiFirewall &d)
+{
+    std::lock_guard lock(m_mutex);
+    m_dati = d;
+    m_dati.fermo = [this] { return m_fine.load(); };
+    m_dati.riga = nullptr;  // the log belongs to the component's thread
+}
+
+DatiFirewall PonteFtp::dati()
+{
+    std::lock_guard lock(m_mutex);
+    return m_dati;
+}
+
+void PonteFtp::consegna(int fd, const QByteArray &saluto)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_consegne.emplace_back(fd, saluto);
+    }
+    const quint64 uno = 1;
+    [[maybe_unused]] const ssize_t n = ::write(m_sveglia, &uno, sizeof uno);
+}
+
+void PonteFtp::chiudi()
+{
+    m_fine = true;
+    if (m_sveglia >= 0) {
+        const quint64 uno = 1;
+        [[maybe_unused]] const ssize_t n = ::write(m_sveglia, &uno, sizeof uno);
+    }
+}
+
+void PonteFtp::ciclo()
+{
+    // An end with nothing to read nor to write is left out, or its hang-up
+    // would wake the loop without end.
+    const auto evento = [](int fd, bool leggi, bool scrivi) {
+        const short e = short((leggi ? POLLIN : 0) | (scrivi ? POLLOUT : 0));
+        return pollfd{e ? fd : -1, e, 0};
+    };
+    std::vector<pollfd> fds;
+    while (!m_fine) {
+        fds.clear();
+        fds.push_back({m_sveglia, POLLIN, 0});
+        fds.push_back({m_ascolto, POLLIN, 0});
+        for (const auto &t : m_tubi) {
+            fds.push_back(evento(t->a, !t->fineA && t->versoB.size() < Pieno, !t->versoA.isEmpty()));
+            fds.push_back(evento(t->b, !t->fineB && t->versoA.size() < Pieno, !t->versoB.isEmpty()));
+            fds.push_back({t->app.attesa, POLLIN, 0});
+        }
+        if (::poll(fds.data(), nfds_t(fds.size()), -1) < 0 && errno != EINTR)
+            break;
+        if (fds[0].revents) {
+            quint64 n;
+            [[maybe_unused]] const ssize_t letti = ::read(m_sveglia, &n, sizeof n);
+        }
+        if (m_fine)
+            break;
+        if (fds[1].revents)
+            accetta();
+        // Pipes joined meanwhile have no entry in fds yet.
+        const size_t quanti = (fds.size() - 2) / 3;
+        for (size_t i = 0; i < quanti; ++i) {
+            Tubo &t = *m_tubi[i];
+            const pollfd *f = &fds[2 + 3 * i];
+            if (f[0].revents)
+                travasa(t, true, f[0].revents);
+            if (f[1].revents)
+                travasa(t, false, f[1].revents);
+            if (f[2].revents && f[2].fd == t.app.attesa)
+                arrivo(t);
+            if (t.fineA && t.versoB.isEmpty() && !t.chiusoB) {
+                ::shutdown(t.b, SHUT_WR);
+                t.chiusoB = true;
+            }
+            if (t.fineB && t.versoA.isEmpty() && !t.chiusoA) {
+                ::shutdown(t.a, SHUT_WR);
+                t.chiusoA = true;
+            }
+        }
+        std::erase_if(m_tubi, [](const auto &t) { return t->finito(); });
+    }
+    m_tubi.clear();
+}
+
+void PonteFtp::accetta()
+{
+    const int c = ::accept4(m_ascolto, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (c < 0)
+        return;
+    std::pair<int, QByteArray> consegna{-1, {}};
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_consegne.empty()) {
+            consegna = m_consegne.front();
+            m_consegne.erase(m_consegne.begin());
+        }
+    }
+    if (consegna.first < 0) {
+        // Nobody asked for this connection.
+        ::close(c);
+        return;
+    }
+    auto t = std::make_unique<Tubo>();
+    senzaAttese(c);
+    t->a = c;
+    t->b = consegna.first;
+    ::fcntl(t->b, F_SETFL, ::fcntl(t->b, F_GETFL) | O_NONBLOCK);
+    t->controllo = true;
+    t->versoA = consegna.second;
+    socklen_t n = sizeof t->firewall;
+    ::getpeername(t->b, reinterpret_cast<sockaddr *>(&t->firewall), &n);
+    n = sizeof t->locale;
+    ::getsockname(t->b, reinterpret_cast<sockaddr *>(&t->locale), &n);
+    m_tubi.push_back(std::move(t));
+}
+
+void PonteFtp::travasa(Tubo &t, bool daA, short eventi)
+{
+    const int fd = daA ? t.a : t.b;
+    QByteArray &daScrivere = daA ? t.versoA : t.versoB;
+    if ((eventi & POLLOUT) && !daScrivere.isEmpty()) {
+        const ssize_t n = ::send(fd, daScrivere.constData(), size_t(daScrivere.size()), MSG_NOSIGNAL);
+        if (n > 0)
+            daScrivere.remove(0, n);
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            t.guasto = true;
+    }
+    bool &fine = daA ? t.fineA : t.fineB;
+    if (!(eventi & (POLLIN | POLLHUP | POLLERR)) || fine || t.guasto)
+        return;
+    char buffer[64 * 1024];
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    if (n < 0) {
+        if (errno != EAGAIN && errno != EINTR)
+            t.guasto = true;
+        return;
+    }
+    if (n == 0)
+        fine = true;
+    if (!t.controllo) {
+        (daA ? t.versoB : t.versoA).append(buffer, n);
+        return;
+    }
+    QByteArray &riga = daA ? t.rigaA : t.rigaB;
+    riga.append(buffer, n);
+    qsizetype inizio = 0, a;
+    while ((a = riga.indexOf('\n', inizio)) >= 0) {
+        const QByteArray intera = riga.mid(inizio, a + 1 - inizio);
+        daA ? rigaDaLibcurl(t, intera) : rigaDalServer(t, intera);
+        inizio = a + 1;
+    }
+    riga.remove(0, inizio);
+    if (fine || riga.size() > RigaMassima) {
+        (daA ? t.versoB : t.versoA) += riga;
+        riga.clear();
+    }
+}
+
+void PonteFtp::rigaDaLibcurl(Tubo &t, QByteArray riga)
+{
+    const QByteArray testo = riga.trimmed();
+    const qsizetype spazio = testo.indexOf(' ');
+    const QByteArray comando = testo.left(spazio < 0 ? testo.size() : spazio).toUpper();
+    if ((comando == "PORT" || comando == "EPRT") && attivo(t, comando, spazio < 0 ? QByteArray() : testo.mid(spazio + 1)))
+        return;
+    t.versoB += riga;
+}
+
+void PonteFtp::rigaDalServer(Tubo &t, QByteArray riga)
+{
+    if ((riga.startsWith("227 ") || riga.startsWith("229 ")) && passivo(t, riga))
+        return;
+    t.versoA += riga;
+}
+
+// libcurl's "PORT" or "EPRT": the server is told where it can reach the
+// shop, and what arrives there goes to libcurl's port.
+bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argomento)
+{
+    sockaddr_storage verso{};
+    if (!leggiIndirizzo(comando, argomento, verso) || !loopback(verso)) {
+        t.versoA += rispostaPropria(501, QStringLiteral("Indirizzo della connessione attiva non valido."));
+        return true;
+    }
+    t.app.chiudi();
+    const DatiFirewall d = dati();
+    const int tipo = d.firewall.tipo;
+    sockaddr_storage dove = t.locale;
+    if (tipo == int(TipoFirewall::Socks4) || tipo == int(TipoFirewall::Socks5)) {
+        Presa p(d.fermo);
+        const RisultatoFtp r = AttesaSocks(d, p, dove);
+        if (!r.riuscito()) {
+            t.versoA += rispostaPropria(425, r.testo);
+            return true;
+        }
+        t.app.attesa = p.rilascia();
+        t.app.socks = true;
+    } else {
+        t.app.attesa = ascolta(dove);
+        if (t.app.attesa < 0) {
+            t.versoA += rispostaPropria(425, QStringLiteral("Impossibile aprire la connessione attiva dei dati."));
+            return true;
+        }
+    }
+    t.app.verso = verso;
+    t.versoB += comandoAttivo(comando == "PORT", dove);
+    return true;
+}
+
+// The server's "227" or "229": the relay connects to the firewall at the
+// port named, and tells libcurl a port of its own.
+bool PonteFtp::passivo(Tubo &t, const QByteArray &riga)
+{
+    static const QRegularExpression pasv(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
+    static const QRegularExpression epsv(QStringLiteral("\\((.)\\1\\1(\\d+)\\1\\)"));
+    const bool esteso = riga.startsWith("229");
+    const QRegularExpressionMatch m = (esteso ? epsv : pasv).match(QString::fromLatin1(riga));
+    if (!m.hasMatch())
+        return false;
+    const int porta = esteso ? m.captured(2).toInt() : m.captured(5).toInt() * 256 + m.captured(6).toInt();
+    if (porta <= 0 || porta > 65535)
+        return false;
+    t.app.chiudi();
+    const DatiFirewall d = dati();
+    sockaddr_storage dove = t.firewall;
+    ImpostaPorta(dove, porta);
+    Presa p(d.fermo);
+    sockaddr_storage qui = m_indirizzo;
+    if (p.connetti(dove, d.attese.connessione) != EsitoPresa::Fatto || (t.app.attesa = ascolta(qui)) < 0) {
+        t.versoA += rispostaPropria(425, QStringLiteral("Impossibile aprire la connessione dei dati con il firewall (%1).")
+                                             .arg(TestoIndirizzo(dove)));
+        return true;
+    }
+    t.app.pronto = p.rilascia();
+    t.app.perLibcurl = true;
+    const int r = PortaDi(qui);
+    t.versoA += esteso ? "229 Entering Extended Passive Mode (|||" + QByteArray::number(r) + "|)\r\n"
+                       : "227 Entering Passive Mode (127,0,0,1," + QByteArray::number(r >> 8) + ','
+                             + QByteArray::number(r & 0xff) + ")\r\n";
+    return true;
+}
+
+// A data connection has arrived where the relay waited for it.
+void PonteFtp::arrivo(Tubo &t)
+{
+    Appuntamento &app = t.app;
+    if (app.socks) {
+        const DatiFirewall d = dati();
+        Presa p(d.fermo, app.attesa);
+        app.attesa = -1;
+        app.socks = false;
+        if (!ArrivoSocks(d, p).riuscito())
+            return;
+        Presa libcurl(nullptr);
+        if (libcurl.connetti(app.verso, 5000) == EsitoPresa::Fatto)
+            unisci(libcurl.rilascia(), p.rilascia());
+        return;
+    }
+    sockaddr_storage da{};
+    socklen_t n = sizeof da;
+    const int c = ::accept4(app.attesa, reinterpret_cast<sockaddr *>(&da), &n, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (c < 0)
+        return;
+    if (app.perLibcurl) {
+        unisci(c, app.pronto);
+        app.pronto = -1;
+        app.chiudi();
+        return;
+    }
+    // The server's connection comes through the firewall, from its address.
+    if (!stessoHost(da, t.firewall)) {
+        ::close(c);
+        return;
+    }
+    app.chiudi();
+    Presa libcurl(nullptr);
+    if (libcurl.connetti(app.verso, 5000) == EsitoPresa::Fatto)
+        unisci(libcurl.rilascia(), c);
+    else
+        ::close(c);
+}
+
+void PonteFtp::unisci(int versoLibcurl, int versoServer)
+{
+    auto t = std::make_unique<Tubo>();
+    t->a = versoLibcurl;
+    t->b = versoServer;
+    for (int fd : {t->a, t->b}) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        senzaAttese(fd);
+    }
+    m_tubi.push_back(std::move(t));
+}
