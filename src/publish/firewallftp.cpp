@@ -1,4 +1,5 @@
 #include "firewallftp.h"
+#include "nomifile.h"
 
 #include <QRegularExpression>
 #include <arpa/inet.h>

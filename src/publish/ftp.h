@@ -115,8 +115,3 @@ std::unique_ptr<ComponenteFtp> CreaComponenteFtp();
 
 // The password line of the dialogue as it may be shown or logged.
 QString RigaProtocolloVisibile(const QString &riga);
-// Whether a text holds a line break or another control character, which
-// no name in a command line may hold.
-bool HaCaratteriDiControllo(const QString &testo);
-// A text as a message may show it: each control character as "?".
-QString TestoVisibile(QString testo);

@@ -14,6 +14,7 @@
 // (AccessoFirewall, ConnessioneSocks) and hands the resulting connection to
 // the relay, which stands in for the server.
 #include "ftp.h"
+#include "nomifile.h"
 #include "ponteftp.h"
 
 #include <QFile>
@@ -34,19 +35,6 @@ QString RigaProtocolloVisibile(const QString &riga)
     if (riga.startsWith(QLatin1String("PASS ")))
         return QStringLiteral("PASS (hidden)");
     return riga;
-}
-
-bool HaCaratteriDiControllo(const QString &testo)
-{
-    return std::any_of(testo.begin(), testo.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
-}
-
-QString TestoVisibile(QString testo)
-{
-    for (QChar &c : testo)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = u'?';
-    return testo;
 }
 
 namespace {
@@ -319,7 +307,7 @@ private:
         if (!HaCaratteriDiControllo(nome))
             return {};
         return {CodiceFtp::NomeNonValido,
-                QStringLiteral("Il nome '%1' contiene un a capo o un altro carattere non ammesso.").arg(TestoVisibile(nome)),
+                QStringLiteral("Il nome '%1' contiene un a capo o un altro carattere non ammesso.").arg(TestoLeggibile(nome)),
                 {}};
     }
 

@@ -1,6 +1,7 @@
 #include "percorsiftp.h"
 
 #include "ftp.h"
+#include "nomifile.h"
 
 #include <QSet>
 #include <QStringList>

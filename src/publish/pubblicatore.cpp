@@ -1,6 +1,7 @@
 #include "pubblicatore.h"
 
 #include "impostazioni.h"
+#include "nomifile.h"
 #include "percorsiftp.h"
 #include "shopstate.h"
 #include "testofile.h"
@@ -266,9 +267,9 @@ void Pubblicatore::NomiNonValidi(const QString &cartellaLocale, const QStringLis
     QStringList daInviare;
     for (const QString &nome : nomi) {
         rigaProtocollo(QStringLiteral("* %1 non è inviato: il nome contiene un a capo o un altro carattere di controllo")
-                           .arg(TestoVisibile(nome)));
+                           .arg(TestoLeggibile(nome)));
         if (CaricaFile(cartellaLocale + u'/' + nome, nome))
-            daInviare << u'\'' + TestoVisibile(nome) + u'\'';
+            daInviare << u'\'' + TestoLeggibile(nome) + u'\'';
     }
     // One warning for the files the run would have sent; the run goes on.
     if (!daInviare.isEmpty() && !annullato())

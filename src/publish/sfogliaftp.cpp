@@ -1,6 +1,7 @@
 #include "sfogliaftp.h"
 
 #include "impostazioni.h"
+#include "nomifile.h"
 #include "impostazioniftp.h"
 #include "percorsiftp.h"
 #include "recordset.h"
@@ -118,7 +119,7 @@ SfogliaFtp::Esito SfogliaFtp::lavora(const Passo &passo, const Passo &ritorno, c
     }
     ftp.rigaElenco = nullptr;
     for (const QString &riga : std::as_const(scartate))
-        emit rigaRegistrata(QStringLiteral("* Riga dell'elenco non usata: ") + TestoVisibile(riga));
+        emit rigaRegistrata(QStringLiteral("* Riga dell'elenco non usata: ") + TestoLeggibile(riga));
     if (r.riuscito())
         return Esito::Riuscito;
     messaggio = elenco ? QStringLiteral("Impossibile elencare il contenuto della cartella '%1'.\n").arg(nuovoPercorso)

@@ -716,14 +716,14 @@ void TestPubblicatore::namesThatWouldBreakACommand()
     QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
     QCOMPARE(b.messages.texts(),
              (QStringList{QStringLiteral("Questi file della cartella '%1' non sono stati inviati, perché il loro nome "
-                                         "contiene un a capo o un altro carattere di controllo: 'riga?DELE a.htm', "
-                                         "'tab?foto.jpg'. Rinominarli o toglierli dalla cartella.")
+                                         "contiene un a capo o un altro carattere di controllo: 'riga\\nDELE a.htm', "
+                                         "'tab\\tfoto.jpg'. Rinominarli o toglierli dalla cartella.")
                               .arg(b.pagine),
                           QStringLiteral("Aggiornamento del negozio terminato. Vuoi vedere il sito?")}));
     QCOMPARE(QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files),
              (QStringList{QStringLiteral("a.htm"), QStringLiteral("z.htm")}));
     QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/x.pl")), QByteArray("1"));
-    QVERIFY(leggi(b.negozio + QStringLiteral("/vtftp1.log")).contains("* riga?DELE a.htm non è inviato"));
+    QVERIFY(leggi(b.negozio + QStringLiteral("/vtftp1.log")).contains("* riga\\nDELE a.htm non è inviato"));
 }
 
 // Cancel while a file hangs: the run ends at once without a message, no
