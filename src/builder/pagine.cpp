@@ -72,7 +72,7 @@ Elaborazione::Passo Elaborazione::pagineSet()
             // and deletes it, and the list keeps it as a file the build wrote.
             fatto = unisci(m_rigaHome, CartellaSet + u'/' + nome, m_stato.CartellaPagine + u'/' + nome);
         if (!fatto)
-            return Passo::Errore;
+            return nonRiuscito();
     }
     return Passo::Avanti;
 }
@@ -124,7 +124,7 @@ bool Elaborazione::ringraziamenti()
         pagina.imposta(u"java_PGAction", azione);
 
         // Two merges: the fragment's own tags are filled by the second.
-        if (!MakePagina(pagina, nullptr, modello, temporaneo, m_messages))
+        if (!MakePagina(pagina, nullptr, modello, temporaneo, m_messages, [this] { return fermati(); }))
             return false;
         const bool fatto =
             unisci(pagina, temporaneo, m_stato.CartellaPagine + QStringLiteral("/thankyou%1.htm").arg(numero));
@@ -175,7 +175,7 @@ Elaborazione::Passo Elaborazione::script()
             else
                 uscita = m_stato.CartellaScript + u'/' + nome;
             if (!unisci(passo.script ? rigaScript : m_rigaHome, codice + u'/' + nome, uscita))
-                return Passo::Errore;
+                return nonRiuscito();
         }
     }
     return Passo::Avanti;

@@ -76,8 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Make::aggiungiGeneratore(testo);
     for (const bool pagina : {true, false}) {
         QString unito = testo, avviso;
-        if (Make::unisci(unito, righe[0], pagina ? &articoli : nullptr, pagina, QStringLiteral("m.htm"), avviso))
-            (void)letto.codifica(unito);
+        if (Make::unisci(unito, righe[0], pagina ? &articoli : nullptr, pagina, QStringLiteral("m.htm"), avviso) ==
+            Make::Esito::Fatto)
+            (void)letto.codifica(unito, true);
     }
     return 0;
 }
