@@ -45,9 +45,7 @@ qsizetype cercaTag(const QString &testo, QLatin1StringView tag, qsizetype da)
 const QString contatoreNome = QStringLiteral("/COUNTER/");
 const QString erroreUnione = QStringLiteral("###ERROR###");
 
-// How deep values may hold tags of their own level that are expanded in
-// turn, and how large a merged text may grow, before the pass gives up.
-constexpr int profonditaMassima = 16;
+// How large a merged text may grow before the pass gives up.
 constexpr qsizetype lunghezzaMassima = qsizetype(256) * 1024 * 1024;
 
 } // namespace
@@ -484,7 +482,7 @@ Make::Esito Passata::esegui(const QString &testo, QString &risultato)
             continue;
         }
         const int profondita = m_pila.back().profondita;
-        if (profondita >= profonditaMassima ||
+        if (profondita >= Make::profonditaMassima ||
             risultato.size() + m_daLeggere - lunghezzaTag + valore->size() > lunghezzaMassima)
             return Make::Esito::Fallito;
         salta(lunghezzaTag);

@@ -29,6 +29,10 @@ enum class Esito {
     Annullato,  // the build was cancelled
 };
 
+// How many values deep a tag may lie (a value holding a tag whose value
+// holds a tag, and so on) before a pass gives up.
+inline constexpr int profonditaMassima = 16;
+
 // Asked now and then during a long merge: true stops it. The build passes
 // its cancel flag; an empty function never stops a merge.
 using Interruzione = std::function<bool()>;
