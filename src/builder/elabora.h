@@ -95,8 +95,8 @@ private:
     bool ringraziamenti();
     Passo script();
     Passo risorse();
-    // Merges a page of the home page's kind and lists it; a long merge
-    // stops at a cancel.
+    // Merges a page with the row given and lists it for the upload; a long
+    // merge stops at a cancel.
     bool unisci(const Riga &pagina, const QString &modello, const QString &uscita);
     // How a step whose merge did not go through ends: cancelled or failed.
     Passo nonRiuscito() const;

@@ -101,7 +101,8 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     const bool livello3Modello = Make::conLivello3(percorsoModello);
     // A long page stops soon after a cancel too.
     const Make::Interruzione interrompi = [&annulla] { return annulla.load(std::memory_order_relaxed); };
-    // Whether a merge went through; otherwise the department ends as it did.
+    // Whether a merge went through; if not, the result says why the
+    // department stops.
     const auto unito = [&esito](Make::Esito e) {
         esito.annullato = e == Make::Esito::Annullato;
         esito.errore = e == Make::Esito::Fallito;
