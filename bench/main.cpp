@@ -11,6 +11,7 @@ int benchSearch(int argc, char **argv);
 int benchImport(int argc, char **argv);
 int benchEditor(int argc, char **argv);
 int benchPublish(int argc, char **argv);
+int benchMerge(int argc, char **argv);
 
 namespace {
 struct Comando {
@@ -26,6 +27,7 @@ const Comando comandi[] = {
     {"import", benchImport},
     {"editor", benchEditor},
     {"publish", benchPublish},
+    {"merge", benchMerge},
 };
 } // namespace
 

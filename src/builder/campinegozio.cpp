@@ -42,10 +42,11 @@ void CampiNegozio(Riga &pagina, const DatiNegozio &d)
 
     metti("java_minimo", Str(imp.minimo));
     // Values the models write into attributes (form actions, mailto links,
-    // meta tags, the gateways' return addresses) are attribute values.
-    metti("CGIsearch", ValoreAttributo(imp.txtCGIsearch));
-    metti("CGIordine", ValoreAttributo(imp.txtCGIOrdine));
-    metti("email", ValoreAttributo(imp.txtEmail));
+    // meta tags, the gateways' return addresses) are attribute values; the
+    // character references the merchant wrote in them stay references.
+    metti("CGIsearch", AttributoConRiferimenti(imp.txtCGIsearch));
+    metti("CGIordine", AttributoConRiferimenti(imp.txtCGIOrdine));
+    metti("email", AttributoConRiferimenti(imp.txtEmail));
     // The FTP account never reaches a generated page.
     metti("username", QString());
     metti("password", QString());
@@ -56,15 +57,17 @@ void CampiNegozio(Riga &pagina, const DatiNegozio &d)
     metti("java_ivacompresa", d.ivaCompresa ? QStringLiteral("1") : QStringLiteral("0"));
     metti("merchantid", imp.txtMID);
     const QString url = URLNegozio(imp);
-    metti("urlback", ValoreAttributo(url + QStringLiteral("/payerr.htm")));
-    metti("urldone", ValoreAttributo(url + QStringLiteral("/payok.htm")));
+    metti("urlback", AttributoConRiferimenti(url + QStringLiteral("/payerr.htm")));
+    metti("urldone", AttributoConRiferimenti(url + QStringLiteral("/payok.htm")));
     metti("foldercgi", imp.txtFolderCGI.trimmed());
     metti("perl_sendmail", imp.cboSendmail);
     metti("perl_shopURL", url);
-    metti("perl_shopname", MakePerl(imp.txtTitolo));
-    metti("perl_email", MakePerl(imp.txtEmailOrdini));
+    // The perl_* values reach a Perl script as data (RigaPerPerl), never as
+    // code: they are the settings themselves, not escaped for a Perl string.
+    metti("perl_shopname", imp.txtTitolo);
+    metti("perl_email", imp.txtEmailOrdini);
     metti("valuta", stato.PrefissoValuta1);
-    metti("perl_mailend", MakePerl(imp.txtFirma));
+    metti("perl_mailend", imp.txtFirma);
     metti("firma", imp.txtFirma);
     metti("java_search", QStringLiteral("return SubmitSearchForm(1)"));
     metti("java_daticliente", QStringLiteral("CaricaDati()"));
@@ -82,8 +85,8 @@ void CampiNegozio(Riga &pagina, const DatiNegozio &d)
     metti("ric_foto", QStringLiteral("$arg5"));
     metti("logo1", TagLogo(imp.lblLogo[0], imp.imgX[0], imp.imgY[0]));
     metti("logo2", TagLogo(imp.lblLogo[1], imp.imgX[1], imp.imgY[1]));
-    metti("meta_keywords", ValoreAttributo(imp.txtKeywords[0]));
-    metti("meta_description", ValoreAttributo(imp.txtKeywords[1]));
+    metti("meta_keywords", AttributoConRiferimenti(imp.txtKeywords[0]));
+    metti("meta_description", AttributoConRiferimenti(imp.txtKeywords[1]));
     for (int i = 0; i < 4; ++i)
         pagina.imposta(QStringLiteral("colore%1").arg(i), (*d.colori)[size_t(i)]);
 }

@@ -225,9 +225,14 @@ bool Elaborazione::fermati()
     return m_avanzamento.annullato();
 }
 
+Elaborazione::Passo Elaborazione::nonRiuscito() const
+{
+    return m_avanzamento.annullato() ? Passo::Annulla : Passo::Errore;
+}
+
 bool Elaborazione::unisci(const Riga &pagina, const QString &modello, const QString &uscita)
 {
-    if (!MakePagina(pagina, nullptr, modello, uscita, m_messages))
+    if (!MakePagina(pagina, nullptr, modello, uscita, m_messages, [this] { return fermati(); }))
         return false;
     m_upload.aggiungi(uscita);
     return true;

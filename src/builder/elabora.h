@@ -108,11 +108,15 @@ private:
     bool ringraziamenti();
     Passo script();
     Passo risorse();
+    // Merges a page with the row given and lists it for the upload; a long
+    // merge stops at a cancel.
     bool unisci(const Riga &pagina, const QString &modello, const QString &uscita);
     QString cartellaCodice() const;  // the program's code folder
     QString cartellaWork() const;    // the shop's pictures
     // A badge of the set, measured when the set has it as a regular file.
     QString badge(const QString &nome) const;
+    // How a step whose merge did not go through ends: cancelled or failed.
+    Passo nonRiuscito() const;
     bool fermati();
     void fallimento();
     void erroreImprevisto(int numero, const QString &descrizione);

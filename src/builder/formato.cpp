@@ -133,6 +133,48 @@ QString ValoreAttributo(const QString &testo)
     return AttributoHtml(testo);
 }
 
+namespace {
+
+// The length of the character reference that begins at i ("&name;",
+// "&#digits;" or "&#xhexdigits;"), 0 when none does. References are short:
+// the look ahead is bounded, so a text is read in one pass.
+qsizetype lunghezzaRiferimento(QStringView t, qsizetype i)
+{
+    constexpr qsizetype massimo = 32;
+    const auto c = [&](qsizetype k) { return k < t.size() && t[k].unicode() < 128 ? int(t[k].unicode()) : 0; };
+    qsizetype k = i + 1;
+    int (*corpo)(int) = ::isalnum;
+    if (c(k) == '#') {
+        const bool esa = c(k + 1) == 'x' || c(k + 1) == 'X';
+        k += esa ? 2 : 1;
+        corpo = esa ? ::isxdigit : ::isdigit;
+    } else if (!::isalpha(c(k))) {
+        return 0;
+    }
+    const qsizetype inizio = k;
+    while (k - i < massimo && c(k) && corpo(c(k)))
+        ++k;
+    return k > inizio && c(k) == ';' ? k + 1 - i : 0;
+}
+
+} // namespace
+
+QString AttributoConRiferimenti(const QString &testo)
+{
+    QString r;
+    qsizetype fatto = 0;
+    for (qsizetype i = testo.indexOf(u'&'); i >= 0; i = testo.indexOf(u'&', i + 1)) {
+        const qsizetype n = lunghezzaRiferimento(testo, i);
+        if (n == 0)
+            continue;
+        r += AttributoHtml(testo.sliced(fatto, i - fatto));
+        r += QStringView(testo).sliced(i, n);
+        fatto = i + n;
+        i = fatto - 1;
+    }
+    return r + AttributoHtml(testo.sliced(fatto));
+}
+
 QString MettiVirgolette(const QString &Testo)
 {
     QString r = Testo;

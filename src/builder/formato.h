@@ -27,6 +27,11 @@ QString CodificaCaratteri(const QString &testo);
 QString StringaJS(const QString &testo);
 // The text as an HTML attribute value between double quotes.
 QString ValoreAttributo(const QString &testo);
+// A text of the merchant's as an HTML attribute value between double quotes:
+// the character references it holds ("&egrave;", "&#232;", "&#xE8;", "&amp;")
+// stay as written, for the browser to read as HTML; a bare "&", the double
+// quote, "<" and ">" are escaped.
+QString AttributoConRiferimenti(const QString &testo);
 // Every "|" becomes a double quote.
 QString MettiVirgolette(const QString &Testo);
 // The text escaped for a Perl string in double quotes: a backslash goes

@@ -21,21 +21,6 @@ namespace {
 
 const QString fineTag = QStringLiteral(">>");
 
-// Where the field prefix "<<n-" first appears at or after `da`, -1 when it
-// does not. The search jumps from "<" to "<", far faster on long pages than
-// a general substring search.
-qsizetype cercaPrefisso(QStringView testo, QStringView prefisso, qsizetype da)
-{
-    const qsizetype m = prefisso.size();
-    for (qsizetype p = testo.indexOf(u'<', da); p >= 0; p = testo.indexOf(u'<', p + 1)) {
-        if (p + m > testo.size())
-            return -1;
-        if (testo.mid(p, m) == prefisso)
-            return p;
-    }
-    return -1;
-}
-
 // Where an ASCII tag starting with "<" first appears at or after `da`,
 // letter case aside (as Qt::CaseInsensitive compares); -1 when it does not.
 // Only the "<" of the text are looked at, which keeps long pages fast.
@@ -60,9 +45,7 @@ qsizetype cercaTag(const QString &testo, QLatin1StringView tag, qsizetype da)
 const QString contatoreNome = QStringLiteral("/COUNTER/");
 const QString erroreUnione = QStringLiteral("###ERROR###");
 
-// How deep values may hold tags of their own level that are expanded in
-// turn, and how large a merged text may grow, before the pass gives up.
-constexpr int profonditaMassima = 16;
+// How large a merged text may grow before the pass gives up.
 constexpr qsizetype lunghezzaMassima = qsizetype(256) * 1024 * 1024;
 
 } // namespace
@@ -311,74 +294,221 @@ QString TagGeneratore()
     return QStringLiteral("<meta name=\"generator\" content=\"Vetrasto %1\">").arg(QString::fromLatin1(VersioneVetrasto));
 }
 
-QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint32 contatore, bool *fuoriControllo)
-{
-    if (fuoriControllo)
-        *fuoriControllo = false;
-    const QString prefisso = QStringLiteral("<<") + QString::number(livello) + u'-';
-    QString t = testo;
+namespace {
 
-    // Values inserted into the text, innermost last: where each ends and how
-    // many expansions deep it lies. A tag found inside a value is one level
-    // deeper than that value.
-    struct Regione {
-        qsizetype fine;
-        int profondita;
-    };
-    std::vector<Regione> regioni;
-
-    qsizetype pos = cercaPrefisso(t, prefisso, 0);
-    while (pos >= 0) {
-        const qsizetype inizioNome = pos + prefisso.size();
-        const qsizetype chiusura = t.indexOf(fineTag, inizioNome);
-        if (chiusura < 0)
-            break;  // an unclosed prefix: the rest of the text stays as it is
-        const QString nome = t.mid(inizioNome, chiusura - inizioNome);
-
-        bool trovato = true;
-        bool conTag = false;  // the value may hold "<<"
-        QString valore;
-        if (nome == contatoreNome) {
-            valore = QString::number(contatore);
-        } else {
-            const QString *v = riga.valore(nome, &conTag);
-            if (!v)
-                trovato = false;
-            else
-                valore = *v;
-        }
-        bool annidato = false;  // the value holds a tag of this level
-
-        if (trovato) {
-            while (!regioni.empty() && regioni.back().fine <= pos)
-                regioni.pop_back();
-            const int profondita = regioni.empty() ? 0 : regioni.back().profondita;
-            const qsizetype lunghezzaTag = chiusura + fineTag.size() - pos;
-            const qsizetype delta = valore.size() - lunghezzaTag;
-            if (profondita >= profonditaMassima || t.size() + delta > lunghezzaMassima) {
-                if (fuoriControllo)
-                    *fuoriControllo = true;
-                return erroreUnione;
-            }
-            t.replace(pos, lunghezzaTag, valore);
-            for (auto &r : regioni)
-                r.fine += delta;
-            annidato = conTag && cercaPrefisso(valore, prefisso, 0) >= 0;
-            if (annidato)
-                regioni.push_back({pos + valore.size(), profondita + 1});
-        }
-        // After an empty value the next tag may begin right where this one
-        // did: searching one character on would skip it. A value without a
-        // tag of this level is not searched again: only a tag that begins in
-        // its last characters and ends after it can be found there.
-        qsizetype da = pos + 1;
-        if (trovato && valore.isEmpty())
-            da = pos;
-        else if (trovato && !annidato)
-            da = std::max(pos + 1, pos + valore.size() - (prefisso.size() - 1));
-        pos = cercaPrefisso(t, prefisso, da);
+// One pass of SostituisciTag. The text still to read is a stack of pieces:
+// the value being read on top, under it the rest of the value or text it
+// was put into, and so on down to the rest of the text the pass was given.
+// What is read goes to the result once, so every character is copied once
+// however many tags the text holds. A tag may begin in one piece and end in
+// another: the pieces are read as the one text they stand for.
+class Passata {
+public:
+    Passata(const Riga &riga, int livello, qint32 contatore, const Make::Interruzione &interrompi)
+        : m_riga(riga), m_prefisso(QStringLiteral("<<") + QString::number(livello) + u'-'),
+          m_contatore(QString::number(contatore)), m_interrompi(interrompi)
+    {
     }
-    return t;
+
+    Make::Esito esegui(const QString &testo, QString &risultato);
+
+private:
+    struct Pezzo {
+        QStringView testo;
+        qsizetype pos = 0;  // the first character not yet read
+        int profondita = 0;  // how many values deep it lies
+        // The first ">>" at or after `daChiusura` (-1: none), kept because
+        // the names of all the prefixes before it end there.
+        qsizetype daChiusura = -1, chiusura = -1;
+        qsizetype resto() const { return testo.size() - pos; }
+    };
+
+    // The character k places after the reading point, -1 past the end.
+    int avanti(qsizetype k) const;
+    bool prefissoQui() const;
+    // How far after the reading point the first ">>" at or after `da`
+    // stands, -1 when there is none.
+    qsizetype cercaChiusura(qsizetype da);
+    // The n characters from k places after the reading point.
+    QStringView leggi(qsizetype k, qsizetype n);
+    void copia(qsizetype n);
+    void copiaTutto();
+    void salta(qsizetype n);
+    void togliFiniti();
+
+    const Riga &m_riga;
+    const QString m_prefisso, m_contatore;
+    const Make::Interruzione &m_interrompi;
+    std::vector<Pezzo> m_pila;
+    qsizetype m_daLeggere = 0;  // characters in the stack
+    QString *m_uscita = nullptr;
+    QString m_pezzi;  // a name or tag read across pieces
+};
+
+int Passata::avanti(qsizetype k) const
+{
+    for (auto p = m_pila.rbegin(); p != m_pila.rend(); ++p) {
+        if (k < p->resto())
+            return p->testo[p->pos + k].unicode();
+        k -= p->resto();
+    }
+    return -1;
+}
+
+bool Passata::prefissoQui() const
+{
+    const Pezzo &cima = m_pila.back();
+    if (cima.resto() >= m_prefisso.size())
+        return cima.testo.sliced(cima.pos, m_prefisso.size()) == m_prefisso;
+    for (qsizetype k = 0; k < m_prefisso.size(); ++k)
+        if (avanti(k) != m_prefisso[k].unicode())
+            return false;
+    return true;
+}
+
+qsizetype Passata::cercaChiusura(qsizetype da)
+{
+    qsizetype prima = 0;  // characters in the pieces above this one
+    bool maggiore = false;  // the piece above ends with a ">" in the search
+    for (auto p = m_pila.rbegin(); p != m_pila.rend(); prima += p->resto(), ++p) {
+        const qsizetype inizio = p->pos + std::max<qsizetype>(0, da - prima);
+        if (inizio >= p->testo.size()) {
+            maggiore = false;
+            continue;
+        }
+        if (maggiore && p->testo[inizio] == u'>')
+            return prima - 1;
+        if (p->daChiusura < 0 || inizio < p->daChiusura || (p->chiusura >= 0 && p->chiusura < inizio)) {
+            p->daChiusura = inizio;
+            p->chiusura = p->testo.indexOf(fineTag, inizio);
+        }
+        if (p->chiusura >= 0)
+            return prima + p->chiusura - p->pos;
+        maggiore = p->testo.back() == u'>';
+    }
+    return -1;
+}
+
+QStringView Passata::leggi(qsizetype k, qsizetype n)
+{
+    const Pezzo &cima = m_pila.back();
+    if (k + n <= cima.resto())
+        return cima.testo.sliced(cima.pos + k, n);
+    m_pezzi.clear();
+    for (qsizetype i = 0; i < n; ++i)
+        m_pezzi += QChar(char16_t(avanti(k + i)));
+    return m_pezzi;
+}
+
+void Passata::copia(qsizetype n)
+{
+    Pezzo &cima = m_pila.back();
+    m_uscita->append(cima.testo.sliced(cima.pos, n));
+    cima.pos += n;
+    m_daLeggere -= n;
+}
+
+void Passata::copiaTutto()
+{
+    for (auto p = m_pila.rbegin(); p != m_pila.rend(); ++p)
+        m_uscita->append(p->testo.sliced(p->pos));
+    m_pila.clear();
+    m_daLeggere = 0;
+}
+
+void Passata::salta(qsizetype n)
+{
+    m_daLeggere -= n;
+    while (n > 0) {
+        Pezzo &cima = m_pila.back();
+        const qsizetype qui = std::min(n, cima.resto());
+        cima.pos += qui;
+        n -= qui;
+        togliFiniti();
+    }
+}
+
+void Passata::togliFiniti()
+{
+    while (!m_pila.empty() && m_pila.back().resto() == 0)
+        m_pila.pop_back();
+}
+
+Make::Esito Passata::esegui(const QString &testo, QString &risultato)
+{
+    // How much is read between two looks at `m_interrompi`.
+    constexpr qsizetype passoControllo = qsizetype(1) << 16;
+    risultato.clear();
+    risultato.reserve(testo.size() + testo.size() / 4);
+    m_uscita = &risultato;
+    m_pila.assign(1, Pezzo{testo});
+    m_daLeggere = testo.size();
+    qsizetype letti = 0;
+    for (togliFiniti(); !m_pila.empty(); togliFiniti()) {
+        if (letti >= passoControllo) {
+            letti = 0;
+            if (m_interrompi && m_interrompi())
+                return Make::Esito::Annullato;
+        }
+        const Pezzo &cima = m_pila.back();
+        const qsizetype minore = cima.testo.indexOf(u'<', cima.pos);
+        const qsizetype prima = minore < 0 ? cima.resto() : minore - cima.pos;
+        letti += prima + 1;
+        copia(prima);
+        if (minore < 0)
+            continue;
+        if (!prefissoQui()) {
+            copia(1);
+            continue;
+        }
+        const qsizetype chiusura = cercaChiusura(m_prefisso.size());
+        if (chiusura < 0) {
+            // An unclosed prefix: no tag follows it, the rest stays as it is.
+            copiaTutto();
+            break;
+        }
+        const qsizetype lunghezzaNome = chiusura - m_prefisso.size();
+        const qsizetype lunghezzaTag = chiusura + fineTag.size();
+        const QString *valore = nullptr;
+        if (lunghezzaNome <= CampiTabella::nomeMassimo) {
+            const QStringView nome = leggi(m_prefisso.size(), lunghezzaNome);
+            valore = nome == contatoreNome ? &m_contatore : m_riga.valore(nome);
+        }
+        // A name that is no field, and a value that is the very tag that
+        // named it (the department index waiting for the list pass), leave
+        // the tag as it is; the search goes on one character after it began.
+        if (!valore || (valore->size() == lunghezzaTag && leggi(0, lunghezzaTag) == *valore)) {
+            copia(1);
+            continue;
+        }
+        const int profondita = m_pila.back().profondita;
+        if (profondita >= Make::profonditaMassima ||
+            risultato.size() + m_daLeggere - lunghezzaTag + valore->size() > lunghezzaMassima)
+            return Make::Esito::Fallito;
+        salta(lunghezzaTag);
+        letti += lunghezzaTag;
+        if (!valore->isEmpty()) {
+            m_pila.push_back(Pezzo{*valore, 0, profondita + 1});
+            m_daLeggere += valore->size();
+        }
+    }
+    return Make::Esito::Fatto;
+}
+
+} // namespace
+
+QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint32 contatore, Make::Esito *esito,
+                       const Make::Interruzione &interrompi)
+{
+    QString risultato;
+    const Make::Esito e = Passata(riga, livello, contatore, interrompi).esegui(testo, risultato);
+    if (esito)
+        *esito = e;
+    if (e == Make::Esito::Fallito)
+        return erroreUnione;
+    if (e == Make::Esito::Annullato)
+        return {};
+    return risultato;
 }
 
 namespace Make {
@@ -388,6 +518,14 @@ QString Modello::avvisoMancante() const
     const QString nome = percorso.mid(percorso.lastIndexOf(u'/') + 1);
     return QStringLiteral("Il file ") + nome + QStringLiteral(" non è presente nel template selezionato.") + u'\r' +
            QStringLiteral("Selezionare un altro template per il sito o un altro modello per i reparti.");
+}
+
+QByteArray Modello::codifica(const QString &testo) const
+{
+    // A character the model's encoding lacks (in Windows-1252: Chinese,
+    // emoji) is written as a numeric character reference, which a browser
+    // reads as that character.
+    return file.codifica(testo, true);
 }
 
 Modello leggiModello(const QString &percorso)
@@ -418,36 +556,39 @@ bool conLivello3(const QString &percorso)
     return QFileInfo(percorso).fileName() == QLatin1String("results.htm");
 }
 
-bool unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articoli, bool livello3,
-            const QString &nomeModello, QString &avviso)
+Esito unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articoli, bool livello3,
+             const QString &nomeModello, QString &avviso, const Interruzione &interrompi)
 {
     avviso.clear();
-    auto crescitaSenzaFine = [&] {
-        avviso = QStringLiteral("Il file '") + nomeModello +
-                 QStringLiteral("' non è stato creato: un campo della pagina contiene se stesso e "
-                                "la sostituzione dei tag non avrebbe fine.");
-        return false;
+    // A pass that did not end: a text that grows without end is named in a
+    // warning, a cancel is not.
+    auto interrotta = [&](Esito e) {
+        if (e == Esito::Fallito)
+            avviso = QStringLiteral("Il file '") + nomeModello +
+                     QStringLiteral("' non è stato creato: un campo della pagina contiene se stesso e "
+                                    "la sostituzione dei tag non avrebbe fine.");
+        return e;
     };
 
-    bool troppo = false;
-    testo = SostituisciTag(testo, pagina, 1, 0, &troppo);
-    if (troppo)
-        return crescitaSenzaFine();
+    Esito e = Esito::Fatto;
+    testo = SostituisciTag(testo, pagina, 1, 0, &e, interrompi);
+    if (e != Esito::Fatto)
+        return interrotta(e);
     if (livello3) {
-        testo = SostituisciTag(testo, pagina, 3, 0, &troppo);
-        if (troppo)
-            return crescitaSenzaFine();
+        testo = SostituisciTag(testo, pagina, 3, 0, &e, interrompi);
+        if (e != Esito::Fatto)
+            return interrotta(e);
     }
     if (testo == erroreUnione)
-        return false;
+        return Esito::Fallito;
     if (!articoli)
-        return true;
+        return Esito::Fatto;
 
     const QLatin1StringView start("<VT_START>");
     const QLatin1StringView end("<VT_END>");
     auto manca = [&](const QString &cosa, QLatin1StringView tag) {
         avviso = QStringLiteral("Il file '") + nomeModello + cosa + tag;
-        return false;
+        return Esito::Fallito;
     };
     // The markers are found in any letter case.
     const auto cerca = [&](QLatin1StringView tag, qsizetype da) { return cercaTag(testo, tag, da); };
@@ -469,16 +610,18 @@ bool unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articol
     risultato += QStringView(testo).left(inizio);
     qint32 contatore = 0;
     for (const Riga &articolo : *articoli) {
-        const QString copia = SostituisciTag(blocco, articolo, 2, ++contatore, &troppo);
-        if (troppo)
-            return crescitaSenzaFine();
+        if ((contatore & 1023) == 1023 && interrompi && interrompi())
+            return Esito::Annullato;
+        const QString copia = SostituisciTag(blocco, articolo, 2, ++contatore, &e, interrompi);
+        if (e != Esito::Fatto)
+            return interrotta(e);
         if (copia == erroreUnione)
-            return false;
+            return Esito::Fallito;
         risultato += copia;
     }
     risultato += QStringView(testo).mid(fine + end.size());
     testo = std::move(risultato);
-    return true;
+    return Esito::Fatto;
 }
 
 } // namespace Make
@@ -496,7 +639,7 @@ Riga RigaPerPerl(const Riga &pagina)
 }
 
 bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,
-                const QString &uscita, Messages &messages)
+                const QString &uscita, Messages &messages, const Make::Interruzione &interrompi)
 {
     const Make::Modello m = Make::leggiModello(modello);
     if (!m.trovato) {
@@ -505,7 +648,8 @@ bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QSt
     }
     QString testo = m.file.testo;
     QString avviso;
-    if (!Make::unisci(testo, pagina, articoli, Make::conLivello3(modello), modello, avviso)) {
+    if (Make::unisci(testo, pagina, articoli, Make::conLivello3(modello), modello, avviso, interrompi) !=
+        Make::Esito::Fatto) {
         if (!avviso.isEmpty())
             messages.warning(avviso);
         return false;
@@ -513,7 +657,7 @@ bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QSt
     testo += QStringLiteral("\r\n");
     // The output replaces an older page only once it is complete.
     QString errore;
-    if (!Make::scriviFile(uscita, m.file.codifica(testo), &errore)) {
+    if (!Make::scriviFile(uscita, m.codifica(testo), &errore)) {
         messages.warning(Make::avvisoScrittura(uscita, errore));
         return false;
     }

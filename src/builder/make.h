@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class Messages;
@@ -19,21 +20,44 @@ inline constexpr const char *VersioneVetrasto = "1.0.0";
 // The generator tag put before "<TITLE>" of every merged page.
 QString TagGeneratore();
 
+namespace Make {
+
+// How a merge ended.
+enum class Esito {
+    Fatto,
+    Fallito,    // the text is not to be written
+    Annullato,  // the build was cancelled
+};
+
+// How many values deep a tag may lie (a value holding a tag whose value
+// holds a tag, and so on) before a pass gives up.
+inline constexpr int profonditaMassima = 16;
+
+// Asked now and then during a long merge: true stops it. The build passes
+// its cancel flag; an empty function never stops a merge.
+using Interruzione = std::function<bool()>;
+
+} // namespace Make
+
 // Replaces every tag of one level in the text with the fields of the row. A
-// value that holds a tag of the same level is expanded too, one step at a
-// time; when such expansions nest deeper than a page can sensibly need (a
-// field that names itself), the pass stops, the result is "###ERROR###" and
-// *fuoriControllo is set.
+// value is read again where it was put in, so that the tags of this level it
+// holds are replaced too, one step deeper each time; a value that is exactly
+// the tag that named it stays as a tag. When values nest deeper than a page
+// can sensibly need, or the text keeps growing (a field that holds itself),
+// the pass stops with "###ERROR###" and *esito is Fallito; when `interrompi`
+// stops it, the result is empty and *esito is Annullato. The work grows with
+// the length of the result, not with the number of tags times the length.
 QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint32 contatore,
-                       bool *fuoriControllo = nullptr);
+                       Make::Esito *esito = nullptr, const Make::Interruzione &interrompi = {});
 
 // Merges the model into the output file with the page row; with `articoli`
 // the article block is expanded once per article row; a Perl script is
 // merged with RigaPerPerl of its row, which the caller passes. Returns true
 // when the output was written. On false nothing was written, and an older
-// output file stays as it was. Warnings go through messages.
+// output file stays as it was; warnings go through messages, and a merge
+// stopped by `interrompi` shows none.
 bool MakePagina(const Riga &pagina, const std::vector<Riga> *articoli, const QString &modello,
-                const QString &uscita, Messages &messages);
+                const QString &uscita, Messages &messages, const Make::Interruzione &interrompi = {});
 
 // The page row as a Perl script takes it: every value as the base64 text of
 // its UTF-8 bytes, one run of letters, digits, "+", "/" and "=" that no value
@@ -51,6 +75,8 @@ struct Modello {
     bool trovato = false;
     // The warning of a model that cannot be read.
     QString avvisoMancante() const;
+    // The bytes of a page merged from it, in its encoding.
+    QByteArray codifica(const QString &testo) const;
 };
 Modello leggiModello(const QString &percorso);
 
@@ -58,11 +84,11 @@ Modello leggiModello(const QString &percorso);
 void aggiungiGeneratore(QString &testo);
 
 // One merge of a text: the level-1 tags (and the level-3 tags when
-// `livello3`), then, with `articoli`, the article block once per row. On
-// false the text is not to be written; `avviso` then holds the warning to
+// `livello3`), then, with `articoli`, the article block once per row. Unless
+// Fatto the text is not to be written; `avviso` then holds the warning to
 // show, or nothing. `nomeModello` names the model in the warnings.
-bool unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articoli, bool livello3,
-            const QString &nomeModello, QString &avviso);
+Esito unisci(QString &testo, const Riga &pagina, const std::vector<Riga> *articoli, bool livello3,
+             const QString &nomeModello, QString &avviso, const Interruzione &interrompi = {});
 // True for the model name whose level-3 tags are merged too.
 bool conLivello3(const QString &percorso);
 

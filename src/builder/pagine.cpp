@@ -66,7 +66,7 @@ Elaborazione::Passo Elaborazione::pagineSet()
             // and deletes it, and the list keeps it as a file the build wrote.
             fatto = unisci(m_rigaHome, CartellaSet + u'/' + nome, m_stato.CartellaPagine + u'/' + nome);
         if (!fatto)
-            return Passo::Errore;
+            return nonRiuscito();
     }
     return Passo::Avanti;
 }
@@ -128,7 +128,7 @@ bool Elaborazione::ringraziamenti()
         pagina.imposta(u"java_PGAction", azione);
 
         // Two merges: the fragment's own tags are filled by the second.
-        if (!MakePagina(pagina, nullptr, modello, temporaneo, m_messages))
+        if (!MakePagina(pagina, nullptr, modello, temporaneo, m_messages, [this] { return fermati(); }))
             return false;
         const bool fatto =
             unisci(pagina, temporaneo, m_stato.CartellaPagine + QStringLiteral("/thankyou%1.htm").arg(numero));
@@ -180,7 +180,7 @@ Elaborazione::Passo Elaborazione::script()
             else
                 uscita = m_stato.CartellaScript + u'/' + nome;
             if (!unisci(passo.script ? rigaScript : m_rigaHome, codice + u'/' + nome, uscita))
-                return Passo::Errore;
+                return nonRiuscito();
         }
     }
     return Passo::Avanti;

@@ -99,6 +99,15 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     QString elencoReparto;
     QStringList righeRicerca;
     const bool livello3Modello = Make::conLivello3(percorsoModello);
+    // A long page stops soon after a cancel too.
+    const Make::Interruzione interrompi = [&annulla] { return annulla.load(std::memory_order_relaxed); };
+    // Whether a merge went through; if not, the result says why the
+    // department stops.
+    const auto unito = [&esito](Make::Esito e) {
+        esito.annullato = e == Make::Esito::Annullato;
+        esito.errore = e == Make::Esito::Fallito;
+        return e == Make::Esito::Fatto;
+    };
 
     // The row of the page merged last: the list pass merges with it.
     Riga ultima = base;
@@ -139,12 +148,8 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
         ultima = base;
         ultima.imposta(u"sottopagine", sottopagine(r.pagina, p, nPagine));
         QString testo = modello->file.testo;
-        QString avviso;
-        if (!Make::unisci(testo, ultima, &righe, livello3Modello, percorsoModello, avviso)) {
-            esito.errore = true;
-            esito.avviso = avviso;
+        if (!unito(Make::unisci(testo, ultima, &righe, livello3Modello, percorsoModello, esito.avviso, interrompi)))
             return esito;
-        }
         testo += QStringLiteral("\r\n");
         pagine.push_back({d.cartellaPagine + u'/' + filePagina, std::move(testo)});
     }
@@ -159,16 +164,13 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
             esito.annullato = true;
             return esito;
         }
-        QString avviso;
         Make::aggiungiGeneratore(p.testo);
-        if (!Make::unisci(p.testo, conElenco, nullptr, Make::conLivello3(p.file), p.file, avviso)) {
-            esito.errore = true;
-            esito.avviso = avviso;
+        if (!unito(Make::unisci(p.testo, conElenco, nullptr, Make::conLivello3(p.file), p.file, esito.avviso,
+                                interrompi)))
             return esito;
-        }
         p.testo += QStringLiteral("\r\n");
         QString errore;
-        if (!Make::scriviFile(p.file, modello->file.codifica(p.testo), &errore)) {
+        if (!Make::scriviFile(p.file, modello->codifica(p.testo), &errore)) {
             esito.errore = true;
             esito.avviso = Make::avvisoScrittura(p.file, errore);
             return esito;

@@ -3,21 +3,7 @@
 #include "database.h"
 
 #include <algorithm>
-#include <iterator>
 #include <type_traits>
-
-namespace {
-
-// Whether the text holds "<<", found from one "<" to the next.
-bool conDoppioMinore(QStringView t)
-{
-    for (qsizetype p = t.indexOf(u'<'); p >= 0 && p + 1 < t.size(); p = t.indexOf(u'<', p + 1))
-        if (t[p + 1] == u'<')
-            return true;
-    return false;
-}
-
-} // namespace
 
 CampiTabella::CampiTabella(const QStringList &nomi) : m_nomi(nomi)
 {
@@ -40,8 +26,8 @@ int CampiTabella::indice(QAnyStringView nome) const
 {
     // Field names are short and ASCII: lower-cased into a buffer of their
     // own, they compare as the database compares them.
-    char16_t buffer[64];
-    if (nome.size() > qsizetype(std::size(buffer)))
+    char16_t buffer[nomeMassimo];
+    if (nome.size() > nomeMassimo)
         return -1;
     qsizetype n = 0;
     nome.visit([&](auto v) {
@@ -61,7 +47,7 @@ int CampiTabella::indice(QAnyStringView nome) const
 }
 
 Riga::Riga(std::shared_ptr<const CampiTabella> campi)
-    : m_campi(std::move(campi)), m_valori(size_t(m_campi->numero())), m_conTag(size_t(m_campi->numero()), 0)
+    : m_campi(std::move(campi)), m_valori(size_t(m_campi->numero()))
 {
 }
 
@@ -70,22 +56,16 @@ void Riga::imposta(QAnyStringView nome, const QString &valore)
     if (!m_campi)
         return;
     const int i = m_campi->indice(nome);
-    if (i >= 0) {
+    if (i >= 0)
         m_valori[size_t(i)] = valore;
-        m_conTag[size_t(i)] = conDoppioMinore(valore) ? 1 : 0;
-    }
 }
 
-const QString *Riga::valore(QAnyStringView nome, bool *conTag) const
+const QString *Riga::valore(QAnyStringView nome) const
 {
     if (!m_campi)
         return nullptr;
     const int i = m_campi->indice(nome);
-    if (i < 0)
-        return nullptr;
-    if (conTag)
-        *conTag = m_conTag[size_t(i)] != 0;
-    return &m_valori[size_t(i)];
+    return i < 0 ? nullptr : &m_valori[size_t(i)];
 }
 
 QString Riga::testo(QAnyStringView nome) const

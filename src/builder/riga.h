@@ -18,6 +18,9 @@ public:
     // The fields of `tabella` in the database file (its columns in order).
     static std::shared_ptr<const CampiTabella> daTabella(Database &db, const QString &tabella);
 
+    // No field name is longer.
+    static constexpr qsizetype nomeMassimo = 64;
+
     int indice(QAnyStringView nome) const;  // -1 when the table has no such field
     int numero() const { return int(m_nomi.size()); }
     const QStringList &nomi() const { return m_nomi; }
@@ -37,15 +40,12 @@ public:
     // Sets a field; a name the table does not have is ignored, as a model
     // cannot name it either.
     void imposta(QAnyStringView nome, const QString &valore);
-    // The value of a field, or nullptr when the table has no such field;
-    // *conTag tells whether the value holds "<<" (so that a long value
-    // without tags is not searched for them on every merge).
-    const QString *valore(QAnyStringView nome, bool *conTag = nullptr) const;
+    // The value of a field, or nullptr when the table has no such field.
+    const QString *valore(QAnyStringView nome) const;
     QString testo(QAnyStringView nome) const;
     const CampiTabella *campi() const { return m_campi.get(); }
 
 private:
     std::shared_ptr<const CampiTabella> m_campi;
     std::vector<QString> m_valori;
-    std::vector<char> m_conTag;
 };

@@ -4,6 +4,7 @@
 #include "elabora.h"
 #include "frmelabora.h"
 
+#include "cartelle.h"
 #include "database.h"
 #include "formato.h"
 #include "recordset.h"
@@ -52,6 +53,19 @@ public:
 class GiaAnnullato : public Avanzamento {
 public:
     bool annullato() const override { return true; }
+};
+
+// Stands for the merchant's cancel once a given file is there, from the
+// second test on: the build tests the cancel before the next page, and the
+// merge of that page tests it again.
+class AnnullaDopoIlFile : public Avanzamento {
+public:
+    explicit AnnullaDopoIlFile(const QString &file) : m_file(file) {}
+    bool annullato() const override { return QFile::exists(m_file) && ++m_prove >= 2; }
+
+private:
+    QString m_file;
+    mutable int m_prove = 0;
 };
 
 } // namespace
@@ -349,6 +363,27 @@ private slots:
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Annullata);
         QVERIFY(m_shop->messages.texts().isEmpty());
         QVERIFY(!QFile::exists(pagine() + "/cat001.htm"));
+        QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat"));
+    }
+
+    void annullaDuranteUnaPaginaLunga()
+    {
+        // A cancel while a long page of the set is merged stops the merge:
+        // the build ends cancelled, silently, and the page is not written.
+        // The pages are merged in the order of their names.
+        const QString set = m_program->path() + "/set";
+        QVERIFY(CopiaCartella(setDiProva(), set));
+        scrivi(set + "/a.htm", "<<1-negozio>>");
+        QByteArray lunga = "<html><<1-negozio>>";
+        for (int i = 0; i < 20000; ++i)
+            lunga += QByteArray(90, 'x') + "<<1-negozio>>";
+        scrivi(set + "/b.htm", lunga);
+        AnnullaDopoIlFile avanzamento(pagine() + "/a.htm");
+        Elaborazione e(stato(), m_imp, m_shop->messages, &avanzamento);
+        e.CartellaSet = set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Annullata);
+        QVERIFY(m_shop->messages.texts().isEmpty());
+        QVERIFY(!QFile::exists(pagine() + "/b.htm"));
         QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat"));
     }
 

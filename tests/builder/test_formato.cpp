@@ -16,6 +16,8 @@ private slots:
     void codificaCaratteri();
     void virgoletteEPerl_data();
     void virgoletteEPerl();
+    void attributoConRiferimenti_data();
+    void attributoConRiferimenti();
     void colori_data();
     void colori();
     void campoHTML_data();
@@ -109,6 +111,31 @@ void TestFormato::virgoletteEPerl()
     QFETCH(QString, perl);
     QCOMPARE(MettiVirgolette(testo), virgolette);
     QCOMPARE(MakePerl(testo), perl);
+}
+
+void TestFormato::attributoConRiferimenti_data()
+{
+    QTest::addColumn<QString>("testo");
+    QTest::addColumn<QString>("atteso");
+    QTest::newRow("riferimento con nome") << "Caff&egrave; &amp; t&Egrave;" << "Caff&egrave; &amp; t&Egrave;";
+    QTest::newRow("riferimenti numerici") << "&#232;&#xE8;&#Xe8;" << "&#232;&#xE8;&#Xe8;";
+    QTest::newRow("& da solo") << "Sale & pepe" << "Sale &amp; pepe";
+    QTest::newRow("& prima di un riferimento") << "&&egrave;" << "&amp;&egrave;";
+    QTest::newRow("senza punto e virgola") << "?a=1&copy=2&b" << "?a=1&amp;copy=2&amp;b";
+    QTest::newRow("numeri vuoti o non cifre") << "&#;&#x;&#12a;&x y;" << "&amp;#;&amp;#x;&amp;#12a;&amp;x y;";
+    QTest::newRow("nome troppo lungo") << "&" + QString(40, u'a') + ";" << "&amp;" + QString(40, u'a') + ";";
+    QTest::newRow("lettere non ASCII") << "&è;" << "&amp;è;";
+    QTest::newRow("virgolette e tag") << "x\"><b>&quot;" << "x&quot;&gt;&lt;b&gt;&quot;";
+    QTest::newRow("& alla fine") << "a&" << "a&amp;";
+}
+
+void TestFormato::attributoConRiferimenti()
+{
+    // The merchant's references stay for the browser to read; every other
+    // "&" is escaped, and nothing can end the attribute value.
+    QFETCH(QString, testo);
+    QFETCH(QString, atteso);
+    QCOMPARE(AttributoConRiferimenti(testo), atteso);
 }
 
 void TestFormato::colori_data()

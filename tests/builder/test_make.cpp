@@ -78,10 +78,20 @@ private slots:
                                              << QByteArray("[0][<<1-/counter/>>]\r\n");
         QTest::newRow("valore con tag") << "m.htm" << QByteArray("<<1-descrizione>>") << false
                                         << QByteArray("vedi: vedi nota\r\n");
-        // The search goes on one character after the replaced tag began, so a
-        // value that starts with a tag keeps it.
+        // A value is read again from its start: a tag at its head is filled
+        // in as one further on is.
         QTest::newRow("valore che inizia con un tag") << "m.htm" << QByteArray("<<1-sottopagine>>") << false
-                                                      << QByteArray("<<1-note>>\r\n");
+                                                      << QByteArray("vedi nota\r\n");
+        QTest::newRow("tag in testa e dopo") << "m.htm" << QByteArray("<<1-home1>>|<<1-home2>>") << false
+                                             << QByteArray("Scarpe apre|oggi Scarpe apre\r\n");
+        // The department index waits as its own tag for the list pass.
+        QTest::newRow("valore che e' il suo tag") << "m.htm" << QByteArray("[<<1-elenco>>][<<1-ELENCO>>]") << false
+                                                  << QByteArray("[<<1-elenco>>][<<1-elenco>>]\r\n");
+        // A value and the text after it are read as one text.
+        QTest::newRow("tag tra valore e modello") << "m.htm" << QByteArray("<<1-testo1>>titolo>>|<<1-testo2>>-note>>") << false
+                                                  << QByteArray("Scarpe|vedi nota\r\n");
+        QTest::newRow("chiusura tra valore e modello") << "m.htm" << QByteArray("<<1-recesso>>>") << false
+                                                       << QByteArray("Scarpe\r\n");
         QTest::newRow("valore Null") << "m.htm" << QByteArray("[<<1-immagine>>]") << false << QByteArray("[]\r\n");
         // A tag right after an empty value is replaced too.
         QTest::newRow("tag dopo un valore vuoto") << "m.htm" << QByteArray("[<<1-immagine>><<1-titolo>>]") << false
@@ -91,6 +101,8 @@ private slots:
         QTest::newRow("blocco")
             << "m.htm" << QByteArray("A<<1-titolo>><vt_start>[<<2-codice>>:<<2-/COUNTER/>>:<<1-titolo>>]<Vt_End>Z<<2-codice>>")
             << true << QByteArray("AScarpe<a name=1></a>[C1:1:Scarpe]<a name=2></a>[C2:2:Scarpe]Z<<2-codice>>\r\n");
+        QTest::newRow("articolo che inizia con un tag") << "m.htm" << QByteArray("<VT_START>[<<2-titolo>>]<VT_END>") << true
+                                                        << QByteArray("<a name=1></a>[C1 nuovo]<a name=2></a>[]\r\n");
         QTest::newRow("senza ripetizione") << "m.htm" << QByteArray("<VT_START><<2-codice>><VT_END>") << false
                                            << QByteArray("<VT_START><<2-codice>><VT_END>\r\n");
         QTest::newRow("livello 3 in results.htm") << "results.htm" << QByteArray("<<3-titolo>>|<<1-titolo>>") << false
@@ -107,8 +119,10 @@ private slots:
         QFETCH(QByteArray, testo);
         QFETCH(bool, ripeti);
         QFETCH(QByteArray, atteso);
-        preparaDb({{"titolo", "Scarpe"}, {"note", "vedi nota"}, {"descrizione", "vedi: <<1-note>>"}, {"sottopagine", "<<1-note>>"}},
-                  {{{"codice", "C1"}}, {{"codice", "C2"}}});
+        preparaDb({{"titolo", "Scarpe"}, {"note", "vedi nota"}, {"descrizione", "vedi: <<1-note>>"},
+                   {"sottopagine", "<<1-note>>"}, {"home1", "<<1-titolo>> apre"}, {"home2", "oggi <<1-titolo>> apre"},
+                   {"elenco", "<<1-elenco>>"}, {"testo1", "<<1-"}, {"testo2", "<<1"}, {"recesso", "<<1-titolo>"}},
+                  {{{"codice", "C1"}, {"titolo", "<<2-codice>> nuovo"}}, {{"codice", "C2"}}});
         ScriptedMessages msg;
         const QString out = m_dir.path() + QStringLiteral("/out.htm");
         QVERIFY(MakePagina(m_pagina, articoli(ripeti), modello(nomeModello, testo), out, msg));
@@ -128,15 +142,58 @@ private slots:
     void windows1252()
     {
         // A model that is not valid UTF-8 keeps its bytes, and values are
-        // written in its encoding.
-        preparaDb({{"titolo", QStringLiteral("Caffè €")}}, {});
+        // written in its encoding; a character it lacks as a numeric
+        // character reference.
+        preparaDb({{"titolo", QStringLiteral("Caffè € 中 😀")}}, {{{"codice", QStringLiteral("茶")}}});
         ScriptedMessages msg;
         const QString out = m_dir.path() + QStringLiteral("/out.htm");
-        QVERIFY(MakePagina(m_pagina, articoli(false), modello("m.htm", "\xE0 \x81 <<1-titolo>>"), out, msg));
-        QCOMPARE(leggi(out), QByteArray("\xE0 \x81 Caff\xE8 \x80\r\n"));
+        QVERIFY(MakePagina(m_pagina, articoli(true), modello("m.htm", "\xE0 \x81 <<1-titolo>><VT_START><<2-codice>><VT_END>"),
+                           out, msg));
+        QCOMPARE(leggi(out), QByteArray("\xE0 \x81 Caff\xE8 \x80 &#20013; &#128512;<a name=1></a>&#33590;\r\n"));
         // A model whose last byte would start a UTF-8 sequence keeps it too.
         QVERIFY(MakePagina(m_pagina, articoli(false), modello("n.htm", "<<1-titolo>> \xE8"), out, msg));
-        QCOMPARE(leggi(out), QByteArray("Caff\xE8 \x80 \xE8\r\n"));
+        QCOMPARE(leggi(out), QByteArray("Caff\xE8 \x80 &#20013; &#128512; \xE8\r\n"));
+        QVERIFY(msg.shown().empty());
+    }
+
+    void interruzione_data()
+    {
+        QTest::addColumn<int>("tag");       // one every 100 characters
+        QTest::addColumn<int>("nArticoli");  // with the article block when not 0
+        QTest::newRow("pagina lunga") << 40000 << 0;
+        QTest::newRow("molti articoli") << 0 << 100000;
+    }
+
+    void interruzione()
+    {
+        // A long merge asks now and then whether to stop: left to run it
+        // gives the same page as without asking; stopped, it ends at once,
+        // with no warning and nothing written.
+        QFETCH(int, tag);
+        QFETCH(int, nArticoli);
+        preparaDb({{"titolo", "Scarpe"}, {"note", "<<1-titolo>>"}}, QList<Campi>(nArticoli, Campi{{"codice", "C"}}));
+        QByteArray testo = "<VT_START><<2-codice>> <<1-titolo>><VT_END>";
+        for (int i = 0; i < tag; ++i)
+            testo += QByteArray(86, 'x') + (i % 2 ? "<<1-titolo>>" : "<<1-note>>");
+        const QString m = modello("m.htm", testo);
+        const bool ripeti = nArticoli > 0;
+        ScriptedMessages msg;
+        const QString intera = m_dir.path() + QStringLiteral("/intera.htm");
+        QVERIFY(MakePagina(m_pagina, articoli(ripeti), m, intera, msg));
+
+        int domande = 0;
+        const QString out = m_dir.path() + QStringLiteral("/out.htm");
+        QVERIFY(MakePagina(m_pagina, articoli(ripeti), m, out, msg, [&] { return ++domande < 0; }));
+        QCOMPARE(leggi(out), leggi(intera));
+        QVERIFY2(domande >= 20, qPrintable(QString::number(domande)));
+
+        const int quando = domande / 2;
+        domande = 0;
+        QFile::remove(out);
+        QVERIFY(!MakePagina(m_pagina, articoli(ripeti), m, out, msg, [&] { return ++domande == quando; }));
+        QCOMPARE(domande, quando);
+        QVERIFY(!QFile::exists(out));
+        QVERIFY(msg.shown().empty());
     }
 
     void errori_data()

@@ -299,6 +299,20 @@ private slots:
         QTest::newRow("indirizzo del negozio")
             << "<form action=\"<<1-CGIsearch>>\"><input value=\"<<1-urldone>>\">" << "URL" << "www.x.it/\"><b>"
             << "<form action=\"http://www.x.it/&quot;&gt;&lt;b&gt;/";
+        // The references the merchant wrote stay references; a bare "&" is
+        // escaped.
+        QTest::newRow("riferimenti nelle parole chiave")
+            << "<meta name=\"keywords\" content=\"<<1-meta_keywords>>\">" << "keywords"
+            << "Caff&egrave; &amp; t&#232; & co"
+            << "<meta name=\"keywords\" content=\"Caff&egrave; &amp; t&#232; &amp; co\">";
+        QTest::newRow("riferimento nella descrizione")
+            << "<meta name=\"description\" content=\"<<1-meta_description>>\">" << "content" << "T&egrave; &#x26; caff&egrave;"
+            << "<meta name=\"description\" content=\"T&egrave; &#x26; caff&egrave;\">";
+        QTest::newRow("e-mail con &") << "<a href=\"mailto:<<1-email>>\">Scrivici</a>" << "email" << "sale&pepe@x.it"
+                                      << "<a href=\"mailto:sale&amp;pepe@x.it\">Scrivici</a>";
+        QTest::newRow("indirizzo con riferimento")
+            << "<form action=\"<<1-CGIsearch>>\"><input value=\"<<1-urldone>>\">" << "URL" << "www.x.it/a&amp;b"
+            << "<form action=\"http://www.x.it/a&amp;b/";
     }
 
     void valoriNegliAttributi()

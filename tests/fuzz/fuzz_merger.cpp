@@ -7,7 +7,8 @@
 // Each input is read as the builder reads a model (UTF-8, else
 // Windows-1252), must come back byte for byte when written in its own
 // encoding, and is merged as a department page (page row, article block,
-// level 3) and as a page without articles.
+// level 3) and as a page without articles. Each pass of one level must give
+// what the plain replacement of one tag at a time gives.
 #include "catalogschema.h"
 #include "make.h"
 #include "testofile.h"
@@ -15,6 +16,8 @@
 #include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -30,6 +33,72 @@ void fallisci(const char *perche)
 {
     std::fprintf(stderr, "fuzz_merger: %s\n", perche);
     std::abort();
+}
+
+// A pass over the text as the merger's rules put it, by plain replacement of
+// one tag at a time in the whole text: slow, but plainly right. A value put
+// in is read again from its start, one level deeper than where its tag
+// began; a value that is its own tag, like a name that no field has, leaves
+// the tag and the search goes on one character after it. nullopt when the
+// tags nest too deep (*troppoProfondo) or the text grows past a size the
+// fuzzer need not follow.
+std::optional<QString> sostituisciPiano(const QString &testo, const Riga &riga, int livello, qint32 contatore,
+                                        bool *troppoProfondo)
+{
+    const QString prefisso = QStringLiteral("<<%1-").arg(livello);
+    const QString numero = QString::number(contatore);
+    QString t = testo;
+    struct Valore {
+        qsizetype inizio, fine;
+        int profondita;
+    };
+    std::vector<Valore> valori;
+    *troppoProfondo = false;
+    for (qsizetype pos = t.indexOf(prefisso); pos >= 0;) {
+        const qsizetype chiusura = t.indexOf(QLatin1String(">>"), pos + prefisso.size());
+        if (chiusura < 0)
+            break;
+        const QString nome = t.mid(pos + prefisso.size(), chiusura - pos - prefisso.size());
+        const QString tag = t.mid(pos, chiusura + 2 - pos);
+        const QString *v = nome == QLatin1String("/COUNTER/") ? &numero : riga.valore(nome);
+        if (!v || *v == tag) {
+            pos = t.indexOf(prefisso, pos + 1);
+            continue;
+        }
+        std::erase_if(valori, [&](const Valore &r) { return r.fine <= pos; });
+        int profondita = 0;
+        for (const Valore &r : valori)
+            profondita = std::max(profondita, r.profondita);
+        if (profondita >= Make::profonditaMassima) {
+            *troppoProfondo = true;
+            return std::nullopt;
+        }
+        // A value the tag runs out of ends where the tag began; one that
+        // holds the whole tag grows or shrinks with the replacement.
+        const qsizetype delta = v->size() - tag.size();
+        for (Valore &r : valori)
+            r.fine = r.fine >= pos + tag.size() ? r.fine + delta : pos;
+        t.replace(pos, tag.size(), *v);
+        if (!v->isEmpty())
+            valori.push_back({pos, pos + v->size(), profondita + 1});
+        if (t.size() > (1 << 20))
+            return std::nullopt;
+        pos = t.indexOf(prefisso, pos);
+    }
+    return t;
+}
+
+// The merger's pass against the plain one.
+void confronta(const QString &testo, const Riga &riga, int livello, qint32 contatore)
+{
+    bool troppoProfondo = false;
+    const std::optional<QString> piano = sostituisciPiano(testo, riga, livello, contatore, &troppoProfondo);
+    if (!piano && !troppoProfondo)
+        return;
+    Make::Esito esito = Make::Esito::Fatto;
+    const QString unito = SostituisciTag(testo, riga, livello, contatore, &esito);
+    if (troppoProfondo ? esito != Make::Esito::Fallito : esito != Make::Esito::Fatto || unito != *piano)
+        fallisci("a pass of the merger differs from the plain replacement of one tag at a time");
 }
 
 } // namespace
@@ -72,12 +141,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (letto.codifica(letto.testo) != modello)
         fallisci("the model's bytes did not survive decoding and encoding");
 
+    confronta(letto.testo, righe[0], 1, 0);
+    confronta(letto.testo, righe[1], 2, 7);
+    confronta(letto.testo, righe[0], 3, 0);
+
     QString testo = letto.testo;
     Make::aggiungiGeneratore(testo);
     for (const bool pagina : {true, false}) {
         QString unito = testo, avviso;
-        if (Make::unisci(unito, righe[0], pagina ? &articoli : nullptr, pagina, QStringLiteral("m.htm"), avviso))
-            (void)letto.codifica(unito);
+        if (Make::unisci(unito, righe[0], pagina ? &articoli : nullptr, pagina, QStringLiteral("m.htm"), avviso) ==
+            Make::Esito::Fatto)
+            (void)letto.codifica(unito, true);
     }
     return 0;
 }
