@@ -292,6 +292,8 @@ Elaborazione::Esito Elaborazione::MakePages()
         return Esito::Fallita;
     // Each step of the reset ignores its own failure.
     azzera();
+    // Pages that replace older ones are swapped in, the older ones reused.
+    const Make::Scorte scorte;
 
     try {
         // The upload list and a fresh work database, listed first.
