@@ -234,17 +234,18 @@ QString etichetta(const QString &path)
 }
 
 // The engine's own steps with the JPEG decoded at scale n/8: a forced
-// choice, for comparing scales.
-bool riduciAScala(const QString &file, QSize origine, QSize misura, int ottavi, const QString &uscita)
+// choice, for comparing scales. The shrunk picture also goes to `png`.
+bool riduciAScala(const QString &file, QSize origine, QSize misura, int ottavi, const QString &uscita,
+                  const QString &png = {})
 {
-    const QSize minimo((origine.width() * ottavi + 7) / 8, (origine.height() * ottavi + 7) / 8);
     PixelBGR pixel;
     QString errore;
     cDIBSection bitmap;
-    if (!CaricaImmagine::decodifica(file, pixel, &errore, minimo) || !bitmap.Create(misura.width(), misura.height()))
+    if (!CaricaImmagine::decodifica(file, pixel, &errore, Riduzione::misuraDecodifica(origine, ottavi))
+        || !bitmap.Create(misura.width(), misura.height()))
         return false;
     Ridimensiona::lanczos(pixel, bitmap);
-    return SaveDIBToJPEG(bitmap, uscita, 90);
+    return SaveDIBToJPEG(bitmap, uscita, 90) && (png.isEmpty() || bitmap.image().save(png));
 }
 
 // Lines "name: value unit" of one picture in one box.
@@ -344,15 +345,25 @@ bool confronta(const QString &file, const InfoImmagine &info, Riferimento &rif, 
         righe.riga(QStringLiteral("convert_psnr"), psnr(uscita(QStringLiteral("convert"), "jpg"), rif), "dB");
     }
     if (scale) {
+        // Every scale that still gives the wanted size, in alternating rounds.
+        std::vector<int> scale;
         for (int ottavi = 1; ottavi <= 8; ++ottavi) {
-            if (info.width * ottavi < misura.width() * 8 || info.height * ottavi < misura.height() * 8)
-                continue;
-            const QString o = uscita(QStringLiteral("scale%1").arg(ottavi), "jpg");
-            std::vector<double> t;
-            for (int r = 0; r < runs; ++r)
-                t.push_back(cronometra([&] { return riduciAScala(file, {info.width, info.height}, misura, ottavi, o); }));
-            righe.riga(QStringLiteral("scale_%1_8").arg(ottavi), mediana(t), "s");
-            righe.riga(QStringLiteral("scale_%1_8_psnr").arg(ottavi), psnr(o, rif), "dB");
+            const QSize d = Riduzione::misuraDecodifica({info.width, info.height}, ottavi);
+            if (d.width() >= misura.width() && d.height() >= misura.height())
+                scale.push_back(ottavi);
+        }
+        auto jpg = [&](int ottavi) { return uscita(QStringLiteral("scale%1").arg(ottavi), "jpg"); };
+        auto png = [&](int ottavi) { return uscita(QStringLiteral("scale%1").arg(ottavi), "png"); };
+        std::vector<std::vector<double>> t(scale.size());
+        for (int r = 0; r < runs; ++r)
+            for (size_t i = 0; i < scale.size(); ++i)
+                t[i].push_back(cronometra([&] { return riduciAScala(file, {info.width, info.height}, misura, scale[i], jpg(scale[i])); }));
+        for (size_t i = 0; i < scale.size(); ++i) {
+            const QString nome = QStringLiteral("scale_%1_8").arg(scale[i]);
+            righe.riga(nome, mediana(t[i]), "s");
+            righe.riga(nome + QStringLiteral("_psnr"), psnr(jpg(scale[i]), rif), "dB");
+            if (riduciAScala(file, {info.width, info.height}, misura, scale[i], jpg(scale[i]), png(scale[i])))
+                righe.riga(nome + QStringLiteral("_filter_psnr"), psnr(png(scale[i]), rif), "dB");
         }
     }
     std::fflush(stdout);

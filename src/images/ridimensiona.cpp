@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <system_error>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -228,22 +229,35 @@ void Riduttore::righe(const PixelBGR &src, int complete)
                               + double(dH) * dW * 3 * std::ceil(Lobi * 2 * std::max(1.0, double(src.width) / dW));
         m_threads = std::clamp(int(lavoro / 4.0e6), 1, std::min(m_threads, dH));
         m_piano = std::make_unique<Piano>(src, dW, dH, m_threads);
-        try {
-            for (int t = 1; t < m_threads; ++t)
-                m_pool.emplace_back(&Riduttore::lavora, this);
-        } catch (const std::system_error &e) {
-            // Fewer threads: concludi() does what they would have done.
-            qWarning("Riduzione su %d thread invece di %d: %s", int(m_pool.size()) + 1, m_threads, e.what());
-        }
+        // While rows are still coming one thread follows the decoder (it
+        // keeps up with it); the others join in once every row is there.
+        avvia(complete < src.height ? 1 : m_threads - 1);
     }
     m_complete = std::max(m_complete, complete);
-    m_righePronte.notify_all();
+    if (m_complete >= m_soglia) {
+        m_soglia = std::numeric_limits<int>::max();
+        m_righePronte.notify_all();
+    }
+}
+
+void Riduttore::avvia(int quanti)
+{
+    try {
+        while (int(m_pool.size()) < std::min(quanti, m_threads - 1))
+            m_pool.emplace_back(&Riduttore::lavora, this);
+    } catch (const std::system_error &e) {
+        // Fewer threads: concludi() does what they would have done.
+        qWarning("Riduzione su %d thread invece di %d: %s", int(m_pool.size()) + 1, m_threads, e.what());
+    }
 }
 
 bool Riduttore::aspettaRighe(int servono)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_righePronte.wait(lock, [&] { return m_fermo || m_complete >= servono; });
+    while (!m_fermo && m_complete < servono) {
+        m_soglia = std::min(m_soglia, servono);  // the rows that wake the waiters
+        m_righePronte.wait(lock);
+    }
     return !m_fermo;
 }
 
@@ -276,6 +290,7 @@ void Riduttore::concludi()
         std::lock_guard<std::mutex> lock(m_mutex);
         m_complete = m_src->height;
         m_righePronte.notify_all();
+        avvia(m_threads - 1);
     }
     lavora();
     for (auto &t : m_pool)

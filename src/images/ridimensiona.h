@@ -9,6 +9,7 @@
 #include "caricaimmagine.h"
 
 #include <condition_variable>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -40,6 +41,7 @@ public:
 
 private:
     struct Piano;
+    void avvia(int quanti);
     void lavora();
     bool aspettaRighe(int servono);
     void ferma();
@@ -51,6 +53,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_righePronte;
     int m_complete = 0;
+    int m_soglia = std::numeric_limits<int>::max();  // the fewest rows a waiting thread needs
     bool m_fermo = false;
     std::vector<std::thread> m_pool;
 };

@@ -27,10 +27,11 @@ Misura adatta(int larghezza, int altezza, double maxW, double maxH);
 // A JPEG is decoded at a reduced scale, then filtered to the wanted size.
 // The scales are those libjpeg-turbo decodes with vector code, 1/8, 1/4,
 // 1/2 and 1 (the others, such as 3/8 or 6/8, decode slower than the whole
-// picture), and the smallest is taken that still leaves the filter at least
-// three times the wanted size: below that the block-wise reduction of the
-// decoder shows in the result (measured with vetrasto-bench pictures).
-constexpr double MargineDecodifica = 3.0;
+// picture and give nothing better), and the smallest is taken that still
+// leaves the filter at least twice the wanted size: closer, the block-wise
+// reduction of the decoder shows in the result (vetrasto-bench pictures
+// --scales measures each scale).
+constexpr double MargineDecodifica = 2.0;
 // The scale as n of n/8, for a picture of size origine brought to voluta.
 int ottaviDecodifica(QSize origine, QSize voluta);
 // The size libjpeg decodes a picture of size origine to at scale n/8.

@@ -429,15 +429,15 @@ void TestRiduzione::scalaDiDecodifica_data()
     QTest::addColumn<QSize>("voluta");
     QTest::addColumn<int>("ottavi");
     // A JPEG is decoded at 1/8, 1/4, 1/2 or whole, the smallest that leaves
-    // three times the wanted size.
-    QTest::newRow("3000x2000 in 180: 1/4") << QSize(3000, 2000) << QSize(180, 120) << 2;
-    QTest::newRow("3000x2000 in 1000: whole") << QSize(3000, 2000) << QSize(1000, 666) << 8;
-    QTest::newRow("1200x800 in 180: 1/2") << QSize(1200, 800) << QSize(180, 120) << 4;
+    // twice the wanted size; never at 3/8 or 6/8.
+    QTest::newRow("3000x2000 in 180: 1/8") << QSize(3000, 2000) << QSize(180, 120) << 1;
+    QTest::newRow("3000x2000 in 1000: whole, not 6/8") << QSize(3000, 2000) << QSize(1000, 666) << 8;
+    QTest::newRow("1200x800 in 180: 1/2, not 3/8") << QSize(1200, 800) << QSize(180, 120) << 4;
     QTest::newRow("1200x800 in 1000: whole") << QSize(1200, 800) << QSize(1000, 666) << 8;
-    QTest::newRow("6000x4000 in 180: 1/8") << QSize(6000, 4000) << QSize(180, 120) << 1;
-    QTest::newRow("exactly three times at 1/8") << QSize(1433, 960) << QSize(60, 40) << 1;
-    QTest::newRow("a pixel short at 1/8") << QSize(1432, 960) << QSize(60, 40) << 2;
-    QTest::newRow("tall: the height decides") << QSize(800, 6000) << QSize(24, 180) << 1;
+    QTest::newRow("1600x1200 in 500: whole, not 5/8") << QSize(1600, 1200) << QSize(500, 375) << 8;
+    QTest::newRow("exactly twice at 1/8") << QSize(953, 640) << QSize(60, 40) << 1;
+    QTest::newRow("a pixel short at 1/8") << QSize(952, 640) << QSize(60, 40) << 2;
+    QTest::newRow("the height decides") << QSize(1600, 100) << QSize(60, 30) << 8;
     QTest::newRow("not reduced") << QSize(400, 300) << QSize(400, 300) << 8;
 }
 
