@@ -34,7 +34,6 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <random>
 #include <thread>
 #include <vector>
 
@@ -265,13 +264,41 @@ struct Strumenti {
     QString vips, convert;
 };
 
+// The engine at every JPEG decoding scale that still gives the wanted size,
+// in alternating rounds: time and quality of each.
+void confrontaScale(const QString &file, const InfoImmagine &info, Riferimento &rif, QSize misura, int runs,
+                    const Righe &righe, const std::function<QString(const QString &, const char *)> &uscita)
+{
+    const QSize origine(info.width, info.height);
+    std::vector<int> scale;
+    for (int ottavi = 1; ottavi <= 8; ++ottavi) {
+        const QSize d = Riduzione::misuraDecodifica(origine, ottavi);
+        if (d.width() >= misura.width() && d.height() >= misura.height())
+            scale.push_back(ottavi);
+    }
+    auto jpg = [&](int ottavi) { return uscita(QStringLiteral("scale%1").arg(ottavi), "jpg"); };
+    auto png = [&](int ottavi) { return uscita(QStringLiteral("scale%1").arg(ottavi), "png"); };
+    std::vector<std::vector<double>> t(scale.size());
+    for (int r = 0; r < runs; ++r)
+        for (size_t i = 0; i < scale.size(); ++i)
+            t[i].push_back(cronometra([&] { return riduciAScala(file, origine, misura, scale[i], jpg(scale[i])); }));
+    for (size_t i = 0; i < scale.size(); ++i) {
+        const QString nome = QStringLiteral("scale_%1_8").arg(scale[i]);
+        righe.riga(nome, mediana(t[i]), "s");
+        righe.riga(nome + QStringLiteral("_psnr"), psnr(jpg(scale[i]), rif), "dB");
+        if (riduciAScala(file, origine, misura, scale[i], jpg(scale[i]), png(scale[i])))
+            righe.riga(nome + QStringLiteral("_filter_psnr"), psnr(png(scale[i]), rif), "dB");
+    }
+}
+
 // One picture in one box: the engine and the other tools side by side.
 bool confronta(const QString &file, const InfoImmagine &info, Riferimento &rif, int box, int runs,
                bool scale, const Strumenti &strumenti, const QDir &tmp)
 {
     const QString nome = etichetta(file);
     const Righe righe(nome, box);
-    auto uscita = [&](const QString &chi, const char *estensione) {
+    const std::function<QString(const QString &, const char *)> uscita = [&](const QString &chi,
+                                                                               const char *estensione) {
         return tmp.filePath(QStringLiteral("%1_%2_%3.%4").arg(nome, chi).arg(box).arg(QLatin1String(estensione)));
     };
     const Riduzione::Misura m = Riduzione::adatta(info.width, info.height, box, box);
@@ -344,28 +371,8 @@ bool confronta(const QString &file, const InfoImmagine &info, Riferimento &rif, 
         righe.riga(QStringLiteral("convert_with_process_start"), mediana(tConvert), "s");
         righe.riga(QStringLiteral("convert_psnr"), psnr(uscita(QStringLiteral("convert"), "jpg"), rif), "dB");
     }
-    if (scale) {
-        // Every scale that still gives the wanted size, in alternating rounds.
-        std::vector<int> scale;
-        for (int ottavi = 1; ottavi <= 8; ++ottavi) {
-            const QSize d = Riduzione::misuraDecodifica({info.width, info.height}, ottavi);
-            if (d.width() >= misura.width() && d.height() >= misura.height())
-                scale.push_back(ottavi);
-        }
-        auto jpg = [&](int ottavi) { return uscita(QStringLiteral("scale%1").arg(ottavi), "jpg"); };
-        auto png = [&](int ottavi) { return uscita(QStringLiteral("scale%1").arg(ottavi), "png"); };
-        std::vector<std::vector<double>> t(scale.size());
-        for (int r = 0; r < runs; ++r)
-            for (size_t i = 0; i < scale.size(); ++i)
-                t[i].push_back(cronometra([&] { return riduciAScala(file, {info.width, info.height}, misura, scale[i], jpg(scale[i])); }));
-        for (size_t i = 0; i < scale.size(); ++i) {
-            const QString nome = QStringLiteral("scale_%1_8").arg(scale[i]);
-            righe.riga(nome, mediana(t[i]), "s");
-            righe.riga(nome + QStringLiteral("_psnr"), psnr(jpg(scale[i]), rif), "dB");
-            if (riduciAScala(file, {info.width, info.height}, misura, scale[i], jpg(scale[i]), png(scale[i])))
-                righe.riga(nome + QStringLiteral("_filter_psnr"), psnr(png(scale[i]), rif), "dB");
-        }
-    }
+    if (scale)
+        confrontaScale(file, info, rif, misura, runs, righe, uscita);
     std::fflush(stdout);
     return true;
 }

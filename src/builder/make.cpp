@@ -269,6 +269,7 @@ bool FileUscita::apri(const QString &path)
         m_fd = creaTemporaneo(m_cartella, &m_temporaneo);
     return m_fd >= 0 || fallito(errno);
 }
+
 bool FileUscita::scrivi(const QByteArray &dati)
 {
     if (m_fd < 0)

@@ -266,7 +266,7 @@ void Riduttore::lavora()
     const PixelBGR &src = *m_src;
     const int dH = m_dst.Height();
     std::vector<int32_t> acc(m_piano->copia ? 0 : src.stride());
-    std::vector<int16_t> tmp(m_piano->copia ? 0 : size_t(src.width) * 4 + 8);  // room for the last two-tap load
+    std::vector<int16_t> tmp(m_piano->copia ? 0 : size_t(src.width) * 4);
     for (int b; (b = m_piano->prossima.fetch_add(1)) < m_piano->bande;) {
         const int y0 = m_piano->inizio(b, dH), y1 = m_piano->inizio(b + 1, dH);
         if (!aspettaRighe(m_piano->righeServono(y0, y1)))
