@@ -422,6 +422,8 @@ Elaborazione::Esito Elaborazione::MakePages()
 
     if (!controllaProgramma() || !controllaPercorsoPerl() || !controllaEmailOrdini() || !controllaCartelle())
         return Esito::Fallita;
+    // Pages that replace older ones are swapped in, the older ones reused.
+    const Make::Scorte scorte;
 
     try {
         esaminaFile();

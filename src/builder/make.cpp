@@ -7,13 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cstdio>
+#include <cstdio>  // renameat2
 #include <cstring>
 #include <vector>
 
@@ -69,12 +71,152 @@ QString trovaFile(const QString &path)
 }
 
 namespace {
+
 std::atomic<Scrittura> modoPerTest{Scrittura::Solita};
+
+// The spares of the live Scorte, by folder: files of the process, each under
+// a temporary name and linked nowhere else, whose bytes no longer matter.
+class Magazzino {
+public:
+    static Magazzino &unico()
+    {
+        static Magazzino m;
+        return m;
+    }
+    void apri()
+    {
+        QMutexLocker l(&m_mutex);
+        ++m_attive;
+    }
+    // The last one to end removes the spares.
+    void chiudi()
+    {
+        QMutexLocker l(&m_mutex);
+        if (--m_attive > 0)
+            return;
+        for (const Cartella &c : std::as_const(m_cartelle))
+            for (const QByteArray &nome : c.scorte)
+                ::unlink(nome.constData());  // one already gone needs nothing more
+        m_cartelle.clear();
+    }
+    // Whether a write that replaces a file of the folder goes through a spare.
+    bool usaScorte(const QString &cartella)
+    {
+        QMutexLocker l(&m_mutex);
+        return m_attive > 0 && !m_cartelle[cartella].senzaScambio;
+    }
+    // A spare of the folder, or the empty text; it is the caller's until riponi().
+    QByteArray prendi(const QString &cartella)
+    {
+        QMutexLocker l(&m_mutex);
+        auto c = m_cartelle.find(cartella);
+        return c == m_cartelle.end() || c->scorte.isEmpty() ? QByteArray() : c->scorte.takeLast();
+    }
+    // Keeps a spare; false when no Scorte lives (the caller removes it).
+    bool riponi(const QString &cartella, const QByteArray &nome)
+    {
+        QMutexLocker l(&m_mutex);
+        if (m_attive == 0)
+            return false;
+        m_cartelle[cartella].scorte << nome;
+        return true;
+    }
+    // The mode of a new file of the folder, which a spare takes before reuse.
+    void modoNuovo(const QString &cartella, mode_t modo)
+    {
+        QMutexLocker l(&m_mutex);
+        if (m_attive > 0)
+            m_cartelle[cartella].modo = modo;
+    }
+    mode_t modoNuovo(const QString &cartella)
+    {
+        QMutexLocker l(&m_mutex);
+        return m_cartelle[cartella].modo;
+    }
+    // The folder's file system cannot swap two names: its writes rename.
+    void senzaScambio(const QString &cartella)
+    {
+        QMutexLocker l(&m_mutex);
+        m_cartelle[cartella].senzaScambio = true;
+    }
+
+private:
+    struct Cartella {
+        QList<QByteArray> scorte;
+        mode_t modo = 0644;
+        bool senzaScambio = false;
+    };
+    QMutex m_mutex;
+    int m_attive = 0;
+    QHash<QString, Cartella> m_cartelle;
+};
+
+// Opens a spare of the folder for writing over it from the start: one
+// that is still a regular file of this user with no other name (its bytes
+// are nobody else's), with the mode of a new file. -1 when there is none.
+int apriScorta(const QString &cartella, QByteArray *nome)
+{
+    Magazzino &m = Magazzino::unico();
+    for (*nome = m.prendi(cartella); !nome->isEmpty(); *nome = m.prendi(cartella)) {
+        const int fd = ::open(nome->constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid()) {
+            const mode_t modo = m.modoNuovo(cartella);
+            if ((st.st_mode & 07777) == modo || ::fchmod(fd, modo) == 0)
+                return fd;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(nome->constData());  // left out; a failure leaves a name the next build removes
+    }
+    return -1;
 }
+
+// A new temporary file of the folder, whose mode a reused spare takes.
+int creaTemporaneo(const QString &cartella, QByteArray *nome)
+{
+    const int fd = Temporanei::crea(cartella, nome);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0)
+        Magazzino::unico().modoNuovo(cartella, st.st_mode & 07777);
+    return fd;
+}
+
+// Swaps the complete file at `temporaneo` with the regular file at `finale`
+// in one step; `temporaneo` then names the older file. False (nothing
+// changed) where the file system cannot swap, or when `finale` turned out
+// not to be a regular file (a folder or a link put there meanwhile).
+bool scambia(const QByteArray &temporaneo, const QByteArray &finale, const QString &cartella)
+{
+    if (modoPerTest == Scrittura::SenzaScambio
+        || ::renameat2(AT_FDCWD, temporaneo.constData(), AT_FDCWD, finale.constData(), RENAME_EXCHANGE) != 0) {
+        if (modoPerTest == Scrittura::SenzaScambio || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)
+            Magazzino::unico().senzaScambio(cartella);
+        return false;
+    }
+    struct stat st {};
+    if (::lstat(temporaneo.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        return true;
+    if (::renameat2(AT_FDCWD, temporaneo.constData(), AT_FDCWD, finale.constData(), RENAME_EXCHANGE) != 0)
+        qWarning("Impossibile rimettere a posto %s: %s", finale.constData(), std::strerror(errno));
+    return false;
+}
+
+} // namespace
 
 void impostaScritturaPerTest(Scrittura modo)
 {
     modoPerTest = modo;
+}
+
+Scorte::Scorte()
+{
+    Magazzino::unico().apri();
+}
+
+Scorte::~Scorte()
+{
+    Magazzino::unico().chiudi();
 }
 
 FileUscita::~FileUscita()
@@ -94,15 +236,20 @@ bool FileUscita::apri(const QString &path)
     m_percorso = path;
     m_errore.clear();
     m_scritti = 0;
-    // A file without a name where the file system allows it: it takes its
-    // name only once complete, and a kill leaves nothing behind. Else a
-    // temporary name of its own.
-    const QString cartella = QFileInfo(path).path();
-    m_fd = modoPerTest == Scrittura::NomeTemporaneo
-        ? -1
-        : ::open(QFile::encodeName(cartella).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    m_cartella = QFileInfo(path).path();
+    struct stat st {};
+    const bool esiste = ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    m_scambio = esiste && S_ISREG(st.st_mode) && Magazzino::unico().usaScorte(m_cartella);
+    // Over an older file, a spare of the folder, swapped in by chiudi(). A
+    // new file is a file without a name where the file system allows it: it
+    // takes its name only once complete, and a kill leaves nothing behind.
+    // Else a temporary name of its own.
+    if (m_scambio)
+        m_fd = apriScorta(m_cartella, &m_temporaneo);
+    else if (!esiste && modoPerTest != Scrittura::NomeTemporaneo)
+        m_fd = ::open(QFile::encodeName(m_cartella).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
     if (m_fd < 0)
-        m_fd = Temporanei::crea(cartella, &m_temporaneo);
+        m_fd = creaTemporaneo(m_cartella, &m_temporaneo);
     return m_fd >= 0 || fallito(errno);
 }
 
@@ -195,7 +342,6 @@ bool FileUscita::chiudi(bool soloSeCambiato)
     if (m_fd < 0)
         return false;
     const QByteArray finale = QFile::encodeName(m_percorso);
-    const QString cartella = QFileInfo(m_percorso).path();
     // A file there that already holds these bytes stays as it is.
     bool aPosto = false;
     if (soloSeCambiato) {
@@ -211,17 +357,21 @@ bool FileUscita::chiudi(bool soloSeCambiato)
         // Without a name: linked in place while still open; where the
         // process cannot name its open files (no /proc), copied under a
         // temporary name first.
-        if (modoPerTest != Scrittura::CopiaConNome && collega(m_fd, finale, cartella))
+        if (modoPerTest != Scrittura::CopiaConNome && collega(m_fd, finale, m_cartella))
             aPosto = true;
         else if (modoPerTest != Scrittura::CopiaConNome && errno != ENOENT)
             fatto = fallito(errno);
         else
-            fatto = copiaConNome(cartella);
+            fatto = copiaConNome(m_cartella);
+    } else if (!aPosto && m_scambio && ::ftruncate(m_fd, m_scritti) != 0) {
+        fatto = fallito(errno);  // a spare may have been longer
     }
     if (::close(m_fd) != 0 && fatto)
         fatto = fallito(errno);
     m_fd = -1;
-    if (fatto && !aPosto) {
+    // Over an older file the two swap names, and the older one stays as a
+    // spare (scarta); else the rename replaces it.
+    if (fatto && !aPosto && !(m_scambio && scambia(m_temporaneo, finale, m_cartella))) {
         if (::rename(m_temporaneo.constData(), finale.constData()) == 0)
             m_temporaneo.clear();
         else
@@ -260,8 +410,11 @@ void FileUscita::scarta()
         ::close(m_fd);
         m_fd = -1;
     }
+    // A temporary file left over is a spare while a Scorte lives: its bytes
+    // do not matter, a write fills it from the start.
     if (!m_temporaneo.isEmpty()) {
-        ::unlink(m_temporaneo.constData());
+        if (!Magazzino::unico().riponi(m_cartella, m_temporaneo))
+            ::unlink(m_temporaneo.constData());
         m_temporaneo.clear();
     }
 }

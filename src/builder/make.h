@@ -101,13 +101,34 @@ QString trovaFile(const QString &path);
 // removed), with the system's reason in *errore. A file that already holds
 // exactly these bytes is not touched (it keeps its date).
 bool scriviFile(const QString &path, const QByteArray &data, QString *errore = nullptr);
+
+// While one lives, the older file that a write replaces (scriviFile,
+// FileUscita) is not removed: the two swap names in one step (renameat2 with
+// RENAME_EXCHANGE), and the older file stays under the temporary name as a
+// spare that the next write into that folder fills from the start and swaps
+// in turn. Replacing a file is then one operation on its folder, with no
+// file made or removed, and a file system that writes out a file renamed
+// over another at once (ext4) does not do it for every page. A spare is
+// reused only while it has no other name and belongs to this user; where
+// the file system cannot swap names, the write renames. The last one to end
+// removes the spares; a build keeps one for its whole run.
+class Scorte {
+public:
+    Scorte();
+    ~Scorte();
+    Scorte(const Scorte &) = delete;
+    Scorte &operator=(const Scorte &) = delete;
+};
+
 // A file written in pieces from start to end, and put in place whole by
 // chiudi(): a failure, a kill or scarta() leaves the older file as it was.
-// It is written as a file without a name in the same folder, linked under
-// its name once complete (a kill leaves nothing behind, and a first build
-// takes no lock for a temporary name or a rename), or, where the file
+// A new file is written as a file without a name in the same folder, linked
+// under its name once complete (a kill leaves nothing behind, and a first
+// build takes no lock for a temporary name or a rename), or, where the file
 // system has no such files, under a temporary name of its own (Temporanei)
-// that is then renamed. Every failure keeps the system's reason.
+// that is then renamed. A file that replaces an older one is written under
+// a temporary name, a spare's while a Scorte lives, and swapped in or
+// renamed. Every failure keeps the system's reason.
 class FileUscita {
 public:
     FileUscita() = default;
@@ -130,9 +151,10 @@ private:
     bool fallito(int numero);
     bool copiaConNome(const QString &cartella);
     int m_fd = -1;
-    QString m_percorso, m_errore;
+    QString m_percorso, m_cartella, m_errore;
     QByteArray m_temporaneo;
     qint64 m_scritti = 0;
+    bool m_scambio = false;  // swapped with the older file by chiudi()
 };
 
 // Tests only: how FileUscita writes.
@@ -140,6 +162,7 @@ enum class Scrittura {
     Solita,            // as the file system allows
     NomeTemporaneo,    // under a temporary name, as where the file system has no files without a name
     CopiaConNome,      // copied under a temporary name, as where a process cannot name its open files
+    SenzaScambio,      // renamed over an older file, as where the file system cannot swap two names
 };
 void impostaScritturaPerTest(Scrittura modo);
 

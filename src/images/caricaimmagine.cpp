@@ -211,7 +211,7 @@ void daCmyk(const uint8_t *in, uint8_t *out, int n, bool invertito)
 }
 
 [[gnu::noinline]] bool corpoJpeg(Decompressore &d, const QString &path, const Contenuto &file, PixelBGR &out,
-                                 QSize minimo, QSize ritaglio)
+                                 QSize minimo, QSize ritaglio, const CaricaImmagine::RigheDecodificate &avanzamento)
 {
     jpeg_decompress_struct &c = d.c;
     leggiIntestazione(d, file);
@@ -254,15 +254,31 @@ void daCmyk(const uint8_t *in, uint8_t *out, int n, bool invertito)
             return false;
         }
     }
+    // Rows straight into place, several at a time, each batch told to
+    // `avanzamento`; else one at a time through the row buffer.
+    constexpr int Blocco = 16;
+    int avvisate = 0;
     while (int(c.output_scanline) < keepH) {
         const int y = int(c.output_scanline);
-        JSAMPROW r = diretto ? out.row(y) : d.riga.get();
-        if (jpeg_read_scanlines(&c, &r, 1) != 1)
-            continue;
-        if (cmyk)
-            daCmyk(d.riga.get(), out.row(y), keepW, c.saw_Adobe_marker);
-        else if (!diretto)
-            std::copy_n(d.riga.get(), size_t(keepW) * 3, out.row(y));
+        if (diretto) {
+            JSAMPROW righe[Blocco];
+            const int n = std::min(Blocco, keepH - y);
+            for (int i = 0; i < n; ++i)
+                righe[i] = out.row(y + i);
+            jpeg_read_scanlines(&c, righe, JDIMENSION(n));
+        } else {
+            JSAMPROW r = d.riga.get();
+            if (jpeg_read_scanlines(&c, &r, 1) != 1)
+                continue;
+            if (cmyk)
+                daCmyk(d.riga.get(), out.row(y), keepW, c.saw_Adobe_marker);
+            else
+                std::copy_n(d.riga.get(), size_t(keepW) * 3, out.row(y));
+        }
+        if (avanzamento && int(c.output_scanline) - avvisate >= Blocco) {
+            avvisate = int(c.output_scanline);
+            avanzamento(out, avvisate);
+        }
     }
     // The rest of the picture is still decoded (only the kept columns, when
     // cropped), so that a file that ends too early is refused.
@@ -283,19 +299,15 @@ void daCmyk(const uint8_t *in, uint8_t *out, int n, bool invertito)
 }
 
 bool decodificaJpeg(const QString &path, const Contenuto &file, PixelBGR &out, QString *errore, QSize minimo,
-                    QSize ritaglio)
+                    QSize ritaglio, const CaricaImmagine::RigheDecodificate &avanzamento)
 {
     Decompressore d;
     if (setjmp(d.err.salto)) {
-        out.data.reset();
-        out.width = out.height = 0;
         imposta(errore, messaggioDanneggiato(path, QString::fromLocal8Bit(d.err.testo)));
         return false;
     }
-    if (corpoJpeg(d, path, file, out, minimo, ritaglio))
+    if (corpoJpeg(d, path, file, out, minimo, ritaglio, avanzamento))
         return true;
-    out.data.reset();
-    out.width = out.height = 0;
     imposta(errore, d.errore);
     return false;
 }
@@ -518,14 +530,19 @@ bool CaricaImmagine::informazioni(const QString &path, InfoImmagine &info, QStri
     return ok;
 }
 
-bool CaricaImmagine::decodifica(const QString &path, PixelBGR &out, QString *errore, QSize minimo, QSize ritaglio)
+bool CaricaImmagine::decodifica(const QString &path, PixelBGR &out, QString *errore, QSize minimo, QSize ritaglio,
+                                const RigheDecodificate &avanzamento)
 {
     out = PixelBGR{};
     Contenuto file;
     QByteArray fmt;
     if (!apriImmagine(path, file, fmt, errore))
         return false;
-    if (fmt == "jpeg")
-        return decodificaJpeg(path, file, out, errore, minimo, ritaglio);
-    return decodificaQt(path, fmt, file, out, errore, ritaglio);
+    const bool fatto = fmt == "jpeg" ? decodificaJpeg(path, file, out, errore, minimo, ritaglio, avanzamento)
+                                     : decodificaQt(path, fmt, file, out, errore, ritaglio);
+    if (avanzamento)
+        avanzamento(out, fatto ? out.height : -1);
+    if (!fatto)
+        out = PixelBGR{};
+    return fatto;
 }

@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // Pixels top row first, 3 bytes per pixel (blue, green, red), rows packed.
@@ -42,11 +43,17 @@ QByteArray formato(const QString &path);
 // message in errore when the file cannot be used (see above).
 bool informazioni(const QString &path, InfoImmagine &info, QString *errore);
 
+// Told while a picture is decoded how many rows of `out`, from the top, are
+// complete (rows stay where they are); told -1 when the decoding failed,
+// before `out` is released: from then on `out` must not be read.
+using RigheDecodificate = std::function<void(const PixelBGR &out, int righe)>;
+
 // Decodes the whole picture. With minimo set, a JPEG is decoded at the
-// smallest scale whose size is still at least minimo on both sides (the other
-// formats at their own size). With ritaglio set, only the top-left part of
-// that size is kept (the whole file is still read and checked). Transparent
+// smallest scale n/8 whose size is still at least minimo on both sides (the
+// other formats at their own size). With ritaglio set, only the top-left part
+// of that size is kept (the whole file is still read and checked). Transparent
 // parts are put on white. False with a message in errore.
-bool decodifica(const QString &path, PixelBGR &out, QString *errore, QSize minimo = {}, QSize ritaglio = {});
+bool decodifica(const QString &path, PixelBGR &out, QString *errore, QSize minimo = {}, QSize ritaglio = {},
+                const RigheDecodificate &avanzamento = {});
 
 }  // namespace CaricaImmagine

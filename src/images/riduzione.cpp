@@ -27,6 +27,21 @@ Riduzione::Misura Riduzione::adatta(int larghezza, int altezza, double maxW, dou
     return {std::max(1, int(w)), std::max(1, int(h)), ridotta};
 }
 
+int Riduzione::ottaviDecodifica(QSize origine, QSize voluta)
+{
+    for (int ottavi : {1, 2, 4})
+        if (misuraDecodifica(origine, ottavi).width() >= voluta.width() * MargineDecodifica
+            && misuraDecodifica(origine, ottavi).height() >= voluta.height() * MargineDecodifica)
+            return ottavi;
+    return 8;
+}
+
+QSize Riduzione::misuraDecodifica(QSize origine, int ottavi)
+{
+    // libjpeg's own rounding: up.
+    return {(origine.width() * ottavi + 7) / 8, (origine.height() * ottavi + 7) / 8};
+}
+
 std::unique_ptr<cDIBSection> Riduzione::leggiRidotta(const QString &path, QSize size, QString *errore, int threads)
 {
     if (size.width() <= 0 || size.height() <= 0) {
@@ -34,10 +49,8 @@ std::unique_ptr<cDIBSection> Riduzione::leggiRidotta(const QString &path, QSize 
             *errore = QStringLiteral("Dimensioni dell'immagine non valide.");
         return nullptr;
     }
-    const QSize minimo(int(std::ceil(size.width() * MargineDecodifica)),
-                       int(std::ceil(size.height() * MargineDecodifica)));
-    PixelBGR pixel;
-    if (!CaricaImmagine::decodifica(path, pixel, errore, minimo))
+    InfoImmagine info;
+    if (!CaricaImmagine::informazioni(path, info, errore))
         return nullptr;
     auto bitmap = std::make_unique<cDIBSection>();
     if (!bitmap->Create(size.width(), size.height())) {
@@ -47,7 +60,17 @@ std::unique_ptr<cDIBSection> Riduzione::leggiRidotta(const QString &path, QSize 
                           .arg(size.height());
         return nullptr;
     }
-    Ridimensiona::lanczos(pixel, *bitmap, threads);
+    // The filter works on the rows already decoded while the rest are.
+    PixelBGR pixel;  // outlives the filter's threads
+    Ridimensiona::Riduttore riduttore(*bitmap, threads);
+    const QSize minimo = info.formato == "jpeg"
+                             ? misuraDecodifica(QSize(info.width, info.height),
+                                                ottaviDecodifica(QSize(info.width, info.height), size))
+                             : QSize();
+    if (!CaricaImmagine::decodifica(path, pixel, errore, minimo, {},
+                                    [&](const PixelBGR &p, int righe) { riduttore.righe(p, righe); }))
+        return nullptr;
+    riduttore.concludi();
     return bitmap;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The shrinking engine: a picture file brought down to a given size with a
 // good filter. A JPEG is first decoded by libjpeg-turbo at a reduced scale
-// that still leaves at least twice the wanted size, then the Lanczos filter
-// makes the exact size (Ridimensiona). Other formats are decoded whole.
+// (ottaviDecodifica), then the Lanczos filter makes the exact size
+// (Ridimensiona), band by band as the rows are decoded. Other formats are
+// decoded whole.
 #include <QSize>
 #include <QString>
 #include <memory>
@@ -23,8 +24,18 @@ struct Misura {
 };
 Misura adatta(int larghezza, int altezza, double maxW, double maxH);
 
-// How much larger than the wanted size a JPEG is decoded before the filter.
+// A JPEG is decoded at a reduced scale, then filtered to the wanted size.
+// The scales are those libjpeg-turbo decodes with vector code, 1/8, 1/4,
+// 1/2 and 1 (the others, such as 3/8 or 6/8, decode slower than the whole
+// picture and give nothing better), and the smallest is taken that still
+// leaves the filter at least twice the wanted size: closer, the block-wise
+// reduction of the decoder shows in the result (vetrasto-bench pictures
+// --scales measures each scale).
 constexpr double MargineDecodifica = 2.0;
+// The scale as n of n/8, for a picture of size origine brought to voluta.
+int ottaviDecodifica(QSize origine, QSize voluta);
+// The size libjpeg decodes a picture of size origine to at scale n/8.
+QSize misuraDecodifica(QSize origine, int ottavi);
 
 // The picture of the file resampled to exactly size (at most its own size).
 // nullptr with a message in errore when it cannot be read.

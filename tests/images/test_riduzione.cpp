@@ -5,12 +5,16 @@
 #include "fileprova.h"
 #include "ridimensiona.h"
 #include "riduzione.h"
+#include "verifica.h"
 
 #include <QImageWriter>
+#include <QRandomGenerator>
 #include <QPainter>
 #include <QtEndian>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
+#include <thread>
 
 class TestRiduzione : public QObject {
     Q_OBJECT
@@ -27,6 +31,12 @@ private slots:
     void motoreRiduce();
     void motoreNonScriveSeFallisce();
     void lanczosBandeParallele();
+    void lanczosComeRiferimento_data();
+    void lanczosComeRiferimento();
+    void righeMentreSiDecodifica();
+    void scalaDiDecodifica_data();
+    void scalaDiDecodifica();
+    void jpegGrandeTroncato();
     void gifConSchermoGrande_data();
     void gifConSchermoGrande();
 
@@ -82,6 +92,58 @@ QByteArray dallAlto(const QByteArray &bmp)
         out.replace(inizio + y * riga, riga, bmp.mid(inizio + (h - 1 - y) * riga, riga));
     qToLittleEndian<qint32>(-h, out.data() + 22);
     return out;
+}
+
+// A source whose three colours vary each its own way, with detail down to
+// single pixels: a channel mixed up or a tap misplaced shows.
+PixelBGR sorgente(int w, int h, quint32 seme = 7)
+{
+    PixelBGR src;
+    src.riserva(w, h);
+    QRandomGenerator caso(seme);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t *p = src.row(y) + 3 * x;
+            p[0] = uint8_t(255 * x / std::max(1, w - 1));
+            p[1] = uint8_t((x * 7 + y * 13) % 256);
+            p[2] = uint8_t(caso.bounded(256));
+        }
+    return src;
+}
+
+// The Lanczos reduction in double precision, one pixel: the filter's
+// definition (three lobes widened by the reduction, pixel centres aligned).
+double riferimento(const PixelBGR &src, int dW, int dH, int x, int y, int c)
+{
+    auto pesi = [](int n, int d, int i, int &da, int &a) {
+        const double scala = double(n) / d, allarga = std::max(1.0, scala), centro = (i + 0.5) * scala;
+        da = std::max(0, int(std::floor(centro - 3 * allarga + 0.5)));
+        a = std::min(n, int(std::floor(centro + 3 * allarga + 0.5)));
+        std::vector<double> w;
+        for (int k = da; k < a; ++k) {
+            const double t = std::fabs((k + 0.5 - centro) / allarga);
+            w.push_back(t < 1e-12 ? 1.0 : t >= 3 ? 0.0 : 3 * std::sin(M_PI * t) * std::sin(M_PI * t / 3) / (M_PI * M_PI * t * t));
+        }
+        return w;
+    };
+    int x0, x1, y0, y1;
+    const std::vector<double> wx = pesi(src.width, dW, x, x0, x1), wy = pesi(src.height, dH, y, y0, y1);
+    double somma = 0, sx = 0, sy = 0;
+    for (double v : wx)
+        sx += v;
+    for (double v : wy)
+        sy += v;
+    for (int j = y0; j < y1; ++j)
+        for (int i = x0; i < x1; ++i)
+            somma += wy[size_t(j - y0)] * wx[size_t(i - x0)] * src.row(j)[3 * i + c];
+    return std::clamp(somma / (sx * sy), 0.0, 255.0);
+}
+
+bool stessiPixel(const cDIBSection &a, const cDIBSection &b)
+{
+    for (int y = 0; y < a.Height(); ++y)
+        VERIFICA(std::equal(a.scanLineFromTop(y), a.scanLineFromTop(y) + 3 * a.Width(), b.scanLineFromTop(y)));
+    return true;
 }
 
 } // namespace
@@ -302,6 +364,109 @@ void TestRiduzione::lanczosBandeParallele()
     for (int y = 0; y < img.height(); y += 37)
         for (int x = 0; x < img.width(); x += 41)
             QCOMPARE(img.pixelColor(x, y), QColor(77, 77, 77));
+}
+
+void TestRiduzione::lanczosComeRiferimento_data()
+{
+    QTest::addColumn<QSize>("da");
+    QTest::addColumn<QSize>("a");
+    QTest::newRow("a third") << QSize(301, 203) << QSize(100, 67);
+    QTest::newRow("a little smaller") << QSize(120, 80) << QSize(100, 66);
+    QTest::newRow("far smaller") << QSize(750, 500) << QSize(45, 30);
+    QTest::newRow("odd taps, one column") << QSize(37, 29) << QSize(1, 5);
+    QTest::newRow("one row, two pixels wide") << QSize(2, 9) << QSize(1, 1);
+}
+
+void TestRiduzione::lanczosComeRiferimento()
+{
+    QFETCH(QSize, da);
+    QFETCH(QSize, a);
+    const PixelBGR src = sorgente(da.width(), da.height());
+    cDIBSection dst;
+    QVERIFY(dst.Create(a.width(), a.height()));
+    Ridimensiona::lanczos(src, dst, 1);
+    double peggiore = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            for (int c = 0; c < 3; ++c)
+                peggiore = std::max(peggiore, std::fabs(dst.scanLineFromTop(y)[3 * x + c]
+                                                        - riferimento(src, a.width(), a.height(), x, y, c)));
+    // Fixed point: within a level and a half of the exact value.
+    QVERIFY2(peggiore <= 1.5, qPrintable(QString::number(peggiore)));
+}
+
+void TestRiduzione::righeMentreSiDecodifica()
+{
+    // Rows handed over in batches of any size from another thread, as the
+    // decoder does, give the same pixels as the whole picture at once; a
+    // reduction stopped midway (a damaged file) ends without waiting.
+    const PixelBGR src = sorgente(1500, 1000, 11);
+    cDIBSection intera, aPezzi;
+    QVERIFY(intera.Create(500, 333));
+    QVERIFY(aPezzi.Create(500, 333));
+    Ridimensiona::lanczos(src, intera, 1);
+    for (int threads : {1, 3, 8}) {
+        Ridimensiona::Riduttore r(aPezzi, threads);
+        std::thread decodificatore([&] {
+            QRandomGenerator caso{quint32(threads)};
+            for (int righe = 0; righe < src.height;) {
+                righe = std::min(src.height, righe + 1 + int(caso.bounded(40)));
+                r.righe(src, righe);
+            }
+        });
+        decodificatore.join();
+        r.concludi();
+        QVERIFY2(stessiPixel(aPezzi, intera), qPrintable(QString::number(threads)));
+    }
+    Ridimensiona::Riduttore fermato(aPezzi, 8);
+    fermato.righe(src, 100);
+    fermato.righe(src, -1);
+}
+
+void TestRiduzione::scalaDiDecodifica_data()
+{
+    QTest::addColumn<QSize>("foto");
+    QTest::addColumn<QSize>("voluta");
+    QTest::addColumn<int>("ottavi");
+    // A JPEG is decoded at 1/8, 1/4, 1/2 or whole, the smallest that leaves
+    // twice the wanted size; never at 3/8 or 6/8.
+    QTest::newRow("3000x2000 in 180: 1/8") << QSize(3000, 2000) << QSize(180, 120) << 1;
+    QTest::newRow("3000x2000 in 1000: whole, not 6/8") << QSize(3000, 2000) << QSize(1000, 666) << 8;
+    QTest::newRow("1200x800 in 180: 1/2, not 3/8") << QSize(1200, 800) << QSize(180, 120) << 4;
+    QTest::newRow("1200x800 in 1000: whole") << QSize(1200, 800) << QSize(1000, 666) << 8;
+    QTest::newRow("1600x1200 in 500: whole, not 5/8") << QSize(1600, 1200) << QSize(500, 375) << 8;
+    QTest::newRow("exactly twice at 1/8") << QSize(953, 640) << QSize(60, 40) << 1;
+    QTest::newRow("a pixel short at 1/8") << QSize(952, 640) << QSize(60, 40) << 2;
+    QTest::newRow("the height decides") << QSize(1600, 100) << QSize(60, 30) << 8;
+    QTest::newRow("not reduced") << QSize(400, 300) << QSize(400, 300) << 8;
+}
+
+void TestRiduzione::scalaDiDecodifica()
+{
+    QFETCH(QSize, foto);
+    QFETCH(QSize, voluta);
+    QFETCH(int, ottavi);
+    QCOMPARE(Riduzione::ottaviDecodifica(foto, voluta), ottavi);
+    // The size libjpeg gives at that scale.
+    const QString file = FileProva::scrivi(path(QStringLiteral("scala.jpg")), FileProva::quarti(foto.width() / 4, foto.height() / 4), "jpg");
+    PixelBGR px;
+    QString error;
+    const QSize piccola(foto.width() / 4, foto.height() / 4);
+    QVERIFY(CaricaImmagine::decodifica(file, px, &error, Riduzione::misuraDecodifica(piccola, ottavi)));
+    QCOMPARE(QSize(px.width, px.height), Riduzione::misuraDecodifica(piccola, ottavi));
+}
+
+void TestRiduzione::jpegGrandeTroncato()
+{
+    // A large JPEG that ends early, shrunk with the filter's threads at work
+    // on the rows already decoded: refused with the message, nothing written.
+    const QByteArray jpg = leggi(FileProva::scrivi(path("grande.jpg"), FileProva::quarti(3000, 2000), "jpg"));
+    const QString tronco = FileProva::scriviByte(path("grandetronco.jpg"), jpg.left(jpg.size() * 7 / 10));
+    QString error;
+    QVERIFY(!Riduzione::leggiRidotta(tronco, QSize(1000, 666), &error, 8));
+    QVERIFY2(error.contains(QStringLiteral("è incompleto o danneggiato")), qPrintable(error));
+    QVERIFY(!Riduzione::riduciInJpeg(tronco, 1000, 1000, path("tronco_out.jpg"), 90, &error));
+    QVERIFY(!QFile::exists(path("tronco_out.jpg")));
 }
 
 void TestRiduzione::gifConSchermoGrande_data()

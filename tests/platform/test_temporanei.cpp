@@ -7,6 +7,7 @@
 #include "confini.h"
 #include "filesicuro.h"
 #include "make.h"
+#include "osservatore.h"
 #include "temporanei.h"
 #include "testshop.h"
 
@@ -15,43 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/inotify.h>
-#include <unistd.h>
-
 namespace {
-
-// The names created in a folder from construction to creati().
-class Osservatore {
-public:
-    explicit Osservatore(const QString &cartella)
-        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
-    {
-        if (m_fd >= 0)
-            ::inotify_add_watch(m_fd, QFile::encodeName(cartella).constData(), IN_CREATE);
-    }
-    ~Osservatore()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    bool valido() const { return m_fd >= 0; }
-    QStringList creati()
-    {
-        QStringList r;
-        alignas(inotify_event) char buf[8192];
-        for (ssize_t n; (n = ::read(m_fd, buf, sizeof buf)) > 0;)
-            for (char *p = buf; p < buf + n;) {
-                const auto *e = reinterpret_cast<const inotify_event *>(p);
-                if (e->len)
-                    r << QFile::decodeName(e->name);
-                p += sizeof(inotify_event) + e->len;
-            }
-        return r;
-    }
-
-private:
-    int m_fd;
-};
 
 // Writes `dati` over the file `percorso` with the writer named.
 bool scriviCon(const QString &scrittore, const QString &percorso, const QByteArray &dati, const QString &sorgente)
@@ -64,6 +29,10 @@ bool scriviCon(const QString &scrittore, const QString &percorso, const QByteArr
         scrivi(sorgente + QStringLiteral("/f.dat"), dati);
         scrivi(sorgente + QStringLiteral("/f.dat.2"), dati);
         return CopiaCartella(sorgente, QFileInfo(percorso).path());
+    }
+    if (scrittore == QLatin1String("scriviFile con scorte")) {
+        const Make::Scorte scorte;  // as a build writes its pages
+        return Make::scriviFile(percorso, dati);
     }
     return Make::scriviFile(percorso, dati);
 }
@@ -82,6 +51,8 @@ private slots:
         QTest::newRow("pagina, file senza nome") << "scriviFile" << Make::Scrittura::Solita << false;
         QTest::newRow("pagina, nome temporaneo") << "scriviFile" << Make::Scrittura::NomeTemporaneo << false;
         QTest::newRow("pagina, copia con nome") << "scriviFile" << Make::Scrittura::CopiaConNome << false;
+        QTest::newRow("pagina, scambio con una scorta") << "scriviFile con scorte" << Make::Scrittura::Solita << false;
+        QTest::newRow("pagina, senza scambio") << "scriviFile con scorte" << Make::Scrittura::SenzaScambio << false;
         QTest::newRow("configurazione di pagamento") << "ScriviInsieme" << Make::Scrittura::Solita << true;
         QTest::newRow("copia di una cartella") << "CopiaCartella" << Make::Scrittura::Solita << true;
     }

@@ -1,0 +1,252 @@
+// Pages written over older ones. While a Scorte lives (as during a build) a
+// page that changed is swapped with the older file in one step, and the
+// older file is filled with the next page: the folder sees no file made or
+// removed. A page with the same bytes keeps its date; an older file that has
+// another name, another mode, or is a link or a folder is never written
+// through; a write that fails leaves the older page whole; and no temporary
+// file stays once the Scorte ends.
+#include "make.h"
+#include "osservatore.h"
+#include "testshop.h"
+#include "verifica.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <QtTest>
+
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+const QDateTime dataVecchia(QDate(2001, 2, 3), QTime(4, 5, 6), QTimeZone::utc());
+
+// Gives the file an old date.
+bool invecchia(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.setFileTime(dataVecchia, QFileDevice::FileModificationTime);
+}
+
+QString pagina(const QTemporaryDir &dir, int i)
+{
+    return dir.filePath(QStringLiteral("pagina%1.htm").arg(i));
+}
+
+// Contents of different lengths, so that a reused file must be cut.
+QByteArray contenuto(const char *giro, int i, int lunghezza)
+{
+    return QByteArray(giro) + QByteArray::number(i) + QByteArray(lunghezza, char('a' + i));
+}
+
+bool soloPagine(const QTemporaryDir &dir, const QStringList &attese)
+{
+    const QStringList trovate = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    CONFRONTA(trovate, attese);
+    return true;
+}
+
+} // namespace
+
+class TestScrittura : public QObject {
+    Q_OBJECT
+private slots:
+    void sostituzione_data()
+    {
+        QTest::addColumn<Make::Scrittura>("modo");
+        QTest::addColumn<bool>("scorte");
+        QTest::addColumn<int>("creatiPerPagina");  // names made in the folder for each page replaced
+        QTest::newRow("scambio con la scorta") << Make::Scrittura::Solita << true << 0;
+        QTest::newRow("nuovi con nome temporaneo") << Make::Scrittura::NomeTemporaneo << true << 0;
+        QTest::newRow("nuovi copiati con nome") << Make::Scrittura::CopiaConNome << true << 0;
+        QTest::newRow("senza scambio: rinomina") << Make::Scrittura::SenzaScambio << true << 1;
+        QTest::newRow("senza scorte: rinomina") << Make::Scrittura::Solita << false << 1;
+    }
+    void sostituzione()
+    {
+        QFETCH(Make::Scrittura, modo);
+        QFETCH(bool, scorte);
+        QFETCH(int, creatiPerPagina);
+        Make::impostaScritturaPerTest(modo);
+        const auto ripristina = qScopeGuard([] { Make::impostaScritturaPerTest(Make::Scrittura::Solita); });
+        QTemporaryDir dir;
+        constexpr int n = 6;
+        QStringList nomi;
+        for (int i = 0; i < n; ++i) {
+            QVERIFY(Make::scriviFile(pagina(dir, i), contenuto("prima", i, 100)));
+            nomi << QFileInfo(pagina(dir, i)).fileName();
+        }
+        {
+            std::optional<Make::Scorte> scorta;
+            if (scorte)
+                scorta.emplace();
+            for (int i = 0; i < n; ++i)
+                QVERIFY(Make::scriviFile(pagina(dir, i), contenuto("seconda", i, 5000 + 1000 * i)));
+            for (int i = 0; i < n; ++i)
+                QVERIFY(invecchia(pagina(dir, i)));
+
+            Osservatore osservatore(dir.path(), IN_CREATE | IN_DELETE | IN_MOVED_TO);
+            QVERIFY(osservatore.valido());
+            for (int i = 0; i < n; ++i)
+                QVERIFY(Make::scriviFile(pagina(dir, i), contenuto("terza", i, 3000 - 100 * i)));
+            QVERIFY(Make::scriviFile(pagina(dir, 0), contenuto("terza", 0, 3000)));  // the same bytes
+            int creati = 0, tolti = 0;
+            QStringList arrivati;
+            for (const Osservatore::Evento &e : osservatore.eventi()) {
+                creati += (e.tipo & IN_CREATE) != 0;
+                tolti += (e.tipo & IN_DELETE) != 0;
+                if ((e.tipo & IN_MOVED_TO) && nomi.contains(e.nome))
+                    arrivati << e.nome;
+            }
+            QCOMPARE(creati, creatiPerPagina * n);
+            QCOMPARE(tolti, 0);
+            QCOMPARE(arrivati, nomi);  // each page once, in place
+
+            for (int i = 0; i < n; ++i) {
+                QCOMPARE(leggi(pagina(dir, i)), contenuto("terza", i, 3000 - 100 * i));
+                QVERIFY(QFileInfo(pagina(dir, i)).lastModified() > dataVecchia);
+            }
+            QVERIFY(invecchia(pagina(dir, 1)));
+            QVERIFY(Make::scriviFile(pagina(dir, 1), contenuto("terza", 1, 2900)));
+            QCOMPARE(QFileInfo(pagina(dir, 1)).lastModified(), dataVecchia);
+        }
+        QVERIFY(soloPagine(dir, nomi));
+    }
+
+    void fileNonRiusabili_data()
+    {
+        QTest::addColumn<QString>("caso");
+        QTest::newRow("un altro nome dello stesso file") << "altro nome";
+        QTest::newRow("permessi cambiati") << "permessi";
+        QTest::newRow("un collegamento simbolico") << "collegamento";
+        QTest::newRow("una cartella") << "cartella";
+    }
+    void fileNonRiusabili()
+    {
+        // Page 0 replaced first leaves its older file as the spare that
+        // page 1 would fill.
+        QFETCH(QString, caso);
+        QTemporaryDir dir, fuori;
+        const QString p0 = pagina(dir, 0), p1 = pagina(dir, 1);
+        const QString altro = fuori.filePath(QStringLiteral("altro.htm"));
+        QStringList attese{QStringLiteral("pagina0.htm"), QStringLiteral("pagina1.htm")};
+        QVERIFY(Make::scriviFile(p1, "vecchia 1"));
+        if (caso == QLatin1String("cartella")) {
+            QVERIFY(QDir().mkpath(p0 + QStringLiteral("/dentro")));
+        } else if (caso == QLatin1String("collegamento")) {
+            scrivi(altro, "di un altro");
+            QVERIFY(QFile::link(altro, p0));
+        } else {
+            QVERIFY(Make::scriviFile(p0, "vecchia 0"));
+            if (caso == QLatin1String("altro nome")) {
+                QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("copie"))));
+                QCOMPARE(::link(QFile::encodeName(p0).constData(),
+                                QFile::encodeName(dir.filePath(QStringLiteral("copie/pagina0.htm"))).constData()),
+                         0);
+                attese.prepend(QStringLiteral("copie"));
+            } else {
+                QVERIFY(QFile::setPermissions(p0, QFile::ReadOwner | QFile::WriteOwner));
+            }
+        }
+        const QFileDevice::Permissions nuovo = QFileInfo(p1).permissions();
+        {
+            const Make::Scorte scorte;
+            QString errore;
+            const bool scritta = Make::scriviFile(p0, "nuova 0", &errore);
+            QCOMPARE(scritta, caso != QLatin1String("cartella"));
+            QCOMPARE(errore.isEmpty(), scritta);
+            QVERIFY(Make::scriviFile(p1, "nuova 1"));
+        }
+        QCOMPARE(leggi(p1), QByteArray("nuova 1"));
+        QCOMPARE(QFileInfo(p1).permissions(), nuovo);
+        QVERIFY(soloPagine(dir, attese));
+        if (caso == QLatin1String("cartella")) {
+            QVERIFY(QFileInfo(p0 + QStringLiteral("/dentro")).isDir());
+            return;
+        }
+        QVERIFY(!QFileInfo(p0).isSymLink());
+        QCOMPARE(leggi(p0), QByteArray("nuova 0"));
+        if (caso == QLatin1String("collegamento"))
+            QCOMPARE(leggi(altro), QByteArray("di un altro"));
+        if (caso == QLatin1String("altro nome"))
+            QCOMPARE(leggi(dir.filePath(QStringLiteral("copie/pagina0.htm"))), QByteArray("vecchia 0"));
+    }
+
+    void scritturaFallita()
+    {
+        // A write cut short (a file size limit stands in for a full disk)
+        // leaves the older page whole, also when it was writing over a spare.
+        QTemporaryDir dir;
+        const QString p0 = pagina(dir, 0), p1 = pagina(dir, 1);
+        QVERIFY(Make::scriviFile(p0, contenuto("prima", 0, 50000)));
+        QVERIFY(Make::scriviFile(p1, contenuto("prima", 1, 50000)));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit prima{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &prima), 0);
+        {
+            const Make::Scorte scorte;
+            QVERIFY(Make::scriviFile(p0, contenuto("seconda", 0, 60000)));
+            rlimit limite = prima;
+            limite.rlim_cur = 100000;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+            QString errore;
+            const bool scritta = Make::scriviFile(p1, contenuto("seconda", 1, 150000), &errore);
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &prima), 0);
+            QVERIFY(!scritta);
+            QVERIFY(!errore.isEmpty());
+            QCOMPARE(leggi(p1), contenuto("prima", 1, 50000));
+            QVERIFY(Make::scriviFile(p1, contenuto("terza", 1, 80000)));
+        }
+        QCOMPARE(leggi(p0), contenuto("seconda", 0, 60000));
+        QCOMPARE(leggi(p1), contenuto("terza", 1, 80000));
+        QVERIFY(soloPagine(dir, {QStringLiteral("pagina0.htm"), QStringLiteral("pagina1.htm")}));
+    }
+
+    void scrittoriConScorte()
+    {
+        // Writers on several threads share the spares: each write succeeds
+        // and every file ends whole.
+        QTemporaryDir dir;
+        std::vector<QByteArray> dati;
+        for (int i = 0; i < 8; ++i)
+            dati.push_back(QByteArray(20000 + 3000 * i, char('a' + i)));
+        QStringList errori;
+        QMutex m;
+        {
+            const Make::Scorte scorte;
+            std::vector<std::thread> scrittori;
+            for (int i = 0; i < 8; ++i)
+                scrittori.emplace_back([&, i] {
+                    const QString file = i % 2 ? dir.filePath(QStringLiteral("propria%1.htm").arg(i))
+                                               : dir.filePath(QStringLiteral("comune.htm"));
+                    for (int volta = 0; volta < 30; ++volta) {
+                        QString errore;
+                        if (!Make::scriviFile(file, dati[size_t((i + volta) % 8)], &errore)) {
+                            QMutexLocker l(&m);
+                            errori << errore;
+                        }
+                    }
+                });
+            for (auto &t : scrittori)
+                t.join();
+        }
+        QCOMPARE(errori, QStringList());
+        QStringList attese{QStringLiteral("comune.htm")};
+        for (int i = 1; i < 8; i += 2) {
+            attese << QStringLiteral("propria%1.htm").arg(i);
+            QCOMPARE(leggi(dir.filePath(attese.last())), dati[size_t((i + 29) % 8)]);
+        }
+        QVERIFY(std::find(dati.begin(), dati.end(), leggi(dir.filePath(attese.first()))) != dati.end());
+        QVERIFY(soloPagine(dir, attese));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScrittura)
+#include "test_scrittura.moc"
