@@ -656,24 +656,9 @@ RisultatoFtp IndirizzoServer4(const DatiFirewall &d, sockaddr_storage &server)
     return {};
 }
 
-} // namespace
-
-RisultatoFtp ConnessioneSocks(const DatiFirewall &d, Presa &presa)
-{
-    if (RisultatoFtp r = controllaTesto(d.host, QStringLiteral("Il nome dell'host")); !r.riuscito())
-        return r;
-    sockaddr_storage server{};
-    if (d.firewall.tipo == int(TipoFirewall::Socks4))
-        if (RisultatoFtp r = IndirizzoServer4(d, server); !r.riuscito())
-            return r;
-    DialogoSocks dialogo(d, presa);
-    if (RisultatoFtp r = dialogo.connetti(QStringLiteral("proxy Socks")); !r.riuscito())
-        return r;
-    sockaddr_storage legato{};
-    return dialogo.richiesta(1, server, legato);
-}
-
-RisultatoFtp AttesaSocks(const DatiFirewall &d, Presa &presa, sockaddr_storage &indirizzo)
+// One request to the Socks proxy for the server the settings name: CONNECT
+// (1) or BIND (2), with the address the proxy answers.
+RisultatoFtp RichiestaSocks(const DatiFirewall &d, Presa &presa, int comando, sockaddr_storage &indirizzo)
 {
     sockaddr_storage server{};
     if (d.firewall.tipo == int(TipoFirewall::Socks4))
@@ -683,7 +668,22 @@ RisultatoFtp AttesaSocks(const DatiFirewall &d, Presa &presa, sockaddr_storage &
     if (RisultatoFtp r = dialogo.connetti(QStringLiteral("proxy Socks")); !r.riuscito())
         return r;
     indirizzo = {};
-    if (RisultatoFtp r = dialogo.richiesta(2, server, indirizzo); !r.riuscito())
+    return dialogo.richiesta(comando, server, indirizzo);
+}
+
+} // namespace
+
+RisultatoFtp ConnessioneSocks(const DatiFirewall &d, Presa &presa)
+{
+    if (RisultatoFtp r = controllaTesto(d.host, QStringLiteral("Il nome dell'host")); !r.riuscito())
+        return r;
+    sockaddr_storage legato{};
+    return RichiestaSocks(d, presa, 1, legato);
+}
+
+RisultatoFtp AttesaSocks(const DatiFirewall &d, Presa &presa, sockaddr_storage &indirizzo)
+{
+    if (RisultatoFtp r = RichiestaSocks(d, presa, 2, indirizzo); !r.riuscito())
         return r;
     if (Qualsiasi(indirizzo)) {
         const int porta = PortaDi(indirizzo);
