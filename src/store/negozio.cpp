@@ -4,6 +4,7 @@
 #include "cartellelavoro.h"
 #include "catalogschema.h"
 #include "messages.h"
+#include "nomifile.h"
 #include "programfolder.h"
 #include "shell.h"
 
@@ -206,8 +207,11 @@ void Negozio::impostaTemplate()
     const QString set = m_dati.dataGenerale.recordset().text(QStringLiteral("template"));
     const auto scegli = [this] { return m_sceltaTemplate && m_sceltaTemplate->ScegliTemplate(); };
     if (!set.isEmpty()) {
-        state.CartellaTemplate = QStringLiteral("template/") + set;
-        if (!modelliTemplate(ProgramFolder::path() + u'/' + state.CartellaTemplate).isEmpty()) {
+        // Only a plain folder name of the program's sets: a name holding ".."
+        // or "/" would have the build read a template from elsewhere.
+        state.CartellaTemplate = NomeSemplice(set) ? QStringLiteral("template/") + set : QString();
+        if (!state.CartellaTemplate.isEmpty() &&
+            !modelliTemplate(ProgramFolder::path() + u'/' + state.CartellaTemplate).isEmpty()) {
             CaricaModelli();
         } else if (!scegli()) {
             m_dati.impostaModelli({QStringLiteral("modello1")});

@@ -642,6 +642,12 @@ void TestNegozio::templateMancante_data()
     const QString msg = QStringLiteral("Per costruire il negozio sarà necessario scegliere un template");
     QTest::newRow("set without models, cancelled") << "sparito" << "" << QStringList{"modello1"} << QStringList{msg}
                                                    << "template/sparito";
+    // A name that is no plain folder name is no set, even where its path
+    // leads to one: the build reads only the program's own sets.
+    QTest::newRow("path to a set, cancelled") << "../template/classico" << "" << QStringList{"modello1"}
+                                              << QStringList{msg} << "";
+    QTest::newRow("path with a line break") << "classico\n" << "" << QStringList{"modello1"} << QStringList{msg}
+                                            << "";
     QTest::newRow("no set, cancelled") << "" << "" << QStringList{"modello1"} << QStringList{} << "";
     QTest::newRow("no set, chosen") << "" << "classico" << QStringList{"modello1", "modello2"} << QStringList{}
                                     << "template/classico";
