@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 frmFTP::frmFTP(const ContestoPubblicazione &contesto, ModoFTP modo, Messages &messages, QWidget *parent)
-    : QDialog(parent), m_messaggi(messages), m_pubblicatore(contesto, modo, m_messaggi)
+    : Dialogo(parent), m_messaggi(messages), m_pubblicatore(contesto, modo, m_messaggi)
 {
     setObjectName(QStringLiteral("frmFTP"));
     setWindowTitle(QStringLiteral("Vetrasto - FTP"));

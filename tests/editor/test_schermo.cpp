@@ -1,0 +1,343 @@
+// Every window of the program on the screen it runs on: the offscreen
+// platform's screen, 1280x800 or 1024x680 (the test runs at both). The main
+// window opens inside the screen's available area and keeps its size, place
+// and maximized state for the user, when the program starts again and when
+// another shop is opened; every view, dialog and message box the merchant
+// meets fits the screen with its buttons in reach and speaks Italian. Each
+// is photographed as <name>-<size>.png in the test output.
+#include "finestraprova.h"
+
+#include "boxmessages.h"
+#include "pulsanteimmagine.h"
+#include "serverftp.h"
+#include "settings.h"
+#include "shell.h"
+#include "vistaarticoli.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QLayout>
+#include <QTableView>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+QString demo() { return qEnvironmentVariable("VETRASTO_BIN") + QStringLiteral("/demo"); }
+
+QRect schermo() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+// "1024x680": the screen's size, in the screenshots' names.
+QString misura()
+{
+    const QSize s = QGuiApplication::primaryScreen()->size();
+    return QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
+}
+
+bool fotografa(QWidget *w, const QString &nome)
+{
+    return salvaSchermata(w, nome + u'-' + misura());
+}
+
+// The window checked on its screen and photographed.
+bool controlla(QWidget *w, const QString &nome)
+{
+    VERIFICA(w);
+    VERIFICA(fotografa(w, nome));
+    VERIFICA(verificaImpaginazione(w));
+    return true;
+}
+
+// The settings a dialog of the Internet view needs: an account and a
+// server's folders.
+const QVariantMap conAccount{{"hostname", "127.0.0.1"}, {"username", "negozio"}, {"password", "segreta"},
+                             {"folderFTP", "www/negozio"}, {"folderCGI", "cgi-bin"}};
+
+// A walk that stalls (a dialog whose check failed, so that the next one
+// never comes) ends: after 20 seconds every modal dialog is closed.
+void chiudiPerTempo(QObject &guardia)
+{
+    auto *scadenza = new QTimer(&guardia);
+    auto *tempo = new QElapsedTimer;
+    tempo->start();
+    QObject::connect(scadenza, &QTimer::destroyed, [tempo] { delete tempo; });
+    QObject::connect(scadenza, &QTimer::timeout, [tempo] {
+        if (tempo->elapsed() > 20000)
+            if (QWidget *m = QApplication::activeModalWidget())
+                m->close();
+    });
+    scadenza->start(100);
+}
+
+// The program closed with "Esci" and started again on the same shop.
+bool riavvia(FinestraDiProva &f)
+{
+    VERIFICA(sceltaDaMenu(f.w, {QStringLiteral("File"), QStringLiteral("Esci")}));
+    VERIFICA(QTest::qWaitFor([&f] { return !f.avvio->finestra(); }));
+    f.w = nullptr;
+    f.avvio = std::make_unique<Avvio>(f.scatole ? *f.scatole : static_cast<Messages &>(f.messages));
+    f.avvio->mostraMain();
+    f.w = f.avvio->finestra();
+    VERIFICA(f.w && QTest::qWaitForWindowExposed(f.w));
+    return true;
+}
+
+} // namespace
+
+class TestSchermo : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void primoAvvio();
+    void schede_data();
+    void schede();
+    void postoRicordato_data();
+    void postoRicordato();
+    void postoFuoriSchermo();
+    void dialoghi_data();
+    void dialoghi();
+    void messaggioLungo();
+};
+
+void TestSchermo::initTestCase()
+{
+    QVERIFY2(QFile::exists(demo() + QStringLiteral("/catalog.mdb")), "the demo shop of the build (VETRASTO_BIN/demo)");
+}
+
+void TestSchermo::primoAvvio()
+{
+    // No size remembered: 1280x800, or as much of the screen as there is.
+    const auto f = apriImpostazioni({}, demo());
+    QVERIFY(f->w);
+    const QRect area = schermo();
+    QVERIFY2(area.contains(f->w->frameGeometry()), qPrintable(misura()));
+    QVERIFY(f->w->width() >= std::min(1280, area.width() - 40));
+    QVERIFY(f->w->height() >= std::min(800, area.height() - 60));
+    QVERIFY(f->w->width() <= 1280 && f->w->height() <= 800);
+    QVERIFY(controlla(f->w, QStringLiteral("frmMain")));
+}
+
+void TestSchermo::schede_data()
+{
+    QTest::addColumn<QString>("scheda");
+    QTest::addColumn<QString>("nodo");
+    QTest::newRow("reparti") << "kReparti" << "Caffè";
+    QTest::newRow("articoli") << "kArticoli" << "Caffè";
+    QTest::newRow("negozio") << "kReparti" << "Negozio";
+    QTest::newRow("sito") << "kSito" << "Caffè";
+    QTest::newRow("internet") << "kInternet" << "Caffè";
+}
+
+void TestSchermo::schede()
+{
+    QFETCH(QString, scheda);
+    QFETCH(QString, nodo);
+    const auto f = apriImpostazioni({}, demo());
+    QVERIFY(f->w);
+    QVERIFY(clicNodo(f->w, nodo));
+    // The view's tab clicked where it shows.
+    QTabBar *schede = f->w->tabGestione();
+    for (int i = 0; i < schede->count(); ++i)
+        if (schede->tabData(i).toString() == scheda)
+            QTest::mouseClick(schede, Qt::LeftButton, {}, schede->tabRect(i).center());
+    QCOMPARE(f->w->schedaCorrente(), scheda);
+    QVERIFY(controlla(f->w, QStringLiteral("vista-") + QString::fromLatin1(QTest::currentDataTag())));
+    // The article list keeps a few rows in sight.
+    if (scheda == QLatin1String("kArticoli")) {
+        auto *g = figlio<QTableView>(f->w->vistaArticoli(), QStringLiteral("gridArticoli"));
+        QVERIFY(g);
+        QVERIFY(g->viewport()->height() >= 5 * g->verticalHeader()->defaultSectionSize());
+    }
+    QVERIFY(f->messages.shown().empty());
+}
+
+void TestSchermo::postoRicordato_data()
+{
+    QTest::addColumn<bool>("ingrandita");
+    QTest::newRow("normale") << false;
+    QTest::newRow("ingrandita") << true;
+}
+
+void TestSchermo::postoRicordato()
+{
+    // The merchant's size and place (and the maximized state) stay when
+    // another shop is opened and when the program starts again.
+    QFETCH(bool, ingrandita);
+    auto f = apriImpostazioni({}, demo());
+    QVERIFY(f->w);
+    const QRect posto(schermo().topLeft() + QPoint(31, 23), QSize(760, 540));
+    f->w->setGeometry(posto);
+    if (ingrandita)
+        f->w->showMaximized();
+    QTRY_COMPARE(f->w->isMaximized(), ingrandita);
+    const QString altro = f->program.newShop(QStringLiteral("altro"));
+    Shell::impostaSceltaCartella([&altro](const QString &, const QString &) { return altro; });
+    QPointer<frmMain> prima = f->w;
+    QVERIFY(sceltaDaMenu(f->w, {QStringLiteral("File"), QStringLiteral("Apri negozio...")}));
+    Shell::impostaSceltaCartella({});
+    QTRY_VERIFY(f->avvio->finestra() && f->avvio->finestra() != prima.data());
+    QTRY_VERIFY(!prima);
+    f->w = f->avvio->finestra();
+    QCOMPARE(f->w->windowTitle(), QStringLiteral("Vetrasto - ") + altro);
+    QTRY_VERIFY(f->w->isVisible());
+    QCOMPARE(f->w->isMaximized(), ingrandita);
+    QCOMPARE(f->w->normalGeometry(), posto);
+    QVERIFY(riavvia(*f));
+    QCOMPARE(f->w->isMaximized(), ingrandita);
+    QCOMPARE(f->w->normalGeometry(), posto);
+    if (ingrandita)
+        QCOMPARE(f->w->frameGeometry(), schermo());
+}
+
+void TestSchermo::postoFuoriSchermo()
+{
+    // A place remembered on a larger screen, or on one no longer there,
+    // comes back inside this one.
+    auto f = apriImpostazioni({}, demo());
+    QVERIFY(f->w);
+    f->w->setGeometry(QRect(schermo().right() + 200, schermo().bottom() - 100, 1600, 1000));
+    QVERIFY(riavvia(*f));
+    QVERIFY2(schermo().contains(f->w->frameGeometry()), qPrintable(misura()));
+    QVERIFY(controlla(f->w, QStringLiteral("frmMain-ritrovata")));
+}
+
+namespace {
+
+// A window of the program, reached as the merchant reaches it.
+struct Finestra {
+    QString nome;  // its objectName, or the class of Qt's own dialogs
+    QVariantMap impostazioni;  // the settings record it needs
+    // Opens it from the main window: the last click returns when the
+    // dialog (and what it leads to) has closed.
+    std::function<bool(FinestraDiProva &)> apri;
+    // The dialogs it leads through, each passed with its action.
+    std::vector<std::pair<QString, std::function<bool(QWidget *)>>> percorso = {};
+};
+
+bool clicIn(QWidget *w, const QString &nome)
+{
+    auto *b = figlio<QWidget>(w, nome);
+    VERIFICA2(b, qPrintable(nome));
+    return clic(b);
+}
+
+// A view's button, in the view shown with its tab.
+std::function<bool(FinestraDiProva &)> pulsante(const QString &scheda, const QString &nodo, const QString &nome)
+{
+    return [=](FinestraDiProva &f) {
+        VERIFICA(clicNodo(f.w, nodo));
+        f.w->selezionaScheda(scheda);
+        return clicIn(f.w, nome);
+    };
+}
+
+std::function<bool(FinestraDiProva &)> menu(const QStringList &voci)
+{
+    return [=](FinestraDiProva &f) { return sceltaDaMenu(f.w, voci); };
+}
+
+// The payment system dialog of the chooser's button n.
+Finestra sistema(const QString &nome, int n)
+{
+    return {nome, {}, pulsante(QStringLiteral("kSito"), QStringLiteral("Caffè"), QStringLiteral("cmdConfiguraPG")),
+            {{QStringLiteral("frmConfiguraPG"),
+              [n](QWidget *d) { return clicIn(d, QStringLiteral("cmdConfigura%1").arg(n)); }}}};
+}
+
+const std::vector<Finestra> &elencoDialoghi()
+{
+    const QString sito = QStringLiteral("kSito"), internet = QStringLiteral("kInternet");
+    const QString caffe = QStringLiteral("Caffè");
+    const auto aggiorna = [](FinestraDiProva &f) {
+        return clicIn(f.w, QStringLiteral("imgButton2"));
+    };
+    static const std::vector<Finestra> d = {
+        {"frmTemplate", {}, [](FinestraDiProva &f) { return clicIn(f.w, QStringLiteral("imgButton0")); }},
+        {"frmBrowse", {}, menu({"File", "Cambia le cartelle di lavoro..."})},
+        {"frmImportaZD", {}, menu({"File", "Importa da Zendaro..."})},
+        {"frmSpedizione", {}, pulsante(sito, caffe, "cmdSpese")},
+        {"frmConfiguraPG", {}, pulsante(sito, caffe, "cmdConfiguraPG")},
+        sistema("frmPG_Telepay", 0),
+        sistema("frmPG_Sella", 1),
+        sistema("frmPG_AuthorizeNet", 2),
+        sistema("frmPG_PlanetPayment", 3),
+        sistema("frmPG_Contrassegno", 4),
+        sistema("frmPG_Anticipato", 5),
+        {"frmOTP", {}, pulsante(sito, caffe, "cmdConfiguraPG"),
+         {{"frmConfiguraPG", [](QWidget *d) { return clicIn(d, QStringLiteral("cmdConfigura1")); }},
+          {"frmPG_Sella", [](QWidget *d) { return clicIn(d, QStringLiteral("cmdPwd")); }}}},
+        {"frmFirewall", {}, pulsante(internet, caffe, "cmdAvanzate")},
+        {"frmAvviso", {}, aggiorna},
+        {"frmAbout", {}, menu({"?", "Informazioni su..."})},
+        {"frmOpzioni", {}, pulsante("kArticoli", caffe, "cmdButton30")},
+        {"frmImmagine", {}, pulsante("kArticoli", caffe, "cmdButton9")},
+        {"QMessageBox", {}, menu({"File", "Pulisci le cartelle di lavoro..."})},
+    };
+    return d;
+}
+
+} // namespace
+
+void TestSchermo::dialoghi_data()
+{
+    QTest::addColumn<int>("riga");
+    int i = 0;
+    for (const Finestra &d : elencoDialoghi())
+        QTest::newRow(qPrintable(d.nome)) << i++;
+}
+
+void TestSchermo::dialoghi()
+{
+    QFETCH(int, riga);
+    const Finestra &d = elencoDialoghi()[size_t(riga)];
+    const auto f = apriImpostazioni(d.impostazioni, demo(), true);
+    QVERIFY(f->w);
+    if (d.nome == QLatin1String("frmImportaZD")) {
+        // The import is offered once Zendaro is installed and the program
+        // started again.
+        SettingsStore::set(QStringLiteral("Zendaro"), QStringLiteral("AppPath"), QStringLiteral("AppPath"), f->shop);
+        QVERIFY(riavvia(*f));
+    }
+    QObject guardia;
+    chiudiPerTempo(guardia);
+    bool visto = false;
+    for (const auto &[nome, azione] : d.percorso)
+        alProssimoModale(guardia, nome, azione);
+    alProssimoModale(guardia, d.nome, [&](QWidget *w) {
+        visto = controlla(w, d.nome);
+        QTest::keyClick(w, Qt::Key_Escape);
+        return visto;
+    });
+    QVERIFY(d.apri(*f));
+    QTRY_VERIFY(visto);
+}
+
+void TestSchermo::messaggioLungo()
+{
+    // A message longer than the screen is tall still shows its button.
+    BoxMessages scatole;
+    QStringList righe;
+    for (int i = 1; i <= 80; ++i)
+        righe << QStringLiteral("Il reparto \"Reparto %1\" non ha pagine: il suo nome di pagina è già usato.").arg(i);
+    QObject guardia;
+    bool visto = false;
+    alProssimoModale(guardia, QStringLiteral("QMessageBox"), [&](QWidget *w) {
+        visto = controlla(w, QStringLiteral("messaggio-lungo"));
+        QTest::keyClick(w, Qt::Key_Return);
+        return visto;
+    });
+    scatole.warning(righe.join(QStringLiteral("\r\n")));
+    QVERIFY(visto);
+}
+
+QTEST_MAIN(TestSchermo)
+#include "test_schermo.moc"
