@@ -8,10 +8,12 @@
 #include "finestraprova.h"
 
 #include "boxmessages.h"
+#include "programfolder.h"
 #include "pulsanteimmagine.h"
 #include "serverftp.h"
 #include "settings.h"
 #include "shell.h"
+#include "traduzioni.h"
 #include "vistaarticoli.h"
 
 #include <QAbstractItemView>
@@ -27,6 +29,7 @@
 #include <QScrollArea>
 #include <QLayout>
 #include <QTableView>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
 
@@ -106,10 +109,14 @@ private slots:
     void dialoghi_data();
     void dialoghi();
     void messaggioLungo();
+    void costruzioneEAggiornamento();
 };
 
 void TestSchermo::initTestCase()
 {
+    // As the program starts: numbers and Qt's own texts in Italian.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    QVERIFY(installaTraduzioni());
     QVERIFY2(QFile::exists(demo() + QStringLiteral("/catalog.mdb")), "the demo shop of the build (VETRASTO_BIN/demo)");
 }
 
@@ -331,12 +338,116 @@ void TestSchermo::messaggioLungo()
     QObject guardia;
     bool visto = false;
     alProssimoModale(guardia, QStringLiteral("QMessageBox"), [&](QWidget *w) {
-        visto = controlla(w, QStringLiteral("messaggio-lungo"));
-        QTest::keyClick(w, Qt::Key_Return);
-        return visto;
+        VERIFICA(controlla(w, QStringLiteral("messaggio-lungo")));
+        // The whole text under "Mostra dettagli...", where it scrolls.
+        const auto pulsante = [w](const char *testo) -> QAbstractButton * {
+            for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
+                if (b->text() == QLatin1String(testo))
+                    return b;
+            return nullptr;
+        };
+        VERIFICA(clic(pulsante("Mostra dettagli...")));
+        auto *testo = w->findChild<QTextEdit *>();
+        VERIFICA(testo && testo->toPlainText() == righe.join(u'\n'));
+        VERIFICA(controlla(w, QStringLiteral("messaggio-lungo-dettagli")));
+        VERIFICA(clic(pulsante("OK")));
+        return visto = true;
     });
     scatole.warning(righe.join(QStringLiteral("\r\n")));
     QVERIFY(visto);
+}
+
+namespace {
+
+// The top-level window of that objectName, when it shows.
+QWidget *finestraAperta(const QString &nome)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == nome && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+// What the screen shows of a window is the window as it stands now, drawn
+// whole: not left blank or stale behind a dialog that opened over it.
+bool disegnata(QWidget *w)
+{
+    const QImage schermo = w->screen()->grabWindow(w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage ora = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    VERIFICA2(!schermo.isNull(), qPrintable(w->objectName()));
+    schermo.save(cartellaUscita() + QStringLiteral("/%1-sullo-schermo-%2.png").arg(w->objectName(), misura()));
+    VERIFICA2(schermo == ora, qPrintable(w->objectName() + QStringLiteral(" is not drawn as it stands")));
+    return true;
+}
+
+} // namespace
+
+void TestSchermo::costruzioneEAggiornamento()
+{
+    // The build window stays drawn, its bar full, behind its closing
+    // question; the upload's bar does not stand full while the upload
+    // fails (the server refuses the last page).
+    const auto f = apriImpostazioni(conAccount, demo(), true);
+    QVERIFY(f->w);
+    // The program's own template sets and scripts.
+    ProgramFolder::setPath(qEnvironmentVariable("VETRASTO_BIN"));
+    QObject guardia;
+    chiudiPerTempo(guardia);
+    bool domanda = false;
+    alProssimoModale(guardia, QStringLiteral("QMessageBox"), [&](QWidget *d) {
+        QWidget *costruzione = finestraAperta(QStringLiteral("frmElabora"));
+        VERIFICA2(costruzione, "the build window has gone before its question");
+        CONFRONTA(static_cast<QMessageBox *>(d)->text(),
+                  QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?"));
+        auto *barra = figlio<QProgressBar>(costruzione, QStringLiteral("barElaborazione"));
+        VERIFICA(barra && barra->maximum() > 0);
+        CONFRONTA(barra->value(), barra->maximum());
+        VERIFICA(disegnata(costruzione));
+        VERIFICA(controlla(costruzione, QStringLiteral("frmElabora")));
+        VERIFICA(controlla(d, QStringLiteral("domanda-finale")));
+        QTest::keyClick(d, Qt::Key_Escape);
+        return domanda = true;
+    });
+    QVERIFY(clicIn(f->w, QStringLiteral("imgButton1")));
+    QVERIFY(domanda);
+
+    QTemporaryDir radice;
+    for (const char *cartella : {"/www/negozio", "/cgi-bin"})
+        QVERIFY(QDir().mkpath(radice.path() + QLatin1String(cartella)));
+    const QStringList pagine = QDir(f->shop + QStringLiteral("/online")).entryList(QDir::Files, QDir::Name);
+    QVERIFY(pagine.size() > 2);
+    ServerFtp::Guasti guasti;
+    guasti.risposte << QStringLiteral("STOR %1=553 Permesso negato").arg(pagine.last());
+    ServerFtp server(radice.path(), guasti);
+    QVERIFY2(server.avviato(), qPrintable(server.errore()));
+    scrivi(f->shop + QStringLiteral("/firewall.net"), "FPRT: " + QByteArray::number(server.porta()) + "\r\n");
+    bool avviso = false, trasferimento = false, errore = false;
+    alProssimoModale(guardia, QStringLiteral("frmAvviso"), [&](QWidget *d) {
+        VERIFICA(controlla(d, QStringLiteral("frmAvviso")));
+        return avviso = clicIn(d, QStringLiteral("cmdSi"));
+    });
+    alProssimoModale(guardia, QStringLiteral("frmImpostaFTP"), [&](QWidget *d) {
+        VERIFICA(controlla(d, QStringLiteral("frmImpostaFTP")));
+        // The failure's message is the next box.
+        alProssimoModale(guardia, QStringLiteral("QMessageBox"), [&](QWidget *m) {
+            QWidget *ftp = finestraAperta(QStringLiteral("frmFTP"));
+            VERIFICA(ftp);
+            auto *barra = figlio<QProgressBar>(ftp, QStringLiteral("barAggiornamento"));
+            VERIFICA(barra);
+            VERIFICA2(barra->value() > 0 && barra->value() < barra->maximum(),
+                      qPrintable(QStringLiteral("%1 of %2").arg(barra->value()).arg(barra->maximum())));
+            VERIFICA(static_cast<QMessageBox *>(m)->text().contains(QLatin1String("553")));
+            VERIFICA(controlla(ftp, QStringLiteral("frmFTP")));
+            VERIFICA(controlla(m, QStringLiteral("errore-ftp")));
+            QTest::keyClick(m, Qt::Key_Escape);
+            return errore = true;
+        });
+        return trasferimento = clicIn(d, QStringLiteral("cmdOK"));
+    });
+    QVERIFY(clicIn(f->w, QStringLiteral("imgButton2")));
+    QVERIFY(avviso && trasferimento);
+    QTRY_VERIFY(errore);
+    QTRY_VERIFY(!finestraAperta(QStringLiteral("frmFTP")));
 }
 
 QTEST_MAIN(TestSchermo)
