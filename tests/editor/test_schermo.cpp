@@ -24,11 +24,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QLayout>
 #include <QTableView>
+#include <QTreeView>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
@@ -110,6 +112,7 @@ private slots:
     void dialoghi();
     void messaggioLungo();
     void costruzioneEAggiornamento();
+    void sceltaCartella();
 };
 
 void TestSchermo::initTestCase()
@@ -402,6 +405,8 @@ void TestSchermo::costruzioneEAggiornamento()
         auto *barra = figlio<QProgressBar>(costruzione, QStringLiteral("barElaborazione"));
         VERIFICA(barra && barra->maximum() > 0);
         CONFRONTA(barra->value(), barra->maximum());
+        // The question belongs to the build window, over it.
+        VERIFICA(d->parentWidget() == costruzione);
         VERIFICA(disegnata(costruzione));
         VERIFICA(controlla(costruzione, QStringLiteral("frmElabora")));
         VERIFICA(controlla(d, QStringLiteral("domanda-finale")));
@@ -437,6 +442,7 @@ void TestSchermo::costruzioneEAggiornamento()
             VERIFICA2(barra->value() > 0 && barra->value() < barra->maximum(),
                       qPrintable(QStringLiteral("%1 of %2").arg(barra->value()).arg(barra->maximum())));
             VERIFICA(static_cast<QMessageBox *>(m)->text().contains(QLatin1String("553")));
+            VERIFICA(m->parentWidget() == ftp);
             VERIFICA(controlla(ftp, QStringLiteral("frmFTP")));
             VERIFICA(controlla(m, QStringLiteral("errore-ftp")));
             QTest::keyClick(m, Qt::Key_Escape);
@@ -448,6 +454,71 @@ void TestSchermo::costruzioneEAggiornamento()
     QVERIFY(avviso && trasferimento);
     QTRY_VERIFY(errore);
     QTRY_VERIFY(!finestraAperta(QStringLiteral("frmFTP")));
+}
+
+namespace {
+
+// Every text a dialog shows (captions, buttons and their tips, column
+// headings) is free of Qt's English words.
+bool testiItaliani(QWidget *d)
+{
+    static const QRegularExpression inglese(QStringLiteral(
+        "\\b(Folder|Look in|Directory|File name|Files of type|Cancel|Open|Choose|Back|Forward|Parent|New Folder|"
+        "List View|Detail View|Name|Size|Type|Kind|Date Modified|Drive|Recent|Unknown|Shortcut)\\b"));
+    QStringList testi{d->windowTitle()};
+    for (QWidget *w : d->findChildren<QWidget *>()) {
+        if (!w->isVisible())
+            continue;
+        testi << w->toolTip();
+        if (auto *l = qobject_cast<QLabel *>(w))
+            testi << l->text();
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            testi << b->text();
+        if (auto *h = qobject_cast<QHeaderView *>(w))
+            for (int i = 0; i < h->count(); ++i)
+                testi << h->model()->headerData(i, h->orientation()).toString();
+    }
+    for (const QString &t : std::as_const(testi))
+        VERIFICA2(!t.contains(inglese), qPrintable(t));
+    return true;
+}
+
+} // namespace
+
+void TestSchermo::sceltaCartella()
+{
+    // Qt's folder picker as "Apri negozio..." shows it: in Italian, the
+    // kind of each entry included, and inside the screen.
+    const auto f = apriImpostazioni({}, demo(), true);
+    QVERIFY(f->w);
+    installaScelte();
+    QObject guardia;
+    chiudiPerTempo(guardia);
+    bool visto = false;
+    alProssimoModale(guardia, QStringLiteral("QFileDialog"), [&](QWidget *d) {
+        VERIFICA(clic(figlio<QToolButton>(d, QStringLiteral("detailModeButton"))));
+        // Each folder's kind and date, as the list shows them.
+        auto *vista = figlio<QTreeView>(d, QStringLiteral("treeView"));
+        VERIFICA(vista && vista->isVisible());
+        QAbstractItemModel *righe = vista->model();
+        const QModelIndex radice = vista->rootIndex();
+        VERIFICA(QTest::qWaitFor([&] { return righe->rowCount(radice) > 0; }));
+        for (int r = 0; r < righe->rowCount(radice); ++r) {
+            CONFRONTA(righe->index(r, 2, radice).data().toString(), QStringLiteral("Cartella"));
+            const QString data = righe->index(r, 3, radice).data().toString();
+            VERIFICA2(QDateTime::fromString(data, QLocale().dateTimeFormat(QLocale::ShortFormat)).isValid(),
+                      qPrintable(data));
+        }
+        VERIFICA(testiItaliani(d));
+        VERIFICA(controlla(d, QStringLiteral("QFileDialog")));
+        QTest::keyClick(d, Qt::Key_Escape);
+        return visto = true;
+    });
+    const bool scelto = sceltaDaMenu(f->w, {QStringLiteral("File"), QStringLiteral("Apri negozio...")});
+    Shell::impostaSceltaCartella({});
+    Shell::impostaSceltaFile({});
+    QVERIFY(scelto);
+    QVERIFY(visto);
 }
 
 QTEST_MAIN(TestSchermo)

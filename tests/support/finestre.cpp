@@ -115,7 +115,7 @@ bool testoIntero(QWidget *w)
     const auto *l = qobject_cast<const QLabel *>(w);
     if (l && l->wordWrap() && !l->text().isEmpty())
         VERIFICA2(w->height() >= w->heightForWidth(w->width()), qPrintable(nome(w) + QStringLiteral(" is cut")));
-    else if (l || qobject_cast<QAbstractButton *>(w))
+    else if (l || (qobject_cast<QAbstractButton *>(w) && !static_cast<QAbstractButton *>(w)->text().isEmpty()))
         VERIFICA2(w->width() >= w->sizeHint().width() && w->height() >= w->minimumSizeHint().height(),
                   qPrintable(nome(w) + QStringLiteral(" is cut")));
     if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractSpinBox *>(w))
