@@ -88,7 +88,15 @@ void adattaAlloSchermo(QWidget *finestra)
     const QSize spazio = spazioFinestra(finestra);
     const QSize voluta =
         finestra->testAttribute(Qt::WA_Resized) ? finestra->size() : dimensioneVoluta(finestra, spazio);
-    const QSize misura = voluta.boundedTo(spazio).expandedTo(finestra->minimumSize());
+    QSize misura = voluta.boundedTo(spazio).expandedTo(finestra->minimumSize());
+    // Wrapped texts take more lines as the window narrows: the window keeps
+    // the height its texts need at its width, so that no field under them
+    // is squeezed.
+    if (const QLayout *l = finestra->layout(); l && l->hasHeightForWidth()) {
+        const int testi = std::min(l->totalHeightForWidth(misura.width()), spazio.height());
+        finestra->setMinimumHeight(testi);
+        misura.setHeight(std::max(misura.height(), testi));
+    }
     // The frame, placed; the window's geometry is its inside.
     const QMargins m = cornice(finestra);
     const QPoint angolo(m.left(), m.top());

@@ -15,6 +15,7 @@
 #include "shell.h"
 #include "traduzioni.h"
 #include "vistaarticoli.h"
+#include "zendarojet.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -113,6 +115,9 @@ private slots:
     void messaggioLungo();
     void costruzioneEAggiornamento();
     void sceltaCartella();
+    void cartelleRemote();
+    void ricerca();
+    void importazione();
 };
 
 void TestSchermo::initTestCase()
@@ -273,7 +278,6 @@ const std::vector<Finestra> &elencoDialoghi()
     static const std::vector<Finestra> d = {
         {"frmTemplate", {}, [](FinestraDiProva &f) { return clicIn(f.w, QStringLiteral("imgButton0")); }},
         {"frmBrowse", {}, menu({"File", "Cambia le cartelle di lavoro..."})},
-        {"frmImportaZD", {}, menu({"File", "Importa da Zendaro..."})},
         {"frmSpedizione", {}, pulsante(sito, caffe, "cmdSpese")},
         {"frmConfiguraPG", {}, pulsante(sito, caffe, "cmdConfiguraPG")},
         sistema("frmPG_Telepay", 0),
@@ -311,12 +315,6 @@ void TestSchermo::dialoghi()
     const Finestra &d = elencoDialoghi()[size_t(riga)];
     const auto f = apriImpostazioni(d.impostazioni, demo(), true);
     QVERIFY(f->w);
-    if (d.nome == QLatin1String("frmImportaZD")) {
-        // The import is offered once Zendaro is installed and the program
-        // started again.
-        SettingsStore::set(QStringLiteral("Zendaro"), QStringLiteral("AppPath"), QStringLiteral("AppPath"), f->shop);
-        QVERIFY(riavvia(*f));
-    }
     QObject guardia;
     chiudiPerTempo(guardia);
     bool visto = false;
@@ -519,6 +517,74 @@ void TestSchermo::sceltaCartella()
     Shell::impostaSceltaFile({});
     QVERIFY(scelto);
     QVERIFY(visto);
+}
+
+void TestSchermo::cartelleRemote()
+{
+    // The remote folder browser, logged in to a real server on loopback.
+    QTemporaryDir radice;
+    QVERIFY(QDir().mkpath(radice.path() + QStringLiteral("/www/negozio")));
+    ServerFtp server(radice.path());
+    QVERIFY2(server.avviato(), qPrintable(server.errore()));
+    const auto f = apriImpostazioni(conAccount, demo(), true);
+    QVERIFY(f->w);
+    scrivi(f->shop + QStringLiteral("/firewall.net"), "FPRT: " + QByteArray::number(server.porta()) + "\r\n");
+    QObject guardia;
+    chiudiPerTempo(guardia);
+    bool visto = false;
+    alProssimoModale(guardia, QStringLiteral("frmFolderFTP"), [&](QWidget *d) {
+        auto *lista = figlio<QListWidget>(d, QStringLiteral("lstData"));
+        VERIFICA(lista && QTest::qWaitFor([lista] { return !lista->findItems(QStringLiteral("www"), Qt::MatchExactly).isEmpty(); }));
+        VERIFICA(controlla(d, QStringLiteral("frmFolderFTP")));
+        QTest::keyClick(d, Qt::Key_Escape);
+        return visto = true;
+    });
+    QVERIFY(pulsante(QStringLiteral("kInternet"), QStringLiteral("Caffè"), QStringLiteral("cmdCart0"))(*f));
+    QVERIFY(visto);
+}
+
+void TestSchermo::ricerca()
+{
+    // The article search stays beside the main window, inside the screen.
+    const auto f = apriImpostazioni({}, demo(), true);
+    QVERIFY(f->w);
+    QVERIFY(pulsante(QStringLiteral("kArticoli"), QStringLiteral("Caffè"), QStringLiteral("cmdButton21"))(*f));
+    QWidget *cerca = finestraAperta(QStringLiteral("frmSearch"));
+    QVERIFY(cerca && QTest::qWaitForWindowExposed(cerca));
+    QVERIFY(riscrivi(figlio<QLineEdit>(cerca, QStringLiteral("txtCerca")), QStringLiteral("caffè\n")));
+    QVERIFY(controlla(cerca, QStringLiteral("frmSearch")));
+    QVERIFY(clicIn(cerca, QStringLiteral("cmdChiudi")));
+    QTRY_VERIFY(!cerca->isVisible());
+}
+
+void TestSchermo::importazione()
+{
+    // The import from Zendaro: its options, its progress and its closing
+    // message.
+    const auto f = apriImpostazioni({}, demo(), true);
+    QVERIFY(f->w);
+    // Offered once Zendaro is installed and the program started again.
+    QTemporaryDir zendaro;
+    ZendaroJet::scrivi(zendaro.path() + QStringLiteral("/zendaro.mdb"), 400);
+    SettingsStore::set(QStringLiteral("Zendaro"), QStringLiteral("AppPath"), QStringLiteral("AppPath"), zendaro.path());
+    QVERIFY(riavvia(*f));
+    QObject guardia;
+    chiudiPerTempo(guardia);
+    bool opzioni = false, avanzamento = false, fine = false;
+    alProssimoModale(guardia, QStringLiteral("frmImportaZD"), [&](QWidget *d) {
+        VERIFICA(controlla(d, QStringLiteral("frmImportaZD")));
+        return opzioni = clicIn(d, QStringLiteral("cmdOK"));
+    });
+    alProssimoModale(guardia, QStringLiteral("QProgressDialog"), [&](QWidget *d) {
+        return avanzamento = controlla(d, QStringLiteral("importazione-in-corso"));
+    });
+    alProssimoModale(guardia, QStringLiteral("QMessageBox"), [&](QWidget *d) {
+        VERIFICA(controlla(d, QStringLiteral("importazione-completata")));
+        QTest::keyClick(d, Qt::Key_Return);
+        return fine = true;
+    });
+    QVERIFY(sceltaDaMenu(f->w, {QStringLiteral("File"), QStringLiteral("Importa da Zendaro...")}));
+    QVERIFY(opzioni && avanzamento && fine);
 }
 
 QTEST_MAIN(TestSchermo)
