@@ -145,17 +145,19 @@ void TestSchermo::schede_data()
 {
     QTest::addColumn<QString>("scheda");
     QTest::addColumn<QString>("nodo");
-    QTest::newRow("reparti") << "kReparti" << "Caffè";
-    QTest::newRow("articoli") << "kArticoli" << "Caffè";
-    QTest::newRow("negozio") << "kReparti" << "Negozio";
-    QTest::newRow("sito") << "kSito" << "Caffè";
-    QTest::newRow("internet") << "kInternet" << "Caffè";
+    QTest::addColumn<QStringList>("pannelli");
+    QTest::newRow("reparti") << "kReparti" << "Caffè" << QStringList{"picCategorie1", "picCategorie2"};
+    QTest::newRow("articoli") << "kArticoli" << "Caffè" << QStringList{"picArticoli0", "picArticoli1"};
+    QTest::newRow("negozio") << "kReparti" << "Negozio" << QStringList{"picNegozio"};
+    QTest::newRow("sito") << "kSito" << "Caffè" << QStringList{"picSito"};
+    QTest::newRow("internet") << "kInternet" << "Caffè" << QStringList{"picGenerale"};
 }
 
 void TestSchermo::schede()
 {
     QFETCH(QString, scheda);
     QFETCH(QString, nodo);
+    QFETCH(QStringList, pannelli);
     const auto f = apriImpostazioni({}, demo());
     QVERIFY(f->w);
     QVERIFY(clicNodo(f->w, nodo));
@@ -165,6 +167,8 @@ void TestSchermo::schede()
         if (schede->tabData(i).toString() == scheda)
             QTest::mouseClick(schede, Qt::LeftButton, {}, schede->tabRect(i).center());
     QCOMPARE(f->w->schedaCorrente(), scheda);
+    for (const QString &p : pannelli)
+        QVERIFY2(f->w->findChild<QWidget *>(p)->isVisible(), qPrintable(p));
     QVERIFY(controlla(f->w, QStringLiteral("vista-") + QString::fromLatin1(QTest::currentDataTag())));
     // The article list keeps a few rows in sight.
     if (scheda == QLatin1String("kArticoli")) {
