@@ -8,10 +8,10 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
-#include <QTreeView>
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTreeView>
 
 namespace {
 

@@ -43,6 +43,8 @@ public:
     // (the settings store), for the next window: when the program starts
     // again or another shop is opened.
     void salvaPosto() const;
+    // The first time the window shows, it takes its place (collocaFinestra).
+    void setVisible(bool visibile) override;
     // Opens a page of the program's help ("pagine\reparti.htm"); a page
     // that is missing opens nothing and shows no message.
     static void MostraAiuto(const QString &argomento);
@@ -71,8 +73,6 @@ signals:
 
 protected:
     bool event(QEvent *e) override;
-    // The first time the window shows, it takes its place (collocaFinestra).
-    void setVisible(bool visibile) override;
     void closeEvent(QCloseEvent *e) override;
     // Sees every key of the window before the focused control: F1 and
     // Ctrl+Up/Down.
