@@ -9,7 +9,6 @@
 
 #include "boxmessages.h"
 #include "programfolder.h"
-#include "pulsanteimmagine.h"
 #include "serverftp.h"
 #include "settings.h"
 #include "shell.h"
@@ -17,8 +16,8 @@
 #include "vistaarticoli.h"
 #include "zendarojet.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -27,14 +26,11 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpression>
-#include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
-#include <QLayout>
 #include <QTableView>
-#include <QTreeView>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -50,16 +46,11 @@ QString misura()
     return QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
 }
 
-bool fotografa(QWidget *w, const QString &nome)
-{
-    return salvaSchermata(w, nome + u'-' + misura());
-}
-
-// The window checked on its screen and photographed.
+// The window photographed as <nome>-<size>.png and checked on its screen.
 bool controlla(QWidget *w, const QString &nome)
 {
     VERIFICA(w);
-    VERIFICA(fotografa(w, nome));
+    VERIFICA(salvaSchermata(w, nome + u'-' + misura()));
     VERIFICA(verificaImpaginazione(w));
     return true;
 }
@@ -74,11 +65,8 @@ const QVariantMap conAccount{{"hostname", "127.0.0.1"}, {"username", "negozio"},
 void chiudiPerTempo(QObject &guardia)
 {
     auto *scadenza = new QTimer(&guardia);
-    auto *tempo = new QElapsedTimer;
-    tempo->start();
-    QObject::connect(scadenza, &QTimer::destroyed, [tempo] { delete tempo; });
-    QObject::connect(scadenza, &QTimer::timeout, [tempo] {
-        if (tempo->elapsed() > 20000)
+    QObject::connect(scadenza, &QTimer::timeout, [fine = QDeadlineTimer(20000)] {
+        if (fine.hasExpired())
             if (QWidget *m = QApplication::activeModalWidget())
                 m->close();
     });
@@ -234,7 +222,6 @@ namespace {
 // A window of the program, reached as the merchant reaches it.
 struct Finestra {
     QString nome;  // its objectName, or the class of Qt's own dialogs
-    QVariantMap impostazioni;  // the settings record it needs
     // Opens it from the main window: the last click returns when the
     // dialog (and what it leads to) has closed.
     std::function<bool(FinestraDiProva &)> apri;
@@ -267,7 +254,7 @@ std::function<bool(FinestraDiProva &)> menu(const QStringList &voci)
 // The payment system dialog of the chooser's button n.
 Finestra sistema(const QString &nome, int n)
 {
-    return {nome, {}, pulsante(QStringLiteral("kSito"), QStringLiteral("Caffè"), QStringLiteral("cmdConfiguraPG")),
+    return {nome, pulsante(QStringLiteral("kSito"), QStringLiteral("Caffè"), QStringLiteral("cmdConfiguraPG")),
             {{QStringLiteral("frmConfiguraPG"),
               [n](QWidget *d) { return clicIn(d, QStringLiteral("cmdConfigura%1").arg(n)); }}}};
 }
@@ -276,29 +263,29 @@ const std::vector<Finestra> &elencoDialoghi()
 {
     const QString sito = QStringLiteral("kSito"), internet = QStringLiteral("kInternet");
     const QString caffe = QStringLiteral("Caffè");
-    const auto aggiorna = [](FinestraDiProva &f) {
-        return clicIn(f.w, QStringLiteral("imgButton2"));
+    const auto immagine = [](int n) {
+        return [n](FinestraDiProva &f) { return clicIn(f.w, QStringLiteral("imgButton%1").arg(n)); };
     };
     static const std::vector<Finestra> d = {
-        {"frmTemplate", {}, [](FinestraDiProva &f) { return clicIn(f.w, QStringLiteral("imgButton0")); }},
-        {"frmBrowse", {}, menu({"File", "Cambia le cartelle di lavoro..."})},
-        {"frmSpedizione", {}, pulsante(sito, caffe, "cmdSpese")},
-        {"frmConfiguraPG", {}, pulsante(sito, caffe, "cmdConfiguraPG")},
+        {"frmTemplate", immagine(0)},
+        {"frmBrowse", menu({"File", "Cambia le cartelle di lavoro..."})},
+        {"frmSpedizione", pulsante(sito, caffe, "cmdSpese")},
+        {"frmConfiguraPG", pulsante(sito, caffe, "cmdConfiguraPG")},
         sistema("frmPG_Telepay", 0),
         sistema("frmPG_Sella", 1),
         sistema("frmPG_AuthorizeNet", 2),
         sistema("frmPG_PlanetPayment", 3),
         sistema("frmPG_Contrassegno", 4),
         sistema("frmPG_Anticipato", 5),
-        {"frmOTP", {}, pulsante(sito, caffe, "cmdConfiguraPG"),
+        {"frmOTP", pulsante(sito, caffe, "cmdConfiguraPG"),
          {{"frmConfiguraPG", [](QWidget *d) { return clicIn(d, QStringLiteral("cmdConfigura1")); }},
           {"frmPG_Sella", [](QWidget *d) { return clicIn(d, QStringLiteral("cmdPwd")); }}}},
-        {"frmFirewall", {}, pulsante(internet, caffe, "cmdAvanzate")},
-        {"frmAvviso", {}, aggiorna},
-        {"frmAbout", {}, menu({"?", "Informazioni su..."})},
-        {"frmOpzioni", {}, pulsante("kArticoli", caffe, "cmdButton30")},
-        {"frmImmagine", {}, pulsante("kArticoli", caffe, "cmdButton9")},
-        {"QMessageBox", {}, menu({"File", "Pulisci le cartelle di lavoro..."})},
+        {"frmFirewall", pulsante(internet, caffe, "cmdAvanzate")},
+        {"frmAvviso", immagine(2)},
+        {"frmAbout", menu({"?", "Informazioni su..."})},
+        {"frmOpzioni", pulsante("kArticoli", caffe, "cmdButton30")},
+        {"frmImmagine", pulsante("kArticoli", caffe, "cmdButton9")},
+        {"QMessageBox", menu({"File", "Pulisci le cartelle di lavoro..."})},
     };
     return d;
 }
@@ -317,7 +304,7 @@ void TestSchermo::dialoghi()
 {
     QFETCH(int, riga);
     const Finestra &d = elencoDialoghi()[size_t(riga)];
-    const auto f = apriImpostazioni(d.impostazioni, demo(), true);
+    const auto f = apriImpostazioni({}, demo(), true);
     QVERIFY(f->w);
     QObject guardia;
     chiudiPerTempo(guardia);
