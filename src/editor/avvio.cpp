@@ -21,6 +21,7 @@ Avvio::Avvio(Messages &messages) : m_messages(messages), m_negozio(messages)
 {
     QObject::connect(&m_negozio, &Negozio::riavvioRichiesto, [this] {
         if (m_finestra) {
+            m_finestra->salvaPosto();
             m_finestra->hide();
             m_finestra->deleteLater();
         }

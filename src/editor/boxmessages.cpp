@@ -1,18 +1,63 @@
 #include "boxmessages.h"
 
+#include "schermo.h"
 #include "shell.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTreeView>
+
+namespace {
+
+// A text too tall for the screen shows its first lines, as many as fit,
+// and whole under "Mostra dettagli...", where it scrolls.
+void mettiTesto(QMessageBox &box, const QString &text)
+{
+    const QRect area = areaDisponibile(&box);
+    // The message box wraps a long text at about half the screen's width,
+    // at most 500 pixels, less its icon.
+    const int larghezza = std::min(area.width() / 2, 500) - 80;
+    // Room, in the box centred on the screen, for its buttons and for the
+    // details' pane that opens below it.
+    const int pulsanti = 120, dettagli = 130;
+    const int altezzaMassima = area.height() - pulsanti - 2 * dettagli;
+    const QFontMetrics fm(box.font());
+    const auto altezza = [&](const QString &t) {
+        return fm.boundingRect(QRect(0, 0, larghezza, 1 << 20), Qt::TextWordWrap, t).height();
+    };
+    if (altezza(text) <= altezzaMassima) {
+        box.setText(text);
+        return;
+    }
+    QString mostrato;
+    for (const QString &riga : QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(u'\n')) {
+        const QString prova = mostrato.isEmpty() ? riga : mostrato + u'\n' + riga;
+        if (altezza(prova + QStringLiteral("\n…")) > altezzaMassima)
+            break;
+        mostrato = prova;
+    }
+    box.setText(mostrato + QStringLiteral("\n…"));
+    box.setDetailedText(text);
+}
+
+} // namespace
 
 Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons buttons, const QString &title,
                                    std::optional<Answer> defaultButton)
 {
-    QMessageBox box(m_owner ? m_owner : QApplication::activeWindow());
+    // A message of a dialog's work (the build's closing question, an
+    // upload's failure) belongs to that dialog: it stands over it, and the
+    // window manager keeps it above it.
+    QWidget *sopra = QApplication::activeModalWidget();
+    QMessageBox box(sopra ? sopra : m_owner ? m_owner : QApplication::activeWindow());
     box.setWindowTitle(title.isEmpty() ? defaultTitle() : title);
-    box.setText(text);
+    mettiTesto(box, text);
     switch (icon) {
     case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
     case Icon::Information: box.setIcon(QMessageBox::Information); break;
@@ -51,13 +96,54 @@ Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons butto
     }
 }
 
+namespace {
+
+// The file dialogs' entries with their dates and sizes in the program's
+// Italian notation, whatever the desktop's language (Qt writes them in the
+// system's).
+class NotazioneItaliana : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex &indice, int ruolo) const override
+    {
+        const auto *file = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (ruolo != Qt::DisplayRole || !file || (indice.column() != 1 && indice.column() != 3))
+            return QIdentityProxyModel::data(indice, ruolo);
+        const QFileInfo info = file->fileInfo(mapToSource(indice));
+        if (indice.column() == 3)
+            return QLocale().toString(info.lastModified(), QLocale::ShortFormat);
+        return info.isFile() ? QLocale().formattedDataSize(info.size()) : QString();
+    }
+};
+
+// The desktop's file dialog, in Italian, over the window in front.
+QStringList scegli(const QString &titolo, const QString &iniziale, QFileDialog::FileMode modo,
+                   const QString &filtro = {})
+{
+    QFileDialog d(QApplication::activeWindow(), titolo, iniziale, filtro);
+    d.setFileMode(modo);
+    if (modo == QFileDialog::Directory)
+        d.setOption(QFileDialog::ShowDirsOnly);
+    d.setProxyModel(new NotazioneItaliana(&d));
+    // The details' columns as wide as their headings and entries, the
+    // name taking the rest.
+    if (auto *dettagli = d.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        QHeaderView *colonne = dettagli->header();
+        colonne->setStretchLastSection(false);
+        colonne->setSectionResizeMode(QHeaderView::ResizeToContents);
+        colonne->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
+}
+
+} // namespace
+
 void installaScelte()
 {
     Shell::impostaSceltaCartella([](const QString &titolo, const QString &iniziale) {
-        return QFileDialog::getExistingDirectory(QApplication::activeWindow(), titolo, iniziale,
-                                                 QFileDialog::ShowDirsOnly);
+        return scegli(titolo, iniziale, QFileDialog::Directory).value(0);
     });
     Shell::impostaSceltaFile([](const QString &titolo, const QString &iniziale, const QString &filtro) {
-        return QFileDialog::getOpenFileNames(QApplication::activeWindow(), titolo, iniziale, filtro);
+        return scegli(titolo, iniziale, QFileDialog::ExistingFiles, filtro);
     });
 }

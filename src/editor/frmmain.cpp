@@ -12,6 +12,7 @@
 #include "programfolder.h"
 #include "pulsanteimmagine.h"
 #include "recordset.h"
+#include "schermo.h"
 #include "settings.h"
 #include "shell.h"
 #include "vistaarticoli.h"
@@ -76,7 +77,6 @@ frmMain::frmMain(Negozio &negozio, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vetrasto"));
-    resize(1280, 800);
 
     creaAlbero();
     auto *destra = creaViste();
@@ -236,8 +236,48 @@ bool frmMain::event(QEvent *e)
     return QMainWindow::event(e);
 }
 
+namespace {
+
+// Where the window's place is kept: "Vetrasto" / "frmMain" / "Geometria".
+QString sezioneFinestra() { return QStringLiteral("frmMain"); }
+QString chiavePosto() { return QStringLiteral("Geometria"); }
+
+} // namespace
+
+void frmMain::collocaFinestra()
+{
+    const QByteArray salvato = QByteArray::fromBase64(
+        SettingsStore::get(QStringLiteral("Vetrasto"), sezioneFinestra(), chiavePosto()).toLatin1());
+    // A place kept from a larger screen, or from one no longer there, is
+    // brought inside this one.
+    if (salvato.isEmpty() || !restoreGeometry(salvato)) {
+        resize(1280, 800);
+        adattaAlloSchermo(this);
+    } else if (!isMaximized() && !areaDisponibile(this).contains(geometry())) {
+        adattaAlloSchermo(this);
+    }
+}
+
+void frmMain::setVisible(bool visibile)
+{
+    // Placed once the shop is loaded, with only the current view's panels
+    // asking for room.
+    if (visibile && !m_collocata) {
+        m_collocata = true;
+        collocaFinestra();
+    }
+    QMainWindow::setVisible(visibile);
+}
+
+void frmMain::salvaPosto() const
+{
+    SettingsStore::set(QStringLiteral("Vetrasto"), sezioneFinestra(), chiavePosto(),
+                       QString::fromLatin1(saveGeometry().toBase64()));
+}
+
 void frmMain::closeEvent(QCloseEvent *e)
 {
+    salvaPosto();
     // Unload: nothing is asked and the catalogue is closed. Edits still
     // pending in the fields reach it first; one the database refuses has
     // been reported by its data source.

@@ -39,6 +39,12 @@ public:
     void EseguiComando(Cmd::Numero numero);
     // Shows the panels and menu of the selected view.
     void MostraScheda();
+    // Records the window's size, place and maximized state for the user
+    // (the settings store), for the next window: when the program starts
+    // again or another shop is opened.
+    void salvaPosto() const;
+    // The first time the window shows, it takes its place (collocaFinestra).
+    void setVisible(bool visibile) override;
     // Opens a page of the program's help ("pagine\reparti.htm"); a page
     // that is missing opens nothing and shows no message.
     static void MostraAiuto(const QString &argomento);
@@ -74,6 +80,10 @@ protected:
 
 private:
     bool ScegliTemplate() override;
+    // The size, place and maximized state the user left the window in, kept
+    // inside the screen; else 1280x800, or as much of the screen as there
+    // is, in its middle.
+    void collocaFinestra();
     // Every command of the registry: the numbered ones go to EseguiComando.
     void esegui(Cmd::Numero numero);
     // The parts of the window: the tree's panel, the views' panels (handed
@@ -112,4 +122,5 @@ private:
     VistaInternet *m_internet;
     QHash<QString, QWidget *> m_pannelli;  // picCategorie0, picArticoli0, picNegozio, ...
     QList<QMenu *> m_menu;                 // the menu bar's menus in their order: mnuFile, mnuReparti, ...
+    bool m_collocata = false;              // the window has taken its place
 };

@@ -234,7 +234,7 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
     user = user.trimmed();
     password = password.trimmed();
     remota = PulisciCartella(remota);
-    emit intervalloCambiato(int(files.size()) - 1);
+    emit intervalloCambiato(int(files.size()));
 
     m_log.setFileName(percorsoLog);
     if (!m_log.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -337,6 +337,7 @@ bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale
         if (!inviaFile(percorso, nome, host, remota))
             return false;
     }
+    emit posizioneCambiata(int(files.size()));
     r = ftp.esci();
     if (!r.riuscito())
         fallimento(r);

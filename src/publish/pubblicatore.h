@@ -95,6 +95,8 @@ signals:
     void statoCambiato(const QString &testo);     // lblFile
     void fileLogScelto(const QString &percorso);  // txtLogFile
     void rigaRegistrata(const QString &riga);     // txtLog
+    // The progress of a run: its files, and how many of them are done (the
+    // bar is full only once every file has been dealt with).
     void intervalloCambiato(int massimo);         // the progress runs from 0 to massimo
     void posizioneCambiata(int valore);
 

@@ -1,6 +1,7 @@
 #include "finestraprova.h"
 
 #include "alberocategorie.h"
+#include "boxmessages.h"
 #include "cartelle.h"
 #include "programfolder.h"
 #include "shell.h"
@@ -34,7 +35,7 @@ void apri(FinestraDiProva &f)
         p->aperti << d;
         return false;
     });
-    f.avvio = std::make_unique<Avvio>(f.messages);
+    f.avvio = std::make_unique<Avvio>(f.scatole ? *f.scatole : static_cast<Messages &>(f.messages));
     f.avvio->mostraMain();
     f.w = f.avvio->finestra();
     if (f.w && !QTest::qWaitForWindowExposed(f.w))
@@ -59,9 +60,11 @@ std::unique_ptr<FinestraDiProva> apriFinestra(int reparti, int articoli, int pie
     return f;
 }
 
-std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, const QString &copia)
+std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, const QString &copia, bool scatole)
 {
     auto f = std::make_unique<FinestraDiProva>();
+    if (scatole)
+        f->scatole = std::make_unique<BoxMessages>();
     if (copia.isEmpty()) {
         f->shop = f->program.newShop();
     } else {

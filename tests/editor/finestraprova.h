@@ -13,6 +13,9 @@
 struct FinestraDiProva {
     TestProgramFolder program;
     ScriptedMessages messages;
+    // Real message boxes in place of the scripted ones, when a test sets
+    // them before the window opens.
+    std::unique_ptr<Messages> scatole;
     std::unique_ptr<Avvio> avvio;
     frmMain *w = nullptr;
     QString shop;
@@ -31,9 +34,11 @@ struct FinestraDiProva {
 std::unique_ptr<FinestraDiProva> apriFinestra(int reparti = 2, int articoli = 3, int pieni = 1);
 
 // A window on a fresh empty shop, or on a copy of the shop folder `copia`,
-// whose settings record holds these values. Throws (ending the test as
-// failed) when the shop cannot be copied.
-std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, const QString &copia = {});
+// whose settings record holds these values; with the desktop's message
+// boxes when `scatole` is set. Throws (ending the test as failed) when the
+// shop cannot be copied.
+std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, const QString &copia = {},
+                                                  bool scatole = false);
 
 // serverpath.net naming a folder.
 void scriviServerPath(const QString &cartella);

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,9 +11,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -44,20 +49,30 @@ bool salvaSchermata(QWidget *w, const QString &nome)
 
 namespace {
 
+// Whether the widget is part of a compound control (a list's line, a tab
+// strip's scroll buttons, a spin box's field, a grid's header), checked as
+// the whole, or one of Qt's own inner widgets (a message box's text is
+// read: it is the merchant's).
+bool interno(const QWidget *w, const QWidget *pannello)
+{
+    for (const QWidget *p = w->parentWidget(); p && p != pannello; p = p->parentWidget())
+        if (qobject_cast<const QComboBox *>(p) || qobject_cast<const QTabBar *>(p) || qobject_cast<const QLineEdit *>(p)
+            || qobject_cast<const QAbstractSpinBox *>(p)
+            || (qobject_cast<const QAbstractScrollArea *>(p) && !qobject_cast<const QScrollArea *>(p)))
+            return true;
+    return w->objectName().startsWith(QLatin1String("qt_")) && !w->objectName().startsWith(QLatin1String("qt_msgbox"));
+}
+
 // The widgets of a panel that the merchant reads or uses.
 QList<QWidget *> controlli(QWidget *pannello)
 {
     QList<QWidget *> r;
     for (QWidget *w : pannello->findChildren<QWidget *>()) {
-        if (!w->isVisible() || !(qobject_cast<QLabel *>(w) || qobject_cast<QLineEdit *>(w)
-                                 || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QComboBox *>(w)
-                                 || qobject_cast<QAbstractButton *>(w)))
-            continue;
-        bool interno = false;  // the inner parts of a list or a tab strip
-        for (QWidget *p = w->parentWidget(); p && p != pannello; p = p->parentWidget())
-            interno = interno || qobject_cast<QComboBox *>(p) || qobject_cast<QTabBar *>(p)
-                || qobject_cast<QLineEdit *>(p) || qobject_cast<QPlainTextEdit *>(p);
-        if (!interno && !w->objectName().startsWith(QLatin1String("qt_")))
+        const bool controllo = qobject_cast<QLabel *>(w) || qobject_cast<QLineEdit *>(w)
+            || qobject_cast<QAbstractScrollArea *>(w) || qobject_cast<QComboBox *>(w)
+            || qobject_cast<QAbstractButton *>(w) || qobject_cast<QAbstractSpinBox *>(w)
+            || qobject_cast<QProgressBar *>(w) || qobject_cast<QTabBar *>(w);
+        if (controllo && w->isVisible() && !interno(w, pannello) && !qobject_cast<QScrollArea *>(w))
             r << w;
     }
     return r;
@@ -69,7 +84,7 @@ QString nome(const QWidget *w)
         return QStringLiteral("label '%1'").arg(l->text());
     if (const auto *b = qobject_cast<const QAbstractButton *>(w); b && w->objectName().isEmpty())
         return QStringLiteral("button '%1'").arg(b->text());
-    return w->objectName();
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
 }
 
 // What a control must lie in: the content of the scrolled area holding it,
@@ -82,35 +97,88 @@ QWidget *contenitore(QWidget *w)
     return w->window();
 }
 
+// What of the container shows on the screen: the scrolled area's viewport,
+// else the window, in global coordinates.
+QRect mostrato(QWidget *dentro)
+{
+    QWidget *vista = dentro->isWindow() ? dentro : dentro->parentWidget();
+    return {vista->mapToGlobal(QPoint(0, 0)), vista->size()};
+}
+
+// The control's text shown whole: a caption as wide and tall as it asks
+// (a wrapped one as tall as its width needs), a field as tall as a line of
+// its font needs, and a line field wide enough for its text (a number or
+// a text shown and not typed read whole, a text typed for at least 20
+// characters).
+bool testoIntero(QWidget *w)
+{
+    const auto *l = qobject_cast<const QLabel *>(w);
+    if (l && l->wordWrap() && !l->text().isEmpty())
+        VERIFICA2(w->height() >= w->heightForWidth(w->width()), qPrintable(nome(w) + QStringLiteral(" is cut")));
+    else if (l || (qobject_cast<QAbstractButton *>(w) && !static_cast<QAbstractButton *>(w)->text().isEmpty()))
+        VERIFICA2(w->width() >= w->sizeHint().width() && w->height() >= w->minimumSizeHint().height(),
+                  qPrintable(nome(w) + QStringLiteral(" is cut")));
+    if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractSpinBox *>(w))
+        VERIFICA2(w->height() >= w->minimumSizeHint().height(),
+                  qPrintable(nome(w) + QStringLiteral(" is shorter than its text")));
+    if (const auto *a = qobject_cast<const QAbstractScrollArea *>(w))
+        VERIFICA2(a->viewport()->height() >= a->fontMetrics().height(),
+                  qPrintable(nome(w) + QStringLiteral(" is shorter than a line of text")));
+    if (const auto *e = qobject_cast<const QLineEdit *>(w); e && e->echoMode() == QLineEdit::Normal) {
+        // The text's room: the field less its frame and margins.
+        const int spazio = e->width() - 8;
+        const int testo = e->fontMetrics().horizontalAdvance(e->text());
+        const bool tutto = (e->alignment() & Qt::AlignRight) || e->isReadOnly();
+        VERIFICA2(spazio >= (tutto ? testo : std::min(testo, e->fontMetrics().averageCharWidth() * 20)),
+                  qPrintable(nome(w) + QStringLiteral(" is too narrow for '") + e->text() + u'\''));
+    }
+    return true;
+}
+
+// The control reachable: inside every widget that holds it up to its
+// container (nothing clips it), inside the container, and the part of the
+// container that shows inside the screen's available area.
+bool raggiungibile(QWidget *w)
+{
+    QWidget *dentro = contenitore(w);
+    for (QWidget *p = w->parentWidget(); p && p != dentro; p = p->parentWidget())
+        VERIFICA2(p->rect().contains(QRect(w->mapTo(p, QPoint(0, 0)), w->size())),
+                  qPrintable(nome(w) + QStringLiteral(" is cut by ") + nome(p)));
+    VERIFICA2(dentro->rect().contains(QRect(w->mapTo(dentro, QPoint(0, 0)), w->size())),
+              qPrintable(nome(w) + QStringLiteral(" is outside ") + nome(dentro)));
+    const QRect schermo = w->screen()->availableGeometry();
+    const QRect visto = dentro == w->window() ? QRect(w->mapToGlobal(QPoint(0, 0)), w->size()) : mostrato(dentro);
+    VERIFICA2(schermo.contains(visto), qPrintable(nome(w) + QStringLiteral(" is off the screen")));
+    return true;
+}
+
 } // namespace
 
 bool verificaImpaginazione(QWidget *pannello)
 {
-    VERIFICA(pannello);
-    const QList<QWidget *> c = controlli(pannello);
-    VERIFICA(c.size() > 5);
+    VERIFICA(pannello && pannello->isVisible());
     QWidget *finestra = pannello->window();
+    const QRect schermo = finestra->screen()->availableGeometry();
+    VERIFICA2(schermo.contains(finestra->frameGeometry()),
+              qPrintable(QStringLiteral("%1 (%2,%3 %4x%5 with its frame) does not fit the screen's %6x%7")
+                             .arg(nome(finestra))
+                             .arg(finestra->frameGeometry().x())
+                             .arg(finestra->frameGeometry().y())
+                             .arg(finestra->frameGeometry().width())
+                             .arg(finestra->frameGeometry().height())
+                             .arg(schermo.width())
+                             .arg(schermo.height())));
+    const QList<QWidget *> c = controlli(pannello);
+    VERIFICA(!c.isEmpty());
     QList<QRect> aree;
     for (QWidget *w : c) {
-        if (qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w))
-            VERIFICA2(w->width() >= w->sizeHint().width(), qPrintable(nome(w) + QStringLiteral(" is cut")));
-        if (const auto *e = qobject_cast<const QLineEdit *>(w); e && e->echoMode() == QLineEdit::Normal) {
-            // The text's room: the field less its frame and margins.
-            const int spazio = e->width() - 8;
-            const int testo = e->fontMetrics().horizontalAdvance(e->text());
-            // A number or a text shown and not typed is read whole.
-            const bool intero = (e->alignment() & Qt::AlignRight) || e->isReadOnly();
-            VERIFICA2(spazio >= (intero ? testo : std::min(testo, e->fontMetrics().averageCharWidth() * 20)),
-                      qPrintable(nome(w) + QStringLiteral(" is too narrow for '") + e->text() + u'\''));
-        }
-        QWidget *dentro = contenitore(w);
-        const QRect area(w->mapTo(dentro, QPoint(0, 0)), w->size());
-        VERIFICA2(dentro->rect().contains(area), qPrintable(nome(w) + QStringLiteral(" is outside ") + nome(dentro)));
+        if (!testoIntero(w) || !raggiungibile(w))
+            return false;
         aree << QRect(w->mapTo(finestra, QPoint(0, 0)), w->size());
     }
     for (int i = 0; i < c.size(); ++i)
         for (int j = i + 1; j < c.size(); ++j)
-            if (!c[i]->isAncestorOf(c[j]) && !c[j]->isAncestorOf(c[i]))
+            if (!c[i]->isAncestorOf(c[j]) && !c[j]->isAncestorOf(c[i]) && contenitore(c[i]) == contenitore(c[j]))
                 VERIFICA2(!aree[i].intersects(aree[j]),
                           qPrintable(nome(c[i]) + QStringLiteral(" overlaps ") + nome(c[j])));
     return true;
@@ -194,17 +262,59 @@ bool scegliConFrecce(QComboBox *lista, const QString &testo)
     return true;
 }
 
+namespace {
+
+QString senzaTasto(QString t)
+{
+    return t.remove(u'&').section(u'\t', 0, 0).trimmed();
+}
+
+QAction *voce(const QList<QAction *> &azioni, const QString &didascalia)
+{
+    for (QAction *a : azioni)
+        if (a->isVisible() && senzaTasto(a->text()) == didascalia)
+            return a;
+    return nullptr;
+}
+
+} // namespace
+
+bool sceltaDaMenu(QWidget *finestra, const QStringList &voci)
+{
+    auto *barra = finestra ? finestra->findChild<QMenuBar *>() : nullptr;
+    VERIFICA2(barra && !voci.isEmpty(), "no menu bar");
+    QAction *a = voce(barra->actions(), voci[0]);
+    VERIFICA2(a && a->isEnabled(), qPrintable(voci[0]));
+    QTest::mouseClick(barra, Qt::LeftButton, {}, barra->actionGeometry(a).center());
+    for (qsizetype i = 1; i < voci.size(); ++i) {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        VERIFICA2(menu, qPrintable(voci[i - 1] + QStringLiteral(" did not open")));
+        a = voce(menu->actions(), voci[i]);
+        VERIFICA2(a && a->isEnabled(), qPrintable(voci[i]));
+        const QPoint dove = menu->actionGeometry(a).center();
+        QTest::mouseMove(menu, dove);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, dove);
+    }
+    return true;
+}
+
 void alProssimoModale(QObject &guardia, std::function<bool(QWidget *)> azione)
+{
+    alProssimoModale(guardia, QString(), std::move(azione));
+}
+
+void alProssimoModale(QObject &guardia, const QString &nome, std::function<bool(QWidget *)> azione)
 {
     auto *attesa = new QTimer(&guardia);
     attesa->setInterval(10);
-    QObject::connect(attesa, &QTimer::timeout, &guardia, [attesa, azione = std::move(azione)] {
-        if (QPointer<QWidget> d = QApplication::activeModalWidget()) {
-            attesa->stop();
-            if (!azione(d) && d)
-                d->close();
-            attesa->deleteLater();
-        }
+    QObject::connect(attesa, &QTimer::timeout, &guardia, [attesa, nome, azione = std::move(azione)] {
+        QPointer<QWidget> d = QApplication::activeModalWidget();
+        if (!d || !(nome.isEmpty() || d->objectName() == nome || d->inherits(qPrintable(nome))))
+            return;
+        attesa->stop();
+        if (!azione(d) && d)
+            d->close();
+        attesa->deleteLater();
     });
     attesa->start();
 }

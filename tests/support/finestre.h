@@ -36,10 +36,15 @@ QString cartellaUscita();
 // once the layouts of what was just shown are done.
 [[nodiscard]] bool salvaSchermata(QWidget *w, const QString &nome);
 
-// A panel readable as laid out: every caption whole, every line field wide
-// enough for its text (a number whole, a text for at least 20 characters),
-// no two controls on top of each other, each inside the window or the
-// scrolled area that holds it.
+// A panel (a view, a dialog, a message box) readable and usable as laid
+// out on its screen: its window, frame included, inside the screen's
+// available area; every caption whole; every field as tall as a line of
+// its text and a line field wide enough for its text (a number or a text
+// shown whole, a text typed for at least 20 characters); no two controls
+// on top of each other; each control inside everything that holds it,
+// within the window or the scrolled area that holds it, and shown on the
+// screen (a scrolled area's visible part on it), so that every button can
+// be reached.
 [[nodiscard]] bool verificaImpaginazione(QWidget *pannello);
 
 // A left click where the control takes it: a check box or an option on its
@@ -62,8 +67,18 @@ void digita(QWidget *w, const QString &testo);
 // click, the entry reached with the arrow keys and taken with Return.
 [[nodiscard]] bool scegliConFrecce(QComboBox *lista, const QString &testo);
 
+// Chooses a menu entry with the mouse: the menu bar's menu `voci[0]`
+// opened with a click, each submenu's entry hovered, the last entry clicked
+// (the click returns when what it opened modally has closed). Captions
+// without "&". False when an entry is missing, hidden or disabled.
+[[nodiscard]] bool sceltaDaMenu(QWidget *finestra, const QStringList &voci);
+
 // Runs `azione` on the first modal dialog that opens: the test's next call
 // opens it and waits in its event loop. The waiting ends with `guardia`.
 // When `azione` returns false (a check failed) the dialog is closed, so that
 // the test goes on and stops at its own check of what the action did.
 void alProssimoModale(QObject &guardia, std::function<bool(QWidget *)> azione);
+// The same for the first modal dialog of that objectName (or, for Qt's own
+// dialogs, that class: "QMessageBox", "QFileDialog"), when others come
+// first or stay open beneath it.
+void alProssimoModale(QObject &guardia, const QString &nome, std::function<bool(QWidget *)> azione);

@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 DialogoAiuto::DialogoAiuto(QString argomento, Aiuto aiuto, QWidget *parent)
-    : QDialog(parent), m_argomento(std::move(argomento)), m_aiuto(std::move(aiuto))
+    : Dialogo(parent), m_argomento(std::move(argomento)), m_aiuto(std::move(aiuto))
 {
     cmdHelp = new QPushButton(QStringLiteral("?"));
     cmdHelp->setObjectName(QStringLiteral("cmdHelp"));

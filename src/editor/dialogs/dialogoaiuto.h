@@ -2,14 +2,14 @@
 // A dialog with a help page: its "?" button and the F1 key open the topic
 // (a page of the program's help folder, "pagine\\name.htm") through the
 // help function the caller gives.
-#include <QDialog>
+#include "dialogo.h"
 #include <functional>
 #include <initializer_list>
 
 class QHBoxLayout;
 class QPushButton;
 
-class DialogoAiuto : public QDialog {
+class DialogoAiuto : public Dialogo {
     Q_OBJECT
 public:
     using Aiuto = std::function<void(const QString &)>;

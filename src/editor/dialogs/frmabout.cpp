@@ -7,7 +7,7 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
-frmAbout::frmAbout(const bool &avvioCompletato, QWidget *parent) : QDialog(parent), m_avvioCompletato(avvioCompletato)
+frmAbout::frmAbout(const bool &avvioCompletato, QWidget *parent) : Dialogo(parent), m_avvioCompletato(avvioCompletato)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Informazioni su Vetrasto"));

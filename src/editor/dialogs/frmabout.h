@@ -3,13 +3,13 @@
 // it is the splash, whose one-second timer brings up the main window and
 // which the main window's first activation closes; later the help menu shows
 // it as the about box, closed by a click, a key or ten seconds.
-#include <QDialog>
+#include "dialogo.h"
 #include <QTimer>
 #include <functional>
 
 class QLabel;
 
-class frmAbout : public QDialog {
+class frmAbout : public Dialogo {
     Q_OBJECT
 public:
     // avvioCompletato: the shop state's flag telling the two uses apart.

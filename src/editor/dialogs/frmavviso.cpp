@@ -9,7 +9,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-frmAvviso::frmAvviso(QWidget *parent) : QDialog(parent)
+frmAvviso::frmAvviso(QWidget *parent) : Dialogo(parent)
 {
     setObjectName(QStringLiteral("frmAvviso"));
     setWindowTitle(QStringLiteral("Aggiornamento del sito"));

@@ -2,12 +2,12 @@
 // frmAvviso, "Aggiornamento del sito": the reminder before an update that
 // only a rebuilt shop carries the latest edits to the server. Its check box
 // switches it off for good.
-#include <QDialog>
+#include "dialogo.h"
 
 class QCheckBox;
 class QPushButton;
 
-class frmAvviso : public QDialog {
+class frmAvviso : public Dialogo {
     Q_OBJECT
 public:
     explicit frmAvviso(QWidget *parent = nullptr);

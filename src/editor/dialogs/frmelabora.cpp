@@ -9,7 +9,7 @@
 
 frmElabora::frmElabora(const ShopState &stato, const Impostazioni &impostazioni, Messages &messages,
                        QWidget *parent)
-    : QDialog(parent), m_elaborazione(std::make_unique<Elaborazione>(stato, impostazioni, messages, this))
+    : Dialogo(parent), m_elaborazione(std::make_unique<Elaborazione>(stato, impostazioni, messages, this))
 {
     setObjectName(QStringLiteral("frmElabora"));
     setWindowTitle(QStringLiteral("Vetrasto"));

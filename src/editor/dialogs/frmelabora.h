@@ -5,14 +5,14 @@
 // left open.
 #include "elabora.h"
 
-#include <QDialog>
+#include "dialogo.h"
 #include <QTimer>
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
 
-class frmElabora : public QDialog, public Avanzamento {
+class frmElabora : public Dialogo, public Avanzamento {
     Q_OBJECT
 public:
     frmElabora(const ShopState &stato, const Impostazioni &impostazioni, Messages &messages,

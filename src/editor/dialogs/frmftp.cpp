@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 frmFTP::frmFTP(const ContestoPubblicazione &contesto, ModoFTP modo, Messages &messages, QWidget *parent)
-    : QDialog(parent), m_messaggi(messages), m_pubblicatore(contesto, modo, m_messaggi)
+    : Dialogo(parent), m_messaggi(messages), m_pubblicatore(contesto, modo, m_messaggi)
 {
     setObjectName(QStringLiteral("frmFTP"));
     setWindowTitle(QStringLiteral("Vetrasto - FTP"));
@@ -31,7 +31,8 @@ frmFTP::frmFTP(const ContestoPubblicazione &contesto, ModoFTP modo, Messages &me
     lblFile->setMinimumWidth(420);
     barAggiornamento = new QProgressBar;
     barAggiornamento->setObjectName(QStringLiteral("barAggiornamento"));
-    barAggiornamento->setRange(0, 0);
+    // Empty until a run counts its files.
+    barAggiornamento->setRange(0, 1);
     barAggiornamento->setValue(0);
     barAggiornamento->setTextVisible(false);
     auto *o = new QVBoxLayout(operazioni);
@@ -82,13 +83,10 @@ frmFTP::frmFTP(const ContestoPubblicazione &contesto, ModoFTP modo, Messages &me
     connect(&p, &Pubblicatore::fileLogScelto, txtLogFile, &QLineEdit::setText);
     connect(&p, &Pubblicatore::rigaRegistrata, this, [this](const QString &r) { m_righe << r; });
     connect(&p, &Pubblicatore::intervalloCambiato, this, [this](int massimo) {
-        // A single file shows a full bar once it is reached.
         barAggiornamento->setRange(0, qMax(massimo, 1));
         barAggiornamento->setValue(0);
     });
-    connect(&p, &Pubblicatore::posizioneCambiata, this, [this](int v) {
-        barAggiornamento->setValue(barAggiornamento->maximum() == 1 && v == 0 ? 1 : v);
-    });
+    connect(&p, &Pubblicatore::posizioneCambiata, barAggiornamento, &QProgressBar::setValue);
 }
 
 frmFTP::~frmFTP()

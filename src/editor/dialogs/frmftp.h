@@ -8,7 +8,7 @@
 #include "aggiornamentopassword.h"
 #include "pubblicatore.h"
 
-#include <QDialog>
+#include "dialogo.h"
 #include <QStringList>
 #include <QTimer>
 #include <memory>
@@ -20,7 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QThread;
 
-class frmFTP : public QDialog {
+class frmFTP : public Dialogo {
     Q_OBJECT
 public:
     frmFTP(const ContestoPubblicazione &contesto, ModoFTP modo, Messages &messages, QWidget *parent = nullptr);

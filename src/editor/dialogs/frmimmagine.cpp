@@ -36,7 +36,7 @@ W *chiamato(W *w, const char *nome)
 
 frmImmagine::frmImmagine(const QString &cartellaNegozio, Messages &messages, std::function<void(const QString &)> aiuto,
                          QWidget *parent)
-    : QDialog(parent), m_logica(cartellaNegozio, messages), m_aiuto(std::move(aiuto))
+    : Dialogo(parent), m_logica(cartellaNegozio, messages), m_aiuto(std::move(aiuto))
 {
     setObjectName(QStringLiteral("frmImmagine"));
     setWindowTitle(QStringLiteral("Vetrasto - Scelta immagine"));

@@ -6,7 +6,7 @@
 #include "immaginicatalogo.h"
 #include "sceltaimmagine.h"
 
-#include <QDialog>
+#include "dialogo.h"
 #include <functional>
 
 class QCheckBox;
@@ -19,7 +19,7 @@ class QPushButton;
 class QTabBar;
 class QToolButton;
 
-class frmImmagine : public QDialog {
+class frmImmagine : public Dialogo {
     Q_OBJECT
 public:
     frmImmagine(const QString &cartellaNegozio, Messages &messages, std::function<void(const QString &)> aiuto = {},

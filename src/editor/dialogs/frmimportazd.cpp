@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmImportaZD::frmImportaZD(QWidget *parent) : QDialog(parent)
+frmImportaZD::frmImportaZD(QWidget *parent) : Dialogo(parent)
 {
     setObjectName(QStringLiteral("frmImportaZD"));
     setWindowTitle(QStringLiteral("Vetrasto - Importazione da Zendaro"));

@@ -3,7 +3,7 @@
 // import (mark, price field, offer price field, VAT). "OK" leaves the four
 // digits of the options string in the tag; "Annulla" and the close box
 // leave it empty.
-#include <QDialog>
+#include "dialogo.h"
 
 class Catalogo;
 class Negozio;
@@ -11,7 +11,7 @@ class QCheckBox;
 class QComboBox;
 class QPushButton;
 
-class frmImportaZD : public QDialog {
+class frmImportaZD : public Dialogo {
     Q_OBJECT
 public:
     explicit frmImportaZD(QWidget *parent = nullptr);

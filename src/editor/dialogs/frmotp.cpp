@@ -5,7 +5,7 @@
 #include "ui_frmotp.h"
 
 frmOTP::frmOTP(AggiornamentoPassword &logica, const QString &host, const QString &cartella, QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::frmOTP>()), m_logica(logica)
+    : Dialogo(parent), ui(std::make_unique<Ui::frmOTP>()), m_logica(logica)
 {
     ui->setupUi(this);
     ui->txtHost->setText(host);

@@ -6,14 +6,14 @@
 // AggiornamentoPassword.
 #include "aggiornamentopassword.h"
 
-#include <QDialog>
+#include "dialogo.h"
 #include <memory>
 
 namespace Ui {
 class frmOTP;
 }
 
-class frmOTP : public QDialog {
+class frmOTP : public Dialogo {
     Q_OBJECT
 public:
     // host and cartella: the main window's FTP host and remote CGI folder.

@@ -1,6 +1,7 @@
 #include "frmpg.h"
 
 #include "messages.h"
+#include "schermo.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -35,7 +36,9 @@ frmPG::frmPG(std::unique_ptr<ConfigurazioneSistema> conf, Messages &messages, Ai
     setModal(true);
     setObjectName(m_conf->dati().oggetto);
     setWindowTitle(m_conf->dati().titolo);
-    m_colonna = new QVBoxLayout(this);
+    m_corpo = new QWidget(this);
+    m_colonna = new QVBoxLayout(m_corpo);
+    m_colonna->setContentsMargins(0, 0, 0, 0);
     m_modulo = new QGridLayout;
     m_modulo->setColumnStretch(1, 1);
     // LeggiConf comes first: the subclass shows what it read. A file that
@@ -103,11 +106,15 @@ void frmPG::finisci()
     cmdAnnulla = new QPushButton(QStringLiteral("Annulla"), this);
     cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
     m_colonna->addStretch();
-    m_colonna->addLayout(rigaPulsanti({cmdOK, cmdAnnulla}));
+    // The texts and fields scroll on a screen too short for them; the
+    // buttons stay in sight.
+    m_corpo->setMinimumWidth(LarghezzaTesti);
+    auto *tutto = new QVBoxLayout(this);
+    tutto->addWidget(new AreaScorrevole(m_corpo, this), 1);
+    tutto->addLayout(rigaPulsanti({cmdOK, cmdAnnulla}));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &frmPG::onOK);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmPG::reject);
-    DimensionaPerTesti(this, 560);
 }
 
 void frmPG::onOK()

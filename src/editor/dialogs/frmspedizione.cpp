@@ -1,5 +1,7 @@
 #include "frmspedizione.h"
 
+#include "schermo.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -144,9 +146,14 @@ frmSpedizione::frmSpedizione(EditorSpedizione &logica, Aiuto aiuto, QWidget *par
     QHBoxLayout *bottoni = rigaPulsanti({cmdOK, cmdAnnulla});
     cmdOK->setDefault(true);
 
+    // Everything but the buttons scrolls on a screen too short for it.
+    auto *corpo = new QWidget(this);
+    auto *colonna = new QVBoxLayout(corpo);
+    colonna->setContentsMargins(0, 0, 0, 0);
+    colonna->addLayout(alto);
+    colonna->addWidget(creaFasce(), 1);
     auto *tutto = new QVBoxLayout(this);
-    tutto->addLayout(alto);
-    tutto->addWidget(creaFasce(), 1);
+    tutto->addWidget(new AreaScorrevole(corpo, this), 1);
     tutto->addLayout(bottoni);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmSpedizione::onOK);
