@@ -132,8 +132,7 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
     // Variants.
     QString cartOpzione[3];
     for (int n = 1; n <= 3; ++n) {
-        const QVariant &v = a.opzione[size_t(n - 1)];
-        const qint32 set = v.isNull() ? 1 : CLng(v.toDouble());
+        const qint32 set = NumeroSetVarianti(a.opzione[size_t(n - 1)]);
         const QString menu = CreaOpzione(*c.varianti, *c.stato, set, numero, n, prezzo.fattoreVarianti,
                                          prezzo.aliquota, c.ivaCompresa, &voce.ordine.varianti[size_t(n - 1)]);
         const QString k = QString::number(n);

@@ -49,27 +49,35 @@ QString NomeFileDatiOrdine(const QString &IDnegozio)
     return QStringLiteral("prezzi") + IDnegozio + QStringLiteral(".tsv");
 }
 
-QByteArray DatiOrdine(const QList<RigaDatiOrdine> &righe, const ShopState &stato)
+QByteArray IntestazioneDatiOrdine()
 {
-    QByteArray out("vetrasto-prezzi\t2\n");
-    for (const RigaDatiOrdine &r : righe) {
-        out += "A\t";
-        if (r.chiave > 0)
-            out += QByteArray::number(r.chiave);
-        out += '\t';
-        aggiungiTesto(out, r.codice);
-        out += '\t';
-        aggiungiTesto(out, NomeInCarrello(r.articolo));
-        out += '\t' + FormatoImporto(r.prezzo, stato).toUtf8() + '\t' + frazione(r.aliquota) + '\t' + peso(r.peso) +
-               '\n';
-        for (int n = 0; n < 3; ++n) {
-            for (const VarianteOrdine &v : r.varianti[n]) {
-                out += "V\t" + QByteArray::number(n + 1) + '\t';
-                aggiungiTesto(out, v.testo);
-                out += '\t' + FormatoImporto(v.prezzo, stato).toUtf8() + '\t' + peso(v.peso) + '\n';
-            }
+    return QByteArrayLiteral("vetrasto-prezzi\t2\n");
+}
+
+void AggiungiDatiOrdine(QByteArray &out, const RigaDatiOrdine &r, const ShopState &stato)
+{
+    out += "A\t";
+    if (r.chiave > 0)
+        out += QByteArray::number(r.chiave);
+    out += '\t';
+    aggiungiTesto(out, r.codice);
+    out += '\t';
+    aggiungiTesto(out, NomeInCarrello(r.articolo));
+    out += '\t' + FormatoImporto(r.prezzo, stato).toUtf8() + '\t' + frazione(r.aliquota) + '\t' + peso(r.peso) + '\n';
+    for (int n = 0; n < 3; ++n) {
+        for (const VarianteOrdine &v : r.varianti[n]) {
+            out += "V\t" + QByteArray::number(n + 1) + '\t';
+            aggiungiTesto(out, v.testo);
+            out += '\t' + FormatoImporto(v.prezzo, stato).toUtf8() + '\t' + peso(v.peso) + '\n';
         }
     }
+}
+
+QByteArray DatiOrdine(const QList<RigaDatiOrdine> &righe, const ShopState &stato)
+{
+    QByteArray out = IntestazioneDatiOrdine();
+    for (const RigaDatiOrdine &r : righe)
+        AggiungiDatiOrdine(out, r, stato);
     return out;
 }
 

@@ -26,10 +26,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QMutex>
+#include <QRegularExpression>
 #include <QThread>
-#include <QThreadPool>
-#include <QWaitCondition>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -83,64 +81,6 @@ QElapsedTimer &orologio()
     }();
     return t;
 }
-
-// The department jobs of one build: run on a pool of threads, their results
-// taken in department order.
-class Lavori {
-public:
-    // Departments flagged in `salta` get no job and an empty result.
-    Lavori(const DatiPagine &dati, const std::vector<Reparto> &reparti, const std::vector<char> &salta, int threads)
-        : m_dati(dati), m_reparti(reparti), m_salta(salta), m_risultati(reparti.size())
-    {
-        m_pool.setMaxThreadCount(threads);
-        for (size_t i = 0; i < reparti.size(); ++i)
-            m_pool.start([this, i] { esegui(i); });
-    }
-    ~Lavori() { ferma(); }
-
-    void ferma()
-    {
-        m_annulla.store(true);
-        m_pool.waitForDone();
-    }
-
-    // The result of department i once it is there; nullopt when it is not
-    // there within the time given.
-    std::optional<RisultatoReparto> prendi(size_t i, int millisecondi)
-    {
-        QMutexLocker lock(&m_mutex);
-        QDeadlineTimer scadenza(millisecondi);
-        while (!m_risultati[i]) {
-            if (!m_pronto.wait(&m_mutex, scadenza))
-                return std::nullopt;
-        }
-        std::optional<RisultatoReparto> r = std::move(m_risultati[i]);
-        m_risultati[i].reset();
-        return r;
-    }
-
-private:
-    void esegui(size_t i)
-    {
-        RisultatoReparto r;
-        if (m_annulla.load())
-            r.annullato = true;
-        else if (!m_salta[i])
-            r = CostruisciReparto(m_dati, m_reparti[i], m_annulla);
-        QMutexLocker lock(&m_mutex);
-        m_risultati[i] = std::move(r);
-        m_pronto.wakeAll();
-    }
-
-    const DatiPagine &m_dati;
-    const std::vector<Reparto> &m_reparti;
-    const std::vector<char> &m_salta;
-    std::vector<std::optional<RisultatoReparto>> m_risultati;
-    std::atomic<bool> m_annulla{false};
-    QMutex m_mutex;
-    QWaitCondition m_pronto;
-    QThreadPool m_pool;
-};
 
 // The build's closing question. Without the site's address the pages post
 // their orders and searches to nowhere: the merchant is told so first.
@@ -301,23 +241,6 @@ bool Elaborazione::controllaEmailOrdini()
     return false;
 }
 
-void Elaborazione::fuoriVendita(const Navigazione &navigazione, ArticoliCatalogo &articoli, const Varianti &varianti)
-{
-    // An article whose price rests on a number that cannot be read would
-    // be sold at 0: it stays out of the site, named in a warning.
-    QSet<qint64> esclusi;
-    const QStringList righe = ArticoliIlleggibili(navigazione.reparti(), articoli, varianti,
-                                                  NumeriIlleggibiliReparti(*m_stato.dbCatalogo), &esclusi);
-    if (righe.isEmpty())
-        return;
-    articoli.escludi(esclusi);
-    m_messages.warning(AvvisoConElenco(
-        QStringLiteral("Questi articoli non sono stati messi in vendita nel sito: il loro prezzo o il loro peso "
-                       "dipende da un valore del catalogo che non è un numero (il catalogo potrebbe essere "
-                       "danneggiato). Correggere i valori indicati e costruire di nuovo il negozio."),
-        righe));
-}
-
 bool Elaborazione::controllaCartelle()
 {
     // A file is made and removed at once: whatever the folders hold stays
@@ -414,7 +337,7 @@ Elaborazione::Esito Elaborazione::MakePages()
     m_repartiFatti = 0;
     m_elencoVetrina = QStringLiteral("<BR>");
     m_celleVetrina.clear();
-    m_datiOrdine.clear();
+    m_datiOrdine = IntestazioneDatiOrdine();
     m_prezziFuoriMisura.clear();
     m_ultimaPausa = -1;
     m_file = FileAmmessi{};
@@ -470,12 +393,11 @@ Elaborazione::Esito Elaborazione::MakePages()
             m_campiArticolo = CampiTabella::daTabella(*lavoro, QStringLiteral("articoli"));
             lavoro->close();
         }
+        // The departments and the variant sets; the articles are read by
+        // reparti(), a department at a time.
         Database &catalogo = *m_stato.dbCatalogo;
-        Navigazione navigazione(catalogo);
-        navigazione.setModelloEvidenza(ModelloEvidenzaDa(m_colori[4]));
-        ArticoliCatalogo articoli = ArticoliCatalogo::leggi(catalogo);
+        Navigazione navigazione(LeggiReparti(catalogo), ModelloEvidenzaDa(m_colori[4]));
         const Varianti varianti = Varianti::leggi(catalogo);
-        fuoriVendita(navigazione, articoli, varianti);
 
         // The shop-wide fields, the same on every page.
         TabelleScript tabelle;
@@ -495,7 +417,6 @@ Elaborazione::Esito Elaborazione::MakePages()
         // The departments.
         DatiPagine d;
         d.navigazione = &navigazione;
-        d.articoli = &articoli;
         d.articolo.imp = &m_imp;
         d.articolo.stato = &m_stato;
         d.articolo.varianti = &varianti;
@@ -518,16 +439,12 @@ Elaborazione::Esito Elaborazione::MakePages()
         QStringList isolati;
         for (int i : navigazione.Irraggiungibili())
             isolati << nomeReparto(navigazione.reparti()[size_t(i)]);
-        if (!isolati.isEmpty())
-            m_messages.warning(QStringLiteral("Nessun collegamento del negozio porta alle pagine di questi reparti, "
-                                              "perché il reparto superiore manca o li contiene: ") +
-                               isolati.join(QStringLiteral(", ")) +
-                               QStringLiteral(". Spostarli sotto un altro reparto."));
-        // Names that would leave the pages folder or the template set, or
-        // that another department or the set takes, are refused department
-        // by department; nothing links a refused department.
-        const std::vector<char> rifiutato = rifiutaReparti(navigazione, d);
-        navigazione.escludi(rifiutato);
+        const QString avvisoIsolati =
+            isolati.isEmpty() ? QString()
+                              : QStringLiteral("Nessun collegamento del negozio porta alle pagine di questi reparti, "
+                                               "perché il reparto superiore manca o li contiene: ") +
+                                    isolati.join(QStringLiteral(", ")) +
+                                    QStringLiteral(". Spostarli sotto un altro reparto.");
         const int n = int(navigazione.reparti().size());
         m_avanzamento.intervallo(n > 0 ? n + 1 : 100);
         // How a step that did not go on ends the build.
@@ -540,7 +457,7 @@ Elaborazione::Esito Elaborazione::MakePages()
             }
             return std::nullopt;
         };
-        if (const auto esito = interrotta(reparti(navigazione, d, rifiutato)))
+        if (const auto esito = interrotta(reparti(navigazione, d, varianti, avvisoIsolati)))
             return *esito;
         if (!m_prezziFuoriMisura.isEmpty())
             m_messages.warning(AvvisoConElenco(
@@ -548,7 +465,7 @@ Elaborazione::Esito Elaborazione::MakePages()
                                "d'ordine rifiuterà ogni ordine che li contiene. Correggere prezzo, offerta, varianti, "
                                "IVA o sconto del reparto e costruire di nuovo il negozio."),
                 m_prezziFuoriMisura));
-        if (!Make::scriviFile(fileDatiOrdine(), DatiOrdine(m_datiOrdine, m_stato), &errore)) {
+        if (!Make::scriviFile(fileDatiOrdine(), m_datiOrdine, &errore)) {
             m_messages.warning(Make::avvisoScrittura(fileDatiOrdine(), errore));
             fallimento();
             return Esito::Fallita;
@@ -591,7 +508,8 @@ Elaborazione::Esito Elaborazione::MakePages()
     return Esito::Fallita;
 }
 
-std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, const DatiPagine &d)
+std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, const std::vector<int> &pagine,
+                                               QStringList *avvisi) const
 {
     const std::vector<Reparto> &tutti = navigazione.reparti();
     std::vector<char> rifiutato(tutti.size(), 0);
@@ -611,7 +529,7 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
         else if (!NomeModelloValido(r.modello))
             motivo = QStringLiteral("il modello '") + r.modello + QStringLiteral("' non è un file del template");
         QStringList file;
-        for (int p = 1, n = NumeroPagine(d, r); motivo.isEmpty() && p <= n; ++p) {
+        for (int p = 1; motivo.isEmpty() && p <= pagine[i]; ++p) {
             file << PageFile(r.pagina, p);
             const auto preso = presi.constFind(file.last().toLower());
             if (preso == presi.constEnd())
@@ -625,8 +543,8 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
         }
         if (!motivo.isEmpty()) {
             rifiutato[i] = 1;
-            m_messages.warning(QStringLiteral("Le pagine del reparto ") + nomeReparto(r) +
-                               QStringLiteral(" non sono state create: ") + motivo + u'.');
+            *avvisi << QStringLiteral("Le pagine del reparto ") + nomeReparto(r) +
+                           QStringLiteral(" non sono state create: ") + motivo + u'.';
             continue;
         }
         for (const QString &f : file)
@@ -635,12 +553,30 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
     return rifiutato;
 }
 
-Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPagine &d,
-                                          const std::vector<char> &rifiutato)
+bool Elaborazione::pagineContese(const Navigazione &navigazione) const
 {
+    // A department's further pages ("base_p2.htm", ...) can take a name
+    // only from a file of the set or from another department's first page
+    // named like them: two departments of one base meet at their first
+    // pages already.
+    QSet<QString> basi;
+    QStringList nomi = fileDelSet();
+    for (const Reparto &r : navigazione.reparti()) {
+        basi.insert(r.pagina.toLower());
+        nomi << PageFile(r.pagina, 1);
+    }
+    static const QRegularExpression seguente(QStringLiteral("^(.*)_p([2-9]|[1-9][0-9]+)\\.htm$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    for (const QString &nome : std::as_const(nomi))
+        if (const auto m = seguente.match(nome); m.hasMatch() && basi.contains(m.captured(1).toLower()))
+            return true;
+    return false;
+}
+
+void Elaborazione::leggiModelli(const Navigazione &navigazione, DatiPagine &d, const std::vector<char> &rifiutato)
+{
+    // One that is not a regular file of the set counts as missing.
     const std::vector<Reparto> &tutti = navigazione.reparti();
-    // The page models are read once; one that is not a regular file of the
-    // set counts as missing.
     for (size_t i = 0; i < tutti.size(); ++i) {
         const QString percorso = d.percorsoModello(tutti[i]);
         if (rifiutato[i] || d.modelli.contains(percorso))
@@ -648,12 +584,132 @@ Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPa
         const QString file = m_file.trova(CartellaSet, tutti[i].modello + QStringLiteral(".htm"));
         d.modelli.insert(percorso, file.isEmpty() ? Make::Modello{percorso} : Make::leggiModello(file));
     }
+}
 
+namespace {
+
+// Leaves out of the articles of a department (shared by the departments
+// `reparti` of the same key) those whose price rests on a number the
+// catalogue cannot read, each named in a line of each department.
+void togliIlleggibili(ArticoliGrezzi &articoli, const std::vector<int> &reparti, const std::vector<Reparto> &tutti,
+                      const Varianti &varianti, std::vector<QStringList> &righe)
+{
+    bool diReparto = false;
+    for (int i : reparti)
+        diReparto = diReparto || !tutti[size_t(i)].illeggibili.isEmpty();
+    std::vector<int> tutte;
+    if (diReparto)
+        for (int a = 0; a < articoli.numero(); ++a)
+            tutte.push_back(a);
+    std::vector<char> via;
+    for (int a : diReparto ? tutte : articoli.sospetti()) {
+        const Articolo art = articoli.articolo(a);
+        for (int i : reparti) {
+            const QStringList motivi = MotiviIlleggibili(art, tutti[size_t(i)], varianti);
+            if (motivi.isEmpty())
+                continue;
+            righe[size_t(i)] << NomeArticolo(art, tutti[size_t(i)]) + QStringLiteral(": ") +
+                                    motivi.join(QStringLiteral(", "));
+            via.resize(size_t(articoli.numero()), 0);
+            via[size_t(a)] = 1;
+        }
+    }
+    if (!via.empty())
+        articoli.togli(via);
+}
+
+} // namespace
+
+Elaborazione::Passo Elaborazione::reparti(Navigazione &navigazione, DatiPagine &d, const Varianti &varianti,
+                                          const QString &avvisoIsolati)
+{
+    const int threads = this->threads > 0 ? this->threads : std::max(1, QThread::idealThreadCount());
+    LavoriReparti lavori(d, navigazione.reparti(), threads);
+    QStringList illeggibili, rifiuti;
+    if (const Passo p = leggiArticoli(navigazione, d, varianti, lavori, &illeggibili, &rifiuti); p != Passo::Avanti)
+        return p;
+    if (!illeggibili.isEmpty())
+        m_messages.warning(AvvisoConElenco(
+            QStringLiteral("Questi articoli non sono stati messi in vendita nel sito: il loro prezzo o il loro peso "
+                           "dipende da un valore del catalogo che non è un numero (il catalogo potrebbe essere "
+                           "danneggiato). Correggere i valori indicati e costruire di nuovo il negozio."),
+            illeggibili));
+    if (!avvisoIsolati.isEmpty())
+        m_messages.warning(avvisoIsolati);
+    for (const QString &avviso : std::as_const(rifiuti))
+        m_messages.warning(avviso);
     if (fermati())
         return Passo::Annulla;
-    const int threads = this->threads > 0 ? this->threads : std::max(1, QThread::idealThreadCount());
-    Lavori lavori(d, tutti, rifiutato, threads);
-    for (size_t i = 0; i < tutti.size(); ++i) {
+    return raccogli(lavori, navigazione.reparti().size());
+}
+
+Elaborazione::Passo Elaborazione::leggiArticoli(Navigazione &navigazione, DatiPagine &d, const Varianti &varianti,
+                                                LavoriReparti &lavori, QStringList *illeggibili, QStringList *rifiuti)
+{
+    const std::vector<Reparto> &tutti = navigazione.reparti();
+    // Which departments are refused is known before their articles unless
+    // the number of a department's pages can decide it: then once every
+    // article is read, and the jobs start only then.
+    std::vector<char> rifiutato;
+    const auto decidi = [&](const std::vector<int> &pagine) {
+        rifiutato = rifiutaReparti(navigazione, pagine, rifiuti);
+        // Nothing links a refused department.
+        navigazione.escludi(rifiutato);
+        leggiModelli(navigazione, d, rifiutato);
+    };
+    const bool subito = !pagineContese(navigazione);
+    if (subito)
+        decidi(std::vector<int>(tutti.size(), 1));
+
+    QHash<QString, std::vector<int>> perChiave;
+    for (size_t i = 0; i < tutti.size(); ++i)
+        perChiave[ChiaveReparto(tutti[i].ID)].push_back(int(i));
+    std::vector<std::shared_ptr<const ArticoliGrezzi>> articoli(tutti.size());
+    std::vector<char> avviato(tutti.size(), 0);
+    const auto avvia = [&](size_t i) {
+        static const auto nessuno = std::make_shared<const ArticoliGrezzi>();
+        if (rifiutato[i])
+            lavori.salta(i);
+        else
+            lavori.avvia(i, articoli[i] ? std::move(articoli[i]) : nessuno);
+        avviato[i] = 1;
+    };
+    std::vector<QStringList> righe(tutti.size());
+    LettoreArticoli lettore(*m_stato.dbCatalogo, varianti);
+    QString chiave;
+    ArticoliGrezzi grezzi;
+    while (lettore.prossimo(chiave, grezzi)) {
+        if (fermati())
+            return Passo::Annulla;
+        const auto reparti = perChiave.constFind(chiave);
+        if (reparti == perChiave.constEnd())
+            continue;
+        togliIlleggibili(grezzi, *reparti, tutti, varianti, righe);
+        const auto gruppo = std::make_shared<const ArticoliGrezzi>(std::move(grezzi));
+        for (int i : *reparti) {
+            articoli[size_t(i)] = gruppo;
+            if (subito)
+                avvia(size_t(i));
+        }
+    }
+    if (!subito) {
+        std::vector<int> pagine(tutti.size());
+        for (size_t i = 0; i < tutti.size(); ++i)
+            pagine[i] = NumeroPagine(tutti[i], articoli[i] ? articoli[i]->numero() : 0);
+        decidi(pagine);
+    }
+    // The departments without articles, and the rest when refusals waited.
+    for (size_t i = 0; i < tutti.size(); ++i)
+        if (!avviato[i])
+            avvia(i);
+    for (const QStringList &r : righe)
+        *illeggibili += r;
+    return Passo::Avanti;
+}
+
+Elaborazione::Passo Elaborazione::raccogli(LavoriReparti &lavori, size_t reparti)
+{
+    for (size_t i = 0; i < reparti; ++i) {
         std::optional<RisultatoReparto> r;
         while (!(r = lavori.prendi(i, intervalloEventi))) {
             if (fermati()) {
@@ -674,7 +730,7 @@ Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPa
         for (const QString &f : r->file)
             m_upload.aggiungi(f);
         m_elencoVetrina += r->elencoVetrina;
-        m_datiOrdine += r->ordine;
+        m_datiOrdine += r->datiOrdine;
         m_prezziFuoriMisura += r->prezziFuoriMisura;
         m_celleVetrina += r->celle;
         if (!m_ricerca.scrivi(r->ricerca)) {

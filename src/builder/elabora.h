@@ -5,11 +5,13 @@
 // publisher. It never shows a widget: messages go through the Messages it is
 // given, progress and cancelling through an Avanzamento.
 //
-// The catalogue is read once into memory; the shop-wide page fields and the
-// navigation are made once; then the departments' pages are merged and
-// written on several threads, each page once and complete. The upload list,
-// the search data and the showcase are put together in department order, so
-// the output is the same whatever the number of threads.
+// The catalogue is read once: the shop-wide page fields and the navigation
+// are made once, then the articles are read a department at a time, and
+// each department's pages are merged and written on a pool of threads as
+// soon as its articles are read, each page once and complete. The upload
+// list, the search data, the order script's price list and the showcase are
+// put together in department order, so the output is the same whatever the
+// number of threads.
 #include "datiordine.h"
 #include "impostazioni.h"
 #include "riga.h"
@@ -22,7 +24,7 @@
 #include <array>
 #include <vector>
 
-class ArticoliCatalogo;
+class LavoriReparti;
 class Messages;
 class Navigazione;
 class Varianti;
@@ -87,21 +89,33 @@ private:
     bool controllaProgramma();
     bool controllaPercorsoPerl();
     bool controllaEmailOrdini();
-    // Leaves out of the site the articles whose price rests on a number the
-    // catalogue cannot read, and names them.
-    void fuoriVendita(const Navigazione &navigazione, ArticoliCatalogo &articoli, const Varianti &varianti);
     bool controllaCartelle();
     // Reads the folders whose files the build uses and names in one warning
     // each the files it leaves out, and why.
     void esaminaFile();
     void azzera();
-    // The departments whose pages cannot be made under their names, each
-    // with its warning.
-    std::vector<char> rifiutaReparti(const Navigazione &navigazione, const DatiPagine &dati);
+    // The departments whose pages cannot be made under their names, given
+    // how many pages each gets, each with its warning in *avvisi.
+    std::vector<char> rifiutaReparti(const Navigazione &navigazione, const std::vector<int> &pagine,
+                                     QStringList *avvisi) const;
+    // Whether how many pages a department gets can decide which
+    // departments are refused.
+    bool pagineContese(const Navigazione &navigazione) const;
     // The names the template set's pages and resources take in the pages folder.
     QStringList fileDelSet() const;
-    // The department pages on the pool of threads, taken back in order.
-    Passo reparti(const Navigazione &navigazione, DatiPagine &dati, const std::vector<char> &rifiutato);
+    // The models of the departments not refused, read once.
+    void leggiModelli(const Navigazione &navigazione, DatiPagine &dati, const std::vector<char> &rifiutato);
+    // The department pages: each department's made on the pool of threads
+    // as soon as its articles are read, the results taken back in order.
+    // The warnings about the catalogue (articles left out, departments no
+    // link reaches, departments refused) come before the departments'.
+    Passo reparti(Navigazione &navigazione, DatiPagine &dati, const Varianti &varianti, const QString &avvisoIsolati);
+    // Reads the articles and starts the department jobs; the articles left
+    // out and the refused departments are named in *illeggibili and *rifiuti.
+    Passo leggiArticoli(Navigazione &navigazione, DatiPagine &dati, const Varianti &varianti, LavoriReparti &lavori,
+                        QStringList *illeggibili, QStringList *rifiuti);
+    // The departments' results in build order.
+    Passo raccogli(LavoriReparti &lavori, size_t reparti);
     void rigaHome(const Navigazione &navigazione);
     Passo pagineSet();
     bool pagamentoEsito();
@@ -140,7 +154,7 @@ private:
     Riga m_rigaNegozio, m_rigaHome;
     QString m_elencoVetrina = QStringLiteral("<BR>");
     QStringList m_celleVetrina;
-    QList<RigaDatiOrdine> m_datiOrdine;
+    QByteArray m_datiOrdine;
     QStringList m_prezziFuoriMisura;
     int m_repartiFatti = 0;
     qint64 m_ultimaPausa = -1;

@@ -3,7 +3,6 @@
 #include "formato.h"
 #include "frammenti.h"
 #include "numeri.h"
-#include "recordset.h"
 
 namespace {
 
@@ -78,50 +77,8 @@ QString FormMenu(const QString &opzioni, bool conVoceVuota)
            QStringLiteral("</select>") + crlf + QStringLiteral("</form>");
 }
 
-Navigazione::Navigazione(Database &catalogo)
-{
-    Recordset rs(catalogo.shared_from_this(), QStringLiteral("SELECT * FROM categorie ORDER BY livello, ordinamento"));
-    const int n = rs.recordCount();
-    m_reparti.reserve(n);
-    if (n > 0) {
-        const int cID = rs.fieldIndex(QStringLiteral("ID")), cGen = rs.fieldIndex(QStringLiteral("genitore")),
-                  cLiv = rs.fieldIndex(QStringLiteral("livello")), cPag = rs.fieldIndex(QStringLiteral("pagina")),
-                  cMod = rs.fieldIndex(QStringLiteral("template")), cTit = rs.fieldIndex(QStringLiteral("titolo")),
-                  cMax = rs.fieldIndex(QStringLiteral("maxarticoli")), cNote = rs.fieldIndex(QStringLiteral("note")),
-                  cDesc = rs.fieldIndex(QStringLiteral("descrizione")),
-                  cI0 = rs.fieldIndex(QStringLiteral("immagine0")), cX0 = rs.fieldIndex(QStringLiteral("imgX0")),
-                  cY0 = rs.fieldIndex(QStringLiteral("imgY0")), cI1 = rs.fieldIndex(QStringLiteral("immagine1")),
-                  cX1 = rs.fieldIndex(QStringLiteral("imgX1")), cY1 = rs.fieldIndex(QStringLiteral("imgY1")),
-                  cIva = rs.fieldIndex(QStringLiteral("iva")), cSconto = rs.fieldIndex(QStringLiteral("sconto"));
-        rs.moveFirst();
-        for (int i = 0; i < n; ++i, rs.moveNext()) {
-            Reparto r;
-            r.ID = rs.value(cID).toString();
-            r.genitoreValore = rs.value(cGen);
-            r.genitore = r.genitoreValore.toString();
-            r.livello = rs.value(cLiv).toInt();
-            r.pagina = rs.value(cPag).toString();
-            r.modello = rs.value(cMod).toString();
-            r.titolo = rs.value(cTit).toString();
-            r.maxarticoli = rs.value(cMax).toInt();
-            r.note = rs.value(cNote);
-            r.descrizione = rs.value(cDesc);
-            r.immagine0 = rs.value(cI0);
-            r.imgX0 = rs.value(cX0);
-            r.imgY0 = rs.value(cY0);
-            r.immagine1 = rs.value(cI1);
-            r.imgX1 = rs.value(cX1);
-            r.imgY1 = rs.value(cY1);
-            r.iva = rs.value(cIva);
-            r.sconto = rs.value(cSconto);
-            m_reparti.push_back(std::move(r));
-        }
-    }
-    indicizza();
-    componi();
-}
-
-Navigazione::Navigazione(std::vector<Reparto> reparti) : m_reparti(std::move(reparti))
+Navigazione::Navigazione(std::vector<Reparto> reparti, const QString &modelloEvidenza)
+    : m_evidenza(modelloEvidenza), m_reparti(std::move(reparti))
 {
     indicizza();
     componi();
@@ -140,8 +97,11 @@ int Navigazione::indice(const QString &ID) const
 
 void Navigazione::escludi(const std::vector<char> &esclusi)
 {
-    m_esclusi = esclusi;
-    m_esclusi.resize(m_reparti.size(), 0);
+    std::vector<char> nuovi = esclusi;
+    nuovi.resize(m_reparti.size(), 0);
+    if (nuovi == m_esclusi)
+        return;
+    m_esclusi = std::move(nuovi);
     componi();
 }
 
