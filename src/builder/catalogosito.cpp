@@ -4,7 +4,6 @@
 #include "recordset.h"
 #include "testoletto.h"
 
-#include <QSqlDriver>
 #include <cmath>
 #include <cstring>
 #include <sqlite3.h>
@@ -76,47 +75,28 @@ bool vero(const Cella &c, const ColumnInfo *info)
     return v.isValid() && !v.isNull() && v.toBool();
 }
 
-// A forward-only read of a query. It steps the engine's statement itself: a
-// whole catalogue is read many times faster than through the query layer,
-// which converts every column of every row into its own cache.
+// A forward-only read of a query straight from the engine, with the values
+// in the catalogue's kinds as a recordset gives them.
 class Lettore {
 public:
     Lettore(Database &db, const QString &tabella, const QString &sql)
+        : m_lettura(std::make_unique<LetturaDiretta>(db, sql))
     {
-        const QVariant h = db.connection().driver()->handle();
-        sqlite3 *connessione = h.isValid() ? *static_cast<sqlite3 *const *>(h.constData()) : nullptr;
-        const QByteArray testo = sql.toUtf8();
-        if (!connessione || sqlite3_prepare_v2(connessione, testo.constData(), int(testo.size()), &m_st, nullptr) != SQLITE_OK)
-            throw DbError(DbErr::Generic, connessione ? QString::fromUtf8(sqlite3_errmsg(connessione)) : sql);
+        sqlite3_stmt *st = m_lettura->istruzione();
         const TableInfo &info = db.tableInfo(tabella);
-        for (int i = 0; i < sqlite3_column_count(m_st); ++i) {
-            const QString nome = QString::fromUtf8(sqlite3_column_name(m_st, i));
+        for (int i = 0; i < sqlite3_column_count(st); ++i) {
+            const QString nome = QString::fromUtf8(sqlite3_column_name(st, i));
             m_colonne.insert(nome.toLower(), i);
             const ColumnInfo *c = info.column(nome);
             m_info.push_back(c ? *c : ColumnInfo{});
         }
     }
-    ~Lettore() { sqlite3_finalize(m_st); }
-    Lettore(const Lettore &) = delete;
-    Lettore &operator=(const Lettore &) = delete;
 
-    // Hands the statement over (with the columns' descriptions).
-    sqlite3_stmt *cedi()
-    {
-        return std::exchange(m_st, nullptr);
-    }
     const std::vector<ColumnInfo> &colonne() const { return m_info; }
-
-    bool prossima() { return passo(m_st); }
-    static bool passo(sqlite3_stmt *st)
-    {
-        const int r = sqlite3_step(st);
-        if (r == SQLITE_ROW)
-            return true;
-        if (r != SQLITE_DONE)
-            throw DbError(DbErr::Generic, QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(st))));
-        return false;
-    }
+    bool prossima() { return m_lettura->prossima(); }
+    sqlite3_stmt *istruzione() const { return m_lettura->istruzione(); }
+    // Hands the read over.
+    std::unique_ptr<LetturaDiretta> cedi() { return std::move(m_lettura); }
     int colonna(const char *nome) const { return m_colonne.value(QString::fromLatin1(nome).toLower(), -1); }
     static Cella cella(sqlite3_stmt *st, int colonna)
     {
@@ -134,13 +114,13 @@ public:
         }
         return c;
     }
-    QVariant valore(int colonna) const { return ::valore(cella(m_st, colonna), info(colonna)); }
-    QString testo(int colonna) const { return ::testo(cella(m_st, colonna), info(colonna)); }
-    bool numero(int colonna, bool intero) const { return ::numero(cella(m_st, colonna), intero); }
+    QVariant valore(int colonna) const { return ::valore(cella(istruzione(), colonna), info(colonna)); }
+    QString testo(int colonna) const { return ::testo(cella(istruzione(), colonna), info(colonna)); }
+    bool numero(int colonna, bool intero) const { return ::numero(cella(istruzione(), colonna), intero); }
 
 private:
     const ColumnInfo *info(int colonna) const { return colonna < 0 ? nullptr : &m_info[size_t(colonna)]; }
-    sqlite3_stmt *m_st = nullptr;
+    std::unique_ptr<LetturaDiretta> m_lettura;
     QHash<QString, int> m_colonne;
     std::vector<ColumnInfo> m_info;
 };
@@ -353,19 +333,16 @@ LettoreArticoli::LettoreArticoli(Database &catalogo, const Varianti &varianti) :
 {
     Lettore l(catalogo, QStringLiteral("articoli"), QString::fromLatin1(sqlArticoli));
     m_colonne = std::make_shared<const ArticoliGrezzi::Colonne>(ArticoliGrezzi::Colonne{l.colonne()});
-    m_st = l.cedi();
+    m_lettura = l.cedi();
 }
 
-LettoreArticoli::~LettoreArticoli()
-{
-    sqlite3_finalize(m_st);
-}
+LettoreArticoli::~LettoreArticoli() = default;
 
 void LettoreArticoli::aggiungi(ArticoliGrezzi &articoli)
 {
     std::array<Cella, numeroColonne> c;
     for (int k = 0; k < numeroColonne; ++k)
-        c[size_t(k)] = Lettore::cella(m_st, k);
+        c[size_t(k)] = Lettore::cella(m_lettura->istruzione(), k);
     // What may make the row's price rest on a field that holds no number.
     const std::vector<ColumnInfo> &info = m_colonne->info;
     bool sospetto = !numero(c[cPrez], true) || !numero(c[cPeso], false) ||
@@ -383,7 +360,7 @@ void LettoreArticoli::aggiungi(ArticoliGrezzi &articoli)
 
 QByteArray LettoreArticoli::catID() const
 {
-    const Cella c = Lettore::cella(m_st, cCat);
+    const Cella c = Lettore::cella(m_lettura->istruzione(), cCat);
     return c.tipo == SQLITE_NULL ? QByteArray() : QByteArray(c.byte, c.lunghezza);
 }
 
@@ -392,7 +369,7 @@ bool LettoreArticoli::prossimo(QString &chiave, ArticoliGrezzi &articoli)
     articoli = ArticoliGrezzi{};
     articoli.m_colonne = m_colonne;
     if (!m_avanti && !m_fine)
-        m_avanti = Lettore::passo(m_st);
+        m_avanti = m_lettura->prossima();
     if (!m_avanti) {
         m_fine = true;
         return false;
@@ -403,7 +380,7 @@ bool LettoreArticoli::prossimo(QString &chiave, ArticoliGrezzi &articoli)
     chiave = ChiaveReparto(QString::fromUtf8(id));
     for (;;) {
         aggiungi(articoli);
-        m_avanti = Lettore::passo(m_st);
+        m_avanti = m_lettura->prossima();
         if (!m_avanti) {
             m_fine = true;
             return true;

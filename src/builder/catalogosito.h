@@ -20,8 +20,6 @@
 #include <memory>
 #include <vector>
 
-struct sqlite3_stmt;
-
 // The fields of an article that its row on a page uses. Values keep the
 // catalogue's kinds (Null apart from 0 or "").
 struct Articolo {
@@ -111,7 +109,7 @@ public:
 private:
     void aggiungi(ArticoliGrezzi &articoli);
     QByteArray catID() const;  // of the row read last, as stored
-    sqlite3_stmt *m_st = nullptr;
+    std::unique_ptr<LetturaDiretta> m_lettura;
     const Varianti &m_varianti;
     std::shared_ptr<const ArticoliGrezzi::Colonne> m_colonne;
     bool m_avanti = false, m_fine = false;  // a row is read ahead; no row is left

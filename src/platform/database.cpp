@@ -398,6 +398,18 @@ const TableInfo &Database::tableInfo(const QString &table)
         scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {table})
             .toString();
     const bool hasAutoIncrement = createSql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
+    // The line of the definition that declares each column: the first that
+    // begins, after blanks, with the column's quoted name and a blank.
+    QHash<QStringView, QStringView> declarations;
+    for (QStringView line : QStringView(createSql).split(u'\n')) {
+        qsizetype i = 0;
+        while (i < line.size() && QStringView(u" \t\r\v\f").contains(line[i]))
+            ++i;
+        const qsizetype close = line.indexOf(u'"', i + 1);
+        if (i < line.size() && line[i] == u'"' && close > 0 && close + 1 < line.size() && line[close + 1] == u' ' &&
+            !declarations.contains(line.sliced(i + 1, close - i - 1)))
+            declarations.insert(line.sliced(i + 1, close - i - 1), line);
+    }
     while (q.next()) {
         ColumnInfo c;
         c.name = q.value(1).toString();
@@ -409,10 +421,9 @@ const TableInfo &Database::tableInfo(const QString &table)
         c.defaultValue = parseDefault(q.value(4));
         c.allowEmpty = !createSql.contains(u'"' + c.name + QStringLiteral(":empty\""));
         static const QRegularExpression jet(QStringLiteral("COLLATE\\s+JET"), QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpression line(QStringLiteral("^\\s*\"%1\" [^\\n]*$").arg(QRegularExpression::escape(c.name)),
-                                      QRegularExpression::MultilineOption);
-        const auto m = line.match(createSql);
-        c.exact = (c.type == FieldType::Text || c.type == FieldType::Memo) && m.hasMatch() && !m.captured(0).contains(jet);
+        const auto line = declarations.constFind(QStringView(c.name));
+        c.exact = (c.type == FieldType::Text || c.type == FieldType::Memo) && line != declarations.constEnd() &&
+                  !jet.match(*line).hasMatch();
         info.index.insert(c.name.toLower(), int(info.columns.size()));
         info.columns.push_back(c);
     }
@@ -490,6 +501,44 @@ qint64 Database::reserveAutoNumber(const QString &table)
     else
         execute(QStringLiteral("INSERT INTO sqlite_sequence(name, seq) VALUES(?, ?)"), {info.name, next});
     return next;
+}
+
+LetturaDiretta::LetturaDiretta(Database &db, const QString &sql)
+{
+    sqlite3 *connessione = db.isOpen() ? handleOf(db.connection()) : nullptr;
+    const QByteArray testo = sql.toUtf8();
+    if (!connessione || sqlite3_prepare_v2(connessione, testo.constData(), int(testo.size()), &m_st, nullptr) != SQLITE_OK)
+        throw DbError(DbErr::Generic, connessione ? QString::fromUtf8(sqlite3_errmsg(connessione)) : sql);
+}
+
+LetturaDiretta::~LetturaDiretta()
+{
+    sqlite3_finalize(m_st);
+}
+
+bool LetturaDiretta::prossima()
+{
+    // Stepped past its end, a statement would start again.
+    if (m_finita)
+        return false;
+    const int r = sqlite3_step(m_st);
+    if (r == SQLITE_ROW)
+        return true;
+    m_finita = true;
+    if (r != SQLITE_DONE)
+        throw DbError(DbErr::Generic, QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_st))));
+    return false;
+}
+
+bool LetturaDiretta::nullo(int colonna) const
+{
+    return sqlite3_column_type(m_st, colonna) == SQLITE_NULL;
+}
+
+QString LetturaDiretta::testo(int colonna) const
+{
+    const void *t = sqlite3_column_text16(m_st, colonna);
+    return QString(static_cast<const QChar *>(t), sqlite3_column_bytes16(m_st, colonna) / 2);
 }
 
 void Transazione::commit()

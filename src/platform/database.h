@@ -66,6 +66,8 @@ struct TableInfo {
     const ColumnInfo *column(const QString &n) const;
 };
 
+struct sqlite3_stmt;
+
 class Database : public std::enable_shared_from_this<Database> {
 public:
     enum class Access { Shared, Exclusive };
@@ -138,6 +140,29 @@ private:
 };
 
 using DatabasePtr = std::shared_ptr<Database>;
+
+// A query read straight from the engine, one row after another: for
+// reading many rows, each of which the query layer would first copy value
+// by value into its own cache. The values are the engine's own, read with
+// its functions (sqlite3_column_*) on istruzione().
+class LetturaDiretta {
+public:
+    LetturaDiretta(Database &db, const QString &sql);
+    ~LetturaDiretta();
+    LetturaDiretta(const LetturaDiretta &) = delete;
+    LetturaDiretta &operator=(const LetturaDiretta &) = delete;
+
+    // Moves to the next row; false after the last.
+    bool prossima();
+    sqlite3_stmt *istruzione() const { return m_st; }
+    // A column of the row as the query layer reads it: Null, or its text.
+    bool nullo(int colonna) const;
+    QString testo(int colonna) const;
+
+private:
+    sqlite3_stmt *m_st = nullptr;
+    bool m_finita = false;
+};
 
 // A transaction that is undone unless committed, on every way out.
 class Transazione {

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <QSqlQuery>
 #include <QFile>
+#include <sqlite3.h>
 
 namespace {
 
@@ -28,13 +29,13 @@ const FieldDef &schemaField(const QString &table, const QString &field)
 // statement.
 void rinumera(Database &db, const QString &table, const QString &order)
 {
-    QSqlQuery q = db.run(QStringLiteral("SELECT rowid, ordinamento FROM \"%1\" ORDER BY %2, rowid").arg(table, order));
+    LetturaDiretta q(db, QStringLiteral("SELECT rowid, ordinamento FROM \"%1\" ORDER BY %2, rowid").arg(table, order));
     std::vector<std::pair<qint64, qint64>> cambi;  // rowid, new order
     qint64 nuovo = 100;
-    for (; q.next(); nuovo += 5) {
-        const QVariant vecchio = q.value(1);
-        if (vecchio.isNull() || vecchio.toLongLong() != nuovo)
-            cambi.emplace_back(q.value(0).toLongLong(), nuovo);
+    for (; q.prossima(); nuovo += 5) {
+        sqlite3_stmt *riga = q.istruzione();
+        if (sqlite3_column_type(riga, 1) == SQLITE_NULL || sqlite3_column_int64(riga, 1) != nuovo)
+            cambi.emplace_back(sqlite3_column_int64(riga, 0), nuovo);
     }
     if (cambi.empty())
         return;
