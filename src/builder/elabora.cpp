@@ -420,7 +420,7 @@ Elaborazione::Esito Elaborazione::MakePages()
         d.articolo.imp = &m_imp;
         d.articolo.stato = &m_stato;
         d.articolo.varianti = &varianti;
-        d.articolo.campi = m_campiArticolo;
+        d.articolo.impostaCampi(m_campiArticolo);
         d.articolo.urlNegozio = URLNegozio(m_imp);
         d.articolo.badgeNovita = badge(QStringLiteral("vtas_novita.gif"));
         d.articolo.badgeOfferta = badge(QStringLiteral("vtas_offerta.gif"));

@@ -70,11 +70,20 @@ QString PutOnClick(const QString &Testo, const QString &link)
 
 QString FormMenu(const QString &opzioni, bool conVoceVuota)
 {
-    const QString crlf = QStringLiteral("\r\n");
-    return QStringLiteral("<form name=\"vtReparti\">") + crlf +
-           QStringLiteral("<select name=\"vtRepartiMenu\" onChange=\"RepGoTo()\">") + crlf +
-           (conVoceVuota ? QStringLiteral("<option selected value=\"#\"> </option>") + crlf : QString()) + opzioni +
-           QStringLiteral("</select>") + crlf + QStringLiteral("</form>");
+    // Put together in one piece: the options of a large shop's menu are
+    // most of a page.
+    static const QString testa = QStringLiteral("<form name=\"vtReparti\">\r\n"
+                                                "<select name=\"vtRepartiMenu\" onChange=\"RepGoTo()\">\r\n");
+    static const QString vuota = QStringLiteral("<option selected value=\"#\"> </option>\r\n");
+    static const QString coda = QStringLiteral("</select>\r\n</form>");
+    QString form;
+    form.reserve(testa.size() + vuota.size() + opzioni.size() + coda.size());
+    form += testa;
+    if (conVoceVuota)
+        form += vuota;
+    form += opzioni;
+    form += coda;
+    return form;
 }
 
 Navigazione::Navigazione(std::vector<Reparto> reparti, const QString &modelloEvidenza)
