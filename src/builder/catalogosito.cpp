@@ -4,6 +4,7 @@
 #include "recordset.h"
 #include "testoletto.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <sqlite3.h>
@@ -138,18 +139,29 @@ const char *const sqlArticoli =
 
 // A cell as it is kept in a buffer of rows: its kind in one byte, then the
 // number, or the length of the text and its bytes.
-void scriviCella(QByteArray &dati, const Cella &c)
+qsizetype misuraCella(const Cella &c)
 {
-    dati += char(c.tipo);
-    if (c.tipo == SQLITE_INTEGER)
-        dati.append(reinterpret_cast<const char *>(&c.intero), sizeof c.intero);
-    else if (c.tipo == SQLITE_FLOAT)
-        dati.append(reinterpret_cast<const char *>(&c.reale), sizeof c.reale);
-    else if (c.tipo != SQLITE_NULL) {
+    if (c.tipo == SQLITE_INTEGER || c.tipo == SQLITE_FLOAT)
+        return 1 + 8;
+    return c.tipo == SQLITE_NULL ? 1 : 1 + 4 + c.lunghezza;
+}
+
+char *scriviCella(char *p, const Cella &c)
+{
+    *p++ = char(c.tipo);
+    if (c.tipo == SQLITE_INTEGER) {
+        std::memcpy(p, &c.intero, sizeof c.intero);
+        p += sizeof c.intero;
+    } else if (c.tipo == SQLITE_FLOAT) {
+        std::memcpy(p, &c.reale, sizeof c.reale);
+        p += sizeof c.reale;
+    } else if (c.tipo != SQLITE_NULL) {
         const qint32 n = c.lunghezza;
-        dati.append(reinterpret_cast<const char *>(&n), sizeof n);
-        dati.append(c.byte, n);
+        std::memcpy(p, &n, sizeof n);
+        std::memcpy(p + sizeof n, c.byte, size_t(n));
+        p += sizeof n + size_t(n);
     }
+    return p;
 }
 
 // Reads a kept cell at p; p moves past it.
@@ -353,9 +365,18 @@ void LettoreArticoli::aggiungi(ArticoliGrezzi &articoli)
     }
     if (sospetto)
         articoli.m_sospetti.push_back(articoli.numero());
-    articoli.m_inizio.push_back(articoli.m_dati.size());
+    QByteArray &dati = articoli.m_dati;
+    const qsizetype inizio = dati.size();
+    qsizetype misura = 0;
     for (const Cella &x : c)
-        scriviCella(articoli.m_dati, x);
+        misura += misuraCella(x);
+    if (inizio + misura > dati.capacity())
+        dati.reserve(std::max(2 * dati.capacity(), inizio + misura));
+    dati.resize(inizio + misura);
+    char *p = dati.data() + inizio;
+    for (const Cella &x : c)
+        p = scriviCella(p, x);
+    articoli.m_inizio.push_back(inizio);
 }
 
 QByteArray LettoreArticoli::catID() const
