@@ -5,6 +5,9 @@
 #include "numeri.h"
 
 #include <QDeadlineTimer>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <vector>
 
@@ -182,15 +185,39 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     return esito;
 }
 
+namespace {
+
+// The texts of a page take a few hundred kilobytes each. While the jobs
+// run, the memory one page frees is kept for the next: the allocator would
+// otherwise map and unmap it, or give it back and fault it in again, for
+// every page on every thread, and each time warn the other processors. It
+// is given back when the jobs are done.
+void trattieniMemoria(bool trattieni)
+{
+#ifdef __GLIBC__
+    constexpr int predefinita = 128 * 1024;  // the allocator's own
+    mallopt(M_MMAP_THRESHOLD, trattieni ? 64 * 1024 * 1024 : predefinita);
+    mallopt(M_TRIM_THRESHOLD, trattieni ? 256 * 1024 * 1024 : predefinita);
+    if (!trattieni)
+        malloc_trim(0);
+#else
+    Q_UNUSED(trattieni);
+#endif
+}
+
+} // namespace
+
 LavoriReparti::LavoriReparti(const DatiPagine &dati, const std::vector<Reparto> &reparti, int threads)
     : m_dati(dati), m_reparti(reparti), m_risultati(reparti.size())
 {
     m_pool.setMaxThreadCount(threads);
+    trattieniMemoria(true);
 }
 
 LavoriReparti::~LavoriReparti()
 {
     ferma();
+    trattieniMemoria(false);
 }
 
 void LavoriReparti::avvia(size_t i, std::shared_ptr<const ArticoliGrezzi> articoli)
