@@ -1,5 +1,5 @@
 // vetrasto-bench build [SHOP [SET]] [--departments N --articles M] [--threads T] [--cancel MS] [--rebuild]
-//                      [--in DIR] [--copy [RUNS]]:
+//                      [--in DIR] [--copy [RUNS]] [--no-count]:
 // a complete build of a shop folder without windows, the shop's settings
 // record standing in for the main window's fields. SET is the path of a
 // template set folder (default: the shop's own set). Without SHOP it makes a
@@ -324,7 +324,7 @@ int benchBuild(int argc, char **argv)
     FormaSintetica forma;
     int threads = 0, copie = 0;
     qint64 annullaDopo = -1;
-    bool formaData = false, ricostruisci = false;
+    bool formaData = false, ricostruisci = false, contaPagine = true;
     QStringList posizionali;
     for (int i = 2; i < argc; ++i) {
         const char *a = argv[i];
@@ -343,6 +343,8 @@ int benchBuild(int argc, char **argv)
             ricostruisci = true;
         } else if (std::strcmp(a, "--in") == 0 && conValore) {
             cartellaIn = QDir(QString::fromLocal8Bit(argv[++i])).absolutePath();
+        } else if (std::strcmp(a, "--no-count") == 0) {
+            contaPagine = false;
         } else if (std::strcmp(a, "--copy") == 0) {
             copie = conValore && std::atoi(argv[i + 1]) > 0 ? std::atoi(argv[++i]) : 5;
         } else {
@@ -394,7 +396,8 @@ int benchBuild(int argc, char **argv)
             argomenti << set;
         if (threads > 0)
             argomenti << QStringLiteral("--threads") << QString::number(threads);
-        return confrontaCopia(negozio.state, argomenti, copie);
+        // The process does nothing the build would not: no pages counted.
+        return confrontaCopia(negozio.state, argomenti << QStringLiteral("--no-count"), copie);
     }
     const Impostazioni imp = CaricaImpostazioni(negozio.dati().dataGenerale.recordset(), negozio.state);
 
@@ -430,7 +433,7 @@ int benchBuild(int argc, char **argv)
         return 1;
     }
     qint64 byte = 0, pagine = 0;
-    for (QDirIterator it(negozio.state.CartellaPagine, QDir::Files); it.hasNext();) {
+    for (QDirIterator it(negozio.state.CartellaPagine, QDir::Files); contaPagine && it.hasNext();) {
         it.next();
         byte += it.fileInfo().size();
         if (it.fileName().endsWith(QLatin1String(".htm")))
@@ -438,8 +441,10 @@ int benchBuild(int argc, char **argv)
     }
     std::printf("build: %.3f s\n", secondi);
     std::printf("cpu: %.3f s\n", cpu);
-    std::printf("pages: %lld\n", static_cast<long long>(pagine));
-    std::printf("bytes: %lld\n", static_cast<long long>(byte));
+    if (contaPagine) {
+        std::printf("pages: %lld\n", static_cast<long long>(pagine));
+        std::printf("bytes: %lld\n", static_cast<long long>(byte));
+    }
     std::printf("peak: %.1f MB\n", double(piccoMemoriaKB()) / 1024.0);
     std::printf("one-thread: %.3f s\n", osservatore.secondiUnFilo());
     std::printf("watched: %.3f s\n", osservatore.secondiOsservati());

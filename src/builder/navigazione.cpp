@@ -150,39 +150,39 @@ void Navigazione::indicizza()
     }
 }
 
-QString Navigazione::linea(const Reparto &r, bool selected) const
+void Navigazione::linee(const Reparto &r, QString &linea, QString &lineaSel, QString &opzione,
+                        QString &opzioneSel) const
 {
-    // The markup is written with "|" for its quotes and converted alone; the
-    // department's title is put in as it stands, so that a "|" of the
-    // merchant's own stays one, and the picture's name as an attribute value.
+    // The markup is written with its own quotes; the department's title is
+    // put in as it stands, so that a "|" of the merchant's own stays one,
+    // and the page's and picture's names as attribute values.
     const QString pagina = ValoreAttributo(r.pagina + QStringLiteral(".htm"));
+    const QString rientra = rientro(r.livello);
+
+    // The tree: a picture, or the title in the highlight pattern, linked
+    // unless selected.
     const QString immagine = TagImmagine(r.immagine1, r.imgX1, r.imgY1, FormaTagImmagine::Pulsante);
-    QString t;
+    QString inizio;
     if (r.livello <= 1)
-        t = immagine.isEmpty() ? QStringLiteral("<B>\u2022 </B>") : QStringLiteral("<BR>");
+        inizio = immagine.isEmpty() ? QStringLiteral("<B>\u2022 </B>") : QStringLiteral("<BR>");
     else
-        t = QStringLiteral("&nbsp;&nbsp;");
-    t += rientro(r.livello);
+        inizio = QStringLiteral("&nbsp;&nbsp;");
+    inizio += rientra;
     QString etichetta = immagine;
     if (etichetta.isEmpty()) {
         const qsizetype p = m_evidenza.indexOf(radice);
         etichetta = p >= 0 ? m_evidenza.left(p) + r.titolo + m_evidenza.mid(p + 3) : r.titolo;
     }
-    if (selected)
-        t += QStringLiteral("<B>") + etichetta + QStringLiteral("</B>");
-    else
-        t += MettiVirgolette(QStringLiteral("<a href=|")) + pagina + MettiVirgolette(QStringLiteral("|>")) + etichetta +
-             QStringLiteral("</a>");
-    t += QStringLiteral("<BR>\r\n");
-    return t;
-}
+    const QString fine = QStringLiteral("<BR>\r\n");
+    lineaSel = inizio + QStringLiteral("<B>") + etichetta + QStringLiteral("</B>") + fine;
+    linea = inizio + QStringLiteral("<a href=\"") + pagina + QStringLiteral("\">") + etichetta + QStringLiteral("</a>") +
+            fine;
 
-QString Navigazione::opzione(const Reparto &r, bool selected) const
-{
-    const QString testo = (r.livello > 1 ? QStringLiteral("&nbsp;&nbsp;") : QString()) + rientro(r.livello) + r.titolo;
-    const QString pagina = ValoreAttributo(r.pagina + QStringLiteral(".htm"));
-    return MettiVirgolette(selected ? QStringLiteral("<option selected value=|") : QStringLiteral("<option value=|")) +
-           pagina + MettiVirgolette(QStringLiteral("|>")) + testo + QStringLiteral("</option>\r\n");
+    // The drop-down menu.
+    const QString testo = (r.livello > 1 ? QStringLiteral("&nbsp;&nbsp;") : QString()) + rientra + r.titolo;
+    const QString resto = pagina + QStringLiteral("\">") + testo + QStringLiteral("</option>\r\n");
+    opzione = QStringLiteral("<option value=\"") + resto;
+    opzioneSel = QStringLiteral("<option selected value=\"") + resto;
 }
 
 void Navigazione::componi()
@@ -198,10 +198,7 @@ void Navigazione::componi()
         if (escluso(i))
             continue;
         const Reparto &r = m_reparti[i];
-        m_linee[i] = linea(r, false);
-        m_lineeSel[i] = linea(r, true);
-        m_opzioni[i] = opzione(r, false);
-        m_opzioniSel[i] = opzione(r, true);
+        linee(r, m_linee[i], m_lineeSel[i], m_opzioni[i], m_opzioniSel[i]);
         m_inizioOpzione[i] = m_menuIntero.size();
         m_menuIntero += m_opzioni[i];
     }

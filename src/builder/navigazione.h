@@ -97,8 +97,9 @@ private:
     std::vector<char> visibili(const QString &ID, int indice, int livelliAperti) const;
     void indicizza();
     void componi();
-    QString linea(const Reparto &r, bool selected) const;
-    QString opzione(const Reparto &r, bool selected) const;
+    // The department's line in the tree and option in the menu, each as
+    // it stands when not selected and when selected.
+    void linee(const Reparto &r, QString &linea, QString &lineaSel, QString &opzione, QString &opzioneSel) const;
     bool escluso(int i) const { return m_esclusi[size_t(i)] != 0; }
 
     QString m_evidenza;

@@ -190,16 +190,15 @@ namespace {
 // The texts of a page take a few hundred kilobytes each. While the jobs
 // run, the memory one page frees is kept for the next: the allocator would
 // otherwise map and unmap it, or give it back and fault it in again, for
-// every page on every thread, and each time warn the other processors. It
-// is given back when the jobs are done.
+// every page on every thread, and each time warn the other processors.
+// Afterwards the allocator's own limits hold again, and it gives the memory
+// back as its blocks are freed.
 void trattieniMemoria(bool trattieni)
 {
 #ifdef __GLIBC__
     constexpr int predefinita = 128 * 1024;  // the allocator's own
     mallopt(M_MMAP_THRESHOLD, trattieni ? 64 * 1024 * 1024 : predefinita);
     mallopt(M_TRIM_THRESHOLD, trattieni ? 256 * 1024 * 1024 : predefinita);
-    if (!trattieni)
-        malloc_trim(0);
 #else
     Q_UNUSED(trattieni);
 #endif
