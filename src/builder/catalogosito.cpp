@@ -389,6 +389,8 @@ bool LettoreArticoli::prossimo(QString &chiave, ArticoliGrezzi &articoli)
 {
     articoli = ArticoliGrezzi{};
     articoli.m_colonne = m_colonne;
+    // Room for as many rows as the department before had.
+    articoli.m_dati.reserve(m_misuraPrecedente + m_misuraPrecedente / 4);
     if (!m_avanti && !m_fine)
         m_avanti = m_lettura->prossima();
     if (!m_avanti) {
@@ -402,6 +404,7 @@ bool LettoreArticoli::prossimo(QString &chiave, ArticoliGrezzi &articoli)
     for (;;) {
         aggiungi(articoli);
         m_avanti = m_lettura->prossima();
+        m_misuraPrecedente = articoli.m_dati.size();
         if (!m_avanti) {
             m_fine = true;
             return true;

@@ -113,4 +113,5 @@ private:
     const Varianti &m_varianti;
     std::shared_ptr<const ArticoliGrezzi::Colonne> m_colonne;
     bool m_avanti = false, m_fine = false;  // a row is read ahead; no row is left
+    qsizetype m_misuraPrecedente = 0;       // the bytes of the department read last
 };
