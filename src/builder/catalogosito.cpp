@@ -260,15 +260,16 @@ std::vector<Reparto> LeggiReparti(Database &catalogo)
               cI0 = l.colonna("immagine0"), cX0 = l.colonna("imgX0"), cY0 = l.colonna("imgY0"),
               cI1 = l.colonna("immagine1"), cX1 = l.colonna("imgX1"), cY1 = l.colonna("imgY1"),
               cIva = l.colonna("iva"), cSconto = l.colonna("sconto");
+    reparti.reserve(size_t(catalogo.scalar(QStringLiteral("SELECT COUNT(*) FROM categorie")).toLongLong()));
     while (l.prossima()) {
-        Reparto r;
-        r.ID = l.valore(cID).toString();
+        Reparto &r = reparti.emplace_back();
+        r.ID = l.testo(cID);
         r.genitoreValore = l.valore(cGen);
         r.genitore = r.genitoreValore.toString();
         r.livello = l.valore(cLiv).toInt();
-        r.pagina = l.valore(cPag).toString();
-        r.modello = l.valore(cMod).toString();
-        r.titolo = l.valore(cTit).toString();
+        r.pagina = l.testo(cPag);
+        r.modello = l.testo(cMod);
+        r.titolo = l.testo(cTit);
         r.maxarticoli = l.valore(cMax).toInt();
         r.note = l.valore(cNote);
         r.descrizione = l.valore(cDesc);
@@ -284,7 +285,6 @@ std::vector<Reparto> LeggiReparti(Database &catalogo)
             r.illeggibili << QStringLiteral("iva");
         if (!l.numero(cSconto, false))
             r.illeggibili << QStringLiteral("sconto");
-        reparti.push_back(std::move(r));
     }
     return reparti;
 }

@@ -29,6 +29,7 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <atomic>
+#include <future>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -394,9 +395,13 @@ Elaborazione::Esito Elaborazione::MakePages()
             lavoro->close();
         }
         // The departments and the variant sets; the articles are read by
-        // reparti(), a department at a time.
+        // reparti(), a department at a time. The navigation is composed on
+        // a thread of its own meanwhile.
         Database &catalogo = *m_stato.dbCatalogo;
-        Navigazione navigazione(LeggiReparti(catalogo), ModelloEvidenzaDa(m_colori[4]));
+        auto composta = std::async(std::launch::async, [reparti = LeggiReparti(catalogo),
+                                                        evidenza = ModelloEvidenzaDa(m_colori[4])]() mutable {
+            return Navigazione(std::move(reparti), evidenza);
+        });
         const Varianti varianti = Varianti::leggi(catalogo);
 
         // The shop-wide fields, the same on every page.
@@ -415,6 +420,7 @@ Elaborazione::Esito Elaborazione::MakePages()
         m_upload.aggiungi(fileDatiOrdine());
 
         // The departments.
+        Navigazione navigazione = composta.get();
         DatiPagine d;
         d.navigazione = &navigazione;
         d.articolo.imp = &m_imp;

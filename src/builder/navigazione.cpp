@@ -13,6 +13,21 @@ QString chiave(const QString &ID)
     return ID.toLower();
 }
 
+// The pieces one after another, in one allocation.
+QString concatena(std::initializer_list<QStringView> pezzi, std::initializer_list<QStringView> altri = {})
+{
+    qsizetype n = 0;
+    for (const auto &lista : {pezzi, altri})
+        for (QStringView p : lista)
+            n += p.size();
+    QString r;
+    r.reserve(n);
+    for (const auto &lista : {pezzi, altri})
+        for (QStringView p : lista)
+            r += p;
+    return r;
+}
+
 QString rientro(int livello)
 {
     if (livello <= 1)
@@ -162,27 +177,23 @@ void Navigazione::linee(const Reparto &r, QString &linea, QString &lineaSel, QSt
     // The tree: a picture, or the title in the highlight pattern, linked
     // unless selected.
     const QString immagine = TagImmagine(r.immagine1, r.imgX1, r.imgY1, FormaTagImmagine::Pulsante);
-    QString inizio;
+    QStringView inizio = u"&nbsp;&nbsp;";
     if (r.livello <= 1)
-        inizio = immagine.isEmpty() ? QStringLiteral("<B>\u2022 </B>") : QStringLiteral("<BR>");
-    else
-        inizio = QStringLiteral("&nbsp;&nbsp;");
-    inizio += rientra;
-    QString etichetta = immagine;
-    if (etichetta.isEmpty()) {
-        const qsizetype p = m_evidenza.indexOf(radice);
-        etichetta = p >= 0 ? m_evidenza.left(p) + r.titolo + m_evidenza.mid(p + 3) : r.titolo;
+        inizio = immagine.isEmpty() ? QStringView(u"<B>\u2022 </B>") : QStringView(u"<BR>");
+    QStringView prima, dopo;  // the highlight pattern around the title
+    const QStringView etichetta = immagine.isEmpty() ? QStringView(r.titolo) : QStringView(immagine);
+    if (const qsizetype p = m_evidenza.indexOf(radice); immagine.isEmpty() && p >= 0) {
+        prima = QStringView(m_evidenza).left(p);
+        dopo = QStringView(m_evidenza).mid(p + 3);
     }
-    const QString fine = QStringLiteral("<BR>\r\n");
-    lineaSel = inizio + QStringLiteral("<B>") + etichetta + QStringLiteral("</B>") + fine;
-    linea = inizio + QStringLiteral("<a href=\"") + pagina + QStringLiteral("\">") + etichetta + QStringLiteral("</a>") +
-            fine;
+    lineaSel = concatena({inizio, rientra, u"<B>", prima, etichetta, dopo, u"</B><BR>\r\n"});
+    linea = concatena({inizio, rientra, u"<a href=\"", pagina, u"\">", prima, etichetta, dopo, u"</a><BR>\r\n"});
 
     // The drop-down menu.
-    const QString testo = (r.livello > 1 ? QStringLiteral("&nbsp;&nbsp;") : QString()) + rientra + r.titolo;
-    const QString resto = pagina + QStringLiteral("\">") + testo + QStringLiteral("</option>\r\n");
-    opzione = QStringLiteral("<option value=\"") + resto;
-    opzioneSel = QStringLiteral("<option selected value=\"") + resto;
+    const QStringView rientroMenu = r.livello > 1 ? QStringView(u"&nbsp;&nbsp;") : QStringView();
+    const std::initializer_list<QStringView> resto{pagina, u"\">", rientroMenu, rientra, r.titolo, u"</option>\r\n"};
+    opzione = concatena({u"<option value=\""}, resto);
+    opzioneSel = concatena({u"<option selected value=\""}, resto);
 }
 
 void Navigazione::componi()
