@@ -5,6 +5,7 @@
 #include "numeri.h"
 
 #include <QDeadlineTimer>
+#include <mutex>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -187,20 +188,22 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
 
 namespace {
 
-// The texts of a page take a few hundred kilobytes each. While the jobs
-// run, the memory one page frees is kept for the next: the allocator would
-// otherwise map and unmap it, or give it back and fault it in again, for
-// every page on every thread, and each time warn the other processors.
-// Afterwards the allocator's own limits hold again, and it gives the memory
-// back as its blocks are freed.
-void trattieniMemoria(bool trattieni)
+// The texts of a page take a few hundred kilobytes each. The allocator
+// maps such blocks on their own and gives them back when freed, raising its
+// limits only as it sees them freed, one thread at a time: for every page on
+// every thread the memory would be mapped or faulted in again, and each time
+// the other processors warned. Its limits are set at once to the highest
+// it would reach by itself (blocks of up to 32 MB taken from its heaps,
+// which give back what they hold free above 64 MB), for the rest of the
+// process, as it would keep them.
+void limitiMemoria()
 {
 #ifdef __GLIBC__
-    constexpr int predefinita = 128 * 1024;  // the allocator's own
-    mallopt(M_MMAP_THRESHOLD, trattieni ? 64 * 1024 * 1024 : predefinita);
-    mallopt(M_TRIM_THRESHOLD, trattieni ? 256 * 1024 * 1024 : predefinita);
-#else
-    Q_UNUSED(trattieni);
+    static std::once_flag fatto;
+    std::call_once(fatto, [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+    });
 #endif
 }
 
@@ -210,13 +213,12 @@ LavoriReparti::LavoriReparti(const DatiPagine &dati, const std::vector<Reparto> 
     : m_dati(dati), m_reparti(reparti), m_risultati(reparti.size())
 {
     m_pool.setMaxThreadCount(threads);
-    trattieniMemoria(true);
+    limitiMemoria();
 }
 
 LavoriReparti::~LavoriReparti()
 {
     ferma();
-    trattieniMemoria(false);
 }
 
 void LavoriReparti::avvia(size_t i, std::shared_ptr<const ArticoliGrezzi> articoli)
