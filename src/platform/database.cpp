@@ -503,17 +503,27 @@ qint64 Database::reserveAutoNumber(const QString &table)
     return next;
 }
 
-LetturaDiretta::LetturaDiretta(Database &db, const QString &sql)
+LetturaDiretta::LetturaDiretta(Database &db, const QString &sql) : m_db(db)
 {
     sqlite3 *connessione = db.isOpen() ? handleOf(db.connection()) : nullptr;
+    if (!connessione)
+        throw DbError(DbErr::Generic, QStringLiteral("Il database non è aperto."));
     const QByteArray testo = sql.toUtf8();
-    if (!connessione || sqlite3_prepare_v2(connessione, testo.constData(), int(testo.size()), &m_st, nullptr) != SQLITE_OK)
-        throw DbError(DbErr::Generic, connessione ? QString::fromUtf8(sqlite3_errmsg(connessione)) : sql);
+    if (sqlite3_prepare_v2(connessione, testo.constData(), int(testo.size()), &m_st, nullptr) != SQLITE_OK)
+        fallita();
 }
 
 LetturaDiretta::~LetturaDiretta()
 {
     sqlite3_finalize(m_st);
+}
+
+void LetturaDiretta::fallita() const
+{
+    sqlite3 *connessione = handleOf(m_db.connection());
+    m_db.fail(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connessione)), QSqlError::StatementError,
+                        QString::number(sqlite3_extended_errcode(connessione))),
+              QString());
 }
 
 bool LetturaDiretta::prossima()
@@ -526,8 +536,37 @@ bool LetturaDiretta::prossima()
         return true;
     m_finita = true;
     if (r != SQLITE_DONE)
-        throw DbError(DbErr::Generic, QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_st))));
+        fallita();
     return false;
+}
+
+int LetturaDiretta::colonne() const
+{
+    return sqlite3_column_count(m_st);
+}
+
+QString LetturaDiretta::nome(int colonna) const
+{
+    // Without quotes, and without the table's name before a dot.
+    QString nome = QString(static_cast<const QChar *>(sqlite3_column_name16(m_st, colonna))).remove(u'"');
+    return nome.mid(nome.lastIndexOf(u'.') + 1);
+}
+
+QVariant LetturaDiretta::valore(int colonna) const
+{
+    switch (sqlite3_column_type(m_st, colonna)) {
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_column_int64(m_st, colonna));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_st, colonna);
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_st, colonna)),
+                          sqlite3_column_bytes(m_st, colonna));
+    case SQLITE_NULL:
+        return {};
+    default:
+        return testo(colonna);
+    }
 }
 
 bool LetturaDiretta::nullo(int colonna) const
@@ -537,8 +576,8 @@ bool LetturaDiretta::nullo(int colonna) const
 
 QString LetturaDiretta::testo(int colonna) const
 {
-    const void *t = sqlite3_column_text16(m_st, colonna);
-    return QString(static_cast<const QChar *>(t), sqlite3_column_bytes16(m_st, colonna) / 2);
+    const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(m_st, colonna));
+    return t ? QString::fromUtf8(t, sqlite3_column_bytes(m_st, colonna)) : QString();
 }
 
 void Transazione::commit()

@@ -143,8 +143,10 @@ using DatabasePtr = std::shared_ptr<Database>;
 
 // A query read straight from the engine, one row after another: for
 // reading many rows, each of which the query layer would first copy value
-// by value into its own cache. The values are the engine's own, read with
-// its functions (sqlite3_column_*) on istruzione().
+// by value into its own cache. The values are read as the query layer
+// reads them (text decoded from the file's UTF-8), or with the engine's
+// functions (sqlite3_column_*) on istruzione(); failures throw the DbError
+// the query layer's would.
 class LetturaDiretta {
 public:
     LetturaDiretta(Database &db, const QString &sql);
@@ -155,11 +157,17 @@ public:
     // Moves to the next row; false after the last.
     bool prossima();
     sqlite3_stmt *istruzione() const { return m_st; }
-    // A column of the row as the query layer reads it: Null, or its text.
+    int colonne() const;
+    // A column's name as the query layer gives it.
+    QString nome(int colonna) const;
+    // A column of the row as the query layer reads it.
+    QVariant valore(int colonna) const;
     bool nullo(int colonna) const;
     QString testo(int colonna) const;
 
 private:
+    [[noreturn]] void fallita() const;
+    Database &m_db;
     sqlite3_stmt *m_st = nullptr;
     bool m_finita = false;
 };

@@ -185,23 +185,37 @@ void Recordset::load()
         auto f = from.match(m_sql);
         sql = QStringLiteral("SELECT \"%1\".rowid AS %2, * FROM").arg(set->table, rowidAlias) + m_sql.mid(f.capturedEnd());
     }
-    QSqlQuery q = m_db->run(sql, m_params);
-    const QSqlRecord rec = q.record();
     const int first = set->table.isEmpty() ? 0 : 1;
-    for (int i = first; i < rec.count(); ++i) {
-        const QString name = rec.fieldName(i);
-        set->index.insert(name.toLower(), int(set->names.size()));
-        set->names << name;
-        set->columns.push_back(set->table.isEmpty() ? nullptr : set->tableInfo.column(name));
-    }
-    const int n = int(set->names.size());
-    while (q.next()) {
+    const auto colonne = [&](int numero, const auto &nome) {
+        for (int i = first; i < numero; ++i) {
+            const QString name = nome(i);
+            set->index.insert(name.toLower(), int(set->names.size()));
+            set->names << name;
+            set->columns.push_back(set->table.isEmpty() ? nullptr : set->tableInfo.column(name));
+        }
+        return int(set->names.size());
+    };
+    const auto riga = [&](qint64 rowid, const auto &valore) {
         Row r;
-        r.id = first ? q.value(0).toLongLong() : qint64(set->rows.size() + 1);
-        r.values.reserve(n);
-        for (int i = 0; i < n; ++i)
-            r.values.append(fromStorage(set->columns[i], q.value(i + first)));
+        r.id = first ? rowid : qint64(set->rows.size() + 1);
+        r.values.reserve(qsizetype(set->columns.size()));
+        for (int i = 0; i < int(set->columns.size()); ++i)
+            r.values.append(fromStorage(set->columns[size_t(i)], valore(i + first)));
         set->rows.push_back(std::move(r));
+    };
+    if (m_params.isEmpty()) {
+        // Without parameters the rows are read straight from the engine, as
+        // the query layer reads them but without its copy of every value.
+        LetturaDiretta l(*m_db, sql);
+        colonne(l.colonne(), [&](int i) { return l.nome(i); });
+        while (l.prossima())
+            riga(first ? l.valore(0).toLongLong() : 0, [&](int i) { return l.valore(i); });
+    } else {
+        QSqlQuery q = m_db->run(sql, m_params);
+        const QSqlRecord rec = q.record();
+        colonne(rec.count(), [&](int i) { return rec.fieldName(i); });
+        while (q.next())
+            riga(first ? q.value(0).toLongLong() : 0, [&](int i) { return q.value(i); });
     }
     set->live = int(set->rows.size());
     m_set = std::move(set);
