@@ -305,10 +305,26 @@ bool FileUscita::scrivi(const QByteArray &dati)
 {
     if (m_fd < 0)
         return m_errore.isEmpty() ? fallito(EBADF) : false;
-    if (const int e = Temporanei::scriviTutto(m_fd, dati.constData(), dati.size()))
-        return fallito(e);
+    // Small pieces (the lines of a list) gather in memory and reach the
+    // file together; a large one goes on its own.
+    constexpr qsizetype blocco = qsizetype(1) << 18;
+    if (m_attesa.size() + dati.size() > blocco && !svuota())
+        return false;
+    if (dati.size() >= blocco) {
+        if (const int e = Temporanei::scriviTutto(m_fd, dati.constData(), dati.size()))
+            return fallito(e);
+    } else {
+        m_attesa += dati;
+    }
     m_scritti += dati.size();
     return true;
+}
+
+bool FileUscita::svuota()
+{
+    const int e = m_attesa.isEmpty() ? 0 : Temporanei::scriviTutto(m_fd, m_attesa.constData(), m_attesa.size());
+    m_attesa.resize(0);
+    return !e || fallito(e);
 }
 
 namespace {
@@ -389,6 +405,10 @@ bool FileUscita::chiudi(bool soloSeCambiato)
 {
     if (m_fd < 0)
         return false;
+    if (!svuota()) {
+        scarta();
+        return false;
+    }
     const QByteArray finale = QFile::encodeName(m_percorso);
     // A file there that already holds these bytes stays as it is.
     bool aPosto = false;
@@ -454,6 +474,7 @@ bool FileUscita::copiaConNome(const QString &cartella)
 
 void FileUscita::scarta()
 {
+    m_attesa.clear();
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
