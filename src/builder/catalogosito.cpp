@@ -135,7 +135,7 @@ enum ColonnaArticolo {
 const char *const sqlArticoli =
     "SELECT ID, catID, codice, titolo, sottotitolo, link, descrizione, note, linkesterno, inelenco, popup, novita, "
     "offerta, prezzo, offertaprezzo, peso, giacenza, immagine0, imgX0, imgY0, immagine1, imgX1, imgY1, immagine2, "
-    "imgX2, imgY2, opzione1, opzione2, opzione3 FROM articoli WHERE fuoricatalogo=0 ORDER BY catID, ordinamento";
+    "imgX2, imgY2, opzione1, opzione2, opzione3 FROM articoli WHERE catID=? AND fuoricatalogo=0 ORDER BY ordinamento";
 
 // A cell as it is kept in a buffer of rows: its kind in one byte, then the
 // number, or the length of the text and its bytes.
@@ -240,11 +240,6 @@ const SetVarianti *Varianti::set(qint32 id) const
 qint32 NumeroSetVarianti(const QVariant &opzione)
 {
     return opzione.isNull() ? 1 : CLng(opzione.toDouble());
-}
-
-QString ChiaveReparto(const QString &ID)
-{
-    return ID.toCaseFolded();
 }
 
 std::vector<Reparto> LeggiReparti(Database &catalogo)
@@ -379,40 +374,15 @@ void LettoreArticoli::aggiungi(ArticoliGrezzi &articoli)
     articoli.m_inizio.push_back(inizio);
 }
 
-QByteArray LettoreArticoli::catID() const
+ArticoliGrezzi LettoreArticoli::leggi(const QString &ID)
 {
-    const Cella c = Lettore::cella(m_lettura->istruzione(), cCat);
-    return c.tipo == SQLITE_NULL ? QByteArray() : QByteArray(c.byte, c.lunghezza);
-}
-
-bool LettoreArticoli::prossimo(QString &chiave, ArticoliGrezzi &articoli)
-{
-    articoli = ArticoliGrezzi{};
+    ArticoliGrezzi articoli;
     articoli.m_colonne = m_colonne;
     // Room for as many rows as the department before had.
     articoli.m_dati.reserve(m_misuraPrecedente + m_misuraPrecedente / 4);
-    if (!m_avanti && !m_fine)
-        m_avanti = m_lettura->prossima();
-    if (!m_avanti) {
-        m_fine = true;
-        return false;
-    }
-    // The rows of one department follow each other: the catalogue orders
-    // them by catID as it compares IDs, letter case aside.
-    QByteArray id = catID();
-    chiave = ChiaveReparto(QString::fromUtf8(id));
-    for (;;) {
+    m_lettura->riparti(ID);
+    while (m_lettura->prossima())
         aggiungi(articoli);
-        m_avanti = m_lettura->prossima();
-        m_misuraPrecedente = articoli.m_dati.size();
-        if (!m_avanti) {
-            m_fine = true;
-            return true;
-        }
-        if (const QByteArray prossimo = catID(); prossimo != id) {
-            if (ChiaveReparto(QString::fromUtf8(prossimo)) != chiave)
-                return true;
-            id = prossimo;
-        }
-    }
+    m_misuraPrecedente = articoli.m_dati.size();
+    return articoli;
 }

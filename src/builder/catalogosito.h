@@ -1,9 +1,9 @@
 #pragma once
 // The catalogue as one build reads it, once: the departments in build
 // order, the variant sets, and the articles in the catalogue (not
-// `fuoricatalogo`) one department at a time, in the catalogue's own order
-// (catID, ordinamento), so that a department's pages are made while the
-// departments after it are still being read. The articles are handed over
+// `fuoricatalogo`) one department at a time, in build order, so that a
+// department's pages are made while the departments after it are still
+// being read. The articles are handed over
 // as their rows' stored values (ArticoliGrezzi), which the page jobs decode
 // on their own threads. Plain values, read-only once handed over, so that
 // the page jobs share them across threads.
@@ -63,10 +63,6 @@ private:
 // whole number); 1 stands for none.
 qint32 NumeroSetVarianti(const QVariant &opzione);
 
-// The key under which the articles of a department are found: its ID with
-// the letters' case folded, as the catalogue compares IDs.
-QString ChiaveReparto(const QString &ID);
-
 // The departments ("SELECT * FROM categorie ORDER BY livello, ordinamento"),
 // each with the fields among `iva` and `sconto` that hold no number.
 std::vector<Reparto> LeggiReparti(Database &catalogo);
@@ -94,7 +90,9 @@ private:
     std::vector<int> m_sospetti;
 };
 
-// Reads the articles in the catalogue a department at a time.
+// Reads the articles in the catalogue a department at a time, as a page
+// shows them: "SELECT * FROM articoli WHERE fuoricatalogo=false AND
+// catID='" & ID & "' ORDER BY ordinamento".
 class LettoreArticoli {
 public:
     LettoreArticoli(Database &catalogo, const Varianti &varianti);
@@ -102,16 +100,13 @@ public:
     LettoreArticoli(const LettoreArticoli &) = delete;
     LettoreArticoli &operator=(const LettoreArticoli &) = delete;
 
-    // The rows of the next department whose articles the catalogue holds,
-    // with its key (ChiaveReparto of its catID); false when none is left.
-    bool prossimo(QString &chiave, ArticoliGrezzi &articoli);
+    // The articles of the department with this ID.
+    ArticoliGrezzi leggi(const QString &ID);
 
 private:
     void aggiungi(ArticoliGrezzi &articoli);
-    QByteArray catID() const;  // of the row read last, as stored
     std::unique_ptr<LetturaDiretta> m_lettura;
     const Varianti &m_varianti;
     std::shared_ptr<const ArticoliGrezzi::Colonne> m_colonne;
-    bool m_avanti = false, m_fine = false;  // a row is read ahead; no row is left
-    qsizetype m_misuraPrecedente = 0;       // the bytes of the department read last
+    qsizetype m_misuraPrecedente = 0;  // the bytes of the department read last
 };

@@ -336,6 +336,7 @@ void Elaborazione::erroreImprevisto(int numero, const QString &descrizione)
 Elaborazione::Esito Elaborazione::MakePages()
 {
     m_repartiFatti = 0;
+    m_raccolti = 0;
     m_elencoVetrina = QStringLiteral("<BR>");
     m_celleVetrina.clear();
     m_datiOrdine = IntestazioneDatiOrdine();
@@ -594,31 +595,23 @@ void Elaborazione::leggiModelli(const Navigazione &navigazione, DatiPagine &d, c
 
 namespace {
 
-// Leaves out of the articles of a department (shared by the departments
-// `reparti` of the same key) those whose price rests on a number the
-// catalogue cannot read, each named in a line of each department.
-void togliIlleggibili(ArticoliGrezzi &articoli, const std::vector<int> &reparti, const std::vector<Reparto> &tutti,
-                      const Varianti &varianti, std::vector<QStringList> &righe)
+// Leaves out of a department's articles those whose price rests on a
+// number the catalogue cannot read, each named in a line.
+void togliIlleggibili(ArticoliGrezzi &articoli, const Reparto &reparto, const Varianti &varianti, QStringList &righe)
 {
-    bool diReparto = false;
-    for (int i : reparti)
-        diReparto = diReparto || !tutti[size_t(i)].illeggibili.isEmpty();
     std::vector<int> tutte;
-    if (diReparto)
+    if (!reparto.illeggibili.isEmpty())
         for (int a = 0; a < articoli.numero(); ++a)
             tutte.push_back(a);
     std::vector<char> via;
-    for (int a : diReparto ? tutte : articoli.sospetti()) {
+    for (int a : reparto.illeggibili.isEmpty() ? articoli.sospetti() : tutte) {
         const Articolo art = articoli.articolo(a);
-        for (int i : reparti) {
-            const QStringList motivi = MotiviIlleggibili(art, tutti[size_t(i)], varianti);
-            if (motivi.isEmpty())
-                continue;
-            righe[size_t(i)] << NomeArticolo(art, tutti[size_t(i)]) + QStringLiteral(": ") +
-                                    motivi.join(QStringLiteral(", "));
-            via.resize(size_t(articoli.numero()), 0);
-            via[size_t(a)] = 1;
-        }
+        const QStringList motivi = MotiviIlleggibili(art, reparto, varianti);
+        if (motivi.isEmpty())
+            continue;
+        righe << NomeArticolo(art, reparto) + QStringLiteral(": ") + motivi.join(QStringLiteral(", "));
+        via.resize(size_t(articoli.numero()), 0);
+        via[size_t(a)] = 1;
     }
     if (!via.empty())
         articoli.togli(via);
@@ -646,7 +639,7 @@ Elaborazione::Passo Elaborazione::reparti(Navigazione &navigazione, DatiPagine &
         m_messages.warning(avviso);
     if (fermati())
         return Passo::Annulla;
-    return raccogli(lavori, navigazione.reparti().size());
+    return raccogli(lavori, true);
 }
 
 Elaborazione::Passo Elaborazione::leggiArticoli(Navigazione &navigazione, DatiPagine &d, const Varianti &varianti,
@@ -667,57 +660,50 @@ Elaborazione::Passo Elaborazione::leggiArticoli(Navigazione &navigazione, DatiPa
     if (subito)
         decidi(std::vector<int>(tutti.size(), 1));
 
-    QHash<QString, std::vector<int>> perChiave;
-    for (size_t i = 0; i < tutti.size(); ++i)
-        perChiave[ChiaveReparto(tutti[i].ID)].push_back(int(i));
-    std::vector<std::shared_ptr<const ArticoliGrezzi>> articoli(tutti.size());
-    std::vector<char> avviato(tutti.size(), 0);
-    const auto avvia = [&](size_t i) {
-        static const auto nessuno = std::make_shared<const ArticoliGrezzi>();
+    // In build order: the jobs end about in that order, and their results
+    // are taken while the next departments are read.
+    std::vector<std::shared_ptr<const ArticoliGrezzi>> attesa;
+    const auto avvia = [&](size_t i, std::shared_ptr<const ArticoliGrezzi> articoli) {
         if (rifiutato[i])
             lavori.salta(i);
         else
-            lavori.avvia(i, articoli[i] ? std::move(articoli[i]) : nessuno);
-        avviato[i] = 1;
+            lavori.avvia(i, std::move(articoli));
     };
-    std::vector<QStringList> righe(tutti.size());
     LettoreArticoli lettore(*m_stato.dbCatalogo, varianti);
-    QString chiave;
-    ArticoliGrezzi grezzi;
-    while (lettore.prossimo(chiave, grezzi)) {
+    for (size_t i = 0; i < tutti.size(); ++i) {
         if (fermati())
             return Passo::Annulla;
-        const auto reparti = perChiave.constFind(chiave);
-        if (reparti == perChiave.constEnd())
+        ArticoliGrezzi articoli = lettore.leggi(tutti[i].ID);
+        togliIlleggibili(articoli, tutti[i], varianti, *illeggibili);
+        auto letti = std::make_shared<const ArticoliGrezzi>(std::move(articoli));
+        if (!subito) {
+            attesa.push_back(std::move(letti));
             continue;
-        togliIlleggibili(grezzi, *reparti, tutti, varianti, righe);
-        const auto gruppo = std::make_shared<const ArticoliGrezzi>(std::move(grezzi));
-        for (int i : *reparti) {
-            articoli[size_t(i)] = gruppo;
-            if (subito)
-                avvia(size_t(i));
         }
+        avvia(i, std::move(letti));
+        if (const Passo p = raccogli(lavori, false); p != Passo::Avanti)
+            return p;
     }
     if (!subito) {
         std::vector<int> pagine(tutti.size());
         for (size_t i = 0; i < tutti.size(); ++i)
-            pagine[i] = NumeroPagine(tutti[i], articoli[i] ? articoli[i]->numero() : 0);
+            pagine[i] = NumeroPagine(tutti[i], attesa[i]->numero());
         decidi(pagine);
+        for (size_t i = 0; i < tutti.size(); ++i)
+            avvia(i, std::move(attesa[i]));
     }
-    // The departments without articles, and the rest when refusals waited.
-    for (size_t i = 0; i < tutti.size(); ++i)
-        if (!avviato[i])
-            avvia(i);
-    for (const QStringList &r : righe)
-        *illeggibili += r;
     return Passo::Avanti;
 }
 
-Elaborazione::Passo Elaborazione::raccogli(LavoriReparti &lavori, size_t reparti)
+Elaborazione::Passo Elaborazione::raccogli(LavoriReparti &lavori, bool attendi)
 {
-    for (size_t i = 0; i < reparti; ++i) {
+    for (; m_raccolti < lavori.numero(); ++m_raccolti) {
+        // Without waiting only what went through is taken: a department
+        // that stopped is told of after the warnings about the catalogue.
+        if (!attendi && !lavori.riuscito(m_raccolti))
+            return Passo::Avanti;
         std::optional<RisultatoReparto> r;
-        while (!(r = lavori.prendi(i, intervalloEventi))) {
+        while (!(r = lavori.prendi(m_raccolti, intervalloEventi))) {
             if (fermati()) {
                 lavori.ferma();
                 return Passo::Annulla;

@@ -114,8 +114,10 @@ private:
     // out and the refused departments are named in *illeggibili and *rifiuti.
     Passo leggiArticoli(Navigazione &navigazione, DatiPagine &dati, const Varianti &varianti, LavoriReparti &lavori,
                         QStringList *illeggibili, QStringList *rifiuti);
-    // The departments' results in build order.
-    Passo raccogli(LavoriReparti &lavori, size_t reparti);
+    // The departments' results in build order, from the first not yet
+    // taken: all of them, or without `attendi` those already there that
+    // went through.
+    Passo raccogli(LavoriReparti &lavori, bool attendi);
     void rigaHome(const Navigazione &navigazione);
     Passo pagineSet();
     bool pagamentoEsito();
@@ -157,5 +159,6 @@ private:
     QByteArray m_datiOrdine;
     QStringList m_prezziFuoriMisura;
     int m_repartiFatti = 0;
+    size_t m_raccolti = 0;  // the departments whose results are taken
     qint64 m_ultimaPausa = -1;
 };

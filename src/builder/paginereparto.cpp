@@ -252,6 +252,12 @@ void LavoriReparti::ferma()
     m_pool.waitForDone();
 }
 
+bool LavoriReparti::riuscito(size_t i)
+{
+    QMutexLocker lock(&m_mutex);
+    return m_risultati[i] && !m_risultati[i]->annullato && !m_risultati[i]->errore;
+}
+
 std::optional<RisultatoReparto> LavoriReparti::prendi(size_t i, int millisecondi)
 {
     QMutexLocker lock(&m_mutex);

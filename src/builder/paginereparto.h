@@ -76,6 +76,9 @@ public:
     // The result of department i once it is there; nullopt when it is not
     // there within the time given.
     std::optional<RisultatoReparto> prendi(size_t i, int millisecondi);
+    // Whether the result of department i is there, and went through.
+    bool riuscito(size_t i);
+    size_t numero() const { return m_risultati.size(); }
 
 private:
     void metti(size_t i, RisultatoReparto r);

@@ -540,6 +540,15 @@ bool LetturaDiretta::prossima()
     return false;
 }
 
+void LetturaDiretta::riparti(const QString &parametro)
+{
+    const QByteArray testo = parametro.toUtf8();
+    sqlite3_reset(m_st);
+    if (sqlite3_bind_text(m_st, 1, testo.constData(), int(testo.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+        fallita();
+    m_finita = false;
+}
+
 int LetturaDiretta::colonne() const
 {
     return sqlite3_column_count(m_st);

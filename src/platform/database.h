@@ -156,6 +156,9 @@ public:
 
     // Moves to the next row; false after the last.
     bool prossima();
+    // Runs the query again from its start, its parameter (the one "?") set
+    // to this text.
+    void riparti(const QString &parametro);
     sqlite3_stmt *istruzione() const { return m_st; }
     int colonne() const;
     // A column's name as the query layer gives it.
