@@ -119,7 +119,7 @@ private:
 };
 
 // Watches every few milliseconds how long each thread of the process has
-// run (the scheduler's own count in /proc/self/task/*/schedstat) and sums
+// run (its own CPU clock, which counts the time slice it is in) and sums
 // the time in which at most one of them was at work: the part of a build
 // that more cores cannot shorten.
 class OsservatoreFili {
@@ -136,12 +136,15 @@ public:
     double secondiOsservati() const { return double(m_osservati) / 1e9; }
 
 private:
-    static qint64 adesso()
+    static qint64 secondi(clockid_t orologio)
     {
         timespec t{};
-        clock_gettime(CLOCK_MONOTONIC, &t);
+        if (clock_gettime(orologio, &t) != 0)
+            return -1;
         return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
     }
+    // The CPU clock of a thread of this process by its id.
+    static clockid_t orologioDi(long tid) { return clockid_t((~tid << 3) | 6); }
     // How many threads other than this one ran at least a quarter of the
     // last interval (on a busy machine a working thread may not get the
     // whole of it); a thread seen for the first time counts from the next.
@@ -152,62 +155,39 @@ private:
         if (!d)
             return 0;
         const long io = long(::gettid());
-        for (auto &f : m_fili)
-            f.second.visto = false;
+        std::map<long, qint64> ora;
         while (const dirent *e = ::readdir(d)) {
             const long tid = std::atol(e->d_name);
-            if (tid <= 0 || tid == io)
+            const qint64 corso = tid > 0 && tid != io ? secondi(orologioDi(tid)) : -1;
+            if (corso < 0)
                 continue;
-            Filo &f = m_fili[tid];
-            if (f.fd < 0)
-                f.fd = ::open(("/proc/self/task/" + std::to_string(tid) + "/schedstat").c_str(), O_RDONLY | O_CLOEXEC);
-            char testo[64] = {};
-            if (f.fd < 0 || ::pread(f.fd, testo, sizeof testo - 1, 0) <= 0)
-                continue;
-            f.visto = true;
-            const qint64 corso = std::atoll(testo);
-            if (f.corso >= 0 && 4 * (corso - f.corso) >= intervallo)
+            const auto prima = m_corso.find(tid);
+            if (prima != m_corso.end() && 4 * (corso - prima->second) >= intervallo)
                 ++n;
-            f.corso = corso;
+            ora[tid] = corso;
         }
         ::closedir(d);
-        for (auto f = m_fili.begin(); f != m_fili.end();) {
-            if (f->second.visto) {
-                ++f;
-                continue;
-            }
-            if (f->second.fd >= 0)
-                ::close(f->second.fd);
-            f = m_fili.erase(f);
-        }
+        m_corso = std::move(ora);
         return n;
     }
     void osserva()
     {
         constexpr qint64 passo = 2000000;
-        qint64 prima = adesso();
+        qint64 prima = secondi(CLOCK_MONOTONIC);
         attivi(passo);
         while (!m_fine) {
             const timespec t{0, passo};
             ::nanosleep(&t, nullptr);
-            const qint64 ora = adesso();
-            const qint64 intervallo = ora - prima;
+            const qint64 adesso = secondi(CLOCK_MONOTONIC);
+            const qint64 intervallo = adesso - prima;
             if (attivi(intervallo) <= 1)
                 m_unFilo += intervallo;
             m_osservati += intervallo;
-            prima = ora;
+            prima = adesso;
         }
-        for (const auto &f : m_fili)
-            if (f.second.fd >= 0)
-                ::close(f.second.fd);
     }
 
-    struct Filo {
-        int fd = -1;
-        qint64 corso = -1;  // nanoseconds run at the last look
-        bool visto = false;
-    };
-    std::map<long, Filo> m_fili;
+    std::map<long, qint64> m_corso;  // by thread: nanoseconds run at the last look
     std::atomic<bool> m_fine{false};
     std::atomic<qint64> m_unFilo{0}, m_osservati{0};
     std::thread m_filo;
