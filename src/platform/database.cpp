@@ -556,9 +556,8 @@ int LetturaDiretta::colonne() const
 
 QString LetturaDiretta::nome(int colonna) const
 {
-    // Without quotes, and without the table's name before a dot.
-    QString nome = QString(static_cast<const QChar *>(sqlite3_column_name16(m_st, colonna))).remove(u'"');
-    return nome.mid(nome.lastIndexOf(u'.') + 1);
+    // Without quotes.
+    return QString(static_cast<const QChar *>(sqlite3_column_name16(m_st, colonna))).remove(u'"');
 }
 
 QVariant LetturaDiretta::valore(int colonna) const
