@@ -399,9 +399,9 @@ Elaborazione::Esito Elaborazione::MakePages()
         // reparti(), a department at a time. The navigation is composed on
         // a thread of its own meanwhile.
         Database &catalogo = *m_stato.dbCatalogo;
-        auto composta = std::async(std::launch::async, [reparti = LeggiReparti(catalogo),
-                                                        evidenza = ModelloEvidenzaDa(m_colori[4])]() mutable {
-            return Navigazione(std::move(reparti), evidenza);
+        auto pianificato = std::async(std::launch::async, [this, reparti = LeggiReparti(catalogo),
+                                                           evidenza = ModelloEvidenzaDa(m_colori[4])]() mutable {
+            return pianoReparti(std::move(reparti), evidenza);
         });
         const Varianti varianti = Varianti::leggi(catalogo);
 
@@ -421,7 +421,8 @@ Elaborazione::Esito Elaborazione::MakePages()
         m_upload.aggiungi(fileDatiOrdine());
 
         // The departments.
-        Navigazione navigazione = composta.get();
+        PianoReparti piano = pianificato.get();
+        const Navigazione &navigazione = piano.navigazione;
         DatiPagine d;
         d.navigazione = &navigazione;
         d.articolo.imp = &m_imp;
@@ -464,7 +465,7 @@ Elaborazione::Esito Elaborazione::MakePages()
             }
             return std::nullopt;
         };
-        if (const auto esito = interrotta(reparti(navigazione, d, varianti, avvisoIsolati)))
+        if (const auto esito = interrotta(reparti(piano, d, varianti, avvisoIsolati)))
             return *esito;
         if (!m_prezziFuoriMisura.isEmpty())
             m_messages.warning(AvvisoConElenco(
@@ -580,17 +581,30 @@ bool Elaborazione::pagineContese(const Navigazione &navigazione) const
     return false;
 }
 
-void Elaborazione::leggiModelli(const Navigazione &navigazione, DatiPagine &d, const std::vector<char> &rifiutato)
+Elaborazione::PianoReparti Elaborazione::pianoReparti(std::vector<Reparto> reparti, const QString &evidenza) const
 {
-    // One that is not a regular file of the set counts as missing.
-    const std::vector<Reparto> &tutti = navigazione.reparti();
+    PianoReparti piano{Navigazione(std::move(reparti), evidenza)};
+    if (!pagineContese(piano.navigazione))
+        decidi(piano, std::vector<int>(piano.navigazione.reparti().size(), 1));
+    return piano;
+}
+
+void Elaborazione::decidi(PianoReparti &piano, const std::vector<int> &pagine) const
+{
+    piano.rifiutato = rifiutaReparti(piano.navigazione, pagine, &piano.rifiuti);
+    // Nothing links a refused department.
+    piano.navigazione.escludi(piano.rifiutato);
+    // The models are read once; one that is not a regular file of the set
+    // counts as missing.
+    const std::vector<Reparto> &tutti = piano.navigazione.reparti();
     for (size_t i = 0; i < tutti.size(); ++i) {
-        const QString percorso = d.percorsoModello(tutti[i]);
-        if (rifiutato[i] || d.modelli.contains(percorso))
+        const QString percorso = CartellaSet + u'/' + tutti[i].modello + QStringLiteral(".htm");
+        if (piano.rifiutato[i] || piano.modelli.contains(percorso))
             continue;
         const QString file = m_file.trova(CartellaSet, tutti[i].modello + QStringLiteral(".htm"));
-        d.modelli.insert(percorso, file.isEmpty() ? Make::Modello{percorso} : Make::leggiModello(file));
+        piano.modelli.insert(percorso, file.isEmpty() ? Make::Modello{percorso} : Make::leggiModello(file));
     }
+    piano.deciso = true;
 }
 
 namespace {
@@ -619,13 +633,13 @@ void togliIlleggibili(ArticoliGrezzi &articoli, const Reparto &reparto, const Va
 
 } // namespace
 
-Elaborazione::Passo Elaborazione::reparti(Navigazione &navigazione, DatiPagine &d, const Varianti &varianti,
+Elaborazione::Passo Elaborazione::reparti(PianoReparti &piano, DatiPagine &d, const Varianti &varianti,
                                           const QString &avvisoIsolati)
 {
     const int threads = this->threads > 0 ? this->threads : std::max(1, QThread::idealThreadCount());
-    LavoriReparti lavori(d, navigazione.reparti(), threads);
-    QStringList illeggibili, rifiuti;
-    if (const Passo p = leggiArticoli(navigazione, d, varianti, lavori, &illeggibili, &rifiuti); p != Passo::Avanti)
+    LavoriReparti lavori(d, piano.navigazione.reparti(), threads);
+    QStringList illeggibili;
+    if (const Passo p = leggiArticoli(piano, d, varianti, lavori, &illeggibili); p != Passo::Avanti)
         return p;
     if (!illeggibili.isEmpty())
         m_messages.warning(AvvisoConElenco(
@@ -635,36 +649,27 @@ Elaborazione::Passo Elaborazione::reparti(Navigazione &navigazione, DatiPagine &
             illeggibili));
     if (!avvisoIsolati.isEmpty())
         m_messages.warning(avvisoIsolati);
-    for (const QString &avviso : std::as_const(rifiuti))
+    for (const QString &avviso : std::as_const(piano.rifiuti))
         m_messages.warning(avviso);
     if (fermati())
         return Passo::Annulla;
     return raccogli(lavori, true);
 }
 
-Elaborazione::Passo Elaborazione::leggiArticoli(Navigazione &navigazione, DatiPagine &d, const Varianti &varianti,
-                                                LavoriReparti &lavori, QStringList *illeggibili, QStringList *rifiuti)
+Elaborazione::Passo Elaborazione::leggiArticoli(PianoReparti &piano, DatiPagine &d, const Varianti &varianti,
+                                                LavoriReparti &lavori, QStringList *illeggibili)
 {
-    const std::vector<Reparto> &tutti = navigazione.reparti();
+    const std::vector<Reparto> &tutti = piano.navigazione.reparti();
     // Which departments are refused is known before their articles unless
     // the number of a department's pages can decide it: then once every
     // article is read, and the jobs start only then.
-    std::vector<char> rifiutato;
-    const auto decidi = [&](const std::vector<int> &pagine) {
-        rifiutato = rifiutaReparti(navigazione, pagine, rifiuti);
-        // Nothing links a refused department.
-        navigazione.escludi(rifiutato);
-        leggiModelli(navigazione, d, rifiutato);
-    };
-    const bool subito = !pagineContese(navigazione);
-    if (subito)
-        decidi(std::vector<int>(tutti.size(), 1));
-
+    const bool subito = piano.deciso;
+    d.modelli = piano.modelli;
     // In build order: the jobs end about in that order, and their results
     // are taken while the next departments are read.
     std::vector<std::shared_ptr<const ArticoliGrezzi>> attesa;
     const auto avvia = [&](size_t i, std::shared_ptr<const ArticoliGrezzi> articoli) {
-        if (rifiutato[i])
+        if (piano.rifiutato[i])
             lavori.salta(i);
         else
             lavori.avvia(i, std::move(articoli));
@@ -688,7 +693,8 @@ Elaborazione::Passo Elaborazione::leggiArticoli(Navigazione &navigazione, DatiPa
         std::vector<int> pagine(tutti.size());
         for (size_t i = 0; i < tutti.size(); ++i)
             pagine[i] = NumeroPagine(tutti[i], attesa[i]->numero());
-        decidi(pagine);
+        decidi(piano, pagine);
+        d.modelli = piano.modelli;
         for (size_t i = 0; i < tutti.size(); ++i)
             avvia(i, std::move(attesa[i]));
     }

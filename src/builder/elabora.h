@@ -14,11 +14,14 @@
 // number of threads.
 #include "datiordine.h"
 #include "impostazioni.h"
+#include "make.h"
+#include "navigazione.h"
 #include "riga.h"
 #include "risorse.h"
 #include "shopstate.h"
 
 #include <QFile>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -26,7 +29,6 @@
 
 class LavoriReparti;
 class Messages;
-class Navigazione;
 class Varianti;
 struct DatiPagine;
 
@@ -103,17 +105,30 @@ private:
     bool pagineContese(const Navigazione &navigazione) const;
     // The names the template set's pages and resources take in the pages folder.
     QStringList fileDelSet() const;
-    // The models of the departments not refused, read once.
-    void leggiModelli(const Navigazione &navigazione, DatiPagine &dati, const std::vector<char> &rifiutato);
+    // What the department pages need before their articles: the
+    // navigation and, once decided, the departments refused, each with its
+    // warning, and the models of the others, read once.
+    struct PianoReparti {
+        Navigazione navigazione;
+        bool deciso = false;
+        std::vector<char> rifiutato;
+        QStringList rifiuti;
+        QHash<QString, Make::Modello> modelli;  // by path, DatiPagine::percorsoModello
+    };
+    // Made on a thread of its own while the shop-wide fields are read:
+    // decided at once unless how many pages a department gets can decide it.
+    PianoReparti pianoReparti(std::vector<Reparto> reparti, const QString &evidenza) const;
+    // Decides, given how many pages each department gets.
+    void decidi(PianoReparti &piano, const std::vector<int> &pagine) const;
     // The department pages: each department's made on the pool of threads
     // as soon as its articles are read, the results taken back in order.
     // The warnings about the catalogue (articles left out, departments no
     // link reaches, departments refused) come before the departments'.
-    Passo reparti(Navigazione &navigazione, DatiPagine &dati, const Varianti &varianti, const QString &avvisoIsolati);
+    Passo reparti(PianoReparti &piano, DatiPagine &dati, const Varianti &varianti, const QString &avvisoIsolati);
     // Reads the articles and starts the department jobs; the articles left
-    // out and the refused departments are named in *illeggibili and *rifiuti.
-    Passo leggiArticoli(Navigazione &navigazione, DatiPagine &dati, const Varianti &varianti, LavoriReparti &lavori,
-                        QStringList *illeggibili, QStringList *rifiuti);
+    // out are named in *illeggibili.
+    Passo leggiArticoli(PianoReparti &piano, DatiPagine &dati, const Varianti &varianti, LavoriReparti &lavori,
+                        QStringList *illeggibili);
     // The departments' results in build order, from the first not yet
     // taken: all of them, or without `attendi` those already there that
     // went through.
