@@ -218,29 +218,35 @@ void copiaCodice(const QString &shop)
 
 } // namespace
 
-void AggiornaNegozio(const QString &cartellaNegozio)
+void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo)
 {
     // Phase 1: the renumbering. Its first failure ends the whole upgrade; it
     // runs in one transaction, so a failure leaves the old order intact.
-    DatabasePtr db;
+    DatabasePtr proprio;
+    const auto chiudi = [&] {
+        if (proprio)
+            proprio->close();
+    };
     try {
-        db = Database::open(cartellaNegozio + QStringLiteral("/catalog.mdb"));
-        Transazione t(*db);
-        rinumera(*db, QStringLiteral("articoli"), QStringLiteral("catID, ordinamento"));
-        rinumera(*db, QStringLiteral("categorie"), QStringLiteral("livello, ordinamento"));
+        if (!catalogo) {
+            proprio = Database::open(cartellaNegozio + QStringLiteral("/catalog.mdb"));
+            catalogo = proprio.get();
+        }
+        Transazione t(*catalogo);
+        rinumera(*catalogo, QStringLiteral("articoli"), QStringLiteral("catID, ordinamento"));
+        rinumera(*catalogo, QStringLiteral("categorie"), QStringLiteral("livello, ordinamento"));
         t.commit();
     } catch (const std::exception &) {
-        if (db)
-            db->close();
+        chiudi();
         return;
     }
     // Phases 2 to 6: each step that fails is skipped.
     passo([&] {
-        Transazione t(*db);
-        aggiornaCatalogo(*db);
+        Transazione t(*catalogo);
+        aggiornaCatalogo(*catalogo);
         t.commit();
     });
-    db->close();
+    chiudi();
     passo([&] { aggiornaLavoro(cartellaNegozio + QStringLiteral("/source.new")); });
     passo([&] { aggiornaRecordInvii(cartellaNegozio + QStringLiteral("/vtftp.mdb")); });
     passo([&] { copiaCodice(cartellaNegozio); });

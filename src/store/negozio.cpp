@@ -158,11 +158,15 @@ int Negozio::CaricaNegozio()
     ShopState &s = state;
     if (s.PercorsoNegozio.isEmpty())
         return NonAperto;
-    AggiornaNegozio(s.PercorsoNegozio);
     emit titoloCambiato(QStringLiteral("Vetrasto - ") + s.PercorsoNegozio);
     try {
+        // Opened exclusively first and upgraded on that connection: no
+        // other program comes between the two, and the file is read once.
+        // A catalogue that cannot be opened so is not upgraded: it takes the
+        // failure path.
         const QString path = s.PercorsoNegozio + QStringLiteral("/catalog.mdb");
         s.dbCatalogo = Database::open(path, Database::Access::Exclusive);
+        AggiornaNegozio(s.PercorsoNegozio, s.dbCatalogo.get());
         s.ArticoliReparto = -1;
         m_dati.impostaTotaleArticoli(
             s.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) AS nArt FROM articoli")).toLongLong());
