@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -410,6 +411,12 @@ const TableInfo &Database::tableInfo(const QString &table)
             !declarations.contains(line.sliced(i + 1, close - i - 1)))
             declarations.insert(line.sliced(i + 1, close - i - 1), line);
     }
+    // The columns that refuse an empty text: a check named "column:empty".
+    QSet<QStringView> senzaVuoto;
+    const QStringView vuoto = u":empty\"";
+    for (qsizetype p = createSql.indexOf(vuoto); p > 0; p = createSql.indexOf(vuoto, p + 1))
+        if (const qsizetype q = createSql.lastIndexOf(u'"', p - 1); q >= 0)
+            senzaVuoto.insert(QStringView(createSql).sliced(q + 1, p - q - 1));
     while (q.next()) {
         ColumnInfo c;
         c.name = q.value(1).toString();
@@ -419,7 +426,7 @@ const TableInfo &Database::tableInfo(const QString &table)
         if (c.type == FieldType::AutoNumber)
             info.autoNumber = c.name;
         c.defaultValue = parseDefault(q.value(4));
-        c.allowEmpty = !createSql.contains(u'"' + c.name + QStringLiteral(":empty\""));
+        c.allowEmpty = !senzaVuoto.contains(QStringView(c.name));
         static const QRegularExpression jet(QStringLiteral("COLLATE\\s+JET"), QRegularExpression::CaseInsensitiveOption);
         const auto line = declarations.constFind(QStringView(c.name));
         c.exact = (c.type == FieldType::Text || c.type == FieldType::Memo) && line != declarations.constEnd() &&
