@@ -4,6 +4,9 @@
 #include "frammenti.h"
 #include "numeri.h"
 
+#include <algorithm>
+#include <future>
+
 namespace {
 
 const QString radice = QStringLiteral("###");
@@ -204,14 +207,30 @@ void Navigazione::componi()
     m_opzioni.assign(n, {});
     m_opzioniSel.assign(n, {});
     m_inizioOpzione.assign(n, -1);
+    // The lines of a shop of thousands of departments take some
+    // milliseconds: parts of them are composed on threads of their own.
+    const auto componiParte = [this](size_t da, size_t a) {
+        for (size_t k = da; k < a; ++k) {
+            const int i = m_ordine[k];
+            if (!escluso(i))
+                linee(m_reparti[size_t(i)], m_linee[size_t(i)], m_lineeSel[size_t(i)], m_opzioni[size_t(i)],
+                      m_opzioniSel[size_t(i)]);
+        }
+    };
+    const size_t parti = std::clamp<size_t>(m_ordine.size() / 500, 1, 4);
+    std::vector<std::future<void>> altre;
+    for (size_t p = 1; p < parti; ++p)
+        altre.push_back(std::async(std::launch::async, componiParte, m_ordine.size() * p / parti,
+                                   m_ordine.size() * (p + 1) / parti));
+    componiParte(0, m_ordine.size() / parti);
+    for (std::future<void> &f : altre)
+        f.get();
     m_menuIntero.clear();
     for (int i : m_ordine) {
         if (escluso(i))
             continue;
-        const Reparto &r = m_reparti[i];
-        linee(r, m_linee[i], m_lineeSel[i], m_opzioni[i], m_opzioniSel[i]);
-        m_inizioOpzione[i] = m_menuIntero.size();
-        m_menuIntero += m_opzioni[i];
+        m_inizioOpzione[size_t(i)] = m_menuIntero.size();
+        m_menuIntero += m_opzioni[size_t(i)];
     }
 }
 
