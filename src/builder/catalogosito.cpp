@@ -13,33 +13,12 @@
 
 namespace {
 
-// One value of a row as the engine stores it; text is UTF-8 and lives as
-// long as the row it was read from.
-struct Cella {
-    int tipo = SQLITE_NULL;
-    qint64 intero = 0;
-    double reale = 0;
-    const char *byte = nullptr;
-    int lunghezza = 0;
-};
+using Cella = CellaLetta;
 
 // The value in the catalogue's kind for its column, as a recordset gives it.
 QVariant valore(const Cella &c, const ColumnInfo *info)
 {
-    QVariant grezzo;
-    switch (c.tipo) {
-    case SQLITE_INTEGER:
-        grezzo = qlonglong(c.intero);
-        break;
-    case SQLITE_FLOAT:
-        grezzo = c.reale;
-        break;
-    case SQLITE_NULL:
-        return {};
-    default:
-        grezzo = QString::fromUtf8(c.byte, c.lunghezza);
-    }
-    return Recordset::fromStorage(info, grezzo);
+    return Recordset::fromStorage(info, c);
 }
 
 // A text field ("" for Null); text is read straight from the row.
@@ -95,29 +74,13 @@ public:
 
     const std::vector<ColumnInfo> &colonne() const { return m_info; }
     bool prossima() { return m_lettura->prossima(); }
-    sqlite3_stmt *istruzione() const { return m_lettura->istruzione(); }
     // Hands the read over.
     std::unique_ptr<LetturaDiretta> cedi() { return std::move(m_lettura); }
     int colonna(const char *nome) const { return m_colonne.value(QString::fromLatin1(nome).toLower(), -1); }
-    static Cella cella(sqlite3_stmt *st, int colonna)
-    {
-        Cella c;
-        if (colonna < 0)
-            return c;
-        c.tipo = sqlite3_column_type(st, colonna);
-        if (c.tipo == SQLITE_INTEGER) {
-            c.intero = sqlite3_column_int64(st, colonna);
-        } else if (c.tipo == SQLITE_FLOAT) {
-            c.reale = sqlite3_column_double(st, colonna);
-        } else if (c.tipo != SQLITE_NULL) {
-            c.byte = reinterpret_cast<const char *>(sqlite3_column_text(st, colonna));
-            c.lunghezza = sqlite3_column_bytes(st, colonna);
-        }
-        return c;
-    }
-    QVariant valore(int colonna) const { return ::valore(cella(istruzione(), colonna), info(colonna)); }
-    QString testo(int colonna) const { return ::testo(cella(istruzione(), colonna), info(colonna)); }
-    bool numero(int colonna, bool intero) const { return ::numero(cella(istruzione(), colonna), intero); }
+    Cella cella(int colonna) const { return colonna < 0 ? Cella{} : m_lettura->cella(colonna); }
+    QVariant valore(int colonna) const { return ::valore(cella(colonna), info(colonna)); }
+    QString testo(int colonna) const { return ::testo(cella(colonna), info(colonna)); }
+    bool numero(int colonna, bool intero) const { return ::numero(cella(colonna), intero); }
 
 private:
     const ColumnInfo *info(int colonna) const { return colonna < 0 ? nullptr : &m_info[size_t(colonna)]; }
@@ -349,7 +312,7 @@ void LettoreArticoli::aggiungi(ArticoliGrezzi &articoli)
 {
     std::array<Cella, numeroColonne> c;
     for (int k = 0; k < numeroColonne; ++k)
-        c[size_t(k)] = Lettore::cella(m_lettura->istruzione(), k);
+        c[size_t(k)] = m_lettura->cella(k);
     // What may make the row's price rest on a field that holds no number.
     const std::vector<ColumnInfo> &info = m_colonne->info;
     bool sospetto = !numero(c[cPrez], true) || !numero(c[cPeso], false) ||

@@ -567,20 +567,37 @@ QString LetturaDiretta::nome(int colonna) const
     return QString(static_cast<const QChar *>(sqlite3_column_name16(m_st, colonna))).remove(u'"');
 }
 
+CellaLetta LetturaDiretta::cella(int colonna) const
+{
+    CellaLetta c;
+    c.tipo = sqlite3_column_type(m_st, colonna);
+    if (c.tipo == SQLITE_INTEGER) {
+        c.intero = sqlite3_column_int64(m_st, colonna);
+    } else if (c.tipo == SQLITE_FLOAT) {
+        c.reale = sqlite3_column_double(m_st, colonna);
+    } else if (c.tipo != SQLITE_NULL) {
+        // Text, and a blob's bytes as they are.
+        c.byte = c.tipo == SQLITE_BLOB ? static_cast<const char *>(sqlite3_column_blob(m_st, colonna))
+                                       : reinterpret_cast<const char *>(sqlite3_column_text(m_st, colonna));
+        c.lunghezza = sqlite3_column_bytes(m_st, colonna);
+    }
+    return c;
+}
+
 QVariant LetturaDiretta::valore(int colonna) const
 {
-    switch (sqlite3_column_type(m_st, colonna)) {
+    const CellaLetta c = cella(colonna);
+    switch (c.tipo) {
     case SQLITE_INTEGER:
-        return qlonglong(sqlite3_column_int64(m_st, colonna));
+        return qlonglong(c.intero);
     case SQLITE_FLOAT:
-        return sqlite3_column_double(m_st, colonna);
+        return c.reale;
     case SQLITE_BLOB:
-        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_st, colonna)),
-                          sqlite3_column_bytes(m_st, colonna));
+        return QByteArray(c.byte, c.lunghezza);
     case SQLITE_NULL:
         return {};
     default:
-        return testo(colonna);
+        return QString::fromUtf8(c.byte, c.lunghezza);
     }
 }
 

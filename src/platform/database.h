@@ -141,6 +141,17 @@ private:
 
 using DatabasePtr = std::shared_ptr<Database>;
 
+// One value of a row as the engine stores it (its kind, SQLITE_INTEGER to
+// SQLITE_NULL, and the value); text is UTF-8 and lives as long as the row it
+// was read from.
+struct CellaLetta {
+    int tipo = 5;  // SQLITE_NULL
+    qint64 intero = 0;
+    double reale = 0;
+    const char *byte = nullptr;
+    int lunghezza = 0;
+};
+
 // A query read straight from the engine, one row after another: for
 // reading many rows, each of which the query layer would first copy value
 // by value into its own cache. The values are read as the query layer
@@ -163,6 +174,8 @@ public:
     int colonne() const;
     // A column's name as the query layer gives it.
     QString nome(int colonna) const;
+    // A column of the row as the engine stores it.
+    CellaLetta cella(int colonna) const;
     // A column of the row as the query layer reads it.
     QVariant valore(int colonna) const;
     bool nullo(int colonna) const;

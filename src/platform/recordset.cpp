@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cmath>
+#include <limits>
+#include <sqlite3.h>
 
 namespace {
 
@@ -148,6 +150,50 @@ QVariant Recordset::fromStorage(const ColumnInfo *c, const QVariant &v)
     return v;
 }
 
+QVariant Recordset::fromStorage(const ColumnInfo *c, const CellaLetta &v)
+{
+    if (v.tipo == SQLITE_NULL)
+        return {};
+    const bool intero = v.intero >= std::numeric_limits<int>::min() && v.intero <= std::numeric_limits<int>::max();
+    if (c && c->known && v.tipo == SQLITE_TEXT &&
+        (c->type == FieldType::Text || c->type == FieldType::Memo || c->type == FieldType::DateTime))
+        return QString::fromUtf8(v.byte, v.lunghezza);
+    if (c && c->known && v.tipo == SQLITE_INTEGER) {
+        switch (c->type) {
+        case FieldType::Boolean:
+            return v.intero != 0;
+        case FieldType::Currency:
+            return QVariant::fromValue(Currency::fromRaw(v.intero));
+        case FieldType::Byte:
+        case FieldType::Integer:
+        case FieldType::Long:
+            if (intero)
+                return int(v.intero);
+            break;
+        case FieldType::AutoNumber:
+            return qlonglong(v.intero);
+        case FieldType::Single:
+        case FieldType::Double:
+            return double(v.intero);
+        default:
+            break;
+        }
+    }
+    if (c && c->known && v.tipo == SQLITE_FLOAT && (c->type == FieldType::Single || c->type == FieldType::Double))
+        return v.reale;
+    // Any other pair through the stored value.
+    QVariant memorizzato;
+    if (v.tipo == SQLITE_INTEGER)
+        memorizzato = qlonglong(v.intero);
+    else if (v.tipo == SQLITE_FLOAT)
+        memorizzato = v.reale;
+    else if (v.tipo == SQLITE_BLOB)
+        memorizzato = QByteArray(v.byte, v.lunghezza);
+    else
+        memorizzato = QString::fromUtf8(v.byte, v.lunghezza);
+    return fromStorage(c, memorizzato);
+}
+
 bool Recordset::sameValue(const QVariant &a, const QVariant &b)
 {
     if (isNull(a) || isNull(b))
@@ -200,7 +246,7 @@ void Recordset::load()
         r.id = first ? rowid : qint64(set->rows.size() + 1);
         r.values.reserve(qsizetype(set->columns.size()));
         for (int i = 0; i < int(set->columns.size()); ++i)
-            r.values.append(fromStorage(set->columns[size_t(i)], valore(i + first)));
+            r.values.append(valore(i + first));
         set->rows.push_back(std::move(r));
     };
     if (m_params.isEmpty()) {
@@ -209,13 +255,15 @@ void Recordset::load()
         LetturaDiretta l(*m_db, sql);
         colonne(l.colonne(), [&](int i) { return l.nome(i); });
         while (l.prossima())
-            riga(first ? l.valore(0).toLongLong() : 0, [&](int i) { return l.valore(i); });
+            riga(first ? l.valore(0).toLongLong() : 0,
+                 [&](int i) { return fromStorage(set->columns[size_t(i - first)], l.cella(i)); });
     } else {
         QSqlQuery q = m_db->run(sql, m_params);
         const QSqlRecord rec = q.record();
         colonne(rec.count(), [&](int i) { return rec.fieldName(i); });
         while (q.next())
-            riga(first ? q.value(0).toLongLong() : 0, [&](int i) { return q.value(i); });
+            riga(first ? q.value(0).toLongLong() : 0,
+                 [&](int i) { return fromStorage(set->columns[size_t(i - first)], q.value(i)); });
     }
     set->live = int(set->rows.size());
     m_set = std::move(set);
