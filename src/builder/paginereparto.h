@@ -1,8 +1,10 @@
 #pragma once
 // The pages of one department: its page rows and article rows, each page
 // merged once in memory, the article index filled in by the list pass, and
-// every page written complete under its own name. A job reads only what
-// DatiPagine holds, so that departments are built on several threads at once.
+// every page written complete under its own name, with the department's
+// lines of the search data and of the order script's price list. A job reads
+// only what DatiPagine holds and the department's own articles, so that
+// departments are built on several threads at once.
 #include "articoli.h"
 #include "catalogosito.h"
 #include "make.h"
