@@ -306,11 +306,11 @@ bool FileUscita::scrivi(const QByteArray &dati)
     if (m_fd < 0)
         return m_errore.isEmpty() ? fallito(EBADF) : false;
     // Small pieces (the lines of a list) gather in memory and reach the
-    // file together; a large one goes on its own.
-    constexpr qsizetype blocco = qsizetype(1) << 18;
-    if (m_attesa.size() + dati.size() > blocco && !svuota())
+    // file together; a large one (a page) goes on its own.
+    constexpr qsizetype blocco = qsizetype(1) << 18, grande = qsizetype(1) << 16;
+    if ((m_attesa.size() + dati.size() > blocco || dati.size() >= grande) && !svuota())
         return false;
-    if (dati.size() >= blocco) {
+    if (dati.size() >= grande) {
         if (const int e = Temporanei::scriviTutto(m_fd, dati.constData(), dati.size()))
             return fallito(e);
     } else {

@@ -214,8 +214,8 @@ private slots:
     {
         QTest::addColumn<QList<int>>("pezzi");
         QTest::newRow("molte righe") << QList<int>(5000, 100);
-        QTest::newRow("righe e blocchi grandi") << QList<int>{10, 300000, 20, 262144, 1};
-        QTest::newRow("ai bordi del blocco") << QList<int>{262143, 1, 262144, 262145, 7};
+        QTest::newRow("righe e pezzi grandi") << QList<int>{10, 300000, 20, 65536, 1, 65535, 3};
+        QTest::newRow("ai bordi del blocco") << QList<int>{65535, 65535, 65535, 65535, 65535, 1, 262144, 7};
         QTest::newRow("nessun pezzo") << QList<int>{};
     }
 
