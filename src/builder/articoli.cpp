@@ -16,6 +16,19 @@ QString testoCampo(const QVariant &v)
 
 } // namespace
 
+void ContestoArticoli::impostaCampi(std::shared_ptr<const CampiTabella> tabella)
+{
+    static const char *const nomi[] = {
+        "codice", "titolo", "cart_articolo", "sottotitolo", "immagine1", "immagine2", "immagine3", "novita", "offerta",
+        "iva", "listino", "cart_prezzo", "prezzo", "cart_iva", "cambio", "cart_peso", "descrizione", "note",
+        "giacenza", "opzione1", "opzione2", "opzione3", "cart_opzione1", "cart_opzione2", "cart_opzione3",
+        "nomeopzione1", "nomeopzione2", "nomeopzione3", "contatore", "java_acquista"};
+    static_assert(std::size(nomi) == size_t(CampoArticolo::numero));
+    campi = std::move(tabella);
+    for (size_t i = 0; i < indici.size(); ++i)
+        indici[i] = campi->indice(QLatin1StringView(nomi[i]));
+}
+
 QString ChiamataPopup(const QString &file, const QVariant &larghezza, const QVariant &altezza)
 {
     const qint64 x = MisuraNota(larghezza) ? CLng(larghezza.toDouble()) : 600;
@@ -33,16 +46,19 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
     VoceArticolo voce;
     voce.riga = Riga(c.campi);
     Riga &riga = voce.riga;
-    auto scrivi = [&](const char *nome, const QString &valore) { riga.imposta(QLatin1String(nome), valore); };
+    auto scrivi = [&](CampoArticolo campo, const QString &valore) { riga.imposta(c.indici[size_t(campo)], valore); };
 
-    const QString numeroTesto = Format(numero, QStringLiteral("#####0"));
+    // Articles are numbered from 1: the patterns "#####", "####0" and
+    // "#####0" all write the number in plain digits.
+    Q_ASSERT(numero >= 1);
+    const QString numeroTesto = QString::number(numero);
 
     // Flags, link and code.
     const bool inelenco = a.inelenco;
     const bool esterno = a.linkesterno;
     const QString &link = a.link;
     const QString &codice = a.codice;
-    scrivi("codice", PutLink(codice, link, esterno));
+    scrivi(CampoArticolo::codice, PutLink(codice, link, esterno));
 
     // The index text: code and title as the settings ask.
     QString testoElenco, cella;
@@ -61,12 +77,12 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
     QString chiave = CampoRicerca(titolo);
     ricerca << CampoCSV(titolo);
     const QString titoloLink = PutLink(titolo, link, esterno);
-    scrivi("titolo", titoloLink);
+    scrivi(CampoArticolo::titolo, titoloLink);
     if (imp.chkElencoTitolo == 1)
         testoElenco += titolo;
     const QString nomeCarrello = CartArticolo(c.codiceInCarrello ? codice : QString(), titolo);
-    scrivi("cart_articolo", nomeCarrello);
-    scrivi("sottotitolo", PutLink(a.sottotitolo, link, esterno));
+    scrivi(CampoArticolo::cart_articolo, nomeCarrello);
+    scrivi(CampoArticolo::sottotitolo, PutLink(a.sottotitolo, link, esterno));
     chiave += CampoRicerca(a.sottotitolo);
     ricerca << CampoCSV(a.sottotitolo);
 
@@ -76,11 +92,11 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
     const QString grande = testoCampo(a.immagine[1]);
     if (a.popup && !grande.isEmpty())
         immagine1 = PutOnClick(tag1, ChiamataPopup(grande, a.imgX[1], a.imgY[1]));
-    scrivi("immagine1", immagine1);
+    scrivi(CampoArticolo::immagine1, immagine1);
     const QString tag2 = TagImmagine(a.immagine[1], a.imgX[1], a.imgY[1]);
-    scrivi("immagine2", a.popup ? QString() : PutLink(tag2, link, esterno));
+    scrivi(CampoArticolo::immagine2, a.popup ? QString() : PutLink(tag2, link, esterno));
     const QString tag3 = TagImmagine(a.immagine[2], a.imgX[2], a.imgY[2]);
-    scrivi("immagine3", PutLink(tag3, link, esterno));
+    scrivi(CampoArticolo::immagine3, PutLink(tag3, link, esterno));
 
     // The index entries are closed.
     voce.voceElenco = apertura + (imp.chkElencoFoto == 1 ? tag3 + QStringLiteral("<BR>") : QString()) + testoElenco +
@@ -94,7 +110,7 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
                                   : CampoCSV(TagImmagine(c.urlNegozio + u'/' + piccola, a.imgX[2], a.imgY[2])));
 
     // Badges.
-    scrivi("novita", a.novita ? c.badgeNovita : QString());
+    scrivi(CampoArticolo::novita, a.novita ? c.badgeNovita : QString());
     const QString badge = a.offerta && imp.chkVisOfferta == 1 ? c.badgeOfferta : QString();
 
     // Prices, with the department's VAT and discount.
@@ -111,36 +127,36 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
     dati.cambio = imp.chkCambio == 1;
     dati.badge = badge;
     const Prezzo prezzo = CalcolaPrezzo(dati, *c.stato);
-    scrivi("offerta", prezzo.offerta);
-    scrivi("iva", prezzo.iva);
-    scrivi("listino", prezzo.listino);
-    scrivi("cart_prezzo", prezzo.cart_prezzo);
-    scrivi("prezzo", prezzo.prezzo);
-    scrivi("cart_iva", prezzo.cart_iva);
-    scrivi("cambio", prezzo.cambio);
+    scrivi(CampoArticolo::offerta, prezzo.offerta);
+    scrivi(CampoArticolo::iva, prezzo.iva);
+    scrivi(CampoArticolo::listino, prezzo.listino);
+    scrivi(CampoArticolo::cart_prezzo, prezzo.cart_prezzo);
+    scrivi(CampoArticolo::prezzo, prezzo.prezzo);
+    scrivi(CampoArticolo::cart_iva, prezzo.cart_iva);
+    scrivi(CampoArticolo::cambio, prezzo.cambio);
 
     // Weight and texts.
     const QString cartPeso = PesoInvariante(a.peso);
-    scrivi("cart_peso", cartPeso);
-    scrivi("descrizione", TestoHTML(a.descrizione));
+    scrivi(CampoArticolo::cart_peso, cartPeso);
+    scrivi(CampoArticolo::descrizione, TestoHTML(a.descrizione));
     chiave += CampoRicerca(a.descrizione);
-    scrivi("note", TestoHTML(a.note));
+    scrivi(CampoArticolo::note, TestoHTML(a.note));
     chiave += CampoRicerca(a.note);
     ricerca << chiave;
-    scrivi("giacenza", TestoValore(a.giacenza));
+    scrivi(CampoArticolo::giacenza, TestoValore(a.giacenza));
 
     // Variants.
     QString cartOpzione[3];
     for (int n = 1; n <= 3; ++n) {
-        const QVariant &v = a.opzione[size_t(n - 1)];
-        const qint32 set = v.isNull() ? 1 : CLng(v.toDouble());
+        const qint32 set = NumeroSetVarianti(a.opzione[size_t(n - 1)]);
         const QString menu = CreaOpzione(*c.varianti, *c.stato, set, numero, n, prezzo.fattoreVarianti,
                                          prezzo.aliquota, c.ivaCompresa, &voce.ordine.varianti[size_t(n - 1)]);
-        const QString k = QString::number(n);
-        riga.imposta(QString(QStringLiteral("opzione") + k), menu);
-        cartOpzione[n - 1] = menu.isEmpty() ? QString() : QStringLiteral("op") + k + Format(numero, QStringLiteral("####0"));
-        riga.imposta(QString(QStringLiteral("cart_opzione") + k), cartOpzione[n - 1]);
-        riga.imposta(QString(QStringLiteral("nomeopzione") + k), CreaNomeOpzione(*c.varianti, set));
+        const auto campo = [n](CampoArticolo primo) { return CampoArticolo(int(primo) + n - 1); };
+        scrivi(campo(CampoArticolo::opzione1), menu);
+        cartOpzione[n - 1] =
+            menu.isEmpty() ? QString() : QStringLiteral("op") + QString::number(n) + numeroTesto;
+        scrivi(campo(CampoArticolo::cart_opzione1), cartOpzione[n - 1]);
+        scrivi(campo(CampoArticolo::nomeopzione1), CreaNomeOpzione(*c.varianti, set));
     }
 
     // Number and purchase call. The call is left open on purpose: the page
@@ -148,12 +164,12 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
     // call's own ending supplies before the onMouseOver attribute. Its last
     // argument, the article's number, keys the line in the order script's
     // price list.
-    const QString contatore = Format(numero, QStringLiteral("#####"));
-    scrivi("contatore", contatore);
+    const QString &contatore = numeroTesto;
+    scrivi(CampoArticolo::contatore, contatore);
     // The call stands in an href: the name, escaped for the script string,
     // is escaped for the attribute too, so that a character reference of the
     // merchant's ("&#39;") reaches the script as written, not as a quote.
-    scrivi("java_acquista", QStringLiteral("javascript:window.status='';Acquista('") + ValoreAttributo(nomeCarrello) +
+    scrivi(CampoArticolo::java_acquista, QStringLiteral("javascript:window.status='';Acquista('") + ValoreAttributo(nomeCarrello) +
                                 QStringLiteral("','") + prezzo.cart_prezzo + QStringLiteral("','") + prezzo.cart_iva +
                                 QStringLiteral("',document.itemsform.qt") + contatore + QStringLiteral(".value,'") +
                                 cartOpzione[0] + QStringLiteral("','") + cartOpzione[1] + QStringLiteral("','") +

@@ -12,18 +12,31 @@
 
 #include <QString>
 #include <QVariant>
+#include <array>
 #include <optional>
 
 // The pop-up call of the large picture; a size that is missing or 0 takes
 // the default 600 x 350.
 QString ChiamataPopup(const QString &file, const QVariant &larghezza, const QVariant &altezza);
 
+// The fields of an article row that ScriviArticolo writes.
+enum class CampoArticolo {
+    codice, titolo, cart_articolo, sottotitolo, immagine1, immagine2, immagine3, novita, offerta, iva, listino,
+    cart_prezzo, prezzo, cart_iva, cambio, cart_peso, descrizione, note, giacenza, opzione1, opzione2, opzione3,
+    cart_opzione1, cart_opzione2, cart_opzione3, nomeopzione1, nomeopzione2, nomeopzione3, contatore, java_acquista,
+    numero
+};
+
 // What every article row of one build reads.
 struct ContestoArticoli {
     const Impostazioni *imp = nullptr;
     const ShopState *stato = nullptr;  // currency notation
     const Varianti *varianti = nullptr;
-    std::shared_ptr<const CampiTabella> campi;  // the article row's fields
+    // The article row's fields, and where each that ScriviArticolo writes
+    // stands among them (found once, not for every article).
+    void impostaCampi(std::shared_ptr<const CampiTabella> campi);
+    std::shared_ptr<const CampiTabella> campi;
+    std::array<int, size_t(CampoArticolo::numero)> indici{};
     QString urlNegozio;
     QString badgeNovita, badgeOfferta;  // the set's badge tags
     bool codiceInCarrello = false, ivaCompresa = false;

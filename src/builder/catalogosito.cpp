@@ -1,114 +1,159 @@
 #include "catalogosito.h"
 
+#include "numeri.h"
 #include "recordset.h"
 #include "testoletto.h"
 
-#include <QSqlDriver>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <sqlite3.h>
 #include <tuple>
+#include <utility>
 
 namespace {
 
-// A forward-only read of a query with the values in the catalogue's kinds,
-// as a recordset gives them. It steps the engine's statement itself: a
-// whole catalogue is read many times faster than through the query layer,
-// which converts every column of every row into its own cache.
+using Cella = CellaLetta;
+
+// The value in the catalogue's kind for its column, as a recordset gives it.
+QVariant valore(const Cella &c, const ColumnInfo *info)
+{
+    return Recordset::fromStorage(info, c);
+}
+
+// A text field ("" for Null); text is read straight from the row.
+QString testo(const Cella &c, const ColumnInfo *info)
+{
+    if (c.tipo == SQLITE_TEXT)
+        return QString::fromUtf8(c.byte, c.lunghezza);
+    const QVariant v = valore(c, info);
+    return v.isNull() || !v.isValid() ? QString() : v.toString();
+}
+
+// True when the value is a number of the column's kind, or Null: text in a
+// numeric column, an infinite value, or a fraction in a column of whole
+// numbers (Currency is stored as an integer) is no number.
+bool numero(const Cella &c, bool intero)
+{
+    switch (c.tipo) {
+    case SQLITE_NULL:
+    case SQLITE_INTEGER:
+        return true;
+    case SQLITE_FLOAT:
+        return intero ? c.reale == std::trunc(c.reale) && std::fabs(c.reale) < 9.2e18 : std::isfinite(c.reale);
+    default:
+        return false;
+    }
+}
+
+// A Boolean field (False for Null).
+bool vero(const Cella &c, const ColumnInfo *info)
+{
+    if (c.tipo == SQLITE_INTEGER)
+        return c.intero != 0;
+    const QVariant v = valore(c, info);
+    return v.isValid() && !v.isNull() && v.toBool();
+}
+
+// A forward-only read of a query straight from the engine, with the values
+// in the catalogue's kinds as a recordset gives them.
 class Lettore {
 public:
     Lettore(Database &db, const QString &tabella, const QString &sql)
+        : m_lettura(std::make_unique<LetturaDiretta>(db, sql))
     {
-        const QVariant h = db.connection().driver()->handle();
-        sqlite3 *connessione = h.isValid() ? *static_cast<sqlite3 *const *>(h.constData()) : nullptr;
-        const QByteArray testo = sql.toUtf8();
-        if (!connessione || sqlite3_prepare_v2(connessione, testo.constData(), int(testo.size()), &m_st, nullptr) != SQLITE_OK)
-            throw DbError(DbErr::Generic, connessione ? QString::fromUtf8(sqlite3_errmsg(connessione)) : sql);
+        sqlite3_stmt *st = m_lettura->istruzione();
         const TableInfo &info = db.tableInfo(tabella);
-        for (int i = 0; i < sqlite3_column_count(m_st); ++i) {
-            const QString nome = QString::fromUtf8(sqlite3_column_name(m_st, i));
+        for (int i = 0; i < sqlite3_column_count(st); ++i) {
+            const QString nome = QString::fromUtf8(sqlite3_column_name(st, i));
             m_colonne.insert(nome.toLower(), i);
-            m_info.push_back(info.column(nome));
+            const ColumnInfo *c = info.column(nome);
+            m_info.push_back(c ? *c : ColumnInfo{});
         }
     }
-    ~Lettore() { sqlite3_finalize(m_st); }
-    Lettore(const Lettore &) = delete;
-    Lettore &operator=(const Lettore &) = delete;
 
-    bool prossima()
-    {
-        const int r = sqlite3_step(m_st);
-        if (r == SQLITE_ROW)
-            return true;
-        if (r != SQLITE_DONE)
-            throw DbError(DbErr::Generic, QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_st))));
-        return false;
-    }
+    const std::vector<ColumnInfo> &colonne() const { return m_info; }
+    bool prossima() { return m_lettura->prossima(); }
+    // Hands the read over.
+    std::unique_ptr<LetturaDiretta> cedi() { return std::move(m_lettura); }
     int colonna(const char *nome) const { return m_colonne.value(QString::fromLatin1(nome).toLower(), -1); }
-    QVariant valore(int colonna) const
-    {
-        if (colonna < 0)
-            return {};
-        QVariant grezzo;
-        switch (sqlite3_column_type(m_st, colonna)) {
-        case SQLITE_INTEGER:
-            grezzo = qlonglong(sqlite3_column_int64(m_st, colonna));
-            break;
-        case SQLITE_FLOAT:
-            grezzo = sqlite3_column_double(m_st, colonna);
-            break;
-        case SQLITE_NULL:
-            return {};
-        default: {
-            const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(m_st, colonna));
-            grezzo = QString::fromUtf8(t, sqlite3_column_bytes(m_st, colonna));
-        }
-        }
-        return Recordset::fromStorage(m_info[size_t(colonna)], grezzo);
-    }
-    // A text field ("" for Null); text is read straight from the row.
-    QString testo(int colonna) const
-    {
-        if (colonna >= 0 && sqlite3_column_type(m_st, colonna) == SQLITE_TEXT)
-            return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_st, colonna)),
-                                     sqlite3_column_bytes(m_st, colonna));
-        const QVariant v = valore(colonna);
-        return v.isNull() || !v.isValid() ? QString() : v.toString();
-    }
-    // True when the value is a number of the column's kind, or Null: text
-    // in a numeric column, an infinite value, or a fraction in a column of
-    // whole numbers (Currency is stored as an integer) is no number.
-    bool numero(int colonna, bool intero) const
-    {
-        if (colonna < 0)
-            return true;
-        switch (sqlite3_column_type(m_st, colonna)) {
-        case SQLITE_NULL:
-        case SQLITE_INTEGER:
-            return true;
-        case SQLITE_FLOAT: {
-            const double v = sqlite3_column_double(m_st, colonna);
-            return intero ? v == std::trunc(v) && std::fabs(v) < 9.2e18 : std::isfinite(v);
-        }
-        default:
-            return false;
-        }
-    }
-    // A Boolean field (False for Null).
-    bool vero(int colonna) const
-    {
-        if (colonna >= 0 && sqlite3_column_type(m_st, colonna) == SQLITE_INTEGER)
-            return sqlite3_column_int64(m_st, colonna) != 0;
-        const QVariant v = valore(colonna);
-        return v.isValid() && !v.isNull() && v.toBool();
-    }
+    Cella cella(int colonna) const { return colonna < 0 ? Cella{} : m_lettura->cella(colonna); }
+    QVariant valore(int colonna) const { return ::valore(cella(colonna), info(colonna)); }
+    QString testo(int colonna) const { return ::testo(cella(colonna), info(colonna)); }
+    bool numero(int colonna, bool intero) const { return ::numero(cella(colonna), intero); }
 
 private:
-    sqlite3_stmt *m_st = nullptr;
+    const ColumnInfo *info(int colonna) const { return colonna < 0 ? nullptr : &m_info[size_t(colonna)]; }
+    std::unique_ptr<LetturaDiretta> m_lettura;
     QHash<QString, int> m_colonne;
-    std::vector<const ColumnInfo *> m_info;
+    std::vector<ColumnInfo> m_info;
 };
 
+// The columns of an article that a page uses, in the order they are read.
+enum ColonnaArticolo {
+    cID, cCat, cCod, cTit, cSot, cLink, cDesc, cNote, cEst, cEl, cPop, cNov, cOff, cPrez, cOffP, cPeso, cGiac,
+    cImm0, cX0, cY0, cImm1, cX1, cY1, cImm2, cX2, cY2, cOpz1, cOpz2, cOpz3, numeroColonne
+};
+
+const char *const sqlArticoli =
+    "SELECT ID, catID, codice, titolo, sottotitolo, link, descrizione, note, linkesterno, inelenco, popup, novita, "
+    "offerta, prezzo, offertaprezzo, peso, giacenza, immagine0, imgX0, imgY0, immagine1, imgX1, imgY1, immagine2, "
+    "imgX2, imgY2, opzione1, opzione2, opzione3 FROM articoli WHERE catID=? AND fuoricatalogo=0 ORDER BY ordinamento";
+
+// A cell as it is kept in a buffer of rows: its kind in one byte, then the
+// number, or the length of the text and its bytes.
+qsizetype misuraCella(const Cella &c)
+{
+    if (c.tipo == SQLITE_INTEGER || c.tipo == SQLITE_FLOAT)
+        return 1 + 8;
+    return c.tipo == SQLITE_NULL ? 1 : 1 + 4 + c.lunghezza;
+}
+
+char *scriviCella(char *p, const Cella &c)
+{
+    *p++ = char(c.tipo);
+    if (c.tipo == SQLITE_INTEGER) {
+        std::memcpy(p, &c.intero, sizeof c.intero);
+        p += sizeof c.intero;
+    } else if (c.tipo == SQLITE_FLOAT) {
+        std::memcpy(p, &c.reale, sizeof c.reale);
+        p += sizeof c.reale;
+    } else if (c.tipo != SQLITE_NULL) {
+        const qint32 n = c.lunghezza;
+        std::memcpy(p, &n, sizeof n);
+        std::memcpy(p + sizeof n, c.byte, size_t(n));
+        p += sizeof n + size_t(n);
+    }
+    return p;
+}
+
+// Reads a kept cell at p; p moves past it.
+Cella leggiCella(const char *&p)
+{
+    Cella c;
+    c.tipo = uchar(*p++);
+    if (c.tipo == SQLITE_INTEGER) {
+        std::memcpy(&c.intero, p, sizeof c.intero);
+        p += sizeof c.intero;
+    } else if (c.tipo == SQLITE_FLOAT) {
+        std::memcpy(&c.reale, p, sizeof c.reale);
+        p += sizeof c.reale;
+    } else if (c.tipo != SQLITE_NULL) {
+        qint32 n = 0;
+        std::memcpy(&n, p, sizeof n);
+        c.byte = p + sizeof n;
+        c.lunghezza = n;
+        p = c.byte + n;
+    }
+    return c;
+}
+
 } // namespace
+
+// The descriptions of the article columns read, which decode their values.
+struct ArticoliGrezzi::Colonne {
+    std::vector<ColumnInfo> info;
+};
 
 Varianti Varianti::leggi(Database &catalogo)
 {
@@ -126,6 +171,7 @@ Varianti Varianti::leggi(Database &catalogo)
         SetVarianti s;
         s.nome = l.testo(cNome);
         s.selezionato = l.valore(cSel);
+        bool illeggibile = false;
         for (size_t i = 0; i < 15; ++i) {
             s.opzione[i] = TogliControlli(l.testo(cOp[i]));  // as articles' names
             s.prezzo[i] = l.valore(cPr[i]);
@@ -134,11 +180,16 @@ Varianti Varianti::leggi(Database &catalogo)
                 s.illeggibili[i] << QStringLiteral("prezzo");
             if (!l.numero(cPe[i], false))
                 s.illeggibili[i] << QStringLiteral("peso");
+            // An empty slot makes no option: its fields do not count.
+            illeggibile = illeggibile || (!s.illeggibili[i].isEmpty() && !s.opzione[i].trimmed().isEmpty());
         }
         const qint32 id = l.valore(cID).toInt();
         // The first row of an ID is the one a search finds.
-        if (!v.m_set.contains(id))
-            v.m_set.insert(id, std::move(s));
+        if (v.m_set.contains(id))
+            continue;
+        v.m_set.insert(id, std::move(s));
+        if (illeggibile)
+            v.m_conIlleggibili.insert(id);
     }
     return v;
 }
@@ -149,92 +200,152 @@ const SetVarianti *Varianti::set(qint32 id) const
     return it == m_set.constEnd() ? nullptr : &*it;
 }
 
-ArticoliCatalogo ArticoliCatalogo::leggi(Database &catalogo)
+qint32 NumeroSetVarianti(const QVariant &opzione)
 {
-    ArticoliCatalogo c;
-    // Only the fields a page uses, in the order of the department index.
-    Lettore l(catalogo, QStringLiteral("articoli"),
-              QStringLiteral("SELECT ID, catID, codice, titolo, sottotitolo, link, descrizione, note, linkesterno, "
-                             "inelenco, popup, novita, offerta, prezzo, offertaprezzo, peso, giacenza, immagine0, "
-                             "imgX0, imgY0, immagine1, imgX1, imgY1, immagine2, imgX2, imgY2, opzione1, opzione2, "
-                             "opzione3 FROM articoli WHERE fuoricatalogo=0 ORDER BY catID, ordinamento"));
-    const int cID = l.colonna("ID"), cCat = l.colonna("catID"), cCod = l.colonna("codice"), cTit = l.colonna("titolo"),
-              cSot = l.colonna("sottotitolo"), cLink = l.colonna("link"), cDesc = l.colonna("descrizione"),
-              cNote = l.colonna("note"), cEst = l.colonna("linkesterno"), cEl = l.colonna("inelenco"),
-              cPop = l.colonna("popup"), cNov = l.colonna("novita"), cOff = l.colonna("offerta"),
-              cPrez = l.colonna("prezzo"), cOffP = l.colonna("offertaprezzo"), cPeso = l.colonna("peso"),
-              cGiac = l.colonna("giacenza");
-    std::array<int, 3> cImm{}, cX{}, cY{}, cOpz{};
-    for (int i = 0; i < 3; ++i) {
-        const QByteArray n = QByteArray::number(i);
-        cImm[size_t(i)] = l.colonna(("immagine" + n).constData());
-        cX[size_t(i)] = l.colonna(("imgX" + n).constData());
-        cY[size_t(i)] = l.colonna(("imgY" + n).constData());
-        cOpz[size_t(i)] = l.colonna(("opzione" + QByteArray::number(i + 1)).constData());
-    }
-    while (l.prossima()) {
-        Articolo a;
-        a.ID = l.valore(cID).toLongLong();
-        // No NUL or other control character reaches a page, the cart or
-        // the price list.
-        a.codice = TogliControlli(l.testo(cCod));
-        a.titolo = TogliControlli(l.testo(cTit));
-        a.sottotitolo = TogliControlli(l.testo(cSot));
-        a.link = TogliControlli(l.testo(cLink));
-        a.descrizione = TogliControlli(l.testo(cDesc));
-        a.note = TogliControlli(l.testo(cNote));
-        a.linkesterno = l.vero(cEst);
-        a.inelenco = l.vero(cEl);
-        a.popup = l.vero(cPop);
-        a.novita = l.vero(cNov);
-        a.offerta = l.vero(cOff);
-        for (size_t i = 0; i < 3; ++i) {
-            a.immagine[i] = l.valore(cImm[i]);
-            a.imgX[i] = l.valore(cX[i]);
-            a.imgY[i] = l.valore(cY[i]);
-            a.opzione[i] = l.valore(cOpz[i]);
-        }
-        a.prezzo = l.valore(cPrez);
-        a.offertaprezzo = l.valore(cOffP);
-        a.peso = l.valore(cPeso);
-        a.giacenza = l.valore(cGiac);
-        for (const auto &[colonna, nome, intero] : {std::tuple{cPrez, "prezzo", true}, {cOffP, "offertaprezzo", true},
-                                                    {cPeso, "peso", false}})
-            if (!l.numero(colonna, intero))
-                a.illeggibili << QLatin1String(nome);
-        c.m_perReparto[l.testo(cCat).toLower()].push_back(std::move(a));
-    }
-    return c;
+    return opzione.isNull() ? 1 : CLng(opzione.toDouble());
 }
 
-void ArticoliCatalogo::escludi(const QSet<qint64> &ID)
+std::vector<Reparto> LeggiReparti(Database &catalogo)
 {
-    if (ID.isEmpty())
-        return;
-    for (std::vector<Articolo> &articoli : m_perReparto)
-        std::erase_if(articoli, [&](const Articolo &a) { return ID.contains(a.ID); });
-}
-
-QHash<QString, QStringList> NumeriIlleggibiliReparti(Database &catalogo)
-{
-    QHash<QString, QStringList> r;
-    Lettore l(catalogo, QStringLiteral("categorie"), QStringLiteral("SELECT ID, iva, sconto FROM categorie"));
-    const int cID = l.colonna("ID"), cIva = l.colonna("iva"), cSconto = l.colonna("sconto");
+    std::vector<Reparto> reparti;
+    Lettore l(catalogo, QStringLiteral("categorie"),
+              QStringLiteral("SELECT ID, genitore, livello, pagina, template, titolo, maxarticoli, note, descrizione, "
+                             "immagine0, imgX0, imgY0, immagine1, imgX1, imgY1, iva, sconto "
+                             "FROM categorie ORDER BY livello, ordinamento"));
+    const int cID = l.colonna("ID"), cGen = l.colonna("genitore"), cLiv = l.colonna("livello"),
+              cPag = l.colonna("pagina"), cMod = l.colonna("template"), cTit = l.colonna("titolo"),
+              cMax = l.colonna("maxarticoli"), cNote = l.colonna("note"), cDesc = l.colonna("descrizione"),
+              cI0 = l.colonna("immagine0"), cX0 = l.colonna("imgX0"), cY0 = l.colonna("imgY0"),
+              cI1 = l.colonna("immagine1"), cX1 = l.colonna("imgX1"), cY1 = l.colonna("imgY1"),
+              cIva = l.colonna("iva"), cSconto = l.colonna("sconto");
+    reparti.reserve(size_t(catalogo.scalar(QStringLiteral("SELECT COUNT(*) FROM categorie")).toLongLong()));
     while (l.prossima()) {
-        QStringList campi;
+        Reparto &r = reparti.emplace_back();
+        r.ID = l.testo(cID);
+        r.genitoreValore = l.valore(cGen);
+        r.genitore = r.genitoreValore.toString();
+        r.livello = l.valore(cLiv).toInt();
+        r.pagina = l.testo(cPag);
+        r.modello = l.testo(cMod);
+        r.titolo = l.testo(cTit);
+        r.maxarticoli = l.valore(cMax).toInt();
+        r.note = l.valore(cNote);
+        r.descrizione = l.valore(cDesc);
+        r.immagine0 = l.valore(cI0);
+        r.imgX0 = l.valore(cX0);
+        r.imgY0 = l.valore(cY0);
+        r.immagine1 = l.valore(cI1);
+        r.imgX1 = l.valore(cX1);
+        r.imgY1 = l.valore(cY1);
+        r.iva = l.valore(cIva);
+        r.sconto = l.valore(cSconto);
         if (!l.numero(cIva, false))
-            campi << QStringLiteral("iva");
+            r.illeggibili << QStringLiteral("iva");
         if (!l.numero(cSconto, false))
-            campi << QStringLiteral("sconto");
-        if (!campi.isEmpty())
-            r.insert(l.testo(cID).toLower(), campi);
+            r.illeggibili << QStringLiteral("sconto");
     }
-    return r;
+    return reparti;
 }
 
-const std::vector<Articolo> &ArticoliCatalogo::diReparto(const QString &ID) const
+Articolo ArticoliGrezzi::articolo(int i) const
 {
-    static const std::vector<Articolo> nessuno;
-    auto it = m_perReparto.constFind(ID.toLower());
-    return it == m_perReparto.constEnd() ? nessuno : *it;
+    std::array<Cella, numeroColonne> c;
+    const char *p = m_dati.constData() + m_inizio[size_t(i)];
+    for (Cella &x : c)
+        x = leggiCella(p);
+    const std::vector<ColumnInfo> &info = m_colonne->info;
+    const auto val = [&](int k) { return valore(c[size_t(k)], &info[size_t(k)]); };
+    // No NUL or other control character reaches a page, the cart or the
+    // price list.
+    const auto txt = [&](int k) { return TogliControlli(testo(c[size_t(k)], &info[size_t(k)])); };
+    const auto flag = [&](int k) { return vero(c[size_t(k)], &info[size_t(k)]); };
+    Articolo a;
+    a.ID = val(cID).toLongLong();
+    a.codice = txt(cCod);
+    a.titolo = txt(cTit);
+    a.sottotitolo = txt(cSot);
+    a.link = txt(cLink);
+    a.descrizione = txt(cDesc);
+    a.note = txt(cNote);
+    a.linkesterno = flag(cEst);
+    a.inelenco = flag(cEl);
+    a.popup = flag(cPop);
+    a.novita = flag(cNov);
+    a.offerta = flag(cOff);
+    for (int k = 0; k < 3; ++k) {
+        a.immagine[size_t(k)] = val(cImm0 + 3 * k);
+        a.imgX[size_t(k)] = val(cX0 + 3 * k);
+        a.imgY[size_t(k)] = val(cY0 + 3 * k);
+        a.opzione[size_t(k)] = val(cOpz1 + k);
+    }
+    a.prezzo = val(cPrez);
+    a.offertaprezzo = val(cOffP);
+    a.peso = val(cPeso);
+    a.giacenza = val(cGiac);
+    for (const auto &[k, nome, intero] : {std::tuple{cPrez, "prezzo", true}, {cOffP, "offertaprezzo", true},
+                                          {cPeso, "peso", false}})
+        if (!::numero(c[size_t(k)], intero))
+            a.illeggibili << QLatin1String(nome);
+    return a;
+}
+
+void ArticoliGrezzi::togli(const std::vector<char> &via)
+{
+    std::vector<qsizetype> restano;
+    for (size_t i = 0; i < m_inizio.size(); ++i)
+        if (!via[i])
+            restano.push_back(m_inizio[i]);
+    m_inizio = std::move(restano);
+    m_sospetti.clear();
+}
+
+LettoreArticoli::LettoreArticoli(Database &catalogo, const Varianti &varianti) : m_varianti(varianti)
+{
+    Lettore l(catalogo, QStringLiteral("articoli"), QString::fromLatin1(sqlArticoli));
+    m_colonne = std::make_shared<const ArticoliGrezzi::Colonne>(ArticoliGrezzi::Colonne{l.colonne()});
+    m_lettura = l.cedi();
+}
+
+LettoreArticoli::~LettoreArticoli() = default;
+
+void LettoreArticoli::aggiungi(ArticoliGrezzi &articoli)
+{
+    std::array<Cella, numeroColonne> c;
+    for (int k = 0; k < numeroColonne; ++k)
+        c[size_t(k)] = m_lettura->cella(k);
+    // What may make the row's price rest on a field that holds no number.
+    const std::vector<ColumnInfo> &info = m_colonne->info;
+    bool sospetto = !numero(c[cPrez], true) || !numero(c[cPeso], false) ||
+                    (!numero(c[cOffP], true) && vero(c[cOff], &info[cOff]));
+    for (int n = 0; !sospetto && !m_varianti.nessunIlleggibile() && n < 3; ++n) {
+        const qint32 set = NumeroSetVarianti(valore(c[size_t(cOpz1 + n)], &info[size_t(cOpz1 + n)]));
+        sospetto = set != 1 && m_varianti.conIlleggibili(set);
+    }
+    if (sospetto)
+        articoli.m_sospetti.push_back(articoli.numero());
+    QByteArray &dati = articoli.m_dati;
+    const qsizetype inizio = dati.size();
+    qsizetype misura = 0;
+    for (const Cella &x : c)
+        misura += misuraCella(x);
+    if (inizio + misura > dati.capacity())
+        dati.reserve(std::max(2 * dati.capacity(), inizio + misura));
+    dati.resize(inizio + misura);
+    char *p = dati.data() + inizio;
+    for (const Cella &x : c)
+        p = scriviCella(p, x);
+    articoli.m_inizio.push_back(inizio);
+}
+
+ArticoliGrezzi LettoreArticoli::leggi(const QString &ID)
+{
+    ArticoliGrezzi articoli;
+    articoli.m_colonne = m_colonne;
+    // Room for as many rows as the department before had.
+    articoli.m_dati.reserve(m_misuraPrecedente + m_misuraPrecedente / 4);
+    m_lettura->riparti(ID);
+    while (m_lettura->prossima())
+        aggiungi(articoli);
+    m_misuraPrecedente = articoli.m_dati.size();
+    return articoli;
 }

@@ -1,16 +1,23 @@
 #pragma once
-// The catalogue as one build reads it, once, before the first page: the
-// articles in the catalogue (not `fuoricatalogo`) grouped by department in
-// their sort order, and the variant sets. Plain values, read-only while the
-// pages are merged, so that the page jobs share them across threads.
+// The catalogue as one build reads it, once: the departments in build
+// order, the variant sets, and the articles in the catalogue (not
+// `fuoricatalogo`) one department at a time, in build order, so that a
+// department's pages are made while the departments after it are still
+// being read. The articles are handed over
+// as their rows' stored values (ArticoliGrezzi), which the page jobs decode
+// on their own threads. Plain values, read-only once handed over, so that
+// the page jobs share them across threads.
 #include "database.h"
+#include "navigazione.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <array>
+#include <memory>
 #include <vector>
 
 // The fields of an article that its row on a page uses. Values keep the
@@ -42,23 +49,64 @@ public:
     static Varianti leggi(Database &catalogo);
     // The set with this ID, or nullptr when there is none.
     const SetVarianti *set(qint32 id) const;
+    // Whether the set has an option whose price or weight holds no number;
+    // nessunIlleggibile() when no set has one.
+    bool conIlleggibili(qint32 id) const { return m_conIlleggibili.contains(id); }
+    bool nessunIlleggibile() const { return m_conIlleggibili.isEmpty(); }
 
 private:
     QHash<qint32, SetVarianti> m_set;
+    QSet<qint32> m_conIlleggibili;
 };
 
-class ArticoliCatalogo {
+// The variant set an article's slot names (`opzione1`..`opzione3` as a
+// whole number); 1 stands for none.
+qint32 NumeroSetVarianti(const QVariant &opzione);
+
+// The departments ("SELECT * FROM categorie ORDER BY livello, ordinamento"),
+// each with the fields among `iva` and `sconto` that hold no number.
+std::vector<Reparto> LeggiReparti(Database &catalogo);
+
+// The articles of one department as the catalogue stores them: each row's
+// values one after the other in one buffer, decoded one article at a time.
+class ArticoliGrezzi {
 public:
-    static ArticoliCatalogo leggi(Database &catalogo);
-    // The articles of a department (its ID letter case aside), in order.
-    const std::vector<Articolo> &diReparto(const QString &ID) const;
-    // Leaves these articles (by their ID) out of the site.
-    void escludi(const QSet<qint64> &ID);
+    int numero() const { return int(m_inizio.size()); }
+    // The article of row i, every field decoded.
+    Articolo articolo(int i) const;
+    // The rows whose price or weight may rest on a field that holds no
+    // number: one of their own or an option of their variant sets
+    // (MotiviIlleggibili tells).
+    const std::vector<int> &sospetti() const { return m_sospetti; }
+    // Leaves out the rows flagged.
+    void togli(const std::vector<char> &via);
 
 private:
-    QHash<QString, std::vector<Articolo>> m_perReparto;  // lower-case catID
+    friend class LettoreArticoli;
+    struct Colonne;
+    std::shared_ptr<const Colonne> m_colonne;
+    QByteArray m_dati;
+    std::vector<qsizetype> m_inizio;
+    std::vector<int> m_sospetti;
 };
 
-// The departments whose VAT or discount holds something other than a
-// number, by lower-case ID: the names of those fields ("iva", "sconto").
-QHash<QString, QStringList> NumeriIlleggibiliReparti(Database &catalogo);
+// Reads the articles in the catalogue a department at a time, as a page
+// shows them: "SELECT * FROM articoli WHERE fuoricatalogo=false AND
+// catID='" & ID & "' ORDER BY ordinamento".
+class LettoreArticoli {
+public:
+    LettoreArticoli(Database &catalogo, const Varianti &varianti);
+    ~LettoreArticoli();
+    LettoreArticoli(const LettoreArticoli &) = delete;
+    LettoreArticoli &operator=(const LettoreArticoli &) = delete;
+
+    // The articles of the department with this ID.
+    ArticoliGrezzi leggi(const QString &ID);
+
+private:
+    void aggiungi(ArticoliGrezzi &articoli);
+    std::unique_ptr<LetturaDiretta> m_lettura;
+    const Varianti &m_varianti;
+    std::shared_ptr<const ArticoliGrezzi::Colonne> m_colonne;
+    qsizetype m_misuraPrecedente = 0;  // the bytes of the department read last
+};

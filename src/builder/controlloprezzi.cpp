@@ -20,7 +20,7 @@ QString testo(const QString &html)
 // The variant set an article's slot names, as its row reads it.
 const SetVarianti *setDi(const Varianti &varianti, const QVariant &opzione)
 {
-    const qint32 numero = opzione.isNull() ? 1 : CLng(opzione.toDouble());
+    const qint32 numero = NumeroSetVarianti(opzione);
     return numero == 1 ? nullptr : varianti.set(numero);
 }
 
@@ -51,34 +51,20 @@ QString NomeArticolo(const Articolo &a, const Reparto &reparto)
            QStringLiteral("reparto '") + testo(reparto.titolo) + QStringLiteral("')");
 }
 
-QStringList ArticoliIlleggibili(const std::vector<Reparto> &reparti, const ArticoliCatalogo &articoli,
-                                const Varianti &varianti, const QHash<QString, QStringList> &numeriReparti,
-                                QSet<qint64> *esclusi)
+QStringList MotiviIlleggibili(const Articolo &a, const Reparto &reparto, const Varianti &varianti)
 {
-    QStringList righe;
-    for (const Reparto &r : reparti) {
-        QStringList diReparto;
-        for (const QString &campo : numeriReparti.value(r.ID.toLower()))
-            diReparto << (campo == QLatin1String("iva") ? QStringLiteral("IVA del reparto")
-                                                        : QStringLiteral("sconto del reparto"));
-        for (const Articolo &a : articoli.diReparto(r.ID)) {
-            QStringList motivi = diReparto;
-            for (const QString &campo : a.illeggibili) {
-                if (campo == QLatin1String("prezzo"))
-                    motivi << QStringLiteral("prezzo");
-                else if (campo == QLatin1String("peso"))
-                    motivi << QStringLiteral("peso");
-                else if (a.offerta)  // the offer price counts only under an offer
-                    motivi << QStringLiteral("prezzo d'offerta");
-            }
-            motivi << variantiIlleggibili(varianti, a);
-            if (motivi.isEmpty())
-                continue;
-            righe << NomeArticolo(a, r) + QStringLiteral(": ") + motivi.join(QStringLiteral(", "));
-            esclusi->insert(a.ID);
-        }
+    QStringList motivi;
+    for (const QString &campo : reparto.illeggibili)
+        motivi << (campo == QLatin1String("iva") ? QStringLiteral("IVA del reparto") : QStringLiteral("sconto del reparto"));
+    for (const QString &campo : a.illeggibili) {
+        if (campo == QLatin1String("prezzo"))
+            motivi << QStringLiteral("prezzo");
+        else if (campo == QLatin1String("peso"))
+            motivi << QStringLiteral("peso");
+        else if (a.offerta)  // the offer price counts only under an offer
+            motivi << QStringLiteral("prezzo d'offerta");
     }
-    return righe;
+    return motivi << variantiIlleggibili(varianti, a);
 }
 
 QString PrezzoFuoriMisura(const Prezzo &prezzo, const std::array<QList<VarianteOrdine>, 3> &varianti,

@@ -10,8 +10,6 @@
 #include "prezzi.h"
 #include "shopstate.h"
 
-#include <QHash>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -21,15 +19,12 @@
 // it, its code and its department.
 QString NomeArticolo(const Articolo &a, const Reparto &reparto);
 
-// The articles of the departments whose price or weight rests on a field
-// that holds no number: their own price, offer price (under an offer) or
-// weight, their department's VAT or discount (`reparti`, as
-// NumeriIlleggibiliReparti gives them), or the price or weight of an option
-// of their variant sets. One line each, naming the article and the fields;
-// their IDs are added to *esclusi.
-QStringList ArticoliIlleggibili(const std::vector<Reparto> &reparti, const ArticoliCatalogo &articoli,
-                                const Varianti &varianti, const QHash<QString, QStringList> &numeriReparti,
-                                QSet<qint64> *esclusi);
+// Why the article's price or weight rests on a field that holds no number:
+// its own price, offer price (under an offer) or weight, its department's
+// VAT or discount (Reparto::illeggibili), or the price or weight of an
+// option of its variant sets; one text per field, none when every one is a
+// number.
+QStringList MotiviIlleggibili(const Articolo &a, const Reparto &reparto, const Varianti &varianti);
 
 // Why the price of an article, with the options of its variant menus as the
 // price list takes them, is not one the order script accepts; "" when it is.

@@ -49,27 +49,47 @@ QString NomeFileDatiOrdine(const QString &IDnegozio)
     return QStringLiteral("prezzi") + IDnegozio + QStringLiteral(".tsv");
 }
 
-QByteArray DatiOrdine(const QList<RigaDatiOrdine> &righe, const ShopState &stato)
+QByteArray IntestazioneDatiOrdine()
 {
-    QByteArray out("vetrasto-prezzi\t2\n");
-    for (const RigaDatiOrdine &r : righe) {
-        out += "A\t";
-        if (r.chiave > 0)
-            out += QByteArray::number(r.chiave);
-        out += '\t';
-        aggiungiTesto(out, r.codice);
-        out += '\t';
-        aggiungiTesto(out, NomeInCarrello(r.articolo));
-        out += '\t' + FormatoImporto(r.prezzo, stato).toUtf8() + '\t' + frazione(r.aliquota) + '\t' + peso(r.peso) +
-               '\n';
-        for (int n = 0; n < 3; ++n) {
-            for (const VarianteOrdine &v : r.varianti[n]) {
-                out += "V\t" + QByteArray::number(n + 1) + '\t';
-                aggiungiTesto(out, v.testo);
-                out += '\t' + FormatoImporto(v.prezzo, stato).toUtf8() + '\t' + peso(v.peso) + '\n';
-            }
+    return QByteArrayLiteral("vetrasto-prezzi\t2\n");
+}
+
+void AggiungiDatiOrdine(QByteArray &out, const RigaDatiOrdine &r, const ShopState &stato)
+{
+    out += "A\t";
+    if (r.chiave > 0)
+        out += QByteArray::number(r.chiave);
+    out += '\t';
+    aggiungiTesto(out, r.codice);
+    out += '\t';
+    aggiungiTesto(out, NomeInCarrello(r.articolo));
+    out += '\t';
+    aggiungiTesto(out, FormatoImporto(r.prezzo, stato));
+    out += '\t';
+    out += frazione(r.aliquota);
+    out += '\t';
+    out += peso(r.peso);
+    out += '\n';
+    for (int n = 0; n < 3; ++n) {
+        for (const VarianteOrdine &v : r.varianti[n]) {
+            out += "V\t";
+            out += char('1' + n);
+            out += '\t';
+            aggiungiTesto(out, v.testo);
+            out += '\t';
+            aggiungiTesto(out, FormatoImporto(v.prezzo, stato));
+            out += '\t';
+            out += peso(v.peso);
+            out += '\n';
         }
     }
+}
+
+QByteArray DatiOrdine(const QList<RigaDatiOrdine> &righe, const ShopState &stato)
+{
+    QByteArray out = IntestazioneDatiOrdine();
+    for (const RigaDatiOrdine &r : righe)
+        AggiungiDatiOrdine(out, r, stato);
     return out;
 }
 
@@ -81,21 +101,19 @@ QString NomeInCarrello(const QString &cartArticolo)
     r.reserve(cartArticolo.size());
     const QString &s = cartArticolo;
     for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
         const QStringView resto = QStringView(s).mid(i);
-        if (resto.startsWith(u"%22")) {
-            r += u'"';
+        if (c == u'%' && (resto.startsWith(u"%22") || resto.startsWith(u"%25"))) {
+            r += resto[2] == u'2' ? u'"' : u'%';
             i += 2;
-        } else if (resto.startsWith(u"%25")) {
-            r += u'%';
-            i += 2;
-        } else if (resto.startsWith(u"\\u2028") || resto.startsWith(u"\\u2029")) {
+        } else if (c == u'\\' && (resto.startsWith(u"\\u2028") || resto.startsWith(u"\\u2029"))) {
             r += QChar(resto.startsWith(u"\\u2028") ? 0x2028 : 0x2029);
             i += 5;
-        } else if (s[i] == u'\\' && i + 1 < s.size()) {
-            const QChar c = s[++i];
-            r += c == u'r' ? QChar(u'\r') : c == u'n' ? QChar(u'\n') : c == u't' ? QChar(u'\t') : c;
+        } else if (c == u'\\' && i + 1 < s.size()) {
+            const QChar e = s[++i];
+            r += e == u'r' ? QChar(u'\r') : e == u'n' ? QChar(u'\n') : e == u't' ? QChar(u'\t') : e;
         } else {
-            r += s[i];
+            r += c;
         }
     }
     // Then the cart itself turns "%22" and "%25" into their characters.

@@ -65,6 +65,11 @@ QString NomeFileDatiOrdine(const QString &IDnegozio);
 // Amounts are written as the cart receives them (FormatoImporto with the
 // shop's decimals), rates and weights as plain decimals.
 QByteArray DatiOrdine(const QList<RigaDatiOrdine> &righe, const ShopState &stato);
+// The same in pieces: the file's first line, then the lines of each
+// article appended in turn (the build makes each department's on its own
+// thread).
+QByteArray IntestazioneDatiOrdine();
+void AggiungiDatiOrdine(QByteArray &out, const RigaDatiOrdine &riga, const ShopState &stato);
 
 // The article's name as the page's script ends up holding it, given the
 // `cart_articolo` text of its purchase call.

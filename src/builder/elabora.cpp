@@ -26,11 +26,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QMutex>
+#include <QRegularExpression>
 #include <QThread>
-#include <QThreadPool>
-#include <QWaitCondition>
 #include <atomic>
+#include <future>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -83,64 +82,6 @@ QElapsedTimer &orologio()
     }();
     return t;
 }
-
-// The department jobs of one build: run on a pool of threads, their results
-// taken in department order.
-class Lavori {
-public:
-    // Departments flagged in `salta` get no job and an empty result.
-    Lavori(const DatiPagine &dati, const std::vector<Reparto> &reparti, const std::vector<char> &salta, int threads)
-        : m_dati(dati), m_reparti(reparti), m_salta(salta), m_risultati(reparti.size())
-    {
-        m_pool.setMaxThreadCount(threads);
-        for (size_t i = 0; i < reparti.size(); ++i)
-            m_pool.start([this, i] { esegui(i); });
-    }
-    ~Lavori() { ferma(); }
-
-    void ferma()
-    {
-        m_annulla.store(true);
-        m_pool.waitForDone();
-    }
-
-    // The result of department i once it is there; nullopt when it is not
-    // there within the time given.
-    std::optional<RisultatoReparto> prendi(size_t i, int millisecondi)
-    {
-        QMutexLocker lock(&m_mutex);
-        QDeadlineTimer scadenza(millisecondi);
-        while (!m_risultati[i]) {
-            if (!m_pronto.wait(&m_mutex, scadenza))
-                return std::nullopt;
-        }
-        std::optional<RisultatoReparto> r = std::move(m_risultati[i]);
-        m_risultati[i].reset();
-        return r;
-    }
-
-private:
-    void esegui(size_t i)
-    {
-        RisultatoReparto r;
-        if (m_annulla.load())
-            r.annullato = true;
-        else if (!m_salta[i])
-            r = CostruisciReparto(m_dati, m_reparti[i], m_annulla);
-        QMutexLocker lock(&m_mutex);
-        m_risultati[i] = std::move(r);
-        m_pronto.wakeAll();
-    }
-
-    const DatiPagine &m_dati;
-    const std::vector<Reparto> &m_reparti;
-    const std::vector<char> &m_salta;
-    std::vector<std::optional<RisultatoReparto>> m_risultati;
-    std::atomic<bool> m_annulla{false};
-    QMutex m_mutex;
-    QWaitCondition m_pronto;
-    QThreadPool m_pool;
-};
 
 // The build's closing question. Without the site's address the pages post
 // their orders and searches to nowhere: the merchant is told so first.
@@ -301,23 +242,6 @@ bool Elaborazione::controllaEmailOrdini()
     return false;
 }
 
-void Elaborazione::fuoriVendita(const Navigazione &navigazione, ArticoliCatalogo &articoli, const Varianti &varianti)
-{
-    // An article whose price rests on a number that cannot be read would
-    // be sold at 0: it stays out of the site, named in a warning.
-    QSet<qint64> esclusi;
-    const QStringList righe = ArticoliIlleggibili(navigazione.reparti(), articoli, varianti,
-                                                  NumeriIlleggibiliReparti(*m_stato.dbCatalogo), &esclusi);
-    if (righe.isEmpty())
-        return;
-    articoli.escludi(esclusi);
-    m_messages.warning(AvvisoConElenco(
-        QStringLiteral("Questi articoli non sono stati messi in vendita nel sito: il loro prezzo o il loro peso "
-                       "dipende da un valore del catalogo che non è un numero (il catalogo potrebbe essere "
-                       "danneggiato). Correggere i valori indicati e costruire di nuovo il negozio."),
-        righe));
-}
-
 bool Elaborazione::controllaCartelle()
 {
     // A file is made and removed at once: whatever the folders hold stays
@@ -412,9 +336,10 @@ void Elaborazione::erroreImprevisto(int numero, const QString &descrizione)
 Elaborazione::Esito Elaborazione::MakePages()
 {
     m_repartiFatti = 0;
+    m_raccolti = 0;
     m_elencoVetrina = QStringLiteral("<BR>");
     m_celleVetrina.clear();
-    m_datiOrdine.clear();
+    m_datiOrdine = IntestazioneDatiOrdine();
     m_prezziFuoriMisura.clear();
     m_ultimaPausa = -1;
     m_file = FileAmmessi{};
@@ -470,12 +395,15 @@ Elaborazione::Esito Elaborazione::MakePages()
             m_campiArticolo = CampiTabella::daTabella(*lavoro, QStringLiteral("articoli"));
             lavoro->close();
         }
+        // The departments and the variant sets; the articles are read by
+        // reparti(), a department at a time. The navigation is composed on
+        // a thread of its own meanwhile.
         Database &catalogo = *m_stato.dbCatalogo;
-        Navigazione navigazione(catalogo);
-        navigazione.setModelloEvidenza(ModelloEvidenzaDa(m_colori[4]));
-        ArticoliCatalogo articoli = ArticoliCatalogo::leggi(catalogo);
+        auto pianificato = std::async(std::launch::async, [this, reparti = LeggiReparti(catalogo),
+                                                           evidenza = ModelloEvidenzaDa(m_colori[4])]() mutable {
+            return pianoReparti(std::move(reparti), evidenza);
+        });
         const Varianti varianti = Varianti::leggi(catalogo);
-        fuoriVendita(navigazione, articoli, varianti);
 
         // The shop-wide fields, the same on every page.
         TabelleScript tabelle;
@@ -493,13 +421,14 @@ Elaborazione::Esito Elaborazione::MakePages()
         m_upload.aggiungi(fileDatiOrdine());
 
         // The departments.
+        PianoReparti piano = pianificato.get();
+        const Navigazione &navigazione = piano.navigazione;
         DatiPagine d;
         d.navigazione = &navigazione;
-        d.articoli = &articoli;
         d.articolo.imp = &m_imp;
         d.articolo.stato = &m_stato;
         d.articolo.varianti = &varianti;
-        d.articolo.campi = m_campiArticolo;
+        d.articolo.impostaCampi(m_campiArticolo);
         d.articolo.urlNegozio = URLNegozio(m_imp);
         d.articolo.badgeNovita = badge(QStringLiteral("vtas_novita.gif"));
         d.articolo.badgeOfferta = badge(QStringLiteral("vtas_offerta.gif"));
@@ -518,16 +447,12 @@ Elaborazione::Esito Elaborazione::MakePages()
         QStringList isolati;
         for (int i : navigazione.Irraggiungibili())
             isolati << nomeReparto(navigazione.reparti()[size_t(i)]);
-        if (!isolati.isEmpty())
-            m_messages.warning(QStringLiteral("Nessun collegamento del negozio porta alle pagine di questi reparti, "
-                                              "perché il reparto superiore manca o li contiene: ") +
-                               isolati.join(QStringLiteral(", ")) +
-                               QStringLiteral(". Spostarli sotto un altro reparto."));
-        // Names that would leave the pages folder or the template set, or
-        // that another department or the set takes, are refused department
-        // by department; nothing links a refused department.
-        const std::vector<char> rifiutato = rifiutaReparti(navigazione, d);
-        navigazione.escludi(rifiutato);
+        const QString avvisoIsolati =
+            isolati.isEmpty() ? QString()
+                              : QStringLiteral("Nessun collegamento del negozio porta alle pagine di questi reparti, "
+                                               "perché il reparto superiore manca o li contiene: ") +
+                                    isolati.join(QStringLiteral(", ")) +
+                                    QStringLiteral(". Spostarli sotto un altro reparto.");
         const int n = int(navigazione.reparti().size());
         m_avanzamento.intervallo(n > 0 ? n + 1 : 100);
         // How a step that did not go on ends the build.
@@ -540,7 +465,7 @@ Elaborazione::Esito Elaborazione::MakePages()
             }
             return std::nullopt;
         };
-        if (const auto esito = interrotta(reparti(navigazione, d, rifiutato)))
+        if (const auto esito = interrotta(reparti(piano, d, varianti, avvisoIsolati)))
             return *esito;
         if (!m_prezziFuoriMisura.isEmpty())
             m_messages.warning(AvvisoConElenco(
@@ -548,7 +473,7 @@ Elaborazione::Esito Elaborazione::MakePages()
                                "d'ordine rifiuterà ogni ordine che li contiene. Correggere prezzo, offerta, varianti, "
                                "IVA o sconto del reparto e costruire di nuovo il negozio."),
                 m_prezziFuoriMisura));
-        if (!Make::scriviFile(fileDatiOrdine(), DatiOrdine(m_datiOrdine, m_stato), &errore)) {
+        if (!Make::scriviFile(fileDatiOrdine(), m_datiOrdine, &errore)) {
             m_messages.warning(Make::avvisoScrittura(fileDatiOrdine(), errore));
             fallimento();
             return Esito::Fallita;
@@ -591,7 +516,8 @@ Elaborazione::Esito Elaborazione::MakePages()
     return Esito::Fallita;
 }
 
-std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, const DatiPagine &d)
+std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, const std::vector<int> &pagine,
+                                               QStringList *avvisi) const
 {
     const std::vector<Reparto> &tutti = navigazione.reparti();
     std::vector<char> rifiutato(tutti.size(), 0);
@@ -611,7 +537,7 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
         else if (!NomeModelloValido(r.modello))
             motivo = QStringLiteral("il modello '") + r.modello + QStringLiteral("' non è un file del template");
         QStringList file;
-        for (int p = 1, n = NumeroPagine(d, r); motivo.isEmpty() && p <= n; ++p) {
+        for (int p = 1; motivo.isEmpty() && p <= pagine[i]; ++p) {
             file << PageFile(r.pagina, p);
             const auto preso = presi.constFind(file.last().toLower());
             if (preso == presi.constEnd())
@@ -625,8 +551,8 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
         }
         if (!motivo.isEmpty()) {
             rifiutato[i] = 1;
-            m_messages.warning(QStringLiteral("Le pagine del reparto ") + nomeReparto(r) +
-                               QStringLiteral(" non sono state create: ") + motivo + u'.');
+            *avvisi << QStringLiteral("Le pagine del reparto ") + nomeReparto(r) +
+                           QStringLiteral(" non sono state create: ") + motivo + u'.';
             continue;
         }
         for (const QString &f : file)
@@ -635,27 +561,155 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
     return rifiutato;
 }
 
-Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPagine &d,
-                                          const std::vector<char> &rifiutato)
+bool Elaborazione::pagineContese(const Navigazione &navigazione) const
 {
-    const std::vector<Reparto> &tutti = navigazione.reparti();
-    // The page models are read once; one that is not a regular file of the
-    // set counts as missing.
+    // A department's further pages ("base_p2.htm", ...) can take a name
+    // only from a file of the set or from another department's first page
+    // named like them: two departments of one base meet at their first
+    // pages already.
+    QSet<QString> basi;
+    QStringList nomi = fileDelSet();
+    for (const Reparto &r : navigazione.reparti()) {
+        basi.insert(r.pagina.toLower());
+        nomi << PageFile(r.pagina, 1);
+    }
+    static const QRegularExpression seguente(QStringLiteral("^(.*)_p([2-9]|[1-9][0-9]+)\\.htm$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    for (const QString &nome : std::as_const(nomi))
+        if (const auto m = seguente.match(nome); m.hasMatch() && basi.contains(m.captured(1).toLower()))
+            return true;
+    return false;
+}
+
+Elaborazione::PianoReparti Elaborazione::pianoReparti(std::vector<Reparto> reparti, const QString &evidenza) const
+{
+    PianoReparti piano{Navigazione(std::move(reparti), evidenza)};
+    if (!pagineContese(piano.navigazione))
+        decidi(piano, std::vector<int>(piano.navigazione.reparti().size(), 1));
+    return piano;
+}
+
+void Elaborazione::decidi(PianoReparti &piano, const std::vector<int> &pagine) const
+{
+    piano.rifiutato = rifiutaReparti(piano.navigazione, pagine, &piano.rifiuti);
+    // Nothing links a refused department.
+    piano.navigazione.escludi(piano.rifiutato);
+    // The models are read once; one that is not a regular file of the set
+    // counts as missing.
+    const std::vector<Reparto> &tutti = piano.navigazione.reparti();
     for (size_t i = 0; i < tutti.size(); ++i) {
-        const QString percorso = d.percorsoModello(tutti[i]);
-        if (rifiutato[i] || d.modelli.contains(percorso))
+        const QString percorso = CartellaSet + u'/' + tutti[i].modello + QStringLiteral(".htm");
+        if (piano.rifiutato[i] || piano.modelli.contains(percorso))
             continue;
         const QString file = m_file.trova(CartellaSet, tutti[i].modello + QStringLiteral(".htm"));
-        d.modelli.insert(percorso, file.isEmpty() ? Make::Modello{percorso} : Make::leggiModello(file));
+        piano.modelli.insert(percorso, file.isEmpty() ? Make::Modello{percorso} : Make::leggiModello(file));
     }
+    piano.deciso = true;
+}
 
+namespace {
+
+// Leaves out of a department's articles those whose price rests on a
+// number the catalogue cannot read, each named in a line.
+void togliIlleggibili(ArticoliGrezzi &articoli, const Reparto &reparto, const Varianti &varianti, QStringList &righe)
+{
+    std::vector<int> tutte;
+    if (!reparto.illeggibili.isEmpty())
+        for (int a = 0; a < articoli.numero(); ++a)
+            tutte.push_back(a);
+    std::vector<char> via;
+    for (int a : reparto.illeggibili.isEmpty() ? articoli.sospetti() : tutte) {
+        const Articolo art = articoli.articolo(a);
+        const QStringList motivi = MotiviIlleggibili(art, reparto, varianti);
+        if (motivi.isEmpty())
+            continue;
+        righe << NomeArticolo(art, reparto) + QStringLiteral(": ") + motivi.join(QStringLiteral(", "));
+        via.resize(size_t(articoli.numero()), 0);
+        via[size_t(a)] = 1;
+    }
+    if (!via.empty())
+        articoli.togli(via);
+}
+
+} // namespace
+
+Elaborazione::Passo Elaborazione::reparti(PianoReparti &piano, DatiPagine &d, const Varianti &varianti,
+                                          const QString &avvisoIsolati)
+{
+    const int threads = this->threads > 0 ? this->threads : std::max(1, QThread::idealThreadCount());
+    LavoriReparti lavori(d, piano.navigazione.reparti(), threads);
+    QStringList illeggibili;
+    if (const Passo p = leggiArticoli(piano, d, varianti, lavori, &illeggibili); p != Passo::Avanti)
+        return p;
+    if (!illeggibili.isEmpty())
+        m_messages.warning(AvvisoConElenco(
+            QStringLiteral("Questi articoli non sono stati messi in vendita nel sito: il loro prezzo o il loro peso "
+                           "dipende da un valore del catalogo che non è un numero (il catalogo potrebbe essere "
+                           "danneggiato). Correggere i valori indicati e costruire di nuovo il negozio."),
+            illeggibili));
+    if (!avvisoIsolati.isEmpty())
+        m_messages.warning(avvisoIsolati);
+    for (const QString &avviso : std::as_const(piano.rifiuti))
+        m_messages.warning(avviso);
     if (fermati())
         return Passo::Annulla;
-    const int threads = this->threads > 0 ? this->threads : std::max(1, QThread::idealThreadCount());
-    Lavori lavori(d, tutti, rifiutato, threads);
+    return raccogli(lavori, true);
+}
+
+Elaborazione::Passo Elaborazione::leggiArticoli(PianoReparti &piano, DatiPagine &d, const Varianti &varianti,
+                                                LavoriReparti &lavori, QStringList *illeggibili)
+{
+    const std::vector<Reparto> &tutti = piano.navigazione.reparti();
+    // Which departments are refused is known before their articles unless
+    // the number of a department's pages can decide it: then once every
+    // article is read, and the jobs start only then.
+    const bool subito = piano.deciso;
+    d.modelli = piano.modelli;
+    // In build order: the jobs end about in that order, and their results
+    // are taken while the next departments are read.
+    std::vector<std::shared_ptr<const ArticoliGrezzi>> attesa;
+    const auto avvia = [&](size_t i, std::shared_ptr<const ArticoliGrezzi> articoli) {
+        if (piano.rifiutato[i])
+            lavori.salta(i);
+        else
+            lavori.avvia(i, std::move(articoli));
+    };
+    LettoreArticoli lettore(*m_stato.dbCatalogo, varianti);
     for (size_t i = 0; i < tutti.size(); ++i) {
+        if (fermati())
+            return Passo::Annulla;
+        ArticoliGrezzi articoli = lettore.leggi(tutti[i].ID);
+        togliIlleggibili(articoli, tutti[i], varianti, *illeggibili);
+        auto letti = std::make_shared<const ArticoliGrezzi>(std::move(articoli));
+        if (!subito) {
+            attesa.push_back(std::move(letti));
+            continue;
+        }
+        avvia(i, std::move(letti));
+        if (const Passo p = raccogli(lavori, false); p != Passo::Avanti)
+            return p;
+    }
+    if (!subito) {
+        std::vector<int> pagine(tutti.size());
+        for (size_t i = 0; i < tutti.size(); ++i)
+            pagine[i] = NumeroPagine(tutti[i], attesa[i]->numero());
+        decidi(piano, pagine);
+        d.modelli = piano.modelli;
+        for (size_t i = 0; i < tutti.size(); ++i)
+            avvia(i, std::move(attesa[i]));
+    }
+    return Passo::Avanti;
+}
+
+Elaborazione::Passo Elaborazione::raccogli(LavoriReparti &lavori, bool attendi)
+{
+    for (; m_raccolti < lavori.numero(); ++m_raccolti) {
+        // Without waiting only what went through is taken: a department
+        // that stopped is told of after the warnings about the catalogue.
+        if (!attendi && !lavori.riuscito(m_raccolti))
+            return Passo::Avanti;
         std::optional<RisultatoReparto> r;
-        while (!(r = lavori.prendi(i, intervalloEventi))) {
+        while (!(r = lavori.prendi(m_raccolti, intervalloEventi))) {
             if (fermati()) {
                 lavori.ferma();
                 return Passo::Annulla;
@@ -674,7 +728,7 @@ Elaborazione::Passo Elaborazione::reparti(const Navigazione &navigazione, DatiPa
         for (const QString &f : r->file)
             m_upload.aggiungi(f);
         m_elencoVetrina += r->elencoVetrina;
-        m_datiOrdine += r->ordine;
+        m_datiOrdine += r->datiOrdine;
         m_prezziFuoriMisura += r->prezziFuoriMisura;
         m_celleVetrina += r->celle;
         if (!m_ricerca.scrivi(r->ricerca)) {

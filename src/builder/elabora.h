@@ -5,26 +5,30 @@
 // publisher. It never shows a widget: messages go through the Messages it is
 // given, progress and cancelling through an Avanzamento.
 //
-// The catalogue is read once into memory; the shop-wide page fields and the
-// navigation are made once; then the departments' pages are merged and
-// written on several threads, each page once and complete. The upload list,
-// the search data and the showcase are put together in department order, so
-// the output is the same whatever the number of threads.
+// The catalogue is read once: the shop-wide page fields and the navigation
+// are made once, then the articles are read a department at a time, and
+// each department's pages are merged and written on a pool of threads as
+// soon as its articles are read, each page once and complete. The upload
+// list, the search data, the order script's price list and the showcase are
+// put together in department order, so the output is the same whatever the
+// number of threads.
 #include "datiordine.h"
 #include "impostazioni.h"
+#include "make.h"
+#include "navigazione.h"
 #include "riga.h"
 #include "risorse.h"
 #include "shopstate.h"
 
 #include <QFile>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <vector>
 
-class ArticoliCatalogo;
+class LavoriReparti;
 class Messages;
-class Navigazione;
 class Varianti;
 struct DatiPagine;
 
@@ -87,21 +91,48 @@ private:
     bool controllaProgramma();
     bool controllaPercorsoPerl();
     bool controllaEmailOrdini();
-    // Leaves out of the site the articles whose price rests on a number the
-    // catalogue cannot read, and names them.
-    void fuoriVendita(const Navigazione &navigazione, ArticoliCatalogo &articoli, const Varianti &varianti);
     bool controllaCartelle();
     // Reads the folders whose files the build uses and names in one warning
     // each the files it leaves out, and why.
     void esaminaFile();
     void azzera();
-    // The departments whose pages cannot be made under their names, each
-    // with its warning.
-    std::vector<char> rifiutaReparti(const Navigazione &navigazione, const DatiPagine &dati);
+    // The departments whose pages cannot be made under their names, given
+    // how many pages each gets, each with its warning in *avvisi.
+    std::vector<char> rifiutaReparti(const Navigazione &navigazione, const std::vector<int> &pagine,
+                                     QStringList *avvisi) const;
+    // Whether how many pages a department gets can decide which
+    // departments are refused.
+    bool pagineContese(const Navigazione &navigazione) const;
     // The names the template set's pages and resources take in the pages folder.
     QStringList fileDelSet() const;
-    // The department pages on the pool of threads, taken back in order.
-    Passo reparti(const Navigazione &navigazione, DatiPagine &dati, const std::vector<char> &rifiutato);
+    // What the department pages need before their articles: the
+    // navigation and, once decided, the departments refused, each with its
+    // warning, and the models of the others, read once.
+    struct PianoReparti {
+        Navigazione navigazione;
+        bool deciso = false;
+        std::vector<char> rifiutato;
+        QStringList rifiuti;
+        QHash<QString, Make::Modello> modelli;  // by path, DatiPagine::percorsoModello
+    };
+    // Made on a thread of its own while the shop-wide fields are read:
+    // decided at once unless how many pages a department gets can decide it.
+    PianoReparti pianoReparti(std::vector<Reparto> reparti, const QString &evidenza) const;
+    // Decides, given how many pages each department gets.
+    void decidi(PianoReparti &piano, const std::vector<int> &pagine) const;
+    // The department pages: each department's made on the pool of threads
+    // as soon as its articles are read, the results taken back in order.
+    // The warnings about the catalogue (articles left out, departments no
+    // link reaches, departments refused) come before the departments'.
+    Passo reparti(PianoReparti &piano, DatiPagine &dati, const Varianti &varianti, const QString &avvisoIsolati);
+    // Reads the articles and starts the department jobs; the articles left
+    // out are named in *illeggibili.
+    Passo leggiArticoli(PianoReparti &piano, DatiPagine &dati, const Varianti &varianti, LavoriReparti &lavori,
+                        QStringList *illeggibili);
+    // The departments' results in build order, from the first not yet
+    // taken: all of them, or without `attendi` those already there that
+    // went through.
+    Passo raccogli(LavoriReparti &lavori, bool attendi);
     void rigaHome(const Navigazione &navigazione);
     Passo pagineSet();
     bool pagamentoEsito();
@@ -140,8 +171,9 @@ private:
     Riga m_rigaNegozio, m_rigaHome;
     QString m_elencoVetrina = QStringLiteral("<BR>");
     QStringList m_celleVetrina;
-    QList<RigaDatiOrdine> m_datiOrdine;
+    QByteArray m_datiOrdine;
     QStringList m_prezziFuoriMisura;
     int m_repartiFatti = 0;
+    size_t m_raccolti = 0;  // the departments whose results are taken
     qint64 m_ultimaPausa = -1;
 };

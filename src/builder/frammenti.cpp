@@ -61,21 +61,27 @@ QString CartArticolo(const QString &sCodice, const QString &sTitolo)
 
 QString CampoRicerca(const QString &sTesto)
 {
-    static const QString ammessi = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789àèéìòù");
+    // Letters without accents, digits and the accented vowels of Italian.
+    const auto ammesso = [](char16_t c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'à' || c == u'è' || c == u'é' ||
+               c == u'ì' || c == u'ò' || c == u'ù';
+    };
     const QString s = TogliTag(sTesto).trimmed().toLower();
     QString chiave;
+    chiave.reserve(2 * s.size() + 2);
+    chiave += u'#';
     bool dopoSpazio = false;
     for (QChar c : s) {
         if (c.isSpace()) {
             if (!dopoSpazio)
                 chiave += QLatin1String("##");
             dopoSpazio = true;
-        } else if (ammessi.contains(c)) {
+        } else if (ammesso(c.unicode())) {
             chiave += c;
             dopoSpazio = false;
         }
     }
-    chiave = u'#' + chiave + u'#';
+    chiave += u'#';
     return chiave == QLatin1String("##") ? QString() : chiave;
 }
 

@@ -150,7 +150,10 @@ public:
 private:
     bool fallito(int numero);
     bool copiaConNome(const QString &cartella);
+    // Writes what scrivi() gathered.
+    bool svuota();
     int m_fd = -1;
+    QByteArray m_attesa;  // written, not yet in the file
     QString m_percorso, m_cartella, m_errore;
     QByteArray m_temporaneo;
     qint64 m_scritti = 0;

@@ -3,7 +3,9 @@
 #include "formato.h"
 #include "frammenti.h"
 #include "numeri.h"
-#include "recordset.h"
+
+#include <algorithm>
+#include <future>
 
 namespace {
 
@@ -12,6 +14,21 @@ const QString radice = QStringLiteral("###");
 QString chiave(const QString &ID)
 {
     return ID.toLower();
+}
+
+// The pieces one after another, in one allocation.
+QString concatena(std::initializer_list<QStringView> pezzi, std::initializer_list<QStringView> altri = {})
+{
+    qsizetype n = 0;
+    for (const auto &lista : {pezzi, altri})
+        for (QStringView p : lista)
+            n += p.size();
+    QString r;
+    r.reserve(n);
+    for (const auto &lista : {pezzi, altri})
+        for (QStringView p : lista)
+            r += p;
+    return r;
 }
 
 QString rientro(int livello)
@@ -71,57 +88,24 @@ QString PutOnClick(const QString &Testo, const QString &link)
 
 QString FormMenu(const QString &opzioni, bool conVoceVuota)
 {
-    const QString crlf = QStringLiteral("\r\n");
-    return QStringLiteral("<form name=\"vtReparti\">") + crlf +
-           QStringLiteral("<select name=\"vtRepartiMenu\" onChange=\"RepGoTo()\">") + crlf +
-           (conVoceVuota ? QStringLiteral("<option selected value=\"#\"> </option>") + crlf : QString()) + opzioni +
-           QStringLiteral("</select>") + crlf + QStringLiteral("</form>");
+    // Put together in one piece: the options of a large shop's menu are
+    // most of a page.
+    static const QString testa = QStringLiteral("<form name=\"vtReparti\">\r\n"
+                                                "<select name=\"vtRepartiMenu\" onChange=\"RepGoTo()\">\r\n");
+    static const QString vuota = QStringLiteral("<option selected value=\"#\"> </option>\r\n");
+    static const QString coda = QStringLiteral("</select>\r\n</form>");
+    QString form;
+    form.reserve(testa.size() + vuota.size() + opzioni.size() + coda.size());
+    form += testa;
+    if (conVoceVuota)
+        form += vuota;
+    form += opzioni;
+    form += coda;
+    return form;
 }
 
-Navigazione::Navigazione(Database &catalogo)
-{
-    Recordset rs(catalogo.shared_from_this(), QStringLiteral("SELECT * FROM categorie ORDER BY livello, ordinamento"));
-    const int n = rs.recordCount();
-    m_reparti.reserve(n);
-    if (n > 0) {
-        const int cID = rs.fieldIndex(QStringLiteral("ID")), cGen = rs.fieldIndex(QStringLiteral("genitore")),
-                  cLiv = rs.fieldIndex(QStringLiteral("livello")), cPag = rs.fieldIndex(QStringLiteral("pagina")),
-                  cMod = rs.fieldIndex(QStringLiteral("template")), cTit = rs.fieldIndex(QStringLiteral("titolo")),
-                  cMax = rs.fieldIndex(QStringLiteral("maxarticoli")), cNote = rs.fieldIndex(QStringLiteral("note")),
-                  cDesc = rs.fieldIndex(QStringLiteral("descrizione")),
-                  cI0 = rs.fieldIndex(QStringLiteral("immagine0")), cX0 = rs.fieldIndex(QStringLiteral("imgX0")),
-                  cY0 = rs.fieldIndex(QStringLiteral("imgY0")), cI1 = rs.fieldIndex(QStringLiteral("immagine1")),
-                  cX1 = rs.fieldIndex(QStringLiteral("imgX1")), cY1 = rs.fieldIndex(QStringLiteral("imgY1")),
-                  cIva = rs.fieldIndex(QStringLiteral("iva")), cSconto = rs.fieldIndex(QStringLiteral("sconto"));
-        rs.moveFirst();
-        for (int i = 0; i < n; ++i, rs.moveNext()) {
-            Reparto r;
-            r.ID = rs.value(cID).toString();
-            r.genitoreValore = rs.value(cGen);
-            r.genitore = r.genitoreValore.toString();
-            r.livello = rs.value(cLiv).toInt();
-            r.pagina = rs.value(cPag).toString();
-            r.modello = rs.value(cMod).toString();
-            r.titolo = rs.value(cTit).toString();
-            r.maxarticoli = rs.value(cMax).toInt();
-            r.note = rs.value(cNote);
-            r.descrizione = rs.value(cDesc);
-            r.immagine0 = rs.value(cI0);
-            r.imgX0 = rs.value(cX0);
-            r.imgY0 = rs.value(cY0);
-            r.immagine1 = rs.value(cI1);
-            r.imgX1 = rs.value(cX1);
-            r.imgY1 = rs.value(cY1);
-            r.iva = rs.value(cIva);
-            r.sconto = rs.value(cSconto);
-            m_reparti.push_back(std::move(r));
-        }
-    }
-    indicizza();
-    componi();
-}
-
-Navigazione::Navigazione(std::vector<Reparto> reparti) : m_reparti(std::move(reparti))
+Navigazione::Navigazione(std::vector<Reparto> reparti, const QString &modelloEvidenza)
+    : m_evidenza(modelloEvidenza), m_reparti(std::move(reparti))
 {
     indicizza();
     componi();
@@ -140,8 +124,11 @@ int Navigazione::indice(const QString &ID) const
 
 void Navigazione::escludi(const std::vector<char> &esclusi)
 {
-    m_esclusi = esclusi;
-    m_esclusi.resize(m_reparti.size(), 0);
+    std::vector<char> nuovi = esclusi;
+    nuovi.resize(m_reparti.size(), 0);
+    if (nuovi == m_esclusi)
+        return;
+    m_esclusi = std::move(nuovi);
     componi();
 }
 
@@ -181,39 +168,35 @@ void Navigazione::indicizza()
     }
 }
 
-QString Navigazione::linea(const Reparto &r, bool selected) const
+void Navigazione::linee(const Reparto &r, QString &linea, QString &lineaSel, QString &opzione,
+                        QString &opzioneSel) const
 {
-    // The markup is written with "|" for its quotes and converted alone; the
-    // department's title is put in as it stands, so that a "|" of the
-    // merchant's own stays one, and the picture's name as an attribute value.
+    // The markup is written with its own quotes; the department's title is
+    // put in as it stands, so that a "|" of the merchant's own stays one,
+    // and the page's and picture's names as attribute values.
     const QString pagina = ValoreAttributo(r.pagina + QStringLiteral(".htm"));
-    const QString immagine = TagImmagine(r.immagine1, r.imgX1, r.imgY1, FormaTagImmagine::Pulsante);
-    QString t;
-    if (r.livello <= 1)
-        t = immagine.isEmpty() ? QStringLiteral("<B>\u2022 </B>") : QStringLiteral("<BR>");
-    else
-        t = QStringLiteral("&nbsp;&nbsp;");
-    t += rientro(r.livello);
-    QString etichetta = immagine;
-    if (etichetta.isEmpty()) {
-        const qsizetype p = m_evidenza.indexOf(radice);
-        etichetta = p >= 0 ? m_evidenza.left(p) + r.titolo + m_evidenza.mid(p + 3) : r.titolo;
-    }
-    if (selected)
-        t += QStringLiteral("<B>") + etichetta + QStringLiteral("</B>");
-    else
-        t += MettiVirgolette(QStringLiteral("<a href=|")) + pagina + MettiVirgolette(QStringLiteral("|>")) + etichetta +
-             QStringLiteral("</a>");
-    t += QStringLiteral("<BR>\r\n");
-    return t;
-}
+    const QString rientra = rientro(r.livello);
 
-QString Navigazione::opzione(const Reparto &r, bool selected) const
-{
-    const QString testo = (r.livello > 1 ? QStringLiteral("&nbsp;&nbsp;") : QString()) + rientro(r.livello) + r.titolo;
-    const QString pagina = ValoreAttributo(r.pagina + QStringLiteral(".htm"));
-    return MettiVirgolette(selected ? QStringLiteral("<option selected value=|") : QStringLiteral("<option value=|")) +
-           pagina + MettiVirgolette(QStringLiteral("|>")) + testo + QStringLiteral("</option>\r\n");
+    // The tree: a picture, or the title in the highlight pattern, linked
+    // unless selected.
+    const QString immagine = TagImmagine(r.immagine1, r.imgX1, r.imgY1, FormaTagImmagine::Pulsante);
+    QStringView inizio = u"&nbsp;&nbsp;";
+    if (r.livello <= 1)
+        inizio = immagine.isEmpty() ? QStringView(u"<B>\u2022 </B>") : QStringView(u"<BR>");
+    QStringView prima, dopo;  // the highlight pattern around the title
+    const QStringView etichetta = immagine.isEmpty() ? QStringView(r.titolo) : QStringView(immagine);
+    if (const qsizetype p = m_evidenza.indexOf(radice); immagine.isEmpty() && p >= 0) {
+        prima = QStringView(m_evidenza).left(p);
+        dopo = QStringView(m_evidenza).mid(p + 3);
+    }
+    lineaSel = concatena({inizio, rientra, u"<B>", prima, etichetta, dopo, u"</B><BR>\r\n"});
+    linea = concatena({inizio, rientra, u"<a href=\"", pagina, u"\">", prima, etichetta, dopo, u"</a><BR>\r\n"});
+
+    // The drop-down menu.
+    const QStringView rientroMenu = r.livello > 1 ? QStringView(u"&nbsp;&nbsp;") : QStringView();
+    const std::initializer_list<QStringView> resto{pagina, u"\">", rientroMenu, rientra, r.titolo, u"</option>\r\n"};
+    opzione = concatena({u"<option value=\""}, resto);
+    opzioneSel = concatena({u"<option selected value=\""}, resto);
 }
 
 void Navigazione::componi()
@@ -224,17 +207,30 @@ void Navigazione::componi()
     m_opzioni.assign(n, {});
     m_opzioniSel.assign(n, {});
     m_inizioOpzione.assign(n, -1);
+    // The lines of a shop of thousands of departments take some
+    // milliseconds: parts of them are composed on threads of their own.
+    const auto componiParte = [this](size_t da, size_t a) {
+        for (size_t k = da; k < a; ++k) {
+            const int i = m_ordine[k];
+            if (!escluso(i))
+                linee(m_reparti[size_t(i)], m_linee[size_t(i)], m_lineeSel[size_t(i)], m_opzioni[size_t(i)],
+                      m_opzioniSel[size_t(i)]);
+        }
+    };
+    const size_t parti = std::clamp<size_t>(m_ordine.size() / 500, 1, 4);
+    std::vector<std::future<void>> altre;
+    for (size_t p = 1; p < parti; ++p)
+        altre.push_back(std::async(std::launch::async, componiParte, m_ordine.size() * p / parti,
+                                   m_ordine.size() * (p + 1) / parti));
+    componiParte(0, m_ordine.size() / parti);
+    for (std::future<void> &f : altre)
+        f.get();
     m_menuIntero.clear();
     for (int i : m_ordine) {
         if (escluso(i))
             continue;
-        const Reparto &r = m_reparti[i];
-        m_linee[i] = linea(r, false);
-        m_lineeSel[i] = linea(r, true);
-        m_opzioni[i] = opzione(r, false);
-        m_opzioniSel[i] = opzione(r, true);
-        m_inizioOpzione[i] = m_menuIntero.size();
-        m_menuIntero += m_opzioni[i];
+        m_inizioOpzione[size_t(i)] = m_menuIntero.size();
+        m_menuIntero += m_opzioni[size_t(i)];
     }
 }
 

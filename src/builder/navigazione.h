@@ -7,11 +7,10 @@
 // The departments are read once per build into memory (rows in level and
 // sort order, an ID map and child lists), so that the fragments of a page
 // cost no query and the lines of each department are composed only once.
-#include "database.h"
-
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <vector>
@@ -41,16 +40,16 @@ struct Reparto {
     QVariant note, descrizione;
     QVariant immagine0, imgX0, imgY0, immagine1, imgX1, imgY1;
     QVariant iva, sconto;  // the VAT and discount of its articles, in percent
+    QStringList illeggibili;  // the fields among "iva" and "sconto" that hold no number
 };
 
 class Navigazione {
 public:
-    // Reads "SELECT * FROM categorie ORDER BY livello, ordinamento".
-    explicit Navigazione(Database &catalogo);
-    explicit Navigazione(std::vector<Reparto> reparti);
+    // The departments in build order ("livello, ordinamento"), and the
+    // highlight pattern: a font element around "###" where the title goes;
+    // "" for none.
+    explicit Navigazione(std::vector<Reparto> reparti, const QString &modelloEvidenza = {});
 
-    // The highlight pattern: a font element around "###" where the title
-    // goes; "" for none.
     const QString &ModelloEvidenza() const { return m_evidenza; }
     void setModelloEvidenza(const QString &m);
 
@@ -98,8 +97,9 @@ private:
     std::vector<char> visibili(const QString &ID, int indice, int livelliAperti) const;
     void indicizza();
     void componi();
-    QString linea(const Reparto &r, bool selected) const;
-    QString opzione(const Reparto &r, bool selected) const;
+    // The department's line in the tree and option in the menu, each as
+    // it stands when not selected and when selected.
+    void linee(const Reparto &r, QString &linea, QString &lineaSel, QString &opzione, QString &opzioneSel) const;
     bool escluso(int i) const { return m_esclusi[size_t(i)] != 0; }
 
     QString m_evidenza;

@@ -4,6 +4,12 @@
 #include "frammenti.h"
 #include "numeri.h"
 
+#include <QDeadlineTimer>
+#include <mutex>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <vector>
 
 QString DatiPagine::percorsoModello(const Reparto &r) const
@@ -41,20 +47,19 @@ int articoliPerPagina(const Reparto &r)
 
 } // namespace
 
-int NumeroPagine(const DatiPagine &d, const Reparto &r)
+int NumeroPagine(const Reparto &r, int articoli)
 {
-    const int nArticoli = int(d.articoli->diReparto(r.ID).size());
-    return nArticoli == 0 ? 1 : (nArticoli - 1) / articoliPerPagina(r) + 1;
+    return articoli == 0 ? 1 : (articoli - 1) / articoliPerPagina(r) + 1;
 }
 
-RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const std::atomic<bool> &annulla)
+RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const ArticoliGrezzi &articoli,
+                                   const std::atomic<bool> &annulla)
 {
     RisultatoReparto esito;
     const Navigazione &nav = *d.navigazione;
-    const std::vector<Articolo> &articoli = d.articoli->diReparto(r.ID);
-    const int nArticoli = int(articoli.size());
+    const int nArticoli = articoli.numero();
     const int maxArticoli = articoliPerPagina(r);
-    const int nPagine = NumeroPagine(d, r);
+    const int nPagine = NumeroPagine(r, nArticoli);
 
     const QString percorsoModello = d.percorsoModello(r);
     const auto modello = d.modelli.constFind(percorsoModello);
@@ -130,7 +135,7 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
                 return esito;
             }
             // Articles are numbered from 1 on every page.
-            VoceArticolo v = ScriviArticolo(d.articolo, r, articoli[size_t(a)], filePagina, urlPagina, maxArticoli,
+            VoceArticolo v = ScriviArticolo(d.articolo, r, articoli.articolo(a), filePagina, urlPagina, maxArticoli,
                                             a - prossimo + 1);
             elencoReparto += v.voceElenco;
             if (v.inVetrina) {
@@ -140,7 +145,7 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
             righeRicerca << v.rigaRicerca;
             if (!v.prezzoFuoriMisura.isEmpty())
                 esito.prezziFuoriMisura << v.prezzoFuoriMisura;
-            esito.ordine.append(std::move(v.ordine));
+            AggiungiDatiOrdine(esito.datiOrdine, v.ordine, *d.articolo.stato);
             righe.push_back(std::move(v.riga));
         }
         prossimo = fine;
@@ -179,4 +184,89 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     }
     esito.ricerca = righeRicerca.join(QString()).toUtf8();
     return esito;
+}
+
+namespace {
+
+// The texts of a page take a few hundred kilobytes each. The allocator
+// maps such blocks on their own and gives them back when freed, raising its
+// limits only as it sees them freed, one thread at a time: for every page on
+// every thread the memory would be mapped or faulted in again, and each time
+// the other processors warned. Its limits are set at once to the highest
+// it would reach by itself (blocks of up to 32 MB taken from its heaps,
+// which give back what they hold free above 64 MB), for the rest of the
+// process, as it would keep them.
+void limitiMemoria()
+{
+#ifdef __GLIBC__
+    static std::once_flag fatto;
+    std::call_once(fatto, [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+    });
+#endif
+}
+
+} // namespace
+
+LavoriReparti::LavoriReparti(const DatiPagine &dati, const std::vector<Reparto> &reparti, int threads)
+    : m_dati(dati), m_reparti(reparti), m_risultati(reparti.size())
+{
+    m_pool.setMaxThreadCount(threads);
+    limitiMemoria();
+}
+
+LavoriReparti::~LavoriReparti()
+{
+    ferma();
+}
+
+void LavoriReparti::avvia(size_t i, std::shared_ptr<const ArticoliGrezzi> articoli)
+{
+    // The articles go with the job, and are freed once it is done.
+    m_pool.start([this, i, articoli = std::move(articoli)] {
+        RisultatoReparto r;
+        if (m_annulla.load())
+            r.annullato = true;
+        else
+            r = CostruisciReparto(m_dati, m_reparti[i], *articoli, m_annulla);
+        metti(i, std::move(r));
+    });
+}
+
+void LavoriReparti::salta(size_t i)
+{
+    metti(i, {});
+}
+
+void LavoriReparti::metti(size_t i, RisultatoReparto r)
+{
+    QMutexLocker lock(&m_mutex);
+    m_risultati[i] = std::move(r);
+    m_pronto.wakeAll();
+}
+
+void LavoriReparti::ferma()
+{
+    m_annulla.store(true);
+    m_pool.waitForDone();
+}
+
+bool LavoriReparti::riuscito(size_t i)
+{
+    QMutexLocker lock(&m_mutex);
+    return m_risultati[i] && !m_risultati[i]->annullato && !m_risultati[i]->errore;
+}
+
+std::optional<RisultatoReparto> LavoriReparti::prendi(size_t i, int millisecondi)
+{
+    QMutexLocker lock(&m_mutex);
+    QDeadlineTimer scadenza(millisecondi);
+    while (!m_risultati[i]) {
+        if (!m_pronto.wait(&m_mutex, scadenza))
+            return std::nullopt;
+    }
+    std::optional<RisultatoReparto> r = std::move(m_risultati[i]);
+    m_risultati[i].reset();
+    return r;
 }

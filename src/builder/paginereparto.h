@@ -1,8 +1,10 @@
 #pragma once
 // The pages of one department: its page rows and article rows, each page
 // merged once in memory, the article index filled in by the list pass, and
-// every page written complete under its own name. A job reads only what
-// DatiPagine holds, so that departments are built on several threads at once.
+// every page written complete under its own name, with the department's
+// lines of the search data and of the order script's price list. A job reads
+// only what DatiPagine holds and the department's own articles, so that
+// departments are built on several threads at once.
 #include "articoli.h"
 #include "catalogosito.h"
 #include "make.h"
@@ -11,15 +13,20 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
+#include <QWaitCondition>
 #include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
 
 // What every department page of one build shares; read-only while the
 // pages are built.
 struct DatiPagine {
     const Navigazione *navigazione = nullptr;
-    const ArticoliCatalogo *articoli = nullptr;
     ContestoArticoli articolo;
     std::shared_ptr<const CampiTabella> campiPagina;
     Riga rigaNegozio;  // a page row holding the shop-wide fields
@@ -41,11 +48,47 @@ struct RisultatoReparto {
     QString elencoVetrina;  // its entries in the home page's showcase index
     QStringList celle;    // its showcase cells
     QByteArray ricerca;   // its lines of the search data
-    QList<RigaDatiOrdine> ordine;  // its lines of the order script's price list
+    QByteArray datiOrdine;  // its lines of the order script's price list
     QStringList prezziFuoriMisura;  // its articles whose price is no price, with why
 };
 
 // How many pages the department gets: its articles by its page size, at least one.
-int NumeroPagine(const DatiPagine &dati, const Reparto &reparto);
+int NumeroPagine(const Reparto &reparto, int articoli);
 
-RisultatoReparto CostruisciReparto(const DatiPagine &dati, const Reparto &reparto, const std::atomic<bool> &annulla);
+RisultatoReparto CostruisciReparto(const DatiPagine &dati, const Reparto &reparto, const ArticoliGrezzi &articoli,
+                                   const std::atomic<bool> &annulla);
+
+// The department jobs of one build, run on a pool of threads as they are
+// started, their results taken in any order. Every department gets a job
+// or is skipped before its result is taken.
+class LavoriReparti {
+public:
+    LavoriReparti(const DatiPagine &dati, const std::vector<Reparto> &reparti, int threads);
+    ~LavoriReparti();
+    LavoriReparti(const LavoriReparti &) = delete;
+    LavoriReparti &operator=(const LavoriReparti &) = delete;
+
+    // The job of department i, on its articles.
+    void avvia(size_t i, std::shared_ptr<const ArticoliGrezzi> articoli);
+    // Department i gets no job: an empty result.
+    void salta(size_t i);
+    // The jobs not yet done stop (their results say so); returns once
+    // none runs.
+    void ferma();
+    // The result of department i once it is there; nullopt when it is not
+    // there within the time given.
+    std::optional<RisultatoReparto> prendi(size_t i, int millisecondi);
+    // Whether the result of department i is there, and went through.
+    bool riuscito(size_t i);
+    size_t numero() const { return m_risultati.size(); }
+
+private:
+    void metti(size_t i, RisultatoReparto r);
+    const DatiPagine &m_dati;
+    const std::vector<Reparto> &m_reparti;
+    std::vector<std::optional<RisultatoReparto>> m_risultati;
+    std::atomic<bool> m_annulla{false};
+    QMutex m_mutex;
+    QWaitCondition m_pronto;
+    QThreadPool m_pool;
+};

@@ -60,6 +60,12 @@ void Riga::imposta(QAnyStringView nome, const QString &valore)
         m_valori[size_t(i)] = valore;
 }
 
+void Riga::imposta(int indice, const QString &valore)
+{
+    if (indice >= 0 && size_t(indice) < m_valori.size())
+        m_valori[size_t(indice)] = valore;
+}
+
 const QString *Riga::valore(QAnyStringView nome) const
 {
     if (!m_campi)

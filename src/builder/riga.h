@@ -40,6 +40,8 @@ public:
     // Sets a field; a name the table does not have is ignored, as a model
     // cannot name it either.
     void imposta(QAnyStringView nome, const QString &valore);
+    // The same by the field's place (CampiTabella::indice); -1 is ignored.
+    void imposta(int indice, const QString &valore);
     // The value of a field, or nullptr when the table has no such field.
     const QString *valore(QAnyStringView nome) const;
     QString testo(QAnyStringView nome) const;

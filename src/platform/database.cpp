@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -398,6 +399,24 @@ const TableInfo &Database::tableInfo(const QString &table)
         scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {table})
             .toString();
     const bool hasAutoIncrement = createSql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
+    // The line of the definition that declares each column: the first that
+    // begins, after blanks, with the column's quoted name and a blank.
+    QHash<QStringView, QStringView> declarations;
+    for (QStringView line : QStringView(createSql).split(u'\n')) {
+        qsizetype i = 0;
+        while (i < line.size() && QStringView(u" \t\r\v\f").contains(line[i]))
+            ++i;
+        const qsizetype close = line.indexOf(u'"', i + 1);
+        if (i < line.size() && line[i] == u'"' && close > 0 && close + 1 < line.size() && line[close + 1] == u' ' &&
+            !declarations.contains(line.sliced(i + 1, close - i - 1)))
+            declarations.insert(line.sliced(i + 1, close - i - 1), line);
+    }
+    // The columns that refuse an empty text: a check named "column:empty".
+    QSet<QStringView> senzaVuoto;
+    const QStringView vuoto = u":empty\"";
+    for (qsizetype p = createSql.indexOf(vuoto); p > 0; p = createSql.indexOf(vuoto, p + 1))
+        if (const qsizetype q = createSql.lastIndexOf(u'"', p - 1); q >= 0)
+            senzaVuoto.insert(QStringView(createSql).sliced(q + 1, p - q - 1));
     while (q.next()) {
         ColumnInfo c;
         c.name = q.value(1).toString();
@@ -407,12 +426,11 @@ const TableInfo &Database::tableInfo(const QString &table)
         if (c.type == FieldType::AutoNumber)
             info.autoNumber = c.name;
         c.defaultValue = parseDefault(q.value(4));
-        c.allowEmpty = !createSql.contains(u'"' + c.name + QStringLiteral(":empty\""));
+        c.allowEmpty = !senzaVuoto.contains(QStringView(c.name));
         static const QRegularExpression jet(QStringLiteral("COLLATE\\s+JET"), QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpression line(QStringLiteral("^\\s*\"%1\" [^\\n]*$").arg(QRegularExpression::escape(c.name)),
-                                      QRegularExpression::MultilineOption);
-        const auto m = line.match(createSql);
-        c.exact = (c.type == FieldType::Text || c.type == FieldType::Memo) && m.hasMatch() && !m.captured(0).contains(jet);
+        const auto line = declarations.constFind(QStringView(c.name));
+        c.exact = (c.type == FieldType::Text || c.type == FieldType::Memo) && line != declarations.constEnd() &&
+                  !jet.match(*line).hasMatch();
         info.index.insert(c.name.toLower(), int(info.columns.size()));
         info.columns.push_back(c);
     }
@@ -490,6 +508,108 @@ qint64 Database::reserveAutoNumber(const QString &table)
     else
         execute(QStringLiteral("INSERT INTO sqlite_sequence(name, seq) VALUES(?, ?)"), {info.name, next});
     return next;
+}
+
+LetturaDiretta::LetturaDiretta(Database &db, const QString &sql) : m_db(db)
+{
+    sqlite3 *connessione = db.isOpen() ? handleOf(db.connection()) : nullptr;
+    if (!connessione)
+        throw DbError(DbErr::Generic, QStringLiteral("Il database non è aperto."));
+    const QByteArray testo = sql.toUtf8();
+    if (sqlite3_prepare_v2(connessione, testo.constData(), int(testo.size()), &m_st, nullptr) != SQLITE_OK)
+        fallita();
+}
+
+LetturaDiretta::~LetturaDiretta()
+{
+    sqlite3_finalize(m_st);
+}
+
+void LetturaDiretta::fallita() const
+{
+    sqlite3 *connessione = handleOf(m_db.connection());
+    m_db.fail(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connessione)), QSqlError::StatementError,
+                        QString::number(sqlite3_extended_errcode(connessione))),
+              QString());
+}
+
+bool LetturaDiretta::prossima()
+{
+    // Stepped past its end, a statement would start again.
+    if (m_finita)
+        return false;
+    const int r = sqlite3_step(m_st);
+    if (r == SQLITE_ROW)
+        return true;
+    m_finita = true;
+    if (r != SQLITE_DONE)
+        fallita();
+    return false;
+}
+
+void LetturaDiretta::riparti(const QString &parametro)
+{
+    const QByteArray testo = parametro.toUtf8();
+    sqlite3_reset(m_st);
+    if (sqlite3_bind_text(m_st, 1, testo.constData(), int(testo.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+        fallita();
+    m_finita = false;
+}
+
+int LetturaDiretta::colonne() const
+{
+    return sqlite3_column_count(m_st);
+}
+
+QString LetturaDiretta::nome(int colonna) const
+{
+    // Without quotes.
+    return QString(static_cast<const QChar *>(sqlite3_column_name16(m_st, colonna))).remove(u'"');
+}
+
+CellaLetta LetturaDiretta::cella(int colonna) const
+{
+    CellaLetta c;
+    c.tipo = sqlite3_column_type(m_st, colonna);
+    if (c.tipo == SQLITE_INTEGER) {
+        c.intero = sqlite3_column_int64(m_st, colonna);
+    } else if (c.tipo == SQLITE_FLOAT) {
+        c.reale = sqlite3_column_double(m_st, colonna);
+    } else if (c.tipo != SQLITE_NULL) {
+        // Text, and a blob's bytes as they are.
+        c.byte = c.tipo == SQLITE_BLOB ? static_cast<const char *>(sqlite3_column_blob(m_st, colonna))
+                                       : reinterpret_cast<const char *>(sqlite3_column_text(m_st, colonna));
+        c.lunghezza = sqlite3_column_bytes(m_st, colonna);
+    }
+    return c;
+}
+
+QVariant LetturaDiretta::valore(int colonna) const
+{
+    const CellaLetta c = cella(colonna);
+    switch (c.tipo) {
+    case SQLITE_INTEGER:
+        return qlonglong(c.intero);
+    case SQLITE_FLOAT:
+        return c.reale;
+    case SQLITE_BLOB:
+        return QByteArray(c.byte, c.lunghezza);
+    case SQLITE_NULL:
+        return {};
+    default:
+        return QString::fromUtf8(c.byte, c.lunghezza);
+    }
+}
+
+bool LetturaDiretta::nullo(int colonna) const
+{
+    return sqlite3_column_type(m_st, colonna) == SQLITE_NULL;
+}
+
+QString LetturaDiretta::testo(int colonna) const
+{
+    const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(m_st, colonna));
+    return t ? QString::fromUtf8(t, sqlite3_column_bytes(m_st, colonna)) : QString();
 }
 
 void Transazione::commit()

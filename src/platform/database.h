@@ -66,6 +66,8 @@ struct TableInfo {
     const ColumnInfo *column(const QString &n) const;
 };
 
+struct sqlite3_stmt;
+
 class Database : public std::enable_shared_from_this<Database> {
 public:
     enum class Access { Shared, Exclusive };
@@ -138,6 +140,53 @@ private:
 };
 
 using DatabasePtr = std::shared_ptr<Database>;
+
+// One value of a row as the engine stores it (its kind, SQLITE_INTEGER to
+// SQLITE_NULL, and the value); text is UTF-8 and lives as long as the row it
+// was read from.
+struct CellaLetta {
+    int tipo = 5;  // SQLITE_NULL
+    qint64 intero = 0;
+    double reale = 0;
+    const char *byte = nullptr;
+    int lunghezza = 0;
+};
+
+// A query read straight from the engine, one row after another: for
+// reading many rows, each of which the query layer would first copy value
+// by value into its own cache. The values are read as the query layer
+// reads them (text decoded from the file's UTF-8), or with the engine's
+// functions (sqlite3_column_*) on istruzione(); failures throw the DbError
+// the query layer's would.
+class LetturaDiretta {
+public:
+    LetturaDiretta(Database &db, const QString &sql);
+    ~LetturaDiretta();
+    LetturaDiretta(const LetturaDiretta &) = delete;
+    LetturaDiretta &operator=(const LetturaDiretta &) = delete;
+
+    // Moves to the next row; false after the last.
+    bool prossima();
+    // Runs the query again from its start, its parameter (the one "?") set
+    // to this text.
+    void riparti(const QString &parametro);
+    sqlite3_stmt *istruzione() const { return m_st; }
+    int colonne() const;
+    // A column's name as the query layer gives it.
+    QString nome(int colonna) const;
+    // A column of the row as the engine stores it.
+    CellaLetta cella(int colonna) const;
+    // A column of the row as the query layer reads it.
+    QVariant valore(int colonna) const;
+    bool nullo(int colonna) const;
+    QString testo(int colonna) const;
+
+private:
+    [[noreturn]] void fallita() const;
+    Database &m_db;
+    sqlite3_stmt *m_st = nullptr;
+    bool m_finita = false;
+};
 
 // A transaction that is undone unless committed, on every way out.
 class Transazione {

@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cmath>
+#include <limits>
+#include <sqlite3.h>
 
 namespace {
 
@@ -148,6 +150,50 @@ QVariant Recordset::fromStorage(const ColumnInfo *c, const QVariant &v)
     return v;
 }
 
+QVariant Recordset::fromStorage(const ColumnInfo *c, const CellaLetta &v)
+{
+    if (v.tipo == SQLITE_NULL)
+        return {};
+    const bool intero = v.intero >= std::numeric_limits<int>::min() && v.intero <= std::numeric_limits<int>::max();
+    if (c && c->known && v.tipo == SQLITE_TEXT &&
+        (c->type == FieldType::Text || c->type == FieldType::Memo || c->type == FieldType::DateTime))
+        return QString::fromUtf8(v.byte, v.lunghezza);
+    if (c && c->known && v.tipo == SQLITE_INTEGER) {
+        switch (c->type) {
+        case FieldType::Boolean:
+            return v.intero != 0;
+        case FieldType::Currency:
+            return QVariant::fromValue(Currency::fromRaw(v.intero));
+        case FieldType::Byte:
+        case FieldType::Integer:
+        case FieldType::Long:
+            if (intero)
+                return int(v.intero);
+            break;
+        case FieldType::AutoNumber:
+            return qlonglong(v.intero);
+        case FieldType::Single:
+        case FieldType::Double:
+            return double(v.intero);
+        default:
+            break;
+        }
+    }
+    if (c && c->known && v.tipo == SQLITE_FLOAT && (c->type == FieldType::Single || c->type == FieldType::Double))
+        return v.reale;
+    // Any other pair through the stored value.
+    QVariant memorizzato;
+    if (v.tipo == SQLITE_INTEGER)
+        memorizzato = qlonglong(v.intero);
+    else if (v.tipo == SQLITE_FLOAT)
+        memorizzato = v.reale;
+    else if (v.tipo == SQLITE_BLOB)
+        memorizzato = QByteArray(v.byte, v.lunghezza);
+    else
+        memorizzato = QString::fromUtf8(v.byte, v.lunghezza);
+    return fromStorage(c, memorizzato);
+}
+
 bool Recordset::sameValue(const QVariant &a, const QVariant &b)
 {
     if (isNull(a) || isNull(b))
@@ -185,23 +231,39 @@ void Recordset::load()
         auto f = from.match(m_sql);
         sql = QStringLiteral("SELECT \"%1\".rowid AS %2, * FROM").arg(set->table, rowidAlias) + m_sql.mid(f.capturedEnd());
     }
-    QSqlQuery q = m_db->run(sql, m_params);
-    const QSqlRecord rec = q.record();
     const int first = set->table.isEmpty() ? 0 : 1;
-    for (int i = first; i < rec.count(); ++i) {
-        const QString name = rec.fieldName(i);
-        set->index.insert(name.toLower(), int(set->names.size()));
-        set->names << name;
-        set->columns.push_back(set->table.isEmpty() ? nullptr : set->tableInfo.column(name));
-    }
-    const int n = int(set->names.size());
-    while (q.next()) {
+    const auto colonne = [&](int numero, const auto &nome) {
+        for (int i = first; i < numero; ++i) {
+            const QString name = nome(i);
+            set->index.insert(name.toLower(), int(set->names.size()));
+            set->names << name;
+            set->columns.push_back(set->table.isEmpty() ? nullptr : set->tableInfo.column(name));
+        }
+        return int(set->names.size());
+    };
+    const auto riga = [&](qint64 rowid, const auto &valore) {
         Row r;
-        r.id = first ? q.value(0).toLongLong() : qint64(set->rows.size() + 1);
-        r.values.reserve(n);
-        for (int i = 0; i < n; ++i)
-            r.values.append(fromStorage(set->columns[i], q.value(i + first)));
+        r.id = first ? rowid : qint64(set->rows.size() + 1);
+        r.values.reserve(qsizetype(set->columns.size()));
+        for (int i = 0; i < int(set->columns.size()); ++i)
+            r.values.append(valore(i + first));
         set->rows.push_back(std::move(r));
+    };
+    if (m_params.isEmpty()) {
+        // Without parameters the rows are read straight from the engine, as
+        // the query layer reads them but without its copy of every value.
+        LetturaDiretta l(*m_db, sql);
+        colonne(l.colonne(), [&](int i) { return l.nome(i); });
+        while (l.prossima())
+            riga(first ? l.valore(0).toLongLong() : 0,
+                 [&](int i) { return fromStorage(set->columns[size_t(i - first)], l.cella(i)); });
+    } else {
+        QSqlQuery q = m_db->run(sql, m_params);
+        const QSqlRecord rec = q.record();
+        colonne(rec.count(), [&](int i) { return rec.fieldName(i); });
+        while (q.next())
+            riga(first ? q.value(0).toLongLong() : 0,
+                 [&](int i) { return fromStorage(set->columns[size_t(i - first)], q.value(i)); });
     }
     set->live = int(set->rows.size());
     m_set = std::move(set);

@@ -97,6 +97,10 @@ public:
     // Values as the catalogue stores them, checked against the field's kind.
     static QVariant toStorage(const ColumnInfo &c, const QVariant &v, const QString &table);
     static QVariant fromStorage(const ColumnInfo *c, const QVariant &v);
+    // The same for a value as the engine stores it (LetturaDiretta::cella),
+    // the usual pairs of stored and field kind without a stored value made
+    // first.
+    static QVariant fromStorage(const ColumnInfo *c, const CellaLetta &v);
     // Text comparison as the catalogue does it: letter case aside.
     static bool sameValue(const QVariant &a, const QVariant &b);
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <QSqlQuery>
 #include <QFile>
+#include <sqlite3.h>
 
 namespace {
 
@@ -28,13 +29,13 @@ const FieldDef &schemaField(const QString &table, const QString &field)
 // statement.
 void rinumera(Database &db, const QString &table, const QString &order)
 {
-    QSqlQuery q = db.run(QStringLiteral("SELECT rowid, ordinamento FROM \"%1\" ORDER BY %2, rowid").arg(table, order));
+    LetturaDiretta q(db, QStringLiteral("SELECT rowid, ordinamento FROM \"%1\" ORDER BY %2, rowid").arg(table, order));
     std::vector<std::pair<qint64, qint64>> cambi;  // rowid, new order
     qint64 nuovo = 100;
-    for (; q.next(); nuovo += 5) {
-        const QVariant vecchio = q.value(1);
-        if (vecchio.isNull() || vecchio.toLongLong() != nuovo)
-            cambi.emplace_back(q.value(0).toLongLong(), nuovo);
+    for (; q.prossima(); nuovo += 5) {
+        sqlite3_stmt *riga = q.istruzione();
+        if (sqlite3_column_type(riga, 1) == SQLITE_NULL || sqlite3_column_int64(riga, 1) != nuovo)
+            cambi.emplace_back(sqlite3_column_int64(riga, 0), nuovo);
     }
     if (cambi.empty())
         return;
@@ -217,29 +218,35 @@ void copiaCodice(const QString &shop)
 
 } // namespace
 
-void AggiornaNegozio(const QString &cartellaNegozio)
+void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo)
 {
     // Phase 1: the renumbering. Its first failure ends the whole upgrade; it
     // runs in one transaction, so a failure leaves the old order intact.
-    DatabasePtr db;
+    DatabasePtr proprio;
+    const auto chiudi = [&] {
+        if (proprio)
+            proprio->close();
+    };
     try {
-        db = Database::open(cartellaNegozio + QStringLiteral("/catalog.mdb"));
-        Transazione t(*db);
-        rinumera(*db, QStringLiteral("articoli"), QStringLiteral("catID, ordinamento"));
-        rinumera(*db, QStringLiteral("categorie"), QStringLiteral("livello, ordinamento"));
+        if (!catalogo) {
+            proprio = Database::open(cartellaNegozio + QStringLiteral("/catalog.mdb"));
+            catalogo = proprio.get();
+        }
+        Transazione t(*catalogo);
+        rinumera(*catalogo, QStringLiteral("articoli"), QStringLiteral("catID, ordinamento"));
+        rinumera(*catalogo, QStringLiteral("categorie"), QStringLiteral("livello, ordinamento"));
         t.commit();
     } catch (const std::exception &) {
-        if (db)
-            db->close();
+        chiudi();
         return;
     }
     // Phases 2 to 6: each step that fails is skipped.
     passo([&] {
-        Transazione t(*db);
-        aggiornaCatalogo(*db);
+        Transazione t(*catalogo);
+        aggiornaCatalogo(*catalogo);
         t.commit();
     });
-    db->close();
+    chiudi();
     passo([&] { aggiornaLavoro(cartellaNegozio + QStringLiteral("/source.new")); });
     passo([&] { aggiornaRecordInvii(cartellaNegozio + QStringLiteral("/vtftp.mdb")); });
     passo([&] { copiaCodice(cartellaNegozio); });

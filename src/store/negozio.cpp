@@ -159,11 +159,15 @@ int Negozio::CaricaNegozio()
     ShopState &s = state;
     if (s.PercorsoNegozio.isEmpty())
         return NonAperto;
-    AggiornaNegozio(s.PercorsoNegozio);
     emit titoloCambiato(QStringLiteral("Vetrasto - ") + s.PercorsoNegozio);
     try {
+        // Opened exclusively first and upgraded on that connection: no
+        // other program comes between the two, and the file is read once.
+        // A catalogue that cannot be opened so is not upgraded: it takes the
+        // failure path.
         const QString path = s.PercorsoNegozio + QStringLiteral("/catalog.mdb");
         s.dbCatalogo = Database::open(path, Database::Access::Exclusive);
+        AggiornaNegozio(s.PercorsoNegozio, s.dbCatalogo.get());
         s.ArticoliReparto = -1;
         m_dati.impostaTotaleArticoli(
             s.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) AS nArt FROM articoli")).toLongLong());
@@ -318,24 +322,32 @@ void Negozio::RiavviaMain()
 
 void Negozio::CaricaReparti(bool dalDatabase)
 {
-    DatiPrincipali &d = m_dati;
-    Recordset rs = dalDatabase ? Recordset(state.dbCatalogo, DatiPrincipali::sqlCategorie())
-                               : d.dataCategorie.recordset().clone();
-    rs.moveFirst();  // a catalogue without departments fails here: it is damaged
-
     // The departments in the query's order, which is their place in the
     // node collection.
     std::vector<AlberoReparti::Reparto> reparti;
-    reparti.reserve(rs.recordCount());
-    const int cId = rs.fieldIndex(QStringLiteral("ID"));
-    const int cTitolo = rs.fieldIndex(QStringLiteral("titolo"));
-    const int cGenitore = rs.fieldIndex(QStringLiteral("genitore"));
-    for (; !rs.eof(); rs.moveNext()) {
-        const QVariant genitore = rs.value(cGenitore);
-        reparti.push_back({rs.value(cId).toString(), rs.value(cTitolo).toString(),
-                           genitore.isValid() ? std::optional<QString>(genitore.toString()) : std::nullopt});
+    if (dalDatabase) {
+        // Only the fields the tree shows, read straight from the engine.
+        LetturaDiretta l(*state.dbCatalogo, QStringLiteral("SELECT ID, titolo, genitore FROM categorie ORDER BY livello, "
+                                                           "ordinamento"));
+        while (l.prossima())
+            reparti.push_back({l.testo(0), l.testo(1), l.nullo(2) ? std::nullopt : std::optional<QString>(l.testo(2))});
+        // A catalogue without departments is damaged.
+        if (reparti.empty())
+            throw DbError(DbErr::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
+    } else {
+        Recordset rs = m_dati.dataCategorie.recordset().clone();
+        rs.moveFirst();
+        reparti.reserve(rs.recordCount());
+        const int cId = rs.fieldIndex(QStringLiteral("ID"));
+        const int cTitolo = rs.fieldIndex(QStringLiteral("titolo"));
+        const int cGenitore = rs.fieldIndex(QStringLiteral("genitore"));
+        for (; !rs.eof(); rs.moveNext()) {
+            const QVariant genitore = rs.value(cGenitore);
+            reparti.push_back({rs.value(cId).toString(), rs.value(cTitolo).toString(),
+                               genitore.isValid() ? std::optional<QString>(genitore.toString()) : std::nullopt});
+        }
     }
-    d.tvwCategorie.ricostruisci(reparti);
+    m_dati.tvwCategorie.ricostruisci(reparti);
 }
 
 void Negozio::VaiArticolo(qint64 id)

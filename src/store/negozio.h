@@ -115,5 +115,7 @@ private:
     Appunti m_appunti;
 };
 
-// The in-place upgrade run at every opening; reports nothing.
-void AggiornaNegozio(const QString &cartellaNegozio);
+// The in-place upgrade run at every opening; reports nothing. The catalogue
+// is upgraded on the connection given, which stays open, or on one of its
+// own.
+void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo = nullptr);

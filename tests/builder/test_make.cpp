@@ -130,6 +130,37 @@ private slots:
         QVERIFY(msg.shown().empty());
     }
 
+    void tagInOgniPosizione_data()
+    {
+        // %1 stands for filler text of every length up to two blocks of the
+        // search, so that each tag and marker begins at every place of one.
+        QTest::addColumn<QString>("testo");
+        QTest::addColumn<QString>("atteso");
+        QTest::newRow("tag") << "%1<<1-titolo>><x" << "%1Scarpe<x";
+        QTest::newRow("dopo un \"<\" e una lettera accentata") << "%1<è<<1-titolo>>" << "%1<èScarpe";
+        QTest::newRow("dopo un \"<\"") << "%1<<<1-titolo>>" << "%1<Scarpe";
+        QTest::newRow("aperto da un valore che finisce con \"<\"") << "%1<<1-condizioni>><1-titolo>>|%1"
+                                                                     << "%1aScarpe|%1";
+        QTest::newRow("altro livello") << "%1<<2-titolo>><<1-note>>" << "%1<<2-titolo>>vedi nota";
+        QTest::newRow("blocco") << "%1<vT_sTaRt>[<<2-codice>>]<Vt_EnD>%1" << "%1<a name=1></a>[C1]%1";
+    }
+
+    void tagInOgniPosizione()
+    {
+        QFETCH(QString, testo);
+        QFETCH(QString, atteso);
+        preparaDb({{"titolo", "Scarpe"}, {"note", "vedi nota"}, {"condizioni", "a<"}}, {{{"codice", "C1"}}});
+        const QString riempi = QStringLiteral("ab<c\u00e8defghijklmnopqrstuvwxyz");
+        for (int k = 0; k <= riempi.size(); ++k) {
+            const QString prima = riempi.left(k);
+            QString unito = testo.arg(prima), avviso;
+            const bool blocco = testo.contains(QLatin1String("sTaRt"));
+            QCOMPARE(Make::unisci(unito, m_pagina, articoli(blocco), false, QStringLiteral("m.htm"), avviso),
+                     Make::Esito::Fatto);
+            QCOMPARE(unito, atteso.arg(prima));
+        }
+    }
+
     void bloccoSenzaArticoli()
     {
         preparaDb({{"titolo", "T"}}, {});

@@ -1,6 +1,7 @@
 // Navigation fragments over a real catalogue of a temporary shop.
 #include "navigazione.h"
 
+#include "catalogosito.h"
 #include "database.h"
 #include "testshop.h"
 
@@ -52,7 +53,7 @@ private slots:
                            QString::fromLatin1(r.id), QString::fromLatin1(r.titolo),
                            r.immagine1 ? QVariant(QString::fromLatin1(r.immagine1)) : QVariant()});
         }
-        m_nav = std::make_unique<Navigazione>(*m_db);
+        m_nav = std::make_unique<Navigazione>(LeggiReparti(*m_db));
         m_nav->setModelloEvidenza(QStringLiteral("<font color=\"#FF0000\">###</font>"));
     }
 

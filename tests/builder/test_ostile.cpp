@@ -245,6 +245,53 @@ private slots:
         }
     }
 
+    void paginaSeguenteLibera_data()
+    {
+        // cat002 is named like the second page of cat001, which comes down
+        // to three articles, one page.
+        QTest::addColumn<QString>("togli");
+        QTest::newRow("un articolo in meno") << "DELETE FROM articoli WHERE codice='cat001-A4'";
+        QTest::newRow("un articolo fuori catalogo") << "UPDATE articoli SET fuoricatalogo=-1 WHERE codice='cat001-A4'";
+        QTest::newRow("un prezzo che non è un numero") << "UPDATE articoli SET prezzo='x' WHERE codice='cat001-A4'";
+    }
+
+    void paginaSeguenteLibera()
+    {
+        // Whether a department is refused can rest on how many pages another
+        // one gets: they are counted once its articles are read, without
+        // those left out of the site.
+        QFETCH(QString, togli);
+        db().execute(QStringLiteral("PRAGMA ignore_check_constraints = 1"));
+        db().execute(togli);
+        db().execute(QStringLiteral("UPDATE categorie SET pagina='Cat001_p2' WHERE ID='cat002'"));
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        for (const QString &t : msg().texts())
+            QVERIFY2(!t.contains(QLatin1String("non sono state create")), qPrintable(t));
+        QVERIFY(pagina(QStringLiteral("Cat001_p2.htm")).contains(QLatin1String("<title>Titolo cat002</title>")));
+        QVERIFY(!pagina(QStringLiteral("cat001.htm")).contains(QLatin1String("cat001-A4")));
+        QVERIFY(pagina(QStringLiteral("cat001.htm")).contains(QLatin1String("href=\"Cat001_p2.htm\"")));
+        QVERIFY(!QFile::exists(stato().CartellaPagine + QStringLiteral("/cat001_p2.htm")));
+    }
+
+    void repartoInOgniMaiuscola()
+    {
+        // An article names its department letter case aside, as the
+        // catalogue compares IDs: all of them are on its pages, in their
+        // sort order, and an article of no department is on none.
+        db().execute(QStringLiteral("UPDATE articoli SET catID='CAT001', ordinamento=5 WHERE codice='cat001-A2'"));
+        db().execute(QStringLiteral("UPDATE articoli SET catID='Cat001', ordinamento=0 WHERE codice='cat001-A3'"));
+        db().execute(QStringLiteral("INSERT INTO articoli (catID, ordinamento, codice, titolo) "
+                                    "VALUES ('cat00', 1, 'senzareparto', 'Articolo')"));
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        const QString prima = pagina(QStringLiteral("cat001.htm")), seconda = pagina(QStringLiteral("cat001_p2.htm"));
+        const auto dove = [&](const char *codice) { return prima.indexOf(QLatin1String(codice)); };
+        QVERIFY(dove("cat001-A3") >= 0 && dove("cat001-A3") < dove("cat001-A1") && dove("cat001-A1") < dove("cat001-A4"));
+        QVERIFY(seconda.contains(QLatin1String("cat001-A2")) && !prima.contains(QLatin1String("cat001-A2 ")));
+        for (const QString &cartella : {stato().CartellaPagine, stato().CartellaScript})
+            for (QDirIterator it(cartella, QDir::Files); it.hasNext();)
+                QVERIFY2(!leggi(it.next()).contains("senzareparto"), qPrintable(it.filePath()));
+    }
+
     void repartoRifiutatoNonCollegato_data()
     {
         QTest::addColumn<QString>("rifiutato");

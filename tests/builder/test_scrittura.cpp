@@ -4,7 +4,8 @@
 // removed. A page with the same bytes keeps its date; an older file that has
 // another name, another mode, or is a link or a folder is never written
 // through; a write that fails leaves the older page whole; and no temporary
-// file stays once the Scorte ends.
+// file stays once the Scorte ends. A file written in pieces holds them in
+// order, and a failure among small pieces is told when it is put in place.
 #include "make.h"
 #include "osservatore.h"
 #include "testshop.h"
@@ -207,6 +208,63 @@ private slots:
         QCOMPARE(leggi(p0), contenuto("seconda", 0, 60000));
         QCOMPARE(leggi(p1), contenuto("terza", 1, 80000));
         QVERIFY(soloPagine(dir, {QStringLiteral("pagina0.htm"), QStringLiteral("pagina1.htm")}));
+    }
+
+    void fileAPezzi_data()
+    {
+        QTest::addColumn<QList<int>>("pezzi");
+        QTest::newRow("molte righe") << QList<int>(5000, 100);
+        QTest::newRow("righe e pezzi grandi") << QList<int>{10, 300000, 20, 65536, 1, 65535, 3};
+        QTest::newRow("ai bordi del blocco") << QList<int>{65535, 65535, 65535, 65535, 65535, 1, 262144, 7};
+        QTest::newRow("nessun pezzo") << QList<int>{};
+    }
+
+    void fileAPezzi()
+    {
+        // A file written in pieces of any size holds them all, in order, new
+        // or over an older one.
+        QFETCH(QList<int>, pezzi);
+        QTemporaryDir dir;
+        const QString f = dir.filePath(QStringLiteral("lista.dat"));
+        for (const char primo : {'a', 'A'}) {
+            QByteArray atteso;
+            Make::FileUscita u;
+            QVERIFY(u.apri(f));
+            for (int i = 0; i < pezzi.size(); ++i) {
+                const QByteArray pezzo(pezzi[i], char(primo + i % 26));
+                atteso += pezzo;
+                QVERIFY(u.scrivi(pezzo));
+            }
+            QVERIFY(u.chiudi());
+            QCOMPARE(leggi(f), atteso);
+        }
+    }
+
+    void fileAPezziFallito()
+    {
+        // Pieces too small to be written at once: a disk that fills up
+        // under them is told when the file is put in place, which the older
+        // file then survives.
+        QTemporaryDir dir;
+        const QString f = dir.filePath(QStringLiteral("lista.dat"));
+        QVERIFY(Make::scriviFile(f, "vecchio"));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit prima{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &prima), 0);
+        rlimit limite = prima;
+        limite.rlim_cur = 100000;
+        Make::FileUscita u;
+        QVERIFY(u.apri(f));
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+        bool scritto = true;
+        for (int i = 0; i < 2000; ++i)
+            scritto = u.scrivi(QByteArray(100, 'x')) && scritto;
+        scritto = u.chiudi() && scritto;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &prima), 0);
+        QVERIFY(!scritto);
+        QVERIFY(!u.errore().isEmpty());
+        QCOMPARE(leggi(f), QByteArray("vecchio"));
+        QVERIFY(soloPagine(dir, {QStringLiteral("lista.dat")}));
     }
 
     void scrittoriConScorte()

@@ -75,6 +75,8 @@ private slots:
     void removeAndClone();
     void textComparisonIgnoresCase();
     void redefineFieldAllowsEmptyText();
+    void directReadIsTheQueryLayers_data();
+    void directReadIsTheQueryLayers();
 
 private:
     QTemporaryDir *m_dir = nullptr;
@@ -503,3 +505,46 @@ int main(int argc, char **argv)
 }
 
 #include "test_database.moc"
+
+void TestDatabase::directReadIsTheQueryLayers_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("every kind of field") << "SELECT * FROM t";
+    QTest::newRow("values of no field") << "SELECT nome AS \"t.nome\", n + 1 AS piu, n / 2.0 AS mezzo, X'00ff' AS byte, "
+                                           "NULL AS niente, CAST(n AS TEXT) AS cifre FROM t";
+    QTest::newRow("no rows") << "SELECT * FROM t WHERE n = 99";
+}
+
+void TestDatabase::directReadIsTheQueryLayers()
+{
+    // A query without parameters is read straight from the engine, one with
+    // them through the query layer: the same names, values and kinds.
+    QFETCH(QString, sql);
+    m_db->execute(QStringLiteral("INSERT INTO t (nome, rigido, note, n, corto, prezzo, flag, peso, quando) VALUES "
+                                 "('caffè', 'x', 'riga\r\nseconda', 7, -3, 123456, -1, 0.25, '2024-01-02T03:04:05')"));
+    m_db->execute(QStringLiteral("INSERT INTO t (rigido) VALUES ('y')"));  // the rest Null or default
+    m_db->execute(QStringLiteral("INSERT INTO t (nome, rigido, n) VALUES ('', 'z', 0)"));
+    const bool conWhere = sql.contains(QLatin1String("WHERE"));
+    Recordset diretto(m_db, sql);
+    Recordset mediato(m_db, sql + (conWhere ? QStringLiteral(" AND ? = 1") : QStringLiteral(" WHERE ? = 1")), {1});
+    QCOMPARE(diretto.fieldNames(), mediato.fieldNames());
+    QCOMPARE(diretto.recordCount(), mediato.recordCount());
+    for (int riga = 0; riga < diretto.recordCount(); ++riga)
+        for (int c = 0; c < diretto.fieldNames().size(); ++c) {
+            const QVariant a = diretto.valueAt(riga, c), b = mediato.valueAt(riga, c);
+            QVERIFY2(a.metaType() == b.metaType() && a.isNull() == b.isNull() && a == b,
+                     qPrintable(diretto.fieldNames()[c] + QStringLiteral(": ") + a.toString() + u' ' +
+                                QString::fromLatin1(a.metaType().name()) + QStringLiteral(" / ") + b.toString() +
+                                u' ' + QString::fromLatin1(b.metaType().name())));
+        }
+    // A failure is the same error either way.
+    for (const QVariantList &parametri : {QVariantList{}, QVariantList{1}}) {
+        try {
+            Recordset(m_db, QStringLiteral("SELECT * FROM manca") + (parametri.isEmpty() ? QString() : QStringLiteral(" WHERE ? = 1")),
+                      parametri);
+            QFAIL("a missing table was read");
+        } catch (const DbError &e) {
+            QCOMPARE(e.number, DbErr::NoSuchTable);
+        }
+    }
+}
