@@ -583,7 +583,7 @@ bool Elaborazione::pagineContese(const Navigazione &navigazione) const
 
 Elaborazione::PianoReparti Elaborazione::pianoReparti(std::vector<Reparto> reparti, const QString &evidenza) const
 {
-    PianoReparti piano{Navigazione(std::move(reparti), evidenza)};
+    PianoReparti piano{Navigazione(std::move(reparti), evidenza), false, {}, {}, {}};
     if (!pagineContese(piano.navigazione))
         decidi(piano, std::vector<int>(piano.navigazione.reparti().size(), 1));
     return piano;
