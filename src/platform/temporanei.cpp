@@ -1,10 +1,10 @@
 #include "temporanei.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -75,10 +75,25 @@ bool eTemporaneo(QStringView nome)
 
 int rimuovi(const QString &cartella)
 {
+    // Read by name only: a folder of thousands of pages is listed without a
+    // look at each file. unlink leaves alone a folder of such a name.
+    const int fd = ::open(QFile::encodeName(cartella).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    DIR *d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return 0;
+    }
     int n = 0;
-    for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (eTemporaneo(nome) && QFile::remove(cartella + u'/' + nome))
+    const QByteArray fine = QByteArray(suffisso.data(), suffisso.size());
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArrayView voce(e->d_name);
+        if (voce.size() > fine.size() && voce.startsWith('.') && voce.endsWith(fine) &&
+            eTemporaneo(QFile::decodeName(e->d_name)) && ::unlinkat(fd, e->d_name, 0) == 0)
             ++n;
+    }
+    ::closedir(d);
     return n;
 }
 
