@@ -280,7 +280,6 @@ bool Elaborazione::controllaCartelle()
 void Elaborazione::azzera()
 {
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/vtftp.dat"));
-    m_colori = LeggiColori(m_file, CartellaSet);
     QFile::remove(percorsoLavoro());
     QFile::remove(m_stato.PercorsoNegozio + QStringLiteral("/online/asp.mdb"));
     QFile::remove(m_stato.CartellaPagine + QStringLiteral("/thankyou.tmp"));
@@ -352,6 +351,14 @@ Elaborazione::Esito Elaborazione::MakePages()
 
     try {
         esaminaFile();
+        m_colori = LeggiColori(m_file, CartellaSet);
+        // The departments, their navigation composed on a thread of its own
+        // while the shop is reset and the rest of the catalogue read.
+        Database &catalogo = *m_stato.dbCatalogo;
+        auto pianificato = std::async(std::launch::async, [this, reparti = LeggiReparti(catalogo),
+                                                           evidenza = ModelloEvidenzaDa(m_colori[4])]() mutable {
+            return pianoReparti(std::move(reparti), evidenza);
+        });
         // Each step of the reset ignores its own failure.
         azzera();
         // The upload list and a fresh work database, listed first.
@@ -395,14 +402,8 @@ Elaborazione::Esito Elaborazione::MakePages()
             m_campiArticolo = CampiTabella::daTabella(*lavoro, QStringLiteral("articoli"));
             lavoro->close();
         }
-        // The departments and the variant sets; the articles are read by
-        // reparti(), a department at a time. The navigation is composed on
-        // a thread of its own meanwhile.
-        Database &catalogo = *m_stato.dbCatalogo;
-        auto pianificato = std::async(std::launch::async, [this, reparti = LeggiReparti(catalogo),
-                                                           evidenza = ModelloEvidenzaDa(m_colori[4])]() mutable {
-            return pianoReparti(std::move(reparti), evidenza);
-        });
+        // The variant sets; the articles are read by reparti(), a department
+        // at a time.
         const Varianti varianti = Varianti::leggi(catalogo);
 
         // The shop-wide fields, the same on every page.

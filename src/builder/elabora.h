@@ -95,6 +95,8 @@ private:
     // Reads the folders whose files the build uses and names in one warning
     // each the files it leaves out, and why.
     void esaminaFile();
+    // Removes what an earlier build leaves behind, and what a killed one
+    // left half written.
     void azzera();
     // The departments whose pages cannot be made under their names, given
     // how many pages each gets, each with its warning in *avvisi.
