@@ -27,7 +27,7 @@ public:
     Presa &operator=(const Presa &) = delete;
 
     int fd() const { return m_fd; }
-    // Gives the socket away (it is no longer closed here).
+    // Gives the socket away: the caller closes it from then on.
     int rilascia();
     // Resolves the host and connects to the first address that answers.
     EsitoPresa connetti(const QString &host, int porta, int ms);

@@ -296,7 +296,7 @@ void TestNegozio::aggiornaUnCatalogoVecchio()
              QStringList({"A1:100", "A2:105", "B1:110", "B2:115"}));
     QCOMPARE(column(db, QStringLiteral("SELECT ID || ':' || ordinamento FROM categorie ORDER BY ordinamento")),
              QStringList({"cat002:100", "cat001:105", "cat003:110"}));
-    // Empty notes and variant names are accepted now; new rows take the defaults.
+    // The upgraded catalogue accepts empty notes and variant names; new rows take the defaults.
     db->execute(QStringLiteral("UPDATE categorie SET note='' WHERE ID='cat001'"));
     db->execute(QStringLiteral("UPDATE opzioni SET nome='', opzione15=''"));
     db->execute(QStringLiteral("INSERT INTO categorie (ID, titolo) VALUES ('cat009', 'x')"));
