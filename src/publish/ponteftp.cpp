@@ -1,9 +1,11 @@
 #include "ponteftp.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -40,6 +42,71 @@ bool loopback(const sockaddr_storage &a)
     if (a.ss_family == AF_INET)
         return (ntohl(reinterpret_cast<const sockaddr_in &>(a).sin_addr.s_addr) >> 24) == 127;
     return a.ss_family == AF_INET6 && IN6_IS_ADDR_LOOPBACK(&reinterpret_cast<const sockaddr_in6 &>(a).sin6_addr);
+}
+
+// The words of an address as /proc/net/tcp and tcp6 print it: each 32-bit
+// word of the address as stored, in hexadecimal, then ":" and the port.
+QByteArray comeNelKernel(const sockaddr_storage &a)
+{
+    QByteArray testo;
+    const auto parola = [&](const void *p) {
+        quint32 w;
+        std::memcpy(&w, p, sizeof w);
+        testo += QByteArray::number(w, 16).rightJustified(8, '0').toUpper();
+    };
+    if (a.ss_family == AF_INET) {
+        parola(&reinterpret_cast<const sockaddr_in &>(a).sin_addr);
+    } else if (a.ss_family == AF_INET6) {
+        const auto *b = reinterpret_cast<const sockaddr_in6 &>(a).sin6_addr.s6_addr;
+        for (int i = 0; i < 16; i += 4)
+            parola(b + i);
+    }
+    return testo + ':' + QByteArray::number(PortaDi(a), 16).rightJustified(4, '0').toUpper();
+}
+
+// True when the other end of a loopback connection is a socket of this
+// process. The relay's ports are open to every program of the machine: one
+// that connected first would be handed the server's session, logged in.
+// Where the kernel's table of connections cannot be read there is nothing
+// to check against, and the connection is taken.
+bool daQuestoProcesso(int fd)
+{
+    sockaddr_storage qui{}, altro{};
+    socklen_t n = sizeof qui, m = sizeof altro;
+    if (::getsockname(fd, reinterpret_cast<sockaddr *>(&qui), &n) != 0
+        || ::getpeername(fd, reinterpret_cast<sockaddr *>(&altro), &m) != 0)
+        return false;
+    QFile tabella(QString::fromLatin1(qui.ss_family == AF_INET6 ? "/proc/net/tcp6" : "/proc/net/tcp"));
+    if (!tabella.open(QIODevice::ReadOnly))
+        return true;
+    // The other end's line: its own address first, then ours.
+    const QByteArray suo = comeNelKernel(altro), nostro = comeNelKernel(qui);
+    QByteArray inode;
+    for (const QByteArray &riga : tabella.readAll().split('\n')) {
+        const QList<QByteArray> campi = riga.simplified().split(' ');
+        if (campi.size() > 9 && campi[1] == suo && campi[2] == nostro) {
+            inode = campi[9];
+            break;
+        }
+    }
+    if (inode.isEmpty() || inode == "0")
+        return false;
+    const QByteArray cercato = "socket:[" + inode + ']';
+    DIR *d = ::opendir("/proc/self/fd");
+    if (!d)
+        return false;
+    bool trovato = false;
+    while (const dirent *e = ::readdir(d)) {
+        char dove[64] = {};
+        const QByteArray percorso = QByteArray("/proc/self/fd/") + e->d_name;
+        const ssize_t k = ::readlink(percorso.constData(), dove, sizeof dove - 1);
+        if (k > 0 && QByteArrayView(dove, k) == cercato) {
+            trovato = true;
+            break;
+        }
+    }
+    ::closedir(d);
+    return trovato;
 }
 
 // A listening socket on the address given, at a port of the system's
@@ -291,6 +358,11 @@ void PonteFtp::accetta()
     const int c = ::accept4(m_ascolto, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (c < 0)
         return;
+    if (!daQuestoProcesso(c)) {
+        // The session waits for libcurl.
+        ::close(c);
+        return;
+    }
     std::pair<int, QByteArray> consegna{-1, {}};
     {
         std::lock_guard lock(m_mutex);
@@ -466,6 +538,10 @@ void PonteFtp::arrivo(Tubo &t)
     if (c < 0)
         return;
     if (app.perLibcurl) {
+        if (!daQuestoProcesso(c)) {
+            ::close(c);
+            return;
+        }
         unisci(c, app.pronto);
         app.pronto = -1;
         app.chiudi();

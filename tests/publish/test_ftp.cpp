@@ -1,6 +1,7 @@
 // The FTP component against a real server on loopback.
 #include "testshop.h"
 #include "ftp.h"
+#include "ponteftp.h"
 #include "serverftp.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -75,6 +77,7 @@ private slots:
     void throughSocksProxy();
     void throughProxyUserOrPipe_data();
     void throughProxyUserOrPipe();
+    void relayServesOnlyThisProcess();
 };
 
 // Change, make and leave folders, relative to the login folder; a missing
@@ -565,6 +568,53 @@ void TestFtp::throughProxyUserOrPipe()
     QCOMPARE(c->invia(cartella.path() + QStringLiteral("/a.htm"), QStringLiteral("a.htm")).codice, 0);
     QCOMPARE(leggi(radice.path() + QStringLiteral("/a.htm")), QByteArray("via firewall"));
     QCOMPARE(c->esci().codice, 0);
+}
+
+// The relay's loopback port is open to every program of the machine: one
+// that connects before libcurl gets nothing of the server's session, which
+// still waits for this process.
+void TestFtp::relayServesOnlyThisProcess()
+{
+    PonteFtp ponte;
+    QString errore;
+    QVERIFY2(ponte.avvia(&errore), qPrintable(errore));
+    int coppia[2];
+    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, coppia), 0);
+    ponte.consegna(coppia[0], "220 server pronto\r\n");
+    const sockaddr_storage dove = ponte.indirizzo();
+    // What a socket connected to the relay reads within a second.
+    const auto leggi = [&dove]() {
+        const int fd = ::socket(dove.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr *>(&dove), LunghezzaDi(dove)) != 0)
+            return QByteArray("nessuna connessione");
+        timeval limite{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limite, sizeof limite);
+        char buf[64];
+        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        ::close(fd);
+        return n > 0 ? QByteArray(buf, int(n)) : QByteArray();
+    };
+
+    int tubo[2];
+    QCOMPARE(::pipe(tubo), 0);
+    const pid_t figlio = ::fork();
+    QVERIFY(figlio >= 0);
+    if (figlio == 0) {
+        const QByteArray letto = leggi();
+        (void)!::write(tubo[1], letto.constData(), size_t(letto.size()));
+        ::_exit(0);
+    }
+    ::close(tubo[1]);
+    int stato = 0;
+    ::waitpid(figlio, &stato, 0);
+    char buf[64];
+    const ssize_t n = ::read(tubo[0], buf, sizeof buf);
+    ::close(tubo[0]);
+    QCOMPARE(QByteArray(buf, int(std::max<ssize_t>(n, 0))), QByteArray());
+
+    QCOMPARE(leggi(), QByteArray("220 server pronto\r\n"));
+    ponte.chiudi();
+    ::close(coppia[1]);
 }
 
 QTEST_GUILESS_MAIN(TestFtp)
