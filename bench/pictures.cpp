@@ -204,7 +204,7 @@ double psnr(const QString &file, Riferimento &rif)
 double mediana(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
+    return v[v.size() / 2];
 }
 
 // Seconds the work took; -1 when it failed.
@@ -232,19 +232,14 @@ QString etichetta(const QString &path)
     return s;
 }
 
-// The engine's own steps with the JPEG decoded at scale n/8: a forced
-// choice, for comparing scales. The shrunk picture also goes to `png`.
-bool riduciAScala(const QString &file, QSize origine, QSize misura, int ottavi, const QString &uscita,
-                  const QString &png = {})
+// The engine's own steps with the JPEG decoded at scale n/8, a forced
+// choice for comparing scales, written as a JPEG; nullptr when it failed.
+std::unique_ptr<cDIBSection> riduciAScala(const QString &file, QSize origine, QSize misura, int ottavi,
+                                          const QString &uscita)
 {
-    PixelBGR pixel;
     QString errore;
-    cDIBSection bitmap;
-    if (!CaricaImmagine::decodifica(file, pixel, &errore, Riduzione::misuraDecodifica(origine, ottavi))
-        || !bitmap.Create(misura.width(), misura.height()))
-        return false;
-    Ridimensiona::lanczos(pixel, bitmap);
-    return SaveDIBToJPEG(bitmap, uscita, 90) && (png.isEmpty() || bitmap.image().save(png));
+    auto bitmap = Riduzione::leggiRidotta(file, origine, misura, &errore, 0, ottavi);
+    return bitmap && SaveDIBToJPEG(*bitmap, uscita, 90) ? std::move(bitmap) : nullptr;
 }
 
 // Lines "name: value unit" of one picture in one box.
@@ -279,14 +274,19 @@ void confrontaScale(const QString &file, const InfoImmagine &info, Riferimento &
     auto jpg = [&](int ottavi) { return uscita(QStringLiteral("scale%1").arg(ottavi), "jpg"); };
     auto png = [&](int ottavi) { return uscita(QStringLiteral("scale%1").arg(ottavi), "png"); };
     std::vector<std::vector<double>> t(scale.size());
+    // The last result of each scale, for the filter's own quality.
+    std::vector<std::unique_ptr<cDIBSection>> ultima(scale.size());
     for (int r = 0; r < runs; ++r)
         for (size_t i = 0; i < scale.size(); ++i)
-            t[i].push_back(cronometra([&] { return riduciAScala(file, origine, misura, scale[i], jpg(scale[i])); }));
+            t[i].push_back(cronometra([&] {
+                ultima[i] = riduciAScala(file, origine, misura, scale[i], jpg(scale[i]));
+                return ultima[i] != nullptr;
+            }));
     for (size_t i = 0; i < scale.size(); ++i) {
         const QString nome = QStringLiteral("scale_%1_8").arg(scale[i]);
         righe.riga(nome, mediana(t[i]), "s");
         righe.riga(nome + QStringLiteral("_psnr"), psnr(jpg(scale[i]), rif), "dB");
-        if (riduciAScala(file, origine, misura, scale[i], jpg(scale[i]), png(scale[i])))
+        if (ultima[i] && ultima[i]->image().save(png(scale[i])))
             righe.riga(nome + QStringLiteral("_filter_psnr"), psnr(png(scale[i]), rif), "dB");
     }
 }
@@ -309,7 +309,7 @@ bool confronta(const QString &file, const InfoImmagine &info, Riferimento &rif, 
     // the start of the process is left out; each name once (its cache).
     constexpr int nomi = 6;
     QStringList copie;
-    for (int i = 0; i < nomi; ++i) {
+    for (int i = 0; i < nomi && !strumenti.vips.isEmpty(); ++i) {
         copie << tmp.filePath(QStringLiteral("%1_copia%2.jpg").arg(nome).arg(i));
         QFile::remove(copie.last());
         if (!QFile::link(QFileInfo(file).absoluteFilePath(), copie.last()) && !QFile::copy(file, copie.last()))

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <limits>
 #include <system_error>
 #ifdef __SSE2__
 #include <emmintrin.h>

@@ -44,14 +44,20 @@ QSize Riduzione::misuraDecodifica(QSize origine, int ottavi)
 
 std::unique_ptr<cDIBSection> Riduzione::leggiRidotta(const QString &path, QSize size, QString *errore, int threads)
 {
+    InfoImmagine info;
+    if (!CaricaImmagine::informazioni(path, info, errore))
+        return nullptr;
+    return leggiRidotta(path, QSize(info.width, info.height), size, errore, threads);
+}
+
+std::unique_ptr<cDIBSection> Riduzione::leggiRidotta(const QString &path, QSize origine, QSize size, QString *errore,
+                                                     int threads, int ottavi)
+{
     if (size.width() <= 0 || size.height() <= 0) {
         if (errore)
             *errore = QStringLiteral("Dimensioni dell'immagine non valide.");
         return nullptr;
     }
-    InfoImmagine info;
-    if (!CaricaImmagine::informazioni(path, info, errore))
-        return nullptr;
     auto bitmap = std::make_unique<cDIBSection>();
     if (!bitmap->Create(size.width(), size.height())) {
         if (errore)
@@ -63,10 +69,8 @@ std::unique_ptr<cDIBSection> Riduzione::leggiRidotta(const QString &path, QSize 
     // The filter works on the rows already decoded while the rest are.
     PixelBGR pixel;  // outlives the filter's threads
     Ridimensiona::Riduttore riduttore(*bitmap, threads);
-    const QSize minimo = info.formato == "jpeg"
-                             ? misuraDecodifica(QSize(info.width, info.height),
-                                                ottaviDecodifica(QSize(info.width, info.height), size))
-                             : QSize();
+    // The smallest decoded size; formats other than JPEG are decoded whole.
+    const QSize minimo = misuraDecodifica(origine, ottavi > 0 ? ottavi : ottaviDecodifica(origine, size));
     if (!CaricaImmagine::decodifica(path, pixel, errore, minimo, {},
                                     [&](const PixelBGR &p, int righe) { riduttore.righe(p, righe); }))
         return nullptr;
@@ -82,7 +86,7 @@ bool Riduzione::riduciInJpeg(const QString &path, int maxW, int maxH, const QStr
         return false;
     const Misura m = adatta(info.width, info.height, maxW, maxH);
     const QSize size(m.larghezza, m.altezza);
-    auto bitmap = leggiRidotta(path, size, errore);
+    auto bitmap = leggiRidotta(path, QSize(info.width, info.height), size, errore);
     if (!bitmap)
         return false;
     try {

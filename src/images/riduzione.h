@@ -40,6 +40,11 @@ QSize misuraDecodifica(QSize origine, int ottavi);
 // The picture of the file resampled to exactly size (at most its own size).
 // nullptr with a message in errore when it cannot be read.
 std::unique_ptr<cDIBSection> leggiRidotta(const QString &path, QSize size, QString *errore, int threads = 0);
+// The same for a file whose picture is origine large (read from its header
+// by the caller); a JPEG decoded at scale ottavi/8, by default the one
+// ottaviDecodifica chooses.
+std::unique_ptr<cDIBSection> leggiRidotta(const QString &path, QSize origine, QSize size, QString *errore,
+                                          int threads = 0, int ottavi = 0);
 
 // The whole job: the file fitted into maxW × maxH and written as a JPEG of
 // the given quality. False with a message in errore; nothing is written then.

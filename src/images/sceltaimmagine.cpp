@@ -162,7 +162,7 @@ int SceltaImmagine::CaricaAnteprima(const QString &percorso)
         m = Riduzione::adatta(info.width, info.height, double(valore(m_max[0])), double(valore(m_max[1])));
     const QSize misura(m.larghezza, m.altezza);
     if (m.ridotta) {
-        m_ridotta = Riduzione::leggiRidotta(percorso, misura, &m_messaggio);
+        m_ridotta = Riduzione::leggiRidotta(percorso, QSize(info.width, info.height), misura, &m_messaggio);
         if (!m_ridotta)
             return 0;
         m_anteprima = m_ridotta->image();
