@@ -1,5 +1,7 @@
 #include "dialogoaiuto.h"
 
+#include "schermo.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -29,6 +31,17 @@ QHBoxLayout *DialogoAiuto::rigaPulsanti(std::initializer_list<QPushButton *> pul
         riga->addWidget(b);
     }
     return riga;
+}
+
+QVBoxLayout *DialogoAiuto::corpoScorrevole(std::initializer_list<QPushButton *> pulsanti)
+{
+    auto *corpo = new QWidget(this);
+    auto *colonna = new QVBoxLayout(corpo);
+    colonna->setContentsMargins(0, 0, 0, 0);
+    auto *tutto = new QVBoxLayout(this);
+    tutto->addWidget(new AreaScorrevole(corpo, this), 1);
+    tutto->addLayout(rigaPulsanti(pulsanti));
+    return colonna;
 }
 
 void DialogoAiuto::keyPressEvent(QKeyEvent *e)

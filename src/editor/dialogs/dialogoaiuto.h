@@ -8,6 +8,7 @@
 
 class QHBoxLayout;
 class QPushButton;
+class QVBoxLayout;
 
 class DialogoAiuto : public Dialogo {
     Q_OBJECT
@@ -20,6 +21,10 @@ public:
 protected:
     // The bottom row: "?" on the left, the given buttons on the right.
     QHBoxLayout *rigaPulsanti(std::initializer_list<QPushButton *> pulsanti);
+    // The dialog's whole layout when its content may be taller than the
+    // screen: the content, put in the column returned, scrolls; the bottom
+    // row of these buttons stays in sight under it.
+    QVBoxLayout *corpoScorrevole(std::initializer_list<QPushButton *> pulsanti);
     void keyPressEvent(QKeyEvent *e) override;
 
 private:

@@ -1,7 +1,6 @@
 #include "frmpg.h"
 
 #include "messages.h"
-#include "schermo.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -36,9 +35,8 @@ frmPG::frmPG(std::unique_ptr<ConfigurazioneSistema> conf, Messages &messages, Ai
     setModal(true);
     setObjectName(m_conf->dati().oggetto);
     setWindowTitle(m_conf->dati().titolo);
-    m_corpo = new QWidget(this);
-    m_colonna = new QVBoxLayout(m_corpo);
-    m_colonna->setContentsMargins(0, 0, 0, 0);
+    // Laid in the scrolled body by finisci, once every field is made.
+    m_colonna = new QVBoxLayout;
     m_modulo = new QGridLayout;
     m_modulo->setColumnStretch(1, 1);
     // LeggiConf comes first: the subclass shows what it read. A file that
@@ -107,11 +105,11 @@ void frmPG::finisci()
     cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
     m_colonna->addStretch();
     // The texts and fields scroll on a screen too short for them; the
-    // buttons stay in sight.
-    m_corpo->setMinimumWidth(LarghezzaTesti);
-    auto *tutto = new QVBoxLayout(this);
-    tutto->addWidget(new AreaScorrevole(m_corpo, this), 1);
-    tutto->addLayout(rigaPulsanti({cmdOK, cmdAnnulla}));
+    // buttons stay in sight. The instruction texts wrap at 540 pixels at
+    // least.
+    QVBoxLayout *corpo = corpoScorrevole({cmdOK, cmdAnnulla});
+    corpo->parentWidget()->setMinimumWidth(540);
+    corpo->addLayout(m_colonna);
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &frmPG::onOK);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmPG::reject);

@@ -47,10 +47,7 @@ protected:
     // The fields into the configuration, before it is saved.
     virtual void raccogli() = 0;
 
-    // The width the instruction texts are wrapped at.
-    static constexpr int LarghezzaTesti = 540;
-    QWidget *m_corpo;  // what scrolls: the texts and fields, in m_colonna
-    QVBoxLayout *m_colonna;
+    QVBoxLayout *m_colonna;  // the texts and fields, top to bottom
     QGridLayout *m_modulo;
     Messages &m_messages;
 

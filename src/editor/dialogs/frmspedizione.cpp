@@ -1,7 +1,5 @@
 #include "frmspedizione.h"
 
-#include "schermo.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -143,18 +141,13 @@ frmSpedizione::frmSpedizione(EditorSpedizione &logica, Aiuto aiuto, QWidget *par
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdAnnulla = new QPushButton(QStringLiteral("Annulla"), this);
     cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
-    QHBoxLayout *bottoni = rigaPulsanti({cmdOK, cmdAnnulla});
     cmdOK->setDefault(true);
+    QWidget *fasce = creaFasce();
 
     // Everything but the buttons scrolls on a screen too short for it.
-    auto *corpo = new QWidget(this);
-    auto *colonna = new QVBoxLayout(corpo);
-    colonna->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout *colonna = corpoScorrevole({cmdOK, cmdAnnulla});
     colonna->addLayout(alto);
-    colonna->addWidget(creaFasce(), 1);
-    auto *tutto = new QVBoxLayout(this);
-    tutto->addWidget(new AreaScorrevole(corpo, this), 1);
-    tutto->addLayout(bottoni);
+    colonna->addWidget(fasce, 1);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmSpedizione::onOK);
     connect(cmdAnnulla, &QPushButton::clicked, this, &frmSpedizione::reject);
