@@ -1,7 +1,5 @@
 #include "frmconfigurapg.h"
 
-#include "frmpg.h"
-
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -45,5 +43,6 @@ frmConfiguraPG::frmConfiguraPG(Aiuto aiuto, QWidget *parent)
     cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
     colonna->addLayout(rigaPulsanti({cmdChiudi}));
     connect(cmdChiudi, &QPushButton::clicked, this, &QDialog::reject);
-    DimensionaPerTesti(this, 420);
+    // Room for the captions beside the other systems' buttons.
+    setMinimumWidth(420);
 }

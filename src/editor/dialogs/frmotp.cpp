@@ -1,6 +1,5 @@
 #include "frmotp.h"
 
-#include "frmpg.h"
 #include "shell.h"
 #include "ui_frmotp.h"
 
@@ -23,7 +22,10 @@ frmOTP::frmOTP(AggiornamentoPassword &logica, const QString &host, const QString
     });
     connect(ui->cmdChiudi, &QPushButton::clicked, this, &QDialog::accept);
     mostra();
-    DimensionaPerTesti(this, 560);
+    // The frames as wide as a window 560 pixels wide holds, for the notes
+    // to wrap in few lines.
+    const QMargins bordi = ui->colonna->contentsMargins();
+    ui->fraFile->setMinimumWidth(560 - bordi.left() - bordi.right());
 }
 
 frmOTP::~frmOTP() = default;

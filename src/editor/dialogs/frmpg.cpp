@@ -17,15 +17,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-void DimensionaPerTesti(QDialog *d, int larghezza)
-{
-    const int w = std::max(larghezza, d->sizeHint().width());
-    QLayout *l = d->layout();
-    const int h = l->hasHeightForWidth() ? l->totalHeightForWidth(w) : d->sizeHint().height();
-    d->setMinimumSize(w, h);
-    d->resize(w, h);
-}
-
 // ---- the shared shape ------------------------------------------------------------------------
 
 frmPG::frmPG(std::unique_ptr<ConfigurazioneSistema> conf, Messages &messages, Aiuto aiuto, QWidget *parent)

@@ -22,10 +22,6 @@ class QPushButton;
 class QRadioButton;
 class QVBoxLayout;
 
-// Sizes a dialog holding wrapped texts so that none is cut: at least the
-// given width, and the height its texts need at that width.
-void DimensionaPerTesti(QDialog *d, int larghezza);
-
 class frmPG : public DialogoAiuto {
     Q_OBJECT
 public:
