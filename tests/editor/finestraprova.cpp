@@ -24,25 +24,19 @@ void scriviServerPath(const QString &cartella)
     scrivi(ProgramFolder::serverPathFile(), (cartella + QStringLiteral("\r\n")).toUtf8());
 }
 
-namespace {
-
-// Opens the window on f's shop as the program does; throws (ending the test
-// as failed) when the window it made is not shown.
-void apri(FinestraDiProva &f)
+void avvia(FinestraDiProva &f)
 {
     scriviServerPath(f.shop);
     Shell::impostaApertura([p = &f](const QString &d) {
         p->aperti << d;
         return false;
     });
-    f.avvio = std::make_unique<Avvio>(f.scatole ? *f.scatole : static_cast<Messages &>(f.messages));
+    f.avvio = std::make_unique<Avvio>(f.messaggi());
     f.avvio->mostraMain();
     f.w = f.avvio->finestra();
     if (f.w && !QTest::qWaitForWindowExposed(f.w))
         throw std::runtime_error("the main window was not shown");
 }
-
-} // namespace
 
 std::unique_ptr<FinestraDiProva> apriFinestra(int reparti, int articoli, int pieni)
 {
@@ -56,7 +50,7 @@ std::unique_ptr<FinestraDiProva> apriFinestra(int reparti, int articoli, int pie
                         {QStringLiteral("cat%1").arg(r, 3, 10, QLatin1Char('0'))});
         db->close();
     }
-    apri(*f);
+    avvia(*f);
     return f;
 }
 
@@ -82,7 +76,7 @@ std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, c
         g.update();
         db->close();
     }
-    apri(*f);
+    avvia(*f);
     return f;
 }
 

@@ -23,6 +23,8 @@ struct FinestraDiProva {
     QStringList aperti;
 
     ~FinestraDiProva();
+    // The message boxes the window speaks through: the real ones when set.
+    Messages &messaggi() { return scatole ? *scatole : messages; }
     Negozio &negozio() { return avvio->negozio(); }
     Database &db() { return *negozio().state.dbCatalogo; }
     // A value of the settings record as stored now.
@@ -40,6 +42,10 @@ std::unique_ptr<FinestraDiProva> apriFinestra(int reparti = 2, int articoli = 3,
 std::unique_ptr<FinestraDiProva> apriImpostazioni(const QVariantMap &generale, const QString &copia = {},
                                                   bool scatole = false);
 
+// Starts the program on f's shop as it starts (serverpath.net, Avvio), into
+// f.avvio and f.w; throws (ending the test as failed) when the window it
+// made is not shown.
+void avvia(FinestraDiProva &f);
 // serverpath.net naming a folder.
 void scriviServerPath(const QString &cartella);
 // Clicks the tree node with that text; false when there is none.

@@ -83,10 +83,8 @@ bool riavvia(FinestraDiProva &f)
     VERIFICA(sceltaDaMenu(f.w, {QStringLiteral("File"), QStringLiteral("Esci")}));
     VERIFICA(QTest::qWaitFor([&f] { return !f.avvio->finestra(); }));
     f.w = nullptr;
-    f.avvio = std::make_unique<Avvio>(f.scatole ? *f.scatole : static_cast<Messages &>(f.messages));
-    f.avvio->mostraMain();
-    f.w = f.avvio->finestra();
-    VERIFICA(f.w && QTest::qWaitForWindowExposed(f.w));
+    avvia(f);
+    VERIFICA(f.w);
     return true;
 }
 
