@@ -54,12 +54,18 @@ QMargins cornice(const QWidget *finestra)
     return vista;
 }
 
+namespace {
+
+// The largest size of the window's inside that fits the available area
+// with its frame.
 QSize spazioFinestra(const QWidget *finestra)
 {
     const QMargins m = cornice(finestra);
     return areaDisponibile(finestra).size().shrunkBy(m);
 }
 
+// A window's frame moved, as little as needed, inside the area; a frame
+// larger than the area keeps its top left corner in it.
 QRect dentroArea(const QRect &telaio, const QRect &area)
 {
     QRect r = telaio;
@@ -73,6 +79,8 @@ QRect dentroArea(const QRect &telaio, const QRect &area)
         r.moveTop(area.top());
     return r;
 }
+
+} // namespace
 
 void adattaAlloSchermo(QWidget *finestra)
 {

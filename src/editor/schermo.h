@@ -19,14 +19,6 @@ QRect areaDisponibile(const QWidget *finestra);
 // room for a title bar and borders.
 QMargins cornice(const QWidget *finestra);
 
-// The largest size of the window's inside that fits the available area
-// with its frame.
-QSize spazioFinestra(const QWidget *finestra);
-
-// A window's frame moved, as little as needed, inside the area; a frame
-// larger than the area keeps its top left corner in it.
-QRect dentroArea(const QRect &telaio, const QRect &area);
-
 // Sizes and places a window before it shows: the size it asks for (or has
 // been given), no larger than the screen allows, centred on its parent
 // window or where it stands, and its frame inside the available area.
