@@ -71,6 +71,8 @@ private slots:
 
         Osservatore osservatore(dir.path());
         QVERIFY(osservatore.valido());
+        // A watch that could not be set would see nothing.
+        QVERIFY(!Osservatore(dir.filePath(QStringLiteral("manca"))).valido());
         QVERIFY(scriviCon(scrittore, file, "nuovo", sorgente.path()));
         QCOMPARE(leggi(file), QByteArray("nuovo"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), finali);

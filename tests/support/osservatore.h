@@ -20,7 +20,7 @@ public:
         : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
     {
         if (m_fd >= 0)
-            ::inotify_add_watch(m_fd, QFile::encodeName(cartella).constData(), tipi);
+            m_watch = ::inotify_add_watch(m_fd, QFile::encodeName(cartella).constData(), tipi);
     }
     ~Osservatore()
     {
@@ -29,7 +29,9 @@ public:
     }
     Osservatore(const Osservatore &) = delete;
     Osservatore &operator=(const Osservatore &) = delete;
-    bool valido() const { return m_fd >= 0; }
+
+    // False when the folder cannot be watched (no such folder, no inotify).
+    bool valido() const { return m_fd >= 0 && m_watch >= 0; }
 
     // The events since the last call.
     QList<Evento> eventi()
@@ -57,4 +59,5 @@ public:
 
 private:
     int m_fd;
+    int m_watch = -1;
 };
