@@ -249,11 +249,11 @@ void frmMain::collocaFinestra()
     const QByteArray salvato = QByteArray::fromBase64(
         SettingsStore::get(QStringLiteral("Vetrasto"), sezioneFinestra(), chiavePosto()).toLatin1());
     // A place kept from a larger screen, or from one no longer there, is
-    // brought inside this one, with the frame and title bar around it.
+    // brought inside this one.
     if (salvato.isEmpty() || !restoreGeometry(salvato)) {
         resize(1280, 800);
         adattaAlloSchermo(this);
-    } else if (!isMaximized() && !areaDisponibile(this).contains(geometry().marginsAdded(cornice(this)))) {
+    } else if (!isMaximized() && !areaDisponibile(this).contains(geometry())) {
         adattaAlloSchermo(this);
     }
 }

@@ -37,6 +37,11 @@ QRect areaDisponibile(const QWidget *finestra)
     return schermo->availableGeometry();
 }
 
+namespace {
+
+// The frame around a window: as drawn around it (or around its parent
+// window) once known, else as last seen around a window of the program, or
+// room for a title bar and borders.
 QMargins cornice(const QWidget *finestra)
 {
     // Until a frame has been seen: a title bar and thin borders, as most
@@ -53,8 +58,6 @@ QMargins cornice(const QWidget *finestra)
     }
     return vista;
 }
-
-namespace {
 
 // The largest size of the window's inside that fits the available area
 // with its frame.

@@ -4,7 +4,6 @@
 // the frame the window manager draws), how a window is placed and sized
 // into it, and a scrolled area for content that may be taller than the
 // screen.
-#include <QMargins>
 #include <QRect>
 #include <QScrollArea>
 
@@ -13,11 +12,6 @@ class QWidget;
 // The available area of the screen a window shows on: its parent window's
 // screen when it has one, else its own.
 QRect areaDisponibile(const QWidget *finestra);
-
-// The frame around a window: as drawn around it (or around its parent
-// window) once known, else as last seen around a window of the program, or
-// room for a title bar and borders.
-QMargins cornice(const QWidget *finestra);
 
 // Sizes and places a window before it shows: the size it asks for (or has
 // been given), no larger than the screen allows, centred on its parent
