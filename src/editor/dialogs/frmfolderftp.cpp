@@ -47,7 +47,7 @@ void frmFolderFTP::collega()
     connect(s, &SfogliaFtp::rifiutato, this, [this](const QString &messaggio) {
         // The server kept the browser out of a folder: it stays where it was.
         m_messages.warning(messaggio);
-        ui->cmdUP->setEnabled(!m_sessione->percorso().isEmpty());
+        abilitaSu();
     });
     connect(s, &SfogliaFtp::fallito, this, [this] {
         m_messages.warning(SfogliaFtp::MessaggioFallimento());
@@ -107,6 +107,11 @@ void frmFolderFTP::elencato()
     for (const QString &nome : m_sessione->cartelle())
         ui->lstData->addItem(new QListWidgetItem(cartella, nome));
     ui->txtPath->setText(m_sessione->percorso());
+    abilitaSu();
+}
+
+void frmFolderFTP::abilitaSu()
+{
     ui->cmdUP->setEnabled(!m_sessione->percorso().isEmpty());
 }
 

@@ -46,6 +46,8 @@ private:
     void collega();
     void elencato();
     void occupato(bool si);
+    // The "up" button, enabled below the login folder.
+    void abilitaSu();
 
     std::unique_ptr<Ui::frmFolderFTP> ui;
     QPushButton *cmdOK, *cmdQuit;
