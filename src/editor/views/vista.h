@@ -97,13 +97,11 @@ protected:
     static void soloMouse(QComboBox *lista);
 
 public:
-    // The message for a value the database refused: that some data is not
-    // in a valid form, then which field (its caption in this view, else the
-    // column's name), what was wrong (with the column's size for a text too
-    // long), and that the field goes back to the stored value.
-    QString testoRifiuto(const DataSource &sorgente, int numero, const QString &descrizione,
-                         const QString &campo) const;
-    // Shows that message, with an OK button and no icon.
+    // Shows a value the database refused, with an OK button and no icon:
+    // that some data is not in a valid form, then which field (its caption
+    // in this view, else the column's name), what was wrong (with the
+    // column's size for a text too long), and that the field goes back to
+    // the stored value.
     void mostraRifiuto(const DataSource &sorgente, int numero, const QString &descrizione,
                        const QString &campo) const;
 
@@ -113,5 +111,9 @@ protected:
     Binder m_binder;
 
 private:
+    // The text mostraRifiuto shows.
+    QString testoRifiuto(const DataSource &sorgente, int numero, const QString &descrizione,
+                         const QString &campo) const;
+
     QTableView *m_grigliaElenco = nullptr;  // the list panel's grid
 };
