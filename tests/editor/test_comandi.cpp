@@ -1063,6 +1063,8 @@ void TestComandi::titoliIncollatiNellaCostruzione()
                     QString(articolo).remove(u'|')));
     QCOMPARE(f->db().scalar(QStringLiteral("SELECT titolo FROM categorie WHERE ID='te'")).toString(),
              QString(reparto).remove(carattere));
+    QCOMPARE(f->db().scalar(QStringLiteral("SELECT titolo FROM articoli WHERE codice='TE-001'")).toString(),
+             QString(articolo).remove(u'|'));
     f->db().execute(QStringLiteral("UPDATE categorie SET titolo=? WHERE ID='te'"), {reparto});
     f->db().execute(QStringLiteral("UPDATE articoli SET titolo=? WHERE codice='TE-001'"), {articolo});
     f->messages.answer(Messages::Answer::No);  // the result is not looked at
