@@ -1,5 +1,7 @@
 #include "regole.h"
 
+#include "numeri.h"
+
 #include <QLocale>
 #include <cmath>
 
@@ -86,20 +88,14 @@ QString testoSingolo(float valore)
     return l.toString(double(valore), 'g', 7);
 }
 
-QString testoImporto(double importo, int decimali)
+QString testoImporto(Currency importo, int decimali)
 {
-    // The stored amount has four decimals at most: the fewest that hold it.
-    const qint64 decimillesimi = qRound64(std::fabs(importo) * 10000);
-    qint64 resto = 10000;
-    for (int d = 0; d < decimali; ++d)
-        resto /= 10;
-    while (decimali < 4 && decimillesimi % resto != 0) {
-        ++decimali;
-        resto /= 10;
-    }
-    QLocale l;
-    l.setNumberOptions(QLocale::OmitGroupSeparator);
-    return l.toString(importo, 'f', decimali);
+    // The stored amount has four decimals at most: the pattern shows the
+    // main currency's always ("0") and the further ones it holds ("#").
+    QString t = Format(importo, QStringLiteral("0.") + QString(decimali, u'0') + QString(4 - decimali, u'#'));
+    if (t.endsWith(u'.'))
+        t.chop(1);  // a whole amount, with no decimals to show
+    return t.replace(u'.', separatoreDecimale());
 }
 
 QString positivo(const QString &testo)
@@ -132,8 +128,6 @@ QString riscriviNumero(const QString &testo)
 }
 
 } // namespace Regole
-
-#include "numeri.h"
 
 namespace Regole {
 

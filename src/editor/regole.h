@@ -3,6 +3,8 @@
 // typed character becomes, how a text is corrected when it changes or when
 // the field is left, and how numbers are read and written in the merchant's
 // notation. The binder applies them to the widgets; tests call them directly.
+#include "currency.h"
+
 #include <QChar>
 #include <QString>
 #include <QVariant>
@@ -56,7 +58,7 @@ QString zeroSeNonNumero(const QString &testo, bool vuoto);
 // An amount in the notation without grouping, with at least `decimali`
 // decimals and as many more, up to the four stored, as it holds ("2,40",
 // "2,4567").
-QString testoImporto(double importo, int decimali);
+QString testoImporto(Currency importo, int decimali);
 // A number written again in the notation's shortest form ("007" -> "7",
 // "10,50" -> "10,5"); a text that is not a number, or empty, stays.
 QString riscriviNumero(const QString &testo);

@@ -5,6 +5,8 @@
 // as the key filters take it.
 #include "regole.h"
 
+#include "numeri.h"
+
 #include <QLocale>
 #include <QtTest>
 
@@ -109,7 +111,7 @@ void TestRegole::testoImporto()
 {
     QFETCH(double, importo);
     QFETCH(int, decimali);
-    QTEST(Regole::testoImporto(importo, decimali), "atteso");
+    QTEST(Regole::testoImporto(CCur(importo), decimali), "atteso");
 }
 
 void TestRegole::incollato_data()

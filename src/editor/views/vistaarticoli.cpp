@@ -2,10 +2,10 @@
 
 #include "comandi.h"
 #include "corniceimmagine.h"
-#include "currency.h"
 #include "griglia.h"
 #include "messages.h"
 #include "negozio.h"
+#include "numeri.h"
 #include "varianti.h"
 
 #include <QAction>
@@ -181,9 +181,7 @@ RegolaCampo VistaArticoli::importo() const
     RegolaCampo r = numeroArticolo();
     r.testoValore = [this](const QVariant &v) {
         const int decimali = m_negozio.state.FormatoDecimali1 == QLatin1String("0.00") ? 2 : 0;
-        const double importo =
-            v.metaType() == QMetaType::fromType<Currency>() ? v.value<Currency>().toDouble() : v.toDouble();
-        return testoImporto(importo, decimali);
+        return testoImporto(CCur(v), decimali);
     };
     return r;
 }
