@@ -127,10 +127,6 @@ QString riscriviNumero(const QString &testo)
     return v ? testoNumero(*v) : testo;
 }
 
-} // namespace Regole
-
-namespace Regole {
-
 Filtro entrambi(Filtro primo, Filtro secondo)
 {
     return [primo = std::move(primo), secondo = std::move(secondo)](const QString &testo, QChar c) {

@@ -62,8 +62,7 @@ const QVariantMap conAccount{{"hostname", "127.0.0.1"}, {"username", "negozio"},
 
 // A walk that stalls (a dialog whose check failed, or one left open, so
 // that the next one never comes) ends: after 20 seconds every modal dialog
-// is closed, and `scaduto` is set for the test to fail on.
-constexpr char Stallo[] = "a dialog stayed open until the walk's deadline closed it";
+// is closed, and `scaduto` is set for the test to fail on (with Stallo).
 void chiudiPerTempo(QObject &guardia, bool &scaduto)
 {
     auto *scadenza = new QTimer(&guardia);
@@ -76,6 +75,7 @@ void chiudiPerTempo(QObject &guardia, bool &scaduto)
     });
     scadenza->start(100);
 }
+constexpr char Stallo[] = "a dialog stayed open until the walk's deadline closed it";
 
 // The program closed with "Esci" and started again on the same shop.
 bool riavvia(FinestraDiProva &f)
