@@ -97,11 +97,9 @@ QString PesoInvariante(const QVariant &v)
 QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 numero, int Contatore, int Tipo,
                     const FattoreSconto &scontorep, Currency ivarep, bool ivacomp, QList<VarianteOrdine> *voci)
 {
-    if (numero == 1)
-        return {};
     const SetVarianti *set = varianti.set(numero);
     if (!set)
-        return {};  // a set that no longer exists makes no empty list
+        return {};  // set 1, or one that no longer exists, makes no empty list
 
     const QString nomeSelect = QStringLiteral("op") + Format(Tipo, QStringLiteral("0")) +
                                Format(Contatore, QStringLiteral("####0"));
@@ -116,7 +114,7 @@ QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 num
 
     for (int i = 1; i <= 15; ++i) {
         const size_t k = size_t(i - 1);
-        QString testo = MettiVirgolette(set->opzione[k].trimmed());
+        QString testo = MettiVirgolette(set->opzione[k]);
         if (testo.isEmpty())
             continue;  // no variant, even in the preselected slot
         Currency prezzo = scontorep.applica(CCur(set->prezzo[k]));
@@ -152,8 +150,6 @@ QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 num
 
 QString CreaNomeOpzione(const Varianti &varianti, qint32 numero)
 {
-    if (numero == 1)
-        return {};
     const SetVarianti *set = varianti.set(numero);
     if (!set)
         return {};
