@@ -49,13 +49,12 @@ QString CampoCSV(const QString &testo)
 
 QString CartArticolo(const QString &sCodice, const QString &sTitolo)
 {
-    // The cart shows plain text: the tags go, and the character references
-    // become the characters they stand for before the script escapes. A
-    // control character would not reach the cart as the price list holds it.
-    const auto testo = [](const QString &html) { return TogliControlli(DecodificaEntita(TogliTag(html))); };
-    QString nome = testo(sTitolo);
+    // The cart shows code and title as the page shows them, as plain text
+    // made before the script escapes, so that a character reference cannot
+    // end the script string.
+    QString nome = TestoLetto(sTitolo);
     if (!sCodice.isEmpty())
-        nome = testo(sCodice) + u' ' + nome;
+        nome = TestoLetto(sCodice) + u' ' + nome;
     return CodificaCaratteri(nome);
 }
 
