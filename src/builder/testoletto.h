@@ -18,7 +18,7 @@ QString DecodificaEntita(const QString &testo);
 QString TogliControlli(const QString &testo);
 
 // The text a browser shows of an HTML fragment (a name in a drop-down list,
-// an article's code or title): tags and comments dropped, a "<" that opens
+// an article's code or title): tags and comments dropped, a "<" that starts
 // neither kept as a character, references read, control characters removed.
 QString TestoLetto(const QString &html);
 

@@ -33,7 +33,7 @@ struct Currency {
     }
 
     // Sums and differences beyond the range stop at its ends, as the
-    // multiplications in numeri.h do.
+    // products and quotients of numeri.h do.
     friend constexpr Currency operator+(Currency a, Currency b) { return daInt128(__int128(a.raw) + b.raw); }
     friend constexpr Currency operator-(Currency a, Currency b) { return daInt128(__int128(a.raw) - b.raw); }
     constexpr Currency operator-() const { return daInt128(-__int128(raw)); }
