@@ -371,11 +371,12 @@ for my $c (['nome', 'Nome', 60, 1], ['cognome', 'Cognome', 60, 1], ['azienda', '
 }
 $cliente{note} = testo_libero($F{note}, 2000);
 # L'indirizzo e' controllato intero (fino a 254 caratteri, 64 prima della
-# chiocciola), mai accorciato: la conferma e le risposte vanno a lui.
+# chiocciola, 63 in ogni nome del dominio), mai accorciato: la conferma e le
+# risposte vanno a lui.
 my $email = $cliente{email};
 push @errori, "L'indirizzo e-mail non e' valido."
     if $email ne '' && (length($email) > 254
-        || $email !~ /^(?=[^\@]{1,64}\@)[A-Za-z0-9.!#\$%&'*+\/=?^_`{|}~-]+\@[A-Za-z0-9](?:[A-Za-z0-9-]{0,62}[A-Za-z0-9])?(?:\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,62}[A-Za-z0-9])?)+\z/);
+        || $email !~ /^(?=[^\@]{1,64}\@)[A-Za-z0-9.!#\$%&'*+\/=?^_`{|}~-]+\@[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?(?:\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?)+\z/);
 push @errori, "Occorre accettare le condizioni di vendita e l'informativa sulla privacy." unless ($F{accetto} // '') eq 'si';
 
 my $paese = spazi(riga($F{paese}, 200));

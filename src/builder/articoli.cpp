@@ -188,7 +188,7 @@ VoceArticolo ScriviArticolo(const ContestoArticoli &c, const Reparto &reparto, c
 
     // The order script's price list: what the purchase call hands the cart.
     voce.ordine.chiave = a.ID;
-    voce.ordine.codice = TogliControlli(DecodificaEntita(TogliTag(codice)));
+    voce.ordine.codice = TestoLetto(codice);
     voce.ordine.articolo = nomeCarrello;
     voce.ordine.prezzo = prezzo.importo;
     voce.ordine.aliquota = c.ivaCompresa ? Currency() : prezzo.aliquota;

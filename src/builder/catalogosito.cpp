@@ -168,25 +168,27 @@ Varianti Varianti::leggi(Database &catalogo)
         cPe[size_t(i)] = l.colonna(("peso" + n).constData());
     }
     while (l.prossima()) {
+        const qint32 id = l.valore(cID).toInt();
+        // Set 1 stands for none (NumeroSetVarianti): its row makes no set.
+        // The first row of an ID is the one a search finds.
+        if (id == 1 || v.m_set.contains(id))
+            continue;
         SetVarianti s;
         s.nome = l.testo(cNome);
         s.selezionato = l.valore(cSel);
         bool illeggibile = false;
         for (size_t i = 0; i < 15; ++i) {
-            s.opzione[i] = TogliControlli(l.testo(cOp[i]));  // as articles' names
+            // As articles' names, without the blanks at either end: an
+            // empty slot makes no option, and its fields do not count.
+            s.opzione[i] = TogliControlli(l.testo(cOp[i])).trimmed();
             s.prezzo[i] = l.valore(cPr[i]);
             s.peso[i] = l.valore(cPe[i]);
             if (!l.numero(cPr[i], true))
                 s.illeggibili[i] << QStringLiteral("prezzo");
             if (!l.numero(cPe[i], false))
                 s.illeggibili[i] << QStringLiteral("peso");
-            // An empty slot makes no option: its fields do not count.
-            illeggibile = illeggibile || (!s.illeggibili[i].isEmpty() && !s.opzione[i].trimmed().isEmpty());
+            illeggibile = illeggibile || (!s.illeggibili[i].isEmpty() && !s.opzione[i].isEmpty());
         }
-        const qint32 id = l.valore(cID).toInt();
-        // The first row of an ID is the one a search finds.
-        if (v.m_set.contains(id))
-            continue;
         v.m_set.insert(id, std::move(s));
         if (illeggibile)
             v.m_conIlleggibili.insert(id);

@@ -17,20 +17,13 @@ QString testo(const QString &html)
     return TestoLetto(html).simplified();
 }
 
-// The variant set an article's slot names, as its row reads it.
-const SetVarianti *setDi(const Varianti &varianti, const QVariant &opzione)
-{
-    const qint32 numero = NumeroSetVarianti(opzione);
-    return numero == 1 ? nullptr : varianti.set(numero);
-}
-
 QStringList variantiIlleggibili(const Varianti &varianti, const Articolo &a)
 {
     QStringList motivi;
     for (const QVariant &opzione : a.opzione) {
-        const SetVarianti *set = setDi(varianti, opzione);
+        const SetVarianti *set = varianti.set(NumeroSetVarianti(opzione));
         for (size_t i = 0; set && i < set->opzione.size(); ++i) {
-            const QString voce = set->opzione[i].trimmed();
+            const QString &voce = set->opzione[i];
             if (voce.isEmpty())
                 continue;  // an empty slot makes no option
             for (const QString &campo : set->illeggibili[i])

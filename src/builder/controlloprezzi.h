@@ -13,7 +13,6 @@
 #include <QString>
 #include <QStringList>
 #include <array>
-#include <vector>
 
 // An article as the build's warnings name it: its title as the page shows
 // it, its code and its department.

@@ -49,13 +49,12 @@ QString CampoCSV(const QString &testo)
 
 QString CartArticolo(const QString &sCodice, const QString &sTitolo)
 {
-    // The cart shows plain text: the tags go, and the character references
-    // become the characters they stand for before the script escapes. A
-    // control character would not reach the cart as the price list holds it.
-    const auto testo = [](const QString &html) { return TogliControlli(DecodificaEntita(TogliTag(html))); };
-    QString nome = testo(sTitolo);
+    // The cart shows code and title as the page shows them, as plain text
+    // made before the script escapes, so that a character reference cannot
+    // end the script string.
+    QString nome = TestoLetto(sTitolo);
     if (!sCodice.isEmpty())
-        nome = testo(sCodice) + u' ' + nome;
+        nome = TestoLetto(sCodice) + u' ' + nome;
     return CodificaCaratteri(nome);
 }
 
@@ -97,11 +96,9 @@ QString PesoInvariante(const QVariant &v)
 QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 numero, int Contatore, int Tipo,
                     const FattoreSconto &scontorep, Currency ivarep, bool ivacomp, QList<VarianteOrdine> *voci)
 {
-    if (numero == 1)
-        return {};
     const SetVarianti *set = varianti.set(numero);
     if (!set)
-        return {};  // a set that no longer exists makes no empty list
+        return {};  // set 1, or one that no longer exists, makes no empty list
 
     const QString nomeSelect = QStringLiteral("op") + Format(Tipo, QStringLiteral("0")) +
                                Format(Contatore, QStringLiteral("####0"));
@@ -116,7 +113,7 @@ QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 num
 
     for (int i = 1; i <= 15; ++i) {
         const size_t k = size_t(i - 1);
-        QString testo = MettiVirgolette(set->opzione[k].trimmed());
+        QString testo = MettiVirgolette(set->opzione[k]);
         if (testo.isEmpty())
             continue;  // no variant, even in the preselected slot
         Currency prezzo = scontorep.applica(CCur(set->prezzo[k]));
@@ -152,8 +149,6 @@ QString CreaOpzione(const Varianti &varianti, const ShopState &stato, qint32 num
 
 QString CreaNomeOpzione(const Varianti &varianti, qint32 numero)
 {
-    if (numero == 1)
-        return {};
     const SetVarianti *set = varianti.set(numero);
     if (!set)
         return {};

@@ -41,8 +41,8 @@ QString CampoCSV(const QString &testo);
 QString PesoInvariante(const QVariant &v);
 
 // The article's name in the cart: the code (when given), a blank and the
-// title, without tags and with their character references read, escaped
-// for a script string.
+// title, each as the page shows it (TestoLetto), escaped for a script
+// string.
 QString CartArticolo(const QString &sCodice, const QString &sTitolo);
 // The search key of a text: every word lower-cased, stripped of
 // punctuation, between its own pair of "#" marks; "" for no word.

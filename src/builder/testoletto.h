@@ -17,9 +17,9 @@ QString DecodificaEntita(const QString &testo);
 // but TAB, LF, FF and CR, which a browser reads as blanks.
 QString TogliControlli(const QString &testo);
 
-// The text a browser shows of an HTML fragment that stands inside an
-// element of text only (a name in a drop-down list): tags and comments
-// dropped, references read, control characters removed.
+// The text a browser shows of an HTML fragment (a name in a drop-down list,
+// an article's code or title): tags and comments dropped, a "<" that starts
+// neither kept as a character, references read, control characters removed.
 QString TestoLetto(const QString &html);
 
 // A name of the merchant's as the text of an element: the text a browser

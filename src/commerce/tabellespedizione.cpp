@@ -143,12 +143,7 @@ Zona leggiZona(Database &db, int n)
     for (int k = 1; k <= NumeroMetodi; ++k) {
         FasceMetodo &m = z.metodo[k - 1];
         m.offerto = valore(rs, Campo::pag(k)).toBool();
-        auto leggi = [&](const QString &campo) {
-            const QVariant v = valore(rs, campo);
-            if (!v.isValid() || v.isNull())
-                m.vuoti << campo;
-            return v;
-        };
+        auto leggi = [&](const QString &campo) { return valore(rs, campo); };
         for (int i = 1; i <= LimitiImporto; ++i)
             m.imp[i - 1] = importo(leggi(Campo::imp(k, i)));
         for (int i = 1; i <= LimitiImporto + 1; ++i)

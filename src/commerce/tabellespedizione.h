@@ -76,8 +76,6 @@ struct FasceMetodo {
     std::array<Currency, LimitiImporto + 1> sp{};
     std::array<float, LimitiPeso> peso{};
     std::array<Currency, LimitiPeso + 1> spp{};
-    // Which of the values were empty (Null), by field name.
-    QStringList vuoti;
 };
 
 struct Zona {

@@ -23,19 +23,20 @@ struct Currency {
 
     friend constexpr bool operator==(Currency a, Currency b) { return a.raw == b.raw; }
     friend constexpr auto operator<=>(Currency a, Currency b) { return a.raw <=> b.raw; }
-    // Sums and differences beyond the range stop at its ends (plus or minus
-    // the largest raw value), as the multiplications in numeri.h do, so that
-    // a damaged amount never wraps round to one of the other sign.
-    friend constexpr Currency operator+(Currency a, Currency b) { return {limita(__int128(a.raw) + b.raw)}; }
-    friend constexpr Currency operator-(Currency a, Currency b) { return {limita(__int128(a.raw) - b.raw)}; }
-    constexpr Currency operator-() const { return {limita(-__int128(raw))}; }
-
-private:
-    static constexpr int64_t limita(__int128 v)
+    // A raw value worked out in 128 bits, stopped at the ends of the range
+    // (plus or minus the largest raw value), so that a damaged amount never
+    // wraps round to one of the other sign.
+    static constexpr Currency daInt128(__int128 v)
     {
         constexpr int64_t massimo = INT64_MAX;
-        return v > massimo ? massimo : v < -massimo ? -massimo : int64_t(v);
+        return {v > massimo ? massimo : v < -massimo ? -massimo : int64_t(v)};
     }
+
+    // Sums and differences beyond the range stop at its ends, as the
+    // products and quotients of numeri.h do.
+    friend constexpr Currency operator+(Currency a, Currency b) { return daInt128(__int128(a.raw) + b.raw); }
+    friend constexpr Currency operator-(Currency a, Currency b) { return daInt128(__int128(a.raw) - b.raw); }
+    constexpr Currency operator-() const { return daInt128(-__int128(raw)); }
 };
 
 Q_DECLARE_METATYPE(Currency)

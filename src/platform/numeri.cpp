@@ -248,16 +248,6 @@ __int128 dividiPari(__int128 n, __int128 d)
     return q;
 }
 
-Currency daInt128(__int128 v)
-{
-    constexpr __int128 max = std::numeric_limits<int64_t>::max();
-    if (v > max)
-        v = max;
-    if (v < -max)
-        v = -max;
-    return Currency::fromRaw(int64_t(v));
-}
-
 // A Decimale as Currency, a half to the even neighbour at four places.
 Currency currencyDaDecimale(const Decimale &d)
 {
@@ -287,7 +277,7 @@ Currency currencyDaDecimale(const Decimale &d)
             div *= 10;
         raw = dividiPari(n, div);
     }
-    return daInt128(d.negativo ? -raw : raw);
+    return Currency::daInt128(d.negativo ? -raw : raw);
 }
 
 }  // namespace
@@ -495,21 +485,21 @@ Currency CCur(const QVariant &v)
 
 Currency Moltiplica(Currency a, Currency b)
 {
-    return daInt128(dividiPari(__int128(a.raw) * b.raw, Currency::Scale));
+    return Currency::daInt128(dividiPari(__int128(a.raw) * b.raw, Currency::Scale));
 }
 
 Currency Dividi(Currency a, Currency b)
 {
     if (b.raw == 0)
         return {};
-    return daInt128(dividiPari(__int128(a.raw) * Currency::Scale, b.raw));
+    return Currency::daInt128(dividiPari(__int128(a.raw) * Currency::Scale, b.raw));
 }
 
 Currency MoltiplicaFrazione(Currency a, qint64 num, qint64 den)
 {
     if (den == 0)
         return {};
-    return daInt128(dividiPari(__int128(a.raw) * num, den));
+    return Currency::daInt128(dividiPari(__int128(a.raw) * num, den));
 }
 
 Currency TogliSconto(Currency a, Currency percentuale)
@@ -543,5 +533,5 @@ Currency DividiPerCambio(Currency a, double cambio)
     }
     if (d.negativo)
         den = -den;
-    return daInt128(dividiPari(n, den));
+    return Currency::daInt128(dividiPari(n, den));
 }

@@ -59,16 +59,17 @@ bool CartelleLavoro::conferma(Cartella c, const QString &testo, Scelta scelta)
         m_negozio.messages().warning(motivo);
         return false;
     }
-    if (scelta != Scelta::Intatta && !registra(c, scelta == Scelta::Ripristino ? QString() : percorso)) {
-        m_negozio.messages().warning(QStringLiteral("Non è stato possibile registrare la cartella '") + percorso
-                                     + QStringLiteral("' nelle impostazioni del negozio"));
+    QString errore;
+    if (scelta != Scelta::Intatta && !registra(c, scelta == Scelta::Ripristino ? QString() : percorso, &errore)) {
+        m_negozio.messages().warning(QStringLiteral("Impossibile registrare la cartella '") + percorso
+                                     + QStringLiteral("' nelle impostazioni del negozio:\r\n") + errore);
         return false;
     }
     (c == Pagine ? m_negozio.state.CartellaPagine : m_negozio.state.CartellaScript) = percorso;
     return true;
 }
 
-bool CartelleLavoro::registra(Cartella c, const QString &valore)
+bool CartelleLavoro::registra(Cartella c, const QString &valore, QString *errore)
 {
     // The settings record is the main window's dataGenerale when there is
     // one, so that its fields show the new value.
@@ -86,7 +87,7 @@ bool CartelleLavoro::registra(Cartella c, const QString &valore)
         // The caller says what the failure means for the merchant.
         if (generale)
             generale->cancelUpdate();
-        qWarning("%s: %s", qPrintable(campo(c)), qPrintable(testoErrore(e)));
+        *errore = testoErrore(e);
         return false;
     }
     return true;
@@ -108,8 +109,9 @@ void CartelleLavoro::carica()
             // Said again at the next opening when the record cannot be
             // written (a shop on a read-only disk): the folder in use is
             // the default one all the same.
-            if (!registra(c, QString()))
-                qWarning("the refused folder stays in the settings record");
+            if (QString errore; !registra(c, QString(), &errore))
+                qWarning("%s: the refused folder stays in the settings record: %s", qPrintable(campo(c)),
+                         qPrintable(errore));
             cartella.clear();
         }
         (c == Pagine ? m_negozio.state.CartellaPagine : m_negozio.state.CartellaScript) =

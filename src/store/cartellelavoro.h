@@ -45,8 +45,9 @@ public:
     static QString campo(Cartella c);  // "siteonline", "sitescript"
 
 private:
-    // Writes the folder into the settings record; false on failure.
-    bool registra(Cartella c, const QString &valore);
+    // Writes the folder into the settings record; false on failure, with
+    // the database's reason in `errore`.
+    bool registra(Cartella c, const QString &valore, QString *errore);
 
     Negozio &m_negozio;
 };

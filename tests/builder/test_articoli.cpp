@@ -8,6 +8,7 @@
 #include "datiordine.h"
 #include "formato.h"
 #include "recordset.h"
+#include "testoletto.h"
 #include "provacostruzione.h"
 #include "testshop.h"
 
@@ -210,7 +211,7 @@ private slots:
                 const QString chiave = ultimo.match(a["java_acquista"]).captured(1);
                 chiavi << chiave;
                 attese << QStringLiteral("A\t%1\t%2\t%3\t%4\t%5\t%6")
-                              .arg(chiave, TogliTag(a["codice"]), NomeInCarrello(a["cart_articolo"]), a["cart_prezzo"],
+                              .arg(chiave, TestoLetto(a["codice"]), NomeInCarrello(a["cart_articolo"]), a["cart_prezzo"],
                                    QString::number(a["cart_iva"].toDouble()), a["cart_peso"]);
                 for (int n = 1; n <= 3; ++n) {
                     static const QRegularExpression valore(QStringLiteral("value=\"([^=]*)=([^#]*)#([^\"]*)\""));

@@ -109,6 +109,7 @@ void TestDatiOrdine::nomeInCarrello_data()
     QTest::newRow("NUL e controlli") << "" << QStringLiteral("Miscela") + QChar(0) + QChar(0x1b) + QStringLiteral("Bar")
                                      << "MiscelaBar";
     QTest::newRow("riferimenti per nome") << "" << "Caff&egrave; &ndash; d&rsquo;oro" << "Caff\u00e8 \u2013 d\u2019oro";
+    QTest::newRow("minore che non apre un tag") << "A<1" << "Tazze 1 < 2 > 0" << "A<1 Tazze 1 < 2 > 0";
 }
 
 void TestDatiOrdine::nomeInCarrello()

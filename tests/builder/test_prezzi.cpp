@@ -311,6 +311,10 @@ private slots:
             << "Caff\u00f4 \u2013 \u00abbio\u00bb d\u2019oro \u2026\u20ac\u00a05";
         QTest::newRow("riferimenti vecchi e di Windows")
             << "" << "Caff&egrave bio &notit &#150; &#x80;" << "Caff\u00e8 bio \u00acit \u2013 \u20ac";
+        // The text a browser shows of the page's title: a "<" that opens no
+        // tag is a character of it, a comment goes whole.
+        QTest::newRow("minore che non apre un tag") << "1 < 2" << "Tazze 1 < 2 > 0" << "1 < 2 Tazze 1 < 2 > 0";
+        QTest::newRow("commento con un maggiore") << "" << "<!-- a > b -->Vino" << "Vino";
         // A TAB reaches the cart only as an escape: an address drops it.
         QTest::newRow("tabulazione") << "" << "Miscela\tBar" << "Miscela\\tBar";
         QTest::newRow("NUL e altri controlli")

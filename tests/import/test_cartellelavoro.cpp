@@ -20,6 +20,12 @@ class TestCartelleLavoro : public QObject {
     {
         return t->negozio.state.dbCatalogo->scalar(QStringLiteral("SELECT %1 FROM generale").arg(campo)).toString();
     }
+    // A settings record that cannot be written, whatever the change.
+    void bloccaImpostazioni()
+    {
+        t->negozio.state.dbCatalogo->execute(QStringLiteral(
+            "CREATE TRIGGER blocco BEFORE UPDATE ON generale BEGIN SELECT RAISE(ABORT, 'impostazioni bloccate'); END"));
+    }
     QString cartella(const QString &nome)
     {
         const QString p = fuori.path() + u'/' + nome;
@@ -143,6 +149,41 @@ private slots:
         QCOMPARE(this->registrato(QStringLiteral("sitescript")), registrato);
         QCOMPARE(t->dati().dataGenerale.recordset().text(QStringLiteral("sitescript")), registrato);
         QCOMPARE(this->registrato(QStringLiteral("siteonline")), QString());
+    }
+
+    // A settings record that cannot be written: "OK" says why, and the
+    // folder in use stays.
+    void registrazioneRifiutata()
+    {
+        const QString nuova = cartella(QStringLiteral("rifiutata"));
+        bloccaImpostazioni();
+        CartelleLavoro cl(t->negozio);
+        const QString prima = cl.attuale(CartelleLavoro::Script);
+        QVERIFY(!cl.conferma(CartelleLavoro::Script, nuova, Scelta::Modificata));
+        QCOMPARE(t->messages.texts().size(), 1);
+        const QString m = t->messages.texts().first();
+        QVERIFY2(m.startsWith(QStringLiteral("Impossibile registrare la cartella '") + nuova +
+                              QStringLiteral("' nelle impostazioni del negozio:\r\n")),
+                 qPrintable(m));
+        QVERIFY2(m.contains(QStringLiteral("impostazioni bloccate")), qPrintable(m));
+        QCOMPARE(cl.attuale(CartelleLavoro::Script), prima);
+        QCOMPARE(registrato(QStringLiteral("sitescript")), QString());
+    }
+
+    // The opening uses the default folder in place of a refused one all the
+    // same, and logs the failure to clear it once, with its reason.
+    void aperturaConRegistrazioneRifiutata()
+    {
+        t->negozio.state.dbCatalogo->execute(QStringLiteral("UPDATE generale SET siteonline=?"), {negozio});
+        bloccaImpostazioni();
+        t.reset();
+        t = std::make_unique<NegozioDiProva>();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^siteonline: .*impostazioni bloccate")));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        QCOMPARE(t->apri(negozio), int(Negozio::Aperto));
+        QCOMPARE(t->messages.texts().size(), 1);
+        QCOMPARE(t->negozio.state.CartellaPagine, negozio + QStringLiteral("/online"));
+        QCOMPARE(registrato(QStringLiteral("siteonline")), negozio);
     }
 
     // A folder the settings record names is checked at the opening as the

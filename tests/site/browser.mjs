@@ -270,7 +270,8 @@ async function ostile() {
 // Names as the merchant writes them, with character references of every
 // kind (a payment method "Contrassegno &ndash; corriere (+5&nbsp;&euro;)", a
 // country "C&ocirc;te d&rsquo;Ivoire"), a currency text with quotes and an
-// article's title holding a TAB and a NUL: an order sent from the page as a
+// article's title holding a "<" that opens no tag, a TAB and a NUL: the cart
+// shows the title as the page does, and an order sent from the page as a
 // customer sends it reaches the shop, with no warning, under each method.
 async function nomi() {
   const metodi = ["Contrassegno &ndash; corriere (+5&nbsp;&euro;)", "Bonifico &laquo;anticipato&raquo; &#150; IBAN"];
@@ -284,7 +285,7 @@ async function nomi() {
       `UPDATE pagamento SET nome1='${metodi[0]}', nome2='${metodi[1]}'`,
       `UPDATE paesi SET paese='C&ocirc;te d&rsquo;Ivoire' WHERE rowid=${paese.r}`,
       "UPDATE generale SET valuta1='\"EUR\"'",
-      `UPDATE articoli SET titolo='Miscela' || char(9) || 'Bar' || char(0) || ' oro' WHERE ID=${art.ID}`,
+      `UPDATE articoli SET titolo='1 < 2 > 0 Miscela' || char(9) || 'Bar' || char(0) || ' oro' WHERE ID=${art.ID}`,
     ].join("; ")]);
   });
   const pagina = fs.readFileSync(path.join(shop, "online", `${art.pagina}.htm`));
@@ -294,11 +295,14 @@ async function nomi() {
   for (const metodo of [1, 2]) {
     await page.goto(`${base}/${art.pagina}.htm`, { waitUntil: "load" });
     await page.$eval("input[name=qt1]", (e) => { e.value = "2"; });  // above the minimum order
+    const titolo = await page.$eval(".vt-art-titolo", (e) => e.textContent).catch(() => "");
     await page.$eval("a.vt-compra", (a) => a.click());
     await page.goto(`${base}/ordine.htm`, { waitUntil: "load" });
     const nome = await page.$eval(".vt-c-articolo", (e) => e.childNodes[0].textContent).catch(() => "");
     verifica(nome.endsWith(" Miscela\tBar oro") || nome == "Miscela\tBar oro",
       `nomi: il titolo nel carrello con la sua tabulazione (${JSON.stringify(nome)})`);
+    verifica(titolo.startsWith("1 < 2 > 0 ") && (nome == titolo || nome.endsWith(" " + titolo)),
+      `nomi: il titolo nel carrello come la pagina lo mostra (${JSON.stringify(nome)}, ${JSON.stringify(titolo)})`);
     await scegliPaese(page, "C\u00f4te d\u2019Ivoire");
     await scegliMetodo(page, metodo);
     const totale = (await totaliMostrati(page)).totale || "";
@@ -314,6 +318,7 @@ async function nomi() {
     verifica(mail.includes(`TOTALE ORDINE: ${totale}\n`), `nomi: il totale della posta con la sua valuta (${totale})`);
     verifica(mail.includes("Miscela Bar oro") && !mail.includes("ATTENZIONE"),
       `nomi: articolo, prezzi e totale ritrovati nel listino, col metodo ${metodo}`);
+    verifica(mail.includes("- 1 < 2 > 0 Miscela Bar oro"), `nomi: il titolo nella posta come la pagina lo mostra, col metodo ${metodo}`);
   }
   verifica(errori.length == 0, `nomi: nessun errore di script (${errori.join(" | ")})`);
   await page.close();

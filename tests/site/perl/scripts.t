@@ -246,13 +246,14 @@ for my $r ([undef, qr/ATTENZIONE: prezzi, aliquote IVA e pesi degli articoli NON
 }
 
 # The customer's address is checked whole, up to 254 characters (64 before
-# the "@"), and the mails go to it as typed.
+# the "@", 63 in each name of the domain), and the mails go to it as typed.
 {
     my $dominio = sub { join('.', map { 'd' x $_ } @_) . '.it' };
     for my $r (['di 125 caratteri', ('m' x 60) . '@' . $dominio->(61), 1],
                ['di 254 caratteri', ('m' x 64) . '@' . $dominio->(63, 63, 58), 1],
                ['di 255 caratteri', ('m' x 64) . '@' . $dominio->(63, 63, 59), 0],
-               ['con 65 caratteri prima della chiocciola', ('m' x 65) . '@' . $dominio->(10), 0]) {
+               ['con 65 caratteri prima della chiocciola', ('m' x 65) . '@' . $dominio->(10), 0],
+               ['con un nome di dominio di 64 caratteri', 'mario@' . $dominio->(64), 0]) {
         my ($nome, $indirizzo, $valido) = @$r;
         my ($out, $posta) = esegui($ORDINE, corpo => ordine(email => $indirizzo));
         if ($valido) {
