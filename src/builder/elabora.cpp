@@ -298,9 +298,13 @@ void Elaborazione::esaminaFile()
     const QString codiceNegozio = m_stato.PercorsoNegozio + QStringLiteral("/code");
     m_file.esamina(codiceNegozio, m_stato.PercorsoNegozio);
     const Spedizione::Pagamento pagamento = Spedizione::leggiPagamento(*m_stato.dbCatalogo);
-    for (const int k : pagamento.metodiAttivi())
-        if (NomeSemplice(pagamento.metodo[k - 1]))
-            m_file.esamina(codiceNegozio + u'/' + pagamento.metodo[k - 1], m_stato.PercorsoNegozio);
+    m_metodi.clear();
+    for (const int k : pagamento.metodiAttivi()) {
+        const QString &interfaccia = pagamento.metodo[k - 1];
+        m_metodi.push_back({pagamento.nome[k - 1], interfaccia, NomeSemplice(interfaccia) ? interfaccia : QString()});
+        if (!m_metodi.back().cartella.isEmpty())
+            m_file.esamina(codiceNegozio + u'/' + interfaccia, m_stato.PercorsoNegozio);
+    }
 
     if (!m_file.nonOrdinari().isEmpty())
         m_messages.warning(QStringLiteral("I seguenti file non sono stati usati per il sito perché non sono file "

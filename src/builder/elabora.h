@@ -167,6 +167,13 @@ private:
     std::array<QString, 5> m_colori;
 
     FileAmmessi m_file;
+    // The active payment methods in slot order, as esaminaFile() read them:
+    // the method's name, its interface as stored, and the interface as a
+    // folder of the shop's code folder ("" when it is no plain name).
+    struct MetodoAttivo {
+        QString nome, interfaccia, cartella;
+    };
+    std::vector<MetodoAttivo> m_metodi;
     ListaUpload m_upload;
     Make::FileUscita m_ricerca;
     std::shared_ptr<const CampiTabella> m_campiPagina, m_campiArticolo;
