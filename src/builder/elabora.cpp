@@ -145,9 +145,7 @@ QString Elaborazione::cartellaWork() const
 
 QString Elaborazione::badge(const QString &nome) const
 {
-    if (m_file.trova(CartellaSet, nome).isEmpty())
-        return TagImmagine(nome, {}, {}, FormaTagImmagine::Badge);
-    return CreaTagImg(CartellaSet, nome);
+    return CreaTagImg(nome, m_file.trova(CartellaSet, nome));
 }
 
 void Elaborazione::chiudiFile()
