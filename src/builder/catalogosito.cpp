@@ -62,10 +62,9 @@ public:
     Lettore(Database &db, const QString &tabella, const QString &sql)
         : m_lettura(std::make_unique<LetturaDiretta>(db, sql))
     {
-        sqlite3_stmt *st = m_lettura->istruzione();
         const TableInfo &info = db.tableInfo(tabella);
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            const QString nome = QString::fromUtf8(sqlite3_column_name(st, i));
+        for (int i = 0; i < m_lettura->colonne(); ++i) {
+            const QString nome = m_lettura->nome(i);
             m_colonne.insert(nome.toLower(), i);
             const ColumnInfo *c = info.column(nome);
             m_info.push_back(c ? *c : ColumnInfo{});
