@@ -150,6 +150,10 @@ struct CellaLetta {
     double reale = 0;
     const char *byte = nullptr;
     int lunghezza = 0;
+
+    // The stored value as the query layer gives it: a number, a text, the
+    // blob's bytes, or Null.
+    QVariant valore() const;
 };
 
 // A query read straight from the engine, one row after another: for
