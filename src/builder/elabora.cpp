@@ -20,7 +20,6 @@
 #include "tabellespedizione.h"
 #include "temporanei.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,7 +27,6 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QThread>
-#include <atomic>
 #include <future>
 #include <cerrno>
 #include <cstring>

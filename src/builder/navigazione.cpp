@@ -111,12 +111,6 @@ Navigazione::Navigazione(std::vector<Reparto> reparti, const QString &modelloEvi
     componi();
 }
 
-void Navigazione::setModelloEvidenza(const QString &m)
-{
-    m_evidenza = m;
-    componi();
-}
-
 int Navigazione::indice(const QString &ID) const
 {
     return m_perID.value(chiave(ID), -1);

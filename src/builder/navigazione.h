@@ -50,9 +50,6 @@ public:
     // "" for none.
     explicit Navigazione(std::vector<Reparto> reparti, const QString &modelloEvidenza = {});
 
-    const QString &ModelloEvidenza() const { return m_evidenza; }
-    void setModelloEvidenza(const QString &m);
-
     const std::vector<Reparto> &reparti() const { return m_reparti; }
     // Leaves the flagged rows (departments whose pages are not made) out of
     // the tree, the menu and the lists of sub-departments; a link to one

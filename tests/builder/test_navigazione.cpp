@@ -53,8 +53,7 @@ private slots:
                            QString::fromLatin1(r.id), QString::fromLatin1(r.titolo),
                            r.immagine1 ? QVariant(QString::fromLatin1(r.immagine1)) : QVariant()});
         }
-        m_nav = std::make_unique<Navigazione>(LeggiReparti(*m_db));
-        m_nav->setModelloEvidenza(QStringLiteral("<font color=\"#FF0000\">###</font>"));
+        m_nav = std::make_unique<Navigazione>(LeggiReparti(*m_db), QStringLiteral("<font color=\"#FF0000\">###</font>"));
     }
 
     void pageFile()
