@@ -93,7 +93,10 @@ public:
 private:
     std::vector<char> visibili(const QString &ID, int indice, int livelliAperti) const;
     void indicizza();
+    // Every line, then the whole menu.
     void componi();
+    // The whole menu from the lines, the excluded rows left out.
+    void componiMenu();
     // The department's line in the tree and option in the menu, each as
     // it stands when not selected and when selected.
     void linee(const Reparto &r, QString &linea, QString &lineaSel, QString &opzione, QString &opzioneSel) const;
