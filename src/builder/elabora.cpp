@@ -599,7 +599,7 @@ void Elaborazione::decidi(PianoReparti &piano, const std::vector<int> &pagine) c
     // counts as missing.
     const std::vector<Reparto> &tutti = piano.navigazione.reparti();
     for (size_t i = 0; i < tutti.size(); ++i) {
-        const QString percorso = CartellaSet + u'/' + tutti[i].modello + QStringLiteral(".htm");
+        const QString percorso = PercorsoModello(CartellaSet, tutti[i]);
         if (piano.rifiutato[i] || piano.modelli.contains(percorso))
             continue;
         const QString file = m_file.trova(CartellaSet, tutti[i].modello + QStringLiteral(".htm"));

@@ -115,7 +115,7 @@ private:
         bool deciso = false;
         std::vector<char> rifiutato;
         QStringList rifiuti;
-        QHash<QString, Make::Modello> modelli;  // by path, DatiPagine::percorsoModello
+        QHash<QString, Make::Modello> modelli;  // by path, PercorsoModello
     };
     // Made on a thread of its own while the shop-wide fields are read:
     // decided at once unless how many pages a department gets can decide it.
