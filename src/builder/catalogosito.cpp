@@ -217,7 +217,6 @@ std::vector<Reparto> LeggiReparti(Database &catalogo)
               cI0 = l.colonna("immagine0"), cX0 = l.colonna("imgX0"), cY0 = l.colonna("imgY0"),
               cI1 = l.colonna("immagine1"), cX1 = l.colonna("imgX1"), cY1 = l.colonna("imgY1"),
               cIva = l.colonna("iva"), cSconto = l.colonna("sconto");
-    reparti.reserve(size_t(catalogo.scalar(QStringLiteral("SELECT COUNT(*) FROM categorie")).toLongLong()));
     while (l.prossima()) {
         Reparto &r = reparti.emplace_back();
         r.ID = l.testo(cID);
