@@ -517,8 +517,8 @@ Elaborazione::Esito Elaborazione::MakePages()
     return Esito::Fallita;
 }
 
-std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, const std::vector<int> &pagine,
-                                               QStringList *avvisi) const
+std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, const QStringList &fileSet,
+                                               const std::vector<int> &pagine, QStringList *avvisi) const
 {
     const std::vector<Reparto> &tutti = navigazione.reparti();
     std::vector<char> rifiutato(tutti.size(), 0);
@@ -526,7 +526,7 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
     // not tell "Index.htm" from "index.htm"): the set's own, then each
     // department's pages in build order. -1 stands for the set.
     QHash<QString, std::pair<int, QString>> presi;
-    for (const QString &f : fileDelSet())
+    for (const QString &f : fileSet)
         presi.insert(f.toLower(), {-1, f});
     for (size_t i = 0; i < tutti.size(); ++i) {
         const Reparto &r = tutti[i];
@@ -562,14 +562,14 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
     return rifiutato;
 }
 
-bool Elaborazione::pagineContese(const Navigazione &navigazione) const
+bool Elaborazione::pagineContese(const Navigazione &navigazione, const QStringList &fileSet) const
 {
     // A department's further pages ("base_p2.htm", ...) can take a name
     // only from a file of the set or from another department's first page
     // named like them: two departments of one base meet at their first
     // pages already.
     QSet<QString> basi;
-    QStringList nomi = fileDelSet();
+    QStringList nomi = fileSet;
     for (const Reparto &r : navigazione.reparti()) {
         basi.insert(r.pagina.toLower());
         nomi << PageFile(r.pagina, 1);
@@ -584,15 +584,15 @@ bool Elaborazione::pagineContese(const Navigazione &navigazione) const
 
 Elaborazione::PianoReparti Elaborazione::pianoReparti(std::vector<Reparto> reparti, const QString &evidenza) const
 {
-    PianoReparti piano{Navigazione(std::move(reparti), evidenza), false, {}, {}, {}};
-    if (!pagineContese(piano.navigazione))
+    PianoReparti piano{Navigazione(std::move(reparti), evidenza), fileDelSet(), false, {}, {}, {}};
+    if (!pagineContese(piano.navigazione, piano.fileSet))
         decidi(piano, std::vector<int>(piano.navigazione.reparti().size(), 1));
     return piano;
 }
 
 void Elaborazione::decidi(PianoReparti &piano, const std::vector<int> &pagine) const
 {
-    piano.rifiutato = rifiutaReparti(piano.navigazione, pagine, &piano.rifiuti);
+    piano.rifiutato = rifiutaReparti(piano.navigazione, piano.fileSet, pagine, &piano.rifiuti);
     // Nothing links a refused department.
     piano.navigazione.escludi(piano.rifiutato);
     // The models are read once; one that is not a regular file of the set

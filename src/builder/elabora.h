@@ -100,11 +100,11 @@ private:
     void azzera();
     // The departments whose pages cannot be made under their names, given
     // how many pages each gets, each with its warning in *avvisi.
-    std::vector<char> rifiutaReparti(const Navigazione &navigazione, const std::vector<int> &pagine,
-                                     QStringList *avvisi) const;
+    std::vector<char> rifiutaReparti(const Navigazione &navigazione, const QStringList &fileSet,
+                                     const std::vector<int> &pagine, QStringList *avvisi) const;
     // Whether how many pages a department gets can decide which
     // departments are refused.
-    bool pagineContese(const Navigazione &navigazione) const;
+    bool pagineContese(const Navigazione &navigazione, const QStringList &fileSet) const;
     // The names the template set's pages and resources take in the pages folder.
     QStringList fileDelSet() const;
     // What the department pages need before their articles: the
@@ -112,6 +112,7 @@ private:
     // warning, and the models of the others, read once.
     struct PianoReparti {
         Navigazione navigazione;
+        QStringList fileSet;  // fileDelSet()
         bool deciso = false;
         std::vector<char> rifiutato;
         QStringList rifiuti;
