@@ -582,6 +582,7 @@ bool Elaborazione::pagineContese(const Navigazione &navigazione, const QStringLi
     return false;
 }
 
+// Runs beside the main thread; of the members it reads only m_file and CartellaSet, untouched there until get().
 Elaborazione::PianoReparti Elaborazione::pianoReparti(std::vector<Reparto> reparti, const QString &evidenza) const
 {
     PianoReparti piano{Navigazione(std::move(reparti), evidenza), fileDelSet(), false, {}, {}, {}};
