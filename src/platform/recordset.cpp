@@ -305,7 +305,7 @@ int Recordset::absolutePosition() const
     return n;
 }
 
-static DbError noCurrent()
+DbError Recordset::noCurrent()
 {
     return DbError(DbErr::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
 }
