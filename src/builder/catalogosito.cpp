@@ -149,11 +149,6 @@ Cella leggiCella(const char *&p)
 
 } // namespace
 
-// The descriptions of the article columns read, which decode their values.
-struct ArticoliGrezzi::Colonne {
-    std::vector<ColumnInfo> info;
-};
-
 Varianti Varianti::leggi(Database &catalogo)
 {
     Varianti v;
@@ -251,7 +246,7 @@ Articolo ArticoliGrezzi::articolo(int i) const
     const char *p = m_dati.constData() + m_inizio[size_t(i)];
     for (Cella &x : c)
         x = leggiCella(p);
-    const std::vector<ColumnInfo> &info = m_colonne->info;
+    const std::vector<ColumnInfo> &info = *m_colonne;
     const auto val = [&](int k) { return valore(c[size_t(k)], &info[size_t(k)]); };
     // No NUL or other control character reaches a page, the cart or the
     // price list.
@@ -300,7 +295,7 @@ void ArticoliGrezzi::togli(const std::vector<char> &via)
 LettoreArticoli::LettoreArticoli(Database &catalogo, const Varianti &varianti) : m_varianti(varianti)
 {
     Lettore l(catalogo, QStringLiteral("articoli"), QString::fromLatin1(sqlArticoli));
-    m_colonne = std::make_shared<const ArticoliGrezzi::Colonne>(ArticoliGrezzi::Colonne{l.colonne()});
+    m_colonne = std::make_shared<const std::vector<ColumnInfo>>(l.colonne());
     m_lettura = l.cedi();
 }
 
@@ -312,7 +307,7 @@ void LettoreArticoli::aggiungi(ArticoliGrezzi &articoli)
     for (int k = 0; k < numeroColonne; ++k)
         c[size_t(k)] = m_lettura->cella(k);
     // What may make the row's price rest on a field that holds no number.
-    const std::vector<ColumnInfo> &info = m_colonne->info;
+    const std::vector<ColumnInfo> &info = *m_colonne;
     bool sospetto = !numero(c[cPrez], true) || !numero(c[cPeso], false) ||
                     (!numero(c[cOffP], true) && vero(c[cOff], &info[cOff]));
     for (int n = 0; !sospetto && !m_varianti.nessunIlleggibile() && n < 3; ++n) {
