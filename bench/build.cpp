@@ -47,7 +47,6 @@
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
-#include <fcntl.h>
 #include <map>
 #include <thread>
 #include <unistd.h>

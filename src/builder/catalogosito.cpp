@@ -62,10 +62,9 @@ public:
     Lettore(Database &db, const QString &tabella, const QString &sql)
         : m_lettura(std::make_unique<LetturaDiretta>(db, sql))
     {
-        sqlite3_stmt *st = m_lettura->istruzione();
         const TableInfo &info = db.tableInfo(tabella);
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            const QString nome = QString::fromUtf8(sqlite3_column_name(st, i));
+        for (int i = 0; i < m_lettura->colonne(); ++i) {
+            const QString nome = m_lettura->nome(i);
             m_colonne.insert(nome.toLower(), i);
             const ColumnInfo *c = info.column(nome);
             m_info.push_back(c ? *c : ColumnInfo{});
@@ -150,11 +149,6 @@ Cella leggiCella(const char *&p)
 
 } // namespace
 
-// The descriptions of the article columns read, which decode their values.
-struct ArticoliGrezzi::Colonne {
-    std::vector<ColumnInfo> info;
-};
-
 Varianti Varianti::leggi(Database &catalogo)
 {
     Varianti v;
@@ -220,7 +214,6 @@ std::vector<Reparto> LeggiReparti(Database &catalogo)
               cI0 = l.colonna("immagine0"), cX0 = l.colonna("imgX0"), cY0 = l.colonna("imgY0"),
               cI1 = l.colonna("immagine1"), cX1 = l.colonna("imgX1"), cY1 = l.colonna("imgY1"),
               cIva = l.colonna("iva"), cSconto = l.colonna("sconto");
-    reparti.reserve(size_t(catalogo.scalar(QStringLiteral("SELECT COUNT(*) FROM categorie")).toLongLong()));
     while (l.prossima()) {
         Reparto &r = reparti.emplace_back();
         r.ID = l.testo(cID);
@@ -255,7 +248,7 @@ Articolo ArticoliGrezzi::articolo(int i) const
     const char *p = m_dati.constData() + m_inizio[size_t(i)];
     for (Cella &x : c)
         x = leggiCella(p);
-    const std::vector<ColumnInfo> &info = m_colonne->info;
+    const std::vector<ColumnInfo> &info = *m_colonne;
     const auto val = [&](int k) { return valore(c[size_t(k)], &info[size_t(k)]); };
     // No NUL or other control character reaches a page, the cart or the
     // price list.
@@ -304,7 +297,7 @@ void ArticoliGrezzi::togli(const std::vector<char> &via)
 LettoreArticoli::LettoreArticoli(Database &catalogo, const Varianti &varianti) : m_varianti(varianti)
 {
     Lettore l(catalogo, QStringLiteral("articoli"), QString::fromLatin1(sqlArticoli));
-    m_colonne = std::make_shared<const ArticoliGrezzi::Colonne>(ArticoliGrezzi::Colonne{l.colonne()});
+    m_colonne = std::make_shared<const std::vector<ColumnInfo>>(l.colonne());
     m_lettura = l.cedi();
 }
 
@@ -316,7 +309,7 @@ void LettoreArticoli::aggiungi(ArticoliGrezzi &articoli)
     for (int k = 0; k < numeroColonne; ++k)
         c[size_t(k)] = m_lettura->cella(k);
     // What may make the row's price rest on a field that holds no number.
-    const std::vector<ColumnInfo> &info = m_colonne->info;
+    const std::vector<ColumnInfo> &info = *m_colonne;
     bool sospetto = !numero(c[cPrez], true) || !numero(c[cPeso], false) ||
                     (!numero(c[cOffP], true) && vero(c[cOff], &info[cOff]));
     for (int n = 0; !sospetto && !m_varianti.nessunIlleggibile() && n < 3; ++n) {

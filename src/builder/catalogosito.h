@@ -83,8 +83,8 @@ public:
 
 private:
     friend class LettoreArticoli;
-    struct Colonne;
-    std::shared_ptr<const Colonne> m_colonne;
+    // The descriptions of the article columns read, which decode their values.
+    std::shared_ptr<const std::vector<ColumnInfo>> m_colonne;
     QByteArray m_dati;
     std::vector<qsizetype> m_inizio;
     std::vector<int> m_sospetti;
@@ -107,6 +107,6 @@ private:
     void aggiungi(ArticoliGrezzi &articoli);
     std::unique_ptr<LetturaDiretta> m_lettura;
     const Varianti &m_varianti;
-    std::shared_ptr<const ArticoliGrezzi::Colonne> m_colonne;
+    std::shared_ptr<const std::vector<ColumnInfo>> m_colonne;
     qsizetype m_misuraPrecedente = 0;  // the bytes of the department read last
 };

@@ -85,14 +85,6 @@ void AggiungiDatiOrdine(QByteArray &out, const RigaDatiOrdine &r, const ShopStat
     }
 }
 
-QByteArray DatiOrdine(const QList<RigaDatiOrdine> &righe, const ShopState &stato)
-{
-    QByteArray out = IntestazioneDatiOrdine();
-    for (const RigaDatiOrdine &r : righe)
-        AggiungiDatiOrdine(out, r, stato);
-    return out;
-}
-
 QString NomeInCarrello(const QString &cartArticolo)
 {
     // The purchase call's address is percent-decoded and its string read

@@ -64,8 +64,7 @@ QString NomeFileDatiOrdine(const QString &IDnegozio);
 // variants.
 // Amounts are written as the cart receives them (FormatoImporto with the
 // shop's decimals), rates and weights as plain decimals.
-QByteArray DatiOrdine(const QList<RigaDatiOrdine> &righe, const ShopState &stato);
-// The same in pieces: the file's first line, then the lines of each
+// The file is made in pieces: its first line, then the lines of each
 // article appended in turn (the build makes each department's on its own
 // thread).
 QByteArray IntestazioneDatiOrdine();

@@ -20,7 +20,6 @@
 #include "tabellespedizione.h"
 #include "temporanei.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,7 +27,6 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QThread>
-#include <atomic>
 #include <future>
 #include <cerrno>
 #include <cstring>
@@ -145,9 +143,7 @@ QString Elaborazione::cartellaWork() const
 
 QString Elaborazione::badge(const QString &nome) const
 {
-    if (m_file.trova(CartellaSet, nome).isEmpty())
-        return TagImmagine(nome, {}, {}, FormaTagImmagine::Badge);
-    return CreaTagImg(CartellaSet, nome);
+    return CreaTagImg(nome, m_file.trova(CartellaSet, nome));
 }
 
 void Elaborazione::chiudiFile()
@@ -298,9 +294,13 @@ void Elaborazione::esaminaFile()
     const QString codiceNegozio = m_stato.PercorsoNegozio + QStringLiteral("/code");
     m_file.esamina(codiceNegozio, m_stato.PercorsoNegozio);
     const Spedizione::Pagamento pagamento = Spedizione::leggiPagamento(*m_stato.dbCatalogo);
-    for (const int k : pagamento.metodiAttivi())
-        if (NomeSemplice(pagamento.metodo[k - 1]))
-            m_file.esamina(codiceNegozio + u'/' + pagamento.metodo[k - 1], m_stato.PercorsoNegozio);
+    m_metodi.clear();
+    for (const int k : pagamento.metodiAttivi()) {
+        const QString &interfaccia = pagamento.metodo[k - 1];
+        m_metodi.push_back({pagamento.nome[k - 1], interfaccia, NomeSemplice(interfaccia) ? interfaccia : QString()});
+        if (!m_metodi.back().cartella.isEmpty())
+            m_file.esamina(codiceNegozio + u'/' + interfaccia, m_stato.PercorsoNegozio);
+    }
 
     if (!m_file.nonOrdinari().isEmpty())
         m_messages.warning(QStringLiteral("I seguenti file non sono stati usati per il sito perché non sono file "
@@ -517,8 +517,8 @@ Elaborazione::Esito Elaborazione::MakePages()
     return Esito::Fallita;
 }
 
-std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, const std::vector<int> &pagine,
-                                               QStringList *avvisi) const
+std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, const QStringList &fileSet,
+                                               const std::vector<int> &pagine, QStringList *avvisi) const
 {
     const std::vector<Reparto> &tutti = navigazione.reparti();
     std::vector<char> rifiutato(tutti.size(), 0);
@@ -526,7 +526,7 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
     // not tell "Index.htm" from "index.htm"): the set's own, then each
     // department's pages in build order. -1 stands for the set.
     QHash<QString, std::pair<int, QString>> presi;
-    for (const QString &f : fileDelSet())
+    for (const QString &f : fileSet)
         presi.insert(f.toLower(), {-1, f});
     for (size_t i = 0; i < tutti.size(); ++i) {
         const Reparto &r = tutti[i];
@@ -562,14 +562,14 @@ std::vector<char> Elaborazione::rifiutaReparti(const Navigazione &navigazione, c
     return rifiutato;
 }
 
-bool Elaborazione::pagineContese(const Navigazione &navigazione) const
+bool Elaborazione::pagineContese(const Navigazione &navigazione, const QStringList &fileSet) const
 {
     // A department's further pages ("base_p2.htm", ...) can take a name
     // only from a file of the set or from another department's first page
     // named like them: two departments of one base meet at their first
     // pages already.
     QSet<QString> basi;
-    QStringList nomi = fileDelSet();
+    QStringList nomi = fileSet;
     for (const Reparto &r : navigazione.reparti()) {
         basi.insert(r.pagina.toLower());
         nomi << PageFile(r.pagina, 1);
@@ -582,24 +582,25 @@ bool Elaborazione::pagineContese(const Navigazione &navigazione) const
     return false;
 }
 
+// Runs beside the main thread; of the members it reads only m_file and CartellaSet, untouched there until get().
 Elaborazione::PianoReparti Elaborazione::pianoReparti(std::vector<Reparto> reparti, const QString &evidenza) const
 {
-    PianoReparti piano{Navigazione(std::move(reparti), evidenza), false, {}, {}, {}};
-    if (!pagineContese(piano.navigazione))
+    PianoReparti piano{Navigazione(std::move(reparti), evidenza), fileDelSet(), false, {}, {}, {}};
+    if (!pagineContese(piano.navigazione, piano.fileSet))
         decidi(piano, std::vector<int>(piano.navigazione.reparti().size(), 1));
     return piano;
 }
 
 void Elaborazione::decidi(PianoReparti &piano, const std::vector<int> &pagine) const
 {
-    piano.rifiutato = rifiutaReparti(piano.navigazione, pagine, &piano.rifiuti);
+    piano.rifiutato = rifiutaReparti(piano.navigazione, piano.fileSet, pagine, &piano.rifiuti);
     // Nothing links a refused department.
     piano.navigazione.escludi(piano.rifiutato);
     // The models are read once; one that is not a regular file of the set
     // counts as missing.
     const std::vector<Reparto> &tutti = piano.navigazione.reparti();
     for (size_t i = 0; i < tutti.size(); ++i) {
-        const QString percorso = CartellaSet + u'/' + tutti[i].modello + QStringLiteral(".htm");
+        const QString percorso = PercorsoModello(CartellaSet, tutti[i]);
         if (piano.rifiutato[i] || piano.modelli.contains(percorso))
             continue;
         const QString file = m_file.trova(CartellaSet, tutti[i].modello + QStringLiteral(".htm"));

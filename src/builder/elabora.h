@@ -100,11 +100,11 @@ private:
     void azzera();
     // The departments whose pages cannot be made under their names, given
     // how many pages each gets, each with its warning in *avvisi.
-    std::vector<char> rifiutaReparti(const Navigazione &navigazione, const std::vector<int> &pagine,
-                                     QStringList *avvisi) const;
+    std::vector<char> rifiutaReparti(const Navigazione &navigazione, const QStringList &fileSet,
+                                     const std::vector<int> &pagine, QStringList *avvisi) const;
     // Whether how many pages a department gets can decide which
     // departments are refused.
-    bool pagineContese(const Navigazione &navigazione) const;
+    bool pagineContese(const Navigazione &navigazione, const QStringList &fileSet) const;
     // The names the template set's pages and resources take in the pages folder.
     QStringList fileDelSet() const;
     // What the department pages need before their articles: the
@@ -112,10 +112,11 @@ private:
     // warning, and the models of the others, read once.
     struct PianoReparti {
         Navigazione navigazione;
+        QStringList fileSet;  // fileDelSet()
         bool deciso = false;
         std::vector<char> rifiutato;
         QStringList rifiuti;
-        QHash<QString, Make::Modello> modelli;  // by path, DatiPagine::percorsoModello
+        QHash<QString, Make::Modello> modelli;  // by path, PercorsoModello
     };
     // Made on a thread of its own while the shop-wide fields are read:
     // decided at once unless how many pages a department gets can decide it.
@@ -167,6 +168,13 @@ private:
     std::array<QString, 5> m_colori;
 
     FileAmmessi m_file;
+    // The active payment methods in slot order, as esaminaFile() read them:
+    // the method's name, its interface as stored, and the interface as a
+    // folder of the shop's code folder ("" when it is no plain name).
+    struct MetodoAttivo {
+        QString nome, interfaccia, cartella;
+    };
+    std::vector<MetodoAttivo> m_metodi;
     ListaUpload m_upload;
     Make::FileUscita m_ricerca;
     std::shared_ptr<const CampiTabella> m_campiPagina, m_campiArticolo;

@@ -1,7 +1,6 @@
 #include "frammenti.h"
 
 #include "formato.h"
-#include "make.h"
 #include "numeri.h"
 #include "testoletto.h"
 
@@ -186,10 +185,10 @@ QString TagImmagine(const QVariant &file, const QVariant &larghezza, const QVari
     return QStringLiteral("<img ") + src + misure + u'>';
 }
 
-QString CreaTagImg(const QString &cartellaSet, const QString &nImm)
+QString CreaTagImg(const QString &nImm, const QString &file)
 {
     QSize s;
-    if (const QString file = Make::trovaFile(cartellaSet + u'/' + nImm); !file.isEmpty())
+    if (!file.isEmpty())
         s = QImageReader(file).size();
     // An unreadable file measures -1 x -1: only a real size is written.
     const auto misura = [](int v) { return v > 0 ? QVariant(v) : QVariant(); };

@@ -78,6 +78,8 @@ enum class FormaTagImmagine {
 QString TagImmagine(const QVariant &file, const QVariant &larghezza, const QVariant &altezza,
                     FormaTagImmagine forma = FormaTagImmagine::Pagina);
 
-// The picture tag of a picture of the template set (a badge), with its real
-// size when the file can be measured, else with its source alone.
-QString CreaTagImg(const QString &cartellaSet, const QString &nImm);
+// The picture tag of a picture of the template set (a badge) named nImm,
+// with the real size of `file`, the set's file found for that name, when it
+// can be measured; else (no file, or one that cannot be read) with its
+// source alone.
+QString CreaTagImg(const QString &nImm, const QString &file);

@@ -527,8 +527,7 @@ namespace {
 class Passata {
 public:
     Passata(const Riga &riga, int livello, qint32 contatore, const Make::Interruzione &interrompi)
-        : m_riga(riga), m_prefisso(QStringLiteral("<<") + QString::number(livello) + u'-'),
-          m_contatore(QString::number(contatore)), m_interrompi(interrompi)
+        : m_riga(riga), m_prefisso(prefisso(livello)), m_numero(contatore), m_interrompi(interrompi)
     {
     }
 
@@ -558,8 +557,26 @@ private:
     void salta(qsizetype n);
     void togliFiniti();
 
+    // "<<" level "-": the merges of every article share the text.
+    static QString prefisso(int livello)
+    {
+        static const QString fissi[] = {QStringLiteral("<<1-"), QStringLiteral("<<2-"), QStringLiteral("<<3-")};
+        if (livello >= 1 && livello <= 3)
+            return fissi[livello - 1];
+        return QStringLiteral("<<") + QString::number(livello) + u'-';
+    }
+    // The counter's text, made when a tag asks for it.
+    const QString &contatore()
+    {
+        if (m_contatore.isNull())
+            m_contatore = QString::number(m_numero);
+        return m_contatore;
+    }
+
     const Riga &m_riga;
-    const QString m_prefisso, m_contatore;
+    const QString m_prefisso;
+    const qint32 m_numero;
+    QString m_contatore;
     const Make::Interruzione &m_interrompi;
     std::vector<Pezzo> m_pila;
     qsizetype m_daLeggere = 0;  // characters in the stack
@@ -694,7 +711,7 @@ Make::Esito Passata::esegui(const QString &testo, QString &risultato)
         const QString *valore = nullptr;
         if (lunghezzaNome <= CampiTabella::nomeMassimo) {
             const QStringView nome = leggi(m_prefisso.size(), lunghezzaNome);
-            valore = nome == contatoreNome ? &m_contatore : m_riga.valore(nome);
+            valore = nome == contatoreNome ? &contatore() : m_riga.valore(nome);
         }
         // A name that is no field, and a value that is the very tag that
         // named it (the department index waiting for the list pass), leave

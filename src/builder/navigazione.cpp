@@ -111,12 +111,6 @@ Navigazione::Navigazione(std::vector<Reparto> reparti, const QString &modelloEvi
     componi();
 }
 
-void Navigazione::setModelloEvidenza(const QString &m)
-{
-    m_evidenza = m;
-    componi();
-}
-
 int Navigazione::indice(const QString &ID) const
 {
     return m_perID.value(chiave(ID), -1);
@@ -128,8 +122,24 @@ void Navigazione::escludi(const std::vector<char> &esclusi)
     nuovi.resize(m_reparti.size(), 0);
     if (nuovi == m_esclusi)
         return;
+    // A line depends only on its department and the highlight: only the
+    // rows whose exclusion changes are composed again (an excluded row has
+    // none), then the whole menu. Rows off the tree have no lines.
+    for (const int i : m_ordine) {
+        const size_t k = size_t(i);
+        if (nuovi[k] == m_esclusi[k])
+            continue;
+        if (nuovi[k]) {
+            m_linee[k].clear();
+            m_lineeSel[k].clear();
+            m_opzioni[k].clear();
+            m_opzioniSel[k].clear();
+        } else {
+            linee(m_reparti[k], m_linee[k], m_lineeSel[k], m_opzioni[k], m_opzioniSel[k]);
+        }
+    }
     m_esclusi = std::move(nuovi);
-    componi();
+    componiMenu();
 }
 
 void Navigazione::indicizza()
@@ -206,7 +216,6 @@ void Navigazione::componi()
     m_lineeSel.assign(n, {});
     m_opzioni.assign(n, {});
     m_opzioniSel.assign(n, {});
-    m_inizioOpzione.assign(n, -1);
     // The lines of a shop of thousands of departments take some
     // milliseconds: parts of them are composed on threads of their own.
     const auto componiParte = [this](size_t da, size_t a) {
@@ -225,6 +234,12 @@ void Navigazione::componi()
     componiParte(0, m_ordine.size() / parti);
     for (std::future<void> &f : altre)
         f.get();
+    componiMenu();
+}
+
+void Navigazione::componiMenu()
+{
+    m_inizioOpzione.assign(m_reparti.size(), -1);
     m_menuIntero.clear();
     for (int i : m_ordine) {
         if (escluso(i))

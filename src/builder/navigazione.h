@@ -50,9 +50,6 @@ public:
     // "" for none.
     explicit Navigazione(std::vector<Reparto> reparti, const QString &modelloEvidenza = {});
 
-    const QString &ModelloEvidenza() const { return m_evidenza; }
-    void setModelloEvidenza(const QString &m);
-
     const std::vector<Reparto> &reparti() const { return m_reparti; }
     // Leaves the flagged rows (departments whose pages are not made) out of
     // the tree, the menu and the lists of sub-departments; a link to one
@@ -96,7 +93,10 @@ public:
 private:
     std::vector<char> visibili(const QString &ID, int indice, int livelliAperti) const;
     void indicizza();
+    // Every line, then the whole menu.
     void componi();
+    // The whole menu from the lines, the excluded rows left out.
+    void componiMenu();
     // The department's line in the tree and option in the menu, each as
     // it stands when not selected and when selected.
     void linee(const Reparto &r, QString &linea, QString &lineaSel, QString &opzione, QString &opzioneSel) const;

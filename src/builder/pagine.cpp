@@ -13,7 +13,6 @@
 #include "nomifile.h"
 #include "riga.h"
 #include "ringraziamento.h"
-#include "tabellespedizione.h"
 
 #include <QFile>
 
@@ -97,32 +96,27 @@ bool Elaborazione::pagamentoEsito()
 
 bool Elaborazione::ringraziamenti()
 {
-    const Spedizione::Pagamento pagamento = Spedizione::leggiPagamento(*m_stato.dbCatalogo);
-    if (!pagamento.presente)
-        return true;
     const QString modello = CartellaSet + QStringLiteral("/thankyou.htm");
     const QString temporaneo = m_stato.CartellaPagine + QStringLiteral("/thankyou.tmp");
     int numero = 0;
-    for (const int k : pagamento.metodiAttivi()) {
+    for (const MetodoAttivo &attivo : m_metodi) {
         ++numero;
         // The name is a folder of the shop's code folder: one that would
         // lead elsewhere is refused, and the page has no payment form.
-        QString metodo = pagamento.metodo[k - 1];
-        if (!metodo.trimmed().isEmpty() && !NomeSemplice(metodo)) {
-            m_messages.warning(QStringLiteral("Il metodo di pagamento '") + pagamento.nome[k - 1] +
-                               QStringLiteral("' indica come interfaccia '") + TestoLeggibile(metodo) +
+        const QString &metodo = attivo.cartella;
+        if (!attivo.interfaccia.trimmed().isEmpty() && metodo.isEmpty())
+            m_messages.warning(QStringLiteral("Il metodo di pagamento '") + attivo.nome +
+                               QStringLiteral("' indica come interfaccia '") + TestoLeggibile(attivo.interfaccia) +
                                QStringLiteral("', che non è il nome di una cartella dei codici del negozio: la sua "
                                               "pagina di ringraziamento non avrà il modulo di pagamento. Sceglierne "
                                               "l'interfaccia in \"Spese di spedizione\"."));
-            metodo.clear();
-        }
-        QString frammento = ReadEpg(m_stato.PercorsoNegozio, metodo);
+        QString frammento = ReadEpg(m_file, m_stato.PercorsoNegozio, metodo);
         if (frammento == ErroreEpg) {
             frammento.clear();
             m_messages.warning(QStringLiteral("Impossibile trovare il file '") + metodo + QStringLiteral(".epg'"));
         }
         // The form's target lands in an attribute value of the fragment.
-        const QString azione = ValoreAttributo(ReadEpgAction(m_stato.PercorsoNegozio, metodo, m_imp));
+        const QString azione = ValoreAttributo(ReadEpgAction(m_file, m_stato.PercorsoNegozio, metodo, m_imp));
         Riga &pagina = m_rigaHome;
         pagina.imposta(u"thankyou", frammento);
         pagina.imposta(u"java_PGAction", azione);
@@ -135,7 +129,7 @@ bool Elaborazione::ringraziamenti()
         QFile::remove(temporaneo);
         if (!fatto)
             return false;
-        for (const QString &file : SetPG(pagina, m_stato.PercorsoNegozio, metodo, m_stato.CartellaPagine,
+        for (const QString &file : SetPG(m_file, pagina, m_stato.PercorsoNegozio, metodo, m_stato.CartellaPagine,
                                          m_stato.CartellaScript, m_imp, m_messages))
             m_upload.aggiungi(file);
     }

@@ -12,9 +12,9 @@
 
 #include <vector>
 
-QString DatiPagine::percorsoModello(const Reparto &r) const
+QString PercorsoModello(const QString &cartellaSet, const Reparto &reparto)
 {
-    return cartellaSet + u'/' + r.modello + QStringLiteral(".htm");
+    return cartellaSet + u'/' + reparto.modello + QStringLiteral(".htm");
 }
 
 namespace {
@@ -61,7 +61,7 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     const int maxArticoli = articoliPerPagina(r);
     const int nPagine = NumeroPagine(r, nArticoli);
 
-    const QString percorsoModello = d.percorsoModello(r);
+    const QString percorsoModello = PercorsoModello(d.cartellaSet, r);
     const auto modello = d.modelli.constFind(percorsoModello);
     if (modello == d.modelli.constEnd() || !modello->trovato) {
         esito.errore = true;

@@ -30,14 +30,16 @@ struct DatiPagine {
     ContestoArticoli articolo;
     std::shared_ptr<const CampiTabella> campiPagina;
     Riga rigaNegozio;  // a page row holding the shop-wide fields
-    QHash<QString, Make::Modello> modelli;  // by path: set folder / model name ".htm"
+    QHash<QString, Make::Modello> modelli;  // by path, PercorsoModello
     QString cartellaSet, cartellaPagine;
     int livelliAperti = 1;
     bool percorsoReparti = false;
     bool elenco = false;  // the department index is shown
-
-    QString percorsoModello(const Reparto &r) const;
 };
+
+// The path of the department's model in the template set's folder: set
+// folder / model name ".htm".
+QString PercorsoModello(const QString &cartellaSet, const Reparto &reparto);
 
 // What a department leaves for the rest of the build.
 struct RisultatoReparto {

@@ -18,22 +18,11 @@ QString cartellaCodice(const QString &cartellaNegozio)
     return cartellaNegozio + QStringLiteral("/code");
 }
 
-// The file of the shop's code folder (or of a gateway's folder in it) that
-// a name from the catalogue or a settings file points at: an exact match,
-// else the same name in another letter case; empty when the folder has no
-// such file that may be read (a regular file of the shop, FileAmmessi).
-QString trova(const QString &cartellaNegozio, const QString &cartella, const QString &nome)
-{
-    FileAmmessi file;
-    file.esamina(cartella, cartellaNegozio);
-    return file.trova(cartella, nome);
-}
-
 // The gateway's settings in file order; false when the file cannot be read.
-bool leggiConf(const QString &cartellaNegozio, const QString &nome, std::vector<RigaConf> &righe)
+bool leggiConf(const FileAmmessi &file, const QString &cartellaNegozio, const QString &nome,
+               std::vector<RigaConf> &righe)
 {
-    const QString conf =
-        trova(cartellaNegozio, cartellaCodice(cartellaNegozio) + u'/' + nome, QStringLiteral("conf.ini"));
+    const QString conf = file.trova(cartellaCodice(cartellaNegozio) + u'/' + nome, QStringLiteral("conf.ini"));
     auto lette = conf.isEmpty() ? std::nullopt : ConfIni::leggi(conf);
     if (!lette)
         return false;
@@ -43,22 +32,23 @@ bool leggiConf(const QString &cartellaNegozio, const QString &nome, std::vector<
 
 } // namespace
 
-QString ReadEpg(const QString &cartellaNegozio, const QString &nome)
+QString ReadEpg(const FileAmmessi &file, const QString &cartellaNegozio, const QString &nome)
 {
     const QString n = nome.trimmed();
     if (n.isEmpty())
         return {};
-    const QString epg = trova(cartellaNegozio, cartellaCodice(cartellaNegozio), n + QStringLiteral(".epg"));
+    const QString epg = file.trova(cartellaCodice(cartellaNegozio), n + QStringLiteral(".epg"));
     const auto letto = epg.isEmpty() ? std::nullopt : TestoFile::leggi(epg);
     return letto ? letto->testo : ErroreEpg;
 }
 
-QString ReadEpgAction(const QString &cartellaNegozio, const QString &nome, const Impostazioni &imp)
+QString ReadEpgAction(const FileAmmessi &file, const QString &cartellaNegozio, const QString &nome,
+                      const Impostazioni &imp)
 {
     if (nome.trimmed().isEmpty())
         return {};
     std::vector<RigaConf> righe;
-    if (!leggiConf(cartellaNegozio, nome, righe))
+    if (!leggiConf(file, cartellaNegozio, nome, righe))
         return {};
     const QString perl = URLCGI(imp) + u'/';
     const QString codice = CodiceSito(imp) + QStringLiteral(".pl");
@@ -81,7 +71,7 @@ QString ReadEpgAction(const QString &cartellaNegozio, const QString &nome, const
     return risultato;
 }
 
-QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QString &nome,
+QStringList SetPG(const FileAmmessi &file, const Riga &pagina, const QString &cartellaNegozio, const QString &nome,
                   const QString &cartellaPagine, const QString &cartellaScript, const Impostazioni &imp,
                   Messages &messages)
 {
@@ -89,7 +79,7 @@ QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QStr
     if (nome.trimmed().isEmpty())
         return fatti;
     std::vector<RigaConf> righe;
-    if (!leggiConf(cartellaNegozio, nome, righe))
+    if (!leggiConf(file, cartellaNegozio, nome, righe))
         return fatti;
     const QString cartella = cartellaCodice(cartellaNegozio) + u'/' + nome;
     const Riga rigaScript = RigaPerPerl(pagina);
@@ -114,7 +104,7 @@ QStringList SetPG(const Riga &pagina, const QString &cartellaNegozio, const QStr
         // refused like a model that cannot be merged.
         bool fatto = false;
         if (NomeSemplice(valore)) {
-            const QString modello = trova(cartellaNegozio, cartella, valore + estensione);
+            const QString modello = file.trova(cartella, valore + estensione);
             if (modello.isEmpty())
                 messages.warning(Make::Modello{cartella + u'/' + valore + estensione}.avvisoMancante());
             else

@@ -584,21 +584,25 @@ CellaLetta LetturaDiretta::cella(int colonna) const
     return c;
 }
 
-QVariant LetturaDiretta::valore(int colonna) const
+QVariant CellaLetta::valore() const
 {
-    const CellaLetta c = cella(colonna);
-    switch (c.tipo) {
+    switch (tipo) {
     case SQLITE_INTEGER:
-        return qlonglong(c.intero);
+        return qlonglong(intero);
     case SQLITE_FLOAT:
-        return c.reale;
+        return reale;
     case SQLITE_BLOB:
-        return QByteArray(c.byte, c.lunghezza);
+        return QByteArray(byte, lunghezza);
     case SQLITE_NULL:
         return {};
     default:
-        return QString::fromUtf8(c.byte, c.lunghezza);
+        return QString::fromUtf8(byte, lunghezza);
     }
+}
+
+QVariant LetturaDiretta::valore(int colonna) const
+{
+    return cella(colonna).valore();
 }
 
 bool LetturaDiretta::nullo(int colonna) const

@@ -150,14 +150,17 @@ struct CellaLetta {
     double reale = 0;
     const char *byte = nullptr;
     int lunghezza = 0;
+
+    // The stored value as the query layer gives it: a number, a text, the
+    // blob's bytes, or Null.
+    QVariant valore() const;
 };
 
 // A query read straight from the engine, one row after another: for
 // reading many rows, each of which the query layer would first copy value
 // by value into its own cache. The values are read as the query layer
-// reads them (text decoded from the file's UTF-8), or with the engine's
-// functions (sqlite3_column_*) on istruzione(); failures throw the DbError
-// the query layer's would.
+// reads them (text decoded from the file's UTF-8), or as the engine stores
+// them (cella); failures throw the DbError the query layer's would.
 class LetturaDiretta {
 public:
     LetturaDiretta(Database &db, const QString &sql);
@@ -170,7 +173,6 @@ public:
     // Runs the query again from its start, its parameter (the one "?") set
     // to this text.
     void riparti(const QString &parametro);
-    sqlite3_stmt *istruzione() const { return m_st; }
     int colonne() const;
     // A column's name as the query layer gives it.
     QString nome(int colonna) const;

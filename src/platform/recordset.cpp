@@ -182,16 +182,7 @@ QVariant Recordset::fromStorage(const ColumnInfo *c, const CellaLetta &v)
     if (c && c->known && v.tipo == SQLITE_FLOAT && (c->type == FieldType::Single || c->type == FieldType::Double))
         return v.reale;
     // Any other pair through the stored value.
-    QVariant memorizzato;
-    if (v.tipo == SQLITE_INTEGER)
-        memorizzato = qlonglong(v.intero);
-    else if (v.tipo == SQLITE_FLOAT)
-        memorizzato = v.reale;
-    else if (v.tipo == SQLITE_BLOB)
-        memorizzato = QByteArray(v.byte, v.lunghezza);
-    else
-        memorizzato = QString::fromUtf8(v.byte, v.lunghezza);
-    return fromStorage(c, memorizzato);
+    return fromStorage(c, v.valore());
 }
 
 bool Recordset::sameValue(const QVariant &a, const QVariant &b)
@@ -255,7 +246,7 @@ void Recordset::load()
         LetturaDiretta l(*m_db, sql);
         colonne(l.colonne(), [&](int i) { return l.nome(i); });
         while (l.prossima())
-            riga(first ? l.valore(0).toLongLong() : 0,
+            riga(first ? l.cella(0).intero : 0,
                  [&](int i) { return fromStorage(set->columns[size_t(i - first)], l.cella(i)); });
     } else {
         QSqlQuery q = m_db->run(sql, m_params);
@@ -314,7 +305,7 @@ int Recordset::absolutePosition() const
     return n;
 }
 
-static DbError noCurrent()
+DbError Recordset::noCurrent()
 {
     return DbError(DbErr::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
 }

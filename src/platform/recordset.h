@@ -103,6 +103,8 @@ public:
     static QVariant fromStorage(const ColumnInfo *c, const CellaLetta &v);
     // Text comparison as the catalogue does it: letter case aside.
     static bool sameValue(const QVariant &a, const QVariant &b);
+    // The error of a read or a move that needs a current row.
+    static DbError noCurrent();
 
 private:
     struct Row {

@@ -88,9 +88,10 @@ int rimuovi(const QString &cartella)
     int n = 0;
     const QByteArray fine = QByteArray(suffisso.data(), suffisso.size());
     while (const dirent *e = ::readdir(d)) {
+        // eTemporaneo's rule on the name's bytes: its start and end are ASCII.
         const QByteArrayView voce(e->d_name);
         if (voce.size() > fine.size() && voce.startsWith('.') && voce.endsWith(fine) &&
-            eTemporaneo(QFile::decodeName(e->d_name)) && ::unlinkat(fd, e->d_name, 0) == 0)
+            ::unlinkat(fd, e->d_name, 0) == 0)
             ++n;
     }
     ::closedir(d);

@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <QSqlQuery>
 #include <QFile>
-#include <sqlite3.h>
 
 namespace {
 
@@ -33,9 +32,8 @@ void rinumera(Database &db, const QString &table, const QString &order)
     std::vector<std::pair<qint64, qint64>> cambi;  // rowid, new order
     qint64 nuovo = 100;
     for (; q.prossima(); nuovo += 5) {
-        sqlite3_stmt *riga = q.istruzione();
-        if (sqlite3_column_type(riga, 1) == SQLITE_NULL || sqlite3_column_int64(riga, 1) != nuovo)
-            cambi.emplace_back(sqlite3_column_int64(riga, 0), nuovo);
+        if (q.nullo(1) || q.cella(1).intero != nuovo)
+            cambi.emplace_back(q.cella(0).intero, nuovo);
     }
     if (cambi.empty())
         return;

@@ -55,11 +55,13 @@ public:
     // Closes every data source.
     void chiudi();
 
-    static QString sqlCategorie() { return QStringLiteral("SELECT * FROM categorie ORDER BY livello, ordinamento"); }
+    // The departments' order: the tree's, level by level.
+    static QString ordineCategorie() { return QStringLiteral("livello, ordinamento"); }
+    static QString sqlCategorie() { return QStringLiteral("SELECT * FROM categorie ORDER BY ") + ordineCategorie(); }
     static QString sqlArticoli() { return QStringLiteral("SELECT * FROM articoli WHERE catID=? ORDER BY ordinamento"); }
     static QString sqlFratelli()
     {
-        return QStringLiteral("SELECT * FROM categorie WHERE genitore=? ORDER BY livello, ordinamento");
+        return QStringLiteral("SELECT * FROM categorie WHERE genitore=? ORDER BY ") + ordineCategorie();
     }
 
 signals:

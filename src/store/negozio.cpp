@@ -327,13 +327,13 @@ void Negozio::CaricaReparti(bool dalDatabase)
     std::vector<AlberoReparti::Reparto> reparti;
     if (dalDatabase) {
         // Only the fields the tree shows, read straight from the engine.
-        LetturaDiretta l(*state.dbCatalogo, QStringLiteral("SELECT ID, titolo, genitore FROM categorie ORDER BY livello, "
-                                                           "ordinamento"));
+        LetturaDiretta l(*state.dbCatalogo, QStringLiteral("SELECT ID, titolo, genitore FROM categorie ORDER BY ") +
+                                                DatiPrincipali::ordineCategorie());
         while (l.prossima())
             reparti.push_back({l.testo(0), l.testo(1), l.nullo(2) ? std::nullopt : std::optional<QString>(l.testo(2))});
         // A catalogue without departments is damaged.
         if (reparti.empty())
-            throw DbError(DbErr::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
+            throw Recordset::noCurrent();
     } else {
         Recordset rs = m_dati.dataCategorie.recordset().clone();
         rs.moveFirst();

@@ -85,7 +85,10 @@ void TestDatiOrdine::file()
     QFETCH(QByteArray, atteso);
     ShopState stato;
     stato.FormatoDecimali1 = decimali;
-    QCOMPARE(DatiOrdine(righe, stato), atteso);
+    QByteArray lista = IntestazioneDatiOrdine();
+    for (const RigaDatiOrdine &r : righe)
+        AggiungiDatiOrdine(lista, r, stato);
+    QCOMPARE(lista, atteso);
 }
 
 // The purchase call carries CartArticolo's text inside a "javascript:"

@@ -53,8 +53,7 @@ private slots:
                            QString::fromLatin1(r.id), QString::fromLatin1(r.titolo),
                            r.immagine1 ? QVariant(QString::fromLatin1(r.immagine1)) : QVariant()});
         }
-        m_nav = std::make_unique<Navigazione>(LeggiReparti(*m_db));
-        m_nav->setModelloEvidenza(QStringLiteral("<font color=\"#FF0000\">###</font>"));
+        m_nav = std::make_unique<Navigazione>(LeggiReparti(*m_db), QStringLiteral("<font color=\"#FF0000\">###</font>"));
     }
 
     void pageFile()
@@ -178,6 +177,41 @@ private slots:
         QString albero, menu;
         nav.Menu("c", {"c"}, albero, menu);
         QCOMPARE(menu.count("<option"), 1);
+    }
+
+    void esclusioni()
+    {
+        // Exclusions changed one after another leave the navigation as
+        // made at once with the last: a department let in again gets its
+        // lines back.
+        const auto pagine = [](const Navigazione &nav) {
+            const int n = int(nav.reparti().size());
+            QStringList testi;
+            for (int i = -1; i < n; ++i) {
+                QString albero, menu;
+                nav.Menu(i, std::vector<char>(size_t(n), 1), albero, menu);
+                testi << albero << menu;
+                if (i >= 0)
+                    testi << nav.MakeSottoreparti(nav.reparti()[size_t(i)].ID)
+                          << nav.MakePercorsoTitolo(nav.reparti()[size_t(i)].ID);
+            }
+            return testi;
+        };
+        const size_t n = m_nav->reparti().size();
+        std::vector<char> cat1(n, 0), cat11(n, 0), nessuno(n, 0);
+        cat1[size_t(m_nav->indice("cat1"))] = 1;
+        cat11[size_t(m_nav->indice("cat11"))] = 1;
+        cat11[size_t(m_nav->indice("cat31"))] = 1;
+        const QString evidenza = QStringLiteral("<b>###</b>");
+        Navigazione nav(m_nav->reparti(), evidenza);
+        for (const auto &esclusi : {cat1, cat11, nessuno}) {
+            nav.escludi(esclusi);
+            Navigazione fresca(m_nav->reparti(), evidenza);
+            fresca.escludi(esclusi);
+            QCOMPARE(pagine(nav), pagine(fresca));
+            // Nothing links an excluded department.
+            QCOMPARE(pagine(nav).join("").contains("\"cat11.htm\""), !esclusi[size_t(m_nav->indice("cat11"))]);
+        }
     }
 };
 

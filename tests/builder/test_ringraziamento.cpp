@@ -5,6 +5,7 @@
 #include "home.h"
 #include "make.h"
 #include "ringraziamento.h"
+#include "risorse.h"
 
 #include "database.h"
 #include "scriptedmessages.h"
@@ -15,6 +16,17 @@
 #include <QtTest>
 
 namespace {
+
+// The shop's files as a build examines them: its code folder and the
+// folders of the gateways named.
+FileAmmessi esaminati(const QString &negozio, const QStringList &gateway = {})
+{
+    FileAmmessi file;
+    file.esamina(negozio + "/code", negozio);
+    for (const QString &g : gateway)
+        file.esamina(negozio + "/code/" + g, negozio);
+    return file;
+}
 
 } // namespace
 
@@ -116,18 +128,20 @@ private slots:
         scrivi(m_negozio + "/code/prova/conf.ini", conf);
         Impostazioni imp = m_imp;
         imp.chkNT = nt;
-        QTEST(ReadEpgAction(m_negozio, "prova", imp), "azione");
-        QCOMPARE(ReadEpgAction(m_negozio, "  ", imp), QString());
-        QCOMPARE(ReadEpgAction(m_negozio, "manca", imp), QString());
+        const FileAmmessi file = esaminati(m_negozio, {"prova", "  ", "manca"});
+        QTEST(ReadEpgAction(file, m_negozio, "prova", imp), "azione");
+        QCOMPARE(ReadEpgAction(file, m_negozio, "  ", imp), QString());
+        QCOMPARE(ReadEpgAction(file, m_negozio, "manca", imp), QString());
     }
 
     void frammento()
     {
         scrivi(m_negozio + "/code/Banca.epg", "<p>\xC3\xA8</p>");
-        QCOMPARE(ReadEpg(m_negozio, " Banca "), QString("<p>è</p>"));
-        QCOMPARE(ReadEpg(m_negozio, "banca"), QString("<p>è</p>"));  // letter case aside
-        QCOMPARE(ReadEpg(m_negozio, ""), QString());
-        QCOMPARE(ReadEpg(m_negozio, "manca"), ErroreEpg);
+        const FileAmmessi file = esaminati(m_negozio);
+        QCOMPARE(ReadEpg(file, m_negozio, " Banca "), QString("<p>è</p>"));
+        QCOMPARE(ReadEpg(file, m_negozio, "banca"), QString("<p>è</p>"));  // letter case aside
+        QCOMPARE(ReadEpg(file, m_negozio, ""), QString());
+        QCOMPARE(ReadEpg(file, m_negozio, "manca"), ErroreEpg);
     }
 
     void fileServer_data()
@@ -157,7 +171,7 @@ private slots:
         pagina.imposta(u"IDnegozio", CodiceSito(m_imp));
         ScriptedMessages msg;
         const QStringList r =
-            SetPG(pagina, m_negozio, "gw", m_negozio + "/online", m_negozio + "/scripts", [&] {
+            SetPG(esaminati(m_negozio, {"gw"}), pagina, m_negozio, "gw", m_negozio + "/online", m_negozio + "/scripts", [&] {
                 Impostazioni i = m_imp;
                 i.chkNT = nt;
                 return i;

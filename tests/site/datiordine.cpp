@@ -36,7 +36,7 @@ int main(int argc, char **argv)
     }
     ShopState stato;
     stato.FormatoDecimali1 = dati.value(QStringLiteral("decimali")).toString(QStringLiteral("0.00"));
-    QList<RigaDatiOrdine> righe;
+    QByteArray lista = IntestazioneDatiOrdine();
     for (const QJsonValue &v : dati.value(QStringLiteral("righe")).toArray()) {
         const QJsonObject o = v.toObject();
         RigaDatiOrdine r;
@@ -56,11 +56,11 @@ int main(int argc, char **argv)
                                       float(x.value(QStringLiteral("peso")).toDouble())});
             }
         }
-        righe.append(r);
+        AggiungiDatiOrdine(lista, r, stato);
     }
     QFile out;
     if (!out.open(stdout, QIODevice::WriteOnly))
         return 2;
-    out.write(DatiOrdine(righe, stato));
+    out.write(lista);
     return 0;
 }
