@@ -28,6 +28,7 @@
 #include <set>
 #include <sys/select.h>
 #include <sys/socket.h>
+#include <tuple>
 #include <unistd.h>
 
 QString RigaProtocolloVisibile(const QString &riga)
@@ -333,8 +334,7 @@ private:
     {
         DatiFirewall d;
         d.firewall = firewall;
-        d.host = host;
-        d.porta = porta;
+        std::tie(d.host, d.porta) = server();
         d.attese = attese;
         d.fermo = [this] { return m_interrotto.load(); };
         d.riga = [this](const QString &r) { riga(r, false); };
@@ -408,6 +408,19 @@ private:
     // A host given as host:port keeps its own port.
     static bool haPorta(const QString &h) { return h.count(u':') == 1 && !h.endsWith(u':'); }
 
+    // The server's name and port, a host given as host:port split once.
+    std::pair<QString, int> server() const
+    {
+        if (haPorta(host)) {
+            const qsizetype duepunti = host.indexOf(u':');
+            bool numero = false;
+            const int suaPorta = host.mid(duepunti + 1).toInt(&numero);
+            if (numero && suaPorta > 0 && suaPorta <= 65535)
+                return {host.left(duepunti), suaPorta};
+        }
+        return {host, porta};
+    }
+
     void impostaComuni()
     {
         curl_easy_reset(m_easy);
@@ -455,10 +468,12 @@ private:
             }
             break;
         }
-        case TipoFirewall::ProxyUser:
+        case TipoFirewall::ProxyUser: {
             // The firewall takes the server's address with the user name.
-            utente = user + u'@' + host + (porta != 21 && !haPorta(host) ? u':' + QString::number(porta) : QString());
+            const auto [nome, portaServer] = server();
+            utente = user + u'@' + HostPerFirewall(nome, portaServer);
             break;
+        }
         case TipoFirewall::SimplePipe: {
             const QByteArray verso = QByteArray("::") + fw.host.trimmed().toUtf8() + ':' + QByteArray::number(fw.porta);
             m_connectTo = curl_slist_append(nullptr, verso.constData());

@@ -322,14 +322,17 @@ void TestFtp::throughFirewallGateway_data()
     QTest::addColumn<int>("tipo");
     QTest::addColumn<bool>("attiva");
     QTest::addColumn<bool>("accessoFirewall");
+    QTest::addColumn<bool>("portaNelNome");
     for (const auto &[comando, tipo] : {std::pair{"SITE", TipoFirewall::ProxySite},
                                         std::pair{"PROXY", TipoFirewall::ProxyProxy},
                                         std::pair{"OPEN", TipoFirewall::ProxyOpen}})
         for (bool attiva : {false, true})
             QTest::addRow("Proxy %s, %s", comando, attiva ? "active" : "passive")
-                << QString::fromLatin1(comando) << int(tipo) << attiva << true;
+                << QString::fromLatin1(comando) << int(tipo) << attiva << true << false;
     QTest::newRow("Proxy SITE without a firewall login")
-        << "SITE" << int(TipoFirewall::ProxySite) << false << false;
+        << "SITE" << int(TipoFirewall::ProxySite) << false << false << false;
+    QTest::newRow("Proxy SITE, host given as name:port")
+        << "SITE" << int(TipoFirewall::ProxySite) << false << true << true;
 }
 
 // The firewalls that want their own login and then the server's name by a
@@ -337,13 +340,15 @@ void TestFtp::throughFirewallGateway_data()
 // through it, and everything after the login works as on a direct
 // connection, in passive and active mode. The server's name is known only
 // to the firewall, and no data connection reaches the server but through
-// the firewall; neither password is ever shown.
+// the firewall; neither password is ever shown. A host given as
+// "name:port" keeps its own port, whatever the port setting says.
 void TestFtp::throughFirewallGateway()
 {
     QFETCH(QString, comando);
     QFETCH(int, tipo);
     QFETCH(bool, attiva);
     QFETCH(bool, accessoFirewall);
+    QFETCH(bool, portaNelNome);
     QTemporaryDir radice, cartella;
     ServerFtp s(radice.path());
     QVERIFY(s.avviato());
@@ -358,6 +363,10 @@ void TestFtp::throughFirewallGateway()
     QStringList righe;
     auto c = componente(s, &righe);
     c->host = QStringLiteral("ftp.negozio.invalid");
+    if (portaNelNome) {
+        c->host += u':' + QString::number(s.porta());
+        c->porta = 2200;
+    }
     c->attiva = attiva;
     c->firewall = {tipo, QStringLiteral("127.0.0.1"), firewall.porta(), o.utente, o.password};
     QStringList elenco;
@@ -472,11 +481,14 @@ void TestFtp::throughSocksProxy_data()
     QTest::addColumn<int>("tipo");
     QTest::addColumn<bool>("attiva");
     QTest::addColumn<bool>("conBind");
-    for (int tipo : {int(TipoFirewall::Socks4), int(TipoFirewall::Socks5)})
+    QTest::addColumn<bool>("portaNelNome");
+    for (int tipo : {int(TipoFirewall::Socks4), int(TipoFirewall::Socks5)}) {
+        const int versione = tipo == int(TipoFirewall::Socks4) ? 4 : 5;
         for (bool attiva : {false, true})
-            QTest::addRow("Socks %d, %s", tipo == int(TipoFirewall::Socks4) ? 4 : 5, attiva ? "active" : "passive")
-                << tipo << attiva << true;
-    QTest::newRow("Socks 5, active, BIND refused by the proxy") << int(TipoFirewall::Socks5) << true << false;
+            QTest::addRow("Socks %d, %s", versione, attiva ? "active" : "passive") << tipo << attiva << true << false;
+        QTest::addRow("Socks %d, active, host given as address:port", versione) << tipo << true << true << true;
+    }
+    QTest::newRow("Socks 5, active, BIND refused by the proxy") << int(TipoFirewall::Socks5) << true << false << false;
 }
 
 // The Socks firewall types reach the server through a real proxy (Debian's
@@ -484,11 +496,13 @@ void TestFtp::throughSocksProxy_data()
 // takes data connections only with the address its control connection
 // comes from: every data connection, passive or active (the proxy's BIND),
 // goes through the proxy. With the proxy gone, nothing reaches the server.
+// A host given as "address:port" keeps its own port.
 void TestFtp::throughSocksProxy()
 {
     QFETCH(int, tipo);
     QFETCH(bool, attiva);
     QFETCH(bool, conBind);
+    QFETCH(bool, portaNelNome);
     if (!ProxySocks::installato())
         QSKIP("dante-server is not installed (scripts/install-deps installs it)");
     QTemporaryDir radice, cartella;
@@ -502,6 +516,10 @@ void TestFtp::throughSocksProxy()
     QStringList righe;
     auto connetti = [&] {
         auto c = componente(s, &righe);
+        if (portaNelNome) {
+            c->host += u':' + QString::number(s.porta());
+            c->porta = 2200;
+        }
         c->attiva = attiva;
         c->firewall = {tipo, QStringLiteral("127.0.0.1"), proxy.porta(), {}, {}};
         return c;
