@@ -1,5 +1,4 @@
 #include "firewallftp.h"
-#include "nomifile.h"
 
 #include <QRegularExpression>
 #include <arpa/inet.h>
@@ -379,15 +378,6 @@ const char *VerboFirewall(int tipo)
     }
 }
 
-// A text that goes into a command line must not end it or start another.
-RisultatoFtp controllaTesto(const QString &testo, const QString &cosa)
-{
-    if (!HaCaratteriDiControllo(testo))
-        return {};
-    return {CodiceFtp::NomeNonValido,
-            QStringLiteral("%1 contiene un a capo o un altro carattere non ammesso: correggerlo.").arg(cosa), {}};
-}
-
 } // namespace
 
 RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewall &saluto)
@@ -395,7 +385,7 @@ RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewa
     for (const auto &[testo, cosa] : {std::pair{d.firewall.user, QStringLiteral("Il nome utente del firewall")},
                                       std::pair{d.firewall.password, QStringLiteral("La password del firewall")},
                                       std::pair{d.host, QStringLiteral("Il nome dell'host")}})
-        if (RisultatoFtp r = controllaTesto(testo, cosa); !r.riuscito())
+        if (RisultatoFtp r = ControllaTestoComando(testo, cosa); !r.riuscito())
             return r;
     DialogoFtp dialogo(d, presa);
     if (RisultatoFtp r = dialogo.connetti(QStringLiteral("firewall")); !r.riuscito())
@@ -675,7 +665,7 @@ RisultatoFtp RichiestaSocks(const DatiFirewall &d, Presa &presa, int comando, so
 
 RisultatoFtp ConnessioneSocks(const DatiFirewall &d, Presa &presa)
 {
-    if (RisultatoFtp r = controllaTesto(d.host, QStringLiteral("Il nome dell'host")); !r.riuscito())
+    if (RisultatoFtp r = ControllaTestoComando(d.host, QStringLiteral("Il nome dell'host")); !r.riuscito())
         return r;
     sockaddr_storage legato{};
     return RichiestaSocks(d, presa, 1, legato);

@@ -38,6 +38,14 @@ QString RigaProtocolloVisibile(const QString &riga)
     return riga;
 }
 
+RisultatoFtp ControllaTestoComando(const QString &testo, const QString &cosa)
+{
+    if (!HaCaratteriDiControllo(testo))
+        return {};
+    return {CodiceFtp::NomeNonValido,
+            QStringLiteral("%1 contiene un a capo o un altro carattere non ammesso: correggerlo.").arg(cosa), {}};
+}
+
 namespace {
 
 struct InizioCurl {
@@ -232,12 +240,12 @@ public:
     {
         if (RisultatoFtp r = nomeAmmesso(nome); !r.riuscito())
             return r;
-        return comando(QStringLiteral("MKD ") + nome);
+        return comandoAmmesso(QStringLiteral("MKD ") + nome);
     }
 
     RisultatoFtp annunciaLunghezza(qint64 lunghezza) override
     {
-        return comando(QStringLiteral("ALLO ") + QString::number(lunghezza));
+        return comandoAmmesso(QStringLiteral("ALLO ") + QString::number(lunghezza));
     }
 
     RisultatoFtp invia(const QString &percorsoLocale, const QString &nomeRemoto, bool accoda) override
@@ -267,8 +275,7 @@ public:
     {
         if (RisultatoFtp r = nomeAmmesso(testo); !r.riuscito())
             return r;
-        m_comando = testo;
-        return esegui(Operazione::Comando, m_cartella);
+        return comandoAmmesso(testo);
     }
 
     RisultatoFtp elenca(bool soloNomi) override
@@ -302,14 +309,17 @@ public:
 private:
     enum class Operazione { Cartella, Comando, Invio, Elenco, Uscita };
 
+    // A command line already checked.
+    RisultatoFtp comandoAmmesso(const QString &testo)
+    {
+        m_comando = testo;
+        return esegui(Operazione::Comando, m_cartella);
+    }
+
     // No command line is built from a name that would end it early.
     static RisultatoFtp nomeAmmesso(const QString &nome)
     {
-        if (!HaCaratteriDiControllo(nome))
-            return {};
-        return {CodiceFtp::NomeNonValido,
-                QStringLiteral("Il nome '%1' contiene un a capo o un altro carattere non ammesso.").arg(TestoLeggibile(nome)),
-                {}};
+        return ControllaTestoComando(nome, QStringLiteral("Il nome '%1'").arg(TestoLeggibile(nome)));
     }
 
     // Whether libcurl reaches the server through the relay: the firewalls
