@@ -83,34 +83,13 @@ EsitoPresa Presa::connetti(const QString &host, int porta, int ms)
         return EsitoPresa::HostSconosciuto;
     EsitoPresa esito = EsitoPresa::Irraggiungibile;
     for (addrinfo *a = indirizzi; a; a = a->ai_next) {
-        const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd < 0)
-            continue;
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-        senzaAttese(fd);
-        if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
-            esito = EsitoPresa::Fatto;
+        sockaddr_storage indirizzo{};
+        std::memcpy(&indirizzo, a->ai_addr, std::min<size_t>(a->ai_addrlen, sizeof indirizzo));
+        esito = connetti(indirizzo, millisecondiDa(fine));
+        if (esito == EsitoPresa::Fatto || esito == EsitoPresa::Fermato || esito == EsitoPresa::Scaduto)
             break;
-        }
-        if (errno != EINPROGRESS)
-            continue;
-        esito = attendi(POLLOUT, millisecondiDa(fine));
-        if (esito != EsitoPresa::Fatto)
-            break;
-        int errore = 0;
-        socklen_t n = sizeof errore;
-        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &errore, &n);
-        if (errore == 0)
-            break;
-        esito = EsitoPresa::Irraggiungibile;
     }
     ::freeaddrinfo(indirizzi);
-    if (esito != EsitoPresa::Fatto && m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
     return esito;
 }
 
@@ -122,17 +101,18 @@ EsitoPresa Presa::connetti(const sockaddr_storage &indirizzo, int ms)
     if (m_fd < 0)
         return EsitoPresa::Irraggiungibile;
     senzaAttese(m_fd);
-    if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&indirizzo), LunghezzaDi(indirizzo)) == 0)
-        return EsitoPresa::Fatto;
-    if (errno != EINPROGRESS)
-        return EsitoPresa::Irraggiungibile;
-    const EsitoPresa e = attendi(POLLOUT, ms);
-    if (e != EsitoPresa::Fatto)
-        return e;
+    EsitoPresa esito = EsitoPresa::Fatto;
+    if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&indirizzo), LunghezzaDi(indirizzo)) != 0)
+        esito = errno == EINPROGRESS ? attendi(POLLOUT, ms) : EsitoPresa::Irraggiungibile;
     int errore = 0;
     socklen_t n = sizeof errore;
-    ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &errore, &n);
-    return errore == 0 ? EsitoPresa::Fatto : EsitoPresa::Irraggiungibile;
+    if (esito == EsitoPresa::Fatto && (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &errore, &n) != 0 || errore != 0))
+        esito = EsitoPresa::Irraggiungibile;
+    if (esito != EsitoPresa::Fatto) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    return esito;
 }
 
 EsitoPresa Presa::invia(const QByteArray &dati, int ms)

@@ -29,8 +29,10 @@ public:
     int fd() const { return m_fd; }
     // Gives the socket away: the caller closes it from then on.
     int rilascia();
-    // Resolves the host and connects to the first address that answers.
+    // Resolves the host and connects to the first address that answers,
+    // all within ms.
     EsitoPresa connetti(const QString &host, int porta, int ms);
+    // Connects to one address; on failure the presa holds no socket.
     EsitoPresa connetti(const sockaddr_storage &indirizzo, int ms);
     EsitoPresa invia(const QByteArray &dati, int ms);
     // Exactly n bytes.
