@@ -178,19 +178,21 @@ EsitoPresa Presa::riga(QByteArray &testo, int ms)
     return EsitoPresa::Fatto;
 }
 
-sockaddr_storage Presa::locale() const
+sockaddr_storage IndirizzoLocale(int fd)
 {
     sockaddr_storage a{};
     socklen_t n = sizeof a;
-    ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &n);
+    if (::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &n) != 0)
+        a = {};
     return a;
 }
 
-sockaddr_storage Presa::remoto() const
+sockaddr_storage IndirizzoRemoto(int fd)
 {
     sockaddr_storage a{};
     socklen_t n = sizeof a;
-    ::getpeername(m_fd, reinterpret_cast<sockaddr *>(&a), &n);
+    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&a), &n) != 0)
+        a = {};
     return a;
 }
 
@@ -553,7 +555,7 @@ private:
             memcpy(&v6.sin6_addr, dati.constData(), 16);
         } else {
             // A name: the proxy's own address stands for it.
-            indirizzo = m_p.remoto();
+            indirizzo = IndirizzoRemoto(m_p.fd());
         }
         ImpostaPorta(indirizzo, quint8(dati[lunghezza]) << 8 | quint8(dati[lunghezza + 1]));
         return {};
@@ -657,7 +659,7 @@ RisultatoFtp AttesaSocks(const DatiFirewall &d, Presa &presa, sockaddr_storage &
         return r;
     if (Qualsiasi(indirizzo)) {
         const int porta = PortaDi(indirizzo);
-        indirizzo = presa.remoto();
+        indirizzo = IndirizzoRemoto(presa.fd());
         ImpostaPorta(indirizzo, porta);
     }
     return {};

@@ -39,9 +39,6 @@ public:
     EsitoPresa ricevi(qsizetype n, QByteArray &dati, int ms);
     // One line up to LF, without its CR LF; at most 8 KiB.
     EsitoPresa riga(QByteArray &testo, int ms);
-    // The two ends' addresses.
-    sockaddr_storage locale() const;
-    sockaddr_storage remoto() const;
 
 private:
     EsitoPresa attendi(short evento, int ms);
@@ -94,6 +91,11 @@ RisultatoFtp ArrivoSocks(const DatiFirewall &d, Presa &presa);
 // A TCP socket whose small writes go at once: a command or a reply passed
 // on waits for no acknowledgement (Nagle's algorithm off).
 void senzaAttese(int fd);
+
+// A socket's own address and its other end's; an address of family
+// AF_UNSPEC when it has none.
+sockaddr_storage IndirizzoLocale(int fd);
+sockaddr_storage IndirizzoRemoto(int fd);
 
 // An address as text, [v6]:port or v4:port.
 QString TestoIndirizzo(const sockaddr_storage &a);

@@ -71,10 +71,8 @@ QByteArray comeNelKernel(const sockaddr_storage &a)
 // to check against, and the connection is taken.
 bool daQuestoProcesso(int fd)
 {
-    sockaddr_storage qui{}, altro{};
-    socklen_t n = sizeof qui, m = sizeof altro;
-    if (::getsockname(fd, reinterpret_cast<sockaddr *>(&qui), &n) != 0
-        || ::getpeername(fd, reinterpret_cast<sockaddr *>(&altro), &m) != 0)
+    const sockaddr_storage qui = IndirizzoLocale(fd), altro = IndirizzoRemoto(fd);
+    if (qui.ss_family == AF_UNSPEC || altro.ss_family == AF_UNSPEC)
         return false;
     QFile tabella(QString::fromLatin1(qui.ss_family == AF_INET6 ? "/proc/net/tcp6" : "/proc/net/tcp"));
     if (!tabella.open(QIODevice::ReadOnly))
@@ -115,9 +113,8 @@ int ascolta(sockaddr_storage &dove)
 {
     ImpostaPorta(dove, 0);
     const int fd = ::socket(dove.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    socklen_t n = sizeof dove;
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&dove), LunghezzaDi(dove)) != 0 || ::listen(fd, 4) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr *>(&dove), &n) != 0) {
+        || (dove = IndirizzoLocale(fd)).ss_family == AF_UNSPEC) {
         if (fd >= 0)
             ::close(fd);
         return -1;
@@ -383,10 +380,8 @@ void PonteFtp::accetta()
     ::fcntl(t->b, F_SETFL, ::fcntl(t->b, F_GETFL) | O_NONBLOCK);
     t->controllo = true;
     t->versoA = consegna.second;
-    socklen_t n = sizeof t->firewall;
-    ::getpeername(t->b, reinterpret_cast<sockaddr *>(&t->firewall), &n);
-    n = sizeof t->locale;
-    ::getsockname(t->b, reinterpret_cast<sockaddr *>(&t->locale), &n);
+    t->firewall = IndirizzoRemoto(t->b);
+    t->locale = IndirizzoLocale(t->b);
     m_tubi.push_back(std::move(t));
 }
 
