@@ -196,15 +196,19 @@ sockaddr_storage IndirizzoRemoto(int fd)
     return a;
 }
 
-QString TestoIndirizzo(const sockaddr_storage &a)
+QString TestoIp(const sockaddr_storage &a)
 {
     char testo[INET6_ADDRSTRLEN] = {};
-    if (a.ss_family == AF_INET6) {
+    if (a.ss_family == AF_INET6)
         ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 &>(a).sin6_addr, testo, sizeof testo);
-        return QStringLiteral("[%1]:%2").arg(QString::fromLatin1(testo)).arg(PortaDi(a));
-    }
-    ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in &>(a).sin_addr, testo, sizeof testo);
-    return QStringLiteral("%1:%2").arg(QString::fromLatin1(testo)).arg(PortaDi(a));
+    else
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in &>(a).sin_addr, testo, sizeof testo);
+    return QString::fromLatin1(testo);
+}
+
+QString TestoIndirizzo(const sockaddr_storage &a)
+{
+    return (a.ss_family == AF_INET6 ? u'[' + TestoIp(a) + u']' : TestoIp(a)) + u':' + QString::number(PortaDi(a));
 }
 
 int PortaDi(const sockaddr_storage &a)

@@ -97,7 +97,8 @@ void senzaAttese(int fd);
 sockaddr_storage IndirizzoLocale(int fd);
 sockaddr_storage IndirizzoRemoto(int fd);
 
-// An address as text, [v6]:port or v4:port.
+// An address as text: the IP alone, and [v6]:port or v4:port.
+QString TestoIp(const sockaddr_storage &a);
 QString TestoIndirizzo(const sockaddr_storage &a);
 int PortaDi(const sockaddr_storage &a);
 void ImpostaPorta(sockaddr_storage &a, int porta);

@@ -122,16 +122,6 @@ int ascolta(sockaddr_storage &dove)
     return fd;
 }
 
-QByteArray testoIp(const sockaddr_storage &a)
-{
-    char testo[INET6_ADDRSTRLEN] = {};
-    if (a.ss_family == AF_INET6)
-        ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 &>(a).sin6_addr, testo, sizeof testo);
-    else
-        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in &>(a).sin_addr, testo, sizeof testo);
-    return testo;
-}
-
 // The address of a "PORT h1,h2,h3,h4,p1,p2" or "EPRT |1|host|port|"
 // argument; false when it is not one.
 bool leggiIndirizzo(const QByteArray &comando, const QByteArray &argomento, sockaddr_storage &a)
@@ -178,10 +168,11 @@ bool leggiIndirizzo(const QByteArray &comando, const QByteArray &argomento, sock
 QByteArray comandoAttivo(bool port, const sockaddr_storage &a)
 {
     const int porta = PortaDi(a);
+    const QByteArray ip = TestoIp(a).toLatin1();
     if (port && a.ss_family == AF_INET)
-        return "PORT " + testoIp(a).replace('.', ',') + ',' + QByteArray::number(porta >> 8) + ','
+        return "PORT " + QByteArray(ip).replace('.', ',') + ',' + QByteArray::number(porta >> 8) + ','
             + QByteArray::number(porta & 0xff) + "\r\n";
-    return "EPRT |" + QByteArray(a.ss_family == AF_INET6 ? "2" : "1") + '|' + testoIp(a) + '|'
+    return "EPRT |" + QByteArray(a.ss_family == AF_INET6 ? "2" : "1") + '|' + ip + '|'
         + QByteArray::number(porta) + "|\r\n";
 }
 
