@@ -1,12 +1,12 @@
 #include "ponteftp.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -64,35 +64,58 @@ QByteArray comeNelKernel(const sockaddr_storage &a)
     return testo + ':' + QByteArray::number(PortaDi(a), 16).rightJustified(4, '0').toUpper();
 }
 
+// The inode of the socket at one end of a TCP connection, from the kernel's
+// table of connections, whose line names that end's address first and then
+// the other's. The table is read only as far as that line. Empty when no
+// line names the connection; nullopt when the table cannot be read.
+std::optional<QByteArray> inodeDi(const sockaddr_storage &da, const sockaddr_storage &verso)
+{
+    const int fd = ::open(da.ss_family == AF_INET6 ? "/proc/net/tcp6" : "/proc/net/tcp", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    const QByteArray cercata = ' ' + comeNelKernel(da) + ' ' + comeNelKernel(verso) + ' ';
+    QByteArray righe;  // what has been read and not yet searched
+    char pezzo[16384];
+    ssize_t n;
+    while ((n = ::read(fd, pezzo, sizeof pezzo)) > 0) {
+        righe.append(pezzo, n);
+        const qsizetype intere = righe.lastIndexOf('\n') + 1;
+        const qsizetype trovata = QByteArrayView(righe).first(intere).indexOf(cercata);
+        if (trovata >= 0) {
+            ::close(fd);
+            // After the two addresses: the state, the queues, the timer,
+            // the retransmits, the user, the timeout and the inode.
+            const qsizetype inizio = trovata + cercata.size();
+            const QList<QByteArray> campi = righe.mid(inizio, righe.indexOf('\n', inizio) - inizio).simplified().split(' ');
+            return campi.size() > 6 ? campi[6] : QByteArray();
+        }
+        righe.remove(0, intere);
+    }
+    ::close(fd);
+    if (n < 0)
+        return std::nullopt;
+    return QByteArray();
+}
+
 // True when the other end of a loopback connection is a socket of this
 // process. The relay's ports are open to every program of the machine: one
 // that connected first would be handed the server's session, logged in.
-// Where the kernel's table of connections cannot be read there is nothing
-// to check against, and the connection is taken.
+// Where the kernel's table of connections or this process's sockets cannot
+// be read there is nothing to check against, and the connection is taken.
 bool daQuestoProcesso(int fd)
 {
     const sockaddr_storage qui = IndirizzoLocale(fd), altro = IndirizzoRemoto(fd);
     if (qui.ss_family == AF_UNSPEC || altro.ss_family == AF_UNSPEC)
         return false;
-    QFile tabella(QString::fromLatin1(qui.ss_family == AF_INET6 ? "/proc/net/tcp6" : "/proc/net/tcp"));
-    if (!tabella.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> inode = inodeDi(altro, qui);
+    if (!inode)
         return true;
-    // The other end's line: its own address first, then ours.
-    const QByteArray suo = comeNelKernel(altro), nostro = comeNelKernel(qui);
-    QByteArray inode;
-    for (const QByteArray &riga : tabella.readAll().split('\n')) {
-        const QList<QByteArray> campi = riga.simplified().split(' ');
-        if (campi.size() > 9 && campi[1] == suo && campi[2] == nostro) {
-            inode = campi[9];
-            break;
-        }
-    }
-    if (inode.isEmpty() || inode == "0")
+    if (inode->isEmpty() || *inode == "0")
         return false;
-    const QByteArray cercato = "socket:[" + inode + ']';
+    const QByteArray cercato = "socket:[" + *inode + ']';
     DIR *d = ::opendir("/proc/self/fd");
     if (!d)
-        return false;
+        return true;
     bool trovato = false;
     while (const dirent *e = ::readdir(d)) {
         char dove[64] = {};
