@@ -546,6 +546,7 @@ void PonteFtp::arrivo(Tubo &t)
     const int c = ::accept4(app.attesa, reinterpret_cast<sockaddr *>(&da), &n, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (c < 0)
         return;
+    senzaAttese(c);
     if (app.perLibcurl) {
         if (!daQuestoProcesso(c)) {
             ::close(c);
@@ -574,9 +575,5 @@ void PonteFtp::unisci(int versoLibcurl, int versoServer)
     auto t = std::make_unique<Tubo>();
     t->a = versoLibcurl;
     t->b = versoServer;
-    for (int fd : {t->a, t->b}) {
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        senzaAttese(fd);
-    }
     m_tubi.push_back(std::move(t));
 }
