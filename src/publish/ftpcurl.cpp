@@ -352,20 +352,18 @@ private:
     }
 
     // The relay for this operation, started at its first use.
-    bool preparaPonte()
+    RisultatoFtp preparaPonte()
     {
         if (!m_ponte) {
             auto ponte = std::make_unique<PonteFtp>();
             QString errore;
-            if (!ponte->avvia(&errore)) {
-                m_erroreFirewall = RisultatoFtp{CodiceFtp::Connessione, errore, {}};
-                return false;
-            }
+            if (!ponte->avvia(&errore))
+                return {CodiceFtp::Connessione, errore, {}};
             std::lock_guard lock(m_mutex);
             m_ponte = std::move(ponte);
         }
         m_ponte->imposta(datiFirewall());
-        return true;
+        return {};
     }
 
     // libcurl opens its control connection to the relay: the firewall is
@@ -507,8 +505,9 @@ private:
             return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata."), {}};
         m_erroreFirewall.reset();
         m_viaPonte = viaPonte();
-        if (m_viaPonte && !preparaPonte())
-            return *std::exchange(m_erroreFirewall, std::nullopt);
+        if (m_viaPonte)
+            if (RisultatoFtp r = preparaPonte(); !r.riuscito())
+                return r;
         impostaComuni();
         CURL *e = m_easy;
         const QByteArray url = indirizzo(cartella, op == Operazione::Invio ? m_nome : QString());
@@ -809,7 +808,9 @@ private:
     std::set<curl_socket_t> m_socket;
     std::unique_ptr<PonteFtp> m_ponte;
     bool m_viaPonte = false;  // the operation in progress goes through the relay
-    std::optional<RisultatoFtp> m_erroreFirewall;  // why the firewall let no connection through
+    // Why the firewall let no connection through, from libcurl's callback
+    // to the operation's result.
+    std::optional<RisultatoFtp> m_erroreFirewall;
     Operazione m_op = Operazione::Cartella;  // the operation in progress
     curl_socket_t m_presaControllo = CURL_SOCKET_BAD;  // the control connection, as the last operation left it
     curl_socket_t m_controlloTenuto = CURL_SOCKET_BAD;  // kept past libcurl's close
