@@ -20,7 +20,6 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QUrl>
-#include <algorithm>
 #include <atomic>
 #include <curl/curl.h>
 #include <mutex>

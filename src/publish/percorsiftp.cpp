@@ -1,6 +1,5 @@
 #include "percorsiftp.h"
 
-#include "ftp.h"
 #include "nomifile.h"
 
 #include <QSet>
