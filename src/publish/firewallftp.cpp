@@ -273,6 +273,9 @@ class Dialogo {
 public:
     Dialogo(const DatiFirewall &d, Presa &p) : m_d(d), m_p(p), m_chi(d.firewall.host.trimmed()) {}
 
+    // The firewall's name as the messages give it.
+    const QString &chi() const { return m_chi; }
+
     // cosa: what the firewall is, for the log.
     RisultatoFtp connetti(const QString &cosa)
     {
@@ -313,10 +316,16 @@ public:
             if (RisultatoFtp g = una(r); !g.riuscito() || r.codice >= 200)
                 return g;
         }
-        return {CodiceFtp::Altro, QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi), r.ultima()};
+        return nonValida(r.ultima());
     }
 
 private:
+    // riga: the reply's line that shows it, when one does.
+    RisultatoFtp nonValida(const QString &riga) const
+    {
+        return {CodiceFtp::Altro, QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi), riga};
+    }
+
     // One reply, of one line ("220 Pronto") or more ("220-Benvenuto" ...
     // "220 Pronto").
     RisultatoFtp una(RispostaFirewall &r)
@@ -335,16 +344,14 @@ private:
             const QRegularExpressionMatch m = inizio.match(testo);
             if (codice.isEmpty()) {
                 if (!m.hasMatch())
-                    return {CodiceFtp::Altro,
-                            QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi), testo};
+                    return nonValida(testo);
                 codice = m.captured(1);
                 altre = m.captured(2) == QLatin1String("-");
             } else {
                 altre = !(m.hasMatch() && m.captured(1) == codice && m.captured(2) != QLatin1String("-"));
             }
             if (r.righe.size() > 1000)
-                return {CodiceFtp::Altro, QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi),
-                        {}};
+                return nonValida({});
         }
         r.codice = codice.toInt();
         return {};
@@ -375,7 +382,7 @@ RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewa
     DialogoFtp dialogo(d, presa);
     if (RisultatoFtp r = dialogo.connetti(QStringLiteral("firewall")); !r.riuscito())
         return r;
-    const QString chi = d.firewall.host.trimmed();
+    const QString &chi = dialogo.chi();
     RispostaFirewall r;
     if (RisultatoFtp g = dialogo.risposta(r); !g.riuscito())
         return g;
