@@ -259,14 +259,10 @@ void stampa(const QString &nome, double secondi)
 bool preparaNegozio(const QString &negozio, const QString &origine, int articoli, const QString &programma)
 {
     if (articoli > 0) {
-        CopiaCartella(ProgramFolder::path() + QStringLiteral("/code"), programma + QStringLiteral("/code"));
-        ProgramFolder::setPath(programma);
-        CatalogSchema::createEmptyShop(negozio);
         FormaSintetica forma;
         forma.reparti = qMax(1, articoli / 10);
         forma.articoli = articoli;
-        negozioSintetico(negozio, forma);
-        setSintetico(programma + QStringLiteral("/template/") + CatalogSchema::DefaultTemplateSet);
+        programmaSintetico(programma, negozio, forma);
         return true;
     }
     const QString da = origine.isEmpty() ? ProgramFolder::path() + QStringLiteral("/demo") : origine;
