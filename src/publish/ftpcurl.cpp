@@ -543,6 +543,7 @@ private:
         m_erroreCurl[0] = 0;
         m_ultimaRisposta.clear();
         m_codiceTardivo = 0;
+        m_datiInviati = false;
         m_op = op;
 
         curl_multi_add_handle(m_multi, e);
@@ -726,6 +727,7 @@ private:
         auto *self = static_cast<FtpCurl *>(io);
         if (self->m_interrotto || !self->m_lettura)
             return CURL_READFUNC_ABORT;
+        self->m_datiInviati = true;
         return self->m_lettura->leggi(dest, dimensione * n);
     }
 
@@ -745,8 +747,12 @@ private:
         if (self->m_interrotto)
             return CURL_SOCKET_BAD;
         const curl_socket_t s = ::socket(a->family, a->socktype, a->protocol);
-        if (s != CURL_SOCKET_BAD)
-            self->m_socket.insert(s);
+        if (s == CURL_SOCKET_BAD)
+            return s;
+        self->m_socket.insert(s);
+        // Without a control connection, the first socket opened is the new one.
+        if (self->m_presaControllo == CURL_SOCKET_BAD)
+            self->m_presaControllo = s;
         return s;
     }
 
@@ -754,13 +760,18 @@ private:
     {
         auto *self = static_cast<FtpCurl *>(io);
         std::lock_guard lock(self->m_mutex);
-        // A store that failed without the server's reply: libcurl drops the
-        // control connection at once, while the reply that says why (552,
-        // a full disk) may be on its way. The connection is kept until the
-        // operation has read it.
-        if (self->m_op == Operazione::Invio && s == self->m_presaControllo && !self->m_interrotto && !self->m_chiuso) {
-            self->m_controlloTenuto = s;
-            return 0;
+        // A store that failed without the server's reply once its data went:
+        // libcurl drops the control connection at once, while the reply that
+        // says why (552, a full disk) may be on its way. The connection is
+        // kept until the operation has read it. A control connection closed
+        // before (one the server dropped, which libcurl replaces) says
+        // nothing of the store.
+        if (s == self->m_presaControllo) {
+            self->m_presaControllo = CURL_SOCKET_BAD;
+            if (self->m_op == Operazione::Invio && self->m_datiInviati && !self->m_interrotto && !self->m_chiuso) {
+                self->m_controlloTenuto = s;
+                return 0;
+            }
         }
         self->m_socket.erase(s);
         return ::close(s);
@@ -811,7 +822,8 @@ private:
     // to the operation's result.
     std::optional<RisultatoFtp> m_erroreFirewall;
     Operazione m_op = Operazione::Cartella;  // the operation in progress
-    curl_socket_t m_presaControllo = CURL_SOCKET_BAD;  // the control connection, as the last operation left it
+    curl_socket_t m_presaControllo = CURL_SOCKET_BAD;  // the control connection, while it is open
+    bool m_datiInviati = false;  // the store in progress has begun to send its data
     curl_socket_t m_controlloTenuto = CURL_SOCKET_BAD;  // kept past libcurl's close
     int m_codiceTardivo = 0;  // the server's reply read on the kept connection
 };

@@ -67,6 +67,7 @@ private slots:
     void failures_data();
     void failures();
     void fullDiskMidFile();
+    void fullDiskOnNewConnection();
     void interruptIsPrompt_data();
     void interruptIsPrompt();
     void throughFirewallGateway_data();
@@ -259,6 +260,32 @@ void TestFtp::fullDiskMidFile()
         QVERIFY(r.testo.startsWith(QStringLiteral("Spazio esaurito sul server")));
         QVERIFY(r.risposta.startsWith(QStringLiteral("552 ")));
         QVERIFY(righe.contains(r.risposta));
+    }
+}
+
+// The server has closed the idle cached connection without a word, and
+// libcurl logs in again for the next store: when the disk fills during that
+// store, the result is the new connection's reply, never a dropped
+// connection, time after time.
+void TestFtp::fullDiskOnNewConnection()
+{
+    QTemporaryDir cartella;
+    scrivi(cartella.path() + QStringLiteral("/grande.jpg"), QByteArray(3 * 1024 * 1024, 'g'));
+    for (int volta = 0; volta < 3; ++volta) {
+        QTemporaryDir radice;
+        ServerFtp::Guasti g;
+        g.discoPienoDurante = QStringLiteral("grande.jpg");
+        g.primaCadeDopoMs = 100;
+        ServerFtp s(radice.path(), g);
+        QVERIFY(s.avviato());
+        QStringList righe;
+        auto c = componente(s, &righe);
+        QCOMPARE(c->connetti().codice, 0);
+        QThread::msleep(500);
+        const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/grande.jpg"), QStringLiteral("grande.jpg"));
+        QVERIFY2(r.codice == CodiceFtp::Risposta + 552, qPrintable(QString::number(volta) + u' ' + r.messaggio()));
+        QVERIFY(r.risposta.startsWith(QStringLiteral("552 ")));
+        QCOMPARE(righe.count(QStringLiteral("220 FTP di prova")), 2);
     }
 }
 
