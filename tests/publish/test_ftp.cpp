@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <optional>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -313,12 +314,16 @@ void TestFtp::interruptIsPrompt()
     scrivi(cartella.path() + QStringLiteral("/fermo.jpg"), QByteArray(8 * 1024 * 1024, 'z'));
     auto c = componente(s);
     c->attese = {60000, 60000, 60000};
-    AscoltoMuto muto;
-    GatewayFtp gateway({QStringLiteral("SITE"), {}, {}, {QStringLiteral("127.0.0.1:%1=127.0.0.1:%1").arg(s.porta())}, {}});
-    if (dove == QLatin1String("gateway"))
-        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), gateway.porta(), {}, {}};
+    std::optional<GatewayFtp> gateway;
+    std::optional<AscoltoMuto> muto;
+    if (dove == QLatin1String("gateway")) {
+        gateway.emplace(GatewayFtp::Opzioni{
+            QStringLiteral("SITE"), {}, {}, {QStringLiteral("127.0.0.1:%1=127.0.0.1:%1").arg(s.porta())}, {}});
+        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), gateway->porta(), {}, {}};
+    }
     if (firewallMuto) {
-        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), muto.porta(), {}, {}};
+        muto.emplace();
+        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), muto->porta(), {}, {}};
     } else {
         QCOMPARE(c->connetti().codice, 0);
     }
