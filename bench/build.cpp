@@ -23,9 +23,6 @@
 // one-thread share are printed. Every message the window would show, the
 // opening's and the build's, goes to stderr as the window words it; a
 // question is answered No. The exit status is 1 when the build fails.
-#include "cartelle.h"
-#include "catalogschema.h"
-#include "database.h"
 #include "sintetico.h"
 #include "elabora.h"
 #include "impostazioni.h"
@@ -346,14 +343,10 @@ int benchBuild(int argc, char **argv)
             std::fprintf(stderr, "build: --in takes a new or empty folder\n");
             return 2;
         }
-        CopiaCartella(ProgramFolder::path() + QStringLiteral("/code"), base + QStringLiteral("/code"));
-        ProgramFolder::setPath(base);
         shop = base + QStringLiteral("/negozio");
-        CatalogSchema::createEmptyShop(shop);
         if (formaData)
             forma.maxArticoli = 0;  // one page per department
-        negozioSintetico(shop, forma);
-        setSintetico(base + QStringLiteral("/template/") + CatalogSchema::DefaultTemplateSet);
+        programmaSintetico(base, shop, forma);
     }
 
     MessaggiSuStderr messages;

@@ -128,8 +128,8 @@ struct Via {
     QString host = QStringLiteral("127.0.0.1");  // the server's name as the shop gives it
     int portaFirewall = 0;
     QString utente, password;  // the firewall's own login
-    // lftp's settings for the same way; empty where lftp has none.
-    QString lftp;
+    bool conLftp = false;  // lftp can reach the server the same way
+    QString lftp;          // with these settings of its own
     std::unique_ptr<GatewayFtp> gateway;
     std::unique_ptr<ProxySocks> socks;
 };
@@ -142,9 +142,10 @@ std::vector<std::unique_ptr<Via>> vie(const ServerFtp &server, const QString &ca
         v.push_back(std::make_unique<Via>());
         v.back()->nome = QString::fromLatin1(nome);
         v.back()->tipo = int(tipo);
+        QDir(server.radice()).mkpath(QStringLiteral("lftp-") + v.back()->nome);
         return v.back().get();
     };
-    via("direct", TipoFirewall::Nessuno)->lftp = QStringLiteral(" ");
+    via("direct", TipoFirewall::Nessuno)->conLftp = true;
     if (soloDiretta)
         return v;
     const QString porta = QString::number(server.porta());
@@ -180,12 +181,12 @@ std::vector<std::unique_ptr<Via>> vie(const ServerFtp &server, const QString &ca
         w->portaFirewall = w->gateway->porta();
         const QString proxy = QStringLiteral("set ftp:proxy ftp://") + (accesso ? w->utente + u':' + w->password + u'@' : QString())
             + QStringLiteral("127.0.0.1:") + QString::number(w->portaFirewall) + QStringLiteral("; ");
+        w->conLftp = g.tipo == TipoFirewall::ProxyUser || g.tipo == TipoFirewall::ProxyOpen
+            || g.tipo == TipoFirewall::SimplePipe;
         if (g.tipo == TipoFirewall::ProxyUser)
             w->lftp = proxy + QStringLiteral("set ftp:proxy-auth-type user; ");
         else if (g.tipo == TipoFirewall::ProxyOpen)
             w->lftp = proxy + QStringLiteral("set ftp:proxy-auth-type open; ");
-        else if (g.tipo == TipoFirewall::SimplePipe)
-            w->lftp = QStringLiteral(" ");
     }
     return v;
 }
@@ -230,7 +231,7 @@ double lftp(const ServerFtp &server, const QString &negozio, const Via &via)
     const QString cartella = QStringLiteral("lftp-") + via.nome;
     const QString comandi = QStringLiteral("set ftp:passive-mode on; set ftp:ssl-allow no; set net:max-retries 1; %1"
                                            "mirror -R %2/online %3/www; mirror -R %2/scripts %3/cgi-bin; quit")
-                                .arg(via.lftp.trimmed().isEmpty() ? QString() : via.lftp, negozio, cartella);
+                                .arg(via.lftp, negozio, cartella);
     const int porta = via.tipo == int(TipoFirewall::SimplePipe) ? via.portaFirewall : server.porta();
     QProcess p;
     QElapsedTimer t;
@@ -259,14 +260,10 @@ void stampa(const QString &nome, double secondi)
 bool preparaNegozio(const QString &negozio, const QString &origine, int articoli, const QString &programma)
 {
     if (articoli > 0) {
-        CopiaCartella(ProgramFolder::path() + QStringLiteral("/code"), programma + QStringLiteral("/code"));
-        ProgramFolder::setPath(programma);
-        CatalogSchema::createEmptyShop(negozio);
         FormaSintetica forma;
         forma.reparti = qMax(1, articoli / 10);
         forma.articoli = articoli;
-        negozioSintetico(negozio, forma);
-        setSintetico(programma + QStringLiteral("/template/") + CatalogSchema::DefaultTemplateSet);
+        programmaSintetico(programma, negozio, forma);
         return true;
     }
     const QString da = origine.isEmpty() ? ProgramFolder::path() + QStringLiteral("/demo") : origine;
@@ -318,8 +315,8 @@ int benchPublish(int argc, char **argv)
     }
     QDir().mkpath(tmp.filePath(QStringLiteral("proxy")));
     const auto strade = vie(server, tmp.filePath(QStringLiteral("proxy")), soloDiretta);
-    const bool conLftp = !QStandardPaths::findExecutable(QStringLiteral("lftp")).isEmpty();
-    if (!conLftp)
+    const bool lftpInstallato = !QStandardPaths::findExecutable(QStringLiteral("lftp")).isEmpty();
+    if (!lftpInstallato)
         std::printf("lftp: not installed\n");
 
     // Three rounds, every way in each: the whole site, the site built again
@@ -340,11 +337,10 @@ int benchPublish(int argc, char **argv)
             attesi.clear();
         }
         for (const auto &via : strade) {
-            QDir(server.radice()).mkpath(QStringLiteral("lftp-") + via->nome);
             const double noi = pubblica(negozio, server, *via, attesi);
             tuttoBene = tuttoBene && noi >= 0;
             stampa(via->nome + u'_' + QLatin1String(giro), noi);
-            if (conLftp && !via->lftp.isEmpty())
+            if (lftpInstallato && via->conLftp)
                 stampa(via->nome + u'_' + QLatin1String(giro) + QStringLiteral("_lftp"), lftp(server, negozio, *via));
         }
     }

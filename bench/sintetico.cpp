@@ -1,6 +1,9 @@
 #include "sintetico.h"
 
+#include "cartelle.h"
+#include "catalogschema.h"
 #include "database.h"
+#include "programfolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,4 +60,13 @@ void setSintetico(const QString &cartella)
            "<VT_START><div><<2-codice>> <<2-titolo>> <<2-/COUNTER/>></div>\r\n<VT_END>\r\n<ul><<1-elenco>></ul>"
            "</td></tr></table>\r\n</body>\r\n</html>\r\n");
     scrivi(cartella + QStringLiteral("/style.css"), "body { font-family: sans-serif; }\n");
+}
+
+void programmaSintetico(const QString &programma, const QString &negozio, const FormaSintetica &forma)
+{
+    CopiaCartella(ProgramFolder::path() + QStringLiteral("/code"), programma + QStringLiteral("/code"));
+    ProgramFolder::setPath(programma);
+    CatalogSchema::createEmptyShop(negozio);
+    negozioSintetico(negozio, forma);
+    setSintetico(programma + QStringLiteral("/template/") + CatalogSchema::DefaultTemplateSet);
 }

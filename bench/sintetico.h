@@ -17,3 +17,7 @@ void negozioSintetico(const QString &shop, const FormaSintetica &forma);
 void negozioSintetico(const QString &shop, int articoli, bool ordineMescolato);
 // The small template set of the build measurements, written into a folder.
 void setSintetico(const QString &cartella);
+// A program folder of its own (the program's scripts, the small template
+// set as the default set), made the program folder, and an empty shop in
+// negozio filled with forma.
+void programmaSintetico(const QString &programma, const QString &negozio, const FormaSintetica &forma);

@@ -1,12 +1,10 @@
 #include "firewallftp.h"
-#include "nomifile.h"
 
 #include <QRegularExpression>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -84,34 +82,13 @@ EsitoPresa Presa::connetti(const QString &host, int porta, int ms)
         return EsitoPresa::HostSconosciuto;
     EsitoPresa esito = EsitoPresa::Irraggiungibile;
     for (addrinfo *a = indirizzi; a; a = a->ai_next) {
-        const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd < 0)
-            continue;
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-        senzaAttese(fd);
-        if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
-            esito = EsitoPresa::Fatto;
+        sockaddr_storage indirizzo{};
+        std::memcpy(&indirizzo, a->ai_addr, std::min<size_t>(a->ai_addrlen, sizeof indirizzo));
+        esito = connetti(indirizzo, millisecondiDa(fine));
+        if (esito == EsitoPresa::Fatto || esito == EsitoPresa::Fermato || esito == EsitoPresa::Scaduto)
             break;
-        }
-        if (errno != EINPROGRESS)
-            continue;
-        esito = attendi(POLLOUT, millisecondiDa(fine));
-        if (esito != EsitoPresa::Fatto)
-            break;
-        int errore = 0;
-        socklen_t n = sizeof errore;
-        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &errore, &n);
-        if (errore == 0)
-            break;
-        esito = EsitoPresa::Irraggiungibile;
     }
     ::freeaddrinfo(indirizzi);
-    if (esito != EsitoPresa::Fatto && m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
     return esito;
 }
 
@@ -123,17 +100,18 @@ EsitoPresa Presa::connetti(const sockaddr_storage &indirizzo, int ms)
     if (m_fd < 0)
         return EsitoPresa::Irraggiungibile;
     senzaAttese(m_fd);
-    if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&indirizzo), LunghezzaDi(indirizzo)) == 0)
-        return EsitoPresa::Fatto;
-    if (errno != EINPROGRESS)
-        return EsitoPresa::Irraggiungibile;
-    const EsitoPresa e = attendi(POLLOUT, ms);
-    if (e != EsitoPresa::Fatto)
-        return e;
+    EsitoPresa esito = EsitoPresa::Fatto;
+    if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&indirizzo), LunghezzaDi(indirizzo)) != 0)
+        esito = errno == EINPROGRESS ? attendi(POLLOUT, ms) : EsitoPresa::Irraggiungibile;
     int errore = 0;
     socklen_t n = sizeof errore;
-    ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &errore, &n);
-    return errore == 0 ? EsitoPresa::Fatto : EsitoPresa::Irraggiungibile;
+    if (esito == EsitoPresa::Fatto && (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &errore, &n) != 0 || errore != 0))
+        esito = EsitoPresa::Irraggiungibile;
+    if (esito != EsitoPresa::Fatto) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    return esito;
 }
 
 EsitoPresa Presa::invia(const QByteArray &dati, int ms)
@@ -199,31 +177,37 @@ EsitoPresa Presa::riga(QByteArray &testo, int ms)
     return EsitoPresa::Fatto;
 }
 
-sockaddr_storage Presa::locale() const
+sockaddr_storage IndirizzoLocale(int fd)
 {
     sockaddr_storage a{};
     socklen_t n = sizeof a;
-    ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &n);
+    if (::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &n) != 0)
+        a = {};
     return a;
 }
 
-sockaddr_storage Presa::remoto() const
+sockaddr_storage IndirizzoRemoto(int fd)
 {
     sockaddr_storage a{};
     socklen_t n = sizeof a;
-    ::getpeername(m_fd, reinterpret_cast<sockaddr *>(&a), &n);
+    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&a), &n) != 0)
+        a = {};
     return a;
+}
+
+QString TestoIp(const sockaddr_storage &a)
+{
+    char testo[INET6_ADDRSTRLEN] = {};
+    if (a.ss_family == AF_INET6)
+        ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 &>(a).sin6_addr, testo, sizeof testo);
+    else
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in &>(a).sin_addr, testo, sizeof testo);
+    return QString::fromLatin1(testo);
 }
 
 QString TestoIndirizzo(const sockaddr_storage &a)
 {
-    char testo[INET6_ADDRSTRLEN] = {};
-    if (a.ss_family == AF_INET6) {
-        ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 &>(a).sin6_addr, testo, sizeof testo);
-        return QStringLiteral("[%1]:%2").arg(QString::fromLatin1(testo)).arg(PortaDi(a));
-    }
-    ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in &>(a).sin_addr, testo, sizeof testo);
-    return QStringLiteral("%1:%2").arg(QString::fromLatin1(testo)).arg(PortaDi(a));
+    return (a.ss_family == AF_INET6 ? u'[' + TestoIp(a) + u']' : TestoIp(a)) + u':' + QString::number(PortaDi(a));
 }
 
 int PortaDi(const sockaddr_storage &a)
@@ -289,6 +273,9 @@ class Dialogo {
 public:
     Dialogo(const DatiFirewall &d, Presa &p) : m_d(d), m_p(p), m_chi(d.firewall.host.trimmed()) {}
 
+    // The firewall's name as the messages give it.
+    const QString &chi() const { return m_chi; }
+
     // cosa: what the firewall is, for the log.
     RisultatoFtp connetti(const QString &cosa)
     {
@@ -329,10 +316,16 @@ public:
             if (RisultatoFtp g = una(r); !g.riuscito() || r.codice >= 200)
                 return g;
         }
-        return {CodiceFtp::Altro, QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi), r.ultima()};
+        return nonValida(r.ultima());
     }
 
 private:
+    // riga: the reply's line that shows it, when one does.
+    RisultatoFtp nonValida(const QString &riga) const
+    {
+        return {CodiceFtp::Altro, QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi), riga};
+    }
+
     // One reply, of one line ("220 Pronto") or more ("220-Benvenuto" ...
     // "220 Pronto").
     RisultatoFtp una(RispostaFirewall &r)
@@ -351,16 +344,14 @@ private:
             const QRegularExpressionMatch m = inizio.match(testo);
             if (codice.isEmpty()) {
                 if (!m.hasMatch())
-                    return {CodiceFtp::Altro,
-                            QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi), testo};
+                    return nonValida(testo);
                 codice = m.captured(1);
                 altre = m.captured(2) == QLatin1String("-");
             } else {
                 altre = !(m.hasMatch() && m.captured(1) == codice && m.captured(2) != QLatin1String("-"));
             }
             if (r.righe.size() > 1000)
-                return {CodiceFtp::Altro, QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi),
-                        {}};
+                return nonValida({});
         }
         r.codice = codice.toInt();
         return {};
@@ -379,15 +370,6 @@ const char *VerboFirewall(int tipo)
     }
 }
 
-// A text that goes into a command line must not end it or start another.
-RisultatoFtp controllaTesto(const QString &testo, const QString &cosa)
-{
-    if (!HaCaratteriDiControllo(testo))
-        return {};
-    return {CodiceFtp::NomeNonValido,
-            QStringLiteral("%1 contiene un a capo o un altro carattere non ammesso: correggerlo.").arg(cosa), {}};
-}
-
 } // namespace
 
 RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewall &saluto)
@@ -395,12 +377,12 @@ RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewa
     for (const auto &[testo, cosa] : {std::pair{d.firewall.user, QStringLiteral("Il nome utente del firewall")},
                                       std::pair{d.firewall.password, QStringLiteral("La password del firewall")},
                                       std::pair{d.host, QStringLiteral("Il nome dell'host")}})
-        if (RisultatoFtp r = controllaTesto(testo, cosa); !r.riuscito())
+        if (RisultatoFtp r = ControllaTestoComando(testo, cosa); !r.riuscito())
             return r;
     DialogoFtp dialogo(d, presa);
     if (RisultatoFtp r = dialogo.connetti(QStringLiteral("firewall")); !r.riuscito())
         return r;
-    const QString chi = d.firewall.host.trimmed();
+    const QString &chi = dialogo.chi();
     RispostaFirewall r;
     if (RisultatoFtp g = dialogo.risposta(r); !g.riuscito())
         return g;
@@ -583,7 +565,7 @@ private:
             memcpy(&v6.sin6_addr, dati.constData(), 16);
         } else {
             // A name: the proxy's own address stands for it.
-            indirizzo = m_p.remoto();
+            indirizzo = IndirizzoRemoto(m_p.fd());
         }
         ImpostaPorta(indirizzo, quint8(dati[lunghezza]) << 8 | quint8(dati[lunghezza + 1]));
         return {};
@@ -675,7 +657,7 @@ RisultatoFtp RichiestaSocks(const DatiFirewall &d, Presa &presa, int comando, so
 
 RisultatoFtp ConnessioneSocks(const DatiFirewall &d, Presa &presa)
 {
-    if (RisultatoFtp r = controllaTesto(d.host, QStringLiteral("Il nome dell'host")); !r.riuscito())
+    if (RisultatoFtp r = ControllaTestoComando(d.host, QStringLiteral("Il nome dell'host")); !r.riuscito())
         return r;
     sockaddr_storage legato{};
     return RichiestaSocks(d, presa, 1, legato);
@@ -687,7 +669,7 @@ RisultatoFtp AttesaSocks(const DatiFirewall &d, Presa &presa, sockaddr_storage &
         return r;
     if (Qualsiasi(indirizzo)) {
         const int porta = PortaDi(indirizzo);
-        indirizzo = presa.remoto();
+        indirizzo = IndirizzoRemoto(presa.fd());
         ImpostaPorta(indirizzo, porta);
     }
     return {};

@@ -29,17 +29,16 @@ public:
     int fd() const { return m_fd; }
     // Gives the socket away: the caller closes it from then on.
     int rilascia();
-    // Resolves the host and connects to the first address that answers.
+    // Resolves the host and connects to the first address that answers,
+    // all within ms.
     EsitoPresa connetti(const QString &host, int porta, int ms);
+    // Connects to one address; on failure the presa holds no socket.
     EsitoPresa connetti(const sockaddr_storage &indirizzo, int ms);
     EsitoPresa invia(const QByteArray &dati, int ms);
     // Exactly n bytes.
     EsitoPresa ricevi(qsizetype n, QByteArray &dati, int ms);
     // One line up to LF, without its CR LF; at most 8 KiB.
     EsitoPresa riga(QByteArray &testo, int ms);
-    // The two ends' addresses.
-    sockaddr_storage locale() const;
-    sockaddr_storage remoto() const;
 
 private:
     EsitoPresa attendi(short evento, int ms);
@@ -93,7 +92,13 @@ RisultatoFtp ArrivoSocks(const DatiFirewall &d, Presa &presa);
 // on waits for no acknowledgement (Nagle's algorithm off).
 void senzaAttese(int fd);
 
-// An address as text, [v6]:port or v4:port.
+// A socket's own address and its other end's; an address of family
+// AF_UNSPEC when it has none.
+sockaddr_storage IndirizzoLocale(int fd);
+sockaddr_storage IndirizzoRemoto(int fd);
+
+// An address as text: the IP alone, and [v6]:port or v4:port.
+QString TestoIp(const sockaddr_storage &a);
 QString TestoIndirizzo(const sockaddr_storage &a);
 int PortaDi(const sockaddr_storage &a);
 void ImpostaPorta(sockaddr_storage &a, int porta);

@@ -115,3 +115,8 @@ std::unique_ptr<ComponenteFtp> CreaComponenteFtp();
 
 // The password line of the dialogue as it may be shown or logged.
 QString RigaProtocolloVisibile(const QString &riga);
+
+// A text that goes into a command line must not end it or start another:
+// NomeNonValido when it holds a line break or another control character,
+// saying what it is by cosa ("Il nome dell'host").
+RisultatoFtp ControllaTestoComando(const QString &testo, const QString &cosa);

@@ -20,7 +20,6 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QUrl>
-#include <algorithm>
 #include <atomic>
 #include <curl/curl.h>
 #include <mutex>
@@ -28,6 +27,7 @@
 #include <set>
 #include <sys/select.h>
 #include <sys/socket.h>
+#include <tuple>
 #include <unistd.h>
 
 QString RigaProtocolloVisibile(const QString &riga)
@@ -35,6 +35,14 @@ QString RigaProtocolloVisibile(const QString &riga)
     if (riga.startsWith(QLatin1String("PASS ")))
         return QStringLiteral("PASS (hidden)");
     return riga;
+}
+
+RisultatoFtp ControllaTestoComando(const QString &testo, const QString &cosa)
+{
+    if (!HaCaratteriDiControllo(testo))
+        return {};
+    return {CodiceFtp::NomeNonValido,
+            QStringLiteral("%1 contiene un a capo o un altro carattere non ammesso: correggerlo.").arg(cosa), {}};
 }
 
 namespace {
@@ -231,12 +239,12 @@ public:
     {
         if (RisultatoFtp r = nomeAmmesso(nome); !r.riuscito())
             return r;
-        return comando(QStringLiteral("MKD ") + nome);
+        return comandoAmmesso(QStringLiteral("MKD ") + nome);
     }
 
     RisultatoFtp annunciaLunghezza(qint64 lunghezza) override
     {
-        return comando(QStringLiteral("ALLO ") + QString::number(lunghezza));
+        return comandoAmmesso(QStringLiteral("ALLO ") + QString::number(lunghezza));
     }
 
     RisultatoFtp invia(const QString &percorsoLocale, const QString &nomeRemoto, bool accoda) override
@@ -266,8 +274,7 @@ public:
     {
         if (RisultatoFtp r = nomeAmmesso(testo); !r.riuscito())
             return r;
-        m_comando = testo;
-        return esegui(Operazione::Comando, m_cartella);
+        return comandoAmmesso(testo);
     }
 
     RisultatoFtp elenca(bool soloNomi) override
@@ -301,14 +308,17 @@ public:
 private:
     enum class Operazione { Cartella, Comando, Invio, Elenco, Uscita };
 
+    // A command line already checked.
+    RisultatoFtp comandoAmmesso(const QString &testo)
+    {
+        m_comando = testo;
+        return esegui(Operazione::Comando, m_cartella);
+    }
+
     // No command line is built from a name that would end it early.
     static RisultatoFtp nomeAmmesso(const QString &nome)
     {
-        if (!HaCaratteriDiControllo(nome))
-            return {};
-        return {CodiceFtp::NomeNonValido,
-                QStringLiteral("Il nome '%1' contiene un a capo o un altro carattere non ammesso.").arg(TestoLeggibile(nome)),
-                {}};
+        return ControllaTestoComando(nome, QStringLiteral("Il nome '%1'").arg(TestoLeggibile(nome)));
     }
 
     // Whether libcurl reaches the server through the relay: the firewalls
@@ -333,8 +343,7 @@ private:
     {
         DatiFirewall d;
         d.firewall = firewall;
-        d.host = host;
-        d.porta = porta;
+        std::tie(d.host, d.porta) = server();
         d.attese = attese;
         d.fermo = [this] { return m_interrotto.load(); };
         d.riga = [this](const QString &r) { riga(r, false); };
@@ -342,20 +351,18 @@ private:
     }
 
     // The relay for this operation, started at its first use.
-    bool preparaPonte()
+    RisultatoFtp preparaPonte()
     {
         if (!m_ponte) {
             auto ponte = std::make_unique<PonteFtp>();
             QString errore;
-            if (!ponte->avvia(&errore)) {
-                m_erroreFirewall = RisultatoFtp{CodiceFtp::Connessione, errore, {}};
-                return false;
-            }
+            if (!ponte->avvia(&errore))
+                return {CodiceFtp::Connessione, errore, {}};
             std::lock_guard lock(m_mutex);
             m_ponte = std::move(ponte);
         }
         m_ponte->imposta(datiFirewall());
-        return true;
+        return {};
     }
 
     // libcurl opens its control connection to the relay: the firewall is
@@ -408,6 +415,19 @@ private:
     // A host given as host:port keeps its own port.
     static bool haPorta(const QString &h) { return h.count(u':') == 1 && !h.endsWith(u':'); }
 
+    // The server's name and port, a host given as host:port split once.
+    std::pair<QString, int> server() const
+    {
+        if (haPorta(host)) {
+            const qsizetype duepunti = host.indexOf(u':');
+            bool numero = false;
+            const int suaPorta = host.mid(duepunti + 1).toInt(&numero);
+            if (numero && suaPorta > 0 && suaPorta <= 65535)
+                return {host.left(duepunti), suaPorta};
+        }
+        return {host, porta};
+    }
+
     void impostaComuni()
     {
         curl_easy_reset(m_easy);
@@ -455,10 +475,12 @@ private:
             }
             break;
         }
-        case TipoFirewall::ProxyUser:
+        case TipoFirewall::ProxyUser: {
             // The firewall takes the server's address with the user name.
-            utente = user + u'@' + host + (porta != 21 && !haPorta(host) ? u':' + QString::number(porta) : QString());
+            const auto [nome, portaServer] = server();
+            utente = user + u'@' + HostPerFirewall(nome, portaServer);
             break;
+        }
         case TipoFirewall::SimplePipe: {
             const QByteArray verso = QByteArray("::") + fw.host.trimmed().toUtf8() + ':' + QByteArray::number(fw.porta);
             m_connectTo = curl_slist_append(nullptr, verso.constData());
@@ -482,8 +504,9 @@ private:
             return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata."), {}};
         m_erroreFirewall.reset();
         m_viaPonte = viaPonte();
-        if (m_viaPonte && !preparaPonte())
-            return *std::exchange(m_erroreFirewall, std::nullopt);
+        if (m_viaPonte)
+            if (RisultatoFtp r = preparaPonte(); !r.riuscito())
+                return r;
         impostaComuni();
         CURL *e = m_easy;
         const QByteArray url = indirizzo(cartella, op == Operazione::Invio ? m_nome : QString());
@@ -520,6 +543,7 @@ private:
         m_erroreCurl[0] = 0;
         m_ultimaRisposta.clear();
         m_codiceTardivo = 0;
+        m_datiInviati = false;
         m_op = op;
 
         curl_multi_add_handle(m_multi, e);
@@ -703,6 +727,7 @@ private:
         auto *self = static_cast<FtpCurl *>(io);
         if (self->m_interrotto || !self->m_lettura)
             return CURL_READFUNC_ABORT;
+        self->m_datiInviati = true;
         return self->m_lettura->leggi(dest, dimensione * n);
     }
 
@@ -722,8 +747,12 @@ private:
         if (self->m_interrotto)
             return CURL_SOCKET_BAD;
         const curl_socket_t s = ::socket(a->family, a->socktype, a->protocol);
-        if (s != CURL_SOCKET_BAD)
-            self->m_socket.insert(s);
+        if (s == CURL_SOCKET_BAD)
+            return s;
+        self->m_socket.insert(s);
+        // Without a control connection, the first socket opened is the new one.
+        if (self->m_presaControllo == CURL_SOCKET_BAD)
+            self->m_presaControllo = s;
         return s;
     }
 
@@ -731,13 +760,18 @@ private:
     {
         auto *self = static_cast<FtpCurl *>(io);
         std::lock_guard lock(self->m_mutex);
-        // A store that failed without the server's reply: libcurl drops the
-        // control connection at once, while the reply that says why (552,
-        // a full disk) may be on its way. The connection is kept until the
-        // operation has read it.
-        if (self->m_op == Operazione::Invio && s == self->m_presaControllo && !self->m_interrotto && !self->m_chiuso) {
-            self->m_controlloTenuto = s;
-            return 0;
+        // A store that failed without the server's reply once its data went:
+        // libcurl drops the control connection at once, while the reply that
+        // says why (552, a full disk) may be on its way. The connection is
+        // kept until the operation has read it. A control connection closed
+        // before (one the server dropped, which libcurl replaces) says
+        // nothing of the store.
+        if (s == self->m_presaControllo) {
+            self->m_presaControllo = CURL_SOCKET_BAD;
+            if (self->m_op == Operazione::Invio && self->m_datiInviati && !self->m_interrotto && !self->m_chiuso) {
+                self->m_controlloTenuto = s;
+                return 0;
+            }
         }
         self->m_socket.erase(s);
         return ::close(s);
@@ -784,9 +818,12 @@ private:
     std::set<curl_socket_t> m_socket;
     std::unique_ptr<PonteFtp> m_ponte;
     bool m_viaPonte = false;  // the operation in progress goes through the relay
-    std::optional<RisultatoFtp> m_erroreFirewall;  // why the firewall let no connection through
+    // Why the firewall let no connection through, from libcurl's callback
+    // to the operation's result.
+    std::optional<RisultatoFtp> m_erroreFirewall;
     Operazione m_op = Operazione::Cartella;  // the operation in progress
-    curl_socket_t m_presaControllo = CURL_SOCKET_BAD;  // the control connection, as the last operation left it
+    curl_socket_t m_presaControllo = CURL_SOCKET_BAD;  // the control connection, while it is open
+    bool m_datiInviati = false;  // the store in progress has begun to send its data
     curl_socket_t m_controlloTenuto = CURL_SOCKET_BAD;  // kept past libcurl's close
     int m_codiceTardivo = 0;  // the server's reply read on the kept connection
 };

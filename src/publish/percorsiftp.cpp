@@ -1,6 +1,5 @@
 #include "percorsiftp.h"
 
-#include "ftp.h"
 #include "nomifile.h"
 
 #include <QSet>
@@ -62,7 +61,7 @@ VoceElenco LeggiRigaElenco(const QString &riga, QString *nome)
         *nome = n;
     if (!t.startsWith(u'd', Qt::CaseInsensitive) || n == QLatin1String(".") || n == QLatin1String(".."))
         return VoceElenco::Altro;
-    if (n.isEmpty() || n.contains(u'/') || n.contains(u'\\') || HaCaratteriDiControllo(n))
+    if (!NomeSemplice(n))
         return VoceElenco::Illeggibile;
     return VoceElenco::Cartella;
 }

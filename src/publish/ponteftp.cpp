@@ -1,12 +1,12 @@
 #include "ponteftp.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -64,37 +64,58 @@ QByteArray comeNelKernel(const sockaddr_storage &a)
     return testo + ':' + QByteArray::number(PortaDi(a), 16).rightJustified(4, '0').toUpper();
 }
 
+// The inode of the socket at one end of a TCP connection, from the kernel's
+// table of connections, whose line names that end's address first and then
+// the other's. The table is read only as far as that line. Empty when no
+// line names the connection; nullopt when the table cannot be read.
+std::optional<QByteArray> inodeDi(const sockaddr_storage &da, const sockaddr_storage &verso)
+{
+    const int fd = ::open(da.ss_family == AF_INET6 ? "/proc/net/tcp6" : "/proc/net/tcp", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    const QByteArray cercata = ' ' + comeNelKernel(da) + ' ' + comeNelKernel(verso) + ' ';
+    QByteArray righe;  // what has been read and not yet searched
+    char pezzo[16384];
+    ssize_t n;
+    while ((n = ::read(fd, pezzo, sizeof pezzo)) > 0) {
+        righe.append(pezzo, n);
+        const qsizetype intere = righe.lastIndexOf('\n') + 1;
+        const qsizetype trovata = QByteArrayView(righe).first(intere).indexOf(cercata);
+        if (trovata >= 0) {
+            ::close(fd);
+            // After the two addresses: the state, the queues, the timer,
+            // the retransmits, the user, the timeout and the inode.
+            const qsizetype inizio = trovata + cercata.size();
+            const QList<QByteArray> campi = righe.mid(inizio, righe.indexOf('\n', inizio) - inizio).simplified().split(' ');
+            return campi.size() > 6 ? campi[6] : QByteArray();
+        }
+        righe.remove(0, intere);
+    }
+    ::close(fd);
+    if (n < 0)
+        return std::nullopt;
+    return QByteArray();
+}
+
 // True when the other end of a loopback connection is a socket of this
 // process. The relay's ports are open to every program of the machine: one
 // that connected first would be handed the server's session, logged in.
-// Where the kernel's table of connections cannot be read there is nothing
-// to check against, and the connection is taken.
+// Where the kernel's table of connections or this process's sockets cannot
+// be read there is nothing to check against, and the connection is taken.
 bool daQuestoProcesso(int fd)
 {
-    sockaddr_storage qui{}, altro{};
-    socklen_t n = sizeof qui, m = sizeof altro;
-    if (::getsockname(fd, reinterpret_cast<sockaddr *>(&qui), &n) != 0
-        || ::getpeername(fd, reinterpret_cast<sockaddr *>(&altro), &m) != 0)
+    const sockaddr_storage qui = IndirizzoLocale(fd), altro = IndirizzoRemoto(fd);
+    if (qui.ss_family == AF_UNSPEC || altro.ss_family == AF_UNSPEC)
         return false;
-    QFile tabella(QString::fromLatin1(qui.ss_family == AF_INET6 ? "/proc/net/tcp6" : "/proc/net/tcp"));
-    if (!tabella.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> inode = inodeDi(altro, qui);
+    if (!inode)
         return true;
-    // The other end's line: its own address first, then ours.
-    const QByteArray suo = comeNelKernel(altro), nostro = comeNelKernel(qui);
-    QByteArray inode;
-    for (const QByteArray &riga : tabella.readAll().split('\n')) {
-        const QList<QByteArray> campi = riga.simplified().split(' ');
-        if (campi.size() > 9 && campi[1] == suo && campi[2] == nostro) {
-            inode = campi[9];
-            break;
-        }
-    }
-    if (inode.isEmpty() || inode == "0")
+    if (inode->isEmpty() || *inode == "0")
         return false;
-    const QByteArray cercato = "socket:[" + inode + ']';
+    const QByteArray cercato = "socket:[" + *inode + ']';
     DIR *d = ::opendir("/proc/self/fd");
     if (!d)
-        return false;
+        return true;
     bool trovato = false;
     while (const dirent *e = ::readdir(d)) {
         char dove[64] = {};
@@ -115,24 +136,13 @@ int ascolta(sockaddr_storage &dove)
 {
     ImpostaPorta(dove, 0);
     const int fd = ::socket(dove.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    socklen_t n = sizeof dove;
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&dove), LunghezzaDi(dove)) != 0 || ::listen(fd, 4) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr *>(&dove), &n) != 0) {
+        || (dove = IndirizzoLocale(fd)).ss_family == AF_UNSPEC) {
         if (fd >= 0)
             ::close(fd);
         return -1;
     }
     return fd;
-}
-
-QByteArray testoIp(const sockaddr_storage &a)
-{
-    char testo[INET6_ADDRSTRLEN] = {};
-    if (a.ss_family == AF_INET6)
-        ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 &>(a).sin6_addr, testo, sizeof testo);
-    else
-        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in &>(a).sin_addr, testo, sizeof testo);
-    return testo;
 }
 
 // The address of a "PORT h1,h2,h3,h4,p1,p2" or "EPRT |1|host|port|"
@@ -181,10 +191,11 @@ bool leggiIndirizzo(const QByteArray &comando, const QByteArray &argomento, sock
 QByteArray comandoAttivo(bool port, const sockaddr_storage &a)
 {
     const int porta = PortaDi(a);
+    const QByteArray ip = TestoIp(a).toLatin1();
     if (port && a.ss_family == AF_INET)
-        return "PORT " + testoIp(a).replace('.', ',') + ',' + QByteArray::number(porta >> 8) + ','
+        return "PORT " + QByteArray(ip).replace('.', ',') + ',' + QByteArray::number(porta >> 8) + ','
             + QByteArray::number(porta & 0xff) + "\r\n";
-    return "EPRT |" + QByteArray(a.ss_family == AF_INET6 ? "2" : "1") + '|' + testoIp(a) + '|'
+    return "EPRT |" + QByteArray(a.ss_family == AF_INET6 ? "2" : "1") + '|' + ip + '|'
         + QByteArray::number(porta) + "|\r\n";
 }
 
@@ -383,10 +394,8 @@ void PonteFtp::accetta()
     ::fcntl(t->b, F_SETFL, ::fcntl(t->b, F_GETFL) | O_NONBLOCK);
     t->controllo = true;
     t->versoA = consegna.second;
-    socklen_t n = sizeof t->firewall;
-    ::getpeername(t->b, reinterpret_cast<sockaddr *>(&t->firewall), &n);
-    n = sizeof t->locale;
-    ::getsockname(t->b, reinterpret_cast<sockaddr *>(&t->locale), &n);
+    t->firewall = IndirizzoRemoto(t->b);
+    t->locale = IndirizzoLocale(t->b);
     m_tubi.push_back(std::move(t));
 }
 
@@ -537,6 +546,7 @@ void PonteFtp::arrivo(Tubo &t)
     const int c = ::accept4(app.attesa, reinterpret_cast<sockaddr *>(&da), &n, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (c < 0)
         return;
+    senzaAttese(c);
     if (app.perLibcurl) {
         if (!daQuestoProcesso(c)) {
             ::close(c);
@@ -565,9 +575,5 @@ void PonteFtp::unisci(int versoLibcurl, int versoServer)
     auto t = std::make_unique<Tubo>();
     t->a = versoLibcurl;
     t->b = versoServer;
-    for (int fd : {t->a, t->b}) {
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        senzaAttese(fd);
-    }
     m_tubi.push_back(std::move(t));
 }

@@ -60,6 +60,7 @@ private:
     bool attivo(Tubo &t, const QByteArray &comando, const QByteArray &argomento);
     bool passivo(Tubo &t, const QByteArray &riga);
     void arrivo(Tubo &t);
+    // Two non-blocking sockets whose small writes go at once.
     void unisci(int versoLibcurl, int versoServer);
     DatiFirewall dati();
 

@@ -147,9 +147,7 @@ bool Pubblicatore::CaricaFile(const QString &percorsoCompleto, const QString &no
     // password, the upload records, the settings and logs) only then,
     // whatever they say.
     const bool dellaCostruzione = m_lista.contiene(percorsoCompleto);
-    if (!dellaCostruzione &&
-        (trasferimento.SoloNegozio ||
-         QFileInfo(percorsoCompleto).canonicalPath() == QFileInfo(m_contesto.PercorsoNegozio).canonicalFilePath()))
+    if (!dellaCostruzione && (trasferimento.SoloNegozio || m_corsaNegozio))
         return false;
     if (trasferimento.estensioneAmmessa(nomeFile))
         return true;
@@ -216,6 +214,8 @@ bool Pubblicatore::UpdateFTP(const QString &titoloCorsa, const QString &cartella
 {
     emit titoloCambiato(QStringLiteral("Vetrasto - ") + titoloCorsa);
     m_corsaScript = cartellaLocale == m_contesto.CartellaScript;
+    m_corsaNegozio =
+        QFileInfo(cartellaLocale).canonicalFilePath() == QFileInfo(m_contesto.PercorsoNegozio).canonicalFilePath();
     // Only the regular files directly in the folder: a symbolic link would
     // send whatever it points to, and a name with a line break or another
     // control character would end the command that carries it.

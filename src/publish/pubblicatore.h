@@ -126,6 +126,7 @@ private:
     bool m_MakeErr = false;
     bool m_ScriviErr = false;
     bool m_corsaScript = false;  // the run sends the scripts folder
+    bool m_corsaNegozio = false;  // the run sends the shop folder itself
     std::atomic_bool m_annullato{false};
     std::mutex m_mutexFtp;  // the component's life against annulla()
 };

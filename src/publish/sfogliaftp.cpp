@@ -127,7 +127,7 @@ SfogliaFtp::Esito SfogliaFtp::lavora(const Passo &passo, const Passo &ritorno, c
                        : r.messaggio();
     // A refusal of the server (a reply) to a move leaves the connection
     // sound: the browser stays where it was, taken back when it had moved.
-    if (!ritorno || r.codice <= CodiceFtp::Risposta || (elenco && !ritorno(ftp).riuscito()))
+    if (!ritorno || r.rispostaServer() == 0 || (elenco && !ritorno(ftp).riuscito()))
         return Esito::Fallito;
     return Esito::Rifiutato;
 }

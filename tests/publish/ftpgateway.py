@@ -226,6 +226,8 @@ class Sessione:
         except OSError:
             verso = None
         if not verso:
+            if server:
+                server.close()
             self.rispondi("425 Impossibile raggiungere il client")
             return
         threading.Thread(target=unisci, args=(verso, server), daemon=True).start()

@@ -8,6 +8,9 @@ Prints "PORT <n>" once it listens on a free port. Faults on demand:
   --full NAME      after 64 KiB of NAME the disk is full: the data
                    connection is cut (reset) and the reply is 552
   --stall-login    the server stops answering at the login
+  --drop-first-ms MS
+                   the first session is closed without a word MS
+                   milliseconds after its login, as an idle one
   --no-allo        ALLO is refused with 502
   --no-chmod       SITE CHMOD is refused (the user lacks the right to change modes)
   --log FILE       each file received is appended to FILE, one path a line
@@ -53,6 +56,7 @@ def main():
     p.add_argument("--rate", type=int, default=0)
     p.add_argument("--strict", action="store_true")
     p.add_argument("--delay", type=int, default=0)
+    p.add_argument("--drop-first-ms", type=int, default=0)
     a = p.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -114,6 +118,8 @@ def main():
 
         handle_read_event = handle_read
 
+    sessioni = []
+
     class Comandi(FTPHandler):
         def pre_process_command(self, line, cmd, arg):
             if a.delay:
@@ -133,6 +139,16 @@ def main():
             if a.stall_login:
                 time.sleep(3600)
             FTPHandler.ftp_USER(self, line)
+
+        def on_login(self, username):
+            # The first session only, closed without a word as if idle.
+            if a.drop_first_ms and not sessioni:
+                sessioni.append(self)
+                self.ioloop.call_later(a.drop_first_ms / 1000.0, self.chiudi)
+
+        def chiudi(self):
+            if not self._closed:
+                self.close()
 
         def ftp_ALLO(self, line):
             if a.no_allo:

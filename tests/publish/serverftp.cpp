@@ -73,6 +73,8 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
         argomenti << QStringLiteral("--strict");
     if (guasti.ritardoMs > 0)
         argomenti << QStringLiteral("--delay") << QString::number(guasti.ritardoMs);
+    if (guasti.primaCadeDopoMs > 0)
+        argomenti << QStringLiteral("--drop-first-ms") << QString::number(guasti.primaCadeDopoMs);
     for (const QString &r : guasti.risposte)
         argomenti << QStringLiteral("--reply") << r;
     m_porta = avviaPython(m_processo, argomenti, &m_errore);

@@ -27,6 +27,7 @@ public:
         int byteAlSecondo = 0;    // the upload speed, 0: unlimited
         bool stretto = false;     // data connections only with the control connection's address
         int ritardoMs = 0;        // each command answered this late, as over a slow line
+        int primaCadeDopoMs = 0;  // the first session closed without a word this long after its login
     };
 
     explicit ServerFtp(const QString &radice, const Guasti &guasti);

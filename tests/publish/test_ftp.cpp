@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <optional>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -67,6 +68,7 @@ private slots:
     void failures_data();
     void failures();
     void fullDiskMidFile();
+    void fullDiskOnNewConnection();
     void interruptIsPrompt_data();
     void interruptIsPrompt();
     void throughFirewallGateway_data();
@@ -262,6 +264,32 @@ void TestFtp::fullDiskMidFile()
     }
 }
 
+// The server has closed the idle cached connection without a word, and
+// libcurl logs in again for the next store: when the disk fills during that
+// store, the result is the new connection's reply, never a dropped
+// connection, time after time.
+void TestFtp::fullDiskOnNewConnection()
+{
+    QTemporaryDir cartella;
+    scrivi(cartella.path() + QStringLiteral("/grande.jpg"), QByteArray(3 * 1024 * 1024, 'g'));
+    for (int volta = 0; volta < 3; ++volta) {
+        QTemporaryDir radice;
+        ServerFtp::Guasti g;
+        g.discoPienoDurante = QStringLiteral("grande.jpg");
+        g.primaCadeDopoMs = 100;
+        ServerFtp s(radice.path(), g);
+        QVERIFY(s.avviato());
+        QStringList righe;
+        auto c = componente(s, &righe);
+        QCOMPARE(c->connetti().codice, 0);
+        QThread::msleep(500);
+        const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/grande.jpg"), QStringLiteral("grande.jpg"));
+        QVERIFY2(r.codice == CodiceFtp::Risposta + 552, qPrintable(QString::number(volta) + u' ' + r.messaggio()));
+        QVERIFY(r.risposta.startsWith(QStringLiteral("552 ")));
+        QCOMPARE(righe.count(QStringLiteral("220 FTP di prova")), 2);
+    }
+}
+
 void TestFtp::interruptIsPrompt_data()
 {
     QTest::addColumn<QString>("dove");
@@ -286,12 +314,16 @@ void TestFtp::interruptIsPrompt()
     scrivi(cartella.path() + QStringLiteral("/fermo.jpg"), QByteArray(8 * 1024 * 1024, 'z'));
     auto c = componente(s);
     c->attese = {60000, 60000, 60000};
-    AscoltoMuto muto;
-    GatewayFtp gateway({QStringLiteral("SITE"), {}, {}, {QStringLiteral("127.0.0.1:%1=127.0.0.1:%1").arg(s.porta())}, {}});
-    if (dove == QLatin1String("gateway"))
-        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), gateway.porta(), {}, {}};
+    std::optional<GatewayFtp> gateway;
+    std::optional<AscoltoMuto> muto;
+    if (dove == QLatin1String("gateway")) {
+        gateway.emplace(GatewayFtp::Opzioni{
+            QStringLiteral("SITE"), {}, {}, {QStringLiteral("127.0.0.1:%1=127.0.0.1:%1").arg(s.porta())}, {}});
+        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), gateway->porta(), {}, {}};
+    }
     if (firewallMuto) {
-        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), muto.porta(), {}, {}};
+        muto.emplace();
+        c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), muto->porta(), {}, {}};
     } else {
         QCOMPARE(c->connetti().codice, 0);
     }
@@ -322,14 +354,17 @@ void TestFtp::throughFirewallGateway_data()
     QTest::addColumn<int>("tipo");
     QTest::addColumn<bool>("attiva");
     QTest::addColumn<bool>("accessoFirewall");
+    QTest::addColumn<bool>("portaNelNome");
     for (const auto &[comando, tipo] : {std::pair{"SITE", TipoFirewall::ProxySite},
                                         std::pair{"PROXY", TipoFirewall::ProxyProxy},
                                         std::pair{"OPEN", TipoFirewall::ProxyOpen}})
         for (bool attiva : {false, true})
             QTest::addRow("Proxy %s, %s", comando, attiva ? "active" : "passive")
-                << QString::fromLatin1(comando) << int(tipo) << attiva << true;
+                << QString::fromLatin1(comando) << int(tipo) << attiva << true << false;
     QTest::newRow("Proxy SITE without a firewall login")
-        << "SITE" << int(TipoFirewall::ProxySite) << false << false;
+        << "SITE" << int(TipoFirewall::ProxySite) << false << false << false;
+    QTest::newRow("Proxy SITE, host given as name:port")
+        << "SITE" << int(TipoFirewall::ProxySite) << false << true << true;
 }
 
 // The firewalls that want their own login and then the server's name by a
@@ -337,13 +372,15 @@ void TestFtp::throughFirewallGateway_data()
 // through it, and everything after the login works as on a direct
 // connection, in passive and active mode. The server's name is known only
 // to the firewall, and no data connection reaches the server but through
-// the firewall; neither password is ever shown.
+// the firewall; neither password is ever shown. A host given as
+// "name:port" keeps its own port, whatever the port setting says.
 void TestFtp::throughFirewallGateway()
 {
     QFETCH(QString, comando);
     QFETCH(int, tipo);
     QFETCH(bool, attiva);
     QFETCH(bool, accessoFirewall);
+    QFETCH(bool, portaNelNome);
     QTemporaryDir radice, cartella;
     ServerFtp s(radice.path());
     QVERIFY(s.avviato());
@@ -358,6 +395,10 @@ void TestFtp::throughFirewallGateway()
     QStringList righe;
     auto c = componente(s, &righe);
     c->host = QStringLiteral("ftp.negozio.invalid");
+    if (portaNelNome) {
+        c->host += u':' + QString::number(s.porta());
+        c->porta = 2200;
+    }
     c->attiva = attiva;
     c->firewall = {tipo, QStringLiteral("127.0.0.1"), firewall.porta(), o.utente, o.password};
     QStringList elenco;
@@ -472,11 +513,14 @@ void TestFtp::throughSocksProxy_data()
     QTest::addColumn<int>("tipo");
     QTest::addColumn<bool>("attiva");
     QTest::addColumn<bool>("conBind");
-    for (int tipo : {int(TipoFirewall::Socks4), int(TipoFirewall::Socks5)})
+    QTest::addColumn<bool>("portaNelNome");
+    for (int tipo : {int(TipoFirewall::Socks4), int(TipoFirewall::Socks5)}) {
+        const int versione = tipo == int(TipoFirewall::Socks4) ? 4 : 5;
         for (bool attiva : {false, true})
-            QTest::addRow("Socks %d, %s", tipo == int(TipoFirewall::Socks4) ? 4 : 5, attiva ? "active" : "passive")
-                << tipo << attiva << true;
-    QTest::newRow("Socks 5, active, BIND refused by the proxy") << int(TipoFirewall::Socks5) << true << false;
+            QTest::addRow("Socks %d, %s", versione, attiva ? "active" : "passive") << tipo << attiva << true << false;
+        QTest::addRow("Socks %d, active, host given as address:port", versione) << tipo << true << true << true;
+    }
+    QTest::newRow("Socks 5, active, BIND refused by the proxy") << int(TipoFirewall::Socks5) << true << false << false;
 }
 
 // The Socks firewall types reach the server through a real proxy (Debian's
@@ -484,11 +528,13 @@ void TestFtp::throughSocksProxy_data()
 // takes data connections only with the address its control connection
 // comes from: every data connection, passive or active (the proxy's BIND),
 // goes through the proxy. With the proxy gone, nothing reaches the server.
+// A host given as "address:port" keeps its own port.
 void TestFtp::throughSocksProxy()
 {
     QFETCH(int, tipo);
     QFETCH(bool, attiva);
     QFETCH(bool, conBind);
+    QFETCH(bool, portaNelNome);
     if (!ProxySocks::installato())
         QSKIP("dante-server is not installed (scripts/install-deps installs it)");
     QTemporaryDir radice, cartella;
@@ -502,6 +548,10 @@ void TestFtp::throughSocksProxy()
     QStringList righe;
     auto connetti = [&] {
         auto c = componente(s, &righe);
+        if (portaNelNome) {
+            c->host += u':' + QString::number(s.porta());
+            c->porta = 2200;
+        }
         c->attiva = attiva;
         c->firewall = {tipo, QStringLiteral("127.0.0.1"), proxy.porta(), {}, {}};
         return c;

@@ -936,10 +936,11 @@ void TestPubblicatore::fileDelNegozioSoloDallaLista_data()
     QTest::newRow("ogni file della cartella") << QByteArray("MODE: 1\r\nSHOP: 0\r\nTYPE: ALL.\r\n");
 }
 
-// A pages folder that is the shop folder itself (an older catalogue may name
-// it): whatever the transfer settings, the catalogue with the FTP password,
-// the upload records, the settings and logs never go; the pages the build
-// listed do.
+// A pages folder that is the shop folder itself (the settings record may
+// name it; the publisher does not count on the check made when the shop
+// opens): whatever the transfer settings, the catalogue with the FTP
+// password, the upload records, the settings and logs never go; the pages
+// the build listed do.
 void TestPubblicatore::fileDelNegozioSoloDallaLista()
 {
     QFETCH(QByteArray, ini);
