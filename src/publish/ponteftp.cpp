@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
-#include <netdb.h>
 #include <fcntl.h>
+#include <netdb.h>
 #include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
