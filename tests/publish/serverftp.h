@@ -63,7 +63,8 @@ int portaLibera();
 
 // The tests' FTP gateway (ftpgateway.py): the firewall that takes its own
 // login, then the server's name by a command ("SITE", "PROXY" or "OPEN"),
-// and stands in for both ends of every data connection.
+// and stands in for both ends of every data connection (or, soloControllo,
+// passes the control connection only).
 class GatewayFtp {
 public:
     struct Opzioni {
