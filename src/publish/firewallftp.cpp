@@ -323,7 +323,8 @@ private:
     // riga: the reply's line that shows it, when one does.
     RisultatoFtp nonValida(const QString &riga) const
     {
-        return {CodiceFtp::Altro, QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi), riga};
+        return {CodiceFtp::Altro, QStringLiteral("Il firewall '%1' ha dato una risposta non valida.").arg(m_chi), riga,
+                RisultatoFtp::Fonte::Firewall};
     }
 
     // One reply, of one line ("220 Pronto") or more ("220-Benvenuto" ...
@@ -388,7 +389,7 @@ RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewa
         return g;
     if (r.codice >= 300)
         return {CodiceFtp::Risposta + r.codice, QStringLiteral("Il firewall '%1' non ha accettato la connessione.").arg(chi),
-                r.ultima()};
+                r.ultima(), RisultatoFtp::Fonte::Firewall};
     if (!d.firewall.user.isEmpty()) {
         if (RisultatoFtp g = dialogo.comando(QStringLiteral("USER ") + d.firewall.user, r); !g.riuscito())
             return g;
@@ -400,17 +401,30 @@ RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewa
                     QStringLiteral("Il firewall '%1' ha rifiutato l'accesso: controllare il nome utente e la password del "
                                    "firewall nelle impostazioni FTP avanzate.")
                         .arg(chi),
-                    r.ultima()};
+                    r.ultima(), RisultatoFtp::Fonte::Firewall};
     }
     const QString server = HostPerFirewall(d.host, d.porta);
     if (RisultatoFtp g = dialogo.comando(QLatin1String(VerboFirewall(d.firewall.tipo)) + u' ' + server, r); !g.riuscito())
         return g;
+    // A gateway that wants its own login first refuses the command as one
+    // not logged in: the firewall's account is at fault, not the host name.
+    if (r.codice == 530 || r.codice == 532 || r.codice == 332)
+        return {CodiceFtp::Risposta + r.codice,
+                d.firewall.user.isEmpty()
+                    ? QStringLiteral("Il firewall '%1' chiede un accesso che non è stato indicato: inserire il nome utente "
+                                     "e la password del firewall nelle impostazioni FTP avanzate.")
+                          .arg(chi)
+                    : QStringLiteral("Il firewall '%1' non ha permesso il collegamento al server '%2' con l'accesso "
+                                     "indicato: controllare il nome utente e la password del firewall nelle impostazioni "
+                                     "FTP avanzate.")
+                          .arg(chi, server),
+                r.ultima(), RisultatoFtp::Fonte::Firewall};
     if (r.codice >= 300)
         return {CodiceFtp::Risposta + r.codice,
                 QStringLiteral("Il firewall '%1' non si è collegato al server '%2': controllare il nome dell'host nella "
                                "scheda \"Internet\" e la porta FTP nelle impostazioni avanzate.")
                     .arg(chi, server),
-                r.ultima()};
+                r.ultima(), RisultatoFtp::Fonte::Firewall};
     saluto = r;
     return {};
 }
@@ -631,7 +645,12 @@ RisultatoFtp IndirizzoServer4(const DatiFirewall &d, sockaddr_storage &server)
     if (::getaddrinfo(d.host.toUtf8().constData(), QByteArray::number(d.porta).constData(), &suggerimenti, &indirizzi)
             != 0
         || !indirizzi)
-        return {CodiceFtp::Connessione, QStringLiteral("Host sconosciuto."), {}};
+        return {CodiceFtp::Connessione,
+                QStringLiteral("Impossibile trovare il server '%1': il proxy Socks 4 '%2' raggiunge un server solo per "
+                               "indirizzo IPv4, e il nome non ne dà uno. Controllare il nome dell'host nella scheda "
+                               "\"Internet\" o scegliere \"Socks 5\" nelle impostazioni FTP avanzate.")
+                    .arg(d.host, d.firewall.host.trimmed()),
+                {}};
     server = {};
     memcpy(&server, indirizzi->ai_addr, indirizzi->ai_addrlen);
     ::freeaddrinfo(indirizzi);

@@ -18,15 +18,30 @@
 // a missing folder, 20530 for a refused login); failures without a reply
 // (connection, time-out, local file) have codes of their own below 20000.
 struct RisultatoFtp {
+    // Who gave the reply: the server, the firewall in front of it, or the
+    // program itself (the loopback relay, standing in for the server).
+    enum class Fonte { Server, Firewall, Programma };
+
     int codice = 0;
     QString testo;     // what went wrong, in Italian
-    QString risposta;  // the server's own reply line, when it gave one
+    QString risposta;  // the reply line that says why, when there is one
+    Fonte fonte = Fonte::Server;  // whose reply risposta is
     bool riuscito() const { return codice <= 0; }
     int rispostaServer() const { return codice > 20000 ? codice - 20000 : 0; }
-    // What the merchant reads: the explanation, then the server's reply.
+    // What the merchant reads: the explanation, then the reply and whose it is.
     QString messaggio() const
     {
-        return risposta.isEmpty() ? testo : testo + QStringLiteral("\nRisposta del server: ") + risposta;
+        if (risposta.isEmpty())
+            return testo;
+        switch (fonte) {
+        case Fonte::Firewall:
+            return testo + QStringLiteral("\nRisposta del firewall: ") + risposta;
+        case Fonte::Programma:
+            return testo + QStringLiteral("\nRisposta di Vetrasto (non del server): ") + risposta;
+        case Fonte::Server:
+            break;
+        }
+        return testo + QStringLiteral("\nRisposta del server: ") + risposta;
     }
 };
 

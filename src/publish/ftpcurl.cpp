@@ -8,11 +8,12 @@
 // the connection's sockets, so nothing blocks after a cancel.
 //
 // The firewall types that want commands before the login ("SITE host",
-// "PROXY host", "OPEN host"), and a Socks proxy in active mode, go through
-// a loopback relay (PonteFtp): libcurl connects to the relay, and when it
-// opens that connection the component first talks to the firewall itself
+// "PROXY host", "OPEN host") and the Socks proxies go through a loopback
+// relay (PonteFtp): libcurl connects to the relay, and when it opens that
+// connection the component first talks to the firewall itself
 // (AccessoFirewall, ConnessioneSocks) and hands the resulting connection to
-// the relay, which stands in for the server.
+// the relay, which stands in for the server. So every refusal of a firewall
+// is told in the firewall's own terms, naming it.
 #include "ftp.h"
 #include "nomifile.h"
 #include "ponteftp.h"
@@ -322,18 +323,16 @@ private:
     }
 
     // Whether libcurl reaches the server through the relay: the firewalls
-    // that want commands before the login, and a Socks proxy that must
-    // meet the server's active data connections (its BIND command).
+    // that want commands before the login, and the Socks proxies.
     bool viaPonte() const
     {
         switch (static_cast<TipoFirewall>(firewall.tipo)) {
         case TipoFirewall::ProxySite:
         case TipoFirewall::ProxyProxy:
         case TipoFirewall::ProxyOpen:
-            return true;
         case TipoFirewall::Socks4:
         case TipoFirewall::Socks5:
-            return attiva;
+            return true;
         default:
             return false;
         }
@@ -380,10 +379,10 @@ private:
         }
         // Behind a Socks proxy the server greets libcurl itself; an FTP
         // gateway has taken the greeting in its reply to the command.
+        // That copy is not logged: the log has the gateway's own lines.
         const QString testo = saluto.ultima().mid(4).trimmed();
-        m_ponte->consegna(presa.rilascia(), socks ? QByteArray()
-                                                  : "220 " + (testo.isEmpty() ? QByteArray("Pronto") : testo.toUtf8())
-                                                      + "\r\n");
+        m_copiaSaluto = socks ? QByteArray() : "220 " + (testo.isEmpty() ? QByteArray("Pronto") : testo.toUtf8());
+        m_ponte->consegna(presa.rilascia(), socks ? QByteArray() : m_copiaSaluto + "\r\n");
         return true;
     }
 
@@ -433,7 +432,6 @@ private:
         curl_easy_reset(m_easy);
         CURL *e = m_easy;
         curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(e, CURLOPT_ERRORBUFFER, m_erroreCurl);
         curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
         // Through the relay the connection takes the firewall's dialogue
         // too: its connection and up to four replies.
@@ -464,17 +462,6 @@ private:
             return;
         }
         switch (static_cast<TipoFirewall>(fw.tipo)) {
-        case TipoFirewall::Socks4:
-        case TipoFirewall::Socks5: {
-            const QByteArray proxy = (fw.tipo == int(TipoFirewall::Socks4) ? "socks4://" : "socks5h://")
-                + fw.host.trimmed().toUtf8() + ':' + QByteArray::number(fw.porta);
-            curl_easy_setopt(e, CURLOPT_PROXY, proxy.constData());
-            if (!fw.user.isEmpty()) {
-                curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, fw.user.toUtf8().constData());
-                curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, fw.password.toUtf8().constData());
-            }
-            break;
-        }
         case TipoFirewall::ProxyUser: {
             // The firewall takes the server's address with the user name.
             const auto [nome, portaServer] = server();
@@ -540,8 +527,8 @@ private:
             curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
             break;
         }
-        m_erroreCurl[0] = 0;
         m_ultimaRisposta.clear();
+        m_rispostaPropria = false;
         m_codiceTardivo = 0;
         m_datiInviati = false;
         m_op = op;
@@ -606,21 +593,61 @@ private:
             return {};
         if (m_interrotto)
             return {CodiceFtp::Interrotto, QStringLiteral("Operazione annullata."), {}};
-        if (m_erroreFirewall)
-            return *std::exchange(m_erroreFirewall, std::nullopt);
+        RisultatoFtp r = m_erroreFirewall ? *std::exchange(m_erroreFirewall, std::nullopt) : spiega(esito, op, cartella);
+        if (m_rispostaPropria && !r.risposta.isEmpty() && r.risposta == m_ultimaRisposta)
+            r.fonte = RisultatoFtp::Fonte::Programma;
+        // The log says why in the program's own words; libcurl's (English)
+        // reach neither the log nor the merchant.
+        riga(QStringLiteral("* ") + r.testo, false);
+        return r;
+    }
+
+    // The address of the data connection in a passive reply ("227", "229")
+    // cannot be used: port 0, or numbers out of range.
+    static bool passivaInutilizzabile(const QString &risposta)
+    {
+        static const QRegularExpression pasv(QStringLiteral("^227 .*?(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
+        static const QRegularExpression epsv(QStringLiteral("^229 .*\\((.)\\1\\1(\\d+)\\1\\)"));
+        if (const QRegularExpressionMatch m = pasv.match(risposta); m.hasMatch()) {
+            for (int i = 1; i <= 6; ++i)
+                if (m.captured(i).toInt() > 255)
+                    return true;
+            return m.captured(5).toInt() * 256 + m.captured(6).toInt() == 0;
+        }
+        if (const QRegularExpressionMatch m = epsv.match(risposta); m.hasMatch())
+            return m.captured(2).toInt() <= 0 || m.captured(2).toInt() > 65535;
+        return risposta.startsWith(QLatin1String("227 ")) || risposta.startsWith(QLatin1String("229 "));
+    }
+
+    RisultatoFtp spiega(CURLcode esito, Operazione op, const QStringList &cartella)
+    {
         long risposta = m_codiceTardivo;
         if (risposta == 0)
             curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &risposta);
-        // libcurl's own words (English) go to the log, not to the merchant.
-        const QString dettaglio = QString::fromUtf8(m_erroreCurl[0] ? m_erroreCurl : curl_easy_strerror(esito));
-        riga(QStringLiteral("* ") + dettaglio, false);
+        // A connection that fails right after a passive reply is the data
+        // connection, to the address that reply named.
+        const bool dopoPassiva =
+            m_ultimaRisposta.startsWith(QLatin1String("227 ")) || m_ultimaRisposta.startsWith(QLatin1String("229 "));
+        if (dopoPassiva && passivaInutilizzabile(m_ultimaRisposta))
+            return {CodiceFtp::ConnessioneDati,
+                    QStringLiteral("Il server ha indicato per la connessione dei dati un indirizzo non utilizzabile: "
+                                   "provare a cambiare la modalità di connessione (attiva/passiva) nelle impostazioni "
+                                   "FTP avanzate."),
+                    m_ultimaRisposta};
         switch (esito) {
         case CURLE_OPERATION_TIMEDOUT:
+            // libcurl takes a "421" (the server is closing) for a time-out.
+            if (m_ultimaRisposta.startsWith(QLatin1String("421")))
+                return {CodiceFtp::Risposta + 421, SpiegaRisposta(421, m_ultimaRisposta, Azione::Accesso, {}),
+                        m_ultimaRisposta};
             return {CodiceFtp::TempoScaduto, QStringLiteral("Il server non risponde: tempo scaduto."), {}};
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
             return {CodiceFtp::Connessione, QStringLiteral("Host sconosciuto."), {}};
         case CURLE_COULDNT_CONNECT:
+            if (dopoPassiva)
+                return {CodiceFtp::ConnessioneDati,
+                        QStringLiteral("Impossibile aprire la connessione dei dati con il server."), {}};
             return {CodiceFtp::Connessione, QStringLiteral("Impossibile connettersi al server."), {}};
         case CURLE_URL_MALFORMAT:
             return {CodiceFtp::Connessione, QStringLiteral("Nome dell'host non valido."), {}};
@@ -688,12 +715,16 @@ private:
 
     void riga(const QString &r, bool ricevuta)
     {
-        if (ricevuta && r.size() >= 3 && r[0].isDigit())
+        if (ricevuta && r.size() >= 3 && r[0].isDigit()) {
             m_ultimaRisposta = r;
+            m_rispostaPropria = false;
+        }
         if (rigaProtocollo)
             rigaProtocollo(RigaProtocolloVisibile(r));
     }
 
+    // libcurl's side of the dialogue: the commands it sends and the replies
+    // it reads, and nothing of its own informational text.
     static int debug(CURL *, curl_infotype tipo, char *dati, size_t n, void *io)
     {
         if (tipo != CURLINFO_HEADER_IN && tipo != CURLINFO_HEADER_OUT)
@@ -703,8 +734,23 @@ private:
         for (QByteArray r : testo.split('\n')) {
             if (r.endsWith('\r'))
                 r.chop(1);
-            if (!r.isEmpty())
-                self->riga(QString::fromUtf8(r), tipo == CURLINFO_HEADER_IN);
+            if (r.isEmpty())
+                continue;
+            if (tipo == CURLINFO_HEADER_OUT) {
+                self->riga(QString::fromUtf8(r), false);
+            } else if (!self->m_copiaSaluto.isEmpty() && r == self->m_copiaSaluto) {
+                // The relay's copy of the greeting the gateway's lines showed.
+                self->m_copiaSaluto.clear();
+                self->m_ultimaRisposta = QString::fromUtf8(r);
+                self->m_rispostaPropria = false;
+            } else if (self->m_viaPonte && self->m_ponte && self->m_ponte->propria(r)) {
+                // A reply the relay made in the server's place: the program's own line.
+                self->riga(QStringLiteral("* ") + QString::fromUtf8(r.mid(4)), false);
+                self->m_ultimaRisposta = QString::fromUtf8(r);
+                self->m_rispostaPropria = true;
+            } else {
+                self->riga(QString::fromUtf8(r), true);
+            }
         }
         return 0;
     }
@@ -805,9 +851,10 @@ private:
     CURLM *m_multi = nullptr;
     CURL *m_easy = nullptr;
     curl_slist *m_connectTo = nullptr;
-    char m_erroreCurl[CURL_ERROR_SIZE] = {};
     QStringList m_cartella;
     QString m_nome, m_comando, m_ultimaRisposta;
+    bool m_rispostaPropria = false;  // m_ultimaRisposta was made by the relay
+    QByteArray m_copiaSaluto;  // the greeting the relay gives libcurl, until libcurl reads it
     bool m_accoda = false;
     bool m_soloNomi = false;
     Lettura *m_lettura = nullptr;

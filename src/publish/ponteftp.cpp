@@ -1,11 +1,14 @@
 #include "ponteftp.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <netdb.h>
 #include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -199,13 +202,33 @@ QByteArray comandoAttivo(bool port, const sockaddr_storage &a)
         + QByteArray::number(porta) + "|\r\n";
 }
 
-// A reply made by the relay itself: one line, whatever the text holds.
-QByteArray rispostaPropria(int codice, QString testo)
+bool eSocks(int tipo)
 {
-    for (QChar &c : testo)
-        if (c.unicode() < 0x20)
-            c = u' ';
-    return QByteArray::number(codice) + ' ' + testo.toUtf8() + "\r\n";
+    return tipo == int(TipoFirewall::Socks4) || tipo == int(TipoFirewall::Socks5);
+}
+
+// A final reply line: three digits and a space.
+bool rigaFinale(const QByteArray &riga)
+{
+    return riga.size() >= 4 && std::isdigit(uchar(riga[0])) && std::isdigit(uchar(riga[1]))
+        && std::isdigit(uchar(riga[2])) && riga[3] == ' ';
+}
+
+// The IPv4 address of a "227" reply's first four numbers.
+sockaddr_storage indirizzo227(const QRegularExpressionMatch &m)
+{
+    sockaddr_storage a{};
+    auto &v4 = reinterpret_cast<sockaddr_in &>(a);
+    quint32 ip = 0;
+    for (int i = 1; i <= 4; ++i) {
+        const int n = m.captured(i).toInt();
+        if (n > 255)
+            return {};
+        ip = ip << 8 | quint32(n);
+    }
+    v4.sin_family = AF_INET;
+    v4.sin_addr.s_addr = htonl(ip);
+    return a;
 }
 
 } // namespace
@@ -239,6 +262,9 @@ struct PonteFtp::Tubo {
     QByteArray rigaA, rigaB;  // the unfinished line from a, from b
     sockaddr_storage firewall{}, locale{};  // b's two ends
     Appuntamento app;
+    bool epsv = false;  // libcurl's EPSV went to the server as PASV; its reply is awaited
+    // The server's own addresses (its name resolved here), once looked up.
+    std::optional<std::vector<sockaddr_storage>> server;
 
     ~Tubo()
     {
@@ -300,6 +326,59 @@ void PonteFtp::consegna(int fd, const QByteArray &saluto)
     }
     const quint64 uno = 1;
     [[maybe_unused]] const ssize_t n = ::write(m_sveglia, &uno, sizeof uno);
+}
+
+QByteArray PonteFtp::rispostaPropria(int codice, QString testo)
+{
+    for (QChar &c : testo)
+        if (c.unicode() < 0x20)
+            c = u' ';
+    const QByteArray riga = QByteArray::number(codice) + ' ' + testo.toUtf8();
+    std::lock_guard lock(m_mutex);
+    m_proprie.push_back(riga);
+    // The component looks each one up as libcurl reads it; a few suffice.
+    while (m_proprie.size() > 16)
+        m_proprie.pop_front();
+    return riga + "\r\n";
+}
+
+bool PonteFtp::propria(const QByteArray &riga)
+{
+    std::lock_guard lock(m_mutex);
+    const auto i = std::find(m_proprie.begin(), m_proprie.end(), riga);
+    if (i == m_proprie.end())
+        return false;
+    m_proprie.erase(i);
+    return true;
+}
+
+const std::vector<sockaddr_storage> &PonteFtp::indirizziServer(Tubo &t)
+{
+    if (t.server)
+        return *t.server;
+    t.server.emplace();
+    QString nome = dati().host;
+    if (nome.startsWith(u'[') && nome.endsWith(u']'))
+        nome = nome.mid(1, nome.size() - 2);
+    addrinfo suggerimenti{};
+    suggerimenti.ai_family = AF_UNSPEC;
+    suggerimenti.ai_socktype = SOCK_STREAM;
+    addrinfo *indirizzi = nullptr;
+    if (!nome.isEmpty() && ::getaddrinfo(nome.toUtf8().constData(), nullptr, &suggerimenti, &indirizzi) == 0) {
+        for (addrinfo *a = indirizzi; a; a = a->ai_next) {
+            sockaddr_storage x{};
+            std::memcpy(&x, a->ai_addr, std::min<size_t>(a->ai_addrlen, sizeof x));
+            t.server->push_back(x);
+        }
+        ::freeaddrinfo(indirizzi);
+    }
+    return *t.server;
+}
+
+bool PonteFtp::delServer(Tubo &t, const sockaddr_storage &a)
+{
+    const auto &tutti = indirizziServer(t);
+    return std::any_of(tutti.begin(), tutti.end(), [&](const sockaddr_storage &x) { return stessoHost(x, a); });
 }
 
 void PonteFtp::chiudi()
@@ -448,13 +527,28 @@ void PonteFtp::rigaDaLibcurl(Tubo &t, QByteArray riga)
     const QByteArray comando = testo.left(spazio < 0 ? testo.size() : spazio).toUpper();
     if ((comando == "PORT" || comando == "EPRT") && attivo(t, comando, spazio < 0 ? QByteArray() : testo.mid(spazio + 1)))
         return;
+    // Over IPv4 the server is asked with PASV, whose reply names the
+    // address of the data connection: a firewall that passes only the
+    // control connection leaves the server's own there, where EPSV would
+    // send the relay to the firewall's.
+    if (comando == "EPSV" && spazio < 0 && t.firewall.ss_family == AF_INET && !eSocks(dati().firewall.tipo)) {
+        t.epsv = true;
+        t.versoB += "PASV\r\n";
+        return;
+    }
     t.versoB += riga;
 }
 
 void PonteFtp::rigaDalServer(Tubo &t, QByteArray riga)
 {
-    if ((riga.startsWith("227 ") || riga.startsWith("229 ")) && passivo(t, riga))
+    if (t.epsv && rigaFinale(riga)) {
+        // The reply to the PASV that stood for libcurl's EPSV.
+        t.epsv = false;
+        if (riga.startsWith("227 ") && passivo(t, riga, true))
+            return;
+    } else if ((riga.startsWith("227 ") || riga.startsWith("229 ")) && passivo(t, riga, riga.startsWith("229 "))) {
         return;
+    }
     t.versoA += riga;
 }
 
@@ -492,28 +586,65 @@ bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argo
     return true;
 }
 
-// The server's "227" or "229": the relay connects to the firewall at the
-// port named, and tells libcurl a port of its own.
-bool PonteFtp::passivo(Tubo &t, const QByteArray &riga)
+// The server's "227" or "229": the relay opens the data connection and
+// tells libcurl a port of its own (as "229" when esteso). Through a Socks
+// proxy it asks the proxy for the server's port. Through an FTP gateway it
+// connects to the address a "227" names when that is the firewall's or the
+// server's own (a gateway that passes only the control connection leaves
+// the server's there), never to a third: then the firewall's address
+// stands for it. A "229" names none: the firewall's address, then the
+// server's own.
+bool PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso)
 {
     static const QRegularExpression pasv(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
     static const QRegularExpression epsv(QStringLiteral("\\((.)\\1\\1(\\d+)\\1\\)"));
-    const bool esteso = riga.startsWith("229");
-    const QRegularExpressionMatch m = (esteso ? epsv : pasv).match(QString::fromLatin1(riga));
+    const bool da229 = riga.startsWith("229");
+    const QRegularExpressionMatch m = (da229 ? epsv : pasv).match(QString::fromLatin1(riga));
     if (!m.hasMatch())
         return false;
-    const int porta = esteso ? m.captured(2).toInt() : m.captured(5).toInt() * 256 + m.captured(6).toInt();
+    const int porta = da229 ? m.captured(2).toInt() : m.captured(5).toInt() * 256 + m.captured(6).toInt();
     if (porta <= 0 || porta > 65535)
         return false;
     t.app.chiudi();
     const DatiFirewall d = dati();
-    sockaddr_storage dove = t.firewall;
-    ImpostaPorta(dove, porta);
     Presa p(d.fermo);
+    if (eSocks(d.firewall.tipo)) {
+        DatiFirewall versoDati = d;
+        versoDati.porta = porta;
+        if (const RisultatoFtp r = ConnessioneSocks(versoDati, p); !r.riuscito()) {
+            t.versoA += rispostaPropria(425, r.testo);
+            return true;
+        }
+    } else {
+        std::vector<sockaddr_storage> candidati;
+        const sockaddr_storage nominato = da229 ? sockaddr_storage{} : indirizzo227(m);
+        if (nominato.ss_family != AF_UNSPEC && !stessoHost(nominato, t.firewall) && delServer(t, nominato)) {
+            candidati.push_back(nominato);
+        } else {
+            candidati.push_back(t.firewall);
+            if (da229)
+                for (const sockaddr_storage &a : indirizziServer(t))
+                    if (a.ss_family == t.firewall.ss_family && !stessoHost(a, t.firewall))
+                        candidati.push_back(a);
+        }
+        QStringList provati;
+        bool connesso = false;
+        for (sockaddr_storage dove : candidati) {
+            ImpostaPorta(dove, porta);
+            provati << TestoIndirizzo(dove);
+            if ((connesso = p.connetti(dove, d.attese.connessione) == EsitoPresa::Fatto))
+                break;
+        }
+        if (!connesso) {
+            t.versoA += rispostaPropria(
+                425, QStringLiteral("Impossibile aprire la connessione dei dati verso %1.").arg(provati.join(QStringLiteral(", "))));
+            return true;
+        }
+    }
     sockaddr_storage qui = m_indirizzo;
-    if (p.connetti(dove, d.attese.connessione) != EsitoPresa::Fatto || (t.app.attesa = ascolta(qui)) < 0) {
-        t.versoA += rispostaPropria(425, QStringLiteral("Impossibile aprire la connessione dei dati con il firewall (%1).")
-                                             .arg(TestoIndirizzo(dove)));
+    if ((t.app.attesa = ascolta(qui)) < 0) {
+        t.versoA += rispostaPropria(425, QStringLiteral("Impossibile preparare la connessione dei dati: %1")
+                                             .arg(QString::fromLocal8Bit(strerror(errno))));
         return true;
     }
     t.app.pronto = p.rilascia();
@@ -557,8 +688,10 @@ void PonteFtp::arrivo(Tubo &t)
         app.chiudi();
         return;
     }
-    // The server's connection comes through the firewall, from its address.
-    if (!stessoHost(da, t.firewall)) {
+    // The server's connection comes through the firewall, from its address,
+    // or, past a firewall that passes only the control connection, from the
+    // server's own; from no other.
+    if (!stessoHost(da, t.firewall) && !delServer(t, da)) {
         ::close(c);
         return;
     }

@@ -16,6 +16,11 @@ With --command USER the server's name comes with the user name instead
 connection goes as it is to the one server of --server.
   --log FILE    every command line the gateway receives from the client is
                 appended to FILE
+  --control-only
+                the gateway passes the control connection only, as many
+                firewalls do: PASV, EPSV, PORT and EPRT go to the server as
+                they are, its replies come back as they are, and the data
+                connections go between client and server directly
 """
 import argparse
 import re
@@ -168,9 +173,9 @@ class Sessione:
             self.registra(riga)
             comando, _, argomento = riga.partition(" ")
             comando = comando.upper()
-            if comando in ("PASV", "EPSV"):
+            if comando in ("PASV", "EPSV") and not self.a.control_only:
                 self.passiva(comando)
-            elif comando in ("PORT", "EPRT"):
+            elif comando in ("PORT", "EPRT") and not self.a.control_only:
                 self.attiva(comando, argomento)
             else:
                 self.server.sendall((riga + "\r\n").encode("utf-8"))
@@ -241,6 +246,7 @@ def main():
     p.add_argument("--password", default="")
     p.add_argument("--server", action="append", default=[])
     p.add_argument("--log")
+    p.add_argument("--control-only", action="store_true")
     a = p.parse_args()
     a.servers = {}
     for s in a.server:

@@ -1,6 +1,11 @@
 """A real FTP server on 127.0.0.1 for the publishing tests (pyftpdlib).
 
-Prints "PORT <n>" once it listens on a free port. Faults on demand:
+Prints "PORT <n>" once it listens on a free port.
+  --address ADDR   listen on ADDR (a loopback address) instead of 127.0.0.1
+  --passive-port N the one port of its passive data connections
+  --masquerade ADDR
+                   the address its passive replies name, in place of its own
+Faults on demand:
   --readonly DIR   the user may list DIR but not write in it
   --no-list DIR    the user may enter DIR but not list it
   --drop NAME      the connection drops after 64 KiB of the file NAME
@@ -8,6 +13,8 @@ Prints "PORT <n>" once it listens on a free port. Faults on demand:
   --full NAME      after 64 KiB of NAME the disk is full: the data
                    connection is cut (reset) and the reply is 552
   --stall-login    the server stops answering at the login
+  --busy           every connection is greeted with 421 and closed, as by a
+                   server that has too many
   --drop-first-ms MS
                    the first session is closed without a word MS
                    milliseconds after its login, as an idle one
@@ -49,6 +56,7 @@ def main():
     p.add_argument("--stall")
     p.add_argument("--full")
     p.add_argument("--stall-login", action="store_true")
+    p.add_argument("--busy", action="store_true")
     p.add_argument("--no-allo", action="store_true")
     p.add_argument("--no-chmod", action="store_true")
     p.add_argument("--reply", action="append", default=[])
@@ -57,6 +65,9 @@ def main():
     p.add_argument("--strict", action="store_true")
     p.add_argument("--delay", type=int, default=0)
     p.add_argument("--drop-first-ms", type=int, default=0)
+    p.add_argument("--address", default="127.0.0.1")
+    p.add_argument("--passive-port", type=int, default=0)
+    p.add_argument("--masquerade")
     a = p.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -135,6 +146,13 @@ def main():
                 with open(a.log, "a") as registro:
                     registro.write(os.path.relpath(file, a.root) + "\n")
 
+        def handle(self):
+            if a.busy:
+                self.respond("421 Troppi collegamenti, riprovare piu' tardi.")
+                self.close_when_done()
+            else:
+                FTPHandler.handle(self)
+
         def ftp_USER(self, line):
             if a.stall_login:
                 time.sleep(3600)
@@ -161,7 +179,11 @@ def main():
     Comandi.banner = "FTP di prova"
     Comandi.auth_failed_timeout = 0.1
     Comandi.permit_foreign_addresses = not a.strict
-    server = FTPServer(("127.0.0.1", 0), Comandi)
+    if a.passive_port:
+        Comandi.passive_ports = [a.passive_port]
+    if a.masquerade:
+        Comandi.masquerade_address = a.masquerade
+    server = FTPServer((a.address, 0), Comandi)
     print("PORT %d" % server.address[1], flush=True)
     server.serve_forever(handle_exit=True)
 

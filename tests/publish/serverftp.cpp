@@ -61,6 +61,8 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
         argomenti << QStringLiteral("--full") << guasti.discoPienoDurante;
     if (guasti.siFermaAlLogin)
         argomenti << QStringLiteral("--stall-login");
+    if (guasti.occupato)
+        argomenti << QStringLiteral("--busy");
     if (guasti.senzaAllo)
         argomenti << QStringLiteral("--no-allo");
     if (guasti.senzaChmod)
@@ -77,6 +79,12 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
         argomenti << QStringLiteral("--drop-first-ms") << QString::number(guasti.primaCadeDopoMs);
     for (const QString &r : guasti.risposte)
         argomenti << QStringLiteral("--reply") << r;
+    if (!guasti.indirizzo.isEmpty())
+        argomenti << QStringLiteral("--address") << guasti.indirizzo;
+    if (guasti.portaPassiva > 0)
+        argomenti << QStringLiteral("--passive-port") << QString::number(guasti.portaPassiva);
+    if (!guasti.mascheraPassiva.isEmpty())
+        argomenti << QStringLiteral("--masquerade") << guasti.mascheraPassiva;
     m_porta = avviaPython(m_processo, argomenti, &m_errore);
 }
 
@@ -109,6 +117,8 @@ GatewayFtp::GatewayFtp(const Opzioni &o)
         argomenti << QStringLiteral("--server") << s;
     if (!o.registro.isEmpty())
         argomenti << QStringLiteral("--log") << o.registro;
+    if (o.soloControllo)
+        argomenti << QStringLiteral("--control-only");
     m_porta = avviaPython(m_processo, argomenti, &m_errore);
 }
 

@@ -17,6 +17,7 @@ public:
         QString siFermaDurante;   // the server stops answering during this file
         QString discoPienoDurante;  // the disk fills during this file: 552, the data connection cut
         bool siFermaAlLogin = false;
+        bool occupato = false;    // every connection greeted with 421 and closed
         bool senzaAllo = false;   // ALLO answered 502
         bool senzaChmod = false;  // SITE CHMOD refused: the user may not change modes
         // Commands answered with a fixed reply and not carried out, as
@@ -28,6 +29,9 @@ public:
         bool stretto = false;     // data connections only with the control connection's address
         int ritardoMs = 0;        // each command answered this late, as over a slow line
         int primaCadeDopoMs = 0;  // the first session closed without a word this long after its login
+        QString indirizzo;        // the loopback address it listens on, when not 127.0.0.1
+        int portaPassiva = 0;     // the one port of its passive data connections
+        QString mascheraPassiva;  // the address its passive replies name in place of its own
     };
 
     explicit ServerFtp(const QString &radice, const Guasti &guasti);
@@ -59,7 +63,8 @@ int portaLibera();
 
 // The tests' FTP gateway (ftpgateway.py): the firewall that takes its own
 // login, then the server's name by a command ("SITE", "PROXY" or "OPEN"),
-// and stands in for both ends of every data connection.
+// and stands in for both ends of every data connection (or, soloControllo,
+// passes the control connection only).
 class GatewayFtp {
 public:
     struct Opzioni {
@@ -67,6 +72,7 @@ public:
         QString utente, password;  // the firewall's own login, when it wants one
         QStringList server;        // the names it knows: "name=127.0.0.1:port"
         QString registro;          // a file that lists every command line received
+        bool soloControllo = false;  // it passes the control connection only: data goes client to server
     };
     explicit GatewayFtp(const Opzioni &opzioni);
     ~GatewayFtp();

@@ -79,6 +79,8 @@ private slots:
     void folderBrowser();
     void folderBrowserWrongPassword();
     void publisherWindow();
+    void publisherWindowLogPane_data();
+    void publisherWindowLogPane();
     void publisherWindowCancel_data();
     void publisherWindowCancel();
     void publisherWindowRefusedPermissions();
@@ -432,6 +434,54 @@ void TestFinestreFtp::publisherWindow()
     SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("AppIni"), QStringLiteral("NoShow"), QStringLiteral("1"));
     EseguiAggiornaSito(nullptr, n.contesto(), m, {});
     QCOMPARE(m.texts(), QStringList{QStringLiteral("E' necessario costruire il negozio prima di aggiornare il sito")});
+}
+
+void TestFinestreFtp::publisherWindowLogPane_data()
+{
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<QStringList>("inOrdine");  // lines of the pane, in this order
+    QTest::addColumn<QString>("propria");       // the program's own line
+    QTest::newRow("wrong password")
+        << "password"
+        << QStringList{QStringLiteral("220 FTP di prova"), QStringLiteral("USER negozio"), QStringLiteral("PASS (hidden)"),
+                       QStringLiteral("530 Authentication failed.")}
+        << "* Il server ha rifiutato l'accesso: controllare il nome utente e la password nella scheda \"Internet\".";
+    QTest::newRow("remote folder missing")
+        << "cartella" << QStringList{QStringLiteral("PASS (hidden)"), QStringLiteral("CWD www/shop")}
+        << "* La cartella 'www/shop' non esiste sul server o non vi si può accedere.";
+}
+
+// The window's log pane holds the dialogue, commands and replies in the
+// order they went, and the program's own lines in Italian: none of the FTP
+// library's own words.
+void TestFinestreFtp::publisherWindowLogPane()
+{
+    QFETCH(QString, caso);
+    QFETCH(QStringList, inOrdine);
+    QFETCH(QString, propria);
+    NegozioCostruito n;
+    if (caso == QLatin1String("cartella"))
+        QVERIFY(QDir(n.radice + QStringLiteral("/www")).removeRecursively());
+    QVERIFY(n.avvia());
+    ScriptedMessages m;
+    m.answer(Messages::Answer::No);
+    ContestoPubblicazione contesto = n.contesto();
+    if (caso == QLatin1String("password"))
+        contesto.txtPassword = QStringLiteral("sbagliata");
+    frmFTP w(contesto, ModoFTP::Normale, m);
+    FIGLIO(QPlainTextEdit, txtLog, &w);
+    QVERIFY(w.carica());
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 20000);
+    QVERIFY(!w.conclusione().riuscito);
+    const QStringList righe = txtLog->toPlainText().split(u'\n');
+    qsizetype dove = -1;
+    for (const QString &r : inOrdine) {
+        const qsizetype qui = righe.indexOf(r);
+        QVERIFY2(qui > dove, qPrintable(r + u'\n' + righe.join(u'\n')));
+        dove = qui;
+    }
+    QCOMPARE(righe.filter(QRegularExpression(QStringLiteral("^\\* "))), QStringList{propria});
 }
 
 void TestFinestreFtp::publisherWindowCancel_data()

@@ -14,6 +14,8 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <optional>
+#include <poll.h>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,15 +35,17 @@ std::unique_ptr<ComponenteFtp> componente(const ServerFtp &s, QStringList *righe
     return c;
 }
 
-// A firewall that takes the connection and never says a word.
+// A firewall that takes the connection and never says a word (on the
+// loopback address ip, at porta or a free port).
 class AscoltoMuto {
 public:
-    AscoltoMuto()
+    explicit AscoltoMuto(const char *ip = "127.0.0.1", int porta = 0)
     {
         m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::inet_pton(AF_INET, ip, &a.sin_addr);
+        a.sin_port = htons(quint16(porta));
         socklen_t n = sizeof a;
         ::bind(m_fd, reinterpret_cast<sockaddr *>(&a), n);
         ::listen(m_fd, 4);
@@ -50,10 +54,45 @@ public:
     }
     ~AscoltoMuto() { ::close(m_fd); }
     int porta() const { return m_porta; }
+    int fd() const { return m_fd; }
+    // Whether anybody has connected.
+    bool contattato() const
+    {
+        pollfd p{m_fd, POLLIN, 0};
+        return ::poll(&p, 1, 0) > 0;
+    }
 
 private:
     int m_fd = -1;
     int m_porta = 0;
+};
+
+// A Socks 5 proxy that wants a user name and password, and refuses the
+// ones it is given, on its one connection.
+class SocksCheRifiuta {
+public:
+    SocksCheRifiuta() : m_ascolto("127.0.0.1")
+    {
+        m_thread = std::thread([this] {
+            pollfd p{m_ascolto.fd(), POLLIN, 0};
+            if (::poll(&p, 1, 10000) <= 0)
+                return;
+            const int c = ::accept(m_ascolto.fd(), nullptr, nullptr);
+            timeval limite{5, 0};
+            ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, &limite, sizeof limite);
+            char buf[600];
+            if (::recv(c, buf, sizeof buf, 0) > 0 && ::send(c, "\x05\x02", 2, MSG_NOSIGNAL) == 2
+                && ::recv(c, buf, sizeof buf, 0) > 0)
+                (void)!::send(c, "\x01\x01", 2, MSG_NOSIGNAL);
+            ::close(c);
+        });
+    }
+    ~SocksCheRifiuta() { m_thread.join(); }
+    int porta() const { return m_ascolto.porta(); }
+
+private:
+    AscoltoMuto m_ascolto;
+    std::thread m_thread;
 };
 
 } // namespace
@@ -75,8 +114,12 @@ private slots:
     void throughFirewallGateway();
     void firewallRefusals_data();
     void firewallRefusals();
+    void gatewayPassingOnlyControl_data();
+    void gatewayPassingOnlyControl();
     void throughSocksProxy_data();
     void throughSocksProxy();
+    void socksRefusals_data();
+    void socksRefusals();
     void throughProxyUserOrPipe_data();
     void throughProxyUserOrPipe();
     void relayServesOnlyThisProcess();
@@ -98,6 +141,9 @@ void TestFtp::folders()
     RisultatoFtp r = c->cambiaCartella(QStringLiteral("www"));
     QCOMPARE(r.codice, 20550);
     QCOMPARE(c->cartellaCorrente(), QString());
+    // The log's own line says why in Italian; libcurl's words are not there.
+    QCOMPARE(righe.filter(QRegularExpression(QStringLiteral("^\\* "))),
+             QStringList{QStringLiteral("* La cartella 'www' non esiste sul server o non vi si può accedere.")});
     QCOMPARE(c->creaCartella(QStringLiteral("www")).codice, 0);
     QCOMPARE(c->cambiaCartella(QStringLiteral("www")).codice, 0);
     QCOMPARE(c->creaCartella(QStringLiteral("negozio prova")).codice, 0);
@@ -210,34 +256,63 @@ void TestFtp::failures_data()
 {
     QTest::addColumn<QString>("caso");
     QTest::addColumn<int>("codice");
+    QTest::addColumn<QString>("messaggio");  // empty: any text
+    QTest::addColumn<int>("entroMs");
     // The publisher's tests cover a refused login, a refused file, a
     // dropped connection and a server that stops answering mid-file.
-    QTest::newRow("nobody listening") << "porta" << CodiceFtp::Connessione;
-    QTest::newRow("server stops answering at login") << "login" << CodiceFtp::TempoScaduto;
-    QTest::newRow("missing local file") << "locale" << CodiceFtp::FileLocale;
+    QTest::newRow("nobody listening") << "porta" << CodiceFtp::Connessione << "" << 15000;
+    QTest::newRow("server stops answering at login") << "login" << CodiceFtp::TempoScaduto
+                                                     << "Il server non risponde: tempo scaduto." << 15000;
+    QTest::newRow("missing local file") << "locale" << CodiceFtp::FileLocale << "" << 15000;
+    QTest::newRow("server greets with 421")
+        << "occupato" << CodiceFtp::Risposta + 421
+        << "Il server ha chiuso la connessione (servizio non disponibile o troppi collegamenti): riprovare più "
+           "tardi.\nRisposta del server: 421 Troppi collegamenti, riprovare piu' tardi."
+        << 2000;
+    const QString inutilizzabile = QStringLiteral(
+        "Il server ha indicato per la connessione dei dati un indirizzo non utilizzabile: provare a cambiare la modalità "
+        "di connessione (attiva/passiva) nelle impostazioni FTP avanzate.\nRisposta del server: ");
+    QTest::newRow("PASV reply with port 0") << "PASV=227 Entering Passive Mode (127,0,0,1,0,0)"
+                                            << CodiceFtp::ConnessioneDati
+                                            << inutilizzabile + "227 Entering Passive Mode (127,0,0,1,0,0)" << 5000;
 }
 
-// Each failure comes back as its own result, in bounded time.
+// Each failure comes back as its own result, in bounded time, said in
+// Italian: the log's own lines ("* ") say the same, and nothing of
+// libcurl's words reaches it.
 void TestFtp::failures()
 {
     QFETCH(QString, caso);
     QFETCH(int, codice);
+    QFETCH(QString, messaggio);
+    QFETCH(int, entroMs);
     QTemporaryDir radice, cartella;
     ServerFtp::Guasti g;
     g.siFermaAlLogin = caso == QLatin1String("login");
+    g.occupato = caso == QLatin1String("occupato");
+    if (caso.contains(u'='))
+        g.risposte << caso << QStringLiteral("EPSV=500 EPSV non disponibile.");
     ServerFtp s(radice.path(), g);
     QVERIFY(s.avviato());
-    auto c = componente(s);
+    QStringList righe;
+    auto c = componente(s, &righe);
     if (caso == QLatin1String("porta"))
         c->porta = 1;
+    if (caso != QLatin1String("locale"))
+        scrivi(cartella.path() + QStringLiteral("/a.jpg"), "a");
     QElapsedTimer t;
     t.start();
     RisultatoFtp r = c->connetti();
     if (r.riuscito())
-        r = c->invia(cartella.path() + QStringLiteral("/manca.jpg"), QStringLiteral("manca.jpg"));
+        r = c->invia(cartella.path() + QStringLiteral("/a.jpg"), QStringLiteral("a.jpg"));
     QCOMPARE(r.codice, codice);
     QVERIFY(!r.testo.isEmpty());
-    QVERIFY2(t.elapsed() < 15000, qPrintable(QString::number(t.elapsed())));
+    if (!messaggio.isEmpty())
+        QCOMPARE(r.messaggio(), messaggio);
+    QVERIFY2(t.elapsed() < entroMs, qPrintable(QString::number(t.elapsed())));
+    for (const QString &riga : righe)
+        if (riga.startsWith(QLatin1String("* ")))
+            QCOMPARE(riga, QStringLiteral("* ") + r.testo);
 }
 
 // The server's disk fills while a large file goes: the server cuts the
@@ -436,6 +511,12 @@ void TestFtp::throughFirewallGateway()
     const QString server = QStringLiteral("ftp.negozio.invalid:%1").arg(s.porta());
     QVERIFY(righe.contains(comando + u' ' + server));
     QVERIFY(QString::fromUtf8(leggi(registro)).contains(comando + u' ' + server));
+    // The server's greeting, passed on by the gateway, is in the log once,
+    // after the command that asked for it and before the login.
+    const QString saluto = QStringLiteral("220 FTP di prova");
+    QCOMPARE(righe.count(saluto), 1);
+    QVERIFY(righe.indexOf(comando + u' ' + server) < righe.indexOf(saluto));
+    QVERIFY(righe.indexOf(saluto) < righe.indexOf(QStringLiteral("USER ") + ServerFtp::utente()));
     QCOMPARE(righe.count(QStringLiteral("PASS (hidden)")), accessoFirewall ? 2 : 1);
     const QString log = righe.join(u'\n');
     QVERIFY(!log.contains(ServerFtp::password()) && !log.contains(QStringLiteral("chiave-del-firewall")));
@@ -450,11 +531,15 @@ void TestFtp::firewallRefusals_data()
     QTest::newRow("wrong firewall password")
         << "password" << 20530
         << "Il firewall '127.0.0.1' ha rifiutato l'accesso: controllare il nome utente e la password del firewall "
-           "nelle impostazioni FTP avanzate.\nRisposta del server: 530 Accesso al firewall negato";
+           "nelle impostazioni FTP avanzate.\nRisposta del firewall: 530 Accesso al firewall negato";
+    QTest::newRow("firewall login wanted but not given")
+        << "senza utente" << 20530
+        << "Il firewall '127.0.0.1' chiede un accesso che non è stato indicato: inserire il nome utente e la password "
+           "del firewall nelle impostazioni FTP avanzate.\nRisposta del firewall: 530 Prima l'accesso al firewall";
     QTest::newRow("server name the firewall does not know")
         << "host" << 20550
         << "Il firewall '127.0.0.1' non si è collegato al server 'altro.invalid:{server}': controllare il nome "
-           "dell'host nella scheda \"Internet\" e la porta FTP nelle impostazioni avanzate.\nRisposta del server: 550 "
+           "dell'host nella scheda \"Internet\" e la porta FTP nelle impostazioni avanzate.\nRisposta del firewall: 550 "
            "Host sconosciuto: altro.invalid:{server}";
     QTest::newRow("nobody listening at the firewall")
         << "porta" << CodiceFtp::Connessione
@@ -494,6 +579,8 @@ void TestFtp::firewallRefusals()
                    caso == QLatin1String("password") ? QStringLiteral("sbagliata") : QStringLiteral("giusta")};
     if (caso == QLatin1String("porta"))
         c->firewall.porta = libera;
+    if (caso == QLatin1String("senza utente"))
+        c->firewall.user = c->firewall.password = QString();
     if (caso == QLatin1String("nome"))
         c->firewall.host = QStringLiteral("firewall.invalid");
     if (caso == QLatin1String("muto"))
@@ -505,6 +592,82 @@ void TestFtp::firewallRefusals()
     QCOMPARE(r.messaggio(), QString(messaggio)
                                 .replace(QLatin1String("{server}"), QString::number(s.porta()))
                                 .replace(QLatin1String("{libera}"), QString::number(libera)));
+    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+}
+
+void TestFtp::gatewayPassingOnlyControl_data()
+{
+    QTest::addColumn<QString>("comando");
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<bool>("attiva");
+    QTest::addColumn<bool>("terzoIndirizzo");
+    QTest::newRow("Proxy SITE, passive") << "SITE" << int(TipoFirewall::ProxySite) << false << false;
+    QTest::newRow("Proxy SITE, active") << "SITE" << int(TipoFirewall::ProxySite) << true << false;
+    QTest::newRow("Proxy PROXY, passive") << "PROXY" << int(TipoFirewall::ProxyProxy) << false << false;
+    QTest::newRow("Proxy OPEN, active") << "OPEN" << int(TipoFirewall::ProxyOpen) << true << false;
+    QTest::newRow("Proxy SITE, passive reply naming a third address")
+        << "SITE" << int(TipoFirewall::ProxySite) << false << true;
+}
+
+// A gateway on 127.0.0.1 that passes only the control connection to a
+// server on 127.0.0.2: the passive data connection goes to the server's
+// own address its reply names, and in active mode the server's connection,
+// which comes from its own address, is taken; promptly, both ways. A reply
+// naming a third address is never followed: the failure is the relay's own
+// reply, said as the program's, not the server's.
+void TestFtp::gatewayPassingOnlyControl()
+{
+    QFETCH(QString, comando);
+    QFETCH(int, tipo);
+    QFETCH(bool, attiva);
+    QFETCH(bool, terzoIndirizzo);
+    QTemporaryDir radice, cartella;
+    ServerFtp::Guasti g;
+    g.indirizzo = QStringLiteral("127.0.0.2");
+    std::optional<AscoltoMuto> terzo;
+    if (terzoIndirizzo) {
+        g.portaPassiva = portaLibera();
+        g.mascheraPassiva = QStringLiteral("127.0.0.3");
+        terzo.emplace("127.0.0.3", g.portaPassiva);
+    }
+    ServerFtp s(radice.path(), g);
+    QVERIFY2(s.avviato(), qPrintable(s.errore()));
+    const QString server = QStringLiteral("127.0.0.2:%1").arg(s.porta());
+    GatewayFtp firewall({comando, {}, {}, {server + u'=' + server}, {}, true});
+    QVERIFY2(firewall.avviato(), qPrintable(firewall.errore()));
+    QStringList righe;
+    auto c = componente(s, &righe);
+    c->host = QStringLiteral("127.0.0.2");
+    c->attiva = attiva;
+    c->firewall = {tipo, QStringLiteral("127.0.0.1"), firewall.porta(), {}, {}};
+    scrivi(cartella.path() + QStringLiteral("/a.htm"), "solo controllo");
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(c->connetti().codice, 0);
+    const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/a.htm"), QStringLiteral("a.htm"));
+    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+    if (terzoIndirizzo) {
+        QCOMPARE(r.codice, CodiceFtp::ConnessioneDati);
+        const QString propria = QStringLiteral("Impossibile aprire la connessione dei dati verso 127.0.0.1:%1.")
+                                    .arg(g.portaPassiva);
+        QCOMPARE(r.messaggio(), QStringLiteral("Impossibile aprire la connessione dei dati con il server.\nRisposta di "
+                                               "Vetrasto (non del server): 425 ")
+                                    + propria);
+        QVERIFY(righe.contains(QStringLiteral("* ") + propria));
+        QVERIFY(righe.filter(QStringLiteral("425 ")).isEmpty());
+        QVERIFY(!terzo->contattato());
+        QVERIFY(!QFile::exists(radice.path() + QStringLiteral("/a.htm")));
+        return;
+    }
+    QVERIFY2(r.riuscito(), qPrintable(r.messaggio() + u'\n' + righe.join(u'\n')));
+    QStringList elenco;
+    c->rigaElenco = [&](const QString &riga) { elenco << riga; };
+    QCOMPARE(c->elenca(true).codice, 0);
+    QCOMPARE(elenco, QStringList{QStringLiteral("a.htm")});
+    QCOMPARE(c->esci().codice, 0);
+    QCOMPARE(leggi(radice.path() + QStringLiteral("/a.htm")), QByteArray("solo controllo"));
+    QCOMPARE(!righe.filter(QRegularExpression(QStringLiteral("^(EPRT|PORT) "))).isEmpty(), attiva);
+    QCOMPARE(righe.count(QStringLiteral("220 FTP di prova")), 1);
     QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
 }
 
@@ -577,6 +740,76 @@ void TestFtp::throughSocksProxy()
     proxy.ferma();
     // Without the proxy there is no way to the server.
     QVERIFY(!connetti()->connetti().riuscito());
+}
+
+void TestFtp::socksRefusals_data()
+{
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<bool>("attiva");
+    QTest::addColumn<QString>("messaggio");
+    const QString rifiutato = QStringLiteral(
+        "Il proxy Socks '127.0.0.1' ha rifiutato l'accesso: controllare il nome utente e la password del firewall nelle "
+        "impostazioni FTP avanzate.");
+    const QString sconosciuto = QStringLiteral(
+        "Il proxy Socks '127.0.0.1' non si è collegato al server 'ftp.negozio.invalid:{server}' (%1): controllare il "
+        "nome dell'host nella scheda \"Internet\" e la porta FTP nelle impostazioni avanzate.");
+    const QString sconosciuto4 = QStringLiteral(
+        "Impossibile trovare il server 'ftp.negozio.invalid': il proxy Socks 4 '127.0.0.1' raggiunge un server solo per "
+        "indirizzo IPv4, e il nome non ne dà uno. Controllare il nome dell'host nella scheda \"Internet\" o scegliere "
+        "\"Socks 5\" nelle impostazioni FTP avanzate.");
+    const QString spento = QStringLiteral(
+        "Impossibile connettersi al firewall '127.0.0.1' sulla porta {proxy}: controllare il nome e la porta del "
+        "firewall nelle impostazioni FTP avanzate.");
+    const int socks5 = int(TipoFirewall::Socks5), socks4 = int(TipoFirewall::Socks4);
+    for (bool attiva : {false, true}) {
+        const char *modo = attiva ? "active" : "passive";
+        QTest::addRow("Socks 5, %s, wrong password", modo) << "password" << socks5 << attiva << rifiutato;
+        QTest::addRow("Socks 5, %s, unknown host", modo) << "host" << socks5 << attiva
+                                                         << sconosciuto.arg(QStringLiteral("host non raggiungibile"));
+        QTest::addRow("Socks 4, %s, unknown host", modo) << "host" << socks4 << attiva << sconosciuto4;
+        QTest::addRow("Socks 5, %s, proxy not running", modo) << "spento" << socks5 << attiva << spento;
+    }
+}
+
+// Whatever the connection mode, a Socks proxy's refusal is said as the
+// proxy's answer, naming the proxy, never as a fault of the server.
+void TestFtp::socksRefusals()
+{
+    QFETCH(QString, caso);
+    QFETCH(int, tipo);
+    QFETCH(bool, attiva);
+    QFETCH(QString, messaggio);
+    if (caso == QLatin1String("host") && !ProxySocks::installato())
+        QSKIP("dante-server is not installed (scripts/install-deps installs it)");
+    QTemporaryDir radice, cartella;
+    ServerFtp s(radice.path());
+    QVERIFY(s.avviato());
+    std::optional<ProxySocks> dante;
+    std::optional<SocksCheRifiuta> rifiuta;
+    int porta = portaLibera();
+    if (caso == QLatin1String("host")) {
+        dante.emplace(cartella.path());
+        QVERIFY(dante->avviato());
+        porta = dante->porta();
+    } else if (caso == QLatin1String("password")) {
+        rifiuta.emplace();
+        porta = rifiuta->porta();
+    }
+    QStringList righe;
+    auto c = componente(s, &righe);
+    if (caso == QLatin1String("host"))
+        c->host = QStringLiteral("ftp.negozio.invalid");
+    c->attiva = attiva;
+    c->firewall = {tipo, QStringLiteral("127.0.0.1"), porta, QStringLiteral("guardia"), QStringLiteral("sbagliata")};
+    QElapsedTimer t;
+    t.start();
+    const RisultatoFtp r = c->connetti();
+    QCOMPARE(r.messaggio(), QString(messaggio)
+                                .replace(QLatin1String("{server}"), QString::number(s.porta()))
+                                .replace(QLatin1String("{proxy}"), QString::number(porta)));
+    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+    QVERIFY(righe.filter(QStringLiteral("sbagliata")).isEmpty());
 }
 
 void TestFtp::throughProxyUserOrPipe_data()

@@ -489,7 +489,7 @@ void TestPubblicatore::failuresLeaveExactRecords()
     QCOMPARE(b.messages.texts(), QStringList{messaggio});
     const bool primoArrivato = guasto != QLatin1String("password") && guasto != QLatin1String("solalettura");
     QCOMPARE(b.record(), primoArrivato ? QStringList{QStringLiteral("127.0.0.1/www/shop/a.htm")} : QStringList());
-    // Where the server gave no reply, what the library said is in the log.
+    // Where the server gave no reply, the log's own line says why.
     if (!messaggio.contains(QLatin1String("Risposta del server"))) {
         const QRegularExpression dettaglio(QStringLiteral("^\\* \\S"), QRegularExpression::MultilineOption);
         QVERIFY(QString::fromUtf8(leggi(b.negozio + QStringLiteral("/vtftp1.log"))).contains(dettaglio));
