@@ -4,10 +4,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
