@@ -59,8 +59,7 @@ QString SceltaImmagine::cartellaIniziale()
 
 QStringList SceltaImmagine::filePicture(const QString &cartella)
 {
-    static const QStringList filtri = {QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"),
-                                       QStringLiteral("*.gif"), QStringLiteral("*.png")};
+    static const QStringList filtri = {QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif")};
     if (cartella.isEmpty())
         return {};
     QDir dir(cartella);

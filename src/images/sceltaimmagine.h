@@ -33,7 +33,7 @@ public:
     // The shop's work folder.
     QString cartellaWork() const;
     // The picture files of a folder as the lists show them (".bmp", ".jpg",
-    // ".jpeg", ".gif", ".png", letter case aside; no hidden files), sorted.
+    // ".gif", letter case aside; no hidden files), sorted.
     static QStringList filePicture(const QString &cartella);
     // The starting folder of the disk lists when none is remembered.
     static QString cartellaIniziale();

@@ -307,7 +307,18 @@ bool EditorVarianti::elimina()
 
 bool EditorVarianti::conferma(const Dettaglio &modifiche)
 {
-    if (!aperto() || !lascia(modifiche))
+    if (!aperto())
+        return false;
+    // "OK" looks at the prices first and stops at them: the weights are
+    // checked, with their own message, only by the save that follows.
+    if (modificabile()) {
+        for (const Variante &v : modifiche.varianti)
+            if (!prezzo(v.prezzo, m_separatore)) {
+                m_messages.warning(QStringLiteral("Il prezzo di alcune varianti non è in un formato valido"));
+                return false;
+            }
+    }
+    if (!lascia(modifiche))
         return false;
     try {
         m_transazione->commit();

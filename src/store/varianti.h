@@ -80,9 +80,11 @@ public:
     // set 1 or an article uses it; the first set becomes current.
     bool elimina();
 
-    // "OK": saves the current set and commits. False when the details or
-    // the commit were refused: the transaction is then still open, unless
-    // the database rolled it back (aperto() false).
+    // "OK": saves the current set and commits. A price that is not a number
+    // stops it with the price message alone; a weight that is not a number
+    // is refused by the save. False when the details or the commit were
+    // refused: the transaction is then still open, unless the database
+    // rolled it back (aperto() false).
     bool conferma(const Dettaglio &modifiche);
     // "Annulla": every change since the editor was made is undone.
     void annulla();

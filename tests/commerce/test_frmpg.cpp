@@ -260,6 +260,41 @@ private slots:
         QVERIFY(!sceltaAncoraAperta);
     }
 
+    // The card group: one picture per card gateway beside its button, each
+    // its own and with the name whole inside its frame; none for the other
+    // systems, and none takes the focus.
+    void loghi()
+    {
+        frmConfiguraPG c;
+        c.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&c));
+        QList<QImage> immagini;
+        for (int i = 0; i < 4; ++i) {
+            auto *logo = figlio<QLabel>(&c, QStringLiteral("imgLogo%1").arg(i));
+            auto *b = figlio<QPushButton>(&c, QStringLiteral("cmdConfigura%1").arg(i));
+            QVERIFY(logo && b);
+            QCOMPARE(logo->parentWidget(), b->parentWidget());
+            QCOMPARE(logo->focusPolicy(), Qt::NoFocus);
+            QVERIFY(logo->isVisible());
+            const QImage img = logo->pixmap().toImage();
+            QVERIFY(!img.isNull());
+            QCOMPARE(logo->pixmap().deviceIndependentSize().toSize(), logo->size());
+            // Beside its button: on its row, to its left.
+            const QRect rl = logo->geometry(), rb = b->geometry();
+            QVERIFY(rl.right() < rb.left());
+            QVERIFY(qAbs(rl.center().y() - rb.center().y()) <= 2);
+            // Nothing drawn in the frame's right margin: the name fits.
+            const QRgb fondo = img.pixel(img.width() - 4, img.height() / 2);
+            for (int x = img.width() - 5; x < img.width() - 2; ++x)
+                for (int y = 4; y < img.height() - 4; ++y)
+                    QCOMPARE(img.pixel(x, y), fondo);
+            QVERIFY(!immagini.contains(img));
+            immagini << img;
+        }
+        QVERIFY(c.findChildren<QLabel *>(QStringLiteral("imgLogo4")).isEmpty());
+        QVERIFY(salvaSchermata(&c, "frmConfiguraPG-loghi"));
+    }
+
     // The password window from the bank dialog: the pair chosen through the
     // shell's file picker (once cancelled), the upload refused when no
     // publisher is there, and the window's look.

@@ -219,7 +219,11 @@ private slots:
         QVERIFY(clic(cmdAggiungi));  // the same name again
         QCOMPARE(m_db->scalar("SELECT count(*) FROM paesi WHERE paese='Islanda'").toInt(), 2);
 
-        // A zone for the current country.
+        // A zone for the current country, chosen by the zone's name.
+        QStringList zone;
+        for (int i = 0; i < cboZona->count(); ++i)
+            zone << cboZona->itemText(i);
+        QCOMPARE(zone, (QStringList{"Italia", "Unione Europea", "Europa (extra UE)", "Resto del mondo"}));
         cboZona->setFocus();
         QTest::keyClick(cboZona, Qt::Key_End);
         QCOMPARE(m_db->scalar("SELECT zona FROM paesi ORDER BY ID DESC LIMIT 1").toInt(), 4);

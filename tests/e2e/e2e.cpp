@@ -41,8 +41,8 @@ void preparaCasa(const QString &casa)
 
 namespace {
 
-// The merchant's own pictures: a photograph (JPEG, from the demo shop) and a
-// drawing saved as PNG.
+// The merchant's own pictures: photographs (JPEG, two from the demo shop, one
+// with its extension in capitals) and a drawing saved as a bitmap.
 void preparaImmagini(const QString &cartella)
 {
     const QString programma = qEnvironmentVariable("VETRASTO_HOME");
@@ -59,12 +59,12 @@ void preparaImmagini(const QString &cartella)
     p.setFont(f);
     p.drawText(QRect(115, 0, 200, 120), Qt::AlignVCenter, QStringLiteral("Aurora"));
     p.end();
-    logo.save(cartella + QStringLiteral("/logo.png"));
+    logo.save(cartella + QStringLiteral("/logo.bmp"));
     QImage te(400, 300, QImage::Format_RGB32);
     for (int y = 0; y < te.height(); ++y)
         for (int x = 0; x < te.width(); ++x)
             te.setPixel(x, y, qRgb(40 + x / 4, 140 + y / 5, 60));
-    te.save(cartella + QStringLiteral("/te-verde.png"));
+    te.save(cartella + QStringLiteral("/te-verde.JPG"), "JPG");
 }
 
 struct Articolo {
@@ -76,7 +76,7 @@ const Articolo articoli[] = {
     {"Caffè", "CAF-02", "Robusta India 250 g", "Corposo e intenso.", "5,90", "0,25", ""},
     {"Miscele", "MIS-01", "Miscela Bar", "La miscela del nostro bancone.", "9,80", "0,5", "miscela.jpg"},
     {"Miscele", "MIS-02", "Miscela Casa", "Per la moka di tutti i giorni.", "8,40", "0,5", ""},
-    {"Tè e tisane", "TE-01", "Tè verde Sencha", "Foglie intere dal Giappone.", "6,20", "0,1", "te-verde.png"},
+    {"Tè e tisane", "TE-01", "Tè verde Sencha", "Foglie intere dal Giappone.", "6,20", "0,1", "te-verde.JPG"},
     {"Tè e tisane", "TE-02", "Tè nero Assam", "Forte, per la colazione.", "5,50", "0,1", ""},
 };
 
@@ -292,7 +292,7 @@ void allestisci(Utente &u)
     }
     u.foto(QStringLiteral("negozio"));
     u.menu({QStringLiteral("Modifica"), QStringLiteral("Imposta logo negozio"), QStringLiteral("normale")});
-    scegliImmagine(u, QStringLiteral("logo.png"));
+    scegliImmagine(u, QStringLiteral("logo.bmp"));
     u.foto(QStringLiteral("negozio-logo"));
 
     // Three departments, one under another.
@@ -384,7 +384,7 @@ void allestisci(Utente &u)
     u.scrivi(QStringLiteral("cboAggiungi"), QStringLiteral("Liechtenstein"), false);
     u.clic(QStringLiteral("Aggiungi"));
     u.cella(QStringLiteral("DBGrid1"), QStringLiteral("Liechtenstein"));
-    u.scegliVoce(QStringLiteral("cboZona"), QStringLiteral("2 - Unione Europea"));
+    u.scegliVoce(QStringLiteral("cboZona"), QStringLiteral("Unione Europea"));
     u.foto(QStringLiteral("spedizione-zona2"));
     u.clic(QStringLiteral("OK"));
     u.aspettaFinestra(QStringLiteral("frmMain"));

@@ -221,7 +221,7 @@ std::unique_ptr<FinestraDiProva> apriDemo()
     // same template set's page models, which the window reads on opening).
     ProgramFolder::setPath(bin);
     const QString foto = f->program.path() + QStringLiteral("/foto");
-    FileProva::scrivi(foto + QStringLiteral("/Foto.png"), FileProva::quarti(120, 90), "png");
+    FileProva::scrivi(foto + QStringLiteral("/Foto.bmp"), FileProva::quarti(120, 90), "bmp");
     SettingsStore::set(QStringLiteral("Vetrasto"), QStringLiteral("LoadImage"), QStringLiteral("Path"), foto);
     return f;
 }

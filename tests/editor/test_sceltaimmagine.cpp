@@ -141,11 +141,13 @@ void TestSceltaImmagine::nuovoNomeNellaCartella()
 
 void TestSceltaImmagine::filePicture()
 {
-    for (const char *f : {"b.JPG", "a.jpeg", "c.Png", "d.gif", "e.bmp", "f.txt", ".g.jpg", "h.tif"})
+    // The lists' pattern "*.bmp;*.jpg;*.gif", whatever the letter case.
+    for (const char *f : {"b.JPG", "a.jpeg", "c.Png", "d.gif", "e.bmp", "f.txt", ".g.jpg", "h.tif", "i.Gif", "j.BMP",
+                          "k.jpg.png", "l.png.jpg", "m.jpgx", "njpg"})
         FileProva::scriviByte(m_disco + u'/' + QLatin1String(f), "x");
     QDir().mkpath(m_disco + QStringLiteral("/sub.jpg"));
     QCOMPARE(SceltaImmagine::filePicture(m_disco),
-             QStringList({"a.jpeg", "b.JPG", "c.Png", "d.gif", "e.bmp"}));
+             QStringList({"b.JPG", "d.gif", "e.bmp", "i.Gif", "j.BMP", "l.png.jpg"}));
 }
 
 void TestSceltaImmagine::impostazioniPredefinite()
@@ -403,8 +405,12 @@ void TestSceltaImmagine::avanziDiUnaScritturaInterrotta()
 
 void TestSceltaImmagine::dialogo()
 {
-    FileProva::scrivi(m_disco + QStringLiteral("/Foto.png"), FileProva::quarti(400, 300), "png");
+    FileProva::scrivi(m_disco + QStringLiteral("/Foto.BMP"), FileProva::quarti(400, 300), "bmp");
     FileProva::scrivi(m_work + QStringLiteral("/logo_0000.jpg"), FileProva::quarti(100, 60), "jpg");
+    // Pictures outside the lists' pattern are not offered.
+    FileProva::scrivi(m_disco + QStringLiteral("/Altra.png"), FileProva::quarti(40, 30), "png");
+    FileProva::scrivi(m_disco + QStringLiteral("/Altra.jpeg"), FileProva::quarti(40, 30), "jpg");
+    FileProva::scrivi(m_work + QStringLiteral("/logo_0001.png"), FileProva::quarti(40, 30), "png");
     QVERIFY(QDir(m_disco).mkdir(QStringLiteral("sotto")));
     SettingsStore::set(App, Sezione, QStringLiteral("Path"), m_disco);
     QStringList help;
@@ -432,7 +438,13 @@ void TestSceltaImmagine::dialogo()
     QVERIFY(!txtMax0->isEnabled());
     QCOMPARE(lblPercorso->text(), m_disco);
     QCOMPARE(File->count(), 1);
+    QCOMPARE(File->item(0)->text(), QStringLiteral("Foto.BMP"));
     QCOMPARE(Sito->count(), 1);
+    QCOMPARE(Sito->item(0)->text(), QStringLiteral("logo_0000.jpg"));
+    int etichette = 0;
+    for (const QLabel *l : dlg.findChildren<QLabel *>())
+        etichette += l->text() == QStringLiteral("File (.bmp, .jpg, .gif):");
+    QCOMPARE(etichette, 2);
 
     // Enter in the folder list opens the folder and leaves the dialog open.
     FIGLIO(QListWidget, Cartella, &dlg);
@@ -450,7 +462,7 @@ void TestSceltaImmagine::dialogo()
     chkAdatta->setChecked(true);
     QVERIFY(txtMax0->isEnabled() && txtMax1->isEnabled());
     File->setCurrentRow(0);
-    QCOMPARE(lblImmagine->text(), m_disco + QStringLiteral("/Foto.png"));
+    QCOMPARE(lblImmagine->text(), m_disco + QStringLiteral("/Foto.BMP"));
     QVERIFY(picSalva->isVisible());
     QCOMPARE(picSalva->geometry(), QRect(50, 73, 180, 135));
     QCOMPARE(imgImmagine->pixmap().size(), QSize(180, 135));
@@ -487,7 +499,7 @@ void TestSceltaImmagine::dialogo()
 
 void TestSceltaImmagine::dialogoModale()
 {
-    FileProva::scrivi(m_disco + QStringLiteral("/Foto.png"), FileProva::quarti(400, 300), "png");
+    FileProva::scrivi(m_disco + QStringLiteral("/Foto.JPG"), FileProva::quarti(400, 300), "jpg");
     SettingsStore::set(App, Sezione, QStringLiteral("Path"), m_disco);
     SettingsStore::set(App, Sezione, QStringLiteral("MaxSize"), QStringLiteral("1"));
     DialogoSceltaImmagine scelta(nullptr, m_shop, m_messages);

@@ -106,6 +106,41 @@ private slots:
         QCOMPARE(db().transactionDepth(), 0);
     }
 
+    // "OK" with an empty price and an empty weight: the price message alone,
+    // then, the price mended, the weight message; the dialog stays open
+    // until both are numbers.
+    void variantiOKNonValido()
+    {
+        db().execute(QStringLiteral("INSERT INTO opzioni (nome, opzione1, prezzo1, peso1, selezionato) "
+                                    "VALUES ('Taglie', 'Piccola', 0, 0, 0)"));
+        frmOpzioni f(db(), t->messages, aiuto(), nullptr, u',');
+        FIGLIO(QLineEdit, txtOpzionePrezzo4, &f);
+        FIGLIO(QLineEdit, txtOpzionePeso9, &f);
+        FIGLIO(QPushButton, cmdOK, &f);
+        f.mostra(QStringLiteral("2"));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QString prezzo = QStringLiteral("Il prezzo di alcune varianti non è in un formato valido");
+        const QString peso = QStringLiteral("Il peso di alcune varianti non è in un formato valido");
+        QVERIFY(riscrivi(txtOpzionePrezzo4, QString()));
+        QVERIFY(riscrivi(txtOpzionePeso9, QString()));
+        QVERIFY(clic(cmdOK));
+        QCOMPARE(t->messages.texts(), QStringList{prezzo});
+        QVERIFY(f.isVisible());
+        QVERIFY(riscrivi(txtOpzionePrezzo4, QStringLiteral("3,5")));
+        QVERIFY(clic(cmdOK));
+        QCOMPARE(t->messages.texts(), (QStringList{prezzo, peso}));
+        QVERIFY(f.isVisible());
+        QCOMPARE(db().transactionDepth(), 1);
+        QVERIFY(riscrivi(txtOpzionePeso9, QStringLiteral("2")));
+        QVERIFY(clic(cmdOK));
+        QCOMPARE(t->messages.texts().size(), 2);
+        QCOMPARE(f.tag(), QStringLiteral("OK"));
+        QCOMPARE(db().transactionDepth(), 0);
+        QCOMPARE(db().scalar(QStringLiteral("SELECT prezzo5 || ' ' || peso10 FROM opzioni WHERE ID=2")).toString(),
+                 QStringLiteral("35000 2"));
+    }
+
     // Commands 30, 31 and 34: the chosen set goes to the article's slot.
     void definisciVariante()
     {

@@ -1,7 +1,8 @@
 #pragma once
 // frmConfiguraPG, "Vetrasto - Configurazione sistemi di pagamento": one
-// button per payment system. A click records the choice and closes the
-// chooser; the command then opens that system's settings dialog.
+// button per payment system, the card gateways' beside their pictures. A
+// click records the choice and closes the chooser; the command then opens
+// that system's settings dialog.
 #include "dialogoaiuto.h"
 #include "sistemipagamento.h"
 

@@ -23,7 +23,7 @@
 
 namespace {
 
-const QString VociFile = QStringLiteral("File (.bmp, .jpg, .gif, .png):");
+const QString VociFile = QStringLiteral("File (.bmp, .jpg, .gif):");
 
 template <class W>
 W *chiamato(W *w, const char *nome)

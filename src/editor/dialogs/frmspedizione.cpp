@@ -164,7 +164,7 @@ frmSpedizione::frmSpedizione(EditorSpedizione &logica, Aiuto aiuto, QWidget *par
         mostraMetodo(k);
     }
     for (const auto &[n, nome] : m_logica.nomiZone())
-        cboZona->addItem(QStringLiteral("%1 - %2").arg(n).arg(nome), n);
+        cboZona->addItem(nome, n);
     riempiPaesi();
     spostaPaese();
     PopolaMetodi();
