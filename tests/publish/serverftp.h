@@ -28,6 +28,8 @@ public:
         bool stretto = false;     // data connections only with the control connection's address
         int ritardoMs = 0;        // each command answered this late, as over a slow line
         int primaCadeDopoMs = 0;  // the first session closed without a word this long after its login
+        QString cartellaAccesso;  // the login folder under the root ("home"), the root above it reachable
+        QString cartelleFinte;    // a file of names (one a line) the root's listings show as folders
     };
 
     explicit ServerFtp(const QString &radice, const Guasti &guasti);
