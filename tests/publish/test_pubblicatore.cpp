@@ -166,6 +166,8 @@ private slots:
     void serverOptions();
     void missingRemoteFolder_data();
     void missingRemoteFolder();
+    void dotDotFolders_data();
+    void dotDotFolders();
     void recordsThatCannotBeDropped();
     void folderThatCannotBeMade();
     void failuresLeaveExactRecords_data();
@@ -345,6 +347,50 @@ void TestPubblicatore::missingRemoteFolder()
     QCOMPARE(QFile::exists(b.radice + QStringLiteral("/nuova/a_b/i.htm")), crea);
     if (crea)
         QVERIFY(leggi(b.negozio + QStringLiteral("/vtftp1.log")).contains("MKD nuova"));
+}
+
+void TestPubblicatore::dotDotFolders_data()
+{
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<bool>("esiste");
+    QTest::newRow("existing folder beside the login folder") << "../public" << true;
+    QTest::newRow("missing folder made beside the login folder") << "../nuova" << false;
+}
+
+// Remote folders holding "..", with the login folder /home of a server
+// whose /public exists: the server changes into exactly the folder named
+// from the login folder (made there when missing), and the records say
+// where the files went.
+void TestPubblicatore::dotDotFolders()
+{
+    QFETCH(QString, cartella);
+    QFETCH(bool, esiste);
+    Banco b;
+    QVERIFY(QDir().mkpath(b.radice + QStringLiteral("/home")));
+    QVERIFY(QDir().mkpath(b.radice + QStringLiteral("/public")));
+    ServerFtp::Guasti g;
+    g.cartellaAccesso = QStringLiteral("home");
+    QVERIFY(b.avvia(g));
+    b.folderFTP = cartella;
+    b.folderCGI = QStringLiteral("../cgi-bin");
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    if (!esiste)
+        b.messages.answer(Messages::Answer::Yes);
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QCOMPARE(b.messages.texts().size(), esiste ? 1 : 2);
+    if (!esiste)
+        QCOMPARE(b.messages.texts().first(),
+                 QStringLiteral("La cartella specificata (../nuova)\nnon è presente sul server. Si desidera crearla?"));
+    const QString nome = cartella.mid(3);
+    QCOMPARE(leggi(b.radice + u'/' + nome + QStringLiteral("/i.htm")), QByteArray("i"));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/x.pl")), QByteArray("1"));
+    QVERIFY(!QFileInfo::exists(b.radice + QStringLiteral("/home/") + nome));
+    QVERIFY(!QFileInfo::exists(b.radice + QStringLiteral("/home/cgi-bin")));
+    QCOMPARE(b.record(), (QStringList{QStringLiteral("127.0.0.1/../cgi-bin/x.pl"),
+                                      QStringLiteral("127.0.0.1/../") + nome + QStringLiteral("/i.htm")}));
+    QVERIFY(b.nienteDaInviare());
 }
 
 // Records of a missing remote folder that cannot be dropped: the run stops
