@@ -51,18 +51,57 @@ bool ListaCaricamento::carica(const QString &percorso)
     const auto letto = TestoFile::leggi(percorso);
     if (!letto)
         return false;
-    m_testo = letto->testo;
-    const QStringList parti = m_testo.split(u'#', Qt::SkipEmptyParts);
-    m_percorsi = QSet<QString>(parti.begin(), parti.end());
+    // "#" path 1 "#" path 2 ... "#": the paths are absolute, so a part that
+    // does not begin with "/" is the rest of a name that holds "#".
+    QStringList parti = letto->testo.split(u'#');
+    parti.removeFirst();
+    if (!parti.isEmpty() && parti.last().isEmpty())
+        parti.removeLast();
+    m_voci.clear();
+    for (const QString &parte : std::as_const(parti)) {
+        if (parte.startsWith(u'/') || m_voci.isEmpty())
+            m_voci << parte;
+        else
+            m_voci.last() += u'#' + parte;
+    }
+    m_voci.removeAll(QString());
+    m_percorsi = QSet<QString>(m_voci.begin(), m_voci.end());
+    m_fuoriPosto.clear();
     return true;
+}
+
+void ListaCaricamento::riferisci(const QString &negozio, const QString &pagine, const QString &script)
+{
+    const QString lavoro = QStringLiteral("/source.mdb");
+    const QString database = negozio + lavoro;
+    const auto alSuoPosto = [&](const QString &p) {
+        const QString cartella = p.left(p.lastIndexOf(u'/'));
+        return p == database || (!cartella.isEmpty() && (cartella == pagine || cartella == script));
+    };
+    // The shop folder of the build: where its work database was.
+    QString vecchio;
+    if (!m_voci.isEmpty() && m_voci.first().endsWith(lavoro))
+        vecchio = m_voci.first().chopped(lavoro.size());
+    const bool spostato = !vecchio.isEmpty() && vecchio != negozio;
+    m_fuoriPosto.clear();
+    for (QString &voce : m_voci) {
+        if (alSuoPosto(voce))
+            continue;
+        if (spostato && voce.startsWith(vecchio + u'/')) {
+            const QString qui = negozio + voce.mid(vecchio.size());
+            if (alSuoPosto(qui)) {
+                voce = qui;
+                continue;
+            }
+        }
+        m_fuoriPosto << voce;
+    }
+    m_percorsi = QSet<QString>(m_voci.begin(), m_voci.end());
 }
 
 bool ListaCaricamento::contiene(const QString &percorsoCompleto) const
 {
-    if (m_percorsi.contains(percorsoCompleto))
-        return true;
-    // A path that holds "#" itself is looked for in the text as written.
-    return percorsoCompleto.contains(u'#') && m_testo.contains(u'#' + percorsoCompleto + u'#');
+    return m_percorsi.contains(percorsoCompleto);
 }
 
 Pubblicatore::Pubblicatore(ContestoPubblicazione contesto, ModoFTP modo, Messages &messages, QObject *parent)
@@ -92,6 +131,7 @@ bool Pubblicatore::carica(QString *errore)
             *errore = QStringLiteral("Impossibile leggere il file '%1'.").arg(lista);
         return false;
     }
+    m_lista.riferisci(m_contesto.PercorsoNegozio, m_contesto.CartellaPagine, m_contesto.CartellaScript);
     return true;
 }
 
@@ -107,6 +147,8 @@ Pubblicatore::Conclusione Pubblicatore::esegui()
 {
     Conclusione c;
     const QString &negozio = m_contesto.PercorsoNegozio;
+    if (m_modo == ModoFTP::Normale && ListaNonValida())
+        return c;
     bool ok = true;
     if (m_modo == ModoFTP::Normale) {
         ok = UpdateFTP(QStringLiteral("Aggiornamento cartella del negozio"), m_contesto.CartellaPagine,
@@ -138,6 +180,27 @@ Pubblicatore::Conclusione Pubblicatore::esegui()
         m_messages.information(QStringLiteral("I file di password sono stati aggiornati"));
     }
     return c;
+}
+
+bool Pubblicatore::ListaNonValida()
+{
+    // The list decides only when the transfer settings say so, or for a
+    // pages folder that is the shop folder itself.
+    const bool decide = trasferimento.SoloNegozio
+        || QFileInfo(m_contesto.CartellaPagine).canonicalFilePath()
+            == QFileInfo(m_contesto.PercorsoNegozio).canonicalFilePath();
+    if (!decide || m_lista.fuoriPosto().isEmpty())
+        return false;
+    QString esempio = TestoLeggibile(m_lista.fuoriPosto().first());
+    if (esempio.size() > 200)
+        esempio = esempio.left(200) + QStringLiteral("…");
+    m_messages.warning(QStringLiteral("Impossibile aggiornare il sito:\r\nl'elenco dei file dell'ultima costruzione "
+                                      "(vtftp.dat) nomina file che non sono nelle cartelle del negozio, ad esempio "
+                                      "'%1' (il negozio è stato spostato, o le sue cartelle di lavoro sono cambiate, "
+                                      "dopo la costruzione).\r\nE' necessario costruire di nuovo il negozio prima di "
+                                      "aggiornare il sito.")
+                           .arg(esempio));
+    return true;
 }
 
 bool Pubblicatore::CaricaFile(const QString &percorsoCompleto, const QString &nomeFile) const

@@ -187,6 +187,8 @@ private slots:
     void passwordFileModes_data();
     void passwordFileModes();
     void nothingToSendOrNoList();
+    void shopMovedSinceItsBuild_data();
+    void shopMovedSinceItsBuild();
     void uploadListAndExtensions_data();
     void uploadListAndExtensions();
     void fileDelNegozioSoloDallaLista_data();
@@ -941,6 +943,62 @@ void TestPubblicatore::nothingToSendOrNoList()
     QString errore;
     QVERIFY(!p.carica(&errore));
     QVERIFY(errore.contains(QStringLiteral("vtftp.dat")));
+}
+
+void TestPubblicatore::shopMovedSinceItsBuild_data()
+{
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<bool>("inviato");
+    QTest::newRow("shop folder moved") << "spostato" << true;
+    QTest::newRow("shop moved, pages folder of its own that stayed") << "pagine proprie" << true;
+    QTest::newRow("shop moved, list without its work database") << "senza database" << false;
+    QTest::newRow("pages folder changed since the build") << "cartella cambiata" << false;
+}
+
+// A shop folder moved or copied after its build (its upload list names the
+// old folder's files): the update sends the shop's own files, its list
+// read against the folders as they are; where the list cannot be read so,
+// the update says that the shop must be built again, before connecting.
+void TestPubblicatore::shopMovedSinceItsBuild()
+{
+    QFETCH(QString, caso);
+    QFETCH(bool, inviato);
+    Banco b;
+    QVERIFY(b.avvia());
+    const QString vecchio = caso == QLatin1String("cartella cambiata") ? b.negozio : b.dir.path() + QStringLiteral("/vecchio");
+    QString pagineVecchie = vecchio + QStringLiteral("/online");
+    if (caso == QLatin1String("pagine proprie")) {
+        b.pagine = b.dir.path() + QStringLiteral("/sito");
+        pagineVecchie = b.pagine;
+    } else if (caso == QLatin1String("cartella cambiata")) {
+        pagineVecchie = b.negozio + QStringLiteral("/pagine");
+    }
+    b.pagina(QStringLiteral("index.htm"), "<html></html>");
+    b.pagina(QStringLiteral("x#y.htm"), "#");
+    b.programma(QStringLiteral("vtorderABC.pl"), "#!/usr/bin/perl\r\n");
+    QByteArray lista = caso == QLatin1String("senza database") ? QByteArray() : ("#" + vecchio + "/source.mdb").toUtf8();
+    lista += ("#" + pagineVecchie + "/index.htm#" + pagineVecchie + "/x#y.htm#" + vecchio + "/scripts/vtorderABC.pl#")
+                 .toUtf8();
+    scriviFile(b.negozio + QStringLiteral("/vtftp.dat"), lista);
+    const Pubblicatore::Conclusione e = b.corri();
+    QCOMPARE(e.riuscito, inviato);
+    if (inviato) {
+        QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("Aggiornamento del negozio terminato. Vuoi vedere il sito?")});
+        QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/x#y.htm")), QByteArray("#"));
+        QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/index.htm")), QByteArray("<html></html>"));
+        QVERIFY(b.eseguibile(QStringLiteral("vtorderABC.pl")));
+        QVERIFY(b.nienteDaInviare());
+    } else {
+        QCOMPARE(b.messages.texts().size(), 1);
+        QVERIFY2(b.messages.texts().first().startsWith(
+                     QStringLiteral("Impossibile aggiornare il sito:\r\nl'elenco dei file dell'ultima costruzione "
+                                    "(vtftp.dat) nomina file che non sono nelle cartelle del negozio, ad esempio '")),
+                 qPrintable(b.messages.texts().first()));
+        QVERIFY(b.messages.texts().first().endsWith(
+            QStringLiteral("E' necessario costruire di nuovo il negozio prima di aggiornare il sito.")));
+        QVERIFY(!QFile::exists(b.negozio + QStringLiteral("/vtftp1.log")));
+        QCOMPARE(QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files), QStringList());
+    }
 }
 
 void TestPubblicatore::uploadListAndExtensions_data()
