@@ -255,9 +255,13 @@ void Pubblicatore::permessiRifiutati(const RisultatoFtp &r, const QString &nome,
         return;
     }
     m_MakeErr = true;
+    // A normal update sends no password file, only its permission command:
+    // the file may not be on the server at all.
+    const bool soloPermessi = !script && m_modo == ModoFTP::Normale;
     const QString windows = QStringLiteral("se il server è Windows, selezionare \"Server Windows NT / 2000\" nella "
-                                           "scheda \"Internet\". Il file sarà inviato di nuovo al prossimo "
-                                           "aggiornamento.");
+                                           "scheda \"Internet\". ")
+        + (soloPermessi ? QStringLiteral("Il comando sarà ripetuto al prossimo aggiornamento.")
+                        : QStringLiteral("Il file sarà inviato di nuovo al prossimo aggiornamento."));
     RisultatoFtp spiegato = r;
     spiegato.testo = script
         ? QStringLiteral("Il server non ha permesso di rendere eseguibile lo script '%1' (SITE chmod 755): il file è "
@@ -266,8 +270,10 @@ void Pubblicatore::permessiRifiutati(const RisultatoFtp &r, const QString &nome,
                   .arg(nome)
               + windows
         : QStringLiteral("Il server non ha permesso di impostare i permessi del file di password '%1' (SITE chmod "
-                         "660).\nChiedere al fornitore del servizio di abilitare il comando SITE CHMOD; ")
-                  .arg(nome)
+                         "660).\n%2 al fornitore del servizio di abilitare il comando SITE CHMOD; ")
+                  .arg(nome, soloPermessi ? QStringLiteral("Se il file non è ancora sul server, inviarlo con "
+                                                           "l'aggiornamento dei file di password; altrimenti chiedere")
+                                          : QStringLiteral("Chiedere"))
               + windows;
     avviso(QStringLiteral("Errore: ") + spiegato.messaggio());
 }
@@ -373,10 +379,11 @@ bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale
             avviso(avvisoArchivio(errore));
             return false;
         }
-        if (!annullato()
-            && m_messages.question(QStringLiteral("La cartella specificata (%1)\nnon è presente sul server. "
-                                                  "Si desidera crearla?")
-                                       .arg(m_CartellaSulServer))) {
+        // Asked even after a cancel: the folder's records are gone already,
+        // and the merchant learns that the folder is missing.
+        if (m_messages.question(QStringLiteral("La cartella specificata (%1)\nnon è presente sul server. "
+                                               "Si desidera crearla?")
+                                    .arg(m_CartellaSulServer))) {
             m_MakeErr = false;
             trasferimento.InviaTutti = true;
             CreaCartella(remota);
@@ -427,14 +434,14 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
     // Scripts and password files go as text, with their permissions set.
     const bool script = nome.endsWith(QLatin1String(".pl"));
     const bool password = nome.endsWith(QLatin1String(".ris")) || nome.endsWith(QLatin1String(".ric"));
-    // Password files go to the server only in the password-file modes.
-    if (password && m_modo == ModoFTP::Normale)
-        return true;
+    // Password files go to the server only in the password-file modes; a
+    // normal update only sets their permissions, and records nothing.
+    const bool soloPermessi = password && m_modo == ModoFTP::Normale;
 
     // While the file is replaced the server may hold only part of it: its
     // record goes, saved before the first byte, and is written again only
     // once the whole file has arrived.
-    if (record) {
+    if (record && !soloPermessi) {
         m_record->elimina(chiave);
         m_record->salva();
     }
@@ -454,12 +461,14 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
         fallimento(r);
 
     m_Azione = record ? 2 : 1;
-    ftp.binario = !(script || password);
-    r = ftp.invia(percorso, nome, password && m_modo == ModoFTP::OTPAccoda);
-    ftp.binario = true;
-    if (!r.riuscito()) {
-        fallimento(r);
-        return false;
+    if (!soloPermessi) {
+        ftp.binario = !(script || password);
+        r = ftp.invia(percorso, nome, password && m_modo == ModoFTP::OTPAccoda);
+        ftp.binario = true;
+        if (!r.riuscito()) {
+            fallimento(r);
+            return false;
+        }
     }
     // A script or password file is recorded only once its permissions are
     // set: one the server would not run is sent again, with its command,
@@ -471,7 +480,8 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
             return false;
         }
     }
-    m_record->aggiungi(chiave, data, peso);
+    if (!soloPermessi)
+        m_record->aggiungi(chiave, data, peso);
     return !m_MakeErr;
 }
 

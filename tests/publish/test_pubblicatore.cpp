@@ -168,6 +168,8 @@ private slots:
     void missingRemoteFolder();
     void dotDotFolders_data();
     void dotDotFolders();
+    void missingFolderAskedAfterCancel_data();
+    void missingFolderAskedAfterCancel();
     void recordsThatCannotBeDropped();
     void folderThatCannotBeMade();
     void failuresLeaveExactRecords_data();
@@ -393,6 +395,56 @@ void TestPubblicatore::dotDotFolders()
     QCOMPARE(b.record(), (QStringList{QStringLiteral("127.0.0.1/../cgi-bin/x.pl"),
                                       QStringLiteral("127.0.0.1/../") + nome + QStringLiteral("/i.htm")}));
     QVERIFY(b.nienteDaInviare());
+}
+
+void TestPubblicatore::missingFolderAskedAfterCancel_data()
+{
+    QTest::addColumn<bool>("crea");
+    QTest::newRow("answered No") << false;
+    QTest::newRow("answered Yes") << true;
+}
+
+// The merchant cancels once the server has said that the remote folder is
+// missing, while the folder's records are being dropped (a slow trigger
+// holds that step): the question whether to make it is asked all the
+// same, and nothing follows it, whatever the answer.
+void TestPubblicatore::missingFolderAskedAfterCancel()
+{
+    QFETCH(bool, crea);
+    Banco b;
+    QVERIFY(b.avvia());
+    b.folderFTP = QStringLiteral("nuova");
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.lista();
+    b.aggiungiRecord(QStringLiteral("127.0.0.1/nuova/i.htm"));
+    auto db = Database::open(b.negozio + QStringLiteral("/vtftp.mdb"));
+    db->execute(QStringLiteral("CREATE TABLE lenta(x)"));
+    db->execute(QStringLiteral("INSERT INTO lenta WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                               "WHERE x < 400) SELECT x FROM c"));
+    db->execute(QStringLiteral("CREATE TRIGGER lento BEFORE DELETE ON file BEGIN "
+                               "SELECT count(*) FROM lenta a, lenta b, lenta c; END"));
+    b.messages.answer(crea ? Messages::Answer::Yes : Messages::Answer::No);
+    std::atomic_bool mancante{false};
+    const Pubblicatore::Conclusione e = b.corri(
+        ModoFTP::Normale,
+        [&](Pubblicatore &p) {
+            QElapsedTimer t;
+            t.start();
+            while (!mancante && t.elapsed() < 20000)
+                QThread::msleep(10);
+            QThread::msleep(300);
+            p.annulla();
+        },
+        [&](const QString &r) {
+            if (r.startsWith(QLatin1String("550 ")))
+                mancante = true;
+        });
+    QVERIFY(mancante);
+    QVERIFY(!e.riuscito);
+    QCOMPARE(b.messages.texts(),
+             QStringList{QStringLiteral("La cartella specificata (nuova)\nnon è presente sul server. Si desidera crearla?")});
+    QCOMPARE(b.inviati(), QStringList());
+    QVERIFY(!QFileInfo::exists(b.radice + QStringLiteral("/nuova")));
 }
 
 // Records of a missing remote folder that cannot be dropped: the run stops
@@ -660,7 +712,9 @@ void TestPubblicatore::refusedPermissionsAreRetried()
     b.pagina(QStringLiteral("i.htm"), "i");
     b.programma(QStringLiteral("x.pl"), "#!/usr/bin/perl\r\n");
     b.programma(QStringLiteral("banca.ric"), "nuova\r\n");
-    b.lista();
+    // A normal update would set the permissions of a password file it lists
+    // too: the script's refusal is the one looked at here.
+    b.lista(modo == int(ModoFTP::Normale) ? QStringList{QStringLiteral("banca.ric")} : QStringList());
     const QString chiave = QStringLiteral("127.0.0.1/cgi-bin/") + nome;
     const QByteArray comando = "SITE chmod " + QByteArray(nome.endsWith(QLatin1String(".pl")) ? "755 " : "660 ")
         + nome.toUtf8();
@@ -883,25 +937,31 @@ void TestPubblicatore::buildFilesGoWithTheScripts()
 void TestPubblicatore::passwordFileModes_data()
 {
     QTest::addColumn<int>("modo");
+    QTest::addColumn<bool>("chkNT");
     QTest::addColumn<QByteArray>("atteso");
     QTest::addColumn<QStringList>("inviati");
-    QTest::newRow("replace") << int(ModoFTP::OTP) << QByteArray("nuova\n")
+    QTest::newRow("replace") << int(ModoFTP::OTP) << false << QByteArray("nuova\n")
                              << QStringList{QStringLiteral("banca.ric"), QStringLiteral("banca.ris")};
-    QTest::newRow("append") << int(ModoFTP::OTPAccoda) << QByteArray("vecchia\nnuova\n")
+    QTest::newRow("append") << int(ModoFTP::OTPAccoda) << false << QByteArray("vecchia\nnuova\n")
                             << QStringList{QStringLiteral("banca.ric"), QStringLiteral("banca.ris")};
-    QTest::newRow("normal update leaves them alone") << int(ModoFTP::Normale) << QByteArray("vecchia\n")
-                                                     << QStringList{QStringLiteral("i.htm"), QStringLiteral("x.pl")};
+    QTest::newRow("normal update sets their permissions only") << int(ModoFTP::Normale) << false << QByteArray("vecchia\n")
+                                                               << QStringList{QStringLiteral("i.htm"), QStringLiteral("x.pl")};
+    QTest::newRow("normal update, Windows server: nothing") << int(ModoFTP::Normale) << true << QByteArray("vecchia\n")
+                                                            << QStringList{QStringLiteral("i.htm"), QStringLiteral("x.pl")};
 }
 
 // The password-file modes send only the bank's .ric and .ris files, as
-// text, replacing or appending, with their permissions; a normal update
-// neither sends them nor touches their permissions.
+// text, replacing or appending, with their permissions and records; a
+// normal update does not send them and records nothing for them, but sets
+// their permissions unless the server is a Windows server.
 void TestPubblicatore::passwordFileModes()
 {
     QFETCH(int, modo);
+    QFETCH(bool, chkNT);
     QFETCH(QByteArray, atteso);
     QFETCH(QStringList, inviati);
     Banco b;
+    b.chkNT = chkNT;
     QVERIFY(b.avvia());
     b.pagina(QStringLiteral("i.htm"), "i");
     b.programma(QStringLiteral("x.pl"), "1");
@@ -916,7 +976,12 @@ void TestPubblicatore::passwordFileModes()
     QCOMPARE(b.inviati(), inviati);
     QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/banca.ric")), atteso);
     const QByteArray log2 = leggi(b.negozio + QStringLiteral("/vtftp2.log"));
-    QCOMPARE(log2.contains("SITE chmod 660 banca.ric"), modo != int(ModoFTP::Normale));
+    QCOMPARE(log2.contains("SITE chmod 660 banca.ric"), !chkNT);
+    QCOMPARE(log2.contains("SITE chmod 660 banca.ris"), !chkNT);
+    QCOMPARE(b.record().contains(QStringLiteral("127.0.0.1/cgi-bin/banca.ric")), modo != int(ModoFTP::Normale));
+    // 660: the world may not read it once its permissions are set.
+    QCOMPARE(bool(QFileInfo(b.radice + QStringLiteral("/cgi-bin/banca.ric")).permissions() & QFileDevice::ReadOther),
+             chkNT);
     if (modo != int(ModoFTP::Normale)) {
         QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("I file di password sono stati aggiornati")});
         QVERIFY(!QFile::exists(b.negozio + QStringLiteral("/vtftp1.log")));
