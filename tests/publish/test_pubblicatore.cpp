@@ -188,6 +188,7 @@ private slots:
     void buildFilesGoWithTheScripts();
     void passwordFileModes_data();
     void passwordFileModes();
+    void passwordFileNotOnTheServer();
     void nothingToSendOrNoList();
     void shopMovedSinceItsBuild_data();
     void shopMovedSinceItsBuild();
@@ -985,6 +986,32 @@ void TestPubblicatore::passwordFileModes()
     if (modo != int(ModoFTP::Normale)) {
         QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("I file di password sono stati aggiornati")});
         QVERIFY(!QFile::exists(b.negozio + QStringLiteral("/vtftp1.log")));
+    }
+}
+
+// A normal update lists a password file the server does not hold: its
+// permission command fails, the run ends with what to do, and nothing is
+// recorded for it, so the next update tries again.
+void TestPubblicatore::passwordFileNotOnTheServer()
+{
+    Banco b;
+    QVERIFY(b.avvia());
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.programma(QStringLiteral("banca.ric"), "nuova\r\n");
+    b.lista();
+    for (int corsa = 0; corsa < 2; ++corsa) {
+        b.messages.clear();
+        QVERIFY(!b.corri().riuscito);
+        QCOMPARE(b.messages.texts().size(), 1);
+        QVERIFY2(b.messages.texts().first().startsWith(
+                     QStringLiteral("Errore: Il server non ha permesso di impostare i permessi del file di password "
+                                    "'banca.ric' (SITE chmod 660).\nSe il file non è ancora sul server, inviarlo con "
+                                    "l'aggiornamento dei file di password; altrimenti chiedere al fornitore")),
+                 qPrintable(b.messages.texts().first()));
+        QVERIFY(b.messages.texts().first().contains(QStringLiteral("Il comando sarà ripetuto al prossimo aggiornamento.")));
+        QVERIFY(!b.inviati().contains(QStringLiteral("banca.ric")));
+        QVERIFY(!QFile::exists(b.radice + QStringLiteral("/cgi-bin/banca.ric")));
+        QCOMPARE(b.record(), QStringList{QStringLiteral("127.0.0.1/www/shop/i.htm")});
     }
 }
 
