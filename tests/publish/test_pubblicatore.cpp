@@ -421,7 +421,7 @@ void TestPubblicatore::missingFolderAskedAfterCancel()
     auto db = Database::open(b.negozio + QStringLiteral("/vtftp.mdb"));
     db->execute(QStringLiteral("CREATE TABLE lenta(x)"));
     db->execute(QStringLiteral("INSERT INTO lenta WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
-                               "WHERE x < 400) SELECT x FROM c"));
+                               "WHERE x < 500) SELECT x FROM c"));
     db->execute(QStringLiteral("CREATE TRIGGER lento BEFORE DELETE ON file BEGIN "
                                "SELECT count(*) FROM lenta a, lenta b, lenta c; END"));
     b.messages.answer(crea ? Messages::Answer::Yes : Messages::Answer::No);
@@ -433,7 +433,9 @@ void TestPubblicatore::missingFolderAskedAfterCancel()
             t.start();
             while (!mancante && t.elapsed() < 20000)
                 QThread::msleep(10);
-            QThread::msleep(300);
+            // The change of folder has ended with the reply; the records'
+            // step takes over a second.
+            QThread::msleep(200);
             p.annulla();
         },
         [&](const QString &r) {
