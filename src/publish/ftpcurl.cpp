@@ -433,6 +433,10 @@ private:
         CURL *e = m_easy;
         curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
+        // The folder goes to the server as named: "../public" is the
+        // server's to resolve from the login folder, not dot segments of an
+        // address for libcurl to drop.
+        curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
         // Through the relay the connection takes the firewall's dialogue
         // too: its connection and up to four replies.
         curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS,

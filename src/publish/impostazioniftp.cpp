@@ -163,25 +163,36 @@ bool ImpostazioniFirewall::salva(const QString &percorso, QString *errore) const
                                     true, errore);
 }
 
-int PortaValida(const QString &valore)
-{
-    if (!IsNumeric(valore))
-        return 21;
-    const double p = ArrotondaPari(Val(valore));
-    return p >= 1 && p <= 65535 ? int(p) : 21;
-}
-
 void LeggiFirewall(const QString &percorso, ComponenteFtp &ftp)
 {
-    ImpostazioniFirewall f;
-    if (!f.leggi(percorso))
+    const auto righe = RigaImpostazione::leggi(percorso);
+    if (!righe)
         return;
-    ftp.attiva = !f.passiva;
-    ftp.firewall.host = f.host;
-    // No type, or one outside the list, is no firewall.
-    ftp.firewall.tipo = qMax(f.tipo, 0);
-    ftp.firewall.porta = PortaValida(f.porta);
-    ftp.porta = PortaValida(f.portaFTP);
-    ftp.firewall.user = f.user;
-    ftp.firewall.password = f.password;
+    // Line by line: a port the component cannot take ends the reading
+    // there, and what was set before it stays set.
+    for (const RigaImpostazione &r : *righe) {
+        const QString &k = r.chiave;
+        if (k == QLatin1String("MODE:")) {
+            ftp.attiva = ValoreNumerico(r.valore) == 0;
+        } else if (k == QLatin1String("HOST:")) {
+            ftp.firewall.host = r.valore;
+        } else if (k == QLatin1String("TYPE:")) {
+            // No type, or one outside the list, is no firewall.
+            const double t = ValoreNumerico(r.valore);
+            ftp.firewall.tipo = t >= 0 && t <= 7 && t == int(t) ? int(t) : 0;
+        } else if (k == QLatin1String("PORT:") || k == QLatin1String("FPRT:")) {
+            int porta = 21;
+            if (IsNumeric(r.valore)) {
+                const double p = ArrotondaPari(Val(r.valore));
+                if (p < 1 || p > 65535)
+                    return;
+                porta = int(p);
+            }
+            (k == QLatin1String("PORT:") ? ftp.firewall.porta : ftp.porta) = porta;
+        } else if (k == QLatin1String("USER:")) {
+            ftp.firewall.user = r.valore;
+        } else if (k == QLatin1String("PASS:")) {
+            ftp.firewall.password = r.valore;
+        }
+    }
 }

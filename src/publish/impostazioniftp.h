@@ -80,8 +80,7 @@ struct ImpostazioniFirewall {
     static QString testoPorta(const QString &campo);
 };
 
-// The ports the component accepts; anything else means 21.
-int PortaValida(const QString &valore);
-
-// Applies firewall.net to a component; a missing file changes nothing.
+// Applies firewall.net to a component, line by line; a missing file
+// changes nothing, and a port outside 1 to 65535 stops the reading at its
+// line (a port that is no number at all is 21).
 void LeggiFirewall(const QString &percorso, ComponenteFtp &ftp);

@@ -5,6 +5,28 @@
 #include <QSet>
 #include <QStringList>
 
+namespace {
+
+// The longest folder name offered: the remote folder settings hold 255
+// characters in all.
+constexpr qsizetype LunghezzaMassimaNome = 255;
+
+// A folder name the merchant can read and choose as it stands: a plain name
+// of a sane length, without invisible format characters (a bidi control
+// shows a name reordered, a zero-width one hides a difference) and without
+// bytes that were no UTF-8 (read as U+FFFD, they would name another folder).
+bool NomeOfferto(const QString &nome)
+{
+    if (!NomeSemplice(nome) || nome.size() > LunghezzaMassimaNome)
+        return false;
+    for (const QChar c : nome)
+        if (c.category() == QChar::Other_Format || c == QChar::ReplacementCharacter)
+            return false;
+    return true;
+}
+
+} // namespace
+
 QString PulisciCartella(const QString &cartella)
 {
     QString c = cartella.trimmed();
@@ -61,7 +83,7 @@ VoceElenco LeggiRigaElenco(const QString &riga, QString *nome)
         *nome = n;
     if (!t.startsWith(u'd', Qt::CaseInsensitive) || n == QLatin1String(".") || n == QLatin1String(".."))
         return VoceElenco::Altro;
-    if (!NomeSemplice(n))
+    if (!NomeOfferto(n))
         return VoceElenco::Illeggibile;
     return VoceElenco::Cartella;
 }

@@ -20,7 +20,9 @@ enum class VoceElenco {
     Cartella,     // a folder that can be entered: a plain name
     Altro,        // a file, a link, the total, "." or ".."
     Illeggibile,  // not a listing line (fewer than nine fields), or a folder
-                  // whose name is no plain name: a "/" or "\", a control character
+                  // whose name is no plain name: a "/" or "\", a control or
+                  // invisible format character (a bidi control), a byte that
+                  // was no UTF-8, more than 255 characters
 };
 VoceElenco LeggiRigaElenco(const QString &riga, QString *nome = nullptr);
 

@@ -51,18 +51,57 @@ bool ListaCaricamento::carica(const QString &percorso)
     const auto letto = TestoFile::leggi(percorso);
     if (!letto)
         return false;
-    m_testo = letto->testo;
-    const QStringList parti = m_testo.split(u'#', Qt::SkipEmptyParts);
-    m_percorsi = QSet<QString>(parti.begin(), parti.end());
+    // "#" path 1 "#" path 2 ... "#": the paths are absolute, so a part that
+    // does not begin with "/" is the rest of a name that holds "#".
+    QStringList parti = letto->testo.split(u'#');
+    parti.removeFirst();
+    if (!parti.isEmpty() && parti.last().isEmpty())
+        parti.removeLast();
+    m_voci.clear();
+    for (const QString &parte : std::as_const(parti)) {
+        if (parte.startsWith(u'/') || m_voci.isEmpty())
+            m_voci << parte;
+        else
+            m_voci.last() += u'#' + parte;
+    }
+    m_voci.removeAll(QString());
+    m_percorsi = QSet<QString>(m_voci.begin(), m_voci.end());
+    m_fuoriPosto.clear();
     return true;
+}
+
+void ListaCaricamento::riferisci(const QString &negozio, const QString &pagine, const QString &script)
+{
+    const QString lavoro = QStringLiteral("/source.mdb");
+    const QString database = negozio + lavoro;
+    const auto alSuoPosto = [&](const QString &p) {
+        const QString cartella = p.left(p.lastIndexOf(u'/'));
+        return p == database || (!cartella.isEmpty() && (cartella == pagine || cartella == script));
+    };
+    // The shop folder of the build: where its work database was.
+    QString vecchio;
+    if (!m_voci.isEmpty() && m_voci.first().endsWith(lavoro))
+        vecchio = m_voci.first().chopped(lavoro.size());
+    const bool spostato = !vecchio.isEmpty() && vecchio != negozio;
+    m_fuoriPosto.clear();
+    for (QString &voce : m_voci) {
+        if (alSuoPosto(voce))
+            continue;
+        if (spostato && voce.startsWith(vecchio + u'/')) {
+            const QString qui = negozio + voce.mid(vecchio.size());
+            if (alSuoPosto(qui)) {
+                voce = qui;
+                continue;
+            }
+        }
+        m_fuoriPosto << voce;
+    }
+    m_percorsi = QSet<QString>(m_voci.begin(), m_voci.end());
 }
 
 bool ListaCaricamento::contiene(const QString &percorsoCompleto) const
 {
-    if (m_percorsi.contains(percorsoCompleto))
-        return true;
-    // A path that holds "#" itself is looked for in the text as written.
-    return percorsoCompleto.contains(u'#') && m_testo.contains(u'#' + percorsoCompleto + u'#');
+    return m_percorsi.contains(percorsoCompleto);
 }
 
 Pubblicatore::Pubblicatore(ContestoPubblicazione contesto, ModoFTP modo, Messages &messages, QObject *parent)
@@ -92,6 +131,7 @@ bool Pubblicatore::carica(QString *errore)
             *errore = QStringLiteral("Impossibile leggere il file '%1'.").arg(lista);
         return false;
     }
+    m_lista.riferisci(m_contesto.PercorsoNegozio, m_contesto.CartellaPagine, m_contesto.CartellaScript);
     return true;
 }
 
@@ -107,6 +147,8 @@ Pubblicatore::Conclusione Pubblicatore::esegui()
 {
     Conclusione c;
     const QString &negozio = m_contesto.PercorsoNegozio;
+    if (m_modo == ModoFTP::Normale && ListaNonValida())
+        return c;
     bool ok = true;
     if (m_modo == ModoFTP::Normale) {
         ok = UpdateFTP(QStringLiteral("Aggiornamento cartella del negozio"), m_contesto.CartellaPagine,
@@ -138,6 +180,27 @@ Pubblicatore::Conclusione Pubblicatore::esegui()
         m_messages.information(QStringLiteral("I file di password sono stati aggiornati"));
     }
     return c;
+}
+
+bool Pubblicatore::ListaNonValida()
+{
+    // The list decides only when the transfer settings say so, or for a
+    // pages folder that is the shop folder itself.
+    const bool decide = trasferimento.SoloNegozio
+        || QFileInfo(m_contesto.CartellaPagine).canonicalFilePath()
+            == QFileInfo(m_contesto.PercorsoNegozio).canonicalFilePath();
+    if (!decide || m_lista.fuoriPosto().isEmpty())
+        return false;
+    QString esempio = TestoLeggibile(m_lista.fuoriPosto().first());
+    if (esempio.size() > 200)
+        esempio = esempio.left(200) + QStringLiteral("…");
+    m_messages.warning(QStringLiteral("Impossibile aggiornare il sito:\r\nl'elenco dei file dell'ultima costruzione "
+                                      "(vtftp.dat) nomina file che non sono nelle cartelle del negozio, ad esempio "
+                                      "'%1' (il negozio è stato spostato, o le sue cartelle di lavoro sono cambiate, "
+                                      "dopo la costruzione).\r\nE' necessario costruire di nuovo il negozio prima di "
+                                      "aggiornare il sito.")
+                           .arg(esempio));
+    return true;
 }
 
 bool Pubblicatore::CaricaFile(const QString &percorsoCompleto, const QString &nomeFile) const
@@ -192,9 +255,13 @@ void Pubblicatore::permessiRifiutati(const RisultatoFtp &r, const QString &nome,
         return;
     }
     m_MakeErr = true;
+    // A normal update sends no password file, only its permission command:
+    // the file may not be on the server at all.
+    const bool soloPermessi = !script && m_modo == ModoFTP::Normale;
     const QString windows = QStringLiteral("se il server è Windows, selezionare \"Server Windows NT / 2000\" nella "
-                                           "scheda \"Internet\". Il file sarà inviato di nuovo al prossimo "
-                                           "aggiornamento.");
+                                           "scheda \"Internet\". ")
+        + (soloPermessi ? QStringLiteral("Il comando sarà ripetuto al prossimo aggiornamento.")
+                        : QStringLiteral("Il file sarà inviato di nuovo al prossimo aggiornamento."));
     RisultatoFtp spiegato = r;
     spiegato.testo = script
         ? QStringLiteral("Il server non ha permesso di rendere eseguibile lo script '%1' (SITE chmod 755): il file è "
@@ -203,8 +270,10 @@ void Pubblicatore::permessiRifiutati(const RisultatoFtp &r, const QString &nome,
                   .arg(nome)
               + windows
         : QStringLiteral("Il server non ha permesso di impostare i permessi del file di password '%1' (SITE chmod "
-                         "660).\nChiedere al fornitore del servizio di abilitare il comando SITE CHMOD; ")
-                  .arg(nome)
+                         "660).\n%2 al fornitore del servizio di abilitare il comando SITE CHMOD; ")
+                  .arg(nome, soloPermessi ? QStringLiteral("Se il file non è ancora sul server, inviarlo con "
+                                                           "l'aggiornamento dei file di password; altrimenti chiedere")
+                                          : QStringLiteral("Chiedere"))
               + windows;
     avviso(QStringLiteral("Errore: ") + spiegato.messaggio());
 }
@@ -310,10 +379,11 @@ bool Pubblicatore::corsa(const QStringList &files, const QString &cartellaLocale
             avviso(avvisoArchivio(errore));
             return false;
         }
-        if (!annullato()
-            && m_messages.question(QStringLiteral("La cartella specificata (%1)\nnon è presente sul server. "
-                                                  "Si desidera crearla?")
-                                       .arg(m_CartellaSulServer))) {
+        // Asked even after a cancel: the folder's records are gone already,
+        // and the merchant learns that the folder is missing.
+        if (m_messages.question(QStringLiteral("La cartella specificata (%1)\nnon è presente sul server. "
+                                               "Si desidera crearla?")
+                                    .arg(m_CartellaSulServer))) {
             m_MakeErr = false;
             trasferimento.InviaTutti = true;
             CreaCartella(remota);
@@ -364,14 +434,14 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
     // Scripts and password files go as text, with their permissions set.
     const bool script = nome.endsWith(QLatin1String(".pl"));
     const bool password = nome.endsWith(QLatin1String(".ris")) || nome.endsWith(QLatin1String(".ric"));
-    // Password files go to the server only in the password-file modes.
-    if (password && m_modo == ModoFTP::Normale)
-        return true;
+    // Password files go to the server only in the password-file modes; a
+    // normal update only sets their permissions, and records nothing.
+    const bool soloPermessi = password && m_modo == ModoFTP::Normale;
 
     // While the file is replaced the server may hold only part of it: its
     // record goes, saved before the first byte, and is written again only
     // once the whole file has arrived.
-    if (record) {
+    if (record && !soloPermessi) {
         m_record->elimina(chiave);
         m_record->salva();
     }
@@ -391,12 +461,14 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
         fallimento(r);
 
     m_Azione = record ? 2 : 1;
-    ftp.binario = !(script || password);
-    r = ftp.invia(percorso, nome, password && m_modo == ModoFTP::OTPAccoda);
-    ftp.binario = true;
-    if (!r.riuscito()) {
-        fallimento(r);
-        return false;
+    if (!soloPermessi) {
+        ftp.binario = !(script || password);
+        r = ftp.invia(percorso, nome, password && m_modo == ModoFTP::OTPAccoda);
+        ftp.binario = true;
+        if (!r.riuscito()) {
+            fallimento(r);
+            return false;
+        }
     }
     // A script or password file is recorded only once its permissions are
     // set: one the server would not run is sent again, with its command,
@@ -408,7 +480,8 @@ bool Pubblicatore::inviaFile(const QString &percorso, const QString &nome, const
             return false;
         }
     }
-    m_record->aggiungi(chiave, data, peso);
+    if (!soloPermessi)
+        m_record->aggiungi(chiave, data, peso);
     return !m_MakeErr;
 }
 

@@ -47,11 +47,21 @@ class ListaCaricamento {
 public:
     // False when the file cannot be read.
     bool carica(const QString &percorso);
+    // The list read against the shop as it is now. A shop folder moved or
+    // copied since its build names its files under the old folder (its
+    // first item, the work database, says which): a path that lay inside
+    // it and is not in one of the shop's folders as it stands is taken in
+    // the shop folder's place. What then lies neither directly in the pages
+    // or scripts folder nor is the work database is out of place (the list
+    // is of another shop, or of folders changed since the build).
+    void riferisci(const QString &negozio, const QString &pagine, const QString &script);
     bool contiene(const QString &percorsoCompleto) const;
+    const QStringList &fuoriPosto() const { return m_fuoriPosto; }
 
 private:
-    QString m_testo;
+    QStringList m_voci;
     QSet<QString> m_percorsi;
+    QStringList m_fuoriPosto;
 };
 
 class Pubblicatore : public QObject {
@@ -101,6 +111,10 @@ signals:
     void posizioneCambiata(int valore);
 
 private:
+    // A normal update whose upload list names files out of the shop's
+    // folders (a shop moved or copied elsewhere and not built since): the
+    // warning that the shop must be built again, and true.
+    bool ListaNonValida();
     bool corsa(const QStringList &files, const QString &cartellaLocale, const QString &host, const QString &user,
                const QString &password, QString remota);
     bool inviaFile(const QString &percorso, const QString &nome, const QString &host, const QString &remota);

@@ -6,6 +6,25 @@
 #include "percorsiftp.h"
 #include "recordset.h"
 
+namespace {
+
+// A listing line as the log shows it: control and invisible format
+// characters as escapes (a bidi control would show the line reordered),
+// and no more than its beginning when it is long.
+QString RigaPerIlLog(const QString &riga)
+{
+    constexpr qsizetype Massimo = 300;
+    QString r;
+    for (const QChar c : QStringView(riga).left(Massimo))
+        r += c.category() == QChar::Other_Format ? QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                                                 : TestoLeggibile(QString(c));
+    if (riga.size() > Massimo)
+        r += QStringLiteral("… (%1 caratteri)").arg(riga.size());
+    return r;
+}
+
+} // namespace
+
 void ImpostaCartellaFTP(Recordset &generale, int tipo, const QString &cartella)
 {
     const bool serverNT = Impostazioni::daRecord(generale).chkNT != 0;
@@ -119,7 +138,7 @@ SfogliaFtp::Esito SfogliaFtp::lavora(const Passo &passo, const Passo &ritorno, c
     }
     ftp.rigaElenco = nullptr;
     for (const QString &riga : std::as_const(scartate))
-        emit rigaRegistrata(QStringLiteral("* Riga dell'elenco non usata: ") + TestoLeggibile(riga));
+        emit rigaRegistrata(QStringLiteral("* Riga dell'elenco non usata: ") + RigaPerIlLog(riga));
     if (r.riuscito())
         return Esito::Riuscito;
     messaggio = elenco ? QStringLiteral("Impossibile elencare il contenuto della cartella '%1'.\n").arg(nuovoPercorso)

@@ -29,6 +29,10 @@ Faults on demand:
   --reply "LINE=REPLY"
                    the command LINE (a whole line such as "STOR a.htm", or a
                    bare command such as "STOR") gets REPLY and nothing is done
+  --home DIR       the session starts in DIR under the root (the login
+                   folder), with the root above it still reachable by ".."
+  --fake-dirs FILE the root's listings also show, as folders, the names in
+                   FILE (UTF-8, one a line), whatever no disk could hold
 """
 import argparse
 import logging
@@ -39,6 +43,7 @@ import sys
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler, _FileReadWriteError
 from pyftpdlib.servers import FTPServer
 
@@ -68,6 +73,8 @@ def main():
     p.add_argument("--address", default="127.0.0.1")
     p.add_argument("--passive-port", type=int, default=0)
     p.add_argument("--masquerade")
+    p.add_argument("--home")
+    p.add_argument("--fake-dirs")
     a = p.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -130,6 +137,24 @@ def main():
         handle_read_event = handle_read
 
     sessioni = []
+    finte = []
+    if a.fake_dirs:
+        with open(a.fake_dirs, encoding="utf-8") as f:
+            finte = [r.rstrip("\n") for r in f if r.rstrip("\n")]
+
+    class Cartelle(AbstractedFS):
+        # The fake names are folders of the root as far as a listing goes.
+        def nella_radice(self, path):
+            return os.path.realpath(path) == os.path.realpath(self.root)
+
+        def listdir(self, path):
+            nomi = AbstractedFS.listdir(self, path)
+            return nomi + finte if self.nella_radice(path) else nomi
+
+        def lstat(self, path):
+            if os.path.basename(path) in finte and self.nella_radice(os.path.dirname(path)):
+                return os.lstat(self.root)
+            return AbstractedFS.lstat(self, path)
 
     class Comandi(FTPHandler):
         def pre_process_command(self, line, cmd, arg):
@@ -159,6 +184,8 @@ def main():
             FTPHandler.ftp_USER(self, line)
 
         def on_login(self, username):
+            if a.home:
+                self.fs.cwd = "/" + a.home.strip("/")
             # The first session only, closed without a word as if idle.
             if a.drop_first_ms and not sessioni:
                 sessioni.append(self)
@@ -176,6 +203,7 @@ def main():
 
     Comandi.authorizer = autorizzazioni
     Comandi.dtp_handler = Dati
+    Comandi.abstracted_fs = Cartelle
     Comandi.banner = "FTP di prova"
     Comandi.auth_failed_timeout = 0.1
     Comandi.permit_foreign_addresses = not a.strict

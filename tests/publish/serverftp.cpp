@@ -77,6 +77,10 @@ ServerFtp::ServerFtp(const QString &radice, const Guasti &guasti) : m_radice(rad
         argomenti << QStringLiteral("--delay") << QString::number(guasti.ritardoMs);
     if (guasti.primaCadeDopoMs > 0)
         argomenti << QStringLiteral("--drop-first-ms") << QString::number(guasti.primaCadeDopoMs);
+    if (!guasti.cartellaAccesso.isEmpty())
+        argomenti << QStringLiteral("--home") << guasti.cartellaAccesso;
+    if (!guasti.cartelleFinte.isEmpty())
+        argomenti << QStringLiteral("--fake-dirs") << guasti.cartelleFinte;
     for (const QString &r : guasti.risposte)
         argomenti << QStringLiteral("--reply") << r;
     if (!guasti.indirizzo.isEmpty())

@@ -32,6 +32,8 @@ public:
         QString indirizzo;        // the loopback address it listens on, when not 127.0.0.1
         int portaPassiva = 0;     // the one port of its passive data connections
         QString mascheraPassiva;  // the address its passive replies name in place of its own
+        QString cartellaAccesso;  // the login folder under the root ("home"), the root above it reachable
+        QString cartelleFinte;    // a file of names (one a line) the root's listings show as folders
     };
 
     explicit ServerFtp(const QString &radice, const Guasti &guasti);

@@ -48,6 +48,8 @@ private slots:
     void firewallFile_data();
     void firewallFile();
     void firewallFileIsPrivate();
+    void firewallStopsAtABadPort_data();
+    void firewallStopsAtABadPort();
     void recordsByExactKeyAndPrefix();
     void oldRecordsGetUtcSeconds_data();
     void oldRecordsGetUtcSeconds();
@@ -152,22 +154,23 @@ void TestImpostazioniFtp::firewallFile_data()
     QTest::addColumn<int>("portaFTPComponente");
     QTest::addColumn<QString>("portaRiletta");
     QTest::addColumn<QString>("portaFTPRiletta");
+    QTest::addColumn<bool>("fermato");  // the component's reading stops at the bad port
     QTest::newRow("socks 5 with a port") << true << 2 << "1080" << "21" << QByteArray("TYPE: 2\r\nPORT: 1080\r\nFPRT: 21")
-                                         << 2 << 1080 << 21 << "1080" << "21";
+                                         << 2 << 1080 << 21 << "1080" << "21" << false;
     QTest::newRow("empty ports") << true << 0 << "" << "" << QByteArray("TYPE: 0\r\nPORT: \r\nFPRT: ") << 0 << 21 << 21
-                                 << "" << "21";
+                                 << "" << "21" << false;
     QTest::newRow("no type selected") << false << -1 << "" << "2121" << QByteArray("TYPE: -1\r\nPORT: \r\nFPRT: 2121")
-                                      << 0 << 21 << 2121 << "" << "2121";
+                                      << 0 << 21 << 2121 << "" << "2121" << false;
     QTest::newRow("ports above 32767") << true << 1 << "40000" << "50021"
                                        << QByteArray("TYPE: 1\r\nPORT: 40000\r\nFPRT: 50021") << 1 << 40000 << 50021
-                                       << "40000" << "50021";
+                                       << "40000" << "50021" << false;
     QTest::newRow("port beyond the range") << true << 7 << "70000" << "8021.6"
-                                           << QByteArray("TYPE: 7\r\nPORT: 70000\r\nFPRT: 8022") << 7 << 21 << 8022
-                                           << "70000" << "8022";
+                                           << QByteArray("TYPE: 7\r\nPORT: 70000\r\nFPRT: 8022") << 7 << 21 << 21
+                                           << "70000" << "8022" << true;
 }
 
 // What the dialog writes, what the component gets, what the dialog reads
-// back; every line after a bad port is still applied.
+// back; the component's reading stops at a port beyond the range.
 void TestImpostazioniFtp::firewallFile()
 {
     QFETCH(bool, passiva);
@@ -180,6 +183,7 @@ void TestImpostazioniFtp::firewallFile()
     QFETCH(int, portaFTPComponente);
     QFETCH(QString, portaRiletta);
     QFETCH(QString, portaFTPRiletta);
+    QFETCH(bool, fermato);
     QTemporaryDir d;
     const QString net = d.path() + QStringLiteral("/firewall.net");
     ImpostazioniFirewall f;
@@ -201,8 +205,8 @@ void TestImpostazioniFtp::firewallFile()
     QCOMPARE(c.firewall.porta, portaComponente);
     QCOMPARE(c.porta, portaFTPComponente);
     QCOMPARE(c.firewall.host, QStringLiteral("proxy.lan"));
-    QCOMPARE(c.firewall.user, QStringLiteral("mario"));
-    QCOMPARE(c.firewall.password, QStringLiteral("pw"));
+    QCOMPARE(c.firewall.user, fermato ? QString() : QStringLiteral("mario"));
+    QCOMPARE(c.firewall.password, fermato ? QString() : QStringLiteral("pw"));
 
     ImpostazioniFirewall r;
     r.tipo = 3;
@@ -232,6 +236,50 @@ void TestImpostazioniFtp::firewallFileIsPrivate()
     LeggiFirewall(d.path() + QStringLiteral("/manca.net"), c);
     QVERIFY(c.attiva);
     QCOMPARE(c.porta, 21);
+}
+
+void TestImpostazioniFtp::firewallStopsAtABadPort_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("attiva");
+    QTest::addColumn<int>("portaFirewall");
+    QTest::addColumn<int>("portaServer");
+    QTest::addColumn<QString>("user");
+    // The component starts with ports 98 and 99: a port left at that was
+    // never applied.
+    QTest::newRow("firewall port 0") << QByteArray("MODE: 0\r\nPORT: 0\r\nFPRT: 2121\r\nUSER: mario\r\n") << true
+                                     << 98 << 99 << "";
+    QTest::newRow("negative server port") << QByteArray("MODE: 0\r\nPORT: 1080\r\nFPRT: -21\r\nUSER: mario\r\n")
+                                          << true << 1080 << 99 << "";
+    QTest::newRow("server port 65536 on the first line") << QByteArray("FPRT: 65536\r\nMODE: 0\r\nPORT: 1080\r\n")
+                                                         << false << 98 << 99 << "";
+    QTest::newRow("huge port") << QByteArray("PORT: 99999999999\r\nUSER: mario\r\n") << false << 98 << 99 << "";
+    QTest::newRow("edges of the range") << QByteArray("PORT: 65535.4\r\nFPRT: 1\r\nUSER: mario\r\n") << false << 65535
+                                        << 1 << "mario";
+    QTest::newRow("no number is 21 and reading goes on")
+        << QByteArray("PORT: porta\r\nFPRT: \r\nUSER: mario\r\n") << false << 21 << 21 << "mario";
+}
+
+// A port the component cannot take stops the reading of firewall.net at its
+// line: what came before stays set, nothing after it is applied.
+void TestImpostazioniFtp::firewallStopsAtABadPort()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, attiva);
+    QFETCH(int, portaFirewall);
+    QFETCH(int, portaServer);
+    QFETCH(QString, user);
+    QTemporaryDir d;
+    const QString net = d.path() + QStringLiteral("/firewall.net");
+    scrivi(net, file);
+    ComponenteVuoto c;
+    c.firewall.porta = 98;
+    c.porta = 99;
+    LeggiFirewall(net, c);
+    QCOMPARE(c.attiva, attiva);
+    QCOMPARE(c.firewall.porta, portaFirewall);
+    QCOMPARE(c.porta, portaServer);
+    QCOMPARE(c.firewall.user, user);
 }
 
 // Keys are compared exactly and bound as values; the clean-up takes a

@@ -166,6 +166,10 @@ private slots:
     void serverOptions();
     void missingRemoteFolder_data();
     void missingRemoteFolder();
+    void dotDotFolders_data();
+    void dotDotFolders();
+    void missingFolderAskedAfterCancel_data();
+    void missingFolderAskedAfterCancel();
     void recordsThatCannotBeDropped();
     void folderThatCannotBeMade();
     void failuresLeaveExactRecords_data();
@@ -184,7 +188,10 @@ private slots:
     void buildFilesGoWithTheScripts();
     void passwordFileModes_data();
     void passwordFileModes();
+    void passwordFileNotOnTheServer();
     void nothingToSendOrNoList();
+    void shopMovedSinceItsBuild_data();
+    void shopMovedSinceItsBuild();
     void uploadListAndExtensions_data();
     void uploadListAndExtensions();
     void fileDelNegozioSoloDallaLista_data();
@@ -345,6 +352,102 @@ void TestPubblicatore::missingRemoteFolder()
     QCOMPARE(QFile::exists(b.radice + QStringLiteral("/nuova/a_b/i.htm")), crea);
     if (crea)
         QVERIFY(leggi(b.negozio + QStringLiteral("/vtftp1.log")).contains("MKD nuova"));
+}
+
+void TestPubblicatore::dotDotFolders_data()
+{
+    QTest::addColumn<QString>("cartella");
+    QTest::addColumn<bool>("esiste");
+    QTest::newRow("existing folder beside the login folder") << "../public" << true;
+    QTest::newRow("missing folder made beside the login folder") << "../nuova" << false;
+}
+
+// Remote folders holding "..", with the login folder /home of a server
+// whose /public exists: the server changes into exactly the folder named
+// from the login folder (made there when missing), and the records say
+// where the files went.
+void TestPubblicatore::dotDotFolders()
+{
+    QFETCH(QString, cartella);
+    QFETCH(bool, esiste);
+    Banco b;
+    QVERIFY(QDir().mkpath(b.radice + QStringLiteral("/home")));
+    QVERIFY(QDir().mkpath(b.radice + QStringLiteral("/public")));
+    ServerFtp::Guasti g;
+    g.cartellaAccesso = QStringLiteral("home");
+    QVERIFY(b.avvia(g));
+    b.folderFTP = cartella;
+    b.folderCGI = QStringLiteral("../cgi-bin");
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.programma(QStringLiteral("x.pl"), "1");
+    b.lista();
+    if (!esiste)
+        b.messages.answer(Messages::Answer::Yes);
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QCOMPARE(b.messages.texts().size(), esiste ? 1 : 2);
+    if (!esiste)
+        QCOMPARE(b.messages.texts().first(),
+                 QStringLiteral("La cartella specificata (../nuova)\nnon è presente sul server. Si desidera crearla?"));
+    const QString nome = cartella.mid(3);
+    QCOMPARE(leggi(b.radice + u'/' + nome + QStringLiteral("/i.htm")), QByteArray("i"));
+    QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/x.pl")), QByteArray("1"));
+    QVERIFY(!QFileInfo::exists(b.radice + QStringLiteral("/home/") + nome));
+    QVERIFY(!QFileInfo::exists(b.radice + QStringLiteral("/home/cgi-bin")));
+    QCOMPARE(b.record(), (QStringList{QStringLiteral("127.0.0.1/../cgi-bin/x.pl"),
+                                      QStringLiteral("127.0.0.1/../") + nome + QStringLiteral("/i.htm")}));
+    QVERIFY(b.nienteDaInviare());
+}
+
+void TestPubblicatore::missingFolderAskedAfterCancel_data()
+{
+    QTest::addColumn<bool>("crea");
+    QTest::newRow("answered No") << false;
+    QTest::newRow("answered Yes") << true;
+}
+
+// The merchant cancels once the server has said that the remote folder is
+// missing, while the folder's records are being dropped (a slow trigger
+// holds that step): the question whether to make it is asked all the
+// same, and nothing follows it, whatever the answer.
+void TestPubblicatore::missingFolderAskedAfterCancel()
+{
+    QFETCH(bool, crea);
+    Banco b;
+    QVERIFY(b.avvia());
+    b.folderFTP = QStringLiteral("nuova");
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.lista();
+    b.aggiungiRecord(QStringLiteral("127.0.0.1/nuova/i.htm"));
+    auto db = Database::open(b.negozio + QStringLiteral("/vtftp.mdb"));
+    db->execute(QStringLiteral("CREATE TABLE lenta(x)"));
+    db->execute(QStringLiteral("INSERT INTO lenta WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                               "WHERE x < 500) SELECT x FROM c"));
+    db->execute(QStringLiteral("CREATE TRIGGER lento BEFORE DELETE ON file BEGIN "
+                               "SELECT count(*) FROM lenta a, lenta b, lenta c; END"));
+    b.messages.answer(crea ? Messages::Answer::Yes : Messages::Answer::No);
+    std::atomic_bool mancante{false};
+    const Pubblicatore::Conclusione e = b.corri(
+        ModoFTP::Normale,
+        [&](Pubblicatore &p) {
+            QElapsedTimer t;
+            t.start();
+            while (!mancante && t.elapsed() < 20000)
+                QThread::msleep(10);
+            // The change of folder has ended with the reply; the records'
+            // step takes over a second.
+            QThread::msleep(200);
+            p.annulla();
+        },
+        [&](const QString &r) {
+            if (r.startsWith(QLatin1String("550 ")))
+                mancante = true;
+        });
+    QVERIFY(mancante);
+    QVERIFY(!e.riuscito);
+    QCOMPARE(b.messages.texts(),
+             QStringList{QStringLiteral("La cartella specificata (nuova)\nnon è presente sul server. Si desidera crearla?")});
+    QCOMPARE(b.inviati(), QStringList());
+    QVERIFY(!QFileInfo::exists(b.radice + QStringLiteral("/nuova")));
 }
 
 // Records of a missing remote folder that cannot be dropped: the run stops
@@ -612,7 +715,9 @@ void TestPubblicatore::refusedPermissionsAreRetried()
     b.pagina(QStringLiteral("i.htm"), "i");
     b.programma(QStringLiteral("x.pl"), "#!/usr/bin/perl\r\n");
     b.programma(QStringLiteral("banca.ric"), "nuova\r\n");
-    b.lista();
+    // A normal update would set the permissions of a password file it lists
+    // too: the script's refusal is the one looked at here.
+    b.lista(modo == int(ModoFTP::Normale) ? QStringList{QStringLiteral("banca.ric")} : QStringList());
     const QString chiave = QStringLiteral("127.0.0.1/cgi-bin/") + nome;
     const QByteArray comando = "SITE chmod " + QByteArray(nome.endsWith(QLatin1String(".pl")) ? "755 " : "660 ")
         + nome.toUtf8();
@@ -835,25 +940,31 @@ void TestPubblicatore::buildFilesGoWithTheScripts()
 void TestPubblicatore::passwordFileModes_data()
 {
     QTest::addColumn<int>("modo");
+    QTest::addColumn<bool>("chkNT");
     QTest::addColumn<QByteArray>("atteso");
     QTest::addColumn<QStringList>("inviati");
-    QTest::newRow("replace") << int(ModoFTP::OTP) << QByteArray("nuova\n")
+    QTest::newRow("replace") << int(ModoFTP::OTP) << false << QByteArray("nuova\n")
                              << QStringList{QStringLiteral("banca.ric"), QStringLiteral("banca.ris")};
-    QTest::newRow("append") << int(ModoFTP::OTPAccoda) << QByteArray("vecchia\nnuova\n")
+    QTest::newRow("append") << int(ModoFTP::OTPAccoda) << false << QByteArray("vecchia\nnuova\n")
                             << QStringList{QStringLiteral("banca.ric"), QStringLiteral("banca.ris")};
-    QTest::newRow("normal update leaves them alone") << int(ModoFTP::Normale) << QByteArray("vecchia\n")
-                                                     << QStringList{QStringLiteral("i.htm"), QStringLiteral("x.pl")};
+    QTest::newRow("normal update sets their permissions only") << int(ModoFTP::Normale) << false << QByteArray("vecchia\n")
+                                                               << QStringList{QStringLiteral("i.htm"), QStringLiteral("x.pl")};
+    QTest::newRow("normal update, Windows server: nothing") << int(ModoFTP::Normale) << true << QByteArray("vecchia\n")
+                                                            << QStringList{QStringLiteral("i.htm"), QStringLiteral("x.pl")};
 }
 
 // The password-file modes send only the bank's .ric and .ris files, as
-// text, replacing or appending, with their permissions; a normal update
-// neither sends them nor touches their permissions.
+// text, replacing or appending, with their permissions and records; a
+// normal update does not send them and records nothing for them, but sets
+// their permissions unless the server is a Windows server.
 void TestPubblicatore::passwordFileModes()
 {
     QFETCH(int, modo);
+    QFETCH(bool, chkNT);
     QFETCH(QByteArray, atteso);
     QFETCH(QStringList, inviati);
     Banco b;
+    b.chkNT = chkNT;
     QVERIFY(b.avvia());
     b.pagina(QStringLiteral("i.htm"), "i");
     b.programma(QStringLiteral("x.pl"), "1");
@@ -868,10 +979,41 @@ void TestPubblicatore::passwordFileModes()
     QCOMPARE(b.inviati(), inviati);
     QCOMPARE(leggi(b.radice + QStringLiteral("/cgi-bin/banca.ric")), atteso);
     const QByteArray log2 = leggi(b.negozio + QStringLiteral("/vtftp2.log"));
-    QCOMPARE(log2.contains("SITE chmod 660 banca.ric"), modo != int(ModoFTP::Normale));
+    QCOMPARE(log2.contains("SITE chmod 660 banca.ric"), !chkNT);
+    QCOMPARE(log2.contains("SITE chmod 660 banca.ris"), !chkNT);
+    QCOMPARE(b.record().contains(QStringLiteral("127.0.0.1/cgi-bin/banca.ric")), modo != int(ModoFTP::Normale));
+    // 660: the world may not read it once its permissions are set.
+    QCOMPARE(bool(QFileInfo(b.radice + QStringLiteral("/cgi-bin/banca.ric")).permissions() & QFileDevice::ReadOther),
+             chkNT);
     if (modo != int(ModoFTP::Normale)) {
         QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("I file di password sono stati aggiornati")});
         QVERIFY(!QFile::exists(b.negozio + QStringLiteral("/vtftp1.log")));
+    }
+}
+
+// A normal update lists a password file the server does not hold: its
+// permission command fails, the run ends with what to do, and nothing is
+// recorded for it, so the next update tries again.
+void TestPubblicatore::passwordFileNotOnTheServer()
+{
+    Banco b;
+    QVERIFY(b.avvia());
+    b.pagina(QStringLiteral("i.htm"), "i");
+    b.programma(QStringLiteral("banca.ric"), "nuova\r\n");
+    b.lista();
+    for (int corsa = 0; corsa < 2; ++corsa) {
+        b.messages.clear();
+        QVERIFY(!b.corri().riuscito);
+        QCOMPARE(b.messages.texts().size(), 1);
+        QVERIFY2(b.messages.texts().first().startsWith(
+                     QStringLiteral("Errore: Il server non ha permesso di impostare i permessi del file di password "
+                                    "'banca.ric' (SITE chmod 660).\nSe il file non è ancora sul server, inviarlo con "
+                                    "l'aggiornamento dei file di password; altrimenti chiedere al fornitore")),
+                 qPrintable(b.messages.texts().first()));
+        QVERIFY(b.messages.texts().first().contains(QStringLiteral("Il comando sarà ripetuto al prossimo aggiornamento.")));
+        QVERIFY(!b.inviati().contains(QStringLiteral("banca.ric")));
+        QVERIFY(!QFile::exists(b.radice + QStringLiteral("/cgi-bin/banca.ric")));
+        QCOMPARE(b.record(), QStringList{QStringLiteral("127.0.0.1/www/shop/i.htm")});
     }
 }
 
@@ -895,6 +1037,62 @@ void TestPubblicatore::nothingToSendOrNoList()
     QString errore;
     QVERIFY(!p.carica(&errore));
     QVERIFY(errore.contains(QStringLiteral("vtftp.dat")));
+}
+
+void TestPubblicatore::shopMovedSinceItsBuild_data()
+{
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<bool>("inviato");
+    QTest::newRow("shop folder moved") << "spostato" << true;
+    QTest::newRow("shop moved, pages folder of its own that stayed") << "pagine proprie" << true;
+    QTest::newRow("shop moved, list without its work database") << "senza database" << false;
+    QTest::newRow("pages folder changed since the build") << "cartella cambiata" << false;
+}
+
+// A shop folder moved or copied after its build (its upload list names the
+// old folder's files): the update sends the shop's own files, its list
+// read against the folders as they are; where the list cannot be read so,
+// the update says that the shop must be built again, before connecting.
+void TestPubblicatore::shopMovedSinceItsBuild()
+{
+    QFETCH(QString, caso);
+    QFETCH(bool, inviato);
+    Banco b;
+    QVERIFY(b.avvia());
+    const QString vecchio = caso == QLatin1String("cartella cambiata") ? b.negozio : b.dir.path() + QStringLiteral("/vecchio");
+    QString pagineVecchie = vecchio + QStringLiteral("/online");
+    if (caso == QLatin1String("pagine proprie")) {
+        b.pagine = b.dir.path() + QStringLiteral("/sito");
+        pagineVecchie = b.pagine;
+    } else if (caso == QLatin1String("cartella cambiata")) {
+        pagineVecchie = b.negozio + QStringLiteral("/pagine");
+    }
+    b.pagina(QStringLiteral("index.htm"), "<html></html>");
+    b.pagina(QStringLiteral("x#y.htm"), "#");
+    b.programma(QStringLiteral("vtorderABC.pl"), "#!/usr/bin/perl\r\n");
+    QByteArray lista = caso == QLatin1String("senza database") ? QByteArray() : ("#" + vecchio + "/source.mdb").toUtf8();
+    lista += ("#" + pagineVecchie + "/index.htm#" + pagineVecchie + "/x#y.htm#" + vecchio + "/scripts/vtorderABC.pl#")
+                 .toUtf8();
+    scriviFile(b.negozio + QStringLiteral("/vtftp.dat"), lista);
+    const Pubblicatore::Conclusione e = b.corri();
+    QCOMPARE(e.riuscito, inviato);
+    if (inviato) {
+        QCOMPARE(b.messages.texts(), QStringList{QStringLiteral("Aggiornamento del negozio terminato. Vuoi vedere il sito?")});
+        QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/x#y.htm")), QByteArray("#"));
+        QCOMPARE(leggi(b.radice + QStringLiteral("/www/shop/index.htm")), QByteArray("<html></html>"));
+        QVERIFY(b.eseguibile(QStringLiteral("vtorderABC.pl")));
+        QVERIFY(b.nienteDaInviare());
+    } else {
+        QCOMPARE(b.messages.texts().size(), 1);
+        QVERIFY2(b.messages.texts().first().startsWith(
+                     QStringLiteral("Impossibile aggiornare il sito:\r\nl'elenco dei file dell'ultima costruzione "
+                                    "(vtftp.dat) nomina file che non sono nelle cartelle del negozio, ad esempio '")),
+                 qPrintable(b.messages.texts().first()));
+        QVERIFY(b.messages.texts().first().endsWith(
+            QStringLiteral("E' necessario costruire di nuovo il negozio prima di aggiornare il sito.")));
+        QVERIFY(!QFile::exists(b.negozio + QStringLiteral("/vtftp1.log")));
+        QCOMPARE(QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files), QStringList());
+    }
 }
 
 void TestPubblicatore::uploadListAndExtensions_data()

@@ -48,6 +48,7 @@ private slots:
     void cleaning();
     void walkDownAndUp();
     void onlyPlainSubFoldersOffered();
+    void disguisedAndHugeNamesNotOffered();
 };
 
 void TestSfogliaFtp::listingLines_data()
@@ -74,6 +75,15 @@ void TestSfogliaFtp::listingLines_data()
     QTest::newRow("name with a carriage return")
         << "drwxr-xr-x 2 a b 4096 Jan 5 10:00 a\rdrwxr-xr-x 2 a b 4096 Jan 5 10:00 finta"
         << "a\rdrwxr-xr-x 2 a b 4096 Jan 5 10:00 finta" << illeggibile;
+    const QString d = QStringLiteral("drwxr-xr-x 2 a b 4096 Jan 5 10:00 ");
+    QTest::newRow("accented name") << d + QStringLiteral("Città è") << QStringLiteral("Città è") << cartella;
+    QTest::newRow("right-to-left override") << d + QStringLiteral("www\u202Egpj") << QStringLiteral("www\u202Egpj")
+                                            << illeggibile;
+    QTest::newRow("zero-width space") << d + QStringLiteral("w\u200Bww") << QStringLiteral("w\u200Bww") << illeggibile;
+    QTest::newRow("bytes that were no UTF-8") << d + QStringLiteral("caf\uFFFD") << QStringLiteral("caf\uFFFD")
+                                              << illeggibile;
+    QTest::newRow("255 characters") << d + QString(255, u'a') << QString(255, u'a') << cartella;
+    QTest::newRow("256 characters") << d + QString(256, u'a') << QString(256, u'a') << illeggibile;
 }
 
 void TestSfogliaFtp::listingLines()
@@ -244,6 +254,37 @@ void TestSfogliaFtp::onlyPlainSubFoldersOffered()
     QCOMPARE(b.percorso(), QString());
     QCOMPARE(b.cartelle(), QStringList{QStringLiteral("www")});
     QCOMPARE(banco.fallito.size(), 0);
+}
+
+// A server that lists a folder whose name holds a right-to-left override
+// (it would show as another name) and one of a megabyte: neither is
+// offered, and each is logged with its controls as escapes and cut short.
+void TestSfogliaFtp::disguisedAndHugeNamesNotOffered()
+{
+    QTemporaryDir radice;
+    QVERIFY(QDir(radice.path()).mkpath(QStringLiteral("www")));
+    const QString bidi = QStringLiteral("negozio\u202Elmth.exe");
+    const QString enorme(1024 * 1024, u'x');
+    const QString finte = radice.path() + QStringLiteral("/finte.txt");
+    QFile f(finte);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write((bidi + u'\n' + enorme + u'\n').toUtf8());
+    f.close();
+    ServerFtp::Guasti g;
+    g.cartelleFinte = finte;
+    Banco banco(radice.path(), g);
+    QVERIFY(banco.server.avviato());
+    banco.sessione.ConnettiFTP(QStringLiteral("127.0.0.1"), ServerFtp::utente(), ServerFtp::password());
+    QVERIFY(banco.elencato.wait(20000));
+    QCOMPARE(banco.sessione.cartelle(), QStringList{QStringLiteral("www")});
+    const QStringList scartate = banco.log.filter(QStringLiteral("* Riga dell'elenco non usata: "));
+    QCOMPARE(scartate.size(), 2);
+    QVERIFY2(scartate.filter(QStringLiteral("negozio\\u202elmth.exe")).size() == 1, qPrintable(scartate.join(u'\n')));
+    for (const QString &riga : scartate) {
+        QVERIFY(!riga.contains(QChar(0x202E)));
+        QVERIFY(riga.size() < 500);
+    }
+    QVERIFY(scartate.filter(QStringLiteral("… (")).size() == 1);
 }
 
 QTEST_GUILESS_MAIN(TestSfogliaFtp)
