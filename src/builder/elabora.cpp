@@ -246,10 +246,11 @@ bool Elaborazione::controllaScontoNegozio()
     // The value stored in the catalogue is checked too: the field shows a
     // stored 150 as 100.
     const auto percentuale = [](const std::optional<double> &s) { return s && *s >= 0 && *s <= 100; };
-    QString valore;
+    QString valore, dove;
     if (const QString t = m_imp.txtScontoNegozio.trimmed(); !t.isEmpty() && !percentuale(NumeroDaTesto(t))) {
         valore = m_imp.txtScontoNegozio;
     } else if (Database &db = *m_stato.dbCatalogo; db.hasField(QStringLiteral("generale"), QStringLiteral("sconto"))) {
+        dove = QStringLiteral(" registrato nel catalogo");
         const QVariant v = db.scalar(QStringLiteral("SELECT sconto FROM generale"));
         if (v.userType() == QMetaType::QString || v.userType() == QMetaType::QByteArray) {
             if (!percentuale(NumeroDaTesto(v.toString())))
@@ -260,7 +261,7 @@ bool Elaborazione::controllaScontoNegozio()
     }
     if (valore.isNull())
         return true;
-    m_messages.warning(QStringLiteral("Lo sconto del negozio ('") + valore +
+    m_messages.warning(QStringLiteral("Lo sconto del negozio") + dove + QStringLiteral(" ('") + valore +
                        QStringLiteral("') non è una percentuale da 0 a 100: scrivere nella vista Negozio, in 'Sconto "
                                       "negozio', lo sconto da applicare a tutti i prezzi (0 per nessuno) e ripetere "
                                       "l'operazione."));

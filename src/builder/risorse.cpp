@@ -150,12 +150,6 @@ void FileAmmessi::databaseNegozio(const QString &cartellaNegozio)
     }
 }
 
-bool FileAmmessi::eDatabase(const QString &percorso) const
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(percorso).constData(), &st) == 0 && m_identitaDatabase.contains(identita(st));
-}
-
 void FileAmmessi::esamina(const QString &cartella, const QString &radice)
 {
     const QString k = chiave(cartella);

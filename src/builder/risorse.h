@@ -34,8 +34,6 @@ public:
     // ".new", letter case aside, a journal of one, or an SQLite file).
     // Called before esamina().
     void databaseNegozio(const QString &cartellaNegozio);
-    // Whether the file at this path is one of the databases noted.
-    bool eDatabase(const QString &percorso) const;
     // Reads `cartella`, which must lie inside `radice` (an empty `radice`:
     // wherever it lies, as the program's own folders).
     void esamina(const QString &cartella, const QString &radice);

@@ -238,14 +238,15 @@ private slots:
     {
         QTest::addColumn<QString>("testo");      // txtScontoNegozio
         QTest::addColumn<QVariant>("registrato");  // generale.sconto
-        QTest::addColumn<QString>("mostrato");   // the value the message names; "" when the build goes on
-        QTest::newRow("150 nel campo") << "150" << QVariant(150.0) << "150";
-        QTest::newRow("testo nel campo") << "x" << QVariant() << "x";
-        QTest::newRow("negativo nel campo") << "-5" << QVariant() << "-5";
+        QTest::addColumn<QString>("mostrato");   // what the message names; "" when the build goes on
+        QTest::newRow("150 nel campo") << "150" << QVariant(150.0) << " ('150')";
+        QTest::newRow("testo nel campo") << "x" << QVariant() << " ('x')";
+        QTest::newRow("negativo nel campo") << "-5" << QVariant() << " ('-5')";
         // The field shows a stored 150 as 100, a stored -5 as 5.
-        QTest::newRow("150 nel catalogo") << "100" << QVariant(150.0) << "150";
-        QTest::newRow("negativo nel catalogo") << "5" << QVariant(-5.0) << "-5";
-        QTest::newRow("testo nel catalogo") << "0" << QVariant(QStringLiteral("dieci")) << "dieci";
+        QTest::newRow("150 nel catalogo") << "100" << QVariant(150.0) << " registrato nel catalogo ('150')";
+        QTest::newRow("negativo nel catalogo") << "5" << QVariant(-5.0) << " registrato nel catalogo ('-5')";
+        QTest::newRow("testo nel catalogo") << "0" << QVariant(QStringLiteral("dieci"))
+                                            << " registrato nel catalogo ('dieci')";
         QTest::newRow("100") << "100" << QVariant(100.0) << "";
         QTest::newRow("12,5") << "12.5" << QVariant(12.5) << "";
         QTest::newRow("vuoto") << "" << QVariant() << "";
@@ -269,8 +270,8 @@ private slots:
         }
         QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
         QCOMPARE(msg().texts(),
-                 QStringList{QStringLiteral("Lo sconto del negozio ('") + mostrato +
-                             QStringLiteral("') non è una percentuale da 0 a 100: scrivere nella vista Negozio, in "
+                 QStringList{QStringLiteral("Lo sconto del negozio") + mostrato +
+                             QStringLiteral(" non è una percentuale da 0 a 100: scrivere nella vista Negozio, in "
                                             "'Sconto negozio', lo sconto da applicare a tutti i prezzi (0 per nessuno) "
                                             "e ripetere l'operazione.")});
         QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
