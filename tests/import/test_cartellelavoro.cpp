@@ -105,7 +105,6 @@ private slots:
                                                       "il percorso completo");
         QTest::newRow("relativa, sopra") << 0 << ".." << relativa;
         QTest::newRow("relativa, che non esiste") << 1 << "sito/script" << relativaScript;
-        QTest::newRow("relativa con il punto") << 0 << "./online" << relativa;
     }
     void rifiuti()
     {
