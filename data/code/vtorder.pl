@@ -197,9 +197,11 @@ sub spedizione {
 # Il file scritto dal programma: una riga "A" per articolo (numero
 # dell'articolo nel catalogo, codice, nome come lo manda il carrello, prezzo,
 # aliquota IVA, peso) seguita dalle righe "V" delle sue varianti (menu 1-3,
-# testo, prezzo, peso), campi separati da tabulazioni. Restituisce, per i soli
-# numeri e nomi richiesti, numero -> [articolo] e nome -> [articoli], o undef e
-# il motivo quando il file manca o non e' leggibile.
+# testo, prezzo, peso), campi separati da tabulazioni, e per ultima la riga
+# "fine" con il numero degli articoli. Restituisce, per i soli numeri e nomi
+# richiesti, numero -> [articolo] e nome -> [articoli], o undef e il motivo
+# quando il file manca, non e' leggibile o e' troncato (un trasferimento
+# interrotto): un file troncato non dice quali articoli mancano.
 sub leggi_listino {
     my ($numeri, $nomi) = @_;
     my %numero_cercato = map { $_ => 1 } @$numeri;
@@ -207,12 +209,15 @@ sub leggi_listino {
     open(my $fh, '<:raw', $LISTINO_FILE) or return (undef, undef, 'manca');
     my $testa = <$fh> // '';
     $testa =~ s/\r?\n\z//;
-    return (undef, undef, 'illeggibile') unless $testa eq "vetrasto-prezzi\t2";
+    return (undef, undef, 'illeggibile') unless $testa eq "vetrasto-prezzi\t3";
     my %esc = ('\\' => '\\', t => "\t", n => "\n", r => "\r");
     my $testo = sub { (my $t = decode('UTF-8', shift, Encode::FB_DEFAULT)) =~ s{\\(.)}{$esc{$1} // $1}ge; return $t; };
     my (%per_numero, %per_nome, $art);
+    my ($articoli, $ultima) = (0, '');
     while (my $l = <$fh>) {
+        $ultima = $l;
         my $tipo = substr($l, 0, 2);
+        $articoli++ if $tipo eq "A\t";
         if ($tipo eq "A\t") {
             # Solo numero e nome di ogni articolo, finche' non e' uno dei
             # richiesti; un nome ASCII senza entita', barre ne' spazi doppi e'
@@ -245,6 +250,7 @@ sub leggi_listino {
         }
     }
     close $fh;
+    return (undef, undef, 'troncato') unless $ultima =~ /^fine\t([0-9]+)\r?\n?\z/ && $1 == $articoli;
     return (\%per_numero, \%per_nome, '');
 }
 
@@ -424,7 +430,7 @@ rifiuta(@errori) if @errori;
 # e' segnalata come non verificata.
 my ($PER_NUMERO, $PER_NOME, $perche) = leggi_listino([map { $_->{numero} } @righe], [map { chiave($_->{articolo}) } @righe]);
 my $LISTINO = $PER_NUMERO;
-my @avvisi;
+my (@avvisi, @fuori_listino);
 for my $r (@righe) {
     my $titolo = "riga $r->{n} (\x{ab}$r->{articolo}\x{bb}" . ($r->{varianti} ne '' ? ", $r->{varianti}" : '') . ')';
     next unless $LISTINO;
@@ -449,9 +455,18 @@ for my $r (@righe) {
     push @diff, 'IVA ' . percento($r->{aliquota}) . ', listino ' . percento($voce->{iva}) if $voce->{iva} != $r->{aliquota};
     push @diff, 'peso ' . milionesimi($r->{peso}) . ', listino ' . milionesimi($peso) if $peso != $r->{peso};
     push @avvisi, "$titolo: nel carrello " . join('; ', @diff) . ". Nell'ordine valgono i dati del listino." if @diff;
+    # Un prezzo o un'aliquota del listino che in una riga del carrello
+    # sarebbero rifiutati non vengono addebitati: il programma ha avvisato il
+    # negozio alla costruzione del sito.
+    if ($prezzo < 0 || $prezzo > 99_999_999_999 || $voce->{iva} < 0 || $voce->{iva} >= 1_000_000) {
+        push @fuori_listino, "L'articolo \x{ab}$voce->{nome}\x{bb}" . (@$testi ? ' (' . join(', ', @$testi) . ')' : '')
+            . " non puo' essere ordinato: il suo prezzo nel listino del negozio non e' valido. Contattare il negozio.";
+        next;
+    }
     @$r{qw(verificata prezzo aliquota peso nome_listino codice_listino varianti_listino)}
         = (1, $prezzo, $voce->{iva}, $peso, $voce->{nome}, $voce->{codice}, join(', ', @$testi));
 }
+rifiuta(@fuori_listino) if @fuori_listino;
 
 # ---- totali, ricalcolati qui ----
 my ($merce, $peso, $iva_micro) = (0, 0, 0);
@@ -504,7 +519,9 @@ sub riepilogo {
 my $controllo = '';
 if (!$LISTINO) {
     $controllo .= "ATTENZIONE: prezzi, aliquote IVA e pesi degli articoli NON sono stati verificati: il listino del negozio "
-        . ($perche eq 'manca' ? "(prezzi$CODICE.tsv) non e' sul server" : "(prezzi$CODICE.tsv) non e' leggibile")
+        . ($perche eq 'manca' ? "(prezzi$CODICE.tsv) non e' sul server"
+           : $perche eq 'troncato' ? "(prezzi$CODICE.tsv) sul server e' incompleto (il trasferimento si e' forse interrotto)"
+           : "(prezzi$CODICE.tsv) non e' leggibile")
         . ". Ricostruire e pubblicare il sito; intanto confrontare l'ordine con il catalogo prima di evaderlo.\n\n";
 } elsif (@avvisi) {
     $controllo .= "ATTENZIONE: alcune righe non corrispondono al listino del negozio. Verificare prima di evadere l'ordine.\n"

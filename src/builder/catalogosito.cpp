@@ -4,9 +4,12 @@
 #include "recordset.h"
 #include "testoletto.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <sqlite3.h>
 #include <tuple>
 #include <utility>
@@ -30,20 +33,33 @@ QString testo(const Cella &c, const ColumnInfo *info)
     return v.isNull() || !v.isValid() ? QString() : v.toString();
 }
 
-// True when the value is a number of the column's kind, or Null: text in a
-// numeric column, an infinite value, or a fraction in a column of whole
-// numbers (Currency is stored as an integer) is no number.
-bool numero(const Cella &c, bool intero)
+// What is wrong with a value the build computes with: "" when it is a number
+// of the column's kind, or Null; " fuori misura" for a number beyond single
+// precision in a column of fractions (it would read as infinite, or as 0);
+// " non numerico" otherwise (text in a numeric column, an infinite value, a
+// fraction in a column of whole numbers: Currency is stored as an integer).
+QString difetto(const Cella &c, bool intero)
 {
     switch (c.tipo) {
     case SQLITE_NULL:
     case SQLITE_INTEGER:
-        return true;
+        return {};
     case SQLITE_FLOAT:
-        return intero ? c.reale == std::trunc(c.reale) && std::fabs(c.reale) < 9.2e18 : std::isfinite(c.reale);
+        if (intero)
+            return c.reale == std::trunc(c.reale) && std::fabs(c.reale) < 9.2e18 ? QString()
+                                                                                 : QStringLiteral(" non numerico");
+        if (!std::isfinite(c.reale))
+            return QStringLiteral(" non numerico");
+        return std::fabs(c.reale) > double(std::numeric_limits<float>::max()) ? QStringLiteral(" fuori misura")
+                                                                               : QString();
     default:
-        return false;
+        return QStringLiteral(" non numerico");
     }
+}
+
+bool numero(const Cella &c, bool intero)
+{
+    return difetto(c, intero).isEmpty();
 }
 
 // A Boolean field (False for Null).
@@ -79,7 +95,7 @@ public:
     Cella cella(int colonna) const { return colonna < 0 ? Cella{} : m_lettura->cella(colonna); }
     QVariant valore(int colonna) const { return ::valore(cella(colonna), info(colonna)); }
     QString testo(int colonna) const { return ::testo(cella(colonna), info(colonna)); }
-    bool numero(int colonna, bool intero) const { return ::numero(cella(colonna), intero); }
+    QString difetto(int colonna, bool intero) const { return ::difetto(cella(colonna), intero); }
 
 private:
     const ColumnInfo *info(int colonna) const { return colonna < 0 ? nullptr : &m_info[size_t(colonna)]; }
@@ -98,6 +114,24 @@ const char *const sqlArticoli =
     "SELECT ID, catID, codice, titolo, sottotitolo, link, descrizione, note, linkesterno, inelenco, popup, novita, "
     "offerta, prezzo, offertaprezzo, peso, giacenza, immagine0, imgX0, imgY0, immagine1, imgX1, imgY1, immagine2, "
     "imgX2, imgY2, opzione1, opzione2, opzione3 FROM articoli WHERE catID=? AND fuoricatalogo=0 ORDER BY ordinamento";
+
+const char *const sqlReparti =
+    "SELECT ID, genitore, livello, pagina, template, titolo, maxarticoli, note, descrizione, immagine0, imgX0, imgY0, "
+    "immagine1, imgX1, imgY1, iva, sconto FROM categorie ORDER BY livello, ordinamento";
+
+// The columns a query names, in the order it names them: those between
+// SELECT and FROM, then those its conditions and its order name.
+QStringList colonneDi(const char *sql)
+{
+    const QString testo = QString::fromLatin1(sql);
+    const qsizetype da = testo.indexOf(QLatin1String(" FROM "));
+    QStringList colonne = testo.mid(7, da - 7).split(QStringLiteral(", "));
+    static const QRegularExpression nome(QStringLiteral("(?:WHERE|AND|BY|,) ([A-Za-z]+)"));
+    for (auto it = nome.globalMatch(testo, da); it.hasNext();)
+        if (const QString c = it.next().captured(1); !colonne.contains(c))
+            colonne << c;
+    return colonne;
+}
 
 // A cell as it is kept in a buffer of rows: its kind in one byte, then the
 // number, or the length of the text and its bytes.
@@ -177,10 +211,10 @@ Varianti Varianti::leggi(Database &catalogo)
             s.opzione[i] = TogliControlli(l.testo(cOp[i])).trimmed();
             s.prezzo[i] = l.valore(cPr[i]);
             s.peso[i] = l.valore(cPe[i]);
-            if (!l.numero(cPr[i], true))
-                s.illeggibili[i] << QStringLiteral("prezzo");
-            if (!l.numero(cPe[i], false))
-                s.illeggibili[i] << QStringLiteral("peso");
+            if (const QString d = l.difetto(cPr[i], true); !d.isEmpty())
+                s.illeggibili[i] << QStringLiteral("prezzo") + d;
+            if (const QString d = l.difetto(cPe[i], false); !d.isEmpty())
+                s.illeggibili[i] << QStringLiteral("peso") + d;
             illeggibile = illeggibile || (!s.illeggibili[i].isEmpty() && !s.opzione[i].isEmpty());
         }
         v.m_set.insert(id, std::move(s));
@@ -201,13 +235,35 @@ qint32 NumeroSetVarianti(const QVariant &opzione)
     return opzione.isNull() ? 1 : CLng(opzione.toDouble());
 }
 
+QStringList ColonneMancanti(Database &catalogo)
+{
+    QStringList mancanti;
+    const std::pair<const char *, QStringList> tabelle[] = {
+        {"categorie", colonneDi(sqlReparti)}, {"articoli", colonneDi(sqlArticoli)}, {"opzioni", {}}};
+    for (const auto &[tabella, colonne] : tabelle) {
+        const QString t = QLatin1String(tabella);
+        const QString chi = t == QLatin1String("categorie") ? QStringLiteral("dei reparti")
+                            : t == QLatin1String("articoli") ? QStringLiteral("degli articoli")
+                                                              : QStringLiteral("delle varianti");
+        // Asked of the file itself: the schema as it stands now.
+        if (catalogo.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=? "
+                                           "COLLATE NOCASE"), {t}).toInt() == 0) {
+            mancanti << QStringLiteral("la tabella ") + chi + QStringLiteral(" ('") + t + QStringLiteral("')");
+            continue;
+        }
+        for (const QString &c : colonne)
+            if (catalogo.scalar(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info(?) WHERE name=? COLLATE NOCASE"),
+                                {t, c}).toInt() == 0)
+                mancanti << QStringLiteral("il campo '") + c + QStringLiteral("' della tabella ") + chi +
+                                QStringLiteral(" ('") + t + QStringLiteral("')");
+    }
+    return mancanti;
+}
+
 std::vector<Reparto> LeggiReparti(Database &catalogo)
 {
     std::vector<Reparto> reparti;
-    Lettore l(catalogo, QStringLiteral("categorie"),
-              QStringLiteral("SELECT ID, genitore, livello, pagina, template, titolo, maxarticoli, note, descrizione, "
-                             "immagine0, imgX0, imgY0, immagine1, imgX1, imgY1, iva, sconto "
-                             "FROM categorie ORDER BY livello, ordinamento"));
+    Lettore l(catalogo, QStringLiteral("categorie"), QString::fromLatin1(sqlReparti));
     const int cID = l.colonna("ID"), cGen = l.colonna("genitore"), cLiv = l.colonna("livello"),
               cPag = l.colonna("pagina"), cMod = l.colonna("template"), cTit = l.colonna("titolo"),
               cMax = l.colonna("maxarticoli"), cNote = l.colonna("note"), cDesc = l.colonna("descrizione"),
@@ -234,10 +290,10 @@ std::vector<Reparto> LeggiReparti(Database &catalogo)
         r.imgY1 = l.valore(cY1);
         r.iva = l.valore(cIva);
         r.sconto = l.valore(cSconto);
-        if (!l.numero(cIva, false))
-            r.illeggibili << QStringLiteral("iva");
-        if (!l.numero(cSconto, false))
-            r.illeggibili << QStringLiteral("sconto");
+        if (const QString d = l.difetto(cIva, false); !d.isEmpty())
+            r.illeggibili << QStringLiteral("iva") + d;
+        if (const QString d = l.difetto(cSconto, false); !d.isEmpty())
+            r.illeggibili << QStringLiteral("sconto") + d;
     }
     return reparti;
 }
@@ -279,8 +335,11 @@ Articolo ArticoliGrezzi::articolo(int i) const
     a.giacenza = val(cGiac);
     for (const auto &[k, nome, intero] : {std::tuple{cPrez, "prezzo", true}, {cOffP, "offertaprezzo", true},
                                           {cPeso, "peso", false}})
-        if (!::numero(c[size_t(k)], intero))
-            a.illeggibili << QLatin1String(nome);
+        if (const QString d = difetto(c[size_t(k)], intero); !d.isEmpty())
+            a.illeggibili << QLatin1String(nome) + d;
+    // A price nobody set is no price of 0.
+    if (c[cPrez].tipo == SQLITE_NULL)
+        a.illeggibili << QStringLiteral("prezzo mancante");
     return a;
 }
 
@@ -310,7 +369,7 @@ void LettoreArticoli::aggiungi(ArticoliGrezzi &articoli)
         c[size_t(k)] = m_lettura->cella(k);
     // What may make the row's price rest on a field that holds no number.
     const std::vector<ColumnInfo> &info = *m_colonne;
-    bool sospetto = !numero(c[cPrez], true) || !numero(c[cPeso], false) ||
+    bool sospetto = c[cPrez].tipo == SQLITE_NULL || !numero(c[cPrez], true) || !numero(c[cPeso], false) ||
                     (!numero(c[cOffP], true) && vero(c[cOff], &info[cOff]));
     for (int n = 0; !sospetto && !m_varianti.nessunIlleggibile() && n < 3; ++n) {
         const qint32 set = NumeroSetVarianti(valore(c[size_t(cOpz1 + n)], &info[size_t(cOpz1 + n)]));

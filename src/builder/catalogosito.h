@@ -29,8 +29,11 @@ struct Articolo {
     std::array<QVariant, 3> immagine, imgX, imgY;
     QVariant prezzo, offertaprezzo, peso, giacenza;
     std::array<QVariant, 3> opzione;
-    // The fields among prezzo, offertaprezzo and peso that hold something
-    // other than a number (a damaged catalogue): their values read as 0.
+    // The fields among prezzo, offertaprezzo and peso whose value the build
+    // cannot use, each followed by why: " non numerico" (a damaged catalogue
+    // may hold text where a number belongs), " fuori misura" (beyond single
+    // precision) or, for the price only, " mancante" (Null: a price nobody
+    // set).
     QStringList illeggibili;
 };
 
@@ -40,7 +43,8 @@ struct SetVarianti {
     QVariant selezionato;
     std::array<QString, 15> opzione;
     std::array<QVariant, 15> prezzo, peso;
-    // For each option, "prezzo" and "peso" when that field holds no number.
+    // For each option, "prezzo" and "peso" when that field holds a value the
+    // build cannot use, each followed by why (as Articolo::illeggibili).
     std::array<QStringList, 15> illeggibili;
 };
 
@@ -62,6 +66,12 @@ private:
 // The variant set an article's slot names (`opzione1`..`opzione3` as a
 // whole number); 1 stands for none.
 qint32 NumeroSetVarianti(const QVariant &opzione);
+
+// What the build reads that the catalogue lacks: one phrase per missing
+// table or column of the departments, the articles and the variant sets,
+// such as "il campo 'peso' della tabella degli articoli ('articoli')";
+// none when the catalogue has every one.
+QStringList ColonneMancanti(Database &catalogo);
 
 // The departments ("SELECT * FROM categorie ORDER BY livello, ordinamento"),
 // each with the fields among `iva` and `sconto` that hold no number.

@@ -17,6 +17,15 @@ QString testo(const QString &html)
     return TestoLetto(html).simplified();
 }
 
+// A field the catalogue reader flagged, "campo" and why, as the warning
+// names it: `nome` for a value that is no number, with "mancante" or
+// "fuori misura" after it for the other cases.
+QString motivo(const QString &voce, const QString &nome)
+{
+    const QString perche = voce.section(u' ', 1);
+    return perche == QLatin1String("non numerico") || perche.isEmpty() ? nome : nome + u' ' + perche;
+}
+
 QStringList variantiIlleggibili(const Varianti &varianti, const Articolo &a)
 {
     QStringList motivi;
@@ -27,8 +36,8 @@ QStringList variantiIlleggibili(const Varianti &varianti, const Articolo &a)
             if (voce.isEmpty())
                 continue;  // an empty slot makes no option
             for (const QString &campo : set->illeggibili[i])
-                motivi << campo + QStringLiteral(" della variante '") + testo(voce) + QStringLiteral("' di '") +
-                              testo(set->nome.section(u'|', 0, 0)) + u'\'';
+                motivi << motivo(campo, campo.section(u' ', 0, 0)) + QStringLiteral(" della variante '") +
+                              testo(voce) + QStringLiteral("' di '") + testo(set->nome.section(u'|', 0, 0)) + u'\'';
         }
     }
     return motivi;
@@ -48,14 +57,14 @@ QStringList MotiviIlleggibili(const Articolo &a, const Reparto &reparto, const V
 {
     QStringList motivi;
     for (const QString &campo : reparto.illeggibili)
-        motivi << (campo == QLatin1String("iva") ? QStringLiteral("IVA del reparto") : QStringLiteral("sconto del reparto"));
+        motivi << motivo(campo, campo.startsWith(QLatin1String("iva")) ? QStringLiteral("IVA del reparto")
+                                                                       : QStringLiteral("sconto del reparto"));
     for (const QString &campo : a.illeggibili) {
-        if (campo == QLatin1String("prezzo"))
-            motivi << QStringLiteral("prezzo");
-        else if (campo == QLatin1String("peso"))
-            motivi << QStringLiteral("peso");
+        const QString nome = campo.section(u' ', 0, 0);
+        if (nome == QLatin1String("prezzo") || nome == QLatin1String("peso"))
+            motivi << motivo(campo, nome);
         else if (a.offerta)  // the offer price counts only under an offer
-            motivi << QStringLiteral("prezzo d'offerta");
+            motivi << motivo(campo, QStringLiteral("prezzo d'offerta"));
     }
     return motivi << variantiIlleggibili(varianti, a);
 }

@@ -18,11 +18,12 @@
 // it, its code and its department.
 QString NomeArticolo(const Articolo &a, const Reparto &reparto);
 
-// Why the article's price or weight rests on a field that holds no number:
-// its own price, offer price (under an offer) or weight, its department's
-// VAT or discount (Reparto::illeggibili), or the price or weight of an
-// option of its variant sets; one text per field, none when every one is a
-// number.
+// Why the article's price or weight rests on a field whose value the build
+// cannot use (no number, a number beyond single precision, a price nobody
+// set): its own price, offer price (under an offer) or weight, its
+// department's VAT or discount (Reparto::illeggibili), or the price or
+// weight of an option of its variant sets; one text per field ("peso",
+// "peso fuori misura", "prezzo mancante"), none when every one is usable.
 QStringList MotiviIlleggibili(const Articolo &a, const Reparto &reparto, const Varianti &varianti);
 
 // Why the price of an article, with the options of its variant menus as the

@@ -51,7 +51,16 @@ QString NomeFileDatiOrdine(const QString &IDnegozio)
 
 QByteArray IntestazioneDatiOrdine()
 {
-    return QByteArrayLiteral("vetrasto-prezzi\t2\n");
+    return QByteArrayLiteral("vetrasto-prezzi\t3\n");
+}
+
+QByteArray ChiusuraDatiOrdine(const QByteArray &fatto)
+{
+    // Every record is one line: an article's begins with "A" and a tab.
+    qsizetype articoli = 0;
+    for (qsizetype i = fatto.indexOf("\nA\t"); i >= 0; i = fatto.indexOf("\nA\t", i + 1))
+        ++articoli;
+    return "fine\t" + QByteArray::number(articoli) + '\n';
 }
 
 void AggiungiDatiOrdine(QByteArray &out, const RigaDatiOrdine &r, const ShopState &stato)

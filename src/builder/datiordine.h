@@ -59,16 +59,19 @@ QString NomeFileDatiOrdine(const QString &IDnegozio);
 
 // The file's bytes (UTF-8, one line per article and per variant, fields
 // separated by tabs; backslash, tab and line breaks inside a text escaped):
-// "vetrasto-prezzi" tab "2", then "A" chiave codice articolo prezzo aliquota
+// "vetrasto-prezzi" tab "3", then "A" chiave codice articolo prezzo aliquota
 // peso for each article, each followed by "V" menu testo prezzo peso for its
-// variants.
+// variants, and last "fine" tab the number of articles, so that the order
+// script tells a file cut short (an upload that broke off) from one that
+// lacks an article.
 // Amounts are written as the cart receives them (FormatoImporto with the
 // shop's decimals), rates and weights as plain decimals.
 // The file is made in pieces: its first line, then the lines of each
 // article appended in turn (the build makes each department's on its own
-// thread).
+// thread), then the closing line for what was made.
 QByteArray IntestazioneDatiOrdine();
 void AggiungiDatiOrdine(QByteArray &out, const RigaDatiOrdine &riga, const ShopState &stato);
+QByteArray ChiusuraDatiOrdine(const QByteArray &fatto);
 
 // The article's name as the page's script ends up holding it, given the
 // `cart_articolo` text of its purchase call.

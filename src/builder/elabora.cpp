@@ -238,11 +238,63 @@ bool Elaborazione::controllaEmailOrdini()
     return false;
 }
 
+bool Elaborazione::controllaScontoNegozio()
+{
+    // The shop's discount applies to every price: one the build cannot use
+    // (beyond 100 % it would make every price 0, as the field shows it, and
+    // a text would be ignored) stops the build before anything is written.
+    // The value stored in the catalogue is checked too: the field shows a
+    // stored 150 as 100.
+    const auto percentuale = [](const std::optional<double> &s) { return s && *s >= 0 && *s <= 100; };
+    QString valore, dove;
+    if (const QString t = m_imp.txtScontoNegozio.trimmed(); !t.isEmpty() && !percentuale(NumeroDaTesto(t))) {
+        valore = m_imp.txtScontoNegozio;
+    } else if (Database &db = *m_stato.dbCatalogo; db.hasField(QStringLiteral("generale"), QStringLiteral("sconto"))) {
+        dove = QStringLiteral(" registrato nel catalogo");
+        const QVariant v = db.scalar(QStringLiteral("SELECT sconto FROM generale"));
+        if (v.userType() == QMetaType::QString || v.userType() == QMetaType::QByteArray) {
+            if (!percentuale(NumeroDaTesto(v.toString())))
+                valore = v.toString();
+        } else if (v.isValid() && !v.isNull() && !percentuale(v.toDouble())) {
+            valore = Str(v.toDouble()).trimmed();
+        }
+    }
+    if (valore.isNull())
+        return true;
+    m_messages.warning(QStringLiteral("Lo sconto del negozio") + dove + QStringLiteral(" ('") + valore +
+                       QStringLiteral("') non è una percentuale da 0 a 100: scrivere nella vista Negozio, in 'Sconto "
+                                      "negozio', lo sconto da applicare a tutti i prezzi (0 per nessuno) e ripetere "
+                                      "l'operazione."));
+    m_avanzamento.nascondi();
+    return false;
+}
+
+bool Elaborazione::controllaCatalogo()
+{
+    // A catalogue without a field the build reads (damaged, or made by
+    // another program) is named as such, not as a fault of the template.
+    const QStringList mancanti = ColonneMancanti(*m_stato.dbCatalogo);
+    if (mancanti.isEmpty())
+        return true;
+    m_messages.warning(QStringLiteral("Nel catalogo del negozio '") + m_stato.PercorsoNegozio +
+                       QStringLiteral("/catalog.mdb' ") +
+                       (mancanti.size() == 1 ? QStringLiteral("manca ") : QStringLiteral("mancano ")) +
+                       mancanti.join(QStringLiteral(", ")) +
+                       QStringLiteral(": il catalogo è danneggiato o non è stato creato da questo programma. "
+                                      "Ripristinarne una copia di sicurezza e ripetere l'operazione."));
+    m_avanzamento.nascondi();
+    return false;
+}
+
 bool Elaborazione::controllaCartelle()
 {
     // A file is made and removed at once: whatever the folders hold stays
     // as it is until it is replaced whole.
     for (const QString &cartella : {m_stato.CartellaPagine, m_stato.CartellaScript}) {
+        // A relative path is refused below, without a file made where the
+        // program runs.
+        if (QDir::isRelativePath(cartella))
+            continue;
         QByteArray prova;
         const int fd = Temporanei::crea(cartella, &prova);
         if (fd >= 0) {
@@ -288,7 +340,9 @@ void Elaborazione::esaminaFile()
 {
     // The set and the program's scripts are the program's own, wherever
     // its folders lie; the pictures and the payment systems' files must lie
-    // in the shop folder.
+    // in the shop folder. None of them is a database of the shop, whatever
+    // its name.
+    m_file.databaseNegozio(m_stato.PercorsoNegozio);
     m_file.esamina(CartellaSet, {});
     m_file.esamina(cartellaWork(), m_stato.PercorsoNegozio);
     const QString codiceNegozio = m_stato.PercorsoNegozio + QStringLiteral("/code");
@@ -309,9 +363,14 @@ void Elaborazione::esaminaFile()
                            elencoLeggibile(m_file.nonOrdinari()) + u'.');
     if (!m_file.nomiNonValidi().isEmpty())
         m_messages.warning(QStringLiteral("I seguenti file non sono stati usati per il sito perché il loro nome "
-                                          "contiene un a capo o un altro carattere di controllo, che il server non "
-                                          "accetterebbe: ") +
+                                          "contiene un a capo, un altro carattere di controllo o byte che non sono "
+                                          "testo UTF-8, che il server non accetterebbe: ") +
                            elencoLeggibile(m_file.nomiNonValidi()) + QStringLiteral(". Rinominarli."));
+    if (!m_file.database().isEmpty())
+        m_messages.warning(QStringLiteral("I seguenti file non sono stati usati per il sito perché sono, sotto un "
+                                          "altro nome, uno dei database del negozio, che contengono anche la password "
+                                          "FTP e non vanno mai pubblicati: ") +
+                           elencoLeggibile(m_file.database()) + QStringLiteral(". Eliminarli."));
 }
 
 void Elaborazione::fallimento()
@@ -344,7 +403,8 @@ Elaborazione::Esito Elaborazione::MakePages()
     m_file = FileAmmessi{};
     leggiStato();
 
-    if (!controllaProgramma() || !controllaPercorsoPerl() || !controllaEmailOrdini() || !controllaCartelle())
+    if (!controllaProgramma() || !controllaPercorsoPerl() || !controllaEmailOrdini() || !controllaScontoNegozio() ||
+        !controllaCatalogo() || !controllaCartelle())
         return Esito::Fallita;
     // Pages that replace older ones are swapped in, the older ones reused.
     const Make::Scorte scorte;
@@ -369,11 +429,22 @@ Elaborazione::Esito Elaborazione::MakePages()
         // link there could publish any file.
         struct stat st {};
         const bool esiste = ::lstat(QFile::encodeName(vuoto.fileName()).constData(), &st) == 0;
-        if (!esiste || !S_ISREG(st.st_mode)) {
+        // Nor another database of the shop under its name (a hard link to
+        // the catalogue would publish the FTP password).
+        const auto stesso = [&st](const char *nome) {
+            struct stat altro {};
+            return ::stat(nome, &altro) == 0 && altro.st_dev == st.st_dev && altro.st_ino == st.st_ino;
+        };
+        const QByteArray negozio = QFile::encodeName(m_stato.PercorsoNegozio);
+        const bool collegato = esiste && (stesso((negozio + "/catalog.mdb").constData()) ||
+                                          stesso((negozio + "/vtftp.mdb").constData()));
+        if (!esiste || !S_ISREG(st.st_mode) || collegato) {
             // The shop is incomplete, not the template.
             m_messages.warning(QStringLiteral("Nella cartella del negozio '") + m_stato.PercorsoNegozio +
-                               (esiste ? QStringLiteral("' il file 'source.new' non è un file ordinario")
-                                       : QStringLiteral("' manca il file 'source.new'")) +
+                               (collegato ? QStringLiteral("' il file 'source.new' è un altro nome di un database del "
+                                                           "negozio")
+                                : esiste  ? QStringLiteral("' il file 'source.new' non è un file ordinario")
+                                          : QStringLiteral("' manca il file 'source.new'")) +
                                QStringLiteral(": il negozio è incompleto. "
                                               "Copiarlo da un altro negozio e ripetere l'operazione."));
             fallimento();
@@ -474,6 +545,7 @@ Elaborazione::Esito Elaborazione::MakePages()
                                "d'ordine rifiuterà ogni ordine che li contiene. Correggere prezzo, offerta, varianti, "
                                "IVA o sconto del reparto e costruire di nuovo il negozio."),
                 m_prezziFuoriMisura));
+        m_datiOrdine += ChiusuraDatiOrdine(m_datiOrdine);
         if (!Make::scriviFile(fileDatiOrdine(), m_datiOrdine, &errore)) {
             m_messages.warning(Make::avvisoScrittura(fileDatiOrdine(), errore));
             fallimento();
@@ -646,8 +718,9 @@ Elaborazione::Passo Elaborazione::reparti(PianoReparti &piano, DatiPagine &d, co
     if (!illeggibili.isEmpty())
         m_messages.warning(AvvisoConElenco(
             QStringLiteral("Questi articoli non sono stati messi in vendita nel sito: il loro prezzo o il loro peso "
-                           "dipende da un valore del catalogo che non è un numero (il catalogo potrebbe essere "
-                           "danneggiato). Correggere i valori indicati e costruire di nuovo il negozio."),
+                           "dipende da un valore del catalogo che manca, che non è un numero o che è fuori misura (il "
+                           "catalogo potrebbe essere danneggiato). Correggere i valori indicati e costruire di nuovo "
+                           "il negozio."),
             illeggibili));
     if (!avvisoIsolati.isEmpty())
         m_messages.warning(avvisoIsolati);

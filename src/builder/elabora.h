@@ -91,6 +91,8 @@ private:
     bool controllaProgramma();
     bool controllaPercorsoPerl();
     bool controllaEmailOrdini();
+    bool controllaScontoNegozio();
+    bool controllaCatalogo();
     bool controllaCartelle();
     // Reads the folders whose files the build uses and names in one warning
     // each the files it leaves out, and why.

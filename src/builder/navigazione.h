@@ -40,7 +40,7 @@ struct Reparto {
     QVariant note, descrizione;
     QVariant immagine0, imgX0, imgY0, immagine1, imgX1, imgY1;
     QVariant iva, sconto;  // the VAT and discount of its articles, in percent
-    QStringList illeggibili;  // the fields among "iva" and "sconto" that hold no number
+    QStringList illeggibili;  // the fields among "iva" and "sconto" the build cannot use, each with why
 };
 
 class Navigazione {

@@ -11,6 +11,8 @@
 #include <QImage>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <dirent.h>
 #include <sys/stat.h>
 
 std::array<QString, 5> LeggiColori(const FileAmmessi &file, const QString &cartellaSet)
@@ -57,7 +59,96 @@ QString chiave(const QString &cartella)
     return QDir::cleanPath(cartella);
 }
 
+std::pair<quint64, quint64> identita(const struct stat &st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino)};
+}
+
+// The length of the well-formed UTF-8 sequence at the start of `s`, 0 when
+// there is none there.
+int sequenzaUtf8(const unsigned char *s, qsizetype resto)
+{
+    const unsigned char c = s[0];
+    if (c < 0x80)
+        return 1;
+    const int n = c >= 0xC2 && c <= 0xDF ? 2 : (c >= 0xE0 && c <= 0xEF ? 3 : (c >= 0xF0 && c <= 0xF4 ? 4 : 0));
+    if (n == 0 || resto < n)
+        return 0;
+    // The second byte's range excludes overlong forms, surrogates and
+    // code points beyond U+10FFFF.
+    const unsigned char b = s[1];
+    const unsigned char basso = c == 0xE0 ? 0xA0 : (c == 0xF0 ? 0x90 : 0x80);
+    const unsigned char alto = c == 0xED ? 0x9F : (c == 0xF4 ? 0x8F : 0xBF);
+    if (b < basso || b > alto)
+        return 0;
+    for (int i = 2; i < n; ++i)
+        if ((s[i] & 0xC0) != 0x80)
+            return 0;
+    return n;
+}
+
+// A file name as a message shows it when it is not UTF-8: its text, each
+// byte that belongs to no character written as "\xE8"; empty when the name
+// is UTF-8.
+QString NomeNonUtf8(const QByteArray &nome)
+{
+    const auto *s = reinterpret_cast<const unsigned char *>(nome.constData());
+    QByteArray leggibile;
+    bool valido = true;
+    for (qsizetype i = 0; i < nome.size();) {
+        const int n = sequenzaUtf8(s + i, nome.size() - i);
+        if (n > 0) {
+            leggibile.append(nome.constData() + i, n);
+            i += n;
+        } else {
+            valido = false;
+            leggibile += "\\x" + QByteArray::number(s[i++], 16).toUpper().rightJustified(2, '0');
+        }
+    }
+    return valido ? QString() : QString::fromUtf8(leggibile);
+}
+
+// The names in a folder that are not UTF-8, as raw bytes, in byte order.
+QList<QByteArray> NomiNonUtf8(const QString &cartella)
+{
+    QList<QByteArray> nomi;
+    DIR *d = ::opendir(QFile::encodeName(cartella).constData());
+    if (!d)
+        return nomi;
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray nome(e->d_name);
+        if (!nome.startsWith('.') && !NomeNonUtf8(nome).isEmpty())
+            nomi << nome;
+    }
+    ::closedir(d);
+    std::sort(nomi.begin(), nomi.end());
+    return nomi;
+}
+
+// Whether the first bytes of the file are those of an SQLite database.
+bool FileSQLite(const QString &percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3", 16);
+}
+
 } // namespace
+
+void FileAmmessi::databaseNegozio(const QString &cartellaNegozio)
+{
+    static const QRegularExpression database(QStringLiteral("\\.(mdb|new)(-.*)?$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    QStringList nomi{QStringLiteral("catalog.mdb"), QStringLiteral("vtftp.mdb"), QStringLiteral("source.new"),
+                     QStringLiteral("source.mdb")};
+    nomi << QDir(cartellaNegozio).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &nome : std::as_const(nomi)) {
+        const QString percorso = cartellaNegozio + u'/' + nome;
+        struct stat st {};
+        if (::stat(QFile::encodeName(percorso).constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+            (database.match(nome).hasMatch() || FileSQLite(percorso)))
+            m_identitaDatabase.insert(identita(st));
+    }
+}
 
 void FileAmmessi::esamina(const QString &cartella, const QString &radice)
 {
@@ -66,14 +157,30 @@ void FileAmmessi::esamina(const QString &cartella, const QString &radice)
         return;
     QStringList &buoni = m_elenchi[k];
     const bool alSuoPosto = radice.isEmpty() || DentroCartella(cartella, radice);
+    // Names that are not UTF-8 reach no server as they are: named, each
+    // byte that is no character shown as an escape.
+    const QList<QByteArray> nonUtf8 = NomiNonUtf8(cartella);
+    for (const QByteArray &nome : nonUtf8) {
+        struct stat st {};
+        const QByteArray percorso = QFile::encodeName(k) + '/' + nome;
+        if (::stat(percorso.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            m_nomiNonValidi << k + u'/' + NomeNonUtf8(nome);
+    }
     for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::System, QDir::Name)) {
         const QString percorso = k + u'/' + nome;
         struct stat st {};
-        const bool regolare = ::lstat(QFile::encodeName(percorso).constData(), &st) == 0 && S_ISREG(st.st_mode);
+        const bool esiste = ::lstat(QFile::encodeName(percorso).constData(), &st) == 0;
+        // A name that is not UTF-8 comes back from the listing as another
+        // text, which names no file: it is named above.
+        if (!esiste && !nonUtf8.isEmpty() && nome.contains(QChar::ReplacementCharacter))
+            continue;
+        const bool regolare = esiste && S_ISREG(st.st_mode);
         if (!regolare || !alSuoPosto)
             m_nonOrdinari << percorso;
         else if (HaCaratteriDiControllo(nome))
             m_nomiNonValidi << percorso;
+        else if (m_identitaDatabase.contains(identita(st)))
+            m_database << percorso;
         else
             buoni << nome;
     }

@@ -21,11 +21,19 @@ inline const QString ColoreMancante = QStringLiteral("#000000");
 // esamina(); only its regular files are given out (no link, pipe or
 // device), only when the folder itself lies inside the folder it belongs
 // to once every link of its path is resolved (the shop's pictures inside
-// the shop folder), and only when their names hold no control character.
+// the shop folder), only when their names are UTF-8 text without control
+// characters, and never a file that is one of the shop's databases under
+// another name (a hard link to catalog.mdb, which holds the FTP password).
 // The others are noted, to be named in a warning. Hidden files are
 // neither given out nor noted.
 class FileAmmessi {
 public:
+    // Notes the shop's databases, by file identity (device and inode):
+    // catalog.mdb, vtftp.mdb, source.new, source.mdb, and every other file
+    // directly in the shop folder that is a database (named ".mdb" or
+    // ".new", letter case aside, a journal of one, or an SQLite file).
+    // Called before esamina().
+    void databaseNegozio(const QString &cartellaNegozio);
     // Reads `cartella`, which must lie inside `radice` (an empty `radice`:
     // wherever it lies, as the program's own folders).
     void esamina(const QString &cartella, const QString &radice);
@@ -39,14 +47,17 @@ public:
     // may be read.
     QString trova(const QString &cartella, const QString &nome) const;
     // What was refused, as full paths in the order met: the files that are
-    // not regular files of their folder, and those whose names hold
-    // control characters.
+    // not regular files of their folder, those whose names hold control
+    // characters or are not UTF-8 (each byte of no character shown as "\xE8"),
+    // and the shop's databases.
     const QStringList &nonOrdinari() const { return m_nonOrdinari; }
     const QStringList &nomiNonValidi() const { return m_nomiNonValidi; }
+    const QStringList &database() const { return m_database; }
 
 private:
     QHash<QString, QStringList> m_elenchi;
-    QStringList m_nonOrdinari, m_nomiNonValidi;
+    QStringList m_nonOrdinari, m_nomiNonValidi, m_database;
+    QSet<std::pair<quint64, quint64>> m_identitaDatabase;
 };
 
 // The five colours of a template set, read from the top-left pixel of

@@ -110,6 +110,10 @@ QString CartellaRiservata(const QString &folder, const QString &shopFolder)
 {
     if (folder.trimmed().isEmpty())
         return QStringLiteral("non è indicata");
+    // A relative path would be taken from the folder the program was
+    // started from, which changes from one start to the next.
+    if (QDir::isRelativePath(folder))
+        return QStringLiteral("non è indicata con il percorso completo (che comincia con \"/\")");
     const QString cartella = reale(folder);
     if (!shopFolder.isEmpty()) {
         const QString negozio = reale(shopFolder);

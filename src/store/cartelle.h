@@ -20,11 +20,12 @@ bool CopiaCartella(const QString &source, const QString &destination);
 // Why `folder` may not be a working folder of the shop in `shopFolder`: the
 // builder empties those folders and the "Pulisci" command deletes their
 // files. A phrase that completes "La cartella '...' ", or empty when the
-// folder may be used. Refused: an empty path; the shop folder and every
-// folder that holds it, up to "/"; the shop's work and code folders and what
-// they hold; the user's home folder and the folders that hold it; the
-// program folder, what it holds and the folders that hold it; any folder
-// holding a shop's catalogue. The shop's own online and scripts folders are
+// folder may be used. Refused: an empty path; a relative path (it would be
+// taken from the folder the program was started from); the shop folder and
+// every folder that holds it, up to "/"; the shop's work and code folders
+// and what they hold; the user's home folder and the folders that hold it;
+// the program folder, what it holds and the folders that hold it; any
+// folder holding a shop's catalogue. The shop's own online and scripts folders are
 // always allowed. Links are followed.
 QString CartellaRiservata(const QString &folder, const QString &shopFolder);
 

@@ -5,6 +5,7 @@
 #include "messages.h"
 #include "negozio.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -27,14 +28,20 @@ QString CartelleLavoro::attuale(Cartella c) const
 
 QString CartelleLavoro::predefinita(Cartella c) const
 {
-    return m_negozio.state.PercorsoNegozio + (c == Pagine ? QStringLiteral("/online") : QStringLiteral("/scripts"));
+    // Absolute even for a shop opened by a relative path: a working folder
+    // always is.
+    const QString &negozio = m_negozio.state.PercorsoNegozio;
+    return (!negozio.isEmpty() && QDir::isRelativePath(negozio) ? QFileInfo(negozio).absoluteFilePath() : negozio) +
+           (c == Pagine ? QStringLiteral("/online") : QStringLiteral("/scripts"));
 }
 
 QString CartelleLavoro::rifiuto(Cartella c, const QString &percorso) const
 {
     const QString nonSalvata = QStringLiteral(": l'impostazione non sarà salvata");
     const QFileInfo info(percorso);
-    if (percorso.isEmpty() || !info.isDir())
+    // A relative path is refused below whether or not it names a folder
+    // from where the program runs.
+    if (percorso.isEmpty() || (!QDir::isRelativePath(percorso) && !info.isDir()))
         return QStringLiteral("La cartella '") + percorso + QStringLiteral("' non esiste") + nonSalvata;
     if (percorso.size() > LunghezzaMassima)
         return QStringLiteral("Il percorso della cartella '") + percorso + QStringLiteral("' è troppo lungo (al massimo %1 caratteri)")

@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(e.MakePages(), Elaborazione::Esito::Completata);
         QVERIFY(QString::fromUtf8(leggi(m_cartella + "/vtftp.dat")).contains("#" + e.fileDatiOrdine() + "#"));
 
-        QStringList attese{QStringLiteral("vetrasto-prezzi\t2")};
+        QStringList attese{QStringLiteral("vetrasto-prezzi\t3")};
         QStringList chiavi;
         for (const char *pagina : {"/cat001.htm", "/cat001_p2.htm", "/cat002.htm"}) {
             for (const auto &a : articoliDi(testo(stato().CartellaPagine + pagina))) {
@@ -226,6 +226,7 @@ private slots:
         }
         QCOMPARE(attese.size(), 7);  // the header, four articles, two variant options
         QCOMPARE(QSet<QString>(chiavi.begin(), chiavi.end()).size(), 4);  // one number each
+        attese << QStringLiteral("fine\t4");
         const QString file = QString::fromUtf8(leggi(e.fileDatiOrdine()));
         QCOMPARE(file.split(u'\n', Qt::SkipEmptyParts), attese);
     }

@@ -43,7 +43,7 @@ void TestDatiOrdine::file_data()
     QTest::addColumn<QList<RigaDatiOrdine>>("righe");
     QTest::addColumn<QByteArray>("atteso");
 
-    const QByteArray testa = "vetrasto-prezzi\t2\n";
+    const QByteArray testa = "vetrasto-prezzi\t3\n";
     QTest::newRow("nessun articolo") << "0.00" << QList<RigaDatiOrdine>{} << testa;
 
     QTest::newRow("prezzo, aliquota e peso come li riceve il carrello")
@@ -72,10 +72,11 @@ void TestDatiOrdine::file_data()
 
     // Separators and line breaks inside a text never split a record.
     RigaDatiOrdine testi = riga(CartArticolo({}, QStringLiteral("Tab\there\\x")), "1", "0", 0);
-    testi.varianti[1] = {{QStringLiteral("due\r\nrighe \u00e8"), soldi("0"), 0}};
+    testi.varianti[1] = {{QStringLiteral("due\r\nrighe \u00e8"), soldi("0"), 0}, {QStringLiteral("\nA\tB"), soldi("0"), 0}};
     QTest::newRow("testi con tabulazioni, a capo e barre")
         << "0.00" << QList<RigaDatiOrdine>{testi}
-        << testa + "A\t7\t\tTab\\there\\\\x\t1.00\t0\t0\nV\t2\tdue\\r\\nrighe \xc3\xa8\t0.00\t0\n";
+        << testa + "A\t7\t\tTab\\there\\\\x\t1.00\t0\t0\nV\t2\tdue\\r\\nrighe \xc3\xa8\t0.00\t0\n"
+                   "V\t2\t\\nA\\tB\t0.00\t0\n";
 }
 
 void TestDatiOrdine::file()
@@ -89,6 +90,9 @@ void TestDatiOrdine::file()
     for (const RigaDatiOrdine &r : righe)
         AggiungiDatiOrdine(lista, r, stato);
     QCOMPARE(lista, atteso);
+    // The closing line counts the articles, not the variants nor a text
+    // that holds "A" and a tab.
+    QCOMPARE(ChiusuraDatiOrdine(lista), "fine\t" + QByteArray::number(righe.size()) + '\n');
 }
 
 // The purchase call carries CartArticolo's text inside a "javascript:"

@@ -18,7 +18,9 @@
 #include <QProcess>
 #include <QSet>
 #include <QtTest>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -572,14 +574,120 @@ private slots:
         QCOMPARE(costruisciConPagamento(), Elaborazione::Esito::Completata);
         QCOMPARE(msg().texts().size(), 2);
         QCOMPARE(msg().texts()[0], QStringLiteral("I seguenti file non sono stati usati per il sito perché il loro nome "
-                                                  "contiene un a capo o un altro carattere di controllo, che il server "
-                                                  "non accetterebbe: '") +
+                                                  "contiene un a capo, un altro carattere di controllo o byte che non "
+                                                  "sono testo UTF-8, che il server non accetterebbe: '") +
                                        cartella + u'/' + TestoLeggibile(nome) + QStringLiteral("'. Rinominarli."));
         QVERIFY(!msg().texts()[0].contains(nome));
         for (const QString &c : {stato().CartellaPagine, stato().CartellaScript})
             for (const QString &f : QDir(c).entryList(QDir::Files | QDir::Hidden | QDir::System))
                 QVERIFY2(!HaCaratteriDiControllo(f), qPrintable(TestoLeggibile(f)));
         QVERIFY(!QString::fromUtf8(leggi(m_cartella + QStringLiteral("/vtftp.dat"))).contains(nome));
+    }
+
+    void nomiNonUtf8_data()
+    {
+        QTest::addColumn<QString>("cartella");  // {set}, {work}, {codice} replaced
+        QTest::addColumn<QByteArray>("nome");
+        QTest::addColumn<QString>("mostrato");
+        QTest::newRow("Latin-1 in un'immagine") << "{work}" << QByteArray("caff\xe8.jpg") << "caff\\xE8.jpg";
+        QTest::newRow("byte isolato in una risorsa") << "{set}" << QByteArray("stile\xff.css") << "stile\\xFF.css";
+        QTest::newRow("forma troppo lunga di \"/\"") << "{work}" << QByteArray("a\xc0\xaf.jpg") << "a\\xC0\\xAF.jpg";
+        QTest::newRow("lettere valide intorno") << "{codice}" << QByteArray("\xc3\xa8\xe8.js") << "\u00e8\\xE8.js";
+    }
+
+    void nomiNonUtf8()
+    {
+        // A name that is not UTF-8 is named in the warning of the names
+        // left out, each stray byte shown, and stays out of the site.
+        QFETCH(QString, cartella);
+        QFETCH(QByteArray, nome);
+        QFETCH(QString, mostrato);
+        conPagamento();
+        cartella.replace(QStringLiteral("{set}"), m_set)
+            .replace(QStringLiteral("{work}"), m_cartella + QStringLiteral("/work"))
+            .replace(QStringLiteral("{codice}"), m_program->path() + QStringLiteral("/code"));
+        QDir().mkpath(cartella);
+        const QByteArray percorso = QFile::encodeName(cartella) + '/' + nome;
+        const int fd = ::open(percorso.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "x", 1), 1);
+        ::close(fd);
+        // The temporary folders cannot remove a name Qt cannot spell.
+        const auto togli = qScopeGuard([&] { ::unlink(percorso.constData()); });
+        QCOMPARE(costruisciConPagamento(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg().texts().size(), 2);
+        QCOMPARE(msg().texts()[0], QStringLiteral("I seguenti file non sono stati usati per il sito perché il loro nome "
+                                                  "contiene un a capo, un altro carattere di controllo o byte che non "
+                                                  "sono testo UTF-8, che il server non accetterebbe: '") +
+                                       cartella + u'/' + mostrato + QStringLiteral("'. Rinominarli."));
+        for (const QString &c : {stato().CartellaPagine, stato().CartellaScript})
+            QCOMPARE(QDir(c).entryList({QStringLiteral("*\uFFFD*")}, QDir::Files), QStringList());
+        QVERIFY(!QString::fromUtf8(leggi(m_cartella + QStringLiteral("/vtftp.dat"))).contains(QChar::ReplacementCharacter));
+    }
+
+    void databaseSottoAltroNome_data()
+    {
+        // A hard link, in a folder whose files the build copies, to one of
+        // the shop's databases.
+        QTest::addColumn<QString>("database");  // in the shop folder
+        QTest::addColumn<QString>("collegamento");  // {work}, {codice} replaced
+        QTest::newRow("catalogo in work") << "catalog.mdb" << "{work}/foto.jpg";
+        QTest::newRow("archivio FTP in work") << "vtftp.mdb" << "{work}/vtftp.css";
+        QTest::newRow("database vuoto in work") << "source.new" << "{work}/source.gif";
+        QTest::newRow("copia di sicurezza SQLite in work") << "vecchio.bak" << "{work}/bak.png";
+        QTest::newRow("catalogo tra i file del pagamento") << "catalog.mdb" << "{codice}/gw/logo.gif";
+    }
+
+    void databaseSottoAltroNome()
+    {
+        // The shop's databases (the catalogue holds the FTP password) are
+        // never copied into the site or listed for upload, whatever their
+        // name: one warning names them, the rest is built.
+        QFETCH(QString, database);
+        QFETCH(QString, collegamento);
+        conPagamento();
+        const QString origine = m_cartella + u'/' + database;
+        if (!QFile::exists(origine))
+            QVERIFY(QFile::copy(m_cartella + QStringLiteral("/catalog.mdb"), origine));
+        collegamento.replace(QStringLiteral("{work}"), m_cartella + QStringLiteral("/work"))
+            .replace(QStringLiteral("{codice}"), m_cartella + QStringLiteral("/code"));
+        QDir().mkpath(QFileInfo(collegamento).path());
+        QCOMPARE(::link(QFile::encodeName(origine).constData(), QFile::encodeName(collegamento).constData()), 0);
+        scrivi(m_cartella + QStringLiteral("/work/foto2.jpg"), "foto");
+
+        QCOMPARE(costruisciConPagamento(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg().texts().mid(0, 1),
+                 QStringList{QStringLiteral("I seguenti file non sono stati usati per il sito perché sono, sotto un altro "
+                                            "nome, uno dei database del negozio, che contengono anche la password FTP e "
+                                            "non vanno mai pubblicati: '") +
+                             collegamento + QStringLiteral("'. Eliminarli.")});
+        const QString nome = QFileInfo(collegamento).fileName();
+        QVERIFY(!QFile::exists(stato().CartellaPagine + u'/' + nome));
+        QVERIFY(!QFile::exists(stato().CartellaScript + u'/' + nome));
+        for (const QString &f : elencoUpload())
+            QVERIFY2(!f.endsWith(u'/' + nome), qPrintable(f));
+        // No file of the site is one of the databases.
+        for (const QString &c : {stato().CartellaPagine, stato().CartellaScript})
+            for (QDirIterator it(c, QDir::Files); it.hasNext();)
+                QVERIFY2(!leggi(it.next()).startsWith("SQLite format 3") || it.fileName().startsWith(QLatin1String("source")),
+                         qPrintable(it.filePath()));
+        QVERIFY(QFile::exists(stato().CartellaPagine + QStringLiteral("/foto2.jpg")));
+    }
+
+    void databaseVuotoCollegatoAlCatalogo()
+    {
+        // The empty work database, copied into source.mdb and sent first,
+        // is not the catalogue under its name.
+        QVERIFY(QFile::remove(m_cartella + QStringLiteral("/source.new")));
+        QCOMPARE(::link(QFile::encodeName(m_cartella + QStringLiteral("/catalog.mdb")).constData(),
+                        QFile::encodeName(m_cartella + QStringLiteral("/source.new")).constData()),
+                 0);
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QVERIFY(msg().texts().first().startsWith(QStringLiteral("Nella cartella del negozio '") + m_cartella +
+                                                 QStringLiteral("' il file 'source.new' è un altro nome di un database "
+                                                                "del negozio: il negozio è incompleto.")));
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/source.mdb")));
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
     }
 
     void fileDelProgrammaVincono_data()
@@ -685,6 +793,9 @@ private slots:
         QTest::newRow("pagine nella cartella del negozio") << "" << "/scripts";
         QTest::newRow("script nella cartella work") << "/online" << "/work";
         QTest::newRow("pagine nella cartella code") << "/code" << "/scripts";
+        // A relative path would be taken from the folder the program was
+        // started from, here the shop's own online folder.
+        QTest::newRow("pagine con un percorso relativo") << "rel:/online" << "/scripts";
     }
 
     void cartellaDiLavoroRiservata()
@@ -695,6 +806,10 @@ private slots:
         QFETCH(QString, script);
         QDir().mkpath(m_cartella + QStringLiteral("/code"));
         stato().CartellaPagine = m_cartella + pagine;
+        if (pagine.startsWith(QLatin1String("rel:"))) {
+            QDir().mkpath(m_cartella + pagine.mid(4));
+            stato().CartellaPagine = QDir::current().relativeFilePath(m_cartella + pagine.mid(4));
+        }
         stato().CartellaScript = m_cartella + script;
         const QStringList prima = QDir(m_cartella).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
@@ -705,6 +820,8 @@ private slots:
                  qPrintable(msg().texts()[0]));
         QCOMPARE(QDir(m_cartella).entryList(QDir::Files | QDir::Hidden), prima);
         QCOMPARE(QDir(m_cartella + QStringLiteral("/work")).entryList(QDir::Files), QStringList());
+        if (pagine.startsWith(QLatin1String("rel:")))
+            QCOMPARE(QDir(stato().CartellaPagine).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void percorsoPerl_data()

@@ -25,8 +25,8 @@ QString nome(const char *codice, const char *reparto)
 
 const QString aperturaIlleggibili = QStringLiteral(
     "Questi articoli non sono stati messi in vendita nel sito: il loro prezzo o il loro peso dipende da un valore del "
-    "catalogo che non è un numero (il catalogo potrebbe essere danneggiato). Correggere i valori indicati e costruire "
-    "di nuovo il negozio.");
+    "catalogo che manca, che non è un numero o che è fuori misura (il catalogo potrebbe essere danneggiato). "
+    "Correggere i valori indicati e costruire di nuovo il negozio.");
 const QString aperturaFuoriMisura = QStringLiteral(
     "Il prezzo di questi articoli non è un prezzo che il negozio possa incassare: lo script d'ordine rifiuterà ogni "
     "ordine che li contiene. Correggere prezzo, offerta, varianti, IVA o sconto del reparto e costruire di nuovo il "
@@ -121,7 +121,23 @@ private slots:
         QTest::newRow("prezzo di una variante")
             << "UPDATE opzioni SET prezzo2='dieci' WHERE ID=7; UPDATE articoli SET opzione2=7 WHERE codice='cat001-A4'"
             << una("cat001-A4", "cat001", "prezzo della variante 'Grande' di 'Formato'");
-        // What no price depends on stays as it is.
+        // A price nobody set is not a price of 0; a number beyond single
+        // precision would read as 0 or as infinite.
+        QTest::newRow("prezzo mancante") << "UPDATE articoli SET prezzo=NULL WHERE codice='cat001-A2'"
+                                         << una("cat001-A2", "cat001", "prezzo mancante");
+        QTest::newRow("peso oltre la precisione singola") << "UPDATE articoli SET peso=1e39 WHERE codice='cat003-A1'"
+                                                          << una("cat003-A1", "cat003", "peso fuori misura");
+        QTest::newRow("IVA del reparto oltre la precisione singola")
+            << "UPDATE categorie SET iva=1e39 WHERE ID='cat003'" << una("cat003-A1", "cat003", "IVA del reparto fuori misura");
+        QTest::newRow("peso di una variante oltre la precisione singola")
+            << "UPDATE opzioni SET peso1=1e39 WHERE ID=7; UPDATE articoli SET opzione1=7 WHERE codice='cat002-A2'"
+            << una("cat002-A2", "cat002", "peso fuori misura della variante 'Piccolo' di 'Formato'");
+        // What no price depends on stays as it is; an offer without its
+        // price is no offer, sold at the list price.
+        QTest::newRow("peso al limite della precisione singola")
+            << "UPDATE articoli SET peso=3.4e38 WHERE codice='cat003-A1'" << QStringList();
+        QTest::newRow("offerta senza prezzo d'offerta")
+            << "UPDATE articoli SET offerta=-1, offertaprezzo=NULL WHERE codice='cat002-A1'" << QStringList();
         QTest::newRow("prezzo d'offerta senza offerta")
             << "UPDATE articoli SET offerta=0, offertaprezzo='x' WHERE codice='cat002-A1'" << QStringList();
         QTest::newRow("variante vuota") << "UPDATE opzioni SET prezzo3='x' WHERE ID=7; UPDATE articoli SET opzione1=7"
@@ -214,6 +230,80 @@ private slots:
         const QStringList molte = msg().texts()[0].split(QStringLiteral("\r\n"));
         QCOMPARE(molte.size(), 1 + 20 + 1);
         QCOMPARE(molte.last(), QStringLiteral("- e altri 12 articoli."));
+    }
+
+    void scontoNegozio_data()
+    {
+        QTest::addColumn<QString>("testo");      // txtScontoNegozio
+        QTest::addColumn<QVariant>("registrato");  // generale.sconto
+        QTest::addColumn<QString>("mostrato");   // what the message names; "" when the build goes on
+        QTest::newRow("150 nel campo") << "150" << QVariant(150.0) << " ('150')";
+        QTest::newRow("testo nel campo") << "x" << QVariant() << " ('x')";
+        QTest::newRow("negativo nel campo") << "-5" << QVariant() << " ('-5')";
+        // The field shows a stored 150 as 100, a stored -5 as 5.
+        QTest::newRow("150 nel catalogo") << "100" << QVariant(150.0) << " registrato nel catalogo ('150')";
+        QTest::newRow("negativo nel catalogo") << "5" << QVariant(-5.0) << " registrato nel catalogo ('-5')";
+        QTest::newRow("testo nel catalogo") << "0" << QVariant(QStringLiteral("dieci"))
+                                            << " registrato nel catalogo ('dieci')";
+        QTest::newRow("100") << "100" << QVariant(100.0) << "";
+        QTest::newRow("12,5") << "12.5" << QVariant(12.5) << "";
+        QTest::newRow("vuoto") << "" << QVariant() << "";
+    }
+
+    void scontoNegozio()
+    {
+        // The shop's discount applies to every price: one the build cannot
+        // use stops it before anything is written, instead of selling the
+        // whole shop at 0 or at the wrong price.
+        QFETCH(QString, testo);
+        QFETCH(QVariant, registrato);
+        QFETCH(QString, mostrato);
+        db().execute(QStringLiteral("PRAGMA ignore_check_constraints = 1"));
+        db().execute(QStringLiteral("UPDATE generale SET sconto=?"), {registrato});
+        m_imp.txtScontoNegozio = testo;
+        if (mostrato.isEmpty()) {
+            QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+            QCOMPARE(msg().texts().size(), 1);
+            return;
+        }
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QCOMPARE(msg().texts(),
+                 QStringList{QStringLiteral("Lo sconto del negozio") + mostrato +
+                             QStringLiteral(" non è una percentuale da 0 a 100: scrivere nella vista Negozio, in "
+                                            "'Sconto negozio', lo sconto da applicare a tutti i prezzi (0 per nessuno) "
+                                            "e ripetere l'operazione.")});
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
+        QCOMPARE(QDir(stato().CartellaPagine).entryList(QDir::Files), QStringList());
+    }
+
+    void campiMancanti_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("mancanti");
+        QTest::newRow("peso degli articoli") << "ALTER TABLE articoli DROP COLUMN peso"
+                                             << "manca il campo 'peso' della tabella degli articoli ('articoli')";
+        QTest::newRow("fuori catalogo e sconto del reparto")
+            << "ALTER TABLE articoli DROP COLUMN fuoricatalogo; ALTER TABLE categorie DROP COLUMN sconto"
+            << "mancano il campo 'sconto' della tabella dei reparti ('categorie'), il campo 'fuoricatalogo' della "
+               "tabella degli articoli ('articoli')";
+        QTest::newRow("varianti") << "DROP TABLE opzioni" << "manca la tabella delle varianti ('opzioni')";
+    }
+
+    void campiMancanti()
+    {
+        // A catalogue without a field the build reads is named as such, in
+        // Italian, before anything is written; not as an error of the
+        // template.
+        QFETCH(QString, sql);
+        QFETCH(QString, mancanti);
+        esegui(sql);
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QCOMPARE(msg().texts(),
+                 QStringList{QStringLiteral("Nel catalogo del negozio '") + m_cartella + QStringLiteral("/catalog.mdb' ") +
+                             mancanti +
+                             QStringLiteral(": il catalogo è danneggiato o non è stato creato da questo programma. "
+                                            "Ripristinarne una copia di sicurezza e ripetere l'operazione.")});
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
     }
 
     void indirizzoOrdini_data()

@@ -97,6 +97,14 @@ private slots:
         QTest::newRow("scripts del negozio") << 1 << "{shop}/scripts" << "";
         QTest::newRow("scripts come pagine") << 0 << "{shop}/scripts" << "";
         QTest::newRow("fuori, con spazi attorno") << 1 << "  {out}/sito  " << "";
+        // Taken from the folder the program was started from: "Pulisci le
+        // cartelle di lavoro" would empty that folder.
+        const QString relativa = QStringLiteral("non può accogliere le pagine del negozio: non è indicata con il "
+                                                "percorso completo");
+        const QString relativaScript = QStringLiteral("non può accogliere gli script del negozio: non è indicata con "
+                                                      "il percorso completo");
+        QTest::newRow("relativa, sopra") << 0 << ".." << relativa;
+        QTest::newRow("relativa, che non esiste") << 1 << "sito/script" << relativaScript;
     }
     void rifiuti()
     {
@@ -208,6 +216,8 @@ private slots:
         QTest::newRow("fuori") << 0 << "{out}/sito" << false;
         QTest::newRow("non esiste") << 1 << "{out}/manca" << false;
         QTest::newRow("online del negozio") << 0 << "{shop}/online" << false;
+        QTest::newRow("relativa") << 0 << ".." << true;
+        QTest::newRow("relativa, che non esiste") << 1 << "scripts" << true;
     }
     void aperturaConCartellaRifiutata()
     {

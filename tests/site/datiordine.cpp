@@ -58,6 +58,7 @@ int main(int argc, char **argv)
         }
         AggiungiDatiOrdine(lista, r, stato);
     }
+    lista += ChiusuraDatiOrdine(lista);
     QFile out;
     if (!out.open(stdout, QIODevice::WriteOnly))
         return 2;

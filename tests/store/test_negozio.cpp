@@ -694,6 +694,8 @@ void TestNegozio::svuotaCartellaRifiuta_data()
     QTest::newRow("the home folder") << "home" << false;
     QTest::newRow("the folder holding the home folder") << "home/.." << false;
     QTest::newRow("inside the home folder") << "home/sito" << true;
+    // Taken from the folder the program was started from, which changes.
+    QTest::newRow("a relative path to the pages folder") << "rel:online" << false;
 }
 
 void TestNegozio::svuotaCartellaRifiuta()
@@ -716,6 +718,7 @@ void TestNegozio::svuotaCartellaRifiuta()
                      : which.startsWith(QLatin1String("home")) ? casa.path() + QStringLiteral("/utente") + which.mid(4)
                      : which == QLatin1String("altro") ? other
                      : which.isEmpty()                 ? QString()
+                     : which.startsWith(QLatin1String("rel:")) ? QDir::current().relativeFilePath(shop + u'/' + which.mid(4))
                                                        : shop + u'/' + which;
     const QString probe = (folder.isEmpty() ? shop : folder) + QStringLiteral("/pagina.htm");
     scrivi(probe, "x");

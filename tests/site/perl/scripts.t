@@ -235,6 +235,66 @@ for my $r ([undef, qr/ATTENZIONE: prezzi, aliquote IVA e pesi degli articoli NON
     like($posta, $avviso, "$nome: il negozio sa che i prezzi non sono verificati");
 }
 
+# A list cut short on the server (an upload that broke off) is told apart
+# from an article missing from a whole list: the order goes through on the
+# cart's values and the mail says the list is incomplete.
+{
+    my $intero = "$dir/intero.tsv";
+    scrivi_listino($intero, \@LISTINO);
+    my $bytes = do { local $/; open(my $f, '<:raw', $intero) or die; <$f> };
+    like($bytes, qr/\nfine\t4\n\z/, 'il listino termina con il numero degli articoli');
+    (my $senza_fine = $bytes) =~ s/fine\t4\n\z//;
+    my %tagli = ('senza la riga finale' => $senza_fine, 'tagliato a meta\'' => substr($bytes, 0, int(length($bytes) / 2)),
+                 'tagliato dentro la riga finale' => substr($bytes, 0, length($bytes) - 2),
+                 'riga finale con un altro numero' => $senza_fine . "fine\t3\n");
+    my $k = 0;
+    for my $nome (sort keys %tagli) {
+        my $script = prepara('troncato' . ++$k, \%v, undef);
+        open(my $f, '>:raw', "$dir/troncato$k/prezzi24E.tsv") or die;
+        print $f $tagli{$nome};
+        close $f;
+        my ($out, $posta) = esegui($script, corpo => ordine(iva_1 => '0', totale => '56.50'));
+        like($out, qr{^Location: \S+totale=56\.50\r$}m, "listino $nome: ordine accettato con i valori del carrello");
+        like($posta, qr/NON sono stati verificati: il listino del negozio \(prezzi24E\.tsv\) sul server e' incompleto/,
+             "listino $nome: il negozio sa che il listino e' incompleto");
+        unlike($posta, qr/non presente nel listino/, "listino $nome: nessun articolo detto mancante");
+    }
+}
+
+# A price or VAT rate of the list that a cart line could not carry is never
+# charged: the order is refused, whatever the cart says.
+{
+    my @fuori = (
+        { chiave => '31', codice => 'N', articolo => 'Prezzo negativo', prezzo => '-50000', aliquota => '22', peso => 0.1 },
+        { chiave => '32', codice => 'I', articolo => 'IVA al 150', prezzo => '5.00', aliquota => '150', peso => 0.1 },
+        { chiave => '33', codice => 'A', articolo => 'Oltre nove cifre', prezzo => '1000000000.00', aliquota => '22', peso => 0.1 },
+        { chiave => '34', codice => 'V', articolo => 'Sconto eccessivo', prezzo => '5.00', aliquota => '22', peso => 0.1,
+          varianti => [[{ testo => 'Omaggio', prezzo => '-10', peso => 0 }, { testo => 'Normale', prezzo => '0', peso => 0 }], [], []] },
+        { chiave => '35', codice => 'L', articolo => 'Al limite', prezzo => '999999999.99', aliquota => '0', peso => 0.1 },
+    );
+    my $script = prepara('fuori_listino', \%v, [@LISTINO, @fuori]);
+    for my $c (['prezzo negativo', 31, 'Prezzo negativo', '', qr/\x{ab}Prezzo negativo\x{bb} non puo' essere ordinato/],
+               ['IVA del 150%', 32, 'IVA al 150', '', qr/\x{ab}IVA al 150\x{bb} non puo' essere ordinato/],
+               ['prezzo oltre nove cifre', 33, 'Oltre nove cifre', '', qr/\x{ab}Oltre nove cifre\x{bb} non puo' essere ordinato/],
+               ['variante che porta il prezzo sotto zero', 34, 'Sconto eccessivo', 'Omaggio',
+                qr/\x{ab}Sconto eccessivo\x{bb} \(Omaggio\) non puo' essere ordinato/],
+               ['la stessa variante che non lo porta sotto zero', 34, 'Sconto eccessivo', 'Normale', undef],
+               ['prezzo al limite', 35, 'Al limite', '', undef]) {
+        my ($nome, $chiave, $articolo, $variante, $atteso) = @$c;
+        my ($out, $posta) = esegui($script, corpo => ordine(articolo_2 => $articolo, chiave_2 => $chiave, varianti_2 => $variante,
+                                                            opzione_2_1 => $variante, opzione_2_2 => '', prezzo_2 => '1.00', peso_2 => '.1'));
+        if ($atteso) {
+            like($out, qr/^Status: 400/, "$nome: ordine rifiutato");
+            (my $testo = decode('UTF-8', $out)) =~ s/&#39;/'/g;
+            like($testo, $atteso, "$nome: il cliente sa quale articolo");
+            like($testo, qr/Contattare il negozio/, "$nome: e a chi rivolgersi");
+            is($posta, '', "$nome: nessuna posta");
+        } else {
+            like($out, qr/^Status: 303/, "$nome: ordine accettato");
+        }
+    }
+}
+
 # A currency text holding quotes, as the build writes it into the script's
 # tables (a JavaScript string with its escapes), stays before every amount.
 {
