@@ -48,6 +48,14 @@ RegolaCampo numeroArticolo()
     return r;
 }
 
+// Price and offer: amounts made positive exactly.
+RegolaCampo importoArticolo()
+{
+    RegolaCampo r = numeroArticolo();
+    r.cambio = [](const QString &t, bool) { return positivoImporto(t); };
+    return r;
+}
+
 // A line that is cut when left and writes the article at once.
 RegolaCampo testoArticolo(int lunghezza, bool filtro)
 {
@@ -178,7 +186,7 @@ RegolaCampo VistaArticoli::importo() const
 {
     // An amount shows as the list shows it: with the main currency's
     // decimals, and any further ones it holds.
-    RegolaCampo r = numeroArticolo();
+    RegolaCampo r = importoArticolo();
     r.testoValore = [this](const QVariant &v) {
         const int decimali = m_negozio.state.FormatoDecimali1 == QLatin1String("0.00") ? 2 : 0;
         return testoImporto(CCur(v), decimali);
