@@ -81,7 +81,7 @@ public:
         const QString t = testo();
         if (m_regola.numerico) {
             if (t.trimmed().isEmpty())
-                return {};
+                return m_regola.obbligatorio ? QVariant(QStringLiteral("")) : QVariant();
             if (const auto n = Regole::numero(t))
                 return *n;
         }

@@ -91,6 +91,10 @@ struct RegolaCampo {
     // store the text read back as a number (a text that is not a number is
     // stored as typed, and the database refuses it).
     bool numerico = false;
+    // A number field that may not be left empty: its empty text is offered
+    // to the record as text, not as Null, so that the record refuses it and
+    // the view says what the field is set to.
+    bool obbligatorio = false;
     // How the field shows a stored value other than Null, when not in that
     // shortest form (an amount with its decimals).
     std::function<QString(const QVariant &valore)> testoValore;
