@@ -84,10 +84,13 @@ Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons butto
         case Answer::No: box.setDefaultButton(QMessageBox::No); break;
         }
     }
+    // Each button with its own access key: Alt+S, Alt+N, Alt+A.
     if (QAbstractButton *b = box.button(QMessageBox::Yes))
-        b->setText(QStringLiteral("Sì"));
+        b->setText(QStringLiteral("&Sì"));
+    if (QAbstractButton *b = box.button(QMessageBox::No))
+        b->setText(QStringLiteral("&No"));
     if (QAbstractButton *b = box.button(QMessageBox::Cancel))
-        b->setText(QStringLiteral("Annulla"));
+        b->setText(QStringLiteral("&Annulla"));
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;

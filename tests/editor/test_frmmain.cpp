@@ -60,6 +60,8 @@ private slots:
     void nuovoNegozio();
     void regoleDeiCampi_data();
     void regoleDeiCampi();
+    void tastiDiAccesso_data();
+    void tastiDiAccesso();
     void pulsantePredefinito_data();
     void pulsantePredefinito();
 };
@@ -784,15 +786,58 @@ void TestFrmMain::pulsantePredefinito()
         VERIFICA(box);
         // Yes and Cancel in Italian whatever translations are installed.
         if (QAbstractButton *b = box->button(QMessageBox::Yes))
-            VERIFICA(b->text() == QStringLiteral("Sì"));
+            VERIFICA(b->text() == QStringLiteral("&Sì"));
         if (QAbstractButton *b = box->button(QMessageBox::Cancel))
-            VERIFICA(b->text() == QStringLiteral("Annulla"));
+            VERIFICA(b->text() == QStringLiteral("&Annulla"));
         QTest::keyClick(m, Qt::Key_Return);
         return premuto = true;
     });
     const Messages::Answer a =
         box.show(QStringLiteral("Domanda"), Messages::Icon::Information, Messages::Buttons(pulsanti), {},
                  predefinito < 0 ? std::nullopt : std::optional(Messages::Answer(predefinito)));
+    QVERIFY(premuto);
+    QCOMPARE(int(a), risposta);
+}
+
+void TestFrmMain::tastiDiAccesso_data()
+{
+    // The buttons, the access key pressed with Alt, and the answer.
+    QTest::addColumn<int>("pulsanti");
+    QTest::addColumn<char>("tasto");
+    QTest::addColumn<int>("risposta");
+    using M = Messages;
+    QTest::newRow("Yes/No: Alt+S") << int(M::Buttons::YesNo) << 'S' << int(M::Answer::Yes);
+    QTest::newRow("Yes/No: Alt+N") << int(M::Buttons::YesNo) << 'N' << int(M::Answer::No);
+    QTest::newRow("Yes/No/Cancel: Alt+S") << int(M::Buttons::YesNoCancel) << 'S' << int(M::Answer::Yes);
+    QTest::newRow("Yes/No/Cancel: Alt+N") << int(M::Buttons::YesNoCancel) << 'N' << int(M::Answer::No);
+    QTest::newRow("Yes/No/Cancel: Alt+A") << int(M::Buttons::YesNoCancel) << 'A' << int(M::Answer::Cancel);
+}
+
+void TestFrmMain::tastiDiAccesso()
+{
+    // Each button of a question box has its own access key, and Alt with it
+    // answers.
+    QFETCH(int, pulsanti);
+    QFETCH(char, tasto);
+    QFETCH(int, risposta);
+    BoxMessages box;
+    bool premuto = false;
+    QObject guardia;
+    alProssimoModale(guardia, [&](QWidget *m) {
+        QList<QChar> chiavi;
+        for (QAbstractButton *b : m->findChildren<QAbstractButton *>()) {
+            const qsizetype e = b->text().indexOf(u'&');
+            VERIFICA2(e >= 0 && e + 1 < b->text().size(), qPrintable(b->text()));
+            const QChar c = b->text().at(e + 1).toUpper();
+            VERIFICA2(!chiavi.contains(c), qPrintable(b->text()));
+            chiavi << c;
+        }
+        QTest::keyClick(m, Qt::Key(tasto), Qt::AltModifier);
+        VERIFICA2(QTest::qWaitFor([m] { return !m->isVisible(); }, 2000), "Alt with the key left the box open");
+        return premuto = true;
+    });
+    const Messages::Answer a =
+        box.show(QStringLiteral("Procedere?"), Messages::Icon::Question, Messages::Buttons(pulsanti));
     QVERIFY(premuto);
     QCOMPARE(int(a), risposta);
 }
