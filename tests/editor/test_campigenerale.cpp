@@ -665,6 +665,12 @@ void TestCampiGenerale::valoriRifiutati_data()
                                                       "(al massimo 255 caratteri)" + torna;
     QTest::newRow("minimo troppo grande") << "txtMinimo" << "99999999999999999999" << "" << "txtMinimo" << "minimo"
                                           << formato + "Ordine minimo: il numero è troppo grande" + torna;
+    // A paste goes in as it is: an address beyond the 50 characters the
+    // record holds is refused as the derived addresses write it.
+    QTest::newRow("indirizzo incollato troppo lungo") << "txtURL" << "www." + QString(60, u'u') + ".it" << ""
+                                                      << "txtURL" << "URL"
+                                                      << formato + "URL del sito (es. www.mionegozio.it): il testo è "
+                                                                   "troppo lungo (al massimo 50 caratteri)" + torna;
     QTest::newRow("cartella derivata troppo lunga") << "txtFolderFTP" << "www/" + QString(60, u'f') << ""
                                                     << "txtCartella" << "cartella"
                                                     << formato + "Cartella del negozio: il testo è "
