@@ -2,21 +2,14 @@
 
 #include "currency.h"
 
-#include <QAbstractScrollArea>
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QTextCursor>
 #include <QTimer>
 
 namespace {
@@ -36,29 +29,13 @@ QString testoDaValore(const QVariant &v, const ColumnInfo *colonna)
     return v.toString();
 }
 
-// A key that is a shortcut of the field (Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+Z, ...),
-// not a character: Ctrl or Meta held, without Alt (Ctrl+Alt may type a
-// character on some keyboards).
+// A key that is a shortcut of the field (Ctrl+A, Ctrl+C, Ctrl+V, Ctrl+X,
+// Ctrl+Z, ...), not a character: Ctrl or Meta held, without Alt (Ctrl+Alt may
+// type a character on some keyboards).
 bool scorciatoia(const QKeyEvent &tasto)
 {
     const Qt::KeyboardModifiers m = tasto.modifiers();
     return (m & (Qt::ControlModifier | Qt::MetaModifier)) && !(m & Qt::AltModifier);
-}
-
-// The "Paste" entry of a line's or a text's own right-click menu: named so
-// by Qt, or captioned as Qt captions it in the language loaded.
-QAction *azioneIncolla(const QMenu &menu)
-{
-    if (auto *a = menu.findChild<QAction *>(QStringLiteral("edit-paste")))
-        return a;
-    const QString linea = QCoreApplication::translate("QLineEdit", "&Paste");
-    const QString testo = QCoreApplication::translate("QWidgetTextControl", "&Paste");
-    for (QAction *a : menu.actions()) {
-        const QString t = a->text().section(u'\t', 0, 0);
-        if (t == linea || t == testo)
-            return a;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -73,33 +50,6 @@ public:
         widget->installEventFilter(this);
     }
 
-    // The widget that takes the typing (the field, or an editable list's
-    // line). A field with a key filter takes pasted text through the filter
-    // too, from the keys, its own menu and the mouse's middle button; a drop
-    // would bypass it, so it takes none.
-    void filtraIncollati(QWidget *editor)
-    {
-        if (!m_regola.tasti)
-            return;
-        // A text of several lines takes the mouse on its page, and places
-        // its menu there.
-        auto *area = qobject_cast<QAbstractScrollArea *>(editor);
-        QWidget *pagina = area ? area->viewport() : editor;
-        editor->setAcceptDrops(false);
-        pagina->setAcceptDrops(false);
-        editor->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(editor, &QWidget::customContextMenuRequested, this, [this, pagina](const QPoint &punto) {
-            QMenu *menu = menuStandard();
-            if (!menu)
-                return;
-            menu->setAttribute(Qt::WA_DeleteOnClose);
-            if (QAction *incolla = azioneIncolla(*menu)) {
-                disconnect(incolla, &QAction::triggered, nullptr, nullptr);
-                connect(incolla, &QAction::triggered, this, [this] { incollaFiltrato(QClipboard::Clipboard); });
-            }
-            menu->popup(pagina->mapToGlobal(punto));
-        });
-    }
     ~Legame() override { m_sorgente.scollega(this); }
 
     QWidget *widget() const { return m_widget; }
@@ -131,7 +81,7 @@ public:
         const QString t = testo();
         if (m_regola.numerico) {
             if (t.trimmed().isEmpty())
-                return {};
+                return m_regola.obbligatorio ? QVariant(QStringLiteral("")) : QVariant();
             if (const auto n = Regole::numero(t))
                 return *n;
         }
@@ -143,21 +93,6 @@ protected:
     virtual void impostaTesto(const QString &t) = 0;
     virtual void inserisci(const QString &t) = 0;
     virtual void selezionaTutto() {}
-    // The text as typing sees it less the selection, and where typing lands.
-    virtual std::pair<QString, int> attornoAlCursore() const { return {testo(), int(testo().size())}; }
-    // The field's own right-click menu (nullptr when it has none).
-    virtual QMenu *menuStandard() const { return nullptr; }
-
-    // Text pasted from the clipboard, or from the selection (the middle
-    // button), goes through the key filter as if typed; a paste the filter
-    // keeps nothing of leaves the field as it is.
-    void incollaFiltrato(QClipboard::Mode modo)
-    {
-        const auto [resto, posizione] = attornoAlCursore();
-        const QString t = Regole::incollato(m_regola.tasti, resto, posizione, QApplication::clipboard()->text(modo));
-        if (!t.isEmpty())
-            inserisci(t);
-    }
     virtual void mostra(const QVariant &valore) { impostaTesto(testoSalvato(valore)); }
     virtual void mostraSalvato(const QVariant &valore)
     {
@@ -209,13 +144,11 @@ protected:
         case QEvent::KeyPress: {
             if (!m_regola.tasti)
                 return false;
+            // The filter sees typed characters only: Tab and Shift+Tab move the
+            // focus on, the shortcuts edit, and a paste (Ctrl+V, Shift+Ins, the
+            // field's menu, the middle button) puts its text in as it is, for
+            // the rules on change, on leaving and on writing to correct.
             const auto *tasto = static_cast<QKeyEvent *>(e);
-            if (tasto->matches(QKeySequence::Paste)) {
-                incollaFiltrato(QClipboard::Clipboard);
-                return true;
-            }
-            // Tab and Shift+Tab move the focus on, the shortcuts edit: no key
-            // filter takes them.
             if (tasto->key() == Qt::Key_Tab || tasto->key() == Qt::Key_Backtab || scorciatoia(*tasto))
                 return false;
             const QString typed = tasto->text();
@@ -231,25 +164,43 @@ protected:
             return false;
         }
         case QEvent::FocusIn:
+            // The focus back from the field's own menu (or another popup)
+            // is no new visit: the text keeps its selection.
+            if (static_cast<QFocusEvent *>(e)->reason() == Qt::PopupFocusReason)
+                return false;
+            m_menuAperto = false;
             if (m_regola.selezionaTutto) {
+                // After the click that brought the focus has placed the cursor.
+                m_selezionePendente = true;
                 QPointer<QObject> self(this);
                 QTimer::singleShot(0, this, [this, self] {
-                    if (self && m_widget)
+                    if (self && m_widget && m_selezionePendente) {
+                        m_selezionePendente = false;
                         selezionaTutto();
+                    }
                 });
             }
             return false;
-        case QEvent::FocusOut:
-            lasciato();
-            return false;
-        case QEvent::MouseButtonRelease:
-            // The middle button pastes the selection where X11 keeps one.
-            if (m_regola.tasti && static_cast<QMouseEvent *>(e)->button() == Qt::MiddleButton
-                && QApplication::clipboard()->supportsSelection() && m_widget->isEnabled()) {
-                incollaFiltrato(QClipboard::Selection);
-                return true;
+        case QEvent::ContextMenu:
+            // A right click that brings the focus opens the field's menu at
+            // once: the text is selected before the menu is made, so that
+            // its cut and copy entries are on for it.
+            if (m_selezionePendente) {
+                m_selezionePendente = false;
+                selezionaTutto();
             }
+            m_menuAperto = true;
             return false;
+        case QEvent::FocusOut: {
+            // The field's own menu takes the focus while it is open: the
+            // field is not left, and its text is not corrected nor written
+            // under the menu's entries. Any other reason leaves it.
+            const bool menu = m_menuAperto && static_cast<QFocusEvent *>(e)->reason() == Qt::PopupFocusReason;
+            m_menuAperto = false;
+            if (!menu)
+                lasciato();
+            return false;
+        }
         default:
             return false;
         }
@@ -261,26 +212,17 @@ protected:
     RegolaCampo m_regola;
     bool m_modificato = false;
     bool m_caricando = false;
+    bool m_selezionePendente = false;  // the focus came, its select-all is still to run
+    bool m_menuAperto = false;  // the field's own menu is opening
 };
 
 namespace {
-
-// A line's text less its selection, and where typing lands in it.
-std::pair<QString, int> attorno(const QLineEdit *linea)
-{
-    if (!linea)
-        return {};
-    if (!linea->hasSelectedText())
-        return {linea->text(), linea->cursorPosition()};
-    return {linea->text().remove(linea->selectionStart(), linea->selectionLength()), linea->selectionStart()};
-}
 
 class LegameLinea : public Binder::Legame {
 public:
     LegameLinea(QLineEdit *w, DataSource &s, const QString &c, RegolaCampo r) : Legame(w, s, c, std::move(r)), m_w(w)
     {
         QObject::connect(w, &QLineEdit::textChanged, this, [this] { cambiato(); });
-        filtraIncollati(w);
     }
 
 protected:
@@ -288,8 +230,6 @@ protected:
     void impostaTesto(const QString &t) override { m_w->setText(t); }
     void inserisci(const QString &t) override { m_w->insert(t); }
     void selezionaTutto() override { m_w->selectAll(); }
-    std::pair<QString, int> attornoAlCursore() const override { return attorno(m_w); }
-    QMenu *menuStandard() const override { return m_w->createStandardContextMenu(); }
 
 private:
     QPointer<QLineEdit> m_w;
@@ -301,9 +241,6 @@ public:
         : Legame(w, s, c, std::move(r)), m_w(w)
     {
         QObject::connect(w, &QPlainTextEdit::textChanged, this, [this] { cambiato(); });
-        // The mouse's events reach the text's page, not the field.
-        w->viewport()->installEventFilter(this);
-        filtraIncollati(w);
     }
 
 protected:
@@ -321,24 +258,6 @@ protected:
     }
     void inserisci(const QString &t) override { m_w->insertPlainText(t); }
     void selezionaTutto() override { m_w->selectAll(); }
-    std::pair<QString, int> attornoAlCursore() const override
-    {
-        const QTextCursor c = m_w->textCursor();
-        return {m_w->toPlainText().remove(c.selectionStart(), c.selectionEnd() - c.selectionStart()),
-                c.selectionStart()};
-    }
-    QMenu *menuStandard() const override { return m_w->createStandardContextMenu(); }
-    bool eventFilter(QObject *o, QEvent *e) override
-    {
-        if (m_w && o == m_w->viewport()) {
-            // The middle button's click lands where it points.
-            if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(e)->button() == Qt::MiddleButton)
-                m_w->setTextCursor(m_w->cursorForPosition(static_cast<QMouseEvent *>(e)->position().toPoint()));
-            return Legame::eventFilter(m_w, e);
-        }
-        return Legame::eventFilter(o, e);
-    }
-
 private:
     QPointer<QPlainTextEdit> m_w;
 };
@@ -372,10 +291,8 @@ public:
     LegameLista(QComboBox *w, DataSource &s, const QString &c, RegolaCampo r) : Legame(w, s, c, std::move(r)), m_w(w)
     {
         QObject::connect(w, &QComboBox::currentTextChanged, this, [this] { cambiato(); });
-        if (QLineEdit *linea = w->lineEdit()) {
+        if (QLineEdit *linea = w->lineEdit())
             linea->installEventFilter(this);
-            filtraIncollati(linea);
-        }
     }
 
 protected:
@@ -393,11 +310,6 @@ protected:
     {
         if (m_w->lineEdit())
             m_w->lineEdit()->insert(t);
-    }
-    std::pair<QString, int> attornoAlCursore() const override { return attorno(m_w->lineEdit()); }
-    QMenu *menuStandard() const override
-    {
-        return m_w->lineEdit() ? m_w->lineEdit()->createStandardContextMenu() : nullptr;
     }
     bool eventFilter(QObject *o, QEvent *e) override
     {

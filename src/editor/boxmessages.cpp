@@ -5,13 +5,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTreeView>
+#include <vector>
 
 namespace {
 
@@ -84,10 +88,13 @@ Messages::Answer BoxMessages::show(const QString &text, Icon icon, Buttons butto
         case Answer::No: box.setDefaultButton(QMessageBox::No); break;
         }
     }
+    // Each button with its own access key: Alt+S, Alt+N, Alt+A.
     if (QAbstractButton *b = box.button(QMessageBox::Yes))
-        b->setText(QStringLiteral("Sì"));
+        b->setText(QStringLiteral("&Sì"));
+    if (QAbstractButton *b = box.button(QMessageBox::No))
+        b->setText(QStringLiteral("&No"));
     if (QAbstractButton *b = box.button(QMessageBox::Cancel))
-        b->setText(QStringLiteral("Annulla"));
+        b->setText(QStringLiteral("&Annulla"));
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
@@ -116,14 +123,63 @@ public:
     }
 };
 
-// The desktop's file dialog, in Italian, over the window in front.
+// The folder picker's prompt above the dialog's own rows, whole and
+// wrapped, and below them a status line with the full path of the folder
+// chosen so far.
+void domandaEStato(QFileDialog &d, const QString &domanda)
+{
+    auto *griglia = qobject_cast<QGridLayout *>(d.layout());
+    if (!griglia)
+        return;
+    struct Posto {
+        QLayoutItem *elemento;
+        int riga, colonna, righe, colonne;
+    };
+    std::vector<Posto> posti;
+    while (griglia->count() > 0) {
+        Posto p{};
+        griglia->getItemPosition(0, &p.riga, &p.colonna, &p.righe, &p.colonne);
+        p.elemento = griglia->takeAt(0);
+        posti.push_back(p);
+    }
+    const int righe = griglia->rowCount();
+    for (int r = righe - 1; r >= 0; --r) {
+        griglia->setRowStretch(r + 1, griglia->rowStretch(r));
+        griglia->setRowStretch(r, 0);
+    }
+    for (const Posto &p : posti)
+        griglia->addItem(p.elemento, p.riga + 1, p.colonna, p.righe, p.colonne, p.elemento->alignment());
+    const int colonne = griglia->columnCount();
+    auto *lblDomanda = new QLabel(domanda, &d);
+    lblDomanda->setObjectName(QStringLiteral("lblDomanda"));
+    lblDomanda->setWordWrap(true);
+    griglia->addWidget(lblDomanda, 0, 0, 1, colonne);
+    auto *lblStato = new QLabel(QDir::toNativeSeparators(d.directory().absolutePath()), &d);
+    lblStato->setObjectName(QStringLiteral("lblStato"));
+    lblStato->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    griglia->addWidget(lblStato, righe + 1, 0, 1, colonne);
+    const auto mostra = [lblStato](const QString &cartella) {
+        if (!cartella.isEmpty())
+            lblStato->setText(QDir::toNativeSeparators(cartella));
+    };
+    QObject::connect(&d, &QFileDialog::currentChanged, lblStato, mostra);
+    QObject::connect(&d, &QFileDialog::directoryEntered, lblStato, mostra);
+}
+
+// The desktop's file dialog, in Italian, over the window in front. The
+// folder picker shows its prompt inside, under a short title.
 QStringList scegli(const QString &titolo, const QString &iniziale, QFileDialog::FileMode modo,
                    const QString &filtro = {})
 {
-    QFileDialog d(QApplication::activeWindow(), titolo, iniziale, filtro);
+    const bool cartella = modo == QFileDialog::Directory;
+    QFileDialog d(QApplication::activeWindow(), cartella ? QStringLiteral("Scelta della cartella") : titolo, iniziale,
+                  filtro);
     d.setFileMode(modo);
-    if (modo == QFileDialog::Directory)
-        d.setOption(QFileDialog::ShowDirsOnly);
+    if (cartella) {
+        // Qt's own dialog, which takes the prompt's line.
+        d.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        domandaEStato(d, titolo);
+    }
     d.setProxyModel(new NotazioneItaliana(&d));
     // The details' columns as wide as their headings and entries, the
     // name taking the rest.

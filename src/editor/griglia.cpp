@@ -94,7 +94,7 @@ bool ModelloGriglia::setData(const QModelIndex &index, const QVariant &value, in
         rs.update();
     } catch (const DbError &e) {
         rs.cancelUpdate();
-        emit rifiutato(c.campo, value.toString(), e.number, e.description);
+        emit rifiutato(e.campo.isEmpty() ? c.campo : e.campo, value.toString(), e.number, e.description);
         return false;
     }
     emit dataChanged(index, index);

@@ -42,8 +42,9 @@ public:
     void setTestoImporto(std::function<QString(Currency)> testo) { m_testoImporto = std::move(testo); }
 
 signals:
-    // A typed value could not be stored in the column: the column's field,
-    // what was typed, and the engine's number and text.
+    // A typed value could not be stored: the field refused (the cell's own,
+    // or a field of the row's pending edits that the engine names), what was
+    // typed into the cell, and the engine's number and text.
     void rifiutato(const QString &campo, const QString &digitato, int numero, const QString &descrizione);
     // The data source could not move to the row clicked: the engine's number
     // and text.

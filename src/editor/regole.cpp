@@ -106,6 +106,20 @@ QString positivo(const QString &testo)
     return testoSingolo(std::fabs(float(*v)));
 }
 
+QString positivoImporto(const QString &testo)
+{
+    const auto v = numero(testo);
+    if (!v || *v >= 0)
+        return testo;
+    QString t = testo.trimmed();
+    const QString meno = QLocale().negativeSign();
+    if (t.startsWith(meno))
+        t.remove(0, meno.size());
+    else if (t.startsWith(u'-'))
+        t.remove(0, 1);
+    return t;
+}
+
 QString alPiu(const QString &testo, int massimo)
 {
     const auto v = numero(testo);
@@ -139,21 +153,6 @@ Filtro entrambi(Filtro primo, Filtro secondo)
         }
         return t.azione == Tasto::Passa ? secondo(testo, c) : t;
     };
-}
-
-QString incollato(const Filtro &filtro, QString testo, int posizione, const QString &incolla)
-{
-    QString r;
-    for (const QChar c : incolla) {
-        if (c == QChar(backspace))
-            continue;
-        const Tasto t = filtro(testo, c);
-        const QString inserito = t.azione == Tasto::Scarta ? QString() : t.azione == Tasto::Passa ? QString(c) : t.testo;
-        testo.insert(posizione, inserito);
-        posizione += int(inserito.size());
-        r += inserito;
-    }
-    return r;
 }
 
 QString intero(const QString &testo)

@@ -51,6 +51,9 @@ QString senzaCaratteriDiControllo(const QString &testo);
 // Made positive: a negative number becomes its absolute value (single
 // precision); anything else stays.
 QString positivo(const QString &testo);
+// Made positive for an amount, exactly: a negative number loses its sign
+// and keeps every digit written; anything else stays.
+QString positivoImporto(const QString &testo);
 // Above massimo becomes massimo, written as a whole number.
 QString alPiu(const QString &testo, int massimo);
 // A text that is not a number becomes "0"; an empty text only with vuoto.
@@ -88,6 +91,10 @@ struct RegolaCampo {
     // store the text read back as a number (a text that is not a number is
     // stored as typed, and the database refuses it).
     bool numerico = false;
+    // A number field that may not be left empty: its empty text is offered
+    // to the record as text, not as Null, so that the record refuses it and
+    // the view says what the field is set to.
+    bool obbligatorio = false;
     // How the field shows a stored value other than Null, when not in that
     // shortest form (an amount with its decimals).
     std::function<QString(const QVariant &valore)> testoValore;
@@ -96,12 +103,6 @@ struct RegolaCampo {
 namespace Regole {
 // Two filters one after the other: the second sees what the first let pass.
 Filtro entrambi(Filtro primo, Filtro secondo);
-// Pasted text as the filter takes it when typed, character by character,
-// where the paste lands: `testo` is the field's text less the selection the
-// paste replaces, `posizione` the landing point. Returns what is inserted
-// there ("*" in a price field gives its "000" in place; backspace is no
-// character and is dropped).
-QString incollato(const Filtro &filtro, QString testo, int posizione, const QString &incolla);
 // The whole number rule: the leading number of the text ("." as decimal
 // point, none giving 0), rounded down and written without blanks.
 QString intero(const QString &testo);

@@ -105,7 +105,7 @@ bool svuota(QWidget *campo)
     return true;
 }
 
-// Pastes with Shift+Insert, which no key filter sees as a typed character.
+// Pastes with Shift+Insert: the text goes in as it is.
 void incolla(QWidget *campo, const QString &testo)
 {
     QApplication::clipboard()->setText(testo);
@@ -273,7 +273,7 @@ void TestCampiGenerale::regole_data()
     riga("sconto oltre 100", "txtScontoNegozio", {"x", "t:150"}, "100");
     riga("sconto 100", "txtScontoNegozio", {"x", "t:100"}, "100");
     riga("sconto negativo incollato", "txtScontoNegozio", {"x", "p:-150"}, "100");
-    riga("sconto di lettere", "txtScontoNegozio", {"x", "p:abc"}, "");
+    riga("sconto di lettere", "txtScontoNegozio", {"x", "p:abc"}, "0");
     riga("sconto di lettere lasciato", "txtScontoNegozio", {"x", "p:abc", "tab"}, "0");
     riga("sconto con decimali", "txtScontoNegozio", {"x", "t:12.5"}, "12,5");
     riga("minimo: lettere su 20", "txtMinimo", {"x", "t:20", "torna", "p:abc"}, "20");
@@ -281,6 +281,7 @@ void TestCampiGenerale::regole_data()
     riga("minimo senza zeri", "txtMinimo", {"x", "t:007", "tab"}, "7");
     riga("minimo decimali", "txtMinimo", {"x", "t:10.50", "tab"}, "10,5");
     riga("minimo negativo", "txtMinimo", {"x", "p:-5"}, "5");
+    riga("minimo negativo esatto", "txtMinimo", {"x", "p:-1234567,89"}, "1234567,89");
     riga("valuta di 60", "txtValuta0", {"x", QStringLiteral("t:") + QString(60, u'v')}, QString(60, u'v'));
     riga("valuta lasciata", "txtValuta0", {"x", QStringLiteral("t:") + QString(60, u'v'), "tab"}, QString(50, u'v'));
     // Each change of the address fields writes the record: a character typed
@@ -291,7 +292,7 @@ void TestCampiGenerale::regole_data()
     riga("indirizzo pieno riscritto", "txtURL", {"x", QStringLiteral("t:") + QString(50, u'u'), "torna", "t:abc"}, "abc");
     riga("firma senza a capo", "txtFirma", {"x", "t:a", "enter", "t:b"}, "ab");
     riga("parole senza a capo", "txtKeywords1", {"x", "t:a", "enter", "t:b"}, "ab");
-    riga("firma: a capo incollato", "txtFirma", {"x", "p:a\nb"}, "ab");
+    riga("firma: a capo incollato", "txtFirma", {"x", "p:a\nb"}, "a\nb");
     riga("titolo senza filtro", "txtTitolo", {"x", "t:a|[b]\\"}, "a|[b]\\");
     // The server's paths are one line: line breaks and other control
     // characters never reach them, typed or pasted.
@@ -664,6 +665,12 @@ void TestCampiGenerale::valoriRifiutati_data()
                                                       "(al massimo 255 caratteri)" + torna;
     QTest::newRow("minimo troppo grande") << "txtMinimo" << "99999999999999999999" << "" << "txtMinimo" << "minimo"
                                           << formato + "Ordine minimo: il numero è troppo grande" + torna;
+    // A paste goes in as it is: an address beyond the 50 characters the
+    // record holds is refused as the derived addresses write it.
+    QTest::newRow("indirizzo incollato troppo lungo") << "txtURL" << "www." + QString(60, u'u') + ".it" << ""
+                                                      << "txtURL" << "URL"
+                                                      << formato + "URL del sito (es. www.mionegozio.it): il testo è "
+                                                                   "troppo lungo (al massimo 50 caratteri)" + torna;
     QTest::newRow("cartella derivata troppo lunga") << "txtFolderFTP" << "www/" + QString(60, u'f') << ""
                                                     << "txtCartella" << "cartella"
                                                     << formato + "Cartella del negozio: il testo è "

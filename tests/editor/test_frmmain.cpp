@@ -60,6 +60,8 @@ private slots:
     void nuovoNegozio();
     void regoleDeiCampi_data();
     void regoleDeiCampi();
+    void tastiDiAccesso_data();
+    void tastiDiAccesso();
     void pulsantePredefinito_data();
     void pulsantePredefinito();
 };
@@ -672,7 +674,8 @@ void TestFrmMain::regoleDeiCampi_data()
         QTest::newRow(nome) << campo << passi << atteso << colonna << salvato;
     };
     riga("articles per page: no fraction typed", "txtCategorie11", {"x", "t:3.7"}, "37");
-    riga("articles per page: fraction pasted", "txtCategorie11", {"x", "p:3.7"}, "37");
+    riga("articles per page: fraction pasted", "txtCategorie11", {"x", "p:3.7"}, "3");
+    riga("articles per page: fraction pasted and left", "txtCategorie11", {"x", "p:3,7", "tab"}, "3");
     riga("articles per page: leading zero", "txtCategorie11", {"x", "t:05"}, "5");
     riga("articles per page: emptied", "txtCategorie11", {"x"}, "0");
     riga("articles per page: letters", "txtCategorie11", {"x", "t:1a2-"}, "12");
@@ -684,7 +687,8 @@ void TestFrmMain::regoleDeiCampi_data()
     riga("VAT negative pasted", "cboIva", {"x", "p:-4"}, "4");
     riga("description without pound and bars", "txtCategorie12", {"x", "t:a£b|[c]"}, "abc");
     riga("notes without pound and bars", "txtCategorie10", {"x", "t:a£b|[c]"}, "abc");
-    riga("notes pasted filtered", "txtCategorie10", {"x", "p:a£b|c"}, "abc");
+    riga("notes pasted as they are", "txtCategorie10", {"x", "p:a£b|c"}, "a£b|c");
+    riga("code pasted as it is", "txtArticoli0", {"x", "p:a|[b]c", "tab"}, "a|[b]c", "codice", "a|[b]c");
     riga("code filtered", "txtArticoli0", {"x", "t:a|[b]c", "tab"}, "abc", "codice", "abc");
     riga("code cut to 50 and written", "txtArticoli0", {"x", "p:" + QString(60, u'c'), "tab"}, QString(50, u'c'),
          "codice", QString(50, u'c'));
@@ -698,6 +702,8 @@ void TestFrmMain::regoleDeiCampi_data()
     riga("price asterisk", "txtArticoli4", {"x", "t:12*", "tab"}, "12000" + sep + "00", "prezzo", "120000000");
     riga("price filtered", "txtArticoli4", {"x", "t:1a|2.5", "tab"}, "12" + sep + "50", "prezzo", "125000");
     riga("offer price negative pasted", "txtArticoli6", {"x", "p:-5"}, "5");
+    riga("price negative pasted, exact", "txtArticoli4", {"x", "p:-1234567" + sep + "8901", "tab"},
+         "1234567" + sep + "8901", "prezzo", "12345678901");
     riga("weight negative pasted", "txtArticoli9", {"x", "p:-2" + sep + "5"}, "2" + sep + "5");
 }
 
@@ -737,7 +743,7 @@ void TestFrmMain::regoleDeiCampi()
         } else if (passo.startsWith(QLatin1String("t:"))) {
             QTest::keyClicks(d, passo.mid(2));
         } else if (passo.startsWith(QLatin1String("p:"))) {
-            // Shift+Insert: the key filter takes the text as typed.
+            // Shift+Insert: the text goes in as it is.
             QApplication::clipboard()->setText(passo.mid(2));
             QTest::keyClick(d, Qt::Key_Insert, Qt::ShiftModifier);
         } else if (passo == QLatin1String("tab")) {
@@ -780,15 +786,58 @@ void TestFrmMain::pulsantePredefinito()
         VERIFICA(box);
         // Yes and Cancel in Italian whatever translations are installed.
         if (QAbstractButton *b = box->button(QMessageBox::Yes))
-            VERIFICA(b->text() == QStringLiteral("Sì"));
+            VERIFICA(b->text() == QStringLiteral("&Sì"));
         if (QAbstractButton *b = box->button(QMessageBox::Cancel))
-            VERIFICA(b->text() == QStringLiteral("Annulla"));
+            VERIFICA(b->text() == QStringLiteral("&Annulla"));
         QTest::keyClick(m, Qt::Key_Return);
         return premuto = true;
     });
     const Messages::Answer a =
         box.show(QStringLiteral("Domanda"), Messages::Icon::Information, Messages::Buttons(pulsanti), {},
                  predefinito < 0 ? std::nullopt : std::optional(Messages::Answer(predefinito)));
+    QVERIFY(premuto);
+    QCOMPARE(int(a), risposta);
+}
+
+void TestFrmMain::tastiDiAccesso_data()
+{
+    // The buttons, the access key pressed with Alt, and the answer.
+    QTest::addColumn<int>("pulsanti");
+    QTest::addColumn<char>("tasto");
+    QTest::addColumn<int>("risposta");
+    using M = Messages;
+    QTest::newRow("Yes/No: Alt+S") << int(M::Buttons::YesNo) << 'S' << int(M::Answer::Yes);
+    QTest::newRow("Yes/No: Alt+N") << int(M::Buttons::YesNo) << 'N' << int(M::Answer::No);
+    QTest::newRow("Yes/No/Cancel: Alt+S") << int(M::Buttons::YesNoCancel) << 'S' << int(M::Answer::Yes);
+    QTest::newRow("Yes/No/Cancel: Alt+N") << int(M::Buttons::YesNoCancel) << 'N' << int(M::Answer::No);
+    QTest::newRow("Yes/No/Cancel: Alt+A") << int(M::Buttons::YesNoCancel) << 'A' << int(M::Answer::Cancel);
+}
+
+void TestFrmMain::tastiDiAccesso()
+{
+    // Each button of a question box has its own access key, and Alt with it
+    // answers.
+    QFETCH(int, pulsanti);
+    QFETCH(char, tasto);
+    QFETCH(int, risposta);
+    BoxMessages box;
+    bool premuto = false;
+    QObject guardia;
+    alProssimoModale(guardia, [&](QWidget *m) {
+        QList<QChar> chiavi;
+        for (QAbstractButton *b : m->findChildren<QAbstractButton *>()) {
+            const qsizetype e = b->text().indexOf(u'&');
+            VERIFICA2(e >= 0 && e + 1 < b->text().size(), qPrintable(b->text()));
+            const QChar c = b->text().at(e + 1).toUpper();
+            VERIFICA2(!chiavi.contains(c), qPrintable(b->text()));
+            chiavi << c;
+        }
+        QTest::keyClick(m, Qt::Key(tasto), Qt::AltModifier);
+        VERIFICA2(QTest::qWaitFor([m] { return !m->isVisible(); }, 2000), "Alt with the key left the box open");
+        return premuto = true;
+    });
+    const Messages::Answer a =
+        box.show(QStringLiteral("Procedere?"), Messages::Icon::Question, Messages::Buttons(pulsanti));
     QVERIFY(premuto);
     QCOMPARE(int(a), risposta);
 }

@@ -1,8 +1,8 @@
 // The number rules of the settings fields, as plain text functions, in the
 // Italian notation the program uses: a text that is not a number becoming
 // "0", a number written again in its shortest form, and a field's text as
-// the settings snapshot holds it; an amount as a field shows it; pasted text
-// as the key filters take it.
+// the settings snapshot holds it; an amount as a field shows it; what the
+// change rules make of a pasted text.
 #include "regole.h"
 
 #include "numeri.h"
@@ -24,8 +24,8 @@ private slots:
     void testoInvariante();
     void testoImporto_data();
     void testoImporto();
-    void incollato_data();
-    void incollato();
+    void regoleDelCambio_data();
+    void regoleDelCambio();
 };
 
 void TestRegole::zeroSeNonNumero_data()
@@ -114,37 +114,53 @@ void TestRegole::testoImporto()
     QTEST(Regole::testoImporto(CCur(importo), decimali), "atteso");
 }
 
-void TestRegole::incollato_data()
+void TestRegole::regoleDelCambio_data()
 {
-    // The field's text less the selection, where the paste lands, the
-    // filter (n numeric, p numeric with "*", c digits only, r department),
-    // the text pasted and what is inserted.
+    // What a field's change rules make of a text pasted as it is (the key
+    // filters see typed characters only): the rule (p made positive in
+    // single precision, i amount made positive exactly, n whole number then
+    // made positive, s discount, made positive then at most 100), the text,
+    // and what the field then holds after the change the rule's own
+    // replacement raises.
+    QTest::addColumn<char>("regola");
     QTest::addColumn<QString>("testo");
-    QTest::addColumn<int>("posizione");
-    QTest::addColumn<char>("filtro");
-    QTest::addColumn<QString>("incolla");
     QTest::addColumn<QString>("atteso");
-    QTest::newRow("segno e lettere") << "" << 0 << 'n' << "-2.5kg" << "2,5";
-    QTest::newRow("un separatore solo") << "" << 0 << 'n' << "1,2,3" << "1,23";
-    QTest::newRow("separatore già nel campo") << "3,1" << 1 << 'n' << ",5" << "5";
-    QTest::newRow("asterisco dove cade") << "" << 0 << 'p' << "12*" << "12000";
-    QTest::newRow("niente che passi") << "5" << 1 << 'n' << "abc" << "";
-    QTest::newRow("a capo e tabulazione") << "" << 0 << 'n' << "1\t2\r\n" << "12";
-    QTest::newRow("solo cifre") << "" << 0 << 'c' << "3.7" << "37";
-    QTest::newRow("reparto") << "" << 0 << 'r' << "Tè [bio] | £ 5" << "Tè bio   5";
+    QTest::newRow("negativo") << 'p' << "-5" << "5";
+    QTest::newRow("negativo a sette cifre") << 'p' << "-1234,56789" << "1234,568";
+    QTest::newRow("lettere restano") << 'p' << "-2.5kg" << "-2.5kg";
+    QTest::newRow("importo negativo esatto") << 'i' << "-1234567,89" << "1234567,89";
+    QTest::newRow("importo con migliaia") << 'i' << " -1.234,5 " << "1.234,5";
+    QTest::newRow("importo positivo resta") << 'i' << "0012,50" << "0012,50";
+    QTest::newRow("importo di lettere resta") << 'i' << "-abc" << "-abc";
+    QTest::newRow("intero: frazione col punto") << 'n' << "3.7" << "3";
+    QTest::newRow("intero: frazione con la virgola") << 'n' << "3,7" << "3";
+    QTest::newRow("intero: zero iniziale") << 'n' << "05" << "5";
+    QTest::newRow("intero: vuoto") << 'n' << "" << "0";
+    QTest::newRow("intero: lettere") << 'n' << "abc" << "0";
+    QTest::newRow("intero: negativo") << 'n' << "-3.7" << "4";
+    QTest::newRow("sconto negativo oltre 100") << 's' << "-150" << "100";
+    QTest::newRow("sconto 100") << 's' << "100" << "100";
+    QTest::newRow("sconto di lettere") << 's' << "abc" << "abc";
 }
 
-void TestRegole::incollato()
+void TestRegole::regoleDelCambio()
 {
+    QFETCH(char, regola);
     QFETCH(QString, testo);
-    QFETCH(int, posizione);
-    QFETCH(char, filtro);
-    QFETCH(QString, incolla);
-    const Filtro f = filtro == 'n'   ? Filtro([](const QString &t, QChar c) { return filtroNumerico(t, c); })
-                     : filtro == 'p' ? Filtro([](const QString &t, QChar c) { return filtroNumerico(t, c, true); })
-                     : filtro == 'c' ? Filtro(filtroCifre)
-                                     : Filtro(filtroReparto);
-    QTEST(Regole::incollato(f, testo, posizione, incolla), "atteso");
+    const std::function<QString(const QString &)> cambio =
+        regola == 'p'   ? std::function<QString(const QString &)>(positivo)
+        : regola == 'i' ? std::function<QString(const QString &)>(positivoImporto)
+        : regola == 'n' ? std::function<QString(const QString &)>([](const QString &t) { return positivo(intero(t)); })
+                        : std::function<QString(const QString &)>([](const QString &t) { return alPiu(positivo(t), 100); });
+    // A replaced text changes the field again, until a rule leaves it be.
+    QString t = testo;
+    for (int giro = 0; giro < 4; ++giro) {
+        const QString nuovo = cambio(t);
+        if (nuovo == t)
+            break;
+        t = nuovo;
+    }
+    QTEST(t, "atteso");
 }
 
 QTEST_GUILESS_MAIN(TestRegole)

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -97,6 +98,7 @@ private slots:
     void primoAvvio();
     void schede_data();
     void schede();
+    void colonneInternet();
     void postoRicordato_data();
     void postoRicordato();
     void postoFuoriSchermo();
@@ -104,6 +106,7 @@ private slots:
     void dialoghi();
     void messaggioLungo();
     void costruzioneEAggiornamento();
+    void sceltaCartella_data();
     void sceltaCartella();
     void cartelleRemote();
     void ricerca();
@@ -167,6 +170,53 @@ void TestSchermo::schede()
         QVERIFY(g->viewport()->height() >= 5 * g->verticalHeader()->defaultSectionSize());
     }
     QVERIFY(f->messages.shown().empty());
+}
+
+void TestSchermo::colonneInternet()
+{
+    // The "Internet" view's two columns stay where the layout puts them
+    // while the site's address and folders are typed, however long the
+    // addresses derived from them grow.
+    const auto f = apriImpostazioni({}, demo());
+    QVERIFY(f->w);
+    QVERIFY(clicNodo(f->w, QStringLiteral("Caffè")));
+    f->w->selezionaScheda(QStringLiteral("kInternet"));
+    QWidget *vista = f->w->findChild<QWidget *>(QStringLiteral("picGenerale"));
+    QVERIFY(vista && vista->isVisible());
+    const QStringList nomi = {"fraURL", "fraPerl", "fraFTP", "txtURL", "txtURLNegozio", "txtCGIsearch", "txtCGIOrdine",
+                              "txtHost", "txtFolderFTP"};
+    const auto geometrie = [&] {
+        QApplication::sendPostedEvents();
+        QApplication::processEvents();
+        QStringList g;
+        for (const QString &n : nomi) {
+            const QWidget *w = vista->findChild<QWidget *>(n);
+            const QRect r = w ? QRect(w->mapTo(vista, QPoint(0, 0)), w->size()) : QRect();
+            g << QStringLiteral("%1 %2,%3 %4x%5").arg(n).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        }
+        return g;
+    };
+    const QStringList prima = geometrie();
+    QVERIFY(salvaSchermata(f->w, QStringLiteral("vista-internet-breve-") + misura()));
+    const std::pair<const char *, QString> campi[] = {
+        {"txtURL", QStringLiteral("www.un-negozio-dal-nome-davvero-molto-lungo.it")},
+        {"txtCartella", QStringLiteral("cartella-del-negozio-con-un-nome-lunghissimo")},
+        {"txtCGI", QStringLiteral("cartella-degli-script-con-un-nome-lunghissimo")},
+    };
+    for (const auto &[nome, testo] : campi) {
+        auto *campo = vista->findChild<QLineEdit *>(QLatin1String(nome));
+        QVERIFY(campo);
+        QVERIFY(riscrivi(campo, QString()));
+        for (const QChar c : testo) {
+            QTest::keyClick(campo, c.toLatin1());
+            QCOMPARE(geometrie(), prima);
+        }
+    }
+    auto *txtCGIsearch = vista->findChild<QLineEdit *>(QStringLiteral("txtCGIsearch"));
+    QVERIFY(txtCGIsearch->text().contains(campi[0].second));
+    QCOMPARE(txtCGIsearch->toolTip(), txtCGIsearch->text());
+    QVERIFY(salvaSchermata(f->w, QStringLiteral("vista-internet-lungo-") + misura()));
+    QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
 }
 
 void TestSchermo::postoRicordato_data()
@@ -485,10 +535,22 @@ bool testiItaliani(QWidget *d)
 
 } // namespace
 
+void TestSchermo::sceltaCartella_data()
+{
+    QTest::addColumn<QString>("voce");
+    QTest::addColumn<QString>("domanda");
+    QTest::newRow("apri") << "Apri negozio..." << "Selezionare la cartella che contiene il negozio da aprire:";
+    QTest::newRow("nuovo") << "Nuovo negozio.."
+                           << "Selezionare la cartella del nuovo negozio (la cartella deve essere preferibilmente vuota):";
+}
+
 void TestSchermo::sceltaCartella()
 {
-    // Qt's folder picker as "Apri negozio..." shows it: in Italian, the
-    // kind of each entry included, and inside the screen.
+    // Qt's folder picker as "Apri negozio..." and "Nuovo negozio.." show it:
+    // in Italian, the kind of each entry included, a short title and the
+    // whole prompt above the folders, and inside the screen.
+    QFETCH(QString, voce);
+    QFETCH(QString, domanda);
     const auto f = apriImpostazioni({}, demo(), true);
     QVERIFY(f->w);
     installaScelte();
@@ -497,6 +559,18 @@ void TestSchermo::sceltaCartella()
     chiudiPerTempo(guardia, scaduto);
     bool visto = false;
     alProssimoModale(guardia, QStringLiteral("QFileDialog"), [&](QWidget *d) {
+        CONFRONTA(d->windowTitle(), QStringLiteral("Scelta della cartella"));
+        auto *lblDomanda = figlio<QLabel>(d, QStringLiteral("lblDomanda"));
+        VERIFICA(lblDomanda && lblDomanda->isVisible());
+        CONFRONTA(lblDomanda->text(), domanda);
+        // Above the folders, as wide as the dialog's rows.
+        auto *cartelle = figlio<QWidget>(d, QStringLiteral("splitter"));
+        VERIFICA(cartelle);
+        VERIFICA(lblDomanda->geometry().bottom() < cartelle->geometry().top());
+        // The status line names the folder the picker is on.
+        auto *lblStato = figlio<QLabel>(d, QStringLiteral("lblStato"));
+        VERIFICA(lblStato && lblStato->isVisible());
+        CONFRONTA(lblStato->text(), QDir::toNativeSeparators(static_cast<QFileDialog *>(d)->directory().absolutePath()));
         VERIFICA(clic(figlio<QToolButton>(d, QStringLiteral("detailModeButton"))));
         // Each folder's kind and date, as the list shows them.
         auto *vista = figlio<QTreeView>(d, QStringLiteral("treeView"));
@@ -510,12 +584,16 @@ void TestSchermo::sceltaCartella()
             VERIFICA2(QDateTime::fromString(data, QLocale().dateTimeFormat(QLocale::ShortFormat)).isValid(),
                       qPrintable(data));
         }
+        // A folder chosen in the list shows its full path in the status line.
+        vista->setCurrentIndex(righe->index(0, 0, radice));
+        const QString scelta = static_cast<QFileDialog *>(d)->directory().absoluteFilePath(righe->index(0, 0, radice).data().toString());
+        CONFRONTA(lblStato->text(), QDir::toNativeSeparators(scelta));
         VERIFICA(testiItaliani(d));
-        VERIFICA(controlla(d, QStringLiteral("QFileDialog")));
+        VERIFICA(controlla(d, QStringLiteral("QFileDialog-") + QString::fromLatin1(QTest::currentDataTag())));
         QTest::keyClick(d, Qt::Key_Escape);
         return visto = true;
     });
-    const bool scelto = sceltaDaMenu(f->w, {QStringLiteral("File"), QStringLiteral("Apri negozio...")});
+    const bool scelto = sceltaDaMenu(f->w, {QStringLiteral("File"), voce});
     Shell::impostaSceltaCartella({});
     Shell::impostaSceltaFile({});
     QVERIFY(scelto);

@@ -2,10 +2,12 @@
 // of the current view, Ctrl+Up/Down move the current view's grid by one row
 // (only with a department selected); the help menu's pages, a missing page
 // opening nothing; the splash and the about box. The editing shortcuts in the
-// fields whose keys are filtered, and pasted text taken through the filter.
+// fields whose keys are filtered; pasted text put in as it is and corrected
+// by the rules on change; the right-click menu of a field not yet focused.
 #include "alberocategorie.h"
 #include "finestraprova.h"
 #include "frmabout.h"
+#include "traduzioni.h"
 #include "vistaarticoli.h"
 #include "vistareparti.h"
 
@@ -36,7 +38,12 @@ void pagineAiuto(const FinestraDiProva &f, const QString &senza = {})
 class TestTasti : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy)); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+        // The fields' menus in Italian, as the program shows them.
+        QVERIFY(installaTraduzioni());
+    }
     void f1ApreLaPaginaDellaVista_data();
     void f1ApreLaPaginaDellaVista();
     void ctrlSuGiuMuovonoLaGriglia_data();
@@ -47,6 +54,10 @@ private slots:
     void splashEInformazioni();
     void scorciatoieNeiCampiFiltrati_data();
     void scorciatoieNeiCampiFiltrati();
+    void incollatoComeSta_data();
+    void incollatoComeSta();
+    void menuAlPrimoClicDestro_data();
+    void menuAlPrimoClicDestro();
 };
 
 void TestTasti::f1ApreLaPaginaDellaVista_data()
@@ -223,31 +234,28 @@ void TestTasti::scorciatoieNeiCampiFiltrati_data()
     QTest::addColumn<QString>("scheda");
     QTest::addColumn<QString>("nodo");
     QTest::addColumn<QString>("campo");
-    QTest::addColumn<QString>("digitato");   // "-7" typed over the whole text
-    QTest::addColumn<QString>("tagliato");   // left by Ctrl+X
-    QTest::addColumn<QString>("incollato");  // "-2.5kg|[x]" pasted over it
-    QTest::addColumn<QString>("dalMenu");    // "7.5" pasted from the right-click menu
-    QTest::newRow("price") << "kArticoli" << "Reparto 1" << "txtArticoli4" << "7" << "" << "2,5" << "7,5";
-    QTest::newRow("offer") << "kArticoli" << "Reparto 1" << "txtArticoli6" << "7" << "" << "2,5" << "7,5";
-    QTest::newRow("weight") << "kArticoli" << "Reparto 1" << "txtArticoli9" << "7" << "" << "2,5" << "7,5";
-    QTest::newRow("code") << "kArticoli" << "Reparto 1" << "txtArticoli0" << "-7" << "" << "-2.5kgx" << "7.5";
-    QTest::newRow("discount") << "kReparti" << "Reparto 1" << "txtCategorie0" << "7" << "" << "2,5" << "7,5";
-    QTest::newRow("VAT") << "kReparti" << "Reparto 1" << "cboIva" << "7" << "" << "2,5" << "7,5";
-    QTest::newRow("articles per page") << "kReparti" << "Reparto 1" << "txtCategorie11" << "7" << "0" << "25" << "75";
-    QTest::newRow("department title") << "kReparti" << "Reparto 1" << "txtCategorie14" << "-7" << "" << "-2.5kgx" << "7.5";
-    QTest::newRow("shop discount") << "kReparti" << "Negozio" << "txtScontoNegozio" << "7" << "" << "2,5" << "7,5";
-    QTest::newRow("minimum order") << "kSito" << "" << "txtMinimo" << "7" << "" << "2,5" << "7,5";
+    QTest::addColumn<QString>("digitato");  // "-7" typed over the whole text
+    QTest::addColumn<QString>("tagliato");  // left by Ctrl+X
+    QTest::newRow("price") << "kArticoli" << "Reparto 1" << "txtArticoli4" << "7" << "";
+    QTest::newRow("offer") << "kArticoli" << "Reparto 1" << "txtArticoli6" << "7" << "";
+    QTest::newRow("weight") << "kArticoli" << "Reparto 1" << "txtArticoli9" << "7" << "";
+    QTest::newRow("code") << "kArticoli" << "Reparto 1" << "txtArticoli0" << "-7" << "";
+    QTest::newRow("discount") << "kReparti" << "Reparto 1" << "txtCategorie0" << "7" << "";
+    QTest::newRow("VAT") << "kReparti" << "Reparto 1" << "cboIva" << "7" << "";
+    QTest::newRow("articles per page") << "kReparti" << "Reparto 1" << "txtCategorie11" << "7" << "0";
+    QTest::newRow("department title") << "kReparti" << "Reparto 1" << "txtCategorie14" << "-7" << "";
+    QTest::newRow("shop discount") << "kReparti" << "Negozio" << "txtScontoNegozio" << "7" << "";
+    QTest::newRow("minimum order") << "kSito" << "" << "txtMinimo" << "7" << "";
 }
 
 void TestTasti::scorciatoieNeiCampiFiltrati()
 {
+    // Ctrl+A, C, X, Z and V edit every field whose typed keys are filtered.
     QFETCH(QString, scheda);
     QFETCH(QString, nodo);
     QFETCH(QString, campo);
     QFETCH(QString, digitato);
     QFETCH(QString, tagliato);
-    QFETCH(QString, incollato);
-    QFETCH(QString, dalMenu);
     auto f = apriFinestra();
     QVERIFY(f->w);
     f->w->selezionaScheda(scheda);
@@ -278,29 +286,137 @@ void TestTasti::scorciatoieNeiCampiFiltrati()
         QTest::keyClick(tasti, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(linea->text(), digitato);
     }
-    // Pasted with the keys: what the filter lets pass when typed; text it
-    // keeps nothing of leaves the field as it is.
-    QApplication::clipboard()->setText(QStringLiteral("-2.5kg|[x]"));
     tutto(Qt::Key_V);
-    QCOMPARE(linea->text(), incollato);
-    QApplication::clipboard()->setText(QStringLiteral("|[]"));
-    QTest::keyClick(tasti, Qt::Key_Insert, Qt::ShiftModifier);
-    QCOMPARE(linea->text(), incollato);
-    // Pasted from the right-click menu, over the whole text.
-    QApplication::clipboard()->setText(QStringLiteral("7.5"));
-    tutto(Qt::Key_A);
-    QTest::mouseClick(f->w->windowHandle(), Qt::RightButton, {}, linea->mapTo(f->w, linea->rect().center()));
+    QCOMPARE(linea->text(), digitato);
+    QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
+}
+
+void TestTasti::incollatoComeSta_data()
+{
+    // A paste goes into the field as it is; the rules that run on its
+    // change correct it. Each example pasted over the field's text (`prima`)
+    // in each way the platform pastes.
+    QTest::addColumn<QString>("modo");
+    QTest::addColumn<QString>("scheda");
+    QTest::addColumn<QString>("nodo");
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<QString>("prima");
+    QTest::addColumn<QString>("incolla");
+    QTest::addColumn<QString>("atteso");
+    struct Esempio {
+        const char *nome, *scheda, *nodo, *campo, *prima;
+        QString incolla, atteso;
+    };
+    const QString titolo = QStringLiteral("Tè [bio] | £ 5 \\ nero");
+    const Esempio esempi[] = {
+        {"articles per page, 3.7", "kReparti", "Reparto 1", "txtCategorie11", "", "3.7", "3"},
+        {"offer, minus 5", "kArticoli", "Reparto 1", "txtArticoli6", "", "-5", "5"},
+        {"price, negative, exact", "kArticoli", "Reparto 1", "txtArticoli4", "", "-1234567,89", "1234567,89"},
+        {"price, letters", "kArticoli", "Reparto 1", "txtArticoli4", "", "dieci", "dieci"},
+        {"minimum order, letters over 20", "kSito", "", "txtMinimo", "20", "abc", "20"},
+        {"department title", "kReparti", "Reparto 1", "txtCategorie14", "", titolo, titolo},
+        {"VAT, minus 4", "kReparti", "Reparto 1", "cboIva", "", "-4", "4"},
+    };
+    for (const char *modo : {"Ctrl+V", "Shift+Ins", "Incolla", "middle button"})
+        for (const Esempio &e : esempi)
+            QTest::addRow("%s: %s", modo, e.nome) << modo << e.scheda << e.nodo << e.campo << e.prima << e.incolla
+                                                  << e.atteso;
+}
+
+void TestTasti::incollatoComeSta()
+{
+    QFETCH(QString, modo);
+    QFETCH(QString, scheda);
+    QFETCH(QString, nodo);
+    QFETCH(QString, campo);
+    QFETCH(QString, prima);
+    QFETCH(QString, incolla);
+    QFETCH(QString, atteso);
+    const bool mezzo = modo == QLatin1String("middle button");
+    if (mezzo && !QApplication::clipboard()->supportsSelection())
+        QSKIP("this platform keeps no selection for the middle button to paste");
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    f->w->selezionaScheda(scheda);
+    if (!nodo.isEmpty())
+        QVERIFY(clicNodo(f->w, nodo));
+    auto *w = f->w->findChild<QWidget *>(campo);
+    QVERIFY(w);
+    auto *lista = qobject_cast<QComboBox *>(w);
+    auto *linea = lista ? lista->lineEdit() : qobject_cast<QLineEdit *>(w);
+    QVERIFY(linea);
+    QVERIFY(riscrivi(w, prima));
+    // Over the whole text; the middle button pastes where it clicks, after it.
+    QTest::keyClick(linea, mezzo ? Qt::Key_End : Qt::Key_A, mezzo ? Qt::NoModifier : Qt::ControlModifier);
+    QApplication::clipboard()->setText(incolla, mezzo ? QClipboard::Selection : QClipboard::Clipboard);
+    if (modo == QLatin1String("Ctrl+V")) {
+        QTest::keyClick(linea, Qt::Key_V, Qt::ControlModifier);
+    } else if (modo == QLatin1String("Shift+Ins")) {
+        QTest::keyClick(linea, Qt::Key_Insert, Qt::ShiftModifier);
+    } else if (mezzo) {
+        QTest::mouseClick(linea, Qt::MiddleButton, {}, linea->rect().center());
+    } else {
+        QTest::mouseClick(f->w->windowHandle(), Qt::RightButton, {}, linea->mapTo(f->w, linea->rect().center()));
+        QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QAction *voce = nullptr;
+        for (QAction *a : menu->actions())
+            if (a->text().section(u'\t', 0, 0).remove(u'&') == u"Incolla")
+                voce = a;
+        QVERIFY(voce && voce->isEnabled());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(voce).center());
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+    }
+    QCOMPARE(linea->text(), atteso);
+    QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
+}
+
+void TestTasti::menuAlPrimoClicDestro_data()
+{
+    QTest::addColumn<QString>("scheda");
+    QTest::addColumn<QString>("nodo");
+    QTest::addColumn<QString>("campo");
+    QTest::newRow("price") << "kArticoli" << "Reparto 1" << "txtArticoli4";
+    QTest::newRow("offer") << "kArticoli" << "Reparto 1" << "txtArticoli6";
+    QTest::newRow("articles per page") << "kReparti" << "Reparto 1" << "txtCategorie11";
+    QTest::newRow("shop discount") << "kReparti" << "Negozio" << "txtScontoNegozio";
+    QTest::newRow("minimum order") << "kSito" << "" << "txtMinimo";
+}
+
+void TestTasti::menuAlPrimoClicDestro()
+{
+    // A field that selects its text as it gets the focus, right-clicked
+    // while another control has it: the menu that opens has its cut and
+    // copy entries on for the text it shows selected.
+    QFETCH(QString, scheda);
+    QFETCH(QString, nodo);
+    QFETCH(QString, campo);
+    auto f = apriFinestra();
+    QVERIFY(f->w);
+    f->w->selezionaScheda(scheda);
+    if (!nodo.isEmpty())
+        QVERIFY(clicNodo(f->w, nodo));
+    auto *e = figlio<QLineEdit>(f->w, campo);
+    QVERIFY(e);
+    QVERIFY(riscrivi(e, QStringLiteral("12")));
+    QTest::keyClick(e, Qt::Key_Tab);
+    QTRY_VERIFY(!e->hasFocus());
+    QVERIFY(!e->hasSelectedText());
+    QTest::mouseClick(f->w->windowHandle(), Qt::RightButton, {}, e->mapTo(f->w, e->rect().center()));
     QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
     auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    QAction *incolla = nullptr;
+    QVERIFY(e->hasFocus());
+    QVERIFY(!e->text().isEmpty());
+    QCOMPARE(e->selectedText(), e->text());
+    QStringList accese;
     for (QAction *a : menu->actions())
-        if (const QString t = a->text().section(u'\t', 0, 0).remove(u'&'); t == u"Paste" || t == u"Incolla")
-            incolla = a;
-    QVERIFY(incolla && incolla->isEnabled());
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(incolla).center());
+        if (a->isEnabled() && !a->isSeparator())
+            accese << a->text().section(u'\t', 0, 0).remove(u'&');
+    QVERIFY2(accese.contains(QStringLiteral("Taglia")) && accese.contains(QStringLiteral("Copia")),
+             qPrintable(accese.join(u',')));
+    QVERIFY(salvaSchermata(menu, QStringLiteral("menu-") + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-')));
+    QTest::keyClick(menu, Qt::Key_Escape);
     QTRY_VERIFY(!QApplication::activePopupWidget());
-    QCOMPARE(linea->text(), dalMenu);
-    QVERIFY2(f->messages.shown().empty(), qPrintable(f->messages.texts().join(u'|')));
 }
 
 QTEST_MAIN(TestTasti)

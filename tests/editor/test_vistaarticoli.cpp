@@ -1,15 +1,16 @@
 // The articles view on a real shop: the grid and the details follow the
 // current article, and the list shows at once what the details wrote; a
 // pasted article shows in the details as stored; a price that cannot be
-// stored gets the messages the merchant is told, typed into the grid or into
-// the fields, and any other refused value names its field; the list's
-// prices in the shop's format; the variant names.
+// stored, or an emptied one, gets the messages the merchant is told, typed
+// into the grid or into the fields, and any other refused value names its
+// field; the list's prices in the shop's format; the variant names.
 #include "alberocategorie.h"
 #include "comandi.h"
 #include "corniceimmagine.h"
 #include "fileprova.h"
 #include "finestraprova.h"
 #include "griglia.h"
+#include "regole.h"
 #include "vistaarticoli.h"
 
 #include <QAbstractItemView>
@@ -37,6 +38,8 @@ private slots:
     void testoTroppoLungoNellaGriglia();
     void prezzoNelCampo_data();
     void prezzoNelCampo();
+    void importoSvuotato_data();
+    void importoSvuotato();
     void altroValoreRifiutato_data();
     void altroValoreRifiutato();
     void prezziNellElenco_data();
@@ -216,32 +219,50 @@ void TestVistaArticoli::articoloIncollato()
 
 void TestVistaArticoli::prezzoNellaGriglia_data()
 {
+    // The cell typed into (3 the price, 1 the title), what is typed, the
+    // details' price and offer, the message, and what the row then holds.
+    QTest::addColumn<int>("colonna");
     QTest::addColumn<QString>("digitato");
-    QTest::addColumn<QString>("offerta");
+    QTest::addColumn<QString>("dettagli");  // price (set for the title's cell only)|offer
     QTest::addColumn<QString>("messaggio");
-    QTest::addColumn<QString>("prezzo");  // stored afterwards
-    QTest::newRow("empty") << "" << "0" << "Il campo \"prezzo\" non può essere vuoto: sarà impostato a \"0\" " << "0";
-    QTest::newRow("letters") << "caro" << "0" << "Il campo \"prezzo\" deve contenere un numero" << "1";
-    QTest::newRow("a number, the offer empty") << "12,50" << "" << "" << "12.5";
+    QTest::addColumn<QString>("riga");      // quote(titolo)|prezzo|quote(offertaprezzo) afterwards
+    const QString prezzoVuoto = QStringLiteral("Il campo \"prezzo\" non può essere vuoto: sarà impostato a \"0\" ");
+    const QString offertaVuota = QStringLiteral("Il campo \"offerta\" non può essere vuoto: sarà impostato a \"0\" ");
+    QTest::newRow("empty") << 3 << "" << "|0" << prezzoVuoto << "'Articolo 1'|0|0";
+    QTest::newRow("letters") << 3 << "caro" << "|0" << "Il campo \"prezzo\" deve contenere un numero"
+                             << "'Articolo 1'|10000|0";
+    QTest::newRow("a number, the offer empty") << 3 << "12,50" << "|" << offertaVuota << "'Articolo 1'|125000|0";
+    // A title typed while the details' price or offer is empty: the amount
+    // is set to 0 and the title written.
+    QTest::newRow("a title, the offer empty") << 1 << "Nuovo" << "1|" << offertaVuota << "'Nuovo'|10000|0";
+    QTest::newRow("a title, the price empty") << 1 << "Nuovo" << "|0" << prezzoVuoto << "'Nuovo'|0|0";
 }
 
 void TestVistaArticoli::prezzoNellaGriglia()
 {
+    QFETCH(int, colonna);
     QFETCH(QString, digitato);
-    QFETCH(QString, offerta);
+    QFETCH(QString, dettagli);
     QFETCH(QString, messaggio);
-    QFETCH(QString, prezzo);
+    QFETCH(QString, riga);
     auto f = apriFinestra(1, 2);
     VistaArticoli *v = vistaArticoli(f.get());
     Campi c;
     QVERIFY(trova(v, c));
+    const QString prezzo = dettagli.section(u'|', 0, 0), offerta = dettagli.section(u'|', 1);
+    if (colonna != 3)  // the price field is written as it is left: never pending while its cell is typed
+        c.txt[4]->setText(prezzo);
     c.txt[6]->setText(offerta);
-    QVERIFY(scriviCella(c.grid, 0, 3, digitato));
-    QTRY_COMPARE(f->messages.texts(), messaggio.isEmpty() ? QStringList() : QStringList(messaggio));
-    if (!messaggio.isEmpty())
-        QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
-    QTRY_COMPARE(f->db().scalar(QStringLiteral("SELECT prezzo FROM articoli WHERE codice='A1-1'")).toLongLong(),
-                 qint64(prezzo.toDouble() * 10000));
+    QVERIFY(scriviCella(c.grid, 0, colonna, digitato));
+    QTRY_COMPARE(f->messages.texts(), QStringList(messaggio));
+    QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
+    // Never Null: an emptied amount is stored as 0.
+    QTRY_COMPARE(f->db()
+                     .scalar(QStringLiteral("SELECT quote(titolo) || '|' || prezzo || '|' || quote(offertaprezzo) "
+                                            "FROM articoli WHERE ID=?"),
+                             {f->negozio().dati().dataArticoli.recordset().value(QStringLiteral("ID"))})
+                     .toString(),
+                 riga);
 }
 
 void TestVistaArticoli::testoTroppoLungoNellaGriglia()
@@ -292,6 +313,53 @@ void TestVistaArticoli::prezzoNelCampo()
     QCOMPARE(valore("prezzo"), prezzo == QLatin1String("5") ? 50000 : 0);
     QCOMPARE(valore("offertaprezzo"), offerta == QLatin1String("2") ? 20000 : 0);
     QCOMPARE(c.txt[1]->text(), QStringLiteral("Articolo 2"));
+}
+
+void TestVistaArticoli::importoSvuotato_data()
+{
+    QTest::addColumn<int>("campo");
+    QTest::addColumn<QString>("colonna");
+    QTest::addColumn<QString>("messaggio");
+    QTest::newRow("price") << 4 << "prezzo"
+                           << "Il campo \"prezzo\" non può essere vuoto: sarà impostato a \"0\" ";
+    QTest::newRow("offer") << 6 << "offertaprezzo"
+                           << "Il campo \"offerta\" non può essere vuoto: sarà impostato a \"0\" ";
+}
+
+void TestVistaArticoli::importoSvuotato()
+{
+    // The amount emptied as the merchant does it (Ctrl+A, Backspace) and
+    // left with Tab: when the article is written (the price as it is left,
+    // the offer before the next article shows) the merchant is told, and
+    // 0 is stored, never Null.
+    QFETCH(int, campo);
+    QFETCH(QString, colonna);
+    QFETCH(QString, messaggio);
+    auto f = apriFinestra(1, 2);
+    VistaArticoli *v = vistaArticoli(f.get());
+    Campi c;
+    QVERIFY(trova(v, c));
+    QVERIFY(scriviCampo(c.txt[size_t(campo)], QStringLiteral("12")));
+    QVERIFY(f->messages.shown().empty());
+    const auto salvato = [&] {
+        return f->db().scalar(QStringLiteral("SELECT quote(%1) FROM articoli WHERE codice='A1-1'").arg(colonna)).toString();
+    };
+    QTest::keyClick(c.grid, Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(c.grid, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(salvato(), QStringLiteral("120000"));
+    QLineEdit *e = c.txt[size_t(campo)];
+    QVERIFY(clic(e));
+    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(e, Qt::Key_Backspace);
+    QCOMPARE(e->text(), QString());
+    QTest::keyClick(e, Qt::Key_Tab);
+    QTest::keyClick(c.grid, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(f->messages.texts(), QStringList{messaggio});
+    QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
+    QCOMPARE(salvato(), QStringLiteral("0"));
+    QCOMPARE(c.txt[1]->text(), QStringLiteral("Articolo 2"));
+    QTest::keyClick(c.grid, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(Regole::numero(e->text()), std::optional<double>(0));
 }
 
 void TestVistaArticoli::altroValoreRifiutato_data()

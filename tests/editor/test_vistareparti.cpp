@@ -1,7 +1,7 @@
 // The departments view on a real shop: a title typed into the sibling list
 // reaches the details, the headings and the tree; a discount or VAT that is
-// not a number becomes "0" when the list moves; a pasted department shows in
-// the details as stored; a refused value names its field's label; a VAT
+// not a number, typed or pasted, becomes "0" when the list moves; a pasted
+// department shows in the details as stored; a refused value names its field's label; a VAT
 // written shows as stored.
 #include "alberocategorie.h"
 #include "comandi.h"
@@ -87,16 +87,19 @@ void TestVistaReparti::titoloNellaGriglia()
 void TestVistaReparti::scontoEIvaNonNumerici_data()
 {
     QTest::addColumn<QString>("colonna");
-    QTest::newRow("discount") << "sconto";
-    QTest::newRow("VAT") << "iva";
+    QTest::addColumn<bool>("incollato");  // pasted letters, or the decimal separator alone typed
+    QTest::newRow("discount, letters pasted") << "sconto" << true;
+    QTest::newRow("discount, separator typed") << "sconto" << false;
+    QTest::newRow("VAT, letters pasted") << "iva" << true;
+    QTest::newRow("VAT, separator typed") << "iva" << false;
 }
 
 void TestVistaReparti::scontoEIvaNonNumerici()
 {
-    // A text that is not a number (the decimal separator alone: the key
-    // filter lets no letter in, typed or pasted) becomes "0" and is written
-    // when the sibling list moves.
+    // A text that is not a number becomes "0" and is written when the
+    // sibling list moves.
     QFETCH(QString, colonna);
+    QFETCH(bool, incollato);
     auto f = apriFinestra(2, 1, 2);
     QVERIFY(f->w);
     f->db().execute(QStringLiteral("UPDATE categorie SET sconto=5, iva=10"));
@@ -106,15 +109,19 @@ void TestVistaReparti::scontoEIvaNonNumerici()
     FIGLIO(QLineEdit, txtCategorie14, v);
     FIGLIO(QLineEdit, txtCategorie0, v);
     FIGLIO(QComboBox, cboIva, v);
-    QLineEdit *e = colonna == QLatin1String("sconto") ? txtCategorie0 : cboIva->lineEdit();
-    QCOMPARE(e->text(), colonna == QLatin1String("sconto") ? QStringLiteral("5") : QStringLiteral("10"));
-    QApplication::clipboard()->setText(QStringLiteral("abc"));
-    e->setFocus();
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Insert, Qt::ShiftModifier);
-    QCOMPARE(e->text(), colonna == QLatin1String("sconto") ? QStringLiteral("5") : QStringLiteral("10"));
-    QVERIFY(riscrivi(colonna == QLatin1String("sconto") ? static_cast<QWidget *>(e) : cboIva, QStringLiteral(",")));
-    QCOMPARE(e->text(), QStringLiteral(","));
+    const bool sconto = colonna == QLatin1String("sconto");
+    QLineEdit *e = sconto ? txtCategorie0 : cboIva->lineEdit();
+    QCOMPARE(e->text(), sconto ? QStringLiteral("5") : QStringLiteral("10"));
+    const QString testo = incollato ? QStringLiteral("abc") : QStringLiteral(",");
+    if (incollato) {
+        QApplication::clipboard()->setText(testo);
+        QVERIFY(clic(e));
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(e, Qt::Key_Insert, Qt::ShiftModifier);
+    } else {
+        QVERIFY(riscrivi(sconto ? static_cast<QWidget *>(e) : cboIva, testo));
+    }
+    QCOMPARE(e->text(), testo);
     clicRiga(gridCategorie, 1);
     QCOMPARE(txtCategorie14->text(), QStringLiteral("Reparto 2"));
     QCOMPARE(campo(*f, qPrintable(colonna), "cat001").toDouble(), 0.0);

@@ -48,6 +48,15 @@ RegolaCampo numeroArticolo()
     return r;
 }
 
+// Price and offer: amounts made positive exactly, never left empty.
+RegolaCampo importoArticolo()
+{
+    RegolaCampo r = numeroArticolo();
+    r.cambio = [](const QString &t, bool) { return positivoImporto(t); };
+    r.obbligatorio = true;
+    return r;
+}
+
 // A line that is cut when left and writes the article at once.
 RegolaCampo testoArticolo(int lunghezza, bool filtro)
 {
@@ -178,7 +187,7 @@ RegolaCampo VistaArticoli::importo() const
 {
     // An amount shows as the list shows it: with the main currency's
     // decimals, and any further ones it holds.
-    RegolaCampo r = numeroArticolo();
+    RegolaCampo r = importoArticolo();
     r.testoValore = [this](const QVariant &v) {
         const int decimali = m_negozio.state.FormatoDecimali1 == QLatin1String("0.00") ? 2 : 0;
         return testoImporto(CCur(v), decimali);
@@ -219,13 +228,17 @@ void VistaArticoli::rifiutoDettagli(int n, const QString &descrizione, const QSt
         mostraRifiuto(m_negozio.dati().dataArticoli, n, descrizione, campo);
         return;
     }
-    if (!numero(txtArticoli[4]->text())) {
-        msg.warning(QStringLiteral("Il campo \"prezzo\" sarà impostato a \"0\" "));
-        txtArticoli[4]->setText(QStringLiteral("0"));
-    }
-    if (!numero(txtArticoli[6]->text())) {
-        msg.warning(QStringLiteral("Il campo \"offerta\" sarà impostato a \"0\" "));
-        txtArticoli[6]->setText(QStringLiteral("0"));
+    // Price first, then offer: an empty one cannot stay so, one that is not
+    // a number is not stored; either is set to "0".
+    for (const auto &[importo, nome] : {std::pair{txtArticoli[4], "prezzo"}, std::pair{txtArticoli[6], "offerta"}}) {
+        const QString t = importo->text();
+        if (numero(t))
+            continue;
+        const QString testo = t.trimmed().isEmpty()
+                                  ? QStringLiteral("Il campo \"%1\" non può essere vuoto: sarà impostato a \"0\" ")
+                                  : QStringLiteral("Il campo \"%1\" sarà impostato a \"0\" ");
+        msg.warning(testo.arg(QLatin1String(nome)));
+        importo->setText(QStringLiteral("0"));
     }
 }
 
@@ -259,24 +272,31 @@ void VistaArticoli::MostraVarianti()
 void VistaArticoli::erroreGriglia(const QString &campo, const QString &digitato, int n, const QString &t)
 {
     Messages &msg = m_negozio.messages();
-    // A text too long, or any refusal but a price that is not a number,
-    // names its column.
+    // A text too long, or any refusal but a price or offer that is not a
+    // number, names its field.
     if (n != DbErr::ConversionError || !campoPrezzo(campo)) {
         mostraRifiuto(m_negozio.dati().dataArticoli, n, t, campo);
         emit grigliaRifiutata();
         return;
     }
-    const bool cellaPrezzo = campo == QLatin1String("prezzo");
+    // The price is the cell's text when the price cell was typed into, else
+    // the details'. A price or offer set to "0" lets the cell be written
+    // again with what was typed.
+    const QModelIndex cella = gridArticoli->currentIndex();
+    const bool cellaPrezzo = cella.column() == 3;
     const QString p = (cellaPrezzo ? digitato : txtArticoli[4]->text()).trimmed();
     const QString o = txtArticoli[6]->text().trimmed();
-    if (cellaPrezzo && p.isEmpty()) {
+    if (p.isEmpty()) {
         msg.warning(QStringLiteral("Il campo \"prezzo\" non può essere vuoto: sarà impostato a \"0\" "));
-        m_griglia->setData(gridArticoli->currentIndex().siblingAtColumn(3), QStringLiteral("0"), Qt::EditRole);
+        if (!cellaPrezzo)
+            txtArticoli[4]->setText(QStringLiteral("0"));
+        m_griglia->setData(cella, cellaPrezzo ? QStringLiteral("0") : digitato, Qt::EditRole);
     } else if (!numero(p)) {
         msg.warning(QStringLiteral("Il campo \"prezzo\" deve contenere un numero"));
     } else if (o.isEmpty()) {
         msg.warning(QStringLiteral("Il campo \"offerta\" non può essere vuoto: sarà impostato a \"0\" "));
         txtArticoli[6]->setText(QStringLiteral("0"));
+        m_griglia->setData(cella, digitato, Qt::EditRole);
     } else if (!numero(o)) {
         msg.warning(QStringLiteral("Il campo \"offerta\" deve contenere un numero"));
     } else {

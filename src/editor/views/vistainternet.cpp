@@ -31,8 +31,10 @@ QComboBox *percorso(const QString &nome, const QStringList &voci)
     return c;
 }
 
-// A derived address: shown, selectable, never typed into, and wide enough
-// to be read whole (up to a point: the view scrolls sideways then).
+// A derived address: shown, selectable, never typed into. Its width is its
+// frame's, whatever its text (the columns stay put while an address is
+// typed); an address longer than the field shows its start, and is read
+// whole by scrolling it or in its tool tip.
 QLineEdit *derivato(const QString &nome)
 {
     QLineEdit *e = Vista::campoTesto(nome);
@@ -42,8 +44,8 @@ QLineEdit *derivato(const QString &nome)
     p.setColor(QPalette::Base, p.color(QPalette::Window));
     e->setPalette(p);
     QObject::connect(e, &QLineEdit::textChanged, e, [e](const QString &t) {
-        const QFontMetrics fm = e->fontMetrics();
-        e->setMinimumWidth(std::min(fm.horizontalAdvance(t), fm.averageCharWidth() * 60) + 12);
+        e->setToolTip(t);
+        e->setCursorPosition(0);  // an address too long shows its start
     });
     return e;
 }
@@ -59,16 +61,16 @@ QHBoxLayout *conPulsante(QWidget *campo, QWidget *pulsante)
 
 // The site's address and its two folders hold 50 characters in the record.
 // Each of their changes writes the record through the derived addresses, so
-// a character typed or pasted beyond 50 is discarded rather than refused; a
-// longer text derived is cut when the field is left, or refused.
+// a character typed beyond 50 is discarded rather than refused; a longer
+// text pasted or derived is refused when it is written, or cut when the
+// field is left.
 constexpr int LunghezzaIndirizzo = 50;
 
 Regole::Filtro entroLunghezza(const QLineEdit *campo)
 {
     return [campo](const QString &t, QChar c) {
-        // A key typed replaces the field's selection; the text a paste is
-        // taken into is given without it.
-        const qsizetype sostituito = t == campo->text() ? campo->selectedText().size() : 0;
+        // A key typed replaces the field's selection.
+        const qsizetype sostituito = campo->selectedText().size();
         const bool pieno = t.size() - sostituito >= LunghezzaIndirizzo;
         return pieno && c >= u' ' ? Regole::Tasto{Regole::Tasto::Scarta, {}} : Regole::Tasto{};
     };
@@ -123,9 +125,13 @@ QGroupBox *VistaInternet::creaURL()
     url->addRow(QStringLiteral("Cartella del &negozio:"), txtCartella);
     url->addRow(QStringLiteral("Cartella degli s&cript:"), txtCGI);
     url->addRow(chkNT);
-    url->addRow(QStringLiteral("URL completa del negozio:"), txtURLNegozio);
-    url->addRow(QStringLiteral("Script di ricerca:"), txtCGIsearch);
-    url->addRow(QStringLiteral("Script invio ordini:"), txtCGIOrdine);
+    // The derived addresses, each below its caption, as wide as the frame.
+    for (const auto &[didascalia, campo] : {std::pair{"URL completa del negozio:", txtURLNegozio},
+                                            std::pair{"Script di ricerca:", txtCGIsearch},
+                                            std::pair{"Script invio ordini:", txtCGIOrdine}}) {
+        url->addRow(etichetta(QString::fromLatin1(didascalia), campo));
+        url->addRow(campo);
+    }
     return fraURL;
 }
 

@@ -256,7 +256,7 @@ void VistaSito::legaCampi(DataSource &g)
         // A text that is not a number gives back the last accepted one.
         const QString accettato = !t.isEmpty() && !numero(t) ? m_minimoAccettato : t;
         m_minimoAccettato = accettato;
-        return positivo(accettato);
+        return positivoImporto(accettato);  // an amount: exact
     };
     minimo.uscita = riscriviNumero;
     minimo.scrivi = RegolaCampo::Scrittura::AllUscita;
