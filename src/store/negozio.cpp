@@ -197,7 +197,9 @@ int Negozio::CaricaNegozio()
         s.PercorsoNegozio.clear();
         if (m_messages.show(msg, Messages::Icon::Warning, Messages::Buttons::YesNo) != Messages::Answer::Yes)
             return NonAperto;
-        return ApriNegozio(QStringLiteral("*")) ? AltroNegozio : NessunNegozio;
+        // No shop chosen (the picker cancelled, or a folder that is not a
+        // shop): nothing is open and the main window goes.
+        return ApriNegozio(QStringLiteral("*")) ? AltroNegozio : NonAperto;
     }
 }
 

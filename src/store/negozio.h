@@ -33,11 +33,12 @@ public:
     // is missing leaves the choice for later.
     void setSceltaTemplate(SceltaTemplate *scelta) { m_sceltaTemplate = scelta; }
 
-    // The shop could not be opened and the merchant asked for another:
-    // AltroNegozio when one was chosen (a restart on it was requested),
-    // NessunNegozio when none was (the picker cancelled or the folder
-    // refused), and the editor stays up with no shop.
-    enum Risultato { NonAperto = 0, Aperto = 1, AltroNegozio = 2, NessunNegozio = 3 };
+    // NonAperto: no shop is open, the main window goes (also when the
+    // merchant asked for another shop and then chose none, or a folder that
+    // is not one); Aperto: the shop is open; AltroNegozio: the shop could
+    // not be opened and another one was chosen (a restart on it was
+    // requested).
+    enum Risultato { NonAperto = 0, Aperto = 1, AltroNegozio = 2 };
     // Opens the shop of PercorsoNegozio; see Risultato.
     int CaricaNegozio();
     // Writes the pending edits of the data sources and closes the catalogue.

@@ -205,7 +205,8 @@ void TestNegozio::negozioInUsoInUnAltroProcesso()
     QVERIFY(holder.waitForReadyRead(10000));
     NegozioDiProva t;
     t.messages.answer(Messages::Answer::Yes);  // then the folder picker is cancelled
-    QCOMPARE(t.apri(shop), int(Negozio::NessunNegozio));
+    QCOMPARE(t.apri(shop), int(Negozio::NonAperto));
+    QVERIFY(t.negozio.state.PercorsoNegozio.isEmpty());
     QCOMPARE(t.messages.texts(), QStringList{QStringLiteral("Il database è utilizzato da un altro utente.") + msgAltro});
     QCOMPARE(t.titoliCartelle,
              QStringList{QStringLiteral("Selezionare la cartella che contiene il negozio da aprire:")});
