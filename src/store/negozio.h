@@ -54,9 +54,14 @@ public:
     // rows dataCategorie holds (false: its callers requery it first when the
     // table changed).
     void CaricaReparti(bool dalDatabase);
+    // What VaiArticolo found: the article brought into view; no article of
+    // that ID; an article that belongs to no department (its catID "###" or
+    // a department that does not exist), which the main window cannot show.
+    enum class EsitoArticolo { Mostrato, Inesistente, SenzaReparto };
     // Brings an article into view: its department and the article become
-    // current (announced with articoloRaggiunto).
-    void VaiArticolo(qint64 id);
+    // current (announced with articoloRaggiunto). Nothing moves unless the
+    // result is Mostrato.
+    EsitoArticolo VaiArticolo(qint64 id);
     // Makes a template set the shop's: stored in the settings record, the
     // shop state's template folder and the model list follow. False when the
     // record could not be written (nothing changes then).

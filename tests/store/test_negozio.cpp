@@ -131,6 +131,7 @@ private slots:
     void svuotaCartellaRifiuta_data();
     void svuotaCartellaRifiuta();
     void elencoFileECopia();
+    void vaiArticolo_data();
     void vaiArticolo();
     void negozioInSolaLettura();
 };
@@ -763,22 +764,48 @@ void TestNegozio::elencoFileECopia()
     QCOMPARE(QDir(dst.filePath(QStringLiteral("sub"))).entryList(QDir::Files | QDir::Hidden), QStringList{"b.htm"});
 }
 
+void TestNegozio::vaiArticolo_data()
+{
+    // How the article A10-2 is changed after it was found, and what
+    // VaiArticolo then reports.
+    QTest::addColumn<QString>("modifica");
+    QTest::addColumn<int>("esito");
+    using E = Negozio::EsitoArticolo;
+    QTest::newRow("in its department") << "" << int(E::Mostrato);
+    QTest::newRow("deleted") << "DELETE FROM articoli WHERE codice='A10-2'" << int(E::Inesistente);
+    QTest::newRow("in no department") << "UPDATE articoli SET catID='###' WHERE codice='A10-2'" << int(E::SenzaReparto);
+    QTest::newRow("its department gone") << "UPDATE articoli SET catID='cat999' WHERE codice='A10-2'"
+                                         << int(E::SenzaReparto);
+    QTest::newRow("department Null") << "UPDATE articoli SET catID=NULL WHERE codice='A10-2'" << int(E::SenzaReparto);
+}
+
 void TestNegozio::vaiArticolo()
 {
+    QFETCH(QString, modifica);
+    QFETCH(int, esito);
     TestProgramFolder program;
     const QString shop = negozioPieno(program, 10, 2);
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
-    const qint64 id = t.negozio.state.dbCatalogo
-                          ->scalar(QStringLiteral("SELECT ID FROM articoli WHERE codice='A10-2'"))
-                          .toLongLong();
-    t.negozio.VaiArticolo(id);
+    const DatabasePtr db = t.negozio.state.dbCatalogo;
+    const qint64 id = db->scalar(QStringLiteral("SELECT ID FROM articoli WHERE codice='A10-2'")).toLongLong();
+    if (!modifica.isEmpty())
+        db->execute(modifica);
     DatiPrincipali &d = t.dati();
-    QCOMPARE(d.repartoCorrente(), QStringLiteral("cat010"));
-    QCOMPARE(d.tvwCategorie.selezionato(), QStringLiteral("cat010"));
-    QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-2"));
-    QCOMPARE(t.articoloRaggiunto, id);
-    QVERIFY_THROWS_EXCEPTION(DbError, t.negozio.VaiArticolo(999999));
+    const QString prima = d.repartoCorrente();
+    QCOMPARE(int(t.negozio.VaiArticolo(id)), esito);
+    if (esito == int(Negozio::EsitoArticolo::Mostrato)) {
+        QCOMPARE(d.repartoCorrente(), QStringLiteral("cat010"));
+        QCOMPARE(d.tvwCategorie.selezionato(), QStringLiteral("cat010"));
+        QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-2"));
+        QCOMPARE(t.articoloRaggiunto, id);
+    } else {
+        // Nothing moves, nothing is announced.
+        QCOMPARE(d.repartoCorrente(), prima);
+        QCOMPARE(d.tvwCategorie.selezionato(), prima);
+        QCOMPARE(t.articoloRaggiunto, 0);
+    }
+    QCOMPARE(int(t.negozio.VaiArticolo(999999)), int(Negozio::EsitoArticolo::Inesistente));
 }
 
 void TestNegozio::negozioInSolaLettura()
