@@ -125,3 +125,13 @@ private:
 // is upgraded on the connection given, which stays open, or on one of its
 // own.
 void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo = nullptr);
+
+// The upgrade's last step: gives the shop its own copy of the program's code
+// folder (the payment systems' folders, not the top-level scripts) when its
+// code folder holds no ordinary file. The copy is all or nothing: made
+// beside the folder and put in its place in one step. A copy that a killed
+// run cut short is finished (the program's top-level scripts still there
+// tell it), and the leftovers of a killed run are removed. False when the
+// copy was needed and could not be made whole (nothing changed then), or
+// when there is nothing to copy from.
+bool CopiaCodiceNegozio(const QString &cartellaNegozio);
