@@ -1,4 +1,5 @@
-// The shop store on real shop folders: opening, its failures, the upgrade,
+// The shop store on real shop folders: opening, its failures, the upgrade
+// (with the copy of the code folder killed by SIGKILL in a child process),
 // new shops, serverpath.net, the department tree and the reposition chain.
 #include "testshop.h"
 
