@@ -400,6 +400,7 @@ private slots:
         QVERIFY(cmdVisualizza->isEnabled());
         QCOMPARE(d.repartoCorrente(), corrente);
         QCOMPARE(t->articoloRaggiunto, 0);
+        QVERIFY(salvaSchermata(&f, QStringLiteral("frmSearch-senza-reparto")));
     }
 
     // A catalogue that cannot be read (its article table gone) is reported
