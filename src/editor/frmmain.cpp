@@ -305,7 +305,7 @@ int frmMain::carica()
                                  + QStringLiteral("\r\nSi desidera aprire un altro negozio?");
         if (m_negozio.messages().show(question, Messages::Icon::Critical, Messages::Buttons::YesNo)
             == Messages::Answer::Yes) {
-            result = m_negozio.ApriNegozio(QStringLiteral("*")) ? Negozio::AltroNegozio : Negozio::NessunNegozio;
+            result = m_negozio.ApriNegozio(QStringLiteral("*")) ? Negozio::AltroNegozio : MostrataSenzaNegozio;
         }
     }
     if (result == Negozio::NonAperto)
@@ -317,7 +317,7 @@ int frmMain::carica()
     }
     // Another shop was asked for and none chosen (the picker cancelled, or
     // the folder refused): the window stays, with no shop.
-    if (result == Negozio::NessunNegozio)
+    if (result == MostrataSenzaNegozio)
         senzaNegozio();
     return result;
 }

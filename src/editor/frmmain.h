@@ -31,8 +31,12 @@ public:
     ~frmMain() override;
 
     // The start-up sequence; returns a Negozio::Risultato (NonAperto when no
-    // shop could be opened and the window must go).
+    // shop could be opened and the window must go), or MostrataSenzaNegozio.
     int carica();
+    // carica()'s result when the folder serverpath.net names holds no
+    // catalogue, the merchant asked for another shop and chose none: the
+    // window stays, with no shop.
+    static constexpr int MostrataSenzaNegozio = 3;
 
     // The single entry of the numbered commands (the registry's Numerato
     // ones: 0 to 34, 50, 51); other numbers do nothing.

@@ -1,5 +1,5 @@
-// The in-place upgrade of a shop, run at every opening before the catalogue
-// is opened exclusively: renumbers the sort order, adds the fields later
+// The in-place upgrade of a shop, run at every opening on the catalogue
+// opened exclusively: renumbers the sort order, adds the fields later
 // versions need with their defaults, extends the work database and gives the
 // shop its own copy of the program's code folder. It reports nothing.
 #include "negozio.h"
@@ -11,9 +11,11 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <algorithm>
-#include <QSqlQuery>
 #include <QFile>
+#include <QSqlQuery>
+#include <algorithm>
+#include <cstdio>  // renameat2
+#include <fcntl.h>
 
 namespace {
 
@@ -198,23 +200,107 @@ void aggiornaRecordInvii(const QString &path)
     db->close();
 }
 
-// The shop gets its own copy of the program's code folder (payment systems'
-// folders) when its own holds no ordinary file. The top-level scripts stay
-// out: a build always reads them from the program folder.
-void copiaCodice(const QString &shop)
+// The scripts at the top of the program's code folder, which a shop's copy
+// leaves out: a build always reads them from the program folder.
+bool scriptDelProgramma(const QFileInfo &f)
 {
-    const QString code = shop + QStringLiteral("/code");
-    if (!QDir(code).entryList(QDir::Files).isEmpty())
-        return;
-    QDir().mkpath(code);
-    CopiaCartella(ProgramFolder::path() + QStringLiteral("/code"), code);
-    const auto scripts = QDir(code).entryInfoList({QStringLiteral("*.js"), QStringLiteral("*.pl"), QStringLiteral("*.asp")},
-                                                  QDir::Files | QDir::Hidden);
-    for (const QFileInfo &f : scripts)
-        QFile::remove(f.absoluteFilePath());
+    static const QStringList estensioni = {QStringLiteral("js"), QStringLiteral("pl"), QStringLiteral("asp")};
+    return estensioni.contains(f.suffix(), Qt::CaseInsensitive);
+}
+
+bool rinomina(const QString &da, const QString &a, unsigned int modo = 0)
+{
+    return ::renameat2(AT_FDCWD, QFile::encodeName(da).constData(), AT_FDCWD, QFile::encodeName(a).constData(), modo)
+           == 0;
+}
+
+bool rimuoviCartella(const QString &cartella)
+{
+    const QFileInfo fi(cartella);
+    if (!fi.exists() && !fi.isSymLink())
+        return true;
+    return fi.isDir() && !fi.isSymLink() ? QDir(cartella).removeRecursively() : QFile::remove(cartella);
 }
 
 } // namespace
+
+bool CopiaCodiceNegozio(const QString &cartellaNegozio)
+{
+    const QString codice = cartellaNegozio + QStringLiteral("/code");
+    const QString origine = ProgramFolder::path() + QStringLiteral("/code");
+    // The copy is made whole beside the shop's folder and then put in its
+    // place in one step; the folder it replaces goes afterwards. A run that
+    // was killed leaves at most these two names, which the next run clears.
+    const QString nuova = cartellaNegozio + QStringLiteral("/.code.nuova");
+    const QString vecchia = cartellaNegozio + QStringLiteral("/.code.vecchia");
+
+    // A shop that is the program folder has the program's own folder, which
+    // is never written.
+    if (!QFileInfo(origine).isDir() || DentroCartella(codice, origine))
+        return false;
+    // What a killed run left: the folder set aside by a swap in two steps
+    // goes back when the new one did not reach its place.
+    if (QFileInfo(vecchia).isDir() && !QFileInfo(vecchia).isSymLink()) {
+        if (!QFileInfo::exists(codice) && !QFileInfo(codice).isSymLink())
+            rinomina(vecchia, codice);
+        else
+            rimuoviCartella(vecchia);
+    }
+    rimuoviCartella(nuova);
+    if (QFileInfo::exists(nuova) || QFileInfo::exists(vecchia))
+        return false;
+
+    const QFileInfo fi(codice);
+    const bool esiste = fi.exists() || fi.isSymLink();
+    // A code entry that is a link or no folder is the merchant's: left alone.
+    if (esiste && (fi.isSymLink() || !fi.isDir()))
+        return false;
+    // The shop's own files (a payment system's page fragment) mean that the
+    // copy was made and the shop has worked on it: it is left alone. The
+    // program's top-level scripts are removed at the end of every copy; when
+    // they are there, a copy was cut short and is finished now, the files
+    // it already made kept as they are.
+    const QFileInfoList inCima = QDir(codice).entryInfoList(QDir::Files);
+    const bool interrotta = std::any_of(inCima.begin(), inCima.end(), scriptDelProgramma);
+    if (!inCima.isEmpty() && !interrotta)
+        return true;
+
+    bool fatto = QDir().mkdir(nuova);
+    if (fatto && esiste) {
+        // A fresh copy takes the program's files over the shop's; a copy
+        // being finished keeps the shop's.
+        fatto = interrotta ? CopiaCartella(origine, nuova) && CopiaCartella(codice, nuova)
+                           : CopiaCartella(codice, nuova) && CopiaCartella(origine, nuova);
+    } else if (fatto) {
+        fatto = CopiaCartella(origine, nuova);
+    }
+    for (const QFileInfo &f : QDir(nuova).entryInfoList(QDir::Files | QDir::Hidden))
+        if (scriptDelProgramma(f))
+            fatto = QFile::remove(f.absoluteFilePath()) && fatto;
+    if (fatto) {
+        if (!esiste || QDir(codice).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            // Missing or empty: renamed onto it in one step.
+            fatto = rinomina(nuova, codice);
+        } else if (rinomina(nuova, codice, RENAME_EXCHANGE)) {
+            // Swapped in one step: the older folder now has the other name.
+            rimuoviCartella(nuova);
+        } else {
+            // A file system that cannot swap: the older folder is set aside
+            // first, and put back when the new one cannot take its place.
+            fatto = rinomina(codice, vecchia);
+            if (fatto && !rinomina(nuova, codice)) {
+                fatto = false;
+                // When even that fails, the next run puts it back.
+                rinomina(vecchia, codice);
+            }
+            if (fatto)
+                rimuoviCartella(vecchia);
+        }
+    }
+    // A copy that could not be made whole changes nothing.
+    rimuoviCartella(nuova);
+    return fatto;
+}
 
 void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo)
 {
@@ -247,5 +333,8 @@ void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo)
     chiudi();
     passo([&] { aggiornaLavoro(cartellaNegozio + QStringLiteral("/source.new")); });
     passo([&] { aggiornaRecordInvii(cartellaNegozio + QStringLiteral("/vtftp.mdb")); });
-    passo([&] { copiaCodice(cartellaNegozio); });
+    passo([&] {
+        if (!CopiaCodiceNegozio(cartellaNegozio))
+            qWarning("Aggiornamento del negozio: la cartella code non è stata copiata per intero");
+    });
 }

@@ -197,7 +197,9 @@ int Negozio::CaricaNegozio()
         s.PercorsoNegozio.clear();
         if (m_messages.show(msg, Messages::Icon::Warning, Messages::Buttons::YesNo) != Messages::Answer::Yes)
             return NonAperto;
-        return ApriNegozio(QStringLiteral("*")) ? AltroNegozio : NessunNegozio;
+        // No shop chosen (the picker cancelled, or a folder that is not a
+        // shop): nothing is open and the main window goes.
+        return ApriNegozio(QStringLiteral("*")) ? AltroNegozio : NonAperto;
     }
 }
 
@@ -350,13 +352,20 @@ void Negozio::CaricaReparti(bool dalDatabase)
     m_dati.tvwCategorie.ricostruisci(reparti);
 }
 
-void Negozio::VaiArticolo(qint64 id)
+Negozio::EsitoArticolo Negozio::VaiArticolo(qint64 id)
 {
-    Recordset a(state.dbCatalogo, QStringLiteral("SELECT * FROM articoli WHERE ID=?"), {id});
+    Recordset a(state.dbCatalogo, QStringLiteral("SELECT catID FROM articoli WHERE ID=?"), {id});
+    if (a.eof())
+        return EsitoArticolo::Inesistente;
+    // Articles of no department ("###", or one that is gone) have no place
+    // in the articles view: the shop's root shows the shop's own panels.
     const QString catId = a.text(QStringLiteral("catID"));
     DatiPrincipali &d = m_dati;
-    d.dataCategorie.recordset().findFirst(QStringLiteral("ID"), catId);
-    d.tvwCategorie.seleziona(catId);
+    Recordset &categorie = d.dataCategorie.recordset();
+    if (catId.isEmpty() || catId == AlberoReparti::Radice || !categorie.findFirst(QStringLiteral("ID"), catId))
+        return EsitoArticolo::SenzaReparto;
+    d.tvwCategorie.seleziona(categorie.text(QStringLiteral("ID")));
     d.dataArticoli.recordset().findFirst(QStringLiteral("ID"), id);
     emit articoloRaggiunto(id);
+    return EsitoArticolo::Mostrato;
 }

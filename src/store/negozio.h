@@ -33,11 +33,12 @@ public:
     // is missing leaves the choice for later.
     void setSceltaTemplate(SceltaTemplate *scelta) { m_sceltaTemplate = scelta; }
 
-    // The shop could not be opened and the merchant asked for another:
-    // AltroNegozio when one was chosen (a restart on it was requested),
-    // NessunNegozio when none was (the picker cancelled or the folder
-    // refused), and the editor stays up with no shop.
-    enum Risultato { NonAperto = 0, Aperto = 1, AltroNegozio = 2, NessunNegozio = 3 };
+    // NonAperto: no shop is open, the main window goes (also when the
+    // merchant asked for another shop and then chose none, or a folder that
+    // is not one); Aperto: the shop is open; AltroNegozio: the shop could
+    // not be opened and another one was chosen (a restart on it was
+    // requested).
+    enum Risultato { NonAperto = 0, Aperto = 1, AltroNegozio = 2 };
     // Opens the shop of PercorsoNegozio; see Risultato.
     int CaricaNegozio();
     // Writes the pending edits of the data sources and closes the catalogue.
@@ -53,9 +54,14 @@ public:
     // rows dataCategorie holds (false: its callers requery it first when the
     // table changed).
     void CaricaReparti(bool dalDatabase);
+    // What VaiArticolo found: the article brought into view; no article of
+    // that ID; an article that belongs to no department (its catID "###" or
+    // a department that does not exist), which the main window cannot show.
+    enum class EsitoArticolo { Mostrato, Inesistente, SenzaReparto };
     // Brings an article into view: its department and the article become
-    // current (announced with articoloRaggiunto).
-    void VaiArticolo(qint64 id);
+    // current (announced with articoloRaggiunto). Nothing moves unless the
+    // result is Mostrato.
+    EsitoArticolo VaiArticolo(qint64 id);
     // Makes a template set the shop's: stored in the settings record, the
     // shop state's template folder and the model list follow. False when the
     // record could not be written (nothing changes then).
@@ -119,3 +125,13 @@ private:
 // is upgraded on the connection given, which stays open, or on one of its
 // own.
 void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo = nullptr);
+
+// The upgrade's last step: gives the shop its own copy of the program's code
+// folder (the payment systems' folders, not the top-level scripts) when its
+// code folder holds no ordinary file. The copy is all or nothing: made
+// beside the folder and put in its place in one step. A copy that a killed
+// run cut short is finished (the program's top-level scripts still there
+// tell it), and the leftovers of a killed run are removed. False when the
+// copy was needed and could not be made whole (nothing changed then), or
+// when there is nothing to copy from.
+bool CopiaCodiceNegozio(const QString &cartellaNegozio);

@@ -70,12 +70,3 @@ std::vector<RicercaArticoli::Risultato> RicercaArticoli::cerca(Database &db, con
                              q.value(3).toString()});
     return risultati;
 }
-
-bool RicercaArticoli::mostrabile(Database &db, qint64 id)
-{
-    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM articoli JOIN categorie ON categorie.ID = articoli.catID "
-                                    "WHERE articoli.ID = ?"),
-                     {id})
-               .toLongLong()
-        > 0;
-}

@@ -30,8 +30,4 @@ public:
     // The pattern for the database's GLOB operator that matches `testo`
     // exactly as the search means it (wildcards kept, case ignored).
     static QString modello(const QString &testo);
-
-    // Whether the article still exists in a department of the shop, so that
-    // it can be shown.
-    static bool mostrabile(Database &db, qint64 id);
 };

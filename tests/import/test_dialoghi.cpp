@@ -399,6 +399,45 @@ private slots:
         QCOMPARE(aiuti, QStringList{"pagine\\ricerca.htm"});
     }
 
+    // An article of no department (catID "###", or a department that does
+    // not exist) is found by the search; "Mostra" says it cannot be shown
+    // and why, keeps its row and moves nothing in the main window.
+    void articoloSenzaReparto_data()
+    {
+        QTest::addColumn<QString>("reparto");
+        QTest::newRow("the shop's root") << "###";
+        QTest::newRow("a department that does not exist") << "cat999";
+    }
+    void articoloSenzaReparto()
+    {
+        QFETCH(QString, reparto);
+        DatiPrincipali &d = t->dati();
+        db().execute(QStringLiteral("INSERT INTO articoli (catID, codice, titolo) VALUES (?, 'S1', 'Sciarpa rosa')"),
+                     {reparto});
+        const QString corrente = d.repartoCorrente();
+        frmSearch f(t->negozio, aiuto());
+        FIGLIO(QLineEdit, txtCerca, &f);
+        FIGLIO(QRadioButton, optCerca6, &f);
+        FIGLIO(QTableWidget, gridResult, &f);
+        FIGLIO(QPushButton, cmdVisualizza, &f);
+        f.mostra();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QTest::keyClicks(txtCerca, QStringLiteral("sciarpa"));
+        QVERIFY(clic(optCerca6));
+        QTest::keyClick(txtCerca, Qt::Key_Return);
+        QCOMPARE(gridResult->rowCount(), 1);
+        QCOMPARE(gridResult->item(0, 1)->text(), QStringLiteral("Sciarpa rosa"));
+        QVERIFY(clic(cmdVisualizza));
+        QCOMPARE(t->messages.texts(),
+                 QStringList{"Impossibile mostrare l'articolo:\r\nnon appartiene a nessun reparto del negozio."});
+        QCOMPARE(gridResult->rowCount(), 1);
+        QVERIFY(gridResult->isVisible());
+        QVERIFY(cmdVisualizza->isEnabled());
+        QCOMPARE(d.repartoCorrente(), corrente);
+        QCOMPARE(t->articoloRaggiunto, 0);
+        QVERIFY(salvaSchermata(&f, QStringLiteral("frmSearch-senza-reparto")));
+    }
+
     // A catalogue that cannot be read (its article table gone) is reported
     // by both buttons, and the window stays as it was.
     void ricercaSenzaCatalogo_data()

@@ -1,4 +1,5 @@
-// The shop store on real shop folders: opening, its failures, the upgrade,
+// The shop store on real shop folders: opening, its failures, the upgrade
+// (with the copy of the code folder killed by SIGKILL in a child process),
 // new shops, serverpath.net, the department tree and the reposition chain.
 #include "testshop.h"
 
@@ -6,10 +7,14 @@
 #include "catalogschema.h"
 #include "programfolder.h"
 
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSqlQuery>
 #include <QtTest>
+
+#include <csignal>
 
 namespace {
 
@@ -73,6 +78,92 @@ int holdMain(const QString &path)
     return 0;
 }
 
+// Every file and folder under a folder, hidden ones too, by its path
+// relative to it: a file with its bytes, a folder by its path and "/".
+using Albero = QMap<QString, QByteArray>;
+Albero albero(const QString &cartella)
+{
+    Albero m;
+    QDirIterator it(cartella, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        const QString rel = QDir(cartella).relativeFilePath(f);
+        if (it.fileInfo().isDir())
+            m.insert(rel + u'/', {});
+        else
+            m.insert(rel, leggi(f));
+    }
+    return m;
+}
+
+// The program's code folder as a shop's copy holds it: without the scripts
+// at its top.
+Albero codiceAtteso()
+{
+    Albero m = albero(ProgramFolder::path() + QStringLiteral("/code"));
+    for (const QString &k : m.keys())
+        if (!k.contains(u'/') && (k.endsWith(QLatin1String(".pl")) || k.endsWith(QLatin1String(".js"))))
+            m.remove(k);
+    return m;
+}
+
+// The hidden entries directly in a folder.
+QStringList nascosti(const QString &cartella)
+{
+    QStringList n;
+    for (const QString &e : QDir(cartella).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        if (e.startsWith(u'.'))
+            n << e;
+    return n;
+}
+
+// This program started again as a child that copies the code folder into
+// a shop once it is told to go, and then prints how long the copy lasted
+// (microseconds).
+class Copiatore {
+public:
+    bool avvia(const QString &shop)
+    {
+        m_p.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--copia-codice"), ProgramFolder::path(), shop});
+        return m_p.waitForReadyRead(10000) && m_p.readLine().trimmed() == "pronto";
+    }
+    void via()
+    {
+        m_p.write("\n");
+        m_p.waitForBytesWritten(1000);
+    }
+    // Waits for its end; the copy's duration when it ended by itself and
+    // the copy was made, else -1.
+    qint64 fine()
+    {
+        m_p.waitForFinished(30000);
+        if (m_p.exitStatus() != QProcess::NormalExit || m_p.exitCode() != 0)
+            return -1;
+        return m_p.readAll().trimmed().toLongLong();
+    }
+    void uccidi() { ::kill(pid_t(m_p.processId()), SIGKILL); }
+
+private:
+    QProcess m_p;
+};
+
+int copiaMain(const QString &programma, const QString &shop)
+{
+    ProgramFolder::setPath(programma);
+    std::puts("pronto");
+    std::fflush(stdout);
+    char buf[8];
+    if (!std::fgets(buf, sizeof buf, stdin))
+        return 2;
+    QElapsedTimer t;
+    t.start();
+    const bool ok = CopiaCodiceNegozio(shop);
+    std::printf("%lld\n", t.nsecsElapsed() / 1000);
+    return ok ? 0 : 1;
+}
+
 const QString msgAltro = QStringLiteral("\r\nSi desidera aprire un altro negozio?");
 
 // A new shop whose catalogue riempiCatalogo filled.
@@ -115,6 +206,10 @@ private slots:
     void cartellaCheNonENegozio();
     void aggiornaUnCatalogoVecchio();
     void ilSecondoAggiornamentoNonCambiaNulla();
+    void codiceDaStatiLasciati_data();
+    void codiceDaStatiLasciati();
+    void codiceDellaCartellaDelProgramma();
+    void copiaDelCodiceUccisa();
     void rinumerazioneDiMoltiArticoli();
     void radiceSuUnaTabellaVuota();
     void serverPathConSpaziECrLf_data();
@@ -131,6 +226,7 @@ private slots:
     void svuotaCartellaRifiuta_data();
     void svuotaCartellaRifiuta();
     void elencoFileECopia();
+    void vaiArticolo_data();
     void vaiArticolo();
     void negozioInSolaLettura();
 };
@@ -205,7 +301,8 @@ void TestNegozio::negozioInUsoInUnAltroProcesso()
     QVERIFY(holder.waitForReadyRead(10000));
     NegozioDiProva t;
     t.messages.answer(Messages::Answer::Yes);  // then the folder picker is cancelled
-    QCOMPARE(t.apri(shop), int(Negozio::NessunNegozio));
+    QCOMPARE(t.apri(shop), int(Negozio::NonAperto));
+    QVERIFY(t.negozio.state.PercorsoNegozio.isEmpty());
     QCOMPARE(t.messages.texts(), QStringList{QStringLiteral("Il database è utilizzato da un altro utente.") + msgAltro});
     QCOMPARE(t.titoliCartelle,
              QStringList{QStringLiteral("Selezionare la cartella che contiene il negozio da aprire:")});
@@ -330,6 +427,157 @@ void TestNegozio::ilSecondoAggiornamentoNonCambiaNulla()
     QCOMPARE(g.value(QStringLiteral("vis_offerta")).toBool(), false);
     QVERIFY(!QFile::exists(shop + QStringLiteral("/code/bonifico/conf.ini")));
     QCOMPARE(leggi(shop + QStringLiteral("/code/bonifico.epg")), QByteArray("mio"));
+}
+
+void TestNegozio::codiceDaStatiLasciati_data()
+{
+    // What the shop folder holds before the upgrade's copy of the code
+    // folder (a key ending in "/" is an empty folder), whether the code
+    // folder then holds the program's files (without its top-level
+    // scripts), and the shop's own files it holds besides or instead.
+    QTest::addColumn<Albero>("prima");
+    QTest::addColumn<bool>("completo");
+    QTest::addColumn<Albero>("propri");
+    const QByteArray conf = "action=vtorder\r\n";
+    const QByteArray script = "#!/usr/bin/perl\n";
+    QTest::newRow("no code folder") << Albero{} << true << Albero{};
+    QTest::newRow("an empty code folder") << Albero{{"code/", {}}} << true << Albero{};
+    QTest::newRow("only sub-folders: the program's files replace theirs")
+        << Albero{{"code/bonifico/conf.ini", "vecchio"}, {"code/mio/nota.txt", "mia"}} << true
+        << Albero{{"mio/", {}}, {"mio/nota.txt", "mia"}};
+    QTest::newRow("cut short by an earlier copy: finished")
+        << Albero{{"code/vtorder.pl", script}, {"code/bonifico/conf.ini", conf},
+                  {"code/bonifico/.vt0123456789ab.vttmp", "mezzo"}}
+        << true << Albero{};
+    QTest::newRow("cut short, a system set up since: finished, its files kept")
+        << Albero{{"code/vtcarrello.js", "x"}, {"code/bonifico.epg", "mio"}, {"code/bonifico/conf.ini", "scelto"}}
+        << true << Albero{{"bonifico.epg", "mio"}, {"bonifico/conf.ini", "scelto"}};
+    QTest::newRow("a new copy left half made")
+        << Albero{{".code.nuova/bonifico/conf.ini", "mez"}, {".code.nuova/.vt0123456789ab.vttmp", "x"}} << true
+        << Albero{};
+    QTest::newRow("killed after the swap, the old folder beside")
+        << Albero{{"code/bonifico/conf.ini", conf}, {".code.nuova/bonifico/conf.ini", "vecchio"}} << true << Albero{};
+    QTest::newRow("set aside by a swap in two steps: put back")
+        << Albero{{".code.vecchia/bonifico.epg", "mio"}, {".code.vecchia/bonifico/conf.ini", "scelto"}} << false
+        << Albero{{"bonifico.epg", "mio"}, {"bonifico/", {}}, {"bonifico/conf.ini", "scelto"}};
+    QTest::newRow("set aside, the new folder in place")
+        << Albero{{".code.vecchia/bonifico.epg", "vecchio"}, {"code/bonifico.epg", "mio"}} << false
+        << Albero{{"bonifico.epg", "mio"}};
+    QTest::newRow("the shop's own file: left alone") << Albero{{"code/bonifico.epg", "mio"}} << false
+                                                    << Albero{{"bonifico.epg", "mio"}};
+}
+
+void TestNegozio::codiceDaStatiLasciati()
+{
+    QFETCH(Albero, prima);
+    QFETCH(bool, completo);
+    QFETCH(Albero, propri);
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    QDir(shop + QStringLiteral("/code")).removeRecursively();
+    for (auto it = prima.cbegin(); it != prima.cend(); ++it)
+        if (it.key().endsWith(u'/'))
+            QVERIFY(QDir().mkpath(shop + u'/' + it.key()));
+        else
+            scrivi(shop + u'/' + it.key(), it.value());
+    QVERIFY(CopiaCodiceNegozio(shop));
+    Albero atteso = completo ? codiceAtteso() : Albero{};
+    atteso.insert(propri);
+    QCOMPARE(albero(shop + QStringLiteral("/code")), atteso);
+    QCOMPARE(nascosti(shop), QStringList{});
+    // Opened again: the same.
+    QVERIFY(CopiaCodiceNegozio(shop));
+    QCOMPARE(albero(shop + QStringLiteral("/code")), atteso);
+}
+
+void TestNegozio::codiceDellaCartellaDelProgramma()
+{
+    // A shop that is the program folder keeps the program's code folder as
+    // it is; an entry "code" that is no folder stays the merchant's.
+    TestProgramFolder program;
+    const Albero codice = albero(program.path() + QStringLiteral("/code"));
+    QVERIFY(!CopiaCodiceNegozio(program.path()));
+    QCOMPARE(albero(program.path() + QStringLiteral("/code")), codice);
+    QCOMPARE(nascosti(program.path()), QStringList{});
+    const QString shop = program.newShop();
+    scrivi(shop + QStringLiteral("/code"), "mio");
+    QVERIFY(!CopiaCodiceNegozio(shop));
+    QCOMPARE(leggi(shop + QStringLiteral("/code")), QByteArray("mio"));
+    QCOMPARE(nascosti(shop), QStringList{});
+}
+
+void TestNegozio::copiaDelCodiceUccisa()
+{
+    // The copy of the code folder killed (SIGKILL) at points spread over its
+    // length, half of the runs on a shop without one, half on a shop whose
+    // complete copy is made again (it holds no file at its top) and holds a
+    // file of the merchant's in a sub-folder. After each kill the code
+    // folder is as it was or complete, never in between, and the next
+    // opening leaves it complete with nothing hidden beside it.
+    TestProgramFolder program;
+    // Enough files that a copy lasts a few milliseconds at least.
+    for (int c = 0; c < 8; ++c)
+        for (int f = 0; f < 15; ++f)
+            scrivi(program.path() + QStringLiteral("/code/Sistema %1/parte%2.epg").arg(c).arg(f),
+                   QByteArray(8192, char('a' + c)) + QByteArray::number(f));
+    const QString shop = program.newShop();
+    const QString code = shop + QStringLiteral("/code");
+    const Albero completo = codiceAtteso();
+    Albero conIlMio = completo;
+    conIlMio.insert(QStringLiteral("Sistema 0/mio.txt"), "mio");
+
+    // How long a whole copy lasts here.
+    std::vector<qint64> durate;
+    for (int i = 0; i < 3; ++i) {
+        QDir(code).removeRecursively();
+        Copiatore c;
+        QVERIFY(c.avvia(shop));
+        c.via();
+        durate.push_back(c.fine());
+        QVERIFY(durate.back() > 0);
+        QCOMPARE(albero(code), completo);
+    }
+    std::sort(durate.begin(), durate.end());
+    qint64 durata = durate[1];
+
+    // Kills until this many fell inside a copy, at points spread over the
+    // copy's length; a run that ended before its kill gives the length
+    // again (the machine's load changes it).
+    constexpr int Uccisioni = 30;
+    int interrotte = 0, prove = 0;
+    for (; interrotte < Uccisioni && prove < 3 * Uccisioni; ++prove) {
+        const bool rifatta = prove % 2;
+        QDir(code).removeRecursively();
+        if (rifatta) {
+            QVERIFY(CopiaCodiceNegozio(shop));
+            scrivi(code + QStringLiteral("/Sistema 0/mio.txt"), "mio");
+        }
+        const Albero prima = albero(code);
+        const Albero dopo = rifatta ? conIlMio : completo;
+        Copiatore c;
+        QVERIFY(c.avvia(shop));
+        c.via();
+        QThread::usleep(quint64(durata * (2 * (prove * 7 % Uccisioni) + 1) / (2 * Uccisioni)));
+        c.uccidi();
+        const qint64 finita = c.fine();
+        if (finita > 0)
+            durata = finita;
+        const Albero lasciato = albero(code);
+        QVERIFY2(lasciato == prima || lasciato == dopo,
+                 qPrintable(QStringLiteral("run %1: the code folder holds %2 entries").arg(prove).arg(lasciato.size())));
+        QVERIFY(rifatta || QFileInfo::exists(code) == (lasciato == dopo));
+        const QStringList avanzi = nascosti(shop);
+        for (const QString &n : avanzi)
+            QVERIFY2(n == QLatin1String(".code.nuova") || n == QLatin1String(".code.vecchia"), qPrintable(n));
+        if (finita < 0 && !avanzi.isEmpty())
+            ++interrotte;
+        // The next opening.
+        QVERIFY(CopiaCodiceNegozio(shop));
+        QCOMPARE(albero(code), dopo);
+        QCOMPARE(nascosti(shop), QStringList{});
+    }
+    qInfo("%d of %d kills fell inside a copy of about %lld us", interrotte, prove, durata);
+    QVERIFY2(interrotte >= Uccisioni / 2, "too few kills fell inside a copy");
 }
 
 void TestNegozio::rinumerazioneDiMoltiArticoli()
@@ -765,22 +1013,48 @@ void TestNegozio::elencoFileECopia()
     QCOMPARE(QDir(dst.filePath(QStringLiteral("sub"))).entryList(QDir::Files | QDir::Hidden), QStringList{"b.htm"});
 }
 
+void TestNegozio::vaiArticolo_data()
+{
+    // How the article A10-2 is changed after it was found, and what
+    // VaiArticolo then reports.
+    QTest::addColumn<QString>("modifica");
+    QTest::addColumn<int>("esito");
+    using E = Negozio::EsitoArticolo;
+    QTest::newRow("in its department") << "" << int(E::Mostrato);
+    QTest::newRow("deleted") << "DELETE FROM articoli WHERE codice='A10-2'" << int(E::Inesistente);
+    QTest::newRow("in no department") << "UPDATE articoli SET catID='###' WHERE codice='A10-2'" << int(E::SenzaReparto);
+    QTest::newRow("its department gone") << "UPDATE articoli SET catID='cat999' WHERE codice='A10-2'"
+                                         << int(E::SenzaReparto);
+    QTest::newRow("department Null") << "UPDATE articoli SET catID=NULL WHERE codice='A10-2'" << int(E::SenzaReparto);
+}
+
 void TestNegozio::vaiArticolo()
 {
+    QFETCH(QString, modifica);
+    QFETCH(int, esito);
     TestProgramFolder program;
     const QString shop = negozioPieno(program, 10, 2);
     NegozioDiProva t;
     QCOMPARE(t.apri(shop), int(Negozio::Aperto));
-    const qint64 id = t.negozio.state.dbCatalogo
-                          ->scalar(QStringLiteral("SELECT ID FROM articoli WHERE codice='A10-2'"))
-                          .toLongLong();
-    t.negozio.VaiArticolo(id);
+    const DatabasePtr db = t.negozio.state.dbCatalogo;
+    const qint64 id = db->scalar(QStringLiteral("SELECT ID FROM articoli WHERE codice='A10-2'")).toLongLong();
+    if (!modifica.isEmpty())
+        db->execute(modifica);
     DatiPrincipali &d = t.dati();
-    QCOMPARE(d.repartoCorrente(), QStringLiteral("cat010"));
-    QCOMPARE(d.tvwCategorie.selezionato(), QStringLiteral("cat010"));
-    QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-2"));
-    QCOMPARE(t.articoloRaggiunto, id);
-    QVERIFY_THROWS_EXCEPTION(DbError, t.negozio.VaiArticolo(999999));
+    const QString prima = d.repartoCorrente();
+    QCOMPARE(int(t.negozio.VaiArticolo(id)), esito);
+    if (esito == int(Negozio::EsitoArticolo::Mostrato)) {
+        QCOMPARE(d.repartoCorrente(), QStringLiteral("cat010"));
+        QCOMPARE(d.tvwCategorie.selezionato(), QStringLiteral("cat010"));
+        QCOMPARE(d.dataArticoli.recordset().text(QStringLiteral("codice")), QStringLiteral("A10-2"));
+        QCOMPARE(t.articoloRaggiunto, id);
+    } else {
+        // Nothing moves, nothing is announced.
+        QCOMPARE(d.repartoCorrente(), prima);
+        QCOMPARE(d.tvwCategorie.selezionato(), prima);
+        QCOMPARE(t.articoloRaggiunto, 0);
+    }
+    QCOMPARE(int(t.negozio.VaiArticolo(999999)), int(Negozio::EsitoArticolo::Inesistente));
 }
 
 void TestNegozio::negozioInSolaLettura()
@@ -818,6 +1092,10 @@ int main(int argc, char **argv)
     if (argc == 3 && QByteArray(argv[1]) == "--hold") {
         QCoreApplication app(argc, argv);
         return holdMain(QString::fromLocal8Bit(argv[2]));
+    }
+    if (argc == 4 && QByteArray(argv[1]) == "--copia-codice") {
+        QCoreApplication app(argc, argv);
+        return copiaMain(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
     QCoreApplication app(argc, argv);
     TestNegozio t;

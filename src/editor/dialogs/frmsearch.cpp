@@ -173,16 +173,24 @@ void frmSearch::visualizza()
     if (r < 0 || !gridResult->item(r, 0))
         return;
     const qint64 id = gridResult->item(r, 0)->data(Qt::UserRole).toLongLong();
+    Negozio::EsitoArticolo esito;
     try {
-        // The article may have been deleted, or its department, since the search.
-        if (RicercaArticoli::mostrabile(*m_negozio.state.dbCatalogo, id)) {
-            m_negozio.VaiArticolo(id);
-            return;
-        }
+        esito = m_negozio.VaiArticolo(id);
     } catch (const DbError &e) {
         m_negozio.messages().warning(QStringLiteral("L'articolo non può essere mostrato: il catalogo non può essere letto.\r\n")
                                      + e.description);
         return;
+    }
+    switch (esito) {
+    case Negozio::EsitoArticolo::Mostrato:
+        return;
+    case Negozio::EsitoArticolo::SenzaReparto:
+        // The article exists: it stays in the list.
+        m_negozio.messages().warning(QStringLiteral("Impossibile mostrare l'articolo:\r\n"
+                                                    "non appartiene a nessun reparto del negozio."));
+        return;
+    case Negozio::EsitoArticolo::Inesistente:
+        break;
     }
     m_negozio.messages().warning(QStringLiteral("L'articolo non esiste più: è stato eliminato dopo la ricerca."));
     gridResult->removeRow(r);
