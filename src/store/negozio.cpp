@@ -159,6 +159,9 @@ int Negozio::CaricaNegozio()
     ShopState &s = state;
     if (s.PercorsoNegozio.isEmpty())
         return NonAperto;
+    // Held as an absolute path: every folder and list the shop writes is
+    // derived from it, and must not follow the program's current folder.
+    s.PercorsoNegozio = QDir(s.PercorsoNegozio).absolutePath();
     emit titoloCambiato(QStringLiteral("Vetrasto - ") + s.PercorsoNegozio);
     try {
         // Opened exclusively first and upgraded on that connection: no

@@ -199,6 +199,7 @@ class TestNegozio : public QObject {
     Q_OBJECT
 private slots:
     void apreUnNegozioValido();
+    void apertoPerPercorsoRelativo();
     void ogniGuastoHaIlSuoMessaggio_data();
     void ogniGuastoHaIlSuoMessaggio();
     void negozioInUsoInUnAltroProcesso();
@@ -255,6 +256,24 @@ void TestNegozio::apreUnNegozioValido()
                  .toInt(),
              1);
     QCOMPARE(db->scalar(QStringLiteral("SELECT count(*) FROM zone")).toInt(), 4);
+}
+
+// A shop named by a relative path (a hand-written serverpath.net, the
+// command line) is held by its absolute path, with its folders.
+void TestNegozio::apertoPerPercorsoRelativo()
+{
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    const QString prima = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(QFileInfo(shop).absolutePath()));
+    NegozioDiProva t;
+    const int esito = t.apri(QFileInfo(shop).fileName());
+    QDir::setCurrent(prima);
+    QCOMPARE(esito, int(Negozio::Aperto));
+    const ShopState &s = t.negozio.state;
+    QCOMPARE(s.PercorsoNegozio, shop);
+    QCOMPARE(s.CartellaPagine, shop + QStringLiteral("/online"));
+    QCOMPARE(s.CartellaScript, shop + QStringLiteral("/scripts"));
 }
 
 void TestNegozio::ogniGuastoHaIlSuoMessaggio_data()
