@@ -55,7 +55,8 @@ QStringList differenze(const Impostazioni &a, const Impostazioni &b)
     CAMPI(chkDecimali, 2); CAMPI(txtValuta, 2); CAMPO(cboSendmail); CAMPO(cboPerl); CAMPI(txtSetting, 2);
     CAMPO(txtURL); CAMPO(txtCartella); CAMPO(txtCGI); CAMPO(txtURLNegozio); CAMPO(txtCGIsearch);
     CAMPO(txtCGIOrdine); CAMPO(chkNT); CAMPO(txtFolderFTP); CAMPO(txtFolderCGI); CAMPO(txtHost);
-    CAMPO(txtUsername); CAMPO(txtPassword); CAMPO(minimo.raw); CAMPI(imgX, 2); CAMPI(imgY, 2); CAMPO(template_);
+    CAMPO(txtUsername); CAMPO(txtPassword); CAMPO(minimo.has_value());
+    CAMPO(minimo.value_or(Currency{}).raw); CAMPI(imgX, 2); CAMPI(imgY, 2); CAMPO(template_);
 #undef CAMPI
 #undef CAMPO
     return d;
