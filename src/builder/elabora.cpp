@@ -721,6 +721,15 @@ Elaborazione::Passo Elaborazione::raccogli(LavoriReparti &lavori, bool attendi)
             lavori.ferma();
             return Passo::Annulla;
         }
+        // The pages are put in place in build order, those of a department
+        // that failed too, up to its failure.
+        for (Make::FilePronto &pagina : r->pronti) {
+            if (!pagina.metti()) {
+                lavori.ferma();
+                m_messages.warning(Make::avvisoScrittura(pagina.percorso(), pagina.errore()));
+                return Passo::Errore;
+            }
+        }
         if (r->errore) {
             lavori.ferma();
             if (!r->avviso.isEmpty())
@@ -728,7 +737,7 @@ Elaborazione::Passo Elaborazione::raccogli(LavoriReparti &lavori, bool attendi)
             return Passo::Errore;
         }
         for (const QString &f : r->file)
-            m_upload.aggiungi(f);
+            m_upload.aggiungi(NoASPQuery(f));
         m_elencoVetrina += r->elencoVetrina;
         m_datiOrdine += r->datiOrdine;
         m_prezziFuoriMisura += r->prezziFuoriMisura;

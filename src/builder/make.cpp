@@ -17,6 +17,7 @@
 #include <unistd.h>
 #include <cstdio>  // renameat2
 #include <cstring>
+#include <utility>
 #include <vector>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -502,6 +503,98 @@ bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
     if (!fatto && errore)
         *errore = f.errore();
     return fatto;
+}
+
+FilePronto::~FilePronto()
+{
+    scarta();
+}
+
+FilePronto::FilePronto(FilePronto &&altro) noexcept
+    : m_percorso(std::move(altro.m_percorso)), m_cartella(std::move(altro.m_cartella)),
+      m_errore(std::move(altro.m_errore)), m_temporaneo(std::exchange(altro.m_temporaneo, {})),
+      m_scambio(altro.m_scambio)
+{
+}
+
+FilePronto &FilePronto::operator=(FilePronto &&altro) noexcept
+{
+    if (this != &altro) {
+        scarta();
+        m_percorso = std::move(altro.m_percorso);
+        m_cartella = std::move(altro.m_cartella);
+        m_errore = std::move(altro.m_errore);
+        m_temporaneo = std::exchange(altro.m_temporaneo, {});
+        m_scambio = altro.m_scambio;
+    }
+    return *this;
+}
+
+bool FilePronto::fallito(int numero)
+{
+    m_errore = QString::fromLocal8Bit(std::strerror(numero));
+    return false;
+}
+
+bool FilePronto::prepara(const QString &path, const QByteArray &data)
+{
+    scarta();
+    m_percorso = path;
+    m_cartella = QFileInfo(path).path();
+    m_errore.clear();
+    if (stessoContenuto(path, data))
+        return true;
+    struct stat st {};
+    const bool esiste = ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    m_scambio = esiste && S_ISREG(st.st_mode) && Magazzino::unico().usaScorte(m_cartella);
+    // Over an older file, a spare of the folder, which may be longer than
+    // these bytes; else a temporary file of its own.
+    int fd = m_scambio ? apriScorta(m_cartella, &m_temporaneo) : -1;
+    const bool scorta = fd >= 0;
+    if (fd < 0)
+        fd = creaTemporaneo(m_cartella, &m_temporaneo);
+    if (fd < 0) {
+        const int e = errno;
+        m_temporaneo.clear();
+        return fallito(e);
+    }
+    int e = Temporanei::scriviTutto(fd, data.constData(), data.size());
+    if (!e && scorta && ::ftruncate(fd, data.size()) != 0)
+        e = errno;
+    if (::close(fd) != 0 && !e)
+        e = errno;
+    if (!e)
+        return true;
+    scarta();
+    return fallito(e);
+}
+
+bool FilePronto::metti()
+{
+    if (m_temporaneo.isEmpty())
+        return m_errore.isEmpty();  // the file holds these bytes already, or prepara() failed
+    const QByteArray finale = QFile::encodeName(m_percorso);
+    // Swapped with the older file, which then stays as a spare (scarta);
+    // else renamed over it.
+    if (m_scambio && scambia(m_temporaneo, finale, m_cartella)) {
+        scarta();
+        return true;
+    }
+    if (::rename(m_temporaneo.constData(), finale.constData()) == 0) {
+        m_temporaneo.clear();
+        return true;
+    }
+    const int e = errno;
+    scarta();
+    return fallito(e);
+}
+
+void FilePronto::scarta()
+{
+    // While a Scorte lives the file is a spare: its bytes do not matter.
+    if (!m_temporaneo.isEmpty() && !Magazzino::unico().riponi(m_cartella, m_temporaneo))
+        ::unlink(m_temporaneo.constData());
+    m_temporaneo.clear();
 }
 
 QString avvisoScrittura(const QString &path, const QString &errore)

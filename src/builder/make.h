@@ -160,6 +160,35 @@ private:
     bool m_scambio = false;  // swapped with the older file by chiudi()
 };
 
+// A file's new bytes written out whole but not yet in place, so that files
+// made on several threads are put in place in an order of the caller's:
+// prepara() writes them under a temporary name of the file's folder (a
+// spare's while a Scorte lives), metti() puts them in place as scriviFile
+// would, and scarta(), or the end of the object, leaves the older file as
+// it was. A file that already holds these bytes is left as it is, date and
+// all. Every failure keeps the system's reason.
+class FilePronto {
+public:
+    FilePronto() = default;
+    ~FilePronto();
+    FilePronto(FilePronto &&altro) noexcept;
+    FilePronto &operator=(FilePronto &&altro) noexcept;
+    FilePronto(const FilePronto &) = delete;
+    FilePronto &operator=(const FilePronto &) = delete;
+
+    bool prepara(const QString &path, const QByteArray &data);
+    bool metti();
+    void scarta();
+    const QString &percorso() const { return m_percorso; }
+    const QString &errore() const { return m_errore; }
+
+private:
+    bool fallito(int numero);
+    QString m_percorso, m_cartella, m_errore;
+    QByteArray m_temporaneo;  // the bytes to put in place; empty: nothing to do
+    bool m_scambio = false;   // swapped with the older file by metti()
+};
+
 // Tests only: how FileUscita writes.
 enum class Scrittura {
     Solita,            // as the file system allows

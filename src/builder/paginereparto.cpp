@@ -160,7 +160,8 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     }
 
     // The list pass: the index is complete only now. Each page is written
-    // once, complete. The level-1 tags still in a page (the index, and those
+    // once, complete, and put in place by whoever takes the result, in
+    // build order. The level-1 tags still in a page (the index, and those
     // an article's own text brought in) take the last page's row.
     Riga &conElenco = ultima;
     conElenco.imposta(u"elenco", d.elenco ? elencoReparto : QString());
@@ -174,12 +175,13 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
                                 interrompi)))
             return esito;
         p.testo += QStringLiteral("\r\n");
-        QString errore;
-        if (!Make::scriviFile(p.file, modello->codifica(p.testo), &errore)) {
+        Make::FilePronto pronto;
+        if (!pronto.prepara(p.file, modello->codifica(p.testo))) {
             esito.errore = true;
-            esito.avviso = Make::avvisoScrittura(p.file, errore);
+            esito.avviso = Make::avvisoScrittura(p.file, pronto.errore());
             return esito;
         }
+        esito.pronti.push_back(std::move(pronto));
         esito.file << p.file;
     }
     esito.ricerca = righeRicerca.join(QString()).toUtf8();

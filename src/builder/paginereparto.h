@@ -47,6 +47,11 @@ struct RisultatoReparto {
     bool errore = false;
     QString avviso;       // the warning of a failure, if any
     QStringList file;     // the pages written, in order
+    // Their bytes, to be put in place in build order: a department after
+    // one that fails or is cancelled leaves the pages folder as it was,
+    // whatever the number of threads. Those not put in place are dropped
+    // with the result.
+    std::vector<Make::FilePronto> pronti;
     QString elencoVetrina;  // its entries in the home page's showcase index
     QStringList celle;    // its showcase cells
     QByteArray ricerca;   // its lines of the search data
