@@ -721,15 +721,6 @@ Elaborazione::Passo Elaborazione::raccogli(LavoriReparti &lavori, bool attendi)
             lavori.ferma();
             return Passo::Annulla;
         }
-        // The pages are put in place in build order, those of a department
-        // that failed too, up to its failure.
-        for (Make::FilePronto &pagina : r->pronti) {
-            if (!pagina.metti()) {
-                lavori.ferma();
-                m_messages.warning(Make::avvisoScrittura(pagina.percorso(), pagina.errore()));
-                return Passo::Errore;
-            }
-        }
         if (r->errore) {
             lavori.ferma();
             if (!r->avviso.isEmpty())

@@ -160,16 +160,20 @@ private slots:
     void repartoFallito_data()
     {
         QTest::addColumn<int>("threads");
-        QTest::newRow("2 thread") << 2;
-        QTest::newRow("8 thread") << 8;
+        QTest::addColumn<bool>("cartella");  // a folder in place of its page, else its model missing
+        QTest::newRow("modello mancante, 2 thread") << 2 << false;
+        QTest::newRow("modello mancante, 8 thread") << 8 << false;
+        QTest::newRow("cartella al posto della pagina, 8 thread") << 8 << true;
     }
 
     void repartoFallito()
     {
-        // A department whose model is missing stops the build: the pages of
-        // the departments before it are there, none of the department or of
-        // those after it, and the same files on several threads as on one.
+        // A department whose model is missing, or whose page a folder stands
+        // in place of, stops the build: the pages of the departments before
+        // it are there, none of the department or of those after it, and the
+        // same files on several threads as on one.
         QFETCH(int, threads);
+        QFETCH(bool, cartella);
         QVERIFY(apri(false));
         QStringList ordine;
         for (Recordset r(stato().dbCatalogo, QStringLiteral("SELECT ID FROM categorie ORDER BY livello, ordinamento"));
@@ -177,7 +181,10 @@ private slots:
             ordine << r.text(QStringLiteral("ID"));
         QVERIFY(ordine.size() > 20);
         const int guasto = 6;
-        db().execute(QStringLiteral("UPDATE categorie SET template='manca' WHERE ID=?"), {ordine[guasto]});
+        if (cartella)
+            QVERIFY(QDir().mkpath(stato().CartellaPagine + u'/' + ordine[guasto] + QStringLiteral(".htm/dentro")));
+        else
+            db().execute(QStringLiteral("UPDATE categorie SET template='manca' WHERE ID=?"), {ordine[guasto]});
 
         QCOMPARE(costruisci(1), Elaborazione::Esito::Fallita);
         const QStringList avvisi = m_shop->messages.texts();
