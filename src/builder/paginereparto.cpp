@@ -160,8 +160,8 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     }
 
     // The list pass: the index is complete only now. Each page is written
-    // once, complete, and put in place by whoever takes the result, in
-    // build order. The level-1 tags still in a page (the index, and those
+    // once, complete, and put in place once every department before this one
+    // went through (LavoriReparti). The level-1 tags still in a page (the index, and those
     // an article's own text brought in) take the last page's row.
     Riga &conElenco = ultima;
     conElenco.imposta(u"elenco", d.elenco ? elencoReparto : QString());

@@ -199,16 +199,18 @@ bool frmMain::scriviPrimaDi(const QString &operazione)
     // view shows it), each once.
     QStringList rifiutati;
     std::vector<QMetaObject::Connection> ascolti;
+    const std::initializer_list<const Vista *> viste{m_vistaNegozio, m_sito, m_internet, m_reparti, m_articoli};
     for (DataSource *s : {&d.dataCategorie, &d.dataFratelli, &d.dataArticoli, &d.dataGenerale}) {
-        ascolti.push_back(connect(s, &DataSource::error, this, [this, s, &rifiutati](int, const QString &, const QString &campo) {
+        const auto rifiuto = [s, &viste, &rifiutati](int, const QString &, const QString &campo) {
             QString nome;
-            for (const Vista *v : std::initializer_list<const Vista *>{m_vistaNegozio, m_sito, m_internet, m_reparti, m_articoli})
+            for (const Vista *v : viste)
                 if (nome.isEmpty())
                     nome = v->didascalia(*s, campo);
             nome = u'\'' + (nome.isEmpty() ? campo : nome) + u'\'';
             if (!rifiutati.contains(nome))
                 rifiutati << nome;
-        }));
+        };
+        ascolti.push_back(connect(s, &DataSource::error, this, rifiuto));
     }
     const bool scritto = d.scriviModifiche();
     for (const QMetaObject::Connection &c : ascolti)
