@@ -155,13 +155,6 @@ public:
         QMutexLocker l(&m_mutex);
         return m_attive > 0 && !m_cartelle[cartella].senzaScambio;
     }
-    // Whether the folder has a spare now.
-    bool haScorte(const QString &cartella)
-    {
-        QMutexLocker l(&m_mutex);
-        auto c = m_cartelle.find(cartella);
-        return c != m_cartelle.end() && !c->scorte.isEmpty();
-    }
     // A spare of the folder, or the empty text; it is the caller's until riponi().
     QByteArray prendi(const QString &cartella)
     {
@@ -543,28 +536,6 @@ bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
 
 namespace {
 
-// The bytes that FilePronto objects hold in memory until they are put in
-// place, up to a limit.
-class Trattenuti {
-public:
-    static bool prendi(qsizetype n)
-    {
-        if (conti().fetch_add(n) + n <= massimo)
-            return true;
-        conti().fetch_sub(n);
-        return false;
-    }
-    static void lascia(qsizetype n) { conti().fetch_sub(n); }
-
-private:
-    static constexpr qsizetype massimo = qsizetype(64) * 1024 * 1024;
-    static std::atomic<qsizetype> &conti()
-    {
-        static std::atomic<qsizetype> n{0};
-        return n;
-    }
-};
-
 // The files without a name that FilePronto objects hold open until they
 // are put in place, as many as the process may open beside its other
 // files; the others take a temporary name.
@@ -608,8 +579,7 @@ FilePronto::~FilePronto()
 
 FilePronto::FilePronto(FilePronto &&altro) noexcept
     : m_percorso(std::move(altro.m_percorso)), m_errore(std::move(altro.m_errore)),
-      m_file(std::move(altro.m_file)), m_dati(std::exchange(altro.m_dati, {})),
-      m_inMemoria(std::exchange(altro.m_inMemoria, false)), m_aperto(std::exchange(altro.m_aperto, false))
+      m_file(std::move(altro.m_file)), m_aperto(std::exchange(altro.m_aperto, false))
 {
 }
 
@@ -620,8 +590,6 @@ FilePronto &FilePronto::operator=(FilePronto &&altro) noexcept
         m_percorso = std::move(altro.m_percorso);
         m_errore = std::move(altro.m_errore);
         m_file = std::move(altro.m_file);
-        m_dati = std::exchange(altro.m_dati, {});
-        m_inMemoria = std::exchange(altro.m_inMemoria, false);
         m_aperto = std::exchange(altro.m_aperto, false);
     }
     return *this;
@@ -636,21 +604,9 @@ bool FilePronto::prepara(const QString &path, const QByteArray &data)
         return true;
     // A folder in the way is found now, not when the file is put in place.
     struct stat st {};
-    const bool esiste = ::lstat(QFile::encodeName(path).constData(), &st) == 0;
-    if (esiste && S_ISDIR(st.st_mode)) {
+    if (::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
         m_errore = QString::fromLocal8Bit(std::strerror(EISDIR));
         return false;
-    }
-    // A file that replaces an older one goes through a spare of the folder.
-    // While there is none (the pages before it are not in place yet, and
-    // have not given theirs back), its bytes wait in memory, up to a limit,
-    // rather than in a new file.
-    const QString cartella = QFileInfo(path).path();
-    if (esiste && S_ISREG(st.st_mode) && Magazzino::unico().usaScorte(cartella)
-        && !Magazzino::unico().haScorte(cartella) && Trattenuti::prendi(data.size())) {
-        m_dati = data;
-        m_inMemoria = true;
-        return true;
     }
     m_aperto = Aperti::prendi();
     m_file = std::make_unique<FileUscita>();
@@ -669,14 +625,6 @@ bool FilePronto::prepara(const QString &path, const QByteArray &data)
 
 bool FilePronto::metti()
 {
-    if (m_inMemoria) {
-        FileUscita f;
-        const bool fatto = f.apri(m_percorso) && f.scrivi(m_dati) && f.chiudi(false);
-        if (!fatto)
-            m_errore = f.errore();
-        scarta();
-        return fatto;
-    }
     if (!m_file)
         return m_errore.isEmpty();  // the file holds these bytes already, or prepara() failed
     const bool fatto = m_file->metti();
@@ -688,10 +636,6 @@ bool FilePronto::metti()
 
 void FilePronto::scarta()
 {
-    if (m_inMemoria)
-        Trattenuti::lascia(m_dati.size());
-    m_dati = QByteArray();
-    m_inMemoria = false;
     m_file.reset();
     if (m_aperto)
         Aperti::lascia();

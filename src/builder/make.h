@@ -173,10 +173,9 @@ private:
 // caller decides which files made on several threads go in place:
 // prepara() writes them as FileUscita does (a new file without a name, held
 // open while the process has few such files open, else under a temporary
-// name; bytes that would need a new file in place of a spare wait in
-// memory, up to a limit) and fails at once when a folder stands at the
-// path; metti() puts them in place as scriviFile would, and scarta(), or
-// the end of the object, leaves the older file as it was. A file that already holds these
+// name) and fails at once when a folder stands at the path; metti() puts
+// them in place as scriviFile would, and scarta(), or the end of the
+// object, leaves the older file as it was. A file that already holds these
 // bytes is left as it is, date and all. Every failure keeps the system's
 // reason.
 class FilePronto {
@@ -196,9 +195,7 @@ public:
 
 private:
     QString m_percorso, m_errore;
-    std::unique_ptr<FileUscita> m_file;  // the bytes to put in place, written out
-    QByteArray m_dati;                   // or held in memory; neither: nothing to do
-    bool m_inMemoria = false;
+    std::unique_ptr<FileUscita> m_file;  // the bytes to put in place; none: nothing to do
     bool m_aperto = false;  // it holds a file without a name open
 };
 
