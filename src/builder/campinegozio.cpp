@@ -11,6 +11,15 @@ const QString crlf = QStringLiteral("\r\n");
 
 } // namespace
 
+MinimoNonValido::MinimoNonValido()
+    : DbError(ErroreMinimo,
+              QStringLiteral("Il campo 'Ordine minimo' della vista Sito è vuoto o non contiene un numero: "
+                             "scrivervi l'importo minimo di un ordine (0 se non c'è un minimo) e costruire di "
+                             "nuovo il negozio."),
+              QStringLiteral("minimo"))
+{
+}
+
 QString TagLogo(const QString &nome, qint64 larghezza, qint64 altezza)
 {
     const auto misura = [](qint64 v) { return v > 0 ? QVariant(v) : QVariant(); };
@@ -40,7 +49,9 @@ void CampiNegozio(Riga &pagina, const DatiNegozio &d)
     metti("java_importi_peso", v1);
     metti("java_tipopeso", v2);
 
-    metti("java_minimo", Str(imp.minimo));
+    if (!imp.minimo)
+        throw MinimoNonValido();
+    metti("java_minimo", Str(*imp.minimo));
     // Values the models write into attributes (form actions, mailto links,
     // meta tags, the gateways' return addresses) are attribute values; the
     // character references the merchant wrote in them stay references.

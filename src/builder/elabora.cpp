@@ -801,7 +801,7 @@ Elaborazione::Passo Elaborazione::raccogli(LavoriReparti &lavori, bool attendi)
             return Passo::Errore;
         }
         for (const QString &f : r->file)
-            m_upload.aggiungi(f);
+            m_upload.aggiungi(NoASPQuery(f));
         m_elencoVetrina += r->elencoVetrina;
         m_datiOrdine += r->datiOrdine;
         m_prezziFuoriMisura += r->prezziFuoriMisura;

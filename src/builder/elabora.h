@@ -8,10 +8,11 @@
 // The catalogue is read once: the shop-wide page fields and the navigation
 // are made once, then the articles are read a department at a time, and
 // each department's pages are merged and written on a pool of threads as
-// soon as its articles are read, each page once and complete. The upload
-// list, the search data, the order script's price list and the showcase are
-// put together in department order, so the output is the same whatever the
-// number of threads.
+// soon as its articles are read, each page once and complete. The pages are
+// put in place, and the upload list, the search data, the order script's
+// price list and the showcase put together, in department order, so the
+// output is the same whatever the number of threads, also when a
+// department fails: the departments after it leave no page.
 #include "datiordine.h"
 #include "impostazioni.h"
 #include "make.h"

@@ -263,5 +263,48 @@ bool MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, c
     QFile in(NomeFileInput);
     if (!in.open(QIODevice::ReadOnly))
         return true;  // nothing to rewrite: no empty page is written
-    return Make::scriviFile(NomeFileOutput, RendiAssoluto(in.readAll(), URLNegozio(imp)) + "\r\n", errore);
+    return AbsoluteOutput(NomeFileOutput, RendiAssoluto(in.readAll(), URLNegozio(imp)), errore);
+}
+
+bool AbsoluteOutput(const QString &NomeFileOutput, const QByteArray &OrigineHTML, QString *errore)
+{
+    // Written whole under a temporary name and put in place: the older file
+    // is replaced completely, or stays as it was.
+    return Make::scriviFile(NomeFileOutput, OrigineHTML + "\r\n", errore);
+}
+
+QString NoASPQuery(const QString &sTesto)
+{
+    return sTesto;
+}
+
+QString MakeRelative(const QString &Folder1, const QString &Folder2)
+{
+    const auto pulisci = [](QString s) {
+        s.replace(u'\\', u'/');
+        qsizetype inizio = 0, fine = s.size();
+        while (inizio < fine && s[inizio] == u'/')
+            ++inizio;
+        while (fine > inizio && s[fine - 1] == u'/')
+            --fine;
+        return s.sliced(inizio, fine - inizio);
+    };
+    const QString da = pulisci(Folder1);
+    QString resto = pulisci(Folder2);
+    if (da.isEmpty())
+        return resto;
+    const QStringList cartelle = da.split(u'/');
+    QString su;
+    bool diverse = false;
+    // The folders above the last one, while they are Folder2's too.
+    for (qsizetype i = 0; i + 1 < cartelle.size(); ++i) {
+        const QString cartella = cartelle[i] + u'/';
+        if (!diverse && resto.startsWith(cartella)) {
+            resto.remove(0, cartella.size());
+            continue;
+        }
+        diverse = true;
+        su += QStringLiteral("../");
+    }
+    return su + QStringLiteral("../") + resto;
 }

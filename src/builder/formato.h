@@ -47,11 +47,22 @@ bool PercorsoPerlValido(const QString &percorso);
 QString HTMLColor(qint32 codicecolore);
 
 // Rewrites the relative addresses of a page as addresses in the shop folder
-// (the shop's address put in as an attribute value) and writes it, followed
-// by CR LF, to NomeFileOutput. A missing input
-// writes nothing; false when the output could not be written, with the
-// system's reason in *errore.
+// (the shop's address put in as an attribute value) and writes it through
+// AbsoluteOutput. A missing input writes nothing; false when the output
+// could not be written, with the system's reason in *errore.
 bool MakeAbsolute(const QString &NomeFileInput, const QString &NomeFileOutput, const Impostazioni &imp,
                   QString *errore = nullptr);
 // The same on a text (the page's bytes), for callers that hold it already.
 QByteArray RendiAssoluto(const QByteArray &pagina, const QString &urlNegozio);
+// Replaces the file by the page's bytes followed by CR LF (a missing file is
+// no error); a file that already holds exactly them keeps its date. False
+// when it could not be written, with the system's reason in *errore; the
+// older file then stays whole.
+bool AbsoluteOutput(const QString &NomeFileOutput, const QByteArray &OrigineHTML, QString *errore = nullptr);
+// A path as it goes into the upload list: unchanged.
+QString NoASPQuery(const QString &sTesto);
+// The relative path that leads from the folder Folder1 to the folder
+// Folder2 ("a/b" to "a/c" gives "../c"): "\\" counts as "/", leading and
+// trailing "/" do not count; the common leading folders are dropped, and
+// every other folder of Folder1, its last one always, goes up one level.
+QString MakeRelative(const QString &Folder1, const QString &Folder2);

@@ -13,10 +13,12 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdio>  // renameat2
 #include <cstring>
+#include <utility>
 #include <vector>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -278,7 +280,7 @@ bool FileUscita::fallito(int numero)
     return false;
 }
 
-bool FileUscita::apri(const QString &path)
+bool FileUscita::apri(const QString &path, bool senzaNome)
 {
     scarta();
     m_percorso = path;
@@ -294,7 +296,7 @@ bool FileUscita::apri(const QString &path)
     // Else a temporary name of its own.
     if (m_scambio)
         m_fd = apriScorta(m_cartella, &m_temporaneo);
-    else if (!esiste && modoPerTest != Scrittura::NomeTemporaneo)
+    else if (!esiste && senzaNome && modoPerTest != Scrittura::NomeTemporaneo)
         m_fd = ::open(QFile::encodeName(m_cartella).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
     if (m_fd < 0)
         m_fd = creaTemporaneo(m_cartella, &m_temporaneo);
@@ -403,24 +405,53 @@ bool collega(int fd, const QByteArray &finale, const QString &cartella)
 
 bool FileUscita::chiudi(bool soloSeCambiato)
 {
-    if (m_fd < 0)
+    return pronto(soloSeCambiato) && metti();
+}
+
+bool FileUscita::pronto(bool soloSeCambiato)
+{
+    if (m_fd < 0 || m_pronto)
         return false;
     if (!svuota()) {
         scarta();
         return false;
     }
-    const QByteArray finale = QFile::encodeName(m_percorso);
     // A file there that already holds these bytes stays as it is.
-    bool aPosto = false;
+    m_aPosto = false;
     if (soloSeCambiato) {
         qint64 letti = 0;
-        aPosto = stessiByte(finale, m_scritti, [&](char *dove, qsizetype n) {
+        m_aPosto = stessiByte(QFile::encodeName(m_percorso), m_scritti, [&](char *dove, qsizetype n) {
             const ssize_t r = ::pread(m_fd, dove, size_t(n), letti);
             letti += std::max<ssize_t>(r, 0);
             return qsizetype(r);
         });
     }
+    // A file without a name stays open until it is linked in place.
+    if (!m_aPosto && m_temporaneo.isEmpty()) {
+        m_pronto = true;
+        return true;
+    }
     bool fatto = true;
+    if (!m_aPosto && m_scambio && ::ftruncate(m_fd, m_scritti) != 0)
+        fatto = fallito(errno);  // a spare may have been longer
+    if (::close(m_fd) != 0 && fatto)
+        fatto = fallito(errno);
+    m_fd = -1;
+    if (!fatto) {
+        scarta();
+        return false;
+    }
+    m_pronto = true;
+    return true;
+}
+
+bool FileUscita::metti()
+{
+    if (!m_pronto)
+        return false;
+    m_pronto = false;
+    const QByteArray finale = QFile::encodeName(m_percorso);
+    bool fatto = true, aPosto = m_aPosto;
     if (!aPosto && m_temporaneo.isEmpty()) {
         // Without a name: linked in place while still open; where the
         // process cannot name its open files (no /proc), copied under a
@@ -431,12 +462,10 @@ bool FileUscita::chiudi(bool soloSeCambiato)
             fatto = fallito(errno);
         else
             fatto = copiaConNome(m_cartella);
-    } else if (!aPosto && m_scambio && ::ftruncate(m_fd, m_scritti) != 0) {
-        fatto = fallito(errno);  // a spare may have been longer
+        if (::close(m_fd) != 0 && fatto)
+            fatto = fallito(errno);
+        m_fd = -1;
     }
-    if (::close(m_fd) != 0 && fatto)
-        fatto = fallito(errno);
-    m_fd = -1;
     // Over an older file the two swap names, and the older one stays as a
     // spare (scarta); else the rename replaces it.
     if (fatto && !aPosto && !(m_scambio && scambia(m_temporaneo, finale, m_cartella))) {
@@ -475,6 +504,7 @@ bool FileUscita::copiaConNome(const QString &cartella)
 void FileUscita::scarta()
 {
     m_attesa.clear();
+    m_pronto = false;
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
@@ -502,6 +532,114 @@ bool scriviFile(const QString &path, const QByteArray &data, QString *errore)
     if (!fatto && errore)
         *errore = f.errore();
     return fatto;
+}
+
+namespace {
+
+// The files without a name that FilePronto objects hold open until they
+// are put in place, as many as the process may open beside its other
+// files; the others take a temporary name.
+class Aperti {
+public:
+    static bool prendi()
+    {
+        if (conti().fetch_add(1) < massimo())
+            return true;
+        conti().fetch_sub(1);
+        return false;
+    }
+    static void lascia() { conti().fetch_sub(1); }
+
+private:
+    static std::atomic<long> &conti()
+    {
+        static std::atomic<long> n{0};
+        return n;
+    }
+    static long massimo()
+    {
+        static const long m = [] {
+            rlimit r{};
+            if (::getrlimit(RLIMIT_NOFILE, &r) != 0 || r.rlim_cur == RLIM_INFINITY)
+                return 256L;
+            return long(std::min<rlim_t>(r.rlim_cur / 4, 256));
+        }();
+        return m;
+    }
+};
+
+} // namespace
+
+FilePronto::FilePronto() = default;
+
+FilePronto::~FilePronto()
+{
+    scarta();
+}
+
+FilePronto::FilePronto(FilePronto &&altro) noexcept
+    : m_percorso(std::move(altro.m_percorso)), m_errore(std::move(altro.m_errore)),
+      m_file(std::move(altro.m_file)), m_aperto(std::exchange(altro.m_aperto, false))
+{
+}
+
+FilePronto &FilePronto::operator=(FilePronto &&altro) noexcept
+{
+    if (this != &altro) {
+        scarta();
+        m_percorso = std::move(altro.m_percorso);
+        m_errore = std::move(altro.m_errore);
+        m_file = std::move(altro.m_file);
+        m_aperto = std::exchange(altro.m_aperto, false);
+    }
+    return *this;
+}
+
+bool FilePronto::prepara(const QString &path, const QByteArray &data)
+{
+    scarta();
+    m_percorso = path;
+    m_errore.clear();
+    if (stessoContenuto(path, data))
+        return true;
+    // A folder in the way is found now, not when the file is put in place.
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        m_errore = QString::fromLocal8Bit(std::strerror(EISDIR));
+        return false;
+    }
+    m_aperto = Aperti::prendi();
+    m_file = std::make_unique<FileUscita>();
+    if (!m_file->apri(path, m_aperto) || !m_file->scrivi(data) || !m_file->pronto(false)) {
+        m_errore = m_file->errore();
+        scarta();
+        return false;
+    }
+    // Only a file without a name stays open.
+    if (m_aperto && !m_file->aperto()) {
+        Aperti::lascia();
+        m_aperto = false;
+    }
+    return true;
+}
+
+bool FilePronto::metti()
+{
+    if (!m_file)
+        return m_errore.isEmpty();  // the file holds these bytes already, or prepara() failed
+    const bool fatto = m_file->metti();
+    if (!fatto)
+        m_errore = m_file->errore();
+    scarta();
+    return fatto;
+}
+
+void FilePronto::scarta()
+{
+    m_file.reset();
+    if (m_aperto)
+        Aperti::lascia();
+    m_aperto = false;
 }
 
 QString avvisoScrittura(const QString &path, const QString &errore)

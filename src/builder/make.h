@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class Messages;
@@ -136,11 +137,17 @@ public:
     FileUscita(const FileUscita &) = delete;
     FileUscita &operator=(const FileUscita &) = delete;
 
-    bool apri(const QString &path);
+    // Without `senzaNome` a new file is written under a temporary name.
+    bool apri(const QString &path, bool senzaNome = true);
     bool scrivi(const QByteArray &dati);
     // Puts the file in place. With `soloSeCambiato` a file there that holds
     // the same bytes is left as it is, date and all.
     bool chiudi(bool soloSeCambiato = true);
+    // chiudi() in two steps: pronto() ends the writing (a file under a
+    // temporary name is closed, one without a name stays open), metti()
+    // puts the file in place.
+    bool pronto(bool soloSeCambiato = true);
+    bool metti();
     // Removes what was written; the older file stays.
     void scarta();
     bool aperto() const { return m_fd >= 0; }
@@ -158,6 +165,38 @@ private:
     QByteArray m_temporaneo;
     qint64 m_scritti = 0;
     bool m_scambio = false;  // swapped with the older file by chiudi()
+    bool m_pronto = false;   // between pronto() and metti()
+    bool m_aPosto = false;   // pronto() found the same bytes there
+};
+
+// A file's new bytes written out whole but not yet in place, so that the
+// caller decides which files made on several threads go in place:
+// prepara() writes them as FileUscita does (a new file without a name, held
+// open while the process has few such files open, else under a temporary
+// name) and fails at once when a folder stands at the path; metti() puts
+// them in place as scriviFile would, and scarta(), or the end of the
+// object, leaves the older file as it was. A file that already holds these
+// bytes is left as it is, date and all. Every failure keeps the system's
+// reason.
+class FilePronto {
+public:
+    FilePronto();
+    ~FilePronto();
+    FilePronto(FilePronto &&altro) noexcept;
+    FilePronto &operator=(FilePronto &&altro) noexcept;
+    FilePronto(const FilePronto &) = delete;
+    FilePronto &operator=(const FilePronto &) = delete;
+
+    bool prepara(const QString &path, const QByteArray &data);
+    bool metti();
+    void scarta();
+    const QString &percorso() const { return m_percorso; }
+    const QString &errore() const { return m_errore; }
+
+private:
+    QString m_percorso, m_errore;
+    std::unique_ptr<FileUscita> m_file;  // the bytes to put in place; none: nothing to do
+    bool m_aperto = false;  // it holds a file without a name open
 };
 
 // Tests only: how FileUscita writes.

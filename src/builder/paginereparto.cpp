@@ -160,7 +160,8 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     }
 
     // The list pass: the index is complete only now. Each page is written
-    // once, complete. The level-1 tags still in a page (the index, and those
+    // once, complete, and put in place once every department before this one
+    // went through (LavoriReparti). The level-1 tags still in a page (the index, and those
     // an article's own text brought in) take the last page's row.
     Riga &conElenco = ultima;
     conElenco.imposta(u"elenco", d.elenco ? elencoReparto : QString());
@@ -174,12 +175,13 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
                                 interrompi)))
             return esito;
         p.testo += QStringLiteral("\r\n");
-        QString errore;
-        if (!Make::scriviFile(p.file, modello->codifica(p.testo), &errore)) {
+        Make::FilePronto pronto;
+        if (!pronto.prepara(p.file, modello->codifica(p.testo))) {
             esito.errore = true;
-            esito.avviso = Make::avvisoScrittura(p.file, errore);
+            esito.avviso = Make::avvisoScrittura(p.file, pronto.errore());
             return esito;
         }
+        esito.pronti.push_back(std::move(pronto));
         esito.file << p.file;
     }
     esito.ricerca = righeRicerca.join(QString()).toUtf8();
@@ -210,7 +212,7 @@ void limitiMemoria()
 } // namespace
 
 LavoriReparti::LavoriReparti(const DatiPagine &dati, const std::vector<Reparto> &reparti, int threads)
-    : m_dati(dati), m_reparti(reparti), m_risultati(reparti.size())
+    : m_dati(dati), m_reparti(reparti), m_risultati(reparti.size()), m_messo(reparti.size(), 0)
 {
     m_pool.setMaxThreadCount(threads);
     limitiMemoria();
@@ -236,14 +238,49 @@ void LavoriReparti::avvia(size_t i, std::shared_ptr<const ArticoliGrezzi> artico
 
 void LavoriReparti::salta(size_t i)
 {
-    metti(i, {});
+    // On the pool: the pages after it may be put in place by the same call.
+    m_pool.start([this, i] { metti(i, {}); });
 }
 
 void LavoriReparti::metti(size_t i, RisultatoReparto r)
 {
-    QMutexLocker lock(&m_mutex);
-    m_risultati[i] = std::move(r);
-    m_pronto.wakeAll();
+    {
+        QMutexLocker lock(&m_mutex);
+        m_risultati[i] = std::move(r);
+    }
+    avanza();
+}
+
+void LavoriReparti::avanza()
+{
+    // The results the front passes now are this thread's to put in place;
+    // other threads put theirs at the same time.
+    std::vector<size_t> miei;
+    {
+        QMutexLocker lock(&m_mutex);
+        while (!m_fermo && m_fronte < m_risultati.size() && m_risultati[m_fronte]) {
+            const RisultatoReparto &r = *m_risultati[m_fronte];
+            m_fermo = r.errore || r.annullato;
+            miei.push_back(m_fronte++);
+        }
+    }
+    for (const size_t i : miei) {
+        // Nobody else touches the result until it is marked as in place.
+        RisultatoReparto &r = *m_risultati[i];
+        for (Make::FilePronto &pagina : r.pronti) {
+            if (r.annullato)
+                break;
+            if (!pagina.metti()) {
+                r.errore = true;
+                r.avviso = Make::avvisoScrittura(pagina.percorso(), pagina.errore());
+                break;
+            }
+        }
+        r.pronti.clear();
+        QMutexLocker lock(&m_mutex);
+        m_messo[i] = 1;
+        m_pronto.wakeAll();
+    }
 }
 
 void LavoriReparti::ferma()
@@ -255,14 +292,14 @@ void LavoriReparti::ferma()
 bool LavoriReparti::riuscito(size_t i)
 {
     QMutexLocker lock(&m_mutex);
-    return m_risultati[i] && !m_risultati[i]->annullato && !m_risultati[i]->errore;
+    return m_messo[i] && m_risultati[i] && !m_risultati[i]->annullato && !m_risultati[i]->errore;
 }
 
 std::optional<RisultatoReparto> LavoriReparti::prendi(size_t i, int millisecondi)
 {
     QMutexLocker lock(&m_mutex);
     QDeadlineTimer scadenza(millisecondi);
-    while (!m_risultati[i]) {
+    while (!m_messo[i] || !m_risultati[i]) {
         if (!m_pronto.wait(&m_mutex, scadenza))
             return std::nullopt;
     }

@@ -47,6 +47,9 @@ struct RisultatoReparto {
     bool errore = false;
     QString avviso;       // the warning of a failure, if any
     QStringList file;     // the pages written, in order
+    // Their bytes, put in place by LavoriReparti in build order; those not
+    // put in place are dropped with the result.
+    std::vector<Make::FilePronto> pronti;
     QString elencoVetrina;  // its entries in the home page's showcase index
     QStringList celle;    // its showcase cells
     QByteArray ricerca;   // its lines of the search data
@@ -62,7 +65,11 @@ RisultatoReparto CostruisciReparto(const DatiPagine &dati, const Reparto &repart
 
 // The department jobs of one build, run on a pool of threads as they are
 // started, their results taken in any order. Every department gets a job
-// or is skipped before its result is taken.
+// or is skipped before its result is taken. The pages of a result are put
+// in place on the pool once every department before it went through, up
+// to the first result that failed or was cancelled (its own pages up to its
+// failure included): the pages folder then holds what a build on one
+// thread leaves.
 class LavoriReparti {
 public:
     LavoriReparti(const DatiPagine &dati, const std::vector<Reparto> &reparti, int threads);
@@ -77,18 +84,26 @@ public:
     // The jobs not yet done stop (their results say so); returns once
     // none runs.
     void ferma();
-    // The result of department i once it is there; nullopt when it is not
-    // there within the time given.
+    // The result of department i once it is there and its pages are in
+    // place; nullopt when it is not there within the time given. A failure
+    // to put a page in place is the result's.
     std::optional<RisultatoReparto> prendi(size_t i, int millisecondi);
-    // Whether the result of department i is there, and went through.
+    // Whether the result of department i is there with its pages in place,
+    // and went through.
     bool riuscito(size_t i);
     size_t numero() const { return m_risultati.size(); }
 
 private:
     void metti(size_t i, RisultatoReparto r);
+    // Moves the front past the results that are there, up to one that
+    // failed or was cancelled, and puts their pages in place.
+    void avanza();
     const DatiPagine &m_dati;
     const std::vector<Reparto> &m_reparti;
     std::vector<std::optional<RisultatoReparto>> m_risultati;
+    std::vector<char> m_messo;  // the result's pages are in place
+    size_t m_fronte = 0;      // the first result the front has not passed
+    bool m_fermo = false;     // a result failed: the front stops after it
     std::atomic<bool> m_annulla{false};
     QMutex m_mutex;
     QWaitCondition m_pronto;

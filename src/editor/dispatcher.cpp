@@ -9,6 +9,7 @@
 #include "alberocategorie.h"
 #include "catalogo.h"
 #include "commercio.h"
+#include "datasource.h"
 #include "frmabout.h"
 #include "frmbrowse.h"
 #include "frmelabora.h"
@@ -24,7 +25,9 @@
 #include "programfolder.h"
 #include "vistaarticoli.h"
 #include "vistainternet.h"
+#include "vistanegozio.h"
 #include "vistareparti.h"
+#include "vistasito.h"
 
 #include <QLineEdit>
 
@@ -156,7 +159,7 @@ void frmMain::EseguiComando(Cmd::Numero numero)
         }
         case Cmd::Costruisci: {
             // Pending edits reach the catalogue first: the build reads it.
-            if (!d.scriviModifiche())
+            if (!scriviPrimaDi(QStringLiteral("costruire il negozio")))
                 return;
             const QString modelli = ProgramFolder::path() + u'/' + m_negozio.state.CartellaTemplate;
             if (Negozio::modelliTemplate(modelli).isEmpty()) {
@@ -176,7 +179,7 @@ void frmMain::EseguiComando(Cmd::Numero numero)
         }
         case Cmd::AggiornaSito: {
             // The update reads the settings as they stand, pending edits included.
-            if (!d.scriviModifiche())
+            if (!scriviPrimaDi(QStringLiteral("aggiornare il sito")))
                 return;
             const Impostazioni imp = impostazioni();
             EseguiAggiornaSito(this, ContestoPubblicazione::da(m_negozio.state, imp), msg, &frmMain::MostraAiuto);
@@ -187,6 +190,43 @@ void frmMain::EseguiComando(Cmd::Numero numero)
     } catch (const std::exception &e) {
         msg.warning(QStringLiteral("Impossibile completare l'operazione:\r\n") + testoErrore(e));
     }
+}
+
+bool frmMain::scriviPrimaDi(const QString &operazione)
+{
+    DatiPrincipali &d = m_negozio.dati();
+    // The refused fields as their captions read (the column's name when no
+    // view shows it), each once.
+    QStringList rifiutati;
+    std::vector<QMetaObject::Connection> ascolti;
+    const std::initializer_list<const Vista *> viste{m_vistaNegozio, m_sito, m_internet, m_reparti, m_articoli};
+    for (DataSource *s : {&d.dataCategorie, &d.dataFratelli, &d.dataArticoli, &d.dataGenerale}) {
+        const auto rifiuto = [s, &viste, &rifiutati](int, const QString &, const QString &campo) {
+            QString nome;
+            for (const Vista *v : viste)
+                if (nome.isEmpty())
+                    nome = v->didascalia(*s, campo);
+            nome = u'\'' + (nome.isEmpty() ? campo : nome) + u'\'';
+            if (!rifiutati.contains(nome))
+                rifiutati << nome;
+        };
+        ascolti.push_back(connect(s, &DataSource::error, this, rifiuto));
+    }
+    const bool scritto = d.scriviModifiche();
+    for (const QMetaObject::Connection &c : ascolti)
+        disconnect(c);
+    if (scritto)
+        return true;
+    const QString perche =
+        rifiutati.isEmpty() ? QStringLiteral("una modifica non è stata salvata perché il database l'ha rifiutata")
+        : rifiutati.size() == 1
+            ? QStringLiteral("il valore del campo ") + rifiutati[0] + QStringLiteral(" non è stato accettato")
+            : QStringLiteral("i valori dei campi ") + rifiutati.join(QStringLiteral(", ")) +
+                  QStringLiteral(" non sono stati accettati");
+    m_negozio.messages().warning(QStringLiteral("Impossibile ") + operazione + QStringLiteral(":\r\n") + perche +
+                                 QStringLiteral(" (il motivo è nel messaggio precedente). Correggere il valore e "
+                                                "ripetere l'operazione."));
+    return false;
 }
 
 void frmMain::esegui(Cmd::Numero numero)

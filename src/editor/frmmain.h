@@ -90,6 +90,11 @@ private:
     void collocaFinestra();
     // Every command of the registry: the numbered ones go to EseguiComando.
     void esegui(Cmd::Numero numero);
+    // Writes the pending edits before an operation that reads the catalogue
+    // and the settings. When the database refuses a value (its refusal has
+    // been shown), says that the operation does not start, "Impossibile " &
+    // `operazione`, and why, naming the fields; false then.
+    bool scriviPrimaDi(const QString &operazione);
     // The parts of the window: the tree's panel, the views' panels (handed
     // back in their column), the view tabs, the strip of picture buttons, the
     // menu bar; then what the store announces.

@@ -117,6 +117,18 @@ QString testoNumero(const Recordset &r, const char *campo, bool singola)
     return TestoValore(v);
 }
 
+// An amount of the record; empty for Null or a value that is not a number.
+std::optional<Currency> importo(const Recordset &r, const char *campo)
+{
+    const QString nome = QString::fromLatin1(campo);
+    const QVariant v = r.hasField(nome) ? r.value(nome) : QVariant();
+    if (!v.isValid() || v.isNull())
+        return std::nullopt;
+    if ((v.userType() == QMetaType::QString || v.userType() == QMetaType::QByteArray) && !NumeroDaTesto(v.toString()))
+        return std::nullopt;
+    return CCur(v);
+}
+
 // A list that offers the numbers 1 to n shows a stored value outside them
 // as no choice.
 QString scelta(const Recordset &r, const char *campo, int n)
@@ -225,7 +237,7 @@ Impostazioni Impostazioni::daRecord(const Recordset &g)
     i.txtCGIOrdine = testo(g, "CGIordine");
     i.derivaIndirizzi();
 
-    i.minimo = CCur(g.hasField(QStringLiteral("minimo")) ? g.value(QStringLiteral("minimo")) : QVariant());
+    i.minimo = importo(g, "minimo");
     i.imgX = {intero(g, "imgX0"), intero(g, "imgX1")};
     i.imgY = {intero(g, "imgY0"), intero(g, "imgY1")};
     i.template_ = testo(g, "template");

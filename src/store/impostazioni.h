@@ -14,6 +14,7 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 
 class Recordset;
 
@@ -49,8 +50,9 @@ struct Impostazioni {
     int chkNT = 0;
     QString txtFolderFTP, txtFolderCGI, txtHost, txtUsername, txtPassword;
 
-    // Fields without a control, read from the record.
-    Currency minimo;
+    // Fields without a control, read from the record. The minimum order is
+    // empty when the record holds Null or a value that is not a number.
+    std::optional<Currency> minimo = Currency{};
     std::array<qint64, 2> imgX{0, 0}, imgY{0, 0};
     QString template_;
 

@@ -1,9 +1,21 @@
 // The formatting helpers: every generator of the site goes through them.
 #include "formato.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+QByteArray leggiFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(manca)");
+}
+
+} // namespace
 
 class TestFormato : public QObject {
     Q_OBJECT
@@ -25,6 +37,9 @@ private slots:
     void assoluto_data();
     void assoluto();
     void assolutoSuFile();
+    void uscitaAssoluta();
+    void relativo_data();
+    void relativo();
 };
 
 void TestFormato::testoHTML_data()
@@ -238,6 +253,63 @@ void TestFormato::assolutoSuFile()
     const QString altro = dir.filePath(QStringLiteral("nuovo.htm"));
     MakeAbsolute(dir.filePath(QStringLiteral("manca.htm")), altro, i);
     QVERIFY(!QFile::exists(altro));
+}
+
+void TestFormato::uscitaAssoluta()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("risultati.htm"));
+    // A new file, then an older and longer one replaced completely.
+    QVERIFY(AbsoluteOutput(out, "<p>uno</p>"));
+    QCOMPARE(leggiFile(out), QByteArray("<p>uno</p>\r\n"));
+    {
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(5000, 'x'));
+    }
+    QVERIFY(AbsoluteOutput(out, "<p>due</p>"));
+    QCOMPARE(leggiFile(out), QByteArray("<p>due</p>\r\n"));
+    // The same bytes again: the file keeps its date.
+    const QDateTime vecchia = QDateTime::currentDateTime().addDays(-3);
+    {
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(vecchia, QFileDevice::FileModificationTime));
+    }
+    QVERIFY(AbsoluteOutput(out, "<p>due</p>"));
+    QCOMPARE(QFileInfo(out).lastModified().toSecsSinceEpoch(), vecchia.toSecsSinceEpoch());
+    // A folder that is not there: false, with the reason.
+    QString errore;
+    QVERIFY(!AbsoluteOutput(dir.filePath(QStringLiteral("manca/pagina.htm")), "x", &errore));
+    QVERIFY(!errore.isEmpty());
+    // The path of the upload list passes unchanged.
+    QCOMPARE(NoASPQuery(QStringLiteral("/negozio/online/a.asp?x=1")), QStringLiteral("/negozio/online/a.asp?x=1"));
+}
+
+void TestFormato::relativo_data()
+{
+    QTest::addColumn<QString>("da");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("atteso");
+    QTest::newRow("fratelli") << "a/b" << "a/c" << "../c";
+    QTest::newRow("barre inverse e di contorno") << "\\a\\b\\" << "/a/c/" << "../c";
+    QTest::newRow("niente in comune") << "a/b/c" << "x/y" << "../../../x/y";
+    QTest::newRow("si separano al secondo") << "a/b/c" << "a/x/y" << "../../x/y";
+    QTest::newRow("dopo la differenza nessun confronto") << "a/x/y/c" << "a/y/d" << "../../../y/d";
+    QTest::newRow("sottocartella") << "a/b" << "a/b/c" << "../b/c";
+    QTest::newRow("la stessa") << "a/b" << "a/b" << "../b";
+    QTest::newRow("inizio simile non basta") << "ab/c" << "abc/d" << "../../abc/d";
+    QTest::newRow("un livello") << "a" << "x" << "../x";
+    QTest::newRow("verso la radice") << "a/b" << "" << "../../";
+    QTest::newRow("dalla radice") << "/" << "x/y" << "x/y";
+}
+
+void TestFormato::relativo()
+{
+    QFETCH(QString, da);
+    QFETCH(QString, a);
+    QFETCH(QString, atteso);
+    QCOMPARE(MakeRelative(da, a), atteso);
 }
 
 QTEST_GUILESS_MAIN(TestFormato)

@@ -157,6 +157,59 @@ private slots:
             QVERIFY2(molti.value(it.key()) == it.value(), qPrintable(it.key()));
     }
 
+    void repartoFallito_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<bool>("cartella");  // a folder in place of its page, else its model missing
+        QTest::newRow("modello mancante, 2 thread") << 2 << false;
+        QTest::newRow("modello mancante, 8 thread") << 8 << false;
+        QTest::newRow("cartella al posto della pagina, 8 thread") << 8 << true;
+    }
+
+    void repartoFallito()
+    {
+        // A department whose model is missing, or whose page a folder stands
+        // in place of, stops the build: the pages of the departments before
+        // it are there, none of the department or of those after it, and the
+        // same files on several threads as on one.
+        QFETCH(int, threads);
+        QFETCH(bool, cartella);
+        QVERIFY(apri(false));
+        QStringList ordine;
+        for (Recordset r(stato().dbCatalogo, QStringLiteral("SELECT ID FROM categorie ORDER BY livello, ordinamento"));
+             !r.eof(); r.moveNext())
+            ordine << r.text(QStringLiteral("ID"));
+        QVERIFY(ordine.size() > 20);
+        const int guasto = 6;
+        if (cartella)
+            QVERIFY(QDir().mkpath(stato().CartellaPagine + u'/' + ordine[guasto] + QStringLiteral(".htm/dentro")));
+        else
+            db().execute(QStringLiteral("UPDATE categorie SET template='manca' WHERE ID=?"), {ordine[guasto]});
+
+        QCOMPARE(costruisci(1), Elaborazione::Esito::Fallita);
+        const QStringList avvisi = m_shop->messages.texts();
+        const Istantanea uno = istantanea(m_cartella);
+        QSet<QString> reparti;
+        for (const QString &f : QDir(stato().CartellaPagine).entryList(QDir::Files | QDir::Hidden)) {
+            QVERIFY2(f.endsWith(QLatin1String(".htm")) && !f.startsWith(u'.'), qPrintable(f));
+            reparti.insert(f.section(u'.', 0, 0).section(QLatin1String("_p"), 0, 0));
+        }
+        QCOMPARE(reparti, QSet<QString>(ordine.cbegin(), ordine.cbegin() + guasto));
+
+        // Several times: which departments the other threads have done when
+        // the failure is seen varies from build to build.
+        for (int volta = 0; volta < 3; ++volta) {
+            for (const QString &f : QDir(stato().CartellaPagine).entryList(QDir::Files | QDir::Hidden))
+                QVERIFY(QFile::remove(stato().CartellaPagine + u'/' + f));
+            QCOMPARE(costruisci(threads), Elaborazione::Esito::Fallita);
+            QCOMPARE(m_shop->messages.texts(), avvisi);
+            const Istantanea molti = istantanea(m_cartella);
+            QCOMPARE(molti.keys(), uno.keys());
+            for (auto it = uno.cbegin(); it != uno.cend(); ++it)
+                QVERIFY2(molti.value(it.key()) == it.value(), qPrintable(it.key()));
+        }
+    }
+
     void annullaAMeta_data()
     {
         QTest::addColumn<int>("threads");

@@ -210,6 +210,86 @@ private slots:
         QVERIFY(soloPagine(dir, {QStringLiteral("pagina0.htm"), QStringLiteral("pagina1.htm")}));
     }
 
+    void filePronti_data()
+    {
+        QTest::addColumn<Make::Scrittura>("modo");
+        QTest::addColumn<bool>("scorte");
+        QTest::newRow("scambio con la scorta") << Make::Scrittura::Solita << true;
+        QTest::newRow("senza scambio: rinomina") << Make::Scrittura::SenzaScambio << true;
+        QTest::newRow("senza scorte: rinomina") << Make::Scrittura::Solita << false;
+    }
+    void filePronti()
+    {
+        // Pages written out first and put in place later, in another order:
+        // until then the folder shows the older pages; a page dropped keeps
+        // its older file, one with the same bytes its date; a folder in the
+        // way is told at once; no temporary file stays.
+        QFETCH(Make::Scrittura, modo);
+        QFETCH(bool, scorte);
+        Make::impostaScritturaPerTest(modo);
+        const auto ripristina = qScopeGuard([] { Make::impostaScritturaPerTest(Make::Scrittura::Solita); });
+        QTemporaryDir dir;
+        QStringList nomi;
+        for (int i = 0; i < 6; ++i) {
+            nomi << QFileInfo(pagina(dir, i)).fileName();
+            if (i < 4)
+                QVERIFY(Make::scriviFile(pagina(dir, i), contenuto("prima", i, 4000)));
+        }
+        QVERIFY(invecchia(pagina(dir, 1)));
+        QVERIFY(QDir().mkpath(pagina(dir, 5) + QStringLiteral("/dentro")));
+        {
+            std::optional<Make::Scorte> scorta;
+            if (scorte)
+                scorta.emplace();
+            std::vector<Make::FilePronto> pronti(6);
+            for (int i = 0; i < 6; ++i)
+                QCOMPARE(pronti[size_t(i)].prepara(pagina(dir, i),
+                                                   i == 1 ? contenuto("prima", 1, 4000) : contenuto("nuova", i, 300 * i)),
+                         i != 5);
+            QVERIFY(!pronti[5].errore().isEmpty());
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(leggi(pagina(dir, i)), contenuto("prima", i, 4000));
+            QVERIFY(!QFile::exists(pagina(dir, 4)));
+            pronti[3].scarta();
+            for (int i : {4, 2, 0, 1, 3})
+                QVERIFY(pronti[size_t(i)].metti());
+            QVERIFY(!pronti[5].metti());
+            for (int i : {0, 2, 4})
+                QCOMPARE(leggi(pagina(dir, i)), contenuto("nuova", i, 300 * i));
+            QCOMPARE(leggi(pagina(dir, 1)), contenuto("prima", 1, 4000));
+            QCOMPARE(QFileInfo(pagina(dir, 1)).lastModified(), dataVecchia);
+            QCOMPARE(leggi(pagina(dir, 3)), contenuto("prima", 3, 4000));
+            QVERIFY(QFileInfo(pagina(dir, 5) + QStringLiteral("/dentro")).isDir());
+            // Dropped with the object, a page never reaches the folder.
+            {
+                Make::FilePronto via;
+                QVERIFY(via.prepara(pagina(dir, 3), contenuto("ancora", 3, 10)));
+            }
+            QCOMPARE(leggi(pagina(dir, 3)), contenuto("prima", 3, 4000));
+        }
+        QVERIFY(soloPagine(dir, nomi));
+    }
+
+    void moltiFileNuoviPronti()
+    {
+        // More new pages waiting than the process may hold open: each still
+        // reaches its place whole, whatever the order, and nothing else stays.
+        QTemporaryDir dir;
+        constexpr int n = 700;
+        std::vector<Make::FilePronto> pronti(n);
+        QStringList nomi;
+        for (int i = 0; i < n; ++i) {
+            QVERIFY(pronti[size_t(i)].prepara(pagina(dir, i), contenuto("nuova", i % 20, i)));
+            nomi << QFileInfo(pagina(dir, i)).fileName();
+        }
+        for (int i = n - 1; i >= 0; --i)
+            QVERIFY(pronti[size_t(i)].metti());
+        for (int i = 0; i < n; ++i)
+            QCOMPARE(leggi(pagina(dir, i)), contenuto("nuova", i % 20, i));
+        nomi.sort();
+        QVERIFY(soloPagine(dir, nomi));
+    }
+
     void fileAPezzi_data()
     {
         QTest::addColumn<QList<int>>("pezzi");

@@ -10,6 +10,7 @@
 #include "formato.h"
 #include "programfolder.h"
 #include "provacostruzione.h"
+#include "recordset.h"
 #include "testshop.h"
 
 #include <QDir>
@@ -335,6 +336,28 @@ private slots:
         QCOMPARE(campo("meta_keywords"), QString("caff\u00e8, t\u00e8\r\nmoka"));
         // Meta tags take their values as attribute values.
         QCOMPARE(campo("meta_description"), QString("Una &lt;b&gt;bottega&lt;/b&gt;"));
+    }
+
+    void minimoVuoto()
+    {
+        // The merchant cleared the minimum order: the record holds Null,
+        // which no page script can take. The build stops, before any page,
+        // and its message leads to the field.
+        db().execute("UPDATE generale SET minimo=NULL");
+        Recordset generale(stato().dbCatalogo, QStringLiteral("SELECT * FROM generale"));
+        generale.moveFirst();
+        m_imp.minimo = Impostazioni::daRecord(generale).minimo;
+        QVERIFY(!m_imp.minimo);
+        Elaborazione e(stato(), m_imp, m_shop->messages);
+        e.CartellaSet = m_set;
+        QCOMPARE(e.MakePages(), Elaborazione::Esito::Fallita);
+        const QStringList avvisi = m_shop->messages.texts();
+        QCOMPARE(avvisi.size(), 1);
+        QVERIFY2(avvisi[0].startsWith("Si è verificato un errore imprevisto:\r\n94 Il campo 'Ordine minimo' della "
+                                      "vista Sito è vuoto o non contiene un numero"),
+                 qPrintable(avvisi[0]));
+        QVERIFY(!QFile::exists(m_cartella + "/vtftp.dat"));
+        QVERIFY(QDir(pagine()).entryList({"*.htm"}, QDir::Files).isEmpty());
     }
 
     void senzaPagineDiPagamento()

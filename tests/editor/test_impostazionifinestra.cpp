@@ -55,7 +55,8 @@ QStringList differenze(const Impostazioni &a, const Impostazioni &b)
     CAMPI(chkDecimali, 2); CAMPI(txtValuta, 2); CAMPO(cboSendmail); CAMPO(cboPerl); CAMPI(txtSetting, 2);
     CAMPO(txtURL); CAMPO(txtCartella); CAMPO(txtCGI); CAMPO(txtURLNegozio); CAMPO(txtCGIsearch);
     CAMPO(txtCGIOrdine); CAMPO(chkNT); CAMPO(txtFolderFTP); CAMPO(txtFolderCGI); CAMPO(txtHost);
-    CAMPO(txtUsername); CAMPO(txtPassword); CAMPO(minimo.raw); CAMPI(imgX, 2); CAMPI(imgY, 2); CAMPO(template_);
+    CAMPO(txtUsername); CAMPO(txtPassword); CAMPO(minimo.has_value());
+    CAMPO(minimo.value_or(Currency{}).raw); CAMPI(imgX, 2); CAMPI(imgY, 2); CAMPO(template_);
 #undef CAMPI
 #undef CAMPO
     return d;
@@ -90,6 +91,8 @@ private slots:
     void stessaFotografia();
     void titoloIncollatoNellaCostruzione_data();
     void titoloIncollatoNellaCostruzione();
+    void titoloRifiutatoNellaCostruzione_data();
+    void titoloRifiutatoNellaCostruzione();
     void nuovoNegozioCostruito();
 };
 
@@ -209,6 +212,45 @@ void TestImpostazioniFinestra::titoloIncollatoNellaCostruzione()
     perl.start(QStringLiteral("perl"), {QStringLiteral("-c"), percorso});
     QVERIFY(perl.waitForFinished(30000));
     QVERIFY2(perl.exitCode() == 0, perl.readAllStandardError().constData());
+}
+
+void TestImpostazioniFinestra::titoloRifiutatoNellaCostruzione_data()
+{
+    QTest::addColumn<int>("comando");
+    QTest::addColumn<QString>("impossibile");
+    QTest::newRow("costruisci") << int(Cmd::Costruisci) << QStringLiteral("Impossibile costruire il negozio:");
+    QTest::newRow("aggiorna il sito") << int(Cmd::AggiornaSito) << QStringLiteral("Impossibile aggiornare il sito:");
+}
+
+void TestImpostazioniFinestra::titoloRifiutatoNellaCostruzione()
+{
+    // A title longer than its field takes is refused when the command writes
+    // the pending edits: the refusal, then why nothing starts.
+    QFETCH(int, comando);
+    QFETCH(QString, impossibile);
+    const auto f = apriImpostazioni({}, demo());
+    QVERIFY(f->w);
+    ProgramFolder::setPath(bin());
+    QVERIFY(clicNodo(f->w, QStringLiteral("Negozio")));
+    auto *campo = figlio<QLineEdit>(f->w->vistaNegozio(), QStringLiteral("txtTitolo"));
+    QVERIFY(clic(campo));
+    QTest::keyClick(campo, Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->setText(QString(300, u'x'));
+    QTest::keyClick(campo, Qt::Key_V, Qt::ControlModifier);
+    const QString pagine = f->negozio().state.CartellaPagine;
+    const QStringList prima = QDir(pagine).entryList(QDir::Files);
+    const QString lista = f->negozio().state.PercorsoNegozio + QStringLiteral("/vtftp.dat");
+    const bool conLista = QFile::exists(lista);
+    QVERIFY(clic(figlio<QWidget>(f->w, QStringLiteral("imgButton%1").arg(comando - Cmd::Costruisci + 1))));
+    const QStringList testi = f->messages.texts();
+    QCOMPARE(testi.size(), 2);
+    QVERIFY2(testi[0].contains(QStringLiteral("Titolo del negozio: il testo è troppo lungo")), qPrintable(testi[0]));
+    QCOMPARE(testi[1], impossibile + QStringLiteral("\r\nil valore del campo 'Titolo del negozio' non è stato "
+                                                    "accettato (il motivo è nel messaggio precedente). Correggere il "
+                                                    "valore e ripetere l'operazione."));
+    QCOMPARE(f->messages.shown()[1].icon, Messages::Icon::Warning);
+    QCOMPARE(QDir(pagine).entryList(QDir::Files), prima);
+    QCOMPARE(QFile::exists(lista), conLista);
 }
 
 void TestImpostazioniFinestra::nuovoNegozioCostruito()

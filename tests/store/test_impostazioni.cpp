@@ -91,7 +91,7 @@ void TestImpostazioni::caselleEListe()
     QCOMPARE(i.lblLogo[1], QString());
     QCOMPARE(i.imgX[0], 120);
     QCOMPARE(i.imgY[0], 40);
-    QCOMPARE(i.minimo, Currency::fromUnits(50));
+    QCOMPARE(i.minimo, std::optional(Currency::fromUnits(50)));
     QCOMPARE(i.txtTitolo, QStringLiteral("Bottega"));
     QCOMPARE(i.txtKeywords[1], QStringLiteral("c"));
     QCOMPARE(i.txtTesti[1], QStringLiteral("h2"));
