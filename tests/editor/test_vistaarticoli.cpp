@@ -36,6 +36,8 @@ private slots:
     void prezzoNellaGriglia_data();
     void prezzoNellaGriglia();
     void testoTroppoLungoNellaGriglia();
+    void prezzoCorrettoNellaSuaRiga_data();
+    void prezzoCorrettoNellaSuaRiga();
     void prezzoNelCampo_data();
     void prezzoNelCampo();
     void importoSvuotato_data();
@@ -279,6 +281,62 @@ void TestVistaArticoli::testoTroppoLungoNellaGriglia()
     QVERIFY2(!m.contains(QStringLiteral("prezzo")), qPrintable(m));
     QCOMPARE(f->db().scalar(QStringLiteral("SELECT codice FROM articoli WHERE titolo='Articolo 1'")).toString(),
              QStringLiteral("A1-1"));
+}
+
+void TestVistaArticoli::prezzoCorrettoNellaSuaRiga_data()
+{
+    // What is typed into the first article's price cell, the details'
+    // offer, and the column of the second article's cell then clicked (-1:
+    // the down arrow pressed in the cell instead).
+    QTest::addColumn<QString>("digitato");
+    QTest::addColumn<QString>("offerta");
+    QTest::addColumn<int>("colonna");
+    QTest::addColumn<QString>("righe");  // prezzo|quote(offertaprezzo) of the two articles afterwards
+    QTest::newRow("emptied, price clicked") << "" << "0" << 3 << "0|0 20000|0";
+    QTest::newRow("emptied, title clicked") << "" << "0" << 1 << "0|0 20000|0";
+    QTest::newRow("offer empty, price clicked") << "7" << "" << 3 << "70000|0 20000|0";
+    QTest::newRow("emptied, down arrow") << "" << "0" << -1 << "0|0 20000|0";
+    QTest::newRow("letters, down arrow") << "caro" << "0" << -1 << "10000|0 20000|0";
+    QTest::newRow("offer empty, down arrow") << "7" << "" << -1 << "70000|0 20000|0";
+}
+
+void TestVistaArticoli::prezzoCorrettoNellaSuaRiga()
+{
+    // A price cell refused as the merchant clicks a cell of another article:
+    // the correction lands in the article typed into; the other one keeps
+    // what it holds.
+    QFETCH(QString, digitato);
+    QFETCH(QString, offerta);
+    QFETCH(int, colonna);
+    QFETCH(QString, righe);
+    auto f = apriFinestra(1, 2);
+    VistaArticoli *v = vistaArticoli(f.get());
+    Campi c;
+    QVERIFY(trova(v, c));
+    const auto prezzi = [&] {
+        QStringList r;
+        for (const char *codice : {"A1-1", "A1-2"})
+            r << f->db().scalar(QStringLiteral("SELECT prezzo || '|' || quote(offertaprezzo) FROM articoli "
+                                               "WHERE codice=?"), {QString::fromLatin1(codice)}).toString();
+        return r.join(u' ');
+    };
+    QCOMPARE(prezzi(), QStringLiteral("10000|0 20000|0"));
+    c.txt[6]->setText(offerta);
+    const QModelIndex i = c.grid->model()->index(0, 3);
+    c.grid->setCurrentIndex(i);
+    c.grid->edit(i);
+    QWidget *editor = QApplication::focusWidget();
+    QVERIFY(editor && editor != c.grid);
+    qobject_cast<QLineEdit *>(editor)->selectAll();
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QTest::keyClicks(editor, digitato);
+    if (colonna < 0)
+        QTest::keyClick(editor, Qt::Key_Down);
+    else
+        QTest::mouseClick(c.grid->viewport(), Qt::LeftButton, {},
+                          c.grid->visualRect(c.grid->model()->index(1, colonna)).center());
+    QTRY_COMPARE(f->messages.texts().size(), 1);
+    QTRY_COMPARE(prezzi(), righe);
 }
 
 void TestVistaArticoli::prezzoNelCampo_data()
