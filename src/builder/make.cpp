@@ -352,7 +352,8 @@ qsizetype leggiTutto(int fd, char *dove, qsizetype n)
 template <typename Pezzo>
 bool stessiByte(const QByteArray &path, qint64 lunghezza, Pezzo pezzo)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    // Without waiting: a pipe at the path would wait for a writer.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};

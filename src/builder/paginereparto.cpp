@@ -253,34 +253,33 @@ void LavoriReparti::metti(size_t i, RisultatoReparto r)
 
 void LavoriReparti::avanza()
 {
-    // The results the front passes now are this thread's to put in place;
-    // other threads put theirs at the same time.
-    std::vector<size_t> miei;
-    {
-        QMutexLocker lock(&m_mutex);
-        while (!m_fermo && m_fronte < m_risultati.size() && m_risultati[m_fronte]) {
-            const RisultatoReparto &r = *m_risultati[m_fronte];
-            m_fermo = r.errore || r.annullato;
-            miei.push_back(m_fronte++);
-        }
-    }
-    for (const size_t i : miei) {
+    // One thread at a time puts pages in place, in build order; a result
+    // that comes meanwhile is taken by that thread before it ends. A page
+    // that cannot be put in place stops the front as a failed result does.
+    QMutexLocker lock(&m_mutex);
+    if (m_mettendo)
+        return;
+    m_mettendo = true;
+    while (!m_fermo && m_fronte < m_risultati.size() && m_risultati[m_fronte]) {
+        const size_t i = m_fronte++;
         // Nobody else touches the result until it is marked as in place.
         RisultatoReparto &r = *m_risultati[i];
+        lock.unlock();
         for (Make::FilePronto &pagina : r.pronti) {
-            if (r.annullato)
+            if (r.annullato || r.errore)
                 break;
             if (!pagina.metti()) {
                 r.errore = true;
                 r.avviso = Make::avvisoScrittura(pagina.percorso(), pagina.errore());
-                break;
             }
         }
         r.pronti.clear();
-        QMutexLocker lock(&m_mutex);
+        lock.relock();
+        m_fermo = r.errore || r.annullato;
         m_messo[i] = 1;
         m_pronto.wakeAll();
     }
+    m_mettendo = false;
 }
 
 void LavoriReparti::ferma()

@@ -96,7 +96,8 @@ public:
 private:
     void metti(size_t i, RisultatoReparto r);
     // Moves the front past the results that are there, up to one that
-    // failed or was cancelled, and puts their pages in place.
+    // failed or was cancelled, and puts their pages in place one result
+    // after the other.
     void avanza();
     const DatiPagine &m_dati;
     const std::vector<Reparto> &m_reparti;
@@ -104,6 +105,7 @@ private:
     std::vector<char> m_messo;  // the result's pages are in place
     size_t m_fronte = 0;      // the first result the front has not passed
     bool m_fermo = false;     // a result failed: the front stops after it
+    bool m_mettendo = false;  // a thread is putting pages in place
     std::atomic<bool> m_annulla{false};
     QMutex m_mutex;
     QWaitCondition m_pronto;

@@ -255,13 +255,19 @@ bool CopiaCodiceNegozio(const QString &cartellaNegozio)
     // A code entry that is a link or no folder is the merchant's: left alone.
     if (esiste && (fi.isSymLink() || !fi.isDir()))
         return false;
-    // The shop's own files (a payment system's page fragment) mean that the
-    // copy was made and the shop has worked on it: it is left alone. The
-    // program's top-level scripts are removed at the end of every copy; when
-    // they are there, a copy was cut short and is finished now, the files
-    // it already made kept as they are.
+    // The shop's own files (a payment system's page fragment, a script of
+    // the merchant's) mean that the copy was made and the shop has worked on
+    // it: it is left alone. The program's top-level scripts are removed at
+    // the end of every copy; when one of them is there by its name, a copy
+    // was cut short and is finished now, the files it already made kept as
+    // they are.
     const QFileInfoList inCima = QDir(codice).entryInfoList(QDir::Files);
-    const bool interrotta = std::any_of(inCima.begin(), inCima.end(), scriptDelProgramma);
+    const QFileInfoList delProgramma = QDir(origine).entryInfoList(QDir::Files | QDir::Hidden);
+    const bool interrotta = std::any_of(inCima.begin(), inCima.end(), [&](const QFileInfo &f) {
+        return scriptDelProgramma(f) && std::any_of(delProgramma.begin(), delProgramma.end(), [&](const QFileInfo &p) {
+                   return scriptDelProgramma(p) && p.fileName() == f.fileName();
+               });
+    });
     if (!inCima.isEmpty() && !interrotta)
         return true;
 

@@ -18,6 +18,8 @@
 #include <QDirIterator>
 #include <QtTest>
 
+#include <climits>
+
 namespace {
 
 using Istantanea = QMap<QString, QByteArray>;
@@ -63,6 +65,8 @@ void riempiSintetico(Database &db)
     }
     t.commit();
 }
+
+enum Guasto { ModelloMancante, CartellaAlPosto, NomeTroppoLungo };
 
 class Annulla : public Avanzamento {
 public:
@@ -160,41 +164,66 @@ private slots:
     void repartoFallito_data()
     {
         QTest::addColumn<int>("threads");
-        QTest::addColumn<bool>("cartella");  // a folder in place of its page, else its model missing
-        QTest::newRow("modello mancante, 2 thread") << 2 << false;
-        QTest::newRow("modello mancante, 8 thread") << 8 << false;
-        QTest::newRow("cartella al posto della pagina, 8 thread") << 8 << true;
+        QTest::addColumn<int>("guasto");
+        QTest::newRow("modello mancante, 2 thread") << 2 << int(ModelloMancante);
+        QTest::newRow("modello mancante, 8 thread") << 8 << int(ModelloMancante);
+        QTest::newRow("cartella al posto della pagina, 8 thread") << 8 << int(CartellaAlPosto);
+        QTest::newRow("nome troppo lungo, 1 thread") << 1 << int(NomeTroppoLungo);
+        QTest::newRow("nome troppo lungo, 8 thread") << 8 << int(NomeTroppoLungo);
     }
 
     void repartoFallito()
     {
-        // A department whose model is missing, or whose page a folder stands
-        // in place of, stops the build: the pages of the departments before
-        // it are there, none of the department or of those after it, and the
-        // same files on several threads as on one.
+        // A department whose model is missing, whose page a folder stands in
+        // place of, or whose page name the file system refuses only when the
+        // page is put in place, stops the build: the pages of the departments
+        // before it are there, none of the department or of those after it,
+        // and the same files on several threads as on one.
         QFETCH(int, threads);
-        QFETCH(bool, cartella);
+        QFETCH(int, guasto);
         QVERIFY(apri(false));
         QStringList ordine;
         for (Recordset r(stato().dbCatalogo, QStringLiteral("SELECT ID FROM categorie ORDER BY livello, ordinamento"));
              !r.eof(); r.moveNext())
             ordine << r.text(QStringLiteral("ID"));
         QVERIFY(ordine.size() > 20);
-        const int guasto = 6;
-        if (cartella)
-            QVERIFY(QDir().mkpath(stato().CartellaPagine + u'/' + ordine[guasto] + QStringLiteral(".htm/dentro")));
-        else
-            db().execute(QStringLiteral("UPDATE categorie SET template='manca' WHERE ID=?"), {ordine[guasto]});
+        const int fallito = 6;
+        QTemporaryDir fuori;  // outside the program's folder, where the site may go
+        if (guasto == CartellaAlPosto)
+            QVERIFY(QDir().mkpath(stato().CartellaPagine + u'/' + ordine[fallito] + QStringLiteral(".htm/dentro")));
+        else if (guasto == ModelloMancante)
+            db().execute(QStringLiteral("UPDATE categorie SET template='manca' WHERE ID=?"), {ordine[fallito]});
+        else {
+            // The pages folder so deep that the department's page name, the
+            // longest the catalogue takes, makes too long a path: its pages
+            // are written under no name, and fail only when put in place.
+            const QString nome(50, u'x');
+            db().execute(QStringLiteral("UPDATE categorie SET pagina=? WHERE ID=?"), {nome, ordine[fallito]});
+            QString cartella = fuori.path();
+            const qsizetype lunghezza = PATH_MAX - nome.size() - qsizetype(strlen("/.htm"));
+            while (cartella.size() < lunghezza)
+                cartella += u'/' + QString(std::min<qsizetype>(200, lunghezza - cartella.size() - 1), u'd');
+            QCOMPARE(QFile::encodeName(cartella + u'/' + nome + QStringLiteral(".htm")).size(), qsizetype(PATH_MAX));
+            QVERIFY(QDir().mkpath(cartella));
+            stato().CartellaPagine = cartella;
+        }
 
         QCOMPARE(costruisci(1), Elaborazione::Esito::Fallita);
         const QStringList avvisi = m_shop->messages.texts();
-        const Istantanea uno = istantanea(m_cartella);
+        // Every file the build writes, and the pages wherever they go.
+        const auto tutto = [this] {
+            Istantanea r = istantanea(m_cartella);
+            for (const QString &f : QDir(stato().CartellaPagine).entryList(QDir::Files | QDir::Hidden))
+                r.insert(stato().CartellaPagine + u'/' + f, leggi(stato().CartellaPagine + u'/' + f));
+            return r;
+        };
+        const Istantanea uno = tutto();
         QSet<QString> reparti;
         for (const QString &f : QDir(stato().CartellaPagine).entryList(QDir::Files | QDir::Hidden)) {
             QVERIFY2(f.endsWith(QLatin1String(".htm")) && !f.startsWith(u'.'), qPrintable(f));
             reparti.insert(f.section(u'.', 0, 0).section(QLatin1String("_p"), 0, 0));
         }
-        QCOMPARE(reparti, QSet<QString>(ordine.cbegin(), ordine.cbegin() + guasto));
+        QCOMPARE(reparti, QSet<QString>(ordine.cbegin(), ordine.cbegin() + fallito));
 
         // Several times: which departments the other threads have done when
         // the failure is seen varies from build to build.
@@ -203,7 +232,7 @@ private slots:
                 QVERIFY(QFile::remove(stato().CartellaPagine + u'/' + f));
             QCOMPARE(costruisci(threads), Elaborazione::Esito::Fallita);
             QCOMPARE(m_shop->messages.texts(), avvisi);
-            const Istantanea molti = istantanea(m_cartella);
+            const Istantanea molti = tutto();
             QCOMPARE(molti.keys(), uno.keys());
             for (auto it = uno.cbegin(); it != uno.cend(); ++it)
                 QVERIFY2(molti.value(it.key()) == it.value(), qPrintable(it.key()));

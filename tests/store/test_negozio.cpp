@@ -484,6 +484,9 @@ void TestNegozio::codiceDaStatiLasciati_data()
         << Albero{{"bonifico.epg", "mio"}};
     QTest::newRow("the shop's own file: left alone") << Albero{{"code/bonifico.epg", "mio"}} << false
                                                     << Albero{{"bonifico.epg", "mio"}};
+    QTest::newRow("a script of the merchant's, not the program's: left alone")
+        << Albero{{"code/mio.pl", script}, {"code/bonifico/conf.ini", "scelto"}} << false
+        << Albero{{"mio.pl", script}, {"bonifico/", {}}, {"bonifico/conf.ini", "scelto"}};
 }
 
 void TestNegozio::codiceDaStatiLasciati()
