@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace {
@@ -46,25 +47,50 @@ ContestoPubblicazione ContestoPubblicazione::da(const ShopState &stato, const Im
     return c;
 }
 
+namespace {
+
+// The items of an upload list: "#" path 1 "#" path 2 ... "#". The paths are
+// absolute, so a "#" not followed by "/" lies inside a name; one followed
+// by "/" lies inside a path too where what comes before it, with the "#",
+// begins one of the folders (a shop in a folder named "C#").
+QStringList VociLista(const QString &testo, const QStringList &cartelle)
+{
+    QStringList voci;
+    const qsizetype inizio = testo.indexOf(u'#');
+    if (inizio < 0)
+        return voci;
+    QString voce;
+    for (qsizetype i = inizio + 1; i < testo.size(); ++i) {
+        if (testo[i] != u'#') {
+            voce += testo[i];
+            continue;
+        }
+        const bool nelNome = i + 1 < testo.size() && testo[i + 1] != u'/';
+        const QString seguito = voce + u'#';
+        const bool nellaCartella = std::any_of(cartelle.begin(), cartelle.end(),
+                                               [&](const QString &c) { return c.startsWith(seguito); });
+        if (nelNome || nellaCartella) {
+            voce = seguito;
+        } else {
+            if (!voce.isEmpty())
+                voci << voce;
+            voce.clear();
+        }
+    }
+    if (!voce.isEmpty())
+        voci << voce;
+    return voci;
+}
+
+} // namespace
+
 bool ListaCaricamento::carica(const QString &percorso)
 {
     const auto letto = TestoFile::leggi(percorso);
     if (!letto)
         return false;
-    // "#" path 1 "#" path 2 ... "#": the paths are absolute, so a part that
-    // does not begin with "/" is the rest of a name that holds "#".
-    QStringList parti = letto->testo.split(u'#');
-    parti.removeFirst();
-    if (!parti.isEmpty() && parti.last().isEmpty())
-        parti.removeLast();
-    m_voci.clear();
-    for (const QString &parte : std::as_const(parti)) {
-        if (parte.startsWith(u'/') || m_voci.isEmpty())
-            m_voci << parte;
-        else
-            m_voci.last() += u'#' + parte;
-    }
-    m_voci.removeAll(QString());
+    m_testo = letto->testo;
+    m_voci = VociLista(m_testo, {});
     m_percorsi = QSet<QString>(m_voci.begin(), m_voci.end());
     m_fuoriPosto.clear();
     return true;
@@ -78,10 +104,21 @@ void ListaCaricamento::riferisci(const QString &negozio, const QString &pagine, 
         const QString cartella = p.left(p.lastIndexOf(u'/'));
         return p == database || (!cartella.isEmpty() && (cartella == pagine || cartella == script));
     };
-    // The shop folder of the build: where its work database was.
+    // The shop folder of the build: where its work database was, the first
+    // item.
     QString vecchio;
-    if (!m_voci.isEmpty() && m_voci.first().endsWith(lavoro))
-        vecchio = m_voci.first().chopped(lavoro.size());
+    const qsizetype inizio = m_testo.indexOf(u'#') + 1;
+    qsizetype fine = m_testo.indexOf(lavoro + u'#', inizio);
+    if (fine < 0 && m_testo.endsWith(lavoro))
+        fine = m_testo.size() - lavoro.size();
+    if (inizio > 0 && fine > inizio && m_testo.at(inizio) == u'/')
+        vecchio = m_testo.mid(inizio, fine - inizio);
+    QStringList cartelle{negozio + u'/', pagine + u'/', script + u'/'};
+    if (!vecchio.isEmpty())
+        cartelle << vecchio + u'/';
+    m_voci = VociLista(m_testo, cartelle);
+    if (m_voci.isEmpty() || m_voci.first() != vecchio + lavoro)
+        vecchio.clear();
     const bool spostato = !vecchio.isEmpty() && vecchio != negozio;
     m_fuoriPosto.clear();
     for (QString &voce : m_voci) {

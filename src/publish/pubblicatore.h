@@ -47,7 +47,7 @@ class ListaCaricamento {
 public:
     // False when the file cannot be read.
     bool carica(const QString &percorso);
-    // The list read against the shop as it is now. A shop folder moved or
+    // The list read against the shop as it stands. A shop folder moved or
     // copied since its build names its files under the old folder (its
     // first item, the work database, says which): a path that lay inside
     // it and is not in one of the shop's folders as it stands is taken in
@@ -59,6 +59,7 @@ public:
     const QStringList &fuoriPosto() const { return m_fuoriPosto; }
 
 private:
+    QString m_testo;
     QStringList m_voci;
     QSet<QString> m_percorsi;
     QStringList m_fuoriPosto;

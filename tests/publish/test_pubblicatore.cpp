@@ -54,7 +54,9 @@ struct Banco {
         return server->avviato();
     }
 
-    Banco()
+    Banco() : Banco(QStringLiteral("negozio")) {}
+    // A shop folder by that name (it may hold "/") in the temporary folder.
+    explicit Banco(const QString &cartellaNegozio) : negozio(dir.path() + u'/' + cartellaNegozio)
     {
         CatalogSchema::createEmptyShop(negozio);
         QDir().mkpath(radice + QStringLiteral("/www/shop"));
@@ -192,6 +194,8 @@ private slots:
     void nothingToSendOrNoList();
     void shopMovedSinceItsBuild_data();
     void shopMovedSinceItsBuild();
+    void shopFolderEndingInHash_data();
+    void shopFolderEndingInHash();
     void uploadListAndExtensions_data();
     void uploadListAndExtensions();
     void fileDelNegozioSoloDallaLista_data();
@@ -1093,6 +1097,35 @@ void TestPubblicatore::shopMovedSinceItsBuild()
         QVERIFY(!QFile::exists(b.negozio + QStringLiteral("/vtftp1.log")));
         QCOMPARE(QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files), QStringList());
     }
+}
+
+void TestPubblicatore::shopFolderEndingInHash_data()
+{
+    QTest::addColumn<bool>("spostato");
+    QTest::newRow("built where it is") << false;
+    QTest::newRow("moved since its build") << true;
+}
+
+// A shop folder inside a folder whose name ends with "#" ("C#"): its upload
+// list holds "#/" within its paths, not only between them; the update
+// sends the shop's files, whether the shop was built there or elsewhere.
+void TestPubblicatore::shopFolderEndingInHash()
+{
+    QFETCH(bool, spostato);
+    Banco b(QStringLiteral("C#/negozio"));
+    QVERIFY(b.avvia());
+    b.pagina(QStringLiteral("index.htm"), "<html></html>");
+    b.pagina(QStringLiteral("x#.htm"), "#");
+    b.programma(QStringLiteral("vtorderABC.pl"), "#!/usr/bin/perl\r\n");
+    const QString vecchio = spostato ? b.dir.path() + QStringLiteral("/D#/vecchio") : b.negozio;
+    scriviFile(b.negozio + QStringLiteral("/vtftp.dat"),
+               ("#" + vecchio + "/source.mdb#" + vecchio + "/online/index.htm#" + vecchio + "/online/x#.htm#" + vecchio
+                + "/scripts/vtorderABC.pl#")
+                   .toUtf8());
+    QVERIFY2(b.corri().riuscito, qPrintable(b.messages.texts().join(u'\n')));
+    QCOMPARE(QDir(b.radice + QStringLiteral("/www/shop")).entryList(QDir::Files),
+             (QStringList{QStringLiteral("index.htm"), QStringLiteral("x#.htm")}));
+    QVERIFY(b.eseguibile(QStringLiteral("vtorderABC.pl")));
 }
 
 void TestPubblicatore::uploadListAndExtensions_data()
