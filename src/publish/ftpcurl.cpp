@@ -21,7 +21,9 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <curl/curl.h>
 #include <mutex>
 #include <optional>
@@ -759,16 +761,27 @@ private:
         return 0;
     }
 
+    // A listing's lines, each cut to MassimaRigaElenco bytes: a server that
+    // sends a line without end must not fill the memory (no real entry's
+    // name comes near that length, so a cut one is never taken for a name).
+    static constexpr qsizetype MassimaRigaElenco = 64 * 1024;
+
     static size_t scrivi(char *dati, size_t, size_t n, void *io)
     {
         auto *self = static_cast<FtpCurl *>(io);
-        self->m_restoElenco.append(dati, qsizetype(n));
-        qsizetype inizio = 0, fine;
-        while ((fine = self->m_restoElenco.indexOf('\n', inizio)) >= 0) {
-            self->rigaElencoRicevuta(self->m_restoElenco.mid(inizio, fine - inizio));
-            inizio = fine + 1;
+        const char *p = dati, *const fine = dati + n;
+        while (p < fine) {
+            const auto *a = static_cast<const char *>(std::memchr(p, '\n', size_t(fine - p)));
+            const char *stop = a ? a : fine;
+            const qsizetype spazio = MassimaRigaElenco - self->m_restoElenco.size();
+            if (spazio > 0)
+                self->m_restoElenco.append(p, std::min(spazio, qsizetype(stop - p)));
+            if (!a)
+                break;
+            self->rigaElencoRicevuta(self->m_restoElenco);
+            self->m_restoElenco.clear();
+            p = a + 1;
         }
-        self->m_restoElenco.remove(0, inizio);
         return n;
     }
 

@@ -101,6 +101,7 @@ class TestFtp : public QObject {
     Q_OBJECT
 private slots:
     void folders();
+    void endlessListingLine();
     void transfers_data();
     void transfers();
     void listingAndCommands();
@@ -250,6 +251,31 @@ void TestFtp::listingAndCommands()
                  | QFileDevice::WriteUser | QFileDevice::ExeUser | QFileDevice::ReadGroup | QFileDevice::ExeGroup
                  | QFileDevice::ReadOther | QFileDevice::ExeOther);
     QCOMPARE(c->comando(QStringLiteral("SITE chmod 755 manca.htm")).codice, 20550);
+}
+
+// A server that sends a listing line of 8 MB: the line reaches the caller
+// cut to a bounded length, and the lines after it arrive whole.
+void TestFtp::endlessListingLine()
+{
+    QTemporaryDir radice;
+    QVERIFY(QDir(radice.path()).mkpath(QStringLiteral("www")));
+    const QString finte = radice.path() + QStringLiteral("/finte.txt");
+    scrivi(finte, QByteArray(8 * 1024 * 1024, 'x') + "\ndopo\n");
+    ServerFtp::Guasti g;
+    g.cartelleFinte = finte;
+    ServerFtp s(radice.path(), g);
+    QVERIFY(s.avviato());
+    auto c = componente(s);
+    QStringList elenco;
+    c->rigaElenco = [&](const QString &r) { elenco << r; };
+    QCOMPARE(c->connetti().codice, 0);
+    QCOMPARE(c->elenca().codice, 0);
+    QVERIFY(elenco.size() >= 3);
+    for (const QString &riga : elenco)
+        QVERIFY2(riga.size() <= 64 * 1024, qPrintable(QString::number(riga.size())));
+    QCOMPARE(elenco.filter(QRegularExpression(QStringLiteral(" www$"))).size(), 1);
+    QCOMPARE(elenco.filter(QRegularExpression(QStringLiteral(" dopo$"))).size(), 1);
+    QCOMPARE(elenco.filter(QStringLiteral("xxxx")).size(), 1);
 }
 
 void TestFtp::failures_data()
