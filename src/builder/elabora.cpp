@@ -836,7 +836,7 @@ Elaborazione::Passo Elaborazione::risorse()
     // the same name: the site keeps the page or script the build made.
     const QString work = cartellaWork();
     const QSet<QString> costruiti = m_upload.elencati();
-    QStringList sostituti;
+    QStringList sostituti, database;
     for (const QString &cartella : {CartellaSet, work}) {
         for (const QString &nome : m_file.elenco(cartella)) {
             if (fermati())
@@ -849,7 +849,12 @@ Elaborazione::Passo Elaborazione::risorse()
                 continue;
             }
             QString errore;
-            if (!CopiaFileRisorsa(cartella + u'/' + nome, dest, &errore)) {
+            bool eDatabase = false;
+            if (!CopiaFileRisorsa(cartella + u'/' + nome, dest, &errore, &eDatabase)) {
+                if (eDatabase) {
+                    database << cartella + u'/' + nome;
+                    continue;
+                }
                 m_messages.warning(QStringLiteral("Impossibile copiare il file '") + cartella + u'/' + nome +
                                    QStringLiteral("' in '") + dest + QStringLiteral("': ") + errore);
                 return Passo::Errore;
@@ -861,5 +866,10 @@ Elaborazione::Passo Elaborazione::risorse()
         m_messages.warning(QStringLiteral("I seguenti file non sono stati copiati nel sito perché hanno il nome di un "
                                           "file che il programma crea, che resta quello del programma: ") +
                            elencoLeggibile(sostituti) + QStringLiteral(". Rinominarli."));
+    if (!database.isEmpty())
+        m_messages.warning(QStringLiteral("I seguenti file non sono stati copiati nel sito perché sono database, come "
+                                          "quelli del negozio, che contengono anche la password FTP e non vanno mai "
+                                          "pubblicati: ") +
+                           elencoLeggibile(database) + QStringLiteral(". Eliminarli o spostarli altrove."));
     return Passo::Avanti;
 }

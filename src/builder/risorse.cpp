@@ -214,8 +214,10 @@ QString FileAmmessi::trova(const QString &cartella, const QString &nome) const
     return trovato.isEmpty() ? QString() : voci.key() + u'/' + trovato;
 }
 
-bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore)
+bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore, bool *database)
 {
+    if (database)
+        *database = false;
     QFile in(origine);
     if (!in.open(QIODevice::ReadOnly)) {
         if (errore)
@@ -223,8 +225,16 @@ bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QStri
         return false;
     }
     const QDateTime modifica = QFileInfo(in).lastModified();
+    const QByteArray contenuto = in.readAll();
+    if (contenuto.startsWith(QByteArray("SQLite format 3", 16))) {
+        if (database)
+            *database = true;
+        if (errore)
+            *errore = QStringLiteral("il file è un database");
+        return false;
+    }
     // The copy is complete before it replaces the old file.
-    if (!Make::scriviFile(destinazione, in.readAll(), errore))
+    if (!Make::scriviFile(destinazione, contenuto, errore))
         return false;
     // The publisher compares times: an unchanged picture keeps its own.
     QFile out(destinazione);

@@ -72,8 +72,11 @@ QString ModelloEvidenzaDa(const QString &colore4);
 bool RisorsaEsclusa(const QString &nome);
 // Copies a file over another, keeping its modification time; the old
 // destination is replaced only by a complete copy. False on failure, with
-// the system's reason in *errore.
-bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore = nullptr);
+// the system's reason in *errore. A database (its first bytes those of an
+// SQLite file: a copy of the shop's catalogue holds the FTP password) is
+// not copied: false, with *database set.
+bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore = nullptr,
+                      bool *database = nullptr);
 
 // The upload list: "#" path 1 "#" path 2 ... "#" path n "#". It is written
 // under a temporary name and put in place as vtftp.dat only by chiudi(), at

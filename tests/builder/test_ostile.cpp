@@ -674,6 +674,38 @@ private slots:
         QVERIFY(QFile::exists(stato().CartellaPagine + QStringLiteral("/foto2.jpg")));
     }
 
+    void copiaDiUnDatabase_data()
+    {
+        // A plain copy (not a link) of a database of the shop, in work/.
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QString>("copia");
+        QTest::newRow("catalogo come foto") << "catalog.mdb" << "foto.jpg";
+        QTest::newRow("copia di sicurezza del catalogo") << "catalog.mdb" << "catalog copia.mdb";
+        QTest::newRow("archivio FTP") << "vtftp.mdb" << "vtftp.bak";
+    }
+
+    void copiaDiUnDatabase()
+    {
+        // Whatever its name, a database is never copied into the site or
+        // listed for upload: one warning names it, the rest is built.
+        QFETCH(QString, database);
+        QFETCH(QString, copia);
+        const QString percorso = m_cartella + QStringLiteral("/work/") + copia;
+        QVERIFY(QFile::copy(m_cartella + u'/' + database, percorso));
+        scrivi(m_cartella + QStringLiteral("/work/foto2.jpg"), "foto");
+
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg().texts().filter(QStringLiteral("database")),
+                 QStringList{QStringLiteral("I seguenti file non sono stati copiati nel sito perché sono database, come "
+                                            "quelli del negozio, che contengono anche la password FTP e non vanno mai "
+                                            "pubblicati: '") +
+                             percorso + QStringLiteral("'. Eliminarli o spostarli altrove.")});
+        QVERIFY(!QFile::exists(stato().CartellaPagine + u'/' + copia));
+        for (const QString &f : elencoUpload())
+            QVERIFY2(!f.endsWith(u'/' + copia), qPrintable(f));
+        QVERIFY(QFile::exists(stato().CartellaPagine + QStringLiteral("/foto2.jpg")));
+    }
+
     void databaseVuotoCollegatoAlCatalogo()
     {
         // The empty work database, copied into source.mdb and sent first,
