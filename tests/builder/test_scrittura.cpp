@@ -240,9 +240,9 @@ private slots:
     void filePronti()
     {
         // Pages written out first and put in place later, in another order:
-        // until then the folder shows the older pages; a page dropped keeps
-        // its older file, one with the same bytes its date; a folder in the
-        // way is told at once; no temporary file stays.
+        // before they are in place the folder shows the older pages; a page
+        // dropped keeps its older file, one with the same bytes its date; a
+        // folder in the way is told at once; no temporary file stays.
         QFETCH(Make::Scrittura, modo);
         QFETCH(bool, scorte);
         Make::impostaScritturaPerTest(modo);
