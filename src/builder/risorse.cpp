@@ -108,28 +108,51 @@ QString NomeNonUtf8(const QByteArray &nome)
     return valido ? QString() : QString::fromUtf8(leggibile);
 }
 
-// The names in a folder that are not UTF-8, as raw bytes, in byte order.
-QList<QByteArray> NomiNonUtf8(const QString &cartella)
+// An entry of a folder, as the folder's one reading gives it.
+struct Voce {
+    QByteArray nome;  // as the file system holds it
+    bool esiste = false;  // lstat() could read it
+    struct stat st {};
+};
+
+// The entries of a folder that are not folders (nor links to one) and not
+// hidden, in byte order: the folder is read once, each entry looked at once.
+std::vector<Voce> VociFile(const QString &cartella)
 {
-    QList<QByteArray> nomi;
-    DIR *d = ::opendir(QFile::encodeName(cartella).constData());
+    std::vector<Voce> voci;
+    const QByteArray percorso = QFile::encodeName(cartella) + '/';
+    DIR *d = ::opendir(percorso.constData());
     if (!d)
-        return nomi;
+        return voci;
     while (const dirent *e = ::readdir(d)) {
-        const QByteArray nome(e->d_name);
-        if (!nome.startsWith('.') && !NomeNonUtf8(nome).isEmpty())
-            nomi << nome;
+        Voce v{QByteArray(e->d_name)};
+        if (v.nome.startsWith('.'))
+            continue;
+        const QByteArray completo = percorso + v.nome;
+        v.esiste = ::lstat(completo.constData(), &v.st) == 0;
+        struct stat meta {};
+        const bool unaCartella = v.esiste && (S_ISDIR(v.st.st_mode) || (S_ISLNK(v.st.st_mode) &&
+                                                                         ::stat(completo.constData(), &meta) == 0 &&
+                                                                         S_ISDIR(meta.st_mode)));
+        if (unaCartella)
+            continue;
+        voci.push_back(std::move(v));
     }
     ::closedir(d);
-    std::sort(nomi.begin(), nomi.end());
-    return nomi;
+    std::sort(voci.begin(), voci.end(), [](const Voce &a, const Voce &b) { return a.nome < b.nome; });
+    return voci;
 }
 
-// Whether the first bytes of the file are those of an SQLite database.
+// Whether bytes begin as an SQLite database does.
+bool InizioSQLite(const QByteArray &inizio)
+{
+    return inizio.startsWith(QByteArray("SQLite format 3", 16));
+}
+
 bool FileSQLite(const QString &percorso)
 {
     QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3", 16);
+    return f.open(QIODevice::ReadOnly) && InizioSQLite(f.read(16));
 }
 
 } // namespace
@@ -157,29 +180,26 @@ void FileAmmessi::esamina(const QString &cartella, const QString &radice)
         return;
     QStringList &buoni = m_elenchi[k];
     const bool alSuoPosto = radice.isEmpty() || DentroCartella(cartella, radice);
-    // Names that are not UTF-8 reach no server as they are: named, each
-    // byte that is no character shown as an escape.
-    const QList<QByteArray> nonUtf8 = NomiNonUtf8(cartella);
-    for (const QByteArray &nome : nonUtf8) {
-        struct stat st {};
-        const QByteArray percorso = QFile::encodeName(k) + '/' + nome;
-        if (::stat(percorso.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-            m_nomiNonValidi << k + u'/' + NomeNonUtf8(nome);
+    // Names that are not UTF-8 reach no server as they are: named first,
+    // each byte that is no character shown as an escape; the others in the
+    // order of their text.
+    std::vector<std::pair<QString, const Voce *>> nomi;
+    const std::vector<Voce> voci = VociFile(cartella);
+    for (const Voce &v : voci) {
+        if (const QString illeggibile = NomeNonUtf8(v.nome); !illeggibile.isEmpty())
+            m_nomiNonValidi << k + u'/' + illeggibile;
+        else
+            nomi.emplace_back(QString::fromUtf8(v.nome), &v);
     }
-    for (const QString &nome : QDir(cartella).entryList(QDir::Files | QDir::System, QDir::Name)) {
+    std::sort(nomi.begin(), nomi.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (const auto &[nome, v] : nomi) {
         const QString percorso = k + u'/' + nome;
-        struct stat st {};
-        const bool esiste = ::lstat(QFile::encodeName(percorso).constData(), &st) == 0;
-        // A name that is not UTF-8 comes back from the listing as another
-        // text, which names no file: it is named above.
-        if (!esiste && !nonUtf8.isEmpty() && nome.contains(QChar::ReplacementCharacter))
-            continue;
-        const bool regolare = esiste && S_ISREG(st.st_mode);
+        const bool regolare = v->esiste && S_ISREG(v->st.st_mode);
         if (!regolare || !alSuoPosto)
             m_nonOrdinari << percorso;
         else if (HaCaratteriDiControllo(nome))
             m_nomiNonValidi << percorso;
-        else if (m_identitaDatabase.contains(identita(st)))
+        else if (m_identitaDatabase.contains(identita(v->st)))
             m_database << percorso;
         else
             buoni << nome;
@@ -226,7 +246,7 @@ bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QStri
     }
     const QDateTime modifica = QFileInfo(in).lastModified();
     const QByteArray contenuto = in.readAll();
-    if (contenuto.startsWith(QByteArray("SQLite format 3", 16))) {
+    if (InizioSQLite(contenuto)) {
         if (database)
             *database = true;
         if (errore)

@@ -28,11 +28,8 @@ QString CartelleLavoro::attuale(Cartella c) const
 
 QString CartelleLavoro::predefinita(Cartella c) const
 {
-    // Absolute even for a shop opened by a relative path: a working folder
-    // always is.
-    const QString &negozio = m_negozio.state.PercorsoNegozio;
-    return (!negozio.isEmpty() && QDir::isRelativePath(negozio) ? QFileInfo(negozio).absoluteFilePath() : negozio) +
-           (c == Pagine ? QStringLiteral("/online") : QStringLiteral("/scripts"));
+    // The opening holds the shop folder by its absolute path: so are these.
+    return m_negozio.state.PercorsoNegozio + (c == Pagine ? QStringLiteral("/online") : QStringLiteral("/scripts"));
 }
 
 QString CartelleLavoro::rifiuto(Cartella c, const QString &percorso) const

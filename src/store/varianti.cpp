@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -167,16 +168,12 @@ bool EditorVarianti::salva(const Dettaglio &modifiche)
     // numbers must not stand in the way of "OK".
     if (!modificabile() || modifiche == dettaglio())
         return true;
-    bool prezziValidi = true, pesiValidi = true;
-    for (const Variante &v : modifiche.varianti) {
-        prezziValidi = prezziValidi && prezzo(v.prezzo, m_separatore).has_value();
-        pesiValidi = pesiValidi && peso(v.peso, m_separatore).has_value();
-    }
-    if (!prezziValidi)
-        m_messages.warning(QStringLiteral("Il prezzo di alcune varianti non è in un formato valido"));
-    if (!pesiValidi)
+    const bool prezziBuoni = prezziValidi(modifiche);
+    const bool pesiBuoni = std::all_of(modifiche.varianti.begin(), modifiche.varianti.end(),
+                                       [&](const Variante &v) { return peso(v.peso, m_separatore).has_value(); });
+    if (!pesiBuoni)
         m_messages.warning(QStringLiteral("Il peso di alcune varianti non è in un formato valido"));
-    if (!prezziValidi || !pesiValidi)
+    if (!prezziBuoni || !pesiBuoni)
         return false;
 
     return scrittura(QStringLiteral("Non è stato possibile salvare la variante."), [&] {
@@ -305,19 +302,24 @@ bool EditorVarianti::elimina()
     });
 }
 
+bool EditorVarianti::prezziValidi(const Dettaglio &modifiche)
+{
+    for (const Variante &v : modifiche.varianti)
+        if (!prezzo(v.prezzo, m_separatore)) {
+            m_messages.warning(QStringLiteral("Il prezzo di alcune varianti non è in un formato valido"));
+            return false;
+        }
+    return true;
+}
+
 bool EditorVarianti::conferma(const Dettaglio &modifiche)
 {
     if (!aperto())
         return false;
     // "OK" looks at the prices first and stops at them: the weights are
     // checked, with their own message, only by the save that follows.
-    if (modificabile()) {
-        for (const Variante &v : modifiche.varianti)
-            if (!prezzo(v.prezzo, m_separatore)) {
-                m_messages.warning(QStringLiteral("Il prezzo di alcune varianti non è in un formato valido"));
-                return false;
-            }
-    }
+    if (modificabile() && !prezziValidi(modifiche))
+        return false;
     if (!lascia(modifiche))
         return false;
     try {

@@ -115,6 +115,9 @@ private:
     };
     void ricarica(qint64 daMostrare);
     bool lascia(const Dettaglio &modifiche);
+    // Whether every variant's price is a price; when not, the merchant is
+    // told, once.
+    bool prezziValidi(const Dettaglio &modifiche);
     // Runs a write of the transaction; a database error is reported with
     // `cosa` (what could not be done) and gives false.
     bool scrittura(const QString &cosa, const std::function<bool()> &scrivi);
