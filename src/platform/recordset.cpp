@@ -63,6 +63,35 @@ bool toNumber(const QVariant &v, double &out)
     return ok;
 }
 
+// A Currency field's stored value: a whole number of ten-thousandths. Any
+// other value (a text, a fraction, a number beyond the range), which only a
+// program that ignores the column's check can write, is no amount: it reads
+// as the text it holds, never as 0 nor as a number wrapped round.
+QVariant importoDaStorage(const QVariant &v)
+{
+    switch (v.userType()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+        return QVariant::fromValue(Currency::fromRaw(v.toLongLong()));
+    case QMetaType::ULongLong:
+        if (v.toULongLong() <= quint64(std::numeric_limits<qint64>::max()))
+            return QVariant::fromValue(Currency::fromRaw(v.toLongLong()));
+        return v.toString();
+    case QMetaType::Double: {
+        const double d = v.toDouble();
+        // 2^63 is the first double beyond the 64-bit range.
+        if (d == std::trunc(d) && std::fabs(d) < 9223372036854775808.0)
+            return QVariant::fromValue(Currency::fromRaw(qint64(d)));
+        return QString::number(d, 'g', 17);
+    }
+    case QMetaType::QByteArray:
+        return QString::fromUtf8(v.toByteArray());
+    default:
+        return v.toString();
+    }
+}
+
 } // namespace
 
 QVariant Recordset::toStorage(const ColumnInfo &c, const QVariant &v, const QString &table)
@@ -136,7 +165,7 @@ QVariant Recordset::fromStorage(const ColumnInfo *c, const QVariant &v)
     case FieldType::Boolean:
         return v.toLongLong() != 0;
     case FieldType::Currency:
-        return QVariant::fromValue(Currency::fromRaw(v.toLongLong()));
+        return importoDaStorage(v);
     case FieldType::Byte:
     case FieldType::Integer:
     case FieldType::Long:

@@ -117,12 +117,17 @@ QString testoNumero(const Recordset &r, const char *campo, bool singola)
     return TestoValore(v);
 }
 
-// An amount of the record; empty for Null or a value that is not a number.
+// An amount of the record; empty for Null or a value that is no number.
 std::optional<Currency> importo(const Recordset &r, const char *campo)
 {
     const QString nome = QString::fromLatin1(campo);
     const QVariant v = r.hasField(nome) ? r.value(nome) : QVariant();
     if (!v.isValid() || v.isNull())
+        return std::nullopt;
+    if (v.userType() == qMetaTypeId<Currency>())
+        return v.value<Currency>();
+    // A money field yields an amount or, for a value that is none, its text.
+    if (const ColumnInfo *c = r.column(nome); c && c->known && c->type == FieldType::Currency)
         return std::nullopt;
     if ((v.userType() == QMetaType::QString || v.userType() == QMetaType::QByteArray) && !NumeroDaTesto(v.toString()))
         return std::nullopt;

@@ -91,6 +91,7 @@ private slots:
         m_imp.txtUsername = "mario";
         m_imp.txtPassword = "segreta";
         m_imp.txtURL = "www.esempio.it";
+        m_imp.txtEmailOrdini = "ordini@esempio.it";
         m_imp.txtCGI = "cgi-bin";
         m_imp.txtTesti[0] = "Riga uno\r\nRiga due";
         m_imp.lblLogo = {"logo.gif", ""};
@@ -338,12 +339,25 @@ private slots:
         QCOMPARE(campo("meta_description"), QString("Una &lt;b&gt;bottega&lt;/b&gt;"));
     }
 
+    void minimoVuoto_data()
+    {
+        QTest::addColumn<QString>("valore");
+        QTest::newRow("Null") << "NULL";
+        // A catalogue damaged by another program: a text, or a number beyond
+        // the money range, is no amount, neither 0 nor a wrapped number.
+        QTest::newRow("testo") << "'abc'";
+        QTest::newRow("oltre il limite") << "1e39";
+        QTest::newRow("frazione di decimillesimo") << "12.5";
+    }
+
     void minimoVuoto()
     {
         // The merchant cleared the minimum order: the record holds Null,
         // which no page script can take. The build stops, before any page,
         // and its message leads to the field.
-        db().execute("UPDATE generale SET minimo=NULL");
+        QFETCH(QString, valore);
+        db().execute(QStringLiteral("PRAGMA ignore_check_constraints = 1"));
+        db().execute("UPDATE generale SET minimo=" + valore);
         Recordset generale(stato().dbCatalogo, QStringLiteral("SELECT * FROM generale"));
         generale.moveFirst();
         m_imp.minimo = Impostazioni::daRecord(generale).minimo;
