@@ -364,6 +364,16 @@ sub testo_libero {
 }
 
 my %F = leggi_modulo();
+
+# Senza l'indirizzo del negozio nessun ordine puo' arrivare: il cliente lo sa
+# subito, prima di correggere il modulo, e non gli si parla di un guasto.
+if ($EMAIL_NEGOZIO eq '') {
+    print STDERR "vtorder$CODICE: ordine rifiutato: manca l'indirizzo e-mail per la ricezione degli ordini\n";
+    pagina_errore('503 Service Unavailable',
+        "Il negozio non puo' ricevere ordini in questo momento: l'ordine non e' stato inviato. "
+        . "Si prega di riprovare piu' tardi o di contattare il negozio.");
+}
+
 my @errori;
 
 my %cliente;

@@ -387,6 +387,23 @@ for my $r ([undef, qr/ATTENZIONE: prezzi, aliquote IVA e pesi degli articoli NON
     like($log, qr/^vtorder24E: \| Citofono Rossi n{1900}$/m, 'sendmail che non legge: le note nel registro');
 }
 
+# A shop without its order address (a new shop's field starts empty) refuses
+# every order, telling the customer that the shop cannot take orders now,
+# not that a mail server broke down; the reason goes to the server's log.
+for my $r (['vuoto', ''], ['di soli spazi', '  ']) {
+    my ($nome, $indirizzo) = @$r;
+    my %s = (valori(), email_ordini => $indirizzo);
+    my $k = $nome =~ s/\W/_/gr;
+    my ($out, $posta, $log) = esegui(prepara("senza_indirizzo_$k", \%s, \@LISTINO), corpo => ordine());
+    like($out, qr/^Status: 503 Service Unavailable\r$/m, "indirizzo del negozio $nome: ordine rifiutato");
+    (my $testo = decode('UTF-8', $out)) =~ s/&#39;/'/g;
+    like($testo, qr/Il negozio non puo' ricevere ordini in questo momento/, "indirizzo del negozio $nome: il cliente sa perche'");
+    unlike($testo, qr/posta|guasto/, "indirizzo del negozio $nome: nessun guasto del server di posta");
+    is($posta, '', "indirizzo del negozio $nome: nessuna posta");
+    like($log, qr/^vtorder24E: ordine rifiutato: manca l'indirizzo e-mail per la ricezione degli ordini$/m,
+         "indirizzo del negozio $nome: il motivo nel registro");
+}
+
 # Line breaks in single-line fields never reach a header; non-ASCII subjects are encoded.
 {
     my ($out, $posta) = esegui($ORDINE, corpo => ordine(nome => "Mario\r\nBcc: spia\@example.com", cognome => "Rossi\nTo: x\@y.z"));
