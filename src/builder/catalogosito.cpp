@@ -18,6 +18,10 @@ namespace {
 
 using Cella = CellaLetta;
 
+// Below the weight an order takes (10,000,000) by more than the rounding of
+// a weight to seven digits.
+constexpr double PesoVicinoAlLimite = 9.9e6;
+
 // The value in the catalogue's kind for its column, as a recordset gives it.
 QVariant valore(const Cella &c, const ColumnInfo *info)
 {
@@ -216,6 +220,8 @@ Varianti Varianti::leggi(Database &catalogo)
             if (const QString d = l.difetto(cPe[i], false); !d.isEmpty())
                 s.illeggibili[i] << QStringLiteral("peso") + d;
             illeggibile = illeggibile || (!s.illeggibili[i].isEmpty() && !s.opzione[i].isEmpty());
+            if (!s.opzione[i].isEmpty() && s.illeggibili[i].isEmpty())
+                v.m_pesoMassimo = std::max(v.m_pesoMassimo, std::fabs(s.peso[i].toDouble()));
         }
         v.m_set.insert(id, std::move(s));
         if (illeggibile)
@@ -346,11 +352,20 @@ Articolo ArticoliGrezzi::articolo(int i) const
 void ArticoliGrezzi::togli(const std::vector<char> &via)
 {
     std::vector<qsizetype> restano;
-    for (size_t i = 0; i < m_inizio.size(); ++i)
-        if (!via[i])
-            restano.push_back(m_inizio[i]);
+    std::vector<int> nuovo(m_inizio.size(), -1);  // each row's index among those left
+    for (size_t i = 0; i < m_inizio.size(); ++i) {
+        if (via[i])
+            continue;
+        nuovo[i] = int(restano.size());
+        restano.push_back(m_inizio[i]);
+    }
     m_inizio = std::move(restano);
     m_sospetti.clear();
+    std::vector<int> offerte;
+    for (int a : m_offerteZero)
+        if (nuovo[size_t(a)] >= 0)
+            offerte.push_back(nuovo[size_t(a)]);
+    m_offerteZero = std::move(offerte);
 }
 
 LettoreArticoli::LettoreArticoli(Database &catalogo, const Varianti &varianti) : m_varianti(varianti)
@@ -375,8 +390,21 @@ void LettoreArticoli::aggiungi(ArticoliGrezzi &articoli)
         const qint32 set = NumeroSetVarianti(valore(c[size_t(cOpz1 + n)], &info[size_t(cOpz1 + n)]));
         sospetto = set != 1 && m_varianti.conIlleggibili(set);
     }
+    // A weight that, with the heaviest options, comes near what an order
+    // takes (PesoFuoriOrdine decides).
+    if (!sospetto) {
+        const Cella &p = c[cPeso];
+        const double peso = p.tipo == SQLITE_INTEGER ? double(p.intero) : p.tipo == SQLITE_FLOAT ? p.reale : 0;
+        sospetto = std::fabs(peso) + 3 * m_varianti.pesoMassimo() >= PesoVicinoAlLimite;
+    }
     if (sospetto)
         articoli.m_sospetti.push_back(articoli.numero());
+    const auto zero = [](const Cella &x) {
+        return (x.tipo == SQLITE_INTEGER && x.intero == 0) || (x.tipo == SQLITE_FLOAT && x.reale == 0);
+    };
+    if (vero(c[cOff], &info[cOff]) && zero(c[cOffP]) && c[cPrez].tipo != SQLITE_NULL && numero(c[cPrez], true) &&
+        !zero(c[cPrez]))
+        articoli.m_offerteZero.push_back(articoli.numero());
     QByteArray &dati = articoli.m_dati;
     const qsizetype inizio = dati.size();
     qsizetype misura = 0;

@@ -57,10 +57,13 @@ public:
     // nessunIlleggibile() when no set has one.
     bool conIlleggibili(qint32 id) const { return m_conIlleggibili.contains(id); }
     bool nessunIlleggibile() const { return m_conIlleggibili.isEmpty(); }
+    // The largest weight, in absolute value, of an option of any set.
+    double pesoMassimo() const { return m_pesoMassimo; }
 
 private:
     QHash<qint32, SetVarianti> m_set;
     QSet<qint32> m_conIlleggibili;
+    double m_pesoMassimo = 0;
 };
 
 // The variant set an article's slot names (`opzione1`..`opzione3` as a
@@ -85,9 +88,13 @@ public:
     // The article of row i, every field decoded.
     Articolo articolo(int i) const;
     // The rows whose price or weight may rest on a field that holds no
-    // number: one of their own or an option of their variant sets
+    // number, one of their own or an option of their variant sets, or whose
+    // weight with their variants may be beyond what an order takes
     // (MotiviIlleggibili tells).
     const std::vector<int> &sospetti() const { return m_sospetti; }
+    // The rows ticked "offerta" whose offer price is 0 while their list
+    // price is not: they sell at 0 because of the offer.
+    const std::vector<int> &offerteZero() const { return m_offerteZero; }
     // Leaves out the rows flagged.
     void togli(const std::vector<char> &via);
 
@@ -98,6 +105,7 @@ private:
     QByteArray m_dati;
     std::vector<qsizetype> m_inizio;
     std::vector<int> m_sospetti;
+    std::vector<int> m_offerteZero;
 };
 
 // Reads the articles in the catalogue a department at a time, as a page

@@ -1,16 +1,24 @@
 #include "controlloprezzi.h"
 
 #include "formatonegozio.h"
+#include "frammenti.h"
 #include "numeri.h"
 #include "testoletto.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
 
 namespace {
 
 // The highest amount the order script reads in a cart line: nine digits
 // and two decimals.
 constexpr Currency prezzoMassimo = Currency::fromRaw(99999999999LL * (Currency::Scale / 100));
+
+// The weight of a cart line the order script takes: seven integer digits,
+// in millionths; what is not below it in absolute value is refused.
+constexpr qint64 pesoOrdine = 10'000'000'000'000LL;
 
 QString testo(const QString &html)
 {
@@ -66,7 +74,46 @@ QStringList MotiviIlleggibili(const Articolo &a, const Reparto &reparto, const V
         else if (a.offerta)  // the offer price counts only under an offer
             motivi << motivo(campo, QStringLiteral("prezzo d'offerta"));
     }
-    return motivi << variantiIlleggibili(varianti, a);
+    motivi << variantiIlleggibili(varianti, a);
+    // A weight is weighed only when every number it rests on is one.
+    if (motivi.isEmpty())
+        if (const QString peso = PesoFuoriOrdine(a, varianti); !peso.isEmpty())
+            motivi << peso;
+    return motivi;
+}
+
+qint64 MicroPeso(const QVariant &peso)
+{
+    // Held well inside 64 bits: a weight of single precision may reach 3.4e38.
+    return std::llround(std::clamp(PesoInvariante(peso).toDouble() * 1e6, -1e15, 1e15));
+}
+
+QString PesoFuoriOrdine(const Articolo &a, const Varianti &varianti)
+{
+    // The lightest and the heaviest choice of the variant menus, as
+    // CreaOpzione offers them.
+    const qint64 peso = MicroPeso(a.peso);
+    qint64 minimo = peso, massimo = peso;
+    for (const QVariant &opzione : a.opzione) {
+        const SetVarianti *set = varianti.set(NumeroSetVarianti(opzione));
+        std::optional<std::pair<qint64, qint64>> estremi;
+        for (size_t i = 0; set && i < set->opzione.size(); ++i) {
+            if (set->opzione[i].isEmpty())
+                continue;
+            const qint64 p = MicroPeso(set->peso[i]);
+            estremi = estremi ? std::pair{std::min(estremi->first, p), std::max(estremi->second, p)} : std::pair{p, p};
+        }
+        if (estremi) {
+            minimo += estremi->first;
+            massimo += estremi->second;
+        }
+    }
+    if (minimo > -pesoOrdine && massimo < pesoOrdine)
+        return {};
+    const bool conVarianti = minimo != peso || massimo != peso;
+    return QStringLiteral("peso") + (conVarianti ? QStringLiteral(" con le varianti") : QString()) +
+           (massimo >= pesoOrdine ? QStringLiteral(" di 10.000.000 o più") : QStringLiteral(" di -10.000.000 o meno")) +
+           QStringLiteral(", che un ordine non può contenere");
 }
 
 QString PrezzoFuoriMisura(const Prezzo &prezzo, const std::array<QList<VarianteOrdine>, 3> &varianti,

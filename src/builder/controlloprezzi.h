@@ -24,7 +24,17 @@ QString NomeArticolo(const Articolo &a, const Reparto &reparto);
 // department's VAT or discount (Reparto::illeggibili), or the price or
 // weight of an option of its variant sets; one text per field ("peso",
 // "peso fuori misura", "prezzo mancante"), none when every one is usable.
+// A weight no order can carry (PesoFuoriOrdine) is named too.
 QStringList MotiviIlleggibili(const Articolo &a, const Reparto &reparto, const Varianti &varianti);
+
+// The weight of a cart line in millionths, as the page's script adds it up
+// from the text the page writes for a weight (PesoInvariante).
+qint64 MicroPeso(const QVariant &peso);
+
+// Why the weight of an article, with the options of its variant menus, is
+// one an order cannot carry: the order script takes a cart line's weight
+// only when it is below 10,000,000 in absolute value. "" when it is.
+QString PesoFuoriOrdine(const Articolo &a, const Varianti &varianti);
 
 // Why the price of an article, with the options of its variant menus as the
 // price list takes them, is not one the order script accepts; "" when it is.

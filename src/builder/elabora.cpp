@@ -31,6 +31,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,19 +82,36 @@ QElapsedTimer &orologio()
     return t;
 }
 
-// The build's closing question. Without the site's address the pages post
-// their orders and searches to nowhere: the merchant is told so first.
-bool domandaFinale(const Impostazioni &imp, Messages &messages)
+// The build's closing question. What keeps the site from taking orders
+// as the merchant expects comes first, each in a paragraph of its own:
+// without the site's address the pages post their orders and searches to
+// nowhere, without the order address the order script refuses every order,
+// and the articles in `offerteZero` sell at 0 because of an offer.
+bool domandaFinale(const Impostazioni &imp, const QStringList &offerteZero, const ShopState &stato,
+                   Messages &messages)
 {
     const QString fine = QStringLiteral("Creazione del negozio terminata.");
     const QString vedi = QStringLiteral("Vuoi vedere il risultato?");
-    if (!IndirizzoVuoto(imp))
+    QStringList avvisi;
+    if (IndirizzoVuoto(imp))
+        avvisi << QStringLiteral("ATTENZIONE: l'URL del sito (scheda \"Internet\") non è impostato, quindi gli ordini e "
+                                 "le ricerche del negozio non funzioneranno. Impostarlo e costruire di nuovo il negozio "
+                                 "prima di aggiornare il sito.");
+    if (imp.txtEmailOrdini.trimmed().isEmpty())
+        avvisi << QStringLiteral("ATTENZIONE: l'e-mail per la ricezione degli ordini (scheda \"Sito\") non è impostata, "
+                                 "quindi nessun ordine potrà arrivare al negozio: lo script d'ordine li rifiuterà tutti. "
+                                 "Impostarla e costruire di nuovo il negozio prima di aggiornare il sito.");
+    if (!offerteZero.isEmpty())
+        avvisi << AvvisoConElenco(QStringLiteral("ATTENZIONE: questi articoli sono in offerta con un prezzo d'offerta "
+                                                 "di 0, quindi nel sito si vendono a ") +
+                                      TestoPrezzo(Currency{}, stato) + u':',
+                                  offerteZero) +
+                      QStringLiteral("\r\nScrivere il prezzo d'offerta, o togliere il segno da \"Offerta\", e "
+                                     "costruire di nuovo il negozio prima di aggiornare il sito.");
+    if (avvisi.isEmpty())
         return messages.question(fine + u' ' + vedi);
-    return messages.question(fine + QStringLiteral("\r\n\r\nATTENZIONE: l'URL del sito (scheda \"Internet\") non è "
-                                                   "impostato, quindi gli ordini e le ricerche del negozio non "
-                                                   "funzioneranno. Impostarlo e costruire di nuovo il negozio prima "
-                                                   "di aggiornare il sito.\r\n\r\n") +
-                                 vedi,
+    return messages.question(fine + QStringLiteral("\r\n\r\n") + avvisi.join(QStringLiteral("\r\n\r\n")) +
+                                 QStringLiteral("\r\n\r\n") + vedi,
                              Messages::Icon::Warning);
 }
 
@@ -269,6 +287,41 @@ bool Elaborazione::controllaScontoNegozio()
     return false;
 }
 
+bool Elaborazione::controllaScontoReparti()
+{
+    // A department's discount applies to every price of its articles, as
+    // the shop's applies to all: a negative one would raise them, one
+    // beyond 100 make them negative, a text would be read as no discount.
+    // Such a discount stops the build before anything is written, naming
+    // each department. Null is no discount.
+    LetturaDiretta l(*m_stato.dbCatalogo,
+                     QStringLiteral("SELECT ID, titolo, sconto FROM categorie ORDER BY livello, ordinamento"));
+    QStringList reparti;
+    while (l.prossima()) {
+        const CellaLetta c = l.cella(2);
+        const double v = c.tipo == SQLITE_INTEGER ? double(c.intero) : c.reale;
+        if (c.tipo == SQLITE_NULL || ((c.tipo == SQLITE_INTEGER || c.tipo == SQLITE_FLOAT) && v >= 0 && v <= 100))
+            continue;
+        const QString valore = c.tipo == SQLITE_INTEGER || c.tipo == SQLITE_FLOAT ? Str(v).trimmed()
+                                                                                  : l.valore(2).toString();
+        reparti << u'\'' + l.testo(1) + QStringLiteral("' (") + l.testo(0) + QStringLiteral(") ('") +
+                       TestoLeggibile(valore) + QStringLiteral("')");
+    }
+    if (reparti.isEmpty())
+        return true;
+    constexpr qsizetype massimo = 20;
+    QString elenco = reparti.mid(0, massimo).join(QStringLiteral(", "));
+    if (reparti.size() > massimo)
+        elenco += QStringLiteral(" e altri %1").arg(reparti.size() - massimo);
+    m_messages.warning((reparti.size() == 1 ? QStringLiteral("Lo sconto del reparto ") : QStringLiteral("Lo sconto dei reparti ")) +
+                       elenco +
+                       QStringLiteral(" non è una percentuale da 0 a 100: scrivere nella vista Reparti, in 'Sconto %', "
+                                      "lo sconto da applicare ai prezzi dei suoi articoli (0 per nessuno) e ripetere "
+                                      "l'operazione."));
+    m_avanzamento.nascondi();
+    return false;
+}
+
 bool Elaborazione::controllaCatalogo()
 {
     // A catalogue without a field the build reads (damaged, or made by
@@ -399,12 +452,14 @@ Elaborazione::Esito Elaborazione::MakePages()
     m_celleVetrina.clear();
     m_datiOrdine = IntestazioneDatiOrdine();
     m_prezziFuoriMisura.clear();
+    m_offerteZeroReparti.clear();
+    m_offerteZero.clear();
     m_ultimaPausa = -1;
     m_file = FileAmmessi{};
     leggiStato();
 
     if (!controllaProgramma() || !controllaPercorsoPerl() || !controllaEmailOrdini() || !controllaScontoNegozio() ||
-        !controllaCatalogo() || !controllaCartelle())
+        !controllaCatalogo() || !controllaScontoReparti() || !controllaCartelle())
         return Esito::Fallita;
     // Pages that replace older ones are swapped in, the older ones reused.
     const Make::Scorte scorte;
@@ -576,7 +631,7 @@ Elaborazione::Esito Elaborazione::MakePages()
             fallimento();
             return Esito::Fallita;
         }
-        const bool vedi = domandaFinale(m_imp, m_messages);
+        const bool vedi = domandaFinale(m_imp, m_offerteZero, m_stato, m_messages);
         m_avanzamento.nascondi();
         if (vedi)
             m_avanzamento.apriDocumento(m_stato.CartellaPagine + QStringLiteral("/index.htm"));
@@ -726,6 +781,10 @@ Elaborazione::Passo Elaborazione::reparti(PianoReparti &piano, DatiPagine &d, co
         m_messages.warning(avvisoIsolati);
     for (const QString &avviso : std::as_const(piano.rifiuti))
         m_messages.warning(avviso);
+    // Only the articles the site sells: a refused department sells none.
+    for (const auto &[reparto, nome] : m_offerteZeroReparti)
+        if (!piano.rifiutato[reparto])
+            m_offerteZero << nome;
     if (fermati())
         return Passo::Annulla;
     return raccogli(lavori, true);
@@ -755,6 +814,8 @@ Elaborazione::Passo Elaborazione::leggiArticoli(PianoReparti &piano, DatiPagine 
             return Passo::Annulla;
         ArticoliGrezzi articoli = lettore.leggi(tutti[i].ID);
         togliIlleggibili(articoli, tutti[i], varianti, *illeggibili);
+        for (int a : articoli.offerteZero())
+            m_offerteZeroReparti.push_back({i, NomeArticolo(articoli.articolo(a), tutti[i])});
         auto letti = std::make_shared<const ArticoliGrezzi>(std::move(articoli));
         if (!subito) {
             attesa.push_back(std::move(letti));

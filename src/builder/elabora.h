@@ -26,6 +26,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <utility>
 #include <vector>
 
 class LavoriReparti;
@@ -93,6 +94,7 @@ private:
     bool controllaPercorsoPerl();
     bool controllaEmailOrdini();
     bool controllaScontoNegozio();
+    bool controllaScontoReparti();
     bool controllaCatalogo();
     bool controllaCartelle();
     // Reads the folders whose files the build uses and names in one warning
@@ -186,6 +188,11 @@ private:
     QStringList m_celleVetrina;
     QByteArray m_datiOrdine;
     QStringList m_prezziFuoriMisura;
+    // The articles that sell at 0 because of an offer, as the closing
+    // question names them: by department index as read, then those of the
+    // departments whose pages are made.
+    std::vector<std::pair<size_t, QString>> m_offerteZeroReparti;
+    QStringList m_offerteZero;
     int m_repartiFatti = 0;
     size_t m_raccolti = 0;  // the departments whose results are taken
     qint64 m_ultimaPausa = -1;

@@ -104,6 +104,7 @@ private slots:
         m_imp.chkPercRep = 1;
         m_imp.chkElencoCodice = 1;
         m_imp.txtURL = "www.esempio.it";
+        m_imp.txtEmailOrdini = "ordini@esempio.it";
         // A shop picture whose time the copy keeps.
         QFile foto(m_cartella + QStringLiteral("/work/rep.jpg"));
         QVERIFY(foto.open(QIODevice::WriteOnly));

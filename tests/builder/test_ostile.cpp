@@ -133,6 +133,7 @@ private slots:
         m_imp.cboLivelli = "1";
         m_imp.chkElencoCodice = 1;
         m_imp.txtURL = "www.esempio.it";
+        m_imp.txtEmailOrdini = "ordini@esempio.it";
     }
 
     void nomiRifiutati_data()

@@ -47,7 +47,8 @@ private slots:
         const QString negozio = programma.newShop();
         {
             auto db = Database::open(negozio + QStringLiteral("/catalog.mdb"));
-            db->execute(QStringLiteral("UPDATE generale SET perl='/usr/bin/perl', URL='www.esempio.it'"));
+            db->execute(QStringLiteral("UPDATE generale SET perl='/usr/bin/perl', URL='www.esempio.it', "
+                                        "email_ordini='ordini@esempio.it'"));
             if (!sql.isEmpty())
                 db->execute(sql);
             db->close();

@@ -32,6 +32,20 @@ const QString aperturaFuoriMisura = QStringLiteral(
     "ordine che li contiene. Correggere prezzo, offerta, varianti, IVA o sconto del reparto e costruire di nuovo il "
     "negozio.");
 
+const QString domanda = QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?");
+
+const QString avvisoIndirizzoOrdini = QStringLiteral(
+    "ATTENZIONE: l'e-mail per la ricezione degli ordini (scheda \"Sito\") non è impostata, quindi nessun ordine potrà "
+    "arrivare al negozio: lo script d'ordine li rifiuterà tutti. Impostarla e costruire di nuovo il negozio prima di "
+    "aggiornare il sito.");
+
+// The closing question with its warnings, each a paragraph.
+QString domandaConAvvisi(const QStringList &avvisi)
+{
+    return QStringLiteral("Creazione del negozio terminata.\r\n\r\n") + avvisi.join(QStringLiteral("\r\n\r\n")) +
+           QStringLiteral("\r\n\r\nVuoi vedere il risultato?");
+}
+
 } // namespace
 
 class TestVendita : public QObject, public ProvaCostruzione {
@@ -94,6 +108,7 @@ private slots:
         m_imp.cboPerl = "/usr/bin/perl";
         m_imp.cboLivelli = "1";
         m_imp.txtURL = "www.esempio.it";
+        m_imp.txtEmailOrdini = "ordini@esempio.it";
     }
 
     void numeriIlleggibili_data()
@@ -103,6 +118,8 @@ private slots:
         const auto una = [](const char *codice, const char *reparto, const QString &motivo) {
             return QStringList{nome(codice, reparto) + QStringLiteral(": ") + motivo};
         };
+        const QString pesoTroppo = QStringLiteral("peso di 10.000.000 o più, che un ordine non può contenere");
+        const QString pesoNegativo = QStringLiteral("peso di -10.000.000 o meno, che un ordine non può contenere");
         QTest::newRow("prezzo di testo") << "UPDATE articoli SET prezzo='abc' WHERE codice='cat001-A2'"
                                          << una("cat001-A2", "cat001", "prezzo");
         QTest::newRow("prezzo con frazione in un campo di interi")
@@ -115,9 +132,9 @@ private slots:
         QTest::newRow("IVA del reparto")
             << "UPDATE categorie SET iva='ventidue' WHERE ID='cat002'"
             << (una("cat002-A1", "cat002", "IVA del reparto") + una("cat002-A2", "cat002", "IVA del reparto"));
-        QTest::newRow("sconto del reparto e prezzo")
-            << "UPDATE categorie SET sconto=x'00' WHERE ID='cat003'; UPDATE articoli SET prezzo='' WHERE codice='cat003-A1'"
-            << una("cat003-A1", "cat003", "sconto del reparto, prezzo");
+        QTest::newRow("IVA del reparto e prezzo")
+            << "UPDATE categorie SET iva=x'00' WHERE ID='cat003'; UPDATE articoli SET prezzo='' WHERE codice='cat003-A1'"
+            << una("cat003-A1", "cat003", "IVA del reparto, prezzo");
         QTest::newRow("prezzo di una variante")
             << "UPDATE opzioni SET prezzo2='dieci' WHERE ID=7; UPDATE articoli SET opzione2=7 WHERE codice='cat001-A4'"
             << una("cat001-A4", "cat001", "prezzo della variante 'Grande' di 'Formato'");
@@ -129,13 +146,39 @@ private slots:
                                                           << una("cat003-A1", "cat003", "peso fuori misura");
         QTest::newRow("IVA del reparto oltre la precisione singola")
             << "UPDATE categorie SET iva=1e39 WHERE ID='cat003'" << una("cat003-A1", "cat003", "IVA del reparto fuori misura");
+        // Money beyond its range (the catalogue stores an amount as a whole
+        // number of ten-thousandths) is no number either.
+        QTest::newRow("prezzo oltre il limite del denaro") << "UPDATE articoli SET prezzo=1e39 WHERE codice='cat001-A3'"
+                                                            << una("cat001-A3", "cat001", "prezzo");
+        QTest::newRow("prezzo d'offerta oltre il limite del denaro")
+            << "UPDATE articoli SET offerta=-1, offertaprezzo=-1e39 WHERE codice='cat002-A2'"
+            << una("cat002-A2", "cat002", "prezzo d'offerta");
+        QTest::newRow("prezzo di una variante oltre il limite del denaro")
+            << "UPDATE opzioni SET prezzo1=1e39 WHERE ID=7; UPDATE articoli SET opzione3=7 WHERE codice='cat003-A1'"
+            << una("cat003-A1", "cat003", "prezzo della variante 'Piccolo' di 'Formato'");
+        // A weight no order can carry: the order script takes a cart line's
+        // weight below 10,000,000 only, variants included.
+        QTest::newRow("peso di 10.000.000") << "UPDATE articoli SET peso=10000000 WHERE codice='cat001-A1'"
+                                            << una("cat001-A1", "cat001", pesoTroppo);
+        QTest::newRow("peso di -10.000.000") << "UPDATE articoli SET peso=-10000000 WHERE codice='cat001-A1'"
+                                             << una("cat001-A1", "cat001", pesoNegativo);
+        QTest::newRow("peso che arrotondato a sette cifre fa 10.000.000")
+            << "UPDATE articoli SET peso=9999999.6 WHERE codice='cat002-A1'" << una("cat002-A1", "cat002", pesoTroppo);
+        QTest::newRow("peso che con una variante arriva a 10.000.000")
+            << "UPDATE opzioni SET peso2=2000000 WHERE ID=7; UPDATE articoli SET peso=8000000, opzione1=7 WHERE "
+               "codice='cat001-A2'"
+            << una("cat001-A2", "cat001", QStringLiteral("peso con le varianti di 10.000.000 o più, che un ordine non "
+                                                         "può contenere"));
+        QTest::newRow("peso al limite degli ordini") << "UPDATE articoli SET peso=9999999 WHERE codice='cat001-A1'; "
+                                                        "UPDATE articoli SET peso=-9999999 WHERE codice='cat001-A2'"
+                                                     << QStringList();
         QTest::newRow("peso di una variante oltre la precisione singola")
             << "UPDATE opzioni SET peso1=1e39 WHERE ID=7; UPDATE articoli SET opzione1=7 WHERE codice='cat002-A2'"
             << una("cat002-A2", "cat002", "peso fuori misura della variante 'Piccolo' di 'Formato'");
         // What no price depends on stays as it is; an offer without its
         // price is no offer, sold at the list price.
         QTest::newRow("peso al limite della precisione singola")
-            << "UPDATE articoli SET peso=3.4e38 WHERE codice='cat003-A1'" << QStringList();
+            << "UPDATE articoli SET peso=3.4e38 WHERE codice='cat003-A1'" << una("cat003-A1", "cat003", pesoTroppo);
         QTest::newRow("offerta senza prezzo d'offerta")
             << "UPDATE articoli SET offerta=-1, offertaprezzo=NULL WHERE codice='cat002-A1'" << QStringList();
         QTest::newRow("prezzo d'offerta senza offerta")
@@ -180,10 +223,11 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("codice");  // the article named
         QTest::addColumn<QString>("motivo");
-        QTest::newRow("sconto del reparto del 250%")
-            << "UPDATE categorie SET sconto=250 WHERE ID='cat001'; UPDATE articoli SET prezzo=0 WHERE catID='cat001'; "
-               "UPDATE articoli SET prezzo=45000 WHERE codice='cat001-A3'"
-            << "cat001-A3" << "prezzo negativo (€ -6,75)";
+        // The department's discount applies to the options as to the article.
+        QTest::newRow("variante scontata che porta sotto zero")
+            << "UPDATE categorie SET sconto=50 WHERE ID='cat001'; UPDATE opzioni SET prezzo1=-150000 WHERE ID=7; "
+               "UPDATE articoli SET prezzo=45000, opzione1=7 WHERE codice='cat001-A3'"
+            << "cat001-A3" << "prezzo negativo con le varianti (€ -5,25)";
         QTest::newRow("prezzo negativo") << "UPDATE articoli SET prezzo=-50000 WHERE codice='cat001-A1'" << "cat001-A1"
                                          << "prezzo negativo (€ -5,00)";
         QTest::newRow("il minimo a 64 bit")
@@ -306,6 +350,138 @@ private slots:
         QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
     }
 
+    void senzaIndirizzi()
+    {
+        // Neither the site's address nor the order address: both warnings,
+        // in one question with the warning icon.
+        m_imp.txtURL.clear();
+        m_imp.txtEmailOrdini.clear();
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        QCOMPARE(msg().texts(),
+                 QStringList{domandaConAvvisi(
+                     {QStringLiteral("ATTENZIONE: l'URL del sito (scheda \"Internet\") non è impostato, quindi gli "
+                                     "ordini e le ricerche del negozio non funzioneranno. Impostarlo e costruire di "
+                                     "nuovo il negozio prima di aggiornare il sito."),
+                      avvisoIndirizzoOrdini})});
+        QCOMPARE(msg().shown().back().icon, Messages::Icon::Warning);
+    }
+
+    void scontoReparto_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("reparti");  // what the message names; "" when the build goes on
+        QTest::newRow("negativo") << "UPDATE categorie SET sconto=-10 WHERE ID='cat002'"
+                                  << "del reparto 'Titolo cat002' (cat002) ('-10')";
+        QTest::newRow("oltre 100") << "UPDATE categorie SET sconto=250 WHERE ID='cat001'"
+                                   << "del reparto 'Titolo cat001' (cat001) ('250')";
+        QTest::newRow("testo") << "UPDATE categorie SET sconto='dieci' WHERE ID='cat003'"
+                               << "del reparto 'Titolo cat003' (cat003) ('dieci')";
+        QTest::newRow("testo vuoto") << "UPDATE categorie SET sconto='' WHERE ID='cat003'"
+                                     << "del reparto 'Titolo cat003' (cat003) ('')";
+        QTest::newRow("oltre la precisione singola") << "UPDATE categorie SET sconto=1e39 WHERE ID='cat003'"
+                                                     << "del reparto 'Titolo cat003' (cat003) ('1E+39')";
+        QTest::newRow("due reparti, nell'ordine delle pagine")
+            << "UPDATE categorie SET sconto=100.5 WHERE ID='cat003'; UPDATE categorie SET sconto=-0.5 WHERE ID='cat001'"
+            << "dei reparti 'Titolo cat001' (cat001) ('-.5'), 'Titolo cat003' (cat003) ('100.5')";
+        QTest::newRow("0, 100 e nessuno")
+            << "UPDATE categorie SET sconto=0 WHERE ID='cat001'; UPDATE categorie SET sconto=100 WHERE ID='cat002'; "
+               "UPDATE categorie SET sconto=NULL WHERE ID='cat003'"
+            << "";
+        QTest::newRow("12,5") << "UPDATE categorie SET sconto=12.5 WHERE ID='cat001'" << "";
+    }
+
+    void scontoReparto()
+    {
+        // A department's discount the build cannot use (one that would raise
+        // or zero its prices, or a text) stops the build before anything is
+        // written, naming the department, as the shop's discount does.
+        QFETCH(QString, sql);
+        QFETCH(QString, reparti);
+        db().execute(QStringLiteral("PRAGMA ignore_check_constraints = 1"));
+        esegui(sql);
+        if (reparti.isEmpty()) {
+            QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+            QCOMPARE(msg().texts(), QStringList{domanda});
+            return;
+        }
+        QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
+        QCOMPARE(msg().texts(),
+                 QStringList{QStringLiteral("Lo sconto ") + reparti +
+                             QStringLiteral(" non è una percentuale da 0 a 100: scrivere nella vista Reparti, in "
+                                            "'Sconto %', lo sconto da applicare ai prezzi dei suoi articoli (0 per "
+                                            "nessuno) e ripetere l'operazione.")});
+        QVERIFY(!QFile::exists(m_cartella + QStringLiteral("/vtftp.dat")));
+        QCOMPARE(QDir(stato().CartellaPagine).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(stato().CartellaScript).entryList(QDir::Files), QStringList());
+    }
+
+    void offertaAZero_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("codici");  // the articles named, in build order
+        QTest::newRow("offerta senza prezzo scritto")
+            << "UPDATE articoli SET offerta=-1, offertaprezzo=0 WHERE codice IN ('cat002-A1', 'cat001-A3')"
+            << QStringList{"cat001-A3", "cat002-A1"};
+        // 0 is the field's default: without the tick there is no offer.
+        QTest::newRow("prezzo d'offerta 0 senza offerta") << "UPDATE articoli SET offerta=0, offertaprezzo=0"
+                                                          << QStringList();
+        QTest::newRow("offerta senza prezzo d'offerta")
+            << "UPDATE articoli SET offerta=-1, offertaprezzo=NULL WHERE codice='cat002-A1'" << QStringList();
+        QTest::newRow("offerta di un articolo gratuito")
+            << "UPDATE articoli SET prezzo=0, offerta=-1, offertaprezzo=0 WHERE codice='cat002-A1'" << QStringList();
+        // An article left out is not on sale.
+        QTest::newRow("articolo lasciato fuori")
+            << "UPDATE articoli SET offerta=-1, offertaprezzo=0 WHERE catID='cat003'; UPDATE articoli SET peso='x' "
+               "WHERE codice='cat003-A1'"
+            << QStringList();
+    }
+
+    void offertaAZero()
+    {
+        // An article ticked "offerta" whose offer price was never written
+        // sells at 0,00 as the price rules say; the closing question names it.
+        QFETCH(QString, sql);
+        QFETCH(QStringList, codici);
+        db().execute(QStringLiteral("PRAGMA ignore_check_constraints = 1"));
+        esegui(sql);
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        if (codici.isEmpty()) {
+            QCOMPARE(msg().texts().last(), domanda);
+            return;
+        }
+        QStringList righe;
+        for (const QString &c : codici)
+            righe << nome(c.toLatin1().constData(), c.left(6).toLatin1().constData());
+        QCOMPARE(msg().texts(),
+                 QStringList{domandaConAvvisi(
+                     {QStringLiteral("ATTENZIONE: questi articoli sono in offerta con un prezzo d'offerta di 0, quindi "
+                                     "nel sito si vendono a € 0,00:\r\n- ") +
+                      righe.join(QStringLiteral("\r\n- ")) +
+                      QStringLiteral("\r\nScrivere il prezzo d'offerta, o togliere il segno da \"Offerta\", e "
+                                     "costruire di nuovo il negozio prima di aggiornare il sito.")})});
+        QCOMPARE(msg().shown().back().icon, Messages::Icon::Warning);
+        // The site sells them as the price rules say.
+        const QString l = listino();
+        for (const QString &c : codici)
+            QVERIFY2(l.contains(QRegularExpression(u'\t' + c + QStringLiteral("\t[^\t]*\t0\\.00\t"))), qPrintable(l));
+        for (const QString &c : codici)
+            QVERIFY(pagine().contains(c + u' '));
+    }
+
+    void molteOfferteAZero()
+    {
+        // Twenty names, then how many more.
+        for (int i = 0; i < 25; ++i)
+            esegui(QStringLiteral("INSERT INTO articoli (catID, ordinamento, codice, titolo, prezzo, offerta, "
+                                  "offertaprezzo) VALUES ('cat002', %1, 'X%1', 'Articolo', 10000, -1, 0)")
+                       .arg(i + 10));
+        QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
+        const QStringList righe = msg().texts().last().split(QStringLiteral("\r\n"));
+        QVERIFY(righe.contains(QStringLiteral("- ") + nome("X29", "cat002")));
+        QVERIFY(!righe.contains(QStringLiteral("- ") + nome("X30", "cat002")));
+        QVERIFY(righe.contains(QStringLiteral("- e altri 5 articoli.")));
+    }
+
     void indirizzoOrdini_data()
     {
         QTest::addColumn<QString>("indirizzo");
@@ -329,18 +505,22 @@ private slots:
         QTest::newRow("spazi intorno") << "  ordini@esempio.it \r\n" << "";
         QTest::newRow("indirizzo con segni") << "ordini+sito.2@bottega-esempio.co.uk" << "";
         QTest::newRow("vuoto") << "" << "";
+        QTest::newRow("di soli spazi") << "  " << "";
     }
 
     void indirizzoOrdini()
     {
         // Every order goes to and from this address: anything but one
-        // address stops the build before anything is written.
+        // address stops the build before anything is written. Without one
+        // the build goes on (a new shop has none), and its closing question
+        // warns that no order can arrive.
         QFETCH(QString, indirizzo);
         QFETCH(QString, motivo);
         m_imp.txtEmailOrdini = indirizzo;
         if (motivo.isEmpty()) {
             QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
-            QCOMPARE(msg().texts().size(), 1);
+            QCOMPARE(msg().texts(), QStringList{indirizzo.trimmed().isEmpty() ? domandaConAvvisi({avvisoIndirizzoOrdini})
+                                                                             : domanda});
             return;
         }
         QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);

@@ -271,6 +271,11 @@ void TestImpostazioniFinestra::nuovoNegozioCostruito()
     auto *prezzo = figlio<QLineEdit>(f->w->vistaArticoli(), QStringLiteral("txtArticoli4"));
     QVERIFY(riscrivi(prezzo, QStringLiteral("21,89")));
     QTest::keyClick(prezzo, Qt::Key_Tab);
+    // A new shop has no order address: no order could arrive.
+    const QString avvisoOrdini = QStringLiteral(
+        "\r\n\r\nATTENZIONE: l'e-mail per la ricezione degli ordini (scheda \"Sito\") non è impostata, quindi "
+        "nessun ordine potrà arrivare al negozio: lo script d'ordine li rifiuterà tutti. Impostarla e costruire di "
+        "nuovo il negozio prima di aggiornare il sito.\r\n\r\n");
     const auto costruisci = [&] {
         f->messages.clear();
         f->messages.answer(Messages::Answer::No);  // "Vuoi vedere il risultato?"
@@ -281,7 +286,7 @@ void TestImpostazioniFinestra::nuovoNegozioCostruito()
     const QString avviso = f->messages.texts()[0];
     QVERIFY2(avviso.startsWith(QStringLiteral("Creazione del negozio terminata.\r\n\r\nATTENZIONE: l'URL del sito"))
                  && avviso.contains(QStringLiteral("gli ordini e le ricerche del negozio non funzioneranno"))
-                 && avviso.endsWith(QStringLiteral("Vuoi vedere il risultato?")),
+                 && avviso.contains(avvisoOrdini) && avviso.endsWith(QStringLiteral("Vuoi vedere il risultato?")),
              qPrintable(avviso));
     QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
     const QString pagina = QString::fromUtf8(leggi(f->negozio().state.CartellaPagine + QStringLiteral("/cat001.htm")));
@@ -293,6 +298,15 @@ void TestImpostazioniFinestra::nuovoNegozioCostruito()
     auto *url = figlio<QLineEdit>(f->w->vistaInternet(), QStringLiteral("txtURL"));
     QVERIFY(riscrivi(url, QStringLiteral("www.bottega.it")));
     QTest::keyClick(url, Qt::Key_Tab);
+    QVERIFY(costruisci());
+    QCOMPARE(f->messages.texts(), QStringList{QStringLiteral("Creazione del negozio terminata.") + avvisoOrdini +
+                                              QStringLiteral("Vuoi vedere il risultato?")});
+    QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Warning);
+    // With the order address too, the build ends as usual.
+    f->w->selezionaScheda(QStringLiteral("kSito"));
+    auto *ordini = figlio<QLineEdit>(f->w->vistaSito(), QStringLiteral("txtEmailOrdini"));
+    QVERIFY(riscrivi(ordini, QStringLiteral("ordini@bottega.it")));
+    QTest::keyClick(ordini, Qt::Key_Tab);
     QVERIFY(costruisci());
     QCOMPARE(f->messages.texts(), QStringList{QStringLiteral("Creazione del negozio terminata. Vuoi vedere il risultato?")});
     QCOMPARE(f->messages.shown()[0].icon, Messages::Icon::Question);
