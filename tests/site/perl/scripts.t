@@ -190,6 +190,14 @@ my @casi = (
     ['aliquota in cifre a larghezza piena', [iva_1 => ".\x{ff12}\x{ff12}"], errore => qr/riga 1/],
     ['prezzo in cifre arabe', [prezzo_1 => "\x{669}.\x{665}\x{660}"], errore => qr/riga 1/],
     ['peso in cifre arabe', [peso_2 => "\x{660}.\x{665}"], errore => qr/riga 2/],
+    # The weights a cart line carries are those the build publishes: below
+    # 10,000,000 either way; an article beyond is left out by the build.
+    ['peso al limite degli ordini', [peso_2 => '9999999.999999'], ok => '60.68',
+     attenzione => qr/riga 2 [^\n]*: nel carrello peso 9999999\.999999, listino 0\.5\./],
+    ['peso negativo al limite degli ordini', [peso_2 => '-9999999.999999'], ok => '60.68',
+     attenzione => qr/riga 2 [^\n]*: nel carrello peso -9999999\.999999, listino 0\.5\./],
+    ['peso di 10.000.000', [peso_2 => '10000000'], errore => qr/riga 2/],
+    ['peso di -10.000.000', [peso_2 => '-10000000'], errore => qr/riga 2/],
     ['carrello vuoto', [n_articoli => 0], errore => qr/vuoto/],
     ['sotto il minimo', [n_articoli => 1, qt_1 => 1], errore => qr/minimo/],
     ['e-mail con intestazione iniettata', [email => "mario\@example.it\r\nBcc: spia\@example.com"], errore => qr/e-mail non e' valido/],
