@@ -334,7 +334,10 @@ private:
 
     // Whether libcurl reaches the server through the relay: through every
     // firewall type.
-    bool viaPonte() const { return firewall.tipo > int(TipoFirewall::Nessuno) && firewall.tipo <= int(TipoFirewall::SimplePipe); }
+    bool viaPonte() const
+    {
+        return firewall.tipo > int(TipoFirewall::Nessuno) && firewall.tipo <= int(TipoFirewall::SimplePipe);
+    }
 
     bool socks() const
     {

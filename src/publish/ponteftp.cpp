@@ -575,7 +575,8 @@ bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argo
     sockaddr_storage verso{};
     const Scambio nienteAlServer{{}, true, {}, true};
     if (!leggiIndirizzo(comando, argomento, verso) || !loopback(verso)) {
-        t.versoA += rispostaPropria(501, QStringLiteral("Indirizzo della connessione attiva non valido."), nienteAlServer);
+        t.versoA +=
+            rispostaPropria(501, QStringLiteral("Indirizzo della connessione attiva non valido."), nienteAlServer);
         return true;
     }
     t.app.chiudi();
