@@ -359,6 +359,27 @@ private:
     }
 };
 
+// The firewall did not reach the server it was asked for (riga: its reply).
+RisultatoFtp NonCollegato(const QString &chi, const QString &server, int codice, const QString &riga)
+{
+    return {CodiceFtp::Risposta + codice,
+            QStringLiteral("Il firewall '%1' non si è collegato al server '%2': controllare il nome dell'host nella "
+                           "scheda \"Internet\" e la porta FTP nelle impostazioni avanzate.")
+                .arg(chi, server),
+            riga, RisultatoFtp::Fonte::Firewall};
+}
+
+// The server the firewall reached refused the session at once (421, its
+// greeting: busy, or too many connections); the firewall passed it on.
+RisultatoFtp ServerOccupato(const QString &server, const QString &riga)
+{
+    return {CodiceFtp::Risposta + 421,
+            QStringLiteral("Il server '%1' ha chiuso la connessione (servizio non disponibile o troppi collegamenti): "
+                           "riprovare più tardi.")
+                .arg(server),
+            riga, RisultatoFtp::Fonte::Server};
+}
+
 const char *VerboFirewall(int tipo)
 {
     switch (static_cast<TipoFirewall>(tipo)) {
@@ -419,14 +440,34 @@ RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewa
                                      "FTP avanzate.")
                           .arg(chi, server),
                 r.ultima(), RisultatoFtp::Fonte::Firewall};
+    // The gateway answers the command with the server's greeting: a 421
+    // there is the server's refusal of the session, not the gateway's.
+    if (r.codice == 421)
+        return ServerOccupato(server, r.ultima());
     if (r.codice >= 300)
-        return {CodiceFtp::Risposta + r.codice,
-                QStringLiteral("Il firewall '%1' non si è collegato al server '%2': controllare il nome dell'host nella "
-                               "scheda \"Internet\" e la porta FTP nelle impostazioni avanzate.")
-                    .arg(chi, server),
-                r.ultima(), RisultatoFtp::Fonte::Firewall};
+        return NonCollegato(chi, server, r.codice, r.ultima());
     saluto = r;
     return {};
+}
+
+RisultatoFtp ConnessioneFirewall(const DatiFirewall &d, Presa &presa)
+{
+    return Dialogo(d, presa).connetti(QStringLiteral("firewall"));
+}
+
+RisultatoFtp RifiutoUtenteAlFirewall(const DatiFirewall &d, const QString &comando, int codice, const QString &riga)
+{
+    const QString chi = d.firewall.host.trimmed();
+    const QString server = HostPerFirewall(d.host, d.porta);
+    if (codice == 421)
+        return ServerOccupato(server, riga);
+    if (codice >= 500 && codice <= 504)
+        return {CodiceFtp::Risposta + codice,
+                QStringLiteral("Il firewall '%1' non accetta il nome del server insieme al nome utente (%2): "
+                               "controllare il tipo di firewall nelle impostazioni FTP avanzate.")
+                    .arg(chi, comando),
+                riga, RisultatoFtp::Fonte::Firewall};
+    return NonCollegato(chi, server, codice, riga);
 }
 
 namespace {

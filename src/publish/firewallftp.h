@@ -77,6 +77,17 @@ QString HostPerFirewall(const QString &host, int porta);
 // which comes back in saluto.
 RisultatoFtp AccessoFirewall(const DatiFirewall &d, Presa &presa, RispostaFirewall &saluto);
 
+// Connects to a firewall that takes the FTP dialogue itself ("USER
+// user@host") or passes the connection on to the server (a pipe): on
+// success the socket is connected to it, nothing read.
+RisultatoFtp ConnessioneFirewall(const DatiFirewall &d, Presa &presa);
+
+// What a negative reply of a "USER user@host" firewall to comando (that
+// USER line) means: the firewall does not take that form (500 to 504),
+// the server it reached refused the session (421, passed on), or it
+// reached no server with that name.
+RisultatoFtp RifiutoUtenteAlFirewall(const DatiFirewall &d, const QString &comando, int codice, const QString &riga);
+
 // Connects to a Socks proxy (version 4 or 5) and through it to the server:
 // on success the socket is the server's control connection.
 RisultatoFtp ConnessioneSocks(const DatiFirewall &d, Presa &presa);

@@ -89,7 +89,7 @@ public:
 
     // Properties.
     QString host, user, password;
-    int porta = 21;           // server port
+    int porta = 21;           // server port (0 names none: the FTP port, 21)
     bool attiva = false;      // true: active connections (PORT); false: passive
     bool binario = true;      // transfer type of the next store or append
     qint64 lunghezzaAttesa = -1;  // length of the next file, when known
@@ -106,6 +106,9 @@ public:
     virtual RisultatoFtp connetti() = 0;
     virtual RisultatoFtp cambiaCartella(const QString &cartella) = 0;
     virtual RisultatoFtp cartellaSuperiore() = 0;
+    // A 550 reply (the folder exists, or may not be made) puts no
+    // explanation of its own in the log: the caller, who learns which by
+    // entering the folder, says so.
     virtual RisultatoFtp creaCartella(const QString &nome) = 0;
     // Announces the length of the next file (a 5xx reply is harmless).
     virtual RisultatoFtp annunciaLunghezza(qint64 lunghezza) = 0;

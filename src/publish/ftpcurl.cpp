@@ -7,13 +7,16 @@
 // the multi handle, which interrompi() wakes, and interrompi() also shuts
 // the connection's sockets, so nothing blocks after a cancel.
 //
-// The firewall types that want commands before the login ("SITE host",
-// "PROXY host", "OPEN host") and the Socks proxies go through a loopback
-// relay (PonteFtp): libcurl connects to the relay, and when it opens that
-// connection the component first talks to the firewall itself
-// (AccessoFirewall, ConnessioneSocks) and hands the resulting connection to
-// the relay, which stands in for the server. So every refusal of a firewall
-// is told in the firewall's own terms, naming it.
+// Every firewall type goes through a loopback relay (PonteFtp): libcurl
+// connects to the relay, and when it opens that connection the component
+// first reaches the firewall itself (AccessoFirewall for the types that
+// want commands before the login, "SITE host", "PROXY host", "OPEN host";
+// ConnessioneSocks; ConnessioneFirewall for "USER user@host" and a pipe,
+// whose dialogue is libcurl's own) and hands the resulting connection to
+// the relay, which stands in for the server and opens the data
+// connections. So every refusal of a firewall is told in the firewall's
+// own terms, naming it, and the log shows what the server received and
+// sent, not the relay's stand-ins.
 #include "ftp.h"
 #include "nomifile.h"
 #include "ponteftp.h"
@@ -242,7 +245,12 @@ public:
     {
         if (RisultatoFtp r = nomeAmmesso(nome); !r.riuscito())
             return r;
-        return comandoAmmesso(QStringLiteral("MKD ") + nome);
+        // A 550 says the folder exists or may not be made: which, the
+        // caller learns by entering it, and says so itself.
+        m_notaSenza550 = true;
+        RisultatoFtp r = comandoAmmesso(QStringLiteral("MKD ") + nome);
+        m_notaSenza550 = false;
+        return r;
     }
 
     RisultatoFtp annunciaLunghezza(qint64 lunghezza) override
@@ -324,20 +332,23 @@ private:
         return ControllaTestoComando(nome, QStringLiteral("Il nome '%1'").arg(TestoLeggibile(nome)));
     }
 
-    // Whether libcurl reaches the server through the relay: the firewalls
-    // that want commands before the login, and the Socks proxies.
+    // Whether libcurl reaches the server through the relay: through every
+    // firewall type.
     bool viaPonte() const
     {
-        switch (static_cast<TipoFirewall>(firewall.tipo)) {
-        case TipoFirewall::ProxySite:
-        case TipoFirewall::ProxyProxy:
-        case TipoFirewall::ProxyOpen:
-        case TipoFirewall::Socks4:
-        case TipoFirewall::Socks5:
-            return true;
-        default:
-            return false;
-        }
+        return firewall.tipo > int(TipoFirewall::Nessuno) && firewall.tipo <= int(TipoFirewall::SimplePipe);
+    }
+
+    bool socks() const
+    {
+        return firewall.tipo == int(TipoFirewall::Socks4) || firewall.tipo == int(TipoFirewall::Socks5);
+    }
+
+    // The firewall types whose whole dialogue is libcurl's: "USER
+    // user@host", and a pipe to the server.
+    bool dialogoDiLibcurl() const
+    {
+        return firewall.tipo == int(TipoFirewall::ProxyUser) || firewall.tipo == int(TipoFirewall::SimplePipe);
     }
 
     DatiFirewall datiFirewall()
@@ -373,18 +384,21 @@ private:
         DatiFirewall d = datiFirewall();
         Presa presa(d.fermo);
         RispostaFirewall saluto;
-        const bool socks = firewall.tipo == int(TipoFirewall::Socks4) || firewall.tipo == int(TipoFirewall::Socks5);
-        const RisultatoFtp r = socks ? ConnessioneSocks(d, presa) : AccessoFirewall(d, presa, saluto);
+        const bool suoSaluto = socks() || dialogoDiLibcurl();
+        const RisultatoFtp r = socks()       ? ConnessioneSocks(d, presa)
+            : dialogoDiLibcurl()             ? ConnessioneFirewall(d, presa)
+                                             : AccessoFirewall(d, presa, saluto);
         if (!r.riuscito()) {
             m_erroreFirewall = r;
             return false;
         }
-        // Behind a Socks proxy the server greets libcurl itself; an FTP
-        // gateway has taken the greeting in its reply to the command.
+        // Behind a Socks proxy or a pipe the server greets libcurl itself,
+        // a "USER user@host" firewall with its own greeting; a gateway that
+        // wants a command first has taken the greeting in its reply to it.
         // That copy is not logged: the log has the gateway's own lines.
         const QString testo = saluto.ultima().mid(4).trimmed();
-        m_copiaSaluto = socks ? QByteArray() : "220 " + (testo.isEmpty() ? QByteArray("Pronto") : testo.toUtf8());
-        m_ponte->consegna(presa.rilascia(), socks ? QByteArray() : m_copiaSaluto + "\r\n");
+        m_copiaSaluto = suoSaluto ? QByteArray() : "220 " + (testo.isEmpty() ? QByteArray("Pronto") : testo.toUtf8());
+        m_ponte->consegna(presa.rilascia(), suoSaluto ? QByteArray() : m_copiaSaluto + "\r\n");
         return true;
     }
 
@@ -399,11 +413,8 @@ private:
 
     QByteArray indirizzo(const QStringList &cartella, const QString &file) const
     {
-        // Through a "USER user@host" firewall the connection goes to the
-        // firewall itself, through the relay to the relay.
-        QString h = m_viaPonte ? QStringLiteral("127.0.0.1")
-            : firewall.tipo == int(TipoFirewall::ProxyUser) ? firewall.host.trimmed()
-                                                            : host;
+        // Through a firewall the connection goes to the relay.
+        QString h = m_viaPonte ? QStringLiteral("127.0.0.1") : host;
         // An address with more than one ":" is an IPv6 address.
         if (h.count(u':') > 1 && !h.startsWith(u'['))
             h = u'[' + h + u']';
@@ -426,7 +437,7 @@ private:
             if (numero && suaPorta > 0 && suaPorta <= 65535)
                 return {host.left(duepunti), suaPorta};
         }
-        return {host, porta};
+        return {host, porta > 0 ? porta : 21};
     }
 
     void impostaComuni()
@@ -458,37 +469,23 @@ private:
         curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &FtpCurl::progresso);
         curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
 
-        QString utente = user;
-        const auto &fw = firewall;
         curl_easy_setopt(e, CURLOPT_PROXY, "");
-        if (m_viaPonte) {
-            curl_easy_setopt(e, CURLOPT_USERNAME, utente.toUtf8().constData());
-            curl_easy_setopt(e, CURLOPT_PASSWORD, password.toUtf8().constData());
-            curl_easy_setopt(e, CURLOPT_PORT, long(PortaDi(m_ponte->indirizzo())));
-            return;
-        }
-        switch (static_cast<TipoFirewall>(fw.tipo)) {
-        case TipoFirewall::ProxyUser: {
-            // The firewall takes the server's address with the user name.
-            const auto [nome, portaServer] = server();
-            utente = user + u'@' + HostPerFirewall(nome, portaServer);
-            break;
-        }
-        case TipoFirewall::SimplePipe: {
-            const QByteArray verso = QByteArray("::") + fw.host.trimmed().toUtf8() + ':' + QByteArray::number(fw.porta);
-            m_connectTo = curl_slist_append(nullptr, verso.constData());
-            curl_easy_setopt(e, CURLOPT_CONNECT_TO, m_connectTo);
-            break;
-        }
-        default:
-            break;
-        }
-        curl_easy_setopt(e, CURLOPT_USERNAME, utente.toUtf8().constData());
+        curl_easy_setopt(e, CURLOPT_USERNAME, utenteAlServer().toUtf8().constData());
         curl_easy_setopt(e, CURLOPT_PASSWORD, password.toUtf8().constData());
-        if (fw.tipo == int(TipoFirewall::ProxyUser))
-            curl_easy_setopt(e, CURLOPT_PORT, long(fw.porta));
+        if (m_viaPonte)
+            curl_easy_setopt(e, CURLOPT_PORT, long(PortaDi(m_ponte->indirizzo())));
         else if (!haPorta(host))
-            curl_easy_setopt(e, CURLOPT_PORT, long(porta));
+            curl_easy_setopt(e, CURLOPT_PORT, long(server().second));
+    }
+
+    // The user name of the login: a "USER user@host" firewall takes the
+    // server's address with it.
+    QString utenteAlServer() const
+    {
+        if (firewall.tipo != int(TipoFirewall::ProxyUser))
+            return user;
+        const auto [nome, portaServer] = server();
+        return user + u'@' + HostPerFirewall(nome, portaServer);
     }
 
     RisultatoFtp esegui(Operazione op, const QStringList &cartella)
@@ -535,6 +532,8 @@ private:
         }
         m_ultimaRisposta.clear();
         m_rispostaPropria = false;
+        m_ultimoComando.clear();
+        m_comandoRisposto.clear();
         m_codiceTardivo = 0;
         m_datiInviati = false;
         m_op = op;
@@ -573,8 +572,7 @@ private:
             m_presaControllo = controllo;
         curl_multi_remove_handle(m_multi, e);
         curl_slist_free_all(dopo);
-        curl_slist_free_all(m_connectTo);
-        m_connectTo = nullptr;
+        sospesoNelLog();
         // A connection cut under the store rather than a timeout: the
         // server may have said why.
         rispostaTardiva(esito == CURLE_SEND_ERROR || esito == CURLE_RECV_ERROR || esito == CURLE_PARTIAL_FILE
@@ -604,7 +602,8 @@ private:
             r.fonte = RisultatoFtp::Fonte::Programma;
         // The log says why in the program's own words; libcurl's (English)
         // reach neither the log nor the merchant.
-        riga(QStringLiteral("* ") + r.testo, false);
+        if (!(m_notaSenza550 && r.codice == CodiceFtp::Risposta + 550))
+            riga(QStringLiteral("* ") + r.testo, false);
         return r;
     }
 
@@ -630,6 +629,12 @@ private:
         long risposta = m_codiceTardivo;
         if (risposta == 0)
             curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &risposta);
+        // A "USER user@host" firewall answers that USER itself, unless it
+        // passes on the server's refusal of the session.
+        const int codiceUltima = m_ultimaRisposta.left(3).toInt();
+        if (firewall.tipo == int(TipoFirewall::ProxyUser) && m_comandoRisposto.startsWith(QLatin1String("USER "))
+            && codiceUltima >= 400 && !m_rispostaPropria)
+            return RifiutoUtenteAlFirewall(datiFirewall(), m_comandoRisposto, codiceUltima, m_ultimaRisposta);
         // A connection that fails right after a passive reply is the data
         // connection, to the address that reply named.
         const bool dopoPassiva =
@@ -724,9 +729,50 @@ private:
         if (ricevuta && r.size() >= 3 && r[0].isDigit()) {
             m_ultimaRisposta = r;
             m_rispostaPropria = false;
+            m_comandoRisposto = m_ultimoComando;
         }
         if (rigaProtocollo)
             rigaProtocollo(RigaProtocolloVisibile(r));
+    }
+
+    // A command libcurl sent. Through the relay, one that opens a data
+    // connection waits for its reply, which says what the server got.
+    void comandoInviato(const QString &r)
+    {
+        m_ultimoComando = r;
+        static const QRegularExpression dati(QStringLiteral("^(EPSV|PASV|PORT|EPRT)( |$)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        if (m_viaPonte && dati.match(r).hasMatch()) {
+            sospesoNelLog();
+            m_comandoSospeso = r;
+            return;
+        }
+        riga(r, false);
+    }
+
+    // The command held for its reply goes in the log as libcurl sent it.
+    void sospesoNelLog()
+    {
+        if (!m_comandoSospeso.isEmpty())
+            riga(std::exchange(m_comandoSospeso, {}), false);
+    }
+
+    // A reply libcurl read from the relay that is not the server's as it
+    // came: the log has what went to the server and came from it, and a
+    // failure the relay met as the program's own line.
+    void rispostaDelPonte(const QByteArray &r, const PonteFtp::Scambio &s)
+    {
+        const QString sospeso = std::exchange(m_comandoSospeso, {});
+        const QString comando = s.comando.isEmpty() ? sospeso : QString::fromUtf8(s.comando);
+        if (!s.nienteAlServer && !comando.isEmpty())
+            riga(comando, false);
+        if (!s.dalServer.isEmpty())
+            riga(QString::fromUtf8(s.dalServer), true);
+        if (s.propria) {
+            riga(QStringLiteral("* ") + QString::fromUtf8(r.mid(4)), false);
+            m_ultimaRisposta = QString::fromUtf8(r);
+            m_rispostaPropria = true;
+        }
     }
 
     // libcurl's side of the dialogue: the commands it sends and the replies
@@ -743,20 +789,24 @@ private:
             if (r.isEmpty())
                 continue;
             if (tipo == CURLINFO_HEADER_OUT) {
-                self->riga(QString::fromUtf8(r), false);
-            } else if (!self->m_copiaSaluto.isEmpty() && r == self->m_copiaSaluto) {
+                self->comandoInviato(QString::fromUtf8(r));
+                continue;
+            }
+            if (!self->m_copiaSaluto.isEmpty() && r == self->m_copiaSaluto) {
                 // The relay's copy of the greeting the gateway's lines showed.
                 self->m_copiaSaluto.clear();
                 self->m_ultimaRisposta = QString::fromUtf8(r);
                 self->m_rispostaPropria = false;
-            } else if (self->m_viaPonte && self->m_ponte && self->m_ponte->propria(r)) {
-                // A reply the relay made in the server's place: the program's own line.
-                self->riga(QStringLiteral("* ") + QString::fromUtf8(r.mid(4)), false);
-                self->m_ultimaRisposta = QString::fromUtf8(r);
-                self->m_rispostaPropria = true;
-            } else {
-                self->riga(QString::fromUtf8(r), true);
+                continue;
             }
+            if (self->m_viaPonte && self->m_ponte) {
+                if (const std::optional<PonteFtp::Scambio> s = self->m_ponte->scambio(r)) {
+                    self->rispostaDelPonte(r, *s);
+                    continue;
+                }
+            }
+            self->sospesoNelLog();
+            self->riga(QString::fromUtf8(r), true);
         }
         return 0;
     }
@@ -867,10 +917,13 @@ private:
 
     CURLM *m_multi = nullptr;
     CURL *m_easy = nullptr;
-    curl_slist *m_connectTo = nullptr;
     QStringList m_cartella;
     QString m_nome, m_comando, m_ultimaRisposta;
     bool m_rispostaPropria = false;  // m_ultimaRisposta was made by the relay
+    QString m_ultimoComando;    // the last command libcurl sent
+    QString m_comandoRisposto;  // the command m_ultimaRisposta answers
+    QString m_comandoSospeso;   // a data connection's command, logged once its reply says what the server got
+    bool m_notaSenza550 = false;  // a 550 reply gets no explanation line in the log (MKD)
     QByteArray m_copiaSaluto;  // the greeting the relay gives libcurl, until libcurl reads it
     bool m_accoda = false;
     bool m_soloNomi = false;

@@ -168,8 +168,8 @@ void LeggiFirewall(const QString &percorso, ComponenteFtp &ftp)
     const auto righe = RigaImpostazione::leggi(percorso);
     if (!righe)
         return;
-    // Line by line: a port the component cannot take ends the reading
-    // there, and what was set before it stays set.
+    // Line by line: a port beyond the 16 bits of a port number ends the
+    // reading there, and what was set before it stays set. 0 names no port.
     for (const RigaImpostazione &r : *righe) {
         const QString &k = r.chiave;
         if (k == QLatin1String("MODE:")) {
@@ -184,7 +184,7 @@ void LeggiFirewall(const QString &percorso, ComponenteFtp &ftp)
             int porta = 21;
             if (IsNumeric(r.valore)) {
                 const double p = ArrotondaPari(Val(r.valore));
-                if (p < 1 || p > 65535)
+                if (p < 0 || p > 65535)
                     return;
                 porta = int(p);
             }

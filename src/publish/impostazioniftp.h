@@ -81,6 +81,6 @@ struct ImpostazioniFirewall {
 };
 
 // Applies firewall.net to a component, line by line; a missing file
-// changes nothing, and a port outside 1 to 65535 stops the reading at its
-// line (a port that is no number at all is 21).
+// changes nothing, and a port outside 0 to 65535 stops the reading at its
+// line (a port that is no number at all is 21; 0 names no port).
 void LeggiFirewall(const QString &percorso, ComponenteFtp &ftp);

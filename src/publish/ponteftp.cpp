@@ -11,6 +11,7 @@
 #include <netdb.h>
 #include <optional>
 #include <poll.h>
+#include <utility>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -263,6 +264,7 @@ struct PonteFtp::Tubo {
     sockaddr_storage firewall{}, locale{};  // b's two ends
     Appuntamento app;
     bool epsv = false;  // libcurl's EPSV went to the server as PASV; its reply is awaited
+    QByteArray tradotto;  // the command the relay sent in libcurl's place, whose reply is awaited
     // The server's own addresses (its name resolved here), once looked up.
     std::optional<std::vector<sockaddr_storage>> server;
 
@@ -328,28 +330,35 @@ void PonteFtp::consegna(int fd, const QByteArray &saluto)
     [[maybe_unused]] const ssize_t n = ::write(m_sveglia, &uno, sizeof uno);
 }
 
-QByteArray PonteFtp::rispostaPropria(int codice, QString testo)
+QByteArray PonteFtp::registra(const QByteArray &riga, const Scambio &s)
+{
+    const QByteArray senzaFine = riga.endsWith("\r\n") ? riga.chopped(2) : riga;
+    std::lock_guard lock(m_mutex);
+    m_scambi.emplace_back(senzaFine, s);
+    // The component looks each one up as libcurl reads it; a few suffice.
+    while (m_scambi.size() > 16)
+        m_scambi.pop_front();
+    return senzaFine + "\r\n";
+}
+
+QByteArray PonteFtp::rispostaPropria(int codice, QString testo, Scambio s)
 {
     for (QChar &c : testo)
         if (c.unicode() < 0x20)
             c = u' ';
-    const QByteArray riga = QByteArray::number(codice) + ' ' + testo.toUtf8();
-    std::lock_guard lock(m_mutex);
-    m_proprie.push_back(riga);
-    // The component looks each one up as libcurl reads it; a few suffice.
-    while (m_proprie.size() > 16)
-        m_proprie.pop_front();
-    return riga + "\r\n";
+    s.propria = true;
+    return registra(QByteArray::number(codice) + ' ' + testo.toUtf8(), s);
 }
 
-bool PonteFtp::propria(const QByteArray &riga)
+std::optional<PonteFtp::Scambio> PonteFtp::scambio(const QByteArray &riga)
 {
     std::lock_guard lock(m_mutex);
-    const auto i = std::find(m_proprie.begin(), m_proprie.end(), riga);
-    if (i == m_proprie.end())
-        return false;
-    m_proprie.erase(i);
-    return true;
+    const auto i = std::find_if(m_scambi.begin(), m_scambi.end(), [&](const auto &x) { return x.first == riga; });
+    if (i == m_scambi.end())
+        return std::nullopt;
+    Scambio s = i->second;
+    m_scambi.erase(i);
+    return s;
 }
 
 const std::vector<sockaddr_storage> &PonteFtp::indirizziServer(Tubo &t)
@@ -533,6 +542,7 @@ void PonteFtp::rigaDaLibcurl(Tubo &t, QByteArray riga)
     // send the relay to the firewall's.
     if (comando == "EPSV" && spazio < 0 && t.firewall.ss_family == AF_INET && !eSocks(dati().firewall.tipo)) {
         t.epsv = true;
+        t.tradotto = "PASV";
         t.versoB += "PASV\r\n";
         return;
     }
@@ -541,14 +551,20 @@ void PonteFtp::rigaDaLibcurl(Tubo &t, QByteArray riga)
 
 void PonteFtp::rigaDalServer(Tubo &t, QByteArray riga)
 {
-    if (t.epsv && rigaFinale(riga)) {
-        // The reply to the PASV that stood for libcurl's EPSV.
-        t.epsv = false;
-        if (riga.startsWith("227 ") && passivo(t, riga, true))
+    const bool passiva = riga.startsWith("227 ") || riga.startsWith("229 ");
+    if (!t.tradotto.isEmpty() && rigaFinale(riga)) {
+        // The reply to a command the relay sent in libcurl's place.
+        const QByteArray comando = std::exchange(t.tradotto, {});
+        // The reply to the PASV that stood for libcurl's EPSV goes to
+        // libcurl as a 229.
+        const bool esteso = std::exchange(t.epsv, false);
+        if (passiva && passivo(t, riga, esteso || riga.startsWith("229 "), comando))
             return;
-    } else if ((riga.startsWith("227 ") || riga.startsWith("229 ")) && passivo(t, riga, riga.startsWith("229 "))) {
+        t.versoA += registra(riga.trimmed(), {comando, false, riga.trimmed(), false});
         return;
     }
+    if (passiva && passivo(t, riga, riga.startsWith("229 "), {}))
+        return;
     t.versoA += riga;
 }
 
@@ -557,8 +573,10 @@ void PonteFtp::rigaDalServer(Tubo &t, QByteArray riga)
 bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argomento)
 {
     sockaddr_storage verso{};
+    const Scambio nienteAlServer{{}, true, {}, true};
     if (!leggiIndirizzo(comando, argomento, verso) || !loopback(verso)) {
-        t.versoA += rispostaPropria(501, QStringLiteral("Indirizzo della connessione attiva non valido."));
+        t.versoA +=
+            rispostaPropria(501, QStringLiteral("Indirizzo della connessione attiva non valido."), nienteAlServer);
         return true;
     }
     t.app.chiudi();
@@ -569,7 +587,7 @@ bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argo
         Presa p(d.fermo);
         const RisultatoFtp r = AttesaSocks(d, p, dove);
         if (!r.riuscito()) {
-            t.versoA += rispostaPropria(425, r.testo);
+            t.versoA += rispostaPropria(425, r.testo, nienteAlServer);
             return true;
         }
         t.app.attesa = p.rilascia();
@@ -577,12 +595,15 @@ bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argo
     } else {
         t.app.attesa = ascolta(dove);
         if (t.app.attesa < 0) {
-            t.versoA += rispostaPropria(425, QStringLiteral("Impossibile aprire la connessione attiva dei dati."));
+            t.versoA += rispostaPropria(425, QStringLiteral("Impossibile aprire la connessione attiva dei dati."),
+                                        nienteAlServer);
             return true;
         }
     }
     t.app.verso = verso;
-    t.versoB += comandoAttivo(comando == "PORT", dove);
+    const QByteArray alServer = comandoAttivo(comando == "PORT", dove);
+    t.tradotto = alServer.trimmed();
+    t.versoB += alServer;
     return true;
 }
 
@@ -594,7 +615,7 @@ bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argo
 // the server's there), never to a third: then the firewall's address
 // stands for it. A "229" names none: the firewall's address, then the
 // server's own.
-bool PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso)
+bool PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByteArray &comando)
 {
     static const QRegularExpression pasv(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
     static const QRegularExpression epsv(QStringLiteral("\\((.)\\1\\1(\\d+)\\1\\)"));
@@ -606,13 +627,15 @@ bool PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso)
     if (porta <= 0 || porta > 65535)
         return false;
     t.app.chiudi();
+    // What the log shows in place of the relay's line: the server's reply.
+    const Scambio scambio{comando, false, riga.trimmed(), false};
     const DatiFirewall d = dati();
     Presa p(d.fermo);
     if (eSocks(d.firewall.tipo)) {
         DatiFirewall versoDati = d;
         versoDati.porta = porta;
         if (const RisultatoFtp r = ConnessioneSocks(versoDati, p); !r.riuscito()) {
-            t.versoA += rispostaPropria(425, r.testo);
+            t.versoA += rispostaPropria(425, r.testo, scambio);
             return true;
         }
     } else {
@@ -637,22 +660,25 @@ bool PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso)
         }
         if (!connesso) {
             t.versoA += rispostaPropria(
-                425, QStringLiteral("Impossibile aprire la connessione dei dati verso %1.").arg(provati.join(QStringLiteral(", "))));
+                425, QStringLiteral("Impossibile aprire la connessione dei dati verso %1.").arg(provati.join(QStringLiteral(", "))),
+                scambio);
             return true;
         }
     }
     sockaddr_storage qui = m_indirizzo;
     if ((t.app.attesa = ascolta(qui)) < 0) {
         t.versoA += rispostaPropria(425, QStringLiteral("Impossibile preparare la connessione dei dati: %1")
-                                             .arg(QString::fromLocal8Bit(strerror(errno))));
+                                             .arg(QString::fromLocal8Bit(strerror(errno))),
+                                    scambio);
         return true;
     }
     t.app.pronto = p.rilascia();
     t.app.perLibcurl = true;
     const int r = PortaDi(qui);
-    t.versoA += esteso ? "229 Entering Extended Passive Mode (|||" + QByteArray::number(r) + "|)\r\n"
-                       : "227 Entering Passive Mode (127,0,0,1," + QByteArray::number(r >> 8) + ','
-                             + QByteArray::number(r & 0xff) + ")\r\n";
+    t.versoA += registra(esteso ? "229 Entering Extended Passive Mode (|||" + QByteArray::number(r) + "|)"
+                                : "227 Entering Passive Mode (127,0,0,1," + QByteArray::number(r >> 8) + ','
+                                      + QByteArray::number(r & 0xff) + ")",
+                         scambio);
     return true;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // The loopback relay through which libcurl uses a control connection that
-// the FTP component has opened itself through a firewall (libcurl cannot
-// send commands before its own login, nor take over a connected socket).
+// the FTP component has opened itself through a firewall of any type
+// (libcurl cannot send commands before its own login, nor take over a
+// connected socket, nor be kept from a third address a passive reply names).
 // libcurl connects to the relay as to a server: the relay greets it as the
-// server would and passes the dialogue on both ways, and it stands in for
+// server would (or lets the server or firewall do so) and passes the
+// dialogue on both ways, and it stands in for
 // one end of every data connection. A passive reply ("227", "229") gets a
 // port of the relay's own, behind which the relay has connected, at the
 // port the reply names, to the server through a Socks proxy, or else to the
@@ -25,6 +27,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -50,9 +53,22 @@ public:
     void consegna(int fd, const QByteArray &saluto);
     // Any thread: closes everything at once; the relay serves no more.
     void chiudi();
-    // Any thread: whether riga (without its line end) is a reply the relay
-    // made itself in the server's place, not yet looked up.
-    bool propria(const QByteArray &riga);
+
+    // A reply libcurl read that is not the server's as it came: the relay
+    // changed the command it answers (libcurl's EPSV went as PASV, a PORT
+    // or EPRT names the relay's port), or the reply (a passive reply names
+    // the relay's port), or made the reply itself (a failure the relay
+    // met). What went to the server and came from it, for the log.
+    struct Scambio {
+        QByteArray comando;         // what the server got in place of libcurl's command; empty: libcurl's own
+        bool nienteAlServer = false;  // libcurl's command did not go to the server
+        QByteArray dalServer;       // the server's reply, when libcurl got another or none
+        bool propria = false;       // the reply libcurl read is the relay's own
+    };
+    // Any thread: the exchange behind riga (a reply line libcurl read,
+    // without its line end), taken once; nullopt for a line the relay
+    // passed on as it came, to a command passed on as it came.
+    std::optional<Scambio> scambio(const QByteArray &riga);
 
 private:
     struct Tubo;
@@ -65,9 +81,12 @@ private:
     void rigaDaLibcurl(Tubo &t, QByteArray riga);
     void rigaDalServer(Tubo &t, QByteArray riga);
     bool attivo(Tubo &t, const QByteArray &comando, const QByteArray &argomento);
-    bool passivo(Tubo &t, const QByteArray &riga, bool esteso);
-    // A reply of the relay's own, to libcurl, remembered for propria().
-    QByteArray rispostaPropria(int codice, QString testo);
+    bool passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByteArray &comando);
+    // The line libcurl gets (with its line end), remembered with what lies
+    // behind it for scambio().
+    QByteArray registra(const QByteArray &riga, const Scambio &s);
+    // A reply of the relay's own, to libcurl.
+    QByteArray rispostaPropria(int codice, QString testo, Scambio s);
     const std::vector<sockaddr_storage> &indirizziServer(Tubo &t);
     bool delServer(Tubo &t, const sockaddr_storage &a);
     void arrivo(Tubo &t);
@@ -80,9 +99,9 @@ private:
     int m_sveglia = -1;
     std::thread m_thread;
     std::atomic_bool m_fine{false};
-    std::mutex m_mutex;  // m_consegne, m_dati, m_proprie
+    std::mutex m_mutex;  // m_consegne, m_dati, m_scambi
     std::vector<std::pair<int, QByteArray>> m_consegne;
     DatiFirewall m_dati;
-    std::deque<QByteArray> m_proprie;
+    std::deque<std::pair<QByteArray, Scambio>> m_scambi;
     std::vector<std::unique_ptr<Tubo>> m_tubi;  // the thread's own
 };

@@ -537,9 +537,13 @@ void Pubblicatore::CreaCartella(const QString &remota)
         if (!r.riuscito()) {
             // A level that is not there could not be made: that refusal
             // is the reason.
+            if (!creata.riuscito())
+                rigaProtocollo(QStringLiteral("* ") + creata.testo);
             fallimento(creata.riuscito() ? r : creata);
             return;
         }
+        if (!creata.riuscito())
+            rigaProtocollo(QStringLiteral("* La cartella '%1' è già presente sul server.").arg(livello));
     }
 }
 

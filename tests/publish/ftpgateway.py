@@ -145,14 +145,17 @@ class Sessione:
         try:
             self.server = socket.create_connection(indirizzo, timeout=10)
         except OSError:
-            self.rispondi("421 Server non raggiungibile: " + nome)
+            self.rispondi("425 Server non raggiungibile: " + nome)
             return False
         senza_attese(self.server)
         self.s_in = self.server.makefile("rb")
         saluto = leggi_risposta(self.s_in)
-        if inoltra_saluto:
+        # A server that refuses the session (421, busy) is heard whatever
+        # the command: its greeting is the reply.
+        pronto = saluto[-1].startswith("2")
+        if inoltra_saluto or not pronto:
             self.rispondi("\r\n".join(saluto))
-        return saluto[-1].startswith("2")
+        return pronto
 
     def al_server(self, riga):
         self.server.sendall((riga + "\r\n").encode("utf-8"))

@@ -14,6 +14,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <optional>
+#include <tuple>
 #include <poll.h>
 #include <thread>
 #include <sys/socket.h>
@@ -551,57 +552,91 @@ void TestFtp::throughFirewallGateway()
 
 void TestFtp::firewallRefusals_data()
 {
+    QTest::addColumn<int>("tipo");
     QTest::addColumn<QString>("caso");
     QTest::addColumn<int>("codice");
     QTest::addColumn<QString>("messaggio");
+    const int site = int(TipoFirewall::ProxySite), user = int(TipoFirewall::ProxyUser);
     QTest::newRow("wrong firewall password")
-        << "password" << 20530
+        << site << "password" << 20530
         << "Il firewall '127.0.0.1' ha rifiutato l'accesso: controllare il nome utente e la password del firewall "
            "nelle impostazioni FTP avanzate.\nRisposta del firewall: 530 Accesso al firewall negato";
     QTest::newRow("firewall login wanted but not given")
-        << "senza utente" << 20530
+        << site << "senza utente" << 20530
         << "Il firewall '127.0.0.1' chiede un accesso che non è stato indicato: inserire il nome utente e la password "
            "del firewall nelle impostazioni FTP avanzate.\nRisposta del firewall: 530 Prima l'accesso al firewall";
-    QTest::newRow("server name the firewall does not know")
-        << "host" << 20550
-        << "Il firewall '127.0.0.1' non si è collegato al server 'altro.invalid:{server}': controllare il nome "
-           "dell'host nella scheda \"Internet\" e la porta FTP nelle impostazioni avanzate.\nRisposta del firewall: 550 "
-           "Host sconosciuto: altro.invalid:{server}";
-    QTest::newRow("nobody listening at the firewall")
-        << "porta" << CodiceFtp::Connessione
-        << "Impossibile connettersi al firewall '127.0.0.1' sulla porta {libera}: controllare il nome e la porta del "
-           "firewall nelle impostazioni FTP avanzate.";
+    const QString sconosciuto = QStringLiteral(
+        "Il firewall '127.0.0.1' non si è collegato al server 'altro.invalid:{server}': controllare il nome dell'host "
+        "nella scheda \"Internet\" e la porta FTP nelle impostazioni avanzate.\nRisposta del firewall: 550 Host "
+        "sconosciuto: altro.invalid:{server}");
+    QTest::newRow("server name the firewall does not know") << site << "host" << 20550 << sconosciuto;
+    QTest::newRow("Proxy USER, server name the firewall does not know") << user << "host" << 20550 << sconosciuto;
+    const QString spento = QStringLiteral(
+        "Impossibile connettersi al firewall '127.0.0.1' sulla porta {libera}: controllare il nome e la porta del "
+        "firewall nelle impostazioni FTP avanzate.");
+    QTest::newRow("nobody listening at the firewall") << site << "porta" << int(CodiceFtp::Connessione) << spento;
+    QTest::newRow("nobody listening at a Proxy USER firewall") << user << "porta" << int(CodiceFtp::Connessione) << spento;
+    QTest::newRow("nobody listening at a Simple Pipe firewall")
+        << int(TipoFirewall::SimplePipe) << "porta" << int(CodiceFtp::Connessione) << spento;
+    QTest::newRow("Proxy USER firewall that does not take the server's name with the user name")
+        << user << "non capito" << 20500
+        << "Il firewall '127.0.0.1' non accetta il nome del server insieme al nome utente (USER "
+           "negozio@ftp.negozio.invalid:{server}): controllare il tipo di firewall nelle impostazioni FTP avanzate."
+           "\nRisposta del firewall: 500 USER negozio@ftp.negozio.invalid:{server} not understood here";
+    const QString occupato = QStringLiteral(
+        "Il server 'ftp.negozio.invalid:{server}' ha chiuso la connessione (servizio non disponibile o troppi "
+        "collegamenti): riprovare più tardi.\nRisposta del server: 421 Troppi collegamenti, riprovare piu' tardi.");
+    for (const auto &[nome, tipo] : {std::pair{"SITE", TipoFirewall::ProxySite},
+                                     std::pair{"PROXY", TipoFirewall::ProxyProxy},
+                                     std::pair{"OPEN", TipoFirewall::ProxyOpen}})
+        QTest::addRow("server busy behind a Proxy %s firewall", nome) << int(tipo) << "occupato" << 20421 << occupato;
+    QTest::newRow("server busy behind a Proxy USER firewall") << user << "occupato" << 20421 << occupato;
     QTest::newRow("firewall name unknown")
-        << "nome" << CodiceFtp::Connessione
+        << site << "nome" << int(CodiceFtp::Connessione)
         << "Impossibile trovare il firewall 'firewall.invalid': controllare il nome del firewall nelle impostazioni FTP "
            "avanzate.";
     QTest::newRow("firewall that never greets")
-        << "muto" << CodiceFtp::TempoScaduto << "Il firewall '127.0.0.1' non risponde: tempo scaduto.";
+        << site << "muto" << int(CodiceFtp::TempoScaduto) << "Il firewall '127.0.0.1' non risponde: tempo scaduto.";
     QTest::newRow("line break in the server name")
-        << "a capo" << CodiceFtp::NomeNonValido
+        << site << "a capo" << int(CodiceFtp::NomeNonValido)
         << "Il nome dell'host contiene un a capo o un altro carattere non ammesso: correggerlo.";
 }
 
-// Each refusal of the firewall comes back named in Italian, in bounded
-// time, and nothing reaches the server.
+// Each refusal comes back named in Italian, in bounded time, saying whose
+// reply it is (the firewall's, or the server's passed on by it) and what
+// to do; nothing reaches the server.
 void TestFtp::firewallRefusals()
 {
+    QFETCH(int, tipo);
     QFETCH(QString, caso);
     QFETCH(int, codice);
     QFETCH(QString, messaggio);
     QTemporaryDir radice;
-    ServerFtp s(radice.path());
+    ServerFtp::Guasti g;
+    g.occupato = caso == QLatin1String("occupato");
+    ServerFtp s(radice.path(), g);
     QVERIFY(s.avviato());
-    GatewayFtp firewall({QStringLiteral("SITE"), QStringLiteral("guardia"), QStringLiteral("giusta"),
-                         {QStringLiteral("ftp.negozio.invalid:%1=127.0.0.1:%1").arg(s.porta())}, {}});
+    const QString server = QStringLiteral("ftp.negozio.invalid:%1").arg(s.porta());
+    const char *comandi[] = {"USER", "SITE", "PROXY", "OPEN", "PIPE"};
+    GatewayFtp firewall({QString::fromLatin1(comandi[tipo - int(TipoFirewall::ProxyUser)]), QStringLiteral("guardia"),
+                         QStringLiteral("giusta"), {server + QStringLiteral("=127.0.0.1:%1").arg(s.porta())}, {}});
     QVERIFY(firewall.avviato());
+    // A firewall that takes no "USER user@host": the test server stands in
+    // for it.
+    ServerFtp::Guasti nonCapito;
+    nonCapito.risposte << QStringLiteral("USER=500 USER negozio@%1 not understood here").arg(server);
+    std::optional<ServerFtp> altroFirewall;
+    if (caso == QLatin1String("non capito")) {
+        altroFirewall.emplace(radice.path(), nonCapito);
+        QVERIFY(altroFirewall->avviato());
+    }
     AscoltoMuto muto;
     const int libera = portaLibera();
     auto c = componente(s);
     c->host = caso == QLatin1String("host") ? QStringLiteral("altro.invalid")
         : caso == QLatin1String("a capo")   ? QStringLiteral("ftp.negozio.invalid\r\nDELE index.htm")
                                             : QStringLiteral("ftp.negozio.invalid");
-    c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), firewall.porta(), QStringLiteral("guardia"),
+    c->firewall = {tipo, QStringLiteral("127.0.0.1"), firewall.porta(), QStringLiteral("guardia"),
                    caso == QLatin1String("password") ? QStringLiteral("sbagliata") : QStringLiteral("giusta")};
     if (caso == QLatin1String("porta"))
         c->firewall.porta = libera;
@@ -611,13 +646,15 @@ void TestFtp::firewallRefusals()
         c->firewall.host = QStringLiteral("firewall.invalid");
     if (caso == QLatin1String("muto"))
         c->firewall.porta = muto.porta();
+    if (altroFirewall)
+        c->firewall.porta = altroFirewall->porta();
     QElapsedTimer t;
     t.start();
     const RisultatoFtp r = c->connetti();
-    QCOMPARE(r.codice, codice);
     QCOMPARE(r.messaggio(), QString(messaggio)
                                 .replace(QLatin1String("{server}"), QString::number(s.porta()))
                                 .replace(QLatin1String("{libera}"), QString::number(libera)));
+    QCOMPARE(r.codice, codice);
     QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
 }
 
@@ -633,6 +670,14 @@ void TestFtp::gatewayPassingOnlyControl_data()
     QTest::newRow("Proxy OPEN, active") << "OPEN" << int(TipoFirewall::ProxyOpen) << true << false;
     QTest::newRow("Proxy SITE, passive reply naming a third address")
         << "SITE" << int(TipoFirewall::ProxySite) << false << true;
+    for (const auto &[comando, tipo, nome] : {std::tuple{"USER", TipoFirewall::ProxyUser, "Proxy USER"},
+                                              std::tuple{"PIPE", TipoFirewall::SimplePipe, "Simple Pipe"}}) {
+        for (bool attiva : {false, true})
+            QTest::addRow("%s, %s", nome, attiva ? "active" : "passive")
+                << QString::fromLatin1(comando) << int(tipo) << attiva << false;
+        QTest::addRow("%s, passive reply naming a third address", nome)
+            << QString::fromLatin1(comando) << int(tipo) << false << true;
+    }
 }
 
 // A gateway on 127.0.0.1 that passes only the control connection to a
@@ -640,7 +685,8 @@ void TestFtp::gatewayPassingOnlyControl_data()
 // own address its reply names, and in active mode the server's connection,
 // which comes from its own address, is taken; promptly, both ways. A reply
 // naming a third address is never followed: the failure is the relay's own
-// reply, said as the program's, not the server's.
+// reply, said as the program's, not the server's. The log holds what went
+// to the server and came from it: PASV and the server's own 227 reply.
 void TestFtp::gatewayPassingOnlyControl()
 {
     QFETCH(QString, comando);
@@ -672,6 +718,14 @@ void TestFtp::gatewayPassingOnlyControl()
     QCOMPARE(c->connetti().codice, 0);
     const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/a.htm"), QStringLiteral("a.htm"));
     QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+    if (!attiva) {
+        const QString log = righe.join(u'\n');
+        QVERIFY2(righe.contains(QStringLiteral("PASV")) && !righe.contains(QStringLiteral("EPSV")), qPrintable(log));
+        const QString nominato = terzoIndirizzo ? QStringLiteral("127,0,0,3,") : QStringLiteral("127,0,0,2,");
+        const QStringList passive = righe.filter(QRegularExpression(QStringLiteral("^227 ")));
+        QVERIFY2(!passive.isEmpty() && passive.filter(QStringLiteral("(") + nominato) == passive, qPrintable(log));
+        QVERIFY2(righe.filter(QRegularExpression(QStringLiteral("^(229 |227 .*\\(127,0,0,1,)"))).isEmpty(), qPrintable(log));
+    }
     if (terzoIndirizzo) {
         QCOMPARE(r.codice, CodiceFtp::ConnessioneDati);
         const QString propria = QStringLiteral("Impossibile aprire la connessione dei dati verso 127.0.0.1:%1.")
@@ -693,7 +747,9 @@ void TestFtp::gatewayPassingOnlyControl()
     QCOMPARE(c->esci().codice, 0);
     QCOMPARE(leggi(radice.path() + QStringLiteral("/a.htm")), QByteArray("solo controllo"));
     QCOMPARE(!righe.filter(QRegularExpression(QStringLiteral("^(EPRT|PORT) "))).isEmpty(), attiva);
-    QCOMPARE(righe.count(QStringLiteral("220 FTP di prova")), 1);
+    // A "USER user@host" gateway greets with its own line, and the server's
+    // greeting stays with the gateway.
+    QCOMPARE(righe.count(QStringLiteral("220 FTP di prova")), comando == QLatin1String("USER") ? 0 : 1);
     QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
 }
 
@@ -729,6 +785,7 @@ void TestFtp::throughSocksProxy()
     QTemporaryDir radice, cartella;
     ServerFtp::Guasti g;
     g.stretto = true;
+    g.portaPassiva = portaLibera();
     ServerFtp s(radice.path(), g);
     QVERIFY(s.avviato());
     ProxySocks proxy(cartella.path(), conBind, QStringLiteral("127.0.0.2"));
@@ -763,6 +820,10 @@ void TestFtp::throughSocksProxy()
     QCOMPARE(c->esci().codice, 0);
     QCOMPARE(leggi(radice.path() + QStringLiteral("/a.htm")), QByteArray("via proxy"));
     QCOMPARE(!righe.filter(QRegularExpression(QStringLiteral("^(EPRT|PORT) "))).isEmpty(), attiva);
+    // The log has the server's own passive reply, not the relay's.
+    if (!attiva)
+        QCOMPARE(righe.filter(QRegularExpression(QStringLiteral("^22[79] "))),
+                 righe.filter(QRegularExpression(QStringLiteral("^229 .*\\(\\|\\|\\|%1\\|\\)").arg(g.portaPassiva))));
     proxy.ferma();
     // Without the proxy there is no way to the server.
     QVERIFY(!connetti()->connetti().riuscito());

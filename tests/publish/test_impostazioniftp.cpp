@@ -247,8 +247,12 @@ void TestImpostazioniFtp::firewallStopsAtABadPort_data()
     QTest::addColumn<QString>("user");
     // The component starts with ports 98 and 99: a port left at that was
     // never applied.
-    QTest::newRow("firewall port 0") << QByteArray("MODE: 0\r\nPORT: 0\r\nFPRT: 2121\r\nUSER: mario\r\n") << true
-                                     << 98 << 99 << "";
+    QTest::newRow("firewall port 0 names none and reading goes on")
+        << QByteArray("MODE: 0\r\nPORT: 0\r\nFPRT: 2121\r\nUSER: mario\r\n") << true << 0 << 2121 << "mario";
+    QTest::newRow("server port 0 names none and reading goes on")
+        << QByteArray("PORT: 1080\r\nFPRT: 0\r\nUSER: mario\r\n") << false << 1080 << 0 << "mario";
+    QTest::newRow("firewall port -1") << QByteArray("MODE: 0\r\nPORT: -1\r\nFPRT: 2121\r\nUSER: mario\r\n") << true
+                                      << 98 << 99 << "";
     QTest::newRow("negative server port") << QByteArray("MODE: 0\r\nPORT: 1080\r\nFPRT: -21\r\nUSER: mario\r\n")
                                           << true << 1080 << 99 << "";
     QTest::newRow("server port 65536 on the first line") << QByteArray("FPRT: 65536\r\nMODE: 0\r\nPORT: 1080\r\n")
@@ -260,8 +264,9 @@ void TestImpostazioniFtp::firewallStopsAtABadPort_data()
         << QByteArray("PORT: porta\r\nFPRT: \r\nUSER: mario\r\n") << false << 21 << 21 << "mario";
 }
 
-// A port the component cannot take stops the reading of firewall.net at its
-// line: what came before stays set, nothing after it is applied.
+// A port beyond the 16 bits of a port number stops the reading of
+// firewall.net at its line: what came before stays set, nothing after it is
+// applied. 0 is read: it names no port.
 void TestImpostazioniFtp::firewallStopsAtABadPort()
 {
     QFETCH(QByteArray, file);

@@ -479,7 +479,8 @@ void TestPubblicatore::recordsThatCannotBeDropped()
 
 // A level that cannot be made (a read-only parent on the server) is not
 // entered: the run ends with its message, and no file is recorded under a
-// folder it never reached.
+// folder it never reached. The level that exists already is passed over
+// without a refusal in the log.
 void TestPubblicatore::folderThatCannotBeMade()
 {
     Banco b;
@@ -499,6 +500,12 @@ void TestPubblicatore::folderThatCannotBeMade()
     QCOMPARE(b.inviati(), QStringList());
     QCOMPARE(b.record(), QStringList());
     QVERIFY(!QFileInfo::exists(b.radice + QStringLiteral("/chiusa/negozio")));
+    // The level that exists is passed over, not logged as a refusal; the
+    // one that could not be made is.
+    const QString log = QString::fromUtf8(leggi(b.negozio + QStringLiteral("/vtftp1.log")));
+    QVERIFY2(!log.contains(QStringLiteral("cartella 'chiusa' (permesso negato")), qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("\n* Il server non permette di creare la cartella 'negozio' (permesso negato")),
+             qPrintable(log));
 }
 
 void TestPubblicatore::failuresLeaveExactRecords_data()
