@@ -106,6 +106,24 @@ bool DentroCartella(const QString &folder, const QString &container)
     return dentro(reale(folder), reale(container));
 }
 
+// The nearest folder above `cartella` (a real path) that holds a shop's
+// catalogue and is not the shop in `negozio` (a real path, or empty); empty
+// when there is none, or when the shop's own folder comes first.
+static QString negozioSopra(const QString &cartella, const QString &negozio)
+{
+    for (QString sopra = QFileInfo(cartella).path(); !sopra.isEmpty(); ) {
+        if (sopra == negozio)
+            return {};
+        if (QFileInfo::exists(sopra + QStringLiteral("/catalog.mdb")))
+            return sopra;
+        const QString padre = QFileInfo(sopra).path();
+        if (padre == sopra)
+            break;
+        sopra = padre;
+    }
+    return {};
+}
+
 QString CartellaRiservata(const QString &folder, const QString &shopFolder)
 {
     if (folder.trimmed().isEmpty())
@@ -115,8 +133,8 @@ QString CartellaRiservata(const QString &folder, const QString &shopFolder)
     if (QDir::isRelativePath(folder))
         return QStringLiteral("non è indicata con il percorso completo (che comincia con \"/\")");
     const QString cartella = reale(folder);
-    if (!shopFolder.isEmpty()) {
-        const QString negozio = reale(shopFolder);
+    const QString negozio = shopFolder.isEmpty() ? QString() : reale(shopFolder);
+    if (!negozio.isEmpty()) {
         // The shop's own output folders are where the files belong.
         if (cartella == reale(negozio + QStringLiteral("/online")) || cartella == reale(negozio + QStringLiteral("/scripts")))
             return {};
@@ -133,6 +151,10 @@ QString CartellaRiservata(const QString &folder, const QString &shopFolder)
         return QStringLiteral("è la cartella del programma, una sua sottocartella o una cartella che la contiene");
     if (QFileInfo::exists(cartella + QStringLiteral("/catalog.mdb")))
         return QStringLiteral("contiene il catalogo di un negozio");
+    // A folder set inside the shop's own folder and copied with it: the
+    // copy would write into the original's folders.
+    if (const QString altro = negozioSopra(cartella, negozio); !altro.isEmpty())
+        return QStringLiteral("si trova dentro la cartella di un altro negozio ('%1')").arg(altro);
     return {};
 }
 

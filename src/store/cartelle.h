@@ -25,8 +25,10 @@ bool CopiaCartella(const QString &source, const QString &destination);
 // every folder that holds it, up to "/"; the shop's work and code folders
 // and what they hold; the user's home folder and the folders that hold it;
 // the program folder, what it holds and the folders that hold it; any
-// folder holding a shop's catalogue. The shop's own online and scripts folders are
-// always allowed. Links are followed.
+// folder holding a shop's catalogue; any folder inside another shop's folder
+// (a folder above it holds a catalogue, and the shop's own folder does not
+// come first), the message naming that shop's folder. The shop's own online
+// and scripts folders are always allowed. Links are followed.
 QString CartellaRiservata(const QString &folder, const QString &shopFolder);
 
 // Whether `folder` is `container` or lies inside it, once every link of
