@@ -43,9 +43,17 @@ QString ElencoFile(const QString &root, const QString &relative)
     return listing;
 }
 
+// A file that holds a password: a shop's catalogue, which holds the FTP
+// password. Every copy of one is readable by its owner only.
+static bool conPassword(const QString &percorso)
+{
+    return QFileInfo(percorso).fileName().compare(QLatin1String("catalog.mdb"), Qt::CaseInsensitive) == 0;
+}
+
 // Copies the file `da` to a temporary file in `cartella` with its permission
-// bits, and renames that over `a`: a failed copy, or one of a file onto
-// itself, never loses the file already there.
+// bits (owner only for a file that holds a password), and renames that over
+// `a`: a failed copy, or one of a file onto itself, never loses the file
+// already there.
 static bool copiaFile(const QString &da, const QString &cartella, const QString &a)
 {
     QFile sorgente(da);
@@ -60,7 +68,8 @@ static bool copiaFile(const QString &da, const QString &cartella, const QString 
     for (qint64 n; fatto && (n = sorgente.read(blocco.data(), blocco.size())) != 0;)
         fatto = n > 0 && Temporanei::scriviTutto(fd, blocco.constData(), n) == 0;
     struct stat st {};
-    fatto = fatto && ::fstat(sorgente.handle(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) == 0;
+    fatto = fatto && ::fstat(sorgente.handle(), &st) == 0
+            && ::fchmod(fd, conPassword(a) ? mode_t(0600) : st.st_mode & 07777) == 0;
     fatto = ::close(fd) == 0 && fatto;
     fatto = fatto && std::rename(temporaneo.constData(), QFile::encodeName(a).constData()) == 0;
     if (!fatto)

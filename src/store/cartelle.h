@@ -11,7 +11,9 @@
 QString ElencoFile(const QString &root, const QString &relative = {});
 
 // Copies the tree under source into destination, overwriting; each file is
-// put in place only once copied whole, with its permission bits. The
+// put in place only once copied whole, with its permission bits, but a
+// catalogue (catalog.mdb, which holds the FTP password) is readable by its
+// owner only. The
 // temporary files a killed copy left in the destination's folders are
 // removed first. False when something could not be copied (the rest is
 // copied all the same).

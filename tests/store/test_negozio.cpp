@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -218,6 +219,8 @@ private slots:
     void apriNegozioScriveServerPath();
     void ilNegozioPredefinitoNonToccaLaCartellaDelProgramma();
     void nuovoNegozioDaNew();
+    void catalogoDelProprietario_data();
+    void catalogoDelProprietario();
     void repartiInOrdineDiAlbero();
     void alberoDiUnCatalogoDanneggiato();
     void catenaDiRiposizionamento();
@@ -587,7 +590,7 @@ void TestNegozio::copiaDelCodiceUccisa()
         const Albero lasciato = albero(code);
         QVERIFY2(lasciato == prima || lasciato == dopo,
                  qPrintable(QStringLiteral("run %1: the code folder holds %2 entries").arg(prove).arg(lasciato.size())));
-        QVERIFY(rifatta || QFileInfo::exists(code) == (lasciato == dopo));
+        QVERIFY(vuota || QFileInfo::exists(code) == (lasciato == dopo));
         const QStringList avanzi = nascosti(shop);
         for (const QString &n : avanzi)
             QVERIFY2(n == QLatin1String(".code.nuova") || n == QLatin1String(".code.vecchia"), qPrintable(n));
@@ -730,6 +733,68 @@ void TestNegozio::nuovoNegozioDaNew()
     QCOMPARE(t.riavvii, 1);
     NegozioDiProva opened;
     QCOMPARE(opened.apri(target.path()), int(Negozio::Aperto));
+}
+
+void TestNegozio::catalogoDelProprietario_data()
+{
+    // How the shop comes to be, the umask the program runs with, and the
+    // mode its catalogue (which holds the FTP password) then has.
+    QTest::addColumn<QString>("come");
+    QTest::addColumn<int>("maschera");
+    QTest::addColumn<int>("modo");
+    for (const int maschera : {022, 002}) {
+        const QByteArray m = QByteArray::number(maschera, 8).rightJustified(3, '0');
+        QTest::addRow("nuovo negozio, umask %s", m.constData()) << "nuovo" << maschera << 0600;
+        QTest::addRow("negozio predefinito dal demo, umask %s", m.constData()) << "demo" << maschera << 0600;
+        QTest::addRow("negozio predefinito dal negozio vuoto, umask %s", m.constData()) << "vuoto" << maschera << 0600;
+        QTest::addRow("negozio vuoto creato, umask %s", m.constData()) << "creato" << maschera << 0600;
+        // The merchant's own choice stays, through the opening's upgrade.
+        QTest::addRow("negozio esistente, umask %s", m.constData()) << "esistente" << maschera << 0644;
+    }
+}
+
+void TestNegozio::catalogoDelProprietario()
+{
+    QFETCH(QString, come);
+    QFETCH(int, maschera);
+    QFETCH(int, modo);
+    TestProgramFolder program;
+    // The program folder's shops are read by every user of the program.
+    const QString vuoto = program.path() + QStringLiteral("/new");
+    const QString demo = program.path() + QStringLiteral("/demo");
+    QVERIFY(CopiaCartella(vuoto, demo));
+    for (const QString &c : {vuoto, demo})
+        QVERIFY(QFile::setPermissions(c + QStringLiteral("/catalog.mdb"),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    if (come == QLatin1String("vuoto"))
+        QDir(demo).removeRecursively();
+    const mode_t prima = ::umask(mode_t(maschera));
+    const auto ripristina = qScopeGuard([prima] { ::umask(prima); });
+    QTemporaryDir d;
+    QString shop = d.filePath(QStringLiteral("negozio"));
+    if (come == QLatin1String("nuovo")) {
+        NegozioDiProva t;
+        t.cartelle.push_back(shop);
+        t.negozio.NuovoNegozio();
+        QCOMPARE(t.riavvii, 1);
+    } else if (come == QLatin1String("creato")) {
+        CatalogSchema::createEmptyShop(shop);
+    } else if (come == QLatin1String("esistente")) {
+        shop = program.newShop();
+        QVERIFY(QFile::setPermissions(shop + QStringLiteral("/catalog.mdb"),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    } else {
+        QVERIFY(Negozio::preparaNegozioPredefinito());
+        shop = ProgramFolder::defaultShopFolder();
+    }
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    t.negozio.state.dbCatalogo->execute(QStringLiteral("UPDATE generale SET password='segreta'"));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(shop + QStringLiteral("/catalog.mdb")).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), modo);
+    // The program folder's own shops are left readable.
+    QVERIFY(QFileInfo(vuoto + QStringLiteral("/catalog.mdb")).permission(QFile::ReadOther));
 }
 
 void TestNegozio::repartiInOrdineDiAlbero()
