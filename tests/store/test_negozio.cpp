@@ -109,6 +109,25 @@ Albero codiceAtteso()
     return m;
 }
 
+// The modification time of every file under a folder; with `imposta`, each
+// is first set to one time long past, so that a file written again shows.
+QMap<QString, QDateTime> invecchia(const QString &cartella, bool imposta = true)
+{
+    QMap<QString, QDateTime> m;
+    const QDateTime passato(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    QDirIterator it(cartella, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        if (imposta) {
+            QFile file(f);
+            if (!file.open(QIODevice::ReadWrite) || !file.setFileTime(passato, QFileDevice::FileModificationTime))
+                throw std::runtime_error("cannot set the date of " + f.toStdString());
+        }
+        m.insert(QDir(cartella).relativeFilePath(f), QFileInfo(f).lastModified().toUTC());
+    }
+    return m;
+}
+
 // The hidden entries directly in a folder.
 QStringList nascosti(const QString &cartella)
 {
@@ -210,6 +229,8 @@ private slots:
     void ilSecondoAggiornamentoNonCambiaNulla();
     void codiceDaStatiLasciati_data();
     void codiceDaStatiLasciati();
+    void codiceProtetto_data();
+    void codiceProtetto();
     void codiceDellaCartellaDelProgramma();
     void copiaDelCodiceUccisa();
     void rinumerazioneDiMoltiArticoli();
@@ -464,21 +485,29 @@ void TestNegozio::codiceDaStatiLasciati_data()
     const QByteArray script = "#!/usr/bin/perl\n";
     QTest::newRow("no code folder") << Albero{} << true << Albero{};
     QTest::newRow("an empty code folder") << Albero{{"code/", {}}} << true << Albero{};
-    QTest::newRow("only sub-folders: the program's files replace theirs")
-        << Albero{{"code/bonifico/conf.ini", "vecchio"}, {"code/mio/nota.txt", "mia"}} << true
-        << Albero{{"mio/", {}}, {"mio/nota.txt", "mia"}};
-    QTest::newRow("cut short by an earlier copy: finished")
+    // A code folder that holds anything was put there whole by the copy's
+    // rename, or is the merchant's: never copied again.
+    QTest::newRow("only sub-folders (no payment system set up): left alone")
+        << Albero{{"code/bonifico/conf.ini", "vecchio"}, {"code/mio/nota.txt", "mia"}} << false
+        << Albero{{"bonifico/", {}}, {"bonifico/conf.ini", "vecchio"}, {"mio/", {}}, {"mio/nota.txt", "mia"}};
+    QTest::newRow("only an empty sub-folder: left alone") << Albero{{"code/mio/", {}}} << false
+                                                         << Albero{{"mio/", {}}};
+    QTest::newRow("only a hidden file: left alone") << Albero{{"code/.mio", "x"}} << false << Albero{{".mio", "x"}};
+    QTest::newRow("a program script's name, the merchant's: left alone")
         << Albero{{"code/vtorder.pl", script}, {"code/bonifico/conf.ini", conf},
                   {"code/bonifico/.vt0123456789ab.vttmp", "mezzo"}}
-        << true << Albero{};
-    QTest::newRow("cut short, a system set up since: finished, its files kept")
+        << false
+        << Albero{{"vtorder.pl", script}, {"bonifico/", {}}, {"bonifico/conf.ini", conf},
+                  {"bonifico/.vt0123456789ab.vttmp", "mezzo"}};
+    QTest::newRow("the merchant's vtcarrello.js beside a system's files: kept")
         << Albero{{"code/vtcarrello.js", "x"}, {"code/bonifico.epg", "mio"}, {"code/bonifico/conf.ini", "scelto"}}
-        << true << Albero{{"bonifico.epg", "mio"}, {"bonifico/conf.ini", "scelto"}};
+        << false << Albero{{"vtcarrello.js", "x"}, {"bonifico.epg", "mio"}, {"bonifico/", {}}, {"bonifico/conf.ini", "scelto"}};
     QTest::newRow("a new copy left half made")
         << Albero{{".code.nuova/bonifico/conf.ini", "mez"}, {".code.nuova/.vt0123456789ab.vttmp", "x"}} << true
         << Albero{};
-    QTest::newRow("killed after the swap, the old folder beside")
-        << Albero{{"code/bonifico/conf.ini", conf}, {".code.nuova/bonifico/conf.ini", "vecchio"}} << true << Albero{};
+    QTest::newRow("killed after the swap, the old folder beside: it goes")
+        << Albero{{"code/bonifico/conf.ini", conf}, {".code.nuova/bonifico/conf.ini", "vecchio"}} << false
+        << Albero{{"bonifico/", {}}, {"bonifico/conf.ini", conf}};
     QTest::newRow("set aside by a swap in two steps: put back")
         << Albero{{".code.vecchia/bonifico.epg", "mio"}, {".code.vecchia/bonifico/conf.ini", "scelto"}} << false
         << Albero{{"bonifico.epg", "mio"}, {"bonifico/", {}}, {"bonifico/conf.ini", "scelto"}};
@@ -505,14 +534,88 @@ void TestNegozio::codiceDaStatiLasciati()
             QVERIFY(QDir().mkpath(shop + u'/' + it.key()));
         else
             scrivi(shop + u'/' + it.key(), it.value());
-    QVERIFY(CopiaCodiceNegozio(shop));
+    QString avviso;
+    QVERIFY(CopiaCodiceNegozio(shop, &avviso));
+    QCOMPARE(avviso, QString());
     Albero atteso = completo ? codiceAtteso() : Albero{};
     atteso.insert(propri);
-    QCOMPARE(albero(shop + QStringLiteral("/code")), atteso);
+    const QString code = shop + QStringLiteral("/code");
+    QCOMPARE(albero(code), atteso);
     QCOMPARE(nascosti(shop), QStringList{});
-    // Opened again: the same.
-    QVERIFY(CopiaCodiceNegozio(shop));
-    QCOMPARE(albero(shop + QStringLiteral("/code")), atteso);
+    // Opened again: the same, nothing copied again (no file gets a new date).
+    const QMap<QString, QDateTime> date = invecchia(code);
+    QVERIFY(CopiaCodiceNegozio(shop, &avviso));
+    QCOMPARE(avviso, QString());
+    QCOMPARE(albero(code), atteso);
+    QCOMPARE(invecchia(code, false), date);
+    QCOMPARE(nascosti(shop), QStringList{});
+}
+
+void TestNegozio::codiceProtetto_data()
+{
+    // A code folder (its files, and whether it is protected from writing)
+    // and what a hidden folder an earlier run left holds; whether the
+    // copy is made, whether the opening says something, and the code
+    // folder the shop keeps (nothing: as it was).
+    QTest::addColumn<Albero>("prima");
+    QTest::addColumn<bool>("protetta");
+    QTest::addColumn<Albero>("avanzo");
+    QTest::addColumn<bool>("copiata");
+    QTest::addColumn<bool>("avviso");
+    const QByteArray conf = "action=vtorder\r\n";
+    QTest::newRow("empty and protected: left alone, said") << Albero{} << true << Albero{} << false << true;
+    QTest::newRow("protected, with the systems' folders: left alone")
+        << Albero{{"bonifico/conf.ini", conf}} << true << Albero{} << false << false;
+    QTest::newRow("a protected copy left beside it by an earlier run: removed")
+        << Albero{{"bonifico/conf.ini", conf}} << true << Albero{{"bonifico/conf.ini", conf}} << false << false;
+    QTest::newRow("empty, a half copy beside it: copied")
+        << Albero{} << false << Albero{{"bonifico/conf.ini", "mez"}} << true << false;
+}
+
+void TestNegozio::codiceProtetto()
+{
+    QFETCH(Albero, prima);
+    QFETCH(bool, protetta);
+    QFETCH(Albero, avanzo);
+    QFETCH(bool, copiata);
+    QFETCH(bool, avviso);
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    const QString code = shop + QStringLiteral("/code");
+    const QString nuova = shop + QStringLiteral("/.code.nuova");
+    QVERIFY(QDir().mkpath(code));
+    for (auto it = prima.cbegin(); it != prima.cend(); ++it)
+        scrivi(code + u'/' + it.key(), it.value());
+    for (auto it = avanzo.cbegin(); it != avanzo.cend(); ++it)
+        scrivi(nuova + u'/' + it.key(), it.value());
+    const QFile::Permissions lettura = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                       | QFile::ReadOther | QFile::ExeOther;
+    // Protected as the merchant would, the hidden copy as an earlier run
+    // copied it from a protected folder.
+    QDirIterator cartelle(nuova, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (cartelle.hasNext())
+        QVERIFY(QFile::setPermissions(cartelle.next(), lettura));
+    if (protetta)
+        QVERIFY(QFile::setPermissions(code, lettura));
+    const auto libera = qScopeGuard([&] {
+        QFile::setPermissions(code, lettura | QFile::WriteOwner);
+        QFile::setPermissions(nuova, lettura | QFile::WriteOwner);
+    });
+    const Albero inizio = albero(code);
+
+    for (int apertura = 0; apertura < 2; ++apertura) {
+        NegozioDiProva t;
+        QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+        QCOMPARE(albero(code), copiata ? codiceAtteso() : inizio);
+        QCOMPARE(QFileInfo(code).permission(QFile::WriteOwner), !protetta);
+        QCOMPARE(nascosti(shop), QStringList{});
+        // One message at each opening, naming the folder.
+        QCOMPARE(t.messages.texts().size(), avviso ? 1 : 0);
+        if (avviso)
+            QVERIFY2(t.messages.texts()[0].startsWith(QStringLiteral("La cartella dei codici del negozio '") + code
+                                                      + QStringLiteral("' è vuota e protetta da scrittura")),
+                     qPrintable(t.messages.texts()[0]));
+    }
 }
 
 void TestNegozio::codiceDellaCartellaDelProgramma()
@@ -535,10 +638,9 @@ void TestNegozio::copiaDelCodiceUccisa()
 {
     // The copy of the code folder killed (SIGKILL) at points spread over its
     // length, half of the runs on a shop without one, half on a shop whose
-    // complete copy is made again (it holds no file at its top) and holds a
-    // file of the merchant's in a sub-folder. After each kill the code
-    // folder is as it was or complete, never in between, and the next
-    // opening leaves it complete with nothing hidden beside it.
+    // code folder is there but empty. After each kill the code folder is as
+    // it was or complete, never in between, and the next opening leaves it
+    // complete with nothing hidden beside it.
     TestProgramFolder program;
     // Enough files that a copy lasts a few milliseconds at least.
     for (int c = 0; c < 8; ++c)
@@ -548,8 +650,6 @@ void TestNegozio::copiaDelCodiceUccisa()
     const QString shop = program.newShop();
     const QString code = shop + QStringLiteral("/code");
     const Albero completo = codiceAtteso();
-    Albero conIlMio = completo;
-    conIlMio.insert(QStringLiteral("Sistema 0/mio.txt"), "mio");
 
     // How long a whole copy lasts here.
     std::vector<qint64> durate;
@@ -571,14 +671,12 @@ void TestNegozio::copiaDelCodiceUccisa()
     constexpr int Uccisioni = 30;
     int interrotte = 0, prove = 0;
     for (; interrotte < Uccisioni && prove < 3 * Uccisioni; ++prove) {
-        const bool rifatta = prove % 2;
+        const bool vuota = prove % 2;
         QDir(code).removeRecursively();
-        if (rifatta) {
-            QVERIFY(CopiaCodiceNegozio(shop));
-            scrivi(code + QStringLiteral("/Sistema 0/mio.txt"), "mio");
-        }
+        if (vuota)
+            QVERIFY(QDir().mkdir(code));
         const Albero prima = albero(code);
-        const Albero dopo = rifatta ? conIlMio : completo;
+        const Albero dopo = completo;
         Copiatore c;
         QVERIFY(c.avvia(shop));
         c.via();
