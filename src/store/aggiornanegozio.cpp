@@ -269,9 +269,9 @@ bool CopiaCodiceNegozio(const QString &cartellaNegozio, QString *avviso)
     const QString codice = cartellaNegozio + QStringLiteral("/code");
     const QString origine = ProgramFolder::path() + QStringLiteral("/code");
     // The copy is made whole beside the shop's folder and renamed onto it
-    // in one step. A run that was killed leaves at most this name (and a
-    // folder set aside by an earlier version's swap), which the next run
-    // clears.
+    // in one step. A run that was killed leaves at most this name, or a
+    // folder set aside while the code folder was swapped; the next run
+    // clears them.
     const QString nuova = cartellaNegozio + QStringLiteral("/.code.nuova");
     const QString vecchia = cartellaNegozio + QStringLiteral("/.code.vecchia");
     const auto avvisa = [&](const QString &testo) {
