@@ -174,7 +174,9 @@ void sistema(const QString &shop, const QString &nome, const QString &info)
 int creaDemo(const QString &shop, const QString &url, const QString &sendmail, bool ostile)
 {
     QDir(shop).removeRecursively();
-    CatalogSchema::createEmptyShop(shop);
+    // Read by every user of the program; the default shop copied from it
+    // is its owner's only.
+    CatalogSchema::createEmptyShop(shop, Database::Lettori::Tutti);
     CopiaCartella(ProgramFolder::path() + QStringLiteral("/code"), shop + QStringLiteral("/code"));
     auto db = Database::open(shop + QStringLiteral("/catalog.mdb"));
     db->beginTrans();

@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QRegularExpression>
@@ -11,6 +12,10 @@
 #include <QThread>
 #include <QUuid>
 #include <sqlite3.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 DbError::DbError(int n, const QString &d, const QString &c)
     : std::runtime_error(QStringLiteral("%1 %2").arg(n).arg(d).toStdString()), number(n), description(d), campo(c)
@@ -253,15 +258,23 @@ std::shared_ptr<Database> Database::open(const QString &path, Access access)
     return db;
 }
 
-std::shared_ptr<Database> Database::create(const QString &path, const DatabaseDef &def)
+std::shared_ptr<Database> Database::create(const QString &path, const DatabaseDef &def, Lettori lettori)
 {
     const QString abs = QFileInfo(path).absoluteFilePath();
     if (QFileInfo::exists(abs))
         throw DbError(DbErr::Generic, QStringLiteral("Il file '%1' esiste già.").arg(abs));
     QDir().mkpath(QFileInfo(abs).absolutePath());
     {
-        QFile f(abs);
-        if (!f.open(QIODevice::WriteOnly))
+        // Made with its mode: a file for the owner only is never readable by
+        // others, whatever the umask, not even before its first write.
+        const int fd = ::open(QFile::encodeName(abs).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                              lettori == Lettori::Proprietario ? 0600 : 0666);
+        const bool fatto = fd >= 0 && (lettori != Lettori::Proprietario || ::fchmod(fd, 0600) == 0);
+        if (fd >= 0)
+            ::close(fd);
+        if (fd >= 0 && !fatto)
+            ::unlink(QFile::encodeName(abs).constData());
+        if (!fatto)
             throw DbError(DbErr::FileNotFound, QStringLiteral("Impossibile creare il file '%1'.").arg(abs));
     }
     auto db = open(abs);

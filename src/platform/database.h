@@ -75,8 +75,13 @@ public:
     // Opens an existing file; never creates one. Within one thread a second
     // open of the same file returns the connection already open.
     static std::shared_ptr<Database> open(const QString &path, Access access = Access::Shared);
+    // Who may read a file that create makes: everyone the umask allows, or
+    // its owner only (a file that holds a password; its journal takes the
+    // same mode).
+    enum class Lettori { Tutti, Proprietario };
     // Creates a new file with the given tables (fails when the file exists).
-    static std::shared_ptr<Database> create(const QString &path, const DatabaseDef &def);
+    static std::shared_ptr<Database> create(const QString &path, const DatabaseDef &def,
+                                            Lettori lettori = Lettori::Tutti);
 
     ~Database();
     Database(const Database &) = delete;

@@ -1,7 +1,8 @@
 // The in-place upgrade of a shop, run at every opening on the catalogue
 // opened exclusively: renumbers the sort order, adds the fields later
 // versions need with their defaults, extends the work database and gives the
-// shop its own copy of the program's code folder. It reports nothing.
+// shop its own copy of the program's code folder. It reports only what the
+// merchant must know of that copy.
 #include "negozio.h"
 
 #include "cartelle.h"
@@ -11,11 +12,11 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QSqlQuery>
 #include <algorithm>
-#include <cstdio>  // renameat2
-#include <fcntl.h>
+#include <cstdio>
 
 namespace {
 
@@ -208,107 +209,113 @@ bool scriptDelProgramma(const QFileInfo &f)
     return estensioni.contains(f.suffix(), Qt::CaseInsensitive);
 }
 
-bool rinomina(const QString &da, const QString &a, unsigned int modo = 0)
+bool rinomina(const QString &da, const QString &a)
 {
-    return ::renameat2(AT_FDCWD, QFile::encodeName(da).constData(), AT_FDCWD, QFile::encodeName(a).constData(), modo)
-           == 0;
+    return std::rename(QFile::encodeName(da).constData(), QFile::encodeName(a).constData()) == 0;
 }
 
-bool rimuoviCartella(const QString &cartella)
+// Removes a folder this program left half made or set aside; its folders
+// are made writable first, so that a tree copied from a protected one goes
+// too. True when nothing of it is left.
+bool rimuoviAvanzo(const QString &cartella)
 {
     const QFileInfo fi(cartella);
     if (!fi.exists() && !fi.isSymLink())
         return true;
-    return fi.isDir() && !fi.isSymLink() ? QDir(cartella).removeRecursively() : QFile::remove(cartella);
+    if (fi.isSymLink() || !fi.isDir())
+        return QFile::remove(cartella);
+    QFile::setPermissions(cartella, fi.permissions() | QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDirIterator it(cartella, QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString d = it.next();
+        QFile::setPermissions(d, it.fileInfo().permissions() | QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    return QDir(cartella).removeRecursively();
+}
+
+// What an opening that was killed left beside the code folder: the folder
+// of a copy not yet in place is undone; a folder set aside by a swap in two
+// steps goes back when the code folder did not reach its place, else it
+// goes. True when nothing of them is left.
+bool sistemaAvanzi(const QString &codice, const QString &nuova, const QString &vecchia)
+{
+    const QFileInfo v(vecchia);
+    if (v.isDir() && !v.isSymLink() && !QFileInfo::exists(codice) && !QFileInfo(codice).isSymLink())
+        rinomina(vecchia, codice);
+    return rimuoviAvanzo(vecchia) && rimuoviAvanzo(nuova);
+}
+
+// Makes the copy in `nuova`, without the program's top-level scripts, and
+// renames it onto `codice` (missing, or an empty folder): the rename, the
+// copy's last step, is what makes a code folder there. Nothing is left
+// behind when it fails.
+bool copiaInPosto(const QString &origine, const QString &nuova, const QString &codice)
+{
+    bool fatto = QDir().mkdir(nuova) && CopiaCartella(origine, nuova);
+    for (const QFileInfo &f : QDir(nuova).entryInfoList(QDir::Files | QDir::Hidden))
+        if (scriptDelProgramma(f))
+            fatto = QFile::remove(f.absoluteFilePath()) && fatto;
+    fatto = fatto && rinomina(nuova, codice);
+    if (!fatto)
+        rimuoviAvanzo(nuova);
+    return fatto;
 }
 
 } // namespace
 
-bool CopiaCodiceNegozio(const QString &cartellaNegozio)
+bool CopiaCodiceNegozio(const QString &cartellaNegozio, QString *avviso)
 {
     const QString codice = cartellaNegozio + QStringLiteral("/code");
     const QString origine = ProgramFolder::path() + QStringLiteral("/code");
-    // The copy is made whole beside the shop's folder and then put in its
-    // place in one step; the folder it replaces goes afterwards. A run that
-    // was killed leaves at most these two names, which the next run clears.
+    // The copy is made whole beside the shop's folder and renamed onto it
+    // in one step. A run that was killed leaves at most this name, or a
+    // folder set aside while the code folder was swapped; the next run
+    // clears them.
     const QString nuova = cartellaNegozio + QStringLiteral("/.code.nuova");
     const QString vecchia = cartellaNegozio + QStringLiteral("/.code.vecchia");
+    const auto avvisa = [&](const QString &testo) {
+        if (avviso)
+            *avviso = testo;
+        return false;
+    };
 
     // A shop that is the program folder has the program's own folder, which
     // is never written.
     if (!QFileInfo(origine).isDir() || DentroCartella(codice, origine))
         return false;
-    // What a killed run left: the folder set aside by a swap in two steps
-    // goes back when the new one did not reach its place.
-    if (QFileInfo(vecchia).isDir() && !QFileInfo(vecchia).isSymLink()) {
-        if (!QFileInfo::exists(codice) && !QFileInfo(codice).isSymLink())
-            rinomina(vecchia, codice);
-        else
-            rimuoviCartella(vecchia);
-    }
-    rimuoviCartella(nuova);
-    if (QFileInfo::exists(nuova) || QFileInfo::exists(vecchia))
+    // A shop that cannot be written is said to be read-only at its opening.
+    if (!QFileInfo(cartellaNegozio).isWritable())
         return false;
+    if (!sistemaAvanzi(codice, nuova, vecchia))
+        return avvisa(QStringLiteral("Impossibile togliere dalla cartella del negozio '%1' la copia dei codici "
+                                     "lasciata a metà da un'apertura interrotta ('.code.nuova' o '.code.vecchia'): "
+                                     "toglierla a mano.")
+                          .arg(cartellaNegozio));
 
     const QFileInfo fi(codice);
     const bool esiste = fi.exists() || fi.isSymLink();
     // A code entry that is a link or no folder is the merchant's: left alone.
     if (esiste && (fi.isSymLink() || !fi.isDir()))
         return false;
-    // The shop's own files (a payment system's page fragment, a script of
-    // the merchant's) mean that the copy was made and the shop has worked on
-    // it: it is left alone. The program's top-level scripts are removed at
-    // the end of every copy; when one of them is there by its name, a copy
-    // was cut short and is finished now, the files it already made kept as
-    // they are.
-    const QFileInfoList inCima = QDir(codice).entryInfoList(QDir::Files);
-    const QFileInfoList delProgramma = QDir(origine).entryInfoList(QDir::Files | QDir::Hidden);
-    const bool interrotta = std::any_of(inCima.begin(), inCima.end(), [&](const QFileInfo &f) {
-        return scriptDelProgramma(f) && std::any_of(delProgramma.begin(), delProgramma.end(), [&](const QFileInfo &p) {
-                   return scriptDelProgramma(p) && p.fileName() == f.fileName();
-               });
-    });
-    if (!inCima.isEmpty() && !interrotta)
+    // A code folder that holds anything is a finished copy, which only the
+    // rename puts there, or the merchant's own: left alone.
+    if (esiste && !QDir(codice).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
         return true;
-
-    bool fatto = QDir().mkdir(nuova);
-    if (fatto && esiste) {
-        // A fresh copy takes the program's files over the shop's; a copy
-        // being finished keeps the shop's.
-        fatto = interrotta ? CopiaCartella(origine, nuova) && CopiaCartella(codice, nuova)
-                           : CopiaCartella(codice, nuova) && CopiaCartella(origine, nuova);
-    } else if (fatto) {
-        fatto = CopiaCartella(origine, nuova);
-    }
-    for (const QFileInfo &f : QDir(nuova).entryInfoList(QDir::Files | QDir::Hidden))
-        if (scriptDelProgramma(f))
-            fatto = QFile::remove(f.absoluteFilePath()) && fatto;
-    if (fatto) {
-        if (!esiste || QDir(codice).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-            // Missing or empty: renamed onto it in one step.
-            fatto = rinomina(nuova, codice);
-        } else if (rinomina(nuova, codice, RENAME_EXCHANGE)) {
-            // Swapped in one step: the older folder now has the other name.
-            rimuoviCartella(nuova);
-        } else {
-            // A file system that cannot swap: the older folder is set aside
-            // first, and put back when the new one cannot take its place.
-            fatto = rinomina(codice, vecchia);
-            if (fatto && !rinomina(nuova, codice)) {
-                fatto = false;
-                // When even that fails, the next run puts it back.
-                rinomina(vecchia, codice);
-            }
-            if (fatto)
-                rimuoviCartella(vecchia);
-        }
-    }
-    // A copy that could not be made whole changes nothing.
-    rimuoviCartella(nuova);
-    return fatto;
+    // An empty folder the merchant protected is not replaced.
+    if (esiste && !fi.permission(QFile::WriteOwner))
+        return avvisa(QStringLiteral("La cartella dei codici del negozio '%1' è vuota e protetta da scrittura: i "
+                                     "codici dei sistemi di pagamento non vi sono stati copiati. Per averli, "
+                                     "toglierne la protezione, oppure cancellarla, e riaprire il negozio.")
+                          .arg(codice));
+    if (!copiaInPosto(origine, nuova, codice))
+        return avvisa(QStringLiteral("Impossibile copiare i codici dei sistemi di pagamento nella cartella '%1': "
+                                     "la copia sarà ritentata alla prossima apertura del negozio.")
+                          .arg(codice));
+    return true;
 }
 
-void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo)
+QString AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo)
 {
     // Phase 1: the renumbering. Its first failure ends the whole upgrade; it
     // runs in one transaction, so a failure leaves the old order intact.
@@ -328,7 +335,7 @@ void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo)
         t.commit();
     } catch (const std::exception &) {
         chiudi();
-        return;
+        return {};
     }
     // Phases 2 to 6: each step that fails is skipped.
     passo([&] {
@@ -339,8 +346,8 @@ void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo)
     chiudi();
     passo([&] { aggiornaLavoro(cartellaNegozio + QStringLiteral("/source.new")); });
     passo([&] { aggiornaRecordInvii(cartellaNegozio + QStringLiteral("/vtftp.mdb")); });
-    passo([&] {
-        if (!CopiaCodiceNegozio(cartellaNegozio))
-            qWarning("Aggiornamento del negozio: la cartella code non è stata copiata per intero");
-    });
+    QString avviso;
+    if (!CopiaCodiceNegozio(cartellaNegozio, &avviso) && avviso.isEmpty())
+        qWarning("Aggiornamento del negozio: la cartella code non è stata copiata");
+    return avviso;
 }

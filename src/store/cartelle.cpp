@@ -43,9 +43,17 @@ QString ElencoFile(const QString &root, const QString &relative)
     return listing;
 }
 
+// A file that holds a password: a shop's catalogue, which holds the FTP
+// password. Every copy of one is readable by its owner only.
+static bool conPassword(const QString &percorso)
+{
+    return QFileInfo(percorso).fileName().compare(QLatin1String("catalog.mdb"), Qt::CaseInsensitive) == 0;
+}
+
 // Copies the file `da` to a temporary file in `cartella` with its permission
-// bits, and renames that over `a`: a failed copy, or one of a file onto
-// itself, never loses the file already there.
+// bits (owner only for a file that holds a password), and renames that over
+// `a`: a failed copy, or one of a file onto itself, never loses the file
+// already there.
 static bool copiaFile(const QString &da, const QString &cartella, const QString &a)
 {
     QFile sorgente(da);
@@ -60,7 +68,8 @@ static bool copiaFile(const QString &da, const QString &cartella, const QString 
     for (qint64 n; fatto && (n = sorgente.read(blocco.data(), blocco.size())) != 0;)
         fatto = n > 0 && Temporanei::scriviTutto(fd, blocco.constData(), n) == 0;
     struct stat st {};
-    fatto = fatto && ::fstat(sorgente.handle(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) == 0;
+    fatto = fatto && ::fstat(sorgente.handle(), &st) == 0
+            && ::fchmod(fd, conPassword(a) ? mode_t(0600) : st.st_mode & 07777) == 0;
     fatto = ::close(fd) == 0 && fatto;
     fatto = fatto && std::rename(temporaneo.constData(), QFile::encodeName(a).constData()) == 0;
     if (!fatto)
@@ -106,6 +115,24 @@ bool DentroCartella(const QString &folder, const QString &container)
     return dentro(reale(folder), reale(container));
 }
 
+// The nearest folder above `cartella` (a real path) that holds a shop's
+// catalogue and is not the shop in `negozio` (a real path, or empty); empty
+// when there is none, or when the shop's own folder comes first.
+static QString negozioSopra(const QString &cartella, const QString &negozio)
+{
+    for (QString sopra = QFileInfo(cartella).path(); !sopra.isEmpty(); ) {
+        if (sopra == negozio)
+            return {};
+        if (QFileInfo::exists(sopra + QStringLiteral("/catalog.mdb")))
+            return sopra;
+        const QString padre = QFileInfo(sopra).path();
+        if (padre == sopra)
+            break;
+        sopra = padre;
+    }
+    return {};
+}
+
 QString CartellaRiservata(const QString &folder, const QString &shopFolder)
 {
     if (folder.trimmed().isEmpty())
@@ -115,8 +142,8 @@ QString CartellaRiservata(const QString &folder, const QString &shopFolder)
     if (QDir::isRelativePath(folder))
         return QStringLiteral("non è indicata con il percorso completo (che comincia con \"/\")");
     const QString cartella = reale(folder);
-    if (!shopFolder.isEmpty()) {
-        const QString negozio = reale(shopFolder);
+    const QString negozio = shopFolder.isEmpty() ? QString() : reale(shopFolder);
+    if (!negozio.isEmpty()) {
         // The shop's own output folders are where the files belong.
         if (cartella == reale(negozio + QStringLiteral("/online")) || cartella == reale(negozio + QStringLiteral("/scripts")))
             return {};
@@ -133,6 +160,10 @@ QString CartellaRiservata(const QString &folder, const QString &shopFolder)
         return QStringLiteral("è la cartella del programma, una sua sottocartella o una cartella che la contiene");
     if (QFileInfo::exists(cartella + QStringLiteral("/catalog.mdb")))
         return QStringLiteral("contiene il catalogo di un negozio");
+    // A folder set inside the shop's own folder and copied with it: the
+    // copy would write into the original's folders.
+    if (const QString altro = negozioSopra(cartella, negozio); !altro.isEmpty())
+        return QStringLiteral("si trova dentro la cartella di un altro negozio ('%1')").arg(altro);
     return {};
 }
 

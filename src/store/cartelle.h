@@ -11,7 +11,9 @@
 QString ElencoFile(const QString &root, const QString &relative = {});
 
 // Copies the tree under source into destination, overwriting; each file is
-// put in place only once copied whole, with its permission bits. The
+// put in place only once copied whole, with its permission bits, but a
+// catalogue (catalog.mdb, which holds the FTP password) is readable by its
+// owner only. The
 // temporary files a killed copy left in the destination's folders are
 // removed first. False when something could not be copied (the rest is
 // copied all the same).
@@ -25,8 +27,10 @@ bool CopiaCartella(const QString &source, const QString &destination);
 // every folder that holds it, up to "/"; the shop's work and code folders
 // and what they hold; the user's home folder and the folders that hold it;
 // the program folder, what it holds and the folders that hold it; any
-// folder holding a shop's catalogue. The shop's own online and scripts folders are
-// always allowed. Links are followed.
+// folder holding a shop's catalogue; any folder inside another shop's folder
+// (a folder above it holds a catalogue, and the shop's own folder does not
+// come first), the message naming that shop's folder. The shop's own online
+// and scripts folders are always allowed. Links are followed.
 QString CartellaRiservata(const QString &folder, const QString &shopFolder);
 
 // Whether `folder` is `container` or lies inside it, once every link of

@@ -265,6 +265,25 @@ const DatabaseDef &workDatabase()
     return d;
 }
 
+namespace {
+
+// The VAT rate of a new shop's first department.
+constexpr int IvaPrimoReparto = 22;
+
+// The catalogue a new shop is made with: a department added to it takes the
+// VAT rate of its first department, not none.
+DatabaseDef catalogoNuovo()
+{
+    DatabaseDef d = catalog();
+    for (TableDef &t : d.tables)
+        for (FieldDef &f : t.fields)
+            if (t.name == QLatin1String("categorie") && f.name == QLatin1String("iva"))
+                f.defaultValue = IvaPrimoReparto;
+    return d;
+}
+
+} // namespace
+
 void fillNewCatalog(Database &db)
 {
     auto c = [](int units) { return qlonglong(Currency::fromUnits(units).raw); };
@@ -275,8 +294,8 @@ void fillNewCatalog(Database &db)
         db.execute(QStringLiteral("INSERT INTO generale (template, usa_cambio) VALUES (?, 0)"), {DefaultTemplateSet});
         db.execute(QStringLiteral("INSERT INTO categorie (contatore, ID, genitore, livello, ordinamento, hafigli, "
                                   "pagina, template, titolo, maxarticoli, iva, sconto) "
-                                  "VALUES (1, 'cat001', '###', 1, 100, 0, 'cat001', 'modello1', ?, 10, 22, 0)"),
-                   {QStringLiteral("Nuovo Reparto")});
+                                  "VALUES (1, 'cat001', '###', 1, 100, 0, 'cat001', 'modello1', ?, 10, ?, 0)"),
+                   {QStringLiteral("Nuovo Reparto"), IvaPrimoReparto});
         db.execute(QStringLiteral("INSERT INTO opzioni (ID, nome, selezionato) VALUES (1, ?, 0)"),
                    {QStringLiteral("Nessuna variante")});
         int id = 0;
@@ -309,13 +328,13 @@ void fillNewCatalog(Database &db)
     t.commit();
 }
 
-void createEmptyShop(const QString &folder)
+void createEmptyShop(const QString &folder, Database::Lettori catalogo)
 {
     QDir().mkpath(folder);
     for (const char *sub : {"work", "online", "scripts"})
         QDir(folder).mkpath(QString::fromLatin1(sub));
     {
-        auto db = Database::create(folder + QStringLiteral("/catalog.mdb"), catalog());
+        auto db = Database::create(folder + QStringLiteral("/catalog.mdb"), catalogoNuovo(), catalogo);
         fillNewCatalog(*db);
         db->close();
     }

@@ -16,8 +16,10 @@ const DatabaseDef &workDatabase();   // source.new
 inline const QString DefaultTemplateSet = QStringLiteral("classico");
 
 // Creates the databases of an empty shop in a folder, with the rows a new
-// shop needs, and its work, online and scripts folders.
-void createEmptyShop(const QString &folder);
+// shop needs, and its work, online and scripts folders. Its catalogue, which
+// will hold the FTP password, is readable by its owner only, unless it is one
+// of the program folder's shops that every user copies from.
+void createEmptyShop(const QString &folder, Database::Lettori catalogo = Database::Lettori::Proprietario);
 
 // Fills a freshly created catalog.mdb with the rows of a new shop.
 void fillNewCatalog(Database &db);

@@ -12,7 +12,9 @@ int main(int argc, char **argv)
         return 2;
     }
     try {
-        CatalogSchema::createEmptyShop(QString::fromLocal8Bit(argv[1]));
+        // Read by every user of the program; the shops copied from it are
+        // their owner's only.
+        CatalogSchema::createEmptyShop(QString::fromLocal8Bit(argv[1]), Database::Lettori::Tutti);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -170,7 +170,7 @@ int Negozio::CaricaNegozio()
         // failure path.
         const QString path = s.PercorsoNegozio + QStringLiteral("/catalog.mdb");
         s.dbCatalogo = Database::open(path, Database::Access::Exclusive);
-        AggiornaNegozio(s.PercorsoNegozio, s.dbCatalogo.get());
+        const QString avvisoCodice = AggiornaNegozio(s.PercorsoNegozio, s.dbCatalogo.get());
         s.ArticoliReparto = -1;
         m_dati.impostaTotaleArticoli(
             s.dbCatalogo->scalar(QStringLiteral("SELECT COUNT(*) AS nArt FROM articoli")).toLongLong());
@@ -193,6 +193,8 @@ int Negozio::CaricaNegozio()
         // be looked at but not changed: said once, at the opening.
         if (!QFileInfo(path).isWritable() || !QFileInfo(s.PercorsoNegozio).isWritable())
             m_messages.show(msgSolaLettura.arg(s.PercorsoNegozio), Messages::Icon::Warning, Messages::Buttons::Ok);
+        else if (!avvisoCodice.isEmpty())
+            m_messages.warning(avvisoCodice);
         return Aperto;
     } catch (const std::exception &e) {
         const auto *db = dynamic_cast<const DbError *>(&e);

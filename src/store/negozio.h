@@ -121,17 +121,22 @@ private:
     Appunti m_appunti;
 };
 
-// The in-place upgrade run at every opening; reports nothing. The catalogue
-// is upgraded on the connection given, which stays open, or on one of its
-// own.
-void AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo = nullptr);
+// The in-place upgrade run at every opening. The catalogue is upgraded on
+// the connection given, which stays open, or on one of its own. Its steps'
+// failures are its own; it returns only a warning for the merchant about
+// the shop's code folder (empty when there is none).
+QString AggiornaNegozio(const QString &cartellaNegozio, Database *catalogo = nullptr);
 
 // The upgrade's last step: gives the shop its own copy of the program's code
-// folder (the payment systems' folders, not the top-level scripts) when its
-// code folder holds no ordinary file. The copy is all or nothing: made
-// beside the folder and put in its place in one step. A copy that a killed
-// run cut short is finished (the program's top-level scripts still there
-// tell it), and the leftovers of a killed run are removed. False when the
-// copy was needed and could not be made whole (nothing changed then), or
-// when there is nothing to copy from.
-bool CopiaCodiceNegozio(const QString &cartellaNegozio);
+// folder (the payment systems' folders, not the top-level scripts) when it
+// has no code folder or an empty one. The copy is made beside it and renamed
+// onto it, its last step: a code folder that holds anything is a finished
+// copy or the merchant's, and is left alone. What a killed opening left
+// beside it (a copy not yet renamed, a folder set aside) is undone first.
+// False when the copy was needed and not made (nothing changed then), or
+// when there is nothing to copy from; `avviso` then says why when the
+// merchant is to be told: an empty code folder protected from writing, a
+// copy that failed, leftovers that cannot be removed. A shop folder that
+// cannot be written is left alone without a word (its opening says it is
+// read-only).
+bool CopiaCodiceNegozio(const QString &cartellaNegozio, QString *avviso = nullptr);

@@ -829,6 +829,9 @@ private slots:
         // A relative path would be taken from the folder the program was
         // started from, here the shop's own online folder.
         QTest::newRow("pagine con un percorso relativo") << "rel:/online" << "/scripts";
+        // Inside another shop's folder (the original of a copied shop that
+        // kept its folders).
+        QTest::newRow("script dentro un altro negozio") << "/online" << "altro:/cgi";
     }
 
     void cartellaDiLavoroRiservata()
@@ -844,6 +847,12 @@ private slots:
             stato().CartellaPagine = QDir::current().relativeFilePath(m_cartella + pagine.mid(4));
         }
         stato().CartellaScript = m_cartella + script;
+        const QString altro = m_fuori.path() + QStringLiteral("/altro");
+        if (script.startsWith(QLatin1String("altro:"))) {
+            scrivi(altro + QStringLiteral("/catalog.mdb"), "x");
+            stato().CartellaScript = altro + script.mid(6);
+            QVERIFY(QDir().mkpath(stato().CartellaScript));
+        }
         const QStringList prima = QDir(m_cartella).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(costruisci(), Elaborazione::Esito::Fallita);
         QCOMPARE(msg().texts().size(), 1);
@@ -855,6 +864,12 @@ private slots:
         QCOMPARE(QDir(m_cartella + QStringLiteral("/work")).entryList(QDir::Files), QStringList());
         if (pagine.startsWith(QLatin1String("rel:")))
             QCOMPARE(QDir(stato().CartellaPagine).entryList(QDir::Files | QDir::Hidden), QStringList());
+        if (script.startsWith(QLatin1String("altro:"))) {
+            QVERIFY2(msg().texts()[0].contains(QStringLiteral("un altro negozio ('") + altro + QStringLiteral("')")),
+                     qPrintable(msg().texts()[0]));
+            QCOMPARE(QDir(stato().CartellaScript).entryList(QDir::Files | QDir::Hidden), QStringList());
+            QDir(altro).removeRecursively();
+        }
     }
 
     void percorsoPerl_data()

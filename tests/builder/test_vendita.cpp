@@ -88,9 +88,10 @@ private slots:
         QVERIFY(nuovoNegozio());
         db().execute(QStringLiteral("DELETE FROM categorie"));
         int ordine = 100;
+        // Departments without VAT: the prices below are the catalogue's.
         for (const auto &r : reparti) {
             db().execute(QStringLiteral("INSERT INTO categorie (ID, genitore, livello, ordinamento, pagina, template, "
-                                        "titolo, maxarticoli) VALUES (?, ?, ?, ?, ?, 'modello1', ?, 3)"),
+                                        "titolo, maxarticoli, iva) VALUES (?, ?, ?, ?, ?, 'modello1', ?, 3, 0)"),
                          {r[0], r[1], r[1][0] == '#' ? 1 : 2, ordine += 5, r[0], QStringLiteral("Titolo ") + r[0]});
             for (int a = 1; a <= QByteArray(r[2]).toInt(); ++a)
                 db().execute(QStringLiteral("INSERT INTO articoli (catID, ordinamento, codice, titolo, prezzo) "

@@ -4,6 +4,7 @@
 #include "testshop.h"
 
 #include "catalogo.h"
+#include "catalogschema.h"
 #include "currency.h"
 #include "immaginicatalogo.h"
 
@@ -158,6 +159,8 @@ private slots:
     void aggiungeRepartiAccanto_data();
     void aggiungeRepartiAccanto();
     void aggiungeSottoreparto();
+    void ivaDeiNuoviReparti_data();
+    void ivaDeiNuoviReparti();
     void eliminaArticolo_data();
     void eliminaArticolo();
     void immagine_data();
@@ -440,6 +443,51 @@ void TestCatalogo::aggiungeSottoreparto()
         QCOMPARE(p.d().repartoCorrente(), dove);
         QCOMPARE(p.categorie().bof(), dove == QLatin1String("###"));
     }
+}
+
+void TestCatalogo::ivaDeiNuoviReparti_data()
+{
+    // Where the department is added ("dopo", "prima", "sotto" the first
+    // department, "radice": a top-level one with the root selected), on a
+    // new shop or on one whose table gives no VAT by default (a shop made
+    // before), and the VAT it gets.
+    QTest::addColumn<QString>("dove");
+    QTest::addColumn<bool>("nuovo");
+    QTest::addColumn<double>("iva");
+    for (const char *dove : {"dopo", "prima", "sotto", "radice"}) {
+        QTest::addRow("%s, negozio nuovo", dove) << QString::fromLatin1(dove) << true << 22.0;
+        QTest::addRow("%s, negozio esistente", dove) << QString::fromLatin1(dove) << false << 0.0;
+    }
+}
+
+void TestCatalogo::ivaDeiNuoviReparti()
+{
+    QFETCH(QString, dove);
+    QFETCH(bool, nuovo);
+    QFETCH(double, iva);
+    TestProgramFolder program;
+    const QString folder = program.newShop();
+    if (!nuovo) {
+        // The same catalogue, in a table that gives no VAT by default.
+        QFile::remove(folder + QStringLiteral("/catalog.mdb"));
+        auto db = Database::create(folder + QStringLiteral("/catalog.mdb"), CatalogSchema::catalog());
+        CatalogSchema::fillNewCatalog(*db);
+        db->close();
+    }
+    NegozioDiProva t;
+    QCOMPARE(t.apri(folder), int(Negozio::Aperto));
+    Catalogo cat(t.negozio);
+    t.dati().selezionaNodo(dove == QLatin1String("radice") ? QStringLiteral("###") : QStringLiteral("cat001"));
+    const QString id = dove == QLatin1String("dopo")    ? cat.AggiungiRepartoDopo()
+                       : dove == QLatin1String("prima") ? cat.AggiungiRepartoPrima()
+                                                        : cat.AggiungiSottoreparto();
+    QCOMPARE(id, QStringLiteral("cat002"));
+    Database &db = *t.negozio.state.dbCatalogo;
+    QCOMPARE(db.scalar(QStringLiteral("SELECT iva FROM categorie WHERE ID='cat001'")).toDouble(), 22.0);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT iva FROM categorie WHERE ID=?"), {id}).toDouble(), iva);
+    // What the department list shows for it.
+    QCOMPARE(t.dati().dataCategorie.recordset().text(QStringLiteral("ID")), id);
+    QCOMPARE(t.dati().dataCategorie.recordset().value(QStringLiteral("iva")).toDouble(), iva);
 }
 
 void TestCatalogo::eliminaArticolo_data()

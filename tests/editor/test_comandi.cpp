@@ -1131,6 +1131,10 @@ void TestComandi::pulisciCartelle_data()
         << "pagine" << "programma" << QList<int>{si, ok, ok, ok} << QStringList{"pagine"} << QStringList{negozio};
     QTest::newRow("no folder refused") << "" << "script" << QList<int>{si, ok, ok, ok} << QStringList{"script"}
                                        << QStringList{"non è indicata"};
+    // A folder inside another shop's folder ({lavoro}/altro holds a catalogue).
+    QTest::newRow("another shop's folder refused")
+        << "pagine" << "altro" << QList<int>{si, ok, ok, ok} << QStringList{"pagine"}
+        << QStringList{"si trova dentro la cartella di un altro negozio ('{lavoro}/altro')"};
 }
 
 void TestComandi::pulisciCartelle()
@@ -1147,7 +1151,9 @@ void TestComandi::pulisciCartelle()
                                              {"script", lavoro.path() + QStringLiteral("/script")},
                                              {"negozio", f->shop},
                                              {"programma", f->program.path()},
+                                             {"altro", lavoro.path() + QStringLiteral("/altro/cgi")},
                                              {"", QString()}};
+    scrivi(lavoro.path() + QStringLiteral("/altro/catalog.mdb"), "x");
     // Each folder holds two files and a subfolder with a file of its own.
     const char *const piantati[] = {"/a.htm", "/b.pl", "/sotto/c.jpg"};
     const auto file = [&](const QString &c) {
@@ -1198,7 +1204,7 @@ void TestComandi::pulisciCartelle()
             const bool ok = risposte.at(r++) == int(Messages::Answer::Ok);
             if (ok && chiave != QLatin1String("pagine") && chiave != QLatin1String("script")) {
                 attesi << QStringLiteral("La cartella '%1' non è stata svuotata: %2.")
-                              .arg(cartelle.value(chiave), motivi.value(m++));
+                              .arg(cartelle.value(chiave), motivi.value(m++).replace(QStringLiteral("{lavoro}"), lavoro.path()));
                 ++r;  // its OK
             }
         }

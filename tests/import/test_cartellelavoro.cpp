@@ -5,6 +5,7 @@
 #include "cartelle.h"
 #include "cartellelavoro.h"
 
+#include <QProcess>
 #include <QtTest>
 
 using Scelta = CartelleLavoro::Scelta;
@@ -37,7 +38,7 @@ class TestCartelleLavoro : public QObject {
     // {program}, {home} and {out} replaced.
     QString preparaCartelle(QString percorso)
     {
-        QDir().mkpath(fuori.path() + QStringLiteral("/altro"));
+        QDir().mkpath(fuori.path() + QStringLiteral("/altro/pagine/sotto"));
         scrivi(fuori.path() + QStringLiteral("/altro/catalog.mdb"), "x");
         QFile::remove(fuori.path() + QStringLiteral("/link"));
         QFile::link(negozio, fuori.path() + QStringLiteral("/link"));
@@ -88,7 +89,11 @@ private slots:
         QTest::newRow("cartella del programma") << 0 << "{program}" << riservata;
         QTest::newRow("dentro il programma") << 1 << "{program}/template/classico" << riservata;
         QTest::newRow("un altro negozio") << 0 << "{out}/altro" << riservata;
+        const QString altro = QStringLiteral("si trova dentro la cartella di un altro negozio ('{out}/altro')");
+        QTest::newRow("dentro un altro negozio") << 0 << "{out}/altro/pagine" << altro;
+        QTest::newRow("in fondo a un altro negozio") << 1 << "{out}/altro/pagine/sotto/" << altro;
         QTest::newRow("collegamento al negozio") << 0 << "{out}/link" << riservata;
+        QTest::newRow("dentro il negozio per un collegamento") << 1 << "{out}/link/scripts" << "";
         QTest::newRow("non esiste") << 0 << "{out}/manca" << manca;
         QTest::newRow("vuoto") << 1 << "" << manca;
         QTest::newRow("un file") << 1 << "{shop}/catalog.mdb" << manca;
@@ -112,6 +117,7 @@ private slots:
         QFETCH(QString, percorso);
         QFETCH(QString, inizio);
         percorso = preparaCartelle(percorso);
+        inizio = preparaCartelle(inizio);
 
         const auto c = CartelleLavoro::Cartella(quale);
         CartelleLavoro cl(t->negozio);
@@ -212,6 +218,7 @@ private slots:
         QTest::newRow("la cartella personale") << 0 << "{home}" << true;
         QTest::newRow("cartella del programma") << 1 << "{program}" << true;
         QTest::newRow("un altro negozio") << 0 << "{out}/altro" << true;
+        QTest::newRow("dentro un altro negozio") << 1 << "{out}/altro/pagine" << true;
         QTest::newRow("collegamento al negozio") << 1 << "{out}/link" << true;
         QTest::newRow("fuori") << 0 << "{out}/sito" << false;
         QTest::newRow("non esiste") << 1 << "{out}/manca" << false;
@@ -252,6 +259,52 @@ private slots:
         // The other folder is untouched.
         const auto altra = CartelleLavoro::Cartella(1 - quale);
         QCOMPARE(cl.attuale(altra), cl.predefinita(altra));
+    }
+
+    // A shop whose working folders lie inside its own folder, copied with
+    // "cp -r" to try changes: the copy never takes the original's folders,
+    // at its opening nor in the dialog, and the original keeps them.
+    void negozioCopiato()
+    {
+        const QString a = negozio;
+        const QString pagine = cartella(QFileInfo(a).fileName() + QStringLiteral("/pagine"));
+        const QString script = cartella(QFileInfo(a).fileName() + QStringLiteral("/cgi"));
+        {
+            CartelleLavoro cl(t->negozio);
+            QVERIFY(cl.conferma(CartelleLavoro::Pagine, pagine, Scelta::Modificata));
+            QVERIFY(cl.conferma(CartelleLavoro::Script, script, Scelta::Modificata));
+        }
+        t.reset();
+        const QString b = fuori.path() + QStringLiteral("/prova");
+        QCOMPARE(QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), a, b}), 0);
+
+        t = std::make_unique<NegozioDiProva>();
+        QCOMPARE(t->apri(b), int(Negozio::Aperto));
+        const QStringList messaggi = t->messages.texts();
+        QCOMPARE(messaggi.size(), 2);
+        for (const QString &m : messaggi)
+            QVERIFY2(m.contains(QStringLiteral("si trova dentro la cartella di un altro negozio ('") + a + QStringLiteral("')")),
+                     qPrintable(m));
+        CartelleLavoro cl(t->negozio);
+        QCOMPARE(cl.attuale(CartelleLavoro::Pagine), b + QStringLiteral("/online"));
+        QCOMPARE(cl.attuale(CartelleLavoro::Script), b + QStringLiteral("/scripts"));
+        QCOMPARE(registrato(QStringLiteral("siteonline")), QString());
+        QCOMPARE(registrato(QStringLiteral("sitescript")), QString());
+        // Chosen again in the dialog: refused, naming the original.
+        t->messages.clear();
+        QVERIFY(!cl.conferma(CartelleLavoro::Pagine, pagine, Scelta::Modificata));
+        QCOMPARE(t->messages.texts().size(), 1);
+        QVERIFY2(t->messages.texts()[0].contains(QStringLiteral("('") + a + QStringLiteral("')")),
+                 qPrintable(t->messages.texts()[0]));
+        // The copy's own folders inside its folder are its to use.
+        QVERIFY(cl.conferma(CartelleLavoro::Pagine, b + QStringLiteral("/pagine"), Scelta::Modificata));
+
+        t.reset();
+        t = std::make_unique<NegozioDiProva>();
+        QCOMPARE(t->apri(a), int(Negozio::Aperto));
+        QCOMPARE(t->messages.texts(), QStringList());
+        QCOMPARE(t->negozio.state.CartellaPagine, pagine);
+        QCOMPARE(t->negozio.state.CartellaScript, script);
     }
 
     // The folders recorded are the ones the next opening of the shop uses.

@@ -26,6 +26,7 @@
 #include <QRegularExpressionValidator>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 class TestDialoghi : public QObject {
@@ -515,6 +516,37 @@ private slots:
         QCOMPARE(t->negozio.state.CartellaPagine, negozio + QStringLiteral("/online"));
         QCOMPARE(db().scalar(QStringLiteral("SELECT siteonline FROM generale")).toString(), QString());
         Shell::impostaSceltaCartella({});
+    }
+
+    void cartellaInUnAltroNegozio()
+    {
+        // The pages folder picked inside another shop's folder (the
+        // original of a copied shop): "OK" refuses it, naming that shop.
+        QTemporaryDir originale;
+        scrivi(originale.filePath(QStringLiteral("catalog.mdb")), "x");
+        const QString pagine = originale.filePath(QStringLiteral("pagine"));
+        QVERIFY(QDir().mkpath(pagine));
+        const QString prima = t->negozio.state.CartellaPagine;
+        Shell::impostaSceltaCartella([&](const QString &, const QString &) { return pagine; });
+        const auto ripristina = qScopeGuard([] { Shell::impostaSceltaCartella({}); });
+        frmBrowse f(t->negozio, aiuto());
+        FIGLIO(QToolButton, cmdCart0, &f);
+        FIGLIO(QLineEdit, txtCart0, &f);
+        FIGLIO(QPushButton, cmdOK, &f);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY(clic(cmdCart0));
+        QCOMPARE(txtCart0->text(), pagine);
+        QVERIFY(clic(cmdOK));
+        QVERIFY(!f.isVisible());
+        QCOMPARE(t->messages.texts().size(), 1);
+        const QString m = t->messages.texts().first();
+        QVERIFY2(m.startsWith(QStringLiteral("La cartella '") + pagine + QStringLiteral("' non può")), qPrintable(m));
+        QVERIFY2(m.contains(QStringLiteral("si trova dentro la cartella di un altro negozio ('") + originale.path()
+                            + QStringLiteral("')")),
+                 qPrintable(m));
+        QCOMPARE(t->negozio.state.CartellaPagine, prima);
+        QCOMPARE(db().scalar(QStringLiteral("SELECT siteonline FROM generale")).toString(), QString());
     }
 
     void importazione_data()

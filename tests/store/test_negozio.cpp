@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -105,6 +106,25 @@ Albero codiceAtteso()
     for (const QString &k : m.keys())
         if (!k.contains(u'/') && (k.endsWith(QLatin1String(".pl")) || k.endsWith(QLatin1String(".js"))))
             m.remove(k);
+    return m;
+}
+
+// The modification time of every file under a folder; with `imposta`, each
+// is first set to one time long past, so that a file written again shows.
+QMap<QString, QDateTime> invecchia(const QString &cartella, bool imposta = true)
+{
+    QMap<QString, QDateTime> m;
+    const QDateTime passato(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    QDirIterator it(cartella, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        if (imposta) {
+            QFile file(f);
+            if (!file.open(QIODevice::ReadWrite) || !file.setFileTime(passato, QFileDevice::FileModificationTime))
+                throw std::runtime_error("cannot set the date of " + f.toStdString());
+        }
+        m.insert(QDir(cartella).relativeFilePath(f), QFileInfo(f).lastModified().toUTC());
+    }
     return m;
 }
 
@@ -209,6 +229,8 @@ private slots:
     void ilSecondoAggiornamentoNonCambiaNulla();
     void codiceDaStatiLasciati_data();
     void codiceDaStatiLasciati();
+    void codiceProtetto_data();
+    void codiceProtetto();
     void codiceDellaCartellaDelProgramma();
     void copiaDelCodiceUccisa();
     void rinumerazioneDiMoltiArticoli();
@@ -218,6 +240,8 @@ private slots:
     void apriNegozioScriveServerPath();
     void ilNegozioPredefinitoNonToccaLaCartellaDelProgramma();
     void nuovoNegozioDaNew();
+    void catalogoDelProprietario_data();
+    void catalogoDelProprietario();
     void repartiInOrdineDiAlbero();
     void alberoDiUnCatalogoDanneggiato();
     void catenaDiRiposizionamento();
@@ -461,21 +485,29 @@ void TestNegozio::codiceDaStatiLasciati_data()
     const QByteArray script = "#!/usr/bin/perl\n";
     QTest::newRow("no code folder") << Albero{} << true << Albero{};
     QTest::newRow("an empty code folder") << Albero{{"code/", {}}} << true << Albero{};
-    QTest::newRow("only sub-folders: the program's files replace theirs")
-        << Albero{{"code/bonifico/conf.ini", "vecchio"}, {"code/mio/nota.txt", "mia"}} << true
-        << Albero{{"mio/", {}}, {"mio/nota.txt", "mia"}};
-    QTest::newRow("cut short by an earlier copy: finished")
+    // A code folder that holds anything was put there whole by the copy's
+    // rename, or is the merchant's: never copied again.
+    QTest::newRow("only sub-folders (no payment system set up): left alone")
+        << Albero{{"code/bonifico/conf.ini", "vecchio"}, {"code/mio/nota.txt", "mia"}} << false
+        << Albero{{"bonifico/", {}}, {"bonifico/conf.ini", "vecchio"}, {"mio/", {}}, {"mio/nota.txt", "mia"}};
+    QTest::newRow("only an empty sub-folder: left alone") << Albero{{"code/mio/", {}}} << false
+                                                         << Albero{{"mio/", {}}};
+    QTest::newRow("only a hidden file: left alone") << Albero{{"code/.mio", "x"}} << false << Albero{{".mio", "x"}};
+    QTest::newRow("a program script's name, the merchant's: left alone")
         << Albero{{"code/vtorder.pl", script}, {"code/bonifico/conf.ini", conf},
                   {"code/bonifico/.vt0123456789ab.vttmp", "mezzo"}}
-        << true << Albero{};
-    QTest::newRow("cut short, a system set up since: finished, its files kept")
+        << false
+        << Albero{{"vtorder.pl", script}, {"bonifico/", {}}, {"bonifico/conf.ini", conf},
+                  {"bonifico/.vt0123456789ab.vttmp", "mezzo"}};
+    QTest::newRow("the merchant's vtcarrello.js beside a system's files: kept")
         << Albero{{"code/vtcarrello.js", "x"}, {"code/bonifico.epg", "mio"}, {"code/bonifico/conf.ini", "scelto"}}
-        << true << Albero{{"bonifico.epg", "mio"}, {"bonifico/conf.ini", "scelto"}};
+        << false << Albero{{"vtcarrello.js", "x"}, {"bonifico.epg", "mio"}, {"bonifico/", {}}, {"bonifico/conf.ini", "scelto"}};
     QTest::newRow("a new copy left half made")
         << Albero{{".code.nuova/bonifico/conf.ini", "mez"}, {".code.nuova/.vt0123456789ab.vttmp", "x"}} << true
         << Albero{};
-    QTest::newRow("killed after the swap, the old folder beside")
-        << Albero{{"code/bonifico/conf.ini", conf}, {".code.nuova/bonifico/conf.ini", "vecchio"}} << true << Albero{};
+    QTest::newRow("killed after the swap, the old folder beside: it goes")
+        << Albero{{"code/bonifico/conf.ini", conf}, {".code.nuova/bonifico/conf.ini", "vecchio"}} << false
+        << Albero{{"bonifico/", {}}, {"bonifico/conf.ini", conf}};
     QTest::newRow("set aside by a swap in two steps: put back")
         << Albero{{".code.vecchia/bonifico.epg", "mio"}, {".code.vecchia/bonifico/conf.ini", "scelto"}} << false
         << Albero{{"bonifico.epg", "mio"}, {"bonifico/", {}}, {"bonifico/conf.ini", "scelto"}};
@@ -502,14 +534,88 @@ void TestNegozio::codiceDaStatiLasciati()
             QVERIFY(QDir().mkpath(shop + u'/' + it.key()));
         else
             scrivi(shop + u'/' + it.key(), it.value());
-    QVERIFY(CopiaCodiceNegozio(shop));
+    QString avviso;
+    QVERIFY(CopiaCodiceNegozio(shop, &avviso));
+    QCOMPARE(avviso, QString());
     Albero atteso = completo ? codiceAtteso() : Albero{};
     atteso.insert(propri);
-    QCOMPARE(albero(shop + QStringLiteral("/code")), atteso);
+    const QString code = shop + QStringLiteral("/code");
+    QCOMPARE(albero(code), atteso);
     QCOMPARE(nascosti(shop), QStringList{});
-    // Opened again: the same.
-    QVERIFY(CopiaCodiceNegozio(shop));
-    QCOMPARE(albero(shop + QStringLiteral("/code")), atteso);
+    // Opened again: the same, nothing copied again (no file gets a new date).
+    const QMap<QString, QDateTime> date = invecchia(code);
+    QVERIFY(CopiaCodiceNegozio(shop, &avviso));
+    QCOMPARE(avviso, QString());
+    QCOMPARE(albero(code), atteso);
+    QCOMPARE(invecchia(code, false), date);
+    QCOMPARE(nascosti(shop), QStringList{});
+}
+
+void TestNegozio::codiceProtetto_data()
+{
+    // A code folder (its files, and whether it is protected from writing)
+    // and what a hidden folder an earlier run left holds; whether the
+    // copy is made, whether the opening says something, and the code
+    // folder the shop keeps (nothing: as it was).
+    QTest::addColumn<Albero>("prima");
+    QTest::addColumn<bool>("protetta");
+    QTest::addColumn<Albero>("avanzo");
+    QTest::addColumn<bool>("copiata");
+    QTest::addColumn<bool>("avviso");
+    const QByteArray conf = "action=vtorder\r\n";
+    QTest::newRow("empty and protected: left alone, said") << Albero{} << true << Albero{} << false << true;
+    QTest::newRow("protected, with the systems' folders: left alone")
+        << Albero{{"bonifico/conf.ini", conf}} << true << Albero{} << false << false;
+    QTest::newRow("a protected copy left beside it by an earlier run: removed")
+        << Albero{{"bonifico/conf.ini", conf}} << true << Albero{{"bonifico/conf.ini", conf}} << false << false;
+    QTest::newRow("empty, a half copy beside it: copied")
+        << Albero{} << false << Albero{{"bonifico/conf.ini", "mez"}} << true << false;
+}
+
+void TestNegozio::codiceProtetto()
+{
+    QFETCH(Albero, prima);
+    QFETCH(bool, protetta);
+    QFETCH(Albero, avanzo);
+    QFETCH(bool, copiata);
+    QFETCH(bool, avviso);
+    TestProgramFolder program;
+    const QString shop = program.newShop();
+    const QString code = shop + QStringLiteral("/code");
+    const QString nuova = shop + QStringLiteral("/.code.nuova");
+    QVERIFY(QDir().mkpath(code));
+    for (auto it = prima.cbegin(); it != prima.cend(); ++it)
+        scrivi(code + u'/' + it.key(), it.value());
+    for (auto it = avanzo.cbegin(); it != avanzo.cend(); ++it)
+        scrivi(nuova + u'/' + it.key(), it.value());
+    const QFile::Permissions lettura = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                       | QFile::ReadOther | QFile::ExeOther;
+    // Protected as the merchant would, the hidden copy as an earlier run
+    // copied it from a protected folder.
+    QDirIterator cartelle(nuova, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (cartelle.hasNext())
+        QVERIFY(QFile::setPermissions(cartelle.next(), lettura));
+    if (protetta)
+        QVERIFY(QFile::setPermissions(code, lettura));
+    const auto libera = qScopeGuard([&] {
+        QFile::setPermissions(code, lettura | QFile::WriteOwner);
+        QFile::setPermissions(nuova, lettura | QFile::WriteOwner);
+    });
+    const Albero inizio = albero(code);
+
+    for (int apertura = 0; apertura < 2; ++apertura) {
+        NegozioDiProva t;
+        QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+        QCOMPARE(albero(code), copiata ? codiceAtteso() : inizio);
+        QCOMPARE(QFileInfo(code).permission(QFile::WriteOwner), !protetta);
+        QCOMPARE(nascosti(shop), QStringList{});
+        // One message at each opening, naming the folder.
+        QCOMPARE(t.messages.texts().size(), avviso ? 1 : 0);
+        if (avviso)
+            QVERIFY2(t.messages.texts()[0].startsWith(QStringLiteral("La cartella dei codici del negozio '") + code
+                                                      + QStringLiteral("' è vuota e protetta da scrittura")),
+                     qPrintable(t.messages.texts()[0]));
+    }
 }
 
 void TestNegozio::codiceDellaCartellaDelProgramma()
@@ -532,10 +638,9 @@ void TestNegozio::copiaDelCodiceUccisa()
 {
     // The copy of the code folder killed (SIGKILL) at points spread over its
     // length, half of the runs on a shop without one, half on a shop whose
-    // complete copy is made again (it holds no file at its top) and holds a
-    // file of the merchant's in a sub-folder. After each kill the code
-    // folder is as it was or complete, never in between, and the next
-    // opening leaves it complete with nothing hidden beside it.
+    // code folder is there but empty. After each kill the code folder is as
+    // it was or complete, never in between, and the next opening leaves it
+    // complete with nothing hidden beside it.
     TestProgramFolder program;
     // Enough files that a copy lasts a few milliseconds at least.
     for (int c = 0; c < 8; ++c)
@@ -545,8 +650,6 @@ void TestNegozio::copiaDelCodiceUccisa()
     const QString shop = program.newShop();
     const QString code = shop + QStringLiteral("/code");
     const Albero completo = codiceAtteso();
-    Albero conIlMio = completo;
-    conIlMio.insert(QStringLiteral("Sistema 0/mio.txt"), "mio");
 
     // How long a whole copy lasts here.
     std::vector<qint64> durate;
@@ -568,14 +671,12 @@ void TestNegozio::copiaDelCodiceUccisa()
     constexpr int Uccisioni = 30;
     int interrotte = 0, prove = 0;
     for (; interrotte < Uccisioni && prove < 3 * Uccisioni; ++prove) {
-        const bool rifatta = prove % 2;
+        const bool vuota = prove % 2;
         QDir(code).removeRecursively();
-        if (rifatta) {
-            QVERIFY(CopiaCodiceNegozio(shop));
-            scrivi(code + QStringLiteral("/Sistema 0/mio.txt"), "mio");
-        }
+        if (vuota)
+            QVERIFY(QDir().mkdir(code));
         const Albero prima = albero(code);
-        const Albero dopo = rifatta ? conIlMio : completo;
+        const Albero dopo = completo;
         Copiatore c;
         QVERIFY(c.avvia(shop));
         c.via();
@@ -587,7 +688,7 @@ void TestNegozio::copiaDelCodiceUccisa()
         const Albero lasciato = albero(code);
         QVERIFY2(lasciato == prima || lasciato == dopo,
                  qPrintable(QStringLiteral("run %1: the code folder holds %2 entries").arg(prove).arg(lasciato.size())));
-        QVERIFY(rifatta || QFileInfo::exists(code) == (lasciato == dopo));
+        QVERIFY(vuota || QFileInfo::exists(code) == (lasciato == dopo));
         const QStringList avanzi = nascosti(shop);
         for (const QString &n : avanzi)
             QVERIFY2(n == QLatin1String(".code.nuova") || n == QLatin1String(".code.vecchia"), qPrintable(n));
@@ -730,6 +831,68 @@ void TestNegozio::nuovoNegozioDaNew()
     QCOMPARE(t.riavvii, 1);
     NegozioDiProva opened;
     QCOMPARE(opened.apri(target.path()), int(Negozio::Aperto));
+}
+
+void TestNegozio::catalogoDelProprietario_data()
+{
+    // How the shop comes to be, the umask the program runs with, and the
+    // mode its catalogue (which holds the FTP password) then has.
+    QTest::addColumn<QString>("come");
+    QTest::addColumn<int>("maschera");
+    QTest::addColumn<int>("modo");
+    for (const int maschera : {022, 002}) {
+        const QByteArray m = QByteArray::number(maschera, 8).rightJustified(3, '0');
+        QTest::addRow("nuovo negozio, umask %s", m.constData()) << "nuovo" << maschera << 0600;
+        QTest::addRow("negozio predefinito dal demo, umask %s", m.constData()) << "demo" << maschera << 0600;
+        QTest::addRow("negozio predefinito dal negozio vuoto, umask %s", m.constData()) << "vuoto" << maschera << 0600;
+        QTest::addRow("negozio vuoto creato, umask %s", m.constData()) << "creato" << maschera << 0600;
+        // The merchant's own choice stays, through the opening's upgrade.
+        QTest::addRow("negozio esistente, umask %s", m.constData()) << "esistente" << maschera << 0644;
+    }
+}
+
+void TestNegozio::catalogoDelProprietario()
+{
+    QFETCH(QString, come);
+    QFETCH(int, maschera);
+    QFETCH(int, modo);
+    TestProgramFolder program;
+    // The program folder's shops are read by every user of the program.
+    const QString vuoto = program.path() + QStringLiteral("/new");
+    const QString demo = program.path() + QStringLiteral("/demo");
+    QVERIFY(CopiaCartella(vuoto, demo));
+    for (const QString &c : {vuoto, demo})
+        QVERIFY(QFile::setPermissions(c + QStringLiteral("/catalog.mdb"),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    if (come == QLatin1String("vuoto"))
+        QDir(demo).removeRecursively();
+    const mode_t prima = ::umask(mode_t(maschera));
+    const auto ripristina = qScopeGuard([prima] { ::umask(prima); });
+    QTemporaryDir d;
+    QString shop = d.filePath(QStringLiteral("negozio"));
+    if (come == QLatin1String("nuovo")) {
+        NegozioDiProva t;
+        t.cartelle.push_back(shop);
+        t.negozio.NuovoNegozio();
+        QCOMPARE(t.riavvii, 1);
+    } else if (come == QLatin1String("creato")) {
+        CatalogSchema::createEmptyShop(shop);
+    } else if (come == QLatin1String("esistente")) {
+        shop = program.newShop();
+        QVERIFY(QFile::setPermissions(shop + QStringLiteral("/catalog.mdb"),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    } else {
+        QVERIFY(Negozio::preparaNegozioPredefinito());
+        shop = ProgramFolder::defaultShopFolder();
+    }
+    NegozioDiProva t;
+    QCOMPARE(t.apri(shop), int(Negozio::Aperto));
+    t.negozio.state.dbCatalogo->execute(QStringLiteral("UPDATE generale SET password='segreta'"));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(shop + QStringLiteral("/catalog.mdb")).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), modo);
+    // The program folder's own shops are left readable.
+    QVERIFY(QFileInfo(vuoto + QStringLiteral("/catalog.mdb")).permission(QFile::ReadOther));
 }
 
 void TestNegozio::repartiInOrdineDiAlbero()
