@@ -341,13 +341,13 @@ void TestFrmMain::postoDellaFinestraConUnAltroNegozio_data()
 
 void TestFrmMain::postoDellaFinestraConUnAltroNegozio()
 {
-    // The merchant left the window at 900x600 in (30, 40), then starts the
+    // The merchant left the window at 720x540 in (30, 40), then starts the
     // program on a folder without a catalogue and answers the question:
     // the window comes up where it was left, and that place stays stored.
     QFETCH(bool, scelto);
     TestProgramFolder program;
     const QString altro = program.newShop(QStringLiteral("altro"));
-    QRect posto(30, 40, 900, 600);
+    QRect posto(30, 40, 720, 540);
     {
         ScriptedMessages messages;
         scriviServerPath(altro);
