@@ -413,6 +413,8 @@ void TestCampiGenerale::indirizziDigitatiOltre50()
     }
     QCOMPARE(campo->text(), digitato);
     QVERIFY2(indirizzo->text().contains(digitato), qPrintable(indirizzo->text()));
+    if (QTest::currentDataTag() == QByteArray("address, typing"))
+        QVERIFY(salvaSchermata(f->w, QStringLiteral("internet-indirizzo-lungo")));
     QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), f->w->impostazioni().txtCGIsearch);
     if (lasciato)
         lascia(campo);

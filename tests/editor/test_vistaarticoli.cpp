@@ -531,6 +531,8 @@ void TestVistaArticoli::importoSvuotatoLasciatoSullAlbero()
     QCOMPARE(f->w->dati().repartoCorrente(), QStringLiteral("cat00%1").arg(n));
     QCOMPARE(c.txt[0]->text(), QStringLiteral("A%1-1").arg(n));
     QCOMPARE(c.grid->model()->index(0, 0).data().toString(), QStringLiteral("A%1-1").arg(n));
+    if (QTest::currentDataTag() == QByteArray("price, message box"))
+        QVERIFY(salvaSchermata(f->w, QStringLiteral("articoli-prezzo-svuotato")));
 }
 
 void TestVistaArticoli::altroValoreRifiutato_data()

@@ -190,6 +190,8 @@ private slots:
             CONFRONTA(elenco->currentRow(), 1);
             CONFRONTA(elenco->selectedItems().size(), qsizetype(1));
             CONFRONTA(elenco->selectedItems().first()->text(), QStringLiteral("Taglie"));
+            if (QTest::currentDataTag() == QByteArray("click, then OK"))
+                VERIFICA(salvaSchermata(f, QStringLiteral("frmOpzioni-spostamento-rifiutato")));
             VERIFICA(riscrivi(prezzo0, QStringLiteral("2")));
             if (pulsante == "Elimina") {
                 t->messages.answer(Messages::Answer::No);
