@@ -67,6 +67,11 @@ public:
             mostraSalvato(rs.value(m_colonna));
     }
 
+    bool trattenuto() const override
+    {
+        return m_regola.lunghezzaColonna > 0 && m_widget && m_widget->hasFocus() && oltreLaColonna();
+    }
+
     void carica(const QVariant &valore) override
     {
         if (!m_widget)
@@ -123,8 +128,12 @@ protected:
             m_sorgente.scriviModifiche(this);
     }
 
+    bool oltreLaColonna() const { return m_regola.lunghezzaColonna > 0 && testo().size() > m_regola.lunghezzaColonna; }
+
     void lasciato()
     {
+        // An edit held back while it was typed is written now.
+        const bool trattenuto = m_modificato && oltreLaColonna();
         QString t = testo();
         if (m_regola.uscita)
             t = m_regola.uscita(t);
@@ -132,7 +141,7 @@ protected:
             t = t.left(m_regola.lunghezzaMassima);
         if (t != testo())
             impostaTesto(t);
-        if (m_regola.scrivi == RegolaCampo::Scrittura::AllUscita)
+        if (m_regola.scrivi == RegolaCampo::Scrittura::AllUscita || trattenuto)
             m_sorgente.scriviModifiche(this);
     }
 

@@ -34,6 +34,7 @@
 #include <QSplitter>
 #include <QTabBar>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -211,6 +212,16 @@ void frmMain::seguiNegozio()
         vista->mostraRifiuto(g, n, t, c);
     });
     connect(m_tree, &AlberoCategorie::nodoCliccato, this, &frmMain::onNodoCliccato);
+    // A refusal reported as a field is left by a press on the tree: the
+    // press marks its node once the message is answered, and its release
+    // went under the message, so no click makes that node current. Once the
+    // press is over, the tree shows the current department again, as the
+    // lists do. (Connected after the views, so it runs once their message
+    // was answered.)
+    for (DataSource *s : {&d.dataCategorie, &d.dataFratelli, &d.dataArticoli, &d.dataGenerale})
+        connect(s, &DataSource::error, this, [this] {
+            QTimer::singleShot(0, m_tree, [t = m_tree] { t->riselezionaCorrente(); });
+        });
     // A department is dragged only in the departments view, a department current.
     m_tree->trascinamentoConsentito = [this] { return m_reparti->picCategorie1()->isVisible(); };
     connect(m_tree, &AlberoCategorie::spostamentoRichiesto, this, [this](const QString &da, const QString &a) {
@@ -271,6 +282,10 @@ void frmMain::setVisible(bool visibile)
 
 void frmMain::salvaPosto() const
 {
+    // A window never shown (its load chose another shop) has no place of
+    // the merchant's to keep: the one stored stays.
+    if (!m_collocata)
+        return;
     SettingsStore::set(QStringLiteral("Vetrasto"), sezioneFinestra(), chiavePosto(),
                        QString::fromLatin1(saveGeometry().toBase64()));
 }

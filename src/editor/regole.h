@@ -84,6 +84,11 @@ struct RegolaCampo {
     // On leaving the field: the text it is to hold.
     std::function<QString(const QString &testo)> uscita;
     int lunghezzaMassima = 0;  // cut when the field is left; 0: no limit
+    // What the bound column holds (0: no limit). While the merchant types
+    // beyond it, the writes other fields ask for leave this edit pending, so
+    // typing is never cut short nor refused half-way; the field writes its
+    // record when it is left (after lunghezzaMassima's cut, if any).
+    int lunghezzaColonna = 0;
     // When the field writes its record (an edit and update of its data source).
     enum class Scrittura { Mai, AlCambio, AllUscita };
     Scrittura scrivi = Scrittura::Mai;

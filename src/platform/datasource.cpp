@@ -35,7 +35,8 @@ void DataSource::collegaRecordset()
         const bool daiCampi = m_scrivendo;
         if (daiCampi) {
             for (CampoCollegato *c : m_campi)
-                c->segnaScritto();
+                if (daScrivere(c) || !c->modificato())
+                    c->segnaScritto();
         } else {
             ricaricaCampi();
         }
@@ -130,8 +131,18 @@ bool DataSource::modifichePendenti() const
 void DataSource::applicaModifiche()
 {
     for (CampoCollegato *c : m_campi)
-        if (c->modificato() && m_recordset.hasField(c->campo()))
+        if (daScrivere(c) && m_recordset.hasField(c->campo()))
             m_recordset.setValue(c->campo(), c->valore());
+}
+
+bool DataSource::daScrivere(const CampoCollegato *campo) const
+{
+    return campo->modificato() && (!m_richiedente || campo == m_richiedente || !campo->trattenuto());
+}
+
+bool DataSource::ciSonoDaScrivere() const
+{
+    return std::any_of(m_campi.begin(), m_campi.end(), [this](const CampoCollegato *c) { return daScrivere(c); });
 }
 
 CampoCollegato *DataSource::collegato(const QString &campo) const
@@ -144,16 +155,19 @@ CampoCollegato *DataSource::collegato(const QString &campo) const
 
 bool DataSource::scriviModifiche(const CampoCollegato *richiedente)
 {
+    if (m_segnalando)
+        return false;
     bool tuttoScritto = true;
+    const QScopedValueRollback<const CampoCollegato *> chiesta(m_richiedente, richiedente);
     // Each refusal takes one field out of the write (or corrects it), so the
     // loop ends within one round per bound field.
     for (size_t giro = 0; giro <= m_campi.size(); ++giro) {
-        if (!modifichePendenti() || !m_recordset.isOpen() || !m_recordset.hasCurrent())
+        if (!ciSonoDaScrivere() || !m_recordset.isOpen() || !m_recordset.hasCurrent())
             return tuttoScritto;
         // The field named when the engine names none.
         const CampoCollegato *inScrittura = richiedente && richiedente->modificato() ? richiedente : nullptr;
         for (auto it = m_campi.begin(); !inScrittura && it != m_campi.end(); ++it)
-            if ((*it)->modificato())
+            if (daScrivere(*it))
                 inScrittura = *it;
         try {
             const QScopedValueRollback<bool> scrivendo(m_scrivendo, true);
@@ -166,7 +180,11 @@ bool DataSource::scriviModifiche(const CampoCollegato *richiedente)
             tuttoScritto = false;
             CampoCollegato *rifiutato = collegato(e.campo);
             const QVariant prima = rifiutato ? rifiutato->valore() : QVariant();
-            emit error(e.number, e.description, e.campo.isEmpty() && inScrittura ? inScrittura->campo() : e.campo);
+            {
+                const QScopedValueRollback<bool> segnalando(m_segnalando, true);
+                emit error(e.number, e.description,
+                           e.campo.isEmpty() && inScrittura ? inScrittura->campo() : e.campo);
+            }
             if (!rifiutato) {
                 // The engine named no field: the record goes back to what is stored.
                 ricaricaCampi();

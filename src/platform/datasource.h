@@ -31,6 +31,9 @@ public:
     // The value to store.
     virtual QVariant valore() const = 0;
     virtual void segnaScritto() = 0;
+    // True while the edit is still being typed beyond what the column
+    // holds: a write another field asks for leaves it pending.
+    virtual bool trattenuto() const { return false; }
 };
 
 class DataSource : public QObject {
@@ -57,7 +60,10 @@ public:
     bool modifichePendenti() const;
     // Writes the pending edits of the bound fields into the current row, at
     // the request of one of them (the field the merchant left or changed).
-    // False when the database refused one (error() has said which).
+    // False when the database refused one (error() has said which). A write
+    // asked while a refusal is being reported (a field left again under its
+    // message) does nothing and is false: the report in course deals with
+    // the edits, and the same refusal is never shown twice.
     bool scriviModifiche(const CampoCollegato *richiedente = nullptr);
     // Shows the current row again in every bound field, dropping their edits.
     void ricaricaCampi();
@@ -100,6 +106,10 @@ private:
     void sospendi();
     void riprendi();
     CampoCollegato *collegato(const QString &campo) const;
+    // An edit the write under way takes: not one held back from a write
+    // that another field asked for.
+    bool daScrivere(const CampoCollegato *campo) const;
+    bool ciSonoDaScrivere() const;
 
     QString m_databaseName;
     QString m_sql;
@@ -107,5 +117,7 @@ private:
     Recordset m_recordset;
     std::vector<CampoCollegato *> m_campi;
     bool m_scrivendo = false;  // scriviModifiche is writing the row
+    const CampoCollegato *m_richiedente = nullptr;  // the field that asked for the write under way
+    bool m_segnalando = false;  // a refusal is being reported (its message may be up)
     int m_pause = 0;           // Pausa objects alive
 };

@@ -153,6 +153,8 @@ private slots:
     void scritturaDeiCampi();
     void regole_data();
     void regole();
+    void indirizziDigitatiOltre50_data();
+    void indirizziDigitatiOltre50();
     void indirizziDerivati_data();
     void indirizziDerivati();
     void cartellaScrittaAManoResta();
@@ -284,11 +286,15 @@ void TestCampiGenerale::regole_data()
     riga("minimo negativo esatto", "txtMinimo", {"x", "p:-1234567,89"}, "1234567,89");
     riga("valuta di 60", "txtValuta0", {"x", QStringLiteral("t:") + QString(60, u'v')}, QString(60, u'v'));
     riga("valuta lasciata", "txtValuta0", {"x", QStringLiteral("t:") + QString(60, u'v'), "tab"}, QString(50, u'v'));
-    // Each change of the address fields writes the record: a character typed
-    // beyond the 50 it holds is discarded.
-    riga("indirizzo oltre 50", "txtURL", {"x", QStringLiteral("t:") + QString(60, u'u')}, QString(50, u'u'));
-    riga("cartella oltre 50", "txtCartella", {"x", QStringLiteral("t:") + QString(60, u'c'), "tab"}, QString(50, u'c'));
-    riga("script oltre 50", "txtCGI", {"x", QStringLiteral("t:") + QString(60, u's')}, QString(50, u's'));
+    // The address fields take every character typed; the address and the
+    // shop's folder are cut to 50 when left.
+    riga("indirizzo oltre 50", "txtURL", {"x", QStringLiteral("t:") + QString(60, u'u')}, QString(60, u'u'));
+    riga("indirizzo oltre 50 lasciato", "txtURL", {"x", QStringLiteral("t:") + QString(60, u'u'), "tab"},
+         QString(50, u'u'));
+    riga("cartella oltre 50", "txtCartella", {"x", QStringLiteral("t:") + QString(60, u'c')}, QString(60, u'c'));
+    riga("cartella oltre 50 lasciata", "txtCartella", {"x", QStringLiteral("t:") + QString(60, u'c'), "tab"},
+         QString(50, u'c'));
+    riga("script oltre 50", "txtCGI", {"x", QStringLiteral("t:") + QString(60, u's')}, QString(60, u's'));
     riga("indirizzo pieno riscritto", "txtURL", {"x", QStringLiteral("t:") + QString(50, u'u'), "torna", "t:abc"}, "abc");
     riga("firma senza a capo", "txtFirma", {"x", "t:a", "enter", "t:b"}, "ab");
     riga("parole senza a capo", "txtKeywords1", {"x", "t:a", "enter", "t:b"}, "ab");
@@ -338,6 +344,91 @@ void TestCampiGenerale::regole()
     }
     QCOMPARE(testo(campo), atteso);
     QVERIFY(f->messages.shown().empty());
+}
+
+void TestCampiGenerale::indirizziDigitatiOltre50_data()
+{
+    // The field, the text typed over its own, whether it is then left, what
+    // it shows and the record holds, and the message.
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QString>("colonna");
+    QTest::addColumn<QString>("digitato");
+    QTest::addColumn<bool>("lasciato");
+    QTest::addColumn<QString>("mostrato");
+    QTest::addColumn<QString>("salvato");
+    QTest::addColumn<QString>("messaggio");
+    // The address the field's text goes into: the scripts' addresses are
+    // written at each change, the shop's is not stored.
+    QTest::addColumn<QString>("derivato");
+    const QString url = "www." + QString(56, u'u');
+    const QString cartella = "negozio/" + QString(52, u'c');
+    const QString script = "script/" + QString(53, u's');
+    QTest::newRow("address, typing") << "txtURL" << "URL" << url << false << url << url.left(50) << ""
+                                     << "txtCGIsearch";
+    QTest::newRow("address, left") << "txtURL" << "URL" << url << true << url.left(50) << url.left(50) << ""
+                                   << "txtCGIsearch";
+    QTest::newRow("shop folder, typing") << "txtCartella" << "cartella" << cartella << false << cartella
+                                         << cartella.left(50) << "" << "txtURLNegozio";
+    // A paste goes in as it is, and is cut as the field is left.
+    const QString incollato = "www." + QString(60, u'u') + ".it";
+    QTest::newRow("address pasted, left") << "txtURL" << "URL" << "p:" + incollato << true << incollato.left(50)
+                                          << incollato.left(50) << "" << "txtCGIsearch";
+    QTest::newRow("shop folder, left") << "txtCartella" << "cartella" << cartella << true << cartella.left(50)
+                                       << cartella.left(50) << "" << "txtURLNegozio";
+    QTest::newRow("scripts folder, typing") << "txtCGI" << "cartellaCGI" << script << false << script
+                                            << script.left(50) << "" << "txtCGIsearch";
+    // The scripts' folder is not cut: the record refuses what it cannot
+    // hold as the field is left, and the field shows what it holds.
+    QTest::newRow("scripts folder, left")
+        << "txtCGI" << "cartellaCGI" << script << true << script.left(50) << script.left(50)
+        << "Il formato di alcuni dati non è valido\r\nCartella degli script: il testo è troppo lungo "
+           "(al massimo 50 caratteri); il campo torna al valore salvato."
+        << "txtCGIsearch";
+}
+
+void TestCampiGenerale::indirizziDigitatiOltre50()
+{
+    // Typed key by key: nothing is refused nor cut while the merchant
+    // types; the derived addresses follow every key.
+    QFETCH(QString, nome);
+    QFETCH(QString, colonna);
+    QFETCH(QString, digitato);
+    QFETCH(bool, lasciato);
+    QFETCH(QString, mostrato);
+    QFETCH(QString, salvato);
+    QFETCH(QString, messaggio);
+    QFETCH(QString, derivato);
+    const auto f = apriImpostazioni(con(base, {{"URL", "www.esempio.it"}}));
+    QVERIFY(f->w);
+    auto *campo = f->w->findChild<QLineEdit *>(nome);
+    auto *indirizzo = f->w->findChild<QLineEdit *>(derivato);
+    QVERIFY(indirizzo);
+    QVERIFY(mostra(*f, campo));
+    QVERIFY(svuota(campo));
+    if (digitato.startsWith(QLatin1String("p:"))) {
+        digitato = digitato.mid(2);
+        incolla(campo, digitato);
+    } else {
+        QTest::keyClicks(campo, digitato);
+    }
+    QCOMPARE(campo->text(), digitato);
+    QVERIFY2(indirizzo->text().contains(digitato), qPrintable(indirizzo->text()));
+    if (QTest::currentDataTag() == QByteArray("address, typing"))
+        QVERIFY(salvaSchermata(f->w, QStringLiteral("internet-indirizzo-lungo")));
+    QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), f->w->impostazioni().txtCGIsearch);
+    if (lasciato)
+        lascia(campo);
+    QCOMPARE(campo->text(), mostrato);
+    QCOMPARE(f->generale(colonna).toString(), salvato);
+    QCOMPARE(f->messages.texts(), messaggio.isEmpty() ? QStringList{} : QStringList{messaggio});
+    if (lasciato) {
+        // What the record holds, the addresses derive from.
+        QCoreApplication::processEvents();
+        QVERIFY2(indirizzo->text().contains(mostrato), qPrintable(indirizzo->text()));
+        QVERIFY(!indirizzo->text().contains(digitato));
+        QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), f->w->impostazioni().txtCGIsearch);
+        QVERIFY(!f->w->dati().dataGenerale.modifichePendenti());
+    }
 }
 
 void TestCampiGenerale::indirizziDerivati_data()
@@ -665,12 +756,6 @@ void TestCampiGenerale::valoriRifiutati_data()
                                                       "(al massimo 255 caratteri)" + torna;
     QTest::newRow("minimo troppo grande") << "txtMinimo" << "99999999999999999999" << "" << "txtMinimo" << "minimo"
                                           << formato + "Ordine minimo: il numero è troppo grande" + torna;
-    // A paste goes in as it is: an address beyond the 50 characters the
-    // record holds is refused as the derived addresses write it.
-    QTest::newRow("indirizzo incollato troppo lungo") << "txtURL" << "www." + QString(60, u'u') + ".it" << ""
-                                                      << "txtURL" << "URL"
-                                                      << formato + "URL del sito (es. www.mionegozio.it): il testo è "
-                                                                   "troppo lungo (al massimo 50 caratteri)" + torna;
     QTest::newRow("cartella derivata troppo lunga") << "txtFolderFTP" << "www/" + QString(60, u'f') << ""
                                                     << "txtCartella" << "cartella"
                                                     << formato + "Cartella del negozio: il testo è "

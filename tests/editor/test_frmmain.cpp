@@ -48,6 +48,8 @@ private slots:
     void avvioSuCartelleVere_data();
     void avvioSuCartelleVere();
     void laCartellaDelProgrammaNonCambia();
+    void postoDellaFinestraConUnAltroNegozio_data();
+    void postoDellaFinestraConUnAltroNegozio();
     void comandiDopoOgniSelezione_data();
     void comandiDopoOgniSelezione();
     void pannelliDeiReparti();
@@ -327,6 +329,59 @@ void TestFrmMain::laCartellaDelProgrammaNonCambia()
     // The demo's payment settings went to the default shop's own code folder.
     QVERIFY(QFile::exists(ProgramFolder::defaultShopFolder() + QStringLiteral("/code/Contrassegno/conf.ini")));
     ProgramFolder::setUserFolder({});
+}
+
+void TestFrmMain::postoDellaFinestraConUnAltroNegozio_data()
+{
+    // The shop chosen after the question, or none (the window with no shop).
+    QTest::addColumn<bool>("scelto");
+    QTest::newRow("another shop") << true;
+    QTest::newRow("picker cancelled") << false;
+}
+
+void TestFrmMain::postoDellaFinestraConUnAltroNegozio()
+{
+    // The merchant left the window at 720x540 in (30, 40), then starts the
+    // program on a folder without a catalogue and answers the question:
+    // the window comes up where it was left, and that place stays stored.
+    QFETCH(bool, scelto);
+    TestProgramFolder program;
+    const QString altro = program.newShop(QStringLiteral("altro"));
+    QRect posto(30, 40, 720, 540);
+    {
+        ScriptedMessages messages;
+        scriviServerPath(altro);
+        Avvio avvio(messages);
+        avvio.mostraMain();
+        QVERIFY(avvio.finestra() && avvio.finestra()->isVisible());
+        avvio.finestra()->setGeometry(posto);
+        QTest::qWait(50);
+        posto = avvio.finestra()->geometry();
+        QVERIFY(posto.width() > 640 && posto.height() > 480);
+        avvio.finestra()->close();
+    }
+    const QString salvato = SettingsStore::get(QStringLiteral("Vetrasto"), QStringLiteral("frmMain"),
+                                               QStringLiteral("Geometria"));
+    QVERIFY(!salvato.isEmpty());
+    QTemporaryDir vuota;
+    scriviServerPath(vuota.path());
+    Shell::impostaSceltaCartella([&](const QString &, const QString &) { return scelto ? altro : QString(); });
+    ScriptedMessages messages;
+    messages.answer(Messages::Answer::Yes);
+    Avvio avvio(messages);
+    avvio.mostraMain();
+    Shell::impostaSceltaCartella({});
+    QTRY_VERIFY(avvio.finestra() && avvio.finestra()->isVisible());
+    if (scelto)
+        QTRY_COMPARE(avvio.finestra()->windowTitle(), QStringLiteral("Vetrasto - ") + altro);
+    QCOMPARE(avvio.finestra()->geometry(), posto);
+    QCOMPARE(SettingsStore::get(QStringLiteral("Vetrasto"), QStringLiteral("frmMain"), QStringLiteral("Geometria")),
+             salvato);
+    avvio.finestra()->close();
+    QCoreApplication::processEvents();
+    QVERIFY(!avvio.finestra() || !avvio.finestra()->isVisible());
+    QCOMPARE(SettingsStore::get(QStringLiteral("Vetrasto"), QStringLiteral("frmMain"), QStringLiteral("Geometria")),
+             salvato);
 }
 
 void TestFrmMain::comandiDopoOgniSelezione_data()

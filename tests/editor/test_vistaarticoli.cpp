@@ -5,6 +5,7 @@
 // into the grid or into the fields, and any other refused value names its
 // field; the list's prices in the shop's format; the variant names.
 #include "alberocategorie.h"
+#include "boxmessages.h"
 #include "comandi.h"
 #include "corniceimmagine.h"
 #include "fileprova.h"
@@ -18,11 +19,45 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QToolButton>
 #include <QtTest>
 #include <array>
+
+namespace {
+
+// The desktop's message boxes, each answered with Return once it is up; the
+// texts shown, in order, a box shown over another marked.
+class ScatoleContate : public BoxMessages {
+public:
+    explicit ScatoleContate(QStringList &mostrati) : m_mostrati(mostrati) {}
+    // Run while a box is up, before it is answered.
+    std::function<void()> sottoLaScatola;
+    Answer show(const QString &text, Icon icon, Buttons buttons, const QString &title,
+                std::optional<Answer> predefinito) override
+    {
+        m_mostrati << (m_aperte > 0 ? QStringLiteral("sopra: ") : QString()) + text;
+        ++m_aperte;
+        QTimer::singleShot(100, [this] {
+            if (sottoLaScatola)
+                std::exchange(sottoLaScatola, nullptr)();
+            if (auto *m = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                QTest::keyClick(m, Qt::Key_Return);
+        });
+        const Answer a = BoxMessages::show(text, icon, buttons, title, predefinito);
+        --m_aperte;
+        return a;
+    }
+
+private:
+    QStringList &m_mostrati;
+    int m_aperte = 0;
+};
+
+} // namespace
 
 class TestVistaArticoli : public QObject {
     Q_OBJECT
@@ -42,6 +77,8 @@ private slots:
     void prezzoNelCampo();
     void importoSvuotato_data();
     void importoSvuotato();
+    void importoSvuotatoLasciatoSullAlbero_data();
+    void importoSvuotatoLasciatoSullAlbero();
     void altroValoreRifiutato_data();
     void altroValoreRifiutato();
     void prezziNellElenco_data();
@@ -418,6 +455,84 @@ void TestVistaArticoli::importoSvuotato()
     QCOMPARE(c.txt[1]->text(), QStringLiteral("Articolo 2"));
     QTest::keyClick(c.grid, Qt::Key_Up, Qt::ControlModifier);
     QCOMPARE(Regole::numero(e->text()), std::optional<double>(0));
+}
+
+void TestVistaArticoli::importoSvuotatoLasciatoSullAlbero_data()
+{
+    QTest::addColumn<int>("campo");
+    QTest::addColumn<QString>("colonna");
+    QTest::addColumn<QString>("messaggio");
+    QTest::addColumn<bool>("scatole");  // the desktop's message boxes, answered with a key
+    for (bool scatole : {false, true}) {
+        const char *come = scatole ? "message box" : "scripted";
+        QTest::addRow("price, %s", come) << 4 << "prezzo"
+                                         << "Il campo \"prezzo\" non può essere vuoto: sarà impostato a \"0\" "
+                                         << scatole;
+        QTest::addRow("offer, %s", come) << 6 << "offertaprezzo"
+                                         << "Il campo \"offerta\" non può essere vuoto: sarà impostato a \"0\" "
+                                         << scatole;
+    }
+}
+
+void TestVistaArticoli::importoSvuotatoLasciatoSullAlbero()
+{
+    // The amount emptied and left by a click on another department in the
+    // tree: one message, 0 stored, and the tree, the list and the details
+    // all on the department clicked.
+    QFETCH(int, campo);
+    QFETCH(QString, colonna);
+    QFETCH(QString, messaggio);
+    QFETCH(bool, scatole);
+    auto f = std::make_unique<FinestraDiProva>();
+    QStringList mostrati;
+    if (scatole)
+        f->scatole = std::make_unique<ScatoleContate>(mostrati);
+    f->shop = f->program.newShop();
+    {
+        auto db = Database::open(f->shop + QStringLiteral("/catalog.mdb"));
+        riempiCatalogo(*db, 2, 2);
+        db->close();
+    }
+    avvia(*f);
+    VistaArticoli *v = vistaArticoli(f.get());
+    Campi c;
+    QVERIFY(trova(v, c));
+    QCOMPARE(c.txt[0]->text(), QStringLiteral("A1-1"));
+    QLineEdit *e = c.txt[size_t(campo)];
+    QVERIFY(clic(e));
+    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(e, Qt::Key_Backspace);
+    QCOMPARE(e->text(), QString());
+    // The button goes down on the department and comes up at once: under
+    // the message box, when one shows, where the window never sees it.
+    AlberoCategorie *albero = f->w->tvwCategorie();
+    const QList<QTreeWidgetItem *> nodi = albero->findItems(QStringLiteral("Reparto 2"), Qt::MatchRecursive);
+    QCOMPARE(nodi.size(), 1);
+    const QPoint punto = albero->visualItemRect(nodi[0]).center();
+    // The desktop may move the focus in and out of the field while the box
+    // is up: the field is left again, its text still empty.
+    if (scatole)
+        static_cast<ScatoleContate *>(f->scatole.get())->sottoLaScatola = [e] {
+            QFocusEvent lasciato(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+            QApplication::sendEvent(e, &lasciato);
+        };
+    QTest::mousePress(albero->viewport(), Qt::LeftButton, {}, punto);
+    if (!scatole || mostrati.isEmpty())
+        QTest::mouseRelease(albero->viewport(), Qt::LeftButton, {}, punto);
+    QCoreApplication::processEvents();
+    QCOMPARE(scatole ? mostrati : f->messages.texts(), QStringList{messaggio});
+    QCOMPARE(f->db().scalar(QStringLiteral("SELECT quote(%1) FROM articoli WHERE codice='A1-1'").arg(colonna)).toString(),
+             QStringLiteral("0"));
+    // The tree, the department and the list all show one department: the
+    // one clicked, or, when the release went under the message (no click),
+    // the one the merchant was in.
+    const int n = scatole && campo == 4 ? 1 : 2;
+    QCOMPARE(f->w->tvwCategorie()->currentItem()->text(0), QStringLiteral("Reparto %1").arg(n));
+    QCOMPARE(f->w->dati().repartoCorrente(), QStringLiteral("cat00%1").arg(n));
+    QCOMPARE(c.txt[0]->text(), QStringLiteral("A%1-1").arg(n));
+    QCOMPARE(c.grid->model()->index(0, 0).data().toString(), QStringLiteral("A%1-1").arg(n));
+    if (QTest::currentDataTag() == QByteArray("price, message box"))
+        QVERIFY(salvaSchermata(f->w, QStringLiteral("articoli-prezzo-svuotato")));
 }
 
 void TestVistaArticoli::altroValoreRifiutato_data()

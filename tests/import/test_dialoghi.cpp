@@ -142,6 +142,71 @@ private slots:
                  QStringLiteral("35000 2"));
     }
 
+    // A move to another set refused (an empty price): the list shows the
+    // set the fields hold, and "Elimina" and "OK" act on it; the article's
+    // slot gets it.
+    void variantiSpostamentoRifiutato_data()
+    {
+        QTest::addColumn<QString>("mossa");  // how the merchant moves to the third set
+        QTest::addColumn<QString>("pulsante");
+        QTest::newRow("click, then OK") << "clic" << "OK";
+        QTest::newRow("Down, then OK") << "giu" << "OK";
+        QTest::newRow("End, then OK") << "fine" << "OK";
+        QTest::newRow("click, then Elimina") << "clic" << "Elimina";
+        QTest::newRow("Down, then Elimina") << "giu" << "Elimina";
+    }
+    void variantiSpostamentoRifiutato()
+    {
+        QFETCH(QString, mossa);
+        QFETCH(QString, pulsante);
+        db().execute(QStringLiteral("INSERT INTO opzioni (nome, opzione1, prezzo1, peso1, selezionato) "
+                                    "VALUES ('Taglie', 'Piccola', 0, 0, 0)"));
+        db().execute(QStringLiteral("INSERT INTO opzioni (nome, opzione1, prezzo1, peso1, selezionato) "
+                                    "VALUES ('Colori', 'Rosso', 0, 0, 0)"));
+        DatiPrincipali &d = t->dati();
+        d.selezionaNodo(d.tvwCategorie.nodi().at(1)->chiave);
+        db().execute(QStringLiteral("INSERT INTO articoli (catID, codice) VALUES (?, 'A1')"), {d.repartoCorrente()});
+        d.dataArticoli.refresh();
+        const QString prezzo = QStringLiteral("Il prezzo di alcune varianti non è in un formato valido");
+        bool fatto = false;
+        QObject guardia;
+        alProssimoModale(guardia, [&](QWidget *f) {
+            auto *elenco = figlio<QListWidget>(f, QStringLiteral("DBGrid1"));
+            auto *prezzo0 = figlio<QLineEdit>(f, QStringLiteral("txtOpzionePrezzo0"));
+            auto *nome0 = figlio<QLineEdit>(f, QStringLiteral("txtOpzione0"));
+            VERIFICA(elenco && prezzo0 && nome0);
+            elenco->setCurrentRow(1);
+            CONFRONTA(nome0->text(), QStringLiteral("Piccola"));
+            VERIFICA(riscrivi(prezzo0, QString()));
+            if (mossa == "clic") {
+                QTest::mouseClick(elenco->viewport(), Qt::LeftButton, {}, elenco->visualItemRect(elenco->item(2)).center());
+            } else {
+                elenco->setFocus();
+                QTest::keyClick(elenco, mossa == "giu" ? Qt::Key_Down : Qt::Key_End);
+            }
+            QCoreApplication::processEvents();
+            CONFRONTA(t->messages.texts(), QStringList{prezzo});
+            // The fields still show "Taglie", and so does the list.
+            CONFRONTA(nome0->text(), QStringLiteral("Piccola"));
+            CONFRONTA(elenco->currentRow(), 1);
+            CONFRONTA(elenco->selectedItems().size(), qsizetype(1));
+            CONFRONTA(elenco->selectedItems().first()->text(), QStringLiteral("Taglie"));
+            if (QTest::currentDataTag() == QByteArray("click, then OK"))
+                VERIFICA(salvaSchermata(f, QStringLiteral("frmOpzioni-spostamento-rifiutato")));
+            VERIFICA(riscrivi(prezzo0, QStringLiteral("2")));
+            if (pulsante == "Elimina") {
+                t->messages.answer(Messages::Answer::No);
+                VERIFICA(clic(figlio<QPushButton>(f, QStringLiteral("cmdElimina"))));
+                CONFRONTA(t->messages.texts().last(), QStringLiteral("Eliminare la variante selezionata ('Taglie')?"));
+            }
+            return fatto = clic(figlio<QPushButton>(f, QStringLiteral("cmdOK")));
+        });
+        QVERIFY(frmOpzioni::DefinisciVariante(t->negozio, 1));
+        QVERIFY(fatto);
+        QCOMPARE(db().scalar(QStringLiteral("SELECT opzione1 FROM articoli WHERE codice='A1'")).toLongLong(), 2LL);
+        QCOMPARE(db().scalar(QStringLiteral("SELECT prezzo1 FROM opzioni WHERE ID=2")).toLongLong(), 20000LL);
+    }
+
     // Commands 30, 31 and 34: the chosen set goes to the article's slot.
     void definisciVariante()
     {

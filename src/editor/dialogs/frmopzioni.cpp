@@ -124,8 +124,11 @@ void frmOpzioni::collega()
         if (m_caricamento || riga < 0)
             return;
         if (!m_editor->vaiA(riga, campi())) {
-            QSignalBlocker b(DBGrid1);
-            DBGrid1->setCurrentRow(m_editor->corrente());
+            // The set shown stays current, and the list marks it: now, and
+            // again once the click or key that asked for the move has done
+            // its own marking of the row it reached.
+            segnaCorrente();
+            QTimer::singleShot(0, this, &frmOpzioni::segnaCorrente);
             return;
         }
         mostraCorrente();
@@ -174,6 +177,15 @@ void frmOpzioni::riempiElenco()
     DBGrid1->setCurrentRow(m_editor->corrente());
     m_caricamento = false;
     mostraCorrente();
+}
+
+void frmOpzioni::segnaCorrente()
+{
+    const int riga = m_editor->corrente();
+    if (riga < 0 || riga >= DBGrid1->count())
+        return;
+    const QSignalBlocker b(DBGrid1);
+    DBGrid1->setCurrentRow(riga, QItemSelectionModel::ClearAndSelect);
 }
 
 void frmOpzioni::mostraCorrente()

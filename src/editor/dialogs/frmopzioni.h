@@ -60,6 +60,8 @@ private:
     void collega();
     EditorVarianti::Dettaglio campi() const;
     void riempiElenco();
+    // The list marks the current set, and only it, without a move.
+    void segnaCorrente();
     void mostraCorrente();
     void ok();
 

@@ -24,6 +24,8 @@ public:
     static QString chiave(const QTreeWidgetItem *item);
     // The key of the node the drop would land on ("" when none).
     QString evidenziato() const { return m_evidenziato; }
+    // The node of the current department (or the root) is the selected one.
+    void riselezionaCorrente();
 
 signals:
     // A node chosen with the mouse or the keys.
@@ -40,8 +42,6 @@ protected:
 private:
     void ricostruisci();
     void evidenzia(const QString &key);
-    // The node of the current department (or the root) is the selected one.
-    void riselezionaCorrente();
 
     AlberoReparti &m_albero;
     QHash<QString, QTreeWidgetItem *> m_items;

@@ -60,21 +60,12 @@ QHBoxLayout *conPulsante(QWidget *campo, QWidget *pulsante)
 }
 
 // The site's address and its two folders hold 50 characters in the record.
-// Each of their changes writes the record through the derived addresses, so
-// a character typed beyond 50 is discarded rather than refused; a longer
-// text pasted or derived is refused when it is written, or cut when the
-// field is left.
+// Each of their changes writes the record through the derived addresses; a
+// text typed beyond 50 is held back from those writes until the field is
+// left, where the address and the shop's folder are cut to 50. A longer
+// text pasted elsewhere or derived from a remote folder is not cut: the
+// record refuses it when it is written.
 constexpr int LunghezzaIndirizzo = 50;
-
-Regole::Filtro entroLunghezza(const QLineEdit *campo)
-{
-    return [campo](const QString &t, QChar c) {
-        // A key typed replaces the field's selection.
-        const qsizetype sostituito = campo->selectedText().size();
-        const bool pieno = t.size() - sostituito >= LunghezzaIndirizzo;
-        return pieno && c >= u' ' ? Regole::Tasto{Regole::Tasto::Scarta, {}} : Regole::Tasto{};
-    };
-}
 
 void imposta(QLineEdit *campo, const QString &testo)
 {
@@ -210,9 +201,9 @@ void VistaInternet::legaServer(DataSource &g)
 
 void VistaInternet::legaIndirizzi(DataSource &g)
 {
-    const auto indirizzo = [this](QLineEdit *campo, bool tagliaAllUscita) {
+    const auto indirizzo = [this](bool tagliaAllUscita) {
         RegolaCampo r;
-        r.tasti = entroLunghezza(campo);
+        r.lunghezzaColonna = LunghezzaIndirizzo;
         r.cambio = [this](const QString &t, bool utente) {
             if (utente)
                 derivaIndirizzi();
@@ -224,9 +215,9 @@ void VistaInternet::legaIndirizzi(DataSource &g)
         }
         return r;
     };
-    m_binder.lega(txtURL, g, QStringLiteral("URL"), indirizzo(txtURL, true));
-    m_binder.lega(txtCartella, g, QStringLiteral("cartella"), indirizzo(txtCartella, true));
-    m_binder.lega(txtCGI, g, QStringLiteral("cartellaCGI"), indirizzo(txtCGI, false));
+    m_binder.lega(txtURL, g, QStringLiteral("URL"), indirizzo(true));
+    m_binder.lega(txtCartella, g, QStringLiteral("cartella"), indirizzo(true));
+    m_binder.lega(txtCGI, g, QStringLiteral("cartellaCGI"), indirizzo(false));
     RegolaCampo scriviAlCambio;
     scriviAlCambio.scrivi = RegolaCampo::Scrittura::AlCambio;
     m_binder.lega(txtCGIsearch, g, QStringLiteral("CGIsearch"), scriviAlCambio);
