@@ -117,15 +117,20 @@ class TestOstile : public QObject, public ProvaCostruzione {
         return true;
     }
 
-    // An SQLite database of the merchant's own, made with SQLite.
-    static bool databaseQualsiasi(const QString &percorso)
+    // An SQLite database of the merchant's own, made with SQLite; with
+    // `registro`, kept in write-ahead mode, and its log copied there while
+    // it is open.
+    static bool databaseQualsiasi(const QString &percorso, const QString &registro = {})
     {
         bool fatto = false;
         {
             QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("ricette"));
             d.setDatabaseName(percorso);
-            fatto = d.open() && QSqlQuery(QStringLiteral("CREATE TABLE ricette (nome TEXT)"), d).isActive() &&
-                    QSqlQuery(QStringLiteral("INSERT INTO ricette VALUES ('tiramisù')"), d).isActive();
+            const auto esegui = [&d](const QString &sql) { return QSqlQuery(sql, d).isActive(); };
+            fatto = d.open() && (registro.isEmpty() || esegui(QStringLiteral("PRAGMA journal_mode=WAL"))) &&
+                    esegui(QStringLiteral("CREATE TABLE ricette (nome TEXT)")) &&
+                    esegui(QStringLiteral("INSERT INTO ricette VALUES ('tiramisù')")) &&
+                    (registro.isEmpty() || QFile::copy(percorso + QStringLiteral("-wal"), registro));
             d.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("ricette"));
@@ -709,6 +714,8 @@ private slots:
         // The merchant's own database, that holds no password: it is a
         // database all the same.
         QTest::newRow("database qualsiasi") << "" << "ricette.db";
+        // The write-ahead log of such a database holds its newest rows.
+        QTest::newRow("registro di un database") << "-wal" << "ricette.log";
     }
 
     void copiaDiUnDatabase()
@@ -721,6 +728,8 @@ private slots:
         const QString percorso = m_cartella + QStringLiteral("/work/") + copia;
         if (database.isEmpty())
             QVERIFY(databaseQualsiasi(percorso));
+        else if (database == QLatin1String("-wal"))
+            QVERIFY(databaseQualsiasi(m_fuori.path() + QStringLiteral("/ricette.db"), percorso));
         else
             QVERIFY(QFile::copy(m_cartella + u'/' + database, percorso));
         scrivi(m_cartella + QStringLiteral("/work/foto2.jpg"), "foto");
