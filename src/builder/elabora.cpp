@@ -69,6 +69,15 @@ QString elencoLeggibile(const QStringList &percorsi)
     return testo;
 }
 
+// The files left out of the site because they are database files; the
+// shop's own databases under another name have a warning of their own.
+QString avvisoFileDatabase(const QStringList &percorsi)
+{
+    return QStringLiteral("I seguenti file non sono stati usati per il sito perché sono file di database, che il "
+                          "programma lascia sempre fuori perché nessun database arrivi al sito: ") +
+           elencoLeggibile(percorsi) + QStringLiteral(". Eliminarli o spostarli altrove.");
+}
+
 // How often the build lets the window system run, in milliseconds.
 constexpr int intervalloEventi = 30;
 
@@ -214,9 +223,12 @@ bool Elaborazione::controllaProgramma()
     for (const QString &nome : {QString(), QStringLiteral("vtcarrello.js"), QStringLiteral("vtorder.pl")}) {
         if (nome.isEmpty() ? QFileInfo(codice).isDir() : presenti.contains(nome))
             continue;
-        m_messages.warning(QStringLiteral("Nella cartella del programma manca '") +
-                           (nome.isEmpty() ? codice : codice + u'/' + nome) +
-                           QStringLiteral("': il programma non è installato completamente. "
+        const QString percorso = nome.isEmpty() ? codice : codice + u'/' + nome;
+        m_messages.warning((!nome.isEmpty() && m_file.eDatabase(codice, nome)
+                                ? QStringLiteral("Nella cartella del programma il file '") + percorso +
+                                      QStringLiteral("' è un file di database")
+                                : QStringLiteral("Nella cartella del programma manca '") + percorso + u'\'') +
+                           QStringLiteral(": il programma non è installato completamente. "
                                           "Installarlo di nuovo e ripetere l'operazione."));
         m_avanzamento.nascondi();
         return false;
@@ -424,6 +436,8 @@ void Elaborazione::esaminaFile()
                                           "altro nome, uno dei database del negozio, che contengono anche la password "
                                           "FTP e non vanno mai pubblicati: ") +
                            elencoLeggibile(m_file.database()) + QStringLiteral(". Eliminarli."));
+    if (!m_file.fileDatabase().isEmpty())
+        m_messages.warning(avvisoFileDatabase(m_file.fileDatabase()));
 }
 
 void Elaborazione::fallimento()
@@ -730,8 +744,11 @@ void Elaborazione::decidi(PianoReparti &piano, const std::vector<int> &pagine) c
         const QString percorso = PercorsoModello(CartellaSet, tutti[i]);
         if (piano.rifiutato[i] || piano.modelli.contains(percorso))
             continue;
-        const QString file = m_file.trova(CartellaSet, tutti[i].modello + QStringLiteral(".htm"));
-        piano.modelli.insert(percorso, file.isEmpty() ? Make::Modello{percorso} : Make::leggiModello(file));
+        const QString nome = tutti[i].modello + QStringLiteral(".htm");
+        const QString file = m_file.trova(CartellaSet, nome);
+        Make::Modello mancante{percorso};
+        mancante.database = m_file.eDatabase(CartellaSet, nome);
+        piano.modelli.insert(percorso, file.isEmpty() ? mancante : Make::leggiModello(file));
     }
     piano.deciso = true;
 }
@@ -928,9 +945,6 @@ Elaborazione::Passo Elaborazione::risorse()
                                           "file che il programma crea, che resta quello del programma: ") +
                            elencoLeggibile(sostituti) + QStringLiteral(". Rinominarli."));
     if (!database.isEmpty())
-        m_messages.warning(QStringLiteral("I seguenti file non sono stati copiati nel sito perché sono database, come "
-                                          "quelli del negozio, che contengono anche la password FTP e non vanno mai "
-                                          "pubblicati: ") +
-                           elencoLeggibile(database) + QStringLiteral(". Eliminarli o spostarli altrove."));
+        m_messages.warning(avvisoFileDatabase(database));
     return Passo::Avanti;
 }

@@ -58,9 +58,9 @@ public:
     // from stato too. The template set is the program folder's
     // stato.CartellaTemplate unless CartellaSet is changed. The build reads
     // of the set, of the program's code folder, of the shop's work and code
-    // folders only the regular files (FileAmmessi); the others, and the
-    // files whose names hold control characters, are named in a warning
-    // and left out.
+    // folders only the regular files that are no database (FileAmmessi);
+    // the others, and the files whose names hold control characters, are
+    // named in a warning and left out.
     Elaborazione(const ShopState &stato, const Impostazioni &impostazioni, Messages &messages,
                  Avanzamento *avanzamento = nullptr);
     ~Elaborazione();

@@ -891,9 +891,28 @@ QString SostituisciTag(const QString &testo, const Riga &riga, int livello, qint
 
 namespace Make {
 
+bool InizioDatabase(QByteArrayView inizio)
+{
+    static constexpr QByteArrayView segni[] = {
+        QByteArrayView("SQLite format 3\0", 16),                  // a database
+        QByteArrayView("\xD9\xD5\x05\xF9\x20\xA1\x63\xD7", 8),  // its rollback journal
+        QByteArrayView("\x37\x7F\x06\x82", 4),                  // its write-ahead log
+        QByteArrayView("\x37\x7F\x06\x83", 4),
+    };
+    for (const QByteArrayView segno : segni)
+        if (inizio.startsWith(segno))
+            return true;
+    return false;
+}
+
 QString Modello::avvisoMancante() const
 {
     const QString nome = percorso.mid(percorso.lastIndexOf(u'/') + 1);
+    if (database)
+        return QStringLiteral("Il file ") + nome +
+               QStringLiteral(" è un file di database, non un modello: è stato lasciato fuori perché nessun database "
+                              "arrivi al sito.") +
+               u'\r' + QStringLiteral("Rimettere al suo posto il modello giusto e ripetere l'operazione.");
     return QStringLiteral("Il file ") + nome + QStringLiteral(" non è presente nel template selezionato.") + u'\r' +
            QStringLiteral("Selezionare un altro template per il sito o un altro modello per i reparti.");
 }
@@ -910,10 +929,18 @@ Modello leggiModello(const QString &percorso)
 {
     Modello m;
     m.percorso = percorso;
-    auto letto = TestoFile::leggi(trovaFile(percorso));
-    if (!letto)
+    QFile f(trovaFile(percorso));
+    if (!QFileInfo(f).isFile() || !f.open(QIODevice::ReadOnly))
         return m;
-    m.file = std::move(*letto);
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return m;
+    // Nothing of a database reaches a page, whatever the file's name.
+    if (InizioDatabase(bytes)) {
+        m.database = true;
+        return m;
+    }
+    m.file = TestoFile::decodifica(bytes);
     m.trovato = true;
     aggiungiGeneratore(m.file.testo);
     return m;

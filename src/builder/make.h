@@ -69,12 +69,19 @@ Riga RigaPerPerl(const Riga &pagina);
 
 namespace Make {
 
+// Whether bytes begin as a database file does: an SQLite database, its
+// rollback journal or its write-ahead log. Such a file is never read into
+// a page or copied into the site (a copy of the catalogue holds the FTP
+// password).
+bool InizioDatabase(QByteArrayView inizio);
+
 // A model read once and merged many times.
 struct Modello {
     QString percorso;  // as it was asked for
     TestoFile file{};  // its text with the generator tag put before "<TITLE>"
     bool trovato = false;
-    // The warning of a model that cannot be read.
+    bool database = false;  // not read: it is a database file
+    // The warning of a model that cannot be read, or that is a database.
     QString avvisoMancante() const;
     // The bytes of a page merged from it, in its encoding.
     QByteArray codifica(const QString &testo) const;

@@ -113,7 +113,9 @@ bool Elaborazione::ringraziamenti()
         QString frammento = ReadEpg(m_file, m_stato.PercorsoNegozio, metodo);
         if (frammento == ErroreEpg) {
             frammento.clear();
-            m_messages.warning(QStringLiteral("Impossibile trovare il file '") + metodo + QStringLiteral(".epg'"));
+            // A fragment left out as a database is named among those.
+            if (!m_file.eDatabase(m_stato.PercorsoNegozio + QStringLiteral("/code"), metodo.trimmed() + QStringLiteral(".epg")))
+                m_messages.warning(QStringLiteral("Impossibile trovare il file '") + metodo + QStringLiteral(".epg'"));
         }
         // The form's target lands in an attribute value of the fragment.
         const QString azione = ValoreAttributo(ReadEpgAction(m_file, m_stato.PercorsoNegozio, metodo, m_imp));

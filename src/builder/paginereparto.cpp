@@ -65,7 +65,8 @@ RisultatoReparto CostruisciReparto(const DatiPagine &d, const Reparto &r, const 
     const auto modello = d.modelli.constFind(percorsoModello);
     if (modello == d.modelli.constEnd() || !modello->trovato) {
         esito.errore = true;
-        esito.avviso = Make::Modello{percorsoModello}.avvisoMancante();
+        esito.avviso = modello == d.modelli.constEnd() ? Make::Modello{percorsoModello}.avvisoMancante()
+                                                       : modello->avvisoMancante();
         return esito;
     }
 

@@ -105,9 +105,11 @@ QStringList SetPG(const FileAmmessi &file, const Riga &pagina, const QString &ca
         bool fatto = false;
         if (NomeSemplice(valore)) {
             const QString modello = file.trova(cartella, valore + estensione);
-            if (modello.isEmpty())
-                messages.warning(Make::Modello{cartella + u'/' + valore + estensione}.avvisoMancante());
-            else
+            if (modello.isEmpty()) {
+                Make::Modello mancante{cartella + u'/' + valore + estensione};
+                mancante.database = file.eDatabase(cartella, valore + estensione);
+                messages.warning(mancante.avvisoMancante());
+            } else
                 fatto = MakePagina(script ? rigaScript : pagina, nullptr, modello, uscita, messages);
         }
         if (fatto)

@@ -143,16 +143,10 @@ std::vector<Voce> VociFile(const QString &cartella)
     return voci;
 }
 
-// Whether bytes begin as an SQLite database does.
-bool InizioSQLite(const QByteArray &inizio)
-{
-    return inizio.startsWith(QByteArray("SQLite format 3", 16));
-}
-
-bool FileSQLite(const QString &percorso)
+bool FileDatabase(const QString &percorso)
 {
     QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) && InizioSQLite(f.read(16));
+    return f.open(QIODevice::ReadOnly) && Make::InizioDatabase(f.read(16));
 }
 
 } // namespace
@@ -168,7 +162,7 @@ void FileAmmessi::databaseNegozio(const QString &cartellaNegozio)
         const QString percorso = cartellaNegozio + u'/' + nome;
         struct stat st {};
         if (::stat(QFile::encodeName(percorso).constData(), &st) == 0 && S_ISREG(st.st_mode) &&
-            (database.match(nome).hasMatch() || FileSQLite(percorso)))
+            (database.match(nome).hasMatch() || FileDatabase(percorso)))
             m_identitaDatabase.insert(identita(st));
     }
 }
@@ -201,9 +195,24 @@ void FileAmmessi::esamina(const QString &cartella, const QString &radice)
             m_nomiNonValidi << percorso;
         else if (m_identitaDatabase.contains(identita(v->st)))
             m_database << percorso;
+        else if (FileDatabase(percorso))
+            m_fileDatabase << percorso;
         else
             buoni << nome;
     }
+}
+
+bool FileAmmessi::eDatabase(const QString &cartella, const QString &nome) const
+{
+    if (!trova(cartella, nome).isEmpty())
+        return false;
+    const QString k = chiave(cartella) + u'/';
+    for (const QStringList *elenco : {&m_database, &m_fileDatabase})
+        for (const QString &p : *elenco)
+            if (p.size() == k.size() + nome.size() && p.startsWith(k) &&
+                QStringView(p).mid(k.size()).compare(nome, Qt::CaseInsensitive) == 0)
+                return true;
+    return false;
 }
 
 QStringList FileAmmessi::elenco(const QString &cartella) const
@@ -246,7 +255,7 @@ bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QStri
     }
     const QDateTime modifica = QFileInfo(in).lastModified();
     const QByteArray contenuto = in.readAll();
-    if (InizioSQLite(contenuto)) {
+    if (Make::InizioDatabase(contenuto)) {
         if (database)
             *database = true;
         if (errore)

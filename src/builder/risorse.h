@@ -22,9 +22,11 @@ inline const QString ColoreMancante = QStringLiteral("#000000");
 // device), only when the folder itself lies inside the folder it belongs
 // to once every link of its path is resolved (the shop's pictures inside
 // the shop folder), only when their names are UTF-8 text without control
-// characters, and never a file that is one of the shop's databases under
-// another name (a hard link to catalog.mdb, which holds the FTP password).
-// The others are noted, to be named in a warning. Hidden files are
+// characters, never a file that is one of the shop's databases under
+// another name (a hard link to catalog.mdb, which holds the FTP password),
+// and never any other database file (Make::InizioDatabase: a plain copy of
+// the catalogue, or a database of the merchant's own), whatever it is read
+// for. The others are noted, to be named in a warning. Hidden files are
 // neither given out nor noted.
 class FileAmmessi {
 public:
@@ -49,14 +51,18 @@ public:
     // What was refused, as full paths in the order met: the files that are
     // not regular files of their folder, those whose names hold control
     // characters or are not UTF-8 (each byte of no character shown as "\xE8"),
-    // and the shop's databases.
+    // the shop's databases, and the other database files.
     const QStringList &nonOrdinari() const { return m_nonOrdinari; }
     const QStringList &nomiNonValidi() const { return m_nomiNonValidi; }
     const QStringList &database() const { return m_database; }
+    const QStringList &fileDatabase() const { return m_fileDatabase; }
+    // Whether trova() finds no file of that name because one (of that
+    // name, letter case aside) was left out as a database.
+    bool eDatabase(const QString &cartella, const QString &nome) const;
 
 private:
     QHash<QString, QStringList> m_elenchi;
-    QStringList m_nonOrdinari, m_nomiNonValidi, m_database;
+    QStringList m_nonOrdinari, m_nomiNonValidi, m_database, m_fileDatabase;
     QSet<std::pair<quint64, quint64>> m_identitaDatabase;
 };
 
@@ -72,9 +78,8 @@ QString ModelloEvidenzaDa(const QString &colore4);
 bool RisorsaEsclusa(const QString &nome);
 // Copies a file over another, keeping its modification time; the old
 // destination is replaced only by a complete copy. False on failure, with
-// the system's reason in *errore. A database (its first bytes those of an
-// SQLite file: a copy of the shop's catalogue holds the FTP password) is
-// not copied: false, with *database set.
+// the system's reason in *errore. A database file (Make::InizioDatabase)
+// is not copied: false, with *database set.
 bool CopiaFileRisorsa(const QString &origine, const QString &destinazione, QString *errore = nullptr,
                       bool *database = nullptr);
 

@@ -17,6 +17,8 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -113,6 +115,33 @@ class TestOstile : public QObject, public ProvaCostruzione {
             }
         VERIFICA(!leggi(m_cartella + QStringLiteral("/vtftp.dat")).contains("segreto"));
         return true;
+    }
+
+    // An SQLite database of the merchant's own, made with SQLite; with
+    // `registro`, kept in write-ahead mode, and its log copied there while
+    // it is open.
+    static bool databaseQualsiasi(const QString &percorso, const QString &registro = {})
+    {
+        bool fatto = false;
+        {
+            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("ricette"));
+            d.setDatabaseName(percorso);
+            const auto esegui = [&d](const QString &sql) { return QSqlQuery(sql, d).isActive(); };
+            fatto = d.open() && (registro.isEmpty() || esegui(QStringLiteral("PRAGMA journal_mode=WAL"))) &&
+                    esegui(QStringLiteral("CREATE TABLE ricette (nome TEXT)")) &&
+                    esegui(QStringLiteral("INSERT INTO ricette VALUES ('tiramisù')")) &&
+                    (registro.isEmpty() || QFile::copy(percorso + QStringLiteral("-wal"), registro));
+            d.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("ricette"));
+        return fatto;
+    }
+
+    static QString avvisoFileDatabase(const QString &percorso)
+    {
+        return QStringLiteral("I seguenti file non sono stati usati per il sito perché sono file di database, che il "
+                              "programma lascia sempre fuori perché nessun database arrivi al sito: '") +
+               percorso + QStringLiteral("'. Eliminarli o spostarli altrove.");
     }
 
     QStringList elencoUpload()
@@ -683,28 +712,123 @@ private slots:
         QTest::newRow("catalogo come foto") << "catalog.mdb" << "foto.jpg";
         QTest::newRow("copia di sicurezza del catalogo") << "catalog.mdb" << "catalog copia.mdb";
         QTest::newRow("archivio FTP") << "vtftp.mdb" << "vtftp.bak";
+        // The merchant's own database, that holds no password: it is a
+        // database all the same.
+        QTest::newRow("database qualsiasi") << "" << "ricette.db";
+        // The write-ahead log of such a database holds its newest rows.
+        QTest::newRow("registro di un database") << "-wal" << "ricette.log";
     }
 
     void copiaDiUnDatabase()
     {
         // Whatever its name, a database is never copied into the site or
-        // listed for upload: one warning names it, the rest is built.
+        // listed for upload: one warning names it as a database file, the
+        // rest is built.
         QFETCH(QString, database);
         QFETCH(QString, copia);
         const QString percorso = m_cartella + QStringLiteral("/work/") + copia;
-        QVERIFY(QFile::copy(m_cartella + u'/' + database, percorso));
+        if (database.isEmpty())
+            QVERIFY(databaseQualsiasi(percorso));
+        else if (database == QLatin1String("-wal"))
+            QVERIFY(databaseQualsiasi(m_fuori.path() + QStringLiteral("/ricette.db"), percorso));
+        else
+            QVERIFY(QFile::copy(m_cartella + u'/' + database, percorso));
         scrivi(m_cartella + QStringLiteral("/work/foto2.jpg"), "foto");
 
         QCOMPARE(costruisci(), Elaborazione::Esito::Completata);
-        QCOMPARE(msg().texts().filter(QStringLiteral("database")),
-                 QStringList{QStringLiteral("I seguenti file non sono stati copiati nel sito perché sono database, come "
-                                            "quelli del negozio, che contengono anche la password FTP e non vanno mai "
-                                            "pubblicati: '") +
-                             percorso + QStringLiteral("'. Eliminarli o spostarli altrove.")});
+        QCOMPARE(msg().texts().filter(QStringLiteral("database")), QStringList{avvisoFileDatabase(percorso)});
         QVERIFY(!QFile::exists(stato().CartellaPagine + u'/' + copia));
         for (const QString &f : elencoUpload())
             QVERIFY2(!f.endsWith(u'/' + copia), qPrintable(f));
         QVERIFY(QFile::exists(stato().CartellaPagine + QStringLiteral("/foto2.jpg")));
+    }
+
+    void databaseLettoPerIlSito_data()
+    {
+        // A plain copy of the catalogue, which holds the FTP password, in
+        // place of a file the build reads to make a page or a script.
+        QTest::addColumn<QString>("file");  // {set}, {codice}, {programma} replaced
+        QTest::addColumn<bool>("completata");
+        QTest::addColumn<QString>("assente");  // not made: {pagine}, {script} replaced
+        QTest::addColumn<QStringList>("avvisi");  // each begins a warning
+        const QString elenco = QStringLiteral("I seguenti file non sono stati usati per il sito perché sono file di "
+                                              "database");
+        const QString modello = QStringLiteral(" è un file di database, non un modello: è stato lasciato fuori perché "
+                                               "nessun database arrivi al sito.\rRimettere al suo posto il modello "
+                                               "giusto e ripetere l'operazione.");
+        // The thank-you page is made without the fragment.
+        QTest::newRow("frammento del pagamento") << "{codice}/gw.epg" << true << "" << QStringList{elenco};
+        QTest::newRow("impostazioni del pagamento")
+            << "{codice}/gw/conf.ini" << true << "{script}/gw{sito}.pl" << QStringList{elenco};
+        QTest::newRow("script del pagamento")
+            << "{codice}/gw/gw.pl" << true << "{script}/gw{sito}.pl"
+            << QStringList{elenco, "Il file gw.pl" + modello, "Errore nell'elaborazione del file {script}/gw{sito}.pl"};
+        QTest::newRow("pagina di ringraziamento del template")
+            << "{set}/thankyou.htm" << true << "{pagine}/thankyou1.htm" << QStringList{elenco};
+        QTest::newRow("pagina del template") << "{set}/chisiamo.htm" << true << "{pagine}/chisiamo.htm"
+                                             << QStringList{elenco};
+        // Without the model no department page can be made.
+        QTest::newRow("modello dei reparti") << "{set}/modello1.htm" << false << "{pagine}/cat001.htm"
+                                             << QStringList{elenco, "Il file modello1.htm" + modello};
+        QTest::newRow("script del programma")
+            << "{programma}/code/vtsearch.pl" << true << "{script}/vtsearch{sito}.pl" << QStringList{elenco};
+        // Without the order script no shop can sell: nothing is written.
+        QTest::newRow("script d'ordine del programma")
+            << "{programma}/code/vtorder.pl" << false << "{script}/vtorder{sito}.pl"
+            << QStringList{"Nella cartella del programma il file '{programma}/code/vtorder.pl' è un file di database: "
+                           "il programma non è installato completamente."};
+    }
+
+    void databaseLettoPerIlSito()
+    {
+        // The database is read into no page, script or resource, and listed
+        // for no upload: a warning names it; what does not need it is built.
+        QFETCH(QString, file);
+        QFETCH(bool, completata);
+        QFETCH(QString, assente);
+        QFETCH(QStringList, avvisi);
+        conPagamento();
+        scrivi(m_set + QStringLiteral("/chisiamo.htm"), "<html>Chi siamo</html>");
+        scrivi(m_program->path() + QStringLiteral("/code/vtsearch.pl"), "#!<<1-perl_path>>\n");
+        const QByteArray password = "Pw-Segreta-42";
+        db().execute(QStringLiteral("UPDATE generale SET password=?"), {QString::fromLatin1(password)});
+        const auto sostituisci = [this](QString t) {
+            return t.replace(QStringLiteral("{set}"), m_set)
+                .replace(QStringLiteral("{codice}"), m_cartella + QStringLiteral("/code"))
+                .replace(QStringLiteral("{programma}"), m_program->path())
+                .replace(QStringLiteral("{pagine}"), stato().CartellaPagine)
+                .replace(QStringLiteral("{script}"), stato().CartellaScript)
+                .replace(QStringLiteral("{sito}"), CodiceSito(m_imp));
+        };
+        file = sostituisci(file);
+        QVERIFY(QFile::exists(file) && QFile::remove(file));
+        QVERIFY(QFile::copy(m_cartella + QStringLiteral("/catalog.mdb"), file));
+        QVERIFY(leggi(file).contains(password));
+
+        QCOMPARE(costruisciConPagamento(),
+                 completata ? Elaborazione::Esito::Completata : Elaborazione::Esito::Fallita);
+        const QStringList testi = msg().texts();
+        for (const QString &avviso : std::as_const(avvisi)) {
+            const QString inizio = sostituisci(avviso);
+            QVERIFY2(std::any_of(testi.cbegin(), testi.cend(), [&](const QString &t) { return t.startsWith(inizio); }),
+                     qPrintable(inizio));
+        }
+        if (avvisi.first().startsWith(QLatin1String("I seguenti")))
+            QVERIFY(msg().texts().contains(avvisoFileDatabase(file)));
+        QVERIFY(msg().texts().filter(QStringLiteral("Impossibile trovare")).isEmpty());
+        if (!assente.isEmpty())
+            QVERIFY2(!QFile::exists(sostituisci(assente)), qPrintable(assente));
+        if (file.endsWith(QLatin1String(".epg")))
+            QVERIFY(QFile::exists(stato().CartellaPagine + QStringLiteral("/thankyou1.htm")));
+        // Nothing of the database anywhere in the site or in the upload list.
+        for (const QString &c : {stato().CartellaPagine, stato().CartellaScript})
+            for (QDirIterator it(c, QDir::Files | QDir::Hidden); it.hasNext();) {
+                const QByteArray dati = leggi(it.next());
+                QVERIFY2(!dati.contains(password) && !Make::InizioDatabase(dati), qPrintable(it.filePath()));
+            }
+        if (completata)
+            for (const QString &f : elencoUpload())
+                QVERIFY2(!f.startsWith(m_set) && !f.startsWith(m_cartella + QStringLiteral("/code")), qPrintable(f));
     }
 
     void databaseVuotoCollegatoAlCatalogo()
