@@ -282,8 +282,8 @@ int confrontaCopia(const ShopState &stato, const QStringList &argomenti, int vol
         quota.push_back(r.unFilo / r.secondi);
         picco = std::max(picco, r.piccoMB);
     }
-    std::printf("process: %.3f s\n", mediana(processo));
-    std::printf("cp: %.3f s\n", mediana(cp));
+    std::printf("process: %.4f s\n", mediana(processo));
+    std::printf("cp: %.4f s\n", mediana(cp));
     std::printf("ratio: %.2f\n", mediana(processo) / mediana(cp));
     std::printf("process-one-thread: %.1f %%\n", 100 * mediana(quota));
     std::printf("process-peak: %.1f MB\n", picco);
@@ -411,7 +411,7 @@ int benchBuild(int argc, char **argv)
         if (it.fileName().endsWith(QLatin1String(".htm")))
             ++pagine;
     }
-    std::printf("build: %.3f s\n", secondi);
+    std::printf("build: %.4f s\n", secondi);
     std::printf("cpu: %.3f s\n", cpu);
     if (contaPagine) {
         std::printf("pages: %lld\n", static_cast<long long>(pagine));

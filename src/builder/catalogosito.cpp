@@ -5,6 +5,8 @@
 #include "testoletto.h"
 
 #include <QRegularExpression>
+#include <QSet>
+#include <QSqlQuery>
 
 #include <algorithm>
 #include <cmath>
@@ -251,15 +253,18 @@ QStringList ColonneMancanti(Database &catalogo)
         const QString chi = t == QLatin1String("categorie") ? QStringLiteral("dei reparti")
                             : t == QLatin1String("articoli") ? QStringLiteral("degli articoli")
                                                               : QStringLiteral("delle varianti");
-        // Asked of the file itself: the schema as it stands now.
-        if (catalogo.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=? "
-                                           "COLLATE NOCASE"), {t}).toInt() == 0) {
+        // Asked of the file itself, one question a table: the schema as it
+        // stands now. A table that is not there has no columns.
+        QSet<QString> presenti;
+        QSqlQuery q = catalogo.run(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {t});
+        while (q.next())
+            presenti.insert(q.value(0).toString().toLower());
+        if (presenti.isEmpty()) {
             mancanti << QStringLiteral("la tabella ") + chi + QStringLiteral(" ('") + t + QStringLiteral("')");
             continue;
         }
         for (const QString &c : colonne)
-            if (catalogo.scalar(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info(?) WHERE name=? COLLATE NOCASE"),
-                                {t, c}).toInt() == 0)
+            if (!presenti.contains(c.toLower()))
                 mancanti << QStringLiteral("il campo '") + c + QStringLiteral("' della tabella ") + chi +
                                 QStringLiteral(" ('") + t + QStringLiteral("')");
     }

@@ -1,6 +1,7 @@
 #include "numeri.h"
 
 #include <QMetaType>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -90,6 +91,17 @@ Decimale daDouble(double v, int significative)
     if (!std::isfinite(v) || v == 0)
         return d;
     d.negativo = v < 0;
+    // A whole number of no more digits than asked for is exact as it is:
+    // its digits come without the slower conversion (the VAT rates and
+    // discounts of every article go through here).
+    static constexpr double limiti[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double limite = limiti[std::clamp(significative, 0, 15)];
+    if (const double m = std::fabs(v); m < limite && m == std::trunc(m)) {
+        d.cifre = std::to_string(uint64_t(m));
+        d.punto = int(d.cifre.size());
+        d.normalizza();
+        return d;
+    }
     const QByteArray e = QByteArray::number(std::fabs(v), 'e', significative - 1);  // "d.ddde+XX"
     const int posE = e.indexOf('e');
     for (int i = 0; i < posE; ++i)

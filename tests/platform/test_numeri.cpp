@@ -51,6 +51,9 @@ void TestNumeri::strDouble_data()
     QTest::newRow("15 cifre") << 0.1 + 0.2 << " .3";
     QTest::newRow("grande") << 123456789012345.0 << " 123456789012345";
     QTest::newRow("esponente") << 1e15 << " 1E+15";
+    QTest::newRow("intero con zeri") << 22000.0 << " 22000";
+    QTest::newRow("intero negativo") << -22.0 << "-22";
+    QTest::newRow("intero oltre 15 cifre") << 1234567890123456.0 << " 1.23456789012346E+15";
     QTest::newRow("piccolo") << 0.0001 << " .0001";
     QTest::newRow("piccolissimo") << 0.00001 << " 1E-05";
     QTest::newRow("mantissa") << 1.5e-7 << " 1.5E-07";
@@ -75,6 +78,8 @@ void TestNumeri::strSingle_data()
     QTest::newRow("artefatto singola") << 100.0f - 0.9f * 0.9f * 100.0f << " 19.00001";
     QTest::newRow("sconto 12.5") << float(CInt((1.0 - 87.5 / 100.0) * 1000) / 10.0) << " 12.5";
     QTest::newRow("esponente") << 12345678.0f << " 1.234568E+07";
+    QTest::newRow("sette cifre intere") << 1234567.0f << " 1234567";
+    QTest::newRow("dieci milioni") << 10000000.0f << " 1E+07";
     QTest::newRow("negativo") << -3.5f << "-3.5";
 }
 
