@@ -2,6 +2,8 @@
 
 #include "recordset.h"
 
+#include <cmath>
+
 namespace Spedizione {
 
 const QStringList &Tabelle()
@@ -47,13 +49,24 @@ QVariant valore(const Recordset &rs, const QString &campo)
     return rs.value(campo);
 }
 
+// An amount of the tables; 0 for an empty one. A money field gives its text
+// for a value that is no amount (a text, a fraction of its unit, a number
+// beyond the money range): that counts as empty too, never as a number
+// wrapped round.
 Currency importo(const QVariant &v)
 {
     if (!v.isValid() || v.isNull())
         return {};
     if (v.metaType() == QMetaType::fromType<Currency>())
         return v.value<Currency>();
-    return Currency::fromDouble(v.toDouble());
+    if (v.userType() == QMetaType::QString || v.userType() == QMetaType::QByteArray)
+        return {};
+    bool numero = false;
+    const double d = v.toDouble(&numero);
+    // Below 2^63 ten-thousandths.
+    if (!numero || !std::isfinite(d) || std::fabs(d) >= 922337203685477.0)
+        return {};
+    return Currency::fromDouble(d);
 }
 
 } // namespace

@@ -96,11 +96,24 @@ bool CopiaCartella(const QString &source, const QString &destination)
 }
 
 // The folder's path with links resolved, so that two spellings of one
-// folder compare equal; a folder that does not exist keeps its clean path.
+// folder compare equal; of a folder that does not exist, the part of its
+// path that exists is resolved and the rest kept as written (a folder not
+// yet made, named through a link to the shop, is the shop's).
 static QString reale(const QString &percorso)
 {
-    const QString c = QFileInfo(percorso).canonicalFilePath();
-    return c.isEmpty() ? QDir::cleanPath(QDir(percorso).absolutePath()) : c;
+    if (const QString c = QFileInfo(percorso).canonicalFilePath(); !c.isEmpty())
+        return c;
+    const QString pulito = QDir::cleanPath(QDir(percorso).absolutePath());
+    QString resto;
+    for (QString p = pulito;;) {
+        if (const QString c = QFileInfo(p).canonicalFilePath(); !c.isEmpty())
+            return resto.isEmpty() ? c : QDir::cleanPath(c + resto);
+        const QString padre = QFileInfo(p).path();
+        if (padre == p)
+            return pulito;
+        resto.prepend(u'/' + QFileInfo(p).fileName());
+        p = padre;
+    }
 }
 
 // Whether cartella is contenitore or lies inside it (both real paths).

@@ -111,6 +111,16 @@ private slots:
                    + arr("impord2", {{0, "99999999.99"}}, z) + arr("impspese2", {}, c)
                    + arr("impspese3", {{0, "1234567.89"}}, c)
             << "var SpOk='0000';\r\nvar IvaOk='1010';" << "";
+
+        // A value of a money field that is no amount (a text, a number
+        // beyond the money range) counts as an empty one: never a number
+        // wrapped round.
+        QTest::newRow("importi che non sono importi")
+            << QList<int>{1} << QStringList{"PRAGMA ignore_check_constraints = 1", "UPDATE zona1 SET m1imp1='abc', m1imp2=1e39, m1sp1=-1e39, m1sp3=2.5"}
+            << 1
+            << arr("impord1", {}, z) + arr("impspese1", {}, c) + arr("impord2", {}, z) + arr("impspese2", {}, c)
+                   + arr("impspese3", {}, c)
+            << "var SpOk='0000';\r\nvar IvaOk='1010';" << "";
     }
 
     void importi()

@@ -307,6 +307,42 @@ private slots:
         QCOMPARE(t->negozio.state.CartellaScript, script);
     }
 
+    // A shop opened through a link to its folder: a folder named through
+    // that link is the shop's own, whether or not it is there yet; a
+    // missing one stays in the record for the build to report.
+    void aperturaPerUnCollegamento_data()
+    {
+        QTest::addColumn<QString>("percorso");  // {link}: the link to the shop
+        QTest::addColumn<QString>("motivo");    // the refusal's reason; empty: kept
+        QTest::newRow("dentro il negozio") << "{link}/pagine" << "";
+        QTest::newRow("dentro il negozio, non ancora fatta") << "{link}/manca/pagine" << "";
+        QTest::newRow("dentro work, non ancora fatta")
+            << "{link}/work/manca" << "è la cartella delle immagini o dei codici del negozio";
+    }
+    void aperturaPerUnCollegamento()
+    {
+        QFETCH(QString, percorso);
+        QFETCH(QString, motivo);
+        const QString collegamento = fuori.path() + QStringLiteral("/collegamento");
+        QFile::remove(collegamento);
+        QVERIFY(QFile::link(negozio, collegamento));
+        QDir().mkpath(negozio + QStringLiteral("/pagine"));
+        percorso.replace(QStringLiteral("{link}"), collegamento);
+        t->negozio.state.dbCatalogo->execute(QStringLiteral("UPDATE generale SET siteonline=?"), {percorso});
+        t.reset();
+        t = std::make_unique<NegozioDiProva>();
+        QCOMPARE(t->apri(collegamento), int(Negozio::Aperto));
+        const QStringList messaggi = t->messages.texts();
+        if (motivo.isEmpty()) {
+            QCOMPARE(messaggi, QStringList());
+            QCOMPARE(t->negozio.state.CartellaPagine, percorso);
+            QCOMPARE(registrato(QStringLiteral("siteonline")), percorso);
+        } else {
+            QCOMPARE(messaggi.size(), 1);
+            QVERIFY2(messaggi[0].contains(QStringLiteral("non può essere usata: ") + motivo + u'.'), qPrintable(messaggi[0]));
+        }
+    }
+
     // The folders recorded are the ones the next opening of the shop uses.
     void riapertura()
     {
