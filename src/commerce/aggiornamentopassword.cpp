@@ -16,6 +16,21 @@ QString cartellaCanonica(const QString &cartella)
     return c.isEmpty() ? QFileInfo(cartella).absoluteFilePath() : c;
 }
 
+// Copies a password file to `a`, a name not yet taken, made readable by its
+// owner only from the start: no other user can open it at any moment.
+bool copiaRiservata(const QString &da, const QString &a)
+{
+    QFile sorgente(da);
+    QFile copia(a);
+    if (!sorgente.open(QIODevice::ReadOnly) ||
+        !copia.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
+        return false;
+    for (QByteArray blocco; !(blocco = sorgente.read(1 << 16)).isEmpty();)
+        if (copia.write(blocco) != blocco.size())
+            return false;
+    return sorgente.error() == QFileDevice::NoError && copia.flush();
+}
+
 } // namespace
 
 AggiornamentoPassword::AggiornamentoPassword(const QString &cartellaScript, Messages &messages,
@@ -114,14 +129,12 @@ bool AggiornamentoPassword::aggiorna(QString &pwd)
                                             "l'aggiornamento?")))
         return false;
     if (dentroScript(txtRic) || !QFile::exists(txtRic) || !QFile::exists(txtRis) ||
-        !QFile::copy(txtRic, m_cartellaScript + u'/' + lblRic) || !QFile::copy(txtRis, m_cartellaScript + u'/' + lblRis)) {
+        !copiaRiservata(txtRic, m_cartellaScript + u'/' + lblRic) ||
+        !copiaRiservata(txtRis, m_cartellaScript + u'/' + lblRis)) {
         rimuoviCopie();
         m_messages.warning(Impossibile);
         return false;
     }
-    // The copies hold passwords: readable by their owner only.
-    for (const QString &nome : {lblRic, lblRis})
-        QFile::setPermissions(m_cartellaScript + u'/' + nome, QFile::ReadOwner | QFile::WriteOwner);
     const CaricamentoPassword::Esito esito =
         m_caricamento ? m_caricamento->carica(accoda) : CaricamentoPassword::Esito::NonAvviato;
     rimuoviCopie();
