@@ -75,6 +75,7 @@ public:
         QStringList server;        // the names it knows: "name=127.0.0.1:port"
         QString registro;          // a file that lists every command line received
         bool soloControllo = false;  // it passes the control connection only: data goes client to server
+        QString indirizzo{};       // the loopback address it listens on, when not 127.0.0.1
     };
     explicit GatewayFtp(const Opzioni &opzioni);
     ~GatewayFtp();
