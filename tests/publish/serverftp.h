@@ -85,6 +85,7 @@ public:
     bool avviato() const { return m_porta > 0; }
     int porta() const { return m_porta; }
     QString errore() const { return m_errore; }
+    qint64 pid() const { return m_processo.processId(); }
 
 private:
     QProcess m_processo;

@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QtTest>
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <optional>
 #include <tuple>
@@ -120,6 +121,8 @@ private slots:
     void gatewayPassingOnlyControl();
     void unreadablePassiveReply_data();
     void unreadablePassiveReply();
+    void gatewayGoneMidTransfer_data();
+    void gatewayGoneMidTransfer();
     void throughSocksProxy_data();
     void throughSocksProxy();
     void socksRefusals_data();
@@ -399,6 +402,8 @@ void TestFtp::interruptIsPrompt_data()
     QTest::addColumn<QString>("dove");
     QTest::newRow("transfer stalled on the server") << "server";
     QTest::newRow("transfer stalled behind a firewall gateway") << "gateway";
+    QTest::newRow("transfer stalled behind a Proxy USER firewall") << "USER";
+    QTest::newRow("transfer stalled behind a Simple Pipe firewall") << "PIPE";
     QTest::newRow("firewall silent after the connection") << "muto";
 }
 
@@ -424,6 +429,12 @@ void TestFtp::interruptIsPrompt()
         gateway.emplace(GatewayFtp::Opzioni{
             QStringLiteral("SITE"), {}, {}, {QStringLiteral("127.0.0.1:%1=127.0.0.1:%1").arg(s.porta())}, {}});
         c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), gateway->porta(), {}, {}};
+    }
+    if (dove == QLatin1String("USER") || dove == QLatin1String("PIPE")) {
+        gateway.emplace(
+            GatewayFtp::Opzioni{dove, {}, {}, {QStringLiteral("127.0.0.1:%1=127.0.0.1:%1").arg(s.porta())}, {}, true});
+        c->firewall = {int(dove == QLatin1String("USER") ? TipoFirewall::ProxyUser : TipoFirewall::SimplePipe),
+                       QStringLiteral("127.0.0.1"), gateway->porta(), {}, {}};
     }
     if (firewallMuto) {
         muto.emplace();
@@ -810,6 +821,59 @@ void TestFtp::unreadablePassiveReply()
     for (const QString &riga : passive)
         QVERIFY2(riga.startsWith(risposta.left(30)), qPrintable(log));
     QVERIFY(!QFile::exists(radice.path() + QStringLiteral("/a.htm")));
+}
+
+void TestFtp::gatewayGoneMidTransfer_data()
+{
+    QTest::addColumn<QString>("comando");
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<bool>("soloControllo");
+    QTest::addColumn<bool>("attiva");
+    QTest::newRow("Proxy SITE, passive") << "SITE" << int(TipoFirewall::ProxySite) << false << false;
+    QTest::newRow("Proxy USER, passive") << "USER" << int(TipoFirewall::ProxyUser) << true << false;
+    QTest::newRow("Simple Pipe, active") << "PIPE" << int(TipoFirewall::SimplePipe) << true << true;
+}
+
+// A firewall that goes away in the middle of a file ends the transfer
+// promptly with a failure said in Italian, never a success, and the next
+// connection is refused as the firewall's.
+void TestFtp::gatewayGoneMidTransfer()
+{
+    QFETCH(QString, comando);
+    QFETCH(int, tipo);
+    QFETCH(bool, soloControllo);
+    QFETCH(bool, attiva);
+    QTemporaryDir radice, cartella;
+    ServerFtp::Guasti g;
+    g.byteAlSecondo = 256 * 1024;
+    ServerFtp s(radice.path(), g);
+    QVERIFY(s.avviato());
+    const QString server = QStringLiteral("127.0.0.1:%1").arg(s.porta());
+    GatewayFtp firewall({comando, {}, {}, {server + u'=' + server}, {}, soloControllo});
+    QVERIFY2(firewall.avviato(), qPrintable(firewall.errore()));
+    QStringList righe;
+    auto c = componente(s, &righe);
+    c->attiva = attiva;
+    c->attese = {5000, 30000, 30000};
+    c->firewall = {tipo, QStringLiteral("127.0.0.1"), firewall.porta(), {}, {}};
+    scrivi(cartella.path() + QStringLiteral("/grande.jpg"), QByteArray(4 * 1024 * 1024, 'g'));
+    QCOMPARE(c->connetti().codice, 0);
+    QElapsedTimer t;
+    QThread *ferma = QThread::create([&] {
+        QThread::msleep(1000);
+        t.start();
+        ::kill(pid_t(firewall.pid()), SIGKILL);
+    });
+    ferma->start();
+    const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/grande.jpg"), QStringLiteral("grande.jpg"));
+    const qint64 dopo = t.elapsed();
+    ferma->wait();
+    delete ferma;
+    QVERIFY2(dopo < 5000, qPrintable(QString::number(dopo)));
+    QCOMPARE(r.messaggio(),
+             QStringLiteral("La connessione con il server si è interrotta durante l'invio del file 'grande.jpg'."));
+    QVERIFY(righe.last().startsWith(QStringLiteral("* La connessione con il server si è interrotta")));
+    QVERIFY(c->connetti().messaggio().startsWith(QStringLiteral("Impossibile connettersi al firewall '127.0.0.1'")));
 }
 
 void TestFtp::throughSocksProxy_data()
