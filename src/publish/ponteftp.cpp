@@ -232,6 +232,24 @@ sockaddr_storage indirizzo227(const QRegularExpressionMatch &m)
     return a;
 }
 
+// The port a passive reply names (m: its address), 0 when it names none
+// that can be read: a number beyond a byte in a "227", beyond 16 bits in
+// a "229", or a port of 0.
+int portaPassiva(const QRegularExpressionMatch &m, bool da229)
+{
+    if (!m.hasMatch())
+        return 0;
+    bool ok = false;
+    if (da229) {
+        const uint porta = m.captured(2).toUInt(&ok);
+        return ok && porta <= 65535 ? int(porta) : 0;
+    }
+    for (int i = 1; i <= 6; ++i)
+        if (m.captured(i).toUInt(&ok) > 255 || !ok)
+            return 0;
+    return m.captured(5).toInt() * 256 + m.captured(6).toInt();
+}
+
 } // namespace
 
 // The socket that waits for one data connection.
@@ -558,14 +576,16 @@ void PonteFtp::rigaDalServer(Tubo &t, QByteArray riga)
         // The reply to the PASV that stood for libcurl's EPSV goes to
         // libcurl as a 229.
         const bool esteso = std::exchange(t.epsv, false);
-        if (passiva && passivo(t, riga, esteso || riga.startsWith("229 "), comando))
-            return;
-        t.versoA += registra(riga.trimmed(), {comando, false, riga.trimmed(), false});
+        if (passiva)
+            passivo(t, riga, esteso || riga.startsWith("229 "), comando);
+        else
+            t.versoA += registra(riga.trimmed(), {comando, false, riga.trimmed(), false});
         return;
     }
-    if (passiva && passivo(t, riga, riga.startsWith("229 "), {}))
-        return;
-    t.versoA += riga;
+    if (passiva)
+        passivo(t, riga, riga.startsWith("229 "), {});
+    else
+        t.versoA += riga;
 }
 
 // libcurl's "PORT" or "EPRT": the server is told where it can reach the
@@ -614,21 +634,26 @@ bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argo
 // server's own (a gateway that passes only the control connection leaves
 // the server's there), never to a third: then the firewall's address
 // stands for it. A "229" names none: the firewall's address, then the
-// server's own.
-bool PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByteArray &comando)
+// server's own. A reply the relay cannot read never reaches libcurl as it
+// came (libcurl would take the port it names on the relay's address, a
+// service of this machine): the relay refuses it.
+void PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByteArray &comando)
 {
-    static const QRegularExpression pasv(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
+    static const QRegularExpression pasv(
+        QStringLiteral("(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)"));
     static const QRegularExpression epsv(QStringLiteral("\\((.)\\1\\1(\\d+)\\1\\)"));
     const bool da229 = riga.startsWith("229");
     const QRegularExpressionMatch m = (da229 ? epsv : pasv).match(QString::fromLatin1(riga));
-    if (!m.hasMatch())
-        return false;
-    const int porta = da229 ? m.captured(2).toInt() : m.captured(5).toInt() * 256 + m.captured(6).toInt();
-    if (porta <= 0 || porta > 65535)
-        return false;
     t.app.chiudi();
     // What the log shows in place of the relay's line: the server's reply.
     const Scambio scambio{comando, false, riga.trimmed(), false};
+    const int porta = portaPassiva(m, da229);
+    if (porta == 0) {
+        t.versoA += rispostaPropria(
+            425, QStringLiteral("Il server ha indicato per la connessione dei dati un indirizzo non utilizzabile."),
+            scambio);
+        return;
+    }
     const DatiFirewall d = dati();
     Presa p(d.fermo);
     if (eSocks(d.firewall.tipo)) {
@@ -636,7 +661,7 @@ bool PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByte
         versoDati.porta = porta;
         if (const RisultatoFtp r = ConnessioneSocks(versoDati, p); !r.riuscito()) {
             t.versoA += rispostaPropria(425, r.testo, scambio);
-            return true;
+            return;
         }
     } else {
         std::vector<sockaddr_storage> candidati;
@@ -662,7 +687,7 @@ bool PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByte
             t.versoA += rispostaPropria(
                 425, QStringLiteral("Impossibile aprire la connessione dei dati verso %1.").arg(provati.join(QStringLiteral(", "))),
                 scambio);
-            return true;
+            return;
         }
     }
     sockaddr_storage qui = m_indirizzo;
@@ -670,7 +695,7 @@ bool PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByte
         t.versoA += rispostaPropria(425, QStringLiteral("Impossibile preparare la connessione dei dati: %1")
                                              .arg(QString::fromLocal8Bit(strerror(errno))),
                                     scambio);
-        return true;
+        return;
     }
     t.app.pronto = p.rilascia();
     t.app.perLibcurl = true;
@@ -679,7 +704,6 @@ bool PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByte
                                 : "227 Entering Passive Mode (127,0,0,1," + QByteArray::number(r >> 8) + ','
                                       + QByteArray::number(r & 0xff) + ")",
                          scambio);
-    return true;
 }
 
 // A data connection has arrived where the relay waited for it.

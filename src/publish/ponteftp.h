@@ -81,7 +81,7 @@ private:
     void rigaDaLibcurl(Tubo &t, QByteArray riga);
     void rigaDalServer(Tubo &t, QByteArray riga);
     bool attivo(Tubo &t, const QByteArray &comando, const QByteArray &argomento);
-    bool passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByteArray &comando);
+    void passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByteArray &comando);
     // The line libcurl gets (with its line end), remembered with what lies
     // behind it for scambio().
     QByteArray registra(const QByteArray &riga, const Scambio &s);

@@ -1,4 +1,4 @@
-"""An FTP gateway on 127.0.0.1 for the publishing tests and benchmark: the
+"""An FTP gateway on loopback (127.0.0.1 unless --address) for the publishing tests and benchmark: the
 firewall that wants its own login and then the server's name by a command.
 
 Prints "PORT <n>" once it listens on a free port. A client connects, gets
@@ -16,6 +16,8 @@ With --command USER the server's name comes with the user name instead
 connection goes as it is to the one server of --server.
   --log FILE    every command line the gateway receives from the client is
                 appended to FILE
+  --address ADDR
+                the loopback address it listens on (127.0.0.1)
   --control-only
                 the gateway passes the control connection only, as many
                 firewalls do: PASV, EPSV, PORT and EPRT go to the server as
@@ -250,6 +252,7 @@ def main():
     p.add_argument("--server", action="append", default=[])
     p.add_argument("--log")
     p.add_argument("--control-only", action="store_true")
+    p.add_argument("--address", default="127.0.0.1")
     a = p.parse_args()
     a.servers = {}
     for s in a.server:
@@ -258,7 +261,7 @@ def main():
         a.servers[nome] = (host, int(porta))
     ascolto = socket.socket()
     ascolto.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    ascolto.bind(("127.0.0.1", 0))
+    ascolto.bind((a.address, 0))
     ascolto.listen(16)
     print("PORT %d" % ascolto.getsockname()[1], flush=True)
     while True:

@@ -123,6 +123,8 @@ GatewayFtp::GatewayFtp(const Opzioni &o)
         argomenti << QStringLiteral("--log") << o.registro;
     if (o.soloControllo)
         argomenti << QStringLiteral("--control-only");
+    if (!o.indirizzo.isEmpty())
+        argomenti << QStringLiteral("--address") << o.indirizzo;
     m_porta = avviaPython(m_processo, argomenti, &m_errore);
 }
 

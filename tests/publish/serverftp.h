@@ -75,6 +75,7 @@ public:
         QStringList server;        // the names it knows: "name=127.0.0.1:port"
         QString registro;          // a file that lists every command line received
         bool soloControllo = false;  // it passes the control connection only: data goes client to server
+        QString indirizzo{};       // the loopback address it listens on, when not 127.0.0.1
     };
     explicit GatewayFtp(const Opzioni &opzioni);
     ~GatewayFtp();
@@ -84,6 +85,7 @@ public:
     bool avviato() const { return m_porta > 0; }
     int porta() const { return m_porta; }
     QString errore() const { return m_errore; }
+    qint64 pid() const { return m_processo.processId(); }
 
 private:
     QProcess m_processo;

@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QtTest>
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <optional>
 #include <tuple>
@@ -118,6 +119,10 @@ private slots:
     void firewallRefusals();
     void gatewayPassingOnlyControl_data();
     void gatewayPassingOnlyControl();
+    void unreadablePassiveReply_data();
+    void unreadablePassiveReply();
+    void gatewayGoneMidTransfer_data();
+    void gatewayGoneMidTransfer();
     void throughSocksProxy_data();
     void throughSocksProxy();
     void socksRefusals_data();
@@ -397,6 +402,8 @@ void TestFtp::interruptIsPrompt_data()
     QTest::addColumn<QString>("dove");
     QTest::newRow("transfer stalled on the server") << "server";
     QTest::newRow("transfer stalled behind a firewall gateway") << "gateway";
+    QTest::newRow("transfer stalled behind a Proxy USER firewall") << "USER";
+    QTest::newRow("transfer stalled behind a Simple Pipe firewall") << "PIPE";
     QTest::newRow("firewall silent after the connection") << "muto";
 }
 
@@ -422,6 +429,12 @@ void TestFtp::interruptIsPrompt()
         gateway.emplace(GatewayFtp::Opzioni{
             QStringLiteral("SITE"), {}, {}, {QStringLiteral("127.0.0.1:%1=127.0.0.1:%1").arg(s.porta())}, {}});
         c->firewall = {int(TipoFirewall::ProxySite), QStringLiteral("127.0.0.1"), gateway->porta(), {}, {}};
+    }
+    if (dove == QLatin1String("USER") || dove == QLatin1String("PIPE")) {
+        gateway.emplace(
+            GatewayFtp::Opzioni{dove, {}, {}, {QStringLiteral("127.0.0.1:%1=127.0.0.1:%1").arg(s.porta())}, {}, true});
+        c->firewall = {int(dove == QLatin1String("USER") ? TipoFirewall::ProxyUser : TipoFirewall::SimplePipe),
+                       QStringLiteral("127.0.0.1"), gateway->porta(), {}, {}};
     }
     if (firewallMuto) {
         muto.emplace();
@@ -751,6 +764,114 @@ void TestFtp::gatewayPassingOnlyControl()
     // greeting stays with the gateway.
     QCOMPARE(righe.count(QStringLiteral("220 FTP di prova")), comando == QLatin1String("USER") ? 0 : 1);
     QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+}
+
+void TestFtp::unreadablePassiveReply_data()
+{
+    QTest::addColumn<QString>("risposta");
+    QTest::newRow("address with spaces after its commas") << "227 Entering Passive Mode (127, 0, 0, 3, {p1}, {p2})";
+    QTest::newRow("extended reply without its closing parenthesis") << "229 Entering Extended Passive Mode (|||{p}|";
+    QTest::newRow("address at the head of an over-long line")
+        << "227 (127,0,0,3,{p1},{p2})" + QString(120000, u' ') + "fine";
+}
+
+// A passive reply the relay cannot follow as it reads it is never handed to
+// libcurl as it came: libcurl would connect to the port it names on the
+// relay's own address, a service of the merchant's machine. Nothing is
+// connected, not on the machine and not at the third address; the log
+// has PASV and the server's reply, and the failure is the relay's own.
+void TestFtp::unreadablePassiveReply()
+{
+    QFETCH(QString, risposta);
+    QTemporaryDir radice, cartella;
+    const int p = portaLibera();
+    AscoltoMuto qui("127.0.0.1", p), terzo("127.0.0.3", p);
+    ServerFtp::Guasti g;
+    g.indirizzo = QStringLiteral("127.0.0.2");
+    risposta.replace(QLatin1String("{p1}"), QString::number(p >> 8))
+        .replace(QLatin1String("{p2}"), QString::number(p & 255))
+        .replace(QLatin1String("{p}"), QString::number(p));
+    g.risposte << QStringLiteral("PASV=") + risposta;
+    ServerFtp s(radice.path(), g);
+    QVERIFY2(s.avviato(), qPrintable(s.errore()));
+    const QString server = QStringLiteral("127.0.0.2:%1").arg(s.porta());
+    GatewayFtp::Opzioni o{QStringLiteral("PIPE"), {}, {}, {server + u'=' + server}, {}, true};
+    o.indirizzo = QStringLiteral("127.0.0.4");
+    GatewayFtp firewall(o);
+    QVERIFY2(firewall.avviato(), qPrintable(firewall.errore()));
+    QStringList righe;
+    auto c = componente(s, &righe);
+    c->host = QStringLiteral("127.0.0.2");
+    c->firewall = {int(TipoFirewall::SimplePipe), QStringLiteral("127.0.0.4"), firewall.porta(), {}, {}};
+    scrivi(cartella.path() + QStringLiteral("/a.htm"), "mai");
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(c->connetti().codice, 0);
+    const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/a.htm"), QStringLiteral("a.htm"));
+    const QString log = righe.join(u'\n');
+    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+    QVERIFY2(!qui.contattato(), qPrintable(log));
+    QVERIFY2(!terzo.contattato(), qPrintable(log));
+    QCOMPARE(r.codice, CodiceFtp::ConnessioneDati);
+    QCOMPARE(r.fonte, RisultatoFtp::Fonte::Programma);
+    QVERIFY2(righe.contains(QStringLiteral("PASV")), qPrintable(log));
+    // Every passive reply in the log is the server's.
+    const QStringList passive = righe.filter(QRegularExpression(QStringLiteral("^22[79] ")));
+    QVERIFY2(!passive.isEmpty(), qPrintable(log));
+    for (const QString &riga : passive)
+        QVERIFY2(riga.startsWith(risposta.left(30)), qPrintable(log));
+    QVERIFY(!QFile::exists(radice.path() + QStringLiteral("/a.htm")));
+}
+
+void TestFtp::gatewayGoneMidTransfer_data()
+{
+    QTest::addColumn<QString>("comando");
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<bool>("soloControllo");
+    QTest::addColumn<bool>("attiva");
+    QTest::newRow("Proxy SITE, passive") << "SITE" << int(TipoFirewall::ProxySite) << false << false;
+    QTest::newRow("Proxy USER, passive") << "USER" << int(TipoFirewall::ProxyUser) << true << false;
+    QTest::newRow("Simple Pipe, active") << "PIPE" << int(TipoFirewall::SimplePipe) << true << true;
+}
+
+// A firewall that goes away in the middle of a file ends the transfer
+// promptly with a failure said in Italian, never a success.
+void TestFtp::gatewayGoneMidTransfer()
+{
+    QFETCH(QString, comando);
+    QFETCH(int, tipo);
+    QFETCH(bool, soloControllo);
+    QFETCH(bool, attiva);
+    QTemporaryDir radice, cartella;
+    ServerFtp::Guasti g;
+    g.byteAlSecondo = 256 * 1024;
+    ServerFtp s(radice.path(), g);
+    QVERIFY(s.avviato());
+    const QString server = QStringLiteral("127.0.0.1:%1").arg(s.porta());
+    GatewayFtp firewall({comando, {}, {}, {server + u'=' + server}, {}, soloControllo});
+    QVERIFY2(firewall.avviato(), qPrintable(firewall.errore()));
+    QStringList righe;
+    auto c = componente(s, &righe);
+    c->attiva = attiva;
+    c->attese = {5000, 30000, 30000};
+    c->firewall = {tipo, QStringLiteral("127.0.0.1"), firewall.porta(), {}, {}};
+    scrivi(cartella.path() + QStringLiteral("/grande.jpg"), QByteArray(4 * 1024 * 1024, 'g'));
+    QCOMPARE(c->connetti().codice, 0);
+    QElapsedTimer t;
+    QThread *ferma = QThread::create([&] {
+        QThread::msleep(1000);
+        t.start();
+        ::kill(pid_t(firewall.pid()), SIGKILL);
+    });
+    ferma->start();
+    const RisultatoFtp r = c->invia(cartella.path() + QStringLiteral("/grande.jpg"), QStringLiteral("grande.jpg"));
+    const qint64 dopo = t.elapsed();
+    ferma->wait();
+    delete ferma;
+    QVERIFY2(dopo < 5000, qPrintable(QString::number(dopo)));
+    QCOMPARE(r.messaggio(),
+             QStringLiteral("La connessione con il server si è interrotta durante l'invio del file 'grande.jpg'."));
+    QVERIFY(righe.last().startsWith(QStringLiteral("* La connessione con il server si è interrotta")));
 }
 
 void TestFtp::throughSocksProxy_data()
