@@ -146,7 +146,7 @@ protected:
 
     void lasciato()
     {
-        // An edit held back while it was typed is written now.
+        // An edit held back while it was typed is written as the field is left.
         const bool trattenuto = m_modificato && oltreLaColonna();
         correggiAllUscita();
         if (m_regola.scrivi == RegolaCampo::Scrittura::AllUscita || trattenuto)
