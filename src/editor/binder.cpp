@@ -72,6 +72,8 @@ public:
         return m_regola.lunghezzaColonna > 0 && m_widget && m_widget->hasFocus() && oltreLaColonna();
     }
 
+    void concludi() override { correggiAllUscita(); }
+
     void carica(const QVariant &valore) override
     {
         if (!m_widget)
@@ -130,10 +132,9 @@ protected:
 
     bool oltreLaColonna() const { return m_regola.lunghezzaColonna > 0 && testo().size() > m_regola.lunghezzaColonna; }
 
-    void lasciato()
+    // The text the field is to hold once left.
+    void correggiAllUscita()
     {
-        // An edit held back while it was typed is written now.
-        const bool trattenuto = m_modificato && oltreLaColonna();
         QString t = testo();
         if (m_regola.uscita)
             t = m_regola.uscita(t);
@@ -141,6 +142,13 @@ protected:
             t = t.left(m_regola.lunghezzaMassima);
         if (t != testo())
             impostaTesto(t);
+    }
+
+    void lasciato()
+    {
+        // An edit held back while it was typed is written as the field is left.
+        const bool trattenuto = m_modificato && oltreLaColonna();
+        correggiAllUscita();
         if (m_regola.scrivi == RegolaCampo::Scrittura::AllUscita || trattenuto)
             m_sorgente.scriviModifiche(this);
     }

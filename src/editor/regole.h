@@ -87,7 +87,8 @@ struct RegolaCampo {
     // What the bound column holds (0: no limit). While the merchant types
     // beyond it, the writes other fields ask for leave this edit pending, so
     // typing is never cut short nor refused half-way; the field writes its
-    // record when it is left (after lunghezzaMassima's cut, if any).
+    // record when it is left (after lunghezzaMassima's cut, if any), and a
+    // write no field asked for takes it as left.
     int lunghezzaColonna = 0;
     // When the field writes its record (an edit and update of its data source).
     enum class Scrittura { Mai, AlCambio, AllUscita };

@@ -157,6 +157,10 @@ bool DataSource::scriviModifiche(const CampoCollegato *richiedente)
 {
     if (m_segnalando)
         return false;
+    if (!richiedente)
+        for (CampoCollegato *c : m_campi)
+            if (c->trattenuto())
+                c->concludi();
     bool tuttoScritto = true;
     const QScopedValueRollback<const CampoCollegato *> chiesta(m_richiedente, richiedente);
     // Each refusal takes one field out of the write (or corrects it), so the

@@ -34,6 +34,10 @@ public:
     // True while the edit is still being typed beyond what the column
     // holds: a write another field asks for leaves it pending.
     virtual bool trattenuto() const { return false; }
+    // A write that no field asked for (a command, closing the window) ends
+    // the typing of a field held back: it corrects its text as leaving it
+    // does, so that the write takes what leaving would have kept.
+    virtual void concludi() {}
 };
 
 class DataSource : public QObject {

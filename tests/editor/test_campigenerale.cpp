@@ -8,6 +8,7 @@
 #include "finestraprova.h"
 
 #include "comandi.h"
+#include "programfolder.h"
 #include "vistainternet.h"
 #include "vistanegozio.h"
 #include "vistasito.h"
@@ -20,6 +21,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -155,6 +157,8 @@ private slots:
     void regole();
     void indirizziDigitatiOltre50_data();
     void indirizziDigitatiOltre50();
+    void indirizzoLasciatoDaUnComando_data();
+    void indirizzoLasciatoDaUnComando();
     void indirizziDerivati_data();
     void indirizziDerivati();
     void cartellaScrittaAManoResta();
@@ -429,6 +433,85 @@ void TestCampiGenerale::indirizziDigitatiOltre50()
         QCOMPARE(f->generale(QStringLiteral("CGIsearch")).toString(), f->w->impostazioni().txtCGIsearch);
         QVERIFY(!f->w->dati().dataGenerale.modifichePendenti());
     }
+}
+
+void TestCampiGenerale::indirizzoLasciatoDaUnComando_data()
+{
+    // The field, what the merchant puts in (p: pasted, else typed; "<" goes
+    // back to the start), how the field is left without a key or a click
+    // on another field, what the record holds then, and the refusal shown.
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QString>("colonna");
+    QTest::addColumn<QString>("inserito");
+    QTest::addColumn<QString>("come");
+    QTest::addColumn<QString>("salvato");
+    QTest::addColumn<QString>("rifiuto");
+    const QString url = "www." + QString(60, u'u') + ".it";
+    const QString cartella = "negozio/" + QString(52, u'c');
+    const QString script = "script/" + QString(53, u's');
+    QTest::newRow("address pasted, window closed") << "txtURL" << "URL" << "p:" + url << "chiusura" << url.left(50)
+                                                   << "";
+    QTest::newRow("address pasted, build") << "txtURL" << "URL" << "p:" + url << "costruzione" << url.left(50) << "";
+    QTest::newRow("address typed and mended, window closed")
+        << "txtURL" << "URL" << url + "<x" << "chiusura" << ("x" + url).left(50) << "";
+    QTest::newRow("shop folder pasted, window closed")
+        << "txtCartella" << "cartella" << "p:" + cartella << "chiusura" << cartella.left(50) << "";
+    // The scripts' folder is not cut: the record refuses it, as when it is left.
+    QTest::newRow("scripts folder pasted, window closed")
+        << "txtCGI" << "cartellaCGI" << "p:" + script << "chiusura" << ""
+        << "Cartella degli script: il testo è troppo lungo (al massimo 50 caratteri)";
+}
+
+void TestCampiGenerale::indirizzoLasciatoDaUnComando()
+{
+    // The field still has the focus when the window is closed or the shop
+    // is built (a toolbar button takes no focus): what is written is what
+    // leaving the field keeps, with no refusal that leaving would not show.
+    QFETCH(QString, nome);
+    QFETCH(QString, colonna);
+    QFETCH(QString, inserito);
+    QFETCH(QString, come);
+    QFETCH(QString, salvato);
+    QFETCH(QString, rifiuto);
+    const auto f = apriImpostazioni(con(base, {{"URL", "www.esempio.it"}, {"email", "ordini@esempio.it"}}));
+    QVERIFY(f->w);
+    auto *campo = f->w->findChild<QLineEdit *>(nome);
+    QVERIFY(mostra(*f, campo));
+    QVERIFY(svuota(campo));
+    if (inserito.startsWith(QLatin1String("p:"))) {
+        incolla(campo, inserito.mid(2));
+    } else {
+        const qsizetype inizio = inserito.indexOf(u'<');
+        QTest::keyClicks(campo, inserito.left(inizio));
+        QTest::keyClick(campo, Qt::Key_Home);
+        QTest::keyClicks(campo, inserito.mid(inizio + 1));
+    }
+    QVERIFY(campo->hasFocus());
+    QVERIFY(f->messages.texts().isEmpty());
+    if (come == QLatin1String("chiusura")) {
+        QPointer<frmMain> w = f->w;
+        f->w->close();
+        QCoreApplication::processEvents();
+        if (!w)
+            f->w = nullptr;
+        auto db = Database::open(f->shop + QStringLiteral("/catalog.mdb"));
+        QCOMPARE(db->scalar(QStringLiteral("SELECT %1 FROM generale").arg(colonna)).toString(), salvato);
+        db->close();
+    } else {
+        ProgramFolder::setPath(qEnvironmentVariable("VETRASTO_BIN"));  // the real template set
+        f->messages.answer(Messages::Answer::No);  // "Vuoi vedere il risultato?"
+        QVERIFY(clic(figlio<QWidget>(f->w, QStringLiteral("imgButton1"))));
+        QCOMPARE(campo->text(), salvato);
+        QCOMPARE(f->generale(colonna).toString(), salvato);
+        QVERIFY2(f->messages.texts().size() == 1
+                     && f->messages.texts()[0].startsWith(QStringLiteral("Creazione del negozio terminata.")),
+                 qPrintable(f->messages.texts().join(u'|')));
+    }
+    const QStringList rifiuti = f->messages.texts().filter(QStringLiteral("troppo lungo"));
+    if (rifiuto.isEmpty())
+        QCOMPARE(rifiuti, QStringList{});
+    else
+        QVERIFY2(rifiuti.size() == 1 && rifiuti[0].contains(rifiuto), qPrintable(rifiuti.join(u'|')));
 }
 
 void TestCampiGenerale::indirizziDerivati_data()

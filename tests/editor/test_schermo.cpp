@@ -105,6 +105,8 @@ private slots:
     void dialoghi_data();
     void dialoghi();
     void messaggioLungo();
+    void avvisi_data();
+    void avvisi();
     void costruzioneEAggiornamento();
     void sceltaCartella_data();
     void sceltaCartella();
@@ -406,6 +408,62 @@ void TestSchermo::messaggioLungo()
     });
     scatole.warning(righe.join(QStringLiteral("\r\n")));
     QVERIFY(visto);
+}
+
+void TestSchermo::avvisi_data()
+{
+    // What the merchant meets: a message at the opening of a copied shop
+    // whose pages folder is the original's, or of a shop whose empty code
+    // folder is protected; the build's closing question with its warnings.
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<QString>("testo");  // a part of the message
+    QTest::newRow("pages folder in another shop") << "altro" << "si trova dentro la cartella di un altro negozio";
+    QTest::newRow("code folder protected") << "codice" << "è vuota e protetta da scrittura";
+    QTest::newRow("closing warnings") << "costruzione" << "sono in offerta con un prezzo d'offerta di 0";
+}
+
+void TestSchermo::avvisi()
+{
+    QFETCH(QString, caso);
+    QFETCH(QString, testo);
+    QObject guardia;
+    bool scaduto = false;
+    chiudiPerTempo(guardia, scaduto);
+    bool visto = false;
+    alProssimoModale(guardia, QStringLiteral("QMessageBox"), [&](QWidget *m) {
+        const QString t = static_cast<QMessageBox *>(m)->text();
+        VERIFICA2(t.contains(testo), qPrintable(t));
+        visto = controlla(m, QStringLiteral("avviso-") + caso);
+        QTest::keyClick(m, Qt::Key_Escape);
+        return visto;
+    });
+    QTemporaryDir originale;
+    std::unique_ptr<FinestraDiProva> f;
+    if (caso == QLatin1String("altro")) {
+        scrivi(originale.filePath(QStringLiteral("catalog.mdb")), "x");
+        f = apriImpostazioni({{"siteonline", originale.filePath(QStringLiteral("online"))}}, demo(), true);
+    } else if (caso == QLatin1String("codice")) {
+        f = std::make_unique<FinestraDiProva>();
+        f->scatole = std::make_unique<BoxMessages>();
+        f->shop = f->program.newShop();
+        const QString codice = f->shop + QStringLiteral("/code");
+        QDir(codice).removeRecursively();
+        QVERIFY(QDir().mkdir(codice));
+        QVERIFY(QFile::setPermissions(codice, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                  | QFile::ExeGroup));
+        avvia(*f);
+        QFile::setPermissions(codice, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    } else {
+        f = apriImpostazioni({{"email_ordini", ""}}, demo(), true);
+        QVERIFY(f->w);
+        f->db().execute(QStringLiteral("UPDATE articoli SET offerta=1, offertaprezzo=0 WHERE ID IN "
+                                       "(SELECT ID FROM articoli ORDER BY ID LIMIT 3)"));
+        ProgramFolder::setPath(qEnvironmentVariable("VETRASTO_BIN"));
+        QVERIFY(clicIn(f->w, QStringLiteral("imgButton1")));
+    }
+    QVERIFY(f->w);
+    QTRY_VERIFY(visto);
+    QVERIFY2(!scaduto, Stallo);
 }
 
 namespace {

@@ -124,9 +124,9 @@ void frmOpzioni::collega()
         if (m_caricamento || riga < 0)
             return;
         if (!m_editor->vaiA(riga, campi())) {
-            // The set shown stays current, and the list marks it: now, and
-            // again once the click or key that asked for the move has done
-            // its own marking of the row it reached.
+            // The set shown stays current, and the list marks it: at once,
+            // and again once the click or key that asked for the move has
+            // done its own marking of the row it reached.
             segnaCorrente();
             QTimer::singleShot(0, this, &frmOpzioni::segnaCorrente);
             return;

@@ -61,10 +61,11 @@ QHBoxLayout *conPulsante(QWidget *campo, QWidget *pulsante)
 
 // The site's address and its two folders hold 50 characters in the record.
 // Each of their changes writes the record through the derived addresses; a
-// text typed beyond 50 is held back from those writes until the field is
-// left, where the address and the shop's folder are cut to 50. A longer
-// text pasted elsewhere or derived from a remote folder is not cut: the
-// record refuses it when it is written.
+// text typed or pasted beyond 50 is held back from those writes until the
+// field is left (or a command or the window's closing writes the record),
+// where the address and the shop's folder are cut to 50. The scripts'
+// folder, and a longer folder derived from a remote folder, are not cut:
+// the record refuses them when they are written.
 constexpr int LunghezzaIndirizzo = 50;
 
 void imposta(QLineEdit *campo, const QString &testo)
