@@ -253,8 +253,8 @@ QStringList ColonneMancanti(Database &catalogo)
         const QString chi = t == QLatin1String("categorie") ? QStringLiteral("dei reparti")
                             : t == QLatin1String("articoli") ? QStringLiteral("degli articoli")
                                                               : QStringLiteral("delle varianti");
-        // Asked of the file itself, one question a table: the schema as it
-        // stands now. A table that is not there has no columns.
+        // Asked of the file itself, one question a table: the schema the
+        // file holds. A table that is not there has no columns.
         QSet<QString> presenti;
         QSqlQuery q = catalogo.run(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {t});
         while (q.next())
