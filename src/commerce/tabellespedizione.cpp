@@ -3,6 +3,7 @@
 #include "recordset.h"
 
 #include <cmath>
+#include <limits>
 
 namespace Spedizione {
 
@@ -63,8 +64,9 @@ Currency importo(const QVariant &v)
         return {};
     bool numero = false;
     const double d = v.toDouble(&numero);
-    // Below 2^63 ten-thousandths.
-    if (!numero || !std::isfinite(d) || std::fabs(d) >= 922337203685477.0)
+    // Within the money range: below 2^63 ten-thousandths.
+    constexpr double limite = double(std::numeric_limits<int64_t>::max() / Currency::Scale);
+    if (!numero || !std::isfinite(d) || std::fabs(d) >= limite)
         return {};
     return Currency::fromDouble(d);
 }

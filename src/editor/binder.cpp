@@ -69,7 +69,7 @@ public:
 
     bool trattenuto() const override
     {
-        return m_regola.lunghezzaColonna > 0 && m_widget && m_widget->hasFocus() && oltreLaColonna();
+        return m_widget && m_widget->hasFocus() && oltreLaColonna();
     }
 
     void concludi() override { correggiAllUscita(); }
