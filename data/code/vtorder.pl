@@ -217,8 +217,8 @@ sub leggi_listino {
     while (my $l = <$fh>) {
         $ultima = $l;
         my $tipo = substr($l, 0, 2);
-        $articoli++ if $tipo eq "A\t";
         if ($tipo eq "A\t") {
+            $articoli++;
             # Solo numero e nome di ogni articolo, finche' non e' uno dei
             # richiesti; un nome ASCII senza entita', barre ne' spazi doppi e'
             # gia' la sua chiave.

@@ -246,13 +246,12 @@ qint32 NumeroSetVarianti(const QVariant &opzione)
 QStringList ColonneMancanti(Database &catalogo)
 {
     QStringList mancanti;
-    const std::pair<const char *, QStringList> tabelle[] = {
-        {"categorie", colonneDi(sqlReparti)}, {"articoli", colonneDi(sqlArticoli)}, {"opzioni", {}}};
-    for (const auto &[tabella, colonne] : tabelle) {
-        const QString t = QLatin1String(tabella);
-        const QString chi = t == QLatin1String("categorie") ? QStringLiteral("dei reparti")
-                            : t == QLatin1String("articoli") ? QStringLiteral("degli articoli")
-                                                              : QStringLiteral("delle varianti");
+    const std::tuple<const char *, const char *, QStringList> tabelle[] = {
+        {"categorie", "dei reparti", colonneDi(sqlReparti)},
+        {"articoli", "degli articoli", colonneDi(sqlArticoli)},
+        {"opzioni", "delle varianti", {}}};
+    for (const auto &[tabella, di, colonne] : tabelle) {
+        const QString t = QLatin1String(tabella), chi = QLatin1String(di);
         // Asked of the file itself, one question a table: the schema the
         // file holds. A table that is not there has no columns.
         QSet<QString> presenti;

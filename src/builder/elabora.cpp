@@ -55,18 +55,32 @@ QString nomeReparto(const Reparto &r)
     return u'\'' + r.titolo + QStringLiteral("' (") + r.ID + u')';
 }
 
-// Paths as a warning names them: the first twenty, so that the message
-// fits on the screen, and how many more there are.
+// Items as a warning names them, each as `voce` shows it (as they are
+// without): the first twenty, so that the message fits on the screen, and
+// how many more there are.
+QString elencoBreve(const QStringList &voci, QString (*voce)(const QString &) = nullptr)
+{
+    constexpr qsizetype massimo = 20;
+    QStringList r = voci.mid(0, massimo);
+    if (voce)
+        for (QString &v : r)
+            v = voce(v);
+    QString testo = r.join(QStringLiteral(", "));
+    if (voci.size() > massimo)
+        testo += QStringLiteral(" e altri %1").arg(voci.size() - massimo);
+    return testo;
+}
+
+// Paths as a warning names them, each in quotes.
 QString elencoLeggibile(const QStringList &percorsi)
 {
-    constexpr int massimo = 20;
-    QStringList r;
-    for (const QString &p : percorsi.mid(0, massimo))
-        r << u'\'' + TestoLeggibile(p) + u'\'';
-    QString testo = r.join(QStringLiteral(", "));
-    if (percorsi.size() > massimo)
-        testo += QStringLiteral(" e altri %1").arg(percorsi.size() - massimo);
-    return testo;
+    return elencoBreve(percorsi, [](const QString &p) -> QString { return u'\'' + TestoLeggibile(p) + u'\''; });
+}
+
+// Whether a discount is a percentage the build can apply.
+bool percentuale(double sconto)
+{
+    return sconto >= 0 && sconto <= 100;
 }
 
 // The files left out of the site because they are database files; the
@@ -275,15 +289,18 @@ bool Elaborazione::controllaScontoNegozio()
     // a text would be ignored) stops the build before anything is written.
     // The value stored in the catalogue is checked too: the field shows a
     // stored 150 as 100.
-    const auto percentuale = [](const std::optional<double> &s) { return s && *s >= 0 && *s <= 100; };
+    const auto testoPercentuale = [](const QString &t) {
+        const std::optional<double> s = NumeroDaTesto(t);
+        return s && percentuale(*s);
+    };
     QString valore, dove;
-    if (const QString t = m_imp.txtScontoNegozio.trimmed(); !t.isEmpty() && !percentuale(NumeroDaTesto(t))) {
+    if (const QString t = m_imp.txtScontoNegozio.trimmed(); !t.isEmpty() && !testoPercentuale(t)) {
         valore = m_imp.txtScontoNegozio;
     } else if (Database &db = *m_stato.dbCatalogo; db.hasField(QStringLiteral("generale"), QStringLiteral("sconto"))) {
         dove = QStringLiteral(" registrato nel catalogo");
         const QVariant v = db.scalar(QStringLiteral("SELECT sconto FROM generale"));
         if (v.userType() == QMetaType::QString || v.userType() == QMetaType::QByteArray) {
-            if (!percentuale(NumeroDaTesto(v.toString())))
+            if (!testoPercentuale(v.toString()))
                 valore = v.toString();
         } else if (v.isValid() && !v.isNull() && !percentuale(v.toDouble())) {
             valore = Str(v.toDouble()).trimmed();
@@ -311,22 +328,18 @@ bool Elaborazione::controllaScontoReparti()
     QStringList reparti;
     while (l.prossima()) {
         const CellaLetta c = l.cella(2);
+        const bool numero = c.tipo == SQLITE_INTEGER || c.tipo == SQLITE_FLOAT;
         const double v = c.tipo == SQLITE_INTEGER ? double(c.intero) : c.reale;
-        if (c.tipo == SQLITE_NULL || ((c.tipo == SQLITE_INTEGER || c.tipo == SQLITE_FLOAT) && v >= 0 && v <= 100))
+        if (c.tipo == SQLITE_NULL || (numero && percentuale(v)))
             continue;
-        const QString valore = c.tipo == SQLITE_INTEGER || c.tipo == SQLITE_FLOAT ? Str(v).trimmed()
-                                                                                  : l.valore(2).toString();
+        const QString valore = numero ? Str(v).trimmed() : l.valore(2).toString();
         reparti << u'\'' + l.testo(1) + QStringLiteral("' (") + l.testo(0) + QStringLiteral(") ('") +
                        TestoLeggibile(valore) + QStringLiteral("')");
     }
     if (reparti.isEmpty())
         return true;
-    constexpr qsizetype massimo = 20;
-    QString elenco = reparti.mid(0, massimo).join(QStringLiteral(", "));
-    if (reparti.size() > massimo)
-        elenco += QStringLiteral(" e altri %1").arg(reparti.size() - massimo);
     m_messages.warning((reparti.size() == 1 ? QStringLiteral("Lo sconto del reparto ") : QStringLiteral("Lo sconto dei reparti ")) +
-                       elenco +
+                       elencoBreve(reparti) +
                        QStringLiteral(" non è una percentuale da 0 a 100: scrivere nella vista Reparti, in 'Sconto %', "
                                       "lo sconto da applicare ai prezzi dei suoi articoli (0 per nessuno) e ripetere "
                                       "l'operazione."));
