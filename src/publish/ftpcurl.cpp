@@ -339,11 +339,6 @@ private:
         return firewall.tipo > int(TipoFirewall::Nessuno) && firewall.tipo <= int(TipoFirewall::SimplePipe);
     }
 
-    bool socks() const
-    {
-        return firewall.tipo == int(TipoFirewall::Socks4) || firewall.tipo == int(TipoFirewall::Socks5);
-    }
-
     // The firewall types whose whole dialogue is libcurl's: "USER
     // user@host", and a pipe to the server.
     bool dialogoDiLibcurl() const
@@ -384,10 +379,10 @@ private:
         DatiFirewall d = datiFirewall();
         Presa presa(d.fermo);
         RispostaFirewall saluto;
-        const bool suoSaluto = socks() || dialogoDiLibcurl();
-        const RisultatoFtp r = socks()       ? ConnessioneSocks(d, presa)
-            : dialogoDiLibcurl()             ? ConnessioneFirewall(d, presa)
-                                             : AccessoFirewall(d, presa, saluto);
+        const bool suoSaluto = firewall.socks() || dialogoDiLibcurl();
+        const RisultatoFtp r = firewall.socks() ? ConnessioneSocks(d, presa)
+            : dialogoDiLibcurl()                ? ConnessioneFirewall(d, presa)
+                                                : AccessoFirewall(d, presa, saluto);
         if (!r.riuscito()) {
             m_erroreFirewall = r;
             return false;

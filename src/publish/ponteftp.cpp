@@ -203,11 +203,6 @@ QByteArray comandoAttivo(bool port, const sockaddr_storage &a)
         + QByteArray::number(porta) + "|\r\n";
 }
 
-bool eSocks(int tipo)
-{
-    return tipo == int(TipoFirewall::Socks4) || tipo == int(TipoFirewall::Socks5);
-}
-
 // A final reply line: three digits and a space.
 bool rigaFinale(const QByteArray &riga)
 {
@@ -558,7 +553,7 @@ void PonteFtp::rigaDaLibcurl(Tubo &t, QByteArray riga)
     // address of the data connection: a firewall that passes only the
     // control connection leaves the server's own there, where EPSV would
     // send the relay to the firewall's.
-    if (comando == "EPSV" && spazio < 0 && t.firewall.ss_family == AF_INET && !eSocks(dati().firewall.tipo)) {
+    if (comando == "EPSV" && spazio < 0 && t.firewall.ss_family == AF_INET && !dati().firewall.socks()) {
         t.epsv = true;
         t.tradotto = "PASV";
         t.versoB += "PASV\r\n";
@@ -601,9 +596,8 @@ bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argo
     }
     t.app.chiudi();
     const DatiFirewall d = dati();
-    const int tipo = d.firewall.tipo;
     sockaddr_storage dove = t.locale;
-    if (tipo == int(TipoFirewall::Socks4) || tipo == int(TipoFirewall::Socks5)) {
+    if (d.firewall.socks()) {
         Presa p(d.fermo);
         const RisultatoFtp r = AttesaSocks(d, p, dove);
         if (!r.riuscito()) {
@@ -656,7 +650,7 @@ void PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByte
     }
     const DatiFirewall d = dati();
     Presa p(d.fermo);
-    if (eSocks(d.firewall.tipo)) {
+    if (d.firewall.socks()) {
         DatiFirewall versoDati = d;
         versoDati.porta = porta;
         if (const RisultatoFtp r = ConnessioneSocks(versoDati, p); !r.riuscito()) {
