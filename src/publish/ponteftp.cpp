@@ -227,6 +227,15 @@ sockaddr_storage indirizzo227(const QRegularExpressionMatch &m)
     return a;
 }
 
+// A passive reply's address: a "227"'s six numbers, a "229"'s port.
+QRegularExpressionMatch LetturaPassiva(const QByteArray &riga)
+{
+    static const QRegularExpression pasv(
+        QStringLiteral("(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)"));
+    static const QRegularExpression epsv(QStringLiteral("\\((.)\\1\\1(\\d+)\\1\\)"));
+    return (riga.startsWith("229") ? epsv : pasv).match(QString::fromLatin1(riga));
+}
+
 // The port a passive reply names (m: its address), 0 when it names none
 // that can be read: a number beyond a byte in a "227", beyond 16 bits in
 // a "229", or a port of 0.
@@ -246,6 +255,11 @@ int portaPassiva(const QRegularExpressionMatch &m, bool da229)
 }
 
 } // namespace
+
+int PortaRispostaPassiva(const QByteArray &riga)
+{
+    return portaPassiva(LetturaPassiva(riga), riga.startsWith("229"));
+}
 
 // The socket that waits for one data connection.
 struct PonteFtp::Appuntamento {
@@ -633,11 +647,8 @@ bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argo
 // service of this machine): the relay refuses it.
 void PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByteArray &comando)
 {
-    static const QRegularExpression pasv(
-        QStringLiteral("(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)"));
-    static const QRegularExpression epsv(QStringLiteral("\\((.)\\1\\1(\\d+)\\1\\)"));
     const bool da229 = riga.startsWith("229");
-    const QRegularExpressionMatch m = (da229 ? epsv : pasv).match(QString::fromLatin1(riga));
+    const QRegularExpressionMatch m = LetturaPassiva(riga);
     t.app.chiudi();
     // What the log shows in place of the relay's line: the server's reply.
     const Scambio scambio{comando, false, riga.trimmed(), false};
