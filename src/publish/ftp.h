@@ -73,6 +73,7 @@ struct FirewallFtp {
     QString host;
     int porta = 21;
     QString user, password;
+    bool socks() const { return tipo == int(TipoFirewall::Socks4) || tipo == int(TipoFirewall::Socks5); }
 };
 
 // How long the component waits, in milliseconds: for a connection, for a

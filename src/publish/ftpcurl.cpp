@@ -339,11 +339,6 @@ private:
         return firewall.tipo > int(TipoFirewall::Nessuno) && firewall.tipo <= int(TipoFirewall::SimplePipe);
     }
 
-    bool socks() const
-    {
-        return firewall.tipo == int(TipoFirewall::Socks4) || firewall.tipo == int(TipoFirewall::Socks5);
-    }
-
     // The firewall types whose whole dialogue is libcurl's: "USER
     // user@host", and a pipe to the server.
     bool dialogoDiLibcurl() const
@@ -384,10 +379,10 @@ private:
         DatiFirewall d = datiFirewall();
         Presa presa(d.fermo);
         RispostaFirewall saluto;
-        const bool suoSaluto = socks() || dialogoDiLibcurl();
-        const RisultatoFtp r = socks()       ? ConnessioneSocks(d, presa)
-            : dialogoDiLibcurl()             ? ConnessioneFirewall(d, presa)
-                                             : AccessoFirewall(d, presa, saluto);
+        const bool suoSaluto = firewall.socks() || dialogoDiLibcurl();
+        const RisultatoFtp r = firewall.socks() ? ConnessioneSocks(d, presa)
+            : dialogoDiLibcurl()                ? ConnessioneFirewall(d, presa)
+                                                : AccessoFirewall(d, presa, saluto);
         if (!r.riuscito()) {
             m_erroreFirewall = r;
             return false;
@@ -607,23 +602,6 @@ private:
         return r;
     }
 
-    // The address of the data connection in a passive reply ("227", "229")
-    // cannot be used: port 0, or numbers out of range.
-    static bool passivaInutilizzabile(const QString &risposta)
-    {
-        static const QRegularExpression pasv(QStringLiteral("^227 .*?(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
-        static const QRegularExpression epsv(QStringLiteral("^229 .*\\((.)\\1\\1(\\d+)\\1\\)"));
-        if (const QRegularExpressionMatch m = pasv.match(risposta); m.hasMatch()) {
-            for (int i = 1; i <= 6; ++i)
-                if (m.captured(i).toInt() > 255)
-                    return true;
-            return m.captured(5).toInt() * 256 + m.captured(6).toInt() == 0;
-        }
-        if (const QRegularExpressionMatch m = epsv.match(risposta); m.hasMatch())
-            return m.captured(2).toInt() <= 0 || m.captured(2).toInt() > 65535;
-        return risposta.startsWith(QLatin1String("227 ")) || risposta.startsWith(QLatin1String("229 "));
-    }
-
     RisultatoFtp spiega(CURLcode esito, Operazione op, const QStringList &cartella)
     {
         long risposta = m_codiceTardivo;
@@ -639,7 +617,7 @@ private:
         // connection, to the address that reply named.
         const bool dopoPassiva =
             m_ultimaRisposta.startsWith(QLatin1String("227 ")) || m_ultimaRisposta.startsWith(QLatin1String("229 "));
-        if (dopoPassiva && passivaInutilizzabile(m_ultimaRisposta))
+        if (dopoPassiva && PortaRispostaPassiva(m_ultimaRisposta.toUtf8()) == 0)
             return {CodiceFtp::ConnessioneDati,
                     QStringLiteral("Il server ha indicato per la connessione dei dati un indirizzo non utilizzabile: "
                                    "provare a cambiare la modalità di connessione (attiva/passiva) nelle impostazioni "

@@ -203,11 +203,6 @@ QByteArray comandoAttivo(bool port, const sockaddr_storage &a)
         + QByteArray::number(porta) + "|\r\n";
 }
 
-bool eSocks(int tipo)
-{
-    return tipo == int(TipoFirewall::Socks4) || tipo == int(TipoFirewall::Socks5);
-}
-
 // A final reply line: three digits and a space.
 bool rigaFinale(const QByteArray &riga)
 {
@@ -232,6 +227,15 @@ sockaddr_storage indirizzo227(const QRegularExpressionMatch &m)
     return a;
 }
 
+// A passive reply's address: a "227"'s six numbers, a "229"'s port.
+QRegularExpressionMatch LetturaPassiva(const QByteArray &riga)
+{
+    static const QRegularExpression pasv(
+        QStringLiteral("(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)"));
+    static const QRegularExpression epsv(QStringLiteral("\\((.)\\1\\1(\\d+)\\1\\)"));
+    return (riga.startsWith("229") ? epsv : pasv).match(QString::fromLatin1(riga));
+}
+
 // The port a passive reply names (m: its address), 0 when it names none
 // that can be read: a number beyond a byte in a "227", beyond 16 bits in
 // a "229", or a port of 0.
@@ -251,6 +255,11 @@ int portaPassiva(const QRegularExpressionMatch &m, bool da229)
 }
 
 } // namespace
+
+int PortaRispostaPassiva(const QByteArray &riga)
+{
+    return portaPassiva(LetturaPassiva(riga), riga.startsWith("229"));
+}
 
 // The socket that waits for one data connection.
 struct PonteFtp::Appuntamento {
@@ -558,7 +567,7 @@ void PonteFtp::rigaDaLibcurl(Tubo &t, QByteArray riga)
     // address of the data connection: a firewall that passes only the
     // control connection leaves the server's own there, where EPSV would
     // send the relay to the firewall's.
-    if (comando == "EPSV" && spazio < 0 && t.firewall.ss_family == AF_INET && !eSocks(dati().firewall.tipo)) {
+    if (comando == "EPSV" && spazio < 0 && t.firewall.ss_family == AF_INET && !dati().firewall.socks()) {
         t.epsv = true;
         t.tradotto = "PASV";
         t.versoB += "PASV\r\n";
@@ -601,9 +610,8 @@ bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argo
     }
     t.app.chiudi();
     const DatiFirewall d = dati();
-    const int tipo = d.firewall.tipo;
     sockaddr_storage dove = t.locale;
-    if (tipo == int(TipoFirewall::Socks4) || tipo == int(TipoFirewall::Socks5)) {
+    if (d.firewall.socks()) {
         Presa p(d.fermo);
         const RisultatoFtp r = AttesaSocks(d, p, dove);
         if (!r.riuscito()) {
@@ -639,11 +647,8 @@ bool PonteFtp::attivo(Tubo &t, const QByteArray &comando, const QByteArray &argo
 // service of this machine): the relay refuses it.
 void PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByteArray &comando)
 {
-    static const QRegularExpression pasv(
-        QStringLiteral("(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)"));
-    static const QRegularExpression epsv(QStringLiteral("\\((.)\\1\\1(\\d+)\\1\\)"));
     const bool da229 = riga.startsWith("229");
-    const QRegularExpressionMatch m = (da229 ? epsv : pasv).match(QString::fromLatin1(riga));
+    const QRegularExpressionMatch m = LetturaPassiva(riga);
     t.app.chiudi();
     // What the log shows in place of the relay's line: the server's reply.
     const Scambio scambio{comando, false, riga.trimmed(), false};
@@ -656,7 +661,7 @@ void PonteFtp::passivo(Tubo &t, const QByteArray &riga, bool esteso, const QByte
     }
     const DatiFirewall d = dati();
     Presa p(d.fermo);
-    if (eSocks(d.firewall.tipo)) {
+    if (d.firewall.socks()) {
         DatiFirewall versoDati = d;
         versoDati.porta = porta;
         if (const RisultatoFtp r = ConnessioneSocks(versoDati, p); !r.riuscito()) {

@@ -105,3 +105,8 @@ private:
     std::deque<std::pair<QByteArray, Scambio>> m_scambi;
     std::vector<std::unique_ptr<Tubo>> m_tubi;  // the thread's own
 };
+
+// The port a passive reply ("227", "229") names, 0 when it names none that
+// can be used: no address to read, a number beyond a byte in a "227",
+// beyond 16 bits in a "229", or a port of 0.
+int PortaRispostaPassiva(const QByteArray &riga);

@@ -90,8 +90,8 @@ bool ListaCaricamento::carica(const QString &percorso)
     if (!letto)
         return false;
     m_testo = letto->testo;
-    m_voci = VociLista(m_testo, {});
-    m_percorsi = QSet<QString>(m_voci.begin(), m_voci.end());
+    const QStringList voci = VociLista(m_testo, {});
+    m_percorsi = QSet<QString>(voci.begin(), voci.end());
     m_fuoriPosto.clear();
     return true;
 }
@@ -116,12 +116,12 @@ void ListaCaricamento::riferisci(const QString &negozio, const QString &pagine, 
     QStringList cartelle{negozio + u'/', pagine + u'/', script + u'/'};
     if (!vecchio.isEmpty())
         cartelle << vecchio + u'/';
-    m_voci = VociLista(m_testo, cartelle);
-    if (m_voci.isEmpty() || m_voci.first() != vecchio + lavoro)
+    QStringList voci = VociLista(m_testo, cartelle);
+    if (voci.isEmpty() || voci.first() != vecchio + lavoro)
         vecchio.clear();
     const bool spostato = !vecchio.isEmpty() && vecchio != negozio;
     m_fuoriPosto.clear();
-    for (QString &voce : m_voci) {
+    for (QString &voce : voci) {
         if (alSuoPosto(voce))
             continue;
         if (spostato && voce.startsWith(vecchio + u'/')) {
@@ -133,7 +133,7 @@ void ListaCaricamento::riferisci(const QString &negozio, const QString &pagine, 
         }
         m_fuoriPosto << voce;
     }
-    m_percorsi = QSet<QString>(m_voci.begin(), m_voci.end());
+    m_percorsi = QSet<QString>(voci.begin(), voci.end());
 }
 
 bool ListaCaricamento::contiene(const QString &percorsoCompleto) const

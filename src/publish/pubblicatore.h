@@ -60,7 +60,6 @@ public:
 
 private:
     QString m_testo;
-    QStringList m_voci;
     QSet<QString> m_percorsi;
     QStringList m_fuoriPosto;
 };

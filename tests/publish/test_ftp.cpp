@@ -307,6 +307,9 @@ void TestFtp::failures_data()
     QTest::newRow("PASV reply with port 0") << "PASV=227 Entering Passive Mode (127,0,0,1,0,0)"
                                             << CodiceFtp::ConnessioneDati
                                             << inutilizzabile + "227 Entering Passive Mode (127,0,0,1,0,0)" << 5000;
+    QTest::newRow("PASV reply with a number beyond a byte")
+        << "PASV=227 Entering Passive Mode (127,0,0,1,300,1)" << CodiceFtp::ConnessioneDati
+        << inutilizzabile + "227 Entering Passive Mode (127,0,0,1,300,1)" << 5000;
 }
 
 // Each failure comes back as its own result, in bounded time, said in
